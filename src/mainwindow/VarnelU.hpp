@@ -1,0 +1,234 @@
+#pragma once
+// VarnelU: the main window TForm1 as a plain object. It holds every state of the program
+// (working parameters, panes, display fields, radio groups, the menu table, the geometry)
+// and every command as a member function named as its handler. Bindings (Qt, the headless
+// runner) only show this model and forward clicks to Run().
+//
+// The commands are defined beside the subsystem they belong to:
+//   mainwindow/VarnelU.cpp    start-up, Reset, FormResize, menus, dispatcher, window commands
+//   mainwindow/panes.cpp      panes and export (copy, save, column copy)
+//   mainwindow/params.cpp     parameter commands and dialogs
+//   mainwindow/single.cpp     Load, Load Dipol, Analyse Main, Analyse Nearfield
+//   batch/                    Add Batch Folder, FileLoadTest, the three batch analyses
+//   decks/                    Edit InputFile, NE-Card Info, RangeTest, the three generators
+//   engine/                   engine choice, single and batch conversion, Show b_in / b_out
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "mainwindow/dialogs.hpp"
+#include "mainwindow/panes.hpp"
+#include "necout/NecOutLib.hpp"
+#include "platform/platform.hpp"
+#include "util/numbers.hpp"
+
+// The window's current near-field table with its overall maximum and grid extent.
+struct NearFieldState {
+  NearFieldTable table;
+  double maximum = std::numeric_limits<double>::quiet_NaN();
+  GridExtent extent{};
+};
+
+// The working parameters and working values of the main window. The defaults are those of
+// program start (FormCreate sets them again).
+struct WorkingParameters {
+  Point3D p{10.0, 0.0, 4.0};
+  Point2D a{10.0, 0.0};
+  double py = 10.0;
+  double rCircle = 10.0;
+  double rCylinder = 10.0;
+  double normalizePower = 1.0;
+  double maxHeight = 1000.0;
+  std::int32_t AnalyseSegment = 1;
+  double AnalysingResistance = 50.0;
+  std::string EngineName = "c:\\4nec2\\exe\\nec2dxs1k5.exe";
+  bool SplitMode = false;
+  std::string BatchFolder;
+  TextList BatchFiles;
+  std::string currentText;
+  double inputPower = 0.0;
+  NearFieldState nearField;
+};
+
+struct Rect {
+  int left = 0, top = 0, width = 0, height = 0;
+  bool operator==(const Rect&) const = default;
+};
+
+// A framed region (group box) with its caption and geometry.
+struct Region {
+  std::string name;
+  std::string caption;
+  Rect bounds;
+};
+
+struct RadioGroup {
+  std::string name;
+  std::string caption;
+  std::vector<std::string> items;
+  int itemIndex = 0;
+  std::string color = "clBtnFace";  // "clWhite" while the EUT analysis runs in split mode
+};
+
+// One display field: a single-line, centred, read-only text.
+struct DisplayField {
+  std::string name;
+  std::string label;
+  std::string text = "----";
+};
+
+// One row of a menu table. A separator row has separator = true and nothing else. name is the
+// control's name (MIAddEUTs, MICopyColomn3); handler the command it runs.
+struct MenuItem {
+  std::string menu;       // the top-level menu caption ("File"); empty in popup menus
+  std::string name;
+  std::string caption;
+  std::string handler;
+  std::string shortcut;   // "Ctrl+Alt+M", "F10", or empty
+  bool separator = false;
+  bool checked = false;
+};
+
+class TForm1 {
+ public:
+  explicit TForm1(Platform& platform);
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
+
+  Platform& platform;
+
+  // ---- Start-up values -------------------------------------------------------------
+  std::string exeFolder;                 // ProgramFolder of the executable, ends in '\'
+  std::string title = "Varnel";
+  std::string version = "v1.5";
+  std::string notice;                    // ends with the current year
+  std::string caption;                   // title + " " + version + " " + notice
+
+  WorkingParameters params;
+
+  // ---- Window ----------------------------------------------------------------------
+  Rect window{0, 0, 1121, 530};          // outer left, top, width, height
+  Region GBEdit, GBInfo, GBdata, GBBasicData, GBNearField, GBCommands;
+  Rect MBounds, MoutBounds, MdataBounds; // pane geometry inside its region
+
+  Pane M, Mout, Mdata;
+
+  // BasicData
+  DisplayField EditVoltage, EditCurrent, EditImpedance, EditPower, EditFrequency, EditInputPower;
+  // NearField
+  DisplayField EditXStart, EditXStop, EditXStep, EditYStart, EditYStop, EditYStep, EditZStart,
+      EditZStop, EditZStep, EditType;
+  // Commands
+  DisplayField EditPoint, EditPointA, EditNormalizePower;
+  RadioGroup RGMode, RGPol;
+
+  // Every display field, in region order (BasicData, NearField, Commands).
+  std::vector<DisplayField*> Fields();
+  DisplayField* FindField(const std::string& name);
+
+  // ---- Menus -----------------------------------------------------------------------
+  std::vector<MenuItem> MM;          // the main menu, in order
+  std::vector<MenuItem> PopupMenu1;  // of EditPoint
+  std::vector<MenuItem> PopupMenu2;  // of Mdata
+  MenuItem* FindMenuItem(const std::string& name);  // in any of the three tables
+
+  // ---- The dialogs created at start ------------------------------------------------
+  std::unique_ptr<TFormParaDlg> FormParaDlg;
+  std::unique_ptr<TFormP3dDlg> FormP3dDlg;
+  std::unique_ptr<TFormP2dDlg> FormP2dDlg;
+
+  // ---- The dispatcher --------------------------------------------------------------
+  // Starts a command by its handler name ("MIBatchLoadClick") or by the name of the control
+  // that runs it ("MIAddEUTs", "Button2", "MICopyColomn3", "MI_NEC5000"). A failure the
+  // command does not catch ends it and is shown in an error box titled "Varnel" ('.' appended
+  // when the message's last character sorts after '.'). While a command runs, another is
+  // refused with a warning (Quit excepted, which ends the running command at its next event
+  // processing). Returns false for an unknown name.
+  bool Run(const std::string& name);
+  bool Busy() const { return running_; }
+  bool HasCommand(const std::string& name) const;
+  // The window asks to close: true when it may close now; during a command the close is
+  // deferred (the command is ended at its next event processing) and false is returned.
+  bool CloseQuery();
+  bool closing = false;
+
+  // Lets the window repaint and take input; ends the running command (CommandAborted) when
+  // the window is closing.
+  void ProcessPendingEvents();
+
+  // ---- Start-up and window commands (VarnelU.cpp) ------------------------------------
+  void FormCreate();
+  void Reset();
+  void FormResize();
+  void MIQuitClick();
+  void MIResetWindowPositionClick();
+  void MIWindowCenterClick();
+  void MIHelpClick();
+  void AboutMIClick();
+  void MISplitModeClick();
+
+  // ---- Panes and export (panes.cpp) -------------------------------------------------
+  void MICopytoClipboardClick();
+  void MISaveasTxtClick();
+  void MICopyColomn1Click(int columnIndex);  // the entry's column 0..9
+
+  // ---- Parameter commands (params.cpp) ----------------------------------------------
+  void EditPointDblClick();
+  void EditPointADblClick();
+  void EditNormalizePowerDblClick();
+  void Point1Click();
+  void Point2Click();
+  void Ponit3Click();
+  void Point4Click();
+  void MIChangemaxHeightClick();
+  void MIChangeAnalysingSegmentClick();
+  void MIChangeAnalysingResistanceClick();
+  void MIEditrCircleClick();
+  void MIEditrCylinderClick();
+  void MIShowsomeParametersClick();
+  // "(%2.1f|%2.1f|%2.1f)" of p, "(%2.1f|%2.1f)" of a, "%1.2f W" of normalizePower.
+  void ShowPointFields();
+
+  // ---- Single-file analysis (single.cpp) --------------------------------------------
+  void Load1Click();
+  void LoadDipol1Click();
+  void AnalyseMain1Click();
+  void AnalyseNearfield1Click();
+
+  // ---- Batch analysis (batch/) ------------------------------------------------------
+  void MIAddBatchFolderClick();
+  void MIFileLoadTestClick();
+  void MIBatchLoadClick();
+  void MIBatchAnalysePowerClick();
+  void MIAnalyseEUTsClick();
+
+  // ---- Deck generation (decks/) -----------------------------------------------------
+  void EditInputFile1Click();
+  void NECardInfo1Click();
+  void RangeTest1Click();
+  void CreateMultipleInputFiles1Click();
+  void MIHardCoded1Click();
+  void MIGenerateEUTsClick();
+
+  // ---- Engine runs (engine/) --------------------------------------------------------
+  void MI_NEC1500Click();
+  void MI_NEC5000Click();
+  void MI_NEC11000Click();
+  void SingleConversion1Click();
+  void BatchConversion1Click();
+  void RunAndWait(const std::string& program, const std::string& parameters);
+  void Showbin1Click();
+  void Showbout1Click();
+
+ private:
+  struct Command {
+    std::string name;
+    std::function<void(TForm1&)> action;
+  };
+  static const std::vector<Command>& Commands();
+  void BuildMenus();
+  bool running_ = false;
+};

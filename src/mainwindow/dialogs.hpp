@@ -1,0 +1,56 @@
+#pragma once
+// The point and range dialogs as plain objects (units P2dDlg, P3dDlg, paraDlg). The caller
+// sets the values, shows the dialog through Platform::ShowModal and reads the values after it
+// has closed. Shown() fills each field with "%2.1g" of its value; DonePressed() converts the
+// fields in order with TextToReal, storing each value at once; on the first failure it shows
+// "String to Float conversion Error! Try again!" and keeps the dialog open.
+#include <string>
+#include <vector>
+
+#include "platform/platform.hpp"
+#include "util/numbers.hpp"
+
+class TFormP2dDlg : public ModalDialog {
+ public:
+  explicit TFormP2dDlg(Platform& platform) : platform_(platform) {}
+  std::string Caption() const override { return "2D-Point"; }
+  std::string Heading() const override { return "New Point A(x,y):"; }
+  std::vector<std::string> Labels() const override { return {"x", "y"}; }
+  void Shown() override;
+  bool DonePressed() override;
+  double x = 0, y = 0;
+
+ private:
+  Platform& platform_;
+};
+
+class TFormP3dDlg : public ModalDialog {
+ public:
+  explicit TFormP3dDlg(Platform& platform) : platform_(platform) {}
+  std::string Caption() const override { return "3D-Point"; }
+  std::string Heading() const override { return "New Point P(x,y,z):"; }
+  std::vector<std::string> Labels() const override { return {"x", "y", "z"}; }
+  void Shown() override;
+  bool DonePressed() override;
+  double x = 0, y = 0, z = 0;
+
+ private:
+  Platform& platform_;
+};
+
+// After a successful conversion also fills range with FillRange(start, stop, step); a step of
+// zero or below is refused with a warning and the dialog stays open.
+class TFormParaDlg : public ModalDialog {
+ public:
+  explicit TFormParaDlg(Platform& platform) : platform_(platform) {}
+  std::string Caption() const override { return "Define Parameter"; }
+  std::string Heading() const override { return "Select Range of the parameter to vary:"; }
+  std::vector<std::string> Labels() const override { return {"Start", "Stop", "Step"}; }
+  void Shown() override;
+  bool DonePressed() override;
+  double start = 0, stop = 0, step = 0;
+  RealList range;
+
+ private:
+  Platform& platform_;
+};

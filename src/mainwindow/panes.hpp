@@ -1,0 +1,30 @@
+#pragma once
+// The three text panes of the main window as lists of lines, and the only operations through
+// which commands write to them. A binding redraws a pane when its revision has changed.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.hpp"
+
+struct Pane {
+  std::vector<std::string> lines;  // no line-end characters inside a line
+  std::string hint;                // hover hint (pane M: "Showing: " + path)
+  std::uint64_t revision = 0;      // increases with every change of lines
+  std::uint64_t scrollRequest = 0; // increases with every ScrollToTop
+};
+
+// Removes all lines.
+void ClearPane(Pane& pane);
+// Appends prefix + text; a text holding CR LF breaks becomes several lines; "" appends one
+// empty line. Amortised O(length of text).
+void AddLine(Pane& pane, const std::string& text, const std::string& prefix = "");
+// Caret to the very start; the binding repaints and shows the first line.
+void ScrollToTop(Pane& pane);
+// The last line with text added at its end (the pane must hold a line; on an empty pane the
+// text becomes the one line).
+void AppendToLastLine(Pane& pane, const std::string& text);
+// Every line followed by CR LF, the last one included.
+std::string PaneText(const Pane& pane);
+void CopyPaneToClipboard(Platform& platform, const Pane& pane);
+void CopyTextToClipboard(Platform& platform, const std::string& text);

@@ -1,0 +1,34 @@
+#pragma once
+// The records filled from one NEC2 output file.
+#include <array>
+#include <string>
+
+#include "util/numbers.hpp"
+
+// The whole text of one output file, lines joined by CR LF, no line end after the last line.
+using OutputText = std::string;
+
+// The feed-point record: voltage and current as RMS values (NEC2's peak values / sqrt 2),
+// impedance and power as printed.
+struct AntennaInput {
+  double voltageRe = 0, voltageIm = 0;
+  double currentRe = 0, currentIm = 0;
+  double impedanceRe = 0, impedanceIm = 0;
+  double power = 0;
+};
+
+// The item index of the radio group "Polerization".
+enum class Polarization : int { Total = 0, X = 1, Y = 2, Z = 3, Horizontal = 4 };
+
+// The first near-field table of a file for one polarisation.
+struct NearFieldTable {
+  RealList x, y, z;       // metres, one element per row, file order
+  RealList value;         // V/m (electric) or A/m (magnetic), RMS
+  std::string fieldType;  // nine characters from five behind "NEAR": "ELECTRIC " or "MAGNETIC "
+  bool IsElectric() const { return !fieldType.empty() && fieldType[0] == 'E'; }
+  // "V/m" for an electric table, "A/m" otherwise.
+  std::string UnitText() const { return IsElectric() ? "V/m" : "A/m"; }
+};
+
+// x min, x max, x step, y min, y max, y step, z min, z max, z step.
+using GridExtent = std::array<double, 9>;

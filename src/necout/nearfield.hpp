@@ -1,0 +1,30 @@
+#pragma once
+// Near-field evaluation: each operation is one linear pass over a NearFieldTable, without
+// state and without interpolation. A grid point matches a condition when the deviation is
+// strictly below MatchTolerance.
+// Where the Parts leave no defined value (an empty table, no matching grid point) the result
+// is a quiet NaN, which formats as "NAN"; the commands say in the Info pane why.
+#include "necout/model.hpp"
+
+inline constexpr double MatchTolerance = 0.6;
+
+struct FieldAtPointResult {
+  double value;  // value of the grid point nearest to P (the first on equal distance)
+  double eps;    // distance from P to that grid point, metres
+};
+FieldAtPointResult FieldAtPoint(const Point3D& p, const NearFieldTable& table);
+// |x - a.x| < 0.6, |y - a.y| < 0.6, z < maxHeight.
+double MaxOnZLine(const Point2D& a, const NearFieldTable& table, double maxHeight);
+// |y - y0| < 0.6.
+double MaxInXZPlane(const NearFieldTable& table, double y0);
+// |sqrt(x^2 + y^2) - radius| < 0.6 and |z - height| < 0.6 (about the Z axis).
+double MaxOnCircle(const NearFieldTable& table, double radius, double height);
+// |sqrt(x^2 + y^2) - radius| < 0.6.
+double MaxOnCylinder(const NearFieldTable& table, double radius);
+// MinOf, MaxOf and (max - min) / (CountDistinct - 1) of each axis (step 0 below two values).
+GridExtent GridExtentOf(const RealList& x, const RealList& y, const RealList& z);
+GridExtent GridExtentOf(const NearFieldTable& table);
+// MaxOf of the values (NaN for an empty table).
+double OverallMaximum(const NearFieldTable& table);
+// value * sqrt(normalizePower / inputPower). Throws ZeroDivideError for an input power of 0.
+double NormalizeField(double value, double normalizePower, double inputPower);

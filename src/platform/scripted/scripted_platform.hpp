@@ -1,0 +1,58 @@
+#pragma once
+// The machine of PosixPlatform with a person replaced by a queue of answers: the binding of the
+// headless runner and of the tests. Every message box is written to the output stream when it
+// appears ("[Info] text", "[Warning] text", "[Error] text") and kept in messages. A dialog with
+// no queued answer of its kind is cancelled and reported as "[Dialog] <title>: no answer".
+#include <deque>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/posix/posix_platform.hpp"
+
+class ScriptedPlatform : public PosixPlatform {
+ public:
+  explicit ScriptedPlatform(std::ostream& out, PosixRoots roots = PosixRoots::FromEnvironment());
+
+  // A path answers with OK, nothing answers with Cancel.
+  void AnswerOpen(std::optional<std::string> path);
+  void AnswerSave(std::optional<std::string> path);
+  void AnswerFolder(std::optional<std::string> path);  // also sets the current folder on OK
+  void AnswerAsk(std::optional<std::string> text);     // AskText and InputBox
+  // The next modal dialog: its edit fields get the texts and Done is pressed; if Done refuses,
+  // the dialog is closed with its close button.
+  void AnswerPoint(std::vector<std::string> fieldTexts);
+
+  std::vector<std::string> messages;  // every printed line, in order
+  int screenWidth = 1920, screenHeight = 1080;
+  int processEventsCalls = 0;
+  int pausedMilliseconds = 0;
+  bool quitRequested = false;
+  bool realPause = false;  // Pause sleeps only when set
+
+  void MessageBox(MessageKind kind, const std::string& title, const std::string& text) override;
+  bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override;
+  std::string InputBox(const std::string& caption, const std::string& prompt,
+                       const std::string& defaultText) override;
+  void ShowModal(ModalDialog& dialog) override;
+  std::optional<std::string> OpenFileDialog(const FileDialogSpec& spec) override;
+  std::optional<std::string> SaveFileDialog(const FileDialogSpec& spec) override;
+  std::optional<std::string> ChooseFolder(const std::string& initialFolder) override;
+  void OpenDocument(const std::string& path) override;  // recorded as "[Open] path"
+  int ScreenWidth() override { return screenWidth; }
+  int ScreenHeight() override { return screenHeight; }
+  void ProcessEvents() override { ++processEventsCalls; }
+  void Pause(int milliseconds) override;
+  void RequestQuit() override { quitRequested = true; }
+
+  // The specs of the dialogs shown so far, for tests of their settings.
+  std::vector<FileDialogSpec> openDialogs, saveDialogs;
+  std::vector<std::string> folderDialogs;  // initial folders
+
+ private:
+  void Print(const std::string& line);
+  std::ostream& out_;
+  std::deque<std::optional<std::string>> open_, save_, folder_, ask_;
+  std::deque<std::vector<std::string>> point_;
+};

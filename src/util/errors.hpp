@@ -1,0 +1,38 @@
+#pragma once
+// The failures a command does not catch. Each carries the run-time's message text exactly
+// as the user sees it in the error box; the dispatcher (mainwindow) shows it.
+#include <stdexcept>
+#include <string>
+
+// Base of every failure that ends a command with an error box.
+struct VarnelError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// A text that is not a number: "'%s' ist kein gültiger Gleitkommawert" or
+// "'%s' ist kein gültiger Integerwert".
+struct ConversionError : VarnelError {
+  using VarnelError::VarnelError;
+};
+
+// An input/output failure: "Datei nicht gefunden", "Dateizugriff verweigert", "E/A-Fehler %d".
+struct InOutError : VarnelError {
+  InOutError(const std::string& message, int code) : VarnelError(message), code(code) {}
+  int code;
+};
+
+// "Gleitkommadivision durch Null": thrown where a division by a value that can be zero must
+// end the command (floating-point division does not trap in C++).
+struct ZeroDivideError : VarnelError {
+  ZeroDivideError() : VarnelError("Gleitkommadivision durch Null") {}
+};
+
+// Ends a running command without an error box (the window is closing). The dispatcher
+// swallows it silently.
+struct CommandAborted : std::exception {
+  const char* what() const noexcept override { return "command aborted"; }
+};
+
+// The run-time's messages for the common input/output error codes (2 = not found,
+// 5 = access denied, anything else "E/A-Fehler <code>").
+InOutError MakeInOutError(int code);

@@ -1,0 +1,44 @@
+#pragma once
+// Whole-file reading and writing, folder listing, deleting and creating, and the fixed folder
+// names, over the platform seam. Paths are Windows-form texts ("c:\4nec2\b_in\").
+#include <string>
+
+#include "platform/platform.hpp"
+#include "util/text.hpp"
+
+// Reads the file into one text whose lines are joined by CR LF, without a line end after the
+// last line. A line ends at LF or CR LF; a CR not followed by LF is dropped; byte 26 ends the
+// file. An empty file gives "". When no file of that name exists (a folder is not a file):
+// ShowWarning "Die Datei <name> konnte nicht gefunden werden." and text stays as passed in.
+// Other input/output failures throw InOutError.
+void ReadTextFile(Platform& platform, const std::string& name, std::string& text);
+// Creates or truncates the file and writes the text exactly. Throws InOutError.
+void WriteTextFile(Platform& platform, const std::string& text, const std::string& name);
+// Writes the text beside the file and then replaces it, so a failure part-way leaves an
+// existing file as it was. Throws InOutError.
+void WriteTextFileSafely(Platform& platform, const std::string& text, const std::string& name);
+// The bare names of the files (not folders) matching the pattern, in the file system's order;
+// "." and ".." never. A relative pattern resolves against the current folder.
+void ListFiles(Platform& platform, const std::string& pattern, TextList& list);
+// Deletes the folder's files and sub-folders depth first, then the folder. A file that cannot
+// be deleted is skipped; failures are not reported (callers test FolderExists afterwards).
+// A symbolic link is removed, never followed. An empty path or a drive root ("c:", "c:\", "\")
+// is refused: nothing is deleted.
+void DeleteFolderTree(Platform& platform, const std::string& folder);
+// Creates exactly one folder; true when it was created.
+bool CreateFolder(Platform& platform, const std::string& folder);
+// USERPROFILE + "\DeskTop" + "\".
+std::string DesktopFolder(Platform& platform);
+// Everything up to and including the last '\' or ':' of the path, with a trailing '\'.
+std::string ProgramFolder(const std::string& executablePath);
+// The path with a trailing '\' ("" gives "\").
+std::string IncludeBackslash(const std::string& path);
+// The text before the last '.', searched over the whole text; unchanged without a '.'.
+std::string StripExtension(const std::string& name);
+// The shell's "open" on the document; no waiting, no report.
+void OpenWithAssociatedProgram(Platform& platform, const std::string& path);
+// Opens the document when it exists; otherwise ShowError
+// "Die Datei <path> konnte nicht gefunden werden!".
+void OpenExistingDocument(Platform& platform, const std::string& path);
+// The current local year, e.g. "2026".
+std::string CurrentYearText(Platform& platform);

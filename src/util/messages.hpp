@@ -1,0 +1,15 @@
+#pragma once
+// The message and input boxes through which every command talks to the user.
+#include <string>
+
+#include "platform/platform.hpp"
+
+// The title of every box of the program.
+inline constexpr const char* kApplicationTitle = "Varnel";
+
+void ShowInfo(Platform& platform, const std::string& message);
+void ShowWarning(Platform& platform, const std::string& message);
+void ShowError(Platform& platform, const std::string& message);
+// Caption, prompt, one edit field holding text, "&OK" and "&Cancel"; true only for OK; text
+// receives the edited text in every case.
+bool AskText(Platform& platform, const std::string& caption, const std::string& prompt, std::string& text);

@@ -1,0 +1,61 @@
+#pragma once
+// Text search and cutting with one-based positions, trimming, replacing, splitting.
+// Texts are byte strings; position 1 is the first character; 0 means "not found".
+// None of these operations fails: out-of-range positions give 0 or the empty text.
+// Case-insensitive comparison folds only A-Z onto a-z.
+#include <bitset>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using TextList = std::vector<std::string>;
+// A set of the 256 byte values, for TrimSet.
+using CharSet = std::bitset<256>;
+// The bytes 0 to 32: control characters and the blank.
+CharSet ControlAndBlank();
+
+// First occurrence of find at or after start (start < 1 counts as 1); 0 when text or find is
+// empty, text is shorter than find, or start lies beyond the end.
+std::size_t FindText(std::string_view find, std::string_view text, long long start, bool caseSensitive);
+// The n-th non-overlapping occurrence counted from start; 0 when n < 1, find is empty, or
+// fewer than n occurrences exist.
+std::size_t FindNthText(std::string_view find, std::string_view text, long long n, long long start,
+                        bool caseSensitive);
+// Non-overlapping occurrences from position 1, case-insensitive.
+std::size_t CountText(std::string_view find, std::string_view text);
+// First position at or after start holding c; 0 when none.
+std::size_t FindChar(char c, std::string_view text, long long start);
+// Last position >= max(start, 1) holding c, scanning from the end; 0 for an empty text, a start
+// beyond its end, or no hit.
+std::size_t FindCharBack(char c, std::string_view text, long long start);
+// Position of the last c, or -1 when c does not occur.
+long long LastCharPos(std::string_view text, char c);
+
+// count characters from index; a negative index counts from the end (-1 = last character);
+// an index below 1 counts as 1; the count is cut at the end.
+std::string CopyCount(std::string_view text, long long index, long long count);
+// Characters first..last inclusive; negative first or last count from the end.
+std::string CopyRange(std::string_view text, long long first, long long last);
+// From index to the end; an index below 2 gives the whole text.
+std::string CopyFrom(std::string_view text, long long index);
+std::string LeftText(std::string_view text, long long n);
+std::string RightText(std::string_view text, long long n);
+std::string DropLeft(std::string_view text, long long n);
+std::string DropRight(std::string_view text, long long n);
+// count characters from index (index < 1 counts as 1, count cut at the end); never fails.
+std::string SafeCopy(std::string_view text, long long index, long long count);
+
+// Removes the longest leading, then the longest trailing run of characters in set.
+void TrimSet(std::string& text, const CharSet& set);
+// Every non-overlapping occurrence of find (left to right) replaced; an empty find or no
+// occurrence returns the text unchanged.
+std::string ReplaceText(std::string_view find, std::string_view replacement, std::string_view text,
+                        bool caseSensitive);
+// The pieces between delimiters (case-sensitive), empty pieces kept; an empty text gives no
+// element; an empty delimiter gives the whole text as the one element.
+TextList SplitText(std::string_view text, std::string_view delimiter);
+TextList SplitChar(std::string_view text, char delimiter);
+// The text with c put in front until it has length characters; a longer text unchanged.
+std::string PadLeft(std::string_view text, std::size_t length, char c);
+// Every ',' replaced by '.'.
+std::string CommaToPoint(std::string_view text);

@@ -1,0 +1,10 @@
+#include <gtest/gtest.h>
+
+#include "support/test_root.hpp"
+
+TEST(TestRoot, GivesEachTestItsOwnDriveAndHome) {
+  TestRoot a, b;
+  EXPECT_NE(a.dir, b.dir);
+  EXPECT_TRUE(std::filesystem::is_directory(a.driveC));
+  EXPECT_TRUE(std::filesystem::is_directory(a.home));
+}
