@@ -1,22 +1,449 @@
-// STUB
+// The main window TForm1: its regions, fields, radio groups and menu tables, the start-up
+// sequence, Reset, the layout rule, the window-level commands and the one command dispatcher.
 #include "mainwindow/VarnelU.hpp"
-#include <stdexcept>
-TForm1::TForm1(Platform& platform) : platform(platform) {}
-std::vector<DisplayField*> TForm1::Fields() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-DisplayField* TForm1::FindField(const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-MenuItem* TForm1::FindMenuItem(const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-bool TForm1::Run(const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-bool TForm1::HasCommand(const std::string&) const { throw std::logic_error("not built yet: " + std::string(__func__)); }
-bool TForm1::CloseQuery() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::ProcessPendingEvents() { platform.ProcessEvents(); }
-void TForm1::FormCreate() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::Reset() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::FormResize() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::MIQuitClick() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::MIResetWindowPositionClick() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::MIWindowCenterClick() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::MIHelpClick() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::AboutMIClick() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::MISplitModeClick() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-const std::vector<TForm1::Command>& TForm1::Commands() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::BuildMenus() { throw std::logic_error("not built yet: " + std::string(__func__)); }
+
+#include <algorithm>
+#include <exception>
+
+#include "util/errors.hpp"
+#include "util/files.hpp"
+#include "util/messages.hpp"
+
+namespace {
+
+const char* const kStillRunning = "A command is still running. Please wait until it has finished.";
+
+MenuItem Item(const char* menu, const char* name, const char* caption, const char* handler,
+              const char* shortcut = "") {
+  MenuItem item;
+  item.menu = menu;
+  item.name = name;
+  item.caption = caption;
+  item.handler = handler;
+  item.shortcut = shortcut;
+  return item;
+}
+
+MenuItem Separator(const char* menu, const char* name) {
+  MenuItem item;
+  item.menu = menu;
+  item.name = name;
+  item.caption = "-";
+  item.separator = true;
+  return item;
+}
+
+DisplayField Field(const char* name, const char* label) {
+  DisplayField field;
+  field.name = name;
+  field.label = label;
+  return field;
+}
+
+Region MakeRegion(const char* name, const char* caption) { return Region{name, caption, {}}; }
+
+// The error box appends '.' when the message's last byte sorts after '.'; bytes compare as
+// unsigned, so a message ending in a Latin-1 letter (above 127) gets its point too.
+std::string ErrorBoxText(const std::string& message) {
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > static_cast<unsigned char>('.'))
+    return message + ".";
+  return message;
+}
+
+int NotBelowZero(int value) { return std::max(0, value); }
+
+// A pane fills its region less the frame: 8 pixels in from the left, 15 below the caption.
+Rect PaneInside(const Rect& region) {
+  return Rect{8, 15, NotBelowZero(region.width - 16), NotBelowZero(region.height - 23)};
+}
+
+template <typename Table>
+auto FindIn(Table& table, const std::string& name) -> decltype(&table.front()) {
+  for (auto& item : table)
+    if (!item.separator && item.name == name) return &item;
+  return nullptr;
+}
+
+}  // namespace
+
+// ---- Construction ----------------------------------------------------------------------
+
+TForm1::TForm1(Platform& platform) : platform(platform) {
+  GBEdit = MakeRegion("GBEdit", "Edit");
+  GBInfo = MakeRegion("GBInfo", "Info");
+  GBdata = MakeRegion("GBdata", "Data");
+  GBBasicData = MakeRegion("GBBasicData", "BasicData");
+  GBNearField = MakeRegion("GBNearField", "NearField");
+  GBCommands = MakeRegion("GBCommands", "Commands");
+
+  EditVoltage = Field("EditVoltage", "Voltage (eff)");
+  EditCurrent = Field("EditCurrent", "Current (eff)");
+  EditImpedance = Field("EditImpedance", "Impedance");
+  EditPower = Field("EditPower", "Power");
+  EditFrequency = Field("EditFrequency", "Frequency");
+  EditInputPower = Field("EditInputPower", "Input Power");
+  // The NearField grid has row labels "X", "Y", "Z" and column headings "Start", "Stop",
+  // "Step"; each field's label names its row and column.
+  EditXStart = Field("EditXStart", "X Start");
+  EditXStop = Field("EditXStop", "X Stop");
+  EditXStep = Field("EditXStep", "X Step");
+  EditYStart = Field("EditYStart", "Y Start");
+  EditYStop = Field("EditYStop", "Y Stop");
+  EditYStep = Field("EditYStep", "Y Step");
+  EditZStart = Field("EditZStart", "Z Start");
+  EditZStop = Field("EditZStop", "Z Stop");
+  EditZStep = Field("EditZStep", "Z Step");
+  EditType = Field("EditType", "Type");
+  EditPoint = Field("EditPoint", "P");
+  EditPointA = Field("EditPointA", "A");
+  EditNormalizePower = Field("EditNormalizePower", "Normalize Power");
+
+  RGMode.name = "RGMode";
+  RGMode.caption = "Mode";
+  RGMode.items = {"at Point P", "par. Z thru A", "XZ-Plane", "Circle", "Cylinder"};
+  RGPol.name = "RGPol";
+  RGPol.caption = "Polerization";
+  RGPol.items = {"Total", "X", "Y", "Z", "hori."};
+
+  BuildMenus();
+  FormCreate();
+  // The window opens centred on the screen.
+  MIWindowCenterClick();
+
+  FormParaDlg = std::make_unique<TFormParaDlg>(platform);
+  FormP3dDlg = std::make_unique<TFormP3dDlg>(platform);
+  FormP2dDlg = std::make_unique<TFormP2dDlg>(platform);
+}
+
+void TForm1::BuildMenus() {
+  MM = {
+      Item("File", "Load1", "Load", "Load1Click"),
+      Item("File", "LoadDipol1", "Load Dipol", "LoadDipol1Click"),
+      Separator("File", "N1"),
+      Item("File", "MICopytoClipboard", "Copy to Clipboard", "MICopytoClipboardClick"),
+      Item("File", "MISaveasTxt", "Save as Txt", "MISaveasTxtClick"),
+      Separator("File", "N2"),
+      Item("File", "MIQuit", "Quit", "MIQuitClick"),
+
+      Item("InputFiles", "EditInputFile1", "Edit InputFile", "EditInputFile1Click"),
+      Item("InputFiles", "CreateMultipleInputFiles1", "Create Multiple InputFiles",
+           "CreateMultipleInputFiles1Click", "Ctrl+Alt+M"),
+      Separator("InputFiles", "N3"),
+      Item("InputFiles", "MIHardCoded1", "Random Phases at Multiple Sources", "MIHardCoded1Click"),
+      Separator("InputFiles", "N4"),
+      Item("InputFiles", "MIGenerateEUTs", "Generate EUTs", "MIGenerateEUTsClick", "F10"),
+      Item("InputFiles", "MIAddEUTs", "Add EUTs", "MIAddBatchFolderClick", "F11"),
+      Item("InputFiles", "MIAnalyseEUTs", "Analyse EUTs", "MIAnalyseEUTsClick", "F12"),
+
+      Item("Convert To Output Files", "SingleConversion1", "Single Conversion", "SingleConversion1Click"),
+      Item("Convert To Output Files", "BatchConversion1", "Batch Conversion", "BatchConversion1Click",
+           "Ctrl+Alt+P"),
+
+      Item("Analyse", "AnalyseMain1", "Analyse Main", "AnalyseMain1Click"),
+      Item("Analyse", "AnalyseNearfield1", "Analyse Nearfield", "AnalyseNearfield1Click"),
+      Separator("Analyse", "N5"),
+      Item("Analyse", "MIAddBatchFolder", "Add Batch Folder", "MIAddBatchFolderClick", "Ctrl+Alt+A"),
+      Item("Analyse", "MIBatchLoad", "Batch-Analyse Nearfield", "MIBatchLoadClick"),
+      Item("Analyse", "MIBatchAnalysePower", "Batch-Analyse Power", "MIBatchAnalysePowerClick"),
+
+      Item("Other", "MIResetWindowPosition", "Reset Window Position", "MIResetWindowPositionClick"),
+      Item("Other", "MIWindowCenter", "Window Center", "MIWindowCenterClick"),
+      Separator("Other", "N6"),
+      Item("Other", "Reset1", "Reset", "Reset"),
+      Item("Other", "MISplitMode", "SplitMode", "MISplitModeClick"),
+      Item("Other", "MIFileLoadTest", "FileLoadTest", "MIFileLoadTestClick"),
+      Separator("Other", "N7"),
+      Item("Other", "Showbin1", "Show b_in", "Showbin1Click"),
+      Item("Other", "Showbout1", "Show b_out", "Showbout1Click"),
+
+      Item("Engine", "MI_NEC1500", "NEC2 MP 1500", "MI_NEC1500Click"),
+      Item("Engine", "MI_NEC5000", "NEC2 MP 5000", "MI_NEC5000Click"),
+      Item("Engine", "MI_NEC11000", "NEC2 MP 11000", "MI_NEC11000Click"),
+
+      Item("?", "MIHelp", "Help", "MIHelpClick"),
+      Item("?", "AboutMI", "About", "AboutMIClick"),
+      Item("?", "NECardInfo1", "NE-Card Info", "NECardInfo1Click"),
+      Separator("?", "N8"),
+      Item("?", "RangeTest1", "RangeTest", "RangeTest1Click"),
+      Item("?", "MIEditrCircle", "Edit rCircle", "MIEditrCircleClick"),
+      Item("?", "MIEditrCylinder", "Edit rCylinder", "MIEditrCylinderClick"),
+      Item("?", "MIShowsomeParameters", "Show Parameters", "MIShowsomeParametersClick"),
+      Separator("?", "N9"),
+      Item("?", "MIChangemaxHeight", "Change maxHeight", "MIChangemaxHeightClick"),
+      Item("?", "MIChangeAnalysingSegment", "Change Analysing Segment", "MIChangeAnalysingSegmentClick"),
+      Item("?", "MIChangeAnalysingResistance", "Change Analysing Resistance",
+           "MIChangeAnalysingResistanceClick"),
+  };
+  for (MenuItem& item : MM) {
+    if (item.name == "MI_NEC1500") item.checked = true;
+    if (item.name == "MISplitMode") item.checked = params.SplitMode;
+  }
+
+  PopupMenu1 = {
+      Item("", "Point1", "Point (1,0,1)", "Point1Click"),
+      Item("", "Point2", "Point (3,0,1)", "Point2Click"),
+      Item("", "Ponit3", "Point (10,0,1)", "Ponit3Click"),
+      Item("", "Point4", "Point (30,0,1)", "Point4Click"),
+  };
+
+  PopupMenu2 = {
+      Item("", "CopytoClipboard1", "Copy to Clipboard", "MICopytoClipboardClick"),
+      Item("", "SaveasTxt1", "Save as Txt", "MISaveasTxtClick"),
+      Separator("", "N10"),
+      Item("", "MICopyColomn1", "Copy Frequencies", "MICopyColomn1Click"),
+      Item("", "MICopyColomn2", "Copy Power", "MICopyColomn1Click"),
+      Item("", "MICopyColomn3", "Copy Field", "MICopyColomn1Click"),
+      Item("", "MICopyColomn4", "Copy corr. Field", "MICopyColomn1Click"),
+      Item("", "MICopyColomn5", "Copy Real(V)", "MICopyColomn1Click"),
+      Item("", "MICopyColomn6", "Copy Imag(V)", "MICopyColomn1Click"),
+      Item("", "MICopyColomn7", "Copy Real(I)", "MICopyColomn1Click"),
+      Item("", "MICopyColomn8", "Copy Imag(I)", "MICopyColomn1Click"),
+      Item("", "MICopyColomn9", "Copy Real(Z)", "MICopyColomn1Click"),
+      Item("", "MICopyColomn10", "Copy Imag(Z)", "MICopyColomn1Click"),
+  };
+}
+
+std::vector<DisplayField*> TForm1::Fields() {
+  return {&EditVoltage, &EditCurrent, &EditImpedance, &EditPower, &EditFrequency, &EditInputPower,
+          &EditXStart,  &EditXStop,   &EditXStep,     &EditYStart, &EditYStop,    &EditYStep,
+          &EditZStart,  &EditZStop,   &EditZStep,     &EditType,   &EditPoint,    &EditPointA,
+          &EditNormalizePower};
+}
+
+DisplayField* TForm1::FindField(const std::string& name) {
+  for (DisplayField* field : Fields())
+    if (field->name == name) return field;
+  return nullptr;
+}
+
+MenuItem* TForm1::FindMenuItem(const std::string& name) {
+  for (std::vector<MenuItem>* table : {&MM, &PopupMenu1, &PopupMenu2})
+    if (MenuItem* item = FindIn(*table, name)) return item;
+  return nullptr;
+}
+
+// ---- Start-up, Reset, layout -------------------------------------------------------------
+
+void TForm1::FormCreate() {
+  exeFolder = ProgramFolder(platform.ExecutablePath());
+  title = kApplicationTitle;
+  version = "v1.5";
+  notice = "(c) " + CurrentYearText(platform);
+  caption = title + " " + version + " " + notice;
+
+  params.a = Point2D{10.0, 0.0};
+  params.p = Point3D{10.0, 0.0, 4.0};
+  params.maxHeight = 1000.0;
+  params.AnalyseSegment = 1;
+  params.AnalysingResistance = 50.0;
+  params.py = 10.0;
+  params.rCircle = 10.0;
+  params.rCylinder = 10.0;
+  params.normalizePower = 1.0;
+  params.EngineName = "c:\\4nec2\\exe\\nec2dxs1k5.exe";
+
+  window.height = 530;
+  Reset();
+}
+
+void TForm1::Reset() {
+  ClearPane(M);
+  ClearPane(Mout);
+  ClearPane(Mdata);
+  for (DisplayField* field : {&EditXStart, &EditXStop, &EditXStep, &EditYStart, &EditYStop, &EditYStep,
+                              &EditZStart, &EditZStop, &EditZStep, &EditFrequency, &EditInputPower,
+                              &EditVoltage, &EditCurrent, &EditImpedance, &EditPower})
+    field->text.clear();
+  ShowPointFields();
+  params.BatchFiles.clear();
+  FormResize();
+}
+
+// The layout rule of the window. The formulas have no lower bound; a window made very small
+// gets regions and panes of width or height 0 instead of negative sizes (positions are kept
+// as computed, so the right column may start left of the window).
+void TForm1::FormResize() {
+  const int W = window.width;
+  const int H = window.height;
+
+  // The right column; the formulas use the width just given to GBBasicData.
+  GBBasicData.bounds = Rect{W - 209 - 30, 0, 209, 153};
+  const int rightColumn = W - GBBasicData.bounds.width - 30;
+  GBNearField.bounds = Rect{rightColumn, 152, 209, 129};
+  GBCommands.bounds = Rect{rightColumn, 280, 209, NotBelowZero(H - 280 - 72)};
+
+  GBEdit.bounds = Rect{8, 0, NotBelowZero(W - GBBasicData.bounds.width - 46), 209};
+  GBInfo.bounds = Rect{8, GBEdit.bounds.height, 477, NotBelowZero(H - GBEdit.bounds.height - 72)};
+  GBdata.bounds = Rect{492, GBEdit.bounds.height,
+                       NotBelowZero(W - GBBasicData.bounds.width - GBInfo.bounds.width - 53),
+                       NotBelowZero(H - GBEdit.bounds.height - 72)};
+
+  MBounds = PaneInside(GBEdit.bounds);
+  MoutBounds = PaneInside(GBInfo.bounds);
+  MdataBounds = PaneInside(GBdata.bounds);
+}
+
+// ---- Window-level commands ---------------------------------------------------------------
+
+void TForm1::MIQuitClick() { platform.RequestQuit(); }
+
+void TForm1::MIResetWindowPositionClick() {
+  window.left = 10;
+  window.top = 10;
+}
+
+// C++ integer division truncates toward zero, as the centring rule requires (-5 / 2 is -2).
+void TForm1::MIWindowCenterClick() {
+  window.left = (platform.ScreenWidth() - window.width) / 2;
+  window.top = (platform.ScreenHeight() - window.height) / 2;
+}
+
+void TForm1::MIHelpClick() { OpenExistingDocument(platform, exeFolder + "Varnel Hilfe.pdf"); }
+
+void TForm1::AboutMIClick() {
+  ShowInfo(platform, title + " " + version + "\r" + notice +
+                         "\r" "NEC2 output analysis, batch tables and input-deck generation.");
+}
+
+void TForm1::MISplitModeClick() {
+  params.SplitMode = !params.SplitMode;
+  if (MenuItem* item = FindMenuItem("MISplitMode")) item->checked = params.SplitMode;
+}
+
+// ---- The dispatcher ----------------------------------------------------------------------
+
+const std::vector<TForm1::Command>& TForm1::Commands() {
+  using F = TForm1;
+  static const std::vector<Command> commands = [] {
+    std::vector<Command> list = {
+        // Start-up and window commands
+        {"Reset", &F::Reset},
+        {"MIQuitClick", &F::MIQuitClick},
+        {"MIResetWindowPositionClick", &F::MIResetWindowPositionClick},
+        {"MIWindowCenterClick", &F::MIWindowCenterClick},
+        {"MIHelpClick", &F::MIHelpClick},
+        {"AboutMIClick", &F::AboutMIClick},
+        {"MISplitModeClick", &F::MISplitModeClick},
+        // Panes and export
+        {"MICopytoClipboardClick", &F::MICopytoClipboardClick},
+        {"MISaveasTxtClick", &F::MISaveasTxtClick},
+        // Parameter commands
+        {"EditPointDblClick", &F::EditPointDblClick},
+        {"EditPointADblClick", &F::EditPointADblClick},
+        {"EditNormalizePowerDblClick", &F::EditNormalizePowerDblClick},
+        {"Point1Click", &F::Point1Click},
+        {"Point2Click", &F::Point2Click},
+        {"Ponit3Click", &F::Ponit3Click},
+        {"Point4Click", &F::Point4Click},
+        {"MIChangemaxHeightClick", &F::MIChangemaxHeightClick},
+        {"MIChangeAnalysingSegmentClick", &F::MIChangeAnalysingSegmentClick},
+        {"MIChangeAnalysingResistanceClick", &F::MIChangeAnalysingResistanceClick},
+        {"MIEditrCircleClick", &F::MIEditrCircleClick},
+        {"MIEditrCylinderClick", &F::MIEditrCylinderClick},
+        {"MIShowsomeParametersClick", &F::MIShowsomeParametersClick},
+        // Single-file analysis
+        {"Load1Click", &F::Load1Click},
+        {"LoadDipol1Click", &F::LoadDipol1Click},
+        {"AnalyseMain1Click", &F::AnalyseMain1Click},
+        {"AnalyseNearfield1Click", &F::AnalyseNearfield1Click},
+        // Batch analysis
+        {"MIAddBatchFolderClick", &F::MIAddBatchFolderClick},
+        {"MIFileLoadTestClick", &F::MIFileLoadTestClick},
+        {"MIBatchLoadClick", &F::MIBatchLoadClick},
+        {"MIBatchAnalysePowerClick", &F::MIBatchAnalysePowerClick},
+        {"MIAnalyseEUTsClick", &F::MIAnalyseEUTsClick},
+        // Deck generation
+        {"EditInputFile1Click", &F::EditInputFile1Click},
+        {"NECardInfo1Click", &F::NECardInfo1Click},
+        {"RangeTest1Click", &F::RangeTest1Click},
+        {"CreateMultipleInputFiles1Click", &F::CreateMultipleInputFiles1Click},
+        {"MIHardCoded1Click", &F::MIHardCoded1Click},
+        {"MIGenerateEUTsClick", &F::MIGenerateEUTsClick},
+        // Engine runs
+        {"MI_NEC1500Click", &F::MI_NEC1500Click},
+        {"MI_NEC5000Click", &F::MI_NEC5000Click},
+        {"MI_NEC11000Click", &F::MI_NEC11000Click},
+        {"SingleConversion1Click", &F::SingleConversion1Click},
+        {"BatchConversion1Click", &F::BatchConversion1Click},
+        {"Showbin1Click", &F::Showbin1Click},
+        {"Showbout1Click", &F::Showbout1Click},
+        // Controls outside the menus
+        {"Button1", &F::MIAddBatchFolderClick},
+        {"Button2", &F::MIBatchLoadClick},
+        {"EditPoint", &F::EditPointDblClick},
+        {"EditPointA", &F::EditPointADblClick},
+        {"EditNormalizePower", &F::EditNormalizePowerDblClick},
+        // The handler by its own name serves the first column entry.
+        {"MICopyColomn1Click", [](F& form) { form.MICopyColomn1Click(0); }},
+    };
+    // The ten column entries share one handler that tells them apart by the entry chosen.
+    for (int k = 0; k < 10; ++k)
+      list.push_back({"MICopyColomn" + std::to_string(k + 1), [k](F& form) { form.MICopyColomn1Click(k); }});
+    return list;
+  }();
+  return commands;
+}
+
+namespace {
+
+// A command by its own name, or by the name of the menu item that runs it.
+template <typename Commands>
+auto ResolveCommand(const Commands& commands, const TForm1& form, const std::string& name)
+    -> decltype(&commands.front()) {
+  auto byName = [&commands](const std::string& wanted) -> decltype(&commands.front()) {
+    for (const auto& command : commands)
+      if (command.name == wanted) return &command;
+    return nullptr;
+  };
+  if (auto command = byName(name)) return command;
+  for (const std::vector<MenuItem>* table : {&form.MM, &form.PopupMenu1, &form.PopupMenu2})
+    if (const MenuItem* item = FindIn(*table, name)) return byName(item->handler);
+  return nullptr;
+}
+
+}  // namespace
+
+bool TForm1::HasCommand(const std::string& name) const {
+  return ResolveCommand(Commands(), *this, name) != nullptr;
+}
+
+bool TForm1::Run(const std::string& name) {
+  const Command* command = ResolveCommand(Commands(), *this, name);
+  if (!command) return false;
+
+  if (running_) {
+    // Quit during a command ends that command at its next event processing; everything
+    // else waits until the running command has finished.
+    if (command->name == "MIQuitClick") {
+      closing = true;
+    } else {
+      platform.MessageBox(MessageKind::Warning, title, kStillRunning);
+    }
+    return true;
+  }
+
+  running_ = true;
+  try {
+    command->action(*this);
+  } catch (const CommandAborted&) {
+    // The window is closing: the command ends silently.
+  } catch (const std::exception& failure) {
+    platform.MessageBox(MessageKind::Error, title, ErrorBoxText(failure.what()));
+  }
+  running_ = false;
+
+  if (MenuItem* item = FindMenuItem("MISplitMode")) item->checked = params.SplitMode;
+  if (closing) platform.RequestQuit();
+  return true;
+}
+
+bool TForm1::CloseQuery() {
+  if (!running_) return true;
+  closing = true;
+  return false;
+}
+
+void TForm1::ProcessPendingEvents() {
+  platform.ProcessEvents();
+  if (closing && running_) throw CommandAborted();
+}

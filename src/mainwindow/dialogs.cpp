@@ -1,9 +1,83 @@
-// STUB
+// The point and range dialogs. Each value is stored as soon as its field converts, so a Done
+// that fails half-way leaves the earlier values changed; the caller takes the values after
+// the dialog has closed, whichever way it was closed.
 #include "mainwindow/dialogs.hpp"
-#include <stdexcept>
-void TFormP2dDlg::Shown() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-bool TFormP2dDlg::DonePressed() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TFormP3dDlg::Shown() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-bool TFormP3dDlg::DonePressed() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TFormParaDlg::Shown() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-bool TFormParaDlg::DonePressed() { throw std::logic_error("not built yet: " + std::string(__func__)); }
+
+#include <cstddef>
+#include <string>
+
+#include "util/errors.hpp"
+#include "util/format.hpp"
+#include "util/messages.hpp"
+
+namespace {
+
+constexpr const char* kConversionWarning = "String to Float conversion Error! Try again!";
+
+std::string FieldPrefill(double value) { return FormatReal("%2.1g", value); }
+
+// The edited text of field index; a binding that hands back fewer texts than fields leaves
+// the missing ones empty, which fails to convert like any other bad entry.
+std::string FieldText(const std::vector<std::string>& texts, std::size_t index) {
+  return index < texts.size() ? texts[index] : std::string();
+}
+
+// Converts the fields in order into the targets, storing each value at once. On the first
+// failure shows the warning and returns false; the values before it stay stored.
+bool ConvertFields(Platform& platform, const std::vector<std::string>& texts,
+                   std::initializer_list<double*> targets) {
+  std::size_t index = 0;
+  for (double* target : targets) {
+    try {
+      *target = TextToReal(FieldText(texts, index));
+    } catch (const ConversionError&) {
+      ShowWarning(platform, kConversionWarning);
+      return false;
+    }
+    ++index;
+  }
+  return true;
+}
+
+// The largest number of values a range may hold: more would exhaust memory long before the
+// list is of any use.
+constexpr double kMaxRangeValues = 1000000.0;
+
+// True when FillRange(start, stop, step) ends after a sensible number of values: the step
+// must move the running value at both ends of the range (a step below the resolution of a
+// large start would never reach stop) and the count must stay bounded.
+bool RangeTerminates(double start, double stop, double step) {
+  if (start + step == start || stop + step == stop) return false;
+  double count = (stop - start) / step;
+  return !(count > kMaxRangeValues);
+}
+
+}  // namespace
+
+void TFormP2dDlg::Shown() { fieldTexts = {FieldPrefill(x), FieldPrefill(y)}; }
+
+bool TFormP2dDlg::DonePressed() { return ConvertFields(platform_, fieldTexts, {&x, &y}); }
+
+void TFormP3dDlg::Shown() { fieldTexts = {FieldPrefill(x), FieldPrefill(y), FieldPrefill(z)}; }
+
+bool TFormP3dDlg::DonePressed() { return ConvertFields(platform_, fieldTexts, {&x, &y, &z}); }
+
+void TFormParaDlg::Shown() {
+  fieldTexts = {FieldPrefill(start), FieldPrefill(stop), FieldPrefill(step)};
+}
+
+bool TFormParaDlg::DonePressed() {
+  if (!ConvertFields(platform_, fieldTexts, {&start, &stop, &step})) return false;
+  // FillRange advances by step until it passes stop; a step of zero or below, or one too
+  // small for the range, would never get there.
+  if (!(step > 0)) {
+    ShowWarning(platform_, "The step must be greater than zero. Try again!");
+    return false;
+  }
+  if (!RangeTerminates(start, stop, step)) {
+    ShowWarning(platform_, "The step is too small for this range. Try again!");
+    return false;
+  }
+  FillRange(range, start, stop, step);
+  return true;
+}

@@ -1,17 +1,149 @@
-// STUB
+// Parameter commands: the point dialogs, the fixed points, the normalisation power, the five
+// inquiry commands and Show Parameters. Every typed number goes through TextToReal (the
+// segment number through TextToInt), so it must use DecimalSeparator.
+#include <string>
+
 #include "mainwindow/VarnelU.hpp"
-#include <stdexcept>
-void TForm1::EditPointDblClick() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::EditPointADblClick() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::EditNormalizePowerDblClick() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::Point1Click() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::Point2Click() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::Ponit3Click() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::Point4Click() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::MIChangemaxHeightClick() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::MIChangeAnalysingSegmentClick() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::MIChangeAnalysingResistanceClick() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::MIEditrCircleClick() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::MIEditrCylinderClick() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::MIShowsomeParametersClick() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::ShowPointFields() { throw std::logic_error("not built yet: " + std::string(__func__)); }
+#include "util/errors.hpp"
+#include "util/format.hpp"
+#include "util/messages.hpp"
+
+namespace {
+
+constexpr const char* kInquiryCaption = "Inquiry";
+constexpr const char* kNoValidHeight = "No valid height. Abort command!";
+constexpr const char* kNoValidRadius = "No valid radius. Abort command!";
+
+std::string PointText(const Point3D& p) { return Format("(%2.1f|%2.1f|%2.1f)", {p.x, p.y, p.z}); }
+std::string PointText(const Point2D& a) { return Format("(%2.1f|%2.1f)", {a.x, a.y}); }
+
+// Asks for a real with the prefill "%1.0f" of the current value; stores it only when OK was
+// pressed and the text converts, otherwise shows the warning and leaves the value.
+void InquireReal(Platform& platform, const std::string& prompt, const char* warning, double& value) {
+  std::string text = FormatReal("%1.0f", value);
+  if (!AskText(platform, kInquiryCaption, prompt, text)) {
+    ShowWarning(platform, warning);
+    return;
+  }
+  try {
+    value = TextToReal(text);
+  } catch (const ConversionError&) {
+    ShowWarning(platform, warning);
+  }
+}
+
+}  // namespace
+
+void TForm1::ShowPointFields() {
+  EditPoint.text = PointText(params.p);
+  EditPointA.text = PointText(params.a);
+  EditNormalizePower.text = FormatReal("%1.2f W", params.normalizePower);
+}
+
+// ---- Points -----------------------------------------------------------------------------
+
+void TForm1::EditPointDblClick() {
+  TFormP3dDlg dialog(platform);
+  dialog.x = params.p.x;
+  dialog.y = params.p.y;
+  dialog.z = params.p.z;
+  platform.ShowModal(dialog);
+  params.p = MakePoint3D(dialog.x, dialog.y, dialog.z);
+  EditPoint.text = PointText(params.p);
+}
+
+void TForm1::EditPointADblClick() {
+  TFormP2dDlg dialog(platform);
+  dialog.x = params.a.x;
+  dialog.y = params.a.y;
+  platform.ShowModal(dialog);
+  params.a = MakePoint2D(dialog.x, dialog.y);
+  EditPointA.text = PointText(params.a);
+}
+
+void TForm1::Point1Click() {
+  params.p = MakePoint3D(1, 0, 1);
+  EditPoint.text = PointText(params.p);
+}
+
+void TForm1::Point2Click() {
+  params.p = MakePoint3D(3, 0, 1);
+  EditPoint.text = PointText(params.p);
+}
+
+void TForm1::Ponit3Click() {
+  params.p = MakePoint3D(10, 0, 1);
+  EditPoint.text = PointText(params.p);
+}
+
+void TForm1::Point4Click() {
+  params.p = MakePoint3D(30, 0, 1);
+  EditPoint.text = PointText(params.p);
+}
+
+// ---- Normalisation power ------------------------------------------------------------------
+
+void TForm1::EditNormalizePowerDblClick() {
+  // The plain input box always offers "1" and returns it on Cancel.
+  std::string text = platform.InputBox(
+      "Normalize Power", "Please enter Power [W] to which Field Strengths shall be normalized.", "1");
+  try {
+    double value = TextToReal(text);
+    params.normalizePower = value;
+    EditNormalizePower.text = FormatReal("%1.2f W", value);
+  } catch (const ConversionError&) {
+    params.normalizePower = 1.0;
+    EditNormalizePower.text = "1 W";
+  }
+}
+
+// ---- Inquiry commands ---------------------------------------------------------------------
+
+void TForm1::MIChangemaxHeightClick() {
+  InquireReal(platform, "Please enter maxHeight", kNoValidHeight, params.maxHeight);
+}
+
+void TForm1::MIChangeAnalysingSegmentClick() {
+  std::string text = FormatInt("%1d", params.AnalyseSegment);
+  if (!AskText(platform, kInquiryCaption, "Please enter Segment Number to analyse", text)) {
+    ShowWarning(platform, kNoValidHeight);
+    return;
+  }
+  try {
+    params.AnalyseSegment = TextToInt(text);
+  } catch (const ConversionError&) {
+    ShowWarning(platform, kNoValidHeight);
+  }
+}
+
+void TForm1::MIChangeAnalysingResistanceClick() {
+  InquireReal(platform, "Please enter Resistance for current analysation", kNoValidHeight,
+              params.AnalysingResistance);
+}
+
+void TForm1::MIEditrCircleClick() {
+  InquireReal(platform, "Enter new value for rCircle", kNoValidRadius, params.rCircle);
+}
+
+void TForm1::MIEditrCylinderClick() {
+  InquireReal(platform, "Enter new value for rCylinder", kNoValidRadius, params.rCylinder);
+}
+
+// ---- Show Parameters ----------------------------------------------------------------------
+
+void TForm1::MIShowsomeParametersClick() {
+  const WorkingParameters& w = params;
+  ClearPane(Mout);
+  AddLine(Mout, "------- Some Parameters ------");
+  AddLine(Mout, FormatReal("maxHeight...........: %3.1f ", w.maxHeight));
+  AddLine(Mout, Format("p...................: (%3.1f;%3.1f;%3.1f) ", {w.p.x, w.p.y, w.p.z}));
+  AddLine(Mout, Format("a...................: (%3.1f;%3.1f) ", {w.a.x, w.a.y}));
+  AddLine(Mout, FormatReal("py..................: %3.1f ", w.py));
+  AddLine(Mout, FormatReal("rCircle.............: %3.1f ", w.rCircle));
+  AddLine(Mout, FormatReal("rCylinder...........: %3.1f ", w.rCylinder));
+  AddLine(Mout, FormatReal("normalizePower......: %3.1f ", w.normalizePower));
+  AddLine(Mout, FormatInt("AnalyseSegment......: %1d   ", w.AnalyseSegment));
+  AddLine(Mout, FormatReal("AnalysingResistance.: %1.0f ", w.AnalysingResistance));
+  AddLine(Mout, Format("EngineName..........: %3s   ", {w.EngineName}));
+  AddLine(Mout, "----- Some Parameters End-----");
+}

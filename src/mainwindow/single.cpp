@@ -1,7 +1,154 @@
-// STUB
+// Single-file loading and analysis: Load and Load Dipol put a file's text into currentText
+// and pane M; Analyse Main and Analyse Nearfield read whatever currentText holds.
+#include <cmath>
+#include <optional>
+#include <string>
+
 #include "mainwindow/VarnelU.hpp"
-#include <stdexcept>
-void TForm1::Load1Click() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::LoadDipol1Click() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::AnalyseMain1Click() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TForm1::AnalyseNearfield1Click() { throw std::logic_error("not built yet: " + std::string(__func__)); }
+#include "util/files.hpp"
+#include "util/format.hpp"
+
+namespace {
+
+constexpr const char* kDipolPath = "c:\\4nec2\\out\\dipol.out";
+
+// The text of the searched maximum, or why there is none: the searches return NaN when no
+// grid point meets their condition.
+std::string NoGridPointText() {
+  return FormatReal("no grid point within %1.1f m", MatchTolerance);
+}
+
+// " V/m" for an electric table, " A/m" otherwise, looked up for the line about to be written.
+std::string UnitSuffix(const NearFieldTable& table) { return table.IsElectric() ? " V/m" : " A/m"; }
+
+// Puts the file's text into currentText and shows it in M. A missing file has already been
+// reported by ReadTextFile; the text is then empty and the load is still logged.
+void ShowLoadedText(TForm1& form, const std::string& path) {
+  form.params.currentText.clear();
+  std::string text;
+  ReadTextFile(form.platform, path, text);
+  form.params.currentText = std::move(text);
+  ClearPane(form.M);
+  AddLine(form.M, form.params.currentText);
+  ScrollToTop(form.M);
+  form.M.hint = "Showing: " + path;
+  AddLine(form.Mout, "FileLoaded: " + path);
+}
+
+}  // namespace
+
+void TForm1::Load1Click() {
+  Reset();
+  FileDialogSpec spec;
+  spec.title = "Load to Analyse Single File";
+  spec.initialFolder = "c:\\4nec2\\b_out";
+  spec.filter = "All(*.*)|*.*|4nec2 (*.out)|*.out";
+  spec.filterIndex = 2;
+  spec.fileName = "dipol.out";
+  std::optional<std::string> path = platform.OpenFileDialog(spec);
+  if (!path) return;
+  ShowLoadedText(*this, *path);
+}
+
+void TForm1::LoadDipol1Click() {
+  Reset();
+  ShowLoadedText(*this, kDipolPath);
+}
+
+void TForm1::AnalyseMain1Click() {
+  // Every read comes first, so a reader failure leaves the fields and Mout as they were.
+  const OutputText& text = params.currentText;
+  double frequency = ReadFrequency(text);
+  params.inputPower = ReadInputPower(text);
+  AntennaInput ai = ReadAntennaInput(text);
+  double segmentCurrent = ReadSegmentCurrent(text, params.AnalyseSegment);
+
+  // The table holds the peak current; the power into the resistance needs the RMS value.
+  double rms = segmentCurrent / std::sqrt(2.0);
+  double received = rms * rms * params.AnalysingResistance;
+
+  EditFrequency.text = FrequencyText(frequency);
+  EditInputPower.text = FormatReal("%3.1g W", params.inputPower);
+  EditVoltage.text =
+      Format("%3.1g%s%3.1gj V", {ai.voltageRe, SignText(ai.voltageIm), ai.voltageIm});
+  EditCurrent.text =
+      Format("%3.1g%s%3.1gj A", {ai.currentRe, SignText(ai.currentIm), ai.currentIm});
+  EditImpedance.text =
+      Format("%3.1g%s%3.1gj Ohm", {ai.impedanceRe, SignText(ai.impedanceIm), ai.impedanceIm});
+  EditPower.text = FormatReal("%4.3g mW", 1000.0 * ai.power);
+
+  AddLine(Mout, Format("Seg.-Current (%1d): %4.1g A", {params.AnalyseSegment, segmentCurrent}));
+  AddLine(Mout, FormatReal("Power Received: %4.3g mW", 1000.0 * received));
+  AddLine(Mout, "------ out-File analysed (See also BasicData) ------");
+}
+
+void TForm1::AnalyseNearfield1Click() {
+  ClearPane(Mout);
+  AddLine(Mout, "------------------- Field ----------------------");
+
+  // The window takes the table over only once the reader has returned normally.
+  NearFieldTable table;
+  ReadNearField(params.currentText, RGPol.itemIndex, table);
+  params.nearField.table = table;
+
+  // Without a single grid point there is no maximum, no grid and nothing to search: say so
+  // and stop. The fields go back to their no-table texts (the grid empty as after Reset, the
+  // type "----" as at start), so no grid of an earlier text stays on show.
+  if (table.value.empty()) {
+    params.nearField.maximum = std::nan("");
+    params.nearField.extent.fill(std::nan(""));
+    for (DisplayField* field : {&EditXStart, &EditXStop, &EditXStep, &EditYStart, &EditYStop,
+                                &EditYStep, &EditZStart, &EditZStop, &EditZStep})
+      field->text.clear();
+    EditType.text = "----";
+    AddLine(Mout, "No near-field table found in the current text.");
+    ScrollToTop(Mout);
+    return;
+  }
+
+  double maximum = MaxOf(table.value);
+  params.nearField.maximum = maximum;
+  AddLine(Mout, FormatReal("Maximum: %7.2f V/m", maximum));
+
+  GridExtent g = GridExtentOf(table);
+  params.nearField.extent = g;
+
+  AddLine(Mout, FormatInt("Number of Points: %1d", static_cast<std::int64_t>(table.value.size())));
+  AddLine(Mout, Format("Field Type: %1s", {table.fieldType}));
+  AddLine(Mout, Format("X-Interval: %5.2f -> %5.2f   Step: %3.2f", {g[0], g[1], g[2]}));
+  AddLine(Mout, Format("Y-Interval: %5.2f -> %5.2f   Step: %3.2f", {g[3], g[4], g[5]}));
+  AddLine(Mout, Format("Z-Interval: %5.2f -> %5.2f   Step: %3.2f", {g[6], g[7], g[8]}));
+
+  DisplayField* gridFields[9] = {&EditXStart, &EditXStop, &EditXStep, &EditYStart, &EditYStop,
+                                 &EditYStep,  &EditZStart, &EditZStop, &EditZStep};
+  for (int i = 0; i < 9; ++i) gridFields[i]->text = FormatReal("%3.2f", g[i]);
+  EditType.text = table.fieldType;
+
+  const Point3D& p = params.p;
+  FieldAtPointResult atP = FieldAtPoint(p, table);
+  std::string pointHead = Format("P(%4.1f|%4.1f|%4.1f) ", {p.x, p.y, p.z});
+  if (std::isnan(atP.value))
+    AddLine(Mout, pointHead + ": no grid point found");
+  else
+    AddLine(Mout, pointHead + Format("[eps: %3.2f] : %9.3g", {atP.eps, atP.value}) +
+                      UnitSuffix(table));
+
+  const Point2D& a = params.a;
+  double onZLine = MaxOnZLine(a, table, params.maxHeight);
+  std::string zLineHead = Format("Max. par. Z-AxisP thru (%4.1f|%4.1f) : ", {a.x, a.y});
+  if (std::isnan(onZLine))
+    AddLine(Mout, zLineHead + NoGridPointText() +
+                      FormatReal(" below maxHeight %1.1f m", params.maxHeight));
+  else
+    AddLine(Mout, zLineHead + FormatReal("%9.3g", onZLine) + UnitSuffix(table));
+
+  double inPlane = MaxInXZPlane(table, params.py);
+  std::string planeHead = FormatReal("Max. in xz-Plane at y=%1.0f : ", params.py);
+  if (std::isnan(inPlane))
+    AddLine(Mout, planeHead + NoGridPointText());
+  else
+    AddLine(Mout, planeHead + FormatReal("%9.3g", inPlane) + UnitSuffix(table));
+
+  ScrollToTop(Mout);
+  AddLine(Mout, "--------------- Near Field analysed------------------");
+}

@@ -1,12 +1,110 @@
-// STUB
+// Near-field searches: each is one pass over the grid points in table order. A table whose
+// lists differ in length (an invalid polarisation leaves value empty) is searched over the
+// points that have all four entries, so no search reads past a list.
 #include "necout/nearfield.hpp"
-#include <stdexcept>
-FieldAtPointResult FieldAtPoint(const Point3D&, const NearFieldTable&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-double MaxOnZLine(const Point2D&, const NearFieldTable&, double) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-double MaxInXZPlane(const NearFieldTable&, double) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-double MaxOnCircle(const NearFieldTable&, double, double) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-double MaxOnCylinder(const NearFieldTable&, double) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-GridExtent GridExtentOf(const RealList&, const RealList&, const RealList&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-GridExtent GridExtentOf(const NearFieldTable&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-double OverallMaximum(const NearFieldTable&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-double NormalizeField(double, double, double) { throw std::logic_error("not built yet: " + std::string(__func__)); }
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "util/errors.hpp"
+
+namespace {
+
+const double kNoValue = std::numeric_limits<double>::quiet_NaN();
+
+std::size_t PointCount(const NearFieldTable& t) {
+  return std::min({t.x.size(), t.y.size(), t.z.size(), t.value.size()});
+}
+
+// The largest value of the grid points that satisfy the condition, chosen as MaxOf chooses it
+// (the first candidate, replaced only by a strictly larger one); NaN without candidates.
+template <typename Condition>
+double MaxWhere(const NearFieldTable& t, Condition matches) {
+  const std::size_t n = PointCount(t);
+  bool found = false;
+  double best = kNoValue;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!matches(t.x[i], t.y[i], t.z[i])) continue;
+    if (!found) {
+      best = t.value[i];
+      found = true;
+    } else if (t.value[i] > best) {
+      best = t.value[i];
+    }
+  }
+  return best;
+}
+
+bool Near(double a, double b) { return std::abs(a - b) < MatchTolerance; }
+
+double Distance(const Point3D& p, double x, double y, double z) {
+  const double dx = x - p.x, dy = y - p.y, dz = z - p.z;
+  return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+}  // namespace
+
+FieldAtPointResult FieldAtPoint(const Point3D& p, const NearFieldTable& table) {
+  const std::size_t n = PointCount(table);
+  double bestDistance = 1000000000.0;
+  std::size_t best = n;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double d = Distance(p, table.x[i], table.y[i], table.z[i]);
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = i;
+    }
+  }
+  // No grid point (or none closer than 10^9 m): no value to give.
+  if (best == n) return {kNoValue, kNoValue};
+  return {table.value[best], Distance(p, table.x[best], table.y[best], table.z[best])};
+}
+
+double MaxOnZLine(const Point2D& a, const NearFieldTable& table, double maxHeight) {
+  return MaxWhere(table, [&](double x, double y, double z) { return Near(x, a.x) && Near(y, a.y) && z < maxHeight; });
+}
+
+double MaxInXZPlane(const NearFieldTable& table, double y0) {
+  return MaxWhere(table, [&](double, double y, double) { return Near(y, y0); });
+}
+
+double MaxOnCircle(const NearFieldTable& table, double radius, double height) {
+  return MaxWhere(table, [&](double x, double y, double z) {
+    return Near(std::sqrt(x * x + y * y), radius) && Near(z, height);
+  });
+}
+
+double MaxOnCylinder(const NearFieldTable& table, double radius) {
+  return MaxWhere(table, [&](double x, double y, double) { return Near(std::sqrt(x * x + y * y), radius); });
+}
+
+GridExtent GridExtentOf(const RealList& x, const RealList& y, const RealList& z) {
+  GridExtent extent{};
+  const RealList* axes[3] = {&x, &y, &z};
+  for (int a = 0; a < 3; ++a) {
+    const RealList& list = *axes[a];
+    double minimum = kNoValue, maximum = kNoValue, step = 0;
+    if (!list.empty()) {
+      minimum = MinOf(list);
+      maximum = MaxOf(list);
+      const std::size_t distinct = CountDistinct(list);
+      if (distinct > 1) step = (maximum - minimum) / static_cast<double>(distinct - 1);
+    }
+    extent[3 * a] = minimum;
+    extent[3 * a + 1] = maximum;
+    extent[3 * a + 2] = step;
+  }
+  return extent;
+}
+
+GridExtent GridExtentOf(const NearFieldTable& table) { return GridExtentOf(table.x, table.y, table.z); }
+
+double OverallMaximum(const NearFieldTable& table) {
+  return table.value.empty() ? kNoValue : MaxOf(table.value);
+}
+
+double NormalizeField(double value, double normalizePower, double inputPower) {
+  if (inputPower == 0) throw ZeroDivideError();
+  return value * std::sqrt(normalizePower / inputPower);
+}

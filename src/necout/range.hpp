@@ -1,5 +1,8 @@
 #pragma once
 // Range files: one number per line under DecimalSeparator.
+// The file is read whole; lines end at LF or CR LF, a lone CR is dropped, byte 26 ends the file.
+// Reading goes on until the end has been reached after a line: an empty file is one empty line
+// (one warning), and a line end after the last number adds no line.
 #include <string>
 
 #include "platform/platform.hpp"

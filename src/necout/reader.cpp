@@ -1,10 +1,404 @@
-// STUB
+// The NEC2 output reader. The contract is in reader.hpp; this file keeps it fast: the text is
+// scanned forward once from the keyword, rows are looked at in place (no line copies, no
+// repeated replace passes), and the common NEC2 number form is converted without building a
+// string. Anything unusual goes through TextToReal on the field's replaced text, so results
+// and failure messages are the same as converting field by field.
 #include "necout/reader.hpp"
-#include <stdexcept>
-double ReadFrequency(const OutputText&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-double ReadInputPower(const OutputText&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void ReadAntennaInput(const OutputText&, AntennaInput&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-AntennaInput ReadAntennaInput(const OutputText&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-double ReadSegmentCurrent(const OutputText&, int) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void ReadNearField(const OutputText&, int, NearFieldTable&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-double NecNumber(const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+
+#include "util/errors.hpp"
+#include "util/numbers.hpp"
+
+namespace {
+
+constexpr char kCR = '\r';
+const double kSqrt2 = std::sqrt(2.0);
+const double kInvSqrt2 = 1.0 / std::sqrt(2.0);
+
+// ---- Positions ------------------------------------------------------------------------
+
+unsigned char Fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
+
+struct FoldHash {
+  std::size_t operator()(char c) const { return Fold(static_cast<unsigned char>(c)); }
+};
+struct FoldEqual {
+  bool operator()(char a, char b) const {
+    return Fold(static_cast<unsigned char>(a)) == Fold(static_cast<unsigned char>(b));
+  }
+};
+
+// One-based position of the first occurrence of keyword at or after the one-based start,
+// folding only A-Z; 0 when none.
+std::size_t FindKeyword(std::string_view text, std::string_view keyword, std::size_t start = 1) {
+  if (start < 1) start = 1;
+  if (keyword.empty() || start > text.size() || text.size() - (start - 1) < keyword.size()) return 0;
+  const std::boyer_moore_horspool_searcher searcher(keyword.begin(), keyword.end(), FoldHash{}, FoldEqual{});
+  const auto hit = std::search(text.begin() + static_cast<std::ptrdiff_t>(start - 1), text.end(), searcher);
+  return hit == text.end() ? 0 : static_cast<std::size_t>(hit - text.begin()) + 1;
+}
+
+// One-based position of the first CR at or after the one-based start; 0 when none.
+std::size_t FindCR(std::string_view text, std::size_t start) {
+  if (start < 1) start = 1;
+  if (start > text.size()) return 0;
+  const void* hit = std::memchr(text.data() + (start - 1), kCR, text.size() - (start - 1));
+  return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) + 1 : 0;
+}
+
+// One-based position of the k-th CR at or after start; 0 when k < 1 or there are fewer.
+std::size_t FindNthCR(std::string_view text, long long k, std::size_t start) {
+  if (k < 1) return 0;
+  std::size_t pos = start < 1 ? 1 : start;
+  for (long long i = 0; i < k; ++i) {
+    const std::size_t hit = FindCR(text, pos);
+    if (hit == 0) return 0;
+    if (i + 1 == k) return hit;
+    pos = hit + 1;
+  }
+  return 0;
+}
+
+// Characters first..last (one-based, inclusive) as a view; last = 0 means "to the end";
+// empty when the range lies outside the text.
+std::string_view Range(std::string_view text, std::size_t first, std::size_t last) {
+  if (first < 1) first = 1;
+  if (last == 0 || last > text.size()) last = text.size();
+  if (first > last) return {};
+  return text.substr(first - 1, last - first + 1);
+}
+
+// count characters from the one-based index, cut at the end of the text.
+std::string_view Count(std::string_view text, std::size_t index, std::size_t count) {
+  if (index < 1) index = 1;
+  if (index > text.size()) return {};
+  return text.substr(index - 1, count);
+}
+
+// ---- Numbers --------------------------------------------------------------------------
+
+[[noreturn]] void FailConversion(std::string_view text) {
+  throw ConversionError("'" + std::string(text) + "' ist kein g\xC3\xBCltiger Gleitkommawert");
+}
+
+std::string WithSeparator(std::string_view field) {
+  std::string s(field);
+  const char separator = DecimalSeparator;
+  if (separator != '.') std::replace(s.begin(), s.end(), '.', separator);
+  return s;
+}
+
+// A NEC2 field converted the way the reader converts it: '.' becomes DecimalSeparator, then
+// TextToReal.
+double FieldToReal(std::string_view field) { return TextToReal(WithSeparator(field)); }
+
+constexpr std::array<double, 23> kPowersOfTen = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                 1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The plain form [sign] digits [mark digits] [E [sign] digits] whose value one exact operation
+// gives correctly rounded (at most 19 significant digits, mantissa up to 2^53, |exponent| <= 22).
+// '.' and `mark` both act as the decimal mark (the reader turns '.' into the separator first).
+// Returns false for everything else; the caller then asks TextToReal.
+bool PlainNumber(std::string_view t, char mark, double& value) {
+  const char* p = t.data();
+  const char* const end = p + t.size();
+  bool negative = false;
+  if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  std::uint64_t mantissa = 0;
+  int significant = 0, exponent = 0;
+  bool anyDigit = false, seenMark = false;
+  for (; p < end; ++p) {
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if (c >= '0' && c <= '9') {
+      anyDigit = true;
+      if (significant >= 19) return false;
+      mantissa = mantissa * 10 + (c - '0');
+      if (mantissa != 0) ++significant;
+      if (seenMark) --exponent;
+    } else if (c == '.' || c == static_cast<unsigned char>(mark)) {
+      if (seenMark) return false;
+      seenMark = true;
+    } else {
+      break;
+    }
+  }
+  if (!anyDigit) return false;
+  if (p < end) {
+    if (*p != 'E' && *p != 'e') return false;
+    ++p;
+    bool negativeExponent = false;
+    if (p < end && (*p == '+' || *p == '-')) negativeExponent = *p++ == '-';
+    if (p == end) return false;
+    int e = 0;
+    for (; p < end; ++p) {
+      const unsigned char c = static_cast<unsigned char>(*p);
+      if (c < '0' || c > '9' || e > 10000) return false;
+      e = e * 10 + (c - '0');
+    }
+    exponent += negativeExponent ? -e : e;
+  }
+  if (mantissa == 0) {
+    value = negative ? -0.0 : 0.0;
+    return true;
+  }
+  if (mantissa > (std::uint64_t{1} << 53) || exponent < -22 || exponent > 22) return false;
+  const double m = static_cast<double>(mantissa);
+  value = exponent >= 0 ? m * kPowersOfTen[static_cast<std::size_t>(exponent)]
+                        : m / kPowersOfTen[static_cast<std::size_t>(-exponent)];
+  if (negative) value = -value;
+  return true;
+}
+
+// Converts the near-field fields of one call. The plain path is taken only for the separators
+// '.' and ','; with any other separator every field goes through TextToReal.
+class FieldConverter {
+ public:
+  FieldConverter() : separator_(DecimalSeparator), plain_(separator_ == '.' || separator_ == ',') {}
+
+  double Convert(std::string_view field, bool ezMagnitude) const {
+    if (field == "NaN") return ezMagnitude ? 0.0 : 1000000.0;
+    double value;
+    if (plain_ && PlainNumber(field, separator_, value)) return value;
+    const std::string replaced = WithSeparator(field);
+    if (replaced == "NaN") return ezMagnitude ? 0.0 : 1000000.0;
+    return TextToReal(replaced);
+  }
+  char Separator() const { return separator_; }
+
+ private:
+  char separator_;
+  bool plain_;
+};
+
+// ---- Near-field rows ------------------------------------------------------------------
+
+constexpr std::size_t kFieldsPerRow = 9;
+constexpr std::size_t kBlanksFoldedPerRun = 64;  // six passes of "two blanks to one"
+
+bool IsTrimmed(unsigned char c) { return c <= 32; }
+
+std::string_view TrimRow(std::string_view row) {
+  std::size_t first = 0, last = row.size();
+  while (first < last && IsTrimmed(static_cast<unsigned char>(row[first]))) ++first;
+  while (last > first && IsTrimmed(static_cast<unsigned char>(row[last - 1]))) --last;
+  return row.substr(first, last - first);
+}
+
+// The row as the step-by-step reading sees it after folding blank runs (a run of L blanks
+// becomes ceil(L / 64)) and turning '.' into the separator. Used for messages and for a blank
+// separator, where that replacement creates new split points.
+std::string NormalizedRow(std::string_view row, char separator) {
+  std::string out;
+  out.reserve(row.size());
+  for (std::size_t i = 0; i < row.size();) {
+    if (row[i] == ' ') {
+      std::size_t run = 0;
+      while (i < row.size() && row[i] == ' ') ++run, ++i;
+      out.append((run + kBlanksFoldedPerRun - 1) / kBlanksFoldedPerRun, ' ');
+    } else {
+      out.push_back(row[i] == '.' ? separator : row[i]);
+      ++i;
+    }
+  }
+  return out;
+}
+
+// Splits a trimmed row into its first nine fields; returns how many there are (at most nine).
+// A run of L blanks separates like ceil(L / 64) single blanks.
+std::size_t SplitRow(std::string_view row, std::array<std::string_view, kFieldsPerRow>& fields) {
+  if (row.empty()) return 0;
+  std::size_t n = 0, start = 0, i = 0;
+  while (i < row.size()) {
+    if (row[i] != ' ') {
+      ++i;
+      continue;
+    }
+    fields[n++] = row.substr(start, i - start);
+    if (n == kFieldsPerRow) return n;
+    std::size_t run = 0;
+    while (i < row.size() && row[i] == ' ') ++run, ++i;
+    for (std::size_t extra = (run + kBlanksFoldedPerRun - 1) / kBlanksFoldedPerRun - 1; extra > 0; --extra) {
+      fields[n++] = std::string_view();
+      if (n == kFieldsPerRow) return n;
+    }
+    start = i;
+  }
+  fields[n++] = row.substr(start);
+  return n;
+}
+
+// Plain single-blank split (for a blank separator, after NormalizedRow).
+std::size_t SplitAtBlanks(std::string_view row, std::array<std::string_view, kFieldsPerRow>& fields) {
+  if (row.empty()) return 0;
+  std::size_t n = 0, start = 0;
+  for (std::size_t i = 0; i < row.size(); ++i) {
+    if (row[i] == ' ') {
+      fields[n++] = row.substr(start, i - start);
+      if (n == kFieldsPerRow) return n;
+      start = i + 1;
+    }
+  }
+  fields[n++] = row.substr(start);
+  return n;
+}
+
+// sqrt((sqrt(C^2 + S^2) + N) / 2) over the components given: the major half-axis of the
+// polarisation ellipse.
+double PeakAmplitude(const double* magnitude, const double* phase, int components) {
+  double c = 0, s = 0, n = 0;
+  for (int i = 0; i < components; ++i) {
+    const double m2 = magnitude[i] * magnitude[i];
+    c += m2 * CosDeg(2 * phase[i]);
+    s += m2 * SinDeg(2 * phase[i]);
+    n += m2;
+  }
+  return std::sqrt((std::sqrt(c * c + s * s) + n) * 0.5);
+}
+
+// Converts one row and appends it; throws on a bad field.
+void AppendRow(std::string_view row, int polarization, const FieldConverter& convert, NearFieldTable& table) {
+  std::array<std::string_view, kFieldsPerRow> fields;
+  std::string normalized;  // holds the fields' bytes for a blank separator
+  std::size_t count;
+  if (convert.Separator() == ' ') {
+    normalized = NormalizedRow(row, ' ');
+    count = SplitAtBlanks(normalized, fields);
+  } else {
+    count = SplitRow(row, fields);
+  }
+  if (count < kFieldsPerRow) FailConversion(NormalizedRow(row, convert.Separator()));
+
+  double v[kFieldsPerRow];
+  for (std::size_t i = 0; i < kFieldsPerRow; ++i) v[i] = convert.Convert(fields[i], i == 7);
+  const double magnitude[3] = {v[3], v[5], v[7]};
+  const double phase[3] = {v[4], v[6], v[8]};
+
+  table.x.push_back(v[0]);
+  table.y.push_back(v[1]);
+  table.z.push_back(v[2]);
+  switch (polarization) {
+    case 0: {
+      double total = PeakAmplitude(magnitude, phase, 3);
+      if (total > 1000) total = 0;
+      table.value.push_back(total * kInvSqrt2);
+      break;
+    }
+    case 1: table.value.push_back(magnitude[0] * kInvSqrt2); break;
+    case 2: table.value.push_back(magnitude[1] * kInvSqrt2); break;
+    case 3: table.value.push_back(magnitude[2] * kInvSqrt2); break;
+    case 4: table.value.push_back(PeakAmplitude(magnitude, phase, 2) * kInvSqrt2); break;
+    default: break;
+  }
+}
+
+}  // namespace
+
+double NecNumber(const std::string& token) {
+  if (token == "NaN") return 1000000.0;
+  return TextToReal(token);
+}
+
+double ReadFrequency(const OutputText& text) {
+  const std::size_t first = FindKeyword(text, "FREQUENCY");
+  const std::size_t second = FindKeyword(text, "FREQUENCY", first + 1);
+  return FieldToReal(Count(text, second + 11, 10));
+}
+
+double ReadInputPower(const OutputText& text) {
+  return FieldToReal(Count(text, FindKeyword(text, "INPUT POWER") + 16, 10));
+}
+
+void ReadAntennaInput(const OutputText& text, AntennaInput& result) {
+  result = AntennaInput{};
+  const std::size_t keyword = FindKeyword(text, "ANTENNA INPUT");
+  const std::size_t c = FindNthCR(text, 4, keyword);
+  if (c == 0) return;
+  const std::size_t e = FindCR(text, c + 1);
+  const std::string_view line = e == 0 ? Range(text, c + 2, 0) : Range(text, c + 2, e - 1);
+  double field[9] = {};
+  try {
+    for (std::size_t i = 0; i < 9; ++i) field[i] = FieldToReal(Count(line, 13 + 12 * i, 12));
+  } catch (const ConversionError&) {
+    // The failing field and all later ones stay 0.
+  }
+  result.voltageRe = field[0] / kSqrt2;
+  result.voltageIm = field[1] / kSqrt2;
+  result.currentRe = field[2] / kSqrt2;
+  result.currentIm = field[3] / kSqrt2;
+  result.impedanceRe = field[4];
+  result.impedanceIm = field[5];
+  result.power = field[8];
+}
+
+AntennaInput ReadAntennaInput(const OutputText& text) {
+  AntennaInput result;
+  ReadAntennaInput(text, result);
+  return result;
+}
+
+double ReadSegmentCurrent(const OutputText& text, int n) {
+  const double none = std::nan("");
+  if (n < 1) return none;
+  const std::string_view view(text);
+  const std::size_t keyword = FindKeyword(view, "CURRENTS AND LOCATION");
+  std::size_t c = FindNthCR(view, 7, keyword);
+  // Walk to the row's line end by end; an empty line on the way is the end of the table.
+  for (int row = 1;; ++row) {
+    if (c == 0) return none;
+    const std::size_t e = FindCR(view, c + 1);
+    if (TrimRow(e == 0 ? Range(view, c + 1, 0) : Range(view, c + 1, e - 1)).size() < 2) return none;
+    if (row == n) break;
+    c = e;
+  }
+  const std::string_view cut = Range(view, c + 52, c + 94);
+  double magnitude = none;
+  try {
+    FieldToReal(Count(cut, 1, 10));
+    FieldToReal(Count(cut, 13, 10));
+    magnitude = FieldToReal(Count(cut, 25, 10));
+    FieldToReal(Count(cut, 38, 6));
+  } catch (const ConversionError&) {
+    // Only a failing phase keeps the magnitude.
+  }
+  return magnitude;
+}
+
+void ReadNearField(const OutputText& text, int polarization, NearFieldTable& table) {
+  table.x.clear();
+  table.y.clear();
+  table.z.clear();
+  table.value.clear();
+  const std::string_view view(text);
+  const std::size_t keyword = FindKeyword(view, "NEAR");
+  table.fieldType = std::string(Range(view, keyword + 5, keyword + 13));
+  std::size_t c = FindNthCR(view, 5, keyword);
+  if (c == 0) return;
+
+  const FieldConverter convert;
+  const std::size_t expected = std::min(MaxNearFieldRows, (view.size() - c) / 16 + 1);
+  table.x.reserve(expected);
+  table.y.reserve(expected);
+  table.z.reserve(expected);
+  if (polarization >= 0 && polarization <= 4) table.value.reserve(expected);
+
+  // The first row starts right behind the CR (its LF is trimmed); every later one two
+  // characters behind the previous CR.
+  std::size_t rowStart = c;  // zero-based
+  for (std::size_t rows = 0; rows < MaxNearFieldRows; ++rows) {
+    if (rowStart >= view.size()) break;
+    const void* hit = std::memchr(view.data() + rowStart, kCR, view.size() - rowStart);
+    const std::size_t rowEnd = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - view.data()) : view.size();
+    const std::string_view row = TrimRow(view.substr(rowStart, rowEnd - rowStart));
+    if (row.size() < 2) break;
+    AppendRow(row, polarization, convert, table);
+    if (!hit) break;  // the table ran to the end of the text
+    rowStart = rowEnd + 2;
+  }
+}

@@ -1,3 +1,14 @@
-// STUB
 #include "util/errors.hpp"
-InOutError MakeInOutError(int code) { return InOutError("E/A-Fehler " + std::to_string(code), code); }
+
+#include "util/format.hpp"
+
+InOutError MakeInOutError(int code) {
+  switch (code) {
+    case 2:
+      return InOutError("Datei nicht gefunden", code);
+    case 5:
+      return InOutError("Dateizugriff verweigert", code);
+    default:
+      return InOutError(FormatInt("E/A-Fehler %d", code), code);
+  }
+}

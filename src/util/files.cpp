@@ -1,16 +1,227 @@
-// STUB
 #include "util/files.hpp"
-#include <stdexcept>
-void ReadTextFile(Platform&, const std::string&, std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void WriteTextFile(Platform&, const std::string&, const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void WriteTextFileSafely(Platform&, const std::string&, const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void ListFiles(Platform&, const std::string&, TextList&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void DeleteFolderTree(Platform&, const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-bool CreateFolder(Platform&, const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string DesktopFolder(Platform&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string ProgramFolder(const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string IncludeBackslash(const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string StripExtension(const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void OpenWithAssociatedProgram(Platform&, const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void OpenExistingDocument(Platform&, const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string CurrentYearText(Platform&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+
+#include "util/errors.hpp"
+#include "util/format.hpp"
+#include "util/messages.hpp"
+
+namespace {
+
+constexpr char kCtrlZ = 26;
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// A drive root or nothing at all: "", "\", "/", "c:", "c:\", "C:/" (trailing separators aside).
+bool IsEmptyOrDriveRoot(const std::string& folder) {
+  std::size_t end = folder.size();
+  while (end > 0 && IsSeparator(folder[end - 1])) --end;
+  if (end == 0) return true;
+  if (end == 2 && folder[1] == ':') return true;
+  return false;
+}
+
+// How many CR, LF and CR LF pairs a text holds. Counted a word at a time, since this pass
+// decides whether the text needs any change at all.
+struct LineEndCounts {
+  std::size_t cr = 0, lf = 0, crlf = 0;
+};
+
+// 0x80 in every byte of x that is zero, 0 elsewhere (exact, no carries between bytes).
+inline std::uint64_t ZeroBytes(std::uint64_t x) {
+  constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7fULL;
+  return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+
+inline std::uint64_t Load(const char* p) {
+  std::uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  return word;
+}
+
+LineEndCounts CountLineEnds(const char* bytes, std::size_t size) {
+  constexpr std::uint64_t kCr = 0x0d0d0d0d0d0d0d0dULL, kLf = 0x0a0a0a0a0a0a0a0aULL;
+  LineEndCounts counts;
+  std::size_t i = 0;
+  for (; i + 9 <= size; i += 8) {
+    const std::uint64_t here = Load(bytes + i), next = Load(bytes + i + 1);
+    const std::uint64_t cr = ZeroBytes(here ^ kCr);
+    counts.cr += static_cast<std::size_t>(std::popcount(cr));
+    counts.lf += static_cast<std::size_t>(std::popcount(ZeroBytes(here ^ kLf)));
+    counts.crlf += static_cast<std::size_t>(std::popcount(cr & ZeroBytes(next ^ kLf)));
+  }
+  for (; i < size; ++i) {
+    if (bytes[i] == '\r') {
+      ++counts.cr;
+      if (i + 1 < size && bytes[i + 1] == '\n') ++counts.crlf;
+    } else if (bytes[i] == '\n') {
+      ++counts.lf;
+    }
+  }
+  return counts;
+}
+
+// Appends bytes[0, size) to out with every line followed by CR LF: a line ends at LF, every CR
+// (the one of a CR LF pair as well as a lone one) is dropped.
+void AppendLinesWithCrLf(const char* bytes, std::size_t size, bool hasCr, std::string& out) {
+  const char* p = bytes;
+  const char* end = bytes + size;
+  while (true) {
+    const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+    const char* lineEnd = lf ? lf : end;
+    const char* s = p;
+    while (s < lineEnd) {
+      const char* cr = hasCr ? static_cast<const char*>(std::memchr(s, '\r', static_cast<std::size_t>(lineEnd - s)))
+                             : nullptr;
+      const char* stop = cr ? cr : lineEnd;
+      out.append(s, static_cast<std::size_t>(stop - s));
+      if (!cr) break;
+      s = cr + 1;
+    }
+    if (!lf) break;
+    out.append("\r\n", 2);
+    p = lf + 1;
+  }
+}
+
+}  // namespace
+
+void ReadTextFile(Platform& platform, const std::string& name, std::string& text) {
+  if (!platform.FileExists(name)) {
+    ShowWarning(platform, "Die Datei " + name + " konnte nicht gefunden werden.");
+    return;
+  }
+  std::string bytes = platform.ReadFile(name);
+  // Byte 26 ends the file.
+  const void* ctrlZ = std::memchr(bytes.data(), kCtrlZ, bytes.size());
+  const std::size_t size = ctrlZ ? static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - bytes.data())
+                                 : bytes.size();
+  const bool endsWithLineFeed = size > 0 && bytes[size - 1] == '\n';
+
+  const LineEndCounts counts = CountLineEnds(bytes.data(), size);
+  std::string result;
+  if (counts.cr == counts.crlf && counts.lf == counts.crlf) {
+    // Already CR LF throughout: the bytes are the text.
+    bytes.resize(size);
+    result = std::move(bytes);
+  } else {
+    result.reserve(size + (counts.lf - counts.crlf) + 2);
+    AppendLinesWithCrLf(bytes.data(), size, counts.cr > 0, result);
+  }
+  // Each line read is followed by CR LF and the final CR LF is removed again. A text that ends
+  // with LF carries that CR LF already; a last line without a line end does not, so it stays as
+  // it is. An empty file reads as one empty line, which gives "".
+  if (endsWithLineFeed) result.resize(result.size() - 2);
+  text = std::move(result);
+}
+
+void WriteTextFile(Platform& platform, const std::string& text, const std::string& name) {
+  platform.WriteFile(name, text);
+}
+
+void WriteTextFileSafely(Platform& platform, const std::string& text, const std::string& name) {
+  const std::string temporary = name + ".varnel-new";
+  try {
+    platform.WriteFile(temporary, text);
+    platform.ReplaceFile(temporary, name);
+  } catch (...) {
+    platform.DeleteFile(temporary);
+    throw;
+  }
+}
+
+void ListFiles(Platform& platform, const std::string& pattern, TextList& list) {
+  list.clear();
+  for (const DirEntry& entry : platform.ListEntries(pattern)) {
+    if (entry.name.empty() || entry.name == "." || entry.name == ".." || entry.isFolder) continue;
+    list.push_back(entry.name);
+  }
+}
+
+namespace {
+
+void DeleteTreeBelow(Platform& platform, const std::string& folder) {
+  const std::string prefix = IncludeBackslash(folder);
+  for (const DirEntry& entry : platform.ListEntries(prefix + "*.*")) {
+    if (entry.name.empty() || entry.name == "." || entry.name == "..") continue;
+    const std::string path = prefix + entry.name;
+    // A link is removed itself, never followed: its target may lie outside the tree.
+    if (entry.isFolder && !entry.isLink) {
+      DeleteTreeBelow(platform, path);
+    } else {
+      platform.DeleteFile(path);  // a file that cannot be deleted is skipped
+    }
+  }
+  platform.RemoveFolder(prefix);
+}
+
+// The entry of the folder list that names the path itself (its last component), if any.
+std::optional<DirEntry> EntryOf(Platform& platform, const std::string& path) {
+  std::size_t end = path.size();
+  while (end > 0 && IsSeparator(path[end - 1])) --end;
+  const std::string trimmed = path.substr(0, end);
+  std::size_t cut = trimmed.find_last_of("\\/:");
+  const std::string name = cut == std::string::npos ? trimmed : trimmed.substr(cut + 1);
+  if (name.empty() || name == "." || name == ".." || name.find_first_of("*?") != std::string::npos) {
+    return std::nullopt;
+  }
+  std::vector<DirEntry> entries = platform.ListEntries(trimmed);
+  if (entries.empty()) return std::nullopt;
+  for (const DirEntry& entry : entries) {
+    if (entry.name == name) return entry;
+  }
+  return entries.front();
+}
+
+}  // namespace
+
+void DeleteFolderTree(Platform& platform, const std::string& folder) {
+  if (IsEmptyOrDriveRoot(folder)) return;
+  // The folder itself may be a link to a folder elsewhere: remove the link only.
+  if (std::optional<DirEntry> self = EntryOf(platform, folder); self && self->isLink) {
+    std::size_t end = folder.size();
+    while (end > 0 && IsSeparator(folder[end - 1])) --end;
+    platform.DeleteFile(folder.substr(0, end));
+    return;
+  }
+  DeleteTreeBelow(platform, folder);
+}
+
+bool CreateFolder(Platform& platform, const std::string& folder) { return platform.CreateFolder(folder); }
+
+std::string DesktopFolder(Platform& platform) {
+  return IncludeBackslash(platform.GetEnv("USERPROFILE") + "\\DeskTop");
+}
+
+std::string ProgramFolder(const std::string& executablePath) {
+  std::size_t cut = executablePath.find_last_of("\\:");
+  std::string folder = cut == std::string::npos ? std::string() : executablePath.substr(0, cut + 1);
+  return IncludeBackslash(folder);
+}
+
+std::string IncludeBackslash(const std::string& path) {
+  if (!path.empty() && path.back() == '\\') return path;
+  return path + '\\';
+}
+
+std::string StripExtension(const std::string& name) {
+  std::size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return name;
+  return name.substr(0, dot);
+}
+
+void OpenWithAssociatedProgram(Platform& platform, const std::string& path) { platform.OpenDocument(path); }
+
+void OpenExistingDocument(Platform& platform, const std::string& path) {
+  if (platform.FileExists(path)) {
+    OpenWithAssociatedProgram(platform, path);
+  } else {
+    ShowError(platform, "Die Datei " + path + " konnte nicht gefunden werden!");
+  }
+}
+
+std::string CurrentYearText(Platform& platform) { return FormatInt("%d", platform.CurrentYear()); }

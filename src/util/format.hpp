@@ -6,7 +6,8 @@
 // padded with blanks on the left, never cut.
 //   d  integer; a precision gives at least that many digits, zero-padded ("%3.3d" of 7: "007").
 //   s  text.
-//   f  fixed, precision decimals (2 when none is given); |value| >= 1e18 falls back to g.
+//   f  fixed, precision decimals (2 when none is given); |value| >= 1e18 falls back to g
+//      with g's default precision (15): "%1.0f" of 2.5e20 gives "2.5E020".
 //   g  general, at most precision significant digits: a precision below 2 counts as 2, none or
 //      above 18 counts as 15. Fixed when the decimal exponent (digits before the point: 4 for
 //      1234, 0 for 0.5, -2 for 0.00123) lies in [-3, precision]; otherwise one digit, the
@@ -19,7 +20,8 @@
 // The decimal point is DecimalSeparator; no thousands separators.
 // A specifier whose argument has the wrong kind formats the argument as its own kind
 // (an integer under f or g as a real, a real under d truncated toward zero); a missing argument
-// leaves the specifier text as it stands. Formatting never throws.
+// leaves the specifier text as it stands; a '%' that does not begin a specifier is copied.
+// A precision under s is ignored (texts are never cut). Formatting never throws.
 #include <cstdint>
 #include <initializer_list>
 #include <string>

@@ -1,7 +1,17 @@
-// STUB
 #include "util/messages.hpp"
-#include <stdexcept>
-void ShowInfo(Platform&, const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void ShowWarning(Platform&, const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void ShowError(Platform&, const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-bool AskText(Platform&, const std::string&, const std::string&, std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
+
+void ShowInfo(Platform& platform, const std::string& message) {
+  platform.MessageBox(MessageKind::Info, kApplicationTitle, message);
+}
+
+void ShowWarning(Platform& platform, const std::string& message) {
+  platform.MessageBox(MessageKind::Warning, kApplicationTitle, message);
+}
+
+void ShowError(Platform& platform, const std::string& message) {
+  platform.MessageBox(MessageKind::Error, kApplicationTitle, message);
+}
+
+bool AskText(Platform& platform, const std::string& caption, const std::string& prompt, std::string& text) {
+  return platform.AskText(caption, prompt, text);
+}

@@ -1,19 +1,250 @@
-// STUB
+// Text-number conversion under DecimalSeparator, display texts, angle and logarithm helpers,
+// lists of reals and points.
 #include "util/numbers.hpp"
-#include <stdexcept>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "util/errors.hpp"
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+[[noreturn]] void FailReal(std::string_view text) {
+  throw ConversionError("'" + std::string(text) + "' ist kein gültiger Gleitkommawert");
+}
+
+[[noreturn]] void FailInt(std::string_view text) {
+  throw ConversionError("'" + std::string(text) + "' ist kein gültiger Integerwert");
+}
+
+// The decimal order of magnitude of a normalized non-zero number text ("-12.5e-3" has order
+// 2 - 3 = -1): positive for values of at least 1, so a value out of the double range is too
+// large exactly when its order is positive. The exponent saturates, so no text overflows it.
+long long DecimalOrder(std::string_view normalized) {
+  std::size_t e = normalized.find('e');
+  std::string_view mantissa = normalized.substr(0, e);
+  std::size_t point = mantissa.find('.');
+  if (point == std::string_view::npos) point = mantissa.size();
+  std::size_t firstNonZero = mantissa.find_first_of("123456789");
+  if (firstNonZero == std::string_view::npos) return 0;
+  long long order = firstNonZero < point ? static_cast<long long>(point - firstNonZero)
+                                         : -static_cast<long long>(firstNonZero - point - 1);
+  if (e != std::string_view::npos) {
+    std::size_t i = e + 1;
+    bool negativeExponent = false;
+    if (i < normalized.size() && (normalized[i] == '+' || normalized[i] == '-')) negativeExponent = normalized[i++] == '-';
+    long long exponent = 0;
+    for (; i < normalized.size(); ++i) exponent = std::min(exponent * 10 + (normalized[i] - '0'), 1000000000LL);
+    order += negativeExponent ? -exponent : exponent;
+  }
+  return order;
+}
+
+}  // namespace
+
 Point2D MakePoint2D(double x, double y) { return {x, y}; }
 Point3D MakePoint3D(double x, double y, double z) { return {x, y, z}; }
-double TextToReal(std::string_view) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::int32_t TextToInt(std::string_view) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string FrequencyText(double) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string SignText(double) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-double SinDeg(double) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-double CosDeg(double) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-double Power10(double) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-double Log10(double) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::size_t AppendReal(RealList&, double) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::size_t AppendText(TextList&, std::string) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void FillRange(RealList&, double, double, double) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-double MaxOf(const RealList&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-double MinOf(const RealList&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::size_t CountDistinct(const RealList&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
+
+// The text is checked against the accepted form first and rewritten into the form
+// std::from_chars reads ("-12.5e-3"), which then rounds correctly to the nearest double.
+double TextToReal(std::string_view text) {
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  while (i < n && text[i] == ' ') ++i;
+  bool negative = false;
+  if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+
+  std::string normalized;
+  normalized.reserve(n + 3);
+  if (negative) normalized += '-';
+  bool anyMantissaDigit = false;
+  bool separatorSeen = false;
+  std::size_t runLength = 0;
+  for (; i < n; ++i, ++runLength) {
+    char c = text[i];
+    if (IsDigit(c)) {
+      normalized += c;
+      anyMantissaDigit = true;
+    } else if (c == DecimalSeparator && !separatorSeen) {
+      separatorSeen = true;
+      if (!anyMantissaDigit) normalized += '0';
+      normalized += '.';
+    } else {
+      break;
+    }
+  }
+  if (runLength == 0) FailReal(text);
+  // A run that is only the separator stands for zero.
+  if (!anyMantissaDigit) normalized += '0';
+  else if (normalized.back() == '.') normalized += '0';
+
+  if (i < n && (text[i] == 'E' || text[i] == 'e')) {
+    normalized += 'e';
+    ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) normalized += text[i++];
+    std::size_t digitsStart = i;
+    while (i < n && IsDigit(text[i])) normalized += text[i++];
+    if (i == digitsStart) FailReal(text);
+  }
+  while (i < n && text[i] == ' ') ++i;
+  if (i != n) FailReal(text);
+
+  double value = 0;
+  auto result = std::from_chars(normalized.data(), normalized.data() + normalized.size(), value,
+                                std::chars_format::general);
+  if (result.ec == std::errc::result_out_of_range) {
+    // Too small for a double: it becomes zero. Too large: refused, since an infinite
+    // parameter would poison every later computation.
+    if (DecimalOrder(normalized) > 0) FailReal(text);
+    return negative ? -0.0 : 0.0;
+  }
+  if (result.ec != std::errc() || result.ptr != normalized.data() + normalized.size()) FailReal(text);
+  return value;
+}
+
+std::int32_t TextToInt(std::string_view text) {
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  while (i < n && text[i] == ' ') ++i;
+  bool negative = false;
+  if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  int base = 10;
+  if (i < n && text[i] == '$') {
+    base = 16;
+    ++i;
+  } else if (i + 1 < n && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    base = 16;
+    i += 2;
+  }
+  if (i == n) FailInt(text);
+  // Accumulates the magnitude; anything above 2^31 cannot fit and fails at once, which also
+  // keeps arbitrarily long digit runs from overflowing.
+  constexpr long long kLimit = 2147483648LL;
+  long long magnitude = 0;
+  for (; i < n; ++i) {
+    int digit = base == 16 ? HexValue(text[i]) : (IsDigit(text[i]) ? text[i] - '0' : -1);
+    if (digit < 0) FailInt(text);
+    magnitude = magnitude * base + digit;
+    if (magnitude > kLimit) FailInt(text);
+  }
+  if (!negative && magnitude == kLimit) FailInt(text);
+  return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+}
+
+std::string FrequencyText(double megahertz) {
+  const char* pattern = "%1.0f MHz";
+  if (megahertz >= 0 && megahertz < 1) pattern = "%5.4f MHz";
+  if (megahertz >= 1 && megahertz < 100) pattern = "%3.2f MHz";
+  if (megahertz >= 100 && megahertz < 1000) pattern = "%3.2f MHz";
+  if (megahertz >= 1000 && megahertz < 10000) pattern = "%2.1f MHz";
+  return FormatReal(pattern, megahertz);
+}
+
+std::string SignText(double x) { return x < -0.01 ? "" : "+"; }
+
+namespace {
+constexpr double kPi = 3.14159265359;
+}
+
+double SinDeg(double degrees) { return std::sin(degrees * kPi / 180); }
+double CosDeg(double degrees) { return std::cos(degrees * kPi / 180); }
+
+double Power10(double x) { return std::exp(x * std::log(10.0)); }
+
+double Log10(double x) {
+  constexpr double kLog10OfE = 0.43429448190325182765;
+  return x > 0 ? std::log(x) * kLog10OfE : 0;
+}
+
+std::size_t AppendReal(RealList& list, double value) {
+  list.push_back(value);
+  return list.size() - 1;
+}
+
+std::size_t AppendText(TextList& list, std::string text) {
+  list.push_back(std::move(text));
+  return list.size() - 1;
+}
+
+void FillRange(RealList& list, double start, double stop, double step) {
+  list.clear();
+  double v = start;
+  list.push_back(v);
+  // A step that is not positive, or too small to change the running value, would never end.
+  if (!(step > 0)) return;
+  for (;;) {
+    double next = v + step;
+    if (next == v || !(next <= stop)) break;
+    v = next;
+    list.push_back(v);
+  }
+}
+
+double MaxOf(const RealList& list) {
+  if (list.empty()) return std::numeric_limits<double>::quiet_NaN();
+  double best = list[0];
+  for (std::size_t i = 1; i < list.size(); ++i)
+    if (list[i] > best) best = list[i];
+  return best;
+}
+
+double MinOf(const RealList& list) {
+  if (list.empty()) return std::numeric_limits<double>::quiet_NaN();
+  double best = list[0];
+  for (std::size_t i = 1; i < list.size(); ++i)
+    if (list[i] < best) best = list[i];
+  return best;
+}
+
+// An element is not counted when some later element lies within the tolerance. Sorted by
+// value, the elements within the tolerance of v form one contiguous window around v (the
+// rounded difference |v - w| grows monotonically as w moves away from v), and the window moves
+// only forward as v grows. So one pass over the sorted elements with a sliding-window maximum
+// of the original positions answers "is there a later element within the tolerance" for every
+// element: exactly when the window's largest position exceeds the element's own.
+// NaN and infinities are never within the tolerance of anything (their differences are NaN or
+// infinite), so they are always counted and stay out of the sort.
+std::size_t CountDistinct(const RealList& list) {
+  constexpr double kTolerance = 0.001;
+  struct Entry {
+    double value;
+    std::size_t position;
+  };
+  std::vector<Entry> sorted;
+  sorted.reserve(list.size());
+  for (std::size_t i = 0; i < list.size(); ++i)
+    if (std::isfinite(list[i])) sorted.push_back({list[i], i});
+  std::sort(sorted.begin(), sorted.end(), [](const Entry& a, const Entry& b) { return a.value < b.value; });
+  auto close = [&](std::size_t a, std::size_t b) {
+    return std::fabs(sorted[a].value - sorted[b].value) < kTolerance;
+  };
+
+  std::size_t count = list.size();
+  // Indexes into sorted, their positions decreasing from front to back: the front holds the
+  // largest position inside the window [low, high).
+  std::vector<std::size_t> window;
+  window.reserve(sorted.size());
+  std::size_t front = 0, low = 0, high = 0;
+  for (std::size_t k = 0; k < sorted.size(); ++k) {
+    while (high < sorted.size() && (high <= k || close(k, high))) {
+      while (window.size() > front && sorted[window.back()].position < sorted[high].position) window.pop_back();
+      window.push_back(high++);
+    }
+    while (!close(k, low)) ++low;
+    while (window[front] < low) ++front;
+    if (sorted[window[front]].position > sorted[k].position) --count;
+  }
+  return count;
+}

@@ -22,8 +22,10 @@ Point3D MakePoint3D(double x, double y, double z);
 
 // Accepted form, nothing else: leading blanks (32 only); an optional sign; a run of digits in
 // which at most one DecimalSeparator may stand (start, inside or end), at least one character;
-// optionally 'E'/'e', an optional sign and digits; trailing blanks. Throws ConversionError
-// "'<text>' ist kein gültiger Gleitkommawert".
+// optionally 'E'/'e', an optional sign and at least one digit; trailing blanks. A run that is
+// only the separator reads as zero. The result is the double nearest to the decimal value; a
+// value below the smallest double gives zero, one above the largest fails. Throws
+// ConversionError "'<text>' ist kein gültiger Gleitkommawert".
 double TextToReal(std::string_view text);
 // Optional leading blanks, an optional sign, decimal digits (a leading "$" or "0x" reads
 // hexadecimal); nothing may follow; must fit 32 bits. Throws ConversionError

@@ -1,24 +1,198 @@
-// STUB
+// Text search and cutting with one-based positions. Every operation clamps its positions
+// itself, so no argument can make it read outside the text.
 #include "util/text.hpp"
-#include <stdexcept>
-CharSet ControlAndBlank() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::size_t FindText(std::string_view, std::string_view, long long, bool) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::size_t FindNthText(std::string_view, std::string_view, long long, long long, bool) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::size_t CountText(std::string_view, std::string_view) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::size_t FindChar(char, std::string_view, long long) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::size_t FindCharBack(char, std::string_view, long long) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-long long LastCharPos(std::string_view, char) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string CopyCount(std::string_view, long long, long long) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string CopyRange(std::string_view, long long, long long) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string CopyFrom(std::string_view, long long) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string LeftText(std::string_view, long long) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string RightText(std::string_view, long long) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string DropLeft(std::string_view, long long) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string DropRight(std::string_view, long long) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string SafeCopy(std::string_view, long long, long long) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void TrimSet(std::string&, const CharSet&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string ReplaceText(std::string_view, std::string_view, std::string_view, bool) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-TextList SplitText(std::string_view, std::string_view) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-TextList SplitChar(std::string_view, char) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string PadLeft(std::string_view, std::size_t, char) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string CommaToPoint(std::string_view) { throw std::logic_error("not built yet: " + std::string(__func__)); }
+
+#include <algorithm>
+
+namespace {
+
+char FoldLetter(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool MatchesAt(std::string_view find, std::string_view text, std::size_t offset, bool caseSensitive) {
+  if (caseSensitive) return text.compare(offset, find.size(), find) == 0;
+  for (std::size_t i = 0; i < find.size(); ++i)
+    if (FoldLetter(text[offset + i]) != FoldLetter(find[i])) return false;
+  return true;
+}
+
+long long Length(std::string_view text) { return static_cast<long long>(text.size()); }
+
+// The characters first..last (one-based, inclusive), both already inside the text.
+std::string Slice(std::string_view text, long long first, long long last) {
+  return std::string(text.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first + 1)));
+}
+
+}  // namespace
+
+CharSet ControlAndBlank() {
+  CharSet set;
+  for (int c = 0; c <= 32; ++c) set.set(static_cast<std::size_t>(c));
+  return set;
+}
+
+std::size_t FindText(std::string_view find, std::string_view text, long long start, bool caseSensitive) {
+  if (text.empty() || find.empty() || text.size() < find.size() || start > Length(text)) return 0;
+  if (start < 1) start = 1;
+  std::size_t lastCandidate = text.size() - find.size();  // zero-based
+  if (caseSensitive) {
+    std::size_t hit = text.find(find, static_cast<std::size_t>(start - 1));
+    return hit == std::string_view::npos ? 0 : hit + 1;
+  }
+  for (std::size_t offset = static_cast<std::size_t>(start - 1); offset <= lastCandidate; ++offset)
+    if (MatchesAt(find, text, offset, false)) return offset + 1;
+  return 0;
+}
+
+std::size_t FindNthText(std::string_view find, std::string_view text, long long n, long long start,
+                        bool caseSensitive) {
+  if (n < 1 || find.empty()) return 0;
+  std::size_t position = 0;
+  for (long long hit = 0; hit < n; ++hit) {
+    position = FindText(find, text, start, caseSensitive);
+    if (position == 0) return 0;
+    start = static_cast<long long>(position + find.size());
+  }
+  return position;
+}
+
+std::size_t CountText(std::string_view find, std::string_view text) {
+  if (find.empty()) return 0;
+  std::size_t count = 0;
+  long long start = 1;
+  while (std::size_t position = FindText(find, text, start, false)) {
+    ++count;
+    start = static_cast<long long>(position + find.size());
+  }
+  return count;
+}
+
+std::size_t FindChar(char c, std::string_view text, long long start) {
+  if (start < 1) start = 1;
+  if (start > Length(text)) return 0;
+  std::size_t hit = text.find(c, static_cast<std::size_t>(start - 1));
+  return hit == std::string_view::npos ? 0 : hit + 1;
+}
+
+std::size_t FindCharBack(char c, std::string_view text, long long start) {
+  if (text.empty() || start > Length(text)) return 0;
+  std::size_t lowest = static_cast<std::size_t>(std::max(start, 1LL));
+  for (std::size_t position = text.size(); position >= lowest; --position)
+    if (text[position - 1] == c) return position;
+  return 0;
+}
+
+long long LastCharPos(std::string_view text, char c) {
+  std::size_t hit = text.rfind(c);
+  return hit == std::string_view::npos ? -1 : static_cast<long long>(hit + 1);
+}
+
+std::string CopyCount(std::string_view text, long long index, long long count) {
+  long long length = Length(text);
+  if (index < 0) index = length + index + 1;
+  if (text.empty() || count < 0 || index > length) return {};
+  if (index < 1) index = 1;
+  count = std::min(count, length - index + 1);
+  if (count <= 0) return {};
+  return Slice(text, index, index + count - 1);
+}
+
+std::string CopyRange(std::string_view text, long long first, long long last) {
+  long long length = Length(text);
+  if (first < 0) first = length + first + 1;
+  if (last < 0) last = length + last + 1;
+  if (text.empty() || last <= 0 || first > length || last < first) return {};
+  last = std::min(last, length);
+  first = std::max(first, 1LL);
+  return Slice(text, first, last);
+}
+
+std::string CopyFrom(std::string_view text, long long index) {
+  if (index < 2) return std::string(text);
+  if (index > Length(text)) return {};
+  return std::string(text.substr(static_cast<std::size_t>(index - 1)));
+}
+
+std::string LeftText(std::string_view text, long long n) {
+  if (n <= 0) return {};
+  if (n >= Length(text)) return std::string(text);
+  return std::string(text.substr(0, static_cast<std::size_t>(n)));
+}
+
+std::string RightText(std::string_view text, long long n) {
+  if (n <= 0) return {};
+  if (n >= Length(text)) return std::string(text);
+  return std::string(text.substr(text.size() - static_cast<std::size_t>(n)));
+}
+
+std::string DropLeft(std::string_view text, long long n) {
+  if (n <= 0) return std::string(text);
+  if (n >= Length(text)) return {};
+  return std::string(text.substr(static_cast<std::size_t>(n)));
+}
+
+std::string DropRight(std::string_view text, long long n) {
+  if (n <= 0) return std::string(text);
+  if (n >= Length(text)) return {};
+  return std::string(text.substr(0, text.size() - static_cast<std::size_t>(n)));
+}
+
+std::string SafeCopy(std::string_view text, long long index, long long count) {
+  long long length = Length(text);
+  if (index < 1) index = 1;
+  if (count <= 0 || index > length) return {};
+  count = std::min(count, length - index + 1);
+  return Slice(text, index, index + count - 1);
+}
+
+void TrimSet(std::string& text, const CharSet& set) {
+  auto inSet = [&](char c) { return set.test(static_cast<unsigned char>(c)); };
+  std::size_t first = 0;
+  while (first < text.size() && inSet(text[first])) ++first;
+  std::size_t end = text.size();
+  while (end > first && inSet(text[end - 1])) --end;
+  text = text.substr(first, end - first);
+}
+
+std::string ReplaceText(std::string_view find, std::string_view replacement, std::string_view text,
+                        bool caseSensitive) {
+  std::string result;
+  std::size_t copied = 0;  // zero-based end of the part already copied
+  if (!find.empty()) {
+    while (std::size_t position = FindText(find, text, static_cast<long long>(copied) + 1, caseSensitive)) {
+      result.append(text.substr(copied, position - 1 - copied));
+      result.append(replacement);
+      copied = position - 1 + find.size();
+    }
+  }
+  result.append(text.substr(copied));
+  return result;
+}
+
+TextList SplitText(std::string_view text, std::string_view delimiter) {
+  TextList pieces;
+  if (text.empty()) return pieces;
+  if (delimiter.empty()) {
+    pieces.emplace_back(text);
+    return pieces;
+  }
+  std::size_t begin = 0;
+  for (std::size_t hit; (hit = text.find(delimiter, begin)) != std::string_view::npos; begin = hit + delimiter.size())
+    pieces.emplace_back(text.substr(begin, hit - begin));
+  pieces.emplace_back(text.substr(begin));
+  return pieces;
+}
+
+TextList SplitChar(std::string_view text, char delimiter) { return SplitText(text, std::string_view(&delimiter, 1)); }
+
+std::string PadLeft(std::string_view text, std::size_t length, char c) {
+  std::string result;
+  if (text.size() < length) result.assign(length - text.size(), c);
+  result.append(text);
+  return result;
+}
+
+std::string CommaToPoint(std::string_view text) {
+  std::string result(text);
+  std::replace(result.begin(), result.end(), ',', '.');
+  return result;
+}

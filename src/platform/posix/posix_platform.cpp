@@ -1,42 +1,241 @@
-// STUB
+// The file system, environment, clock and the person-less window services of the POSIX
+// platform. Paths arrive in Windows form and are mapped with NativePath.
 #include "platform/posix/posix_platform.hpp"
-#include <stdexcept>
-PosixRoots PosixRoots::FromEnvironment() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string NativePath(const PosixRoots&, const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string WindowsPath(const PosixRoots&, const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-char DecimalSeparatorFromLocale() { throw std::logic_error("not built yet: " + std::string(__func__)); }
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <iostream>
+#include <thread>
+
+#include "platform/posix/posix_internal.hpp"
+
+using namespace posix_detail;
+
 PosixPlatform::PosixPlatform(PosixRoots roots) : roots_(std::move(roots)) {}
-void PosixPlatform::CreateSampleTree() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void PosixPlatform::MessageBox(MessageKind, const std::string&, const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-bool PosixPlatform::AskText(const std::string&, const std::string&, std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string PosixPlatform::InputBox(const std::string&, const std::string&, const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void PosixPlatform::ShowModal(ModalDialog&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::optional<std::string> PosixPlatform::OpenFileDialog(const FileDialogSpec&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::optional<std::string> PosixPlatform::SaveFileDialog(const FileDialogSpec&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::optional<std::string> PosixPlatform::ChooseFolder(const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void PosixPlatform::SetClipboardText(const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string PosixPlatform::ClipboardText() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void PosixPlatform::OpenDocument(const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-ProcessHandle PosixPlatform::StartProcess(const std::string&, const std::string&, std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-bool PosixPlatform::ProcessEnded(ProcessHandle) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void PosixPlatform::CloseProcess(ProcessHandle) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-bool PosixPlatform::FileExists(const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-bool PosixPlatform::FolderExists(const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string PosixPlatform::ReadFile(const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void PosixPlatform::WriteFile(const std::string&, const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void PosixPlatform::ReplaceFile(const std::string&, const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::vector<DirEntry> PosixPlatform::ListEntries(const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-bool PosixPlatform::DeleteFile(const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-bool PosixPlatform::RemoveFolder(const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-bool PosixPlatform::CreateFolder(const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string PosixPlatform::CurrentFolder() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-bool PosixPlatform::SetCurrentFolder(const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string PosixPlatform::GetEnv(const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string PosixPlatform::ExecutablePath() { throw std::logic_error("not built yet: " + std::string(__func__)); }
+
+// ---- Message and input boxes: nobody to ask ------------------------------------------
+
+void PosixPlatform::MessageBox(MessageKind kind, const std::string&, const std::string& text) {
+  const char* label = kind == MessageKind::Info ? "[Info] " : kind == MessageKind::Warning ? "[Warning] " : "[Error] ";
+  std::cerr << label << text << std::endl;
+}
+
+bool PosixPlatform::AskText(const std::string&, const std::string&, std::string&) { return false; }
+
+std::string PosixPlatform::InputBox(const std::string&, const std::string&, const std::string& defaultText) {
+  return defaultText;
+}
+
+void PosixPlatform::ShowModal(ModalDialog& dialog) { dialog.Shown(); }
+
+std::optional<std::string> PosixPlatform::OpenFileDialog(const FileDialogSpec&) { return std::nullopt; }
+
+std::optional<std::string> PosixPlatform::SaveFileDialog(const FileDialogSpec&) { return std::nullopt; }
+
+std::optional<std::string> PosixPlatform::ChooseFolder(const std::string& initialFolder) {
+  if (!FolderExists(initialFolder)) throw MakeInOutError(2);
+  return std::nullopt;
+}
+
+void PosixPlatform::SetClipboardText(const std::string& text) { clipboard_ = text; }
+
+std::string PosixPlatform::ClipboardText() { return clipboard_; }
+
+// ---- File system ----------------------------------------------------------------------
+
+bool PosixPlatform::FileExists(const std::string& path) {
+  struct stat st;
+  std::string native = Native(path);
+  return !native.empty() && stat(native.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool PosixPlatform::FolderExists(const std::string& path) {
+  struct stat st;
+  std::string native = Native(path);
+  return !native.empty() && stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+namespace {
+
+// Closes the descriptor when the reading or writing ends, whichever way.
+struct FileDescriptor {
+  int fd;
+  ~FileDescriptor() {
+    if (fd >= 0) close(fd);
+  }
+};
+
+}  // namespace
+
+std::string PosixPlatform::ReadFile(const std::string& path) {
+  std::string native = Native(path);
+  if (native.empty()) throw MakeInOutError(2);
+  FileDescriptor file{open(native.c_str(), O_RDONLY | O_CLOEXEC)};
+  if (file.fd < 0) throw ErrnoError(errno);
+  struct stat st;
+  if (fstat(file.fd, &st) != 0) throw ErrnoError(errno);
+  if (S_ISDIR(st.st_mode)) throw ErrnoError(EISDIR);
+
+  std::string bytes;
+  // The size is a hint: files of /proc and pipes report 0 or change while being read.
+  std::size_t capacity = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 65536;
+  bytes.resize(capacity);
+  std::size_t length = 0;
+  while (true) {
+    if (length == bytes.size()) bytes.resize(bytes.size() * 2);
+    ssize_t got = read(file.fd, bytes.data() + length, bytes.size() - length);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throw ErrnoError(errno);
+    }
+    if (got == 0) break;
+    length += static_cast<std::size_t>(got);
+  }
+  bytes.resize(length);
+  return bytes;
+}
+
+void PosixPlatform::WriteFile(const std::string& path, const std::string& bytes) {
+  std::string native = Native(path);
+  if (native.empty()) throw MakeInOutError(2);
+  FileDescriptor file{open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)};
+  if (file.fd < 0) throw ErrnoError(errno);
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    ssize_t put = write(file.fd, bytes.data() + written, bytes.size() - written);
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      throw ErrnoError(errno);
+    }
+    written += static_cast<std::size_t>(put);
+  }
+  int fd = file.fd;
+  file.fd = -1;
+  if (close(fd) != 0) throw ErrnoError(errno);  // a delayed write error shows here
+}
+
+void PosixPlatform::ReplaceFile(const std::string& source, const std::string& target) {
+  std::string from = Native(source);
+  std::string to = Native(target);
+  if (from.empty() || to.empty()) throw MakeInOutError(2);
+  struct stat st;
+  if (stat(to.c_str(), &st) == 0) {
+    // Windows replaces neither a folder nor a read-only file.
+    if (S_ISDIR(st.st_mode)) throw MakeInOutError(5);
+    if (S_ISREG(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) throw MakeInOutError(5);
+  }
+  if (rename(from.c_str(), to.c_str()) != 0) throw ErrnoError(errno);
+}
+
+std::vector<DirEntry> PosixPlatform::ListEntries(const std::string& pattern) {
+  std::vector<DirEntry> entries;
+  std::size_t cut = pattern.find_last_of("\\/");
+  std::string folder, mask;
+  if (cut != std::string::npos) {
+    folder = pattern.substr(0, cut + 1);
+    mask = pattern.substr(cut + 1);
+  } else if (pattern.size() >= 2 && pattern[1] == ':') {
+    folder = pattern.substr(0, 2);  // "c:*.out": the drive's root
+    mask = pattern.substr(2);
+  } else {
+    mask = pattern;
+  }
+  std::string nativeFolder = folder.empty() ? CurrentNativeFolder() : Native(folder);
+  if (nativeFolder.empty() || mask.empty()) return entries;
+  DIR* dir = opendir(nativeFolder.c_str());
+  if (!dir) return entries;
+  const std::string prefix = nativeFolder == "/" ? "/" : nativeFolder + "/";
+  while (const dirent* entry = readdir(dir)) {
+    std::string_view name = entry->d_name;
+    if (name == "." || name == ".." || !MatchWildcard(mask, name)) continue;
+    DirEntry item;
+    item.name = std::string(name);
+    std::string full = prefix + item.name;
+    struct stat st;
+    if (lstat(full.c_str(), &st) == 0) {
+      item.isLink = S_ISLNK(st.st_mode);
+      // A link reports what it points to; a broken link counts as a file.
+      struct stat target;
+      item.isFolder = item.isLink ? (stat(full.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) : S_ISDIR(st.st_mode);
+    }
+    entries.push_back(std::move(item));
+  }
+  closedir(dir);
+  return entries;
+}
+
+bool PosixPlatform::DeleteFile(const std::string& path) {
+  std::string native = Native(path);
+  if (native.empty()) return false;
+  struct stat st;
+  if (lstat(native.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  // A file without any write permission is what Windows calls read-only, and Windows does not
+  // delete read-only files. Unlinking would work here (it depends on the folder), so refuse
+  // explicitly; this also holds for root, who ignores permission bits.
+  if (S_ISREG(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+  return unlink(native.c_str()) == 0;
+}
+
+bool PosixPlatform::RemoveFolder(const std::string& path) {
+  std::string native = Native(path);
+  return !native.empty() && rmdir(native.c_str()) == 0;
+}
+
+bool PosixPlatform::CreateFolder(const std::string& path) {
+  std::string native = Native(path);
+  return !native.empty() && mkdir(native.c_str(), 0777) == 0;
+}
+
+std::string PosixPlatform::CurrentFolder() { return WindowsPath(roots_, CurrentNativeFolder()); }
+
+bool PosixPlatform::SetCurrentFolder(const std::string& path) {
+  std::string native = Native(path);
+  return !native.empty() && chdir(native.c_str()) == 0;
+}
+
+std::string PosixPlatform::GetEnv(const std::string& name) {
+  const char* value = std::getenv(name.c_str());
+  if (value) return value;
+  if (name == "USERPROFILE") return WindowsPath(roots_, roots_.home);
+  return "";
+}
+
+std::string PosixPlatform::ExecutablePath() {
+  std::string buffer(4096, '\0');
+  ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+  if (length <= 0) return "";
+  buffer.resize(static_cast<std::size_t>(length));
+  return WindowsPath(roots_, buffer);
+}
+
+// ---- Screen, events, time ----------------------------------------------------------------
+
 int PosixPlatform::ScreenWidth() { return 1920; }
 int PosixPlatform::ScreenHeight() { return 1080; }
 void PosixPlatform::ProcessEvents() {}
-void PosixPlatform::Pause(int) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-int PosixPlatform::CurrentYear() { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::uint64_t PosixPlatform::MillisecondsSinceEpoch() { throw std::logic_error("not built yet: " + std::string(__func__)); }
+
+void PosixPlatform::Pause(int milliseconds) {
+  if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+int PosixPlatform::CurrentYear() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return local.tm_year + 1900;
+}
+
+std::uint64_t PosixPlatform::MillisecondsSinceEpoch() {
+  using namespace std::chrono;
+  return static_cast<std::uint64_t>(duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count());
+}
+
 void PosixPlatform::RequestQuit() {}

@@ -1,19 +1,142 @@
-// STUB
 #include "platform/scripted/scripted_platform.hpp"
-#include <stdexcept>
+
+#include <chrono>
+#include <ostream>
+#include <thread>
+
+#include "util/errors.hpp"
+
+namespace {
+
+bool HasDrive(const std::string& path) { return path.size() >= 2 && path[1] == ':'; }
+
+// The last component of a path has no '.'.
+bool LacksExtension(const std::string& path) {
+  std::size_t cut = path.find_last_of("\\/:");
+  std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+  return name.find('.') == std::string::npos;
+}
+
+// A folder as a chooser returns it: no trailing separator except after a drive ("c:\").
+std::string WithoutTrailingSeparator(std::string path) {
+  while (path.size() > 1 && (path.back() == '\\' || path.back() == '/')) {
+    if (path.size() == 3 && path[1] == ':') break;
+    path.pop_back();
+  }
+  return path;
+}
+
+// Answers may name paths in Windows form or natively; the core gets the Windows form. A
+// relative name resolves against the current folder, as a dialog would show it.
+std::string AnswerPath(const PosixRoots& roots, const std::string& path) {
+  if (HasDrive(path)) return path;
+  if (!path.empty() && path[0] == '/') return WindowsPath(roots, path);
+  return WindowsPath(roots, NativePath(roots, path));
+}
+
+template <typename T>
+std::optional<T> Take(std::deque<T>& queue) {
+  if (queue.empty()) return std::nullopt;
+  T front = std::move(queue.front());
+  queue.pop_front();
+  return front;
+}
+
+}  // namespace
+
 ScriptedPlatform::ScriptedPlatform(std::ostream& out, PosixRoots roots) : PosixPlatform(std::move(roots)), out_(out) {}
-void ScriptedPlatform::AnswerOpen(std::optional<std::string>) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void ScriptedPlatform::AnswerSave(std::optional<std::string>) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void ScriptedPlatform::AnswerFolder(std::optional<std::string>) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void ScriptedPlatform::AnswerAsk(std::optional<std::string>) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void ScriptedPlatform::AnswerPoint(std::vector<std::string>) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void ScriptedPlatform::MessageBox(MessageKind, const std::string&, const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-bool ScriptedPlatform::AskText(const std::string&, const std::string&, std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::string ScriptedPlatform::InputBox(const std::string&, const std::string&, const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void ScriptedPlatform::ShowModal(ModalDialog&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::optional<std::string> ScriptedPlatform::OpenFileDialog(const FileDialogSpec&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::optional<std::string> ScriptedPlatform::SaveFileDialog(const FileDialogSpec&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-std::optional<std::string> ScriptedPlatform::ChooseFolder(const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void ScriptedPlatform::OpenDocument(const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void ScriptedPlatform::Pause(int) { throw std::logic_error("not built yet: " + std::string(__func__)); }
-void ScriptedPlatform::Print(const std::string&) { throw std::logic_error("not built yet: " + std::string(__func__)); }
+
+void ScriptedPlatform::AnswerOpen(std::optional<std::string> path) { open_.push_back(std::move(path)); }
+void ScriptedPlatform::AnswerSave(std::optional<std::string> path) { save_.push_back(std::move(path)); }
+void ScriptedPlatform::AnswerFolder(std::optional<std::string> path) { folder_.push_back(std::move(path)); }
+void ScriptedPlatform::AnswerAsk(std::optional<std::string> text) { ask_.push_back(std::move(text)); }
+void ScriptedPlatform::AnswerPoint(std::vector<std::string> fieldTexts) { point_.push_back(std::move(fieldTexts)); }
+
+void ScriptedPlatform::Print(const std::string& line) {
+  out_ << line << '\n' << std::flush;
+  messages.push_back(line);
+}
+
+void ScriptedPlatform::MessageBox(MessageKind kind, const std::string&, const std::string& text) {
+  const char* label = kind == MessageKind::Info ? "[Info] " : kind == MessageKind::Warning ? "[Warning] " : "[Error] ";
+  Print(label + text);
+}
+
+bool ScriptedPlatform::AskText(const std::string& caption, const std::string&, std::string& text) {
+  std::optional<std::optional<std::string>> answer = Take(ask_);
+  if (!answer) {
+    Print("[Dialog] " + caption + ": no answer");
+    return false;
+  }
+  if (!*answer) return false;
+  text = **answer;
+  return true;
+}
+
+std::string ScriptedPlatform::InputBox(const std::string& caption, const std::string&, const std::string& defaultText) {
+  std::optional<std::optional<std::string>> answer = Take(ask_);
+  if (!answer) {
+    Print("[Dialog] " + caption + ": no answer");
+    return defaultText;
+  }
+  return *answer ? **answer : defaultText;
+}
+
+void ScriptedPlatform::ShowModal(ModalDialog& dialog) {
+  dialog.Shown();
+  std::optional<std::vector<std::string>> texts = Take(point_);
+  if (!texts) {
+    Print("[Dialog] " + dialog.Caption() + ": no answer");
+    return;
+  }
+  if (dialog.fieldTexts.size() < texts->size()) dialog.fieldTexts.resize(texts->size());
+  for (std::size_t i = 0; i < texts->size(); ++i) dialog.fieldTexts[i] = (*texts)[i];
+  // Done; when it refuses, the dialog is closed with its close button, which changes nothing.
+  dialog.DonePressed();
+}
+
+std::optional<std::string> ScriptedPlatform::OpenFileDialog(const FileDialogSpec& spec) {
+  openDialogs.push_back(spec);
+  std::optional<std::optional<std::string>> answer = Take(open_);
+  if (!answer) {
+    Print("[Dialog] " + (spec.title.empty() ? std::string("Open") : spec.title) + ": no answer");
+    return std::nullopt;
+  }
+  if (!*answer) return std::nullopt;
+  return AnswerPath(roots_, **answer);
+}
+
+std::optional<std::string> ScriptedPlatform::SaveFileDialog(const FileDialogSpec& spec) {
+  saveDialogs.push_back(spec);
+  std::optional<std::optional<std::string>> answer = Take(save_);
+  if (!answer) {
+    Print("[Dialog] " + (spec.title.empty() ? std::string("Save As") : spec.title) + ": no answer");
+    return std::nullopt;
+  }
+  if (!*answer) return std::nullopt;
+  std::string path = AnswerPath(roots_, **answer);
+  if (!spec.defaultExt.empty() && LacksExtension(path)) path += "." + spec.defaultExt;
+  return path;
+}
+
+std::optional<std::string> ScriptedPlatform::ChooseFolder(const std::string& initialFolder) {
+  folderDialogs.push_back(initialFolder);
+  // The chooser cannot open at a folder that does not exist; the answer stays queued.
+  if (!FolderExists(initialFolder)) throw MakeInOutError(2);
+  std::optional<std::optional<std::string>> answer = Take(folder_);
+  if (!answer) {
+    Print("[Dialog] Select Folder: no answer");
+    return std::nullopt;
+  }
+  if (!*answer) return std::nullopt;
+  std::string folder = WithoutTrailingSeparator(AnswerPath(roots_, **answer));
+  if (!SetCurrentFolder(folder)) throw MakeInOutError(2);
+  return folder;
+}
+
+void ScriptedPlatform::OpenDocument(const std::string& path) { Print("[Open] " + path); }
+
+void ScriptedPlatform::Pause(int milliseconds) {
+  pausedMilliseconds += milliseconds;
+  if (realPause && milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}

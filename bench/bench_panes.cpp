@@ -1,0 +1,39 @@
+// The data pane under a large batch run: 160 000 AddLine calls (1500 decks of 107 lines) and
+// the copy of the whole pane to the clipboard.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <string>
+
+#include "mainwindow/panes.hpp"
+#include "platform/posix/posix_platform.hpp"
+
+namespace {
+
+constexpr int kLines = 160000;
+const std::string kRow = "    7.010;    1.000;    0.123;    0.456;    0.707;    0.000;    0.008;   -0.004;   67.000;  -35.000;";
+
+void BM_AddLine160k(benchmark::State& state) {
+  for (auto _ : state) {
+    Pane pane;
+    for (int i = 0; i < kLines; ++i) AddLine(pane, kRow);
+    benchmark::DoNotOptimize(pane.lines.data());
+  }
+  state.SetItemsProcessed(state.iterations() * kLines);
+}
+BENCHMARK(BM_AddLine160k)->Unit(benchmark::kMillisecond);
+
+void BM_CopyPaneToClipboard160k(benchmark::State& state) {
+  const auto root = std::filesystem::temp_directory_path();
+  PosixPlatform platform(PosixRoots{root.string(), root.string()});
+  Pane pane;
+  for (int i = 0; i < kLines; ++i) AddLine(pane, kRow);
+  for (auto _ : state) {
+    CopyPaneToClipboard(platform, pane);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(PaneText(pane).size()));
+}
+BENCHMARK(BM_CopyPaneToClipboard160k)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,30 @@
+// The batch folder and its file list, and the read test over the listed files.
+#include "batch/batch_run.hpp"
+#include "util/files.hpp"
+
+void TForm1::MIAddBatchFolderClick() {
+  const std::optional<std::string> chosen = platform.ChooseFolder("c:\\4nec2\\b_out");
+  if (!chosen) return;
+  params.BatchFolder = *chosen;
+  ClearPane(Mout);
+  AddLine(Mout, "--------------- Add Batch Folder ----------------");
+  AddLine(Mout, "Batch Folder selected: " + params.BatchFolder);
+  AddLine(Mout, "Files (with *.out):");
+  TextList names;
+  ListFiles(platform, "*.out", names);
+  params.BatchFiles = names;
+  AddLine(Mout, "....FileNames reading finished!");
+  for (const std::string& name : names) {
+    AddLine(Mout, name);
+    ProcessPendingEvents();
+  }
+  ScrollToTop(Mout);
+}
+
+void TForm1::MIFileLoadTestClick() {
+  const TextList names = params.BatchFiles;
+  for (const std::string& name : names) {
+    AddLine(Mout, "Load: " + name);
+    LoadLinesText(platform, name);  // only whether it reads matters
+  }
+}

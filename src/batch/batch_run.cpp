@@ -1,0 +1,50 @@
+#include "batch/batch_run.hpp"
+
+#include "util/files.hpp"
+
+bool ReadListedFile(TForm1& form, const std::string& name, std::string& text) {
+  text.clear();
+  if (form.platform.FileExists(name)) {
+    ReadTextFile(form.platform, name, text);
+    return true;
+  }
+  ReadTextFile(form.platform, name, text);  // shows the missing-file warning
+  AddLine(form.Mout, "Skipped (file not found): " + name);
+  return false;
+}
+
+std::string LoadLinesText(Platform& platform, const std::string& name) {
+  const std::string bytes = platform.ReadFile(name);
+  std::string text;
+  text.reserve(bytes.size() + bytes.size() / 32 + 2);
+  std::size_t lineStart = 0;
+  const std::size_t size = bytes.size();
+  std::size_t i = 0;
+  while (i < size) {
+    const char c = bytes[i];
+    if (c != '\r' && c != '\n') {
+      ++i;
+      continue;
+    }
+    text.append(bytes, lineStart, i - lineStart);
+    text += "\r\n";
+    i += (c == '\r' && i + 1 < size && bytes[i + 1] == '\n') ? 2 : 1;
+    lineStart = i;
+  }
+  if (lineStart < size) {
+    text.append(bytes, lineStart, size - lineStart);
+    text += "\r\n";
+  }
+  return text;
+}
+
+void NoteUndefinedRow(TForm1& form, const std::string& name) {
+  AddLine(form.Mout, "Undefined value in " + name + ": written as NAN");
+}
+
+void ShowFileInM(TForm1& form, const std::string& name, const std::string& text) {
+  ClearPane(form.M);
+  AddLine(form.M, text);
+  ScrollToTop(form.M);
+  form.M.hint = "Showing: " + name;
+}

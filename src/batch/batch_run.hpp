@@ -1,0 +1,26 @@
+#pragma once
+// Steps shared by the batch commands (folder list, read test and the three analyses).
+#include <string>
+
+#include "mainwindow/VarnelU.hpp"
+
+inline constexpr const char* kNoBatchFolderWarning = "You need add a batch folder first.";
+inline constexpr const char* kBatchJobDone = "--------- Batch Job Done ---------";
+
+// Reads the listed file whole (ReadTextFile) into text, which is cleared first, so a file that
+// cannot be read never hands on the previous file's text. A file that does not exist gets
+// ReadTextFile's warning and one Mout line "Skipped (file not found): <name>"; the result is
+// then false and the caller writes no row for it.
+bool ReadListedFile(TForm1& form, const std::string& name, std::string& text);
+
+// The file loaded as a list of lines (a line ends at CR LF, LF or CR) and joined again with every
+// line followed by CR LF. A file that cannot be opened throws InOutError ("Datei nicht gefunden").
+std::string LoadLinesText(Platform& platform, const std::string& name);
+
+// One Mout line for a row that holds an undefined value (an empty near-field table, no grid point
+// meeting a geometry's condition, a segment current the reader could not convert), which the
+// table shows as NAN.
+void NoteUndefinedRow(TForm1& form, const std::string& name);
+
+// Puts the whole file text into pane M as the batch analyses show each file.
+void ShowFileInM(TForm1& form, const std::string& name, const std::string& text);

@@ -1,0 +1,41 @@
+// The small deck commands: Edit InputFile, NE-Card Info and RangeTest.
+#include "decks/cards.hpp"
+#include "mainwindow/VarnelU.hpp"
+#include "necout/range.hpp"
+#include "util/files.hpp"
+#include "util/format.hpp"
+#include "util/messages.hpp"
+
+void TForm1::EditInputFile1Click() {
+  Reset();
+  FileDialogSpec spec;
+  spec.title = "Edit File";
+  spec.initialFolder = kDeckFolder;
+  spec.filter = "All(*.*)|*.*|nec (*.nec)|*.nec";
+  spec.filterIndex = 2;
+  spec.fileName = "dipol.nec";
+  const auto chosen = platform.OpenFileDialog(spec);
+  if (!chosen) return;
+  OpenWithAssociatedProgram(platform, *chosen);
+}
+
+void TForm1::NECardInfo1Click() {
+  ShowInfo(platform, "NE 0 #x #y #z firstx firsty firstz dx dy dz");
+}
+
+void TForm1::RangeTest1Click() {
+  FileDialogSpec spec;
+  spec.title = "Select Range File";
+  spec.initialFolder = kDeckFolder;
+  spec.filter = kRangeFilter;
+  spec.filterIndex = 2;
+  const auto chosen = platform.OpenFileDialog(spec);
+  if (!chosen) return;
+  RealList values;
+  loadRange(platform, *chosen, values);
+  ClearPane(Mout);
+  AddLine(Mout, "------- Range Test ------");
+  for (std::size_t i = 0; i < values.size(); ++i)
+    AddLine(Mout, Format("%3d:  %4.2f MHz", {i, values[i]}));
+  AddLine(Mout, "----- Range Test End-----");
+}

@@ -1,0 +1,193 @@
+// Generate EUTs: sets of 50 randomly placed and driven wires in a cylindrical test volume,
+// one deck per frequency of a range file and EUT, and a summary file.
+#include <cmath>
+#include <vector>
+
+#include "decks/cards.hpp"
+#include "decks/folders.hpp"
+#include "decks/generators.hpp"
+#include "mainwindow/VarnelU.hpp"
+#include "necout/range.hpp"
+#include "util/errors.hpp"
+#include "util/files.hpp"
+#include "util/format.hpp"
+#include "util/messages.hpp"
+#include "util/random.hpp"
+
+EutWire DrawEutWire(double diameter, double height, double lower) {
+  const double radius = diameter / 2.0;
+  EutWire wire{};
+  // y is uniform across the chord at x, so both ends lie inside the cylinder.
+  wire.x1 = (RandomReal() - 0.5) * diameter;
+  wire.y1 = (2.0 * RandomReal() - 1.0) * std::sqrt(radius * radius - wire.x1 * wire.x1);
+  wire.z1 = RandomReal() * height + lower;
+  wire.x2 = (RandomReal() - 0.5) * diameter;
+  wire.y2 = (2.0 * RandomReal() - 1.0) * std::sqrt(radius * radius - wire.x2 * wire.x2);
+  wire.z2 = RandomReal() * height + lower;
+  // Level 10 to 30 dBm, as the peak voltage across 50 ohm: 1 to 10 V.
+  const double level = RandomReal() * 20.0 + 10.0;
+  const double power = std::pow(10.0, level / 10.0) * 0.001;
+  const double amplitude = std::sqrt(power * 50.0) * std::sqrt(2.0);
+  const double phase = RandomReal() * 360.0;
+  const double radians = phase * kTwoPi / 360.0;
+  wire.re = amplitude * std::cos(radians);
+  wire.im = amplitude * std::sin(radians);
+  return wire;
+}
+
+std::string EutGeometryText(const EutWire& wire) {
+  std::string text;
+  for (double coordinate : {wire.x1, wire.y1, wire.z1, wire.x2, wire.y2, wire.z2}) {
+    text += ' ';
+    text += CoordinateText(coordinate);
+  }
+  return text;
+}
+
+std::string EutSourceText(const EutWire& wire) {
+  return VoltageText(wire.re) + " " + VoltageText(wire.im);
+}
+
+std::string EutSummaryText(const std::string& name, std::int64_t euts, std::int64_t frequencies,
+                           double diameter, double height, double lower) {
+  std::string text;
+  auto line = [&text](const std::string& content) {
+    text += content;
+    text += kCrLf;
+  };
+  line("Filename....................: " + name);
+  line("Number of EUTs..............: " + FormatInt("%3d", euts));
+  line("Number of Fequencies........: " + FormatInt("%3d", frequencies));
+  line("Diameter of EUT volume......: " + FormatReal("%4.1f m", diameter));
+  line("Height of EUT volume........: " + FormatReal("%4.1f m", height));
+  line("Lower Edge of EUT volume....: " + FormatReal("%4.1f m", lower));
+  return text;
+}
+
+namespace {
+
+// Asks one number; false (after the warning) when not accepted or not convertible.
+template <typename Convert, typename Value>
+bool AskNumber(Platform& platform, const char* prompt, const char* defaultText, Convert convert,
+               Value& value) {
+  std::string answer = defaultText;
+  bool valid = AskText(platform, "Inquiry", prompt, answer);
+  if (valid) {
+    try {
+      value = convert(answer);
+    } catch (const ConversionError&) {
+      valid = false;
+    }
+  }
+  if (!valid) ShowWarning(platform, "No valid number. Abort command!");
+  return valid;
+}
+
+// Everything of an EUT's deck up to the frequency card: the same at every frequency.
+std::string EutDeckHead(const std::vector<std::string>& geometry,
+                        const std::vector<std::string>& sources, bool ground) {
+  static const std::string radius = WireRadiusText();
+  std::string deck;
+  deck.reserve(5000);
+  AppendCard(deck, "CM");
+  AppendCard(deck, "CE");
+  for (int w = 1; w <= kWiresPerEut; ++w) {
+    deck += "GW ";
+    deck += FormatInt("%3d", 99 + w);
+    deck += " 3";
+    deck += geometry[w - 1];
+    deck += ' ';
+    deck += radius;
+    deck += kCrLf;
+  }
+  AppendCard(deck, ground ? "GE 1" : "GE 0");
+  AppendCard(deck, ground ? "GN 1" : "GN -1");
+  AppendCard(deck, "EK");
+  for (int w = 1; w <= kWiresPerEut; ++w) {
+    deck += "EX 0 ";
+    deck += FormatInt("%3d", 99 + w);
+    deck += " 2 0 ";
+    deck += sources[w - 1];
+    deck += " 0";
+    deck += kCrLf;
+  }
+  return deck;
+}
+
+}  // namespace
+
+void TForm1::MIGenerateEUTsClick() {
+  FileDialogSpec rangeSpec;
+  rangeSpec.title = "Select Range File";
+  rangeSpec.initialFolder = kRangeFolder;
+  rangeSpec.filter = kRangeFilter;
+  rangeSpec.filterIndex = 2;
+  rangeSpec.fileName = kRangeFileName;
+  const auto rangePath = platform.OpenFileDialog(rangeSpec);
+  if (!rangePath) return;
+  RealList frequencies;
+  loadRange(platform, *rangePath, frequencies);
+
+  auto toInt = [](const std::string& text) { return TextToInt(text); };
+  auto toReal = [](const std::string& text) { return TextToReal(text); };
+  std::int32_t euts = 0, groundAnswer = 0;
+  double diameter = 0.0, height = 0.0, lower = 0.0;
+  if (!AskNumber(platform, "How many EUTs do you want to create?", "50", toInt, euts)) return;
+  // The tables hold 2000 EUTs, the result tables of the analysis no more.
+  if (euts > kMaxEuts) {
+    ShowWarning(platform, "No valid number: at most 2000 EUTs. Abort command!");
+    return;
+  }
+  if (!AskNumber(platform, "Diameter of the test volume", "3", toReal, diameter)) return;
+  if (!AskNumber(platform, "Get height of the test volume", "1,5", toReal, height)) return;
+  if (!AskNumber(platform, "Get low end of the test volume", "1", toReal, lower)) return;
+  if (!AskNumber(platform, "Ideal conducting ground?", "1", toInt, groundAnswer)) return;
+
+  std::string name = "E_";
+  // The name becomes a folder that is deleted with everything in it: refuse every name that
+  // could reach beyond its own folder before anything is touched.
+  if (!AskText(platform, "Inquiry", "Get Filename", name) || !TargetNameProblem(name).empty()) {
+    ShowWarning(platform, "No valid Filename. Abort command!");
+    return;
+  }
+
+  const std::string folder = std::string(kDeckParent) + name + "\\";
+  if (!RecreateTargetFolder(*this, folder, RecreateOptions::Generator(kDeckParent))) return;
+
+  // All EUTs are drawn, and their texts formatted, before the first deck is written.
+  const bool ground = groundAnswer > 0;
+  std::vector<std::string> heads;
+  heads.reserve(euts > 0 ? euts : 0);
+  {
+    std::vector<std::string> geometry(kWiresPerEut), sources(kWiresPerEut);
+    for (std::int32_t e = 0; e < euts; ++e) {
+      for (int w = 0; w < kWiresPerEut; ++w) {
+        const EutWire wire = DrawEutWire(diameter, height, lower);
+        geometry[w] = EutGeometryText(wire);
+        sources[w] = EutSourceText(wire);
+      }
+      heads.push_back(EutDeckHead(geometry, sources, ground));
+    }
+  }
+
+  std::string tail;
+  for (std::size_t p = 0; p < frequencies.size(); ++p) {
+    tail = FrequencyCard(FrequencyFieldText(frequencies[p]));
+    tail += kCrLf;
+    tail += kNearMagneticCard;
+    tail += kCrLf;
+    for (std::int32_t e = 0; e < euts; ++e) {
+      std::string& deck = params.currentText;
+      deck.assign(heads[e]);
+      deck += tail;
+      AddLine(Mdata, deck);
+      WriteDeck(*this, EutDeckPath(folder, name, static_cast<std::int64_t>(p), e), deck);
+    }
+  }
+
+  WriteTextFile(platform,
+                EutSummaryText(name, euts, static_cast<std::int64_t>(frequencies.size()), diameter,
+                               height, lower),
+                folder + name + ".txt");
+  AddLine(Mout, kBatchCreationDone);
+}

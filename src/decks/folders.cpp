@@ -1,0 +1,105 @@
+#include "decks/folders.hpp"
+
+#include <array>
+#include <string_view>
+
+#include "mainwindow/VarnelU.hpp"
+#include "util/files.hpp"
+#include "util/messages.hpp"
+
+namespace {
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Lower case, '/' as '\', runs of '\' collapsed: the form in which two paths naming the same
+// folder on a case-insensitive file system compare equal.
+std::string ComparablePath(std::string_view path) {
+  std::string result;
+  result.reserve(path.size());
+  for (char c : path) {
+    char d = (c == '/') ? '\\' : LowerAscii(c);
+    if (d == '\\' && !result.empty() && result.back() == '\\') continue;
+    result += d;
+  }
+  return result;
+}
+
+bool IsReservedDeviceName(std::string_view name) {
+  // The device names are reserved also with an extension ("nul.txt").
+  std::string stem;
+  for (char c : name) {
+    if (c == '.') break;
+    stem += LowerAscii(c);
+  }
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  static constexpr std::array<std::string_view, 4> plain{"con", "prn", "aux", "nul"};
+  for (auto reserved : plain)
+    if (stem == reserved) return true;
+  if (stem.size() == 4 && (stem.starts_with("com") || stem.starts_with("lpt")) && stem[3] >= '1' &&
+      stem[3] <= '9')
+    return true;
+  return false;
+}
+
+}  // namespace
+
+std::string TargetNameProblem(const std::string& name) {
+  if (name.empty()) return "the name is empty";
+  if (name.size() > 200) return "the name is longer than 200 characters";
+  for (unsigned char c : name) {
+    if (c < 32 || c == 127) return "the name holds a control character";
+    if (std::string_view("<>:\"/\\|?*").find(static_cast<char>(c)) != std::string_view::npos)
+      return std::string("the name holds the character ") + static_cast<char>(c);
+  }
+  if (name.find("..") != std::string::npos || name == ".") return "the name holds a dot path";
+  if (name.back() == '.' || name.back() == ' ') return "the name ends in a dot or blank";
+  if (IsReservedDeviceName(name)) return "the name is a device name";
+  return "";
+}
+
+std::string TargetFolderProblem(const std::string& folder, const std::string& root) {
+  if (folder.empty() || (folder.back() != '\\' && folder.back() != '/'))
+    return "the folder does not end in a backslash";
+  const std::string body = folder.substr(0, folder.size() - 1);
+  const std::size_t split = body.find_last_of("\\/");
+  const std::string last = split == std::string::npos ? body : body.substr(split + 1);
+  if (std::string problem = TargetNameProblem(last); !problem.empty()) return problem;
+  if (split == std::string::npos) return "the folder has no parent";
+
+  const std::string comparable = ComparablePath(folder);
+  static constexpr std::array<std::string_view, 6> fixed{
+      "c:\\4nec2\\",         "c:\\4nec2\\exe\\", "c:\\4nec2\\b_in\\",
+      "c:\\4nec2\\b_in\\ranges\\", "c:\\4nec2\\b_out\\", "c:\\4nec2\\out\\"};
+  for (auto protectedFolder : fixed)
+    if (comparable == protectedFolder) return "the folder is a fixed folder of c:\\4nec2";
+
+  if (!root.empty()) {
+    const std::string parent = ComparablePath(folder.substr(0, split + 1));
+    if (parent != ComparablePath(IncludeBackslash(root)))
+      return "the folder does not lie directly in " + root;
+  }
+  return "";
+}
+
+bool RecreateTargetFolder(TForm1& form, const std::string& folder, const RecreateOptions& options) {
+  Platform& platform = form.platform;
+  if (std::string problem = TargetFolderProblem(folder, options.root); !problem.empty()) {
+    ShowWarning(platform, "Target folder refused (" + problem + "): " + folder + ". Abort command!");
+    return false;
+  }
+  if (platform.FolderExists(folder)) DeleteFolderTree(platform, folder);
+  if (platform.FolderExists(folder)) {
+    ShowWarning(platform, "Folder still exists. Abort command!");
+    return false;
+  }
+  AddLine(form.Mout, "Old Folder sucessfully deleted: " + folder);
+  if (!CreateFolder(platform, folder)) {
+    ShowWarning(platform, "Folder was not created. Abort command!");
+    return false;
+  }
+  if (options.clearInfoPane) ClearPane(form.Mout);
+  AddLine(form.Mout, "New Folder sucessfully created: " + folder);
+  if (!options.sourceFile.empty()) AddLine(form.Mout, "Source-File: " + options.sourceFile);
+  if (options.destinationLine) AddLine(form.Mout, "Destination-Directory: " + folder);
+  return true;
+}

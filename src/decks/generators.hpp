@@ -1,0 +1,46 @@
+#pragma once
+// The pieces of the three deck generators that do not need the window: the sweep's range line,
+// the ten fixed wires of the random-phase decks, the draws and texts of the EUT generator.
+// The commands themselves are TForm1 members (sweep.cpp, phases.cpp, eut.cpp).
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "util/numbers.hpp"
+
+// "Parameter Range: %2.1f ... %2.1f Step: %2.1f" of the first value, the last value and the
+// spacing of the range. The spacing is (last - first) / (count - 1): the step of an evenly
+// spaced range, the mean step of an uneven one (negative for a falling range). One value gives
+// that value twice and a spacing of 0; no values give 0 for all three.
+std::string ParameterRangeLine(const RealList& values);
+
+// The ten wires of the random-phase decks, tags 10 to 19, in deck order.
+extern const std::array<const char*, 10> kHardCodedWires;
+
+// Two pi at full double precision, for turning degrees into radians.
+inline constexpr double kTwoPi = 6.283185307179586476925286766559;
+
+// The deck of the random-phase generator (27 lines, CR LF after each) for the frequency text
+// ("%10.5f" with '.') and the ten formatted source parts of tags 10 to 19.
+std::string HardCodedDeck(const std::string& frequencyText, const std::array<std::string, 10>& re,
+                          const std::array<std::string, 10>& im);
+
+// One wire of an EUT with its source voltage, drawn with eight draws of RandomReal() in this
+// order: x1, y1, z1, x2, y2, z2, level, phase. diameter D, height H, lower end L in metres.
+struct EutWire {
+  double x1, y1, z1, x2, y2, z2;
+  double re, im;  // volts; amplitude from 1 to 10
+};
+EutWire DrawEutWire(double diameter, double height, double lower);
+
+// " x1 y1 z1 x2 y2 z2", each "%6.3f" with '.'.
+std::string EutGeometryText(const EutWire& wire);
+// "re im", each "%6.3f" with '.'.
+std::string EutSourceText(const EutWire& wire);
+
+inline constexpr int kWiresPerEut = 50;
+inline constexpr int kMaxEuts = 2000;
+
+// The six lines of the EUT summary file, CR LF after each, numbers with the system's separator.
+std::string EutSummaryText(const std::string& name, std::int64_t euts, std::int64_t frequencies,
+                           double diameter, double height, double lower);

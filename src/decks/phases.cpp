@@ -1,0 +1,93 @@
+// Random Phases at Multiple Sources: decks of ten fixed sources of 100 V whose phases are drawn
+// anew for every deck.
+#include <cmath>
+
+#include "decks/cards.hpp"
+#include "decks/folders.hpp"
+#include "decks/generators.hpp"
+#include "mainwindow/VarnelU.hpp"
+#include "util/errors.hpp"
+#include "util/format.hpp"
+#include "util/messages.hpp"
+#include "util/random.hpp"
+
+// Ten 1 m wires at z = 2 m, tangential to a circle of 10 m radius, centres 36 degrees apart.
+const std::array<const char*, 10> kHardCodedWires{
+    "GW 10 3 10 0.5 2 10 -0.5 2 1.e-3",
+    "GW 11 3 7.7962773 6.282361 2 8.3840626 5.473344 2 1.e-3",
+    "GW 12 3 2.6146417 9.6650737 2 3.5656982 9.3560567 2 1.e-3",
+    "GW 13 3 -3.565698 9.3560567 2 -2.614642 9.6650737 2 1.e-3",
+    "GW 14 3 -8.384063 5.473344 2 -7.796277 6.282361 2 1.e-3",
+    "GW 15 3 -10 -0.5 2 -10 0.5 2 1.e-3",
+    "GW 16 3 -7.796277 -6.282361 2 -8.384063 -5.473344 2 1.e-3",
+    "GW 17 3 -2.614642 -9.665074 2 -3.565698 -9.356057 2 1.e-3",
+    "GW 18 3 3.5656982 -9.356057 2 2.6146417 -9.665074 2 1.e-3",
+    "GW 19 3 8.3840626 -5.473344 2 7.7962773 -6.282361 2 1.e-3",
+};
+
+std::string HardCodedDeck(const std::string& frequencyText, const std::array<std::string, 10>& re,
+                          const std::array<std::string, 10>& im) {
+  std::string deck;
+  deck.reserve(1500);
+  AppendCard(deck, "CM");
+  AppendCard(deck, "CE");
+  for (const char* wire : kHardCodedWires) AppendCard(deck, wire);
+  AppendCard(deck, "GE 1");
+  AppendCard(deck, "GN 1");
+  AppendCard(deck, "EK");
+  for (int i = 0; i < 10; ++i) AppendCard(deck, SourceCard(FormatInt("%d", 10 + i), re[i], im[i]));
+  AppendCard(deck, FrequencyCard(frequencyText));
+  AppendCard(deck, kNearElectricCard);
+  return deck;
+}
+
+void TForm1::MIHardCoded1Click() {
+  // Both answers are asked for and checked before the folder is recreated, so that a Cancel or
+  // a bad answer leaves the decks of the previous run in place.
+  std::string frequencyAnswer = "7,01";
+  double frequency = 0.0;
+  bool frequencyValid = AskText(platform, "Inquiry", "Please enter freuquency in MHz", frequencyAnswer);
+  if (frequencyValid) {
+    try {
+      frequency = TextToReal(frequencyAnswer);
+    } catch (const ConversionError&) {
+      frequencyValid = false;
+    }
+  }
+  if (!frequencyValid) {
+    ShowWarning(platform, "No valid frequency. Abort command!");
+    return;
+  }
+
+  std::string countAnswer = "100";
+  std::int32_t deckCount = 0;
+  bool countValid = AskText(platform, "Inquiry", "How many random phases shall be assessed?", countAnswer);
+  if (countValid) {
+    try {
+      deckCount = TextToInt(countAnswer);
+    } catch (const ConversionError&) {
+      countValid = false;
+    }
+  }
+  if (!countValid) {
+    ShowWarning(platform, "No valid number. Abort command!");
+    return;
+  }
+
+  const std::string folder = std::string(kDeckParent) + "hc1\\";
+  if (!RecreateTargetFolder(*this, folder, RecreateOptions::Generator(kDeckParent))) return;
+
+  const std::string frequencyText = FrequencyFieldText(frequency);
+  std::array<std::string, 10> re, im;
+  for (std::int32_t k = 0; k < deckCount; ++k) {
+    for (int i = 0; i < 10; ++i) {
+      const double phase = RandomReal() * 360.0;
+      const double radians = phase * kTwoPi / 360.0;
+      re[i] = VoltageText(100.0 * std::cos(radians));
+      im[i] = VoltageText(100.0 * std::sin(radians));
+    }
+    params.currentText = HardCodedDeck(frequencyText, re, im);
+    WriteDeck(*this, DeckPath(folder, "hc1", k), params.currentText);
+  }
+  AddLine(Mout, kBatchCreationDone);
+}

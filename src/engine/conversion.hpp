@@ -1,0 +1,29 @@
+#pragma once
+// The naming rules of the engine runs: the fixed engine table, the output root, the output
+// file name of a deck and the last folder of a batch folder.
+#include <array>
+#include <string>
+
+// One entry of the "Engine" menu: the menu item's name and the executable it sets into
+// EngineName. In menu order; the first is the default.
+struct EngineEntry {
+  const char* menuItem;
+  const char* executable;
+};
+inline constexpr std::array<EngineEntry, 3> kEngines{{
+    {"MI_NEC1500", "c:\\4nec2\\exe\\nec2dxs1k5.exe"},
+    {"MI_NEC5000", "c:\\4nec2\\exe\\nec2dxs5k0.exe"},
+    {"MI_NEC11000", "c:\\4nec2\\exe\\nec2dxs11k.exe"},
+}};
+
+// Where both conversions put their output (upper-case drive letter, trailing backslash).
+inline constexpr const char* kOutputRoot = "C:\\4nec2\\b_out\\";
+
+// The deck's file name without its folder (cut after the last '\', '/' or ':'), with the text
+// from its last '.' on replaced by ".out"; a name without '.' gets ".out" appended.
+// "c:\4nec2\b_in\dipol\dipol007.nec" gives "dipol007.out", "my.test.nec" "my.test.out".
+std::string OutputFileName(const std::string& deckPath);
+
+// The text after the last '\' of the path; the whole path when it holds none. Empty for a
+// drive root such as "C:\".
+std::string LastFolder(const std::string& path);

@@ -1,0 +1,31 @@
+#pragma once
+// Helpers shared by the files of the POSIX platform.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "util/errors.hpp"
+
+namespace posix_detail {
+
+// The run-time's input/output error for an errno value: missing file or folder gives
+// "Datei nicht gefunden" (2), a refused access "Dateizugriff verweigert" (5), a full disk
+// "E/A-Fehler 112", anything else "E/A-Fehler <errno>".
+InOutError ErrnoError(int error);
+
+// ASCII-only case folding, as the Windows picture of names needs.
+char FoldCase(char c);
+bool EqualNoCase(std::string_view a, std::string_view b);
+// '*' (any run) and '?' (one character), without case. A pattern ending in ".*" also matches a
+// name without an extension, so "*.*" matches every name.
+bool MatchWildcard(std::string_view pattern, std::string_view name);
+
+// Splits a native path at '/' and resolves "." and ".." lexically.
+std::vector<std::string> NativeComponents(const std::string& absolutePath);
+std::string JoinNative(const std::vector<std::string>& components);
+// The real current folder ("/" when it cannot be read).
+std::string CurrentNativeFolder();
+// The full path of an executable found in PATH, or "".
+std::string FindInPath(const std::string& program);
+
+}  // namespace posix_detail

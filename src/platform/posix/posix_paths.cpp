@@ -1,0 +1,299 @@
+// The Wine-style picture of the machine: drive letters, case-insensitive names, and the
+// helpers that the other files of the POSIX platform share.
+#include <dirent.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <locale>
+#include <stdexcept>
+
+#include "platform/posix/posix_internal.hpp"
+#include "platform/posix/posix_platform.hpp"
+
+namespace posix_detail {
+
+InOutError ErrnoError(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP:
+      return MakeInOutError(2);
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+    case ETXTBSY:
+      return MakeInOutError(5);
+    case ENOSPC:
+    case EDQUOT:
+      return MakeInOutError(112);
+    default:
+      return MakeInOutError(error);
+  }
+}
+
+char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+  }
+  return true;
+}
+
+namespace {
+
+// Greedy matching with one backtrack point: linear for patterns with one '*', never
+// exponential for more.
+bool MatchPlain(std::string_view pattern, std::string_view name) {
+  std::size_t p = 0, n = 0;
+  std::size_t starP = std::string_view::npos, starN = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starP = p++;
+      starN = n;
+    } else if (p < pattern.size() && (pattern[p] == '?' || FoldCase(pattern[p]) == FoldCase(name[n]))) {
+      ++p;
+      ++n;
+    } else if (starP != std::string_view::npos) {
+      p = starP + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+}  // namespace
+
+bool MatchWildcard(std::string_view pattern, std::string_view name) {
+  if (MatchPlain(pattern, name)) return true;
+  if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" &&
+      name.find('.') == std::string_view::npos) {
+    return MatchPlain(pattern.substr(0, pattern.size() - 2), name);
+  }
+  return false;
+}
+
+std::vector<std::string> NativeComponents(const std::string& absolutePath) {
+  std::vector<std::string> parts;
+  std::size_t i = 0;
+  while (i <= absolutePath.size()) {
+    std::size_t j = absolutePath.find('/', i);
+    if (j == std::string::npos) j = absolutePath.size();
+    std::string part = absolutePath.substr(i, j - i);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(std::move(part));
+    }
+    i = j + 1;
+  }
+  return parts;
+}
+
+std::string JoinNative(const std::vector<std::string>& components) {
+  if (components.empty()) return "/";
+  std::string path;
+  for (const std::string& part : components) path += "/" + part;
+  return path;
+}
+
+std::string CurrentNativeFolder() {
+  std::string buffer(4096, '\0');
+  while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) return "/";
+    buffer.resize(buffer.size() * 2);
+  }
+  buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+  return buffer;
+}
+
+std::string FindInPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::string folders = path ? path : "/usr/local/bin:/usr/bin:/bin";
+  std::size_t i = 0;
+  while (i <= folders.size()) {
+    std::size_t j = folders.find(':', i);
+    if (j == std::string::npos) j = folders.size();
+    std::string folder = folders.substr(i, j - i);
+    if (folder.empty()) folder = ".";
+    std::string candidate = folder + "/" + program;
+    struct stat st;
+    if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(candidate.c_str(), X_OK) == 0) {
+      return candidate;
+    }
+    i = j + 1;
+  }
+  return "";
+}
+
+}  // namespace posix_detail
+
+using namespace posix_detail;
+
+PosixRoots PosixRoots::FromEnvironment() {
+  PosixRoots roots;
+  const char* home = std::getenv("HOME");
+  if (home && *home) {
+    roots.home = home;
+  } else if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) {
+    roots.home = entry->pw_dir;
+  } else {
+    roots.home = "/";
+  }
+  const char* prefix = std::getenv("WINEPREFIX");
+  if (prefix && *prefix) {
+    roots.driveC = std::string(prefix) + "/drive_c";
+  } else {
+    roots.driveC = roots.home + "/.wine/drive_c";
+  }
+  return roots;
+}
+
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// The name in folder that matches name exactly, else the first that matches without case,
+// else name itself (the component does not exist).
+std::string MatchComponent(const std::string& folder, const std::string& name, bool& exists) {
+  std::string exact = (folder == "/" ? "" : folder) + "/" + name;
+  struct stat st;
+  if (lstat(exact.c_str(), &st) == 0) {
+    exists = true;
+    return name;
+  }
+  exists = false;
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return name;
+  std::string found = name;
+  while (const dirent* entry = readdir(dir)) {
+    if (EqualNoCase(entry->d_name, name)) {
+      found = entry->d_name;
+      exists = true;
+      break;
+    }
+  }
+  closedir(dir);
+  return found;
+}
+
+}  // namespace
+
+std::string NativePath(const PosixRoots& roots, const std::string& windowsPath) {
+  if (windowsPath.empty()) return "";
+  std::string base;
+  std::size_t rest = 0;
+  if (windowsPath.size() >= 2 && windowsPath[1] == ':') {
+    char drive = FoldCase(windowsPath[0]);
+    if (drive == 'c') {
+      base = roots.driveC;
+    } else if (drive == 'z') {
+      base = "/";
+    } else {
+      return "";
+    }
+    rest = 2;
+  } else if (IsSeparator(windowsPath[0])) {
+    // Rooted without a drive: the root of the current folder's drive.
+    std::string current = WindowsPath(roots, CurrentNativeFolder());
+    base = (current.size() >= 2 && FoldCase(current[0]) == 'c') ? roots.driveC : "/";
+  } else {
+    base = CurrentNativeFolder();
+  }
+
+  std::vector<std::string> parts = NativeComponents(base);
+  // A path given from a drive root never climbs above that root.
+  const std::size_t rootDepth = (rest == 2 || IsSeparator(windowsPath[0])) ? parts.size() : 0;
+  bool matching = true;  // below a missing component nothing can exist
+  std::size_t i = rest;
+  while (i < windowsPath.size()) {
+    std::size_t j = i;
+    while (j < windowsPath.size() && !IsSeparator(windowsPath[j])) ++j;
+    std::string part = windowsPath.substr(i, j - i);
+    i = j + 1;
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      // Never climb above the root of the drive.
+      if (parts.size() > rootDepth) parts.pop_back();
+      matching = true;
+      continue;
+    }
+    if (matching) {
+      bool exists = false;
+      part = MatchComponent(JoinNative(parts), part, exists);
+      matching = exists;
+    }
+    parts.push_back(std::move(part));
+  }
+  return JoinNative(parts);
+}
+
+namespace {
+
+bool StartsWith(const std::vector<std::string>& path, const std::vector<std::string>& prefix) {
+  if (prefix.size() > path.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if (path[i] != prefix[i]) return false;
+  }
+  return true;
+}
+
+std::string JoinWindows(const std::string& drive, const std::vector<std::string>& parts, std::size_t from) {
+  std::string path = drive + "\\";
+  for (std::size_t i = from; i < parts.size(); ++i) {
+    if (i > from) path += '\\';
+    path += parts[i];
+  }
+  return path;
+}
+
+}  // namespace
+
+std::string WindowsPath(const PosixRoots& roots, const std::string& nativePath) {
+  if (nativePath.empty()) return "";
+  std::string absolute = nativePath[0] == '/' ? nativePath : CurrentNativeFolder() + "/" + nativePath;
+  std::vector<std::string> parts = NativeComponents(absolute);
+  if (!roots.driveC.empty()) {
+    std::vector<std::string> drive = NativeComponents(roots.driveC);
+    if (StartsWith(parts, drive)) return JoinWindows("c:", parts, drive.size());
+    // The drive folder may be reached through a link (a temporary folder, a moved prefix):
+    // compare with its real path as well.
+    if (char* real = realpath(roots.driveC.c_str(), nullptr)) {
+      std::vector<std::string> realDrive = NativeComponents(real);
+      std::free(real);
+      if (StartsWith(parts, realDrive)) return JoinWindows("c:", parts, realDrive.size());
+    }
+  }
+  return JoinWindows("z:", parts, 0);
+}
+
+char DecimalSeparatorFromLocale() {
+  const char* name = nullptr;
+  for (const char* variable : {"LC_ALL", "LC_NUMERIC", "LANG"}) {
+    const char* value = std::getenv(variable);
+    if (value && *value) {
+      name = value;
+      break;
+    }
+  }
+  if (!name) return ',';
+  std::string locale = name;
+  if (locale == "C" || locale == "POSIX" || locale.rfind("C.", 0) == 0 || locale.rfind("POSIX.", 0) == 0) {
+    return ',';
+  }
+  try {
+    std::locale named(locale);
+    return std::use_facet<std::numpunct<char>>(named).decimal_point();
+  } catch (const std::runtime_error&) {
+    return ',';  // not a locale of this machine
+  }
+}

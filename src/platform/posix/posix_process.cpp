@@ -1,0 +1,192 @@
+// Starting programs and documents. A program gets its parameter text split at blanks, one
+// argument per word, nothing quoted (the engine contract); it inherits the current folder.
+// Started children are reaped with waitpid so that none is left as a zombie: a handle closed
+// before its process ended is remembered and reaped by a later call.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <set>
+
+#include "platform/posix/posix_internal.hpp"
+#include "platform/posix/posix_platform.hpp"
+
+using namespace posix_detail;
+
+namespace {
+
+// Children are a property of the process, not of one platform object.
+std::mutex childrenMutex;
+std::set<pid_t> runningChildren;   // started, handle still open, not yet reaped
+std::set<pid_t> detachedChildren;  // handle closed while still running
+
+bool Reaped(pid_t pid) {
+  int status = 0;
+  pid_t result;
+  do {
+    result = waitpid(pid, &status, WNOHANG);
+  } while (result < 0 && errno == EINTR);
+  return result == pid || (result < 0 && errno == ECHILD);
+}
+
+void ReapDetached() {
+  for (auto it = detachedChildren.begin(); it != detachedChildren.end();) {
+    it = Reaped(*it) ? detachedChildren.erase(it) : std::next(it);
+  }
+}
+
+std::vector<std::string> SplitAtBlanks(const std::string& text) {
+  std::vector<std::string> words;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    std::size_t j = i;
+    while (j < text.size() && text[j] != ' ' && text[j] != '\t') ++j;
+    if (j > i) words.push_back(text.substr(i, j - i));
+    i = j;
+  }
+  return words;
+}
+
+bool IsWindowsExecutable(const std::string& path) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  char magic[2] = {0, 0};
+  ssize_t got = read(fd, magic, 2);
+  close(fd);
+  return got == 2 && magic[0] == 'M' && magic[1] == 'Z';
+}
+
+void RedirectToNull(int fd, int flags) {
+  int null = open("/dev/null", flags);
+  if (null >= 0) {
+    dup2(null, fd);
+    if (null != fd) close(null);
+  }
+}
+
+}  // namespace
+
+ProcessHandle PosixPlatform::StartProcess(const std::string& program, const std::string& parameters,
+                                          std::string& error) {
+  {
+    std::lock_guard<std::mutex> lock(childrenMutex);
+    ReapDetached();
+  }
+  std::string native = Native(program);
+  struct stat st;
+  if (native.empty() || stat(native.c_str(), &st) != 0) {
+    error = std::strerror(native.empty() ? ENOENT : errno);
+    return {};
+  }
+  if (S_ISDIR(st.st_mode)) {
+    error = std::strerror(EISDIR);
+    return {};
+  }
+
+  // Everything the child needs is prepared before fork: after it only exec-safe calls run.
+  std::vector<std::string> arguments;
+  std::string executable = native;
+  if (IsWindowsExecutable(native)) {
+    std::string wine = FindInPath("wine");
+    if (!wine.empty()) {
+      executable = wine;
+      arguments.push_back(wine);
+    }
+  }
+  arguments.push_back(native);
+  for (std::string& word : SplitAtBlanks(parameters)) arguments.push_back(std::move(word));
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+
+  int report[2];
+  if (pipe2(report, O_CLOEXEC) != 0) {
+    error = std::strerror(errno);
+    return {};
+  }
+  pid_t pid = fork();
+  if (pid < 0) {
+    error = std::strerror(errno);
+    close(report[0]);
+    close(report[1]);
+    return {};
+  }
+  if (pid == 0) {
+    close(report[0]);
+    // Like a program started in its own window: its console is not ours.
+    RedirectToNull(STDIN_FILENO, O_RDONLY);
+    RedirectToNull(STDOUT_FILENO, O_WRONLY);
+    execv(executable.c_str(), argv.data());
+    int code = errno;
+    ssize_t ignored = write(report[1], &code, sizeof code);
+    (void)ignored;
+    _exit(127);
+  }
+  close(report[1]);
+  int childError = 0;
+  ssize_t got;
+  do {
+    got = read(report[0], &childError, sizeof childError);
+  } while (got < 0 && errno == EINTR);
+  close(report[0]);
+  if (got == static_cast<ssize_t>(sizeof childError)) {
+    // exec failed: the child has exited already.
+    int status;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    error = std::strerror(childError);
+    return {};
+  }
+  std::lock_guard<std::mutex> lock(childrenMutex);
+  runningChildren.insert(pid);
+  return ProcessHandle{pid};
+}
+
+bool PosixPlatform::ProcessEnded(ProcessHandle handle) {
+  std::lock_guard<std::mutex> lock(childrenMutex);
+  ReapDetached();
+  pid_t pid = static_cast<pid_t>(handle.id);
+  if (runningChildren.count(pid) == 0) return true;
+  if (!Reaped(pid)) return false;
+  runningChildren.erase(pid);
+  return true;
+}
+
+void PosixPlatform::CloseProcess(ProcessHandle handle) {
+  std::lock_guard<std::mutex> lock(childrenMutex);
+  pid_t pid = static_cast<pid_t>(handle.id);
+  if (runningChildren.erase(pid) == 0) return;
+  if (!Reaped(pid)) detachedChildren.insert(pid);
+  ReapDetached();
+}
+
+void PosixPlatform::OpenDocument(const std::string& path) {
+  std::string opener = FindInPath("xdg-open");
+  if (opener.empty()) return;
+  std::string native = Native(path);
+  if (native.empty()) return;
+  char* argv[] = {opener.data(), native.data(), nullptr};
+  // Double fork: the opener is adopted by init, so nothing waits for it and no zombie stays.
+  pid_t pid = fork();
+  if (pid < 0) return;
+  if (pid == 0) {
+    setsid();
+    pid_t grandchild = fork();
+    if (grandchild == 0) {
+      RedirectToNull(STDIN_FILENO, O_RDONLY);
+      RedirectToNull(STDOUT_FILENO, O_WRONLY);
+      RedirectToNull(STDERR_FILENO, O_WRONLY);
+      execv(opener.c_str(), argv);
+      _exit(127);
+    }
+    _exit(0);
+  }
+  int status;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+}

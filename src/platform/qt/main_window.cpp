@@ -1,0 +1,401 @@
+#include "platform/qt/main_window.hpp"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+#include "mainwindow/VarnelU.hpp"
+#include "platform/qt/qt_platform.hpp"
+
+namespace {
+
+QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, std::max(r.width, 0), std::max(r.height, 0)); }
+
+QLineEdit* MakeField(QWidget* parent, const DisplayField& field, const QRect& geometry) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(ToQt(field.name));
+  edit->setReadOnly(true);
+  edit->setAlignment(Qt::AlignCenter);
+  edit->setGeometry(geometry);
+  return edit;
+}
+
+QLabel* MakeLabel(QWidget* parent, const std::string& text, const QRect& geometry) {
+  auto* label = new QLabel(ToQt(text), parent);
+  label->setGeometry(geometry);
+  return label;
+}
+
+QString JoinLines(const std::vector<std::string>& lines, std::size_t from) {
+  std::string joined;
+  std::size_t size = 0;
+  for (std::size_t i = from; i < lines.size(); ++i) size += lines[i].size() + 1;
+  joined.reserve(size);
+  for (std::size_t i = from; i < lines.size(); ++i) {
+    if (i > from) joined += '\n';
+    joined += lines[i];
+  }
+  return ToQt(joined);
+}
+
+}  // namespace
+
+VarnelWindow::VarnelWindow(TForm1& form, QtPlatform& platform) : form_(form), platform_(platform) {
+  setWindowTitle(ToQt(form_.caption));
+  setCentralWidget(new QWidget(this));
+  BuildRegions();
+  BuildMenus();
+  platform_.SetWindow(this);
+  // Centred on the screen at the model's size (height 530 at creation).
+  form_.window.left = (platform_.ScreenWidth() - form_.window.width) / 2;
+  form_.window.top = (platform_.ScreenHeight() - form_.window.height) / 2;
+  ApplyWindowRect();
+  form_.FormResize();
+  ApplyGeometry();
+  SyncFromModel();
+}
+
+VarnelWindow::~VarnelWindow() { platform_.SetWindow(nullptr); }
+
+void VarnelWindow::BuildRegions() {
+  QWidget* client = centralWidget();
+  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  auto region = [&](Region& model) {
+    auto* box = new QGroupBox(ToQt(model.caption), client);
+    box->setObjectName(ToQt(model.name));
+    regions_[model.name] = box;
+    return box;
+  };
+  auto pane = [&](const std::string& name, Pane& model, QGroupBox* box) {
+    auto* edit = new QPlainTextEdit(box);
+    edit->setObjectName(ToQt(name));
+    edit->setFont(fixed);
+    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    edit->setUndoRedoEnabled(false);
+    PaneView view{&model, edit};
+    panes_[name] = view;
+    connect(edit, &QPlainTextEdit::textChanged, this, [this, name] {
+      PaneView& v = panes_[name];
+      if (!v.updating) v.edited = true;
+    });
+    return edit;
+  };
+
+  pane("M", form_.M, region(form_.GBEdit));
+  pane("Mout", form_.Mout, region(form_.GBInfo));
+  QPlainTextEdit* mdata = pane("Mdata", form_.Mdata, region(form_.GBdata));
+
+  QGroupBox* basic = region(form_.GBBasicData);
+  DisplayField* basicFields[] = {&form_.EditVoltage,   &form_.EditCurrent,   &form_.EditImpedance,
+                                 &form_.EditPower,     &form_.EditFrequency, &form_.EditInputPower};
+  for (int i = 0; i < 6; ++i) {
+    MakeLabel(basic, basicFields[i]->label, QRect(8, 18 + 22 * i, 84, 20));
+    fields_[basicFields[i]->name] = MakeField(basic, *basicFields[i], QRect(94, 18 + 22 * i, 108, 20));
+  }
+
+  QGroupBox* near = region(form_.GBNearField);
+  const char* columns[] = {"Start", "Stop", "Step"};
+  const char* rows[] = {"X", "Y", "Z"};
+  for (int c = 0; c < 3; ++c) MakeLabel(near, columns[c], QRect(28 + 60 * c, 14, 58, 16))->setAlignment(Qt::AlignCenter);
+  DisplayField* grid[3][3] = {{&form_.EditXStart, &form_.EditXStop, &form_.EditXStep},
+                              {&form_.EditYStart, &form_.EditYStop, &form_.EditYStep},
+                              {&form_.EditZStart, &form_.EditZStop, &form_.EditZStep}};
+  for (int r = 0; r < 3; ++r) {
+    MakeLabel(near, rows[r], QRect(8, 32 + 22 * r, 16, 20));
+    for (int c = 0; c < 3; ++c)
+      fields_[grid[r][c]->name] = MakeField(near, *grid[r][c], QRect(28 + 60 * c, 32 + 22 * r, 58, 20));
+  }
+  MakeLabel(near, form_.EditType.label.empty() ? "Type" : form_.EditType.label, QRect(8, 100, 40, 20));
+  fields_[form_.EditType.name] = MakeField(near, form_.EditType, QRect(52, 100, 148, 20));
+
+  QGroupBox* commands = region(form_.GBCommands);
+  auto* addBatch = new QPushButton(QStringLiteral("Add Batch"), commands);
+  addBatch->setObjectName(QStringLiteral("Button1"));
+  addBatch->setGeometry(8, 16, 94, 22);
+  connect(addBatch, &QPushButton::clicked, this, [this] { RunCommand("Button1"); });
+  auto* aBatch = new QPushButton(QStringLiteral("A. Batch"), commands);
+  aBatch->setObjectName(QStringLiteral("Button2"));
+  aBatch->setGeometry(106, 16, 94, 22);
+  connect(aBatch, &QPushButton::clicked, this, [this] { RunCommand("Button2"); });
+  MakeLabel(commands, "P", QRect(8, 42, 12, 20));
+  fields_[form_.EditPoint.name] = MakeField(commands, form_.EditPoint, QRect(20, 42, 106, 20));
+  MakeLabel(commands, "A", QRect(130, 42, 10, 20));
+  fields_[form_.EditPointA.name] = MakeField(commands, form_.EditPointA, QRect(140, 42, 62, 20));
+  MakeLabel(commands, form_.EditNormalizePower.label.empty() ? "Normalize Power" : form_.EditNormalizePower.label,
+            QRect(8, 64, 100, 20));
+  fields_[form_.EditNormalizePower.name] = MakeField(commands, form_.EditNormalizePower, QRect(110, 64, 92, 20));
+  for (const char* name : {"EditPoint", "EditPointA", "EditNormalizePower"}) fields_[name]->installEventFilter(this);
+
+  auto radio = [&](RadioGroup& model, const QRect& geometry) {
+    auto* box = new QGroupBox(ToQt(model.caption), commands);
+    box->setObjectName(ToQt(model.name));
+    box->setGeometry(geometry);
+    box->setAutoFillBackground(true);
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(4, 2, 2, 2);
+    layout->setSpacing(0);
+    auto* group = new QButtonGroup(box);
+    for (std::size_t i = 0; i < model.items.size(); ++i) {
+      auto* button = new QRadioButton(ToQt(model.items[i]), box);
+      group->addButton(button, static_cast<int>(i));
+      layout->addWidget(button);
+    }
+    RadioGroup* target = &model;
+    connect(group, &QButtonGroup::idClicked, this, [target](int id) { target->itemIndex = id; });
+    radioGroups_[model.name] = group;
+    radioBoxes_[model.name] = box;
+  };
+  radio(form_.RGMode, QRect(4, 86, 116, 92));
+  radio(form_.RGPol, QRect(122, 86, 82, 92));
+
+  QLineEdit* point = fields_[form_.EditPoint.name];
+  point->setContextMenuPolicy(Qt::CustomContextMenu);
+  QMenu* popup1 = BuildPopup(form_.PopupMenu1, point);
+  popups_["PopupMenu1"] = popup1;
+  connect(point, &QWidget::customContextMenuRequested, this,
+          [popup1, point](const QPoint& at) { popup1->popup(point->mapToGlobal(at)); });
+  mdata->setContextMenuPolicy(Qt::CustomContextMenu);
+  QMenu* popup2 = BuildPopup(form_.PopupMenu2, mdata);
+  popups_["PopupMenu2"] = popup2;
+  connect(mdata, &QWidget::customContextMenuRequested, this,
+          [popup2, mdata](const QPoint& at) { popup2->popup(mdata->mapToGlobal(at)); });
+}
+
+QAction* VarnelWindow::MakeAction(const MenuItem& item, QWidget* owner) {
+  auto* action = new QAction(ToQt(item.caption), owner);
+  action->setObjectName(ToQt(item.name));
+  if (!item.shortcut.empty()) action->setShortcut(QKeySequence(ToQt(item.shortcut)));
+  const bool checkable = item.handler == "MISplitModeClick" || item.handler.rfind("MI_NEC", 0) == 0;
+  action->setCheckable(checkable);
+  action->setChecked(item.checked);
+  const std::string name = item.name.empty() ? item.handler : item.name;
+  connect(action, &QAction::triggered, this, [this, name] { RunCommand(name); });
+  actions_[name] = action;
+  return action;
+}
+
+void VarnelWindow::BuildMenus() {
+  QMenu* current = nullptr;
+  std::string currentMenu;
+  for (const MenuItem& item : form_.MM) {
+    if (!current || item.menu != currentMenu) {
+      currentMenu = item.menu;
+      current = menuBar()->addMenu(ToQt(item.menu));
+    }
+    if (item.separator) {
+      current->addSeparator();
+      continue;
+    }
+    current->addAction(MakeAction(item, this));
+  }
+}
+
+QMenu* VarnelWindow::BuildPopup(const std::vector<MenuItem>& items, QWidget* owner) {
+  auto* menu = new QMenu(owner);
+  for (const MenuItem& item : items) {
+    if (item.separator) {
+      menu->addSeparator();
+    } else {
+      menu->addAction(MakeAction(item, menu));
+    }
+  }
+  return menu;
+}
+
+void VarnelWindow::RunCommand(const std::string& name) {
+  PullEdits();
+  form_.Run(name);
+  SyncFromModel();
+}
+
+void VarnelWindow::PullEdits() {
+  for (auto& [name, view] : panes_) {
+    if (!view.edited) continue;
+    view.edited = false;
+    std::vector<std::string> lines;
+    const QTextDocument* document = view.widget->document();
+    lines.reserve(static_cast<std::size_t>(document->blockCount()));
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+      lines.push_back(FromQt(block.text()));
+    // An empty document is one empty block; the model's empty pane has no line.
+    if (lines.size() == 1 && lines[0].empty()) lines.clear();
+    view.pane->lines = std::move(lines);
+    ++view.pane->revision;
+    view.revision = view.pane->revision;
+    view.lineCount = view.pane->lines.size();
+  }
+}
+
+void VarnelWindow::SyncPane(PaneView& view) {
+  Pane& pane = *view.pane;
+  QPlainTextEdit* edit = view.widget;
+  if (view.revision != pane.revision) {
+    view.updating = true;
+    // Lines only appended since the last redraw: add just those; otherwise redraw whole.
+    const bool appendOnly = view.lineCount > 0 && pane.lines.size() > view.lineCount &&
+                            edit->document()->blockCount() == static_cast<int>(view.lineCount) &&
+                            FromQt(edit->document()->lastBlock().text()) == pane.lines[view.lineCount - 1];
+    if (appendOnly) {
+      QTextCursor cursor(edit->document());
+      cursor.movePosition(QTextCursor::End);
+      cursor.insertText(QStringLiteral("\n") + JoinLines(pane.lines, view.lineCount));
+    } else {
+      edit->setPlainText(JoinLines(pane.lines, 0));
+    }
+    view.updating = false;
+    view.revision = pane.revision;
+    view.lineCount = pane.lines.size();
+    if (view.scrollRequest == pane.scrollRequest) {
+      edit->moveCursor(QTextCursor::End);
+      edit->ensureCursorVisible();
+    }
+  }
+  if (view.scrollRequest != pane.scrollRequest) {
+    view.scrollRequest = pane.scrollRequest;
+    edit->moveCursor(QTextCursor::Start);
+    edit->ensureCursorVisible();
+    edit->verticalScrollBar()->setValue(0);
+  }
+  const QString hint = ToQt(pane.hint);
+  if (edit->toolTip() != hint) edit->setToolTip(hint);
+}
+
+void VarnelWindow::SyncFromModel() {
+  for (auto& [name, view] : panes_) SyncPane(view);
+  for (DisplayField* field : form_.Fields()) {
+    auto it = fields_.find(field->name);
+    if (it == fields_.end()) continue;
+    const QString text = ToQt(field->text);
+    if (it->second->text() != text) {
+      it->second->setText(text);
+      it->second->setCursorPosition(0);
+    }
+  }
+  for (RadioGroup* group : {&form_.RGMode, &form_.RGPol}) {
+    if (QAbstractButton* button = radioGroups_[group->name]->button(group->itemIndex)) {
+      if (!button->isChecked()) button->setChecked(true);
+    }
+    QGroupBox* box = radioBoxes_[group->name];
+    const QString style = group->color == "clWhite" ? QStringLiteral("QGroupBox { background-color: white; }") : QString();
+    if (box->styleSheet() != style) box->setStyleSheet(style);
+  }
+  for (const auto* table : {&form_.MM, &form_.PopupMenu1, &form_.PopupMenu2}) {
+    for (const MenuItem& item : *table) {
+      auto it = actions_.find(item.name.empty() ? item.handler : item.name);
+      if (it != actions_.end() && it->second->isCheckable() && it->second->isChecked() != item.checked)
+        it->second->setChecked(item.checked);
+    }
+  }
+  const QString title = ToQt(form_.caption);
+  if (windowTitle() != title) setWindowTitle(title);
+  // Window-position commands move the model's window.
+  if (!applyingGeometry_ && (x() != form_.window.left || y() != form_.window.top)) ApplyWindowRect();
+  ApplyGeometry();
+}
+
+void VarnelWindow::ApplyWindowRect() {
+  applyingGeometry_ = true;
+  move(form_.window.left, form_.window.top);
+  if (width() != form_.window.width || height() != form_.window.height)
+    resize(form_.window.width, form_.window.height);
+  applyingGeometry_ = false;
+}
+
+void VarnelWindow::ApplyGeometry() {
+  const std::pair<Region*, Rect*> regionPanes[] = {
+      {&form_.GBEdit, &form_.MBounds}, {&form_.GBInfo, &form_.MoutBounds}, {&form_.GBdata, &form_.MdataBounds}};
+  for (Region* region : {&form_.GBBasicData, &form_.GBNearField, &form_.GBCommands, &form_.GBEdit,
+                         &form_.GBInfo, &form_.GBdata}) {
+    QGroupBox* box = regions_[region->name];
+    if (box && box->geometry() != ToQRect(region->bounds)) box->setGeometry(ToQRect(region->bounds));
+  }
+  const char* paneNames[] = {"M", "Mout", "Mdata"};
+  for (int i = 0; i < 3; ++i) {
+    QPlainTextEdit* edit = panes_[paneNames[i]].widget;
+    const QRect rect = ToQRect(*regionPanes[i].second);
+    if (edit->geometry() != rect) edit->setGeometry(rect);
+  }
+}
+
+void VarnelWindow::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  if (applyingGeometry_) return;
+  form_.window.width = width();
+  form_.window.height = height();
+  form_.FormResize();
+  ApplyGeometry();
+}
+
+void VarnelWindow::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  if (applyingGeometry_) return;
+  form_.window.left = x();
+  form_.window.top = y();
+}
+
+void VarnelWindow::closeEvent(QCloseEvent* event) {
+  // During a command the close is deferred: the command ends at its next event processing
+  // and the window closes afterwards.
+  if (form_.CloseQuery()) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+bool VarnelWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonDblClick) {
+    const std::string name = FromQt(watched->objectName());
+    if (name == "EditPoint" || name == "EditPointA" || name == "EditNormalizePower") {
+      RunCommand(name + "DblClick");
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+QPlainTextEdit* VarnelWindow::PaneWidget(const std::string& name) const {
+  auto it = panes_.find(name);
+  return it == panes_.end() ? nullptr : it->second.widget;
+}
+
+QGroupBox* VarnelWindow::RegionWidget(const std::string& name) const {
+  auto it = regions_.find(name);
+  return it == regions_.end() ? nullptr : it->second;
+}
+
+QLineEdit* VarnelWindow::FieldWidget(const std::string& name) const {
+  auto it = fields_.find(name);
+  return it == fields_.end() ? nullptr : it->second;
+}
+
+QAction* VarnelWindow::Action(const std::string& controlName) const {
+  auto it = actions_.find(controlName);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+QButtonGroup* VarnelWindow::RadioGroupWidget(const std::string& name) const {
+  auto it = radioGroups_.find(name);
+  return it == radioGroups_.end() ? nullptr : it->second;
+}
+
+QMenu* VarnelWindow::PopupMenuOf(const std::string& name) const {
+  auto it = popups_.find(name);
+  return it == popups_.end() ? nullptr : it->second;
+}

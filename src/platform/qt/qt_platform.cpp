@@ -1,0 +1,252 @@
+#include "platform/qt/qt_platform.hpp"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFont>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "platform/qt/main_window.hpp"
+#include "util/errors.hpp"
+
+namespace {
+
+bool IsValidUtf8(const std::string& text) {
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  while (i < n) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    std::size_t more;
+    if (c < 0x80) more = 0;
+    else if ((c >> 5) == 0x6) more = 1;
+    else if ((c >> 4) == 0xE) more = 2;
+    else if ((c >> 3) == 0x1E) more = 3;
+    else return false;
+    if (i + more >= n && more > 0) return false;
+    for (std::size_t k = 1; k <= more; ++k) {
+      if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2) return false;
+    }
+    i += more + 1;
+  }
+  return true;
+}
+
+// The modal window of a core dialog: caption, bold heading, one labelled field per value,
+// "Done" as the default button.
+class CoreDialog : public QDialog {
+ public:
+  CoreDialog(ModalDialog& model, QWidget* parent) : QDialog(parent), model_(model) {
+    setWindowTitle(ToQt(model.Caption()));
+    auto* layout = new QVBoxLayout(this);
+    auto* heading = new QLabel(ToQt(model.Heading()), this);
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    layout->addWidget(heading);
+    auto* grid = new QGridLayout;
+    const auto labels = model.Labels();
+    model.Shown();
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+      auto* edit = new QLineEdit(this);
+      edit->setObjectName(ToQt("Edit" + labels[i]));
+      edit->setText(i < model.fieldTexts.size() ? ToQt(model.fieldTexts[i]) : QStringLiteral("---"));
+      grid->addWidget(new QLabel(ToQt(labels[i]), this), static_cast<int>(i), 0);
+      grid->addWidget(edit, static_cast<int>(i), 1);
+      edits_.push_back(edit);
+    }
+    layout->addLayout(grid);
+    auto* done = new QPushButton(QStringLiteral("Done"), this);
+    done->setObjectName(QStringLiteral("Button1"));
+    done->setDefault(true);
+    done->setAutoDefault(true);
+    layout->addWidget(done);
+    connect(done, &QPushButton::clicked, this, [this] { Done(); });
+  }
+
+ private:
+  void Done() {
+    model_.fieldTexts.clear();
+    for (auto* edit : edits_) model_.fieldTexts.push_back(FromQt(edit->text()));
+    if (model_.DonePressed()) accept();
+  }
+  ModalDialog& model_;
+  std::vector<QLineEdit*> edits_;
+};
+
+void CentreOver(QWidget* dialog, QWidget* parent) {
+  dialog->adjustSize();
+  if (!parent) return;
+  const QRect outer = parent->frameGeometry();
+  dialog->move(outer.center() - QPoint(dialog->width() / 2, dialog->height() / 2));
+}
+
+}  // namespace
+
+QString ToQt(const std::string& text) {
+  return IsValidUtf8(text) ? QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))
+                           : QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string FromQt(const QString& text) { return text.toUtf8().toStdString(); }
+
+QStringList QtFilters(const std::string& filter) {
+  QStringList result;
+  const QStringList parts = ToQt(filter).split(QLatin1Char('|'));
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QString patterns = parts[i + 1];
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    result << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
+  }
+  return result;
+}
+
+QtPlatform::QtPlatform(PosixRoots roots) : PosixPlatform(std::move(roots)) {}
+
+QWidget* QtPlatform::Parent() const { return window_; }
+
+void QtPlatform::MessageBox(MessageKind kind, const std::string& title, const std::string& text) {
+  const auto icon = kind == MessageKind::Info      ? QMessageBox::Information
+                    : kind == MessageKind::Warning ? QMessageBox::Warning
+                                                   : QMessageBox::Critical;
+  QMessageBox box(icon, ToQt(title), ToQt(text), QMessageBox::Ok, Parent());
+  box.exec();
+}
+
+bool QtPlatform::AskText(const std::string& caption, const std::string& prompt, std::string& text) {
+  QDialog dialog(Parent());
+  dialog.setWindowTitle(ToQt(caption));
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(new QLabel(ToQt(prompt), &dialog));
+  auto* edit = new QLineEdit(ToQt(text), &dialog);
+  edit->selectAll();
+  layout->addWidget(edit);
+  auto* buttons = new QDialogButtonBox(&dialog);
+  auto* ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
+  buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
+  ok->setDefault(true);
+  layout->addWidget(buttons);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  CentreOver(&dialog, Parent());
+  const bool accepted = dialog.exec() == QDialog::Accepted;
+  text = FromQt(edit->text());
+  return accepted;
+}
+
+std::string QtPlatform::InputBox(const std::string& caption, const std::string& prompt,
+                                 const std::string& defaultText) {
+  bool ok = false;
+  const QString text = QInputDialog::getText(Parent(), ToQt(caption), ToQt(prompt), QLineEdit::Normal,
+                                             ToQt(defaultText), &ok);
+  return ok ? FromQt(text) : defaultText;
+}
+
+void QtPlatform::ShowModal(ModalDialog& dialog) {
+  CoreDialog window(dialog, Parent());
+  CentreOver(&window, Parent());
+  window.exec();
+}
+
+std::optional<std::string> QtPlatform::FileDialog(const FileDialogSpec& spec, bool save) {
+  QFileDialog dialog(Parent(), ToQt(spec.title));
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  const std::string folder = Native(spec.initialFolder);
+  if (!folder.empty()) dialog.setDirectory(ToQt(folder));
+  const QStringList filters = QtFilters(spec.filter);
+  if (!filters.isEmpty()) {
+    dialog.setNameFilters(filters);
+    const int index = spec.filterIndex - 1;
+    if (index >= 0 && index < filters.size()) dialog.selectNameFilter(filters[index]);
+  }
+  if (!spec.defaultExt.empty()) dialog.setDefaultSuffix(ToQt(spec.defaultExt));
+  if (!spec.fileName.empty()) dialog.selectFile(ToQt(spec.fileName));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return WindowsPath(roots_, FromQt(dialog.selectedFiles().first()));
+}
+
+std::optional<std::string> QtPlatform::OpenFileDialog(const FileDialogSpec& spec) {
+  return FileDialog(spec, false);
+}
+
+std::optional<std::string> QtPlatform::SaveFileDialog(const FileDialogSpec& spec) {
+  return FileDialog(spec, true);
+}
+
+std::optional<std::string> QtPlatform::ChooseFolder(const std::string& initialFolder) {
+  if (!FolderExists(initialFolder)) throw MakeInOutError(3);
+  const QString chosen =
+      QFileDialog::getExistingDirectory(Parent(), QStringLiteral("Select Folder"), ToQt(Native(initialFolder)));
+  if (chosen.isEmpty()) return std::nullopt;
+  std::string folder = WindowsPath(roots_, FromQt(chosen));
+  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  if (!SetCurrentFolder(folder)) throw MakeInOutError(3);
+  return folder;
+}
+
+void QtPlatform::SetClipboardText(const std::string& text) {
+  PosixPlatform::SetClipboardText(text);
+  if (auto* clipboard = QGuiApplication::clipboard()) clipboard->setText(ToQt(text));
+}
+
+std::string QtPlatform::ClipboardText() {
+  if (auto* clipboard = QGuiApplication::clipboard()) return FromQt(clipboard->text());
+  return PosixPlatform::ClipboardText();
+}
+
+void QtPlatform::OpenDocument(const std::string& path) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(ToQt(Native(path))));
+}
+
+int QtPlatform::ScreenWidth() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? screen->geometry().width() : PosixPlatform::ScreenWidth();
+}
+
+int QtPlatform::ScreenHeight() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? screen->geometry().height() : PosixPlatform::ScreenHeight();
+}
+
+void QtPlatform::ProcessEvents() {
+  if (window_) window_->SyncFromModel();
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void QtPlatform::Pause(int milliseconds) {
+  // The window keeps repainting during the pause; commands started meanwhile are refused by
+  // the dispatcher.
+  if (window_) window_->SyncFromModel();
+  QElapsedTimer timer;
+  timer.start();
+  while (timer.elapsed() < milliseconds) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    const qint64 left = milliseconds - timer.elapsed();
+    if (left > 0) QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, 10)));
+  }
+}
+
+void QtPlatform::RequestQuit() {
+  if (window_) {
+    QTimer::singleShot(0, window_, [w = window_] { w->close(); });
+  } else {
+    QCoreApplication::quit();
+  }
+}

@@ -1,0 +1,227 @@
+// The headless runner: reads a command script line by line and drives the main window through
+// the scripted platform. It holds no behaviour of its own beyond reading the script.
+#include "platform/scripted/runner.hpp"
+
+#include <charconv>
+#include <exception>
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "mainwindow/VarnelU.hpp"
+#include "platform/scripted/scripted_platform.hpp"
+#include "util/format.hpp"
+#include "util/random.hpp"
+
+namespace {
+
+struct Argument {
+  std::string text;
+  bool quoted = false;  // some part of it stood in double quotes
+};
+
+// A line the runner does not understand.
+struct ScriptError {
+  std::string reason;
+};
+
+std::vector<Argument> SplitArguments(const std::string& line) {
+  std::vector<Argument> arguments;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    if (line[i] == ' ' || line[i] == '\t') {
+      ++i;
+      continue;
+    }
+    Argument argument;
+    while (i < line.size() && line[i] != ' ' && line[i] != '\t') {
+      if (line[i] == '"') {
+        const std::size_t close = line.find('"', i + 1);
+        if (close == std::string::npos) throw ScriptError{"unterminated quote"};
+        argument.text.append(line, i + 1, close - i - 1);
+        argument.quoted = true;
+        i = close + 1;
+      } else {
+        argument.text += line[i++];
+      }
+    }
+    arguments.push_back(std::move(argument));
+  }
+  return arguments;
+}
+
+bool IsComment(const std::string& line) {
+  const std::size_t first = line.find_first_not_of(" \t");
+  return first == std::string::npos || line[first] == '#';
+}
+
+// "cancel" unquoted is a cancel; anything else (a quoted "cancel" too) is the answer.
+std::optional<std::string> AnswerText(const Argument& argument) {
+  if (!argument.quoted && argument.text == "cancel") return std::nullopt;
+  return argument.text;
+}
+
+void ExpectCount(const std::vector<Argument>& arguments, std::size_t count) {
+  if (arguments.size() != count) throw ScriptError{"wrong number of arguments"};
+}
+
+template <typename Integer>
+Integer ParseNumber(const std::string& text) {
+  Integer value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty())
+    throw ScriptError{"not a number: " + text};
+  return value;
+}
+
+void PrintLines(std::ostream& out, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) out << line << '\n';
+}
+
+void PrintClipboard(std::ostream& out, const std::string& text) {
+  std::string printed;
+  printed.reserve(text.size() + 1);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    printed += text[i];
+  }
+  if (!printed.empty() && printed.back() != '\n') printed += '\n';
+  out << printed;
+}
+
+class Runner {
+ public:
+  Runner(ScriptedPlatform& platform, TForm1& form, std::ostream& out)
+      : platform_(platform), form_(form), out_(out) {}
+
+  // Runs one directive; false when the script is to end (the application was told to quit).
+  bool Execute(const std::vector<Argument>& arguments) {
+    const std::string& directive = arguments[0].text;
+    if (directive == "decimal") {
+      ExpectCount(arguments, 2);
+      if (arguments[1].text.size() != 1) throw ScriptError{"the separator must be one character"};
+      DecimalSeparator = arguments[1].text[0];
+    } else if (directive == "seed") {
+      ExpectCount(arguments, 2);
+      SeedRandom(ParseNumber<std::uint64_t>(arguments[1].text));
+    } else if (directive == "answer") {
+      Answer(arguments);
+    } else if (directive == "select") {
+      Select(arguments);
+    } else if (directive == "run") {
+      ExpectCount(arguments, 2);
+      if (!form_.HasCommand(arguments[1].text)) throw ScriptError{"unknown command " + arguments[1].text};
+      form_.Run(arguments[1].text);
+      if (platform_.quitRequested) return false;
+    } else if (directive == "print") {
+      Print(arguments);
+    } else if (directive == "echo") {
+      std::string text;
+      for (std::size_t i = 1; i < arguments.size(); ++i) text += (i > 1 ? " " : "") + arguments[i].text;
+      out_ << text << '\n';
+    } else {
+      throw ScriptError{"unknown directive"};
+    }
+    return true;
+  }
+
+ private:
+  void Answer(const std::vector<Argument>& arguments) {
+    if (arguments.size() < 2) throw ScriptError{"answer needs a dialog kind"};
+    const std::string& kind = arguments[1].text;
+    if (kind == "point") {
+      if (arguments.size() != 4 && arguments.size() != 5) throw ScriptError{"answer point needs two or three texts"};
+      std::vector<std::string> texts;
+      for (std::size_t i = 2; i < arguments.size(); ++i) texts.push_back(arguments[i].text);
+      platform_.AnswerPoint(std::move(texts));
+      return;
+    }
+    ExpectCount(arguments, 3);
+    const std::optional<std::string> answer = AnswerText(arguments[2]);
+    if (kind == "open") {
+      platform_.AnswerOpen(answer);
+    } else if (kind == "save") {
+      platform_.AnswerSave(answer);
+    } else if (kind == "folder") {
+      platform_.AnswerFolder(answer);
+    } else if (kind == "ask") {
+      platform_.AnswerAsk(answer);
+    } else {
+      throw ScriptError{"unknown dialog kind " + kind};
+    }
+  }
+
+  void Select(const std::vector<Argument>& arguments) {
+    ExpectCount(arguments, 3);
+    RadioGroup* group = nullptr;
+    if (arguments[1].text == "RGPol") group = &form_.RGPol;
+    if (arguments[1].text == "RGMode") group = &form_.RGMode;
+    if (!group) throw ScriptError{"unknown radio group " + arguments[1].text};
+    const int index = ParseNumber<int>(arguments[2].text);
+    if (index < 0 || index >= static_cast<int>(group->items.size()))
+      throw ScriptError{"no item " + arguments[2].text + " in " + group->name};
+    group->itemIndex = index;
+  }
+
+  void Print(const std::vector<Argument>& arguments) {
+    ExpectCount(arguments, 2);
+    const std::string& what = arguments[1].text;
+    if (what == "M") {
+      PrintLines(out_, form_.M.lines);
+    } else if (what == "Mout") {
+      PrintLines(out_, form_.Mout.lines);
+    } else if (what == "Mdata") {
+      PrintLines(out_, form_.Mdata.lines);
+    } else if (what == "clipboard") {
+      PrintClipboard(out_, platform_.ClipboardText());
+    } else if (what == "fields") {
+      for (const DisplayField* field : form_.Fields()) out_ << field->name << '=' << field->text << '\n';
+    } else {
+      throw ScriptError{"nothing to print named " + what};
+    }
+  }
+
+  ScriptedPlatform& platform_;
+  TForm1& form_;
+  std::ostream& out_;
+};
+
+}  // namespace
+
+int RunScript(std::istream& script, std::ostream& out, PosixRoots roots) {
+  ScriptedPlatform platform(out, std::move(roots));
+  std::optional<TForm1> form;
+  try {
+    platform.CreateSampleTree();
+    form.emplace(platform);
+  } catch (const std::exception& failure) {
+    out << "varnel: the start failed: " << failure.what() << '\n';
+    out.flush();
+    return 1;
+  }
+
+  Runner runner(platform, *form, out);
+  std::string line;
+  int lineNumber = 0;
+  while (std::getline(script, line)) {
+    ++lineNumber;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (IsComment(line)) continue;
+    try {
+      if (!runner.Execute(SplitArguments(line))) break;
+    } catch (const ScriptError& error) {
+      out << "line " << lineNumber << ": " << error.reason << ": " << line << '\n';
+      out.flush();
+      return 2;
+    } catch (const std::exception& failure) {
+      // Commands report their own failures; this is the runner's machinery failing.
+      out << "line " << lineNumber << ": failed: " << failure.what() << '\n';
+      out.flush();
+      return 1;
+    }
+  }
+  out.flush();
+  return 0;
+}

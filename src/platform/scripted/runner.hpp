@@ -1,0 +1,33 @@
+#pragma once
+// The headless runner: a command script against the scripted platform, output to a stream.
+//
+// One directive a line; blank lines and lines whose first non-blank character is '#' are
+// skipped. Arguments are separated by blanks; a double quote starts and ends a quoted part in
+// which every character stands for itself (no escapes), so "a b" and "" are one argument each.
+//
+//   decimal C                        DecimalSeparator := C (one character)
+//   seed N                           SeedRandom(N), N a non-negative decimal integer
+//   answer open|save|folder PATH     the next dialog of that kind returns PATH
+//   answer open|save|folder cancel   ... is cancelled (a quoted "cancel" is a path)
+//   answer ask TEXT | answer ask cancel   the next AskText or plain input box
+//   answer point T1 T2 [T3]          the next point or range dialog
+//   select RGPol N | select RGMode N choose a radio item (0 .. items - 1)
+//   run HANDLER                      start a command through the dispatcher (handler or
+//                                    control name); after Quit the script ends
+//   print M | Mout | Mdata           the pane's lines, one output line each
+//   print clipboard                  the clipboard text, its CR LF line ends written as
+//                                    line ends of the output (a last line without one gets one)
+//   print fields                     every display field as Name=text, in window order
+//   echo TEXT...                     the arguments joined by one blank
+//
+// Message boxes and unanswered dialogs are printed by the scripted platform as they appear.
+// Before the script the sample tree is created (as at program start) and the main window is
+// made. Exit status: 0 when the script has run to its end (a failing command shows its error
+// box and the script goes on); 2 for a line the runner does not understand (unknown directive,
+// wrong arguments, unknown handler), after printing "line N: <reason>: <line>"; 1 when the
+// start itself fails or the runner's own machinery throws.
+#include <iosfwd>
+
+#include "platform/posix/posix_platform.hpp"
+
+int RunScript(std::istream& script, std::ostream& out, PosixRoots roots);

@@ -1,0 +1,212 @@
+// The headless runner: one script per behaviour, run in-process against a private root, and
+// the real program run with --script.
+#include "test_paths.hpp"
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <string>
+
+#include "platform/scripted/runner.hpp"
+#include "support/test_root.hpp"
+#include "util/format.hpp"
+
+namespace {
+
+struct Result {
+  int status;
+  std::string output;
+};
+
+class RunnerTest : public ::testing::Test {
+ protected:
+  ~RunnerTest() override { DecimalSeparator = savedSeparator_; }
+
+  Result Run(const std::string& script) {
+    std::istringstream in(script);
+    std::ostringstream out;
+    const int status = RunScript(in, out, root.Roots());
+    return {status, out.str()};
+  }
+
+  TestRoot root;
+
+ private:
+  char savedSeparator_ = DecimalSeparator;
+};
+
+const char* const kFieldsAfterStart =
+    "EditVoltage=\n"
+    "EditCurrent=\n"
+    "EditImpedance=\n"
+    "EditPower=\n"
+    "EditFrequency=\n"
+    "EditInputPower=\n"
+    "EditXStart=\n"
+    "EditXStop=\n"
+    "EditXStep=\n"
+    "EditYStart=\n"
+    "EditYStop=\n"
+    "EditYStep=\n"
+    "EditZStart=\n"
+    "EditZStop=\n"
+    "EditZStep=\n"
+    "EditType=----\n"
+    "EditPoint=(10,0|0,0|4,0)\n"
+    "EditPointA=(10,0|0,0)\n"
+    "EditNormalizePower=1,00 W\n";
+
+TEST_F(RunnerTest, PrintsTheFieldsRightAfterStart) {
+  const Result r = Run("print fields\n");
+  EXPECT_EQ(0, r.status);
+  EXPECT_EQ(kFieldsAfterStart, r.output);
+}
+
+TEST_F(RunnerTest, CreatesTheSampleTreeBeforeTheWindow) {
+  Run("");
+  EXPECT_TRUE(std::filesystem::exists(root.driveC / "4nec2" / "out" / "dipol.out"));
+  EXPECT_TRUE(std::filesystem::is_directory(root.driveC / "4nec2" / "b_in" / "Ranges"));
+}
+
+TEST_F(RunnerTest, SkipsCommentsAndBlankLinesAndReadsQuotes) {
+  const Result r = Run(
+      "# a comment\n"
+      "\n"
+      "   # an indented comment\r\n"
+      "echo plain words   here\n"
+      "echo \"two  blanks\" \"\" end\n"
+      "echo \"\"\n"
+      "echo a\"b c\"d\n");
+  EXPECT_EQ(0, r.status) << r.output;
+  EXPECT_EQ("plain words here\ntwo  blanks  end\n\nab cd\n", r.output);
+}
+
+TEST_F(RunnerTest, UnknownDirectiveStopsWithStatusTwoNamingTheLine) {
+  const Result r = Run("echo before\n\nfrobnicate now\necho after\n");
+  EXPECT_EQ(2, r.status);
+  EXPECT_NE(std::string::npos, r.output.find("line 3")) << r.output;
+  EXPECT_NE(std::string::npos, r.output.find("frobnicate now")) << r.output;
+  EXPECT_EQ(std::string::npos, r.output.find("after")) << "nothing after the bad line runs";
+}
+
+TEST_F(RunnerTest, MalformedLinesStopWithStatusTwo) {
+  for (const char* line : {"run NoSuchHandlerClick", "run", "select RGPol 5", "select RGMode -1",
+                           "select RGFoo 1", "decimal ab", "seed x", "answer open", "answer door x",
+                           "answer point 1", "print nothing", "echo \"unterminated"}) {
+    const Result r = Run(std::string(line) + "\n");
+    EXPECT_EQ(2, r.status) << line;
+    EXPECT_NE(std::string::npos, r.output.find("line 1")) << line << ": " << r.output;
+  }
+}
+
+TEST_F(RunnerTest, AcceptsEveryWellFormedDirective) {
+  const Result r = Run(
+      "decimal ,\n"
+      "seed 42\n"
+      "answer open cancel\n"
+      "answer open \"c:\\4nec2\\out\\dipol.out\"\n"
+      "answer save cancel\n"
+      "answer folder cancel\n"
+      "answer ask cancel\n"
+      "answer ask \"1,5\"\n"
+      "answer point 1 2\n"
+      "answer point 1 2 3\n"
+      "select RGPol 4\n"
+      "select RGMode 0\n"
+      "print M\nprint Mout\nprint Mdata\nprint clipboard\n");
+  EXPECT_EQ(0, r.status) << r.output;
+  EXPECT_EQ("", r.output);
+}
+
+TEST_F(RunnerTest, DecimalSetsTheSeparator) {
+  const Result r = Run("decimal .\nrun Reset\nprint fields\n");
+  EXPECT_EQ(0, r.status) << r.output;
+  EXPECT_NE(std::string::npos, r.output.find("EditPoint=(10.0|0.0|4.0)\n")) << r.output;
+  EXPECT_NE(std::string::npos, r.output.find("EditNormalizePower=1.00 W\n")) << r.output;
+}
+
+TEST_F(RunnerTest, SaveAnswerAndClipboardPrint) {
+  const Result r = Run(
+      "answer save \"c:\\saved table.txt\"\n"
+      "run MISaveasTxtClick\n"
+      "run MICopytoClipboardClick\n"
+      "echo [clipboard]\n"
+      "print clipboard\n"
+      "echo [end]\n");
+  EXPECT_EQ(0, r.status) << r.output;
+  EXPECT_TRUE(std::filesystem::exists(root.driveC / "saved table.txt")) << r.output;
+  EXPECT_EQ("[clipboard]\n[end]\n", r.output) << "an empty data pane copies nothing";
+}
+
+TEST_F(RunnerTest, UnansweredDialogIsReportedAndCancelled) {
+  const Result r = Run("run MISaveasTxtClick\necho next\n");
+  EXPECT_EQ(0, r.status);
+  EXPECT_NE(std::string::npos, r.output.find("[Dialog] ")) << r.output;
+  EXPECT_NE(std::string::npos, r.output.find(": no answer\nnext\n")) << r.output;
+}
+
+TEST_F(RunnerTest, MessageBoxesArePrintedAndTheScriptGoesOn) {
+  const Result r = Run("run MIHelpClick\nrun NECardInfo1Click\necho done\n");
+  EXPECT_EQ(0, r.status);
+  EXPECT_NE(std::string::npos, r.output.find("[Error] Die Datei ")) << r.output;
+  EXPECT_NE(std::string::npos, r.output.find("Varnel Hilfe.pdf konnte nicht gefunden werden!")) << r.output;
+  EXPECT_NE(std::string::npos, r.output.find("done\n")) << r.output;
+}
+
+TEST_F(RunnerTest, QuitEndsTheScript) {
+  const Result r = Run("echo before\nrun MIQuitClick\necho after\n");
+  EXPECT_EQ(0, r.status);
+  EXPECT_EQ("before\n", r.output);
+}
+
+// ---- The real program --------------------------------------------------------------------
+
+Result RunBinary(const TestRoot& root, const std::string& arguments) {
+  const std::string command = "env -u LC_ALL -u LC_NUMERIC LANG=C WINEPREFIX='" + root.dir.string() +
+                              "' HOME='" + root.home.string() + "' '" + VARNEL_BINARY + "' " + arguments +
+                              " 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return {-1, "popen failed"};
+  std::string output;
+  char buffer[4096];
+  std::size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
+  const int status = pclose(pipe);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+TEST(RunnerBinary, RunsAScriptFile) {
+  TestRoot root;
+  const auto script = root.Write("start.vsc", "echo fields:\nprint fields\n");
+  const Result r = RunBinary(root, "--script '" + script.string() + "'");
+  EXPECT_EQ(0, r.status) << r.output;
+  EXPECT_EQ(std::string("fields:\n") + kFieldsAfterStart, r.output);
+  EXPECT_TRUE(std::filesystem::exists(root.driveC / "4nec2" / "out" / "dipol.out"))
+      << "drive c: is the one of WINEPREFIX";
+}
+
+TEST(RunnerBinary, ReportsAnUnknownDirectiveWithStatusTwo) {
+  TestRoot root;
+  const auto script = root.Write("bad.vsc", "print fields\nbogus\n");
+  const Result r = RunBinary(root, "--script '" + script.string() + "'");
+  EXPECT_EQ(2, r.status) << r.output;
+  EXPECT_NE(std::string::npos, r.output.find("line 2")) << r.output;
+}
+
+TEST(RunnerBinary, RunsTheBundledDemo) {
+  TestRoot root;
+  const Result r = RunBinary(root, std::string("--script '") + VARNEL_SOURCE_DIR + "/examples/demo.vsc'");
+  EXPECT_EQ(0, r.status) << r.output;
+  EXPECT_NE(std::string::npos, r.output.find("EditPoint=(10,0|0,0|4,0)\n")) << r.output;
+}
+
+TEST(RunnerBinary, RefusesUnknownArguments) {
+  TestRoot root;
+  EXPECT_EQ(2, RunBinary(root, "--frobnicate").status);
+  EXPECT_EQ(2, RunBinary(root, "--script '" + (root.dir / "missing.vsc").string() + "'").status);
+}
+
+}  // namespace

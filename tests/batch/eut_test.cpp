@@ -1,0 +1,163 @@
+// Analyse EUTs: the numbered table, both ways of running, the block files of split mode and the
+// background of the polarisation group.
+#include <filesystem>
+
+#include "batch_fixture.hpp"
+#include "util/errors.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class BatchEut : public BatchTest {
+ protected:
+  // Files e01.out ... eNN.out with frequencies 1, 2, ... MHz, listed in that order.
+  void WriteSeries(int count) {
+    std::vector<std::string> names;
+    for (int i = 1; i <= count; ++i) {
+      const std::string name = "e" + std::string(i < 10 ? "0" : "") + std::to_string(i) + ".out";
+      WriteRun(name, OutputRun(i, 1.0));
+      names.push_back(name);
+    }
+    UseFiles(names);
+  }
+  fs::path AddFolder() { return root.home / "DeskTop" / "add"; }
+  void MakeAddFolder() { fs::create_directories(AddFolder()); }
+  static std::string Row(int n, int frequency) {
+    return FormatInt("%9d;", n) + "        5;        4;        1;" + FormatInt("%9d;", frequency) + "        1;";
+  }
+};
+
+const std::string kHeadings = "//  Numb ;   Cyl.  ;    Cir  ;   Point ;    Freq ;    Pwr  ;";
+const std::string kUnits = "//       ;         ;         ;         ;         ;         ;";
+
+TEST_F(BatchEut, NumberedRowsOfCylinderCirclePointFrequencyAndPower) {
+  WriteRun("a.out", OutputRun(14.2, 1.0));
+  ClassicOutput strong = OutputRun(28.0, 4.0);
+  strong.nearField = SixPointGrid(10.0);
+  WriteRun("b.out", strong);
+  UseFiles({"a.out", "b.out"});
+  form->params.normalizePower = 100.0;  // has no influence on this table
+  form->MIAnalyseEUTsClick();
+  const std::vector<std::string> expected = {
+      "", kHeadings, kUnits,
+      "        1;        5;        4;        1;     14,2;        1;",
+      "        2;       50;       40;       10;       28;        4;"};
+  EXPECT_EQ(expected, form->Mdata.lines) << Joined(form->Mdata.lines);
+  EXPECT_EQ(60u, form->Mdata.lines[1].size());
+  EXPECT_EQ((std::vector<std::string>{"--------------- Analyse Files ----------------", "Load: a.out",
+                                      "Load: b.out"}),
+            form->Mout.lines);
+  EXPECT_EQ(0, platform.pausedMilliseconds);
+  EXPECT_EQ("clBtnFace", form->RGPol.color);
+}
+
+TEST_F(BatchEut, LeavesCurrentTextPaneMAndTheDisplayFieldsAlone) {
+  WriteRun("a.out", OutputRun(14.2, 3.0));
+  UseFiles({"a.out"});
+  form->params.currentText = "kept";
+  form->M.lines = {"kept"};
+  form->EditFrequency.text = "kept";
+  form->MIAnalyseEUTsClick();
+  EXPECT_EQ("kept", form->params.currentText);
+  EXPECT_EQ((std::vector<std::string>{"kept"}), form->M.lines);
+  EXPECT_EQ("kept", form->EditFrequency.text);
+  EXPECT_DOUBLE_EQ(3.0, form->params.inputPower);
+  EXPECT_EQ(6u, form->params.nearField.table.value.size());
+}
+
+TEST_F(BatchEut, PolarizationOfTheRadioGroupSelectsTheValue) {
+  ClassicOutput o = OutputRun(14.2, 1.0);
+  for (ClassicNearRow& r : o.nearField) r.my = r.mx * 3;  // |Ey| three times |Ex|
+  WriteRun("a.out", o);
+  UseFiles({"a.out"});
+  form->RGPol.itemIndex = 1;  // X
+  form->MIAnalyseEUTsClick();
+  EXPECT_EQ("        1;        5;        4;        1;     14,2;        1;", form->Mdata.lines.at(3));
+  form->RGPol.itemIndex = 2;  // Y
+  form->MIAnalyseEUTsClick();
+  EXPECT_EQ("        1;       15;       12;        3;     14,2;        1;", form->Mdata.lines.at(3));
+}
+
+TEST_F(BatchEut, MissingFileIsSkippedAndTheNumbersKeepTheirListPositions) {
+  WriteRun("a.out", OutputRun(14.2, 1.0));
+  UseFiles({"gone.out", "a.out"});
+  form->MIAnalyseEUTsClick();
+  EXPECT_EQ((std::vector<std::string>{"Die Datei gone.out konnte nicht gefunden werden."}), Warnings());
+  ASSERT_EQ(4u, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
+  EXPECT_EQ("        2;", form->Mdata.lines[3].substr(0, 10));
+  EXPECT_EQ("Skipped (file not found): gone.out", form->Mout.lines.at(2));
+}
+
+TEST_F(BatchEut, EmptyListWarnsAndClearsNoPane) {
+  form->Mdata.lines = {"data"};
+  form->MIAnalyseEUTsClick();
+  EXPECT_EQ((std::vector<std::string>{"You need add a batch folder first."}), Warnings());
+  EXPECT_EQ((std::vector<std::string>{"data"}), form->Mdata.lines);
+}
+
+TEST_F(BatchEut, SplitModeWithTwentyFiveFilesWritesTwoBlocks) {
+  WriteSeries(25);
+  MakeAddFolder();
+  form->params.SplitMode = true;
+  form->MIAnalyseEUTsClick();
+
+  std::string first = "\r\n" + kHeadings + "\r\n" + kUnits + "\r\n";
+  for (int n = 1; n <= 10; ++n) first += Row(n, n) + "\r\n";
+  std::string second;
+  for (int n = 11; n <= 20; ++n) second += Row(n, n) + "\r\n";
+  EXPECT_EQ(first, TestRoot::Read(AddFolder() / "Test0000.txt"));
+  EXPECT_EQ(second, TestRoot::Read(AddFolder() / "Test0001.txt")) << "rows go on counting from 11";
+  EXPECT_FALSE(fs::exists(AddFolder() / "Test0002.txt"));
+
+  std::vector<std::string> rest;
+  for (int n = 21; n <= 25; ++n) rest.push_back(Row(n, n));
+  EXPECT_EQ(rest, form->Mdata.lines) << "rows after the last full block stay only in Mdata";
+  EXPECT_EQ(25 * 500, platform.pausedMilliseconds);
+  EXPECT_EQ("clBtnFace", form->RGPol.color);
+  EXPECT_EQ("Load: e01.out", form->Mout.lines.at(1));
+  EXPECT_EQ("Done.", form->Mout.lines.at(2));
+  EXPECT_EQ(51u, form->Mout.lines.size());
+}
+
+TEST_F(BatchEut, SplitModeWithNineFilesWritesNoFile) {
+  WriteSeries(9);
+  MakeAddFolder();
+  form->params.SplitMode = true;
+  form->MIAnalyseEUTsClick();
+  EXPECT_TRUE(fs::is_empty(AddFolder()));
+  EXPECT_EQ(12u, form->Mdata.lines.size());
+}
+
+TEST_F(BatchEut, SplitModeShowsAWhiteGroupWhileRunningAndRestoresItAfterAFailure) {
+  WriteSeries(2);
+  form->params.BatchFiles.push_back("gone.out");
+  form->params.SplitMode = true;
+  std::vector<std::string> seen;
+  platform.onEvents = [&] { seen.push_back(form->RGPol.color); };
+  EXPECT_THROW(form->MIAnalyseEUTsClick(), InOutError) << "split mode opens the files itself";
+  ASSERT_FALSE(seen.empty());
+  for (const std::string& c : seen) EXPECT_EQ("clWhite", c);
+  EXPECT_EQ("clBtnFace", form->RGPol.color);
+  EXPECT_EQ(5u, form->Mdata.lines.size());
+  EXPECT_EQ("Load: gone.out", form->Mout.lines.back());
+}
+
+TEST_F(BatchEut, SplitModeWithoutTheAddFolderEndsAtTheFirstBlockAndKeepsItsRows) {
+  WriteSeries(12);
+  form->params.SplitMode = true;
+  EXPECT_THROW(form->MIAnalyseEUTsClick(), InOutError);
+  EXPECT_EQ(13u, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
+  EXPECT_EQ("clBtnFace", form->RGPol.color);
+}
+
+TEST_F(BatchEut, SplitModeIsReadOnceAtTheStart) {
+  WriteSeries(10);
+  MakeAddFolder();
+  form->params.SplitMode = true;
+  platform.onEvents = [&] { form->params.SplitMode = false; };
+  form->MIAnalyseEUTsClick();
+  EXPECT_TRUE(fs::exists(AddFolder() / "Test0000.txt"));
+}
+
+}  // namespace

@@ -1,0 +1,196 @@
+// Batch-Analyse Nearfield: the table, the Info lines per file, the display fields, the five
+// geometries, and the files it meets that it cannot use.
+#include "batch_fixture.hpp"
+#include "util/errors.hpp"
+
+namespace {
+
+using BatchNearField = BatchTest;
+
+const std::string kHeadings =
+    "//  Freq ;    Pwr  ;    E_H  ;  E_Hcorr;    Ur   ;    Ui   ;    Ir   ;    Ii   ;    Zr   ;    Zi   ;";
+const std::string kUnits =
+    "//   MHz ;     W   ;  V/m_A/m;  V/m_A/m;     V   ;     V   ;     A   ;     A   ;    Ohm  ;    Ohm  ;";
+
+TEST_F(BatchNearField, TwoFilesGiveSixLinesWithTheRowsCorrectedForTheirOwnPower) {
+  WriteRun("a.out", OutputRun(14.2, 1.0));
+  ClassicOutput second = OutputRun(28.0, 4.0);
+  second.nearField = SixPointGrid(10.0);  // 10 V/m at P, 4 W: corrected to 1 W gives 5 V/m
+  second.feeds[0].voltageRe = 2 * std::sqrt(2.0);
+  second.feeds[0].currentIm = -std::sqrt(2.0) / 10;
+  WriteRun("b.out", second);
+  UseFiles({"a.out", "b.out"});
+  form->MIBatchLoadClick();
+
+  const std::vector<std::string> expected = {
+      "// Field at P(10,0| 0,0| 4,0)", "", kHeadings, kUnits,
+      "   14,200;    1,000;    1,000;    1,000;    0,000;    0,000;    0,000;    0,000;   50,000;   -0,500;",
+      "   28,000;    4,000;   10,000;    5,000;    2,000;    0,000;    0,000;   -0,100;   50,000;   -0,500;"};
+  EXPECT_EQ(expected, form->Mdata.lines) << Joined(form->Mdata.lines);
+}
+
+TEST_F(BatchNearField, InfoLinesOfOneFileInTheirOrder) {
+  WriteRun("a.out", OutputRun(14.2, 1.0));
+  UseFiles({"a.out"});
+  form->MIBatchLoadClick();
+  const std::vector<std::string> expected = {
+      "--------------- Batch Load and Analyse ----------------",
+      "Field Strength is corrected to 1 W inserted power. ",
+      "Load: a.out",
+      "Analyse: ",
+      "X-Intervall: -10,00 -> 10,00   Step: 6,67",
+      "Y-Intervall: -10,00 -> 10,00   Step: 10,00",
+      "Z-Intervall:  0,00 -> 50,00   Step: 12,50",
+      "Field Type: ELECTRIC ",
+      "Field at P(10,0| 0,0| 4,0) [eps: 0,00] :         1 V/m",
+      "Max. par. Z-Axis thru (10,0| 0,0) :         2 V/m",
+      "Max. in xz-Plane at y=10,0 :         6 V/m",
+      "Max. on circle with r=10,0 :         4 V/m",
+      "Max. on Cylinder with r=10,0 :         5 V/m",
+      "--------- Batch Job Done ---------"};
+  EXPECT_EQ(expected, form->Mout.lines) << Joined(form->Mout.lines);
+}
+
+TEST_F(BatchNearField, DisplayFieldsPaneAndWorkingValuesShowTheLastFile) {
+  WriteRun("a.out", OutputRun(7.0, 2.0));
+  WriteRun("b.out", OutputRun(14.2, 1.0));
+  UseFiles({"a.out", "b.out"});
+  form->MIBatchLoadClick();
+  EXPECT_EQ("14,20 MHz", form->EditFrequency.text);
+  EXPECT_EQ("  1 W", form->EditInputPower.text);
+  EXPECT_EQ("  0+  0j V", form->EditVoltage.text);
+  EXPECT_EQ(" 50-0,5j Ohm", form->EditImpedance.text);
+  EXPECT_EQ("-10,00", form->EditXStart.text);
+  EXPECT_EQ("12,50", form->EditZStep.text);
+  EXPECT_EQ("ELECTRIC ", form->EditType.text);
+  EXPECT_EQ("Showing: b.out", form->M.hint);
+  EXPECT_EQ(ClassicOutputText(OutputRun(14.2, 1.0)), form->params.currentText);
+  ASSERT_FALSE(form->M.lines.empty());
+  EXPECT_EQ(form->M.lines.back(), "  RUN TIME =     0.010");
+  EXPECT_DOUBLE_EQ(1.0, form->params.inputPower);
+  EXPECT_EQ(6u, form->params.nearField.table.value.size());
+}
+
+TEST_F(BatchNearField, ModeSelectsTheGeometryOfTheRowAndItsModeLine) {
+  struct Case {
+    int mode;
+    std::string modeLine, fieldCells;
+  };
+  const Case cases[] = {
+      {0, "// Field at P(10,0| 0,0| 4,0)", "    1,000;    1,000;"},
+      {1, "// Max. Field on par. Z-Axis thru (10,0| 0,0)", "    2,000;    2,000;"},
+      {2, "// Max. in xz-Plane at y=10,0 ", "    6,000;    6,000;"},
+      {3, "// Max. on circle with r=10,0 ", "    4,000;    4,000;"},
+      {4, "// Max. on cylinder with r=10,0 ", "    5,000;    5,000;"},
+  };
+  WriteRun("a.out", OutputRun(14.2, 1.0));
+  UseFiles({"a.out"});
+  std::vector<std::string> firstInfo;
+  for (const Case& c : cases) {
+    form->RGMode.itemIndex = c.mode;
+    form->MIBatchLoadClick();
+    ASSERT_EQ(5u, form->Mdata.lines.size()) << "mode " << c.mode;
+    EXPECT_EQ(c.modeLine, form->Mdata.lines[0]) << "mode " << c.mode;
+    EXPECT_EQ(c.fieldCells, form->Mdata.lines[4].substr(20, 20)) << "mode " << c.mode;
+    if (firstInfo.empty()) firstInfo = form->Mout.lines;
+    EXPECT_EQ(firstInfo, form->Mout.lines) << "the Info lines do not depend on the mode " << c.mode;
+  }
+}
+
+TEST_F(BatchNearField, ModeLineAndRowsFollowTheDecimalPointToo) {
+  WriteRun("a.out", OutputRun(14.2, 1.0));
+  UseFiles({"a.out"});
+  DecimalSeparator = '.';
+  form->params.rCylinder = 2.25;
+  form->RGMode.itemIndex = 0;
+  form->MIBatchLoadClick();
+  ASSERT_EQ(5u, form->Mdata.lines.size());
+  EXPECT_EQ("// Field at P(10.0| 0.0| 4.0)", form->Mdata.lines[0]);
+  EXPECT_EQ("   14.200;    1.000;", form->Mdata.lines[4].substr(0, 20));
+  form->RGMode.itemIndex = 4;
+  form->MIBatchLoadClick();
+  EXPECT_EQ("// Max. on cylinder with r= 2.3 ", form->Mdata.lines[0]);
+}
+
+TEST_F(BatchNearField, MagneticTableReportsAmperePerMetreButKeepsTheUnitsLine) {
+  ClassicOutput o = OutputRun(14.2, 1.0);
+  o.magnetic = true;
+  WriteRun("h.out", o);
+  UseFiles({"h.out"});
+  form->MIBatchLoadClick();
+  ASSERT_EQ(14u, form->Mout.lines.size()) << Joined(form->Mout.lines);
+  EXPECT_EQ("Field Type: MAGNETIC ", form->Mout.lines[7]);
+  for (int i = 8; i < 13; ++i) EXPECT_EQ(" A/m", form->Mout.lines[i].substr(form->Mout.lines[i].size() - 4));
+  EXPECT_EQ(kUnits, form->Mdata.lines[3]);
+}
+
+TEST_F(BatchNearField, EmptyListWarnsAndTouchesNoPane) {
+  form->Mout.lines = {"info"};
+  form->Mdata.lines = {"data"};
+  form->MIBatchLoadClick();
+  EXPECT_EQ((std::vector<std::string>{"You need add a batch folder first."}), Warnings());
+  EXPECT_EQ((std::vector<std::string>{"info"}), form->Mout.lines);
+  EXPECT_EQ((std::vector<std::string>{"data"}), form->Mdata.lines);
+}
+
+TEST_F(BatchNearField, MissingFileIsSkippedWithItsWarningAndNoRow) {
+  WriteRun("a.out", OutputRun(14.2, 1.0));
+  UseFiles({"gone.out", "a.out", "lost.out"});
+  form->MIBatchLoadClick();
+  EXPECT_EQ((std::vector<std::string>{"Die Datei gone.out konnte nicht gefunden werden.",
+                                      "Die Datei lost.out konnte nicht gefunden werden."}),
+            Warnings());
+  ASSERT_EQ(5u, form->Mdata.lines.size()) << "one row, neither repeated nor undefined:\n"
+                                          << Joined(form->Mdata.lines);
+  EXPECT_EQ("   14,200;", form->Mdata.lines[4].substr(0, 10));
+  const auto& info = form->Mout.lines;
+  EXPECT_EQ("Load: gone.out", info[2]);
+  EXPECT_EQ("Skipped (file not found): gone.out", info[3]);
+  EXPECT_EQ("Load: lost.out", info[info.size() - 3]);
+  EXPECT_EQ("Skipped (file not found): lost.out", info[info.size() - 2]);
+  EXPECT_EQ("--------- Batch Job Done ---------", info.back());
+  EXPECT_EQ("Showing: a.out", form->M.hint);
+}
+
+TEST_F(BatchNearField, ZeroInputPowerEndsTheRunAtThatFileKeepingEarlierRows) {
+  WriteRun("a.out", OutputRun(14.2, 1.0));
+  WriteRun("zero.out", OutputRun(14.2, 0.0));
+  WriteRun("c.out", OutputRun(14.2, 1.0));
+  UseFiles({"a.out", "zero.out", "c.out"});
+  try {
+    form->MIBatchLoadClick();
+    FAIL() << "no failure";
+  } catch (const ZeroDivideError& e) {
+    EXPECT_STREQ("Gleitkommadivision durch Null", e.what());
+  }
+  EXPECT_EQ(5u, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
+  EXPECT_NE("--------- Batch Job Done ---------", form->Mout.lines.back());
+  EXPECT_EQ("Showing: zero.out", form->M.hint);
+}
+
+TEST_F(BatchNearField, GeometryWithoutGridPointWritesNanAndSaysSo) {
+  ClassicOutput o = OutputRun(14.2, 1.0);
+  o.nearField = {FieldRow(0, 0, 0, 3)};  // on the Z axis: no circle or cylinder point
+  WriteRun("axis.out", o);
+  UseFiles({"axis.out"});
+  form->RGMode.itemIndex = 4;
+  form->MIBatchLoadClick();
+  ASSERT_EQ(5u, form->Mdata.lines.size());
+  EXPECT_EQ("      NAN;      NAN;", form->Mdata.lines[4].substr(20, 20));
+  EXPECT_NE(std::find(form->Mout.lines.begin(), form->Mout.lines.end(),
+                      "Undefined value in axis.out: written as NAN"),
+            form->Mout.lines.end())
+      << Joined(form->Mout.lines);
+}
+
+TEST_F(BatchNearField, RunKeepsTheListItStartedWithWhenTheListChangesMeanwhile) {
+  WriteRun("a.out", OutputRun(14.2, 1.0));
+  WriteRun("b.out", OutputRun(28.0, 1.0));
+  UseFiles({"a.out", "b.out"});
+  platform.onEvents = [this] { form->params.BatchFiles.clear(); };
+  form->MIBatchLoadClick();
+  EXPECT_EQ(6u, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
+  EXPECT_EQ("--------- Batch Job Done ---------", form->Mout.lines.back());
+}
+
+}  // namespace

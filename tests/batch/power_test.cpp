@@ -1,0 +1,87 @@
+// Batch-Analyse Power: received power of the analysis segment and its gain figure.
+#include "batch_fixture.hpp"
+#include "util/errors.hpp"
+
+namespace {
+
+using BatchPower = BatchTest;
+
+const std::string kHeadings = "//  Freq ;    Pwr  ;   RecPwr;  Gain_dB;  SegCurr;";
+const std::string kUnits = "//   MHz ;     W   ;     mW  ;         ;     A   ;";
+
+TEST_F(BatchPower, OneAmpereIntoFiftyOhmsAgainstHundredWatts) {
+  // P = (1 / sqrt 2)^2 * 50 = 25 W = 2.5E4 mW; Gain_dB = 10 log10(sqrt(25 / 100)) = -3.01.
+  WriteRun("a.out", OutputRun(14.2, 100.0, {1.0}));
+  WriteRun("b.out", OutputRun(1000.0, 1.0, {0.0}));
+  UseFiles({"a.out", "b.out"});
+  form->MIBatchAnalysePowerClick();
+  const std::vector<std::string> expected = {
+      kHeadings, kUnits,
+      "     14,2;      100;  2,5E004;    -3,01;        1;",
+      "    1E003;        1;        0;        0;        0;"};
+  EXPECT_EQ(expected, form->Mdata.lines) << Joined(form->Mdata.lines);
+  EXPECT_EQ(50u, kHeadings.size());
+  EXPECT_EQ((std::vector<std::string>{"--------------- Batch-Analyse Power----------------", "Load: a.out",
+                                      "Load: b.out", "--------- Batch Job Done ---------"}),
+            form->Mout.lines);
+}
+
+TEST_F(BatchPower, SegmentAndResistanceAreTheWorkingValues) {
+  WriteRun("a.out", OutputRun(14.2, 1.0, {1.0, 0.02}));
+  UseFiles({"a.out"});
+  form->params.AnalyseSegment = 2;
+  form->params.AnalysingResistance = 100.0;
+  form->MIBatchAnalysePowerClick();
+  // (0.02 / sqrt 2)^2 * 100 = 0.02 W = 20 mW; 10 log10(sqrt 0.02) = -8.49.
+  ASSERT_EQ(3u, form->Mdata.lines.size());
+  EXPECT_EQ("     14,2;        1;       20;    -8,49;     0,02;", form->Mdata.lines[2]);
+}
+
+TEST_F(BatchPower, KeepsTheDisplayFieldsAndShowsTheLastFileInM) {
+  WriteRun("a.out", OutputRun(14.2, 100.0));
+  UseFiles({"a.out"});
+  form->EditFrequency.text = "before";
+  form->EditInputPower.text = "before";
+  form->MIBatchAnalysePowerClick();
+  EXPECT_EQ("before", form->EditFrequency.text);
+  EXPECT_EQ("before", form->EditInputPower.text);
+  EXPECT_EQ("Showing: a.out", form->M.hint);
+  EXPECT_DOUBLE_EQ(100.0, form->params.inputPower);
+  EXPECT_EQ(ClassicOutputText(OutputRun(14.2, 100.0)), form->params.currentText);
+}
+
+TEST_F(BatchPower, EmptyListWarnsAndTouchesNoPane) {
+  form->Mdata.lines = {"data"};
+  form->MIBatchAnalysePowerClick();
+  EXPECT_EQ((std::vector<std::string>{"You need add a batch folder first."}), Warnings());
+  EXPECT_EQ((std::vector<std::string>{"data"}), form->Mdata.lines);
+}
+
+TEST_F(BatchPower, MissingFileIsSkippedWithoutRepeatingThePreviousRow) {
+  WriteRun("a.out", OutputRun(14.2, 100.0));
+  UseFiles({"a.out", "gone.out"});
+  form->MIBatchAnalysePowerClick();
+  EXPECT_EQ((std::vector<std::string>{"Die Datei gone.out konnte nicht gefunden werden."}), Warnings());
+  EXPECT_EQ(3u, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
+  EXPECT_EQ((std::vector<std::string>{"--------------- Batch-Analyse Power----------------", "Load: a.out",
+                                      "Load: gone.out", "Skipped (file not found): gone.out",
+                                      "--------- Batch Job Done ---------"}),
+            form->Mout.lines);
+}
+
+TEST_F(BatchPower, ZeroInputPowerEndsTheRunAtThatFile) {
+  WriteRun("a.out", OutputRun(14.2, 100.0));
+  WriteRun("zero.out", OutputRun(14.2, 0.0));
+  WriteRun("c.out", OutputRun(14.2, 100.0));
+  UseFiles({"a.out", "zero.out", "c.out"});
+  try {
+    form->MIBatchAnalysePowerClick();
+    FAIL() << "no failure";
+  } catch (const ZeroDivideError& e) {
+    EXPECT_STREQ("Gleitkommadivision durch Null", e.what());
+  }
+  EXPECT_EQ(3u, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
+  EXPECT_EQ("Load: zero.out", form->Mout.lines.back());
+}
+
+}  // namespace

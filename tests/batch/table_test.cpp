@@ -1,0 +1,65 @@
+// The one writer of the semicolon tables: cell widths, separators, number notation.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "batch/table.hpp"
+#include "util/format.hpp"
+
+namespace {
+
+class BatchTable : public ::testing::Test {
+ protected:
+  void SetUp() override { saved_ = DecimalSeparator; DecimalSeparator = ','; }
+  void TearDown() override { DecimalSeparator = saved_; }
+  char saved_ = ',';
+};
+
+TEST_F(BatchTable, NearFieldHeadingsAreHundredCharactersWithSeparatorsEveryTen) {
+  const std::string headings = TableHeadingLine({"Freq ", "  Pwr  ", "  E_H  ", "E_Hcorr", "  Ur   ",
+                                                 "  Ui   ", "  Ir   ", "  Ii   ", "  Zr   ", "  Zi   "});
+  EXPECT_EQ("//  Freq ;    Pwr  ;    E_H  ;  E_Hcorr;    Ur   ;    Ui   ;    Ir   ;    Ii   ;"
+            "    Zr   ;    Zi   ;",
+            headings);
+  ASSERT_EQ(100u, headings.size());
+  for (std::size_t i = 0; i < headings.size(); ++i)
+    EXPECT_EQ((i + 1) % 10 == 0, headings[i] == ';') << "character " << i + 1 << " of " << headings;
+}
+
+TEST_F(BatchTable, BlankUnitsLineOfTheEutTable) {
+  const std::string units = TableHeadingLine({"     ", "       ", "       ", "       ", "       ", "       "});
+  std::string expected = "//" + std::string(7, ' ') + ";";
+  for (int i = 0; i < 5; ++i) expected += std::string(9, ' ') + ";";
+  EXPECT_EQ(expected, units);
+  EXPECT_EQ(60u, units.size());
+}
+
+TEST_F(BatchTable, DataCellsAreNineWideAndFollowedBySemicolon) {
+  struct Case {
+    const char* what;
+    std::string actual, expected;
+  };
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const Case cases[] = {
+      {"fixed 14.2", TableDataLine().Fixed3(14.2).Text(), "   14,200;"},
+      {"fixed -0.5", TableDataLine().Fixed3(-0.5).Text(), "   -0,500;"},
+      {"fixed too wide shifts", TableDataLine().Fixed3(1234567.0).Fixed3(1).Text(), "1234567,000;    1,000;"},
+      {"general 25000", TableDataLine().General3(25000).Text(), "  2,5E004;"},
+      {"general -3.0103", TableDataLine().General3(10 * std::log10(0.5)).Text(), "    -3,01;"},
+      {"general 1000", TableDataLine().General3(1000).Text(), "    1E003;"},
+      {"general 0.0000123", TableDataLine().General3(0.0000123).Text(), "1,23E-005;"},
+      {"general 0", TableDataLine().General3(0).Text(), "        0;"},
+      {"integer", TableDataLine().Integer(11).Text(), "       11;"},
+      {"NaN", TableDataLine().Fixed3(nan).General3(nan).Text(), "      NAN;      NAN;"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.expected, c.actual) << c.what;
+}
+
+TEST_F(BatchTable, RowKnowsWhetherItHoldsAnUndefinedValue) {
+  EXPECT_FALSE(TableDataLine().Integer(1).Fixed3(2).General3(3).HasUndefined());
+  EXPECT_TRUE(TableDataLine().Fixed3(1).General3(std::nan("")).Fixed3(2).HasUndefined());
+  EXPECT_FALSE(TableDataLine().General3(INFINITY).HasUndefined()) << "INF is a defined, if odd, value";
+}
+
+}  // namespace

@@ -1,0 +1,111 @@
+// Card texts, deck number formats, the sweep's value text and the deck naming.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "decks/cards.hpp"
+#include "decks/generators.hpp"
+#include "util/format.hpp"
+
+namespace {
+
+struct SeparatorGuard {
+  explicit SeparatorGuard(char c) { DecimalSeparator = c; }
+  ~SeparatorGuard() { DecimalSeparator = ','; }
+};
+
+struct ValueCase {
+  double value;
+  const char* expected;
+};
+
+TEST(DeckCards, SweepValueTextRoundsToThreeDigitsAndFiveDecimals) {
+  const std::vector<ValueCase> cases{
+      {7.01, "7.01000"},      {14, "14.00000"},        {0.5, "0.50000"},
+      {146.2, "146.00000"},   {-3.5, "-3.50000"},      {0.012345, "0.01230"},
+      {7.0, "7.00000"},       {7.1, "7.10000"},        {0.001, "0.00100"},
+      {0.0001234, "0.00012"}, {0.000004, "0.00000"},   {0, "0.00000"},
+      {-0.0, "0.00000"},      {99.95, "100.00000"},    {0.125, "0.12500"},
+      {1.125, "1.13000"},     {-1.125, "-1.13000"},    {999.4, "999.00000"},
+  };
+  for (char separator : {',', '.'}) {
+    SeparatorGuard guard(separator);
+    for (const ValueCase& c : cases)
+      EXPECT_EQ(c.expected, SweepValueText(c.value)) << "value " << c.value << " separator " << separator;
+  }
+}
+
+TEST(DeckCards, SweepValueTextUsesExponentFormFromThousand) {
+  const std::vector<ValueCase> cases{
+      {1500, "1.5E3"},     {1000, "1E3"},      {1234.5, "1.23E3"}, {999.6, "1E3"},
+      {-1500, "-1.5E3"},   {12345678, "1.23E7"}, {2e6, "2E6"},     {1.005e4, "1.01E4"},
+  };
+  for (char separator : {',', '.'}) {
+    SeparatorGuard guard(separator);
+    for (const ValueCase& c : cases)
+      EXPECT_EQ(c.expected, SweepValueText(c.value)) << "value " << c.value << " separator " << separator;
+  }
+}
+
+TEST(DeckCards, FieldFormatsWritePointsUnderADecimalComma) {
+  SeparatorGuard guard(',');
+  EXPECT_EQ(" 0.500", CoordinateText(0.5));
+  EXPECT_EQ("-1.250", CoordinateText(-1.25));
+  EXPECT_EQ(" 1.500", CoordinateText(1.5));
+  EXPECT_EQ(" 0.000", CoordinateText(-0.0004));
+  EXPECT_EQ("100.000", VoltageText(100));
+  EXPECT_EQ(" 3.200", VoltageText(3.2));
+  EXPECT_EQ("   7.01000", FrequencyFieldText(7.01));
+  EXPECT_EQ("0.001", WireRadiusText());
+  EXPECT_EQ("FR 0 0 0 0    7.01000 0", FrequencyCard(FrequencyFieldText(7.01)));
+  EXPECT_EQ("EX 0 10 2 0 100.000  0.000 0", SourceCard("10", VoltageText(100), VoltageText(0)));
+}
+
+TEST(DeckCards, DeckNamesCountFromZeroAndKeepEveryDigit) {
+  EXPECT_EQ("c:\\4nec2\\b_in\\dipol\\dipol000.nec", DeckPath("c:\\4nec2\\b_in\\dipol\\", "dipol", 0));
+  EXPECT_EQ("f\\hc1007.nec", DeckPath("f\\", "hc1", 7));
+  EXPECT_EQ("f\\hc11000.nec", DeckPath("f\\", "hc1", 1000));
+  EXPECT_EQ("c:\\4nec2\\b_in\\E_\\E_002_010.nec", EutDeckPath("c:\\4nec2\\b_in\\E_\\", "E_", 2, 10));
+  EXPECT_EQ("f\\E_1000_1999.nec", EutDeckPath("f\\", "E_", 1000, 1999));
+}
+
+TEST(DeckCards, ParameterRangeLineShowsFirstLastAndSpacing) {
+  SeparatorGuard guard(',');
+  EXPECT_EQ("Parameter Range: 0,0 ... 0,0 Step: 0,0", ParameterRangeLine({}));
+  EXPECT_EQ("Parameter Range: 7,0 ... 7,0 Step: 0,0", ParameterRangeLine({7.0}));
+  EXPECT_EQ("Parameter Range: 7,0 ... 7,2 Step: 0,1", ParameterRangeLine({7.0, 7.1, 7.2}));
+  EXPECT_EQ("Parameter Range: 1,0 ... 10,0 Step: 4,5", ParameterRangeLine({1, 2, 10}));
+  EXPECT_EQ("Parameter Range: 30,0 ... 10,0 Step: -10,0", ParameterRangeLine({30, 20, 10}));
+}
+
+TEST(DeckCards, SummaryTextHasSixLinesWithTheSystemSeparator) {
+  SeparatorGuard guard(',');
+  EXPECT_EQ(
+      "Filename....................: E_\r\n"
+      "Number of EUTs..............:  50\r\n"
+      "Number of Fequencies........:   2\r\n"
+      "Diameter of EUT volume......:  3,0 m\r\n"
+      "Height of EUT volume........:  1,5 m\r\n"
+      "Lower Edge of EUT volume....: 12,0 m\r\n",
+      EutSummaryText("E_", 50, 2, 3, 1.5, 12));
+}
+
+TEST(DeckCards, HardCodedDeckHasTwentySevenCards) {
+  std::array<std::string, 10> re, im;
+  for (int i = 0; i < 10; ++i) {
+    re[i] = VoltageText(100);
+    im[i] = VoltageText(-i);
+  }
+  const std::string deck = HardCodedDeck(FrequencyFieldText(7.01), re, im);
+  const std::string expectedEnd =
+      "EX 0 19 2 0 100.000 -9.000 0\r\nFR 0 0 0 0    7.01000 0\r\nNE 0 41 41 1 -20 -20 2 1 1 1\r\n";
+  ASSERT_GE(deck.size(), expectedEnd.size());
+  EXPECT_EQ(expectedEnd, deck.substr(deck.size() - expectedEnd.size()));
+  EXPECT_EQ(0u, deck.find("CM\r\nCE\r\nGW 10 3 10 0.5 2 10 -0.5 2 1.e-3\r\n"));
+  std::size_t lines = 0;
+  for (std::size_t at = deck.find("\r\n"); at != std::string::npos; at = deck.find("\r\n", at + 2)) ++lines;
+  EXPECT_EQ(27u, lines);
+}
+
+}  // namespace

@@ -1,0 +1,146 @@
+// Edit InputFile, NE-Card Info, RangeTest and the parameter sweep.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "decks_fixture.hpp"
+
+namespace {
+
+using DeckCommands = DecksTest;
+
+TEST_F(DeckCommands, NECardInfoShowsTheFieldOrder) {
+  form.NECardInfo1Click();
+  EXPECT_EQ(std::vector<std::string>{"[Info] NE 0 #x #y #z firstx firsty firstz dx dy dz"}, platform.messages);
+}
+
+TEST_F(DeckCommands, EditInputFileOpensTheChosenDeckWithItsProgram) {
+  platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\dipol.nec"));
+  form.EditInputFile1Click();
+  ASSERT_EQ(1u, platform.openDialogs.size());
+  const FileDialogSpec& spec = platform.openDialogs[0];
+  EXPECT_EQ("Edit File", spec.title);
+  EXPECT_EQ("c:\\4nec2\\b_in", spec.initialFolder);
+  EXPECT_EQ("All(*.*)|*.*|nec (*.nec)|*.nec", spec.filter);
+  EXPECT_EQ(2, spec.filterIndex);
+  EXPECT_EQ("dipol.nec", spec.fileName);
+  EXPECT_EQ(std::vector<std::string>{"[Open] c:\\4nec2\\b_in\\dipol.nec"}, platform.messages);
+
+  platform.messages.clear();
+  platform.AnswerOpen(std::nullopt);
+  form.EditInputFile1Click();
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(DeckCommands, RangeTestListsIndexAndValue) {
+  WriteC("4nec2/b_in/Ranges/r.txt", "7,01\r\n14,2\r\n");
+  AddLine(form.Mout, "old");
+  platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\r.txt"));
+  form.RangeTest1Click();
+  const std::vector<std::string> expected{"------- Range Test ------", "  0:  7,01 MHz", "  1:  14,20 MHz",
+                                          "----- Range Test End-----"};
+  EXPECT_EQ(expected, form.Mout.lines);
+  ASSERT_EQ(1u, platform.openDialogs.size());
+  EXPECT_EQ("Select Range File", platform.openDialogs[0].title);
+  EXPECT_EQ("c:\\4nec2\\b_in", platform.openDialogs[0].initialFolder);
+  EXPECT_EQ("All(*.*)|*.*|Range (*.txt)|*.txt", platform.openDialogs[0].filter);
+  EXPECT_EQ(2, platform.openDialogs[0].filterIndex);
+}
+
+TEST_F(DeckCommands, RangeTestCancelWritesNothing) {
+  AddLine(form.Mout, "old");
+  platform.AnswerOpen(std::nullopt);
+  form.RangeTest1Click();
+  EXPECT_EQ(std::vector<std::string>{"old"}, form.Mout.lines);
+}
+
+// ---- Parameter sweep -------------------------------------------------------------------
+
+const std::string kPrototype =
+    "CM dipole XXF\r\nCE\r\nGW 1 xxn 0 0 -5 0 0 5 0.001\r\nGE 0\r\nEX 0 1 2 0 1 0\r\n"
+    "FR 0 1 0 0 xxf 0\r\nXQ\r\nEN";
+
+class SweepTest : public DecksTest {
+ protected:
+  void Sweep(const std::string& prototype, const std::string& range) {
+    platform.AnswerOpen(prototype);
+    platform.AnswerOpen(range);
+    form.CreateMultipleInputFiles1Click();
+  }
+};
+
+TEST_F(SweepTest, WritesOneDeckPerValueWithThePlaceholdersReplaced) {
+  WriteC("4nec2/b_in/dipol.nec", kPrototype);
+  WriteC("4nec2/b_in/Ranges/r.txt", "7\r\n7,1\r\n1500\r\n");
+  WriteC("4nec2/b_in/dipol/stale.nec", "from an earlier run");
+  Sweep("c:\\4nec2\\b_in\\dipol.nec", "c:\\4nec2\\b_in\\Ranges\\r.txt");
+
+  EXPECT_TRUE(Warnings().empty());
+  const std::vector<std::string> files{"dipol000.nec", "dipol001.nec", "dipol002.nec"};
+  EXPECT_EQ(files, FilesIn("4nec2/b_in/dipol"));
+  const char* values[] = {"7.00000", "7.10000", "1.5E3"};
+  for (int i = 0; i < 3; ++i) {
+    const std::string expected = "CM dipole XXF\r\nCE\r\nGW 1 3 0 0 -5 0 0 5 0.001\r\nGE 0\r\nEX 0 1 2 0 1 0\r\n"
+                                 "FR 0 1 0 0 " + std::string(values[i]) + " 0\r\nXQ\r\nEN";
+    EXPECT_EQ(expected, ReadC("4nec2/b_in/dipol/" + files[i]));
+  }
+  EXPECT_EQ(kPrototype, form.params.currentText);
+  EXPECT_EQ(kPrototype, ReadC("4nec2/b_in/dipol.nec"));
+
+  const std::vector<std::string> expectedPane{
+      "New Folder sucessfully created: c:\\4nec2\\b_in\\dipol\\",
+      "Source-File: c:\\4nec2\\b_in\\dipol.nec",
+      "Destination-Directory: c:\\4nec2\\b_in\\dipol\\",
+      "Parameter found in Sourcefile: 2",
+      "Parameter Range: 7,0 ... 1500,0 Step: 746,5",
+      "Creating new File: c:\\4nec2\\b_in\\dipol\\dipol000.nec Parameter: 7,0",
+      "Creating new File: c:\\4nec2\\b_in\\dipol\\dipol001.nec Parameter: 7,1",
+      "Creating new File: c:\\4nec2\\b_in\\dipol\\dipol002.nec Parameter: 1500,0",
+      "--------- Batch Creation Job Done ---------"};
+  EXPECT_EQ(expectedPane, form.Mout.lines);
+}
+
+TEST_F(SweepTest, PrototypeWithoutPlaceholderIsCopiedWithXxnReplaced) {
+  WriteC("4nec2/b_in/plain.nec", "GW 1 xxn 0 0 0 0 0 1 0.001\r\nXXN");
+  WriteC("4nec2/b_in/Ranges/r.txt", "7\r\n");
+  Sweep("c:\\4nec2\\b_in\\plain.nec", "c:\\4nec2\\b_in\\Ranges\\r.txt");
+  EXPECT_EQ("GW 1 3 0 0 0 0 0 1 0.001\r\nXXN", ReadC("4nec2/b_in/plain/plain000.nec"));
+  EXPECT_EQ("Parameter found in Sourcefile: 0", form.Mout.lines.at(3));
+}
+
+TEST_F(SweepTest, PrototypeNamesThatWouldDeleteMoreAreRefused) {
+  WriteC("4nec2/b_in/.nec", kPrototype);
+  WriteC("4nec2/b_in/a..nec", kPrototype);
+  WriteC("4nec2/b_in/Ranges.nec", kPrototype);
+  WriteC("4nec2/b_out.nec", kPrototype);
+  WriteC("4nec2/b_out/run/a.out", "results");
+  WriteC("4nec2/b_in/Ranges/r.txt", "7\r\n");
+  const auto before = Snapshot();
+  for (const char* prototype : {"c:\\4nec2\\b_in\\.nec", "c:\\4nec2\\b_in\\a..nec",
+                                "c:\\4nec2\\b_in\\Ranges.nec", "c:\\4nec2\\b_out.nec"}) {
+    platform.messages.clear();
+    Sweep(prototype, "c:\\4nec2\\b_in\\Ranges\\r.txt");
+    EXPECT_EQ(1u, Warnings().size()) << prototype;
+    EXPECT_EQ(before, Snapshot()) << prototype;
+  }
+}
+
+TEST_F(SweepTest, EitherCancelEndsSilently) {
+  WriteC("4nec2/b_in/dipol/keep.nec", "keep");
+  platform.AnswerOpen(std::nullopt);
+  form.CreateMultipleInputFiles1Click();
+  platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\dipol.nec"));
+  platform.AnswerOpen(std::nullopt);
+  form.CreateMultipleInputFiles1Click();
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ("keep", ReadC("4nec2/b_in/dipol/keep.nec"));
+  ASSERT_EQ(3u, platform.openDialogs.size());
+  EXPECT_EQ("Select Prototype File", platform.openDialogs[1].title);
+  EXPECT_EQ("All(*.*)|*.*|NEC (*.nec)|*.nec", platform.openDialogs[1].filter);
+  EXPECT_EQ("Select Range File", platform.openDialogs[2].title);
+  EXPECT_EQ("c:\\4nec2\\b_in\\Ranges", platform.openDialogs[2].initialFolder);
+  EXPECT_EQ("Range01 Test.txt", platform.openDialogs[2].fileName);
+}
+
+}  // namespace

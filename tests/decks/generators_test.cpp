@@ -1,0 +1,303 @@
+// The random-phase decks and the EUT generator.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "decks/cards.hpp"
+#include "decks/generators.hpp"
+#include "decks_fixture.hpp"
+#include "util/random.hpp"
+
+namespace {
+
+// ---- Random phases at multiple sources ------------------------------------------------
+
+class PhasesTest : public DecksTest {
+ protected:
+  void Run(std::optional<std::string> frequency, std::optional<std::string> count) {
+    platform.AnswerAsk(std::move(frequency));
+    if (count) platform.AnswerAsk(std::move(count));
+    form.MIHardCoded1Click();
+  }
+};
+
+TEST_F(PhasesTest, WritesTwentySevenLineDecksWithPointSeparators) {
+  SeedRandom(42);
+  Run("7,01", "3");
+  EXPECT_TRUE(Warnings().empty());
+  const std::vector<std::string> prompts{"Inquiry|Please enter freuquency in MHz|7,01",
+                                         "Inquiry|How many random phases shall be assessed?|100"};
+  EXPECT_EQ(prompts, platform.prompts);
+  const std::vector<std::string> files{"hc1000.nec", "hc1001.nec", "hc1002.nec"};
+  ASSERT_EQ(files, FilesIn("4nec2/b_in/hc1"));
+
+  SeedRandom(42);
+  for (const std::string& file : files) {
+    const std::string deck = ReadC("4nec2/b_in/hc1/" + file);
+    ASSERT_GE(deck.size(), 2u);
+    EXPECT_EQ("\r\n", deck.substr(deck.size() - 2)) << file;
+    const std::vector<std::string> lines = CrLfLines(deck);
+    ASSERT_EQ(27u, lines.size()) << file;
+    EXPECT_EQ("CM", lines[0]);
+    EXPECT_EQ("CE", lines[1]);
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(kHardCodedWires[i], lines[2 + i]);
+    EXPECT_EQ("GE 1", lines[12]);
+    EXPECT_EQ("GN 1", lines[13]);
+    EXPECT_EQ("EK", lines[14]);
+    for (int i = 0; i < 10; ++i) {
+      const std::string& line = lines[15 + i];
+      const std::vector<std::string> fields = Fields(line);
+      ASSERT_EQ(8u, fields.size()) << line;
+      EXPECT_EQ("EX 0 " + std::to_string(10 + i) + " 2 0 ", line.substr(0, 12)) << line;
+      EXPECT_EQ(" 0", line.substr(line.size() - 2)) << line;
+      const double re = DeckValue(fields[5]), im = DeckValue(fields[6]);
+      EXPECT_NEAR(100.0, std::hypot(re, im), 0.0008) << line;
+      // The same draws give the same texts: phase r * 360 degrees, radians with full 2 pi.
+      const double radians = RandomReal() * 360.0 * 6.283185307179586 / 360.0;
+      EXPECT_EQ(fields[5], Fields(CoordinateText(100 * std::cos(radians)))[0]) << line;
+      EXPECT_EQ(fields[6], Fields(CoordinateText(100 * std::sin(radians)))[0]) << line;
+    }
+    EXPECT_EQ("FR 0 0 0 0    7.01000 0", lines[25]);
+    EXPECT_EQ("NE 0 41 41 1 -20 -20 2 1 1 1", lines[26]);
+  }
+  EXPECT_EQ(ReadC("4nec2/b_in/hc1/hc1002.nec"), form.params.currentText);
+  const std::vector<std::string> pane{"New Folder sucessfully created: c:\\4nec2\\b_in\\hc1\\",
+                                      "Destination-Directory: c:\\4nec2\\b_in\\hc1\\",
+                                      "Creating new File: c:\\4nec2\\b_in\\hc1\\hc1000.nec",
+                                      "Creating new File: c:\\4nec2\\b_in\\hc1\\hc1001.nec",
+                                      "Creating new File: c:\\4nec2\\b_in\\hc1\\hc1002.nec",
+                                      "--------- Batch Creation Job Done ---------"};
+  EXPECT_EQ(pane, form.Mout.lines);
+}
+
+TEST_F(PhasesTest, BadAnswersKeepThePreviousDecks) {
+  WriteC("4nec2/b_in/hc1/hc1000.nec", "previous run");
+  Run(std::nullopt, std::nullopt);
+  Run("7.01", std::nullopt);  // not a number under the decimal comma
+  Run("7,01", std::string("many"));
+  Run("7,01", std::optional<std::string>());
+  const std::vector<std::string> expected{"No valid frequency. Abort command!", "No valid frequency. Abort command!",
+                                          "No valid number. Abort command!", "No valid number. Abort command!"};
+  EXPECT_EQ(expected, Warnings());
+  EXPECT_EQ("previous run", ReadC("4nec2/b_in/hc1/hc1000.nec"));
+}
+
+TEST_F(PhasesTest, SecondRunReplacesTheFolderAndDrawsNewPhases) {
+  Run("14", "2");
+  const std::string first = ReadC("4nec2/b_in/hc1/hc1000.nec");
+  Run("14", "1");
+  EXPECT_EQ(std::vector<std::string>{"hc1000.nec"}, FilesIn("4nec2/b_in/hc1"));
+  EXPECT_NE(first, ReadC("4nec2/b_in/hc1/hc1000.nec"));
+  EXPECT_NE(std::string::npos, first.find("FR 0 0 0 0   14.00000 0\r\n"));
+}
+
+TEST_F(PhasesTest, NoDecksForZeroOrNegativeCount) {
+  Run("7,01", "-2");
+  EXPECT_TRUE(FilesIn("4nec2/b_in/hc1").empty());
+  EXPECT_EQ("--------- Batch Creation Job Done ---------", form.Mout.lines.back());
+}
+
+// ---- EUT generator ----------------------------------------------------------------------
+
+class EutTest : public DecksTest {
+ protected:
+  EutTest() { WriteC("4nec2/b_in/Ranges/two.txt", "7,01\r\n14,2\r\n"); }
+  void Generate(const std::vector<std::optional<std::string>>& answers,
+                const std::string& range = "c:\\4nec2\\b_in\\Ranges\\two.txt") {
+    platform.AnswerOpen(range);
+    for (const auto& answer : answers) platform.AnswerAsk(answer);
+    form.MIGenerateEUTsClick();
+  }
+  std::string Deck(const std::string& set, int position, int eut) {
+    return ReadC("4nec2/b_in/" + set + "/" + set + FormatInt("%3.3d_", position) + FormatInt("%3.3d", eut) + ".nec");
+  }
+};
+
+TEST_F(EutTest, DefaultsWriteOneDeckPerFrequencyAndEutAndTheSummary) {
+  SeedRandom(1);
+  Generate({"50", "3", "1,5", "1", "1", "E_"});
+  EXPECT_TRUE(Warnings().empty());
+  const std::vector<std::string> prompts{
+      "Inquiry|How many EUTs do you want to create?|50", "Inquiry|Diameter of the test volume|3",
+      "Inquiry|Get height of the test volume|1,5",        "Inquiry|Get low end of the test volume|1",
+      "Inquiry|Ideal conducting ground?|1",               "Inquiry|Get Filename|E_"};
+  EXPECT_EQ(prompts, platform.prompts);
+
+  std::vector<std::string> expectedFiles{"E_.txt"};
+  for (int p = 0; p < 2; ++p)
+    for (int e = 0; e < 50; ++e) expectedFiles.push_back("E_" + FormatInt("%3.3d_", p) + FormatInt("%3.3d", e) + ".nec");
+  EXPECT_EQ(expectedFiles, FilesIn("4nec2/b_in/E_"));
+
+  EXPECT_EQ(
+      "Filename....................: E_\r\nNumber of EUTs..............:  50\r\n"
+      "Number of Fequencies........:   2\r\nDiameter of EUT volume......:  3,0 m\r\n"
+      "Height of EUT volume........:  1,5 m\r\nLower Edge of EUT volume....:  1,0 m\r\n",
+      ReadC("4nec2/b_in/E_/E_.txt"));
+
+  const std::vector<std::string> a = CrLfLines(Deck("E_", 0, 7)), b = CrLfLines(Deck("E_", 1, 7));
+  ASSERT_EQ(107u, a.size());
+  ASSERT_EQ(107u, b.size());
+  for (std::size_t i = 0; i < 107; ++i)
+    if (i != 105) EXPECT_EQ(a[i], b[i]) << "line " << i;
+  EXPECT_EQ("FR 0 0 0 0    7.01000 0", a[105]);
+  EXPECT_EQ("FR 0 0 0 0   14.20000 0", b[105]);
+  EXPECT_EQ("NH 0 81 81 1 -40 -40 1.3 1 1 1", a[106]);
+  EXPECT_EQ("GE 1", a[52]);
+  EXPECT_EQ("GN 1", a[53]);
+  EXPECT_EQ("EK", a[54]);
+  EXPECT_NE(CrLfLines(Deck("E_", 0, 8))[2], a[2]) << "two EUTs with the same first wire";
+
+  // Every deck reaches the Data pane, in the order written; the Info pane names every file.
+  std::size_t decksInPane = 0;
+  for (const std::string& line : form.Mdata.lines) decksInPane += line == "NH 0 81 81 1 -40 -40 1.3 1 1 1";
+  EXPECT_EQ(100u, decksInPane);
+  const std::vector<std::string> first = CrLfLines(Deck("E_", 0, 0));
+  ASSERT_GE(form.Mdata.lines.size(), first.size());
+  EXPECT_EQ(first, std::vector<std::string>(form.Mdata.lines.begin(), form.Mdata.lines.begin() + 107));
+  ASSERT_EQ(103u, form.Mout.lines.size());
+  EXPECT_EQ("New Folder sucessfully created: c:\\4nec2\\b_in\\E_\\", form.Mout.lines[0]);
+  EXPECT_EQ("Destination-Directory: c:\\4nec2\\b_in\\E_\\", form.Mout.lines[1]);
+  EXPECT_EQ("Creating new File: c:\\4nec2\\b_in\\E_\\E_000_000.nec", form.Mout.lines[2]);
+  EXPECT_EQ("Creating new File: c:\\4nec2\\b_in\\E_\\E_001_049.nec", form.Mout.lines[101]);
+  EXPECT_EQ("--------- Batch Creation Job Done ---------", form.Mout.lines[102]);
+  EXPECT_EQ(Deck("E_", 1, 49), form.params.currentText);
+}
+
+TEST_F(EutTest, AllEutsAreDrawnBeforeTheFirstDeckInTheirOrder) {
+  SeedRandom(7);
+  Generate({"2", "2,5", "1", "0,5", "0", "S"});
+  SeedRandom(7);
+  std::vector<EutWire> wires;
+  for (int i = 0; i < 2 * kWiresPerEut; ++i) wires.push_back(DrawEutWire(2.5, 1, 0.5));
+  for (int e = 0; e < 2; ++e) {
+    std::string expected = "CM\r\nCE\r\n";
+    for (int w = 1; w <= 50; ++w)
+      expected += "GW " + std::to_string(99 + w) + " 3" + EutGeometryText(wires[e * 50 + w - 1]) + " 0.001\r\n";
+    expected += "GE 0\r\nGN -1\r\nEK\r\n";
+    for (int w = 1; w <= 50; ++w)
+      expected += "EX 0 " + std::to_string(99 + w) + " 2 0 " + EutSourceText(wires[e * 50 + w - 1]) + " 0\r\n";
+    expected += "FR 0 0 0 0    7.01000 0\r\nNH 0 81 81 1 -40 -40 1.3 1 1 1\r\n";
+    EXPECT_EQ(expected, Deck("S", 0, e)) << "EUT " << e;
+  }
+}
+
+TEST_F(EutTest, WireTextsAreSixCoordinatesAndTwoVoltageParts) {
+  const EutWire wire{0.5, -1.25, 1, 0, 1.5, 2.4996, 100, -3.2};
+  EXPECT_EQ("  0.500 -1.250  1.000  0.000  1.500  2.500", EutGeometryText(wire));
+  EXPECT_EQ("100.000 -3.200", EutSourceText(wire));
+}
+
+TEST_F(EutTest, WiresStayInsideTheVolumeAndAmplitudesBetweenOneAndTen) {
+  struct Volume {
+    const char* d;
+    const char* h;
+    const char* l;
+    double D, H, L;
+  };
+  const std::vector<Volume> volumes{{"3", "1,5", "1", 3, 1.5, 1}, {"0,8", "2", "-0,5", 0.8, 2, -0.5}};
+  WriteC("4nec2/b_in/Ranges/one.txt", "30\r\n");
+  for (const Volume& v : volumes) {
+    Generate({"60", v.d, v.h, v.l, "1", "V"}, "c:\\4nec2\\b_in\\Ranges\\one.txt");
+    const double R = v.D / 2, slack = 0.0005;
+    double maxRadius = 0, minZ = 1e9, maxZ = -1e9, minU = 1e9, maxU = 0;
+    int wires = 0;
+    for (int e = 0; e < 60; ++e) {
+      const std::vector<std::string> lines = CrLfLines(Deck("V", 0, e));
+      ASSERT_EQ(107u, lines.size());
+      for (int w = 0; w < 50; ++w) {
+        const std::vector<std::string> gw = Fields(lines[2 + w]);
+        ASSERT_EQ(10u, gw.size()) << lines[2 + w];
+        EXPECT_EQ(std::to_string(100 + w), gw[1]);
+        EXPECT_EQ("0.001", gw[9]);
+        for (int end = 0; end < 2; ++end) {
+          const double x = DeckValue(gw[3 + 3 * end]), y = DeckValue(gw[4 + 3 * end]), z = DeckValue(gw[5 + 3 * end]);
+          const double r = std::hypot(x, y);
+          EXPECT_LE(r, R + slack * std::sqrt(2.0)) << lines[2 + w];
+          EXPECT_GE(z, v.L - slack) << lines[2 + w];
+          EXPECT_LE(z, v.L + v.H + slack) << lines[2 + w];
+          maxRadius = std::max(maxRadius, r);
+          minZ = std::min(minZ, z);
+          maxZ = std::max(maxZ, z);
+        }
+        const std::vector<std::string> ex = Fields(lines[55 + w]);
+        ASSERT_EQ(8u, ex.size()) << lines[55 + w];
+        const double u = std::hypot(DeckValue(ex[5]), DeckValue(ex[6]));
+        EXPECT_GE(u, 1 - slack * std::sqrt(2.0)) << lines[55 + w];
+        EXPECT_LE(u, 10 + slack * std::sqrt(2.0)) << lines[55 + w];
+        minU = std::min(minU, u);
+        maxU = std::max(maxU, u);
+        ++wires;
+      }
+    }
+    EXPECT_EQ(3000, wires);
+    // The draws fill the volume and the amplitude range, not just a corner of them.
+    EXPECT_GT(maxRadius, 0.95 * R);
+    EXPECT_LT(minZ, v.L + 0.02 * v.H);
+    EXPECT_GT(maxZ, v.L + 0.98 * v.H);
+    EXPECT_LT(minU, 1.1);
+    EXPECT_GT(maxU, 9.5);
+  }
+}
+
+TEST_F(EutTest, GroundAnswerChoosesTheGroundCards) {
+  WriteC("4nec2/b_in/Ranges/one.txt", "30\r\n");
+  for (const auto& [answer, ge, gn] : std::vector<std::tuple<std::string, std::string, std::string>>{
+           {"0", "GE 0", "GN -1"}, {"-3", "GE 0", "GN -1"}, {"1", "GE 1", "GN 1"}, {"5", "GE 1", "GN 1"}}) {
+    Generate({"1", "3", "1,5", "1", answer, "G"}, "c:\\4nec2\\b_in\\Ranges\\one.txt");
+    const std::vector<std::string> lines = CrLfLines(Deck("G", 0, 0));
+    ASSERT_EQ(107u, lines.size());
+    EXPECT_EQ(ge, lines[52]) << "ground answer " << answer;
+    EXPECT_EQ(gn, lines[53]) << "ground answer " << answer;
+  }
+}
+
+TEST_F(EutTest, HostileNamesAndBadNumbersChangeNothing) {
+  WriteC("4nec2/b_in/E_/E_000_000.nec", "previous");
+  WriteC("4nec2/b_in/dipol.nec", "deck");
+  WriteC("4nec2/b_out/E_/E_000_000.out", "results");
+  WriteC("4nec2/keep.txt", "root file");
+  const auto before = Snapshot();
+  const std::vector<std::string> names{"",      "..",     "..\\..", "\\",  "a\\..\\..", "c:\\x", "E_/x",
+                                       "*",     "E_?",    "con",    "x.",  " ",         "..\\b_out",
+                                       "a|b",   "\"q\"",  "<x>",    "\t"};
+  for (const std::string& name : names) {
+    platform.messages.clear();
+    Generate({"1", "3", "1,5", "1", "1", name});
+    EXPECT_EQ(std::vector<std::string>{"No valid Filename. Abort command!"}, Warnings()) << "[" << name << "]";
+    EXPECT_EQ(before, Snapshot()) << "[" << name << "]";
+  }
+  platform.messages.clear();
+  Generate({"1", "3", "1,5", "1", "1", std::nullopt});
+  EXPECT_EQ(std::vector<std::string>{"No valid Filename. Abort command!"}, Warnings());
+
+  const std::vector<std::vector<std::optional<std::string>>> badNumbers{
+      {std::nullopt}, {"x"}, {"1", "1.5"}, {"1", "3", std::nullopt}, {"1", "3", "1,5", "e"},
+      {"1", "3", "1,5", "1", "1,5"}};
+  for (const auto& answers : badNumbers) {
+    platform.messages.clear();
+    Generate(answers);
+    EXPECT_EQ(std::vector<std::string>{"No valid number. Abort command!"}, Warnings());
+  }
+  platform.messages.clear();
+  Generate({"2001", "3", "1,5", "1", "1", "E_"});
+  ASSERT_EQ(1u, Warnings().size());
+  EXPECT_NE(std::string::npos, Warnings()[0].find("2000"));
+  EXPECT_EQ(before, Snapshot());
+}
+
+TEST_F(EutTest, ZeroEutsOrNoFrequenciesStillWriteTheSummary) {
+  Generate({"0", "3", "1,5", "1", "1", "Z"});
+  EXPECT_EQ(std::vector<std::string>{"Z.txt"}, FilesIn("4nec2/b_in/Z"));
+  EXPECT_NE(std::string::npos, ReadC("4nec2/b_in/Z/Z.txt").find("Number of EUTs..............:   0\r\n"));
+
+  WriteC("4nec2/b_in/Ranges/bad.txt", "7.01\r\n");  // '.' does not convert: no frequency
+  Generate({"2", "3", "1,5", "1", "1", "Z"}, "c:\\4nec2\\b_in\\Ranges\\bad.txt");
+  EXPECT_EQ(std::vector<std::string>{"Z.txt"}, FilesIn("4nec2/b_in/Z"));
+  EXPECT_NE(std::string::npos, ReadC("4nec2/b_in/Z/Z.txt").find("Number of Fequencies........:   0\r\n"));
+}
+
+}  // namespace

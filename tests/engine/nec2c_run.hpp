@@ -1,0 +1,128 @@
+#pragma once
+// Test support for the engine tests: running the stand-in and nec2c itself, and reading nec2c's
+// own output with a parser of its own (independent of the output reader), so that the numbers
+// the reader takes from the stand-in's file can be compared with what nec2c printed.
+#include "test_paths.hpp"
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace engine_test {
+
+inline std::string ShellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'') quoted += "'\\''";
+    else quoted += c;
+  }
+  return quoted + "'";
+}
+
+inline bool Nec2cInstalled() { return std::system("command -v nec2c >/dev/null 2>&1") == 0; }
+
+// Runs a command line in folder with WINEPREFIX set (so drive c: of the child is
+// prefix/drive_c); returns the exit status.
+inline int RunIn(const std::filesystem::path& folder, const std::filesystem::path& winePrefix,
+                 const std::string& commandLine) {
+  std::string command = "cd " + ShellQuoted(folder.string()) + " && WINEPREFIX=" + ShellQuoted(winePrefix.string()) +
+                        " " + commandLine + " 2>/dev/null";
+  int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+inline int RunStandIn(const std::filesystem::path& folder, const std::filesystem::path& winePrefix,
+                      const std::vector<std::string>& arguments) {
+  std::string line = ShellQuoted(VARNEL_ENGINE_BINARY);
+  for (const std::string& a : arguments) line += " " + ShellQuoted(a);
+  return RunIn(folder, winePrefix, line);
+}
+
+inline std::string ReadAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// What nec2c printed for the first frequency of a run, as numbers.
+struct Nec2cResult {
+  double frequency = 0;
+  double inputPower = 0;
+  std::vector<std::vector<double>> feeds;     // tag, segment, nine values
+  std::vector<std::vector<double>> segments;  // seg, tag, x, y, z, length, re, im, magnitude, phase
+  std::vector<std::vector<double>> nearRows;  // x, y, z, |x|, phase, |y|, phase, |z|, phase
+  std::string nearKind;                       // "ELECTRIC" or "MAGNETIC"
+};
+
+inline std::vector<std::string> Words(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> words;
+  std::string w;
+  while (in >> w) words.push_back(w);
+  return words;
+}
+
+inline bool Numbers(const std::string& line, std::size_t count, std::vector<double>& values) {
+  std::vector<std::string> words = Words(line);
+  if (words.size() != count) return false;
+  values.clear();
+  for (const std::string& w : words) {
+    char* end = nullptr;
+    double v = std::strtod(w.c_str(), &end);
+    if (end == w.c_str() || *end != '\0') return false;
+    values.push_back(v);
+  }
+  return true;
+}
+
+// Reads nec2c's print file: the sections of the first frequency only.
+inline Nec2cResult ParseNec2c(const std::string& text) {
+  Nec2cResult result;
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  enum { None, Feeds, Segments, Near } section = None;
+  bool frequencySeen = false, powerSeen = false;
+  for (const std::string& line : lines) {
+    std::vector<double> v;
+    if (line.find("--------- FREQUENCY --------") != std::string::npos) {
+      if (frequencySeen) break;  // the second frequency begins
+      continue;
+    }
+    if (line.find("FREQUENCY :") != std::string::npos && !frequencySeen) {
+      result.frequency = std::strtod(line.substr(line.find(':') + 1).c_str(), nullptr);
+      frequencySeen = true;
+      continue;
+    }
+    if (line.find("INPUT POWER") != std::string::npos && !powerSeen) {
+      result.inputPower = std::strtod(line.substr(line.find('=') + 1).c_str(), nullptr);
+      powerSeen = true;
+      continue;
+    }
+    if (line.find("ANTENNA INPUT PARAMETERS") != std::string::npos) section = Feeds;
+    else if (line.find("CURRENTS AND LOCATION") != std::string::npos) section = Segments;
+    else if (line.find("NEAR ELECTRIC FIELDS") != std::string::npos || line.find("NEAR MAGNETIC FIELDS") != std::string::npos) {
+      if (!result.nearKind.empty()) {
+        section = None;
+        continue;
+      }
+      result.nearKind = line.find("ELECTRIC") != std::string::npos ? "ELECTRIC" : "MAGNETIC";
+      section = Near;
+    } else if (section == Feeds && Numbers(line, 11, v)) result.feeds.push_back(v);
+    else if (section == Segments && Numbers(line, 10, v)) result.segments.push_back(v);
+    else if (section == Near && Numbers(line, 9, v)) result.nearRows.push_back(v);
+    else if (line.find("POWER BUDGET") != std::string::npos || line.find("DATA CARD") != std::string::npos)
+      section = None;
+  }
+  return result;
+}
+
+}  // namespace engine_test

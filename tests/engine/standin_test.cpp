@@ -1,0 +1,158 @@
+// The engine stand-in on real decks with nec2c: the reader must take from its output file the
+// numbers nec2c printed for the same deck.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/nec2c_run.hpp"
+#include "necout/reader.hpp"
+#include "support/test_root.hpp"
+
+namespace fs = std::filesystem;
+using namespace engine_test;
+
+namespace {
+
+// A deck as the test-object generator writes it: CR LF, two wires over a perfect ground, two
+// sources, a near magnetic field card, and no EN card.
+const std::string kGeneratorDeck =
+    "CM\r\nCE\r\n"
+    "GW 100 3  0.500  1.000  2.000 -1.250  0.300  3.000 0.001\r\n"
+    "GW 101 3  1.500  1.000  2.000  1.250  2.300  3.000 0.001\r\n"
+    "GE 1\r\nGN 1\r\nEK\r\n"
+    "EX 0 100 2 0 100.000  3.200 0\r\n"
+    "EX 0 101 2 0 10.000 -3.200 0\r\n"
+    "FR 0 0 0 0    7.01000 0\r\n"
+    "NH 0 3 2 1 -40 -40 1.3 1 1 1\r\n";
+
+const std::string kDipoleDeck =
+    "CM dipole\nCE\n"
+    "GW 1 11 0 0 -2.5 0 0 2.5 0.001\n"
+    "GE 0\nGN -1\nEK\n"
+    "EX 0 1 6 0 1 0\n"
+    "FR 0 1 0 0 29.0 0\n"
+    "NE 0 2 1 3 1 0 -1 1 1 1\n"
+    "EN\n";
+
+class StandInTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!Nec2cInstalled()) GTEST_SKIP() << "nec2c is not installed";
+    fs::create_directories(root.driveC / "4nec2" / "b_in" / "E_");
+    fs::create_directories(root.driveC / "4nec2" / "b_out" / "E_");
+  }
+
+  // nec2c's own output for the deck (with the EN card it needs).
+  Nec2cResult Nec2cOf(const std::string& deck) {
+    fs::path folder = root.dir / "nec2c";
+    fs::create_directories(folder);
+    std::string withEnd = deck;
+    if (withEnd.find("\nEN") == std::string::npos) withEnd += "EN\r\n";
+    root.Write("nec2c/deck.nec", withEnd);
+    EXPECT_EQ(0, RunIn(folder, root.dir, "nec2c -i deck.nec -o deck.out"));
+    return ParseNec2c(ReadAll(folder / "deck.out"));
+  }
+
+  TestRoot root;
+};
+
+void ExpectSameNumbers(const Nec2cResult& nec2c, const std::string& text, int polarization) {
+  const double root2 = std::sqrt(2.0);
+  EXPECT_DOUBLE_EQ(nec2c.frequency, ReadFrequency(text));
+  EXPECT_DOUBLE_EQ(nec2c.inputPower, ReadInputPower(text));
+
+  ASSERT_FALSE(nec2c.feeds.empty());
+  const std::vector<double>& f = nec2c.feeds[0];
+  AntennaInput feed = ReadAntennaInput(text);
+  EXPECT_DOUBLE_EQ(f[2] / root2, feed.voltageRe);
+  EXPECT_DOUBLE_EQ(f[3] / root2, feed.voltageIm);
+  EXPECT_DOUBLE_EQ(f[4] / root2, feed.currentRe);
+  EXPECT_DOUBLE_EQ(f[5] / root2, feed.currentIm);
+  EXPECT_DOUBLE_EQ(f[6], feed.impedanceRe);
+  EXPECT_DOUBLE_EQ(f[7], feed.impedanceIm);
+  EXPECT_DOUBLE_EQ(f[10], feed.power);
+
+  ASSERT_FALSE(nec2c.segments.empty());
+  for (std::size_t n = 0; n < nec2c.segments.size(); ++n)
+    EXPECT_DOUBLE_EQ(nec2c.segments[n][8], ReadSegmentCurrent(text, static_cast<int>(n + 1))) << "segment " << n + 1;
+
+  NearFieldTable table;
+  ReadNearField(text, polarization, table);
+  EXPECT_EQ(nec2c.nearKind + " ", table.fieldType);
+  ASSERT_EQ(nec2c.nearRows.size(), table.value.size());
+  for (std::size_t i = 0; i < table.value.size(); ++i) {
+    const std::vector<double>& row = nec2c.nearRows[i];
+    EXPECT_DOUBLE_EQ(row[0], table.x[i]) << "row " << i;
+    EXPECT_DOUBLE_EQ(row[1], table.y[i]) << "row " << i;
+    EXPECT_DOUBLE_EQ(row[2], table.z[i]) << "row " << i;
+    // Polarisation 1..3 take one magnitude (RMS).
+    EXPECT_DOUBLE_EQ(row[3 + 2 * (polarization - 1)] / root2, table.value[i]) << "row " << i;
+  }
+}
+
+TEST_F(StandInTest, GeneratorDeckWithoutEnCardOverWindowsPathsGivesNec2csNumbers) {
+  root.Write("drive_c/4nec2/b_in/E_/E_000.nec", kGeneratorDeck);
+  // The output folder is named in another letter case than on disk, as the batch conversion does.
+  ASSERT_EQ(0, RunStandIn(root.dir, root.dir,
+                          {"c:\\4nec2\\b_in\\E_\\E_000.nec", "C:\\4nec2\\B_OUT\\E_\\E_000.out"}));
+  std::string text = ReadAll(root.driveC / "4nec2" / "b_out" / "E_" / "E_000.out");
+  ASSERT_FALSE(text.empty());
+  Nec2cResult nec2c = Nec2cOf(kGeneratorDeck);
+  ASSERT_EQ(2u, nec2c.feeds.size());
+  ASSERT_EQ(6u, nec2c.segments.size());
+  ASSERT_EQ(6u, nec2c.nearRows.size());
+  for (int polarization : {1, 2, 3}) {
+    SCOPED_TRACE(polarization);
+    ExpectSameNumbers(nec2c, text, polarization);
+  }
+  // The deck itself is left as it was.
+  EXPECT_EQ(kGeneratorDeck, ReadAll(root.driveC / "4nec2" / "b_in" / "E_" / "E_000.nec"));
+}
+
+TEST_F(StandInTest, RelativeDeckNameResolvesAgainstTheCurrentFolder) {
+  root.Write("drive_c/4nec2/b_in/E_/dipol000.nec", kDipoleDeck);
+  ASSERT_EQ(0, RunStandIn(root.driveC / "4nec2" / "b_in" / "E_", root.dir,
+                          {"dipol000.nec", "C:\\4nec2\\b_out\\E_\\dipol000.out"}));
+  std::string text = ReadAll(root.driveC / "4nec2" / "b_out" / "E_" / "dipol000.out");
+  ExpectSameNumbers(Nec2cOf(kDipoleDeck), text, 3);
+}
+
+TEST_F(StandInTest, PathsWithBlanksArriveSplitAndAreJoinedAgain) {
+  root.Write("drive_c/my decks/a b.nec", kDipoleDeck);
+  ASSERT_EQ(0, RunStandIn(root.dir, root.dir, {"c:\\my", "decks\\a", "b.nec", "C:\\4nec2\\b_out\\E_\\a", "b.out"}));
+  EXPECT_TRUE(fs::exists(root.driveC / "4nec2" / "b_out" / "E_" / "a b.out"));
+}
+
+TEST_F(StandInTest, ARejectedDeckLeavesNoOutputFileAndExitsNonZero) {
+  struct Case {
+    const char* name;
+    std::string deck;
+  };
+  const Case cases[] = {
+      {"unknown card", "CM\r\nCE\r\nGW 1 5 0 0 -1 0 0 1 0.001\r\nGE 0\r\nZZ 1 2 3\r\nFR 0 1 0 0 14 0\r\n"},
+      {"source on a missing tag", "CM\r\nCE\r\nGW 1 5 0 0 -1 0 0 1 0.001\r\nGE 0\r\nEX 0 7 3 0 1 0\r\nFR 0 1 0 0 14 0\r\n"
+                                  "NE 0 1 1 1 1 0 0 1 1 1\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    root.Write("drive_c/4nec2/b_in/E_/bad.nec", c.deck);
+    // An older output of the same name must not pass for this run's result.
+    fs::path output = root.Write("drive_c/4nec2/b_out/E_/bad.out", "old result");
+    EXPECT_NE(0, RunStandIn(root.dir, root.dir, {"c:\\4nec2\\b_in\\E_\\bad.nec", "c:\\4nec2\\b_out\\E_\\bad.out"}));
+    EXPECT_FALSE(fs::exists(output));
+  }
+}
+
+TEST_F(StandInTest, MissingDeckOutputFolderOrArgumentsExitNonZero) {
+  root.Write("drive_c/4nec2/b_in/E_/d.nec", kDipoleDeck);
+  EXPECT_NE(0, RunStandIn(root.dir, root.dir, {"c:\\4nec2\\b_in\\E_\\none.nec", "c:\\4nec2\\b_out\\E_\\none.out"}));
+  EXPECT_FALSE(fs::exists(root.driveC / "4nec2" / "b_out" / "E_" / "none.out"));
+  EXPECT_NE(0, RunStandIn(root.dir, root.dir, {"c:\\4nec2\\b_in\\E_\\d.nec", "c:\\4nec2\\b_out\\gone\\d.out"}));
+  EXPECT_FALSE(fs::exists(root.driveC / "4nec2" / "b_out" / "gone"));
+  EXPECT_NE(0, RunStandIn(root.dir, root.dir, {"c:\\4nec2\\b_in\\E_\\d.nec"}));
+}
+
+}  // namespace

@@ -1,0 +1,181 @@
+// The panes as lists of lines, and the export commands of the data pane.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "mainwindow/window_fixture.hpp"
+#include "util/files.hpp"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::string Show(const Lines& lines) {
+  std::string text = "{";
+  for (const std::string& line : lines) text += "\"" + line + "\" ";
+  return text + "}";
+}
+
+// ---- Pane operations -------------------------------------------------------------------------
+
+TEST(PaneOperations, AddLineAppendsPrefixAndTextSplitAtLineBreaks) {
+  struct Case {
+    std::string text, prefix;
+    Lines added;
+  };
+  const std::vector<Case> cases = {
+      {"abc", "", {"abc"}},
+      {"", "", {""}},
+      {"a\r\nb\r\nc", "", {"a", "b", "c"}},
+      {"7,01 MHz", "Load: ", {"Load: 7,01 MHz"}},
+      {"first\r\nsecond", "> ", {"> first", "second"}},
+      {"a\r\n", "", {"a", ""}},
+      {"\r\n\r\n", "", {"", "", ""}},
+      {"a\nb", "", {"a", "b"}},
+  };
+  for (const Case& c : cases) {
+    Pane pane;
+    AddLine(pane, "before");
+    AddLine(pane, c.text, c.prefix);
+    Lines expected = {"before"};
+    expected.insert(expected.end(), c.added.begin(), c.added.end());
+    EXPECT_EQ(expected, pane.lines) << "text \"" << c.text << "\": got " << Show(pane.lines);
+  }
+}
+
+TEST(PaneOperations, ClearAppendAndScroll) {
+  Pane pane;
+  AddLine(pane, "one");
+  AddLine(pane, "Converting: a.nec");
+  const auto revision = pane.revision;
+  AppendToLastLine(pane, " done");
+  EXPECT_EQ((Lines{"one", "Converting: a.nec done"}), pane.lines);
+  EXPECT_GT(pane.revision, revision);
+
+  ScrollToTop(pane);
+  ScrollToTop(pane);
+  EXPECT_EQ(2u, pane.scrollRequest);
+  EXPECT_EQ((Lines{"one", "Converting: a.nec done"}), pane.lines) << "scrolling changes no line";
+
+  ClearPane(pane);
+  EXPECT_TRUE(pane.lines.empty());
+  AppendToLastLine(pane, "alone");
+  EXPECT_EQ((Lines{"alone"}), pane.lines);
+}
+
+TEST(PaneOperations, PaneTextEndsEveryLineWithCrLf) {
+  Pane pane;
+  EXPECT_EQ("", PaneText(pane));
+  AddLine(pane, "a");
+  AddLine(pane, "");
+  AddLine(pane, "b;c;");
+  EXPECT_EQ("a\r\n\r\nb;c;\r\n", PaneText(pane));
+}
+
+// ---- Clipboard -------------------------------------------------------------------------------
+
+TEST_F(WindowTest, CopyToClipboardTakesTheDataPaneOnly) {
+  AddLine(form.Mout, "info");
+  AddLine(form.Mdata, "// table\r\n\r\n    1.000;");
+  form.Run("MICopytoClipboardClick");
+  EXPECT_EQ("// table\r\n\r\n    1.000;\r\n", platform.ClipboardText());
+  CopyTextToClipboard(platform, "x");
+  form.Run("CopytoClipboard1");  // the same command from PopupMenu2
+  EXPECT_EQ("// table\r\n\r\n    1.000;\r\n", platform.ClipboardText());
+}
+
+// ---- Column copy -----------------------------------------------------------------------------
+
+void AddNearFieldHeader(Pane& pane) {
+  AddLine(pane, "// Batch NearField at Point P");
+  AddLine(pane, "");
+  AddLine(pane, "//  Freq;    Power;    Field;");
+  AddLine(pane, "//   MHz;        W;      V/m;");
+}
+
+TEST_F(WindowTest, CopyFieldTakesTheThirdFieldOfEveryRow) {
+  AddNearFieldHeader(form.Mdata);
+  AddLine(form.Mdata, "    7.010;    1.000;    0.123;    0.456;");
+  AddLine(form.Mdata, "   14.200;    1.000;   12.500;   13.000;");
+  form.Run("MICopyColomn3");  // "Copy Field"
+  EXPECT_EQ("    0.123\r\n   12.500\r\n", platform.ClipboardText());
+}
+
+TEST_F(WindowTest, CopyColumnOfAHeaderOnlyPaneIsEmpty) {
+  for (int headerLines : {0, 3, 4}) {
+    ClearPane(form.Mdata);
+    for (int i = 0; i < headerLines; ++i) AddLine(form.Mdata, "// a;b;c;");
+    CopyTextToClipboard(platform, "old");
+    form.Run("MICopyColomn1");
+    EXPECT_EQ("", platform.ClipboardText()) << headerLines << " lines";
+  }
+}
+
+TEST_F(WindowTest, CopyColumnGivesAnEmptyPieceForAShortLine) {
+  AddNearFieldHeader(form.Mdata);
+  AddLine(form.Mdata, "    1.000;    2.000;    3.000;");
+  AddLine(form.Mdata, "");
+  AddLine(form.Mdata, "typed by hand");
+  AddLine(form.Mdata, "    4.000;    5.000;    6.000;");
+  form.Run("MICopyColomn3");
+  EXPECT_EQ("    3.000\r\n\r\n\r\n    6.000\r\n", platform.ClipboardText());
+  form.Run("MICopyColomn10");
+  EXPECT_EQ("\r\n\r\n\r\n\r\n", platform.ClipboardText()) << "one line per row, all empty";
+}
+
+// ---- Save as Txt -----------------------------------------------------------------------------
+
+TEST_F(WindowTest, SaveAsTxtOffersTheDesktopAndTextFilter) {
+  platform.AnswerSave(std::nullopt);
+  form.Run("MISaveasTxtClick");
+  ASSERT_EQ(1u, platform.saveDialogs.size());
+  const FileDialogSpec& spec = platform.saveDialogs[0];
+  EXPECT_EQ(DesktopFolder(platform), spec.initialFolder);
+  EXPECT_EQ("txt", spec.defaultExt);
+  EXPECT_EQ("Alle Dateien (*.*)|*.*|TextDateien (*.txt)|*.txt", spec.filter);
+  EXPECT_EQ(2, spec.filterIndex);
+  EXPECT_TRUE(platform.boxes.empty()) << "a cancel shows nothing";
+}
+
+TEST_F(WindowTest, SaveAsTxtWritesTheDataPaneWithCrLf) {
+  AddLine(form.Mdata, "// table");
+  AddLine(form.Mdata, "    1.000;    2.000;");
+  root.Write("drive_c/table.txt", "an older table that is longer than the new one\r\n");
+  platform.AnswerSave(std::string("c:\\table.txt"));
+  form.Run("SaveasTxt1");
+  EXPECT_EQ("// table\r\n    1.000;    2.000;\r\n", TestRoot::Read(root.driveC / "table.txt"));
+  EXPECT_EQ(2u, form.Mdata.lines.size()) << "the pane is unchanged";
+}
+
+TEST_F(WindowTest, SaveAsTxtOfAnEmptyPaneWritesAnEmptyFile) {
+  platform.AnswerSave(std::string("c:\\empty.txt"));
+  form.Run("MISaveasTxt");
+  EXPECT_TRUE(std::filesystem::exists(root.driveC / "empty.txt"));
+  EXPECT_EQ("", TestRoot::Read(root.driveC / "empty.txt"));
+}
+
+TEST_F(WindowTest, FailedSaveLeavesTheExistingFileAsItWas) {
+  AddLine(form.Mdata, "new content");
+  root.Write("drive_c/keep.txt", "old content\r\n");
+  platform.replaceFailure = 5;
+  platform.AnswerSave(std::string("c:\\keep.txt"));
+  form.Run("MISaveasTxtClick");
+  EXPECT_EQ("old content\r\n", TestRoot::Read(root.driveC / "keep.txt"));
+  const auto errors = platform.BoxesOf(MessageKind::Error);
+  ASSERT_EQ(1u, errors.size());
+  EXPECT_EQ("Dateizugriff verweigert.", errors[0].text);
+}
+
+TEST_F(WindowTest, SaveIntoAMissingFolderEndsInTheErrorBox) {
+  AddLine(form.Mdata, "row;");
+  platform.AnswerSave(std::string("c:\\no such folder\\t.txt"));
+  form.Run("MISaveasTxtClick");
+  const auto errors = platform.BoxesOf(MessageKind::Error);
+  ASSERT_EQ(1u, errors.size()) << out.str();
+  EXPECT_EQ("Varnel", errors[0].title);
+  EXPECT_EQ('.', errors[0].text.back()) << errors[0].text;
+  EXPECT_EQ((Lines{"row;"}), form.Mdata.lines);
+}
+
+}  // namespace

@@ -1,0 +1,373 @@
+// Parameter commands, the point and range dialogs, Show Parameters.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "mainwindow/VarnelU.hpp"
+#include "support/test_root.hpp"
+
+namespace {
+
+// A scripted platform that also records what each input box asked and offered.
+struct AskRecord {
+  std::string caption, prompt, offered;
+};
+class RecordingPlatform : public ScriptedPlatform {
+ public:
+  using ScriptedPlatform::ScriptedPlatform;
+  std::vector<AskRecord> asks;
+  bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override {
+    asks.push_back({caption, prompt, text});
+    return ScriptedPlatform::AskText(caption, prompt, text);
+  }
+  std::string InputBox(const std::string& caption, const std::string& prompt,
+                       const std::string& defaultText) override {
+    asks.push_back({caption, prompt, defaultText});
+    return ScriptedPlatform::InputBox(caption, prompt, defaultText);
+  }
+};
+
+class ParamsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { DecimalSeparator = ','; }
+  void TearDown() override { DecimalSeparator = ','; }
+
+  bool Warned(const std::string& text) const {
+    for (const std::string& m : platform.messages)
+      if (m == "[Warning] " + text) return true;
+    return false;
+  }
+  int Warnings() const {
+    int n = 0;
+    for (const std::string& m : platform.messages) n += m.rfind("[Warning]", 0) == 0;
+    return n;
+  }
+
+  TestRoot root;
+  std::ostringstream out;
+  RecordingPlatform platform{out, root.Roots()};
+  TForm1 form{platform};
+};
+
+std::string Lines(const std::vector<std::string>& lines) {
+  std::string all;
+  for (const std::string& l : lines) all += "[" + l + "]\n";
+  return all;
+}
+
+// ---- Show Parameters -------------------------------------------------------------------
+
+TEST_F(ParamsTest, ShowParametersRightAfterStartListsTheDefaults) {
+  form.MIShowsomeParametersClick();
+  const std::vector<std::string> expected = {
+      "------- Some Parameters ------",
+      "maxHeight...........: 1000,0 ",
+      "p...................: (10,0;0,0;4,0) ",
+      "a...................: (10,0;0,0) ",
+      "py..................: 10,0 ",
+      "rCircle.............: 10,0 ",
+      "rCylinder...........: 10,0 ",
+      "normalizePower......: 1,0 ",
+      "AnalyseSegment......: 1   ",
+      "AnalysingResistance.: 50 ",
+      "EngineName..........: c:\\4nec2\\exe\\nec2dxs1k5.exe   ",
+      "----- Some Parameters End-----",
+  };
+  EXPECT_EQ(Lines(expected), Lines(form.Mout.lines));
+}
+
+TEST_F(ParamsTest, ShowParametersClearsTheInfoPaneFirst) {
+  AddLine(form.Mout, "old line");
+  form.MIShowsomeParametersClick();
+  ASSERT_EQ(12u, form.Mout.lines.size());
+  EXPECT_EQ("------- Some Parameters ------", form.Mout.lines.front());
+}
+
+TEST_F(ParamsTest, ShowParametersUsesTheDecimalPointWhenThatIsTheSeparator) {
+  DecimalSeparator = '.';
+  form.MIShowsomeParametersClick();
+  ASSERT_EQ(12u, form.Mout.lines.size());
+  EXPECT_EQ("p...................: (10.0;0.0;4.0) ", form.Mout.lines[2]);
+}
+
+// ---- Fixed points ------------------------------------------------------------------------
+
+TEST_F(ParamsTest, FixedPointsSetPAndItsField) {
+  struct Case {
+    void (TForm1::*command)();
+    double x;
+    std::string field;
+  };
+  const Case cases[] = {{&TForm1::Point1Click, 1, "(1,0|0,0|1,0)"},
+                        {&TForm1::Point2Click, 3, "(3,0|0,0|1,0)"},
+                        {&TForm1::Ponit3Click, 10, "(10,0|0,0|1,0)"},
+                        {&TForm1::Point4Click, 30, "(30,0|0,0|1,0)"}};
+  for (const Case& c : cases) {
+    (form.*c.command)();
+    EXPECT_EQ(c.x, form.params.p.x);
+    EXPECT_EQ(0.0, form.params.p.y);
+    EXPECT_EQ(1.0, form.params.p.z);
+    EXPECT_EQ(c.field, form.EditPoint.text);
+  }
+}
+
+TEST_F(ParamsTest, Point3ThenShowParametersPrintsTheNewP) {
+  form.Ponit3Click();
+  form.MIShowsomeParametersClick();
+  ASSERT_GE(form.Mout.lines.size(), 3u);
+  EXPECT_EQ("p...................: (10,0;0,0;1,0) ", form.Mout.lines[2]);
+}
+
+// ---- Point dialogs ---------------------------------------------------------------------------
+
+TEST_F(ParamsTest, PointDialogsPrefillTwoSignificantDigits) {
+  TFormP3dDlg dialog(platform);
+  dialog.x = 10;
+  dialog.y = 4;
+  dialog.z = 12.34;
+  dialog.Shown();
+  EXPECT_EQ((std::vector<std::string>{"10", " 4", "12"}), dialog.fieldTexts);
+  TFormP2dDlg small(platform);
+  small.x = 123.4;
+  small.y = 0;
+  small.Shown();
+  EXPECT_EQ((std::vector<std::string>{"1,2E002", " 0"}), small.fieldTexts);
+}
+
+TEST_F(ParamsTest, DoneWithoutEditingRoundsToTheShownDigits) {
+  TFormP3dDlg dialog(platform);
+  dialog.x = 123.4;
+  dialog.y = 0.25;
+  dialog.z = 4;
+  dialog.Shown();
+  EXPECT_TRUE(dialog.DonePressed());
+  EXPECT_EQ(120.0, dialog.x);
+  EXPECT_EQ(0.25, dialog.y);
+  EXPECT_EQ(4.0, dialog.z);
+}
+
+TEST_F(ParamsTest, DoneStoresFieldsUpToTheFirstBadOneAndStaysOpen) {
+  TFormP3dDlg dialog(platform);
+  dialog.x = 1;
+  dialog.y = 2;
+  dialog.z = 3;
+  dialog.fieldTexts = {"2,5", "abc", "7"};
+  EXPECT_FALSE(dialog.DonePressed());
+  EXPECT_TRUE(Warned("String to Float conversion Error! Try again!")) << out.str();
+  EXPECT_EQ(2.5, dialog.x);
+  EXPECT_EQ(2.0, dialog.y);
+  EXPECT_EQ(3.0, dialog.z) << "the field after the bad one must not be converted";
+}
+
+TEST_F(ParamsTest, DoneRefusesThePointAsDecimalSeparator) {
+  TFormP2dDlg dialog(platform);
+  dialog.fieldTexts = {"1.5", "2"};
+  EXPECT_FALSE(dialog.DonePressed());
+  EXPECT_EQ(0.0, dialog.x);
+  EXPECT_EQ(1, Warnings());
+}
+
+TEST_F(ParamsTest, ThreeDDialogBadEntryThenCloseButtonKeepsTheConvertedPart) {
+  platform.AnswerPoint({"2,5", "abc", "9"});
+  form.EditPointDblClick();
+  EXPECT_TRUE(Warned("String to Float conversion Error! Try again!")) << out.str();
+  EXPECT_EQ(2.5, form.params.p.x);
+  EXPECT_EQ(0.0, form.params.p.y);
+  EXPECT_EQ(4.0, form.params.p.z);
+  EXPECT_EQ("(2,5|0,0|4,0)", form.EditPoint.text);
+}
+
+TEST_F(ParamsTest, PointDialogsTakeGoodEntries) {
+  platform.AnswerPoint({"1,5", "-2", "3E1"});
+  form.EditPointDblClick();
+  EXPECT_EQ("(1,5|-2,0|30,0)", form.EditPoint.text);
+  platform.AnswerPoint({"3", "4,25"});
+  form.EditPointADblClick();
+  EXPECT_EQ(3.0, form.params.a.x);
+  EXPECT_EQ(4.25, form.params.a.y);
+  EXPECT_EQ("(3,0|4,3)", form.EditPointA.text);
+  EXPECT_EQ(0, Warnings());
+}
+
+TEST_F(ParamsTest, ClosingThePointDialogUnansweredKeepsThePoint) {
+  form.EditPointADblClick();  // no answer queued: closed with the close button
+  EXPECT_EQ(10.0, form.params.a.x);
+  EXPECT_EQ(0.0, form.params.a.y);
+  EXPECT_EQ("(10,0|0,0)", form.EditPointA.text);
+}
+
+// ---- Range dialog ----------------------------------------------------------------------------
+
+TEST_F(ParamsTest, RangeDialogFillsTheRangeOnDone) {
+  TFormParaDlg dialog(platform);
+  dialog.fieldTexts = {"1", "2", "0,5"};
+  EXPECT_TRUE(dialog.DonePressed());
+  EXPECT_EQ((RealList{1.0, 1.5, 2.0}), dialog.range);
+  EXPECT_EQ(0.5, dialog.step);
+}
+
+TEST_F(ParamsTest, RangeDialogRefusesStepsThatNeverReachStop) {
+  const std::vector<std::string> steps[] = {
+      {"1", "5", "0"}, {"1", "5", "-1"}, {"1E20", "2E20", "1"}, {"0", "1E12", "0,001"}};
+  for (const auto& texts : steps) {
+    TFormParaDlg dialog(platform);
+    dialog.range = {42.0};
+    dialog.fieldTexts = texts;
+    size_t before = platform.messages.size();
+    EXPECT_FALSE(dialog.DonePressed()) << "step " << texts[2];
+    ASSERT_EQ(before + 1, platform.messages.size()) << "step " << texts[2];
+    const std::string& warning = platform.messages.back();
+    EXPECT_EQ(0u, warning.rfind("[Warning] ", 0)) << warning;
+    EXPECT_NE(std::string::npos, warning.find("Try again!")) << warning;
+    EXPECT_EQ((RealList{42.0}), dialog.range) << "a refused range must not be filled";
+  }
+}
+
+TEST_F(ParamsTest, RangeDialogConversionFailureWarnsLikeThePointDialogs) {
+  TFormParaDlg dialog(platform);
+  dialog.fieldTexts = {"1", "x", "1"};
+  EXPECT_FALSE(dialog.DonePressed());
+  EXPECT_TRUE(Warned("String to Float conversion Error! Try again!"));
+  EXPECT_EQ(1.0, dialog.start);
+}
+
+// ---- Normalisation power ------------------------------------------------------------------
+
+TEST_F(ParamsTest, NormalizePowerEntries) {
+  struct Case {
+    std::optional<std::string> answer;
+    double value;
+    std::string field;
+  };
+  const Case cases[] = {{"10", 10.0, "10,00 W"},
+                        {"abc", 1.0, "1 W"},
+                        {std::nullopt, 1.0, "1,00 W"},
+                        {"0,25", 0.25, "0,25 W"}};
+  for (const Case& c : cases) {
+    form.params.normalizePower = 5;
+    platform.AnswerAsk(c.answer);
+    form.EditNormalizePowerDblClick();
+    EXPECT_EQ(c.value, form.params.normalizePower) << c.answer.value_or("<cancel>");
+    EXPECT_EQ(c.field, form.EditNormalizePower.text) << c.answer.value_or("<cancel>");
+  }
+  EXPECT_EQ(0, Warnings());
+  ASSERT_FALSE(platform.asks.empty());
+  EXPECT_EQ("Normalize Power", platform.asks[0].caption);
+  EXPECT_EQ("Please enter Power [W] to which Field Strengths shall be normalized.",
+            platform.asks[0].prompt);
+  EXPECT_EQ("1", platform.asks[0].offered) << "the box offers 1, not the current value";
+}
+
+// ---- Inquiry commands ------------------------------------------------------------------------
+
+struct Inquiry {
+  const char* name;
+  void (TForm1::*command)();
+  std::string prompt;
+  std::string warning;
+};
+const Inquiry kInquiries[] = {
+    {"maxHeight", &TForm1::MIChangemaxHeightClick, "Please enter maxHeight",
+     "No valid height. Abort command!"},
+    {"AnalyseSegment", &TForm1::MIChangeAnalysingSegmentClick,
+     "Please enter Segment Number to analyse", "No valid height. Abort command!"},
+    {"AnalysingResistance", &TForm1::MIChangeAnalysingResistanceClick,
+     "Please enter Resistance for current analysation", "No valid height. Abort command!"},
+    {"rCircle", &TForm1::MIEditrCircleClick, "Enter new value for rCircle",
+     "No valid radius. Abort command!"},
+    {"rCylinder", &TForm1::MIEditrCylinderClick, "Enter new value for rCylinder",
+     "No valid radius. Abort command!"},
+};
+
+double ValueOf(const TForm1& form, const std::string& name) {
+  const WorkingParameters& w = form.params;
+  if (name == "maxHeight") return w.maxHeight;
+  if (name == "AnalyseSegment") return w.AnalyseSegment;
+  if (name == "AnalysingResistance") return w.AnalysingResistance;
+  if (name == "rCircle") return w.rCircle;
+  return w.rCylinder;
+}
+
+TEST_F(ParamsTest, InquiriesAskWithTheirPromptAndTheRoundedValue) {
+  form.params.maxHeight = 2.4;
+  form.params.AnalyseSegment = 7;
+  form.params.AnalysingResistance = 49.6;
+  form.params.rCircle = 2.5;
+  form.params.rCylinder = -3.5;
+  const std::string offered[] = {"2", "7", "50", "3", "-4"};
+  for (int i = 0; i < 5; ++i) {
+    platform.asks.clear();
+    platform.AnswerAsk(std::nullopt);
+    (form.*kInquiries[i].command)();
+    ASSERT_EQ(1u, platform.asks.size()) << kInquiries[i].name;
+    EXPECT_EQ("Inquiry", platform.asks[0].caption) << kInquiries[i].name;
+    EXPECT_EQ(kInquiries[i].prompt, platform.asks[0].prompt) << kInquiries[i].name;
+    EXPECT_EQ(offered[i], platform.asks[0].offered) << kInquiries[i].name;
+  }
+}
+
+TEST_F(ParamsTest, InquiriesStoreAGoodEntryWithoutRangeCheck) {
+  const std::string answers[] = {"-12,5", "-3", "0", "1E6", "2,5"};
+  const double expected[] = {-12.5, -3, 0, 1e6, 2.5};
+  for (int i = 0; i < 5; ++i) {
+    platform.AnswerAsk(answers[i]);
+    (form.*kInquiries[i].command)();
+    EXPECT_EQ(expected[i], ValueOf(form, kInquiries[i].name)) << kInquiries[i].name;
+  }
+  EXPECT_EQ(0, Warnings()) << out.str();
+}
+
+TEST_F(ParamsTest, InquiriesWarnAndKeepTheValueOnBadEntryOrCancel) {
+  const std::optional<std::string> answers[] = {std::nullopt, "", "abc", "1.5"};
+  for (const Inquiry& inquiry : kInquiries) {
+    for (const auto& answer : answers) {
+      double before = ValueOf(form, inquiry.name);
+      size_t messages = platform.messages.size();
+      platform.AnswerAsk(answer);
+      (form.*inquiry.command)();
+      EXPECT_EQ(before, ValueOf(form, inquiry.name)) << inquiry.name;
+      ASSERT_EQ(messages + 1, platform.messages.size()) << inquiry.name;
+      EXPECT_EQ("[Warning] " + inquiry.warning, platform.messages.back())
+          << inquiry.name << " with " << answer.value_or("<cancel>");
+    }
+  }
+}
+
+TEST_F(ParamsTest, SegmentNumberTakesOnlyWholeNumbers) {
+  const std::pair<std::string, int> good[] = {{"2", 2}, {"  -4", -4}, {"$10", 16}, {"0x1F", 31}};
+  for (const auto& [text, value] : good) {
+    platform.AnswerAsk(text);
+    form.MIChangeAnalysingSegmentClick();
+    EXPECT_EQ(value, form.params.AnalyseSegment) << text;
+  }
+  EXPECT_EQ(0, Warnings());
+  for (const char* bad : {"2,5", "3 ", "99999999999"}) {
+    platform.AnswerAsk(std::string(bad));
+    form.MIChangeAnalysingSegmentClick();
+    EXPECT_EQ(31, form.params.AnalyseSegment) << bad;
+  }
+  EXPECT_EQ(3, Warnings());
+}
+
+TEST_F(ParamsTest, ConfirmingTheOfferedTextReplacesAFractionByTheShownWholeNumber) {
+  form.params.rCircle = 2.4;
+  platform.AnswerAsk("2");  // the offered text, confirmed unchanged
+  form.MIEditrCircleClick();
+  EXPECT_EQ(2.0, form.params.rCircle);
+}
+
+// ---- ShowPointFields -------------------------------------------------------------------------
+
+TEST_F(ParamsTest, ShowPointFieldsFormatsPointsAndPower) {
+  form.params.p = {1.25, -0.05, 100};
+  form.params.a = {-7, 0.04};
+  form.params.normalizePower = 0.125;
+  form.ShowPointFields();
+  EXPECT_EQ("(1,3|-0,1|100,0)", form.EditPoint.text);
+  EXPECT_EQ("(-7,0|0,0)", form.EditPointA.text);
+  EXPECT_EQ("0,13 W", form.EditNormalizePower.text);
+}
+
+}  // namespace

@@ -1,0 +1,336 @@
+// Load, Load Dipol, Analyse Main and Analyse Nearfield on classic-layout output texts.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "mainwindow/VarnelU.hpp"
+#include "support/classic_output.hpp"
+#include "support/test_root.hpp"
+#include "util/errors.hpp"
+
+namespace {
+
+const double kSqrt2 = std::sqrt(2.0);
+
+std::string Lines(const std::vector<std::string>& lines) {
+  std::string all;
+  for (const std::string& l : lines) all += "[" + l + "]\n";
+  return all;
+}
+
+// A value right-aligned in nine characters, as "%9.3g" lays it out.
+std::string Pad9(const std::string& s) { return std::string(s.size() < 9 ? 9 - s.size() : 0, ' ') + s; }
+
+// A grid x = 9..11, y = 0 and 10, z = 0, 4, 8 whose every point has the peak magnitudes
+// 3s, 4s, 12s (phases 0), so the five polarisations give s times 13, 3, 4, 12, 5 over sqrt 2.
+// s is 1 except at P (10, 0, 4): 2, on the Z line through A (10, 0) at z = 8: 3, in the plane
+// y = 10 at (11, 10, 0): 4, and at the overall maximum (9, 0, 0): 5.
+std::vector<ClassicNearRow> TestGrid() {
+  std::vector<ClassicNearRow> rows;
+  for (double z : {0.0, 4.0, 8.0})
+    for (double y : {0.0, 10.0})
+      for (double x : {9.0, 10.0, 11.0}) {
+        double s = 1;
+        if (x == 10 && y == 0 && z == 4) s = 2;
+        if (x == 10 && y == 0 && z == 8) s = 3;
+        if (x == 11 && y == 10 && z == 0) s = 4;
+        if (x == 9 && y == 0 && z == 0) s = 5;
+        rows.push_back(ClassicNearRow{x, y, z, 3 * s, 0, 4 * s, 0, 12 * s, 0});
+      }
+  return rows;
+}
+
+ClassicOutput TestOutput() {
+  ClassicOutput o;
+  o.frequency = 14.2;
+  o.inputPower = 123.4;
+  ClassicFeed& f = o.feeds[0];
+  f.voltageRe = 12.345 * kSqrt2;
+  f.voltageIm = -0.5 * kSqrt2;
+  f.currentRe = 1.5 * kSqrt2;
+  f.currentIm = 0.25 * kSqrt2;
+  f.impedanceRe = 62.537;
+  f.impedanceIm = -26.225;
+  f.power = 0.0123;
+  o.segments = {ClassicSegment{0.02, 0, 0.02, 0}, ClassicSegment{0.5, 0, 0.5, 0}};
+  o.nearField = TestGrid();
+  return o;
+}
+
+class SingleTest : public ::testing::Test {
+ protected:
+  void SetUp() override { DecimalSeparator = ','; }
+  void TearDown() override { DecimalSeparator = ','; }
+
+  bool Warned(const std::string& text) const {
+    for (const std::string& m : fx.platform.messages)
+      if (m == "[Warning] " + text) return true;
+    return false;
+  }
+  std::vector<std::string> GridFields() {
+    std::vector<std::string> texts;
+    for (DisplayField* f : {&form.EditXStart, &form.EditXStop, &form.EditXStep, &form.EditYStart,
+                            &form.EditYStop, &form.EditYStep, &form.EditZStart, &form.EditZStop,
+                            &form.EditZStep})
+      texts.push_back(f->text);
+    return texts;
+  }
+
+  ScriptedFixture fx;
+  TForm1 form{fx.platform};
+};
+
+// ---- Load and Load Dipol ---------------------------------------------------------------------
+
+TEST_F(SingleTest, LoadOpensTheDialogWithItsSettings) {
+  fx.platform.AnswerOpen(std::nullopt);
+  form.Load1Click();
+  ASSERT_EQ(1u, fx.platform.openDialogs.size());
+  const FileDialogSpec& spec = fx.platform.openDialogs[0];
+  EXPECT_EQ("Load to Analyse Single File", spec.title);
+  EXPECT_EQ("c:\\4nec2\\b_out", spec.initialFolder);
+  EXPECT_EQ("All(*.*)|*.*|4nec2 (*.out)|*.out", spec.filter);
+  EXPECT_EQ(2, spec.filterIndex);
+  EXPECT_EQ("dipol.out", spec.fileName);
+}
+
+TEST_F(SingleTest, LoadPutsTheTextIntoCurrentTextAndPaneM) {
+  fx.root.Write("drive_c/4nec2/b_out/x.out", "line one\nline two\n  INPUT\n");
+  AddLine(form.Mout, "earlier report");
+  fx.platform.AnswerOpen("c:\\4nec2\\b_out\\x.out");
+  form.Load1Click();
+  EXPECT_EQ("line one\r\nline two\r\n  INPUT", form.params.currentText);
+  EXPECT_EQ(Lines({"line one", "line two", "  INPUT"}), Lines(form.M.lines));
+  EXPECT_EQ("Showing: c:\\4nec2\\b_out\\x.out", form.M.hint);
+  EXPECT_EQ(Lines({"FileLoaded: c:\\4nec2\\b_out\\x.out"}), Lines(form.Mout.lines));
+}
+
+TEST_F(SingleTest, CancelledLoadResetsTheWindowButKeepsTheText) {
+  form.params.currentText = "previous text";
+  AddLine(form.Mout, "earlier report");
+  AddLine(form.M, "earlier text");
+  form.EditFrequency.text = "14,20 MHz";
+  fx.platform.AnswerOpen(std::nullopt);
+  form.Load1Click();
+  EXPECT_EQ("previous text", form.params.currentText);
+  EXPECT_TRUE(form.Mout.lines.empty());
+  EXPECT_TRUE(form.M.lines.empty());
+  EXPECT_EQ("", form.EditFrequency.text);
+}
+
+TEST_F(SingleTest, LoadOfAMissingFileWarnsEmptiesTheTextAndStillLogs) {
+  form.params.currentText = "previous text";
+  fx.platform.AnswerOpen("c:\\4nec2\\b_out\\none.out");
+  form.Load1Click();
+  EXPECT_TRUE(Warned("Die Datei c:\\4nec2\\b_out\\none.out konnte nicht gefunden werden."))
+      << fx.out.str();
+  EXPECT_EQ("", form.params.currentText);
+  EXPECT_EQ("Showing: c:\\4nec2\\b_out\\none.out", form.M.hint);
+  EXPECT_EQ(Lines({"FileLoaded: c:\\4nec2\\b_out\\none.out"}), Lines(form.Mout.lines));
+}
+
+TEST_F(SingleTest, LoadDipolReadsTheFixedSample) {
+  fx.root.Write("drive_c/4nec2/out/dipol.out", "dipole output\r\nsecond line");
+  form.LoadDipol1Click();
+  EXPECT_EQ("dipole output\r\nsecond line", form.params.currentText);
+  EXPECT_EQ(Lines({"dipole output", "second line"}), Lines(form.M.lines));
+  EXPECT_EQ("Showing: c:\\4nec2\\out\\dipol.out", form.M.hint);
+  EXPECT_EQ(Lines({"FileLoaded: c:\\4nec2\\out\\dipol.out"}), Lines(form.Mout.lines));
+  EXPECT_TRUE(fx.platform.openDialogs.empty());
+}
+
+TEST_F(SingleTest, LoadDipolWithoutTheSampleWarnsAndStillLogs) {
+  fx.platform.DeleteFile("c:\\4nec2\\out\\dipol.out");
+  form.params.currentText = "previous text";
+  form.LoadDipol1Click();
+  EXPECT_TRUE(Warned("Die Datei c:\\4nec2\\out\\dipol.out konnte nicht gefunden werden."))
+      << fx.out.str();
+  EXPECT_EQ("", form.params.currentText);
+  EXPECT_EQ(Lines({"FileLoaded: c:\\4nec2\\out\\dipol.out"}), Lines(form.Mout.lines));
+}
+
+// ---- Analyse Main ------------------------------------------------------------------------------
+
+TEST_F(SingleTest, AnalyseMainFillsBasicDataAndReportsTheSegment) {
+  form.params.currentText = ClassicOutputText(TestOutput());
+  AddLine(form.Mout, "kept line");
+  form.AnalyseMain1Click();
+  EXPECT_EQ("14,20 MHz", form.EditFrequency.text);
+  EXPECT_EQ("1,2E002 W", form.EditInputPower.text);
+  EXPECT_EQ(" 12-0,5j V", form.EditVoltage.text);
+  EXPECT_EQ("1,5+0,25j A", form.EditCurrent.text);
+  EXPECT_EQ(" 63-26j Ohm", form.EditImpedance.text);
+  EXPECT_EQ("12,3 mW", form.EditPower.text);
+  EXPECT_NEAR(123.4, form.params.inputPower, 1e-9);
+  EXPECT_EQ(Lines({"kept line", "Seg.-Current (1): 0,02 A", "Power Received:   10 mW",
+                   "------ out-File analysed (See also BasicData) ------"}),
+            Lines(form.Mout.lines));
+}
+
+TEST_F(SingleTest, AnalyseMainKeepsThePlusBeforeASmallNegativeImaginaryPart) {
+  ClassicOutput o = TestOutput();
+  o.feeds[0].voltageIm = -0.005 * kSqrt2;
+  form.params.currentText = ClassicOutputText(o);
+  form.AnalyseMain1Click();
+  EXPECT_EQ(" 12+-0,005j V", form.EditVoltage.text);
+}
+
+TEST_F(SingleTest, AnalyseMainUsesTheAnalysisSegmentAndResistance) {
+  form.params.currentText = ClassicOutputText(TestOutput());
+  form.params.AnalyseSegment = 2;
+  form.params.AnalysingResistance = 100;
+  form.AnalyseMain1Click();
+  // (0.5 / sqrt 2)^2 * 100 = 12.5 W
+  ASSERT_EQ(3u, form.Mout.lines.size());
+  EXPECT_EQ("Seg.-Current (2):  0,5 A", form.Mout.lines[0]);
+  EXPECT_EQ("Power Received: 1,25E004 mW", form.Mout.lines[1]);
+}
+
+TEST_F(SingleTest, AnalyseMainChangesNothingWhenAnEarlyReadFails) {
+  struct Case {
+    const char* what;
+    std::string text;
+  };
+  ClassicOutput commented = TestOutput();
+  commented.comments = {"CM frequency sweep of a dipole"};  // the first "FREQUENCY" is the comment
+  std::string badPower = ClassicOutputText(TestOutput());
+  std::size_t at = badPower.find("INPUT POWER   =");
+  ASSERT_NE(std::string::npos, at);
+  badPower.replace(at + 16, 10, "1.2.40E+02");
+  const Case cases[] = {{"frequency", ClassicOutputText(commented)}, {"input power", badPower}};
+  for (const Case& c : cases) {
+    form.params.inputPower = 7;
+    form.params.currentText = c.text;
+    ClearPane(form.Mout);
+    AddLine(form.Mout, "before");
+    for (DisplayField* f : {&form.EditFrequency, &form.EditInputPower, &form.EditVoltage,
+                            &form.EditCurrent, &form.EditImpedance, &form.EditPower})
+      f->text = "old";
+    EXPECT_THROW(form.AnalyseMain1Click(), ConversionError) << c.what;
+    EXPECT_EQ(7.0, form.params.inputPower) << c.what;
+    EXPECT_EQ(Lines({"before"}), Lines(form.Mout.lines)) << c.what;
+    for (DisplayField* f : {&form.EditFrequency, &form.EditInputPower, &form.EditVoltage,
+                            &form.EditCurrent, &form.EditImpedance, &form.EditPower})
+      EXPECT_EQ("old", f->text) << c.what << ": " << f->name;
+  }
+}
+
+// ---- Analyse Nearfield ---------------------------------------------------------------------
+
+struct PolarisationCase {
+  int item;
+  std::string maximum, atP, onZLine, inPlane;
+};
+// s * factor / sqrt 2 with the factors 13 (total), 3, 4, 12 (x, y, z) and 5 (horizontal).
+const PolarisationCase kPolarisations[] = {
+    {0, "45,96", "18,4", "27,6", "36,8"}, {1, "10,61", "4,24", "6,36", "8,49"},
+    {2, "14,14", "5,66", "8,49", "11,3"}, {3, "42,43", "17", "25,5", "33,9"},
+    {4, "17,68", "7,07", "10,6", "14,1"},
+};
+
+std::vector<std::string> ExpectedReport(const PolarisationCase& c, const std::string& type,
+                                        const std::string& unit) {
+  return {"------------------- Field ----------------------",
+          "Maximum:   " + c.maximum + " V/m",
+          "Number of Points: 18",
+          "Field Type: " + type,
+          "X-Interval:  9,00 -> 11,00   Step: 1,00",
+          "Y-Interval:  0,00 -> 10,00   Step: 10,00",
+          "Z-Interval:  0,00 ->  8,00   Step: 4,00",
+          "P(10,0| 0,0| 4,0) [eps: 0,00] : " + Pad9(c.atP) + unit,
+          "Max. par. Z-AxisP thru (10,0| 0,0) : " + Pad9(c.onZLine) + unit,
+          "Max. in xz-Plane at y=10 : " + Pad9(c.inPlane) + unit,
+          "--------------- Near Field analysed------------------"};
+}
+
+TEST_F(SingleTest, AnalyseNearfieldReportsEveryPolarisationOfOneLoad) {
+  form.params.currentText = ClassicOutputText(TestOutput());
+  for (const PolarisationCase& c : kPolarisations) {
+    form.RGPol.itemIndex = c.item;
+    form.AnalyseNearfield1Click();
+    EXPECT_EQ(Lines(ExpectedReport(c, "ELECTRIC ", " V/m")), Lines(form.Mout.lines))
+        << "RGPol " << c.item;
+    EXPECT_EQ(18u, form.params.nearField.table.value.size());
+  }
+  EXPECT_EQ((std::vector<std::string>{"9,00", "11,00", "1,00", "0,00", "10,00", "10,00", "0,00",
+                                      "8,00", "4,00"}),
+            GridFields());
+  EXPECT_EQ("ELECTRIC ", form.EditType.text);
+  const GridExtent expectedExtent{9, 11, 1, 0, 10, 10, 0, 8, 4};
+  for (int i = 0; i < 9; ++i) EXPECT_NEAR(expectedExtent[i], form.params.nearField.extent[i], 1e-12);
+  EXPECT_NEAR(25 / kSqrt2, form.params.nearField.maximum, 1e-4);
+}
+
+TEST_F(SingleTest, MagneticTableGivesAmperesPerMetreButTheMaximumStaysInVoltsPerMetre) {
+  ClassicOutput o = TestOutput();
+  o.magnetic = true;
+  form.params.currentText = ClassicOutputText(o);
+  form.AnalyseNearfield1Click();
+  EXPECT_EQ(Lines(ExpectedReport(kPolarisations[0], "MAGNETIC ", " A/m")), Lines(form.Mout.lines));
+  EXPECT_EQ("MAGNETIC ", form.EditType.text);
+}
+
+TEST_F(SingleTest, AnalyseNearfieldUsesPAndAAndMaxHeight) {
+  form.params.currentText = ClassicOutputText(TestOutput());
+  form.params.p = {9.6, 0.2, 0.4};   // nearest grid point (10, 0, 0), s = 1
+  form.params.a = {10.5, 0.5};       // within 0.6 of x = 10 and 11, y = 0
+  form.params.maxHeight = 8;         // strict: z = 8 is left out
+  form.AnalyseNearfield1Click();
+  ASSERT_EQ(11u, form.Mout.lines.size());
+  double eps = std::sqrt(0.4 * 0.4 + 0.2 * 0.2 + 0.4 * 0.4);  // 0.6
+  ASSERT_NEAR(0.6, eps, 1e-12);
+  EXPECT_EQ("P( 9,6| 0,2| 0,4) [eps: 0,60] : " + Pad9("9,19") + " V/m", form.Mout.lines[7]);
+  // Z line: x 10 or 11, y 0, z 0 or 4: the largest s is 2 at (10, 0, 4).
+  EXPECT_EQ("Max. par. Z-AxisP thru (10,5| 0,5) : " + Pad9("18,4") + " V/m", form.Mout.lines[8]);
+}
+
+TEST_F(SingleTest, SearchesWithoutAGridPointSayWhy) {
+  form.params.currentText = ClassicOutputText(TestOutput());
+  form.params.a = {50, 50};
+  form.params.py = 50;
+  form.AnalyseNearfield1Click();
+  ASSERT_EQ(11u, form.Mout.lines.size()) << Lines(form.Mout.lines);
+  EXPECT_EQ("Maximum:   45,96 V/m", form.Mout.lines[1]);
+  EXPECT_EQ("P(10,0| 0,0| 4,0) [eps: 0,00] : " + Pad9("18,4") + " V/m", form.Mout.lines[7]);
+  EXPECT_EQ("Max. par. Z-AxisP thru (50,0|50,0) : no grid point within 0,6 m below maxHeight 1000,0 m",
+            form.Mout.lines[8]);
+  EXPECT_EQ("Max. in xz-Plane at y=50 : no grid point within 0,6 m", form.Mout.lines[9]);
+  EXPECT_EQ("--------------- Near Field analysed------------------", form.Mout.lines[10]);
+}
+
+TEST_F(SingleTest, AnalyseNearfieldWithoutATableSaysSoAndClearsTheGrid) {
+  ClassicOutput noRows = TestOutput();
+  noRows.nearField.clear();
+  noRows.moreNearFields = {ClassicNearTable{}};  // the section heading with no rows
+  const std::string texts[] = {ClassicOutputText(noRows), ""};
+  for (const std::string& text : texts) {
+    form.params.currentText = ClassicOutputText(TestOutput());
+    form.AnalyseNearfield1Click();
+    form.params.currentText = text;
+    form.AnalyseNearfield1Click();
+    EXPECT_EQ(Lines({"------------------- Field ----------------------",
+                     "No near-field table found in the current text."}),
+              Lines(form.Mout.lines));
+    EXPECT_EQ(std::vector<std::string>(9, ""), GridFields());
+    EXPECT_EQ("----", form.EditType.text);
+    EXPECT_TRUE(form.params.nearField.table.value.empty());
+    EXPECT_TRUE(std::isnan(form.params.nearField.maximum));
+  }
+}
+
+TEST_F(SingleTest, AFailingNearFieldRowLeavesTheWindowsTableAsItWas) {
+  form.params.currentText = ClassicOutputText(TestOutput());
+  form.AnalyseNearfield1Click();
+  std::string bad = ClassicOutputText(TestOutput());
+  std::size_t at = bad.find("    0.00", bad.find("VOLTS/M"));
+  ASSERT_NE(std::string::npos, at);
+  bad.replace(at + 4, 4, "0.0x");
+  form.params.currentText = bad;
+  EXPECT_THROW(form.AnalyseNearfield1Click(), ConversionError);
+  EXPECT_EQ(18u, form.params.nearField.table.value.size());
+  EXPECT_EQ(Lines({"------------------- Field ----------------------"}), Lines(form.Mout.lines));
+}
+
+}  // namespace

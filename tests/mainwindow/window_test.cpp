@@ -1,0 +1,523 @@
+// The main window: start-up values, Reset, the layout rule, the window commands, the menu
+// tables and the dispatcher.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "mainwindow/window_fixture.hpp"
+#include "util/errors.hpp"
+#include "util/text.hpp"
+
+namespace {
+
+std::string Show(const Rect& r) {
+  return "{left " + std::to_string(r.left) + ", top " + std::to_string(r.top) + ", width " +
+         std::to_string(r.width) + ", height " + std::to_string(r.height) + "}";
+}
+
+#define EXPECT_RECT(expected, actual, what) \
+  EXPECT_EQ(expected, actual) << what << ": expected " << Show(expected) << ", got " << Show(actual)
+
+// ---- Start-up ------------------------------------------------------------------------------
+
+TEST_F(WindowTest, StartsWithTheDefaultWorkingParameters) {
+  const WorkingParameters& p = form.params;
+  EXPECT_EQ(10.0, p.p.x);
+  EXPECT_EQ(0.0, p.p.y);
+  EXPECT_EQ(4.0, p.p.z);
+  EXPECT_EQ(10.0, p.a.x);
+  EXPECT_EQ(0.0, p.a.y);
+  EXPECT_EQ(10.0, p.py);
+  EXPECT_EQ(10.0, p.rCircle);
+  EXPECT_EQ(10.0, p.rCylinder);
+  EXPECT_EQ(1.0, p.normalizePower);
+  EXPECT_EQ(1000.0, p.maxHeight);
+  EXPECT_EQ(1, p.AnalyseSegment);
+  EXPECT_EQ(50.0, p.AnalysingResistance);
+  EXPECT_EQ("c:\\4nec2\\exe\\nec2dxs1k5.exe", p.EngineName);
+  EXPECT_FALSE(p.SplitMode);
+  EXPECT_TRUE(p.BatchFolder.empty());
+  EXPECT_TRUE(p.BatchFiles.empty());
+  EXPECT_TRUE(p.currentText.empty());
+  EXPECT_EQ(0.0, p.inputPower);
+}
+
+TEST_F(WindowTest, StartUpTextsAndWindow) {
+  EXPECT_EQ("Varnel", form.title);
+  EXPECT_EQ("v1.5", form.version);
+  const std::string year = std::to_string(platform.CurrentYear());
+  ASSERT_GE(form.notice.size(), year.size());
+  EXPECT_EQ(year, form.notice.substr(form.notice.size() - year.size())) << "notice: " << form.notice;
+  EXPECT_EQ("Varnel v1.5 " + form.notice, form.caption);
+  ASSERT_FALSE(form.exeFolder.empty());
+  EXPECT_EQ('\\', form.exeFolder.back()) << form.exeFolder;
+
+  EXPECT_EQ(1121, form.window.width);
+  EXPECT_EQ(530, form.window.height);
+  // Centred on the scripted screen of 1920 x 1080.
+  EXPECT_EQ((1920 - 1121) / 2, form.window.left);
+  EXPECT_EQ((1080 - 530) / 2, form.window.top);
+
+  EXPECT_NE(nullptr, form.FormParaDlg);
+  EXPECT_NE(nullptr, form.FormP3dDlg);
+  EXPECT_NE(nullptr, form.FormP2dDlg);
+}
+
+TEST_F(WindowTest, FieldsAndPanesRightAfterStart) {
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"EditVoltage", ""},         {"EditCurrent", ""},        {"EditImpedance", ""},
+      {"EditPower", ""},           {"EditFrequency", ""},      {"EditInputPower", ""},
+      {"EditXStart", ""},          {"EditXStop", ""},          {"EditXStep", ""},
+      {"EditYStart", ""},          {"EditYStop", ""},          {"EditYStep", ""},
+      {"EditZStart", ""},          {"EditZStop", ""},          {"EditZStep", ""},
+      {"EditType", "----"},        {"EditPoint", "(10,0|0,0|4,0)"}, {"EditPointA", "(10,0|0,0)"},
+      {"EditNormalizePower", "1,00 W"},
+  };
+  const std::vector<DisplayField*> fields = form.Fields();
+  ASSERT_EQ(expected.size(), fields.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(expected[i].first, fields[i]->name) << "field " << i;
+    EXPECT_EQ(expected[i].second, fields[i]->text) << fields[i]->name;
+    EXPECT_EQ(fields[i], form.FindField(expected[i].first));
+  }
+  EXPECT_EQ(nullptr, form.FindField("EditNothing"));
+  EXPECT_TRUE(form.M.lines.empty());
+  EXPECT_TRUE(form.Mout.lines.empty());
+  EXPECT_TRUE(form.Mdata.lines.empty());
+}
+
+TEST_F(WindowTest, RegionsLabelsAndRadioGroups) {
+  const std::vector<std::pair<Region*, std::string>> regions = {
+      {&form.GBEdit, "Edit"},           {&form.GBInfo, "Info"},           {&form.GBdata, "Data"},
+      {&form.GBBasicData, "BasicData"}, {&form.GBNearField, "NearField"}, {&form.GBCommands, "Commands"}};
+  for (const auto& [region, caption] : regions) EXPECT_EQ(caption, region->caption) << region->name;
+
+  EXPECT_EQ("Voltage (eff)", form.EditVoltage.label);
+  EXPECT_EQ("Current (eff)", form.EditCurrent.label);
+  EXPECT_EQ("Impedance", form.EditImpedance.label);
+  EXPECT_EQ("Power", form.EditPower.label);
+  EXPECT_EQ("Frequency", form.EditFrequency.label);
+  EXPECT_EQ("Input Power", form.EditInputPower.label);
+  EXPECT_EQ("Type", form.EditType.label);
+  EXPECT_EQ("P", form.EditPoint.label);
+  EXPECT_EQ("A", form.EditPointA.label);
+  EXPECT_EQ("Normalize Power", form.EditNormalizePower.label);
+
+  EXPECT_EQ("Mode", form.RGMode.caption);
+  EXPECT_EQ((std::vector<std::string>{"at Point P", "par. Z thru A", "XZ-Plane", "Circle", "Cylinder"}),
+            form.RGMode.items);
+  EXPECT_EQ(0, form.RGMode.itemIndex);
+  EXPECT_EQ("Polerization", form.RGPol.caption);
+  EXPECT_EQ((std::vector<std::string>{"Total", "X", "Y", "Z", "hori."}), form.RGPol.items);
+  EXPECT_EQ(0, form.RGPol.itemIndex);
+}
+
+// ---- Reset -----------------------------------------------------------------------------------
+
+TEST_F(WindowTest, ResetClearsPanesAndFieldsAndKeepsTheWorkingValues) {
+  for (Pane* pane : {&form.M, &form.Mout, &form.Mdata}) AddLine(*pane, "something");
+  for (DisplayField* field : form.Fields()) field->text = "7,5";
+  form.params.BatchFolder = "c:\\4nec2\\b_out\\E_";
+  form.params.BatchFiles = {"a.out", "b.out"};
+  form.params.currentText = "text";
+  form.params.inputPower = 2.5;
+  form.params.SplitMode = true;
+  form.params.p = Point3D{1.0, 0.0, 1.0};
+  form.window.width = 1000;
+
+  ASSERT_TRUE(form.Run("Reset"));
+
+  EXPECT_TRUE(form.M.lines.empty());
+  EXPECT_TRUE(form.Mout.lines.empty());
+  EXPECT_TRUE(form.Mdata.lines.empty());
+  for (const DisplayField* field : form.Fields()) {
+    if (field->name == "EditType") {
+      EXPECT_EQ("7,5", field->text) << "EditType keeps its text";
+    } else if (field->name == "EditPoint") {
+      EXPECT_EQ("(1,0|0,0|1,0)", field->text);
+    } else if (field->name == "EditPointA") {
+      EXPECT_EQ("(10,0|0,0)", field->text);
+    } else if (field->name == "EditNormalizePower") {
+      EXPECT_EQ("1,00 W", field->text);
+    } else {
+      EXPECT_EQ("", field->text) << field->name;
+    }
+  }
+  EXPECT_TRUE(form.params.BatchFiles.empty());
+  EXPECT_EQ("c:\\4nec2\\b_out\\E_", form.params.BatchFolder);
+  EXPECT_EQ("text", form.params.currentText);
+  EXPECT_EQ(2.5, form.params.inputPower);
+  EXPECT_TRUE(form.params.SplitMode);
+  EXPECT_EQ(1000 - 209 - 30, form.GBBasicData.bounds.left) << "Reset lays the window out again";
+}
+
+// ---- Layout ----------------------------------------------------------------------------------
+
+struct LayoutCase {
+  int width, height;
+  Rect basicData, nearField, commands, edit, info, data, m, mout, mdata;
+};
+
+TEST_F(WindowTest, FormResizeFollowsTheLayoutTable) {
+  const std::vector<LayoutCase> cases = {
+      // The default window: right column at 882, GBdata 382 wide, GBInfo and GBdata 249 high.
+      {1121, 530,
+       {882, 0, 209, 153}, {882, 152, 209, 129}, {882, 280, 209, 178},
+       {8, 0, 866, 209}, {8, 209, 477, 249}, {492, 209, 382, 249},
+       {8, 15, 850, 186}, {8, 15, 461, 226}, {8, 15, 366, 226}},
+      {1400, 800,
+       {1161, 0, 209, 153}, {1161, 152, 209, 129}, {1161, 280, 209, 448},
+       {8, 0, 1145, 209}, {8, 209, 477, 519}, {492, 209, 661, 519},
+       {8, 15, 1129, 186}, {8, 15, 461, 496}, {8, 15, 645, 496}},
+      // Too small for the formulas: sizes stop at 0, positions stay as computed.
+      {300, 200,
+       {61, 0, 209, 153}, {61, 152, 209, 129}, {61, 280, 209, 0},
+       {8, 0, 45, 209}, {8, 209, 477, 0}, {492, 209, 0, 0},
+       {8, 15, 29, 186}, {8, 15, 461, 0}, {8, 15, 0, 0}},
+  };
+  for (const LayoutCase& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+    form.window.width = c.width;
+    form.window.height = c.height;
+    form.FormResize();
+    EXPECT_RECT(c.basicData, form.GBBasicData.bounds, "GBBasicData");
+    EXPECT_RECT(c.nearField, form.GBNearField.bounds, "GBNearField");
+    EXPECT_RECT(c.commands, form.GBCommands.bounds, "GBCommands");
+    EXPECT_RECT(c.edit, form.GBEdit.bounds, "GBEdit");
+    EXPECT_RECT(c.info, form.GBInfo.bounds, "GBInfo");
+    EXPECT_RECT(c.data, form.GBdata.bounds, "GBdata");
+    EXPECT_RECT(c.m, form.MBounds, "M");
+    EXPECT_RECT(c.mout, form.MoutBounds, "Mout");
+    EXPECT_RECT(c.mdata, form.MdataBounds, "Mdata");
+  }
+}
+
+// ---- Window commands -------------------------------------------------------------------------
+
+TEST_F(WindowTest, WindowCenterTruncatesTowardZero) {
+  struct Case {
+    int screenWidth, screenHeight, left, top;
+  };
+  // The window is 1121 x 530.
+  const std::vector<Case> cases = {
+      {1920, 1080, 399, 275},
+      {1116, 529, -2, 0},  // -5 / 2 = -2 and -1 / 2 = 0
+      {1118, 527, -1, -1},  // -3 / 2 = -1
+      {1124, 533, 1, 1},
+  };
+  for (const Case& c : cases) {
+    platform.screenWidth = c.screenWidth;
+    platform.screenHeight = c.screenHeight;
+    ASSERT_TRUE(form.Run("MIWindowCenterClick"));
+    EXPECT_EQ(c.left, form.window.left) << "screen " << c.screenWidth << " x " << c.screenHeight;
+    EXPECT_EQ(c.top, form.window.top) << "screen " << c.screenWidth << " x " << c.screenHeight;
+  }
+}
+
+TEST_F(WindowTest, ResetWindowPositionMovesOnlyTheCorner) {
+  form.window = Rect{300, 200, 900, 600};
+  ASSERT_TRUE(form.Run("MIResetWindowPosition"));
+  EXPECT_EQ((Rect{10, 10, 900, 600}), form.window) << Show(form.window);
+}
+
+TEST_F(WindowTest, SplitModeTogglesItsCheckMark) {
+  MenuItem* item = form.FindMenuItem("MISplitMode");
+  ASSERT_NE(nullptr, item);
+  EXPECT_FALSE(item->checked);
+  form.Run("MISplitModeClick");
+  EXPECT_TRUE(form.params.SplitMode);
+  EXPECT_TRUE(item->checked);
+  form.Run("MISplitMode");
+  EXPECT_FALSE(form.params.SplitMode);
+  EXPECT_FALSE(item->checked);
+  // The check mark follows the flag after any command.
+  form.params.SplitMode = true;
+  form.Run("MIResetWindowPositionClick");
+  EXPECT_TRUE(item->checked);
+}
+
+TEST_F(WindowTest, HelpOpensTheDocumentBesideTheProgram) {
+  root.Write("drive_c/prog/Varnel Hilfe.pdf", "%PDF-1.4\n");
+  form.exeFolder = "c:\\prog\\";
+  form.Run("MIHelp");
+  EXPECT_TRUE(platform.BoxesOf(MessageKind::Error).empty());
+  bool opened = false;
+  for (const std::string& line : platform.messages)
+    if (line.find("Varnel Hilfe.pdf") != std::string::npos) opened = true;
+  EXPECT_TRUE(opened) << out.str();
+}
+
+TEST_F(WindowTest, HelpWithoutTheDocumentShowsTheErrorBox) {
+  form.exeFolder = "c:\\nowhere\\";
+  form.Run("MIHelpClick");
+  const auto errors = platform.BoxesOf(MessageKind::Error);
+  ASSERT_EQ(1u, errors.size()) << out.str();
+  EXPECT_EQ("Varnel", errors[0].title);
+  EXPECT_EQ("Die Datei c:\\nowhere\\Varnel Hilfe.pdf konnte nicht gefunden werden!", errors[0].text);
+}
+
+TEST_F(WindowTest, AboutShowsThreeLines) {
+  form.Run("AboutMI");
+  const auto infos = platform.BoxesOf(MessageKind::Info);
+  ASSERT_EQ(1u, infos.size());
+  const TextList lines = SplitText(infos[0].text, "\r");
+  ASSERT_EQ(3u, lines.size()) << infos[0].text;
+  EXPECT_EQ("Varnel v1.5", lines[0]);
+  EXPECT_FALSE(lines[1].empty());
+  EXPECT_FALSE(lines[2].empty());
+}
+
+// ---- Menu tables -----------------------------------------------------------------------------
+
+struct Row {
+  const char* menu;
+  const char* caption;  // "-" for a separator
+  const char* handler;
+  const char* shortcut;
+};
+
+std::string Show(const MenuItem& item) {
+  return item.menu + " / " + item.caption + " / " + item.handler + " / " + item.shortcut;
+}
+
+TEST_F(WindowTest, MainMenuHoldsEveryItemInOrder) {
+  const std::vector<Row> expected = {
+      {"File", "Load", "Load1Click", ""},
+      {"File", "Load Dipol", "LoadDipol1Click", ""},
+      {"File", "-", "", ""},
+      {"File", "Copy to Clipboard", "MICopytoClipboardClick", ""},
+      {"File", "Save as Txt", "MISaveasTxtClick", ""},
+      {"File", "-", "", ""},
+      {"File", "Quit", "MIQuitClick", ""},
+      {"InputFiles", "Edit InputFile", "EditInputFile1Click", ""},
+      {"InputFiles", "Create Multiple InputFiles", "CreateMultipleInputFiles1Click", "Ctrl+Alt+M"},
+      {"InputFiles", "-", "", ""},
+      {"InputFiles", "Random Phases at Multiple Sources", "MIHardCoded1Click", ""},
+      {"InputFiles", "-", "", ""},
+      {"InputFiles", "Generate EUTs", "MIGenerateEUTsClick", "F10"},
+      {"InputFiles", "Add EUTs", "MIAddBatchFolderClick", "F11"},
+      {"InputFiles", "Analyse EUTs", "MIAnalyseEUTsClick", "F12"},
+      {"Convert To Output Files", "Single Conversion", "SingleConversion1Click", ""},
+      {"Convert To Output Files", "Batch Conversion", "BatchConversion1Click", "Ctrl+Alt+P"},
+      {"Analyse", "Analyse Main", "AnalyseMain1Click", ""},
+      {"Analyse", "Analyse Nearfield", "AnalyseNearfield1Click", ""},
+      {"Analyse", "-", "", ""},
+      {"Analyse", "Add Batch Folder", "MIAddBatchFolderClick", "Ctrl+Alt+A"},
+      {"Analyse", "Batch-Analyse Nearfield", "MIBatchLoadClick", ""},
+      {"Analyse", "Batch-Analyse Power", "MIBatchAnalysePowerClick", ""},
+      {"Other", "Reset Window Position", "MIResetWindowPositionClick", ""},
+      {"Other", "Window Center", "MIWindowCenterClick", ""},
+      {"Other", "-", "", ""},
+      {"Other", "Reset", "Reset", ""},
+      {"Other", "SplitMode", "MISplitModeClick", ""},
+      {"Other", "FileLoadTest", "MIFileLoadTestClick", ""},
+      {"Other", "-", "", ""},
+      {"Other", "Show b_in", "Showbin1Click", ""},
+      {"Other", "Show b_out", "Showbout1Click", ""},
+      {"Engine", "NEC2 MP 1500", "MI_NEC1500Click", ""},
+      {"Engine", "NEC2 MP 5000", "MI_NEC5000Click", ""},
+      {"Engine", "NEC2 MP 11000", "MI_NEC11000Click", ""},
+      {"?", "Help", "MIHelpClick", ""},
+      {"?", "About", "AboutMIClick", ""},
+      {"?", "NE-Card Info", "NECardInfo1Click", ""},
+      {"?", "-", "", ""},
+      {"?", "RangeTest", "RangeTest1Click", ""},
+      {"?", "Edit rCircle", "MIEditrCircleClick", ""},
+      {"?", "Edit rCylinder", "MIEditrCylinderClick", ""},
+      {"?", "Show Parameters", "MIShowsomeParametersClick", ""},
+      {"?", "-", "", ""},
+      {"?", "Change maxHeight", "MIChangemaxHeightClick", ""},
+      {"?", "Change Analysing Segment", "MIChangeAnalysingSegmentClick", ""},
+      {"?", "Change Analysing Resistance", "MIChangeAnalysingResistanceClick", ""},
+  };
+  ASSERT_EQ(expected.size(), form.MM.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const MenuItem& item = form.MM[i];
+    const Row& row = expected[i];
+    const bool separator = std::string(row.caption) == "-";
+    EXPECT_EQ(separator, item.separator) << "row " << i << ": " << Show(item);
+    EXPECT_EQ(row.menu, item.menu) << "row " << i << ": " << Show(item);
+    if (!separator) {
+      EXPECT_EQ(row.caption, item.caption) << "row " << i << ": " << Show(item);
+      EXPECT_EQ(row.handler, item.handler) << "row " << i << ": " << Show(item);
+      EXPECT_EQ(row.shortcut, item.shortcut) << "row " << i << ": " << Show(item);
+    }
+  }
+}
+
+TEST_F(WindowTest, OnlyTheFirstEngineIsCheckedAtStart) {
+  for (const MenuItem& item : form.MM)
+    EXPECT_EQ(item.name == "MI_NEC1500", item.checked) << Show(item);
+  ASSERT_NE(nullptr, form.FindMenuItem("MI_NEC1500"));
+  EXPECT_EQ("NEC2 MP 1500", form.FindMenuItem("MI_NEC1500")->caption);
+}
+
+TEST_F(WindowTest, PopupMenus) {
+  const std::vector<std::pair<std::string, std::string>> points = {
+      {"Point (1,0,1)", "Point1Click"}, {"Point (3,0,1)", "Point2Click"},
+      {"Point (10,0,1)", "Ponit3Click"}, {"Point (30,0,1)", "Point4Click"}};
+  ASSERT_EQ(points.size(), form.PopupMenu1.size());
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    EXPECT_EQ(points[i].first, form.PopupMenu1[i].caption);
+    EXPECT_EQ(points[i].second, form.PopupMenu1[i].handler);
+  }
+
+  const std::vector<std::string> captions = {
+      "Copy to Clipboard", "Save as Txt",  "-",            "Copy Frequencies", "Copy Power",
+      "Copy Field",        "Copy corr. Field", "Copy Real(V)", "Copy Imag(V)",  "Copy Real(I)",
+      "Copy Imag(I)",      "Copy Real(Z)", "Copy Imag(Z)"};
+  ASSERT_EQ(captions.size(), form.PopupMenu2.size());
+  EXPECT_EQ("MICopytoClipboardClick", form.PopupMenu2[0].handler);
+  EXPECT_EQ("MISaveasTxtClick", form.PopupMenu2[1].handler);
+  EXPECT_TRUE(form.PopupMenu2[2].separator);
+  for (std::size_t i = 0; i < captions.size(); ++i)
+    if (i != 2) EXPECT_EQ(captions[i], form.PopupMenu2[i].caption) << "entry " << i;
+  for (int k = 1; k <= 10; ++k) {
+    const MenuItem* entry = form.FindMenuItem("MICopyColomn" + std::to_string(k));
+    ASSERT_NE(nullptr, entry) << k;
+    EXPECT_EQ("MICopyColomn1Click", entry->handler);
+    EXPECT_EQ(captions[2 + k], entry->caption);
+  }
+}
+
+// ---- The dispatcher --------------------------------------------------------------------------
+
+TEST_F(WindowTest, EveryMenuItemAndControlHasItsCommand) {
+  for (const std::vector<MenuItem>* table : {&form.MM, &form.PopupMenu1, &form.PopupMenu2}) {
+    for (const MenuItem& item : *table) {
+      if (item.separator) continue;
+      EXPECT_TRUE(form.HasCommand(item.handler)) << Show(item);
+      EXPECT_TRUE(form.HasCommand(item.name)) << item.name;
+    }
+  }
+  for (const char* name : {"Button1", "Button2", "EditPoint", "EditPointA", "EditNormalizePower",
+                           "EditPointDblClick", "EditPointADblClick", "EditNormalizePowerDblClick",
+                           "MIAddEUTs", "MIAddBatchFolder", "MI_NEC5000", "Reset", "Reset1"})
+    EXPECT_TRUE(form.HasCommand(name)) << name;
+  EXPECT_FALSE(form.HasCommand("NoSuchClick"));
+  EXPECT_FALSE(form.HasCommand("N1")) << "a separator runs nothing";
+  EXPECT_FALSE(form.Run("NoSuchClick"));
+  EXPECT_TRUE(platform.boxes.empty());
+}
+
+TEST_F(WindowTest, ColumnEntriesCopyTheirOwnColumn) {
+  for (const char* header : {"// Batch", "", "// f;P;", "// MHz;W;"}) AddLine(form.Mdata, header);
+  AddLine(form.Mdata, "c0;c1;c2;c3;c4;c5;c6;c7;c8;c9;");
+  for (int k = 1; k <= 10; ++k) {
+    ASSERT_TRUE(form.Run("MICopyColomn" + std::to_string(k)));
+    EXPECT_EQ("c" + std::to_string(k - 1) + "\r\n", platform.ClipboardText()) << "MICopyColomn" << k;
+  }
+  ASSERT_TRUE(form.Run("MICopyColomn1Click"));
+  EXPECT_EQ("c0\r\n", platform.ClipboardText());
+}
+
+struct ErrorCase {
+  std::string message;
+  std::string shown;
+};
+
+TEST_F(WindowTest, UncaughtFailureShowsTheErrorBoxWithThePointRule) {
+  const std::vector<ErrorCase> cases = {
+      {"Datei nicht gefunden", "Datei nicht gefunden."},
+      {"E/A-Fehler 103", "E/A-Fehler 103."},
+      {"'1.5' ist kein gültiger Gleitkommawert", "'1.5' ist kein gültiger Gleitkommawert."},
+      {"Already ends.", "Already ends."},
+      {"Stop!", "Stop!"},
+      {"range-", "range-"},        // '-' sorts before '.'
+      {"path/", "path/."},         // '/' sorts after '.'
+      {"Wert \xFC", "Wert \xFC."},  // a byte above 127 sorts after '.'
+      {"", ""},
+  };
+  for (const ErrorCase& c : cases) {
+    platform.boxes.clear();
+    platform.insideNextInfo = [&c] { throw VarnelError(c.message); };
+    ASSERT_TRUE(form.Run("AboutMIClick"));
+    const auto errors = platform.BoxesOf(MessageKind::Error);
+    ASSERT_EQ(1u, errors.size()) << "message \"" << c.message << "\"";
+    EXPECT_EQ("Varnel", errors[0].title);
+    EXPECT_EQ(c.shown, errors[0].text) << "message \"" << c.message << "\"";
+    EXPECT_FALSE(form.Busy());
+  }
+}
+
+TEST_F(WindowTest, EveryStandardExceptionEndsInTheErrorBoxAndTheProgramGoesOn) {
+  platform.insideNextInfo = [] { throw MakeInOutError(5); };
+  form.Run("AboutMIClick");
+  platform.insideNextInfo = [] { throw std::runtime_error("Gleitkommadivision durch Null"); };
+  form.Run("AboutMIClick");
+  const auto errors = platform.BoxesOf(MessageKind::Error);
+  ASSERT_EQ(2u, errors.size());
+  EXPECT_EQ("Dateizugriff verweigert.", errors[0].text);
+  EXPECT_EQ("Gleitkommadivision durch Null.", errors[1].text);
+
+  form.window.left = 500;
+  EXPECT_TRUE(form.Run("MIResetWindowPositionClick"));
+  EXPECT_EQ(10, form.window.left) << "the next command runs normally";
+}
+
+TEST_F(WindowTest, AbortedCommandEndsSilently) {
+  platform.insideNextInfo = [] { throw CommandAborted(); };
+  form.Run("AboutMIClick");
+  EXPECT_TRUE(platform.BoxesOf(MessageKind::Error).empty());
+  EXPECT_FALSE(platform.quitRequested);
+  EXPECT_FALSE(form.Busy());
+}
+
+TEST_F(WindowTest, AnotherCommandIsRefusedWhileOneRuns) {
+  form.window.left = 500;
+  bool busyInside = false;
+  platform.insideNextInfo = [&] {
+    busyInside = form.Busy();
+    EXPECT_TRUE(form.Run("MIResetWindowPositionClick"));
+  };
+  form.Run("AboutMIClick");
+  EXPECT_TRUE(busyInside);
+  EXPECT_EQ(500, form.window.left) << "the refused command must not run";
+  const auto warnings = platform.BoxesOf(MessageKind::Warning);
+  ASSERT_EQ(1u, warnings.size());
+  EXPECT_EQ("A command is still running. Please wait until it has finished.", warnings[0].text);
+  EXPECT_FALSE(form.Busy());
+}
+
+TEST_F(WindowTest, QuitDuringACommandEndsItAtTheNextEventProcessing) {
+  bool ranPastEvents = false;
+  platform.insideNextInfo = [&] {
+    form.Run("MIQuitClick");
+    EXPECT_FALSE(platform.quitRequested) << "the quit waits until the command has unwound";
+    form.ProcessPendingEvents();
+    ranPastEvents = true;
+  };
+  form.Run("AboutMIClick");
+  EXPECT_FALSE(ranPastEvents);
+  EXPECT_TRUE(platform.quitRequested);
+  EXPECT_TRUE(platform.BoxesOf(MessageKind::Error).empty());
+  EXPECT_TRUE(platform.BoxesOf(MessageKind::Warning).empty());
+}
+
+TEST_F(WindowTest, CloseQueryDefersTheCloseDuringACommand) {
+  EXPECT_TRUE(form.CloseQuery()) << "no command runs: the window may close";
+  bool mayClose = true;
+  platform.insideNextInfo = [&] {
+    mayClose = form.CloseQuery();
+    form.ProcessPendingEvents();
+  };
+  form.Run("AboutMIClick");
+  EXPECT_FALSE(mayClose);
+  EXPECT_TRUE(form.closing);
+  EXPECT_TRUE(platform.quitRequested);
+}
+
+TEST_F(WindowTest, ProcessPendingEventsOutsideAQuitLetsTheCommandGoOn) {
+  bool ranPastEvents = false;
+  platform.insideNextInfo = [&] {
+    form.ProcessPendingEvents();
+    ranPastEvents = true;
+  };
+  form.Run("AboutMIClick");
+  EXPECT_TRUE(ranPastEvents);
+  EXPECT_EQ(1, platform.processEventsCalls);
+  EXPECT_FALSE(platform.quitRequested);
+}
+
+}  // namespace

@@ -1,0 +1,37 @@
+#pragma once
+// Shared bits of the necout tests.
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "necout/model.hpp"
+#include "util/format.hpp"
+
+// Sets DecimalSeparator for one test and restores it afterwards.
+class SeparatorScope {
+ public:
+  explicit SeparatorScope(char separator) : saved_(DecimalSeparator) { DecimalSeparator = separator; }
+  ~SeparatorScope() { DecimalSeparator = saved_; }
+  SeparatorScope(const SeparatorScope&) = delete;
+  SeparatorScope& operator=(const SeparatorScope&) = delete;
+
+ private:
+  char saved_;
+};
+
+inline const double kSqrt2 = std::sqrt(2.0);
+
+// Bitwise equality of two lists (NaN equals NaN, -0 differs from 0).
+inline bool SameBits(const RealList& a, const RealList& b) {
+  return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
+}
+
+inline std::string Describe(const NearFieldTable& t) {
+  std::string s = "fieldType '" + t.fieldType + "', " + std::to_string(t.x.size()) + " points, " +
+                  std::to_string(t.value.size()) + " values";
+  for (std::size_t i = 0; i < t.x.size() && i < 3; ++i) {
+    s += "; (" + std::to_string(t.x[i]) + " " + std::to_string(t.y[i]) + " " + std::to_string(t.z[i]) + ")";
+    if (i < t.value.size()) s += " = " + std::to_string(t.value[i]);
+  }
+  return s;
+}

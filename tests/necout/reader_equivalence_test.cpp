@@ -1,0 +1,230 @@
+// The fast near-field reader against a literal step-by-step reading built from the text
+// helpers: keyword search, CR counting, CopyRange, TrimSet, six ReplaceText passes, '.' to the
+// separator, SplitChar, TextToReal. Random tables in many spellings must give bit-identical
+// tables, or the same failure with the same rows kept.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <string>
+
+#include "necout/reader.hpp"
+#include "necout/necout_support.hpp"
+#include "support/classic_output.hpp"
+#include "util/errors.hpp"
+#include "util/numbers.hpp"
+#include "util/text.hpp"
+
+namespace {
+
+// The reading step by step. Where the plain procedure is undefined (no fifth CR, a last row
+// without a CR behind it, a row of fewer than nine fields) it does what the reader promises.
+void StepByStepReadNearField(const std::string& text, int pol, NearFieldTable& t) {
+  t.x.clear();
+  t.y.clear();
+  t.z.clear();
+  t.value.clear();
+  const std::string cr = "\r";
+  const long long b = static_cast<long long>(FindText("NEAR", text, 1, false));
+  t.fieldType = CopyRange(text, b + 5, b + 13);
+  long long c = static_cast<long long>(FindNthText(cr, text, 5, b, true));
+  if (c == 0) return;
+  TextList rows;
+  for (int pass = 0; pass < 128000; ++pass) {
+    const long long d = static_cast<long long>(FindText(cr, text, c + 1, true));
+    std::string line = CopyRange(text, c + 1, d - 1);
+    TrimSet(line, ControlAndBlank());
+    for (int i = 0; i < 6; ++i) line = ReplaceText("  ", " ", line, true);
+    line = ReplaceText(".", std::string(1, DecimalSeparator), line, true);
+    if (line.size() < 2) break;
+    rows.push_back(line);
+    if (d == 0) break;
+    c = d + 1;
+  }
+  const double invSqrt2 = 1.0 / std::sqrt(2.0);
+  for (const std::string& row : rows) {
+    const TextList tokens = SplitChar(row, ' ');
+    if (tokens.size() < 9) throw ConversionError("'" + row + "' ist kein g\xC3\xBCltiger Gleitkommawert");
+    double v[9];
+    for (int i = 0; i < 9; ++i) {
+      if (i == 7 && tokens[7] == "NaN")
+        v[i] = 0;
+      else
+        v[i] = tokens[i] == "NaN" ? 1000000 : TextToReal(tokens[i]);
+    }
+    const double mx = v[3], px = v[4], my = v[5], py = v[6], mz = v[7], pz = v[8];
+    const double c3 = mx * mx * CosDeg(2 * px) + my * my * CosDeg(2 * py) + mz * mz * CosDeg(2 * pz);
+    const double s3 = mx * mx * SinDeg(2 * px) + my * my * SinDeg(2 * py) + mz * mz * SinDeg(2 * pz);
+    const double n3 = mx * mx + my * my + mz * mz;
+    double total = std::sqrt((std::sqrt(c3 * c3 + s3 * s3) + n3) * 0.5);
+    const double c2 = mx * mx * CosDeg(2 * px) + my * my * CosDeg(2 * py);
+    const double s2 = mx * mx * SinDeg(2 * px) + my * my * SinDeg(2 * py);
+    const double n2 = mx * mx + my * my;
+    const double horizontal = std::sqrt((std::sqrt(c2 * c2 + s2 * s2) + n2) * 0.5);
+    if (total > 1000) total = 0;
+    t.x.push_back(v[0]);
+    t.y.push_back(v[1]);
+    t.z.push_back(v[2]);
+    switch (pol) {
+      case 0: t.value.push_back(total * invSqrt2); break;
+      case 1: t.value.push_back(mx * invSqrt2); break;
+      case 2: t.value.push_back(my * invSqrt2); break;
+      case 3: t.value.push_back(mz * invSqrt2); break;
+      case 4: t.value.push_back(horizontal * invSqrt2); break;
+      default: break;
+    }
+  }
+}
+
+struct Outcome {
+  NearFieldTable table;
+  std::string failure;
+};
+
+template <typename Reader>
+Outcome ReadOutcome(Reader read, const std::string& text, int pol) {
+  Outcome o;
+  try {
+    read(text, pol, o.table);
+  } catch (const ConversionError& e) {
+    o.failure = e.what();
+  }
+  return o;
+}
+
+// Texts in many spellings: NEC2's own numbers, other accepted forms, blank runs of every
+// length, NaN, bad fields, short rows, lone CRs, missing line ends, control bytes.
+class TableWriter {
+ public:
+  explicit TableWriter(unsigned seed) : rng_(seed) {}
+
+  std::string Text() {
+    std::string text;
+    if (Chance(0.1)) text += "a linear comment\r\n";
+    text += Chance(0.1) ? "  NEAR MAGNETIC FIELDS\r\n" : "  -------- NEAR ELECTRIC FIELDS --------\r\n";
+    const int headLines = Chance(0.05) ? Pick(0, 6) : 4;
+    for (int i = 0; i < headLines; ++i) text += "  heading\r\n";
+    const int rows = Pick(0, 60);
+    for (int r = 0; r < rows; ++r) {
+      text += Row();
+      text += LineEnd();
+    }
+    if (Chance(0.6)) text += Chance(0.5) ? "\r\n" : "  \t \r\n";
+    if (Chance(0.5)) text += "   1.0 2.0 3.0 4.0 5.0 6.0 7.0 8.0 9.0\r\n";
+    return text;
+  }
+
+ private:
+  bool Chance(double p) { return std::uniform_real_distribution<double>(0, 1)(rng_) < p; }
+  int Pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
+
+  std::string LineEnd() {
+    if (Chance(0.97)) return "\r\n";
+    const char* odd[] = {"\r", "\n\r\n", "\r\r\n", "\r\n\n", "\r\x01\n"};
+    return odd[Pick(0, 4)];
+  }
+
+  std::string Blanks() {
+    if (Chance(0.05)) return std::string(static_cast<std::size_t>(Pick(60, 140)), ' ');
+    if (Chance(0.02)) return "\t";
+    return std::string(static_cast<std::size_t>(Pick(1, 4)), ' ');
+  }
+
+  std::string Number() {
+    if (Chance(0.02)) return "NaN";
+    if (Chance(0.01)) {
+      const char* bad[] = {"nan", "1.2.3", "1,5", "abc", "", "1E", "+", ".", "-.", "1e400", "1e-400", "0x10", "1..", "E5"};
+      return bad[Pick(0, 13)];
+    }
+    const double v = std::uniform_real_distribution<double>(-2000, 2000)(rng_) *
+                     std::pow(10.0, Pick(-30, 3)) * (Chance(0.1) ? 0 : 1);
+    switch (Pick(0, 7)) {
+      case 0: return classic_detail::Printf("%.4E", v);
+      case 1: return classic_detail::Printf("%.4f", v);
+      case 2: return classic_detail::Printf("%.2f", v);
+      case 3: return classic_detail::Printf("%.17g", v);
+      case 4: return classic_detail::Printf("%.25f", v);
+      case 5: return classic_detail::Printf("%+.3e", v);
+      case 6: return classic_detail::Printf("%.0f.", v);
+      default: return classic_detail::Printf(".%d", Pick(0, 99999));
+    }
+  }
+
+  std::string Row() {
+    std::string row = Chance(0.5) ? "  " : "";
+    const int fields = Chance(0.05) ? Pick(1, 12) : 9;
+    for (int i = 0; i < fields; ++i) {
+      if (i) row += Blanks();
+      row += Number();
+    }
+    if (Chance(0.2)) row += Blanks();
+    if (Chance(0.01)) row = Chance(0.5) ? "x" : "";
+    return row;
+  }
+
+  std::mt19937 rng_;
+};
+
+void ExpectSame(const Outcome& expected, const Outcome& actual, const std::string& context) {
+  EXPECT_EQ(expected.failure, actual.failure) << context;
+  EXPECT_EQ(expected.table.fieldType, actual.table.fieldType) << context;
+  EXPECT_TRUE(SameBits(expected.table.x, actual.table.x)) << context << "\nexpected " << Describe(expected.table)
+                                                          << "\nactual   " << Describe(actual.table);
+  EXPECT_TRUE(SameBits(expected.table.y, actual.table.y)) << context;
+  EXPECT_TRUE(SameBits(expected.table.z, actual.table.z)) << context;
+  EXPECT_TRUE(SameBits(expected.table.value, actual.table.value))
+      << context << "\nexpected " << Describe(expected.table) << "\nactual   " << Describe(actual.table);
+}
+
+std::string Visible(const std::string& text) {
+  std::string out;
+  for (char ch : text.substr(0, 2000)) {
+    if (ch == '\r') out += "\\r";
+    else if (ch == '\n') out += "\\n\n";
+    else if (ch == '\t') out += "\\t";
+    else out += ch;
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(NecOutEquivalence, RandomTablesReadExactlyAsStepByStep) {
+  for (char separator : {',', '.', ';', ' '}) {
+    SeparatorScope scope(separator);
+    TableWriter writer(static_cast<unsigned>(separator) * 7919u);
+    int failures = 0;
+    for (int round = 0; round < 400; ++round) {
+      const std::string text = writer.Text();
+      for (int pol : {0, 1, 2, 3, 4, 7}) {
+        const Outcome expected = ReadOutcome(StepByStepReadNearField, text, pol);
+        const Outcome actual = ReadOutcome(ReadNearField, text, pol);
+        failures += !expected.failure.empty();
+        ExpectSame(expected, actual,
+                   std::string("separator '") + separator + "' polarisation " + std::to_string(pol) + "\n" +
+                       Visible(text));
+        if (::testing::Test::HasFailure()) return;
+      }
+    }
+    // The mix must exercise both outcomes.
+    EXPECT_GT(failures, 100) << separator;
+    EXPECT_LT(failures, 6 * 400 - 100) << separator;
+  }
+}
+
+TEST(NecOutEquivalence, ClassicGridsReadExactlyAsStepByStep) {
+  for (char separator : {',', '.'}) {
+    SeparatorScope scope(separator);
+    ClassicOutput o;
+    o.nearField = ClassicGrid(9, 9, 9, -4, -4, -4, 1, ClassicDipoleField);
+    o.nearField[17].mz = NAN;
+    o.nearField[18].mx = NAN;
+    const std::string text = ClassicOutputText(o);
+    for (int pol = 0; pol < 5; ++pol) {
+      const Outcome expected = ReadOutcome(StepByStepReadNearField, text, pol);
+      ASSERT_EQ("", expected.failure);
+      ASSERT_EQ(729u, expected.table.value.size());
+      ExpectSame(expected, ReadOutcome(ReadNearField, text, pol), "classic grid, polarisation " + std::to_string(pol));
+    }
+  }
+}

@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/posix/posix_platform.hpp"
+#include "support/test_root.hpp"
+#include "util/errors.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The code and message of the InOutError that action throws.
+template <typename Action>
+std::string ErrorOf(Action action) {
+  try {
+    action();
+  } catch (const InOutError& e) {
+    return std::to_string(e.code) + " " + e.what();
+  }
+  return "no InOutError";
+}
+
+std::vector<std::string> Names(const std::vector<DirEntry>& entries) {
+  std::vector<std::string> names;
+  for (const DirEntry& e : entries) names.push_back(e.name);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace
+
+TEST(PosixFiles, ExistenceTellsFilesFromFolders) {
+  TestRoot root;
+  PosixPlatform p(root.Roots());
+  root.Write("drive_c/4nec2/out/dipol.out", "x");
+  EXPECT_TRUE(p.FileExists("c:\\4nec2\\out\\dipol.out"));
+  EXPECT_TRUE(p.FileExists("C:\\4NEC2\\OUT\\DIPOL.OUT"));
+  EXPECT_FALSE(p.FileExists("c:\\4nec2\\out"));
+  EXPECT_TRUE(p.FolderExists("c:\\4nec2\\out"));
+  EXPECT_TRUE(p.FolderExists("c:\\4nec2\\out\\"));
+  EXPECT_FALSE(p.FolderExists("c:\\4nec2\\out\\dipol.out"));
+  EXPECT_FALSE(p.FileExists("q:\\4nec2\\out\\dipol.out"));
+  EXPECT_FALSE(p.FileExists(""));
+}
+
+TEST(PosixFiles, ReadAndWriteKeepEveryByte) {
+  TestRoot root;
+  PosixPlatform p(root.Roots());
+  std::string bytes;
+  for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
+  p.WriteFile("c:\\all.bin", bytes);
+  EXPECT_EQ(bytes, p.ReadFile("C:\\ALL.BIN"));
+  p.WriteFile("c:\\all.bin", "");
+  EXPECT_EQ("", p.ReadFile("c:\\all.bin"));
+  // Files that report no size are read to their end.
+  EXPECT_NE(std::string::npos, p.ReadFile("z:\\proc\\self\\status").find("Pid:"));
+}
+
+TEST(PosixFiles, FailuresCarryTheRunTimesMessages) {
+  TestRoot root;
+  PosixPlatform p(root.Roots());
+  fs::create_directories(root.driveC / "folder");
+  EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { p.ReadFile("c:\\none.out"); }));
+  EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { p.ReadFile("q:\\none.out"); }));
+  EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { p.WriteFile("c:\\no\\folder\\x.nec", "x"); }));
+  EXPECT_EQ("5 Dateizugriff verweigert", ErrorOf([&] { p.ReadFile("c:\\folder"); }));
+  EXPECT_EQ("5 Dateizugriff verweigert", ErrorOf([&] { p.WriteFile("c:\\folder", "x"); }));
+  // A full disk is an input/output error with its own code.
+  EXPECT_EQ("112 E/A-Fehler 112", ErrorOf([&] { p.WriteFile("z:\\dev\\full", "x"); }));
+}
+
+TEST(PosixFiles, AccessDeniedForAFileWithoutPermissions) {
+  if (geteuid() == 0) GTEST_SKIP() << "root ignores file permissions";
+  TestRoot root;
+  PosixPlatform p(root.Roots());
+  fs::path file = root.Write("drive_c/locked.out", "x");
+  fs::permissions(file, fs::perms::none);
+  EXPECT_EQ("5 Dateizugriff verweigert", ErrorOf([&] { p.ReadFile("c:\\locked.out"); }));
+  EXPECT_EQ("5 Dateizugriff verweigert", ErrorOf([&] { p.WriteFile("c:\\locked.out", "y"); }));
+}
+
+TEST(PosixFiles, ReplaceFileSwapsInTheNewContent) {
+  TestRoot root;
+  PosixPlatform p(root.Roots());
+  root.Write("drive_c/t.txt", "old");
+  root.Write("drive_c/t.new", "new");
+  p.ReplaceFile("c:\\t.new", "c:\\T.TXT");
+  EXPECT_EQ("new", TestRoot::Read(root.driveC / "t.txt"));
+  EXPECT_FALSE(fs::exists(root.driveC / "t.new"));
+  EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { p.ReplaceFile("c:\\gone.new", "c:\\t.txt"); }));
+}
+
+TEST(PosixFiles, ListEntriesMatchesWildcardsWithoutCase) {
+  TestRoot root;
+  PosixPlatform p(root.Roots());
+  for (const char* name : {"a.out", "B.OUT", "ab.out", "a.outx", "a.nec", "noext", ".hidden.out"}) {
+    root.Write(std::string("drive_c/d/") + name, "");
+  }
+  fs::create_directories(root.driveC / "d/sub.out");
+  struct Case {
+    const char* pattern;
+    std::vector<std::string> names;
+  };
+  const Case cases[] = {
+      {"c:\\d\\*.out", {".hidden.out", "B.OUT", "a.out", "ab.out", "sub.out"}},
+      {"c:\\D\\?.OUT", {"B.OUT", "a.out"}},
+      {"c:\\d\\a*", {"a.nec", "a.out", "a.outx", "ab.out"}},
+      {"c:\\d\\*.*", {".hidden.out", "B.OUT", "a.nec", "a.out", "a.outx", "ab.out", "noext", "sub.out"}},
+      {"c:\\d\\noext.*", {"noext"}},
+      {"c:\\d\\*x", {"a.outx"}},
+      {"c:/d/b.out", {"B.OUT"}},
+      {"c:\\missing\\*.out", {}},
+  };
+  for (const Case& k : cases) EXPECT_EQ(k.names, Names(p.ListEntries(k.pattern))) << k.pattern;
+
+  for (const DirEntry& e : p.ListEntries("c:\\d\\*.out")) {
+    EXPECT_EQ(e.name == "sub.out", e.isFolder) << e.name;
+    EXPECT_FALSE(e.isLink) << e.name;
+  }
+}
+
+TEST(PosixFiles, ListEntriesMarksLinks) {
+  TestRoot root;
+  PosixPlatform p(root.Roots());
+  fs::create_directories(root.driveC / "d/real");
+  fs::create_directory_symlink(root.driveC / "d/real", root.driveC / "d/tofolder");
+  fs::create_symlink(root.dir / "nowhere", root.driveC / "d/broken");
+  std::vector<DirEntry> entries = p.ListEntries("c:\\d\\*");
+  ASSERT_EQ(3u, entries.size());
+  for (const DirEntry& e : entries) {
+    if (e.name == "real") EXPECT_TRUE(e.isFolder && !e.isLink);
+    if (e.name == "tofolder") EXPECT_TRUE(e.isFolder && e.isLink);
+    if (e.name == "broken") EXPECT_TRUE(!e.isFolder && e.isLink);
+  }
+}
+
+TEST(PosixFiles, DeleteRemoveCreateReportWithoutThrowing) {
+  TestRoot root;
+  PosixPlatform p(root.Roots());
+  fs::path file = root.Write("drive_c/d/f.txt", "x");
+  fs::path locked = root.Write("drive_c/d/locked.txt", "x");
+  fs::permissions(locked, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  fs::create_symlink(file, root.driveC / "link.txt");
+
+  EXPECT_FALSE(p.DeleteFile("c:\\d\\locked.txt"));  // read-only, as on Windows
+  EXPECT_TRUE(fs::exists(locked));
+  EXPECT_FALSE(p.DeleteFile("c:\\d"));              // a folder is not a file
+  EXPECT_TRUE(p.DeleteFile("c:\\LINK.TXT"));        // the link itself
+  EXPECT_TRUE(fs::exists(file));
+  EXPECT_FALSE(p.RemoveFolder("c:\\d"));            // not empty
+  EXPECT_TRUE(p.DeleteFile("c:\\d\\F.TXT"));
+  EXPECT_FALSE(p.DeleteFile("c:\\d\\f.txt"));
+  EXPECT_FALSE(p.CreateFolder("c:\\d"));
+  EXPECT_TRUE(p.CreateFolder("c:\\d\\New"));
+  EXPECT_TRUE(p.RemoveFolder("c:\\D\\new\\"));
+  EXPECT_FALSE(p.CreateFolder("q:\\x"));
+}
+
+TEST(PosixFiles, ClockAndClipboard) {
+  TestRoot root;
+  PosixPlatform p(root.Roots());
+  std::uint64_t before = p.MillisecondsSinceEpoch();
+  p.Pause(30);
+  EXPECT_GE(p.MillisecondsSinceEpoch() - before, 25u);
+  EXPECT_GE(p.CurrentYear(), 2024);
+  p.SetClipboardText("a;b\r\n");
+  EXPECT_EQ("a;b\r\n", p.ClipboardText());
+}
+
+TEST(PosixFiles, BoxesAndDialogsWithoutAPersonAreCancelled) {
+  TestRoot root;
+  PosixPlatform p(root.Roots());
+  std::string text = "typed";
+  EXPECT_FALSE(p.AskText("Caption", "Prompt", text));
+  EXPECT_EQ("typed", text);
+  EXPECT_EQ("default", p.InputBox("Caption", "Prompt", "default"));
+  EXPECT_FALSE(p.OpenFileDialog(FileDialogSpec{}).has_value());
+  EXPECT_FALSE(p.SaveFileDialog(FileDialogSpec{}).has_value());
+  fs::create_directories(root.driveC / "4nec2/b_out");
+  EXPECT_FALSE(p.ChooseFolder("c:\\4nec2\\b_out").has_value());
+  EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { p.ChooseFolder("c:\\4nec2\\b_in"); }));
+}

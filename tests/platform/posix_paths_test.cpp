@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <locale>
+#include <optional>
+
+#include "platform/posix/posix_platform.hpp"
+#include "support/test_root.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value) setenv(name, value, 1);
+    else unsetenv(name);
+  }
+  ~ScopedEnv() {
+    if (old_) setenv(name_, old_->c_str(), 1);
+    else unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+std::string Backslashed(std::string path) {
+  for (char& ch : path) {
+    if (ch == '/') ch = '\\';
+  }
+  return path;
+}
+
+}  // namespace
+
+TEST(PosixRoots, DriveCFollowsWineprefixElseHome) {
+  ScopedEnv home("HOME", "/home/ann");
+  {
+    ScopedEnv prefix("WINEPREFIX", "/opt/prefix");
+    PosixRoots roots = PosixRoots::FromEnvironment();
+    EXPECT_EQ("/opt/prefix/drive_c", roots.driveC);
+    EXPECT_EQ("/home/ann", roots.home);
+  }
+  {
+    ScopedEnv prefix("WINEPREFIX", nullptr);
+    EXPECT_EQ("/home/ann/.wine/drive_c", PosixRoots::FromEnvironment().driveC);
+  }
+}
+
+TEST(NativePath, MapsDrivesAndSeparators) {
+  TestRoot root;
+  PosixRoots roots = root.Roots();
+  const std::string c = root.driveC.string();
+  struct Case {
+    std::string windows, native;
+  };
+  const Case cases[] = {
+      {"c:\\4nec2\\b_out\\x.out", c + "/4nec2/b_out/x.out"},
+      {"C:/4nec2/b_out/x.out", c + "/4nec2/b_out/x.out"},
+      {"c:\\4nec2/b_out\\x.out", c + "/4nec2/b_out/x.out"},
+      {"c:\\4nec2\\", c + "/4nec2"},
+      {"c:\\", c},
+      {"c:", c},
+      {"c:\\..\\..\\x", c + "/x"},  // never above the drive's root
+      {"c:\\a\\.\\b\\..\\d", c + "/a/d"},
+      {"z:\\tmp\\a", "/tmp/a"},
+      {"Z:/", "/"},
+      {"d:\\x", ""},
+      {"", ""},
+  };
+  for (const Case& k : cases) EXPECT_EQ(k.native, NativePath(roots, k.windows)) << k.windows;
+}
+
+TEST(NativePath, MatchesComponentsWithoutCaseWhenNoExactMatchExists) {
+  TestRoot root;
+  PosixRoots roots = root.Roots();
+  fs::create_directories(root.driveC / "4NEC2/B_Out");
+  fs::create_directories(root.home / "Desktop");
+  const std::string c = root.driveC.string();
+  EXPECT_EQ(c + "/4NEC2/B_Out/x.out", NativePath(roots, "c:\\4nec2\\b_out\\x.out"));
+  EXPECT_EQ(c + "/4NEC2/B_Out/new/deeper", NativePath(roots, "C:\\4Nec2\\B_OUT\\new\\deeper"));
+  EXPECT_EQ(root.home.string() + "/Desktop", NativePath(roots, WindowsPath(roots, root.home.string()) + "\\DeskTop"));
+  // An exact match wins over a case-insensitive one.
+  fs::create_directories(root.driveC / "4nec2");
+  EXPECT_EQ(c + "/4nec2/b_out", NativePath(roots, "c:\\4nec2\\b_out"));
+  EXPECT_EQ(c + "/4NEC2/B_Out", NativePath(roots, "c:\\4NEC2\\b_out"));
+}
+
+TEST(NativePath, RelativePathsUseTheRealCurrentFolder) {
+  TestRoot root;
+  fs::create_directories(root.driveC / "Work");
+  fs::current_path(root.driveC / "Work");
+  const std::string work = fs::current_path().string();
+  EXPECT_EQ(work + "/a/b.nec", NativePath(root.Roots(), "a\\b.nec"));
+  EXPECT_EQ(work + "/x.out", NativePath(root.Roots(), "x.out"));
+  EXPECT_EQ(root.driveC.string() + "/y", NativePath(root.Roots(), "..\\y"));
+  EXPECT_EQ(root.driveC.string() + "/z", NativePath(root.Roots(), "\\z"));  // root of the current drive
+}
+
+TEST(WindowsPath, GivesDriveCBelowThePrefixAndZElsewhere) {
+  TestRoot root;
+  PosixRoots roots = root.Roots();
+  const std::string c = root.driveC.string();
+  EXPECT_EQ("c:\\4nec2\\b_out", WindowsPath(roots, c + "/4nec2/b_out"));
+  EXPECT_EQ("c:\\4nec2\\b_out", WindowsPath(roots, c + "//4nec2/./b_out/"));
+  EXPECT_EQ("c:\\", WindowsPath(roots, c));
+  EXPECT_EQ("z:\\tmp\\a b", WindowsPath(roots, "/tmp/a b"));
+  EXPECT_EQ("z:\\", WindowsPath(roots, "/"));
+  // A folder whose name merely begins like the drive's folder is not on drive c:.
+  EXPECT_EQ("z:" + Backslashed(c + "2/x"), WindowsPath(roots, c + "2/x"));
+}
+
+TEST(WindowsPath, FindsDriveCThroughALinkAndResolvesRelativePaths) {
+  TestRoot root;
+  fs::create_directories(root.driveC / "4nec2");
+  fs::create_directory_symlink(root.driveC, root.dir / "linked_c");
+  PosixRoots viaLink{(root.dir / "linked_c").string(), root.home.string()};
+  // The real current folder is the physical path; it still lies on drive c:.
+  fs::current_path(root.driveC / "4nec2");
+  EXPECT_EQ("c:\\4nec2", WindowsPath(viaLink, fs::current_path().string()));
+  EXPECT_EQ("c:\\4nec2\\x.out", WindowsPath(root.Roots(), "x.out"));
+  EXPECT_EQ("c:\\x.out", WindowsPath(root.Roots(), "../x.out"));
+}
+
+TEST(PosixPlatform, RoundTripsTheCurrentFolderInWindowsForm) {
+  TestRoot root;
+  PosixPlatform platform(root.Roots());
+  fs::create_directories(root.driveC / "4nec2/b_in/Ranges");
+  EXPECT_TRUE(platform.SetCurrentFolder("C:\\4NEC2\\B_IN\\ranges"));
+  EXPECT_EQ("c:\\4nec2\\b_in\\Ranges", platform.CurrentFolder());
+  EXPECT_FALSE(platform.SetCurrentFolder("c:\\missing"));
+  EXPECT_EQ("c:\\4nec2\\b_in\\Ranges", platform.CurrentFolder());
+}
+
+TEST(PosixPlatform, UserProfileReadsAsTheHomeFolderWhenUnset) {
+  TestRoot root;
+  PosixPlatform platform(root.Roots());
+  {
+    ScopedEnv profile("USERPROFILE", nullptr);
+    EXPECT_EQ("z:" + Backslashed(root.home.string()), platform.GetEnv("USERPROFILE"));
+  }
+  {
+    ScopedEnv profile("USERPROFILE", "C:\\Users\\ann");
+    EXPECT_EQ("C:\\Users\\ann", platform.GetEnv("USERPROFILE"));
+  }
+  ScopedEnv other("VARNEL_SURELY_UNSET", nullptr);
+  EXPECT_EQ("", platform.GetEnv("VARNEL_SURELY_UNSET"));
+}
+
+TEST(PosixPlatform, ExecutablePathIsThisProgramInWindowsForm) {
+  TestRoot root;
+  PosixPlatform platform(root.Roots());
+  std::string path = platform.ExecutablePath();
+  EXPECT_EQ("z:\\", path.substr(0, 3));
+  EXPECT_EQ(fs::read_symlink("/proc/self/exe").string(), NativePath(root.Roots(), path));
+}
+
+TEST(DecimalSeparatorFromLocale, IsCommaForCPosixAndNoLocale) {
+  struct Case {
+    const char *all, *numeric, *lang;
+  };
+  const Case cases[] = {
+      {nullptr, nullptr, nullptr}, {"C", nullptr, nullptr},       {nullptr, "POSIX", nullptr},
+      {nullptr, nullptr, "C.UTF-8"}, {"xx_NOWHERE.UTF-8", nullptr, nullptr}, {"", "", ""},
+  };
+  for (const Case& k : cases) {
+    ScopedEnv all("LC_ALL", k.all), numeric("LC_NUMERIC", k.numeric), lang("LANG", k.lang);
+    EXPECT_EQ(',', DecimalSeparatorFromLocale())
+        << "LC_ALL=" << (k.all ? k.all : "(unset)") << " LC_NUMERIC=" << (k.numeric ? k.numeric : "(unset)")
+        << " LANG=" << (k.lang ? k.lang : "(unset)");
+  }
+}
+
+TEST(DecimalSeparatorFromLocale, TakesTheFirstSetVariableOfARealLocale) {
+  const char* pointLocale = nullptr;
+  for (const char* name : {"en_US.UTF-8", "en_GB.UTF-8", "en_US.utf8"}) {
+    try {
+      std::locale probe(name);
+      pointLocale = name;
+      break;
+    } catch (const std::runtime_error&) {
+    }
+  }
+  if (!pointLocale) GTEST_SKIP() << "no English locale installed";
+  {
+    ScopedEnv all("LC_ALL", nullptr), numeric("LC_NUMERIC", pointLocale), lang("LANG", "C");
+    EXPECT_EQ('.', DecimalSeparatorFromLocale());
+  }
+  {
+    ScopedEnv all("LC_ALL", "C"), numeric("LC_NUMERIC", pointLocale), lang("LANG", nullptr);
+    EXPECT_EQ(',', DecimalSeparatorFromLocale());
+  }
+}

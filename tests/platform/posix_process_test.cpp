@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "platform/posix/posix_platform.hpp"
+#include "support/test_root.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path WriteScript(TestRoot& root, const std::string& relative, const std::string& body) {
+  fs::path path = root.Write(relative, "#!/bin/sh\n" + body);
+  fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
+  return path;
+}
+
+// Waits like the batch conversion does, but gives up after a few seconds.
+bool WaitForEnd(Platform& platform, ProcessHandle handle) {
+  for (int i = 0; i < 200; ++i) {
+    if (platform.ProcessEnded(handle)) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  return false;
+}
+
+// 'Z' while the process is a zombie, ' ' when it is gone.
+char ProcessState(std::int64_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string content((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  std::size_t close = content.rfind(')');
+  return close == std::string::npos || close + 2 >= content.size() ? ' ' : content[close + 2];
+}
+
+}  // namespace
+
+TEST(PosixProcess, SplitsTheParameterTextAtBlanksAndInheritsTheCurrentFolder) {
+  TestRoot root;
+  PosixPlatform p(root.Roots());
+  WriteScript(root, "drive_c/4nec2/exe/engine.exe",
+              "{ echo \"$#\"; for a in \"$@\"; do echo \"[$a]\"; done; pwd -P; } > args.txt\n");
+  fs::create_directories(root.driveC / "4nec2/b_in/dipol");
+  ASSERT_TRUE(p.SetCurrentFolder("c:\\4nec2\\b_in\\dipol"));
+  std::string error;
+  ProcessHandle handle =
+      p.StartProcess("c:\\4NEC2\\exe\\engine.exe", "dipol000.nec  C:\\4nec2\\b_out\\dipol\\dipol000.out", error);
+  ASSERT_TRUE(handle) << error;
+  ASSERT_TRUE(WaitForEnd(p, handle));
+  p.CloseProcess(handle);
+  EXPECT_EQ("2\n[dipol000.nec]\n[C:\\4nec2\\b_out\\dipol\\dipol000.out]\n" +
+                fs::canonical(root.driveC / "4nec2/b_in/dipol").string() + "\n",
+            TestRoot::Read(root.driveC / "4nec2/b_in/dipol/args.txt"));
+}
+
+TEST(PosixProcess, ABlankInAPathSplitsIt) {
+  TestRoot root;
+  PosixPlatform p(root.Roots());
+  WriteScript(root, "drive_c/e.sh", "echo \"$#\" > \"$0.count\"\n");
+  std::string error;
+  ProcessHandle handle = p.StartProcess("c:\\e.sh", "c:\\my decks\\a.nec c:\\out\\a.out", error);
+  ASSERT_TRUE(handle) << error;
+  ASSERT_TRUE(WaitForEnd(p, handle));
+  p.CloseProcess(handle);
+  EXPECT_EQ("3\n", TestRoot::Read(root.driveC / "e.sh.count"));
+}
+
+TEST(PosixProcess, AFailedStartGivesNoHandleAndTheSystemsText) {
+  TestRoot root;
+  PosixPlatform p(root.Roots());
+  root.Write("drive_c/not-executable.exe", "#!/bin/sh\n");
+  fs::create_directories(root.driveC / "folder.exe");
+  struct Case {
+    const char* program;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"c:\\4nec2\\exe\\missing.exe", "No such file or directory"},
+      {"c:\\not-executable.exe", "Permission denied"},
+      {"c:\\folder.exe", "Is a directory"},
+      {"q:\\x.exe", "No such file or directory"},
+  };
+  for (const Case& k : cases) {
+    std::string error;
+    ProcessHandle handle = p.StartProcess(k.program, "a b", error);
+    EXPECT_FALSE(handle) << k.program;
+    EXPECT_EQ(k.text, error) << k.program;
+  }
+}
+
+TEST(PosixProcess, AWindowsProgramWithoutWineFailsToStart) {
+  TestRoot root;
+  PosixPlatform p(root.Roots());
+  for (const char* folder : {"/usr/bin/wine", "/usr/local/bin/wine", "/bin/wine"}) {
+    if (fs::exists(folder)) GTEST_SKIP() << "wine is installed";
+  }
+  fs::path exe = root.Write("drive_c/real.exe", std::string("MZ\x90\0\3\0\0\0", 8));
+  fs::permissions(exe, fs::perms::owner_all);
+  std::string error;
+  EXPECT_FALSE(p.StartProcess("c:\\real.exe", "", error));
+  EXPECT_EQ("Exec format error", error);
+}
+
+TEST(PosixProcess, EndedProcessesAreReapedAndUnknownHandlesCountAsEnded) {
+  TestRoot root;
+  PosixPlatform p(root.Roots());
+  WriteScript(root, "drive_c/quick.sh", "exit 3\n");
+  WriteScript(root, "drive_c/slow.sh", "sleep 0.3\n");
+  std::string error;
+
+  ProcessHandle quick = p.StartProcess("c:\\quick.sh", "", error);
+  ASSERT_TRUE(quick) << error;
+  ASSERT_TRUE(WaitForEnd(p, quick));
+  EXPECT_EQ(' ', ProcessState(quick.id)) << "left as a zombie";
+  EXPECT_TRUE(p.ProcessEnded(quick));
+  p.CloseProcess(quick);
+
+  // A handle closed while its process runs: the process is reaped later all the same.
+  ProcessHandle slow = p.StartProcess("c:\\slow.sh", "", error);
+  ASSERT_TRUE(slow) << error;
+  EXPECT_FALSE(p.ProcessEnded(slow));
+  p.CloseProcess(slow);
+  EXPECT_TRUE(p.ProcessEnded(slow));  // unknown now
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  p.ProcessEnded(ProcessHandle{});
+  EXPECT_EQ(' ', ProcessState(slow.id)) << "left as a zombie";
+
+  EXPECT_TRUE(p.ProcessEnded(ProcessHandle{}));
+  EXPECT_TRUE(p.ProcessEnded(ProcessHandle{999999999}));
+}
+
+TEST(PosixProcess, OpenDocumentReturnsAtOnce) {
+  TestRoot root;
+  PosixPlatform p(root.Roots());
+  root.Write("drive_c/doc.txt", "x");
+  auto start = std::chrono::steady_clock::now();
+  p.OpenDocument("c:\\doc.txt");
+  p.OpenDocument("q:\\unmapped.txt");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}

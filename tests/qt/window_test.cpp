@@ -1,0 +1,162 @@
+// The real window under QT_QPA_PLATFORM=offscreen: built from the model, clicks reach the
+// dispatcher, edits reach the model, dialogs answer the keyboard, geometry follows the model.
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <QtTest>
+#include <filesystem>
+#include <memory>
+
+#include "mainwindow/VarnelU.hpp"
+#include "platform/qt/main_window.hpp"
+#include "platform/qt/qt_platform.hpp"
+#include "support/test_root.hpp"
+#include "util/format.hpp"
+
+namespace {
+
+// The window's platform with the save dialog answered by the test.
+class TestPlatform : public QtPlatform {
+ public:
+  using QtPlatform::QtPlatform;
+  std::optional<std::string> savePath;
+  std::optional<std::string> SaveFileDialog(const FileDialogSpec&) override { return savePath; }
+};
+
+// Presses keys in the next modal dialog once it is open.
+void WhenModalOpens(const std::function<void(QWidget*)>& action) {
+  QTimer::singleShot(50, [action] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog) action(dialog);
+  });
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<TestRoot> root;
+  std::unique_ptr<TestPlatform> platform;
+  std::unique_ptr<TForm1> form;
+  std::unique_ptr<VarnelWindow> window;
+
+ private slots:
+  void init() {
+    DecimalSeparator = ',';
+    root = std::make_unique<TestRoot>();
+    platform = std::make_unique<TestPlatform>(root->Roots());
+    platform->CreateSampleTree();
+    form = std::make_unique<TForm1>(*platform);
+    window = std::make_unique<VarnelWindow>(*form, *platform);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+  }
+
+  void cleanup() {
+    window.reset();
+    form.reset();
+    platform.reset();
+    root.reset();
+  }
+
+  void startsWithTheModelsMenusRegionsAndFields() {
+    QStringList menus;
+    for (QAction* action : window->menuBar()->actions()) menus << action->text();
+    QCOMPARE(menus, (QStringList{"File", "InputFiles", "Convert To Output Files", "Analyse", "Other",
+                                 "Engine", "?"}));
+    for (const char* name : {"GBEdit", "GBInfo", "GBdata", "GBBasicData", "GBNearField", "GBCommands"})
+      QVERIFY2(window->RegionWidget(name) != nullptr, name);
+    QCOMPARE(window->RegionWidget("GBInfo")->title(), QString("Info"));
+    QCOMPARE(window->FieldWidget("EditPoint")->text(), QString("(10,0|0,0|4,0)"));
+    QCOMPARE(window->FieldWidget("EditNormalizePower")->text(), QString("1,00 W"));
+    QCOMPARE(window->FieldWidget("EditType")->text(), QString("----"));
+    QVERIFY(window->FieldWidget("EditType")->isReadOnly());
+    QCOMPARE(window->FieldWidget("EditType")->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
+    QAction* engine = window->Action("MI_NEC1500");
+    QVERIFY(engine && engine->isChecked());
+    QCOMPARE(window->Action("MIGenerateEUTs") ? window->Action("MIGenerateEUTs")->shortcut()
+                                             : QKeySequence(),
+             QKeySequence("F10"));
+    QCOMPARE(window->height(), 530);
+  }
+
+  void menuClickShowsItsOutputInThePane() {
+    QAction* show = window->Action("MIShowsomeParameters");
+    QVERIFY(show);
+    show->trigger();
+    const QString text = window->PaneWidget("Mout")->toPlainText();
+    QVERIFY2(text.startsWith("------- Some Parameters ------"), qPrintable(text));
+    QVERIFY(text.contains("maxHeight...........: 1000,0 "));
+  }
+
+  void engineChoiceMovesTheCheckMark() {
+    window->Action("MI_NEC11000")->trigger();
+    QVERIFY(window->Action("MI_NEC11000")->isChecked());
+    QVERIFY(!window->Action("MI_NEC1500")->isChecked());
+    QCOMPARE(form->params.EngineName, std::string("c:\\4nec2\\exe\\nec2dxs11k.exe"));
+  }
+
+  void editedDataPaneIsWhatSaveAndColumnCopyUse() {
+    QPlainTextEdit* mdata = window->PaneWidget("Mdata");
+    const QString table = "// head\n\n//   Freq ;\n//    MHz ;\n    7,000;    1,000;\n   14,200;    2,000;";
+    mdata->setPlainText(table);
+    const auto target = root->dir / "saved.txt";
+    platform->savePath = WindowsPath(root->Roots(), target.string());
+    window->RunCommand("MISaveasTxtClick");
+    QCOMPARE(QString::fromStdString(TestRoot::Read(target)),
+             QString("// head\r\n\r\n//   Freq ;\r\n//    MHz ;\r\n    7,000;    1,000;\r\n   14,200;    2,000;\r\n"));
+    window->RunCommand("MICopyColomn2");
+    QCOMPARE(QString::fromStdString(platform->ClipboardText()), QString("    1,000\r\n    2,000\r\n"));
+  }
+
+  void pointDialogDrivenByKeyboardSetsP() {
+    WhenModalOpens([](QWidget* dialog) {
+      auto edits = dialog->findChildren<QLineEdit*>();
+      QCOMPARE(edits.size(), 3);
+      for (int i = 0; i < 3; ++i) {
+        edits[i]->selectAll();
+        QTest::keyClicks(edits[i], QStringList{"2,5", "1", "3"}[i]);
+      }
+      QTest::keyClick(edits[2], Qt::Key_Return);
+    });
+    QTest::mouseDClick(window->FieldWidget("EditPoint"), Qt::LeftButton);
+    QCOMPARE(form->params.p.x, 2.5);
+    QCOMPARE(form->params.p.y, 1.0);
+    QCOMPARE(form->params.p.z, 3.0);
+    QCOMPARE(window->FieldWidget("EditPoint")->text(), QString("(2,5|1,0|3,0)"));
+  }
+
+  void geometryFollowsTheResizeRule() {
+    window->resize(1300, 700);
+    QApplication::processEvents();
+    QCOMPARE(form->window.width, window->width());
+    for (Region* region : {&form->GBEdit, &form->GBInfo, &form->GBdata, &form->GBBasicData,
+                           &form->GBNearField, &form->GBCommands}) {
+      const Rect& r = region->bounds;
+      QCOMPARE(window->RegionWidget(region->name)->geometry(), QRect(r.left, r.top, r.width, r.height));
+    }
+    QCOMPARE(window->RegionWidget("GBBasicData")->x(), window->width() - 209 - 30);
+  }
+
+  void radioGroupClickReachesTheModel() {
+    window->RadioGroupWidget("RGPol")->button(3)->click();
+    QCOMPARE(form->RGPol.itemIndex, 3);
+  }
+
+  void screenshotShowsTheWindow() {
+    const auto file = root->dir / "window.png";
+    QVERIFY(window->grab().save(QString::fromStdString(file.string()), "PNG"));
+    QVERIFY(std::filesystem::file_size(file) > 1000);
+  }
+};
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"

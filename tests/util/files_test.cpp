@@ -1,0 +1,366 @@
+#include "util/files.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+
+#include "support/test_root.hpp"
+#include "util/errors.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Shows control characters so that a failing comparison of line ends is readable.
+std::string Visible(const std::string& text) {
+  std::string shown;
+  for (unsigned char c : text) {
+    if (c == '\r') shown += "<CR>";
+    else if (c == '\n') shown += "<LF>";
+    else if (c < 32) shown += "<" + std::to_string(c) + ">";
+    else shown += static_cast<char>(c);
+  }
+  return shown;
+}
+
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value) setenv(name, value, 1);
+    else unsetenv(name);
+  }
+  ~ScopedEnv() {
+    if (old_) setenv(name_, old_->c_str(), 1);
+    else unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+void MakeReadOnly(const fs::path& path) {
+  fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+}
+
+}  // namespace
+
+// ---- ReadTextFile ---------------------------------------------------------------------
+
+struct LineEndCase {
+  const char* what;
+  std::string bytes;
+  std::string expected;
+};
+
+TEST(ReadTextFile, JoinsLinesWithCrLfAndDropsTheFinalLineEnd) {
+  const LineEndCase cases[] = {
+      {"two lines with a final CR LF", "a\r\nb\r\n", "a\r\nb"},
+      {"empty file", "", ""},
+      {"LF line ends", "a\nb\n", "a\r\nb"},
+      {"no line end after the last line", "a\nb", "a\r\nb"},
+      {"three letters and CR LF", "abc\r\n", "abc"},
+      {"a last empty line is lost", "a\r\n\r\n", "a\r\n"},
+      {"one line end only", "\n", ""},
+      {"two empty lines", "\n\n", "\r\n"},
+      {"mixed LF and CR LF", "a\r\nb\nc\r\nd", "a\r\nb\r\nc\r\nd"},
+      {"a lone CR inside a line disappears", "a\rb\r\nc", "ab\r\nc"},
+      {"a lone CR at the end disappears", "x\r", "x"},
+      {"CR CR LF", "a\r\r\nb", "a\r\nb"},
+      {"Ctrl-Z ends the file", std::string("ab\x1a" "cd\r\nef"), "ab"},
+      {"Ctrl-Z after a line end", std::string("a\n\x1a\nb"), "a"},
+      {"Ctrl-Z first", std::string("\x1a" "abc"), ""},
+      {"NUL bytes are kept", std::string("a\0b\nc", 5), std::string("a\0b\r\nc", 6)},
+  };
+  for (const LineEndCase& c : cases) {
+    ScriptedFixture f;
+    f.root.Write("drive_c/t.txt", c.bytes);
+    std::string text = "previous";
+    ReadTextFile(f.platform, "c:\\t.txt", text);
+    EXPECT_EQ(Visible(c.expected), Visible(text)) << c.what;
+    EXPECT_TRUE(f.platform.messages.empty()) << c.what;
+  }
+}
+
+TEST(ReadTextFile, LfAndCrLfFilesGiveTheSameText) {
+  ScriptedFixture f;
+  f.root.Write("drive_c/lf.txt", "FREQUENCY\n x = 1\n\n end\n");
+  f.root.Write("drive_c/crlf.txt", "FREQUENCY\r\n x = 1\r\n\r\n end\r\n");
+  std::string lf, crlf;
+  ReadTextFile(f.platform, "c:\\lf.txt", lf);
+  ReadTextFile(f.platform, "c:\\crlf.txt", crlf);
+  EXPECT_EQ(Visible(crlf), Visible(lf));
+  EXPECT_EQ("FREQUENCY\r\n x = 1\r\n\r\n end", lf);
+}
+
+TEST(ReadTextFile, ALongLineWithoutLineEndIsReadWhole) {
+  ScriptedFixture f;
+  std::string line(3'000'000, 'x');
+  line[1'500'000] = '\r';
+  f.root.Write("drive_c/long.txt", line);
+  std::string text;
+  ReadTextFile(f.platform, "c:\\long.txt", text);
+  EXPECT_EQ(line.size() - 1, text.size());
+  EXPECT_EQ(std::string::npos, text.find('\r'));
+}
+
+TEST(ReadTextFile, MissingFileWarnsOnceAndLeavesTheTextAlone) {
+  ScriptedFixture f;
+  std::string text = "kept as it was";
+  ReadTextFile(f.platform, "c:\\4nec2\\out\\none.out", text);
+  EXPECT_EQ("kept as it was", text);
+  ASSERT_EQ(1u, f.platform.messages.size());
+  EXPECT_EQ("[Warning] Die Datei c:\\4nec2\\out\\none.out konnte nicht gefunden werden.", f.platform.messages[0]);
+}
+
+TEST(ReadTextFile, AFolderIsNotAFile) {
+  ScriptedFixture f;
+  fs::create_directories(f.root.driveC / "x.out");
+  std::string text = "kept";
+  ReadTextFile(f.platform, "c:\\x.out", text);
+  EXPECT_EQ("kept", text);
+  ASSERT_EQ(1u, f.platform.messages.size());
+  EXPECT_EQ("[Warning] Die Datei c:\\x.out konnte nicht gefunden werden.", f.platform.messages[0]);
+}
+
+TEST(ReadTextFile, RelativeNamesResolveAgainstTheCurrentFolder) {
+  ScriptedFixture f;
+  f.root.Write("drive_c/b_out/E_/a.out", "one\r\ntwo\r\n");
+  ASSERT_TRUE(f.platform.SetCurrentFolder("c:\\B_OUT\\e_"));
+  std::string text;
+  ReadTextFile(f.platform, "A.OUT", text);
+  EXPECT_EQ("one\r\ntwo", text);
+}
+
+TEST(ReadTextFile, AnUnreadableFileRaisesAccessDenied) {
+  if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
+  ScriptedFixture f;
+  fs::path file = f.root.Write("drive_c/secret.out", "x");
+  fs::permissions(file, fs::perms::none);
+  std::string text = "kept";
+  try {
+    ReadTextFile(f.platform, "c:\\secret.out", text);
+    FAIL() << "no InOutError";
+  } catch (const InOutError& e) {
+    EXPECT_STREQ("Dateizugriff verweigert", e.what());
+    EXPECT_EQ(5, e.code);
+  }
+  EXPECT_EQ("kept", text);
+}
+
+// ---- WriteTextFile, WriteTextFileSafely -------------------------------------------------
+
+TEST(WriteTextFile, WritesTheTextExactlyAndTruncates) {
+  ScriptedFixture f;
+  f.root.Write("drive_c/d.nec", "a much longer old content\r\n");
+  WriteTextFile(f.platform, "GW 1\r\nEN", "c:\\d.nec");
+  EXPECT_EQ("GW 1\r\nEN", TestRoot::Read(f.root.driveC / "d.nec"));
+}
+
+TEST(WriteTextFile, AMissingFolderRaisesFileNotFound) {
+  ScriptedFixture f;
+  try {
+    WriteTextFile(f.platform, "x", "c:\\no\\such\\folder\\d.nec");
+    FAIL() << "no InOutError";
+  } catch (const InOutError& e) {
+    EXPECT_STREQ("Datei nicht gefunden", e.what());
+    EXPECT_EQ(2, e.code);
+  }
+}
+
+TEST(WriteTextFileSafely, ReplacesAnExistingFileAndLeavesNoTemporary) {
+  ScriptedFixture f;
+  f.root.Write("drive_c/table.txt", "old");
+  WriteTextFileSafely(f.platform, "new\r\n", "c:\\TABLE.TXT");
+  EXPECT_EQ("new\r\n", TestRoot::Read(f.root.driveC / "table.txt"));
+  EXPECT_EQ(1, std::distance(fs::directory_iterator(f.root.driveC), fs::directory_iterator()));
+}
+
+TEST(WriteTextFileSafely, AFailedReplaceLeavesTheOldFileAsItWas) {
+  ScriptedFixture f;
+  fs::path target = f.root.Write("drive_c/table.txt", "old content");
+  MakeReadOnly(target);  // a read-only file is not replaced
+  EXPECT_THROW(WriteTextFileSafely(f.platform, "new", "c:\\table.txt"), InOutError);
+  EXPECT_EQ("old content", TestRoot::Read(target));
+  EXPECT_EQ(1, std::distance(fs::directory_iterator(f.root.driveC), fs::directory_iterator()));
+}
+
+// ---- ListFiles --------------------------------------------------------------------------
+
+TEST(ListFiles, ListsFilesOnlyWithBareNames) {
+  ScriptedFixture f;
+  f.root.Write("drive_c/dir/x.out", "");
+  fs::create_directories(f.root.driveC / "dir/y.out");
+  f.root.Write("drive_c/dir/.z.out", "");  // hidden
+  f.root.Write("drive_c/dir/UPPER.OUT", "");
+  f.root.Write("drive_c/dir/x.outx", "");
+  f.root.Write("drive_c/dir/c.nec", "");
+  TextList list = {"stale entry"};
+  ListFiles(f.platform, "c:\\dir\\*.out", list);
+  std::sort(list.begin(), list.end());
+  EXPECT_EQ((TextList{".z.out", "UPPER.OUT", "x.out"}), list);
+}
+
+TEST(ListFiles, ARelativePatternUsesTheCurrentFolder) {
+  ScriptedFixture f;
+  f.root.Write("drive_c/b_out/b.out", "");
+  f.root.Write("drive_c/b_out/a.out", "");
+  f.root.Write("drive_c/b_out/c.nec", "");
+  ASSERT_TRUE(f.platform.SetCurrentFolder("c:\\b_out"));
+  TextList list;
+  ListFiles(f.platform, "*.out", list);
+  std::sort(list.begin(), list.end());
+  EXPECT_EQ((TextList{"a.out", "b.out"}), list);
+  ListFiles(f.platform, "*.*", list);
+  EXPECT_EQ(3u, list.size());
+}
+
+TEST(ListFiles, NoMatchOrNoFolderGivesAnEmptyListSilently) {
+  ScriptedFixture f;
+  fs::create_directories(f.root.driveC / "empty");
+  TextList list = {"old"};
+  ListFiles(f.platform, "c:\\empty\\*.out", list);
+  EXPECT_TRUE(list.empty());
+  list = {"old"};
+  ListFiles(f.platform, "c:\\missing\\*.out", list);
+  EXPECT_TRUE(list.empty());
+  EXPECT_TRUE(f.platform.messages.empty());
+}
+
+// ---- DeleteFolderTree, CreateFolder -----------------------------------------------------
+
+TEST(DeleteFolderTree, RemovesNestedFoldersDepthFirst) {
+  ScriptedFixture f;
+  f.root.Write("drive_c/4nec2/b_in/E_/a.nec", "x");
+  f.root.Write("drive_c/4nec2/b_in/E_/sub/b.nec", "x");
+  f.root.Write("drive_c/4nec2/b_in/E_/sub/deeper/.hidden", "x");
+  fs::create_directories(f.root.driveC / "4nec2/b_in/E_/empty");
+  f.root.Write("drive_c/4nec2/b_in/keep.nec", "x");
+  DeleteFolderTree(f.platform, "c:\\4nec2\\B_IN\\e_\\");
+  EXPECT_FALSE(fs::exists(f.root.driveC / "4nec2/b_in/E_"));
+  EXPECT_TRUE(fs::exists(f.root.driveC / "4nec2/b_in/keep.nec"));
+  EXPECT_TRUE(f.platform.messages.empty());
+}
+
+TEST(DeleteFolderTree, AReadOnlyFileStaysAndSoDoesItsFolder) {
+  ScriptedFixture f;
+  fs::path locked = f.root.Write("drive_c/t/sub/locked.nec", "x");
+  f.root.Write("drive_c/t/sub/free.nec", "x");
+  f.root.Write("drive_c/t/other/free.nec", "x");
+  MakeReadOnly(locked);
+  DeleteFolderTree(f.platform, "c:\\t");
+  EXPECT_TRUE(fs::exists(locked));
+  EXPECT_FALSE(fs::exists(f.root.driveC / "t/sub/free.nec"));
+  EXPECT_FALSE(fs::exists(f.root.driveC / "t/other"));
+  EXPECT_TRUE(fs::exists(f.root.driveC / "t"));
+  EXPECT_TRUE(f.platform.messages.empty());
+}
+
+TEST(DeleteFolderTree, NeverFollowsALinkOutOfTheTree) {
+  ScriptedFixture f;
+  fs::path outsideFile = f.root.Write("outside/precious.txt", "keep me");
+  fs::path outsideFolder = outsideFile.parent_path();
+  f.root.Write("drive_c/t/a.nec", "x");
+  fs::create_directories(f.root.driveC / "t/sub");
+  fs::create_directory_symlink(outsideFolder, f.root.driveC / "t/sub/folderlink");
+  fs::create_symlink(outsideFile, f.root.driveC / "t/filelink");
+  fs::create_symlink(f.root.dir / "nowhere", f.root.driveC / "t/broken");
+  DeleteFolderTree(f.platform, "c:\\t");
+  EXPECT_FALSE(fs::exists(fs::symlink_status(f.root.driveC / "t")));
+  EXPECT_EQ("keep me", TestRoot::Read(outsideFile));
+}
+
+TEST(DeleteFolderTree, AFolderThatIsALinkLosesOnlyTheLink) {
+  ScriptedFixture f;
+  fs::path outsideFile = f.root.Write("outside/precious.txt", "keep me");
+  fs::create_directory_symlink(outsideFile.parent_path(), f.root.driveC / "linked");
+  DeleteFolderTree(f.platform, "c:\\linked\\");
+  EXPECT_FALSE(fs::exists(fs::symlink_status(f.root.driveC / "linked")));
+  EXPECT_EQ("keep me", TestRoot::Read(outsideFile));
+}
+
+TEST(DeleteFolderTree, RefusesAnEmptyPathAndDriveRoots) {
+  ScriptedFixture f;
+  fs::path file = f.root.Write("drive_c/4nec2/b_out/x.out", "x");
+  ASSERT_TRUE(f.platform.SetCurrentFolder("c:\\4nec2\\b_out"));
+  for (const char* folder : {"", "c:", "c:\\", "C:/", "\\", "/", "z:\\", "c:\\\\"}) {
+    DeleteFolderTree(f.platform, folder);
+    EXPECT_TRUE(fs::exists(file)) << "DeleteFolderTree(\"" << folder << "\") deleted the drive";
+  }
+}
+
+TEST(CreateFolder, CreatesExactlyOneLevel) {
+  ScriptedFixture f;
+  EXPECT_TRUE(CreateFolder(f.platform, "c:\\4nec2"));
+  EXPECT_TRUE(fs::is_directory(f.root.driveC / "4nec2"));
+  EXPECT_FALSE(CreateFolder(f.platform, "c:\\4NEC2"));  // exists already
+  EXPECT_FALSE(CreateFolder(f.platform, "c:\\a\\b"));   // parent missing
+  EXPECT_FALSE(fs::exists(f.root.driveC / "a"));
+}
+
+// ---- Names and folders -------------------------------------------------------------------
+
+TEST(DesktopFolder, IsTheProfileFolderWithDeskTop) {
+  ScriptedFixture f;
+  {
+    ScopedEnv profile("USERPROFILE", "C:\\Users\\ann");
+    EXPECT_EQ("C:\\Users\\ann\\DeskTop\\", DesktopFolder(f.platform));
+  }
+  {
+    ScopedEnv profile("USERPROFILE", nullptr);
+    std::string desktop = DesktopFolder(f.platform);
+    EXPECT_EQ(WindowsPath(f.root.Roots(), f.root.home.string()) + "\\DeskTop\\", desktop);
+    // The case-insensitive mapping finds a Desktop folder spelled the Linux way.
+    fs::create_directories(f.root.home / "Desktop");
+    EXPECT_TRUE(f.platform.FolderExists(desktop));
+  }
+}
+
+TEST(FolderNames, ProgramFolderIncludeBackslashStripExtension) {
+  struct Case {
+    std::string (*function)(const std::string&);
+    const char* argument;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {ProgramFolder, "c:\\Program Files\\Varnel\\varnel.exe", "c:\\Program Files\\Varnel\\"},
+      {ProgramFolder, "c:varnel.exe", "c:\\"},
+      {ProgramFolder, "varnel.exe", "\\"},
+      {IncludeBackslash, "c:\\4nec2", "c:\\4nec2\\"},
+      {IncludeBackslash, "c:\\4nec2\\", "c:\\4nec2\\"},
+      {IncludeBackslash, "", "\\"},
+      {StripExtension, "dipol.nec", "dipol"},
+      {StripExtension, "a.b.c", "a.b"},
+      {StripExtension, "dipol", "dipol"},
+      {StripExtension, ".nec", ""},
+      {StripExtension, "c:\\a.b\\file", "c:\\a"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.expected, c.function(c.argument)) << "argument " << c.argument;
+  }
+}
+
+TEST(OpenExistingDocument, OpensAnExistingFileAndReportsAMissingOne) {
+  ScriptedFixture f;
+  f.root.Write("drive_c/Varnel Hilfe.pdf", "%PDF");
+  OpenExistingDocument(f.platform, "c:\\Varnel Hilfe.pdf");
+  OpenExistingDocument(f.platform, "c:\\none.pdf");
+  OpenWithAssociatedProgram(f.platform, "c:\\also-missing.nec");  // no check, no message
+  EXPECT_EQ((std::vector<std::string>{"[Open] c:\\Varnel Hilfe.pdf",
+                                      "[Error] Die Datei c:\\none.pdf konnte nicht gefunden werden!",
+                                      "[Open] c:\\also-missing.nec"}),
+            f.platform.messages);
+}
+
+TEST(CurrentYearText, IsThePlatformsYearWithoutPadding) {
+  ScriptedFixture f;
+  std::string year = CurrentYearText(f.platform);
+  EXPECT_EQ(std::to_string(f.platform.CurrentYear()), year);
+  EXPECT_GE(f.platform.CurrentYear(), 2024);
+}

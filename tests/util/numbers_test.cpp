@@ -1,0 +1,244 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "util/errors.hpp"
+#include "util/numbers.hpp"
+
+namespace {
+
+// Sets DecimalSeparator for one test and restores the previous one.
+class SeparatorGuard {
+ public:
+  explicit SeparatorGuard(char separator) : saved_(DecimalSeparator) { DecimalSeparator = separator; }
+  ~SeparatorGuard() { DecimalSeparator = saved_; }
+  SeparatorGuard(const SeparatorGuard&) = delete;
+  SeparatorGuard& operator=(const SeparatorGuard&) = delete;
+
+ private:
+  char saved_;
+};
+
+// The message of the ConversionError the call throws, or a note that it did not throw.
+template <typename Call>
+std::string FailureOf(Call call) {
+  try {
+    call();
+  } catch (const ConversionError& error) {
+    return error.what();
+  }
+  return "(no failure)";
+}
+
+TEST(TextToReal, AcceptsTheDecimalCommaForm) {
+  SeparatorGuard guard(',');
+  struct Case {
+    const char* text;
+    double expected;
+  };
+  const Case cases[] = {
+      {"1,5", 1.5},         {"  -2,5E-3  ", -0.0025}, {",5", 0.5},       {"5,", 5.0},
+      {"+3", 3.0},          {"1e3", 1000.0},          {"1E+3", 1000.0},  {"7,01", 7.01},
+      {"0,1", 0.1},         {"-0", -0.0},             {"00012", 12.0},   {"1,5e-0", 1.5},
+      {"123456789012345678901234567890", 1.2345678901234568e29},
+      {"0,30000000000000000000000000000000000001", 0.3},
+      {"1E-400", 0.0},      // below the smallest double: zero
+      {"4,9406564584124654E-324", 4.9406564584124654e-324},
+  };
+  for (const Case& c : cases) {
+    try {
+      double value = TextToReal(c.text);
+      EXPECT_EQ(c.expected, value) << "TextToReal(\"" << c.text << "\")";
+      EXPECT_EQ(std::signbit(c.expected), std::signbit(value)) << "sign of TextToReal(\"" << c.text << "\")";
+    } catch (const ConversionError& error) {
+      ADD_FAILURE() << "TextToReal(\"" << c.text << "\") failed: " << error.what();
+    }
+  }
+}
+
+TEST(TextToReal, RefusesEverythingElseWithTheRunTimeMessage) {
+  SeparatorGuard guard(',');
+  const char* refused[] = {"1.5", "", " ", "1 5", "1,5,", "1,,5", "--1", "+-1", "1E", "1E+", "E5",
+                           "\t1", "1\t", "1,5 x", "0x10", "1.000,5", "-", "+", "inf", "nan", "1e5,5",
+                           "1E400"};  // beyond the double range
+  for (const char* text : refused)
+    EXPECT_EQ("'" + std::string(text) + "' ist kein gültiger Gleitkommawert", FailureOf([&] { TextToReal(text); }))
+        << "TextToReal(\"" << text << "\")";
+  std::string withNul("1,5\0", 4);
+  EXPECT_NE("(no failure)", FailureOf([&] { TextToReal(withNul); })) << "an embedded NUL is not a trailing blank";
+}
+
+TEST(TextToReal, AcceptsOnlyTheCurrentSeparator) {
+  SeparatorGuard guard('.');
+  EXPECT_EQ(1.5, TextToReal("1.5"));
+  EXPECT_EQ(-0.0025, TextToReal(" -2.5e-3 "));
+  EXPECT_EQ("'1,5' ist kein gültiger Gleitkommawert", FailureOf([] { TextToReal("1,5"); }));
+}
+
+TEST(TextToReal, TakesALoneSeparatorAsZero) {
+  SeparatorGuard guard(',');
+  EXPECT_EQ(0.0, TextToReal(","));
+  EXPECT_EQ(0.0, TextToReal(" -, "));
+}
+
+TEST(TextToInt, ReadsDecimalAndHexadecimalThirtyTwoBitIntegers) {
+  struct Case {
+    const char* text;
+    std::int32_t expected;
+  };
+  const Case cases[] = {
+      {"12", 12},  {"  -7", -7},  {"+5", 5},    {"007", 7},          {"$1F", 31},
+      {"0x1f", 31}, {"-$10", -16}, {"0", 0},    {"2147483647", 2147483647},
+      {"-2147483648", -2147483647 - 1},        {"$7FFFFFFF", 2147483647},
+  };
+  for (const Case& c : cases) {
+    try {
+      EXPECT_EQ(c.expected, TextToInt(c.text)) << "TextToInt(\"" << c.text << "\")";
+    } catch (const ConversionError& error) {
+      ADD_FAILURE() << "TextToInt(\"" << c.text << "\") failed: " << error.what();
+    }
+  }
+  const char* refused[] = {"2147483648", "-2147483649", "$80000000", "12 ", "1,5", "", " ", "$", "0x",
+                           "abc", "99999999999999999999999", "1e3", "--1", "0x-1", "\t1"};
+  for (const char* text : refused)
+    EXPECT_EQ("'" + std::string(text) + "' ist kein gültiger Integerwert", FailureOf([&] { TextToInt(text); }))
+        << "TextToInt(\"" << text << "\")";
+}
+
+TEST(DisplayTexts, FrequencyTextPicksDecimalsByRange) {
+  SeparatorGuard guard(',');
+  struct Case {
+    double megahertz;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {0.5, "0,5000 MHz"},    {0, "0,0000 MHz"},     {1, "1,00 MHz"},        {14.2, "14,20 MHz"},
+      {100, "100,00 MHz"},    {999.999, "1000,00 MHz"}, {1000, "1000,0 MHz"}, {9999.9, "9999,9 MHz"},
+      {10000, "10000 MHz"},   {-1, "-1 MHz"},        {-0.4, "0 MHz"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.expected, FrequencyText(c.megahertz)) << "FrequencyText(" << c.megahertz << ")";
+}
+
+TEST(DisplayTexts, SignTextKeepsThePlusDownToMinusOneHundredth) {
+  EXPECT_EQ("+", SignText(-0.005));
+  EXPECT_EQ("+", SignText(-0.01));
+  EXPECT_EQ("+", SignText(0));
+  EXPECT_EQ("+", SignText(3));
+  EXPECT_EQ("", SignText(-0.02));
+  EXPECT_EQ("", SignText(-5));
+}
+
+TEST(AngleAndLogarithm, UseTheDefinedFormulas) {
+  // The angle conversion uses pi to eleven decimals, which leaves a trace at 180 and 90 degrees.
+  EXPECT_NEAR(-2.0726719632e-13, SinDeg(180), 1e-20);
+  EXPECT_NEAR(-1.0363359816e-13, CosDeg(90), 1e-20);
+  EXPECT_NEAR(0.5, SinDeg(30), 1e-12);
+  EXPECT_NEAR(0.5, CosDeg(60), 1e-12);
+  EXPECT_DOUBLE_EQ(0.1, Power10(-1));
+  EXPECT_DOUBLE_EQ(100, Power10(2));
+  EXPECT_DOUBLE_EQ(1, Power10(0));
+  EXPECT_DOUBLE_EQ(2, Log10(100));
+  EXPECT_NEAR(-3, Log10(0.001), 1e-15);
+  EXPECT_EQ(0, Log10(0));
+  EXPECT_EQ(0, Log10(-5));
+}
+
+TEST(RealLists, AppendReturnsTheNewIndex) {
+  RealList reals;
+  EXPECT_EQ(0u, AppendReal(reals, 1.5));
+  EXPECT_EQ(1u, AppendReal(reals, 2.5));
+  TextList texts{"a"};
+  EXPECT_EQ(1u, AppendText(texts, "b"));
+  EXPECT_EQ((TextList{"a", "b"}), texts);
+}
+
+TEST(RealLists, FillRangeAccumulatesTheStep) {
+  RealList list{9, 9, 9};
+  FillRange(list, 1, 2, 0.5);
+  EXPECT_EQ((RealList{1, 1.5, 2}), list);
+  FillRange(list, 3, 1, 1);
+  EXPECT_EQ(RealList{3}, list) << "the first value always";
+  FillRange(list, 0, 1, 0.1);
+  ASSERT_EQ(11u, list.size()) << "the running sum stays just below 1 after ten steps";
+  EXPECT_EQ(0.30000000000000004, list[3]);
+  EXPECT_EQ(0.9999999999999999, list[10]);
+}
+
+TEST(RealLists, FillRangeNeverLoopsForeverOnABadStep) {
+  RealList list;
+  FillRange(list, 1, 5, 0);
+  EXPECT_EQ(RealList{1}, list);
+  FillRange(list, 1, 5, -1);
+  EXPECT_EQ(RealList{1}, list);
+  FillRange(list, 1, 5, std::numeric_limits<double>::quiet_NaN());
+  EXPECT_EQ(RealList{1}, list);
+  FillRange(list, 1e20, 2e20, 1);  // the step is lost in the rounding of the running value
+  EXPECT_EQ(RealList{1e20}, list);
+}
+
+TEST(RealLists, MaxOfAndMinOfKeepTheFirstOfEqualElements) {
+  EXPECT_EQ(7, MaxOf({3, 7, 7, 1}));
+  EXPECT_EQ(1, MinOf({3, 7, 1, 7}));
+  EXPECT_EQ(-2, MaxOf({-2}));
+  EXPECT_TRUE(std::signbit(MaxOf({-0.0, 0.0}))) << "only a strictly larger element replaces the candidate";
+  EXPECT_FALSE(std::signbit(MinOf({0.0, -0.0}))) << "only a strictly smaller element replaces the candidate";
+}
+
+// The rule itself, quadratic: every element with a later one closer than 0.001 is not counted.
+std::size_t CountDistinctByRule(const RealList& v) {
+  std::size_t count = v.size();
+  for (std::size_t i = 0; i < v.size(); ++i)
+    for (std::size_t j = i + 1; j < v.size(); ++j)
+      if (std::fabs(v[i] - v[j]) < 0.001) {
+        --count;
+        break;
+      }
+  return count;
+}
+
+TEST(CountDistinct, FollowsTheOrderDependentNonTransitiveRule) {
+  struct Case {
+    RealList values;
+    std::size_t expected;
+  };
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const Case cases[] = {
+      {{1, 1.0005, 2}, 2},
+      {{0, 0.0009, 0.0018}, 1},  // a chain counts as one value
+      {{0.0009, 0, 0.0018}, 2},  // the same values in another order
+      {{0, 0.001}, 2},           // the tolerance is strict
+      {{1.0, 1.001}, 1},         // 1.001 - 1 is just below 0.001 in binary
+      {{0.001, 0.002}, 2},       // 0.002 - 0.001 is exactly 0.001
+      {{5, 5, 5}, 1},
+      {{}, 0},
+      {{nan, nan, 1}, 3},
+      {{std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()}, 2},  // inf - inf is NaN
+      {{-0.0, 0.0}, 1},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.expected, CountDistinct(c.values)) << "CountDistinct of " << ::testing::PrintToString(c.values);
+    EXPECT_EQ(c.expected, CountDistinctByRule(c.values)) << "the table itself, for " << ::testing::PrintToString(c.values);
+  }
+}
+
+TEST(CountDistinct, AgreesWithTheRuleOnRandomLists) {
+  std::mt19937_64 random(7);
+  for (int round = 0; round < 300; ++round) {
+    RealList values;
+    std::size_t size = random() % 60;
+    double offset = static_cast<double>(random() % 1000) / 7.0;
+    for (std::size_t i = 0; i < size; ++i) {
+      switch (random() % 20) {
+        case 0: values.push_back(std::numeric_limits<double>::infinity()); break;
+        case 1: values.push_back(std::numeric_limits<double>::quiet_NaN()); break;
+        default: values.push_back(offset + static_cast<double>(random() % 40) * 0.0005);  // half-tolerance steps
+      }
+    }
+    ASSERT_EQ(CountDistinctByRule(values), CountDistinct(values)) << ::testing::PrintToString(values);
+  }
+}
+
+}  // namespace

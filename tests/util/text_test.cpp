@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "util/text.hpp"
+
+namespace {
+
+TEST(TextSearch, FindTextFoldsOnlyAsciiLettersWithoutCaseSensitivity) {
+  EXPECT_EQ(6u, FindText("near", "   LINEAR", 1, false));
+  EXPECT_EQ(0u, FindText("near", "   LINEAR", 1, true));
+  EXPECT_EQ(6u, FindText("NEAR", "   LINEAR", 6, true));
+  EXPECT_EQ(0u, FindText("\xe4", "\xc4", 1, false)) << "bytes outside A-Z/a-z must match exactly";
+  EXPECT_EQ(2u, FindText("[A]", "x[a]", 1, false));
+  EXPECT_EQ(0u, FindText("{", "[", 1, false)) << "'{' and '[' differ by 32 but are not letters";
+}
+
+TEST(TextSearch, FindTextRespectsStartAndItsLimits) {
+  struct Case {
+    const char* find;
+    const char* text;
+    long long start;
+    std::size_t expected;
+  };
+  const Case cases[] = {
+      {"ab", "abab", 1, 1},   {"ab", "abab", 2, 3},  {"ab", "abab", 3, 3}, {"ab", "abab", 4, 0},
+      {"ab", "abab", 5, 0},   {"ab", "abab", 0, 1},  {"ab", "abab", -7, 1}, {"", "abab", 1, 0},
+      {"ab", "", 1, 0},       {"abc", "ab", 1, 0},   {"b", "abab", 4, 4},  {"abab", "abab", 1, 1},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.expected, FindText(c.find, c.text, c.start, true))
+        << "FindText(\"" << c.find << "\", \"" << c.text << "\", " << c.start << ")";
+    EXPECT_EQ(c.expected, FindText(c.find, c.text, c.start, false))
+        << "case-insensitive FindText(\"" << c.find << "\", \"" << c.text << "\", " << c.start << ")";
+  }
+}
+
+TEST(TextSearch, FindNthTextCountsNonOverlappingHits) {
+  EXPECT_EQ(3u, FindNthText("ab", "ababab", 2, 1, true));
+  EXPECT_EQ(5u, FindNthText("ab", "ababab", 3, 1, true));
+  EXPECT_EQ(0u, FindNthText("ab", "ababab", 4, 1, true));
+  EXPECT_EQ(0u, FindNthText("ab", "ababab", 0, 1, true));
+  EXPECT_EQ(0u, FindNthText("", "ababab", 1, 1, true));
+  EXPECT_EQ(5u, FindNthText("ab", "ababab", 2, 2, true)) << "counted from start";
+  EXPECT_EQ(3u, FindNthText("aa", "aaaa", 2, 1, true)) << "hits must not overlap";
+  EXPECT_EQ(3u, FindNthText("AB", "ababab", 2, 1, false));
+}
+
+TEST(TextSearch, CountTextCountsNonOverlappingHitsWithoutCase) {
+  EXPECT_EQ(3u, CountText("ab", "abABab"));
+  EXPECT_EQ(2u, CountText("aa", "aaaaa"));
+  EXPECT_EQ(0u, CountText("", "abc"));
+  EXPECT_EQ(0u, CountText("x", ""));
+}
+
+TEST(TextSearch, CharacterSearches) {
+  EXPECT_EQ(2u, FindChar('b', "abcb", 1));
+  EXPECT_EQ(4u, FindChar('b', "abcb", 3));
+  EXPECT_EQ(0u, FindChar('b', "abcb", 5));
+  EXPECT_EQ(2u, FindChar('b', "abcb", -3));
+  EXPECT_EQ(4u, FindCharBack('b', "abcb", 1));
+  EXPECT_EQ(4u, FindCharBack('b', "abcb", -2));
+  EXPECT_EQ(0u, FindCharBack('a', "abcb", 2)) << "the scan stops at start";
+  EXPECT_EQ(1u, FindCharBack('a', "abcb", 0));
+  EXPECT_EQ(0u, FindCharBack('a', "abcb", 5));
+  EXPECT_EQ(0u, FindCharBack('a', "", 1));
+  EXPECT_EQ(10, LastCharPos("dipol.v1a.out", '.'));  // 13 characters, the last '.' at 10
+  EXPECT_EQ(-1, LastCharPos("dipol", '.'));
+  EXPECT_EQ(-1, LastCharPos("", '.'));
+}
+
+TEST(TextCutting, CopyCountCountsNegativeIndexesFromTheEnd) {
+  struct Case {
+    long long index, count;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {1, 3, "abc"}, {2, 2, "bc"},  {4, 10, "def"}, {6, 1, "f"},  {7, 1, ""},   {0, 2, "ab"},
+      {-1, 1, "f"},  {-3, 2, "de"}, {-6, 6, "abcdef"}, {-9, 2, "ab"}, {2, -1, ""}, {2, 0, ""},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(c.expected, CopyCount("abcdef", c.index, c.count)) << "CopyCount(\"abcdef\", " << c.index << ", " << c.count << ")";
+  EXPECT_EQ("", CopyCount("", 1, 1));
+}
+
+TEST(TextCutting, CopyRangeTakesInclusiveRanges) {
+  struct Case {
+    long long first, last;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {3, -1, "cdef"}, {1, 6, "abcdef"}, {2, 3, "bc"}, {0, 2, "ab"},  {-2, -1, "ef"}, {4, 99, "def"},
+      {3, 2, ""},      {7, 9, ""},       {1, 0, ""},   {-9, 1, "a"},  {-1, -2, ""},   {-7, -7, ""},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(c.expected, CopyRange("abcdef", c.first, c.last)) << "CopyRange(\"abcdef\", " << c.first << ", " << c.last << ")";
+  EXPECT_EQ("", CopyRange("", 1, -1));
+}
+
+TEST(TextCutting, EndsAndSafeCopy) {
+  EXPECT_EQ("abcdef", CopyFrom("abcdef", 1));
+  EXPECT_EQ("abcdef", CopyFrom("abcdef", -5));
+  EXPECT_EQ("cdef", CopyFrom("abcdef", 3));
+  EXPECT_EQ("", CopyFrom("abcdef", 7));
+  EXPECT_EQ("ab", LeftText("abcdef", 2));
+  EXPECT_EQ("abcdef", LeftText("abcdef", 9));
+  EXPECT_EQ("", LeftText("abcdef", -1));
+  EXPECT_EQ("ef", RightText("abcdef", 2));
+  EXPECT_EQ("abcdef", RightText("abcdef", 6));
+  EXPECT_EQ("cdef", DropLeft("abcdef", 2));
+  EXPECT_EQ("", DropLeft("abcdef", 8));
+  EXPECT_EQ("abcdef", DropLeft("abcdef", 0));
+  EXPECT_EQ("abcd", DropRight("abcdef", 2));
+  EXPECT_EQ("", DropRight("abcdef", 6));
+  EXPECT_EQ("ab", SafeCopy("abcdef", -4, 2));
+  EXPECT_EQ("ef", SafeCopy("abcdef", 5, 100));
+  EXPECT_EQ("", SafeCopy("abcdef", 7, 1));
+  EXPECT_EQ("", SafeCopy("abcdef", 2, -1));
+}
+
+TEST(TextTrimReplaceSplit, TrimSetRemovesLeadingThenTrailingRuns) {
+  std::string text = " \t\r\n value  x \r\n";
+  TrimSet(text, ControlAndBlank());
+  EXPECT_EQ("value  x", text);
+  std::string onlySet = "  \r\n ";
+  TrimSet(onlySet, ControlAndBlank());
+  EXPECT_EQ("", onlySet);
+  CharSet digits;
+  for (char c = '0'; c <= '9'; ++c) digits.set(static_cast<unsigned char>(c));
+  std::string number = "0012a3400";
+  TrimSet(number, digits);
+  EXPECT_EQ("a", number);
+  std::string high = "\xff" "a\xff";
+  TrimSet(high, ControlAndBlank());
+  EXPECT_EQ("\xff" "a\xff", high) << "bytes above 127 are not in the set";
+}
+
+TEST(TextTrimReplaceSplit, ReplaceTextReplacesNonOverlappingOccurrences) {
+  EXPECT_EQ("   ", ReplaceText("  ", " ", "     ", true));  // five blanks become three
+  std::string run(64, ' ');
+  for (int pass = 0; pass < 6; ++pass) run = ReplaceText("  ", " ", run, true);
+  EXPECT_EQ(" ", run) << "six passes turn 64 blanks into one";
+  EXPECT_EQ("a.b.c", ReplaceText(",", ".", "a,b,c", true));
+  EXPECT_EQ("xXx", ReplaceText("Ab", "X", "xAbx", true));
+  EXPECT_EQ("xXxX", ReplaceText("ab", "X", "xAbxaB", false));
+  EXPECT_EQ("xAbx", ReplaceText("ab", "X", "xAbx", true));
+  EXPECT_EQ("abc", ReplaceText("", "X", "abc", true));
+  EXPECT_EQ("ababab", ReplaceText("a", "ab", "aaa", true)) << "a replacement is not searched again";
+  EXPECT_EQ("", ReplaceText("a", "b", "", true));
+}
+
+TEST(TextTrimReplaceSplit, SplitKeepsEmptyPieces) {
+  EXPECT_EQ((TextList{"a", "", "b"}), SplitChar("a  b", ' '));
+  EXPECT_EQ(TextList{}, SplitChar("", ' '));
+  EXPECT_EQ(TextList{"ab"}, SplitChar("ab", ' '));
+  EXPECT_EQ((TextList{"", "a", ""}), SplitChar(";a;", ';'));
+  EXPECT_EQ((TextList{"1", "2", "3"}), SplitText("1<>2<>3", "<>"));
+  EXPECT_EQ((TextList{"1", "", "x"}), SplitText("1<><>x", "<>"));
+  EXPECT_EQ(TextList{"a<>b"}, SplitText("a<>b", ""));
+  EXPECT_EQ((TextList{"A", "b"}), SplitText("AXb", "X"));
+  EXPECT_EQ(TextList{"AXb"}, SplitText("AXb", "x")) << "the delimiter is compared with case";
+}
+
+TEST(TextTrimReplaceSplit, PadLeftAndCommaToPoint) {
+  EXPECT_EQ("0007", PadLeft("7", 4, '0'));
+  EXPECT_EQ("1234", PadLeft("1234", 4, '0'));
+  EXPECT_EQ("12345", PadLeft("12345", 4, '0'));
+  EXPECT_EQ("   ", PadLeft("", 3, ' '));
+  EXPECT_EQ("1.5 -2.25E-003", CommaToPoint("1,5 -2,25E-003"));
+  EXPECT_EQ("", CommaToPoint(""));
+}
+
+}  // namespace

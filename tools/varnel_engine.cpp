@@ -1,0 +1,190 @@
+// varnel_engine: the NEC2 engine stand-in over Debian's nec2c.
+//
+//   varnel_engine DECK OUTPUT
+//
+// The arguments are the engine's parameter text split at blanks: the deck path, then the
+// output path, each relative (to the current folder), Windows-form ("c:\4nec2\b_out\x.out",
+// mapped the way Wine maps drives) or a native absolute path. nec2c runs on a private copy of
+// the deck with an "EN" card appended when the deck lacks one; its output is rewritten into the
+// classic NEC2 print layout and written to OUTPUT.
+//
+// Exit status: 0 success; 64 wrong arguments; 66 the deck cannot be read; 70 nec2c rejected the
+// deck (no output file is left behind); 73 the output cannot be written; 127 nec2c cannot be
+// started.
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/print_layout.hpp"
+#include "platform/posix/posix_platform.hpp"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kUsage = 64;
+constexpr int kNoDeck = 66;
+constexpr int kRejected = 70;
+constexpr int kCannotWrite = 73;
+constexpr int kNoEngine = 127;
+
+// Native absolute paths are taken as they are; everything else goes through the drive mapping
+// (which also resolves relative names and matches components without letter case).
+std::string ToNative(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return path;
+  static const PosixRoots roots = PosixRoots::FromEnvironment();
+  return NativePath(roots, path);
+}
+
+std::optional<std::string> ReadWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (in.bad()) return std::nullopt;
+  return bytes.str();
+}
+
+bool WriteWhole(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  return static_cast<bool>(out);
+}
+
+// A private temporary folder, removed with its content when the object goes away.
+class TempFolder {
+ public:
+  TempFolder() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/varnel-engine-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (mkdtemp(buffer.data())) path_ = buffer.data();
+  }
+  ~TempFolder() {
+    if (path_.empty()) return;
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// Runs nec2c and returns its exit status (kNoEngine when it cannot be started).
+int RunNec2c(const std::string& deck, const std::string& output) {
+  std::vector<std::string> args = {"nec2c", "-i", deck, "-o", output};
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  int rc = posix_spawnp(&pid, "nec2c", nullptr, nullptr, argv.data(), environ);
+  if (rc != 0) {
+    std::cerr << "varnel_engine: cannot start nec2c (" << std::strerror(rc)
+              << "); install the package nec2c\n";
+    return kNoEngine;
+  }
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return kNoEngine;
+  }
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  return kRejected;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> pieces(argv + 1, argv + argc);
+  std::optional<EngineArguments> args;
+  try {
+    args = SplitEngineArguments(pieces, [](const std::string& deck) {
+      std::string native = ToNative(deck);
+      std::error_code ec;
+      return !native.empty() && fs::is_regular_file(native, ec);
+    });
+  } catch (const std::exception& e) {
+    std::cerr << "varnel_engine: " << e.what() << "\n";
+    return kUsage;
+  }
+  if (!args) {
+    std::cerr << "usage: varnel_engine DECK OUTPUT\n";
+    return kUsage;
+  }
+  std::string deckPath, outputPath;
+  try {
+    deckPath = ToNative(args->deck);
+    outputPath = ToNative(args->output);
+  } catch (const std::exception& e) {
+    std::cerr << "varnel_engine: " << e.what() << "\n";
+    return kUsage;
+  }
+  if (deckPath.empty() || outputPath.empty()) {
+    std::cerr << "varnel_engine: no such drive in " << (deckPath.empty() ? args->deck : args->output) << "\n";
+    return kUsage;
+  }
+
+  std::optional<std::string> deck = ReadWhole(deckPath);
+  if (!deck) {
+    std::cerr << "varnel_engine: cannot read the deck " << args->deck << "\n";
+    return kNoDeck;
+  }
+
+  TempFolder temp;
+  if (temp.Path().empty()) {
+    std::cerr << "varnel_engine: cannot create a temporary folder\n";
+    return kCannotWrite;
+  }
+  const std::string tempDeck = temp.Path() + "/deck.nec";
+  const std::string tempOutput = temp.Path() + "/deck.out";
+  if (!WriteWhole(tempDeck, DeckWithEndCard(*deck))) {
+    std::cerr << "varnel_engine: cannot write a temporary copy of the deck\n";
+    return kCannotWrite;
+  }
+
+  // A deck nec2c rejects leaves no output file: not even an older one of the same name, which
+  // would otherwise pass for the result of this run.
+  std::error_code ignored;
+  int status = RunNec2c(tempDeck, tempOutput);
+  std::optional<std::string> result = status == 0 ? ReadWhole(tempOutput) : std::nullopt;
+  if (!result) {
+    fs::remove(outputPath, ignored);
+    if (status == kNoEngine) return kNoEngine;
+    std::cerr << "varnel_engine: nec2c rejected the deck " << args->deck << " (exit status " << status << ")\n";
+    return kRejected;
+  }
+
+  // Written beside the target and renamed, so a reader never sees half a file.
+  const std::string partial = outputPath + ".partial";
+  if (!WriteWhole(partial, ToClassicLayout(*result))) {
+    fs::remove(partial, ignored);
+    std::cerr << "varnel_engine: cannot write the output file " << args->output << "\n";
+    return kCannotWrite;
+  }
+  std::error_code ec;
+  fs::rename(partial, outputPath, ec);
+  if (ec) {
+    fs::remove(partial, ignored);
+    std::cerr << "varnel_engine: cannot write the output file " << args->output << ": " << ec.message() << "\n";
+    return kCannotWrite;
+  }
+  return 0;
+}
