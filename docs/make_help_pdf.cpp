@@ -4,7 +4,7 @@
 //
 // The text is UTF-8; characters up to U+00FF are written in the WinAnsi encoding of the
 // standard fonts, anything else as '?'. A line starting with "# " is a heading (Helvetica-Bold),
-// every other line body text in Courier, wrapped at 80 columns with its indentation kept. Pages
+// every other line body text in Courier, wrapped at 92 columns with its indentation kept. Pages
 // are A4 with a page number at the foot. The file is PDF 1.4 with uncompressed content streams
 // and a cross-reference table whose offsets are those of the written bytes.
 #include <algorithm>
@@ -19,12 +19,12 @@ namespace {
 
 constexpr double kPageWidth = 595;   // A4 in points
 constexpr double kPageHeight = 842;
-constexpr double kMargin = 56;
-constexpr double kBodySize = 10;
-constexpr double kBodyLeading = 12;
+constexpr double kMargin = 48;
+constexpr double kBodySize = 9;
+constexpr double kBodyLeading = 11;
 constexpr double kHeadingSize = 14;
 constexpr double kTitleSize = 18;
-constexpr std::size_t kColumns = 80;  // Courier 10 pt: 6 pt a character, 480 pt a line
+constexpr std::size_t kColumns = 92;  // Courier 9 pt: 5.4 pt a character, 497 pt a line
 
 // UTF-8 to 8-bit Latin-1 / WinAnsi; unknown characters become '?'.
 std::string ToLatin1(const std::string& utf8) {

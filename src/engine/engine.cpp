@@ -100,12 +100,13 @@ void TForm1::BatchConversion1Click() {
   ListFiles(platform, "*.nec", params.BatchFiles);
   const std::string outputFolder = kOutputRoot + lastFolder + "\\";
 
-  // A drive root has no last folder: the output folder would be the output root itself, and
-  // recreating it would delete every earlier result.
-  if (lastFolder.empty()) {
-    ShowWarning(platform, "The folder " + params.BatchFolder +
-                              " has no folder name of its own (a drive root); its output would replace "
-                              "everything in " + kOutputRoot + ". Abort command!");
+  // A drive root ("C:\", or a bare "C:") has no last folder of its own: the output folder would
+  // be the output root itself (or no folder at all), and recreating it would delete every
+  // earlier result.
+  const bool driveRoot = lastFolder.empty() || (lastFolder.size() == 2 && lastFolder[1] == ':');
+  if (driveRoot) {
+    ShowWarning(platform, "The batch folder " + params.BatchFolder + " is a drive root: its output folder would be " +
+                              kOutputRoot + " itself. Abort command!");
     return;
   }
   if (!RecreateTargetFolder(*this, outputFolder, RecreateOptions::BatchConversion())) return;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "mainwindow/VarnelU.hpp"
 #include "util/files.hpp"
@@ -87,9 +88,10 @@ void TForm1::AnalyseNearfield1Click() {
   AddLine(Mout, "------------------- Field ----------------------");
 
   // The window takes the table over only once the reader has returned normally.
-  NearFieldTable table;
-  ReadNearField(params.currentText, RGPol.itemIndex, table);
-  params.nearField.table = table;
+  NearFieldTable read;
+  ReadNearField(params.currentText, RGPol.itemIndex, read);
+  params.nearField.table = std::move(read);
+  const NearFieldTable& table = params.nearField.table;
 
   // Without a single grid point there is no maximum, no grid and nothing to search: say so
   // and stop. The fields go back to their no-table texts (the grid empty as after Reset, the

@@ -1,7 +1,6 @@
 #include "util/files.hpp"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -25,12 +24,6 @@ bool IsEmptyOrDriveRoot(const std::string& folder) {
   return false;
 }
 
-// How many CR, LF and CR LF pairs a text holds. Counted a word at a time, since this pass
-// decides whether the text needs any change at all.
-struct LineEndCounts {
-  std::size_t cr = 0, lf = 0, crlf = 0;
-};
-
 // 0x80 in every byte of x that is zero, 0 elsewhere (exact, no carries between bytes).
 inline std::uint64_t ZeroBytes(std::uint64_t x) {
   constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7fULL;
@@ -43,31 +36,41 @@ inline std::uint64_t Load(const char* p) {
   return word;
 }
 
-LineEndCounts CountLineEnds(const char* bytes, std::size_t size) {
+// True when every CR is followed by LF and every LF follows a CR: the text has CR LF line
+// ends throughout and needs no change. Checked a word at a time: the CR positions of a word
+// must be the LF positions of the word one byte further on.
+bool OnlyCrLfLineEnds(const char* bytes, std::size_t size) {
   constexpr std::uint64_t kCr = 0x0d0d0d0d0d0d0d0dULL, kLf = 0x0a0a0a0a0a0a0a0aULL;
-  LineEndCounts counts;
+  if (size == 0) return true;
+  if (bytes[0] == '\n') return false;
   std::size_t i = 0;
-  for (; i + 9 <= size; i += 8) {
-    const std::uint64_t here = Load(bytes + i), next = Load(bytes + i + 1);
-    const std::uint64_t cr = ZeroBytes(here ^ kCr);
-    counts.cr += static_cast<std::size_t>(std::popcount(cr));
-    counts.lf += static_cast<std::size_t>(std::popcount(ZeroBytes(here ^ kLf)));
-    counts.crlf += static_cast<std::size_t>(std::popcount(cr & ZeroBytes(next ^ kLf)));
+  while (size >= 9 && i < size - 8) {
+    std::uint64_t differ = 0;
+    const std::size_t stop = std::min(size - 8, i + 512);  // look for a mismatch every 512 bytes
+    for (; i < stop; i += 8) {
+      differ |= ZeroBytes(Load(bytes + i) ^ kCr) ^ ZeroBytes(Load(bytes + i + 1) ^ kLf);
+    }
+    if (differ != 0) return false;
   }
   for (; i < size; ++i) {
-    if (bytes[i] == '\r') {
-      ++counts.cr;
-      if (i + 1 < size && bytes[i + 1] == '\n') ++counts.crlf;
-    } else if (bytes[i] == '\n') {
-      ++counts.lf;
-    }
+    const bool cr = bytes[i] == '\r';
+    const bool lfNext = i + 1 < size && bytes[i + 1] == '\n';
+    if (cr != lfNext) return false;
   }
-  return counts;
+  return true;
 }
 
-// Appends bytes[0, size) to out with every line followed by CR LF: a line ends at LF, every CR
-// (the one of a CR LF pair as well as a lone one) is dropped.
-void AppendLinesWithCrLf(const char* bytes, std::size_t size, bool hasCr, std::string& out) {
+// Writes bytes[0, size) to out with every line followed by CR LF: a line ends at LF, every CR
+// (the one of a CR LF pair as well as a lone one) is dropped. out is written through a raw
+// pointer and grown only when lines are shorter than planned; its final size is the text's.
+void JoinLinesWithCrLf(const char* bytes, std::size_t size, bool hasCr, std::string& out) {
+  out.resize(size + size / 16 + 2);
+  std::size_t w = 0;
+  auto put = [&out, &w](const char* from, std::size_t count) {
+    if (w + count > out.size()) out.resize(std::max(out.size() * 2, w + count));
+    std::memcpy(out.data() + w, from, count);
+    w += count;
+  };
   const char* p = bytes;
   const char* end = bytes + size;
   while (true) {
@@ -78,14 +81,15 @@ void AppendLinesWithCrLf(const char* bytes, std::size_t size, bool hasCr, std::s
       const char* cr = hasCr ? static_cast<const char*>(std::memchr(s, '\r', static_cast<std::size_t>(lineEnd - s)))
                              : nullptr;
       const char* stop = cr ? cr : lineEnd;
-      out.append(s, static_cast<std::size_t>(stop - s));
+      put(s, static_cast<std::size_t>(stop - s));
       if (!cr) break;
       s = cr + 1;
     }
     if (!lf) break;
-    out.append("\r\n", 2);
+    put("\r\n", 2);
     p = lf + 1;
   }
+  out.resize(w);
 }
 
 }  // namespace
@@ -102,15 +106,14 @@ void ReadTextFile(Platform& platform, const std::string& name, std::string& text
                                  : bytes.size();
   const bool endsWithLineFeed = size > 0 && bytes[size - 1] == '\n';
 
-  const LineEndCounts counts = CountLineEnds(bytes.data(), size);
   std::string result;
-  if (counts.cr == counts.crlf && counts.lf == counts.crlf) {
-    // Already CR LF throughout: the bytes are the text.
+  const bool hasCr = std::memchr(bytes.data(), '\r', size) != nullptr;
+  if (hasCr && OnlyCrLfLineEnds(bytes.data(), size)) {
+    // The bytes are the text already.
     bytes.resize(size);
     result = std::move(bytes);
   } else {
-    result.reserve(size + (counts.lf - counts.crlf) + 2);
-    AppendLinesWithCrLf(bytes.data(), size, counts.cr > 0, result);
+    JoinLinesWithCrLf(bytes.data(), size, hasCr, result);
   }
   // Each line read is followed by CR LF and the final CR LF is removed again. A text that ends
   // with LF carries that CR LF already; a last line without a line end does not, so it stays as

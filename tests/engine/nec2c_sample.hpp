@@ -16,7 +16,7 @@ inline constexpr std::string_view kNec2cDipoleOutput = R"nec(
 
 
                                ---------------- COMMENTS ----------------
-                               frequency sample
+                               dipole sample
                               
 
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "mainwindow/VarnelU.hpp"
+#include "platform/scripted/runner.hpp"
 #include "support/test_root.hpp"
 
 namespace {
@@ -368,6 +369,36 @@ TEST_F(ParamsTest, ShowPointFieldsFormatsPointsAndPower) {
   EXPECT_EQ("(1,3|-0,1|100,0)", form.EditPoint.text);
   EXPECT_EQ("(-7,0|0,0)", form.EditPointA.text);
   EXPECT_EQ("0,13 W", form.EditNormalizePower.text);
+}
+
+// ---- Through the headless runner ------------------------------------------------------------
+
+TEST(ParamsRunner, ThreeDDialogCaseAndShowParameters) {
+  TestRoot root;
+  std::istringstream in(
+      "decimal ,\n"
+      "answer point 2,5 abc 1\n"
+      "run EditPointDblClick\n"
+      "run MIShowsomeParametersClick\n"
+      "print Mout\n");
+  std::ostringstream out;
+  EXPECT_EQ(0, RunScript(in, out, root.Roots()));
+  EXPECT_EQ(
+      "[Warning] String to Float conversion Error! Try again!\n"
+      "------- Some Parameters ------\n"
+      "maxHeight...........: 1000,0 \n"
+      "p...................: (2,5;0,0;4,0) \n"
+      "a...................: (10,0;0,0) \n"
+      "py..................: 10,0 \n"
+      "rCircle.............: 10,0 \n"
+      "rCylinder...........: 10,0 \n"
+      "normalizePower......: 1,0 \n"
+      "AnalyseSegment......: 1   \n"
+      "AnalysingResistance.: 50 \n"
+      "EngineName..........: c:\\4nec2\\exe\\nec2dxs1k5.exe   \n"
+      "----- Some Parameters End-----\n",
+      out.str());
+  DecimalSeparator = ',';
 }
 
 }  // namespace

@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "mainwindow/VarnelU.hpp"
+#include "platform/scripted/runner.hpp"
 #include "support/classic_output.hpp"
 #include "support/test_root.hpp"
 #include "util/errors.hpp"
@@ -331,6 +333,46 @@ TEST_F(SingleTest, AFailingNearFieldRowLeavesTheWindowsTableAsItWas) {
   EXPECT_THROW(form.AnalyseNearfield1Click(), ConversionError);
   EXPECT_EQ(18u, form.params.nearField.table.value.size());
   EXPECT_EQ(Lines({"------------------- Field ----------------------"}), Lines(form.Mout.lines));
+}
+
+// ---- The whole road through the headless runner ------------------------------------------
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string all;
+  for (const std::string& l : lines) all += l + "\n";
+  return all;
+}
+
+TEST(SingleRunner, LoadsAFileAndAnalysesItForEveryPolarisation) {
+  TestRoot root;
+  root.Write("drive_c/4nec2/b_out/grid.out", ClassicOutputText(TestOutput()));
+  std::string script =
+      "decimal ,\n"
+      "answer open c:\\4nec2\\b_out\\grid.out\n"
+      "run Load1Click\n"
+      "run AnalyseMain1Click\n"
+      "print Mout\n";
+  std::string expected = Joined({"FileLoaded: c:\\4nec2\\b_out\\grid.out",
+                                 "Seg.-Current (1): 0,02 A", "Power Received:   10 mW",
+                                 "------ out-File analysed (See also BasicData) ------"});
+  for (const PolarisationCase& c : kPolarisations) {
+    script += "select RGPol " + std::to_string(c.item) + "\nrun AnalyseNearfield1Click\nprint Mout\n";
+    expected += Joined(ExpectedReport(c, "ELECTRIC ", " V/m"));
+  }
+  script += "print fields\n";
+  expected += Joined({"EditVoltage= 12-0,5j V", "EditCurrent=1,5+0,25j A",
+                      "EditImpedance= 63-26j Ohm", "EditPower=12,3 mW",
+                      "EditFrequency=14,20 MHz", "EditInputPower=1,2E002 W",
+                      "EditXStart=9,00", "EditXStop=11,00", "EditXStep=1,00",
+                      "EditYStart=0,00", "EditYStop=10,00", "EditYStep=10,00",
+                      "EditZStart=0,00", "EditZStop=8,00", "EditZStep=4,00",
+                      "EditType=ELECTRIC ", "EditPoint=(10,0|0,0|4,0)",
+                      "EditPointA=(10,0|0,0)", "EditNormalizePower=1,00 W"});
+  std::istringstream in(script);
+  std::ostringstream out;
+  EXPECT_EQ(0, RunScript(in, out, root.Roots()));
+  EXPECT_EQ(expected, out.str());
+  DecimalSeparator = ',';
 }
 
 }  // namespace

@@ -372,7 +372,9 @@ TEST_F(WindowTest, PopupMenus) {
   EXPECT_EQ("MISaveasTxtClick", form.PopupMenu2[1].handler);
   EXPECT_TRUE(form.PopupMenu2[2].separator);
   for (std::size_t i = 0; i < captions.size(); ++i)
-    if (i != 2) EXPECT_EQ(captions[i], form.PopupMenu2[i].caption) << "entry " << i;
+    if (i != 2) {
+      EXPECT_EQ(captions[i], form.PopupMenu2[i].caption) << "entry " << i;
+    }
   for (int k = 1; k <= 10; ++k) {
     const MenuItem* entry = form.FindMenuItem("MICopyColomn" + std::to_string(k));
     ASSERT_NE(nullptr, entry) << k;

@@ -99,6 +99,7 @@ class TableWriter {
   explicit TableWriter(unsigned seed) : rng_(seed) {}
 
   std::string Text() {
+    hostile_ = Chance(0.5);
     std::string text;
     if (Chance(0.1)) text += "a linear comment\r\n";
     text += Chance(0.1) ? "  NEAR MAGNETIC FIELDS\r\n" : "  -------- NEAR ELECTRIC FIELDS --------\r\n";
@@ -119,20 +120,20 @@ class TableWriter {
   int Pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
 
   std::string LineEnd() {
-    if (Chance(0.97)) return "\r\n";
+    if (!hostile_ || Chance(0.97)) return "\r\n";
     const char* odd[] = {"\r", "\n\r\n", "\r\r\n", "\r\n\n", "\r\x01\n"};
     return odd[Pick(0, 4)];
   }
 
   std::string Blanks() {
-    if (Chance(0.05)) return std::string(static_cast<std::size_t>(Pick(60, 140)), ' ');
-    if (Chance(0.02)) return "\t";
+    if (Chance(0.05)) return std::string(static_cast<std::size_t>(hostile_ ? Pick(60, 140) : Pick(60, 64)), ' ');
+    if (hostile_ && Chance(0.02)) return "\t";
     return std::string(static_cast<std::size_t>(Pick(1, 4)), ' ');
   }
 
   std::string Number() {
     if (Chance(0.02)) return "NaN";
-    if (Chance(0.01)) {
+    if (hostile_ && Chance(0.01)) {
       const char* bad[] = {"nan", "1.2.3", "1,5", "abc", "", "1E", "+", ".", "-.", "1e400", "1e-400", "0x10", "1..", "E5"};
       return bad[Pick(0, 13)];
     }
@@ -152,17 +153,18 @@ class TableWriter {
 
   std::string Row() {
     std::string row = Chance(0.5) ? "  " : "";
-    const int fields = Chance(0.05) ? Pick(1, 12) : 9;
+    const int fields = Chance(0.05) ? (hostile_ ? Pick(1, 12) : Pick(9, 12)) : 9;
     for (int i = 0; i < fields; ++i) {
       if (i) row += Blanks();
       row += Number();
     }
     if (Chance(0.2)) row += Blanks();
-    if (Chance(0.01)) row = Chance(0.5) ? "x" : "";
+    if (hostile_ && Chance(0.01)) row = Chance(0.5) ? "x" : "";
     return row;
   }
 
   std::mt19937 rng_;
+  bool hostile_ = false;
 };
 
 void ExpectSame(const Outcome& expected, const Outcome& actual, const std::string& context) {
@@ -206,9 +208,11 @@ TEST(NecOutEquivalence, RandomTablesReadExactlyAsStepByStep) {
         if (::testing::Test::HasFailure()) return;
       }
     }
-    // The mix must exercise both outcomes.
+    // The mix must exercise both outcomes (a blank separator makes nearly every row fail).
     EXPECT_GT(failures, 100) << separator;
-    EXPECT_LT(failures, 6 * 400 - 100) << separator;
+    if (separator != ' ') {
+      EXPECT_LT(failures, 6 * 400 - 600) << separator;
+    }
   }
 }
 

@@ -61,7 +61,15 @@ TEST(ClassicOutputLayout, RowsAndColumnsSitWhereTheReaderCuts) {
   EXPECT_EQ("63.435", rowText.substr(87, 6)) << rowText;
   EXPECT_NE(std::string::npos, text.find("FREQUENCY= 1.4200E+01 MHZ"));
   EXPECT_NE(std::string::npos, text.find("INPUT POWER   = 6.7975E-03 WATTS"));
-  EXPECT_EQ(std::string::npos, text.find("\n\r")) << "lines joined by CR LF only";
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      EXPECT_EQ('\n', text[i + 1]) << "a CR at " << i << " without LF";
+    }
+    if (text[i] == '\n') {
+      EXPECT_EQ('\r', text[i - 1]) << "an LF at " << i << " without CR";
+    }
+  }
+  EXPECT_NE('\n', text.back()) << "no line end after the last line";
 }
 
 // ---- Scalar sections --------------------------------------------------------------------

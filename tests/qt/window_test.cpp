@@ -11,7 +11,9 @@
 #include <QTimer>
 #include <QtTest>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include "mainwindow/VarnelU.hpp"
 #include "platform/qt/main_window.hpp"
@@ -26,7 +28,19 @@ class TestPlatform : public QtPlatform {
  public:
   using QtPlatform::QtPlatform;
   std::optional<std::string> savePath;
+  std::optional<std::string> folder;
+  std::vector<std::string> messages;
+  std::function<void()> duringEvents;  // runs once, inside the first event processing
   std::optional<std::string> SaveFileDialog(const FileDialogSpec&) override { return savePath; }
+  std::optional<std::string> ChooseFolder(const std::string&) override {
+    if (folder) SetCurrentFolder(*folder);
+    return folder;
+  }
+  void MessageBox(MessageKind, const std::string&, const std::string& text) override { messages.push_back(text); }
+  void ProcessEvents() override {
+    QtPlatform::ProcessEvents();
+    if (duringEvents) std::exchange(duringEvents, nullptr)();
+  }
 };
 
 // Presses keys in the next modal dialog once it is open.
@@ -149,6 +163,26 @@ class WindowTest : public QObject {
   void radioGroupClickReachesTheModel() {
     window->RadioGroupWidget("RGPol")->button(3)->click();
     QCOMPARE(form->RGPol.itemIndex, 3);
+  }
+
+  void commandsDuringARunAreRefusedAndClosingEndsTheRunSafely() {
+    const auto folder = root->driveC / "4nec2" / "b_out" / "run";
+    for (const char* name : {"a.out", "b.out", "c.out"}) root->Write("drive_c/4nec2/b_out/run/" + std::string(name), "x");
+    platform->folder = WindowsPath(root->Roots(), folder.string());
+    platform->duringEvents = [this] {
+      window->RunCommand("MIShowsomeParametersClick");
+      window->close();
+    };
+    window->RunCommand("MIAddBatchFolderClick");
+    QCOMPARE(platform->messages.size(), std::size_t(1));
+    QCOMPARE(QString::fromStdString(platform->messages[0]),
+             QString("A command is still running. Please wait until it has finished."));
+    const QString info = window->PaneWidget("Mout")->toPlainText();
+    QVERIFY2(!info.contains("Some Parameters"), qPrintable(info));
+    QVERIFY2(info.contains("Batch Folder selected: "), qPrintable(info));
+    QVERIFY(window->isVisible());  // the close waits until the command has ended
+    QTRY_VERIFY(!window->isVisible());
+    QVERIFY(!form->Busy());
   }
 
   void screenshotShowsTheWindow() {

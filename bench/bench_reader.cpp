@@ -1,0 +1,80 @@
+// The near-field reader on classic tables, beside a plain memchr line count over the same text
+// (the floor for any reader that must look at every line), and the grid extent of a large
+// table with all-distinct coordinates.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "../tests/support/classic_output.hpp"
+#include "necout/nearfield.hpp"
+#include "necout/reader.hpp"
+
+namespace {
+
+// 6561 = 9^3 and 128000 = 80 x 40 x 40 grid points.
+const std::string& ClassicText(int rows) {
+  static std::string small, large;
+  std::string& text = rows == 6561 ? small : large;
+  if (text.empty()) {
+    ClassicOutput o;
+    o.nearField = rows == 6561 ? ClassicGrid(9, 9, 9, -1, -1, -1, 0.25, ClassicDipoleField)
+                               : ClassicGrid(80, 40, 40, -4, -2, -2, 0.1, ClassicDipoleField);
+    for (ClassicNearRow& r : o.nearField) r.mx *= 9;  // mix of magnitudes
+    o.nearField.resize(static_cast<std::size_t>(rows));
+    text = ClassicOutputText(o);
+  }
+  return text;
+}
+
+void BM_ReadNearField(benchmark::State& state) {
+  const std::string& text = ClassicText(static_cast<int>(state.range(0)));
+  const int polarization = static_cast<int>(state.range(1));
+  NearFieldTable table;
+  for (auto _ : state) {
+    ReadNearField(text, polarization, table);
+    benchmark::DoNotOptimize(table.value.data());
+  }
+  if (table.x.size() != static_cast<std::size_t>(state.range(0))) state.SkipWithError("wrong row count");
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
+  state.counters["rows"] = static_cast<double>(table.x.size());
+}
+BENCHMARK(BM_ReadNearField)
+    ->ArgsProduct({{6561, 128000}, {0, 1, 4}})
+    ->ArgNames({"rows", "pol"})
+    ->Unit(benchmark::kMillisecond);
+
+void BM_MemchrLineCount(benchmark::State& state) {
+  const std::string& text = ClassicText(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    std::size_t lines = 0;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (const void* hit = std::memchr(p, '\r', static_cast<std::size_t>(end - p))) {
+      ++lines;
+      p = static_cast<const char*>(hit) + 1;
+    }
+    benchmark::DoNotOptimize(lines);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
+}
+BENCHMARK(BM_MemchrLineCount)->Arg(6561)->Arg(128000)->ArgName("rows")->Unit(benchmark::kMillisecond);
+
+void BM_GridExtentAllDistinct(benchmark::State& state) {
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> coordinate(-100, 100);
+  NearFieldTable table;
+  for (int i = 0; i < 128000; ++i) {
+    table.x.push_back(i * 0.01);  // distinct by construction, rising
+    table.y.push_back(coordinate(rng));
+    table.z.push_back(-i * 0.002);
+  }
+  for (auto _ : state) {
+    GridExtent e = GridExtentOf(table);
+    benchmark::DoNotOptimize(e);
+  }
+}
+BENCHMARK(BM_GridExtentAllDistinct)->Unit(benchmark::kMillisecond);
+
+}  // namespace

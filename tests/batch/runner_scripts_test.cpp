@@ -1,0 +1,153 @@
+// The batch commands end to end: headless-runner scripts over generated output folders, the
+// tables and Info lines checked to the character.
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+
+#include "batch_fixture.hpp"
+#include "platform/scripted/runner.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> OutputLines(const std::string& output) {
+  std::vector<std::string> lines;
+  std::istringstream in(output);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// The lines after the echo label from, up to the label to (to the end when to is empty).
+std::vector<std::string> Between(const std::vector<std::string>& lines, const std::string& from,
+                                 const std::string& to) {
+  auto begin = std::find(lines.begin(), lines.end(), from);
+  if (begin == lines.end()) return {};
+  auto end = to.empty() ? lines.end() : std::find(begin, lines.end(), to);
+  return {begin + 1, end};
+}
+
+class BatchScripts : public ::testing::Test {
+ protected:
+  ~BatchScripts() override { DecimalSeparator = savedSeparator_; }
+
+  std::vector<std::string> RunScriptText(const std::string& script) {
+    std::istringstream in(script);
+    std::ostringstream out;
+    status = RunScript(in, out, root.Roots());
+    output = out.str();
+    return OutputLines(output);
+  }
+  void WriteRun(const std::string& name, const ClassicOutput& o) {
+    root.Write("drive_c/4nec2/b_out/run/" + name, ClassicOutputText(o));
+  }
+
+  TestRoot root;
+  int status = -1;
+  std::string output;
+
+ private:
+  char savedSeparator_ = DecimalSeparator;
+};
+
+const char* const kAddRunFolder = "answer folder c:\\4nec2\\b_out\\run\nrun MIAddBatchFolder\n";
+
+TEST_F(BatchScripts, NearFieldTableOfTwoFilesHasSixLines) {
+  WriteRun("a.out", OutputRun(14.2, 1.0));
+  ClassicOutput b = OutputRun(28.0, 4.0);
+  b.nearField = SixPointGrid(10.0);
+  WriteRun("b.out", b);
+  const auto lines = RunScriptText(std::string("decimal ,\n") + kAddRunFolder +
+                                   "run Button2\necho ==data\nprint Mdata\necho ==end\n");
+  EXPECT_EQ(0, status) << output;
+  auto data = Between(lines, "==data", "==end");
+  ASSERT_EQ(6u, data.size()) << output;
+  EXPECT_EQ("// Field at P(10,0| 0,0| 4,0)", data[0]);
+  EXPECT_EQ("", data[1]);
+  EXPECT_EQ("//  Freq ;    Pwr  ;    E_H  ;  E_Hcorr;    Ur   ;    Ui   ;    Ir   ;    Ii   ;    Zr   ;    Zi   ;",
+            data[2]);
+  EXPECT_EQ("//   MHz ;     W   ;  V/m_A/m;  V/m_A/m;     V   ;     V   ;     A   ;     A   ;    Ohm  ;    Ohm  ;",
+            data[3]);
+  std::vector<std::string> rows(data.begin() + 4, data.end());
+  std::sort(rows.begin(), rows.end());  // the folder's enumeration order is the file system's
+  EXPECT_EQ((std::vector<std::string>{
+                "   14,200;    1,000;    1,000;    1,000;    0,000;    0,000;    0,000;    0,000;   50,000;   -0,500;",
+                "   28,000;    4,000;   10,000;    5,000;    0,000;    0,000;    0,000;    0,000;   50,000;   -0,500;"}),
+            rows);
+}
+
+TEST_F(BatchScripts, ModeLinesUnderBothSeparators) {
+  WriteRun("a.out", OutputRun(14.2, 1.0));
+  const auto comma = RunScriptText(std::string("decimal ,\n") + kAddRunFolder +
+                                   "select RGMode 3\nrun MIBatchLoadClick\necho ==data\nprint Mdata\n");
+  EXPECT_EQ("// Max. on circle with r=10,0 ", Between(comma, "==data", "").at(0));
+  const auto point = RunScriptText(std::string("decimal .\n") + kAddRunFolder +
+                                   "run MIBatchLoadClick\necho ==data\nprint Mdata\n");
+  const auto data = Between(point, "==data", "");
+  ASSERT_EQ(5u, data.size()) << output;
+  EXPECT_EQ("// Field at P(10.0| 0.0| 4.0)", data[0]);
+  EXPECT_EQ("   14.200;    1.000;    1.000;    1.000;", data[4].substr(0, 40));
+}
+
+TEST_F(BatchScripts, PowerTableAndInfoLines) {
+  WriteRun("a.out", OutputRun(14.2, 100.0, {1.0}));
+  const auto lines = RunScriptText(std::string("decimal ,\n") + kAddRunFolder +
+                                   "run MIBatchAnalysePowerClick\necho ==info\nprint Mout\necho ==data\n"
+                                   "print Mdata\n");
+  EXPECT_EQ((std::vector<std::string>{"--------------- Batch-Analyse Power----------------", "Load: a.out",
+                                      "--------- Batch Job Done ---------"}),
+            Between(lines, "==info", "==data"));
+  EXPECT_EQ((std::vector<std::string>{"//  Freq ;    Pwr  ;   RecPwr;  Gain_dB;  SegCurr;",
+                                      "//   MHz ;     W   ;     mW  ;         ;     A   ;",
+                                      "     14,2;      100;  2,5E004;    -3,01;        1;"}),
+            Between(lines, "==data", ""));
+}
+
+TEST_F(BatchScripts, ZeroInputPowerShowsTheDivisionErrorBox) {
+  WriteRun("zero.out", OutputRun(14.2, 0.0));
+  const auto lines = RunScriptText(std::string("decimal ,\n") + kAddRunFolder +
+                                   "run MIBatchAnalysePowerClick\necho ==data\nprint Mdata\n");
+  EXPECT_EQ(0, status);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "[Error] Gleitkommadivision durch Null."), lines.end())
+      << output;
+  EXPECT_EQ(2u, Between(lines, "==data", "").size()) << "the headings stay, no row";
+}
+
+TEST_F(BatchScripts, EveryAnalysisRefusesAnEmptyList) {
+  const auto lines = RunScriptText("run MIBatchLoadClick\nrun MIBatchAnalysePowerClick\nrun MIAnalyseEUTsClick\n");
+  EXPECT_EQ((std::vector<std::string>(3, "[Warning] You need add a batch folder first.")), lines);
+}
+
+TEST_F(BatchScripts, SplitModeOverTwentyFiveFilesWritesTwoBlockFiles) {
+  for (int i = 1; i <= 25; ++i) WriteRun("e" + std::to_string(100 + i) + ".out", OutputRun(i, 1.0));
+  const fs::path add = root.home / "DeskTop" / "add";
+  fs::create_directories(add);
+  const auto lines = RunScriptText("decimal ,\nanswer folder c:\\4nec2\\b_out\\run\nrun MIAddEUTs\n"
+                                   "run MISplitModeClick\nrun MIAnalyseEUTsClick\necho ==data\nprint Mdata\n");
+  EXPECT_EQ(0, status) << output;
+  const auto first = OutputLines(TestRoot::Read(add / "Test0000.txt"));
+  const auto second = OutputLines(TestRoot::Read(add / "Test0001.txt"));
+  ASSERT_EQ(13u, first.size());
+  EXPECT_EQ("\r", first[0]);
+  EXPECT_EQ("//  Numb ;   Cyl.  ;    Cir  ;   Point ;    Freq ;    Pwr  ;\r", first[1]);
+  EXPECT_EQ("        1;        5;        4;        1;", first[3].substr(0, 40));
+  EXPECT_EQ("       10;", first[12].substr(0, 10));
+  ASSERT_EQ(10u, second.size());
+  EXPECT_EQ("       11;", second[0].substr(0, 10)) << "row numbers go on across blocks";
+  EXPECT_EQ("       20;", second[9].substr(0, 10));
+  EXPECT_FALSE(fs::exists(add / "Test0002.txt"));
+  const auto data = Between(lines, "==data", "");
+  ASSERT_EQ(5u, data.size()) << output;
+  EXPECT_EQ("       21;", data[0].substr(0, 10));
+}
+
+TEST_F(BatchScripts, SplitModeOverNineFilesWritesNone) {
+  for (int i = 1; i <= 9; ++i) WriteRun("e" + std::to_string(i) + ".out", OutputRun(i, 1.0));
+  const fs::path add = root.home / "DeskTop" / "add";
+  fs::create_directories(add);
+  RunScriptText(std::string(kAddRunFolder) + "run MISplitModeClick\nrun MIAnalyseEUTsClick\n");
+  EXPECT_EQ(0, status) << output;
+  EXPECT_TRUE(fs::is_empty(add));
+}
+
+}  // namespace

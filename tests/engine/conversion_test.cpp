@@ -1,0 +1,373 @@
+// Engine choice, single and batch conversion with fake engines (small shell scripts that record
+// their arguments), RunAndWait's waiting, failed starts and the drive-root refusal.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/conversion.hpp"
+#include "mainwindow/VarnelU.hpp"
+#include "support/test_root.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A scripted platform that counts started and closed processes and can run a test's action
+// whenever the window processes its events.
+class EnginePlatform : public ScriptedPlatform {
+ public:
+  using ScriptedPlatform::ScriptedPlatform;
+  int started = 0, closed = 0;
+  std::vector<std::string> parameterTexts;
+  std::function<void()> onEvents;
+  // When set, starts report success without a process (the shell handed the request on).
+  bool startWithoutHandle = false;
+
+  ProcessHandle StartProcess(const std::string& program, const std::string& parameters, std::string& error) override {
+    parameterTexts.push_back(parameters);
+    if (startWithoutHandle) return {};
+    ProcessHandle handle = ScriptedPlatform::StartProcess(program, parameters, error);
+    if (handle) ++started;
+    return handle;
+  }
+  void CloseProcess(ProcessHandle handle) override {
+    ++closed;
+    ScriptedPlatform::CloseProcess(handle);
+  }
+  void ProcessEvents() override {
+    ScriptedPlatform::ProcessEvents();
+    if (onEvents) onEvents();
+  }
+};
+
+class ConversionTest : public ::testing::Test {
+ protected:
+  ConversionTest() {
+    for (const char* folder : {"4nec2/exe", "4nec2/b_in", "4nec2/b_out", "4nec2/out"})
+      fs::create_directories(root.driveC / folder);
+    log = root.dir / "engine.log";
+  }
+
+  // A fake engine at c:\4nec2\exe\<name>: it appends "<its name>|<parameter text>" to the log
+  // (after sleeping `seconds`), and writes the parameter text into the output file it was
+  // given, mapping "C:\" onto the private drive.
+  void FakeEngine(const std::string& name, double seconds = 0) {
+    std::ostringstream script;
+    script << "#!/bin/sh\n";
+    if (seconds > 0) script << "echo \"start $1\" >> '" << log.string() << "'\nsleep " << seconds << "\n";
+    script << "echo \"" << name << "|$*\" >> '" << log.string() << "'\n"
+           << "out=$(printf '%s' \"$2\" | sed -e 's|^[cC]:|" << root.driveC.string() << "|' -e 's|\\\\|/|g')\n"
+           << "printf '%s' \"$*\" > \"$out\"\n";
+    fs::path path = root.Write("drive_c/4nec2/exe/" + name, script.str());
+    fs::permissions(path, fs::perms::owner_all);
+  }
+
+  std::vector<std::string> LogLines() const {
+    std::vector<std::string> lines;
+    std::istringstream in(TestRoot::Read(log));
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+
+  std::vector<std::string> Messages(const std::string& prefix) const {
+    std::vector<std::string> list;
+    for (const std::string& m : platform.messages)
+      if (m.rfind(prefix, 0) == 0) list.push_back(m.substr(prefix.size()));
+    return list;
+  }
+
+  std::string MoutText() const {
+    std::string text;
+    for (const std::string& line : form.Mout.lines) text += line + "\n";
+    return text;
+  }
+
+  TestRoot root;
+  fs::path log;
+  std::ostringstream out;
+  EnginePlatform platform{out, root.Roots()};
+  TForm1 form{platform};
+};
+
+TEST(OutputFileName, ReplacesTheExtensionOfTheBareName) {
+  struct Case {
+    const char *deck, *expected;
+  };
+  const Case cases[] = {
+      {"c:\\4nec2\\b_in\\dipol\\dipol007.nec", "dipol007.out"},
+      {"my.test.nec", "my.test.out"},
+      {"noextension", "noextension.out"},
+      {"c:\\dotted.folder\\deck", "deck.out"},
+      {"c:\\4nec2\\b_in\\dipol.nec", "dipol.out"},
+      {"c:deck.NEC", "deck.out"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.expected, OutputFileName(c.deck)) << c.deck;
+}
+
+TEST(LastFolder, IsTheTextAfterTheLastBackslash) {
+  EXPECT_EQ("dipol", LastFolder("c:\\4nec2\\b_in\\dipol"));
+  EXPECT_EQ("E_", LastFolder("c:\\4nec2\\b_in\\E_"));
+  EXPECT_EQ("", LastFolder("C:\\"));
+  EXPECT_EQ("folder", LastFolder("folder"));
+}
+
+TEST_F(ConversionTest, EngineMenuMovesTheCheckMarkAndSetsEngineName) {
+  auto checked = [&] {
+    std::string marks;
+    for (const char* item : {"MI_NEC1500", "MI_NEC5000", "MI_NEC11000"}) {
+      MenuItem* menuItem = form.FindMenuItem(item);
+      EXPECT_NE(nullptr, menuItem) << item;
+      marks += menuItem && menuItem->checked ? "x" : "-";
+    }
+    return marks;
+  };
+  EXPECT_EQ("x--", checked());
+  EXPECT_EQ("c:\\4nec2\\exe\\nec2dxs1k5.exe", form.params.EngineName);
+  struct Case {
+    const char *control, *marks, *engine;
+  };
+  const Case cases[] = {{"MI_NEC11000", "--x", "c:\\4nec2\\exe\\nec2dxs11k.exe"},
+                        {"MI_NEC5000", "-x-", "c:\\4nec2\\exe\\nec2dxs5k0.exe"},
+                        {"MI_NEC5000", "-x-", "c:\\4nec2\\exe\\nec2dxs5k0.exe"},
+                        {"MI_NEC1500", "x--", "c:\\4nec2\\exe\\nec2dxs1k5.exe"}};
+  for (const Case& c : cases) {
+    ASSERT_TRUE(form.Run(c.control));
+    EXPECT_EQ(c.marks, checked()) << c.control;
+    EXPECT_EQ(c.engine, form.params.EngineName) << c.control;
+  }
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_TRUE(form.Mout.lines.empty());
+}
+
+TEST_F(ConversionTest, SingleConversionStartsTheEngineWithFullPathsAndDoesNotWait) {
+  FakeEngine("nec2dxs1k5.exe", 0.3);
+  root.Write("drive_c/4nec2/b_in/dipol.nec", "CM\r\n");
+  platform.AnswerOpen("c:\\4nec2\\b_in\\dipol.nec");
+  ASSERT_TRUE(form.Run("SingleConversion1Click"));
+
+  ASSERT_EQ(1u, platform.openDialogs.size());
+  EXPECT_EQ("c:\\4nec2\\b_in", platform.openDialogs[0].initialFolder);
+  EXPECT_EQ("All(*.*)|*.*|nec (*.nec)|*.nec", platform.openDialogs[0].filter);
+  EXPECT_EQ(2, platform.openDialogs[0].filterIndex);
+  EXPECT_EQ(
+      "EngineName.....: c:\\4nec2\\exe\\nec2dxs1k5.exe\n"
+      "Single Conversion Mode\n"
+      "InputFileName..: c:\\4nec2\\b_in\\dipol.nec\n"
+      "OutputFileName.: C:\\4nec2\\b_out\\dipol.out\n"
+      "--------- Single Conversion Job Done ---------\n",
+      MoutText());
+  ASSERT_EQ(1u, platform.parameterTexts.size());
+  EXPECT_EQ("c:\\4nec2\\b_in\\dipol.nec C:\\4nec2\\b_out\\dipol.out", platform.parameterTexts[0]);
+  // The job-done line came before the slow engine finished.
+  EXPECT_EQ(0, platform.pausedMilliseconds);
+  EXPECT_FALSE(fs::exists(root.driveC / "4nec2" / "b_out" / "dipol.out"));
+  for (int i = 0; i < 100 && !fs::exists(root.driveC / "4nec2" / "b_out" / "dipol.out"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ("c:\\4nec2\\b_in\\dipol.nec C:\\4nec2\\b_out\\dipol.out",
+            TestRoot::Read(root.driveC / "4nec2" / "b_out" / "dipol.out"));
+}
+
+TEST_F(ConversionTest, CancelledDialogsEndTheConversionsSilently) {
+  form.Mout.lines = {"old"};
+  platform.AnswerOpen(std::nullopt);
+  ASSERT_TRUE(form.Run("SingleConversion1Click"));
+  platform.AnswerFolder(std::nullopt);
+  ASSERT_TRUE(form.Run("BatchConversion1Click"));
+  EXPECT_TRUE(form.Mout.lines.empty()) << "the reset cleared the panes";
+  EXPECT_TRUE(platform.parameterTexts.empty());
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(ConversionTest, BatchConversionRecreatesTheOutputFolderAndConvertsEachDeckInTurn) {
+  FakeEngine("nec2dxs1k5.exe");
+  root.Write("drive_c/4nec2/b_in/dipol/dipol000.nec", "CM\r\n");
+  root.Write("drive_c/4nec2/b_in/dipol/dipol001.nec", "CM\r\n");
+  root.Write("drive_c/4nec2/b_in/dipol/notes.txt", "not a deck");
+  fs::create_directories(root.driveC / "4nec2" / "b_in" / "dipol" / "folder.nec");
+  fs::path old = root.Write("drive_c/4nec2/b_out/dipol/old.out", "earlier result");
+
+  platform.AnswerFolder("c:\\4nec2\\b_in\\dipol");
+  ASSERT_TRUE(form.Run("BatchConversion1Click"));
+
+  EXPECT_EQ(std::vector<std::string>{"c:\\4nec2\\b_in"}, platform.folderDialogs);
+  EXPECT_EQ("c:\\4nec2\\b_in\\dipol", form.params.BatchFolder);
+  std::vector<std::string> files = form.params.BatchFiles;
+  std::vector<std::string> sorted = files;
+  std::sort(sorted.begin(), sorted.end());
+  ASSERT_EQ((std::vector<std::string>{"dipol000.nec", "dipol001.nec"}), sorted);
+
+  std::string expected =
+      "--------------- Batch Conversion ----------------\n"
+      "EngineName.....: c:\\4nec2\\exe\\nec2dxs1k5.exe\n"
+      "Batch Folder selected: c:\\4nec2\\b_in\\dipol\n"
+      "Last Folder: dipol\n"
+      "Old Folder sucessfully deleted: C:\\4nec2\\b_out\\dipol\\\n"
+      "New Folder sucessfully created: C:\\4nec2\\b_out\\dipol\\\n";
+  for (const std::string& name : files) {
+    std::string outName = name.substr(0, name.size() - 4) + ".out";
+    expected += "Converting: " + name + "  --> " + outName + " ......done.\n";
+  }
+  expected += "--------- Batch Conversion Job Done ---------\n";
+  EXPECT_EQ(expected, MoutText());
+
+  // Bare deck names, resolved in the batch folder; one run after the other in list order.
+  std::vector<std::string> runs;
+  for (const std::string& name : files)
+    runs.push_back("nec2dxs1k5.exe|" + name + " C:\\4nec2\\b_out\\dipol\\" + name.substr(0, 8) + ".out");
+  EXPECT_EQ(runs, LogLines());
+  EXPECT_EQ("dipol000.nec C:\\4nec2\\b_out\\dipol\\dipol000.out",
+            TestRoot::Read(root.driveC / "4nec2" / "b_out" / "dipol" / "dipol000.out"));
+  EXPECT_FALSE(fs::exists(old)) << "the old output folder was deleted with its content";
+  EXPECT_EQ(platform.started, platform.closed) << "every process handle is closed";
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(ConversionTest, TheChosenEngineIsStartedForEveryDeck) {
+  FakeEngine("nec2dxs11k.exe");
+  root.Write("drive_c/4nec2/b_in/E_/E_000.nec", "CM\r\n");
+  root.Write("drive_c/4nec2/b_in/E_/E_001.nec", "CM\r\n");
+  ASSERT_TRUE(form.Run("MI_NEC11000"));
+  platform.AnswerFolder("c:\\4nec2\\b_in\\E_");
+  ASSERT_TRUE(form.Run("BatchConversion1Click"));
+  ASSERT_GE(form.Mout.lines.size(), 2u);
+  EXPECT_EQ("EngineName.....: c:\\4nec2\\exe\\nec2dxs11k.exe", form.Mout.lines[1]);
+  std::vector<std::string> log = LogLines();
+  ASSERT_EQ(2u, log.size());
+  for (const std::string& line : log) EXPECT_EQ(0u, line.rfind("nec2dxs11k.exe|E_00", 0)) << line;
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(ConversionTest, AFolderWithoutDecksStillWritesHeaderRecreationAndJobDone) {
+  fs::create_directories(root.driveC / "4nec2" / "b_in" / "empty");
+  platform.AnswerFolder("c:\\4nec2\\b_in\\empty");
+  ASSERT_TRUE(form.Run("BatchConversion1Click"));
+  EXPECT_EQ(
+      "--------------- Batch Conversion ----------------\n"
+      "EngineName.....: c:\\4nec2\\exe\\nec2dxs1k5.exe\n"
+      "Batch Folder selected: c:\\4nec2\\b_in\\empty\n"
+      "Last Folder: empty\n"
+      "Old Folder sucessfully deleted: C:\\4nec2\\b_out\\empty\\\n"
+      "New Folder sucessfully created: C:\\4nec2\\b_out\\empty\\\n"
+      "--------- Batch Conversion Job Done ---------\n",
+      MoutText());
+  EXPECT_TRUE(fs::is_directory(root.driveC / "4nec2" / "b_out" / "empty"));
+}
+
+TEST_F(ConversionTest, ADriveRootIsRefusedBeforeAnythingIsDeleted) {
+  FakeEngine("nec2dxs1k5.exe");
+  root.Write("drive_c/deck.nec", "CM\r\n");
+  fs::path earlier = root.Write("drive_c/4nec2/b_out/run/earlier.out", "earlier result");
+  fs::path single = root.Write("drive_c/4nec2/b_out/dipol.out", "single result");
+  for (const char* answer : {"c:\\", "c:"}) {
+    SCOPED_TRACE(answer);
+    platform.messages.clear();
+    platform.AnswerFolder(answer);
+    ASSERT_TRUE(form.Run("BatchConversion1Click"));
+    std::vector<std::string> warnings = Messages("[Warning] ");
+    ASSERT_EQ(1u, warnings.size());
+    EXPECT_NE(std::string::npos, warnings[0].find("drive root")) << warnings[0];
+    const std::string ending = "Abort command!";
+    EXPECT_TRUE(warnings[0].size() > ending.size() &&
+                warnings[0].compare(warnings[0].size() - ending.size(), ending.size(), ending) == 0)
+        << warnings[0];
+    EXPECT_EQ(std::string::npos, MoutText().find("Old Folder")) << MoutText();
+    EXPECT_TRUE(fs::exists(earlier));
+    EXPECT_TRUE(fs::exists(single));
+    EXPECT_TRUE(platform.parameterTexts.empty());
+  }
+}
+
+TEST_F(ConversionTest, AFailedStartShowsTheSystemsTextAndTheBatchGoesOn) {
+  // No engine at c:\4nec2\exe\nec2dxs1k5.exe.
+  root.Write("drive_c/4nec2/b_in/dipol/dipol000.nec", "CM\r\n");
+  root.Write("drive_c/4nec2/b_in/dipol/dipol001.nec", "CM\r\n");
+  platform.AnswerFolder("c:\\4nec2\\b_in\\dipol");
+  ASSERT_TRUE(form.Run("BatchConversion1Click"));
+  std::vector<std::string> boxes = Messages("[Info] ");
+  ASSERT_EQ(2u, boxes.size()) << "one box per deck";
+  EXPECT_FALSE(boxes[0].empty());
+  EXPECT_EQ(2u, platform.parameterTexts.size());
+  const std::vector<std::string>& lines = form.Mout.lines;
+  ASSERT_EQ(9u, lines.size()) << MoutText();
+  for (std::size_t i : {6u, 7u}) {
+    EXPECT_EQ(0u, lines[i].rfind("Converting: dipol00", 0)) << lines[i];
+    EXPECT_NE(std::string::npos, lines[i].find(".out ......done.")) << lines[i];
+  }
+  EXPECT_EQ("--------- Batch Conversion Job Done ---------", lines.back());
+  EXPECT_EQ(0, platform.pausedMilliseconds) << "nothing to wait for";
+}
+
+TEST_F(ConversionTest, AStartWithoutAProcessHandleIsNotWaitedFor) {
+  platform.startWithoutHandle = true;
+  root.Write("drive_c/4nec2/b_in/dipol/dipol000.nec", "CM\r\n");
+  platform.AnswerFolder("c:\\4nec2\\b_in\\dipol");
+  ASSERT_TRUE(form.Run("BatchConversion1Click"));
+  EXPECT_EQ(0, platform.pausedMilliseconds);
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ("Converting: dipol000.nec  --> dipol000.out ......done.", form.Mout.lines[6]);
+  EXPECT_EQ("--------- Batch Conversion Job Done ---------", form.Mout.lines.back());
+}
+
+TEST_F(ConversionTest, TheWindowKeepsProcessingEventsWhileASlowEngineRuns) {
+  FakeEngine("nec2dxs1k5.exe", 0.4);
+  root.Write("drive_c/4nec2/b_in/slow/a.nec", "CM\r\n");
+  root.Write("drive_c/4nec2/b_in/slow/b.nec", "CM\r\n");
+  platform.realPause = true;
+  std::vector<std::string> refused;
+  int calls = 0;
+  platform.onEvents = [&] {
+    // A second conversion started meanwhile is refused and leaves the running one alone.
+    if (++calls == 2) form.Run("BatchConversion1Click");
+  };
+  platform.AnswerFolder("c:\\4nec2\\b_in\\slow");
+  ASSERT_TRUE(form.Run("BatchConversion1Click"));
+
+  // 0.4 s per deck in 50 ms steps: several rounds of event processing per deck.
+  EXPECT_GE(platform.processEventsCalls, 8);
+  EXPECT_GE(platform.pausedMilliseconds, 400);
+  EXPECT_EQ(1u, Messages("[Warning] ").size()) << "the second conversion was refused";
+  std::vector<std::string> log = LogLines();
+  ASSERT_EQ(4u, log.size());
+  // Each run ended before the next began.
+  EXPECT_EQ(0u, log[0].rfind("start ", 0));
+  EXPECT_EQ(0u, log[1].rfind("nec2dxs1k5.exe|", 0));
+  EXPECT_EQ(0u, log[2].rfind("start ", 0));
+  EXPECT_EQ(0u, log[3].rfind("nec2dxs1k5.exe|", 0));
+  EXPECT_EQ("--------- Batch Conversion Job Done ---------", form.Mout.lines.back());
+  EXPECT_EQ(platform.started, platform.closed);
+}
+
+TEST_F(ConversionTest, ClosingTheWindowDuringTheWaitEndsTheBatchAndClosesTheHandle) {
+  FakeEngine("nec2dxs1k5.exe", 0.3);
+  root.Write("drive_c/4nec2/b_in/slow/a.nec", "CM\r\n");
+  root.Write("drive_c/4nec2/b_in/slow/b.nec", "CM\r\n");
+  platform.realPause = true;
+  platform.onEvents = [&] { EXPECT_FALSE(form.CloseQuery()) << "the close waits for the command"; };
+  platform.AnswerFolder("c:\\4nec2\\b_in\\slow");
+  ASSERT_TRUE(form.Run("BatchConversion1Click"));
+  EXPECT_EQ(1, platform.started) << "no further deck after the close";
+  EXPECT_EQ(1, platform.closed) << "the handle of the running engine was released";
+  EXPECT_NE("--------- Batch Conversion Job Done ---------", form.Mout.lines.back());
+  EXPECT_TRUE(platform.quitRequested);
+  EXPECT_TRUE(Messages("[Error] ").empty());
+  // Let the engine that was left running finish before the private root goes away.
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+}
+
+TEST_F(ConversionTest, ShowFoldersOpenTheDeckAndOutputFolders) {
+  ASSERT_TRUE(form.Run("Showbin1Click"));
+  ASSERT_TRUE(form.Run("Showbout1Click"));
+  EXPECT_EQ((std::vector<std::string>{"c:\\4nec2\\b_in", "c:\\4nec2\\b_out"}), Messages("[Open] "));
+  EXPECT_TRUE(form.Mout.lines.empty());
+}
+
+}  // namespace
