@@ -1,7 +1,7 @@
 // Speed of the three batch analyses against the plain read of the same files.
 //
 // A private temporary root (its own drive c: and home, never the real ones) gets a folder of
-// classic-layout output files of 6561 near-field rows each (about 620 kB, the size of a real EUT
+// classic-layout output files of 6561 near-field rows each (about 600 kB, the size of a real EUT
 // run). Each benchmark runs one whole command over the folder through a TForm1 on a scripted
 // platform, and reports files per second; "x_read" is its time per file divided by the time of
 // reading one file whole (ReadTextFile), the figure the batch is held to (within 3).

@@ -22,7 +22,9 @@ PowerFigures ReceivedPower(double segmentCurrent, double resistance, double inpu
   const double watts = rms * rms * resistance;
   if (inputPower == 0.0) throw ZeroDivideError();
   const double ratio = watts / inputPower;
-  return {1000.0 * watts, 10.0 * Log10(std::sqrt(ratio))};
+  // An undefined current (NaN from the reader) leaves the gain undefined too, not 0 dB.
+  const double gain = std::isnan(ratio) ? ratio : 10.0 * Log10(std::sqrt(ratio));
+  return {1000.0 * watts, gain};
 }
 
 }  // namespace

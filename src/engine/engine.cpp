@@ -1,6 +1,7 @@
 // Engine runs: the choice of the engine executable, single and batch conversion of decks into
 // output files, and the two file-manager commands.
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "decks/folders.hpp"

@@ -106,6 +106,23 @@ std::string_view HeadingTitle(std::string_view line) {
   return Trimmed(t);
 }
 
+// A power of the budget in 11 characters. The reader cuts the 10 characters behind the first
+// one, where "%11.4E" puts the sign of a negative value; so a negative value is written as a
+// blank and the value in 10 characters, with as many decimals as fit and the exponent without
+// leading zeros ("-2.2500E-3", "-1.043E-12"). nec2c prints small negative input powers for
+// sets of many sources whose phases nearly cancel.
+std::string PowerField(double value) {
+  if (!(value < 0) || std::isinf(value)) return FortranE(value, 11, 4);
+  for (int decimals = 4; decimals >= 0; --decimals) {
+    std::string text = FortranE(value, 0, decimals);
+    std::size_t e = text.find('E');
+    std::size_t digits = e + 2;  // after 'E' and the exponent's sign
+    while (digits + 1 < text.size() && text[digits] == '0') text.erase(digits, 1);
+    if (text.size() <= 10) return " " + RightAligned(text, 10);
+  }
+  return " " + FortranE(value, 0, 0);
+}
+
 std::string_view Indentation(std::string_view line) {
   std::size_t n = 0;
   while (n < line.size() && line[n] == ' ') ++n;
@@ -152,6 +169,11 @@ class Rewriter {
     return line;
   }
   void Emit(std::string line) { out_.push_back(std::move(line)); }
+  // A heading line of our own, without trailing blanks.
+  void EmitHeading(std::string line) {
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    Emit(std::move(line));
+  }
 
   // Looks ahead from the line after the keyword line for the first row that parses; the lines
   // in between are the section's heading lines. Nothing when no row follows within a few lines.
@@ -195,8 +217,8 @@ class Rewriter {
     std::string heading2 = "   NO.   NO.";
     for (int k = 0; k < 4; ++k) heading2 += Centered("REAL", 12) + Centered("IMAGINARY", 12);
     heading2 += Centered("(WATTS)", 12);
-    Emit(heading1);
-    Emit(heading2);
+    EmitHeading(heading1);
+    EmitHeading(heading2);
     i_ = *first;
     while (i_ < lines_.size()) {
       std::optional<Row> row = ParseRow(lines_[i_], 2, 9);
@@ -221,9 +243,9 @@ class Rewriter {
     Emit(distances);
     Emit("");
     Emit("");
-    Emit(" " + RightAligned("SEG", 5) + RightAligned("TAG", 5) + "  COORDINATES OF SEGM CENTER" +
+    EmitHeading(" " + RightAligned("SEG", 5) + RightAligned("TAG", 5) + "  COORDINATES OF SEGM CENTER" +
          RightAligned("SEGM", 8) + " " + Centered("------------- CURRENT (AMPS) -------------", 45));
-    Emit(" " + RightAligned("NO.", 5) + RightAligned("NO.", 5) + RightAligned("X", 9) + RightAligned("Y", 9) +
+    EmitHeading(" " + RightAligned("NO.", 5) + RightAligned("NO.", 5) + RightAligned("X", 9) + RightAligned("Y", 9) +
          RightAligned("Z", 9) + RightAligned("LENGTH", 9) + " " + RightAligned("REAL", 12) +
          RightAligned("IMAGINARY", 12) + RightAligned("MAGN", 12) + RightAligned("PHASE", 9));
     i_ = *first;
@@ -251,7 +273,7 @@ class Rewriter {
         std::vector<std::string_view> rest = Tokens(line.substr(equals + 1));
         std::optional<double> value = rest.size() == 2 ? ParseReal(rest[0]) : std::nullopt;
         if (value && (rest[1] == "Watts" || rest[1] == "WATTS")) {
-          rewritten = std::string(line.substr(0, equals + 1)) + FortranE(*value, 11, 4) + " WATTS";
+          rewritten = std::string(line.substr(0, equals + 1)) + PowerField(*value) + " WATTS";
         }
       }
       Emit(std::move(rewritten));

@@ -43,7 +43,9 @@ std::optional<EngineArguments> SplitEngineArguments(const std::vector<std::strin
 //                     magnitude in 12 with 4 decimals, phase in 9 with 3 (columns 51-60,
 //                     63-72, 75-84, 88-93 hold the four numbers).
 //   POWER BUDGET      heading, then each "NAME = value Watts" line as the label, "=", the value
-//                     in 11 ("%11.4E": " 6.9509E-03") and " WATTS".
+//                     in 11 ("%11.4E": " 6.9509E-03") and " WATTS". A negative value is written
+//                     as a blank and 10 characters ("-2.2500E-3"), so that the 10 characters the
+//                     reader cuts behind the first one keep its sign.
 //   NEAR ELECTRIC FIELDS / NEAR MAGNETIC FIELDS
 //                     keyword line, blank, three headings, the rows (X Y Z in 10 with 4
 //                     decimals, then magnitude in 13 with 4 decimals and phase in 8 with 2,

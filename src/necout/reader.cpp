@@ -171,6 +171,7 @@ class FieldConverter {
     return TextToReal(replaced);
   }
   char Separator() const { return separator_; }
+  bool Plain() const { return plain_; }
 
  private:
   char separator_;
@@ -251,19 +252,89 @@ std::size_t SplitAtBlanks(std::string_view row, std::array<std::string_view, kFi
 
 // sqrt((sqrt(C^2 + S^2) + N) / 2) over the components given: the major half-axis of the
 // polarisation ellipse.
+//
+// The angle is turned into radians exactly as CosDeg and SinDeg do (pi taken as
+// 3.14159265359), here inline so that the compiler can evaluate sine and cosine of the same
+// angle in one call; the equivalence test holds this to CosDeg and SinDeg bit for bit.
 double PeakAmplitude(const double* magnitude, const double* phase, int components) {
+  constexpr double kPi = 3.14159265359;
   double c = 0, s = 0, n = 0;
   for (int i = 0; i < components; ++i) {
     const double m2 = magnitude[i] * magnitude[i];
-    c += m2 * CosDeg(2 * phase[i]);
-    s += m2 * SinDeg(2 * phase[i]);
+    const double radians = 2 * phase[i] * kPi / 180;
+    c += m2 * std::cos(radians);
+    s += m2 * std::sin(radians);
     n += m2;
   }
   return std::sqrt((std::sqrt(c * c + s * s) + n) * 0.5);
 }
 
-// Converts one row and appends it; throws on a bad field.
-void AppendRow(std::string_view row, int polarization, const FieldConverter& convert, NearFieldTable& table) {
+// The common row in one sweep: nine fields in the plain number form (or "NaN"), each followed
+// by a run of 1 to 64 blanks or the row's end. Returns false for anything else, and the row is
+// then read field by field with the general rules.
+// The row must be a trimmed view into a std::string: the byte at its end is then readable and
+// is a byte of 0..32 (a trimmed one, the CR, or the string's terminating NUL), which stops
+// every digit, sign, mark and exponent test without a bounds check.
+bool PlainRow(std::string_view row, char mark, double (&v)[kFieldsPerRow]) {
+  const char* p = row.data();
+  const char* const end = p + row.size();
+  for (std::size_t f = 0; f < kFieldsPerRow; ++f) {
+    if (f > 0) {
+      if (p == end) return false;  // fewer than nine fields
+      const char* const run = p;
+      while (p < end && *p == ' ') ++p;
+      if (p - run > static_cast<std::ptrdiff_t>(kBlanksFoldedPerRun)) return false;
+    }
+    if (end - p >= 3 && p[0] == 'N' && p[1] == 'a' && p[2] == 'N' && (end - p == 3 || p[3] == ' ')) {
+      v[f] = f == 7 ? 0.0 : 1000000.0;
+      p += 3;
+      continue;
+    }
+    bool negative = false;
+    if (*p == '-' || *p == '+') negative = *p++ == '-';
+    std::uint64_t mantissa = 0;
+    const char* const intStart = p;
+    while (static_cast<unsigned char>(*p - '0') < 10) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+    std::ptrdiff_t digits = p - intStart;
+    int exponent = 0;
+    if (*p == '.' || *p == mark) {
+      const char* const fracStart = ++p;
+      while (static_cast<unsigned char>(*p - '0') < 10) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+      exponent = -static_cast<int>(p - fracStart);
+      digits += p - fracStart;
+    }
+    if (digits == 0 || digits > 19) return false;
+    if (*p == 'E' || *p == 'e') {
+      ++p;
+      bool negativeExponent = false;
+      if (*p == '-' || *p == '+') negativeExponent = *p++ == '-';
+      const char* const expStart = p;
+      int e = 0;
+      while (static_cast<unsigned char>(*p - '0') < 10) {
+        if (e < 100000) e = e * 10 + (*p - '0');
+        ++p;
+      }
+      if (p == expStart || e > 9999) return false;
+      exponent += negativeExponent ? -e : e;
+    }
+    if (p < end && *p != ' ') return false;
+    double value;
+    if (mantissa == 0) {
+      value = 0.0;
+    } else {
+      if (mantissa > (std::uint64_t{1} << 53) || exponent < -22 || exponent > 22) return false;
+      const double m = static_cast<double>(mantissa);
+      value = exponent >= 0 ? m * kPowersOfTen[static_cast<std::size_t>(exponent)]
+                            : m / kPowersOfTen[static_cast<std::size_t>(-exponent)];
+    }
+    v[f] = negative ? -value : value;
+  }
+  return true;
+}
+
+// The nine numbers of a row; throws on a bad field or a row of fewer than nine fields.
+void ConvertRow(std::string_view row, const FieldConverter& convert, double (&v)[kFieldsPerRow]) {
+  if (convert.Plain() && PlainRow(row, convert.Separator(), v)) return;
   std::array<std::string_view, kFieldsPerRow> fields;
   std::string normalized;  // holds the fields' bytes for a blank separator
   std::size_t count;
@@ -274,9 +345,13 @@ void AppendRow(std::string_view row, int polarization, const FieldConverter& con
     count = SplitRow(row, fields);
   }
   if (count < kFieldsPerRow) FailConversion(NormalizedRow(row, convert.Separator()));
-
-  double v[kFieldsPerRow];
   for (std::size_t i = 0; i < kFieldsPerRow; ++i) v[i] = convert.Convert(fields[i], i == 7);
+}
+
+// Converts one row and appends it; throws on a bad field.
+void AppendRow(std::string_view row, int polarization, const FieldConverter& convert, NearFieldTable& table) {
+  double v[kFieldsPerRow];
+  ConvertRow(row, convert, v);
   const double magnitude[3] = {v[3], v[5], v[7]};
   const double phase[3] = {v[4], v[6], v[8]};
 

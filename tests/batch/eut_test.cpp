@@ -89,13 +89,6 @@ TEST_F(BatchEut, MissingFileIsSkippedAndTheNumbersKeepTheirListPositions) {
   EXPECT_EQ("Skipped (file not found): gone.out", form->Mout.lines.at(2));
 }
 
-TEST_F(BatchEut, EmptyListWarnsAndClearsNoPane) {
-  form->Mdata.lines = {"data"};
-  form->MIAnalyseEUTsClick();
-  EXPECT_EQ((std::vector<std::string>{"You need add a batch folder first."}), Warnings());
-  EXPECT_EQ((std::vector<std::string>{"data"}), form->Mdata.lines);
-}
-
 TEST_F(BatchEut, SplitModeWithTwentyFiveFilesWritesTwoBlocks) {
   WriteSeries(25);
   MakeAddFolder();
@@ -118,15 +111,6 @@ TEST_F(BatchEut, SplitModeWithTwentyFiveFilesWritesTwoBlocks) {
   EXPECT_EQ("Load: e01.out", form->Mout.lines.at(1));
   EXPECT_EQ("Done.", form->Mout.lines.at(2));
   EXPECT_EQ(51u, form->Mout.lines.size());
-}
-
-TEST_F(BatchEut, SplitModeWithNineFilesWritesNoFile) {
-  WriteSeries(9);
-  MakeAddFolder();
-  form->params.SplitMode = true;
-  form->MIAnalyseEUTsClick();
-  EXPECT_TRUE(fs::is_empty(AddFolder()));
-  EXPECT_EQ(12u, form->Mdata.lines.size());
 }
 
 TEST_F(BatchEut, SplitModeShowsAWhiteGroupWhileRunningAndRestoresItAfterAFailure) {

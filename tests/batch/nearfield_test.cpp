@@ -97,21 +97,6 @@ TEST_F(BatchNearField, ModeSelectsTheGeometryOfTheRowAndItsModeLine) {
   }
 }
 
-TEST_F(BatchNearField, ModeLineAndRowsFollowTheDecimalPointToo) {
-  WriteRun("a.out", OutputRun(14.2, 1.0));
-  UseFiles({"a.out"});
-  DecimalSeparator = '.';
-  form->params.rCylinder = 2.25;
-  form->RGMode.itemIndex = 0;
-  form->MIBatchLoadClick();
-  ASSERT_EQ(5u, form->Mdata.lines.size());
-  EXPECT_EQ("// Field at P(10.0| 0.0| 4.0)", form->Mdata.lines[0]);
-  EXPECT_EQ("   14.200;    1.000;", form->Mdata.lines[4].substr(0, 20));
-  form->RGMode.itemIndex = 4;
-  form->MIBatchLoadClick();
-  EXPECT_EQ("// Max. on cylinder with r= 2.3 ", form->Mdata.lines[0]);
-}
-
 TEST_F(BatchNearField, MagneticTableReportsAmperePerMetreButKeepsTheUnitsLine) {
   ClassicOutput o = OutputRun(14.2, 1.0);
   o.magnetic = true;

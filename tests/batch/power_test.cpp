@@ -37,6 +37,16 @@ TEST_F(BatchPower, SegmentAndResistanceAreTheWorkingValues) {
   EXPECT_EQ("     14,2;        1;       20;    -8,49;     0,02;", form->Mdata.lines[2]);
 }
 
+TEST_F(BatchPower, SegmentBeyondTheTableGivesUndefinedCellsAndANote) {
+  WriteRun("a.out", OutputRun(14.2, 100.0, {1.0}));
+  UseFiles({"a.out"});
+  form->params.AnalyseSegment = 5;
+  form->MIBatchAnalysePowerClick();
+  ASSERT_EQ(3u, form->Mdata.lines.size());
+  EXPECT_EQ("     14,2;      100;      NAN;      NAN;      NAN;", form->Mdata.lines[2]);
+  EXPECT_EQ("Undefined value in a.out: written as NAN", form->Mout.lines.at(2));
+}
+
 TEST_F(BatchPower, KeepsTheDisplayFieldsAndShowsTheLastFileInM) {
   WriteRun("a.out", OutputRun(14.2, 100.0));
   UseFiles({"a.out"});
@@ -48,13 +58,6 @@ TEST_F(BatchPower, KeepsTheDisplayFieldsAndShowsTheLastFileInM) {
   EXPECT_EQ("Showing: a.out", form->M.hint);
   EXPECT_DOUBLE_EQ(100.0, form->params.inputPower);
   EXPECT_EQ(ClassicOutputText(OutputRun(14.2, 100.0)), form->params.currentText);
-}
-
-TEST_F(BatchPower, EmptyListWarnsAndTouchesNoPane) {
-  form->Mdata.lines = {"data"};
-  form->MIBatchAnalysePowerClick();
-  EXPECT_EQ((std::vector<std::string>{"You need add a batch folder first."}), Warnings());
-  EXPECT_EQ((std::vector<std::string>{"data"}), form->Mdata.lines);
 }
 
 TEST_F(BatchPower, MissingFileIsSkippedWithoutRepeatingThePreviousRow) {

@@ -56,10 +56,4 @@ TEST_F(BatchTable, DataCellsAreNineWideAndFollowedBySemicolon) {
   for (const Case& c : cases) EXPECT_EQ(c.expected, c.actual) << c.what;
 }
 
-TEST_F(BatchTable, RowKnowsWhetherItHoldsAnUndefinedValue) {
-  EXPECT_FALSE(TableDataLine().Integer(1).Fixed3(2).General3(3).HasUndefined());
-  EXPECT_TRUE(TableDataLine().Fixed3(1).General3(std::nan("")).Fixed3(2).HasUndefined());
-  EXPECT_FALSE(TableDataLine().General3(INFINITY).HasUndefined()) << "INF is a defined, if odd, value";
-}
-
 }  // namespace

@@ -79,33 +79,4 @@ TEST(DeckCards, ParameterRangeLineShowsFirstLastAndSpacing) {
   EXPECT_EQ("Parameter Range: 30,0 ... 10,0 Step: -10,0", ParameterRangeLine({30, 20, 10}));
 }
 
-TEST(DeckCards, SummaryTextHasSixLinesWithTheSystemSeparator) {
-  SeparatorGuard guard(',');
-  EXPECT_EQ(
-      "Filename....................: E_\r\n"
-      "Number of EUTs..............:  50\r\n"
-      "Number of Fequencies........:   2\r\n"
-      "Diameter of EUT volume......:  3,0 m\r\n"
-      "Height of EUT volume........:  1,5 m\r\n"
-      "Lower Edge of EUT volume....: 12,0 m\r\n",
-      EutSummaryText("E_", 50, 2, 3, 1.5, 12));
-}
-
-TEST(DeckCards, HardCodedDeckHasTwentySevenCards) {
-  std::array<std::string, 10> re, im;
-  for (int i = 0; i < 10; ++i) {
-    re[i] = VoltageText(100);
-    im[i] = VoltageText(-i);
-  }
-  const std::string deck = HardCodedDeck(FrequencyFieldText(7.01), re, im);
-  const std::string expectedEnd =
-      "EX 0 19 2 0 100.000 -9.000 0\r\nFR 0 0 0 0    7.01000 0\r\nNE 0 41 41 1 -20 -20 2 1 1 1\r\n";
-  ASSERT_GE(deck.size(), expectedEnd.size());
-  EXPECT_EQ(expectedEnd, deck.substr(deck.size() - expectedEnd.size()));
-  EXPECT_EQ(0u, deck.find("CM\r\nCE\r\nGW 10 3 10 0.5 2 10 -0.5 2 1.e-3\r\n"));
-  std::size_t lines = 0;
-  for (std::size_t at = deck.find("\r\n"); at != std::string::npos; at = deck.find("\r\n", at + 2)) ++lines;
-  EXPECT_EQ(27u, lines);
-}
-
 }  // namespace

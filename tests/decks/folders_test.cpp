@@ -82,16 +82,6 @@ TEST_F(RecreateTest, ReplacesTheWholeFolderAndNothingBeside) {
   EXPECT_TRUE(Warnings().empty());
 }
 
-TEST_F(RecreateTest, SweepAddsSourceFileLine) {
-  RecreateOptions options = RecreateOptions::Generator("c:\\4nec2\\b_in\\");
-  options.sourceFile = "c:\\4nec2\\b_in\\dipol.nec";
-  ASSERT_TRUE(RecreateTargetFolder(form, "c:\\4nec2\\b_in\\dipol\\", options));
-  const std::vector<std::string> expected{"New Folder sucessfully created: c:\\4nec2\\b_in\\dipol\\",
-                                          "Source-File: c:\\4nec2\\b_in\\dipol.nec",
-                                          "Destination-Directory: c:\\4nec2\\b_in\\dipol\\"};
-  EXPECT_EQ(expected, form.Mout.lines);
-}
-
 TEST_F(RecreateTest, BatchConversionKeepsThePaneAndWritesNoDestinationLine) {
   WriteC("4nec2/b_out/dipol/dipol000.out", "old output");
   AddLine(form.Mout, "--------------- Batch Conversion ----------------");

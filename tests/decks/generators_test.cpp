@@ -185,12 +185,6 @@ TEST_F(EutTest, AllEutsAreDrawnBeforeTheFirstDeckInTheirOrder) {
   }
 }
 
-TEST_F(EutTest, WireTextsAreSixCoordinatesAndTwoVoltageParts) {
-  const EutWire wire{0.5, -1.25, 1, 0, 1.5, 2.4996, 100, -3.2};
-  EXPECT_EQ("  0.500 -1.250  1.000  0.000  1.500  2.500", EutGeometryText(wire));
-  EXPECT_EQ("100.000 -3.200", EutSourceText(wire));
-}
-
 TEST_F(EutTest, WiresStayInsideTheVolumeAndAmplitudesBetweenOneAndTen) {
   struct Volume {
     const char* d;
@@ -290,9 +284,10 @@ TEST_F(EutTest, HostileNamesAndBadNumbersChangeNothing) {
 }
 
 TEST_F(EutTest, ZeroEutsOrNoFrequenciesStillWriteTheSummary) {
-  Generate({"0", "3", "1,5", "1", "1", "Z"});
+  Generate({"0", "12", "1,5", "1", "1", "Z"});
   EXPECT_EQ(std::vector<std::string>{"Z.txt"}, FilesIn("4nec2/b_in/Z"));
   EXPECT_NE(std::string::npos, ReadC("4nec2/b_in/Z/Z.txt").find("Number of EUTs..............:   0\r\n"));
+  EXPECT_NE(std::string::npos, ReadC("4nec2/b_in/Z/Z.txt").find("Diameter of EUT volume......: 12,0 m\r\n"));
 
   WriteC("4nec2/b_in/Ranges/bad.txt", "7.01\r\n");  // '.' does not convert: no frequency
   Generate({"2", "3", "1,5", "1", "1", "Z"}, "c:\\4nec2\\b_in\\Ranges\\bad.txt");

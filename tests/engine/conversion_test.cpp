@@ -63,8 +63,9 @@ class ConversionTest : public ::testing::Test {
   void FakeEngine(const std::string& name, double seconds = 0) {
     std::ostringstream script;
     script << "#!/bin/sh\n";
-    if (seconds > 0) script << "echo \"start $1\" >> '" << log.string() << "'\nsleep " << seconds << "\n";
-    script << "echo \"" << name << "|$*\" >> '" << log.string() << "'\n"
+    // printf, not echo: the shell's echo would read the backslashes of the paths as escapes.
+    if (seconds > 0) script << "printf '%s\\n' \"start $1\" >> '" << log.string() << "'\nsleep " << seconds << "\n";
+    script << "printf '%s\\n' \"" << name << "|$*\" >> '" << log.string() << "'\n"
            << "out=$(printf '%s' \"$2\" | sed -e 's|^[cC]:|" << root.driveC.string() << "|' -e 's|\\\\|/|g')\n"
            << "printf '%s' \"$*\" > \"$out\"\n";
     fs::path path = root.Write("drive_c/4nec2/exe/" + name, script.str());
@@ -174,6 +175,17 @@ TEST_F(ConversionTest, SingleConversionStartsTheEngineWithFullPathsAndDoesNotWai
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_EQ("c:\\4nec2\\b_in\\dipol.nec C:\\4nec2\\b_out\\dipol.out",
             TestRoot::Read(root.driveC / "4nec2" / "b_out" / "dipol.out"));
+}
+
+TEST_F(ConversionTest, SingleConversionShowsAFailedStartAndStillEndsWithTheJobDoneLine) {
+  // No engine at c:\4nec2\exe\nec2dxs1k5.exe.
+  platform.AnswerOpen("c:\\4nec2\\b_in\\dipol.nec");
+  ASSERT_TRUE(form.Run("SingleConversion1Click"));
+  std::vector<std::string> boxes = Messages("[Info] ");
+  ASSERT_EQ(1u, boxes.size());
+  EXPECT_FALSE(boxes[0].empty());
+  ASSERT_EQ(5u, form.Mout.lines.size()) << MoutText();
+  EXPECT_EQ("--------- Single Conversion Job Done ---------", form.Mout.lines.back());
 }
 
 TEST_F(ConversionTest, CancelledDialogsEndTheConversionsSilently) {

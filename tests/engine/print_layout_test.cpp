@@ -197,6 +197,22 @@ TEST(ClassicLayout, ASectionWhoseRowsAreNotRecognisedStaysAsItIs) {
       ToClassicLayout(odd));
 }
 
+TEST(ClassicLayout, ANegativeInputPowerKeepsItsSignInTheCharactersTheReaderCuts) {
+  struct Case {
+    const char *nec2c, *field;
+  };
+  // "%11.4E" would put the minus sign in front of the ten characters the reader takes.
+  const Case cases[] = {{"-2.2500E-03", "-2.2500E-3"}, {"-1.0433E-12", "-1.043E-12"}, {"6.9509E-03", "6.9509E-03"}};
+  for (const Case& c : cases) {
+    std::vector<std::string> out = Lines(ToClassicLayout(std::string("  ----- POWER BUDGET -----\n") +
+                                                         "  INPUT POWER   =  " + c.nec2c + " Watts\n"));
+    ASSERT_EQ(2u, out.size());
+    std::size_t k = out[1].find("INPUT POWER");
+    EXPECT_EQ(c.field, out[1].substr(k + 16, 10)) << out[1];
+    EXPECT_EQ(" WATTS", out[1].substr(k + 26)) << out[1];
+  }
+}
+
 TEST(ClassicLayout, NearFieldNumbersThatFillTheirColumnsStillGetABlankBetweenThem) {
   // Wide coordinates would touch their neighbours; nec2c prints a NaN as "nan".
   std::vector<std::string> out = Lines(ToClassicLayout(

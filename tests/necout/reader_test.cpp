@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -408,4 +409,66 @@ TEST(NecOutReader, NecNumberTurnsOnlyExactNaNIntoAMillion) {
   EXPECT_THROW(NecNumber("nan"), ConversionError);
   EXPECT_THROW(NecNumber("NAN"), ConversionError);
   EXPECT_THROW(NecNumber("1.5"), ConversionError);
+}
+
+// ---- Hostile texts ----------------------------------------------------------------------
+
+namespace {
+
+// Every reader on the text: each returns or throws ConversionError, nothing else.
+void ReadEverything(const std::string& text, const std::string& what) {
+  for (int pol = -1; pol <= 5; ++pol) {
+    NearFieldTable t;
+    try {
+      ReadNearField(text, pol, t);
+    } catch (const ConversionError&) {
+    }
+    EXPECT_LE(t.x.size(), MaxNearFieldRows) << what;
+    EXPECT_EQ(t.x.size(), t.z.size()) << what;
+  }
+  for (auto read : {ReadFrequency, ReadInputPower}) {
+    try {
+      read(text);
+    } catch (const ConversionError&) {
+    }
+  }
+  ReadAntennaInput(text);
+  for (int n : {-1, 0, 1, 2, 1000000}) ReadSegmentCurrent(text, n);
+}
+
+}  // namespace
+
+TEST(NecOutHostile, BinaryBytesShortTextsAndKeywordsAtTheEnd) {
+  std::mt19937 rng(99);
+  for (int round = 0; round < 300; ++round) {
+    std::string text(static_cast<std::size_t>(rng() % 600), '\0');
+    for (char& c : text) c = static_cast<char>(rng() % 4 == 0 ? "\r\n \0"[rng() % 4] : rng());
+    if (round % 3 == 0) text += "NEAR";
+    if (round % 5 == 0) text = "CURRENTS AND LOCATION ANTENNA INPUT FREQUENCY INPUT POWER " + text + "FREQUENCY";
+    ReadEverything(text, "random bytes, round " + std::to_string(round));
+  }
+  for (const std::string& text : {std::string(), std::string("N"), std::string("NEAR"), std::string("\r\r\r\r\r"),
+                                  std::string("NEAR\r\r\r\r\r"), std::string("NEAR\r\n\r\n\r\n\r\n\r\n1"),
+                                  std::string("FREQUENCYFREQUENCY"), std::string("INPUT POWER")}) {
+    ReadEverything(text, "short text");
+  }
+}
+
+TEST(NecOutHostile, AFiftyMegabyteLine) {
+  const std::string head = "NEAR ELECTRIC FIELDS\r\n\r\nh1\r\nh2\r\nh3\r\n";
+  const std::string digits(50u << 20, '7');
+  NearFieldTable t;
+  // One field of fifty million digits: the row has fewer than nine fields.
+  EXPECT_THROW(ReadNearField(head + digits, 0, t), ConversionError);
+  EXPECT_TRUE(t.x.empty());
+  // Nine fields, the first one huge: TextToReal decides (it is too large for a double).
+  EXPECT_THROW(ReadNearField(head + digits + " 0 0 1 0 1 0 1 0", 0, t), ConversionError);
+  // No line end at all: no rows, and the scalar readers fail or give nothing.
+  std::string noLineEnds = "NEAR " + std::string(50u << 20, 'x');
+  ReadNearField(noLineEnds, 0, t);
+  EXPECT_TRUE(t.x.empty());
+  EXPECT_EQ("xxxxxxxxx", t.fieldType);
+  EXPECT_THROW(ReadFrequency(noLineEnds), ConversionError);
+  EXPECT_TRUE(std::isnan(ReadSegmentCurrent(noLineEnds, 1)));
+  EXPECT_EQ(0.0, ReadAntennaInput(noLineEnds).power);
 }

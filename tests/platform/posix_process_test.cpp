@@ -42,7 +42,7 @@ TEST(PosixProcess, SplitsTheParameterTextAtBlanksAndInheritsTheCurrentFolder) {
   TestRoot root;
   PosixPlatform p(root.Roots());
   WriteScript(root, "drive_c/4nec2/exe/engine.exe",
-              "{ echo \"$#\"; for a in \"$@\"; do echo \"[$a]\"; done; pwd -P; } > args.txt\n");
+              "{ echo \"$#\"; for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done; pwd -P; } > args.txt\n");
   fs::create_directories(root.driveC / "4nec2/b_in/dipol");
   ASSERT_TRUE(p.SetCurrentFolder("c:\\4nec2\\b_in\\dipol"));
   std::string error;

@@ -88,6 +88,54 @@ TEST(ReadTextFile, JoinsLinesWithCrLfAndDropsTheFinalLineEnd) {
   }
 }
 
+// The line-by-line reading as the rules state it: read a line (up to LF, every CR dropped),
+// append it with CR LF, until the end (byte 26 ends the file); at least one line; then the
+// final CR LF goes.
+std::string ReadLineByLine(const std::string& bytes) {
+  std::size_t end = std::min(bytes.find('\x1a'), bytes.size());
+  std::string result;
+  std::size_t i = 0;
+  do {
+    std::string line;
+    for (; i < end && bytes[i] != '\n'; ++i) {
+      if (bytes[i] != '\r') line += bytes[i];
+    }
+    if (i < end) ++i;
+    result += line + "\r\n";
+  } while (i < end);
+  if (result.size() > 1) result.resize(result.size() - 2);
+  return result;
+}
+
+TEST(ReadTextFile, AgreesWithLineByLineReadingOnRandomAndNearlyCrLfTexts) {
+  ScriptedFixture f;
+  std::vector<std::string> texts;
+  std::uint32_t seed = 12345;
+  auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+  const char alphabet[] = {'a', 'b', '\r', '\n', '\r', '\n', ' ', '\x1a'};
+  for (int k = 0; k < 300; ++k) {
+    std::string text(next() % 40, ' ');
+    for (char& c : text) c = alphabet[(next() >> 8) % (k < 150 ? 7 : 8)];
+    texts.push_back(text);
+  }
+  // CR LF text with one defect at every position, so each word and block boundary of a fast
+  // check sees one.
+  std::string clean;
+  while (clean.size() < 1100) clean += "line " + std::to_string(clean.size()) + "\r\n";
+  texts.push_back(clean);
+  for (std::size_t at = 0; at < clean.size(); at += 1) {
+    std::string defect = clean;
+    defect[at] = defect[at] == '\r' ? 'x' : (defect[at] == '\n' ? 'y' : '\r');
+    texts.push_back(defect);
+  }
+  for (const std::string& bytes : texts) {
+    f.root.Write("drive_c/r.txt", bytes);
+    std::string text;
+    ReadTextFile(f.platform, "c:\\r.txt", text);
+    ASSERT_EQ(Visible(ReadLineByLine(bytes)), Visible(text)) << "file " << Visible(bytes);
+  }
+}
+
 TEST(ReadTextFile, LfAndCrLfFilesGiveTheSameText) {
   ScriptedFixture f;
   f.root.Write("drive_c/lf.txt", "FREQUENCY\n x = 1\n\n end\n");
