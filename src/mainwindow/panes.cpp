@@ -1,34 +1,93 @@
 // The pane operations and the export commands of the data pane.
 #include "mainwindow/panes.hpp"
 
+#include <algorithm>
+#include <cstring>
 #include <string_view>
 
 #include "mainwindow/VarnelU.hpp"
 #include "util/files.hpp"
 #include "util/text.hpp"
 
+namespace {
+
+// Line strings of cleared panes, kept for the lines added next. Pane M shows a whole output
+// file (thousands of lines) again and again during a batch run; taking the strings of the
+// cleared text for the new one saves an allocation and a release per line. Only the strings of
+// the largest cleared pane are kept, and only until they are used up. One per thread, so panes
+// of different threads never share it.
+thread_local std::vector<std::string> spareLines;
+
+// Appends the characters as a new last line, in a spare string when one is left.
+void PushLine(std::vector<std::string>& lines, const char* first, std::size_t size) {
+  if (spareLines.empty()) {
+    lines.emplace_back(first, size);
+    return;
+  }
+  lines.push_back(std::move(spareLines.back()));
+  spareLines.pop_back();
+  lines.back().assign(first, size);
+}
+
+}  // namespace
+
 void ClearPane(Pane& pane) {
+  if (pane.lines.size() > spareLines.size()) {
+    // The pane takes the spare vector (emptied; its capacity stays for the next lines) and the
+    // spare keeps the pane's strings.
+    pane.lines.swap(spareLines);
+  }
   pane.lines.clear();
   ++pane.revision;
 }
 
 // CR LF separates the lines of a text handed over whole (a file text, a deck). A lone LF or a
-// lone CR is taken as a line break as well, so no line ever holds a line-end character.
+// lone CR is taken as a line break as well, so no line ever holds a line-end character. The
+// prefix goes before the first line only.
+//
+// One pass with memchr: the next CR and the next LF are each looked up only once the scan has
+// passed the previous one, so a text without CR (or without LF) costs a single search for it.
 void AddLine(Pane& pane, const std::string& text, const std::string& prefix) {
-  std::string_view rest = text;
-  std::string line = prefix;
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
+  auto next = [end](const char* from, char c) {
+    const void* hit = from < end ? std::memchr(from, c, static_cast<std::size_t>(end - from)) : nullptr;
+    return hit ? static_cast<const char*>(hit) : end;
+  };
+  const char* cr = next(begin, '\r');
+  const char* lf = next(begin, '\n');
+  const char* p = begin;
+  const char* lineEnd = std::min(cr, lf);
+
+  std::vector<std::string>& lines = pane.lines;
+  if (lineEnd == end) {
+    // The common single line.
+    if (prefix.empty()) PushLine(lines, begin, text.size());
+    else lines.push_back(prefix + text);
+    ++pane.revision;
+    return;
+  }
+  // Room for about one line per 64 characters, growing geometrically so that many small
+  // multi-line texts stay amortised O(1) per line.
+  const std::size_t wanted = lines.size() + text.size() / 64 + 2;
+  if (wanted > lines.capacity()) lines.reserve(std::max(wanted, 2 * lines.capacity()));
+  bool first = true;
   for (;;) {
-    const std::size_t end = rest.find_first_of("\r\n");
-    if (end == std::string_view::npos) {
-      line.append(rest);
-      pane.lines.push_back(std::move(line));
-      break;
+    if (first && !prefix.empty()) {
+      std::string line;
+      line.reserve(prefix.size() + static_cast<std::size_t>(lineEnd - p));
+      line.append(prefix).append(p, lineEnd);
+      lines.push_back(std::move(line));
+    } else {
+      PushLine(lines, p, static_cast<std::size_t>(lineEnd - p));
     }
-    line.append(rest.substr(0, end));
-    pane.lines.push_back(std::move(line));
-    line = std::string();
-    const bool crlf = rest[end] == '\r' && end + 1 < rest.size() && rest[end + 1] == '\n';
-    rest.remove_prefix(end + (crlf ? 2 : 1));
+    first = false;
+    if (lineEnd == end) break;
+    // A CR directly followed by its LF is one break.
+    p = lineEnd + (lineEnd == cr && lf == cr + 1 ? 2 : 1);
+    if (cr < p) cr = next(p, '\r');
+    if (lf < p) lf = next(p, '\n');
+    lineEnd = std::min(cr, lf);
   }
   ++pane.revision;
 }

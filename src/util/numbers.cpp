@@ -3,6 +3,7 @@
 #include "util/numbers.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -208,30 +209,78 @@ double MinOf(const RealList& list) {
   return best;
 }
 
-// An element is not counted when some later element lies within the tolerance. Sorted by
-// value, the elements within the tolerance of v form one contiguous window around v (the
-// rounded difference |v - w| grows monotonically as w moves away from v), and the window moves
-// only forward as v grows. So one pass over the sorted elements with a sliding-window maximum
-// of the original positions answers "is there a later element within the tolerance" for every
-// element: exactly when the window's largest position exceeds the element's own.
+// An element is not counted when some later element lies within the tolerance.
+//
+// Exact repeats are settled first: of the elements with one value only the last can be
+// counted (each earlier one has it as a later element at distance 0), and as "a later element"
+// that last one stands for all of them. So the rule needs each value once, with its last
+// position. Near-field coordinates repeat in runs and cycles (a grid of 6561 points has a few
+// dozen values per axis), so a run check and a small hash table keyed on the value bring the
+// list down to those few values in one pass, and the sort below works on them only.
+//
+// Sorted by value, the values within the tolerance of v form one contiguous window around v
+// (the rounded difference |v - w| grows monotonically as w moves away from v), and the window
+// moves only forward as v grows. So one pass over the sorted values with a sliding-window
+// maximum of the last positions answers "is there a later element within the tolerance" for
+// every value: exactly when the window's largest position exceeds the value's own.
 // NaN and infinities are never within the tolerance of anything (their differences are NaN or
-// infinite), so they are always counted and stay out of the sort.
+// infinite), so they are always counted and stay out of both the table and the sort.
 std::size_t CountDistinct(const RealList& list) {
   constexpr double kTolerance = 0.001;
   struct Entry {
     double value;
-    std::size_t position;
+    std::size_t position;  // of the value's last occurrence
   };
   std::vector<Entry> sorted;
-  sorted.reserve(list.size());
-  for (std::size_t i = 0; i < list.size(); ++i)
-    if (std::isfinite(list[i])) sorted.push_back({list[i], i});
+  std::size_t nonFinite = 0;
+  {
+    constexpr std::size_t kEmpty = static_cast<std::size_t>(-1);
+    std::vector<std::size_t> slots(64, kEmpty);  // indexes into sorted; at most half full
+    int shift = 64 - 6;
+    // -0 and +0 share a slot: they are the same value for the rule.
+    auto keyOf = [](double v) { return std::bit_cast<std::uint64_t>(v == 0 ? 0.0 : v); };
+    auto home = [&](std::uint64_t key) { return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> shift); };
+    std::size_t last = kEmpty;  // the entry of the previous finite element
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      const double v = list[i];
+      if (!std::isfinite(v)) {
+        ++nonFinite;
+        continue;
+      }
+      if (last != kEmpty && sorted[last].value == v) {
+        sorted[last].position = i;
+        continue;
+      }
+      const std::uint64_t key = keyOf(v);
+      const std::size_t mask = slots.size() - 1;
+      std::size_t s = home(key);
+      while (slots[s] != kEmpty && keyOf(sorted[slots[s]].value) != key) s = (s + 1) & mask;
+      if (slots[s] != kEmpty) {
+        last = slots[s];
+        sorted[last].position = i;
+        continue;
+      }
+      last = sorted.size();
+      slots[s] = last;
+      sorted.push_back({v, i});
+      if (2 * sorted.size() > slots.size()) {
+        slots.assign(2 * slots.size(), kEmpty);
+        --shift;
+        const std::size_t grown = slots.size() - 1;
+        for (std::size_t e = 0; e < sorted.size(); ++e) {
+          std::size_t t = home(keyOf(sorted[e].value));
+          while (slots[t] != kEmpty) t = (t + 1) & grown;
+          slots[t] = e;
+        }
+      }
+    }
+  }
   std::sort(sorted.begin(), sorted.end(), [](const Entry& a, const Entry& b) { return a.value < b.value; });
   auto close = [&](std::size_t a, std::size_t b) {
     return std::fabs(sorted[a].value - sorted[b].value) < kTolerance;
   };
 
-  std::size_t count = list.size();
+  std::size_t count = nonFinite + sorted.size();
   // Indexes into sorted, their positions decreasing from front to back: the front holds the
   // largest position inside the window [low, high).
   std::vector<std::size_t> window;

@@ -192,6 +192,9 @@ class Runner {
 
 int RunScript(std::istream& script, std::ostream& out, PosixRoots roots) {
   ScriptedPlatform platform(out, std::move(roots));
+  // A script runs in real time: the engine waits and the split-mode pauses sleep instead of
+  // spinning.
+  platform.realPause = true;
   std::optional<TForm1> form;
   try {
     platform.CreateSampleTree();
