@@ -7,10 +7,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <vector>
 
 #include "util/errors.hpp"
 #include "util/numbers.hpp"
@@ -250,20 +252,60 @@ std::size_t SplitAtBlanks(std::string_view row, std::array<std::string_view, kFi
   return n;
 }
 
+// cos and sin of 2 * phase degrees, the angle turned into radians exactly as CosDeg and
+// SinDeg do (pi taken as 3.14159265359); inline, so that the compiler can evaluate both in one
+// call. The equivalence test holds this to CosDeg and SinDeg bit for bit.
+struct CosSin {
+  double cos, sin;
+};
+
+CosSin DoubledPhase(double phase) {
+  constexpr double kPi = 3.14159265359;
+  const double radians = 2 * phase * kPi / 180;
+  return {std::cos(radians), std::sin(radians)};
+}
+
+// NEC2 prints a phase with two decimals in [-180, 180]: 36001 values in all, while a table
+// has three phases in each of thousands of rows. So the sine and cosine of every such phase
+// are worked out once per program, by DoubledPhase itself from the very double the reading
+// gives for the phase text (k / 100, correctly rounded, whatever the spelling of the text).
+// A phase is looked up only when it is bit for bit such a k / 100; any other one (more
+// decimals, out of range, -0, NaN) is computed as before. The results are identical either way.
+class PhaseTable {
+ public:
+  PhaseTable() : entries_(2 * kHundredths + 1) {
+    for (int k = -kHundredths; k <= kHundredths; ++k) entries_[static_cast<std::size_t>(k + kHundredths)] = DoubledPhase(k / 100.0);
+  }
+  CosSin Of(double phase) const {
+    if (phase >= -180.0 && phase <= 180.0) {  // false for NaN
+      const double scaled = phase * 100.0;
+      const int k = static_cast<int>(scaled + (scaled >= 0 ? 0.5 : -0.5));
+      if (std::bit_cast<std::uint64_t>(k / 100.0) == std::bit_cast<std::uint64_t>(phase))
+        return entries_[static_cast<std::size_t>(k + kHundredths)];
+    }
+    return DoubledPhase(phase);
+  }
+
+ private:
+  static constexpr int kHundredths = 18000;
+  std::vector<CosSin> entries_;
+};
+
+const PhaseTable& Phases() {
+  static const PhaseTable table;
+  return table;
+}
+
 // sqrt((sqrt(C^2 + S^2) + N) / 2) over the components given: the major half-axis of the
 // polarisation ellipse.
-//
-// The angle is turned into radians exactly as CosDeg and SinDeg do (pi taken as
-// 3.14159265359), here inline so that the compiler can evaluate sine and cosine of the same
-// angle in one call; the equivalence test holds this to CosDeg and SinDeg bit for bit.
 double PeakAmplitude(const double* magnitude, const double* phase, int components) {
-  constexpr double kPi = 3.14159265359;
+  const PhaseTable& phases = Phases();
   double c = 0, s = 0, n = 0;
   for (int i = 0; i < components; ++i) {
     const double m2 = magnitude[i] * magnitude[i];
-    const double radians = 2 * phase[i] * kPi / 180;
-    c += m2 * std::cos(radians);
-    s += m2 * std::sin(radians);
+    const CosSin angle = phases.Of(phase[i]);
+    c += m2 * angle.cos;
+    s += m2 * angle.sin;
     n += m2;
   }
   return std::sqrt((std::sqrt(c * c + s * s) + n) * 0.5);
@@ -457,7 +499,12 @@ void ReadNearField(const OutputText& text, int polarization, NearFieldTable& tab
   if (c == 0) return;
 
   const FieldConverter convert;
-  const std::size_t expected = std::min(MaxNearFieldRows, (view.size() - c) / 16 + 1);
+  // Room for as many rows as the rest of the text holds lines of the first row's length (the
+  // rows of a table are alike); more rows than that still fit, the lists then grow.
+  const void* firstEnd = c < view.size() ? std::memchr(view.data() + c, kCR, view.size() - c) : nullptr;
+  const std::size_t stride =
+      firstEnd ? static_cast<std::size_t>(static_cast<const char*>(firstEnd) - view.data()) - c + 1 : view.size() - c;
+  const std::size_t expected = std::min(MaxNearFieldRows, (view.size() - c) / std::max<std::size_t>(stride, 16) + 1);
   table.x.reserve(expected);
   table.y.reserve(expected);
   table.z.reserve(expected);

@@ -234,48 +234,72 @@ std::size_t CountDistinct(const RealList& list) {
   std::vector<Entry> sorted;
   std::size_t nonFinite = 0;
   {
-    constexpr std::size_t kEmpty = static_cast<std::size_t>(-1);
-    std::vector<std::size_t> slots(64, kEmpty);  // indexes into sorted; at most half full
+    // Open addressing on the value's bits, at most half full; kFree is a NaN pattern, which no
+    // finite value has. -0 and +0 share a key: they are the same value for the rule.
+    struct Slot {
+      std::uint64_t key;
+      std::size_t entry;
+    };
+    constexpr std::uint64_t kFree = 0x7FF8DEADBEEF0001ULL;
+    std::vector<Slot> slots(64, Slot{kFree, 0});
     int shift = 64 - 6;
-    // -0 and +0 share a slot: they are the same value for the rule.
     auto keyOf = [](double v) { return std::bit_cast<std::uint64_t>(v == 0 ? 0.0 : v); };
     auto home = [&](std::uint64_t key) { return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> shift); };
-    std::size_t last = kEmpty;  // the entry of the previous finite element
-    for (std::size_t i = 0; i < list.size(); ++i) {
+    // When most values turn out to be new, the table does not pay: the rest of the list then
+    // goes into the sort element by element, which the pass below handles as well (an element
+    // of an earlier value taken apart stands for itself).
+    constexpr std::size_t kTrialElements = 4096;
+    std::size_t last = sorted.size();  // the entry of the previous finite element; none yet
+    std::size_t i = 0;
+    for (; i < list.size(); ++i) {
       const double v = list[i];
       if (!std::isfinite(v)) {
         ++nonFinite;
         continue;
       }
-      if (last != kEmpty && sorted[last].value == v) {
+      if (last < sorted.size() && sorted[last].value == v) {
         sorted[last].position = i;
         continue;
       }
       const std::uint64_t key = keyOf(v);
       const std::size_t mask = slots.size() - 1;
       std::size_t s = home(key);
-      while (slots[s] != kEmpty && keyOf(sorted[slots[s]].value) != key) s = (s + 1) & mask;
-      if (slots[s] != kEmpty) {
-        last = slots[s];
+      while (slots[s].key != kFree && slots[s].key != key) s = (s + 1) & mask;
+      if (slots[s].key == key) {
+        last = slots[s].entry;
         sorted[last].position = i;
         continue;
       }
       last = sorted.size();
-      slots[s] = last;
+      slots[s] = Slot{key, last};
       sorted.push_back({v, i});
       if (2 * sorted.size() > slots.size()) {
-        slots.assign(2 * slots.size(), kEmpty);
+        if (i >= kTrialElements && 4 * sorted.size() > 3 * i) {
+          ++i;
+          break;
+        }
+        slots.assign(2 * slots.size(), Slot{kFree, 0});
         --shift;
         const std::size_t grown = slots.size() - 1;
         for (std::size_t e = 0; e < sorted.size(); ++e) {
-          std::size_t t = home(keyOf(sorted[e].value));
-          while (slots[t] != kEmpty) t = (t + 1) & grown;
-          slots[t] = e;
+          const std::uint64_t k = keyOf(sorted[e].value);
+          std::size_t t = home(k);
+          while (slots[t].key != kFree) t = (t + 1) & grown;
+          slots[t] = Slot{k, e};
         }
       }
     }
+    for (; i < list.size(); ++i) {
+      if (std::isfinite(list[i])) sorted.push_back({list[i], i});
+      else ++nonFinite;
+    }
   }
-  std::sort(sorted.begin(), sorted.end(), [](const Entry& a, const Entry& b) { return a.value < b.value; });
+  // Coordinates often come in order already (rising or falling).
+  auto byValue = [](const Entry& a, const Entry& b) { return a.value < b.value; };
+  if (std::is_sorted(sorted.begin(), sorted.end(), [](const Entry& a, const Entry& b) { return a.value > b.value; }))
+    std::reverse(sorted.begin(), sorted.end());
+  else if (!std::is_sorted(sorted.begin(), sorted.end(), byValue))
+    std::sort(sorted.begin(), sorted.end(), byValue);
   auto close = [&](std::size_t a, std::size_t b) {
     return std::fabs(sorted[a].value - sorted[b].value) < kTolerance;
   };

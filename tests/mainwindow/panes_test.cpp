@@ -33,6 +33,12 @@ TEST(PaneOperations, AddLineAppendsPrefixAndTextSplitAtLineBreaks) {
       {"a\r\n", "", {"a", ""}},
       {"\r\n\r\n", "", {"", "", ""}},
       {"a\nb", "", {"a", "b"}},
+      {"a\rb", "", {"a", "b"}},
+      {"a\r\rb", "", {"a", "", "b"}},
+      {"a\n\rb", "", {"a", "", "b"}},
+      {"a\r\r\nb\n", "", {"a", "", "b", ""}},
+      {"\r", "p", {"p", ""}},
+      {"\nx\r\ny\rz", "> ", {"> ", "x", "y", "z"}},
   };
   for (const Case& c : cases) {
     Pane pane;
@@ -62,6 +68,28 @@ TEST(PaneOperations, ClearAppendAndScroll) {
   EXPECT_TRUE(pane.lines.empty());
   AppendToLastLine(pane, "alone");
   EXPECT_EQ((Lines{"alone"}), pane.lines);
+}
+
+// A cleared pane's line strings are taken for the lines added next (to this pane or another):
+// no old characters may show through, whatever the lengths.
+TEST(PaneOperations, LinesAfterClearHoldOnlyTheNewText) {
+  Pane big, other;
+  std::string text;
+  for (int i = 0; i < 300; ++i) text += std::string(static_cast<std::size_t>(i % 7) * 20, 'x') + "\r\n";
+  AddLine(big, text);
+  ASSERT_EQ(301u, big.lines.size());
+  ClearPane(big);
+  EXPECT_TRUE(big.lines.empty());
+  AddLine(other, "kept");
+  AddLine(other, "ab\r\n\r\ncd", "> ");
+  AddLine(big, "1\r\n22");
+  AddLine(big, "");
+  EXPECT_EQ((Lines{"kept", "> ab", "", "cd"}), other.lines) << Show(other.lines);
+  EXPECT_EQ((Lines{"1", "22", ""}), big.lines) << Show(big.lines);
+  ClearPane(other);
+  ClearPane(big);
+  AddLine(big, text);
+  EXPECT_EQ(text, PaneText(big).substr(0, text.size()));
 }
 
 TEST(PaneOperations, PaneTextEndsEveryLineWithCrLf) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -239,6 +240,50 @@ TEST(CountDistinct, AgreesWithTheRuleOnRandomLists) {
     }
     ASSERT_EQ(CountDistinctByRule(values), CountDistinct(values)) << ::testing::PrintToString(values);
   }
+}
+
+// Long lists of mostly new values with repeats and near neighbours of earlier ones, rising,
+// falling and shuffled.
+TEST(CountDistinct, AgreesWithTheRuleOnLongLists) {
+  std::mt19937_64 random(11);
+  for (int round = 0; round < 6; ++round) {
+    RealList values;
+    for (int i = 0; i < 6000; ++i) {
+      if (i > 10 && random() % 8 == 0) values.push_back(values[random() % values.size()] + (random() % 3) * 0.0005);
+      else values.push_back(static_cast<double>(random() % 20000) * 0.0007);
+    }
+    if (round % 3 == 1) std::sort(values.begin(), values.end());
+    if (round % 3 == 2) std::sort(values.rbegin(), values.rend());
+    if (round >= 3) values.insert(values.end(), values.begin(), values.begin() + 3000);
+    ASSERT_EQ(CountDistinctByRule(values), CountDistinct(values)) << "round " << round;
+  }
+}
+
+// Grid coordinates repeat in runs (the slow axis) and in cycles (the fast axis); the values
+// of a step below the tolerance chain into one.
+TEST(CountDistinct, AgreesWithTheRuleOnGridOrderedLists) {
+  struct Case {
+    const char* name;
+    int outer, inner;  // value index = (i / inner) % outer
+    double start, step;
+  };
+  const Case cases[] = {
+      {"runs of 9 of 27 values", 27, 9, -13, 1.0},
+      {"cycles of 9 values", 9, 1, 0, 0.25},
+      {"runs with a step below the tolerance", 12, 5, 2, 0.0004},
+      {"cycles with a step of the tolerance", 7, 1, 0.001, 0.001},
+      {"all distinct", 500, 1, -1, 0.01},
+  };
+  for (const Case& c : cases) {
+    for (int repeat : {1, 3}) {
+      RealList values;
+      for (int i = 0; i < c.outer * c.inner * repeat; ++i) values.push_back(c.start + ((i / c.inner) % c.outer) * c.step);
+      EXPECT_EQ(CountDistinctByRule(values), CountDistinct(values)) << c.name << ", " << repeat << " times";
+    }
+  }
+  // Mixed zero signs and exact repeats far apart in the list.
+  const RealList mixed = {0.0, 1.0, -0.0, 2.0, 1.0, 0.0005, -0.0, 3.0, 2.0};
+  EXPECT_EQ(CountDistinctByRule(mixed), CountDistinct(mixed));
 }
 
 }  // namespace

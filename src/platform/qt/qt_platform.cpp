@@ -9,6 +9,7 @@
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFont>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -177,9 +178,13 @@ std::optional<std::string> QtPlatform::FileDialog(const FileDialogSpec& spec, bo
     if (index >= 0 && index < filters.size()) dialog.selectNameFilter(filters[index]);
   }
   if (!spec.defaultExt.empty()) dialog.setDefaultSuffix(ToQt(spec.defaultExt));
-  if (!spec.fileName.empty()) dialog.selectFile(ToQt(spec.fileName));
+  // A dialog that proposes no name keeps the name of its last use.
+  const std::string preset = spec.fileName.empty() && !save ? lastOpenName_ : spec.fileName;
+  if (!preset.empty()) dialog.selectFile(ToQt(preset));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return WindowsPath(roots_, FromQt(dialog.selectedFiles().first()));
+  const QString chosen = dialog.selectedFiles().first();
+  if (!save) lastOpenName_ = FromQt(QFileInfo(chosen).fileName());
+  return WindowsPath(roots_, FromQt(chosen));
 }
 
 std::optional<std::string> QtPlatform::OpenFileDialog(const FileDialogSpec& spec) {

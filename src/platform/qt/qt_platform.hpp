@@ -42,4 +42,5 @@ class QtPlatform : public PosixPlatform {
   QWidget* Parent() const;
   std::optional<std::string> FileDialog(const FileDialogSpec& spec, bool save);
   VarnelWindow* window_ = nullptr;
+  std::string lastOpenName_;
 };
