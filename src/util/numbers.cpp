@@ -193,20 +193,42 @@ void FillRange(RealList& list, double start, double stop, double step) {
   }
 }
 
-double MaxOf(const RealList& list) {
+namespace {
+
+// The first element, replaced only by a later one that `better` prefers strictly. That is the
+// first element when it is NaN (nothing compares better than NaN), and otherwise the first
+// element whose value is the extreme of the non-NaN ones. Four running extremes over
+// interleaved elements give that value without a chain of dependent comparisons; only when it
+// is a zero does the sign of the first such zero matter, and the plain walk then decides.
+template <typename Better>
+double FirstExtreme(const RealList& list, Better better) {
   if (list.empty()) return std::numeric_limits<double>::quiet_NaN();
-  double best = list[0];
-  for (std::size_t i = 1; i < list.size(); ++i)
-    if (list[i] > best) best = list[i];
+  const double* v = list.data();
+  const std::size_t n = list.size();
+  double best = v[0];
+  if (std::isnan(best)) return best;
+  double lane[4] = {best, best, best, best};
+  std::size_t i = 1;
+  for (; i + 4 <= n; i += 4)
+    for (int j = 0; j < 4; ++j) lane[j] = better(v[i + j], lane[j]) ? v[i + j] : lane[j];
+  for (; i < n; ++i) lane[0] = better(v[i], lane[0]) ? v[i] : lane[0];
+  for (int j = 1; j < 4; ++j) best = better(lane[j], best) ? lane[j] : best;
+  best = better(lane[0], best) ? lane[0] : best;
+  if (best != 0) return best;
+  best = v[0];
+  for (i = 1; i < n; ++i)
+    if (better(v[i], best)) best = v[i];
   return best;
 }
 
+}  // namespace
+
+double MaxOf(const RealList& list) {
+  return FirstExtreme(list, [](double a, double b) { return a > b; });
+}
+
 double MinOf(const RealList& list) {
-  if (list.empty()) return std::numeric_limits<double>::quiet_NaN();
-  double best = list[0];
-  for (std::size_t i = 1; i < list.size(); ++i)
-    if (list[i] < best) best = list[i];
-  return best;
+  return FirstExtreme(list, [](double a, double b) { return a < b; });
 }
 
 // An element is not counted when some later element lies within the tolerance.

@@ -60,9 +60,11 @@ TEST(SampleTree, TheDipoleOutputReadsWithTheOutputReader) {
   EXPECT_DOUBLE_EQ(1.3189e-2, ReadSegmentCurrent(text, 11));
   NearFieldTable table;
   ReadNearField(text, 3, table);
-  ASSERT_EQ(15u, table.x.size());
+  // 6 x 6 x 3 points; the row of the default point P (10|0|4) holds |Ez| 5.6504E-02.
+  ASSERT_EQ(108u, table.x.size());
   EXPECT_EQ("ELECTRIC ", table.fieldType);
-  EXPECT_DOUBLE_EQ(10.0, table.x[14]);
-  EXPECT_DOUBLE_EQ(4.0, table.z[14]);
-  EXPECT_NEAR(5.6504e-2 / std::sqrt(2.0), table.value[14], 1e-12);
+  EXPECT_DOUBLE_EQ(10.0, table.x[77]);
+  EXPECT_DOUBLE_EQ(0.0, table.y[77]);
+  EXPECT_DOUBLE_EQ(4.0, table.z[77]);
+  EXPECT_NEAR(5.6504e-2 / std::sqrt(2.0), table.value[77], 1e-12);
 }

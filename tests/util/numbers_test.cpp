@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -186,6 +187,28 @@ TEST(RealLists, MaxOfAndMinOfKeepTheFirstOfEqualElements) {
   EXPECT_EQ(-2, MaxOf({-2}));
   EXPECT_TRUE(std::signbit(MaxOf({-0.0, 0.0}))) << "only a strictly larger element replaces the candidate";
   EXPECT_FALSE(std::signbit(MinOf({0.0, -0.0}))) << "only a strictly smaller element replaces the candidate";
+}
+
+// Random lists with NaN, both zeros and repeats, against the first-element-replaced-only-
+// by-a-strictly-better-one walk, bit for bit.
+TEST(RealLists, MaxOfAndMinOfAgreeWithTheWalkOnRandomLists) {
+  std::mt19937_64 random(5);
+  const double pool[] = {std::numeric_limits<double>::quiet_NaN(), 0.0, -0.0, 1.5, -1.5, 3.0, -7.0,
+                         std::numeric_limits<double>::infinity()};
+  for (int round = 0; round < 2000; ++round) {
+    RealList values(1 + random() % 13);
+    const std::size_t kinds = 2 + random() % 7;
+    for (double& v : values) v = pool[random() % kinds];
+    double max = values[0], min = values[0];
+    for (double v : values) {
+      if (v > max) max = v;
+      if (v < min) min = v;
+    }
+    const std::uint64_t expected[2] = {std::bit_cast<std::uint64_t>(max), std::bit_cast<std::uint64_t>(min)};
+    const std::uint64_t actual[2] = {std::bit_cast<std::uint64_t>(MaxOf(values)), std::bit_cast<std::uint64_t>(MinOf(values))};
+    ASSERT_EQ(expected[0], actual[0]) << "MaxOf " << ::testing::PrintToString(values);
+    ASSERT_EQ(expected[1], actual[1]) << "MinOf " << ::testing::PrintToString(values);
+  }
 }
 
 // The rule itself, quadratic: every element with a later one closer than 0.001 is not counted.
