@@ -274,7 +274,8 @@ CosSin DoubledPhase(double phase) {
 class PhaseTable {
  public:
   PhaseTable() : entries_(2 * kHundredths + 1) {
-    for (int k = -kHundredths; k <= kHundredths; ++k) entries_[static_cast<std::size_t>(k + kHundredths)] = DoubledPhase(k / 100.0);
+    for (int k = -kHundredths; k <= kHundredths; ++k)
+      entries_[static_cast<std::size_t>(k + kHundredths)] = DoubledPhase(k / 100.0);
   }
   CosSin Of(double phase) const {
     if (phase >= -180.0 && phase <= 180.0) {  // false for NaN
@@ -311,86 +312,20 @@ double PeakAmplitude(const double* magnitude, const double* phase, int component
   return std::sqrt((std::sqrt(c * c + s * s) + n) * 0.5);
 }
 
-// ---- Eight bytes at a time --------------------------------------------------------------
-// A row is scanned in words of eight bytes where eight bytes are left in the text; the scalar
-// loops handle the last few bytes of the text (and machines that are not little-endian).
-
-constexpr bool kWordScan = std::endian::native == std::endian::little;
-constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-
-std::uint64_t LoadWord(const char* p) {
-  std::uint64_t w;
-  std::memcpy(&w, p, sizeof w);
-  return w;
-}
-
-// High bit of each byte of the word that is not zero. Exact per byte: no carry crosses a byte.
-std::uint64_t NonZeroBytes(std::uint64_t x) {
-  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
-  return (((x & kLow7) + kLow7) | x) & kHighBits;
-}
-
-constexpr std::array<std::uint64_t, 9> kIntegerPowersOfTen = {1ULL,      10ULL,      100ULL,      1000ULL,     10000ULL,
-                                                              100000ULL, 1000000ULL, 10000000ULL, 100000000ULL};
-
-// Moves p past the run of blanks at p; the run must end before `limit` (a trimmed row ends in
-// a byte that is not blank).
-void SkipBlanks(const char*& p, const char* limit) {
-  if constexpr (kWordScan) {
-    while (limit - p >= 8) {
-      const std::uint64_t other = NonZeroBytes(LoadWord(p) ^ (kOnes * ' '));
-      if (other != 0) {
-        p += std::countr_zero(other) / 8;
-        return;
-      }
-      p += 8;
-    }
-  }
-  while (*p == ' ') ++p;
-}
-
-// Moves p past the run of decimal digits at p, appending their value to mantissa (modulo
-// 2^64; a run too long for it is refused by the caller from the length alone). The run ends
-// at a byte that is not a digit, at the latest at the byte behind the row.
-void DigitRun(const char*& p, const char* limit, std::uint64_t& mantissa) {
-  if constexpr (kWordScan) {
-    while (limit - p >= 8) {
-      // Byte values 0..9 for digits. A byte below '0' borrows from the next byte up, and a
-      // byte above '9' may carry into it, but only bytes behind the first non-digit change.
-      const std::uint64_t t = LoadWord(p) - kOnes * '0';
-      const std::uint64_t nonDigits = ((t + kOnes * 0x76) | t) & kHighBits;
-      const int count = nonDigits == 0 ? 8 : std::countr_zero(nonDigits) / 8;
-      if (count == 0) return;
-      // The first digit is the lowest byte: shifted up, the digits become the last ones of an
-      // eight-digit number with leading zeros, which three multiplications convert.
-      std::uint64_t d = t << (8 * (8 - count));
-      d = (d * 10) + (d >> 8);
-      d = (((d & 0x000000FF000000FFULL) * 0x000F424000000064ULL) +
-           (((d >> 16) & 0x000000FF000000FFULL) * 0x0000271000000001ULL)) >> 32;
-      mantissa = mantissa * kIntegerPowersOfTen[static_cast<std::size_t>(count)] + d;
-      p += count;
-      if (count < 8) return;
-    }
-  }
-  while (static_cast<unsigned char>(*p - '0') < 10) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
-}
-
 // The common row in one sweep: nine fields in the plain number form (or "NaN"), each followed
 // by a run of 1 to 64 blanks or the row's end. Returns false for anything else, and the row is
 // then read field by field with the general rules.
-// The row must be a trimmed view into a std::string that ends at `limit`: the byte at the
-// row's end is then readable and is a byte of 0..32 (a trimmed one, the CR, or the string's
-// terminating NUL), which stops every digit, sign, mark and exponent test without a bounds
-// check; the word scans read only below `limit`.
-bool PlainRow(std::string_view row, char mark, const char* limit, double (&v)[kFieldsPerRow]) {
+// The row must be a trimmed view into a std::string: the byte at its end is then readable and
+// is a byte of 0..32 (a trimmed one, the CR, or the string's terminating NUL), which stops
+// every digit, sign, mark and exponent test without a bounds check.
+bool PlainRow(std::string_view row, char mark, double (&v)[kFieldsPerRow]) {
   const char* p = row.data();
   const char* const end = p + row.size();
   for (std::size_t f = 0; f < kFieldsPerRow; ++f) {
     if (f > 0) {
       if (p == end) return false;  // fewer than nine fields
       const char* const run = p;
-      SkipBlanks(p, limit);
+      while (p < end && *p == ' ') ++p;
       if (p - run > static_cast<std::ptrdiff_t>(kBlanksFoldedPerRun)) return false;
     }
     if (*p == 'N' && end - p >= 3 && p[1] == 'a' && p[2] == 'N' && (end - p == 3 || p[3] == ' ')) {
@@ -402,12 +337,12 @@ bool PlainRow(std::string_view row, char mark, const char* limit, double (&v)[kF
     if (*p == '-' || *p == '+') negative = *p++ == '-';
     std::uint64_t mantissa = 0;
     const char* const intStart = p;
-    DigitRun(p, limit, mantissa);
+    while (static_cast<unsigned char>(*p - '0') < 10) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
     std::ptrdiff_t digits = p - intStart;
     int exponent = 0;
     if (*p == '.' || *p == mark) {
       const char* const fracStart = ++p;
-      DigitRun(p, limit, mantissa);
+      while (static_cast<unsigned char>(*p - '0') < 10) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
       exponent = -static_cast<int>(p - fracStart);
       digits += p - fracStart;
     }
@@ -441,8 +376,8 @@ bool PlainRow(std::string_view row, char mark, const char* limit, double (&v)[kF
 }
 
 // The nine numbers of a row; throws on a bad field or a row of fewer than nine fields.
-void ConvertRow(std::string_view row, const char* limit, const FieldConverter& convert, double (&v)[kFieldsPerRow]) {
-  if (convert.Plain() && PlainRow(row, convert.Separator(), limit, v)) return;
+void ConvertRow(std::string_view row, const FieldConverter& convert, double (&v)[kFieldsPerRow]) {
+  if (convert.Plain() && PlainRow(row, convert.Separator(), v)) return;
   std::array<std::string_view, kFieldsPerRow> fields;
   std::string normalized;  // holds the fields' bytes for a blank separator
   std::size_t count;
@@ -457,10 +392,9 @@ void ConvertRow(std::string_view row, const char* limit, const FieldConverter& c
 }
 
 // Converts one row and appends it; throws on a bad field.
-void AppendRow(std::string_view row, const char* limit, int polarization, const FieldConverter& convert,
-               NearFieldTable& table) {
+void AppendRow(std::string_view row, int polarization, const FieldConverter& convert, NearFieldTable& table) {
   double v[kFieldsPerRow];
-  ConvertRow(row, limit, convert, v);
+  ConvertRow(row, convert, v);
   const double magnitude[3] = {v[3], v[5], v[7]};
   const double phase[3] = {v[4], v[6], v[8]};
 
@@ -586,7 +520,7 @@ void ReadNearField(const OutputText& text, int polarization, NearFieldTable& tab
     const std::size_t rowEnd = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - view.data()) : view.size();
     const std::string_view row = TrimRow(view.substr(rowStart, rowEnd - rowStart));
     if (row.size() < 2) break;
-    AppendRow(row, view.data() + view.size(), polarization, convert, table);
+    AppendRow(row, polarization, convert, table);
     if (!hit) break;  // the table ran to the end of the text
     rowStart = rowEnd + 2;
   }

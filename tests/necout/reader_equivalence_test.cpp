@@ -232,3 +232,24 @@ TEST(NecOutEquivalence, ClassicGridsReadExactlyAsStepByStep) {
     }
   }
 }
+
+// Every phase NEC2 can print ("%8.2f" in [-180, 180]) and a few it cannot, in all three
+// components, against the step-by-step ellipse.
+TEST(NecOutEquivalence, EveryPrintablePhaseGivesTheStepByStepEllipse) {
+  SeparatorScope scope(',');
+  std::string text = "  -------- NEAR ELECTRIC FIELDS --------\r\n  h\r\n  h\r\n  h\r\n  h\r\n";
+  const char* odd[] = {"-0.00", "180.01", "-180.01", "12.345", "1.00E+01", "90.0", "-5.", "NaN"};
+  for (int k = -18000; k <= 18000; k += 1) {
+    const std::string phase = classic_detail::Printf("%.2f", k / 100.0);
+    const std::string other = k % 97 == 0 ? odd[(k / 97 + 800) % 8] : classic_detail::Printf("%.2f", (k % 3600) / 10.0);
+    text += "   1.0000   2.0000   3.0000   7.8777E-02 " + phase + "   1.2500E-01 " + other + "   3.0000E-02 " +
+            (k % 2 ? phase : other) + "\r\n";
+  }
+  text += "\r\n";
+  for (int pol : {0, 4}) {
+    const Outcome expected = ReadOutcome(StepByStepReadNearField, text, pol);
+    ASSERT_EQ("", expected.failure);
+    ASSERT_EQ(36001u, expected.table.value.size());
+    ExpectSame(expected, ReadOutcome(ReadNearField, text, pol), "polarisation " + std::to_string(pol));
+  }
+}
