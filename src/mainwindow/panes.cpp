@@ -84,7 +84,8 @@ void AddLine(Pane& pane, const std::string& text, const std::string& prefix) {
     first = false;
     if (lineEnd == end) break;
     // A CR directly followed by its LF is one break.
-    p = lineEnd + (lineEnd == cr && lf == cr + 1 ? 2 : 1);
+    // (lf == end means no LF is left: a CR as the last character is a break of its own.)
+    p = lineEnd + (lineEnd == cr && lf != end && lf == cr + 1 ? 2 : 1);
     if (cr < p) cr = next(p, '\r');
     if (lf < p) lf = next(p, '\n');
     lineEnd = std::min(cr, lf);
