@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "decks/generators.hpp"
 #include "mainwindow/VarnelU.hpp"
 #include "util/files.hpp"
 #include "util/format.hpp"
@@ -148,4 +149,14 @@ void WriteDeck(TForm1& form, const std::string& path, const std::string& text,
   report += reportSuffix;
   AddLine(form.Mout, report);
   WriteTextFile(form.platform, text, path);
+}
+
+std::optional<std::string> AskRangeFile(Platform& platform) {
+  FileDialogSpec spec;
+  spec.title = "Select Range File";
+  spec.initialFolder = kRangeFolder;
+  spec.filter = kRangeFilter;
+  spec.filterIndex = 2;
+  spec.fileName = kRangeFileName;
+  return platform.OpenFileDialog(spec);
 }

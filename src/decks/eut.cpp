@@ -117,13 +117,7 @@ std::string EutDeckHead(const std::vector<std::string>& geometry,
 }  // namespace
 
 void TForm1::MIGenerateEUTsClick() {
-  FileDialogSpec rangeSpec;
-  rangeSpec.title = "Select Range File";
-  rangeSpec.initialFolder = kRangeFolder;
-  rangeSpec.filter = kRangeFilter;
-  rangeSpec.filterIndex = 2;
-  rangeSpec.fileName = kRangeFileName;
-  const auto rangePath = platform.OpenFileDialog(rangeSpec);
+  const auto rangePath = AskRangeFile(platform);
   if (!rangePath) return;
   RealList frequencies;
   loadRange(platform, *rangePath, frequencies);

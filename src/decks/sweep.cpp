@@ -31,13 +31,7 @@ void TForm1::CreateMultipleInputFiles1Click() {
   const auto prototypePath = platform.OpenFileDialog(prototypeSpec);
   if (!prototypePath) return;
 
-  FileDialogSpec rangeSpec;
-  rangeSpec.title = "Select Range File";
-  rangeSpec.initialFolder = kRangeFolder;
-  rangeSpec.filter = kRangeFilter;
-  rangeSpec.filterIndex = 2;
-  rangeSpec.fileName = kRangeFileName;
-  const auto rangePath = platform.OpenFileDialog(rangeSpec);
+  const auto rangePath = AskRangeFile(platform);
   if (!rangePath) return;
 
   RealList values;

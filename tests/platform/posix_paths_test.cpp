@@ -6,29 +6,13 @@
 #include <locale>
 #include <optional>
 
+#include "support/scoped_settings.hpp"
 #include "platform/posix/posix_platform.hpp"
 #include "support/test_root.hpp"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value) setenv(name, value, 1);
-    else unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (old_) setenv(name_, old_->c_str(), 1);
-    else unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 std::string Backslashed(std::string path) {
   for (char& ch : path) {

@@ -1,3 +1,4 @@
+#include "support/scoped_settings.hpp"
 #include "util/files.hpp"
 
 #include <gtest/gtest.h>
@@ -26,23 +27,6 @@ std::string Visible(const std::string& text) {
   }
   return shown;
 }
-
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value) setenv(name, value, 1);
-    else unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (old_) setenv(name_, old_->c_str(), 1);
-    else unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 void MakeReadOnly(const fs::path& path) {
   fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,

@@ -7,21 +7,10 @@
 #include <random>
 #include <string>
 
+#include "support/scoped_settings.hpp"
 #include "util/format.hpp"
 
 namespace {
-
-// Sets DecimalSeparator for one test and restores the previous one.
-class SeparatorGuard {
- public:
-  explicit SeparatorGuard(char separator) : saved_(DecimalSeparator) { DecimalSeparator = separator; }
-  ~SeparatorGuard() { DecimalSeparator = saved_; }
-  SeparatorGuard(const SeparatorGuard&) = delete;
-  SeparatorGuard& operator=(const SeparatorGuard&) = delete;
-
- private:
-  char saved_;
-};
 
 struct RealCase {
   const char* pattern;

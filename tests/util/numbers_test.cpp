@@ -7,22 +7,11 @@
 #include <random>
 #include <string>
 
+#include "support/scoped_settings.hpp"
 #include "util/errors.hpp"
 #include "util/numbers.hpp"
 
 namespace {
-
-// Sets DecimalSeparator for one test and restores the previous one.
-class SeparatorGuard {
- public:
-  explicit SeparatorGuard(char separator) : saved_(DecimalSeparator) { DecimalSeparator = separator; }
-  ~SeparatorGuard() { DecimalSeparator = saved_; }
-  SeparatorGuard(const SeparatorGuard&) = delete;
-  SeparatorGuard& operator=(const SeparatorGuard&) = delete;
-
- private:
-  char saved_;
-};
 
 // The message of the ConversionError the call throws, or a note that it did not throw.
 template <typename Call>
