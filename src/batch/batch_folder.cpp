@@ -10,14 +10,15 @@ void TForm1::MIAddBatchFolderClick() {
   AddLine(Mout, "--------------- Add Batch Folder ----------------");
   AddLine(Mout, "Batch Folder selected: " + params.BatchFolder);
   AddLine(Mout, "Files (with *.out):");
-  TextList names;
-  ListFiles(platform, "*.out", names);
+  TextList names, skipped;
+  ListFiles(platform, "*.out", names, &skipped);
   params.BatchFiles = names;
   AddLine(Mout, "....FileNames reading finished!");
   for (const std::string& name : names) {
     AddLine(Mout, name);
     ProcessPendingEvents();
   }
+  if (!skipped.empty()) AddLine(Mout, SkippedNamesLine(skipped));
   ScrollToTop(Mout);
 }
 

@@ -48,7 +48,7 @@ std::string TargetNameProblem(const std::string& name) {
   if (name.size() > 200) return "the name is longer than 200 characters";
   for (unsigned char c : name) {
     if (c < 32 || c == 127) return "the name holds a control character";
-    if (std::string_view("<>:\"/\\|?*").find(static_cast<char>(c)) != std::string_view::npos)
+    if (kForbiddenNameCharacters.find(static_cast<char>(c)) != std::string_view::npos)
       return std::string("the name holds the character ") + static_cast<char>(c);
   }
   if (name.find("..") != std::string::npos || name == ".") return "the name holds a dot path";
@@ -67,11 +67,8 @@ std::string TargetFolderProblem(const std::string& folder, const std::string& ro
   if (split == std::string::npos) return "the folder has no parent";
 
   const std::string comparable = ComparablePath(folder);
-  static constexpr std::array<std::string_view, 6> fixed{
-      "c:\\4nec2\\",         "c:\\4nec2\\exe\\", "c:\\4nec2\\b_in\\",
-      "c:\\4nec2\\b_in\\ranges\\", "c:\\4nec2\\b_out\\", "c:\\4nec2\\out\\"};
-  for (auto protectedFolder : fixed)
-    if (comparable == protectedFolder) return "the folder is a fixed folder of c:\\4nec2";
+  for (auto protectedFolder : kFixedFolders)
+    if (comparable == ComparablePath(protectedFolder)) return "the folder is a fixed folder of c:\\4nec2";
 
   if (!root.empty()) {
     const std::string parent = ComparablePath(folder.substr(0, split + 1));
@@ -81,9 +78,21 @@ std::string TargetFolderProblem(const std::string& folder, const std::string& ro
   return "";
 }
 
+std::string FixedFolderInside(Platform& platform, const std::string& folder) {
+  // Compared as the machine resolves them: "c:\4nec2\b_in\..\b_in\", "c:\4nec2\.\b_in\", the
+  // z: picture of drive c and a link onto the tree all name a fixed folder.
+  for (auto fixedFolder : kFixedFolders) {
+    if (platform.FolderWithin(std::string(fixedFolder), folder))
+      return "the folder is or holds " + std::string(fixedFolder);
+  }
+  return "";
+}
+
 bool RecreateTargetFolder(TForm1& form, const std::string& folder, const RecreateOptions& options) {
   Platform& platform = form.platform;
-  if (std::string problem = TargetFolderProblem(folder, options.root); !problem.empty()) {
+  std::string problem = TargetFolderProblem(folder, options.root);
+  if (problem.empty()) problem = FixedFolderInside(platform, folder);
+  if (!problem.empty()) {
     ShowWarning(platform, "Target folder refused (" + problem + "): " + folder + ". Abort command!");
     return false;
   }

@@ -6,8 +6,12 @@
 // ("c:\4nec2\b_in\" + "E_" + "\"). Deleting it removes everything inside, without a question,
 // so every name that becomes such a component is checked first (TargetNameProblem), and the
 // recreation itself refuses a folder that is not of that shape (TargetFolderProblem).
+#include <array>
 #include <string>
+#include <string_view>
 #include <utility>
+
+#include "platform/platform.hpp"
 
 class TForm1;
 
@@ -26,6 +30,15 @@ std::string TargetNameProblem(const std::string& name);
 // '/' taken as '\'. When root is not empty, folder must be exactly root + one component + "\"
 // (root compared without letter case; root must end in '\').
 std::string TargetFolderProblem(const std::string& folder, const std::string& root = "");
+
+// The root of the tree and its fixed folders, which no command deletes.
+inline constexpr std::array<std::string_view, 6> kFixedFolders{
+    "c:\\4nec2\\",       "c:\\4nec2\\exe\\",  "c:\\4nec2\\b_in\\", "c:\\4nec2\\b_in\\Ranges\\",
+    "c:\\4nec2\\b_out\\", "c:\\4nec2\\out\\"};
+
+// "" unless folder, resolved by the machine (".", "..", letter case, drive aliases, links), is
+// one of kFixedFolders or holds one; then a short English reason naming it.
+std::string FixedFolderInside(Platform& platform, const std::string& folder);
 
 struct RecreateOptions {
   // When not empty, "Source-File: " + sourceFile follows the creation line (the sweep).
@@ -55,8 +68,9 @@ struct RecreateOptions {
 
 // Deletes folder (a path with trailing '\') with everything in it and creates it anew, reporting
 // in form.Mout:
-//   1. folder refused by TargetFolderProblem: ShowWarning "Target folder refused (" + reason +
-//      "): " + folder + ". Abort command!", nothing is touched, returns false;
+//   1. folder refused by TargetFolderProblem or FixedFolderInside: ShowWarning
+//      "Target folder refused (" + reason + "): " + folder + ". Abort command!", nothing is
+//      touched, returns false;
 //   2. folder exists: DeleteFolderTree; if it still exists: ShowWarning
 //      "Folder still exists. Abort command!", returns false;
 //   3. AddLine "Old Folder sucessfully deleted: " + folder (also when it did not exist);

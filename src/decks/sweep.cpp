@@ -20,6 +20,29 @@ std::string ParameterRangeLine(const RealList& values) {
   return Format("Parameter Range: %2.1f ... %2.1f Step: %2.1f", {first, last, step});
 }
 
+namespace {
+
+// True for base name + digits + ".nec", letter case aside: the decks a sweep writes.
+bool IsSweepDeckName(std::string_view name, std::string_view baseName) {
+  constexpr std::string_view kExtension = ".nec";
+  if (name.size() <= baseName.size() + kExtension.size()) return false;
+  if (!EqualNoCase(name.substr(0, baseName.size()), baseName)) return false;
+  if (!EqualNoCase(name.substr(name.size() - kExtension.size()), kExtension)) return false;
+  const std::string_view digits = name.substr(baseName.size(), name.size() - baseName.size() - kExtension.size());
+  return digits.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// The first entry of folder that is not a deck of this sweep's naming ("" when there is none,
+// or no folder): such a folder is the user's, and the sweep leaves it alone.
+std::string ForeignSweepEntry(Platform& platform, const std::string& folder, const std::string& baseName) {
+  for (const DirEntry& entry : platform.ListEntries(folder + "*")) {
+    if (entry.isFolder || !IsSweepDeckName(entry.name, baseName)) return entry.name;
+  }
+  return "";
+}
+
+}  // namespace
+
 void TForm1::CreateMultipleInputFiles1Click() {
   Reset();
 
@@ -51,14 +74,22 @@ void TForm1::CreateMultipleInputFiles1Click() {
     return;
   }
   const std::string targetFolder = prototypeFolder + baseName + "\\";
+
+  // The prototype is read before anything is deleted: a prototype that cannot be read leaves
+  // the decks of an earlier sweep as they are (and the warning says why).
+  std::string prototype;
+  if (!ReadTextFile(platform, *prototypePath, prototype)) return;
+  // The target lies beside the prototype, wherever that is: a folder of the user's own with
+  // the same name is not the sweep's to delete.
+  if (const std::string foreign = ForeignSweepEntry(platform, targetFolder, baseName); !foreign.empty()) {
+    ShowWarning(platform, "The folder " + targetFolder + " holds " + foreign +
+                              ", which is not a deck of this sweep. Abort command!");
+    return;
+  }
   RecreateOptions options = RecreateOptions::Generator(prototypeFolder);
   options.sourceFile = *prototypePath;
   if (!RecreateTargetFolder(*this, targetFolder, options)) return;
-
-  // Read only now, after the folder work; a missing prototype leaves the text empty.
-  params.currentText.clear();
-  ReadTextFile(platform, *prototypePath, params.currentText);
-  const std::string& prototype = params.currentText;
+  params.currentText = prototype;
 
   AddLine(Mout, "Parameter found in Sourcefile: " + FormatInt("%d", CountText("xxf", prototype)));
   AddLine(Mout, ParameterRangeLine(values));

@@ -98,7 +98,9 @@ void TForm1::BatchConversion1Click() {
   AddLine(Mout, "Batch Folder selected: " + params.BatchFolder);
   AddLine(Mout, "Last Folder: " + lastFolder);
 
-  ListFiles(platform, "*.nec", params.BatchFiles);
+  TextList skipped;
+  ListFiles(platform, "*.nec", params.BatchFiles, &skipped);
+  if (!skipped.empty()) AddLine(Mout, SkippedNamesLine(skipped));
   const std::string outputFolder = kOutputRoot + lastFolder + "\\";
 
   // A drive root ("C:\", or a bare "C:") has no last folder of its own: the output folder would
@@ -108,6 +110,14 @@ void TForm1::BatchConversion1Click() {
   if (driveRoot) {
     ShowWarning(platform, "The batch folder " + params.BatchFolder + " is a drive root: its output folder would be " +
                               kOutputRoot + " itself. Abort command!");
+    return;
+  }
+  // A deck folder directly under the output root is its own output folder: recreating that
+  // would delete the decks before the engine has seen them.
+  if (platform.FolderWithin(outputFolder, params.BatchFolder) ||
+      platform.FolderWithin(params.BatchFolder, outputFolder)) {
+    ShowWarning(platform, "The output folder " + outputFolder + " would delete the decks of " + params.BatchFolder +
+                              ". Abort command!");
     return;
   }
   if (!RecreateTargetFolder(*this, outputFolder, RecreateOptions::BatchConversion())) return;

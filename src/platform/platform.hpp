@@ -103,18 +103,32 @@ class Platform {
   virtual void CloseProcess(ProcessHandle handle) = 0;
 
   // ---- File system -------------------------------------------------------------------
-  virtual bool FileExists(const std::string& path) = 0;    // a folder is not a file
+  // A regular file (also through a link); a folder, a FIFO, a device or a socket is not.
+  virtual bool FileExists(const std::string& path) = 0;
   virtual bool FolderExists(const std::string& path) = 0;
-  // The whole file as bytes. Throws InOutError.
+  // The whole file as bytes. Only a regular file is read: anything else gives "Datei nicht
+  // gefunden", a file larger than kMaxReadBytes a short message naming it. Throws InOutError.
+  static constexpr std::uint64_t kMaxReadBytes = 2ULL << 30;  // 2 GiB
   virtual std::string ReadFile(const std::string& path) = 0;
   // Creates or truncates the file and writes the bytes exactly. Throws InOutError.
   virtual void WriteFile(const std::string& path, const std::string& bytes) = 0;
   // Replaces target by source (same folder) in one step. Throws InOutError.
   virtual void ReplaceFile(const std::string& source, const std::string& target) = 0;
   // The entries of the folder part of pattern whose names match its last component
-  // ('*' and '?' wildcards, case-insensitive), in the file system's order; "." and ".." are
-  // never listed. A missing folder gives an empty list.
+  // ('*' and '?' wildcards, case-insensitive), in the order the users' file system lists
+  // them: by the names in upper case, compared byte by byte. "." and ".." are never listed.
+  // A missing folder gives an empty list.
   virtual std::vector<DirEntry> ListEntries(const std::string& pattern) = 0;
+  // Deletes the folder and everything below it, depth first, and never anything else. It
+  // works on the folder's own entries, each taken by its stored name and never read back as a
+  // path; a link is removed and never followed (a folder that is itself a link loses only the
+  // link); a file system mounted inside is not entered; a read-only file stays, and so do the
+  // folders above it. Depth and entry count are bounded, so it always ends. Reports nothing:
+  // callers test FolderExists afterwards.
+  virtual void DeleteTree(const std::string& folder) = 0;
+  // True when the folder inner is the folder outer or lies inside it, once ".", "..", letter
+  // case, drive aliases and links of both have been resolved. Neither needs to exist.
+  virtual bool FolderWithin(const std::string& inner, const std::string& outer) = 0;
   // Each returns true on success and never throws.
   virtual bool DeleteFile(const std::string& path) = 0;     // a file or a link itself
   virtual bool RemoveFolder(const std::string& path) = 0;   // an empty folder

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <optional>
 
 #include "util/errors.hpp"
 #include "util/format.hpp"
@@ -94,10 +93,10 @@ void JoinLinesWithCrLf(const char* bytes, std::size_t size, bool hasCr, std::str
 
 }  // namespace
 
-void ReadTextFile(Platform& platform, const std::string& name, std::string& text) {
+bool ReadTextFile(Platform& platform, const std::string& name, std::string& text) {
   if (!platform.FileExists(name)) {
     ShowWarning(platform, "Die Datei " + name + " konnte nicht gefunden werden.");
-    return;
+    return false;
   }
   std::string bytes = platform.ReadFile(name);
   // Byte 26 ends the file.
@@ -120,6 +119,7 @@ void ReadTextFile(Platform& platform, const std::string& name, std::string& text
   // it is. An empty file reads as one empty line, which gives "".
   if (endsWithLineFeed) result.resize(result.size() - 2);
   text = std::move(result);
+  return true;
 }
 
 void WriteTextFile(Platform& platform, const std::string& text, const std::string& name) {
@@ -137,61 +137,41 @@ void WriteTextFileSafely(Platform& platform, const std::string& text, const std:
   }
 }
 
-void ListFiles(Platform& platform, const std::string& pattern, TextList& list) {
+bool IsWindowsName(std::string_view name) {
+  for (unsigned char c : name) {
+    if (c < 32 || kForbiddenNameCharacters.find(static_cast<char>(c)) != std::string_view::npos) return false;
+  }
+  return true;
+}
+
+void ListFiles(Platform& platform, const std::string& pattern, TextList& list, TextList* skipped) {
   list.clear();
   for (const DirEntry& entry : platform.ListEntries(pattern)) {
     if (entry.name.empty() || entry.name == "." || entry.name == ".." || entry.isFolder) continue;
+    if (!IsWindowsName(entry.name)) {
+      if (skipped) skipped->push_back(entry.name);
+      continue;
+    }
     list.push_back(entry.name);
   }
 }
 
-namespace {
-
-void DeleteTreeBelow(Platform& platform, const std::string& folder) {
-  const std::string prefix = IncludeBackslash(folder);
-  for (const DirEntry& entry : platform.ListEntries(prefix + "*.*")) {
-    if (entry.name.empty() || entry.name == "." || entry.name == "..") continue;
-    const std::string path = prefix + entry.name;
-    // A link is removed itself, never followed: its target may lie outside the tree.
-    if (entry.isFolder && !entry.isLink) {
-      DeleteTreeBelow(platform, path);
-    } else {
-      platform.DeleteFile(path);  // a file that cannot be deleted is skipped
-    }
+std::string SkippedNamesLine(const TextList& skipped) {
+  if (skipped.empty()) return "";
+  constexpr std::size_t kShown = 5;
+  std::string line = FormatInt("Skipped %d names that cannot be opened: ", static_cast<std::int64_t>(skipped.size()));
+  for (std::size_t i = 0; i < skipped.size() && i < kShown; ++i) {
+    std::string shown = skipped[i];
+    for (char& c : shown) c = static_cast<unsigned char>(c) < 32 ? '?' : c;  // one pane line each
+    line += (i ? ", " : "") + shown;
   }
-  platform.RemoveFolder(prefix);
+  if (skipped.size() > kShown) line += ", ...";
+  return line;
 }
-
-// The entry of the folder list that names the path itself (its last component), if any.
-std::optional<DirEntry> EntryOf(Platform& platform, const std::string& path) {
-  std::size_t end = path.size();
-  while (end > 0 && IsSeparator(path[end - 1])) --end;
-  const std::string trimmed = path.substr(0, end);
-  std::size_t cut = trimmed.find_last_of("\\/:");
-  const std::string name = cut == std::string::npos ? trimmed : trimmed.substr(cut + 1);
-  if (name.empty() || name == "." || name == ".." || name.find_first_of("*?") != std::string::npos) {
-    return std::nullopt;
-  }
-  std::vector<DirEntry> entries = platform.ListEntries(trimmed);
-  if (entries.empty()) return std::nullopt;
-  for (const DirEntry& entry : entries) {
-    if (entry.name == name) return entry;
-  }
-  return entries.front();
-}
-
-}  // namespace
 
 void DeleteFolderTree(Platform& platform, const std::string& folder) {
   if (IsEmptyOrDriveRoot(folder)) return;
-  // The folder itself may be a link to a folder elsewhere: remove the link only.
-  if (std::optional<DirEntry> self = EntryOf(platform, folder); self && self->isLink) {
-    std::size_t end = folder.size();
-    while (end > 0 && IsSeparator(folder[end - 1])) --end;
-    platform.DeleteFile(folder.substr(0, end));
-    return;
-  }
-  DeleteTreeBelow(platform, folder);
+  platform.DeleteTree(folder);
 }
 
 bool CreateFolder(Platform& platform, const std::string& folder) { return platform.CreateFolder(folder); }

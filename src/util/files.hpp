@@ -2,6 +2,7 @@
 // Whole-file reading and writing, folder listing, deleting and creating, and the fixed folder
 // names, over the platform seam. Paths are Windows-form texts ("c:\4nec2\b_in\").
 #include <string>
+#include <string_view>
 
 #include "platform/platform.hpp"
 #include "util/text.hpp"
@@ -10,20 +11,31 @@
 // last line. A line ends at LF or CR LF; a CR not followed by LF is dropped; byte 26 ends the
 // file. An empty file gives "". When no file of that name exists (a folder is not a file):
 // ShowWarning "Die Datei <name> konnte nicht gefunden werden." and text stays as passed in.
-// Other input/output failures throw InOutError.
-void ReadTextFile(Platform& platform, const std::string& name, std::string& text);
+// Other input/output failures throw InOutError. Returns true when the file was read.
+bool ReadTextFile(Platform& platform, const std::string& name, std::string& text);
 // Creates or truncates the file and writes the text exactly. Throws InOutError.
 void WriteTextFile(Platform& platform, const std::string& text, const std::string& name);
 // Writes the text beside the file and then replaces it, so a failure part-way leaves an
 // existing file as it was. Throws InOutError.
 void WriteTextFileSafely(Platform& platform, const std::string& text, const std::string& name);
-// The bare names of the files (not folders) matching the pattern, in the file system's order;
-// "." and ".." never. A relative pattern resolves against the current folder.
-void ListFiles(Platform& platform, const std::string& pattern, TextList& list);
-// Deletes the folder's files and sub-folders depth first, then the folder. A file that cannot
-// be deleted is skipped; failures are not reported (callers test FolderExists afterwards).
-// A symbolic link is removed, never followed. An empty path or a drive root ("c:", "c:\", "\")
-// is refused: nothing is deleted.
+// The characters a name on the users' file system cannot hold, besides the control
+// characters 0 to 31.
+inline constexpr std::string_view kForbiddenNameCharacters = "<>:\"/\\|?*";
+// True when a Windows-form path can name this entry: no forbidden character, no control
+// character. A name such as "..\..\out" on Linux is one entry, but its text names another file.
+bool IsWindowsName(std::string_view name);
+// The bare names of the files (not folders) matching the pattern, in the order the users'
+// file system lists them; "." and ".." never. A relative pattern resolves against the current
+// folder. A name that IsWindowsName refuses is left out (opening it by its text would reach
+// another file) and added to skipped when that is given.
+void ListFiles(Platform& platform, const std::string& pattern, TextList& list, TextList* skipped = nullptr);
+// The Info pane's note on names that ListFiles left out: "Skipped N names that cannot be
+// opened: " + the first few names; "" when none were.
+std::string SkippedNamesLine(const TextList& skipped);
+// Deletes the folder's files and sub-folders depth first, then the folder (Platform::DeleteTree:
+// nothing outside the folder is ever touched). A file that cannot be deleted is skipped;
+// failures are not reported (callers test FolderExists afterwards). An empty path or a drive
+// root ("c:", "c:\", "\") is refused: nothing is deleted.
 void DeleteFolderTree(Platform& platform, const std::string& folder);
 // Creates exactly one folder; true when it was created.
 bool CreateFolder(Platform& platform, const std::string& folder);

@@ -196,3 +196,11 @@ std::string CommaToPoint(std::string_view text) {
   std::replace(result.begin(), result.end(), ',', '.');
   return result;
 }
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (fold(a[i]) != fold(b[i])) return false;
+  return true;
+}

@@ -59,3 +59,6 @@ TextList SplitChar(std::string_view text, char delimiter);
 std::string PadLeft(std::string_view text, std::size_t length, char c);
 // Every ',' replaced by '.'.
 std::string CommaToPoint(std::string_view text);
+// True when the texts are equal with the ASCII letters compared without case (the Windows
+// picture of file names).
+bool EqualNoCase(std::string_view a, std::string_view b);

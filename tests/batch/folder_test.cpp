@@ -1,5 +1,8 @@
 // Add Batch Folder (its three controls) and FileLoadTest.
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <filesystem>
 
 #include "batch/batch_run.hpp"
 #include "batch_fixture.hpp"
@@ -9,9 +12,10 @@ namespace {
 
 using BatchFolder = BatchTest;
 
-TEST_F(BatchFolder, ListsTheOutFilesOfTheChosenFolderInEnumerationOrder) {
+TEST_F(BatchFolder, ListsTheOutFilesOfTheChosenFolderInNameOrder) {
   WriteFile("b.out", "b");
-  WriteFile("a.out", "a");
+  WriteFile("A.out", "a");
+  WriteFile("c.out", "c");
   WriteFile("c.nec", "c");
   platform.AnswerFolder(kRunFolder);
   form->MIAddBatchFolderClick();
@@ -19,9 +23,7 @@ TEST_F(BatchFolder, ListsTheOutFilesOfTheChosenFolderInEnumerationOrder) {
   ASSERT_EQ(1u, platform.folderDialogs.size());
   EXPECT_EQ("c:\\4nec2\\b_out", platform.folderDialogs[0]);
   EXPECT_EQ(kRunFolder, form->params.BatchFolder);
-  std::vector<std::string> sorted = form->params.BatchFiles;
-  std::sort(sorted.begin(), sorted.end());
-  EXPECT_EQ((std::vector<std::string>{"a.out", "b.out"}), sorted);
+  EXPECT_EQ((std::vector<std::string>{"A.out", "b.out", "c.out"}), form->params.BatchFiles);
 
   std::vector<std::string> expected = {"--------------- Add Batch Folder ----------------",
                                        "Batch Folder selected: " + kRunFolder, "Files (with *.out):",
@@ -29,6 +31,30 @@ TEST_F(BatchFolder, ListsTheOutFilesOfTheChosenFolderInEnumerationOrder) {
   for (const std::string& name : form->params.BatchFiles) expected.push_back(name);
   EXPECT_EQ(expected, form->Mout.lines) << Joined(form->Mout.lines);
   EXPECT_GE(platform.processEventsCalls, 2) << "events are processed once per listed name";
+}
+
+TEST_F(BatchFolder, NamesThatReachOtherFilesAreSkippedAndSpecialFilesNeverRead) {
+  WriteRun("zz.out", OutputRun(7, 1));
+  WriteFile("..\\..\\out\\dipol.out", "hostile");
+  const std::filesystem::path run = root.driveC / "4nec2/b_out/run";
+  ASSERT_EQ(0, mkfifo((run / "fifo.out").c_str(), 0600));
+  std::filesystem::create_symlink("/dev/zero", run / "zero.out");
+  platform.AnswerFolder(kRunFolder);
+  form->MIAddBatchFolderClick();
+  EXPECT_EQ((std::vector<std::string>{"fifo.out", "zero.out", "zz.out"}), form->params.BatchFiles);
+  EXPECT_EQ("Skipped 1 names that cannot be opened: ..\\..\\out\\dipol.out", form->Mout.lines.back());
+
+  // Every batch analysis ends, with the missing-file warning for each special file.
+  for (auto command : {&TForm1::MIBatchLoadClick, &TForm1::MIBatchAnalysePowerClick}) {
+    platform.messages.clear();
+    (form.get()->*command)();
+    const std::vector<std::string> warnings = Warnings();
+    for (const char* name : {"fifo.out", "zero.out"}) {
+      const std::string warning = std::string("Die Datei ") + name + " konnte nicht gefunden werden.";
+      EXPECT_EQ(1, std::count(warnings.begin(), warnings.end(), warning)) << Joined(platform.messages);
+    }
+  }
+  EXPECT_THROW(form->MIFileLoadTestClick(), InOutError);
 }
 
 TEST_F(BatchFolder, CancelKeepsTheEarlierListAndPane) {

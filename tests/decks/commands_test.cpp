@@ -73,7 +73,7 @@ class SweepTest : public DecksTest {
 TEST_F(SweepTest, WritesOneDeckPerValueWithThePlaceholdersReplaced) {
   WriteC("4nec2/b_in/dipol.nec", kPrototype);
   WriteC("4nec2/b_in/Ranges/r.txt", "7\r\n7,1\r\n1500\r\n");
-  WriteC("4nec2/b_in/dipol/stale.nec", "from an earlier run");
+  WriteC("4nec2/b_in/dipol/DIPOL007.nec", "from an earlier, longer run");
   Sweep("c:\\4nec2\\b_in\\dipol.nec", "c:\\4nec2\\b_in\\Ranges\\r.txt");
 
   EXPECT_TRUE(Warnings().empty());

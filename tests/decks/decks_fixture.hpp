@@ -14,15 +14,15 @@
 #include "support/test_root.hpp"
 #include "util/format.hpp"
 
-// A scripted platform whose folder removal can be made to fail, and that records the prompts
+// A scripted platform whose tree deletion can be made to fail, and that records the prompts
 // of the input boxes.
 class DeckPlatform : public ScriptedPlatform {
  public:
   using ScriptedPlatform::ScriptedPlatform;
-  bool failRemoveFolder = false;
+  bool failDeleteTree = false;
   std::vector<std::string> prompts;
-  bool RemoveFolder(const std::string& path) override {
-    return !failRemoveFolder && ScriptedPlatform::RemoveFolder(path);
+  void DeleteTree(const std::string& folder) override {
+    if (!failDeleteTree) ScriptedPlatform::DeleteTree(folder);
   }
   bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override {
     prompts.push_back(caption + "|" + prompt + "|" + text);

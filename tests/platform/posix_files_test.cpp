@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -120,6 +121,80 @@ TEST(PosixFiles, ListEntriesMatchesWildcardsWithoutCase) {
     EXPECT_EQ(e.name == "sub.out", e.isFolder) << e.name;
     EXPECT_FALSE(e.isLink) << e.name;
   }
+}
+
+TEST(PosixFiles, ListEntriesComeInTheOrderOfTheUpperCaseNames) {
+  TestRoot root;
+  PosixPlatform p(root.Roots());
+  for (const char* name : {"b.out", "e_000.out", "A.out", "c.out", "EA.out", "a.out", "E_001.out", "\xe4.out"})
+    root.Write(std::string("drive_c/d/") + name, "");
+  std::vector<std::string> listed;
+  for (const DirEntry& e : p.ListEntries("c:\\d\\*.out")) listed.push_back(e.name);
+  EXPECT_EQ((std::vector<std::string>{"A.out", "a.out", "b.out", "c.out", "EA.out", "e_000.out", "E_001.out",
+                                      "\xe4.out"}),
+            listed);
+}
+
+TEST(PosixFiles, OnlyRegularFilesAreReadAndSizeIsBounded) {
+  TestRoot root;
+  PosixPlatform p(root.Roots());
+  fs::create_directories(root.driveC / "d");
+  ASSERT_EQ(0, mkfifo((root.driveC / "d/fifo.out").c_str(), 0600));
+  fs::create_symlink("/dev/zero", root.driveC / "d/zero.out");
+  fs::create_symlink("/dev/null", root.driveC / "d/null.out");
+  for (const char* name : {"c:\\d\\fifo.out", "c:\\d\\zero.out", "c:\\d\\null.out", "z:\\dev\\zero"}) {
+    EXPECT_FALSE(p.FileExists(name)) << name;
+    EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { p.ReadFile(name); })) << name;
+  }
+  // A sparse file larger than the limit is refused by its size, before anything is allocated.
+  fs::path huge = root.Write("drive_c/d/huge.out", "");
+  fs::resize_file(huge, Platform::kMaxReadBytes + 1);
+  EXPECT_TRUE(p.FileExists("c:\\d\\huge.out"));
+  EXPECT_EQ("8 Die Datei c:\\d\\huge.out ist größer als 2 GB und wird nicht gelesen",
+            ErrorOf([&] { p.ReadFile("c:\\d\\huge.out"); }));
+}
+
+TEST(PosixFiles, DeleteTreeEndsOnEveryTreeAndStaysInside) {
+  TestRoot root;
+  PosixPlatform p(root.Roots());
+  fs::path outside = root.Write("keep/precious.txt", "keep");
+  // A chain deeper than anything the users' file system can hold, a link back to an ancestor
+  // and names that read as paths.
+  fs::path deep = root.driveC / "t";
+  for (int i = 0; i < 300; ++i) deep /= "d";
+  fs::create_directories(deep);
+  fs::create_directory_symlink(root.driveC / "t", root.driveC / "t/d/up");
+  fs::create_directory_symlink(root.dir, root.driveC / "t/d/root");
+  root.Write("drive_c/t/..\\..\\keep\\precious.txt", "hostile");
+  p.DeleteTree("c:\\t\\");
+  EXPECT_EQ("keep", TestRoot::Read(outside));
+  EXPECT_TRUE(fs::exists(root.driveC / "t/d"));  // the part below the depth bound stays
+  EXPECT_FALSE(fs::exists(fs::symlink_status(root.driveC / "t/d/up")));
+  EXPECT_FALSE(fs::exists(root.driveC / "t/..\\..\\keep\\precious.txt"));
+}
+
+TEST(PosixFiles, FolderWithinResolvesDotsCaseAliasesAndLinks) {
+  TestRoot root;
+  PosixPlatform p(root.Roots());
+  fs::create_directories(root.driveC / "4nec2/b_in/sub");
+  fs::create_directory_symlink(root.driveC / "4nec2", root.driveC / "4nec2/b_in/tree");
+  const std::string z = "z:" + root.driveC.string();
+  struct Case {
+    std::string inner, outer;
+    bool within;
+  };
+  const Case cases[] = {
+      {"c:\\4nec2\\b_in", "c:\\4nec2\\b_in\\", true},
+      {"c:\\4nec2\\b_in\\sub", "C:\\4NEC2\\B_IN", true},
+      {"c:\\4nec2\\b_in", "c:\\4nec2\\b_in\\sub\\..\\.", true},
+      {"c:\\4nec2\\b_in", z + "/4nec2/B_in", true},
+      {"c:\\4nec2\\exe", "c:\\4nec2\\b_in\\tree", true},
+      {"c:\\4nec2\\EXE\\new", "c:\\4nec2\\exe", true},  // neither exists yet
+      {"c:\\4nec2\\b_in_x", "c:\\4nec2\\b_in", false},
+      {"c:\\4nec2", "c:\\4nec2\\b_in", false},
+      {"c:\\4nec2\\b_in", "q:\\4nec2", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.within, p.FolderWithin(c.inner, c.outer)) << c.inner << " in " << c.outer;
 }
 
 TEST(PosixFiles, ListEntriesMarksLinks) {

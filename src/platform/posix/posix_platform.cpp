@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -54,7 +55,7 @@ std::string PosixPlatform::ClipboardText() { return clipboard_; }
 bool PosixPlatform::FileExists(const std::string& path) {
   struct stat st;
   std::string native = Native(path);
-  return !native.empty() && stat(native.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  return !native.empty() && stat(native.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool PosixPlatform::FolderExists(const std::string& path) {
@@ -75,22 +76,40 @@ struct FileDescriptor {
 
 }  // namespace
 
+namespace {
+
+InOutError TooLargeError(const std::string& path) {
+  return InOutError("Die Datei " + path + " ist größer als 2 GB und wird nicht gelesen", 8);
+}
+
+}  // namespace
+
 std::string PosixPlatform::ReadFile(const std::string& path) {
   std::string native = Native(path);
   if (native.empty()) throw MakeInOutError(2);
-  FileDescriptor file{open(native.c_str(), O_RDONLY | O_CLOEXEC)};
-  if (file.fd < 0) throw ErrnoError(errno);
+  // Only a regular file is read. Opened without blocking, so that a FIFO cannot stop the
+  // program before the check refuses it; a device is refused before it is opened at all.
   struct stat st;
+  if (stat(native.c_str(), &st) != 0) throw ErrnoError(errno);
+  if (S_ISDIR(st.st_mode)) throw ErrnoError(EISDIR);
+  if (!S_ISREG(st.st_mode)) throw MakeInOutError(2);
+  FileDescriptor file{open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
+  if (file.fd < 0) throw ErrnoError(errno);
   if (fstat(file.fd, &st) != 0) throw ErrnoError(errno);
   if (S_ISDIR(st.st_mode)) throw ErrnoError(EISDIR);
+  if (!S_ISREG(st.st_mode)) throw MakeInOutError(2);
+  if (static_cast<std::uint64_t>(st.st_size) > kMaxReadBytes) throw TooLargeError(path);
 
   std::string bytes;
-  // The size is a hint: files of /proc and pipes report 0 or change while being read.
+  // The size is a hint: a file may grow while it is read.
   std::size_t capacity = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 65536;
   bytes.resize(capacity);
   std::size_t length = 0;
   while (true) {
-    if (length == bytes.size()) bytes.resize(bytes.size() * 2);
+    if (length == bytes.size()) {
+      if (length > kMaxReadBytes) throw TooLargeError(path);
+      bytes.resize(std::min<std::size_t>(bytes.size() * 2, kMaxReadBytes + 1));
+    }
     ssize_t got = read(file.fd, bytes.data() + length, bytes.size() - length);
     if (got < 0) {
       if (errno == EINTR) continue;
@@ -169,6 +188,21 @@ std::vector<DirEntry> PosixPlatform::ListEntries(const std::string& pattern) {
     entries.push_back(std::move(item));
   }
   closedir(dir);
+  // The users' file system lists a folder in the order of its names in upper case; the order
+  // of a Linux folder is that of a hash. Equal upper-case names keep a fixed order too.
+  auto upper = [](std::string_view name) {
+    std::string key(name);
+    for (char& c : key) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    return key;
+  };
+  std::vector<std::pair<std::string, DirEntry>> keyed;
+  keyed.reserve(entries.size());
+  for (DirEntry& entry : entries) keyed.emplace_back(upper(entry.name), std::move(entry));
+  std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+    if (a.first != b.first) return a.first < b.first;  // std::string compares bytes as unsigned
+    return a.second.name < b.second.name;
+  });
+  for (std::size_t i = 0; i < keyed.size(); ++i) entries[i] = std::move(keyed[i].second);
   return entries;
 }
 

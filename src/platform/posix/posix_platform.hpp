@@ -61,6 +61,8 @@ class PosixPlatform : public Platform {
   void WriteFile(const std::string& path, const std::string& bytes) override;
   void ReplaceFile(const std::string& source, const std::string& target) override;
   std::vector<DirEntry> ListEntries(const std::string& pattern) override;
+  void DeleteTree(const std::string& folder) override;
+  bool FolderWithin(const std::string& inner, const std::string& outer) override;
   bool DeleteFile(const std::string& path) override;
   bool RemoveFolder(const std::string& path) override;
   bool CreateFolder(const std::string& path) override;

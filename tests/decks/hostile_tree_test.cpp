@@ -1,0 +1,167 @@
+// Every command that deletes and recreates a folder, run over targets that hold hostile names
+// and links: nothing outside the target changes and the command ends.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "decks/folders.hpp"
+#include "decks_fixture.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class HostileTreeTest : public DecksTest {
+ protected:
+  HostileTreeTest() {
+    WriteC("4nec2/out/dipol.out", "canary out");
+    WriteC("4nec2/exe/nec2dxs1k5.exe", "canary exe");
+    WriteC("4nec2/b_in/Ranges/r.txt", "7\r\n");
+    WriteC("4nec2/b_in/dipol.nec", "FR 0 1 0 0 xxf 0\r\nEN");
+    WriteC("4nec2/canary/keep.txt", "canary beside");
+    outside = root.Write("outside/precious.txt", "canary outside");
+  }
+
+  // Plants inside the (native) folder below drive c: the names that once climbed out.
+  void Plant(const std::string& folder) {
+    WriteC(folder + "/..\\..\\out\\dipol.out", "hostile file");
+    WriteC(folder + "/..\\../inner.txt", "inside a folder named ..\\..");
+    fs::create_directories(PathC(folder + "/..\\..\\canary"));
+    fs::create_directory_symlink(outside.parent_path(), PathC(folder + "/folderlink"));
+    fs::create_symlink(outside, PathC(folder + "/filelink.nec"));
+  }
+
+  void ExpectCanariesAlive(const std::string& what) {
+    EXPECT_EQ("canary out", ReadC("4nec2/out/dipol.out")) << what;
+    EXPECT_EQ("canary exe", ReadC("4nec2/exe/nec2dxs1k5.exe")) << what;
+    EXPECT_EQ("7\r\n", ReadC("4nec2/b_in/Ranges/r.txt")) << what;
+    EXPECT_EQ("canary beside", ReadC("4nec2/canary/keep.txt")) << what;
+    EXPECT_EQ("canary outside", TestRoot::Read(outside)) << what;
+  }
+
+  fs::path outside;
+};
+
+struct Recreation {
+  const char* name;
+  const char* target;  // below drive c:, native
+  std::function<void(DeckPlatform&, TForm1&)> run;
+};
+
+TEST_F(HostileTreeTest, RecreatingATargetNeverReachesOutsideIt) {
+  const std::vector<Recreation> commands{
+      {"Generate EUTs", "4nec2/b_in/E_",
+       [](DeckPlatform& p, TForm1& f) {
+         p.AnswerOpen("c:\\4nec2\\b_in\\Ranges\\r.txt");
+         for (const char* answer : {"1", "3", "1,5", "1", "1", "E_"}) p.AnswerAsk(std::string(answer));
+         f.MIGenerateEUTsClick();
+       }},
+      {"Random phases", "4nec2/b_in/hc1",
+       [](DeckPlatform& p, TForm1& f) {
+         p.AnswerAsk(std::string("7"));
+         p.AnswerAsk(std::string("1"));
+         f.MIHardCoded1Click();
+       }},
+      {"Batch Conversion", "4nec2/b_out/E_",
+       [](DeckPlatform& p, TForm1& f) {
+         p.AnswerFolder("c:\\4nec2\\b_in\\E_");
+         f.BatchConversion1Click();
+       }},
+  };
+  fs::create_directories(PathC("4nec2/b_in/E_"));
+  for (const Recreation& command : commands) {
+    Plant(command.target);
+    platform.messages.clear();
+    command.run(platform, form);
+    ExpectCanariesAlive(command.name);
+    EXPECT_TRUE(fs::is_directory(PathC(command.target))) << command.name;
+    EXPECT_FALSE(fs::exists(fs::symlink_status(PathC(std::string(command.target) + "/folderlink")))) << command.name;
+  }
+}
+
+TEST_F(HostileTreeTest, FixedFoldersAreRefusedHoweverThePathSpellsThem) {
+  // Each prototype's base name is a fixed folder once the path is resolved.
+  fs::create_directory_symlink(PathC("4nec2"), PathC("4nec2/b_in/tree"));
+  WriteC("4nec2/b_in/tree.nec", "x");
+  WriteC("4nec2/b_in.nec", "x");
+  WriteC("4nec2/b_in/sub/x", "");
+  const std::string z = "z:" + root.driveC.string();
+  const std::vector<std::string> prototypes{
+      "c:\\4nec2\\b_in\\..\\b_in.nec", "c:\\4nec2\\.\\b_in.nec", "C:\\4NEC2\\B_IN.nec",
+      z + "/4nec2/b_in.nec", "c:\\4nec2\\b_in\\sub\\..\\..\\b_in.nec", "c:\\4nec2\\b_in\\tree.nec"};
+  const auto before = Snapshot();
+  const std::vector<std::string> targets{"c:\\4nec2\\b_in\\..\\b_in\\", "c:\\4nec2\\.\\b_in\\",
+                                         z + "/4nec2/b_in/", "c:\\4nec2\\b_in\\tree\\",
+                                         "c:\\4nec2\\b_in\\sub\\..\\..\\exe\\", "z:" + root.dir.string() + "/"};
+  for (const std::string& target : targets) {
+    platform.messages.clear();
+    EXPECT_FALSE(RecreateTargetFolder(form, target)) << target;
+    ASSERT_EQ(1u, Warnings().size()) << target;
+    EXPECT_TRUE(Warnings()[0].starts_with("Target folder refused (the folder is or holds ")) << Warnings()[0];
+    EXPECT_EQ(before, Snapshot()) << target;
+  }
+  for (const std::string& prototype : prototypes) {
+    platform.messages.clear();
+    platform.AnswerOpen(prototype);
+    platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\r.txt"));
+    form.CreateMultipleInputFiles1Click();
+    ASSERT_EQ(1u, Warnings().size()) << prototype;
+    EXPECT_TRUE(Warnings()[0].ends_with("Abort command!")) << Warnings()[0];
+    EXPECT_EQ(before, Snapshot()) << prototype;
+  }
+}
+
+TEST_F(HostileTreeTest, BatchConversionKeepsTheDecksOfAFolderUnderTheOutputRoot) {
+  WriteC("4nec2/b_out/decks/a.nec", "deck a");
+  WriteC("4nec2/b_out/decks/b.nec", "deck b");
+  const auto before = Snapshot();
+  platform.AnswerFolder("c:\\4nec2\\b_out\\decks");
+  form.BatchConversion1Click();
+  ASSERT_EQ(1u, Warnings().size());
+  EXPECT_EQ("The output folder C:\\4nec2\\b_out\\decks\\ would delete the decks of c:\\4nec2\\b_out\\decks. "
+            "Abort command!",
+            Warnings()[0]);
+  EXPECT_EQ(before, Snapshot());
+  EXPECT_EQ(std::string::npos, PaneText(form.Mout).find("Converting"));
+}
+
+TEST_F(HostileTreeTest, TheSweepLeavesAFolderOfTheUsersOwnAlone) {
+  WriteC("4nec2/work/antenna.nec", "FR 0 1 0 0 xxf 0");
+  WriteC("4nec2/work/antenna/notes.txt", "my notes");
+  WriteC("4nec2/work/antenna/antenna000.nec", "old deck");
+  const auto before = Snapshot();
+  platform.AnswerOpen(std::string("c:\\4nec2\\work\\antenna.nec"));
+  platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\r.txt"));
+  form.CreateMultipleInputFiles1Click();
+  ASSERT_EQ(1u, Warnings().size());
+  EXPECT_EQ("The folder c:\\4nec2\\work\\antenna\\ holds notes.txt, which is not a deck of this sweep. "
+            "Abort command!",
+            Warnings()[0]);
+  EXPECT_EQ(before, Snapshot());
+
+  // Only earlier decks of its own naming: replaced.
+  fs::remove(PathC("4nec2/work/antenna/notes.txt"));
+  platform.messages.clear();
+  platform.AnswerOpen(std::string("c:\\4nec2\\work\\antenna.nec"));
+  platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\r.txt"));
+  form.CreateMultipleInputFiles1Click();
+  EXPECT_TRUE(Warnings().empty());
+  EXPECT_EQ("FR 0 1 0 0 7.00000 0", ReadC("4nec2/work/antenna/antenna000.nec"));
+}
+
+TEST_F(HostileTreeTest, AMissingPrototypeDeletesNothing) {
+  WriteC("4nec2/b_in/gone/gone000.nec", "earlier deck");
+  form.params.currentText = "earlier text";
+  const auto before = Snapshot();
+  platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\gone.nec"));
+  platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\r.txt"));
+  form.CreateMultipleInputFiles1Click();
+  EXPECT_EQ(std::vector<std::string>{"Die Datei c:\\4nec2\\b_in\\gone.nec konnte nicht gefunden werden."}, Warnings());
+  EXPECT_EQ(before, Snapshot());
+  EXPECT_EQ("earlier text", form.params.currentText);
+}
+
+}  // namespace
