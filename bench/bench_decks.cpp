@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -14,6 +15,7 @@
 
 #include "mainwindow/VarnelU.hpp"
 #include "platform/scripted/scripted_platform.hpp"
+#include "util/files.hpp"
 #include "util/format.hpp"
 #include "util/random.hpp"
 
@@ -98,5 +100,42 @@ void BM_PlainWritesOfTheSameBytes(benchmark::State& state) {
   state.counters["files"] = static_cast<double>(files.size());
 }
 BENCHMARK(BM_PlainWritesOfTheSameBytes)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+// Cost per new file when a folder already holds many: n decks written into a new folder
+// through the platform (each new name is first looked up without case), beside the same n
+// files written with plain calls in the same run. The per-deck cost and the ratio must stay
+// flat as n grows.
+void BM_NewDecksInOneFolder(benchmark::State& state) {
+  TempTree tree;
+  std::ostringstream out;
+  ScriptedPlatform platform(out, tree.Roots());
+  const std::string bytes(5000, 'x');
+  const int n = static_cast<int>(state.range(0));
+  using Clock = std::chrono::steady_clock;
+  double platformSeconds = 0, plainSeconds = 0;
+  int round = 0;
+  for (auto _ : state) {
+    const std::string name = "R" + std::to_string(round++);
+    const std::string folder = "c:\\4nec2\\b_in\\" + name + "\\";
+    platform.CreateFolder(folder);
+    auto start = Clock::now();
+    for (int i = 0; i < n; ++i) WriteTextFile(platform, bytes, folder + FormatInt("E_%3.3d.nec", i));
+    platformSeconds += std::chrono::duration<double>(Clock::now() - start).count();
+
+    const fs::path plain = tree.dir / ("plain" + name);
+    fs::create_directory(plain);
+    start = Clock::now();
+    for (int i = 0; i < n; ++i) {
+      std::ofstream file(plain / FormatInt("E_%3.3d.nec", i), std::ios::binary);
+      file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    plainSeconds += std::chrono::duration<double>(Clock::now() - start).count();
+  }
+  const double decks = static_cast<double>(n) * static_cast<double>(state.iterations());
+  state.counters["us per deck"] = platformSeconds / decks * 1e6;
+  state.counters["plain us per file"] = plainSeconds / decks * 1e6;
+  state.counters["ratio"] = platformSeconds / plainSeconds;
+}
+BENCHMARK(BM_NewDecksInOneFolder)->Arg(300)->Arg(3000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <locale>
@@ -74,6 +75,30 @@ TEST(NativePath, MatchesComponentsWithoutCaseWhenNoExactMatchExists) {
   fs::create_directories(root.driveC / "4nec2");
   EXPECT_EQ(c + "/4nec2/b_out", NativePath(roots, "c:\\4nec2\\b_out"));
   EXPECT_EQ(c + "/4NEC2/B_Out", NativePath(roots, "c:\\4NEC2\\b_out"));
+}
+
+TEST(NativePath, CaseLookupFollowsTheProgramsOwnAndOtherChanges) {
+  TestRoot root;
+  PosixPlatform p(root.Roots());
+  const fs::path d = root.driveC / "d";
+  root.Write("drive_c/d/Alpha.nec", "");
+  const auto native = [&](const char* path) { return NativePath(root.Roots(), path); };
+  // Another program's change shows once the folder's stamp differs (set apart explicitly here:
+  // two changes within one clock tick of the file system may share a stamp).
+  auto changedByOthers = [&, t = fs::file_time_type::clock::now() - std::chrono::hours(1)]() mutable {
+    fs::last_write_time(d, t += std::chrono::seconds(1));
+  };
+  EXPECT_EQ((d / "Alpha.nec").string(), native("c:\\D\\ALPHA.NEC"));
+  root.Write("drive_c/d/Beta.nec", "");
+  changedByOthers();
+  EXPECT_EQ((d / "Beta.nec").string(), native("c:\\d\\beta.NEC"));
+  p.WriteFile("c:\\d\\Gamma.nec", "");  // the program's own: known at once
+  EXPECT_EQ((d / "Gamma.nec").string(), native("c:\\d\\GAMMA.nec"));
+  fs::rename(d / "Alpha.nec", d / "alpha2.nec");
+  changedByOthers();
+  EXPECT_EQ((d / "ALPHA.NEC").string(), native("c:\\d\\ALPHA.NEC"));
+  EXPECT_TRUE(p.DeleteFile("c:\\d\\BETA.NEC"));
+  EXPECT_EQ((d / "BETA.NEC").string(), native("c:\\d\\BETA.NEC"));
 }
 
 TEST(NativePath, RelativePathsUseTheRealCurrentFolder) {

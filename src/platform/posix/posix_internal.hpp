@@ -23,6 +23,10 @@ bool MatchWildcard(std::string_view pattern, std::string_view name);
 // Splits a native path at '/' and resolves "." and ".." lexically.
 std::vector<std::string> NativeComponents(const std::string& absolutePath);
 std::string JoinNative(const std::vector<std::string>& components);
+// Keep the case-insensitive name lookup of NativePath up to date with the program's own
+// changes: a file or folder it has just created (native path), or anything it removed.
+void NoteEntryCreated(const std::string& nativePath);
+void NoteEntriesRemoved();
 // The real current folder ("/" when it cannot be read).
 std::string CurrentNativeFolder();
 // The full path of an executable found in PATH, or "".

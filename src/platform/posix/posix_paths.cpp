@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <locale>
+#include <mutex>
+#include <unordered_map>
 #include <stdexcept>
 
 #include "platform/posix/posix_internal.hpp"
@@ -162,6 +164,66 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+// What tells whether a folder changed since it was indexed: its identity, its change and
+// modification times (nanoseconds) and its size.
+struct FolderStamp {
+  dev_t device = 0;
+  ino_t inode = 0;
+  timespec modified{}, changed{};
+  off_t size = 0;
+  bool operator==(const FolderStamp& o) const {
+    return device == o.device && inode == o.inode && modified.tv_sec == o.modified.tv_sec &&
+           modified.tv_nsec == o.modified.tv_nsec && changed.tv_sec == o.changed.tv_sec &&
+           changed.tv_nsec == o.changed.tv_nsec && size == o.size;
+  }
+};
+
+bool StampOf(const std::string& folder, FolderStamp& stamp) {
+  struct stat st;
+  if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  stamp = FolderStamp{st.st_dev, st.st_ino, st.st_mtim, st.st_ctim, st.st_size};
+  return true;
+}
+
+std::string Folded(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) c = FoldCase(c);
+  return folded;
+}
+
+// The names of a folder by their case-folded form, so that a name missing in its exact form is
+// looked up without reading the whole folder again: writing thousands of new decks into one
+// folder stays linear. An index is trusted while the folder's stamp is the one it was built
+// (or last updated) with; the program's own creates update it in place, any other change
+// makes it be read anew.
+struct FolderIndex {
+  FolderStamp stamp;
+  std::unordered_map<std::string, std::string> byFolded;  // folded name -> first name listed
+};
+
+std::mutex indexMutex;
+std::unordered_map<std::string, FolderIndex> folderIndexes;
+constexpr std::size_t kMaxIndexedFolders = 64;
+
+// Builds the index of folder; false when it cannot be read. Called with indexMutex held.
+FolderIndex* BuildIndex(const std::string& folder, const FolderStamp& stamp) {
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return nullptr;
+  if (folderIndexes.size() >= kMaxIndexedFolders) folderIndexes.clear();
+  FolderIndex& index = folderIndexes[folder];
+  index.stamp = stamp;  // taken before the read: a change during it shows at the next look
+  index.byFolded.clear();
+  while (const dirent* entry = readdir(dir)) index.byFolded.emplace(Folded(entry->d_name), entry->d_name);
+  closedir(dir);
+  return &index;
+}
+
+void SplitNative(const std::string& nativePath, std::string& folder, std::string& name) {
+  const std::size_t cut = nativePath.rfind('/');
+  folder = cut == 0 ? "/" : nativePath.substr(0, cut);
+  name = nativePath.substr(cut + 1);
+}
+
 // The name in folder that matches name exactly, else the first that matches without case,
 // else name itself (the component does not exist).
 std::string MatchComponent(const std::string& folder, const std::string& name, bool& exists) {
@@ -172,21 +234,44 @@ std::string MatchComponent(const std::string& folder, const std::string& name, b
     return name;
   }
   exists = false;
-  DIR* dir = opendir(folder.c_str());
-  if (!dir) return name;
-  std::string found = name;
-  while (const dirent* entry = readdir(dir)) {
-    if (EqualNoCase(entry->d_name, name)) {
-      found = entry->d_name;
-      exists = true;
-      break;
-    }
-  }
-  closedir(dir);
-  return found;
+  FolderStamp stamp;
+  if (!StampOf(folder, stamp)) return name;
+  std::lock_guard<std::mutex> lock(indexMutex);
+  auto it = folderIndexes.find(folder);
+  FolderIndex* index = (it != folderIndexes.end() && it->second.stamp == stamp) ? &it->second : BuildIndex(folder, stamp);
+  if (!index) return name;
+  auto found = index->byFolded.find(Folded(name));
+  if (found == index->byFolded.end()) return name;
+  exists = true;
+  return found->second;
 }
 
 }  // namespace
+
+namespace posix_detail {
+
+void NoteEntryCreated(const std::string& nativePath) {
+  if (nativePath.empty() || nativePath.find('/') == std::string::npos) return;
+  std::string folder, name;
+  SplitNative(nativePath, folder, name);
+  std::lock_guard<std::mutex> lock(indexMutex);
+  auto it = folderIndexes.find(folder);
+  if (it == folderIndexes.end()) return;
+  FolderStamp stamp;
+  if (!StampOf(folder, stamp)) {
+    folderIndexes.erase(it);
+    return;
+  }
+  it->second.stamp = stamp;
+  it->second.byFolded.emplace(Folded(name), name);
+}
+
+void NoteEntriesRemoved() {
+  std::lock_guard<std::mutex> lock(indexMutex);
+  folderIndexes.clear();
+}
+
+}  // namespace posix_detail
 
 std::string NativePath(const PosixRoots& roots, const std::string& windowsPath) {
   if (windowsPath.empty()) return "";

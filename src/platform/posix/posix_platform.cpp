@@ -138,6 +138,7 @@ void PosixPlatform::WriteFile(const std::string& path, const std::string& bytes)
   }
   int fd = file.fd;
   file.fd = -1;
+  NoteEntryCreated(native);
   if (close(fd) != 0) throw ErrnoError(errno);  // a delayed write error shows here
 }
 
@@ -151,6 +152,7 @@ void PosixPlatform::ReplaceFile(const std::string& source, const std::string& ta
     if (S_ISDIR(st.st_mode)) throw MakeInOutError(5);
     if (S_ISREG(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) throw MakeInOutError(5);
   }
+  NoteEntriesRemoved();
   if (rename(from.c_str(), to.c_str()) != 0) throw ErrnoError(errno);
 }
 
@@ -215,17 +217,21 @@ bool PosixPlatform::DeleteFile(const std::string& path) {
   // delete read-only files. Unlinking would work here (it depends on the folder), so refuse
   // explicitly; this also holds for root, who ignores permission bits.
   if (S_ISREG(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+  NoteEntriesRemoved();
   return unlink(native.c_str()) == 0;
 }
 
 bool PosixPlatform::RemoveFolder(const std::string& path) {
   std::string native = Native(path);
+  NoteEntriesRemoved();
   return !native.empty() && rmdir(native.c_str()) == 0;
 }
 
 bool PosixPlatform::CreateFolder(const std::string& path) {
   std::string native = Native(path);
-  return !native.empty() && mkdir(native.c_str(), 0777) == 0;
+  if (native.empty() || mkdir(native.c_str(), 0777) != 0) return false;
+  NoteEntryCreated(native);
+  return true;
 }
 
 std::string PosixPlatform::CurrentFolder() { return WindowsPath(roots_, CurrentNativeFolder()); }

@@ -121,6 +121,7 @@ std::string Resolved(const std::string& native) {
 
 void PosixPlatform::DeleteTree(const std::string& folder) {
   const std::string native = Native(folder);
+  NoteEntriesRemoved();
   std::vector<std::string> parts = NativeComponents(native);
   if (native.empty() || parts.empty()) return;  // no mapping, or the machine's root
   const std::string name = parts.back();
