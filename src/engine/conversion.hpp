@@ -27,3 +27,6 @@ std::string OutputFileName(const std::string& deckPath);
 // The text after the last '\' of the path; the whole path when it holds none. Empty for a
 // drive root such as "C:\".
 std::string LastFolder(const std::string& path);
+
+// The most engine runs Batch Conversion may keep going at once: the machine's processor count.
+int MostParallelRuns();

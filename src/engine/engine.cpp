@@ -3,12 +3,17 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "decks/folders.hpp"
 #include "engine/conversion.hpp"
 #include "mainwindow/VarnelU.hpp"
 #include "util/files.hpp"
+#include "util/errors.hpp"
+#include "util/format.hpp"
 #include "util/messages.hpp"
+#include "util/numbers.hpp"
 
 std::string OutputFileName(const std::string& deckPath) {
   std::size_t cut = deckPath.find_last_of("\\/:");
@@ -47,6 +52,68 @@ class ProcessGuard {
   Platform& platform_;
   ProcessHandle handle_;
 };
+
+// One engine run of a parallel batch: its process and the Info pane line it completes.
+struct ParallelRun {
+  ProcessHandle handle;
+  std::size_t line;
+  std::string outputName;
+};
+
+// Batch conversion with up to jobs engine processes at once. Each deck's "Converting: " line
+// is written, in list order, when its run starts, and completed when that run has ended; a
+// start that fails is shown and its line completed at once, as in the one-by-one run.
+void RunInParallel(TForm1& form, const std::string& engine, const TextList& decks, const std::string& outputFolder,
+                   int jobs) {
+  Platform& platform = form.platform;
+  std::vector<ParallelRun> running;
+  auto complete = [&form](const ParallelRun& run) {
+    AppendToLine(form.Mout, run.line, "  --> " + run.outputName + " ......done.");
+  };
+  // Whatever way the loop ends (the window closing ends it inside ProcessPendingEvents), no
+  // handle stays open.
+  struct CloseAll {
+    Platform& platform;
+    std::vector<ParallelRun>& running;
+    ~CloseAll() {
+      for (const ParallelRun& run : running) platform.CloseProcess(run.handle);
+    }
+  } closeAll{platform, running};
+  auto reapEnded = [&]() {
+    for (auto it = running.begin(); it != running.end();) {
+      if (!platform.ProcessEnded(it->handle)) {
+        ++it;
+        continue;
+      }
+      platform.CloseProcess(it->handle);
+      complete(*it);
+      it = running.erase(it);
+    }
+  };
+  auto waitUntilBelow = [&](std::size_t limit) {
+    reapEnded();
+    while (running.size() > limit) {
+      platform.Pause(50);
+      form.ProcessPendingEvents();
+      reapEnded();
+    }
+  };
+
+  for (const std::string& name : decks) {
+    waitUntilBelow(static_cast<std::size_t>(jobs) - 1);
+    AddLine(form.Mout, "Converting: " + name);
+    ParallelRun run{{}, form.Mout.lines.size() - 1, OutputFileName(name)};
+    std::string error;
+    run.handle = platform.StartProcess(engine, name + " " + outputFolder + run.outputName, error);
+    if (run.handle) {
+      running.push_back(run);
+    } else {
+      if (!error.empty()) ShowInfo(platform, error);
+      complete(run);
+    }
+  }
+  waitUntilBelow(0);
+}
 
 }  // namespace
 
@@ -124,13 +191,39 @@ void TForm1::BatchConversion1Click() {
 
   // The list is taken once: the loop works through the decks listed now.
   const TextList decks = params.BatchFiles;
-  for (const std::string& name : decks) {
-    AddLine(Mout, "Converting: " + name);
-    const std::string outputName = OutputFileName(name);
-    RunAndWait(engine, name + " " + outputFolder + outputName);
-    AppendToLastLine(Mout, "  --> " + outputName + " ......done.");
+  if (params.EngineJobs <= 1) {
+    for (const std::string& name : decks) {
+      AddLine(Mout, "Converting: " + name);
+      const std::string outputName = OutputFileName(name);
+      RunAndWait(engine, name + " " + outputFolder + outputName);
+      AppendToLastLine(Mout, "  --> " + outputName + " ......done.");
+    }
+  } else {
+    RunInParallel(*this, engine, decks, outputFolder, params.EngineJobs);
   }
   AddLine(Mout, "--------- Batch Conversion Job Done ---------");
+}
+
+void TForm1::MIParallelRunsClick() {
+  const int most = MostParallelRuns();
+  std::string text = FormatInt("%d", params.EngineJobs);
+  if (!AskText(platform, "Inquiry", FormatInt("How many engine runs at once (1 to %d)?", most), text)) return;
+  std::int32_t jobs = 0;
+  try {
+    jobs = TextToInt(text);
+  } catch (const ConversionError&) {
+    jobs = 0;
+  }
+  if (jobs < 1 || jobs > most) {
+    ShowWarning(platform, "No valid number. Abort command!");
+    return;
+  }
+  params.EngineJobs = jobs;
+}
+
+int MostParallelRuns() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores == 0 ? 1 : static_cast<int>(cores);
 }
 
 void TForm1::RunAndWait(const std::string& program, const std::string& parameters) {

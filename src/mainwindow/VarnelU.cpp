@@ -159,6 +159,8 @@ void TForm1::BuildMenus() {
       Item("Engine", "MI_NEC1500", "NEC2 MP 1500", "MI_NEC1500Click"),
       Item("Engine", "MI_NEC5000", "NEC2 MP 5000", "MI_NEC5000Click"),
       Item("Engine", "MI_NEC11000", "NEC2 MP 11000", "MI_NEC11000Click"),
+      Separator("Engine", "N11"),
+      Item("Engine", "MIParallelRuns", "Parallel Runs...", "MIParallelRunsClick"),
 
       Item("?", "MIHelp", "Help", "MIHelpClick"),
       Item("?", "AboutMI", "About", "AboutMIClick"),
@@ -365,6 +367,7 @@ const std::vector<TForm1::Command>& TForm1::Commands() {
         {"MI_NEC11000Click", &F::MI_NEC11000Click},
         {"SingleConversion1Click", &F::SingleConversion1Click},
         {"BatchConversion1Click", &F::BatchConversion1Click},
+        {"MIParallelRunsClick", &F::MIParallelRunsClick},
         {"Showbin1Click", &F::Showbin1Click},
         {"Showbout1Click", &F::Showbout1Click},
         // Controls outside the menus

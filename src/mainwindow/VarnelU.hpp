@@ -45,6 +45,9 @@ struct WorkingParameters {
   std::int32_t AnalyseSegment = 1;
   double AnalysingResistance = 50.0;
   std::string EngineName = "c:\\4nec2\\exe\\nec2dxs1k5.exe";
+  // How many engine processes Batch Conversion keeps running at once; 1 runs the decks one
+  // after the other.
+  int EngineJobs = 1;
   bool SplitMode = false;
   std::string BatchFolder;
   TextList BatchFiles;
@@ -219,6 +222,7 @@ class TForm1 {
   void MI_NEC11000Click();
   void SingleConversion1Click();
   void BatchConversion1Click();
+  void MIParallelRunsClick();
   void RunAndWait(const std::string& program, const std::string& parameters);
   void Showbin1Click();
   void Showbout1Click();

@@ -104,6 +104,13 @@ void AppendToLastLine(Pane& pane, const std::string& text) {
   AddLine(pane, last + text);
 }
 
+void AppendToLine(Pane& pane, std::size_t index, const std::string& text) {
+  if (index >= pane.lines.size()) return;
+  if (index + 1 == pane.lines.size()) return AppendToLastLine(pane, text);
+  pane.lines[index] += text;
+  ++pane.revision;
+}
+
 std::string PaneText(const Pane& pane) {
   std::size_t size = 0;
   for (const std::string& line : pane.lines) size += line.size() + 2;

@@ -24,6 +24,8 @@ void ScrollToTop(Pane& pane);
 // The last line with text added at its end (the pane must hold a line; on an empty pane the
 // text becomes the one line).
 void AppendToLastLine(Pane& pane, const std::string& text);
+// Line index with text added at its end; nothing happens when the pane has no such line.
+void AppendToLine(Pane& pane, std::size_t index, const std::string& text);
 // Every line followed by CR LF, the last one included.
 std::string PaneText(const Pane& pane);
 void CopyPaneToClipboard(Platform& platform, const Pane& pane);

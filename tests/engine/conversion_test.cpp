@@ -375,6 +375,52 @@ TEST_F(ConversionTest, ClosingTheWindowDuringTheWaitEndsTheBatchAndClosesTheHand
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
 }
 
+TEST_F(ConversionTest, ParallelRunsOverlapAndCompleteTheirLinesInListOrder) {
+  FakeEngine("nec2dxs1k5.exe", 0.3);
+  for (const char* deck : {"a.nec", "b.nec", "c.nec", "d.nec", "e.nec"}) root.Write(std::string("drive_c/4nec2/b_in/par/") + deck, "CM\r\n");
+  platform.realPause = true;
+  platform.AnswerAsk(std::string("2"));
+  ASSERT_TRUE(form.Run("MIParallelRunsClick"));
+  ASSERT_EQ(2, form.params.EngineJobs);
+  platform.AnswerFolder("c:\\4nec2\\b_in\\par");
+  ASSERT_TRUE(form.Run("BatchConversion1Click"));
+
+  const std::vector<std::string> log = LogLines();
+  ASSERT_EQ(10u, log.size());
+  EXPECT_EQ(0u, log[0].rfind("start ", 0));
+  EXPECT_EQ(0u, log[1].rfind("start ", 0)) << "the second run began before the first ended";
+  std::vector<std::string> converting;
+  for (const std::string& line : form.Mout.lines)
+    if (line.rfind("Converting: ", 0) == 0) converting.push_back(line);
+  std::vector<std::string> expected;
+  for (const char* name : {"a", "b", "c", "d", "e"})
+    expected.push_back(std::string("Converting: ") + name + ".nec  --> " + name + ".out ......done.");
+  EXPECT_EQ(expected, converting);
+  EXPECT_EQ("--------- Batch Conversion Job Done ---------", form.Mout.lines.back());
+  EXPECT_EQ(5, platform.started);
+  EXPECT_EQ(platform.started, platform.closed);
+  for (const char* name : {"a", "b", "c", "d", "e"})
+    EXPECT_TRUE(fs::exists(root.driveC / "4nec2/b_out/par" / (std::string(name) + ".out"))) << name;
+}
+
+TEST_F(ConversionTest, ParallelRunsAcceptOneToTheProcessorCount) {
+  const int most = MostParallelRuns();
+  for (const std::string& bad : {std::string("0"), std::string("-1"), std::string("x"), std::string("1,5"),
+                                 std::to_string(most + 1)}) {
+    platform.messages.clear();
+    platform.AnswerAsk(bad);
+    form.Run("MIParallelRunsClick");
+    EXPECT_EQ(std::vector<std::string>{"No valid number. Abort command!"}, Messages("[Warning] ")) << bad;
+    EXPECT_EQ(1, form.params.EngineJobs) << bad;
+  }
+  platform.AnswerAsk(std::nullopt);
+  form.Run("MIParallelRunsClick");
+  EXPECT_EQ(1, form.params.EngineJobs);
+  platform.AnswerAsk(std::to_string(most));
+  form.Run("MIParallelRunsClick");
+  EXPECT_EQ(most, form.params.EngineJobs);
+}
+
 TEST_F(ConversionTest, ShowFoldersOpenTheDeckAndOutputFolders) {
   ASSERT_TRUE(form.Run("Showbin1Click"));
   ASSERT_TRUE(form.Run("Showbout1Click"));

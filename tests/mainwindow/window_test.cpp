@@ -318,6 +318,8 @@ TEST_F(WindowTest, MainMenuHoldsEveryItemInOrder) {
       {"Engine", "NEC2 MP 1500", "MI_NEC1500Click", ""},
       {"Engine", "NEC2 MP 5000", "MI_NEC5000Click", ""},
       {"Engine", "NEC2 MP 11000", "MI_NEC11000Click", ""},
+      {"Engine", "-", "", ""},
+      {"Engine", "Parallel Runs...", "MIParallelRunsClick", ""},
       {"?", "Help", "MIHelpClick", ""},
       {"?", "About", "AboutMIClick", ""},
       {"?", "NE-Card Info", "NECardInfo1Click", ""},
