@@ -113,30 +113,6 @@ TEST(NecOutReader, TheFirstRunOfSeveralWins) {
   EXPECT_EQ(-1.0, table.x[0]);
 }
 
-TEST(NecOutReader, WordsBeforeTheSectionsDoNotMoveThem) {
-  const std::string plain = ClassicOutputText(SampleRun());
-  const std::vector<std::vector<std::string>> comments = {
-      {"Dipole at a FreQuency of 14 MHz"},
-      {"A LINEAR ARRAY", "near field, input power = 1 W"},
-      {"antenna input parameters", "-- CURRENTS AND LOCATION: see below --"},
-      {"--- NEAR ELECTRIC FIELDS OF THE ARRAY ---", "FREQUENCY"},
-  };
-  for (const std::vector<std::string>& c : comments) {
-    ClassicOutput o = SampleRun();
-    o.comments = c;
-    const std::string text = ClassicOutputText(o);
-    SCOPED_TRACE(c[0]);
-    EXPECT_DOUBLE_EQ(ReadFrequency(plain), ReadFrequency(text));
-    EXPECT_DOUBLE_EQ(ReadInputPower(plain), ReadInputPower(text));
-    EXPECT_DOUBLE_EQ(ReadAntennaInput(plain).impedanceIm, ReadAntennaInput(text).impedanceIm);
-    EXPECT_DOUBLE_EQ(ReadSegmentCurrent(plain, 3), ReadSegmentCurrent(text, 3));
-    NearFieldTable expected, actual;
-    ReadNearField(plain, 0, expected);
-    ReadNearField(text, 0, actual);
-    EXPECT_EQ(Describe(expected), Describe(actual));
-  }
-}
-
 TEST(NecOutReader, FrequencyFailuresNameTheFieldAfterTheReplacement) {
   // Without a heading framed by dashes the plain search decides: the comment's word is the
   // first occurrence, so the heading is taken as the value line.
