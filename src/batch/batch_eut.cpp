@@ -1,6 +1,6 @@
 // The EUT batch analysis: per listed file the cylinder, circle and point values for the
 // observation distance given by P, as one numbered row; in split mode the table is also saved in
-// blocks of ten rows to desktop files.
+// blocks of ten rows to desktop files, and the rows after the last full block in one more.
 #include <string>
 
 #include "batch/batch_run.hpp"
@@ -92,6 +92,9 @@ void TForm1::MIAnalyseEUTsClick() {
         ClearPane(Mdata);
       }
     }
+    // The rows after the last full block go into one more block file, so that every row of
+    // the run reaches a file; they also stay in Mdata.
+    if (count % kBlockRows != 0) WriteTextFile(platform, PaneText(Mdata), BlockFileName(platform, count / kBlockRows));
   } else {
     std::string text;
     for (int i = 0; i < count; ++i) {

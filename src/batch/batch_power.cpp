@@ -16,14 +16,16 @@ struct PowerFigures {
 };
 
 // P = (I / sqrt 2)^2 * R; Gain_dB = 10 log10(sqrt(P / Pin)) with log10 giving 0 for an argument
-// of 0 or below. An input power of 0 ends the command as the run-time's division would.
+// of 0 or below, and undefined (NaN) when P / Pin is negative. An input power of 0 ends the
+// command as the run-time's division would.
 PowerFigures ReceivedPower(double segmentCurrent, double resistance, double inputPower) {
   const double rms = segmentCurrent / std::sqrt(2.0);
   const double watts = rms * rms * resistance;
   if (inputPower == 0.0) throw ZeroDivideError();
   const double ratio = watts / inputPower;
-  // An undefined current (NaN from the reader) leaves the gain undefined too, not 0 dB.
-  const double gain = std::isnan(ratio) ? ratio : 10.0 * Log10(std::sqrt(ratio));
+  // An undefined current (NaN from the reader) leaves the gain undefined too, not 0 dB; so does
+  // a negative ratio (a negative input power), whose square root has no value.
+  const double gain = std::isnan(ratio) || ratio < 0 ? std::nan("") : 10.0 * Log10(std::sqrt(ratio));
   return {1000.0 * watts, gain};
 }
 

@@ -1,6 +1,7 @@
 // The point and range dialogs. Each value is stored as soon as its field converts, so a Done
 // that fails half-way leaves the earlier values changed; the caller takes the values after
-// the dialog has closed, whichever way it was closed.
+// the dialog has closed, whichever way it was closed. A field the user left as shown is not
+// converted: its two-digit display would round the value.
 #include "mainwindow/dialogs.hpp"
 
 #include <cstddef>
@@ -22,14 +23,16 @@ std::string FieldText(const std::vector<std::string>& texts, std::size_t index) 
   return index < texts.size() ? texts[index] : std::string();
 }
 
-// Converts the fields in order into the targets, storing each value at once. On the first
-// failure shows the warning and returns false; the values before it stay stored.
-bool ConvertFields(Platform& platform, const std::vector<std::string>& texts,
+// Converts the fields in order into the targets, storing each value at once; a field still
+// holding its shown text keeps its target as it is. On the first failure shows the warning
+// and returns false; the values before it stay stored.
+bool ConvertFields(Platform& platform, const std::vector<std::string>& texts, const std::vector<std::string>& shown,
                    std::initializer_list<double*> targets) {
   std::size_t index = 0;
   for (double* target : targets) {
     try {
-      *target = TextToReal(FieldText(texts, index));
+      const std::string text = FieldText(texts, index);
+      if (index >= shown.size() || text != shown[index]) *target = TextToReal(text);
     } catch (const ConversionError&) {
       ShowWarning(platform, kConversionWarning);
       return false;
@@ -54,20 +57,20 @@ bool RangeTerminates(double start, double stop, double step) {
 
 }  // namespace
 
-void TFormP2dDlg::Shown() { fieldTexts = {FieldPrefill(x), FieldPrefill(y)}; }
+void TFormP2dDlg::Shown() { shownTexts_ = fieldTexts = {FieldPrefill(x), FieldPrefill(y)}; }
 
-bool TFormP2dDlg::DonePressed() { return ConvertFields(platform_, fieldTexts, {&x, &y}); }
+bool TFormP2dDlg::DonePressed() { return ConvertFields(platform_, fieldTexts, shownTexts_, {&x, &y}); }
 
-void TFormP3dDlg::Shown() { fieldTexts = {FieldPrefill(x), FieldPrefill(y), FieldPrefill(z)}; }
+void TFormP3dDlg::Shown() { shownTexts_ = fieldTexts = {FieldPrefill(x), FieldPrefill(y), FieldPrefill(z)}; }
 
-bool TFormP3dDlg::DonePressed() { return ConvertFields(platform_, fieldTexts, {&x, &y, &z}); }
+bool TFormP3dDlg::DonePressed() { return ConvertFields(platform_, fieldTexts, shownTexts_, {&x, &y, &z}); }
 
 void TFormParaDlg::Shown() {
-  fieldTexts = {FieldPrefill(start), FieldPrefill(stop), FieldPrefill(step)};
+  shownTexts_ = fieldTexts = {FieldPrefill(start), FieldPrefill(stop), FieldPrefill(step)};
 }
 
 bool TFormParaDlg::DonePressed() {
-  if (!ConvertFields(platform_, fieldTexts, {&start, &stop, &step})) return false;
+  if (!ConvertFields(platform_, fieldTexts, shownTexts_, {&start, &stop, &step})) return false;
   // FillRange advances by step until it passes stop; a step of zero or below, or one too
   // small for the range, would never get there.
   if (!(step > 0)) {

@@ -3,7 +3,9 @@
 // sets the values, shows the dialog through Platform::ShowModal and reads the values after it
 // has closed. Shown() fills each field with "%2.1g" of its value; DonePressed() converts the
 // fields in order with TextToReal, storing each value at once; on the first failure it shows
-// "String to Float conversion Error! Try again!" and keeps the dialog open.
+// "String to Float conversion Error! Try again!" and keeps the dialog open. A field whose text
+// is still the one Shown() put there keeps its value exactly: the two-digit display of 123.4
+// (1.2E002) is no entry of 120.
 #include <string>
 #include <vector>
 
@@ -22,6 +24,7 @@ class TFormP2dDlg : public ModalDialog {
 
  private:
   Platform& platform_;
+  std::vector<std::string> shownTexts_;
 };
 
 class TFormP3dDlg : public ModalDialog {
@@ -36,6 +39,7 @@ class TFormP3dDlg : public ModalDialog {
 
  private:
   Platform& platform_;
+  std::vector<std::string> shownTexts_;
 };
 
 // After a successful conversion also fills range with FillRange(start, stop, step); a step of
@@ -53,4 +57,5 @@ class TFormParaDlg : public ModalDialog {
 
  private:
   Platform& platform_;
+  std::vector<std::string> shownTexts_;
 };

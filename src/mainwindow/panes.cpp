@@ -143,14 +143,17 @@ void TForm1::MISaveasTxtClick() {
   WriteTextFileSafely(platform, PaneText(Mdata), *path);
 }
 
-// The column of the semicolon table below its four header lines. A line with fewer fields
-// than the column (an empty line, a user-edited line, a narrower table) contributes an empty
-// piece, so the copied column keeps one line per table row.
+// The column of the semicolon table: one piece per table row. Headings (lines beginning with
+// "//") and empty lines are skipped wherever they stand, so the power table (two heading
+// lines), the EUT table (an empty line and two headings) and the rows left after a split-mode
+// run lose no row, and the near-field table (four lines of heading) gives what it always gave.
+// A row with fewer fields than the column (a user-edited line, a narrower table) contributes an
+// empty piece, so the copied column keeps one line per table row.
 void TForm1::MICopyColomn1Click(int columnIndex) {
-  constexpr std::size_t kHeaderLines = 4;
   std::string column;
-  for (std::size_t i = kHeaderLines; i < Mdata.lines.size(); ++i) {
-    const TextList pieces = SplitText(Mdata.lines[i], ";");
+  for (const std::string& line : Mdata.lines) {
+    if (line.empty() || line.starts_with("//")) continue;
+    const TextList pieces = SplitText(line, ";");
     if (columnIndex >= 0 && static_cast<std::size_t>(columnIndex) < pieces.size()) column += pieces[columnIndex];
     column += "\r\n";
   }

@@ -18,13 +18,16 @@ std::string PointText(const Point3D& p) { return Format("(%2.1f|%2.1f|%2.1f)", {
 std::string PointText(const Point2D& a) { return Format("(%2.1f|%2.1f)", {a.x, a.y}); }
 
 // Asks for a real with the prefill "%1.0f" of the current value; stores it only when OK was
-// pressed and the text converts, otherwise shows the warning and leaves the value.
+// pressed and the text converts, otherwise shows the warning and leaves the value. The prefill
+// confirmed unchanged keeps the value exactly (2.4 shows as 2 and stays 2.4).
 void InquireReal(Platform& platform, const std::string& prompt, const char* warning, double& value) {
-  std::string text = FormatReal("%1.0f", value);
+  const std::string prefill = FormatReal("%1.0f", value);
+  std::string text = prefill;
   if (!AskText(platform, kInquiryCaption, prompt, text)) {
     ShowWarning(platform, warning);
     return;
   }
+  if (text == prefill) return;
   try {
     value = TextToReal(text);
   } catch (const ConversionError&) {
@@ -84,16 +87,18 @@ void TForm1::Point4Click() {
 // ---- Normalisation power ------------------------------------------------------------------
 
 void TForm1::EditNormalizePowerDblClick() {
-  // The plain input box always offers "1" and returns it on Cancel.
-  std::string text = platform.InputBox(
-      "Normalize Power", "Please enter Power [W] to which Field Strengths shall be normalized.", "1");
+  // The box always offers "1". Cancel changes nothing; an entry that is no number is refused
+  // with a warning and changes nothing either.
+  std::string text = "1";
+  if (!AskText(platform, "Normalize Power", "Please enter Power [W] to which Field Strengths shall be normalized.",
+               text))
+    return;
   try {
-    double value = TextToReal(text);
+    const double value = TextToReal(text);
     params.normalizePower = value;
     EditNormalizePower.text = FormatReal("%1.2f W", value);
   } catch (const ConversionError&) {
-    params.normalizePower = 1.0;
-    EditNormalizePower.text = "1 W";
+    ShowWarning(platform, "No valid number. Abort command!");
   }
 }
 

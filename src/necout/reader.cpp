@@ -14,6 +14,7 @@
 #include <functional>
 #include <vector>
 
+#include "necout/sections.hpp"
 #include "util/errors.hpp"
 #include "util/numbers.hpp"
 
@@ -424,18 +425,18 @@ double NecNumber(const std::string& token) {
 }
 
 double ReadFrequency(const OutputText& text) {
-  const std::size_t first = FindKeyword(text, "FREQUENCY");
+  const std::size_t first = FindSection(text, OutputSection::Frequency);
   const std::size_t second = FindKeyword(text, "FREQUENCY", first + 1);
   return FieldToReal(Count(text, second + 11, 10));
 }
 
 double ReadInputPower(const OutputText& text) {
-  return FieldToReal(Count(text, FindKeyword(text, "INPUT POWER") + 16, 10));
+  return FieldToReal(Count(text, FindSection(text, OutputSection::InputPower) + 16, 10));
 }
 
 void ReadAntennaInput(const OutputText& text, AntennaInput& result) {
   result = AntennaInput{};
-  const std::size_t keyword = FindKeyword(text, "ANTENNA INPUT");
+  const std::size_t keyword = FindSection(text, OutputSection::AntennaInput);
   const std::size_t c = FindNthCR(text, 4, keyword);
   if (c == 0) return;
   const std::size_t e = FindCR(text, c + 1);
@@ -465,7 +466,7 @@ double ReadSegmentCurrent(const OutputText& text, int n) {
   const double none = std::nan("");
   if (n < 1) return none;
   const std::string_view view(text);
-  const std::size_t keyword = FindKeyword(view, "CURRENTS AND LOCATION");
+  const std::size_t keyword = FindSection(view, OutputSection::Currents);
   std::size_t c = FindNthCR(view, 7, keyword);
   // Walk to the row's line end by end; an empty line on the way is the end of the table.
   for (int row = 1;; ++row) {
@@ -494,7 +495,7 @@ void ReadNearField(const OutputText& text, int polarization, NearFieldTable& tab
   table.z.clear();
   table.value.clear();
   const std::string_view view(text);
-  const std::size_t keyword = FindKeyword(view, "NEAR");
+  const std::size_t keyword = FindSection(view, OutputSection::NearField);
   table.fieldType = std::string(Range(view, keyword + 5, keyword + 13));
   std::size_t c = FindNthCR(view, 5, keyword);
   if (c == 0) return;

@@ -5,14 +5,22 @@
 // found by the CR alone. Positions below are one-based; "the k-th CR from p" is the k-th CR at
 // or after p.
 //
-// Keywords: the first occurrence anywhere in the text, searched from position 1, folding only
-// A-Z onto a-z. A missing keyword counts as position 0 and the offsets are applied to 0.
+// Keywords: each keyword is anchored to the line on which the engine prints its section
+// (necout/sections.hpp). The first occurrence counts whose line holds nothing but the heading
+// framed by blanks and dashes ("FREQUENCY", "ANTENNA INPUT PARAMETERS", "CURRENTS AND
+// LOCATION", "NEAR ELECTRIC FIELDS" or "NEAR MAGNETIC FIELDS"); for "INPUT POWER", the one
+// that begins the first non-blank line below the framed "POWER BUDGET" heading. So "LINEAR"
+// in a radiation pattern or a deck comment holding "near" or "frequency" never starts a
+// section. A text with no anchored occurrence of a keyword takes its first occurrence
+// anywhere, searched from position 1. Matching folds only A-Z onto a-z. A missing keyword
+// counts as position 0 and the offsets are applied to 0.
 // Numbers: every '.' of the cut field becomes DecimalSeparator, then TextToReal (blanks around
 // the number skipped, exponent allowed). A failure is ConversionError
 // "'<field after that replacement>' ist kein gültiger Gleitkommawert".
 //
-// ReadFrequency     k1 = "FREQUENCY", k2 = next "FREQUENCY" from k1 + 1; the 10 characters from
-//                   k2 + 11 (k2 = 0 when there is only one: positions 11..20). Throws.
+// ReadFrequency     k1 = the anchored "FREQUENCY", k2 = the next "FREQUENCY" anywhere from
+//                   k1 + 1 (the value line below the heading); the 10 characters from k2 + 11
+//                   (k2 = 0 when there is only one: positions 11..20). Throws.
 // ReadInputPower    the 10 characters from 16 behind "INPUT POWER". Throws.
 // ReadAntennaInput  "ANTENNA INPUT": the line after the 4th CR from the keyword; nine fields of
 //                   12 characters from column 13 (voltage re/im, current re/im, impedance

@@ -89,7 +89,7 @@ TEST_F(BatchEut, MissingFileIsSkippedAndTheNumbersKeepTheirListPositions) {
   EXPECT_EQ("Skipped (file not found): gone.out", form->Mout.lines.at(2));
 }
 
-TEST_F(BatchEut, SplitModeWithTwentyFiveFilesWritesTwoBlocks) {
+TEST_F(BatchEut, SplitModeWithTwentyFiveFilesWritesTwoBlocksAndTheRest) {
   WriteSeries(25);
   MakeAddFolder();
   form->params.SplitMode = true;
@@ -101,16 +101,33 @@ TEST_F(BatchEut, SplitModeWithTwentyFiveFilesWritesTwoBlocks) {
   for (int n = 11; n <= 20; ++n) second += Row(n, n) + "\r\n";
   EXPECT_EQ(first, TestRoot::Read(AddFolder() / "Test0000.txt"));
   EXPECT_EQ(second, TestRoot::Read(AddFolder() / "Test0001.txt")) << "rows go on counting from 11";
-  EXPECT_FALSE(fs::exists(AddFolder() / "Test0002.txt"));
 
   std::vector<std::string> rest;
-  for (int n = 21; n <= 25; ++n) rest.push_back(Row(n, n));
-  EXPECT_EQ(rest, form->Mdata.lines) << "rows after the last full block stay only in Mdata";
+  std::string third;
+  for (int n = 21; n <= 25; ++n) rest.push_back(Row(n, n)), third += Row(n, n) + "\r\n";
+  EXPECT_EQ(third, TestRoot::Read(AddFolder() / "Test0002.txt")) << "the rows after the last full block";
+  EXPECT_FALSE(fs::exists(AddFolder() / "Test0003.txt"));
+  EXPECT_EQ(rest, form->Mdata.lines) << "and they stay in Mdata";
   EXPECT_EQ(25 * 500, platform.pausedMilliseconds);
   EXPECT_EQ("clBtnFace", form->RGPol.color);
   EXPECT_EQ("Load: e01.out", form->Mout.lines.at(1));
   EXPECT_EQ("Done.", form->Mout.lines.at(2));
   EXPECT_EQ(51u, form->Mout.lines.size());
+}
+
+TEST_F(BatchEut, SplitModeBlockFilesForFewerOrExactlyTenFiles) {
+  for (int files : {9, 10}) {
+    SCOPED_TRACE(files);
+    fs::remove_all(AddFolder());
+    WriteSeries(files);
+    MakeAddFolder();
+    form->params.SplitMode = true;
+    form->MIAnalyseEUTsClick();
+    std::string block = "\r\n" + kHeadings + "\r\n" + kUnits + "\r\n";
+    for (int n = 1; n <= files; ++n) block += Row(n, n) + "\r\n";
+    EXPECT_EQ(block, TestRoot::Read(AddFolder() / "Test0000.txt"));
+    EXPECT_FALSE(fs::exists(AddFolder() / "Test0001.txt"));
+  }
 }
 
 TEST_F(BatchEut, SplitModeShowsAWhiteGroupWhileRunningAndRestoresItAfterAFailure) {

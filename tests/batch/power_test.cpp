@@ -47,6 +47,26 @@ TEST_F(BatchPower, SegmentBeyondTheTableGivesUndefinedCellsAndANote) {
   EXPECT_EQ("Undefined value in a.out: written as NAN", form->Mout.lines.at(2));
 }
 
+TEST_F(BatchPower, ANegativeInputPowerGivesAnUndefinedGainWithANote) {
+  // The square root of a negative ratio has no value; a current of 0 keeps its gain of 0.
+  // The engine writes a negative power as a blank and ten characters, keeping the sign.
+  auto negative = [](const ClassicOutput& o) {
+    std::string text = ClassicOutputText(o);
+    return text.replace(text.find("INPUT POWER   =") + 15, 11, " -2.2500E-3");
+  };
+  WriteFile("neg.out", negative(OutputRun(14.2, 1.0, {1.0})));
+  WriteFile("zero.out", negative(OutputRun(14.2, 1.0, {0.0})));
+  UseFiles({"neg.out", "zero.out"});
+  form->MIBatchAnalysePowerClick();
+  ASSERT_EQ(4u, form->Mdata.lines.size());
+  EXPECT_EQ("     14,2; -0,00225;  2,5E004;      NAN;        1;", form->Mdata.lines[2]);
+  EXPECT_EQ("     14,2; -0,00225;        0;        0;        0;", form->Mdata.lines[3]);
+  EXPECT_EQ((std::vector<std::string>{"--------------- Batch-Analyse Power----------------", "Load: neg.out",
+                                      "Undefined value in neg.out: written as NAN", "Load: zero.out",
+                                      "--------- Batch Job Done ---------"}),
+            form->Mout.lines);
+}
+
 TEST_F(BatchPower, KeepsTheDisplayFieldsAndShowsTheLastFileInM) {
   WriteRun("a.out", OutputRun(14.2, 100.0));
   UseFiles({"a.out"});

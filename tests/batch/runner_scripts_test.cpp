@@ -118,7 +118,7 @@ TEST_F(BatchScripts, EveryAnalysisRefusesAnEmptyList) {
   EXPECT_EQ((std::vector<std::string>(3, "[Warning] You need add a batch folder first.")), lines);
 }
 
-TEST_F(BatchScripts, SplitModeOverTwentyFiveFilesWritesTwoBlockFiles) {
+TEST_F(BatchScripts, SplitModeOverTwentyFiveFilesWritesTwoBlocksAndTheRest) {
   for (int i = 1; i <= 25; ++i) WriteRun("e" + std::to_string(100 + i) + ".out", OutputRun(i, 1.0));
   const fs::path add = root.home / "DeskTop" / "add";
   fs::create_directories(add);
@@ -135,19 +135,24 @@ TEST_F(BatchScripts, SplitModeOverTwentyFiveFilesWritesTwoBlockFiles) {
   ASSERT_EQ(10u, second.size());
   EXPECT_EQ("       11;", second[0].substr(0, 10)) << "row numbers go on across blocks";
   EXPECT_EQ("       20;", second[9].substr(0, 10));
-  EXPECT_FALSE(fs::exists(add / "Test0002.txt"));
+  const auto third = OutputLines(TestRoot::Read(add / "Test0002.txt"));
+  ASSERT_EQ(5u, third.size()) << "the rows after the last full block";
+  EXPECT_EQ("       25;", third[4].substr(0, 10));
   const auto data = Between(lines, "==data", "");
   ASSERT_EQ(5u, data.size()) << output;
   EXPECT_EQ("       21;", data[0].substr(0, 10));
 }
 
-TEST_F(BatchScripts, SplitModeOverNineFilesWritesNone) {
+TEST_F(BatchScripts, SplitModeOverNineFilesWritesThemAsOneBlock) {
   for (int i = 1; i <= 9; ++i) WriteRun("e" + std::to_string(i) + ".out", OutputRun(i, 1.0));
   const fs::path add = root.home / "DeskTop" / "add";
   fs::create_directories(add);
   RunScriptText(std::string(kAddRunFolder) + "run MISplitModeClick\nrun MIAnalyseEUTsClick\n");
   EXPECT_EQ(0, status) << output;
-  EXPECT_TRUE(fs::is_empty(add));
+  const auto block = OutputLines(TestRoot::Read(add / "Test0000.txt"));
+  ASSERT_EQ(12u, block.size()) << "an empty line, two headings, nine rows";
+  EXPECT_EQ("        9;", block[11].substr(0, 10));
+  EXPECT_FALSE(fs::exists(add / "Test0001.txt"));
 }
 
 }  // namespace

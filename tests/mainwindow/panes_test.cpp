@@ -147,9 +147,32 @@ TEST_F(WindowTest, CopyColumnGivesAnEmptyPieceForAShortLine) {
   AddLine(form.Mdata, "typed by hand");
   AddLine(form.Mdata, "    4.000;    5.000;    6.000;");
   form.Run("MICopyColomn3");
-  EXPECT_EQ("    3.000\r\n\r\n\r\n    6.000\r\n", platform.ClipboardText());
+  EXPECT_EQ("    3.000\r\n\r\n    6.000\r\n", platform.ClipboardText()) << "the empty line is no row";
   form.Run("MICopyColomn10");
-  EXPECT_EQ("\r\n\r\n\r\n\r\n", platform.ClipboardText()) << "one line per row, all empty";
+  EXPECT_EQ("\r\n\r\n\r\n", platform.ClipboardText()) << "one line per row, all empty";
+}
+
+TEST_F(WindowTest, CopyColumnTakesEveryRowOfEachTable) {
+  struct Case {
+    const char* table;
+    std::vector<std::string> lines;
+    std::string secondColumn;
+  };
+  const Case cases[] = {
+      {"power", {"//  Freq ;  Pwr  ;", "//  MHz ;   W   ;", "      7;        1;", "     14;        2;",
+                 "     21;        3;"},
+       "        1\r\n        2\r\n        3\r\n"},
+      {"EUT", {"", "//  Numb ;  Cyl. ;", "//       ;       ;", "        1;     0,5;", "        2;     0,7;"},
+       "     0,5\r\n     0,7\r\n"},
+      {"rows left after a split run", {"       21;     0,9;"}, "     0,9\r\n"},
+      {"a heading among the rows", {"        1;       a;", "// note", "        2;       b;"}, "       a\r\n       b\r\n"},
+  };
+  for (const Case& c : cases) {
+    ClearPane(form.Mdata);
+    for (const std::string& line : c.lines) AddLine(form.Mdata, line);
+    form.Run("MICopyColomn2");
+    EXPECT_EQ(c.secondColumn, platform.ClipboardText()) << c.table;
+  }
 }
 
 // ---- Save as Txt -----------------------------------------------------------------------------

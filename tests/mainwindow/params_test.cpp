@@ -130,16 +130,35 @@ TEST_F(ParamsTest, PointDialogsPrefillTwoSignificantDigits) {
   EXPECT_EQ((std::vector<std::string>{"1,2E002", " 0"}), small.fieldTexts);
 }
 
-TEST_F(ParamsTest, DoneWithoutEditingRoundsToTheShownDigits) {
+TEST_F(ParamsTest, DoneKeepsTheExactValueOfEveryFieldLeftAsShown) {
   TFormP3dDlg dialog(platform);
   dialog.x = 123.4;
   dialog.y = 0.25;
-  dialog.z = 4;
+  dialog.z = 4.06;
   dialog.Shown();
   EXPECT_TRUE(dialog.DonePressed());
-  EXPECT_EQ(120.0, dialog.x);
+  EXPECT_EQ(123.4, dialog.x) << "shown as 1,2E002, not taken as 120";
   EXPECT_EQ(0.25, dialog.y);
-  EXPECT_EQ(4.0, dialog.z);
+  EXPECT_EQ(4.06, dialog.z);
+  dialog.Shown();
+  dialog.fieldTexts[1] = "0,5";  // only y edited
+  EXPECT_TRUE(dialog.DonePressed());
+  EXPECT_EQ(123.4, dialog.x);
+  EXPECT_EQ(0.5, dialog.y);
+  EXPECT_EQ(4.06, dialog.z);
+
+  // Through the commands: Done without editing leaves P and A as they were.
+  form.params.p = MakePoint3D(123.4, 0.25, 4.06);
+  form.params.a = MakePoint2D(12.34, -0.5);
+  for (void (TForm1::*command)() : {&TForm1::EditPointDblClick, &TForm1::EditPointADblClick}) {
+    platform.AnswerPoint(command == &TForm1::EditPointDblClick ? std::vector<std::string>{"1,2E002", "0,25", "4,1"}
+                                                               : std::vector<std::string>{"12", "-0,5"});
+    (form.*command)();
+  }
+  EXPECT_EQ(123.4, form.params.p.x);
+  EXPECT_EQ(4.06, form.params.p.z);
+  EXPECT_EQ(12.34, form.params.a.x);
+  EXPECT_EQ(0, Warnings());
 }
 
 TEST_F(ParamsTest, DoneStoresFieldsUpToTheFirstBadOneAndStaysOpen) {
@@ -226,19 +245,24 @@ TEST_F(ParamsTest, NormalizePowerEntries) {
     std::optional<std::string> answer;
     double value;
     std::string field;
+    int warnings;
   };
-  const Case cases[] = {{"10", 10.0, "10,00 W"},
-                        {"abc", 1.0, "1 W"},
-                        {std::nullopt, 1.0, "1,00 W"},
-                        {"0,25", 0.25, "0,25 W"}};
+  // Cancel and an entry that is no number change nothing; only the bad entry warns.
+  const Case cases[] = {{"10", 10.0, "10,00 W", 0},
+                        {"abc", 5.0, "5,00 W", 1},
+                        {std::nullopt, 5.0, "5,00 W", 0},
+                        {"0,25", 0.25, "0,25 W", 0}};
   for (const Case& c : cases) {
     form.params.normalizePower = 5;
+    form.EditNormalizePower.text = "5,00 W";
+    const int before = Warnings();
     platform.AnswerAsk(c.answer);
     form.EditNormalizePowerDblClick();
     EXPECT_EQ(c.value, form.params.normalizePower) << c.answer.value_or("<cancel>");
     EXPECT_EQ(c.field, form.EditNormalizePower.text) << c.answer.value_or("<cancel>");
+    EXPECT_EQ(c.warnings, Warnings() - before) << c.answer.value_or("<cancel>");
   }
-  EXPECT_EQ(0, Warnings());
+  EXPECT_TRUE(Warned("No valid number. Abort command!"));
   ASSERT_FALSE(platform.asks.empty());
   EXPECT_EQ("Normalize Power", platform.asks[0].caption);
   EXPECT_EQ("Please enter Power [W] to which Field Strengths shall be normalized.",
@@ -331,11 +355,28 @@ TEST_F(ParamsTest, SegmentNumberTakesOnlyWholeNumbers) {
   EXPECT_TRUE(Warned("No valid height. Abort command!"));
 }
 
-TEST_F(ParamsTest, ConfirmingTheOfferedTextReplacesAFractionByTheShownWholeNumber) {
-  form.params.rCircle = 2.4;
-  platform.AnswerAsk("2");  // the offered text, confirmed unchanged
-  form.MIEditrCircleClick();
-  EXPECT_EQ(2.0, form.params.rCircle);
+TEST_F(ParamsTest, ConfirmingTheOfferedTextKeepsAFractionExactly) {
+  struct Case {
+    void (TForm1::*command)();
+    double WorkingParameters::*value;
+  };
+  const Case cases[] = {{&TForm1::MIChangemaxHeightClick, &WorkingParameters::maxHeight},
+                        {&TForm1::MIChangeAnalysingResistanceClick, &WorkingParameters::AnalysingResistance},
+                        {&TForm1::MIEditrCircleClick, &WorkingParameters::rCircle},
+                        {&TForm1::MIEditrCylinderClick, &WorkingParameters::rCylinder}};
+  for (const Case& c : cases) {
+    form.params.*c.value = 2.4;
+    platform.AnswerAsk("2");  // the offered text, confirmed unchanged
+    (form.*c.command)();
+    EXPECT_EQ(2.4, form.params.*c.value);
+    platform.AnswerAsk("3");
+    (form.*c.command)();
+    EXPECT_EQ(3.0, form.params.*c.value);
+    platform.AnswerAsk("3");  // a whole number offered and confirmed stays what it is
+    (form.*c.command)();
+    EXPECT_EQ(3.0, form.params.*c.value);
+  }
+  EXPECT_EQ(0, Warnings());
 }
 
 // ---- Through the headless runner ------------------------------------------------------------

@@ -17,6 +17,27 @@
 
 namespace {
 
+// The keyword step by step: the first "NEAR" whose line (CR and LF end lines) is a near-field
+// heading with blanks and dashes around it, a dash on each side; else the first "NEAR".
+long long StepByStepNearKeyword(const std::string& text) {
+  const long long first = static_cast<long long>(FindText("NEAR", text, 1, false));
+  for (long long at = first; at != 0; at = static_cast<long long>(FindText("NEAR", text, at + 1, false))) {
+    long long begin = at, end = at;
+    while (begin > 1 && text[begin - 2] != '\r' && text[begin - 2] != '\n') --begin;
+    while (end <= static_cast<long long>(text.size()) && text[end - 1] != '\r' && text[end - 1] != '\n') ++end;
+    const std::string line = CopyRange(text, begin, end - 1);
+    const std::size_t head = line.find_first_not_of(" -"), tail = line.find_last_not_of(" -");
+    if (head != static_cast<std::size_t>(at - begin)) continue;
+    const std::string heading = line.substr(head, tail - head + 1);
+    const bool framed = line.substr(0, head).find('-') != std::string::npos &&
+                        line.substr(tail + 1).find('-') != std::string::npos;
+    const bool nearHeading = FindText("NEAR ELECTRIC FIELDS", heading, 1, false) == 1 ||
+                             FindText("NEAR MAGNETIC FIELDS", heading, 1, false) == 1;
+    if (framed && nearHeading && heading.size() == 20) return at;
+  }
+  return first;
+}
+
 // The reading step by step. Where the plain procedure is undefined (no fifth CR, a last row
 // without a CR behind it, a row of fewer than nine fields) it does what the reader promises.
 void StepByStepReadNearField(const std::string& text, int pol, NearFieldTable& t) {
@@ -25,7 +46,7 @@ void StepByStepReadNearField(const std::string& text, int pol, NearFieldTable& t
   t.z.clear();
   t.value.clear();
   const std::string cr = "\r";
-  const long long b = static_cast<long long>(FindText("NEAR", text, 1, false));
+  const long long b = StepByStepNearKeyword(text);
   t.fieldType = CopyRange(text, b + 5, b + 13);
   long long c = static_cast<long long>(FindNthText(cr, text, 5, b, true));
   if (c == 0) return;
@@ -102,6 +123,7 @@ class TableWriter {
     hostile_ = Chance(0.5);
     std::string text;
     if (Chance(0.1)) text += "a linear comment\r\n";
+    if (Chance(0.05)) text += "  --- NEAR ELECTRIC FIELDS - PATTERN ---\r\n";
     text += Chance(0.1) ? "  NEAR MAGNETIC FIELDS\r\n" : "  -------- NEAR ELECTRIC FIELDS --------\r\n";
     const int headLines = Chance(0.05) ? Pick(0, 6) : 4;
     for (int i = 0; i < headLines; ++i) text += "  heading\r\n";

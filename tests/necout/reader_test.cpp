@@ -114,10 +114,10 @@ TEST(NecOutReader, TheFirstRunOfSeveralWins) {
 }
 
 TEST(NecOutReader, FrequencyFailuresNameTheFieldAfterTheReplacement) {
-  ClassicOutput o = SampleRun();
-  o.comments = {"Dipole at a FreQuency of 14 MHz"};
-  // The comment's word is the first occurrence, so the heading is taken as the value line.
-  EXPECT_EQ(ConversionMessage("-------\r\n "), FailureOf([&] { ReadFrequency(ClassicOutputText(o)); }));
+  // Without a heading framed by dashes the plain search decides: the comment's word is the
+  // first occurrence, so the heading is taken as the value line.
+  const std::string unframed = Lines({" Dipole at a FreQuency of 14 MHz", "  FREQUENCY", "  FREQUENCY= 1.4200E+01"});
+  EXPECT_EQ(ConversionMessage("  FREQUENC"), FailureOf([&] { ReadFrequency(unframed); }));
 
   const std::string bad = Lines({"", "  --------- FREQUENCY --------", "  FREQUENCY= 1.4200X+01 MHZ"});
   {
@@ -318,13 +318,14 @@ TEST(NecOutReader, NearFieldTableEnds) {
   }
 }
 
-TEST(NecOutReader, NearFieldStartsAtTheFirstNearInAnyCase) {
-  // "LINEAR" in a comment holds "NEAR": the rows are read from its fifth line on.
-  ClassicOutput o = SampleRun();
-  o.comments = {"A LINEAR ARRAY"};
+TEST(NecOutReader, NearFieldWithoutAFramedHeadingStartsAtTheFirstNearInAnyCase) {
+  // "LINEAR" in a comment holds "NEAR"; with no framed heading the rows are read from its
+  // fifth line on.
+  const std::string unframed = Lines({" A LINEAR ARRAY", "NEAR ELECTRIC FIELDS", "", "h", "h", "heading",
+                                      "1 2 3 1 0 1 0 1 0", ""});
   NearFieldTable t;
-  EXPECT_NE("", FailureOf([&] { ReadNearField(ClassicOutputText(o), 0, t); }));
-  EXPECT_EQ("ARRAY\r\n\r\n", t.fieldType);
+  EXPECT_EQ(ConversionMessage("heading"), FailureOf([&] { ReadNearField(unframed, 0, t); }));
+  EXPECT_EQ("ARRAY\r\nNE", t.fieldType);
 
   // No keyword at all: the sixth line of the text is the first row.
   const std::string text = Lines({"a", "b", "c", "d", "e", "1 2 3 1 0 1 0 1 0", "4 5 6 1 0 1 0 1 0"});
