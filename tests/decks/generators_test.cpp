@@ -142,7 +142,7 @@ TEST_F(EutTest, DefaultsWriteOneDeckPerFrequencyAndEutAndTheSummary) {
   ASSERT_EQ(107u, a.size());
   ASSERT_EQ(107u, b.size());
   for (std::size_t i = 0; i < 107; ++i)
-    if (i != 105) EXPECT_EQ(a[i], b[i]) << "line " << i;
+    if (i != 105) { EXPECT_EQ(a[i], b[i]) << "line " << i; }
   EXPECT_EQ("FR 0 0 0 0    7.01000 0", a[105]);
   EXPECT_EQ("FR 0 0 0 0   14.20000 0", b[105]);
   EXPECT_EQ("NH 0 81 81 1 -40 -40 1.3 1 1 1", a[106]);

@@ -111,8 +111,8 @@ TEST(SectionAnchors, RealOutputReadsTheEnginesSectionsAndKeepsEveryRightStart) {
           std::find(deck.derailed.begin(), deck.derailed.end(), section) != deck.derailed.end();
       ASSERT_NE(0u, plain) << SectionKeyword(section);
       // Same start, same offsets: the values read before are read again.
-      if (!derailed) EXPECT_EQ(plain, FindSection(text, section)) << SectionKeyword(section);
-      if (derailed) EXPECT_LT(plain, FindSection(text, section)) << SectionKeyword(section);
+      if (!derailed) { EXPECT_EQ(plain, FindSection(text, section)) << SectionKeyword(section); }
+      if (derailed) { EXPECT_LT(plain, FindSection(text, section)) << SectionKeyword(section); }
     }
     ExpectNec2cNumbers(ExpectedOf(ReadAll(folder / "nec2c.out")), text);
   }

@@ -206,9 +206,9 @@ TEST(PosixFiles, ListEntriesMarksLinks) {
   std::vector<DirEntry> entries = p.ListEntries("c:\\d\\*");
   ASSERT_EQ(3u, entries.size());
   for (const DirEntry& e : entries) {
-    if (e.name == "real") EXPECT_TRUE(e.isFolder && !e.isLink);
-    if (e.name == "tofolder") EXPECT_TRUE(e.isFolder && e.isLink);
-    if (e.name == "broken") EXPECT_TRUE(!e.isFolder && e.isLink);
+    if (e.name == "real") { EXPECT_TRUE(e.isFolder && !e.isLink); }
+    if (e.name == "tofolder") { EXPECT_TRUE(e.isFolder && e.isLink); }
+    if (e.name == "broken") { EXPECT_TRUE(!e.isFolder && e.isLink); }
   }
 }
 
