@@ -210,6 +210,32 @@ echo ==end
   EXPECT_EQ(saved, ReadAll(root.driveC / "4nec2" / "table.txt"));
 }
 
+TEST_F(RoadTest, ParallelEngineRunsWriteTheSameOutputFiles) {
+  root.Write("drive_c/4nec2/b_in/Ranges/two.txt", "7,01\r\n14,2\r\n");
+  const std::string convert = "answer folder \"c:\\4nec2\\b_in\\E_\"\nrun BatchConversion1Click\n";
+  RunRoad("seed 7\nanswer open \"c:\\4nec2\\b_in\\Ranges\\two.txt\"\n"
+          "answer ask 3\nanswer ask 3\nanswer ask 1,5\nanswer ask 1\nanswer ask 1\nanswer ask E_\n"
+          "run MIGenerateEUTsClick\n" + convert);
+  std::map<std::string, std::string> oneByOne;
+  for (const auto& entry : fs::directory_iterator(root.driveC / "4nec2/b_out/E_"))
+    oneByOne[entry.path().filename().string()] = ReadAll(entry.path());
+  ASSERT_EQ(6u, oneByOne.size());
+
+  const std::vector<std::string> out = RunRoad("answer ask 2\nrun MIParallelRunsClick\n" + convert + "print Mout\n");
+  const std::vector<std::string> converted = Starting(out, "Converting: ");
+  ASSERT_EQ(6u, converted.size());
+  // Identical but for the engine's own run-time line.
+  auto withoutRunTime = [](std::string text) {
+    const std::size_t at = text.find("TOTAL RUN TIME:");
+    if (at != std::string::npos) text.erase(at, text.find('\n', at) - at);
+    return text;
+  };
+  for (const auto& [name, bytes] : oneByOne) {
+    EXPECT_NE(std::string::npos, bytes.find("TOTAL RUN TIME:")) << name;
+    EXPECT_TRUE(withoutRunTime(bytes) == withoutRunTime(ReadAll(root.driveC / "4nec2/b_out/E_" / name))) << name;
+  }
+}
+
 TEST_F(RoadTest, SweepOfTheDipoleThroughPowerAndNearFieldAnalysis) {
   root.Write("drive_c/4nec2/b_in/dipol.nec",
              "CM Half-wave dipole in free space\r\nCM Vertical wire along Z, fed in the centre segment\r\nCE\r\n"
