@@ -82,6 +82,18 @@ TEST_F(HostileTreeTest, RecreatingATargetNeverReachesOutsideIt) {
   }
 }
 
+TEST_F(HostileTreeTest, TheSweepRefusesATargetHoldingHostileNames) {
+  Plant("4nec2/b_in/dipol");
+  const auto before = Snapshot();
+  platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\dipol.nec"));
+  platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\r.txt"));
+  form.CreateMultipleInputFiles1Click();
+  ASSERT_EQ(1u, Warnings().size());
+  EXPECT_TRUE(Warnings()[0].ends_with(", which is not a deck of this sweep. Abort command!")) << Warnings()[0];
+  EXPECT_EQ(before, Snapshot());
+  ExpectCanariesAlive("sweep");
+}
+
 TEST_F(HostileTreeTest, FixedFoldersAreRefusedHoweverThePathSpellsThem) {
   // Each prototype's base name is a fixed folder once the path is resolved.
   fs::create_directory_symlink(PathC("4nec2"), PathC("4nec2/b_in/tree"));
