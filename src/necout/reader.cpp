@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "necout/sections.hpp"
+#include "util/text.hpp"
 #include "util/errors.hpp"
 #include "util/numbers.hpp"
 
@@ -26,25 +27,13 @@ const double kInvSqrt2 = 1.0 / std::sqrt(2.0);
 
 // ---- Positions ------------------------------------------------------------------------
 
-unsigned char Fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
-
-struct FoldHash {
-  std::size_t operator()(char c) const { return Fold(static_cast<unsigned char>(c)); }
-};
-struct FoldEqual {
-  bool operator()(char a, char b) const {
-    return Fold(static_cast<unsigned char>(a)) == Fold(static_cast<unsigned char>(b));
-  }
-};
-
 // One-based position of the first occurrence of keyword at or after the one-based start,
 // folding only A-Z; 0 when none.
 std::size_t FindKeyword(std::string_view text, std::string_view keyword, std::size_t start = 1) {
   if (start < 1) start = 1;
-  if (keyword.empty() || start > text.size() || text.size() - (start - 1) < keyword.size()) return 0;
-  const std::boyer_moore_horspool_searcher searcher(keyword.begin(), keyword.end(), FoldHash{}, FoldEqual{});
-  const auto hit = std::search(text.begin() + static_cast<std::ptrdiff_t>(start - 1), text.end(), searcher);
-  return hit == text.end() ? 0 : static_cast<std::size_t>(hit - text.begin()) + 1;
+  if (keyword.empty()) return 0;
+  const std::size_t hit = FindFolded(text, keyword, start - 1);
+  return hit == std::string_view::npos ? 0 : hit + 1;
 }
 
 // One-based position of the first CR at or after the one-based start; 0 when none.

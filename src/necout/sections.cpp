@@ -2,25 +2,13 @@
 #include "necout/sections.hpp"
 
 #include <algorithm>
-#include <functional>
 #include <initializer_list>
+
+#include "util/text.hpp"
 
 namespace {
 
-unsigned char Fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
-
-struct FoldHash {
-  std::size_t operator()(char c) const { return Fold(static_cast<unsigned char>(c)); }
-};
-struct FoldEqual {
-  bool operator()(char a, char b) const {
-    return Fold(static_cast<unsigned char>(a)) == Fold(static_cast<unsigned char>(b));
-  }
-};
-
-bool SameFolded(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), FoldEqual{});
-}
+bool SameFolded(std::string_view a, std::string_view b) { return EqualNoCase(a, b); }
 
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 bool IsFrame(char c) { return c == ' ' || c == '-'; }
@@ -101,15 +89,10 @@ std::string_view SectionKeyword(OutputSection section) {
 
 std::size_t FindSection(std::string_view text, OutputSection section) {
   const std::string_view keyword = SectionKeyword(section);
-  const std::boyer_moore_horspool_searcher searcher(keyword.begin(), keyword.end(), FoldHash{}, FoldEqual{});
   std::size_t first = 0;  // one-based; 0 while none was seen
-  for (auto from = text.begin();;) {
-    const auto hit = std::search(from, text.end(), searcher);
-    if (hit == text.end()) break;
-    const std::size_t at = static_cast<std::size_t>(hit - text.begin());
+  for (std::size_t at = FindFolded(text, keyword); at != std::string_view::npos; at = FindFolded(text, keyword, at + 1)) {
     if (first == 0) first = at + 1;
     if (IsAnchored(text, at, section)) return at + 1;
-    from = hit + 1;
   }
   return first;
 }

@@ -3,17 +3,11 @@
 #include "util/text.hpp"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
 char FoldLetter(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool MatchesAt(std::string_view find, std::string_view text, std::size_t offset, bool caseSensitive) {
-  if (caseSensitive) return text.compare(offset, find.size(), find) == 0;
-  for (std::size_t i = 0; i < find.size(); ++i)
-    if (FoldLetter(text[offset + i]) != FoldLetter(find[i])) return false;
-  return true;
-}
 
 long long Length(std::string_view text) { return static_cast<long long>(text.size()); }
 
@@ -38,9 +32,8 @@ std::size_t FindText(std::string_view find, std::string_view text, long long sta
     std::size_t hit = text.find(find, static_cast<std::size_t>(start - 1));
     return hit == std::string_view::npos ? 0 : hit + 1;
   }
-  for (std::size_t offset = static_cast<std::size_t>(start - 1); offset <= lastCandidate; ++offset)
-    if (MatchesAt(find, text, offset, false)) return offset + 1;
-  return 0;
+  const std::size_t hit = FindFolded(text, find, static_cast<std::size_t>(start - 1));
+  return hit == std::string_view::npos || hit > lastCandidate ? 0 : hit + 1;
 }
 
 std::size_t FindNthText(std::string_view find, std::string_view text, long long n, long long start,
@@ -198,9 +191,56 @@ std::string CommaToPoint(std::string_view text) {
 }
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
-  auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (fold(a[i]) != fold(b[i])) return false;
+    if (FoldLetter(a[i]) != FoldLetter(b[i])) return false;
   return true;
+}
+
+namespace {
+
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+bool MatchesFolded(const char* at, std::string_view key) {
+  for (std::size_t i = 0; i < key.size(); ++i)
+    if (FoldLetter(at[i]) != FoldLetter(key[i])) return false;
+  return true;
+}
+
+// The bytes that fold onto c: a letter matches both its cases (setting bit 0x20 maps exactly
+// those two onto the lower case), any other byte only itself.
+struct ByteTest {
+  unsigned char orBits, folded;
+  explicit ByteTest(char c)
+      : orBits(IsLetter(c) ? 0x20 : 0), folded(static_cast<unsigned char>(IsLetter(c) ? FoldLetter(c) : c)) {}
+};
+
+}  // namespace
+
+std::size_t FindFolded(std::string_view text, std::string_view key, std::size_t from) {
+  if (from > text.size() || text.size() - from < key.size()) return std::string_view::npos;
+  if (key.empty()) return from;
+  const unsigned char* data = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t last = text.size() - key.size();  // last possible start
+  std::size_t i = from;
+  if (key.size() >= 2) {
+    // Blocks of candidate starts in which the first two key bytes match side by side; the test
+    // of a block has no branches, so the compiler can run it on several bytes at once.
+    const ByteTest first(key[0]), second(key[1]);
+    constexpr std::size_t kBlock = 64;
+    while (i + kBlock <= last + 1) {
+      unsigned char any = 0;
+      for (std::size_t j = 0; j < kBlock; ++j)
+        any |= static_cast<unsigned char>(((data[i + j] | first.orBits) == first.folded) &
+                                          ((data[i + j + 1] | second.orBits) == second.folded));
+      if (any != 0) {
+        for (std::size_t j = 0; j < kBlock; ++j)
+          if (MatchesFolded(text.data() + i + j, key)) return i + j;
+      }
+      i += kBlock;
+    }
+  }
+  for (; i <= last; ++i)
+    if (MatchesFolded(text.data() + i, key)) return i;
+  return std::string_view::npos;
 }

@@ -62,3 +62,7 @@ std::string CommaToPoint(std::string_view text);
 // True when the texts are equal with the ASCII letters compared without case (the Windows
 // picture of file names).
 bool EqualNoCase(std::string_view a, std::string_view b);
+// Zero-based position of the first occurrence of key in text at or after from, with only the
+// letters A-Z folded onto a-z (every other byte compares exactly); npos when there is none.
+// An empty key is found at from. Reads the text a word at a time: several bytes per step.
+std::size_t FindFolded(std::string_view text, std::string_view key, std::size_t from = 0);

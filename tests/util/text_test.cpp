@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "util/text.hpp"
 
@@ -168,6 +170,34 @@ TEST(TextTrimReplaceSplit, PadLeftAndCommaToPoint) {
   EXPECT_EQ("   ", PadLeft("", 3, ' '));
   EXPECT_EQ("1.5 -2.25E-003", CommaToPoint("1,5 -2,25E-003"));
   EXPECT_EQ("", CommaToPoint(""));
+}
+
+// Folds A-Z only, like the searches of the reader; a plain scan as the reference.
+std::size_t NaiveFolded(std::string_view text, std::string_view key, std::size_t from) {
+  for (std::size_t i = from; i + key.size() <= text.size(); ++i)
+    if (EqualNoCase(text.substr(i, key.size()), key)) return i;
+  return std::string_view::npos;
+}
+
+TEST(FindFolded, AgreesWithAPlainScanAtEveryOffset) {
+  // Letters, their other case, the bytes one bit away from a letter ('@', '[', '`', '{'),
+  // high bytes and line ends, at every position of texts longer and shorter than a word.
+  const std::string alphabet = "nNeEaArR @[`{\r\n-\xce\xee\x80";
+  std::uint32_t state = 12345;
+  auto next = [&state] { return state = state * 1664525u + 1013904223u; };
+  for (int round = 0; round < 3000; ++round) {
+    std::string text(next() % 40, ' ');
+    for (char& c : text) c = alphabet[next() % alphabet.size()];
+    std::string key(1 + next() % 4, ' ');
+    for (char& c : key) c = alphabet[next() % alphabet.size()];
+    for (std::size_t from = 0; from <= text.size() + 1; ++from)
+      ASSERT_EQ(NaiveFolded(text, key, from), FindFolded(text, key, from))
+          << testing::PrintToString(text) << " key " << testing::PrintToString(key) << " from " << from;
+  }
+  EXPECT_EQ(3u, FindFolded("abcNEAR", "near"));
+  EXPECT_EQ(std::string_view::npos, FindFolded("N\xc5" "AR", "near")) << "only A-Z fold";
+  EXPECT_EQ(2u, FindFolded("ab", "", 2));
+  EXPECT_EQ(std::string_view::npos, FindFolded("ab", "", 3));
 }
 
 }  // namespace
