@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/scripted/runner.hpp"
+#include "support/fuzz_seed.hpp"
 #include "support/test_root.hpp"
 #include "util/format.hpp"
 
@@ -26,6 +27,7 @@ class RunnerTest : public ::testing::Test {
   ~RunnerTest() override { DecimalSeparator = savedSeparator_; }
 
   Result Run(const std::string& script) {
+    SaveFuzzSeed("script", script);
     std::istringstream in(script);
     std::ostringstream out;
     const int status = RunScript(in, out, root.Roots());

@@ -30,4 +30,15 @@
 
 #include "platform/posix/posix_platform.hpp"
 
+class ScriptedPlatform;
+class TForm1;
+
 int RunScript(std::istream& script, std::ostream& out, PosixRoots roots);
+
+// What `run` does in RunScriptOn: start the command, or only check that the dispatcher knows
+// it (reading a script without letting it touch any file).
+enum class ScriptCommands { Start, CheckOnly };
+// The script read against a platform and window made by the caller (no sample tree is created);
+// exit status and messages as RunScript.
+int RunScriptOn(ScriptedPlatform& platform, TForm1& form, std::istream& script, std::ostream& out,
+                ScriptCommands commands);

@@ -1,0 +1,147 @@
+// The output reader on any text: every read operation under ',', '.' and an odd separator, the
+// near-field table held bit for bit to the step-by-step reading, and every near-field search on
+// the table it returns. The list helpers behind the grid extent (MinOf, MaxOf, CountDistinct)
+// are held to their plain definitions, on the table's axes and on the input read as numbers.
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "common.hpp"
+#include "necout/nearfield.hpp"
+#include "necout/reader.hpp"
+#include "necout/step_by_step_reader.hpp"
+#include "util/errors.hpp"
+
+namespace {
+
+struct Outcome {
+  NearFieldTable table;
+  std::string failure;
+};
+
+template <typename Read>
+Outcome ReadOutcome(Read read, const std::string& text, int polarization) {
+  Outcome o;
+  try {
+    read(text, polarization, o.table);
+  } catch (const ConversionError& error) {
+    o.failure = error.what();
+  }
+  return o;
+}
+
+bool SameList(const RealList& a, const RealList& b) {
+  return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
+}
+
+double PlainMax(const RealList& list) {
+  double best = list[0];
+  for (double v : list)
+    if (v > best) best = v;
+  return best;
+}
+
+double PlainMin(const RealList& list) {
+  double best = list[0];
+  for (double v : list)
+    if (v < best) best = v;
+  return best;
+}
+
+std::size_t PlainCountDistinct(const RealList& list) {
+  std::size_t count = list.size();
+  for (std::size_t i = 0; i < list.size(); ++i)
+    for (std::size_t j = i + 1; j < list.size(); ++j)
+      if (std::fabs(list[i] - list[j]) < 0.001) {
+        --count;
+        break;
+      }
+  return count;
+}
+
+void CheckList(const RealList& list, const char* what) {
+  GridExtentOf(list, list, list);
+  if (list.empty() || list.size() > 1000) return;
+  if (!SameBits(MaxOf(list), PlainMax(list))) Finding(std::string("MaxOf of ") + what + ": " + Shown(MaxOf(list)) + " != " + Shown(PlainMax(list)));
+  if (!SameBits(MinOf(list), PlainMin(list))) Finding(std::string("MinOf of ") + what + ": " + Shown(MinOf(list)) + " != " + Shown(PlainMin(list)));
+  const std::size_t fast = CountDistinct(list), plain = PlainCountDistinct(list);
+  if (fast != plain) Finding(std::string("CountDistinct of ") + what + ": " + std::to_string(fast) + " != " + std::to_string(plain));
+}
+
+// Every search once, at places taken from the table itself so that some points match.
+void Search(const NearFieldTable& table) {
+  const std::size_t n = std::min({table.x.size(), table.y.size(), table.z.size()});
+  const std::size_t mid = n / 2;
+  const double x = n ? table.x[mid] : 0, y = n ? table.y[mid] : 0, z = n ? table.z[mid] : 0;
+  const double radius = std::sqrt(x * x + y * y);
+  for (const Point3D& p : {MakePoint3D(x, y, z), MakePoint3D(0, 0, 0), MakePoint3D(1e300, -1e300, NAN)}) {
+    FieldAtPoint(p, table);
+    MaxOnZLine(MakePoint2D(p.x, p.y), table, p.z);
+    MaxInXZPlane(table, p.y);
+    MaxOnCircle(table, radius, p.z);
+    MaxOnCylinder(table, radius);
+  }
+  GridExtentOf(table);
+  OverallMaximum(table);
+  for (double power : {0.0, 1.0, -1.0}) {
+    try {
+      NormalizeField(OverallMaximum(table), 1.0, power);
+    } catch (const ZeroDivideError&) {
+    }
+  }
+}
+
+void ReadAll(const std::string& text, char separator) {
+  Separator scope(separator);
+  try {
+    ReadFrequency(text);
+  } catch (const ConversionError&) {
+  }
+  try {
+    ReadInputPower(text);
+  } catch (const ConversionError&) {
+  }
+  ReadAntennaInput(text);
+  for (int n : {INT_MIN, 0, 1, 2, 7, 1000, INT_MAX}) ReadSegmentCurrent(text, n);
+  // Total and horizontal compute; the others copy one magnitude or none, so one of them, taken
+  // from the input, stands for the rest.
+  const int other = static_cast<int>(text.size() % 7) - 1;
+  for (int polarization : {0, 4, other}) {
+    const Outcome fast = ReadOutcome(ReadNearField, text, polarization);
+    const Outcome plain = ReadOutcome(StepByStepReadNearField, text, polarization);
+    if (fast.failure != plain.failure) Finding("near-field failure '" + fast.failure + "' != '" + plain.failure + "'");
+    if (fast.table.fieldType != plain.table.fieldType || !SameList(fast.table.x, plain.table.x) ||
+        !SameList(fast.table.y, plain.table.y) || !SameList(fast.table.z, plain.table.z) ||
+        !SameList(fast.table.value, plain.table.value))
+      Finding("near-field table differs from the step-by-step reading, polarisation " + std::to_string(polarization) +
+              ", separator '" + std::string(1, separator) + "'");
+    Search(fast.table);
+    if (polarization == 0) {
+      CheckList(fast.table.x, "x");
+      CheckList(fast.table.value, "the values");
+    }
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  for (char separator : SeparatorsFor(text)) ReadAll(text, separator);
+
+  // The input as numbers: pairs of bytes as thousandths (near repeats are likely), and whole
+  // doubles (NaN, infinities, zeros of both signs).
+  RealList small, raw;
+  for (std::size_t i = 0; i + 1 < size; i += 2)
+    small.push_back(static_cast<std::int16_t>(data[i] | data[i + 1] << 8) / 2000.0);
+  for (std::size_t i = 0; i + 8 <= size; i += 8) {
+    double v;
+    std::memcpy(&v, data + i, 8);
+    raw.push_back(v);
+  }
+  CheckList(small, "the input as thousandths");
+  CheckList(raw, "the input as doubles");
+  return 0;
+}
