@@ -143,9 +143,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Widths and precisions are clamped, so no pattern asks for unbounded output.
     if (out.size() > 4200 * (pattern.size() + args.size()) + size + 64) Finding("output of " + std::to_string(out.size()) + " bytes");
     const int precision = pattern.empty() ? 6 : static_cast<unsigned char>(pattern[0]) % 24;
+    // Up to 255 decimals reach the digit generator's long path (more digits than a short
+    // conversion proves).
+    const int wide = pattern.size() > 1 ? static_cast<unsigned char>(pattern[1]) : 17;
     for (double v : reals) {
       CheckDigits(v, precision);
       CheckDigits(v, static_cast<int>(size % 20));
+      CheckDigits(v, wide);
     }
   }
   return 0;

@@ -53,9 +53,10 @@ for h in "${harnesses[@]}"; do
   work="$fuzz_build/corpus/work/$h"
   mkdir -p "$work"
   log="$fuzz_build/fuzz_$h.log"
+  options=(-max_total_time="$seconds" -timeout=20 -max_len=4096 -print_final_stats=1 -artifact_prefix="$findings/$h-")
+  [ -f "fuzz/$h.dict" ] && options+=(-dict="fuzz/$h.dict")
   status=0
-  "$fuzz_build/fuzz/fuzz_$h" -max_total_time="$seconds" -timeout=20 -max_len=4096 -print_final_stats=1 \
-    -artifact_prefix="$findings/$h-" "$work" "$seeds/$h" >"$log" 2>&1 || status=$?
+  "$fuzz_build/fuzz/fuzz_$h" "${options[@]}" "$work" "$seeds/$h" >"$log" 2>&1 || status=$?
   runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)"
   seedCount="$(ls "$seeds/$h" | wc -l)"
   if [ "$status" -eq 0 ] && ! grep -q -E "ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|runtime error:" "$log"; then

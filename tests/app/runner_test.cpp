@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "mainwindow/VarnelU.hpp"
 #include "platform/scripted/runner.hpp"
 #include "support/fuzz_seed.hpp"
 #include "support/test_root.hpp"
@@ -162,6 +163,17 @@ TEST_F(RunnerTest, QuitEndsTheScript) {
   const Result r = Run("echo before\nrun MIQuitClick\necho after\n");
   EXPECT_EQ(0, r.status);
   EXPECT_EQ("before\n", r.output);
+}
+
+TEST_F(RunnerTest, CheckOnlyReadsEveryLineButStartsNoCommand) {
+  ScriptedFixture f;
+  TForm1 form(f.platform);
+  std::istringstream good("answer save \"c:\\t.txt\"\nrun MISaveasTxtClick\nrun MIQuitClick\necho after\n");
+  EXPECT_EQ(0, RunScriptOn(f.platform, form, good, f.out, ScriptCommands::CheckOnly));
+  EXPECT_EQ("after\n", f.out.str()) << "neither the save nor the quit ran";
+  EXPECT_FALSE(std::filesystem::exists(f.root.driveC / "t.txt"));
+  std::istringstream bad("run NoSuchHandlerClick\n");
+  EXPECT_EQ(2, RunScriptOn(f.platform, form, bad, f.out, ScriptCommands::CheckOnly));
 }
 
 // ---- The real program --------------------------------------------------------------------
