@@ -1,6 +1,6 @@
-// TextToReal and TextToInt on any text, under ',', '.' and an odd separator. Under ',' and '.'
-// the result is checked against the C library: a text of the accepted form must convert to
-// what strtod / strtoll give, and any other text must be refused.
+// TextToReal and TextToInt on any text, under ',', '.' and an odd separator. The result is
+// checked against the C library: a text of the accepted form must convert to what strtod /
+// strtoll give, and any other text must be refused.
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -63,7 +63,9 @@ void CheckReal(std::string_view text, char separator) {
     const std::string expected = "'" + std::string(text) + "' ist kein g\xC3\xBCltiger Gleitkommawert";
     if (error.what() != UpToNul(expected)) Finding("TextToReal message: " + std::string(error.what()));
   }
-  if (separator != ',' && separator != '.') return;
+  // A separator that is also a digit, a sign, a blank or an exponent letter makes the form
+  // ambiguous; any other character is held to the C library like ',' and '.'.
+  if (IsDigit(separator) || std::string_view("+-eE ").find(separator) != std::string_view::npos) return;
 
   std::string plain;
   bool anyDigit = false;
