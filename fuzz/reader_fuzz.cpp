@@ -64,7 +64,7 @@ std::size_t PlainCountDistinct(const RealList& list) {
 }
 
 void CheckList(const RealList& list, const char* what) {
-  GridExtentOf(list, list, list);
+  GridExtentOf(list, {}, {});  // and an empty axis
   if (list.empty() || list.size() > 1000) return;
   if (!SameBits(MaxOf(list), PlainMax(list))) Finding(std::string("MaxOf of ") + what + ": " + Shown(MaxOf(list)) + " != " + Shown(PlainMax(list)));
   if (!SameBits(MinOf(list), PlainMin(list))) Finding(std::string("MinOf of ") + what + ": " + Shown(MinOf(list)) + " != " + Shown(PlainMin(list)));
@@ -185,7 +185,7 @@ void CheckScalars(const std::string& text) {
   const double a[] = {fast.voltageRe, fast.voltageIm, fast.currentRe, fast.currentIm, fast.impedanceRe, fast.impedanceIm, fast.power};
   const double b[] = {literal.voltageRe, literal.voltageIm, literal.currentRe, literal.currentIm, literal.impedanceRe, literal.impedanceIm, literal.power};
   for (int i = 0; i < 7; ++i) same("ReadAntennaInput field " + std::to_string(i), Shown(a[i]), Shown(b[i]));
-  for (int n : {INT_MIN, 0, 1, 2, 7, 1000, INT_MAX})
+  for (int n : {0, 1, 2, 7, INT_MAX})
     same("ReadSegmentCurrent " + std::to_string(n), Shown(ReadSegmentCurrent(text, n)), Shown(LiteralSegmentCurrent(text, n)));
 }
 

@@ -30,6 +30,7 @@ bool WorksOnParametersOnly(const std::string& handler) {
       "MIShowsomeParametersClick"};
   return handlers.count(handler) > 0 || handler.rfind("MICopyColomn", 0) == 0;
 }
+
 std::string folderMade;
 
 void RemoveFolder() { rmdir(folderMade.c_str()); }
