@@ -10,7 +10,9 @@
 #include <sstream>
 #include <string>
 
+#include "mainwindow/VarnelU.hpp"
 #include "platform/scripted/runner.hpp"
+#include "support/fuzz_seed.hpp"
 #include "support/test_root.hpp"
 #include "util/format.hpp"
 
@@ -26,6 +28,7 @@ class RunnerTest : public ::testing::Test {
   ~RunnerTest() override { DecimalSeparator = savedSeparator_; }
 
   Result Run(const std::string& script) {
+    SaveFuzzSeed("script", script);
     std::istringstream in(script);
     std::ostringstream out;
     const int status = RunScript(in, out, root.Roots());
@@ -160,6 +163,20 @@ TEST_F(RunnerTest, QuitEndsTheScript) {
   const Result r = Run("echo before\nrun MIQuitClick\necho after\n");
   EXPECT_EQ(0, r.status);
   EXPECT_EQ("before\n", r.output);
+}
+
+TEST_F(RunnerTest, AFilterStartsOnlyTheCommandsItLets) {
+  ScriptedFixture f;
+  TForm1 form(f.platform);
+  std::istringstream good("answer save \"c:\\t.txt\"\nrun MISaveasTxtClick\nrun MIQuitClick\n"
+                          "answer point 1 2 3\nrun EditPointDblClick\necho after\n");
+  const auto onlyPoint = [](const std::string& handler) { return handler == "EditPointDblClick"; };
+  EXPECT_EQ(0, RunScriptOn(f.platform, form, good, f.out, onlyPoint));
+  EXPECT_EQ("after\n", f.out.str()) << "neither the save nor the quit ran";
+  EXPECT_FALSE(std::filesystem::exists(f.root.driveC / "t.txt"));
+  EXPECT_EQ("(1,0|2,0|3,0)", form.EditPoint.text);
+  std::istringstream bad("run NoSuchHandlerClick\n");
+  EXPECT_EQ(2, RunScriptOn(f.platform, form, bad, f.out, onlyPoint));
 }
 
 // ---- The real program --------------------------------------------------------------------

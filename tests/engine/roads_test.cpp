@@ -16,6 +16,7 @@
 
 #include "engine/nec2c_run.hpp"
 #include "platform/scripted/runner.hpp"
+#include "support/fuzz_seed.hpp"
 #include "support/test_root.hpp"
 #include "util/format.hpp"
 
@@ -52,6 +53,9 @@ class RoadTest : public ::testing::Test {
     std::istringstream in(script);
     std::ostringstream out;
     EXPECT_EQ(0, RunScript(in, out, root.Roots())) << out.str();
+    SaveFuzzSeed("script", script);
+    SaveFuzzSeedsBelow(root.driveC, ".out", "reader");
+    SaveFuzzSeedsBelow(root.driveC, ".txt", "range");
     std::vector<std::string> lines;
     std::istringstream text(out.str());
     for (std::string line; std::getline(text, line);) lines.push_back(line);
@@ -83,7 +87,9 @@ class RoadTest : public ::testing::Test {
     if (deck.size() && deck.back() != '\n') deck += "\r\n";
     root.Write("nec2c/deck.nec", deck + "EN\r\n");
     EXPECT_EQ(0, RunIn(folder, root.dir, "nec2c -i deck.nec -o deck.out")) << relativeDeck;
-    return ParseNec2c(ReadAll(folder / "deck.out"));
+    const std::string printed = ReadAll(folder / "deck.out");
+    SaveOutputSeeds(printed);
+    return ParseNec2c(printed);
   }
 
   TestRoot root;

@@ -9,6 +9,7 @@
 
 #include "engine/nec2c_run.hpp"
 #include "necout/reader.hpp"
+#include "support/fuzz_seed.hpp"
 #include "support/test_root.hpp"
 
 namespace fs = std::filesystem;
@@ -53,13 +54,16 @@ class StandInTest : public ::testing::Test {
     if (withEnd.find("\nEN") == std::string::npos) withEnd += "EN\r\n";
     root.Write("nec2c/deck.nec", withEnd);
     EXPECT_EQ(0, RunIn(folder, root.dir, "nec2c -i deck.nec -o deck.out"));
-    return ParseNec2c(ReadAll(folder / "deck.out"));
+    const std::string printed = ReadAll(folder / "deck.out");
+    SaveOutputSeeds(printed);
+    return ParseNec2c(printed);
   }
 
   TestRoot root;
 };
 
 void ExpectSameNumbers(const Nec2cResult& nec2c, const std::string& text, int polarization) {
+  SaveOutputSeeds(text);
   const double root2 = std::sqrt(2.0);
   EXPECT_DOUBLE_EQ(nec2c.frequency, ReadFrequency(text));
   EXPECT_DOUBLE_EQ(nec2c.inputPower, ReadInputPower(text));

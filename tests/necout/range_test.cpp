@@ -5,6 +5,7 @@
 
 #include "necout/necout_support.hpp"
 #include "necout/range.hpp"
+#include "support/fuzz_seed.hpp"
 #include "support/test_root.hpp"
 #include "util/errors.hpp"
 
@@ -18,6 +19,7 @@ struct RangeRead {
 };
 
 RangeRead LoadBytes(const std::string& bytes, char separator = ',') {
+  SaveFuzzSeed("range", bytes);
   SeparatorScope scope(separator);
   ScriptedFixture f;
   f.root.Write("drive_c/4nec2/b_in/Ranges/r.txt", bytes);

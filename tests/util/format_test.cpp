@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 
+#include "support/fuzz_seed.hpp"
 #include "support/scoped_settings.hpp"
 #include "util/format.hpp"
 
@@ -22,6 +23,8 @@ struct RealCase {
 void ExpectReals(char separator, std::initializer_list<RealCase> cases) {
   SeparatorGuard guard(separator);
   for (const RealCase& c : cases) {
+    SaveFuzzSeed("format", std::string(c.pattern) + '\0' + 'r' +
+                               std::string(reinterpret_cast<const char*>(&c.value), sizeof c.value));
     EXPECT_EQ(c.expected, FormatReal(c.pattern, c.value))
         << "pattern \"" << c.pattern << "\", value " << std::to_string(c.value) << " (bits "
         << std::hexfloat << c.value << std::defaultfloat << "), separator '" << separator << "'";

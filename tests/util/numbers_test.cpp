@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 
+#include "support/fuzz_seed.hpp"
 #include "support/scoped_settings.hpp"
 #include "util/errors.hpp"
 #include "util/numbers.hpp"
@@ -40,6 +41,7 @@ TEST(TextToReal, AcceptsTheDecimalCommaForm) {
       {"4,9406564584124654E-324", 4.9406564584124654e-324},
   };
   for (const Case& c : cases) {
+    SaveFuzzSeed("numbers", c.text);
     try {
       double value = TextToReal(c.text);
       EXPECT_EQ(c.expected, value) << "TextToReal(\"" << c.text << "\")";
@@ -55,6 +57,7 @@ TEST(TextToReal, RefusesEverythingElseWithTheRunTimeMessage) {
   const char* refused[] = {"1.5", "", " ", "1 5", "1,5,", "1,,5", "--1", "+-1", "1E", "1E+", "E5",
                            "\t1", "1\t", "1,5 x", "0x10", "1.000,5", "-", "+", "inf", "nan", "1e5,5",
                            "1E400"};  // beyond the double range
+  for (const char* text : refused) SaveFuzzSeed("numbers", text);
   for (const char* text : refused)
     EXPECT_EQ("'" + std::string(text) + "' ist kein gültiger Gleitkommawert", FailureOf([&] { TextToReal(text); }))
         << "TextToReal(\"" << text << "\")";

@@ -93,8 +93,8 @@ void PrintClipboard(std::ostream& out, const std::string& text) {
 
 class Runner {
  public:
-  Runner(ScriptedPlatform& platform, TForm1& form, std::ostream& out)
-      : platform_(platform), form_(form), out_(out) {}
+  Runner(ScriptedPlatform& platform, TForm1& form, std::ostream& out, const ScriptCommandFilter& mayStart)
+      : platform_(platform), form_(form), out_(out), mayStart_(mayStart) {}
 
   // Runs one directive; false when the script is to end (the application was told to quit).
   bool Execute(const std::vector<Argument>& arguments) {
@@ -113,6 +113,7 @@ class Runner {
     } else if (directive == "run") {
       ExpectCount(arguments, 2);
       if (!form_.HasCommand(arguments[1].text)) throw ScriptError{"unknown command " + arguments[1].text};
+      if (!mayStart_(arguments[1].text)) return true;
       form_.Run(arguments[1].text);
       if (platform_.quitRequested) return false;
     } else if (directive == "print") {
@@ -186,6 +187,7 @@ class Runner {
   ScriptedPlatform& platform_;
   TForm1& form_;
   std::ostream& out_;
+  const ScriptCommandFilter& mayStart_;
 };
 
 }  // namespace
@@ -205,7 +207,12 @@ int RunScript(std::istream& script, std::ostream& out, PosixRoots roots) {
     return 1;
   }
 
-  Runner runner(platform, *form, out);
+  return RunScriptOn(platform, *form, script, out, [](const std::string&) { return true; });
+}
+
+int RunScriptOn(ScriptedPlatform& platform, TForm1& form, std::istream& script, std::ostream& out,
+                const ScriptCommandFilter& mayStart) {
+  Runner runner(platform, form, out, mayStart);
   std::string line;
   int lineNumber = 0;
   while (std::getline(script, line)) {

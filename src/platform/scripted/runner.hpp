@@ -26,8 +26,21 @@
 // box and the script goes on); 2 for a line the runner does not understand (unknown directive,
 // wrong arguments, unknown handler), after printing "line N: <reason>: <line>"; 1 when the
 // start itself fails or the runner's own machinery throws.
+#include <functional>
 #include <iosfwd>
+#include <string>
 
 #include "platform/posix/posix_platform.hpp"
 
+class ScriptedPlatform;
+class TForm1;
+
 int RunScript(std::istream& script, std::ostream& out, PosixRoots roots);
+
+// Which handlers a `run` line of RunScriptOn starts; any other known handler is only checked
+// against the dispatcher's names (so a script can be read without letting it touch a file).
+using ScriptCommandFilter = std::function<bool(const std::string& handler)>;
+// The script read against a platform and window made by the caller (no sample tree is created);
+// exit status and messages as RunScript.
+int RunScriptOn(ScriptedPlatform& platform, TForm1& form, std::istream& script, std::ostream& out,
+                const ScriptCommandFilter& mayStart);
