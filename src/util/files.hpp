@@ -14,8 +14,9 @@
 void ReadTextFile(Platform& platform, const std::string& name, std::string& text);
 // Creates or truncates the file and writes the text exactly. Throws InOutError.
 void WriteTextFile(Platform& platform, const std::string& text, const std::string& name);
-// Writes the text beside the file and then replaces it, so a failure part-way leaves an
-// existing file as it was. Throws InOutError.
+// Writes the text to a new file of a fresh name beside the file (Platform::WriteFileBeside)
+// and then replaces the file by it, so a failure part-way leaves an existing file as it was,
+// the file keeps its access mode, and nothing is written through a link. Throws InOutError.
 void WriteTextFileSafely(Platform& platform, const std::string& text, const std::string& name);
 // The bare names of the files (not folders) matching the pattern, in the file system's order;
 // "." and ".." never. A relative pattern resolves against the current folder.

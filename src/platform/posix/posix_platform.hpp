@@ -68,6 +68,7 @@ class PosixPlatform : public Platform {
   bool SetCurrentFolder(const std::string& path) override;
   std::string GetEnv(const std::string& name) override;
   std::string ExecutablePath() override;
+  std::string WriteFileBeside(const std::string& target, const std::string& bytes) override;
 
   int ScreenWidth() override;
   int ScreenHeight() override;
