@@ -7,6 +7,7 @@
 #include "decks/folders.hpp"
 #include "engine/conversion.hpp"
 #include "mainwindow/VarnelU.hpp"
+#include "util/errors.hpp"
 #include "util/files.hpp"
 #include "util/messages.hpp"
 
@@ -132,9 +133,17 @@ void TForm1::RunAndWait(const std::string& program, const std::string& parameter
     return;
   }
   ProcessGuard guard(platform, handle);
-  while (!platform.ProcessEnded(handle)) {
-    platform.Pause(50);
-    ProcessPendingEvents();
+  try {
+    while (!platform.ProcessEnded(handle)) {
+      platform.Pause(50);
+      ProcessPendingEvents();
+    }
+  } catch (const CommandAborted&) {
+    // Quit or the window's closing ends the command: the engine, and whatever it started,
+    // ends with it instead of running on without anyone waiting for its result.
+    platform.EndProcess(handle);
+    AddLine(Mout, "The running engine " + program + " was ended: the program is closing.");
+    throw;
   }
 }
 

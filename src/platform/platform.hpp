@@ -101,6 +101,9 @@ class Platform {
   virtual bool ProcessEnded(ProcessHandle handle) = 0;
   // Releases the handle (after the process has ended, or to stop waiting for it).
   virtual void CloseProcess(ProcessHandle handle) = 0;
+  // Ends the process and everything it started, waits until it has gone and releases the
+  // handle. Nothing happens for an ended or unknown handle.
+  virtual void EndProcess(ProcessHandle handle) = 0;
 
   // ---- File system -------------------------------------------------------------------
   virtual bool FileExists(const std::string& path) = 0;    // a folder is not a file

@@ -3,7 +3,11 @@
 #include "test_paths.hpp"
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <filesystem>
@@ -11,6 +15,7 @@
 #include <string>
 
 #include "platform/scripted/runner.hpp"
+#include "support/hanging_engine.hpp"
 #include "support/test_root.hpp"
 #include "util/format.hpp"
 
@@ -232,6 +237,49 @@ TEST(RunnerBinary, RunsTheBundledDemoInAFreshDrivePictureAndLeavesTheUsersAlone)
   ASSERT_NE(std::string::npos, at) << output;
   const fs::path demoC = output.substr(at, output.find('\n', at) - at);
   EXPECT_TRUE(fs::exists(demoC / "4nec2" / "EUT table.txt")) << output;
+}
+
+// A runner waiting for an engine that never ends is ended by a signal: what it printed before
+// is in its output, and the engine and the engine's own child are gone with it.
+TEST(RunnerBinary, ASignalEndsTheRunnerAndItsEngineAndKeepsWhatWasPrinted) {
+  for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(signalNumber);
+    TestRoot root;
+    const std::filesystem::path launcher = hanging_engine::Plant(root);
+    root.Write("drive_c/4nec2/b_in/hang/x.nec", "CM\r\nCE\r\nEN\r\n");
+    const auto script = root.Write("hang.vsc",
+                                   "echo before\nanswer folder \"c:\\4nec2\\b_in\\hang\"\n"
+                                   "run BatchConversion1Click\necho after\n");
+    const std::string output = (root.dir / "output.txt").string();
+    const pid_t runner = fork();
+    ASSERT_GE(runner, 0);
+    if (runner == 0) {
+      const int fd = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      dup2(fd, STDOUT_FILENO);
+      dup2(fd, STDERR_FILENO);
+      for (int s : {SIGTERM, SIGINT, SIGHUP}) signal(s, SIG_DFL);
+      setenv("WINEPREFIX", root.dir.c_str(), 1);
+      setenv("HOME", root.home.c_str(), 1);
+      execl(VARNEL_BINARY, VARNEL_BINARY, "--script", script.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    const long engine = hanging_engine::WaitForPid(launcher.string() + ".pid");
+    const long child = hanging_engine::WaitForPid(launcher.string() + ".child");
+    EXPECT_NE(0, engine);
+    EXPECT_EQ("before\n", TestRoot::Read(output)) << "printed before the engine started";
+    kill(runner, signalNumber);
+    int status = 0;
+    ASSERT_EQ(runner, waitpid(runner, &status, 0));
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signalNumber) << status;
+    const bool engineGone = hanging_engine::Gone(engine), childGone = hanging_engine::Gone(child);
+    EXPECT_TRUE(engineGone);
+    EXPECT_TRUE(childGone);
+    if (engine > 0 && !(engineGone && childGone)) kill(static_cast<pid_t>(-engine), SIGKILL);  // no leftovers
+    const std::string printed = TestRoot::Read(output);
+    EXPECT_EQ(0u, printed.find("before\n")) << printed;
+    EXPECT_NE(std::string::npos, printed.find("ended the running engine")) << printed;
+    EXPECT_EQ(std::string::npos, printed.find("after")) << printed;
+  }
 }
 
 TEST(RunnerBinary, RefusesUnknownArguments) {
