@@ -1,5 +1,6 @@
 // The program's entry. "varnel --script FILE" runs a command script headless (FILE "-" reads
 // standard input); "varnel" alone opens the window when the program is built with Qt.
+#include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -22,6 +23,8 @@ int Usage() {
 }
 
 int RunScriptFile(const std::string& path) {
+  // Line by line: whatever the runner has printed is out when it is ended by a signal.
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
   const PosixRoots roots = PosixRoots::FromEnvironment();
   if (path == "-") return RunScript(std::cin, std::cout, roots);
   std::ifstream script(path, std::ios::binary);
@@ -37,6 +40,8 @@ int RunScriptFile(const std::string& path) {
 int main(int argc, char** argv) {
   // The separator comes from the locale; a script may set another one.
   DecimalSeparator = DecimalSeparatorFromLocale();
+  // Ending the program by a signal also ends the engine it is waiting for.
+  EndEnginesOnTerminationSignals();
 
   if (argc == 3 && std::string(argv[1]) == "--script") return RunScriptFile(argv[2]);
   const bool screenshot = argc == 3 && std::string(argv[1]) == "--screenshot";

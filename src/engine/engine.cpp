@@ -9,6 +9,7 @@
 #include "decks/folders.hpp"
 #include "engine/conversion.hpp"
 #include "mainwindow/VarnelU.hpp"
+#include "util/errors.hpp"
 #include "util/files.hpp"
 #include "util/errors.hpp"
 #include "util/format.hpp"
@@ -53,6 +54,11 @@ class ProcessGuard {
   ProcessHandle handle_;
 };
 
+// The Info pane's note on an engine that Quit or the window's closing ended.
+std::string EngineEndedLine(const std::string& engine) {
+  return "The running engine " + engine + " was ended: the program is closing.";
+}
+
 // One engine run of a parallel batch: its process and the Info pane line it completes.
 struct ParallelRun {
   ProcessHandle handle;
@@ -94,7 +100,16 @@ void RunInParallel(TForm1& form, const std::string& engine, const TextList& deck
     reapEnded();
     while (running.size() > limit) {
       platform.Pause(50);
-      form.ProcessPendingEvents();
+      try {
+        form.ProcessPendingEvents();
+      } catch (const CommandAborted&) {
+        // The program is closing: the engines end with the command, as in the one-by-one run.
+        for (const ParallelRun& run : running) {
+          platform.EndProcess(run.handle);
+          AddLine(form.Mout, EngineEndedLine(engine));
+        }
+        throw;
+      }
       reapEnded();
     }
   };
@@ -235,9 +250,17 @@ void TForm1::RunAndWait(const std::string& program, const std::string& parameter
     return;
   }
   ProcessGuard guard(platform, handle);
-  while (!platform.ProcessEnded(handle)) {
-    platform.Pause(50);
-    ProcessPendingEvents();
+  try {
+    while (!platform.ProcessEnded(handle)) {
+      platform.Pause(50);
+      ProcessPendingEvents();
+    }
+  } catch (const CommandAborted&) {
+    // Quit or the window's closing ends the command: the engine, and whatever it started,
+    // ends with it instead of running on without anyone waiting for its result.
+    platform.EndProcess(handle);
+    AddLine(Mout, EngineEndedLine(program));
+    throw;
   }
 }
 

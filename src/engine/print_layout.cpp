@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <optional>
 
 #include "util/format.hpp"
 #include "util/text.hpp"
@@ -360,10 +361,19 @@ std::optional<EngineArguments> SplitEngineArguments(const std::vector<std::strin
     return text;
   };
   if (pieces.size() > 2) {
+    // A file "x" beside the deck "x y.nec" must not win over the deck: a split whose deck part
+    // exists and is a .nec file comes first, then any split whose deck part exists.
+    auto isDeckName = [](const std::string& name) {
+      return name.size() >= 4 && FindText(".nec", name, static_cast<long long>(name.size()) - 3, false) != 0;
+    };
+    std::optional<std::size_t> firstExisting;
     for (std::size_t split = 1; split < pieces.size(); ++split) {
       std::string deck = join(0, split);
-      if (deckExists(deck)) return EngineArguments{deck, join(split, pieces.size())};
+      if (!deckExists(deck)) continue;
+      if (isDeckName(deck)) return EngineArguments{deck, join(split, pieces.size())};
+      if (!firstExisting) firstExisting = split;
     }
+    if (firstExisting) return EngineArguments{join(0, *firstExisting), join(*firstExisting, pieces.size())};
   }
   return EngineArguments{pieces[0], join(1, pieces.size())};
 }

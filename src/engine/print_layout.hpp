@@ -22,8 +22,9 @@ struct EngineArguments {
 
 // The deck path and output path from the parameter text split at blanks (argv). Two pieces are
 // taken as they are. More pieces come from a path holding blanks: the first split whose deck
-// part (pieces joined by one blank) passes deckExists wins; when none does, the first piece is
-// the deck and the rest the output. Fewer than two pieces: nothing.
+// part (pieces joined by one blank) passes deckExists and ends in ".nec" (any case) wins, else
+// the first split whose deck part passes deckExists; when none does, the first piece is the
+// deck and the rest the output. Fewer than two pieces: nothing.
 std::optional<EngineArguments> SplitEngineArguments(const std::vector<std::string>& pieces,
                                                     const std::function<bool(const std::string&)>& deckExists);
 

@@ -431,7 +431,7 @@ bool TForm1::Run(const std::string& name) {
   } catch (const CommandAborted&) {
     // The window is closing: the command ends silently.
   } catch (const std::exception& failure) {
-    platform.MessageBox(MessageKind::Error, title, ErrorBoxText(failure.what()));
+    platform.MessageBox(MessageKind::Error, title, ErrorBoxText(VisibleText(failure.what())));
   }
   running_ = false;
 

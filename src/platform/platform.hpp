@@ -101,6 +101,9 @@ class Platform {
   virtual bool ProcessEnded(ProcessHandle handle) = 0;
   // Releases the handle (after the process has ended, or to stop waiting for it).
   virtual void CloseProcess(ProcessHandle handle) = 0;
+  // Ends the process and everything it started, waits until it has gone and releases the
+  // handle. Nothing happens for an ended or unknown handle.
+  virtual void EndProcess(ProcessHandle handle) = 0;
 
   // ---- File system -------------------------------------------------------------------
   // A regular file (also through a link); a folder, a FIFO, a device or a socket is not.
@@ -140,6 +143,11 @@ class Platform {
   virtual std::string GetEnv(const std::string& name) = 0;
   // The program's own executable path (Windows form).
   virtual std::string ExecutablePath() = 0;
+  // Creates a new file under a fresh unpredictable name in the folder of target, exclusively
+  // (never an existing file, never through a link), writes the bytes to it and returns its path
+  // (Windows form). The file gets the access mode of target when target is a regular file. A
+  // read-only target is refused before anything is created. Throws InOutError.
+  virtual std::string WriteFileBeside(const std::string& target, const std::string& bytes) = 0;
 
   // ---- Screen, events, time ----------------------------------------------------------
   virtual int ScreenWidth() = 0;

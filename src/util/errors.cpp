@@ -1,6 +1,9 @@
 #include "util/errors.hpp"
 
 #include "util/format.hpp"
+#include "util/messages.hpp"
+
+VarnelError::VarnelError(const std::string& message) : std::runtime_error(VisibleText(message)) {}
 
 InOutError MakeInOutError(int code) {
   switch (code) {

@@ -4,9 +4,11 @@
 #include <stdexcept>
 #include <string>
 
-// Base of every failure that ends a command with an error box.
+// Base of every failure that ends a command with an error box. The message is kept with its
+// control bytes made visible (VisibleText of util/messages.hpp): what() is a C string, and a
+// NUL taken over from a user's text would cut the box text there.
 struct VarnelError : std::runtime_error {
-  using std::runtime_error::runtime_error;
+  explicit VarnelError(const std::string& message);
 };
 
 // A text that is not a number: "'%s' ist kein gültiger Gleitkommawert" or

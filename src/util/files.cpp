@@ -127,9 +127,8 @@ void WriteTextFile(Platform& platform, const std::string& text, const std::strin
 }
 
 void WriteTextFileSafely(Platform& platform, const std::string& text, const std::string& name) {
-  const std::string temporary = name + ".varnel-new";
+  const std::string temporary = platform.WriteFileBeside(name, text);
   try {
-    platform.WriteFile(temporary, text);
     platform.ReplaceFile(temporary, name);
   } catch (...) {
     platform.DeleteFile(temporary);

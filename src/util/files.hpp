@@ -15,8 +15,9 @@
 bool ReadTextFile(Platform& platform, const std::string& name, std::string& text);
 // Creates or truncates the file and writes the text exactly. Throws InOutError.
 void WriteTextFile(Platform& platform, const std::string& text, const std::string& name);
-// Writes the text beside the file and then replaces it, so a failure part-way leaves an
-// existing file as it was. Throws InOutError.
+// Writes the text to a new file of a fresh name beside the file (Platform::WriteFileBeside)
+// and then replaces the file by it, so a failure part-way leaves an existing file as it was,
+// the file keeps its access mode, and nothing is written through a link. Throws InOutError.
 void WriteTextFileSafely(Platform& platform, const std::string& text, const std::string& name);
 // The characters a name on the users' file system cannot hold, besides the control
 // characters 0 to 31.

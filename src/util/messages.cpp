@@ -1,15 +1,34 @@
 #include "util/messages.hpp"
 
+std::string VisibleText(const std::string& message) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string visible;
+  visible.reserve(message.size());
+  for (char c : message) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte == 0) {
+      visible += "\\0";
+    } else if ((byte < 32 && c != '\t' && c != '\n' && c != '\r') || byte == 127) {
+      visible += "\\x";
+      visible += kHex[byte >> 4];
+      visible += kHex[byte & 15];
+    } else {
+      visible += c;
+    }
+  }
+  return visible;
+}
+
 void ShowInfo(Platform& platform, const std::string& message) {
-  platform.MessageBox(MessageKind::Info, kApplicationTitle, message);
+  platform.MessageBox(MessageKind::Info, kApplicationTitle, VisibleText(message));
 }
 
 void ShowWarning(Platform& platform, const std::string& message) {
-  platform.MessageBox(MessageKind::Warning, kApplicationTitle, message);
+  platform.MessageBox(MessageKind::Warning, kApplicationTitle, VisibleText(message));
 }
 
 void ShowError(Platform& platform, const std::string& message) {
-  platform.MessageBox(MessageKind::Error, kApplicationTitle, message);
+  platform.MessageBox(MessageKind::Error, kApplicationTitle, VisibleText(message));
 }
 
 bool AskText(Platform& platform, const std::string& caption, const std::string& prompt, std::string& text) {

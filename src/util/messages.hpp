@@ -7,6 +7,12 @@
 // The title of every box of the program.
 inline constexpr const char* kApplicationTitle = "Varnel";
 
+// The message with every control byte other than tab, line feed and carriage return written
+// out visibly: NUL as \0, the others as \xNN (two upper-case hex digits). A box or an error
+// text then never ends early at a NUL, and nothing of a user's text vanishes from it.
+std::string VisibleText(const std::string& message);
+
+// Each box shows VisibleText(message).
 void ShowInfo(Platform& platform, const std::string& message);
 void ShowWarning(Platform& platform, const std::string& message);
 void ShowError(Platform& platform, const std::string& message);

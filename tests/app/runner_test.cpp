@@ -3,7 +3,11 @@
 #include "test_paths.hpp"
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <filesystem>
@@ -13,6 +17,7 @@
 #include "mainwindow/VarnelU.hpp"
 #include "platform/scripted/runner.hpp"
 #include "support/fuzz_seed.hpp"
+#include "support/hanging_engine.hpp"
 #include "support/test_root.hpp"
 #include "util/format.hpp"
 
@@ -213,21 +218,85 @@ TEST(RunnerBinary, ReportsAnUnknownDirectiveWithStatusTwo) {
   EXPECT_NE(std::string::npos, r.output.find("line 2")) << r.output;
 }
 
-TEST(RunnerBinary, RunsTheBundledDemo) {
+// The demo as `bash dev run` starts it without a display: in a fresh drive picture of its own,
+// never in the user's (~/.wine/drive_c when WINEPREFIX is unset).
+TEST(RunnerBinary, RunsTheBundledDemoInAFreshDrivePictureAndLeavesTheUsersAlone) {
   TestRoot root;
-  const Result r = RunBinary(root, std::string("--script '") + VARNEL_SOURCE_DIR + "/examples/demo.vsc'");
-  EXPECT_EQ(0, r.status) << r.output;
+  namespace fs = std::filesystem;
+  const fs::path userC = root.home / ".wine" / "drive_c" / "4nec2";
+  const fs::path planted[] = {root.Write("home/.wine/drive_c/4nec2/b_in/E_/mine.nec", "mine"),
+                              root.Write("home/.wine/drive_c/4nec2/b_out/E_/mine.out", "mine")};
+  const std::string command = "env -u WINEPREFIX -u DISPLAY -u WAYLAND_DISPLAY -u LC_ALL -u LC_NUMERIC LANG=C HOME='" +
+                              root.home.string() + "' TMPDIR='" + root.dir.string() + "' bash '" + VARNEL_SOURCE_DIR +
+                              "/tools/headless_demo.sh' '" + VARNEL_BINARY + "' 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_TRUE(pipe);
+  std::string output;
+  char buffer[4096];
+  for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+  const int status = pclose(pipe);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
   // The typical road runs from generation to the saved table without a failure or a dialog
   // left unanswered.
   for (const char* expected : {"--------- Batch Creation Job Done ---------",
                                "--------- Batch Conversion Job Done ---------",
                                "//  Numb ;   Cyl.  ;    Cir  ;   Point ;    Freq ;    Pwr  ;", "Saved."})
-    EXPECT_NE(std::string::npos, r.output.find(expected)) << expected << "\n" << r.output;
+    EXPECT_NE(std::string::npos, output.find(expected)) << expected << "\n" << output;
   // P lies in the plane of the decks' near-field grid, so every cell has a value.
-  EXPECT_EQ(std::string::npos, r.output.find("NAN")) << r.output;
-  EXPECT_EQ(std::string::npos, r.output.find("[Error]")) << r.output;
-  EXPECT_EQ(std::string::npos, r.output.find("no answer")) << r.output;
-  EXPECT_TRUE(std::filesystem::exists(root.driveC / "4nec2" / "EUT table.txt"));
+  EXPECT_EQ(std::string::npos, output.find("NAN")) << output;
+  EXPECT_EQ(std::string::npos, output.find("[Error]")) << output;
+  EXPECT_EQ(std::string::npos, output.find("no answer")) << output;
+
+  for (const fs::path& file : planted) EXPECT_EQ("mine", TestRoot::Read(file)) << file;
+  EXPECT_FALSE(fs::exists(userC / "EUT table.txt")) << output;
+  // It says where it ran, and that folder holds the demo's results.
+  const std::size_t at = output.find(root.dir.string() + "/varnel-demo.");
+  ASSERT_NE(std::string::npos, at) << output;
+  const fs::path demoC = output.substr(at, output.find('\n', at) - at);
+  EXPECT_TRUE(fs::exists(demoC / "4nec2" / "EUT table.txt")) << output;
+}
+
+// A runner waiting for an engine that never ends is ended by a signal: what it printed before
+// is in its output, and the engine and the engine's own child are gone with it.
+TEST(RunnerBinary, ASignalEndsTheRunnerAndItsEngineAndKeepsWhatWasPrinted) {
+  for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(signalNumber);
+    TestRoot root;
+    const std::filesystem::path launcher = hanging_engine::Plant(root);
+    root.Write("drive_c/4nec2/b_in/hang/x.nec", "CM\r\nCE\r\nEN\r\n");
+    const auto script = root.Write("hang.vsc",
+                                   "echo before\nanswer folder \"c:\\4nec2\\b_in\\hang\"\n"
+                                   "run BatchConversion1Click\necho after\n");
+    const std::string output = (root.dir / "output.txt").string();
+    const pid_t runner = fork();
+    ASSERT_GE(runner, 0);
+    if (runner == 0) {
+      const int fd = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      dup2(fd, STDOUT_FILENO);
+      dup2(fd, STDERR_FILENO);
+      for (int s : {SIGTERM, SIGINT, SIGHUP}) signal(s, SIG_DFL);
+      setenv("WINEPREFIX", root.dir.c_str(), 1);
+      setenv("HOME", root.home.c_str(), 1);
+      execl(VARNEL_BINARY, VARNEL_BINARY, "--script", script.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    const long engine = hanging_engine::WaitForPid(launcher.string() + ".pid");
+    const long child = hanging_engine::WaitForPid(launcher.string() + ".child");
+    EXPECT_NE(0, engine);
+    EXPECT_EQ("before\n", TestRoot::Read(output)) << "printed before the engine started";
+    kill(runner, signalNumber);
+    int status = 0;
+    ASSERT_EQ(runner, waitpid(runner, &status, 0));
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signalNumber) << status;
+    const bool engineGone = hanging_engine::Gone(engine), childGone = hanging_engine::Gone(child);
+    EXPECT_TRUE(engineGone);
+    EXPECT_TRUE(childGone);
+    if (engine > 0 && !(engineGone && childGone)) kill(static_cast<pid_t>(-engine), SIGKILL);  // no leftovers
+    const std::string printed = TestRoot::Read(output);
+    EXPECT_EQ(0u, printed.find("before\n")) << printed;
+    EXPECT_NE(std::string::npos, printed.find("ended the running engine")) << printed;
+    EXPECT_EQ(std::string::npos, printed.find("after")) << printed;
+  }
 }
 
 TEST(RunnerBinary, RefusesUnknownArguments) {

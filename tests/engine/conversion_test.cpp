@@ -358,21 +358,25 @@ TEST_F(ConversionTest, TheWindowKeepsProcessingEventsWhileASlowEngineRuns) {
   EXPECT_EQ(platform.started, platform.closed);
 }
 
-TEST_F(ConversionTest, ClosingTheWindowDuringTheWaitEndsTheBatchAndClosesTheHandle) {
-  FakeEngine("nec2dxs1k5.exe", 0.3);
-  root.Write("drive_c/4nec2/b_in/slow/a.nec", "CM\r\n");
-  root.Write("drive_c/4nec2/b_in/slow/b.nec", "CM\r\n");
+TEST_F(ConversionTest, ClosingTheWindowDuringTheWaitEndsTheBatchAndItsEngines) {
+  FakeEngine("nec2dxs1k5.exe", 30);  // would outlive the test if it were not ended
+  for (const char* deck : {"a.nec", "b.nec", "c.nec"}) root.Write(std::string("drive_c/4nec2/b_in/slow/") + deck, "CM\r\n");
   platform.realPause = true;
   platform.onEvents = [&] { EXPECT_FALSE(form.CloseQuery()) << "the close waits for the command"; };
-  platform.AnswerFolder("c:\\4nec2\\b_in\\slow");
-  ASSERT_TRUE(form.Run("BatchConversion1Click"));
-  EXPECT_EQ(1, platform.started) << "no further deck after the close";
-  EXPECT_EQ(1, platform.closed) << "the handle of the running engine was released";
-  EXPECT_NE("--------- Batch Conversion Job Done ---------", form.Mout.lines.back());
-  EXPECT_TRUE(platform.quitRequested);
-  EXPECT_TRUE(Messages("[Error] ").empty());
-  // Let the engine that was left running finish before the private root goes away.
-  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  for (int jobs : {1, 2}) {
+    SCOPED_TRACE(jobs);
+    platform.started = platform.closed = 0;
+    form.closing = false;
+    form.params.EngineJobs = jobs;
+    platform.AnswerFolder("c:\\4nec2\\b_in\\slow");
+    ASSERT_TRUE(form.Run("BatchConversion1Click"));
+    EXPECT_EQ(jobs, platform.started) << "no further deck after the close";
+    EXPECT_EQ(jobs, platform.closed) << "every handle was released";
+    const std::string ended = "The running engine c:\\4nec2\\exe\\nec2dxs1k5.exe was ended: the program is closing.";
+    EXPECT_EQ(jobs, std::count(form.Mout.lines.begin(), form.Mout.lines.end(), ended)) << MoutText();
+    EXPECT_TRUE(platform.quitRequested);
+    EXPECT_TRUE(Messages("[Error] ").empty());
+  }
 }
 
 TEST_F(ConversionTest, ParallelRunsOverlapAndCompleteTheirLinesInListOrder) {

@@ -2,6 +2,7 @@
 // columns the output reader cuts, and the deck and argument handling around it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <set>
@@ -280,6 +281,29 @@ TEST(SplitEngineArguments, TakesTwoPiecesAsTheyAreAndRejoinsPathsWithBlanks) {
   ASSERT_TRUE(args);
   EXPECT_EQ("x.nec", args->deck);
   EXPECT_EQ("out put.out", args->output);
+}
+
+TEST(SplitEngineArguments, AnExistingNecDeckWinsOverAnEarlierExistingFile) {
+  struct Case {
+    std::vector<std::string> existing;
+    std::string deck, output;
+  };
+  const std::vector<std::string> pieces = {"x", "y.NEC", "x", "y.out"};
+  const Case cases[] = {
+      {{"x", "x y.NEC"}, "x y.NEC", "x y.out"},
+      {{"x"}, "x", "y.NEC x y.out"},                 // no deck exists: the first existing file
+      {{"x y.NEC x"}, "x y.NEC x", "y.out"},         // the existing part need not be a deck name
+      {{}, "x", "y.NEC x y.out"},
+  };
+  for (const Case& c : cases) {
+    auto exists = [&](const std::string& deck) {
+      return std::find(c.existing.begin(), c.existing.end(), deck) != c.existing.end();
+    };
+    auto args = SplitEngineArguments(pieces, exists);
+    ASSERT_TRUE(args);
+    EXPECT_EQ(c.deck, args->deck);
+    EXPECT_EQ(c.output, args->output);
+  }
 }
 
 }  // namespace

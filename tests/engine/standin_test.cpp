@@ -128,6 +128,13 @@ TEST_F(StandInTest, PathsWithBlanksArriveSplitAndAreJoinedAgain) {
   root.Write("drive_c/my decks/a b.nec", kDipoleDeck);
   ASSERT_EQ(0, RunStandIn(root.dir, root.dir, {"c:\\my", "decks\\a", "b.nec", "C:\\4nec2\\b_out\\E_\\a", "b.out"}));
   EXPECT_TRUE(fs::exists(root.driveC / "4nec2" / "b_out" / "E_" / "a b.out"));
+
+  // A file "x" beside the deck "x y.nec": the deck is run, not the file.
+  fs::path plain = root.Write("drive_c/4nec2/b_in/E_/x", "not a deck");
+  root.Write("drive_c/4nec2/b_in/E_/x y.nec", kDipoleDeck);
+  ASSERT_EQ(0, RunStandIn(root.driveC / "4nec2" / "b_in" / "E_", root.dir, {"x", "y.nec", "C:\\4nec2\\b_out\\E_\\" "x", "y.out"}));
+  ExpectSameNumbers(Nec2cOf(kDipoleDeck), ReadAll(root.driveC / "4nec2" / "b_out" / "E_" / "x y.out"), 3);
+  EXPECT_EQ("not a deck", ReadAll(plain));
 }
 
 TEST_F(StandInTest, ARejectedDeckLeavesNoOutputFileAndExitsNonZero) {

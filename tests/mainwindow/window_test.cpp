@@ -9,6 +9,8 @@
 #include "util/errors.hpp"
 #include "util/text.hpp"
 
+using namespace std::string_literals;
+
 namespace {
 
 std::string Show(const Rect& r) {
@@ -431,6 +433,8 @@ TEST_F(WindowTest, UncaughtFailureShowsTheErrorBoxWithThePointRule) {
       {"range-", "range-"},        // '-' sorts before '.'
       {"path/", "path/."},         // '/' sorts after '.'
       {"Wert \xFC", "Wert \xFC."},  // a byte above 127 sorts after '.'
+      {"'1,5\0x' ist kein gültiger Gleitkommawert"s, "'1,5\\0x' ist kein gültiger Gleitkommawert."},
+      {"bell\a\x1B[2J\x7F\tA\r\nB", "bell\\x07\\x1B[2J\\x7F\tA\r\nB."},
       {"", ""},
   };
   for (const ErrorCase& c : cases) {

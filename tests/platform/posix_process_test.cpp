@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/posix/posix_platform.hpp"
+#include "support/hanging_engine.hpp"
 #include "support/test_root.hpp"
 
 namespace fs = std::filesystem;
@@ -130,6 +131,24 @@ TEST(PosixProcess, EndedProcessesAreReapedAndUnknownHandlesCountAsEnded) {
 
   EXPECT_TRUE(p.ProcessEnded(ProcessHandle{}));
   EXPECT_TRUE(p.ProcessEnded(ProcessHandle{999999999}));
+}
+
+TEST(PosixProcess, EndProcessEndsTheProgramAndWhatItStarted) {
+  TestRoot root;
+  PosixPlatform p(root.Roots());
+  const fs::path launcher = hanging_engine::Plant(root);
+  std::string error;
+  ProcessHandle handle = p.StartProcess("c:\\4nec2\\exe\\" + launcher.filename().string(), "a.nec a.out", error);
+  ASSERT_TRUE(handle) << error;
+  const long engine = hanging_engine::WaitForPid(launcher.string() + ".pid");
+  const long child = hanging_engine::WaitForPid(launcher.string() + ".child");
+  ASSERT_EQ(handle.id, engine);
+  p.EndProcess(handle);
+  EXPECT_EQ(' ', ProcessState(engine)) << "ended and reaped";
+  EXPECT_TRUE(hanging_engine::Gone(child));
+  EXPECT_TRUE(p.ProcessEnded(handle));
+  p.EndProcess(handle);  // a released handle: nothing happens
+  p.CloseProcess(handle);
 }
 
 TEST(PosixProcess, OpenDocumentReturnsAtOnce) {

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <QtTest>
+#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -18,6 +19,7 @@
 #include "mainwindow/VarnelU.hpp"
 #include "platform/qt/main_window.hpp"
 #include "platform/qt/qt_platform.hpp"
+#include "support/hanging_engine.hpp"
 #include "support/test_root.hpp"
 #include "util/format.hpp"
 
@@ -181,6 +183,44 @@ class WindowTest : public QObject {
     QVERIFY2(!info.contains("Some Parameters"), qPrintable(info));
     QVERIFY2(info.contains("Batch Folder selected: "), qPrintable(info));
     QVERIFY(window->isVisible());  // the close waits until the command has ended
+    QTRY_VERIFY(!window->isVisible());
+    QVERIFY(!form->Busy());
+  }
+
+  // Closing the window or Quit while the batch conversion waits for an engine that never ends:
+  // the engine and its own child end, the Info pane says so, and the window closes.
+  void closingOrQuitEndsARunningEngine_data() {
+    QTest::addColumn<bool>("quit");
+    QTest::newRow("close") << false;
+    QTest::newRow("Quit") << true;
+  }
+  void closingOrQuitEndsARunningEngine() {
+    QFETCH(bool, quit);
+    const std::filesystem::path launcher = hanging_engine::Plant(*root);
+    root->Write("drive_c/4nec2/b_in/hang/x.nec", "CM\r\nCE\r\nEN\r\n");
+    platform->folder = "c:\\4nec2\\b_in\\hang";
+    long engine = 0, child = 0;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      if (!std::filesystem::exists(launcher.string() + ".pid")) return;
+      poll.stop();
+      engine = hanging_engine::WaitForPid(launcher.string() + ".pid");
+      child = hanging_engine::WaitForPid(launcher.string() + ".child");
+      if (quit) {
+        window->RunCommand("MIQuitClick");
+      } else {
+        window->close();
+      }
+    });
+    poll.start(20);
+    window->RunCommand("BatchConversion1Click");
+    QVERIFY(engine > 0 && child > 0);
+    const bool gone = hanging_engine::Gone(engine) && hanging_engine::Gone(child);
+    if (!gone) kill(static_cast<pid_t>(-engine), SIGKILL);  // no leftovers
+    QVERIFY(gone);
+    const QString info = window->PaneWidget("Mout")->toPlainText();
+    QVERIFY2(info.contains("The running engine c:\\4nec2\\exe\\nec2dxs1k5.exe was ended: the program is closing."),
+             qPrintable(info));
     QTRY_VERIFY(!window->isVisible());
     QVERIFY(!form->Busy());
   }

@@ -223,6 +223,45 @@ TEST(WriteTextFileSafely, AFailedReplaceLeavesTheOldFileAsItWas) {
   EXPECT_EQ(1, std::distance(fs::directory_iterator(f.root.driveC), fs::directory_iterator()));
 }
 
+TEST(WriteTextFileSafely, NeverWritesThroughALinkAndLeavesOnlyTheTarget) {
+  struct Case {
+    const char* name;
+    const char* link;  // planted in the folder, pointing at the canary outside it
+  };
+  const Case cases[] = {
+      {"a link at the old fixed temporary name", "table.txt.varnel-new"},
+      {"the target itself a link", "table.txt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedFixture f;
+    fs::path canary = f.root.Write("outside/canary.txt", "canary");
+    fs::path folder = f.root.driveC / "work";
+    fs::create_directories(folder);
+    if (std::string(c.link) != "table.txt") f.root.Write("drive_c/work/table.txt", "old");
+    fs::create_symlink(canary, folder / c.link);
+    WriteTextFileSafely(f.platform, "new", "c:\\work\\table.txt");
+    EXPECT_EQ("canary", TestRoot::Read(canary));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder / "table.txt")));
+    EXPECT_EQ("new", TestRoot::Read(folder / "table.txt"));
+    std::size_t entries = std::distance(fs::directory_iterator(folder), fs::directory_iterator());
+    EXPECT_EQ(std::string(c.link) == "table.txt" ? 1u : 2u, entries);  // no temporary is left
+  }
+}
+
+TEST(WriteTextFileSafely, KeepsTheModeOfTheFileItReplaces) {
+  for (mode_t mode : {0600, 0640, 0664, 0755}) {
+    ScriptedFixture f;
+    fs::path target = f.root.Write("drive_c/table.txt", "old");
+    ASSERT_EQ(0, chmod(target.c_str(), mode));
+    WriteTextFileSafely(f.platform, "new", "c:\\table.txt");
+    struct stat st;
+    ASSERT_EQ(0, stat(target.c_str(), &st));
+    EXPECT_EQ(mode, st.st_mode & 07777) << std::oct << mode;
+    EXPECT_EQ("new", TestRoot::Read(target));
+  }
+}
+
 // ---- ListFiles --------------------------------------------------------------------------
 
 TEST(ListFiles, ListsFilesOnlyWithBareNames) {

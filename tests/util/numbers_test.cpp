@@ -62,7 +62,8 @@ TEST(TextToReal, RefusesEverythingElseWithTheRunTimeMessage) {
     EXPECT_EQ("'" + std::string(text) + "' ist kein gültiger Gleitkommawert", FailureOf([&] { TextToReal(text); }))
         << "TextToReal(\"" << text << "\")";
   std::string withNul("1,5\0", 4);
-  EXPECT_NE("(no failure)", FailureOf([&] { TextToReal(withNul); })) << "an embedded NUL is not a trailing blank";
+  // An embedded NUL is not a trailing blank, and the message shows the whole text.
+  EXPECT_EQ("'1,5\\0' ist kein gültiger Gleitkommawert", FailureOf([&] { TextToReal(withNul); }));
 }
 
 TEST(TextToReal, AcceptsOnlyTheCurrentSeparator) {

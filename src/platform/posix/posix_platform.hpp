@@ -28,6 +28,10 @@ std::string WindowsPath(const PosixRoots& roots, const std::string& nativePath);
 // ',' for C, POSIX or none.
 char DecimalSeparatorFromLocale();
 
+// Makes SIGTERM, SIGINT and SIGHUP end the process groups of the running started programs
+// (those whose handles are open) before the program ends by the signal. Call once at start.
+void EndEnginesOnTerminationSignals();
+
 class PosixPlatform : public Platform {
  public:
   explicit PosixPlatform(PosixRoots roots = PosixRoots::FromEnvironment());
@@ -54,6 +58,7 @@ class PosixPlatform : public Platform {
                              std::string& error) override;
   bool ProcessEnded(ProcessHandle handle) override;
   void CloseProcess(ProcessHandle handle) override;
+  void EndProcess(ProcessHandle handle) override;
 
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
@@ -70,6 +75,7 @@ class PosixPlatform : public Platform {
   bool SetCurrentFolder(const std::string& path) override;
   std::string GetEnv(const std::string& name) override;
   std::string ExecutablePath() override;
+  std::string WriteFileBeside(const std::string& target, const std::string& bytes) override;
 
   int ScreenWidth() override;
   int ScreenHeight() override;

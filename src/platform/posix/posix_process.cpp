@@ -2,11 +2,19 @@
 // argument per word, nothing quoted (the engine contract); it inherits the current folder.
 // Started children are reaped with waitpid so that none is left as a zombie: a handle closed
 // before its process ended is remembered and reaped by a later call.
+//
+// Each program starts as the leader of a process group of its own, so that ending it also ends
+// what it started (a launcher script and the engine behind it, wine and its helpers). The
+// groups of the children whose handles are open are also kept in a table that a signal handler
+// may read: ending this process by SIGTERM, SIGINT or SIGHUP ends those groups first.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -23,6 +31,67 @@ namespace {
 std::mutex childrenMutex;
 std::set<pid_t> runningChildren;   // started, handle still open, not yet reaped
 std::set<pid_t> detachedChildren;  // handle closed while still running
+
+// The process groups of the running children with open handles, readable by a signal handler
+// (lock-free slots; 0 is a free slot).
+constexpr std::size_t kGroupSlots = 64;
+std::atomic<pid_t> runningGroups[kGroupSlots];
+
+void RememberGroup(pid_t group) {
+  for (std::atomic<pid_t>& slot : runningGroups) {
+    pid_t expected = 0;
+    if (slot.compare_exchange_strong(expected, group)) return;
+  }
+}
+
+void ForgetGroup(pid_t group) {
+  for (std::atomic<pid_t>& slot : runningGroups) {
+    pid_t expected = group;
+    if (slot.compare_exchange_strong(expected, 0)) return;
+  }
+}
+
+void SleepMilliseconds(long milliseconds) {
+  timespec pause{0, milliseconds * 1000000L};
+  while (nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+  }
+}
+
+// Ends the process group led by the child leader: SIGTERM to all of it, up to a second for
+// the leader to go, then SIGKILL to whatever of the group is left. The leader is reaped here.
+// Uses only async-signal-safe calls.
+void EndGroup(pid_t leader) {
+  const int savedErrno = errno;
+  kill(-leader, SIGTERM);
+  kill(-leader, SIGCONT);  // a stopped member would not see the SIGTERM
+  bool leaderReaped = false;
+  for (int i = 0; i < 40 && !leaderReaped; ++i) {
+    int status;
+    pid_t result = waitpid(leader, &status, WNOHANG);
+    leaderReaped = result == leader || (result < 0 && errno == ECHILD);
+    if (!leaderReaped) SleepMilliseconds(25);
+  }
+  kill(-leader, SIGKILL);
+  if (!leaderReaped) {
+    int status;
+    while (waitpid(leader, &status, 0) < 0 && errno == EINTR) {
+    }
+  }
+  errno = savedErrno;
+}
+
+void EndGroupsAndDie(int signalNumber) {
+  for (std::atomic<pid_t>& slot : runningGroups) {
+    const pid_t group = slot.exchange(0);
+    if (group <= 0) continue;
+    EndGroup(group);
+    static const char kNote[] = "varnel: ended the running engine process before ending\n";
+    ssize_t ignored = write(STDERR_FILENO, kNote, sizeof kNote - 1);
+    (void)ignored;
+  }
+  signal(signalNumber, SIG_DFL);
+  raise(signalNumber);
+}
 
 bool Reaped(pid_t pid) {
   int status = 0;
@@ -118,6 +187,7 @@ ProcessHandle PosixPlatform::StartProcess(const std::string& program, const std:
   }
   if (pid == 0) {
     close(report[0]);
+    setpgid(0, 0);
     // Like a program started in its own window: its console is not ours.
     RedirectToNull(STDIN_FILENO, O_RDONLY);
     RedirectToNull(STDOUT_FILENO, O_WRONLY);
@@ -127,6 +197,8 @@ ProcessHandle PosixPlatform::StartProcess(const std::string& program, const std:
     (void)ignored;
     _exit(127);
   }
+  // Also here, so that the group exists before anyone may signal it.
+  setpgid(pid, pid);
   close(report[1]);
   int childError = 0;
   ssize_t got;
@@ -144,6 +216,7 @@ ProcessHandle PosixPlatform::StartProcess(const std::string& program, const std:
   }
   std::lock_guard<std::mutex> lock(childrenMutex);
   runningChildren.insert(pid);
+  RememberGroup(pid);
   return ProcessHandle{pid};
 }
 
@@ -154,6 +227,7 @@ bool PosixPlatform::ProcessEnded(ProcessHandle handle) {
   if (runningChildren.count(pid) == 0) return true;
   if (!Reaped(pid)) return false;
   runningChildren.erase(pid);
+  ForgetGroup(pid);
   return true;
 }
 
@@ -161,8 +235,31 @@ void PosixPlatform::CloseProcess(ProcessHandle handle) {
   std::lock_guard<std::mutex> lock(childrenMutex);
   pid_t pid = static_cast<pid_t>(handle.id);
   if (runningChildren.erase(pid) == 0) return;
+  ForgetGroup(pid);
   if (!Reaped(pid)) detachedChildren.insert(pid);
   ReapDetached();
+}
+
+void PosixPlatform::EndProcess(ProcessHandle handle) {
+  std::lock_guard<std::mutex> lock(childrenMutex);
+  pid_t pid = static_cast<pid_t>(handle.id);
+  if (runningChildren.erase(pid) == 0) return;
+  ForgetGroup(pid);
+  EndGroup(pid);
+}
+
+void EndEnginesOnTerminationSignals() {
+  struct sigaction action {};
+  action.sa_handler = EndGroupsAndDie;
+  sigemptyset(&action.sa_mask);
+  for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&action.sa_mask, signalNumber);
+  action.sa_flags = SA_RESETHAND;
+  for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
+    // A signal that was ignored when the program started (nohup) stays ignored.
+    struct sigaction old {};
+    if (sigaction(signalNumber, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+    sigaction(signalNumber, &action, nullptr);
+  }
 }
 
 void PosixPlatform::OpenDocument(const std::string& path) {

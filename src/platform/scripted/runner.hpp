@@ -26,6 +26,9 @@
 // box and the script goes on); 2 for a line the runner does not understand (unknown directive,
 // wrong arguments, unknown handler), after printing "line N: <reason>: <line>"; 1 when the
 // start itself fails or the runner's own machinery throws.
+//
+// `varnel --script` writes this output to standard output line by line, so nothing printed is
+// lost when the runner is ended; SIGTERM, SIGINT and SIGHUP also end the engine it waits for.
 #include <functional>
 #include <iosfwd>
 #include <string>

@@ -1,0 +1,94 @@
+// A new file beside a target, for replacing the target in one step. The name is fresh and
+// unpredictable and the file is created exclusively without following links, so a link or a
+// file planted in the folder under any name is never written through.
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/posix/posix_internal.hpp"
+#include "platform/posix/posix_platform.hpp"
+
+using namespace posix_detail;
+
+namespace {
+
+// Sixteen letters and digits from the kernel's random source (about 82 bits).
+std::string RandomSuffix() {
+  static const char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  unsigned char bytes[16];
+  std::size_t got = 0;
+  while (got < sizeof bytes) {
+    ssize_t n = getrandom(bytes + got, sizeof bytes - got, 0);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw ErrnoError(errno);
+    }
+    got += static_cast<std::size_t>(n);
+  }
+  std::string suffix;
+  for (unsigned char b : bytes) suffix += kAlphabet[b % 36];
+  return suffix;
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    ssize_t put = write(fd, bytes.data() + written, bytes.size() - written);
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    written += static_cast<std::size_t>(put);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string PosixPlatform::WriteFileBeside(const std::string& target, const std::string& bytes) {
+  const std::string native = Native(target);
+  const std::size_t cut = native.rfind('/');
+  if (native.empty() || cut == std::string::npos || cut + 1 == native.size()) throw MakeInOutError(2);
+  const std::string folder = native.substr(0, cut + 1);
+  // Room for the suffix within the 255 bytes a name may hold.
+  const std::string base = native.substr(cut + 1, 200);
+
+  // The file is private while it is written; then it gets the target's mode, or for a new
+  // target the mode a newly created file gets.
+  mode_t mode = 0666 & ~[] {
+    mode_t mask = umask(0);
+    umask(mask);
+    return mask;
+  }();
+  struct stat st;
+  if (lstat(native.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+    // As ReplaceFile: a read-only file is not replaced, so nothing is created for it either.
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) throw MakeInOutError(5);
+    mode = st.st_mode & 07777;
+  }
+
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string path = folder + base + ".varnel-" + RandomSuffix();
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+      if (errno == EEXIST || errno == EINTR) continue;
+      throw ErrnoError(errno);
+    }
+    bool ok = WriteAll(fd, bytes) && fchmod(fd, mode) == 0;
+    int error = errno;
+    if (close(fd) != 0 && ok) {  // a delayed write error shows here
+      ok = false;
+      error = errno;
+    }
+    if (!ok) {
+      unlink(path.c_str());
+      throw ErrnoError(error);
+    }
+    return WindowsPath(roots_, path);
+  }
+  throw MakeInOutError(5);
+}
