@@ -4,6 +4,9 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <vector>
+
+#include "engine/conversion.hpp"
 
 #include "platform/posix/posix_platform.hpp"
 #include "platform/scripted/runner.hpp"
@@ -16,23 +19,31 @@
 namespace {
 
 int Usage() {
-  std::cerr << "usage: varnel              open the window\n"
-               "       varnel --script FILE  run a command script headless (FILE - reads standard input)\n"
-               "       varnel --screenshot FILE.png  open the window, save a picture of it, end\n";
+  std::cerr << "usage: varnel [--jobs N]              open the window\n"
+               "       varnel [--jobs N] --script FILE  run a command script headless (FILE - reads standard input)\n"
+               "       varnel --screenshot FILE.png     open the window, save a picture of it, end\n"
+               "  --jobs N  Batch Conversion keeps N engine runs going at once (1 to the processor count; 1 by default)\n";
   return 2;
 }
 
-int RunScriptFile(const std::string& path) {
+int RunScriptFile(const std::string& path, int engineJobs) {
   // Line by line: whatever the runner has printed is out when it is ended by a signal.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   const PosixRoots roots = PosixRoots::FromEnvironment();
-  if (path == "-") return RunScript(std::cin, std::cout, roots);
+  if (path == "-") return RunScript(std::cin, std::cout, roots, engineJobs);
   std::ifstream script(path, std::ios::binary);
   if (!script) {
     std::cerr << "varnel: cannot read the script " << path << "\n";
     return 2;
   }
-  return RunScript(script, std::cout, roots);
+  return RunScript(script, std::cout, roots, engineJobs);
+}
+
+// The value of --jobs: a whole number from 1 to the processor count; 0 when it is not.
+int EngineJobs(const std::string& text) {
+  if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789") != std::string::npos) return 0;
+  const int jobs = std::stoi(text);
+  return jobs >= 1 && jobs <= MostParallelRuns() ? jobs : 0;
 }
 
 }  // namespace
@@ -43,12 +54,24 @@ int main(int argc, char** argv) {
   // Ending the program by a signal also ends the engine it is waiting for.
   EndEnginesOnTerminationSignals();
 
-  if (argc == 3 && std::string(argv[1]) == "--script") return RunScriptFile(argv[2]);
-  const bool screenshot = argc == 3 && std::string(argv[1]) == "--screenshot";
-  if (argc != 1 && !screenshot) return Usage();
+  int engineJobs = 1;
+  std::vector<char*> args(argv, argv + argc);
+  if (args.size() >= 3 && std::string(args[1]) == "--jobs") {
+    engineJobs = EngineJobs(args[2]);
+    if (engineJobs == 0) {
+      std::cerr << "varnel: --jobs takes a whole number from 1 to " << MostParallelRuns() << "\n";
+      return 2;
+    }
+    args.erase(args.begin() + 1, args.begin() + 3);
+  }
+  const int count = static_cast<int>(args.size());
+
+  if (count == 3 && std::string(args[1]) == "--script") return RunScriptFile(args[2], engineJobs);
+  const bool screenshot = count == 3 && std::string(args[1]) == "--screenshot";
+  if (count != 1 && !screenshot) return Usage();
 
 #ifdef VARNEL_HAVE_QT
-  return RunWindow(argc, argv);
+  return RunWindow(count, args.data(), engineJobs);
 #else
   std::cerr << "varnel: this build has no window (built without Qt 6 Widgets).\n"
                "Run a command script instead: varnel --script examples/demo.vsc\n";

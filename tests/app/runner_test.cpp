@@ -14,6 +14,7 @@
 #include <sstream>
 #include <string>
 
+#include "engine/conversion.hpp"
 #include "mainwindow/VarnelU.hpp"
 #include "platform/scripted/runner.hpp"
 #include "support/fuzz_seed.hpp"
@@ -216,6 +217,20 @@ TEST(RunnerBinary, ReportsAnUnknownDirectiveWithStatusTwo) {
   const Result r = RunBinary(root, "--script '" + script.string() + "'");
   EXPECT_EQ(2, r.status) << r.output;
   EXPECT_NE(std::string::npos, r.output.find("line 2")) << r.output;
+}
+
+TEST(RunnerBinary, JobsTakesOneToTheProcessorCount) {
+  TestRoot root;
+  const auto script = root.Write("start.vsc", "echo ran\n");
+  const std::string tooMany = std::to_string(MostParallelRuns() + 1);
+  for (const std::string& bad : {std::string("0"), std::string("x"), std::string("-1"), std::string("''"), tooMany}) {
+    const Result r = RunBinary(root, "--jobs " + bad + " --script '" + script.string() + "'");
+    EXPECT_EQ(2, r.status) << bad << ": " << r.output;
+    EXPECT_NE(std::string::npos, r.output.find("--jobs takes a whole number")) << r.output;
+  }
+  const Result r = RunBinary(root, "--jobs " + std::to_string(MostParallelRuns()) + " --script '" + script.string() + "'");
+  EXPECT_EQ(0, r.status) << r.output;
+  EXPECT_EQ("ran\n", r.output);
 }
 
 // The demo as `bash dev run` starts it without a display: in a fresh drive picture of its own,

@@ -1,4 +1,5 @@
 #pragma once
 // The real window (Qt 6 Widgets): builds the main window from TForm1's model and runs the
 // event loop until Quit or the window is closed. Returns the application's exit status.
-int RunWindow(int argc, char** argv);
+// engineJobs: how many engine processes Batch Conversion keeps running at once (--jobs).
+int RunWindow(int argc, char** argv, int engineJobs = 1);

@@ -11,7 +11,7 @@
 
 // `varnel` opens the window; `varnel --screenshot FILE.png` opens it, writes a picture of it
 // and ends (with QT_QPA_PLATFORM=offscreen this works without a display).
-int RunWindow(int argc, char** argv) {
+int RunWindow(int argc, char** argv, int engineJobs) {
   std::string screenshot;
   for (int i = 1; i + 1 < argc; ++i) {
     if (std::strcmp(argv[i], "--screenshot") == 0) screenshot = argv[i + 1];
@@ -22,6 +22,7 @@ int RunWindow(int argc, char** argv) {
   QtPlatform platform;
   platform.CreateSampleTree();
   TForm1 form(platform);
+  form.params.EngineJobs = engineJobs;
   VarnelWindow window(form, platform);
   window.show();
   if (!screenshot.empty()) {

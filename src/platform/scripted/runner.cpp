@@ -192,7 +192,7 @@ class Runner {
 
 }  // namespace
 
-int RunScript(std::istream& script, std::ostream& out, PosixRoots roots) {
+int RunScript(std::istream& script, std::ostream& out, PosixRoots roots, int engineJobs) {
   ScriptedPlatform platform(out, std::move(roots));
   // A script runs in real time: the engine waits and the split-mode pauses sleep instead of
   // spinning.
@@ -201,6 +201,7 @@ int RunScript(std::istream& script, std::ostream& out, PosixRoots roots) {
   try {
     platform.CreateSampleTree();
     form.emplace(platform);
+    form->params.EngineJobs = engineJobs;
   } catch (const std::exception& failure) {
     out << "varnel: the start failed: " << failure.what() << '\n';
     out.flush();

@@ -38,7 +38,8 @@
 class ScriptedPlatform;
 class TForm1;
 
-int RunScript(std::istream& script, std::ostream& out, PosixRoots roots);
+// engineJobs: how many engine processes Batch Conversion keeps running at once (--jobs).
+int RunScript(std::istream& script, std::ostream& out, PosixRoots roots, int engineJobs = 1);
 
 // Which handlers a `run` line of RunScriptOn starts; any other known handler is only checked
 // against the dispatcher's names (so a script can be read without letting it touch a file).
