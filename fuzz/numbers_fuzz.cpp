@@ -9,12 +9,11 @@
 
 #include "common.hpp"
 #include "util/errors.hpp"
+#include "util/messages.hpp"
 #include "util/numbers.hpp"
 
 namespace {
 
-// A message is read through what(), which ends at the first NUL of the text.
-std::string UpToNul(const std::string& text) { return text.substr(0, text.find('\0')); }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -61,7 +60,8 @@ void CheckReal(std::string_view text, char separator) {
   } catch (const ConversionError& error) {
     accepted = false;
     const std::string expected = "'" + std::string(text) + "' ist kein g\xC3\xBCltiger Gleitkommawert";
-    if (error.what() != UpToNul(expected)) Finding("TextToReal message: " + std::string(error.what()));
+    // A failure's message shows control bytes visibly (a NUL as \\0), so it is never cut.
+    if (error.what() != VisibleText(expected)) Finding("TextToReal message: " + std::string(error.what()));
   }
   // A separator that is also a digit, a sign, a blank or an exponent letter makes the form
   // ambiguous; any other character is held to the C library like ',' and '.'.
@@ -99,7 +99,7 @@ void CheckInt(std::string_view text) {
   } catch (const ConversionError& error) {
     accepted = false;
     const std::string expected = "'" + std::string(text) + "' ist kein g\xC3\xBCltiger Integerwert";
-    if (error.what() != UpToNul(expected)) Finding("TextToInt message: " + std::string(error.what()));
+    if (error.what() != VisibleText(expected)) Finding("TextToInt message: " + std::string(error.what()));
   }
   // The form: blanks, a sign, "$" or "0x" for hexadecimal, digits of the base, nothing after.
   std::size_t i = 0;
