@@ -294,10 +294,12 @@ void TForm1::MIResetWindowPositionClick() {
   window.top = 10;
 }
 
-// C++ integer division truncates toward zero, as the centring rule requires (-5 / 2 is -2).
+// The outer size centred on the screen, integer division truncating toward zero. A window
+// larger than the screen starts at its left or top edge rather than off-screen, where its menu
+// bar could not be reached.
 void TForm1::MIWindowCenterClick() {
-  window.left = (platform.ScreenWidth() - window.width) / 2;
-  window.top = (platform.ScreenHeight() - window.height) / 2;
+  window.left = std::max(0, (platform.ScreenWidth() - window.width) / 2);
+  window.top = std::max(0, (platform.ScreenHeight() - window.height) / 2);
 }
 
 void TForm1::MIHelpClick() { OpenExistingDocument(platform, exeFolder + "Varnel Hilfe.pdf"); }
@@ -416,16 +418,17 @@ bool TForm1::Run(const std::string& name) {
 
   if (running_) {
     // Quit during a command ends that command at its next event processing; everything
-    // else waits until the running command has finished.
+    // else waits until the running command has finished, and the running one goes on.
     if (command->name == "MIQuitClick") {
       closing = true;
     } else {
-      platform.MessageBox(MessageKind::Warning, title, kStillRunning);
+      platform.StatusNotice(title, kStillRunning);
     }
     return true;
   }
 
   running_ = true;
+  progress = Progress{true, CommandCaption(name), 0, 0, platform.MillisecondsSinceEpoch(), 0};
   try {
     command->action(*this);
   } catch (const CommandAborted&) {
@@ -434,6 +437,8 @@ bool TForm1::Run(const std::string& name) {
     platform.MessageBox(MessageKind::Error, title, ErrorBoxText(failure.what()));
   }
   running_ = false;
+  progress.running = false;
+  progress.endMs = platform.MillisecondsSinceEpoch();
 
   if (MenuItem* item = FindMenuItem("MISplitMode")) item->checked = params.SplitMode;
   if (closing) platform.RequestQuit();
@@ -444,6 +449,71 @@ bool TForm1::CloseQuery() {
   if (!running_) return true;
   closing = true;
   return false;
+}
+
+std::string TForm1::CommandCaption(const std::string& name) const {
+  const Command* command = ResolveCommand(Commands(), *this, name);
+  for (const std::vector<MenuItem>* table : {&MM, &PopupMenu1, &PopupMenu2}) {
+    if (const MenuItem* item = FindIn(*table, name)) return item->caption;
+  }
+  if (name == "Button1") return "Add Batch";
+  if (name == "Button2") return "A. Batch";
+  for (const std::vector<MenuItem>* table : {&MM, &PopupMenu1, &PopupMenu2}) {
+    for (const MenuItem& item : *table)
+      if (!item.separator && command && item.handler == command->name) return item.caption;
+  }
+  return name;
+}
+
+void TForm1::FileProgress(std::size_t index, std::size_t count) {
+  progress.file = index + 1;
+  progress.files = count;
+}
+
+namespace {
+
+// "0:07", "12:30", "1:02:03".
+std::string Duration(std::uint64_t milliseconds) {
+  const std::uint64_t seconds = milliseconds / 1000;
+  const std::uint64_t h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
+  std::string text = h ? std::to_string(h) + ":" + (m < 10 ? "0" : "") : "";
+  return text + std::to_string(m) + ":" + (s < 10 ? "0" : "") + std::to_string(s);
+}
+
+}  // namespace
+
+std::string ProgressText(const Progress& progress, std::uint64_t nowMs) {
+  if (!progress.running) {
+    if (progress.files == 0 || progress.command.empty()) return "";
+    return progress.command + ": " + std::to_string(progress.files) + " files in " +
+           Duration(progress.endMs - progress.startMs);
+  }
+  const std::uint64_t elapsed = nowMs > progress.startMs ? nowMs - progress.startMs : 0;
+  std::string text = progress.command + ": ";
+  if (progress.files == 0) return text + Duration(elapsed) + " elapsed";
+  text += "file " + std::to_string(progress.file) + " of " + std::to_string(progress.files) + ", " +
+          Duration(elapsed) + " elapsed";
+  const std::size_t finished = progress.file > 0 ? progress.file - 1 : 0;
+  if (finished > 0 && finished < progress.files) {
+    const double left = static_cast<double>(elapsed) / static_cast<double>(finished) *
+                        static_cast<double>(progress.files - finished);
+    text += ", about " + Duration(static_cast<std::uint64_t>(left)) + " left";
+  }
+  return text;
+}
+
+int ProgressPermille(const Progress& progress) {
+  if (progress.files == 0) return -1;
+  const std::size_t finished = progress.file > 0 ? progress.file - 1 : 0;
+  return static_cast<int>(std::min<std::size_t>(finished, progress.files) * 1000 / progress.files);
+}
+
+bool TForm1::Checkable(const MenuItem& item) {
+  return item.handler == "MISplitModeClick" || item.name.starts_with("MI_NEC");
+}
+
+bool TForm1::AnswersDoubleClick(const std::string& fieldName) {
+  return fieldName == "EditPoint" || fieldName == "EditPointA" || fieldName == "EditNormalizePower";
 }
 
 void TForm1::ProcessPendingEvents() {

@@ -195,16 +195,18 @@ TEST_F(WindowTest, FormResizeFollowsTheLayoutTable) {
 
 // ---- Window commands -------------------------------------------------------------------------
 
-TEST_F(WindowTest, WindowCenterTruncatesTowardZero) {
+TEST_F(WindowTest, WindowCenterTruncatesTowardZeroAndNeverStartsOffScreen) {
   struct Case {
     int screenWidth, screenHeight, left, top;
   };
-  // The window is 1121 x 530.
+  // The window is 1121 x 530. A screen smaller than the window puts it at the screen's edge,
+  // where its menu stays reachable, not at a negative position.
   const std::vector<Case> cases = {
       {1920, 1080, 399, 275},
-      {1116, 529, -2, 0},  // -5 / 2 = -2 and -1 / 2 = 0
-      {1118, 527, -1, -1},  // -3 / 2 = -1
-      {1124, 533, 1, 1},
+      {1116, 529, 0, 0},
+      {1118, 527, 0, 0},
+      {1124, 533, 1, 1},  // 3 / 2 = 1
+      {800, 1080, 0, 275},
   };
   for (const Case& c : cases) {
     platform.screenWidth = c.screenWidth;

@@ -12,14 +12,15 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollBar>
-#include <QTextBlock>
-#include <QTextCursor>
+#include <QStatusBar>
 #include <QVBoxLayout>
+#include <chrono>
 
 #include "mainwindow/VarnelU.hpp"
+#include "platform/qt/pane_view.hpp"
 #include "platform/qt/qt_platform.hpp"
 
 namespace {
@@ -41,17 +42,12 @@ QLabel* MakeLabel(QWidget* parent, const std::string& text, const QRect& geometr
   return label;
 }
 
-QString JoinLines(const std::vector<std::string>& lines, std::size_t from) {
-  std::string joined;
-  std::size_t size = 0;
-  for (std::size_t i = from; i < lines.size(); ++i) size += lines[i].size() + 1;
-  joined.reserve(size);
-  for (std::size_t i = from; i < lines.size(); ++i) {
-    if (i > from) joined += '\n';
-    joined += lines[i];
-  }
-  return ToQt(joined);
+qint64 NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
+
+// Redraws inside a command come no closer than this (about 30 a second).
+constexpr qint64 kFrameMs = 33;
 
 }  // namespace
 
@@ -60,10 +56,16 @@ VarnelWindow::VarnelWindow(TForm1& form, QtPlatform& platform) : form_(form), pl
   setCentralWidget(new QWidget(this));
   BuildRegions();
   BuildMenus();
+  statusText_ = new QLabel(this);
+  statusBar()->addWidget(statusText_, 1);
+  progressBar_ = new QProgressBar(this);
+  progressBar_->setRange(0, 1000);
+  progressBar_->setMaximumWidth(220);
+  progressBar_->setTextVisible(false);
+  progressBar_->hide();
+  statusBar()->addPermanentWidget(progressBar_);
   platform_.SetWindow(this);
-  // Centred on the screen at the model's size (height 530 at creation).
-  form_.window.left = (platform_.ScreenWidth() - form_.window.width) / 2;
-  form_.window.top = (platform_.ScreenHeight() - form_.window.height) / 2;
+  // The model placed the window (centred on the screen at its size, height 530 at creation).
   ApplyWindowRect();
   form_.FormResize();
   ApplyGeometry();
@@ -82,24 +84,15 @@ void VarnelWindow::BuildRegions() {
     return box;
   };
   auto pane = [&](const std::string& name, Pane& model, QGroupBox* box) {
-    auto* edit = new QPlainTextEdit(box);
-    edit->setObjectName(ToQt(name));
-    edit->setFont(fixed);
-    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
-    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    edit->setUndoRedoEnabled(false);
-    PaneView view{&model, edit};
-    panes_[name] = view;
-    connect(edit, &QPlainTextEdit::textChanged, this, [this, name] {
-      PaneView& v = panes_[name];
-      if (!v.updating) v.edited = true;
-    });
-    return edit;
+    auto* view = new PaneView(model, box);
+    view->setObjectName(ToQt(name));
+    panes_[name] = PaneSlot{&model, view};
+    return view;
   };
 
   pane("M", form_.M, region(form_.GBEdit));
   pane("Mout", form_.Mout, region(form_.GBInfo));
-  QPlainTextEdit* mdata = pane("Mdata", form_.Mdata, region(form_.GBdata));
+  PaneView* mdata = pane("Mdata", form_.Mdata, region(form_.GBdata));
 
   QGroupBox* basic = region(form_.GBBasicData);
   DisplayField* basicFields[] = {&form_.EditVoltage,   &form_.EditCurrent,   &form_.EditImpedance,
@@ -140,7 +133,8 @@ void VarnelWindow::BuildRegions() {
   MakeLabel(commands, form_.EditNormalizePower.label.empty() ? "Normalize Power" : form_.EditNormalizePower.label,
             QRect(8, 64, 100, 20));
   fields_[form_.EditNormalizePower.name] = MakeField(commands, form_.EditNormalizePower, QRect(110, 64, 92, 20));
-  for (const char* name : {"EditPoint", "EditPointA", "EditNormalizePower"}) fields_[name]->installEventFilter(this);
+  for (auto& [name, field] : fields_)
+    if (TForm1::AnswersDoubleClick(name)) field->installEventFilter(this);
 
   auto radio = [&](RadioGroup& model, const QRect& geometry) {
     auto* box = new QGroupBox(ToQt(model.caption), commands);
@@ -170,19 +164,16 @@ void VarnelWindow::BuildRegions() {
   popups_["PopupMenu1"] = popup1;
   connect(point, &QWidget::customContextMenuRequested, this,
           [popup1, point](const QPoint& at) { popup1->popup(point->mapToGlobal(at)); });
-  mdata->setContextMenuPolicy(Qt::CustomContextMenu);
   QMenu* popup2 = BuildPopup(form_.PopupMenu2, mdata);
   popups_["PopupMenu2"] = popup2;
-  connect(mdata, &QWidget::customContextMenuRequested, this,
-          [popup2, mdata](const QPoint& at) { popup2->popup(mdata->mapToGlobal(at)); });
+  connect(mdata, &PaneView::contextMenuRequested, this, [popup2](const QPoint& at) { popup2->popup(at); });
 }
 
 QAction* VarnelWindow::MakeAction(const MenuItem& item, QWidget* owner) {
   auto* action = new QAction(ToQt(item.caption), owner);
   action->setObjectName(ToQt(item.name));
   if (!item.shortcut.empty()) action->setShortcut(QKeySequence(ToQt(item.shortcut)));
-  const bool checkable = item.handler == "MISplitModeClick" || item.handler.rfind("MI_NEC", 0) == 0;
-  action->setCheckable(checkable);
+  action->setCheckable(TForm1::Checkable(item));
   action->setChecked(item.checked);
   const std::string name = item.name.empty() ? item.handler : item.name;
   connect(action, &QAction::triggered, this, [this, name] { RunCommand(name); });
@@ -225,59 +216,25 @@ void VarnelWindow::RunCommand(const std::string& name) {
 }
 
 void VarnelWindow::PullEdits() {
-  for (auto& [name, view] : panes_) {
-    if (!view.edited) continue;
-    view.edited = false;
+  for (auto& [name, slot] : panes_) {
     std::vector<std::string> lines;
-    const QTextDocument* document = view.widget->document();
-    lines.reserve(static_cast<std::size_t>(document->blockCount()));
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
-      lines.push_back(FromQt(block.text()));
-    // An empty document is one empty block; the model's empty pane has no line.
-    if (lines.size() == 1 && lines[0].empty()) lines.clear();
-    view.pane->lines = std::move(lines);
-    ++view.pane->revision;
-    view.revision = view.pane->revision;
-    view.lineCount = view.pane->lines.size();
+    if (!slot.widget->TakeEdits(lines)) continue;
+    ReplacePaneLines(*slot.pane, std::move(lines));
+    slot.widget->Looked();
   }
 }
 
-void VarnelWindow::SyncPane(PaneView& view) {
-  Pane& pane = *view.pane;
-  QPlainTextEdit* edit = view.widget;
-  if (view.revision != pane.revision) {
-    view.updating = true;
-    // Lines only appended since the last redraw: add just those; otherwise redraw whole.
-    const bool appendOnly = view.lineCount > 0 && pane.lines.size() > view.lineCount &&
-                            edit->document()->blockCount() == static_cast<int>(view.lineCount) &&
-                            FromQt(edit->document()->lastBlock().text()) == pane.lines[view.lineCount - 1];
-    if (appendOnly) {
-      QTextCursor cursor(edit->document());
-      cursor.movePosition(QTextCursor::End);
-      cursor.insertText(QStringLiteral("\n") + JoinLines(pane.lines, view.lineCount));
-    } else {
-      edit->setPlainText(JoinLines(pane.lines, 0));
-    }
-    view.updating = false;
-    view.revision = pane.revision;
-    view.lineCount = pane.lines.size();
-    if (view.scrollRequest == pane.scrollRequest) {
-      edit->moveCursor(QTextCursor::End);
-      edit->ensureCursorVisible();
-    }
-  }
-  if (view.scrollRequest != pane.scrollRequest) {
-    view.scrollRequest = pane.scrollRequest;
-    edit->moveCursor(QTextCursor::Start);
-    edit->ensureCursorVisible();
-    edit->verticalScrollBar()->setValue(0);
-  }
-  const QString hint = ToQt(pane.hint);
-  if (edit->toolTip() != hint) edit->setToolTip(hint);
+void VarnelWindow::SyncIfDue() {
+  if (NowMs() - lastSync_ >= kFrameMs) SyncFromModel();
 }
 
 void VarnelWindow::SyncFromModel() {
-  for (auto& [name, view] : panes_) SyncPane(view);
+  lastSync_ = NowMs();
+  for (auto& [name, slot] : panes_) {
+    slot.widget->Refresh();
+    const QString hint = ToQt(slot.pane->hint);
+    if (slot.widget->toolTip() != hint) slot.widget->setToolTip(hint);
+  }
   for (DisplayField* field : form_.Fields()) {
     auto it = fields_.find(field->name);
     if (it == fields_.end()) continue;
@@ -298,22 +255,49 @@ void VarnelWindow::SyncFromModel() {
   for (const auto* table : {&form_.MM, &form_.PopupMenu1, &form_.PopupMenu2}) {
     for (const MenuItem& item : *table) {
       auto it = actions_.find(item.name.empty() ? item.handler : item.name);
-      if (it != actions_.end() && it->second->isCheckable() && it->second->isChecked() != item.checked)
+      if (it != actions_.end() && TForm1::Checkable(item) && it->second->isChecked() != item.checked)
         it->second->setChecked(item.checked);
     }
   }
   const QString title = ToQt(form_.caption);
   if (windowTitle() != title) setWindowTitle(title);
   // Window-position commands move the model's window.
-  if (!applyingGeometry_ && (x() != form_.window.left || y() != form_.window.top)) ApplyWindowRect();
+  if (!applyingGeometry_ && (x() != form_.window.left || y() != form_.window.top || FrameTurnedUp())) ApplyWindowRect();
   ApplyGeometry();
+  SyncStatus();
 }
 
+void VarnelWindow::SyncStatus() {
+  const Progress& progress = form_.progress;
+  const QString text = ToQt(ProgressText(progress, platform_.MillisecondsSinceEpoch()));
+  if (statusText_->text() != text) statusText_->setText(text);
+  const int permille = ProgressPermille(progress);
+  if (progress.running) {
+    // A command that counts no files shows a busy bar.
+    progressBar_->setRange(0, permille < 0 ? 0 : 1000);
+    if (permille >= 0) progressBar_->setValue(permille);
+    progressBar_->show();
+  } else {
+    progressBar_->hide();
+  }
+}
+
+void VarnelWindow::ShowNotice(const std::string& text) { statusBar()->showMessage(ToQt(text), 5000); }
+
+std::string VarnelWindow::StatusText() const {
+  const QString notice = statusBar()->currentMessage();
+  return FromQt(notice.isEmpty() ? statusText_->text() : notice);
+}
+
+// The model's window rectangle is the outer one, frame and title bar included; Qt sizes the
+// inside, so the frame's share is taken off.
 void VarnelWindow::ApplyWindowRect() {
   applyingGeometry_ = true;
   move(form_.window.left, form_.window.top);
-  if (width() != form_.window.width || height() != form_.window.height)
-    resize(form_.window.width, form_.window.height);
+  const QSize frame = frameGeometry().size() - size();
+  if (frame != QSize(0, 0)) framed_ = true;
+  const QSize inner(form_.window.width - frame.width(), form_.window.height - frame.height());
+  if (size() != inner) resize(inner);
   applyingGeometry_ = false;
 }
 
@@ -327,7 +311,7 @@ void VarnelWindow::ApplyGeometry() {
   }
   const char* paneNames[] = {"M", "Mout", "Mdata"};
   for (int i = 0; i < 3; ++i) {
-    QPlainTextEdit* edit = panes_[paneNames[i]].widget;
+    PaneView* edit = panes_[paneNames[i]].widget;
     const QRect rect = ToQRect(*regionPanes[i].second);
     if (edit->geometry() != rect) edit->setGeometry(rect);
   }
@@ -336,15 +320,27 @@ void VarnelWindow::ApplyGeometry() {
 void VarnelWindow::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   if (applyingGeometry_) return;
-  form_.window.width = width();
-  form_.window.height = height();
+  if (FrameTurnedUp()) return ApplyWindowRect();
+  form_.window.width = frameGeometry().width();
+  form_.window.height = frameGeometry().height();
   form_.FormResize();
   ApplyGeometry();
 }
 
+// The frame is known only once the window has been created on the screen: the model's outer
+// size is applied again when it first turns up (a window manager may add it after mapping).
+void VarnelWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (FrameTurnedUp()) ApplyWindowRect();
+
+}
+
+bool VarnelWindow::FrameTurnedUp() const { return !framed_ && frameGeometry().size() != size(); }
+
 void VarnelWindow::moveEvent(QMoveEvent* event) {
   QMainWindow::moveEvent(event);
   if (applyingGeometry_) return;
+  if (FrameTurnedUp()) return ApplyWindowRect();
   form_.window.left = x();
   form_.window.top = y();
 }
@@ -362,7 +358,7 @@ void VarnelWindow::closeEvent(QCloseEvent* event) {
 bool VarnelWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonDblClick) {
     const std::string name = FromQt(watched->objectName());
-    if (name == "EditPoint" || name == "EditPointA" || name == "EditNormalizePower") {
+    if (TForm1::AnswersDoubleClick(name)) {
       RunCommand(name + "DblClick");
       return true;
     }
@@ -370,7 +366,7 @@ bool VarnelWindow::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-QPlainTextEdit* VarnelWindow::PaneWidget(const std::string& name) const {
+PaneView* VarnelWindow::PaneWidget(const std::string& name) const {
   auto it = panes_.find(name);
   return it == panes_.end() ? nullptr : it->second.widget;
 }

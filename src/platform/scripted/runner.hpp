@@ -18,6 +18,7 @@
 //   print clipboard                  the clipboard text, its CR LF line ends written as
 //                                    line ends of the output (a last line without one gets one)
 //   print fields                     every display field as Name=text, in window order
+//   print status                     the status line (the running command's progress)
 //   echo TEXT...                     the arguments joined by one blank
 //
 // Message boxes and unanswered dialogs are printed by the scripted platform as they appear.
@@ -27,7 +28,29 @@
 // wrong arguments, unknown handler), after printing "line N: <reason>: <line>"; 1 when the
 // start itself fails or the runner's own machinery throws.
 #include <iosfwd>
+#include <string>
+#include <vector>
 
 #include "platform/posix/posix_platform.hpp"
 
+class ScriptedPlatform;
+class TForm1;
+
 int RunScript(std::istream& script, std::ostream& out, PosixRoots roots);
+
+// What the script's run, select and print directives act on: the model itself (headless), or
+// the widgets of a real window built over it (`varnel --script FILE --window`).
+class ScriptView {
+ public:
+  virtual ~ScriptView() = default;
+  virtual void Run(const std::string& name) = 0;              // a click on the control
+  virtual void Select(const std::string& group, int index) = 0;
+  virtual std::vector<std::string> PaneLines(const std::string& pane) = 0;  // M, Mout, Mdata
+  virtual std::string FieldText(const std::string& field) = 0;
+  virtual std::string Clipboard() = 0;
+  virtual std::string Status() = 0;                           // the status line
+};
+
+// The script against a model already built, answered by platform's queues and shown by view.
+// Same directives and exit statuses as RunScript; `print status` prints the view's status line.
+int RunScriptOn(std::istream& script, std::ostream& out, ScriptedPlatform& answers, TForm1& form, ScriptView& view);
