@@ -485,8 +485,11 @@ std::string Duration(std::uint64_t milliseconds) {
 std::string ProgressText(const Progress& progress, std::uint64_t nowMs) {
   if (!progress.running) {
     if (progress.files == 0 || progress.command.empty()) return "";
-    return progress.command + ": " + std::to_string(progress.files) + " files in " +
-           Duration(progress.endMs - progress.startMs);
+    const std::string took = Duration(progress.endMs - progress.startMs);
+    if (progress.file < progress.files)
+      return progress.command + ": ended at file " + std::to_string(progress.file) + " of " +
+             std::to_string(progress.files) + " after " + took;
+    return progress.command + ": " + std::to_string(progress.files) + " files in " + took;
   }
   const std::uint64_t elapsed = nowMs > progress.startMs ? nowMs - progress.startMs : 0;
   std::string text = progress.command + ": ";

@@ -108,7 +108,8 @@ struct Progress {
 };
 // "Batch-Analyse Nearfield: file 12 of 1500, 0:03 elapsed, about 6:10 left" while running (the
 // estimate once a file has been finished); "Batch-Analyse Nearfield: 1500 files in 6:13" after
-// a counting command; empty after any other.
+// a counting command ("...: ended at file 7 of 1500 after 0:02" when it ended early); empty
+// after any other.
 std::string ProgressText(const Progress& progress, std::uint64_t nowMs);
 // 0..1000 for a progress bar; -1 when the command does not count files.
 int ProgressPermille(const Progress& progress);

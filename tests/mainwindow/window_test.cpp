@@ -527,3 +527,41 @@ TEST_F(WindowTest, ProcessPendingEventsOutsideAQuitLetsTheCommandGoOn) {
 }
 
 }  // namespace
+
+// ---- Progress of a running command ------------------------------------------------------
+
+TEST(ProgressTextTest, CountsFilesEstimatesTheRestAndSumsUpAtTheEnd) {
+  struct Case {
+    Progress progress;
+    std::uint64_t now;
+    const char* text;
+    int permille;
+  };
+  const Case cases[] = {
+      {{true, "Load", 0, 0, 1000, 0}, 8500, "Load: 0:07 elapsed", -1},
+      {{true, "Batch-Analyse Nearfield", 1, 1500, 0, 0}, 200, "Batch-Analyse Nearfield: file 1 of 1500, 0:00 elapsed", 0},
+      {{true, "Analyse EUTs", 11, 1500, 0, 0}, 3000,
+       "Analyse EUTs: file 11 of 1500, 0:03 elapsed, about 7:27 left", 6},
+      {{true, "Batch-Analyse Power", 3, 3, 0, 0}, 3723000, "Batch-Analyse Power: file 3 of 3, 1:02:03 elapsed, about 31:01 left", 666},
+      {{false, "Batch-Analyse Power", 3, 3, 0, 65000}, 99000, "Batch-Analyse Power: 3 files in 1:05", 666},
+      {{false, "Load", 0, 0, 0, 65000}, 99000, "", -1},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.text, ProgressText(c.progress, c.now));
+    EXPECT_EQ(c.permille, ProgressPermille(c.progress)) << c.text;
+  }
+}
+
+TEST_F(WindowTest, BatchLoopsReportTheirFileAndTheDispatcherTheCommand) {
+  const auto folder = root.driveC / "4nec2" / "b_out" / "three";
+  for (const char* name : {"a.out", "b.out", "c.out"}) root.Write("drive_c/4nec2/b_out/three/" + std::string(name), "x");
+  platform.AnswerFolder(folder.string());
+  ASSERT_TRUE(form.Run("MIAddEUTs"));
+  EXPECT_FALSE(form.progress.running);
+  EXPECT_EQ("Add EUTs: 3 files in 0:00", ProgressText(form.progress, form.progress.endMs));
+  ASSERT_TRUE(form.Run("MIFileLoadTestClick"));
+  EXPECT_EQ("FileLoadTest", form.progress.command);
+  EXPECT_EQ(3u, form.progress.file);
+  ASSERT_TRUE(form.Run("Button2"));  // the first file is no output file: the run ends there
+  EXPECT_EQ("A. Batch: ended at file 1 of 3 after 0:00", ProgressText(form.progress, form.progress.endMs));
+}

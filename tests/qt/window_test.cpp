@@ -4,10 +4,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <filesystem>
@@ -69,8 +73,11 @@ class WindowTest : public QObject {
   std::unique_ptr<TestPlatform> platform;
   std::unique_ptr<TForm1> form;
   std::unique_ptr<VarnelWindow> window;
+  QTemporaryDir settingsHome;  // where Qt would keep a settings file of the user
 
  private slots:
+  void initTestCase() { qputenv("XDG_CONFIG_HOME", settingsHome.path().toLocal8Bit()); }
+
   void init() {
     DecimalSeparator = ',';
     root = std::make_unique<TestRoot>();
@@ -194,6 +201,93 @@ class WindowTest : public QObject {
     QVERIFY(window->isVisible());  // the close waits until the command has ended
     QTRY_VERIFY(!window->isVisible());
     QVERIFY(!form->Busy());
+  }
+
+  // The data pane follows new rows down but stays at its first column; the Info pane stays
+  // where ScrollToTop put it.
+  void panesScrollAsTheModelSays() {
+    std::string wide(400, '#');
+    for (int i = 0; i < 200; ++i) AddLine(form->Mdata, wide + ";" + std::to_string(i));
+    window->SyncFromModel();
+    PaneView* mdata = window->PaneWidget("Mdata");
+    QCOMPARE(mdata->HorizontalPosition(), 0);
+    QVERIFY(mdata->View()->horizontalScrollBar()->maximum() > 0);
+    QCOMPARE(mdata->FirstVisibleLine(), mdata->View()->verticalScrollBar()->maximum());
+    for (int i = 0; i < 200; ++i) AddLine(form->Mout, "line " + std::to_string(i));
+    ScrollToTop(form->Mout);
+    window->SyncFromModel();
+    QCOMPARE(window->PaneWidget("Mout")->FirstVisibleLine(), 0);
+  }
+
+  // Typed text reaches the model before a command reads the pane; a command that rewrites the
+  // pane ends the editing and the widget shows the model again; appended lines join the edit.
+  void editsReachTheModelAndCommandsEndThem() {
+    PaneView* mout = window->PaneWidget("Mout");
+    QTest::mouseClick(mout->View()->viewport(), Qt::LeftButton);
+    QVERIFY(mout->Editing());
+    QTest::keyClicks(mout->Editor(), "typed");
+    AddLine(form->Mout, "appended");
+    window->SyncFromModel();
+    QCOMPARE(Shown(mout), QString("typed\nappended"));
+    window->PullEdits();
+    QCOMPARE(form->Mout.lines, (std::vector<std::string>{"typed", "appended"}));
+    window->RunCommand("MIShowsomeParametersClick");
+    QVERIFY(!mout->Editing());
+    QCOMPARE(mout->ShownLines(), form->Mout.lines);
+  }
+
+  // A pane is 8-bit text: a typed degree sign is saved as the one byte 0xB0, and the bytes of a
+  // loaded file come back unchanged.
+  void paneTextIsLatin1BothWays() {
+    QPlainTextEdit* mdata = window->PaneWidget("Mdata")->BeginEdit();
+    QTest::keyClicks(mdata, QString(QChar(0xB0)) + "C");
+    const auto target = root->dir / "degree.txt";
+    platform->savePath = WindowsPath(root->Roots(), target.string());
+    window->RunCommand("MISaveasTxtClick");
+    QCOMPARE(QByteArray::fromStdString(TestRoot::Read(target)), QByteArray("\xb0" "C\r\n"));
+    ReplacePaneLines(form->Mdata, {"20\xb0" "C \xe9t\xe9"});
+    window->SyncFromModel();
+    window->PaneWidget("Mdata")->BeginEdit();
+    window->RunCommand("MISaveasTxtClick");
+    QCOMPARE(QByteArray::fromStdString(TestRoot::Read(target)), QByteArray("20\xb0" "C \xe9t\xe9\r\n"));
+  }
+
+  void progressAndRefusalStandInTheStatusBar() {
+    const auto folder = root->driveC / "4nec2" / "b_out" / "run";
+    for (const char* name : {"a.out", "b.out", "c.out"}) root->Write("drive_c/4nec2/b_out/run/" + std::string(name), "x");
+    platform->folder = WindowsPath(root->Roots(), folder.string());
+    bool barShown = false;
+    QString during;
+    platform->duringEvents = [&] {
+      window->SyncFromModel();
+      barShown = window->ProgressBar()->isVisible();
+      during = QString::fromStdString(window->StatusText());
+    };
+    window->RunCommand("Button1");
+    QVERIFY(barShown);
+    QVERIFY2(during.startsWith("Add Batch: file 1 of 3, 0:0"), qPrintable(during));
+    QVERIFY(!window->ProgressBar()->isVisible());
+    QCOMPARE(QString::fromStdString(window->StatusText()).left(23), QString("Add Batch: 3 files in 0"));
+  }
+
+  void filterCaptionsShowTheirPatternOnce() {
+    QCOMPARE(QtFilters("Alle Dateien (*.*)|*.*|TextDateien (*.txt)|*.txt"),
+             (QStringList{"Alle Dateien (*.*)", "TextDateien (*.txt)"}));
+    QCOMPARE(QtFilters("All(*.*)|*.*|4nec2 (*.out)|*.out"), (QStringList{"All(*.*)", "4nec2 (*.out)"}));
+    QCOMPARE(QtFilters("Decks|*.nec;*.NEC"), (QStringList{"Decks (*.nec *.NEC)"}));
+  }
+
+  // Qt's file dialog keeps a history; the program stores nothing between runs.
+  void aFileDialogLeavesNoSettingsFile() {
+    QTimer::singleShot(100, [] {
+      if (QWidget* dialog = QApplication::activeModalWidget()) qobject_cast<QDialog*>(dialog)->reject();
+    });
+    FileDialogSpec spec;
+    spec.title = "Load";
+    spec.initialFolder = "c:\\4nec2\\out";
+    spec.filter = "4nec2 (*.out)|*.out";
+    QVERIFY(!platform->OpenFileDialog(spec));
+    QVERIFY(QDir(settingsHome.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
   }
 
   void screenshotShowsTheWindow() {
