@@ -7,7 +7,9 @@
 
 #include "util/errors.hpp"
 #include "util/files.hpp"
+#include "util/format.hpp"
 #include "util/messages.hpp"
+#include "util/numbers.hpp"
 
 namespace {
 
@@ -264,15 +266,19 @@ void TForm1::Reset() {
 // The layout rule of the window. The formulas have no lower bound; a window made very small
 // gets regions and panes of width or height 0 instead of negative sizes (positions are kept
 // as computed, so the right column may start left of the window).
+//
+// The right column is 209 wide at the design width and wherever its fields fit; it grows with
+// a wider window (so do its fields) and is never narrower than its widest texts need.
 void TForm1::FormResize() {
   const int W = window.width;
   const int H = window.height;
+  const int R = RightColumnWidth();
 
   // The right column; the formulas use the width just given to GBBasicData.
-  GBBasicData.bounds = Rect{W - 209 - 30, 0, 209, 153};
+  GBBasicData.bounds = Rect{W - R - 30, 0, R, 153};
   const int rightColumn = W - GBBasicData.bounds.width - 30;
-  GBNearField.bounds = Rect{rightColumn, 152, 209, 129};
-  GBCommands.bounds = Rect{rightColumn, 280, 209, NotBelowZero(H - 280 - 72)};
+  GBNearField.bounds = Rect{rightColumn, 152, R, 129};
+  GBCommands.bounds = Rect{rightColumn, 280, R, NotBelowZero(H - 280 - 72)};
 
   GBEdit.bounds = Rect{8, 0, NotBelowZero(W - GBBasicData.bounds.width - 46), 209};
   GBInfo.bounds = Rect{8, GBEdit.bounds.height, 477, NotBelowZero(H - GBEdit.bounds.height - 72)};
@@ -283,6 +289,30 @@ void TForm1::FormResize() {
   MBounds = PaneInside(GBEdit.bounds);
   MoutBounds = PaneInside(GBInfo.bounds);
   MdataBounds = PaneInside(GBdata.bounds);
+}
+
+int TForm1::RightColumnWidth() const {
+  return std::max({209, layoutNeeds.rightColumn, window.width * 209 / 1121});
+}
+
+namespace {
+constexpr int kLeastDataPaneWidth = 120;
+constexpr int kLeastInfoPaneHeight = 80;
+}  // namespace
+
+std::pair<int, int> TForm1::MinimumWindowSize() const {
+  const int rightColumn = std::max(209, layoutNeeds.rightColumn);
+  // GBdata is W - R - 530 wide; GBInfo H - 281 and GBCommands H - 352 high.
+  return {rightColumn + 530 + kLeastDataPaneWidth,
+          std::max(281 + kLeastInfoPaneHeight, 352 + layoutNeeds.commandsHeight)};
+}
+
+void TForm1::SetLayoutNeeds(LayoutNeeds needs) {
+  layoutNeeds = needs;
+  const auto [width, height] = MinimumWindowSize();
+  window.width = std::max(window.width, width);
+  window.height = std::max(window.height, height);
+  FormResize();
 }
 
 // ---- Window-level commands ---------------------------------------------------------------
@@ -513,6 +543,24 @@ int ProgressPermille(const Progress& progress) {
 
 bool TForm1::Checkable(const MenuItem& item) {
   return item.handler == "MISplitModeClick" || item.name.starts_with("MI_NEC");
+}
+
+std::string TForm1::WidestText(const std::string& fieldName) {
+  // Each field's pattern with the widest values it meets: negative, scientific notation with a
+  // negative exponent, three-digit coordinates.
+  const double tiny = -1.2e-3;
+  const std::string complex = Format("%3.1g%s%3.1gj", {tiny, SignText(tiny), tiny});
+  if (fieldName == "EditVoltage") return complex + " V";
+  if (fieldName == "EditCurrent") return complex + " A";
+  if (fieldName == "EditImpedance") return complex + " Ohm";
+  if (fieldName == "EditPower") return FormatReal("%4.1g W", tiny);
+  if (fieldName == "EditInputPower") return FormatReal("%3.1g W", tiny);
+  if (fieldName == "EditFrequency") return FrequencyText(0.1234);
+  if (fieldName == "EditType") return "MAGNETIC ";
+  if (fieldName == "EditPoint") return Format("(%2.1f|%2.1f|%2.1f)", {-100.0, -100.0, -100.0});
+  if (fieldName == "EditPointA") return Format("(%2.1f|%2.1f)", {-100.0, -100.0});
+  if (fieldName == "EditNormalizePower") return FormatReal("%1.2f W", 1000.0);
+  return FormatReal("%3.2f", -100.0);  // the NearField grid
 }
 
 bool TForm1::AnswersDoubleClick(const std::string& fieldName) {

@@ -136,6 +136,23 @@ class TForm1 {
   Region GBEdit, GBInfo, GBdata, GBBasicData, GBNearField, GBCommands;
   Rect MBounds, MoutBounds, MdataBounds; // pane geometry inside its region
 
+  // What a binding measures with its fonts: the width the right column needs to show the
+  // widest texts of its fields, and the height the Commands region needs for its controls at
+  // their natural heights. Headless nothing is measured and the layout is the plain rule.
+  struct LayoutNeeds {
+    int rightColumn = 209;
+    int commandsHeight = 0;
+  };
+  LayoutNeeds layoutNeeds;
+  // Takes the measured needs: the window grows to the minimum size and is laid out again.
+  void SetLayoutNeeds(LayoutNeeds needs);
+  // The smallest outer width and height at which no region overlaps another, the data pane
+  // keeps some width and the Commands region holds its controls.
+  std::pair<int, int> MinimumWindowSize() const;
+  // The width of the right column: the rule's 209 at the design width 1121, growing in
+  // proportion with a wider window, and never below what its fields need.
+  int RightColumnWidth() const;
+
   Pane M, Mout, Mdata;
 
   // BasicData

@@ -166,10 +166,11 @@ TEST_F(WindowTest, FormResizeFollowsTheLayoutTable) {
        {882, 0, 209, 153}, {882, 152, 209, 129}, {882, 280, 209, 178},
        {8, 0, 866, 209}, {8, 209, 477, 249}, {492, 209, 382, 249},
        {8, 15, 850, 186}, {8, 15, 461, 226}, {8, 15, 366, 226}},
+      // A wider window widens the right column in proportion: 1400 * 209 / 1121 = 261.
       {1400, 800,
-       {1161, 0, 209, 153}, {1161, 152, 209, 129}, {1161, 280, 209, 448},
-       {8, 0, 1145, 209}, {8, 209, 477, 519}, {492, 209, 661, 519},
-       {8, 15, 1129, 186}, {8, 15, 461, 496}, {8, 15, 645, 496}},
+       {1109, 0, 261, 153}, {1109, 152, 261, 129}, {1109, 280, 261, 448},
+       {8, 0, 1093, 209}, {8, 209, 477, 519}, {492, 209, 609, 519},
+       {8, 15, 1077, 186}, {8, 15, 461, 496}, {8, 15, 593, 496}},
       // Too small for the formulas: sizes stop at 0, positions stay as computed.
       {300, 200,
        {61, 0, 209, 153}, {61, 152, 209, 129}, {61, 280, 209, 0},
@@ -190,6 +191,31 @@ TEST_F(WindowTest, FormResizeFollowsTheLayoutTable) {
     EXPECT_RECT(c.m, form.MBounds, "M");
     EXPECT_RECT(c.mout, form.MoutBounds, "Mout");
     EXPECT_RECT(c.mdata, form.MdataBounds, "Mdata");
+  }
+}
+
+// Measured needs of a window's fonts: the right column is never narrower than its fields need,
+// and the window never smaller than its controls need; without needs the rule is unchanged.
+TEST_F(WindowTest, LayoutNeedsWidenTheRightColumnAndSetTheLeastSize) {
+  struct Case {
+    TForm1::LayoutNeeds needs;
+    int least[2];
+    int width, height, rightColumn;
+  };
+  const Case cases[] = {
+      {{209, 0}, {859, 361}, 1121, 530, 209},
+      {{268, 220}, {918, 572}, 1121, 572, 268},
+      {{300, 100}, {950, 452}, 1121, 530, 300},
+  };
+  for (const Case& c : cases) {
+    form.window = Rect{0, 0, 1121, 530};
+    form.SetLayoutNeeds(c.needs);
+    EXPECT_EQ(c.least[0], form.MinimumWindowSize().first);
+    EXPECT_EQ(c.least[1], form.MinimumWindowSize().second);
+    EXPECT_EQ(c.width, form.window.width);
+    EXPECT_EQ(c.height, form.window.height);
+    EXPECT_EQ(c.rightColumn, form.GBBasicData.bounds.width);
+    EXPECT_EQ(1121 - c.rightColumn - 30, form.GBCommands.bounds.left);
   }
 }
 

@@ -114,7 +114,8 @@ class WindowTest : public QObject {
     QCOMPARE(window->Action("MIGenerateEUTs") ? window->Action("MIGenerateEUTs")->shortcut()
                                              : QKeySequence(),
              QKeySequence("F10"));
-    QCOMPARE(window->frameGeometry().height(), 530);
+    // 530 high, or as high as the Commands region needs for its controls at natural height.
+    QCOMPARE(window->frameGeometry().height(), std::max(530, form->MinimumWindowSize().second));
   }
 
   void menuClickShowsItsOutputInThePane() {
@@ -174,7 +175,7 @@ class WindowTest : public QObject {
       const Rect& r = region->bounds;
       QCOMPARE(window->RegionWidget(region->name)->geometry(), QRect(r.left, r.top, r.width, r.height));
     }
-    QCOMPARE(window->RegionWidget("GBBasicData")->x(), window->frameGeometry().width() - 209 - 30);
+    QCOMPARE(window->RegionWidget("GBBasicData")->x(), window->frameGeometry().width() - form->RightColumnWidth() - 30);
   }
 
   void radioGroupClickReachesTheModel() {
@@ -288,6 +289,39 @@ class WindowTest : public QObject {
     spec.filter = "4nec2 (*.out)|*.out";
     QVERIFY(!platform->OpenFileDialog(spec));
     QVERIFY(QDir(settingsHome.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+  }
+
+  // Every field shows the widest text its commands write, at the start size, maximised and at
+  // the smallest size; fields grow with the window; radio rows keep their natural height; no
+  // region overlaps another (GBBasicData and GBNearField share their one pixel row).
+  void fieldsRadioRowsAndRegionsStayReadable() {
+    const int startWidth = window->FieldWidget("EditImpedance")->width();
+    for (const QSize size : {window->size(), QSize(1900, 1000), QSize(200, 200)}) {
+      window->resize(size);
+      QApplication::processEvents();
+      const QString at = QString("%1 x %2").arg(window->width()).arg(window->height());
+      for (DisplayField* field : form->Fields()) {
+        QLineEdit* edit = window->FieldWidget(field->name);
+        const int needed = edit->fontMetrics().horizontalAdvance(ToQt(TForm1::WidestText(field->name)));
+        QVERIFY2(edit->width() >= needed + 4, qPrintable(at + " " + edit->objectName()));
+      }
+      for (const char* group : {"RGMode", "RGPol"}) {
+        const QList<QAbstractButton*> buttons = window->RadioGroupWidget(group)->buttons();
+        for (int i = 0; i < buttons.size(); ++i) {
+          QVERIFY2(buttons[i]->height() >= buttons[i]->sizeHint().height(), qPrintable(at + " " + group));
+          if (i > 0) QVERIFY(buttons[i]->y() >= buttons[i - 1]->geometry().bottom());
+        }
+      }
+      const char* names[] = {"GBEdit", "GBInfo", "GBdata", "GBBasicData", "GBNearField", "GBCommands"};
+      for (const char* a : names) {
+        for (const char* b : names) {
+          if (std::string(a) >= b) continue;
+          const QRect overlap = window->RegionWidget(a)->geometry() & window->RegionWidget(b)->geometry();
+          QVERIFY2(overlap.isEmpty() || overlap.height() <= 1, qPrintable(at + " " + a + " / " + b));
+        }
+      }
+      if (size.width() == 1900) QVERIFY(window->FieldWidget("EditImpedance")->width() > startWidth);
+    }
   }
 
   void screenshotShowsTheWindow() {

@@ -5,7 +5,9 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QFontDatabase>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,19 +29,28 @@ namespace {
 
 QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, std::max(r.width, 0), std::max(r.height, 0)); }
 
-QLineEdit* MakeField(QWidget* parent, const DisplayField& field, const QRect& geometry) {
+// The rows of the right column's regions: fields 20 pixels high, 2 apart, as the regions'
+// fixed heights (153 and 129) allow.
+constexpr int kFieldHeight = 20;
+
+// A read-only centred field at least as wide as the widest text its commands write.
+QLineEdit* MakeField(QWidget* parent, const DisplayField& field) {
   auto* edit = new QLineEdit(parent);
   edit->setObjectName(ToQt(field.name));
   edit->setReadOnly(true);
   edit->setAlignment(Qt::AlignCenter);
-  edit->setGeometry(geometry);
+  edit->setFixedHeight(kFieldHeight);
+  const int text = edit->fontMetrics().horizontalAdvance(ToQt(TForm1::WidestText(field.name)));
+  edit->setMinimumWidth(text + 10);  // the frame and the text margins
   return edit;
 }
 
-QLabel* MakeLabel(QWidget* parent, const std::string& text, const QRect& geometry) {
-  auto* label = new QLabel(ToQt(text), parent);
-  label->setGeometry(geometry);
-  return label;
+QGridLayout* Grid(QGroupBox* box) {
+  auto* grid = new QGridLayout(box);
+  grid->setContentsMargins(6, 2, 6, 4);
+  grid->setHorizontalSpacing(4);
+  grid->setVerticalSpacing(2);
+  return grid;
 }
 
 qint64 NowMs() {
@@ -65,7 +76,14 @@ VarnelWindow::VarnelWindow(TForm1& form, QtPlatform& platform) : form_(form), pl
   progressBar_->hide();
   statusBar()->addPermanentWidget(progressBar_);
   platform_.SetWindow(this);
-  // The model placed the window (centred on the screen at its size, height 530 at creation).
+  // What the right column needs with this font; the model makes the window at least that
+  // large and centres it again, as at creation.
+  TForm1::LayoutNeeds needs;
+  for (const char* name : {"GBBasicData", "GBNearField", "GBCommands"})
+    needs.rightColumn = std::max(needs.rightColumn, regions_[name]->minimumSizeHint().width());
+  needs.commandsHeight = regions_["GBCommands"]->minimumSizeHint().height();
+  form_.SetLayoutNeeds(needs);
+  form_.MIWindowCenterClick();
   ApplyWindowRect();
   form_.FormResize();
   ApplyGeometry();
@@ -94,52 +112,67 @@ void VarnelWindow::BuildRegions() {
   pane("Mout", form_.Mout, region(form_.GBInfo));
   PaneView* mdata = pane("Mdata", form_.Mdata, region(form_.GBdata));
 
+  // The right column: each region lays its controls out in a grid whose field column takes
+  // the width the model gives the region. Each field is at least as wide as the widest text
+  // its commands write; the rows keep the heights the regions' fixed heights allow.
   QGroupBox* basic = region(form_.GBBasicData);
+  auto* basicGrid = Grid(basic);
   DisplayField* basicFields[] = {&form_.EditVoltage,   &form_.EditCurrent,   &form_.EditImpedance,
                                  &form_.EditPower,     &form_.EditFrequency, &form_.EditInputPower};
   for (int i = 0; i < 6; ++i) {
-    MakeLabel(basic, basicFields[i]->label, QRect(8, 18 + 22 * i, 84, 20));
-    fields_[basicFields[i]->name] = MakeField(basic, *basicFields[i], QRect(94, 18 + 22 * i, 108, 20));
+    basicGrid->addWidget(new QLabel(ToQt(basicFields[i]->label), basic), i, 0);
+    basicGrid->addWidget(fields_[basicFields[i]->name] = MakeField(basic, *basicFields[i]), i, 1);
   }
+  basicGrid->setColumnStretch(1, 1);
 
   QGroupBox* near = region(form_.GBNearField);
+  auto* nearGrid = Grid(near);
   const char* columns[] = {"Start", "Stop", "Step"};
   const char* rows[] = {"X", "Y", "Z"};
-  for (int c = 0; c < 3; ++c) MakeLabel(near, columns[c], QRect(28 + 60 * c, 14, 58, 16))->setAlignment(Qt::AlignCenter);
+  for (int c = 0; c < 3; ++c) {
+    auto* heading = new QLabel(QString::fromLatin1(columns[c]), near);
+    heading->setAlignment(Qt::AlignCenter);
+    nearGrid->addWidget(heading, 0, c + 1);
+    nearGrid->setColumnStretch(c + 1, 1);
+  }
   DisplayField* grid[3][3] = {{&form_.EditXStart, &form_.EditXStop, &form_.EditXStep},
                               {&form_.EditYStart, &form_.EditYStop, &form_.EditYStep},
                               {&form_.EditZStart, &form_.EditZStop, &form_.EditZStep}};
   for (int r = 0; r < 3; ++r) {
-    MakeLabel(near, rows[r], QRect(8, 32 + 22 * r, 16, 20));
-    for (int c = 0; c < 3; ++c)
-      fields_[grid[r][c]->name] = MakeField(near, *grid[r][c], QRect(28 + 60 * c, 32 + 22 * r, 58, 20));
+    nearGrid->addWidget(new QLabel(QString::fromLatin1(rows[r]), near), r + 1, 0);
+    for (int c = 0; c < 3; ++c) nearGrid->addWidget(fields_[grid[r][c]->name] = MakeField(near, *grid[r][c]), r + 1, c + 1);
   }
-  MakeLabel(near, form_.EditType.label.empty() ? "Type" : form_.EditType.label, QRect(8, 100, 40, 20));
-  fields_[form_.EditType.name] = MakeField(near, form_.EditType, QRect(52, 100, 148, 20));
+  nearGrid->addWidget(new QLabel(ToQt(form_.EditType.label.empty() ? "Type" : form_.EditType.label), near), 4, 0);
+  nearGrid->addWidget(fields_[form_.EditType.name] = MakeField(near, form_.EditType), 4, 1, 1, 3);
 
   QGroupBox* commands = region(form_.GBCommands);
-  auto* addBatch = new QPushButton(QStringLiteral("Add Batch"), commands);
-  addBatch->setObjectName(QStringLiteral("Button1"));
-  addBatch->setGeometry(8, 16, 94, 22);
-  connect(addBatch, &QPushButton::clicked, this, [this] { RunCommand("Button1"); });
-  auto* aBatch = new QPushButton(QStringLiteral("A. Batch"), commands);
-  aBatch->setObjectName(QStringLiteral("Button2"));
-  aBatch->setGeometry(106, 16, 94, 22);
-  connect(aBatch, &QPushButton::clicked, this, [this] { RunCommand("Button2"); });
-  MakeLabel(commands, "P", QRect(8, 42, 12, 20));
-  fields_[form_.EditPoint.name] = MakeField(commands, form_.EditPoint, QRect(20, 42, 106, 20));
-  MakeLabel(commands, "A", QRect(130, 42, 10, 20));
-  fields_[form_.EditPointA.name] = MakeField(commands, form_.EditPointA, QRect(140, 42, 62, 20));
-  MakeLabel(commands, form_.EditNormalizePower.label.empty() ? "Normalize Power" : form_.EditNormalizePower.label,
-            QRect(8, 64, 100, 20));
-  fields_[form_.EditNormalizePower.name] = MakeField(commands, form_.EditNormalizePower, QRect(110, 64, 92, 20));
+  auto* commandsGrid = Grid(commands);
+  auto button = [&](const char* name, const char* caption, int column) {
+    auto* push = new QPushButton(QString::fromLatin1(caption), commands);
+    push->setObjectName(QString::fromLatin1(name));
+    connect(push, &QPushButton::clicked, this, [this, name] { RunCommand(name); });
+    commandsGrid->addWidget(push, 0, column, 1, 2);
+  };
+  button("Button1", "Add Batch", 0);
+  button("Button2", "A. Batch", 2);
+  commandsGrid->addWidget(new QLabel(QStringLiteral("P"), commands), 1, 0);
+  commandsGrid->addWidget(fields_[form_.EditPoint.name] = MakeField(commands, form_.EditPoint), 1, 1);
+  commandsGrid->addWidget(new QLabel(QStringLiteral("A"), commands), 1, 2);
+  commandsGrid->addWidget(fields_[form_.EditPointA.name] = MakeField(commands, form_.EditPointA), 1, 3);
+  commandsGrid->setColumnStretch(1, 3);
+  commandsGrid->setColumnStretch(3, 2);
+  auto* normalizeRow = new QHBoxLayout;
+  normalizeRow->addWidget(new QLabel(ToQt(form_.EditNormalizePower.label.empty() ? "Normalize Power" : form_.EditNormalizePower.label), commands));
+  normalizeRow->addWidget(fields_[form_.EditNormalizePower.name] = MakeField(commands, form_.EditNormalizePower), 1);
+  commandsGrid->addLayout(normalizeRow, 2, 0, 1, 4);
   for (auto& [name, field] : fields_)
     if (TForm1::AnswersDoubleClick(name)) field->installEventFilter(this);
 
-  auto radio = [&](RadioGroup& model, const QRect& geometry) {
+  // The radio groups side by side, each item at its natural height.
+  auto* radioRow = new QHBoxLayout;
+  auto radio = [&](RadioGroup& model) {
     auto* box = new QGroupBox(ToQt(model.caption), commands);
     box->setObjectName(ToQt(model.name));
-    box->setGeometry(geometry);
     box->setAutoFillBackground(true);
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(4, 2, 2, 2);
@@ -150,13 +183,17 @@ void VarnelWindow::BuildRegions() {
       group->addButton(button, static_cast<int>(i));
       layout->addWidget(button);
     }
+    layout->addStretch(1);
     RadioGroup* target = &model;
     connect(group, &QButtonGroup::idClicked, this, [target](int id) { target->itemIndex = id; });
     radioGroups_[model.name] = group;
     radioBoxes_[model.name] = box;
+    radioRow->addWidget(box, static_cast<int>(model.items.size()));
   };
-  radio(form_.RGMode, QRect(4, 86, 116, 92));
-  radio(form_.RGPol, QRect(122, 86, 82, 92));
+  radio(form_.RGMode);
+  radio(form_.RGPol);
+  commandsGrid->addLayout(radioRow, 3, 0, 1, 4);
+  commandsGrid->setRowStretch(3, 1);
 
   QLineEdit* point = fields_[form_.EditPoint.name];
   point->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -296,6 +333,8 @@ void VarnelWindow::ApplyWindowRect() {
   move(form_.window.left, form_.window.top);
   const QSize frame = frameGeometry().size() - size();
   if (frame != QSize(0, 0)) framed_ = true;
+  const auto [leastWidth, leastHeight] = form_.MinimumWindowSize();
+  setMinimumSize(leastWidth - frame.width(), leastHeight - frame.height());
   const QSize inner(form_.window.width - frame.width(), form_.window.height - frame.height());
   if (size() != inner) resize(inner);
   applyingGeometry_ = false;

@@ -97,7 +97,11 @@ void LineView::UpdateScrollBars() {
   const int lineHeight = std::max(1, metrics.lineSpacing());
   const int rows = std::max(1, viewport()->height() / lineHeight);
   const int count = static_cast<int>(std::min<std::size_t>(count_, 0x7fffffff));
-  verticalScrollBar()->setRange(0, std::max(0, count - rows));
+  // A view showing the last line keeps showing it when a scroll bar appears and the rows shrink.
+  QScrollBar* vertical = verticalScrollBar();
+  const bool atEnd = vertical->maximum() > 0 && vertical->value() == vertical->maximum();
+  vertical->setRange(0, std::max(0, count - rows));
+  if (atEnd) vertical->setValue(vertical->maximum());
   verticalScrollBar()->setPageStep(rows);
   verticalScrollBar()->setSingleStep(1);
   const qint64 textWidth = static_cast<qint64>(widest_) * metrics.horizontalAdvance(QLatin1Char('M')) + 2 * kMargin;

@@ -7,6 +7,7 @@
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QLineEdit>
+#include <functional>
 #include <iostream>
 #include <optional>
 
@@ -46,6 +47,13 @@ class AnsweredQtPlatform : public QtPlatform {
     answers_.RequestQuit();
     QtPlatform::RequestQuit();
   }
+  void ProcessEvents() override {
+    QtPlatform::ProcessEvents();
+    if (!atEvents) return;
+    const std::function<void()> hook = atEvents;  // the hook may end itself
+    hook();
+  }
+  std::function<void()> atEvents;  // runs at each event processing inside a command
 
  private:
   ScriptedPlatform& answers_;
@@ -53,7 +61,8 @@ class AnsweredQtPlatform : public QtPlatform {
 
 class WindowView : public ScriptView {
  public:
-  explicit WindowView(VarnelWindow& window) : window_(window) {}
+  WindowView(VarnelWindow& window, AnsweredQtPlatform& platform, std::ostream& out)
+      : window_(window), platform_(platform), out_(out) {}
 
   void Run(const std::string& name) override {
     if (QAction* action = window_.Action(name)) action->trigger();
@@ -73,9 +82,24 @@ class WindowView : public ScriptView {
   }
   std::string Clipboard() override { return FromQt(QGuiApplication::clipboard()->text()); }
   std::string Status() override { return window_.StatusText(); }
+  void Screenshot(const std::string& path, std::size_t file) override {
+    if (file == 0) return Save(path);
+    platform_.atEvents = [this, path, file] {
+      if (window_.Form().progress.file < file) return;
+      Save(path);
+      platform_.atEvents = nullptr;
+    };
+  }
 
  private:
+  void Save(const std::string& path) {
+    window_.SyncFromModel();
+    QApplication::processEvents();
+    if (!window_.grab().save(QString::fromLocal8Bit(path.c_str()), "PNG")) out_ << "varnel: could not write " << path << '\n';
+  }
   VarnelWindow& window_;
+  AnsweredQtPlatform& platform_;
+  std::ostream& out_;
 };
 
 }  // namespace
@@ -102,6 +126,6 @@ int RunWindowScript(std::istream& script, std::ostream& out, int argc, char** ar
   VarnelWindow window(*form, platform);
   window.show();
   QApplication::processEvents();
-  WindowView view(window);
+  WindowView view(window, platform, out);
   return RunScriptOn(script, out, answers, *form, view);
 }

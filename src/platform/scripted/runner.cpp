@@ -105,6 +105,7 @@ class ModelView : public ScriptView {
   std::string FieldText(const std::string& field) override { return form_.FindField(field)->text; }
   std::string Clipboard() override { return platform_.ClipboardText(); }
   std::string Status() override { return ProgressText(form_.progress, platform_.MillisecondsSinceEpoch()); }
+  void Screenshot(const std::string&, std::size_t) override {}
 
  private:
   TForm1& form_;
@@ -137,6 +138,9 @@ class Runner {
       if (platform_.quitRequested) return false;
     } else if (directive == "print") {
       Print(arguments);
+    } else if (directive == "screenshot") {
+      if (arguments.size() != 2 && arguments.size() != 3) throw ScriptError{"wrong number of arguments"};
+      view_.Screenshot(arguments[1].text, arguments.size() == 3 ? ParseNumber<std::size_t>(arguments[2].text) : 0);
     } else if (directive == "echo") {
       std::string text;
       for (std::size_t i = 1; i < arguments.size(); ++i) text += (i > 1 ? " " : "") + arguments[i].text;

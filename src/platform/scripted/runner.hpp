@@ -19,6 +19,8 @@
 //                                    line ends of the output (a last line without one gets one)
 //   print fields                     every display field as Name=text, in window order
 //   print status                     the status line (the running command's progress)
+//   screenshot PNG [N]               with --window: a picture of the window, now or once the
+//                                    next command has begun its file N
 //   echo TEXT...                     the arguments joined by one blank
 //
 // Message boxes and unanswered dialogs are printed by the scripted platform as they appear.
@@ -49,6 +51,9 @@ class ScriptView {
   virtual std::string FieldText(const std::string& field) = 0;
   virtual std::string Clipboard() = 0;
   virtual std::string Status() = 0;                           // the status line
+  // A picture of the window now, or (file > 0) once the next command has begun that file.
+  // Headless there is no window and nothing happens.
+  virtual void Screenshot(const std::string& path, std::size_t file) = 0;
 };
 
 // The script against a model already built, answered by platform's queues and shown by view.
