@@ -6,6 +6,8 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QClipboard>
+#include <QDir>
+#include <QImage>
 #include <QLineEdit>
 #include <functional>
 #include <iostream>
@@ -62,7 +64,7 @@ class AnsweredQtPlatform : public QtPlatform {
 class WindowView : public ScriptView {
  public:
   WindowView(VarnelWindow& window, AnsweredQtPlatform& platform, std::ostream& out)
-      : window_(window), platform_(platform), out_(out) {}
+      : window_(window), platform_(platform), out_(out), startFolder_(QDir::currentPath()) {}
 
   void Run(const std::string& name) override {
     if (QAction* action = window_.Action(name)) action->trigger();
@@ -92,14 +94,19 @@ class WindowView : public ScriptView {
   }
 
  private:
+  // A relative path is taken from the folder the script started in (commands change the
+  // current folder). The picture is stored with a palette: the window has few colours.
   void Save(const std::string& path) {
     window_.SyncFromModel();
     QApplication::processEvents();
-    if (!window_.grab().save(QString::fromLocal8Bit(path.c_str()), "PNG")) out_ << "varnel: could not write " << path << '\n';
+    const QString file = QDir(startFolder_).absoluteFilePath(QString::fromLocal8Bit(path.c_str()));
+    const QImage picture = window_.grab().toImage().convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+    if (!picture.save(file, "PNG")) out_ << "varnel: could not write " << path << '\n';
   }
   VarnelWindow& window_;
   AnsweredQtPlatform& platform_;
   std::ostream& out_;
+  QString startFolder_;
 };
 
 }  // namespace
