@@ -495,7 +495,10 @@ std::string TForm1::CommandCaption(const std::string& name) const {
   return name;
 }
 
+// The clock starts again at the first file, so that the time a dialog stood open before the
+// loop counts neither as elapsed nor in the estimate.
 void TForm1::FileProgress(std::size_t index, std::size_t count) {
+  if (index == 0) progress.startMs = platform.MillisecondsSinceEpoch();
   progress.file = index + 1;
   progress.files = count;
 }

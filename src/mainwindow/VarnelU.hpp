@@ -103,7 +103,7 @@ struct Progress {
   std::string command;         // the caption it was started by ("Batch-Analyse Nearfield")
   std::size_t file = 0;        // files begun so far (1 while the first one is worked on)
   std::size_t files = 0;       // 0 when the command does not count files
-  std::uint64_t startMs = 0;
+  std::uint64_t startMs = 0;   // when it started, or began its first file
   std::uint64_t endMs = 0;     // when it ended (running false)
 };
 // "Batch-Analyse Nearfield: file 12 of 1500, 0:03 elapsed, about 6:10 left" while running (the
