@@ -54,7 +54,8 @@ class WindowScriptTest : public QObject {
            "answer folder c:\\4nec2\\b_out\\three\nrun Button1\nprint Mout\n")
         << QByteArray("Files (with *.out):\n....FileNames reading finished!\na.out\nb.out\nc.out\n[exit 0]");
     QTest::newRow("batch near field: table, file pane, fields, status")
-        << QByteArray("answer folder c:\\4nec2\\b_out\\three\nrun Button1\nrun Button2\nprint Mdata\nprint M\nprint fields\n"
+        << QByteArray("answer folder c:\\4nec2\\b_out\\three\nrun Button1\nselect RGPol 3\nselect RGMode 2\nrun Button2\n"
+           "print Mdata\nprint M\nprint fields\n"
            "print status\n")
         << QByteArray("A. Batch: 3 files in 0:00\n");
     QTest::newRow("EUT table and a column copied")

@@ -24,6 +24,7 @@
 #include "platform/qt/pane_view.hpp"
 #include "platform/qt/qt_platform.hpp"
 #include "support/test_root.hpp"
+#include "util/errors.hpp"
 #include "util/format.hpp"
 
 namespace {
@@ -276,6 +277,17 @@ class WindowTest : public QObject {
              (QStringList{"Alle Dateien (*.*)", "TextDateien (*.txt)"}));
     QCOMPARE(QtFilters("All(*.*)|*.*|4nec2 (*.out)|*.out"), (QStringList{"All(*.*)", "4nec2 (*.out)"}));
     QCOMPARE(QtFilters("Decks|*.nec;*.NEC"), (QStringList{"Decks (*.nec *.NEC)"}));
+  }
+
+  // The window's folder chooser fails as the headless one does.
+  void folderChooserAtAMissingFolderFailsAsHeadless() {
+    QtPlatform plain(root->Roots());
+    try {
+      plain.ChooseFolder("c:\\4nec2\\nowhere");
+      QFAIL("no failure");
+    } catch (const InOutError& failure) {
+      QCOMPARE(QString::fromLatin1(failure.what()), QString("Datei nicht gefunden"));
+    }
   }
 
   // Qt's file dialog keeps a history; the program stores nothing between runs.
