@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -13,7 +12,6 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -94,7 +92,6 @@ VarnelWindow::~VarnelWindow() { platform_.SetWindow(nullptr); }
 
 void VarnelWindow::BuildRegions() {
   QWidget* client = centralWidget();
-  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   auto region = [&](Region& model) {
     auto* box = new QGroupBox(ToQt(model.caption), client);
     box->setObjectName(ToQt(model.name));

@@ -13,7 +13,6 @@ class QGroupBox;
 class QLineEdit;
 class QMenu;
 class QLabel;
-class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class PaneView;
