@@ -19,9 +19,10 @@
 namespace {
 
 int Usage() {
-  std::cerr << "usage: varnel [--jobs N]              open the window\n"
-               "       varnel [--jobs N] --script FILE  run a command script headless (FILE - reads standard input)\n"
-               "       varnel --screenshot FILE.png     open the window, save a picture of it, end\n"
+  std::cerr << "usage: varnel [--jobs N]                         open the window\n"
+               "       varnel [--jobs N] --script FILE             run a command script headless (FILE - reads standard input)\n"
+               "       varnel [--jobs N] --script FILE --window    run it against the window (offscreen without a display)\n"
+               "       varnel --screenshot FILE.png                open the window, save a picture of it, end\n"
                "  --jobs N  Batch Conversion keeps N engine runs going at once (1 to the processor count; 1 by default)\n";
   return 2;
 }
@@ -46,6 +47,18 @@ int EngineJobs(const std::string& text) {
   return jobs >= 1 && jobs <= MostParallelRuns() ? jobs : 0;
 }
 
+#ifdef VARNEL_HAVE_QT
+int RunWindowScriptFile(const std::string& path, int argc, char** argv, int engineJobs) {
+  if (path == "-") return RunWindowScript(std::cin, std::cout, argc, argv, engineJobs);
+  std::ifstream script(path, std::ios::binary);
+  if (!script) {
+    std::cerr << "varnel: cannot read the script " << path << "\n";
+    return 2;
+  }
+  return RunWindowScript(script, std::cout, argc, argv, engineJobs);
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -67,6 +80,14 @@ int main(int argc, char** argv) {
   const int count = static_cast<int>(args.size());
 
   if (count == 3 && std::string(args[1]) == "--script") return RunScriptFile(args[2], engineJobs);
+  if (count == 4 && std::string(args[1]) == "--script" && std::string(args[3]) == "--window") {
+#ifdef VARNEL_HAVE_QT
+    return RunWindowScriptFile(args[2], count, args.data(), engineJobs);
+#else
+    std::cerr << "varnel: this build has no window (built without Qt 6 Widgets).\n";
+    return 1;
+#endif
+  }
   const bool screenshot = count == 3 && std::string(args[1]) == "--screenshot";
   if (count != 1 && !screenshot) return Usage();
 

@@ -80,6 +80,7 @@ void TForm1::MIAnalyseEUTsClick() {
     ProcessPendingEvents();
     for (int i = 0; i < count; ++i) {
       const std::string& name = names[i];
+      FileProgress(static_cast<std::size_t>(i), names.size());
       AddLine(Mout, "Load: " + name);
       const std::string text = LoadLinesText(platform, name);
       AddLine(Mout, "Done.");
@@ -99,6 +100,7 @@ void TForm1::MIAnalyseEUTsClick() {
     std::string text;
     for (int i = 0; i < count; ++i) {
       const std::string& name = names[i];
+      FileProgress(static_cast<std::size_t>(i), names.size());
       ProcessPendingEvents();
       AddLine(Mout, "Load: " + name);
       if (!ReadListedFile(*this, name, text)) continue;

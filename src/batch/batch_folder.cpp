@@ -14,8 +14,9 @@ void TForm1::MIAddBatchFolderClick() {
   ListFiles(platform, "*.out", names, &skipped);
   params.BatchFiles = names;
   AddLine(Mout, "....FileNames reading finished!");
-  for (const std::string& name : names) {
-    AddLine(Mout, name);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    AddLine(Mout, names[i]);
+    FileProgress(i, names.size());
     ProcessPendingEvents();
   }
   if (!skipped.empty()) AddLine(Mout, SkippedNamesLine(skipped));
@@ -24,7 +25,9 @@ void TForm1::MIAddBatchFolderClick() {
 
 void TForm1::MIFileLoadTestClick() {
   const TextList names = params.BatchFiles;
-  for (const std::string& name : names) {
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string& name = names[i];
+    FileProgress(i, names.size());
     AddLine(Mout, "Load: " + name);
     LoadLinesText(platform, name);  // only whether it reads matters
   }

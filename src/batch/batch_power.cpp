@@ -44,7 +44,9 @@ void TForm1::MIBatchAnalysePowerClick() {
   AddLine(Mdata, TableHeadingLine({" MHz ", "   W   ", "   mW  ", "       ", "   A   "}));
 
   std::string text;
-  for (const std::string& name : names) {
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string& name = names[i];
+    FileProgress(i, names.size());
     ProcessPendingEvents();
     AddLine(Mout, "Load: " + name);
     if (!ReadListedFile(*this, name, text)) continue;

@@ -7,7 +7,9 @@
 
 #include "util/errors.hpp"
 #include "util/files.hpp"
+#include "util/format.hpp"
 #include "util/messages.hpp"
+#include "util/numbers.hpp"
 
 namespace {
 
@@ -264,15 +266,19 @@ void TForm1::Reset() {
 // The layout rule of the window. The formulas have no lower bound; a window made very small
 // gets regions and panes of width or height 0 instead of negative sizes (positions are kept
 // as computed, so the right column may start left of the window).
+//
+// The right column is 209 wide at the design width and wherever its fields fit; it grows with
+// a wider window (so do its fields) and is never narrower than its widest texts need.
 void TForm1::FormResize() {
   const int W = window.width;
   const int H = window.height;
+  const int R = RightColumnWidth();
 
   // The right column; the formulas use the width just given to GBBasicData.
-  GBBasicData.bounds = Rect{W - 209 - 30, 0, 209, 153};
+  GBBasicData.bounds = Rect{W - R - 30, 0, R, 153};
   const int rightColumn = W - GBBasicData.bounds.width - 30;
-  GBNearField.bounds = Rect{rightColumn, 152, 209, 129};
-  GBCommands.bounds = Rect{rightColumn, 280, 209, NotBelowZero(H - 280 - 72)};
+  GBNearField.bounds = Rect{rightColumn, 152, R, 129};
+  GBCommands.bounds = Rect{rightColumn, 280, R, NotBelowZero(H - 280 - 72)};
 
   GBEdit.bounds = Rect{8, 0, NotBelowZero(W - GBBasicData.bounds.width - 46), 209};
   GBInfo.bounds = Rect{8, GBEdit.bounds.height, 477, NotBelowZero(H - GBEdit.bounds.height - 72)};
@@ -285,6 +291,30 @@ void TForm1::FormResize() {
   MdataBounds = PaneInside(GBdata.bounds);
 }
 
+int TForm1::RightColumnWidth() const {
+  return std::max({209, layoutNeeds.rightColumn, window.width * 209 / 1121});
+}
+
+namespace {
+constexpr int kLeastDataPaneWidth = 120;
+constexpr int kLeastInfoPaneHeight = 80;
+}  // namespace
+
+std::pair<int, int> TForm1::MinimumWindowSize() const {
+  const int rightColumn = std::max(209, layoutNeeds.rightColumn);
+  // GBdata is W - R - 530 wide; GBInfo H - 281 and GBCommands H - 352 high.
+  return {rightColumn + 530 + kLeastDataPaneWidth,
+          std::max(281 + kLeastInfoPaneHeight, 352 + layoutNeeds.commandsHeight)};
+}
+
+void TForm1::SetLayoutNeeds(LayoutNeeds needs) {
+  layoutNeeds = needs;
+  const auto [width, height] = MinimumWindowSize();
+  window.width = std::max(window.width, width);
+  window.height = std::max(window.height, height);
+  FormResize();
+}
+
 // ---- Window-level commands ---------------------------------------------------------------
 
 void TForm1::MIQuitClick() { platform.RequestQuit(); }
@@ -294,10 +324,12 @@ void TForm1::MIResetWindowPositionClick() {
   window.top = 10;
 }
 
-// C++ integer division truncates toward zero, as the centring rule requires (-5 / 2 is -2).
+// The outer size centred on the screen, integer division truncating toward zero. A window
+// larger than the screen starts at its left or top edge rather than off-screen, where its menu
+// bar could not be reached.
 void TForm1::MIWindowCenterClick() {
-  window.left = (platform.ScreenWidth() - window.width) / 2;
-  window.top = (platform.ScreenHeight() - window.height) / 2;
+  window.left = std::max(0, (platform.ScreenWidth() - window.width) / 2);
+  window.top = std::max(0, (platform.ScreenHeight() - window.height) / 2);
 }
 
 void TForm1::MIHelpClick() { OpenExistingDocument(platform, exeFolder + "Varnel Hilfe.pdf"); }
@@ -416,16 +448,17 @@ bool TForm1::Run(const std::string& name) {
 
   if (running_) {
     // Quit during a command ends that command at its next event processing; everything
-    // else waits until the running command has finished.
+    // else waits until the running command has finished, and the running one goes on.
     if (command->name == "MIQuitClick") {
       closing = true;
     } else {
-      platform.MessageBox(MessageKind::Warning, title, kStillRunning);
+      platform.StatusNotice(title, kStillRunning);
     }
     return true;
   }
 
   running_ = true;
+  progress = Progress{true, CommandCaption(name), 0, 0, platform.MillisecondsSinceEpoch(), 0};
   try {
     command->action(*this);
   } catch (const CommandAborted&) {
@@ -434,6 +467,8 @@ bool TForm1::Run(const std::string& name) {
     platform.MessageBox(MessageKind::Error, title, ErrorBoxText(VisibleText(failure.what())));
   }
   running_ = false;
+  progress.running = false;
+  progress.endMs = platform.MillisecondsSinceEpoch();
 
   if (MenuItem* item = FindMenuItem("MISplitMode")) item->checked = params.SplitMode;
   if (closing) platform.RequestQuit();
@@ -444,6 +479,95 @@ bool TForm1::CloseQuery() {
   if (!running_) return true;
   closing = true;
   return false;
+}
+
+std::string TForm1::CommandCaption(const std::string& name) const {
+  const Command* command = ResolveCommand(Commands(), *this, name);
+  for (const std::vector<MenuItem>* table : {&MM, &PopupMenu1, &PopupMenu2}) {
+    if (const MenuItem* item = FindIn(*table, name)) return item->caption;
+  }
+  if (name == "Button1") return "Add Batch";
+  if (name == "Button2") return "A. Batch";
+  for (const std::vector<MenuItem>* table : {&MM, &PopupMenu1, &PopupMenu2}) {
+    for (const MenuItem& item : *table)
+      if (!item.separator && command && item.handler == command->name) return item.caption;
+  }
+  return name;
+}
+
+// The clock starts again at the first file, so that the time a dialog stood open before the
+// loop counts neither as elapsed nor in the estimate.
+void TForm1::FileProgress(std::size_t index, std::size_t count) {
+  if (index == 0) progress.startMs = platform.MillisecondsSinceEpoch();
+  progress.file = index + 1;
+  progress.files = count;
+}
+
+namespace {
+
+// "0:07", "12:30", "1:02:03".
+std::string Duration(std::uint64_t milliseconds) {
+  const std::uint64_t seconds = milliseconds / 1000;
+  const std::uint64_t h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
+  std::string text = h ? std::to_string(h) + ":" + (m < 10 ? "0" : "") : "";
+  return text + std::to_string(m) + ":" + (s < 10 ? "0" : "") + std::to_string(s);
+}
+
+}  // namespace
+
+std::string ProgressText(const Progress& progress, std::uint64_t nowMs) {
+  if (!progress.running) {
+    if (progress.files == 0 || progress.command.empty()) return "";
+    const std::string took = Duration(progress.endMs - progress.startMs);
+    if (progress.file < progress.files)
+      return progress.command + ": ended at file " + std::to_string(progress.file) + " of " +
+             std::to_string(progress.files) + " after " + took;
+    return progress.command + ": " + std::to_string(progress.files) + " files in " + took;
+  }
+  const std::uint64_t elapsed = nowMs > progress.startMs ? nowMs - progress.startMs : 0;
+  std::string text = progress.command + ": ";
+  if (progress.files == 0) return text + Duration(elapsed) + " elapsed";
+  text += "file " + std::to_string(progress.file) + " of " + std::to_string(progress.files) + ", " +
+          Duration(elapsed) + " elapsed";
+  const std::size_t finished = progress.file > 0 ? progress.file - 1 : 0;
+  if (finished > 0 && finished < progress.files) {
+    const double left = static_cast<double>(elapsed) / static_cast<double>(finished) *
+                        static_cast<double>(progress.files - finished);
+    text += ", about " + Duration(static_cast<std::uint64_t>(left)) + " left";
+  }
+  return text;
+}
+
+int ProgressPermille(const Progress& progress) {
+  if (progress.files == 0) return -1;
+  const std::size_t finished = progress.file > 0 ? progress.file - 1 : 0;
+  return static_cast<int>(std::min<std::size_t>(finished, progress.files) * 1000 / progress.files);
+}
+
+bool TForm1::Checkable(const MenuItem& item) {
+  return item.handler == "MISplitModeClick" || item.name.starts_with("MI_NEC");
+}
+
+std::string TForm1::WidestText(const std::string& fieldName) {
+  // Each field's pattern with the widest values it meets: negative, scientific notation with a
+  // negative exponent, three-digit coordinates.
+  const double tiny = -1.2e-3;
+  const std::string complex = Format("%3.1g%s%3.1gj", {tiny, SignText(tiny), tiny});
+  if (fieldName == "EditVoltage") return complex + " V";
+  if (fieldName == "EditCurrent") return complex + " A";
+  if (fieldName == "EditImpedance") return complex + " Ohm";
+  if (fieldName == "EditPower") return FormatReal("%4.1g W", tiny);
+  if (fieldName == "EditInputPower") return FormatReal("%3.1g W", tiny);
+  if (fieldName == "EditFrequency") return FrequencyText(0.1234);
+  if (fieldName == "EditType") return "MAGNETIC ";
+  if (fieldName == "EditPoint") return Format("(%2.1f|%2.1f|%2.1f)", {-100.0, -100.0, -100.0});
+  if (fieldName == "EditPointA") return Format("(%2.1f|%2.1f)", {-100.0, -100.0});
+  if (fieldName == "EditNormalizePower") return FormatReal("%1.2f W", 1000.0);
+  return FormatReal("%3.2f", -100.0);  // the NearField grid
+}
+
+bool TForm1::AnswersDoubleClick(const std::string& fieldName) {
+  return fieldName == "EditPoint" || fieldName == "EditPointA" || fieldName == "EditNormalizePower";
 }
 
 void TForm1::ProcessPendingEvents() {

@@ -95,6 +95,25 @@ struct MenuItem {
   bool checked = false;
 };
 
+// How far the running command has got, for the window's status bar. Every command started
+// through the dispatcher is running until it ends; the batch loops also tell which file of how
+// many they are at.
+struct Progress {
+  bool running = false;
+  std::string command;         // the caption it was started by ("Batch-Analyse Nearfield")
+  std::size_t file = 0;        // files begun so far (1 while the first one is worked on)
+  std::size_t files = 0;       // 0 when the command does not count files
+  std::uint64_t startMs = 0;   // when it started, or began its first file
+  std::uint64_t endMs = 0;     // when it ended (running false)
+};
+// "Batch-Analyse Nearfield: file 12 of 1500, 0:03 elapsed, about 6:10 left" while running (the
+// estimate once a file has been finished); "Batch-Analyse Nearfield: 1500 files in 6:13" after
+// a counting command ("...: ended at file 7 of 1500 after 0:02" when it ended early); empty
+// after any other.
+std::string ProgressText(const Progress& progress, std::uint64_t nowMs);
+// 0..1000 for a progress bar; -1 when the command does not count files.
+int ProgressPermille(const Progress& progress);
+
 class TForm1 {
  public:
   explicit TForm1(Platform& platform);
@@ -116,6 +135,23 @@ class TForm1 {
   Rect window{0, 0, 1121, 530};          // outer left, top, width, height
   Region GBEdit, GBInfo, GBdata, GBBasicData, GBNearField, GBCommands;
   Rect MBounds, MoutBounds, MdataBounds; // pane geometry inside its region
+
+  // What a binding measures with its fonts: the width the right column needs to show the
+  // widest texts of its fields, and the height the Commands region needs for its controls at
+  // their natural heights. Headless nothing is measured and the layout is the plain rule.
+  struct LayoutNeeds {
+    int rightColumn = 209;
+    int commandsHeight = 0;
+  };
+  LayoutNeeds layoutNeeds;
+  // Takes the measured needs: the window grows to the minimum size and is laid out again.
+  void SetLayoutNeeds(LayoutNeeds needs);
+  // The smallest outer width and height at which no region overlaps another, the data pane
+  // keeps some width and the Commands region holds its controls.
+  std::pair<int, int> MinimumWindowSize() const;
+  // The width of the right column: the rule's 209 at the design width 1121, growing in
+  // proportion with a wider window, and never below what its fields need.
+  int RightColumnWidth() const;
 
   Pane M, Mout, Mdata;
 
@@ -161,6 +197,17 @@ class TForm1 {
   // Lets the window repaint and take input; ends the running command (CommandAborted) when
   // the window is closing.
   void ProcessPendingEvents();
+  // A batch loop begins file index (0-based) of count.
+  void FileProgress(std::size_t index, std::size_t count);
+  Progress progress;
+
+  // ---- Decisions the window reads ------------------------------------------------------
+  // Menu items that carry a check mark (SplitMode, the engines).
+  static bool Checkable(const MenuItem& item);
+  // The display fields a double-click runs a command on (the command of the same name).
+  static bool AnswersDoubleClick(const std::string& fieldName);
+  // The longest text each display field is written with, for a binding to size it.
+  static std::string WidestText(const std::string& fieldName);
 
   // ---- Start-up and window commands (VarnelU.cpp) ------------------------------------
   void FormCreate();
@@ -234,5 +281,7 @@ class TForm1 {
   };
   static const std::vector<Command>& Commands();
   void BuildMenus();
+  // The caption of the menu item or button that runs the command named.
+  std::string CommandCaption(const std::string& name) const;
   bool running_ = false;
 };

@@ -39,6 +39,7 @@ void ClearPane(Pane& pane) {
   }
   pane.lines.clear();
   ++pane.revision;
+  ++pane.rewrites;
 }
 
 // CR LF separates the lines of a text handed over whole (a file text, a deck). A lone LF or a
@@ -96,6 +97,7 @@ void AddLine(Pane& pane, const std::string& text, const std::string& prefix) {
 void ScrollToTop(Pane& pane) { ++pane.scrollRequest; }
 
 void AppendToLastLine(Pane& pane, const std::string& text) {
+  ++pane.rewrites;
   std::string last;
   if (!pane.lines.empty()) {
     last = std::move(pane.lines.back());
@@ -109,7 +111,22 @@ void AppendToLine(Pane& pane, std::size_t index, const std::string& text) {
   if (index + 1 == pane.lines.size()) return AppendToLastLine(pane, text);
   pane.lines[index] += text;
   ++pane.revision;
+  ++pane.rewrites;
 }
+
+void ReplacePaneLines(Pane& pane, std::vector<std::string> lines) {
+  pane.lines = std::move(lines);
+  ++pane.revision;
+  ++pane.rewrites;
+}
+
+PaneChange ChangeSince(const Pane& pane, const PaneLook& look) {
+  if (look.revision == pane.revision && look.rewrites == pane.rewrites) return PaneChange::None;
+  if (look.rewrites == pane.rewrites && pane.lines.size() >= look.lineCount) return PaneChange::Appended;
+  return PaneChange::Rewritten;
+}
+
+PaneLook LookAt(const Pane& pane) { return PaneLook{pane.revision, pane.rewrites, pane.lines.size()}; }
 
 std::string PaneText(const Pane& pane) {
   std::size_t size = 0;

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "util/errors.hpp"
+
 enum class MessageKind { Info, Warning, Error };
 
 // Settings of an open- or save-file dialog. filter is the "Text|pattern|Text|pattern" list;
@@ -55,6 +57,12 @@ class ModalDialog {
   std::vector<std::string> fieldTexts;
 };
 
+class Platform;
+// The failures of a folder chooser, the same in every binding: it cannot open at a folder that
+// does not exist, and a chosen folder that cannot be made the current one fails the same way
+// ("Datei nicht gefunden").
+void RequireFolderToChooseIn(Platform& platform, const std::string& initialFolder);
+InOutError FolderChoiceError();
 // A started program; the handle is the platform's own number, 0 meaning none.
 struct ProcessHandle {
   std::int64_t id = 0;
@@ -76,6 +84,12 @@ class Platform {
                                const std::string& defaultText) = 0;
   // Shows the dialog modally; returns when it has closed (whichever way).
   virtual void ShowModal(ModalDialog& dialog) = 0;
+
+  // A short notice that needs no answer ("A command is still running ..."): a window shows it
+  // in its status bar without stopping the running command; elsewhere it is a warning box.
+  virtual void StatusNotice(const std::string& title, const std::string& text) {
+    MessageBox(MessageKind::Warning, title, text);
+  }
 
   // ---- Standard dialogs --------------------------------------------------------------
   // The chosen path (Windows form), or nothing on Cancel.

@@ -70,6 +70,36 @@ TEST(PaneOperations, ClearAppendAndScroll) {
   EXPECT_EQ((Lines{"alone"}), pane.lines);
 }
 
+// A binding redraws only appended lines when nothing before them changed; every other change
+// (the case of two folders listed one after the other included) is a whole redraw.
+TEST(PaneOperations, ChangeSinceTellsAppendedLinesFromEveryOtherChange) {
+  struct Case {
+    const char* what;
+    void (*change)(Pane&);
+    PaneChange expected;
+  };
+  const Case cases[] = {
+      {"nothing", [](Pane&) {}, PaneChange::None},
+      {"scroll only", [](Pane& p) { ScrollToTop(p); }, PaneChange::None},
+      {"one line added", [](Pane& p) { AddLine(p, "c"); }, PaneChange::Appended},
+      {"a text of lines added", [](Pane& p) { AddLine(p, "c\r\nd"); }, PaneChange::Appended},
+      {"cleared and refilled longer", [](Pane& p) { ClearPane(p); AddLine(p, "x\r\ny\r\nz"); }, PaneChange::Rewritten},
+      {"cleared and refilled, same last line", [](Pane& p) { ClearPane(p); AddLine(p, "x\r\nb\r\nc"); }, PaneChange::Rewritten},
+      {"last line extended", [](Pane& p) { AppendToLastLine(p, " done"); }, PaneChange::Rewritten},
+      {"earlier line extended", [](Pane& p) { AppendToLine(p, 0, " done"); }, PaneChange::Rewritten},
+      {"edited lines handed back", [](Pane& p) { ReplacePaneLines(p, {"a", "b", "typed"}); }, PaneChange::Rewritten},
+  };
+  for (const Case& c : cases) {
+    Pane pane;
+    AddLine(pane, "a\r\nb");
+    const PaneLook look = LookAt(pane);
+    c.change(pane);
+    EXPECT_EQ(c.expected, ChangeSince(pane, look)) << c.what;
+    EXPECT_EQ(PaneChange::None, ChangeSince(pane, LookAt(pane))) << c.what;
+  }
+  EXPECT_EQ(PaneChange::Rewritten, ChangeSince(Pane{}, PaneLook{})) << "a first look redraws";
+}
+
 // A cleared pane's line strings are taken for the lines added next (to this pane or another):
 // no old characters may show through, whatever the lengths.
 TEST(PaneOperations, LinesAfterClearHoldOnlyTheNewText) {

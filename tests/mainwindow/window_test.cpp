@@ -168,10 +168,11 @@ TEST_F(WindowTest, FormResizeFollowsTheLayoutTable) {
        {882, 0, 209, 153}, {882, 152, 209, 129}, {882, 280, 209, 178},
        {8, 0, 866, 209}, {8, 209, 477, 249}, {492, 209, 382, 249},
        {8, 15, 850, 186}, {8, 15, 461, 226}, {8, 15, 366, 226}},
+      // A wider window widens the right column in proportion: 1400 * 209 / 1121 = 261.
       {1400, 800,
-       {1161, 0, 209, 153}, {1161, 152, 209, 129}, {1161, 280, 209, 448},
-       {8, 0, 1145, 209}, {8, 209, 477, 519}, {492, 209, 661, 519},
-       {8, 15, 1129, 186}, {8, 15, 461, 496}, {8, 15, 645, 496}},
+       {1109, 0, 261, 153}, {1109, 152, 261, 129}, {1109, 280, 261, 448},
+       {8, 0, 1093, 209}, {8, 209, 477, 519}, {492, 209, 609, 519},
+       {8, 15, 1077, 186}, {8, 15, 461, 496}, {8, 15, 593, 496}},
       // Too small for the formulas: sizes stop at 0, positions stay as computed.
       {300, 200,
        {61, 0, 209, 153}, {61, 152, 209, 129}, {61, 280, 209, 0},
@@ -195,18 +196,45 @@ TEST_F(WindowTest, FormResizeFollowsTheLayoutTable) {
   }
 }
 
+// Measured needs of a window's fonts: the right column is never narrower than its fields need,
+// and the window never smaller than its controls need; without needs the rule is unchanged.
+TEST_F(WindowTest, LayoutNeedsWidenTheRightColumnAndSetTheLeastSize) {
+  struct Case {
+    TForm1::LayoutNeeds needs;
+    int least[2];
+    int width, height, rightColumn;
+  };
+  const Case cases[] = {
+      {{209, 0}, {859, 361}, 1121, 530, 209},
+      {{268, 220}, {918, 572}, 1121, 572, 268},
+      {{300, 100}, {950, 452}, 1121, 530, 300},
+  };
+  for (const Case& c : cases) {
+    form.window = Rect{0, 0, 1121, 530};
+    form.SetLayoutNeeds(c.needs);
+    EXPECT_EQ(c.least[0], form.MinimumWindowSize().first);
+    EXPECT_EQ(c.least[1], form.MinimumWindowSize().second);
+    EXPECT_EQ(c.width, form.window.width);
+    EXPECT_EQ(c.height, form.window.height);
+    EXPECT_EQ(c.rightColumn, form.GBBasicData.bounds.width);
+    EXPECT_EQ(1121 - c.rightColumn - 30, form.GBCommands.bounds.left);
+  }
+}
+
 // ---- Window commands -------------------------------------------------------------------------
 
-TEST_F(WindowTest, WindowCenterTruncatesTowardZero) {
+TEST_F(WindowTest, WindowCenterTruncatesTowardZeroAndNeverStartsOffScreen) {
   struct Case {
     int screenWidth, screenHeight, left, top;
   };
-  // The window is 1121 x 530.
+  // The window is 1121 x 530. A screen smaller than the window puts it at the screen's edge,
+  // where its menu stays reachable, not at a negative position.
   const std::vector<Case> cases = {
       {1920, 1080, 399, 275},
-      {1116, 529, -2, 0},  // -5 / 2 = -2 and -1 / 2 = 0
-      {1118, 527, -1, -1},  // -3 / 2 = -1
-      {1124, 533, 1, 1},
+      {1116, 529, 0, 0},
+      {1118, 527, 0, 0},
+      {1124, 533, 1, 1},  // 3 / 2 = 1
+      {800, 1080, 0, 275},
   };
   for (const Case& c : cases) {
     platform.screenWidth = c.screenWidth;
@@ -529,3 +557,41 @@ TEST_F(WindowTest, ProcessPendingEventsOutsideAQuitLetsTheCommandGoOn) {
 }
 
 }  // namespace
+
+// ---- Progress of a running command ------------------------------------------------------
+
+TEST(ProgressTextTest, CountsFilesEstimatesTheRestAndSumsUpAtTheEnd) {
+  struct Case {
+    Progress progress;
+    std::uint64_t now;
+    const char* text;
+    int permille;
+  };
+  const Case cases[] = {
+      {{true, "Load", 0, 0, 1000, 0}, 8500, "Load: 0:07 elapsed", -1},
+      {{true, "Batch-Analyse Nearfield", 1, 1500, 0, 0}, 200, "Batch-Analyse Nearfield: file 1 of 1500, 0:00 elapsed", 0},
+      {{true, "Analyse EUTs", 11, 1500, 0, 0}, 3000,
+       "Analyse EUTs: file 11 of 1500, 0:03 elapsed, about 7:27 left", 6},
+      {{true, "Batch-Analyse Power", 3, 3, 0, 0}, 3723000, "Batch-Analyse Power: file 3 of 3, 1:02:03 elapsed, about 31:01 left", 666},
+      {{false, "Batch-Analyse Power", 3, 3, 0, 65000}, 99000, "Batch-Analyse Power: 3 files in 1:05", 666},
+      {{false, "Load", 0, 0, 0, 65000}, 99000, "", -1},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.text, ProgressText(c.progress, c.now));
+    EXPECT_EQ(c.permille, ProgressPermille(c.progress)) << c.text;
+  }
+}
+
+TEST_F(WindowTest, BatchLoopsReportTheirFileAndTheDispatcherTheCommand) {
+  const auto folder = root.driveC / "4nec2" / "b_out" / "three";
+  for (const char* name : {"a.out", "b.out", "c.out"}) root.Write("drive_c/4nec2/b_out/three/" + std::string(name), "x");
+  platform.AnswerFolder(folder.string());
+  ASSERT_TRUE(form.Run("MIAddEUTs"));
+  EXPECT_FALSE(form.progress.running);
+  EXPECT_EQ("Add EUTs: 3 files in 0:00", ProgressText(form.progress, form.progress.endMs));
+  ASSERT_TRUE(form.Run("MIFileLoadTestClick"));
+  EXPECT_EQ("FileLoadTest", form.progress.command);
+  EXPECT_EQ(3u, form.progress.file);
+  ASSERT_TRUE(form.Run("Button2"));  // the first file is no output file: the run ends there
+  EXPECT_EQ("A. Batch: ended at file 1 of 3 after 0:00", ProgressText(form.progress, form.progress.endMs));
+}

@@ -4,54 +4,59 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
-#include <QFontDatabase>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollBar>
-#include <QTextBlock>
-#include <QTextCursor>
+#include <QStatusBar>
 #include <QVBoxLayout>
+#include <chrono>
 
 #include "mainwindow/VarnelU.hpp"
+#include "platform/qt/pane_view.hpp"
 #include "platform/qt/qt_platform.hpp"
 
 namespace {
 
 QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, std::max(r.width, 0), std::max(r.height, 0)); }
 
-QLineEdit* MakeField(QWidget* parent, const DisplayField& field, const QRect& geometry) {
+// The rows of the right column's regions: fields 20 pixels high, 2 apart, as the regions'
+// fixed heights (153 and 129) allow.
+constexpr int kFieldHeight = 20;
+
+// A read-only centred field at least as wide as the widest text its commands write.
+QLineEdit* MakeField(QWidget* parent, const DisplayField& field) {
   auto* edit = new QLineEdit(parent);
   edit->setObjectName(ToQt(field.name));
   edit->setReadOnly(true);
   edit->setAlignment(Qt::AlignCenter);
-  edit->setGeometry(geometry);
+  edit->setFixedHeight(kFieldHeight);
+  const int text = edit->fontMetrics().horizontalAdvance(ToQt(TForm1::WidestText(field.name)));
+  edit->setMinimumWidth(text + 10);  // the frame and the text margins
   return edit;
 }
 
-QLabel* MakeLabel(QWidget* parent, const std::string& text, const QRect& geometry) {
-  auto* label = new QLabel(ToQt(text), parent);
-  label->setGeometry(geometry);
-  return label;
+QGridLayout* Grid(QGroupBox* box) {
+  auto* grid = new QGridLayout(box);
+  grid->setContentsMargins(6, 2, 6, 4);
+  grid->setHorizontalSpacing(4);
+  grid->setVerticalSpacing(2);
+  return grid;
 }
 
-QString JoinLines(const std::vector<std::string>& lines, std::size_t from) {
-  std::string joined;
-  std::size_t size = 0;
-  for (std::size_t i = from; i < lines.size(); ++i) size += lines[i].size() + 1;
-  joined.reserve(size);
-  for (std::size_t i = from; i < lines.size(); ++i) {
-    if (i > from) joined += '\n';
-    joined += lines[i];
-  }
-  return ToQt(joined);
+qint64 NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
+
+// Redraws inside a command come no closer than this (about 30 a second).
+constexpr qint64 kFrameMs = 33;
 
 }  // namespace
 
@@ -60,10 +65,23 @@ VarnelWindow::VarnelWindow(TForm1& form, QtPlatform& platform) : form_(form), pl
   setCentralWidget(new QWidget(this));
   BuildRegions();
   BuildMenus();
+  statusText_ = new QLabel(this);
+  statusBar()->addWidget(statusText_, 1);
+  progressBar_ = new QProgressBar(this);
+  progressBar_->setRange(0, 1000);
+  progressBar_->setMaximumWidth(220);
+  progressBar_->setTextVisible(false);
+  progressBar_->hide();
+  statusBar()->addPermanentWidget(progressBar_);
   platform_.SetWindow(this);
-  // Centred on the screen at the model's size (height 530 at creation).
-  form_.window.left = (platform_.ScreenWidth() - form_.window.width) / 2;
-  form_.window.top = (platform_.ScreenHeight() - form_.window.height) / 2;
+  // What the right column needs with this font; the model makes the window at least that
+  // large and centres it again, as at creation.
+  TForm1::LayoutNeeds needs;
+  for (const char* name : {"GBBasicData", "GBNearField", "GBCommands"})
+    needs.rightColumn = std::max(needs.rightColumn, regions_[name]->minimumSizeHint().width());
+  needs.commandsHeight = regions_["GBCommands"]->minimumSizeHint().height();
+  form_.SetLayoutNeeds(needs);
+  form_.MIWindowCenterClick();
   ApplyWindowRect();
   form_.FormResize();
   ApplyGeometry();
@@ -74,7 +92,6 @@ VarnelWindow::~VarnelWindow() { platform_.SetWindow(nullptr); }
 
 void VarnelWindow::BuildRegions() {
   QWidget* client = centralWidget();
-  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   auto region = [&](Region& model) {
     auto* box = new QGroupBox(ToQt(model.caption), client);
     box->setObjectName(ToQt(model.name));
@@ -82,70 +99,77 @@ void VarnelWindow::BuildRegions() {
     return box;
   };
   auto pane = [&](const std::string& name, Pane& model, QGroupBox* box) {
-    auto* edit = new QPlainTextEdit(box);
-    edit->setObjectName(ToQt(name));
-    edit->setFont(fixed);
-    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
-    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    edit->setUndoRedoEnabled(false);
-    PaneView view{&model, edit};
-    panes_[name] = view;
-    connect(edit, &QPlainTextEdit::textChanged, this, [this, name] {
-      PaneView& v = panes_[name];
-      if (!v.updating) v.edited = true;
-    });
-    return edit;
+    auto* view = new PaneView(model, box);
+    view->setObjectName(ToQt(name));
+    panes_[name] = PaneSlot{&model, view};
+    return view;
   };
 
   pane("M", form_.M, region(form_.GBEdit));
   pane("Mout", form_.Mout, region(form_.GBInfo));
-  QPlainTextEdit* mdata = pane("Mdata", form_.Mdata, region(form_.GBdata));
+  PaneView* mdata = pane("Mdata", form_.Mdata, region(form_.GBdata));
 
+  // The right column: each region lays its controls out in a grid whose field column takes
+  // the width the model gives the region. Each field is at least as wide as the widest text
+  // its commands write; the rows keep the heights the regions' fixed heights allow.
   QGroupBox* basic = region(form_.GBBasicData);
+  auto* basicGrid = Grid(basic);
   DisplayField* basicFields[] = {&form_.EditVoltage,   &form_.EditCurrent,   &form_.EditImpedance,
                                  &form_.EditPower,     &form_.EditFrequency, &form_.EditInputPower};
   for (int i = 0; i < 6; ++i) {
-    MakeLabel(basic, basicFields[i]->label, QRect(8, 18 + 22 * i, 84, 20));
-    fields_[basicFields[i]->name] = MakeField(basic, *basicFields[i], QRect(94, 18 + 22 * i, 108, 20));
+    basicGrid->addWidget(new QLabel(ToQt(basicFields[i]->label), basic), i, 0);
+    basicGrid->addWidget(fields_[basicFields[i]->name] = MakeField(basic, *basicFields[i]), i, 1);
   }
+  basicGrid->setColumnStretch(1, 1);
 
   QGroupBox* near = region(form_.GBNearField);
+  auto* nearGrid = Grid(near);
   const char* columns[] = {"Start", "Stop", "Step"};
   const char* rows[] = {"X", "Y", "Z"};
-  for (int c = 0; c < 3; ++c) MakeLabel(near, columns[c], QRect(28 + 60 * c, 14, 58, 16))->setAlignment(Qt::AlignCenter);
+  for (int c = 0; c < 3; ++c) {
+    auto* heading = new QLabel(QString::fromLatin1(columns[c]), near);
+    heading->setAlignment(Qt::AlignCenter);
+    nearGrid->addWidget(heading, 0, c + 1);
+    nearGrid->setColumnStretch(c + 1, 1);
+  }
   DisplayField* grid[3][3] = {{&form_.EditXStart, &form_.EditXStop, &form_.EditXStep},
                               {&form_.EditYStart, &form_.EditYStop, &form_.EditYStep},
                               {&form_.EditZStart, &form_.EditZStop, &form_.EditZStep}};
   for (int r = 0; r < 3; ++r) {
-    MakeLabel(near, rows[r], QRect(8, 32 + 22 * r, 16, 20));
-    for (int c = 0; c < 3; ++c)
-      fields_[grid[r][c]->name] = MakeField(near, *grid[r][c], QRect(28 + 60 * c, 32 + 22 * r, 58, 20));
+    nearGrid->addWidget(new QLabel(QString::fromLatin1(rows[r]), near), r + 1, 0);
+    for (int c = 0; c < 3; ++c) nearGrid->addWidget(fields_[grid[r][c]->name] = MakeField(near, *grid[r][c]), r + 1, c + 1);
   }
-  MakeLabel(near, form_.EditType.label.empty() ? "Type" : form_.EditType.label, QRect(8, 100, 40, 20));
-  fields_[form_.EditType.name] = MakeField(near, form_.EditType, QRect(52, 100, 148, 20));
+  nearGrid->addWidget(new QLabel(ToQt(form_.EditType.label.empty() ? "Type" : form_.EditType.label), near), 4, 0);
+  nearGrid->addWidget(fields_[form_.EditType.name] = MakeField(near, form_.EditType), 4, 1, 1, 3);
 
   QGroupBox* commands = region(form_.GBCommands);
-  auto* addBatch = new QPushButton(QStringLiteral("Add Batch"), commands);
-  addBatch->setObjectName(QStringLiteral("Button1"));
-  addBatch->setGeometry(8, 16, 94, 22);
-  connect(addBatch, &QPushButton::clicked, this, [this] { RunCommand("Button1"); });
-  auto* aBatch = new QPushButton(QStringLiteral("A. Batch"), commands);
-  aBatch->setObjectName(QStringLiteral("Button2"));
-  aBatch->setGeometry(106, 16, 94, 22);
-  connect(aBatch, &QPushButton::clicked, this, [this] { RunCommand("Button2"); });
-  MakeLabel(commands, "P", QRect(8, 42, 12, 20));
-  fields_[form_.EditPoint.name] = MakeField(commands, form_.EditPoint, QRect(20, 42, 106, 20));
-  MakeLabel(commands, "A", QRect(130, 42, 10, 20));
-  fields_[form_.EditPointA.name] = MakeField(commands, form_.EditPointA, QRect(140, 42, 62, 20));
-  MakeLabel(commands, form_.EditNormalizePower.label.empty() ? "Normalize Power" : form_.EditNormalizePower.label,
-            QRect(8, 64, 100, 20));
-  fields_[form_.EditNormalizePower.name] = MakeField(commands, form_.EditNormalizePower, QRect(110, 64, 92, 20));
-  for (const char* name : {"EditPoint", "EditPointA", "EditNormalizePower"}) fields_[name]->installEventFilter(this);
+  auto* commandsGrid = Grid(commands);
+  auto button = [&](const char* name, const char* caption, int column) {
+    auto* push = new QPushButton(QString::fromLatin1(caption), commands);
+    push->setObjectName(QString::fromLatin1(name));
+    connect(push, &QPushButton::clicked, this, [this, name] { RunCommand(name); });
+    commandsGrid->addWidget(push, 0, column, 1, 2);
+  };
+  button("Button1", "Add Batch", 0);
+  button("Button2", "A. Batch", 2);
+  commandsGrid->addWidget(new QLabel(QStringLiteral("P"), commands), 1, 0);
+  commandsGrid->addWidget(fields_[form_.EditPoint.name] = MakeField(commands, form_.EditPoint), 1, 1);
+  commandsGrid->addWidget(new QLabel(QStringLiteral("A"), commands), 1, 2);
+  commandsGrid->addWidget(fields_[form_.EditPointA.name] = MakeField(commands, form_.EditPointA), 1, 3);
+  commandsGrid->setColumnStretch(1, 3);
+  commandsGrid->setColumnStretch(3, 2);
+  auto* normalizeRow = new QHBoxLayout;
+  normalizeRow->addWidget(new QLabel(ToQt(form_.EditNormalizePower.label.empty() ? "Normalize Power" : form_.EditNormalizePower.label), commands));
+  normalizeRow->addWidget(fields_[form_.EditNormalizePower.name] = MakeField(commands, form_.EditNormalizePower), 1);
+  commandsGrid->addLayout(normalizeRow, 2, 0, 1, 4);
+  for (auto& [name, field] : fields_)
+    if (TForm1::AnswersDoubleClick(name)) field->installEventFilter(this);
 
-  auto radio = [&](RadioGroup& model, const QRect& geometry) {
+  // The radio groups side by side, each item at its natural height.
+  auto* radioRow = new QHBoxLayout;
+  auto radio = [&](RadioGroup& model) {
     auto* box = new QGroupBox(ToQt(model.caption), commands);
     box->setObjectName(ToQt(model.name));
-    box->setGeometry(geometry);
     box->setAutoFillBackground(true);
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(4, 2, 2, 2);
@@ -156,13 +180,17 @@ void VarnelWindow::BuildRegions() {
       group->addButton(button, static_cast<int>(i));
       layout->addWidget(button);
     }
+    layout->addStretch(1);
     RadioGroup* target = &model;
     connect(group, &QButtonGroup::idClicked, this, [target](int id) { target->itemIndex = id; });
     radioGroups_[model.name] = group;
     radioBoxes_[model.name] = box;
+    radioRow->addWidget(box, static_cast<int>(model.items.size()));
   };
-  radio(form_.RGMode, QRect(4, 86, 116, 92));
-  radio(form_.RGPol, QRect(122, 86, 82, 92));
+  radio(form_.RGMode);
+  radio(form_.RGPol);
+  commandsGrid->addLayout(radioRow, 3, 0, 1, 4);
+  commandsGrid->setRowStretch(3, 1);
 
   QLineEdit* point = fields_[form_.EditPoint.name];
   point->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -170,19 +198,16 @@ void VarnelWindow::BuildRegions() {
   popups_["PopupMenu1"] = popup1;
   connect(point, &QWidget::customContextMenuRequested, this,
           [popup1, point](const QPoint& at) { popup1->popup(point->mapToGlobal(at)); });
-  mdata->setContextMenuPolicy(Qt::CustomContextMenu);
   QMenu* popup2 = BuildPopup(form_.PopupMenu2, mdata);
   popups_["PopupMenu2"] = popup2;
-  connect(mdata, &QWidget::customContextMenuRequested, this,
-          [popup2, mdata](const QPoint& at) { popup2->popup(mdata->mapToGlobal(at)); });
+  connect(mdata, &PaneView::contextMenuRequested, this, [popup2](const QPoint& at) { popup2->popup(at); });
 }
 
 QAction* VarnelWindow::MakeAction(const MenuItem& item, QWidget* owner) {
   auto* action = new QAction(ToQt(item.caption), owner);
   action->setObjectName(ToQt(item.name));
   if (!item.shortcut.empty()) action->setShortcut(QKeySequence(ToQt(item.shortcut)));
-  const bool checkable = item.handler == "MISplitModeClick" || item.handler.rfind("MI_NEC", 0) == 0;
-  action->setCheckable(checkable);
+  action->setCheckable(TForm1::Checkable(item));
   action->setChecked(item.checked);
   const std::string name = item.name.empty() ? item.handler : item.name;
   connect(action, &QAction::triggered, this, [this, name] { RunCommand(name); });
@@ -225,59 +250,25 @@ void VarnelWindow::RunCommand(const std::string& name) {
 }
 
 void VarnelWindow::PullEdits() {
-  for (auto& [name, view] : panes_) {
-    if (!view.edited) continue;
-    view.edited = false;
+  for (auto& [name, slot] : panes_) {
     std::vector<std::string> lines;
-    const QTextDocument* document = view.widget->document();
-    lines.reserve(static_cast<std::size_t>(document->blockCount()));
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
-      lines.push_back(FromQt(block.text()));
-    // An empty document is one empty block; the model's empty pane has no line.
-    if (lines.size() == 1 && lines[0].empty()) lines.clear();
-    view.pane->lines = std::move(lines);
-    ++view.pane->revision;
-    view.revision = view.pane->revision;
-    view.lineCount = view.pane->lines.size();
+    if (!slot.widget->TakeEdits(lines)) continue;
+    ReplacePaneLines(*slot.pane, std::move(lines));
+    slot.widget->Looked();
   }
 }
 
-void VarnelWindow::SyncPane(PaneView& view) {
-  Pane& pane = *view.pane;
-  QPlainTextEdit* edit = view.widget;
-  if (view.revision != pane.revision) {
-    view.updating = true;
-    // Lines only appended since the last redraw: add just those; otherwise redraw whole.
-    const bool appendOnly = view.lineCount > 0 && pane.lines.size() > view.lineCount &&
-                            edit->document()->blockCount() == static_cast<int>(view.lineCount) &&
-                            FromQt(edit->document()->lastBlock().text()) == pane.lines[view.lineCount - 1];
-    if (appendOnly) {
-      QTextCursor cursor(edit->document());
-      cursor.movePosition(QTextCursor::End);
-      cursor.insertText(QStringLiteral("\n") + JoinLines(pane.lines, view.lineCount));
-    } else {
-      edit->setPlainText(JoinLines(pane.lines, 0));
-    }
-    view.updating = false;
-    view.revision = pane.revision;
-    view.lineCount = pane.lines.size();
-    if (view.scrollRequest == pane.scrollRequest) {
-      edit->moveCursor(QTextCursor::End);
-      edit->ensureCursorVisible();
-    }
-  }
-  if (view.scrollRequest != pane.scrollRequest) {
-    view.scrollRequest = pane.scrollRequest;
-    edit->moveCursor(QTextCursor::Start);
-    edit->ensureCursorVisible();
-    edit->verticalScrollBar()->setValue(0);
-  }
-  const QString hint = ToQt(pane.hint);
-  if (edit->toolTip() != hint) edit->setToolTip(hint);
+void VarnelWindow::SyncIfDue() {
+  if (NowMs() - lastSync_ >= kFrameMs) SyncFromModel();
 }
 
 void VarnelWindow::SyncFromModel() {
-  for (auto& [name, view] : panes_) SyncPane(view);
+  lastSync_ = NowMs();
+  for (auto& [name, slot] : panes_) {
+    slot.widget->Refresh();
+    const QString hint = ToQt(slot.pane->hint);
+    if (slot.widget->toolTip() != hint) slot.widget->setToolTip(hint);
+  }
   for (DisplayField* field : form_.Fields()) {
     auto it = fields_.find(field->name);
     if (it == fields_.end()) continue;
@@ -298,22 +289,51 @@ void VarnelWindow::SyncFromModel() {
   for (const auto* table : {&form_.MM, &form_.PopupMenu1, &form_.PopupMenu2}) {
     for (const MenuItem& item : *table) {
       auto it = actions_.find(item.name.empty() ? item.handler : item.name);
-      if (it != actions_.end() && it->second->isCheckable() && it->second->isChecked() != item.checked)
+      if (it != actions_.end() && TForm1::Checkable(item) && it->second->isChecked() != item.checked)
         it->second->setChecked(item.checked);
     }
   }
   const QString title = ToQt(form_.caption);
   if (windowTitle() != title) setWindowTitle(title);
   // Window-position commands move the model's window.
-  if (!applyingGeometry_ && (x() != form_.window.left || y() != form_.window.top)) ApplyWindowRect();
+  if (!applyingGeometry_ && (x() != form_.window.left || y() != form_.window.top || FrameTurnedUp())) ApplyWindowRect();
   ApplyGeometry();
+  SyncStatus();
 }
 
+void VarnelWindow::SyncStatus() {
+  const Progress& progress = form_.progress;
+  const QString text = ToQt(ProgressText(progress, platform_.MillisecondsSinceEpoch()));
+  if (statusText_->text() != text) statusText_->setText(text);
+  const int permille = ProgressPermille(progress);
+  if (progress.running) {
+    // A command that counts no files shows a busy bar.
+    progressBar_->setRange(0, permille < 0 ? 0 : 1000);
+    if (permille >= 0) progressBar_->setValue(permille);
+    progressBar_->show();
+  } else {
+    progressBar_->hide();
+  }
+}
+
+void VarnelWindow::ShowNotice(const std::string& text) { statusBar()->showMessage(ToQt(text), 5000); }
+
+std::string VarnelWindow::StatusText() const {
+  const QString notice = statusBar()->currentMessage();
+  return FromQt(notice.isEmpty() ? statusText_->text() : notice);
+}
+
+// The model's window rectangle is the outer one, frame and title bar included; Qt sizes the
+// inside, so the frame's share is taken off.
 void VarnelWindow::ApplyWindowRect() {
   applyingGeometry_ = true;
   move(form_.window.left, form_.window.top);
-  if (width() != form_.window.width || height() != form_.window.height)
-    resize(form_.window.width, form_.window.height);
+  const QSize frame = frameGeometry().size() - size();
+  if (frame != QSize(0, 0)) framed_ = true;
+  const auto [leastWidth, leastHeight] = form_.MinimumWindowSize();
+  setMinimumSize(leastWidth - frame.width(), leastHeight - frame.height());
+  const QSize inner(form_.window.width - frame.width(), form_.window.height - frame.height());
+  if (size() != inner) resize(inner);
   applyingGeometry_ = false;
 }
 
@@ -327,7 +347,7 @@ void VarnelWindow::ApplyGeometry() {
   }
   const char* paneNames[] = {"M", "Mout", "Mdata"};
   for (int i = 0; i < 3; ++i) {
-    QPlainTextEdit* edit = panes_[paneNames[i]].widget;
+    PaneView* edit = panes_[paneNames[i]].widget;
     const QRect rect = ToQRect(*regionPanes[i].second);
     if (edit->geometry() != rect) edit->setGeometry(rect);
   }
@@ -336,15 +356,27 @@ void VarnelWindow::ApplyGeometry() {
 void VarnelWindow::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   if (applyingGeometry_) return;
-  form_.window.width = width();
-  form_.window.height = height();
+  if (FrameTurnedUp()) return ApplyWindowRect();
+  form_.window.width = frameGeometry().width();
+  form_.window.height = frameGeometry().height();
   form_.FormResize();
   ApplyGeometry();
 }
 
+// The frame is known only once the window has been created on the screen: the model's outer
+// size is applied again when it first turns up (a window manager may add it after mapping).
+void VarnelWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (FrameTurnedUp()) ApplyWindowRect();
+
+}
+
+bool VarnelWindow::FrameTurnedUp() const { return !framed_ && frameGeometry().size() != size(); }
+
 void VarnelWindow::moveEvent(QMoveEvent* event) {
   QMainWindow::moveEvent(event);
   if (applyingGeometry_) return;
+  if (FrameTurnedUp()) return ApplyWindowRect();
   form_.window.left = x();
   form_.window.top = y();
 }
@@ -362,7 +394,7 @@ void VarnelWindow::closeEvent(QCloseEvent* event) {
 bool VarnelWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonDblClick) {
     const std::string name = FromQt(watched->objectName());
-    if (name == "EditPoint" || name == "EditPointA" || name == "EditNormalizePower") {
+    if (TForm1::AnswersDoubleClick(name)) {
       RunCommand(name + "DblClick");
       return true;
     }
@@ -370,7 +402,7 @@ bool VarnelWindow::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-QPlainTextEdit* VarnelWindow::PaneWidget(const std::string& name) const {
+PaneView* VarnelWindow::PaneWidget(const std::string& name) const {
   auto it = panes_.find(name);
   return it == panes_.end() ? nullptr : it->second.widget;
 }

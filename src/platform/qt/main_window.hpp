@@ -2,7 +2,7 @@
 // The main window: a view of TForm1's model. It builds the regions, fields, panes, radio groups
 // and menus from the model, forwards every click to TForm1::Run, hands the user's pane edits
 // back to the model before a command runs, and redraws from the model after a command and at
-// every event processing inside one (never per line).
+// event processing inside one, at most about 30 times a second (never per line or per file).
 #include <QMainWindow>
 #include <map>
 #include <string>
@@ -12,8 +12,10 @@ class QButtonGroup;
 class QGroupBox;
 class QLineEdit;
 class QMenu;
-class QPlainTextEdit;
+class QLabel;
+class QProgressBar;
 class QPushButton;
+class PaneView;
 class QtPlatform;
 class TForm1;
 struct MenuItem;
@@ -28,6 +30,13 @@ class VarnelWindow : public QMainWindow {
 
   // Model -> widgets: fields, panes whose revision changed, radio groups, colours, check marks.
   void SyncFromModel();
+  // SyncFromModel when the last redraw is more than a frame (about 1/30 s) ago.
+  void SyncIfDue();
+  // A notice in the status bar for a few seconds.
+  void ShowNotice(const std::string& text);
+  // What the status bar shows: the notice while it stands, else the progress line.
+  std::string StatusText() const;
+  QProgressBar* ProgressBar() const { return progressBar_; }
   // Widgets -> model: the text of every pane the user has edited.
   void PullEdits();
   // Runs a command by handler or control name the way a click does.
@@ -36,7 +45,7 @@ class VarnelWindow : public QMainWindow {
   void ApplyGeometry();
 
   TForm1& Form() { return form_; }
-  QPlainTextEdit* PaneWidget(const std::string& name) const;
+  PaneView* PaneWidget(const std::string& name) const;
   QGroupBox* RegionWidget(const std::string& name) const;
   QLineEdit* FieldWidget(const std::string& name) const;
   QAction* Action(const std::string& controlName) const;
@@ -45,35 +54,36 @@ class VarnelWindow : public QMainWindow {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  struct PaneView {
-    Pane* pane;
-    QPlainTextEdit* widget;
-    std::uint64_t revision = ~0ull;
-    std::uint64_t scrollRequest = 0;
-    std::size_t lineCount = 0;
-    bool edited = false;
-    bool updating = false;
+  struct PaneSlot {
+    Pane* pane = nullptr;
+    PaneView* widget = nullptr;
   };
   void BuildRegions();
   void BuildMenus();
   QMenu* BuildPopup(const std::vector<MenuItem>& items, QWidget* owner);
   QAction* MakeAction(const MenuItem& item, QWidget* owner);
-  void SyncPane(PaneView& view);
+  void SyncStatus();
+  bool FrameTurnedUp() const;
   void ApplyWindowRect();
 
   TForm1& form_;
   QtPlatform& platform_;
-  std::map<std::string, PaneView> panes_;
+  std::map<std::string, PaneSlot> panes_;
   std::map<std::string, QGroupBox*> regions_;
   std::map<std::string, QLineEdit*> fields_;
   std::map<std::string, QAction*> actions_;
   std::map<std::string, QButtonGroup*> radioGroups_;
   std::map<std::string, QGroupBox*> radioBoxes_;
   std::map<std::string, QMenu*> popups_;
+  QLabel* statusText_ = nullptr;
+  QProgressBar* progressBar_ = nullptr;
+  qint64 lastSync_ = 0;  // ms on the window's clock
   bool applyingGeometry_ = false;
+  bool framed_ = false;  // the frame's size was known when the model's rectangle was applied
 };

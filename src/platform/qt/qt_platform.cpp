@@ -19,6 +19,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
@@ -107,18 +108,30 @@ QString ToQt(const std::string& text) {
 
 std::string FromQt(const QString& text) { return text.toUtf8().toStdString(); }
 
+// Qt takes a filter's patterns from the parentheses at the end of its caption. A caption that
+// already ends with its own patterns ("TextDateien (*.txt)") is shown as it stands; any other
+// gets them appended.
 QStringList QtFilters(const std::string& filter) {
   QStringList result;
   const QStringList parts = ToQt(filter).split(QLatin1Char('|'));
   for (int i = 0; i + 1 < parts.size(); i += 2) {
     QString patterns = parts[i + 1];
     patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-    result << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    const QString caption = parts[i];
+    const QString ending = QLatin1Char('(') + patterns + QLatin1Char(')');
+    result << (caption.simplified().remove(QLatin1Char(' ')).endsWith(QString(ending).remove(QLatin1Char(' ')))
+                   ? caption
+                   : caption + QLatin1Char(' ') + ending);
   }
   return result;
 }
 
-QtPlatform::QtPlatform(PosixRoots roots) : PosixPlatform(std::move(roots)) {}
+QtPlatform::QtPlatform(PosixRoots roots) : PosixPlatform(std::move(roots)) {
+  // The program stores nothing between runs. Qt's own dialogs keep a history in the user's
+  // settings; their settings go to a place where no file can be made.
+  for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+    QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null/no-settings"));
+}
 
 QWidget* QtPlatform::Parent() const { return window_; }
 
@@ -196,13 +209,13 @@ std::optional<std::string> QtPlatform::SaveFileDialog(const FileDialogSpec& spec
 }
 
 std::optional<std::string> QtPlatform::ChooseFolder(const std::string& initialFolder) {
-  if (!FolderExists(initialFolder)) throw MakeInOutError(3);
+  RequireFolderToChooseIn(*this, initialFolder);
   const QString chosen =
       QFileDialog::getExistingDirectory(Parent(), QStringLiteral("Select Folder"), ToQt(Native(initialFolder)));
   if (chosen.isEmpty()) return std::nullopt;
   std::string folder = WindowsPath(roots_, FromQt(chosen));
   while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-  if (!SetCurrentFolder(folder)) throw MakeInOutError(3);
+  if (!SetCurrentFolder(folder)) throw FolderChoiceError();
   return folder;
 }
 
@@ -230,15 +243,20 @@ int QtPlatform::ScreenHeight() {
   return screen ? screen->geometry().height() : PosixPlatform::ScreenHeight();
 }
 
+void QtPlatform::StatusNotice(const std::string& title, const std::string& text) {
+  if (!window_) return PosixPlatform::StatusNotice(title, text);
+  window_->ShowNotice(text);
+}
+
 void QtPlatform::ProcessEvents() {
-  if (window_) window_->SyncFromModel();
+  if (window_) window_->SyncIfDue();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 void QtPlatform::Pause(int milliseconds) {
   // The window keeps repainting during the pause; commands started meanwhile are refused by
   // the dispatcher.
-  if (window_) window_->SyncFromModel();
+  if (window_) window_->SyncIfDue();
   QElapsedTimer timer;
   timer.start();
   while (timer.elapsed() < milliseconds) {

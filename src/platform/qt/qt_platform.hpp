@@ -34,6 +34,7 @@ class QtPlatform : public PosixPlatform {
   void OpenDocument(const std::string& path) override;
   int ScreenWidth() override;
   int ScreenHeight() override;
+  void StatusNotice(const std::string& title, const std::string& text) override;
   void ProcessEvents() override;
   void Pause(int milliseconds) override;
   void RequestQuit() override;

@@ -91,10 +91,32 @@ void PrintClipboard(std::ostream& out, const std::string& text) {
   out << printed;
 }
 
+// The headless view: the model as it stands.
+class ModelView : public ScriptView {
+ public:
+  ModelView(TForm1& form, ScriptedPlatform& platform) : form_(form), platform_(platform) {}
+  void Run(const std::string& name) override { form_.Run(name); }
+  void Select(const std::string& group, int index) override {
+    (group == "RGPol" ? form_.RGPol : form_.RGMode).itemIndex = index;
+  }
+  std::vector<std::string> PaneLines(const std::string& pane) override {
+    return pane == "M" ? form_.M.lines : pane == "Mout" ? form_.Mout.lines : form_.Mdata.lines;
+  }
+  std::string FieldText(const std::string& field) override { return form_.FindField(field)->text; }
+  std::string Clipboard() override { return platform_.ClipboardText(); }
+  std::string Status() override { return ProgressText(form_.progress, platform_.MillisecondsSinceEpoch()); }
+  void Screenshot(const std::string&, std::size_t) override {}
+
+ private:
+  TForm1& form_;
+  ScriptedPlatform& platform_;
+};
+
 class Runner {
  public:
-  Runner(ScriptedPlatform& platform, TForm1& form, std::ostream& out, const ScriptCommandFilter& mayStart)
-      : platform_(platform), form_(form), out_(out), mayStart_(mayStart) {}
+  Runner(ScriptedPlatform& platform, TForm1& form, ScriptView& view, std::ostream& out,
+         const ScriptCommandFilter& mayStart)
+      : platform_(platform), form_(form), view_(view), out_(out), mayStart_(mayStart) {}
 
   // Runs one directive; false when the script is to end (the application was told to quit).
   bool Execute(const std::vector<Argument>& arguments) {
@@ -113,11 +135,14 @@ class Runner {
     } else if (directive == "run") {
       ExpectCount(arguments, 2);
       if (!form_.HasCommand(arguments[1].text)) throw ScriptError{"unknown command " + arguments[1].text};
-      if (!mayStart_(arguments[1].text)) return true;
-      form_.Run(arguments[1].text);
+      if (mayStart_ && !mayStart_(arguments[1].text)) return true;
+      view_.Run(arguments[1].text);
       if (platform_.quitRequested) return false;
     } else if (directive == "print") {
       Print(arguments);
+    } else if (directive == "screenshot") {
+      if (arguments.size() != 2 && arguments.size() != 3) throw ScriptError{"wrong number of arguments"};
+      view_.Screenshot(arguments[1].text, arguments.size() == 3 ? ParseNumber<std::size_t>(arguments[2].text) : 0);
     } else if (directive == "echo") {
       std::string text;
       for (std::size_t i = 1; i < arguments.size(); ++i) text += (i > 1 ? " " : "") + arguments[i].text;
@@ -163,22 +188,20 @@ class Runner {
     const int index = ParseNumber<int>(arguments[2].text);
     if (index < 0 || index >= static_cast<int>(group->items.size()))
       throw ScriptError{"no item " + arguments[2].text + " in " + group->name};
-    group->itemIndex = index;
+    view_.Select(group->name, index);
   }
 
   void Print(const std::vector<Argument>& arguments) {
     ExpectCount(arguments, 2);
     const std::string& what = arguments[1].text;
-    if (what == "M") {
-      PrintLines(out_, form_.M.lines);
-    } else if (what == "Mout") {
-      PrintLines(out_, form_.Mout.lines);
-    } else if (what == "Mdata") {
-      PrintLines(out_, form_.Mdata.lines);
+    if (what == "M" || what == "Mout" || what == "Mdata") {
+      PrintLines(out_, view_.PaneLines(what));
     } else if (what == "clipboard") {
-      PrintClipboard(out_, platform_.ClipboardText());
+      PrintClipboard(out_, view_.Clipboard());
     } else if (what == "fields") {
-      for (const DisplayField* field : form_.Fields()) out_ << field->name << '=' << field->text << '\n';
+      for (const DisplayField* field : form_.Fields()) out_ << field->name << '=' << view_.FieldText(field->name) << '\n';
+    } else if (what == "status") {
+      out_ << view_.Status() << '\n';
     } else {
       throw ScriptError{"nothing to print named " + what};
     }
@@ -186,6 +209,7 @@ class Runner {
 
   ScriptedPlatform& platform_;
   TForm1& form_;
+  ScriptView& view_;
   std::ostream& out_;
   const ScriptCommandFilter& mayStart_;
 };
@@ -208,12 +232,19 @@ int RunScript(std::istream& script, std::ostream& out, PosixRoots roots, int eng
     return 1;
   }
 
-  return RunScriptOn(platform, *form, script, out, [](const std::string&) { return true; });
+  ModelView view(*form, platform);
+  return RunScriptOn(script, out, platform, *form, view);
 }
 
 int RunScriptOn(ScriptedPlatform& platform, TForm1& form, std::istream& script, std::ostream& out,
                 const ScriptCommandFilter& mayStart) {
-  Runner runner(platform, form, out, mayStart);
+  ModelView view(form, platform);
+  return RunScriptOn(script, out, platform, form, view, mayStart);
+}
+
+int RunScriptOn(std::istream& script, std::ostream& out, ScriptedPlatform& platform, TForm1& form, ScriptView& view,
+                const ScriptCommandFilter& mayStart) {
+  Runner runner(platform, form, view, out, mayStart);
   std::string line;
   int lineNumber = 0;
   while (std::getline(script, line)) {

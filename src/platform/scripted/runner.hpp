@@ -18,6 +18,9 @@
 //   print clipboard                  the clipboard text, its CR LF line ends written as
 //                                    line ends of the output (a last line without one gets one)
 //   print fields                     every display field as Name=text, in window order
+//   print status                     the status line (the running command's progress)
+//   screenshot PNG [N]               with --window: a picture of the window, now or once the
+//                                    next command has begun its file N
 //   echo TEXT...                     the arguments joined by one blank
 //
 // Message boxes and unanswered dialogs are printed by the scripted platform as they appear.
@@ -32,6 +35,7 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "platform/posix/posix_platform.hpp"
 
@@ -41,10 +45,31 @@ class TForm1;
 // engineJobs: how many engine processes Batch Conversion keeps running at once (--jobs).
 int RunScript(std::istream& script, std::ostream& out, PosixRoots roots, int engineJobs = 1);
 
-// Which handlers a `run` line of RunScriptOn starts; any other known handler is only checked
-// against the dispatcher's names (so a script can be read without letting it touch a file).
+// What the script's run, select and print directives act on: the model itself (headless), or
+// the widgets of a real window built over it (`varnel --script FILE --window`).
+class ScriptView {
+ public:
+  virtual ~ScriptView() = default;
+  virtual void Run(const std::string& name) = 0;              // a click on the control
+  virtual void Select(const std::string& group, int index) = 0;
+  virtual std::vector<std::string> PaneLines(const std::string& pane) = 0;  // M, Mout, Mdata
+  virtual std::string FieldText(const std::string& field) = 0;
+  virtual std::string Clipboard() = 0;
+  virtual std::string Status() = 0;                           // the status line
+  // A picture of the window now, or (file > 0) once the next command has begun that file.
+  // Headless there is no window and nothing happens.
+  virtual void Screenshot(const std::string& path, std::size_t file) = 0;
+};
+
+// Which handlers a `run` line starts; any other known handler is only checked against the
+// dispatcher's names (so a script can be read without letting it touch a file). An empty
+// filter starts every handler.
 using ScriptCommandFilter = std::function<bool(const std::string& handler)>;
-// The script read against a platform and window made by the caller (no sample tree is created);
-// exit status and messages as RunScript.
+
+// The script against a model already built, answered by platform's queues and shown by view.
+// Same directives and exit statuses as RunScript; `print status` prints the view's status line.
+int RunScriptOn(std::istream& script, std::ostream& out, ScriptedPlatform& answers, TForm1& form, ScriptView& view,
+                const ScriptCommandFilter& mayStart = {});
+// The same headless, on the model itself (no sample tree is created).
 int RunScriptOn(ScriptedPlatform& platform, TForm1& form, std::istream& script, std::ostream& out,
                 const ScriptCommandFilter& mayStart);

@@ -122,7 +122,7 @@ std::optional<std::string> ScriptedPlatform::SaveFileDialog(const FileDialogSpec
 std::optional<std::string> ScriptedPlatform::ChooseFolder(const std::string& initialFolder) {
   folderDialogs.push_back(initialFolder);
   // The chooser cannot open at a folder that does not exist; the answer stays queued.
-  if (!FolderExists(initialFolder)) throw MakeInOutError(2);
+  RequireFolderToChooseIn(*this, initialFolder);
   std::optional<std::optional<std::string>> answer = Take(folder_);
   if (!answer) {
     Print("[Dialog] Select Folder: no answer");
@@ -130,7 +130,7 @@ std::optional<std::string> ScriptedPlatform::ChooseFolder(const std::string& ini
   }
   if (!*answer) return std::nullopt;
   std::string folder = WithoutTrailingSeparator(AnswerPath(roots_, **answer));
-  if (!SetCurrentFolder(folder)) throw MakeInOutError(2);
+  if (!SetCurrentFolder(folder)) throw FolderChoiceError();
   return folder;
 }
 

@@ -1,0 +1,90 @@
+// One script, two bindings: each script runs headless and with --window (offscreen), each in a
+// fresh root laid out alike, and the window must print exactly what the model holds.
+#include "test_paths.hpp"
+
+#include <QtTest>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "platform/posix/posix_platform.hpp"
+#include "support/test_root.hpp"
+
+namespace {
+
+// Three copies of the sample output, a folder without output files and a file with a byte
+// above 127.
+void LayOut(TestRoot& root) {
+  PosixPlatform(root.Roots()).CreateSampleTree();
+  const std::string dipol = TestRoot::Read(root.driveC / "4nec2" / "out" / "dipol.out");
+  for (const char* name : {"a.out", "b.out", "c.out"}) root.Write("drive_c/4nec2/b_out/three/" + std::string(name), dipol);
+  root.Write("drive_c/4nec2/b_out/none/readme.txt", "no output here");
+  root.Write("drive_c/4nec2/b_out/degree.out", "Temperature 20\xb0" "C\r\nsecond line\r\n");
+}
+
+std::string RunProgram(const TestRoot& root, const std::string& script, bool window) {
+  const std::string command = "env -u LC_ALL -u LC_NUMERIC -u DISPLAY -u WAYLAND_DISPLAY LANG=C QT_QPA_PLATFORM=offscreen WINEPREFIX='" +
+                              root.dir.string() + "' HOME='" + root.home.string() + "' XDG_CONFIG_HOME='" +
+                              (root.dir / "config").string() + "' '" + VARNEL_BINARY + "' --script '" + script + "'" +
+                              (window ? " --window" : "") + " 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return "popen failed";
+  std::string output;
+  char buffer[4096];
+  std::size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
+  const int status = pclose(pipe);
+  return output + "[exit " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + "]\n";
+}
+
+}  // namespace
+
+class WindowScriptTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void printsWhatTheModelHolds_data() {
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QByteArray>("mustShow");
+    // A folder without output files, then one with three: no line of the first list may stay.
+    QTest::newRow("two folders one after the other")
+        << QByteArray("answer folder c:\\4nec2\\b_out\\none\nrun MIAddBatchFolderClick\n"
+           "answer folder c:\\4nec2\\b_out\\three\nrun Button1\nprint Mout\n")
+        << QByteArray("Files (with *.out):\n....FileNames reading finished!\na.out\nb.out\nc.out\n[exit 0]");
+    QTest::newRow("batch near field: table, file pane, fields, status")
+        << QByteArray("answer folder c:\\4nec2\\b_out\\three\nrun Button1\nselect RGPol 3\nselect RGMode 2\nrun Button2\n"
+           "print Mdata\nprint M\nprint fields\n"
+           "print status\n")
+        << QByteArray("A. Batch: 3 files in 0:00\n");
+    QTest::newRow("EUT table and a column copied")
+        << QByteArray("answer folder c:\\4nec2\\b_out\\three\nrun MIAddEUTs\nrun MIAnalyseEUTs\nprint Mdata\nrun MICopyColomn3\n"
+           "print clipboard\n")
+        << QByteArray("[exit 0]");
+    QTest::newRow("single file analysed")
+        << QByteArray("run LoadDipol1Click\nrun AnalyseMain1Click\nrun AnalyseNearfield1Click\nprint fields\nprint Mout\n")
+        << QByteArray("EditType=ELECTRIC");
+    QTest::newRow("8-bit file text")
+        << QByteArray("answer open c:\\4nec2\\b_out\\degree.out\nrun Load1Click\nprint M\n")
+        << QByteArray("Temperature 20\xb0" "C\nsecond line\n");
+  }
+
+  void printsWhatTheModelHolds() {
+    QFETCH(QByteArray, script);
+    QFETCH(QByteArray, mustShow);
+    std::string outputs[2];
+    for (int window = 0; window < 2; ++window) {
+      TestRoot root;
+      LayOut(root);
+      const auto file = root.Write("test.vsc", script.toStdString());
+      outputs[window] = RunProgram(root, file.string(), window == 1);
+      QVERIFY2(!std::filesystem::exists(root.dir / "config" / "QtProject.conf"), "no settings file");
+    }
+    QCOMPARE(QString::fromLatin1(outputs[1]), QString::fromLatin1(outputs[0]));
+    QVERIFY2(outputs[1].find(mustShow.toStdString()) != std::string::npos, outputs[1].c_str());
+  }
+};
+
+QTEST_GUILESS_MAIN(WindowScriptTest)
+#include "window_script_test.moc"
