@@ -114,8 +114,10 @@ void RunInParallel(TForm1& form, const std::string& engine, const TextList& deck
     }
   };
 
-  for (const std::string& name : decks) {
+  for (std::size_t i = 0; i < decks.size(); ++i) {
+    const std::string& name = decks[i];
     waitUntilBelow(static_cast<std::size_t>(jobs) - 1);
+    form.FileProgress(i, decks.size());
     AddLine(form.Mout, "Converting: " + name);
     ParallelRun run{{}, form.Mout.lines.size() - 1, OutputFileName(name)};
     std::string error;
@@ -207,7 +209,9 @@ void TForm1::BatchConversion1Click() {
   // The list is taken once: the loop works through the decks listed now.
   const TextList decks = params.BatchFiles;
   if (params.EngineJobs <= 1) {
-    for (const std::string& name : decks) {
+    for (std::size_t i = 0; i < decks.size(); ++i) {
+      const std::string& name = decks[i];
+      FileProgress(i, decks.size());
       AddLine(Mout, "Converting: " + name);
       const std::string outputName = OutputFileName(name);
       RunAndWait(engine, name + " " + outputFolder + outputName);

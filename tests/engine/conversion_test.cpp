@@ -403,6 +403,7 @@ TEST_F(ConversionTest, ParallelRunsOverlapAndCompleteTheirLinesInListOrder) {
   EXPECT_EQ("--------- Batch Conversion Job Done ---------", form.Mout.lines.back());
   EXPECT_EQ(5, platform.started);
   EXPECT_EQ(platform.started, platform.closed);
+  EXPECT_EQ("Batch Conversion: 5 files in 0:0", ProgressText(form.progress, form.progress.endMs).substr(0, 32));
   for (const char* name : {"a", "b", "c", "d", "e"})
     EXPECT_TRUE(fs::exists(root.driveC / "4nec2/b_out/par" / (std::string(name) + ".out"))) << name;
 }
