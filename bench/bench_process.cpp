@@ -1,0 +1,142 @@
+// Where users wait on a whole file or a whole folder, each beside its anchor from the same run:
+//  - Load + Analyse Nearfield of a 128 000-row output file by the whole program
+//    (`varnel --script`, start-up included), beside `wc -l` of the same file;
+//  - Analyse EUTs over 1500 copies of a real test-object output (the engine stand-in over nec2c
+//    writes it once), beside a plain whole-file read of the same files.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+#include "../tests/support/classic_output.hpp"
+#include "mainwindow/VarnelU.hpp"
+#include "platform/scripted/scripted_platform.hpp"
+#include "util/random.hpp"
+
+namespace fs = std::filesystem;
+
+#ifndef VARNEL_BINARY
+#define VARNEL_BINARY "varnel"  // found through PATH
+#endif
+#ifndef VARNEL_ENGINE_BINARY
+#define VARNEL_ENGINE_BINARY "varnel_engine"
+#endif
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct TempTree {
+  TempTree() {
+    std::string pattern = (fs::temp_directory_path() / "varnel-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    dir = pattern;
+    for (const char* folder : {"drive_c/4nec2/b_in/Ranges", "drive_c/4nec2/b_out", "drive_c/4nec2/exe",
+                               "drive_c/4nec2/out", "home/DeskTop/add"})
+      fs::create_directories(dir / folder);
+  }
+  ~TempTree() {
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+  }
+  PosixRoots Roots() const { return PosixRoots{(dir / "drive_c").string(), (dir / "home").string()}; }
+  fs::path dir;
+};
+
+double Seconds(const std::string& command) {
+  const auto start = Clock::now();
+  if (std::system(command.c_str()) != 0) throw std::runtime_error("failed: " + command);
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void BM_LoadAndAnalyseNearfieldWholeProgram(benchmark::State& state) {
+  TempTree tree;
+  ClassicOutput run;
+  run.nearField = ClassicGrid(80, 80, 20, -40, -40, 0, 1.0, ClassicDipoleField);  // 128 000 rows
+  const fs::path file = tree.dir / "drive_c/4nec2/out/big.out";
+  std::ofstream(file, std::ios::binary) << ClassicOutputText(run);
+  std::ofstream(tree.dir / "load.vsc") << "answer open \"c:\\4nec2\\out\\big.out\"\nrun Load1Click\n"
+                                           "run AnalyseNearfield1Click\n";
+  const std::string varnel = "env WINEPREFIX='" + tree.dir.string() + "' HOME='" + (tree.dir / "home").string() +
+                             "' '" VARNEL_BINARY "' --script '" + (tree.dir / "load.vsc").string() + "' >/dev/null";
+  const std::string wc = "wc -l '" + file.string() + "' >/dev/null";
+  Seconds(varnel);  // the first start creates the sample tree
+  double program = 0, count = 0;
+  for (auto _ : state) {
+    program += Seconds(varnel);
+    count += Seconds(wc);
+    state.SetIterationTime(program + count);
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["ms program"] = program / n * 1e3;
+  state.counters["ms wc -l"] = count / n * 1e3;
+  state.counters["ratio"] = program / count;
+  state.counters["MB"] = static_cast<double>(fs::file_size(file)) / 1e6;
+}
+BENCHMARK(BM_LoadAndAnalyseNearfieldWholeProgram)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// One real test-object output: a deck of the generator run by the stand-in, copied n times.
+void RealEutFolder(const TempTree& tree, int copies) {
+  setenv("WINEPREFIX", tree.dir.c_str(), 1);
+  std::ostringstream sink;
+  ScriptedPlatform platform(sink, tree.Roots());
+  TForm1 form(platform);
+  SeedRandom(5);
+  std::ofstream(tree.dir / "drive_c/4nec2/b_in/Ranges/one.txt", std::ios::binary) << "7,01\r\n";
+  platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\one.txt"));
+  for (const char* answer : {"1", "3", "1,5", "1", "1", "E_"}) platform.AnswerAsk(std::string(answer));
+  form.MIGenerateEUTsClick();
+  const fs::path deck = tree.dir / "drive_c/4nec2/b_in/E_/E_000_000.nec";
+  const fs::path out = tree.dir / "real.out";
+  Seconds("'" VARNEL_ENGINE_BINARY "' '" + deck.string() + "' '" + out.string() + "' >/dev/null");
+  const fs::path folder = tree.dir / "drive_c/4nec2/b_out/E_";
+  fs::create_directories(folder);
+  for (int i = 0; i < copies; ++i)
+    fs::copy_file(out, folder / ("E_" + std::to_string(1000 + i) + ".out"), fs::copy_options::overwrite_existing);
+}
+
+void BM_AnalyseEutsOver1500Files(benchmark::State& state) {
+  DecimalSeparator = ',';
+  TempTree tree;
+  RealEutFolder(tree, 1500);
+  std::ostringstream sink;
+  ScriptedPlatform platform(sink, tree.Roots());
+  TForm1 form(platform);
+  platform.AnswerFolder(std::string("c:\\4nec2\\b_out\\E_"));
+  form.MIAddBatchFolderClick();
+  const TextList names = form.params.BatchFiles;
+  double analyse = 0, read = 0, bytes = 0;
+  for (auto _ : state) {
+    auto start = Clock::now();
+    form.MIAnalyseEUTsClick();
+    analyse += std::chrono::duration<double>(Clock::now() - start).count();
+    start = Clock::now();
+    for (const std::string& name : names) {
+      const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);  // the batch folder is current
+      const off_t size = lseek(fd, 0, SEEK_END);
+      std::string whole(static_cast<std::size_t>(size), '\0');
+      if (pread(fd, whole.data(), whole.size(), 0) != size) state.SkipWithError("short read");
+      close(fd);
+      bytes += static_cast<double>(size);
+    }
+    read += std::chrono::duration<double>(Clock::now() - start).count();
+    state.SetIterationTime(analyse + read);
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["ms Analyse EUTs"] = analyse / n * 1e3;
+  state.counters["ms plain read"] = read / n * 1e3;
+  state.counters["ratio"] = analyse / read;
+  state.counters["MB"] = bytes / n / 1e6;
+  if (form.Mdata.lines.size() < names.size()) state.SkipWithError("the table is short");
+}
+BENCHMARK(BM_AnalyseEutsOver1500Files)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
