@@ -30,7 +30,7 @@ fi
 
 export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}"
 CC=clang CXX=clang++ cmake -S . -B "$fuzz_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVARNEL_FUZZ=ON -DVARNEL_WITH_QT=OFF -DVARNEL_BENCH=OFF >/dev/null
+  -DVARNEL_FUZZ=ON -DVARNEL_BUILD_WINDOW=OFF -DVARNEL_BUILD_BENCHMARKS=OFF -DVARNEL_BUILD_TESTS=OFF >/dev/null
 cmake --build "$fuzz_build" --target varnel_fuzz -j"$(nproc)"
 
 # Seeds, made fresh by the tests (nec2c through the engine stand-in) and from the examples.
