@@ -1,9 +1,10 @@
 // The batch folder and its file list, and the read test over the listed files.
 #include "batch/batch_run.hpp"
 #include "util/files.hpp"
+#include "util/tree.hpp"
 
 void TForm1::MIAddBatchFolderClick() {
-  const std::optional<std::string> chosen = platform.ChooseFolder("c:\\4nec2\\b_out");
+  const std::optional<std::string> chosen = platform.ChooseFolder(kOutputFolder);
   if (!chosen) return;
   params.BatchFolder = *chosen;
   ClearPane(Mout);

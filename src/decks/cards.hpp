@@ -10,15 +10,13 @@
 #include <string_view>
 
 #include "util/numbers.hpp"
+#include "util/tree.hpp"
 
 class TForm1;
 
 inline constexpr std::string_view kCrLf = "\r\n";
 
 // The fixed folders and the dialog settings the deck commands share.
-inline constexpr const char* kDeckFolder = "c:\\4nec2\\b_in";             // no trailing '\'
-inline constexpr const char* kDeckParent = "c:\\4nec2\\b_in\\";           // parent of targets
-inline constexpr const char* kRangeFolder = "c:\\4nec2\\b_in\\Ranges";
 inline constexpr const char* kRangeFilter = "All(*.*)|*.*|Range (*.txt)|*.txt";
 inline constexpr const char* kRangeFileName = "Range01 Test.txt";
 inline constexpr const char* kBatchCreationDone = "--------- Batch Creation Job Done ---------";

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "platform/platform.hpp"
+#include "util/tree.hpp"
 
 class TForm1;
 
@@ -30,11 +31,6 @@ std::string TargetNameProblem(const std::string& name);
 // '/' taken as '\'. When root is not empty, folder must be exactly root + one component + "\"
 // (root compared without letter case; root must end in '\').
 std::string TargetFolderProblem(const std::string& folder, const std::string& root = "");
-
-// The root of the tree and its fixed folders, which no command deletes.
-inline constexpr std::array<std::string_view, 6> kFixedFolders{
-    "c:\\4nec2\\",       "c:\\4nec2\\exe\\",  "c:\\4nec2\\b_in\\", "c:\\4nec2\\b_in\\Ranges\\",
-    "c:\\4nec2\\b_out\\", "c:\\4nec2\\out\\"};
 
 // "" unless folder, resolved by the machine (".", "..", letter case, drive aliases, links), is
 // one of kFixedFolders or holds one; then a short English reason naming it.
@@ -61,7 +57,7 @@ struct RecreateOptions {
     RecreateOptions options;
     options.clearInfoPane = false;
     options.destinationLine = false;
-    options.root = "C:\\4nec2\\b_out\\";
+    options.root = kOutputRoot;
     return options;
   }
 };

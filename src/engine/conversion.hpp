@@ -3,6 +3,7 @@
 // file name of a deck and the last folder of a batch folder.
 #include <array>
 #include <string>
+#include "util/tree.hpp"
 
 // One entry of the "Engine" menu: the menu item's name and the executable it sets into
 // EngineName. In menu order; the first is the default.
@@ -11,13 +12,11 @@ struct EngineEntry {
   const char* executable;
 };
 inline constexpr std::array<EngineEntry, 3> kEngines{{
-    {"MI_NEC1500", "c:\\4nec2\\exe\\nec2dxs1k5.exe"},
-    {"MI_NEC5000", "c:\\4nec2\\exe\\nec2dxs5k0.exe"},
-    {"MI_NEC11000", "c:\\4nec2\\exe\\nec2dxs11k.exe"},
+    {"MI_NEC1500", kEngineExecutables[0]},
+    {"MI_NEC5000", kEngineExecutables[1]},
+    {"MI_NEC11000", kEngineExecutables[2]},
 }};
 
-// Where both conversions put their output (upper-case drive letter, trailing backslash).
-inline constexpr const char* kOutputRoot = "C:\\4nec2\\b_out\\";
 
 // The deck's file name without its folder (cut after the last '\', '/' or ':'), with the text
 // from its last '.' on replaced by ".out"; a name without '.' gets ".out" appended.

@@ -15,6 +15,7 @@
 #include "util/format.hpp"
 #include "util/messages.hpp"
 #include "util/numbers.hpp"
+#include "util/tree.hpp"
 
 std::string OutputFileName(const std::string& deckPath) {
   std::size_t cut = deckPath.find_last_of("\\/:");
@@ -141,7 +142,7 @@ void TForm1::MI_NEC11000Click() { ChooseEngine(*this, 2); }
 void TForm1::SingleConversion1Click() {
   Reset();
   FileDialogSpec spec;
-  spec.initialFolder = "c:\\4nec2\\b_in";
+  spec.initialFolder = kDeckFolder;
   spec.filter = "All(*.*)|*.*|nec (*.nec)|*.nec";
   spec.filterIndex = 2;
   std::optional<std::string> chosen = platform.OpenFileDialog(spec);
@@ -170,7 +171,7 @@ void TForm1::SingleConversion1Click() {
 
 void TForm1::BatchConversion1Click() {
   Reset();
-  std::optional<std::string> chosen = platform.ChooseFolder("c:\\4nec2\\b_in");
+  std::optional<std::string> chosen = platform.ChooseFolder(kDeckFolder);
   if (!chosen) return;
   params.BatchFolder = *chosen;
   const std::string lastFolder = LastFolder(params.BatchFolder);
@@ -268,5 +269,5 @@ void TForm1::RunAndWait(const std::string& program, const std::string& parameter
   }
 }
 
-void TForm1::Showbin1Click() { platform.OpenDocument("c:\\4nec2\\b_in"); }
-void TForm1::Showbout1Click() { platform.OpenDocument("c:\\4nec2\\b_out"); }
+void TForm1::Showbin1Click() { platform.OpenDocument(kDeckFolder); }
+void TForm1::Showbout1Click() { platform.OpenDocument(kOutputFolder); }

@@ -10,6 +10,7 @@
 #include "util/format.hpp"
 #include "util/messages.hpp"
 #include "util/numbers.hpp"
+#include "util/tree.hpp"
 
 namespace {
 
@@ -244,7 +245,7 @@ void TForm1::FormCreate() {
   params.rCircle = 10.0;
   params.rCylinder = 10.0;
   params.normalizePower = 1.0;
-  params.EngineName = "c:\\4nec2\\exe\\nec2dxs1k5.exe";
+  params.EngineName = kEngineExecutables[0];
 
   window.height = 530;
   Reset();

@@ -24,6 +24,7 @@
 #include "necout/NecOutLib.hpp"
 #include "platform/platform.hpp"
 #include "util/numbers.hpp"
+#include "util/tree.hpp"
 
 // The window's current near-field table with its overall maximum and grid extent.
 struct NearFieldState {
@@ -44,7 +45,7 @@ struct WorkingParameters {
   double maxHeight = 1000.0;
   std::int32_t AnalyseSegment = 1;
   double AnalysingResistance = 50.0;
-  std::string EngineName = "c:\\4nec2\\exe\\nec2dxs1k5.exe";
+  std::string EngineName = kEngineExecutables[0];
   // How many engine processes Batch Conversion keeps running at once; 1 runs the decks one
   // after the other.
   int EngineJobs = 1;

@@ -8,10 +8,10 @@
 #include "mainwindow/VarnelU.hpp"
 #include "util/files.hpp"
 #include "util/format.hpp"
+#include "util/tree.hpp"
 
 namespace {
 
-constexpr const char* kDipolPath = "c:\\4nec2\\out\\dipol.out";
 
 // The text of the searched maximum, or why there is none: the searches return NaN when no
 // grid point meets their condition.
@@ -42,7 +42,7 @@ void TForm1::Load1Click() {
   Reset();
   FileDialogSpec spec;
   spec.title = "Load to Analyse Single File";
-  spec.initialFolder = "c:\\4nec2\\b_out";
+  spec.initialFolder = kOutputFolder;
   spec.filter = "All(*.*)|*.*|4nec2 (*.out)|*.out";
   spec.filterIndex = 2;
   spec.fileName = "dipol.out";
@@ -53,7 +53,7 @@ void TForm1::Load1Click() {
 
 void TForm1::LoadDipol1Click() {
   Reset();
-  ShowLoadedText(*this, kDipolPath);
+  ShowLoadedText(*this, kDipolOutput);
 }
 
 void TForm1::AnalyseMain1Click() {

@@ -9,6 +9,7 @@
 
 #include "platform/posix/posix_internal.hpp"
 #include "platform/posix/posix_platform.hpp"
+#include "util/tree.hpp"
 
 using namespace posix_detail;
 
@@ -343,12 +344,11 @@ void PosixPlatform::CreateSampleTree() {
   const std::string root = Native("c:\\4nec2");
   MakeFolders(root);
   // The folders keep whatever letter case they already have on disk.
-  for (const char* folder : {"c:\\4nec2\\exe", "c:\\4nec2\\b_in", "c:\\4nec2\\b_in\\Ranges", "c:\\4nec2\\b_out",
-                             "c:\\4nec2\\out"}) {
+  for (const char* folder : {kExeFolder, kDeckFolder, kRangeFolder, kOutputFolder, kSingleOutputFolder}) {
     mkdir(Native(folder).c_str(), 0777);
   }
-  WriteNew(Native("c:\\4nec2\\b_in\\dipol.nec"), kDipoleDeck, 0666);
-  WriteNew(Native("c:\\4nec2\\b_in\\Ranges\\Range01 Test.txt"), kRangeFile, 0666);
+  WriteNew(Native(kSampleDeck), kDipoleDeck, 0666);
+  WriteNew(Native(kSampleRange), kRangeFile, 0666);
 
   // The launchers start the stand-in that lies beside the running program.
   std::string engine = "varnel_engine";
@@ -359,14 +359,13 @@ void PosixPlatform::CreateSampleTree() {
     engine = self.substr(0, self.rfind('/') + 1) + "varnel_engine";
   }
   const std::string script = LauncherScript(engine);
-  for (const char* launcher : {"c:\\4nec2\\exe\\nec2dxs1k5.exe", "c:\\4nec2\\exe\\nec2dxs5k0.exe",
-                               "c:\\4nec2\\exe\\nec2dxs11k.exe"}) {
+  for (const char* launcher : kEngineExecutables) {
     WriteNew(Native(launcher), script, 0777);
   }
 
   // The sample output is made by the engine from the sample deck; where the engine cannot run
   // (no stand-in beside the program, no nec2c) the stored copy of such a run is written.
-  const std::string sampleOutput = Native("c:\\4nec2\\out\\dipol.out");
+  const std::string sampleOutput = Native(kDipolOutput);
   if (access(sampleOutput.c_str(), F_OK) != 0) {
     // Relative paths from the tree's root, so the engine needs no drive mapping of its own.
     std::string saved(4096, '\0');
