@@ -1,8 +1,8 @@
 #pragma once
-// The naming rules of the engine runs: the fixed engine table, the output root, the output
-// file name of a deck and the last folder of a batch folder.
+// The naming rules of the engine runs: the fixed engine table, the output file name of a deck and the last folder of a batch folder.
 #include <array>
 #include <string>
+
 #include "util/tree.hpp"
 
 // One entry of the "Engine" menu: the menu item's name and the executable it sets into
@@ -16,7 +16,6 @@ inline constexpr std::array<EngineEntry, 3> kEngines{{
     {"MI_NEC5000", kEngineExecutables[1]},
     {"MI_NEC11000", kEngineExecutables[2]},
 }};
-
 
 // The deck's file name without its folder (cut after the last '\', '/' or ':'), with the text
 // from its last '.' on replaced by ".out"; a name without '.' gets ".out" appended.
