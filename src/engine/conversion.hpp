@@ -1,5 +1,6 @@
 #pragma once
-// The naming rules of the engine runs: the fixed engine table, the output file name of a deck and the last folder of a batch folder.
+// The naming rules of the engine runs: the fixed engine table, the output file name of a deck
+// and the last folder of a batch folder.
 #include <array>
 #include <string>
 
