@@ -6,10 +6,9 @@
 #include "mainwindow/VarnelU.hpp"
 #include "util/files.hpp"
 #include "util/messages.hpp"
+#include "util/text.hpp"
 
 namespace {
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Lower case, '/' as '\', runs of '\' collapsed: the form in which two paths naming the same
 // folder on a case-insensitive file system compare equal.
@@ -17,7 +16,7 @@ std::string ComparablePath(std::string_view path) {
   std::string result;
   result.reserve(path.size());
   for (char c : path) {
-    char d = (c == '/') ? '\\' : LowerAscii(c);
+    char d = (c == '/') ? '\\' : FoldLetter(c);
     if (d == '\\' && !result.empty() && result.back() == '\\') continue;
     result += d;
   }
@@ -29,7 +28,7 @@ bool IsReservedDeviceName(std::string_view name) {
   std::string stem;
   for (char c : name) {
     if (c == '.') break;
-    stem += LowerAscii(c);
+    stem += FoldLetter(c);
   }
   while (!stem.empty() && stem.back() == ' ') stem.pop_back();
   static constexpr std::array<std::string_view, 4> plain{"con", "prn", "aux", "nul"};

@@ -7,8 +7,6 @@
 
 namespace {
 
-char FoldLetter(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 long long Length(std::string_view text) { return static_cast<long long>(text.size()); }
 
 // The characters first..last (one-based, inclusive), both already inside the text.

@@ -59,6 +59,9 @@ TextList SplitChar(std::string_view text, char delimiter);
 std::string PadLeft(std::string_view text, std::size_t length, char c);
 // Every ',' replaced by '.'.
 std::string CommaToPoint(std::string_view text);
+// A-Z onto a-z; every other byte unchanged. The one case folding of the program: names of the
+// Windows picture, keywords of the output files.
+inline char FoldLetter(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 // True when the texts are equal with the ASCII letters compared without case (the Windows
 // picture of file names).
 bool EqualNoCase(std::string_view a, std::string_view b);

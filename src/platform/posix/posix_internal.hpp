@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "util/errors.hpp"
+#include "util/text.hpp"
 
 namespace posix_detail {
 
@@ -13,9 +14,6 @@ namespace posix_detail {
 // "E/A-Fehler 112", anything else "E/A-Fehler <errno>".
 InOutError ErrnoError(int error);
 
-// ASCII-only case folding, as the Windows picture of names needs.
-char FoldCase(char c);
-bool EqualNoCase(std::string_view a, std::string_view b);
 // '*' (any run) and '?' (one character), without case. A pattern ending in ".*" also matches a
 // name without an extension, so "*.*" matches every name.
 bool MatchWildcard(std::string_view pattern, std::string_view name);

@@ -38,16 +38,6 @@ InOutError ErrnoError(int error) {
   }
 }
 
-char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-  }
-  return true;
-}
-
 namespace {
 
 // Greedy matching with one backtrack point: linear for patterns with one '*', never
@@ -59,7 +49,7 @@ bool MatchPlain(std::string_view pattern, std::string_view name) {
     if (p < pattern.size() && pattern[p] == '*') {
       starP = p++;
       starN = n;
-    } else if (p < pattern.size() && (pattern[p] == '?' || FoldCase(pattern[p]) == FoldCase(name[n]))) {
+    } else if (p < pattern.size() && (pattern[p] == '?' || FoldLetter(pattern[p]) == FoldLetter(name[n]))) {
       ++p;
       ++n;
     } else if (starP != std::string_view::npos) {
@@ -187,7 +177,7 @@ bool StampOf(const std::string& folder, FolderStamp& stamp) {
 
 std::string Folded(std::string_view name) {
   std::string folded(name);
-  for (char& c : folded) c = FoldCase(c);
+  for (char& c : folded) c = FoldLetter(c);
   return folded;
 }
 
@@ -278,7 +268,7 @@ std::string NativePath(const PosixRoots& roots, const std::string& windowsPath) 
   std::string base;
   std::size_t rest = 0;
   if (windowsPath.size() >= 2 && windowsPath[1] == ':') {
-    char drive = FoldCase(windowsPath[0]);
+    char drive = FoldLetter(windowsPath[0]);
     if (drive == 'c') {
       base = roots.driveC;
     } else if (drive == 'z') {
@@ -290,7 +280,7 @@ std::string NativePath(const PosixRoots& roots, const std::string& windowsPath) 
   } else if (IsSeparator(windowsPath[0])) {
     // Rooted without a drive: the root of the current folder's drive.
     std::string current = WindowsPath(roots, CurrentNativeFolder());
-    base = (current.size() >= 2 && FoldCase(current[0]) == 'c') ? roots.driveC : "/";
+    base = (current.size() >= 2 && FoldLetter(current[0]) == 'c') ? roots.driveC : "/";
   } else {
     base = CurrentNativeFolder();
   }
