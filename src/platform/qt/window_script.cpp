@@ -122,15 +122,7 @@ int RunWindowScript(std::istream& script, std::ostream& out, int argc, char** ar
   answers.realPause = true;
   AnsweredQtPlatform platform(roots, answers);
   std::optional<TForm1> form;
-  try {
-    platform.CreateSampleTree();
-    form.emplace(platform);
-    form->params.EngineJobs = engineJobs;
-  } catch (const std::exception& failure) {
-    out << "varnel: the start failed: " << failure.what() << '\n';
-    out.flush();
-    return 1;
-  }
+  if (!StartMainWindow(platform, form, out, engineJobs)) return 1;
   VarnelWindow window(*form, platform);
   window.show();
   QApplication::processEvents();

@@ -216,22 +216,26 @@ class Runner {
 
 }  // namespace
 
+bool StartMainWindow(PosixPlatform& platform, std::optional<TForm1>& form, std::ostream& out, int engineJobs) {
+  try {
+    platform.CreateSampleTree();
+    form.emplace(platform);
+    form->params.EngineJobs = engineJobs;
+    return true;
+  } catch (const std::exception& failure) {
+    out << "varnel: the start failed: " << failure.what() << '\n';
+    out.flush();
+    return false;
+  }
+}
+
 int RunScript(std::istream& script, std::ostream& out, PosixRoots roots, int engineJobs) {
   ScriptedPlatform platform(out, std::move(roots));
   // A script runs in real time: the engine waits and the split-mode pauses sleep instead of
   // spinning.
   platform.realPause = true;
   std::optional<TForm1> form;
-  try {
-    platform.CreateSampleTree();
-    form.emplace(platform);
-    form->params.EngineJobs = engineJobs;
-  } catch (const std::exception& failure) {
-    out << "varnel: the start failed: " << failure.what() << '\n';
-    out.flush();
-    return 1;
-  }
-
+  if (!StartMainWindow(platform, form, out, engineJobs)) return 1;
   ModelView view(*form, platform);
   return RunScriptOn(script, out, platform, *form, view);
 }

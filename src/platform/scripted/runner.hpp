@@ -34,13 +34,18 @@
 // lost when the runner is ended; SIGTERM, SIGINT and SIGHUP also end the engine it waits for.
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "mainwindow/VarnelU.hpp"
 #include "platform/posix/posix_platform.hpp"
 
 class ScriptedPlatform;
-class TForm1;
+
+// Program start for a script: the sample tree, then the main window over platform, with
+// engineJobs set. False (after printing "varnel: the start failed: ..." to out) when it fails.
+bool StartMainWindow(PosixPlatform& platform, std::optional<TForm1>& form, std::ostream& out, int engineJobs);
 
 // engineJobs: how many engine processes Batch Conversion keeps running at once (--jobs).
 int RunScript(std::istream& script, std::ostream& out, PosixRoots roots, int engineJobs = 1);
