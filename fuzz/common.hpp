@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "support/scoped_settings.hpp"
 #include "util/format.hpp"
 
 // Reports a broken promise and aborts (libFuzzer saves the input as a crash).
@@ -26,16 +27,7 @@ inline std::string Shown(double v) {
 }
 
 // Sets DecimalSeparator for one call and restores it afterwards.
-class Separator {
- public:
-  explicit Separator(char separator) : saved_(DecimalSeparator) { DecimalSeparator = separator; }
-  ~Separator() { DecimalSeparator = saved_; }
-  Separator(const Separator&) = delete;
-  Separator& operator=(const Separator&) = delete;
-
- private:
-  char saved_;
-};
+using Separator = SeparatorGuard;
 
 // The separators every input is tried under: the two real ones and one taken from the input,
 // since a script may set any character.

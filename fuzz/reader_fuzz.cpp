@@ -19,22 +19,6 @@
 
 namespace {
 
-struct Outcome {
-  NearFieldTable table;
-  std::string failure;
-};
-
-template <typename Read>
-Outcome ReadOutcome(Read read, const std::string& text, int polarization) {
-  Outcome o;
-  try {
-    read(text, polarization, o.table);
-  } catch (const ConversionError& error) {
-    o.failure = error.what();
-  }
-  return o;
-}
-
 bool SameList(const RealList& a, const RealList& b) {
   return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
 }

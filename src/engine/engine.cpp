@@ -1,5 +1,6 @@
 // Engine runs: the choice of the engine executable, single and batch conversion of decks into
 // output files, and the two file-manager commands.
+#include <algorithm>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -11,7 +12,6 @@
 #include "mainwindow/VarnelU.hpp"
 #include "util/errors.hpp"
 #include "util/files.hpp"
-#include "util/errors.hpp"
 #include "util/format.hpp"
 #include "util/messages.hpp"
 #include "util/numbers.hpp"
@@ -39,51 +39,36 @@ void ChooseEngine(TForm1& form, std::size_t chosen) {
   form.params.EngineName = kEngines[chosen].executable;
 }
 
-// Releases a started process's handle on every way out of the wait, also when the window's
-// closing ends the command inside ProcessPendingEvents.
-class ProcessGuard {
- public:
-  ProcessGuard(Platform& platform, ProcessHandle handle) : platform_(platform), handle_(handle) {}
-  ~ProcessGuard() {
-    if (handle_) platform_.CloseProcess(handle_);
-  }
-  ProcessGuard(const ProcessGuard&) = delete;
-  ProcessGuard& operator=(const ProcessGuard&) = delete;
-
- private:
-  Platform& platform_;
-  ProcessHandle handle_;
-};
-
 // The Info pane's note on an engine that Quit or the window's closing ended.
 std::string EngineEndedLine(const std::string& engine) {
   return "The running engine " + engine + " was ended: the program is closing.";
 }
 
-// One engine run of a parallel batch: its process and the Info pane line it completes.
-struct ParallelRun {
+// One engine run of a batch: its process and the Info pane line it completes.
+struct EngineRun {
   ProcessHandle handle;
   std::size_t line;
   std::string outputName;
 };
 
-// Batch conversion with up to jobs engine processes at once. Each deck's "Converting: " line
-// is written, in list order, when its run starts, and completed when that run has ended; a
-// start that fails is shown and its line completed at once, as in the one-by-one run.
-void RunInParallel(TForm1& form, const std::string& engine, const TextList& decks, const std::string& outputFolder,
+// Converts the decks with up to jobs engine processes at once (1: each run ends before the next
+// starts). Each deck's "Converting: " line is written, in list order, when its run starts, and
+// completed when that run has ended; a start that fails is shown and its line completed at once.
+// While runs are going the window processes its events every 50 ms.
+void ConvertDecks(TForm1& form, const std::string& engine, const TextList& decks, const std::string& outputFolder,
                    int jobs) {
   Platform& platform = form.platform;
-  std::vector<ParallelRun> running;
-  auto complete = [&form](const ParallelRun& run) {
+  std::vector<EngineRun> running;
+  auto complete = [&form](const EngineRun& run) {
     AppendToLine(form.Mout, run.line, "  --> " + run.outputName + " ......done.");
   };
   // Whatever way the loop ends (the window closing ends it inside ProcessPendingEvents), no
   // handle stays open.
   struct CloseAll {
     Platform& platform;
-    std::vector<ParallelRun>& running;
+    std::vector<EngineRun>& running;
     ~CloseAll() {
-      for (const ParallelRun& run : running) platform.CloseProcess(run.handle);
+      for (const EngineRun& run : running) platform.CloseProcess(run.handle);
     }
   } closeAll{platform, running};
   auto reapEnded = [&]() {
@@ -104,8 +89,9 @@ void RunInParallel(TForm1& form, const std::string& engine, const TextList& deck
       try {
         form.ProcessPendingEvents();
       } catch (const CommandAborted&) {
-        // The program is closing: the engines end with the command, as in the one-by-one run.
-        for (const ParallelRun& run : running) {
+        // The program is closing: the engines, and whatever they started, end with the command
+        // instead of running on without anyone waiting for their results.
+        for (const EngineRun& run : running) {
           platform.EndProcess(run.handle);
           AddLine(form.Mout, EngineEndedLine(engine));
         }
@@ -120,7 +106,7 @@ void RunInParallel(TForm1& form, const std::string& engine, const TextList& deck
     waitUntilBelow(static_cast<std::size_t>(jobs) - 1);
     form.FileProgress(i, decks.size());
     AddLine(form.Mout, "Converting: " + name);
-    ParallelRun run{{}, form.Mout.lines.size() - 1, OutputFileName(name)};
+    EngineRun run{{}, form.Mout.lines.size() - 1, OutputFileName(name)};
     std::string error;
     run.handle = platform.StartProcess(engine, name + " " + outputFolder + run.outputName, error);
     if (run.handle) {
@@ -209,18 +195,7 @@ void TForm1::BatchConversion1Click() {
 
   // The list is taken once: the loop works through the decks listed now.
   const TextList decks = params.BatchFiles;
-  if (params.EngineJobs <= 1) {
-    for (std::size_t i = 0; i < decks.size(); ++i) {
-      const std::string& name = decks[i];
-      FileProgress(i, decks.size());
-      AddLine(Mout, "Converting: " + name);
-      const std::string outputName = OutputFileName(name);
-      RunAndWait(engine, name + " " + outputFolder + outputName);
-      AppendToLastLine(Mout, "  --> " + outputName + " ......done.");
-    }
-  } else {
-    RunInParallel(*this, engine, decks, outputFolder, params.EngineJobs);
-  }
+  ConvertDecks(*this, engine, decks, outputFolder, std::max(1, params.EngineJobs));
   AddLine(Mout, "--------- Batch Conversion Job Done ---------");
 }
 
@@ -244,29 +219,6 @@ void TForm1::MIParallelRunsClick() {
 int MostParallelRuns() {
   const unsigned cores = std::thread::hardware_concurrency();
   return cores == 0 ? 1 : static_cast<int>(cores);
-}
-
-void TForm1::RunAndWait(const std::string& program, const std::string& parameters) {
-  std::string error;
-  ProcessHandle handle = platform.StartProcess(program, parameters, error);
-  if (!handle) {
-    // No handle and no error: the start was handed on and there is nothing to wait for.
-    if (!error.empty()) ShowInfo(platform, error);
-    return;
-  }
-  ProcessGuard guard(platform, handle);
-  try {
-    while (!platform.ProcessEnded(handle)) {
-      platform.Pause(50);
-      ProcessPendingEvents();
-    }
-  } catch (const CommandAborted&) {
-    // Quit or the window's closing ends the command: the engine, and whatever it started,
-    // ends with it instead of running on without anyone waiting for its result.
-    platform.EndProcess(handle);
-    AddLine(Mout, EngineEndedLine(program));
-    throw;
-  }
 }
 
 void TForm1::Showbin1Click() { platform.OpenDocument(kDeckFolder); }

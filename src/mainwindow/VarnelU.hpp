@@ -271,7 +271,6 @@ class TForm1 {
   void SingleConversion1Click();
   void BatchConversion1Click();
   void MIParallelRunsClick();
-  void RunAndWait(const std::string& program, const std::string& parameters);
   void Showbin1Click();
   void Showbout1Click();
 

@@ -1,5 +1,5 @@
 // Engine choice, single and batch conversion with fake engines (small shell scripts that record
-// their arguments), RunAndWait's waiting, failed starts and the drive-root refusal.
+// their arguments), the waiting for the engine, failed starts and the drive-root refusal.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>

@@ -5,19 +5,11 @@
 #include <string>
 
 #include "necout/model.hpp"
+#include "support/scoped_settings.hpp"
 #include "util/format.hpp"
 
 // Sets DecimalSeparator for one test and restores it afterwards.
-class SeparatorScope {
- public:
-  explicit SeparatorScope(char separator) : saved_(DecimalSeparator) { DecimalSeparator = separator; }
-  ~SeparatorScope() { DecimalSeparator = saved_; }
-  SeparatorScope(const SeparatorScope&) = delete;
-  SeparatorScope& operator=(const SeparatorScope&) = delete;
-
- private:
-  char saved_;
-};
+using SeparatorScope = SeparatorGuard;
 
 inline const double kSqrt2 = std::sqrt(2.0);
 

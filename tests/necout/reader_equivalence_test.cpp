@@ -18,22 +18,6 @@
 
 namespace {
 
-struct Outcome {
-  NearFieldTable table;
-  std::string failure;
-};
-
-template <typename Reader>
-Outcome ReadOutcome(Reader read, const std::string& text, int pol) {
-  Outcome o;
-  try {
-    read(text, pol, o.table);
-  } catch (const ConversionError& e) {
-    o.failure = e.what();
-  }
-  return o;
-}
-
 // Texts in many spellings: NEC2's own numbers, other accepted forms, blank runs of every
 // length, NaN, bad fields, short rows, lone CRs, missing line ends, control bytes.
 class TableWriter {

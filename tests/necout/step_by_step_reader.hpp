@@ -90,3 +90,20 @@ inline void StepByStepReadNearField(const std::string& text, int pol, NearFieldT
     }
   }
 }
+
+// A table read by reader, or the message with which it refused the text.
+struct Outcome {
+  NearFieldTable table;
+  std::string failure;
+};
+
+template <typename Reader>
+Outcome ReadOutcome(Reader read, const std::string& text, int polarization) {
+  Outcome o;
+  try {
+    read(text, polarization, o.table);
+  } catch (const ConversionError& e) {
+    o.failure = e.what();
+  }
+  return o;
+}
