@@ -42,6 +42,13 @@ class HostileTreeTest : public DecksTest {
     EXPECT_EQ("canary outside", TestRoot::Read(outside)) << what;
   }
 
+  // Create Multiple InputFiles of the prototype over the range file r.txt.
+  void Sweep(const std::string& prototype) {
+    platform.AnswerOpen(prototype);
+    platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\r.txt"));
+    form.CreateMultipleInputFiles1Click();
+  }
+
   fs::path outside;
 };
 
@@ -85,9 +92,7 @@ TEST_F(HostileTreeTest, RecreatingATargetNeverReachesOutsideIt) {
 TEST_F(HostileTreeTest, TheSweepRefusesATargetHoldingHostileNames) {
   Plant("4nec2/b_in/dipol");
   const auto before = Snapshot();
-  platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\dipol.nec"));
-  platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\r.txt"));
-  form.CreateMultipleInputFiles1Click();
+  Sweep("c:\\4nec2\\b_in\\dipol.nec");
   ASSERT_EQ(1u, Warnings().size());
   EXPECT_TRUE(Warnings()[0].ends_with(", which is not a deck of this sweep. Abort command!")) << Warnings()[0];
   EXPECT_EQ(before, Snapshot());
@@ -117,9 +122,7 @@ TEST_F(HostileTreeTest, FixedFoldersAreRefusedHoweverThePathSpellsThem) {
   }
   for (const std::string& prototype : prototypes) {
     platform.messages.clear();
-    platform.AnswerOpen(prototype);
-    platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\r.txt"));
-    form.CreateMultipleInputFiles1Click();
+    Sweep(prototype);
     ASSERT_EQ(1u, Warnings().size()) << prototype;
     EXPECT_TRUE(Warnings()[0].ends_with("Abort command!")) << Warnings()[0];
     EXPECT_EQ(before, Snapshot()) << prototype;
@@ -145,9 +148,7 @@ TEST_F(HostileTreeTest, TheSweepLeavesAFolderOfTheUsersOwnAlone) {
   WriteC("4nec2/work/antenna/notes.txt", "my notes");
   WriteC("4nec2/work/antenna/antenna000.nec", "old deck");
   const auto before = Snapshot();
-  platform.AnswerOpen(std::string("c:\\4nec2\\work\\antenna.nec"));
-  platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\r.txt"));
-  form.CreateMultipleInputFiles1Click();
+  Sweep("c:\\4nec2\\work\\antenna.nec");
   ASSERT_EQ(1u, Warnings().size());
   EXPECT_EQ("The folder c:\\4nec2\\work\\antenna\\ holds notes.txt, which is not a deck of this sweep. "
             "Abort command!",
@@ -157,9 +158,7 @@ TEST_F(HostileTreeTest, TheSweepLeavesAFolderOfTheUsersOwnAlone) {
   // Only earlier decks of its own naming: replaced.
   fs::remove(PathC("4nec2/work/antenna/notes.txt"));
   platform.messages.clear();
-  platform.AnswerOpen(std::string("c:\\4nec2\\work\\antenna.nec"));
-  platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\r.txt"));
-  form.CreateMultipleInputFiles1Click();
+  Sweep("c:\\4nec2\\work\\antenna.nec");
   EXPECT_TRUE(Warnings().empty());
   EXPECT_EQ("FR 0 1 0 0 7.00000 0", ReadC("4nec2/work/antenna/antenna000.nec"));
 }
@@ -168,9 +167,7 @@ TEST_F(HostileTreeTest, AMissingPrototypeDeletesNothing) {
   WriteC("4nec2/b_in/gone/gone000.nec", "earlier deck");
   form.params.currentText = "earlier text";
   const auto before = Snapshot();
-  platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\gone.nec"));
-  platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\r.txt"));
-  form.CreateMultipleInputFiles1Click();
+  Sweep("c:\\4nec2\\b_in\\gone.nec");
   EXPECT_EQ(std::vector<std::string>{"Die Datei c:\\4nec2\\b_in\\gone.nec konnte nicht gefunden werden."}, Warnings());
   EXPECT_EQ(before, Snapshot());
   EXPECT_EQ("earlier text", form.params.currentText);
