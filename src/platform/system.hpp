@@ -1,0 +1,110 @@
+#pragma once
+// The machine half of the seam: files, folders, processes, the environment, the locale and the
+// clock. The core receives a System& wherever it needs only the machine; a binding is a pair of
+// a System and a UserInterface (platform.hpp), composed and never derived from each other.
+// Implementations: posix/ (Linux, Wine-style drive picture) and win32/ (Windows, native paths).
+//
+// Paths: every path that crosses this seam is a Windows-form text as the core builds and
+// prints it ("c:\4nec2\b_out\x.out", "z:\tmp\a", or a relative "x.out"). The POSIX system maps
+// it onto the machine (drive c: = $WINEPREFIX/drive_c, z: = /, components matched without case
+// when no exact match exists); the Windows system uses it as it stands. Every path handed back
+// is in that form. Texts are the program's 8-bit texts (the ANSI code page on Windows).
+//
+// Failures: the file operations that say so throw InOutError (util/errors.hpp) with the
+// run-time's message ("Datei nicht gefunden", "Dateizugriff verweigert", "E/A-Fehler %d").
+//
+// No member is named like a macro of the Windows headers (DeleteFile, ReplaceFile, MoveFile,
+// CreateDirectory, GetCurrentDirectory, ...), so the Windows binding can include them.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "util/errors.hpp"
+
+namespace varnel {
+
+// One entry of a folder listing.
+struct DirEntry {
+  std::string name;  // bare name, no folder part
+  bool isFolder = false;
+  bool isLink = false;  // a symbolic link or junction (never followed when deleting)
+};
+
+// A started program; the handle is the system's own number, 0 meaning none.
+struct ProcessHandle {
+  std::int64_t id = 0;
+  explicit operator bool() const { return id != 0; }
+};
+
+class System {
+ public:
+  virtual ~System() = default;
+
+  // ---- Files ---------------------------------------------------------------------------
+  // A regular file (also through a link); a folder, a FIFO, a device or a socket is not.
+  virtual bool FileExists(const std::string& path) = 0;
+  virtual bool FolderExists(const std::string& path) = 0;
+  // The whole file as bytes. Only a regular file is read: anything else gives "Datei nicht
+  // gefunden", a file larger than kMaxReadBytes a short message naming it. Throws InOutError.
+  static constexpr std::uint64_t kMaxReadBytes = 2ULL << 30;  // 2 GiB
+  virtual std::string ReadFile(const std::string& path) = 0;
+  // Creates or truncates the file and writes the bytes exactly. Throws InOutError.
+  virtual void WriteFile(const std::string& path, const std::string& bytes) = 0;
+  // Creates a new file under a fresh unpredictable name in the folder of target, exclusively
+  // (never an existing file, never through a link), writes the bytes to it and returns its path.
+  // The file gets the access mode of target when target is a regular file. A read-only target is
+  // refused before anything is created. Throws InOutError.
+  virtual std::string WriteFileBeside(const std::string& target, const std::string& bytes) = 0;
+  // Puts source in the place of target (same folder) in one step. Throws InOutError.
+  virtual void RenameOver(const std::string& source, const std::string& target) = 0;
+  // A file or a link itself; true on success, never throws.
+  virtual bool RemoveFile(const std::string& path) = 0;
+
+  // ---- Folders -------------------------------------------------------------------------
+  // The entries of the folder part of pattern whose names match its last component
+  // ('*' and '?' wildcards, case-insensitive), in the order the users' file system lists
+  // them: by the names in upper case, compared byte by byte. "." and ".." are never listed.
+  // A missing folder gives an empty list.
+  virtual std::vector<DirEntry> ListEntries(const std::string& pattern) = 0;
+  // Deletes the folder and everything below it, depth first, and never anything else: each
+  // entry is taken by its stored name; a link is removed and never followed (a folder that is
+  // itself a link loses only the link); a mounted file system is not entered; a read-only file
+  // stays, and so do the folders above it. Depth and entry count are bounded, so it always
+  // ends. Reports nothing: callers test FolderExists afterwards.
+  virtual void DeleteTree(const std::string& folder) = 0;
+  // True when the folder inner is the folder outer or lies inside it, once ".", "..", letter
+  // case, drive aliases and links of both have been resolved. Neither needs to exist.
+  virtual bool FolderWithin(const std::string& inner, const std::string& outer) = 0;
+  // Each returns true on success and never throws.
+  virtual bool RemoveFolder(const std::string& path) = 0;  // an empty folder
+  virtual bool CreateFolder(const std::string& path) = 0;  // one level; false if it exists
+  virtual std::string CurrentFolder() = 0;
+  virtual bool SetCurrentFolder(const std::string& path) = 0;
+
+  // ---- Processes -----------------------------------------------------------------------
+  // Starts a program with one parameter text without waiting. On failure returns an empty
+  // handle and sets error to the system's text.
+  virtual ProcessHandle StartProcess(const std::string& program, const std::string& parameters,
+                                     std::string& error) = 0;
+  // True once the process has ended (or the handle is unknown).
+  virtual bool ProcessEnded(ProcessHandle handle) = 0;
+  // Releases the handle (after the process has ended, or to stop waiting for it).
+  virtual void CloseProcess(ProcessHandle handle) = 0;
+  // Ends the process and everything it started, waits until it has gone and releases the
+  // handle. Nothing happens for an ended or unknown handle.
+  virtual void EndProcess(ProcessHandle handle) = 0;
+
+  // ---- Environment, locale, clock ------------------------------------------------------
+  // An environment variable as the core sees it (USERPROFILE reads as the home folder when
+  // unset); empty when unset.
+  virtual std::string GetEnv(const std::string& name) = 0;
+  // The program's own executable path.
+  virtual std::string ExecutablePath() = 0;
+  // The decimal separator of the user's locale settings (',' where they name none).
+  virtual char LocaleDecimalSeparator() = 0;
+  // Local date and time.
+  virtual int CurrentYear() = 0;
+  virtual std::uint64_t MillisecondsSinceEpoch() = 0;
+};
+
+}  // namespace varnel

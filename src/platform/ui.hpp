@@ -1,0 +1,90 @@
+#pragma once
+// The person half of the seam: message and input boxes, the standard dialogs, the clipboard,
+// the desktop shell, the screen and event processing. Implementations: scripted/ (answers from
+// a queue, for tests and the headless runner), qt/ (the Qt 6 window) and win32ui/ (the native
+// Windows window). Each runs over a System (system.hpp) it is given, never derived from one.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace varnel {
+
+enum class MessageKind { Info, Warning, Error };
+
+// Settings of an open- or save-file dialog. filter is the "Text|pattern|Text|pattern" list;
+// filterIndex counts its entries from 1; fileName is the preset name; defaultExt ("txt", no
+// dot) is added by a save dialog to a name typed without an extension.
+struct FileDialogSpec {
+  std::string title;
+  std::string initialFolder;
+  std::string filter;
+  int filterIndex = 1;
+  std::string fileName;
+  std::string defaultExt;
+};
+
+// A modal dialog whose state and logic live in the core (the point and range dialogs).
+// The binding shows the caption, the bold heading and one labelled edit field per label,
+// with the texts of fieldTexts; "Done" is the default button. Pressing Done hands the edited
+// texts back and calls DonePressed(); the dialog closes when that returns true. The close
+// button closes the dialog without Done.
+class ModalDialog {
+ public:
+  virtual ~ModalDialog() = default;
+  virtual std::string Caption() const = 0;
+  virtual std::string Heading() const = 0;
+  virtual std::vector<std::string> Labels() const = 0;
+  // Called when the dialog is shown: fills fieldTexts from the dialog's values.
+  virtual void Shown() = 0;
+  // "Done": converts fieldTexts; true when the dialog may close.
+  virtual bool DonePressed() = 0;
+  std::vector<std::string> fieldTexts;
+};
+
+class UserInterface {
+ public:
+  virtual ~UserInterface() = default;
+
+  // ---- Message and input boxes ---------------------------------------------------------
+  // A modal box of the given kind with the message and one OK button.
+  virtual void ShowMessage(MessageKind kind, const std::string& title, const std::string& text) = 0;
+  // Caption, prompt, one edit field holding text, "&OK" (default) and "&Cancel". Returns true
+  // only for OK; text receives the edited text in every case.
+  virtual bool AskText(const std::string& caption, const std::string& prompt, std::string& text) = 0;
+  // The plain input box: the edited text on OK, defaultText on Cancel.
+  virtual std::string InputBox(const std::string& caption, const std::string& prompt,
+                               const std::string& defaultText) = 0;
+  // Shows the dialog modally; returns when it has closed (whichever way).
+  virtual void ShowModal(ModalDialog& dialog) = 0;
+  // A short notice that needs no answer ("A command is still running ..."): a window shows it
+  // in its status bar without stopping the running command; elsewhere it is a warning box.
+  virtual void StatusNotice(const std::string& title, const std::string& text) {
+    ShowMessage(MessageKind::Warning, title, text);
+  }
+
+  // ---- Standard dialogs ----------------------------------------------------------------
+  // The chosen path (Windows form), or nothing on Cancel.
+  virtual std::optional<std::string> OpenFileDialog(const FileDialogSpec& spec) = 0;
+  virtual std::optional<std::string> SaveFileDialog(const FileDialogSpec& spec) = 0;
+  // The chosen folder (Windows form, no trailing backslash); on confirmation it becomes the
+  // process's current folder. Throws InOutError when initialFolder does not exist.
+  virtual std::optional<std::string> ChooseFolder(const std::string& initialFolder) = 0;
+
+  // ---- Clipboard and shell -------------------------------------------------------------
+  virtual void SetClipboardText(const std::string& text) = 0;
+  virtual std::string ClipboardText() = 0;
+  // Opens a document (or a folder) with the desktop's associated program; does not wait and
+  // reports no failure.
+  virtual void OpenDocument(const std::string& path) = 0;
+
+  // ---- Screen, events ------------------------------------------------------------------
+  virtual int ScreenWidth() = 0;
+  virtual int ScreenHeight() = 0;
+  // Lets the window repaint and handle input.
+  virtual void ProcessEvents() = 0;
+  virtual void Pause(int milliseconds) = 0;
+  // The application is to end (Quit); the binding ends its event loop.
+  virtual void RequestQuit() = 0;
+};
+
+}  // namespace varnel
