@@ -21,8 +21,6 @@
 
 #include "util/errors.hpp"
 
-namespace varnel {
-
 // One entry of a folder listing.
 struct DirEntry {
   std::string name;  // bare name, no folder part
@@ -106,5 +104,3 @@ class System {
   virtual int CurrentYear() = 0;
   virtual std::uint64_t MillisecondsSinceEpoch() = 0;
 };
-
-}  // namespace varnel
