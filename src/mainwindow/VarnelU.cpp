@@ -148,6 +148,9 @@ void TForm1::BuildMenus() {
       Item("Analyse", "MIAddBatchFolder", "Add Batch Folder", "MIAddBatchFolderClick", "Ctrl+Alt+A"),
       Item("Analyse", "MIBatchLoad", "Batch-Analyse Nearfield", "MIBatchLoadClick"),
       Item("Analyse", "MIBatchAnalysePower", "Batch-Analyse Power", "MIBatchAnalysePowerClick"),
+      Separator("Analyse", "N12"),
+      Item("Analyse", "MIShowFieldMap", "Show Field Map", "MIShowFieldMapClick"),
+      Item("Analyse", "MIPlotTable", "Plot Table", "MIPlotTableClick"),
 
       Item("Other", "MIResetWindowPosition", "Reset Window Position", "MIResetWindowPositionClick"),
       Item("Other", "MIWindowCenter", "Window Center", "MIWindowCenterClick"),
@@ -387,6 +390,9 @@ const std::vector<TForm1::Command>& TForm1::Commands() {
         {"MIBatchLoadClick", &F::MIBatchLoadClick},
         {"MIBatchAnalysePowerClick", &F::MIBatchAnalysePowerClick},
         {"MIAnalyseEUTsClick", &F::MIAnalyseEUTsClick},
+        // Pictures
+        {"MIShowFieldMapClick", &F::MIShowFieldMapClick},
+        {"MIPlotTableClick", &F::MIPlotTableClick},
         // Deck generation
         {"EditInputFile1Click", &F::EditInputFile1Click},
         {"NECardInfo1Click", &F::NECardInfo1Click},

@@ -26,6 +26,8 @@
 #include "util/numbers.hpp"
 #include "util/tree.hpp"
 
+enum class PictureKind : int;  // mainwindow/pictures.hpp
+
 // The window's current near-field table with its overall maximum and grid extent.
 struct NearFieldState {
   NearFieldTable table;
@@ -255,6 +257,13 @@ class TForm1 {
   void MIBatchLoadClick();
   void MIBatchAnalysePowerClick();
   void MIAnalyseEUTsClick();
+
+  // ---- Pictures (pictures.cpp) ------------------------------------------------------
+  // "Show Field Map" and "Plot Table" ask the binding to open the picture beside the window;
+  // headless (no showPicture) they do nothing.
+  void MIShowFieldMapClick();
+  void MIPlotTableClick();
+  std::function<void(PictureKind)> showPicture;
 
   // ---- Deck generation (decks/) -----------------------------------------------------
   void EditInputFile1Click();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "mainwindow/VarnelU.hpp"
+#include "platform/scripted/picture_directive.hpp"
 #include "platform/scripted/scripted_platform.hpp"
 #include "util/format.hpp"
 #include "util/random.hpp"
@@ -143,6 +144,12 @@ class Runner {
     } else if (directive == "screenshot") {
       if (arguments.size() != 2 && arguments.size() != 3) throw ScriptError{"wrong number of arguments"};
       view_.Screenshot(arguments[1].text, arguments.size() == 3 ? ParseNumber<std::size_t>(arguments[2].text) : 0);
+    } else if (directive == "picture") {
+      std::vector<std::string> texts;
+      for (std::size_t i = 1; i < arguments.size(); ++i) texts.push_back(arguments[i].text);
+      std::string printed;
+      if (auto reason = RunPictureDirective(form_, platform_, texts, printed)) throw ScriptError{*reason};
+      if (!printed.empty()) out_ << printed << '\n';
     } else if (directive == "echo") {
       std::string text;
       for (std::size_t i = 1; i < arguments.size(); ++i) text += (i > 1 ? " " : "") + arguments[i].text;

@@ -21,6 +21,8 @@
 //   print status                     the status line (the running command's progress)
 //   screenshot PNG [N]               with --window: a picture of the window, now or once the
 //                                    next command has begun its file N
+//   picture fieldmap|table FILE ...  the field map or the Data pane's plots as SVG (or PNG),
+//                                    see picture_directive.hpp
 //   echo TEXT...                     the arguments joined by one blank
 //
 // Message boxes and unanswered dialogs are printed by the scripted platform as they appear.

@@ -1,0 +1,44 @@
+// The two picture commands and the bridge from the main window's state to the pictures.
+#include "mainwindow/pictures.hpp"
+
+#include <exception>
+
+#include "mainwindow/VarnelU.hpp"
+#include "picture/picture_file.hpp"
+
+MapMarks MapMarksOf(const WorkingParameters& params, int mode) {
+  return MapMarks{params.p, params.a, mode, params.py, params.rCircle, params.rCylinder, params.maxHeight};
+}
+
+FieldMap FieldMapOf(const TForm1& form, const FieldMapChoice& choice) {
+  return ComputeFieldMap(form.params.nearField.table, choice, form.params.p);
+}
+
+Scene FieldMapPicture(const TForm1& form, const FieldMap& map) {
+  const RadioGroup& pol = form.RGPol;
+  const std::string caption =
+      pol.itemIndex >= 0 && pol.itemIndex < static_cast<int>(pol.items.size()) ? pol.items[pol.itemIndex] : "";
+  return FieldMapScene(map, MapMarksOf(form.params, form.RGMode.itemIndex), caption);
+}
+
+Scene TablePicture(const TForm1& form) { return TablePlotScene(form.Mdata.lines); }
+
+std::string SavePicture(Platform& platform, const Scene& scene, const std::string& path) {
+  const PictureFile file = PictureFileFor(scene, path);
+  if (!file.error.empty()) return file.error;
+  try {
+    platform.WriteFile(path, file.bytes);
+  } catch (const std::exception& failure) {
+    return failure.what();
+  }
+  return "";
+}
+
+// Headless there is no window to open: nothing happens.
+void TForm1::MIShowFieldMapClick() {
+  if (showPicture) showPicture(PictureKind::FieldMap);
+}
+
+void TForm1::MIPlotTableClick() {
+  if (showPicture) showPicture(PictureKind::Table);
+}

@@ -1,0 +1,26 @@
+#pragma once
+// The pictures of the main window's state: the field map of the current near-field table and
+// the plots of the Data pane. These gather what the pictures need from TForm1 (the table, the
+// polarisation caption, P, A and the Mode's values; the pane's lines) and hand over only that.
+#include <string>
+
+#include "picture/field_map.hpp"
+#include "picture/table_plot.hpp"
+
+class Platform;
+class TForm1;
+struct WorkingParameters;
+
+// What the "Analyse" menu's "Show Field Map" and "Plot Table" open beside the main window.
+enum class PictureKind : int { FieldMap = 0, Table = 1 };
+
+// P, A, py, rCircle, rCylinder, maxHeight of the parameters and the item index of Mode.
+MapMarks MapMarksOf(const WorkingParameters& params, int mode);
+// The field map of the window's current table under the chosen polarisation's caption.
+FieldMap FieldMapOf(const TForm1& form, const FieldMapChoice& choice);
+Scene FieldMapPicture(const TForm1& form, const FieldMap& map);
+Scene TablePicture(const TForm1& form);
+
+// Writes the picture (SVG, or PNG for a ".png" name when a rasterizer is linked) through the
+// platform. Returns "" when written, else what went wrong; never throws.
+std::string SavePicture(Platform& platform, const Scene& scene, const std::string& path);

@@ -1,0 +1,22 @@
+#pragma once
+// The runner's `picture` directive:
+//   picture fieldmap FILE [xy|xz|yz] [LEVEL] [linear|db]
+//       the field map of the current near-field table under the chosen polarisation: the
+//       plane (default: the first the grid holds, in the order XY, XZ, YZ), its level in metres
+//       on the third axis (DecimalSeparator or '.'; default: nearest to P), the colour scale
+//   picture table FILE
+//       the plots of the Data pane (CDFs for the EUT table)
+// FILE ending in .png (any case) is a PNG where a rasterizer is linked, anything else SVG; a
+// relative FILE is taken from the current folder, as every path of the commands. The picture
+// never fails the script: what it cannot write is printed as "[Picture] reason".
+#include <optional>
+#include <string>
+#include <vector>
+
+class Platform;
+class TForm1;
+
+// Runs the directive (arguments after the word "picture"). Returns why the line is not
+// understood, or nothing; printed receives "[Picture] ..." when the file could not be written.
+std::optional<std::string> RunPictureDirective(TForm1& form, Platform& platform, const std::vector<std::string>& arguments,
+                                               std::string& printed);
