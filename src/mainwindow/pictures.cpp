@@ -1,6 +1,7 @@
 // The two picture commands and the bridge from the main window's state to the pictures.
 #include "mainwindow/pictures.hpp"
 
+#include <algorithm>
 #include <exception>
 
 #include "mainwindow/VarnelU.hpp"
@@ -22,6 +23,15 @@ Scene FieldMapPicture(const TForm1& form, const FieldMap& map) {
 }
 
 Scene TablePicture(const TForm1& form) { return TablePlotScene(form.Mdata.lines); }
+
+Rect PictureBeside(const Rect& mainWindow, int width, int height, const Rect& screen) {
+  const int screenRight = screen.left + screen.width;
+  int left = mainWindow.left + mainWindow.width + 8;
+  if (left + width > screenRight) left = mainWindow.left - 8 - width;
+  if (left < screen.left) left = std::max(screen.left, screenRight - width);
+  const int top = std::clamp(mainWindow.top, screen.top, std::max(screen.top, screen.top + screen.height - height));
+  return Rect{left, top, width, height};
+}
 
 std::string SavePicture(Platform& platform, const Scene& scene, const std::string& path) {
   const PictureFile file = PictureFileFor(scene, path);

@@ -9,6 +9,7 @@
 
 class Platform;
 class TForm1;
+struct Rect;
 struct WorkingParameters;
 
 // What the "Analyse" menu's "Show Field Map" and "Plot Table" open beside the main window.
@@ -20,6 +21,11 @@ MapMarks MapMarksOf(const WorkingParameters& params, int mode);
 FieldMap FieldMapOf(const TForm1& form, const FieldMapChoice& choice);
 Scene FieldMapPicture(const TForm1& form, const FieldMap& map);
 Scene TablePicture(const TForm1& form);
+
+// Where a picture window of that size opens: right of the main window (8 pixels apart) when it
+// fits on the screen there, else left of it, else at the screen's right edge; the top of the
+// main window, kept on the screen. Rects are outer frames in screen pixels.
+Rect PictureBeside(const Rect& mainWindow, int width, int height, const Rect& screen);
 
 // Writes the picture (SVG, or PNG for a ".png" name when a rasterizer is linked) through the
 // platform. Returns "" when written, else what went wrong; never throws.

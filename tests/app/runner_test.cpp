@@ -269,6 +269,17 @@ TEST(RunnerBinary, RunsTheBundledDemoInAFreshDrivePictureAndLeavesTheUsersAlone)
   ASSERT_NE(std::string::npos, at) << output;
   const fs::path demoC = output.substr(at, output.find('\n', at) - at);
   EXPECT_TRUE(fs::exists(demoC / "4nec2" / "EUT table.txt")) << output;
+  // It ends with the field map of the last test object and the distributions of the set, and
+  // both render.
+  const std::pair<const char*, const char*> pictures[] = {{"EUT field map.svg", "XY plane at z = 1,3 m, Total (A/m)"},
+                                                          {"EUT table.svg", "CDF of Cyl. per frequency"}};
+  const bool renderer = std::system("command -v rsvg-convert >/dev/null 2>&1") == 0;
+  for (const auto& [name, title] : pictures) {
+    EXPECT_NE(std::string::npos, TestRoot::Read(demoC / "4nec2" / name).find(title)) << name;
+    const std::string png = (root.dir / "picture.png").string();
+    if (renderer)
+      EXPECT_EQ(0, std::system(("rsvg-convert -o '" + png + "' '" + (demoC / "4nec2" / name).string() + "'").c_str())) << name;
+  }
 }
 
 // A runner waiting for an engine that never ends is ended by a signal: what it printed before

@@ -19,8 +19,8 @@ std::optional<double> Level(std::string text) {
 
 }  // namespace
 
-std::optional<std::string> RunPictureDirective(TForm1& form, Platform& platform, const std::vector<std::string>& arguments,
-                                               std::string& printed) {
+std::optional<std::string> RunPictureDirective(TForm1& form, Platform& platform, const std::string& startFolder,
+                                               const std::vector<std::string>& arguments, std::string& printed) {
   printed.clear();
   if (arguments.size() < 2) return "picture needs a kind (fieldmap, table) and a file";
   const std::string& kind = arguments[0];
@@ -45,7 +45,8 @@ std::optional<std::string> RunPictureDirective(TForm1& form, Platform& platform,
   } else {
     return "unknown picture " + kind;
   }
-  const std::string failure = SavePicture(platform, scene, path);
+  const bool relative = !(path.size() >= 2 && path[1] == ':') && !path.starts_with('\\') && !path.starts_with('/');
+  const std::string failure = SavePicture(platform, scene, relative ? startFolder + "\\" + path : path);
   if (!failure.empty()) printed = "[Picture] " + path + ": " + failure;
   return std::nullopt;
 }

@@ -7,8 +7,9 @@
 //   picture table FILE
 //       the plots of the Data pane (CDFs for the EUT table)
 // FILE ending in .png (any case) is a PNG where a rasterizer is linked, anything else SVG; a
-// relative FILE is taken from the current folder, as every path of the commands. The picture
-// never fails the script: what it cannot write is printed as "[Picture] reason".
+// relative FILE is taken from the folder the script started in (as screenshot's; commands
+// change the current folder). The picture never fails the script: what it cannot write is
+// printed as "[Picture] FILE: reason".
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,5 +19,6 @@ class TForm1;
 
 // Runs the directive (arguments after the word "picture"). Returns why the line is not
 // understood, or nothing; printed receives "[Picture] ..." when the file could not be written.
-std::optional<std::string> RunPictureDirective(TForm1& form, Platform& platform, const std::vector<std::string>& arguments,
-                                               std::string& printed);
+// startFolder: the current folder when the script started (Windows form).
+std::optional<std::string> RunPictureDirective(TForm1& form, Platform& platform, const std::string& startFolder,
+                                               const std::vector<std::string>& arguments, std::string& printed);

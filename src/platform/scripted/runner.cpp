@@ -148,7 +148,7 @@ class Runner {
       std::vector<std::string> texts;
       for (std::size_t i = 1; i < arguments.size(); ++i) texts.push_back(arguments[i].text);
       std::string printed;
-      if (auto reason = RunPictureDirective(form_, platform_, texts, printed)) throw ScriptError{*reason};
+      if (auto reason = RunPictureDirective(form_, platform_, startFolder_, texts, printed)) throw ScriptError{*reason};
       if (!printed.empty()) out_ << printed << '\n';
     } else if (directive == "echo") {
       std::string text;
@@ -219,6 +219,7 @@ class Runner {
   ScriptView& view_;
   std::ostream& out_;
   const ScriptCommandFilter& mayStart_;
+  const std::string startFolder_ = platform_.CurrentFolder();
 };
 
 }  // namespace
