@@ -13,6 +13,7 @@
 #include "util/format.hpp"
 
 #ifdef VARNEL_HAVE_QT
+#include "platform/qt/picture_window.hpp"
 #include "platform/qt/qt_window.hpp"
 #endif
 
@@ -66,6 +67,10 @@ int main(int argc, char** argv) {
   DecimalSeparator = DecimalSeparatorFromLocale();
   // Ending the program by a signal also ends the engine it is waiting for.
   EndEnginesOnTerminationSignals();
+#ifdef VARNEL_HAVE_QT
+  // Scripts may write PNG pictures, headless too.
+  RegisterQtRasterizer();
+#endif
 
   int engineJobs = 1;
   std::vector<char*> args(argv, argv + argc);

@@ -21,6 +21,7 @@
 
 #include "mainwindow/VarnelU.hpp"
 #include "platform/qt/pane_view.hpp"
+#include "platform/qt/picture_window.hpp"
 #include "platform/qt/qt_platform.hpp"
 
 namespace {
@@ -74,6 +75,7 @@ VarnelWindow::VarnelWindow(TForm1& form, QtPlatform& platform) : form_(form), pl
   progressBar_->hide();
   statusBar()->addPermanentWidget(progressBar_);
   platform_.SetWindow(this);
+  pictures_ = std::make_unique<PictureWindows>(form_, platform_, this);
   // What the right column needs with this font; the model makes the window at least that
   // large and centres it again, as at creation.
   TForm1::LayoutNeeds needs;
@@ -299,6 +301,7 @@ void VarnelWindow::SyncFromModel() {
   if (!applyingGeometry_ && (x() != form_.window.left || y() != form_.window.top || FrameTurnedUp())) ApplyWindowRect();
   ApplyGeometry();
   SyncStatus();
+  if (pictures_) pictures_->Follow();
 }
 
 void VarnelWindow::SyncStatus() {

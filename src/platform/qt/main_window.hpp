@@ -5,6 +5,7 @@
 // event processing inside one, at most about 30 times a second (never per line or per file).
 #include <QMainWindow>
 #include <map>
+#include <memory>
 #include <string>
 
 class QAction;
@@ -16,6 +17,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class PaneView;
+class PictureWindows;
 class QtPlatform;
 class TForm1;
 struct MenuItem;
@@ -51,6 +53,8 @@ class VarnelWindow : public QMainWindow {
   QAction* Action(const std::string& controlName) const;
   QButtonGroup* RadioGroupWidget(const std::string& name) const;
   QMenu* PopupMenuOf(const std::string& name) const;  // "PopupMenu1", "PopupMenu2"
+  // The field map and table plot windows beside this one.
+  PictureWindows* Pictures() const { return pictures_.get(); }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -85,5 +89,6 @@ class VarnelWindow : public QMainWindow {
   QProgressBar* progressBar_ = nullptr;
   qint64 lastSync_ = 0;  // ms on the window's clock
   bool applyingGeometry_ = false;
-  bool framed_ = false;  // the frame's size was known when the model's rectangle was applied
+  bool framed_ = false;
+  std::unique_ptr<PictureWindows> pictures_;  // the frame's size was known when the model's rectangle was applied
 };
