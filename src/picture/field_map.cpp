@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <unordered_map>
 
 #include "util/format.hpp"
 
@@ -11,31 +10,6 @@ namespace {
 
 constexpr double kSame = 0.001;  // coordinates closer than this are one grid coordinate
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-// The distinct coordinates of a list, ascending. A run of equal coordinates (the grid's inner
-// loop) costs one comparison per point; each new value one hash look-up.
-class Distinct {
- public:
-  void Add(double value) {
-    if (value == last_ || !std::isfinite(value)) return;
-    last_ = value;
-    seen_.try_emplace(std::llround(value / kSame), value);
-  }
-  RealList Sorted() const {
-    RealList values;
-    values.reserve(seen_.size());
-    for (const auto& entry : seen_) values.push_back(entry.second);
-    std::sort(values.begin(), values.end());
-    RealList merged;
-    for (double value : values)
-      if (merged.empty() || value - merged.back() > kSame) merged.push_back(value);
-    return merged;
-  }
-
- private:
-  double last_ = kNaN;
-  std::unordered_map<long long, double> seen_;
-};
 
 // Index of the value in sorted nearest to x.
 std::size_t Nearest(const RealList& sorted, double x) {
@@ -45,6 +19,39 @@ std::size_t Nearest(const RealList& sorted, double x) {
   const std::size_t i = static_cast<std::size_t>(it - sorted.begin());
   return (x - sorted[i - 1] <= sorted[i] - x) ? i - 1 : i;
 }
+
+// Nearest, first trying the index found for the previous point and the one after it: a grid's
+// loops step through their coordinates in order, so most points cost two comparisons.
+std::size_t NearestFrom(const RealList& sorted, double x, std::size_t& hint) {
+  if (hint < sorted.size() && std::abs(sorted[hint] - x) <= kSame / 2) return hint;
+  if (hint + 1 < sorted.size() && std::abs(sorted[hint + 1] - x) <= kSame / 2) return ++hint;
+  return hint = Nearest(sorted, x);
+}
+
+// The distinct coordinates of a list, ascending; a value within kSame of one already held is
+// that one (the first seen stands for it). Like NearestFrom, it tries the last place first.
+class Distinct {
+ public:
+  void Add(double value) {
+    if (!std::isfinite(value)) return;
+    if (hint_ < values_.size() && std::abs(values_[hint_] - value) <= kSame) return;
+    if (hint_ + 1 < values_.size() && std::abs(values_[hint_ + 1] - value) <= kSame) {
+      ++hint_;
+      return;
+    }
+    auto it = std::lower_bound(values_.begin(), values_.end(), value - kSame);
+    if (it != values_.end() && *it - value <= kSame) {
+      hint_ = static_cast<std::size_t>(it - values_.begin());
+      return;
+    }
+    hint_ = static_cast<std::size_t>(values_.insert(it, value) - values_.begin());
+  }
+  const RealList& Sorted() const { return values_; }
+
+ private:
+  RealList values_;
+  std::size_t hint_ = 0;
+};
 
 // The three coordinates of a grid point in the plane's order: across, up, third axis.
 struct Axes {
@@ -103,7 +110,9 @@ FieldMap ComputeFieldMap(const NearFieldTable& table, const FieldMapChoice& choi
     dy.Add(table.y[i]);
     dz.Add(table.z[i]);
   }
-  const RealList xs = dx.Sorted(), ys = dy.Sorted(), zs = dz.Sorted();
+  const RealList& xs = dx.Sorted();
+  const RealList& ys = dy.Sorted();
+  const RealList& zs = dz.Sorted();
   const bool varies[3] = {xs.size() > 1, ys.size() > 1, zs.size() > 1};
   // Axis indices of each plane: across, up.
   const int planeAxes[3][2] = {{0, 1}, {0, 2}, {1, 2}};
@@ -126,29 +135,24 @@ FieldMap ComputeFieldMap(const NearFieldTable& table, const FieldMapChoice& choi
   const double wanted = choice.level ? *choice.level : map.plane == MapPlane::XY ? p.z : map.plane == MapPlane::XZ ? p.y : p.x;
   map.level = map.levels[std::isfinite(wanted) ? Nearest(map.levels, wanted) : 0];
 
-  // The plane's points.
-  std::vector<std::size_t> onPlane;
-  Distinct du, dv;
+  // The plane's points. Its cells are the grid's coordinates on the two axes; a layer that
+  // covers less of them than another leaves its other cells empty.
+  map.u = map.plane == MapPlane::YZ ? ys : xs;
+  map.v = map.plane == MapPlane::XY ? ys : zs;
+  map.cells.assign(map.u.size() * map.v.size(), kNaN);
+  double minimum = std::numeric_limits<double>::infinity(), maximum = -minimum;
+  std::size_t hintU = 0, hintV = 0;
   for (std::size_t i = 0; i < count; ++i) {
     if (!(std::abs((*axes.w)[i] - map.level) <= kSame)) continue;
     const double u = (*axes.u)[i], v = (*axes.v)[i];
     if (!std::isfinite(u) || !std::isfinite(v)) continue;
-    onPlane.push_back(i);
-    du.Add(u);
-    dv.Add(v);
-  }
-  map.u = du.Sorted();
-  map.v = dv.Sorted();
-  map.points = onPlane.size();
-  map.cells.assign(map.u.size() * map.v.size(), kNaN);
-  double minimum = std::numeric_limits<double>::infinity(), maximum = -minimum;
-  for (std::size_t i : onPlane) {
+    ++map.points;
     const double value = table.value[i];
     if (!std::isfinite(value)) {
       ++map.leftOut;
       continue;
     }
-    double& cell = map.cells[Nearest(map.v, (*axes.v)[i]) * map.u.size() + Nearest(map.u, (*axes.u)[i])];
+    double& cell = map.cells[NearestFrom(map.v, v, hintV) * map.u.size() + NearestFrom(map.u, u, hintU)];
     if (std::isnan(cell) || value > cell) cell = value;
     minimum = std::min(minimum, value);
     maximum = std::max(maximum, value);

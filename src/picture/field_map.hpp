@@ -53,7 +53,7 @@ struct FieldMap {
   double level = 0;                 // coordinate of the plane on its third axis
   std::vector<MapPlane> planes;     // the planes the grid holds
   RealList levels;                  // the grid's coordinates on the third axis, ascending
-  RealList u, v;                    // the plane's coordinates across and up, ascending
+  RealList u, v;                    // the grid's coordinates across and up the plane, ascending
   RealList cells;                   // u.size() * v.size(), cells[j * u.size() + i]; NaN = empty
   std::size_t points = 0;           // grid points on the plane
   std::size_t leftOut = 0;          // of them, with a value that is not finite
