@@ -283,6 +283,7 @@ class TForm1 {
  private:
   // The menu tables and the controls (commands.cpp, beside the command table).
   void BuildMenus();
+  void PresetPointP(double x);
   const MenuItem* ResolveControl(const std::string& name) const;
   std::string sender_;  // the control or menu entry the running command was started by
   // The caption of the menu item or button that runs the command named.
