@@ -85,16 +85,8 @@ void ReportGeometries(TForm1& form, const WorkingParameters& w, const FiveGeomet
 }  // namespace
 
 void TForm1::MIBatchLoadClick() {
-  if (params.BatchFiles.empty()) {
-    ShowWarning(platform, kNoBatchFolderWarning);
-    return;
-  }
-  // The run works on the list as it stands now; a command that changes BatchFiles meanwhile
-  // cannot make it read past its end.
-  const TextList names = params.BatchFiles;
-  ClearPane(Mout);
-  ClearPane(Mdata);
-  AddLine(Mout, "--------------- Batch Load and Analyse ----------------");
+  const std::optional<TextList> names = BeginBatch(*this, "--------------- Batch Load and Analyse ----------------");
+  if (!names) return;
   AddLine(Mout, "Field Strength is corrected to " + FormatReal("%1.0f W", params.normalizePower) +
                     " inserted power. ");
 
@@ -105,13 +97,7 @@ void TForm1::MIBatchLoadClick() {
   AddLine(Mdata, TableHeadingLine({" MHz ", "   W   ", "V/m_A/m", "V/m_A/m", "   V   ", "   V   ",
                                    "   A   ", "   A   ", "  Ohm  ", "  Ohm  "}));
 
-  std::string text;
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    const std::string& name = names[i];
-    FileProgress(i, names.size());
-    ProcessPendingEvents();
-    AddLine(Mout, "Load: " + name);
-    if (!ReadListedFile(*this, name, text)) continue;
+  ForEachListedFile(*this, *names, [this](std::size_t, const std::string& name, std::string& text) {
     params.currentText = std::move(text);
     ShowFileInM(*this, name, params.currentText);
 
@@ -143,7 +129,6 @@ void TForm1::MIBatchLoadClick() {
         .Fixed3(ai.currentRe).Fixed3(ai.currentIm).Fixed3(ai.impedanceRe).Fixed3(ai.impedanceIm);
     AddLine(Mdata, row.Text());
     if (row.HasUndefined()) NoteUndefinedRow(*this, name);
-    ScrollToTop(Mout);
-  }
+  });
   AddLine(Mout, kBatchJobDone);
 }

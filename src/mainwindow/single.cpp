@@ -40,12 +40,7 @@ void ShowLoadedText(TForm1& form, const std::string& path) {
 
 void TForm1::Load1Click() {
   Reset();
-  FileDialogSpec spec;
-  spec.title = "Load to Analyse Single File";
-  spec.initialFolder = kOutputFolder;
-  spec.filter = "All(*.*)|*.*|4nec2 (*.out)|*.out";
-  spec.filterIndex = 2;
-  spec.fileName = "dipol.out";
+  const FileDialogSpec spec{.title = "Load to Analyse Single File", .initialFolder = kOutputFolder, .filter = "All(*.*)|*.*|4nec2 (*.out)|*.out", .filterIndex = 2, .fileName = "dipol.out"};
   std::optional<std::string> path = platform.OpenFileDialog(spec);
   if (!path) return;
   ShowLoadedText(*this, *path);
