@@ -99,20 +99,13 @@ DisplayField* TForm1::FindField(const std::string& name) {
 void TForm1::FormCreate() {
   exeFolder = ProgramFolder(platform.ExecutablePath());
   title = kApplicationTitle;
-  version = "v1.5";
+  version = kApplicationVersion;
   notice = "(c) " + CurrentYearText(platform);
   caption = title + " " + version + " " + notice;
 
-  params.a = Point2D{10.0, 0.0};
-  params.p = Point3D{10.0, 0.0, 4.0};
-  params.maxHeight = 1000.0;
-  params.AnalyseSegment = 1;
-  params.AnalysingResistance = 50.0;
-  params.py = 10.0;
-  params.rCircle = 10.0;
-  params.rCylinder = 10.0;
-  params.normalizePower = 1.0;
-  params.EngineName = kEngineExecutables[0];
+  // The working parameters of program start: the defaults of WorkingParameters, the one place
+  // they are written.
+  params = WorkingParameters{};
 
   window.height = 530;
   Reset();

@@ -127,8 +127,8 @@ class TForm1 {
 
   // ---- Start-up values -------------------------------------------------------------
   std::string exeFolder;                 // ProgramFolder of the executable, ends in '\'
-  std::string title = "Varnel";
-  std::string version = "v1.5";
+  std::string title;                     // kApplicationTitle
+  std::string version;                   // kApplicationVersion
   std::string notice;                    // ends with the current year
   std::string caption;                   // title + " " + version + " " + notice
 

@@ -10,6 +10,7 @@
 #include <exception>
 #include <string_view>
 
+#include "engine/conversion.hpp"
 #include "mainwindow/VarnelU.hpp"
 #include "util/errors.hpp"
 #include "util/messages.hpp"
@@ -202,7 +203,8 @@ void TForm1::BuildMenus() {
            Cmd("MIChangeAnalysingResistanceClick")),
   };
   for (MenuItem& item : MM) {
-    if (item.name == "MI_NEC1500") item.checked = true;
+    for (const EngineEntry& engine : kEngines)
+      if (item.name == engine.menuItem) item.checked = params.EngineName == engine.executable;
     if (item.name == "MISplitMode") item.checked = params.SplitMode;
   }
 
@@ -245,7 +247,10 @@ MenuItem* TForm1::FindMenuItem(const std::string& name) {
 }
 
 bool TForm1::Checkable(const MenuItem& item) {
-  return item.handler == "MISplitModeClick" || item.name.starts_with("MI_NEC");
+  if (item.handler == "MISplitModeClick") return true;
+  for (const EngineEntry& engine : kEngines)
+    if (item.name == engine.menuItem) return true;
+  return false;
 }
 
 bool TForm1::AnswersDoubleClick(const std::string& fieldName) const {
