@@ -14,6 +14,7 @@
 //   decks/                    Edit InputFile, NE-Card Info, RangeTest, the three generators
 //   engine/                   engine choice, single and batch conversion, Show b_in / b_out
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
