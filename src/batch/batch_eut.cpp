@@ -38,6 +38,7 @@ void AddEutRow(TForm1& form, const std::string& name, const OutputText& text, in
   NearFieldTable table;
   ReadNearField(text, form.RGPol.itemIndex, table);
   form.params.nearField.table = std::move(table);
+  form.params.nearField.polarization = form.RGPol.itemIndex;
 
   const NearFieldTable& field = form.params.nearField.table;
   const Point3D p = form.params.p;

@@ -34,6 +34,7 @@ struct NearFieldState {
   NearFieldTable table;
   double maximum = std::numeric_limits<double>::quiet_NaN();
   GridExtent extent{};
+  int polarization = 0;  // the item of RGPol the table was read with
 };
 
 // The working parameters and working values of the main window. The defaults are those of

@@ -16,9 +16,10 @@ FieldMap FieldMapOf(const TForm1& form, const FieldMapChoice& choice) {
 }
 
 Scene FieldMapPicture(const TForm1& form, const FieldMap& map) {
+  // The polarisation the table was read with, which the radio group may no longer show.
   const RadioGroup& pol = form.RGPol;
-  const std::string caption =
-      pol.itemIndex >= 0 && pol.itemIndex < static_cast<int>(pol.items.size()) ? pol.items[pol.itemIndex] : "";
+  const int read = form.params.nearField.polarization;
+  const std::string caption = read >= 0 && read < static_cast<int>(pol.items.size()) ? pol.items[read] : "";
   return FieldMapScene(map, MapMarksOf(form.params, form.RGMode.itemIndex), caption);
 }
 

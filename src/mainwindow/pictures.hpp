@@ -17,7 +17,8 @@ enum class PictureKind : int { FieldMap = 0, Table = 1 };
 
 // P, A, py, rCircle, rCylinder, maxHeight of the parameters and the item index of Mode.
 MapMarks MapMarksOf(const WorkingParameters& params, int mode);
-// The field map of the window's current table under the chosen polarisation's caption.
+// The field map of the window's current table, titled with the caption of the polarisation it
+// was read with.
 FieldMap FieldMapOf(const TForm1& form, const FieldMapChoice& choice);
 Scene FieldMapPicture(const TForm1& form, const FieldMap& map);
 Scene TablePicture(const TForm1& form);

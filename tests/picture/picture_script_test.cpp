@@ -38,6 +38,7 @@ TEST(PictureDirective, WritesTheFieldMapAndThePlotsOfTheSampleDipoleAsSvg) {
                        "run LoadDipol1Click\n"
                        "run AnalyseNearfield1Click\n"
                        "select RGMode 4\n"
+                       "select RGPol 2\n"
                        "picture fieldmap c:\\4nec2\\map.svg\n"
                        "picture fieldmap c:\\4nec2\\xz.svg XZ 0.4 db\n");
   ASSERT_EQ(0, r.status) << r.output;
@@ -46,6 +47,7 @@ TEST(PictureDirective, WritesTheFieldMapAndThePlotsOfTheSampleDipoleAsSvg) {
   EXPECT_TRUE(Contains(read("before.svg"), "No near-field table"));
   EXPECT_TRUE(Contains(read("table.svg"), "No table in the Data pane"));
   const std::string map = read("map.svg");
+  // Titled with the polarisation the table was read with, not the one chosen since.
   EXPECT_TRUE(Contains(map, "XY plane at z = 4 m, Total (V/m)")) << map;
   EXPECT_TRUE(Contains(map, "Mode: Cylinder")) << map;
   EXPECT_TRUE(Contains(map, "36 points")) << map;

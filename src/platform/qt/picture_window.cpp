@@ -92,7 +92,7 @@ struct ItemPainter {
 };
 
 // A fingerprint of what a field map is drawn from: the table (its size and a sample of its
-// points), the polarisation, the Mode and the working points. A new table of the same size
+// points), the polarisation it was read with, the Mode and the working points. A new table of the same size
 // in the same place still differs in its sampled values.
 std::size_t FieldMapKey(const TForm1& form) {
   const NearFieldTable& table = form.params.nearField.table;
@@ -114,7 +114,7 @@ std::size_t FieldMapKey(const TForm1& form) {
   const WorkingParameters& p = form.params;
   for (double v : {p.p.x, p.p.y, p.p.z, p.a.x, p.a.y, p.py, p.rCircle, p.rCylinder, p.maxHeight}) mix(v);
   mix(form.RGMode.itemIndex);
-  mix(form.RGPol.itemIndex);
+  mix(form.params.nearField.polarization);
   return key;
 }
 
