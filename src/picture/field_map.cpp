@@ -225,11 +225,14 @@ PlotFrame FieldMapFrame(const FieldMap& map) {
 namespace {
 
 // Pixel k of n across a span maps to the nearest coordinate; the raster has one pixel per
-// smallest step (so a regular grid gets one pixel per cell), at most 2048.
+// smallest step (so a regular grid gets one pixel per cell), for an irregular grid at most
+// eight per coordinate and never more than 2048.
 std::vector<std::size_t> PixelCells(const RealList& values, Span span, std::size_t& pixels) {
   const double step = StepOf(values);
-  pixels = step > 0 ? static_cast<std::size_t>(std::lround((values.back() - values.front()) / step)) + 1 : 1;
-  pixels = std::clamp<std::size_t>(pixels, 1, 2048);
+  const double steps = step > 0 ? (values.back() - values.front()) / step : 0;
+  const std::size_t most = std::min<std::size_t>(2048, 8 * values.size());
+  pixels = std::isfinite(steps) && steps < static_cast<double>(most) ? static_cast<std::size_t>(std::lround(steps)) + 1 : most;
+  pixels = std::clamp<std::size_t>(pixels, 1, most);
   std::vector<std::size_t> cells(pixels);
   const double width = (span.high - span.low) / static_cast<double>(pixels);
   for (std::size_t k = 0; k < pixels; ++k) cells[k] = Nearest(values, span.low + (static_cast<double>(k) + 0.5) * width);
