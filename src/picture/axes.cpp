@@ -58,7 +58,7 @@ void DrawAxes(Scene& scene, const PlotFrame& frame, const std::string& xTitle, c
   scene.items.push_back(RectItem{frame.left, frame.top, frame.width, frame.height, std::nullopt, Stroke{ink, 1}});
   scene.items.push_back(
       TextItem{frame.left + frame.width / 2, frame.top + frame.height + 38, xTitle, 12, TextAnchor::Middle, ink});
-  TextItem y{frame.left - 48, frame.top + frame.height / 2, yTitle, 12, TextAnchor::Middle, ink};
+  TextItem y{frame.left - 62, frame.top + frame.height / 2, yTitle, 12, TextAnchor::Middle, ink};
   y.vertical = true;
   scene.items.push_back(y);
 }

@@ -40,7 +40,8 @@ TEST(PictureDirective, WritesTheFieldMapAndThePlotsOfTheSampleDipoleAsSvg) {
                        "select RGMode 4\n"
                        "select RGPol 2\n"
                        "picture fieldmap c:\\4nec2\\map.svg\n"
-                       "picture fieldmap c:\\4nec2\\xz.svg XZ 0.4 db\n");
+                       "picture fieldmap c:\\4nec2\\xz.svg XZ 0.4 db\n"
+                       "picture fieldmap " + (root.dir / "native.svg").string() + "\n");
   ASSERT_EQ(0, r.status) << r.output;
   EXPECT_FALSE(Contains(r.output, "[Picture]")) << r.output;
   const auto read = [&](const char* name) { return TestRoot::Read(root.driveC / "4nec2" / name); };
@@ -51,6 +52,7 @@ TEST(PictureDirective, WritesTheFieldMapAndThePlotsOfTheSampleDipoleAsSvg) {
   EXPECT_TRUE(Contains(map, "XY plane at z = 4 m, Total (V/m)")) << map;
   EXPECT_TRUE(Contains(map, "Mode: Cylinder")) << map;
   EXPECT_TRUE(Contains(map, "36 points")) << map;
+  EXPECT_EQ(map, TestRoot::Read(root.dir / "native.svg"));
   const std::string xz = read("xz.svg");
   EXPECT_TRUE(Contains(xz, "XZ plane at y = 0 m")) << xz;
   EXPECT_TRUE(Contains(xz, "0 dB = ")) << xz;

@@ -17,6 +17,18 @@ std::optional<double> Level(std::string text) {
   }
 }
 
+// A native absolute path ("/tmp/a.svg") is drive z:, the machine's root; a relative one lies in
+// the folder the script started in.
+std::string PicturePath(const std::string& path, const std::string& startFolder) {
+  if (path.starts_with('/')) {
+    std::string windows = "z:" + path;
+    std::replace(windows.begin(), windows.end(), '/', '\\');
+    return windows;
+  }
+  const bool relative = !(path.size() >= 2 && path[1] == ':') && !path.starts_with('\\');
+  return relative ? startFolder + "\\" + path : path;
+}
+
 }  // namespace
 
 std::optional<std::string> RunPictureDirective(TForm1& form, Platform& platform, const std::string& startFolder,
@@ -45,8 +57,7 @@ std::optional<std::string> RunPictureDirective(TForm1& form, Platform& platform,
   } else {
     return "unknown picture " + kind;
   }
-  const bool relative = !(path.size() >= 2 && path[1] == ':') && !path.starts_with('\\') && !path.starts_with('/');
-  const std::string failure = SavePicture(platform, scene, relative ? startFolder + "\\" + path : path);
+  const std::string failure = SavePicture(platform, scene, PicturePath(path, startFolder));
   if (!failure.empty()) printed = "[Picture] " + path + ": " + failure;
   return std::nullopt;
 }

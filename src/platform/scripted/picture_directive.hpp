@@ -6,8 +6,9 @@
 //       on the third axis (DecimalSeparator or '.'; default: nearest to P), the colour scale
 //   picture table FILE
 //       the plots of the Data pane (CDFs for the EUT table)
-// FILE ending in .png (any case) is a PNG where a rasterizer is linked, anything else SVG; a
-// relative FILE is taken from the folder the script started in (as screenshot's; commands
+// FILE ending in .png (any case) is a PNG where a rasterizer is linked, anything else SVG. FILE
+// may be a Windows path or a native one ("/tmp/map.svg"); a relative FILE is taken from the
+// folder the script started in (as screenshot's; commands
 // change the current folder). The picture never fails the script: what it cannot write is
 // printed as "[Picture] FILE: reason".
 #include <optional>
