@@ -44,17 +44,13 @@ FiveGeometries Normalized(const FiveGeometries& v, double normalizePower, double
           NormalizeField(v.cylinder, normalizePower, inputPower)};
 }
 
-void ShowGrid(TForm1& form, const GridExtent& g, const NearFieldTable& table) {
+void ReportGrid(TForm1& form, const GridExtent& g, const NearFieldTable& table) {
   AddLine(form.Mout, "Analyse: ");
   AddLine(form.Mout, Format("X-Intervall: %5.2f -> %5.2f   Step: %3.2f", {g[0], g[1], g[2]}));
   AddLine(form.Mout, Format("Y-Intervall: %5.2f -> %5.2f   Step: %3.2f", {g[3], g[4], g[5]}));
   AddLine(form.Mout, Format("Z-Intervall: %5.2f -> %5.2f   Step: %3.2f", {g[6], g[7], g[8]}));
   AddLine(form.Mout, Format("Field Type: %1s", {table.fieldType}));
-  DisplayField* fields[9] = {&form.EditXStart, &form.EditXStop, &form.EditXStep,
-                             &form.EditYStart, &form.EditYStop, &form.EditYStep,
-                             &form.EditZStart, &form.EditZStop, &form.EditZStep};
-  for (int i = 0; i < 9; ++i) fields[i]->text = FormatReal("%3.2f", g[i]);
-  form.EditType.text = table.fieldType;
+  form.ShowGrid(g, table.fieldType);
 }
 
 void ShowBasicData(TForm1& form, double frequency, double inputPower, const AntennaInput& ai) {
@@ -107,7 +103,7 @@ void TForm1::MIBatchLoadClick() {
     params.nearField.polarization = RGPol.itemIndex;
     params.nearField.extent = GridExtentOf(params.nearField.table);
     const NearFieldTable& field = params.nearField.table;
-    ShowGrid(*this, params.nearField.extent, field);
+    ReportGrid(*this, params.nearField.extent, field);
 
     const double frequency = ReadFrequency(params.currentText);
     params.inputPower = ReadInputPower(params.currentText);

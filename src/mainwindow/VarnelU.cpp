@@ -81,11 +81,23 @@ TForm1::TForm1(Platform& platform) : platform(platform) {
   FormP2dDlg = std::make_unique<TFormP2dDlg>(platform);
 }
 
+std::array<DisplayField*, 9> TForm1::GridFields() {
+  return {&EditXStart, &EditXStop, &EditXStep, &EditYStart, &EditYStop,
+          &EditYStep,  &EditZStart, &EditZStop, &EditZStep};
+}
+
+void TForm1::ShowGrid(const GridExtent& extent, const std::string& fieldType) {
+  const std::array<DisplayField*, 9> grid = GridFields();
+  for (std::size_t i = 0; i < grid.size(); ++i) grid[i]->text = FormatReal("%3.2f", extent[i]);
+  EditType.text = fieldType;
+}
+
 std::vector<DisplayField*> TForm1::Fields() {
-  return {&EditVoltage, &EditCurrent, &EditImpedance, &EditPower, &EditFrequency, &EditInputPower,
-          &EditXStart,  &EditXStop,   &EditXStep,     &EditYStart, &EditYStop,    &EditYStep,
-          &EditZStart,  &EditZStop,   &EditZStep,     &EditType,   &EditPoint,    &EditPointA,
-          &EditNormalizePower};
+  std::vector<DisplayField*> fields = {&EditVoltage, &EditCurrent,   &EditImpedance,
+                                       &EditPower,   &EditFrequency, &EditInputPower};
+  for (DisplayField* field : GridFields()) fields.push_back(field);
+  for (DisplayField* field : {&EditType, &EditPoint, &EditPointA, &EditNormalizePower}) fields.push_back(field);
+  return fields;
 }
 
 DisplayField* TForm1::FindField(const std::string& name) {
@@ -115,9 +127,9 @@ void TForm1::Reset() {
   ClearPane(M);
   ClearPane(Mout);
   ClearPane(Mdata);
-  for (DisplayField* field : {&EditXStart, &EditXStop, &EditXStep, &EditYStart, &EditYStop, &EditYStep,
-                              &EditZStart, &EditZStop, &EditZStep, &EditFrequency, &EditInputPower,
-                              &EditVoltage, &EditCurrent, &EditImpedance, &EditPower})
+  for (DisplayField* field : GridFields()) field->text.clear();
+  for (DisplayField* field : {&EditFrequency, &EditInputPower, &EditVoltage, &EditCurrent, &EditImpedance,
+                              &EditPower})
     field->text.clear();
   ShowPointFields();
   params.BatchFiles.clear();

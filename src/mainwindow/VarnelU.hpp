@@ -13,6 +13,7 @@
 //   batch/                    Add Batch Folder, FileLoadTest, the three batch analyses
 //   decks/                    Edit InputFile, NE-Card Info, RangeTest, the three generators
 //   engine/                   engine choice, single and batch conversion, Show b_in / b_out
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -171,6 +172,10 @@ class TForm1 {
 
   // Every display field, in region order (BasicData, NearField, Commands).
   std::vector<DisplayField*> Fields();
+  // The nine fields of the NearField grid, row by row: X Start, X Stop, X Step, then Y, then Z.
+  std::array<DisplayField*, 9> GridFields();
+  // The grid extent in the nine fields ("%3.2f" each) and the field type in EditType.
+  void ShowGrid(const GridExtent& extent, const std::string& fieldType);
   DisplayField* FindField(const std::string& name);
 
   // ---- Menus -----------------------------------------------------------------------

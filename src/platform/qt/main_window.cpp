@@ -134,12 +134,13 @@ void VarnelWindow::BuildRegions() {
     nearGrid->addWidget(heading, 0, c + 1);
     nearGrid->setColumnStretch(c + 1, 1);
   }
-  DisplayField* grid[3][3] = {{&form_.EditXStart, &form_.EditXStop, &form_.EditXStep},
-                              {&form_.EditYStart, &form_.EditYStop, &form_.EditYStep},
-                              {&form_.EditZStart, &form_.EditZStop, &form_.EditZStep}};
+  const std::array<DisplayField*, 9> grid = form_.GridFields();
   for (int r = 0; r < 3; ++r) {
     nearGrid->addWidget(new QLabel(QString::fromLatin1(rows[r]), near), r + 1, 0);
-    for (int c = 0; c < 3; ++c) nearGrid->addWidget(fields_[grid[r][c]->name] = MakeField(near, *grid[r][c]), r + 1, c + 1);
+    for (int c = 0; c < 3; ++c) {
+      DisplayField& field = *grid[r * 3 + c];
+      nearGrid->addWidget(fields_[field.name] = MakeField(near, field), r + 1, c + 1);
+    }
   }
   nearGrid->addWidget(new QLabel(ToQt(form_.EditType.label.empty() ? "Type" : form_.EditType.label), near), 4, 0);
   nearGrid->addWidget(fields_[form_.EditType.name] = MakeField(near, form_.EditType), 4, 1, 1, 3);
