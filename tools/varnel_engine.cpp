@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "engine/print_layout.hpp"
-#include "platform/posix/posix_platform.hpp"
+#include "platform/posix/posix_system.hpp"
 
 extern char** environ;
 

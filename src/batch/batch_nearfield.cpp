@@ -86,7 +86,7 @@ void ReportGeometries(TForm1& form, const WorkingParameters& w, const FiveGeomet
 
 void TForm1::MIBatchLoadClick() {
   if (params.BatchFiles.empty()) {
-    ShowWarning(platform, kNoBatchFolderWarning);
+    ShowWarning(platform.ui, kNoBatchFolderWarning);
     return;
   }
   // The run works on the list as it stands now; a command that changes BatchFiles meanwhile

@@ -33,7 +33,7 @@ PowerFigures ReceivedPower(double segmentCurrent, double resistance, double inpu
 
 void TForm1::MIBatchAnalysePowerClick() {
   if (params.BatchFiles.empty()) {
-    ShowWarning(platform, kNoBatchFolderWarning);
+    ShowWarning(platform.ui, kNoBatchFolderWarning);
     return;
   }
   const TextList names = params.BatchFiles;  // the run keeps the list it started with

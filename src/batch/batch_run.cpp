@@ -4,7 +4,7 @@
 
 bool ReadListedFile(TForm1& form, const std::string& name, std::string& text) {
   text.clear();
-  if (form.platform.FileExists(name)) {
+  if (form.platform.system.FileExists(name)) {
     ReadTextFile(form.platform, name, text);
     return true;
   }
@@ -13,8 +13,8 @@ bool ReadListedFile(TForm1& form, const std::string& name, std::string& text) {
   return false;
 }
 
-std::string LoadLinesText(Platform& platform, const std::string& name) {
-  const std::string bytes = platform.ReadFile(name);
+std::string LoadLinesText(System& system, const std::string& name) {
+  const std::string bytes = system.ReadFile(name);
   std::string text;
   text.reserve(bytes.size() + bytes.size() / 32 + 2);
   std::size_t lineStart = 0;

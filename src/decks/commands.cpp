@@ -14,13 +14,13 @@ void TForm1::EditInputFile1Click() {
   spec.filter = "All(*.*)|*.*|nec (*.nec)|*.nec";
   spec.filterIndex = 2;
   spec.fileName = "dipol.nec";
-  const auto chosen = platform.OpenFileDialog(spec);
+  const auto chosen = platform.ui.OpenFileDialog(spec);
   if (!chosen) return;
-  OpenWithAssociatedProgram(platform, *chosen);
+  OpenWithAssociatedProgram(platform.ui, *chosen);
 }
 
 void TForm1::NECardInfo1Click() {
-  ShowInfo(platform, "NE 0 #x #y #z firstx firsty firstz dx dy dz");
+  ShowInfo(platform.ui, "NE 0 #x #y #z firstx firsty firstz dx dy dz");
 }
 
 void TForm1::RangeTest1Click() {
@@ -29,7 +29,7 @@ void TForm1::RangeTest1Click() {
   spec.initialFolder = kDeckFolder;
   spec.filter = kRangeFilter;
   spec.filterIndex = 2;
-  const auto chosen = platform.OpenFileDialog(spec);
+  const auto chosen = platform.ui.OpenFileDialog(spec);
   if (!chosen) return;
   RealList values;
   loadRange(platform, *chosen, values);

@@ -68,10 +68,10 @@ namespace {
 
 // Asks one number; false (after the warning) when not accepted or not convertible.
 template <typename Convert, typename Value>
-bool AskNumber(Platform& platform, const char* prompt, const char* defaultText, Convert convert,
+bool AskNumber(UserInterface& ui, const char* prompt, const char* defaultText, Convert convert,
                Value& value) {
   std::string answer = defaultText;
-  bool valid = AskText(platform, "Inquiry", prompt, answer);
+  bool valid = AskText(ui, "Inquiry", prompt, answer);
   if (valid) {
     try {
       value = convert(answer);
@@ -79,7 +79,7 @@ bool AskNumber(Platform& platform, const char* prompt, const char* defaultText, 
       valid = false;
     }
   }
-  if (!valid) ShowWarning(platform, "No valid number. Abort command!");
+  if (!valid) ShowWarning(ui, "No valid number. Abort command!");
   return valid;
 }
 
@@ -117,7 +117,7 @@ std::string EutDeckHead(const std::vector<std::string>& geometry,
 }  // namespace
 
 void TForm1::MIGenerateEUTsClick() {
-  const auto rangePath = AskRangeFile(platform);
+  const auto rangePath = AskRangeFile(platform.ui);
   if (!rangePath) return;
   RealList frequencies;
   loadRange(platform, *rangePath, frequencies);
@@ -126,22 +126,22 @@ void TForm1::MIGenerateEUTsClick() {
   auto toReal = [](const std::string& text) { return TextToReal(text); };
   std::int32_t euts = 0, groundAnswer = 0;
   double diameter = 0.0, height = 0.0, lower = 0.0;
-  if (!AskNumber(platform, "How many EUTs do you want to create?", "50", toInt, euts)) return;
+  if (!AskNumber(platform.ui, "How many EUTs do you want to create?", "50", toInt, euts)) return;
   // The tables hold 2000 EUTs, the result tables of the analysis no more.
   if (euts > kMaxEuts) {
-    ShowWarning(platform, "No valid number: at most 2000 EUTs. Abort command!");
+    ShowWarning(platform.ui, "No valid number: at most 2000 EUTs. Abort command!");
     return;
   }
-  if (!AskNumber(platform, "Diameter of the test volume", "3", toReal, diameter)) return;
-  if (!AskNumber(platform, "Get height of the test volume", "1,5", toReal, height)) return;
-  if (!AskNumber(platform, "Get low end of the test volume", "1", toReal, lower)) return;
-  if (!AskNumber(platform, "Ideal conducting ground?", "1", toInt, groundAnswer)) return;
+  if (!AskNumber(platform.ui, "Diameter of the test volume", "3", toReal, diameter)) return;
+  if (!AskNumber(platform.ui, "Get height of the test volume", "1,5", toReal, height)) return;
+  if (!AskNumber(platform.ui, "Get low end of the test volume", "1", toReal, lower)) return;
+  if (!AskNumber(platform.ui, "Ideal conducting ground?", "1", toInt, groundAnswer)) return;
 
   std::string name = "E_";
   // The name becomes a folder that is deleted with everything in it: refuse every name that
   // could reach beyond its own folder before anything is touched.
-  if (!AskText(platform, "Inquiry", "Get Filename", name) || !TargetNameProblem(name).empty()) {
-    ShowWarning(platform, "No valid Filename. Abort command!");
+  if (!AskText(platform.ui, "Inquiry", "Get Filename", name) || !TargetNameProblem(name).empty()) {
+    ShowWarning(platform.ui, "No valid Filename. Abort command!");
     return;
   }
 
@@ -179,7 +179,7 @@ void TForm1::MIGenerateEUTsClick() {
     }
   }
 
-  WriteTextFile(platform,
+  WriteTextFile(platform.system,
                 EutSummaryText(name, euts, static_cast<std::int64_t>(frequencies.size()), diameter,
                                height, lower),
                 folder + name + ".txt");

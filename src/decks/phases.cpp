@@ -46,7 +46,7 @@ void TForm1::MIHardCoded1Click() {
   // a bad answer leaves the decks of the previous run in place.
   std::string frequencyAnswer = "7,01";
   double frequency = 0.0;
-  bool frequencyValid = AskText(platform, "Inquiry", "Please enter freuquency in MHz", frequencyAnswer);
+  bool frequencyValid = AskText(platform.ui, "Inquiry", "Please enter freuquency in MHz", frequencyAnswer);
   if (frequencyValid) {
     try {
       frequency = TextToReal(frequencyAnswer);
@@ -55,13 +55,13 @@ void TForm1::MIHardCoded1Click() {
     }
   }
   if (!frequencyValid) {
-    ShowWarning(platform, "No valid frequency. Abort command!");
+    ShowWarning(platform.ui, "No valid frequency. Abort command!");
     return;
   }
 
   std::string countAnswer = "100";
   std::int32_t deckCount = 0;
-  bool countValid = AskText(platform, "Inquiry", "How many random phases shall be assessed?", countAnswer);
+  bool countValid = AskText(platform.ui, "Inquiry", "How many random phases shall be assessed?", countAnswer);
   if (countValid) {
     try {
       deckCount = TextToInt(countAnswer);
@@ -70,7 +70,7 @@ void TForm1::MIHardCoded1Click() {
     }
   }
   if (!countValid) {
-    ShowWarning(platform, "No valid number. Abort command!");
+    ShowWarning(platform.ui, "No valid number. Abort command!");
     return;
   }
 

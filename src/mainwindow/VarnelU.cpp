@@ -71,7 +71,7 @@ auto FindIn(Table& table, const std::string& name) -> decltype(&table.front()) {
 
 // ---- Construction ----------------------------------------------------------------------
 
-TForm1::TForm1(Platform& platform) : platform(platform) {
+TForm1::TForm1(Platform platform) : platform(platform) {
   GBEdit = MakeRegion("GBEdit", "Edit");
   GBInfo = MakeRegion("GBInfo", "Info");
   GBdata = MakeRegion("GBdata", "Data");
@@ -113,9 +113,9 @@ TForm1::TForm1(Platform& platform) : platform(platform) {
   // The window opens centred on the screen.
   MIWindowCenterClick();
 
-  FormParaDlg = std::make_unique<TFormParaDlg>(platform);
-  FormP3dDlg = std::make_unique<TFormP3dDlg>(platform);
-  FormP2dDlg = std::make_unique<TFormP2dDlg>(platform);
+  FormParaDlg = std::make_unique<TFormParaDlg>(platform.ui);
+  FormP3dDlg = std::make_unique<TFormP3dDlg>(platform.ui);
+  FormP2dDlg = std::make_unique<TFormP2dDlg>(platform.ui);
 }
 
 void TForm1::BuildMenus() {
@@ -230,10 +230,10 @@ MenuItem* TForm1::FindMenuItem(const std::string& name) {
 // ---- Start-up, Reset, layout -------------------------------------------------------------
 
 void TForm1::FormCreate() {
-  exeFolder = ProgramFolder(platform.ExecutablePath());
+  exeFolder = ProgramFolder(platform.system.ExecutablePath());
   title = kApplicationTitle;
   version = "v1.5";
-  notice = "(c) " + CurrentYearText(platform);
+  notice = "(c) " + CurrentYearText(platform.system);
   caption = title + " " + version + " " + notice;
 
   params.a = Point2D{10.0, 0.0};
@@ -318,7 +318,7 @@ void TForm1::SetLayoutNeeds(LayoutNeeds needs) {
 
 // ---- Window-level commands ---------------------------------------------------------------
 
-void TForm1::MIQuitClick() { platform.RequestQuit(); }
+void TForm1::MIQuitClick() { platform.ui.RequestQuit(); }
 
 void TForm1::MIResetWindowPositionClick() {
   window.left = 10;
@@ -329,14 +329,14 @@ void TForm1::MIResetWindowPositionClick() {
 // larger than the screen starts at its left or top edge rather than off-screen, where its menu
 // bar could not be reached.
 void TForm1::MIWindowCenterClick() {
-  window.left = std::max(0, (platform.ScreenWidth() - window.width) / 2);
-  window.top = std::max(0, (platform.ScreenHeight() - window.height) / 2);
+  window.left = std::max(0, (platform.ui.ScreenWidth() - window.width) / 2);
+  window.top = std::max(0, (platform.ui.ScreenHeight() - window.height) / 2);
 }
 
 void TForm1::MIHelpClick() { OpenExistingDocument(platform, exeFolder + "Varnel Hilfe.pdf"); }
 
 void TForm1::AboutMIClick() {
-  ShowInfo(platform, title + " " + version + "\r" + notice +
+  ShowInfo(platform.ui, title + " " + version + "\r" + notice +
                          "\r" "NEC2 output analysis, batch tables and input-deck generation.");
 }
 
@@ -453,26 +453,26 @@ bool TForm1::Run(const std::string& name) {
     if (command->name == "MIQuitClick") {
       closing = true;
     } else {
-      platform.StatusNotice(title, kStillRunning);
+      platform.ui.StatusNotice(title, kStillRunning);
     }
     return true;
   }
 
   running_ = true;
-  progress = Progress{true, CommandCaption(name), 0, 0, platform.MillisecondsSinceEpoch(), 0};
+  progress = Progress{true, CommandCaption(name), 0, 0, platform.system.MillisecondsSinceEpoch(), 0};
   try {
     command->action(*this);
   } catch (const CommandAborted&) {
     // The window is closing: the command ends silently.
   } catch (const std::exception& failure) {
-    platform.MessageBox(MessageKind::Error, title, ErrorBoxText(VisibleText(failure.what())));
+    platform.ui.ShowMessage(MessageKind::Error, title, ErrorBoxText(VisibleText(failure.what())));
   }
   running_ = false;
   progress.running = false;
-  progress.endMs = platform.MillisecondsSinceEpoch();
+  progress.endMs = platform.system.MillisecondsSinceEpoch();
 
   if (MenuItem* item = FindMenuItem("MISplitMode")) item->checked = params.SplitMode;
-  if (closing) platform.RequestQuit();
+  if (closing) platform.ui.RequestQuit();
   return true;
 }
 
@@ -499,7 +499,7 @@ std::string TForm1::CommandCaption(const std::string& name) const {
 // The clock starts again at the first file, so that the time a dialog stood open before the
 // loop counts neither as elapsed nor in the estimate.
 void TForm1::FileProgress(std::size_t index, std::size_t count) {
-  if (index == 0) progress.startMs = platform.MillisecondsSinceEpoch();
+  if (index == 0) progress.startMs = platform.system.MillisecondsSinceEpoch();
   progress.file = index + 1;
   progress.files = count;
 }
@@ -572,6 +572,6 @@ bool TForm1::AnswersDoubleClick(const std::string& fieldName) {
 }
 
 void TForm1::ProcessPendingEvents() {
-  platform.ProcessEvents();
+  platform.ui.ProcessEvents();
   if (closing && running_) throw CommandAborted();
 }

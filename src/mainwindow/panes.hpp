@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.hpp"
+#include "platform/ui.hpp"
 
 struct Pane {
   std::vector<std::string> lines;  // no line-end characters inside a line
@@ -45,5 +45,5 @@ PaneLook LookAt(const Pane& pane);
 
 // Every line followed by CR LF, the last one included.
 std::string PaneText(const Pane& pane);
-void CopyPaneToClipboard(Platform& platform, const Pane& pane);
-void CopyTextToClipboard(Platform& platform, const std::string& text);
+void CopyPaneToClipboard(UserInterface& ui, const Pane& pane);
+void CopyTextToClipboard(UserInterface& ui, const std::string& text);

@@ -20,18 +20,18 @@ std::string PointText(const Point2D& a) { return Format("(%2.1f|%2.1f)", {a.x, a
 // Asks for a real with the prefill "%1.0f" of the current value; stores it only when OK was
 // pressed and the text converts, otherwise shows the warning and leaves the value. The prefill
 // confirmed unchanged keeps the value exactly (2.4 shows as 2 and stays 2.4).
-void InquireReal(Platform& platform, const std::string& prompt, const char* warning, double& value) {
+void InquireReal(UserInterface& ui, const std::string& prompt, const char* warning, double& value) {
   const std::string prefill = FormatReal("%1.0f", value);
   std::string text = prefill;
-  if (!AskText(platform, kInquiryCaption, prompt, text)) {
-    ShowWarning(platform, warning);
+  if (!AskText(ui, kInquiryCaption, prompt, text)) {
+    ShowWarning(ui, warning);
     return;
   }
   if (text == prefill) return;
   try {
     value = TextToReal(text);
   } catch (const ConversionError&) {
-    ShowWarning(platform, warning);
+    ShowWarning(ui, warning);
   }
 }
 
@@ -46,20 +46,20 @@ void TForm1::ShowPointFields() {
 // ---- Points -----------------------------------------------------------------------------
 
 void TForm1::EditPointDblClick() {
-  TFormP3dDlg dialog(platform);
+  TFormP3dDlg dialog(platform.ui);
   dialog.x = params.p.x;
   dialog.y = params.p.y;
   dialog.z = params.p.z;
-  platform.ShowModal(dialog);
+  platform.ui.ShowModal(dialog);
   params.p = MakePoint3D(dialog.x, dialog.y, dialog.z);
   EditPoint.text = PointText(params.p);
 }
 
 void TForm1::EditPointADblClick() {
-  TFormP2dDlg dialog(platform);
+  TFormP2dDlg dialog(platform.ui);
   dialog.x = params.a.x;
   dialog.y = params.a.y;
-  platform.ShowModal(dialog);
+  platform.ui.ShowModal(dialog);
   params.a = MakePoint2D(dialog.x, dialog.y);
   EditPointA.text = PointText(params.a);
 }
@@ -90,7 +90,7 @@ void TForm1::EditNormalizePowerDblClick() {
   // The box always offers "1". Cancel changes nothing; an entry that is no number is refused
   // with a warning and changes nothing either.
   std::string text = "1";
-  if (!AskText(platform, "Normalize Power", "Please enter Power [W] to which Field Strengths shall be normalized.",
+  if (!AskText(platform.ui, "Normalize Power", "Please enter Power [W] to which Field Strengths shall be normalized.",
                text))
     return;
   try {
@@ -98,40 +98,40 @@ void TForm1::EditNormalizePowerDblClick() {
     params.normalizePower = value;
     EditNormalizePower.text = FormatReal("%1.2f W", value);
   } catch (const ConversionError&) {
-    ShowWarning(platform, "No valid number. Abort command!");
+    ShowWarning(platform.ui, "No valid number. Abort command!");
   }
 }
 
 // ---- Inquiry commands ---------------------------------------------------------------------
 
 void TForm1::MIChangemaxHeightClick() {
-  InquireReal(platform, "Please enter maxHeight", kNoValidHeight, params.maxHeight);
+  InquireReal(platform.ui, "Please enter maxHeight", kNoValidHeight, params.maxHeight);
 }
 
 void TForm1::MIChangeAnalysingSegmentClick() {
   std::string text = FormatInt("%1d", params.AnalyseSegment);
-  if (!AskText(platform, kInquiryCaption, "Please enter Segment Number to analyse", text)) {
-    ShowWarning(platform, kNoValidHeight);
+  if (!AskText(platform.ui, kInquiryCaption, "Please enter Segment Number to analyse", text)) {
+    ShowWarning(platform.ui, kNoValidHeight);
     return;
   }
   try {
     params.AnalyseSegment = TextToInt(text);
   } catch (const ConversionError&) {
-    ShowWarning(platform, kNoValidHeight);
+    ShowWarning(platform.ui, kNoValidHeight);
   }
 }
 
 void TForm1::MIChangeAnalysingResistanceClick() {
-  InquireReal(platform, "Please enter Resistance for current analysation", kNoValidHeight,
+  InquireReal(platform.ui, "Please enter Resistance for current analysation", kNoValidHeight,
               params.AnalysingResistance);
 }
 
 void TForm1::MIEditrCircleClick() {
-  InquireReal(platform, "Enter new value for rCircle", kNoValidRadius, params.rCircle);
+  InquireReal(platform.ui, "Enter new value for rCircle", kNoValidRadius, params.rCircle);
 }
 
 void TForm1::MIEditrCylinderClick() {
-  InquireReal(platform, "Enter new value for rCylinder", kNoValidRadius, params.rCylinder);
+  InquireReal(platform.ui, "Enter new value for rCylinder", kNoValidRadius, params.rCylinder);
 }
 
 // ---- Show Parameters ----------------------------------------------------------------------

@@ -46,7 +46,7 @@ void TForm1::Load1Click() {
   spec.filter = "All(*.*)|*.*|4nec2 (*.out)|*.out";
   spec.filterIndex = 2;
   spec.fileName = "dipol.out";
-  std::optional<std::string> path = platform.OpenFileDialog(spec);
+  std::optional<std::string> path = platform.ui.OpenFileDialog(spec);
   if (!path) return;
   ShowLoadedText(*this, *path);
 }

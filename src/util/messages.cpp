@@ -19,18 +19,18 @@ std::string VisibleText(const std::string& message) {
   return visible;
 }
 
-void ShowInfo(Platform& platform, const std::string& message) {
-  platform.MessageBox(MessageKind::Info, kApplicationTitle, VisibleText(message));
+void ShowInfo(UserInterface& ui, const std::string& message) {
+  ui.ShowMessage(MessageKind::Info, kApplicationTitle, VisibleText(message));
 }
 
-void ShowWarning(Platform& platform, const std::string& message) {
-  platform.MessageBox(MessageKind::Warning, kApplicationTitle, VisibleText(message));
+void ShowWarning(UserInterface& ui, const std::string& message) {
+  ui.ShowMessage(MessageKind::Warning, kApplicationTitle, VisibleText(message));
 }
 
-void ShowError(Platform& platform, const std::string& message) {
-  platform.MessageBox(MessageKind::Error, kApplicationTitle, VisibleText(message));
+void ShowError(UserInterface& ui, const std::string& message) {
+  ui.ShowMessage(MessageKind::Error, kApplicationTitle, VisibleText(message));
 }
 
-bool AskText(Platform& platform, const std::string& caption, const std::string& prompt, std::string& text) {
-  return platform.AskText(caption, prompt, text);
+bool AskText(UserInterface& ui, const std::string& caption, const std::string& prompt, std::string& text) {
+  return ui.AskText(caption, prompt, text);
 }

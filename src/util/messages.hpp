@@ -2,7 +2,7 @@
 // The message and input boxes through which every command talks to the user.
 #include <string>
 
-#include "platform/platform.hpp"
+#include "platform/ui.hpp"
 
 // The title of every box of the program.
 inline constexpr const char* kApplicationTitle = "Varnel";
@@ -13,9 +13,9 @@ inline constexpr const char* kApplicationTitle = "Varnel";
 std::string VisibleText(const std::string& message);
 
 // Each box shows VisibleText(message).
-void ShowInfo(Platform& platform, const std::string& message);
-void ShowWarning(Platform& platform, const std::string& message);
-void ShowError(Platform& platform, const std::string& message);
+void ShowInfo(UserInterface& ui, const std::string& message);
+void ShowWarning(UserInterface& ui, const std::string& message);
+void ShowError(UserInterface& ui, const std::string& message);
 // Caption, prompt, one edit field holding text, "&OK" and "&Cancel"; true only for OK; text
 // receives the edited text in every case.
-bool AskText(Platform& platform, const std::string& caption, const std::string& prompt, std::string& text);
+bool AskText(UserInterface& ui, const std::string& caption, const std::string& prompt, std::string& text);

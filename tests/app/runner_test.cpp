@@ -37,7 +37,7 @@ class RunnerTest : public ::testing::Test {
     SaveFuzzSeed("script", script);
     std::istringstream in(script);
     std::ostringstream out;
-    const int status = RunScript(in, out, root.Roots());
+    const int status = RunScriptIn(root, in, out);
     return {status, out.str()};
   }
 
@@ -177,12 +177,12 @@ TEST_F(RunnerTest, AFilterStartsOnlyTheCommandsItLets) {
   std::istringstream good("answer save \"c:\\t.txt\"\nrun MISaveasTxtClick\nrun MIQuitClick\n"
                           "answer point 1 2 3\nrun EditPointDblClick\necho after\n");
   const auto onlyPoint = [](const std::string& handler) { return handler == "EditPointDblClick"; };
-  EXPECT_EQ(0, RunScriptOn(f.platform, form, good, f.out, onlyPoint));
+  EXPECT_EQ(0, RunScriptOn(f.ui, form, good, f.out, onlyPoint));
   EXPECT_EQ("after\n", f.out.str()) << "neither the save nor the quit ran";
   EXPECT_FALSE(std::filesystem::exists(f.root.driveC / "t.txt"));
   EXPECT_EQ("(1,0|2,0|3,0)", form.EditPoint.text);
   std::istringstream bad("run NoSuchHandlerClick\n");
-  EXPECT_EQ(2, RunScriptOn(f.platform, form, bad, f.out, onlyPoint));
+  EXPECT_EQ(2, RunScriptOn(f.ui, form, bad, f.out, onlyPoint));
 }
 
 // ---- The real program --------------------------------------------------------------------

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/posix/posix_internal.hpp"
-#include "platform/posix/posix_platform.hpp"
+#include "platform/posix/posix_sample_tree.hpp"
 #include "util/tree.hpp"
 
 using namespace posix_detail;
@@ -340,7 +340,8 @@ std::string LauncherScript(const std::string& engine) {
 
 }  // namespace
 
-void PosixPlatform::CreateSampleTree() {
+void CreateSampleTree(PosixSystem& system) {
+  auto Native = [&system](const std::string& path) { return system.ToNativePath(path); };
   const std::string root = Native("c:\\4nec2");
   MakeFolders(root);
   // The folders keep whatever letter case they already have on disk.
@@ -371,12 +372,12 @@ void PosixPlatform::CreateSampleTree() {
     std::string saved(4096, '\0');
     if (access(engine.c_str(), X_OK) == 0 && getcwd(saved.data(), saved.size()) && chdir(root.c_str()) == 0) {
       std::string error;
-      const ProcessHandle run = StartProcess(engine, "b_in\\dipol.nec out\\dipol.out", error);
+      const ProcessHandle run = system.StartProcess(engine, "b_in\\dipol.nec out\\dipol.out", error);
       if (chdir(saved.c_str()) != 0) {
         // The folder we came from is gone; the core works with absolute paths from here on.
       }
-      for (int waited = 0; run && !ProcessEnded(run) && waited < 30000; waited += 10) usleep(10000);
-      if (run) CloseProcess(run);
+      for (int waited = 0; run && !system.ProcessEnded(run) && waited < 30000; waited += 10) usleep(10000);
+      if (run) system.CloseProcess(run);
     }
     WriteNew(sampleOutput, WithCrLf(kDipoleOutput), 0666);
   }

@@ -16,7 +16,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class PaneView;
-class QtPlatform;
+class QtUi;
 class TForm1;
 struct MenuItem;
 struct Pane;
@@ -25,7 +25,7 @@ class VarnelWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  VarnelWindow(TForm1& form, QtPlatform& platform);
+  VarnelWindow(TForm1& form, QtUi& ui);
   ~VarnelWindow() override;
 
   // Model -> widgets: fields, panes whose revision changed, radio groups, colours, check marks.
@@ -73,7 +73,7 @@ class VarnelWindow : public QMainWindow {
   void ApplyWindowRect();
 
   TForm1& form_;
-  QtPlatform& platform_;
+  QtUi& ui_;
   std::map<std::string, PaneSlot> panes_;
   std::map<std::string, QGroupBox*> regions_;
   std::map<std::string, QLineEdit*> fields_;
