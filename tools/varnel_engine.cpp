@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/print_layout.hpp"
+#include "print_layout.hpp"
 #include "platform/posix/posix_system.hpp"
 
 extern char** environ;
