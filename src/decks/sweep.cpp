@@ -46,11 +46,7 @@ std::string ForeignSweepEntry(System& system, const std::string& folder, const s
 void TForm1::CreateMultipleInputFiles1Click() {
   Reset();
 
-  FileDialogSpec prototypeSpec;
-  prototypeSpec.title = "Select Prototype File";
-  prototypeSpec.initialFolder = kDeckFolder;
-  prototypeSpec.filter = "All(*.*)|*.*|NEC (*.nec)|*.nec";
-  prototypeSpec.filterIndex = 2;
+  const FileDialogSpec prototypeSpec{.title = "Select Prototype File", .initialFolder = kDeckFolder, .filter = "All(*.*)|*.*|NEC (*.nec)|*.nec", .filterIndex = 2};
   const auto prototypePath = platform.ui.OpenFileDialog(prototypeSpec);
   if (!prototypePath) return;
 

@@ -127,10 +127,7 @@ void TForm1::MI_NEC11000Click() { ChooseEngine(*this, 2); }
 
 void TForm1::SingleConversion1Click() {
   Reset();
-  FileDialogSpec spec;
-  spec.initialFolder = kDeckFolder;
-  spec.filter = "All(*.*)|*.*|nec (*.nec)|*.nec";
-  spec.filterIndex = 2;
+  const FileDialogSpec spec{.initialFolder = kDeckFolder, .filter = "All(*.*)|*.*|nec (*.nec)|*.nec", .filterIndex = 2};
   std::optional<std::string> chosen = platform.ui.OpenFileDialog(spec);
   if (!chosen) return;
   const std::string input = *chosen;

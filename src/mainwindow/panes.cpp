@@ -147,12 +147,7 @@ void CopyTextToClipboard(UserInterface& ui, const std::string& text) { ui.SetCli
 void TForm1::MICopytoClipboardClick() { CopyPaneToClipboard(platform.ui, Mdata); }
 
 void TForm1::MISaveasTxtClick() {
-  FileDialogSpec spec;
-  spec.title = "Save as Txt";
-  spec.initialFolder = DesktopFolder(platform.system);
-  spec.defaultExt = "txt";
-  spec.filter = "Alle Dateien (*.*)|*.*|TextDateien (*.txt)|*.txt";
-  spec.filterIndex = 2;
+  const FileDialogSpec spec{.title = "Save as Txt", .initialFolder = DesktopFolder(platform.system), .filter = "Alle Dateien (*.*)|*.*|TextDateien (*.txt)|*.txt", .filterIndex = 2, .defaultExt = "txt"};
   const std::optional<std::string> path = platform.ui.SaveFileDialog(spec);
   if (!path) return;
   // Written beside the target and then put in its place: a save that fails part-way leaves an

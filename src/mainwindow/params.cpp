@@ -64,25 +64,16 @@ void TForm1::EditPointADblClick() {
   EditPointA.text = PointText(params.a);
 }
 
-void TForm1::Point1Click() {
-  params.p = MakePoint3D(1, 0, 1);
+// The four points of EditPoint's context menu: (x, 0, 1).
+void TForm1::PresetPointP(double x) {
+  params.p = MakePoint3D(x, 0, 1);
   EditPoint.text = PointText(params.p);
 }
 
-void TForm1::Point2Click() {
-  params.p = MakePoint3D(3, 0, 1);
-  EditPoint.text = PointText(params.p);
-}
-
-void TForm1::Ponit3Click() {
-  params.p = MakePoint3D(10, 0, 1);
-  EditPoint.text = PointText(params.p);
-}
-
-void TForm1::Point4Click() {
-  params.p = MakePoint3D(30, 0, 1);
-  EditPoint.text = PointText(params.p);
-}
+void TForm1::Point1Click() { PresetPointP(1); }
+void TForm1::Point2Click() { PresetPointP(3); }
+void TForm1::Ponit3Click() { PresetPointP(10); }
+void TForm1::Point4Click() { PresetPointP(30); }
 
 // ---- Normalisation power ------------------------------------------------------------------
 

@@ -6,6 +6,7 @@
 
 // The title of every box of the program.
 inline constexpr const char* kApplicationTitle = "Varnel";
+inline constexpr const char* kApplicationVersion = "v1.5";
 
 // The message with every control byte other than tab, line feed and carriage return written
 // out visibly: NUL as \0, the others as \xNN (two upper-case hex digits). A box or an error
