@@ -62,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       Finding("range values differ from the lines' values (" + std::to_string(values.size()) + " read, " +
               std::to_string(expected.size()) + " expected)");
     if (ui.messages.size() != warnings)
-      Finding(std::to_string(ui.messages.size()) + " messages for " + std::to_string(warnings) + " bad lines");
+      Finding(std::to_string(ui.messages.size()) + " messages for " + std::to_string(warnings) +
+              " bad lines");
   }
   return 0;
 }

@@ -48,8 +48,8 @@ int EngineJobs(const std::string& text) {
 }
 
 #ifdef VARNEL_HAVE_QT
-int RunWindowScriptFile(const std::string& path, int argc, char** argv, PosixSystem& system, const StartUp& startUp,
-                        int engineJobs) {
+int RunWindowScriptFile(const std::string& path, int argc, char** argv, PosixSystem& system,
+                        const StartUp& startUp, int engineJobs) {
   if (path == "-") return RunWindowScript(std::cin, std::cout, argc, argv, system, startUp, engineJobs);
   std::ifstream script(path, std::ios::binary);
   if (!script) {
@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
   }
   const int count = static_cast<int>(args.size());
 
-  if (count == 3 && std::string(args[1]) == "--script") return RunScriptFile(args[2], system, startUp, engineJobs);
+  if (count == 3 && std::string(args[1]) == "--script")
+    return RunScriptFile(args[2], system, startUp, engineJobs);
   if (count == 4 && std::string(args[1]) == "--script" && std::string(args[3]) == "--window") {
 #ifdef VARNEL_HAVE_QT
     return RunWindowScriptFile(args[2], count, args.data(), system, startUp, engineJobs);

@@ -90,7 +90,8 @@ void TForm1::MIAnalyseEUTsClick() {
     }
     // The rows after the last full block go into one more block file, so that every row of
     // the run reaches a file; they also stay in Mdata.
-    if (count % kBlockRows != 0) WriteTextFile(platform.system, PaneText(Mdata), BlockFileName(platform.system, count / kBlockRows));
+    if (count % kBlockRows != 0)
+      WriteTextFile(platform.system, PaneText(Mdata), BlockFileName(platform.system, count / kBlockRows));
   } else {
     ForEachListedFile(*this, names, [this](std::size_t i, const std::string& name, std::string& text) {
       AddEutRow(*this, name, text, static_cast<int>(i) + 1);

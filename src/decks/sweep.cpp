@@ -65,8 +65,8 @@ void TForm1::CreateMultipleInputFiles1Click() {
   // The base name becomes a folder that is deleted with everything in it: a name such as ""
   // or ".." would take the prototype's own folder or its parent with it.
   if (const std::string problem = TargetNameProblem(baseName); !problem.empty()) {
-    ShowWarning(platform.ui, "No valid Filename: the prototype's base name cannot name a folder (" +
-                              problem + "). Abort command!");
+    ShowWarning(platform.ui, "No valid Filename: the prototype's base name cannot name a folder (" + problem +
+                                 "). Abort command!");
     return;
   }
   const std::string targetFolder = prototypeFolder + baseName + "\\";
@@ -77,9 +77,10 @@ void TForm1::CreateMultipleInputFiles1Click() {
   if (!ReadTextFile(platform, *prototypePath, prototype)) return;
   // The target lies beside the prototype, wherever that is: a folder of the user's own with
   // the same name is not the sweep's to delete.
-  if (const std::string foreign = ForeignSweepEntry(platform.system, targetFolder, baseName); !foreign.empty()) {
+  if (const std::string foreign = ForeignSweepEntry(platform.system, targetFolder, baseName);
+      !foreign.empty()) {
     ShowWarning(platform.ui, "The folder " + targetFolder + " holds " + foreign +
-                              ", which is not a deck of this sweep. Abort command!");
+                                 ", which is not a deck of this sweep. Abort command!");
     return;
   }
   RecreateOptions options = RecreateOptions::Generator(prototypeFolder);

@@ -176,16 +176,17 @@ void TForm1::BatchConversion1Click() {
   // earlier result.
   const bool driveRoot = lastFolder.empty() || (lastFolder.size() == 2 && lastFolder[1] == ':');
   if (driveRoot) {
-    ShowWarning(platform.ui, "The batch folder " + params.BatchFolder + " is a drive root: its output folder would be " +
-                              kOutputRoot + " itself. Abort command!");
+    ShowWarning(platform.ui, "The batch folder " + params.BatchFolder +
+                                 " is a drive root: its output folder would be " + kOutputRoot +
+                                 " itself. Abort command!");
     return;
   }
   // A deck folder directly under the output root is its own output folder: recreating that
   // would delete the decks before the engine has seen them.
   if (platform.system.FolderWithin(outputFolder, params.BatchFolder) ||
       platform.system.FolderWithin(params.BatchFolder, outputFolder)) {
-    ShowWarning(platform.ui, "The output folder " + outputFolder + " would delete the decks of " + params.BatchFolder +
-                              ". Abort command!");
+    ShowWarning(platform.ui, "The output folder " + outputFolder + " would delete the decks of " +
+                                 params.BatchFolder + ". Abort command!");
     return;
   }
   if (!RecreateTargetFolder(*this, outputFolder, RecreateOptions::BatchConversion())) return;
@@ -198,19 +199,16 @@ void TForm1::BatchConversion1Click() {
 
 void TForm1::MIParallelRunsClick() {
   const int most = MostParallelRuns();
-  std::string text = FormatInt("%d", params.EngineJobs);
-  if (!AskText(platform.ui, "Inquiry", FormatInt("How many engine runs at once (1 to %d)?", most), text)) return;
-  std::int32_t jobs = 0;
-  try {
-    jobs = TextToInt(text);
-  } catch (const ConversionError&) {
-    jobs = 0;
-  }
-  if (jobs < 1 || jobs > most) {
-    ShowWarning(platform.ui, "No valid number. Abort command!");
+  const NumberQuestion question{.prompt = FormatInt("How many engine runs at once (1 to %d)?", most),
+                                .prefill = FormatInt("%d", params.EngineJobs),
+                                .cancelQuiet = true};
+  const auto jobs = AskInteger(platform.ui, question);
+  if (!jobs) return;
+  if (*jobs < 1 || *jobs > most) {
+    ShowWarning(platform.ui, question.warning);
     return;
   }
-  params.EngineJobs = jobs;
+  params.EngineJobs = *jobs;
 }
 
 int MostParallelRuns() {

@@ -26,8 +26,8 @@ std::string FieldText(const std::vector<std::string>& texts, std::size_t index) 
 // Converts the fields in order into the targets, storing each value at once; a field still
 // holding its shown text keeps its target as it is. On the first failure shows the warning
 // and returns false; the values before it stay stored.
-bool ConvertFields(UserInterface& ui, const std::vector<std::string>& texts, const std::vector<std::string>& shown,
-                   std::initializer_list<double*> targets) {
+bool ConvertFields(UserInterface& ui, const std::vector<std::string>& texts,
+                   const std::vector<std::string>& shown, std::initializer_list<double*> targets) {
   std::size_t index = 0;
   for (double* target : targets) {
     try {

@@ -22,17 +22,7 @@ std::string PointText(const Point2D& a) { return Format("(%2.1f|%2.1f)", {a.x, a
 // confirmed unchanged keeps the value exactly (2.4 shows as 2 and stays 2.4).
 void InquireReal(UserInterface& ui, const std::string& prompt, const char* warning, double& value) {
   const std::string prefill = FormatReal("%1.0f", value);
-  std::string text = prefill;
-  if (!AskText(ui, kInquiryCaption, prompt, text)) {
-    ShowWarning(ui, warning);
-    return;
-  }
-  if (text == prefill) return;
-  try {
-    value = TextToReal(text);
-  } catch (const ConversionError&) {
-    ShowWarning(ui, warning);
-  }
+  if (auto answer = AskReal(ui, {kInquiryCaption, prompt, prefill, warning, false, value})) value = *answer;
 }
 
 }  // namespace
@@ -80,17 +70,14 @@ void TForm1::Point4Click() { PresetPointP(30); }
 void TForm1::EditNormalizePowerDblClick() {
   // The box always offers "1". Cancel changes nothing; an entry that is no number is refused
   // with a warning and changes nothing either.
-  std::string text = "1";
-  if (!AskText(platform.ui, "Normalize Power", "Please enter Power [W] to which Field Strengths shall be normalized.",
-               text))
-    return;
-  try {
-    const double value = TextToReal(text);
-    params.normalizePower = value;
-    EditNormalizePower.text = FormatReal("%1.2f W", value);
-  } catch (const ConversionError&) {
-    ShowWarning(platform.ui, "No valid number. Abort command!");
-  }
+  const auto value =
+      AskReal(platform.ui, {.caption = "Normalize Power",
+                            .prompt = "Please enter Power [W] to which Field Strengths shall be normalized.",
+                            .prefill = "1",
+                            .cancelQuiet = true});
+  if (!value) return;
+  params.normalizePower = *value;
+  EditNormalizePower.text = FormatReal("%1.2f W", *value);
 }
 
 // ---- Inquiry commands ---------------------------------------------------------------------
@@ -100,16 +87,9 @@ void TForm1::MIChangemaxHeightClick() {
 }
 
 void TForm1::MIChangeAnalysingSegmentClick() {
-  std::string text = FormatInt("%1d", params.AnalyseSegment);
-  if (!AskText(platform.ui, kInquiryCaption, "Please enter Segment Number to analyse", text)) {
-    ShowWarning(platform.ui, kNoValidHeight);
-    return;
-  }
-  try {
-    params.AnalyseSegment = TextToInt(text);
-  } catch (const ConversionError&) {
-    ShowWarning(platform.ui, kNoValidHeight);
-  }
+  if (auto segment = AskInteger(platform.ui, {kInquiryCaption, "Please enter Segment Number to analyse",
+                                              FormatInt("%1d", params.AnalyseSegment), kNoValidHeight}))
+    params.AnalyseSegment = *segment;
 }
 
 void TForm1::MIChangeAnalysingResistanceClick() {

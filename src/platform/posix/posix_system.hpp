@@ -56,7 +56,9 @@ class PosixSystem : public System {
   std::string CurrentFolder() override;
   bool SetCurrentFolder(const std::string& path) override;
   std::string ToNativePath(const std::string& path) override { return NativePath(roots_, path); }
-  std::string FromNativePath(const std::string& nativePath) override { return WindowsPath(roots_, nativePath); }
+  std::string FromNativePath(const std::string& nativePath) override {
+    return WindowsPath(roots_, nativePath);
+  }
 
   ProcessHandle StartProcess(const std::string& program, const std::string& parameters,
                              std::string& error) override;

@@ -166,7 +166,7 @@ bool QtUi::AskText(const std::string& caption, const std::string& prompt, std::s
 }
 
 std::string QtUi::InputBox(const std::string& caption, const std::string& prompt,
-                                 const std::string& defaultText) {
+                           const std::string& defaultText) {
   bool ok = false;
   const QString text = QInputDialog::getText(Parent(), ToQt(caption), ToQt(prompt), QLineEdit::Normal,
                                              ToQt(defaultText), &ok);
@@ -211,8 +211,8 @@ std::optional<std::string> QtUi::SaveFileDialog(const FileDialogSpec& spec) {
 
 std::optional<std::string> QtUi::ChooseFolder(const std::string& initialFolder) {
   RequireFolderToChooseIn(system_, initialFolder);
-  const QString chosen =
-      QFileDialog::getExistingDirectory(Parent(), QStringLiteral("Select Folder"), ToQt(system_.ToNativePath(initialFolder)));
+  const QString chosen = QFileDialog::getExistingDirectory(Parent(), QStringLiteral("Select Folder"),
+                                                           ToQt(system_.ToNativePath(initialFolder)));
   if (chosen.isEmpty()) return std::nullopt;
   std::string folder = system_.FromNativePath(FromQt(chosen));
   while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();

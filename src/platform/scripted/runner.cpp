@@ -104,7 +104,9 @@ class ModelView : public ScriptView {
   }
   std::string FieldText(const std::string& field) override { return form_.FindField(field)->text; }
   std::string Clipboard() override { return form_.platform.ui.ClipboardText(); }
-  std::string Status() override { return ProgressText(form_.progress, form_.platform.system.MillisecondsSinceEpoch()); }
+  std::string Status() override {
+    return ProgressText(form_.progress, form_.platform.system.MillisecondsSinceEpoch());
+  }
   void Screenshot(const std::string&, std::size_t) override {}
 
  private:
@@ -113,7 +115,8 @@ class ModelView : public ScriptView {
 
 class Runner {
  public:
-  Runner(ScriptedUi& answers, TForm1& form, ScriptView& view, std::ostream& out, const ScriptCommandFilter& mayStart)
+  Runner(ScriptedUi& answers, TForm1& form, ScriptView& view, std::ostream& out,
+         const ScriptCommandFilter& mayStart)
       : answers_(answers), form_(form), view_(view), out_(out), mayStart_(mayStart) {}
 
   // Runs one directive; false when the script is to end (the application was told to quit).
@@ -214,8 +217,8 @@ class Runner {
 
 }  // namespace
 
-bool StartMainWindow(Platform platform, const StartUp& startUp, std::optional<TForm1>& form, std::ostream& out,
-                     int engineJobs) {
+bool StartMainWindow(Platform platform, const StartUp& startUp, std::optional<TForm1>& form,
+                     std::ostream& out, int engineJobs) {
   try {
     if (startUp) startUp();
     form.emplace(platform);
@@ -228,7 +231,8 @@ bool StartMainWindow(Platform platform, const StartUp& startUp, std::optional<TF
   }
 }
 
-int RunScript(std::istream& script, std::ostream& out, System& system, const StartUp& startUp, int engineJobs) {
+int RunScript(std::istream& script, std::ostream& out, System& system, const StartUp& startUp,
+              int engineJobs) {
   ScriptedUi ui(out, system);
   // A script runs in real time: the engine waits and the split-mode pauses sleep instead of
   // spinning.

@@ -49,12 +49,13 @@ using StartUp = std::function<void()>;
 
 // Program start for a script: startUp, then the main window over platform, with engineJobs set.
 // False (after printing "varnel: the start failed: ..." to out) when it fails.
-bool StartMainWindow(Platform platform, const StartUp& startUp, std::optional<TForm1>& form, std::ostream& out,
-                     int engineJobs);
+bool StartMainWindow(Platform platform, const StartUp& startUp, std::optional<TForm1>& form,
+                     std::ostream& out, int engineJobs);
 
 // The script over the system, answered by a scripted interface. engineJobs: how many engine
 // processes Batch Conversion keeps running at once (--jobs).
-int RunScript(std::istream& script, std::ostream& out, System& system, const StartUp& startUp, int engineJobs = 1);
+int RunScript(std::istream& script, std::ostream& out, System& system, const StartUp& startUp,
+              int engineJobs = 1);
 
 // What the script's run, select and print directives act on: the model itself (headless), or
 // the widgets of a real window built over it (`varnel --script FILE --window`).
