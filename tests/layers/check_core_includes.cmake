@@ -1,5 +1,6 @@
-# Fails when a file of the core includes anything but the core's own headers and the standard
-# C++ headers of the allow-list below.
+# Fails when a file of the core includes anything but the core's own headers, the standard C++
+# headers of the allow-list below and the compiler's processor intrinsics (which reach no
+# operating system).
 #   cmake -DSOURCE_ROOT=<folder> -DCORE_GLOBS=<globs relative to it, ';'-separated> -P check_core_includes.cmake
 # The core holds the program's knowledge and reaches the machine and the person only through
 # the seam (platform/system.hpp, platform/ui.hpp). The standard headers that would reach files,
@@ -18,7 +19,9 @@ set(allowed
   list locale map memory memory_resource mutex new numbers numeric optional ostream queue random
   ranges ratio regex scoped_allocator semaphore set shared_mutex source_location span sstream stack
   stdexcept stop_token streambuf string string_view syncstream system_error thread tuple type_traits
-  typeindex typeinfo unordered_map unordered_set utility valarray variant vector version)
+  typeindex typeinfo unordered_map unordered_set utility valarray variant vector version
+  # the compiler's own vector instructions
+  xmmintrin.h emmintrin.h pmmintrin.h tmmintrin.h smmintrin.h nmmintrin.h immintrin.h arm_neon.h)
 
 set(core_files)
 foreach(pattern IN LISTS CORE_GLOBS)
