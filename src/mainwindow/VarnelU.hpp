@@ -122,11 +122,11 @@ int ProgressPermille(const Progress& progress);
 
 class TForm1 {
  public:
-  explicit TForm1(Platform& platform);
+  explicit TForm1(Platform platform);
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
 
-  Platform& platform;
+  Platform platform;  // the machine and the person
 
   // ---- Start-up values -------------------------------------------------------------
   std::string exeFolder;                 // ProgramFolder of the executable, ends in '\'

@@ -293,27 +293,27 @@ bool TForm1::Run(const std::string& name) {
     if (command->handler == "MIQuitClick") {
       closing = true;
     } else {
-      platform.StatusNotice(title, kStillRunning);
+      platform.ui.StatusNotice(title, kStillRunning);
     }
     return true;
   }
 
   running_ = true;
   sender_ = control && control->handler == name ? std::string() : name;
-  progress = Progress{true, CommandCaption(name), 0, 0, platform.MillisecondsSinceEpoch(), 0};
+  progress = Progress{true, CommandCaption(name), 0, 0, platform.system.MillisecondsSinceEpoch(), 0};
   try {
     (this->*command->run)();
   } catch (const CommandAborted&) {
     // The window is closing: the command ends silently.
   } catch (const std::exception& failure) {
-    platform.MessageBox(MessageKind::Error, title, ErrorBoxText(VisibleText(failure.what())));
+    platform.ui.ShowMessage(MessageKind::Error, title, ErrorBoxText(VisibleText(failure.what())));
   }
   running_ = false;
   progress.running = false;
-  progress.endMs = platform.MillisecondsSinceEpoch();
+  progress.endMs = platform.system.MillisecondsSinceEpoch();
 
   if (MenuItem* item = FindMenuItem("MISplitMode")) item->checked = params.SplitMode;
-  if (closing) platform.RequestQuit();
+  if (closing) platform.ui.RequestQuit();
   return true;
 }
 

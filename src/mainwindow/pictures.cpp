@@ -34,11 +34,11 @@ Rect PictureBeside(const Rect& mainWindow, int width, int height, const Rect& sc
   return Rect{left, top, width, height};
 }
 
-std::string SavePicture(Platform& platform, const Scene& scene, const std::string& path) {
+std::string SavePicture(System& system, const Scene& scene, const std::string& path) {
   const PictureFile file = PictureFileFor(scene, path);
   if (!file.error.empty()) return file.error;
   try {
-    platform.WriteFile(path, file.bytes);
+    system.WriteFile(path, file.bytes);
   } catch (const std::exception& failure) {
     return failure.what();
   }

@@ -7,7 +7,7 @@
 #include "picture/field_map.hpp"
 #include "picture/table_plot.hpp"
 
-class Platform;
+class System;
 class TForm1;
 struct Rect;
 struct WorkingParameters;
@@ -30,4 +30,4 @@ Rect PictureBeside(const Rect& mainWindow, int width, int height, const Rect& sc
 
 // Writes the picture (SVG, or PNG for a ".png" name when a rasterizer is linked) through the
 // platform. Returns "" when written, else what went wrong; never throws.
-std::string SavePicture(Platform& platform, const Scene& scene, const std::string& path);
+std::string SavePicture(System& system, const Scene& scene, const std::string& path);

@@ -41,7 +41,7 @@ void ShowLoadedText(TForm1& form, const std::string& path) {
 void TForm1::Load1Click() {
   Reset();
   const FileDialogSpec spec{.title = "Load to Analyse Single File", .initialFolder = kOutputFolder, .filter = "All(*.*)|*.*|4nec2 (*.out)|*.out", .filterIndex = 2, .fileName = "dipol.out"};
-  std::optional<std::string> path = platform.OpenFileDialog(spec);
+  std::optional<std::string> path = platform.ui.OpenFileDialog(spec);
   if (!path) return;
   ShowLoadedText(*this, *path);
 }

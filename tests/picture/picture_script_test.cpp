@@ -20,7 +20,7 @@ Result RunPictures(TestRoot& root, const std::string& script) {
   const char saved = DecimalSeparator;
   std::istringstream in(script);
   std::ostringstream out;
-  const int status = RunScript(in, out, root.Roots());
+  const int status = RunScriptIn(root, in, out);
   DecimalSeparator = saved;
   return {status, out.str()};
 }

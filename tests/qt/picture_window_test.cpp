@@ -19,19 +19,21 @@
 #include "picture/picture_file.hpp"
 #include "platform/qt/main_window.hpp"
 #include "platform/qt/picture_window.hpp"
-#include "platform/qt/qt_platform.hpp"
+#include "platform/posix/posix_sample_tree.hpp"
+#include "platform/posix/posix_system.hpp"
+#include "platform/qt/qt_ui.hpp"
 #include "support/test_root.hpp"
 #include "util/format.hpp"
 
 namespace {
 
-class TestPlatform : public QtPlatform {
+class TestUi : public QtUi {
  public:
-  using QtPlatform::QtPlatform;
+  using QtUi::QtUi;
   std::optional<std::string> savePath;
   std::vector<std::string> messages;
   std::optional<std::string> SaveFileDialog(const FileDialogSpec&) override { return savePath; }
-  void MessageBox(MessageKind, const std::string&, const std::string& text) override { messages.push_back(text); }
+  void ShowMessage(MessageKind, const std::string&, const std::string& text) override { messages.push_back(text); }
 };
 
 bool SceneSays(const Scene& scene, const std::string& part) {
@@ -54,7 +56,8 @@ class PictureWindowTest : public QObject {
 
  private:
   std::unique_ptr<TestRoot> root;
-  std::unique_ptr<TestPlatform> platform;
+  std::unique_ptr<PosixSystem> system;
+  std::unique_ptr<TestUi> platform;
   std::unique_ptr<TForm1> form;
   std::unique_ptr<VarnelWindow> window;
 
@@ -69,9 +72,10 @@ class PictureWindowTest : public QObject {
   void init() {
     DecimalSeparator = ',';
     root = std::make_unique<TestRoot>();
-    platform = std::make_unique<TestPlatform>(root->Roots());
-    platform->CreateSampleTree();
-    form = std::make_unique<TForm1>(*platform);
+    system = std::make_unique<PosixSystem>(root->Roots());
+    platform = std::make_unique<TestUi>(*system);
+    CreateSampleTree(*system);
+    form = std::make_unique<TForm1>(Platform{*system, *platform});
     window = std::make_unique<VarnelWindow>(*form, *platform);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -81,6 +85,7 @@ class PictureWindowTest : public QObject {
     window.reset();
     form.reset();
     platform.reset();
+    system.reset();
     root.reset();
   }
 

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/posix/posix_platform.hpp"
+#include "platform/posix/posix_sample_tree.hpp"
 #include "support/test_root.hpp"
 
 namespace {
@@ -17,7 +17,8 @@ namespace {
 // Three copies of the sample output, a folder without output files and a file with a byte
 // above 127.
 void LayOut(TestRoot& root) {
-  PosixPlatform(root.Roots()).CreateSampleTree();
+  PosixSystem system(root.Roots());
+  CreateSampleTree(system);
   const std::string dipol = TestRoot::Read(root.driveC / "4nec2" / "out" / "dipol.out");
   for (const char* name : {"a.out", "b.out", "c.out"}) root.Write("drive_c/4nec2/b_out/three/" + std::string(name), dipol);
   root.Write("drive_c/4nec2/b_out/none/readme.txt", "no output here");

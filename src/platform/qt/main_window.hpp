@@ -18,7 +18,7 @@ class QProgressBar;
 class QPushButton;
 class PaneView;
 class PictureWindows;
-class QtPlatform;
+class QtUi;
 class TForm1;
 struct MenuItem;
 struct Pane;
@@ -27,7 +27,7 @@ class VarnelWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  VarnelWindow(TForm1& form, QtPlatform& platform);
+  VarnelWindow(TForm1& form, QtUi& ui);
   ~VarnelWindow() override;
 
   // Model -> widgets: fields, panes whose revision changed, radio groups, colours, check marks.
@@ -77,7 +77,7 @@ class VarnelWindow : public QMainWindow {
   void ApplyWindowRect();
 
   TForm1& form_;
-  QtPlatform& platform_;
+  QtUi& ui_;
   std::map<std::string, PaneSlot> panes_;
   std::map<std::string, QGroupBox*> regions_;
   std::map<std::string, QLineEdit*> fields_;

@@ -17,7 +17,7 @@
 
 #include "mainwindow/VarnelU.hpp"
 #include "picture/picture_file.hpp"
-#include "platform/qt/qt_platform.hpp"
+#include "platform/qt/qt_ui.hpp"
 #include "util/format.hpp"
 
 namespace {
@@ -204,7 +204,7 @@ void SceneView::leaveEvent(QEvent* event) {
 
 // ---- PictureWindow ------------------------------------------------------------------------
 
-PictureWindow::PictureWindow(PictureKind kind, TForm1& form, Platform& platform, QWidget* beside)
+PictureWindow::PictureWindow(PictureKind kind, TForm1& form, Platform platform, QWidget* beside)
     : QWidget(nullptr, Qt::Window), kind_(kind), form_(form), platform_(platform) {
   const bool map = kind == PictureKind::FieldMap;
   setObjectName(map ? QStringLiteral("FieldMapWindow") : QStringLiteral("TablePlotWindow"));
@@ -314,19 +314,19 @@ void PictureWindow::Probe(QPointF scenePoint) {
 void PictureWindow::Save() {
   FileDialogSpec spec;
   spec.title = "Save Picture";
-  spec.initialFolder = platform_.CurrentFolder();
+  spec.initialFolder = platform_.system.CurrentFolder();
   spec.filter = "PNG picture (*.png)|*.png|SVG picture (*.svg)|*.svg";
   spec.fileName = kind_ == PictureKind::FieldMap ? "field map.png" : "table.png";
   spec.defaultExt = "png";
-  const std::optional<std::string> path = platform_.SaveFileDialog(spec);
+  const std::optional<std::string> path = platform_.ui.SaveFileDialog(spec);
   if (!path) return;
-  const std::string failure = SavePicture(platform_, view_->CurrentScene(), *path);
-  if (!failure.empty()) platform_.MessageBox(MessageKind::Warning, form_.title, failure);
+  const std::string failure = SavePicture(platform_.system, view_->CurrentScene(), *path);
+  if (!failure.empty()) platform_.ui.ShowMessage(MessageKind::Warning, form_.title, failure);
 }
 
 // ---- PictureWindows -----------------------------------------------------------------------
 
-PictureWindows::PictureWindows(TForm1& form, Platform& platform, QWidget* mainWindow)
+PictureWindows::PictureWindows(TForm1& form, Platform platform, QWidget* mainWindow)
     : form_(form), platform_(platform), main_(mainWindow) {
   RegisterQtRasterizer();
   form_.showPicture = [this](PictureKind kind) { Show(kind); };

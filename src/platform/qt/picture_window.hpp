@@ -10,12 +10,12 @@
 #include <string>
 
 #include "mainwindow/pictures.hpp"
+#include "platform/platform.hpp"
 
 class QComboBox;
 class QLabel;
 class QPainter;
 class QPushButton;
-class Platform;
 class TForm1;
 
 // Paints the scene's items at its own size (the painter may be scaled).
@@ -57,7 +57,7 @@ class SceneView : public QWidget {
 class PictureWindow : public QWidget {
   Q_OBJECT
  public:
-  PictureWindow(PictureKind kind, TForm1& form, Platform& platform, QWidget* beside);
+  PictureWindow(PictureKind kind, TForm1& form, Platform platform, QWidget* beside);
   // Builds the picture again from the model (when its state changed since the last time, or
   // always when forced).
   void Follow(bool force = false);
@@ -83,7 +83,7 @@ class PictureWindow : public QWidget {
 
   PictureKind kind_;
   TForm1& form_;
-  Platform& platform_;
+  Platform platform_;
   FieldMapChoice choice_;
   FieldMap map_;
   std::optional<std::size_t> shownKey_;
@@ -98,7 +98,7 @@ class PictureWindow : public QWidget {
 // The two picture windows of a main window; installs the model's showPicture hook.
 class PictureWindows {
  public:
-  PictureWindows(TForm1& form, Platform& platform, QWidget* mainWindow);
+  PictureWindows(TForm1& form, Platform platform, QWidget* mainWindow);
   ~PictureWindows();
   // The window of that kind, opened (and raised) beside the main window.
   PictureWindow* Show(PictureKind kind);
@@ -108,7 +108,7 @@ class PictureWindows {
 
  private:
   TForm1& form_;
-  Platform& platform_;
+  Platform platform_;
   QWidget* main_;
   std::unique_ptr<PictureWindow> windows_[2];
   QElapsedTimer sinceFollow_;

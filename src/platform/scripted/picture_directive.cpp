@@ -31,7 +31,7 @@ std::string PicturePath(const std::string& path, const std::string& startFolder)
 
 }  // namespace
 
-std::optional<std::string> RunPictureDirective(TForm1& form, Platform& platform, const std::string& startFolder,
+std::optional<std::string> RunPictureDirective(TForm1& form, System& system, const std::string& startFolder,
                                                const std::vector<std::string>& arguments, std::string& printed) {
   printed.clear();
   if (arguments.size() < 2) return "picture needs a kind (fieldmap, table) and a file";
@@ -57,7 +57,7 @@ std::optional<std::string> RunPictureDirective(TForm1& form, Platform& platform,
   } else {
     return "unknown picture " + kind;
   }
-  const std::string failure = SavePicture(platform, scene, PicturePath(path, startFolder));
+  const std::string failure = SavePicture(system, scene, PicturePath(path, startFolder));
   if (!failure.empty()) printed = "[Picture] " + path + ": " + failure;
   return std::nullopt;
 }

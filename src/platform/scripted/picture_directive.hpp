@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-class Platform;
+class System;
 class TForm1;
 
 // Runs the directive (arguments after the word "picture"). Returns why the line is not
 // understood, or nothing; printed receives "[Picture] ..." when the file could not be written.
 // startFolder: the current folder when the script started (Windows form).
-std::optional<std::string> RunPictureDirective(TForm1& form, Platform& platform, const std::string& startFolder,
+std::optional<std::string> RunPictureDirective(TForm1& form, System& system, const std::string& startFolder,
                                                const std::vector<std::string>& arguments, std::string& printed);
