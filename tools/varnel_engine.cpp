@@ -29,6 +29,8 @@
 #include "print_layout.hpp"
 #include "platform/posix/posix_system.hpp"
 
+using namespace varnel;
+
 extern char** environ;
 
 namespace fs = std::filesystem;
