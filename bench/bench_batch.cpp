@@ -3,9 +3,9 @@
 // A private temporary root (its own drive c: and home, never the real ones) gets a folder of
 // classic-layout output files of 6561 near-field rows each (about 600 kB, the size of a real EUT
 // run). Each benchmark runs one whole command over the folder through a TForm1 on a scripted
-// platform, and reports files per second; "x_read" is its time per file divided by the time of
+// interface, and reports files per second; "x_read" is its time per file divided by the time of
 // reading one file whole (ReadTextFile), the figure the batch is held to (within 3).
-// Split mode's 500 ms pause is the command's own and is not measured: the scripted platform
+// Split mode's 500 ms pause is the command's own and is not measured: the scripted interface
 // does not sleep unless realPause is set.
 // The pieces that make up one file's work are measured alone as well: the read, showing the text
 // in pane M, and the near-field reader.
@@ -21,7 +21,8 @@
 #include "../tests/support/classic_output.hpp"
 #include "mainwindow/VarnelU.hpp"
 #include "necout/NecOutLib.hpp"
-#include "platform/scripted/scripted_platform.hpp"
+#include "platform/posix/posix_system.hpp"
+#include "platform/scripted/scripted_ui.hpp"
 #include "util/files.hpp"
 #include "util/format.hpp"
 
@@ -95,11 +96,12 @@ void Report(benchmark::State& state, double processorSeconds) {
 // A window over the folder, as after Add Batch Folder.
 struct BenchWindow {
   std::ostringstream sink;
-  ScriptedPlatform platform{sink, Root().Roots()};
-  TForm1 form{platform};
+  PosixSystem system{Root().Roots()};
+  ScriptedUi ui{sink, system};
+  TForm1 form{{system, ui}};
   BenchWindow() {
     DecimalSeparator = ',';
-    platform.SetCurrentFolder(kFolder);
+    system.SetCurrentFolder(kFolder);
     form.params.BatchFiles = Root().Names();
   }
 };
@@ -111,7 +113,7 @@ void BM_ReadWhole(benchmark::State& state) {
     const double start = ProcessorSeconds();
     for (const std::string& name : Root().Names()) {
       std::string text;
-      ReadTextFile(window.platform, name, text);
+      ReadTextFile(window.form.platform, name, text);
       benchmark::DoNotOptimize(text.data());
     }
     seconds += ProcessorSeconds() - start;
@@ -145,7 +147,7 @@ void BM_AnalyseEUTsSplitMode(benchmark::State& state) { RunCommand(state, &TForm
 void BM_PieceShowInPaneM(benchmark::State& state) {
   BenchWindow window;
   std::string text;
-  ReadTextFile(window.platform, Root().Names().front(), text);
+  ReadTextFile(window.form.platform, Root().Names().front(), text);
   for (auto _ : state) {
     ClearPane(window.form.M);
     AddLine(window.form.M, text);
@@ -156,7 +158,7 @@ void BM_PieceShowInPaneM(benchmark::State& state) {
 void BM_PieceReadNearField(benchmark::State& state) {
   BenchWindow window;
   std::string text;
-  ReadTextFile(window.platform, Root().Names().front(), text);
+  ReadTextFile(window.form.platform, Root().Names().front(), text);
   for (auto _ : state) {
     NearFieldTable table;
     ReadNearField(text, 0, table);
@@ -168,7 +170,7 @@ void BM_PieceReadNearField(benchmark::State& state) {
 void BM_PieceGridExtent(benchmark::State& state) {
   BenchWindow window;
   std::string text;
-  ReadTextFile(window.platform, Root().Names().front(), text);
+  ReadTextFile(window.form.platform, Root().Names().front(), text);
   NearFieldTable table;
   ReadNearField(text, 0, table);
   for (auto _ : state) benchmark::DoNotOptimize(GridExtentOf(table));

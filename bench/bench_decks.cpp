@@ -14,7 +14,8 @@
 #include <vector>
 
 #include "mainwindow/VarnelU.hpp"
-#include "platform/scripted/scripted_platform.hpp"
+#include "platform/posix/posix_system.hpp"
+#include "platform/scripted/scripted_ui.hpp"
 #include "util/files.hpp"
 #include "util/format.hpp"
 #include "util/random.hpp"
@@ -45,22 +46,23 @@ struct TempTree {
   fs::path dir;
 };
 
-void QueueAnswers(ScriptedPlatform& platform) {
-  platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\bench.txt"));
-  for (const char* answer : {"50", "3", "1,5", "1", "1", "E_"}) platform.AnswerAsk(std::string(answer));
+void QueueAnswers(ScriptedUi& ui) {
+  ui.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\bench.txt"));
+  for (const char* answer : {"50", "3", "1,5", "1", "1", "E_"}) ui.AnswerAsk(std::string(answer));
 }
 
 void BM_GenerateEuts(benchmark::State& state) {
   DecimalSeparator = ',';
   TempTree tree;
   std::ostringstream out;
-  ScriptedPlatform platform(out, tree.Roots());
-  TForm1 form(platform);
+  PosixSystem system(tree.Roots());
+  ScriptedUi ui(out, system);
+  TForm1 form({system, ui});
   SeedRandom(1);
   for (auto _ : state) {
     state.PauseTiming();
     form.Mdata.lines.clear();
-    QueueAnswers(platform);
+    QueueAnswers(ui);
     state.ResumeTiming();
     form.MIGenerateEUTsClick();
     benchmark::DoNotOptimize(form.Mdata.lines.size());
@@ -77,9 +79,10 @@ void BM_PlainWritesOfTheSameBytes(benchmark::State& state) {
   {
     // Produce the decks once with the command, then take their bytes.
     std::ostringstream out;
-    ScriptedPlatform platform(out, tree.Roots());
-    TForm1 form(platform);
-    QueueAnswers(platform);
+    PosixSystem system(tree.Roots());
+    ScriptedUi ui(out, system);
+    TForm1 form({system, ui});
+    QueueAnswers(ui);
     form.MIGenerateEUTsClick();
     for (const auto& entry : fs::directory_iterator(tree.dir / "drive_c" / "4nec2" / "b_in" / "E_")) {
       std::ifstream in(entry.path(), std::ios::binary);
@@ -102,13 +105,13 @@ void BM_PlainWritesOfTheSameBytes(benchmark::State& state) {
 BENCHMARK(BM_PlainWritesOfTheSameBytes)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 // Cost per new file when a folder already holds many: n decks written into a new folder
-// through the platform (each new name is first looked up without case), beside the same n
+// through the system (each new name is first looked up without case), beside the same n
 // files written with plain calls in the same run. The per-deck cost and the ratio must stay
 // flat as n grows.
 void BM_NewDecksInOneFolder(benchmark::State& state) {
   TempTree tree;
   std::ostringstream out;
-  ScriptedPlatform platform(out, tree.Roots());
+  PosixSystem system(tree.Roots());
   const std::string bytes(5000, 'x');
   const int n = static_cast<int>(state.range(0));
   using Clock = std::chrono::steady_clock;
@@ -117,9 +120,9 @@ void BM_NewDecksInOneFolder(benchmark::State& state) {
   for (auto _ : state) {
     const std::string name = "R" + std::to_string(round++);
     const std::string folder = "c:\\4nec2\\b_in\\" + name + "\\";
-    platform.CreateFolder(folder);
+    system.CreateFolder(folder);
     auto start = Clock::now();
-    for (int i = 0; i < n; ++i) WriteTextFile(platform, bytes, folder + FormatInt("E_%3.3d.nec", i));
+    for (int i = 0; i < n; ++i) WriteTextFile(system, bytes, folder + FormatInt("E_%3.3d.nec", i));
     platformSeconds += std::chrono::duration<double>(Clock::now() - start).count();
 
     const fs::path plain = tree.dir / ("plain" + name);

@@ -13,7 +13,8 @@
 #include <string>
 
 #include "mainwindow/VarnelU.hpp"
-#include "platform/scripted/scripted_platform.hpp"
+#include "platform/posix/posix_system.hpp"
+#include "platform/scripted/scripted_ui.hpp"
 #include "util/random.hpp"
 
 namespace fs = std::filesystem;
@@ -46,9 +47,9 @@ struct EngineTree {
   fs::path dir;
 };
 
-double ConvertSeconds(ScriptedPlatform& platform, TForm1& form, int jobs) {
+double ConvertSeconds(ScriptedUi& ui, TForm1& form, int jobs) {
   form.params.EngineJobs = jobs;
-  platform.AnswerFolder(std::string("c:\\4nec2\\b_in\\E_"));
+  ui.AnswerFolder(std::string("c:\\4nec2\\b_in\\E_"));
   const auto start = std::chrono::steady_clock::now();
   form.BatchConversion1Click();
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -58,18 +59,19 @@ void BM_BatchConversionOfFortyDecks(benchmark::State& state) {
   DecimalSeparator = ',';
   EngineTree tree;
   std::ostringstream out;
-  ScriptedPlatform platform(out, tree.Roots());
-  platform.realPause = true;
-  TForm1 form(platform);
+  PosixSystem system(tree.Roots());
+  ScriptedUi ui(out, system);
+  ui.realPause = true;
+  TForm1 form({system, ui});
   SeedRandom(3);
-  platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\one.txt"));
-  for (const char* answer : {"40", "3", "1,5", "1", "1", "E_"}) platform.AnswerAsk(std::string(answer));
+  ui.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\one.txt"));
+  for (const char* answer : {"40", "3", "1,5", "1", "1", "E_"}) ui.AnswerAsk(std::string(answer));
   form.MIGenerateEUTsClick();
 
   double one = 0, two = 0;
   for (auto _ : state) {
-    one += ConvertSeconds(platform, form, 1);
-    two += ConvertSeconds(platform, form, 2);
+    one += ConvertSeconds(ui, form, 1);
+    two += ConvertSeconds(ui, form, 2);
     state.SetIterationTime(one + two);
   }
   const double n = static_cast<double>(state.iterations());

@@ -7,9 +7,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
-#include "platform/posix/posix_platform.hpp"
+#include "platform/posix/posix_system.hpp"
+#include "platform/scripted/scripted_ui.hpp"
 #include "util/files.hpp"
 
 namespace fs = std::filesystem;
@@ -63,11 +65,11 @@ const char* FileName(int which) {
 }
 
 void PlainRead(benchmark::State& state) {
-  PosixPlatform platform(Files().roots);
+  PosixSystem system(Files().roots);
   const std::string name = FileName(static_cast<int>(state.range(0)));
   std::size_t bytes = 0;
   for (auto _ : state) {
-    std::string content = platform.ReadFile(name);
+    std::string content = system.ReadFile(name);
     bytes = content.size();
     benchmark::DoNotOptimize(content.data());
   }
@@ -75,12 +77,14 @@ void PlainRead(benchmark::State& state) {
 }
 
 void ReadText(benchmark::State& state) {
-  PosixPlatform platform(Files().roots);
+  PosixSystem system(Files().roots);
+  std::ostringstream sink;
+  ScriptedUi ui(sink, system);
   const std::string name = FileName(static_cast<int>(state.range(0)));
-  std::size_t bytes = platform.ReadFile(name).size();
+  std::size_t bytes = system.ReadFile(name).size();
   for (auto _ : state) {
     std::string text;
-    ReadTextFile(platform, name, text);
+    ReadTextFile({system, ui}, name, text);
     benchmark::DoNotOptimize(text.data());
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(bytes * state.iterations()));

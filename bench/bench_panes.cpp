@@ -3,10 +3,12 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 
 #include "mainwindow/panes.hpp"
-#include "platform/posix/posix_platform.hpp"
+#include "platform/posix/posix_system.hpp"
+#include "platform/scripted/scripted_ui.hpp"
 
 namespace {
 
@@ -25,11 +27,13 @@ BENCHMARK(BM_AddLine160k)->Unit(benchmark::kMillisecond);
 
 void BM_CopyPaneToClipboard160k(benchmark::State& state) {
   const auto root = std::filesystem::temp_directory_path();
-  PosixPlatform platform(PosixRoots{root.string(), root.string()});
+  PosixSystem system(PosixRoots{root.string(), root.string()});
+  std::ostringstream sink;
+  ScriptedUi ui(sink, system);
   Pane pane;
   for (int i = 0; i < kLines; ++i) AddLine(pane, kRow);
   for (auto _ : state) {
-    CopyPaneToClipboard(platform, pane);
+    CopyPaneToClipboard(ui, pane);
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(PaneText(pane).size()));

@@ -18,7 +18,8 @@
 
 #include "../tests/support/classic_output.hpp"
 #include "mainwindow/VarnelU.hpp"
-#include "platform/scripted/scripted_platform.hpp"
+#include "platform/posix/posix_system.hpp"
+#include "platform/scripted/scripted_ui.hpp"
 #include "util/random.hpp"
 
 namespace fs = std::filesystem;
@@ -87,12 +88,13 @@ BENCHMARK(BM_LoadAndAnalyseNearfieldWholeProgram)->UseManualTime()->Unit(benchma
 void RealEutFolder(const TempTree& tree, int copies) {
   setenv("WINEPREFIX", tree.dir.c_str(), 1);
   std::ostringstream sink;
-  ScriptedPlatform platform(sink, tree.Roots());
-  TForm1 form(platform);
+  PosixSystem system(tree.Roots());
+  ScriptedUi ui(sink, system);
+  TForm1 form({system, ui});
   SeedRandom(5);
   std::ofstream(tree.dir / "drive_c/4nec2/b_in/Ranges/one.txt", std::ios::binary) << "7,01\r\n";
-  platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\one.txt"));
-  for (const char* answer : {"1", "3", "1,5", "1", "1", "E_"}) platform.AnswerAsk(std::string(answer));
+  ui.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\one.txt"));
+  for (const char* answer : {"1", "3", "1,5", "1", "1", "E_"}) ui.AnswerAsk(std::string(answer));
   form.MIGenerateEUTsClick();
   const fs::path deck = tree.dir / "drive_c/4nec2/b_in/E_/E_000_000.nec";
   const fs::path out = tree.dir / "real.out";
@@ -108,9 +110,10 @@ void BM_AnalyseEutsOver1500Files(benchmark::State& state) {
   TempTree tree;
   RealEutFolder(tree, 1500);
   std::ostringstream sink;
-  ScriptedPlatform platform(sink, tree.Roots());
-  TForm1 form(platform);
-  platform.AnswerFolder(std::string("c:\\4nec2\\b_out\\E_"));
+  PosixSystem system(tree.Roots());
+  ScriptedUi ui(sink, system);
+  TForm1 form({system, ui});
+  ui.AnswerFolder(std::string("c:\\4nec2\\b_out\\E_"));
   form.MIAddBatchFolderClick();
   const TextList names = form.params.BatchFiles;
   double analyse = 0, read = 0, bytes = 0;

@@ -16,8 +16,9 @@
 
 #include "mainwindow/VarnelU.hpp"
 #include "platform/qt/main_window.hpp"
-#include "platform/qt/qt_platform.hpp"
-#include "platform/scripted/scripted_platform.hpp"
+#include "platform/posix/posix_sample_tree.hpp"
+#include "platform/qt/qt_ui.hpp"
+#include "platform/scripted/scripted_ui.hpp"
 
 namespace {
 
@@ -33,18 +34,21 @@ fs::path TemporaryRoot() {
 
 PosixRoots RootsOf(const fs::path& root) { return PosixRoots{(root / "drive_c").string(), (root / "home").string()}; }
 
-// The window's platform with the folder chooser and the open dialog answered and boxes counted.
-class BenchPlatform : public QtPlatform {
+// The window's interface with the folder chooser and the open dialog answered and boxes counted.
+class BenchUi : public QtUi {
  public:
-  using QtPlatform::QtPlatform;
+  explicit BenchUi(System& system) : QtUi(system), system_(system) {}
   std::string answer;
   int boxes = 0;
   std::optional<std::string> ChooseFolder(const std::string&) override {
-    SetCurrentFolder(answer);
+    system_.SetCurrentFolder(answer);
     return answer;
   }
   std::optional<std::string> OpenFileDialog(const FileDialogSpec&) override { return answer; }
-  void MessageBox(MessageKind, const std::string&, const std::string&) override { ++boxes; }
+  void ShowMessage(MessageKind, const std::string&, const std::string&) override { ++boxes; }
+
+ private:
+  System& system_;
 };
 
 double Seconds(std::chrono::steady_clock::time_point since) {
@@ -54,7 +58,8 @@ double Seconds(std::chrono::steady_clock::time_point since) {
 // The sample output made by the program's own tree, padded at its start with plain text lines
 // until it holds about `lines` lines (none of them holds a keyword the reader looks for).
 std::string SampleOutput(const fs::path& root, std::size_t lines) {
-  QtPlatform(RootsOf(root)).CreateSampleTree();
+  PosixSystem system(RootsOf(root));
+  CreateSampleTree(system);
   std::ifstream in(root / "drive_c" / "4nec2" / "out" / "dipol.out", std::ios::binary);
   std::stringstream sample;
   sample << in.rdbuf();
@@ -80,10 +85,11 @@ void CompareWithHeadless(benchmark::State& state, const fs::path& root, const st
   int runs = 0;
   for (auto _ : state) {
     {
-      ScriptedPlatform platform(sink, RootsOf(root));
-      TForm1 form(platform);
-      platform.AnswerFolder(answer);
-      platform.AnswerOpen(answer);
+      PosixSystem system(RootsOf(root));
+      ScriptedUi ui(sink, system);
+      TForm1 form({system, ui});
+      ui.AnswerFolder(answer);
+      ui.AnswerOpen(answer);
       if (*first) form.Run(first);
       const auto start = std::chrono::steady_clock::now();
       form.Run(command);
@@ -91,10 +97,11 @@ void CompareWithHeadless(benchmark::State& state, const fs::path& root, const st
       sink.str("");
     }
     {
-      BenchPlatform platform(RootsOf(root));
-      platform.answer = answer;
-      TForm1 form(platform);
-      VarnelWindow view(form, platform);
+      PosixSystem system(RootsOf(root));
+      BenchUi ui(system);
+      ui.answer = answer;
+      TForm1 form({system, ui});
+      VarnelWindow view(form, ui);
       view.show();
       QApplication::processEvents();
       if (*first) view.RunCommand(first);
@@ -141,9 +148,10 @@ BENCHMARK(BM_LoadOf128000Lines)->Unit(benchmark::kMillisecond)->UseManualTime()-
 
 void BM_DataPaneOf160000LinesAppears(benchmark::State& state) {
   const auto root = TemporaryRoot();
-  QtPlatform platform(RootsOf(root));
-  TForm1 form(platform);
-  VarnelWindow window(form, platform);
+  PosixSystem system(RootsOf(root));
+  QtUi ui(system);
+  TForm1 form({system, ui});
+  VarnelWindow window(form, ui);
   window.show();
   QApplication::processEvents();
   const std::string line = "GW 100 3  0.512 -1.250  3.000  0.800 -0.900  3.400 0.001";

@@ -7,16 +7,17 @@
 
 #include "common.hpp"
 #include "necout/range.hpp"
-#include "platform/scripted/scripted_platform.hpp"
+#include "platform/posix/posix_system.hpp"
+#include "platform/scripted/scripted_ui.hpp"
 #include "util/errors.hpp"
 
 namespace {
 
 // One file, held in memory: no file system is touched.
-class OneFilePlatform : public ScriptedPlatform {
+class OneFileSystem : public PosixSystem {
  public:
-  OneFilePlatform(std::ostream& out, std::string bytes)
-      : ScriptedPlatform(out, PosixRoots{"/nonexistent/drive_c", "/nonexistent/home"}), bytes_(std::move(bytes)) {}
+  explicit OneFileSystem(std::string bytes)
+      : PosixSystem(PosixRoots{"/nonexistent/drive_c", "/nonexistent/home"}), bytes_(std::move(bytes)) {}
   bool FileExists(const std::string&) override { return true; }
   std::string ReadFile(const std::string&) override { return bytes_; }
 
@@ -42,9 +43,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (char separator : SeparatorsFor(bytes)) {
     Separator scope(separator);
     std::ostringstream out;
-    OneFilePlatform platform(out, bytes);
+    OneFileSystem system(bytes);
+    ScriptedUi ui(out, system);
     RealList values{99};
-    loadRange(platform, "c:\\r.txt", values);
+    loadRange({system, ui}, "c:\\r.txt", values);
 
     RealList expected;
     std::size_t warnings = 0;
@@ -59,8 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (!values.empty() && std::memcmp(values.data(), expected.data(), values.size() * sizeof(double)) != 0))
       Finding("range values differ from the lines' values (" + std::to_string(values.size()) + " read, " +
               std::to_string(expected.size()) + " expected)");
-    if (platform.messages.size() != warnings)
-      Finding(std::to_string(platform.messages.size()) + " messages for " + std::to_string(warnings) + " bad lines");
+    if (ui.messages.size() != warnings)
+      Finding(std::to_string(ui.messages.size()) + " messages for " + std::to_string(warnings) +
+              " bad lines");
   }
   return 0;
 }

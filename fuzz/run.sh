@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-${VARNEL_FUZZ_SECONDS:-30}}"
 build="${VARNEL_BUILD_DIR:-build}"
 fuzz_build="${VARNEL_FUZZ_BUILD_DIR:-build-fuzz}"
-harnesses=(reader numbers format range script)
+harnesses=(reader numbers format range script pictures)
 
 sudo_cmd=""; [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
 install() {

@@ -1,7 +1,7 @@
 // The headless script reader on any script, on a fresh window each time. Of the `run` lines
 // only the commands that work on parameters, panes and the clipboard are started (their dialogs
 // take the script's answers, so they parse whatever a script types); every other one is only
-// checked against the dispatcher's names. The platform's roots lie in a private empty folder.
+// checked against the dispatcher's names. The system's roots lie in a private empty folder.
 // So nothing a script says can touch a file.
 #include <unistd.h>
 
@@ -14,7 +14,8 @@
 #include "common.hpp"
 #include "mainwindow/VarnelU.hpp"
 #include "platform/scripted/runner.hpp"
-#include "platform/scripted/scripted_platform.hpp"
+#include "platform/posix/posix_system.hpp"
+#include "platform/scripted/scripted_ui.hpp"
 
 namespace {
 
@@ -50,9 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Separator scope(',');
   std::istringstream script(std::string(reinterpret_cast<const char*>(data), size));
   std::ostringstream out;
-  ScriptedPlatform platform(out, roots);
-  TForm1 form(platform);
-  const int status = RunScriptOn(platform, form, script, out, WorksOnParametersOnly);
+  PosixSystem system(roots);
+  ScriptedUi ui(out, system);
+  TForm1 form({system, ui});
+  const int status = RunScriptOn(ui, form, script, out, WorksOnParametersOnly);
   if (status != 0 && status != 2) Finding("exit status " + std::to_string(status) + ": " + out.str());
   return 0;
 }

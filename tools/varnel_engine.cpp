@@ -26,8 +26,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/print_layout.hpp"
-#include "platform/posix/posix_platform.hpp"
+#include "print_layout.hpp"
+#include "platform/posix/posix_system.hpp"
 
 extern char** environ;
 

@@ -8,11 +8,13 @@
 
 #include "engine/conversion.hpp"
 
-#include "platform/posix/posix_platform.hpp"
+#include "platform/posix/posix_sample_tree.hpp"
+#include "platform/posix/posix_system.hpp"
 #include "platform/scripted/runner.hpp"
 #include "util/format.hpp"
 
 #ifdef VARNEL_HAVE_QT
+#include "platform/qt/picture_window.hpp"
 #include "platform/qt/qt_window.hpp"
 #endif
 
@@ -27,17 +29,16 @@ int Usage() {
   return 2;
 }
 
-int RunScriptFile(const std::string& path, int engineJobs) {
+int RunScriptFile(const std::string& path, PosixSystem& system, const StartUp& startUp, int engineJobs) {
   // Line by line: whatever the runner has printed is out when it is ended by a signal.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
-  const PosixRoots roots = PosixRoots::FromEnvironment();
-  if (path == "-") return RunScript(std::cin, std::cout, roots, engineJobs);
+  if (path == "-") return RunScript(std::cin, std::cout, system, startUp, engineJobs);
   std::ifstream script(path, std::ios::binary);
   if (!script) {
     std::cerr << "varnel: cannot read the script " << path << "\n";
     return 2;
   }
-  return RunScript(script, std::cout, roots, engineJobs);
+  return RunScript(script, std::cout, system, startUp, engineJobs);
 }
 
 // The value of --jobs: a whole number from 1 to the processor count; 0 when it is not.
@@ -48,24 +49,33 @@ int EngineJobs(const std::string& text) {
 }
 
 #ifdef VARNEL_HAVE_QT
-int RunWindowScriptFile(const std::string& path, int argc, char** argv, int engineJobs) {
-  if (path == "-") return RunWindowScript(std::cin, std::cout, argc, argv, engineJobs);
+int RunWindowScriptFile(const std::string& path, int argc, char** argv, PosixSystem& system,
+                        const StartUp& startUp, int engineJobs) {
+  if (path == "-") return RunWindowScript(std::cin, std::cout, argc, argv, system, startUp, engineJobs);
   std::ifstream script(path, std::ios::binary);
   if (!script) {
     std::cerr << "varnel: cannot read the script " << path << "\n";
     return 2;
   }
-  return RunWindowScript(script, std::cout, argc, argv, engineJobs);
+  return RunWindowScript(script, std::cout, argc, argv, system, startUp, engineJobs);
 }
 #endif
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The binding on Linux: the POSIX system under the scripted interface or the Qt window. At
+  // the start the missing parts of the sample tree are made.
+  PosixSystem system;
+  const StartUp startUp = [&system] { CreateSampleTree(system); };
   // The separator comes from the locale; a script may set another one.
-  DecimalSeparator = DecimalSeparatorFromLocale();
+  DecimalSeparator = system.LocaleDecimalSeparator();
   // Ending the program by a signal also ends the engine it is waiting for.
   EndEnginesOnTerminationSignals();
+#ifdef VARNEL_HAVE_QT
+  // Scripts may write PNG pictures, headless too.
+  RegisterQtRasterizer();
+#endif
 
   int engineJobs = 1;
   std::vector<char*> args(argv, argv + argc);
@@ -79,10 +89,11 @@ int main(int argc, char** argv) {
   }
   const int count = static_cast<int>(args.size());
 
-  if (count == 3 && std::string(args[1]) == "--script") return RunScriptFile(args[2], engineJobs);
+  if (count == 3 && std::string(args[1]) == "--script")
+    return RunScriptFile(args[2], system, startUp, engineJobs);
   if (count == 4 && std::string(args[1]) == "--script" && std::string(args[3]) == "--window") {
 #ifdef VARNEL_HAVE_QT
-    return RunWindowScriptFile(args[2], count, args.data(), engineJobs);
+    return RunWindowScriptFile(args[2], count, args.data(), system, startUp, engineJobs);
 #else
     std::cerr << "varnel: this build has no window (built without Qt 6 Widgets).\n";
     return 1;
@@ -92,7 +103,7 @@ int main(int argc, char** argv) {
   if (count != 1 && !screenshot) return Usage();
 
 #ifdef VARNEL_HAVE_QT
-  return RunWindow(count, args.data(), engineJobs);
+  return RunWindow(count, args.data(), system, startUp, engineJobs);
 #else
   std::cerr << "varnel: this build has no window (built without Qt 6 Widgets).\n"
                "Run a command script instead: varnel --script examples/demo.vsc\n";

@@ -38,6 +38,7 @@ void AddEutRow(TForm1& form, const std::string& name, const OutputText& text, in
   NearFieldTable table;
   ReadNearField(text, form.RGPol.itemIndex, table);
   form.params.nearField.table = std::move(table);
+  form.params.nearField.polarization = form.RGPol.itemIndex;
 
   const NearFieldTable& field = form.params.nearField.table;
   const Point3D p = form.params.p;
@@ -53,8 +54,8 @@ void AddEutRow(TForm1& form, const std::string& name, const OutputText& text, in
 }
 
 // DesktopFolder() ends in '\', so the name holds a doubled separator, which paths read as one.
-std::string BlockFileName(Platform& platform, int block) {
-  return DesktopFolder(platform) + "\\add\\Test" + PadLeft(std::to_string(block), 4, '0') + ".txt";
+std::string BlockFileName(System& system, int block) {
+  return DesktopFolder(system) + "\\add\\Test" + PadLeft(std::to_string(block), 4, '0') + ".txt";
 }
 
 }  // namespace
@@ -77,20 +78,21 @@ void TForm1::MIAnalyseEUTsClick() {
       const std::string& name = names[i];
       FileProgress(static_cast<std::size_t>(i), names.size());
       AddLine(Mout, "Load: " + name);
-      const std::string text = LoadLinesText(platform, name);
+      const std::string text = LoadLinesText(platform.system, name);
       AddLine(Mout, "Done.");
       AddEutRow(*this, name, text, i + 1);
       ScrollToTop(Mout);
       ProcessPendingEvents();
-      platform.Pause(kSplitPauseMilliseconds);
+      platform.ui.Pause(kSplitPauseMilliseconds);
       if ((i + 1) % kBlockRows == 0) {
-        WriteTextFile(platform, PaneText(Mdata), BlockFileName(platform, i / kBlockRows));
+        WriteTextFile(platform.system, PaneText(Mdata), BlockFileName(platform.system, i / kBlockRows));
         ClearPane(Mdata);
       }
     }
     // The rows after the last full block go into one more block file, so that every row of
     // the run reaches a file; they also stay in Mdata.
-    if (count % kBlockRows != 0) WriteTextFile(platform, PaneText(Mdata), BlockFileName(platform, count / kBlockRows));
+    if (count % kBlockRows != 0)
+      WriteTextFile(platform.system, PaneText(Mdata), BlockFileName(platform.system, count / kBlockRows));
   } else {
     ForEachListedFile(*this, names, [this](std::size_t i, const std::string& name, std::string& text) {
       AddEutRow(*this, name, text, static_cast<int>(i) + 1);

@@ -4,7 +4,7 @@
 #include "util/tree.hpp"
 
 void TForm1::MIAddBatchFolderClick() {
-  const std::optional<std::string> chosen = platform.ChooseFolder(kOutputFolder);
+  const std::optional<std::string> chosen = platform.ui.ChooseFolder(kOutputFolder);
   if (!chosen) return;
   params.BatchFolder = *chosen;
   ClearPane(Mout);
@@ -12,7 +12,7 @@ void TForm1::MIAddBatchFolderClick() {
   AddLine(Mout, "Batch Folder selected: " + params.BatchFolder);
   AddLine(Mout, "Files (with *.out):");
   TextList names, skipped;
-  ListFiles(platform, "*.out", names, &skipped);
+  ListFiles(platform.system, "*.out", names, &skipped);
   params.BatchFiles = names;
   AddLine(Mout, "....FileNames reading finished!");
   for (std::size_t i = 0; i < names.size(); ++i) {
@@ -30,6 +30,6 @@ void TForm1::MIFileLoadTestClick() {
     const std::string& name = names[i];
     FileProgress(i, names.size());
     AddLine(Mout, "Load: " + name);
-    LoadLinesText(platform, name);  // only whether it reads matters
+    LoadLinesText(platform.system, name);  // only whether it reads matters
   }
 }

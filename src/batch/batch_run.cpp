@@ -5,7 +5,7 @@
 
 bool ReadListedFile(TForm1& form, const std::string& name, std::string& text) {
   text.clear();
-  if (form.platform.FileExists(name)) {
+  if (form.platform.system.FileExists(name)) {
     ReadTextFile(form.platform, name, text);
     return true;
   }
@@ -14,8 +14,8 @@ bool ReadListedFile(TForm1& form, const std::string& name, std::string& text) {
   return false;
 }
 
-std::string LoadLinesText(Platform& platform, const std::string& name) {
-  const std::string bytes = platform.ReadFile(name);
+std::string LoadLinesText(System& system, const std::string& name) {
+  const std::string bytes = system.ReadFile(name);
   std::string text;
   text.reserve(bytes.size() + bytes.size() / 32 + 2);
   std::size_t lineStart = 0;
@@ -52,7 +52,7 @@ void ShowFileInM(TForm1& form, const std::string& name, const std::string& text)
 
 std::optional<TextList> BeginBatch(TForm1& form, const std::string& title) {
   if (form.params.BatchFiles.empty()) {
-    ShowWarning(form.platform, kNoBatchFolderWarning);
+    ShowWarning(form.platform.ui, kNoBatchFolderWarning);
     return std::nullopt;
   }
   ClearPane(form.Mout);

@@ -17,7 +17,7 @@ bool ReadListedFile(TForm1& form, const std::string& name, std::string& text);
 
 // The file loaded as a list of lines (a line ends at CR LF, LF or CR) and joined again with every
 // line followed by CR LF. A file that cannot be opened throws InOutError ("Datei nicht gefunden").
-std::string LoadLinesText(Platform& platform, const std::string& name);
+std::string LoadLinesText(System& system, const std::string& name);
 
 // One Mout line for a row that holds an undefined value (an empty near-field table, no grid point
 // meeting a geometry's condition, a segment current the reader could not convert), which the

@@ -148,10 +148,10 @@ void WriteDeck(TForm1& form, const std::string& path, const std::string& text,
   std::string report = "Creating new File: " + path;
   report += reportSuffix;
   AddLine(form.Mout, report);
-  WriteTextFile(form.platform, text, path);
+  WriteTextFile(form.platform.system, text, path);
 }
 
-std::optional<std::string> AskRangeFile(Platform& platform) {
+std::optional<std::string> AskRangeFile(UserInterface& ui) {
   const FileDialogSpec spec{.title = "Select Range File", .initialFolder = kRangeFolder, .filter = kRangeFilter, .filterIndex = 2, .fileName = kRangeFileName};
-  return platform.OpenFileDialog(spec);
+  return ui.OpenFileDialog(spec);
 }

@@ -9,18 +9,18 @@
 void TForm1::EditInputFile1Click() {
   Reset();
   const FileDialogSpec spec{.title = "Edit File", .initialFolder = kDeckFolder, .filter = "All(*.*)|*.*|nec (*.nec)|*.nec", .filterIndex = 2, .fileName = "dipol.nec"};
-  const auto chosen = platform.OpenFileDialog(spec);
+  const auto chosen = platform.ui.OpenFileDialog(spec);
   if (!chosen) return;
-  OpenWithAssociatedProgram(platform, *chosen);
+  OpenWithAssociatedProgram(platform.ui, *chosen);
 }
 
 void TForm1::NECardInfo1Click() {
-  ShowInfo(platform, "NE 0 #x #y #z firstx firsty firstz dx dy dz");
+  ShowInfo(platform.ui, "NE 0 #x #y #z firstx firsty firstz dx dy dz");
 }
 
 void TForm1::RangeTest1Click() {
   const FileDialogSpec spec{.title = "Select Range File", .initialFolder = kDeckFolder, .filter = kRangeFilter, .filterIndex = 2};
-  const auto chosen = platform.OpenFileDialog(spec);
+  const auto chosen = platform.ui.OpenFileDialog(spec);
   if (!chosen) return;
   RealList values;
   loadRange(platform, *chosen, values);

@@ -100,25 +100,27 @@ std::string EutDeckHead(const std::vector<std::string>& geometry,
 }  // namespace
 
 void TForm1::MIGenerateEUTsClick() {
-  const auto rangePath = AskRangeFile(platform);
+  const auto rangePath = AskRangeFile(platform.ui);
   if (!rangePath) return;
   RealList frequencies;
   loadRange(platform, *rangePath, frequencies);
 
-  const auto eutsAnswer = AskInteger(platform, {.prompt = "How many EUTs do you want to create?", .prefill = "50"});
+  const auto eutsAnswer =
+      AskInteger(platform.ui, {.prompt = "How many EUTs do you want to create?", .prefill = "50"});
   if (!eutsAnswer) return;
   // The tables hold 2000 EUTs, the result tables of the analysis no more.
   if (*eutsAnswer > kMaxEuts) {
-    ShowWarning(platform, "No valid number: at most 2000 EUTs. Abort command!");
+    ShowWarning(platform.ui, "No valid number: at most 2000 EUTs. Abort command!");
     return;
   }
-  const auto diameterAnswer = AskReal(platform, {.prompt = "Diameter of the test volume", .prefill = "3"});
+  const auto diameterAnswer = AskReal(platform.ui, {.prompt = "Diameter of the test volume", .prefill = "3"});
   if (!diameterAnswer) return;
-  const auto heightAnswer = AskReal(platform, {.prompt = "Get height of the test volume", .prefill = "1,5"});
+  const auto heightAnswer =
+      AskReal(platform.ui, {.prompt = "Get height of the test volume", .prefill = "1,5"});
   if (!heightAnswer) return;
-  const auto lowerAnswer = AskReal(platform, {.prompt = "Get low end of the test volume", .prefill = "1"});
+  const auto lowerAnswer = AskReal(platform.ui, {.prompt = "Get low end of the test volume", .prefill = "1"});
   if (!lowerAnswer) return;
-  const auto groundAnswer = AskInteger(platform, {.prompt = "Ideal conducting ground?", .prefill = "1"});
+  const auto groundAnswer = AskInteger(platform.ui, {.prompt = "Ideal conducting ground?", .prefill = "1"});
   if (!groundAnswer) return;
   const std::int32_t euts = *eutsAnswer;
   const double diameter = *diameterAnswer, height = *heightAnswer, lower = *lowerAnswer;
@@ -126,8 +128,8 @@ void TForm1::MIGenerateEUTsClick() {
   std::string name = "E_";
   // The name becomes a folder that is deleted with everything in it: refuse every name that
   // could reach beyond its own folder before anything is touched.
-  if (!AskText(platform, "Inquiry", "Get Filename", name) || !TargetNameProblem(name).empty()) {
-    ShowWarning(platform, "No valid Filename. Abort command!");
+  if (!AskText(platform.ui, "Inquiry", "Get Filename", name) || !TargetNameProblem(name).empty()) {
+    ShowWarning(platform.ui, "No valid Filename. Abort command!");
     return;
   }
 
@@ -165,9 +167,9 @@ void TForm1::MIGenerateEUTsClick() {
     }
   }
 
-  WriteTextFile(platform,
-                EutSummaryText(name, euts, static_cast<std::int64_t>(frequencies.size()), diameter,
-                               height, lower),
-                folder + name + ".txt");
+  WriteTextFile(
+      platform.system,
+      EutSummaryText(name, euts, static_cast<std::int64_t>(frequencies.size()), diameter, height, lower),
+      folder + name + ".txt");
   AddLine(Mout, kBatchCreationDone);
 }

@@ -77,32 +77,32 @@ std::string TargetFolderProblem(const std::string& folder, const std::string& ro
   return "";
 }
 
-std::string FixedFolderInside(Platform& platform, const std::string& folder) {
+std::string FixedFolderInside(System& system, const std::string& folder) {
   // Compared as the machine resolves them: "c:\4nec2\b_in\..\b_in\", "c:\4nec2\.\b_in\", the
   // z: picture of drive c and a link onto the tree all name a fixed folder.
   for (auto fixedFolder : kFixedFolders) {
-    if (platform.FolderWithin(std::string(fixedFolder), folder))
+    if (system.FolderWithin(std::string(fixedFolder), folder))
       return "the folder is or holds " + std::string(fixedFolder);
   }
   return "";
 }
 
 bool RecreateTargetFolder(TForm1& form, const std::string& folder, const RecreateOptions& options) {
-  Platform& platform = form.platform;
+  Platform platform = form.platform;
   std::string problem = TargetFolderProblem(folder, options.root);
-  if (problem.empty()) problem = FixedFolderInside(platform, folder);
+  if (problem.empty()) problem = FixedFolderInside(platform.system, folder);
   if (!problem.empty()) {
-    ShowWarning(platform, "Target folder refused (" + problem + "): " + folder + ". Abort command!");
+    ShowWarning(platform.ui, "Target folder refused (" + problem + "): " + folder + ". Abort command!");
     return false;
   }
-  if (platform.FolderExists(folder)) DeleteFolderTree(platform, folder);
-  if (platform.FolderExists(folder)) {
-    ShowWarning(platform, "Folder still exists. Abort command!");
+  if (platform.system.FolderExists(folder)) DeleteFolderTree(platform.system, folder);
+  if (platform.system.FolderExists(folder)) {
+    ShowWarning(platform.ui, "Folder still exists. Abort command!");
     return false;
   }
   AddLine(form.Mout, "Old Folder sucessfully deleted: " + folder);
-  if (!CreateFolder(platform, folder)) {
-    ShowWarning(platform, "Folder was not created. Abort command!");
+  if (!CreateFolder(platform.system, folder)) {
+    ShowWarning(platform.ui, "Folder was not created. Abort command!");
     return false;
   }
   if (options.clearInfoPane) ClearPane(form.Mout);

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/platform.hpp"
+#include "platform/system.hpp"
 #include "util/tree.hpp"
 
 class TForm1;
@@ -34,7 +34,7 @@ std::string TargetFolderProblem(const std::string& folder, const std::string& ro
 
 // "" unless folder, resolved by the machine (".", "..", letter case, drive aliases, links), is
 // one of kFixedFolders or holds one; then a short English reason naming it.
-std::string FixedFolderInside(Platform& platform, const std::string& folder);
+std::string FixedFolderInside(System& system, const std::string& folder);
 
 struct RecreateOptions {
   // When not empty, "Source-File: " + sourceFile follows the creation line (the sweep).

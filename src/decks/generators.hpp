@@ -7,12 +7,12 @@
 #include <optional>
 #include <string>
 
-#include "platform/platform.hpp"
+#include "platform/ui.hpp"
 #include "util/numbers.hpp"
 
 // The range-file dialog of the sweep and the EUT generator: "Select Range File" in
 // c:\4nec2\b_in\Ranges proposing "Range01 Test.txt". The chosen path, or nothing on Cancel.
-std::optional<std::string> AskRangeFile(Platform& platform);
+std::optional<std::string> AskRangeFile(UserInterface& ui);
 
 // "Parameter Range: %2.1f ... %2.1f Step: %2.1f" of the first value, the last value and the
 // spacing of the range. The spacing is (last - first) / (count - 1): the step of an evenly

@@ -44,12 +44,12 @@ std::string HardCodedDeck(const std::string& frequencyText, const std::array<std
 void TForm1::MIHardCoded1Click() {
   // Both answers are asked for and checked before the folder is recreated, so that a Cancel or
   // a bad answer leaves the decks of the previous run in place.
-  const auto frequency = AskReal(platform, {.prompt = "Please enter freuquency in MHz",
-                                            .prefill = "7,01",
-                                            .warning = "No valid frequency. Abort command!"});
+  const auto frequency = AskReal(platform.ui, {.prompt = "Please enter freuquency in MHz",
+                                               .prefill = "7,01",
+                                               .warning = "No valid frequency. Abort command!"});
   if (!frequency) return;
   const auto deckCount =
-      AskInteger(platform, {.prompt = "How many random phases shall be assessed?", .prefill = "100"});
+      AskInteger(platform.ui, {.prompt = "How many random phases shall be assessed?", .prefill = "100"});
   if (!deckCount) return;
 
   const std::string folder = std::string(kDeckParent) + "hc1\\";

@@ -34,8 +34,8 @@ bool IsSweepDeckName(std::string_view name, std::string_view baseName) {
 
 // The first entry of folder that is not a deck of this sweep's naming ("" when there is none,
 // or no folder): such a folder is the user's, and the sweep leaves it alone.
-std::string ForeignSweepEntry(Platform& platform, const std::string& folder, const std::string& baseName) {
-  for (const DirEntry& entry : platform.ListEntries(folder + "*")) {
+std::string ForeignSweepEntry(System& system, const std::string& folder, const std::string& baseName) {
+  for (const DirEntry& entry : system.ListEntries(folder + "*")) {
     if (entry.isFolder || !IsSweepDeckName(entry.name, baseName)) return entry.name;
   }
   return "";
@@ -47,10 +47,10 @@ void TForm1::CreateMultipleInputFiles1Click() {
   Reset();
 
   const FileDialogSpec prototypeSpec{.title = "Select Prototype File", .initialFolder = kDeckFolder, .filter = "All(*.*)|*.*|NEC (*.nec)|*.nec", .filterIndex = 2};
-  const auto prototypePath = platform.OpenFileDialog(prototypeSpec);
+  const auto prototypePath = platform.ui.OpenFileDialog(prototypeSpec);
   if (!prototypePath) return;
 
-  const auto rangePath = AskRangeFile(platform);
+  const auto rangePath = AskRangeFile(platform.ui);
   if (!rangePath) return;
 
   RealList values;
@@ -65,8 +65,8 @@ void TForm1::CreateMultipleInputFiles1Click() {
   // The base name becomes a folder that is deleted with everything in it: a name such as ""
   // or ".." would take the prototype's own folder or its parent with it.
   if (const std::string problem = TargetNameProblem(baseName); !problem.empty()) {
-    ShowWarning(platform, "No valid Filename: the prototype's base name cannot name a folder (" +
-                              problem + "). Abort command!");
+    ShowWarning(platform.ui, "No valid Filename: the prototype's base name cannot name a folder (" + problem +
+                                 "). Abort command!");
     return;
   }
   const std::string targetFolder = prototypeFolder + baseName + "\\";
@@ -77,9 +77,10 @@ void TForm1::CreateMultipleInputFiles1Click() {
   if (!ReadTextFile(platform, *prototypePath, prototype)) return;
   // The target lies beside the prototype, wherever that is: a folder of the user's own with
   // the same name is not the sweep's to delete.
-  if (const std::string foreign = ForeignSweepEntry(platform, targetFolder, baseName); !foreign.empty()) {
-    ShowWarning(platform, "The folder " + targetFolder + " holds " + foreign +
-                              ", which is not a deck of this sweep. Abort command!");
+  if (const std::string foreign = ForeignSweepEntry(platform.system, targetFolder, baseName);
+      !foreign.empty()) {
+    ShowWarning(platform.ui, "The folder " + targetFolder + " holds " + foreign +
+                                 ", which is not a deck of this sweep. Abort command!");
     return;
   }
   RecreateOptions options = RecreateOptions::Generator(prototypeFolder);

@@ -57,7 +57,7 @@ struct EngineRun {
 // While runs are going the window processes its events every 50 ms.
 void ConvertDecks(TForm1& form, const std::string& engine, const TextList& decks, const std::string& outputFolder,
                    int jobs) {
-  Platform& platform = form.platform;
+  System& system = form.platform.system;
   std::vector<EngineRun> running;
   auto complete = [&form](const EngineRun& run) {
     AppendToLine(form.Mout, run.line, "  --> " + run.outputName + " ......done.");
@@ -65,19 +65,19 @@ void ConvertDecks(TForm1& form, const std::string& engine, const TextList& decks
   // Whatever way the loop ends (the window closing ends it inside ProcessPendingEvents), no
   // handle stays open.
   struct CloseAll {
-    Platform& platform;
+    System& system;
     std::vector<EngineRun>& running;
     ~CloseAll() {
-      for (const EngineRun& run : running) platform.CloseProcess(run.handle);
+      for (const EngineRun& run : running) system.CloseProcess(run.handle);
     }
-  } closeAll{platform, running};
+  } closeAll{system, running};
   auto reapEnded = [&]() {
     for (auto it = running.begin(); it != running.end();) {
-      if (!platform.ProcessEnded(it->handle)) {
+      if (!system.ProcessEnded(it->handle)) {
         ++it;
         continue;
       }
-      platform.CloseProcess(it->handle);
+      system.CloseProcess(it->handle);
       complete(*it);
       it = running.erase(it);
     }
@@ -85,14 +85,14 @@ void ConvertDecks(TForm1& form, const std::string& engine, const TextList& decks
   auto waitUntilBelow = [&](std::size_t limit) {
     reapEnded();
     while (running.size() > limit) {
-      platform.Pause(50);
+      form.platform.ui.Pause(50);
       try {
         form.ProcessPendingEvents();
       } catch (const CommandAborted&) {
         // The program is closing: the engines, and whatever they started, end with the command
         // instead of running on without anyone waiting for their results.
         for (const EngineRun& run : running) {
-          platform.EndProcess(run.handle);
+          system.EndProcess(run.handle);
           AddLine(form.Mout, EngineEndedLine(engine));
         }
         throw;
@@ -108,11 +108,11 @@ void ConvertDecks(TForm1& form, const std::string& engine, const TextList& decks
     AddLine(form.Mout, "Converting: " + name);
     EngineRun run{{}, form.Mout.lines.size() - 1, OutputFileName(name)};
     std::string error;
-    run.handle = platform.StartProcess(engine, name + " " + outputFolder + run.outputName, error);
+    run.handle = system.StartProcess(engine, name + " " + outputFolder + run.outputName, error);
     if (run.handle) {
       running.push_back(run);
     } else {
-      if (!error.empty()) ShowInfo(platform, error);
+      if (!error.empty()) ShowInfo(form.platform.ui, error);
       complete(run);
     }
   }
@@ -128,7 +128,7 @@ void TForm1::MI_NEC11000Click() { ChooseEngine(*this, 2); }
 void TForm1::SingleConversion1Click() {
   Reset();
   const FileDialogSpec spec{.initialFolder = kDeckFolder, .filter = "All(*.*)|*.*|nec (*.nec)|*.nec", .filterIndex = 2};
-  std::optional<std::string> chosen = platform.OpenFileDialog(spec);
+  std::optional<std::string> chosen = platform.ui.OpenFileDialog(spec);
   if (!chosen) return;
   const std::string input = *chosen;
   const std::string output = kOutputRoot + OutputFileName(input);
@@ -143,18 +143,18 @@ void TForm1::SingleConversion1Click() {
   // Not waited for. A start that fails is shown (the user would otherwise wait for an output
   // file that never comes); the job-done line follows in any case.
   std::string error;
-  ProcessHandle handle = platform.StartProcess(engine, input + " " + output, error);
+  ProcessHandle handle = platform.system.StartProcess(engine, input + " " + output, error);
   if (handle) {
-    platform.CloseProcess(handle);
+    platform.system.CloseProcess(handle);
   } else if (!error.empty()) {
-    ShowInfo(platform, error);
+    ShowInfo(platform.ui, error);
   }
   AddLine(Mout, "--------- Single Conversion Job Done ---------");
 }
 
 void TForm1::BatchConversion1Click() {
   Reset();
-  std::optional<std::string> chosen = platform.ChooseFolder(kDeckFolder);
+  std::optional<std::string> chosen = platform.ui.ChooseFolder(kDeckFolder);
   if (!chosen) return;
   params.BatchFolder = *chosen;
   const std::string lastFolder = LastFolder(params.BatchFolder);
@@ -167,7 +167,7 @@ void TForm1::BatchConversion1Click() {
   AddLine(Mout, "Last Folder: " + lastFolder);
 
   TextList skipped;
-  ListFiles(platform, "*.nec", params.BatchFiles, &skipped);
+  ListFiles(platform.system, "*.nec", params.BatchFiles, &skipped);
   if (!skipped.empty()) AddLine(Mout, SkippedNamesLine(skipped));
   const std::string outputFolder = kOutputRoot + lastFolder + "\\";
 
@@ -176,16 +176,17 @@ void TForm1::BatchConversion1Click() {
   // earlier result.
   const bool driveRoot = lastFolder.empty() || (lastFolder.size() == 2 && lastFolder[1] == ':');
   if (driveRoot) {
-    ShowWarning(platform, "The batch folder " + params.BatchFolder + " is a drive root: its output folder would be " +
-                              kOutputRoot + " itself. Abort command!");
+    ShowWarning(platform.ui, "The batch folder " + params.BatchFolder +
+                                 " is a drive root: its output folder would be " + kOutputRoot +
+                                 " itself. Abort command!");
     return;
   }
   // A deck folder directly under the output root is its own output folder: recreating that
   // would delete the decks before the engine has seen them.
-  if (platform.FolderWithin(outputFolder, params.BatchFolder) ||
-      platform.FolderWithin(params.BatchFolder, outputFolder)) {
-    ShowWarning(platform, "The output folder " + outputFolder + " would delete the decks of " + params.BatchFolder +
-                              ". Abort command!");
+  if (platform.system.FolderWithin(outputFolder, params.BatchFolder) ||
+      platform.system.FolderWithin(params.BatchFolder, outputFolder)) {
+    ShowWarning(platform.ui, "The output folder " + outputFolder + " would delete the decks of " +
+                                 params.BatchFolder + ". Abort command!");
     return;
   }
   if (!RecreateTargetFolder(*this, outputFolder, RecreateOptions::BatchConversion())) return;
@@ -201,10 +202,10 @@ void TForm1::MIParallelRunsClick() {
   const NumberQuestion question{.prompt = FormatInt("How many engine runs at once (1 to %d)?", most),
                                 .prefill = FormatInt("%d", params.EngineJobs),
                                 .cancelQuiet = true};
-  const auto jobs = AskInteger(platform, question);
+  const auto jobs = AskInteger(platform.ui, question);
   if (!jobs) return;
   if (*jobs < 1 || *jobs > most) {
-    ShowWarning(platform, question.warning);
+    ShowWarning(platform.ui, question.warning);
     return;
   }
   params.EngineJobs = *jobs;
@@ -215,5 +216,5 @@ int MostParallelRuns() {
   return cores == 0 ? 1 : static_cast<int>(cores);
 }
 
-void TForm1::Showbin1Click() { platform.OpenDocument(kDeckFolder); }
-void TForm1::Showbout1Click() { platform.OpenDocument(kOutputFolder); }
+void TForm1::Showbin1Click() { platform.ui.OpenDocument(kDeckFolder); }
+void TForm1::Showbout1Click() { platform.ui.OpenDocument(kOutputFolder); }

@@ -34,7 +34,7 @@ Rect PaneInside(const Rect& region) {
 
 // ---- Construction ----------------------------------------------------------------------
 
-TForm1::TForm1(Platform& platform) : platform(platform) {
+TForm1::TForm1(Platform platform) : platform(platform) {
   GBEdit = MakeRegion("GBEdit", "Edit");
   GBInfo = MakeRegion("GBInfo", "Info");
   GBdata = MakeRegion("GBdata", "Data");
@@ -76,9 +76,9 @@ TForm1::TForm1(Platform& platform) : platform(platform) {
   // The window opens centred on the screen.
   MIWindowCenterClick();
 
-  FormParaDlg = std::make_unique<TFormParaDlg>(platform);
-  FormP3dDlg = std::make_unique<TFormP3dDlg>(platform);
-  FormP2dDlg = std::make_unique<TFormP2dDlg>(platform);
+  FormParaDlg = std::make_unique<TFormParaDlg>(platform.ui);
+  FormP3dDlg = std::make_unique<TFormP3dDlg>(platform.ui);
+  FormP2dDlg = std::make_unique<TFormP2dDlg>(platform.ui);
 }
 
 std::array<DisplayField*, 9> TForm1::GridFields() {
@@ -109,10 +109,10 @@ DisplayField* TForm1::FindField(const std::string& name) {
 // ---- Start-up, Reset, layout -------------------------------------------------------------
 
 void TForm1::FormCreate() {
-  exeFolder = ProgramFolder(platform.ExecutablePath());
+  exeFolder = ProgramFolder(platform.system.ExecutablePath());
   title = kApplicationTitle;
   version = kApplicationVersion;
-  notice = "(c) " + CurrentYearText(platform);
+  notice = "(c) " + CurrentYearText(platform.system);
   caption = title + " " + version + " " + notice;
 
   // The working parameters of program start: the defaults of WorkingParameters, the one place
@@ -190,7 +190,7 @@ void TForm1::SetLayoutNeeds(LayoutNeeds needs) {
 
 // ---- Window-level commands ---------------------------------------------------------------
 
-void TForm1::MIQuitClick() { platform.RequestQuit(); }
+void TForm1::MIQuitClick() { platform.ui.RequestQuit(); }
 
 void TForm1::MIResetWindowPositionClick() {
   window.left = 10;
@@ -201,14 +201,14 @@ void TForm1::MIResetWindowPositionClick() {
 // larger than the screen starts at its left or top edge rather than off-screen, where its menu
 // bar could not be reached.
 void TForm1::MIWindowCenterClick() {
-  window.left = std::max(0, (platform.ScreenWidth() - window.width) / 2);
-  window.top = std::max(0, (platform.ScreenHeight() - window.height) / 2);
+  window.left = std::max(0, (platform.ui.ScreenWidth() - window.width) / 2);
+  window.top = std::max(0, (platform.ui.ScreenHeight() - window.height) / 2);
 }
 
 void TForm1::MIHelpClick() { OpenExistingDocument(platform, exeFolder + "Varnel Hilfe.pdf"); }
 
 void TForm1::AboutMIClick() {
-  ShowInfo(platform, title + " " + version + "\r" + notice +
+  ShowInfo(platform.ui, title + " " + version + "\r" + notice +
                          "\r" "NEC2 output analysis, batch tables and input-deck generation.");
 }
 
@@ -220,7 +220,7 @@ void TForm1::MISplitModeClick() {
 // The clock starts again at the first file, so that the time a dialog stood open before the
 // loop counts neither as elapsed nor in the estimate.
 void TForm1::FileProgress(std::size_t index, std::size_t count) {
-  if (index == 0) progress.startMs = platform.MillisecondsSinceEpoch();
+  if (index == 0) progress.startMs = platform.system.MillisecondsSinceEpoch();
   progress.file = index + 1;
   progress.files = count;
 }
@@ -285,6 +285,6 @@ std::string TForm1::WidestText(const std::string& fieldName) {
 }
 
 void TForm1::ProcessPendingEvents() {
-  platform.ProcessEvents();
+  platform.ui.ProcessEvents();
   if (closing && running_) throw CommandAborted();
 }

@@ -15,6 +15,7 @@
 //   engine/                   engine choice, single and batch conversion, Show b_in / b_out
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
@@ -27,11 +28,14 @@
 #include "util/numbers.hpp"
 #include "util/tree.hpp"
 
+enum class PictureKind : int;  // mainwindow/pictures.hpp
+
 // The window's current near-field table with its overall maximum and grid extent.
 struct NearFieldState {
   NearFieldTable table;
   double maximum = std::numeric_limits<double>::quiet_NaN();
   GridExtent extent{};
+  int polarization = 0;  // the item of RGPol the table was read with
 };
 
 // The working parameters and working values of the main window. The defaults are those of
@@ -118,11 +122,11 @@ int ProgressPermille(const Progress& progress);
 
 class TForm1 {
  public:
-  explicit TForm1(Platform& platform);
+  explicit TForm1(Platform platform);
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
 
-  Platform& platform;
+  Platform platform;  // the machine and the person
 
   // ---- Start-up values -------------------------------------------------------------
   std::string exeFolder;                 // ProgramFolder of the executable, ends in '\'
@@ -266,6 +270,13 @@ class TForm1 {
   void MIBatchLoadClick();
   void MIBatchAnalysePowerClick();
   void MIAnalyseEUTsClick();
+
+  // ---- Pictures (pictures.cpp) ------------------------------------------------------
+  // "Show Field Map" and "Plot Table" ask the binding to open the picture beside the window;
+  // headless (no showPicture) they do nothing.
+  void MIShowFieldMapClick();
+  void MIPlotTableClick();
+  std::function<void(PictureKind)> showPicture;
 
   // ---- Deck generation (decks/) -----------------------------------------------------
   void EditInputFile1Click();

@@ -63,6 +63,9 @@ constexpr std::array kCommands = {
     CommandDef{"MIBatchLoadClick", &F::MIBatchLoadClick},
     CommandDef{"MIBatchAnalysePowerClick", &F::MIBatchAnalysePowerClick},
     CommandDef{"MIAnalyseEUTsClick", &F::MIAnalyseEUTsClick},
+    // Pictures
+    CommandDef{"MIShowFieldMapClick", &F::MIShowFieldMapClick},
+    CommandDef{"MIPlotTableClick", &F::MIPlotTableClick},
     // Deck generation
     CommandDef{"EditInputFile1Click", &F::EditInputFile1Click},
     CommandDef{"NECardInfo1Click", &F::NECardInfo1Click},
@@ -165,6 +168,9 @@ void TForm1::BuildMenus() {
       Item("Analyse", "MIAddBatchFolder", "Add Batch Folder", Cmd("MIAddBatchFolderClick"), "Ctrl+Alt+A"),
       Item("Analyse", "MIBatchLoad", "Batch-Analyse Nearfield", Cmd("MIBatchLoadClick")),
       Item("Analyse", "MIBatchAnalysePower", "Batch-Analyse Power", Cmd("MIBatchAnalysePowerClick")),
+      Separator("Analyse", "N12"),
+      Item("Analyse", "MIShowFieldMap", "Show Field Map", Cmd("MIShowFieldMapClick")),
+      Item("Analyse", "MIPlotTable", "Plot Table", Cmd("MIPlotTableClick")),
 
       Item("Other", "MIResetWindowPosition", "Reset Window Position", Cmd("MIResetWindowPositionClick")),
       Item("Other", "MIWindowCenter", "Window Center", Cmd("MIWindowCenterClick")),
@@ -287,27 +293,27 @@ bool TForm1::Run(const std::string& name) {
     if (command->handler == "MIQuitClick") {
       closing = true;
     } else {
-      platform.StatusNotice(title, kStillRunning);
+      platform.ui.StatusNotice(title, kStillRunning);
     }
     return true;
   }
 
   running_ = true;
   sender_ = control && control->handler == name ? std::string() : name;
-  progress = Progress{true, CommandCaption(name), 0, 0, platform.MillisecondsSinceEpoch(), 0};
+  progress = Progress{true, CommandCaption(name), 0, 0, platform.system.MillisecondsSinceEpoch(), 0};
   try {
     (this->*command->run)();
   } catch (const CommandAborted&) {
     // The window is closing: the command ends silently.
   } catch (const std::exception& failure) {
-    platform.MessageBox(MessageKind::Error, title, ErrorBoxText(VisibleText(failure.what())));
+    platform.ui.ShowMessage(MessageKind::Error, title, ErrorBoxText(VisibleText(failure.what())));
   }
   running_ = false;
   progress.running = false;
-  progress.endMs = platform.MillisecondsSinceEpoch();
+  progress.endMs = platform.system.MillisecondsSinceEpoch();
 
   if (MenuItem* item = FindMenuItem("MISplitMode")) item->checked = params.SplitMode;
-  if (closing) platform.RequestQuit();
+  if (closing) platform.ui.RequestQuit();
   return true;
 }
 

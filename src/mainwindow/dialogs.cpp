@@ -26,15 +26,15 @@ std::string FieldText(const std::vector<std::string>& texts, std::size_t index) 
 // Converts the fields in order into the targets, storing each value at once; a field still
 // holding its shown text keeps its target as it is. On the first failure shows the warning
 // and returns false; the values before it stay stored.
-bool ConvertFields(Platform& platform, const std::vector<std::string>& texts, const std::vector<std::string>& shown,
-                   std::initializer_list<double*> targets) {
+bool ConvertFields(UserInterface& ui, const std::vector<std::string>& texts,
+                   const std::vector<std::string>& shown, std::initializer_list<double*> targets) {
   std::size_t index = 0;
   for (double* target : targets) {
     try {
       const std::string text = FieldText(texts, index);
       if (index >= shown.size() || text != shown[index]) *target = TextToReal(text);
     } catch (const ConversionError&) {
-      ShowWarning(platform, kConversionWarning);
+      ShowWarning(ui, kConversionWarning);
       return false;
     }
     ++index;
@@ -59,26 +59,26 @@ bool RangeTerminates(double start, double stop, double step) {
 
 void TFormP2dDlg::Shown() { shownTexts_ = fieldTexts = {FieldPrefill(x), FieldPrefill(y)}; }
 
-bool TFormP2dDlg::DonePressed() { return ConvertFields(platform_, fieldTexts, shownTexts_, {&x, &y}); }
+bool TFormP2dDlg::DonePressed() { return ConvertFields(ui_, fieldTexts, shownTexts_, {&x, &y}); }
 
 void TFormP3dDlg::Shown() { shownTexts_ = fieldTexts = {FieldPrefill(x), FieldPrefill(y), FieldPrefill(z)}; }
 
-bool TFormP3dDlg::DonePressed() { return ConvertFields(platform_, fieldTexts, shownTexts_, {&x, &y, &z}); }
+bool TFormP3dDlg::DonePressed() { return ConvertFields(ui_, fieldTexts, shownTexts_, {&x, &y, &z}); }
 
 void TFormParaDlg::Shown() {
   shownTexts_ = fieldTexts = {FieldPrefill(start), FieldPrefill(stop), FieldPrefill(step)};
 }
 
 bool TFormParaDlg::DonePressed() {
-  if (!ConvertFields(platform_, fieldTexts, shownTexts_, {&start, &stop, &step})) return false;
+  if (!ConvertFields(ui_, fieldTexts, shownTexts_, {&start, &stop, &step})) return false;
   // FillRange advances by step until it passes stop; a step of zero or below, or one too
   // small for the range, would never get there.
   if (!(step > 0)) {
-    ShowWarning(platform_, "The step must be greater than zero. Try again!");
+    ShowWarning(ui_, "The step must be greater than zero. Try again!");
     return false;
   }
   if (!RangeTerminates(start, stop, step)) {
-    ShowWarning(platform_, "The step is too small for this range. Try again!");
+    ShowWarning(ui_, "The step is too small for this range. Try again!");
     return false;
   }
   FillRange(range, start, stop, step);

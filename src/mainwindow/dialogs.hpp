@@ -1,6 +1,6 @@
 #pragma once
 // The point and range dialogs as plain objects (units P2dDlg, P3dDlg, paraDlg). The caller
-// sets the values, shows the dialog through Platform::ShowModal and reads the values after it
+// sets the values, shows the dialog through UserInterface::ShowModal and reads the values after it
 // has closed. Shown() fills each field with "%2.1g" of its value; DonePressed() converts the
 // fields in order with TextToReal, storing each value at once; on the first failure it shows
 // "String to Float conversion Error! Try again!" and keeps the dialog open. A field whose text
@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.hpp"
+#include "platform/ui.hpp"
 #include "util/numbers.hpp"
 
 class TFormP2dDlg : public ModalDialog {
  public:
-  explicit TFormP2dDlg(Platform& platform) : platform_(platform) {}
+  explicit TFormP2dDlg(UserInterface& ui) : ui_(ui) {}
   std::string Caption() const override { return "2D-Point"; }
   std::string Heading() const override { return "New Point A(x,y):"; }
   std::vector<std::string> Labels() const override { return {"x", "y"}; }
@@ -23,13 +23,13 @@ class TFormP2dDlg : public ModalDialog {
   double x = 0, y = 0;
 
  private:
-  Platform& platform_;
+  UserInterface& ui_;
   std::vector<std::string> shownTexts_;
 };
 
 class TFormP3dDlg : public ModalDialog {
  public:
-  explicit TFormP3dDlg(Platform& platform) : platform_(platform) {}
+  explicit TFormP3dDlg(UserInterface& ui) : ui_(ui) {}
   std::string Caption() const override { return "3D-Point"; }
   std::string Heading() const override { return "New Point P(x,y,z):"; }
   std::vector<std::string> Labels() const override { return {"x", "y", "z"}; }
@@ -38,7 +38,7 @@ class TFormP3dDlg : public ModalDialog {
   double x = 0, y = 0, z = 0;
 
  private:
-  Platform& platform_;
+  UserInterface& ui_;
   std::vector<std::string> shownTexts_;
 };
 
@@ -46,7 +46,7 @@ class TFormP3dDlg : public ModalDialog {
 // zero or below is refused with a warning and the dialog stays open.
 class TFormParaDlg : public ModalDialog {
  public:
-  explicit TFormParaDlg(Platform& platform) : platform_(platform) {}
+  explicit TFormParaDlg(UserInterface& ui) : ui_(ui) {}
   std::string Caption() const override { return "Define Parameter"; }
   std::string Heading() const override { return "Select Range of the parameter to vary:"; }
   std::vector<std::string> Labels() const override { return {"Start", "Stop", "Step"}; }
@@ -56,6 +56,6 @@ class TFormParaDlg : public ModalDialog {
   RealList range;
 
  private:
-  Platform& platform_;
+  UserInterface& ui_;
   std::vector<std::string> shownTexts_;
 };

@@ -220,19 +220,19 @@ std::string PaneText(const Pane& pane) {
   return text;
 }
 
-void CopyPaneToClipboard(Platform& platform, const Pane& pane) { platform.SetClipboardText(PaneText(pane)); }
+void CopyPaneToClipboard(UserInterface& ui, const Pane& pane) { ui.SetClipboardText(PaneText(pane)); }
 
-void CopyTextToClipboard(Platform& platform, const std::string& text) { platform.SetClipboardText(text); }
+void CopyTextToClipboard(UserInterface& ui, const std::string& text) { ui.SetClipboardText(text); }
 
-void TForm1::MICopytoClipboardClick() { CopyPaneToClipboard(platform, Mdata); }
+void TForm1::MICopytoClipboardClick() { CopyPaneToClipboard(platform.ui, Mdata); }
 
 void TForm1::MISaveasTxtClick() {
-  const FileDialogSpec spec{.title = "Save as Txt", .initialFolder = DesktopFolder(platform), .filter = "Alle Dateien (*.*)|*.*|TextDateien (*.txt)|*.txt", .filterIndex = 2, .defaultExt = "txt"};
-  const std::optional<std::string> path = platform.SaveFileDialog(spec);
+  const FileDialogSpec spec{.title = "Save as Txt", .initialFolder = DesktopFolder(platform.system), .filter = "Alle Dateien (*.*)|*.*|TextDateien (*.txt)|*.txt", .filterIndex = 2, .defaultExt = "txt"};
+  const std::optional<std::string> path = platform.ui.SaveFileDialog(spec);
   if (!path) return;
   // Written beside the target and then put in its place: a save that fails part-way leaves an
   // existing file as it was.
-  WriteTextFileSafely(platform, PaneText(Mdata), *path);
+  WriteTextFileSafely(platform.system, PaneText(Mdata), *path);
 }
 
 // The column of the semicolon table: one piece per table row. Headings (lines beginning with
@@ -249,5 +249,5 @@ void TForm1::MICopyColomn1Click(int columnIndex) {
     if (columnIndex >= 0 && static_cast<std::size_t>(columnIndex) < pieces.size()) column += pieces[columnIndex];
     column += "\r\n";
   }
-  CopyTextToClipboard(platform, column);
+  CopyTextToClipboard(platform.ui, column);
 }

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/platform.hpp"
+#include "platform/ui.hpp"
 
 // One line of a pane: a view of its characters, valid until the pane next changes. It converts
 // to a std::string where one is needed.
@@ -145,5 +145,5 @@ PaneLook LookAt(const Pane& pane);
 
 // Every line followed by CR LF, the last one included.
 std::string PaneText(const Pane& pane);
-void CopyPaneToClipboard(Platform& platform, const Pane& pane);
-void CopyTextToClipboard(Platform& platform, const std::string& text);
+void CopyPaneToClipboard(UserInterface& ui, const Pane& pane);
+void CopyTextToClipboard(UserInterface& ui, const std::string& text);

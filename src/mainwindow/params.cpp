@@ -20,9 +20,9 @@ std::string PointText(const Point2D& a) { return Format("(%2.1f|%2.1f)", {a.x, a
 // Asks for a real with the prefill "%1.0f" of the current value; stores it only when OK was
 // pressed and the text converts, otherwise shows the warning and leaves the value. The prefill
 // confirmed unchanged keeps the value exactly (2.4 shows as 2 and stays 2.4).
-void InquireReal(Platform& platform, const std::string& prompt, const char* warning, double& value) {
+void InquireReal(UserInterface& ui, const std::string& prompt, const char* warning, double& value) {
   const std::string prefill = FormatReal("%1.0f", value);
-  if (auto answer = AskReal(platform, {kInquiryCaption, prompt, prefill, warning, false, value})) value = *answer;
+  if (auto answer = AskReal(ui, {kInquiryCaption, prompt, prefill, warning, false, value})) value = *answer;
 }
 
 }  // namespace
@@ -36,20 +36,20 @@ void TForm1::ShowPointFields() {
 // ---- Points -----------------------------------------------------------------------------
 
 void TForm1::EditPointDblClick() {
-  TFormP3dDlg dialog(platform);
+  TFormP3dDlg dialog(platform.ui);
   dialog.x = params.p.x;
   dialog.y = params.p.y;
   dialog.z = params.p.z;
-  platform.ShowModal(dialog);
+  platform.ui.ShowModal(dialog);
   params.p = MakePoint3D(dialog.x, dialog.y, dialog.z);
   EditPoint.text = PointText(params.p);
 }
 
 void TForm1::EditPointADblClick() {
-  TFormP2dDlg dialog(platform);
+  TFormP2dDlg dialog(platform.ui);
   dialog.x = params.a.x;
   dialog.y = params.a.y;
-  platform.ShowModal(dialog);
+  platform.ui.ShowModal(dialog);
   params.a = MakePoint2D(dialog.x, dialog.y);
   EditPointA.text = PointText(params.a);
 }
@@ -70,10 +70,11 @@ void TForm1::Point4Click() { PresetPointP(30); }
 void TForm1::EditNormalizePowerDblClick() {
   // The box always offers "1". Cancel changes nothing; an entry that is no number is refused
   // with a warning and changes nothing either.
-  const auto value = AskReal(platform, {.caption = "Normalize Power",
-                                        .prompt = "Please enter Power [W] to which Field Strengths shall be normalized.",
-                                        .prefill = "1",
-                                        .cancelQuiet = true});
+  const auto value =
+      AskReal(platform.ui, {.caption = "Normalize Power",
+                            .prompt = "Please enter Power [W] to which Field Strengths shall be normalized.",
+                            .prefill = "1",
+                            .cancelQuiet = true});
   if (!value) return;
   params.normalizePower = *value;
   EditNormalizePower.text = FormatReal("%1.2f W", *value);
@@ -82,26 +83,26 @@ void TForm1::EditNormalizePowerDblClick() {
 // ---- Inquiry commands ---------------------------------------------------------------------
 
 void TForm1::MIChangemaxHeightClick() {
-  InquireReal(platform, "Please enter maxHeight", kNoValidHeight, params.maxHeight);
+  InquireReal(platform.ui, "Please enter maxHeight", kNoValidHeight, params.maxHeight);
 }
 
 void TForm1::MIChangeAnalysingSegmentClick() {
-  if (auto segment = AskInteger(platform, {kInquiryCaption, "Please enter Segment Number to analyse",
-                                           FormatInt("%1d", params.AnalyseSegment), kNoValidHeight}))
+  if (auto segment = AskInteger(platform.ui, {kInquiryCaption, "Please enter Segment Number to analyse",
+                                              FormatInt("%1d", params.AnalyseSegment), kNoValidHeight}))
     params.AnalyseSegment = *segment;
 }
 
 void TForm1::MIChangeAnalysingResistanceClick() {
-  InquireReal(platform, "Please enter Resistance for current analysation", kNoValidHeight,
+  InquireReal(platform.ui, "Please enter Resistance for current analysation", kNoValidHeight,
               params.AnalysingResistance);
 }
 
 void TForm1::MIEditrCircleClick() {
-  InquireReal(platform, "Enter new value for rCircle", kNoValidRadius, params.rCircle);
+  InquireReal(platform.ui, "Enter new value for rCircle", kNoValidRadius, params.rCircle);
 }
 
 void TForm1::MIEditrCylinderClick() {
-  InquireReal(platform, "Enter new value for rCylinder", kNoValidRadius, params.rCylinder);
+  InquireReal(platform.ui, "Enter new value for rCylinder", kNoValidRadius, params.rCylinder);
 }
 
 // ---- Show Parameters ----------------------------------------------------------------------

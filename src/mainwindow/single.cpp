@@ -41,7 +41,7 @@ void ShowLoadedText(TForm1& form, const std::string& path) {
 void TForm1::Load1Click() {
   Reset();
   const FileDialogSpec spec{.title = "Load to Analyse Single File", .initialFolder = kOutputFolder, .filter = "All(*.*)|*.*|4nec2 (*.out)|*.out", .filterIndex = 2, .fileName = "dipol.out"};
-  std::optional<std::string> path = platform.OpenFileDialog(spec);
+  std::optional<std::string> path = platform.ui.OpenFileDialog(spec);
   if (!path) return;
   ShowLoadedText(*this, *path);
 }
@@ -86,6 +86,7 @@ void TForm1::AnalyseNearfield1Click() {
   NearFieldTable read;
   ReadNearField(params.currentText, RGPol.itemIndex, read);
   params.nearField.table = std::move(read);
+  params.nearField.polarization = RGPol.itemIndex;
   const NearFieldTable& table = params.nearField.table;
 
   // Without a single grid point there is no maximum, no grid and nothing to search: say so

@@ -1,4 +1,4 @@
-// Range files: read whole through the platform, split into lines the way text files are read
+// Range files: read whole through the system, split into lines the way text files are read
 // everywhere in the system (LF or CR LF ends a line, a lone CR is dropped, byte 26 ends the
 // file), one number per line.
 #include "necout/range.hpp"
@@ -31,15 +31,15 @@ TextList RangeLines(const std::string& bytes) {
 
 }  // namespace
 
-void loadRange(Platform& platform, const std::string& name, RealList& values) {
+void loadRange(Platform platform, const std::string& name, RealList& values) {
   values.clear();
-  if (!platform.FileExists(name)) throw MakeInOutError(2);
-  const std::string bytes = platform.ReadFile(name);
+  if (!platform.system.FileExists(name)) throw MakeInOutError(2);
+  const std::string bytes = platform.system.ReadFile(name);
   for (const std::string& line : RangeLines(bytes)) {
     try {
       values.push_back(TextToReal(line));
     } catch (const ConversionError&) {
-      ShowWarning(platform, "loadRange: Conversion Error. Problem in " + name + ".");
+      ShowWarning(platform.ui, "loadRange: Conversion Error. Problem in " + name + ".");
     }
   }
 }

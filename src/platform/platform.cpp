@@ -2,6 +2,6 @@
 
 InOutError FolderChoiceError() { return MakeInOutError(2); }
 
-void RequireFolderToChooseIn(Platform& platform, const std::string& initialFolder) {
-  if (!platform.FolderExists(initialFolder)) throw FolderChoiceError();
+void RequireFolderToChooseIn(System& system, const std::string& initialFolder) {
+  if (!system.FolderExists(initialFolder)) throw FolderChoiceError();
 }

@@ -78,6 +78,12 @@ class System {
   virtual bool CreateFolder(const std::string& path) = 0;  // one level; false if it exists
   virtual std::string CurrentFolder() = 0;
   virtual bool SetCurrentFolder(const std::string& path) = 0;
+  // The path in the machine's own form, as its file functions and a toolkit's dialogs take it
+  // (the POSIX system maps the drives; the Windows system gives the path as it stands), empty
+  // when it names no place. FromNativePath takes such a path (as a toolkit's dialog returns
+  // it) back into the form of this seam.
+  virtual std::string ToNativePath(const std::string& path) = 0;
+  virtual std::string FromNativePath(const std::string& nativePath) = 0;
 
   // ---- Processes -----------------------------------------------------------------------
   // Starts a program with one parameter text without waiting. On failure returns an empty

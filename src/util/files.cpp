@@ -110,12 +110,12 @@ void JoinLinesWithCrLf(const char* bytes, std::size_t size, bool hasCr, std::str
 
 }  // namespace
 
-bool ReadTextFile(Platform& platform, const std::string& name, std::string& text) {
-  if (!platform.FileExists(name)) {
-    ShowWarning(platform, "Die Datei " + name + " konnte nicht gefunden werden.");
+bool ReadTextFile(Platform platform, const std::string& name, std::string& text) {
+  if (!platform.system.FileExists(name)) {
+    ShowWarning(platform.ui, "Die Datei " + name + " konnte nicht gefunden werden.");
     return false;
   }
-  std::string bytes = platform.ReadFile(name);
+  std::string bytes = platform.system.ReadFile(name);
   // Byte 26 ends the file.
   const void* ctrlZ = std::memchr(bytes.data(), kCtrlZ, bytes.size());
   const std::size_t size = ctrlZ ? static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - bytes.data())
@@ -139,16 +139,16 @@ bool ReadTextFile(Platform& platform, const std::string& name, std::string& text
   return true;
 }
 
-void WriteTextFile(Platform& platform, const std::string& text, const std::string& name) {
-  platform.WriteFile(name, text);
+void WriteTextFile(System& system, const std::string& text, const std::string& name) {
+  system.WriteFile(name, text);
 }
 
-void WriteTextFileSafely(Platform& platform, const std::string& text, const std::string& name) {
-  const std::string temporary = platform.WriteFileBeside(name, text);
+void WriteTextFileSafely(System& system, const std::string& text, const std::string& name) {
+  const std::string temporary = system.WriteFileBeside(name, text);
   try {
-    platform.ReplaceFile(temporary, name);
+    system.RenameOver(temporary, name);
   } catch (...) {
-    platform.DeleteFile(temporary);
+    system.RemoveFile(temporary);
     throw;
   }
 }
@@ -160,9 +160,9 @@ bool IsWindowsName(std::string_view name) {
   return true;
 }
 
-void ListFiles(Platform& platform, const std::string& pattern, TextList& list, TextList* skipped) {
+void ListFiles(System& system, const std::string& pattern, TextList& list, TextList* skipped) {
   list.clear();
-  for (const DirEntry& entry : platform.ListEntries(pattern)) {
+  for (const DirEntry& entry : system.ListEntries(pattern)) {
     if (entry.name.empty() || entry.name == "." || entry.name == ".." || entry.isFolder) continue;
     if (!IsWindowsName(entry.name)) {
       if (skipped) skipped->push_back(entry.name);
@@ -185,15 +185,15 @@ std::string SkippedNamesLine(const TextList& skipped) {
   return line;
 }
 
-void DeleteFolderTree(Platform& platform, const std::string& folder) {
+void DeleteFolderTree(System& system, const std::string& folder) {
   if (IsEmptyOrDriveRoot(folder)) return;
-  platform.DeleteTree(folder);
+  system.DeleteTree(folder);
 }
 
-bool CreateFolder(Platform& platform, const std::string& folder) { return platform.CreateFolder(folder); }
+bool CreateFolder(System& system, const std::string& folder) { return system.CreateFolder(folder); }
 
-std::string DesktopFolder(Platform& platform) {
-  return IncludeBackslash(platform.GetEnv("USERPROFILE") + "\\DeskTop");
+std::string DesktopFolder(System& system) {
+  return IncludeBackslash(system.GetEnv("USERPROFILE") + "\\DeskTop");
 }
 
 std::string ProgramFolder(const std::string& executablePath) {
@@ -213,14 +213,14 @@ std::string StripExtension(const std::string& name) {
   return name.substr(0, dot);
 }
 
-void OpenWithAssociatedProgram(Platform& platform, const std::string& path) { platform.OpenDocument(path); }
+void OpenWithAssociatedProgram(UserInterface& ui, const std::string& path) { ui.OpenDocument(path); }
 
-void OpenExistingDocument(Platform& platform, const std::string& path) {
-  if (platform.FileExists(path)) {
-    OpenWithAssociatedProgram(platform, path);
+void OpenExistingDocument(Platform platform, const std::string& path) {
+  if (platform.system.FileExists(path)) {
+    OpenWithAssociatedProgram(platform.ui, path);
   } else {
-    ShowError(platform, "Die Datei " + path + " konnte nicht gefunden werden!");
+    ShowError(platform.ui, "Die Datei " + path + " konnte nicht gefunden werden!");
   }
 }
 
-std::string CurrentYearText(Platform& platform) { return FormatInt("%d", platform.CurrentYear()); }
+std::string CurrentYearText(System& system) { return FormatInt("%d", system.CurrentYear()); }

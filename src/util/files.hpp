@@ -1,6 +1,6 @@
 #pragma once
 // Whole-file reading and writing, folder listing, deleting and creating, and the fixed folder
-// names, over the platform seam. Paths are Windows-form texts ("c:\4nec2\b_in\").
+// names, over the seam (platform/). Paths are Windows-form texts ("c:\4nec2\b_in\").
 #include <string>
 #include <string_view>
 
@@ -12,13 +12,13 @@
 // file. An empty file gives "". When no file of that name exists (a folder is not a file):
 // ShowWarning "Die Datei <name> konnte nicht gefunden werden." and text stays as passed in.
 // Other input/output failures throw InOutError. Returns true when the file was read.
-bool ReadTextFile(Platform& platform, const std::string& name, std::string& text);
+bool ReadTextFile(Platform platform, const std::string& name, std::string& text);
 // Creates or truncates the file and writes the text exactly. Throws InOutError.
-void WriteTextFile(Platform& platform, const std::string& text, const std::string& name);
-// Writes the text to a new file of a fresh name beside the file (Platform::WriteFileBeside)
+void WriteTextFile(System& system, const std::string& text, const std::string& name);
+// Writes the text to a new file of a fresh name beside the file (System::WriteFileBeside)
 // and then replaces the file by it, so a failure part-way leaves an existing file as it was,
 // the file keeps its access mode, and nothing is written through a link. Throws InOutError.
-void WriteTextFileSafely(Platform& platform, const std::string& text, const std::string& name);
+void WriteTextFileSafely(System& system, const std::string& text, const std::string& name);
 // The characters a name on the users' file system cannot hold, besides the control
 // characters 0 to 31.
 inline constexpr std::string_view kForbiddenNameCharacters = "<>:\"/\\|?*";
@@ -29,19 +29,19 @@ bool IsWindowsName(std::string_view name);
 // file system lists them; "." and ".." never. A relative pattern resolves against the current
 // folder. A name that IsWindowsName refuses is left out (opening it by its text would reach
 // another file) and added to skipped when that is given.
-void ListFiles(Platform& platform, const std::string& pattern, TextList& list, TextList* skipped = nullptr);
+void ListFiles(System& system, const std::string& pattern, TextList& list, TextList* skipped = nullptr);
 // The Info pane's note on names that ListFiles left out: "Skipped N names that cannot be
 // opened: " + the first few names; "" when none were.
 std::string SkippedNamesLine(const TextList& skipped);
-// Deletes the folder's files and sub-folders depth first, then the folder (Platform::DeleteTree:
+// Deletes the folder's files and sub-folders depth first, then the folder (System::DeleteTree:
 // nothing outside the folder is ever touched). A file that cannot be deleted is skipped;
 // failures are not reported (callers test FolderExists afterwards). An empty path or a drive
 // root ("c:", "c:\", "\") is refused: nothing is deleted.
-void DeleteFolderTree(Platform& platform, const std::string& folder);
+void DeleteFolderTree(System& system, const std::string& folder);
 // Creates exactly one folder; true when it was created.
-bool CreateFolder(Platform& platform, const std::string& folder);
+bool CreateFolder(System& system, const std::string& folder);
 // USERPROFILE + "\DeskTop" + "\".
-std::string DesktopFolder(Platform& platform);
+std::string DesktopFolder(System& system);
 // Everything up to and including the last '\' or ':' of the path, with a trailing '\'.
 std::string ProgramFolder(const std::string& executablePath);
 // The path with a trailing '\' ("" gives "\").
@@ -49,9 +49,9 @@ std::string IncludeBackslash(const std::string& path);
 // The text before the last '.', searched over the whole text; unchanged without a '.'.
 std::string StripExtension(const std::string& name);
 // The shell's "open" on the document; no waiting, no report.
-void OpenWithAssociatedProgram(Platform& platform, const std::string& path);
+void OpenWithAssociatedProgram(UserInterface& ui, const std::string& path);
 // Opens the document when it exists; otherwise ShowError
 // "Die Datei <path> konnte nicht gefunden werden!".
-void OpenExistingDocument(Platform& platform, const std::string& path);
+void OpenExistingDocument(Platform platform, const std::string& path);
 // The current local year, e.g. "2026".
-std::string CurrentYearText(Platform& platform);
+std::string CurrentYearText(System& system);

@@ -31,7 +31,7 @@
 #include <variant>
 
 // The process-wide decimal separator (',' in the standard configuration). Tests and scripts
-// may set it; the POSIX platform sets it at start from the locale.
+// may set it; the program sets it at start from the locale of the system it runs on.
 inline char DecimalSeparator = ',';
 
 // One argument: an integer (any integer type), a real, or a text.

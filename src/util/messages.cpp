@@ -22,30 +22,30 @@ std::string VisibleText(const std::string& message) {
   return visible;
 }
 
-void ShowInfo(Platform& platform, const std::string& message) {
-  platform.MessageBox(MessageKind::Info, kApplicationTitle, VisibleText(message));
+void ShowInfo(UserInterface& ui, const std::string& message) {
+  ui.ShowMessage(MessageKind::Info, kApplicationTitle, VisibleText(message));
 }
 
-void ShowWarning(Platform& platform, const std::string& message) {
-  platform.MessageBox(MessageKind::Warning, kApplicationTitle, VisibleText(message));
+void ShowWarning(UserInterface& ui, const std::string& message) {
+  ui.ShowMessage(MessageKind::Warning, kApplicationTitle, VisibleText(message));
 }
 
-void ShowError(Platform& platform, const std::string& message) {
-  platform.MessageBox(MessageKind::Error, kApplicationTitle, VisibleText(message));
+void ShowError(UserInterface& ui, const std::string& message) {
+  ui.ShowMessage(MessageKind::Error, kApplicationTitle, VisibleText(message));
 }
 
-bool AskText(Platform& platform, const std::string& caption, const std::string& prompt, std::string& text) {
-  return platform.AskText(caption, prompt, text);
+bool AskText(UserInterface& ui, const std::string& caption, const std::string& prompt, std::string& text) {
+  return ui.AskText(caption, prompt, text);
 }
 
 namespace {
 
 template <typename Convert>
-auto AskNumber(Platform& platform, const NumberQuestion& question, Convert convert)
+auto AskNumber(UserInterface& ui, const NumberQuestion& question, Convert convert)
     -> std::optional<decltype(convert(std::string_view()))> {
   std::string text = question.prefill;
-  if (!AskText(platform, question.caption, question.prompt, text)) {
-    if (!question.cancelQuiet) ShowWarning(platform, question.warning);
+  if (!AskText(ui, question.caption, question.prompt, text)) {
+    if (!question.cancelQuiet) ShowWarning(ui, question.warning);
     return std::nullopt;
   }
   using Number = decltype(convert(std::string_view()));
@@ -53,17 +53,17 @@ auto AskNumber(Platform& platform, const NumberQuestion& question, Convert conve
   try {
     return convert(text);
   } catch (const ConversionError&) {
-    ShowWarning(platform, question.warning);
+    ShowWarning(ui, question.warning);
     return std::nullopt;
   }
 }
 
 }  // namespace
 
-std::optional<double> AskReal(Platform& platform, const NumberQuestion& question) {
-  return AskNumber(platform, question, [](std::string_view text) { return TextToReal(text); });
+std::optional<double> AskReal(UserInterface& ui, const NumberQuestion& question) {
+  return AskNumber(ui, question, [](std::string_view text) { return TextToReal(text); });
 }
 
-std::optional<std::int32_t> AskInteger(Platform& platform, const NumberQuestion& question) {
-  return AskNumber(platform, question, [](std::string_view text) { return TextToInt(text); });
+std::optional<std::int32_t> AskInteger(UserInterface& ui, const NumberQuestion& question) {
+  return AskNumber(ui, question, [](std::string_view text) { return TextToInt(text); });
 }

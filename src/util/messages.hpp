@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/platform.hpp"
+#include "platform/ui.hpp"
 
 // The title of every box of the program.
 inline constexpr const char* kApplicationTitle = "Varnel";
@@ -16,12 +16,12 @@ inline constexpr const char* kApplicationVersion = "v1.5";
 std::string VisibleText(const std::string& message);
 
 // Each box shows VisibleText(message).
-void ShowInfo(Platform& platform, const std::string& message);
-void ShowWarning(Platform& platform, const std::string& message);
-void ShowError(Platform& platform, const std::string& message);
+void ShowInfo(UserInterface& ui, const std::string& message);
+void ShowWarning(UserInterface& ui, const std::string& message);
+void ShowError(UserInterface& ui, const std::string& message);
 // Caption, prompt, one edit field holding text, "&OK" and "&Cancel"; true only for OK; text
 // receives the edited text in every case.
-bool AskText(Platform& platform, const std::string& caption, const std::string& prompt, std::string& text);
+bool AskText(UserInterface& ui, const std::string& caption, const std::string& prompt, std::string& text);
 
 // One number asked in the input box. The box shows caption, prompt and prefill; OK with a text
 // that converts gives the number (TextToReal or TextToInt); an answer that does not convert
@@ -36,5 +36,5 @@ struct NumberQuestion {
   bool cancelQuiet = false;
   std::optional<double> keepIfUnchanged;
 };
-std::optional<double> AskReal(Platform& platform, const NumberQuestion& question);
-std::optional<std::int32_t> AskInteger(Platform& platform, const NumberQuestion& question);
+std::optional<double> AskReal(UserInterface& ui, const NumberQuestion& question);
+std::optional<std::int32_t> AskInteger(UserInterface& ui, const NumberQuestion& question);

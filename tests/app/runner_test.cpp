@@ -37,7 +37,7 @@ class RunnerTest : public ::testing::Test {
     SaveFuzzSeed("script", script);
     std::istringstream in(script);
     std::ostringstream out;
-    const int status = RunScript(in, out, root.Roots());
+    const int status = RunScriptIn(root, in, out);
     return {status, out.str()};
   }
 
@@ -177,12 +177,12 @@ TEST_F(RunnerTest, AFilterStartsOnlyTheCommandsItLets) {
   std::istringstream good("answer save \"c:\\t.txt\"\nrun MISaveasTxtClick\nrun MIQuitClick\n"
                           "answer point 1 2 3\nrun EditPointDblClick\necho after\n");
   const auto onlyPoint = [](const std::string& handler) { return handler == "EditPointDblClick"; };
-  EXPECT_EQ(0, RunScriptOn(f.platform, form, good, f.out, onlyPoint));
+  EXPECT_EQ(0, RunScriptOn(f.ui, form, good, f.out, onlyPoint));
   EXPECT_EQ("after\n", f.out.str()) << "neither the save nor the quit ran";
   EXPECT_FALSE(std::filesystem::exists(f.root.driveC / "t.txt"));
   EXPECT_EQ("(1,0|2,0|3,0)", form.EditPoint.text);
   std::istringstream bad("run NoSuchHandlerClick\n");
-  EXPECT_EQ(2, RunScriptOn(f.platform, form, bad, f.out, onlyPoint));
+  EXPECT_EQ(2, RunScriptOn(f.ui, form, bad, f.out, onlyPoint));
 }
 
 // ---- The real program --------------------------------------------------------------------
@@ -269,6 +269,18 @@ TEST(RunnerBinary, RunsTheBundledDemoInAFreshDrivePictureAndLeavesTheUsersAlone)
   ASSERT_NE(std::string::npos, at) << output;
   const fs::path demoC = output.substr(at, output.find('\n', at) - at);
   EXPECT_TRUE(fs::exists(demoC / "4nec2" / "EUT table.txt")) << output;
+  // It ends with the field map of the last test object and the distributions of the set, and
+  // both render.
+  const std::pair<const char*, const char*> pictures[] = {{"EUT field map.svg", "XY plane at z = 1,3 m, Total (A/m)"},
+                                                          {"EUT table.svg", "CDF of Cyl. per frequency"}};
+  const bool renderer = std::system("command -v rsvg-convert >/dev/null 2>&1") == 0;
+  for (const auto& [name, title] : pictures) {
+    EXPECT_NE(std::string::npos, TestRoot::Read(demoC / "4nec2" / name).find(title)) << name;
+    const std::string png = (root.dir / "picture.png").string();
+    if (renderer) {
+      EXPECT_EQ(0, std::system(("rsvg-convert -o '" + png + "' '" + (demoC / "4nec2" / name).string() + "'").c_str())) << name;
+    }
+  }
 }
 
 // A runner waiting for an engine that never ends is ended by a signal: what it printed before

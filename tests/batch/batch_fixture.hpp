@@ -1,6 +1,6 @@
 #pragma once
-// Test support for the batch commands: a TForm1 over a scripted platform on a private root, and
-// classic-layout output files written into the run folder c:\4nec2\b_out\run.
+// Test support for the batch commands: a TForm1 over a scripted interface on the POSIX system of
+// a private root, and classic-layout output files written into the run folder c:\4nec2\b_out\run.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,14 +15,14 @@
 #include "support/test_root.hpp"
 #include "util/format.hpp"
 
-// A scripted platform that can run a test's action whenever the window processes its events,
+// A scripted interface that can run a test's action whenever the window processes its events,
 // the one moment at which a running command lets other input in.
-class HookedPlatform : public ScriptedPlatform {
+class HookedUi : public ScriptedUi {
  public:
-  using ScriptedPlatform::ScriptedPlatform;
+  using ScriptedUi::ScriptedUi;
   std::function<void()> onEvents;
   void ProcessEvents() override {
-    ScriptedPlatform::ProcessEvents();
+    ScriptedUi::ProcessEvents();
     if (onEvents) onEvents();
   }
 };
@@ -77,7 +77,7 @@ class BatchTest : public ::testing::Test {
   void SetUp() override {
     savedSeparator_ = DecimalSeparator;
     DecimalSeparator = ',';
-    form = std::make_unique<TForm1>(platform);
+    form = std::make_unique<TForm1>(Platform{system, ui});
   }
   void TearDown() override { DecimalSeparator = savedSeparator_; }
 
@@ -89,20 +89,21 @@ class BatchTest : public ::testing::Test {
 
   // BatchFiles in this order, resolved in the run folder (as after Add Batch Folder).
   void UseFiles(std::vector<std::string> names) {
-    ASSERT_TRUE(platform.SetCurrentFolder(kRunFolder));
+    ASSERT_TRUE(system.SetCurrentFolder(kRunFolder));
     form->params.BatchFiles = std::move(names);
   }
 
   std::vector<std::string> Warnings() const {
     std::vector<std::string> result;
-    for (const std::string& m : platform.messages)
+    for (const std::string& m : ui.messages)
       if (m.rfind("[Warning] ", 0) == 0) result.push_back(m.substr(10));
     return result;
   }
 
   TestRoot root;
   std::ostringstream out;
-  HookedPlatform platform{out, root.Roots()};
+  PosixSystem system{root.Roots()};
+  HookedUi ui{out, system};
   std::unique_ptr<TForm1> form;
 
  private:

@@ -48,7 +48,7 @@ TEST_F(BatchEut, NumberedRowsOfCylinderCirclePointFrequencyAndPower) {
   EXPECT_EQ((std::vector<std::string>{"--------------- Analyse Files ----------------", "Load: a.out",
                                       "Load: b.out"}),
             form->Mout.lines);
-  EXPECT_EQ(0, platform.pausedMilliseconds);
+  EXPECT_EQ(0, ui.pausedMilliseconds);
   EXPECT_EQ("clBtnFace", form->RGPol.color);
 }
 
@@ -108,7 +108,7 @@ TEST_F(BatchEut, SplitModeWithTwentyFiveFilesWritesTwoBlocksAndTheRest) {
   EXPECT_EQ(third, TestRoot::Read(AddFolder() / "Test0002.txt")) << "the rows after the last full block";
   EXPECT_FALSE(fs::exists(AddFolder() / "Test0003.txt"));
   EXPECT_EQ(rest, form->Mdata.lines) << "and they stay in Mdata";
-  EXPECT_EQ(25 * 500, platform.pausedMilliseconds);
+  EXPECT_EQ(25 * 500, ui.pausedMilliseconds);
   EXPECT_EQ("clBtnFace", form->RGPol.color);
   EXPECT_EQ("Load: e01.out", form->Mout.lines.at(1));
   EXPECT_EQ("Done.", form->Mout.lines.at(2));
@@ -135,7 +135,7 @@ TEST_F(BatchEut, SplitModeShowsAWhiteGroupWhileRunningAndRestoresItAfterAFailure
   form->params.BatchFiles.push_back("gone.out");
   form->params.SplitMode = true;
   std::vector<std::string> seen;
-  platform.onEvents = [&] { seen.push_back(form->RGPol.color); };
+  ui.onEvents = [&] { seen.push_back(form->RGPol.color); };
   EXPECT_THROW(form->MIAnalyseEUTsClick(), InOutError) << "split mode opens the files itself";
   ASSERT_FALSE(seen.empty());
   for (const std::string& c : seen) EXPECT_EQ("clWhite", c);
@@ -156,7 +156,7 @@ TEST_F(BatchEut, SplitModeIsReadOnceAtTheStart) {
   WriteSeries(10);
   MakeAddFolder();
   form->params.SplitMode = true;
-  platform.onEvents = [&] { form->params.SplitMode = false; };
+  ui.onEvents = [&] { form->params.SplitMode = false; };
   form->MIAnalyseEUTsClick();
   EXPECT_TRUE(fs::exists(AddFolder() / "Test0000.txt"));
 }

@@ -17,11 +17,11 @@ TEST_F(BatchFolder, ListsTheOutFilesOfTheChosenFolderInNameOrder) {
   WriteFile("A.out", "a");
   WriteFile("c.out", "c");
   WriteFile("c.nec", "c");
-  platform.AnswerFolder(kRunFolder);
+  ui.AnswerFolder(kRunFolder);
   form->MIAddBatchFolderClick();
 
-  ASSERT_EQ(1u, platform.folderDialogs.size());
-  EXPECT_EQ("c:\\4nec2\\b_out", platform.folderDialogs[0]);
+  ASSERT_EQ(1u, ui.folderDialogs.size());
+  EXPECT_EQ("c:\\4nec2\\b_out", ui.folderDialogs[0]);
   EXPECT_EQ(kRunFolder, form->params.BatchFolder);
   EXPECT_EQ((std::vector<std::string>{"A.out", "b.out", "c.out"}), form->params.BatchFiles);
 
@@ -30,7 +30,7 @@ TEST_F(BatchFolder, ListsTheOutFilesOfTheChosenFolderInNameOrder) {
                                        "....FileNames reading finished!"};
   for (const std::string& name : form->params.BatchFiles) expected.push_back(name);
   EXPECT_EQ(expected, form->Mout.lines) << Joined(form->Mout.lines);
-  EXPECT_GE(platform.processEventsCalls, 2) << "events are processed once per listed name";
+  EXPECT_GE(ui.processEventsCalls, 2) << "events are processed once per listed name";
 }
 
 TEST_F(BatchFolder, NamesThatReachOtherFilesAreSkippedAndSpecialFilesNeverRead) {
@@ -39,19 +39,19 @@ TEST_F(BatchFolder, NamesThatReachOtherFilesAreSkippedAndSpecialFilesNeverRead) 
   const std::filesystem::path run = root.driveC / "4nec2/b_out/run";
   ASSERT_EQ(0, mkfifo((run / "fifo.out").c_str(), 0600));
   std::filesystem::create_symlink("/dev/zero", run / "zero.out");
-  platform.AnswerFolder(kRunFolder);
+  ui.AnswerFolder(kRunFolder);
   form->MIAddBatchFolderClick();
   EXPECT_EQ((std::vector<std::string>{"fifo.out", "zero.out", "zz.out"}), form->params.BatchFiles);
   EXPECT_EQ("Skipped 1 names that cannot be opened: ..\\..\\out\\dipol.out", form->Mout.lines.back());
 
   // Every batch analysis ends, with the missing-file warning for each special file.
   for (auto command : {&TForm1::MIBatchLoadClick, &TForm1::MIBatchAnalysePowerClick}) {
-    platform.messages.clear();
+    ui.messages.clear();
     (form.get()->*command)();
     const std::vector<std::string> warnings = Warnings();
     for (const char* name : {"fifo.out", "zero.out"}) {
       const std::string warning = std::string("Die Datei ") + name + " konnte nicht gefunden werden.";
-      EXPECT_EQ(1, std::count(warnings.begin(), warnings.end(), warning)) << Joined(platform.messages);
+      EXPECT_EQ(1, std::count(warnings.begin(), warnings.end(), warning)) << Joined(ui.messages);
     }
   }
   EXPECT_THROW(form->MIFileLoadTestClick(), InOutError);
@@ -59,12 +59,12 @@ TEST_F(BatchFolder, NamesThatReachOtherFilesAreSkippedAndSpecialFilesNeverRead) 
 
 TEST_F(BatchFolder, CancelKeepsTheEarlierListAndPane) {
   WriteFile("a.out", "a");
-  platform.AnswerFolder(kRunFolder);
+  ui.AnswerFolder(kRunFolder);
   form->MIAddBatchFolderClick();
   const auto files = form->params.BatchFiles;
   const auto lines = form->Mout.lines;
 
-  platform.AnswerFolder(std::nullopt);
+  ui.AnswerFolder(std::nullopt);
   form->MIAddBatchFolderClick();
   EXPECT_EQ(files, form->params.BatchFiles);
   EXPECT_EQ(lines, form->Mout.lines);
@@ -74,17 +74,17 @@ TEST_F(BatchFolder, CancelKeepsTheEarlierListAndPane) {
 TEST_F(BatchFolder, EmptyFolderGivesTheHeaderLinesAndAnEmptyList) {
   WriteFile("readme.txt", "");
   form->params.BatchFiles = {"old.out"};
-  platform.AnswerFolder(kRunFolder);
+  ui.AnswerFolder(kRunFolder);
   form->MIAddBatchFolderClick();
   EXPECT_TRUE(form->params.BatchFiles.empty());
   EXPECT_EQ(4u, form->Mout.lines.size()) << Joined(form->Mout.lines);
-  EXPECT_TRUE(Warnings().empty()) << Joined(platform.messages);
+  EXPECT_TRUE(Warnings().empty()) << Joined(ui.messages);
 }
 
 TEST_F(BatchFolder, MissingInitialFolderEndsTheCommandAndChangesNothing) {
   form->params.BatchFiles = {"old.out"};
   form->Mout.lines = {"before"};
-  platform.AnswerFolder(kRunFolder);
+  ui.AnswerFolder(kRunFolder);
   EXPECT_THROW(form->MIAddBatchFolderClick(), InOutError);
   EXPECT_EQ((std::vector<std::string>{"old.out"}), form->params.BatchFiles);
   EXPECT_EQ((std::vector<std::string>{"before"}), form->Mout.lines);
@@ -114,8 +114,8 @@ TEST_F(BatchFolder, LinesLoaderEndsEveryLineWithCrLf) {
                         {"a\nb", "a\r\nb\r\n"}, {"a\r\n\r\nb", "a\r\n\r\nb\r\n"}, {"a\rb\n", "a\r\nb\r\n"}};
   for (const Case& c : cases) {
     WriteFile("f.out", c.bytes);
-    ASSERT_TRUE(platform.SetCurrentFolder(kRunFolder));
-    EXPECT_EQ(c.text, LoadLinesText(platform, "f.out")) << "file bytes: " << testing::PrintToString(c.bytes);
+    ASSERT_TRUE(system.SetCurrentFolder(kRunFolder));
+    EXPECT_EQ(c.text, LoadLinesText(system, "f.out")) << "file bytes: " << testing::PrintToString(c.bytes);
   }
 }
 

@@ -172,7 +172,7 @@ TEST_F(BatchNearField, RunKeepsTheListItStartedWithWhenTheListChangesMeanwhile) 
   WriteRun("a.out", OutputRun(14.2, 1.0));
   WriteRun("b.out", OutputRun(28.0, 1.0));
   UseFiles({"a.out", "b.out"});
-  platform.onEvents = [this] { form->params.BatchFiles.clear(); };
+  ui.onEvents = [this] { form->params.BatchFiles.clear(); };
   form->MIBatchLoadClick();
   EXPECT_EQ(6u, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
   EXPECT_EQ("--------- Batch Job Done ---------", form->Mout.lines.back());

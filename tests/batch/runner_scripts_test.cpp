@@ -34,7 +34,7 @@ class BatchScripts : public ::testing::Test {
   std::vector<std::string> RunScriptText(const std::string& script) {
     std::istringstream in(script);
     std::ostringstream out;
-    status = RunScript(in, out, root.Roots());
+    status = RunScriptIn(root, in, out);
     output = out.str();
     return OutputLines(output);
   }

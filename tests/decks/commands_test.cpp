@@ -12,45 +12,45 @@ using DeckCommands = DecksTest;
 
 TEST_F(DeckCommands, NECardInfoShowsTheFieldOrder) {
   form.NECardInfo1Click();
-  EXPECT_EQ(std::vector<std::string>{"[Info] NE 0 #x #y #z firstx firsty firstz dx dy dz"}, platform.messages);
+  EXPECT_EQ(std::vector<std::string>{"[Info] NE 0 #x #y #z firstx firsty firstz dx dy dz"}, ui.messages);
 }
 
 TEST_F(DeckCommands, EditInputFileOpensTheChosenDeckWithItsProgram) {
-  platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\dipol.nec"));
+  ui.AnswerOpen(std::string("c:\\4nec2\\b_in\\dipol.nec"));
   form.EditInputFile1Click();
-  ASSERT_EQ(1u, platform.openDialogs.size());
-  const FileDialogSpec& spec = platform.openDialogs[0];
+  ASSERT_EQ(1u, ui.openDialogs.size());
+  const FileDialogSpec& spec = ui.openDialogs[0];
   EXPECT_EQ("Edit File", spec.title);
   EXPECT_EQ("c:\\4nec2\\b_in", spec.initialFolder);
   EXPECT_EQ("All(*.*)|*.*|nec (*.nec)|*.nec", spec.filter);
   EXPECT_EQ(2, spec.filterIndex);
   EXPECT_EQ("dipol.nec", spec.fileName);
-  EXPECT_EQ(std::vector<std::string>{"[Open] c:\\4nec2\\b_in\\dipol.nec"}, platform.messages);
+  EXPECT_EQ(std::vector<std::string>{"[Open] c:\\4nec2\\b_in\\dipol.nec"}, ui.messages);
 
-  platform.messages.clear();
-  platform.AnswerOpen(std::nullopt);
+  ui.messages.clear();
+  ui.AnswerOpen(std::nullopt);
   form.EditInputFile1Click();
-  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(DeckCommands, RangeTestListsIndexAndValue) {
   WriteC("4nec2/b_in/Ranges/r.txt", "7,01\r\n14,2\r\n");
   AddLine(form.Mout, "old");
-  platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\r.txt"));
+  ui.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\r.txt"));
   form.RangeTest1Click();
   const std::vector<std::string> expected{"------- Range Test ------", "  0:  7,01 MHz", "  1:  14,20 MHz",
                                           "----- Range Test End-----"};
   EXPECT_EQ(expected, form.Mout.lines);
-  ASSERT_EQ(1u, platform.openDialogs.size());
-  EXPECT_EQ("Select Range File", platform.openDialogs[0].title);
-  EXPECT_EQ("c:\\4nec2\\b_in", platform.openDialogs[0].initialFolder);
-  EXPECT_EQ("All(*.*)|*.*|Range (*.txt)|*.txt", platform.openDialogs[0].filter);
-  EXPECT_EQ(2, platform.openDialogs[0].filterIndex);
+  ASSERT_EQ(1u, ui.openDialogs.size());
+  EXPECT_EQ("Select Range File", ui.openDialogs[0].title);
+  EXPECT_EQ("c:\\4nec2\\b_in", ui.openDialogs[0].initialFolder);
+  EXPECT_EQ("All(*.*)|*.*|Range (*.txt)|*.txt", ui.openDialogs[0].filter);
+  EXPECT_EQ(2, ui.openDialogs[0].filterIndex);
 }
 
 TEST_F(DeckCommands, RangeTestCancelWritesNothing) {
   AddLine(form.Mout, "old");
-  platform.AnswerOpen(std::nullopt);
+  ui.AnswerOpen(std::nullopt);
   form.RangeTest1Click();
   EXPECT_EQ(std::vector<std::string>{"old"}, form.Mout.lines);
 }
@@ -64,8 +64,8 @@ const std::string kPrototype =
 class SweepTest : public DecksTest {
  protected:
   void Sweep(const std::string& prototype, const std::string& range) {
-    platform.AnswerOpen(prototype);
-    platform.AnswerOpen(range);
+    ui.AnswerOpen(prototype);
+    ui.AnswerOpen(range);
     form.CreateMultipleInputFiles1Click();
   }
 };
@@ -119,7 +119,7 @@ TEST_F(SweepTest, PrototypeNamesThatWouldDeleteMoreAreRefused) {
   const auto before = Snapshot();
   for (const char* prototype : {"c:\\4nec2\\b_in\\.nec", "c:\\4nec2\\b_in\\a..nec",
                                 "c:\\4nec2\\b_in\\Ranges.nec", "c:\\4nec2\\b_out.nec"}) {
-    platform.messages.clear();
+    ui.messages.clear();
     Sweep(prototype, "c:\\4nec2\\b_in\\Ranges\\r.txt");
     EXPECT_EQ(1u, Warnings().size()) << prototype;
     EXPECT_EQ(before, Snapshot()) << prototype;
@@ -128,19 +128,19 @@ TEST_F(SweepTest, PrototypeNamesThatWouldDeleteMoreAreRefused) {
 
 TEST_F(SweepTest, EitherCancelEndsSilently) {
   WriteC("4nec2/b_in/dipol/keep.nec", "keep");
-  platform.AnswerOpen(std::nullopt);
+  ui.AnswerOpen(std::nullopt);
   form.CreateMultipleInputFiles1Click();
-  platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\dipol.nec"));
-  platform.AnswerOpen(std::nullopt);
+  ui.AnswerOpen(std::string("c:\\4nec2\\b_in\\dipol.nec"));
+  ui.AnswerOpen(std::nullopt);
   form.CreateMultipleInputFiles1Click();
-  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_TRUE(ui.messages.empty());
   EXPECT_EQ("keep", ReadC("4nec2/b_in/dipol/keep.nec"));
-  ASSERT_EQ(3u, platform.openDialogs.size());
-  EXPECT_EQ("Select Prototype File", platform.openDialogs[1].title);
-  EXPECT_EQ("All(*.*)|*.*|NEC (*.nec)|*.nec", platform.openDialogs[1].filter);
-  EXPECT_EQ("Select Range File", platform.openDialogs[2].title);
-  EXPECT_EQ("c:\\4nec2\\b_in\\Ranges", platform.openDialogs[2].initialFolder);
-  EXPECT_EQ("Range01 Test.txt", platform.openDialogs[2].fileName);
+  ASSERT_EQ(3u, ui.openDialogs.size());
+  EXPECT_EQ("Select Prototype File", ui.openDialogs[1].title);
+  EXPECT_EQ("All(*.*)|*.*|NEC (*.nec)|*.nec", ui.openDialogs[1].filter);
+  EXPECT_EQ("Select Range File", ui.openDialogs[2].title);
+  EXPECT_EQ("c:\\4nec2\\b_in\\Ranges", ui.openDialogs[2].initialFolder);
+  EXPECT_EQ("Range01 Test.txt", ui.openDialogs[2].fileName);
 }
 
 }  // namespace

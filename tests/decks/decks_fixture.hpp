@@ -1,6 +1,7 @@
 #pragma once
-// Test support for the deck generators: a TForm1 over a scripted platform on a private root
-// holding the folders c:\4nec2\b_in\Ranges and c:\4nec2\b_out, plus helpers that read decks back.
+// Test support for the deck generators: a TForm1 over a scripted interface on the POSIX system of
+// a private root holding the folders c:\4nec2\b_in\Ranges and c:\4nec2\b_out, plus helpers that
+// read decks back.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,19 +15,24 @@
 #include "support/test_root.hpp"
 #include "util/format.hpp"
 
-// A scripted platform whose tree deletion can be made to fail, and that records the prompts
-// of the input boxes.
-class DeckPlatform : public ScriptedPlatform {
+// A system whose tree deletion can be made to fail.
+class DeckSystem : public PosixSystem {
  public:
-  using ScriptedPlatform::ScriptedPlatform;
+  using PosixSystem::PosixSystem;
   bool failDeleteTree = false;
-  std::vector<std::string> prompts;
   void DeleteTree(const std::string& folder) override {
-    if (!failDeleteTree) ScriptedPlatform::DeleteTree(folder);
+    if (!failDeleteTree) PosixSystem::DeleteTree(folder);
   }
+};
+
+// A scripted interface that records the prompts of the input boxes.
+class DeckUi : public ScriptedUi {
+ public:
+  using ScriptedUi::ScriptedUi;
+  std::vector<std::string> prompts;
   bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override {
     prompts.push_back(caption + "|" + prompt + "|" + text);
-    return ScriptedPlatform::AskText(caption, prompt, text);
+    return ScriptedUi::AskText(caption, prompt, text);
   }
 };
 
@@ -48,7 +54,7 @@ class DecksTest : public ::testing::Test {
 
   std::vector<std::string> Warnings() const {
     std::vector<std::string> list;
-    for (const std::string& m : platform.messages)
+    for (const std::string& m : ui.messages)
       if (m.rfind("[Warning] ", 0) == 0) list.push_back(m.substr(10));
     return list;
   }
@@ -75,8 +81,9 @@ class DecksTest : public ::testing::Test {
 
   TestRoot root;
   std::ostringstream out;
-  DeckPlatform platform{out, root.Roots()};
-  TForm1 form{platform};
+  DeckSystem system{root.Roots()};
+  DeckUi ui{out, system};
+  TForm1 form{{system, ui}};
 };
 
 // The lines of a text split at CR LF; a text ending in CR LF has no empty last element.

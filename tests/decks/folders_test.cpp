@@ -95,7 +95,7 @@ TEST_F(RecreateTest, BatchConversionKeepsThePaneAndWritesNoDestinationLine) {
 
 TEST_F(RecreateTest, FolderThatSurvivesDeletionStopsWithWarning) {
   WriteC("4nec2/b_in/E_/old.nec", "old");
-  platform.failDeleteTree = true;
+  system.failDeleteTree = true;
   AddLine(form.Mout, "before");
   EXPECT_FALSE(RecreateTargetFolder(form, "c:\\4nec2\\b_in\\E_\\", RecreateOptions::Generator("c:\\4nec2\\b_in\\")));
   EXPECT_EQ(std::vector<std::string>{"Folder still exists. Abort command!"}, Warnings());

@@ -19,8 +19,8 @@ namespace {
 class PhasesTest : public DecksTest {
  protected:
   void Run(std::optional<std::string> frequency, std::optional<std::string> count) {
-    platform.AnswerAsk(std::move(frequency));
-    if (count) platform.AnswerAsk(std::move(count));
+    ui.AnswerAsk(std::move(frequency));
+    if (count) ui.AnswerAsk(std::move(count));
     form.MIHardCoded1Click();
   }
 };
@@ -31,7 +31,7 @@ TEST_F(PhasesTest, WritesTwentySevenLineDecksWithPointSeparators) {
   EXPECT_TRUE(Warnings().empty());
   const std::vector<std::string> prompts{"Inquiry|Please enter freuquency in MHz|7,01",
                                          "Inquiry|How many random phases shall be assessed?|100"};
-  EXPECT_EQ(prompts, platform.prompts);
+  EXPECT_EQ(prompts, ui.prompts);
   const std::vector<std::string> files{"hc1000.nec", "hc1001.nec", "hc1002.nec"};
   ASSERT_EQ(files, FilesIn("4nec2/b_in/hc1"));
 
@@ -108,8 +108,8 @@ class EutTest : public DecksTest {
   EutTest() { WriteC("4nec2/b_in/Ranges/two.txt", "7,01\r\n14,2\r\n"); }
   void Generate(const std::vector<std::optional<std::string>>& answers,
                 const std::string& range = "c:\\4nec2\\b_in\\Ranges\\two.txt") {
-    platform.AnswerOpen(range);
-    for (const auto& answer : answers) platform.AnswerAsk(answer);
+    ui.AnswerOpen(range);
+    for (const auto& answer : answers) ui.AnswerAsk(answer);
     form.MIGenerateEUTsClick();
   }
   std::string Deck(const std::string& set, int position, int eut) {
@@ -125,7 +125,7 @@ TEST_F(EutTest, DefaultsWriteOneDeckPerFrequencyAndEutAndTheSummary) {
       "Inquiry|How many EUTs do you want to create?|50", "Inquiry|Diameter of the test volume|3",
       "Inquiry|Get height of the test volume|1,5",        "Inquiry|Get low end of the test volume|1",
       "Inquiry|Ideal conducting ground?|1",               "Inquiry|Get Filename|E_"};
-  EXPECT_EQ(prompts, platform.prompts);
+  EXPECT_EQ(prompts, ui.prompts);
 
   std::vector<std::string> expectedFiles{"E_.txt"};
   for (int p = 0; p < 2; ++p)
@@ -259,12 +259,12 @@ TEST_F(EutTest, HostileNamesAndBadNumbersChangeNothing) {
                                        "*",     "E_?",    "con",    "x.",  " ",         "..\\b_out",
                                        "a|b",   "\"q\"",  "<x>",    "\t"};
   for (const std::string& name : names) {
-    platform.messages.clear();
+    ui.messages.clear();
     Generate({"1", "3", "1,5", "1", "1", name});
     EXPECT_EQ(std::vector<std::string>{"No valid Filename. Abort command!"}, Warnings()) << "[" << name << "]";
     EXPECT_EQ(before, Snapshot()) << "[" << name << "]";
   }
-  platform.messages.clear();
+  ui.messages.clear();
   Generate({"1", "3", "1,5", "1", "1", std::nullopt});
   EXPECT_EQ(std::vector<std::string>{"No valid Filename. Abort command!"}, Warnings());
 
@@ -272,11 +272,11 @@ TEST_F(EutTest, HostileNamesAndBadNumbersChangeNothing) {
       {std::nullopt}, {"x"}, {"1", "1.5"}, {"1", "3", std::nullopt}, {"1", "3", "1,5", "e"},
       {"1", "3", "1,5", "1", "1,5"}};
   for (const auto& answers : badNumbers) {
-    platform.messages.clear();
+    ui.messages.clear();
     Generate(answers);
     EXPECT_EQ(std::vector<std::string>{"No valid number. Abort command!"}, Warnings());
   }
-  platform.messages.clear();
+  ui.messages.clear();
   Generate({"2001", "3", "1,5", "1", "1", "E_"});
   ASSERT_EQ(1u, Warnings().size());
   EXPECT_NE(std::string::npos, Warnings()[0].find("2000"));

@@ -44,8 +44,8 @@ class HostileTreeTest : public DecksTest {
 
   // Create Multiple InputFiles of the prototype over the range file r.txt.
   void Sweep(const std::string& prototype) {
-    platform.AnswerOpen(prototype);
-    platform.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\r.txt"));
+    ui.AnswerOpen(prototype);
+    ui.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\r.txt"));
     form.CreateMultipleInputFiles1Click();
   }
 
@@ -55,25 +55,25 @@ class HostileTreeTest : public DecksTest {
 struct Recreation {
   const char* name;
   const char* target;  // below drive c:, native
-  std::function<void(DeckPlatform&, TForm1&)> run;
+  std::function<void(DeckUi&, TForm1&)> run;
 };
 
 TEST_F(HostileTreeTest, RecreatingATargetNeverReachesOutsideIt) {
   const std::vector<Recreation> commands{
       {"Generate EUTs", "4nec2/b_in/E_",
-       [](DeckPlatform& p, TForm1& f) {
+       [](DeckUi& p, TForm1& f) {
          p.AnswerOpen("c:\\4nec2\\b_in\\Ranges\\r.txt");
          for (const char* answer : {"1", "3", "1,5", "1", "1", "E_"}) p.AnswerAsk(std::string(answer));
          f.MIGenerateEUTsClick();
        }},
       {"Random phases", "4nec2/b_in/hc1",
-       [](DeckPlatform& p, TForm1& f) {
+       [](DeckUi& p, TForm1& f) {
          p.AnswerAsk(std::string("7"));
          p.AnswerAsk(std::string("1"));
          f.MIHardCoded1Click();
        }},
       {"Batch Conversion", "4nec2/b_out/E_",
-       [](DeckPlatform& p, TForm1& f) {
+       [](DeckUi& p, TForm1& f) {
          p.AnswerFolder("c:\\4nec2\\b_in\\E_");
          f.BatchConversion1Click();
        }},
@@ -81,8 +81,8 @@ TEST_F(HostileTreeTest, RecreatingATargetNeverReachesOutsideIt) {
   fs::create_directories(PathC("4nec2/b_in/E_"));
   for (const Recreation& command : commands) {
     Plant(command.target);
-    platform.messages.clear();
-    command.run(platform, form);
+    ui.messages.clear();
+    command.run(ui, form);
     ExpectCanariesAlive(command.name);
     EXPECT_TRUE(fs::is_directory(PathC(command.target))) << command.name;
     EXPECT_FALSE(fs::exists(fs::symlink_status(PathC(std::string(command.target) + "/folderlink")))) << command.name;
@@ -114,14 +114,14 @@ TEST_F(HostileTreeTest, FixedFoldersAreRefusedHoweverThePathSpellsThem) {
                                          z + "/4nec2/b_in/", "c:\\4nec2\\b_in\\tree\\",
                                          "c:\\4nec2\\b_in\\sub\\..\\..\\exe\\", "z:" + root.dir.string() + "/"};
   for (const std::string& target : targets) {
-    platform.messages.clear();
+    ui.messages.clear();
     EXPECT_FALSE(RecreateTargetFolder(form, target)) << target;
     ASSERT_EQ(1u, Warnings().size()) << target;
     EXPECT_TRUE(Warnings()[0].starts_with("Target folder refused (the folder is or holds ")) << Warnings()[0];
     EXPECT_EQ(before, Snapshot()) << target;
   }
   for (const std::string& prototype : prototypes) {
-    platform.messages.clear();
+    ui.messages.clear();
     Sweep(prototype);
     ASSERT_EQ(1u, Warnings().size()) << prototype;
     EXPECT_TRUE(Warnings()[0].ends_with("Abort command!")) << Warnings()[0];
@@ -133,7 +133,7 @@ TEST_F(HostileTreeTest, BatchConversionKeepsTheDecksOfAFolderUnderTheOutputRoot)
   WriteC("4nec2/b_out/decks/a.nec", "deck a");
   WriteC("4nec2/b_out/decks/b.nec", "deck b");
   const auto before = Snapshot();
-  platform.AnswerFolder("c:\\4nec2\\b_out\\decks");
+  ui.AnswerFolder("c:\\4nec2\\b_out\\decks");
   form.BatchConversion1Click();
   ASSERT_EQ(1u, Warnings().size());
   EXPECT_EQ("The output folder C:\\4nec2\\b_out\\decks\\ would delete the decks of c:\\4nec2\\b_out\\decks. "
@@ -157,7 +157,7 @@ TEST_F(HostileTreeTest, TheSweepLeavesAFolderOfTheUsersOwnAlone) {
 
   // Only earlier decks of its own naming: replaced.
   fs::remove(PathC("4nec2/work/antenna/notes.txt"));
-  platform.messages.clear();
+  ui.messages.clear();
   Sweep("c:\\4nec2\\work\\antenna.nec");
   EXPECT_TRUE(Warnings().empty());
   EXPECT_EQ("FR 0 1 0 0 7.00000 0", ReadC("4nec2/work/antenna/antenna000.nec"));

@@ -26,7 +26,7 @@ class DeckScripts : public ::testing::Test {
   std::string Run(const std::string& script) {
     std::istringstream in(script);
     std::ostringstream out;
-    EXPECT_EQ(0, RunScript(in, out, root.Roots())) << out.str();
+    EXPECT_EQ(0, RunScriptIn(root, in, out)) << out.str();
     EXPECT_EQ(std::string::npos, out.str().find("[Error]")) << out.str();
     EXPECT_EQ(std::string::npos, out.str().find("[Warning]")) << out.str();
     return out.str();

@@ -21,30 +21,35 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A scripted platform that counts started and closed processes and can run a test's action
-// whenever the window processes its events.
-class EnginePlatform : public ScriptedPlatform {
+// A system that counts started and closed processes.
+class EngineSystem : public PosixSystem {
  public:
-  using ScriptedPlatform::ScriptedPlatform;
+  using PosixSystem::PosixSystem;
   int started = 0, closed = 0;
   std::vector<std::string> parameterTexts;
-  std::function<void()> onEvents;
   // When set, starts report success without a process (the shell handed the request on).
   bool startWithoutHandle = false;
 
   ProcessHandle StartProcess(const std::string& program, const std::string& parameters, std::string& error) override {
     parameterTexts.push_back(parameters);
     if (startWithoutHandle) return {};
-    ProcessHandle handle = ScriptedPlatform::StartProcess(program, parameters, error);
+    ProcessHandle handle = PosixSystem::StartProcess(program, parameters, error);
     if (handle) ++started;
     return handle;
   }
   void CloseProcess(ProcessHandle handle) override {
     ++closed;
-    ScriptedPlatform::CloseProcess(handle);
+    PosixSystem::CloseProcess(handle);
   }
+};
+
+// A scripted interface that can run a test's action whenever the window processes its events.
+class EngineUi : public ScriptedUi {
+ public:
+  using ScriptedUi::ScriptedUi;
+  std::function<void()> onEvents;
   void ProcessEvents() override {
-    ScriptedPlatform::ProcessEvents();
+    ScriptedUi::ProcessEvents();
     if (onEvents) onEvents();
   }
 };
@@ -81,7 +86,7 @@ class ConversionTest : public ::testing::Test {
 
   std::vector<std::string> Messages(const std::string& prefix) const {
     std::vector<std::string> list;
-    for (const std::string& m : platform.messages)
+    for (const std::string& m : ui.messages)
       if (m.rfind(prefix, 0) == 0) list.push_back(m.substr(prefix.size()));
     return list;
   }
@@ -95,8 +100,9 @@ class ConversionTest : public ::testing::Test {
   TestRoot root;
   fs::path log;
   std::ostringstream out;
-  EnginePlatform platform{out, root.Roots()};
-  TForm1 form{platform};
+  EngineSystem system{root.Roots()};
+  EngineUi ui{out, system};
+  TForm1 form{{system, ui}};
 };
 
 TEST(OutputFileName, ReplacesTheExtensionOfTheBareName) {
@@ -145,20 +151,20 @@ TEST_F(ConversionTest, EngineMenuMovesTheCheckMarkAndSetsEngineName) {
     EXPECT_EQ(c.marks, checked()) << c.control;
     EXPECT_EQ(c.engine, form.params.EngineName) << c.control;
   }
-  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_TRUE(ui.messages.empty());
   EXPECT_TRUE(form.Mout.lines.empty());
 }
 
 TEST_F(ConversionTest, SingleConversionStartsTheEngineWithFullPathsAndDoesNotWait) {
   FakeEngine("nec2dxs1k5.exe", 0.3);
   root.Write("drive_c/4nec2/b_in/dipol.nec", "CM\r\n");
-  platform.AnswerOpen("c:\\4nec2\\b_in\\dipol.nec");
+  ui.AnswerOpen("c:\\4nec2\\b_in\\dipol.nec");
   ASSERT_TRUE(form.Run("SingleConversion1Click"));
 
-  ASSERT_EQ(1u, platform.openDialogs.size());
-  EXPECT_EQ("c:\\4nec2\\b_in", platform.openDialogs[0].initialFolder);
-  EXPECT_EQ("All(*.*)|*.*|nec (*.nec)|*.nec", platform.openDialogs[0].filter);
-  EXPECT_EQ(2, platform.openDialogs[0].filterIndex);
+  ASSERT_EQ(1u, ui.openDialogs.size());
+  EXPECT_EQ("c:\\4nec2\\b_in", ui.openDialogs[0].initialFolder);
+  EXPECT_EQ("All(*.*)|*.*|nec (*.nec)|*.nec", ui.openDialogs[0].filter);
+  EXPECT_EQ(2, ui.openDialogs[0].filterIndex);
   EXPECT_EQ(
       "EngineName.....: c:\\4nec2\\exe\\nec2dxs1k5.exe\n"
       "Single Conversion Mode\n"
@@ -166,10 +172,10 @@ TEST_F(ConversionTest, SingleConversionStartsTheEngineWithFullPathsAndDoesNotWai
       "OutputFileName.: C:\\4nec2\\b_out\\dipol.out\n"
       "--------- Single Conversion Job Done ---------\n",
       MoutText());
-  ASSERT_EQ(1u, platform.parameterTexts.size());
-  EXPECT_EQ("c:\\4nec2\\b_in\\dipol.nec C:\\4nec2\\b_out\\dipol.out", platform.parameterTexts[0]);
+  ASSERT_EQ(1u, system.parameterTexts.size());
+  EXPECT_EQ("c:\\4nec2\\b_in\\dipol.nec C:\\4nec2\\b_out\\dipol.out", system.parameterTexts[0]);
   // The job-done line came before the slow engine finished.
-  EXPECT_EQ(0, platform.pausedMilliseconds);
+  EXPECT_EQ(0, ui.pausedMilliseconds);
   EXPECT_FALSE(fs::exists(root.driveC / "4nec2" / "b_out" / "dipol.out"));
   for (int i = 0; i < 100 && !fs::exists(root.driveC / "4nec2" / "b_out" / "dipol.out"); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -179,7 +185,7 @@ TEST_F(ConversionTest, SingleConversionStartsTheEngineWithFullPathsAndDoesNotWai
 
 TEST_F(ConversionTest, SingleConversionShowsAFailedStartAndStillEndsWithTheJobDoneLine) {
   // No engine at c:\4nec2\exe\nec2dxs1k5.exe.
-  platform.AnswerOpen("c:\\4nec2\\b_in\\dipol.nec");
+  ui.AnswerOpen("c:\\4nec2\\b_in\\dipol.nec");
   ASSERT_TRUE(form.Run("SingleConversion1Click"));
   std::vector<std::string> boxes = Messages("[Info] ");
   ASSERT_EQ(1u, boxes.size());
@@ -190,13 +196,13 @@ TEST_F(ConversionTest, SingleConversionShowsAFailedStartAndStillEndsWithTheJobDo
 
 TEST_F(ConversionTest, CancelledDialogsEndTheConversionsSilently) {
   form.Mout.lines = {"old"};
-  platform.AnswerOpen(std::nullopt);
+  ui.AnswerOpen(std::nullopt);
   ASSERT_TRUE(form.Run("SingleConversion1Click"));
-  platform.AnswerFolder(std::nullopt);
+  ui.AnswerFolder(std::nullopt);
   ASSERT_TRUE(form.Run("BatchConversion1Click"));
   EXPECT_TRUE(form.Mout.lines.empty()) << "the reset cleared the panes";
-  EXPECT_TRUE(platform.parameterTexts.empty());
-  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_TRUE(system.parameterTexts.empty());
+  EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(ConversionTest, BatchConversionRecreatesTheOutputFolderAndConvertsEachDeckInTurn) {
@@ -207,10 +213,10 @@ TEST_F(ConversionTest, BatchConversionRecreatesTheOutputFolderAndConvertsEachDec
   fs::create_directories(root.driveC / "4nec2" / "b_in" / "dipol" / "folder.nec");
   fs::path old = root.Write("drive_c/4nec2/b_out/dipol/old.out", "earlier result");
 
-  platform.AnswerFolder("c:\\4nec2\\b_in\\dipol");
+  ui.AnswerFolder("c:\\4nec2\\b_in\\dipol");
   ASSERT_TRUE(form.Run("BatchConversion1Click"));
 
-  EXPECT_EQ(std::vector<std::string>{"c:\\4nec2\\b_in"}, platform.folderDialogs);
+  EXPECT_EQ(std::vector<std::string>{"c:\\4nec2\\b_in"}, ui.folderDialogs);
   EXPECT_EQ("c:\\4nec2\\b_in\\dipol", form.params.BatchFolder);
   std::vector<std::string> files = form.params.BatchFiles;
   std::vector<std::string> sorted = files;
@@ -239,8 +245,8 @@ TEST_F(ConversionTest, BatchConversionRecreatesTheOutputFolderAndConvertsEachDec
   EXPECT_EQ("dipol000.nec C:\\4nec2\\b_out\\dipol\\dipol000.out",
             TestRoot::Read(root.driveC / "4nec2" / "b_out" / "dipol" / "dipol000.out"));
   EXPECT_FALSE(fs::exists(old)) << "the old output folder was deleted with its content";
-  EXPECT_EQ(platform.started, platform.closed) << "every process handle is closed";
-  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(system.started, system.closed) << "every process handle is closed";
+  EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(ConversionTest, TheChosenEngineIsStartedForEveryDeck) {
@@ -248,19 +254,19 @@ TEST_F(ConversionTest, TheChosenEngineIsStartedForEveryDeck) {
   root.Write("drive_c/4nec2/b_in/E_/E_000.nec", "CM\r\n");
   root.Write("drive_c/4nec2/b_in/E_/E_001.nec", "CM\r\n");
   ASSERT_TRUE(form.Run("MI_NEC11000"));
-  platform.AnswerFolder("c:\\4nec2\\b_in\\E_");
+  ui.AnswerFolder("c:\\4nec2\\b_in\\E_");
   ASSERT_TRUE(form.Run("BatchConversion1Click"));
   ASSERT_GE(form.Mout.lines.size(), 2u);
   EXPECT_EQ("EngineName.....: c:\\4nec2\\exe\\nec2dxs11k.exe", form.Mout.lines[1]);
   std::vector<std::string> log = LogLines();
   ASSERT_EQ(2u, log.size());
   for (const std::string& line : log) EXPECT_EQ(0u, line.rfind("nec2dxs11k.exe|E_00", 0)) << line;
-  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(ConversionTest, AFolderWithoutDecksStillWritesHeaderRecreationAndJobDone) {
   fs::create_directories(root.driveC / "4nec2" / "b_in" / "empty");
-  platform.AnswerFolder("c:\\4nec2\\b_in\\empty");
+  ui.AnswerFolder("c:\\4nec2\\b_in\\empty");
   ASSERT_TRUE(form.Run("BatchConversion1Click"));
   EXPECT_EQ(
       "--------------- Batch Conversion ----------------\n"
@@ -281,8 +287,8 @@ TEST_F(ConversionTest, ADriveRootIsRefusedBeforeAnythingIsDeleted) {
   fs::path single = root.Write("drive_c/4nec2/b_out/dipol.out", "single result");
   for (const char* answer : {"c:\\", "c:"}) {
     SCOPED_TRACE(answer);
-    platform.messages.clear();
-    platform.AnswerFolder(answer);
+    ui.messages.clear();
+    ui.AnswerFolder(answer);
     ASSERT_TRUE(form.Run("BatchConversion1Click"));
     std::vector<std::string> warnings = Messages("[Warning] ");
     ASSERT_EQ(1u, warnings.size());
@@ -294,7 +300,7 @@ TEST_F(ConversionTest, ADriveRootIsRefusedBeforeAnythingIsDeleted) {
     EXPECT_EQ(std::string::npos, MoutText().find("Old Folder")) << MoutText();
     EXPECT_TRUE(fs::exists(earlier));
     EXPECT_TRUE(fs::exists(single));
-    EXPECT_TRUE(platform.parameterTexts.empty());
+    EXPECT_TRUE(system.parameterTexts.empty());
   }
 }
 
@@ -302,12 +308,12 @@ TEST_F(ConversionTest, AFailedStartShowsTheSystemsTextAndTheBatchGoesOn) {
   // No engine at c:\4nec2\exe\nec2dxs1k5.exe.
   root.Write("drive_c/4nec2/b_in/dipol/dipol000.nec", "CM\r\n");
   root.Write("drive_c/4nec2/b_in/dipol/dipol001.nec", "CM\r\n");
-  platform.AnswerFolder("c:\\4nec2\\b_in\\dipol");
+  ui.AnswerFolder("c:\\4nec2\\b_in\\dipol");
   ASSERT_TRUE(form.Run("BatchConversion1Click"));
   std::vector<std::string> boxes = Messages("[Info] ");
   ASSERT_EQ(2u, boxes.size()) << "one box per deck";
   EXPECT_FALSE(boxes[0].empty());
-  EXPECT_EQ(2u, platform.parameterTexts.size());
+  EXPECT_EQ(2u, system.parameterTexts.size());
   const std::vector<std::string>& lines = form.Mout.lines;
   ASSERT_EQ(9u, lines.size()) << MoutText();
   for (std::size_t i : {6u, 7u}) {
@@ -315,16 +321,16 @@ TEST_F(ConversionTest, AFailedStartShowsTheSystemsTextAndTheBatchGoesOn) {
     EXPECT_NE(std::string::npos, lines[i].find(".out ......done.")) << lines[i];
   }
   EXPECT_EQ("--------- Batch Conversion Job Done ---------", lines.back());
-  EXPECT_EQ(0, platform.pausedMilliseconds) << "nothing to wait for";
+  EXPECT_EQ(0, ui.pausedMilliseconds) << "nothing to wait for";
 }
 
 TEST_F(ConversionTest, AStartWithoutAProcessHandleIsNotWaitedFor) {
-  platform.startWithoutHandle = true;
+  system.startWithoutHandle = true;
   root.Write("drive_c/4nec2/b_in/dipol/dipol000.nec", "CM\r\n");
-  platform.AnswerFolder("c:\\4nec2\\b_in\\dipol");
+  ui.AnswerFolder("c:\\4nec2\\b_in\\dipol");
   ASSERT_TRUE(form.Run("BatchConversion1Click"));
-  EXPECT_EQ(0, platform.pausedMilliseconds);
-  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(0, ui.pausedMilliseconds);
+  EXPECT_TRUE(ui.messages.empty());
   EXPECT_EQ("Converting: dipol000.nec  --> dipol000.out ......done.", form.Mout.lines[6]);
   EXPECT_EQ("--------- Batch Conversion Job Done ---------", form.Mout.lines.back());
 }
@@ -333,19 +339,19 @@ TEST_F(ConversionTest, TheWindowKeepsProcessingEventsWhileASlowEngineRuns) {
   FakeEngine("nec2dxs1k5.exe", 0.4);
   root.Write("drive_c/4nec2/b_in/slow/a.nec", "CM\r\n");
   root.Write("drive_c/4nec2/b_in/slow/b.nec", "CM\r\n");
-  platform.realPause = true;
+  ui.realPause = true;
   std::vector<std::string> refused;
   int calls = 0;
-  platform.onEvents = [&] {
+  ui.onEvents = [&] {
     // A second conversion started meanwhile is refused and leaves the running one alone.
     if (++calls == 2) form.Run("BatchConversion1Click");
   };
-  platform.AnswerFolder("c:\\4nec2\\b_in\\slow");
+  ui.AnswerFolder("c:\\4nec2\\b_in\\slow");
   ASSERT_TRUE(form.Run("BatchConversion1Click"));
 
   // 0.4 s per deck in 50 ms steps: several rounds of event processing per deck.
-  EXPECT_GE(platform.processEventsCalls, 8);
-  EXPECT_GE(platform.pausedMilliseconds, 400);
+  EXPECT_GE(ui.processEventsCalls, 8);
+  EXPECT_GE(ui.pausedMilliseconds, 400);
   EXPECT_EQ(1u, Messages("[Warning] ").size()) << "the second conversion was refused";
   std::vector<std::string> log = LogLines();
   ASSERT_EQ(4u, log.size());
@@ -355,26 +361,26 @@ TEST_F(ConversionTest, TheWindowKeepsProcessingEventsWhileASlowEngineRuns) {
   EXPECT_EQ(0u, log[2].rfind("start ", 0));
   EXPECT_EQ(0u, log[3].rfind("nec2dxs1k5.exe|", 0));
   EXPECT_EQ("--------- Batch Conversion Job Done ---------", form.Mout.lines.back());
-  EXPECT_EQ(platform.started, platform.closed);
+  EXPECT_EQ(system.started, system.closed);
 }
 
 TEST_F(ConversionTest, ClosingTheWindowDuringTheWaitEndsTheBatchAndItsEngines) {
   FakeEngine("nec2dxs1k5.exe", 30);  // would outlive the test if it were not ended
   for (const char* deck : {"a.nec", "b.nec", "c.nec"}) root.Write(std::string("drive_c/4nec2/b_in/slow/") + deck, "CM\r\n");
-  platform.realPause = true;
-  platform.onEvents = [&] { EXPECT_FALSE(form.CloseQuery()) << "the close waits for the command"; };
+  ui.realPause = true;
+  ui.onEvents = [&] { EXPECT_FALSE(form.CloseQuery()) << "the close waits for the command"; };
   for (int jobs : {1, 2}) {
     SCOPED_TRACE(jobs);
-    platform.started = platform.closed = 0;
+    system.started = system.closed = 0;
     form.closing = false;
     form.params.EngineJobs = jobs;
-    platform.AnswerFolder("c:\\4nec2\\b_in\\slow");
+    ui.AnswerFolder("c:\\4nec2\\b_in\\slow");
     ASSERT_TRUE(form.Run("BatchConversion1Click"));
-    EXPECT_EQ(jobs, platform.started) << "no further deck after the close";
-    EXPECT_EQ(jobs, platform.closed) << "every handle was released";
+    EXPECT_EQ(jobs, system.started) << "no further deck after the close";
+    EXPECT_EQ(jobs, system.closed) << "every handle was released";
     const std::string ended = "The running engine c:\\4nec2\\exe\\nec2dxs1k5.exe was ended: the program is closing.";
     EXPECT_EQ(jobs, std::count(form.Mout.lines.begin(), form.Mout.lines.end(), ended)) << MoutText();
-    EXPECT_TRUE(platform.quitRequested);
+    EXPECT_TRUE(ui.quitRequested);
     EXPECT_TRUE(Messages("[Error] ").empty());
   }
 }
@@ -382,11 +388,11 @@ TEST_F(ConversionTest, ClosingTheWindowDuringTheWaitEndsTheBatchAndItsEngines) {
 TEST_F(ConversionTest, ParallelRunsOverlapAndCompleteTheirLinesInListOrder) {
   FakeEngine("nec2dxs1k5.exe", 0.3);
   for (const char* deck : {"a.nec", "b.nec", "c.nec", "d.nec", "e.nec"}) root.Write(std::string("drive_c/4nec2/b_in/par/") + deck, "CM\r\n");
-  platform.realPause = true;
-  platform.AnswerAsk(std::string("2"));
+  ui.realPause = true;
+  ui.AnswerAsk(std::string("2"));
   ASSERT_TRUE(form.Run("MIParallelRunsClick"));
   ASSERT_EQ(2, form.params.EngineJobs);
-  platform.AnswerFolder("c:\\4nec2\\b_in\\par");
+  ui.AnswerFolder("c:\\4nec2\\b_in\\par");
   ASSERT_TRUE(form.Run("BatchConversion1Click"));
 
   const std::vector<std::string> log = LogLines();
@@ -401,8 +407,8 @@ TEST_F(ConversionTest, ParallelRunsOverlapAndCompleteTheirLinesInListOrder) {
     expected.push_back(std::string("Converting: ") + name + ".nec  --> " + name + ".out ......done.");
   EXPECT_EQ(expected, converting);
   EXPECT_EQ("--------- Batch Conversion Job Done ---------", form.Mout.lines.back());
-  EXPECT_EQ(5, platform.started);
-  EXPECT_EQ(platform.started, platform.closed);
+  EXPECT_EQ(5, system.started);
+  EXPECT_EQ(system.started, system.closed);
   EXPECT_EQ("Batch Conversion: 5 files in 0:0", ProgressText(form.progress, form.progress.endMs).substr(0, 32));
   for (const char* name : {"a", "b", "c", "d", "e"})
     EXPECT_TRUE(fs::exists(root.driveC / "4nec2/b_out/par" / (std::string(name) + ".out"))) << name;
@@ -412,16 +418,16 @@ TEST_F(ConversionTest, ParallelRunsAcceptOneToTheProcessorCount) {
   const int most = MostParallelRuns();
   for (const std::string& bad : {std::string("0"), std::string("-1"), std::string("x"), std::string("1,5"),
                                  std::to_string(most + 1)}) {
-    platform.messages.clear();
-    platform.AnswerAsk(bad);
+    ui.messages.clear();
+    ui.AnswerAsk(bad);
     form.Run("MIParallelRunsClick");
     EXPECT_EQ(std::vector<std::string>{"No valid number. Abort command!"}, Messages("[Warning] ")) << bad;
     EXPECT_EQ(1, form.params.EngineJobs) << bad;
   }
-  platform.AnswerAsk(std::nullopt);
+  ui.AnswerAsk(std::nullopt);
   form.Run("MIParallelRunsClick");
   EXPECT_EQ(1, form.params.EngineJobs);
-  platform.AnswerAsk(std::to_string(most));
+  ui.AnswerAsk(std::to_string(most));
   form.Run("MIParallelRunsClick");
   EXPECT_EQ(most, form.params.EngineJobs);
 }

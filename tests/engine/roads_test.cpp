@@ -52,7 +52,7 @@ class RoadTest : public ::testing::Test {
   std::vector<std::string> RunRoad(const std::string& script) {
     std::istringstream in(script);
     std::ostringstream out;
-    EXPECT_EQ(0, RunScript(in, out, root.Roots())) << out.str();
+    EXPECT_EQ(0, RunScriptIn(root, in, out)) << out.str();
     SaveFuzzSeed("script", script);
     SaveFuzzSeedsBelow(root.driveC, ".out", "reader");
     SaveFuzzSeedsBelow(root.driveC, ".txt", "range");

@@ -160,10 +160,10 @@ TEST_F(WindowTest, CopyToClipboardTakesTheDataPaneOnly) {
   AddLine(form.Mout, "info");
   AddLine(form.Mdata, "// table\r\n\r\n    1.000;");
   form.Run("MICopytoClipboardClick");
-  EXPECT_EQ("// table\r\n\r\n    1.000;\r\n", platform.ClipboardText());
-  CopyTextToClipboard(platform, "x");
+  EXPECT_EQ("// table\r\n\r\n    1.000;\r\n", ui.ClipboardText());
+  CopyTextToClipboard(ui, "x");
   form.Run("CopytoClipboard1");  // the same command from PopupMenu2
-  EXPECT_EQ("// table\r\n\r\n    1.000;\r\n", platform.ClipboardText());
+  EXPECT_EQ("// table\r\n\r\n    1.000;\r\n", ui.ClipboardText());
 }
 
 // ---- Column copy -----------------------------------------------------------------------------
@@ -180,16 +180,16 @@ TEST_F(WindowTest, CopyFieldTakesTheThirdFieldOfEveryRow) {
   AddLine(form.Mdata, "    7.010;    1.000;    0.123;    0.456;");
   AddLine(form.Mdata, "   14.200;    1.000;   12.500;   13.000;");
   form.Run("MICopyColomn3");  // "Copy Field"
-  EXPECT_EQ("    0.123\r\n   12.500\r\n", platform.ClipboardText());
+  EXPECT_EQ("    0.123\r\n   12.500\r\n", ui.ClipboardText());
 }
 
 TEST_F(WindowTest, CopyColumnOfAHeaderOnlyPaneIsEmpty) {
   for (int headerLines : {0, 3, 4}) {
     ClearPane(form.Mdata);
     for (int i = 0; i < headerLines; ++i) AddLine(form.Mdata, "// a;b;c;");
-    CopyTextToClipboard(platform, "old");
+    CopyTextToClipboard(ui, "old");
     form.Run("MICopyColomn1");
-    EXPECT_EQ("", platform.ClipboardText()) << headerLines << " lines";
+    EXPECT_EQ("", ui.ClipboardText()) << headerLines << " lines";
   }
 }
 
@@ -200,9 +200,9 @@ TEST_F(WindowTest, CopyColumnGivesAnEmptyPieceForAShortLine) {
   AddLine(form.Mdata, "typed by hand");
   AddLine(form.Mdata, "    4.000;    5.000;    6.000;");
   form.Run("MICopyColomn3");
-  EXPECT_EQ("    3.000\r\n\r\n    6.000\r\n", platform.ClipboardText()) << "the empty line is no row";
+  EXPECT_EQ("    3.000\r\n\r\n    6.000\r\n", ui.ClipboardText()) << "the empty line is no row";
   form.Run("MICopyColomn10");
-  EXPECT_EQ("\r\n\r\n\r\n", platform.ClipboardText()) << "one line per row, all empty";
+  EXPECT_EQ("\r\n\r\n\r\n", ui.ClipboardText()) << "one line per row, all empty";
 }
 
 TEST_F(WindowTest, CopyColumnTakesEveryRowOfEachTable) {
@@ -224,36 +224,36 @@ TEST_F(WindowTest, CopyColumnTakesEveryRowOfEachTable) {
     ClearPane(form.Mdata);
     for (const std::string& line : c.lines) AddLine(form.Mdata, line);
     form.Run("MICopyColomn2");
-    EXPECT_EQ(c.secondColumn, platform.ClipboardText()) << c.table;
+    EXPECT_EQ(c.secondColumn, ui.ClipboardText()) << c.table;
   }
 }
 
 // ---- Save as Txt -----------------------------------------------------------------------------
 
 TEST_F(WindowTest, SaveAsTxtOffersTheDesktopAndTextFilter) {
-  platform.AnswerSave(std::nullopt);
+  ui.AnswerSave(std::nullopt);
   form.Run("MISaveasTxtClick");
-  ASSERT_EQ(1u, platform.saveDialogs.size());
-  const FileDialogSpec& spec = platform.saveDialogs[0];
-  EXPECT_EQ(DesktopFolder(platform), spec.initialFolder);
+  ASSERT_EQ(1u, ui.saveDialogs.size());
+  const FileDialogSpec& spec = ui.saveDialogs[0];
+  EXPECT_EQ(DesktopFolder(system), spec.initialFolder);
   EXPECT_EQ("txt", spec.defaultExt);
   EXPECT_EQ("Alle Dateien (*.*)|*.*|TextDateien (*.txt)|*.txt", spec.filter);
   EXPECT_EQ(2, spec.filterIndex);
-  EXPECT_TRUE(platform.boxes.empty()) << "a cancel shows nothing";
+  EXPECT_TRUE(ui.boxes.empty()) << "a cancel shows nothing";
 }
 
 TEST_F(WindowTest, SaveAsTxtWritesTheDataPaneWithCrLf) {
   AddLine(form.Mdata, "// table");
   AddLine(form.Mdata, "    1.000;    2.000;");
   root.Write("drive_c/table.txt", "an older table that is longer than the new one\r\n");
-  platform.AnswerSave(std::string("c:\\table.txt"));
+  ui.AnswerSave(std::string("c:\\table.txt"));
   form.Run("SaveasTxt1");
   EXPECT_EQ("// table\r\n    1.000;    2.000;\r\n", TestRoot::Read(root.driveC / "table.txt"));
   EXPECT_EQ(2u, form.Mdata.lines.size()) << "the pane is unchanged";
 }
 
 TEST_F(WindowTest, SaveAsTxtOfAnEmptyPaneWritesAnEmptyFile) {
-  platform.AnswerSave(std::string("c:\\empty.txt"));
+  ui.AnswerSave(std::string("c:\\empty.txt"));
   form.Run("MISaveasTxt");
   EXPECT_TRUE(std::filesystem::exists(root.driveC / "empty.txt"));
   EXPECT_EQ("", TestRoot::Read(root.driveC / "empty.txt"));
@@ -262,20 +262,20 @@ TEST_F(WindowTest, SaveAsTxtOfAnEmptyPaneWritesAnEmptyFile) {
 TEST_F(WindowTest, FailedSaveLeavesTheExistingFileAsItWas) {
   AddLine(form.Mdata, "new content");
   root.Write("drive_c/keep.txt", "old content\r\n");
-  platform.replaceFailure = 5;
-  platform.AnswerSave(std::string("c:\\keep.txt"));
+  system.replaceFailure = 5;
+  ui.AnswerSave(std::string("c:\\keep.txt"));
   form.Run("MISaveasTxtClick");
   EXPECT_EQ("old content\r\n", TestRoot::Read(root.driveC / "keep.txt"));
-  const auto errors = platform.BoxesOf(MessageKind::Error);
+  const auto errors = ui.BoxesOf(MessageKind::Error);
   ASSERT_EQ(1u, errors.size());
   EXPECT_EQ("Dateizugriff verweigert.", errors[0].text);
 }
 
 TEST_F(WindowTest, SaveIntoAMissingFolderEndsInTheErrorBox) {
   AddLine(form.Mdata, "row;");
-  platform.AnswerSave(std::string("c:\\no such folder\\t.txt"));
+  ui.AnswerSave(std::string("c:\\no such folder\\t.txt"));
   form.Run("MISaveasTxtClick");
-  const auto errors = platform.BoxesOf(MessageKind::Error);
+  const auto errors = ui.BoxesOf(MessageKind::Error);
   ASSERT_EQ(1u, errors.size()) << out.str();
   EXPECT_EQ("Varnel", errors[0].title);
   EXPECT_EQ('.', errors[0].text.back()) << errors[0].text;

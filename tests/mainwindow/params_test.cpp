@@ -11,22 +11,22 @@
 
 namespace {
 
-// A scripted platform that also records what each input box asked and offered.
+// A scripted interface that also records what each input box asked and offered.
 struct AskRecord {
   std::string caption, prompt, offered;
 };
-class RecordingPlatform : public ScriptedPlatform {
+class RecordingUi : public ScriptedUi {
  public:
-  using ScriptedPlatform::ScriptedPlatform;
+  using ScriptedUi::ScriptedUi;
   std::vector<AskRecord> asks;
   bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override {
     asks.push_back({caption, prompt, text});
-    return ScriptedPlatform::AskText(caption, prompt, text);
+    return ScriptedUi::AskText(caption, prompt, text);
   }
   std::string InputBox(const std::string& caption, const std::string& prompt,
                        const std::string& defaultText) override {
     asks.push_back({caption, prompt, defaultText});
-    return ScriptedPlatform::InputBox(caption, prompt, defaultText);
+    return ScriptedUi::InputBox(caption, prompt, defaultText);
   }
 };
 
@@ -36,20 +36,21 @@ class ParamsTest : public ::testing::Test {
   void TearDown() override { DecimalSeparator = ','; }
 
   bool Warned(const std::string& text) const {
-    for (const std::string& m : platform.messages)
+    for (const std::string& m : ui.messages)
       if (m == "[Warning] " + text) return true;
     return false;
   }
   int Warnings() const {
     int n = 0;
-    for (const std::string& m : platform.messages) n += m.rfind("[Warning]", 0) == 0;
+    for (const std::string& m : ui.messages) n += m.rfind("[Warning]", 0) == 0;
     return n;
   }
 
   TestRoot root;
   std::ostringstream out;
-  RecordingPlatform platform{out, root.Roots()};
-  TForm1 form{platform};
+  PosixSystem system{root.Roots()};
+  RecordingUi ui{out, system};
+  TForm1 form{{system, ui}};
 };
 
 std::string Lines(const std::vector<std::string>& lines) {
@@ -117,13 +118,13 @@ TEST_F(ParamsTest, Point3ThenShowParametersPrintsTheNewP) {
 // ---- Point dialogs ---------------------------------------------------------------------------
 
 TEST_F(ParamsTest, PointDialogsPrefillTwoSignificantDigits) {
-  TFormP3dDlg dialog(platform);
+  TFormP3dDlg dialog(ui);
   dialog.x = 10;
   dialog.y = 4;
   dialog.z = 12.34;
   dialog.Shown();
   EXPECT_EQ((std::vector<std::string>{"10", " 4", "12"}), dialog.fieldTexts);
-  TFormP2dDlg small(platform);
+  TFormP2dDlg small(ui);
   small.x = 123.4;
   small.y = 0;
   small.Shown();
@@ -131,7 +132,7 @@ TEST_F(ParamsTest, PointDialogsPrefillTwoSignificantDigits) {
 }
 
 TEST_F(ParamsTest, DoneKeepsTheExactValueOfEveryFieldLeftAsShown) {
-  TFormP3dDlg dialog(platform);
+  TFormP3dDlg dialog(ui);
   dialog.x = 123.4;
   dialog.y = 0.25;
   dialog.z = 4.06;
@@ -151,7 +152,7 @@ TEST_F(ParamsTest, DoneKeepsTheExactValueOfEveryFieldLeftAsShown) {
   form.params.p = MakePoint3D(123.4, 0.25, 4.06);
   form.params.a = MakePoint2D(12.34, -0.5);
   for (void (TForm1::*command)() : {&TForm1::EditPointDblClick, &TForm1::EditPointADblClick}) {
-    platform.AnswerPoint(command == &TForm1::EditPointDblClick ? std::vector<std::string>{"1,2E002", "0,25", "4,1"}
+    ui.AnswerPoint(command == &TForm1::EditPointDblClick ? std::vector<std::string>{"1,2E002", "0,25", "4,1"}
                                                                : std::vector<std::string>{"12", "-0,5"});
     (form.*command)();
   }
@@ -162,7 +163,7 @@ TEST_F(ParamsTest, DoneKeepsTheExactValueOfEveryFieldLeftAsShown) {
 }
 
 TEST_F(ParamsTest, DoneStoresFieldsUpToTheFirstBadOneAndStaysOpen) {
-  TFormP3dDlg dialog(platform);
+  TFormP3dDlg dialog(ui);
   dialog.x = 1;
   dialog.y = 2;
   dialog.z = 3;
@@ -175,7 +176,7 @@ TEST_F(ParamsTest, DoneStoresFieldsUpToTheFirstBadOneAndStaysOpen) {
 }
 
 TEST_F(ParamsTest, ThreeDDialogBadEntryThenCloseButtonKeepsTheConvertedPart) {
-  platform.AnswerPoint({"2,5", "abc", "9"});
+  ui.AnswerPoint({"2,5", "abc", "9"});
   form.EditPointDblClick();
   EXPECT_TRUE(Warned("String to Float conversion Error! Try again!")) << out.str();
   EXPECT_EQ(2.5, form.params.p.x);
@@ -185,10 +186,10 @@ TEST_F(ParamsTest, ThreeDDialogBadEntryThenCloseButtonKeepsTheConvertedPart) {
 }
 
 TEST_F(ParamsTest, PointDialogsTakeGoodEntries) {
-  platform.AnswerPoint({"1,5", "-2", "3E1"});
+  ui.AnswerPoint({"1,5", "-2", "3E1"});
   form.EditPointDblClick();
   EXPECT_EQ("(1,5|-2,0|30,0)", form.EditPoint.text);
-  platform.AnswerPoint({"3", "4,25"});
+  ui.AnswerPoint({"3", "4,25"});
   form.EditPointADblClick();
   EXPECT_EQ(3.0, form.params.a.x);
   EXPECT_EQ(4.25, form.params.a.y);
@@ -206,7 +207,7 @@ TEST_F(ParamsTest, ClosingThePointDialogUnansweredKeepsThePoint) {
 // ---- Range dialog ----------------------------------------------------------------------------
 
 TEST_F(ParamsTest, RangeDialogFillsTheRangeOnDone) {
-  TFormParaDlg dialog(platform);
+  TFormParaDlg dialog(ui);
   dialog.fieldTexts = {"1", "2", "0,5"};
   EXPECT_TRUE(dialog.DonePressed());
   EXPECT_EQ((RealList{1.0, 1.5, 2.0}), dialog.range);
@@ -217,13 +218,13 @@ TEST_F(ParamsTest, RangeDialogRefusesStepsThatNeverReachStop) {
   const std::vector<std::string> steps[] = {
       {"1", "5", "0"}, {"1", "5", "-1"}, {"1E20", "2E20", "1"}, {"0", "1E12", "0,001"}};
   for (const auto& texts : steps) {
-    TFormParaDlg dialog(platform);
+    TFormParaDlg dialog(ui);
     dialog.range = {42.0};
     dialog.fieldTexts = texts;
-    size_t before = platform.messages.size();
+    size_t before = ui.messages.size();
     EXPECT_FALSE(dialog.DonePressed()) << "step " << texts[2];
-    ASSERT_EQ(before + 1, platform.messages.size()) << "step " << texts[2];
-    const std::string& warning = platform.messages.back();
+    ASSERT_EQ(before + 1, ui.messages.size()) << "step " << texts[2];
+    const std::string& warning = ui.messages.back();
     EXPECT_EQ(0u, warning.rfind("[Warning] ", 0)) << warning;
     EXPECT_NE(std::string::npos, warning.find("Try again!")) << warning;
     EXPECT_EQ((RealList{42.0}), dialog.range) << "a refused range must not be filled";
@@ -231,7 +232,7 @@ TEST_F(ParamsTest, RangeDialogRefusesStepsThatNeverReachStop) {
 }
 
 TEST_F(ParamsTest, RangeDialogConversionFailureWarnsLikeThePointDialogs) {
-  TFormParaDlg dialog(platform);
+  TFormParaDlg dialog(ui);
   dialog.fieldTexts = {"1", "x", "1"};
   EXPECT_FALSE(dialog.DonePressed());
   EXPECT_TRUE(Warned("String to Float conversion Error! Try again!"));
@@ -256,18 +257,18 @@ TEST_F(ParamsTest, NormalizePowerEntries) {
     form.params.normalizePower = 5;
     form.EditNormalizePower.text = "5,00 W";
     const int before = Warnings();
-    platform.AnswerAsk(c.answer);
+    ui.AnswerAsk(c.answer);
     form.EditNormalizePowerDblClick();
     EXPECT_EQ(c.value, form.params.normalizePower) << c.answer.value_or("<cancel>");
     EXPECT_EQ(c.field, form.EditNormalizePower.text) << c.answer.value_or("<cancel>");
     EXPECT_EQ(c.warnings, Warnings() - before) << c.answer.value_or("<cancel>");
   }
   EXPECT_TRUE(Warned("No valid number. Abort command!"));
-  ASSERT_FALSE(platform.asks.empty());
-  EXPECT_EQ("Normalize Power", platform.asks[0].caption);
+  ASSERT_FALSE(ui.asks.empty());
+  EXPECT_EQ("Normalize Power", ui.asks[0].caption);
   EXPECT_EQ("Please enter Power [W] to which Field Strengths shall be normalized.",
-            platform.asks[0].prompt);
-  EXPECT_EQ("1", platform.asks[0].offered) << "the box offers 1, not the current value";
+            ui.asks[0].prompt);
+  EXPECT_EQ("1", ui.asks[0].offered) << "the box offers 1, not the current value";
 }
 
 // ---- Inquiry commands ------------------------------------------------------------------------
@@ -308,13 +309,13 @@ TEST_F(ParamsTest, InquiriesAskWithTheirPromptAndTheRoundedValue) {
   form.params.rCylinder = -3.5;
   const std::string offered[] = {"2", "7", "50", "3", "-4"};
   for (int i = 0; i < 5; ++i) {
-    platform.asks.clear();
-    platform.AnswerAsk(std::nullopt);
+    ui.asks.clear();
+    ui.AnswerAsk(std::nullopt);
     (form.*kInquiries[i].command)();
-    ASSERT_EQ(1u, platform.asks.size()) << kInquiries[i].name;
-    EXPECT_EQ("Inquiry", platform.asks[0].caption) << kInquiries[i].name;
-    EXPECT_EQ(kInquiries[i].prompt, platform.asks[0].prompt) << kInquiries[i].name;
-    EXPECT_EQ(offered[i], platform.asks[0].offered) << kInquiries[i].name;
+    ASSERT_EQ(1u, ui.asks.size()) << kInquiries[i].name;
+    EXPECT_EQ("Inquiry", ui.asks[0].caption) << kInquiries[i].name;
+    EXPECT_EQ(kInquiries[i].prompt, ui.asks[0].prompt) << kInquiries[i].name;
+    EXPECT_EQ(offered[i], ui.asks[0].offered) << kInquiries[i].name;
   }
 }
 
@@ -322,7 +323,7 @@ TEST_F(ParamsTest, InquiriesStoreAGoodEntryWithoutRangeCheck) {
   const std::string answers[] = {"-12,5", "-3", "0", "1E6", "2,5"};
   const double expected[] = {-12.5, -3, 0, 1e6, 2.5};
   for (int i = 0; i < 5; ++i) {
-    platform.AnswerAsk(answers[i]);
+    ui.AnswerAsk(answers[i]);
     (form.*kInquiries[i].command)();
     EXPECT_EQ(expected[i], ValueOf(form, kInquiries[i].name)) << kInquiries[i].name;
   }
@@ -334,22 +335,22 @@ TEST_F(ParamsTest, InquiriesWarnAndKeepTheValueOnBadEntryOrCancel) {
   for (const Inquiry& inquiry : kInquiries) {
     for (const auto& answer : answers) {
       double before = ValueOf(form, inquiry.name);
-      size_t messages = platform.messages.size();
-      platform.AnswerAsk(answer);
+      size_t messages = ui.messages.size();
+      ui.AnswerAsk(answer);
       (form.*inquiry.command)();
       EXPECT_EQ(before, ValueOf(form, inquiry.name)) << inquiry.name;
-      ASSERT_EQ(messages + 1, platform.messages.size()) << inquiry.name;
-      EXPECT_EQ("[Warning] " + inquiry.warning, platform.messages.back())
+      ASSERT_EQ(messages + 1, ui.messages.size()) << inquiry.name;
+      EXPECT_EQ("[Warning] " + inquiry.warning, ui.messages.back())
           << inquiry.name << " with " << answer.value_or("<cancel>");
     }
   }
 }
 
 TEST_F(ParamsTest, SegmentNumberTakesOnlyWholeNumbers) {
-  platform.AnswerAsk("12");
+  ui.AnswerAsk("12");
   form.MIChangeAnalysingSegmentClick();
   EXPECT_EQ(12, form.params.AnalyseSegment);
-  platform.AnswerAsk("2,5");
+  ui.AnswerAsk("2,5");
   form.MIChangeAnalysingSegmentClick();
   EXPECT_EQ(12, form.params.AnalyseSegment);
   EXPECT_TRUE(Warned("No valid height. Abort command!"));
@@ -366,13 +367,13 @@ TEST_F(ParamsTest, ConfirmingTheOfferedTextKeepsAFractionExactly) {
                         {&TForm1::MIEditrCylinderClick, &WorkingParameters::rCylinder}};
   for (const Case& c : cases) {
     form.params.*c.value = 2.4;
-    platform.AnswerAsk("2");  // the offered text, confirmed unchanged
+    ui.AnswerAsk("2");  // the offered text, confirmed unchanged
     (form.*c.command)();
     EXPECT_EQ(2.4, form.params.*c.value);
-    platform.AnswerAsk("3");
+    ui.AnswerAsk("3");
     (form.*c.command)();
     EXPECT_EQ(3.0, form.params.*c.value);
-    platform.AnswerAsk("3");  // a whole number offered and confirmed stays what it is
+    ui.AnswerAsk("3");  // a whole number offered and confirmed stays what it is
     (form.*c.command)();
     EXPECT_EQ(3.0, form.params.*c.value);
   }
@@ -390,7 +391,7 @@ TEST(ParamsRunner, ThreeDDialogCaseAndShowParameters) {
       "run MIShowsomeParametersClick\n"
       "print Mout\n");
   std::ostringstream out;
-  EXPECT_EQ(0, RunScript(in, out, root.Roots()));
+  EXPECT_EQ(0, RunScriptIn(root, in, out));
   EXPECT_EQ(
       "[Warning] String to Float conversion Error! Try again!\n"
       "------- Some Parameters ------\n"

@@ -67,7 +67,7 @@ class SingleTest : public ::testing::Test {
   void TearDown() override { DecimalSeparator = ','; }
 
   bool Warned(const std::string& text) const {
-    for (const std::string& m : fx.platform.messages)
+    for (const std::string& m : fx.ui.messages)
       if (m == "[Warning] " + text) return true;
     return false;
   }
@@ -87,10 +87,10 @@ class SingleTest : public ::testing::Test {
 // ---- Load and Load Dipol ---------------------------------------------------------------------
 
 TEST_F(SingleTest, LoadOpensTheDialogWithItsSettings) {
-  fx.platform.AnswerOpen(std::nullopt);
+  fx.ui.AnswerOpen(std::nullopt);
   form.Load1Click();
-  ASSERT_EQ(1u, fx.platform.openDialogs.size());
-  const FileDialogSpec& spec = fx.platform.openDialogs[0];
+  ASSERT_EQ(1u, fx.ui.openDialogs.size());
+  const FileDialogSpec& spec = fx.ui.openDialogs[0];
   EXPECT_EQ("Load to Analyse Single File", spec.title);
   EXPECT_EQ("c:\\4nec2\\b_out", spec.initialFolder);
   EXPECT_EQ("All(*.*)|*.*|4nec2 (*.out)|*.out", spec.filter);
@@ -101,7 +101,7 @@ TEST_F(SingleTest, LoadOpensTheDialogWithItsSettings) {
 TEST_F(SingleTest, LoadPutsTheTextIntoCurrentTextAndPaneM) {
   fx.root.Write("drive_c/4nec2/b_out/x.out", "line one\nline two\n  INPUT\n");
   AddLine(form.Mout, "earlier report");
-  fx.platform.AnswerOpen("c:\\4nec2\\b_out\\x.out");
+  fx.ui.AnswerOpen("c:\\4nec2\\b_out\\x.out");
   form.Load1Click();
   EXPECT_EQ("line one\r\nline two\r\n  INPUT", form.params.currentText);
   EXPECT_EQ(Lines({"line one", "line two", "  INPUT"}), Lines(form.M.lines));
@@ -114,7 +114,7 @@ TEST_F(SingleTest, CancelledLoadResetsTheWindowButKeepsTheText) {
   AddLine(form.Mout, "earlier report");
   AddLine(form.M, "earlier text");
   form.EditFrequency.text = "14,20 MHz";
-  fx.platform.AnswerOpen(std::nullopt);
+  fx.ui.AnswerOpen(std::nullopt);
   form.Load1Click();
   EXPECT_EQ("previous text", form.params.currentText);
   EXPECT_TRUE(form.Mout.lines.empty());
@@ -124,7 +124,7 @@ TEST_F(SingleTest, CancelledLoadResetsTheWindowButKeepsTheText) {
 
 TEST_F(SingleTest, LoadOfAMissingFileWarnsEmptiesTheTextAndStillLogs) {
   form.params.currentText = "previous text";
-  fx.platform.AnswerOpen("c:\\4nec2\\b_out\\none.out");
+  fx.ui.AnswerOpen("c:\\4nec2\\b_out\\none.out");
   form.Load1Click();
   EXPECT_TRUE(Warned("Die Datei c:\\4nec2\\b_out\\none.out konnte nicht gefunden werden."))
       << fx.out.str();
@@ -140,11 +140,11 @@ TEST_F(SingleTest, LoadDipolReadsTheFixedSample) {
   EXPECT_EQ(Lines({"dipole output", "second line"}), Lines(form.M.lines));
   EXPECT_EQ("Showing: c:\\4nec2\\out\\dipol.out", form.M.hint);
   EXPECT_EQ(Lines({"FileLoaded: c:\\4nec2\\out\\dipol.out"}), Lines(form.Mout.lines));
-  EXPECT_TRUE(fx.platform.openDialogs.empty());
+  EXPECT_TRUE(fx.ui.openDialogs.empty());
 }
 
 TEST_F(SingleTest, LoadDipolWithoutTheSampleWarnsAndStillLogs) {
-  fx.platform.DeleteFile("c:\\4nec2\\out\\dipol.out");
+  fx.system.RemoveFile("c:\\4nec2\\out\\dipol.out");
   form.params.currentText = "previous text";
   form.LoadDipol1Click();
   EXPECT_TRUE(Warned("Die Datei c:\\4nec2\\out\\dipol.out konnte nicht gefunden werden."))
@@ -375,7 +375,7 @@ TEST(SingleRunner, LoadsAFileAndAnalysesItForEveryPolarisation) {
                       "EditPointA=(10,0|0,0)", "EditNormalizePower=1,00 W"});
   std::istringstream in(script);
   std::ostringstream out;
-  EXPECT_EQ(0, RunScript(in, out, root.Roots()));
+  EXPECT_EQ(0, RunScriptIn(root, in, out));
   EXPECT_EQ(expected, out.str());
   DecimalSeparator = ',';
 }

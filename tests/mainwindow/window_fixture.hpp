@@ -1,5 +1,5 @@
 #pragma once
-// A main window over a scripted platform that also records every message box and can run a
+// A main window over a scripted interface on the POSIX system that records every message box and can run a
 // hook inside the next Info box, that is, while a command is running.
 #include <gtest/gtest.h>
 
@@ -10,9 +10,21 @@
 #include <vector>
 
 #include "mainwindow/VarnelU.hpp"
-#include "platform/scripted/scripted_platform.hpp"
+#include "platform/scripted/scripted_ui.hpp"
 #include "util/errors.hpp"
 #include "support/test_root.hpp"
+
+// A system whose RenameOver can be made to fail.
+class FailingSystem : public PosixSystem {
+ public:
+  using PosixSystem::PosixSystem;
+  // When set, RenameOver throws this error instead of replacing.
+  std::optional<int> replaceFailure;
+  void RenameOver(const std::string& source, const std::string& target) override {
+    if (replaceFailure) throw MakeInOutError(*replaceFailure);
+    PosixSystem::RenameOver(source, target);
+  }
+};
 
 struct RecordedBox {
   MessageKind kind;
@@ -20,30 +32,23 @@ struct RecordedBox {
   std::string text;
 };
 
-class RecordingPlatform : public ScriptedPlatform {
+class RecordingUi : public ScriptedUi {
  public:
-  using ScriptedPlatform::ScriptedPlatform;
+  using ScriptedUi::ScriptedUi;
 
   std::vector<RecordedBox> boxes;
   // Runs once, inside the next Info box.
   std::function<void()> insideNextInfo;
-  // When set, ReplaceFile throws this error instead of replacing.
-  std::optional<int> replaceFailure;
 
-  void MessageBox(MessageKind kind, const std::string& title, const std::string& text) override {
+  void ShowMessage(MessageKind kind, const std::string& title, const std::string& text) override {
     boxes.push_back({kind, title, text});
-    ScriptedPlatform::MessageBox(kind, title, text);
+    ScriptedUi::ShowMessage(kind, title, text);
     if (kind == MessageKind::Info && insideNextInfo) {
       auto hook = std::move(insideNextInfo);
       insideNextInfo = nullptr;
       hook();
     }
   }
-  void ReplaceFile(const std::string& source, const std::string& target) override {
-    if (replaceFailure) throw MakeInOutError(*replaceFailure);
-    ScriptedPlatform::ReplaceFile(source, target);
-  }
-
   std::vector<RecordedBox> BoxesOf(MessageKind kind) const {
     std::vector<RecordedBox> found;
     for (const RecordedBox& box : boxes)
@@ -56,6 +61,7 @@ class WindowTest : public ::testing::Test {
  protected:
   TestRoot root;
   std::ostringstream out;
-  RecordingPlatform platform{out, root.Roots()};
-  TForm1 form{platform};
+  FailingSystem system{root.Roots()};
+  RecordingUi ui{out, system};
+  TForm1 form{{system, ui}};
 };

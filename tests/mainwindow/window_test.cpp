@@ -48,7 +48,7 @@ TEST_F(WindowTest, StartsWithTheDefaultWorkingParameters) {
 TEST_F(WindowTest, StartUpTextsAndWindow) {
   EXPECT_EQ("Varnel", form.title);
   EXPECT_EQ("v1.5", form.version);
-  const std::string year = std::to_string(platform.CurrentYear());
+  const std::string year = std::to_string(system.CurrentYear());
   ASSERT_GE(form.notice.size(), year.size());
   EXPECT_EQ(year, form.notice.substr(form.notice.size() - year.size())) << "notice: " << form.notice;
   EXPECT_EQ("Varnel v1.5 " + form.notice, form.caption);
@@ -237,8 +237,8 @@ TEST_F(WindowTest, WindowCenterTruncatesTowardZeroAndNeverStartsOffScreen) {
       {800, 1080, 0, 275},
   };
   for (const Case& c : cases) {
-    platform.screenWidth = c.screenWidth;
-    platform.screenHeight = c.screenHeight;
+    ui.screenWidth = c.screenWidth;
+    ui.screenHeight = c.screenHeight;
     ASSERT_TRUE(form.Run("MIWindowCenterClick"));
     EXPECT_EQ(c.left, form.window.left) << "screen " << c.screenWidth << " x " << c.screenHeight;
     EXPECT_EQ(c.top, form.window.top) << "screen " << c.screenWidth << " x " << c.screenHeight;
@@ -271,9 +271,9 @@ TEST_F(WindowTest, HelpOpensTheDocumentBesideTheProgram) {
   root.Write("drive_c/prog/Varnel Hilfe.pdf", "%PDF-1.4\n");
   form.exeFolder = "c:\\prog\\";
   form.Run("MIHelp");
-  EXPECT_TRUE(platform.BoxesOf(MessageKind::Error).empty());
+  EXPECT_TRUE(ui.BoxesOf(MessageKind::Error).empty());
   bool opened = false;
-  for (const std::string& line : platform.messages)
+  for (const std::string& line : ui.messages)
     if (line.find("Varnel Hilfe.pdf") != std::string::npos) opened = true;
   EXPECT_TRUE(opened) << out.str();
 }
@@ -281,7 +281,7 @@ TEST_F(WindowTest, HelpOpensTheDocumentBesideTheProgram) {
 TEST_F(WindowTest, HelpWithoutTheDocumentShowsTheErrorBox) {
   form.exeFolder = "c:\\nowhere\\";
   form.Run("MIHelpClick");
-  const auto errors = platform.BoxesOf(MessageKind::Error);
+  const auto errors = ui.BoxesOf(MessageKind::Error);
   ASSERT_EQ(1u, errors.size()) << out.str();
   EXPECT_EQ("Varnel", errors[0].title);
   EXPECT_EQ("Die Datei c:\\nowhere\\Varnel Hilfe.pdf konnte nicht gefunden werden!", errors[0].text);
@@ -289,7 +289,7 @@ TEST_F(WindowTest, HelpWithoutTheDocumentShowsTheErrorBox) {
 
 TEST_F(WindowTest, AboutShowsThreeLines) {
   form.Run("AboutMI");
-  const auto infos = platform.BoxesOf(MessageKind::Info);
+  const auto infos = ui.BoxesOf(MessageKind::Info);
   ASSERT_EQ(1u, infos.size());
   const TextList lines = SplitText(infos[0].text, "\r");
   ASSERT_EQ(3u, lines.size()) << infos[0].text;
@@ -336,6 +336,9 @@ TEST_F(WindowTest, MainMenuHoldsEveryItemInOrder) {
       {"Analyse", "Add Batch Folder", "MIAddBatchFolderClick", "Ctrl+Alt+A"},
       {"Analyse", "Batch-Analyse Nearfield", "MIBatchLoadClick", ""},
       {"Analyse", "Batch-Analyse Power", "MIBatchAnalysePowerClick", ""},
+      {"Analyse", "-", "", ""},
+      {"Analyse", "Show Field Map", "MIShowFieldMapClick", ""},
+      {"Analyse", "Plot Table", "MIPlotTableClick", ""},
       {"Other", "Reset Window Position", "MIResetWindowPositionClick", ""},
       {"Other", "Window Center", "MIWindowCenterClick", ""},
       {"Other", "-", "", ""},
@@ -432,7 +435,7 @@ TEST_F(WindowTest, EveryMenuItemAndControlHasItsCommand) {
   EXPECT_FALSE(form.HasCommand("NoSuchClick"));
   EXPECT_FALSE(form.HasCommand("N1")) << "a separator runs nothing";
   EXPECT_FALSE(form.Run("NoSuchClick"));
-  EXPECT_TRUE(platform.boxes.empty());
+  EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST_F(WindowTest, ColumnEntriesCopyTheirOwnColumn) {
@@ -440,10 +443,10 @@ TEST_F(WindowTest, ColumnEntriesCopyTheirOwnColumn) {
   AddLine(form.Mdata, "c0;c1;c2;c3;c4;c5;c6;c7;c8;c9;");
   for (int k = 1; k <= 10; ++k) {
     ASSERT_TRUE(form.Run("MICopyColomn" + std::to_string(k)));
-    EXPECT_EQ("c" + std::to_string(k - 1) + "\r\n", platform.ClipboardText()) << "MICopyColomn" << k;
+    EXPECT_EQ("c" + std::to_string(k - 1) + "\r\n", ui.ClipboardText()) << "MICopyColomn" << k;
   }
   ASSERT_TRUE(form.Run("MICopyColomn1Click"));
-  EXPECT_EQ("c0\r\n", platform.ClipboardText());
+  EXPECT_EQ("c0\r\n", ui.ClipboardText());
 }
 
 struct ErrorCase {
@@ -466,10 +469,10 @@ TEST_F(WindowTest, UncaughtFailureShowsTheErrorBoxWithThePointRule) {
       {"", ""},
   };
   for (const ErrorCase& c : cases) {
-    platform.boxes.clear();
-    platform.insideNextInfo = [&c] { throw VarnelError(c.message); };
+    ui.boxes.clear();
+    ui.insideNextInfo = [&c] { throw VarnelError(c.message); };
     ASSERT_TRUE(form.Run("AboutMIClick"));
-    const auto errors = platform.BoxesOf(MessageKind::Error);
+    const auto errors = ui.BoxesOf(MessageKind::Error);
     ASSERT_EQ(1u, errors.size()) << "message \"" << c.message << "\"";
     EXPECT_EQ("Varnel", errors[0].title);
     EXPECT_EQ(c.shown, errors[0].text) << "message \"" << c.message << "\"";
@@ -478,11 +481,11 @@ TEST_F(WindowTest, UncaughtFailureShowsTheErrorBoxWithThePointRule) {
 }
 
 TEST_F(WindowTest, EveryStandardExceptionEndsInTheErrorBoxAndTheProgramGoesOn) {
-  platform.insideNextInfo = [] { throw MakeInOutError(5); };
+  ui.insideNextInfo = [] { throw MakeInOutError(5); };
   form.Run("AboutMIClick");
-  platform.insideNextInfo = [] { throw std::runtime_error("Gleitkommadivision durch Null"); };
+  ui.insideNextInfo = [] { throw std::runtime_error("Gleitkommadivision durch Null"); };
   form.Run("AboutMIClick");
-  const auto errors = platform.BoxesOf(MessageKind::Error);
+  const auto errors = ui.BoxesOf(MessageKind::Error);
   ASSERT_EQ(2u, errors.size());
   EXPECT_EQ("Dateizugriff verweigert.", errors[0].text);
   EXPECT_EQ("Gleitkommadivision durch Null.", errors[1].text);
@@ -493,24 +496,24 @@ TEST_F(WindowTest, EveryStandardExceptionEndsInTheErrorBoxAndTheProgramGoesOn) {
 }
 
 TEST_F(WindowTest, AbortedCommandEndsSilently) {
-  platform.insideNextInfo = [] { throw CommandAborted(); };
+  ui.insideNextInfo = [] { throw CommandAborted(); };
   form.Run("AboutMIClick");
-  EXPECT_TRUE(platform.BoxesOf(MessageKind::Error).empty());
-  EXPECT_FALSE(platform.quitRequested);
+  EXPECT_TRUE(ui.BoxesOf(MessageKind::Error).empty());
+  EXPECT_FALSE(ui.quitRequested);
   EXPECT_FALSE(form.Busy());
 }
 
 TEST_F(WindowTest, AnotherCommandIsRefusedWhileOneRuns) {
   form.window.left = 500;
   bool busyInside = false;
-  platform.insideNextInfo = [&] {
+  ui.insideNextInfo = [&] {
     busyInside = form.Busy();
     EXPECT_TRUE(form.Run("MIResetWindowPositionClick"));
   };
   form.Run("AboutMIClick");
   EXPECT_TRUE(busyInside);
   EXPECT_EQ(500, form.window.left) << "the refused command must not run";
-  const auto warnings = platform.BoxesOf(MessageKind::Warning);
+  const auto warnings = ui.BoxesOf(MessageKind::Warning);
   ASSERT_EQ(1u, warnings.size());
   EXPECT_EQ("A command is still running. Please wait until it has finished.", warnings[0].text);
   EXPECT_FALSE(form.Busy());
@@ -518,42 +521,42 @@ TEST_F(WindowTest, AnotherCommandIsRefusedWhileOneRuns) {
 
 TEST_F(WindowTest, QuitDuringACommandEndsItAtTheNextEventProcessing) {
   bool ranPastEvents = false;
-  platform.insideNextInfo = [&] {
+  ui.insideNextInfo = [&] {
     form.Run("MIQuitClick");
-    EXPECT_FALSE(platform.quitRequested) << "the quit waits until the command has unwound";
+    EXPECT_FALSE(ui.quitRequested) << "the quit waits until the command has unwound";
     form.ProcessPendingEvents();
     ranPastEvents = true;
   };
   form.Run("AboutMIClick");
   EXPECT_FALSE(ranPastEvents);
-  EXPECT_TRUE(platform.quitRequested);
-  EXPECT_TRUE(platform.BoxesOf(MessageKind::Error).empty());
-  EXPECT_TRUE(platform.BoxesOf(MessageKind::Warning).empty());
+  EXPECT_TRUE(ui.quitRequested);
+  EXPECT_TRUE(ui.BoxesOf(MessageKind::Error).empty());
+  EXPECT_TRUE(ui.BoxesOf(MessageKind::Warning).empty());
 }
 
 TEST_F(WindowTest, CloseQueryDefersTheCloseDuringACommand) {
   EXPECT_TRUE(form.CloseQuery()) << "no command runs: the window may close";
   bool mayClose = true;
-  platform.insideNextInfo = [&] {
+  ui.insideNextInfo = [&] {
     mayClose = form.CloseQuery();
     form.ProcessPendingEvents();
   };
   form.Run("AboutMIClick");
   EXPECT_FALSE(mayClose);
   EXPECT_TRUE(form.closing);
-  EXPECT_TRUE(platform.quitRequested);
+  EXPECT_TRUE(ui.quitRequested);
 }
 
 TEST_F(WindowTest, ProcessPendingEventsOutsideAQuitLetsTheCommandGoOn) {
   bool ranPastEvents = false;
-  platform.insideNextInfo = [&] {
+  ui.insideNextInfo = [&] {
     form.ProcessPendingEvents();
     ranPastEvents = true;
   };
   form.Run("AboutMIClick");
   EXPECT_TRUE(ranPastEvents);
-  EXPECT_EQ(1, platform.processEventsCalls);
-  EXPECT_FALSE(platform.quitRequested);
+  EXPECT_EQ(1, ui.processEventsCalls);
+  EXPECT_FALSE(ui.quitRequested);
 }
 
 }  // namespace
@@ -585,7 +588,7 @@ TEST(ProgressTextTest, CountsFilesEstimatesTheRestAndSumsUpAtTheEnd) {
 TEST_F(WindowTest, BatchLoopsReportTheirFileAndTheDispatcherTheCommand) {
   const auto folder = root.driveC / "4nec2" / "b_out" / "three";
   for (const char* name : {"a.out", "b.out", "c.out"}) root.Write("drive_c/4nec2/b_out/three/" + std::string(name), "x");
-  platform.AnswerFolder(folder.string());
+  ui.AnswerFolder(folder.string());
   ASSERT_TRUE(form.Run("MIAddEUTs"));
   EXPECT_FALSE(form.progress.running);
   EXPECT_EQ("Add EUTs: 3 files in 0:00", ProgressText(form.progress, form.progress.endMs));

@@ -26,7 +26,7 @@ RangeRead LoadBytes(const std::string& bytes, char separator = ',') {
   RangeRead r;
   r.values = {99};
   loadRange(f.platform, "c:\\4nec2\\b_in\\Ranges\\r.txt", r.values);
-  r.messages = f.platform.messages;
+  r.messages = f.ui.messages;
   return r;
 }
 
@@ -75,5 +75,5 @@ TEST(NecOutRange, AMissingFileIsAnInputOutputFailure) {
     EXPECT_EQ(2, e.code);
   }
   EXPECT_TRUE(values.empty());
-  EXPECT_TRUE(f.platform.messages.empty());
+  EXPECT_TRUE(f.ui.messages.empty());
 }

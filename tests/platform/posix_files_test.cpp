@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "platform/posix/posix_platform.hpp"
+#include "platform/posix/posix_system.hpp"
 #include "support/test_root.hpp"
 #include "util/errors.hpp"
 
@@ -35,7 +35,7 @@ std::vector<std::string> Names(const std::vector<DirEntry>& entries) {
 
 TEST(PosixFiles, ExistenceTellsFilesFromFolders) {
   TestRoot root;
-  PosixPlatform p(root.Roots());
+  PosixSystem p(root.Roots());
   root.Write("drive_c/4nec2/out/dipol.out", "x");
   EXPECT_TRUE(p.FileExists("c:\\4nec2\\out\\dipol.out"));
   EXPECT_TRUE(p.FileExists("C:\\4NEC2\\OUT\\DIPOL.OUT"));
@@ -49,7 +49,7 @@ TEST(PosixFiles, ExistenceTellsFilesFromFolders) {
 
 TEST(PosixFiles, ReadAndWriteKeepEveryByte) {
   TestRoot root;
-  PosixPlatform p(root.Roots());
+  PosixSystem p(root.Roots());
   std::string bytes;
   for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
   p.WriteFile("c:\\all.bin", bytes);
@@ -62,7 +62,7 @@ TEST(PosixFiles, ReadAndWriteKeepEveryByte) {
 
 TEST(PosixFiles, FailuresCarryTheRunTimesMessages) {
   TestRoot root;
-  PosixPlatform p(root.Roots());
+  PosixSystem p(root.Roots());
   fs::create_directories(root.driveC / "folder");
   EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { p.ReadFile("c:\\none.out"); }));
   EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { p.ReadFile("q:\\none.out"); }));
@@ -76,27 +76,27 @@ TEST(PosixFiles, FailuresCarryTheRunTimesMessages) {
 TEST(PosixFiles, AccessDeniedForAFileWithoutPermissions) {
   if (geteuid() == 0) GTEST_SKIP() << "root ignores file permissions";
   TestRoot root;
-  PosixPlatform p(root.Roots());
+  PosixSystem p(root.Roots());
   fs::path file = root.Write("drive_c/locked.out", "x");
   fs::permissions(file, fs::perms::none);
   EXPECT_EQ("5 Dateizugriff verweigert", ErrorOf([&] { p.ReadFile("c:\\locked.out"); }));
   EXPECT_EQ("5 Dateizugriff verweigert", ErrorOf([&] { p.WriteFile("c:\\locked.out", "y"); }));
 }
 
-TEST(PosixFiles, ReplaceFileSwapsInTheNewContent) {
+TEST(PosixFiles, RenameOverSwapsInTheNewContent) {
   TestRoot root;
-  PosixPlatform p(root.Roots());
+  PosixSystem p(root.Roots());
   root.Write("drive_c/t.txt", "old");
   root.Write("drive_c/t.new", "new");
-  p.ReplaceFile("c:\\t.new", "c:\\T.TXT");
+  p.RenameOver("c:\\t.new", "c:\\T.TXT");
   EXPECT_EQ("new", TestRoot::Read(root.driveC / "t.txt"));
   EXPECT_FALSE(fs::exists(root.driveC / "t.new"));
-  EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { p.ReplaceFile("c:\\gone.new", "c:\\t.txt"); }));
+  EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { p.RenameOver("c:\\gone.new", "c:\\t.txt"); }));
 }
 
 TEST(PosixFiles, ListEntriesMatchesWildcardsWithoutCase) {
   TestRoot root;
-  PosixPlatform p(root.Roots());
+  PosixSystem p(root.Roots());
   for (const char* name : {"a.out", "B.OUT", "ab.out", "a.outx", "a.nec", "noext", ".hidden.out"}) {
     root.Write(std::string("drive_c/d/") + name, "");
   }
@@ -125,7 +125,7 @@ TEST(PosixFiles, ListEntriesMatchesWildcardsWithoutCase) {
 
 TEST(PosixFiles, ListEntriesComeInTheOrderOfTheUpperCaseNames) {
   TestRoot root;
-  PosixPlatform p(root.Roots());
+  PosixSystem p(root.Roots());
   for (const char* name : {"b.out", "e_000.out", "A.out", "c.out", "EA.out", "a.out", "E_001.out", "\xe4.out"})
     root.Write(std::string("drive_c/d/") + name, "");
   std::vector<std::string> listed;
@@ -137,7 +137,7 @@ TEST(PosixFiles, ListEntriesComeInTheOrderOfTheUpperCaseNames) {
 
 TEST(PosixFiles, OnlyRegularFilesAreReadAndSizeIsBounded) {
   TestRoot root;
-  PosixPlatform p(root.Roots());
+  PosixSystem p(root.Roots());
   fs::create_directories(root.driveC / "d");
   ASSERT_EQ(0, mkfifo((root.driveC / "d/fifo.out").c_str(), 0600));
   fs::create_symlink("/dev/zero", root.driveC / "d/zero.out");
@@ -148,7 +148,7 @@ TEST(PosixFiles, OnlyRegularFilesAreReadAndSizeIsBounded) {
   }
   // A sparse file larger than the limit is refused by its size, before anything is allocated.
   fs::path huge = root.Write("drive_c/d/huge.out", "");
-  fs::resize_file(huge, Platform::kMaxReadBytes + 1);
+  fs::resize_file(huge, System::kMaxReadBytes + 1);
   EXPECT_TRUE(p.FileExists("c:\\d\\huge.out"));
   EXPECT_EQ("8 Die Datei c:\\d\\huge.out ist größer als 2 GB und wird nicht gelesen",
             ErrorOf([&] { p.ReadFile("c:\\d\\huge.out"); }));
@@ -156,7 +156,7 @@ TEST(PosixFiles, OnlyRegularFilesAreReadAndSizeIsBounded) {
 
 TEST(PosixFiles, DeleteTreeEndsOnEveryTreeAndStaysInside) {
   TestRoot root;
-  PosixPlatform p(root.Roots());
+  PosixSystem p(root.Roots());
   fs::path outside = root.Write("keep/precious.txt", "keep");
   // A chain deeper than anything the users' file system can hold, a link back to an ancestor
   // and names that read as paths.
@@ -175,7 +175,7 @@ TEST(PosixFiles, DeleteTreeEndsOnEveryTreeAndStaysInside) {
 
 TEST(PosixFiles, FolderWithinResolvesDotsCaseAliasesAndLinks) {
   TestRoot root;
-  PosixPlatform p(root.Roots());
+  PosixSystem p(root.Roots());
   fs::create_directories(root.driveC / "4nec2/b_in/sub");
   fs::create_directory_symlink(root.driveC / "4nec2", root.driveC / "4nec2/b_in/tree");
   const std::string z = "z:" + root.driveC.string();
@@ -199,7 +199,7 @@ TEST(PosixFiles, FolderWithinResolvesDotsCaseAliasesAndLinks) {
 
 TEST(PosixFiles, ListEntriesMarksLinks) {
   TestRoot root;
-  PosixPlatform p(root.Roots());
+  PosixSystem p(root.Roots());
   fs::create_directories(root.driveC / "d/real");
   fs::create_directory_symlink(root.driveC / "d/real", root.driveC / "d/tofolder");
   fs::create_symlink(root.dir / "nowhere", root.driveC / "d/broken");
@@ -214,21 +214,21 @@ TEST(PosixFiles, ListEntriesMarksLinks) {
 
 TEST(PosixFiles, DeleteRemoveCreateReportWithoutThrowing) {
   TestRoot root;
-  PosixPlatform p(root.Roots());
+  PosixSystem p(root.Roots());
   fs::path file = root.Write("drive_c/d/f.txt", "x");
   fs::path locked = root.Write("drive_c/d/locked.txt", "x");
   fs::permissions(locked, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
   fs::create_symlink(file, root.driveC / "link.txt");
 
-  EXPECT_FALSE(p.DeleteFile("c:\\d\\locked.txt"));  // read-only, as on Windows
+  EXPECT_FALSE(p.RemoveFile("c:\\d\\locked.txt"));  // read-only, as on Windows
   EXPECT_TRUE(fs::exists(locked));
-  EXPECT_FALSE(p.DeleteFile("c:\\d"));              // a folder is not a file
-  EXPECT_TRUE(p.DeleteFile("c:\\LINK.TXT"));        // the link itself
+  EXPECT_FALSE(p.RemoveFile("c:\\d"));              // a folder is not a file
+  EXPECT_TRUE(p.RemoveFile("c:\\LINK.TXT"));        // the link itself
   EXPECT_TRUE(fs::exists(file));
   EXPECT_FALSE(p.RemoveFolder("c:\\d"));            // not empty
-  EXPECT_TRUE(p.DeleteFile("c:\\d\\F.TXT"));
-  EXPECT_FALSE(p.DeleteFile("c:\\d\\f.txt"));
+  EXPECT_TRUE(p.RemoveFile("c:\\d\\F.TXT"));
+  EXPECT_FALSE(p.RemoveFile("c:\\d\\f.txt"));
   EXPECT_FALSE(p.CreateFolder("c:\\d"));
   EXPECT_TRUE(p.CreateFolder("c:\\d\\New"));
   EXPECT_TRUE(p.RemoveFolder("c:\\D\\new\\"));
@@ -236,26 +236,25 @@ TEST(PosixFiles, DeleteRemoveCreateReportWithoutThrowing) {
 }
 
 TEST(PosixFiles, ClockAndClipboard) {
-  TestRoot root;
-  PosixPlatform p(root.Roots());
-  std::uint64_t before = p.MillisecondsSinceEpoch();
-  p.Pause(30);
-  EXPECT_GE(p.MillisecondsSinceEpoch() - before, 25u);
-  EXPECT_GE(p.CurrentYear(), 2024);
-  p.SetClipboardText("a;b\r\n");
-  EXPECT_EQ("a;b\r\n", p.ClipboardText());
+  ScriptedFixture f;
+  std::uint64_t before = f.system.MillisecondsSinceEpoch();
+  f.ui.realPause = true;
+  f.ui.Pause(30);
+  EXPECT_GE(f.system.MillisecondsSinceEpoch() - before, 25u);
+  EXPECT_GE(f.system.CurrentYear(), 2024);
+  f.ui.SetClipboardText("a;b\r\n");
+  EXPECT_EQ("a;b\r\n", f.ui.ClipboardText());
 }
 
-TEST(PosixFiles, BoxesAndDialogsWithoutAPersonAreCancelled) {
-  TestRoot root;
-  PosixPlatform p(root.Roots());
+TEST(PosixFiles, BoxesAndDialogsWithoutAnAnswerAreCancelled) {
+  ScriptedFixture f;
   std::string text = "typed";
-  EXPECT_FALSE(p.AskText("Caption", "Prompt", text));
+  EXPECT_FALSE(f.ui.AskText("Caption", "Prompt", text));
   EXPECT_EQ("typed", text);
-  EXPECT_EQ("default", p.InputBox("Caption", "Prompt", "default"));
-  EXPECT_FALSE(p.OpenFileDialog(FileDialogSpec{}).has_value());
-  EXPECT_FALSE(p.SaveFileDialog(FileDialogSpec{}).has_value());
-  fs::create_directories(root.driveC / "4nec2/b_out");
-  EXPECT_FALSE(p.ChooseFolder("c:\\4nec2\\b_out").has_value());
-  EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { p.ChooseFolder("c:\\4nec2\\b_in"); }));
+  EXPECT_EQ("default", f.ui.InputBox("Caption", "Prompt", "default"));
+  EXPECT_FALSE(f.ui.OpenFileDialog(FileDialogSpec{}).has_value());
+  EXPECT_FALSE(f.ui.SaveFileDialog(FileDialogSpec{}).has_value());
+  fs::create_directories(f.root.driveC / "4nec2/b_out");
+  EXPECT_FALSE(f.ui.ChooseFolder("c:\\4nec2\\b_out").has_value());
+  EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { f.ui.ChooseFolder("c:\\4nec2\\b_in"); }));
 }

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "support/scoped_settings.hpp"
-#include "platform/posix/posix_platform.hpp"
+#include "platform/posix/posix_system.hpp"
 #include "support/test_root.hpp"
 
 namespace fs = std::filesystem;
@@ -79,7 +79,7 @@ TEST(NativePath, MatchesComponentsWithoutCaseWhenNoExactMatchExists) {
 
 TEST(NativePath, CaseLookupFollowsTheProgramsOwnAndOtherChanges) {
   TestRoot root;
-  PosixPlatform p(root.Roots());
+  PosixSystem p(root.Roots());
   const fs::path d = root.driveC / "d";
   root.Write("drive_c/d/Alpha.nec", "");
   const auto native = [&](const char* path) { return NativePath(root.Roots(), path); };
@@ -97,7 +97,7 @@ TEST(NativePath, CaseLookupFollowsTheProgramsOwnAndOtherChanges) {
   fs::rename(d / "Alpha.nec", d / "alpha2.nec");
   changedByOthers();
   EXPECT_EQ((d / "ALPHA.NEC").string(), native("c:\\d\\ALPHA.NEC"));
-  EXPECT_TRUE(p.DeleteFile("c:\\d\\BETA.NEC"));
+  EXPECT_TRUE(p.RemoveFile("c:\\d\\BETA.NEC"));
   EXPECT_EQ((d / "BETA.NEC").string(), native("c:\\d\\BETA.NEC"));
 }
 
@@ -137,35 +137,35 @@ TEST(WindowsPath, FindsDriveCThroughALinkAndResolvesRelativePaths) {
   EXPECT_EQ("c:\\x.out", WindowsPath(root.Roots(), "../x.out"));
 }
 
-TEST(PosixPlatform, RoundTripsTheCurrentFolderInWindowsForm) {
+TEST(PosixSystem, RoundTripsTheCurrentFolderInWindowsForm) {
   TestRoot root;
-  PosixPlatform platform(root.Roots());
+  PosixSystem system(root.Roots());
   fs::create_directories(root.driveC / "4nec2/b_in/Ranges");
-  EXPECT_TRUE(platform.SetCurrentFolder("C:\\4NEC2\\B_IN\\ranges"));
-  EXPECT_EQ("c:\\4nec2\\b_in\\Ranges", platform.CurrentFolder());
-  EXPECT_FALSE(platform.SetCurrentFolder("c:\\missing"));
-  EXPECT_EQ("c:\\4nec2\\b_in\\Ranges", platform.CurrentFolder());
+  EXPECT_TRUE(system.SetCurrentFolder("C:\\4NEC2\\B_IN\\ranges"));
+  EXPECT_EQ("c:\\4nec2\\b_in\\Ranges", system.CurrentFolder());
+  EXPECT_FALSE(system.SetCurrentFolder("c:\\missing"));
+  EXPECT_EQ("c:\\4nec2\\b_in\\Ranges", system.CurrentFolder());
 }
 
-TEST(PosixPlatform, UserProfileReadsAsTheHomeFolderWhenUnset) {
+TEST(PosixSystem, UserProfileReadsAsTheHomeFolderWhenUnset) {
   TestRoot root;
-  PosixPlatform platform(root.Roots());
+  PosixSystem system(root.Roots());
   {
     ScopedEnv profile("USERPROFILE", nullptr);
-    EXPECT_EQ("z:" + Backslashed(root.home.string()), platform.GetEnv("USERPROFILE"));
+    EXPECT_EQ("z:" + Backslashed(root.home.string()), system.GetEnv("USERPROFILE"));
   }
   {
     ScopedEnv profile("USERPROFILE", "C:\\Users\\ann");
-    EXPECT_EQ("C:\\Users\\ann", platform.GetEnv("USERPROFILE"));
+    EXPECT_EQ("C:\\Users\\ann", system.GetEnv("USERPROFILE"));
   }
   ScopedEnv other("VARNEL_SURELY_UNSET", nullptr);
-  EXPECT_EQ("", platform.GetEnv("VARNEL_SURELY_UNSET"));
+  EXPECT_EQ("", system.GetEnv("VARNEL_SURELY_UNSET"));
 }
 
-TEST(PosixPlatform, ExecutablePathIsThisProgramInWindowsForm) {
+TEST(PosixSystem, ExecutablePathIsThisProgramInWindowsForm) {
   TestRoot root;
-  PosixPlatform platform(root.Roots());
-  std::string path = platform.ExecutablePath();
+  PosixSystem system(root.Roots());
+  std::string path = system.ExecutablePath();
   EXPECT_EQ("z:\\", path.substr(0, 3));
   EXPECT_EQ(fs::read_symlink("/proc/self/exe").string(), NativePath(root.Roots(), path));
 }

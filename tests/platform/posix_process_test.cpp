@@ -6,7 +6,7 @@
 #include <fstream>
 #include <thread>
 
-#include "platform/posix/posix_platform.hpp"
+#include "platform/posix/posix_system.hpp"
 #include "support/hanging_engine.hpp"
 #include "support/test_root.hpp"
 
@@ -21,9 +21,9 @@ fs::path WriteScript(TestRoot& root, const std::string& relative, const std::str
 }
 
 // Waits like the batch conversion does, but gives up after a few seconds.
-bool WaitForEnd(Platform& platform, ProcessHandle handle) {
+bool WaitForEnd(System& system, ProcessHandle handle) {
   for (int i = 0; i < 200; ++i) {
-    if (platform.ProcessEnded(handle)) return true;
+    if (system.ProcessEnded(handle)) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(25));
   }
   return false;
@@ -41,7 +41,7 @@ char ProcessState(std::int64_t pid) {
 
 TEST(PosixProcess, SplitsTheParameterTextAtBlanksAndInheritsTheCurrentFolder) {
   TestRoot root;
-  PosixPlatform p(root.Roots());
+  PosixSystem p(root.Roots());
   WriteScript(root, "drive_c/4nec2/exe/engine.exe",
               "{ echo \"$#\"; for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done; pwd -P; } > args.txt\n");
   fs::create_directories(root.driveC / "4nec2/b_in/dipol");
@@ -59,7 +59,7 @@ TEST(PosixProcess, SplitsTheParameterTextAtBlanksAndInheritsTheCurrentFolder) {
 
 TEST(PosixProcess, ABlankInAPathSplitsIt) {
   TestRoot root;
-  PosixPlatform p(root.Roots());
+  PosixSystem p(root.Roots());
   WriteScript(root, "drive_c/e.sh", "echo \"$#\" > \"$0.count\"\n");
   std::string error;
   ProcessHandle handle = p.StartProcess("c:\\e.sh", "c:\\my decks\\a.nec c:\\out\\a.out", error);
@@ -71,7 +71,7 @@ TEST(PosixProcess, ABlankInAPathSplitsIt) {
 
 TEST(PosixProcess, AFailedStartGivesNoHandleAndTheSystemsText) {
   TestRoot root;
-  PosixPlatform p(root.Roots());
+  PosixSystem p(root.Roots());
   root.Write("drive_c/not-executable.exe", "#!/bin/sh\n");
   fs::create_directories(root.driveC / "folder.exe");
   struct Case {
@@ -94,7 +94,7 @@ TEST(PosixProcess, AFailedStartGivesNoHandleAndTheSystemsText) {
 
 TEST(PosixProcess, AWindowsProgramWithoutWineFailsToStart) {
   TestRoot root;
-  PosixPlatform p(root.Roots());
+  PosixSystem p(root.Roots());
   for (const char* folder : {"/usr/bin/wine", "/usr/local/bin/wine", "/bin/wine"}) {
     if (fs::exists(folder)) GTEST_SKIP() << "wine is installed";
   }
@@ -107,7 +107,7 @@ TEST(PosixProcess, AWindowsProgramWithoutWineFailsToStart) {
 
 TEST(PosixProcess, EndedProcessesAreReapedAndUnknownHandlesCountAsEnded) {
   TestRoot root;
-  PosixPlatform p(root.Roots());
+  PosixSystem p(root.Roots());
   WriteScript(root, "drive_c/quick.sh", "exit 3\n");
   WriteScript(root, "drive_c/slow.sh", "sleep 0.3\n");
   std::string error;
@@ -135,7 +135,7 @@ TEST(PosixProcess, EndedProcessesAreReapedAndUnknownHandlesCountAsEnded) {
 
 TEST(PosixProcess, EndProcessEndsTheProgramAndWhatItStarted) {
   TestRoot root;
-  PosixPlatform p(root.Roots());
+  PosixSystem p(root.Roots());
   const fs::path launcher = hanging_engine::Plant(root);
   std::string error;
   ProcessHandle handle = p.StartProcess("c:\\4nec2\\exe\\" + launcher.filename().string(), "a.nec a.out", error);
@@ -153,10 +153,9 @@ TEST(PosixProcess, EndProcessEndsTheProgramAndWhatItStarted) {
 
 TEST(PosixProcess, OpenDocumentReturnsAtOnce) {
   TestRoot root;
-  PosixPlatform p(root.Roots());
   root.Write("drive_c/doc.txt", "x");
   auto start = std::chrono::steady_clock::now();
-  p.OpenDocument("c:\\doc.txt");
-  p.OpenDocument("q:\\unmapped.txt");
+  OpenWithDesktopOpener(root.Roots(), "c:\\doc.txt");
+  OpenWithDesktopOpener(root.Roots(), "q:\\unmapped.txt");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "necout/reader.hpp"
-#include "platform/posix/posix_platform.hpp"
+#include "platform/posix/posix_sample_tree.hpp"
 #include "support/test_root.hpp"
 #include "util/files.hpp"
 
@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 
 TEST(SampleTree, CreatesTheFoldersSamplesAndLaunchers) {
   ScriptedFixture f;
-  f.platform.CreateSampleTree();
+  CreateSampleTree(f.system);
   const fs::path tree = f.root.driveC / "4nec2";
   for (const char* folder : {"exe", "b_in", "b_in/Ranges", "b_out", "out"}) {
     EXPECT_TRUE(fs::is_directory(tree / folder)) << folder;
@@ -34,8 +34,8 @@ TEST(SampleTree, OverwritesNothingThatExists) {
   ScriptedFixture f;
   f.root.Write("drive_c/4NEC2/B_IN/Dipol.nec", "my own deck");
   f.root.Write("drive_c/4NEC2/exe/nec2dxs1k5.exe", "MZ real engine");
-  f.platform.CreateSampleTree();
-  f.platform.CreateSampleTree();
+  CreateSampleTree(f.system);
+  CreateSampleTree(f.system);
   EXPECT_EQ("my own deck", TestRoot::Read(f.root.driveC / "4NEC2/B_IN/Dipol.nec"));
   EXPECT_EQ("MZ real engine", TestRoot::Read(f.root.driveC / "4NEC2/exe/nec2dxs1k5.exe"));
   EXPECT_FALSE(fs::exists(f.root.driveC / "4nec2"));  // the existing tree was used, in its letter case
@@ -45,7 +45,7 @@ TEST(SampleTree, OverwritesNothingThatExists) {
 
 TEST(SampleTree, TheDipoleOutputReadsWithTheOutputReader) {
   ScriptedFixture f;
-  f.platform.CreateSampleTree();
+  CreateSampleTree(f.system);
   OutputText text;
   ReadTextFile(f.platform, "c:\\4nec2\\out\\dipol.out", text);
   ASSERT_FALSE(text.empty());

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/posix/posix_platform.hpp"
+#include "platform/posix/posix_sample_tree.hpp"
 #include "support/test_root.hpp"
 
 namespace {
@@ -17,7 +17,8 @@ namespace {
 // Three copies of the sample output, a folder without output files and a file with a byte
 // above 127.
 void LayOut(TestRoot& root) {
-  PosixPlatform(root.Roots()).CreateSampleTree();
+  PosixSystem system(root.Roots());
+  CreateSampleTree(system);
   const std::string dipol = TestRoot::Read(root.driveC / "4nec2" / "out" / "dipol.out");
   for (const char* name : {"a.out", "b.out", "c.out"}) root.Write("drive_c/4nec2/b_out/three/" + std::string(name), dipol);
   root.Write("drive_c/4nec2/b_out/none/readme.txt", "no output here");
@@ -83,6 +84,31 @@ class WindowScriptTest : public QObject {
     }
     QCOMPARE(QString::fromLatin1(outputs[1]), QString::fromLatin1(outputs[0]));
     QVERIFY2(outputs[1].find(mustShow.toStdString()) != std::string::npos, outputs[1].c_str());
+  }
+
+  // The picture menu items open their windows beside the window and the files a script writes
+  // are the same with and without it (PNG too: the program links the window binding).
+  void picturesAreTheSameHeadlessAndInTheWindow() {
+    const char* const names[] = {"map.svg", "xz.svg", "table.svg", "map.png"};
+    std::string files[2][4];
+    for (int window = 0; window < 2; ++window) {
+      TestRoot root;
+      LayOut(root);
+      const auto script = root.Write("pictures.vsc",
+                                     "run LoadDipol1Click\nrun AnalyseNearfield1Click\nrun MIShowFieldMap\nrun MIPlotTable\n"
+                                     "answer folder c:\\4nec2\\b_out\\three\nrun Button1\nrun MIBatchAnalysePowerClick\n"
+                                     "picture fieldmap c:\\4nec2\\map.svg\npicture fieldmap c:\\4nec2\\xz.svg xz 0 db\n"
+                                     "picture table c:\\4nec2\\table.svg\npicture fieldmap c:\\4nec2\\map.png\n");
+      const std::string output = RunProgram(root, script.string(), window == 1);
+      QVERIFY2(output.find("[exit 0]") != std::string::npos && output.find("[Picture]") == std::string::npos, output.c_str());
+      for (int k = 0; k < 4; ++k) files[window][k] = TestRoot::Read(root.driveC / "4nec2" / names[k]);
+    }
+    for (int k = 0; k < 4; ++k) {
+      QVERIFY2(!files[0][k].empty(), names[k]);
+      QVERIFY2(files[0][k] == files[1][k], names[k]);
+    }
+    QVERIFY(files[0][3].rfind("\x89PNG", 0) == 0);
+    QVERIFY(files[0][2].find("Data table against Freq (MHz)") != std::string::npos);
   }
 };
 

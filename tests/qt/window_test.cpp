@@ -23,7 +23,8 @@
 #include "mainwindow/VarnelU.hpp"
 #include "platform/qt/main_window.hpp"
 #include "platform/qt/pane_view.hpp"
-#include "platform/qt/qt_platform.hpp"
+#include "platform/posix/posix_sample_tree.hpp"
+#include "platform/qt/qt_ui.hpp"
 #include "support/hanging_engine.hpp"
 #include "support/test_root.hpp"
 #include "util/errors.hpp"
@@ -31,24 +32,27 @@
 
 namespace {
 
-// The window's platform with the save dialog answered by the test.
-class TestPlatform : public QtPlatform {
+// The window's interface with the save dialog answered by the test.
+class TestUi : public QtUi {
  public:
-  using QtPlatform::QtPlatform;
+  explicit TestUi(System& system) : QtUi(system), system_(system) {}
   std::optional<std::string> savePath;
   std::optional<std::string> folder;
   std::vector<std::string> messages;
   std::function<void()> duringEvents;  // runs once, inside the first event processing
   std::optional<std::string> SaveFileDialog(const FileDialogSpec&) override { return savePath; }
   std::optional<std::string> ChooseFolder(const std::string&) override {
-    if (folder) SetCurrentFolder(*folder);
+    if (folder) system_.SetCurrentFolder(*folder);
     return folder;
   }
-  void MessageBox(MessageKind, const std::string&, const std::string& text) override { messages.push_back(text); }
+  void ShowMessage(MessageKind, const std::string&, const std::string& text) override { messages.push_back(text); }
   void ProcessEvents() override {
-    QtPlatform::ProcessEvents();
+    QtUi::ProcessEvents();
     if (duringEvents) std::exchange(duringEvents, nullptr)();
   }
+
+ private:
+  System& system_;
 };
 
 // What a pane widget shows, lines joined by '\n'.
@@ -73,7 +77,8 @@ class WindowTest : public QObject {
 
  private:
   std::unique_ptr<TestRoot> root;
-  std::unique_ptr<TestPlatform> platform;
+  std::unique_ptr<PosixSystem> system;
+  std::unique_ptr<TestUi> ui;
   std::unique_ptr<TForm1> form;
   std::unique_ptr<VarnelWindow> window;
   QTemporaryDir settingsHome;  // where Qt would keep a settings file of the user
@@ -84,10 +89,11 @@ class WindowTest : public QObject {
   void init() {
     DecimalSeparator = ',';
     root = std::make_unique<TestRoot>();
-    platform = std::make_unique<TestPlatform>(root->Roots());
-    platform->CreateSampleTree();
-    form = std::make_unique<TForm1>(*platform);
-    window = std::make_unique<VarnelWindow>(*form, *platform);
+    system = std::make_unique<PosixSystem>(root->Roots());
+    ui = std::make_unique<TestUi>(*system);
+    CreateSampleTree(*system);
+    form = std::make_unique<TForm1>(Platform{*system, *ui});
+    window = std::make_unique<VarnelWindow>(*form, *ui);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
   }
@@ -95,7 +101,8 @@ class WindowTest : public QObject {
   void cleanup() {
     window.reset();
     form.reset();
-    platform.reset();
+    ui.reset();
+    system.reset();
     root.reset();
   }
 
@@ -142,12 +149,12 @@ class WindowTest : public QObject {
     const QString table = "// head\n\n//   Freq ;\n//    MHz ;\n    7,000;    1,000;\n   14,200;    2,000;";
     mdata->setPlainText(table);
     const auto target = root->dir / "saved.txt";
-    platform->savePath = WindowsPath(root->Roots(), target.string());
+    ui->savePath = WindowsPath(root->Roots(), target.string());
     window->RunCommand("MISaveasTxtClick");
     QCOMPARE(QString::fromStdString(TestRoot::Read(target)),
              QString("// head\r\n\r\n//   Freq ;\r\n//    MHz ;\r\n    7,000;    1,000;\r\n   14,200;    2,000;\r\n"));
     window->RunCommand("MICopyColomn2");
-    QCOMPARE(QString::fromStdString(platform->ClipboardText()), QString("    1,000\r\n    2,000\r\n"));
+    QCOMPARE(QString::fromStdString(ui->ClipboardText()), QString("    1,000\r\n    2,000\r\n"));
   }
 
   void pointDialogDrivenByKeyboardSetsP() {
@@ -189,14 +196,14 @@ class WindowTest : public QObject {
   void commandsDuringARunAreRefusedAndClosingEndsTheRunSafely() {
     const auto folder = root->driveC / "4nec2" / "b_out" / "run";
     for (const char* name : {"a.out", "b.out", "c.out"}) root->Write("drive_c/4nec2/b_out/run/" + std::string(name), "x");
-    platform->folder = WindowsPath(root->Roots(), folder.string());
-    platform->duringEvents = [this] {
+    ui->folder = WindowsPath(root->Roots(), folder.string());
+    ui->duringEvents = [this] {
       window->RunCommand("MIShowsomeParametersClick");
       window->close();
     };
     window->RunCommand("MIAddBatchFolderClick");
     // The refusal stands in the status bar; no box stops the running command.
-    QVERIFY(platform->messages.empty());
+    QVERIFY(ui->messages.empty());
     QCOMPARE(QString::fromStdString(window->StatusText()),
              QString("A command is still running. Please wait until it has finished."));
     const QString info = Shown(window->PaneWidget("Mout"));
@@ -218,7 +225,7 @@ class WindowTest : public QObject {
     QFETCH(bool, quit);
     const std::filesystem::path launcher = hanging_engine::Plant(*root);
     root->Write("drive_c/4nec2/b_in/hang/x.nec", "CM\r\nCE\r\nEN\r\n");
-    platform->folder = "c:\\4nec2\\b_in\\hang";
+    ui->folder = "c:\\4nec2\\b_in\\hang";
     long engine = 0, child = 0;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -285,7 +292,7 @@ class WindowTest : public QObject {
     QPlainTextEdit* mdata = window->PaneWidget("Mdata")->BeginEdit();
     QTest::keyClicks(mdata, QString(QChar(0xB0)) + "C");
     const auto target = root->dir / "degree.txt";
-    platform->savePath = WindowsPath(root->Roots(), target.string());
+    ui->savePath = WindowsPath(root->Roots(), target.string());
     window->RunCommand("MISaveasTxtClick");
     QCOMPARE(QByteArray::fromStdString(TestRoot::Read(target)), QByteArray("\xb0" "C\r\n"));
     ReplacePaneLines(form->Mdata, {"20\xb0" "C \xe9t\xe9"});
@@ -298,10 +305,10 @@ class WindowTest : public QObject {
   void progressAndRefusalStandInTheStatusBar() {
     const auto folder = root->driveC / "4nec2" / "b_out" / "run";
     for (const char* name : {"a.out", "b.out", "c.out"}) root->Write("drive_c/4nec2/b_out/run/" + std::string(name), "x");
-    platform->folder = WindowsPath(root->Roots(), folder.string());
+    ui->folder = WindowsPath(root->Roots(), folder.string());
     bool barShown = false;
     QString during;
-    platform->duringEvents = [&] {
+    ui->duringEvents = [&] {
       window->SyncFromModel();
       barShown = window->ProgressBar()->isVisible();
       during = QString::fromStdString(window->StatusText());
@@ -322,7 +329,7 @@ class WindowTest : public QObject {
 
   // The window's folder chooser fails as the headless one does.
   void folderChooserAtAMissingFolderFailsAsHeadless() {
-    QtPlatform plain(root->Roots());
+    QtUi plain(*system);
     try {
       plain.ChooseFolder("c:\\4nec2\\nowhere");
       QFAIL("no failure");
@@ -340,7 +347,7 @@ class WindowTest : public QObject {
     spec.title = "Load";
     spec.initialFolder = "c:\\4nec2\\out";
     spec.filter = "4nec2 (*.out)|*.out";
-    QVERIFY(!platform->OpenFileDialog(spec));
+    QVERIFY(!ui->OpenFileDialog(spec));
     QVERIFY(QDir(settingsHome.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
   }
 

@@ -5,6 +5,9 @@
 #include <stdexcept>
 #include <unistd.h>
 
+#include "platform/posix/posix_sample_tree.hpp"
+#include "platform/scripted/runner.hpp"
+
 namespace fs = std::filesystem;
 
 TestRoot::TestRoot() {
@@ -44,4 +47,9 @@ std::string TestRoot::Read(const fs::path& path) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+int RunScriptIn(const TestRoot& root, std::istream& script, std::ostream& out, int engineJobs) {
+  PosixSystem system(root.Roots());
+  return RunScript(script, out, system, [&system] { CreateSampleTree(system); }, engineJobs);
 }

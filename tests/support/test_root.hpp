@@ -3,11 +3,13 @@
 // touches the real home folder or the real c: mapping. The current folder is restored and the
 // tree removed when the root goes away.
 #include <filesystem>
+#include <iosfwd>
 #include <sstream>
 #include <string>
 
-#include "platform/posix/posix_platform.hpp"
-#include "platform/scripted/scripted_platform.hpp"
+#include "platform/platform.hpp"
+#include "platform/posix/posix_system.hpp"
+#include "platform/scripted/scripted_ui.hpp"
 
 class TestRoot {
  public:
@@ -30,9 +32,15 @@ class TestRoot {
   std::filesystem::path savedCurrent_;
 };
 
-// A scripted platform over a TestRoot that prints into its own stream.
+// The POSIX system over a TestRoot under a scripted interface that prints into its own stream.
 struct ScriptedFixture {
   TestRoot root;
   std::ostringstream out;
-  ScriptedPlatform platform{out, root.Roots()};
+  PosixSystem system{root.Roots()};
+  ScriptedUi ui{out, system};
+  Platform platform{system, ui};
 };
+
+// The headless runner as `varnel --script` runs it, over the POSIX system of the root: the
+// sample tree is made at the start.
+int RunScriptIn(const TestRoot& root, std::istream& script, std::ostream& out, int engineJobs = 1);

@@ -68,7 +68,7 @@ TEST(ReadTextFile, JoinsLinesWithCrLfAndDropsTheFinalLineEnd) {
     std::string text = "previous";
     ReadTextFile(f.platform, "c:\\t.txt", text);
     EXPECT_EQ(Visible(c.expected), Visible(text)) << c.what;
-    EXPECT_TRUE(f.platform.messages.empty()) << c.what;
+    EXPECT_TRUE(f.ui.messages.empty()) << c.what;
   }
 }
 
@@ -147,8 +147,8 @@ TEST(ReadTextFile, MissingFileWarnsOnceAndLeavesTheTextAlone) {
   std::string text = "kept as it was";
   ReadTextFile(f.platform, "c:\\4nec2\\out\\none.out", text);
   EXPECT_EQ("kept as it was", text);
-  ASSERT_EQ(1u, f.platform.messages.size());
-  EXPECT_EQ("[Warning] Die Datei c:\\4nec2\\out\\none.out konnte nicht gefunden werden.", f.platform.messages[0]);
+  ASSERT_EQ(1u, f.ui.messages.size());
+  EXPECT_EQ("[Warning] Die Datei c:\\4nec2\\out\\none.out konnte nicht gefunden werden.", f.ui.messages[0]);
 }
 
 TEST(ReadTextFile, AFolderIsNotAFile) {
@@ -157,14 +157,14 @@ TEST(ReadTextFile, AFolderIsNotAFile) {
   std::string text = "kept";
   ReadTextFile(f.platform, "c:\\x.out", text);
   EXPECT_EQ("kept", text);
-  ASSERT_EQ(1u, f.platform.messages.size());
-  EXPECT_EQ("[Warning] Die Datei c:\\x.out konnte nicht gefunden werden.", f.platform.messages[0]);
+  ASSERT_EQ(1u, f.ui.messages.size());
+  EXPECT_EQ("[Warning] Die Datei c:\\x.out konnte nicht gefunden werden.", f.ui.messages[0]);
 }
 
 TEST(ReadTextFile, RelativeNamesResolveAgainstTheCurrentFolder) {
   ScriptedFixture f;
   f.root.Write("drive_c/b_out/E_/a.out", "one\r\ntwo\r\n");
-  ASSERT_TRUE(f.platform.SetCurrentFolder("c:\\B_OUT\\e_"));
+  ASSERT_TRUE(f.system.SetCurrentFolder("c:\\B_OUT\\e_"));
   std::string text;
   ReadTextFile(f.platform, "A.OUT", text);
   EXPECT_EQ("one\r\ntwo", text);
@@ -191,14 +191,14 @@ TEST(ReadTextFile, AnUnreadableFileRaisesAccessDenied) {
 TEST(WriteTextFile, WritesTheTextExactlyAndTruncates) {
   ScriptedFixture f;
   f.root.Write("drive_c/d.nec", "a much longer old content\r\n");
-  WriteTextFile(f.platform, "GW 1\r\nEN", "c:\\d.nec");
+  WriteTextFile(f.system, "GW 1\r\nEN", "c:\\d.nec");
   EXPECT_EQ("GW 1\r\nEN", TestRoot::Read(f.root.driveC / "d.nec"));
 }
 
 TEST(WriteTextFile, AMissingFolderRaisesFileNotFound) {
   ScriptedFixture f;
   try {
-    WriteTextFile(f.platform, "x", "c:\\no\\such\\folder\\d.nec");
+    WriteTextFile(f.system, "x", "c:\\no\\such\\folder\\d.nec");
     FAIL() << "no InOutError";
   } catch (const InOutError& e) {
     EXPECT_STREQ("Datei nicht gefunden", e.what());
@@ -209,7 +209,7 @@ TEST(WriteTextFile, AMissingFolderRaisesFileNotFound) {
 TEST(WriteTextFileSafely, ReplacesAnExistingFileAndLeavesNoTemporary) {
   ScriptedFixture f;
   f.root.Write("drive_c/table.txt", "old");
-  WriteTextFileSafely(f.platform, "new\r\n", "c:\\TABLE.TXT");
+  WriteTextFileSafely(f.system, "new\r\n", "c:\\TABLE.TXT");
   EXPECT_EQ("new\r\n", TestRoot::Read(f.root.driveC / "table.txt"));
   EXPECT_EQ(1, std::distance(fs::directory_iterator(f.root.driveC), fs::directory_iterator()));
 }
@@ -218,7 +218,7 @@ TEST(WriteTextFileSafely, AFailedReplaceLeavesTheOldFileAsItWas) {
   ScriptedFixture f;
   fs::path target = f.root.Write("drive_c/table.txt", "old content");
   MakeReadOnly(target);  // a read-only file is not replaced
-  EXPECT_THROW(WriteTextFileSafely(f.platform, "new", "c:\\table.txt"), InOutError);
+  EXPECT_THROW(WriteTextFileSafely(f.system, "new", "c:\\table.txt"), InOutError);
   EXPECT_EQ("old content", TestRoot::Read(target));
   EXPECT_EQ(1, std::distance(fs::directory_iterator(f.root.driveC), fs::directory_iterator()));
 }
@@ -240,7 +240,7 @@ TEST(WriteTextFileSafely, NeverWritesThroughALinkAndLeavesOnlyTheTarget) {
     fs::create_directories(folder);
     if (std::string(c.link) != "table.txt") f.root.Write("drive_c/work/table.txt", "old");
     fs::create_symlink(canary, folder / c.link);
-    WriteTextFileSafely(f.platform, "new", "c:\\work\\table.txt");
+    WriteTextFileSafely(f.system, "new", "c:\\work\\table.txt");
     EXPECT_EQ("canary", TestRoot::Read(canary));
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder / "table.txt")));
     EXPECT_EQ("new", TestRoot::Read(folder / "table.txt"));
@@ -254,7 +254,7 @@ TEST(WriteTextFileSafely, KeepsTheModeOfTheFileItReplaces) {
     ScriptedFixture f;
     fs::path target = f.root.Write("drive_c/table.txt", "old");
     ASSERT_EQ(0, chmod(target.c_str(), mode));
-    WriteTextFileSafely(f.platform, "new", "c:\\table.txt");
+    WriteTextFileSafely(f.system, "new", "c:\\table.txt");
     struct stat st;
     ASSERT_EQ(0, stat(target.c_str(), &st));
     EXPECT_EQ(mode, st.st_mode & 07777) << std::oct << mode;
@@ -273,7 +273,7 @@ TEST(ListFiles, ListsFilesOnlyWithBareNames) {
   f.root.Write("drive_c/dir/x.outx", "");
   f.root.Write("drive_c/dir/c.nec", "");
   TextList list = {"stale entry"};
-  ListFiles(f.platform, "c:\\dir\\*.out", list);
+  ListFiles(f.system, "c:\\dir\\*.out", list);
   std::sort(list.begin(), list.end());
   EXPECT_EQ((TextList{".z.out", "UPPER.OUT", "x.out"}), list);
 }
@@ -283,12 +283,12 @@ TEST(ListFiles, ARelativePatternUsesTheCurrentFolder) {
   f.root.Write("drive_c/b_out/b.out", "");
   f.root.Write("drive_c/b_out/a.out", "");
   f.root.Write("drive_c/b_out/c.nec", "");
-  ASSERT_TRUE(f.platform.SetCurrentFolder("c:\\b_out"));
+  ASSERT_TRUE(f.system.SetCurrentFolder("c:\\b_out"));
   TextList list;
-  ListFiles(f.platform, "*.out", list);
+  ListFiles(f.system, "*.out", list);
   std::sort(list.begin(), list.end());
   EXPECT_EQ((TextList{"a.out", "b.out"}), list);
-  ListFiles(f.platform, "*.*", list);
+  ListFiles(f.system, "*.*", list);
   EXPECT_EQ(3u, list.size());
 }
 
@@ -296,12 +296,12 @@ TEST(ListFiles, NoMatchOrNoFolderGivesAnEmptyListSilently) {
   ScriptedFixture f;
   fs::create_directories(f.root.driveC / "empty");
   TextList list = {"old"};
-  ListFiles(f.platform, "c:\\empty\\*.out", list);
+  ListFiles(f.system, "c:\\empty\\*.out", list);
   EXPECT_TRUE(list.empty());
   list = {"old"};
-  ListFiles(f.platform, "c:\\missing\\*.out", list);
+  ListFiles(f.system, "c:\\missing\\*.out", list);
   EXPECT_TRUE(list.empty());
-  EXPECT_TRUE(f.platform.messages.empty());
+  EXPECT_TRUE(f.ui.messages.empty());
 }
 
 // ---- DeleteFolderTree, CreateFolder -----------------------------------------------------
@@ -313,10 +313,10 @@ TEST(DeleteFolderTree, RemovesNestedFoldersDepthFirst) {
   f.root.Write("drive_c/4nec2/b_in/E_/sub/deeper/.hidden", "x");
   fs::create_directories(f.root.driveC / "4nec2/b_in/E_/empty");
   f.root.Write("drive_c/4nec2/b_in/keep.nec", "x");
-  DeleteFolderTree(f.platform, "c:\\4nec2\\B_IN\\e_\\");
+  DeleteFolderTree(f.system, "c:\\4nec2\\B_IN\\e_\\");
   EXPECT_FALSE(fs::exists(f.root.driveC / "4nec2/b_in/E_"));
   EXPECT_TRUE(fs::exists(f.root.driveC / "4nec2/b_in/keep.nec"));
-  EXPECT_TRUE(f.platform.messages.empty());
+  EXPECT_TRUE(f.ui.messages.empty());
 }
 
 TEST(DeleteFolderTree, AReadOnlyFileStaysAndSoDoesItsFolder) {
@@ -325,12 +325,12 @@ TEST(DeleteFolderTree, AReadOnlyFileStaysAndSoDoesItsFolder) {
   f.root.Write("drive_c/t/sub/free.nec", "x");
   f.root.Write("drive_c/t/other/free.nec", "x");
   MakeReadOnly(locked);
-  DeleteFolderTree(f.platform, "c:\\t");
+  DeleteFolderTree(f.system, "c:\\t");
   EXPECT_TRUE(fs::exists(locked));
   EXPECT_FALSE(fs::exists(f.root.driveC / "t/sub/free.nec"));
   EXPECT_FALSE(fs::exists(f.root.driveC / "t/other"));
   EXPECT_TRUE(fs::exists(f.root.driveC / "t"));
-  EXPECT_TRUE(f.platform.messages.empty());
+  EXPECT_TRUE(f.ui.messages.empty());
 }
 
 TEST(DeleteFolderTree, NeverFollowsALinkOutOfTheTree) {
@@ -342,7 +342,7 @@ TEST(DeleteFolderTree, NeverFollowsALinkOutOfTheTree) {
   fs::create_directory_symlink(outsideFolder, f.root.driveC / "t/sub/folderlink");
   fs::create_symlink(outsideFile, f.root.driveC / "t/filelink");
   fs::create_symlink(f.root.dir / "nowhere", f.root.driveC / "t/broken");
-  DeleteFolderTree(f.platform, "c:\\t");
+  DeleteFolderTree(f.system, "c:\\t");
   EXPECT_FALSE(fs::exists(fs::symlink_status(f.root.driveC / "t")));
   EXPECT_EQ("keep me", TestRoot::Read(outsideFile));
 }
@@ -351,7 +351,7 @@ TEST(DeleteFolderTree, AFolderThatIsALinkLosesOnlyTheLink) {
   ScriptedFixture f;
   fs::path outsideFile = f.root.Write("outside/precious.txt", "keep me");
   fs::create_directory_symlink(outsideFile.parent_path(), f.root.driveC / "linked");
-  DeleteFolderTree(f.platform, "c:\\linked\\");
+  DeleteFolderTree(f.system, "c:\\linked\\");
   EXPECT_FALSE(fs::exists(fs::symlink_status(f.root.driveC / "linked")));
   EXPECT_EQ("keep me", TestRoot::Read(outsideFile));
 }
@@ -359,19 +359,19 @@ TEST(DeleteFolderTree, AFolderThatIsALinkLosesOnlyTheLink) {
 TEST(DeleteFolderTree, RefusesAnEmptyPathAndDriveRoots) {
   ScriptedFixture f;
   fs::path file = f.root.Write("drive_c/4nec2/b_out/x.out", "x");
-  ASSERT_TRUE(f.platform.SetCurrentFolder("c:\\4nec2\\b_out"));
+  ASSERT_TRUE(f.system.SetCurrentFolder("c:\\4nec2\\b_out"));
   for (const char* folder : {"", "c:", "c:\\", "C:/", "\\", "/", "z:\\", "c:\\\\"}) {
-    DeleteFolderTree(f.platform, folder);
+    DeleteFolderTree(f.system, folder);
     EXPECT_TRUE(fs::exists(file)) << "DeleteFolderTree(\"" << folder << "\") deleted the drive";
   }
 }
 
 TEST(CreateFolder, CreatesExactlyOneLevel) {
   ScriptedFixture f;
-  EXPECT_TRUE(CreateFolder(f.platform, "c:\\4nec2"));
+  EXPECT_TRUE(CreateFolder(f.system, "c:\\4nec2"));
   EXPECT_TRUE(fs::is_directory(f.root.driveC / "4nec2"));
-  EXPECT_FALSE(CreateFolder(f.platform, "c:\\4NEC2"));  // exists already
-  EXPECT_FALSE(CreateFolder(f.platform, "c:\\a\\b"));   // parent missing
+  EXPECT_FALSE(CreateFolder(f.system, "c:\\4NEC2"));  // exists already
+  EXPECT_FALSE(CreateFolder(f.system, "c:\\a\\b"));   // parent missing
   EXPECT_FALSE(fs::exists(f.root.driveC / "a"));
 }
 
@@ -381,15 +381,15 @@ TEST(DesktopFolder, IsTheProfileFolderWithDeskTop) {
   ScriptedFixture f;
   {
     ScopedEnv profile("USERPROFILE", "C:\\Users\\ann");
-    EXPECT_EQ("C:\\Users\\ann\\DeskTop\\", DesktopFolder(f.platform));
+    EXPECT_EQ("C:\\Users\\ann\\DeskTop\\", DesktopFolder(f.system));
   }
   {
     ScopedEnv profile("USERPROFILE", nullptr);
-    std::string desktop = DesktopFolder(f.platform);
+    std::string desktop = DesktopFolder(f.system);
     EXPECT_EQ(WindowsPath(f.root.Roots(), f.root.home.string()) + "\\DeskTop\\", desktop);
     // The case-insensitive mapping finds a Desktop folder spelled the Linux way.
     fs::create_directories(f.root.home / "Desktop");
-    EXPECT_TRUE(f.platform.FolderExists(desktop));
+    EXPECT_TRUE(f.system.FolderExists(desktop));
   }
 }
 
@@ -422,16 +422,16 @@ TEST(OpenExistingDocument, OpensAnExistingFileAndReportsAMissingOne) {
   f.root.Write("drive_c/Varnel Hilfe.pdf", "%PDF");
   OpenExistingDocument(f.platform, "c:\\Varnel Hilfe.pdf");
   OpenExistingDocument(f.platform, "c:\\none.pdf");
-  OpenWithAssociatedProgram(f.platform, "c:\\also-missing.nec");  // no check, no message
+  OpenWithAssociatedProgram(f.ui, "c:\\also-missing.nec");  // no check, no message
   EXPECT_EQ((std::vector<std::string>{"[Open] c:\\Varnel Hilfe.pdf",
                                       "[Error] Die Datei c:\\none.pdf konnte nicht gefunden werden!",
                                       "[Open] c:\\also-missing.nec"}),
-            f.platform.messages);
+            f.ui.messages);
 }
 
 TEST(CurrentYearText, IsThePlatformsYearWithoutPadding) {
   ScriptedFixture f;
-  std::string year = CurrentYearText(f.platform);
-  EXPECT_EQ(std::to_string(f.platform.CurrentYear()), year);
-  EXPECT_GE(f.platform.CurrentYear(), 2024);
+  std::string year = CurrentYearText(f.system);
+  EXPECT_EQ(std::to_string(f.system.CurrentYear()), year);
+  EXPECT_GE(f.system.CurrentYear(), 2024);
 }

@@ -10,9 +10,9 @@ using namespace std::string_literals;
 
 TEST(Messages, EveryBoxShowsControlBytesVisibly) {
   ScriptedFixture f;
-  ShowWarning(f.platform, "Die Datei a\0b.out konnte nicht gefunden werden."s);
-  ShowInfo(f.platform, "x\x01y\x1Fz"s);
-  ShowError(f.platform, "kept:\tA\r\nB"s);
+  ShowWarning(f.ui, "Die Datei a\0b.out konnte nicht gefunden werden."s);
+  ShowInfo(f.ui, "x\x01y\x1Fz"s);
+  ShowError(f.ui, "kept:\tA\r\nB"s);
   EXPECT_EQ("[Warning] Die Datei a\\0b.out konnte nicht gefunden werden.\n"
             "[Info] x\\x01y\\x1Fz\n"
             "[Error] kept:\tA\r\nB\n",

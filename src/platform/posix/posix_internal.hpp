@@ -1,5 +1,5 @@
 #pragma once
-// Helpers shared by the files of the POSIX platform.
+// Helpers shared by the files of the POSIX system.
 #include <string>
 #include <string_view>
 #include <vector>

@@ -1,5 +1,5 @@
 // The Wine-style picture of the machine: drive letters, case-insensitive names, and the
-// helpers that the other files of the POSIX platform share.
+// helpers that the other files of the POSIX system share.
 #include <dirent.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -13,7 +13,7 @@
 #include <stdexcept>
 
 #include "platform/posix/posix_internal.hpp"
-#include "platform/posix/posix_platform.hpp"
+#include "platform/posix/posix_system.hpp"
 
 namespace posix_detail {
 

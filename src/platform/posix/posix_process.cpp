@@ -21,7 +21,7 @@
 #include <set>
 
 #include "platform/posix/posix_internal.hpp"
-#include "platform/posix/posix_platform.hpp"
+#include "platform/posix/posix_system.hpp"
 
 using namespace posix_detail;
 
@@ -140,7 +140,7 @@ void RedirectToNull(int fd, int flags) {
 
 }  // namespace
 
-ProcessHandle PosixPlatform::StartProcess(const std::string& program, const std::string& parameters,
+ProcessHandle PosixSystem::StartProcess(const std::string& program, const std::string& parameters,
                                           std::string& error) {
   {
     std::lock_guard<std::mutex> lock(childrenMutex);
@@ -220,7 +220,7 @@ ProcessHandle PosixPlatform::StartProcess(const std::string& program, const std:
   return ProcessHandle{pid};
 }
 
-bool PosixPlatform::ProcessEnded(ProcessHandle handle) {
+bool PosixSystem::ProcessEnded(ProcessHandle handle) {
   std::lock_guard<std::mutex> lock(childrenMutex);
   ReapDetached();
   pid_t pid = static_cast<pid_t>(handle.id);
@@ -231,7 +231,7 @@ bool PosixPlatform::ProcessEnded(ProcessHandle handle) {
   return true;
 }
 
-void PosixPlatform::CloseProcess(ProcessHandle handle) {
+void PosixSystem::CloseProcess(ProcessHandle handle) {
   std::lock_guard<std::mutex> lock(childrenMutex);
   pid_t pid = static_cast<pid_t>(handle.id);
   if (runningChildren.erase(pid) == 0) return;
@@ -240,7 +240,7 @@ void PosixPlatform::CloseProcess(ProcessHandle handle) {
   ReapDetached();
 }
 
-void PosixPlatform::EndProcess(ProcessHandle handle) {
+void PosixSystem::EndProcess(ProcessHandle handle) {
   std::lock_guard<std::mutex> lock(childrenMutex);
   pid_t pid = static_cast<pid_t>(handle.id);
   if (runningChildren.erase(pid) == 0) return;
@@ -262,10 +262,10 @@ void EndEnginesOnTerminationSignals() {
   }
 }
 
-void PosixPlatform::OpenDocument(const std::string& path) {
+void OpenWithDesktopOpener(const PosixRoots& roots, const std::string& path) {
   std::string opener = FindInPath("xdg-open");
   if (opener.empty()) return;
-  std::string native = Native(path);
+  std::string native = NativePath(roots, path);
   if (native.empty()) return;
   char* argv[] = {opener.data(), native.data(), nullptr};
   // Double fork: the opener is adopted by init, so nothing waits for it and no zombie stays.

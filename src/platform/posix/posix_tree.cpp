@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/posix/posix_internal.hpp"
-#include "platform/posix/posix_platform.hpp"
+#include "platform/posix/posix_system.hpp"
 
 using namespace posix_detail;
 
@@ -119,7 +119,7 @@ std::string Resolved(const std::string& native) {
 
 }  // namespace
 
-void PosixPlatform::DeleteTree(const std::string& folder) {
+void PosixSystem::DeleteTree(const std::string& folder) {
   const std::string native = Native(folder);
   NoteEntriesRemoved();
   std::vector<std::string> parts = NativeComponents(native);
@@ -142,7 +142,7 @@ void PosixPlatform::DeleteTree(const std::string& folder) {
   unlinkat(parent.fd, name.c_str(), AT_REMOVEDIR);
 }
 
-bool PosixPlatform::FolderWithin(const std::string& inner, const std::string& outer) {
+bool PosixSystem::FolderWithin(const std::string& inner, const std::string& outer) {
   const std::string innerNative = Native(inner), outerNative = Native(outer);
   if (innerNative.empty() || outerNative.empty()) return false;
   const std::string a = Resolved(innerNative), b = Resolved(outerNative);

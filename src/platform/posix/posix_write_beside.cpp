@@ -10,7 +10,7 @@
 #include <string>
 
 #include "platform/posix/posix_internal.hpp"
-#include "platform/posix/posix_platform.hpp"
+#include "platform/posix/posix_system.hpp"
 
 using namespace posix_detail;
 
@@ -49,7 +49,7 @@ bool WriteAll(int fd, const std::string& bytes) {
 
 }  // namespace
 
-std::string PosixPlatform::WriteFileBeside(const std::string& target, const std::string& bytes) {
+std::string PosixSystem::WriteFileBeside(const std::string& target, const std::string& bytes) {
   const std::string native = Native(target);
   const std::size_t cut = native.rfind('/');
   if (native.empty() || cut == std::string::npos || cut + 1 == native.size()) throw MakeInOutError(2);
@@ -66,7 +66,7 @@ std::string PosixPlatform::WriteFileBeside(const std::string& target, const std:
   }();
   struct stat st;
   if (lstat(native.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-    // As ReplaceFile: a read-only file is not replaced, so nothing is created for it either.
+    // As RenameOver: a read-only file is not replaced, so nothing is created for it either.
     if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) throw MakeInOutError(5);
     mode = st.st_mode & 07777;
   }

@@ -21,7 +21,8 @@
 
 #include "mainwindow/VarnelU.hpp"
 #include "platform/qt/pane_view.hpp"
-#include "platform/qt/qt_platform.hpp"
+#include "platform/qt/picture_window.hpp"
+#include "platform/qt/qt_ui.hpp"
 
 namespace {
 
@@ -60,7 +61,7 @@ constexpr qint64 kFrameMs = 33;
 
 }  // namespace
 
-VarnelWindow::VarnelWindow(TForm1& form, QtPlatform& platform) : form_(form), platform_(platform) {
+VarnelWindow::VarnelWindow(TForm1& form, QtUi& ui) : form_(form), ui_(ui) {
   setWindowTitle(ToQt(form_.caption));
   setCentralWidget(new QWidget(this));
   BuildRegions();
@@ -73,7 +74,8 @@ VarnelWindow::VarnelWindow(TForm1& form, QtPlatform& platform) : form_(form), pl
   progressBar_->setTextVisible(false);
   progressBar_->hide();
   statusBar()->addPermanentWidget(progressBar_);
-  platform_.SetWindow(this);
+  ui_.SetWindow(this);
+  pictures_ = std::make_unique<PictureWindows>(form_, form_.platform, this);
   // What the right column needs with this font; the model makes the window at least that
   // large and centres it again, as at creation.
   TForm1::LayoutNeeds needs;
@@ -88,7 +90,7 @@ VarnelWindow::VarnelWindow(TForm1& form, QtPlatform& platform) : form_(form), pl
   SyncFromModel();
 }
 
-VarnelWindow::~VarnelWindow() { platform_.SetWindow(nullptr); }
+VarnelWindow::~VarnelWindow() { ui_.SetWindow(nullptr); }
 
 void VarnelWindow::BuildRegions() {
   QWidget* client = centralWidget();
@@ -302,11 +304,12 @@ void VarnelWindow::SyncFromModel() {
   if (!applyingGeometry_ && (x() != form_.window.left || y() != form_.window.top || FrameTurnedUp())) ApplyWindowRect();
   ApplyGeometry();
   SyncStatus();
+  if (pictures_) pictures_->Follow();
 }
 
 void VarnelWindow::SyncStatus() {
   const Progress& progress = form_.progress;
-  const QString text = ToQt(ProgressText(progress, platform_.MillisecondsSinceEpoch()));
+  const QString text = ToQt(ProgressText(progress, form_.platform.system.MillisecondsSinceEpoch()));
   if (statusText_->text() != text) statusText_->setText(text);
   const int permille = ProgressPermille(progress);
   if (progress.running) {

@@ -5,6 +5,7 @@
 // event processing inside one, at most about 30 times a second (never per line or per file).
 #include <QMainWindow>
 #include <map>
+#include <memory>
 #include <string>
 
 class QAction;
@@ -16,7 +17,8 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class PaneView;
-class QtPlatform;
+class PictureWindows;
+class QtUi;
 class TForm1;
 struct MenuItem;
 struct Pane;
@@ -25,7 +27,7 @@ class VarnelWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  VarnelWindow(TForm1& form, QtPlatform& platform);
+  VarnelWindow(TForm1& form, QtUi& ui);
   ~VarnelWindow() override;
 
   // Model -> widgets: fields, panes whose revision changed, radio groups, colours, check marks.
@@ -51,6 +53,8 @@ class VarnelWindow : public QMainWindow {
   QAction* Action(const std::string& controlName) const;
   QButtonGroup* RadioGroupWidget(const std::string& name) const;
   QMenu* PopupMenuOf(const std::string& name) const;  // "PopupMenu1", "PopupMenu2"
+  // The field map and table plot windows beside this one.
+  PictureWindows* Pictures() const { return pictures_.get(); }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -73,7 +77,7 @@ class VarnelWindow : public QMainWindow {
   void ApplyWindowRect();
 
   TForm1& form_;
-  QtPlatform& platform_;
+  QtUi& ui_;
   std::map<std::string, PaneSlot> panes_;
   std::map<std::string, QGroupBox*> regions_;
   std::map<std::string, QLineEdit*> fields_;
@@ -85,5 +89,6 @@ class VarnelWindow : public QMainWindow {
   QProgressBar* progressBar_ = nullptr;
   qint64 lastSync_ = 0;  // ms on the window's clock
   bool applyingGeometry_ = false;
-  bool framed_ = false;  // the frame's size was known when the model's rectangle was applied
+  bool framed_ = false;
+  std::unique_ptr<PictureWindows> pictures_;  // the frame's size was known when the model's rectangle was applied
 };

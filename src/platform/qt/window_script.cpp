@@ -16,21 +16,23 @@
 #include "mainwindow/VarnelU.hpp"
 #include "platform/qt/main_window.hpp"
 #include "platform/qt/pane_view.hpp"
-#include "platform/qt/qt_platform.hpp"
+#include "platform/qt/qt_ui.hpp"
 #include "platform/qt/qt_window.hpp"
 #include "platform/scripted/runner.hpp"
-#include "platform/scripted/scripted_platform.hpp"
+#include "platform/scripted/scripted_ui.hpp"
 #include "util/format.hpp"
 
 namespace {
 
-// The window's platform with a person's answers taken from the script.
-class AnsweredQtPlatform : public QtPlatform {
+// The window's interface with a person's answers taken from the script: boxes and dialogs go to
+// the scripted interface, the window's own services (clipboard, screen, events, pauses, the
+// status bar) to the window.
+class AnsweredWindowUi : public UserInterface {
  public:
-  AnsweredQtPlatform(PosixRoots roots, ScriptedPlatform& answers) : QtPlatform(std::move(roots)), answers_(answers) {}
+  AnsweredWindowUi(QtUi& qt, ScriptedUi& answers) : qt_(qt), answers_(answers) {}
 
-  void MessageBox(MessageKind kind, const std::string& title, const std::string& text) override {
-    answers_.MessageBox(kind, title, text);
+  void ShowMessage(MessageKind kind, const std::string& title, const std::string& text) override {
+    answers_.ShowMessage(kind, title, text);
   }
   bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override {
     return answers_.AskText(caption, prompt, text);
@@ -39,18 +41,27 @@ class AnsweredQtPlatform : public QtPlatform {
     return answers_.InputBox(caption, prompt, defaultText);
   }
   void ShowModal(ModalDialog& dialog) override { answers_.ShowModal(dialog); }
+  void StatusNotice(const std::string& title, const std::string& text) override {
+    if (qt_.Window()) return qt_.StatusNotice(title, text);
+    UserInterface::StatusNotice(title, text);  // a box, answered as every box
+  }
   std::optional<std::string> OpenFileDialog(const FileDialogSpec& spec) override { return answers_.OpenFileDialog(spec); }
   std::optional<std::string> SaveFileDialog(const FileDialogSpec& spec) override { return answers_.SaveFileDialog(spec); }
   std::optional<std::string> ChooseFolder(const std::string& initialFolder) override {
     return answers_.ChooseFolder(initialFolder);
   }
+  void SetClipboardText(const std::string& text) override { qt_.SetClipboardText(text); }
+  std::string ClipboardText() override { return qt_.ClipboardText(); }
   void OpenDocument(const std::string& path) override { answers_.OpenDocument(path); }
+  int ScreenWidth() override { return qt_.ScreenWidth(); }
+  int ScreenHeight() override { return qt_.ScreenHeight(); }
+  void Pause(int milliseconds) override { qt_.Pause(milliseconds); }
   void RequestQuit() override {
     answers_.RequestQuit();
-    QtPlatform::RequestQuit();
+    qt_.RequestQuit();
   }
   void ProcessEvents() override {
-    QtPlatform::ProcessEvents();
+    qt_.ProcessEvents();
     if (!atEvents) return;
     const std::function<void()> hook = atEvents;  // the hook may end itself
     hook();
@@ -58,13 +69,14 @@ class AnsweredQtPlatform : public QtPlatform {
   std::function<void()> atEvents;  // runs at each event processing inside a command
 
  private:
-  ScriptedPlatform& answers_;
+  QtUi& qt_;
+  ScriptedUi& answers_;
 };
 
 class WindowView : public ScriptView {
  public:
-  WindowView(VarnelWindow& window, AnsweredQtPlatform& platform, std::ostream& out)
-      : window_(window), platform_(platform), out_(out), startFolder_(QDir::currentPath()) {}
+  WindowView(VarnelWindow& window, AnsweredWindowUi& ui, std::ostream& out)
+      : window_(window), ui_(ui), out_(out), startFolder_(QDir::currentPath()) {}
 
   void Run(const std::string& name) override {
     if (QAction* action = window_.Action(name)) action->trigger();
@@ -86,10 +98,10 @@ class WindowView : public ScriptView {
   std::string Status() override { return window_.StatusText(); }
   void Screenshot(const std::string& path, std::size_t file) override {
     if (file == 0) return Save(path);
-    platform_.atEvents = [this, path, file] {
+    ui_.atEvents = [this, path, file] {
       if (window_.Form().progress.file < file) return;
       Save(path);
-      platform_.atEvents = nullptr;
+      ui_.atEvents = nullptr;
     };
   }
 
@@ -104,28 +116,29 @@ class WindowView : public ScriptView {
     if (!picture.save(file, "PNG")) out_ << "varnel: could not write " << path << '\n';
   }
   VarnelWindow& window_;
-  AnsweredQtPlatform& platform_;
+  AnsweredWindowUi& ui_;
   std::ostream& out_;
   QString startFolder_;
 };
 
 }  // namespace
 
-int RunWindowScript(std::istream& script, std::ostream& out, int argc, char** argv, int engineJobs) {
+int RunWindowScript(std::istream& script, std::ostream& out, int argc, char** argv, System& system,
+                    const StartUp& startUp, int engineJobs) {
   // Without a display the window runs offscreen.
   if (qgetenv("QT_QPA_PLATFORM").isEmpty() && qgetenv("DISPLAY").isEmpty() && qgetenv("WAYLAND_DISPLAY").isEmpty())
     qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Varnel"));
-  const PosixRoots roots = PosixRoots::FromEnvironment();
-  ScriptedPlatform answers(out, roots);
+  ScriptedUi answers(out, system);
   answers.realPause = true;
-  AnsweredQtPlatform platform(roots, answers);
+  QtUi qt(system);
+  AnsweredWindowUi ui(qt, answers);
   std::optional<TForm1> form;
-  if (!StartMainWindow(platform, form, out, engineJobs)) return 1;
-  VarnelWindow window(*form, platform);
-  window.show();
+  if (!StartMainWindow({system, ui}, startUp, form, out, engineJobs)) return 1;
+  VarnelWindow mainWindow(*form, qt);
+  mainWindow.show();
   QApplication::processEvents();
-  WindowView view(window, platform, out);
+  WindowView view(mainWindow, ui, out);
   return RunScriptOn(script, out, answers, *form, view);
 }

@@ -1,5 +1,5 @@
 // The headless runner: reads a command script line by line and drives the main window through
-// the scripted platform. It holds no behaviour of its own beyond reading the script.
+// the scripted interface. It holds no behaviour of its own beyond reading the script.
 #include "platform/scripted/runner.hpp"
 
 #include <charconv>
@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "mainwindow/VarnelU.hpp"
-#include "platform/scripted/scripted_platform.hpp"
+#include "platform/scripted/picture_directive.hpp"
+#include "platform/scripted/scripted_ui.hpp"
 #include "util/format.hpp"
 #include "util/random.hpp"
 
@@ -94,7 +95,7 @@ void PrintClipboard(std::ostream& out, const std::string& text) {
 // The headless view: the model as it stands.
 class ModelView : public ScriptView {
  public:
-  ModelView(TForm1& form, ScriptedPlatform& platform) : form_(form), platform_(platform) {}
+  explicit ModelView(TForm1& form) : form_(form) {}
   void Run(const std::string& name) override { form_.Run(name); }
   void Select(const std::string& group, int index) override {
     (group == "RGPol" ? form_.RGPol : form_.RGMode).itemIndex = index;
@@ -103,20 +104,21 @@ class ModelView : public ScriptView {
     return pane == "M" ? form_.M.lines : pane == "Mout" ? form_.Mout.lines : form_.Mdata.lines;
   }
   std::string FieldText(const std::string& field) override { return form_.FindField(field)->text; }
-  std::string Clipboard() override { return platform_.ClipboardText(); }
-  std::string Status() override { return ProgressText(form_.progress, platform_.MillisecondsSinceEpoch()); }
+  std::string Clipboard() override { return form_.platform.ui.ClipboardText(); }
+  std::string Status() override {
+    return ProgressText(form_.progress, form_.platform.system.MillisecondsSinceEpoch());
+  }
   void Screenshot(const std::string&, std::size_t) override {}
 
  private:
   TForm1& form_;
-  ScriptedPlatform& platform_;
 };
 
 class Runner {
  public:
-  Runner(ScriptedPlatform& platform, TForm1& form, ScriptView& view, std::ostream& out,
+  Runner(ScriptedUi& answers, TForm1& form, ScriptView& view, std::ostream& out,
          const ScriptCommandFilter& mayStart)
-      : platform_(platform), form_(form), view_(view), out_(out), mayStart_(mayStart) {}
+      : answers_(answers), form_(form), view_(view), out_(out), mayStart_(mayStart) {}
 
   // Runs one directive; false when the script is to end (the application was told to quit).
   bool Execute(const std::vector<Argument>& arguments) {
@@ -137,12 +139,18 @@ class Runner {
       if (!form_.HasCommand(arguments[1].text)) throw ScriptError{"unknown command " + arguments[1].text};
       if (mayStart_ && !mayStart_(arguments[1].text)) return true;
       view_.Run(arguments[1].text);
-      if (platform_.quitRequested) return false;
+      if (answers_.quitRequested) return false;
     } else if (directive == "print") {
       Print(arguments);
     } else if (directive == "screenshot") {
       if (arguments.size() != 2 && arguments.size() != 3) throw ScriptError{"wrong number of arguments"};
       view_.Screenshot(arguments[1].text, arguments.size() == 3 ? ParseNumber<std::size_t>(arguments[2].text) : 0);
+    } else if (directive == "picture") {
+      std::vector<std::string> texts;
+      for (std::size_t i = 1; i < arguments.size(); ++i) texts.push_back(arguments[i].text);
+      std::string printed;
+      if (auto reason = RunPictureDirective(form_, form_.platform.system, startFolder_, texts, printed)) throw ScriptError{*reason};
+      if (!printed.empty()) out_ << printed << '\n';
     } else if (directive == "echo") {
       std::string text;
       for (std::size_t i = 1; i < arguments.size(); ++i) text += (i > 1 ? " " : "") + arguments[i].text;
@@ -161,19 +169,19 @@ class Runner {
       if (arguments.size() != 4 && arguments.size() != 5) throw ScriptError{"answer point needs two or three texts"};
       std::vector<std::string> texts;
       for (std::size_t i = 2; i < arguments.size(); ++i) texts.push_back(arguments[i].text);
-      platform_.AnswerPoint(std::move(texts));
+      answers_.AnswerPoint(std::move(texts));
       return;
     }
     ExpectCount(arguments, 3);
     const std::optional<std::string> answer = AnswerText(arguments[2]);
     if (kind == "open") {
-      platform_.AnswerOpen(answer);
+      answers_.AnswerOpen(answer);
     } else if (kind == "save") {
-      platform_.AnswerSave(answer);
+      answers_.AnswerSave(answer);
     } else if (kind == "folder") {
-      platform_.AnswerFolder(answer);
+      answers_.AnswerFolder(answer);
     } else if (kind == "ask") {
-      platform_.AnswerAsk(answer);
+      answers_.AnswerAsk(answer);
     } else {
       throw ScriptError{"unknown dialog kind " + kind};
     }
@@ -207,18 +215,20 @@ class Runner {
     }
   }
 
-  ScriptedPlatform& platform_;
+  ScriptedUi& answers_;
   TForm1& form_;
   ScriptView& view_;
   std::ostream& out_;
   const ScriptCommandFilter& mayStart_;
+  const std::string startFolder_ = form_.platform.system.CurrentFolder();
 };
 
 }  // namespace
 
-bool StartMainWindow(PosixPlatform& platform, std::optional<TForm1>& form, std::ostream& out, int engineJobs) {
+bool StartMainWindow(Platform platform, const StartUp& startUp, std::optional<TForm1>& form,
+                     std::ostream& out, int engineJobs) {
   try {
-    platform.CreateSampleTree();
+    if (startUp) startUp();
     form.emplace(platform);
     form->params.EngineJobs = engineJobs;
     return true;
@@ -229,26 +239,27 @@ bool StartMainWindow(PosixPlatform& platform, std::optional<TForm1>& form, std::
   }
 }
 
-int RunScript(std::istream& script, std::ostream& out, PosixRoots roots, int engineJobs) {
-  ScriptedPlatform platform(out, std::move(roots));
+int RunScript(std::istream& script, std::ostream& out, System& system, const StartUp& startUp,
+              int engineJobs) {
+  ScriptedUi ui(out, system);
   // A script runs in real time: the engine waits and the split-mode pauses sleep instead of
   // spinning.
-  platform.realPause = true;
+  ui.realPause = true;
   std::optional<TForm1> form;
-  if (!StartMainWindow(platform, form, out, engineJobs)) return 1;
-  ModelView view(*form, platform);
-  return RunScriptOn(script, out, platform, *form, view);
+  if (!StartMainWindow({system, ui}, startUp, form, out, engineJobs)) return 1;
+  ModelView view(*form);
+  return RunScriptOn(script, out, ui, *form, view);
 }
 
-int RunScriptOn(ScriptedPlatform& platform, TForm1& form, std::istream& script, std::ostream& out,
+int RunScriptOn(ScriptedUi& answers, TForm1& form, std::istream& script, std::ostream& out,
                 const ScriptCommandFilter& mayStart) {
-  ModelView view(form, platform);
-  return RunScriptOn(script, out, platform, form, view, mayStart);
+  ModelView view(form);
+  return RunScriptOn(script, out, answers, form, view, mayStart);
 }
 
-int RunScriptOn(std::istream& script, std::ostream& out, ScriptedPlatform& platform, TForm1& form, ScriptView& view,
+int RunScriptOn(std::istream& script, std::ostream& out, ScriptedUi& answers, TForm1& form, ScriptView& view,
                 const ScriptCommandFilter& mayStart) {
-  Runner runner(platform, form, view, out, mayStart);
+  Runner runner(answers, form, view, out, mayStart);
   std::string line;
   int lineNumber = 0;
   while (std::getline(script, line)) {

@@ -1,5 +1,5 @@
 #pragma once
-// The headless runner: a command script against the scripted platform, output to a stream.
+// The headless runner: a command script against the scripted interface, output to a stream.
 //
 // One directive a line; blank lines and lines whose first non-blank character is '#' are
 // skipped. Arguments are separated by blanks; a double quote starts and ends a quoted part in
@@ -21,9 +21,11 @@
 //   print status                     the status line (the running command's progress)
 //   screenshot PNG [N]               with --window: a picture of the window, now or once the
 //                                    next command has begun its file N
+//   picture fieldmap|table FILE ...  the field map or the Data pane's plots as SVG (or PNG),
+//                                    see picture_directive.hpp
 //   echo TEXT...                     the arguments joined by one blank
 //
-// Message boxes and unanswered dialogs are printed by the scripted platform as they appear.
+// Message boxes and unanswered dialogs are printed by the scripted interface as they appear.
 // Before the script the sample tree is created (as at program start) and the main window is
 // made. Exit status: 0 when the script has run to its end (a failing command shows its error
 // box and the script goes on); 2 for a line the runner does not understand (unknown directive,
@@ -39,16 +41,23 @@
 #include <vector>
 
 #include "mainwindow/VarnelU.hpp"
-#include "platform/posix/posix_platform.hpp"
+#include "platform/platform.hpp"
 
-class ScriptedPlatform;
+class ScriptedUi;
 
-// Program start for a script: the sample tree, then the main window over platform, with
-// engineJobs set. False (after printing "varnel: the start failed: ..." to out) when it fails.
-bool StartMainWindow(PosixPlatform& platform, std::optional<TForm1>& form, std::ostream& out, int engineJobs);
+// What the program does at its start before the main window is made, over the machine it runs
+// on (on Linux: the sample tree). May throw; the start then fails.
+using StartUp = std::function<void()>;
 
-// engineJobs: how many engine processes Batch Conversion keeps running at once (--jobs).
-int RunScript(std::istream& script, std::ostream& out, PosixRoots roots, int engineJobs = 1);
+// Program start for a script: startUp, then the main window over platform, with engineJobs set.
+// False (after printing "varnel: the start failed: ..." to out) when it fails.
+bool StartMainWindow(Platform platform, const StartUp& startUp, std::optional<TForm1>& form,
+                     std::ostream& out, int engineJobs);
+
+// The script over the system, answered by a scripted interface. engineJobs: how many engine
+// processes Batch Conversion keeps running at once (--jobs).
+int RunScript(std::istream& script, std::ostream& out, System& system, const StartUp& startUp,
+              int engineJobs = 1);
 
 // What the script's run, select and print directives act on: the model itself (headless), or
 // the widgets of a real window built over it (`varnel --script FILE --window`).
@@ -71,10 +80,10 @@ class ScriptView {
 // filter starts every handler.
 using ScriptCommandFilter = std::function<bool(const std::string& handler)>;
 
-// The script against a model already built, answered by platform's queues and shown by view.
+// The script against a model already built, answered by the queues of answers and shown by view.
 // Same directives and exit statuses as RunScript; `print status` prints the view's status line.
-int RunScriptOn(std::istream& script, std::ostream& out, ScriptedPlatform& answers, TForm1& form, ScriptView& view,
+int RunScriptOn(std::istream& script, std::ostream& out, ScriptedUi& answers, TForm1& form, ScriptView& view,
                 const ScriptCommandFilter& mayStart = {});
 // The same headless, on the model itself (no sample tree is created).
-int RunScriptOn(ScriptedPlatform& platform, TForm1& form, std::istream& script, std::ostream& out,
+int RunScriptOn(ScriptedUi& answers, TForm1& form, std::istream& script, std::ostream& out,
                 const ScriptCommandFilter& mayStart);

@@ -1,10 +1,11 @@
 #pragma once
-// The platform of the real window: the machine of PosixPlatform plus the window services a
-// person answers (boxes, dialogs, clipboard, event processing) through Qt 6 Widgets.
+// The user interface of the real window: boxes, dialogs, clipboard, the desktop shell and event
+// processing through Qt 6 Widgets, over the System it is given.
 #include <QString>
 #include <string>
 
-#include "platform/posix/posix_platform.hpp"
+#include "platform/system.hpp"
+#include "platform/ui.hpp"
 
 class QWidget;
 class VarnelWindow;
@@ -15,13 +16,15 @@ std::string FromQt(const QString& text);
 // "All(*.*)|*.*|4nec2 (*.out)|*.out" as Qt's "All(*.*) (*.*);;4nec2 (*.out) (*.out)" entries.
 QStringList QtFilters(const std::string& filter);
 
-class QtPlatform : public PosixPlatform {
+class QtUi : public UserInterface {
  public:
-  explicit QtPlatform(PosixRoots roots = PosixRoots::FromEnvironment());
+  // The system maps the paths of the file dialogs and takes a chosen folder as current folder.
+  explicit QtUi(System& system);
   // The main window: parent of every dialog, redrawn at every event processing.
   void SetWindow(VarnelWindow* window) { window_ = window; }
+  VarnelWindow* Window() const { return window_; }
 
-  void MessageBox(MessageKind kind, const std::string& title, const std::string& text) override;
+  void ShowMessage(MessageKind kind, const std::string& title, const std::string& text) override;
   bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override;
   std::string InputBox(const std::string& caption, const std::string& prompt,
                        const std::string& defaultText) override;
@@ -42,6 +45,8 @@ class QtPlatform : public PosixPlatform {
  private:
   QWidget* Parent() const;
   std::optional<std::string> FileDialog(const FileDialogSpec& spec, bool save);
+  System& system_;
   VarnelWindow* window_ = nullptr;
   std::string lastOpenName_;
+  std::string clipboard_;  // when there is no clipboard of the desktop
 };

@@ -1,9 +1,10 @@
-#include "platform/scripted/scripted_platform.hpp"
+#include "platform/scripted/scripted_ui.hpp"
 
 #include <chrono>
 #include <ostream>
 #include <thread>
 
+#include "platform/platform.hpp"
 #include "util/errors.hpp"
 
 namespace {
@@ -26,14 +27,6 @@ std::string WithoutTrailingSeparator(std::string path) {
   return path;
 }
 
-// Answers may name paths in Windows form or natively; the core gets the Windows form. A
-// relative name resolves against the current folder, as a dialog would show it.
-std::string AnswerPath(const PosixRoots& roots, const std::string& path) {
-  if (HasDrive(path)) return path;
-  if (!path.empty() && path[0] == '/') return WindowsPath(roots, path);
-  return WindowsPath(roots, NativePath(roots, path));
-}
-
 template <typename T>
 std::optional<T> Take(std::deque<T>& queue) {
   if (queue.empty()) return std::nullopt;
@@ -44,25 +37,33 @@ std::optional<T> Take(std::deque<T>& queue) {
 
 }  // namespace
 
-ScriptedPlatform::ScriptedPlatform(std::ostream& out, PosixRoots roots) : PosixPlatform(std::move(roots)), out_(out) {}
+ScriptedUi::ScriptedUi(std::ostream& out, System& system) : out_(out), system_(system) {}
 
-void ScriptedPlatform::AnswerOpen(std::optional<std::string> path) { open_.push_back(std::move(path)); }
-void ScriptedPlatform::AnswerSave(std::optional<std::string> path) { save_.push_back(std::move(path)); }
-void ScriptedPlatform::AnswerFolder(std::optional<std::string> path) { folder_.push_back(std::move(path)); }
-void ScriptedPlatform::AnswerAsk(std::optional<std::string> text) { ask_.push_back(std::move(text)); }
-void ScriptedPlatform::AnswerPoint(std::vector<std::string> fieldTexts) { point_.push_back(std::move(fieldTexts)); }
+// Answers may name paths in Windows form or natively; the core gets the Windows form. A
+// relative name resolves against the current folder, as a dialog would show it.
+std::string ScriptedUi::AnswerPath(const std::string& path) {
+  if (HasDrive(path)) return path;
+  if (!path.empty() && path[0] == '/') return system_.FromNativePath(path);
+  return system_.FromNativePath(system_.ToNativePath(path));
+}
 
-void ScriptedPlatform::Print(const std::string& line) {
+void ScriptedUi::AnswerOpen(std::optional<std::string> path) { open_.push_back(std::move(path)); }
+void ScriptedUi::AnswerSave(std::optional<std::string> path) { save_.push_back(std::move(path)); }
+void ScriptedUi::AnswerFolder(std::optional<std::string> path) { folder_.push_back(std::move(path)); }
+void ScriptedUi::AnswerAsk(std::optional<std::string> text) { ask_.push_back(std::move(text)); }
+void ScriptedUi::AnswerPoint(std::vector<std::string> fieldTexts) { point_.push_back(std::move(fieldTexts)); }
+
+void ScriptedUi::Print(const std::string& line) {
   out_ << line << '\n' << std::flush;
   messages.push_back(line);
 }
 
-void ScriptedPlatform::MessageBox(MessageKind kind, const std::string&, const std::string& text) {
+void ScriptedUi::ShowMessage(MessageKind kind, const std::string&, const std::string& text) {
   const char* label = kind == MessageKind::Info ? "[Info] " : kind == MessageKind::Warning ? "[Warning] " : "[Error] ";
   Print(label + text);
 }
 
-bool ScriptedPlatform::AskText(const std::string& caption, const std::string&, std::string& text) {
+bool ScriptedUi::AskText(const std::string& caption, const std::string&, std::string& text) {
   std::optional<std::optional<std::string>> answer = Take(ask_);
   if (!answer) {
     Print("[Dialog] " + caption + ": no answer");
@@ -73,7 +74,7 @@ bool ScriptedPlatform::AskText(const std::string& caption, const std::string&, s
   return true;
 }
 
-std::string ScriptedPlatform::InputBox(const std::string& caption, const std::string&, const std::string& defaultText) {
+std::string ScriptedUi::InputBox(const std::string& caption, const std::string&, const std::string& defaultText) {
   std::optional<std::optional<std::string>> answer = Take(ask_);
   if (!answer) {
     Print("[Dialog] " + caption + ": no answer");
@@ -82,7 +83,7 @@ std::string ScriptedPlatform::InputBox(const std::string& caption, const std::st
   return *answer ? **answer : defaultText;
 }
 
-void ScriptedPlatform::ShowModal(ModalDialog& dialog) {
+void ScriptedUi::ShowModal(ModalDialog& dialog) {
   dialog.Shown();
   std::optional<std::vector<std::string>> texts = Take(point_);
   if (!texts) {
@@ -95,7 +96,7 @@ void ScriptedPlatform::ShowModal(ModalDialog& dialog) {
   dialog.DonePressed();
 }
 
-std::optional<std::string> ScriptedPlatform::OpenFileDialog(const FileDialogSpec& spec) {
+std::optional<std::string> ScriptedUi::OpenFileDialog(const FileDialogSpec& spec) {
   openDialogs.push_back(spec);
   std::optional<std::optional<std::string>> answer = Take(open_);
   if (!answer) {
@@ -103,10 +104,10 @@ std::optional<std::string> ScriptedPlatform::OpenFileDialog(const FileDialogSpec
     return std::nullopt;
   }
   if (!*answer) return std::nullopt;
-  return AnswerPath(roots_, **answer);
+  return AnswerPath(**answer);
 }
 
-std::optional<std::string> ScriptedPlatform::SaveFileDialog(const FileDialogSpec& spec) {
+std::optional<std::string> ScriptedUi::SaveFileDialog(const FileDialogSpec& spec) {
   saveDialogs.push_back(spec);
   std::optional<std::optional<std::string>> answer = Take(save_);
   if (!answer) {
@@ -114,29 +115,29 @@ std::optional<std::string> ScriptedPlatform::SaveFileDialog(const FileDialogSpec
     return std::nullopt;
   }
   if (!*answer) return std::nullopt;
-  std::string path = AnswerPath(roots_, **answer);
+  std::string path = AnswerPath(**answer);
   if (!spec.defaultExt.empty() && LacksExtension(path)) path += "." + spec.defaultExt;
   return path;
 }
 
-std::optional<std::string> ScriptedPlatform::ChooseFolder(const std::string& initialFolder) {
+std::optional<std::string> ScriptedUi::ChooseFolder(const std::string& initialFolder) {
   folderDialogs.push_back(initialFolder);
   // The chooser cannot open at a folder that does not exist; the answer stays queued.
-  RequireFolderToChooseIn(*this, initialFolder);
+  RequireFolderToChooseIn(system_, initialFolder);
   std::optional<std::optional<std::string>> answer = Take(folder_);
   if (!answer) {
     Print("[Dialog] Select Folder: no answer");
     return std::nullopt;
   }
   if (!*answer) return std::nullopt;
-  std::string folder = WithoutTrailingSeparator(AnswerPath(roots_, **answer));
-  if (!SetCurrentFolder(folder)) throw FolderChoiceError();
+  std::string folder = WithoutTrailingSeparator(AnswerPath(**answer));
+  if (!system_.SetCurrentFolder(folder)) throw FolderChoiceError();
   return folder;
 }
 
-void ScriptedPlatform::OpenDocument(const std::string& path) { Print("[Open] " + path); }
+void ScriptedUi::OpenDocument(const std::string& path) { Print("[Open] " + path); }
 
-void ScriptedPlatform::Pause(int milliseconds) {
+void ScriptedUi::Pause(int milliseconds) {
   pausedMilliseconds += milliseconds;
   if (realPause && milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/nec2c_sample.hpp"
-#include "engine/print_layout.hpp"
+#include "print_layout.hpp"
 #include "necout/reader.hpp"
 
 namespace {

@@ -1,6 +1,6 @@
-// The file system, environment, clock and the person-less window services of the POSIX
-// platform. Paths arrive in Windows form and are mapped with NativePath.
-#include "platform/posix/posix_platform.hpp"
+// The file system, environment and clock of the POSIX system. Paths arrive in Windows form and
+// are mapped with NativePath.
+#include "platform/posix/posix_system.hpp"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,52 +13,22 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <iostream>
-#include <thread>
 
 #include "platform/posix/posix_internal.hpp"
 
 using namespace posix_detail;
 
-PosixPlatform::PosixPlatform(PosixRoots roots) : roots_(std::move(roots)) {}
-
-// ---- Message and input boxes: nobody to ask ------------------------------------------
-
-void PosixPlatform::MessageBox(MessageKind kind, const std::string&, const std::string& text) {
-  const char* label = kind == MessageKind::Info ? "[Info] " : kind == MessageKind::Warning ? "[Warning] " : "[Error] ";
-  std::cerr << label << text << std::endl;
-}
-
-bool PosixPlatform::AskText(const std::string&, const std::string&, std::string&) { return false; }
-
-std::string PosixPlatform::InputBox(const std::string&, const std::string&, const std::string& defaultText) {
-  return defaultText;
-}
-
-void PosixPlatform::ShowModal(ModalDialog& dialog) { dialog.Shown(); }
-
-std::optional<std::string> PosixPlatform::OpenFileDialog(const FileDialogSpec&) { return std::nullopt; }
-
-std::optional<std::string> PosixPlatform::SaveFileDialog(const FileDialogSpec&) { return std::nullopt; }
-
-std::optional<std::string> PosixPlatform::ChooseFolder(const std::string& initialFolder) {
-  if (!FolderExists(initialFolder)) throw MakeInOutError(2);
-  return std::nullopt;
-}
-
-void PosixPlatform::SetClipboardText(const std::string& text) { clipboard_ = text; }
-
-std::string PosixPlatform::ClipboardText() { return clipboard_; }
+PosixSystem::PosixSystem(PosixRoots roots) : roots_(std::move(roots)) {}
 
 // ---- File system ----------------------------------------------------------------------
 
-bool PosixPlatform::FileExists(const std::string& path) {
+bool PosixSystem::FileExists(const std::string& path) {
   struct stat st;
   std::string native = Native(path);
   return !native.empty() && stat(native.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool PosixPlatform::FolderExists(const std::string& path) {
+bool PosixSystem::FolderExists(const std::string& path) {
   struct stat st;
   std::string native = Native(path);
   return !native.empty() && stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -84,7 +54,7 @@ InOutError TooLargeError(const std::string& path) {
 
 }  // namespace
 
-std::string PosixPlatform::ReadFile(const std::string& path) {
+std::string PosixSystem::ReadFile(const std::string& path) {
   std::string native = Native(path);
   if (native.empty()) throw MakeInOutError(2);
   // Only a regular file is read. Opened without blocking, so that a FIFO cannot stop the
@@ -131,7 +101,7 @@ std::string PosixPlatform::ReadFile(const std::string& path) {
   return bytes;
 }
 
-void PosixPlatform::WriteFile(const std::string& path, const std::string& bytes) {
+void PosixSystem::WriteFile(const std::string& path, const std::string& bytes) {
   std::string native = Native(path);
   if (native.empty()) throw MakeInOutError(2);
   FileDescriptor file{open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)};
@@ -151,7 +121,7 @@ void PosixPlatform::WriteFile(const std::string& path, const std::string& bytes)
   if (close(fd) != 0) throw ErrnoError(errno);  // a delayed write error shows here
 }
 
-void PosixPlatform::ReplaceFile(const std::string& source, const std::string& target) {
+void PosixSystem::RenameOver(const std::string& source, const std::string& target) {
   std::string from = Native(source);
   std::string to = Native(target);
   if (from.empty() || to.empty()) throw MakeInOutError(2);
@@ -165,7 +135,7 @@ void PosixPlatform::ReplaceFile(const std::string& source, const std::string& ta
   if (rename(from.c_str(), to.c_str()) != 0) throw ErrnoError(errno);
 }
 
-std::vector<DirEntry> PosixPlatform::ListEntries(const std::string& pattern) {
+std::vector<DirEntry> PosixSystem::ListEntries(const std::string& pattern) {
   std::vector<DirEntry> entries;
   std::size_t cut = pattern.find_last_of("\\/");
   std::string folder, mask;
@@ -217,7 +187,7 @@ std::vector<DirEntry> PosixPlatform::ListEntries(const std::string& pattern) {
   return entries;
 }
 
-bool PosixPlatform::DeleteFile(const std::string& path) {
+bool PosixSystem::RemoveFile(const std::string& path) {
   std::string native = Native(path);
   if (native.empty()) return false;
   struct stat st;
@@ -230,34 +200,34 @@ bool PosixPlatform::DeleteFile(const std::string& path) {
   return unlink(native.c_str()) == 0;
 }
 
-bool PosixPlatform::RemoveFolder(const std::string& path) {
+bool PosixSystem::RemoveFolder(const std::string& path) {
   std::string native = Native(path);
   NoteEntriesRemoved();
   return !native.empty() && rmdir(native.c_str()) == 0;
 }
 
-bool PosixPlatform::CreateFolder(const std::string& path) {
+bool PosixSystem::CreateFolder(const std::string& path) {
   std::string native = Native(path);
   if (native.empty() || mkdir(native.c_str(), 0777) != 0) return false;
   NoteEntryCreated(native);
   return true;
 }
 
-std::string PosixPlatform::CurrentFolder() { return WindowsPath(roots_, CurrentNativeFolder()); }
+std::string PosixSystem::CurrentFolder() { return WindowsPath(roots_, CurrentNativeFolder()); }
 
-bool PosixPlatform::SetCurrentFolder(const std::string& path) {
+bool PosixSystem::SetCurrentFolder(const std::string& path) {
   std::string native = Native(path);
   return !native.empty() && chdir(native.c_str()) == 0;
 }
 
-std::string PosixPlatform::GetEnv(const std::string& name) {
+std::string PosixSystem::GetEnv(const std::string& name) {
   const char* value = std::getenv(name.c_str());
   if (value) return value;
   if (name == "USERPROFILE") return WindowsPath(roots_, roots_.home);
   return "";
 }
 
-std::string PosixPlatform::ExecutablePath() {
+std::string PosixSystem::ExecutablePath() {
   std::string buffer(4096, '\0');
   ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
   if (length <= 0) return "";
@@ -265,26 +235,17 @@ std::string PosixPlatform::ExecutablePath() {
   return WindowsPath(roots_, buffer);
 }
 
-// ---- Screen, events, time ----------------------------------------------------------------
+// ---- Time ---------------------------------------------------------------------------------
 
-int PosixPlatform::ScreenWidth() { return 1920; }
-int PosixPlatform::ScreenHeight() { return 1080; }
-void PosixPlatform::ProcessEvents() {}
-
-void PosixPlatform::Pause(int milliseconds) {
-  if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
-int PosixPlatform::CurrentYear() {
+int PosixSystem::CurrentYear() {
   std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
   return local.tm_year + 1900;
 }
 
-std::uint64_t PosixPlatform::MillisecondsSinceEpoch() {
+std::uint64_t PosixSystem::MillisecondsSinceEpoch() {
   using namespace std::chrono;
   return static_cast<std::uint64_t>(duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count());
 }
 
-void PosixPlatform::RequestQuit() {}

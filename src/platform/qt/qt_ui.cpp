@@ -1,4 +1,4 @@
-#include "platform/qt/qt_platform.hpp"
+#include "platform/qt/qt_ui.hpp"
 
 #include <algorithm>
 
@@ -26,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include "platform/qt/main_window.hpp"
+#include "platform/platform.hpp"
 #include "util/errors.hpp"
 
 namespace {
@@ -126,16 +127,16 @@ QStringList QtFilters(const std::string& filter) {
   return result;
 }
 
-QtPlatform::QtPlatform(PosixRoots roots) : PosixPlatform(std::move(roots)) {
+QtUi::QtUi(System& system) : system_(system) {
   // The program stores nothing between runs. Qt's own dialogs keep a history in the user's
   // settings; their settings go to a place where no file can be made.
   for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
     QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null/no-settings"));
 }
 
-QWidget* QtPlatform::Parent() const { return window_; }
+QWidget* QtUi::Parent() const { return window_; }
 
-void QtPlatform::MessageBox(MessageKind kind, const std::string& title, const std::string& text) {
+void QtUi::ShowMessage(MessageKind kind, const std::string& title, const std::string& text) {
   const auto icon = kind == MessageKind::Info      ? QMessageBox::Information
                     : kind == MessageKind::Warning ? QMessageBox::Warning
                                                    : QMessageBox::Critical;
@@ -143,7 +144,7 @@ void QtPlatform::MessageBox(MessageKind kind, const std::string& title, const st
   box.exec();
 }
 
-bool QtPlatform::AskText(const std::string& caption, const std::string& prompt, std::string& text) {
+bool QtUi::AskText(const std::string& caption, const std::string& prompt, std::string& text) {
   QDialog dialog(Parent());
   dialog.setWindowTitle(ToQt(caption));
   auto* layout = new QVBoxLayout(&dialog);
@@ -164,25 +165,25 @@ bool QtPlatform::AskText(const std::string& caption, const std::string& prompt, 
   return accepted;
 }
 
-std::string QtPlatform::InputBox(const std::string& caption, const std::string& prompt,
-                                 const std::string& defaultText) {
+std::string QtUi::InputBox(const std::string& caption, const std::string& prompt,
+                           const std::string& defaultText) {
   bool ok = false;
   const QString text = QInputDialog::getText(Parent(), ToQt(caption), ToQt(prompt), QLineEdit::Normal,
                                              ToQt(defaultText), &ok);
   return ok ? FromQt(text) : defaultText;
 }
 
-void QtPlatform::ShowModal(ModalDialog& dialog) {
+void QtUi::ShowModal(ModalDialog& dialog) {
   CoreDialog window(dialog, Parent());
   CentreOver(&window, Parent());
   window.exec();
 }
 
-std::optional<std::string> QtPlatform::FileDialog(const FileDialogSpec& spec, bool save) {
+std::optional<std::string> QtUi::FileDialog(const FileDialogSpec& spec, bool save) {
   QFileDialog dialog(Parent(), ToQt(spec.title));
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  const std::string folder = Native(spec.initialFolder);
+  const std::string folder = system_.ToNativePath(spec.initialFolder);
   if (!folder.empty()) dialog.setDirectory(ToQt(folder));
   const QStringList filters = QtFilters(spec.filter);
   if (!filters.isEmpty()) {
@@ -197,63 +198,63 @@ std::optional<std::string> QtPlatform::FileDialog(const FileDialogSpec& spec, bo
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const QString chosen = dialog.selectedFiles().first();
   if (!save) lastOpenName_ = FromQt(QFileInfo(chosen).fileName());
-  return WindowsPath(roots_, FromQt(chosen));
+  return system_.FromNativePath(FromQt(chosen));
 }
 
-std::optional<std::string> QtPlatform::OpenFileDialog(const FileDialogSpec& spec) {
+std::optional<std::string> QtUi::OpenFileDialog(const FileDialogSpec& spec) {
   return FileDialog(spec, false);
 }
 
-std::optional<std::string> QtPlatform::SaveFileDialog(const FileDialogSpec& spec) {
+std::optional<std::string> QtUi::SaveFileDialog(const FileDialogSpec& spec) {
   return FileDialog(spec, true);
 }
 
-std::optional<std::string> QtPlatform::ChooseFolder(const std::string& initialFolder) {
-  RequireFolderToChooseIn(*this, initialFolder);
-  const QString chosen =
-      QFileDialog::getExistingDirectory(Parent(), QStringLiteral("Select Folder"), ToQt(Native(initialFolder)));
+std::optional<std::string> QtUi::ChooseFolder(const std::string& initialFolder) {
+  RequireFolderToChooseIn(system_, initialFolder);
+  const QString chosen = QFileDialog::getExistingDirectory(Parent(), QStringLiteral("Select Folder"),
+                                                           ToQt(system_.ToNativePath(initialFolder)));
   if (chosen.isEmpty()) return std::nullopt;
-  std::string folder = WindowsPath(roots_, FromQt(chosen));
+  std::string folder = system_.FromNativePath(FromQt(chosen));
   while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-  if (!SetCurrentFolder(folder)) throw FolderChoiceError();
+  if (!system_.SetCurrentFolder(folder)) throw FolderChoiceError();
   return folder;
 }
 
-void QtPlatform::SetClipboardText(const std::string& text) {
-  PosixPlatform::SetClipboardText(text);
+void QtUi::SetClipboardText(const std::string& text) {
+  clipboard_ = text;
   if (auto* clipboard = QGuiApplication::clipboard()) clipboard->setText(ToQt(text));
 }
 
-std::string QtPlatform::ClipboardText() {
+std::string QtUi::ClipboardText() {
   if (auto* clipboard = QGuiApplication::clipboard()) return FromQt(clipboard->text());
-  return PosixPlatform::ClipboardText();
+  return clipboard_;
 }
 
-void QtPlatform::OpenDocument(const std::string& path) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(ToQt(Native(path))));
+void QtUi::OpenDocument(const std::string& path) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(ToQt(system_.ToNativePath(path))));
 }
 
-int QtPlatform::ScreenWidth() {
+int QtUi::ScreenWidth() {
   const QScreen* screen = QGuiApplication::primaryScreen();
-  return screen ? screen->geometry().width() : PosixPlatform::ScreenWidth();
+  return screen ? screen->geometry().width() : 1920;
 }
 
-int QtPlatform::ScreenHeight() {
+int QtUi::ScreenHeight() {
   const QScreen* screen = QGuiApplication::primaryScreen();
-  return screen ? screen->geometry().height() : PosixPlatform::ScreenHeight();
+  return screen ? screen->geometry().height() : 1080;
 }
 
-void QtPlatform::StatusNotice(const std::string& title, const std::string& text) {
-  if (!window_) return PosixPlatform::StatusNotice(title, text);
+void QtUi::StatusNotice(const std::string& title, const std::string& text) {
+  if (!window_) return UserInterface::StatusNotice(title, text);
   window_->ShowNotice(text);
 }
 
-void QtPlatform::ProcessEvents() {
+void QtUi::ProcessEvents() {
   if (window_) window_->SyncIfDue();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-void QtPlatform::Pause(int milliseconds) {
+void QtUi::Pause(int milliseconds) {
   // The window keeps repainting during the pause; commands started meanwhile are refused by
   // the dispatcher.
   if (window_) window_->SyncIfDue();
@@ -266,7 +267,7 @@ void QtPlatform::Pause(int milliseconds) {
   }
 }
 
-void QtPlatform::RequestQuit() {
+void QtUi::RequestQuit() {
   if (window_) {
     QTimer::singleShot(0, window_, [w = window_] { w->close(); });
   } else {

@@ -1,4 +1,4 @@
-#include "engine/print_layout.hpp"
+#include "print_layout.hpp"
 
 #include <charconv>
 #include <cmath>

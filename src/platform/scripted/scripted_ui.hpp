@@ -1,19 +1,21 @@
 #pragma once
-// The machine of PosixPlatform with a person replaced by a queue of answers: the binding of the
-// headless runner and of the tests. Every message box is written to the output stream when it
-// appears ("[Info] text", "[Warning] text", "[Error] text") and kept in messages. A dialog with
-// no queued answer of its kind is cancelled and reported as "[Dialog] <title>: no answer".
+// A person replaced by a queue of answers, over the System it is given: the user interface of
+// the headless runner and of the tests. Every message box is written to the output stream when
+// it appears ("[Info] text", "[Warning] text", "[Error] text") and kept in messages. A dialog
+// with no queued answer of its kind is cancelled and reported as "[Dialog] <title>: no answer".
 #include <deque>
 #include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/posix/posix_platform.hpp"
+#include "platform/system.hpp"
+#include "platform/ui.hpp"
 
-class ScriptedPlatform : public PosixPlatform {
+class ScriptedUi : public UserInterface {
  public:
-  explicit ScriptedPlatform(std::ostream& out, PosixRoots roots = PosixRoots::FromEnvironment());
+  // The system maps the answered paths and takes the chosen folders as current folder.
+  ScriptedUi(std::ostream& out, System& system);
 
   // A path answers with OK, nothing answers with Cancel.
   void AnswerOpen(std::optional<std::string> path);
@@ -31,7 +33,7 @@ class ScriptedPlatform : public PosixPlatform {
   bool quitRequested = false;
   bool realPause = false;  // Pause sleeps only when set
 
-  void MessageBox(MessageKind kind, const std::string& title, const std::string& text) override;
+  void ShowMessage(MessageKind kind, const std::string& title, const std::string& text) override;
   bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override;
   std::string InputBox(const std::string& caption, const std::string& prompt,
                        const std::string& defaultText) override;
@@ -39,6 +41,8 @@ class ScriptedPlatform : public PosixPlatform {
   std::optional<std::string> OpenFileDialog(const FileDialogSpec& spec) override;
   std::optional<std::string> SaveFileDialog(const FileDialogSpec& spec) override;
   std::optional<std::string> ChooseFolder(const std::string& initialFolder) override;
+  void SetClipboardText(const std::string& text) override { clipboard_ = text; }
+  std::string ClipboardText() override { return clipboard_; }
   void OpenDocument(const std::string& path) override;  // recorded as "[Open] path"
   int ScreenWidth() override { return screenWidth; }
   int ScreenHeight() override { return screenHeight; }
@@ -52,7 +56,10 @@ class ScriptedPlatform : public PosixPlatform {
 
  private:
   void Print(const std::string& line);
+  std::string AnswerPath(const std::string& path);
   std::ostream& out_;
+  System& system_;
+  std::string clipboard_;
   std::deque<std::optional<std::string>> open_, save_, folder_, ask_;
   std::deque<std::vector<std::string>> point_;
 };

@@ -1,0 +1,33 @@
+#pragma once
+// The pictures of the main window's state: the field map of the current near-field table and
+// the plots of the Data pane. These gather what the pictures need from TForm1 (the table, the
+// polarisation caption, P, A and the Mode's values; the pane's lines) and hand over only that.
+#include <string>
+
+#include "picture/field_map.hpp"
+#include "picture/table_plot.hpp"
+
+class System;
+class TForm1;
+struct Rect;
+struct WorkingParameters;
+
+// What the "Analyse" menu's "Show Field Map" and "Plot Table" open beside the main window.
+enum class PictureKind : int { FieldMap = 0, Table = 1 };
+
+// P, A, py, rCircle, rCylinder, maxHeight of the parameters and the item index of Mode.
+MapMarks MapMarksOf(const WorkingParameters& params, int mode);
+// The field map of the window's current table, titled with the caption of the polarisation it
+// was read with.
+FieldMap FieldMapOf(const TForm1& form, const FieldMapChoice& choice);
+Scene FieldMapPicture(const TForm1& form, const FieldMap& map);
+Scene TablePicture(const TForm1& form);
+
+// Where a picture window of that size opens: right of the main window (8 pixels apart) when it
+// fits on the screen there, else left of it, else at the screen's right edge; the top of the
+// main window, kept on the screen. Rects are outer frames in screen pixels.
+Rect PictureBeside(const Rect& mainWindow, int width, int height, const Rect& screen);
+
+// Writes the picture (SVG, or PNG for a ".png" name when a rasterizer is linked) through the
+// platform. Returns "" when written, else what went wrong; never throws.
+std::string SavePicture(System& system, const Scene& scene, const std::string& path);

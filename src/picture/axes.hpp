@@ -1,0 +1,39 @@
+#pragma once
+// Axis ranges and readable ticks shared by the field map and the plots.
+#include <string>
+#include <vector>
+
+#include "picture/scene.hpp"
+
+struct Tick {
+  double value = 0;
+  std::string label;  // formatted with DecimalSeparator, as every number the program shows
+};
+
+// A range to draw [low, high] with low < high: the values' range, widened by half a unit
+// each way when it is a single value (or by 1 when that value is 0), [0, 1] when there are no
+// finite values.
+struct AxisRange {
+  double low = 0, high = 1;
+};
+AxisRange RangeOf(double minimum, double maximum);
+
+// About `wanted` ticks at multiples of 1, 2 or 5 times a power of ten inside [low, high], each
+// labelled with as many decimals as the step needs ("0,5", "1", "1,5"; "1E006" style only for
+// steps of 10^6 and more or below 10^-4).
+std::vector<Tick> NiceTicks(AxisRange range, int wanted);
+
+// A number for a label: three significant digits ("%1.3g").
+std::string ValueLabel(double value);
+
+// A rectangle of the canvas and the data ranges it shows, for mapping values to pixels.
+struct PlotFrame {
+  double left = 0, top = 0, width = 0, height = 0;
+  AxisRange x, y;
+  double X(double value) const { return left + (value - x.low) / (x.high - x.low) * width; }
+  double Y(double value) const { return top + height - (value - y.low) / (y.high - y.low) * height; }
+};
+
+// The frame's box, ticks with labels and grid lines, and the axis titles.
+void DrawAxes(Scene& scene, const PlotFrame& frame, const std::string& xTitle, const std::string& yTitle,
+              bool gridLines);

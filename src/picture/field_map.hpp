@@ -1,0 +1,93 @@
+#pragma once
+// The field map: one plane of the near-field grid as a colour map, with the points P and A and
+// the geometry of the current Mode drawn over it.
+//
+// Planes: XY at a chosen z, XZ at a chosen y, YZ at a chosen x. A grid holds a plane when both
+// of its axes have at least two distinct coordinates; a grid that varies along one axis only
+// (or not at all) holds the planes that contain that axis (or every plane). Coordinates count
+// as the same when they lie within 0.001 m (as the grid extent counts them).
+// Levels: the plane lies at one of the grid's own coordinates on the third axis: the one
+// nearest to the level asked for, or without one, nearest to P.
+// Values: each grid point on the plane gives the cell at its two coordinates; a point whose
+// value is NaN or infinite is left out and counted, and its cell stays empty (grey).
+// Colour scale: linear from the smallest to the largest value on the plane, or dB relative
+// to the largest value on the plane (20 log10 of value / maximum, as for a field strength),
+// from floorDb (-40 dB by default) to 0 dB; values at or below zero take the floor.
+// Nothing here fails: a table without points or without a finite value on the plane gives a
+// map whose `missing` says so, and its picture shows that text.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "necout/model.hpp"
+#include "picture/axes.hpp"
+#include "picture/scene.hpp"
+
+enum class MapPlane { XY = 0, XZ = 1, YZ = 2 };
+enum class MapScale { Linear = 0, Decibel = 1 };
+
+// "XY", "XZ", "YZ"; and the axis the plane is taken on: "z", "y", "x".
+const char* PlaneName(MapPlane plane);
+const char* NormalAxisName(MapPlane plane);
+
+struct FieldMapChoice {
+  std::optional<MapPlane> plane;  // none: the first plane the grid holds, in the order XY, XZ, YZ
+  std::optional<double> level;    // metres on the plane's third axis; none: nearest to P
+  MapScale scale = MapScale::Linear;
+  double floorDb = -40;
+};
+
+// What is drawn over the map: the working points and the geometry of the Mode (the item index
+// of the radio group Mode: 0 point P, 1 Z line through A below maxHeight, 2 XZ plane at py,
+// 3 circle of rCircle about the Z axis at the height of P, 4 cylinder of rCylinder).
+struct MapMarks {
+  Point3D p{10, 0, 4};
+  Point2D a{10, 0};
+  int mode = 0;
+  double py = 10, rCircle = 10, rCylinder = 10, maxHeight = 1000;
+};
+
+struct FieldMap {
+  std::string missing;              // empty when there is a map; else what is missing
+  MapPlane plane = MapPlane::XY;
+  double level = 0;                 // coordinate of the plane on its third axis
+  std::vector<MapPlane> planes;     // the planes the grid holds
+  RealList levels;                  // the grid's coordinates on the third axis, ascending
+  RealList u, v;                    // the grid's coordinates across and up the plane, ascending
+  RealList cells;                   // u.size() * v.size(), cells[j * u.size() + i]; NaN = empty
+  std::size_t points = 0;           // grid points on the plane
+  std::size_t leftOut = 0;          // of them, with a value that is not finite
+  double minimum = 0, maximum = 0;  // of the finite values on the plane
+  MapScale scale = MapScale::Linear;
+  double floorDb = -40;
+  std::string unit;                 // "V/m" or "A/m"
+};
+
+// One linear pass to collect the grid's coordinates and one over the plane's points; no sort
+// of the table. p is the working point P (for the default level).
+FieldMap ComputeFieldMap(const NearFieldTable& table, const FieldMapChoice& choice, const Point3D& p);
+
+// 0 (lowest colour) .. 1 (highest) for a finite value under the map's scale.
+double ScaleFraction(const FieldMap& map, double value);
+// The colour of the scale at a fraction 0..1 (dark blue-violet through green to yellow).
+Colour ScaleColour(double fraction);
+inline constexpr Colour kEmptyCell{200, 200, 200};
+
+// The canvas the picture is drawn on, and where the map lies in it.
+inline constexpr double kMapWidth = 760, kMapHeight = 560;
+// The rectangle of the map cells and its metre ranges (cells are centred on their points).
+PlotFrame FieldMapFrame(const FieldMap& map);
+
+// The picture: title (plane, level, polarisation), the cells, axes in metres, a colour bar
+// with its unit (or dB relative to the maximum), the marks and a legend that counts the points
+// and those left out. polarisation is the caption of the chosen item ("Total").
+Scene FieldMapScene(const FieldMap& map, const MapMarks& marks, const std::string& polarisation);
+
+// The cell under a canvas point: its coordinates and value (NaN for an empty cell); none
+// outside the map.
+struct MapProbe {
+  double u = 0, v = 0, value = 0;
+};
+std::optional<MapProbe> ProbeFieldMap(const FieldMap& map, double x, double y);
+// "x = 2 m, y = 4 m: 1,23 V/m" (or "... : no value").
+std::string ProbeText(const FieldMap& map, const MapProbe& probe);

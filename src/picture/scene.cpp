@@ -1,0 +1,295 @@
+// The SVG writer and the small PNG encoder behind its images.
+#include "picture/scene.hpp"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+// At most two decimals, '.', no trailing zeros, no "-0"; a non-finite coordinate is 0 (an
+// SVG reader would refuse the document otherwise).
+void AppendNumber(std::string& out, double value) {
+  if (!std::isfinite(value)) value = 0;
+  value = std::round(value * 100) / 100;
+  if (value == 0) value = 0;  // -0 becomes 0
+  char buffer[64];
+  auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
+  if (error != std::errc()) {
+    out += '0';
+    return;
+  }
+  std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
+  while (text.back() == '0') text.remove_suffix(1);
+  if (text.back() == '.') text.remove_suffix(1);
+  out += text;
+}
+
+void Attribute(std::string& out, const char* name, double value) {
+  out += ' ';
+  out += name;
+  out += "=\"";
+  AppendNumber(out, value);
+  out += '"';
+}
+
+std::string Hex(Colour c) {
+  static const char digits[] = "0123456789abcdef";
+  std::string text = "#";
+  for (std::uint8_t byte : {c.r, c.g, c.b}) {
+    text += digits[byte >> 4];
+    text += digits[byte & 15];
+  }
+  return text;
+}
+
+void Paint(std::string& out, const std::optional<Colour>& fill, const std::optional<Stroke>& stroke) {
+  out += " fill=\"" + (fill ? Hex(*fill) : std::string("none")) + '"';
+  if (!stroke) return;
+  out += " stroke=\"" + Hex(stroke->colour) + '"';
+  Attribute(out, "stroke-width", stroke->width);
+  if (stroke->dashed) out += " stroke-dasharray=\"6 4\"";
+}
+
+void EscapeXml(std::string& out, const std::string& text) {
+  for (char c : CleanText(text)) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+}
+
+std::string Base64(const std::string& bytes) {
+  static const char table[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  out.reserve((bytes.size() + 2) / 3 * 4);
+  std::size_t i = 0;
+  for (; i + 2 < bytes.size(); i += 3) {
+    const unsigned n = static_cast<unsigned char>(bytes[i]) << 16 | static_cast<unsigned char>(bytes[i + 1]) << 8 |
+                       static_cast<unsigned char>(bytes[i + 2]);
+    out += table[n >> 18];
+    out += table[(n >> 12) & 63];
+    out += table[(n >> 6) & 63];
+    out += table[n & 63];
+  }
+  if (i < bytes.size()) {
+    unsigned n = static_cast<unsigned char>(bytes[i]) << 16;
+    if (i + 1 < bytes.size()) n |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+    out += table[n >> 18];
+    out += table[(n >> 12) & 63];
+    out += i + 1 < bytes.size() ? table[(n >> 6) & 63] : '=';
+    out += '=';
+  }
+  return out;
+}
+
+struct ItemWriter {
+  std::string& out;
+  void operator()(const LineItem& line) const {
+    out += "<line";
+    Attribute(out, "x1", line.x1);
+    Attribute(out, "y1", line.y1);
+    Attribute(out, "x2", line.x2);
+    Attribute(out, "y2", line.y2);
+    Paint(out, std::nullopt, line.stroke);
+    out += "/>\n";
+  }
+  void operator()(const PolylineItem& line) const {
+    if (line.points.empty()) return;
+    out += "<polyline points=\"";
+    for (std::size_t i = 0; i < line.points.size(); ++i) {
+      if (i) out += ' ';
+      AppendNumber(out, line.points[i].x);
+      out += ',';
+      AppendNumber(out, line.points[i].y);
+    }
+    out += '"';
+    Paint(out, std::nullopt, line.stroke);
+    out += " stroke-linejoin=\"round\"/>\n";
+  }
+  void operator()(const RectItem& rect) const {
+    out += "<rect";
+    Attribute(out, "x", rect.x);
+    Attribute(out, "y", rect.y);
+    Attribute(out, "width", std::max(0.0, rect.width));
+    Attribute(out, "height", std::max(0.0, rect.height));
+    Paint(out, rect.fill, rect.stroke);
+    out += "/>\n";
+  }
+  void operator()(const CircleItem& circle) const {
+    out += "<circle";
+    Attribute(out, "cx", circle.cx);
+    Attribute(out, "cy", circle.cy);
+    Attribute(out, "r", std::max(0.0, circle.r));
+    Paint(out, circle.fill, circle.stroke);
+    out += "/>\n";
+  }
+  void operator()(const TextItem& text) const {
+    out += "<text";
+    Attribute(out, "x", text.x);
+    Attribute(out, "y", text.y);
+    Attribute(out, "font-size", text.size);
+    if (text.anchor == TextAnchor::Middle) out += " text-anchor=\"middle\"";
+    if (text.anchor == TextAnchor::End) out += " text-anchor=\"end\"";
+    if (text.bold) out += " font-weight=\"bold\"";
+    out += " fill=\"" + Hex(text.colour) + '"';
+    if (text.vertical) {
+      out += " transform=\"rotate(-90 ";
+      AppendNumber(out, text.x);
+      out += ' ';
+      AppendNumber(out, text.y);
+      out += ")\"";
+    }
+    out += '>';
+    EscapeXml(out, text.text);
+    out += "</text>\n";
+  }
+  void operator()(const ImageItem& image) const {
+    if (image.columns <= 0 || image.rows <= 0) return;
+    out += "<image";
+    Attribute(out, "x", image.x);
+    Attribute(out, "y", image.y);
+    Attribute(out, "width", image.width);
+    Attribute(out, "height", image.height);
+    out += " preserveAspectRatio=\"none\" image-rendering=\"optimizeSpeed\" style=\"image-rendering:pixelated\"";
+    out += " xlink:href=\"data:image/png;base64,";
+    out += Base64(PngBytes(image.columns, image.rows, image.pixels));
+    out += "\"/>\n";
+  }
+};
+
+// ---- PNG --------------------------------------------------------------------------------
+
+const std::array<std::uint32_t, 256>& CrcTable() {
+  static const std::array<std::uint32_t, 256> table = [] {
+    std::array<std::uint32_t, 256> t{};
+    for (std::uint32_t n = 0; n < 256; ++n) {
+      std::uint32_t c = n;
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      t[n] = c;
+    }
+    return t;
+  }();
+  return table;
+}
+
+void Append32(std::string& out, std::uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((value >> shift) & 0xFF);
+}
+
+void Chunk(std::string& out, const char* type, const std::string& data) {
+  Append32(out, static_cast<std::uint32_t>(data.size()));
+  const std::size_t start = out.size();
+  out += type;
+  out += data;
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (std::size_t i = start; i < out.size(); ++i)
+    crc = CrcTable()[(crc ^ static_cast<unsigned char>(out[i])) & 0xFF] ^ (crc >> 8);
+  Append32(out, crc ^ 0xFFFFFFFFu);
+}
+
+}  // namespace
+
+std::string CleanText(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    std::size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    bool valid = length > 0 && i + length <= text.size();
+    for (std::size_t k = 1; valid && k < length; ++k) valid = (static_cast<unsigned char>(text[i + k]) >> 6) == 2;
+    if (valid && length == 2 && c < 0xC2) valid = false;  // overlong
+    if (!valid) {
+      out += '?';
+      ++i;
+      continue;
+    }
+    if (length == 1 && (c < 32 || c == 127)) {
+      out += '?';
+    } else {
+      out.append(text, i, length);
+    }
+    i += length;
+  }
+  return out;
+}
+
+double TextWidth(const std::string& text, double size) {
+  std::size_t characters = 0;
+  for (char c : text)
+    if ((static_cast<unsigned char>(c) >> 6) != 2) ++characters;
+  return 0.6 * size * static_cast<double>(characters);
+}
+
+std::string PngBytes(int columns, int rows, const std::vector<Colour>& pixels) {
+  std::string raw;
+  raw.reserve(static_cast<std::size_t>(rows) * (static_cast<std::size_t>(columns) * 3 + 1));
+  for (int row = 0; row < rows; ++row) {
+    raw += '\0';  // filter: none
+    for (int column = 0; column < columns; ++column) {
+      const std::size_t index = static_cast<std::size_t>(row) * static_cast<std::size_t>(columns) + static_cast<std::size_t>(column);
+      const Colour c = index < pixels.size() ? pixels[index] : Colour{};
+      raw += static_cast<char>(c.r);
+      raw += static_cast<char>(c.g);
+      raw += static_cast<char>(c.b);
+    }
+  }
+  // zlib stream of stored blocks.
+  std::string z = "\x78\x01";
+  std::size_t at = 0;
+  do {
+    const std::size_t length = std::min<std::size_t>(65535, raw.size() - at);
+    const bool last = at + length == raw.size();
+    z += static_cast<char>(last ? 1 : 0);
+    z += static_cast<char>(length & 0xFF);
+    z += static_cast<char>(length >> 8);
+    z += static_cast<char>(~length & 0xFF);
+    z += static_cast<char>((~length >> 8) & 0xFF);
+    z.append(raw, at, length);
+    at += length;
+  } while (at < raw.size());
+  std::uint32_t a = 1, b = 0;
+  for (char c : raw) {
+    a = (a + static_cast<unsigned char>(c)) % 65521;
+    b = (b + a) % 65521;
+  }
+  Append32(z, b << 16 | a);
+
+  std::string png = "\x89PNG\r\n\x1a\n";
+  std::string header;
+  Append32(header, static_cast<std::uint32_t>(columns));
+  Append32(header, static_cast<std::uint32_t>(rows));
+  header += std::string("\x08\x02\x00\x00\x00", 5);  // 8 bits, RGB, deflate, no filter, no interlace
+  Chunk(png, "IHDR", header);
+  Chunk(png, "IDAT", z);
+  Chunk(png, "IEND", "");
+  return png;
+}
+
+std::string SvgText(const Scene& scene) {
+  std::string out;
+  out.reserve(4096 + scene.items.size() * 80);
+  out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  out += "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" version=\"1.1\"";
+  Attribute(out, "width", scene.width);
+  Attribute(out, "height", scene.height);
+  out += " viewBox=\"0 0 ";
+  AppendNumber(out, scene.width);
+  out += ' ';
+  AppendNumber(out, scene.height);
+  out += "\" font-family=\"DejaVu Sans, Arial, sans-serif\">\n";
+  out += "<rect x=\"0\" y=\"0\"";
+  Attribute(out, "width", scene.width);
+  Attribute(out, "height", scene.height);
+  out += " fill=\"" + Hex(scene.background) + "\"/>\n";
+  const ItemWriter writer{out};
+  for (const SceneItem& item : scene.items) std::visit(writer, item);
+  out += "</svg>\n";
+  return out;
+}

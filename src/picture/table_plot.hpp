@@ -1,0 +1,62 @@
+#pragma once
+// Plots of the Data pane's table. The pane is read as the batch tables write it: heading lines
+// begin with "//" (the first one holding ';' names the columns, the next one their units), data
+// lines are cells each followed by ';', numbers under DecimalSeparator ("NAN", "INF" and "-INF"
+// read as not finite). A pane the user edited by hand is read the same way: a cell that is not
+// a number, or missing from a short line, is left out of its column and counted; without a
+// heading line the columns are named "Column 1", "Column 2", ...
+//
+// Two pictures:
+// - Line plots of every column against the frequency column (heading "Freq"; without one,
+//   against the row number), points sorted by frequency; columns that share a unit share one
+//   panel and its legend (the near-field and the power tables).
+// - For the EUT table (columns "Cyl.", "Cir" and "Point"): per frequency the empirical
+//   distribution (CDF) of each of the three columns, one panel each, with mean, maximum and
+//   the 95 % value. F(v) is the share of the frequency's values that are <= v; the 95 % value
+//   is the smallest value v of the sample with F(v) >= 0.95, that is the k-th smallest value
+//   with k = ceil(0.95 n) (of 20 values the 19th smallest; of 1 to 19 values the largest).
+// Nothing here fails: a pane without a table or without any number gives a picture that says
+// what is missing ("No table in the Data pane", "No numeric column to plot").
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "picture/scene.hpp"
+#include "util/numbers.hpp"
+
+struct DataColumn {
+  std::string heading;  // trimmed ("Freq", "E_H", "Cyl.")
+  std::string unit;     // trimmed, may be empty
+  RealList values;      // one per data line; NaN where the cell is missing or not a number
+};
+
+struct DataTable {
+  std::vector<DataColumn> columns;
+  std::size_t rows = 0;
+};
+DataTable ReadDataTable(const std::vector<std::string>& lines);
+
+// The column of that heading (case-insensitive), or -1.
+int ColumnIndex(const DataTable& table, const std::string& heading);
+// Whether the table has the EUT columns Cyl., Cir and Point.
+bool IsEutTable(const DataTable& table);
+
+// The figures of one sample: its finite values ascending, their count, mean, maximum and
+// 95 % value (see above); NaN figures for a sample without finite values.
+struct Distribution {
+  RealList sorted;
+  std::size_t leftOut = 0;  // values that were not finite
+  double mean = 0, maximum = 0, p95 = 0;
+};
+Distribution DistributionOf(const RealList& values);
+
+// One frequency's distributions of Cyl., Cir and Point.
+struct FrequencyDistributions {
+  double frequency = 0;
+  Distribution cylinder, circle, point;
+};
+// In the order of the frequencies' first rows; rows without a finite frequency are left out.
+std::vector<FrequencyDistributions> EutDistributions(const DataTable& table);
+
+// The picture of the pane: the CDF picture for an EUT table, the line plots otherwise.
+Scene TablePlotScene(const std::vector<std::string>& lines);

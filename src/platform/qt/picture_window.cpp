@@ -1,0 +1,355 @@
+#include "platform/qt/picture_window.hpp"
+
+#include <QBuffer>
+#include <QComboBox>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <cmath>
+#include <functional>
+
+#include "mainwindow/VarnelU.hpp"
+#include "picture/picture_file.hpp"
+#include "platform/qt/qt_ui.hpp"
+#include "util/format.hpp"
+
+namespace {
+
+QColor ToQColor(Colour c) { return QColor(c.r, c.g, c.b); }
+
+QPen PenOf(const Stroke& stroke) {
+  QPen pen(ToQColor(stroke.colour), stroke.width);
+  if (stroke.dashed) pen.setDashPattern({6 / std::max(stroke.width, 0.1), 4 / std::max(stroke.width, 0.1)});
+  pen.setJoinStyle(Qt::RoundJoin);
+  return pen;
+}
+
+void SetPaint(QPainter& painter, const std::optional<Colour>& fill, const std::optional<Stroke>& stroke) {
+  painter.setBrush(fill ? QBrush(ToQColor(*fill)) : Qt::NoBrush);
+  painter.setPen(stroke ? PenOf(*stroke) : QPen(Qt::NoPen));
+}
+
+struct ItemPainter {
+  QPainter& painter;
+  void operator()(const LineItem& line) const {
+    painter.setPen(PenOf(line.stroke));
+    painter.drawLine(QPointF(line.x1, line.y1), QPointF(line.x2, line.y2));
+  }
+  void operator()(const PolylineItem& line) const {
+    QPolygonF points;
+    points.reserve(static_cast<qsizetype>(line.points.size()));
+    for (const Point2D& p : line.points) points << QPointF(p.x, p.y);
+    painter.setPen(PenOf(line.stroke));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolyline(points);
+  }
+  void operator()(const RectItem& rect) const {
+    SetPaint(painter, rect.fill, rect.stroke);
+    painter.drawRect(QRectF(rect.x, rect.y, rect.width, rect.height));
+  }
+  void operator()(const CircleItem& circle) const {
+    SetPaint(painter, circle.fill, circle.stroke);
+    painter.drawEllipse(QPointF(circle.cx, circle.cy), circle.r, circle.r);
+  }
+  void operator()(const TextItem& text) const {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(text.size))));
+    font.setBold(text.bold);
+    painter.setFont(font);
+    painter.setPen(ToQColor(text.colour));
+    const QString shown = QString::fromUtf8(CleanText(text.text));
+    const double width = QFontMetricsF(font).horizontalAdvance(shown);
+    const double shift = text.anchor == TextAnchor::Middle ? width / 2 : text.anchor == TextAnchor::End ? width : 0;
+    painter.save();
+    painter.translate(text.x, text.y);
+    if (text.vertical) painter.rotate(-90);
+    painter.drawText(QPointF(-shift, 0), shown);
+    painter.restore();
+  }
+  void operator()(const ImageItem& image) const {
+    if (image.columns <= 0 || image.rows <= 0) return;
+    QImage raster(image.columns, image.rows, QImage::Format_RGB32);
+    std::size_t k = 0;
+    for (int row = 0; row < image.rows; ++row) {
+      auto* line = reinterpret_cast<QRgb*>(raster.scanLine(row));
+      for (int column = 0; column < image.columns; ++column, ++k) {
+        const Colour c = k < image.pixels.size() ? image.pixels[k] : Colour{};
+        line[column] = qRgb(c.r, c.g, c.b);
+      }
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(QRectF(image.x, image.y, image.width, image.height), raster);
+    painter.restore();
+  }
+};
+
+// A fingerprint of what a field map is drawn from: the table (its size and a sample of its
+// points), the polarisation it was read with, the Mode and the working points. A new table of the same size
+// in the same place still differs in its sampled values.
+std::size_t FieldMapKey(const TForm1& form) {
+  const NearFieldTable& table = form.params.nearField.table;
+  std::size_t key = std::hash<std::string>{}(table.fieldType);
+  auto mix = [&key](double value) { key = key * 1000003u ^ std::hash<double>{}(value); };
+  const std::size_t n = table.value.size();
+  mix(static_cast<double>(n));
+  mix(static_cast<double>(reinterpret_cast<std::uintptr_t>(table.value.data())));
+  const std::size_t stride = std::max<std::size_t>(1, n / 64);
+  for (std::size_t i = 0; i < n; i += stride) {
+    mix(table.value[i]);
+    if (i < table.x.size() && i < table.y.size() && i < table.z.size()) {
+      mix(table.x[i]);
+      mix(table.y[i]);
+      mix(table.z[i]);
+    }
+  }
+  if (n) mix(table.value.back());
+  const WorkingParameters& p = form.params;
+  for (double v : {p.p.x, p.p.y, p.p.z, p.a.x, p.a.y, p.py, p.rCircle, p.rCylinder, p.maxHeight}) mix(v);
+  mix(form.RGMode.itemIndex);
+  mix(form.params.nearField.polarization);
+  return key;
+}
+
+}  // namespace
+
+void PaintScene(QPainter& painter, const Scene& scene) {
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.setRenderHint(QPainter::TextAntialiasing, true);
+  painter.fillRect(QRectF(0, 0, scene.width, scene.height), ToQColor(scene.background));
+  const ItemPainter itemPainter{painter};
+  for (const SceneItem& item : scene.items) std::visit(itemPainter, item);
+}
+
+std::string RasterPng(const Scene& scene) {
+  if (!QCoreApplication::instance()) {
+    // A headless script: a Qt application only for drawing, never on a screen.
+    if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "varnel";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication* application = new QGuiApplication(argc, argv);
+    (void)application;
+  }
+  const int width = std::max(1, static_cast<int>(std::ceil(scene.width)));
+  const int height = std::max(1, static_cast<int>(std::ceil(scene.height)));
+  QImage image(width, height, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  {
+    QPainter painter(&image);
+    PaintScene(painter, scene);
+  }
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "PNG")) return "";
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+void RegisterQtRasterizer() { SetSceneRasterizer(&RasterPng); }
+
+// ---- SceneView ----------------------------------------------------------------------------
+
+SceneView::SceneView(QWidget* parent) : QWidget(parent) {
+  setMouseTracking(true);
+  setMinimumSize(320, 240);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void SceneView::SetScene(Scene scene) {
+  scene_ = std::move(scene);
+  update();
+}
+
+QSize SceneView::sizeHint() const {
+  return QSize(static_cast<int>(scene_.width > 0 ? scene_.width : 640), static_cast<int>(scene_.height > 0 ? scene_.height : 480));
+}
+
+double SceneView::Scale() const {
+  if (scene_.width <= 0 || scene_.height <= 0) return 1;
+  return std::min(width() / scene_.width, height() / scene_.height);
+}
+
+QPointF SceneView::Offset() const {
+  const double s = Scale();
+  return QPointF((width() - scene_.width * s) / 2, (height() - scene_.height * s) / 2);
+}
+
+QPointF SceneView::ToScene(QPointF widgetPoint) const { return (widgetPoint - Offset()) / Scale(); }
+
+void SceneView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), Qt::white);
+  painter.translate(Offset());
+  painter.scale(Scale(), Scale());
+  PaintScene(painter, scene_);
+}
+
+void SceneView::mouseMoveEvent(QMouseEvent* event) {
+  emit hovered(ToScene(event->position()));
+  QWidget::mouseMoveEvent(event);
+}
+
+void SceneView::leaveEvent(QEvent* event) {
+  emit left();
+  QWidget::leaveEvent(event);
+}
+
+// ---- PictureWindow ------------------------------------------------------------------------
+
+PictureWindow::PictureWindow(PictureKind kind, TForm1& form, Platform platform, QWidget* beside)
+    : QWidget(nullptr, Qt::Window), kind_(kind), form_(form), platform_(platform) {
+  const bool map = kind == PictureKind::FieldMap;
+  setObjectName(map ? QStringLiteral("FieldMapWindow") : QStringLiteral("TablePlotWindow"));
+  setWindowTitle(map ? QStringLiteral("Varnel - Field Map") : QStringLiteral("Varnel - Plot Table"));
+  auto* layout = new QVBoxLayout(this);
+  auto* bar = new QHBoxLayout;
+  if (map) {
+    plane_ = new QComboBox(this);
+    level_ = new QComboBox(this);
+    scale_ = new QComboBox(this);
+    scale_->addItems({QStringLiteral("Linear"), QStringLiteral("dB re max")});
+    bar->addWidget(new QLabel(QStringLiteral("Plane"), this));
+    bar->addWidget(plane_);
+    bar->addWidget(new QLabel(QStringLiteral("at"), this));
+    bar->addWidget(level_);
+    bar->addWidget(new QLabel(QStringLiteral("Scale"), this));
+    bar->addWidget(scale_);
+    connect(plane_, &QComboBox::activated, this, [this](int index) {
+      FieldMapChoice choice = choice_;
+      if (index >= 0 && index < static_cast<int>(map_.planes.size())) choice.plane = map_.planes[index];
+      choice.level.reset();
+      Choose(choice);
+    });
+    connect(level_, &QComboBox::activated, this, [this](int index) {
+      FieldMapChoice choice = choice_;
+      choice.plane = map_.plane;
+      if (index >= 0 && index < static_cast<int>(map_.levels.size())) choice.level = map_.levels[index];
+      Choose(choice);
+    });
+    connect(scale_, &QComboBox::activated, this, [this](int index) {
+      FieldMapChoice choice = choice_;
+      choice.scale = index == 1 ? MapScale::Decibel : MapScale::Linear;
+      Choose(choice);
+    });
+  }
+  bar->addStretch(1);
+  save_ = new QPushButton(QStringLiteral("Save..."), this);
+  save_->setObjectName(QStringLiteral("SavePicture"));
+  connect(save_, &QPushButton::clicked, this, [this] { Save(); });
+  bar->addWidget(save_);
+  layout->addLayout(bar);
+  view_ = new SceneView(this);
+  layout->addWidget(view_, 1);
+  if (map) {
+    probe_ = new QLabel(QStringLiteral(" "), this);
+    probe_->setObjectName(QStringLiteral("ValueUnderCursor"));
+    layout->addWidget(probe_);
+    connect(view_, &SceneView::hovered, this, [this](QPointF at) { Probe(at); });
+    connect(view_, &SceneView::left, this, [this] { probe_->setText(QStringLiteral(" ")); });
+  }
+  Rebuild();
+  resize(map ? 800 : 920, map ? 660 : 700);
+  if (beside) {
+    const QRect frame = beside->frameGeometry();
+    const QRect free = beside->screen() ? beside->screen()->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
+    const Rect at = PictureBeside(Rect{frame.x(), frame.y(), frame.width(), frame.height()}, width(), height(),
+                                  Rect{free.x(), free.y(), free.width(), free.height()});
+    move(at.left, at.top);
+  }
+}
+
+std::size_t PictureWindow::StateKey() const {
+  if (kind_ == PictureKind::Table) return static_cast<std::size_t>(form_.Mdata.revision);
+  return FieldMapKey(form_);
+}
+
+void PictureWindow::Follow(bool force) {
+  const std::size_t key = StateKey();
+  if (!force && (!isVisible() || shownKey_ == key)) return;
+  Rebuild();
+}
+
+void PictureWindow::Rebuild() {
+  shownKey_ = StateKey();
+  if (kind_ == PictureKind::Table) {
+    view_->SetScene(TablePicture(form_));
+    return;
+  }
+  map_ = FieldMapOf(form_, choice_);
+  view_->SetScene(FieldMapPicture(form_, map_));
+  FillChoices();
+}
+
+void PictureWindow::Choose(const FieldMapChoice& choice) {
+  choice_ = choice;
+  Rebuild();
+}
+
+void PictureWindow::FillChoices() {
+  plane_->clear();
+  for (MapPlane plane : map_.planes) plane_->addItem(QString::fromLatin1(PlaneName(plane)));
+  const auto planeAt = std::find(map_.planes.begin(), map_.planes.end(), map_.plane);
+  plane_->setCurrentIndex(planeAt == map_.planes.end() ? -1 : static_cast<int>(planeAt - map_.planes.begin()));
+  level_->clear();
+  for (double level : map_.levels)
+    level_->addItem(ToQt(std::string(NormalAxisName(map_.plane)) + " = " + FormatReal("%1.4g", level) + " m"));
+  const auto levelAt = std::find(map_.levels.begin(), map_.levels.end(), map_.level);
+  level_->setCurrentIndex(levelAt == map_.levels.end() ? -1 : static_cast<int>(levelAt - map_.levels.begin()));
+  scale_->setCurrentIndex(map_.scale == MapScale::Decibel ? 1 : 0);
+}
+
+void PictureWindow::Probe(QPointF scenePoint) {
+  const std::optional<MapProbe> probe = ProbeFieldMap(map_, scenePoint.x(), scenePoint.y());
+  probe_->setText(probe ? ToQt(ProbeText(map_, *probe)) : QStringLiteral(" "));
+}
+
+void PictureWindow::Save() {
+  FileDialogSpec spec;
+  spec.title = "Save Picture";
+  spec.initialFolder = platform_.system.CurrentFolder();
+  spec.filter = "PNG picture (*.png)|*.png|SVG picture (*.svg)|*.svg";
+  spec.fileName = kind_ == PictureKind::FieldMap ? "field map.png" : "table.png";
+  spec.defaultExt = "png";
+  const std::optional<std::string> path = platform_.ui.SaveFileDialog(spec);
+  if (!path) return;
+  const std::string failure = SavePicture(platform_.system, view_->CurrentScene(), *path);
+  if (!failure.empty()) platform_.ui.ShowMessage(MessageKind::Warning, form_.title, failure);
+}
+
+// ---- PictureWindows -----------------------------------------------------------------------
+
+PictureWindows::PictureWindows(TForm1& form, Platform platform, QWidget* mainWindow)
+    : form_(form), platform_(platform), main_(mainWindow) {
+  RegisterQtRasterizer();
+  form_.showPicture = [this](PictureKind kind) { Show(kind); };
+}
+
+PictureWindows::~PictureWindows() { form_.showPicture = nullptr; }
+
+PictureWindow* PictureWindows::Show(PictureKind kind) {
+  auto& window = windows_[static_cast<int>(kind)];
+  if (!window) window = std::make_unique<PictureWindow>(kind, form_, platform_, main_);
+  else window->Follow(true);
+  window->show();
+  window->raise();
+  return window.get();
+}
+
+// During a command the table may change with every file: the pictures follow at most twice a
+// second then, and always once the command has ended.
+void PictureWindows::Follow() {
+  if (form_.Busy() && sinceFollow_.isValid() && sinceFollow_.elapsed() < 500) return;
+  sinceFollow_.start();
+  for (auto& window : windows_)
+    if (window) window->Follow();
+}
+
+PictureWindow* PictureWindows::Window(PictureKind kind) const { return windows_[static_cast<int>(kind)].get(); }

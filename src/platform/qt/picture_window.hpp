@@ -1,0 +1,115 @@
+#pragma once
+// The pictures beside the main window: "Show Field Map" and "Plot Table" of the Analyse menu
+// open a window that paints the core's Scene (the same items the SVG file holds), follows the
+// current table when a command changes it and saves the picture as PNG or SVG.
+#include <QElapsedTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "mainwindow/pictures.hpp"
+#include "platform/platform.hpp"
+
+class QComboBox;
+class QLabel;
+class QPainter;
+class QPushButton;
+class TForm1;
+
+// Paints the scene's items at its own size (the painter may be scaled).
+void PaintScene(QPainter& painter, const Scene& scene);
+// PNG bytes of the scene; registered with the core as its rasterizer. Works without a window
+// too: without a Qt application one is made, offscreen.
+std::string RasterPng(const Scene& scene);
+void RegisterQtRasterizer();
+
+// Shows a scene scaled to fit, keeping its proportions; tells where the cursor is in scene
+// coordinates.
+class SceneView : public QWidget {
+  Q_OBJECT
+ public:
+  explicit SceneView(QWidget* parent = nullptr);
+  void SetScene(Scene scene);
+  const Scene& CurrentScene() const { return scene_; }
+  // The widget point in scene coordinates (outside the scene's rectangle too).
+  QPointF ToScene(QPointF widgetPoint) const;
+  QSize sizeHint() const override;
+
+ signals:
+  void hovered(QPointF scenePoint);
+  void left();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+
+ private:
+  double Scale() const;
+  QPointF Offset() const;
+  Scene scene_;
+};
+
+// One picture window: the field map (with plane, level and scale choices and the value under
+// the cursor) or the table plots.
+class PictureWindow : public QWidget {
+  Q_OBJECT
+ public:
+  PictureWindow(PictureKind kind, TForm1& form, Platform platform, QWidget* beside);
+  // Builds the picture again from the model (when its state changed since the last time, or
+  // always when forced).
+  void Follow(bool force = false);
+  // Asks for a file (PNG or SVG) and writes the picture; a failure is shown in a warning box.
+  void Save();
+
+  PictureKind Kind() const { return kind_; }
+  SceneView* View() const { return view_; }
+  const FieldMap& Map() const { return map_; }
+  QLabel* ProbeLabel() const { return probe_; }
+  QComboBox* PlaneBox() const { return plane_; }
+  QComboBox* LevelBox() const { return level_; }
+  QComboBox* ScaleBox() const { return scale_; }
+  QPushButton* SaveButton() const { return save_; }
+  // Sets the choices and draws again (the combo boxes call this).
+  void Choose(const FieldMapChoice& choice);
+
+ private:
+  std::size_t StateKey() const;
+  void Rebuild();
+  void FillChoices();
+  void Probe(QPointF scenePoint);
+
+  PictureKind kind_;
+  TForm1& form_;
+  Platform platform_;
+  FieldMapChoice choice_;
+  FieldMap map_;
+  std::optional<std::size_t> shownKey_;
+  SceneView* view_ = nullptr;
+  QLabel* probe_ = nullptr;
+  QComboBox* plane_ = nullptr;
+  QComboBox* level_ = nullptr;
+  QComboBox* scale_ = nullptr;
+  QPushButton* save_ = nullptr;
+};
+
+// The two picture windows of a main window; installs the model's showPicture hook.
+class PictureWindows {
+ public:
+  PictureWindows(TForm1& form, Platform platform, QWidget* mainWindow);
+  ~PictureWindows();
+  // The window of that kind, opened (and raised) beside the main window.
+  PictureWindow* Show(PictureKind kind);
+  // Redraws the open windows whose pictures' state changed.
+  void Follow();
+  PictureWindow* Window(PictureKind kind) const;
+
+ private:
+  TForm1& form_;
+  Platform platform_;
+  QWidget* main_;
+  std::unique_ptr<PictureWindow> windows_[2];
+  QElapsedTimer sinceFollow_;
+};

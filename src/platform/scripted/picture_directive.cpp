@@ -1,0 +1,63 @@
+#include "platform/scripted/picture_directive.hpp"
+
+#include <algorithm>
+
+#include "mainwindow/VarnelU.hpp"
+#include "mainwindow/pictures.hpp"
+#include "util/text.hpp"
+
+namespace {
+
+std::optional<double> Level(std::string text) {
+  std::replace(text.begin(), text.end(), '.', DecimalSeparator);
+  try {
+    return TextToReal(text);
+  } catch (...) {
+    return std::nullopt;
+  }
+}
+
+// A native absolute path ("/tmp/a.svg") is drive z:, the machine's root; a relative one lies in
+// the folder the script started in.
+std::string PicturePath(const std::string& path, const std::string& startFolder) {
+  if (path.starts_with('/')) {
+    std::string windows = "z:" + path;
+    std::replace(windows.begin(), windows.end(), '/', '\\');
+    return windows;
+  }
+  const bool relative = !(path.size() >= 2 && path[1] == ':') && !path.starts_with('\\');
+  return relative ? startFolder + "\\" + path : path;
+}
+
+}  // namespace
+
+std::optional<std::string> RunPictureDirective(TForm1& form, System& system, const std::string& startFolder,
+                                               const std::vector<std::string>& arguments, std::string& printed) {
+  printed.clear();
+  if (arguments.size() < 2) return "picture needs a kind (fieldmap, table) and a file";
+  const std::string& kind = arguments[0];
+  const std::string& path = arguments[1];
+  Scene scene;
+  if (kind == "table") {
+    if (arguments.size() != 2) return "wrong number of arguments";
+    scene = TablePicture(form);
+  } else if (kind == "fieldmap") {
+    FieldMapChoice choice;
+    for (std::size_t i = 2; i < arguments.size(); ++i) {
+      const std::string& option = arguments[i];
+      if (EqualNoCase(option, "xy")) choice.plane = MapPlane::XY;
+      else if (EqualNoCase(option, "xz")) choice.plane = MapPlane::XZ;
+      else if (EqualNoCase(option, "yz")) choice.plane = MapPlane::YZ;
+      else if (EqualNoCase(option, "linear")) choice.scale = MapScale::Linear;
+      else if (EqualNoCase(option, "db")) choice.scale = MapScale::Decibel;
+      else if (const std::optional<double> level = Level(option)) choice.level = level;
+      else return "not a plane, level or scale: " + option;
+    }
+    scene = FieldMapPicture(form, FieldMapOf(form, choice));
+  } else {
+    return "unknown picture " + kind;
+  }
+  const std::string failure = SavePicture(system, scene, PicturePath(path, startFolder));
+  if (!failure.empty()) printed = "[Picture] " + path + ": " + failure;
+  return std::nullopt;
+}

@@ -1,0 +1,25 @@
+#pragma once
+// The runner's `picture` directive:
+//   picture fieldmap FILE [xy|xz|yz] [LEVEL] [linear|db]
+//       the field map of the current near-field table under the chosen polarisation: the
+//       plane (default: the first the grid holds, in the order XY, XZ, YZ), its level in metres
+//       on the third axis (DecimalSeparator or '.'; default: nearest to P), the colour scale
+//   picture table FILE
+//       the plots of the Data pane (CDFs for the EUT table)
+// FILE ending in .png (any case) is a PNG where a rasterizer is linked, anything else SVG. FILE
+// may be a Windows path or a native one ("/tmp/map.svg"); a relative FILE is taken from the
+// folder the script started in (as screenshot's; commands
+// change the current folder). The picture never fails the script: what it cannot write is
+// printed as "[Picture] FILE: reason".
+#include <optional>
+#include <string>
+#include <vector>
+
+class System;
+class TForm1;
+
+// Runs the directive (arguments after the word "picture"). Returns why the line is not
+// understood, or nothing; printed receives "[Picture] ..." when the file could not be written.
+// startFolder: the current folder when the script started (Windows form).
+std::optional<std::string> RunPictureDirective(TForm1& form, System& system, const std::string& startFolder,
+                                               const std::vector<std::string>& arguments, std::string& printed);

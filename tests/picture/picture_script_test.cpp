@@ -1,0 +1,84 @@
+// The runner's picture directive: the files it writes, and what it says when it cannot.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include "platform/scripted/runner.hpp"
+#include "support/test_root.hpp"
+#include "util/format.hpp"
+
+namespace {
+
+struct Result {
+  int status;
+  std::string output;
+};
+
+Result RunPictures(TestRoot& root, const std::string& script) {
+  const char saved = DecimalSeparator;
+  std::istringstream in(script);
+  std::ostringstream out;
+  const int status = RunScriptIn(root, in, out);
+  DecimalSeparator = saved;
+  return {status, out.str()};
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+}  // namespace
+
+TEST(PictureDirective, WritesTheFieldMapAndThePlotsOfTheSampleDipoleAsSvg) {
+  TestRoot root;
+  const Result r = RunPictures(root,
+                       "decimal ,\n"
+                       "picture fieldmap c:\\4nec2\\before.svg\n"
+                       "picture table c:\\4nec2\\table.svg\n"
+                       "run LoadDipol1Click\n"
+                       "run AnalyseNearfield1Click\n"
+                       "select RGMode 4\n"
+                       "select RGPol 2\n"
+                       "picture fieldmap c:\\4nec2\\map.svg\n"
+                       "picture fieldmap c:\\4nec2\\xz.svg XZ 0.4 db\n"
+                       "picture fieldmap " + (root.dir / "native.svg").string() + "\n");
+  ASSERT_EQ(0, r.status) << r.output;
+  EXPECT_FALSE(Contains(r.output, "[Picture]")) << r.output;
+  const auto read = [&](const char* name) { return TestRoot::Read(root.driveC / "4nec2" / name); };
+  EXPECT_TRUE(Contains(read("before.svg"), "No near-field table"));
+  EXPECT_TRUE(Contains(read("table.svg"), "No table in the Data pane"));
+  const std::string map = read("map.svg");
+  // Titled with the polarisation the table was read with, not the one chosen since.
+  EXPECT_TRUE(Contains(map, "XY plane at z = 4 m, Total (V/m)")) << map;
+  EXPECT_TRUE(Contains(map, "Mode: Cylinder")) << map;
+  EXPECT_TRUE(Contains(map, "36 points")) << map;
+  EXPECT_EQ(map, TestRoot::Read(root.dir / "native.svg"));
+  const std::string xz = read("xz.svg");
+  EXPECT_TRUE(Contains(xz, "XZ plane at y = 0 m")) << xz;
+  EXPECT_TRUE(Contains(xz, "0 dB = ")) << xz;
+
+  // The SVG renders.
+  if (std::system("command -v rsvg-convert >/dev/null 2>&1") != 0) GTEST_SKIP() << "rsvg-convert is not installed";
+  for (const char* name : {"map", "xz", "before", "table"}) {
+    const std::string svg = (root.driveC / "4nec2" / (std::string(name) + ".svg")).string();
+    const std::string png = (root.dir / (std::string(name) + ".png")).string();
+    EXPECT_EQ(0, std::system(("rsvg-convert -o '" + png + "' '" + svg + "'").c_str())) << name;
+    EXPECT_EQ(0u, TestRoot::Read(png).rfind("\x89PNG", 0)) << name;
+  }
+}
+
+TEST(PictureDirective, NamesWhatItCannotWriteAndRefusesWhatItDoesNotUnderstand) {
+  TestRoot root;
+  // This test program links no window binding, so there is no PNG.
+  const Result png = RunPictures(root, "picture table c:\\4nec2\\t.png\npicture table c:\\no\\such\\folder\\t.svg\necho on\n");
+  EXPECT_EQ(0, png.status);
+  EXPECT_TRUE(Contains(png.output, "[Picture] c:\\4nec2\\t.png: PNG pictures need the window binding")) << png.output;
+  EXPECT_TRUE(Contains(png.output, "[Picture] c:\\no\\such\\folder\\t.svg: ")) << png.output;
+  EXPECT_TRUE(Contains(png.output, "on\n")) << png.output;
+  for (const char* line : {"picture fieldmap c:\\4nec2\\m.svg sideways", "picture chart c:\\4nec2\\m.svg",
+                           "picture table", "picture table a.svg b"}) {
+    const Result bad = RunPictures(root, std::string(line) + "\n");
+    EXPECT_EQ(2, bad.status) << line;
+    EXPECT_TRUE(Contains(bad.output, "line 1: ")) << bad.output;
+  }
+}

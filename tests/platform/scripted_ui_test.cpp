@@ -1,0 +1,164 @@
+#include "platform/scripted/scripted_ui.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/test_root.hpp"
+#include "util/errors.hpp"
+#include "util/messages.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A dialog with two fields whose Done accepts only numbers it can read ("ok" texts).
+class TwoFieldDialog : public ModalDialog {
+ public:
+  std::string Caption() const override { return "Point P"; }
+  std::string Heading() const override { return "Enter P"; }
+  std::vector<std::string> Labels() const override { return {"x", "y"}; }
+  void Shown() override {
+    ++shown;
+    fieldTexts = {"10,0", "0,0"};
+  }
+  bool DonePressed() override {
+    ++done;
+    accepted = fieldTexts;
+    return fieldTexts[0] != "bad";
+  }
+  int shown = 0, done = 0;
+  std::vector<std::string> accepted;
+};
+
+}  // namespace
+
+TEST(ScriptedUi, PrintsEveryMessageBoxWhenItAppears) {
+  ScriptedFixture f;
+  ShowInfo(f.ui, "Parameters set.");
+  ShowWarning(f.ui, "No valid number. Abort command!");
+  ShowError(f.ui, "Datei nicht gefunden.");
+  const std::vector<std::string> expected = {"[Info] Parameters set.", "[Warning] No valid number. Abort command!",
+                                             "[Error] Datei nicht gefunden."};
+  EXPECT_EQ(expected, f.ui.messages);
+  EXPECT_EQ("[Info] Parameters set.\n[Warning] No valid number. Abort command!\n[Error] Datei nicht gefunden.\n",
+            f.out.str());
+}
+
+TEST(ScriptedUi, AskAnswersTakeTheQueueInOrder) {
+  ScriptedFixture f;
+  f.ui.AnswerAsk("7,5");
+  f.ui.AnswerAsk(std::nullopt);
+  f.ui.AnswerAsk("input box");
+  f.ui.AnswerAsk(std::nullopt);
+
+  std::string text = "1,0";
+  EXPECT_TRUE(AskText(f.ui, "Radius", "rCircle:", text));
+  EXPECT_EQ("7,5", text);
+  text = "1,0";
+  EXPECT_FALSE(AskText(f.ui, "Radius", "rCircle:", text));
+  EXPECT_EQ("1,0", text);
+  EXPECT_EQ("input box", f.ui.InputBox("Segment", "Number:", "5"));
+  EXPECT_EQ("5", f.ui.InputBox("Segment", "Number:", "5"));
+  // Nothing queued: cancelled and reported with the caption.
+  EXPECT_FALSE(AskText(f.ui, "Radius", "rCircle:", text));
+  EXPECT_EQ("5", f.ui.InputBox("Segment", "Number:", "5"));
+  EXPECT_EQ((std::vector<std::string>{"[Dialog] Radius: no answer", "[Dialog] Segment: no answer"}),
+            f.ui.messages);
+}
+
+TEST(ScriptedUi, APointAnswerFillsTheFieldsAndPressesDone) {
+  ScriptedFixture f;
+  f.ui.AnswerPoint({"1,5", "2,5"});
+  f.ui.AnswerPoint({"bad", "2"});
+  TwoFieldDialog dialog;
+  f.ui.ShowModal(dialog);
+  EXPECT_EQ(1, dialog.shown);
+  EXPECT_EQ(1, dialog.done);
+  EXPECT_EQ((std::vector<std::string>{"1,5", "2,5"}), dialog.accepted);
+  // Done refuses: the dialog is closed, Done is not pressed again.
+  f.ui.ShowModal(dialog);
+  EXPECT_EQ(2, dialog.done);
+  // No answer: shown, then closed and reported.
+  f.ui.ShowModal(dialog);
+  EXPECT_EQ(3, dialog.shown);
+  EXPECT_EQ(2, dialog.done);
+  EXPECT_EQ((std::vector<std::string>{"[Dialog] Point P: no answer"}), f.ui.messages);
+}
+
+TEST(ScriptedUi, FileDialogsHandTheCoreWindowsPaths) {
+  ScriptedFixture f;
+  fs::create_directories(f.root.driveC / "4nec2/b_in");
+  f.ui.AnswerOpen("c:\\4nec2\\b_in\\dipol.nec");
+  f.ui.AnswerOpen((f.root.driveC / "4nec2/b_in/x.nec").string());
+  f.ui.AnswerOpen("/tmp/elsewhere.nec");
+  f.ui.AnswerOpen(std::nullopt);
+  FileDialogSpec spec;
+  spec.title = "Load to Analyse Single File";
+  spec.initialFolder = "c:\\4nec2\\b_out";
+  EXPECT_EQ("c:\\4nec2\\b_in\\dipol.nec", f.ui.OpenFileDialog(spec));
+  EXPECT_EQ("c:\\4nec2\\b_in\\x.nec", f.ui.OpenFileDialog(spec));
+  EXPECT_EQ("z:\\tmp\\elsewhere.nec", f.ui.OpenFileDialog(spec));
+  EXPECT_EQ(std::nullopt, f.ui.OpenFileDialog(spec));
+  EXPECT_EQ(std::nullopt, f.ui.OpenFileDialog(spec));
+  EXPECT_EQ((std::vector<std::string>{"[Dialog] Load to Analyse Single File: no answer"}), f.ui.messages);
+  ASSERT_EQ(5u, f.ui.openDialogs.size());
+  EXPECT_EQ("c:\\4nec2\\b_out", f.ui.openDialogs[0].initialFolder);
+}
+
+TEST(ScriptedUi, TheSaveDialogAddsTheDefaultExtension) {
+  ScriptedFixture f;
+  FileDialogSpec spec;
+  spec.title = "Save as Txt";
+  spec.defaultExt = "txt";
+  for (const char* answer : {"c:\\table", "c:\\table.csv", "c:\\my.folder\\table"}) f.ui.AnswerSave(answer);
+  EXPECT_EQ("c:\\table.txt", f.ui.SaveFileDialog(spec));
+  EXPECT_EQ("c:\\table.csv", f.ui.SaveFileDialog(spec));
+  EXPECT_EQ("c:\\my.folder\\table.txt", f.ui.SaveFileDialog(spec));
+  EXPECT_EQ(std::nullopt, f.ui.SaveFileDialog(spec));
+  EXPECT_EQ((std::vector<std::string>{"[Dialog] Save as Txt: no answer"}), f.ui.messages);
+}
+
+TEST(ScriptedUi, TheFolderChooserSetsTheCurrentFolder) {
+  ScriptedFixture f;
+  fs::create_directories(f.root.driveC / "4nec2/b_out/E_");
+  f.ui.AnswerFolder("c:\\4nec2\\b_out\\E_\\");
+  f.ui.AnswerFolder(std::nullopt);
+  f.ui.AnswerFolder((f.root.driveC / "4nec2/b_out").string());
+  EXPECT_EQ("c:\\4nec2\\b_out\\E_", f.ui.ChooseFolder("c:\\4nec2\\b_out"));
+  EXPECT_EQ("c:\\4nec2\\b_out\\E_", f.system.CurrentFolder());
+  EXPECT_EQ(std::nullopt, f.ui.ChooseFolder("c:\\4nec2\\b_out"));
+  EXPECT_EQ("c:\\4nec2\\b_out\\E_", f.system.CurrentFolder());
+  EXPECT_EQ("c:\\4nec2\\b_out", f.ui.ChooseFolder("c:\\4nec2\\b_out"));
+  EXPECT_EQ("c:\\4nec2\\b_out", f.system.CurrentFolder());
+  EXPECT_EQ(std::nullopt, f.ui.ChooseFolder("c:\\4nec2\\b_out"));
+  EXPECT_EQ((std::vector<std::string>{"[Dialog] Select Folder: no answer"}), f.ui.messages);
+  EXPECT_EQ(4u, f.ui.folderDialogs.size());
+}
+
+TEST(ScriptedUi, AMissingInitialFolderFailsBeforeTheAnswerIsTaken) {
+  ScriptedFixture f;
+  fs::create_directories(f.root.driveC / "4nec2/b_in");
+  f.ui.AnswerFolder("c:\\4nec2\\b_in");
+  try {
+    f.ui.ChooseFolder("c:\\4nec2\\b_out");
+    FAIL() << "no InOutError";
+  } catch (const InOutError& e) {
+    EXPECT_STREQ("Datei nicht gefunden", e.what());
+  }
+  // The answer is still there for the next chooser.
+  EXPECT_EQ("c:\\4nec2\\b_in", f.ui.ChooseFolder("c:\\4nec2\\b_in"));
+}
+
+TEST(ScriptedUi, RecordsDocumentsPausesAndQuit) {
+  ScriptedFixture f;
+  f.ui.OpenDocument("c:\\4nec2\\b_in\\dipol.nec");
+  f.ui.Pause(50);
+  f.ui.Pause(50);
+  f.ui.ProcessEvents();
+  f.ui.RequestQuit();
+  EXPECT_EQ((std::vector<std::string>{"[Open] c:\\4nec2\\b_in\\dipol.nec"}), f.ui.messages);
+  EXPECT_EQ(100, f.ui.pausedMilliseconds);
+  EXPECT_EQ(1, f.ui.processEventsCalls);
+  EXPECT_TRUE(f.ui.quitRequested);
+}

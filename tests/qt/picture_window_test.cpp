@@ -1,0 +1,204 @@
+// The picture windows under QT_QPA_PLATFORM=offscreen, and the pictures themselves as pixels:
+// the SVG as rsvg-convert renders it and the window's own painting of the same scene.
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+
+#include "mainwindow/VarnelU.hpp"
+#include "picture/picture_file.hpp"
+#include "platform/qt/main_window.hpp"
+#include "platform/qt/picture_window.hpp"
+#include "platform/posix/posix_sample_tree.hpp"
+#include "platform/posix/posix_system.hpp"
+#include "platform/qt/qt_ui.hpp"
+#include "support/test_root.hpp"
+#include "util/format.hpp"
+
+namespace {
+
+class TestUi : public QtUi {
+ public:
+  using QtUi::QtUi;
+  std::optional<std::string> savePath;
+  std::vector<std::string> messages;
+  std::optional<std::string> SaveFileDialog(const FileDialogSpec&) override { return savePath; }
+  void ShowMessage(MessageKind, const std::string&, const std::string& text) override { messages.push_back(text); }
+};
+
+bool SceneSays(const Scene& scene, const std::string& part) {
+  for (const SceneItem& item : scene.items)
+    if (const auto* text = std::get_if<TextItem>(&item); text && text->text.find(part) != std::string::npos) return true;
+  return false;
+}
+
+bool Near(QRgb pixel, Colour expected, int tolerance = 8) {
+  return std::abs(qRed(pixel) - expected.r) <= tolerance && std::abs(qGreen(pixel) - expected.g) <= tolerance &&
+         std::abs(qBlue(pixel) - expected.b) <= tolerance;
+}
+
+QString Show(QRgb pixel) { return QStringLiteral("(%1,%2,%3)").arg(qRed(pixel)).arg(qGreen(pixel)).arg(qBlue(pixel)); }
+
+}  // namespace
+
+class PictureWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<TestRoot> root;
+  std::unique_ptr<PosixSystem> system;
+  std::unique_ptr<TestUi> platform;
+  std::unique_ptr<TForm1> form;
+  std::unique_ptr<VarnelWindow> window;
+
+  PictureWindow* Open(const char* action) {
+    window->Action(action)->trigger();
+    PictureWindow* opened = window->Pictures()->Window(std::string(action) == "MIShowFieldMap" ? PictureKind::FieldMap
+                                                                                                : PictureKind::Table);
+    return opened;
+  }
+
+ private slots:
+  void init() {
+    DecimalSeparator = ',';
+    root = std::make_unique<TestRoot>();
+    system = std::make_unique<PosixSystem>(root->Roots());
+    platform = std::make_unique<TestUi>(*system);
+    CreateSampleTree(*system);
+    form = std::make_unique<TForm1>(Platform{*system, *platform});
+    window = std::make_unique<VarnelWindow>(*form, *platform);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+  }
+
+  void cleanup() {
+    window.reset();
+    form.reset();
+    platform.reset();
+    system.reset();
+    root.reset();
+  }
+
+  // A map of four cells with known values: each cell shows its scale colour, the empty one
+  // grey, in the SVG as rsvg-convert draws it and in the window's own painting.
+  void cellsShowTheirColoursInTheSvgAndInTheWindow() {
+    NearFieldTable table;
+    table.fieldType = "ELECTRIC ";
+    const double nan = std::nan("");
+    const double values[4] = {1, nan, 2.5, 4};  // (0,0) (1,0) (0,1) (1,1)
+    for (int k = 0; k < 4; ++k) {
+      table.x.push_back(k % 2);
+      table.y.push_back(k / 2);
+      table.z.push_back(0);
+      table.value.push_back(values[k]);
+    }
+    const FieldMap map = ComputeFieldMap(table, {}, Point3D{});
+    const Scene scene = FieldMapScene(map, MapMarks{}, "Total");
+    const PlotFrame frame = FieldMapFrame(map);
+    const Colour expected[4] = {ScaleColour(0), kEmptyCell, ScaleColour(0.5), ScaleColour(1)};
+
+    QImage painted = QImage::fromData(QByteArray::fromStdString(RasterPng(scene)), "PNG");
+    QCOMPARE(painted.width(), static_cast<int>(scene.width));
+    std::vector<std::pair<QString, QImage>> pictures = {{QStringLiteral("window"), painted}};
+    if (std::system("command -v rsvg-convert >/dev/null 2>&1") == 0) {
+      const auto svg = root->Write("map.svg", SvgText(scene));
+      const std::string png = (root->dir / "map.png").string();
+      QCOMPARE(std::system(("rsvg-convert -o '" + png + "' '" + svg.string() + "'").c_str()), 0);
+      pictures.push_back({QStringLiteral("rsvg-convert"), QImage(QString::fromStdString(png))});
+    } else {
+      qWarning("rsvg-convert is not installed: only the window's painting is checked");
+    }
+    for (const auto& [name, image] : pictures) {
+      QVERIFY2(!image.isNull(), qPrintable(name));
+      for (int k = 0; k < 4; ++k) {
+        const QRgb pixel = image.pixel(static_cast<int>(frame.X(k % 2)), static_cast<int>(frame.Y(k / 2)));
+        QVERIFY2(Near(pixel, expected[k]), qPrintable(name + QStringLiteral(" cell %1: ").arg(k) + Show(pixel)));
+      }
+      // The colour bar runs from the highest colour at its top to the lowest at its foot.
+      QVERIFY2(Near(image.pixel(631, 84), ScaleColour(1), 12), qPrintable(name + Show(image.pixel(631, 84))));
+      QVERIFY2(Near(image.pixel(631, 336), ScaleColour(0), 12), qPrintable(name + Show(image.pixel(631, 336))));
+    }
+  }
+
+  // Show Field Map opens beside the window and follows the table the commands read.
+  void fieldMapOpensBesideTheWindowAndFollowsTheTable() {
+    PictureWindow* map = Open("MIShowFieldMap");
+    QVERIFY(map && map->isVisible());
+    const QRect outer = window->frameGeometry(), screen = window->screen()->availableGeometry();
+    const Rect beside = PictureBeside(Rect{outer.x(), outer.y(), outer.width(), outer.height()}, map->width(),
+                                      map->height(), Rect{screen.x(), screen.y(), screen.width(), screen.height()});
+    QCOMPARE(map->pos(), QPoint(beside.left, beside.top));
+    QCOMPARE(QString::fromStdString(map->Map().missing), QStringLiteral("No near-field table"));
+
+    window->RunCommand("LoadDipol1Click");
+    window->RunCommand("AnalyseNearfield1Click");
+    QCOMPARE(map->Map().points, std::size_t{36});
+    QCOMPARE(map->Map().level, 4.0);
+    QVERIFY(SceneSays(map->View()->CurrentScene(), "XY plane at z = 4 m, Total (V/m)"));
+    QCOMPARE(map->PlaneBox()->count(), 3);
+    QCOMPARE(map->LevelBox()->currentText(), QStringLiteral("z = 4 m"));
+
+    // The value under the cursor is the cell's value.
+    const PlotFrame frame = FieldMapFrame(map->Map());
+    SceneView* view = map->View();
+    const double scale = std::min(view->width() / view->CurrentScene().width, view->height() / view->CurrentScene().height);
+    const QPointF origin = view->ToScene(QPointF(0, 0));
+    const QPointF at((frame.X(10) - origin.x()) * scale, (frame.Y(0) - origin.y()) * scale);
+    QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &move);
+    const std::optional<MapProbe> probe = ProbeFieldMap(map->Map(), frame.X(10), frame.Y(0));
+    QVERIFY(probe);
+    QCOMPARE(probe->u, 10.0);
+    QCOMPARE(map->ProbeLabel()->text(), ToQt(ProbeText(map->Map(), *probe)));
+    QVERIFY(map->ProbeLabel()->text().startsWith(QStringLiteral("x = 10 m, y = 0 m: ")));
+
+    // Another plane, and the dB scale; a new polarisation is followed at the next command.
+    map->PlaneBox()->setCurrentIndex(1);
+    emit map->PlaneBox()->activated(1);
+    QCOMPARE(map->Map().plane, MapPlane::XZ);
+    emit map->ScaleBox()->activated(1);
+    QVERIFY(SceneSays(map->View()->CurrentScene(), "0 dB = "));
+    window->RadioGroupWidget("RGPol")->button(3)->click();
+    window->RunCommand("AnalyseNearfield1Click");
+    QVERIFY(SceneSays(map->View()->CurrentScene(), ", Z (V/m)"));
+    QCOMPARE(map->Map().plane, MapPlane::XZ);
+  }
+
+  // Plot Table draws the Data pane as it stands, also after the user edited it, and saves.
+  void plotTableFollowsTheDataPaneAndSavesPngAndSvg() {
+    PictureWindow* plot = Open("MIPlotTable");
+    QVERIFY(plot && plot->isVisible());
+    QVERIFY(SceneSays(plot->View()->CurrentScene(), "No table in the Data pane"));
+    AddLine(form->Mdata, "//   Freq ;   Pwr   ;");
+    AddLine(form->Mdata, "//    MHz ;    W    ;");
+    AddLine(form->Mdata, "   14,200;    1,000;");
+    AddLine(form->Mdata, "    7,000;    oops;");
+    window->SyncFromModel();
+    QVERIFY(SceneSays(plot->View()->CurrentScene(), "Pwr (1 left out)"));
+
+    platform->savePath = (root->dir / "plot.svg").string();
+    plot->SaveButton()->click();
+    QCOMPARE(QString::fromStdString(TestRoot::Read(root->dir / "plot.svg")),
+             QString::fromStdString(SvgText(plot->View()->CurrentScene())));
+    platform->savePath = (root->dir / "plot.PNG").string();
+    plot->SaveButton()->click();
+    const QImage saved(QString::fromStdString((root->dir / "plot.PNG").string()));
+    QCOMPARE(saved.width(), static_cast<int>(plot->View()->CurrentScene().width));
+    platform->savePath = (root->dir / "missing" / "plot.svg").string();
+    plot->SaveButton()->click();
+    QCOMPARE(platform->messages.size(), std::size_t{1});
+  }
+};
+
+QTEST_MAIN(PictureWindowTest)
+#include "picture_window_test.moc"
