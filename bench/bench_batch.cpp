@@ -143,7 +143,9 @@ void RunCommand(benchmark::State& state, void (TForm1::*command)(), bool splitMo
 void BM_BatchNearField(benchmark::State& state) { RunCommand(state, &TForm1::MIBatchLoadClick, false); }
 void BM_BatchPower(benchmark::State& state) { RunCommand(state, &TForm1::MIBatchAnalysePowerClick, false); }
 void BM_AnalyseEUTs(benchmark::State& state) { RunCommand(state, &TForm1::MIAnalyseEUTsClick, false); }
-void BM_AnalyseEUTsSplitMode(benchmark::State& state) { RunCommand(state, &TForm1::MIAnalyseEUTsClick, true); }
+void BM_AnalyseEUTsSplitMode(benchmark::State& state) {
+  RunCommand(state, &TForm1::MIAnalyseEUTsClick, true);
+}
 
 // The pieces of one file's work, on the first file.
 void BM_PieceShowInPaneM(benchmark::State& state) {

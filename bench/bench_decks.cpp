@@ -141,7 +141,12 @@ void BM_NewDecksInOneFolder(benchmark::State& state) {
   state.counters["plain us per file"] = plainSeconds / decks * 1e6;
   state.counters["ratio"] = platformSeconds / plainSeconds;
 }
-BENCHMARK(BM_NewDecksInOneFolder)->Arg(300)->Arg(3000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_NewDecksInOneFolder)
+    ->Arg(300)
+    ->Arg(3000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 }  // namespace
 

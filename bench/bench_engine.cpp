@@ -33,7 +33,8 @@ struct EngineTree {
     std::string pattern = (fs::temp_directory_path() / "varnel-bench-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     dir = pattern;
-    for (const char* folder : {"drive_c/4nec2/b_in/Ranges", "drive_c/4nec2/b_out", "drive_c/4nec2/exe", "home"})
+    for (const char* folder :
+         {"drive_c/4nec2/b_in/Ranges", "drive_c/4nec2/b_out", "drive_c/4nec2/exe", "home"})
       fs::create_directories(dir / folder);
     std::ofstream(dir / "drive_c/4nec2/b_in/Ranges/one.txt", std::ios::binary) << "7,01\r\n";
     const fs::path launcher = dir / "drive_c/4nec2/exe/nec2dxs1k5.exe";

@@ -43,9 +43,11 @@ struct Fixture {
     dir = pattern;
     fs::create_directories(dir / "drive_c");
     roots = PosixRoots{(dir / "drive_c").string(), dir.string()};
-    for (auto [name, size] : {std::pair{"small", std::size_t{650'000}}, std::pair{"large", std::size_t{50'000'000}}}) {
+    for (auto [name, size] :
+         {std::pair{"small", std::size_t{650'000}}, std::pair{"large", std::size_t{50'000'000}}}) {
       for (bool crlf : {false, true}) {
-        std::ofstream(dir / "drive_c" / (std::string(name) + (crlf ? "_crlf.out" : "_lf.out")), std::ios::binary)
+        std::ofstream(dir / "drive_c" / (std::string(name) + (crlf ? "_crlf.out" : "_lf.out")),
+                      std::ios::binary)
             << OutputLike(size, crlf);
       }
     }
@@ -62,7 +64,8 @@ Fixture& Files() {
 }
 
 const char* FileName(int which) {
-  static const char* names[] = {"c:\\small_lf.out", "c:\\small_crlf.out", "c:\\large_lf.out", "c:\\large_crlf.out"};
+  static const char* names[] = {"c:\\small_lf.out", "c:\\small_crlf.out", "c:\\large_lf.out",
+                                "c:\\large_crlf.out"};
   return names[which];
 }
 

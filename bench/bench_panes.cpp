@@ -15,7 +15,8 @@ namespace varnel {
 namespace {
 
 constexpr int kLines = 160000;
-const std::string kRow = "    7.010;    1.000;    0.123;    0.456;    0.707;    0.000;    0.008;   -0.004;   67.000;  -35.000;";
+const std::string kRow =
+    "    7.010;    1.000;    0.123;    0.456;    0.707;    0.000;    0.008;   -0.004;   67.000;  -35.000;";
 
 void BM_AddLine160k(benchmark::State& state) {
   for (auto _ : state) {

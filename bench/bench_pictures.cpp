@@ -35,15 +35,18 @@ std::vector<std::string> Pane(bool eut) {
     lines = {"", "//  Numb ;   Cyl.  ;    Cir  ;   Point ;    Freq ;    Pwr  ;",
              "//       ;         ;         ;         ;         ;         ;"};
     for (int r = 0; r < 1500; ++r)
-      lines.push_back(FormatInt("%9d;", r + 1) + Format("%9.3g;%9.3g;%9.3g;%9.3g;%9.3g;", {1e-5 * (r % 37), 2e-5 * (r % 11),
-                                                                                           1e-5 * (r % 5), 7.0 + r % 30, 1.0}));
+      lines.push_back(FormatInt("%9d;", r + 1) +
+                      Format("%9.3g;%9.3g;%9.3g;%9.3g;%9.3g;",
+                             {1e-5 * (r % 37), 2e-5 * (r % 11), 1e-5 * (r % 5), 7.0 + r % 30, 1.0}));
   } else {
-    lines = {"// Field at P(10,0| 0,0| 4,0)", "",
-             "//   Freq ;   Pwr   ;   E_H   ;E_Hcorr;    Ur   ;   Ui    ;   Ir    ;   Ii    ;   Zr    ;   Zi    ;",
-             "//    MHz ;    W    ;V/m_A/m;V/m_A/m;    V    ;    V    ;    A    ;    A    ;   Ohm   ;   Ohm   ;"};
+    lines = {
+        "// Field at P(10,0| 0,0| 4,0)", "",
+        "//   Freq ;   Pwr   ;   E_H   ;E_Hcorr;    Ur   ;   Ui    ;   Ir    ;   Ii    ;   Zr    ;   Zi    ;",
+        "//    MHz ;    W    ;V/m_A/m;V/m_A/m;    V    ;    V    ;    A    ;    A    ;   Ohm   ;   Ohm   ;"};
     for (int r = 0; r < 1500; ++r) {
       std::string line;
-      for (int c = 0; c < 10; ++c) line += FormatReal("%9.3f;", c == 0 ? 1.0 + r * 0.02 : std::sin(r * 0.01 + c) * 10);
+      for (int c = 0; c < 10; ++c)
+        line += FormatReal("%9.3f;", c == 0 ? 1.0 + r * 0.02 : std::sin(r * 0.01 + c) * 10);
       lines.push_back(line);
     }
   }
@@ -86,8 +89,12 @@ void Measure(benchmark::State& state, Work work, Anchor anchor) {
 void BM_FieldMapComputed128k(benchmark::State& state) {
   DecimalSeparator = ',';
   const NearFieldTable& table = LargeMapTable();
-  Measure(state, [&] { return ComputeFieldMap(table, {}, Point3D{10, 0, 1.3}).cells.size(); },
-          [&] { return PlainPass(table); });
+  Measure(
+      state,
+      [&] {
+        return ComputeFieldMap(table, {}, Point3D{10, 0, 1.3}).cells.size();
+      },
+      [&] { return PlainPass(table); });
 }
 BENCHMARK(BM_FieldMapComputed128k)->Unit(benchmark::kMillisecond);
 
@@ -95,15 +102,17 @@ void BM_FieldMapDrawn128k(benchmark::State& state) {
   DecimalSeparator = ',';
   const NearFieldTable& table = LargeMapTable();
   const FieldMap map = ComputeFieldMap(table, {}, Point3D{10, 0, 1.3});
-  Measure(state, [&] { return SvgText(FieldMapScene(map, MapMarks{}, "Total")).size(); },
-          [&] { return PlainPass(table); });
+  Measure(
+      state, [&] { return SvgText(FieldMapScene(map, MapMarks{}, "Total")).size(); },
+      [&] { return PlainPass(table); });
 }
 BENCHMARK(BM_FieldMapDrawn128k)->Unit(benchmark::kMillisecond);
 
 void BM_TablePlots1500Rows(benchmark::State& state) {
   DecimalSeparator = ',';
   const std::vector<std::string> lines = Pane(state.range(0) == 1);
-  Measure(state, [&] { return SvgText(TablePlotScene(lines)).size(); }, [&] { return PlainCells(lines); });
+  Measure(
+      state, [&] { return SvgText(TablePlotScene(lines)).size(); }, [&] { return PlainCells(lines); });
   state.SetLabel(state.range(0) == 1 ? "EUT table, CDFs" : "near-field table, line plots");
 }
 BENCHMARK(BM_TablePlots1500Rows)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

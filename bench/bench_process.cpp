@@ -67,9 +67,10 @@ void BM_LoadAndAnalyseNearfieldWholeProgram(benchmark::State& state) {
   const fs::path file = tree.dir / "drive_c/4nec2/out/big.out";
   std::ofstream(file, std::ios::binary) << ClassicOutputText(run);
   std::ofstream(tree.dir / "load.vsc") << "answer open \"c:\\4nec2\\out\\big.out\"\nrun Load1Click\n"
-                                           "run AnalyseNearfield1Click\n";
-  const std::string varnel = "env WINEPREFIX='" + tree.dir.string() + "' HOME='" + (tree.dir / "home").string() +
-                             "' '" VARNEL_BINARY "' --script '" + (tree.dir / "load.vsc").string() + "' >/dev/null";
+                                          "run AnalyseNearfield1Click\n";
+  const std::string varnel = "env WINEPREFIX='" + tree.dir.string() + "' HOME='" +
+                             (tree.dir / "home").string() + "' '" VARNEL_BINARY "' --script '" +
+                             (tree.dir / "load.vsc").string() + "' >/dev/null";
   const std::string wc = "wc -l '" + file.string() + "' >/dev/null";
   Seconds(varnel);  // the first start creates the sample tree
   double program = 0, count = 0;
@@ -84,7 +85,10 @@ void BM_LoadAndAnalyseNearfieldWholeProgram(benchmark::State& state) {
   state.counters["ratio"] = program / count;
   state.counters["MB"] = static_cast<double>(fs::file_size(file)) / 1e6;
 }
-BENCHMARK(BM_LoadAndAnalyseNearfieldWholeProgram)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_LoadAndAnalyseNearfieldWholeProgram)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
 
 // One real test-object output: a deck of the generator run by the stand-in, copied n times.
 void RealEutFolder(const TempTree& tree, int copies) {
@@ -104,7 +108,8 @@ void RealEutFolder(const TempTree& tree, int copies) {
   const fs::path folder = tree.dir / "drive_c/4nec2/b_out/E_";
   fs::create_directories(folder);
   for (int i = 0; i < copies; ++i)
-    fs::copy_file(out, folder / ("E_" + std::to_string(1000 + i) + ".out"), fs::copy_options::overwrite_existing);
+    fs::copy_file(out, folder / ("E_" + std::to_string(1000 + i) + ".out"),
+                  fs::copy_options::overwrite_existing);
 }
 
 void BM_AnalyseEutsOver1500Files(benchmark::State& state) {

@@ -34,7 +34,9 @@ fs::path TemporaryRoot() {
   return pattern;
 }
 
-PosixRoots RootsOf(const fs::path& root) { return PosixRoots{(root / "drive_c").string(), (root / "home").string()}; }
+PosixRoots RootsOf(const fs::path& root) {
+  return PosixRoots{(root / "drive_c").string(), (root / "home").string()};
+}
 
 // The window's interface with the folder chooser and the open dialog answered and boxes counted.
 class BenchUi : public QtUi {
@@ -175,7 +177,8 @@ BENCHMARK(BM_DataPaneOf160000LinesAppears)->Unit(benchmark::kMillisecond)->Itera
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+  qputenv("QT_QPA_PLATFORM",
+          qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
   QApplication application(argc, argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

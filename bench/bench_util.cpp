@@ -74,7 +74,8 @@ BENCHMARK(BM_TextToReal);
 // the keyword (a full scan), beside memmem's case-sensitive search of the same bytes.
 void BM_KeywordSearch(benchmark::State& state) {
   std::string text;
-  const std::string row = "  -40.0000  -40.0000    1.3000   2.5054E-06   22.37   2.4847E-06 -156.24   1.8390E-08  106.68\r\n";
+  const std::string row =
+      "  -40.0000  -40.0000    1.3000   2.5054E-06   22.37   2.4847E-06 -156.24   1.8390E-08  106.68\r\n";
   while (text.size() < (32u << 20)) text += row;
   const std::string_view key = "NEAR ELECTRIC FIELDS";
   using Clock = std::chrono::steady_clock;

@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr double kPageWidth = 595;   // A4 in points
+constexpr double kPageWidth = 595;  // A4 in points
 constexpr double kPageHeight = 842;
 constexpr double kMargin = 48;
 constexpr double kBodySize = 9;
@@ -114,8 +114,8 @@ class Layout {
 
  private:
   void Text(const char* font, double size, const std::string& text) {
-    current_ += std::string("BT /") + font + " " + Number(size) + " Tf " + Number(kMargin) + " " + Number(y_) +
-                " Td " + Literal(text) + " Tj ET\n";
+    current_ += std::string("BT /") + font + " " + Number(size) + " Tf " + Number(kMargin) + " " +
+                Number(y_) + " Td " + Literal(text) + " Tj ET\n";
     first_on_page_ = false;
   }
   void FinishPage() {
@@ -222,7 +222,8 @@ int main(int argc, char** argv) {
     pdf.Set(page, "<< /Type /Page /Parent " + std::to_string(pageTree) + " 0 R /MediaBox [0 0 " +
                       Number(kPageWidth) + " " + Number(kPageHeight) + "] /Resources << /Font << /F1 " +
                       std::to_string(courier) + " 0 R /F2 " + std::to_string(helveticaBold) + " 0 R /F3 " +
-                      std::to_string(helvetica) + " 0 R >> >> /Contents " + std::to_string(stream) + " 0 R >>");
+                      std::to_string(helvetica) + " 0 R >> >> /Contents " + std::to_string(stream) +
+                      " 0 R >>");
     kids += (kids.empty() ? "" : " ") + std::to_string(page) + " 0 R";
   }
   pdf.Set(pageTree, "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages.size()) + " >>");

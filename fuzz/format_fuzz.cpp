@@ -98,11 +98,14 @@ std::string ExpectedGeneral(double v, int precision) {
   while (!digits.empty() && digits.back() == '0') digits.pop_back();
   std::string out = v < 0 ? "-" : "";
   if (exponent >= -3 && exponent <= precision) {
-    if (exponent <= 0) return out + "0" + DecimalSeparator + std::string(static_cast<std::size_t>(-exponent), '0') + digits;
-    std::string integer = digits.substr(0, std::min<std::size_t>(digits.size(), static_cast<std::size_t>(exponent)));
+    if (exponent <= 0)
+      return out + "0" + DecimalSeparator + std::string(static_cast<std::size_t>(-exponent), '0') + digits;
+    std::string integer =
+        digits.substr(0, std::min<std::size_t>(digits.size(), static_cast<std::size_t>(exponent)));
     integer.append(static_cast<std::size_t>(exponent) - integer.size(), '0');
     out += integer;
-    if (digits.size() > static_cast<std::size_t>(exponent)) out += DecimalSeparator + digits.substr(static_cast<std::size_t>(exponent));
+    if (digits.size() > static_cast<std::size_t>(exponent))
+      out += DecimalSeparator + digits.substr(static_cast<std::size_t>(exponent));
     return out;
   }
   out += digits[0];
@@ -118,10 +121,14 @@ void CheckDigits(double v, int precision) {
   const std::string p = std::to_string(precision);
   if (std::fabs(v) < 1e18) {
     const std::string got = FormatReal("%." + p + "f", v), want = ExpectedFixed(v, precision);
-    if (got != want) Finding("\"%." + p + "f\" of " + Shown(v) + " gave \"" + got + "\", exact rounding gives \"" + want + "\"");
+    if (got != want)
+      Finding("\"%." + p + "f\" of " + Shown(v) + " gave \"" + got + "\", exact rounding gives \"" + want +
+              "\"");
   }
   const std::string got = FormatReal("%." + p + "g", v), want = ExpectedGeneral(v, precision);
-  if (got != want) Finding("\"%." + p + "g\" of " + Shown(v) + " gave \"" + got + "\", exact rounding gives \"" + want + "\"");
+  if (got != want)
+    Finding("\"%." + p + "g\" of " + Shown(v) + " gave \"" + got + "\", exact rounding gives \"" + want +
+            "\"");
 }
 
 }  // namespace
@@ -131,19 +138,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t nul = input.find('\0');
   const std::string_view pattern = input.substr(0, nul);
   std::vector<double> reals;
-  const std::vector<FormatArg> args = Arguments(nul == std::string_view::npos ? "" : input.substr(nul + 1), reals);
+  const std::vector<FormatArg> args =
+      Arguments(nul == std::string_view::npos ? "" : input.substr(nul + 1), reals);
   for (char separator : {',', '.'}) {
     Separator scope(separator);
     std::string out;
     switch (args.size()) {
-      case 0: out = Format(pattern, {}); break;
-      case 1: out = Format(pattern, {args[0]}); break;
-      case 2: out = Format(pattern, {args[0], args[1]}); break;
-      case 3: out = Format(pattern, {args[0], args[1], args[2]}); break;
-      default: out = Format(pattern, {args[0], args[1], args[2], args[3]}); break;
+      case 0:
+        out = Format(pattern, {});
+        break;
+      case 1:
+        out = Format(pattern, {args[0]});
+        break;
+      case 2:
+        out = Format(pattern, {args[0], args[1]});
+        break;
+      case 3:
+        out = Format(pattern, {args[0], args[1], args[2]});
+        break;
+      default:
+        out = Format(pattern, {args[0], args[1], args[2], args[3]});
+        break;
     }
     // Widths and precisions are clamped, so no pattern asks for unbounded output.
-    if (out.size() > 4200 * (pattern.size() + args.size()) + size + 64) Finding("output of " + std::to_string(out.size()) + " bytes");
+    if (out.size() > 4200 * (pattern.size() + args.size()) + size + 64)
+      Finding("output of " + std::to_string(out.size()) + " bytes");
     const int precision = pattern.empty() ? 6 : static_cast<unsigned char>(pattern[0]) % 24;
     // Up to 255 decimals reach the digit generator's long path (more digits than a short
     // conversion proves).

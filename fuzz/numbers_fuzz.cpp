@@ -16,7 +16,6 @@ using namespace varnel;
 
 namespace {
 
-
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The accepted real form, written out plainly; on success `plain` is the number in C form
@@ -90,7 +89,8 @@ void CheckReal(std::string_view text, char separator) {
   }
   if (!accepted) Finding("TextToReal refused '" + std::string(text) + "'");
   if (!SameBits(value, expected))
-    Finding("TextToReal('" + std::string(text) + "') = " + Shown(value) + ", strtod gives " + Shown(expected));
+    Finding("TextToReal('" + std::string(text) + "') = " + Shown(value) + ", strtod gives " +
+            Shown(expected));
 }
 
 void CheckInt(std::string_view text) {
@@ -118,7 +118,8 @@ void CheckInt(std::string_view text) {
   }
   const std::string digits(text.substr(i));
   bool form = !digits.empty();
-  for (char c : digits) form = form && (base == 16 ? std::isxdigit(static_cast<unsigned char>(c)) != 0 : IsDigit(c));
+  for (char c : digits)
+    form = form && (base == 16 ? std::isxdigit(static_cast<unsigned char>(c)) != 0 : IsDigit(c));
   long long expected = 0;
   if (form) {
     errno = 0;
@@ -127,9 +128,11 @@ void CheckInt(std::string_view text) {
     if (negative) expected = -expected;
     if (expected < INT32_MIN || expected > INT32_MAX) form = false;
   }
-  if (form != accepted) Finding("TextToInt('" + std::string(text) + "') " + (accepted ? "accepted" : "refused"));
+  if (form != accepted)
+    Finding("TextToInt('" + std::string(text) + "') " + (accepted ? "accepted" : "refused"));
   if (accepted && value != expected)
-    Finding("TextToInt('" + std::string(text) + "') = " + std::to_string(value) + ", expected " + std::to_string(expected));
+    Finding("TextToInt('" + std::string(text) + "') = " + std::to_string(value) + ", expected " +
+            std::to_string(expected));
 }
 
 }  // namespace

@@ -22,7 +22,8 @@ void CheckSvg(const std::string& svg, const char* what) {
   std::string withoutLineEnds;
   for (char c : svg)
     if (c != '\n') withoutLineEnds += c;
-  if (CleanText(withoutLineEnds) != withoutLineEnds) Finding(std::string(what) + ": invalid UTF-8 or a control character");
+  if (CleanText(withoutLineEnds) != withoutLineEnds)
+    Finding(std::string(what) + ": invalid UTF-8 or a control character");
 }
 
 void Pane(const std::string& input) {
@@ -36,7 +37,8 @@ void Pane(const std::string& input) {
     if (column.values.size() != table.rows) Finding("a column without a value for every row");
   for (const FrequencyDistributions& f : EutDistributions(table))
     for (const Distribution* d : {&f.cylinder, &f.circle, &f.point})
-      if (!d->sorted.empty() && !(d->p95 <= d->maximum && d->sorted.front() <= d->p95)) Finding("95 % value outside the sample");
+      if (!d->sorted.empty() && !(d->p95 <= d->maximum && d->sorted.front() <= d->p95))
+        Finding("95 % value outside the sample");
   CheckSvg(SvgText(TablePlotScene(lines)), "table plot");
 }
 

@@ -31,8 +31,10 @@ std::vector<std::string> Lines(const std::string& bytes) {
   const std::string text = bytes.substr(0, bytes.find('\x1a'));
   std::vector<std::string> lines(1);
   for (char c : text) {
-    if (c == '\n') lines.emplace_back();
-    else if (c != '\r') lines.back() += c;
+    if (c == '\n')
+      lines.emplace_back();
+    else if (c != '\r')
+      lines.back() += c;
   }
   if (lines.size() > 1 && !text.empty() && text.back() == '\n') lines.pop_back();
   return lines;

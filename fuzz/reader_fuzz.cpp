@@ -22,7 +22,8 @@ using namespace varnel;
 namespace {
 
 bool SameList(const RealList& a, const RealList& b) {
-  return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
+  return a.size() == b.size() &&
+         (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
 }
 
 double PlainMax(const RealList& list) {
@@ -53,10 +54,14 @@ std::size_t PlainCountDistinct(const RealList& list) {
 void CheckList(const RealList& list, const char* what) {
   GridExtentOf(list, {}, {});  // and an empty axis
   if (list.empty() || list.size() > 1000) return;
-  if (!SameBits(MaxOf(list), PlainMax(list))) Finding(std::string("MaxOf of ") + what + ": " + Shown(MaxOf(list)) + " != " + Shown(PlainMax(list)));
-  if (!SameBits(MinOf(list), PlainMin(list))) Finding(std::string("MinOf of ") + what + ": " + Shown(MinOf(list)) + " != " + Shown(PlainMin(list)));
+  if (!SameBits(MaxOf(list), PlainMax(list)))
+    Finding(std::string("MaxOf of ") + what + ": " + Shown(MaxOf(list)) + " != " + Shown(PlainMax(list)));
+  if (!SameBits(MinOf(list), PlainMin(list)))
+    Finding(std::string("MinOf of ") + what + ": " + Shown(MinOf(list)) + " != " + Shown(PlainMin(list)));
   const std::size_t fast = CountDistinct(list), plain = PlainCountDistinct(list);
-  if (fast != plain) Finding(std::string("CountDistinct of ") + what + ": " + std::to_string(fast) + " != " + std::to_string(plain));
+  if (fast != plain)
+    Finding(std::string("CountDistinct of ") + what + ": " + std::to_string(fast) +
+            " != " + std::to_string(plain));
 }
 
 // Every search once, at places taken from the table itself so that some points match.
@@ -110,7 +115,8 @@ double LiteralFrequency(const std::string& text) {
 }
 
 double LiteralInputPower(const std::string& text) {
-  return Field(CopyCount(text, static_cast<long long>(FindSection(text, OutputSection::InputPower)) + 16, 10));
+  return Field(
+      CopyCount(text, static_cast<long long>(FindSection(text, OutputSection::InputPower)) + 16, 10));
 }
 
 AntennaInput LiteralAntennaInput(const std::string& text) {
@@ -168,14 +174,19 @@ void CheckScalars(const std::string& text) {
   auto same = [](const std::string& what, const std::string& fast, const std::string& literal) {
     if (fast != literal) Finding(what + ": reader gives " + fast + ", the literal reading " + literal);
   };
-  same("ReadFrequency", Result([&] { return ReadFrequency(text); }), Result([&] { return LiteralFrequency(text); }));
-  same("ReadInputPower", Result([&] { return ReadInputPower(text); }), Result([&] { return LiteralInputPower(text); }));
+  same("ReadFrequency", Result([&] { return ReadFrequency(text); }),
+       Result([&] { return LiteralFrequency(text); }));
+  same("ReadInputPower", Result([&] { return ReadInputPower(text); }),
+       Result([&] { return LiteralInputPower(text); }));
   const AntennaInput fast = ReadAntennaInput(text), literal = LiteralAntennaInput(text);
-  const double a[] = {fast.voltageRe, fast.voltageIm, fast.currentRe, fast.currentIm, fast.impedanceRe, fast.impedanceIm, fast.power};
-  const double b[] = {literal.voltageRe, literal.voltageIm, literal.currentRe, literal.currentIm, literal.impedanceRe, literal.impedanceIm, literal.power};
+  const double a[] = {fast.voltageRe,   fast.voltageIm,   fast.currentRe, fast.currentIm,
+                      fast.impedanceRe, fast.impedanceIm, fast.power};
+  const double b[] = {literal.voltageRe,   literal.voltageIm,   literal.currentRe, literal.currentIm,
+                      literal.impedanceRe, literal.impedanceIm, literal.power};
   for (int i = 0; i < 7; ++i) same("ReadAntennaInput field " + std::to_string(i), Shown(a[i]), Shown(b[i]));
   for (int n : {0, 1, 2, 7, INT_MAX})
-    same("ReadSegmentCurrent " + std::to_string(n), Shown(ReadSegmentCurrent(text, n)), Shown(LiteralSegmentCurrent(text, n)));
+    same("ReadSegmentCurrent " + std::to_string(n), Shown(ReadSegmentCurrent(text, n)),
+         Shown(LiteralSegmentCurrent(text, n)));
 }
 
 void ReadAll(const std::string& text, char separator) {
@@ -187,12 +198,13 @@ void ReadAll(const std::string& text, char separator) {
   for (int polarization : {0, 4, other}) {
     const Outcome fast = ReadOutcome(ReadNearField, text, polarization);
     const Outcome plain = ReadOutcome(StepByStepReadNearField, text, polarization);
-    if (fast.failure != plain.failure) Finding("near-field failure '" + fast.failure + "' != '" + plain.failure + "'");
+    if (fast.failure != plain.failure)
+      Finding("near-field failure '" + fast.failure + "' != '" + plain.failure + "'");
     if (fast.table.fieldType != plain.table.fieldType || !SameList(fast.table.x, plain.table.x) ||
         !SameList(fast.table.y, plain.table.y) || !SameList(fast.table.z, plain.table.z) ||
         !SameList(fast.table.value, plain.table.value))
-      Finding("near-field table differs from the step-by-step reading, polarisation " + std::to_string(polarization) +
-              ", separator '" + std::string(1, separator) + "'");
+      Finding("near-field table differs from the step-by-step reading, polarisation " +
+              std::to_string(polarization) + ", separator '" + std::string(1, separator) + "'");
     Search(fast.table);
     if (polarization == 0) {
       CheckList(fast.table.x, "x");

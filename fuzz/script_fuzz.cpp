@@ -24,13 +24,29 @@ namespace {
 PosixRoots roots;
 
 bool WorksOnParametersOnly(const std::string& handler) {
-  static const std::set<std::string> handlers = {
-      "Reset", "MIQuitClick", "MIResetWindowPositionClick", "MIWindowCenterClick", "AboutMIClick",
-      "MISplitModeClick", "MICopytoClipboardClick", "EditPointDblClick", "EditPointADblClick",
-      "EditNormalizePowerDblClick", "EditPoint", "EditPointA", "EditNormalizePower", "Point1Click",
-      "Point2Click", "Ponit3Click", "Point4Click", "MIChangemaxHeightClick", "MIChangeAnalysingSegmentClick",
-      "MIChangeAnalysingResistanceClick", "MIEditrCircleClick", "MIEditrCylinderClick",
-      "MIShowsomeParametersClick"};
+  static const std::set<std::string> handlers = {"Reset",
+                                                 "MIQuitClick",
+                                                 "MIResetWindowPositionClick",
+                                                 "MIWindowCenterClick",
+                                                 "AboutMIClick",
+                                                 "MISplitModeClick",
+                                                 "MICopytoClipboardClick",
+                                                 "EditPointDblClick",
+                                                 "EditPointADblClick",
+                                                 "EditNormalizePowerDblClick",
+                                                 "EditPoint",
+                                                 "EditPointA",
+                                                 "EditNormalizePower",
+                                                 "Point1Click",
+                                                 "Point2Click",
+                                                 "Ponit3Click",
+                                                 "Point4Click",
+                                                 "MIChangemaxHeightClick",
+                                                 "MIChangeAnalysingSegmentClick",
+                                                 "MIChangeAnalysingResistanceClick",
+                                                 "MIEditrCircleClick",
+                                                 "MIEditrCylinderClick",
+                                                 "MIShowsomeParametersClick"};
   return handlers.count(handler) > 0 || handler.rfind("MICopyColomn", 0) == 0;
 }
 

@@ -95,9 +95,7 @@ std::string Centered(std::string_view text, std::size_t width) {
   return result;
 }
 
-std::string Int(long long value, int width) {
-  return FormatInt("%" + std::to_string(width) + "d", value);
-}
+std::string Int(long long value, int width) { return FormatInt("%" + std::to_string(width) + "d", value); }
 
 // The title of a heading line such as "   --------- FREQUENCY --------", or "" when the line
 // is no heading.
@@ -151,11 +149,16 @@ class Rewriter {
     while (i_ < lines_.size()) {
       std::string_view title = HeadingTitle(lines_[i_]);
       bool done = false;
-      if (title == "FREQUENCY") done = Frequency();
-      else if (title == "ANTENNA INPUT PARAMETERS") done = AntennaInput();
-      else if (title == "CURRENTS AND LOCATION") done = Currents();
-      else if (title == "POWER BUDGET") done = PowerBudget();
-      else if (title == "NEAR ELECTRIC FIELDS" || title == "NEAR MAGNETIC FIELDS") done = NearFields(title);
+      if (title == "FREQUENCY")
+        done = Frequency();
+      else if (title == "ANTENNA INPUT PARAMETERS")
+        done = AntennaInput();
+      else if (title == "CURRENTS AND LOCATION")
+        done = Currents();
+      else if (title == "POWER BUDGET")
+        done = PowerBudget();
+      else if (title == "NEAR ELECTRIC FIELDS" || title == "NEAR MAGNETIC FIELDS")
+        done = NearFields(title);
       if (!done) Emit(std::string(lines_[i_++]));
     }
     std::string result;
@@ -247,10 +250,11 @@ class Rewriter {
     Emit("");
     Emit("");
     EmitHeading(" " + RightAligned("SEG", 5) + RightAligned("TAG", 5) + "  COORDINATES OF SEGM CENTER" +
-         RightAligned("SEGM", 8) + " " + Centered("------------- CURRENT (AMPS) -------------", 45));
-    EmitHeading(" " + RightAligned("NO.", 5) + RightAligned("NO.", 5) + RightAligned("X", 9) + RightAligned("Y", 9) +
-         RightAligned("Z", 9) + RightAligned("LENGTH", 9) + " " + RightAligned("REAL", 12) +
-         RightAligned("IMAGINARY", 12) + RightAligned("MAGN", 12) + RightAligned("PHASE", 9));
+                RightAligned("SEGM", 8) + " " + Centered("------------- CURRENT (AMPS) -------------", 45));
+    EmitHeading(" " + RightAligned("NO.", 5) + RightAligned("NO.", 5) + RightAligned("X", 9) +
+                RightAligned("Y", 9) + RightAligned("Z", 9) + RightAligned("LENGTH", 9) + " " +
+                RightAligned("REAL", 12) + RightAligned("IMAGINARY", 12) + RightAligned("MAGN", 12) +
+                RightAligned("PHASE", 9));
     i_ = *first;
     while (i_ < lines_.size()) {
       std::optional<Row> row = ParseRow(lines_[i_], 2, 8);
@@ -342,7 +346,8 @@ std::string DeckWithEndCard(std::string_view deck) {
   std::size_t start = deck.rfind('\n', end == 0 ? 0 : end - 1);
   start = (start == std::string_view::npos || end == 0) ? 0 : start + 1;
   std::string_view last = Trimmed(deck.substr(start, end - start));
-  bool endCard = last.size() >= 2 && (last[0] == 'E' || last[0] == 'e') && (last[1] == 'N' || last[1] == 'n') &&
+  bool endCard = last.size() >= 2 && (last[0] == 'E' || last[0] == 'e') &&
+                 (last[1] == 'N' || last[1] == 'n') &&
                  (last.size() == 2 || IsBlankChar(last[2]) || last[2] == ',');
   if (endCard) return result;
   std::string lineEnd = deck.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
@@ -351,8 +356,8 @@ std::string DeckWithEndCard(std::string_view deck) {
   return result;
 }
 
-std::optional<EngineArguments> SplitEngineArguments(const std::vector<std::string>& pieces,
-                                                    const std::function<bool(const std::string&)>& deckExists) {
+std::optional<EngineArguments> SplitEngineArguments(
+    const std::vector<std::string>& pieces, const std::function<bool(const std::string&)>& deckExists) {
   if (pieces.size() < 2) return std::nullopt;
   auto join = [&](std::size_t from, std::size_t to) {
     std::string text;
@@ -392,7 +397,8 @@ std::string FortranE(double value, int width, int decimals) {
     text = value > 0 ? "Infinity" : "-Infinity";
   } else {
     char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, decimals);
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, decimals);
     text.assign(buffer, result.ptr);
     for (char& c : text) {
       if (c == 'e') c = 'E';

@@ -27,8 +27,8 @@ struct EngineArguments {
 // part (pieces joined by one blank) passes deckExists and ends in ".nec" (any case) wins, else
 // the first split whose deck part passes deckExists; when none does, the first piece is the
 // deck and the rest the output. Fewer than two pieces: nothing.
-std::optional<EngineArguments> SplitEngineArguments(const std::vector<std::string>& pieces,
-                                                    const std::function<bool(const std::string&)>& deckExists);
+std::optional<EngineArguments> SplitEngineArguments(
+    const std::vector<std::string>& pieces, const std::function<bool(const std::string&)>& deckExists);
 
 // nec2c's output text (LF or CR LF line ends) in the classic print layout, lines joined by
 // CR LF with one after the last line. Every section is rewritten wherever it occurs (one set

@@ -23,11 +23,15 @@ using namespace varnel;
 namespace {
 
 int Usage() {
-  std::cerr << "usage: varnel [--jobs N]                         open the window\n"
-               "       varnel [--jobs N] --script FILE             run a command script headless (FILE - reads standard input)\n"
-               "       varnel [--jobs N] --script FILE --window    run it against the window (offscreen without a display)\n"
-               "       varnel --screenshot FILE.png                open the window, save a picture of it, end\n"
-               "  --jobs N  Batch Conversion keeps N engine runs going at once (1 to the processor count; 1 by default)\n";
+  std::cerr
+      << "usage: varnel [--jobs N]                         open the window\n"
+         "       varnel [--jobs N] --script FILE             run a command script headless (FILE - reads "
+         "standard input)\n"
+         "       varnel [--jobs N] --script FILE --window    run it against the window (offscreen without a "
+         "display)\n"
+         "       varnel --screenshot FILE.png                open the window, save a picture of it, end\n"
+         "  --jobs N  Batch Conversion keeps N engine runs going at once (1 to the processor count; 1 by "
+         "default)\n";
   return 2;
 }
 

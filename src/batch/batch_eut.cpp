@@ -49,8 +49,8 @@ void AddEutRow(TForm1& form, const std::string& name, const OutputText& text, in
   const double point = FieldAtPoint(p, field).value;
 
   TableDataLine row;
-  row.Integer(position).General3(cylinder).General3(circle).General3(point).General3(frequency)
-      .General3(form.params.inputPower);
+  row.Integer(position).General3(cylinder).General3(circle).General3(point).General3(frequency).General3(
+      form.params.inputPower);
   AddLine(form.Mdata, row.Text());
   if (row.HasUndefined()) NoteUndefinedRow(form, name);
 }
@@ -68,8 +68,7 @@ void TForm1::MIAnalyseEUTsClick() {
   const TextList& names = *list;
   const bool splitMode = params.SplitMode;
   AddLine(Mdata, "");
-  AddLine(Mdata,
-          TableHeadingLine({"Numb ", " Cyl.  ", "  Cir  ", " Point ", "  Freq ", "  Pwr  "}));
+  AddLine(Mdata, TableHeadingLine({"Numb ", " Cyl.  ", "  Cir  ", " Point ", "  Freq ", "  Pwr  "}));
   AddLine(Mdata, TableHeadingLine({"     ", "       ", "       ", "       ", "       ", "       "}));
 
   PolarizationBackground background(*this, splitMode);

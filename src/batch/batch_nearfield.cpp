@@ -15,12 +15,18 @@ namespace {
 // The first line of the table: which geometry the rows hold, with the working values of now.
 std::string ModeLine(int mode, const WorkingParameters& w) {
   switch (mode) {
-    case 0: return Format("// Field at P(%4.1f|%4.1f|%4.1f)", {w.p.x, w.p.y, w.p.z});
-    case 1: return Format("// Max. Field on par. Z-Axis thru (%4.1f|%4.1f)", {w.a.x, w.a.y});
-    case 2: return Format("// Max. in xz-Plane at y=%4.1f ", {w.py});
-    case 3: return Format("// Max. on circle with r=%4.1f ", {w.rCircle});
-    case 4: return Format("// Max. on cylinder with r=%4.1f ", {w.rCylinder});
-    default: return "//";
+    case 0:
+      return Format("// Field at P(%4.1f|%4.1f|%4.1f)", {w.p.x, w.p.y, w.p.z});
+    case 1:
+      return Format("// Max. Field on par. Z-Axis thru (%4.1f|%4.1f)", {w.a.x, w.a.y});
+    case 2:
+      return Format("// Max. in xz-Plane at y=%4.1f ", {w.py});
+    case 3:
+      return Format("// Max. on circle with r=%4.1f ", {w.rCircle});
+    case 4:
+      return Format("// Max. on cylinder with r=%4.1f ", {w.rCylinder});
+    default:
+      return "//";
   }
 }
 
@@ -29,11 +35,16 @@ struct FiveGeometries {
   // The value of the geometry the mode selects (0 point ... 4 cylinder).
   double Selected(int mode) const {
     switch (mode) {
-      case 1: return zLine;
-      case 2: return xzPlane;
-      case 3: return circle;
-      case 4: return cylinder;
-      default: return point;
+      case 1:
+        return zLine;
+      case 2:
+        return xzPlane;
+      case 3:
+        return circle;
+      case 4:
+        return cylinder;
+      default:
+        return point;
     }
   }
 };
@@ -58,42 +69,39 @@ void ReportGrid(TForm1& form, const GridExtent& g, const NearFieldTable& table) 
 void ShowBasicData(TForm1& form, double frequency, double inputPower, const AntennaInput& ai) {
   form.EditFrequency.text = FrequencyText(frequency);
   form.EditInputPower.text = FormatReal("%3.1g W", inputPower);
-  form.EditVoltage.text =
-      Format("%3.1g%s%3.1gj V", {ai.voltageRe, SignText(ai.voltageIm), ai.voltageIm});
-  form.EditCurrent.text =
-      Format("%3.1g%s%3.1gj A", {ai.currentRe, SignText(ai.currentIm), ai.currentIm});
+  form.EditVoltage.text = Format("%3.1g%s%3.1gj V", {ai.voltageRe, SignText(ai.voltageIm), ai.voltageIm});
+  form.EditCurrent.text = Format("%3.1g%s%3.1gj A", {ai.currentRe, SignText(ai.currentIm), ai.currentIm});
   form.EditImpedance.text =
       Format("%3.1g%s%3.1gj Ohm", {ai.impedanceRe, SignText(ai.impedanceIm), ai.impedanceIm});
   form.EditPower.text = FormatReal("%4.1g W", ai.power);
 }
 
 // The five Mout lines of one file, all with the uncorrected values.
-void ReportGeometries(TForm1& form, const WorkingParameters& w, const FiveGeometries& v,
-                      double eps, const std::string& unit) {
+void ReportGeometries(TForm1& form, const WorkingParameters& w, const FiveGeometries& v, double eps,
+                      const std::string& unit) {
   AddLine(form.Mout, Format("Field at P(%4.1f|%4.1f|%4.1f) [eps: %3.2f] : %9.3g " + unit,
                             {w.p.x, w.p.y, w.p.z, eps, v.point}));
-  AddLine(form.Mout, Format("Max. par. Z-Axis thru (%4.1f|%4.1f) : %9.3g " + unit,
-                            {w.a.x, w.a.y, v.zLine}));
+  AddLine(form.Mout, Format("Max. par. Z-Axis thru (%4.1f|%4.1f) : %9.3g " + unit, {w.a.x, w.a.y, v.zLine}));
   AddLine(form.Mout, Format("Max. in xz-Plane at y=%4.1f : %9.3g " + unit, {w.py, v.xzPlane}));
   AddLine(form.Mout, Format("Max. on circle with r=%4.1f : %9.3g " + unit, {w.rCircle, v.circle}));
-  AddLine(form.Mout,
-          Format("Max. on Cylinder with r=%4.1f : %9.3g " + unit, {w.rCylinder, v.cylinder}));
+  AddLine(form.Mout, Format("Max. on Cylinder with r=%4.1f : %9.3g " + unit, {w.rCylinder, v.cylinder}));
 }
 
 }  // namespace
 
 void TForm1::MIBatchLoadClick() {
-  const std::optional<TextList> names = BeginBatch(*this, "--------------- Batch Load and Analyse ----------------");
+  const std::optional<TextList> names =
+      BeginBatch(*this, "--------------- Batch Load and Analyse ----------------");
   if (!names) return;
   AddLine(Mout, "Field Strength is corrected to " + FormatReal("%1.0f W", params.normalizePower) +
                     " inserted power. ");
 
   AddLine(Mdata, ModeLine(RGMode.itemIndex, params));
   AddLine(Mdata, "");
-  AddLine(Mdata, TableHeadingLine({"Freq ", "  Pwr  ", "  E_H  ", "E_Hcorr", "  Ur   ", "  Ui   ",
-                                   "  Ir   ", "  Ii   ", "  Zr   ", "  Zi   "}));
-  AddLine(Mdata, TableHeadingLine({" MHz ", "   W   ", "V/m_A/m", "V/m_A/m", "   V   ", "   V   ",
-                                   "   A   ", "   A   ", "  Ohm  ", "  Ohm  "}));
+  AddLine(Mdata, TableHeadingLine({"Freq ", "  Pwr  ", "  E_H  ", "E_Hcorr", "  Ur   ", "  Ui   ", "  Ir   ",
+                                   "  Ii   ", "  Zr   ", "  Zi   "}));
+  AddLine(Mdata, TableHeadingLine({" MHz ", "   W   ", "V/m_A/m", "V/m_A/m", "   V   ", "   V   ", "   A   ",
+                                   "   A   ", "  Ohm  ", "  Ohm  "}));
 
   ForEachListedFile(*this, *names, [this](std::size_t, const std::string& name, std::string& text) {
     params.currentText = std::move(text);
@@ -113,9 +121,8 @@ void TForm1::MIBatchLoadClick() {
 
     const WorkingParameters& w = params;
     const FieldAtPointResult atP = FieldAtPoint(w.p, field);
-    const FiveGeometries raw{atP.value, MaxOnZLine(w.a, field, w.maxHeight),
-                             MaxInXZPlane(field, w.py), MaxOnCircle(field, w.rCircle, w.p.z),
-                             MaxOnCylinder(field, w.rCylinder)};
+    const FiveGeometries raw{atP.value, MaxOnZLine(w.a, field, w.maxHeight), MaxInXZPlane(field, w.py),
+                             MaxOnCircle(field, w.rCircle, w.p.z), MaxOnCylinder(field, w.rCylinder)};
     const FiveGeometries corrected = Normalized(raw, w.normalizePower, w.inputPower);
 
     ShowBasicData(*this, frequency, params.inputPower, ai);
@@ -123,9 +130,16 @@ void TForm1::MIBatchLoadClick() {
 
     const int mode = RGMode.itemIndex;
     TableDataLine row;
-    row.Fixed3(frequency).Fixed3(params.inputPower).Fixed3(raw.Selected(mode))
-        .Fixed3(corrected.Selected(mode)).Fixed3(ai.voltageRe).Fixed3(ai.voltageIm)
-        .Fixed3(ai.currentRe).Fixed3(ai.currentIm).Fixed3(ai.impedanceRe).Fixed3(ai.impedanceIm);
+    row.Fixed3(frequency)
+        .Fixed3(params.inputPower)
+        .Fixed3(raw.Selected(mode))
+        .Fixed3(corrected.Selected(mode))
+        .Fixed3(ai.voltageRe)
+        .Fixed3(ai.voltageIm)
+        .Fixed3(ai.currentRe)
+        .Fixed3(ai.currentIm)
+        .Fixed3(ai.impedanceRe)
+        .Fixed3(ai.impedanceIm);
     AddLine(Mdata, row.Text());
     if (row.HasUndefined()) NoteUndefinedRow(*this, name);
   });

@@ -34,7 +34,8 @@ PowerFigures ReceivedPower(double segmentCurrent, double resistance, double inpu
 }  // namespace
 
 void TForm1::MIBatchAnalysePowerClick() {
-  const std::optional<TextList> names = BeginBatch(*this, "--------------- Batch-Analyse Power----------------");
+  const std::optional<TextList> names =
+      BeginBatch(*this, "--------------- Batch-Analyse Power----------------");
   if (!names) return;
   AddLine(Mdata, TableHeadingLine({"Freq ", "  Pwr  ", " RecPwr", "Gain_dB", "SegCurr"}));
   AddLine(Mdata, TableHeadingLine({" MHz ", "   W   ", "   mW  ", "       ", "   A   "}));
@@ -46,12 +47,14 @@ void TForm1::MIBatchAnalysePowerClick() {
     const double frequency = ReadFrequency(params.currentText);
     params.inputPower = ReadInputPower(params.currentText);
     const double current = ReadSegmentCurrent(params.currentText, params.AnalyseSegment);
-    const PowerFigures figures =
-        ReceivedPower(current, params.AnalysingResistance, params.inputPower);
+    const PowerFigures figures = ReceivedPower(current, params.AnalysingResistance, params.inputPower);
 
     TableDataLine row;
-    row.General3(frequency).General3(params.inputPower).General3(figures.receivedMilliwatts)
-        .General3(figures.gainDecibel).General3(current);
+    row.General3(frequency)
+        .General3(params.inputPower)
+        .General3(figures.receivedMilliwatts)
+        .General3(figures.gainDecibel)
+        .General3(current);
     AddLine(Mdata, row.Text());
     if (row.HasUndefined()) NoteUndefinedRow(*this, name);
   });

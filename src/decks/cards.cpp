@@ -154,7 +154,11 @@ void WriteDeck(TForm1& form, const std::string& path, const std::string& text,
 }
 
 std::optional<std::string> AskRangeFile(UserInterface& ui) {
-  const FileDialogSpec spec{.title = "Select Range File", .initialFolder = kRangeFolder, .filter = kRangeFilter, .filterIndex = 2, .fileName = kRangeFileName};
+  const FileDialogSpec spec{.title = "Select Range File",
+                            .initialFolder = kRangeFolder,
+                            .filter = kRangeFilter,
+                            .filterIndex = 2,
+                            .fileName = kRangeFileName};
   return ui.OpenFileDialog(spec);
 }
 

@@ -10,26 +10,28 @@ namespace varnel {
 
 void TForm1::EditInputFile1Click() {
   Reset();
-  const FileDialogSpec spec{.title = "Edit File", .initialFolder = kDeckFolder, .filter = "All(*.*)|*.*|nec (*.nec)|*.nec", .filterIndex = 2, .fileName = "dipol.nec"};
+  const FileDialogSpec spec{.title = "Edit File",
+                            .initialFolder = kDeckFolder,
+                            .filter = "All(*.*)|*.*|nec (*.nec)|*.nec",
+                            .filterIndex = 2,
+                            .fileName = "dipol.nec"};
   const auto chosen = platform.ui.OpenFileDialog(spec);
   if (!chosen) return;
   OpenWithAssociatedProgram(platform.ui, *chosen);
 }
 
-void TForm1::NECardInfo1Click() {
-  ShowInfo(platform.ui, "NE 0 #x #y #z firstx firsty firstz dx dy dz");
-}
+void TForm1::NECardInfo1Click() { ShowInfo(platform.ui, "NE 0 #x #y #z firstx firsty firstz dx dy dz"); }
 
 void TForm1::RangeTest1Click() {
-  const FileDialogSpec spec{.title = "Select Range File", .initialFolder = kDeckFolder, .filter = kRangeFilter, .filterIndex = 2};
+  const FileDialogSpec spec{
+      .title = "Select Range File", .initialFolder = kDeckFolder, .filter = kRangeFilter, .filterIndex = 2};
   const auto chosen = platform.ui.OpenFileDialog(spec);
   if (!chosen) return;
   RealList values;
   loadRange(platform, *chosen, values);
   ClearPane(Mout);
   AddLine(Mout, "------- Range Test ------");
-  for (std::size_t i = 0; i < values.size(); ++i)
-    AddLine(Mout, Format("%3d:  %4.2f MHz", {i, values[i]}));
+  for (std::size_t i = 0; i < values.size(); ++i) AddLine(Mout, Format("%3d:  %4.2f MHz", {i, values[i]}));
   AddLine(Mout, "----- Range Test End-----");
 }
 

@@ -46,9 +46,7 @@ std::string EutGeometryText(const EutWire& wire) {
   return text;
 }
 
-std::string EutSourceText(const EutWire& wire) {
-  return VoltageText(wire.re) + " " + VoltageText(wire.im);
-}
+std::string EutSourceText(const EutWire& wire) { return VoltageText(wire.re) + " " + VoltageText(wire.im); }
 
 std::string EutSummaryText(const std::string& name, std::int64_t euts, std::int64_t frequencies,
                            double diameter, double height, double lower) {
@@ -69,8 +67,8 @@ std::string EutSummaryText(const std::string& name, std::int64_t euts, std::int6
 namespace {
 
 // Everything of an EUT's deck up to the frequency card: the same at every frequency.
-std::string EutDeckHead(const std::vector<std::string>& geometry,
-                        const std::vector<std::string>& sources, bool ground) {
+std::string EutDeckHead(const std::vector<std::string>& geometry, const std::vector<std::string>& sources,
+                        bool ground) {
   static const std::string radius = WireRadiusText();
   std::string deck;
   deck.reserve(5000);

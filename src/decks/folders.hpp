@@ -76,7 +76,6 @@ struct RecreateOptions {
 //   5. ClearPane (unless options say not), AddLine "New Folder sucessfully created: " + folder,
 //      then "Source-File: " + options.sourceFile when given, then
 //      "Destination-Directory: " + folder (unless options say not); returns true.
-bool RecreateTargetFolder(TForm1& form, const std::string& folder,
-                          const RecreateOptions& options = {});
+bool RecreateTargetFolder(TForm1& form, const std::string& folder, const RecreateOptions& options = {});
 
 }  // namespace varnel

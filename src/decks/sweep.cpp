@@ -30,7 +30,8 @@ bool IsSweepDeckName(std::string_view name, std::string_view baseName) {
   if (name.size() <= baseName.size() + kExtension.size()) return false;
   if (!EqualNoCase(name.substr(0, baseName.size()), baseName)) return false;
   if (!EqualNoCase(name.substr(name.size() - kExtension.size()), kExtension)) return false;
-  const std::string_view digits = name.substr(baseName.size(), name.size() - baseName.size() - kExtension.size());
+  const std::string_view digits =
+      name.substr(baseName.size(), name.size() - baseName.size() - kExtension.size());
   return digits.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
@@ -48,7 +49,10 @@ std::string ForeignSweepEntry(System& system, const std::string& folder, const s
 void TForm1::CreateMultipleInputFiles1Click() {
   Reset();
 
-  const FileDialogSpec prototypeSpec{.title = "Select Prototype File", .initialFolder = kDeckFolder, .filter = "All(*.*)|*.*|NEC (*.nec)|*.nec", .filterIndex = 2};
+  const FileDialogSpec prototypeSpec{.title = "Select Prototype File",
+                                     .initialFolder = kDeckFolder,
+                                     .filter = "All(*.*)|*.*|NEC (*.nec)|*.nec",
+                                     .filterIndex = 2};
   const auto prototypePath = platform.ui.OpenFileDialog(prototypeSpec);
   if (!prototypePath) return;
 

@@ -57,8 +57,8 @@ struct EngineRun {
 // starts). Each deck's "Converting: " line is written, in list order, when its run starts, and
 // completed when that run has ended; a start that fails is shown and its line completed at once.
 // While runs are going the window processes its events every 50 ms.
-void ConvertDecks(TForm1& form, const std::string& engine, const TextList& decks, const std::string& outputFolder,
-                   int jobs) {
+void ConvertDecks(TForm1& form, const std::string& engine, const TextList& decks,
+                  const std::string& outputFolder, int jobs) {
   System& system = form.platform.system;
   std::vector<EngineRun> running;
   auto complete = [&form](const EngineRun& run) {
@@ -129,7 +129,8 @@ void TForm1::MI_NEC11000Click() { ChooseEngine(*this, 2); }
 
 void TForm1::SingleConversion1Click() {
   Reset();
-  const FileDialogSpec spec{.initialFolder = kDeckFolder, .filter = "All(*.*)|*.*|nec (*.nec)|*.nec", .filterIndex = 2};
+  const FileDialogSpec spec{
+      .initialFolder = kDeckFolder, .filter = "All(*.*)|*.*|nec (*.nec)|*.nec", .filterIndex = 2};
   std::optional<std::string> chosen = platform.ui.OpenFileDialog(spec);
   if (!chosen) return;
   const std::string input = *chosen;

@@ -84,7 +84,7 @@ TForm1::TForm1(Platform platform) : platform(platform) {
 }
 
 std::array<DisplayField*, 9> TForm1::GridFields() {
-  return {&EditXStart, &EditXStop, &EditXStep, &EditYStart, &EditYStop,
+  return {&EditXStart, &EditXStop,  &EditXStep, &EditYStart, &EditYStop,
           &EditYStep,  &EditZStart, &EditZStop, &EditZStep};
 }
 
@@ -98,7 +98,8 @@ std::vector<DisplayField*> TForm1::Fields() {
   std::vector<DisplayField*> fields = {&EditVoltage, &EditCurrent,   &EditImpedance,
                                        &EditPower,   &EditFrequency, &EditInputPower};
   for (DisplayField* field : GridFields()) fields.push_back(field);
-  for (DisplayField* field : {&EditType, &EditPoint, &EditPointA, &EditNormalizePower}) fields.push_back(field);
+  for (DisplayField* field : {&EditType, &EditPoint, &EditPointA, &EditNormalizePower})
+    fields.push_back(field);
   return fields;
 }
 
@@ -130,8 +131,8 @@ void TForm1::Reset() {
   ClearPane(Mout);
   ClearPane(Mdata);
   for (DisplayField* field : GridFields()) field->text.clear();
-  for (DisplayField* field : {&EditFrequency, &EditInputPower, &EditVoltage, &EditCurrent, &EditImpedance,
-                              &EditPower})
+  for (DisplayField* field :
+       {&EditFrequency, &EditInputPower, &EditVoltage, &EditCurrent, &EditImpedance, &EditPower})
     field->text.clear();
   ShowPointFields();
   params.BatchFiles.clear();
@@ -157,9 +158,9 @@ void TForm1::FormResize() {
 
   GBEdit.bounds = Rect{8, 0, NotBelowZero(W - GBBasicData.bounds.width - 46), 209};
   GBInfo.bounds = Rect{8, GBEdit.bounds.height, 477, NotBelowZero(H - GBEdit.bounds.height - 72)};
-  GBdata.bounds = Rect{492, GBEdit.bounds.height,
-                       NotBelowZero(W - GBBasicData.bounds.width - GBInfo.bounds.width - 53),
-                       NotBelowZero(H - GBEdit.bounds.height - 72)};
+  GBdata.bounds =
+      Rect{492, GBEdit.bounds.height, NotBelowZero(W - GBBasicData.bounds.width - GBInfo.bounds.width - 53),
+           NotBelowZero(H - GBEdit.bounds.height - 72)};
 
   MBounds = PaneInside(GBEdit.bounds);
   MoutBounds = PaneInside(GBInfo.bounds);
@@ -211,7 +212,8 @@ void TForm1::MIHelpClick() { OpenExistingDocument(platform, exeFolder + "Varnel 
 
 void TForm1::AboutMIClick() {
   ShowInfo(platform.ui, title + " " + version + "\r" + notice +
-                         "\r" "NEC2 output analysis, batch tables and input-deck generation.");
+                            "\r"
+                            "NEC2 output analysis, batch tables and input-deck generation.");
 }
 
 void TForm1::MISplitModeClick() {

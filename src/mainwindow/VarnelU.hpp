@@ -94,11 +94,11 @@ struct DisplayField {
 // One row of a menu table. A separator row has separator = true and nothing else. name is the
 // control's name (MIAddEUTs, MICopyColomn3); handler the command it runs.
 struct MenuItem {
-  std::string menu;       // the top-level menu caption ("File"); empty in popup menus
+  std::string menu;  // the top-level menu caption ("File"); empty in popup menus
   std::string name;
   std::string caption;
   std::string handler;
-  std::string shortcut;   // "Ctrl+Alt+M", "F10", or empty
+  std::string shortcut;  // "Ctrl+Alt+M", "F10", or empty
   bool separator = false;
   bool checked = false;
 };
@@ -108,11 +108,11 @@ struct MenuItem {
 // many they are at.
 struct Progress {
   bool running = false;
-  std::string command;         // the caption it was started by ("Batch-Analyse Nearfield")
-  std::size_t file = 0;        // files begun so far (1 while the first one is worked on)
-  std::size_t files = 0;       // 0 when the command does not count files
-  std::uint64_t startMs = 0;   // when it started, or began its first file
-  std::uint64_t endMs = 0;     // when it ended (running false)
+  std::string command;        // the caption it was started by ("Batch-Analyse Nearfield")
+  std::size_t file = 0;       // files begun so far (1 while the first one is worked on)
+  std::size_t files = 0;      // 0 when the command does not count files
+  std::uint64_t startMs = 0;  // when it started, or began its first file
+  std::uint64_t endMs = 0;    // when it ended (running false)
 };
 // "Batch-Analyse Nearfield: file 12 of 1500, 0:03 elapsed, about 6:10 left" while running (the
 // estimate once a file has been finished); "Batch-Analyse Nearfield: 1500 files in 6:13" after
@@ -131,18 +131,18 @@ class TForm1 {
   Platform platform;  // the machine and the person
 
   // ---- Start-up values -------------------------------------------------------------
-  std::string exeFolder;                 // ProgramFolder of the executable, ends in '\'
-  std::string title;                     // kApplicationTitle
-  std::string version;                   // kApplicationVersion
-  std::string notice;                    // ends with the current year
-  std::string caption;                   // title + " " + version + " " + notice
+  std::string exeFolder;  // ProgramFolder of the executable, ends in '\'
+  std::string title;      // kApplicationTitle
+  std::string version;    // kApplicationVersion
+  std::string notice;     // ends with the current year
+  std::string caption;    // title + " " + version + " " + notice
 
   WorkingParameters params;
 
   // ---- Window ----------------------------------------------------------------------
-  Rect window{0, 0, 1121, 530};          // outer left, top, width, height
+  Rect window{0, 0, 1121, 530};  // outer left, top, width, height
   Region GBEdit, GBInfo, GBdata, GBBasicData, GBNearField, GBCommands;
-  Rect MBounds, MoutBounds, MdataBounds; // pane geometry inside its region
+  Rect MBounds, MoutBounds, MdataBounds;  // pane geometry inside its region
 
   // What a binding measures with its fonts: the width the right column needs to show the
   // widest texts of its fields, and the height the Commands region needs for its controls at
@@ -166,8 +166,8 @@ class TForm1 {
   // BasicData
   DisplayField EditVoltage, EditCurrent, EditImpedance, EditPower, EditFrequency, EditInputPower;
   // NearField
-  DisplayField EditXStart, EditXStop, EditXStep, EditYStart, EditYStop, EditYStep, EditZStart,
-      EditZStop, EditZStep, EditType;
+  DisplayField EditXStart, EditXStop, EditXStep, EditYStart, EditYStop, EditYStep, EditZStart, EditZStop,
+      EditZStep, EditType;
   // Commands
   DisplayField EditPoint, EditPointA, EditNormalizePower;
   RadioGroup RGMode, RGPol;

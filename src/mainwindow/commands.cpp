@@ -160,7 +160,8 @@ void TForm1::BuildMenus() {
       Item("InputFiles", "MIAddEUTs", "Add EUTs", Cmd("MIAddBatchFolderClick"), "F11"),
       Item("InputFiles", "MIAnalyseEUTs", "Analyse EUTs", Cmd("MIAnalyseEUTsClick"), "F12"),
 
-      Item("Convert To Output Files", "SingleConversion1", "Single Conversion", Cmd("SingleConversion1Click")),
+      Item("Convert To Output Files", "SingleConversion1", "Single Conversion",
+           Cmd("SingleConversion1Click")),
       Item("Convert To Output Files", "BatchConversion1", "Batch Conversion", Cmd("BatchConversion1Click"),
            "Ctrl+Alt+P"),
 

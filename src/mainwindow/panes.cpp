@@ -56,8 +56,10 @@ char* PaneLineList::Reserve(std::size_t size) {
     Block block;
     block.capacity = std::max(kBlockSize, size);
     block.bytes.reset(new char[block.capacity]);
-    if (current_ < blocks_.size()) blocks_[current_] = std::move(block);  // an empty block too small
-    else blocks_.push_back(std::move(block));
+    if (current_ < blocks_.size())
+      blocks_[current_] = std::move(block);  // an empty block too small
+    else
+      blocks_.push_back(std::move(block));
   }
   Block& block = blocks_[current_];
   char* at = block.bytes.get() + block.size;
@@ -160,9 +162,9 @@ bool operator==(const PaneLineList& a, const PaneLineList& b) {
 }
 
 bool operator==(const PaneLineList& a, const std::vector<std::string>& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](PaneLine x, const std::string& y) {
-           return static_cast<std::string_view>(x) == y;
-         });
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](PaneLine x, const std::string& y) { return static_cast<std::string_view>(x) == y; });
 }
 
 void ClearPane(Pane& pane) {
@@ -229,7 +231,11 @@ void CopyTextToClipboard(UserInterface& ui, const std::string& text) { ui.SetCli
 void TForm1::MICopytoClipboardClick() { CopyPaneToClipboard(platform.ui, Mdata); }
 
 void TForm1::MISaveasTxtClick() {
-  const FileDialogSpec spec{.title = "Save as Txt", .initialFolder = DesktopFolder(platform.system), .filter = "Alle Dateien (*.*)|*.*|TextDateien (*.txt)|*.txt", .filterIndex = 2, .defaultExt = "txt"};
+  const FileDialogSpec spec{.title = "Save as Txt",
+                            .initialFolder = DesktopFolder(platform.system),
+                            .filter = "Alle Dateien (*.*)|*.*|TextDateien (*.txt)|*.txt",
+                            .filterIndex = 2,
+                            .defaultExt = "txt"};
   const std::optional<std::string> path = platform.ui.SaveFileDialog(spec);
   if (!path) return;
   // Written beside the target and then put in its place: a save that fails part-way leaves an
@@ -248,7 +254,8 @@ void TForm1::MICopyColomn1Click(int columnIndex) {
   for (const std::string line : Mdata.lines) {
     if (line.empty() || line.starts_with("//")) continue;
     const TextList pieces = SplitText(line, ";");
-    if (columnIndex >= 0 && static_cast<std::size_t>(columnIndex) < pieces.size()) column += pieces[columnIndex];
+    if (columnIndex >= 0 && static_cast<std::size_t>(columnIndex) < pieces.size())
+      column += pieces[columnIndex];
     column += "\r\n";
   }
   CopyTextToClipboard(platform.ui, column);

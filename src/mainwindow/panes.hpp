@@ -39,9 +39,17 @@ class PaneLineList {
     PaneLine operator*() const { return (*list_)[index_]; }
     PaneLine operator[](difference_type n) const { return (*list_)[index_ + static_cast<std::size_t>(n)]; }
     const_iterator& operator++() { return ++index_, *this; }
-    const_iterator operator++(int) { const_iterator old = *this; ++index_; return old; }
+    const_iterator operator++(int) {
+      const_iterator old = *this;
+      ++index_;
+      return old;
+    }
     const_iterator& operator--() { return --index_, *this; }
-    const_iterator operator--(int) { const_iterator old = *this; --index_; return old; }
+    const_iterator operator--(int) {
+      const_iterator old = *this;
+      --index_;
+      return old;
+    }
     const_iterator& operator+=(difference_type n) { return index_ += static_cast<std::size_t>(n), *this; }
     const_iterator& operator-=(difference_type n) { return index_ -= static_cast<std::size_t>(n), *this; }
     friend const_iterator operator+(const_iterator i, difference_type n) { return i += n; }
@@ -51,7 +59,9 @@ class PaneLineList {
       return static_cast<difference_type>(a.index_) - static_cast<difference_type>(b.index_);
     }
     friend bool operator==(const const_iterator& a, const const_iterator& b) { return a.index_ == b.index_; }
-    friend auto operator<=>(const const_iterator& a, const const_iterator& b) { return a.index_ <=> b.index_; }
+    friend auto operator<=>(const const_iterator& a, const const_iterator& b) {
+      return a.index_ <=> b.index_;
+    }
 
    private:
     const PaneLineList* list_ = nullptr;
@@ -111,11 +121,11 @@ class PaneLineList {
 };
 
 struct Pane {
-  PaneLineList lines;  // no line-end characters inside a line
-  std::string hint;                // hover hint (pane M: "Showing: " + path)
-  std::uint64_t revision = 0;      // increases with every change of lines
-  std::uint64_t rewrites = 0;      // increases with every change other than appending lines
-  std::uint64_t scrollRequest = 0; // increases with every ScrollToTop
+  PaneLineList lines;               // no line-end characters inside a line
+  std::string hint;                 // hover hint (pane M: "Showing: " + path)
+  std::uint64_t revision = 0;       // increases with every change of lines
+  std::uint64_t rewrites = 0;       // increases with every change other than appending lines
+  std::uint64_t scrollRequest = 0;  // increases with every ScrollToTop
 };
 
 // Removes all lines.

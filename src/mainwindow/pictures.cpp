@@ -32,7 +32,8 @@ Rect PictureBeside(const Rect& mainWindow, int width, int height, const Rect& sc
   int left = mainWindow.left + mainWindow.width + 8;
   if (left + width > screenRight) left = mainWindow.left - 8 - width;
   if (left < screen.left) left = std::max(screen.left, screenRight - width);
-  const int top = std::clamp(mainWindow.top, screen.top, std::max(screen.top, screen.top + screen.height - height));
+  const int top =
+      std::clamp(mainWindow.top, screen.top, std::max(screen.top, screen.top + screen.height - height));
   return Rect{left, top, width, height};
 }
 

@@ -14,12 +14,9 @@ namespace varnel {
 
 namespace {
 
-
 // The text of the searched maximum, or why there is none: the searches return NaN when no
 // grid point meets their condition.
-std::string NoGridPointText() {
-  return FormatReal("no grid point within %1.1f m", MatchTolerance);
-}
+std::string NoGridPointText() { return FormatReal("no grid point within %1.1f m", MatchTolerance); }
 
 // " V/m" for an electric table, " A/m" otherwise, looked up for the line about to be written.
 std::string UnitSuffix(const NearFieldTable& table) { return table.IsElectric() ? " V/m" : " A/m"; }
@@ -42,7 +39,11 @@ void ShowLoadedText(TForm1& form, const std::string& path) {
 
 void TForm1::Load1Click() {
   Reset();
-  const FileDialogSpec spec{.title = "Load to Analyse Single File", .initialFolder = kOutputFolder, .filter = "All(*.*)|*.*|4nec2 (*.out)|*.out", .filterIndex = 2, .fileName = "dipol.out"};
+  const FileDialogSpec spec{.title = "Load to Analyse Single File",
+                            .initialFolder = kOutputFolder,
+                            .filter = "All(*.*)|*.*|4nec2 (*.out)|*.out",
+                            .filterIndex = 2,
+                            .fileName = "dipol.out"};
   std::optional<std::string> path = platform.ui.OpenFileDialog(spec);
   if (!path) return;
   ShowLoadedText(*this, *path);
@@ -67,10 +68,8 @@ void TForm1::AnalyseMain1Click() {
 
   EditFrequency.text = FrequencyText(frequency);
   EditInputPower.text = FormatReal("%3.1g W", params.inputPower);
-  EditVoltage.text =
-      Format("%3.1g%s%3.1gj V", {ai.voltageRe, SignText(ai.voltageIm), ai.voltageIm});
-  EditCurrent.text =
-      Format("%3.1g%s%3.1gj A", {ai.currentRe, SignText(ai.currentIm), ai.currentIm});
+  EditVoltage.text = Format("%3.1g%s%3.1gj V", {ai.voltageRe, SignText(ai.voltageIm), ai.voltageIm});
+  EditCurrent.text = Format("%3.1g%s%3.1gj A", {ai.currentRe, SignText(ai.currentIm), ai.currentIm});
   EditImpedance.text =
       Format("%3.1g%s%3.1gj Ohm", {ai.impedanceRe, SignText(ai.impedanceIm), ai.impedanceIm});
   EditPower.text = FormatReal("%4.3g mW", 1000.0 * ai.power);
@@ -125,15 +124,13 @@ void TForm1::AnalyseNearfield1Click() {
   if (std::isnan(atP.value))
     AddLine(Mout, pointHead + ": no grid point found");
   else
-    AddLine(Mout, pointHead + Format("[eps: %3.2f] : %9.3g", {atP.eps, atP.value}) +
-                      UnitSuffix(table));
+    AddLine(Mout, pointHead + Format("[eps: %3.2f] : %9.3g", {atP.eps, atP.value}) + UnitSuffix(table));
 
   const Point2D& a = params.a;
   double onZLine = MaxOnZLine(a, table, params.maxHeight);
   std::string zLineHead = Format("Max. par. Z-AxisP thru (%4.1f|%4.1f) : ", {a.x, a.y});
   if (std::isnan(onZLine))
-    AddLine(Mout, zLineHead + NoGridPointText() +
-                      FormatReal(" below maxHeight %1.1f m", params.maxHeight));
+    AddLine(Mout, zLineHead + NoGridPointText() + FormatReal(" below maxHeight %1.1f m", params.maxHeight));
   else
     AddLine(Mout, zLineHead + FormatReal("%9.3g", onZLine) + UnitSuffix(table));
 

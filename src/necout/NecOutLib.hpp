@@ -8,6 +8,4 @@
 #include "necout/nearfield.hpp"
 #include "necout/range.hpp"
 
-namespace varnel {
-
-}  // namespace varnel
+namespace varnel {}  // namespace varnel

@@ -64,7 +64,8 @@ FieldAtPointResult FieldAtPoint(const Point3D& p, const NearFieldTable& table) {
 }
 
 double MaxOnZLine(const Point2D& a, const NearFieldTable& table, double maxHeight) {
-  return MaxWhere(table, [&](double x, double y, double z) { return Near(x, a.x) && Near(y, a.y) && z < maxHeight; });
+  return MaxWhere(
+      table, [&](double x, double y, double z) { return Near(x, a.x) && Near(y, a.y) && z < maxHeight; });
 }
 
 double MaxInXZPlane(const NearFieldTable& table, double y0) {

@@ -248,13 +248,15 @@ const PhaseTable& Phases() {
 // text reads as the double nearest to k / 100, the very double the phase table is keyed on.
 constexpr int kNoHundredths = 1 << 30;
 
-// k when the number mantissa * 10^exponent (all digits in the mantissa) is k / 100 with |k| <= 18000 (-0 excluded: its angle has a sign of
-// its own); kNoHundredths otherwise.
+// k when the number mantissa * 10^exponent (all digits in the mantissa) is k / 100 with |k| <= 18000 (-0
+// excluded: its angle has a sign of its own); kNoHundredths otherwise.
 int Hundredths(bool negative, std::uint64_t mantissa, long long exponent) {
   if (exponent < -2 || exponent > 0 || mantissa > 18000) return kNoHundredths;
   std::uint64_t k = mantissa;
-  if (exponent == -1) k *= 10;
-  else if (exponent == 0) k *= 100;
+  if (exponent == -1)
+    k *= 10;
+  else if (exponent == 0)
+    k *= 100;
   if (k > 18000 || (k == 0 && negative)) return kNoHundredths;
   return negative ? -static_cast<int>(k) : static_cast<int>(k);
 }
@@ -336,22 +338,29 @@ inline bool SweepNaN(const char*& p, const char* end) {
 // The row must be a trimmed view into a std::string: the byte at its end is then readable and
 // is a byte of 0..32 (a trimmed one, the CR, or the string's terminating NUL), which ends every
 // number, so the scan needs no bounds checks.
-bool PlainRow(std::string_view row, char mark, bool wantPhases, double (&v)[kFieldsPerRow], int (&hundredths)[3]) {
+bool PlainRow(std::string_view row, char mark, bool wantPhases, double (&v)[kFieldsPerRow],
+              int (&hundredths)[3]) {
   const char* p = row.data();
   const char* const end = p + row.size();
   SweptNumber n;
   for (std::size_t f = 0; f < 3; ++f) {
     if (f > 0 && !SweepBlanks(p, end)) return false;
-    if (SweepNaN(p, end)) v[f] = 1000000.0;
-    else if (SweepNumber(p, end, mark, n)) v[f] = ExactValue(n.negative, n.mantissa, n.exponent);
-    else return false;
+    if (SweepNaN(p, end))
+      v[f] = 1000000.0;
+    else if (SweepNumber(p, end, mark, n))
+      v[f] = ExactValue(n.negative, n.mantissa, n.exponent);
+    else
+      return false;
   }
   for (std::size_t i = 0; i < 3; ++i) {
     const std::size_t f = 3 + 2 * i;
     if (!SweepBlanks(p, end)) return false;
-    if (SweepNaN(p, end)) v[f] = f == 7 ? 0.0 : 1000000.0;
-    else if (SweepNumber(p, end, mark, n)) v[f] = ExactValue(n.negative, n.mantissa, n.exponent);
-    else return false;
+    if (SweepNaN(p, end))
+      v[f] = f == 7 ? 0.0 : 1000000.0;
+    else if (SweepNumber(p, end, mark, n))
+      v[f] = ExactValue(n.negative, n.mantissa, n.exponent);
+    else
+      return false;
     if (!SweepBlanks(p, end)) return false;
     if (SweepNaN(p, end)) {
       v[f + 1] = 1000000.0;
@@ -367,8 +376,8 @@ bool PlainRow(std::string_view row, char mark, bool wantPhases, double (&v)[kFie
 }
 
 // The nine numbers of a row; throws on a bad field or a row of fewer than nine fields.
-void ConvertRow(std::string_view row, const FieldConverter& convert, bool wantPhases, double (&v)[kFieldsPerRow],
-                int (&hundredths)[3]) {
+void ConvertRow(std::string_view row, const FieldConverter& convert, bool wantPhases,
+                double (&v)[kFieldsPerRow], int (&hundredths)[3]) {
   if (convert.Plain() && PlainRow(row, convert.Separator(), wantPhases, v, hundredths)) return;
   for (int& k : hundredths) k = kNoHundredths;
   std::array<std::string_view, kFieldsPerRow> fields;
@@ -402,11 +411,20 @@ void AppendRow(std::string_view row, int polarization, const FieldConverter& con
       table.value.push_back(total * kInvSqrt2);
       break;
     }
-    case 1: table.value.push_back(magnitude[0] * kInvSqrt2); break;
-    case 2: table.value.push_back(magnitude[1] * kInvSqrt2); break;
-    case 3: table.value.push_back(magnitude[2] * kInvSqrt2); break;
-    case 4: table.value.push_back(PeakAmplitude(magnitude, phase, hundredths, 2) * kInvSqrt2); break;
-    default: break;
+    case 1:
+      table.value.push_back(magnitude[0] * kInvSqrt2);
+      break;
+    case 2:
+      table.value.push_back(magnitude[1] * kInvSqrt2);
+      break;
+    case 3:
+      table.value.push_back(magnitude[2] * kInvSqrt2);
+      break;
+    case 4:
+      table.value.push_back(PeakAmplitude(magnitude, phase, hundredths, 2) * kInvSqrt2);
+      break;
+    default:
+      break;
   }
 }
 
@@ -498,8 +516,10 @@ void ReadNearField(const OutputText& text, int polarization, NearFieldTable& tab
   // rows of a table are alike); more rows than that still fit, the lists then grow.
   const void* firstEnd = c < view.size() ? std::memchr(view.data() + c, kCR, view.size() - c) : nullptr;
   const std::size_t stride =
-      firstEnd ? static_cast<std::size_t>(static_cast<const char*>(firstEnd) - view.data()) - c + 1 : view.size() - c;
-  const std::size_t expected = std::min(MaxNearFieldRows, (view.size() - c) / std::max<std::size_t>(stride, 16) + 1);
+      firstEnd ? static_cast<std::size_t>(static_cast<const char*>(firstEnd) - view.data()) - c + 1
+               : view.size() - c;
+  const std::size_t expected =
+      std::min(MaxNearFieldRows, (view.size() - c) / std::max<std::size_t>(stride, 16) + 1);
   table.x.reserve(expected);
   table.y.reserve(expected);
   table.z.reserve(expected);
@@ -511,7 +531,8 @@ void ReadNearField(const OutputText& text, int polarization, NearFieldTable& tab
   for (std::size_t rows = 0; rows < MaxNearFieldRows; ++rows) {
     if (rowStart >= view.size()) break;
     const void* hit = std::memchr(view.data() + rowStart, kCR, view.size() - rowStart);
-    const std::size_t rowEnd = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - view.data()) : view.size();
+    const std::size_t rowEnd =
+        hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - view.data()) : view.size();
     const std::string_view row = TrimRow(view.substr(rowStart, rowEnd - rowStart));
     if (row.size() < 2) break;
     AppendRow(row, polarization, convert, table);

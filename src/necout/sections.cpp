@@ -40,7 +40,8 @@ bool IsFramedHeading(std::string_view line, std::size_t headingStart,
   const std::string_view before = line.substr(0, first), after = line.substr(last);
   if (before.find('-') == std::string_view::npos || after.find('-') == std::string_view::npos) return false;
   const std::string_view heading = line.substr(first, last - first);
-  return std::any_of(headings.begin(), headings.end(), [&](std::string_view h) { return SameFolded(heading, h); });
+  return std::any_of(headings.begin(), headings.end(),
+                     [&](std::string_view h) { return SameFolded(heading, h); });
 }
 
 // The power budget's first line: only blanks before the keyword, and the nearest line above
@@ -66,10 +67,14 @@ bool IsAnchored(std::string_view text, std::size_t at, OutputSection section) {
   const std::string_view lineText = text.substr(line.begin, line.end - line.begin);
   const std::size_t offset = at - line.begin;
   switch (section) {
-    case OutputSection::Frequency: return IsFramedHeading(lineText, offset, {"FREQUENCY"});
-    case OutputSection::InputPower: return IsPowerBudgetLine(text, line, at);
-    case OutputSection::AntennaInput: return IsFramedHeading(lineText, offset, {"ANTENNA INPUT PARAMETERS"});
-    case OutputSection::Currents: return IsFramedHeading(lineText, offset, {"CURRENTS AND LOCATION"});
+    case OutputSection::Frequency:
+      return IsFramedHeading(lineText, offset, {"FREQUENCY"});
+    case OutputSection::InputPower:
+      return IsPowerBudgetLine(text, line, at);
+    case OutputSection::AntennaInput:
+      return IsFramedHeading(lineText, offset, {"ANTENNA INPUT PARAMETERS"});
+    case OutputSection::Currents:
+      return IsFramedHeading(lineText, offset, {"CURRENTS AND LOCATION"});
     case OutputSection::NearField:
       return IsFramedHeading(lineText, offset, {"NEAR ELECTRIC FIELDS", "NEAR MAGNETIC FIELDS"});
   }
@@ -80,11 +85,16 @@ bool IsAnchored(std::string_view text, std::size_t at, OutputSection section) {
 
 std::string_view SectionKeyword(OutputSection section) {
   switch (section) {
-    case OutputSection::Frequency: return "FREQUENCY";
-    case OutputSection::InputPower: return "INPUT POWER";
-    case OutputSection::AntennaInput: return "ANTENNA INPUT";
-    case OutputSection::Currents: return "CURRENTS AND LOCATION";
-    case OutputSection::NearField: return "NEAR";
+    case OutputSection::Frequency:
+      return "FREQUENCY";
+    case OutputSection::InputPower:
+      return "INPUT POWER";
+    case OutputSection::AntennaInput:
+      return "ANTENNA INPUT";
+    case OutputSection::Currents:
+      return "CURRENTS AND LOCATION";
+    case OutputSection::NearField:
+      return "NEAR";
   }
   return {};
 }
@@ -92,7 +102,8 @@ std::string_view SectionKeyword(OutputSection section) {
 std::size_t FindSection(std::string_view text, OutputSection section) {
   const std::string_view keyword = SectionKeyword(section);
   std::size_t first = 0;  // one-based; 0 while none was seen
-  for (std::size_t at = FindFolded(text, keyword); at != std::string_view::npos; at = FindFolded(text, keyword, at + 1)) {
+  for (std::size_t at = FindFolded(text, keyword); at != std::string_view::npos;
+       at = FindFolded(text, keyword, at + 1)) {
     if (first == 0) first = at + 1;
     if (IsAnchored(text, at, section)) return at + 1;
   }

@@ -47,19 +47,24 @@ void DrawAxes(Scene& scene, const PlotFrame& frame, const std::string& xTitle, c
   const Colour ink{0, 0, 0}, grid{220, 220, 220};
   for (const Tick& tick : NiceTicks(frame.x, 7)) {
     const double x = frame.X(tick.value);
-    if (gridLines) scene.items.push_back(LineItem{x, frame.top, x, frame.top + frame.height, Stroke{grid, 1}});
-    scene.items.push_back(LineItem{x, frame.top + frame.height, x, frame.top + frame.height + 5, Stroke{ink, 1}});
-    scene.items.push_back(TextItem{x, frame.top + frame.height + 18, tick.label, 11, TextAnchor::Middle, ink});
+    if (gridLines)
+      scene.items.push_back(LineItem{x, frame.top, x, frame.top + frame.height, Stroke{grid, 1}});
+    scene.items.push_back(
+        LineItem{x, frame.top + frame.height, x, frame.top + frame.height + 5, Stroke{ink, 1}});
+    scene.items.push_back(
+        TextItem{x, frame.top + frame.height + 18, tick.label, 11, TextAnchor::Middle, ink});
   }
   for (const Tick& tick : NiceTicks(frame.y, 6)) {
     const double y = frame.Y(tick.value);
-    if (gridLines) scene.items.push_back(LineItem{frame.left, y, frame.left + frame.width, y, Stroke{grid, 1}});
+    if (gridLines)
+      scene.items.push_back(LineItem{frame.left, y, frame.left + frame.width, y, Stroke{grid, 1}});
     scene.items.push_back(LineItem{frame.left - 5, y, frame.left, y, Stroke{ink, 1}});
     scene.items.push_back(TextItem{frame.left - 8, y + 4, tick.label, 11, TextAnchor::End, ink});
   }
-  scene.items.push_back(RectItem{frame.left, frame.top, frame.width, frame.height, std::nullopt, Stroke{ink, 1}});
   scene.items.push_back(
-      TextItem{frame.left + frame.width / 2, frame.top + frame.height + 38, xTitle, 12, TextAnchor::Middle, ink});
+      RectItem{frame.left, frame.top, frame.width, frame.height, std::nullopt, Stroke{ink, 1}});
+  scene.items.push_back(TextItem{frame.left + frame.width / 2, frame.top + frame.height + 38, xTitle, 12,
+                                 TextAnchor::Middle, ink});
   TextItem y{frame.left - 62, frame.top + frame.height / 2, yTitle, 12, TextAnchor::Middle, ink};
   y.vertical = true;
   scene.items.push_back(y);

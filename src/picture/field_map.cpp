@@ -63,9 +63,12 @@ struct Axes {
 };
 Axes AxesOf(const NearFieldTable& table, MapPlane plane) {
   switch (plane) {
-    case MapPlane::XY: return {&table.x, &table.y, &table.z};
-    case MapPlane::XZ: return {&table.x, &table.z, &table.y};
-    case MapPlane::YZ: return {&table.y, &table.z, &table.x};
+    case MapPlane::XY:
+      return {&table.x, &table.y, &table.z};
+    case MapPlane::XZ:
+      return {&table.x, &table.z, &table.y};
+    case MapPlane::YZ:
+      return {&table.y, &table.z, &table.x};
   }
   return {&table.x, &table.y, &table.z};
 }
@@ -134,7 +137,10 @@ FieldMap ComputeFieldMap(const NearFieldTable& table, const FieldMapChoice& choi
     map.missing = "No grid point with finite coordinates";
     return map;
   }
-  const double wanted = choice.level ? *choice.level : map.plane == MapPlane::XY ? p.z : map.plane == MapPlane::XZ ? p.y : p.x;
+  const double wanted = choice.level                ? *choice.level
+                        : map.plane == MapPlane::XY ? p.z
+                        : map.plane == MapPlane::XZ ? p.y
+                                                    : p.x;
   map.level = map.levels[std::isfinite(wanted) ? Nearest(map.levels, wanted) : 0];
 
   // The plane's points. Its cells are the grid's coordinates on the two axes; a layer that
@@ -233,11 +239,14 @@ std::vector<std::size_t> PixelCells(const RealList& values, Span span, std::size
   const double step = StepOf(values);
   const double steps = step > 0 ? (values.back() - values.front()) / step : 0;
   const std::size_t most = std::min<std::size_t>(2048, 8 * values.size());
-  pixels = std::isfinite(steps) && steps < static_cast<double>(most) ? static_cast<std::size_t>(std::lround(steps)) + 1 : most;
+  pixels = std::isfinite(steps) && steps < static_cast<double>(most)
+               ? static_cast<std::size_t>(std::lround(steps)) + 1
+               : most;
   pixels = std::clamp<std::size_t>(pixels, 1, most);
   std::vector<std::size_t> cells(pixels);
   const double width = (span.high - span.low) / static_cast<double>(pixels);
-  for (std::size_t k = 0; k < pixels; ++k) cells[k] = Nearest(values, span.low + (static_cast<double>(k) + 0.5) * width);
+  for (std::size_t k = 0; k < pixels; ++k)
+    cells[k] = Nearest(values, span.low + (static_cast<double>(k) + 0.5) * width);
   return cells;
 }
 
@@ -247,7 +256,8 @@ void Mark(Scene& scene, double x, double y, Colour colour, const std::string& la
   const double baseline = below ? y + 20 : y - 6;
   TextItem text{x + 8, baseline, label, 13, TextAnchor::Start, {0, 0, 0}};
   text.bold = true;
-  scene.items.push_back(RectItem{x + 6, baseline - 12, TextWidth(label, 13) + 4, 16, Colour{255, 255, 255}, std::nullopt});
+  scene.items.push_back(
+      RectItem{x + 6, baseline - 12, TextWidth(label, 13) + 4, 16, Colour{255, 255, 255}, std::nullopt});
   scene.items.push_back(text);
 }
 
@@ -279,10 +289,12 @@ void DrawMarks(Scene& scene, const FieldMap& map, const PlotFrame& f, const MapM
       if (map.plane == MapPlane::XY) line(f.x.low, marks.py, f.x.high, marks.py);
       if (map.plane == MapPlane::YZ) acrossLine(marks.py, inf);
       if (map.plane == MapPlane::XZ && std::abs(map.level - marks.py) < 0.6)
-        scene.items.push_back(RectItem{f.left + 3, f.top + 3, f.width - 6, f.height - 6, std::nullopt, geometry});
+        scene.items.push_back(
+            RectItem{f.left + 3, f.top + 3, f.width - 6, f.height - 6, std::nullopt, geometry});
       break;
     case 3:  // circle about the Z axis at the height of P
-      if (map.plane == MapPlane::XY) ring(marks.rCircle);
+      if (map.plane == MapPlane::XY)
+        ring(marks.rCircle);
       else {
         line(-marks.rCircle, marks.p.z - 0.3, -marks.rCircle, marks.p.z + 0.3);
         line(marks.rCircle, marks.p.z - 0.3, marks.rCircle, marks.p.z + 0.3);
@@ -291,20 +303,23 @@ void DrawMarks(Scene& scene, const FieldMap& map, const PlotFrame& f, const MapM
       }
       break;
     case 4:  // cylinder about the Z axis
-      if (map.plane == MapPlane::XY) ring(marks.rCylinder);
+      if (map.plane == MapPlane::XY)
+        ring(marks.rCylinder);
       else {
         acrossLine(-marks.rCylinder, inf);
         acrossLine(marks.rCylinder, inf);
       }
       break;
-    default: break;
+    default:
+      break;
   }
   // A has no height: in a vertical plane it is the dashed line of its x (or y).
   if (map.plane == MapPlane::XY) {
     Mark(scene, f.X(marks.a.x), f.Y(marks.a.y), {255, 150, 0}, "A", true);
   } else {
     const double u = map.plane == MapPlane::XZ ? marks.a.x : marks.a.y;
-    scene.items.push_back(LineItem{f.X(u), f.top, f.X(u), f.top + f.height, Stroke{{255, 150, 0}, 1.5, true}});
+    scene.items.push_back(
+        LineItem{f.X(u), f.top, f.X(u), f.top + f.height, Stroke{{255, 150, 0}, 1.5, true}});
     scene.items.push_back(TextItem{f.X(u) + 4, f.top + 14, "A", 13, TextAnchor::Start, {255, 150, 0}, true});
   }
   const double pu = map.plane == MapPlane::YZ ? marks.p.y : marks.p.x;
@@ -317,9 +332,11 @@ void DrawMarks(Scene& scene, const FieldMap& map, const PlotFrame& f, const MapM
 void MaskOutside(Scene& scene, const PlotFrame& f) {
   const Colour white{255, 255, 255};
   scene.items.push_back(RectItem{0, 0, kMapWidth, f.top, white, std::nullopt});
-  scene.items.push_back(RectItem{0, f.top + f.height, kMapWidth, kMapHeight - f.top - f.height, white, std::nullopt});
+  scene.items.push_back(
+      RectItem{0, f.top + f.height, kMapWidth, kMapHeight - f.top - f.height, white, std::nullopt});
   scene.items.push_back(RectItem{0, f.top, f.left, f.height, white, std::nullopt});
-  scene.items.push_back(RectItem{f.left + f.width, f.top, kMapWidth - f.left - f.width, f.height, white, std::nullopt});
+  scene.items.push_back(
+      RectItem{f.left + f.width, f.top, kMapWidth - f.left - f.width, f.height, white, std::nullopt});
 }
 
 void ColourBar(Scene& scene, const FieldMap& map, std::vector<std::string>& legend) {
@@ -335,7 +352,8 @@ void ColourBar(Scene& scene, const FieldMap& map, std::vector<std::string>& lege
     scene.items.push_back(LineItem{left + width, y, left + width + 4, y, Stroke{{0, 0, 0}, 1}});
     scene.items.push_back(TextItem{left + width + 7, y + 4, tick.label, 11, TextAnchor::Start, {0, 0, 0}});
   }
-  scene.items.push_back(TextItem{left + width / 2, top - 12, db ? "dB" : map.unit, 12, TextAnchor::Middle, {0, 0, 0}, true});
+  scene.items.push_back(
+      TextItem{left + width / 2, top - 12, db ? "dB" : map.unit, 12, TextAnchor::Middle, {0, 0, 0}, true});
   if (db) legend.push_back("0 dB = " + ValueLabel(map.maximum) + " " + map.unit);
 }
 
@@ -348,18 +366,26 @@ Scene FieldMapScene(const FieldMap& map, const MapMarks& marks, const std::strin
   const Colour ink{0, 0, 0};
   std::string title = "Field map";
   if (!map.planes.empty())
-    title = std::string(PlaneName(map.plane)) + " plane at " + NormalAxisName(map.plane) + " = " + Metres(map.level);
+    title = std::string(PlaneName(map.plane)) + " plane at " + NormalAxisName(map.plane) + " = " +
+            Metres(map.level);
   title += ", " + polarisation + " (" + map.unit + ")";
   TextItem heading{kMapWidth / 2, 28, title, 16, TextAnchor::Middle, ink, true};
   scene.items.push_back(heading);
   if (!map.missing.empty()) {
-    scene.items.push_back(RectItem{kAreaLeft, kAreaTop, kAreaWidth, kAreaHeight, Colour{245, 245, 245}, Stroke{{150, 150, 150}, 1}});
-    scene.items.push_back(TextItem{kAreaLeft + kAreaWidth / 2, kAreaTop + kAreaHeight / 2, map.missing, 20,
-                                   TextAnchor::Middle, {150, 0, 0}, true});
+    scene.items.push_back(RectItem{kAreaLeft, kAreaTop, kAreaWidth, kAreaHeight, Colour{245, 245, 245},
+                                   Stroke{{150, 150, 150}, 1}});
+    scene.items.push_back(TextItem{kAreaLeft + kAreaWidth / 2,
+                                   kAreaTop + kAreaHeight / 2,
+                                   map.missing,
+                                   20,
+                                   TextAnchor::Middle,
+                                   {150, 0, 0},
+                                   true});
     if (map.leftOut > 0)
-      scene.items.push_back(TextItem{kAreaLeft + kAreaWidth / 2, kAreaTop + kAreaHeight / 2 + 28,
-                                     FormatInt("%d values left out (not finite)", static_cast<std::int64_t>(map.leftOut)),
-                                     13, TextAnchor::Middle, ink});
+      scene.items.push_back(
+          TextItem{kAreaLeft + kAreaWidth / 2, kAreaTop + kAreaHeight / 2 + 28,
+                   FormatInt("%d values left out (not finite)", static_cast<std::int64_t>(map.leftOut)), 13,
+                   TextAnchor::Middle, ink});
     return scene;
   }
 
@@ -383,17 +409,19 @@ Scene FieldMapScene(const FieldMap& map, const MapMarks& marks, const std::strin
   DrawMarks(scene, map, frame, marks);
   MaskOutside(scene, frame);
   scene.items.push_back(heading);
-  DrawAxes(scene, frame, std::string(AcrossName(map.plane)) + " (m)", std::string(UpName(map.plane)) + " (m)", false);
+  DrawAxes(scene, frame, std::string(AcrossName(map.plane)) + " (m)", std::string(UpName(map.plane)) + " (m)",
+           false);
 
   std::vector<std::string> legend;
   ColourBar(scene, map, legend);
   legend.push_back("max " + ValueLabel(map.maximum) + " " + map.unit);
   legend.push_back("min " + ValueLabel(map.minimum) + " " + map.unit);
   legend.push_back(FormatInt("%d points", static_cast<std::int64_t>(map.points)));
-  if (map.leftOut > 0) legend.push_back(FormatInt("%d left out (not finite)", static_cast<std::int64_t>(map.leftOut)));
+  if (map.leftOut > 0)
+    legend.push_back(FormatInt("%d left out (not finite)", static_cast<std::int64_t>(map.leftOut)));
   if (map.points == 1) legend.push_back("one point on this plane");
-  static const char* const modes[] = {"Mode: at Point P", "Mode: par. Z thru A", "Mode: XZ-Plane", "Mode: Circle",
-                                      "Mode: Cylinder"};
+  static const char* const modes[] = {"Mode: at Point P", "Mode: par. Z thru A", "Mode: XZ-Plane",
+                                      "Mode: Circle", "Mode: Cylinder"};
   if (marks.mode >= 0 && marks.mode < 5) legend.push_back(modes[marks.mode]);
   double y = 380;
   for (const std::string& line : legend) {
@@ -414,9 +442,10 @@ std::optional<MapProbe> ProbeFieldMap(const FieldMap& map, double x, double y) {
 }
 
 std::string ProbeText(const FieldMap& map, const MapProbe& probe) {
-  std::string text = std::string(AcrossName(map.plane)) + " = " + Metres(probe.u) + ", " + UpName(map.plane) + " = " +
-                     Metres(probe.v) + ": ";
-  return text + (std::isnan(probe.value) ? std::string("no value") : ValueLabel(probe.value) + " " + map.unit);
+  std::string text = std::string(AcrossName(map.plane)) + " = " + Metres(probe.u) + ", " + UpName(map.plane) +
+                     " = " + Metres(probe.v) + ": ";
+  return text +
+         (std::isnan(probe.value) ? std::string("no value") : ValueLabel(probe.value) + " " + map.unit);
 }
 
 }  // namespace varnel

@@ -50,7 +50,7 @@ struct MapMarks {
 };
 
 struct FieldMap {
-  std::string missing;              // empty when there is a map; else what is missing
+  std::string missing;  // empty when there is a map; else what is missing
   MapPlane plane = MapPlane::XY;
   double level = 0;                 // coordinate of the plane on its third axis
   std::vector<MapPlane> planes;     // the planes the grid holds
@@ -62,7 +62,7 @@ struct FieldMap {
   double minimum = 0, maximum = 0;  // of the finite values on the plane
   MapScale scale = MapScale::Linear;
   double floorDb = -40;
-  std::string unit;                 // "V/m" or "A/m"
+  std::string unit;  // "V/m" or "A/m"
 };
 
 // One linear pass to collect the grid's coordinates and one over the plane's points; no sort

@@ -57,11 +57,20 @@ void Paint(std::string& out, const std::optional<Colour>& fill, const std::optio
 void EscapeXml(std::string& out, const std::string& text) {
   for (char c : CleanText(text)) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
 }
@@ -72,7 +81,8 @@ std::string Base64(const std::string& bytes) {
   out.reserve((bytes.size() + 2) / 3 * 4);
   std::size_t i = 0;
   for (; i + 2 < bytes.size(); i += 3) {
-    const unsigned n = static_cast<unsigned char>(bytes[i]) << 16 | static_cast<unsigned char>(bytes[i + 1]) << 8 |
+    const unsigned n = static_cast<unsigned char>(bytes[i]) << 16 |
+                       static_cast<unsigned char>(bytes[i + 1]) << 8 |
                        static_cast<unsigned char>(bytes[i + 2]);
     out += table[n >> 18];
     out += table[(n >> 12) & 63];
@@ -158,7 +168,8 @@ struct ItemWriter {
     Attribute(out, "y", image.y);
     Attribute(out, "width", image.width);
     Attribute(out, "height", image.height);
-    out += " preserveAspectRatio=\"none\" image-rendering=\"optimizeSpeed\" style=\"image-rendering:pixelated\"";
+    out +=
+        " preserveAspectRatio=\"none\" image-rendering=\"optimizeSpeed\" style=\"image-rendering:pixelated\"";
     out += " xlink:href=\"data:image/png;base64,";
     out += Base64(PngBytes(image.columns, image.rows, image.pixels));
     out += "\"/>\n";
@@ -205,7 +216,8 @@ std::string CleanText(const std::string& text) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
     std::size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
     bool valid = length > 0 && i + length <= text.size();
-    for (std::size_t k = 1; valid && k < length; ++k) valid = (static_cast<unsigned char>(text[i + k]) >> 6) == 2;
+    for (std::size_t k = 1; valid && k < length; ++k)
+      valid = (static_cast<unsigned char>(text[i + k]) >> 6) == 2;
     if (valid && length == 2 && c < 0xC2) valid = false;  // overlong
     if (!valid) {
       out += '?';
@@ -235,7 +247,8 @@ std::string PngBytes(int columns, int rows, const std::vector<Colour>& pixels) {
   for (int row = 0; row < rows; ++row) {
     raw += '\0';  // filter: none
     for (int column = 0; column < columns; ++column) {
-      const std::size_t index = static_cast<std::size_t>(row) * static_cast<std::size_t>(columns) + static_cast<std::size_t>(column);
+      const std::size_t index = static_cast<std::size_t>(row) * static_cast<std::size_t>(columns) +
+                                static_cast<std::size_t>(column);
       const Colour c = index < pixels.size() ? pixels[index] : Colour{};
       raw += static_cast<char>(c.r);
       raw += static_cast<char>(c.g);
@@ -278,7 +291,9 @@ std::string SvgText(const Scene& scene) {
   std::string out;
   out.reserve(4096 + scene.items.size() * 80);
   out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-  out += "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" version=\"1.1\"";
+  out +=
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+      "version=\"1.1\"";
   Attribute(out, "width", scene.width);
   Attribute(out, "height", scene.height);
   out += " viewBox=\"0 0 ";

@@ -45,7 +45,7 @@ double CellValue(std::string_view cell) {
   }
 }
 
-const Colour kPalette[] = {{31, 119, 180}, {214, 39, 40},  {44, 160, 44},   {255, 127, 14}, {148, 103, 189},
+const Colour kPalette[] = {{31, 119, 180}, {214, 39, 40},   {44, 160, 44},   {255, 127, 14}, {148, 103, 189},
                            {140, 86, 75},  {227, 119, 194}, {127, 127, 127}, {188, 189, 34}, {23, 190, 207}};
 Colour SeriesColour(std::size_t k) { return kPalette[k % std::size(kPalette)]; }
 
@@ -57,20 +57,22 @@ Scene MessageScene(const std::string& title, const std::string& message) {
   scene.width = kWidth;
   scene.height = 300;
   scene.items.push_back(TextItem{kWidth / 2, 30, title, 16, TextAnchor::Middle, kInk, true});
-  scene.items.push_back(RectItem{60, 60, kWidth - 120, 200, Colour{245, 245, 245}, Stroke{{150, 150, 150}, 1}});
+  scene.items.push_back(
+      RectItem{60, 60, kWidth - 120, 200, Colour{245, 245, 245}, Stroke{{150, 150, 150}, 1}});
   scene.items.push_back(TextItem{kWidth / 2, 165, message, 20, TextAnchor::Middle, {150, 0, 0}, true});
   return scene;
 }
 
 std::size_t Finite(const RealList& values) {
-  return static_cast<std::size_t>(std::count_if(values.begin(), values.end(), [](double v) { return std::isfinite(v); }));
+  return static_cast<std::size_t>(
+      std::count_if(values.begin(), values.end(), [](double v) { return std::isfinite(v); }));
 }
 
 struct Series {
   std::string name;
   std::vector<Point2D> points;  // sorted by x
   std::size_t leftOut = 0;
-  bool steps = false;           // a CDF: drawn as steps
+  bool steps = false;  // a CDF: drawn as steps
 };
 
 // One panel: axes over the series' range, the lines, and the legend beside or inside.
@@ -85,7 +87,8 @@ void Panel(Scene& scene, double left, double top, double width, double height, c
       yMin = std::min(yMin, p.y);
       yMax = std::max(yMax, p.y);
     }
-  PlotFrame frame{left, top, width, height, RangeOf(xMin, xMax), fixedY01 ? AxisRange{0, 1} : RangeOf(yMin, yMax)};
+  PlotFrame frame{
+      left, top, width, height, RangeOf(xMin, xMax), fixedY01 ? AxisRange{0, 1} : RangeOf(yMin, yMax)};
   scene.items.push_back(TextItem{left + width / 2, top - 8, title, 13, TextAnchor::Middle, kInk, true});
   DrawAxes(scene, frame, xTitle, yTitle, true);
   for (std::size_t k = 0; k < series.size(); ++k) {
@@ -105,18 +108,21 @@ void Panel(Scene& scene, double left, double top, double width, double height, c
     if (s.steps && !s.points.empty()) line.points.push_back({frame.X(frame.x.high), frame.Y(1)});
     scene.items.push_back(line);
     if (!s.steps && s.points.size() <= 200)
-      for (const Point2D& p : s.points) scene.items.push_back(CircleItem{frame.X(p.x), frame.Y(p.y), 2.5, SeriesColour(k), std::nullopt});
+      for (const Point2D& p : s.points)
+        scene.items.push_back(CircleItem{frame.X(p.x), frame.Y(p.y), 2.5, SeriesColour(k), std::nullopt});
   }
   // An entry may run over several lines ('\n'); the first carries the series' colour.
   double y = top + 14;
   for (std::size_t k = 0; k < legend.size(); ++k) {
     const bool marked = k < series.size();
-    if (marked) scene.items.push_back(LineItem{legendLeft, y - 4, legendLeft + 18, y - 4, Stroke{SeriesColour(k), 2.5}});
+    if (marked)
+      scene.items.push_back(
+          LineItem{legendLeft, y - 4, legendLeft + 18, y - 4, Stroke{SeriesColour(k), 2.5}});
     std::size_t start = 0;
     for (std::size_t end; start <= legend[k].size(); start = end + 1) {
       end = std::min(legend[k].find('\n', start), legend[k].size());
-      scene.items.push_back(
-          TextItem{legendLeft + (marked ? 24 : 0), y, legend[k].substr(start, end - start), 11, TextAnchor::Start, kInk});
+      scene.items.push_back(TextItem{legendLeft + (marked ? 24 : 0), y, legend[k].substr(start, end - start),
+                                     11, TextAnchor::Start, kInk});
       y += 14;
     }
     y += 3;
@@ -130,8 +136,13 @@ std::string LeftOutText(std::size_t count) {
 Scene LinePlots(const DataTable& table) {
   const int xColumn = ColumnIndex(table, "Freq");
   RealList x(table.rows);
-  for (std::size_t r = 0; r < table.rows; ++r) x[r] = xColumn >= 0 ? table.columns[xColumn].values[r] : double(r + 1);
-  const std::string xTitle = xColumn >= 0 ? "Freq (" + (table.columns[xColumn].unit.empty() ? std::string("MHz") : table.columns[xColumn].unit) + ")" : "Row";
+  for (std::size_t r = 0; r < table.rows; ++r)
+    x[r] = xColumn >= 0 ? table.columns[xColumn].values[r] : double(r + 1);
+  const std::string xTitle =
+      xColumn >= 0
+          ? "Freq (" +
+                (table.columns[xColumn].unit.empty() ? std::string("MHz") : table.columns[xColumn].unit) + ")"
+          : "Row";
 
   // Columns that share a unit share a panel, in the order of their first column.
   struct Group {
@@ -141,9 +152,12 @@ Scene LinePlots(const DataTable& table) {
   std::vector<Group> groups;
   for (std::size_t c = 0; c < table.columns.size(); ++c) {
     if (static_cast<int>(c) == xColumn || Finite(table.columns[c].values) == 0) continue;
-    auto it = std::find_if(groups.begin(), groups.end(), [&](const Group& g) { return g.unit == table.columns[c].unit; });
-    if (it == groups.end()) groups.push_back({table.columns[c].unit, {c}});
-    else it->columns.push_back(c);
+    auto it = std::find_if(groups.begin(), groups.end(),
+                           [&](const Group& g) { return g.unit == table.columns[c].unit; });
+    if (it == groups.end())
+      groups.push_back({table.columns[c].unit, {c}});
+    else
+      it->columns.push_back(c);
   }
   if (groups.empty()) return MessageScene("Data table", "No numeric column to plot");
 
@@ -152,7 +166,8 @@ Scene LinePlots(const DataTable& table) {
   const double panelWidth = 330, panelHeight = 190, rowHeight = 270;
   const std::size_t rowsOfPanels = (groups.size() + 1) / 2;
   scene.height = 50 + rowHeight * static_cast<double>(rowsOfPanels);
-  scene.items.push_back(TextItem{kWidth / 2, 28, "Data table against " + xTitle, 16, TextAnchor::Middle, kInk, true});
+  scene.items.push_back(
+      TextItem{kWidth / 2, 28, "Data table against " + xTitle, 16, TextAnchor::Middle, kInk, true});
   for (std::size_t g = 0; g < groups.size(); ++g) {
     std::vector<Series> series;
     std::vector<std::string> legend;
@@ -161,15 +176,19 @@ Scene LinePlots(const DataTable& table) {
       Series s{table.columns[c].heading, {}, 0, false};
       for (std::size_t r = 0; r < table.rows; ++r) {
         const double y = table.columns[c].values[r];
-        if (std::isfinite(x[r]) && std::isfinite(y)) s.points.push_back({x[r], y});
-        else ++s.leftOut;
+        if (std::isfinite(x[r]) && std::isfinite(y))
+          s.points.push_back({x[r], y});
+        else
+          ++s.leftOut;
       }
-      std::stable_sort(s.points.begin(), s.points.end(), [](const Point2D& a, const Point2D& b) { return a.x < b.x; });
+      std::stable_sort(s.points.begin(), s.points.end(),
+                       [](const Point2D& a, const Point2D& b) { return a.x < b.x; });
       title += (title.empty() ? "" : ", ") + s.name;
       legend.push_back(s.name + LeftOutText(s.leftOut));
       series.push_back(std::move(s));
     }
-    const double left = 80 + static_cast<double>(g % 2) * 440, top = 80 + static_cast<double>(g / 2) * rowHeight;
+    const double left = 80 + static_cast<double>(g % 2) * 440,
+                 top = 80 + static_cast<double>(g / 2) * rowHeight;
     const std::string unit = groups[g].unit.empty() ? "" : " (" + groups[g].unit + ")";
     Panel(scene, left, top, panelWidth, panelHeight, title + unit, xTitle, groups[g].unit, series, legend,
           left + panelWidth - 110, false);
@@ -180,7 +199,8 @@ Scene LinePlots(const DataTable& table) {
 Scene CdfPlots(const DataTable& table) {
   const std::vector<FrequencyDistributions> all = EutDistributions(table);
   std::size_t values = 0;
-  for (const FrequencyDistributions& f : all) values += f.cylinder.sorted.size() + f.circle.sorted.size() + f.point.sorted.size();
+  for (const FrequencyDistributions& f : all)
+    values += f.cylinder.sorted.size() + f.circle.sorted.size() + f.point.sorted.size();
   if (values == 0) return MessageScene("EUT table", "No numeric column to plot");
   const int freqColumn = ColumnIndex(table, "Freq");
   std::size_t noFrequency = 0;
@@ -190,12 +210,15 @@ Scene CdfPlots(const DataTable& table) {
   scene.width = kWidth;
   const double panelHeight = 200, rowHeight = 280;
   scene.height = 60 + 3 * rowHeight;
-  scene.items.push_back(TextItem{kWidth / 2, 28,
-                                 FormatInt("EUT table: distributions over %d rows", static_cast<std::int64_t>(table.rows)),
-                                 16, TextAnchor::Middle, kInk, true});
+  scene.items.push_back(
+      TextItem{kWidth / 2, 28,
+               FormatInt("EUT table: distributions over %d rows", static_cast<std::int64_t>(table.rows)), 16,
+               TextAnchor::Middle, kInk, true});
   if (noFrequency)
-    scene.items.push_back(TextItem{kWidth / 2, 46, FormatInt("%d rows without a frequency left out", static_cast<std::int64_t>(noFrequency)),
-                                   11, TextAnchor::Middle, kInk});
+    scene.items.push_back(
+        TextItem{kWidth / 2, 46,
+                 FormatInt("%d rows without a frequency left out", static_cast<std::int64_t>(noFrequency)),
+                 11, TextAnchor::Middle, kInk});
   const char* headings[] = {"Cyl.", "Cir", "Point"};
   constexpr std::size_t kLegendFrequencies = 10;
   for (int q = 0; q < 3; ++q) {
@@ -205,27 +228,32 @@ Scene CdfPlots(const DataTable& table) {
       const Distribution& d = q == 0 ? all[k].cylinder : q == 1 ? all[k].circle : all[k].point;
       Series s{"", {}, d.leftOut, true};
       const double n = static_cast<double>(d.sorted.size());
-      for (std::size_t i = 0; i < d.sorted.size(); ++i) s.points.push_back({d.sorted[i], static_cast<double>(i + 1) / n});
+      for (std::size_t i = 0; i < d.sorted.size(); ++i)
+        s.points.push_back({d.sorted[i], static_cast<double>(i + 1) / n});
       if (k < kLegendFrequencies) {
         legend.push_back(FormatReal("%1.4g MHz", all[k].frequency) +
-                         FormatInt(", n %d", static_cast<std::int64_t>(d.sorted.size())) + LeftOutText(d.leftOut) + "\n" +
+                         FormatInt(", n %d", static_cast<std::int64_t>(d.sorted.size())) +
+                         LeftOutText(d.leftOut) + "\n" +
                          (d.sorted.empty() ? std::string("no value")
-                                           : "mean " + ValueLabel(d.mean) + ", 95 % " + ValueLabel(d.p95) + ", max " +
-                                                 ValueLabel(d.maximum)));
+                                           : "mean " + ValueLabel(d.mean) + ", 95 % " + ValueLabel(d.p95) +
+                                                 ", max " + ValueLabel(d.maximum)));
       }
       series.push_back(std::move(s));
     }
     if (all.size() > kLegendFrequencies)
-      legend.push_back(FormatInt("... and %d more frequencies", static_cast<std::int64_t>(all.size() - kLegendFrequencies)));
+      legend.push_back(FormatInt("... and %d more frequencies",
+                                 static_cast<std::int64_t>(all.size() - kLegendFrequencies)));
     const int column = ColumnIndex(table, headings[q]);
-    const std::string unit = column >= 0 && !table.columns[column].unit.empty() ? " (" + table.columns[column].unit + ")" : "";
+    const std::string unit =
+        column >= 0 && !table.columns[column].unit.empty() ? " (" + table.columns[column].unit + ")" : "";
     const double top = 80 + q * rowHeight;
-    Panel(scene, 80, top, 420, panelHeight, std::string("CDF of ") + headings[q] + " per frequency", headings[q] + unit,
-          "F", series, legend, 530, true);
+    Panel(scene, 80, top, 420, panelHeight, std::string("CDF of ") + headings[q] + " per frequency",
+          headings[q] + unit, "F", series, legend, 530, true);
     // The 95 % level.
     PlotFrame frame{80, top, 420, panelHeight, {0, 1}, {0, 1}};
     scene.items.push_back(LineItem{80, frame.Y(0.95), 500, frame.Y(0.95), Stroke{{120, 120, 120}, 1, true}});
-    scene.items.push_back(TextItem{496, frame.Y(0.95) - 3, FormatReal("%1.2f", 0.95), 10, TextAnchor::End, {120, 120, 120}});
+    scene.items.push_back(
+        TextItem{496, frame.Y(0.95) - 3, FormatReal("%1.2f", 0.95), 10, TextAnchor::End, {120, 120, 120}});
   }
   return scene;
 }
@@ -244,7 +272,8 @@ DataTable ReadDataTable(const std::vector<std::string>& lines) {
         for (std::string_view cell : cells) table.columns.push_back({Trimmed(cell), "", {}});
         named = true;
       } else if (!unitsRead) {
-        for (std::size_t c = 0; c < cells.size() && c < table.columns.size(); ++c) table.columns[c].unit = Trimmed(cells[c]);
+        for (std::size_t c = 0; c < cells.size() && c < table.columns.size(); ++c)
+          table.columns[c].unit = Trimmed(cells[c]);
         unitsRead = true;
       }
       continue;
@@ -276,14 +305,17 @@ int ColumnIndex(const DataTable& table, const std::string& heading) {
 }
 
 bool IsEutTable(const DataTable& table) {
-  return ColumnIndex(table, "Cyl.") >= 0 && ColumnIndex(table, "Cir") >= 0 && ColumnIndex(table, "Point") >= 0;
+  return ColumnIndex(table, "Cyl.") >= 0 && ColumnIndex(table, "Cir") >= 0 &&
+         ColumnIndex(table, "Point") >= 0;
 }
 
 Distribution DistributionOf(const RealList& values) {
   Distribution d;
   for (double v : values) {
-    if (std::isfinite(v)) d.sorted.push_back(v);
-    else ++d.leftOut;
+    if (std::isfinite(v))
+      d.sorted.push_back(v);
+    else
+      ++d.leftOut;
   }
   std::sort(d.sorted.begin(), d.sorted.end());
   const std::size_t n = d.sorted.size();
@@ -316,10 +348,12 @@ std::vector<FrequencyDistributions> EutDistributions(const DataTable& table) {
       it = frequencies.end() - 1;
     }
     auto& sample = samples[static_cast<std::size_t>(it - frequencies.begin())];
-    for (int q = 0; q < 3; ++q) sample[q].push_back(columns[q] >= 0 ? table.columns[columns[q]].values[r] : kNaN);
+    for (int q = 0; q < 3; ++q)
+      sample[q].push_back(columns[q] >= 0 ? table.columns[columns[q]].values[r] : kNaN);
   }
   for (std::size_t k = 0; k < frequencies.size(); ++k)
-    result.push_back({frequencies[k], DistributionOf(samples[k][0]), DistributionOf(samples[k][1]), DistributionOf(samples[k][2])});
+    result.push_back({frequencies[k], DistributionOf(samples[k][0]), DistributionOf(samples[k][1]),
+                      DistributionOf(samples[k][2])});
   return result;
 }
 

@@ -34,9 +34,9 @@ namespace varnel {
 
 struct DecimalParts {
   bool negative = false;
-  bool truncated = false;   // more than 19 significant digits: the mantissa is not the value's
+  bool truncated = false;  // more than 19 significant digits: the mantissa is not the value's
   std::uint64_t mantissa = 0;
-  long long exponent = 0;   // the value is mantissa * 10^exponent (saturated far outside +-10^9)
+  long long exponent = 0;  // the value is mantissa * 10^exponent (saturated far outside +-10^9)
 };
 
 namespace decimal_detail {
@@ -112,7 +112,8 @@ inline double ExactValue(bool negative, std::uint64_t mantissa, long long expone
 }
 
 template <bool Terminated>
-inline const char* ScanDecimal(const char* p, const char* end, char mark, char otherMark, DecimalParts& parts) {
+inline const char* ScanDecimal(const char* p, const char* end, char mark, char otherMark,
+                               DecimalParts& parts) {
   using namespace decimal_detail;
   const int mark1 = static_cast<unsigned char>(mark), mark2 = static_cast<unsigned char>(otherMark);
   bool negative = false;

@@ -96,8 +96,9 @@ void JoinLinesWithCrLf(const char* bytes, std::size_t size, bool hasCr, std::str
     const char* lineEnd = lf ? lf : end;
     const char* s = p;
     while (s < lineEnd) {
-      const char* cr = hasCr ? static_cast<const char*>(std::memchr(s, '\r', static_cast<std::size_t>(lineEnd - s)))
-                             : nullptr;
+      const char* cr =
+          hasCr ? static_cast<const char*>(std::memchr(s, '\r', static_cast<std::size_t>(lineEnd - s)))
+                : nullptr;
       const char* stop = cr ? cr : lineEnd;
       put(s, static_cast<std::size_t>(stop - s));
       if (!cr) break;
@@ -124,8 +125,8 @@ bool ReadTextFile(Platform platform, const std::string& name, std::string& text)
 std::string TextOfFileBytes(std::string bytes) {
   // Byte 26 ends the file.
   const void* ctrlZ = std::memchr(bytes.data(), kCtrlZ, bytes.size());
-  const std::size_t size = ctrlZ ? static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - bytes.data())
-                                 : bytes.size();
+  const std::size_t size =
+      ctrlZ ? static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - bytes.data()) : bytes.size();
   const bool endsWithLineFeed = size > 0 && bytes[size - 1] == '\n';
 
   std::string result;
@@ -186,7 +187,8 @@ void ListFiles(System& system, const std::string& pattern, TextList& list, TextL
 std::string SkippedNamesLine(const TextList& skipped) {
   if (skipped.empty()) return "";
   constexpr std::size_t kShown = 5;
-  std::string line = FormatInt("Skipped %d names that cannot be opened: ", static_cast<std::int64_t>(skipped.size()));
+  std::string line =
+      FormatInt("Skipped %d names that cannot be opened: ", static_cast<std::int64_t>(skipped.size()));
   for (std::size_t i = 0; i < skipped.size() && i < kShown; ++i) {
     std::string shown = skipped[i];
     for (char& c : shown) c = static_cast<unsigned char>(c) < 32 ? '?' : c;  // one pane line each

@@ -129,7 +129,8 @@ Decimal ExactDigits(double v, int wanted) {
         std::any_of(d.begin() + wanted, d.end(), [](char c) { return c != '0'; }))
       return decimal;
   }
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::scientific, exactCount - 1);
+  auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::scientific, exactCount - 1);
   return FromScientific(buffer, result.ptr);
 }
 
@@ -188,7 +189,8 @@ bool WriteNonFinite(std::string& out, double v) {
 
 // Digit i of the decimal (zero beyond the stored digits).
 char DigitAt(const Decimal& decimal, int i) {
-  return i >= 0 && i < static_cast<int>(decimal.digits.size()) ? decimal.digits[static_cast<std::size_t>(i)] : '0';
+  return i >= 0 && i < static_cast<int>(decimal.digits.size()) ? decimal.digits[static_cast<std::size_t>(i)]
+                                                               : '0';
 }
 
 void WriteGeneral(std::string& out, double v, int precision) {
@@ -262,7 +264,8 @@ void WriteFixed(std::string& out, double v, int precision) {
 }
 
 void WriteInteger(std::string& out, std::int64_t value, int precision) {
-  std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  std::uint64_t magnitude =
+      value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
   char digits[32];
   auto result = std::to_chars(digits, digits + sizeof digits, magnitude);
   if (value < 0) out += '-';
@@ -292,16 +295,28 @@ void WriteArgument(std::string& out, const Spec& spec, const FormatArg& arg) {
     out += *text;
   } else if (const auto* integer = std::get_if<std::int64_t>(&value)) {
     switch (spec.type) {
-      case 'f': WriteFixed(out, static_cast<double>(*integer), spec.precision); break;
-      case 'g': WriteGeneral(out, static_cast<double>(*integer), spec.precision); break;
-      default: WriteInteger(out, *integer, spec.type == 'd' ? spec.precision : -1); break;
+      case 'f':
+        WriteFixed(out, static_cast<double>(*integer), spec.precision);
+        break;
+      case 'g':
+        WriteGeneral(out, static_cast<double>(*integer), spec.precision);
+        break;
+      default:
+        WriteInteger(out, *integer, spec.type == 'd' ? spec.precision : -1);
+        break;
     }
   } else {
     double real = std::get<double>(value);
     switch (spec.type) {
-      case 'f': WriteFixed(out, real, spec.precision); break;
-      case 'd': WriteRealAsInteger(out, real, spec.precision); break;
-      default: WriteGeneral(out, real, spec.precision); break;
+      case 'f':
+        WriteFixed(out, real, spec.precision);
+        break;
+      case 'd':
+        WriteRealAsInteger(out, real, spec.precision);
+        break;
+      default:
+        WriteGeneral(out, real, spec.precision);
+        break;
     }
   }
   PadLeft(out, start, spec.width);

@@ -40,8 +40,7 @@ inline char DecimalSeparator = ',';
 struct FormatArg {
   std::variant<std::int64_t, double, std::string> value;
   template <typename T>
-    requires std::is_integral_v<T>
-  FormatArg(T v) : value(static_cast<std::int64_t>(v)) {}
+  requires std::is_integral_v<T> FormatArg(T v) : value(static_cast<std::int64_t>(v)) {}
   FormatArg(double v) : value(v) {}
   FormatArg(float v) : value(static_cast<double>(v)) {}
   FormatArg(std::string v) : value(std::move(v)) {}

@@ -51,7 +51,8 @@ auto AskNumber(UserInterface& ui, const NumberQuestion& question, Convert conver
     return std::nullopt;
   }
   using Number = decltype(convert(std::string_view()));
-  if (question.keepIfUnchanged && text == question.prefill) return static_cast<Number>(*question.keepIfUnchanged);
+  if (question.keepIfUnchanged && text == question.prefill)
+    return static_cast<Number>(*question.keepIfUnchanged);
   try {
     return convert(text);
   } catch (const ConversionError&) {

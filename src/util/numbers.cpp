@@ -48,9 +48,11 @@ long long DecimalOrder(std::string_view normalized) {
   if (e != std::string_view::npos) {
     std::size_t i = e + 1;
     bool negativeExponent = false;
-    if (i < normalized.size() && (normalized[i] == '+' || normalized[i] == '-')) negativeExponent = normalized[i++] == '-';
+    if (i < normalized.size() && (normalized[i] == '+' || normalized[i] == '-'))
+      negativeExponent = normalized[i++] == '-';
     long long exponent = 0;
-    for (; i < normalized.size(); ++i) exponent = std::min(exponent * 10 + (normalized[i] - '0'), 1000000000LL);
+    for (; i < normalized.size(); ++i)
+      exponent = std::min(exponent * 10 + (normalized[i] - '0'), 1000000000LL);
     order += negativeExponent ? -exponent : exponent;
   }
   return order;
@@ -83,8 +85,10 @@ std::string DecimalText(const char* begin, const char* end, char mark) {
     }
   }
   // A run that is only the mark stands for zero.
-  if (!anyDigit) text += '0';
-  else if (text.back() == '.') text += '0';
+  if (!anyDigit)
+    text += '0';
+  else if (text.back() == '.')
+    text += '0';
   if (p < end) {
     text += 'e';
     text.append(p + 1, end);
@@ -273,7 +277,9 @@ std::size_t CountDistinct(const RealList& list) {
     std::vector<Slot> slots(64, Slot{kFree, 0});
     int shift = 64 - 6;
     auto keyOf = [](double v) { return std::bit_cast<std::uint64_t>(v == 0 ? 0.0 : v); };
-    auto home = [&](std::uint64_t key) { return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> shift); };
+    auto home = [&](std::uint64_t key) {
+      return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> shift);
+    };
     // When most values turn out to be new, the table does not pay: the rest of the list then
     // goes into the sort element by element, which the pass below handles as well (an element
     // of an earlier value taken apart stands for itself).
@@ -319,13 +325,16 @@ std::size_t CountDistinct(const RealList& list) {
       }
     }
     for (; i < list.size(); ++i) {
-      if (std::isfinite(list[i])) sorted.push_back({list[i], i});
-      else ++nonFinite;
+      if (std::isfinite(list[i]))
+        sorted.push_back({list[i], i});
+      else
+        ++nonFinite;
     }
   }
   // Coordinates often come in order already (rising or falling).
   auto byValue = [](const Entry& a, const Entry& b) { return a.value < b.value; };
-  if (std::is_sorted(sorted.begin(), sorted.end(), [](const Entry& a, const Entry& b) { return a.value > b.value; }))
+  if (std::is_sorted(sorted.begin(), sorted.end(),
+                     [](const Entry& a, const Entry& b) { return a.value > b.value; }))
     std::reverse(sorted.begin(), sorted.end());
   else if (!std::is_sorted(sorted.begin(), sorted.end(), byValue))
     std::sort(sorted.begin(), sorted.end(), byValue);
@@ -341,7 +350,8 @@ std::size_t CountDistinct(const RealList& list) {
   std::size_t front = 0, low = 0, high = 0;
   for (std::size_t k = 0; k < sorted.size(); ++k) {
     while (high < sorted.size() && (high <= k || close(k, high))) {
-      while (window.size() > front && sorted[window.back()].position < sorted[high].position) window.pop_back();
+      while (window.size() > front && sorted[window.back()].position < sorted[high].position)
+        window.pop_back();
       window.push_back(high++);
     }
     while (!close(k, low)) ++low;

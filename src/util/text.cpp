@@ -13,7 +13,8 @@ long long Length(std::string_view text) { return static_cast<long long>(text.siz
 
 // The characters first..last (one-based, inclusive), both already inside the text.
 std::string Slice(std::string_view text, long long first, long long last) {
-  return std::string(text.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first + 1)));
+  return std::string(
+      text.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first + 1)));
 }
 
 }  // namespace
@@ -169,13 +170,16 @@ TextList SplitText(std::string_view text, std::string_view delimiter) {
     return pieces;
   }
   std::size_t begin = 0;
-  for (std::size_t hit; (hit = text.find(delimiter, begin)) != std::string_view::npos; begin = hit + delimiter.size())
+  for (std::size_t hit; (hit = text.find(delimiter, begin)) != std::string_view::npos;
+       begin = hit + delimiter.size())
     pieces.emplace_back(text.substr(begin, hit - begin));
   pieces.emplace_back(text.substr(begin));
   return pieces;
 }
 
-TextList SplitChar(std::string_view text, char delimiter) { return SplitText(text, std::string_view(&delimiter, 1)); }
+TextList SplitChar(std::string_view text, char delimiter) {
+  return SplitText(text, std::string_view(&delimiter, 1));
+}
 
 std::string PadLeft(std::string_view text, std::size_t length, char c) {
   std::string result;

@@ -7,11 +7,11 @@
 namespace varnel {
 
 inline constexpr const char* kTreeRoot = "c:\\4nec2\\";
-inline constexpr const char* kDeckFolder = "c:\\4nec2\\b_in";              // no trailing '\'
-inline constexpr const char* kDeckParent = "c:\\4nec2\\b_in\\";            // parent of the generators' targets
+inline constexpr const char* kDeckFolder = "c:\\4nec2\\b_in";    // no trailing '\'
+inline constexpr const char* kDeckParent = "c:\\4nec2\\b_in\\";  // parent of the generators' targets
 inline constexpr const char* kRangeFolder = "c:\\4nec2\\b_in\\Ranges";
-inline constexpr const char* kOutputFolder = "c:\\4nec2\\b_out";           // dialogs and "Show b_out"
-inline constexpr const char* kOutputRoot = "C:\\4nec2\\b_out\\";           // where the conversions write
+inline constexpr const char* kOutputFolder = "c:\\4nec2\\b_out";  // dialogs and "Show b_out"
+inline constexpr const char* kOutputRoot = "C:\\4nec2\\b_out\\";  // where the conversions write
 inline constexpr const char* kSingleOutputFolder = "c:\\4nec2\\out";
 inline constexpr const char* kExeFolder = "c:\\4nec2\\exe";
 inline constexpr const char* kSampleDeck = "c:\\4nec2\\b_in\\dipol.nec";
@@ -24,7 +24,7 @@ inline constexpr std::array<const char*, 3> kEngineExecutables{
 
 // The root and its fixed folders (trailing '\'), which no command deletes.
 inline constexpr std::array<std::string_view, 6> kFixedFolders{
-    "c:\\4nec2\\",       "c:\\4nec2\\exe\\",  "c:\\4nec2\\b_in\\", "c:\\4nec2\\b_in\\Ranges\\",
+    "c:\\4nec2\\",        "c:\\4nec2\\exe\\", "c:\\4nec2\\b_in\\", "c:\\4nec2\\b_in\\Ranges\\",
     "c:\\4nec2\\b_out\\", "c:\\4nec2\\out\\"};
 
 }  // namespace varnel

@@ -59,7 +59,8 @@ TEST(HelpDocument, HasSeveralPagesWithCorrectStreamLengths) {
 
   const std::regex streamStart("<< /Length ([0-9]+) >>\nstream\n");
   int streams = 0;
-  for (auto it = std::sregex_iterator(pdf.begin(), pdf.end(), streamStart); it != std::sregex_iterator(); ++it) {
+  for (auto it = std::sregex_iterator(pdf.begin(), pdf.end(), streamStart); it != std::sregex_iterator();
+       ++it) {
     const std::size_t length = std::stoul((*it)[1]);
     const std::size_t data = it->position() + it->length();
     EXPECT_EQ("endstream", pdf.substr(data + length, 9)) << "stream at " << data << " of length " << length;

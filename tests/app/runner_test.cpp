@@ -83,14 +83,14 @@ TEST_F(RunnerTest, CreatesTheSampleTreeBeforeTheWindow) {
 }
 
 TEST_F(RunnerTest, SkipsCommentsAndBlankLinesAndReadsQuotes) {
-  const Result r = Run(
-      "# a comment\n"
-      "\n"
-      "   # an indented comment\r\n"
-      "echo plain words   here\n"
-      "echo \"two  blanks\" \"\" end\n"
-      "echo \"\"\n"
-      "echo a\"b c\"d\n");
+  const Result r =
+      Run("# a comment\n"
+          "\n"
+          "   # an indented comment\r\n"
+          "echo plain words   here\n"
+          "echo \"two  blanks\" \"\" end\n"
+          "echo \"\"\n"
+          "echo a\"b c\"d\n");
   EXPECT_EQ(0, r.status) << r.output;
   EXPECT_EQ("plain words here\ntwo  blanks  end\n\nab cd\n", r.output);
 }
@@ -104,9 +104,9 @@ TEST_F(RunnerTest, UnknownDirectiveStopsWithStatusTwoNamingTheLine) {
 }
 
 TEST_F(RunnerTest, MalformedLinesStopWithStatusTwo) {
-  for (const char* line : {"run NoSuchHandlerClick", "run", "select RGPol 5", "select RGMode -1",
-                           "select RGFoo 1", "decimal ab", "seed x", "answer open", "answer door x",
-                           "answer point 1", "print nothing", "echo \"unterminated"}) {
+  for (const char* line :
+       {"run NoSuchHandlerClick", "run", "select RGPol 5", "select RGMode -1", "select RGFoo 1", "decimal ab",
+        "seed x", "answer open", "answer door x", "answer point 1", "print nothing", "echo \"unterminated"}) {
     const Result r = Run(std::string(line) + "\n");
     EXPECT_EQ(2, r.status) << line;
     EXPECT_NE(std::string::npos, r.output.find("line 1")) << line << ": " << r.output;
@@ -114,20 +114,20 @@ TEST_F(RunnerTest, MalformedLinesStopWithStatusTwo) {
 }
 
 TEST_F(RunnerTest, AcceptsEveryWellFormedDirective) {
-  const Result r = Run(
-      "decimal ,\n"
-      "seed 42\n"
-      "answer open cancel\n"
-      "answer open \"c:\\4nec2\\out\\dipol.out\"\n"
-      "answer save cancel\n"
-      "answer folder cancel\n"
-      "answer ask cancel\n"
-      "answer ask \"1,5\"\n"
-      "answer point 1 2\n"
-      "answer point 1 2 3\n"
-      "select RGPol 4\n"
-      "select RGMode 0\n"
-      "print M\nprint Mout\nprint Mdata\nprint clipboard\n");
+  const Result r =
+      Run("decimal ,\n"
+          "seed 42\n"
+          "answer open cancel\n"
+          "answer open \"c:\\4nec2\\out\\dipol.out\"\n"
+          "answer save cancel\n"
+          "answer folder cancel\n"
+          "answer ask cancel\n"
+          "answer ask \"1,5\"\n"
+          "answer point 1 2\n"
+          "answer point 1 2 3\n"
+          "select RGPol 4\n"
+          "select RGMode 0\n"
+          "print M\nprint Mout\nprint Mdata\nprint clipboard\n");
   EXPECT_EQ(0, r.status) << r.output;
   EXPECT_EQ("", r.output);
 }
@@ -140,13 +140,13 @@ TEST_F(RunnerTest, DecimalSetsTheSeparator) {
 }
 
 TEST_F(RunnerTest, SaveAnswerAndClipboardPrint) {
-  const Result r = Run(
-      "answer save \"c:\\saved table.txt\"\n"
-      "run MISaveasTxtClick\n"
-      "run MICopytoClipboardClick\n"
-      "echo [clipboard]\n"
-      "print clipboard\n"
-      "echo [end]\n");
+  const Result r =
+      Run("answer save \"c:\\saved table.txt\"\n"
+          "run MISaveasTxtClick\n"
+          "run MICopytoClipboardClick\n"
+          "echo [clipboard]\n"
+          "print clipboard\n"
+          "echo [end]\n");
   EXPECT_EQ(0, r.status) << r.output;
   EXPECT_TRUE(std::filesystem::exists(root.driveC / "saved table.txt")) << r.output;
   EXPECT_EQ("[clipboard]\n[end]\n", r.output) << "an empty data pane copies nothing";
@@ -176,8 +176,9 @@ TEST_F(RunnerTest, QuitEndsTheScript) {
 TEST_F(RunnerTest, AFilterStartsOnlyTheCommandsItLets) {
   ScriptedFixture f;
   TForm1 form(f.platform);
-  std::istringstream good("answer save \"c:\\t.txt\"\nrun MISaveasTxtClick\nrun MIQuitClick\n"
-                          "answer point 1 2 3\nrun EditPointDblClick\necho after\n");
+  std::istringstream good(
+      "answer save \"c:\\t.txt\"\nrun MISaveasTxtClick\nrun MIQuitClick\n"
+      "answer point 1 2 3\nrun EditPointDblClick\necho after\n");
   const auto onlyPoint = [](const std::string& handler) { return handler == "EditPointDblClick"; };
   EXPECT_EQ(0, RunScriptOn(f.ui, form, good, f.out, onlyPoint));
   EXPECT_EQ("after\n", f.out.str()) << "neither the save nor the quit ran";
@@ -225,12 +226,14 @@ TEST(RunnerBinary, JobsTakesOneToTheProcessorCount) {
   TestRoot root;
   const auto script = root.Write("start.vsc", "echo ran\n");
   const std::string tooMany = std::to_string(MostParallelRuns() + 1);
-  for (const std::string& bad : {std::string("0"), std::string("x"), std::string("-1"), std::string("''"), tooMany}) {
+  for (const std::string& bad :
+       {std::string("0"), std::string("x"), std::string("-1"), std::string("''"), tooMany}) {
     const Result r = RunBinary(root, "--jobs " + bad + " --script '" + script.string() + "'");
     EXPECT_EQ(2, r.status) << bad << ": " << r.output;
     EXPECT_NE(std::string::npos, r.output.find("--jobs takes a whole number")) << r.output;
   }
-  const Result r = RunBinary(root, "--jobs " + std::to_string(MostParallelRuns()) + " --script '" + script.string() + "'");
+  const Result r =
+      RunBinary(root, "--jobs " + std::to_string(MostParallelRuns()) + " --script '" + script.string() + "'");
   EXPECT_EQ(0, r.status) << r.output;
   EXPECT_EQ("ran\n", r.output);
 }
@@ -243,9 +246,10 @@ TEST(RunnerBinary, RunsTheBundledDemoInAFreshDrivePictureAndLeavesTheUsersAlone)
   const fs::path userC = root.home / ".wine" / "drive_c" / "4nec2";
   const fs::path planted[] = {root.Write("home/.wine/drive_c/4nec2/b_in/E_/mine.nec", "mine"),
                               root.Write("home/.wine/drive_c/4nec2/b_out/E_/mine.out", "mine")};
-  const std::string command = "env -u WINEPREFIX -u DISPLAY -u WAYLAND_DISPLAY -u LC_ALL -u LC_NUMERIC LANG=C HOME='" +
-                              root.home.string() + "' TMPDIR='" + root.dir.string() + "' bash '" + VARNEL_SOURCE_DIR +
-                              "/tools/headless_demo.sh' '" + VARNEL_BINARY + "' 2>&1";
+  const std::string command =
+      "env -u WINEPREFIX -u DISPLAY -u WAYLAND_DISPLAY -u LC_ALL -u LC_NUMERIC LANG=C HOME='" +
+      root.home.string() + "' TMPDIR='" + root.dir.string() + "' bash '" + VARNEL_SOURCE_DIR +
+      "/tools/headless_demo.sh' '" + VARNEL_BINARY + "' 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   ASSERT_TRUE(pipe);
   std::string output;
@@ -255,9 +259,9 @@ TEST(RunnerBinary, RunsTheBundledDemoInAFreshDrivePictureAndLeavesTheUsersAlone)
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
   // The typical road runs from generation to the saved table without a failure or a dialog
   // left unanswered.
-  for (const char* expected : {"--------- Batch Creation Job Done ---------",
-                               "--------- Batch Conversion Job Done ---------",
-                               "//  Numb ;   Cyl.  ;    Cir  ;   Point ;    Freq ;    Pwr  ;", "Saved."})
+  for (const char* expected :
+       {"--------- Batch Creation Job Done ---------", "--------- Batch Conversion Job Done ---------",
+        "//  Numb ;   Cyl.  ;    Cir  ;   Point ;    Freq ;    Pwr  ;", "Saved."})
     EXPECT_NE(std::string::npos, output.find(expected)) << expected << "\n" << output;
   // P lies in the plane of the decks' near-field grid, so every cell has a value.
   EXPECT_EQ(std::string::npos, output.find("NAN")) << output;
@@ -273,14 +277,17 @@ TEST(RunnerBinary, RunsTheBundledDemoInAFreshDrivePictureAndLeavesTheUsersAlone)
   EXPECT_TRUE(fs::exists(demoC / "4nec2" / "EUT table.txt")) << output;
   // It ends with the field map of the last test object and the distributions of the set, and
   // both render.
-  const std::pair<const char*, const char*> pictures[] = {{"EUT field map.svg", "XY plane at z = 1,3 m, Total (A/m)"},
-                                                          {"EUT table.svg", "CDF of Cyl. per frequency"}};
+  const std::pair<const char*, const char*> pictures[] = {
+      {"EUT field map.svg", "XY plane at z = 1,3 m, Total (A/m)"},
+      {"EUT table.svg", "CDF of Cyl. per frequency"}};
   const bool renderer = std::system("command -v rsvg-convert >/dev/null 2>&1") == 0;
   for (const auto& [name, title] : pictures) {
     EXPECT_NE(std::string::npos, TestRoot::Read(demoC / "4nec2" / name).find(title)) << name;
     const std::string png = (root.dir / "picture.png").string();
     if (renderer) {
-      EXPECT_EQ(0, std::system(("rsvg-convert -o '" + png + "' '" + (demoC / "4nec2" / name).string() + "'").c_str())) << name;
+      EXPECT_EQ(0, std::system(
+                       ("rsvg-convert -o '" + png + "' '" + (demoC / "4nec2" / name).string() + "'").c_str()))
+          << name;
     }
   }
 }

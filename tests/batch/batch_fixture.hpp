@@ -46,14 +46,14 @@ inline ClassicNearRow FieldRow(double x, double y, double z, double value) {
 // py = rCircle = rCylinder = 10, maxHeight = 1000), every geometry picks a different value:
 // at P 1, Z line 2, XZ plane 6, circle 4, cylinder 5.
 inline std::vector<ClassicNearRow> SixPointGrid(double scale = 1.0) {
-  return {FieldRow(10, 0, 4, 1 * scale),   FieldRow(10, 0, 20, 2 * scale),
-          FieldRow(0, 10, 30, 3 * scale),  FieldRow(0, -10, 4, 4 * scale),
-          FieldRow(-10, 0, 50, 5 * scale), FieldRow(5, 10, 0, 6 * scale)};
+  return {FieldRow(10, 0, 4, 1 * scale),  FieldRow(10, 0, 20, 2 * scale),  FieldRow(0, 10, 30, 3 * scale),
+          FieldRow(0, -10, 4, 4 * scale), FieldRow(-10, 0, 50, 5 * scale), FieldRow(5, 10, 0, 6 * scale)};
 }
 
 // One run: frequency (MHz), input power (W), the six-point grid, a feed with zero voltage and
 // current and the impedance 50 - j0.5, and segment currents of the given magnitudes.
-inline ClassicOutput OutputRun(double frequency, double inputPower, std::vector<double> segmentCurrents = {1.0}) {
+inline ClassicOutput OutputRun(double frequency, double inputPower,
+                               std::vector<double> segmentCurrents = {1.0}) {
   ClassicOutput o;
   o.frequency = frequency;
   o.inputPower = inputPower;

@@ -26,7 +26,8 @@ class BatchEut : public BatchTest {
   fs::path AddFolder() { return root.home / "DeskTop" / "add"; }
   void MakeAddFolder() { fs::create_directories(AddFolder()); }
   static std::string Row(int n, int frequency) {
-    return FormatInt("%9d;", n) + "        5;        4;        1;" + FormatInt("%9d;", frequency) + "        1;";
+    return FormatInt("%9d;", n) + "        5;        4;        1;" + FormatInt("%9d;", frequency) +
+           "        1;";
   }
 };
 
@@ -41,10 +42,9 @@ TEST_F(BatchEut, NumberedRowsOfCylinderCirclePointFrequencyAndPower) {
   UseFiles({"a.out", "b.out"});
   form->params.normalizePower = 100.0;  // has no influence on this table
   form->MIAnalyseEUTsClick();
-  const std::vector<std::string> expected = {
-      "", kHeadings, kUnits,
-      "        1;        5;        4;        1;     14,2;        1;",
-      "        2;       50;       40;       10;       28;        4;"};
+  const std::vector<std::string> expected = {"", kHeadings, kUnits,
+                                             "        1;        5;        4;        1;     14,2;        1;",
+                                             "        2;       50;       40;       10;       28;        4;"};
   EXPECT_EQ(expected, form->Mdata.lines) << Joined(form->Mdata.lines);
   EXPECT_EQ(60u, form->Mdata.lines[1].size());
   EXPECT_EQ((std::vector<std::string>{"--------------- Analyse Files ----------------", "Load: a.out",

@@ -28,8 +28,8 @@ TEST_F(BatchFolder, ListsTheOutFilesOfTheChosenFolderInNameOrder) {
   EXPECT_EQ((std::vector<std::string>{"A.out", "b.out", "c.out"}), form->params.BatchFiles);
 
   std::vector<std::string> expected = {"--------------- Add Batch Folder ----------------",
-                                       "Batch Folder selected: " + kRunFolder, "Files (with *.out):",
-                                       "....FileNames reading finished!"};
+                                       "Batch Folder selected: " + kRunFolder,
+                                       "Files (with *.out):", "....FileNames reading finished!"};
   for (const std::string& name : form->params.BatchFiles) expected.push_back(name);
   EXPECT_EQ(expected, form->Mout.lines) << Joined(form->Mout.lines);
   EXPECT_GE(ui.processEventsCalls, 2) << "events are processed once per listed name";
@@ -112,8 +112,12 @@ TEST_F(BatchFolder, LinesLoaderEndsEveryLineWithCrLf) {
     const char* bytes;
     const char* text;
   };
-  const Case cases[] = {{"", ""},           {"abc", "abc\r\n"},        {"a\r\nb\r\n", "a\r\nb\r\n"},
-                        {"a\nb", "a\r\nb\r\n"}, {"a\r\n\r\nb", "a\r\n\r\nb\r\n"}, {"a\rb\n", "a\r\nb\r\n"}};
+  const Case cases[] = {{"", ""},
+                        {"abc", "abc\r\n"},
+                        {"a\r\nb\r\n", "a\r\nb\r\n"},
+                        {"a\nb", "a\r\nb\r\n"},
+                        {"a\r\n\r\nb", "a\r\n\r\nb\r\n"},
+                        {"a\rb\n", "a\r\nb\r\n"}};
   for (const Case& c : cases) {
     WriteFile("f.out", c.bytes);
     ASSERT_TRUE(system.SetCurrentFolder(kRunFolder));

@@ -25,7 +25,10 @@ TEST_F(BatchNearField, TwoFilesGiveSixLinesWithTheRowsCorrectedForTheirOwnPower)
   form->MIBatchLoadClick();
 
   const std::vector<std::string> expected = {
-      "// Field at P(10,0| 0,0| 4,0)", "", kHeadings, kUnits,
+      "// Field at P(10,0| 0,0| 4,0)",
+      "",
+      kHeadings,
+      kUnits,
       "   14,200;    1,000;    1,000;    1,000;    0,000;    0,000;    0,000;    0,000;   50,000;   -0,500;",
       "   28,000;    4,000;   10,000;    5,000;    2,000;    0,000;    0,000;   -0,100;   50,000;   -0,500;"};
   EXPECT_EQ(expected, form->Mdata.lines) << Joined(form->Mdata.lines);
@@ -35,21 +38,20 @@ TEST_F(BatchNearField, InfoLinesOfOneFileInTheirOrder) {
   WriteRun("a.out", OutputRun(14.2, 1.0));
   UseFiles({"a.out"});
   form->MIBatchLoadClick();
-  const std::vector<std::string> expected = {
-      "--------------- Batch Load and Analyse ----------------",
-      "Field Strength is corrected to 1 W inserted power. ",
-      "Load: a.out",
-      "Analyse: ",
-      "X-Intervall: -10,00 -> 10,00   Step: 6,67",
-      "Y-Intervall: -10,00 -> 10,00   Step: 10,00",
-      "Z-Intervall:  0,00 -> 50,00   Step: 12,50",
-      "Field Type: ELECTRIC ",
-      "Field at P(10,0| 0,0| 4,0) [eps: 0,00] :         1 V/m",
-      "Max. par. Z-Axis thru (10,0| 0,0) :         2 V/m",
-      "Max. in xz-Plane at y=10,0 :         6 V/m",
-      "Max. on circle with r=10,0 :         4 V/m",
-      "Max. on Cylinder with r=10,0 :         5 V/m",
-      "--------- Batch Job Done ---------"};
+  const std::vector<std::string> expected = {"--------------- Batch Load and Analyse ----------------",
+                                             "Field Strength is corrected to 1 W inserted power. ",
+                                             "Load: a.out",
+                                             "Analyse: ",
+                                             "X-Intervall: -10,00 -> 10,00   Step: 6,67",
+                                             "Y-Intervall: -10,00 -> 10,00   Step: 10,00",
+                                             "Z-Intervall:  0,00 -> 50,00   Step: 12,50",
+                                             "Field Type: ELECTRIC ",
+                                             "Field at P(10,0| 0,0| 4,0) [eps: 0,00] :         1 V/m",
+                                             "Max. par. Z-Axis thru (10,0| 0,0) :         2 V/m",
+                                             "Max. in xz-Plane at y=10,0 :         6 V/m",
+                                             "Max. on circle with r=10,0 :         4 V/m",
+                                             "Max. on Cylinder with r=10,0 :         5 V/m",
+                                             "--------- Batch Job Done ---------"};
   EXPECT_EQ(expected, form->Mout.lines) << Joined(form->Mout.lines);
 }
 

@@ -17,10 +17,9 @@ TEST_F(BatchPower, OneAmpereIntoFiftyOhmsAgainstHundredWatts) {
   WriteRun("b.out", OutputRun(1000.0, 1.0, {0.0}));
   UseFiles({"a.out", "b.out"});
   form->MIBatchAnalysePowerClick();
-  const std::vector<std::string> expected = {
-      kHeadings, kUnits,
-      "     14,2;      100;  2,5E004;    -3,01;        1;",
-      "    1E003;        1;        0;        0;        0;"};
+  const std::vector<std::string> expected = {kHeadings, kUnits,
+                                             "     14,2;      100;  2,5E004;    -3,01;        1;",
+                                             "    1E003;        1;        0;        0;        0;"};
   EXPECT_EQ(expected, form->Mdata.lines) << Joined(form->Mdata.lines);
   EXPECT_EQ(50u, kHeadings.size());
   EXPECT_EQ((std::vector<std::string>{"--------------- Batch-Analyse Power----------------", "Load: a.out",

@@ -66,15 +66,18 @@ TEST_F(BatchScripts, NearFieldTableOfTwoFilesHasSixLines) {
   ASSERT_EQ(6u, data.size()) << output;
   EXPECT_EQ("// Field at P(10,0| 0,0| 4,0)", data[0]);
   EXPECT_EQ("", data[1]);
-  EXPECT_EQ("//  Freq ;    Pwr  ;    E_H  ;  E_Hcorr;    Ur   ;    Ui   ;    Ir   ;    Ii   ;    Zr   ;    Zi   ;",
-            data[2]);
-  EXPECT_EQ("//   MHz ;     W   ;  V/m_A/m;  V/m_A/m;     V   ;     V   ;     A   ;     A   ;    Ohm  ;    Ohm  ;",
-            data[3]);
+  EXPECT_EQ(
+      "//  Freq ;    Pwr  ;    E_H  ;  E_Hcorr;    Ur   ;    Ui   ;    Ir   ;    Ii   ;    Zr   ;    Zi   ;",
+      data[2]);
+  EXPECT_EQ(
+      "//   MHz ;     W   ;  V/m_A/m;  V/m_A/m;     V   ;     V   ;     A   ;     A   ;    Ohm  ;    Ohm  ;",
+      data[3]);
   std::vector<std::string> rows(data.begin() + 4, data.end());
   std::sort(rows.begin(), rows.end());  // the folder's enumeration order is the file system's
-  EXPECT_EQ((std::vector<std::string>{
-                "   14,200;    1,000;    1,000;    1,000;    0,000;    0,000;    0,000;    0,000;   50,000;   -0,500;",
-                "   28,000;    4,000;   10,000;    5,000;    0,000;    0,000;    0,000;    0,000;   50,000;   -0,500;"}),
+  EXPECT_EQ((std::vector<std::string>{"   14,200;    1,000;    1,000;    1,000;    0,000;    0,000;    "
+                                      "0,000;    0,000;   50,000;   -0,500;",
+                                      "   28,000;    4,000;   10,000;    5,000;    0,000;    0,000;    "
+                                      "0,000;    0,000;   50,000;   -0,500;"}),
             rows);
 }
 
@@ -116,7 +119,8 @@ TEST_F(BatchScripts, ZeroInputPowerShowsTheDivisionErrorBox) {
 }
 
 TEST_F(BatchScripts, EveryAnalysisRefusesAnEmptyList) {
-  const auto lines = RunScriptText("run MIBatchLoadClick\nrun MIBatchAnalysePowerClick\nrun MIAnalyseEUTsClick\n");
+  const auto lines =
+      RunScriptText("run MIBatchLoadClick\nrun MIBatchAnalysePowerClick\nrun MIAnalyseEUTsClick\n");
   EXPECT_EQ((std::vector<std::string>(3, "[Warning] You need add a batch folder first.")), lines);
 }
 
@@ -124,8 +128,9 @@ TEST_F(BatchScripts, SplitModeOverTwentyFiveFilesWritesTwoBlocksAndTheRest) {
   for (int i = 1; i <= 25; ++i) WriteRun("e" + std::to_string(100 + i) + ".out", OutputRun(i, 1.0));
   const fs::path add = root.home / "DeskTop" / "add";
   fs::create_directories(add);
-  const auto lines = RunScriptText("decimal ,\nanswer folder c:\\4nec2\\b_out\\run\nrun MIAddEUTs\n"
-                                   "run MISplitModeClick\nrun MIAnalyseEUTsClick\necho ==data\nprint Mdata\n");
+  const auto lines = RunScriptText(
+      "decimal ,\nanswer folder c:\\4nec2\\b_out\\run\nrun MIAddEUTs\n"
+      "run MISplitModeClick\nrun MIAnalyseEUTsClick\necho ==data\nprint Mdata\n");
   EXPECT_EQ(0, status) << output;
   const auto first = OutputLines(TestRoot::Read(add / "Test0000.txt"));
   const auto second = OutputLines(TestRoot::Read(add / "Test0001.txt"));

@@ -13,7 +13,10 @@ namespace {
 
 class BatchTable : public ::testing::Test {
  protected:
-  void SetUp() override { saved_ = DecimalSeparator; DecimalSeparator = ','; }
+  void SetUp() override {
+    saved_ = DecimalSeparator;
+    DecimalSeparator = ',';
+  }
   void TearDown() override { DecimalSeparator = saved_; }
   char saved_ = ',';
 };
@@ -21,16 +24,18 @@ class BatchTable : public ::testing::Test {
 TEST_F(BatchTable, NearFieldHeadingsAreHundredCharactersWithSeparatorsEveryTen) {
   const std::string headings = TableHeadingLine({"Freq ", "  Pwr  ", "  E_H  ", "E_Hcorr", "  Ur   ",
                                                  "  Ui   ", "  Ir   ", "  Ii   ", "  Zr   ", "  Zi   "});
-  EXPECT_EQ("//  Freq ;    Pwr  ;    E_H  ;  E_Hcorr;    Ur   ;    Ui   ;    Ir   ;    Ii   ;"
-            "    Zr   ;    Zi   ;",
-            headings);
+  EXPECT_EQ(
+      "//  Freq ;    Pwr  ;    E_H  ;  E_Hcorr;    Ur   ;    Ui   ;    Ir   ;    Ii   ;"
+      "    Zr   ;    Zi   ;",
+      headings);
   ASSERT_EQ(100u, headings.size());
   for (std::size_t i = 0; i < headings.size(); ++i)
     EXPECT_EQ((i + 1) % 10 == 0, headings[i] == ';') << "character " << i + 1 << " of " << headings;
 }
 
 TEST_F(BatchTable, BlankUnitsLineOfTheEutTable) {
-  const std::string units = TableHeadingLine({"     ", "       ", "       ", "       ", "       ", "       "});
+  const std::string units =
+      TableHeadingLine({"     ", "       ", "       ", "       ", "       ", "       "});
   std::string expected = "//" + std::string(7, ' ') + ";";
   for (int i = 0; i < 5; ++i) expected += std::string(9, ' ') + ";";
   EXPECT_EQ(expected, units);

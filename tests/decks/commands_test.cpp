@@ -83,8 +83,10 @@ TEST_F(SweepTest, WritesOneDeckPerValueWithThePlaceholdersReplaced) {
   EXPECT_EQ(files, FilesIn("4nec2/b_in/dipol"));
   const char* values[] = {"7.00000", "7.10000", "1.5E3"};
   for (int i = 0; i < 3; ++i) {
-    const std::string expected = "CM dipole XXF\r\nCE\r\nGW 1 3 0 0 -5 0 0 5 0.001\r\nGE 0\r\nEX 0 1 2 0 1 0\r\n"
-                                 "FR 0 1 0 0 " + std::string(values[i]) + " 0\r\nXQ\r\nEN";
+    const std::string expected =
+        "CM dipole XXF\r\nCE\r\nGW 1 3 0 0 -5 0 0 5 0.001\r\nGE 0\r\nEX 0 1 2 0 1 0\r\n"
+        "FR 0 1 0 0 " +
+        std::string(values[i]) + " 0\r\nXQ\r\nEN";
     EXPECT_EQ(expected, ReadC("4nec2/b_in/dipol/" + files[i]));
   }
   EXPECT_EQ(kPrototype, form.params.currentText);

@@ -12,21 +12,46 @@ namespace varnel {
 namespace {
 
 TEST(TargetNames, RefusesEveryNameThatCouldReachBeyondItsFolder) {
-  const std::vector<std::string> hostile{
-      "",      ".",        "..",       "..\\x",   "a..b",    "x\\..",  "a\\b",    "a/b",
-      "c:",    "a:b",      "*",        "E_*",     "a?",      "<a",     "a>",      "a|b",
-      "\"a\"", "tab\there", "\x01",    "del\x7f", "con",     "CON",    "nul.txt", "Com1",
-      "lpt9",  "aux",      "prn.nec",  "x.",      "x ",      " ",      std::string(201, 'a'),
-      std::string("a\0b", 3)};
+  const std::vector<std::string> hostile{"",
+                                         ".",
+                                         "..",
+                                         "..\\x",
+                                         "a..b",
+                                         "x\\..",
+                                         "a\\b",
+                                         "a/b",
+                                         "c:",
+                                         "a:b",
+                                         "*",
+                                         "E_*",
+                                         "a?",
+                                         "<a",
+                                         "a>",
+                                         "a|b",
+                                         "\"a\"",
+                                         "tab\there",
+                                         "\x01",
+                                         "del\x7f",
+                                         "con",
+                                         "CON",
+                                         "nul.txt",
+                                         "Com1",
+                                         "lpt9",
+                                         "aux",
+                                         "prn.nec",
+                                         "x.",
+                                         "x ",
+                                         " ",
+                                         std::string(201, 'a'),
+                                         std::string("a\0b", 3)};
   for (const std::string& name : hostile)
     EXPECT_NE("", TargetNameProblem(name)) << "accepted hostile name [" << name << "]";
 }
 
 TEST(TargetNames, AcceptsOrdinaryNames) {
-  const std::vector<std::string> names{"E_",    "dipol", "my set", "a.b",  "com10",
-                                       "console", "hc1", "E-1_x",  " lead", std::string(200, 'a')};
-  for (const std::string& name : names)
-    EXPECT_EQ("", TargetNameProblem(name)) << "refused [" << name << "]";
+  const std::vector<std::string> names{"E_",      "dipol", "my set", "a.b",   "com10",
+                                       "console", "hc1",   "E-1_x",  " lead", std::string(200, 'a')};
+  for (const std::string& name : names) EXPECT_EQ("", TargetNameProblem(name)) << "refused [" << name << "]";
 }
 
 struct FolderCase {
@@ -42,13 +67,13 @@ TEST(TargetFolders, OnlyOneNewComponentBelowItsParent) {
       {"C:\\4NEC2\\B_IN\\E_\\", "c:\\4nec2\\b_in\\", true},
       {"C:\\4nec2\\b_out\\dipol\\", "C:\\4nec2\\b_out\\", true},
       {"z:\\home\\ann\\dipol\\", "z:\\home\\ann\\", true},
-      {"c:\\4nec2\\b_in\\E_", "", false},                       // no trailing backslash
-      {"c:\\4nec2\\b_in\\\\", "", false},                       // empty last component
-      {"c:\\", "", false},                                      // drive root
+      {"c:\\4nec2\\b_in\\E_", "", false},  // no trailing backslash
+      {"c:\\4nec2\\b_in\\\\", "", false},  // empty last component
+      {"c:\\", "", false},                 // drive root
       {"\\", "", false},
       {"", "", false},
-      {"E_\\", "", false},                                      // no parent
-      {"c:\\4nec2\\", "", false},                               // the fixed tree
+      {"E_\\", "", false},         // no parent
+      {"c:\\4nec2\\", "", false},  // the fixed tree
       {"c:\\4nec2\\b_in\\", "", false},
       {"C:/4NEC2/B_OUT/", "", false},
       {"c:\\4nec2\\b_in\\Ranges\\", "", false},
@@ -72,7 +97,8 @@ TEST_F(RecreateTest, ReplacesTheWholeFolderAndNothingBeside) {
   WriteC("4nec2/b_in/E_.nec", "beside");
   AddLine(form.Mout, "earlier line");
 
-  ASSERT_TRUE(RecreateTargetFolder(form, "c:\\4nec2\\b_in\\E_\\", RecreateOptions::Generator("c:\\4nec2\\b_in\\")));
+  ASSERT_TRUE(
+      RecreateTargetFolder(form, "c:\\4nec2\\b_in\\E_\\", RecreateOptions::Generator("c:\\4nec2\\b_in\\")));
 
   EXPECT_TRUE(std::filesystem::is_directory(PathC("4nec2/b_in/E_")));
   EXPECT_TRUE(FilesIn("4nec2/b_in/E_").empty());
@@ -99,7 +125,8 @@ TEST_F(RecreateTest, FolderThatSurvivesDeletionStopsWithWarning) {
   WriteC("4nec2/b_in/E_/old.nec", "old");
   system.failDeleteTree = true;
   AddLine(form.Mout, "before");
-  EXPECT_FALSE(RecreateTargetFolder(form, "c:\\4nec2\\b_in\\E_\\", RecreateOptions::Generator("c:\\4nec2\\b_in\\")));
+  EXPECT_FALSE(
+      RecreateTargetFolder(form, "c:\\4nec2\\b_in\\E_\\", RecreateOptions::Generator("c:\\4nec2\\b_in\\")));
   EXPECT_EQ(std::vector<std::string>{"Folder still exists. Abort command!"}, Warnings());
   EXPECT_EQ(std::vector<std::string>{"before"}, form.Mout.lines);
 }
@@ -107,7 +134,8 @@ TEST_F(RecreateTest, FolderThatSurvivesDeletionStopsWithWarning) {
 TEST_F(RecreateTest, MissingParentStopsWithWarning) {
   EXPECT_FALSE(RecreateTargetFolder(form, "c:\\4nec2\\b_in\\no\\E_\\"));
   EXPECT_EQ(std::vector<std::string>{"Folder was not created. Abort command!"}, Warnings());
-  EXPECT_EQ(std::vector<std::string>{"Old Folder sucessfully deleted: c:\\4nec2\\b_in\\no\\E_\\"}, form.Mout.lines);
+  EXPECT_EQ(std::vector<std::string>{"Old Folder sucessfully deleted: c:\\4nec2\\b_in\\no\\E_\\"},
+            form.Mout.lines);
 }
 
 TEST_F(RecreateTest, RefusedFolderTouchesNothing) {

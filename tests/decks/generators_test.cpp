@@ -82,8 +82,9 @@ TEST_F(PhasesTest, BadAnswersKeepThePreviousDecks) {
   Run("7.01", std::nullopt);  // not a number under the decimal comma
   Run("7,01", std::string("many"));
   Run("7,01", std::optional<std::string>());
-  const std::vector<std::string> expected{"No valid frequency. Abort command!", "No valid frequency. Abort command!",
-                                          "No valid number. Abort command!", "No valid number. Abort command!"};
+  const std::vector<std::string> expected{
+      "No valid frequency. Abort command!", "No valid frequency. Abort command!",
+      "No valid number. Abort command!", "No valid number. Abort command!"};
   EXPECT_EQ(expected, Warnings());
   EXPECT_EQ("previous run", ReadC("4nec2/b_in/hc1/hc1000.nec"));
 }
@@ -115,7 +116,8 @@ class EutTest : public DecksTest {
     form.MIGenerateEUTsClick();
   }
   std::string Deck(const std::string& set, int position, int eut) {
-    return ReadC("4nec2/b_in/" + set + "/" + set + FormatInt("%3.3d_", position) + FormatInt("%3.3d", eut) + ".nec");
+    return ReadC("4nec2/b_in/" + set + "/" + set + FormatInt("%3.3d_", position) + FormatInt("%3.3d", eut) +
+                 ".nec");
   }
 };
 
@@ -123,15 +125,18 @@ TEST_F(EutTest, DefaultsWriteOneDeckPerFrequencyAndEutAndTheSummary) {
   SeedRandom(1);
   Generate({"50", "3", "1,5", "1", "1", "E_"});
   EXPECT_TRUE(Warnings().empty());
-  const std::vector<std::string> prompts{
-      "Inquiry|How many EUTs do you want to create?|50", "Inquiry|Diameter of the test volume|3",
-      "Inquiry|Get height of the test volume|1,5",        "Inquiry|Get low end of the test volume|1",
-      "Inquiry|Ideal conducting ground?|1",               "Inquiry|Get Filename|E_"};
+  const std::vector<std::string> prompts{"Inquiry|How many EUTs do you want to create?|50",
+                                         "Inquiry|Diameter of the test volume|3",
+                                         "Inquiry|Get height of the test volume|1,5",
+                                         "Inquiry|Get low end of the test volume|1",
+                                         "Inquiry|Ideal conducting ground?|1",
+                                         "Inquiry|Get Filename|E_"};
   EXPECT_EQ(prompts, ui.prompts);
 
   std::vector<std::string> expectedFiles{"E_.txt"};
   for (int p = 0; p < 2; ++p)
-    for (int e = 0; e < 50; ++e) expectedFiles.push_back("E_" + FormatInt("%3.3d_", p) + FormatInt("%3.3d", e) + ".nec");
+    for (int e = 0; e < 50; ++e)
+      expectedFiles.push_back("E_" + FormatInt("%3.3d_", p) + FormatInt("%3.3d", e) + ".nec");
   EXPECT_EQ(expectedFiles, FilesIn("4nec2/b_in/E_"));
 
   EXPECT_EQ(
@@ -144,7 +149,9 @@ TEST_F(EutTest, DefaultsWriteOneDeckPerFrequencyAndEutAndTheSummary) {
   ASSERT_EQ(107u, a.size());
   ASSERT_EQ(107u, b.size());
   for (std::size_t i = 0; i < 107; ++i)
-    if (i != 105) { EXPECT_EQ(a[i], b[i]) << "line " << i; }
+    if (i != 105) {
+      EXPECT_EQ(a[i], b[i]) << "line " << i;
+    }
   EXPECT_EQ("FR 0 0 0 0    7.01000 0", a[105]);
   EXPECT_EQ("FR 0 0 0 0   14.20000 0", b[105]);
   EXPECT_EQ("NH 0 81 81 1 -40 -40 1.3 1 1 1", a[106]);
@@ -178,10 +185,12 @@ TEST_F(EutTest, AllEutsAreDrawnBeforeTheFirstDeckInTheirOrder) {
   for (int e = 0; e < 2; ++e) {
     std::string expected = "CM\r\nCE\r\n";
     for (int w = 1; w <= 50; ++w)
-      expected += "GW " + std::to_string(99 + w) + " 3" + EutGeometryText(wires[e * 50 + w - 1]) + " 0.001\r\n";
+      expected +=
+          "GW " + std::to_string(99 + w) + " 3" + EutGeometryText(wires[e * 50 + w - 1]) + " 0.001\r\n";
     expected += "GE 0\r\nGN -1\r\nEK\r\n";
     for (int w = 1; w <= 50; ++w)
-      expected += "EX 0 " + std::to_string(99 + w) + " 2 0 " + EutSourceText(wires[e * 50 + w - 1]) + " 0\r\n";
+      expected +=
+          "EX 0 " + std::to_string(99 + w) + " 2 0 " + EutSourceText(wires[e * 50 + w - 1]) + " 0\r\n";
     expected += "FR 0 0 0 0    7.01000 0\r\nNH 0 81 81 1 -40 -40 1.3 1 1 1\r\n";
     EXPECT_EQ(expected, Deck("S", 0, e)) << "EUT " << e;
   }
@@ -210,7 +219,8 @@ TEST_F(EutTest, WiresStayInsideTheVolumeAndAmplitudesBetweenOneAndTen) {
         EXPECT_EQ(std::to_string(100 + w), gw[1]);
         EXPECT_EQ("0.001", gw[9]);
         for (int end = 0; end < 2; ++end) {
-          const double x = DeckValue(gw[3 + 3 * end]), y = DeckValue(gw[4 + 3 * end]), z = DeckValue(gw[5 + 3 * end]);
+          const double x = DeckValue(gw[3 + 3 * end]), y = DeckValue(gw[4 + 3 * end]),
+                       z = DeckValue(gw[5 + 3 * end]);
           const double r = std::hypot(x, y);
           EXPECT_LE(r, R + slack * std::sqrt(2.0)) << lines[2 + w];
           EXPECT_GE(z, v.L - slack) << lines[2 + w];
@@ -257,13 +267,14 @@ TEST_F(EutTest, HostileNamesAndBadNumbersChangeNothing) {
   WriteC("4nec2/b_out/E_/E_000_000.out", "results");
   WriteC("4nec2/keep.txt", "root file");
   const auto before = Snapshot();
-  const std::vector<std::string> names{"",      "..",     "..\\..", "\\",  "a\\..\\..", "c:\\x", "E_/x",
-                                       "*",     "E_?",    "con",    "x.",  " ",         "..\\b_out",
-                                       "a|b",   "\"q\"",  "<x>",    "\t"};
+  const std::vector<std::string> names{"",          "..",  "..\\..", "\\",  "a\\..\\..", "c:\\x",
+                                       "E_/x",      "*",   "E_?",    "con", "x.",        " ",
+                                       "..\\b_out", "a|b", "\"q\"",  "<x>", "\t"};
   for (const std::string& name : names) {
     ui.messages.clear();
     Generate({"1", "3", "1,5", "1", "1", name});
-    EXPECT_EQ(std::vector<std::string>{"No valid Filename. Abort command!"}, Warnings()) << "[" << name << "]";
+    EXPECT_EQ(std::vector<std::string>{"No valid Filename. Abort command!"}, Warnings())
+        << "[" << name << "]";
     EXPECT_EQ(before, Snapshot()) << "[" << name << "]";
   }
   ui.messages.clear();
@@ -271,8 +282,9 @@ TEST_F(EutTest, HostileNamesAndBadNumbersChangeNothing) {
   EXPECT_EQ(std::vector<std::string>{"No valid Filename. Abort command!"}, Warnings());
 
   const std::vector<std::vector<std::optional<std::string>>> badNumbers{
-      {std::nullopt}, {"x"}, {"1", "1.5"}, {"1", "3", std::nullopt}, {"1", "3", "1,5", "e"},
-      {"1", "3", "1,5", "1", "1,5"}};
+      {std::nullopt},         {"x"},
+      {"1", "1.5"},           {"1", "3", std::nullopt},
+      {"1", "3", "1,5", "e"}, {"1", "3", "1,5", "1", "1,5"}};
   for (const auto& answers : badNumbers) {
     ui.messages.clear();
     Generate(answers);

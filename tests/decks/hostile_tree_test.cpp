@@ -87,7 +87,8 @@ TEST_F(HostileTreeTest, RecreatingATargetNeverReachesOutsideIt) {
     command.run(ui, form);
     ExpectCanariesAlive(command.name);
     EXPECT_TRUE(fs::is_directory(PathC(command.target))) << command.name;
-    EXPECT_FALSE(fs::exists(fs::symlink_status(PathC(std::string(command.target) + "/folderlink")))) << command.name;
+    EXPECT_FALSE(fs::exists(fs::symlink_status(PathC(std::string(command.target) + "/folderlink"))))
+        << command.name;
   }
 }
 
@@ -96,7 +97,8 @@ TEST_F(HostileTreeTest, TheSweepRefusesATargetHoldingHostileNames) {
   const auto before = Snapshot();
   Sweep("c:\\4nec2\\b_in\\dipol.nec");
   ASSERT_EQ(1u, Warnings().size());
-  EXPECT_TRUE(Warnings()[0].ends_with(", which is not a deck of this sweep. Abort command!")) << Warnings()[0];
+  EXPECT_TRUE(Warnings()[0].ends_with(", which is not a deck of this sweep. Abort command!"))
+      << Warnings()[0];
   EXPECT_EQ(before, Snapshot());
   ExpectCanariesAlive("sweep");
 }
@@ -108,13 +110,19 @@ TEST_F(HostileTreeTest, FixedFoldersAreRefusedHoweverThePathSpellsThem) {
   WriteC("4nec2/b_in.nec", "x");
   WriteC("4nec2/b_in/sub/x", "");
   const std::string z = "z:" + root.driveC.string();
-  const std::vector<std::string> prototypes{
-      "c:\\4nec2\\b_in\\..\\b_in.nec", "c:\\4nec2\\.\\b_in.nec", "C:\\4NEC2\\B_IN.nec",
-      z + "/4nec2/b_in.nec", "c:\\4nec2\\b_in\\sub\\..\\..\\b_in.nec", "c:\\4nec2\\b_in\\tree.nec"};
+  const std::vector<std::string> prototypes{"c:\\4nec2\\b_in\\..\\b_in.nec",
+                                            "c:\\4nec2\\.\\b_in.nec",
+                                            "C:\\4NEC2\\B_IN.nec",
+                                            z + "/4nec2/b_in.nec",
+                                            "c:\\4nec2\\b_in\\sub\\..\\..\\b_in.nec",
+                                            "c:\\4nec2\\b_in\\tree.nec"};
   const auto before = Snapshot();
-  const std::vector<std::string> targets{"c:\\4nec2\\b_in\\..\\b_in\\", "c:\\4nec2\\.\\b_in\\",
-                                         z + "/4nec2/b_in/", "c:\\4nec2\\b_in\\tree\\",
-                                         "c:\\4nec2\\b_in\\sub\\..\\..\\exe\\", "z:" + root.dir.string() + "/"};
+  const std::vector<std::string> targets{"c:\\4nec2\\b_in\\..\\b_in\\",
+                                         "c:\\4nec2\\.\\b_in\\",
+                                         z + "/4nec2/b_in/",
+                                         "c:\\4nec2\\b_in\\tree\\",
+                                         "c:\\4nec2\\b_in\\sub\\..\\..\\exe\\",
+                                         "z:" + root.dir.string() + "/"};
   for (const std::string& target : targets) {
     ui.messages.clear();
     EXPECT_FALSE(RecreateTargetFolder(form, target)) << target;
@@ -138,9 +146,10 @@ TEST_F(HostileTreeTest, BatchConversionKeepsTheDecksOfAFolderUnderTheOutputRoot)
   ui.AnswerFolder("c:\\4nec2\\b_out\\decks");
   form.BatchConversion1Click();
   ASSERT_EQ(1u, Warnings().size());
-  EXPECT_EQ("The output folder C:\\4nec2\\b_out\\decks\\ would delete the decks of c:\\4nec2\\b_out\\decks. "
-            "Abort command!",
-            Warnings()[0]);
+  EXPECT_EQ(
+      "The output folder C:\\4nec2\\b_out\\decks\\ would delete the decks of c:\\4nec2\\b_out\\decks. "
+      "Abort command!",
+      Warnings()[0]);
   EXPECT_EQ(before, Snapshot());
   EXPECT_EQ(std::string::npos, PaneText(form.Mout).find("Converting"));
 }
@@ -152,9 +161,10 @@ TEST_F(HostileTreeTest, TheSweepLeavesAFolderOfTheUsersOwnAlone) {
   const auto before = Snapshot();
   Sweep("c:\\4nec2\\work\\antenna.nec");
   ASSERT_EQ(1u, Warnings().size());
-  EXPECT_EQ("The folder c:\\4nec2\\work\\antenna\\ holds notes.txt, which is not a deck of this sweep. "
-            "Abort command!",
-            Warnings()[0]);
+  EXPECT_EQ(
+      "The folder c:\\4nec2\\work\\antenna\\ holds notes.txt, which is not a deck of this sweep. "
+      "Abort command!",
+      Warnings()[0]);
   EXPECT_EQ(before, Snapshot());
 
   // Only earlier decks of its own naming: replaced.
@@ -170,7 +180,8 @@ TEST_F(HostileTreeTest, AMissingPrototypeDeletesNothing) {
   form.params.currentText = "earlier text";
   const auto before = Snapshot();
   Sweep("c:\\4nec2\\b_in\\gone.nec");
-  EXPECT_EQ(std::vector<std::string>{"Die Datei c:\\4nec2\\b_in\\gone.nec konnte nicht gefunden werden."}, Warnings());
+  EXPECT_EQ(std::vector<std::string>{"Die Datei c:\\4nec2\\b_in\\gone.nec konnte nicht gefunden werden."},
+            Warnings());
   EXPECT_EQ(before, Snapshot());
   EXPECT_EQ("earlier text", form.params.currentText);
 }

@@ -23,8 +23,8 @@ class Nec2cTest : public DecksTest {
     const std::filesystem::path in = root.Write("engine/in.nec", deck);
     const std::filesystem::path output = root.dir / "engine" / "out.txt";
     const std::filesystem::path errors = root.dir / "engine" / "err.txt";
-    const std::string command = "nec2c -i " + in.string() + " -o " + output.string() + " > " +
-                                errors.string() + " 2>&1";
+    const std::string command =
+        "nec2c -i " + in.string() + " -o " + output.string() + " > " + errors.string() + " 2>&1";
     const int status = std::system(command.c_str());
     EXPECT_EQ(0, status) << relative << ": " << TestRoot::Read(errors);
     return TestRoot::Read(output);

@@ -37,7 +37,8 @@ class DeckScripts : public ::testing::Test {
 };
 
 TEST_F(DeckScripts, EachGeneratorIsRepeatableFromItsSeed) {
-  root.Write("drive_c/4nec2/b_in/sweep.nec", "CM\r\nCE\r\nGW 1 xxn 0 0 -5 0 0 5 0.001\r\nFR 0 1 0 0 xxf 0\r\nEN");
+  root.Write("drive_c/4nec2/b_in/sweep.nec",
+             "CM\r\nCE\r\nGW 1 xxn 0 0 -5 0 0 5 0.001\r\nFR 0 1 0 0 xxf 0\r\nEN");
   root.Write("drive_c/4nec2/b_in/Ranges/three.txt", "7,0\r\n7,1\r\n7,2\r\n");
   const std::string script =
       "decimal ,\n"
@@ -56,7 +57,8 @@ TEST_F(DeckScripts, EachGeneratorIsRepeatableFromItsSeed) {
   EXPECT_NE(std::string::npos, firstOutput.find("--------- Batch Creation Job Done ---------"));
   const auto decks = [&] {
     std::map<std::string, std::map<std::string, std::string>> all;
-    for (const char* folder : {"sweep", "hc1", "Set"}) all[folder] = FilesBelow(root.driveC / "4nec2" / "b_in" / folder);
+    for (const char* folder : {"sweep", "hc1", "Set"})
+      all[folder] = FilesBelow(root.driveC / "4nec2" / "b_in" / folder);
     return all;
   };
   const auto first = decks();

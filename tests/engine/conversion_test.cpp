@@ -32,7 +32,8 @@ class EngineSystem : public PosixSystem {
   // When set, starts report success without a process (the shell handed the request on).
   bool startWithoutHandle = false;
 
-  ProcessHandle StartProcess(const std::string& program, const std::string& parameters, std::string& error) override {
+  ProcessHandle StartProcess(const std::string& program, const std::string& parameters,
+                             std::string& error) override {
     parameterTexts.push_back(parameters);
     if (startWithoutHandle) return {};
     ProcessHandle handle = PosixSystem::StartProcess(program, parameters, error);
@@ -71,9 +72,11 @@ class ConversionTest : public ::testing::Test {
     std::ostringstream script;
     script << "#!/bin/sh\n";
     // printf, not echo: the shell's echo would read the backslashes of the paths as escapes.
-    if (seconds > 0) script << "printf '%s\\n' \"start $1\" >> '" << log.string() << "'\nsleep " << seconds << "\n";
+    if (seconds > 0)
+      script << "printf '%s\\n' \"start $1\" >> '" << log.string() << "'\nsleep " << seconds << "\n";
     script << "printf '%s\\n' \"" << name << "|$*\" >> '" << log.string() << "'\n"
-           << "out=$(printf '%s' \"$2\" | sed -e 's|^[cC]:|" << root.driveC.string() << "|' -e 's|\\\\|/|g')\n"
+           << "out=$(printf '%s' \"$2\" | sed -e 's|^[cC]:|" << root.driveC.string()
+           << "|' -e 's|\\\\|/|g')\n"
            << "printf '%s' \"$*\" > \"$out\"\n";
     fs::path path = root.Write("drive_c/4nec2/exe/" + name, script.str());
     fs::permissions(path, fs::perms::owner_all);
@@ -368,7 +371,8 @@ TEST_F(ConversionTest, TheWindowKeepsProcessingEventsWhileASlowEngineRuns) {
 
 TEST_F(ConversionTest, ClosingTheWindowDuringTheWaitEndsTheBatchAndItsEngines) {
   FakeEngine("nec2dxs1k5.exe", 30);  // would outlive the test if it were not ended
-  for (const char* deck : {"a.nec", "b.nec", "c.nec"}) root.Write(std::string("drive_c/4nec2/b_in/slow/") + deck, "CM\r\n");
+  for (const char* deck : {"a.nec", "b.nec", "c.nec"})
+    root.Write(std::string("drive_c/4nec2/b_in/slow/") + deck, "CM\r\n");
   ui.realPause = true;
   ui.onEvents = [&] { EXPECT_FALSE(form.CloseQuery()) << "the close waits for the command"; };
   for (int jobs : {1, 2}) {
@@ -380,7 +384,8 @@ TEST_F(ConversionTest, ClosingTheWindowDuringTheWaitEndsTheBatchAndItsEngines) {
     ASSERT_TRUE(form.Run("BatchConversion1Click"));
     EXPECT_EQ(jobs, system.started) << "no further deck after the close";
     EXPECT_EQ(jobs, system.closed) << "every handle was released";
-    const std::string ended = "The running engine c:\\4nec2\\exe\\nec2dxs1k5.exe was ended: the program is closing.";
+    const std::string ended =
+        "The running engine c:\\4nec2\\exe\\nec2dxs1k5.exe was ended: the program is closing.";
     EXPECT_EQ(jobs, std::count(form.Mout.lines.begin(), form.Mout.lines.end(), ended)) << MoutText();
     EXPECT_TRUE(ui.quitRequested);
     EXPECT_TRUE(Messages("[Error] ").empty());
@@ -389,7 +394,8 @@ TEST_F(ConversionTest, ClosingTheWindowDuringTheWaitEndsTheBatchAndItsEngines) {
 
 TEST_F(ConversionTest, ParallelRunsOverlapAndCompleteTheirLinesInListOrder) {
   FakeEngine("nec2dxs1k5.exe", 0.3);
-  for (const char* deck : {"a.nec", "b.nec", "c.nec", "d.nec", "e.nec"}) root.Write(std::string("drive_c/4nec2/b_in/par/") + deck, "CM\r\n");
+  for (const char* deck : {"a.nec", "b.nec", "c.nec", "d.nec", "e.nec"})
+    root.Write(std::string("drive_c/4nec2/b_in/par/") + deck, "CM\r\n");
   ui.realPause = true;
   ui.AnswerAsk(std::string("2"));
   ASSERT_TRUE(form.Run("MIParallelRunsClick"));
@@ -411,7 +417,8 @@ TEST_F(ConversionTest, ParallelRunsOverlapAndCompleteTheirLinesInListOrder) {
   EXPECT_EQ("--------- Batch Conversion Job Done ---------", form.Mout.lines.back());
   EXPECT_EQ(5, system.started);
   EXPECT_EQ(system.started, system.closed);
-  EXPECT_EQ("Batch Conversion: 5 files in 0:0", ProgressText(form.progress, form.progress.endMs).substr(0, 32));
+  EXPECT_EQ("Batch Conversion: 5 files in 0:0",
+            ProgressText(form.progress, form.progress.endMs).substr(0, 32));
   for (const char* name : {"a", "b", "c", "d", "e"})
     EXPECT_TRUE(fs::exists(root.driveC / "4nec2/b_out/par" / (std::string(name) + ".out"))) << name;
 }

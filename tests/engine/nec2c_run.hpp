@@ -19,8 +19,10 @@ namespace engine_test {
 inline std::string ShellQuoted(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) {
-    if (c == '\'') quoted += "'\\''";
-    else quoted += c;
+    if (c == '\'')
+      quoted += "'\\''";
+    else
+      quoted += c;
   }
   return quoted + "'";
 }
@@ -31,8 +33,9 @@ inline bool Nec2cInstalled() { return std::system("command -v nec2c >/dev/null 2
 // prefix/drive_c); returns the exit status.
 inline int RunIn(const std::filesystem::path& folder, const std::filesystem::path& winePrefix,
                  const std::string& commandLine) {
-  std::string command = "cd " + ShellQuoted(folder.string()) + " && WINEPREFIX=" + ShellQuoted(winePrefix.string()) +
-                        " " + commandLine + " 2>/dev/null";
+  std::string command = "cd " + ShellQuoted(folder.string()) +
+                        " && WINEPREFIX=" + ShellQuoted(winePrefix.string()) + " " + commandLine +
+                        " 2>/dev/null";
   int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -109,18 +112,24 @@ inline Nec2cResult ParseNec2c(const std::string& text) {
       powerSeen = true;
       continue;
     }
-    if (line.find("ANTENNA INPUT PARAMETERS") != std::string::npos) section = Feeds;
-    else if (line.find("CURRENTS AND LOCATION") != std::string::npos) section = Segments;
-    else if (line.find("NEAR ELECTRIC FIELDS") != std::string::npos || line.find("NEAR MAGNETIC FIELDS") != std::string::npos) {
+    if (line.find("ANTENNA INPUT PARAMETERS") != std::string::npos)
+      section = Feeds;
+    else if (line.find("CURRENTS AND LOCATION") != std::string::npos)
+      section = Segments;
+    else if (line.find("NEAR ELECTRIC FIELDS") != std::string::npos ||
+             line.find("NEAR MAGNETIC FIELDS") != std::string::npos) {
       if (!result.nearKind.empty()) {
         section = None;
         continue;
       }
       result.nearKind = line.find("ELECTRIC") != std::string::npos ? "ELECTRIC" : "MAGNETIC";
       section = Near;
-    } else if (section == Feeds && Numbers(line, 11, v)) result.feeds.push_back(v);
-    else if (section == Segments && Numbers(line, 10, v)) result.segments.push_back(v);
-    else if (section == Near && Numbers(line, 9, v)) result.nearRows.push_back(v);
+    } else if (section == Feeds && Numbers(line, 11, v))
+      result.feeds.push_back(v);
+    else if (section == Segments && Numbers(line, 10, v))
+      result.segments.push_back(v);
+    else if (section == Near && Numbers(line, 9, v))
+      result.nearRows.push_back(v);
     else if (line.find("POWER BUDGET") != std::string::npos || line.find("DATA CARD") != std::string::npos)
       section = None;
   }

@@ -42,11 +42,14 @@ class RoadTest : public ::testing::Test {
                                  "#!/bin/sh\nexec " + ShellQuoted(VARNEL_ENGINE_BINARY) + " \"$@\"\n");
       fs::permissions(path, fs::perms::owner_all);
     }
-    for (const char* folder : {"4nec2/b_in/Ranges", "4nec2/b_out", "4nec2/out"}) fs::create_directories(root.driveC / folder);
+    for (const char* folder : {"4nec2/b_in/Ranges", "4nec2/b_out", "4nec2/out"})
+      fs::create_directories(root.driveC / folder);
   }
   void TearDown() override {
-    if (hadPrefix_) setenv("WINEPREFIX", savedPrefix_.c_str(), 1);
-    else unsetenv("WINEPREFIX");
+    if (hadPrefix_)
+      setenv("WINEPREFIX", savedPrefix_.c_str(), 1);
+    else
+      unsetenv("WINEPREFIX");
     DecimalSeparator = ',';
   }
 
@@ -126,7 +129,8 @@ Evaluated Evaluate(const Nec2cResult& r, double px, double py, double pz, double
   bool anyCylinder = false, anyCircle = false;
   for (const std::vector<double>& row : r.nearRows) {
     double v = TotalRms(row);
-    double d = std::sqrt((row[0] - px) * (row[0] - px) + (row[1] - py) * (row[1] - py) + (row[2] - pz) * (row[2] - pz));
+    double d = std::sqrt((row[0] - px) * (row[0] - px) + (row[1] - py) * (row[1] - py) +
+                         (row[2] - pz) * (row[2] - pz));
     if (d < best) {
       best = d;
       e.atPoint = v;
@@ -189,7 +193,8 @@ echo ==end
   std::vector<std::string> conversion = Section(out, "==conversion");
   std::vector<std::string> converted = Starting(conversion, "Converting: ");
   ASSERT_EQ(6u, converted.size());
-  for (const std::string& line : converted) EXPECT_NE(std::string::npos, line.find(".out ......done.")) << line;
+  for (const std::string& line : converted)
+    EXPECT_NE(std::string::npos, line.find(".out ......done.")) << line;
   ASSERT_FALSE(conversion.empty());
   EXPECT_EQ("--------- Batch Conversion Job Done ---------", conversion.back());
 
@@ -198,8 +203,9 @@ echo ==end
   std::vector<std::string> table = Section(out, "==table");
   ASSERT_EQ(3u + 6u, table.size());
   EXPECT_EQ("", table[0]);
-  EXPECT_EQ(Format("//%7s;%9s;%9s;%9s;%9s;%9s;", {"Numb ", " Cyl.  ", "  Cir  ", " Point ", "  Freq ", "  Pwr  "}),
-            table[1]);
+  EXPECT_EQ(
+      Format("//%7s;%9s;%9s;%9s;%9s;%9s;", {"Numb ", " Cyl.  ", "  Cir  ", " Point ", "  Freq ", "  Pwr  "}),
+      table[1]);
 
   for (std::size_t i = 0; i < loaded.size(); ++i) {
     SCOPED_TRACE(loaded[i]);
@@ -207,8 +213,9 @@ echo ==end
     Nec2cResult nec2c = Nec2cOfDeck(deck);
     ASSERT_EQ(81u * 81u, nec2c.nearRows.size());
     Evaluated e = Evaluate(nec2c, 10, 0, 1.3, 10);
-    std::string expected = FormatInt("%9d", static_cast<long long>(i + 1)) + ";" +
-                           Cells("%9.3g", {e.cylinder, e.circle, e.atPoint, nec2c.frequency, nec2c.inputPower});
+    std::string expected =
+        FormatInt("%9d", static_cast<long long>(i + 1)) + ";" +
+        Cells("%9.3g", {e.cylinder, e.circle, e.atPoint, nec2c.frequency, nec2c.inputPower});
     EXPECT_EQ(expected, table[3 + i]);
   }
 
@@ -221,15 +228,18 @@ echo ==end
 TEST_F(RoadTest, ParallelEngineRunsWriteTheSameOutputFiles) {
   root.Write("drive_c/4nec2/b_in/Ranges/two.txt", "7,01\r\n14,2\r\n");
   const std::string convert = "answer folder \"c:\\4nec2\\b_in\\E_\"\nrun BatchConversion1Click\n";
-  RunRoad("seed 7\nanswer open \"c:\\4nec2\\b_in\\Ranges\\two.txt\"\n"
-          "answer ask 3\nanswer ask 3\nanswer ask 1,5\nanswer ask 1\nanswer ask 1\nanswer ask E_\n"
-          "run MIGenerateEUTsClick\n" + convert);
+  RunRoad(
+      "seed 7\nanswer open \"c:\\4nec2\\b_in\\Ranges\\two.txt\"\n"
+      "answer ask 3\nanswer ask 3\nanswer ask 1,5\nanswer ask 1\nanswer ask 1\nanswer ask E_\n"
+      "run MIGenerateEUTsClick\n" +
+      convert);
   std::map<std::string, std::string> oneByOne;
   for (const auto& entry : fs::directory_iterator(root.driveC / "4nec2/b_out/E_"))
     oneByOne[entry.path().filename().string()] = ReadAll(entry.path());
   ASSERT_EQ(6u, oneByOne.size());
 
-  const std::vector<std::string> out = RunRoad("answer ask 2\nrun MIParallelRunsClick\n" + convert + "print Mout\n");
+  const std::vector<std::string> out =
+      RunRoad("answer ask 2\nrun MIParallelRunsClick\n" + convert + "print Mout\n");
   const std::vector<std::string> converted = Starting(out, "Converting: ");
   ASSERT_EQ(6u, converted.size());
   // Identical but for the engine's own timing lines (matrix fill and factor, total run time),
@@ -243,15 +253,17 @@ TEST_F(RoadTest, ParallelEngineRunsWriteTheSameOutputFiles) {
   };
   for (const auto& [name, bytes] : oneByOne) {
     EXPECT_NE(std::string::npos, bytes.find("TOTAL RUN TIME:")) << name;
-    EXPECT_TRUE(withoutRunTime(bytes) == withoutRunTime(ReadAll(root.driveC / "4nec2/b_out/E_" / name))) << name;
+    EXPECT_TRUE(withoutRunTime(bytes) == withoutRunTime(ReadAll(root.driveC / "4nec2/b_out/E_" / name)))
+        << name;
   }
 }
 
 TEST_F(RoadTest, SweepOfTheDipoleThroughPowerAndNearFieldAnalysis) {
-  root.Write("drive_c/4nec2/b_in/dipol.nec",
-             "CM Half-wave dipole in free space\r\nCM Vertical wire along Z, fed in the centre segment\r\nCE\r\n"
-             "GW 1 21 0 0 -5.0 0 0 5.0 0.001\r\nGE 0\r\nEX 0 1 11 0 1 0\r\nFR 0 1 0 0 xxf 0\r\n"
-             "NE 0 5 1 3 2 0 0 2 0 2\r\nEN");
+  root.Write(
+      "drive_c/4nec2/b_in/dipol.nec",
+      "CM Half-wave dipole in free space\r\nCM Vertical wire along Z, fed in the centre segment\r\nCE\r\n"
+      "GW 1 21 0 0 -5.0 0 0 5.0 0.001\r\nGE 0\r\nEX 0 1 11 0 1 0\r\nFR 0 1 0 0 xxf 0\r\n"
+      "NE 0 5 1 3 2 0 0 2 0 2\r\nEN");
   root.Write("drive_c/4nec2/b_in/Ranges/three.txt", "14\r\n14,1\r\n14,2\r\n");
   const std::vector<std::string> out = RunRoad(R"(
 decimal ,
@@ -318,8 +330,8 @@ echo ==end
     ASSERT_EQ(15u, r.nearRows.size());
     double atP = Evaluate(r, 10, 0, 4, 10).atPoint;
     const std::vector<double>& f = r.feeds.at(0);
-    EXPECT_EQ(Cells("%9.3f", {r.frequency, r.inputPower, atP, atP * std::sqrt(1.0 / r.inputPower), f[2] / root2,
-                              f[3] / root2, f[4] / root2, f[5] / root2, f[6], f[7]}),
+    EXPECT_EQ(Cells("%9.3f", {r.frequency, r.inputPower, atP, atP * std::sqrt(1.0 / r.inputPower),
+                              f[2] / root2, f[3] / root2, f[4] / root2, f[5] / root2, f[6], f[7]}),
               nearTable[4 + i]);
   }
 }

@@ -26,7 +26,8 @@ namespace {
 
 const std::string kDipole = "GW 1 5 0 0 -2.5 0 0 2.5 0.001\nGE 0\nGN -1\nEK\nEX 0 1 3 0 1 0\n";
 const std::string kRadiation = "RP 0 3 1 1000 0 0 30 0\n";
-const std::string kWordyComment = "CM near field, frequency, input power, antenna input, currents and location\n";
+const std::string kWordyComment =
+    "CM near field, frequency, input power, antenna input, currents and location\n";
 
 constexpr OutputSection kSections[] = {OutputSection::Frequency, OutputSection::InputPower,
                                        OutputSection::AntennaInput, OutputSection::Currents,
@@ -64,7 +65,8 @@ void ExpectNec2cNumbers(const Expected& expected, const std::string& text) {
   EXPECT_DOUBLE_EQ(f[6], feed.impedanceRe);
   EXPECT_DOUBLE_EQ(f[10], feed.power);
   for (std::size_t n = 0; n < expected.first.segments.size(); ++n)
-    EXPECT_DOUBLE_EQ(expected.first.segments[n][8], ReadSegmentCurrent(text, static_cast<int>(n + 1))) << n + 1;
+    EXPECT_DOUBLE_EQ(expected.first.segments[n][8], ReadSegmentCurrent(text, static_cast<int>(n + 1)))
+        << n + 1;
 
   NearFieldTable table;
   ReadNearField(text, 1, table);
@@ -83,18 +85,22 @@ TEST(SectionAnchors, RealOutputReadsTheEnginesSectionsAndKeepsEveryRightStart) {
   if (!Nec2cInstalled()) GTEST_SKIP() << "nec2c is not installed";
   const Deck decks[] = {
       {"near field before the pattern, two frequencies",
-       "CM dipole\nCE\n" + kDipole + "FR 0 2 0 0 14.2 7\nNE 0 1 1 2 1 0 -1 1 1 2\n" + kRadiation, {}},
-      {"magnetic field, one frequency", "CM dipole\nCE\n" + kDipole + "FR 0 1 0 0 29 0\nNH 0 2 1 1 1 0 0 1 1 1\n", {}},
-      {"pattern before the near field", "CM dipole\nCE\n" + kDipole + "FR 0 1 0 0 14.2 0\n" + kRadiation +
-                                            "NE 0 1 1 3 1 0 -1 1 1 1\n",
+       "CM dipole\nCE\n" + kDipole + "FR 0 2 0 0 14.2 7\nNE 0 1 1 2 1 0 -1 1 1 2\n" + kRadiation,
+       {}},
+      {"magnetic field, one frequency",
+       "CM dipole\nCE\n" + kDipole + "FR 0 1 0 0 29 0\nNH 0 2 1 1 1 0 0 1 1 1\n",
+       {}},
+      {"pattern before the near field",
+       "CM dipole\nCE\n" + kDipole + "FR 0 1 0 0 14.2 0\n" + kRadiation + "NE 0 1 1 3 1 0 -1 1 1 1\n",
        {OutputSection::NearField}},
       {"pattern before the magnetic field, two frequencies",
-       "CM a LINEAR dipole\nCE\n" + kDipole + "FR 0 2 0 0 14.2 7\n" + kRadiation + "NH 0 1 1 2 1 0 -1 1 1 2\n",
+       "CM a LINEAR dipole\nCE\n" + kDipole + "FR 0 2 0 0 14.2 7\n" + kRadiation +
+           "NH 0 1 1 2 1 0 -1 1 1 2\n",
        {OutputSection::NearField}},
       {"comment with every keyword, three frequencies",
        kWordyComment + "CE\n" + kDipole + "FR 0 3 0 0 7 7\nNE 0 1 1 2 1 0 -1 1 1 2\n" + kRadiation,
-       {OutputSection::Frequency, OutputSection::InputPower, OutputSection::AntennaInput, OutputSection::Currents,
-        OutputSection::NearField}},
+       {OutputSection::Frequency, OutputSection::InputPower, OutputSection::AntennaInput,
+        OutputSection::Currents, OutputSection::NearField}},
   };
   TestRoot root;
   const fs::path folder = root.dir / "run";
@@ -113,8 +119,12 @@ TEST(SectionAnchors, RealOutputReadsTheEnginesSectionsAndKeepsEveryRightStart) {
           std::find(deck.derailed.begin(), deck.derailed.end(), section) != deck.derailed.end();
       ASSERT_NE(0u, plain) << SectionKeyword(section);
       // Same start, same offsets: the values read before are read again.
-      if (!derailed) { EXPECT_EQ(plain, FindSection(text, section)) << SectionKeyword(section); }
-      if (derailed) { EXPECT_LT(plain, FindSection(text, section)) << SectionKeyword(section); }
+      if (!derailed) {
+        EXPECT_EQ(plain, FindSection(text, section)) << SectionKeyword(section);
+      }
+      if (derailed) {
+        EXPECT_LT(plain, FindSection(text, section)) << SectionKeyword(section);
+      }
     }
     ExpectNec2cNumbers(ExpectedOf(ReadAll(folder / "nec2c.out")), text);
   }

@@ -83,7 +83,8 @@ void ExpectSameNumbers(const Nec2cResult& nec2c, const std::string& text, int po
 
   ASSERT_FALSE(nec2c.segments.empty());
   for (std::size_t n = 0; n < nec2c.segments.size(); ++n)
-    EXPECT_DOUBLE_EQ(nec2c.segments[n][8], ReadSegmentCurrent(text, static_cast<int>(n + 1))) << "segment " << n + 1;
+    EXPECT_DOUBLE_EQ(nec2c.segments[n][8], ReadSegmentCurrent(text, static_cast<int>(n + 1)))
+        << "segment " << n + 1;
 
   NearFieldTable table;
   ReadNearField(text, polarization, table);
@@ -128,13 +129,18 @@ TEST_F(StandInTest, RelativeDeckNameResolvesAgainstTheCurrentFolder) {
 
 TEST_F(StandInTest, PathsWithBlanksArriveSplitAndAreJoinedAgain) {
   root.Write("drive_c/my decks/a b.nec", kDipoleDeck);
-  ASSERT_EQ(0, RunStandIn(root.dir, root.dir, {"c:\\my", "decks\\a", "b.nec", "C:\\4nec2\\b_out\\E_\\a", "b.out"}));
+  ASSERT_EQ(
+      0, RunStandIn(root.dir, root.dir, {"c:\\my", "decks\\a", "b.nec", "C:\\4nec2\\b_out\\E_\\a", "b.out"}));
   EXPECT_TRUE(fs::exists(root.driveC / "4nec2" / "b_out" / "E_" / "a b.out"));
 
   // A file "x" beside the deck "x y.nec": the deck is run, not the file.
   fs::path plain = root.Write("drive_c/4nec2/b_in/E_/x", "not a deck");
   root.Write("drive_c/4nec2/b_in/E_/x y.nec", kDipoleDeck);
-  ASSERT_EQ(0, RunStandIn(root.driveC / "4nec2" / "b_in" / "E_", root.dir, {"x", "y.nec", "C:\\4nec2\\b_out\\E_\\" "x", "y.out"}));
+  ASSERT_EQ(0, RunStandIn(root.driveC / "4nec2" / "b_in" / "E_", root.dir,
+                          {"x", "y.nec",
+                           "C:\\4nec2\\b_out\\E_\\"
+                           "x",
+                           "y.out"}));
   ExpectSameNumbers(Nec2cOf(kDipoleDeck), ReadAll(root.driveC / "4nec2" / "b_out" / "E_" / "x y.out"), 3);
   EXPECT_EQ("not a deck", ReadAll(plain));
 }
@@ -146,24 +152,28 @@ TEST_F(StandInTest, ARejectedDeckLeavesNoOutputFileAndExitsNonZero) {
   };
   const Case cases[] = {
       {"unknown card", "CM\r\nCE\r\nGW 1 5 0 0 -1 0 0 1 0.001\r\nGE 0\r\nZZ 1 2 3\r\nFR 0 1 0 0 14 0\r\n"},
-      {"source on a missing tag", "CM\r\nCE\r\nGW 1 5 0 0 -1 0 0 1 0.001\r\nGE 0\r\nEX 0 7 3 0 1 0\r\nFR 0 1 0 0 14 0\r\n"
-                                  "NE 0 1 1 1 1 0 0 1 1 1\r\n"},
+      {"source on a missing tag",
+       "CM\r\nCE\r\nGW 1 5 0 0 -1 0 0 1 0.001\r\nGE 0\r\nEX 0 7 3 0 1 0\r\nFR 0 1 0 0 14 0\r\n"
+       "NE 0 1 1 1 1 0 0 1 1 1\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     root.Write("drive_c/4nec2/b_in/E_/bad.nec", c.deck);
     // An older output of the same name must not pass for this run's result.
     fs::path output = root.Write("drive_c/4nec2/b_out/E_/bad.out", "old result");
-    EXPECT_NE(0, RunStandIn(root.dir, root.dir, {"c:\\4nec2\\b_in\\E_\\bad.nec", "c:\\4nec2\\b_out\\E_\\bad.out"}));
+    EXPECT_NE(
+        0, RunStandIn(root.dir, root.dir, {"c:\\4nec2\\b_in\\E_\\bad.nec", "c:\\4nec2\\b_out\\E_\\bad.out"}));
     EXPECT_FALSE(fs::exists(output));
   }
 }
 
 TEST_F(StandInTest, MissingDeckOutputFolderOrArgumentsExitNonZero) {
   root.Write("drive_c/4nec2/b_in/E_/d.nec", kDipoleDeck);
-  EXPECT_NE(0, RunStandIn(root.dir, root.dir, {"c:\\4nec2\\b_in\\E_\\none.nec", "c:\\4nec2\\b_out\\E_\\none.out"}));
+  EXPECT_NE(
+      0, RunStandIn(root.dir, root.dir, {"c:\\4nec2\\b_in\\E_\\none.nec", "c:\\4nec2\\b_out\\E_\\none.out"}));
   EXPECT_FALSE(fs::exists(root.driveC / "4nec2" / "b_out" / "E_" / "none.out"));
-  EXPECT_NE(0, RunStandIn(root.dir, root.dir, {"c:\\4nec2\\b_in\\E_\\d.nec", "c:\\4nec2\\b_out\\gone\\d.out"}));
+  EXPECT_NE(0,
+            RunStandIn(root.dir, root.dir, {"c:\\4nec2\\b_in\\E_\\d.nec", "c:\\4nec2\\b_out\\gone\\d.out"}));
   EXPECT_FALSE(fs::exists(root.driveC / "4nec2" / "b_out" / "gone"));
   EXPECT_NE(0, RunStandIn(root.dir, root.dir, {"c:\\4nec2\\b_in\\E_\\d.nec"}));
 }

@@ -43,7 +43,6 @@ TEST(PaneOperations, LinesKeepTheirTextThroughChangesClearsAndCopies) {
   EXPECT_EQ((Lines{std::string(100000, 'x'), "short"}), pane.lines);
 }
 
-
 TEST(PaneOperations, AddLineAppendsPrefixAndTextSplitAtLineBreaks) {
   struct Case {
     std::string text, prefix;
@@ -108,11 +107,25 @@ TEST(PaneOperations, ChangeSinceTellsAppendedLinesFromEveryOtherChange) {
       {"scroll only", [](Pane& p) { ScrollToTop(p); }, PaneChange::None},
       {"one line added", [](Pane& p) { AddLine(p, "c"); }, PaneChange::Appended},
       {"a text of lines added", [](Pane& p) { AddLine(p, "c\r\nd"); }, PaneChange::Appended},
-      {"cleared and refilled longer", [](Pane& p) { ClearPane(p); AddLine(p, "x\r\ny\r\nz"); }, PaneChange::Rewritten},
-      {"cleared and refilled, same last line", [](Pane& p) { ClearPane(p); AddLine(p, "x\r\nb\r\nc"); }, PaneChange::Rewritten},
+      {"cleared and refilled longer",
+       [](Pane& p) {
+         ClearPane(p);
+         AddLine(p, "x\r\ny\r\nz");
+       },
+       PaneChange::Rewritten},
+      {"cleared and refilled, same last line",
+       [](Pane& p) {
+         ClearPane(p);
+         AddLine(p, "x\r\nb\r\nc");
+       },
+       PaneChange::Rewritten},
       {"last line extended", [](Pane& p) { AppendToLastLine(p, " done"); }, PaneChange::Rewritten},
       {"earlier line extended", [](Pane& p) { AppendToLine(p, 0, " done"); }, PaneChange::Rewritten},
-      {"edited lines handed back", [](Pane& p) { ReplacePaneLines(p, {"a", "b", "typed"}); }, PaneChange::Rewritten},
+      {"edited lines handed back",
+       [](Pane& p) {
+         ReplacePaneLines(p, {"a", "b", "typed"});
+       },
+       PaneChange::Rewritten},
   };
   for (const Case& c : cases) {
     Pane pane;
@@ -214,13 +227,17 @@ TEST_F(WindowTest, CopyColumnTakesEveryRowOfEachTable) {
     std::string secondColumn;
   };
   const Case cases[] = {
-      {"power", {"//  Freq ;  Pwr  ;", "//  MHz ;   W   ;", "      7;        1;", "     14;        2;",
-                 "     21;        3;"},
+      {"power",
+       {"//  Freq ;  Pwr  ;", "//  MHz ;   W   ;", "      7;        1;", "     14;        2;",
+        "     21;        3;"},
        "        1\r\n        2\r\n        3\r\n"},
-      {"EUT", {"", "//  Numb ;  Cyl. ;", "//       ;       ;", "        1;     0,5;", "        2;     0,7;"},
+      {"EUT",
+       {"", "//  Numb ;  Cyl. ;", "//       ;       ;", "        1;     0,5;", "        2;     0,7;"},
        "     0,5\r\n     0,7\r\n"},
       {"rows left after a split run", {"       21;     0,9;"}, "     0,9\r\n"},
-      {"a heading among the rows", {"        1;       a;", "// note", "        2;       b;"}, "       a\r\n       b\r\n"},
+      {"a heading among the rows",
+       {"        1;       a;", "// note", "        2;       b;"},
+       "       a\r\n       b\r\n"},
   };
   for (const Case& c : cases) {
     ClearPane(form.Mdata);

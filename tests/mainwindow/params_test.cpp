@@ -155,7 +155,7 @@ TEST_F(ParamsTest, DoneKeepsTheExactValueOfEveryFieldLeftAsShown) {
   form.params.a = MakePoint2D(12.34, -0.5);
   for (void (TForm1::*command)() : {&TForm1::EditPointDblClick, &TForm1::EditPointADblClick}) {
     ui.AnswerPoint(command == &TForm1::EditPointDblClick ? std::vector<std::string>{"1,2E002", "0,25", "4,1"}
-                                                               : std::vector<std::string>{"12", "-0,5"});
+                                                         : std::vector<std::string>{"12", "-0,5"});
     (form.*command)();
   }
   EXPECT_EQ(123.4, form.params.p.x);
@@ -268,8 +268,7 @@ TEST_F(ParamsTest, NormalizePowerEntries) {
   EXPECT_TRUE(Warned("No valid number. Abort command!"));
   ASSERT_FALSE(ui.asks.empty());
   EXPECT_EQ("Normalize Power", ui.asks[0].caption);
-  EXPECT_EQ("Please enter Power [W] to which Field Strengths shall be normalized.",
-            ui.asks[0].prompt);
+  EXPECT_EQ("Please enter Power [W] to which Field Strengths shall be normalized.", ui.asks[0].prompt);
   EXPECT_EQ("1", ui.asks[0].offered) << "the box offers 1, not the current value";
 }
 
@@ -284,8 +283,8 @@ struct Inquiry {
 const Inquiry kInquiries[] = {
     {"maxHeight", &TForm1::MIChangemaxHeightClick, "Please enter maxHeight",
      "No valid height. Abort command!"},
-    {"AnalyseSegment", &TForm1::MIChangeAnalysingSegmentClick,
-     "Please enter Segment Number to analyse", "No valid height. Abort command!"},
+    {"AnalyseSegment", &TForm1::MIChangeAnalysingSegmentClick, "Please enter Segment Number to analyse",
+     "No valid height. Abort command!"},
     {"AnalysingResistance", &TForm1::MIChangeAnalysingResistanceClick,
      "Please enter Resistance for current analysation", "No valid height. Abort command!"},
     {"rCircle", &TForm1::MIEditrCircleClick, "Enter new value for rCircle",

@@ -75,9 +75,9 @@ class SingleTest : public ::testing::Test {
   }
   std::vector<std::string> GridFields() {
     std::vector<std::string> texts;
-    for (DisplayField* f : {&form.EditXStart, &form.EditXStop, &form.EditXStep, &form.EditYStart,
-                            &form.EditYStop, &form.EditYStep, &form.EditZStart, &form.EditZStop,
-                            &form.EditZStep})
+    for (DisplayField* f :
+         {&form.EditXStart, &form.EditXStop, &form.EditXStep, &form.EditYStart, &form.EditYStop,
+          &form.EditYStep, &form.EditZStart, &form.EditZStop, &form.EditZStep})
       texts.push_back(f->text);
     return texts;
   }
@@ -128,8 +128,7 @@ TEST_F(SingleTest, LoadOfAMissingFileWarnsEmptiesTheTextAndStillLogs) {
   form.params.currentText = "previous text";
   fx.ui.AnswerOpen("c:\\4nec2\\b_out\\none.out");
   form.Load1Click();
-  EXPECT_TRUE(Warned("Die Datei c:\\4nec2\\b_out\\none.out konnte nicht gefunden werden."))
-      << fx.out.str();
+  EXPECT_TRUE(Warned("Die Datei c:\\4nec2\\b_out\\none.out konnte nicht gefunden werden.")) << fx.out.str();
   EXPECT_EQ("", form.params.currentText);
   EXPECT_EQ("Showing: c:\\4nec2\\b_out\\none.out", form.M.hint);
   EXPECT_EQ(Lines({"FileLoaded: c:\\4nec2\\b_out\\none.out"}), Lines(form.Mout.lines));
@@ -149,8 +148,7 @@ TEST_F(SingleTest, LoadDipolWithoutTheSampleWarnsAndStillLogs) {
   fx.system.RemoveFile("c:\\4nec2\\out\\dipol.out");
   form.params.currentText = "previous text";
   form.LoadDipol1Click();
-  EXPECT_TRUE(Warned("Die Datei c:\\4nec2\\out\\dipol.out konnte nicht gefunden werden."))
-      << fx.out.str();
+  EXPECT_TRUE(Warned("Die Datei c:\\4nec2\\out\\dipol.out konnte nicht gefunden werden.")) << fx.out.str();
   EXPECT_EQ("", form.params.currentText);
   EXPECT_EQ(Lines({"FileLoaded: c:\\4nec2\\out\\dipol.out"}), Lines(form.Mout.lines));
 }
@@ -214,14 +212,14 @@ TEST_F(SingleTest, AnalyseMainChangesNothingWhenAnEarlyReadFails) {
     form.params.currentText = c.text;
     ClearPane(form.Mout);
     AddLine(form.Mout, "before");
-    for (DisplayField* f : {&form.EditFrequency, &form.EditInputPower, &form.EditVoltage,
-                            &form.EditCurrent, &form.EditImpedance, &form.EditPower})
+    for (DisplayField* f : {&form.EditFrequency, &form.EditInputPower, &form.EditVoltage, &form.EditCurrent,
+                            &form.EditImpedance, &form.EditPower})
       f->text = "old";
     EXPECT_THROW(form.AnalyseMain1Click(), ConversionError) << c.what;
     EXPECT_EQ(7.0, form.params.inputPower) << c.what;
     EXPECT_EQ(Lines({"before"}), Lines(form.Mout.lines)) << c.what;
-    for (DisplayField* f : {&form.EditFrequency, &form.EditInputPower, &form.EditVoltage,
-                            &form.EditCurrent, &form.EditImpedance, &form.EditPower})
+    for (DisplayField* f : {&form.EditFrequency, &form.EditInputPower, &form.EditVoltage, &form.EditCurrent,
+                            &form.EditImpedance, &form.EditPower})
       EXPECT_EQ("old", f->text) << c.what << ": " << f->name;
   }
 }
@@ -259,13 +257,12 @@ TEST_F(SingleTest, AnalyseNearfieldReportsEveryPolarisationOfOneLoad) {
   for (const PolarisationCase& c : kPolarisations) {
     form.RGPol.itemIndex = c.item;
     form.AnalyseNearfield1Click();
-    EXPECT_EQ(Lines(ExpectedReport(c, "ELECTRIC ", " V/m")), Lines(form.Mout.lines))
-        << "RGPol " << c.item;
+    EXPECT_EQ(Lines(ExpectedReport(c, "ELECTRIC ", " V/m")), Lines(form.Mout.lines)) << "RGPol " << c.item;
     EXPECT_EQ(18u, form.params.nearField.table.value.size());
   }
-  EXPECT_EQ((std::vector<std::string>{"9,00", "11,00", "1,00", "0,00", "10,00", "10,00", "0,00",
-                                      "8,00", "4,00"}),
-            GridFields());
+  EXPECT_EQ(
+      (std::vector<std::string>{"9,00", "11,00", "1,00", "0,00", "10,00", "10,00", "0,00", "8,00", "4,00"}),
+      GridFields());
   EXPECT_EQ("ELECTRIC ", form.EditType.text);
   const GridExtent expectedExtent{9, 11, 1, 0, 10, 10, 0, 8, 4};
   for (int i = 0; i < 9; ++i) EXPECT_NEAR(expectedExtent[i], form.params.nearField.extent[i], 1e-12);
@@ -283,9 +280,9 @@ TEST_F(SingleTest, MagneticTableGivesAmperesPerMetreButTheMaximumStaysInVoltsPer
 
 TEST_F(SingleTest, AnalyseNearfieldUsesPAndAAndMaxHeight) {
   form.params.currentText = ClassicOutputText(TestOutput());
-  form.params.p = {9.6, 0.2, 0.4};   // nearest grid point (10, 0, 0), s = 1
-  form.params.a = {10.5, 0.5};       // within 0.6 of x = 10 and 11, y = 0
-  form.params.maxHeight = 8;         // strict: z = 8 is left out
+  form.params.p = {9.6, 0.2, 0.4};  // nearest grid point (10, 0, 0), s = 1
+  form.params.a = {10.5, 0.5};      // within 0.6 of x = 10 and 11, y = 0
+  form.params.maxHeight = 8;        // strict: z = 8 is left out
   form.AnalyseNearfield1Click();
   ASSERT_EQ(11u, form.Mout.lines.size());
   double eps = std::sqrt(0.4 * 0.4 + 0.2 * 0.2 + 0.4 * 0.4);  // 0.6
@@ -359,22 +356,20 @@ TEST(SingleRunner, LoadsAFileAndAnalysesItForEveryPolarisation) {
       "run Load1Click\n"
       "run AnalyseMain1Click\n"
       "print Mout\n";
-  std::string expected = Joined({"FileLoaded: c:\\4nec2\\b_out\\grid.out",
-                                 "Seg.-Current (1): 0,02 A", "Power Received:   10 mW",
-                                 "------ out-File analysed (See also BasicData) ------"});
+  std::string expected =
+      Joined({"FileLoaded: c:\\4nec2\\b_out\\grid.out", "Seg.-Current (1): 0,02 A", "Power Received:   10 mW",
+              "------ out-File analysed (See also BasicData) ------"});
   for (const PolarisationCase& c : kPolarisations) {
     script += "select RGPol " + std::to_string(c.item) + "\nrun AnalyseNearfield1Click\nprint Mout\n";
     expected += Joined(ExpectedReport(c, "ELECTRIC ", " V/m"));
   }
   script += "print fields\n";
-  expected += Joined({"EditVoltage= 12-0,5j V", "EditCurrent=1,5+0,25j A",
-                      "EditImpedance= 63-26j Ohm", "EditPower=12,3 mW",
-                      "EditFrequency=14,20 MHz", "EditInputPower=1,2E002 W",
-                      "EditXStart=9,00", "EditXStop=11,00", "EditXStep=1,00",
-                      "EditYStart=0,00", "EditYStop=10,00", "EditYStep=10,00",
-                      "EditZStart=0,00", "EditZStop=8,00", "EditZStep=4,00",
-                      "EditType=ELECTRIC ", "EditPoint=(10,0|0,0|4,0)",
-                      "EditPointA=(10,0|0,0)", "EditNormalizePower=1,00 W"});
+  expected +=
+      Joined({"EditVoltage= 12-0,5j V", "EditCurrent=1,5+0,25j A", "EditImpedance= 63-26j Ohm",
+              "EditPower=12,3 mW", "EditFrequency=14,20 MHz", "EditInputPower=1,2E002 W", "EditXStart=9,00",
+              "EditXStop=11,00", "EditXStep=1,00", "EditYStart=0,00", "EditYStop=10,00", "EditYStep=10,00",
+              "EditZStart=0,00", "EditZStop=8,00", "EditZStep=4,00", "EditType=ELECTRIC ",
+              "EditPoint=(10,0|0,0|4,0)", "EditPointA=(10,0|0,0)", "EditNormalizePower=1,00 W"});
   std::istringstream in(script);
   std::ostringstream out;
   EXPECT_EQ(0, RunScriptIn(root, in, out));

@@ -70,12 +70,24 @@ TEST_F(WindowTest, StartUpTextsAndWindow) {
 
 TEST_F(WindowTest, FieldsAndPanesRightAfterStart) {
   const std::vector<std::pair<std::string, std::string>> expected = {
-      {"EditVoltage", ""},         {"EditCurrent", ""},        {"EditImpedance", ""},
-      {"EditPower", ""},           {"EditFrequency", ""},      {"EditInputPower", ""},
-      {"EditXStart", ""},          {"EditXStop", ""},          {"EditXStep", ""},
-      {"EditYStart", ""},          {"EditYStop", ""},          {"EditYStep", ""},
-      {"EditZStart", ""},          {"EditZStop", ""},          {"EditZStep", ""},
-      {"EditType", "----"},        {"EditPoint", "(10,0|0,0|4,0)"}, {"EditPointA", "(10,0|0,0)"},
+      {"EditVoltage", ""},
+      {"EditCurrent", ""},
+      {"EditImpedance", ""},
+      {"EditPower", ""},
+      {"EditFrequency", ""},
+      {"EditInputPower", ""},
+      {"EditXStart", ""},
+      {"EditXStop", ""},
+      {"EditXStep", ""},
+      {"EditYStart", ""},
+      {"EditYStop", ""},
+      {"EditYStep", ""},
+      {"EditZStart", ""},
+      {"EditZStop", ""},
+      {"EditZStep", ""},
+      {"EditType", "----"},
+      {"EditPoint", "(10,0|0,0|4,0)"},
+      {"EditPointA", "(10,0|0,0)"},
       {"EditNormalizePower", "1,00 W"},
   };
   const std::vector<DisplayField*> fields = form.Fields();
@@ -166,20 +178,41 @@ struct LayoutCase {
 TEST_F(WindowTest, FormResizeFollowsTheLayoutTable) {
   const std::vector<LayoutCase> cases = {
       // The default window: right column at 882, GBdata 382 wide, GBInfo and GBdata 249 high.
-      {1121, 530,
-       {882, 0, 209, 153}, {882, 152, 209, 129}, {882, 280, 209, 178},
-       {8, 0, 866, 209}, {8, 209, 477, 249}, {492, 209, 382, 249},
-       {8, 15, 850, 186}, {8, 15, 461, 226}, {8, 15, 366, 226}},
+      {1121,
+       530,
+       {882, 0, 209, 153},
+       {882, 152, 209, 129},
+       {882, 280, 209, 178},
+       {8, 0, 866, 209},
+       {8, 209, 477, 249},
+       {492, 209, 382, 249},
+       {8, 15, 850, 186},
+       {8, 15, 461, 226},
+       {8, 15, 366, 226}},
       // A wider window widens the right column in proportion: 1400 * 209 / 1121 = 261.
-      {1400, 800,
-       {1109, 0, 261, 153}, {1109, 152, 261, 129}, {1109, 280, 261, 448},
-       {8, 0, 1093, 209}, {8, 209, 477, 519}, {492, 209, 609, 519},
-       {8, 15, 1077, 186}, {8, 15, 461, 496}, {8, 15, 593, 496}},
+      {1400,
+       800,
+       {1109, 0, 261, 153},
+       {1109, 152, 261, 129},
+       {1109, 280, 261, 448},
+       {8, 0, 1093, 209},
+       {8, 209, 477, 519},
+       {492, 209, 609, 519},
+       {8, 15, 1077, 186},
+       {8, 15, 461, 496},
+       {8, 15, 593, 496}},
       // Too small for the formulas: sizes stop at 0, positions stay as computed.
-      {300, 200,
-       {61, 0, 209, 153}, {61, 152, 209, 129}, {61, 280, 209, 0},
-       {8, 0, 45, 209}, {8, 209, 477, 0}, {492, 209, 0, 0},
-       {8, 15, 29, 186}, {8, 15, 461, 0}, {8, 15, 0, 0}},
+      {300,
+       200,
+       {61, 0, 209, 153},
+       {61, 152, 209, 129},
+       {61, 280, 209, 0},
+       {8, 0, 45, 209},
+       {8, 209, 477, 0},
+       {492, 209, 0, 0},
+       {8, 15, 29, 186},
+       {8, 15, 461, 0},
+       {8, 15, 0, 0}},
   };
   for (const LayoutCase& c : cases) {
     SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
@@ -232,10 +265,7 @@ TEST_F(WindowTest, WindowCenterTruncatesTowardZeroAndNeverStartsOffScreen) {
   // The window is 1121 x 530. A screen smaller than the window puts it at the screen's edge,
   // where its menu stays reachable, not at a negative position.
   const std::vector<Case> cases = {
-      {1920, 1080, 399, 275},
-      {1116, 529, 0, 0},
-      {1118, 527, 0, 0},
-      {1124, 533, 1, 1},  // 3 / 2 = 1
+      {1920, 1080, 399, 275}, {1116, 529, 0, 0}, {1118, 527, 0, 0}, {1124, 533, 1, 1},  // 3 / 2 = 1
       {800, 1080, 0, 275},
   };
   for (const Case& c : cases) {
@@ -384,26 +414,27 @@ TEST_F(WindowTest, MainMenuHoldsEveryItemInOrder) {
 }
 
 TEST_F(WindowTest, OnlyTheFirstEngineIsCheckedAtStart) {
-  for (const MenuItem& item : form.MM)
-    EXPECT_EQ(item.name == "MI_NEC1500", item.checked) << Show(item);
+  for (const MenuItem& item : form.MM) EXPECT_EQ(item.name == "MI_NEC1500", item.checked) << Show(item);
   ASSERT_NE(nullptr, form.FindMenuItem("MI_NEC1500"));
   EXPECT_EQ("NEC2 MP 1500", form.FindMenuItem("MI_NEC1500")->caption);
 }
 
 TEST_F(WindowTest, PopupMenus) {
-  const std::vector<std::pair<std::string, std::string>> points = {
-      {"Point (1,0,1)", "Point1Click"}, {"Point (3,0,1)", "Point2Click"},
-      {"Point (10,0,1)", "Ponit3Click"}, {"Point (30,0,1)", "Point4Click"}};
+  const std::vector<std::pair<std::string, std::string>> points = {{"Point (1,0,1)", "Point1Click"},
+                                                                   {"Point (3,0,1)", "Point2Click"},
+                                                                   {"Point (10,0,1)", "Ponit3Click"},
+                                                                   {"Point (30,0,1)", "Point4Click"}};
   ASSERT_EQ(points.size(), form.PopupMenu1.size());
   for (std::size_t i = 0; i < points.size(); ++i) {
     EXPECT_EQ(points[i].first, form.PopupMenu1[i].caption);
     EXPECT_EQ(points[i].second, form.PopupMenu1[i].handler);
   }
 
-  const std::vector<std::string> captions = {
-      "Copy to Clipboard", "Save as Txt",  "-",            "Copy Frequencies", "Copy Power",
-      "Copy Field",        "Copy corr. Field", "Copy Real(V)", "Copy Imag(V)",  "Copy Real(I)",
-      "Copy Imag(I)",      "Copy Real(Z)", "Copy Imag(Z)"};
+  const std::vector<std::string> captions = {"Copy to Clipboard", "Save as Txt",  "-",
+                                             "Copy Frequencies",  "Copy Power",   "Copy Field",
+                                             "Copy corr. Field",  "Copy Real(V)", "Copy Imag(V)",
+                                             "Copy Real(I)",      "Copy Imag(I)", "Copy Real(Z)",
+                                             "Copy Imag(Z)"};
   ASSERT_EQ(captions.size(), form.PopupMenu2.size());
   EXPECT_EQ("MICopytoClipboardClick", form.PopupMenu2[0].handler);
   EXPECT_EQ("MISaveasTxtClick", form.PopupMenu2[1].handler);
@@ -463,8 +494,8 @@ TEST_F(WindowTest, UncaughtFailureShowsTheErrorBoxWithThePointRule) {
       {"'1.5' ist kein gültiger Gleitkommawert", "'1.5' ist kein gültiger Gleitkommawert."},
       {"Already ends.", "Already ends."},
       {"Stop!", "Stop!"},
-      {"range-", "range-"},        // '-' sorts before '.'
-      {"path/", "path/."},         // '/' sorts after '.'
+      {"range-", "range-"},         // '-' sorts before '.'
+      {"path/", "path/."},          // '/' sorts after '.'
       {"Wert \xFC", "Wert \xFC."},  // a byte above 127 sorts after '.'
       {"'1,5\0x' ist kein gültiger Gleitkommawert"s, "'1,5\\0x' ist kein gültiger Gleitkommawert."},
       {"bell\a\x1B[2J\x7F\tA\r\nB", "bell\\x07\\x1B[2J\\x7F\tA\r\nB."},
@@ -574,10 +605,18 @@ TEST(ProgressTextTest, CountsFilesEstimatesTheRestAndSumsUpAtTheEnd) {
   };
   const Case cases[] = {
       {{true, "Load", 0, 0, 1000, 0}, 8500, "Load: 0:07 elapsed", -1},
-      {{true, "Batch-Analyse Nearfield", 1, 1500, 0, 0}, 200, "Batch-Analyse Nearfield: file 1 of 1500, 0:00 elapsed", 0},
-      {{true, "Analyse EUTs", 11, 1500, 0, 0}, 3000,
-       "Analyse EUTs: file 11 of 1500, 0:03 elapsed, about 7:27 left", 6},
-      {{true, "Batch-Analyse Power", 3, 3, 0, 0}, 3723000, "Batch-Analyse Power: file 3 of 3, 1:02:03 elapsed, about 31:01 left", 666},
+      {{true, "Batch-Analyse Nearfield", 1, 1500, 0, 0},
+       200,
+       "Batch-Analyse Nearfield: file 1 of 1500, 0:00 elapsed",
+       0},
+      {{true, "Analyse EUTs", 11, 1500, 0, 0},
+       3000,
+       "Analyse EUTs: file 11 of 1500, 0:03 elapsed, about 7:27 left",
+       6},
+      {{true, "Batch-Analyse Power", 3, 3, 0, 0},
+       3723000,
+       "Batch-Analyse Power: file 3 of 3, 1:02:03 elapsed, about 31:01 left",
+       666},
       {{false, "Batch-Analyse Power", 3, 3, 0, 65000}, 99000, "Batch-Analyse Power: 3 files in 1:05", 666},
       {{false, "Load", 0, 0, 0, 65000}, 99000, "", -1},
   };
@@ -589,7 +628,8 @@ TEST(ProgressTextTest, CountsFilesEstimatesTheRestAndSumsUpAtTheEnd) {
 
 TEST_F(WindowTest, BatchLoopsReportTheirFileAndTheDispatcherTheCommand) {
   const auto folder = root.driveC / "4nec2" / "b_out" / "three";
-  for (const char* name : {"a.out", "b.out", "c.out"}) root.Write("drive_c/4nec2/b_out/three/" + std::string(name), "x");
+  for (const char* name : {"a.out", "b.out", "c.out"})
+    root.Write("drive_c/4nec2/b_out/three/" + std::string(name), "x");
   ui.AnswerFolder(folder.string());
   ASSERT_TRUE(form.Run("MIAddEUTs"));
   EXPECT_FALSE(form.progress.running);

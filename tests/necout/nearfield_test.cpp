@@ -89,7 +89,7 @@ TEST(NecOutNearField, CircleAndCylinderAreCentredOnTheZAxis) {
     for (const auto& m : members)
       if (t.x[i] == m[0] && t.y[i] == m[1] && t.z[i] == 1) t.value[i] = 10 + m[0];
     if (t.z[i] == 2 && std::abs(r - 3) < 0.6) t.value[i] = 50;  // on the cylinder, other height
-    if (r > 3.6 || r < 2.4) t.value[i] = 1000;                   // never on the circle
+    if (r > 3.6 || r < 2.4) t.value[i] = 1000;                  // never on the circle
   }
   EXPECT_EQ(13.0, MaxOnCircle(t, 3, 1.0)) << "(3, 0) and (3, 1) hold 13";
   EXPECT_EQ(50.0, MaxOnCircle(t, 3, 1.5)) << "heights 1 and 2 both within 0.6";

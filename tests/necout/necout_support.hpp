@@ -17,7 +17,8 @@ inline const double kSqrt2 = std::sqrt(2.0);
 
 // Bitwise equality of two lists (NaN equals NaN, -0 differs from 0).
 inline bool SameBits(const RealList& a, const RealList& b) {
-  return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
+  return a.size() == b.size() &&
+         (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
 }
 
 inline std::string Describe(const NearFieldTable& t) {

@@ -13,7 +13,8 @@ namespace varnel {
 
 namespace {
 
-const std::string kWarning = "[Warning] loadRange: Conversion Error. Problem in c:\\4nec2\\b_in\\Ranges\\r.txt.";
+const std::string kWarning =
+    "[Warning] loadRange: Conversion Error. Problem in c:\\4nec2\\b_in\\Ranges\\r.txt.";
 
 struct RangeRead {
   RealList values;
@@ -49,7 +50,11 @@ TEST(NecOutRange, ReadsOneNumberPerLine) {
       {"text and an empty line inside", "abc\r\n\r\n21", {21}, 2},
       {"an empty file is one empty line", "", {}, 1},
       {"a lone CR does not end a line", "7,01\r14,2\r\n", {}, 1},
-      {"byte 26 ends the file", "7,01\r\n\x1a" "garbage\r\n", {7.01}, 0},
+      {"byte 26 ends the file",
+       "7,01\r\n\x1a"
+       "garbage\r\n",
+       {7.01},
+       0},
       {"a tab is not a blank", "\t7,01", {}, 1},
   };
   for (const Case& c : cases) {

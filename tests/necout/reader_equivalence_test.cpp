@@ -55,7 +55,8 @@ class TableWriter {
   }
 
   std::string Blanks() {
-    if (Chance(0.05)) return std::string(static_cast<std::size_t>(hostile_ ? Pick(60, 140) : Pick(60, 64)), ' ');
+    if (Chance(0.05))
+      return std::string(static_cast<std::size_t>(hostile_ ? Pick(60, 140) : Pick(60, 64)), ' ');
     if (hostile_ && Chance(0.02)) return "\t";
     return std::string(static_cast<std::size_t>(Pick(1, 4)), ' ');
   }
@@ -63,20 +64,29 @@ class TableWriter {
   std::string Number() {
     if (Chance(0.02)) return "NaN";
     if (hostile_ && Chance(0.01)) {
-      const char* bad[] = {"nan", "1.2.3", "1,5", "abc", "", "1E", "+", ".", "-.", "1e400", "1e-400", "0x10", "1..", "E5"};
+      const char* bad[] = {"nan", "1.2.3", "1,5",   "abc",    "",     "1E",  "+",
+                           ".",   "-.",    "1e400", "1e-400", "0x10", "1..", "E5"};
       return bad[Pick(0, 13)];
     }
     const double v = std::uniform_real_distribution<double>(-2000, 2000)(rng_) *
                      std::pow(10.0, Pick(-30, 3)) * (Chance(0.1) ? 0 : 1);
     switch (Pick(0, 7)) {
-      case 0: return classic_detail::Printf("%.4E", v);
-      case 1: return classic_detail::Printf("%.4f", v);
-      case 2: return classic_detail::Printf("%.2f", v);
-      case 3: return classic_detail::Printf("%.17g", v);
-      case 4: return classic_detail::Printf("%.25f", v);
-      case 5: return classic_detail::Printf("%+.3e", v);
-      case 6: return classic_detail::Printf("%.0f.", v);
-      default: return classic_detail::Printf(".%d", Pick(0, 99999));
+      case 0:
+        return classic_detail::Printf("%.4E", v);
+      case 1:
+        return classic_detail::Printf("%.4f", v);
+      case 2:
+        return classic_detail::Printf("%.2f", v);
+      case 3:
+        return classic_detail::Printf("%.17g", v);
+      case 4:
+        return classic_detail::Printf("%.25f", v);
+      case 5:
+        return classic_detail::Printf("%+.3e", v);
+      case 6:
+        return classic_detail::Printf("%.0f.", v);
+      default:
+        return classic_detail::Printf(".%d", Pick(0, 99999));
     }
   }
 
@@ -99,8 +109,8 @@ class TableWriter {
 void ExpectSame(const Outcome& expected, const Outcome& actual, const std::string& context) {
   EXPECT_EQ(expected.failure, actual.failure) << context;
   EXPECT_EQ(expected.table.fieldType, actual.table.fieldType) << context;
-  EXPECT_TRUE(SameBits(expected.table.x, actual.table.x)) << context << "\nexpected " << Describe(expected.table)
-                                                          << "\nactual   " << Describe(actual.table);
+  EXPECT_TRUE(SameBits(expected.table.x, actual.table.x))
+      << context << "\nexpected " << Describe(expected.table) << "\nactual   " << Describe(actual.table);
   EXPECT_TRUE(SameBits(expected.table.y, actual.table.y)) << context;
   EXPECT_TRUE(SameBits(expected.table.z, actual.table.z)) << context;
   EXPECT_TRUE(SameBits(expected.table.value, actual.table.value))
@@ -110,10 +120,14 @@ void ExpectSame(const Outcome& expected, const Outcome& actual, const std::strin
 std::string Visible(const std::string& text) {
   std::string out;
   for (char ch : text.substr(0, 2000)) {
-    if (ch == '\r') out += "\\r";
-    else if (ch == '\n') out += "\\n\n";
-    else if (ch == '\t') out += "\\t";
-    else out += ch;
+    if (ch == '\r')
+      out += "\\r";
+    else if (ch == '\n')
+      out += "\\n\n";
+    else if (ch == '\t')
+      out += "\\t";
+    else
+      out += ch;
   }
   return out;
 }
@@ -157,7 +171,8 @@ TEST(NecOutEquivalence, ClassicGridsReadExactlyAsStepByStep) {
       const Outcome expected = ReadOutcome(StepByStepReadNearField, text, pol);
       ASSERT_EQ("", expected.failure);
       ASSERT_EQ(729u, expected.table.value.size());
-      ExpectSame(expected, ReadOutcome(ReadNearField, text, pol), "classic grid, polarisation " + std::to_string(pol));
+      ExpectSame(expected, ReadOutcome(ReadNearField, text, pol),
+                 "classic grid, polarisation " + std::to_string(pol));
     }
   }
 }
@@ -170,9 +185,10 @@ TEST(NecOutEquivalence, EveryPrintablePhaseGivesTheStepByStepEllipse) {
   const char* odd[] = {"-0.00", "180.01", "-180.01", "12.345", "1.00E+01", "90.0", "-5.", "NaN"};
   for (int k = -18000; k <= 18000; k += 1) {
     const std::string phase = classic_detail::Printf("%.2f", k / 100.0);
-    const std::string other = k % 97 == 0 ? odd[(k / 97 + 800) % 8] : classic_detail::Printf("%.2f", (k % 3600) / 10.0);
-    text += "   1.0000   2.0000   3.0000   7.8777E-02 " + phase + "   1.2500E-01 " + other + "   3.0000E-02 " +
-            (k % 2 ? phase : other) + "\r\n";
+    const std::string other =
+        k % 97 == 0 ? odd[(k / 97 + 800) % 8] : classic_detail::Printf("%.2f", (k % 3600) / 10.0);
+    text += "   1.0000   2.0000   3.0000   7.8777E-02 " + phase + "   1.2500E-01 " + other +
+            "   3.0000E-02 " + (k % 2 ? phase : other) + "\r\n";
   }
   text += "\r\n";
   for (int pol : {0, 4}) {
@@ -188,10 +204,11 @@ TEST(NecOutEquivalence, EveryPrintablePhaseGivesTheStepByStepEllipse) {
 // NaN) with phases on both paths and at their edges must give the step-by-step values bit
 // for bit.
 TEST(NecOutEquivalence, ExtremeMagnitudesAndPhaseSpellingsGiveTheStepByStepEllipse) {
-  const char* magnitudes[] = {"0.0000E+00", "-0.0000E+00", "4.9407E-324", "2.2251E-308", "1.0000E+300",
-                              "1.7976E+308", "NaN",        "-1.0000E+00", "3.5000E-03"};
-  const char* phases[] = {"-0.00", "0.00", "-0",    "+0",       "-180.00",  "180.00", "180.01", "-180.01", "+90",
-                          "90.5",  "-90.50", "9.00E+01", "1.8E2", "18000E-2", "0.001", "1e-400", "NaN",  "12.345"};
+  const char* magnitudes[] = {"0.0000E+00",  "-0.0000E+00", "4.9407E-324", "2.2251E-308", "1.0000E+300",
+                              "1.7976E+308", "NaN",         "-1.0000E+00", "3.5000E-03"};
+  const char* phases[] = {"-0.00",  "0.00",     "-0",    "+0",     "-180.00", "180.00",
+                          "180.01", "-180.01",  "+90",   "90.5",   "-90.50",  "9.00E+01",
+                          "1.8E2",  "18000E-2", "0.001", "1e-400", "NaN",     "12.345"};
   for (char separator : {',', '.'}) {
     SeparatorScope scope(separator);
     std::string text = "  -------- NEAR ELECTRIC FIELDS --------\r\n  h\r\n  h\r\n  h\r\n  h\r\n";

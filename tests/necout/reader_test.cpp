@@ -14,7 +14,9 @@ namespace varnel {
 
 namespace {
 
-std::string ConversionMessage(const std::string& text) { return "'" + text + "' ist kein g\xC3\xBCltiger Gleitkommawert"; }
+std::string ConversionMessage(const std::string& text) {
+  return "'" + text + "' ist kein g\xC3\xBCltiger Gleitkommawert";
+}
 
 // The message of the ConversionError the call throws ("" when it throws none).
 template <typename Call>
@@ -118,7 +120,8 @@ TEST(NecOutReader, TheFirstRunOfSeveralWins) {
 TEST(NecOutReader, FrequencyFailuresNameTheFieldAfterTheReplacement) {
   // Without a heading framed by dashes the plain search decides: the comment's word is the
   // first occurrence, so the heading is taken as the value line.
-  const std::string unframed = Lines({" Dipole at a FreQuency of 14 MHz", "  FREQUENCY", "  FREQUENCY= 1.4200E+01"});
+  const std::string unframed =
+      Lines({" Dipole at a FreQuency of 14 MHz", "  FREQUENCY", "  FREQUENCY= 1.4200E+01"});
   EXPECT_EQ(ConversionMessage("  FREQUENC"), FailureOf([&] { ReadFrequency(unframed); }));
 
   const std::string bad = Lines({"", "  --------- FREQUENCY --------", "  FREQUENCY= 1.4200X+01 MHZ"});
@@ -141,8 +144,9 @@ TEST(NecOutReader, MissingKeywordsApplyTheOffsetsToTheStartOfTheText) {
   EXPECT_THROW(ReadFrequency("FREQUENCY"), ConversionError);
 
   // No "ANTENNA INPUT": the fifth line of the text.
-  const std::string feedRow = classic_detail::Printf("%6d%6d%12.5E%12.5E%12.5E%12.5E%12.5E%12.5E%12.5E%12.5E%12.5E", 1,
-                                                     1, 2.0, 0.0, 0.5, 0.0, 50.0, 1.0, 0.02, 0.0, 0.25);
+  const std::string feedRow =
+      classic_detail::Printf("%6d%6d%12.5E%12.5E%12.5E%12.5E%12.5E%12.5E%12.5E%12.5E%12.5E", 1, 1, 2.0, 0.0,
+                             0.5, 0.0, 50.0, 1.0, 0.02, 0.0, 0.25);
   const AntennaInput in = ReadAntennaInput(Lines({"l1", "l2", "l3", "l4", feedRow, "l6"}));
   EXPECT_DOUBLE_EQ(2.0 / kSqrt2, in.voltageRe);
   EXPECT_DOUBLE_EQ(50.0, in.impedanceRe);
@@ -182,8 +186,8 @@ TEST(NecOutReader, SegmentRowsCountFromTheSeventhLineAfterTheKeyword) {
   // 88-93 hold real, imaginary, magnitude and phase.
   std::vector<std::string> lines = {"xx CURRENTS AND LOCATION", "a", "b", "c", "d", "e", "f"};
   for (int n = 1; n <= 3; ++n)
-    lines.push_back(std::string(50, ' ') + "1.0000E-03  1.0000E-03  " + classic_detail::Printf("%10.4E", n * 1.0) +
-                    "    1.000");
+    lines.push_back(std::string(50, ' ') + "1.0000E-03  1.0000E-03  " +
+                    classic_detail::Printf("%10.4E", n * 1.0) + "    1.000");
   const std::string text = Lines(lines);
   EXPECT_DOUBLE_EQ(1.0, ReadSegmentCurrent(text, 1));
   EXPECT_DOUBLE_EQ(2.0, ReadSegmentCurrent(text, 2));
@@ -206,7 +210,9 @@ TEST(NecOutReader, SegmentCurrentWithoutADefinedValueIsNaN) {
     std::size_t column;  // zero-based start of the field in the row
     std::size_t width;
     bool magnitudeKept;
-  } cases[] = {{"real", 50, 10, false}, {"imaginary", 62, 10, false}, {"magnitude", 74, 10, false},
+  } cases[] = {{"real", 50, 10, false},
+               {"imaginary", 62, 10, false},
+               {"magnitude", 74, 10, false},
                {"phase", 87, 6, true}};
   for (const Case& c : cases) {
     std::string text = good;
@@ -232,10 +238,16 @@ TEST(NecOutReader, NearFieldValuesPerPolarisation) {
     double expected[5];  // Total, X, Y, Z, Horizontal
   } cases[] = {
       {"linear in XY", {0, 0, 0, 10, 0, 10, 0, 0, 0}, {10, 10 / kSqrt2, 10 / kSqrt2, 0, 10}},
-      {"circular in XY", {0, 0, 0, 10, 0, 10, 90, 0, 0}, {10 / kSqrt2, 10 / kSqrt2, 10 / kSqrt2, 0, 10 / kSqrt2}},
-      {"total above 1000 is 0", {0, 0, 0, 1000.5, 0, 0, 0, 0, 0}, {0, 1000.5 / kSqrt2, 0, 0, 1000.5 / kSqrt2}},
+      {"circular in XY",
+       {0, 0, 0, 10, 0, 10, 90, 0, 0},
+       {10 / kSqrt2, 10 / kSqrt2, 10 / kSqrt2, 0, 10 / kSqrt2}},
+      {"total above 1000 is 0",
+       {0, 0, 0, 1000.5, 0, 0, 0, 0, 0},
+       {0, 1000.5 / kSqrt2, 0, 0, 1000.5 / kSqrt2}},
       {"Ez only", {0, 0, 0, 0, 0, 0, 0, 3, 45}, {3 / kSqrt2, 0, 0, 3 / kSqrt2, 0}},
-      {"Ex NaN", {0, 0, 0, NAN, 0, 1, 0, 1, 0}, {0, 1000000 / kSqrt2, 1 / kSqrt2, 1 / kSqrt2, std::sqrt(1e12 + 1) / kSqrt2}},
+      {"Ex NaN",
+       {0, 0, 0, NAN, 0, 1, 0, 1, 0},
+       {0, 1000000 / kSqrt2, 1 / kSqrt2, 1 / kSqrt2, std::sqrt(1e12 + 1) / kSqrt2}},
       {"Ez NaN", {0, 0, 0, 1, 0, 0, 0, NAN, 0}, {1 / kSqrt2, 1 / kSqrt2, 0, 0, 1 / kSqrt2}},
   };
   for (const Case& c : cases) {
@@ -323,8 +335,8 @@ TEST(NecOutReader, NearFieldTableEnds) {
 TEST(NecOutReader, NearFieldWithoutAFramedHeadingStartsAtTheFirstNearInAnyCase) {
   // "LINEAR" in a comment holds "NEAR"; with no framed heading the rows are read from its
   // fifth line on.
-  const std::string unframed = Lines({" A LINEAR ARRAY", "NEAR ELECTRIC FIELDS", "", "h", "h", "heading",
-                                      "1 2 3 1 0 1 0 1 0", ""});
+  const std::string unframed =
+      Lines({" A LINEAR ARRAY", "NEAR ELECTRIC FIELDS", "", "h", "h", "heading", "1 2 3 1 0 1 0 1 0", ""});
   NearFieldTable t;
   EXPECT_EQ(ConversionMessage("heading"), FailureOf([&] { ReadNearField(unframed, 0, t); }));
   EXPECT_EQ("ARRAY\r\nNE", t.fieldType);
@@ -340,7 +352,8 @@ TEST(NecOutReader, NearFieldFailureKeepsTheRowsBeforeIt) {
   const std::string head = Lines({"NEAR ELECTRIC FIELDS", "", "h1", "h2", "h3", ""});
   SeparatorScope comma(',');
   NearFieldTable t;
-  const std::string text = head + Lines({"1.5 0 0 1 0 1 0 1 0", "2.5 0 0 1.2x 0 1 0 1 0", "3 0 0 1 0 1 0 1 0"});
+  const std::string text =
+      head + Lines({"1.5 0 0 1 0 1 0 1 0", "2.5 0 0 1.2x 0 1 0 1 0", "3 0 0 1 0 1 0 1 0"});
   EXPECT_EQ(ConversionMessage("1,2x"), FailureOf([&] { ReadNearField(text, 0, t); }));
   EXPECT_EQ((RealList{1.5}), t.x);
   EXPECT_EQ(1u, t.value.size());
@@ -367,7 +380,8 @@ TEST(NecOutReader, NearFieldReadsTheSameUnderBothSeparators) {
       ReadNearField(text, pol, point);
     }
     ASSERT_EQ(60u, comma.x.size());
-    EXPECT_TRUE(SameBits(comma.x, point.x) && SameBits(comma.z, point.z) && SameBits(comma.value, point.value))
+    EXPECT_TRUE(SameBits(comma.x, point.x) && SameBits(comma.z, point.z) &&
+                SameBits(comma.value, point.value))
         << "polarisation " << pol;
     EXPECT_DOUBLE_EQ(1.0, comma.x[4]);
     EXPECT_DOUBLE_EQ(-0.5, comma.y[8]);
@@ -447,12 +461,14 @@ TEST(NecOutHostile, BinaryBytesShortTextsAndKeywordsAtTheEnd) {
     std::string text(static_cast<std::size_t>(rng() % 600), '\0');
     for (char& c : text) c = static_cast<char>(rng() % 4 == 0 ? "\r\n \0"[rng() % 4] : rng());
     if (round % 3 == 0) text += "NEAR";
-    if (round % 5 == 0) text = "CURRENTS AND LOCATION ANTENNA INPUT FREQUENCY INPUT POWER " + text + "FREQUENCY";
+    if (round % 5 == 0)
+      text = "CURRENTS AND LOCATION ANTENNA INPUT FREQUENCY INPUT POWER " + text + "FREQUENCY";
     ReadEverything(text, "random bytes, round " + std::to_string(round));
   }
-  for (const std::string& text : {std::string(), std::string("N"), std::string("NEAR"), std::string("\r\r\r\r\r"),
-                                  std::string("NEAR\r\r\r\r\r"), std::string("NEAR\r\n\r\n\r\n\r\n\r\n1"),
-                                  std::string("FREQUENCYFREQUENCY"), std::string("INPUT POWER")}) {
+  for (const std::string& text :
+       {std::string(), std::string("N"), std::string("NEAR"), std::string("\r\r\r\r\r"),
+        std::string("NEAR\r\r\r\r\r"), std::string("NEAR\r\n\r\n\r\n\r\n\r\n1"),
+        std::string("FREQUENCYFREQUENCY"), std::string("INPUT POWER")}) {
     ReadEverything(text, "short text");
   }
 }

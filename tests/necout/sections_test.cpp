@@ -20,7 +20,8 @@ TEST(SectionAnchors, OnlyAFramedHeadingLineAnchorsAndOtherwiseTheFirstOccurrence
       {OutputSection::Frequency, "frequency\r\n---FREQUENCY---", 15},
       {OutputSection::AntennaInput, "antenna input\r\n - ANTENNA INPUT PARAMETERS -", 19},
       {OutputSection::Currents, "currents and location\r\n-- CURRENTS AND LOCATION --", 27},
-      {OutputSection::InputPower, "INPUT POWER = 1\r\n -- POWER BUDGET --\r\n  \r\n\r\n  INPUT POWER = 2", 47},
+      {OutputSection::InputPower, "INPUT POWER = 1\r\n -- POWER BUDGET --\r\n  \r\n\r\n  INPUT POWER = 2",
+       47},
       // Not anchored: a frame missing on one side, other words on the line, a dash or a
       // word before "INPUT POWER", no budget heading above it. The first occurrence counts.
       {OutputSection::NearField, "LINEAR\r\n NEAR ELECTRIC FIELDS --", 3},

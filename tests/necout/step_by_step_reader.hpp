@@ -20,7 +20,8 @@ inline long long StepByStepNearKeyword(const std::string& text) {
   for (long long at = first; at != 0; at = static_cast<long long>(FindText("NEAR", text, at + 1, false))) {
     long long begin = at, end = at;
     while (begin > 1 && text[begin - 2] != '\r' && text[begin - 2] != '\n') --begin;
-    while (end <= static_cast<long long>(text.size()) && text[end - 1] != '\r' && text[end - 1] != '\n') ++end;
+    while (end <= static_cast<long long>(text.size()) && text[end - 1] != '\r' && text[end - 1] != '\n')
+      ++end;
     const std::string line = CopyRange(text, begin, end - 1);
     const std::size_t head = line.find_first_not_of(" -"), tail = line.find_last_not_of(" -");
     if (head != static_cast<std::size_t>(at - begin)) continue;
@@ -83,12 +84,23 @@ inline void StepByStepReadNearField(const std::string& text, int pol, NearFieldT
     t.y.push_back(v[1]);
     t.z.push_back(v[2]);
     switch (pol) {
-      case 0: t.value.push_back(total * invSqrt2); break;
-      case 1: t.value.push_back(mx * invSqrt2); break;
-      case 2: t.value.push_back(my * invSqrt2); break;
-      case 3: t.value.push_back(mz * invSqrt2); break;
-      case 4: t.value.push_back(horizontal * invSqrt2); break;
-      default: break;
+      case 0:
+        t.value.push_back(total * invSqrt2);
+        break;
+      case 1:
+        t.value.push_back(mx * invSqrt2);
+        break;
+      case 2:
+        t.value.push_back(my * invSqrt2);
+        break;
+      case 3:
+        t.value.push_back(mz * invSqrt2);
+        break;
+      case 4:
+        t.value.push_back(horizontal * invSqrt2);
+        break;
+      default:
+        break;
     }
   }
 }

@@ -58,8 +58,8 @@ TEST(FieldMapOfEngineOutput, EachCellHoldsTheValueNec2cPrintedForItsPoint) {
   struct Case {
     MapPlane plane;
     double level;
-    int polarization;   // X or Z: one magnitude each
-    int across, up, at; // nec2c row columns of the plane's axes and the level's axis
+    int polarization;    // X or Z: one magnitude each
+    int across, up, at;  // nec2c row columns of the plane's axes and the level's axis
   };
   for (const Case& c : {Case{MapPlane::XY, 0.2, 1, 0, 1, 2}, Case{MapPlane::XZ, 0.5, 3, 0, 2, 1},
                         Case{MapPlane::YZ, -2, 3, 1, 2, 0}}) {
@@ -94,10 +94,13 @@ TEST(FieldMapOfEngineOutput, EachCellHoldsTheValueNec2cPrintedForItsPoint) {
     EXPECT_EQ(0u, map.leftOut);
     for (const auto& row : nec2c.nearRows) {
       if (row[c.at] != level) continue;
-      const std::size_t i = static_cast<std::size_t>(std::find(map.u.begin(), map.u.end(), row[c.across]) - map.u.begin());
-      const std::size_t j = static_cast<std::size_t>(std::find(map.v.begin(), map.v.end(), row[c.up]) - map.v.begin());
+      const std::size_t i =
+          static_cast<std::size_t>(std::find(map.u.begin(), map.u.end(), row[c.across]) - map.u.begin());
+      const std::size_t j =
+          static_cast<std::size_t>(std::find(map.v.begin(), map.v.end(), row[c.up]) - map.v.begin());
       const double magnitude = row[3 + 2 * (c.polarization - 1)] / std::sqrt(2.0);
-      EXPECT_DOUBLE_EQ(magnitude, map.cells[j * map.u.size() + i]) << row[0] << " " << row[1] << " " << row[2];
+      EXPECT_DOUBLE_EQ(magnitude, map.cells[j * map.u.size() + i])
+          << row[0] << " " << row[1] << " " << row[2];
     }
   }
 }
@@ -120,13 +123,20 @@ TEST(FieldMapPlanes, TheGridDecidesWhichPlanesItHoldsAndTheLevelSnapsToItsCoordi
     choice.plane = MapPlane::YZ;  // taken only where the grid holds it
     const FieldMap map = ComputeFieldMap(c.table, choice, Point3D{});
     EXPECT_EQ(c.planes, map.planes);
-    EXPECT_EQ(std::find(c.planes.begin(), c.planes.end(), MapPlane::YZ) != c.planes.end() ? MapPlane::YZ : c.planes[0],
+    EXPECT_EQ(std::find(c.planes.begin(), c.planes.end(), MapPlane::YZ) != c.planes.end() ? MapPlane::YZ
+                                                                                          : c.planes[0],
               map.plane);
     EXPECT_EQ("", map.missing);
   }
   // Without a level the plane nearest to P; coordinates within 1 mm are one.
-  const NearFieldTable layers = Table({{0, 0, 0, 1}, {1, 0, 0, 2}, {0, 1, 0.0004, 3}, {1, 1, 0, 4},
-                                       {0, 0, 2, 5}, {1, 0, 2, 6}, {0, 1, 2, 7}, {1, 1, 2, 8}});
+  const NearFieldTable layers = Table({{0, 0, 0, 1},
+                                       {1, 0, 0, 2},
+                                       {0, 1, 0.0004, 3},
+                                       {1, 1, 0, 4},
+                                       {0, 0, 2, 5},
+                                       {1, 0, 2, 6},
+                                       {0, 1, 2, 7},
+                                       {1, 1, 2, 8}});
   const FieldMap nearP = ComputeFieldMap(layers, {}, Point3D{0, 0, 1.5});
   EXPECT_EQ(MapPlane::XY, nearP.plane);
   EXPECT_EQ(2, nearP.level);
@@ -140,7 +150,8 @@ TEST(FieldMapBadInput, SaysWhatIsMissingAndCountsWhatIsLeftOut) {
   const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
   EXPECT_EQ("No near-field table", ComputeFieldMap(NearFieldTable{}, {}, Point3D{}).missing);
 
-  const FieldMap holes = ComputeFieldMap(Table({{0, 0, 0, 1}, {1, 0, 0, nan}, {0, 1, 0, inf}, {1, 1, 0, 3}}), {}, Point3D{});
+  const FieldMap holes =
+      ComputeFieldMap(Table({{0, 0, 0, 1}, {1, 0, 0, nan}, {0, 1, 0, inf}, {1, 1, 0, 3}}), {}, Point3D{});
   EXPECT_EQ("", holes.missing);
   EXPECT_EQ(4u, holes.points);
   EXPECT_EQ(2u, holes.leftOut);
@@ -152,7 +163,8 @@ TEST(FieldMapBadInput, SaysWhatIsMissingAndCountsWhatIsLeftOut) {
 
   const FieldMap none = ComputeFieldMap(Table({{0, 0, 0, nan}, {1, 0, 0, -inf}}), {}, Point3D{});
   EXPECT_EQ("No finite value on this plane", none.missing);
-  EXPECT_NE(std::string::npos, SvgText(FieldMapScene(none, MapMarks{}, "X")).find("No finite value on this plane"));
+  EXPECT_NE(std::string::npos,
+            SvgText(FieldMapScene(none, MapMarks{}, "X")).find("No finite value on this plane"));
 
   const FieldMap one = ComputeFieldMap(Table({{3, 4, 5, 7}}, "MAGNETIC "), {}, Point3D{});
   EXPECT_EQ(1u, one.cells.size());
@@ -169,9 +181,10 @@ TEST(FieldMapScale, LinearSpansThePlaneAndDecibelsCountDownFromItsMaximum) {
     MapScale scale;
     double value, fraction;
   };
-  for (const Case& c : {Case{MapScale::Linear, 2, 0}, Case{MapScale::Linear, 6, 0.5}, Case{MapScale::Linear, 10, 1},
-                        Case{MapScale::Decibel, 10, 1}, Case{MapScale::Decibel, 1, 0.5}, Case{MapScale::Decibel, 0.01, 0},
-                        Case{MapScale::Decibel, 0, 0}}) {
+  for (const Case& c :
+       {Case{MapScale::Linear, 2, 0}, Case{MapScale::Linear, 6, 0.5}, Case{MapScale::Linear, 10, 1},
+        Case{MapScale::Decibel, 10, 1}, Case{MapScale::Decibel, 1, 0.5}, Case{MapScale::Decibel, 0.01, 0},
+        Case{MapScale::Decibel, 0, 0}}) {
     map.scale = c.scale;
     EXPECT_NEAR(c.fraction, ScaleFraction(map, c.value), 1e-12) << c.value;
   }

@@ -27,23 +27,26 @@ Result RunPictures(TestRoot& root, const std::string& script) {
   return {status, out.str()};
 }
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
 
 }  // namespace
 
 TEST(PictureDirective, WritesTheFieldMapAndThePlotsOfTheSampleDipoleAsSvg) {
   TestRoot root;
   const Result r = RunPictures(root,
-                       "decimal ,\n"
-                       "picture fieldmap c:\\4nec2\\before.svg\n"
-                       "picture table c:\\4nec2\\table.svg\n"
-                       "run LoadDipol1Click\n"
-                       "run AnalyseNearfield1Click\n"
-                       "select RGMode 4\n"
-                       "select RGPol 2\n"
-                       "picture fieldmap c:\\4nec2\\map.svg\n"
-                       "picture fieldmap c:\\4nec2\\xz.svg XZ 0.4 db\n"
-                       "picture fieldmap " + (root.dir / "native.svg").string() + "\n");
+                               "decimal ,\n"
+                               "picture fieldmap c:\\4nec2\\before.svg\n"
+                               "picture table c:\\4nec2\\table.svg\n"
+                               "run LoadDipol1Click\n"
+                               "run AnalyseNearfield1Click\n"
+                               "select RGMode 4\n"
+                               "select RGPol 2\n"
+                               "picture fieldmap c:\\4nec2\\map.svg\n"
+                               "picture fieldmap c:\\4nec2\\xz.svg XZ 0.4 db\n"
+                               "picture fieldmap " +
+                                   (root.dir / "native.svg").string() + "\n");
   ASSERT_EQ(0, r.status) << r.output;
   EXPECT_FALSE(Contains(r.output, "[Picture]")) << r.output;
   const auto read = [&](const char* name) { return TestRoot::Read(root.driveC / "4nec2" / name); };
@@ -60,7 +63,8 @@ TEST(PictureDirective, WritesTheFieldMapAndThePlotsOfTheSampleDipoleAsSvg) {
   EXPECT_TRUE(Contains(xz, "0 dB = ")) << xz;
 
   // The SVG renders.
-  if (std::system("command -v rsvg-convert >/dev/null 2>&1") != 0) GTEST_SKIP() << "rsvg-convert is not installed";
+  if (std::system("command -v rsvg-convert >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "rsvg-convert is not installed";
   for (const char* name : {"map", "xz", "before", "table"}) {
     const std::string svg = (root.driveC / "4nec2" / (std::string(name) + ".svg")).string();
     const std::string png = (root.dir / (std::string(name) + ".png")).string();
@@ -72,9 +76,11 @@ TEST(PictureDirective, WritesTheFieldMapAndThePlotsOfTheSampleDipoleAsSvg) {
 TEST(PictureDirective, NamesWhatItCannotWriteAndRefusesWhatItDoesNotUnderstand) {
   TestRoot root;
   // This test program links no window binding, so there is no PNG.
-  const Result png = RunPictures(root, "picture table c:\\4nec2\\t.png\npicture table c:\\no\\such\\folder\\t.svg\necho on\n");
+  const Result png = RunPictures(
+      root, "picture table c:\\4nec2\\t.png\npicture table c:\\no\\such\\folder\\t.svg\necho on\n");
   EXPECT_EQ(0, png.status);
-  EXPECT_TRUE(Contains(png.output, "[Picture] c:\\4nec2\\t.png: PNG pictures need the window binding")) << png.output;
+  EXPECT_TRUE(Contains(png.output, "[Picture] c:\\4nec2\\t.png: PNG pictures need the window binding"))
+      << png.output;
   EXPECT_TRUE(Contains(png.output, "[Picture] c:\\no\\such\\folder\\t.svg: ")) << png.output;
   EXPECT_TRUE(Contains(png.output, "on\n")) << png.output;
   for (const char* line : {"picture fieldmap c:\\4nec2\\m.svg sideways", "picture chart c:\\4nec2\\m.svg",

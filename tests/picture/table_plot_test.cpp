@@ -28,11 +28,14 @@ std::vector<std::string> EutPane(const std::vector<std::array<double, 4>>& rows)
                                     "//       ;         ;         ;         ;         ;         ;"};
   int number = 0;
   for (const auto& r : rows)
-    lines.push_back(FormatInt("%9d;", ++number) + Format("%9.3g;%9.3g;%9.3g;%9.3g;%9.3g;", {r[0], r[1], r[2], r[3], 1.0}));
+    lines.push_back(FormatInt("%9d;", ++number) +
+                    Format("%9.3g;%9.3g;%9.3g;%9.3g;%9.3g;", {r[0], r[1], r[2], r[3], 1.0}));
   return lines;
 }
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
 
 }  // namespace
 
@@ -49,9 +52,9 @@ TEST_F(TablePlotTest, DistributionFiguresMatchValuesWorkedOutByHand) {
   for (int i = 1; i <= 100; ++i) hundred.push_back(i);
   const Case cases[] = {
       {{5}, 5, 5, 5, 0},
-      {{3, 1, 2}, 2, 3, 3, 0},              // n = 3: F(2) = 0.67, F(3) = 1
-      {twenty, 10.5, 20, 19, 0},            // F(19) = 0.95 exactly
-      {hundred, 50.5, 100, 95, 0},          // F(95) = 0.95
+      {{3, 1, 2}, 2, 3, 3, 0},      // n = 3: F(2) = 0.67, F(3) = 1
+      {twenty, 10.5, 20, 19, 0},    // F(19) = 0.95 exactly
+      {hundred, 50.5, 100, 95, 0},  // F(95) = 0.95
       {{1, nan, 4, INFINITY}, 2.5, 4, 4, 2},
   };
   for (const Case& c : cases) {
@@ -65,7 +68,8 @@ TEST_F(TablePlotTest, DistributionFiguresMatchValuesWorkedOutByHand) {
 }
 
 TEST_F(TablePlotTest, EutRowsAreGroupedPerFrequencyInTheOrderOfTheirFirstRow) {
-  const std::vector<std::string> pane = EutPane({{1, 0.5, 2, 14.2}, {3, 1.5, 4, 7}, {2, 2.5, 6, 14.2}, {5, 0.25, 8, 7}});
+  const std::vector<std::string> pane =
+      EutPane({{1, 0.5, 2, 14.2}, {3, 1.5, 4, 7}, {2, 2.5, 6, 14.2}, {5, 0.25, 8, 7}});
   const DataTable table = ReadDataTable(pane);
   ASSERT_TRUE(IsEutTable(table));
   const std::vector<FrequencyDistributions> all = EutDistributions(table);
@@ -84,14 +88,14 @@ TEST_F(TablePlotTest, EutRowsAreGroupedPerFrequencyInTheOrderOfTheirFirstRow) {
 
 TEST_F(TablePlotTest, HandEditedPanesAreReadCellByCellAndSayWhatIsMissing) {
   // A near-field table whose user typed over two cells, cut a line short and added a note.
-  const std::vector<std::string> edited = {
-      "// Field at P(10,0| 0,0| 4,0)", "",
-      "//   Freq ;   Pwr   ;   E_H   ;E_Hcorr;",
-      "//    MHz ;    W    ;V/m_A/m;V/m_A/m;",
-      "   14,200;    1,000;     abc;   12,346;",
-      "    7,000;      NAN;    2,500;",
-      "a note of mine",
-      "   21,000;    2,000;    3,000;    2,121;"};
+  const std::vector<std::string> edited = {"// Field at P(10,0| 0,0| 4,0)",
+                                           "",
+                                           "//   Freq ;   Pwr   ;   E_H   ;E_Hcorr;",
+                                           "//    MHz ;    W    ;V/m_A/m;V/m_A/m;",
+                                           "   14,200;    1,000;     abc;   12,346;",
+                                           "    7,000;      NAN;    2,500;",
+                                           "a note of mine",
+                                           "   21,000;    2,000;    3,000;    2,121;"};
   const DataTable table = ReadDataTable(edited);
   ASSERT_EQ(4u, table.columns.size());
   EXPECT_EQ("E_Hcorr", table.columns[3].heading);

@@ -128,7 +128,8 @@ TEST(PosixFiles, ListEntriesMatchesWildcardsWithoutCase) {
 TEST(PosixFiles, ListEntriesComeInTheOrderOfTheUpperCaseNames) {
   TestRoot root;
   PosixSystem p(root.Roots());
-  for (const char* name : {"b.out", "e_000.out", "A.out", "c.out", "EA.out", "a.out", "E_001.out", "\xe4.out"})
+  for (const char* name :
+       {"b.out", "e_000.out", "A.out", "c.out", "EA.out", "a.out", "E_001.out", "\xe4.out"})
     root.Write(std::string("drive_c/d/") + name, "");
   std::vector<std::string> listed;
   for (const DirEntry& e : p.ListEntries("c:\\d\\*.out")) listed.push_back(e.name);
@@ -196,7 +197,8 @@ TEST(PosixFiles, FolderWithinResolvesDotsCaseAliasesAndLinks) {
       {"c:\\4nec2", "c:\\4nec2\\b_in", false},
       {"c:\\4nec2\\b_in", "q:\\4nec2", false},
   };
-  for (const Case& c : cases) EXPECT_EQ(c.within, p.FolderWithin(c.inner, c.outer)) << c.inner << " in " << c.outer;
+  for (const Case& c : cases)
+    EXPECT_EQ(c.within, p.FolderWithin(c.inner, c.outer)) << c.inner << " in " << c.outer;
 }
 
 TEST(PosixFiles, ListEntriesMarksLinks) {
@@ -208,9 +210,15 @@ TEST(PosixFiles, ListEntriesMarksLinks) {
   std::vector<DirEntry> entries = p.ListEntries("c:\\d\\*");
   ASSERT_EQ(3u, entries.size());
   for (const DirEntry& e : entries) {
-    if (e.name == "real") { EXPECT_TRUE(e.isFolder && !e.isLink); }
-    if (e.name == "tofolder") { EXPECT_TRUE(e.isFolder && e.isLink); }
-    if (e.name == "broken") { EXPECT_TRUE(!e.isFolder && e.isLink); }
+    if (e.name == "real") {
+      EXPECT_TRUE(e.isFolder && !e.isLink);
+    }
+    if (e.name == "tofolder") {
+      EXPECT_TRUE(e.isFolder && e.isLink);
+    }
+    if (e.name == "broken") {
+      EXPECT_TRUE(!e.isFolder && e.isLink);
+    }
   }
 }
 
@@ -225,10 +233,10 @@ TEST(PosixFiles, DeleteRemoveCreateReportWithoutThrowing) {
 
   EXPECT_FALSE(p.RemoveFile("c:\\d\\locked.txt"));  // read-only, as on Windows
   EXPECT_TRUE(fs::exists(locked));
-  EXPECT_FALSE(p.RemoveFile("c:\\d"));              // a folder is not a file
-  EXPECT_TRUE(p.RemoveFile("c:\\LINK.TXT"));        // the link itself
+  EXPECT_FALSE(p.RemoveFile("c:\\d"));        // a folder is not a file
+  EXPECT_TRUE(p.RemoveFile("c:\\LINK.TXT"));  // the link itself
   EXPECT_TRUE(fs::exists(file));
-  EXPECT_FALSE(p.RemoveFolder("c:\\d"));            // not empty
+  EXPECT_FALSE(p.RemoveFolder("c:\\d"));  // not empty
   EXPECT_TRUE(p.RemoveFile("c:\\d\\F.TXT"));
   EXPECT_FALSE(p.RemoveFile("c:\\d\\f.txt"));
   EXPECT_FALSE(p.CreateFolder("c:\\d"));

@@ -72,7 +72,8 @@ TEST(NativePath, MatchesComponentsWithoutCaseWhenNoExactMatchExists) {
   const std::string c = root.driveC.string();
   EXPECT_EQ(c + "/4NEC2/B_Out/x.out", NativePath(roots, "c:\\4nec2\\b_out\\x.out"));
   EXPECT_EQ(c + "/4NEC2/B_Out/new/deeper", NativePath(roots, "C:\\4Nec2\\B_OUT\\new\\deeper"));
-  EXPECT_EQ(root.home.string() + "/Desktop", NativePath(roots, WindowsPath(roots, root.home.string()) + "\\DeskTop"));
+  EXPECT_EQ(root.home.string() + "/Desktop",
+            NativePath(roots, WindowsPath(roots, root.home.string()) + "\\DeskTop"));
   // An exact match wins over a case-insensitive one.
   fs::create_directories(root.driveC / "4nec2");
   EXPECT_EQ(c + "/4nec2/b_out", NativePath(roots, "c:\\4nec2\\b_out"));
@@ -177,8 +178,12 @@ TEST(DecimalSeparatorFromLocale, IsCommaForCPosixAndNoLocale) {
     const char *all, *numeric, *lang;
   };
   const Case cases[] = {
-      {nullptr, nullptr, nullptr}, {"C", nullptr, nullptr},       {nullptr, "POSIX", nullptr},
-      {nullptr, nullptr, "C.UTF-8"}, {"xx_NOWHERE.UTF-8", nullptr, nullptr}, {"", "", ""},
+      {nullptr, nullptr, nullptr},
+      {"C", nullptr, nullptr},
+      {nullptr, "POSIX", nullptr},
+      {nullptr, nullptr, "C.UTF-8"},
+      {"xx_NOWHERE.UTF-8", nullptr, nullptr},
+      {"", "", ""},
   };
   for (const Case& k : cases) {
     ScopedEnv all("LC_ALL", k.all), numeric("LC_NUMERIC", k.numeric), lang("LANG", k.lang);

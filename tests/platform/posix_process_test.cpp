@@ -49,8 +49,8 @@ TEST(PosixProcess, SplitsTheParameterTextAtBlanksAndInheritsTheCurrentFolder) {
   fs::create_directories(root.driveC / "4nec2/b_in/dipol");
   ASSERT_TRUE(p.SetCurrentFolder("c:\\4nec2\\b_in\\dipol"));
   std::string error;
-  ProcessHandle handle =
-      p.StartProcess("c:\\4NEC2\\exe\\engine.exe", "dipol000.nec  C:\\4nec2\\b_out\\dipol\\dipol000.out", error);
+  ProcessHandle handle = p.StartProcess("c:\\4NEC2\\exe\\engine.exe",
+                                        "dipol000.nec  C:\\4nec2\\b_out\\dipol\\dipol000.out", error);
   ASSERT_TRUE(handle) << error;
   ASSERT_TRUE(WaitForEnd(p, handle));
   p.CloseProcess(handle);
@@ -140,7 +140,8 @@ TEST(PosixProcess, EndProcessEndsTheProgramAndWhatItStarted) {
   PosixSystem p(root.Roots());
   const fs::path launcher = hanging_engine::Plant(root);
   std::string error;
-  ProcessHandle handle = p.StartProcess("c:\\4nec2\\exe\\" + launcher.filename().string(), "a.nec a.out", error);
+  ProcessHandle handle =
+      p.StartProcess("c:\\4nec2\\exe\\" + launcher.filename().string(), "a.nec a.out", error);
   ASSERT_TRUE(handle) << error;
   const long engine = hanging_engine::WaitForPid(launcher.string() + ".pid");
   const long child = hanging_engine::WaitForPid(launcher.string() + ".child");

@@ -40,11 +40,12 @@ TEST(ScriptedUi, PrintsEveryMessageBoxWhenItAppears) {
   ShowInfo(f.ui, "Parameters set.");
   ShowWarning(f.ui, "No valid number. Abort command!");
   ShowError(f.ui, "Datei nicht gefunden.");
-  const std::vector<std::string> expected = {"[Info] Parameters set.", "[Warning] No valid number. Abort command!",
-                                             "[Error] Datei nicht gefunden."};
+  const std::vector<std::string> expected = {
+      "[Info] Parameters set.", "[Warning] No valid number. Abort command!", "[Error] Datei nicht gefunden."};
   EXPECT_EQ(expected, f.ui.messages);
-  EXPECT_EQ("[Info] Parameters set.\n[Warning] No valid number. Abort command!\n[Error] Datei nicht gefunden.\n",
-            f.out.str());
+  EXPECT_EQ(
+      "[Info] Parameters set.\n[Warning] No valid number. Abort command!\n[Error] Datei nicht gefunden.\n",
+      f.out.str());
 }
 
 TEST(ScriptedUi, AskAnswersTakeTheQueueInOrder) {

@@ -35,21 +35,27 @@ class TestUi : public QtUi {
   std::optional<std::string> savePath;
   std::vector<std::string> messages;
   std::optional<std::string> SaveFileDialog(const FileDialogSpec&) override { return savePath; }
-  void ShowMessage(MessageKind, const std::string&, const std::string& text) override { messages.push_back(text); }
+  void ShowMessage(MessageKind, const std::string&, const std::string& text) override {
+    messages.push_back(text);
+  }
 };
 
 bool SceneSays(const Scene& scene, const std::string& part) {
   for (const SceneItem& item : scene.items)
-    if (const auto* text = std::get_if<TextItem>(&item); text && text->text.find(part) != std::string::npos) return true;
+    if (const auto* text = std::get_if<TextItem>(&item); text && text->text.find(part) != std::string::npos)
+      return true;
   return false;
 }
 
 bool Near(QRgb pixel, Colour expected, int tolerance = 8) {
-  return std::abs(qRed(pixel) - expected.r) <= tolerance && std::abs(qGreen(pixel) - expected.g) <= tolerance &&
+  return std::abs(qRed(pixel) - expected.r) <= tolerance &&
+         std::abs(qGreen(pixel) - expected.g) <= tolerance &&
          std::abs(qBlue(pixel) - expected.b) <= tolerance;
 }
 
-QString Show(QRgb pixel) { return QStringLiteral("(%1,%2,%3)").arg(qRed(pixel)).arg(qGreen(pixel)).arg(qBlue(pixel)); }
+QString Show(QRgb pixel) {
+  return QStringLiteral("(%1,%2,%3)").arg(qRed(pixel)).arg(qGreen(pixel)).arg(qBlue(pixel));
+}
 
 }  // namespace
 
@@ -65,8 +71,8 @@ class PictureWindowTest : public QObject {
 
   PictureWindow* Open(const char* action) {
     window->Action(action)->trigger();
-    PictureWindow* opened = window->Pictures()->Window(std::string(action) == "MIShowFieldMap" ? PictureKind::FieldMap
-                                                                                                : PictureKind::Table);
+    PictureWindow* opened = window->Pictures()->Window(
+        std::string(action) == "MIShowFieldMap" ? PictureKind::FieldMap : PictureKind::Table);
     return opened;
   }
 
@@ -124,11 +130,13 @@ class PictureWindowTest : public QObject {
       QVERIFY2(!image.isNull(), qPrintable(name));
       for (int k = 0; k < 4; ++k) {
         const QRgb pixel = image.pixel(static_cast<int>(frame.X(k % 2)), static_cast<int>(frame.Y(k / 2)));
-        QVERIFY2(Near(pixel, expected[k]), qPrintable(name + QStringLiteral(" cell %1: ").arg(k) + Show(pixel)));
+        QVERIFY2(Near(pixel, expected[k]),
+                 qPrintable(name + QStringLiteral(" cell %1: ").arg(k) + Show(pixel)));
       }
       // The colour bar runs from the highest colour at its top to the lowest at its foot.
       QVERIFY2(Near(image.pixel(631, 84), ScaleColour(1), 12), qPrintable(name + Show(image.pixel(631, 84))));
-      QVERIFY2(Near(image.pixel(631, 336), ScaleColour(0), 12), qPrintable(name + Show(image.pixel(631, 336))));
+      QVERIFY2(Near(image.pixel(631, 336), ScaleColour(0), 12),
+               qPrintable(name + Show(image.pixel(631, 336))));
     }
   }
 
@@ -137,8 +145,9 @@ class PictureWindowTest : public QObject {
     PictureWindow* map = Open("MIShowFieldMap");
     QVERIFY(map && map->isVisible());
     const QRect outer = window->frameGeometry(), screen = window->screen()->availableGeometry();
-    const Rect beside = PictureBeside(Rect{outer.x(), outer.y(), outer.width(), outer.height()}, map->width(),
-                                      map->height(), Rect{screen.x(), screen.y(), screen.width(), screen.height()});
+    const Rect beside =
+        PictureBeside(Rect{outer.x(), outer.y(), outer.width(), outer.height()}, map->width(), map->height(),
+                      Rect{screen.x(), screen.y(), screen.width(), screen.height()});
     QCOMPARE(map->pos(), QPoint(beside.left, beside.top));
     QCOMPARE(QString::fromStdString(map->Map().missing), QStringLiteral("No near-field table"));
 
@@ -153,10 +162,12 @@ class PictureWindowTest : public QObject {
     // The value under the cursor is the cell's value.
     const PlotFrame frame = FieldMapFrame(map->Map());
     SceneView* view = map->View();
-    const double scale = std::min(view->width() / view->CurrentScene().width, view->height() / view->CurrentScene().height);
+    const double scale =
+        std::min(view->width() / view->CurrentScene().width, view->height() / view->CurrentScene().height);
     const QPointF origin = view->ToScene(QPointF(0, 0));
     const QPointF at((frame.X(10) - origin.x()) * scale, (frame.Y(0) - origin.y()) * scale);
-    QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(view, &move);
     const std::optional<MapProbe> probe = ProbeFieldMap(map->Map(), frame.X(10), frame.Y(0));
     QVERIFY(probe);

@@ -22,16 +22,21 @@ void LayOut(TestRoot& root) {
   PosixSystem system(root.Roots());
   CreateSampleTree(system);
   const std::string dipol = TestRoot::Read(root.driveC / "4nec2" / "out" / "dipol.out");
-  for (const char* name : {"a.out", "b.out", "c.out"}) root.Write("drive_c/4nec2/b_out/three/" + std::string(name), dipol);
+  for (const char* name : {"a.out", "b.out", "c.out"})
+    root.Write("drive_c/4nec2/b_out/three/" + std::string(name), dipol);
   root.Write("drive_c/4nec2/b_out/none/readme.txt", "no output here");
-  root.Write("drive_c/4nec2/b_out/degree.out", "Temperature 20\xb0" "C\r\nsecond line\r\n");
+  root.Write("drive_c/4nec2/b_out/degree.out",
+             "Temperature 20\xb0"
+             "C\r\nsecond line\r\n");
 }
 
 std::string RunProgram(const TestRoot& root, const std::string& script, bool window) {
-  const std::string command = "env -u LC_ALL -u LC_NUMERIC -u DISPLAY -u WAYLAND_DISPLAY LANG=C QT_QPA_PLATFORM=offscreen WINEPREFIX='" +
-                              root.dir.string() + "' HOME='" + root.home.string() + "' XDG_CONFIG_HOME='" +
-                              (root.dir / "config").string() + "' '" + VARNEL_BINARY + "' --script '" + script + "'" +
-                              (window ? " --window" : "") + " 2>/dev/null";
+  const std::string command =
+      "env -u LC_ALL -u LC_NUMERIC -u DISPLAY -u WAYLAND_DISPLAY LANG=C QT_QPA_PLATFORM=offscreen "
+      "WINEPREFIX='" +
+      root.dir.string() + "' HOME='" + root.home.string() + "' XDG_CONFIG_HOME='" +
+      (root.dir / "config").string() + "' '" + VARNEL_BINARY + "' --script '" + script + "'" +
+      (window ? " --window" : "") + " 2>/dev/null";
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return "popen failed";
   std::string output;
@@ -53,24 +58,32 @@ class WindowScriptTest : public QObject {
     QTest::addColumn<QByteArray>("mustShow");
     // A folder without output files, then one with three: no line of the first list may stay.
     QTest::newRow("two folders one after the other")
-        << QByteArray("answer folder c:\\4nec2\\b_out\\none\nrun MIAddBatchFolderClick\n"
-           "answer folder c:\\4nec2\\b_out\\three\nrun Button1\nprint Mout\n")
+        << QByteArray(
+               "answer folder c:\\4nec2\\b_out\\none\nrun MIAddBatchFolderClick\n"
+               "answer folder c:\\4nec2\\b_out\\three\nrun Button1\nprint Mout\n")
         << QByteArray("Files (with *.out):\n....FileNames reading finished!\na.out\nb.out\nc.out\n[exit 0]");
     QTest::newRow("batch near field: table, file pane, fields, status")
-        << QByteArray("answer folder c:\\4nec2\\b_out\\three\nrun Button1\nselect RGPol 3\nselect RGMode 2\nrun Button2\n"
-           "print Mdata\nprint M\nprint fields\n"
-           "print status\n")
+        << QByteArray(
+               "answer folder c:\\4nec2\\b_out\\three\nrun Button1\nselect RGPol 3\nselect RGMode 2\nrun "
+               "Button2\n"
+               "print Mdata\nprint M\nprint fields\n"
+               "print status\n")
         << QByteArray("A. Batch: 3 files in 0:00\n");
     QTest::newRow("EUT table and a column copied")
-        << QByteArray("answer folder c:\\4nec2\\b_out\\three\nrun MIAddEUTs\nrun MIAnalyseEUTs\nprint Mdata\nrun MICopyColomn3\n"
-           "print clipboard\n")
+        << QByteArray(
+               "answer folder c:\\4nec2\\b_out\\three\nrun MIAddEUTs\nrun MIAnalyseEUTs\nprint Mdata\nrun "
+               "MICopyColomn3\n"
+               "print clipboard\n")
         << QByteArray("[exit 0]");
-    QTest::newRow("single file analysed")
-        << QByteArray("run LoadDipol1Click\nrun AnalyseMain1Click\nrun AnalyseNearfield1Click\nprint fields\nprint Mout\n")
-        << QByteArray("EditType=ELECTRIC");
+    QTest::newRow("single file analysed") << QByteArray(
+                                                 "run LoadDipol1Click\nrun AnalyseMain1Click\nrun "
+                                                 "AnalyseNearfield1Click\nprint fields\nprint Mout\n")
+                                          << QByteArray("EditType=ELECTRIC");
     QTest::newRow("8-bit file text")
         << QByteArray("answer open c:\\4nec2\\b_out\\degree.out\nrun Load1Click\nprint M\n")
-        << QByteArray("Temperature 20\xb0" "C\nsecond line\n");
+        << QByteArray(
+               "Temperature 20\xb0"
+               "C\nsecond line\n");
   }
 
   void printsWhatTheModelHolds() {
@@ -96,13 +109,15 @@ class WindowScriptTest : public QObject {
     for (int window = 0; window < 2; ++window) {
       TestRoot root;
       LayOut(root);
-      const auto script = root.Write("pictures.vsc",
-                                     "run LoadDipol1Click\nrun AnalyseNearfield1Click\nrun MIShowFieldMap\nrun MIPlotTable\n"
-                                     "answer folder c:\\4nec2\\b_out\\three\nrun Button1\nrun MIBatchAnalysePowerClick\n"
-                                     "picture fieldmap c:\\4nec2\\map.svg\npicture fieldmap c:\\4nec2\\xz.svg xz 0 db\n"
-                                     "picture table c:\\4nec2\\table.svg\npicture fieldmap c:\\4nec2\\map.png\n");
+      const auto script =
+          root.Write("pictures.vsc",
+                     "run LoadDipol1Click\nrun AnalyseNearfield1Click\nrun MIShowFieldMap\nrun MIPlotTable\n"
+                     "answer folder c:\\4nec2\\b_out\\three\nrun Button1\nrun MIBatchAnalysePowerClick\n"
+                     "picture fieldmap c:\\4nec2\\map.svg\npicture fieldmap c:\\4nec2\\xz.svg xz 0 db\n"
+                     "picture table c:\\4nec2\\table.svg\npicture fieldmap c:\\4nec2\\map.png\n");
       const std::string output = RunProgram(root, script.string(), window == 1);
-      QVERIFY2(output.find("[exit 0]") != std::string::npos && output.find("[Picture]") == std::string::npos, output.c_str());
+      QVERIFY2(output.find("[exit 0]") != std::string::npos && output.find("[Picture]") == std::string::npos,
+               output.c_str());
       for (int k = 0; k < 4; ++k) files[window][k] = TestRoot::Read(root.driveC / "4nec2" / names[k]);
     }
     for (int k = 0; k < 4; ++k) {

@@ -47,7 +47,9 @@ class TestUi : public QtUi {
     if (folder) system_.SetCurrentFolder(*folder);
     return folder;
   }
-  void ShowMessage(MessageKind, const std::string&, const std::string& text) override { messages.push_back(text); }
+  void ShowMessage(MessageKind, const std::string&, const std::string& text) override {
+    messages.push_back(text);
+  }
   void ProcessEvents() override {
     QtUi::ProcessEvents();
     if (duringEvents) std::exchange(duringEvents, nullptr)();
@@ -123,8 +125,7 @@ class WindowTest : public QObject {
     QCOMPARE(window->FieldWidget("EditType")->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
     QAction* engine = window->Action("MI_NEC1500");
     QVERIFY(engine && engine->isChecked());
-    QCOMPARE(window->Action("MIGenerateEUTs") ? window->Action("MIGenerateEUTs")->shortcut()
-                                             : QKeySequence(),
+    QCOMPARE(window->Action("MIGenerateEUTs") ? window->Action("MIGenerateEUTs")->shortcut() : QKeySequence(),
              QKeySequence("F10"));
     // 530 high, or as high as the Commands region needs for its controls at natural height.
     QCOMPARE(window->frameGeometry().height(), std::max(530, form->MinimumWindowSize().second));
@@ -153,8 +154,10 @@ class WindowTest : public QObject {
     const auto target = root->dir / "saved.txt";
     ui->savePath = WindowsPath(root->Roots(), target.string());
     window->RunCommand("MISaveasTxtClick");
-    QCOMPARE(QString::fromStdString(TestRoot::Read(target)),
-             QString("// head\r\n\r\n//   Freq ;\r\n//    MHz ;\r\n    7,000;    1,000;\r\n   14,200;    2,000;\r\n"));
+    QCOMPARE(
+        QString::fromStdString(TestRoot::Read(target)),
+        QString(
+            "// head\r\n\r\n//   Freq ;\r\n//    MHz ;\r\n    7,000;    1,000;\r\n   14,200;    2,000;\r\n"));
     window->RunCommand("MICopyColomn2");
     QCOMPARE(QString::fromStdString(ui->ClipboardText()), QString("    1,000\r\n    2,000\r\n"));
   }
@@ -187,7 +190,8 @@ class WindowTest : public QObject {
       const Rect& r = region->bounds;
       QCOMPARE(window->RegionWidget(region->name)->geometry(), QRect(r.left, r.top, r.width, r.height));
     }
-    QCOMPARE(window->RegionWidget("GBBasicData")->x(), window->frameGeometry().width() - form->RightColumnWidth() - 30);
+    QCOMPARE(window->RegionWidget("GBBasicData")->x(),
+             window->frameGeometry().width() - form->RightColumnWidth() - 30);
   }
 
   void radioGroupClickReachesTheModel() {
@@ -197,7 +201,8 @@ class WindowTest : public QObject {
 
   void commandsDuringARunAreRefusedAndClosingEndsTheRunSafely() {
     const auto folder = root->driveC / "4nec2" / "b_out" / "run";
-    for (const char* name : {"a.out", "b.out", "c.out"}) root->Write("drive_c/4nec2/b_out/run/" + std::string(name), "x");
+    for (const char* name : {"a.out", "b.out", "c.out"})
+      root->Write("drive_c/4nec2/b_out/run/" + std::string(name), "x");
     ui->folder = WindowsPath(root->Roots(), folder.string());
     ui->duringEvents = [this] {
       window->RunCommand("MIShowsomeParametersClick");
@@ -248,9 +253,11 @@ class WindowTest : public QObject {
     if (!gone) kill(static_cast<pid_t>(-engine), SIGKILL);  // no leftovers
     QVERIFY(gone);
     QString info;
-    for (const std::string& line : window->PaneWidget("Mout")->ShownLines()) info += QString::fromStdString(line) + "\n";
-    QVERIFY2(info.contains("The running engine c:\\4nec2\\exe\\nec2dxs1k5.exe was ended: the program is closing."),
-             qPrintable(info));
+    for (const std::string& line : window->PaneWidget("Mout")->ShownLines())
+      info += QString::fromStdString(line) + "\n";
+    QVERIFY2(
+        info.contains("The running engine c:\\4nec2\\exe\\nec2dxs1k5.exe was ended: the program is closing."),
+        qPrintable(info));
     QTRY_VERIFY(!window->isVisible());
     QVERIFY(!form->Busy());
   }
@@ -296,17 +303,21 @@ class WindowTest : public QObject {
     const auto target = root->dir / "degree.txt";
     ui->savePath = WindowsPath(root->Roots(), target.string());
     window->RunCommand("MISaveasTxtClick");
-    QCOMPARE(QByteArray::fromStdString(TestRoot::Read(target)), QByteArray("\xb0" "C\r\n"));
-    ReplacePaneLines(form->Mdata, {"20\xb0" "C \xe9t\xe9"});
+    QCOMPARE(QByteArray::fromStdString(TestRoot::Read(target)), QByteArray("\xb0"
+                                                                           "C\r\n"));
+    ReplacePaneLines(form->Mdata, {"20\xb0"
+                                   "C \xe9t\xe9"});
     window->SyncFromModel();
     window->PaneWidget("Mdata")->BeginEdit();
     window->RunCommand("MISaveasTxtClick");
-    QCOMPARE(QByteArray::fromStdString(TestRoot::Read(target)), QByteArray("20\xb0" "C \xe9t\xe9\r\n"));
+    QCOMPARE(QByteArray::fromStdString(TestRoot::Read(target)), QByteArray("20\xb0"
+                                                                           "C \xe9t\xe9\r\n"));
   }
 
   void progressAndRefusalStandInTheStatusBar() {
     const auto folder = root->driveC / "4nec2" / "b_out" / "run";
-    for (const char* name : {"a.out", "b.out", "c.out"}) root->Write("drive_c/4nec2/b_out/run/" + std::string(name), "x");
+    for (const char* name : {"a.out", "b.out", "c.out"})
+      root->Write("drive_c/4nec2/b_out/run/" + std::string(name), "x");
     ui->folder = WindowsPath(root->Roots(), folder.string());
     bool barShown = false;
     QString during;

@@ -55,8 +55,8 @@ struct ClassicNearTable {
 };
 
 struct ClassicOutput {
-  double frequency = 14.2;  // MHz
-  double inputPower = 6.7975e-03;  // W
+  double frequency = 14.2;            // MHz
+  double inputPower = 6.7975e-03;     // W
   std::vector<std::string> comments;  // CM lines, printed near the top of the file
   bool withFrequency = true, withAntennaInput = true, withCurrents = true, withPowerBudget = true;
   std::vector<ClassicFeed> feeds{ClassicFeed{}};
@@ -95,11 +95,14 @@ inline void AppendNearTable(std::vector<std::string>& lines, bool magnetic,
   lines.push_back(magnetic ? "                             -------- NEAR MAGNETIC FIELDS --------"
                            : "                             -------- NEAR ELECTRIC FIELDS --------");
   lines.push_back("");
-  lines.push_back("     ------- LOCATION -------     ------- EX ------    ------- EY ------    ------- EZ ------");
-  lines.push_back("      X         Y         Z       MAGNITUDE   PHASE    MAGNITUDE   PHASE    MAGNITUDE   PHASE");
-  lines.push_back(magnetic
-                      ? "    METERS    METERS    METERS      AMPS/M  DEGREES     AMPS/M  DEGREES     AMPS/M  DEGREES"
-                      : "    METERS    METERS    METERS     VOLTS/M  DEGREES    VOLTS/M   DEGREES     VOLTS/M  DEGREES");
+  lines.push_back(
+      "     ------- LOCATION -------     ------- EX ------    ------- EY ------    ------- EZ ------");
+  lines.push_back(
+      "      X         Y         Z       MAGNITUDE   PHASE    MAGNITUDE   PHASE    MAGNITUDE   PHASE");
+  lines.push_back(
+      magnetic
+          ? "    METERS    METERS    METERS      AMPS/M  DEGREES     AMPS/M  DEGREES     AMPS/M  DEGREES"
+          : "    METERS    METERS    METERS     VOLTS/M  DEGREES    VOLTS/M   DEGREES     VOLTS/M  DEGREES");
   for (const ClassicNearRow& r : rows) {
     std::string line = Printf("%10.4f%10.4f%10.4f", r.x, r.y, r.z);
     line += Magnitude(r.mx, 13) + Printf("%8.2f", r.px);
@@ -135,8 +138,12 @@ inline void AppendRun(std::vector<std::string>& lines, const ClassicOutput& o) {
   if (o.withAntennaInput) {
     lines.push_back("                        --------- ANTENNA INPUT PARAMETERS ---------");
     lines.push_back("");
-    lines.push_back("  TAG   SEG.   VOLTAGE (VOLTS)         CURRENT (AMPS)         IMPEDANCE (OHMS)        ADMITTANCE (MHOS)     POWER");
-    lines.push_back("  NO.   NO.    REAL      IMAGINARY     REAL      IMAGINARY     REAL      IMAGINARY    REAL       IMAGINARY   (WATTS)");
+    lines.push_back(
+        "  TAG   SEG.   VOLTAGE (VOLTS)         CURRENT (AMPS)         IMPEDANCE (OHMS)        ADMITTANCE "
+        "(MHOS)     POWER");
+    lines.push_back(
+        "  NO.   NO.    REAL      IMAGINARY     REAL      IMAGINARY     REAL      IMAGINARY    REAL       "
+        "IMAGINARY   (WATTS)");
     for (const ClassicFeed& f : o.feeds) {
       lines.push_back(Printf("%6d%6d%12.5E%12.5E%12.5E%12.5E%12.5E%12.5E%12.5E%12.5E%12.5E", f.tag, f.segment,
                              f.voltageRe, f.voltageIm, f.currentRe, f.currentIm, f.impedanceRe, f.impedanceIm,
@@ -151,11 +158,12 @@ inline void AppendRun(std::vector<std::string>& lines, const ClassicOutput& o) {
     lines.push_back("");
     lines.push_back("");
     lines.push_back("   SEG.  TAG    COORD. OF SEG. CENTER     SEG.            - - - CURRENT (AMPS) - - -");
-    lines.push_back("   NO.   NO.     X        Y        Z      LENGTH     REAL      IMAGINARY    MAGN        PHASE");
+    lines.push_back(
+        "   NO.   NO.     X        Y        Z      LENGTH     REAL      IMAGINARY    MAGN        PHASE");
     for (std::size_t i = 0; i < o.segments.size(); ++i) {
       const ClassicSegment& s = o.segments[i];
-      lines.push_back(Printf(" %5d%5d%9.4f%9.4f%9.4f%9.5f %12.4E%12.4E%12.4E%9.3f", static_cast<int>(i + 1), 1, s.x, s.y,
-                             s.z, s.length, s.re, s.im, s.magnitude, s.phase));
+      lines.push_back(Printf(" %5d%5d%9.4f%9.4f%9.4f%9.5f %12.4E%12.4E%12.4E%9.3f", static_cast<int>(i + 1),
+                             1, s.x, s.y, s.z, s.length, s.re, s.im, s.magnitude, s.phase));
     }
     lines.push_back("");
   }
@@ -171,7 +179,8 @@ inline void AppendRun(std::vector<std::string>& lines, const ClassicOutput& o) {
   }
   if (!o.nearField.empty() || !o.moreNearFields.empty())
     AppendNearTable(lines, o.magnetic, o.nearField, o.nearBlankLineAfter);
-  for (const ClassicNearTable& t : o.moreNearFields) AppendNearTable(lines, t.magnetic, t.rows, t.blankLineAfter);
+  for (const ClassicNearTable& t : o.moreNearFields)
+    AppendNearTable(lines, t.magnetic, t.rows, t.blankLineAfter);
 }
 
 inline void AppendPreamble(std::vector<std::string>& lines, const std::vector<std::string>& comments) {
@@ -189,11 +198,18 @@ inline void AppendPreamble(std::vector<std::string>& lines, const std::vector<st
   lines.push_back("                                     METERS OR BE SCALED TO METERS");
   lines.push_back("                                     BEFORE STRUCTURE INPUT IS ENDED");
   lines.push_back("");
-  lines.push_back("  WIRE                                                                               SEG FIRST  LAST  TAG");
-  lines.push_back("   NO.        X1         Y1         Z1          X2         Y2         Z2      RADIUS   NO.   SEG   SEG  NO.");
-  lines.push_back("     1     0.00000    0.00000   -5.00000     0.00000    0.00000    5.00000    0.00100   11     1    11    1");
+  lines.push_back(
+      "  WIRE                                                                               SEG FIRST  LAST  "
+      "TAG");
+  lines.push_back(
+      "   NO.        X1         Y1         Z1          X2         Y2         Z2      RADIUS   NO.   SEG   "
+      "SEG  NO.");
+  lines.push_back(
+      "     1     0.00000    0.00000   -5.00000     0.00000    0.00000    5.00000    0.00100   11     1    "
+      "11    1");
   lines.push_back("");
-  lines.push_back("     TOTAL SEGMENTS USED=   11     NO. SEG. IN A SYMMETRIC CELL=   11     SYMMETRY FLAG=  0");
+  lines.push_back(
+      "     TOTAL SEGMENTS USED=   11     NO. SEG. IN A SYMMETRIC CELL=   11     SYMMETRY FLAG=  0");
 }
 
 inline void AppendTrailer(std::vector<std::string>& lines) {
@@ -239,8 +255,8 @@ struct ClassicField {
 // A regular grid in NEC2's order (x fastest, then y, then z): nx * ny * nz rows from start
 // (sx, sy, sz) with the same step on every axis; field(x, y, z) gives the ClassicField.
 template <typename FieldFunction>
-inline std::vector<ClassicNearRow> ClassicGrid(int nx, int ny, int nz, double sx, double sy, double sz, double step,
-                                               FieldFunction field) {
+inline std::vector<ClassicNearRow> ClassicGrid(int nx, int ny, int nz, double sx, double sy, double sz,
+                                               double step, FieldFunction field) {
   std::vector<ClassicNearRow> rows;
   if (nx <= 0 || ny <= 0 || nz <= 0) return rows;
   rows.reserve(static_cast<std::size_t>(nx) * static_cast<std::size_t>(ny) * static_cast<std::size_t>(nz));
@@ -259,8 +275,9 @@ inline std::vector<ClassicNearRow> ClassicGrid(int nx, int ny, int nz, double sx
 inline ClassicField ClassicDipoleField(double x, double y, double z) {
   const double r = std::sqrt(x * x + y * y + (z - 0.5) * (z - 0.5)) + 0.25;
   const double phase = std::remainder(-360.0 * r / 21.1, 360.0);
-  return ClassicField{0.0788 / r, phase, 0.0788 / (r + 0.1), std::remainder(phase + 30.0, 360.0), 0.126 / r,
-                      std::remainder(phase + 267.5, 360.0)};
+  return ClassicField{0.0788 / r,         phase,
+                      0.0788 / (r + 0.1), std::remainder(phase + 30.0, 360.0),
+                      0.126 / r,          std::remainder(phase + 267.5, 360.0)};
 }
 
 }  // namespace varnel

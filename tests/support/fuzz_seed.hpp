@@ -22,14 +22,16 @@ inline void SaveFuzzSeed(std::string_view harness, std::string_view bytes) {
   std::filesystem::create_directories(folder, error);
   char name[32];
   std::snprintf(name, sizeof name, "seed-%016zx", std::hash<std::string_view>{}(bytes));
-  std::ofstream(folder / name, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(folder / name, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 // An output file as seeds of the reader: the whole text, and a few kilobytes from the line of
 // each section's keyword on, so that the fuzzer can work on short inputs that hold a section.
 inline void SaveOutputSeeds(std::string_view text) {
   SaveFuzzSeed("reader", text);
-  for (std::string_view keyword : {"FREQUENCY", "INPUT POWER", "ANTENNA INPUT", "CURRENTS AND LOCATION", "NEAR"}) {
+  for (std::string_view keyword :
+       {"FREQUENCY", "INPUT POWER", "ANTENNA INPUT", "CURRENTS AND LOCATION", "NEAR"}) {
     const std::size_t found = text.find(keyword);
     if (found == std::string_view::npos) continue;
     const std::size_t lineStart = text.rfind('\n', found);
@@ -49,8 +51,10 @@ inline void SaveFuzzSeedsBelow(const std::filesystem::path& folder, std::string_
     if (!it->is_regular_file() || found != extension) continue;
     std::ifstream in(it->path(), std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (harness == "reader") SaveOutputSeeds(bytes);
-    else SaveFuzzSeed(harness, bytes);
+    if (harness == "reader")
+      SaveOutputSeeds(bytes);
+    else
+      SaveFuzzSeed(harness, bytes);
   }
 }
 

@@ -23,9 +23,9 @@ inline const char* const kLaunchers[] = {"nec2dxs1k5.exe", "nec2dxs5k0.exe", "ne
 inline std::filesystem::path Plant(TestRoot& root) {
   std::filesystem::path first;
   for (const char* name : kLaunchers) {
-    const std::filesystem::path launcher = root.Write(
-        "drive_c/4nec2/exe/" + std::string(name),
-        "#!/bin/sh\nsleep 1000 &\necho $! > \"$0.child\"\necho $$ > \"$0.pid\"\nwait\n");
+    const std::filesystem::path launcher =
+        root.Write("drive_c/4nec2/exe/" + std::string(name),
+                   "#!/bin/sh\nsleep 1000 &\necho $! > \"$0.child\"\necho $$ > \"$0.pid\"\nwait\n");
     chmod(launcher.c_str(), 0755);
     if (first.empty()) first = launcher;
   }

@@ -53,7 +53,8 @@ std::string TestRoot::Read(const fs::path& path) {
 
 int RunScriptIn(const TestRoot& root, std::istream& script, std::ostream& out, int engineJobs) {
   PosixSystem system(root.Roots());
-  return RunScript(script, out, system, [&system] { CreateSampleTree(system); }, engineJobs);
+  return RunScript(
+      script, out, system, [&system] { CreateSampleTree(system); }, engineJobs);
 }
 
 }  // namespace varnel

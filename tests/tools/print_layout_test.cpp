@@ -132,8 +132,8 @@ TEST_F(ClassicLayoutTest, NearFieldTablesHaveABlankLineThreeHeadingsAndSeparated
     EXPECT_NE(std::string::npos, lines[k + 4].find("METERS")) << keyword;
   }
   std::size_t electric = FindLine(lines, "NEAR ELECTRIC FIELDS");
-  const std::vector<std::string> firstRow = {"1.0000", "0.0000", "-1.0000", "4.0842E-01", "91.06",
-                                             "0.0000E+00", "0.00", "2.8113E-01", "-176.33"};
+  const std::vector<std::string> firstRow = {"1.0000",     "0.0000", "-1.0000",    "4.0842E-01", "91.06",
+                                             "0.0000E+00", "0.00",   "2.8113E-01", "-176.33"};
   std::vector<std::string> tokens;
   std::string token;
   for (char c : lines[electric + 5] + " ") {
@@ -153,7 +153,8 @@ TEST_F(ClassicLayoutTest, NearFieldTablesHaveABlankLineThreeHeadingsAndSeparated
 TEST_F(ClassicLayoutTest, LinesOutsideTheSectionsAreKeptAsNec2cPrintedThem) {
   std::set<std::string> output(lines.begin(), lines.end());
   for (const char* kept : {
-           "  DATA CARD No:   4 NE   0     1     1     2  1.00000E+00  0.00000E+00 -1.00000E+00  1.00000E+00  "
+           "  DATA CARD No:   4 NE   0     1     1     2  1.00000E+00  0.00000E+00 -1.00000E+00  1.00000E+00 "
+           " "
            "1.00000E+00  2.00000E+00",
            "                            FREE SPACE",
            "                               FILL: 0 msec  FACTOR: 0 msec",
@@ -205,7 +206,8 @@ TEST(ClassicLayout, ANegativeInputPowerKeepsItsSignInTheCharactersTheReaderCuts)
     const char *nec2c, *field;
   };
   // "%11.4E" would put the minus sign in front of the ten characters the reader takes.
-  const Case cases[] = {{"-2.2500E-03", "-2.2500E-3"}, {"-1.0433E-12", "-1.043E-12"}, {"6.9509E-03", "6.9509E-03"}};
+  const Case cases[] = {
+      {"-2.2500E-03", "-2.2500E-3"}, {"-1.0433E-12", "-1.043E-12"}, {"6.9509E-03", "6.9509E-03"}};
   for (const Case& c : cases) {
     std::vector<std::string> out = Lines(ToClassicLayout(std::string("  ----- POWER BUDGET -----\n") +
                                                          "  INPUT POWER   =  " + c.nec2c + " Watts\n"));
@@ -218,12 +220,13 @@ TEST(ClassicLayout, ANegativeInputPowerKeepsItsSignInTheCharactersTheReaderCuts)
 
 TEST(ClassicLayout, NearFieldNumbersThatFillTheirColumnsStillGetABlankBetweenThem) {
   // Wide coordinates would touch their neighbours; nec2c prints a NaN as "nan".
-  std::vector<std::string> out = Lines(ToClassicLayout(
-      "  -------- NEAR ELECTRIC FIELDS --------\n  h1\n  h2\n  h3\n"
-      "-12345.0000 -22222.0000 1.0 1.0E+00 -123.45 nan 0.0 2.0E+00 180.0\n"));
+  std::vector<std::string> out =
+      Lines(ToClassicLayout("  -------- NEAR ELECTRIC FIELDS --------\n  h1\n  h2\n  h3\n"
+                            "-12345.0000 -22222.0000 1.0 1.0E+00 -123.45 nan 0.0 2.0E+00 180.0\n"));
   ASSERT_EQ(7u, out.size());
-  EXPECT_EQ(" -12345.0000 -22222.0000    1.0000   1.0000E+00 -123.45          NaN    0.00   2.0000E+00  180.00",
-            out[5]);
+  EXPECT_EQ(
+      " -12345.0000 -22222.0000    1.0000   1.0000E+00 -123.45          NaN    0.00   2.0000E+00  180.00",
+      out[5]);
   EXPECT_EQ("", out[6]) << "a blank line closes a table that ends the text";
 }
 
@@ -234,8 +237,12 @@ TEST(FortranNumbers, WriteTheEStyleOfNec2PrintFiles) {
     const char* expected;
   };
   const Case cases[] = {
-      {-5.7013e-03, 12, 5, "-5.70130E-03"}, {14.2, 10, 4, "1.4200E+01"},     {6.9509e-03, 11, 4, " 6.9509E-03"},
-      {0.0, 12, 5, " 0.00000E+00"},         {1.23456e+10, 12, 4, "  1.2346E+10"}, {-1.0e-100, 12, 4, "-1.0000E-100"},
+      {-5.7013e-03, 12, 5, "-5.70130E-03"},
+      {14.2, 10, 4, "1.4200E+01"},
+      {6.9509e-03, 11, 4, " 6.9509E-03"},
+      {0.0, 12, 5, " 0.00000E+00"},
+      {1.23456e+10, 12, 4, "  1.2346E+10"},
+      {-1.0e-100, 12, 4, "-1.0000E-100"},
       {std::numeric_limits<double>::quiet_NaN(), 12, 4, "         NaN"},
   };
   for (const Case& c : cases) EXPECT_EQ(c.expected, FortranE(c.value, c.width, c.decimals)) << c.value;
@@ -251,7 +258,8 @@ TEST(DeckWithEndCard, AppendsEnOnlyWhenTheDeckDoesNotEndWithIt) {
   };
   const Case cases[] = {
       // The generators' decks: CR LF after the near-field card, no EN.
-      {"CM\r\nCE\r\nNH 0 81 81 1 -40 -40 1.3 1 1 1\r\n", "CM\r\nCE\r\nNH 0 81 81 1 -40 -40 1.3 1 1 1\r\nEN\r\n"},
+      {"CM\r\nCE\r\nNH 0 81 81 1 -40 -40 1.3 1 1 1\r\n",
+       "CM\r\nCE\r\nNH 0 81 81 1 -40 -40 1.3 1 1 1\r\nEN\r\n"},
       // The sweep writes the prototype's text without a line end after its last line.
       {"CM\r\nCE\r\nNE 0 1 1 1 0 0 0 1 1 1", "CM\r\nCE\r\nNE 0 1 1 1 0 0 0 1 1 1\r\nEN\r\n"},
       {"CM\nCE\nNE 0 1 1 1 0 0 0 1 1 1\n", "CM\nCE\nNE 0 1 1 1 0 0 0 1 1 1\nEN\n"},
@@ -293,8 +301,8 @@ TEST(SplitEngineArguments, AnExistingNecDeckWinsOverAnEarlierExistingFile) {
   const std::vector<std::string> pieces = {"x", "y.NEC", "x", "y.out"};
   const Case cases[] = {
       {{"x", "x y.NEC"}, "x y.NEC", "x y.out"},
-      {{"x"}, "x", "y.NEC x y.out"},                 // no deck exists: the first existing file
-      {{"x y.NEC x"}, "x y.NEC x", "y.out"},         // the existing part need not be a deck name
+      {{"x"}, "x", "y.NEC x y.out"},          // no deck exists: the first existing file
+      {{"x y.NEC x"}, "x y.NEC x", "y.out"},  // the existing part need not be a deck name
       {{}, "x", "y.NEC x y.out"},
   };
   for (const Case& c : cases) {

@@ -23,10 +23,14 @@ namespace {
 std::string Visible(const std::string& text) {
   std::string shown;
   for (unsigned char c : text) {
-    if (c == '\r') shown += "<CR>";
-    else if (c == '\n') shown += "<LF>";
-    else if (c < 32) shown += "<" + std::to_string(c) + ">";
-    else shown += static_cast<char>(c);
+    if (c == '\r')
+      shown += "<CR>";
+    else if (c == '\n')
+      shown += "<LF>";
+    else if (c < 32)
+      shown += "<" + std::to_string(c) + ">";
+    else
+      shown += static_cast<char>(c);
   }
   return shown;
 }
@@ -60,9 +64,15 @@ TEST(ReadTextFile, JoinsLinesWithCrLfAndDropsTheFinalLineEnd) {
       {"a lone CR inside a line disappears", "a\rb\r\nc", "ab\r\nc"},
       {"a lone CR at the end disappears", "x\r", "x"},
       {"CR CR LF", "a\r\r\nb", "a\r\nb"},
-      {"Ctrl-Z ends the file", std::string("ab\x1a" "cd\r\nef"), "ab"},
+      {"Ctrl-Z ends the file",
+       std::string("ab\x1a"
+                   "cd\r\nef"),
+       "ab"},
       {"Ctrl-Z after a line end", std::string("a\n\x1a\nb"), "a"},
-      {"Ctrl-Z first", std::string("\x1a" "abc"), ""},
+      {"Ctrl-Z first",
+       std::string("\x1a"
+                   "abc"),
+       ""},
       {"NUL bytes are kept", std::string("a\0b\nc", 5), std::string("a\0b\r\nc", 6)},
   };
   for (const LineEndCase& c : cases) {
@@ -450,9 +460,12 @@ TEST(TextFileLines, SplitsLikeATextReader) {
       {"a\n\n", {"a", ""}},
       {"a\r\nb", {"a", "b"}},
       {"a\rb\r\n", {"ab"}},
-      {"7\r\n8\x1a" "9\r\n", {"7", "8"}},
+      {"7\r\n8\x1a"
+       "9\r\n",
+       {"7", "8"}},
   };
-  for (const auto& [bytes, lines] : cases) EXPECT_EQ(lines, TextFileLines(bytes)) << "bytes: " << VisibleText(bytes);
+  for (const auto& [bytes, lines] : cases)
+    EXPECT_EQ(lines, TextFileLines(bytes)) << "bytes: " << VisibleText(bytes);
 }
 
 }  // namespace varnel

@@ -28,8 +28,8 @@ void ExpectReals(char separator, std::initializer_list<RealCase> cases) {
     SaveFuzzSeed("format", std::string(c.pattern) + '\0' + 'r' +
                                std::string(reinterpret_cast<const char*>(&c.value), sizeof c.value));
     EXPECT_EQ(c.expected, FormatReal(c.pattern, c.value))
-        << "pattern \"" << c.pattern << "\", value " << std::to_string(c.value) << " (bits "
-        << std::hexfloat << c.value << std::defaultfloat << "), separator '" << separator << "'";
+        << "pattern \"" << c.pattern << "\", value " << std::to_string(c.value) << " (bits " << std::hexfloat
+        << c.value << std::defaultfloat << "), separator '" << separator << "'";
   }
 }
 
@@ -38,150 +38,151 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 TEST(FormatGeneral, UsesFixedNotationForExponentsFromMinusThreeToPrecision) {
   ExpectReals('.', {
-      {"%3.1g", 70.71, " 71"},           // precision 1 counts as 2
-      {"%2.1g", 4, " 4"},
-      {"%2.1g", 12.34, "12"},
-      {"%2.1g", 10, "10"},
-      {"%9.3g", 0.5, "      0.5"},      // exponent 0
-      {"%9.3g", 0.0123, "   0.0123"},   // exponent -1
-      {"%9.3g", 0.001, "    0.001"},    // exponent -2
-      {"%9.3g", 0.000123, " 0.000123"},  // exponent -3, still fixed
-      {"%9.3g", 0.0001, "   0.0001"},
-      {"%9.3g", 100, "      100"},      // exponent equal to the precision
-      {"%9.3g", 123.456, "      123"},
-      {"%5.3g", 1.5, "  1.5"},
-      {"%4.3g", -1.25, "-1.25"},
-      {"%g", 1234.5, "1234.5"},         // no precision: 15
-      {"%g", 1.0 / 3, "0.333333333333333"},
-      {"%.20g", 1.0 / 3, "0.333333333333333"},  // above 18: 15
-      {"%.18g", 1.0 / 3, "0.333333333333333315"},
-      {"%g", 123456789012345.0, "123456789012345"},
-  });
+                       {"%3.1g", 70.71, " 71"},  // precision 1 counts as 2
+                       {"%2.1g", 4, " 4"},
+                       {"%2.1g", 12.34, "12"},
+                       {"%2.1g", 10, "10"},
+                       {"%9.3g", 0.5, "      0.5"},       // exponent 0
+                       {"%9.3g", 0.0123, "   0.0123"},    // exponent -1
+                       {"%9.3g", 0.001, "    0.001"},     // exponent -2
+                       {"%9.3g", 0.000123, " 0.000123"},  // exponent -3, still fixed
+                       {"%9.3g", 0.0001, "   0.0001"},
+                       {"%9.3g", 100, "      100"},  // exponent equal to the precision
+                       {"%9.3g", 123.456, "      123"},
+                       {"%5.3g", 1.5, "  1.5"},
+                       {"%4.3g", -1.25, "-1.25"},
+                       {"%g", 1234.5, "1234.5"},  // no precision: 15
+                       {"%g", 1.0 / 3, "0.333333333333333"},
+                       {"%.20g", 1.0 / 3, "0.333333333333333"},  // above 18: 15
+                       {"%.18g", 1.0 / 3, "0.333333333333333315"},
+                       {"%g", 123456789012345.0, "123456789012345"},
+                   });
 }
 
 TEST(FormatGeneral, DecidesTheNotationAfterRounding) {
   ExpectReals('.', {
-      {"%3.2g", 9.996, " 10"},     // 9.996 rounds to 10: exponent 2, fixed
-      {"%.3g", 99.96, "100"},      // rounds to 100: exponent 3 = precision, fixed
-      {"%.3g", 999.6, "1E003"},    // rounds to 1000: exponent 4, scientific
-      {"%3.1g", 99.6, "1E002"},
-      {"%.2g", 0.00099996, "0.001"},  // rounds up into the fixed range
-      {"%.2g", -0.00099996, "-0.001"},
-  });
+                       {"%3.2g", 9.996, " 10"},   // 9.996 rounds to 10: exponent 2, fixed
+                       {"%.3g", 99.96, "100"},    // rounds to 100: exponent 3 = precision, fixed
+                       {"%.3g", 999.6, "1E003"},  // rounds to 1000: exponent 4, scientific
+                       {"%3.1g", 99.6, "1E002"},
+                       {"%.2g", 0.00099996, "0.001"},  // rounds up into the fixed range
+                       {"%.2g", -0.00099996, "-0.001"},
+                   });
 }
 
 TEST(FormatGeneral, WritesScientificNotationOutsideTheFixedRange) {
   ExpectReals('.', {
-      {"%3.1g", 123.4, "1.2E002"},
-      {"%9.3g", 1000, "    1E003"},
-      {"%9.3g", 1234, " 1.23E003"},
-      {"%9.3g", 0.00001, "   1E-005"},
-      {"%9.3g", -0.00001234, "-1.23E-005"},
-      {"%.3g", 1.2345e-7, "1.23E-007"},
-      {"%g", 1e100, "1E100"},
-      {"%g", 1e-100, "1E-100"},
-      {"%g", 1.5e300, "1.5E300"},
-      {"%.2g", 1e18, "1E018"},
-      {"%g", 1.7976931348623157e308, "1.79769313486232E308"},
-      {"%g", 4.9406564584124654e-324, "4.94065645841247E-324"},
-  });
+                       {"%3.1g", 123.4, "1.2E002"},
+                       {"%9.3g", 1000, "    1E003"},
+                       {"%9.3g", 1234, " 1.23E003"},
+                       {"%9.3g", 0.00001, "   1E-005"},
+                       {"%9.3g", -0.00001234, "-1.23E-005"},
+                       {"%.3g", 1.2345e-7, "1.23E-007"},
+                       {"%g", 1e100, "1E100"},
+                       {"%g", 1e-100, "1E-100"},
+                       {"%g", 1.5e300, "1.5E300"},
+                       {"%.2g", 1e18, "1E018"},
+                       {"%g", 1.7976931348623157e308, "1.79769313486232E308"},
+                       {"%g", 4.9406564584124654e-324, "4.94065645841247E-324"},
+                   });
 }
 
 TEST(FormatGeneral, RoundsTheExactValueHalfAwayFromZero) {
   ExpectReals('.', {
-      {"%.2g", 0.125, "0.13"},    // exactly representable half
-      {"%.2g", -0.125, "-0.13"},
-      {"%.2g", 0.135, "0.14"},    // stored slightly above 0.135
-      {"%.2g", 0.145, "0.14"},    // stored slightly below 0.145
-      {"%.3g", 2.675, "2.67"},    // stored as 2.67499999...
-      {"%.18g", 0.1, "0.100000000000000006"},  // 0.1000000000000000055511...
-      {"%3.1g", -2.25, "-2.3"},
-  });
+                       {"%.2g", 0.125, "0.13"},  // exactly representable half
+                       {"%.2g", -0.125, "-0.13"},
+                       {"%.2g", 0.135, "0.14"},                 // stored slightly above 0.135
+                       {"%.2g", 0.145, "0.14"},                 // stored slightly below 0.145
+                       {"%.3g", 2.675, "2.67"},                 // stored as 2.67499999...
+                       {"%.18g", 0.1, "0.100000000000000006"},  // 0.1000000000000000055511...
+                       {"%3.1g", -2.25, "-2.3"},
+                   });
 }
 
 TEST(FormatGeneral, WritesZeroAsZero) {
   ExpectReals('.', {
-      {"%9.3g", 0, "        0"},
-      {"%9.3g", -0.0, "        0"},
-      {"%g", 0, "0"},
-  });
+                       {"%9.3g", 0, "        0"},
+                       {"%9.3g", -0.0, "        0"},
+                       {"%g", 0, "0"},
+                   });
 }
 
 TEST(FormatFixed, RoundsTheExactValueHalfAwayFromZero) {
   ExpectReals('.', {
-      {"%4.2f", 0.125, "0.13"},
-      {"%1.0f", 2.5, "3"},
-      {"%1.0f", -2.5, "-3"},
-      {"%1.0f", 0.5, "1"},
-      {"%1.0f", 1.5, "2"},
-      {"%.0f", 0.49999999999999994, "0"},
-      {"%.1f", 0.25, "0.3"},
-      {"%.1f", 0.35, "0.3"},    // stored as 0.34999999...
-      {"%.2f", 1.005, "1.00"},  // stored as 1.00499999...
-      {"%.2f", 2.675, "2.67"},
-      {"%.2f", 9.995, "9.99"},  // stored as 9.99499999...
-      {"%.2f", 9.999, "10.00"},
-      {"%.2f", 99.995, "100.00"},  // stored as 99.99500000000000454...
-      {"%.17f", 0.1, "0.10000000000000001"},
-      {"%.20f", 0.1, "0.10000000000000000555"},
-      {"%.0f", 123456789012345678.0, "123456789012345680"},
-  });
+                       {"%4.2f", 0.125, "0.13"},
+                       {"%1.0f", 2.5, "3"},
+                       {"%1.0f", -2.5, "-3"},
+                       {"%1.0f", 0.5, "1"},
+                       {"%1.0f", 1.5, "2"},
+                       {"%.0f", 0.49999999999999994, "0"},
+                       {"%.1f", 0.25, "0.3"},
+                       {"%.1f", 0.35, "0.3"},    // stored as 0.34999999...
+                       {"%.2f", 1.005, "1.00"},  // stored as 1.00499999...
+                       {"%.2f", 2.675, "2.67"},
+                       {"%.2f", 9.995, "9.99"},  // stored as 9.99499999...
+                       {"%.2f", 9.999, "10.00"},
+                       {"%.2f", 99.995, "100.00"},  // stored as 99.99500000000000454...
+                       {"%.17f", 0.1, "0.10000000000000001"},
+                       {"%.20f", 0.1, "0.10000000000000000555"},
+                       {"%.0f", 123456789012345678.0, "123456789012345680"},
+                   });
 }
 
 TEST(FormatFixed, DropsTheSignOfANegativeValueThatRoundsToZero) {
   ExpectReals('.', {
-      {"%6.3f", -0.0004, " 0.000"},
-      {"%6.3f", -0.0005, "-0.001"},  // stored slightly beyond -0.0005
-      {"%.2f", -0.001, "0.00"},
-      {"%1.0f", -0.4, "0"},
-      {"%4.1f", -0.0, " 0.0"},
-      {"%9.3f", 4.9406564584124654e-324, "    0.000"},
-  });
+                       {"%6.3f", -0.0004, " 0.000"},
+                       {"%6.3f", -0.0005, "-0.001"},  // stored slightly beyond -0.0005
+                       {"%.2f", -0.001, "0.00"},
+                       {"%1.0f", -0.4, "0"},
+                       {"%4.1f", -0.0, " 0.0"},
+                       {"%9.3f", 4.9406564584124654e-324, "    0.000"},
+                   });
 }
 
 TEST(FormatFixed, UsesTwoDecimalsWithoutPrecisionAndFallsBackToGeneralAtTenToTheEighteen) {
-  ExpectReals('.', {
-      {"%f", 1.5, "1.50"},
-      {"%5f", -1.5, "-1.50"},
-      {"%.f", 1.5, "2"},  // a point without digits is precision 0
-      {"%1.0f", 999999999999999872.0, "999999999999999872"},  // the largest double below 1e18
-      {"%1.0f", 1e18, "1E018"},
-      {"%9.3f", -1e18, "   -1E018"},
-      {"%4.1f", 2.5e20, "2.5E020"},
-      {"%.2f", 1e300, "1E300"},
-  });
+  ExpectReals('.',
+              {
+                  {"%f", 1.5, "1.50"},
+                  {"%5f", -1.5, "-1.50"},
+                  {"%.f", 1.5, "2"},  // a point without digits is precision 0
+                  {"%1.0f", 999999999999999872.0, "999999999999999872"},  // the largest double below 1e18
+                  {"%1.0f", 1e18, "1E018"},
+                  {"%9.3f", -1e18, "   -1E018"},
+                  {"%4.1f", 2.5e20, "2.5E020"},
+                  {"%.2f", 1e300, "1E300"},
+              });
 }
 
 TEST(FormatSeparator, WritesDecimalSeparatorAsThePoint) {
   ExpectReals(',', {
-      {"%10.5f", 7.01, "   7,01000"},
-      {"%9.3g", 0.0000123, "1,23E-005"},
-      {"%5.3g", 1.5, "  1,5"},
-      {"%3.2f MHz", 14.2, "14,20 MHz"},
-      {"%6.3f", -0.0004, " 0,000"},
-  });
+                       {"%10.5f", 7.01, "   7,01000"},
+                       {"%9.3g", 0.0000123, "1,23E-005"},
+                       {"%5.3g", 1.5, "  1,5"},
+                       {"%3.2f MHz", 14.2, "14,20 MHz"},
+                       {"%6.3f", -0.0004, " 0,000"},
+                   });
   ExpectReals('.', {
-      {"%10.5f", 7.01, "   7.01000"},
-      {"%9.3g", 0.0000123, "1.23E-005"},
-  });
+                       {"%10.5f", 7.01, "   7.01000"},
+                       {"%9.3g", 0.0000123, "1.23E-005"},
+                   });
 }
 
 TEST(FormatNonFinite, WritesInfAndNan) {
   ExpectReals('.', {
-      {"%9.3g", kInf, "      INF"},
-      {"%6.3f", -kInf, "  -INF"},
-      {"%g", kNaN, "NAN"},
-      {"%1.0f", kNaN, "NAN"},
-      {"%g", -kInf, "-INF"},
-  });
+                       {"%9.3g", kInf, "      INF"},
+                       {"%6.3f", -kInf, "  -INF"},
+                       {"%g", kNaN, "NAN"},
+                       {"%1.0f", kNaN, "NAN"},
+                       {"%g", -kInf, "-INF"},
+                   });
 }
 
 TEST(FormatWidth, PadsOnTheLeftAndNeverCuts) {
   ExpectReals('.', {
-      {"%1.2f", 123.456, "123.46"},
-      {"%8.3f", 1.0, "   1.000"},
-      {"%12.3g", -1234567, "   -1.23E006"},
-  });
+                       {"%1.2f", 123.456, "123.46"},
+                       {"%8.3f", 1.0, "   1.000"},
+                       {"%12.3g", -1234567, "   -1.23E006"},
+                   });
   SeparatorGuard guard('.');
   EXPECT_EQ("12345", FormatInt("%2d", 12345));
   EXPECT_EQ("       12", FormatInt("%9d", 12));
@@ -207,7 +208,8 @@ TEST(FormatInteger, GivesPrecisionAsMinimumDigits) {
       {"E/A-Fehler %d", 103, "E/A-Fehler 103"},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(c.expected, FormatInt(c.pattern, c.value)) << "pattern \"" << c.pattern << "\", value " << c.value;
+    EXPECT_EQ(c.expected, FormatInt(c.pattern, c.value))
+        << "pattern \"" << c.pattern << "\", value " << c.value;
 }
 
 TEST(FormatPattern, AppliesSeveralArgumentsInOrder) {
@@ -227,8 +229,8 @@ TEST(FormatPattern, HandlesPercentSignsMissingArgumentsAndOtherKinds) {
   EXPECT_EQ("1 and %d", Format("%d and %d", {1}));
   EXPECT_EQ("no specifier", Format("no specifier", {1}));
   EXPECT_EQ("50%", Format("50%", {}));
-  EXPECT_EQ("  3.0", Format("%5.1f", {3}));   // an integer under f
-  EXPECT_EQ("2", Format("%d", {2.9}));        // a real under d is truncated
+  EXPECT_EQ("  3.0", Format("%5.1f", {3}));  // an integer under f
+  EXPECT_EQ("2", Format("%d", {2.9}));       // a real under d is truncated
   EXPECT_EQ("-2", Format("%d", {-2.9}));
   EXPECT_EQ(" text", Format("%5.1f", {"text"}));  // a text under f is written as text
 }
@@ -247,8 +249,10 @@ std::string ReferenceFixed(double v, int precision) {
   if (up) {
     std::size_t i = keep;
     while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
-    if (i > 0) ++digits[i - 1];
-    else digits.insert(digits.begin(), '1');
+    if (i > 0)
+      ++digits[i - 1];
+    else
+      digits.insert(digits.begin(), '1');
   }
   std::string whole = digits.substr(0, digits.size() - static_cast<std::size_t>(precision));
   std::string decimals = digits.substr(digits.size() - static_cast<std::size_t>(precision));
@@ -286,7 +290,8 @@ TEST(FormatFixed, MatchesTheExactDecimalValueOnRandomInputs) {
     std::string actual = FormatReal(pattern, v);
     if (actual != expected) {
       ++failures;
-      ADD_FAILURE() << pattern << " of " << std::hexfloat << v << ": expected " << expected << ", actual " << actual;
+      ADD_FAILURE() << pattern << " of " << std::hexfloat << v << ": expected " << expected << ", actual "
+                    << actual;
     }
   }
 }

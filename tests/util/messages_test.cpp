@@ -15,10 +15,11 @@ TEST(Messages, EveryBoxShowsControlBytesVisibly) {
   ShowWarning(f.ui, "Die Datei a\0b.out konnte nicht gefunden werden."s);
   ShowInfo(f.ui, "x\x01y\x1Fz"s);
   ShowError(f.ui, "kept:\tA\r\nB"s);
-  EXPECT_EQ("[Warning] Die Datei a\\0b.out konnte nicht gefunden werden.\n"
-            "[Info] x\\x01y\\x1Fz\n"
-            "[Error] kept:\tA\r\nB\n",
-            f.out.str());
+  EXPECT_EQ(
+      "[Warning] Die Datei a\\0b.out konnte nicht gefunden werden.\n"
+      "[Info] x\\x01y\\x1Fz\n"
+      "[Error] kept:\tA\r\nB\n",
+      f.out.str());
 }
 
 }  // namespace varnel

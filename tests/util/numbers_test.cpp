@@ -34,12 +34,21 @@ TEST(TextToReal, AcceptsTheDecimalCommaForm) {
     double expected;
   };
   const Case cases[] = {
-      {"1,5", 1.5},         {"  -2,5E-3  ", -0.0025}, {",5", 0.5},       {"5,", 5.0},
-      {"+3", 3.0},          {"1e3", 1000.0},          {"1E+3", 1000.0},  {"7,01", 7.01},
-      {"0,1", 0.1},         {"-0", -0.0},             {"00012", 12.0},   {"1,5e-0", 1.5},
+      {"1,5", 1.5},
+      {"  -2,5E-3  ", -0.0025},
+      {",5", 0.5},
+      {"5,", 5.0},
+      {"+3", 3.0},
+      {"1e3", 1000.0},
+      {"1E+3", 1000.0},
+      {"7,01", 7.01},
+      {"0,1", 0.1},
+      {"-0", -0.0},
+      {"00012", 12.0},
+      {"1,5e-0", 1.5},
       {"123456789012345678901234567890", 1.2345678901234568e29},
       {"0,30000000000000000000000000000000000001", 0.3},
-      {"1E-400", 0.0},      // below the smallest double: zero
+      {"1E-400", 0.0},  // below the smallest double: zero
       {"4,9406564584124654E-324", 4.9406564584124654e-324},
   };
   for (const Case& c : cases) {
@@ -56,12 +65,13 @@ TEST(TextToReal, AcceptsTheDecimalCommaForm) {
 
 TEST(TextToReal, RefusesEverythingElseWithTheRunTimeMessage) {
   SeparatorGuard guard(',');
-  const char* refused[] = {"1.5", "", " ", "1 5", "1,5,", "1,,5", "--1", "+-1", "1E", "1E+", "E5",
-                           "\t1", "1\t", "1,5 x", "0x10", "1.000,5", "-", "+", "inf", "nan", "1e5,5",
-                           "1E400"};  // beyond the double range
+  const char* refused[] = {"1.5", "",    " ",   "1 5", "1,5,",  "1,,5",  "--1",  "+-1",
+                           "1E",  "1E+", "E5",  "\t1", "1\t",   "1,5 x", "0x10", "1.000,5",
+                           "-",   "+",   "inf", "nan", "1e5,5", "1E400"};  // beyond the double range
   for (const char* text : refused) SaveFuzzSeed("numbers", text);
   for (const char* text : refused)
-    EXPECT_EQ("'" + std::string(text) + "' ist kein gültiger Gleitkommawert", FailureOf([&] { TextToReal(text); }))
+    EXPECT_EQ("'" + std::string(text) + "' ist kein gültiger Gleitkommawert",
+              FailureOf([&] { TextToReal(text); }))
         << "TextToReal(\"" << text << "\")";
   std::string withNul("1,5\0", 4);
   // An embedded NUL is not a trailing blank, and the message shows the whole text.
@@ -87,9 +97,17 @@ TEST(TextToInt, ReadsDecimalAndHexadecimalThirtyTwoBitIntegers) {
     std::int32_t expected;
   };
   const Case cases[] = {
-      {"12", 12},  {"  -7", -7},  {"+5", 5},    {"007", 7},          {"$1F", 31},
-      {"0x1f", 31}, {"-$10", -16}, {"0", 0},    {"2147483647", 2147483647},
-      {"-2147483648", -2147483647 - 1},        {"$7FFFFFFF", 2147483647},
+      {"12", 12},
+      {"  -7", -7},
+      {"+5", 5},
+      {"007", 7},
+      {"$1F", 31},
+      {"0x1f", 31},
+      {"-$10", -16},
+      {"0", 0},
+      {"2147483647", 2147483647},
+      {"-2147483648", -2147483647 - 1},
+      {"$7FFFFFFF", 2147483647},
   };
   for (const Case& c : cases) {
     try {
@@ -98,10 +116,24 @@ TEST(TextToInt, ReadsDecimalAndHexadecimalThirtyTwoBitIntegers) {
       ADD_FAILURE() << "TextToInt(\"" << c.text << "\") failed: " << error.what();
     }
   }
-  const char* refused[] = {"2147483648", "-2147483649", "$80000000", "12 ", "1,5", "", " ", "$", "0x",
-                           "abc", "99999999999999999999999", "1e3", "--1", "0x-1", "\t1"};
+  const char* refused[] = {"2147483648",
+                           "-2147483649",
+                           "$80000000",
+                           "12 ",
+                           "1,5",
+                           "",
+                           " ",
+                           "$",
+                           "0x",
+                           "abc",
+                           "99999999999999999999999",
+                           "1e3",
+                           "--1",
+                           "0x-1",
+                           "\t1"};
   for (const char* text : refused)
-    EXPECT_EQ("'" + std::string(text) + "' ist kein gültiger Integerwert", FailureOf([&] { TextToInt(text); }))
+    EXPECT_EQ("'" + std::string(text) + "' ist kein gültiger Integerwert",
+              FailureOf([&] { TextToInt(text); }))
         << "TextToInt(\"" << text << "\")";
 }
 
@@ -112,11 +144,12 @@ TEST(DisplayTexts, FrequencyTextPicksDecimalsByRange) {
     const char* expected;
   };
   const Case cases[] = {
-      {0.5, "0,5000 MHz"},    {0, "0,0000 MHz"},     {1, "1,00 MHz"},        {14.2, "14,20 MHz"},
-      {100, "100,00 MHz"},    {999.999, "1000,00 MHz"}, {1000, "1000,0 MHz"}, {9999.9, "9999,9 MHz"},
-      {10000, "10000 MHz"},   {-1, "-1 MHz"},        {-0.4, "0 MHz"},
+      {0.5, "0,5000 MHz"},  {0, "0,0000 MHz"},        {1, "1,00 MHz"},      {14.2, "14,20 MHz"},
+      {100, "100,00 MHz"},  {999.999, "1000,00 MHz"}, {1000, "1000,0 MHz"}, {9999.9, "9999,9 MHz"},
+      {10000, "10000 MHz"}, {-1, "-1 MHz"},           {-0.4, "0 MHz"},
   };
-  for (const Case& c : cases) EXPECT_EQ(c.expected, FrequencyText(c.megahertz)) << "FrequencyText(" << c.megahertz << ")";
+  for (const Case& c : cases)
+    EXPECT_EQ(c.expected, FrequencyText(c.megahertz)) << "FrequencyText(" << c.megahertz << ")";
 }
 
 TEST(DisplayTexts, SignTextKeepsThePlusDownToMinusOneHundredth) {
@@ -200,7 +233,8 @@ TEST(RealLists, MaxOfAndMinOfAgreeWithTheWalkOnRandomLists) {
       if (v < min) min = v;
     }
     const std::uint64_t expected[2] = {std::bit_cast<std::uint64_t>(max), std::bit_cast<std::uint64_t>(min)};
-    const std::uint64_t actual[2] = {std::bit_cast<std::uint64_t>(MaxOf(values)), std::bit_cast<std::uint64_t>(MinOf(values))};
+    const std::uint64_t actual[2] = {std::bit_cast<std::uint64_t>(MaxOf(values)),
+                                     std::bit_cast<std::uint64_t>(MinOf(values))};
     ASSERT_EQ(expected[0], actual[0]) << "MaxOf " << ::testing::PrintToString(values);
     ASSERT_EQ(expected[1], actual[1]) << "MinOf " << ::testing::PrintToString(values);
   }
@@ -234,12 +268,15 @@ TEST(CountDistinct, FollowsTheOrderDependentNonTransitiveRule) {
       {{5, 5, 5}, 1},
       {{}, 0},
       {{nan, nan, 1}, 3},
-      {{std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()}, 2},  // inf - inf is NaN
+      {{std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()},
+       2},  // inf - inf is NaN
       {{-0.0, 0.0}, 1},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(c.expected, CountDistinct(c.values)) << "CountDistinct of " << ::testing::PrintToString(c.values);
-    EXPECT_EQ(c.expected, CountDistinctByRule(c.values)) << "the table itself, for " << ::testing::PrintToString(c.values);
+    EXPECT_EQ(c.expected, CountDistinct(c.values))
+        << "CountDistinct of " << ::testing::PrintToString(c.values);
+    EXPECT_EQ(c.expected, CountDistinctByRule(c.values))
+        << "the table itself, for " << ::testing::PrintToString(c.values);
   }
 }
 
@@ -251,9 +288,14 @@ TEST(CountDistinct, AgreesWithTheRuleOnRandomLists) {
     double offset = static_cast<double>(random() % 1000) / 7.0;
     for (std::size_t i = 0; i < size; ++i) {
       switch (random() % 20) {
-        case 0: values.push_back(std::numeric_limits<double>::infinity()); break;
-        case 1: values.push_back(std::numeric_limits<double>::quiet_NaN()); break;
-        default: values.push_back(offset + static_cast<double>(random() % 40) * 0.0005);  // half-tolerance steps
+        case 0:
+          values.push_back(std::numeric_limits<double>::infinity());
+          break;
+        case 1:
+          values.push_back(std::numeric_limits<double>::quiet_NaN());
+          break;
+        default:
+          values.push_back(offset + static_cast<double>(random() % 40) * 0.0005);  // half-tolerance steps
       }
     }
     ASSERT_EQ(CountDistinctByRule(values), CountDistinct(values)) << ::testing::PrintToString(values);
@@ -267,8 +309,10 @@ TEST(CountDistinct, AgreesWithTheRuleOnLongLists) {
   for (int round = 0; round < 6; ++round) {
     RealList values;
     for (int i = 0; i < 6000; ++i) {
-      if (i > 10 && random() % 8 == 0) values.push_back(values[random() % values.size()] + (random() % 3) * 0.0005);
-      else values.push_back(static_cast<double>(random() % 20000) * 0.0007);
+      if (i > 10 && random() % 8 == 0)
+        values.push_back(values[random() % values.size()] + (random() % 3) * 0.0005);
+      else
+        values.push_back(static_cast<double>(random() % 20000) * 0.0007);
     }
     if (round % 3 == 1) std::sort(values.begin(), values.end());
     if (round % 3 == 2) std::sort(values.rbegin(), values.rend());
@@ -295,7 +339,8 @@ TEST(CountDistinct, AgreesWithTheRuleOnGridOrderedLists) {
   for (const Case& c : cases) {
     for (int repeat : {1, 3}) {
       RealList values;
-      for (int i = 0; i < c.outer * c.inner * repeat; ++i) values.push_back(c.start + ((i / c.inner) % c.outer) * c.step);
+      for (int i = 0; i < c.outer * c.inner * repeat; ++i)
+        values.push_back(c.start + ((i / c.inner) % c.outer) * c.step);
       EXPECT_EQ(CountDistinctByRule(values), CountDistinct(values)) << c.name << ", " << repeat << " times";
     }
   }

@@ -27,9 +27,9 @@ TEST(TextSearch, FindTextRespectsStartAndItsLimits) {
     std::size_t expected;
   };
   const Case cases[] = {
-      {"ab", "abab", 1, 1},   {"ab", "abab", 2, 3},  {"ab", "abab", 3, 3}, {"ab", "abab", 4, 0},
-      {"ab", "abab", 5, 0},   {"ab", "abab", 0, 1},  {"ab", "abab", -7, 1}, {"", "abab", 1, 0},
-      {"ab", "", 1, 0},       {"abc", "ab", 1, 0},   {"b", "abab", 4, 4},  {"abab", "abab", 1, 1},
+      {"ab", "abab", 1, 1}, {"ab", "abab", 2, 3}, {"ab", "abab", 3, 3},  {"ab", "abab", 4, 0},
+      {"ab", "abab", 5, 0}, {"ab", "abab", 0, 1}, {"ab", "abab", -7, 1}, {"", "abab", 1, 0},
+      {"ab", "", 1, 0},     {"abc", "ab", 1, 0},  {"b", "abab", 4, 4},   {"abab", "abab", 1, 1},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.expected, FindText(c.find, c.text, c.start, true))
@@ -79,11 +79,12 @@ TEST(TextCutting, CopyCountCountsNegativeIndexesFromTheEnd) {
     const char* expected;
   };
   const Case cases[] = {
-      {1, 3, "abc"}, {2, 2, "bc"},  {4, 10, "def"}, {6, 1, "f"},  {7, 1, ""},   {0, 2, "ab"},
+      {1, 3, "abc"}, {2, 2, "bc"},  {4, 10, "def"},    {6, 1, "f"},   {7, 1, ""},  {0, 2, "ab"},
       {-1, 1, "f"},  {-3, 2, "de"}, {-6, 6, "abcdef"}, {-9, 2, "ab"}, {2, -1, ""}, {2, 0, ""},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(c.expected, CopyCount("abcdef", c.index, c.count)) << "CopyCount(\"abcdef\", " << c.index << ", " << c.count << ")";
+    EXPECT_EQ(c.expected, CopyCount("abcdef", c.index, c.count))
+        << "CopyCount(\"abcdef\", " << c.index << ", " << c.count << ")";
   EXPECT_EQ("", CopyCount("", 1, 1));
 }
 
@@ -93,11 +94,12 @@ TEST(TextCutting, CopyRangeTakesInclusiveRanges) {
     const char* expected;
   };
   const Case cases[] = {
-      {3, -1, "cdef"}, {1, 6, "abcdef"}, {2, 3, "bc"}, {0, 2, "ab"},  {-2, -1, "ef"}, {4, 99, "def"},
-      {3, 2, ""},      {7, 9, ""},       {1, 0, ""},   {-9, 1, "a"},  {-1, -2, ""},   {-7, -7, ""},
+      {3, -1, "cdef"}, {1, 6, "abcdef"}, {2, 3, "bc"}, {0, 2, "ab"}, {-2, -1, "ef"}, {4, 99, "def"},
+      {3, 2, ""},      {7, 9, ""},       {1, 0, ""},   {-9, 1, "a"}, {-1, -2, ""},   {-7, -7, ""},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(c.expected, CopyRange("abcdef", c.first, c.last)) << "CopyRange(\"abcdef\", " << c.first << ", " << c.last << ")";
+    EXPECT_EQ(c.expected, CopyRange("abcdef", c.first, c.last))
+        << "CopyRange(\"abcdef\", " << c.first << ", " << c.last << ")";
   EXPECT_EQ("", CopyRange("", 1, -1));
 }
 
@@ -134,9 +136,15 @@ TEST(TextTrimReplaceSplit, TrimSetRemovesLeadingThenTrailingRuns) {
   std::string number = "0012a3400";
   TrimSet(number, digits);
   EXPECT_EQ("a", number);
-  std::string high = "\xff" "a\xff";
+  std::string high =
+      "\xff"
+      "a\xff";
   TrimSet(high, ControlAndBlank());
-  EXPECT_EQ("\xff" "a\xff", high) << "bytes above 127 are not in the set";
+  EXPECT_EQ(
+      "\xff"
+      "a\xff",
+      high)
+      << "bytes above 127 are not in the set";
 }
 
 TEST(TextTrimReplaceSplit, ReplaceTextReplacesNonOverlappingOccurrences) {
@@ -197,7 +205,10 @@ TEST(FindFolded, AgreesWithAPlainScanAtEveryOffset) {
           << testing::PrintToString(text) << " key " << testing::PrintToString(key) << " from " << from;
   }
   EXPECT_EQ(3u, FindFolded("abcNEAR", "near"));
-  EXPECT_EQ(std::string_view::npos, FindFolded("N\xc5" "AR", "near")) << "only A-Z fold";
+  EXPECT_EQ(std::string_view::npos, FindFolded("N\xc5"
+                                               "AR",
+                                               "near"))
+      << "only A-Z fold";
   EXPECT_EQ(2u, FindFolded("ab", "", 2));
   EXPECT_EQ(std::string_view::npos, FindFolded("ab", "", 3));
 }

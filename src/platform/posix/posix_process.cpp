@@ -143,7 +143,7 @@ void RedirectToNull(int fd, int flags) {
 }  // namespace
 
 ProcessHandle PosixSystem::StartProcess(const std::string& program, const std::string& parameters,
-                                          std::string& error) {
+                                        std::string& error) {
   {
     std::lock_guard<std::mutex> lock(childrenMutex);
     ReapDetached();

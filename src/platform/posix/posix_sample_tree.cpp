@@ -60,7 +60,9 @@ std::string LauncherScript(const std::string& engine) {
   return "#!/bin/sh\n"
          "# Engine launcher of the Varnel sample tree: runs the NEC2 engine stand-in with the\n"
          "# parameter text as it came (deck path, output path).\n"
-         "engine=" + ShellQuoted(engine) + "\n"
+         "engine=" +
+         ShellQuoted(engine) +
+         "\n"
          "if [ ! -x \"$engine\" ]; then engine=varnel_engine; fi\n"
          "exec \"$engine\" \"$@\"\n";
 }

@@ -55,7 +55,9 @@ QGridLayout* Grid(QGroupBox* box) {
 }
 
 qint64 NowMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch()).count();
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
 }
 
 // Redraws inside a command come no closer than this (about 30 a second).
@@ -118,8 +120,8 @@ void VarnelWindow::BuildRegions() {
   // its commands write; the rows keep the heights the regions' fixed heights allow.
   QGroupBox* basic = region(form_.GBBasicData);
   auto* basicGrid = Grid(basic);
-  DisplayField* basicFields[] = {&form_.EditVoltage,   &form_.EditCurrent,   &form_.EditImpedance,
-                                 &form_.EditPower,     &form_.EditFrequency, &form_.EditInputPower};
+  DisplayField* basicFields[] = {&form_.EditVoltage, &form_.EditCurrent,   &form_.EditImpedance,
+                                 &form_.EditPower,   &form_.EditFrequency, &form_.EditInputPower};
   for (int i = 0; i < 6; ++i) {
     basicGrid->addWidget(new QLabel(ToQt(basicFields[i]->label), basic), i, 0);
     basicGrid->addWidget(fields_[basicFields[i]->name] = MakeField(basic, *basicFields[i]), i, 1);
@@ -144,7 +146,8 @@ void VarnelWindow::BuildRegions() {
       nearGrid->addWidget(fields_[field.name] = MakeField(near, field), r + 1, c + 1);
     }
   }
-  nearGrid->addWidget(new QLabel(ToQt(form_.EditType.label.empty() ? "Type" : form_.EditType.label), near), 4, 0);
+  nearGrid->addWidget(new QLabel(ToQt(form_.EditType.label.empty() ? "Type" : form_.EditType.label), near), 4,
+                      0);
   nearGrid->addWidget(fields_[form_.EditType.name] = MakeField(near, form_.EditType), 4, 1, 1, 3);
 
   QGroupBox* commands = region(form_.GBCommands);
@@ -166,8 +169,11 @@ void VarnelWindow::BuildRegions() {
   commandsGrid->setColumnStretch(1, 3);
   commandsGrid->setColumnStretch(3, 2);
   auto* normalizeRow = new QHBoxLayout;
-  normalizeRow->addWidget(new QLabel(ToQt(form_.EditNormalizePower.label.empty() ? "Normalize Power" : form_.EditNormalizePower.label), commands));
-  normalizeRow->addWidget(fields_[form_.EditNormalizePower.name] = MakeField(commands, form_.EditNormalizePower), 1);
+  normalizeRow->addWidget(new QLabel(
+      ToQt(form_.EditNormalizePower.label.empty() ? "Normalize Power" : form_.EditNormalizePower.label),
+      commands));
+  normalizeRow->addWidget(
+      fields_[form_.EditNormalizePower.name] = MakeField(commands, form_.EditNormalizePower), 1);
   commandsGrid->addLayout(normalizeRow, 2, 0, 1, 4);
   for (auto& [name, field] : fields_)
     if (form_.AnswersDoubleClick(name)) field->installEventFilter(this);
@@ -290,7 +296,8 @@ void VarnelWindow::SyncFromModel() {
       if (!button->isChecked()) button->setChecked(true);
     }
     QGroupBox* box = radioBoxes_[group->name];
-    const QString style = group->color == "clWhite" ? QStringLiteral("QGroupBox { background-color: white; }") : QString();
+    const QString style =
+        group->color == "clWhite" ? QStringLiteral("QGroupBox { background-color: white; }") : QString();
     if (box->styleSheet() != style) box->setStyleSheet(style);
   }
   for (const auto* table : {&form_.MM, &form_.PopupMenu1, &form_.PopupMenu2}) {
@@ -303,7 +310,8 @@ void VarnelWindow::SyncFromModel() {
   const QString title = ToQt(form_.caption);
   if (windowTitle() != title) setWindowTitle(title);
   // Window-position commands move the model's window.
-  if (!applyingGeometry_ && (x() != form_.window.left || y() != form_.window.top || FrameTurnedUp())) ApplyWindowRect();
+  if (!applyingGeometry_ && (x() != form_.window.left || y() != form_.window.top || FrameTurnedUp()))
+    ApplyWindowRect();
   ApplyGeometry();
   SyncStatus();
   if (pictures_) pictures_->Follow();
@@ -346,8 +354,9 @@ void VarnelWindow::ApplyWindowRect() {
 }
 
 void VarnelWindow::ApplyGeometry() {
-  const std::pair<Region*, Rect*> regionPanes[] = {
-      {&form_.GBEdit, &form_.MBounds}, {&form_.GBInfo, &form_.MoutBounds}, {&form_.GBdata, &form_.MdataBounds}};
+  const std::pair<Region*, Rect*> regionPanes[] = {{&form_.GBEdit, &form_.MBounds},
+                                                   {&form_.GBInfo, &form_.MoutBounds},
+                                                   {&form_.GBdata, &form_.MdataBounds}};
   for (Region* region : {&form_.GBBasicData, &form_.GBNearField, &form_.GBCommands, &form_.GBEdit,
                          &form_.GBInfo, &form_.GBdata}) {
     QGroupBox* box = regions_[region->name];
@@ -376,7 +385,6 @@ void VarnelWindow::resizeEvent(QResizeEvent* event) {
 void VarnelWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (FrameTurnedUp()) ApplyWindowRect();
-
 }
 
 bool VarnelWindow::FrameTurnedUp() const { return !framed_ && frameGeometry().size() != size(); }

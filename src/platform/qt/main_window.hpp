@@ -92,7 +92,8 @@ class VarnelWindow : public QMainWindow {
   qint64 lastSync_ = 0;  // ms on the window's clock
   bool applyingGeometry_ = false;
   bool framed_ = false;
-  std::unique_ptr<PictureWindows> pictures_;  // the frame's size was known when the model's rectangle was applied
+  std::unique_ptr<PictureWindows>
+      pictures_;  // the frame's size was known when the model's rectangle was applied
 };
 
 }  // namespace varnel

@@ -30,7 +30,8 @@ bool EditsText(const QKeyEvent* key) {
       break;
   }
   const QString text = key->text();
-  return !text.isEmpty() && text.at(0).isPrint() && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+  return !text.isEmpty() && text.at(0).isPrint() &&
+         !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
 }
 
 std::vector<std::string> EditorLines(const QPlainTextEdit* editor) {
@@ -90,7 +91,8 @@ int LineView::FirstVisibleLine() const { return verticalScrollBar()->value(); }
 std::pair<int, int> LineView::LineColumnAt(const QPoint& at) const {
   const QFontMetrics metrics(font());
   const int line = FirstVisibleLine() + at.y() / std::max(1, metrics.lineSpacing());
-  const int column = (at.x() - kMargin + horizontalScrollBar()->value()) / std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
+  const int column = (at.x() - kMargin + horizontalScrollBar()->value()) /
+                     std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
   return {line, std::max(0, column)};
 }
 
@@ -106,8 +108,10 @@ void LineView::UpdateScrollBars() {
   if (atEnd) vertical->setValue(vertical->maximum());
   verticalScrollBar()->setPageStep(rows);
   verticalScrollBar()->setSingleStep(1);
-  const qint64 textWidth = static_cast<qint64>(widest_) * metrics.horizontalAdvance(QLatin1Char('M')) + 2 * kMargin;
-  horizontalScrollBar()->setRange(0, static_cast<int>(std::clamp<qint64>(textWidth - viewport()->width(), 0, 0x3fffffff)));
+  const qint64 textWidth =
+      static_cast<qint64>(widest_) * metrics.horizontalAdvance(QLatin1Char('M')) + 2 * kMargin;
+  horizontalScrollBar()->setRange(
+      0, static_cast<int>(std::clamp<qint64>(textWidth - viewport()->width(), 0, 0x3fffffff)));
   horizontalScrollBar()->setPageStep(viewport()->width());
   horizontalScrollBar()->setSingleStep(metrics.horizontalAdvance(QLatin1Char('M')));
 }
@@ -182,7 +186,8 @@ PaneView::PaneView(const Pane& pane, QWidget* parent) : QWidget(parent), pane_(p
     EnterEditor(line, column);
     if (key) QApplication::sendEvent(editor_, key);
   });
-  for (QAbstractScrollArea* area : {static_cast<QAbstractScrollArea*>(view_), static_cast<QAbstractScrollArea*>(editor_)}) {
+  for (QAbstractScrollArea* area :
+       {static_cast<QAbstractScrollArea*>(view_), static_cast<QAbstractScrollArea*>(editor_)}) {
     area->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(area, &QWidget::customContextMenuRequested, this,
             [this, area](const QPoint& at) { emit contextMenuRequested(area->viewport()->mapToGlobal(at)); });
@@ -199,7 +204,8 @@ void PaneView::Refresh() {
     QTextCursor end(editor_->document());
     end.movePosition(QTextCursor::End);
     const QString added = JoinLines(pane_.lines, look_.lineCount, pane_.lines.size());
-    end.insertText(look_.lineCount == 0 && editor_->document()->isEmpty() ? added : QStringLiteral("\n") + added);
+    end.insertText(look_.lineCount == 0 && editor_->document()->isEmpty() ? added
+                                                                          : QStringLiteral("\n") + added);
     updating_ = false;
   } else if (editing_ && change == PaneChange::Rewritten) {
     LeaveEditor();
@@ -229,7 +235,8 @@ bool PaneView::TakeEdits(std::vector<std::string>& lines) {
 std::vector<std::string> PaneView::ShownLines() const {
   if (editing_) return EditorLines(editor_);
   const std::size_t count = std::min(view_->Count(), pane_.lines.size());
-  return std::vector<std::string>(pane_.lines.begin(), pane_.lines.begin() + static_cast<std::ptrdiff_t>(count));
+  return std::vector<std::string>(pane_.lines.begin(),
+                                  pane_.lines.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
 QPlainTextEdit* PaneView::BeginEdit() {
@@ -256,8 +263,10 @@ void PaneView::EnterEditor(int line, int column) {
   stack_->setCurrentWidget(editor_);
   QTextCursor cursor(editor_->document());
   const QTextBlock block = editor_->document()->findBlockByNumber(std::max(0, line));
-  if (block.isValid()) cursor.setPosition(block.position() + std::min(column, block.length() - 1));
-  else cursor.movePosition(QTextCursor::End);
+  if (block.isValid())
+    cursor.setPosition(block.position() + std::min(column, block.length() - 1));
+  else
+    cursor.movePosition(QTextCursor::End);
   editor_->setTextCursor(cursor);
   editor_->verticalScrollBar()->setValue(firstLine);
   editor_->horizontalScrollBar()->setValue(shift);

@@ -68,7 +68,9 @@ struct ItemPainter {
     painter.setPen(ToQColor(text.colour));
     const QString shown = QString::fromUtf8(CleanText(text.text));
     const double width = QFontMetricsF(font).horizontalAdvance(shown);
-    const double shift = text.anchor == TextAnchor::Middle ? width / 2 : text.anchor == TextAnchor::End ? width : 0;
+    const double shift = text.anchor == TextAnchor::Middle ? width / 2
+                         : text.anchor == TextAnchor::End  ? width
+                                                           : 0;
     painter.save();
     painter.translate(text.x, text.y);
     if (text.vertical) painter.rotate(-90);
@@ -171,7 +173,8 @@ void SceneView::SetScene(Scene scene) {
 }
 
 QSize SceneView::sizeHint() const {
-  return QSize(static_cast<int>(scene_.width > 0 ? scene_.width : 640), static_cast<int>(scene_.height > 0 ? scene_.height : 480));
+  return QSize(static_cast<int>(scene_.width > 0 ? scene_.width : 640),
+               static_cast<int>(scene_.height > 0 ? scene_.height : 480));
 }
 
 double SceneView::Scale() const {
@@ -261,9 +264,10 @@ PictureWindow::PictureWindow(PictureKind kind, TForm1& form, Platform platform, 
   resize(map ? 800 : 920, map ? 660 : 700);
   if (beside) {
     const QRect frame = beside->frameGeometry();
-    const QRect free = beside->screen() ? beside->screen()->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
-    const Rect at = PictureBeside(Rect{frame.x(), frame.y(), frame.width(), frame.height()}, width(), height(),
-                                  Rect{free.x(), free.y(), free.width(), free.height()});
+    const QRect free =
+        beside->screen() ? beside->screen()->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
+    const Rect at = PictureBeside(Rect{frame.x(), frame.y(), frame.width(), frame.height()}, width(),
+                                  height(), Rect{free.x(), free.y(), free.width(), free.height()});
     move(at.left, at.top);
   }
 }
@@ -299,12 +303,15 @@ void PictureWindow::FillChoices() {
   plane_->clear();
   for (MapPlane plane : map_.planes) plane_->addItem(QString::fromLatin1(PlaneName(plane)));
   const auto planeAt = std::find(map_.planes.begin(), map_.planes.end(), map_.plane);
-  plane_->setCurrentIndex(planeAt == map_.planes.end() ? -1 : static_cast<int>(planeAt - map_.planes.begin()));
+  plane_->setCurrentIndex(planeAt == map_.planes.end() ? -1
+                                                       : static_cast<int>(planeAt - map_.planes.begin()));
   level_->clear();
   for (double level : map_.levels)
-    level_->addItem(ToQt(std::string(NormalAxisName(map_.plane)) + " = " + FormatReal("%1.4g", level) + " m"));
+    level_->addItem(
+        ToQt(std::string(NormalAxisName(map_.plane)) + " = " + FormatReal("%1.4g", level) + " m"));
   const auto levelAt = std::find(map_.levels.begin(), map_.levels.end(), map_.level);
-  level_->setCurrentIndex(levelAt == map_.levels.end() ? -1 : static_cast<int>(levelAt - map_.levels.begin()));
+  level_->setCurrentIndex(levelAt == map_.levels.end() ? -1
+                                                       : static_cast<int>(levelAt - map_.levels.begin()));
   scale_->setCurrentIndex(map_.scale == MapScale::Decibel ? 1 : 0);
 }
 
@@ -338,8 +345,10 @@ PictureWindows::~PictureWindows() { form_.showPicture = nullptr; }
 
 PictureWindow* PictureWindows::Show(PictureKind kind) {
   auto& window = windows_[static_cast<int>(kind)];
-  if (!window) window = std::make_unique<PictureWindow>(kind, form_, platform_, main_);
-  else window->Follow(true);
+  if (!window)
+    window = std::make_unique<PictureWindow>(kind, form_, platform_, main_);
+  else
+    window->Follow(true);
   window->show();
   window->raise();
   return window.get();
@@ -354,6 +363,8 @@ void PictureWindows::Follow() {
     if (window) window->Follow();
 }
 
-PictureWindow* PictureWindows::Window(PictureKind kind) const { return windows_[static_cast<int>(kind)].get(); }
+PictureWindow* PictureWindows::Window(PictureKind kind) const {
+  return windows_[static_cast<int>(kind)].get();
+}
 
 }  // namespace varnel

@@ -39,11 +39,16 @@ bool IsValidUtf8(const std::string& text) {
   while (i < n) {
     const auto c = static_cast<unsigned char>(text[i]);
     std::size_t more;
-    if (c < 0x80) more = 0;
-    else if ((c >> 5) == 0x6) more = 1;
-    else if ((c >> 4) == 0xE) more = 2;
-    else if ((c >> 3) == 0x1E) more = 3;
-    else return false;
+    if (c < 0x80)
+      more = 0;
+    else if ((c >> 5) == 0x6)
+      more = 1;
+    else if ((c >> 4) == 0xE)
+      more = 2;
+    else if ((c >> 3) == 0x1E)
+      more = 3;
+    else
+      return false;
     if (i + more >= n && more > 0) return false;
     for (std::size_t k = 1; k <= more; ++k) {
       if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2) return false;
@@ -122,9 +127,10 @@ QStringList QtFilters(const std::string& filter) {
     patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
     const QString caption = parts[i];
     const QString ending = QLatin1Char('(') + patterns + QLatin1Char(')');
-    result << (caption.simplified().remove(QLatin1Char(' ')).endsWith(QString(ending).remove(QLatin1Char(' ')))
-                   ? caption
-                   : caption + QLatin1Char(' ') + ending);
+    result
+        << (caption.simplified().remove(QLatin1Char(' ')).endsWith(QString(ending).remove(QLatin1Char(' ')))
+                ? caption
+                : caption + QLatin1Char(' ') + ending);
   }
   return result;
 }
@@ -170,8 +176,8 @@ bool QtUi::AskText(const std::string& caption, const std::string& prompt, std::s
 std::string QtUi::InputBox(const std::string& caption, const std::string& prompt,
                            const std::string& defaultText) {
   bool ok = false;
-  const QString text = QInputDialog::getText(Parent(), ToQt(caption), ToQt(prompt), QLineEdit::Normal,
-                                             ToQt(defaultText), &ok);
+  const QString text =
+      QInputDialog::getText(Parent(), ToQt(caption), ToQt(prompt), QLineEdit::Normal, ToQt(defaultText), &ok);
   return ok ? FromQt(text) : defaultText;
 }
 
@@ -207,9 +213,7 @@ std::optional<std::string> QtUi::OpenFileDialog(const FileDialogSpec& spec) {
   return FileDialog(spec, false);
 }
 
-std::optional<std::string> QtUi::SaveFileDialog(const FileDialogSpec& spec) {
-  return FileDialog(spec, true);
-}
+std::optional<std::string> QtUi::SaveFileDialog(const FileDialogSpec& spec) { return FileDialog(spec, true); }
 
 std::optional<std::string> QtUi::ChooseFolder(const std::string& initialFolder) {
   RequireFolderToChooseIn(system_, initialFolder);

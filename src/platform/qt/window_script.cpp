@@ -39,7 +39,8 @@ class AnsweredWindowUi : public UserInterface {
   bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override {
     return answers_.AskText(caption, prompt, text);
   }
-  std::string InputBox(const std::string& caption, const std::string& prompt, const std::string& defaultText) override {
+  std::string InputBox(const std::string& caption, const std::string& prompt,
+                       const std::string& defaultText) override {
     return answers_.InputBox(caption, prompt, defaultText);
   }
   void ShowModal(ModalDialog& dialog) override { answers_.ShowModal(dialog); }
@@ -47,8 +48,12 @@ class AnsweredWindowUi : public UserInterface {
     if (qt_.Window()) return qt_.StatusNotice(title, text);
     UserInterface::StatusNotice(title, text);  // a box, answered as every box
   }
-  std::optional<std::string> OpenFileDialog(const FileDialogSpec& spec) override { return answers_.OpenFileDialog(spec); }
-  std::optional<std::string> SaveFileDialog(const FileDialogSpec& spec) override { return answers_.SaveFileDialog(spec); }
+  std::optional<std::string> OpenFileDialog(const FileDialogSpec& spec) override {
+    return answers_.OpenFileDialog(spec);
+  }
+  std::optional<std::string> SaveFileDialog(const FileDialogSpec& spec) override {
+    return answers_.SaveFileDialog(spec);
+  }
   std::optional<std::string> ChooseFolder(const std::string& initialFolder) override {
     return answers_.ChooseFolder(initialFolder);
   }
@@ -81,8 +86,10 @@ class WindowView : public ScriptView {
       : window_(window), ui_(ui), out_(out), startFolder_(QDir::currentPath()) {}
 
   void Run(const std::string& name) override {
-    if (QAction* action = window_.Action(name)) action->trigger();
-    else window_.RunCommand(name);
+    if (QAction* action = window_.Action(name))
+      action->trigger();
+    else
+      window_.RunCommand(name);
     // The paint that follows belongs to the command's time in the window.
     QApplication::processEvents();
   }
@@ -114,7 +121,8 @@ class WindowView : public ScriptView {
     window_.SyncFromModel();
     QApplication::processEvents();
     const QString file = QDir(startFolder_).absoluteFilePath(QString::fromLocal8Bit(path.c_str()));
-    const QImage picture = window_.grab().toImage().convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+    const QImage picture =
+        window_.grab().toImage().convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
     if (!picture.save(file, "PNG")) out_ << "varnel: could not write " << path << '\n';
   }
   VarnelWindow& window_;
@@ -128,7 +136,8 @@ class WindowView : public ScriptView {
 int RunWindowScript(std::istream& script, std::ostream& out, int argc, char** argv, System& system,
                     const StartUp& startUp, int engineJobs) {
   // Without a display the window runs offscreen.
-  if (qgetenv("QT_QPA_PLATFORM").isEmpty() && qgetenv("DISPLAY").isEmpty() && qgetenv("WAYLAND_DISPLAY").isEmpty())
+  if (qgetenv("QT_QPA_PLATFORM").isEmpty() && qgetenv("DISPLAY").isEmpty() &&
+      qgetenv("WAYLAND_DISPLAY").isEmpty())
     qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Varnel"));

@@ -34,7 +34,8 @@ std::string PicturePath(const std::string& path, const std::string& startFolder)
 }  // namespace
 
 std::optional<std::string> RunPictureDirective(TForm1& form, System& system, const std::string& startFolder,
-                                               const std::vector<std::string>& arguments, std::string& printed) {
+                                               const std::vector<std::string>& arguments,
+                                               std::string& printed) {
   printed.clear();
   if (arguments.size() < 2) return "picture needs a kind (fieldmap, table) and a file";
   const std::string& kind = arguments[0];
@@ -47,13 +48,20 @@ std::optional<std::string> RunPictureDirective(TForm1& form, System& system, con
     FieldMapChoice choice;
     for (std::size_t i = 2; i < arguments.size(); ++i) {
       const std::string& option = arguments[i];
-      if (EqualNoCase(option, "xy")) choice.plane = MapPlane::XY;
-      else if (EqualNoCase(option, "xz")) choice.plane = MapPlane::XZ;
-      else if (EqualNoCase(option, "yz")) choice.plane = MapPlane::YZ;
-      else if (EqualNoCase(option, "linear")) choice.scale = MapScale::Linear;
-      else if (EqualNoCase(option, "db")) choice.scale = MapScale::Decibel;
-      else if (const std::optional<double> level = Level(option)) choice.level = level;
-      else return "not a plane, level or scale: " + option;
+      if (EqualNoCase(option, "xy"))
+        choice.plane = MapPlane::XY;
+      else if (EqualNoCase(option, "xz"))
+        choice.plane = MapPlane::XZ;
+      else if (EqualNoCase(option, "yz"))
+        choice.plane = MapPlane::YZ;
+      else if (EqualNoCase(option, "linear"))
+        choice.scale = MapScale::Linear;
+      else if (EqualNoCase(option, "db"))
+        choice.scale = MapScale::Decibel;
+      else if (const std::optional<double> level = Level(option))
+        choice.level = level;
+      else
+        return "not a plane, level or scale: " + option;
     }
     scene = FieldMapPicture(form, FieldMapOf(form, choice));
   } else {

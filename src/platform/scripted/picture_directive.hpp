@@ -24,6 +24,7 @@ class TForm1;
 // understood, or nothing; printed receives "[Picture] ..." when the file could not be written.
 // startFolder: the current folder when the script started (Windows form).
 std::optional<std::string> RunPictureDirective(TForm1& form, System& system, const std::string& startFolder,
-                                               const std::vector<std::string>& arguments, std::string& printed);
+                                               const std::vector<std::string>& arguments,
+                                               std::string& printed);
 
 }  // namespace varnel

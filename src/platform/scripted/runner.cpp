@@ -146,12 +146,14 @@ class Runner {
       Print(arguments);
     } else if (directive == "screenshot") {
       if (arguments.size() != 2 && arguments.size() != 3) throw ScriptError{"wrong number of arguments"};
-      view_.Screenshot(arguments[1].text, arguments.size() == 3 ? ParseNumber<std::size_t>(arguments[2].text) : 0);
+      view_.Screenshot(arguments[1].text,
+                       arguments.size() == 3 ? ParseNumber<std::size_t>(arguments[2].text) : 0);
     } else if (directive == "picture") {
       std::vector<std::string> texts;
       for (std::size_t i = 1; i < arguments.size(); ++i) texts.push_back(arguments[i].text);
       std::string printed;
-      if (auto reason = RunPictureDirective(form_, form_.platform.system, startFolder_, texts, printed)) throw ScriptError{*reason};
+      if (auto reason = RunPictureDirective(form_, form_.platform.system, startFolder_, texts, printed))
+        throw ScriptError{*reason};
       if (!printed.empty()) out_ << printed << '\n';
     } else if (directive == "echo") {
       std::string text;
@@ -168,7 +170,8 @@ class Runner {
     if (arguments.size() < 2) throw ScriptError{"answer needs a dialog kind"};
     const std::string& kind = arguments[1].text;
     if (kind == "point") {
-      if (arguments.size() != 4 && arguments.size() != 5) throw ScriptError{"answer point needs two or three texts"};
+      if (arguments.size() != 4 && arguments.size() != 5)
+        throw ScriptError{"answer point needs two or three texts"};
       std::vector<std::string> texts;
       for (std::size_t i = 2; i < arguments.size(); ++i) texts.push_back(arguments[i].text);
       answers_.AnswerPoint(std::move(texts));
@@ -209,7 +212,8 @@ class Runner {
     } else if (what == "clipboard") {
       PrintClipboard(out_, view_.Clipboard());
     } else if (what == "fields") {
-      for (const DisplayField* field : form_.Fields()) out_ << field->name << '=' << view_.FieldText(field->name) << '\n';
+      for (const DisplayField* field : form_.Fields())
+        out_ << field->name << '=' << view_.FieldText(field->name) << '\n';
     } else if (what == "status") {
       out_ << view_.Status() << '\n';
     } else {

@@ -66,12 +66,12 @@ int RunScript(std::istream& script, std::ostream& out, System& system, const Sta
 class ScriptView {
  public:
   virtual ~ScriptView() = default;
-  virtual void Run(const std::string& name) = 0;              // a click on the control
+  virtual void Run(const std::string& name) = 0;  // a click on the control
   virtual void Select(const std::string& group, int index) = 0;
   virtual std::vector<std::string> PaneLines(const std::string& pane) = 0;  // M, Mout, Mdata
   virtual std::string FieldText(const std::string& field) = 0;
   virtual std::string Clipboard() = 0;
-  virtual std::string Status() = 0;                           // the status line
+  virtual std::string Status() = 0;  // the status line
   // A picture of the window now, or (file > 0) once the next command has begun that file.
   // Headless there is no window and nothing happens.
   virtual void Screenshot(const std::string& path, std::size_t file) = 0;

@@ -61,7 +61,9 @@ void ScriptedUi::Print(const std::string& line) {
 }
 
 void ScriptedUi::ShowMessage(MessageKind kind, const std::string&, const std::string& text) {
-  const char* label = kind == MessageKind::Info ? "[Info] " : kind == MessageKind::Warning ? "[Warning] " : "[Error] ";
+  const char* label = kind == MessageKind::Info      ? "[Info] "
+                      : kind == MessageKind::Warning ? "[Warning] "
+                                                     : "[Error] ";
   Print(label + text);
 }
 
@@ -76,7 +78,8 @@ bool ScriptedUi::AskText(const std::string& caption, const std::string&, std::st
   return true;
 }
 
-std::string ScriptedUi::InputBox(const std::string& caption, const std::string&, const std::string& defaultText) {
+std::string ScriptedUi::InputBox(const std::string& caption, const std::string&,
+                                 const std::string& defaultText) {
   std::optional<std::optional<std::string>> answer = Take(ask_);
   if (!answer) {
     Print("[Dialog] " + caption + ": no answer");
