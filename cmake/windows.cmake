@@ -1,0 +1,39 @@
+# The Windows build (cross-built with cmake/mingw-w64.cmake, or native with MinGW-w64): the core,
+# the Windows system half and their tests. No Qt on Windows.
+set(VARNEL_CORE_DIRS util necout mainwindow batch decks engine)
+set(VARNEL_CORE_SOURCES)
+foreach(dir ${VARNEL_CORE_DIRS})
+  file(GLOB_RECURSE found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${dir}/*.cpp)
+  list(APPEND VARNEL_CORE_SOURCES ${found})
+endforeach()
+add_library(varnel_core STATIC ${VARNEL_CORE_SOURCES})
+target_include_directories(varnel_core PUBLIC ${PROJECT_SOURCE_DIR}/src)
+
+file(GLOB VARNEL_WIN32_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/win32/*.cpp)
+add_library(varnel_win32 STATIC ${VARNEL_WIN32_SOURCES} ${PROJECT_SOURCE_DIR}/src/platform/listing.cpp)
+target_link_libraries(varnel_win32 PUBLIC varnel_core bcrypt)
+# Unicode (wide) API only; no min/max macros, the lean header set.
+target_compile_definitions(varnel_win32 PRIVATE UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN)
+
+if(VARNEL_BUILD_TESTS)
+  # Debian ships GoogleTest as source (libgtest-dev); built here for the target.
+  set(VARNEL_GTEST_SOURCE /usr/src/googletest/googletest CACHE PATH "GoogleTest sources")
+  if(NOT EXISTS ${VARNEL_GTEST_SOURCE}/CMakeLists.txt)
+    message(FATAL_ERROR "The Windows tests need GoogleTest's sources (libgtest-dev) in ${VARNEL_GTEST_SOURCE}")
+  endif()
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${VARNEL_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  enable_testing()
+  include(GoogleTest)
+  add_executable(varnel_win32_tests ${PROJECT_SOURCE_DIR}/tests/platform/win32_system_test.cpp)
+  target_include_directories(varnel_win32_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(varnel_win32_tests PRIVATE varnel_win32 gtest gtest_main)
+  # The program the process tests start, found beside the test program.
+  add_executable(win32_child ${PROJECT_SOURCE_DIR}/tests/platform/win32_child.cpp)
+  target_compile_definitions(win32_child PRIVATE UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN)
+  target_link_options(win32_child PRIVATE -municode)
+  add_dependencies(varnel_win32_tests win32_child)
+  # Listed when ctest runs (under the emulator, in the Wine prefix of the test run), not at build time.
+  gtest_discover_tests(varnel_win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
+endif()
