@@ -15,6 +15,11 @@ target_link_libraries(varnel_win32 PUBLIC varnel_core bcrypt)
 # Unicode (wide) API only; no min/max macros, the lean header set.
 target_compile_definitions(varnel_win32 PRIVATE UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN)
 
+# The engine stand-in, over the Windows build of nec2c that tools/build_windows_engine.sh makes
+# (nec2c.exe beside it): the tests run it as the engines of the tree under Wine.
+add_executable(varnel_engine ${PROJECT_SOURCE_DIR}/tools/varnel_engine.cpp)
+target_link_libraries(varnel_engine PRIVATE varnel_core)
+
 if(VARNEL_BUILD_TESTS)
   # Debian ships GoogleTest as source (libgtest-dev); built here for the target.
   set(VARNEL_GTEST_SOURCE /usr/src/googletest/googletest CACHE PATH "GoogleTest sources")
