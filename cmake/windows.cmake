@@ -34,6 +34,15 @@ if(VARNEL_BUILD_TESTS)
   add_executable(varnel_win32_tests ${PROJECT_SOURCE_DIR}/tests/platform/win32_system_test.cpp)
   target_include_directories(varnel_win32_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(varnel_win32_tests PRIVATE varnel_win32 gtest gtest_main)
+  # The core's tests that need no file system picture of their own.
+  set(VARNEL_PORTABLE_TESTS util/format_test.cpp util/numbers_test.cpp util/text_test.cpp
+      necout/nearfield_test.cpp necout/reader_equivalence_test.cpp necout/reader_test.cpp necout/sections_test.cpp
+      batch/table_test.cpp decks/cards_test.cpp engine/print_layout_test.cpp)
+  list(TRANSFORM VARNEL_PORTABLE_TESTS PREPEND ${PROJECT_SOURCE_DIR}/tests/)
+  add_executable(varnel_tests ${VARNEL_PORTABLE_TESTS})
+  target_include_directories(varnel_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(varnel_tests PRIVATE varnel_core gtest gtest_main)
+  gtest_discover_tests(varnel_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
   # The program the process tests start, found beside the test program.
   add_executable(win32_child ${PROJECT_SOURCE_DIR}/tests/platform/win32_child.cpp)
   target_compile_definitions(win32_child PRIVATE UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN)
