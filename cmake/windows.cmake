@@ -31,7 +31,8 @@ if(VARNEL_BUILD_TESTS)
   add_subdirectory(${VARNEL_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   enable_testing()
   include(GoogleTest)
-  add_executable(varnel_win32_tests ${PROJECT_SOURCE_DIR}/tests/platform/win32_system_test.cpp)
+  add_executable(varnel_win32_tests ${PROJECT_SOURCE_DIR}/tests/platform/win32_system_test.cpp
+    ${PROJECT_SOURCE_DIR}/tests/engine/win32_engine_test.cpp)
   target_include_directories(varnel_win32_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(varnel_win32_tests PRIVATE varnel_win32 gtest gtest_main)
   # The core's tests that need no file system picture of their own.
@@ -47,7 +48,7 @@ if(VARNEL_BUILD_TESTS)
   add_executable(win32_child ${PROJECT_SOURCE_DIR}/tests/platform/win32_child.cpp)
   target_compile_definitions(win32_child PRIVATE UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN)
   target_link_options(win32_child PRIVATE -municode)
-  add_dependencies(varnel_win32_tests win32_child)
+  add_dependencies(varnel_win32_tests win32_child varnel_engine)
   # Listed when ctest runs (under the emulator, in the Wine prefix of the test run), not at build time.
   gtest_discover_tests(varnel_win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
 endif()
