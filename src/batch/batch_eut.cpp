@@ -60,15 +60,10 @@ std::string BlockFileName(Platform& platform, int block) {
 }  // namespace
 
 void TForm1::MIAnalyseEUTsClick() {
-  if (params.BatchFiles.empty()) {
-    ShowWarning(platform, kNoBatchFolderWarning);
-    return;
-  }
-  const TextList names = params.BatchFiles;  // the run keeps the list it started with
+  const std::optional<TextList> list = BeginBatch(*this, "--------------- Analyse Files ----------------");
+  if (!list) return;
+  const TextList& names = *list;
   const bool splitMode = params.SplitMode;
-  ClearPane(Mout);
-  ClearPane(Mdata);
-  AddLine(Mout, "--------------- Analyse Files ----------------");
   AddLine(Mdata, "");
   AddLine(Mdata,
           TableHeadingLine({"Numb ", " Cyl.  ", "  Cir  ", " Point ", "  Freq ", "  Pwr  "}));
@@ -97,15 +92,8 @@ void TForm1::MIAnalyseEUTsClick() {
     // the run reaches a file; they also stay in Mdata.
     if (count % kBlockRows != 0) WriteTextFile(platform, PaneText(Mdata), BlockFileName(platform, count / kBlockRows));
   } else {
-    std::string text;
-    for (int i = 0; i < count; ++i) {
-      const std::string& name = names[i];
-      FileProgress(static_cast<std::size_t>(i), names.size());
-      ProcessPendingEvents();
-      AddLine(Mout, "Load: " + name);
-      if (!ReadListedFile(*this, name, text)) continue;
-      AddEutRow(*this, name, text, i + 1);
-      ScrollToTop(Mout);
-    }
+    ForEachListedFile(*this, names, [this](std::size_t i, const std::string& name, std::string& text) {
+      AddEutRow(*this, name, text, static_cast<int>(i) + 1);
+    });
   }
 }

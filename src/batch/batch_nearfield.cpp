@@ -44,17 +44,13 @@ FiveGeometries Normalized(const FiveGeometries& v, double normalizePower, double
           NormalizeField(v.cylinder, normalizePower, inputPower)};
 }
 
-void ShowGrid(TForm1& form, const GridExtent& g, const NearFieldTable& table) {
+void ReportGrid(TForm1& form, const GridExtent& g, const NearFieldTable& table) {
   AddLine(form.Mout, "Analyse: ");
   AddLine(form.Mout, Format("X-Intervall: %5.2f -> %5.2f   Step: %3.2f", {g[0], g[1], g[2]}));
   AddLine(form.Mout, Format("Y-Intervall: %5.2f -> %5.2f   Step: %3.2f", {g[3], g[4], g[5]}));
   AddLine(form.Mout, Format("Z-Intervall: %5.2f -> %5.2f   Step: %3.2f", {g[6], g[7], g[8]}));
   AddLine(form.Mout, Format("Field Type: %1s", {table.fieldType}));
-  DisplayField* fields[9] = {&form.EditXStart, &form.EditXStop, &form.EditXStep,
-                             &form.EditYStart, &form.EditYStop, &form.EditYStep,
-                             &form.EditZStart, &form.EditZStop, &form.EditZStep};
-  for (int i = 0; i < 9; ++i) fields[i]->text = FormatReal("%3.2f", g[i]);
-  form.EditType.text = table.fieldType;
+  form.ShowGrid(g, table.fieldType);
 }
 
 void ShowBasicData(TForm1& form, double frequency, double inputPower, const AntennaInput& ai) {
@@ -85,16 +81,8 @@ void ReportGeometries(TForm1& form, const WorkingParameters& w, const FiveGeomet
 }  // namespace
 
 void TForm1::MIBatchLoadClick() {
-  if (params.BatchFiles.empty()) {
-    ShowWarning(platform, kNoBatchFolderWarning);
-    return;
-  }
-  // The run works on the list as it stands now; a command that changes BatchFiles meanwhile
-  // cannot make it read past its end.
-  const TextList names = params.BatchFiles;
-  ClearPane(Mout);
-  ClearPane(Mdata);
-  AddLine(Mout, "--------------- Batch Load and Analyse ----------------");
+  const std::optional<TextList> names = BeginBatch(*this, "--------------- Batch Load and Analyse ----------------");
+  if (!names) return;
   AddLine(Mout, "Field Strength is corrected to " + FormatReal("%1.0f W", params.normalizePower) +
                     " inserted power. ");
 
@@ -105,13 +93,7 @@ void TForm1::MIBatchLoadClick() {
   AddLine(Mdata, TableHeadingLine({" MHz ", "   W   ", "V/m_A/m", "V/m_A/m", "   V   ", "   V   ",
                                    "   A   ", "   A   ", "  Ohm  ", "  Ohm  "}));
 
-  std::string text;
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    const std::string& name = names[i];
-    FileProgress(i, names.size());
-    ProcessPendingEvents();
-    AddLine(Mout, "Load: " + name);
-    if (!ReadListedFile(*this, name, text)) continue;
+  ForEachListedFile(*this, *names, [this](std::size_t, const std::string& name, std::string& text) {
     params.currentText = std::move(text);
     ShowFileInM(*this, name, params.currentText);
 
@@ -120,7 +102,7 @@ void TForm1::MIBatchLoadClick() {
     params.nearField.table = std::move(table);
     params.nearField.extent = GridExtentOf(params.nearField.table);
     const NearFieldTable& field = params.nearField.table;
-    ShowGrid(*this, params.nearField.extent, field);
+    ReportGrid(*this, params.nearField.extent, field);
 
     const double frequency = ReadFrequency(params.currentText);
     params.inputPower = ReadInputPower(params.currentText);
@@ -143,7 +125,6 @@ void TForm1::MIBatchLoadClick() {
         .Fixed3(ai.currentRe).Fixed3(ai.currentIm).Fixed3(ai.impedanceRe).Fixed3(ai.impedanceIm);
     AddLine(Mdata, row.Text());
     if (row.HasUndefined()) NoteUndefinedRow(*this, name);
-    ScrollToTop(Mout);
-  }
+  });
   AddLine(Mout, kBatchJobDone);
 }

@@ -32,24 +32,12 @@ PowerFigures ReceivedPower(double segmentCurrent, double resistance, double inpu
 }  // namespace
 
 void TForm1::MIBatchAnalysePowerClick() {
-  if (params.BatchFiles.empty()) {
-    ShowWarning(platform, kNoBatchFolderWarning);
-    return;
-  }
-  const TextList names = params.BatchFiles;  // the run keeps the list it started with
-  ClearPane(Mout);
-  ClearPane(Mdata);
-  AddLine(Mout, "--------------- Batch-Analyse Power----------------");
+  const std::optional<TextList> names = BeginBatch(*this, "--------------- Batch-Analyse Power----------------");
+  if (!names) return;
   AddLine(Mdata, TableHeadingLine({"Freq ", "  Pwr  ", " RecPwr", "Gain_dB", "SegCurr"}));
   AddLine(Mdata, TableHeadingLine({" MHz ", "   W   ", "   mW  ", "       ", "   A   "}));
 
-  std::string text;
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    const std::string& name = names[i];
-    FileProgress(i, names.size());
-    ProcessPendingEvents();
-    AddLine(Mout, "Load: " + name);
-    if (!ReadListedFile(*this, name, text)) continue;
+  ForEachListedFile(*this, *names, [this](std::size_t, const std::string& name, std::string& text) {
     params.currentText = std::move(text);
     ShowFileInM(*this, name, params.currentText);
 
@@ -64,7 +52,6 @@ void TForm1::MIBatchAnalysePowerClick() {
         .General3(figures.gainDecibel).General3(current);
     AddLine(Mdata, row.Text());
     if (row.HasUndefined()) NoteUndefinedRow(*this, name);
-    ScrollToTop(Mout);
-  }
+  });
   AddLine(Mout, kBatchJobDone);
 }

@@ -1,6 +1,7 @@
 #include "batch/batch_run.hpp"
 
 #include "util/files.hpp"
+#include "util/messages.hpp"
 
 bool ReadListedFile(TForm1& form, const std::string& name, std::string& text) {
   text.clear();
@@ -47,4 +48,28 @@ void ShowFileInM(TForm1& form, const std::string& name, const std::string& text)
   AddLine(form.M, text);
   ScrollToTop(form.M);
   form.M.hint = "Showing: " + name;
+}
+
+std::optional<TextList> BeginBatch(TForm1& form, const std::string& title) {
+  if (form.params.BatchFiles.empty()) {
+    ShowWarning(form.platform, kNoBatchFolderWarning);
+    return std::nullopt;
+  }
+  ClearPane(form.Mout);
+  ClearPane(form.Mdata);
+  AddLine(form.Mout, title);
+  return form.params.BatchFiles;
+}
+
+void ForEachListedFile(TForm1& form, const TextList& names, const BatchStep& analyse) {
+  std::string text;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string& name = names[i];
+    form.FileProgress(i, names.size());
+    form.ProcessPendingEvents();
+    AddLine(form.Mout, "Load: " + name);
+    if (!ReadListedFile(form, name, text)) continue;
+    analyse(i, name, text);
+    ScrollToTop(form.Mout);
+  }
 }

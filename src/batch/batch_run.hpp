@@ -1,5 +1,7 @@
 #pragma once
 // Steps shared by the batch commands (folder list, read test and the three analyses).
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "mainwindow/VarnelU.hpp"
@@ -24,3 +26,16 @@ void NoteUndefinedRow(TForm1& form, const std::string& name);
 
 // Puts the whole file text into pane M as the batch analyses show each file.
 void ShowFileInM(TForm1& form, const std::string& name, const std::string& text);
+
+// The start of a batch analysis: without a batch list the warning kNoBatchFolderWarning and
+// nothing; otherwise Mout and Mdata are cleared, Mout gets the title line and the list as it
+// stands now is returned (a command that changes BatchFiles meanwhile cannot make the run read
+// past its end).
+std::optional<TextList> BeginBatch(TForm1& form, const std::string& title);
+
+// The loop of the batch analyses: for each listed file, in list order, the progress record,
+// event processing, the Mout line "Load: <name>" and the file read whole (ReadListedFile: a
+// file that cannot be read gets no row); then analyse(index, name, text) writes the file's row
+// and Mout is scrolled to its top. text may be taken over by analyse.
+using BatchStep = std::function<void(std::size_t index, const std::string& name, std::string& text)>;
+void ForEachListedFile(TForm1& form, const TextList& names, const BatchStep& analyse);

@@ -152,11 +152,6 @@ void WriteDeck(TForm1& form, const std::string& path, const std::string& text,
 }
 
 std::optional<std::string> AskRangeFile(Platform& platform) {
-  FileDialogSpec spec;
-  spec.title = "Select Range File";
-  spec.initialFolder = kRangeFolder;
-  spec.filter = kRangeFilter;
-  spec.filterIndex = 2;
-  spec.fileName = kRangeFileName;
+  const FileDialogSpec spec{.title = "Select Range File", .initialFolder = kRangeFolder, .filter = kRangeFilter, .filterIndex = 2, .fileName = kRangeFileName};
   return platform.OpenFileDialog(spec);
 }

@@ -8,12 +8,7 @@
 
 void TForm1::EditInputFile1Click() {
   Reset();
-  FileDialogSpec spec;
-  spec.title = "Edit File";
-  spec.initialFolder = kDeckFolder;
-  spec.filter = "All(*.*)|*.*|nec (*.nec)|*.nec";
-  spec.filterIndex = 2;
-  spec.fileName = "dipol.nec";
+  const FileDialogSpec spec{.title = "Edit File", .initialFolder = kDeckFolder, .filter = "All(*.*)|*.*|nec (*.nec)|*.nec", .filterIndex = 2, .fileName = "dipol.nec"};
   const auto chosen = platform.OpenFileDialog(spec);
   if (!chosen) return;
   OpenWithAssociatedProgram(platform, *chosen);
@@ -24,11 +19,7 @@ void TForm1::NECardInfo1Click() {
 }
 
 void TForm1::RangeTest1Click() {
-  FileDialogSpec spec;
-  spec.title = "Select Range File";
-  spec.initialFolder = kDeckFolder;
-  spec.filter = kRangeFilter;
-  spec.filterIndex = 2;
+  const FileDialogSpec spec{.title = "Select Range File", .initialFolder = kDeckFolder, .filter = kRangeFilter, .filterIndex = 2};
   const auto chosen = platform.OpenFileDialog(spec);
   if (!chosen) return;
   RealList values;

@@ -66,23 +66,6 @@ std::string EutSummaryText(const std::string& name, std::int64_t euts, std::int6
 
 namespace {
 
-// Asks one number; false (after the warning) when not accepted or not convertible.
-template <typename Convert, typename Value>
-bool AskNumber(Platform& platform, const char* prompt, const char* defaultText, Convert convert,
-               Value& value) {
-  std::string answer = defaultText;
-  bool valid = AskText(platform, "Inquiry", prompt, answer);
-  if (valid) {
-    try {
-      value = convert(answer);
-    } catch (const ConversionError&) {
-      valid = false;
-    }
-  }
-  if (!valid) ShowWarning(platform, "No valid number. Abort command!");
-  return valid;
-}
-
 // Everything of an EUT's deck up to the frequency card: the same at every frequency.
 std::string EutDeckHead(const std::vector<std::string>& geometry,
                         const std::vector<std::string>& sources, bool ground) {
@@ -122,20 +105,23 @@ void TForm1::MIGenerateEUTsClick() {
   RealList frequencies;
   loadRange(platform, *rangePath, frequencies);
 
-  auto toInt = [](const std::string& text) { return TextToInt(text); };
-  auto toReal = [](const std::string& text) { return TextToReal(text); };
-  std::int32_t euts = 0, groundAnswer = 0;
-  double diameter = 0.0, height = 0.0, lower = 0.0;
-  if (!AskNumber(platform, "How many EUTs do you want to create?", "50", toInt, euts)) return;
+  const auto eutsAnswer = AskInteger(platform, {.prompt = "How many EUTs do you want to create?", .prefill = "50"});
+  if (!eutsAnswer) return;
   // The tables hold 2000 EUTs, the result tables of the analysis no more.
-  if (euts > kMaxEuts) {
+  if (*eutsAnswer > kMaxEuts) {
     ShowWarning(platform, "No valid number: at most 2000 EUTs. Abort command!");
     return;
   }
-  if (!AskNumber(platform, "Diameter of the test volume", "3", toReal, diameter)) return;
-  if (!AskNumber(platform, "Get height of the test volume", "1,5", toReal, height)) return;
-  if (!AskNumber(platform, "Get low end of the test volume", "1", toReal, lower)) return;
-  if (!AskNumber(platform, "Ideal conducting ground?", "1", toInt, groundAnswer)) return;
+  const auto diameterAnswer = AskReal(platform, {.prompt = "Diameter of the test volume", .prefill = "3"});
+  if (!diameterAnswer) return;
+  const auto heightAnswer = AskReal(platform, {.prompt = "Get height of the test volume", .prefill = "1,5"});
+  if (!heightAnswer) return;
+  const auto lowerAnswer = AskReal(platform, {.prompt = "Get low end of the test volume", .prefill = "1"});
+  if (!lowerAnswer) return;
+  const auto groundAnswer = AskInteger(platform, {.prompt = "Ideal conducting ground?", .prefill = "1"});
+  if (!groundAnswer) return;
+  const std::int32_t euts = *eutsAnswer;
+  const double diameter = *diameterAnswer, height = *heightAnswer, lower = *lowerAnswer;
 
   std::string name = "E_";
   // The name becomes a folder that is deleted with everything in it: refuse every name that
@@ -149,7 +135,7 @@ void TForm1::MIGenerateEUTsClick() {
   if (!RecreateTargetFolder(*this, folder, RecreateOptions::Generator(kDeckParent))) return;
 
   // All EUTs are drawn, and their texts formatted, before the first deck is written.
-  const bool ground = groundAnswer > 0;
+  const bool ground = *groundAnswer > 0;
   std::vector<std::string> heads;
   heads.reserve(euts > 0 ? euts : 0);
   {

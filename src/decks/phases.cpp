@@ -44,42 +44,20 @@ std::string HardCodedDeck(const std::string& frequencyText, const std::array<std
 void TForm1::MIHardCoded1Click() {
   // Both answers are asked for and checked before the folder is recreated, so that a Cancel or
   // a bad answer leaves the decks of the previous run in place.
-  std::string frequencyAnswer = "7,01";
-  double frequency = 0.0;
-  bool frequencyValid = AskText(platform, "Inquiry", "Please enter freuquency in MHz", frequencyAnswer);
-  if (frequencyValid) {
-    try {
-      frequency = TextToReal(frequencyAnswer);
-    } catch (const ConversionError&) {
-      frequencyValid = false;
-    }
-  }
-  if (!frequencyValid) {
-    ShowWarning(platform, "No valid frequency. Abort command!");
-    return;
-  }
-
-  std::string countAnswer = "100";
-  std::int32_t deckCount = 0;
-  bool countValid = AskText(platform, "Inquiry", "How many random phases shall be assessed?", countAnswer);
-  if (countValid) {
-    try {
-      deckCount = TextToInt(countAnswer);
-    } catch (const ConversionError&) {
-      countValid = false;
-    }
-  }
-  if (!countValid) {
-    ShowWarning(platform, "No valid number. Abort command!");
-    return;
-  }
+  const auto frequency = AskReal(platform, {.prompt = "Please enter freuquency in MHz",
+                                            .prefill = "7,01",
+                                            .warning = "No valid frequency. Abort command!"});
+  if (!frequency) return;
+  const auto deckCount =
+      AskInteger(platform, {.prompt = "How many random phases shall be assessed?", .prefill = "100"});
+  if (!deckCount) return;
 
   const std::string folder = std::string(kDeckParent) + "hc1\\";
   if (!RecreateTargetFolder(*this, folder, RecreateOptions::Generator(kDeckParent))) return;
 
-  const std::string frequencyText = FrequencyFieldText(frequency);
+  const std::string frequencyText = FrequencyFieldText(*frequency);
   std::array<std::string, 10> re, im;
-  for (std::int32_t k = 0; k < deckCount; ++k) {
+  for (std::int32_t k = 0; k < *deckCount; ++k) {
     for (int i = 0; i < 10; ++i) {
       const double phase = RandomReal() * 360.0;
       const double radians = phase * kTwoPi / 360.0;

@@ -46,11 +46,7 @@ std::string ForeignSweepEntry(Platform& platform, const std::string& folder, con
 void TForm1::CreateMultipleInputFiles1Click() {
   Reset();
 
-  FileDialogSpec prototypeSpec;
-  prototypeSpec.title = "Select Prototype File";
-  prototypeSpec.initialFolder = kDeckFolder;
-  prototypeSpec.filter = "All(*.*)|*.*|NEC (*.nec)|*.nec";
-  prototypeSpec.filterIndex = 2;
+  const FileDialogSpec prototypeSpec{.title = "Select Prototype File", .initialFolder = kDeckFolder, .filter = "All(*.*)|*.*|NEC (*.nec)|*.nec", .filterIndex = 2};
   const auto prototypePath = platform.OpenFileDialog(prototypeSpec);
   if (!prototypePath) return;
 

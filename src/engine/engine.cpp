@@ -127,10 +127,7 @@ void TForm1::MI_NEC11000Click() { ChooseEngine(*this, 2); }
 
 void TForm1::SingleConversion1Click() {
   Reset();
-  FileDialogSpec spec;
-  spec.initialFolder = kDeckFolder;
-  spec.filter = "All(*.*)|*.*|nec (*.nec)|*.nec";
-  spec.filterIndex = 2;
+  const FileDialogSpec spec{.initialFolder = kDeckFolder, .filter = "All(*.*)|*.*|nec (*.nec)|*.nec", .filterIndex = 2};
   std::optional<std::string> chosen = platform.OpenFileDialog(spec);
   if (!chosen) return;
   const std::string input = *chosen;
@@ -201,19 +198,16 @@ void TForm1::BatchConversion1Click() {
 
 void TForm1::MIParallelRunsClick() {
   const int most = MostParallelRuns();
-  std::string text = FormatInt("%d", params.EngineJobs);
-  if (!AskText(platform, "Inquiry", FormatInt("How many engine runs at once (1 to %d)?", most), text)) return;
-  std::int32_t jobs = 0;
-  try {
-    jobs = TextToInt(text);
-  } catch (const ConversionError&) {
-    jobs = 0;
-  }
-  if (jobs < 1 || jobs > most) {
-    ShowWarning(platform, "No valid number. Abort command!");
+  const NumberQuestion question{.prompt = FormatInt("How many engine runs at once (1 to %d)?", most),
+                                .prefill = FormatInt("%d", params.EngineJobs),
+                                .cancelQuiet = true};
+  const auto jobs = AskInteger(platform, question);
+  if (!jobs) return;
+  if (*jobs < 1 || *jobs > most) {
+    ShowWarning(platform, question.warning);
     return;
   }
-  params.EngineJobs = jobs;
+  params.EngineJobs = *jobs;
 }
 
 int MostParallelRuns() {

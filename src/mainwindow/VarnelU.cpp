@@ -1,5 +1,5 @@
-// The main window TForm1: its regions, fields, radio groups and menu tables, the start-up
-// sequence, Reset, the layout rule, the window-level commands and the one command dispatcher.
+// The main window TForm1: its regions, fields and radio groups, the start-up sequence, Reset,
+// the layout rule and the window-level commands.
 #include "mainwindow/VarnelU.hpp"
 
 #include <algorithm>
@@ -14,28 +14,6 @@
 
 namespace {
 
-const char* const kStillRunning = "A command is still running. Please wait until it has finished.";
-
-MenuItem Item(const char* menu, const char* name, const char* caption, const char* handler,
-              const char* shortcut = "") {
-  MenuItem item;
-  item.menu = menu;
-  item.name = name;
-  item.caption = caption;
-  item.handler = handler;
-  item.shortcut = shortcut;
-  return item;
-}
-
-MenuItem Separator(const char* menu, const char* name) {
-  MenuItem item;
-  item.menu = menu;
-  item.name = name;
-  item.caption = "-";
-  item.separator = true;
-  return item;
-}
-
 DisplayField Field(const char* name, const char* label) {
   DisplayField field;
   field.name = name;
@@ -45,26 +23,11 @@ DisplayField Field(const char* name, const char* label) {
 
 Region MakeRegion(const char* name, const char* caption) { return Region{name, caption, {}}; }
 
-// The error box appends '.' when the message's last byte sorts after '.'; bytes compare as
-// unsigned, so a message ending in a Latin-1 letter (above 127) gets its point too.
-std::string ErrorBoxText(const std::string& message) {
-  if (!message.empty() && static_cast<unsigned char>(message.back()) > static_cast<unsigned char>('.'))
-    return message + ".";
-  return message;
-}
-
 int NotBelowZero(int value) { return std::max(0, value); }
 
 // A pane fills its region less the frame: 8 pixels in from the left, 15 below the caption.
 Rect PaneInside(const Rect& region) {
   return Rect{8, 15, NotBelowZero(region.width - 16), NotBelowZero(region.height - 23)};
-}
-
-template <typename Table>
-auto FindIn(Table& table, const std::string& name) -> decltype(&table.front()) {
-  for (auto& item : table)
-    if (!item.separator && item.name == name) return &item;
-  return nullptr;
 }
 
 }  // namespace
@@ -118,101 +81,23 @@ TForm1::TForm1(Platform& platform) : platform(platform) {
   FormP2dDlg = std::make_unique<TFormP2dDlg>(platform);
 }
 
-void TForm1::BuildMenus() {
-  MM = {
-      Item("File", "Load1", "Load", "Load1Click"),
-      Item("File", "LoadDipol1", "Load Dipol", "LoadDipol1Click"),
-      Separator("File", "N1"),
-      Item("File", "MICopytoClipboard", "Copy to Clipboard", "MICopytoClipboardClick"),
-      Item("File", "MISaveasTxt", "Save as Txt", "MISaveasTxtClick"),
-      Separator("File", "N2"),
-      Item("File", "MIQuit", "Quit", "MIQuitClick"),
+std::array<DisplayField*, 9> TForm1::GridFields() {
+  return {&EditXStart, &EditXStop, &EditXStep, &EditYStart, &EditYStop,
+          &EditYStep,  &EditZStart, &EditZStop, &EditZStep};
+}
 
-      Item("InputFiles", "EditInputFile1", "Edit InputFile", "EditInputFile1Click"),
-      Item("InputFiles", "CreateMultipleInputFiles1", "Create Multiple InputFiles",
-           "CreateMultipleInputFiles1Click", "Ctrl+Alt+M"),
-      Separator("InputFiles", "N3"),
-      Item("InputFiles", "MIHardCoded1", "Random Phases at Multiple Sources", "MIHardCoded1Click"),
-      Separator("InputFiles", "N4"),
-      Item("InputFiles", "MIGenerateEUTs", "Generate EUTs", "MIGenerateEUTsClick", "F10"),
-      Item("InputFiles", "MIAddEUTs", "Add EUTs", "MIAddBatchFolderClick", "F11"),
-      Item("InputFiles", "MIAnalyseEUTs", "Analyse EUTs", "MIAnalyseEUTsClick", "F12"),
-
-      Item("Convert To Output Files", "SingleConversion1", "Single Conversion", "SingleConversion1Click"),
-      Item("Convert To Output Files", "BatchConversion1", "Batch Conversion", "BatchConversion1Click",
-           "Ctrl+Alt+P"),
-
-      Item("Analyse", "AnalyseMain1", "Analyse Main", "AnalyseMain1Click"),
-      Item("Analyse", "AnalyseNearfield1", "Analyse Nearfield", "AnalyseNearfield1Click"),
-      Separator("Analyse", "N5"),
-      Item("Analyse", "MIAddBatchFolder", "Add Batch Folder", "MIAddBatchFolderClick", "Ctrl+Alt+A"),
-      Item("Analyse", "MIBatchLoad", "Batch-Analyse Nearfield", "MIBatchLoadClick"),
-      Item("Analyse", "MIBatchAnalysePower", "Batch-Analyse Power", "MIBatchAnalysePowerClick"),
-
-      Item("Other", "MIResetWindowPosition", "Reset Window Position", "MIResetWindowPositionClick"),
-      Item("Other", "MIWindowCenter", "Window Center", "MIWindowCenterClick"),
-      Separator("Other", "N6"),
-      Item("Other", "Reset1", "Reset", "Reset"),
-      Item("Other", "MISplitMode", "SplitMode", "MISplitModeClick"),
-      Item("Other", "MIFileLoadTest", "FileLoadTest", "MIFileLoadTestClick"),
-      Separator("Other", "N7"),
-      Item("Other", "Showbin1", "Show b_in", "Showbin1Click"),
-      Item("Other", "Showbout1", "Show b_out", "Showbout1Click"),
-
-      Item("Engine", "MI_NEC1500", "NEC2 MP 1500", "MI_NEC1500Click"),
-      Item("Engine", "MI_NEC5000", "NEC2 MP 5000", "MI_NEC5000Click"),
-      Item("Engine", "MI_NEC11000", "NEC2 MP 11000", "MI_NEC11000Click"),
-      Separator("Engine", "N11"),
-      Item("Engine", "MIParallelRuns", "Parallel Runs...", "MIParallelRunsClick"),
-
-      Item("?", "MIHelp", "Help", "MIHelpClick"),
-      Item("?", "AboutMI", "About", "AboutMIClick"),
-      Item("?", "NECardInfo1", "NE-Card Info", "NECardInfo1Click"),
-      Separator("?", "N8"),
-      Item("?", "RangeTest1", "RangeTest", "RangeTest1Click"),
-      Item("?", "MIEditrCircle", "Edit rCircle", "MIEditrCircleClick"),
-      Item("?", "MIEditrCylinder", "Edit rCylinder", "MIEditrCylinderClick"),
-      Item("?", "MIShowsomeParameters", "Show Parameters", "MIShowsomeParametersClick"),
-      Separator("?", "N9"),
-      Item("?", "MIChangemaxHeight", "Change maxHeight", "MIChangemaxHeightClick"),
-      Item("?", "MIChangeAnalysingSegment", "Change Analysing Segment", "MIChangeAnalysingSegmentClick"),
-      Item("?", "MIChangeAnalysingResistance", "Change Analysing Resistance",
-           "MIChangeAnalysingResistanceClick"),
-  };
-  for (MenuItem& item : MM) {
-    if (item.name == "MI_NEC1500") item.checked = true;
-    if (item.name == "MISplitMode") item.checked = params.SplitMode;
-  }
-
-  PopupMenu1 = {
-      Item("", "Point1", "Point (1,0,1)", "Point1Click"),
-      Item("", "Point2", "Point (3,0,1)", "Point2Click"),
-      Item("", "Ponit3", "Point (10,0,1)", "Ponit3Click"),
-      Item("", "Point4", "Point (30,0,1)", "Point4Click"),
-  };
-
-  PopupMenu2 = {
-      Item("", "CopytoClipboard1", "Copy to Clipboard", "MICopytoClipboardClick"),
-      Item("", "SaveasTxt1", "Save as Txt", "MISaveasTxtClick"),
-      Separator("", "N10"),
-      Item("", "MICopyColomn1", "Copy Frequencies", "MICopyColomn1Click"),
-      Item("", "MICopyColomn2", "Copy Power", "MICopyColomn1Click"),
-      Item("", "MICopyColomn3", "Copy Field", "MICopyColomn1Click"),
-      Item("", "MICopyColomn4", "Copy corr. Field", "MICopyColomn1Click"),
-      Item("", "MICopyColomn5", "Copy Real(V)", "MICopyColomn1Click"),
-      Item("", "MICopyColomn6", "Copy Imag(V)", "MICopyColomn1Click"),
-      Item("", "MICopyColomn7", "Copy Real(I)", "MICopyColomn1Click"),
-      Item("", "MICopyColomn8", "Copy Imag(I)", "MICopyColomn1Click"),
-      Item("", "MICopyColomn9", "Copy Real(Z)", "MICopyColomn1Click"),
-      Item("", "MICopyColomn10", "Copy Imag(Z)", "MICopyColomn1Click"),
-  };
+void TForm1::ShowGrid(const GridExtent& extent, const std::string& fieldType) {
+  const std::array<DisplayField*, 9> grid = GridFields();
+  for (std::size_t i = 0; i < grid.size(); ++i) grid[i]->text = FormatReal("%3.2f", extent[i]);
+  EditType.text = fieldType;
 }
 
 std::vector<DisplayField*> TForm1::Fields() {
-  return {&EditVoltage, &EditCurrent, &EditImpedance, &EditPower, &EditFrequency, &EditInputPower,
-          &EditXStart,  &EditXStop,   &EditXStep,     &EditYStart, &EditYStop,    &EditYStep,
-          &EditZStart,  &EditZStop,   &EditZStep,     &EditType,   &EditPoint,    &EditPointA,
-          &EditNormalizePower};
+  std::vector<DisplayField*> fields = {&EditVoltage, &EditCurrent,   &EditImpedance,
+                                       &EditPower,   &EditFrequency, &EditInputPower};
+  for (DisplayField* field : GridFields()) fields.push_back(field);
+  for (DisplayField* field : {&EditType, &EditPoint, &EditPointA, &EditNormalizePower}) fields.push_back(field);
+  return fields;
 }
 
 DisplayField* TForm1::FindField(const std::string& name) {
@@ -221,31 +106,18 @@ DisplayField* TForm1::FindField(const std::string& name) {
   return nullptr;
 }
 
-MenuItem* TForm1::FindMenuItem(const std::string& name) {
-  for (std::vector<MenuItem>* table : {&MM, &PopupMenu1, &PopupMenu2})
-    if (MenuItem* item = FindIn(*table, name)) return item;
-  return nullptr;
-}
-
 // ---- Start-up, Reset, layout -------------------------------------------------------------
 
 void TForm1::FormCreate() {
   exeFolder = ProgramFolder(platform.ExecutablePath());
   title = kApplicationTitle;
-  version = "v1.5";
+  version = kApplicationVersion;
   notice = "(c) " + CurrentYearText(platform);
   caption = title + " " + version + " " + notice;
 
-  params.a = Point2D{10.0, 0.0};
-  params.p = Point3D{10.0, 0.0, 4.0};
-  params.maxHeight = 1000.0;
-  params.AnalyseSegment = 1;
-  params.AnalysingResistance = 50.0;
-  params.py = 10.0;
-  params.rCircle = 10.0;
-  params.rCylinder = 10.0;
-  params.normalizePower = 1.0;
-  params.EngineName = kEngineExecutables[0];
+  // The working parameters of program start: the defaults of WorkingParameters, the one place
+  // they are written.
+  params = WorkingParameters{};
 
   window.height = 530;
   Reset();
@@ -255,9 +127,9 @@ void TForm1::Reset() {
   ClearPane(M);
   ClearPane(Mout);
   ClearPane(Mdata);
-  for (DisplayField* field : {&EditXStart, &EditXStop, &EditXStep, &EditYStart, &EditYStop, &EditYStep,
-                              &EditZStart, &EditZStop, &EditZStep, &EditFrequency, &EditInputPower,
-                              &EditVoltage, &EditCurrent, &EditImpedance, &EditPower})
+  for (DisplayField* field : GridFields()) field->text.clear();
+  for (DisplayField* field : {&EditFrequency, &EditInputPower, &EditVoltage, &EditCurrent, &EditImpedance,
+                              &EditPower})
     field->text.clear();
   ShowPointFields();
   params.BatchFiles.clear();
@@ -345,157 +217,6 @@ void TForm1::MISplitModeClick() {
   if (MenuItem* item = FindMenuItem("MISplitMode")) item->checked = params.SplitMode;
 }
 
-// ---- The dispatcher ----------------------------------------------------------------------
-
-const std::vector<TForm1::Command>& TForm1::Commands() {
-  using F = TForm1;
-  static const std::vector<Command> commands = [] {
-    std::vector<Command> list = {
-        // Start-up and window commands
-        {"Reset", &F::Reset},
-        {"MIQuitClick", &F::MIQuitClick},
-        {"MIResetWindowPositionClick", &F::MIResetWindowPositionClick},
-        {"MIWindowCenterClick", &F::MIWindowCenterClick},
-        {"MIHelpClick", &F::MIHelpClick},
-        {"AboutMIClick", &F::AboutMIClick},
-        {"MISplitModeClick", &F::MISplitModeClick},
-        // Panes and export
-        {"MICopytoClipboardClick", &F::MICopytoClipboardClick},
-        {"MISaveasTxtClick", &F::MISaveasTxtClick},
-        // Parameter commands
-        {"EditPointDblClick", &F::EditPointDblClick},
-        {"EditPointADblClick", &F::EditPointADblClick},
-        {"EditNormalizePowerDblClick", &F::EditNormalizePowerDblClick},
-        {"Point1Click", &F::Point1Click},
-        {"Point2Click", &F::Point2Click},
-        {"Ponit3Click", &F::Ponit3Click},
-        {"Point4Click", &F::Point4Click},
-        {"MIChangemaxHeightClick", &F::MIChangemaxHeightClick},
-        {"MIChangeAnalysingSegmentClick", &F::MIChangeAnalysingSegmentClick},
-        {"MIChangeAnalysingResistanceClick", &F::MIChangeAnalysingResistanceClick},
-        {"MIEditrCircleClick", &F::MIEditrCircleClick},
-        {"MIEditrCylinderClick", &F::MIEditrCylinderClick},
-        {"MIShowsomeParametersClick", &F::MIShowsomeParametersClick},
-        // Single-file analysis
-        {"Load1Click", &F::Load1Click},
-        {"LoadDipol1Click", &F::LoadDipol1Click},
-        {"AnalyseMain1Click", &F::AnalyseMain1Click},
-        {"AnalyseNearfield1Click", &F::AnalyseNearfield1Click},
-        // Batch analysis
-        {"MIAddBatchFolderClick", &F::MIAddBatchFolderClick},
-        {"MIFileLoadTestClick", &F::MIFileLoadTestClick},
-        {"MIBatchLoadClick", &F::MIBatchLoadClick},
-        {"MIBatchAnalysePowerClick", &F::MIBatchAnalysePowerClick},
-        {"MIAnalyseEUTsClick", &F::MIAnalyseEUTsClick},
-        // Deck generation
-        {"EditInputFile1Click", &F::EditInputFile1Click},
-        {"NECardInfo1Click", &F::NECardInfo1Click},
-        {"RangeTest1Click", &F::RangeTest1Click},
-        {"CreateMultipleInputFiles1Click", &F::CreateMultipleInputFiles1Click},
-        {"MIHardCoded1Click", &F::MIHardCoded1Click},
-        {"MIGenerateEUTsClick", &F::MIGenerateEUTsClick},
-        // Engine runs
-        {"MI_NEC1500Click", &F::MI_NEC1500Click},
-        {"MI_NEC5000Click", &F::MI_NEC5000Click},
-        {"MI_NEC11000Click", &F::MI_NEC11000Click},
-        {"SingleConversion1Click", &F::SingleConversion1Click},
-        {"BatchConversion1Click", &F::BatchConversion1Click},
-        {"MIParallelRunsClick", &F::MIParallelRunsClick},
-        {"Showbin1Click", &F::Showbin1Click},
-        {"Showbout1Click", &F::Showbout1Click},
-        // Controls outside the menus
-        {"Button1", &F::MIAddBatchFolderClick},
-        {"Button2", &F::MIBatchLoadClick},
-        {"EditPoint", &F::EditPointDblClick},
-        {"EditPointA", &F::EditPointADblClick},
-        {"EditNormalizePower", &F::EditNormalizePowerDblClick},
-        // The handler by its own name serves the first column entry.
-        {"MICopyColomn1Click", [](F& form) { form.MICopyColomn1Click(0); }},
-    };
-    // The ten column entries share one handler that tells them apart by the entry chosen.
-    for (int k = 0; k < 10; ++k)
-      list.push_back({"MICopyColomn" + std::to_string(k + 1), [k](F& form) { form.MICopyColomn1Click(k); }});
-    return list;
-  }();
-  return commands;
-}
-
-namespace {
-
-// A command by its own name, or by the name of the menu item that runs it.
-template <typename Commands>
-auto ResolveCommand(const Commands& commands, const TForm1& form, const std::string& name)
-    -> decltype(&commands.front()) {
-  auto byName = [&commands](const std::string& wanted) -> decltype(&commands.front()) {
-    for (const auto& command : commands)
-      if (command.name == wanted) return &command;
-    return nullptr;
-  };
-  if (auto command = byName(name)) return command;
-  for (const std::vector<MenuItem>* table : {&form.MM, &form.PopupMenu1, &form.PopupMenu2})
-    if (const MenuItem* item = FindIn(*table, name)) return byName(item->handler);
-  return nullptr;
-}
-
-}  // namespace
-
-bool TForm1::HasCommand(const std::string& name) const {
-  return ResolveCommand(Commands(), *this, name) != nullptr;
-}
-
-bool TForm1::Run(const std::string& name) {
-  const Command* command = ResolveCommand(Commands(), *this, name);
-  if (!command) return false;
-
-  if (running_) {
-    // Quit during a command ends that command at its next event processing; everything
-    // else waits until the running command has finished, and the running one goes on.
-    if (command->name == "MIQuitClick") {
-      closing = true;
-    } else {
-      platform.StatusNotice(title, kStillRunning);
-    }
-    return true;
-  }
-
-  running_ = true;
-  progress = Progress{true, CommandCaption(name), 0, 0, platform.MillisecondsSinceEpoch(), 0};
-  try {
-    command->action(*this);
-  } catch (const CommandAborted&) {
-    // The window is closing: the command ends silently.
-  } catch (const std::exception& failure) {
-    platform.MessageBox(MessageKind::Error, title, ErrorBoxText(VisibleText(failure.what())));
-  }
-  running_ = false;
-  progress.running = false;
-  progress.endMs = platform.MillisecondsSinceEpoch();
-
-  if (MenuItem* item = FindMenuItem("MISplitMode")) item->checked = params.SplitMode;
-  if (closing) platform.RequestQuit();
-  return true;
-}
-
-bool TForm1::CloseQuery() {
-  if (!running_) return true;
-  closing = true;
-  return false;
-}
-
-std::string TForm1::CommandCaption(const std::string& name) const {
-  const Command* command = ResolveCommand(Commands(), *this, name);
-  for (const std::vector<MenuItem>* table : {&MM, &PopupMenu1, &PopupMenu2}) {
-    if (const MenuItem* item = FindIn(*table, name)) return item->caption;
-  }
-  if (name == "Button1") return "Add Batch";
-  if (name == "Button2") return "A. Batch";
-  for (const std::vector<MenuItem>* table : {&MM, &PopupMenu1, &PopupMenu2}) {
-    for (const MenuItem& item : *table)
-      if (!item.separator && command && item.handler == command->name) return item.caption;
-  }
-  return name;
-}
-
 // The clock starts again at the first file, so that the time a dialog stood open before the
 // loop counts neither as elapsed nor in the estimate.
 void TForm1::FileProgress(std::size_t index, std::size_t count) {
@@ -545,10 +266,6 @@ int ProgressPermille(const Progress& progress) {
   return static_cast<int>(std::min<std::size_t>(finished, progress.files) * 1000 / progress.files);
 }
 
-bool TForm1::Checkable(const MenuItem& item) {
-  return item.handler == "MISplitModeClick" || item.name.starts_with("MI_NEC");
-}
-
 std::string TForm1::WidestText(const std::string& fieldName) {
   // Each field's pattern with the widest values it meets: negative, scientific notation with a
   // negative exponent, three-digit coordinates.
@@ -565,10 +282,6 @@ std::string TForm1::WidestText(const std::string& fieldName) {
   if (fieldName == "EditPointA") return Format("(%2.1f|%2.1f)", {-100.0, -100.0});
   if (fieldName == "EditNormalizePower") return FormatReal("%1.2f W", 1000.0);
   return FormatReal("%3.2f", -100.0);  // the NearField grid
-}
-
-bool TForm1::AnswersDoubleClick(const std::string& fieldName) {
-  return fieldName == "EditPoint" || fieldName == "EditPointA" || fieldName == "EditNormalizePower";
 }
 
 void TForm1::ProcessPendingEvents() {

@@ -5,15 +5,16 @@
 // runner) only show this model and forward clicks to Run().
 //
 // The commands are defined beside the subsystem they belong to:
-//   mainwindow/VarnelU.cpp    start-up, Reset, FormResize, menus, dispatcher, window commands
+//   mainwindow/VarnelU.cpp    start-up, Reset, FormResize, window commands
+//   mainwindow/commands.cpp   the command table, the menus and controls, the dispatcher
 //   mainwindow/panes.cpp      panes and export (copy, save, column copy)
 //   mainwindow/params.cpp     parameter commands and dialogs
 //   mainwindow/single.cpp     Load, Load Dipol, Analyse Main, Analyse Nearfield
 //   batch/                    Add Batch Folder, FileLoadTest, the three batch analyses
 //   decks/                    Edit InputFile, NE-Card Info, RangeTest, the three generators
 //   engine/                   engine choice, single and batch conversion, Show b_in / b_out
+#include <array>
 #include <cstdint>
-#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
@@ -125,8 +126,8 @@ class TForm1 {
 
   // ---- Start-up values -------------------------------------------------------------
   std::string exeFolder;                 // ProgramFolder of the executable, ends in '\'
-  std::string title = "Varnel";
-  std::string version = "v1.5";
+  std::string title;                     // kApplicationTitle
+  std::string version;                   // kApplicationVersion
   std::string notice;                    // ends with the current year
   std::string caption;                   // title + " " + version + " " + notice
 
@@ -167,12 +168,19 @@ class TForm1 {
 
   // Every display field, in region order (BasicData, NearField, Commands).
   std::vector<DisplayField*> Fields();
+  // The nine fields of the NearField grid, row by row: X Start, X Stop, X Step, then Y, then Z.
+  std::array<DisplayField*, 9> GridFields();
+  // The grid extent in the nine fields ("%3.2f" each) and the field type in EditType.
+  void ShowGrid(const GridExtent& extent, const std::string& fieldType);
   DisplayField* FindField(const std::string& name);
 
   // ---- Menus -----------------------------------------------------------------------
   std::vector<MenuItem> MM;          // the main menu, in order
   std::vector<MenuItem> PopupMenu1;  // of EditPoint
   std::vector<MenuItem> PopupMenu2;  // of Mdata
+  // The controls outside the menus that run a command: the buttons "Button1" and "Button2"
+  // with their captions, and the display fields a double-click runs (no caption).
+  std::vector<MenuItem> Controls;
   MenuItem* FindMenuItem(const std::string& name);  // in any of the three tables
 
   // ---- The dialogs created at start ------------------------------------------------
@@ -205,8 +213,8 @@ class TForm1 {
   // ---- Decisions the window reads ------------------------------------------------------
   // Menu items that carry a check mark (SplitMode, the engines).
   static bool Checkable(const MenuItem& item);
-  // The display fields a double-click runs a command on (the command of the same name).
-  static bool AnswersDoubleClick(const std::string& fieldName);
+  // The display fields a double-click runs a command on (their row in Controls).
+  bool AnswersDoubleClick(const std::string& fieldName) const;
   // The longest text each display field is written with, for a binding to size it.
   static std::string WidestText(const std::string& fieldName);
 
@@ -225,6 +233,9 @@ class TForm1 {
   void MICopytoClipboardClick();
   void MISaveasTxtClick();
   void MICopyColomn1Click(int columnIndex);  // the entry's column 0..9
+  // What the column entries of PopupMenu2 run: the column of the entry the command was started
+  // by ("MICopyColomn3" the third; the handler's own name the first).
+  void CopyColumnOfSender();
 
   // ---- Parameter commands (params.cpp) ----------------------------------------------
   void EditPointDblClick();
@@ -275,12 +286,11 @@ class TForm1 {
   void Showbout1Click();
 
  private:
-  struct Command {
-    std::string name;
-    std::function<void(TForm1&)> action;
-  };
-  static const std::vector<Command>& Commands();
+  // The menu tables and the controls (commands.cpp, beside the command table).
   void BuildMenus();
+  void PresetPointP(double x);
+  const MenuItem* ResolveControl(const std::string& name) const;
+  std::string sender_;  // the control or menu entry the running command was started by
   // The caption of the menu item or button that runs the command named.
   std::string CommandCaption(const std::string& name) const;
   bool running_ = false;

@@ -147,12 +147,7 @@ void CopyTextToClipboard(Platform& platform, const std::string& text) { platform
 void TForm1::MICopytoClipboardClick() { CopyPaneToClipboard(platform, Mdata); }
 
 void TForm1::MISaveasTxtClick() {
-  FileDialogSpec spec;
-  spec.title = "Save as Txt";
-  spec.initialFolder = DesktopFolder(platform);
-  spec.defaultExt = "txt";
-  spec.filter = "Alle Dateien (*.*)|*.*|TextDateien (*.txt)|*.txt";
-  spec.filterIndex = 2;
+  const FileDialogSpec spec{.title = "Save as Txt", .initialFolder = DesktopFolder(platform), .filter = "Alle Dateien (*.*)|*.*|TextDateien (*.txt)|*.txt", .filterIndex = 2, .defaultExt = "txt"};
   const std::optional<std::string> path = platform.SaveFileDialog(spec);
   if (!path) return;
   // Written beside the target and then put in its place: a save that fails part-way leaves an

@@ -22,17 +22,7 @@ std::string PointText(const Point2D& a) { return Format("(%2.1f|%2.1f)", {a.x, a
 // confirmed unchanged keeps the value exactly (2.4 shows as 2 and stays 2.4).
 void InquireReal(Platform& platform, const std::string& prompt, const char* warning, double& value) {
   const std::string prefill = FormatReal("%1.0f", value);
-  std::string text = prefill;
-  if (!AskText(platform, kInquiryCaption, prompt, text)) {
-    ShowWarning(platform, warning);
-    return;
-  }
-  if (text == prefill) return;
-  try {
-    value = TextToReal(text);
-  } catch (const ConversionError&) {
-    ShowWarning(platform, warning);
-  }
+  if (auto answer = AskReal(platform, {kInquiryCaption, prompt, prefill, warning, false, value})) value = *answer;
 }
 
 }  // namespace
@@ -64,42 +54,29 @@ void TForm1::EditPointADblClick() {
   EditPointA.text = PointText(params.a);
 }
 
-void TForm1::Point1Click() {
-  params.p = MakePoint3D(1, 0, 1);
+// The four points of EditPoint's context menu: (x, 0, 1).
+void TForm1::PresetPointP(double x) {
+  params.p = MakePoint3D(x, 0, 1);
   EditPoint.text = PointText(params.p);
 }
 
-void TForm1::Point2Click() {
-  params.p = MakePoint3D(3, 0, 1);
-  EditPoint.text = PointText(params.p);
-}
-
-void TForm1::Ponit3Click() {
-  params.p = MakePoint3D(10, 0, 1);
-  EditPoint.text = PointText(params.p);
-}
-
-void TForm1::Point4Click() {
-  params.p = MakePoint3D(30, 0, 1);
-  EditPoint.text = PointText(params.p);
-}
+void TForm1::Point1Click() { PresetPointP(1); }
+void TForm1::Point2Click() { PresetPointP(3); }
+void TForm1::Ponit3Click() { PresetPointP(10); }
+void TForm1::Point4Click() { PresetPointP(30); }
 
 // ---- Normalisation power ------------------------------------------------------------------
 
 void TForm1::EditNormalizePowerDblClick() {
   // The box always offers "1". Cancel changes nothing; an entry that is no number is refused
   // with a warning and changes nothing either.
-  std::string text = "1";
-  if (!AskText(platform, "Normalize Power", "Please enter Power [W] to which Field Strengths shall be normalized.",
-               text))
-    return;
-  try {
-    const double value = TextToReal(text);
-    params.normalizePower = value;
-    EditNormalizePower.text = FormatReal("%1.2f W", value);
-  } catch (const ConversionError&) {
-    ShowWarning(platform, "No valid number. Abort command!");
-  }
+  const auto value = AskReal(platform, {.caption = "Normalize Power",
+                                        .prompt = "Please enter Power [W] to which Field Strengths shall be normalized.",
+                                        .prefill = "1",
+                                        .cancelQuiet = true});
+  if (!value) return;
+  params.normalizePower = *value;
+  EditNormalizePower.text = FormatReal("%1.2f W", *value);
 }
 
 // ---- Inquiry commands ---------------------------------------------------------------------
@@ -109,16 +86,9 @@ void TForm1::MIChangemaxHeightClick() {
 }
 
 void TForm1::MIChangeAnalysingSegmentClick() {
-  std::string text = FormatInt("%1d", params.AnalyseSegment);
-  if (!AskText(platform, kInquiryCaption, "Please enter Segment Number to analyse", text)) {
-    ShowWarning(platform, kNoValidHeight);
-    return;
-  }
-  try {
-    params.AnalyseSegment = TextToInt(text);
-  } catch (const ConversionError&) {
-    ShowWarning(platform, kNoValidHeight);
-  }
+  if (auto segment = AskInteger(platform, {kInquiryCaption, "Please enter Segment Number to analyse",
+                                           FormatInt("%1d", params.AnalyseSegment), kNoValidHeight}))
+    params.AnalyseSegment = *segment;
 }
 
 void TForm1::MIChangeAnalysingResistanceClick() {

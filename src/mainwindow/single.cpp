@@ -40,12 +40,7 @@ void ShowLoadedText(TForm1& form, const std::string& path) {
 
 void TForm1::Load1Click() {
   Reset();
-  FileDialogSpec spec;
-  spec.title = "Load to Analyse Single File";
-  spec.initialFolder = kOutputFolder;
-  spec.filter = "All(*.*)|*.*|4nec2 (*.out)|*.out";
-  spec.filterIndex = 2;
-  spec.fileName = "dipol.out";
+  const FileDialogSpec spec{.title = "Load to Analyse Single File", .initialFolder = kOutputFolder, .filter = "All(*.*)|*.*|4nec2 (*.out)|*.out", .filterIndex = 2, .fileName = "dipol.out"};
   std::optional<std::string> path = platform.OpenFileDialog(spec);
   if (!path) return;
   ShowLoadedText(*this, *path);
@@ -99,9 +94,7 @@ void TForm1::AnalyseNearfield1Click() {
   if (table.value.empty()) {
     params.nearField.maximum = std::nan("");
     params.nearField.extent.fill(std::nan(""));
-    for (DisplayField* field : {&EditXStart, &EditXStop, &EditXStep, &EditYStart, &EditYStop,
-                                &EditYStep, &EditZStart, &EditZStop, &EditZStep})
-      field->text.clear();
+    for (DisplayField* field : GridFields()) field->text.clear();
     EditType.text = "----";
     AddLine(Mout, "No near-field table found in the current text.");
     ScrollToTop(Mout);
@@ -121,10 +114,7 @@ void TForm1::AnalyseNearfield1Click() {
   AddLine(Mout, Format("Y-Interval: %5.2f -> %5.2f   Step: %3.2f", {g[3], g[4], g[5]}));
   AddLine(Mout, Format("Z-Interval: %5.2f -> %5.2f   Step: %3.2f", {g[6], g[7], g[8]}));
 
-  DisplayField* gridFields[9] = {&EditXStart, &EditXStop, &EditXStep, &EditYStart, &EditYStop,
-                                 &EditYStep,  &EditZStart, &EditZStop, &EditZStep};
-  for (int i = 0; i < 9; ++i) gridFields[i]->text = FormatReal("%3.2f", g[i]);
-  EditType.text = table.fieldType;
+  ShowGrid(g, table.fieldType);
 
   const Point3D& p = params.p;
   FieldAtPointResult atP = FieldAtPoint(p, table);

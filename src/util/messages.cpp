@@ -1,5 +1,8 @@
 #include "util/messages.hpp"
 
+#include "util/errors.hpp"
+#include "util/numbers.hpp"
+
 std::string VisibleText(const std::string& message) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string visible;
@@ -33,4 +36,34 @@ void ShowError(Platform& platform, const std::string& message) {
 
 bool AskText(Platform& platform, const std::string& caption, const std::string& prompt, std::string& text) {
   return platform.AskText(caption, prompt, text);
+}
+
+namespace {
+
+template <typename Convert>
+auto AskNumber(Platform& platform, const NumberQuestion& question, Convert convert)
+    -> std::optional<decltype(convert(std::string_view()))> {
+  std::string text = question.prefill;
+  if (!AskText(platform, question.caption, question.prompt, text)) {
+    if (!question.cancelQuiet) ShowWarning(platform, question.warning);
+    return std::nullopt;
+  }
+  using Number = decltype(convert(std::string_view()));
+  if (question.keepIfUnchanged && text == question.prefill) return static_cast<Number>(*question.keepIfUnchanged);
+  try {
+    return convert(text);
+  } catch (const ConversionError&) {
+    ShowWarning(platform, question.warning);
+    return std::nullopt;
+  }
+}
+
+}  // namespace
+
+std::optional<double> AskReal(Platform& platform, const NumberQuestion& question) {
+  return AskNumber(platform, question, [](std::string_view text) { return TextToReal(text); });
+}
+
+std::optional<std::int32_t> AskInteger(Platform& platform, const NumberQuestion& question) {
+  return AskNumber(platform, question, [](std::string_view text) { return TextToInt(text); });
 }

@@ -30,9 +30,10 @@ inline std::filesystem::path Plant(TestRoot& root) {
   return first;
 }
 
-// The pid the file holds once it exists, waiting up to ten seconds; 0 when it never comes.
+// The pid the file holds once it exists, waiting up to a minute (a loaded CI machine can take
+// seconds to start the program and its engine); 0 when it never comes.
 inline long WaitForPid(const std::filesystem::path& file) {
-  for (int i = 0; i < 400; ++i) {
+  for (int i = 0; i < 2400; ++i) {
     std::ifstream in(file);
     long pid = 0;
     if (in >> pid && pid > 0) return pid;
@@ -41,10 +42,10 @@ inline long WaitForPid(const std::filesystem::path& file) {
   return 0;
 }
 
-// True once the process has gone (a zombie counts: it no longer runs), waiting up to five
+// True once the process has gone (a zombie counts: it no longer runs), waiting up to twenty
 // seconds.
 inline bool Gone(long pid) {
-  for (int i = 0; i < 200; ++i) {
+  for (int i = 0; i < 800; ++i) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
     std::string content((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
     const std::size_t close = content.rfind(')');

@@ -132,26 +132,29 @@ void VarnelWindow::BuildRegions() {
     nearGrid->addWidget(heading, 0, c + 1);
     nearGrid->setColumnStretch(c + 1, 1);
   }
-  DisplayField* grid[3][3] = {{&form_.EditXStart, &form_.EditXStop, &form_.EditXStep},
-                              {&form_.EditYStart, &form_.EditYStop, &form_.EditYStep},
-                              {&form_.EditZStart, &form_.EditZStop, &form_.EditZStep}};
+  const std::array<DisplayField*, 9> grid = form_.GridFields();
   for (int r = 0; r < 3; ++r) {
     nearGrid->addWidget(new QLabel(QString::fromLatin1(rows[r]), near), r + 1, 0);
-    for (int c = 0; c < 3; ++c) nearGrid->addWidget(fields_[grid[r][c]->name] = MakeField(near, *grid[r][c]), r + 1, c + 1);
+    for (int c = 0; c < 3; ++c) {
+      DisplayField& field = *grid[r * 3 + c];
+      nearGrid->addWidget(fields_[field.name] = MakeField(near, field), r + 1, c + 1);
+    }
   }
   nearGrid->addWidget(new QLabel(ToQt(form_.EditType.label.empty() ? "Type" : form_.EditType.label), near), 4, 0);
   nearGrid->addWidget(fields_[form_.EditType.name] = MakeField(near, form_.EditType), 4, 1, 1, 3);
 
   QGroupBox* commands = region(form_.GBCommands);
   auto* commandsGrid = Grid(commands);
-  auto button = [&](const char* name, const char* caption, int column) {
-    auto* push = new QPushButton(QString::fromLatin1(caption), commands);
-    push->setObjectName(QString::fromLatin1(name));
+  int buttonColumn = 0;
+  for (const MenuItem& control : form_.Controls) {
+    if (control.caption.empty()) continue;  // a display field
+    auto* push = new QPushButton(ToQt(control.caption), commands);
+    push->setObjectName(ToQt(control.name));
+    const std::string name = control.name;
     connect(push, &QPushButton::clicked, this, [this, name] { RunCommand(name); });
-    commandsGrid->addWidget(push, 0, column, 1, 2);
-  };
-  button("Button1", "Add Batch", 0);
-  button("Button2", "A. Batch", 2);
+    commandsGrid->addWidget(push, 0, buttonColumn, 1, 2);
+    buttonColumn += 2;
+  }
   commandsGrid->addWidget(new QLabel(QStringLiteral("P"), commands), 1, 0);
   commandsGrid->addWidget(fields_[form_.EditPoint.name] = MakeField(commands, form_.EditPoint), 1, 1);
   commandsGrid->addWidget(new QLabel(QStringLiteral("A"), commands), 1, 2);
@@ -163,7 +166,7 @@ void VarnelWindow::BuildRegions() {
   normalizeRow->addWidget(fields_[form_.EditNormalizePower.name] = MakeField(commands, form_.EditNormalizePower), 1);
   commandsGrid->addLayout(normalizeRow, 2, 0, 1, 4);
   for (auto& [name, field] : fields_)
-    if (TForm1::AnswersDoubleClick(name)) field->installEventFilter(this);
+    if (form_.AnswersDoubleClick(name)) field->installEventFilter(this);
 
   // The radio groups side by side, each item at its natural height.
   auto* radioRow = new QHBoxLayout;
@@ -394,7 +397,7 @@ void VarnelWindow::closeEvent(QCloseEvent* event) {
 bool VarnelWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonDblClick) {
     const std::string name = FromQt(watched->objectName());
-    if (TForm1::AnswersDoubleClick(name)) {
+    if (form_.AnswersDoubleClick(name)) {
       RunCommand(name + "DblClick");
       return true;
     }
