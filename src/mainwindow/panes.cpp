@@ -3,53 +3,106 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 #include <string_view>
 
 #include "mainwindow/VarnelU.hpp"
 #include "util/files.hpp"
 #include "util/text.hpp"
 
-namespace {
-
-// Line strings of cleared panes, kept for the lines added next. Pane M shows a whole output
-// file (thousands of lines) again and again during a batch run; taking the strings of the
-// cleared text for the new one saves an allocation and a release per line. Only the strings of
-// the largest cleared pane are kept, and only until they are used up. One per thread, so panes
-// of different threads never share it.
-thread_local std::vector<std::string> spareLines;
-
-// Appends the characters as a new last line, in a spare string when one is left.
-void PushLine(std::vector<std::string>& lines, const char* first, std::size_t size) {
-  if (spareLines.empty()) {
-    lines.emplace_back(first, size);
-    return;
-  }
-  lines.push_back(std::move(spareLines.back()));
-  spareLines.pop_back();
-  lines.back().assign(first, size);
+PaneLineList::PaneLineList(const PaneLineList& other) {
+  for (std::string_view line : other) push_back(line);
 }
 
-}  // namespace
-
-void ClearPane(Pane& pane) {
-  if (pane.lines.size() > spareLines.size()) {
-    // The pane takes the spare vector (emptied; its capacity stays for the next lines) and the
-    // spare keeps the pane's strings.
-    pane.lines.swap(spareLines);
+PaneLineList& PaneLineList::operator=(const PaneLineList& other) {
+  if (this != &other) {
+    clear();
+    for (std::string_view line : other) push_back(line);
   }
-  pane.lines.clear();
-  ++pane.revision;
-  ++pane.rewrites;
+  return *this;
+}
+
+PaneLineList::PaneLineList(std::initializer_list<std::string_view> lines) {
+  for (std::string_view line : lines) push_back(line);
+}
+
+PaneLineList::PaneLineList(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) push_back(line);
+}
+
+PaneLine PaneLineList::at(std::size_t i) const {
+  if (i >= spans_.size()) throw std::out_of_range("PaneLineList::at");
+  return (*this)[i];
+}
+
+void PaneLineList::clear() {
+  for (Block& block : blocks_) block.size = 0;
+  current_ = 0;
+  spans_.clear();
+  used_ = unused_ = 0;
+}
+
+char* PaneLineList::Reserve(std::size_t size) {
+  constexpr std::size_t kBlockSize = 64 * 1024;
+  while (current_ < blocks_.size() && blocks_[current_].capacity - blocks_[current_].size < size) {
+    // A block too small for the characters is left as it is filled (a large text gets a block
+    // of its own below).
+    if (blocks_[current_].size == 0 && current_ + 1 == blocks_.size()) break;
+    ++current_;
+  }
+  if (current_ == blocks_.size() || blocks_[current_].capacity - blocks_[current_].size < size) {
+    Block block;
+    block.capacity = std::max(kBlockSize, size);
+    block.bytes.reset(new char[block.capacity]);
+    if (current_ < blocks_.size()) blocks_[current_] = std::move(block);  // an empty block too small
+    else blocks_.push_back(std::move(block));
+  }
+  Block& block = blocks_[current_];
+  char* at = block.bytes.get() + block.size;
+  block.size += size;
+  used_ += size;
+  return at;
+}
+
+void PaneLineList::push_back(std::string_view line) {
+  char* at = Reserve(line.size());
+  if (!line.empty()) std::memcpy(at, line.data(), line.size());
+  spans_.push_back(Span{at, line.size()});
+}
+
+void PaneLineList::pop_back() {
+  const Span last = spans_.back();
+  spans_.pop_back();
+  unused_ += last.size;
+}
+
+void PaneLineList::AppendTo(std::size_t i, std::string_view text) {
+  const Span old = spans_[i];
+  char* at = Reserve(old.size + text.size());
+  if (old.size) std::memcpy(at, old.data, old.size);
+  if (!text.empty()) std::memcpy(at + old.size, text.data(), text.size());
+  spans_[i] = Span{at, old.size + text.size()};
+  unused_ += old.size;
+  CompactIfWasteful();
+}
+
+// Lines changed in place leave their old characters behind; once those outweigh the rest, the
+// lines move into fresh blocks, so the waste stays below the text itself.
+void PaneLineList::CompactIfWasteful() {
+  if (unused_ < 4096 || 2 * unused_ < used_) return;
+  PaneLineList compact(*this);
+  *this = std::move(compact);
 }
 
 // CR LF separates the lines of a text handed over whole (a file text, a deck). A lone LF or a
 // lone CR is taken as a line break as well, so no line ever holds a line-end character. The
-// prefix goes before the first line only.
+// prefix goes before the first line only. The text is copied in one piece and each line is a
+// span of the copy (the breaks between them are bytes no line refers to).
 //
 // One pass with memchr: the next CR and the next LF are each looked up only once the scan has
 // passed the previous one, so a text without CR (or without LF) costs a single search for it.
-void AddLine(Pane& pane, const std::string& text, const std::string& prefix) {
-  const char* const begin = text.data();
+void PaneLineList::AddText(std::string_view text, std::string_view prefix) {
+  const char* begin = text.data();
   const char* const end = begin + text.size();
   auto next = [end](const char* from, char c) {
     const void* hit = from < end ? std::memchr(from, c, static_cast<std::size_t>(end - from)) : nullptr;
@@ -57,40 +110,67 @@ void AddLine(Pane& pane, const std::string& text, const std::string& prefix) {
   };
   const char* cr = next(begin, '\r');
   const char* lf = next(begin, '\n');
-  const char* p = begin;
   const char* lineEnd = std::min(cr, lf);
-
-  std::vector<std::string>& lines = pane.lines;
+  // The end of the break at lineEnd: a CR directly followed by its LF is one break.
+  // (lf == end means no LF is left: a CR as the last character is a break of its own.)
+  auto breakEnd = [&] { return lineEnd + (lineEnd == cr && lf != end && lf == cr + 1 ? 2 : 1); };
+  if (!prefix.empty()) {
+    // The first line is prefix and text together.
+    const std::size_t size = prefix.size() + static_cast<std::size_t>(lineEnd - begin);
+    char* at = Reserve(size);
+    std::memcpy(at, prefix.data(), prefix.size());
+    if (lineEnd > begin) std::memcpy(at + prefix.size(), begin, static_cast<std::size_t>(lineEnd - begin));
+    spans_.push_back(Span{at, size});
+    if (lineEnd == end) return;
+    begin = breakEnd();
+    if (cr < begin) cr = next(begin, '\r');
+    if (lf < begin) lf = next(begin, '\n');
+    lineEnd = std::min(cr, lf);
+  }
   if (lineEnd == end) {
     // The common single line.
-    if (prefix.empty()) PushLine(lines, begin, text.size());
-    else lines.push_back(prefix + text);
-    ++pane.revision;
+    push_back(std::string_view(begin, static_cast<std::size_t>(end - begin)));
     return;
   }
+  // Several lines: the text is copied in one piece and each line is a span of the copy (the
+  // breaks between them are characters no line refers to).
+  char* const copy = Reserve(static_cast<std::size_t>(end - begin));
+  std::memcpy(copy, begin, static_cast<std::size_t>(end - begin));
   // Room for about one line per 64 characters, growing geometrically so that many small
   // multi-line texts stay amortised O(1) per line.
-  const std::size_t wanted = lines.size() + text.size() / 64 + 2;
-  if (wanted > lines.capacity()) lines.reserve(std::max(wanted, 2 * lines.capacity()));
-  bool first = true;
-  for (;;) {
-    if (first && !prefix.empty()) {
-      std::string line;
-      line.reserve(prefix.size() + static_cast<std::size_t>(lineEnd - p));
-      line.append(prefix).append(p, lineEnd);
-      lines.push_back(std::move(line));
-    } else {
-      PushLine(lines, p, static_cast<std::size_t>(lineEnd - p));
-    }
-    first = false;
+  const std::size_t wanted = spans_.size() + static_cast<std::size_t>(end - begin) / 64 + 2;
+  if (wanted > spans_.capacity()) spans_.reserve(std::max(wanted, 2 * spans_.capacity()));
+  for (const char* p = begin;;) {
+    spans_.push_back(Span{copy + (p - begin), static_cast<std::size_t>(lineEnd - p)});
     if (lineEnd == end) break;
-    // A CR directly followed by its LF is one break.
-    // (lf == end means no LF is left: a CR as the last character is a break of its own.)
-    p = lineEnd + (lineEnd == cr && lf != end && lf == cr + 1 ? 2 : 1);
+    p = breakEnd();
+    unused_ += static_cast<std::size_t>(p - lineEnd);
     if (cr < p) cr = next(p, '\r');
     if (lf < p) lf = next(p, '\n');
     lineEnd = std::min(cr, lf);
   }
+}
+
+bool operator==(const PaneLineList& a, const PaneLineList& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](PaneLine x, PaneLine y) {
+           return static_cast<std::string_view>(x) == static_cast<std::string_view>(y);
+         });
+}
+
+bool operator==(const PaneLineList& a, const std::vector<std::string>& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](PaneLine x, const std::string& y) {
+           return static_cast<std::string_view>(x) == y;
+         });
+}
+
+void ClearPane(Pane& pane) {
+  pane.lines.clear();
+  ++pane.revision;
+  ++pane.rewrites;
+}
+
+void AddLine(Pane& pane, const std::string& text, const std::string& prefix) {
+  pane.lines.AddText(text, prefix);
   ++pane.revision;
 }
 
@@ -100,7 +180,7 @@ void AppendToLastLine(Pane& pane, const std::string& text) {
   ++pane.rewrites;
   std::string last;
   if (!pane.lines.empty()) {
-    last = std::move(pane.lines.back());
+    last = pane.lines.back();
     pane.lines.pop_back();
   }
   AddLine(pane, last + text);
@@ -109,13 +189,13 @@ void AppendToLastLine(Pane& pane, const std::string& text) {
 void AppendToLine(Pane& pane, std::size_t index, const std::string& text) {
   if (index >= pane.lines.size()) return;
   if (index + 1 == pane.lines.size()) return AppendToLastLine(pane, text);
-  pane.lines[index] += text;
+  pane.lines.AppendTo(index, text);
   ++pane.revision;
   ++pane.rewrites;
 }
 
 void ReplacePaneLines(Pane& pane, std::vector<std::string> lines) {
-  pane.lines = std::move(lines);
+  pane.lines = PaneLineList(lines);
   ++pane.revision;
   ++pane.rewrites;
 }
@@ -130,10 +210,10 @@ PaneLook LookAt(const Pane& pane) { return PaneLook{pane.revision, pane.rewrites
 
 std::string PaneText(const Pane& pane) {
   std::size_t size = 0;
-  for (const std::string& line : pane.lines) size += line.size() + 2;
+  for (std::string_view line : pane.lines) size += line.size() + 2;
   std::string text;
   text.reserve(size);
-  for (const std::string& line : pane.lines) {
+  for (std::string_view line : pane.lines) {
     text += line;
     text += "\r\n";
   }
@@ -163,7 +243,7 @@ void TForm1::MISaveasTxtClick() {
 // empty piece, so the copied column keeps one line per table row.
 void TForm1::MICopyColomn1Click(int columnIndex) {
   std::string column;
-  for (const std::string& line : Mdata.lines) {
+  for (const std::string line : Mdata.lines) {
     if (line.empty() || line.starts_with("//")) continue;
     const TextList pieces = SplitText(line, ";");
     if (columnIndex >= 0 && static_cast<std::size_t>(columnIndex) < pieces.size()) column += pieces[columnIndex];

@@ -3,13 +3,113 @@
 // which commands write to them. A binding keeps a PaneLook of what it last showed and asks
 // ChangeSince what to redraw: nothing, only the lines appended since, or the whole pane.
 #include <cstdint>
+#include <initializer_list>
+#include <iterator>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/platform.hpp"
 
+// One line of a pane: a view of its characters, valid until the pane next changes. It converts
+// to a std::string where one is needed.
+struct PaneLine : std::string_view {
+  PaneLine(std::string_view line) : std::string_view(line) {}
+  operator std::string() const { return std::string(data(), size()); }
+};
+
+// The lines of a pane. Their characters live in a few large blocks and each line is a span of
+// one, so a loaded text of a hundred thousand lines costs two allocations, not one per line;
+// blocks never move, and a cleared pane keeps them for the next lines. Reads like a
+// std::vector<std::string> of the lines; changes go through the pane operations below.
+class PaneLineList {
+ public:
+  class const_iterator {
+   public:
+    using iterator_category = std::random_access_iterator_tag;
+    using value_type = PaneLine;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = PaneLine;
+    const_iterator() = default;
+    const_iterator(const PaneLineList* list, std::size_t index) : list_(list), index_(index) {}
+    PaneLine operator*() const { return (*list_)[index_]; }
+    PaneLine operator[](difference_type n) const { return (*list_)[index_ + static_cast<std::size_t>(n)]; }
+    const_iterator& operator++() { return ++index_, *this; }
+    const_iterator operator++(int) { const_iterator old = *this; ++index_; return old; }
+    const_iterator& operator--() { return --index_, *this; }
+    const_iterator operator--(int) { const_iterator old = *this; --index_; return old; }
+    const_iterator& operator+=(difference_type n) { return index_ += static_cast<std::size_t>(n), *this; }
+    const_iterator& operator-=(difference_type n) { return index_ -= static_cast<std::size_t>(n), *this; }
+    friend const_iterator operator+(const_iterator i, difference_type n) { return i += n; }
+    friend const_iterator operator+(difference_type n, const_iterator i) { return i += n; }
+    friend const_iterator operator-(const_iterator i, difference_type n) { return i -= n; }
+    friend difference_type operator-(const const_iterator& a, const const_iterator& b) {
+      return static_cast<difference_type>(a.index_) - static_cast<difference_type>(b.index_);
+    }
+    friend bool operator==(const const_iterator& a, const const_iterator& b) { return a.index_ == b.index_; }
+    friend auto operator<=>(const const_iterator& a, const const_iterator& b) { return a.index_ <=> b.index_; }
+
+   private:
+    const PaneLineList* list_ = nullptr;
+    std::size_t index_ = 0;
+  };
+  using iterator = const_iterator;
+  using value_type = PaneLine;
+  using size_type = std::size_t;
+
+  PaneLineList() = default;
+  PaneLineList(const PaneLineList& other);
+  PaneLineList& operator=(const PaneLineList& other);
+  PaneLineList(PaneLineList&&) noexcept = default;
+  PaneLineList& operator=(PaneLineList&&) noexcept = default;
+  PaneLineList(std::initializer_list<std::string_view> lines);
+  PaneLineList(const std::vector<std::string>& lines);
+
+  std::size_t size() const { return spans_.size(); }
+  bool empty() const { return spans_.empty(); }
+  PaneLine operator[](std::size_t i) const { return std::string_view(spans_[i].data, spans_[i].size); }
+  PaneLine at(std::size_t i) const;
+  PaneLine front() const { return (*this)[0]; }
+  PaneLine back() const { return (*this)[spans_.size() - 1]; }
+  const_iterator begin() const { return {this, 0}; }
+  const_iterator end() const { return {this, spans_.size()}; }
+  operator std::vector<std::string>() const { return std::vector<std::string>(begin(), end()); }
+
+  // Removes every line; the buffers stay for the next lines.
+  void clear();
+  void push_back(std::string_view line);
+  void pop_back();
+  // Appends prefix + text as lines (see AddLine); the text's bytes are copied in one piece.
+  void AddText(std::string_view text, std::string_view prefix);
+  // Line i with text added at its end.
+  void AppendTo(std::size_t i, std::string_view text);
+
+  friend bool operator==(const PaneLineList& a, const PaneLineList& b);
+  friend bool operator==(const PaneLineList& a, const std::vector<std::string>& b);
+
+ private:
+  struct Span {
+    const char* data;
+    std::size_t size;
+  };
+  struct Block {
+    std::unique_ptr<char[]> bytes;
+    std::size_t size = 0, capacity = 0;
+  };
+  // Room for size more characters at the end of the current block; returns where they go.
+  char* Reserve(std::size_t size);
+  void CompactIfWasteful();
+
+  std::vector<Block> blocks_;
+  std::size_t current_ = 0;  // the block being filled (blocks after it are empty)
+  std::vector<Span> spans_;
+  std::size_t used_ = 0, unused_ = 0;  // characters in the blocks that lines refer to / no longer do
+};
+
 struct Pane {
-  std::vector<std::string> lines;  // no line-end characters inside a line
+  PaneLineList lines;  // no line-end characters inside a line
   std::string hint;                // hover hint (pane M: "Showing: " + path)
   std::uint64_t revision = 0;      // increases with every change of lines
   std::uint64_t rewrites = 0;      // increases with every change other than appending lines

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "necout/sections.hpp"
+#include "util/decimal.hpp"
 #include "util/text.hpp"
 #include "util/errors.hpp"
 #include "util/numbers.hpp"
@@ -90,62 +91,13 @@ std::string WithSeparator(std::string_view field) {
 // TextToReal.
 double FieldToReal(std::string_view field) { return TextToReal(WithSeparator(field)); }
 
-constexpr std::array<double, 23> kPowersOfTen = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                 1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                                 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// The plain form [sign] digits [mark digits] [E [sign] digits] whose value one exact operation
-// gives correctly rounded (at most 19 significant digits, mantissa up to 2^53, |exponent| <= 22).
-// '.' and `mark` both act as the decimal mark (the reader turns '.' into the separator first).
-// Returns false for everything else; the caller then asks TextToReal.
-bool PlainNumber(std::string_view t, char mark, double& value) {
-  const char* p = t.data();
-  const char* const end = p + t.size();
-  bool negative = false;
-  if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
-  std::uint64_t mantissa = 0;
-  int significant = 0, exponent = 0;
-  bool anyDigit = false, seenMark = false;
-  for (; p < end; ++p) {
-    const unsigned char c = static_cast<unsigned char>(*p);
-    if (c >= '0' && c <= '9') {
-      anyDigit = true;
-      if (significant >= 19) return false;
-      mantissa = mantissa * 10 + (c - '0');
-      if (mantissa != 0) ++significant;
-      if (seenMark) --exponent;
-    } else if (c == '.' || c == static_cast<unsigned char>(mark)) {
-      if (seenMark) return false;
-      seenMark = true;
-    } else {
-      break;
-    }
-  }
-  if (!anyDigit) return false;
-  if (p < end) {
-    if (*p != 'E' && *p != 'e') return false;
-    ++p;
-    bool negativeExponent = false;
-    if (p < end && (*p == '+' || *p == '-')) negativeExponent = *p++ == '-';
-    if (p == end) return false;
-    int e = 0;
-    for (; p < end; ++p) {
-      const unsigned char c = static_cast<unsigned char>(*p);
-      if (c < '0' || c > '9' || e > 10000) return false;
-      e = e * 10 + (c - '0');
-    }
-    exponent += negativeExponent ? -e : e;
-  }
-  if (mantissa == 0) {
-    value = negative ? -0.0 : 0.0;
-    return true;
-  }
-  if (mantissa > (std::uint64_t{1} << 53) || exponent < -22 || exponent > 22) return false;
-  const double m = static_cast<double>(mantissa);
-  value = exponent >= 0 ? m * kPowersOfTen[static_cast<std::size_t>(exponent)]
-                        : m / kPowersOfTen[static_cast<std::size_t>(-exponent)];
-  if (negative) value = -value;
-  return true;
+// A field in the form of ScanDecimal ('.' and the separator both act as the mark) whose value one
+// exact operation gives: true, with the value. Anything else is left to TextToReal.
+bool PlainNumber(std::string_view field, char separator, double& value) {
+  DecimalParts parts;
+  const char* const end = field.data() + field.size();
+  const char* const stop = ScanDecimal<false>(field.data(), end, '.', separator, parts);
+  return stop != nullptr && stop == end && ExactDecimal(parts, value);
 }
 
 // Converts the near-field fields of one call. The plain path is taken only for the separators
@@ -276,6 +228,8 @@ class PhaseTable {
     }
     return DoubledPhase(phase);
   }
+  // The angle of hundredths / 100, |hundredths| <= 18000.
+  CosSin At(int hundredths) const { return entries_[static_cast<std::size_t>(hundredths + kHundredths)]; }
 
  private:
   static constexpr int kHundredths = 18000;
@@ -287,14 +241,30 @@ const PhaseTable& Phases() {
   return table;
 }
 
+// A phase NEC2 prints (two decimals within [-180, 180]) is also given to the ellipse as its
+// count of hundredths k, so that its angle is looked up without converting the text: such a
+// text reads as the double nearest to k / 100, the very double the phase table is keyed on.
+constexpr int kNoHundredths = 1 << 30;
+
+// k when the scanned number is k / 100 with |k| <= 18000 (-0 excluded: its angle has a sign of
+// its own); kNoHundredths otherwise.
+int Hundredths(const DecimalParts& parts) {
+  if (parts.truncated || parts.exponent < -2 || parts.exponent > 0 || parts.mantissa > 18000) return kNoHundredths;
+  std::uint64_t k = parts.mantissa;
+  if (parts.exponent == -1) k *= 10;
+  else if (parts.exponent == 0) k *= 100;
+  if (k > 18000 || (k == 0 && parts.negative)) return kNoHundredths;
+  return parts.negative ? -static_cast<int>(k) : static_cast<int>(k);
+}
+
 // sqrt((sqrt(C^2 + S^2) + N) / 2) over the components given: the major half-axis of the
 // polarisation ellipse.
-double PeakAmplitude(const double* magnitude, const double* phase, int components) {
+double PeakAmplitude(const double* magnitude, const double* phase, const int* hundredths, int components) {
   const PhaseTable& phases = Phases();
   double c = 0, s = 0, n = 0;
   for (int i = 0; i < components; ++i) {
     const double m2 = magnitude[i] * magnitude[i];
-    const CosSin angle = phases.Of(phase[i]);
+    const CosSin angle = hundredths[i] != kNoHundredths ? phases.At(hundredths[i]) : phases.Of(phase[i]);
     c += m2 * angle.cos;
     s += m2 * angle.sin;
     n += m2;
@@ -302,13 +272,14 @@ double PeakAmplitude(const double* magnitude, const double* phase, int component
   return std::sqrt((std::sqrt(c * c + s * s) + n) * 0.5);
 }
 
-// The common row in one sweep: nine fields in the plain number form (or "NaN"), each followed
-// by a run of 1 to 64 blanks or the row's end. Returns false for anything else, and the row is
-// then read field by field with the general rules.
+// The common row in one sweep: nine fields in the form of ScanDecimal with an exact value (or
+// "NaN"), each followed by a run of 1 to 64 blanks or the row's end. Returns false for anything
+// else, and the row is then read field by field with the general rules. Without wantPhases
+// the phases are only checked, not converted.
 // The row must be a trimmed view into a std::string: the byte at its end is then readable and
-// is a byte of 0..32 (a trimmed one, the CR, or the string's terminating NUL), which stops
-// every digit, sign, mark and exponent test without a bounds check.
-bool PlainRow(std::string_view row, char mark, double (&v)[kFieldsPerRow]) {
+// is a byte of 0..32 (a trimmed one, the CR, or the string's terminating NUL), which ends every
+// number, so the scan needs no bounds checks.
+bool PlainRow(std::string_view row, char mark, bool wantPhases, double (&v)[kFieldsPerRow], int (&hundredths)[3]) {
   const char* p = row.data();
   const char* const end = p + row.size();
   for (std::size_t f = 0; f < kFieldsPerRow; ++f) {
@@ -323,51 +294,27 @@ bool PlainRow(std::string_view row, char mark, double (&v)[kFieldsPerRow]) {
       p += 3;
       continue;
     }
-    bool negative = false;
-    if (*p == '-' || *p == '+') negative = *p++ == '-';
-    std::uint64_t mantissa = 0;
-    const char* const intStart = p;
-    while (static_cast<unsigned char>(*p - '0') < 10) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
-    std::ptrdiff_t digits = p - intStart;
-    int exponent = 0;
-    if (*p == '.' || *p == mark) {
-      const char* const fracStart = ++p;
-      while (static_cast<unsigned char>(*p - '0') < 10) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
-      exponent = -static_cast<int>(p - fracStart);
-      digits += p - fracStart;
+    DecimalParts parts;
+    const char* const stop = ScanDecimal<true>(p, end, '.', mark, parts);
+    if (stop == nullptr || (stop < end && *stop != ' ') || !ExactDecimalFits(parts)) return false;
+    p = stop;
+    if (f >= 4 && f % 2 == 0) {
+      // Only the ellipse uses a phase, and mostly through its hundredths.
+      if (!wantPhases) continue;
+      const int k = Hundredths(parts);
+      hundredths[(f - 4) / 2] = k;
+      if (k != kNoHundredths) continue;
     }
-    if (digits == 0 || digits > 19) return false;
-    if (*p == 'E' || *p == 'e') {
-      ++p;
-      bool negativeExponent = false;
-      if (*p == '-' || *p == '+') negativeExponent = *p++ == '-';
-      const char* const expStart = p;
-      int e = 0;
-      while (static_cast<unsigned char>(*p - '0') < 10) {
-        if (e < 100000) e = e * 10 + (*p - '0');
-        ++p;
-      }
-      if (p == expStart || e > 9999) return false;
-      exponent += negativeExponent ? -e : e;
-    }
-    if (p < end && *p != ' ') return false;
-    double value;
-    if (mantissa == 0) {
-      value = 0.0;
-    } else {
-      if (mantissa > (std::uint64_t{1} << 53) || exponent < -22 || exponent > 22) return false;
-      const double m = static_cast<double>(mantissa);
-      value = exponent >= 0 ? m * kPowersOfTen[static_cast<std::size_t>(exponent)]
-                            : m / kPowersOfTen[static_cast<std::size_t>(-exponent)];
-    }
-    v[f] = negative ? -value : value;
+    v[f] = ExactDecimalValue(parts);
   }
   return true;
 }
 
 // The nine numbers of a row; throws on a bad field or a row of fewer than nine fields.
-void ConvertRow(std::string_view row, const FieldConverter& convert, double (&v)[kFieldsPerRow]) {
-  if (convert.Plain() && PlainRow(row, convert.Separator(), v)) return;
+void ConvertRow(std::string_view row, const FieldConverter& convert, bool wantPhases, double (&v)[kFieldsPerRow],
+                int (&hundredths)[3]) {
+  if (convert.Plain() && PlainRow(row, convert.Separator(), wantPhases, v, hundredths)) return;
+  for (int& k : hundredths) k = kNoHundredths;
   std::array<std::string_view, kFieldsPerRow> fields;
   std::string normalized;  // holds the fields' bytes for a blank separator
   std::size_t count;
@@ -384,7 +331,8 @@ void ConvertRow(std::string_view row, const FieldConverter& convert, double (&v)
 // Converts one row and appends it; throws on a bad field.
 void AppendRow(std::string_view row, int polarization, const FieldConverter& convert, NearFieldTable& table) {
   double v[kFieldsPerRow];
-  ConvertRow(row, convert, v);
+  int hundredths[3] = {kNoHundredths, kNoHundredths, kNoHundredths};
+  ConvertRow(row, convert, polarization == 0 || polarization == 4, v, hundredths);
   const double magnitude[3] = {v[3], v[5], v[7]};
   const double phase[3] = {v[4], v[6], v[8]};
 
@@ -393,7 +341,7 @@ void AppendRow(std::string_view row, int polarization, const FieldConverter& con
   table.z.push_back(v[2]);
   switch (polarization) {
     case 0: {
-      double total = PeakAmplitude(magnitude, phase, 3);
+      double total = PeakAmplitude(magnitude, phase, hundredths, 3);
       if (total > 1000) total = 0;
       table.value.push_back(total * kInvSqrt2);
       break;
@@ -401,7 +349,7 @@ void AppendRow(std::string_view row, int polarization, const FieldConverter& con
     case 1: table.value.push_back(magnitude[0] * kInvSqrt2); break;
     case 2: table.value.push_back(magnitude[1] * kInvSqrt2); break;
     case 3: table.value.push_back(magnitude[2] * kInvSqrt2); break;
-    case 4: table.value.push_back(PeakAmplitude(magnitude, phase, 2) * kInvSqrt2); break;
+    case 4: table.value.push_back(PeakAmplitude(magnitude, phase, hundredths, 2) * kInvSqrt2); break;
     default: break;
   }
 }

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 #include "util/errors.hpp"
 #include "util/format.hpp"
@@ -36,13 +39,27 @@ inline std::uint64_t Load(const char* p) {
 }
 
 // True when every CR is followed by LF and every LF follows a CR: the text has CR LF line
-// ends throughout and needs no change. Checked a word at a time: the CR positions of a word
-// must be the LF positions of the word one byte further on.
+// ends throughout and needs no change. Checked a block at a time: the CR positions of a block
+// must be the LF positions of the block one byte further on (16 bytes at once with SSE2, which
+// every x86-64 processor has; a word at a time elsewhere).
 bool OnlyCrLfLineEnds(const char* bytes, std::size_t size) {
-  constexpr std::uint64_t kCr = 0x0d0d0d0d0d0d0d0dULL, kLf = 0x0a0a0a0a0a0a0a0aULL;
   if (size == 0) return true;
   if (bytes[0] == '\n') return false;
   std::size_t i = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+  const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+  while (size >= 17 && i < size - 16) {
+    int differ = 0;
+    const std::size_t stop = std::min(size - 16, i + 1024);  // look for a mismatch every 1024 bytes
+    for (; i < stop; i += 16) {
+      const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+      const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i + 1));
+      differ |= _mm_movemask_epi8(_mm_cmpeq_epi8(here, cr)) ^ _mm_movemask_epi8(_mm_cmpeq_epi8(next, lf));
+    }
+    if (differ != 0) return false;
+  }
+#endif
+  constexpr std::uint64_t kCr = 0x0d0d0d0d0d0d0d0dULL, kLf = 0x0a0a0a0a0a0a0a0aULL;
   while (size >= 9 && i < size - 8) {
     std::uint64_t differ = 0;
     const std::size_t stop = std::min(size - 8, i + 512);  // look for a mismatch every 512 bytes
@@ -52,9 +69,9 @@ bool OnlyCrLfLineEnds(const char* bytes, std::size_t size) {
     if (differ != 0) return false;
   }
   for (; i < size; ++i) {
-    const bool cr = bytes[i] == '\r';
+    const bool isCr = bytes[i] == '\r';
     const bool lfNext = i + 1 < size && bytes[i + 1] == '\n';
-    if (cr != lfNext) return false;
+    if (isCr != lfNext) return false;
   }
   return true;
 }

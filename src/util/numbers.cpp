@@ -9,6 +9,7 @@
 #include <limits>
 #include <vector>
 
+#include "util/decimal.hpp"
 #include "util/errors.hpp"
 
 namespace {
@@ -58,58 +59,62 @@ long long DecimalOrder(std::string_view normalized) {
 Point2D MakePoint2D(double x, double y) { return {x, y}; }
 Point3D MakePoint3D(double x, double y, double z) { return {x, y, z}; }
 
-// The text is checked against the accepted form first and rewritten into the form
-// std::from_chars reads ("-12.5e-3"), which then rounds correctly to the nearest double.
-double TextToReal(std::string_view text) {
-  std::size_t i = 0;
-  const std::size_t n = text.size();
-  while (i < n && text[i] == ' ') ++i;
-  bool negative = false;
-  if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-
-  std::string normalized;
-  normalized.reserve(n + 3);
-  if (negative) normalized += '-';
-  bool anyMantissaDigit = false;
-  bool separatorSeen = false;
-  std::size_t runLength = 0;
-  for (; i < n; ++i, ++runLength) {
-    char c = text[i];
-    if (IsDigit(c)) {
-      normalized += c;
-      anyMantissaDigit = true;
-    } else if (c == DecimalSeparator && !separatorSeen) {
-      separatorSeen = true;
-      if (!anyMantissaDigit) normalized += '0';
-      normalized += '.';
+std::string DecimalText(const char* begin, const char* end, char mark) {
+  std::string text;
+  text.reserve(static_cast<std::size_t>(end - begin) + 3);
+  const char* p = begin;
+  if (*p == '+' || *p == '-') {
+    if (*p == '-') text += '-';
+    ++p;
+  }
+  bool anyDigit = false, markSeen = false;
+  for (; p < end; ++p) {
+    if (IsDigit(*p)) {
+      text += *p;
+      anyDigit = true;
+    } else if (*p == mark && !markSeen) {
+      markSeen = true;
+      if (!anyDigit) text += '0';
+      text += '.';
     } else {
       break;
     }
   }
-  if (runLength == 0) FailReal(text);
-  // A run that is only the separator stands for zero.
-  if (!anyMantissaDigit) normalized += '0';
-  else if (normalized.back() == '.') normalized += '0';
-
-  if (i < n && (text[i] == 'E' || text[i] == 'e')) {
-    normalized += 'e';
-    ++i;
-    if (i < n && (text[i] == '+' || text[i] == '-')) normalized += text[i++];
-    std::size_t digitsStart = i;
-    while (i < n && IsDigit(text[i])) normalized += text[i++];
-    if (i == digitsStart) FailReal(text);
+  // A run that is only the mark stands for zero.
+  if (!anyDigit) text += '0';
+  else if (text.back() == '.') text += '0';
+  if (p < end) {
+    text += 'e';
+    text.append(p + 1, end);
   }
-  while (i < n && text[i] == ' ') ++i;
-  if (i != n) FailReal(text);
+  return text;
+}
+
+// The form is scanned once; the common number then takes one exact operation, and any other
+// goes through std::from_chars, which rounds correctly to the nearest double.
+double TextToReal(std::string_view text) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while (p < end && *p == ' ') ++p;
+  const char separator = DecimalSeparator;
+  DecimalParts parts;
+  const char* const formStart = p;
+  const char* const formEnd = ScanDecimal<false>(p, end, separator, separator, parts);
+  if (!formEnd) FailReal(text);
+  p = formEnd;
+  while (p < end && *p == ' ') ++p;
+  if (p != end) FailReal(text);
 
   double value = 0;
+  if (ExactDecimal(parts, value)) return value;
+  const std::string normalized = DecimalText(formStart, formEnd, separator);
   auto result = std::from_chars(normalized.data(), normalized.data() + normalized.size(), value,
                                 std::chars_format::general);
   if (result.ec == std::errc::result_out_of_range) {
     // Too small for a double: it becomes zero. Too large: refused, since an infinite
     // parameter would poison every later computation.
     if (DecimalOrder(normalized) > 0) FailReal(text);
-    return negative ? -0.0 : 0.0;
+    return parts.negative ? -0.0 : 0.0;
   }
   if (result.ec != std::errc() || result.ptr != normalized.data() + normalized.size()) FailReal(text);
   return value;

@@ -19,6 +19,29 @@ std::string Show(const Lines& lines) {
 
 // ---- Pane operations -------------------------------------------------------------------------
 
+// Lines share large blocks: changing lines in place many times (the "......done." of a long
+// conversion list), clearing, copying and reusing a pane keep every line's text.
+TEST(PaneOperations, LinesKeepTheirTextThroughChangesClearsAndCopies) {
+  Pane pane;
+  Lines expected;
+  for (int i = 0; i < 3000; ++i) {
+    AddLine(pane, "Converting: deck" + std::to_string(i) + "\r\nnext");
+    expected.push_back("Converting: deck" + std::to_string(i));
+    expected.push_back("next");
+  }
+  for (std::size_t i = 0; i + 1 < expected.size(); i += 2) {
+    AppendToLine(pane, i, "......done.");
+    expected[i] += "......done.";
+  }
+  EXPECT_EQ(expected, pane.lines);
+  const Pane copy = pane;
+  ClearPane(pane);
+  AddLine(pane, std::string(100000, 'x') + "\r\nshort");
+  EXPECT_EQ(expected, copy.lines);
+  EXPECT_EQ((Lines{std::string(100000, 'x'), "short"}), pane.lines);
+}
+
+
 TEST(PaneOperations, AddLineAppendsPrefixAndTextSplitAtLineBreaks) {
   struct Case {
     std::string text, prefix;

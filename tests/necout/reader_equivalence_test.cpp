@@ -180,3 +180,32 @@ TEST(NecOutEquivalence, EveryPrintablePhaseGivesTheStepByStepEllipse) {
     ExpectSame(expected, ReadOutcome(ReadNearField, text, pol), "polarisation " + std::to_string(pol));
   }
 }
+
+// The ellipse takes a phase printed with at most two decimals by its hundredths and any other
+// through its value: extreme magnitudes (zero, negative zero, denormal, overflowing squares,
+// NaN) with phases on both paths and at their edges must give the step-by-step values bit
+// for bit.
+TEST(NecOutEquivalence, ExtremeMagnitudesAndPhaseSpellingsGiveTheStepByStepEllipse) {
+  const char* magnitudes[] = {"0.0000E+00", "-0.0000E+00", "4.9407E-324", "2.2251E-308", "1.0000E+300",
+                              "1.7976E+308", "NaN",        "-1.0000E+00", "3.5000E-03"};
+  const char* phases[] = {"-0.00", "0.00", "-0",    "+0",       "-180.00",  "180.00", "180.01", "-180.01", "+90",
+                          "90.5",  "-90.50", "9.00E+01", "1.8E2", "18000E-2", "0.001", "1e-400", "NaN",  "12.345"};
+  for (char separator : {',', '.'}) {
+    SeparatorScope scope(separator);
+    std::string text = "  -------- NEAR ELECTRIC FIELDS --------\r\n  h\r\n  h\r\n  h\r\n  h\r\n";
+    std::size_t rows = 0;
+    for (const char* m : magnitudes)
+      for (std::size_t p = 0; p < std::size(phases); ++p, ++rows)
+        text += std::string("   1.0000   2.0000   3.0000   ") + m + " " + phases[p] + "   1.2500E-01 " +
+                phases[(p + 5) % std::size(phases)] + "   " + magnitudes[p % std::size(magnitudes)] + " " +
+                phases[(p + 11) % std::size(phases)] + "\r\n";
+    text += "\r\n";
+    for (int pol : {0, 4}) {
+      const Outcome expected = ReadOutcome(StepByStepReadNearField, text, pol);
+      ASSERT_EQ("", expected.failure);
+      ASSERT_EQ(rows, expected.table.value.size());
+      ExpectSame(expected, ReadOutcome(ReadNearField, text, pol),
+                 std::string("separator '") + separator + "' polarisation " + std::to_string(pol));
+    }
+  }
+}

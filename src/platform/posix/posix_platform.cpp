@@ -103,12 +103,21 @@ std::string PosixPlatform::ReadFile(const std::string& path) {
   std::string bytes;
   // The size is a hint: a file may grow while it is read.
   std::size_t capacity = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 65536;
-  bytes.resize(capacity);
   std::size_t length = 0;
+  // Grows the string to size characters for the read to fill, without zero-filling them first
+  // where the standard library allows that.
+  auto grow = [&bytes](std::size_t size) {
+#if defined(__cpp_lib_string_resize_and_overwrite)
+    bytes.resize_and_overwrite(size, [](char*, std::size_t n) { return n; });
+#else
+    bytes.resize(size);
+#endif
+  };
+  grow(capacity);
   while (true) {
     if (length == bytes.size()) {
       if (length > kMaxReadBytes) throw TooLargeError(path);
-      bytes.resize(std::min<std::size_t>(bytes.size() * 2, kMaxReadBytes + 1));
+      grow(std::min<std::size_t>(bytes.size() * 2, kMaxReadBytes + 1));
     }
     ssize_t got = read(file.fd, bytes.data() + length, bytes.size() - length);
     if (got < 0) {

@@ -42,7 +42,7 @@ std::vector<std::string> EditorLines(const QPlainTextEdit* editor) {
   return lines;
 }
 
-QString JoinLines(const std::vector<std::string>& lines, std::size_t from, std::size_t to) {
+QString JoinLines(const PaneLineList& lines, std::size_t from, std::size_t to) {
   std::string joined;
   std::size_t size = 0;
   for (std::size_t i = from; i < to; ++i) size += lines[i].size() + 1;
@@ -126,7 +126,7 @@ void LineView::paintEvent(QPaintEvent*) {
   for (int row = 0; row < rows; ++row) {
     const std::size_t index = static_cast<std::size_t>(FirstVisibleLine()) + static_cast<std::size_t>(row);
     if (index >= count) break;
-    const std::string& line = pane_.lines[index];
+    const std::string_view line = pane_.lines[index];
     if (firstColumn >= line.size()) continue;
     const std::size_t length = std::min(columns, line.size() - firstColumn);
     const int x = kMargin + static_cast<int>(firstColumn) * charWidth - shift;
