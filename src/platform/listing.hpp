@@ -1,0 +1,15 @@
+#pragma once
+// The listing rules every System shares (standard library only): which names a wildcard
+// pattern matches and the order in which a folder's entries are listed.
+#include <string_view>
+#include <vector>
+
+#include "platform/system.hpp"
+
+// '*' (any run) and '?' (one character), without case. A pattern ending in ".*" also matches a
+// name without an extension, so "*.*" matches every name. Linear for one '*', never exponential.
+bool MatchWildcard(std::string_view pattern, std::string_view name);
+
+// The order of the users' file system: by the names in upper case (ASCII letters), compared
+// byte by byte as unsigned; equal upper-case names by their own bytes.
+void SortAsListed(std::vector<DirEntry>& entries);
