@@ -26,6 +26,8 @@
 #include "util/files.hpp"
 #include "util/format.hpp"
 
+namespace varnel {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -187,3 +189,5 @@ BENCHMARK(BM_AnalyseEUTsSplitMode)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_PieceShowInPaneM)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PieceReadNearField)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PieceGridExtent)->Unit(benchmark::kMicrosecond);
+
+}  // namespace varnel

@@ -20,6 +20,8 @@
 #include "util/format.hpp"
 #include "util/random.hpp"
 
+namespace varnel {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -142,3 +144,5 @@ void BM_NewDecksInOneFolder(benchmark::State& state) {
 BENCHMARK(BM_NewDecksInOneFolder)->Arg(300)->Arg(3000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
+
+}  // namespace varnel

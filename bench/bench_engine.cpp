@@ -17,6 +17,8 @@
 #include "platform/scripted/scripted_ui.hpp"
 #include "util/random.hpp"
 
+namespace varnel {
+
 namespace fs = std::filesystem;
 
 #ifndef VARNEL_ENGINE_BINARY
@@ -82,3 +84,5 @@ void BM_BatchConversionOfFortyDecks(benchmark::State& state) {
 BENCHMARK(BM_BatchConversionOfFortyDecks)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
 }  // namespace
+
+}  // namespace varnel

@@ -14,6 +14,8 @@
 #include "platform/scripted/scripted_ui.hpp"
 #include "util/files.hpp"
 
+namespace varnel {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -95,3 +97,5 @@ BENCHMARK(PlainRead)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadText)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+}  // namespace varnel

@@ -10,6 +10,8 @@
 #include "platform/posix/posix_system.hpp"
 #include "platform/scripted/scripted_ui.hpp"
 
+namespace varnel {
+
 namespace {
 
 constexpr int kLines = 160000;
@@ -41,3 +43,5 @@ void BM_CopyPaneToClipboard160k(benchmark::State& state) {
 BENCHMARK(BM_CopyPaneToClipboard160k)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+}  // namespace varnel

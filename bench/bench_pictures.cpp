@@ -14,6 +14,8 @@
 #include "picture/table_plot.hpp"
 #include "util/format.hpp"
 
+namespace varnel {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -123,3 +125,5 @@ void BM_TablePlots1500Rows(benchmark::State& state) {
 BENCHMARK(BM_TablePlots1500Rows)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+}  // namespace varnel

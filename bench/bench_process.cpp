@@ -22,6 +22,8 @@
 #include "platform/scripted/scripted_ui.hpp"
 #include "util/random.hpp"
 
+namespace varnel {
+
 namespace fs = std::filesystem;
 
 #ifndef VARNEL_BINARY
@@ -143,3 +145,5 @@ void BM_AnalyseEutsOver1500Files(benchmark::State& state) {
 BENCHMARK(BM_AnalyseEutsOver1500Files)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
+
+}  // namespace varnel

@@ -20,6 +20,8 @@
 #include "platform/qt/qt_ui.hpp"
 #include "platform/scripted/scripted_ui.hpp"
 
+using namespace varnel;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -13,6 +13,8 @@
 #include "platform/qt/picture_window.hpp"
 #include "util/format.hpp"
 
+using namespace varnel;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

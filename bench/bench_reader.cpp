@@ -11,6 +11,8 @@
 #include "necout/nearfield.hpp"
 #include "necout/reader.hpp"
 
+namespace varnel {
+
 namespace {
 
 // 6561 = 9^3 and 128000 = 80 x 40 x 40 grid points.
@@ -78,3 +80,5 @@ void BM_GridExtentAllDistinct(benchmark::State& state) {
 BENCHMARK(BM_GridExtentAllDistinct)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+}  // namespace varnel

@@ -13,6 +13,8 @@
 #include "util/numbers.hpp"
 #include "util/text.hpp"
 
+namespace varnel {
+
 namespace {
 
 // 128000 distinct coordinates (a 0.01 m grid), shuffled as a table's column might be.
@@ -91,3 +93,5 @@ void BM_KeywordSearch(benchmark::State& state) {
   state.counters["ratio"] = folded / plain;
 }
 BENCHMARK(BM_KeywordSearch)->Unit(benchmark::kMillisecond);
+
+}  // namespace varnel

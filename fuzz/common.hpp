@@ -10,6 +10,8 @@
 #include "support/scoped_settings.hpp"
 #include "util/format.hpp"
 
+namespace varnel {
+
 // Reports a broken promise and aborts (libFuzzer saves the input as a crash).
 [[noreturn]] inline void Finding(const std::string& what) {
   std::fprintf(stderr, "\n*** finding: %s\n", what.c_str());
@@ -36,3 +38,5 @@ inline std::string_view SeparatorsFor(std::string_view input) {
   separators[2] = input.empty() ? ' ' : input.back();
   return {separators, 3};
 }
+
+}  // namespace varnel

@@ -12,6 +12,8 @@
 #include "common.hpp"
 #include "util/format.hpp"
 
+using namespace varnel;
+
 namespace {
 
 std::vector<FormatArg> Arguments(std::string_view rest, std::vector<double>& reals) {

@@ -12,6 +12,8 @@
 #include "util/messages.hpp"
 #include "util/numbers.hpp"
 
+using namespace varnel;
+
 namespace {
 
 

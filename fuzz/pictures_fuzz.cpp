@@ -12,6 +12,8 @@
 #include "picture/field_map.hpp"
 #include "picture/table_plot.hpp"
 
+using namespace varnel;
+
 namespace {
 
 void CheckSvg(const std::string& svg, const char* what) {

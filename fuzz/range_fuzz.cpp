@@ -11,6 +11,8 @@
 #include "platform/scripted/scripted_ui.hpp"
 #include "util/errors.hpp"
 
+using namespace varnel;
+
 namespace {
 
 // One file, held in memory: no file system is touched.

@@ -17,6 +17,8 @@
 #include "util/errors.hpp"
 #include "util/text.hpp"
 
+using namespace varnel;
+
 namespace {
 
 bool SameList(const RealList& a, const RealList& b) {

@@ -17,6 +17,8 @@
 #include "platform/posix/posix_system.hpp"
 #include "platform/scripted/scripted_ui.hpp"
 
+using namespace varnel;
+
 namespace {
 
 PosixRoots roots;

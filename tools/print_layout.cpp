@@ -8,6 +8,8 @@
 #include "util/format.hpp"
 #include "util/text.hpp"
 
+namespace varnel {
+
 namespace {
 
 bool IsBlankChar(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -408,3 +410,5 @@ std::string FortranF(double value, int width, int decimals) {
   }
   return RightAligned(std::move(text), static_cast<std::size_t>(width < 0 ? 0 : width));
 }
+
+}  // namespace varnel

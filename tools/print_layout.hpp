@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+namespace varnel {
+
 // The deck with an "EN" card appended when its last non-blank line is not one. The decks of
 // the generators end after the near-field card; nec2c computes such a deck and then fails on
 // the end of the file. The appended line uses the deck's own line end (CR LF when the deck
@@ -61,3 +63,5 @@ std::string ToClassicLayout(std::string_view nec2cOutput);
 std::string FortranE(double value, int width, int decimals);
 // Fixed notation with '.' and decimals digits, right-aligned in width.
 std::string FortranF(double value, int width, int decimals);
+
+}  // namespace varnel

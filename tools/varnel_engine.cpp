@@ -46,6 +46,8 @@
 #ifndef _WIN32
 #include "platform/posix/posix_system.hpp"
 
+using namespace varnel;
+
 extern char** environ;
 #endif
 

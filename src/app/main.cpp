@@ -18,6 +18,8 @@
 #include "platform/qt/qt_window.hpp"
 #endif
 
+using namespace varnel;
+
 namespace {
 
 int Usage() {

@@ -9,6 +9,8 @@
 #include "util/messages.hpp"
 #include "util/text.hpp"
 
+namespace varnel {
+
 namespace {
 
 constexpr int kBlockRows = 10;
@@ -99,3 +101,5 @@ void TForm1::MIAnalyseEUTsClick() {
     });
   }
 }
+
+}  // namespace varnel

@@ -3,6 +3,8 @@
 #include "util/files.hpp"
 #include "util/tree.hpp"
 
+namespace varnel {
+
 void TForm1::MIAddBatchFolderClick() {
   const std::optional<std::string> chosen = platform.ui.ChooseFolder(kOutputFolder);
   if (!chosen) return;
@@ -33,3 +35,5 @@ void TForm1::MIFileLoadTestClick() {
     LoadLinesText(platform.system, name);  // only whether it reads matters
   }
 }
+
+}  // namespace varnel

@@ -8,6 +8,8 @@
 #include "util/format.hpp"
 #include "util/messages.hpp"
 
+namespace varnel {
+
 namespace {
 
 // The first line of the table: which geometry the rows hold, with the working values of now.
@@ -129,3 +131,5 @@ void TForm1::MIBatchLoadClick() {
   });
   AddLine(Mout, kBatchJobDone);
 }
+
+}  // namespace varnel

@@ -8,6 +8,8 @@
 #include "util/messages.hpp"
 #include "util/numbers.hpp"
 
+namespace varnel {
+
 namespace {
 
 struct PowerFigures {
@@ -55,3 +57,5 @@ void TForm1::MIBatchAnalysePowerClick() {
   });
   AddLine(Mout, kBatchJobDone);
 }
+
+}  // namespace varnel

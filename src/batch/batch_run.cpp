@@ -3,6 +3,8 @@
 #include "util/files.hpp"
 #include "util/messages.hpp"
 
+namespace varnel {
+
 bool ReadListedFile(TForm1& form, const std::string& name, std::string& text) {
   text.clear();
   if (form.platform.system.FileExists(name)) {
@@ -73,3 +75,5 @@ void ForEachListedFile(TForm1& form, const TextList& names, const BatchStep& ana
     ScrollToTop(form.Mout);
   }
 }
+
+}  // namespace varnel

@@ -6,6 +6,8 @@
 
 #include "mainwindow/VarnelU.hpp"
 
+namespace varnel {
+
 inline constexpr const char* kNoBatchFolderWarning = "You need add a batch folder first.";
 inline constexpr const char* kBatchJobDone = "--------- Batch Job Done ---------";
 
@@ -39,3 +41,5 @@ std::optional<TextList> BeginBatch(TForm1& form, const std::string& title);
 // and Mout is scrolled to its top. text may be taken over by analyse.
 using BatchStep = std::function<void(std::size_t index, const std::string& name, std::string& text)>;
 void ForEachListedFile(TForm1& form, const TextList& names, const BatchStep& analyse);
+
+}  // namespace varnel

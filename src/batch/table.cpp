@@ -4,6 +4,8 @@
 
 #include "util/format.hpp"
 
+namespace varnel {
+
 namespace {
 
 // "%<width>s;" applied to the cell.
@@ -42,3 +44,5 @@ TableDataLine& TableDataLine::General3(double value) {
   text_ += FormatReal("%9.3g;", value);
   return *this;
 }
+
+}  // namespace varnel

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+namespace varnel {
+
 inline constexpr int kHeadingFirstCellWidth = 7;
 inline constexpr int kCellWidth = 9;
 
@@ -33,3 +35,5 @@ class TableDataLine {
   std::string text_;
   bool undefined_ = false;
 };
+
+}  // namespace varnel

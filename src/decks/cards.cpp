@@ -8,6 +8,8 @@
 #include "util/format.hpp"
 #include "util/text.hpp"
 
+namespace varnel {
+
 std::string DeckNumber(std::string_view pattern, double value) {
   return CommaToPoint(FormatReal(pattern, value));
 }
@@ -155,3 +157,5 @@ std::optional<std::string> AskRangeFile(UserInterface& ui) {
   const FileDialogSpec spec{.title = "Select Range File", .initialFolder = kRangeFolder, .filter = kRangeFilter, .filterIndex = 2, .fileName = kRangeFileName};
   return ui.OpenFileDialog(spec);
 }
+
+}  // namespace varnel

@@ -12,6 +12,8 @@
 #include "util/numbers.hpp"
 #include "util/tree.hpp"
 
+namespace varnel {
+
 class TForm1;
 
 inline constexpr std::string_view kCrLf = "\r\n";
@@ -61,3 +63,5 @@ void AppendCard(std::string& deck, std::string_view line);
 // exactly (WriteTextFile; an input/output failure propagates and ends the command).
 void WriteDeck(TForm1& form, const std::string& path, const std::string& text,
                std::string_view reportSuffix = "");
+
+}  // namespace varnel

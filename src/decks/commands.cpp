@@ -6,6 +6,8 @@
 #include "util/format.hpp"
 #include "util/messages.hpp"
 
+namespace varnel {
+
 void TForm1::EditInputFile1Click() {
   Reset();
   const FileDialogSpec spec{.title = "Edit File", .initialFolder = kDeckFolder, .filter = "All(*.*)|*.*|nec (*.nec)|*.nec", .filterIndex = 2, .fileName = "dipol.nec"};
@@ -30,3 +32,5 @@ void TForm1::RangeTest1Click() {
     AddLine(Mout, Format("%3d:  %4.2f MHz", {i, values[i]}));
   AddLine(Mout, "----- Range Test End-----");
 }
+
+}  // namespace varnel

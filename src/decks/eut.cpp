@@ -14,6 +14,8 @@
 #include "util/messages.hpp"
 #include "util/random.hpp"
 
+namespace varnel {
+
 EutWire DrawEutWire(double diameter, double height, double lower) {
   const double radius = diameter / 2.0;
   EutWire wire{};
@@ -173,3 +175,5 @@ void TForm1::MIGenerateEUTsClick() {
       folder + name + ".txt");
   AddLine(Mout, kBatchCreationDone);
 }
+
+}  // namespace varnel

@@ -8,6 +8,8 @@
 #include "util/messages.hpp"
 #include "util/text.hpp"
 
+namespace varnel {
+
 namespace {
 
 // Lower case, '/' as '\', runs of '\' collapsed: the form in which two paths naming the same
@@ -111,3 +113,5 @@ bool RecreateTargetFolder(TForm1& form, const std::string& folder, const Recreat
   if (options.destinationLine) AddLine(form.Mout, "Destination-Directory: " + folder);
   return true;
 }
+
+}  // namespace varnel

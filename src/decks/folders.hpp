@@ -14,6 +14,8 @@
 #include "platform/system.hpp"
 #include "util/tree.hpp"
 
+namespace varnel {
+
 class TForm1;
 
 // "" when name may be the last component of a target folder (and the start of the file names
@@ -76,3 +78,5 @@ struct RecreateOptions {
 //      "Destination-Directory: " + folder (unless options say not); returns true.
 bool RecreateTargetFolder(TForm1& form, const std::string& folder,
                           const RecreateOptions& options = {});
+
+}  // namespace varnel

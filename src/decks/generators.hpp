@@ -10,6 +10,8 @@
 #include "platform/ui.hpp"
 #include "util/numbers.hpp"
 
+namespace varnel {
+
 // The range-file dialog of the sweep and the EUT generator: "Select Range File" in
 // c:\4nec2\b_in\Ranges proposing "Range01 Test.txt". The chosen path, or nothing on Cancel.
 std::optional<std::string> AskRangeFile(UserInterface& ui);
@@ -50,3 +52,5 @@ inline constexpr int kMaxEuts = 2000;
 // The six lines of the EUT summary file, CR LF after each, numbers with the system's separator.
 std::string EutSummaryText(const std::string& name, std::int64_t euts, std::int64_t frequencies,
                            double diameter, double height, double lower);
+
+}  // namespace varnel

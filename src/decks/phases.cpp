@@ -11,6 +11,8 @@
 #include "util/messages.hpp"
 #include "util/random.hpp"
 
+namespace varnel {
+
 // Ten 1 m wires at z = 2 m, tangential to a circle of 10 m radius, centres 36 degrees apart.
 const std::array<const char*, 10> kHardCodedWires{
     "GW 10 3 10 0.5 2 10 -0.5 2 1.e-3",
@@ -69,3 +71,5 @@ void TForm1::MIHardCoded1Click() {
   }
   AddLine(Mout, kBatchCreationDone);
 }
+
+}  // namespace varnel

@@ -10,6 +10,8 @@
 #include "util/messages.hpp"
 #include "util/text.hpp"
 
+namespace varnel {
+
 std::string ParameterRangeLine(const RealList& values) {
   double first = 0.0, last = 0.0, step = 0.0;
   if (!values.empty()) {
@@ -99,3 +101,5 @@ void TForm1::CreateMultipleInputFiles1Click() {
   }
   AddLine(Mout, kBatchCreationDone);
 }
+
+}  // namespace varnel

@@ -6,6 +6,8 @@
 
 #include "util/tree.hpp"
 
+namespace varnel {
+
 // One entry of the "Engine" menu: the menu item's name and the executable it sets into
 // EngineName. In menu order; the first is the default.
 struct EngineEntry {
@@ -29,3 +31,5 @@ std::string LastFolder(const std::string& path);
 
 // The most engine runs Batch Conversion may keep going at once: the machine's processor count.
 int MostParallelRuns();
+
+}  // namespace varnel

@@ -17,6 +17,8 @@
 #include "util/numbers.hpp"
 #include "util/tree.hpp"
 
+namespace varnel {
+
 std::string OutputFileName(const std::string& deckPath) {
   std::size_t cut = deckPath.find_last_of("\\/:");
   std::string name = cut == std::string::npos ? deckPath : deckPath.substr(cut + 1);
@@ -218,3 +220,5 @@ int MostParallelRuns() {
 
 void TForm1::Showbin1Click() { platform.ui.OpenDocument(kDeckFolder); }
 void TForm1::Showbout1Click() { platform.ui.OpenDocument(kOutputFolder); }
+
+}  // namespace varnel

@@ -12,6 +12,8 @@
 #include "util/numbers.hpp"
 #include "util/tree.hpp"
 
+namespace varnel {
+
 namespace {
 
 DisplayField Field(const char* name, const char* label) {
@@ -288,3 +290,5 @@ void TForm1::ProcessPendingEvents() {
   platform.ui.ProcessEvents();
   if (closing && running_) throw CommandAborted();
 }
+
+}  // namespace varnel

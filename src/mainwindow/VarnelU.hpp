@@ -28,6 +28,8 @@
 #include "util/numbers.hpp"
 #include "util/tree.hpp"
 
+namespace varnel {
+
 enum class PictureKind : int;  // mainwindow/pictures.hpp
 
 // The window's current near-field table with its overall maximum and grid extent.
@@ -306,3 +308,5 @@ class TForm1 {
   std::string CommandCaption(const std::string& name) const;
   bool running_ = false;
 };
+
+}  // namespace varnel

@@ -15,6 +15,8 @@
 #include "util/errors.hpp"
 #include "util/messages.hpp"
 
+namespace varnel {
+
 namespace {
 
 using F = TForm1;
@@ -335,3 +337,5 @@ void TForm1::CopyColumnOfSender() {
   }
   MICopyColomn1Click(column);
 }
+
+}  // namespace varnel

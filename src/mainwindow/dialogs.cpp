@@ -11,6 +11,8 @@
 #include "util/format.hpp"
 #include "util/messages.hpp"
 
+namespace varnel {
+
 namespace {
 
 constexpr const char* kConversionWarning = "String to Float conversion Error! Try again!";
@@ -84,3 +86,5 @@ bool TFormParaDlg::DonePressed() {
   FillRange(range, start, stop, step);
   return true;
 }
+
+}  // namespace varnel

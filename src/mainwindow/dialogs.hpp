@@ -12,6 +12,8 @@
 #include "platform/ui.hpp"
 #include "util/numbers.hpp"
 
+namespace varnel {
+
 class TFormP2dDlg : public ModalDialog {
  public:
   explicit TFormP2dDlg(UserInterface& ui) : ui_(ui) {}
@@ -59,3 +61,5 @@ class TFormParaDlg : public ModalDialog {
   UserInterface& ui_;
   std::vector<std::string> shownTexts_;
 };
+
+}  // namespace varnel

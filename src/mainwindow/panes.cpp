@@ -10,6 +10,8 @@
 #include "util/files.hpp"
 #include "util/text.hpp"
 
+namespace varnel {
+
 PaneLineList::PaneLineList(const PaneLineList& other) {
   for (std::string_view line : other) push_back(line);
 }
@@ -251,3 +253,5 @@ void TForm1::MICopyColomn1Click(int columnIndex) {
   }
   CopyTextToClipboard(platform.ui, column);
 }
+
+}  // namespace varnel

@@ -12,6 +12,8 @@
 
 #include "platform/ui.hpp"
 
+namespace varnel {
+
 // One line of a pane: a view of its characters, valid until the pane next changes. It converts
 // to a std::string where one is needed.
 struct PaneLine : std::string_view {
@@ -147,3 +149,5 @@ PaneLook LookAt(const Pane& pane);
 std::string PaneText(const Pane& pane);
 void CopyPaneToClipboard(UserInterface& ui, const Pane& pane);
 void CopyTextToClipboard(UserInterface& ui, const std::string& text);
+
+}  // namespace varnel

@@ -8,6 +8,8 @@
 #include "util/format.hpp"
 #include "util/messages.hpp"
 
+namespace varnel {
+
 namespace {
 
 constexpr const char* kInquiryCaption = "Inquiry";
@@ -123,3 +125,5 @@ void TForm1::MIShowsomeParametersClick() {
   AddLine(Mout, Format("EngineName..........: %3s   ", {w.EngineName}));
   AddLine(Mout, "----- Some Parameters End-----");
 }
+
+}  // namespace varnel

@@ -7,6 +7,8 @@
 #include "mainwindow/VarnelU.hpp"
 #include "picture/picture_file.hpp"
 
+namespace varnel {
+
 MapMarks MapMarksOf(const WorkingParameters& params, int mode) {
   return MapMarks{params.p, params.a, mode, params.py, params.rCircle, params.rCylinder, params.maxHeight};
 }
@@ -53,3 +55,5 @@ void TForm1::MIShowFieldMapClick() {
 void TForm1::MIPlotTableClick() {
   if (showPicture) showPicture(PictureKind::Table);
 }
+
+}  // namespace varnel

@@ -7,6 +7,8 @@
 #include "picture/field_map.hpp"
 #include "picture/table_plot.hpp"
 
+namespace varnel {
+
 class System;
 class TForm1;
 struct Rect;
@@ -31,3 +33,5 @@ Rect PictureBeside(const Rect& mainWindow, int width, int height, const Rect& sc
 // Writes the picture (SVG, or PNG for a ".png" name when a rasterizer is linked) through the
 // platform. Returns "" when written, else what went wrong; never throws.
 std::string SavePicture(System& system, const Scene& scene, const std::string& path);
+
+}  // namespace varnel

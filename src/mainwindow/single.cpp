@@ -10,6 +10,8 @@
 #include "util/format.hpp"
 #include "util/tree.hpp"
 
+namespace varnel {
+
 namespace {
 
 
@@ -145,3 +147,5 @@ void TForm1::AnalyseNearfield1Click() {
   ScrollToTop(Mout);
   AddLine(Mout, "--------------- Near Field analysed------------------");
 }
+
+}  // namespace varnel

@@ -7,3 +7,7 @@
 #include "necout/reader.hpp"
 #include "necout/nearfield.hpp"
 #include "necout/range.hpp"
+
+namespace varnel {
+
+}  // namespace varnel

@@ -5,6 +5,8 @@
 
 #include "util/numbers.hpp"
 
+namespace varnel {
+
 // The whole text of one output file, lines joined by CR LF, no line end after the last line.
 using OutputText = std::string;
 
@@ -32,3 +34,5 @@ struct NearFieldTable {
 
 // x min, x max, x step, y min, y max, y step, z min, z max, z step.
 using GridExtent = std::array<double, 9>;
+
+}  // namespace varnel

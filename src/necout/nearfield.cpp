@@ -9,6 +9,8 @@
 
 #include "util/errors.hpp"
 
+namespace varnel {
+
 namespace {
 
 const double kNoValue = std::numeric_limits<double>::quiet_NaN();
@@ -108,3 +110,5 @@ double NormalizeField(double value, double normalizePower, double inputPower) {
   if (inputPower == 0) throw ZeroDivideError();
   return value * std::sqrt(normalizePower / inputPower);
 }
+
+}  // namespace varnel

@@ -9,6 +9,8 @@
 // NormalizeField.
 #include "necout/model.hpp"
 
+namespace varnel {
+
 inline constexpr double MatchTolerance = 0.6;
 
 struct FieldAtPointResult {
@@ -33,3 +35,5 @@ GridExtent GridExtentOf(const NearFieldTable& table);
 double OverallMaximum(const NearFieldTable& table);
 // value * sqrt(normalizePower / inputPower). Throws ZeroDivideError for an input power of 0.
 double NormalizeField(double value, double normalizePower, double inputPower);
+
+}  // namespace varnel

@@ -6,6 +6,8 @@
 #include "util/errors.hpp"
 #include "util/messages.hpp"
 
+namespace varnel {
+
 namespace {
 
 // The lines of the file as a text reader sees them: reading goes on until the end of the file
@@ -43,3 +45,5 @@ void loadRange(Platform platform, const std::string& name, RealList& values) {
     }
   }
 }
+
+}  // namespace varnel

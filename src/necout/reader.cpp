@@ -20,6 +20,8 @@
 #include "util/errors.hpp"
 #include "util/numbers.hpp"
 
+namespace varnel {
+
 namespace {
 
 constexpr char kCR = '\r';
@@ -463,3 +465,5 @@ void ReadNearField(const OutputText& text, int polarization, NearFieldTable& tab
     rowStart = rowEnd + 2;
   }
 }
+
+}  // namespace varnel

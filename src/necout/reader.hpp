@@ -57,6 +57,8 @@
 
 #include "necout/model.hpp"
 
+namespace varnel {
+
 double ReadFrequency(const OutputText& text);
 double ReadInputPower(const OutputText& text);
 void ReadAntennaInput(const OutputText& text, AntennaInput& result);
@@ -67,3 +69,5 @@ double NecNumber(const std::string& token);
 
 // The most rows ReadNearField reads.
 inline constexpr std::size_t MaxNearFieldRows = 128000;
+
+}  // namespace varnel

@@ -6,6 +6,8 @@
 
 #include "util/text.hpp"
 
+namespace varnel {
+
 namespace {
 
 bool SameFolded(std::string_view a, std::string_view b) { return EqualNoCase(a, b); }
@@ -96,3 +98,5 @@ std::size_t FindSection(std::string_view text, OutputSection section) {
   }
   return first;
 }
+
+}  // namespace varnel

@@ -25,9 +25,13 @@
 #include <cstddef>
 #include <string_view>
 
+namespace varnel {
+
 enum class OutputSection { Frequency, InputPower, AntennaInput, Currents, NearField };
 
 // The keyword the section is searched by.
 std::string_view SectionKeyword(OutputSection section);
 
 std::size_t FindSection(std::string_view text, OutputSection section);
+
+}  // namespace varnel

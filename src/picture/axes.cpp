@@ -5,6 +5,8 @@
 
 #include "util/format.hpp"
 
+namespace varnel {
+
 AxisRange RangeOf(double minimum, double maximum) {
   if (!std::isfinite(minimum) || !std::isfinite(maximum) || minimum > maximum) return {0, 1};
   if (minimum == maximum) {
@@ -62,3 +64,5 @@ void DrawAxes(Scene& scene, const PlotFrame& frame, const std::string& xTitle, c
   y.vertical = true;
   scene.items.push_back(y);
 }
+
+}  // namespace varnel

@@ -5,6 +5,8 @@
 
 #include "picture/scene.hpp"
 
+namespace varnel {
+
 struct Tick {
   double value = 0;
   std::string label;  // formatted with DecimalSeparator, as every number the program shows
@@ -37,3 +39,5 @@ struct PlotFrame {
 // The frame's box, ticks with labels and grid lines, and the axis titles.
 void DrawAxes(Scene& scene, const PlotFrame& frame, const std::string& xTitle, const std::string& yTitle,
               bool gridLines);
+
+}  // namespace varnel

@@ -6,6 +6,8 @@
 
 #include "util/format.hpp"
 
+namespace varnel {
+
 namespace {
 
 constexpr double kSame = 0.001;  // coordinates closer than this are one grid coordinate
@@ -416,3 +418,5 @@ std::string ProbeText(const FieldMap& map, const MapProbe& probe) {
                      Metres(probe.v) + ": ";
   return text + (std::isnan(probe.value) ? std::string("no value") : ValueLabel(probe.value) + " " + map.unit);
 }
+
+}  // namespace varnel

@@ -23,6 +23,8 @@
 #include "picture/axes.hpp"
 #include "picture/scene.hpp"
 
+namespace varnel {
+
 enum class MapPlane { XY = 0, XZ = 1, YZ = 2 };
 enum class MapScale { Linear = 0, Decibel = 1 };
 
@@ -91,3 +93,5 @@ struct MapProbe {
 std::optional<MapProbe> ProbeFieldMap(const FieldMap& map, double x, double y);
 // "x = 2 m, y = 4 m: 1,23 V/m" (or "... : no value").
 std::string ProbeText(const FieldMap& map, const MapProbe& probe);
+
+}  // namespace varnel

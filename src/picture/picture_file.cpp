@@ -2,6 +2,8 @@
 
 #include "util/text.hpp"
 
+namespace varnel {
+
 namespace {
 SceneRasterizer registered = nullptr;
 }
@@ -17,3 +19,5 @@ PictureFile PictureFileFor(const Scene& scene, const std::string& path) {
   if (bytes.empty()) return {"", "The PNG picture could not be drawn"};
   return {std::move(bytes), ""};
 }
+
+}  // namespace varnel

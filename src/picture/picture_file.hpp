@@ -5,6 +5,8 @@
 
 #include "picture/scene.hpp"
 
+namespace varnel {
+
 // PNG bytes of the scene at its own size; empty when the raster could not be made.
 using SceneRasterizer = std::string (*)(const Scene& scene);
 void SetSceneRasterizer(SceneRasterizer rasterizer);
@@ -18,3 +20,5 @@ struct PictureFile {
 // rasterizer a PNG request gives the error "PNG pictures need the window binding; this build
 // writes SVG only (name the file .svg)".
 PictureFile PictureFileFor(const Scene& scene, const std::string& path);
+
+}  // namespace varnel

@@ -6,6 +6,8 @@
 #include <charconv>
 #include <cmath>
 
+namespace varnel {
+
 namespace {
 
 // At most two decimals, '.', no trailing zeros, no "-0"; a non-finite coordinate is 0 (an
@@ -293,3 +295,5 @@ std::string SvgText(const Scene& scene) {
   out += "</svg>\n";
   return out;
 }
+
+}  // namespace varnel

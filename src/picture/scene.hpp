@@ -11,6 +11,8 @@
 
 #include "util/numbers.hpp"
 
+namespace varnel {
+
 struct Colour {
   std::uint8_t r = 0, g = 0, b = 0;
   bool operator==(const Colour&) const = default;
@@ -87,3 +89,5 @@ double TextWidth(const std::string& text, double size);
 // The text with every byte that is not part of valid UTF-8, and every control character,
 // replaced by '?': a hand-edited pane may hold anything.
 std::string CleanText(const std::string& text);
+
+}  // namespace varnel

@@ -9,6 +9,8 @@
 #include "util/format.hpp"
 #include "util/text.hpp"
 
+namespace varnel {
+
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -326,3 +328,5 @@ Scene TablePlotScene(const std::vector<std::string>& lines) {
   if (table.rows == 0) return MessageScene("Data table", "No table in the Data pane");
   return IsEutTable(table) ? CdfPlots(table) : LinePlots(table);
 }
+
+}  // namespace varnel

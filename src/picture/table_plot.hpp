@@ -24,6 +24,8 @@
 #include "picture/scene.hpp"
 #include "util/numbers.hpp"
 
+namespace varnel {
+
 struct DataColumn {
   std::string heading;  // trimmed ("Freq", "E_H", "Cyl.")
   std::string unit;     // trimmed, may be empty
@@ -60,3 +62,5 @@ std::vector<FrequencyDistributions> EutDistributions(const DataTable& table);
 
 // The picture of the pane: the CDF picture for an EUT table, the line plots otherwise.
 Scene TablePlotScene(const std::vector<std::string>& lines);
+
+}  // namespace varnel

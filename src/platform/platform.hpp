@@ -14,6 +14,8 @@
 #include "platform/ui.hpp"
 #include "util/errors.hpp"
 
+namespace varnel {
+
 struct Platform {
   System& system;
   UserInterface& ui;
@@ -24,3 +26,5 @@ struct Platform {
 // ("Datei nicht gefunden").
 void RequireFolderToChooseIn(System& system, const std::string& initialFolder);
 InOutError FolderChoiceError();
+
+}  // namespace varnel

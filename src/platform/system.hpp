@@ -21,6 +21,8 @@
 
 #include "util/errors.hpp"
 
+namespace varnel {
+
 // One entry of a folder listing.
 struct DirEntry {
   std::string name;  // bare name, no folder part
@@ -110,3 +112,5 @@ class System {
   virtual int CurrentYear() = 0;
   virtual std::uint64_t MillisecondsSinceEpoch() = 0;
 };
+
+}  // namespace varnel

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace varnel {
+
 enum class MessageKind { Info, Warning, Error };
 
 // Settings of an open- or save-file dialog. filter is the "Text|pattern|Text|pattern" list;
@@ -84,3 +86,5 @@ class UserInterface {
   // The application is to end (Quit); the binding ends its event loop.
   virtual void RequestQuit() = 0;
 };
+
+}  // namespace varnel

@@ -1,5 +1,7 @@
 #include "sample/sample_files.hpp"
 
+namespace varnel {
+
 namespace {
 
 // A half-wave dipole for 14.2 MHz in free space with a grid of field points around it that holds
@@ -283,3 +285,5 @@ std::string WithCrLf(const char* text) {
 std::string SampleDeckText() { return kDipoleDeck; }
 std::string SampleRangeText() { return kRangeFile; }
 std::string SampleOutputText() { return WithCrLf(kDipoleOutput); }
+
+}  // namespace varnel

@@ -4,6 +4,8 @@
 // start writes them with its own means and never over a file that exists.
 #include <string>
 
+namespace varnel {
+
 // b_in\dipol.nec: a half-wave dipole for 14.2 MHz in free space (CR LF lines).
 std::string SampleDeckText();
 // b_in\Ranges\Range01 Test.txt: three frequencies in MHz (CR LF lines).
@@ -11,3 +13,5 @@ std::string SampleRangeText();
 // out\dipol.out: the output of the sample deck as the engine stand-in writes it (CR LF lines),
 // for where the engine cannot run at the first start.
 std::string SampleOutputText();
+
+}  // namespace varnel

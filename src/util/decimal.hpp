@@ -23,6 +23,8 @@
 #include <cstdint>
 #include <string>
 
+namespace varnel {
+
 struct DecimalParts {
   bool negative = false;
   bool truncated = false;   // more than 19 significant digits: the mantissa is not the value's
@@ -125,3 +127,5 @@ inline bool ExactDecimal(const DecimalParts& parts, double& value) {
 // The scanned form [begin, end) in the spelling std::from_chars reads: '-' kept, '+' dropped,
 // the mark (one byte) as '.', a zero before a leading mark and after a trailing one, 'e' for the exponent.
 std::string DecimalText(const char* begin, const char* end, char mark);
+
+}  // namespace varnel

@@ -3,6 +3,8 @@
 #include "util/format.hpp"
 #include "util/messages.hpp"
 
+namespace varnel {
+
 VarnelError::VarnelError(const std::string& message) : std::runtime_error(VisibleText(message)) {}
 
 InOutError MakeInOutError(int code) {
@@ -15,3 +17,5 @@ InOutError MakeInOutError(int code) {
       return InOutError(FormatInt("E/A-Fehler %d", code), code);
   }
 }
+
+}  // namespace varnel

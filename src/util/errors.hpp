@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace varnel {
+
 // Base of every failure that ends a command with an error box. The message is kept with its
 // control bytes made visible (VisibleText of util/messages.hpp): what() is a C string, and a
 // NUL taken over from a user's text would cut the box text there.
@@ -38,3 +40,5 @@ struct CommandAborted : std::exception {
 // The run-time's messages for the common input/output error codes (2 = not found,
 // 5 = access denied, anything else "E/A-Fehler <code>").
 InOutError MakeInOutError(int code);
+
+}  // namespace varnel

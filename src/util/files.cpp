@@ -11,6 +11,8 @@
 #include "util/format.hpp"
 #include "util/messages.hpp"
 
+namespace varnel {
+
 namespace {
 
 constexpr char kCtrlZ = 26;
@@ -224,3 +226,5 @@ void OpenExistingDocument(Platform platform, const std::string& path) {
 }
 
 std::string CurrentYearText(System& system) { return FormatInt("%d", system.CurrentYear()); }
+
+}  // namespace varnel

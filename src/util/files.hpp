@@ -7,6 +7,8 @@
 #include "platform/platform.hpp"
 #include "util/text.hpp"
 
+namespace varnel {
+
 // Reads the file into one text whose lines are joined by CR LF, without a line end after the
 // last line. A line ends at LF or CR LF; a CR not followed by LF is dropped; byte 26 ends the
 // file. An empty file gives "". When no file of that name exists (a folder is not a file):
@@ -55,3 +57,5 @@ void OpenWithAssociatedProgram(UserInterface& ui, const std::string& path);
 void OpenExistingDocument(Platform platform, const std::string& path);
 // The current local year, e.g. "2026".
 std::string CurrentYearText(System& system);
+
+}  // namespace varnel

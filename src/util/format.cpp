@@ -13,6 +13,8 @@
 #include <cstring>
 #include <limits>
 
+namespace varnel {
+
 namespace {
 
 // ---------------------------------------------------------------------------------------------
@@ -355,3 +357,5 @@ std::string FormatReal(std::string_view pattern, double value) {
   FormatArg arg(value);
   return FormatArgs(pattern, &arg, 1);
 }
+
+}  // namespace varnel

@@ -30,6 +30,8 @@
 #include <utility>
 #include <variant>
 
+namespace varnel {
+
 // The process-wide decimal separator (',' in the standard configuration). Tests and scripts
 // may set it; the program sets it at start from the locale of the system it runs on.
 inline char DecimalSeparator = ',';
@@ -53,3 +55,5 @@ std::string Format(std::string_view pattern, std::initializer_list<FormatArg> ar
 // The pattern applied to one integer / one real.
 std::string FormatInt(std::string_view pattern, std::int64_t value);
 std::string FormatReal(std::string_view pattern, double value);
+
+}  // namespace varnel

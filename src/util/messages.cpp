@@ -3,6 +3,8 @@
 #include "util/errors.hpp"
 #include "util/numbers.hpp"
 
+namespace varnel {
+
 std::string VisibleText(const std::string& message) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string visible;
@@ -67,3 +69,5 @@ std::optional<double> AskReal(UserInterface& ui, const NumberQuestion& question)
 std::optional<std::int32_t> AskInteger(UserInterface& ui, const NumberQuestion& question) {
   return AskNumber(ui, question, [](std::string_view text) { return TextToInt(text); });
 }
+
+}  // namespace varnel

@@ -6,6 +6,8 @@
 
 #include "platform/ui.hpp"
 
+namespace varnel {
+
 // The title of every box of the program.
 inline constexpr const char* kApplicationTitle = "Varnel";
 inline constexpr const char* kApplicationVersion = "v1.5";
@@ -38,3 +40,5 @@ struct NumberQuestion {
 };
 std::optional<double> AskReal(UserInterface& ui, const NumberQuestion& question);
 std::optional<std::int32_t> AskInteger(UserInterface& ui, const NumberQuestion& question);
+
+}  // namespace varnel

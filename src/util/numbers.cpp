@@ -12,6 +12,8 @@
 #include "util/decimal.hpp"
 #include "util/errors.hpp"
 
+namespace varnel {
+
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -348,3 +350,5 @@ std::size_t CountDistinct(const RealList& list) {
   }
   return count;
 }
+
+}  // namespace varnel

@@ -9,6 +9,8 @@
 #include "util/format.hpp"
 #include "util/text.hpp"
 
+namespace varnel {
+
 using RealList = std::vector<double>;
 
 struct Point2D {
@@ -55,3 +57,5 @@ double MinOf(const RealList& list);
 // The number of elements minus one for every element that has a later element within 0.001
 // (not transitive; depends on the order). O(n log n).
 std::size_t CountDistinct(const RealList& list);
+
+}  // namespace varnel

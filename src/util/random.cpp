@@ -3,6 +3,8 @@
 #include <chrono>
 #include <random>
 
+namespace varnel {
+
 namespace {
 std::mt19937_64& Generator() {
   static std::mt19937_64 generator(
@@ -17,3 +19,5 @@ double RandomReal() {
 }
 
 void SeedRandom(std::uint64_t seed) { Generator().seed(seed); }
+
+}  // namespace varnel

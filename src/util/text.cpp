@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace varnel {
+
 namespace {
 
 long long Length(std::string_view text) { return static_cast<long long>(text.size()); }
@@ -242,3 +244,5 @@ std::size_t FindFolded(std::string_view text, std::string_view key, std::size_t 
     if (MatchesFolded(text.data() + i, key)) return i;
   return std::string_view::npos;
 }
+
+}  // namespace varnel

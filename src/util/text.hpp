@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+namespace varnel {
+
 using TextList = std::vector<std::string>;
 // A set of the 256 byte values, for TrimSet.
 using CharSet = std::bitset<256>;
@@ -69,3 +71,5 @@ bool EqualNoCase(std::string_view a, std::string_view b);
 // letters A-Z folded onto a-z (every other byte compares exactly); npos when there is none.
 // An empty key is found at from. Reads the text a word at a time: several bytes per step.
 std::size_t FindFolded(std::string_view text, std::string_view key, std::size_t from = 0);
+
+}  // namespace varnel

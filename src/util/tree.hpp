@@ -4,6 +4,8 @@
 #include <array>
 #include <string_view>
 
+namespace varnel {
+
 inline constexpr const char* kTreeRoot = "c:\\4nec2\\";
 inline constexpr const char* kDeckFolder = "c:\\4nec2\\b_in";              // no trailing '\'
 inline constexpr const char* kDeckParent = "c:\\4nec2\\b_in\\";            // parent of the generators' targets
@@ -24,3 +26,5 @@ inline constexpr std::array<const char*, 3> kEngineExecutables{
 inline constexpr std::array<std::string_view, 6> kFixedFolders{
     "c:\\4nec2\\",       "c:\\4nec2\\exe\\",  "c:\\4nec2\\b_in\\", "c:\\4nec2\\b_in\\Ranges\\",
     "c:\\4nec2\\b_out\\", "c:\\4nec2\\out\\"};
+
+}  // namespace varnel

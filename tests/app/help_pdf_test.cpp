@@ -9,6 +9,8 @@
 
 #include "support/test_root.hpp"
 
+namespace varnel {
+
 namespace {
 
 std::string HelpDocument() {
@@ -68,3 +70,5 @@ TEST(HelpDocument, HasSeveralPagesWithCorrectStreamLengths) {
 }
 
 }  // namespace
+
+}  // namespace varnel

@@ -22,6 +22,8 @@
 #include "support/test_root.hpp"
 #include "util/format.hpp"
 
+namespace varnel {
+
 namespace {
 
 struct Result {
@@ -333,3 +335,5 @@ TEST(RunnerBinary, RefusesUnknownArguments) {
 }
 
 }  // namespace
+
+}  // namespace varnel

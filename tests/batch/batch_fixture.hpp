@@ -15,6 +15,8 @@
 #include "support/test_root.hpp"
 #include "util/format.hpp"
 
+namespace varnel {
+
 // A scripted interface that can run a test's action whenever the window processes its events,
 // the one moment at which a running command lets other input in.
 class HookedUi : public ScriptedUi {
@@ -116,3 +118,5 @@ inline std::string Joined(const std::vector<std::string>& lines) {
   for (const std::string& l : lines) s += l + "\n";
   return s;
 }
+
+}  // namespace varnel

@@ -5,6 +5,8 @@
 #include "batch_fixture.hpp"
 #include "util/errors.hpp"
 
+namespace varnel {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -162,3 +164,5 @@ TEST_F(BatchEut, SplitModeIsReadOnceAtTheStart) {
 }
 
 }  // namespace
+
+}  // namespace varnel

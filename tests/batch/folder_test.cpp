@@ -8,6 +8,8 @@
 #include "batch_fixture.hpp"
 #include "util/errors.hpp"
 
+namespace varnel {
+
 namespace {
 
 using BatchFolder = BatchTest;
@@ -120,3 +122,5 @@ TEST_F(BatchFolder, LinesLoaderEndsEveryLineWithCrLf) {
 }
 
 }  // namespace
+
+}  // namespace varnel

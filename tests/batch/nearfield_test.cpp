@@ -3,6 +3,8 @@
 #include "batch_fixture.hpp"
 #include "util/errors.hpp"
 
+namespace varnel {
+
 namespace {
 
 using BatchNearField = BatchTest;
@@ -179,3 +181,5 @@ TEST_F(BatchNearField, RunKeepsTheListItStartedWithWhenTheListChangesMeanwhile) 
 }
 
 }  // namespace
+
+}  // namespace varnel

@@ -2,6 +2,8 @@
 #include "batch_fixture.hpp"
 #include "util/errors.hpp"
 
+namespace varnel {
+
 namespace {
 
 using BatchPower = BatchTest;
@@ -108,3 +110,5 @@ TEST_F(BatchPower, ZeroInputPowerEndsTheRunAtThatFile) {
 }
 
 }  // namespace
+
+}  // namespace varnel

@@ -7,6 +7,8 @@
 #include "batch_fixture.hpp"
 #include "platform/scripted/runner.hpp"
 
+namespace varnel {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -156,3 +158,5 @@ TEST_F(BatchScripts, SplitModeOverNineFilesWritesThemAsOneBlock) {
 }
 
 }  // namespace
+
+}  // namespace varnel

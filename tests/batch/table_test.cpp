@@ -7,6 +7,8 @@
 #include "batch/table.hpp"
 #include "util/format.hpp"
 
+namespace varnel {
+
 namespace {
 
 class BatchTable : public ::testing::Test {
@@ -57,3 +59,5 @@ TEST_F(BatchTable, DataCellsAreNineWideAndFollowedBySemicolon) {
 }
 
 }  // namespace
+
+}  // namespace varnel

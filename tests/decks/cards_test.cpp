@@ -8,6 +8,8 @@
 #include "decks/generators.hpp"
 #include "util/format.hpp"
 
+namespace varnel {
+
 namespace {
 
 struct SeparatorGuard {
@@ -80,3 +82,5 @@ TEST(DeckCards, ParameterRangeLineShowsFirstLastAndSpacing) {
 }
 
 }  // namespace
+
+}  // namespace varnel

@@ -6,6 +6,8 @@
 
 #include "decks_fixture.hpp"
 
+namespace varnel {
+
 namespace {
 
 using DeckCommands = DecksTest;
@@ -144,3 +146,5 @@ TEST_F(SweepTest, EitherCancelEndsSilently) {
 }
 
 }  // namespace
+
+}  // namespace varnel

@@ -15,6 +15,8 @@
 #include "support/test_root.hpp"
 #include "util/format.hpp"
 
+namespace varnel {
+
 // A system whose tree deletion can be made to fail.
 class DeckSystem : public PosixSystem {
  public:
@@ -115,3 +117,5 @@ inline double DeckValue(const std::string& field) {
   EXPECT_EQ(field.find(','), std::string::npos) << "comma in deck number " << field;
   return std::stod(field);
 }
+
+}  // namespace varnel

@@ -7,6 +7,8 @@
 #include "decks/folders.hpp"
 #include "decks_fixture.hpp"
 
+namespace varnel {
+
 namespace {
 
 TEST(TargetNames, RefusesEveryNameThatCouldReachBeyondItsFolder) {
@@ -122,3 +124,5 @@ TEST_F(RecreateTest, RefusedFolderTouchesNothing) {
 }
 
 }  // namespace
+
+}  // namespace varnel

@@ -12,6 +12,8 @@
 #include "decks_fixture.hpp"
 #include "util/random.hpp"
 
+namespace varnel {
+
 namespace {
 
 // ---- Random phases at multiple sources ------------------------------------------------
@@ -296,3 +298,5 @@ TEST_F(EutTest, ZeroEutsOrNoFrequenciesStillWriteTheSummary) {
 }
 
 }  // namespace
+
+}  // namespace varnel

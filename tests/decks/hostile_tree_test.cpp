@@ -10,6 +10,8 @@
 #include "decks/folders.hpp"
 #include "decks_fixture.hpp"
 
+namespace varnel {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -174,3 +176,5 @@ TEST_F(HostileTreeTest, AMissingPrototypeDeletesNothing) {
 }
 
 }  // namespace
+
+}  // namespace varnel

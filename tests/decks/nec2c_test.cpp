@@ -9,6 +9,8 @@
 #include "decks_fixture.hpp"
 #include "util/random.hpp"
 
+namespace varnel {
+
 namespace {
 
 class Nec2cTest : public DecksTest {
@@ -66,3 +68,5 @@ TEST_F(Nec2cTest, ComputesTheEutDecksWithAndWithoutGround) {
 }
 
 }  // namespace
+
+}  // namespace varnel

@@ -11,6 +11,8 @@
 #include "support/test_root.hpp"
 #include "util/format.hpp"
 
+namespace varnel {
+
 namespace {
 
 std::map<std::string, std::string> FilesBelow(const std::filesystem::path& folder) {
@@ -68,3 +70,5 @@ TEST_F(DeckScripts, EachGeneratorIsRepeatableFromItsSeed) {
 }
 
 }  // namespace
+
+}  // namespace varnel

@@ -17,6 +17,8 @@
 #include "mainwindow/VarnelU.hpp"
 #include "support/test_root.hpp"
 
+namespace varnel {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -440,3 +442,5 @@ TEST_F(ConversionTest, ShowFoldersOpenTheDeckAndOutputFolders) {
 }
 
 }  // namespace
+
+}  // namespace varnel

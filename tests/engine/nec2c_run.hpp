@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace varnel {
+
 namespace engine_test {
 
 inline std::string ShellQuoted(const std::string& text) {
@@ -126,3 +128,5 @@ inline Nec2cResult ParseNec2c(const std::string& text) {
 }
 
 }  // namespace engine_test
+
+}  // namespace varnel

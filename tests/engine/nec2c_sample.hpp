@@ -3,6 +3,8 @@
 // and again at 14.2 MHz: the text the engine stand-in rewrites. Taken from a real run.
 #include <string_view>
 
+namespace varnel {
+
 inline constexpr std::string_view kNec2cDipoleOutput = R"nec(
 
 
@@ -174,3 +176,5 @@ inline constexpr std::string_view kNec2cDipoleOutput = R"nec(
   DATA CARD No:   8 EN   0     0     0     0  0.00000E+00  0.00000E+00  0.00000E+00  0.00000E+00  0.00000E+00  0.00000E+00
 
 )nec";
+
+}  // namespace varnel

@@ -20,6 +20,8 @@
 #include "support/test_root.hpp"
 #include "util/format.hpp"
 
+namespace varnel {
+
 namespace fs = std::filesystem;
 using namespace engine_test;
 
@@ -323,3 +325,5 @@ echo ==end
 }
 
 }  // namespace
+
+}  // namespace varnel

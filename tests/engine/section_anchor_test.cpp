@@ -17,6 +17,8 @@
 #include "support/test_root.hpp"
 #include "util/text.hpp"
 
+namespace varnel {
+
 namespace fs = std::filesystem;
 using namespace engine_test;
 
@@ -117,3 +119,5 @@ TEST(SectionAnchors, RealOutputReadsTheEnginesSectionsAndKeepsEveryRightStart) {
     ExpectNec2cNumbers(ExpectedOf(ReadAll(folder / "nec2c.out")), text);
   }
 }
+
+}  // namespace varnel

@@ -12,6 +12,8 @@
 #include "support/fuzz_seed.hpp"
 #include "support/test_root.hpp"
 
+namespace varnel {
+
 namespace fs = std::filesystem;
 using namespace engine_test;
 
@@ -167,3 +169,5 @@ TEST_F(StandInTest, MissingDeckOutputFolderOrArgumentsExitNonZero) {
 }
 
 }  // namespace
+
+}  // namespace varnel

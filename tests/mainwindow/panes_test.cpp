@@ -7,6 +7,8 @@
 #include "mainwindow/window_fixture.hpp"
 #include "util/files.hpp"
 
+namespace varnel {
+
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -283,3 +285,5 @@ TEST_F(WindowTest, SaveIntoAMissingFolderEndsInTheErrorBox) {
 }
 
 }  // namespace
+
+}  // namespace varnel

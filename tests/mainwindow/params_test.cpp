@@ -9,6 +9,8 @@
 #include "platform/scripted/runner.hpp"
 #include "support/test_root.hpp"
 
+namespace varnel {
+
 namespace {
 
 // A scripted interface that also records what each input box asked and offered.
@@ -411,3 +413,5 @@ TEST(ParamsRunner, ThreeDDialogCaseAndShowParameters) {
 }
 
 }  // namespace
+
+}  // namespace varnel

@@ -4,6 +4,8 @@
 #include "mainwindow/VarnelU.hpp"
 #include "mainwindow/pictures.hpp"
 
+namespace varnel {
+
 TEST(PictureWindowPlace, BesideTheMainWindowWhereTheScreenLeavesRoom) {
   const Rect screen{0, 0, 1920, 1080};
   struct Case {
@@ -17,3 +19,5 @@ TEST(PictureWindowPlace, BesideTheMainWindowWhereTheScreenLeavesRoom) {
   };
   for (const Case& c : cases) EXPECT_EQ(c.expected, PictureBeside(c.main, 600, 400, screen)) << c.main.left;
 }
+
+}  // namespace varnel

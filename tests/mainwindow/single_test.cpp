@@ -12,6 +12,8 @@
 #include "support/test_root.hpp"
 #include "util/errors.hpp"
 
+namespace varnel {
+
 namespace {
 
 const double kSqrt2 = std::sqrt(2.0);
@@ -381,3 +383,5 @@ TEST(SingleRunner, LoadsAFileAndAnalysesItForEveryPolarisation) {
 }
 
 }  // namespace
+
+}  // namespace varnel

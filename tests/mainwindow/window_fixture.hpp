@@ -14,6 +14,8 @@
 #include "util/errors.hpp"
 #include "support/test_root.hpp"
 
+namespace varnel {
+
 // A system whose RenameOver can be made to fail.
 class FailingSystem : public PosixSystem {
  public:
@@ -65,3 +67,5 @@ class WindowTest : public ::testing::Test {
   RecordingUi ui{out, system};
   TForm1 form{{system, ui}};
 };
+
+}  // namespace varnel

@@ -9,6 +9,8 @@
 #include "util/errors.hpp"
 #include "util/text.hpp"
 
+namespace varnel {
+
 using namespace std::string_literals;
 
 namespace {
@@ -598,3 +600,5 @@ TEST_F(WindowTest, BatchLoopsReportTheirFileAndTheDispatcherTheCommand) {
   ASSERT_TRUE(form.Run("Button2"));  // the first file is no output file: the run ends there
   EXPECT_EQ("A. Batch: ended at file 1 of 3 after 0:00", ProgressText(form.progress, form.progress.endMs));
 }
+
+}  // namespace varnel

@@ -7,6 +7,8 @@
 #include "necout/necout_support.hpp"
 #include "util/errors.hpp"
 
+namespace varnel {
+
 namespace {
 
 // A regular grid, x fastest, with value = 100 * index + 1 so every point has its own value.
@@ -164,3 +166,5 @@ TEST(NecOutNearField, NormalizeField) {
   }
   EXPECT_THROW(NormalizeField(10, 1, -0.0), ZeroDivideError);
 }
+
+}  // namespace varnel

@@ -8,6 +8,8 @@
 #include "support/scoped_settings.hpp"
 #include "util/format.hpp"
 
+namespace varnel {
+
 // Sets DecimalSeparator for one test and restores it afterwards.
 using SeparatorScope = SeparatorGuard;
 
@@ -27,3 +29,5 @@ inline std::string Describe(const NearFieldTable& t) {
   }
   return s;
 }
+
+}  // namespace varnel

@@ -9,6 +9,8 @@
 #include "support/test_root.hpp"
 #include "util/errors.hpp"
 
+namespace varnel {
+
 namespace {
 
 const std::string kWarning = "[Warning] loadRange: Conversion Error. Problem in c:\\4nec2\\b_in\\Ranges\\r.txt.";
@@ -77,3 +79,5 @@ TEST(NecOutRange, AMissingFileIsAnInputOutputFailure) {
   EXPECT_TRUE(values.empty());
   EXPECT_TRUE(f.ui.messages.empty());
 }
+
+}  // namespace varnel

@@ -16,6 +16,8 @@
 #include "util/numbers.hpp"
 #include "util/text.hpp"
 
+namespace varnel {
+
 namespace {
 
 // Texts in many spellings: NEC2's own numbers, other accepted forms, blank runs of every
@@ -209,3 +211,5 @@ TEST(NecOutEquivalence, ExtremeMagnitudesAndPhaseSpellingsGiveTheStepByStepEllip
     }
   }
 }
+
+}  // namespace varnel

@@ -10,6 +10,8 @@
 #include "support/classic_output.hpp"
 #include "util/errors.hpp"
 
+namespace varnel {
+
 namespace {
 
 std::string ConversionMessage(const std::string& text) { return "'" + text + "' ist kein g\xC3\xBCltiger Gleitkommawert"; }
@@ -473,3 +475,5 @@ TEST(NecOutHostile, AFiftyMegabyteLine) {
   EXPECT_TRUE(std::isnan(ReadSegmentCurrent(noLineEnds, 1)));
   EXPECT_EQ(0.0, ReadAntennaInput(noLineEnds).power);
 }
+
+}  // namespace varnel

@@ -5,6 +5,8 @@
 
 #include "necout/sections.hpp"
 
+namespace varnel {
+
 TEST(SectionAnchors, OnlyAFramedHeadingLineAnchorsAndOtherwiseTheFirstOccurrenceCounts) {
   struct Case {
     OutputSection section;
@@ -31,3 +33,5 @@ TEST(SectionAnchors, OnlyAFramedHeadingLineAnchorsAndOtherwiseTheFirstOccurrence
   for (const Case& c : cases)
     EXPECT_EQ(c.expected, FindSection(c.text, c.section)) << SectionKeyword(c.section) << " in: " << c.text;
 }
+
+}  // namespace varnel

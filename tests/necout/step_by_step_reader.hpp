@@ -11,6 +11,8 @@
 #include "util/numbers.hpp"
 #include "util/text.hpp"
 
+namespace varnel {
+
 // The keyword step by step: the first "NEAR" whose line (CR and LF end lines) is a near-field
 // heading with blanks and dashes around it, a dash on each side; else the first "NEAR".
 inline long long StepByStepNearKeyword(const std::string& text) {
@@ -107,3 +109,5 @@ Outcome ReadOutcome(Reader read, const std::string& text, int polarization) {
   }
   return o;
 }
+
+}  // namespace varnel

@@ -12,6 +12,8 @@
 #include "picture/field_map.hpp"
 #include "support/test_root.hpp"
 
+namespace varnel {
+
 namespace fs = std::filesystem;
 using namespace engine_test;
 
@@ -174,3 +176,5 @@ TEST(FieldMapScale, LinearSpansThePlaneAndDecibelsCountDownFromItsMaximum) {
     EXPECT_NEAR(c.fraction, ScaleFraction(map, c.value), 1e-12) << c.value;
   }
 }
+
+}  // namespace varnel

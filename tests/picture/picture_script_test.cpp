@@ -9,6 +9,8 @@
 #include "support/test_root.hpp"
 #include "util/format.hpp"
 
+namespace varnel {
+
 namespace {
 
 struct Result {
@@ -82,3 +84,5 @@ TEST(PictureDirective, NamesWhatItCannotWriteAndRefusesWhatItDoesNotUnderstand) 
     EXPECT_TRUE(Contains(bad.output, "line 1: ")) << bad.output;
   }
 }
+
+}  // namespace varnel

@@ -9,6 +9,8 @@
 #include "picture/table_plot.hpp"
 #include "util/format.hpp"
 
+namespace varnel {
+
 namespace {
 
 class TablePlotTest : public ::testing::Test {
@@ -115,3 +117,5 @@ TEST_F(TablePlotTest, HandEditedPanesAreReadCellByCellAndSayWhatIsMissing) {
   };
   for (const Case& c : cases) EXPECT_TRUE(Contains(SvgText(TablePlotScene(c.pane)), c.says)) << c.says;
 }
+
+}  // namespace varnel

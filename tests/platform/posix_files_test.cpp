@@ -9,6 +9,8 @@
 #include "support/test_root.hpp"
 #include "util/errors.hpp"
 
+namespace varnel {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -258,3 +260,5 @@ TEST(PosixFiles, BoxesAndDialogsWithoutAnAnswerAreCancelled) {
   EXPECT_FALSE(f.ui.ChooseFolder("c:\\4nec2\\b_out").has_value());
   EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { f.ui.ChooseFolder("c:\\4nec2\\b_in"); }));
 }
+
+}  // namespace varnel

@@ -11,6 +11,8 @@
 #include "platform/posix/posix_system.hpp"
 #include "support/test_root.hpp"
 
+namespace varnel {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -206,3 +208,5 @@ TEST(DecimalSeparatorFromLocale, TakesTheFirstSetVariableOfARealLocale) {
     EXPECT_EQ(',', DecimalSeparatorFromLocale());
   }
 }
+
+}  // namespace varnel

@@ -10,6 +10,8 @@
 #include "support/hanging_engine.hpp"
 #include "support/test_root.hpp"
 
+namespace varnel {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -159,3 +161,5 @@ TEST(PosixProcess, OpenDocumentReturnsAtOnce) {
   OpenWithDesktopOpener(root.Roots(), "q:\\unmapped.txt");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
+
+}  // namespace varnel

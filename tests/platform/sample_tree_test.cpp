@@ -8,6 +8,8 @@
 #include "support/test_root.hpp"
 #include "util/files.hpp"
 
+namespace varnel {
+
 namespace fs = std::filesystem;
 
 TEST(SampleTree, CreatesTheFoldersSamplesAndLaunchers) {
@@ -68,3 +70,5 @@ TEST(SampleTree, TheDipoleOutputReadsWithTheOutputReader) {
   EXPECT_DOUBLE_EQ(4.0, table.z[77]);
   EXPECT_NEAR(5.6504e-2 / std::sqrt(2.0), table.value[77], 1e-12);
 }
+
+}  // namespace varnel

@@ -8,6 +8,8 @@
 #include "util/errors.hpp"
 #include "util/messages.hpp"
 
+namespace varnel {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -162,3 +164,5 @@ TEST(ScriptedUi, RecordsDocumentsPausesAndQuit) {
   EXPECT_EQ(1, f.ui.processEventsCalls);
   EXPECT_TRUE(f.ui.quitRequested);
 }
+
+}  // namespace varnel

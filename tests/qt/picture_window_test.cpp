@@ -25,6 +25,8 @@
 #include "support/test_root.hpp"
 #include "util/format.hpp"
 
+using namespace varnel;
+
 namespace {
 
 class TestUi : public QtUi {

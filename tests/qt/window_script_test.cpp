@@ -12,6 +12,8 @@
 #include "platform/posix/posix_sample_tree.hpp"
 #include "support/test_root.hpp"
 
+using namespace varnel;
+
 namespace {
 
 // Three copies of the sample output, a folder without output files and a file with a byte

@@ -30,6 +30,8 @@
 #include "util/errors.hpp"
 #include "util/format.hpp"
 
+using namespace varnel;
+
 namespace {
 
 // The window's interface with the save dialog answered by the test.

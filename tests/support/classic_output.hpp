@@ -26,6 +26,8 @@
 #include <string>
 #include <vector>
 
+namespace varnel {
+
 struct ClassicFeed {
   int tag = 1, segment = 1;
   // Peak values as NEC2 prints them.
@@ -260,3 +262,5 @@ inline ClassicField ClassicDipoleField(double x, double y, double z) {
   return ClassicField{0.0788 / r, phase, 0.0788 / (r + 0.1), std::remainder(phase + 30.0, 360.0), 0.126 / r,
                       std::remainder(phase + 267.5, 360.0)};
 }
+
+}  // namespace varnel

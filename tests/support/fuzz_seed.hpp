@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+namespace varnel {
+
 inline void SaveFuzzSeed(std::string_view harness, std::string_view bytes) {
   const char* corpus = std::getenv("VARNEL_FUZZ_CORPUS");
   if (!corpus || !*corpus) return;
@@ -51,3 +53,5 @@ inline void SaveFuzzSeedsBelow(const std::filesystem::path& folder, std::string_
     else SaveFuzzSeed(harness, bytes);
   }
 }
+
+}  // namespace varnel

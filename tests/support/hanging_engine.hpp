@@ -12,6 +12,8 @@
 
 #include "support/test_root.hpp"
 
+namespace varnel {
+
 namespace hanging_engine {
 
 inline const char* const kLaunchers[] = {"nec2dxs1k5.exe", "nec2dxs5k0.exe", "nec2dxs11k.exe"};
@@ -56,3 +58,5 @@ inline bool Gone(long pid) {
 }
 
 }  // namespace hanging_engine
+
+}  // namespace varnel

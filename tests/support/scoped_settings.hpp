@@ -6,6 +6,8 @@
 
 #include "util/format.hpp"
 
+namespace varnel {
+
 // Sets DecimalSeparator for one test and restores the previous one.
 class SeparatorGuard {
  public:
@@ -41,3 +43,5 @@ class ScopedEnv {
   const char* name_;
   std::optional<std::string> old_;
 };
+
+}  // namespace varnel

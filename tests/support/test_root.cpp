@@ -8,6 +8,8 @@
 #include "platform/posix/posix_sample_tree.hpp"
 #include "platform/scripted/runner.hpp"
 
+namespace varnel {
+
 namespace fs = std::filesystem;
 
 TestRoot::TestRoot() {
@@ -53,3 +55,5 @@ int RunScriptIn(const TestRoot& root, std::istream& script, std::ostream& out, i
   PosixSystem system(root.Roots());
   return RunScript(script, out, system, [&system] { CreateSampleTree(system); }, engineJobs);
 }
+
+}  // namespace varnel

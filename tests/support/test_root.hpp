@@ -11,6 +11,8 @@
 #include "platform/posix/posix_system.hpp"
 #include "platform/scripted/scripted_ui.hpp"
 
+namespace varnel {
+
 class TestRoot {
  public:
   TestRoot();
@@ -44,3 +46,5 @@ struct ScriptedFixture {
 // The headless runner as `varnel --script` runs it, over the POSIX system of the root: the
 // sample tree is made at the start.
 int RunScriptIn(const TestRoot& root, std::istream& script, std::ostream& out, int engineJobs = 1);
+
+}  // namespace varnel

@@ -13,6 +13,8 @@
 #include "print_layout.hpp"
 #include "necout/reader.hpp"
 
+namespace varnel {
+
 namespace {
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -307,3 +309,5 @@ TEST(SplitEngineArguments, AnExistingNecDeckWinsOverAnEarlierExistingFile) {
 }
 
 }  // namespace
+
+}  // namespace varnel

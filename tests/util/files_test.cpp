@@ -12,6 +12,8 @@
 #include "support/test_root.hpp"
 #include "util/errors.hpp"
 
+namespace varnel {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -435,3 +437,5 @@ TEST(CurrentYearText, IsThePlatformsYearWithoutPadding) {
   EXPECT_EQ(std::to_string(f.system.CurrentYear()), year);
   EXPECT_GE(f.system.CurrentYear(), 2024);
 }
+
+}  // namespace varnel

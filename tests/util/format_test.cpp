@@ -11,6 +11,8 @@
 #include "support/scoped_settings.hpp"
 #include "util/format.hpp"
 
+namespace varnel {
+
 namespace {
 
 struct RealCase {
@@ -290,3 +292,5 @@ TEST(FormatFixed, MatchesTheExactDecimalValueOnRandomInputs) {
 }
 
 }  // namespace
+
+}  // namespace varnel

@@ -6,6 +6,8 @@
 #include "support/test_root.hpp"
 #include "util/messages.hpp"
 
+namespace varnel {
+
 using namespace std::string_literals;
 
 TEST(Messages, EveryBoxShowsControlBytesVisibly) {
@@ -18,3 +20,5 @@ TEST(Messages, EveryBoxShowsControlBytesVisibly) {
             "[Error] kept:\tA\r\nB\n",
             f.out.str());
 }
+
+}  // namespace varnel

@@ -12,6 +12,8 @@
 #include "util/errors.hpp"
 #include "util/numbers.hpp"
 
+namespace varnel {
+
 namespace {
 
 // The message of the ConversionError the call throws, or a note that it did not throw.
@@ -303,3 +305,5 @@ TEST(CountDistinct, AgreesWithTheRuleOnGridOrderedLists) {
 }
 
 }  // namespace
+
+}  // namespace varnel

@@ -6,6 +6,8 @@
 
 #include "util/text.hpp"
 
+namespace varnel {
+
 namespace {
 
 TEST(TextSearch, FindTextFoldsOnlyAsciiLettersWithoutCaseSensitivity) {
@@ -201,3 +203,5 @@ TEST(FindFolded, AgreesWithAPlainScanAtEveryOffset) {
 }
 
 }  // namespace
+
+}  // namespace varnel

@@ -7,6 +7,8 @@
 #include "util/errors.hpp"
 #include "util/text.hpp"
 
+namespace varnel {
+
 namespace posix_detail {
 
 // The run-time's input/output error for an errno value: missing file or folder gives
@@ -28,3 +30,5 @@ std::string CurrentNativeFolder();
 std::string FindInPath(const std::string& program);
 
 }  // namespace posix_detail
+
+}  // namespace varnel

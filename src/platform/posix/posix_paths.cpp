@@ -15,6 +15,8 @@
 #include "platform/posix/posix_internal.hpp"
 #include "platform/posix/posix_system.hpp"
 
+namespace varnel {
+
 namespace posix_detail {
 
 InOutError ErrnoError(int error) {
@@ -336,3 +338,5 @@ char DecimalSeparatorFromLocale() {
     return ',';  // not a locale of this machine
   }
 }
+
+}  // namespace varnel

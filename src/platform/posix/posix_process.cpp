@@ -23,6 +23,8 @@
 #include "platform/posix/posix_internal.hpp"
 #include "platform/posix/posix_system.hpp"
 
+namespace varnel {
+
 using namespace posix_detail;
 
 namespace {
@@ -287,3 +289,5 @@ void OpenWithDesktopOpener(const PosixRoots& roots, const std::string& path) {
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
 }
+
+}  // namespace varnel

@@ -12,6 +12,8 @@
 #include "sample/sample_files.hpp"
 #include "util/tree.hpp"
 
+namespace varnel {
+
 using namespace posix_detail;
 
 namespace {
@@ -107,3 +109,5 @@ void CreateSampleTree(PosixSystem& system) {
     WriteNew(sampleOutput, SampleOutputText(), 0666);
   }
 }
+
+}  // namespace varnel

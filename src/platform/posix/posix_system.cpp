@@ -17,6 +17,8 @@
 #include "platform/listing.hpp"
 #include "platform/posix/posix_internal.hpp"
 
+namespace varnel {
+
 using namespace posix_detail;
 
 PosixSystem::PosixSystem(PosixRoots roots) : roots_(std::move(roots)) {}
@@ -237,3 +239,4 @@ std::uint64_t PosixSystem::MillisecondsSinceEpoch() {
   return static_cast<std::uint64_t>(duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count());
 }
 
+}  // namespace varnel

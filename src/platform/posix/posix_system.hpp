@@ -6,6 +6,8 @@
 
 #include "platform/system.hpp"
 
+namespace varnel {
+
 // Where the drives live. driveC is the folder behind "c:" ($WINEPREFIX/drive_c, or
 // $HOME/.wine/drive_c); home is the folder USERPROFILE reads as when it is unset.
 struct PosixRoots {
@@ -76,3 +78,5 @@ class PosixSystem : public System {
   std::string Native(const std::string& windowsPath) const { return NativePath(roots_, windowsPath); }
   PosixRoots roots_;
 };
+
+}  // namespace varnel

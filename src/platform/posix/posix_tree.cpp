@@ -16,6 +16,8 @@
 #include "platform/posix/posix_internal.hpp"
 #include "platform/posix/posix_system.hpp"
 
+namespace varnel {
+
 using namespace posix_detail;
 
 namespace {
@@ -152,3 +154,5 @@ bool PosixSystem::FolderWithin(const std::string& inner, const std::string& oute
   if (a.size() < b.size() || !EqualNoCase(std::string_view(a).substr(0, b.size()), b)) return false;
   return a.size() == b.size() || a[b.size()] == '/';
 }
+
+}  // namespace varnel

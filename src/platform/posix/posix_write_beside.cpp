@@ -12,6 +12,8 @@
 #include "platform/posix/posix_internal.hpp"
 #include "platform/posix/posix_system.hpp"
 
+namespace varnel {
+
 using namespace posix_detail;
 
 namespace {
@@ -92,3 +94,5 @@ std::string PosixSystem::WriteFileBeside(const std::string& target, const std::s
   }
   throw MakeInOutError(5);
 }
+
+}  // namespace varnel

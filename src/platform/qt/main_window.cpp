@@ -24,6 +24,8 @@
 #include "platform/qt/picture_window.hpp"
 #include "platform/qt/qt_ui.hpp"
 
+namespace varnel {
+
 namespace {
 
 QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, std::max(r.width, 0), std::max(r.height, 0)); }
@@ -437,3 +439,5 @@ QMenu* VarnelWindow::PopupMenuOf(const std::string& name) const {
   auto it = popups_.find(name);
   return it == popups_.end() ? nullptr : it->second;
 }
+
+}  // namespace varnel

@@ -16,6 +16,8 @@ class QMenu;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+
+namespace varnel {
 class PaneView;
 class PictureWindows;
 class QtUi;
@@ -92,3 +94,5 @@ class VarnelWindow : public QMainWindow {
   bool framed_ = false;
   std::unique_ptr<PictureWindows> pictures_;  // the frame's size was known when the model's rectangle was applied
 };
+
+}  // namespace varnel

@@ -10,6 +10,8 @@
 #include <QTextBlock>
 #include <algorithm>
 
+namespace varnel {
+
 namespace {
 
 constexpr int kMargin = 4;  // pixels left of the first column, as the editor's document margin
@@ -274,3 +276,5 @@ void PaneView::LeaveEditor() {
   setFocusProxy(view_);
   if (hadFocus) view_->setFocus();
 }
+
+}  // namespace varnel

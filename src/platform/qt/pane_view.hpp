@@ -15,6 +15,8 @@
 class QPlainTextEdit;
 class QStackedLayout;
 
+namespace varnel {
+
 // The drawing half: the first `count` lines of the pane, in a fixed-pitch font.
 class LineView : public QAbstractScrollArea {
   Q_OBJECT
@@ -88,3 +90,5 @@ class PaneView : public QWidget {
 // 8-bit pane text and Qt text, byte for character.
 QString PaneToQt(const std::string& line);
 std::string PaneFromQt(const QString& text);
+
+}  // namespace varnel

@@ -20,6 +20,8 @@
 #include "platform/qt/qt_ui.hpp"
 #include "util/format.hpp"
 
+namespace varnel {
+
 namespace {
 
 QColor ToQColor(Colour c) { return QColor(c.r, c.g, c.b); }
@@ -353,3 +355,5 @@ void PictureWindows::Follow() {
 }
 
 PictureWindow* PictureWindows::Window(PictureKind kind) const { return windows_[static_cast<int>(kind)].get(); }
+
+}  // namespace varnel

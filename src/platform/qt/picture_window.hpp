@@ -16,6 +16,8 @@ class QComboBox;
 class QLabel;
 class QPainter;
 class QPushButton;
+
+namespace varnel {
 class TForm1;
 
 // Paints the scene's items at its own size (the painter may be scaled).
@@ -113,3 +115,5 @@ class PictureWindows {
   std::unique_ptr<PictureWindow> windows_[2];
   QElapsedTimer sinceFollow_;
 };
+
+}  // namespace varnel

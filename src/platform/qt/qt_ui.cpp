@@ -29,6 +29,8 @@
 #include "platform/platform.hpp"
 #include "util/errors.hpp"
 
+namespace varnel {
+
 namespace {
 
 bool IsValidUtf8(const std::string& text) {
@@ -274,3 +276,5 @@ void QtUi::RequestQuit() {
     QCoreApplication::quit();
   }
 }
+
+}  // namespace varnel

@@ -8,6 +8,8 @@
 #include "platform/ui.hpp"
 
 class QWidget;
+
+namespace varnel {
 class VarnelWindow;
 
 // The core's 8-bit texts as Qt text: UTF-8 when the bytes are valid UTF-8, else Latin-1.
@@ -50,3 +52,5 @@ class QtUi : public UserInterface {
   std::string lastOpenName_;
   std::string clipboard_;  // when there is no clipboard of the desktop
 };
+
+}  // namespace varnel

@@ -9,6 +9,8 @@
 #include "platform/qt/qt_window.hpp"
 #include "util/format.hpp"
 
+namespace varnel {
+
 // `varnel` opens the window; `varnel --screenshot FILE.png` opens it, writes a picture of it
 // and ends (with QT_QPA_PLATFORM=offscreen this works without a display).
 int RunWindow(int argc, char** argv, System& system, const StartUp& startUp, int engineJobs) {
@@ -35,3 +37,5 @@ int RunWindow(int argc, char** argv, System& system, const StartUp& startUp, int
   }
   return QApplication::exec();
 }
+
+}  // namespace varnel

@@ -22,6 +22,8 @@
 #include "platform/scripted/scripted_ui.hpp"
 #include "util/format.hpp"
 
+namespace varnel {
+
 namespace {
 
 // The window's interface with a person's answers taken from the script: boxes and dialogs go to
@@ -142,3 +144,5 @@ int RunWindowScript(std::istream& script, std::ostream& out, int argc, char** ar
   WindowView view(mainWindow, ui, out);
   return RunScriptOn(script, out, answers, *form, view);
 }
+
+}  // namespace varnel

@@ -6,6 +6,8 @@
 #include "mainwindow/pictures.hpp"
 #include "util/text.hpp"
 
+namespace varnel {
+
 namespace {
 
 std::optional<double> Level(std::string text) {
@@ -61,3 +63,5 @@ std::optional<std::string> RunPictureDirective(TForm1& form, System& system, con
   if (!failure.empty()) printed = "[Picture] " + path + ": " + failure;
   return std::nullopt;
 }
+
+}  // namespace varnel

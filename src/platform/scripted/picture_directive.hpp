@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+namespace varnel {
+
 class System;
 class TForm1;
 
@@ -23,3 +25,5 @@ class TForm1;
 // startFolder: the current folder when the script started (Windows form).
 std::optional<std::string> RunPictureDirective(TForm1& form, System& system, const std::string& startFolder,
                                                const std::vector<std::string>& arguments, std::string& printed);
+
+}  // namespace varnel

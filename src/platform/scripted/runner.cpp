@@ -16,6 +16,8 @@
 #include "util/format.hpp"
 #include "util/random.hpp"
 
+namespace varnel {
+
 namespace {
 
 struct Argument {
@@ -282,3 +284,5 @@ int RunScriptOn(std::istream& script, std::ostream& out, ScriptedUi& answers, TF
   out.flush();
   return 0;
 }
+
+}  // namespace varnel

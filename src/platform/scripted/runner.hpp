@@ -43,6 +43,8 @@
 #include "mainwindow/VarnelU.hpp"
 #include "platform/platform.hpp"
 
+namespace varnel {
+
 class ScriptedUi;
 
 // What the program does at its start before the main window is made, over the machine it runs
@@ -87,3 +89,5 @@ int RunScriptOn(std::istream& script, std::ostream& out, ScriptedUi& answers, TF
 // The same headless, on the model itself (no sample tree is created).
 int RunScriptOn(ScriptedUi& answers, TForm1& form, std::istream& script, std::ostream& out,
                 const ScriptCommandFilter& mayStart);
+
+}  // namespace varnel

@@ -7,6 +7,8 @@
 #include "platform/platform.hpp"
 #include "util/errors.hpp"
 
+namespace varnel {
+
 namespace {
 
 bool HasDrive(const std::string& path) { return path.size() >= 2 && path[1] == ':'; }
@@ -141,3 +143,5 @@ void ScriptedUi::Pause(int milliseconds) {
   pausedMilliseconds += milliseconds;
   if (realPause && milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
+
+}  // namespace varnel

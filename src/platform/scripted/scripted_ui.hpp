@@ -12,6 +12,8 @@
 #include "platform/system.hpp"
 #include "platform/ui.hpp"
 
+namespace varnel {
+
 class ScriptedUi : public UserInterface {
  public:
   // The system maps the answered paths and takes the chosen folders as current folder.
@@ -63,3 +65,5 @@ class ScriptedUi : public UserInterface {
   std::deque<std::optional<std::string>> open_, save_, folder_, ask_;
   std::deque<std::vector<std::string>> point_;
 };
+
+}  // namespace varnel
