@@ -46,10 +46,10 @@
 #ifndef _WIN32
 #include "platform/posix/posix_system.hpp"
 
-using namespace varnel;
-
 extern char** environ;
 #endif
+
+using namespace varnel;
 
 namespace fs = std::filesystem;
 

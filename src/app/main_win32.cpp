@@ -12,6 +12,8 @@
 #include "platform/win32/win32_system.hpp"
 #include "util/format.hpp"
 
+using namespace varnel;
+
 namespace {
 
 int Usage() {

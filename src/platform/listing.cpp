@@ -6,6 +6,8 @@
 
 #include "util/text.hpp"
 
+namespace varnel {
+
 namespace {
 
 // Greedy matching with one backtrack point.
@@ -57,3 +59,5 @@ void SortAsListed(std::vector<DirEntry>& entries) {
   });
   for (std::size_t i = 0; i < keyed.size(); ++i) entries[i] = std::move(keyed[i].second);
 }
+
+}  // namespace varnel

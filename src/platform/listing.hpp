@@ -6,6 +6,8 @@
 
 #include "platform/system.hpp"
 
+namespace varnel {
+
 // '*' (any run) and '?' (one character), without case. A pattern ending in ".*" also matches a
 // name without an extension, so "*.*" matches every name. Linear for one '*', never exponential.
 bool MatchWildcard(std::string_view pattern, std::string_view name);
@@ -13,3 +15,5 @@ bool MatchWildcard(std::string_view pattern, std::string_view name);
 // The order of the users' file system: by the names in upper case (ASCII letters), compared
 // byte by byte as unsigned; equal upper-case names by their own bytes.
 void SortAsListed(std::vector<DirEntry>& entries);
+
+}  // namespace varnel

@@ -8,6 +8,8 @@
 #include "necout/reader.hpp"
 #include "support/win32_root.hpp"
 
+namespace varnel {
+
 namespace {
 
 // Copies a program from beside the test program into the tree; false when it is not there.
@@ -56,3 +58,5 @@ TEST(Win32Engine, TheTreesEngineConvertsADeck) {
   RunEngine(root, "b_in\\broken.nec b_out\\broken.out");
   EXPECT_FALSE(root.system.FileExists(root.Path("4nec2\\b_out\\broken.out")));
 }
+
+}  // namespace varnel

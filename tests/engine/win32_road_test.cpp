@@ -18,6 +18,8 @@
 #include "util/format.hpp"
 #include "util/tree.hpp"
 
+namespace varnel {
+
 namespace {
 
 bool UnderWine() {
@@ -118,3 +120,5 @@ run MISaveasTxtClick
 
   system.DeleteTree("c:\\4nec2");
 }
+
+}  // namespace varnel

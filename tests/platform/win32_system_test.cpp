@@ -10,6 +10,8 @@
 #include "support/win32_root.hpp"
 #include "util/errors.hpp"
 
+namespace varnel {
+
 namespace {
 
 template <typename Action>
@@ -292,3 +294,5 @@ TEST(Win32Environment, VariablesLocaleAndClock) {
   EXPECT_GE(s.MillisecondsSinceEpoch() - before, 25u);
   EXPECT_GE(s.CurrentYear(), 2024);
 }
+
+}  // namespace varnel

@@ -9,6 +9,8 @@
 #undef near
 #undef far
 
+namespace varnel {
+
 inline std::wstring WideOf(const std::string& text) {
   std::wstring wide;
   for (char c : text) wide += static_cast<wchar_t>(static_cast<unsigned char>(c));  // ASCII paths only
@@ -84,3 +86,4 @@ class Win32Root {
   }
 };
 
+}  // namespace varnel

@@ -4,6 +4,8 @@
 
 #include "util/errors.hpp"
 
+namespace varnel {
+
 namespace win32_detail {
 
 // The program's 8-bit texts and the system's wide texts, through the ANSI code page. A wide
@@ -24,3 +26,5 @@ std::string SystemMessage(unsigned long code);
 std::wstring LongFullPath(const std::string& path);
 
 }  // namespace win32_detail
+
+}  // namespace varnel

@@ -16,6 +16,8 @@
 
 #include "platform/win32/win32_internal.hpp"
 
+namespace varnel {
+
 using namespace win32_detail;
 
 namespace {
@@ -113,3 +115,5 @@ void Win32System::EndProcess(ProcessHandle handle) {
   Release(it->second);
   started.erase(it);
 }
+
+}  // namespace varnel

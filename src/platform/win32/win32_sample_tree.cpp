@@ -6,6 +6,8 @@
 #include "sample/sample_files.hpp"
 #include "util/tree.hpp"
 
+namespace varnel {
+
 void CreateSampleFiles(System& system) {
   // The folders keep whatever letter case they already have on disk.
   for (const char* folder : {"c:\\4nec2", kExeFolder, kDeckFolder, kRangeFolder, kOutputFolder, kSingleOutputFolder})
@@ -15,3 +17,5 @@ void CreateSampleFiles(System& system) {
   for (const auto& [path, text] : files)
     if (!system.FileExists(path) && !system.FolderExists(path)) system.WriteFile(path, text);
 }
+
+}  // namespace varnel

@@ -13,6 +13,8 @@
 
 #include "platform/win32/win32_internal.hpp"
 
+namespace varnel {
+
 using namespace win32_detail;
 
 namespace win32_detail {
@@ -391,3 +393,5 @@ std::uint64_t Win32System::MillisecondsSinceEpoch() {
   constexpr std::uint64_t kEpochTicks = 116444736000000000ULL;  // 1601-01-01 to 1970-01-01, in 100 ns
   return (ticks - kEpochTicks) / 10000;
 }
+
+}  // namespace varnel

@@ -19,6 +19,8 @@
 
 #include "platform/system.hpp"
 
+namespace varnel {
+
 class Win32System : public System {
  public:
   bool FileExists(const std::string& path) override;
@@ -52,3 +54,5 @@ class Win32System : public System {
   int CurrentYear() override;
   std::uint64_t MillisecondsSinceEpoch() override;
 };
+
+}  // namespace varnel

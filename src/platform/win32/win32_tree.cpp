@@ -17,6 +17,8 @@
 
 #include "platform/win32/win32_internal.hpp"
 
+namespace varnel {
+
 using namespace win32_detail;
 
 namespace {
@@ -146,3 +148,5 @@ bool Win32System::FolderWithin(const std::string& inner, const std::string& oute
   if (a.size() < b.size() || a.compare(0, b.size(), b) != 0) return false;
   return a.size() == b.size() || a[b.size()] == L'\\' || b.back() == L'\\';
 }
+
+}  // namespace varnel
