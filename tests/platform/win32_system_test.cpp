@@ -7,22 +7,13 @@
 #include <vector>
 
 #include "platform/win32/win32_system.hpp"
+#include "support/inout_error.hpp"
 #include "support/win32_root.hpp"
 #include "util/errors.hpp"
 
 namespace varnel {
 
 namespace {
-
-template <typename Action>
-std::string ErrorOf(Action action) {
-  try {
-    action();
-  } catch (const InOutError& e) {
-    return std::to_string(e.code) + " " + e.what();
-  }
-  return "no InOutError";
-}
 
 std::vector<std::string> Names(const std::vector<DirEntry>& entries) {
   std::vector<std::string> names;

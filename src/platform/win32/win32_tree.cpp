@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/listing.hpp"
 #include "platform/win32/win32_system.hpp"
 
 #include <windows.h>
@@ -23,13 +24,6 @@ using namespace win32_detail;
 
 namespace {
 
-// Deeper trees are left in place rather than followed further: every level holds one open
-// handle.
-constexpr int kMaxDepth = 128;
-// Entries looked at in one deletion; past it the rest stays, and the caller sees the folder
-// still existing.
-constexpr std::size_t kMaxEntries = 5'000'000;
-
 struct Found {
   std::wstring name;
   DWORD attributes;
@@ -40,7 +34,7 @@ class TreeDeleter {
   // Deletes everything inside the folder at path (long form); true when path was a real folder
   // (not a reparse point) that could be held while it was emptied.
   bool Empty(const std::wstring& path, int depth) {
-    if (depth >= kMaxDepth) return true;
+    if (depth >= kMaxTreeDepth) return true;
     HANDLE folder = CreateFileW(path.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (folder == INVALID_HANDLE_VALUE) return false;
@@ -80,7 +74,7 @@ class TreeDeleter {
     do {
       const std::wstring name = found.cFileName;
       if (name == L"." || name == L"..") continue;
-      if (++seen_ > kMaxEntries) break;
+      if (++seen_ > kMaxTreeEntries) break;
       entries.push_back({name, found.dwFileAttributes});
     } while (FindNextFileW(search, &found));
     FindClose(search);
