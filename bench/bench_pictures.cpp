@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "large_map.hpp"
 #include "picture/field_map.hpp"
 #include "picture/table_plot.hpp"
 #include "util/format.hpp"
@@ -19,23 +20,6 @@ namespace varnel {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// 400 x 320 points in one XY plane: every point is a cell of the map.
-const NearFieldTable& LargeTable() {
-  static const NearFieldTable table = [] {
-    NearFieldTable t;
-    t.fieldType = "ELECTRIC ";
-    for (int j = 0; j < 320; ++j)
-      for (int i = 0; i < 400; ++i) {
-        t.x.push_back(-20 + 0.1 * i);
-        t.y.push_back(-16 + 0.1 * j);
-        t.z.push_back(1.3);
-        t.value.push_back(1 / (0.05 + std::hypot(-20 + 0.1 * i, -16 + 0.1 * j)));
-      }
-    return t;
-  }();
-  return table;
-}
 
 // The anchor of the map: one pass that reads every point and keeps those of the plane.
 double PlainPass(const NearFieldTable& t) {
@@ -101,7 +85,7 @@ void Measure(benchmark::State& state, Work work, Anchor anchor) {
 
 void BM_FieldMapComputed128k(benchmark::State& state) {
   DecimalSeparator = ',';
-  const NearFieldTable& table = LargeTable();
+  const NearFieldTable& table = LargeMapTable();
   Measure(state, [&] { return ComputeFieldMap(table, {}, Point3D{10, 0, 1.3}).cells.size(); },
           [&] { return PlainPass(table); });
 }
@@ -109,7 +93,7 @@ BENCHMARK(BM_FieldMapComputed128k)->Unit(benchmark::kMillisecond);
 
 void BM_FieldMapDrawn128k(benchmark::State& state) {
   DecimalSeparator = ',';
-  const NearFieldTable& table = LargeTable();
+  const NearFieldTable& table = LargeMapTable();
   const FieldMap map = ComputeFieldMap(table, {}, Point3D{10, 0, 1.3});
   Measure(state, [&] { return SvgText(FieldMapScene(map, MapMarks{}, "Total")).size(); },
           [&] { return PlainPass(table); });

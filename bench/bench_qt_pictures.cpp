@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cmath>
 
+#include "large_map.hpp"
 #include "picture/field_map.hpp"
 #include "platform/qt/picture_window.hpp"
 #include "util/format.hpp"
@@ -20,15 +21,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 Scene LargeMapScene() {
-  NearFieldTable t;
-  t.fieldType = "ELECTRIC ";
-  for (int j = 0; j < 320; ++j)
-    for (int i = 0; i < 400; ++i) {
-      t.x.push_back(-20 + 0.1 * i);
-      t.y.push_back(-16 + 0.1 * j);
-      t.z.push_back(1.3);
-      t.value.push_back(1 / (0.05 + std::hypot(-20 + 0.1 * i, -16 + 0.1 * j)));
-    }
+  const NearFieldTable& t = LargeMapTable();
   return FieldMapScene(ComputeFieldMap(t, {}, Point3D{10, 0, 1.3}), MapMarks{}, "Total");
 }
 

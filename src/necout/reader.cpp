@@ -248,15 +248,15 @@ const PhaseTable& Phases() {
 // text reads as the double nearest to k / 100, the very double the phase table is keyed on.
 constexpr int kNoHundredths = 1 << 30;
 
-// k when the scanned number is k / 100 with |k| <= 18000 (-0 excluded: its angle has a sign of
+// k when the number mantissa * 10^exponent (all digits in the mantissa) is k / 100 with |k| <= 18000 (-0 excluded: its angle has a sign of
 // its own); kNoHundredths otherwise.
-int Hundredths(const DecimalParts& parts) {
-  if (parts.truncated || parts.exponent < -2 || parts.exponent > 0 || parts.mantissa > 18000) return kNoHundredths;
-  std::uint64_t k = parts.mantissa;
-  if (parts.exponent == -1) k *= 10;
-  else if (parts.exponent == 0) k *= 100;
-  if (k > 18000 || (k == 0 && parts.negative)) return kNoHundredths;
-  return parts.negative ? -static_cast<int>(k) : static_cast<int>(k);
+int Hundredths(bool negative, std::uint64_t mantissa, long long exponent) {
+  if (exponent < -2 || exponent > 0 || mantissa > 18000) return kNoHundredths;
+  std::uint64_t k = mantissa;
+  if (exponent == -1) k *= 10;
+  else if (exponent == 0) k *= 100;
+  if (k > 18000 || (k == 0 && negative)) return kNoHundredths;
+  return negative ? -static_cast<int>(k) : static_cast<int>(k);
 }
 
 // sqrt((sqrt(C^2 + S^2) + N) / 2) over the components given: the major half-axis of the
@@ -274,40 +274,94 @@ double PeakAmplitude(const double* magnitude, const double* phase, const int* hu
   return std::sqrt((std::sqrt(c * c + s * s) + n) * 0.5);
 }
 
-// The common row in one sweep: nine fields in the form of ScanDecimal with an exact value (or
-// "NaN"), each followed by a run of 1 to 64 blanks or the row's end. Returns false for anything
-// else, and the row is then read field by field with the general rules. Without wantPhases
-// the phases are only checked, not converted.
+// One number of the row sweep: [sign] digits [mark digits] [E [sign] digits] with at most 19
+// digits (the digit and exponent pieces of ScanDecimal, '.' and mark both acting as the mark),
+// followed by a blank or the row's end (end), with an exact value. Moves p behind it.
+struct SweptNumber {
+  bool negative;
+  std::uint64_t mantissa;
+  long long exponent;
+};
+
+DECIMAL_ALWAYS_INLINE bool SweepNumber(const char*& at, const char* end, char mark, SweptNumber& n) {
+  const char* p = at;
+  bool negative = false;
+  if (*p == '-' || *p == '+') negative = *p++ == '-';
+  std::uint64_t mantissa = 0;
+  const char* const intStart = p;
+  p = ScanDigits<true>(p, end, mantissa);
+  std::ptrdiff_t digits = p - intStart;
+  long long exponent = 0;
+  if (*p == '.' || *p == mark) {
+    const char* const fracStart = ++p;
+    p = ScanDigits<true>(p, end, mantissa);
+    exponent = -(p - fracStart);
+    digits += p - fracStart;
+  }
+  if (digits == 0 || digits > 19) return false;
+  if (*p == 'E' || *p == 'e') {
+    long long e;
+    p = ScanExponent<true>(p + 1, end, e);
+    if (p == nullptr) return false;
+    exponent += e;
+  }
+  if ((p < end && *p != ' ') || !ExactFits(mantissa, exponent)) return false;
+  at = p;
+  n = {negative, mantissa, exponent};
+  return true;
+}
+
+// The start of the next field: behind a run of 1 to 64 blanks (which the previous field left
+// at p), not at the row's end.
+inline bool SweepBlanks(const char*& p, const char* end) {
+  if (p == end) return false;  // fewer than nine fields
+  const char* const run = p;
+  while (p < end && *p == ' ') ++p;
+  return p - run <= static_cast<std::ptrdiff_t>(kBlanksFoldedPerRun);
+}
+
+// "NaN" at p, followed by a blank or the row's end; moves p behind it.
+inline bool SweepNaN(const char*& p, const char* end) {
+  if (*p == 'N' && end - p >= 3 && p[1] == 'a' && p[2] == 'N' && (end - p == 3 || p[3] == ' ')) {
+    p += 3;
+    return true;
+  }
+  return false;
+}
+
+// The common row in one sweep: three coordinates, then magnitude and phase three times, each
+// "NaN" or a SweepNumber, apart by runs of 1 to 64 blanks. Returns false for anything else, and
+// the row is then read field by field with the general rules. Without wantPhases the phases are
+// only checked, not converted; with it a phase that is k / 100 gives k in hundredths and no value.
 // The row must be a trimmed view into a std::string: the byte at its end is then readable and
 // is a byte of 0..32 (a trimmed one, the CR, or the string's terminating NUL), which ends every
 // number, so the scan needs no bounds checks.
 bool PlainRow(std::string_view row, char mark, bool wantPhases, double (&v)[kFieldsPerRow], int (&hundredths)[3]) {
   const char* p = row.data();
   const char* const end = p + row.size();
-  for (std::size_t f = 0; f < kFieldsPerRow; ++f) {
-    if (f > 0) {
-      if (p == end) return false;  // fewer than nine fields
-      const char* const run = p;
-      while (p < end && *p == ' ') ++p;
-      if (p - run > static_cast<std::ptrdiff_t>(kBlanksFoldedPerRun)) return false;
-    }
-    if (*p == 'N' && end - p >= 3 && p[1] == 'a' && p[2] == 'N' && (end - p == 3 || p[3] == ' ')) {
-      v[f] = f == 7 ? 0.0 : 1000000.0;
-      p += 3;
-      continue;
-    }
-    DecimalParts parts;
-    const char* const stop = ScanDecimal<true>(p, end, '.', mark, parts);
-    if (stop == nullptr || (stop < end && *stop != ' ') || !ExactDecimalFits(parts)) return false;
-    p = stop;
-    if (f >= 4 && f % 2 == 0) {
+  SweptNumber n;
+  for (std::size_t f = 0; f < 3; ++f) {
+    if (f > 0 && !SweepBlanks(p, end)) return false;
+    if (SweepNaN(p, end)) v[f] = 1000000.0;
+    else if (SweepNumber(p, end, mark, n)) v[f] = ExactValue(n.negative, n.mantissa, n.exponent);
+    else return false;
+  }
+  for (std::size_t i = 0; i < 3; ++i) {
+    const std::size_t f = 3 + 2 * i;
+    if (!SweepBlanks(p, end)) return false;
+    if (SweepNaN(p, end)) v[f] = f == 7 ? 0.0 : 1000000.0;
+    else if (SweepNumber(p, end, mark, n)) v[f] = ExactValue(n.negative, n.mantissa, n.exponent);
+    else return false;
+    if (!SweepBlanks(p, end)) return false;
+    if (SweepNaN(p, end)) {
+      v[f + 1] = 1000000.0;
+    } else if (!SweepNumber(p, end, mark, n)) {
+      return false;
+    } else if (wantPhases) {
       // Only the ellipse uses a phase, and mostly through its hundredths.
-      if (!wantPhases) continue;
-      const int k = Hundredths(parts);
-      hundredths[(f - 4) / 2] = k;
-      if (k != kNoHundredths) continue;
+      hundredths[i] = Hundredths(n.negative, n.mantissa, n.exponent);
+      if (hundredths[i] == kNoHundredths) v[f + 1] = ExactValue(n.negative, n.mantissa, n.exponent);
     }
-    v[f] = ExactDecimalValue(parts);
   }
   return true;
 }

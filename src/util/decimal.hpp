@@ -23,6 +23,13 @@
 #include <cstdint>
 #include <string>
 
+// For a scan a hot loop calls at several places, where the compiler would rather call it.
+#if defined(_MSC_VER)
+#define DECIMAL_ALWAYS_INLINE __forceinline
+#else
+#define DECIMAL_ALWAYS_INLINE __attribute__((always_inline)) inline
+#endif
+
 namespace varnel {
 
 struct DecimalParts {
@@ -55,6 +62,55 @@ inline bool IsDigit(int c) { return static_cast<unsigned>(c - '0') < 10; }
 
 }  // namespace decimal_detail
 
+// The core pieces, for a scan that keeps its own loop (the reader's row sweep) and for
+// ScanDecimal below.
+
+// The run of digits at p appended to mantissa (times ten plus the digit, wrapping past 19
+// digits); returns the position behind the run.
+template <bool Terminated>
+inline const char* ScanDigits(const char* p, const char* end, std::uint64_t& mantissa) {
+  using namespace decimal_detail;
+  std::uint64_t m = mantissa;
+  while (IsDigit(At<Terminated>(p, end))) m = m * 10 + static_cast<unsigned>(*p++ - '0');
+  mantissa = m;
+  return p;
+}
+
+// The exponent behind the 'E' or 'e' at p[-1]: an optional sign and at least one digit, the
+// magnitude saturated at 10^9. Returns the position behind it, or nullptr without a digit.
+template <bool Terminated>
+inline const char* ScanExponent(const char* p, const char* end, long long& exponent) {
+  using namespace decimal_detail;
+  bool negative = false;
+  if (At<Terminated>(p, end) == '+' || At<Terminated>(p, end) == '-') negative = *p++ == '-';
+  const char* const start = p;
+  long long e = 0;
+  while (IsDigit(At<Terminated>(p, end))) {
+    if (e < kExponentLimit) e = e * 10 + (*p - '0');
+    ++p;
+  }
+  if (p == start) return nullptr;
+  exponent = negative ? -e : e;
+  return p;
+}
+
+// Whether one exact operation gives mantissa * 10^exponent correctly rounded (the mantissa
+// holding all significant digits).
+inline bool ExactFits(std::uint64_t mantissa, long long exponent) {
+  if (mantissa == 0) return exponent >= -9999 && exponent <= 9999;
+  return mantissa <= (std::uint64_t{1} << 53) && exponent >= -22 && exponent <= 22;
+}
+
+// The value for which ExactFits holds.
+inline double ExactValue(bool negative, std::uint64_t mantissa, long long exponent) {
+  using decimal_detail::kPowersOfTen;
+  if (mantissa == 0) return negative ? -0.0 : 0.0;
+  const double m = static_cast<double>(mantissa);
+  const double magnitude = exponent >= 0 ? m * kPowersOfTen[static_cast<std::size_t>(exponent)]
+                                         : m / kPowersOfTen[static_cast<std::size_t>(-exponent)];
+  return negative ? -magnitude : magnitude;
+}
+
 template <bool Terminated>
 inline const char* ScanDecimal(const char* p, const char* end, char mark, char otherMark, DecimalParts& parts) {
   using namespace decimal_detail;
@@ -63,12 +119,12 @@ inline const char* ScanDecimal(const char* p, const char* end, char mark, char o
   if (At<Terminated>(p, end) == '+' || At<Terminated>(p, end) == '-') negative = *p++ == '-';
   const char* const runStart = p;
   std::uint64_t mantissa = 0;
-  while (IsDigit(At<Terminated>(p, end))) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+  p = ScanDigits<Terminated>(p, end, mantissa);
   const char* const markAt = p;
   long long exponent = 0;
   if (At<Terminated>(p, end) == mark1 || At<Terminated>(p, end) == mark2) {
     const char* const fraction = ++p;
-    while (IsDigit(At<Terminated>(p, end))) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+    p = ScanDigits<Terminated>(p, end, mantissa);
     exponent = -static_cast<long long>(p - fraction);
   }
   if (p == runStart) return nullptr;
@@ -82,17 +138,10 @@ inline const char* ScanDecimal(const char* p, const char* end, char mark, char o
     truncated = significant > kMaxDigits;
   }
   if (At<Terminated>(p, end) == 'E' || At<Terminated>(p, end) == 'e') {
-    ++p;
-    bool negativeExponent = false;
-    if (At<Terminated>(p, end) == '+' || At<Terminated>(p, end) == '-') negativeExponent = *p++ == '-';
-    const char* const expStart = p;
-    long long e = 0;
-    while (IsDigit(At<Terminated>(p, end))) {
-      if (e < kExponentLimit) e = e * 10 + (*p - '0');
-      ++p;
-    }
-    if (p == expStart) return nullptr;
-    exponent += negativeExponent ? -e : e;
+    long long e;
+    p = ScanExponent<Terminated>(p + 1, end, e);
+    if (p == nullptr) return nullptr;
+    exponent += e;
   }
   parts.negative = negative;
   parts.truncated = truncated;
@@ -103,19 +152,12 @@ inline const char* ScanDecimal(const char* p, const char* end, char mark, char o
 
 // Whether ExactDecimal gives the value (without working it out).
 inline bool ExactDecimalFits(const DecimalParts& parts) {
-  if (parts.truncated) return false;
-  if (parts.mantissa == 0) return parts.exponent >= -9999 && parts.exponent <= 9999;
-  return parts.mantissa <= (std::uint64_t{1} << 53) && parts.exponent >= -22 && parts.exponent <= 22;
+  return !parts.truncated && ExactFits(parts.mantissa, parts.exponent);
 }
 
 // The value of parts for which ExactDecimalFits holds.
 inline double ExactDecimalValue(const DecimalParts& parts) {
-  using decimal_detail::kPowersOfTen;
-  if (parts.mantissa == 0) return parts.negative ? -0.0 : 0.0;
-  const double m = static_cast<double>(parts.mantissa);
-  const double magnitude = parts.exponent >= 0 ? m * kPowersOfTen[static_cast<std::size_t>(parts.exponent)]
-                                               : m / kPowersOfTen[static_cast<std::size_t>(-parts.exponent)];
-  return parts.negative ? -magnitude : magnitude;
+  return ExactValue(parts.negative, parts.mantissa, parts.exponent);
 }
 
 inline bool ExactDecimal(const DecimalParts& parts, double& value) {

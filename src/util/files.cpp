@@ -117,7 +117,11 @@ bool ReadTextFile(Platform platform, const std::string& name, std::string& text)
     ShowWarning(platform.ui, "Die Datei " + name + " konnte nicht gefunden werden.");
     return false;
   }
-  std::string bytes = platform.system.ReadFile(name);
+  text = TextOfFileBytes(platform.system.ReadFile(name));
+  return true;
+}
+
+std::string TextOfFileBytes(std::string bytes) {
   // Byte 26 ends the file.
   const void* ctrlZ = std::memchr(bytes.data(), kCtrlZ, bytes.size());
   const std::size_t size = ctrlZ ? static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - bytes.data())
@@ -137,8 +141,13 @@ bool ReadTextFile(Platform platform, const std::string& name, std::string& text)
   // with LF carries that CR LF already; a last line without a line end does not, so it stays as
   // it is. An empty file reads as one empty line, which gives "".
   if (endsWithLineFeed) result.resize(result.size() - 2);
-  text = std::move(result);
-  return true;
+  return result;
+}
+
+TextList TextFileLines(std::string bytes) {
+  const std::string text = TextOfFileBytes(std::move(bytes));
+  // An empty file is one empty line.
+  return text.empty() ? TextList{""} : SplitText(text, "\r\n");
 }
 
 void WriteTextFile(System& system, const std::string& text, const std::string& name) {

@@ -15,6 +15,10 @@ namespace varnel {
 // ShowWarning "Die Datei <name> konnte nicht gefunden werden." and text stays as passed in.
 // Other input/output failures throw InOutError. Returns true when the file was read.
 bool ReadTextFile(Platform platform, const std::string& name, std::string& text);
+// The text ReadTextFile makes of a file's bytes.
+std::string TextOfFileBytes(std::string bytes);
+// The lines of that text: a final line end adds no line, an empty file is one empty line.
+TextList TextFileLines(std::string bytes);
 // Creates or truncates the file and writes the text exactly. Throws InOutError.
 void WriteTextFile(System& system, const std::string& text, const std::string& name);
 // Writes the text to a new file of a fresh name beside the file (System::WriteFileBeside)

@@ -11,6 +11,7 @@
 
 #include "support/test_root.hpp"
 #include "util/errors.hpp"
+#include "util/messages.hpp"
 
 namespace varnel {
 
@@ -436,6 +437,22 @@ TEST(CurrentYearText, IsThePlatformsYearWithoutPadding) {
   std::string year = CurrentYearText(f.system);
   EXPECT_EQ(std::to_string(f.system.CurrentYear()), year);
   EXPECT_GE(f.system.CurrentYear(), 2024);
+}
+
+// The lines of a text file as range files are read: LF or CR LF ends a line, a lone CR is
+// dropped, byte 26 ends the file, a final line end adds no line, an empty file is one line.
+TEST(TextFileLines, SplitsLikeATextReader) {
+  const std::vector<std::pair<std::string, TextList>> cases = {
+      {"", {""}},
+      {"\n", {""}},
+      {"a", {"a"}},
+      {"a\n", {"a"}},
+      {"a\n\n", {"a", ""}},
+      {"a\r\nb", {"a", "b"}},
+      {"a\rb\r\n", {"ab"}},
+      {"7\r\n8\x1a" "9\r\n", {"7", "8"}},
+  };
+  for (const auto& [bytes, lines] : cases) EXPECT_EQ(lines, TextFileLines(bytes)) << "bytes: " << VisibleText(bytes);
 }
 
 }  // namespace varnel
