@@ -11,9 +11,24 @@
 // Exit status: 0 success; 64 wrong arguments; 66 the deck cannot be read; 70 nec2c rejected the
 // deck (no output file is left behind); 73 the output cannot be written; 127 nec2c cannot be
 // started.
+//
+// The Windows build (for the tests under Wine) takes the paths as they stand and starts the
+// Windows build of nec2c, nec2c.exe, from its own folder (or else from PATH).
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#undef near
+#undef far
+#else
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdlib>
@@ -22,16 +37,19 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "print_layout.hpp"
+#ifndef _WIN32
 #include "platform/posix/posix_system.hpp"
 
-using namespace varnel;
-
 extern char** environ;
+#endif
+
+using namespace varnel;
 
 namespace fs = std::filesystem;
 
@@ -43,6 +61,10 @@ constexpr int kRejected = 70;
 constexpr int kCannotWrite = 73;
 constexpr int kNoEngine = 127;
 
+#ifdef _WIN32
+// Windows paths are native.
+std::string ToNative(const std::string& path) { return path; }
+#else
 // Native absolute paths are taken as they are; everything else goes through the drive mapping
 // (which also resolves relative names and matches components without letter case).
 std::string ToNative(const std::string& path) {
@@ -50,6 +72,7 @@ std::string ToNative(const std::string& path) {
   static const PosixRoots roots = PosixRoots::FromEnvironment();
   return NativePath(roots, path);
 }
+#endif
 
 std::optional<std::string> ReadWhole(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -72,11 +95,21 @@ bool WriteWhole(const std::string& path, const std::string& bytes) {
 class TempFolder {
  public:
   TempFolder() {
+#ifdef _WIN32
+    std::error_code ec;
+    const fs::path base = fs::temp_directory_path(ec);
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty() && !ec; ++attempt) {
+      const fs::path candidate = base / ("varnel-engine-" + std::to_string(random()));
+      if (fs::create_directory(candidate, ec)) path_ = candidate.string();
+    }
+#else
     const char* base = std::getenv("TMPDIR");
     std::string pattern = std::string(base && *base ? base : "/tmp") + "/varnel-engine-XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (mkdtemp(buffer.data())) path_ = buffer.data();
+#endif
   }
   ~TempFolder() {
     if (path_.empty()) return;
@@ -92,6 +125,32 @@ class TempFolder {
 };
 
 // Runs nec2c and returns its exit status (kNoEngine when it cannot be started).
+#ifdef _WIN32
+int RunNec2c(const std::string& deck, const std::string& output) {
+  // nec2c.exe from this program's folder, else wherever the search path finds it.
+  std::wstring self(32768, L'\0');
+  self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
+  std::wstring engine = self.substr(0, self.find_last_of(L'\\') + 1) + L"nec2c.exe";
+  if (GetFileAttributesW(engine.c_str()) == INVALID_FILE_ATTRIBUTES) engine = L"nec2c.exe";
+  // The temporary paths hold no quote; each is passed in quotes.
+  std::wstring commandLine = L"\"" + engine + L"\" -i \"" + fs::path(deck).wstring() + L"\" -o \"" +
+                             fs::path(output).wstring() + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    std::cerr << "varnel_engine: cannot start nec2c.exe (system error " << GetLastError()
+              << "); build it with tools/build_windows_engine.sh\n";
+    return kNoEngine;
+  }
+  CloseHandle(info.hThread);
+  WaitForSingleObject(info.hProcess, INFINITE);
+  DWORD status = kRejected;
+  GetExitCodeProcess(info.hProcess, &status);
+  CloseHandle(info.hProcess);
+  return static_cast<int>(status);
+}
+#else
 int RunNec2c(const std::string& deck, const std::string& output) {
   std::vector<std::string> args = {"nec2c", "-i", deck, "-o", output};
   std::vector<char*> argv;
@@ -111,6 +170,7 @@ int RunNec2c(const std::string& deck, const std::string& output) {
   if (WIFEXITED(status)) return WEXITSTATUS(status);
   return kRejected;
 }
+#endif
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "platform/posix/posix_system.hpp"
+#include "support/inout_error.hpp"
 #include "support/test_root.hpp"
 #include "util/errors.hpp"
 
@@ -14,17 +15,6 @@ namespace varnel {
 namespace fs = std::filesystem;
 
 namespace {
-
-// The code and message of the InOutError that action throws.
-template <typename Action>
-std::string ErrorOf(Action action) {
-  try {
-    action();
-  } catch (const InOutError& e) {
-    return std::to_string(e.code) + " " + e.what();
-  }
-  return "no InOutError";
-}
 
 std::vector<std::string> Names(const std::vector<DirEntry>& entries) {
   std::vector<std::string> names;

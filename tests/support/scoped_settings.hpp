@@ -25,17 +25,21 @@ class ScopedEnv {
  public:
   ScopedEnv(const char* name, const char* value) : name_(name) {
     if (const char* old = std::getenv(name)) old_ = old;
-    if (value) setenv(name, value, 1);
-    else unsetenv(name);
+    Set(name, value);
   }
-  ~ScopedEnv() {
-    if (old_) setenv(name_, old_->c_str(), 1);
-    else unsetenv(name_);
-  }
+  ~ScopedEnv() { Set(name_, old_ ? old_->c_str() : nullptr); }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
 
  private:
+  static void Set(const char* name, const char* value) {
+#ifdef _WIN32
+    _putenv_s(name, value ? value : "");  // an empty value removes the variable
+#else
+    if (value) setenv(name, value, 1);
+    else unsetenv(name);
+#endif
+  }
   const char* name_;
   std::optional<std::string> old_;
 };

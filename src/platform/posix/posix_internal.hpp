@@ -16,9 +16,6 @@ namespace posix_detail {
 // "E/A-Fehler 112", anything else "E/A-Fehler <errno>".
 InOutError ErrnoError(int error);
 
-// '*' (any run) and '?' (one character), without case. A pattern ending in ".*" also matches a
-// name without an extension, so "*.*" matches every name.
-bool MatchWildcard(std::string_view pattern, std::string_view name);
 
 // Splits a native path at '/' and resolves "." and ".." lexically.
 std::vector<std::string> NativeComponents(const std::string& absolutePath);

@@ -40,42 +40,6 @@ InOutError ErrnoError(int error) {
   }
 }
 
-namespace {
-
-// Greedy matching with one backtrack point: linear for patterns with one '*', never
-// exponential for more.
-bool MatchPlain(std::string_view pattern, std::string_view name) {
-  std::size_t p = 0, n = 0;
-  std::size_t starP = std::string_view::npos, starN = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && pattern[p] == '*') {
-      starP = p++;
-      starN = n;
-    } else if (p < pattern.size() && (pattern[p] == '?' || FoldLetter(pattern[p]) == FoldLetter(name[n]))) {
-      ++p;
-      ++n;
-    } else if (starP != std::string_view::npos) {
-      p = starP + 1;
-      n = ++starN;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
-}
-
-}  // namespace
-
-bool MatchWildcard(std::string_view pattern, std::string_view name) {
-  if (MatchPlain(pattern, name)) return true;
-  if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" &&
-      name.find('.') == std::string_view::npos) {
-    return MatchPlain(pattern.substr(0, pattern.size() - 2), name);
-  }
-  return false;
-}
-
 std::vector<std::string> NativeComponents(const std::string& absolutePath) {
   std::vector<std::string> parts;
   std::size_t i = 0;

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "platform/listing.hpp"
 #include "platform/posix/posix_internal.hpp"
 
 namespace varnel {
@@ -171,21 +172,8 @@ std::vector<DirEntry> PosixSystem::ListEntries(const std::string& pattern) {
     entries.push_back(std::move(item));
   }
   closedir(dir);
-  // The users' file system lists a folder in the order of its names in upper case; the order
-  // of a Linux folder is that of a hash. Equal upper-case names keep a fixed order too.
-  auto upper = [](std::string_view name) {
-    std::string key(name);
-    for (char& c : key) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    return key;
-  };
-  std::vector<std::pair<std::string, DirEntry>> keyed;
-  keyed.reserve(entries.size());
-  for (DirEntry& entry : entries) keyed.emplace_back(upper(entry.name), std::move(entry));
-  std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
-    if (a.first != b.first) return a.first < b.first;  // std::string compares bytes as unsigned
-    return a.second.name < b.second.name;
-  });
-  for (std::size_t i = 0; i < keyed.size(); ++i) entries[i] = std::move(keyed[i].second);
+  // The order of a Linux folder is that of a hash; the users' file system lists by name.
+  SortAsListed(entries);
   return entries;
 }
 

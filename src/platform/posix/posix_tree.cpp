@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/listing.hpp"
 #include "platform/posix/posix_internal.hpp"
 #include "platform/posix/posix_system.hpp"
 
@@ -21,13 +22,6 @@ namespace varnel {
 using namespace posix_detail;
 
 namespace {
-
-// Deeper trees are left in place rather than followed further: every level holds one open
-// handle, and a tree this deep cannot be expressed on the users' own file system anyway.
-constexpr int kMaxDepth = 128;
-// Entries looked at in one deletion; past it the rest stays, and the caller sees the folder
-// still existing.
-constexpr std::size_t kMaxEntries = 5'000'000;
 
 struct Handle {
   int fd = -1;
@@ -50,7 +44,7 @@ class TreeDeleter {
 
   // Deletes everything inside the open folder folderFd.
   void Empty(int folderFd, const struct stat& folder, int depth) {
-    if (depth >= kMaxDepth) return;
+    if (depth >= kMaxTreeDepth) return;
     const auto key = std::make_pair(folder.st_dev, folder.st_ino);
     if (!ancestors_.insert(key).second) return;  // a cycle: this folder is being emptied already
     for (const std::string& name : Names(folderFd)) {
@@ -88,7 +82,7 @@ class TreeDeleter {
     while (const dirent* entry = readdir(dir)) {
       const std::string_view name = entry->d_name;
       if (name == "." || name == "..") continue;
-      if (++seen_ > kMaxEntries) break;
+      if (++seen_ > kMaxTreeEntries) break;
       names.emplace_back(name);
     }
     closedir(dir);

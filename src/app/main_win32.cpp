@@ -1,0 +1,65 @@
+// The program's entry on Windows. "varnel --script FILE" runs a command script headless over the
+// Windows system (FILE "-" reads standard input). The native window is not built yet.
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "engine/conversion.hpp"
+#include "platform/scripted/runner.hpp"
+#include "platform/win32/win32_sample_tree.hpp"
+#include "platform/win32/win32_system.hpp"
+#include "util/format.hpp"
+
+using namespace varnel;
+
+namespace {
+
+int Usage() {
+  std::cerr << "usage: varnel [--jobs N] --script FILE    run a command script headless (FILE - reads standard input)\n"
+               "  --jobs N  Batch Conversion keeps N engine runs going at once (1 to the processor count; 1 by default)\n";
+  return 2;
+}
+
+// The value of --jobs: a whole number from 1 to the processor count; 0 when it is not.
+int EngineJobs(const std::string& text) {
+  if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789") != std::string::npos) return 0;
+  const int jobs = std::stoi(text);
+  return jobs >= 1 && jobs <= MostParallelRuns() ? jobs : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // At the start the missing folders and sample files of c:\4nec2\ are made; the engines in
+  // c:\4nec2\exe\ are the user's own.
+  Win32System system;
+  const StartUp startUp = [&system] { CreateSampleFiles(system); };
+  DecimalSeparator = system.LocaleDecimalSeparator();
+
+  std::vector<std::string> args(argv + 1, argv + argc);
+  int engineJobs = 1;
+  if (args.size() >= 2 && args[0] == "--jobs") {
+    engineJobs = EngineJobs(args[1]);
+    if (engineJobs == 0) {
+      std::cerr << "varnel: --jobs takes a whole number from 1 to " << MostParallelRuns() << "\n";
+      return 2;
+    }
+    args.erase(args.begin(), args.begin() + 2);
+  }
+  if (args.size() != 2 || args[0] != "--script") {
+    if (args.empty() || (args.size() == 3 && args[2] == "--window"))
+      std::cerr << "varnel: this build has no window yet; run a command script: varnel --script FILE\n";
+    return Usage();
+  }
+  // Line by line: whatever the runner has printed is out when the program is ended.
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  if (args[1] == "-") return RunScript(std::cin, std::cout, system, startUp, engineJobs);
+  std::ifstream script(args[1], std::ios::binary);
+  if (!script) {
+    std::cerr << "varnel: cannot read the script " << args[1] << "\n";
+    return 2;
+  }
+  return RunScript(script, std::cout, system, startUp, engineJobs);
+}
