@@ -138,7 +138,8 @@ int RunNec2c(const std::string& deck, const std::string& output) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &info)) {
     std::cerr << "varnel_engine: cannot start nec2c.exe (system error " << GetLastError()
               << "); build it with tools/build_windows_engine.sh\n";
     return kNoEngine;
@@ -230,7 +231,8 @@ int main(int argc, char** argv) {
   if (!result) {
     fs::remove(outputPath, ignored);
     if (status == kNoEngine) return kNoEngine;
-    std::cerr << "varnel_engine: nec2c rejected the deck " << args->deck << " (exit status " << status << ")\n";
+    std::cerr << "varnel_engine: nec2c rejected the deck " << args->deck << " (exit status " << status
+              << ")\n";
     return kRejected;
   }
 
@@ -245,7 +247,8 @@ int main(int argc, char** argv) {
   fs::rename(partial, outputPath, ec);
   if (ec) {
     fs::remove(partial, ignored);
-    std::cerr << "varnel_engine: cannot write the output file " << args->output << ": " << ec.message() << "\n";
+    std::cerr << "varnel_engine: cannot write the output file " << args->output << ": " << ec.message()
+              << "\n";
     return kCannotWrite;
   }
   return 0;

@@ -17,8 +17,10 @@ using namespace varnel;
 namespace {
 
 int Usage() {
-  std::cerr << "usage: varnel [--jobs N] --script FILE    run a command script headless (FILE - reads standard input)\n"
-               "  --jobs N  Batch Conversion keeps N engine runs going at once (1 to the processor count; 1 by default)\n";
+  std::cerr << "usage: varnel [--jobs N] --script FILE    run a command script headless (FILE - reads "
+               "standard input)\n"
+               "  --jobs N  Batch Conversion keeps N engine runs going at once (1 to the processor count; 1 "
+               "by default)\n";
   return 2;
 }
 

@@ -25,7 +25,8 @@ bool Install(Win32Root& root, const std::string& program, const std::string& tar
 void RunEngine(Win32Root& root, const std::string& parameters) {
   ASSERT_TRUE(root.system.SetCurrentFolder(root.Path("4nec2")));
   std::string error;
-  const ProcessHandle run = root.system.StartProcess(root.Path("4nec2\\exe\\nec2dxs1k5.exe"), parameters, error);
+  const ProcessHandle run =
+      root.system.StartProcess(root.Path("4nec2\\exe\\nec2dxs1k5.exe"), parameters, error);
   ASSERT_TRUE(run) << error;
   for (int waited = 0; !root.system.ProcessEnded(run); waited += 50) {
     ASSERT_LT(waited, 60000) << "the engine did not end";

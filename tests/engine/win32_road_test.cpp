@@ -46,14 +46,17 @@ std::vector<std::string> Starting(const std::vector<std::string>& lines, const s
 TEST(Win32Road, TestObjectsFromGenerationToTheSavedTable) {
   Win32System system;
   if (!UnderWine()) GTEST_SKIP() << "the road works in c:\\4nec2\\ and runs only in a Wine prefix of its own";
-  if (system.FolderExists("c:\\4nec2")) GTEST_SKIP() << "c:\\4nec2\\ exists: the road runs only in a fresh prefix";
+  if (system.FolderExists("c:\\4nec2"))
+    GTEST_SKIP() << "c:\\4nec2\\ exists: the road runs only in a fresh prefix";
   const std::string self = system.ExecutablePath();
   const std::string built = self.substr(0, self.find_last_of('\\') + 1);
-  if (!system.FileExists(built + "nec2c.exe")) GTEST_SKIP() << "nec2c.exe is not built (tools/build_windows_engine.sh)";
+  if (!system.FileExists(built + "nec2c.exe"))
+    GTEST_SKIP() << "nec2c.exe is not built (tools/build_windows_engine.sh)";
 
   // The first start makes the tree's folders and sample files, and on later starts keeps them.
   CreateSampleFiles(system);
-  for (const char* file : {kSampleDeck, kSampleRange, kDipolOutput}) EXPECT_TRUE(system.FileExists(file)) << file;
+  for (const char* file : {kSampleDeck, kSampleRange, kDipolOutput})
+    EXPECT_TRUE(system.FileExists(file)) << file;
   system.WriteFile(kSampleDeck, "changed");
   const std::string engine = system.ReadFile(built + "varnel_engine.exe");
   for (const char* name : {"nec2dxs1k5.exe", "nec2dxs5k0.exe", "nec2dxs11k.exe"})
@@ -100,7 +103,8 @@ run MISaveasTxtClick
   // Six decks (two frequencies, three objects), each converted and analysed once.
   const std::vector<std::string> converted = Starting(out, "Converting: ");
   ASSERT_EQ(6u, converted.size());
-  for (const std::string& line : converted) EXPECT_NE(std::string::npos, line.find(".out ......done.")) << line;
+  for (const std::string& line : converted)
+    EXPECT_NE(std::string::npos, line.find(".out ......done.")) << line;
   ASSERT_EQ(6u, Starting(out, "Load: ").size());
 
   // The table: a header and one row per output, the frequencies those of the range file.

@@ -32,7 +32,8 @@ int wmain(int argc, wchar_t** argv) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    if (!CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info))
       return 70;
     WriteText(argv[2], std::to_wstring(info.dwProcessId));
     Sleep(60000);

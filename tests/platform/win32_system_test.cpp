@@ -80,8 +80,10 @@ TEST(Win32Files, FailuresCarryTheRunTimesMessages) {
   };
   for (const auto& c : cases) {
     const std::string path = c[1].substr(c[1].find(' ') + 1);
-    if (c[1].rfind("read", 0) == 0) EXPECT_EQ(c[0], ErrorOf([&] { s.ReadFile(path); })) << c[1];
-    else EXPECT_EQ(c[0], ErrorOf([&] { s.WriteFile(path, "y"); })) << c[1];
+    if (c[1].rfind("read", 0) == 0)
+      EXPECT_EQ(c[0], ErrorOf([&] { s.ReadFile(path); })) << c[1];
+    else
+      EXPECT_EQ(c[0], ErrorOf([&] { s.WriteFile(path, "y"); })) << c[1];
   }
   EXPECT_EQ("x", s.ReadFile(root.Path("locked.out")));
 }
@@ -98,7 +100,8 @@ TEST(Win32Files, ReplacingGoesThroughAFreshFileBeside) {
   s.RenameOver(first, root.Path("T.TXT"));
   EXPECT_EQ("new", s.ReadFile(root.Path("t.txt")));
   EXPECT_FALSE(s.FileExists(first));
-  EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { s.RenameOver(root.Path("gone.new"), root.Path("t.txt")); }));
+  EXPECT_EQ("2 Datei nicht gefunden",
+            ErrorOf([&] { s.RenameOver(root.Path("gone.new"), root.Path("t.txt")); }));
   // A read-only target is neither replaced nor given a file beside it.
   root.ReadOnly("t.txt");
   EXPECT_EQ("5 Dateizugriff verweigert", ErrorOf([&] { s.RenameOver(second, root.Path("t.txt")); }));
@@ -176,13 +179,15 @@ TEST(Win32Files, DeleteTreeTakesStoredNamesLiterallyAndEnds) {
   // Names that the ordinary path form would read otherwise.
   for (const wchar_t* name : {L"nul", L"trailing. ", L"con.out"}) {
     const std::wstring path = L"\\\\?\\" + WideOf(root.Path("t\\")) + name;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     EXPECT_NE(INVALID_HANDLE_VALUE, file) << name;
     CloseHandle(file);
   }
   s.DeleteTree(root.Path("t"));
-  EXPECT_EQ((std::vector<std::string>{"dd"}), Names(s.ListEntries(root.Path("t\\*"))));  // below the bound stays
-  s.DeleteTree(root.dir.substr(0, 3));  // a drive's root is never deleted
+  EXPECT_EQ((std::vector<std::string>{"dd"}),
+            Names(s.ListEntries(root.Path("t\\*"))));  // below the bound stays
+  s.DeleteTree(root.dir.substr(0, 3));                 // a drive's root is never deleted
   EXPECT_TRUE(s.FolderExists(root.Path("t")));
 }
 
@@ -195,16 +200,14 @@ TEST(Win32Files, FolderWithinResolvesDotsCaseAndSlashes) {
     bool within;
   };
   const Case cases[] = {
-      {"4nec2\\b_in", "4nec2\\b_in\\", true},
-      {"4nec2\\b_in\\sub", "4NEC2\\B_IN", true},
-      {"4nec2\\b_in", "4nec2\\b_in\\sub\\..\\.", true},
-      {"4nec2/b_in", "4nec2\\B_in", true},
+      {"4nec2\\b_in", "4nec2\\b_in\\", true},           {"4nec2\\b_in\\sub", "4NEC2\\B_IN", true},
+      {"4nec2\\b_in", "4nec2\\b_in\\sub\\..\\.", true}, {"4nec2/b_in", "4nec2\\B_in", true},
       {"4nec2\\EXE\\new", "4nec2\\exe", true},  // neither exists yet
-      {"4nec2\\b_in_x", "4nec2\\b_in", false},
-      {"4nec2", "4nec2\\b_in", false},
+      {"4nec2\\b_in_x", "4nec2\\b_in", false},          {"4nec2", "4nec2\\b_in", false},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(c.within, s.FolderWithin(root.Path(c.inner), root.Path(c.outer))) << c.inner << " in " << c.outer;
+    EXPECT_EQ(c.within, s.FolderWithin(root.Path(c.inner), root.Path(c.outer)))
+        << c.inner << " in " << c.outer;
   EXPECT_TRUE(s.FolderWithin(root.Path("4nec2"), root.dir.substr(0, 3)));
   EXPECT_FALSE(s.FolderWithin(root.Path("4nec2"), "q:\\4nec2"));
 }
@@ -259,7 +262,8 @@ TEST(Win32Process, EndProcessEndsWhatTheProgramStarted) {
   for (int i = 0; i < 500 && s.ListEntries(root.Path("pid.txt")).empty(); ++i) Sleep(10);
   Sleep(50);
   const std::string bytes = s.ReadFile(root.Path("pid.txt"));
-  const DWORD grandchildId = std::stoul(std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2));
+  const DWORD grandchildId =
+      std::stoul(std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2));
   HANDLE grandchild = OpenProcess(SYNCHRONIZE, FALSE, grandchildId);
   ASSERT_NE(nullptr, grandchild);
   EXPECT_FALSE(s.ProcessEnded(handle));

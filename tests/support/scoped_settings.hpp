@@ -36,8 +36,10 @@ class ScopedEnv {
 #ifdef _WIN32
     _putenv_s(name, value ? value : "");  // an empty value removes the variable
 #else
-    if (value) setenv(name, value, 1);
-    else unsetenv(name);
+    if (value)
+      setenv(name, value, 1);
+    else
+      unsetenv(name);
 #endif
   }
   const char* name_;

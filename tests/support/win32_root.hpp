@@ -41,12 +41,15 @@ class Win32Root {
   // Writes a file below the root, its folders created.
   std::string Write(const std::string& relative, const std::string& bytes) {
     std::string path = Path(relative);
-    for (std::size_t cut = path.find('\\', dir.size() + 1); cut != std::string::npos; cut = path.find('\\', cut + 1))
+    for (std::size_t cut = path.find('\\', dir.size() + 1); cut != std::string::npos;
+         cut = path.find('\\', cut + 1))
       system.CreateFolder(path.substr(0, cut));
     system.WriteFile(path, bytes);
     return path;
   }
-  void Folder(const std::string& relative) { Write(relative + "\\x", ""), system.RemoveFile(Path(relative + "\\x")); }
+  void Folder(const std::string& relative) {
+    Write(relative + "\\x", ""), system.RemoveFile(Path(relative + "\\x"));
+  }
   void ReadOnly(const std::string& relative) {
     SetFileAttributesW(WideOf(Path(relative)).c_str(), FILE_ATTRIBUTE_READONLY);
   }

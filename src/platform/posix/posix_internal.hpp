@@ -16,7 +16,6 @@ namespace posix_detail {
 // "E/A-Fehler 112", anything else "E/A-Fehler <errno>".
 InOutError ErrnoError(int error);
 
-
 // Splits a native path at '/' and resolves "." and ".." lexically.
 std::vector<std::string> NativeComponents(const std::string& absolutePath);
 std::string JoinNative(const std::vector<std::string>& components);

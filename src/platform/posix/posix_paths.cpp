@@ -194,7 +194,8 @@ std::string MatchComponent(const std::string& folder, const std::string& name, b
   if (!StampOf(folder, stamp)) return name;
   std::lock_guard<std::mutex> lock(indexMutex);
   auto it = folderIndexes.find(folder);
-  FolderIndex* index = (it != folderIndexes.end() && it->second.stamp == stamp) ? &it->second : BuildIndex(folder, stamp);
+  FolderIndex* index =
+      (it != folderIndexes.end() && it->second.stamp == stamp) ? &it->second : BuildIndex(folder, stamp);
   if (!index) return name;
   auto found = index->byFolded.find(Folded(name));
   if (found == index->byFolded.end()) return name;

@@ -167,7 +167,8 @@ std::vector<DirEntry> PosixSystem::ListEntries(const std::string& pattern) {
       item.isLink = S_ISLNK(st.st_mode);
       // A link reports what it points to; a broken link counts as a file.
       struct stat target;
-      item.isFolder = item.isLink ? (stat(full.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) : S_ISDIR(st.st_mode);
+      item.isFolder =
+          item.isLink ? (stat(full.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) : S_ISDIR(st.st_mode);
     }
     entries.push_back(std::move(item));
   }
@@ -236,7 +237,8 @@ int PosixSystem::CurrentYear() {
 
 std::uint64_t PosixSystem::MillisecondsSinceEpoch() {
   using namespace std::chrono;
-  return static_cast<std::uint64_t>(duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count());
+  return static_cast<std::uint64_t>(
+      duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count());
 }
 
 }  // namespace varnel

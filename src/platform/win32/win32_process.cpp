@@ -49,7 +49,8 @@ HANDLE NewJob() {
 
 ProcessHandle Win32System::StartProcess(const std::string& program, const std::string& parameters,
                                         std::string& error) {
-  if (program.empty() || program.find('\0') != std::string::npos || parameters.find('\0') != std::string::npos) {
+  if (program.empty() || program.find('\0') != std::string::npos ||
+      parameters.find('\0') != std::string::npos) {
     error = SystemMessage(ERROR_FILE_NOT_FOUND);
     return {};
   }

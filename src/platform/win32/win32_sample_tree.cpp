@@ -10,7 +10,8 @@ namespace varnel {
 
 void CreateSampleFiles(System& system) {
   // The folders keep whatever letter case they already have on disk.
-  for (const char* folder : {"c:\\4nec2", kExeFolder, kDeckFolder, kRangeFolder, kOutputFolder, kSingleOutputFolder})
+  for (const char* folder :
+       {"c:\\4nec2", kExeFolder, kDeckFolder, kRangeFolder, kOutputFolder, kSingleOutputFolder})
     system.CreateFolder(folder);
   const std::pair<const char*, std::string> files[] = {
       {kSampleDeck, SampleDeckText()}, {kSampleRange, SampleRangeText()}, {kDipolOutput, SampleOutputText()}};

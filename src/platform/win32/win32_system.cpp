@@ -31,7 +31,8 @@ std::wstring Wide(const std::string& text) {
 std::string Narrow(const std::wstring& text) {
   if (text.empty()) return {};
   const int size = static_cast<int>(text.size());
-  const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr, 0, nullptr, nullptr);
+  const int length =
+      WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr, 0, nullptr, nullptr);
   std::string narrow(static_cast<std::size_t>(length), '\0');
   WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, narrow.data(), length, "?", nullptr);
   return narrow;
@@ -64,12 +65,13 @@ InOutError SystemError(unsigned long code) {
 
 std::string SystemMessage(unsigned long code) {
   wchar_t* buffer = nullptr;
-  const DWORD length =
-      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   std::wstring text = length && buffer ? std::wstring(buffer, length) : L"";
   if (buffer) LocalFree(buffer);
-  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+    text.pop_back();
   if (text.empty()) return "Error " + std::to_string(code);
   return Narrow(text);
 }
@@ -119,8 +121,8 @@ HANDLE OpenExisting(const std::string& path, DWORD access, DWORD flags) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  return CreateFileW(Wide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                     OPEN_EXISTING, flags, nullptr);
+  return CreateFileW(Wide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, flags, nullptr);
 }
 
 bool IsDiskFile(HANDLE file) {
@@ -147,7 +149,8 @@ void WriteAll(HANDLE file, const std::string& bytes) {
 std::string RandomSuffix() {
   static const char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   unsigned char bytes[16];
-  if (BCryptGenRandom(nullptr, bytes, sizeof bytes, BCRYPT_USE_SYSTEM_PREFERRED_RNG) != 0) throw MakeInOutError(5);
+  if (BCryptGenRandom(nullptr, bytes, sizeof bytes, BCRYPT_USE_SYSTEM_PREFERRED_RNG) != 0)
+    throw MakeInOutError(5);
   std::string suffix;
   for (unsigned char b : bytes) suffix += kAlphabet[b % 36];
   return suffix;
@@ -259,7 +262,8 @@ void Win32System::RenameOver(const std::string& source, const std::string& targe
   // Neither a folder nor a read-only file is replaced.
   if (attributes != kNoAttributes && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
     throw MakeInOutError(5);
-  if (!MoveFileExW(Wide(source).c_str(), Wide(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  if (!MoveFileExW(Wide(source).c_str(), Wide(target).c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     throw SystemError(GetLastError());
 }
 
@@ -319,7 +323,8 @@ bool Win32System::RemoveFolder(const std::string& path) {
 }
 
 bool Win32System::CreateFolder(const std::string& path) {
-  return !path.empty() && path.find('\0') == std::string::npos && CreateDirectoryW(Wide(path).c_str(), nullptr);
+  return !path.empty() && path.find('\0') == std::string::npos &&
+         CreateDirectoryW(Wide(path).c_str(), nullptr);
 }
 
 std::string Win32System::CurrentFolder() {

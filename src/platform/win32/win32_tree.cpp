@@ -35,8 +35,9 @@ class TreeDeleter {
   // (not a reparse point) that could be held while it was emptied.
   bool Empty(const std::wstring& path, int depth) {
     if (depth >= kMaxTreeDepth) return true;
-    HANDLE folder = CreateFileW(path.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    HANDLE folder =
+        CreateFileW(path.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (folder == INVALID_HANDLE_VALUE) return false;
     BY_HANDLE_FILE_INFORMATION info;
     const bool isFolder = GetFileInformationByHandle(folder, &info) &&
@@ -48,7 +49,8 @@ class TreeDeleter {
         if (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
           RemoveLink(child, entry.attributes);
         } else if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) {
-          if (Empty(child, depth + 1)) RemoveDirectoryW(child.c_str());  // fails, as it should, when not empty
+          if (Empty(child, depth + 1))
+            RemoveDirectoryW(child.c_str());  // fails, as it should, when not empty
         } else if (!(entry.attributes & FILE_ATTRIBUTE_READONLY)) {
           DeleteFileW(child.c_str());
         }
@@ -59,8 +61,10 @@ class TreeDeleter {
   }
 
   static void RemoveLink(const std::wstring& path, DWORD attributes) {
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) RemoveDirectoryW(path.c_str());
-    else DeleteFileW(path.c_str());
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+      RemoveDirectoryW(path.c_str());
+    else
+      DeleteFileW(path.c_str());
   }
 
  private:
@@ -93,8 +97,8 @@ std::wstring Resolved(const std::string& path) {
   std::wstring missing;
   std::wstring existing = full;
   while (true) {
-    HANDLE handle = CreateFileW(existing.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE handle = CreateFileW(existing.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
       std::wstring final(32768, L'\0');
       const DWORD length = GetFinalPathNameByHandleW(handle, final.data(), static_cast<DWORD>(final.size()),
