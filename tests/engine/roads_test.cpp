@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/nec2c_run.hpp"
+#include "engine/road_script.hpp"
 #include "platform/scripted/runner.hpp"
 #include "support/fuzz_seed.hpp"
 #include "support/test_root.hpp"
@@ -155,34 +156,7 @@ std::string Cells(const std::string& pattern, std::initializer_list<double> valu
 
 TEST_F(RoadTest, TestObjectsFromGenerationToTheSavedTable) {
   root.Write("drive_c/4nec2/b_in/Ranges/two.txt", "7,01\r\n14,2\r\n");
-  const std::vector<std::string> out = RunRoad(R"(
-decimal ,
-seed 20240611
-answer open "c:\4nec2\b_in\Ranges\two.txt"
-answer ask 3
-answer ask 3
-answer ask 1,5
-answer ask 1
-answer ask 1
-answer ask E_
-run MIGenerateEUTsClick
-answer folder "c:\4nec2\b_in\E_"
-run BatchConversion1Click
-echo ==conversion
-print Mout
-answer point 10 0 1,3
-run EditPointDblClick
-answer folder "c:\4nec2\b_out\E_"
-run MIAddEUTs
-run MIAnalyseEUTsClick
-echo ==analysis
-print Mout
-echo ==table
-print Mdata
-answer save "c:\4nec2\table.txt"
-run MISaveasTxtClick
-echo ==end
-)");
+  const std::vector<std::string> out = RunRoad(kTestObjectRoad);
   for (const std::string& line : out) {
     EXPECT_EQ(std::string::npos, line.find("[Error]")) << line;
     EXPECT_EQ(std::string::npos, line.find("[Warning]")) << line;

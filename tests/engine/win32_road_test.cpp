@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/road_script.hpp"
 #include "platform/scripted/runner.hpp"
 #include "platform/win32/win32_sample_tree.hpp"
 #include "support/win32_root.hpp"
@@ -64,31 +65,7 @@ TEST(Win32Road, TestObjectsFromGenerationToTheSavedTable) {
   system.WriteFile("c:\\4nec2\\exe\\nec2c.exe", system.ReadFile(built + "nec2c.exe"));
   system.WriteFile("c:\\4nec2\\b_in\\Ranges\\two.txt", "7,01\r\n14,2\r\n");
 
-  std::istringstream script(R"(
-decimal ,
-seed 20240611
-answer open "c:\4nec2\b_in\Ranges\two.txt"
-answer ask 3
-answer ask 3
-answer ask 1,5
-answer ask 1
-answer ask 1
-answer ask E_
-run MIGenerateEUTsClick
-answer folder "c:\4nec2\b_in\E_"
-run BatchConversion1Click
-print Mout
-answer point 10 0 1,3
-run EditPointDblClick
-answer folder "c:\4nec2\b_out\E_"
-run MIAddEUTs
-run MIAnalyseEUTsClick
-print Mout
-echo ==table
-print Mdata
-answer save "c:\4nec2\table.txt"
-run MISaveasTxtClick
-)");
+  std::istringstream script(kTestObjectRoad);
   std::ostringstream printed;
   const char savedSeparator = DecimalSeparator;
   EXPECT_EQ(0, RunScript(script, printed, system, [&system] { CreateSampleFiles(system); }));
@@ -108,7 +85,8 @@ run MISaveasTxtClick
   ASSERT_EQ(6u, Starting(out, "Load: ").size());
 
   // The table: a header and one row per output, the frequencies those of the range file.
-  std::vector<std::string> table(std::find(out.begin(), out.end(), "==table"), out.end());
+  std::vector<std::string> table(std::find(out.begin(), out.end(), "==table"),
+                                 std::find(out.begin(), out.end(), "==end"));
   ASSERT_EQ(1u + 3u + 6u, table.size());
   table.erase(table.begin());
   std::string saved;
