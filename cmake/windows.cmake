@@ -24,6 +24,11 @@ target_link_libraries(varnel_win32ui PUBLIC varnel_win32 varnel_scripted PRIVATE
                       gdi32)
 target_compile_definitions(varnel_win32ui PRIVATE ${VARNEL_WIN32_DEFINITIONS})
 target_link_libraries(varnel PRIVATE varnel_win32ui)
+# The manifest asks for the common controls of version 6 (the system's visual style).
+enable_language(RC)
+target_sources(varnel PRIVATE ${PROJECT_SOURCE_DIR}/src/platform/win32ui/varnel.rc)
+set_source_files_properties(${PROJECT_SOURCE_DIR}/src/platform/win32ui/varnel.rc PROPERTIES OBJECT_DEPENDS
+                            ${PROJECT_SOURCE_DIR}/src/platform/win32ui/varnel.manifest)
 target_compile_definitions(varnel PRIVATE ${VARNEL_WIN32_DEFINITIONS})
 # ---- end of the native window
 

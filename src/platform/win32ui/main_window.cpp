@@ -539,9 +539,16 @@ void Win32Window::SyncStatus() {
     if (notice_.empty()) SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Wide(text).c_str()));
   }
   const int permille = ProgressPermille(progress);
-  // A command that counts no files shows an empty bar.
+  // A command that counts no files shows a busy bar.
+  const bool busy = progress.running && permille < 0;
+  if (busy != marquee_) {
+    marquee_ = busy;
+    const LONG_PTR style = GetWindowLongPtrW(progressBar_, GWL_STYLE);
+    SetWindowLongPtrW(progressBar_, GWL_STYLE, busy ? style | PBS_MARQUEE : style & ~LONG_PTR{PBS_MARQUEE});
+    SendMessageW(progressBar_, PBM_SETMARQUEE, busy, 30);
+  }
   if (progress.running) {
-    SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(std::max(permille, 0)), 0);
+    if (!busy) SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(permille), 0);
     if (!IsWindowVisible(progressBar_)) ShowWindow(progressBar_, SW_SHOWNA);
   } else if (IsWindowVisible(progressBar_)) {
     ShowWindow(progressBar_, SW_HIDE);

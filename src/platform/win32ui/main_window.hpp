@@ -116,6 +116,7 @@ class Win32Window {
   } labelWidths_;
   std::array<Rect, 7> laidOut_{};  // the window and the regions the controls were placed for
   bool applyingGeometry_ = false;
+  bool marquee_ = false;  // the progress bar runs as a busy bar
 };
 
 }  // namespace varnel
