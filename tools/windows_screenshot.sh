@@ -24,24 +24,10 @@ fi
 build="${1:-build-win64}"
 png="$(realpath -m "${2:-docs/windows-window.png}")"
 varnel="$(realpath "$build/varnel.exe")"
-packages=(xvfb openbox imagemagick wine wine64)
-missing=()
-for p in "${packages[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo_cmd=""; [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
-  $sudo_cmd apt-get update
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y --no-install-recommends "${missing[@]}"
-fi
-
-root="$(mktemp -d "${TMPDIR:-/tmp}/varnel-screenshot-XXXXXX")"
-export WINEPREFIX="$root/prefix" WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
-cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  rm -rf "$root"
-}
-trap cleanup EXIT
-wineboot --init >/dev/null 2>&1
-wineserver -w  # the prefix's desktop starts again on the virtual display
+source tools/wine_helpers.sh
+install_missing_packages xvfb openbox imagemagick wine wine64
+fresh_wine_prefix "$(mktemp -d "${TMPDIR:-/tmp}/varnel-screenshot-XXXXXX")"
+root="$(dirname "$WINEPREFIX")"
 printf '%s\n' "run LoadDipol1Click" "run AnalyseNearfield1Click" "wait 30000" >"$root/shot.vsc"
 xvfb-run -a -s "-screen 0 1200x680x24" bash "$0" --on-display "$root" "$varnel" "$png"
 echo "windows_screenshot: wrote $png ($(stat -c %s "$png") bytes)"

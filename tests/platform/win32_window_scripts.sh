@@ -2,7 +2,8 @@
 # The native window under Wine on a virtual display (xvfb-run), in a Wine prefix of its own so
 # that its c:\4nec2\ meets no other test's: the window's unit tests, then every script of
 # tests/scripts/window run headless and with --window, each in a fresh c:\4nec2\ laid out alike.
-# The two outputs must be the same (but for durations), and hold the script's "#= " lines in that order.
+# The two outputs must be the same (but for durations) and hold the script's "#= " lines in
+# that order.
 #   win32_window_scripts.sh VARNEL_EXE WIN32UI_TESTS_EXE SOURCE_DIR
 # Exit 77 (skipped) when there is no xvfb-run.
 set -euo pipefail
@@ -10,15 +11,8 @@ export LC_ALL=C
 if [ "${1:-}" != --on-display ]; then
   command -v xvfb-run >/dev/null || { echo "xvfb-run is missing (package xvfb): skipped"; exit 77; }
   root="$(mktemp -d "${TMPDIR:-/tmp}/varnel-win32ui-XXXXXX")"
-  export WINEPREFIX="$root/prefix" WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
-  cleanup() {
-    wineserver -k >/dev/null 2>&1 || true
-    rm -rf "$root"
-  }
-  trap cleanup EXIT
-  wineboot --init >/dev/null 2>&1
-  # The prefix's desktop starts again on the virtual display.
-  wineserver -w
+  source "$(dirname "$0")/../../tools/wine_helpers.sh"
+  fresh_wine_prefix "$root"
   status=0
   xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" --on-display "$root" "$@" || status=$?
   exit $status
