@@ -17,7 +17,10 @@ endif()
 install(FILES "${PROJECT_BINARY_DIR}/Varnel Hilfe.pdf" DESTINATION ${VARNEL_INSTALL_DIR} OPTIONAL)
 
 if(WIN32)
-  install(FILES ${PROJECT_SOURCE_DIR}/docs/windows/ReadMe.txt DESTINATION ${VARNEL_INSTALL_DIR})
+  # With the project's version and the line ends Windows' own editor expects.
+  configure_file(${PROJECT_SOURCE_DIR}/docs/windows/ReadMe.txt.in ${PROJECT_BINARY_DIR}/ReadMe.txt @ONLY
+                 NEWLINE_STYLE CRLF)
+  install(FILES ${PROJECT_BINARY_DIR}/ReadMe.txt DESTINATION ${VARNEL_INSTALL_DIR})
 else()
   install(FILES ${PROJECT_SOURCE_DIR}/docs/varnel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   # bin/varnel links to the program in its folder (relative, so the tree can be moved).
