@@ -15,6 +15,7 @@ target_link_libraries(varnel_scripted PUBLIC varnel_core)
 
 add_executable(varnel ${PROJECT_SOURCE_DIR}/src/app/main_win32.cpp)
 target_link_libraries(varnel PRIVATE varnel_win32 varnel_scripted)
+add_dependencies(varnel varnel_help)
 
 # ---- The native window (platform/win32ui): the window `varnel` opens with no arguments and the
 # one `varnel --script FILE --window` drives. Wide-character calls only, like varnel_win32.
