@@ -168,8 +168,8 @@ TEST_F(Win32WindowTest, MenuBarFollowsTheMenuTable) {
   EXPECT_EQ(form.MM.size(), row);
 }
 
-// Pane text crosses as 8-bit text both ways: set at once, lines appended, a user's edit
-// handed back to the model.
+// Pane text crosses as 8-bit text both ways: shown, a user's edit handed back to the model,
+// lines appended while editing, the editing ended by a rewrite.
 TEST_F(Win32WindowTest, PaneTextBothWays) {
   Win32Window window(form, native);
   AddLine(form.M,
@@ -184,7 +184,7 @@ TEST_F(Win32WindowTest, PaneTextBothWays) {
   window.SyncFromModel();
   EXPECT_EQ(3u, window.PaneLines("M").size());
 
-  HWND edit = window.PaneControl("M");
+  HWND edit = window.BeginPaneEdit("M");
   SendMessageW(edit, EM_SETSEL, 0, 0);
   SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"\u00e4 "));
   window.PullEdits();
@@ -193,6 +193,16 @@ TEST_F(Win32WindowTest, PaneTextBothWays) {
       "C",
       std::string(form.M.lines[0]));
   EXPECT_EQ(3u, form.M.lines.size());
+  // Lines a command appends reach the editor; a rewrite ends the editing.
+  AddLine(form.M, "fourth");
+  window.SyncFromModel();
+  EXPECT_EQ("fourth", window.PaneLines("M").at(3));
+  EXPECT_EQ(4, SendMessageW(edit, EM_GETLINECOUNT, 0, 0));
+  ClearPane(form.M);
+  AddLine(form.M, "new");
+  window.SyncFromModel();
+  EXPECT_EQ(std::vector<std::string>{"new"}, window.PaneLines("M"));
+  EXPECT_FALSE(IsWindowVisible(edit));
 }
 
 }  // namespace varnel

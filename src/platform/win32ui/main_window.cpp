@@ -6,11 +6,11 @@
 #include <array>
 
 #include "platform/win32/win32_internal.hpp"
+#include "platform/win32ui/pane_view.hpp"
 #include "platform/win32ui/win32_ui.hpp"
 
 namespace varnel {
 
-using win32_detail::Narrow;
 using win32_detail::Wide;
 
 namespace {
@@ -18,6 +18,7 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"VarnelMainWindow";
 constexpr int kFirstCommand = 1000;  // menu entries, context-menu entries and buttons
 constexpr int kFirstRadio = 3000;    // kFirstRadio + 16 * group + item
+constexpr int kFirstEditor = 2000;   // the panes' editors
 constexpr UINT_PTR kNoticeTimer = 1;
 constexpr std::uint64_t kFrameMs = 33;  // redraws inside a command come no closer than this
 
@@ -45,37 +46,6 @@ bool ParseShortcut(const std::string& shortcut, WORD id, ACCEL& accel) {
     return true;
   }
   return false;
-}
-
-std::string WindowText(HWND control) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-  return Narrow(text);
-}
-
-// The lines from..to of a pane joined by CR LF, in one piece.
-std::string JoinLines(const PaneLineList& lines, std::size_t from, std::size_t to) {
-  std::size_t size = 0;
-  for (std::size_t i = from; i < to; ++i) size += lines[i].size() + 2;
-  std::string joined;
-  joined.reserve(size);
-  for (std::size_t i = from; i < to; ++i) {
-    if (i > from) joined += "\r\n";
-    joined += lines[i];
-  }
-  return joined;
-}
-
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  if (text.empty()) return lines;
-  for (std::size_t start = 0;;) {
-    const std::size_t end = text.find("\r\n", start);
-    lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    if (end == std::string::npos) break;
-    start = end + 2;
-  }
-  return lines;
 }
 
 void Place(HWND control, int left, int top, int width, int height) {
@@ -162,17 +132,13 @@ void Win32Window::BuildControls() {
 
   const std::pair<const char*, Pane*> panes[] = {
       {"M", &form_.M}, {"Mout", &form_.Mout}, {"Mdata", &form_.Mdata}};
+  int editorId = kFirstEditor;
   for (const auto& [name, pane] : panes) {
     PaneSlot& slot = panes_[name];
     slot.pane = pane;
-    slot.edit = Child(L"EDIT", "",
-                      ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | ES_NOHIDESEL |
-                          WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
-                      WS_EX_CLIENTEDGE);
-    SendMessageW(slot.edit, EM_SETLIMITTEXT, 0, 0);  // no limit but memory
-    SendMessageW(slot.edit, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(std::string(name) == "M" ? terminalFont_ : courierFont_), FALSE);
-    SetWindowSubclass(slot.edit, ControlProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    slot.view = std::make_unique<PaneView>(
+        *pane, hwnd_, std::string(name) == "M" ? terminalFont_ : courierFont_, editorId++);
+    SetWindowSubclass(slot.view->Editor(), ControlProc, 0, reinterpret_cast<DWORD_PTR>(this));
   }
 
   for (DisplayField* field : form_.Fields()) {
@@ -228,13 +194,15 @@ void Win32Window::BuildControls() {
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
-  TOOLINFOW tool{};
-  tool.cbSize = TTTOOLINFOW_V2_SIZE;
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = hwnd_;
-  tool.uId = reinterpret_cast<UINT_PTR>(panes_["M"].edit);
-  tool.lpszText = const_cast<wchar_t*>(L"");
-  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  for (HWND control : {panes_["M"].view->View(), panes_["M"].view->Editor()}) {
+    TOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
   SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 800);
 }
 
@@ -299,7 +267,7 @@ TForm1::LayoutNeeds Win32Window::MeasureNeeds() {
   auto field = [&](const std::string& name) { return TextWidth(TForm1::WidestText(name)) + 10; };
   auto label = [&](const std::string& name) {
     auto it = labels_.find(name);
-    return it == labels_.end() ? 0 : TextWidth(WindowText(it->second)) + 6;
+    return it == labels_.end() ? 0 : TextWidth(ControlText(it->second)) + 6;
   };
   int basicLabel = 0, basicField = 0;
   for (DisplayField* f : {&form_.EditVoltage, &form_.EditCurrent, &form_.EditImpedance, &form_.EditPower,
@@ -348,7 +316,7 @@ void Win32Window::ApplyGeometry() {
   for (const auto& [name, where] : panes) {
     const Rect& region = where.first->bounds;
     const Rect& inside = *where.second;
-    Place(panes_[name].edit, region.left + inside.left, region.top + inside.top, inside.width, inside.height);
+    panes_[name].view->Place(region.left + inside.left, region.top + inside.top, inside.width, inside.height);
   }
 
   // BasicData: a label column and a field column.
@@ -437,39 +405,10 @@ void Win32Window::RunCommand(const std::string& name) {
 
 void Win32Window::PullEdits() {
   for (auto& [name, slot] : panes_) {
-    if (!slot.edited) continue;
-    ReplacePaneLines(*slot.pane, SplitLines(WindowText(slot.edit)));
-    slot.look = LookAt(*slot.pane);
-    slot.edited = false;
-  }
-}
-
-void Win32Window::RefreshPane(PaneSlot& slot) {
-  const Pane& pane = *slot.pane;
-  const PaneChange change = ChangeSince(pane, slot.look);
-  const bool toTop = pane.scrollRequest != slot.scrollRequest;
-  if (change == PaneChange::None && !toTop) return;
-  // Lines appended after the shown ones are added at the end in one piece; anything else sets
-  // the whole text at once.
-  if (change == PaneChange::Appended && slot.look.lineCount > 0) {
-    const std::wstring added = Wide("\r\n" + JoinLines(pane.lines, slot.look.lineCount, pane.lines.size()));
-    const LPARAM end = GetWindowTextLengthW(slot.edit);
-    SendMessageW(slot.edit, EM_SETSEL, static_cast<WPARAM>(end), end);
-    SendMessageW(slot.edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(added.c_str()));
-  } else if (change != PaneChange::None) {
-    SetWindowTextW(slot.edit, Wide(JoinLines(pane.lines, 0, pane.lines.size())).c_str());
-    slot.edited = false;
-  }
-  slot.look = LookAt(pane);
-  if (toTop) {
-    slot.scrollRequest = pane.scrollRequest;
-    SendMessageW(slot.edit, EM_SETSEL, 0, 0);
-    SendMessageW(slot.edit, EM_SCROLLCARET, 0, 0);
-    SendMessageW(slot.edit, WM_VSCROLL, SB_TOP, 0);
-  } else {
-    const LPARAM end = GetWindowTextLengthW(slot.edit);
-    SendMessageW(slot.edit, EM_SETSEL, static_cast<WPARAM>(end), end);
-    SendMessageW(slot.edit, EM_SCROLLCARET, 0, 0);
+    std::vector<std::string> lines;
+    if (!slot.view->TakeEdits(lines)) continue;
+    ReplacePaneLines(*slot.pane, std::move(lines));
+    slot.view->Looked();
   }
 }
 
@@ -480,16 +419,18 @@ void Win32Window::SyncIfDue() {
 void Win32Window::SyncFromModel() {
   if (!hwnd_) return;
   lastSync_ = NowMs();
-  for (auto& [name, slot] : panes_) RefreshPane(slot);
+  for (auto& [name, slot] : panes_) slot.view->Refresh();
   if (form_.M.hint != hint_) {
     hint_ = form_.M.hint;
     const std::wstring text = Wide(hint_);
-    TOOLINFOW tool{};
-    tool.cbSize = TTTOOLINFOW_V2_SIZE;
-    tool.hwnd = hwnd_;
-    tool.uId = reinterpret_cast<UINT_PTR>(panes_["M"].edit);
-    tool.lpszText = const_cast<wchar_t*>(text.c_str());
-    SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    for (HWND control : {panes_["M"].view->View(), panes_["M"].view->Editor()}) {
+      TOOLINFOW tool{};
+      tool.cbSize = TTTOOLINFOW_V2_SIZE;
+      tool.hwnd = hwnd_;
+      tool.uId = reinterpret_cast<UINT_PTR>(control);
+      tool.lpszText = const_cast<wchar_t*>(text.c_str());
+      SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
   }
   for (DisplayField* field : form_.Fields()) {
     auto it = fields_.find(field->name);
@@ -519,7 +460,7 @@ void Win32Window::SyncFromModel() {
       for (HMENU menu : {bar, popup1_, popup2_}) CheckMenuItem(menu, static_cast<UINT>(it->second), check);
     }
   }
-  if (WindowText(hwnd_) != form_.caption) SetWindowTextW(hwnd_, Wide(form_.caption).c_str());
+  if (ControlText(hwnd_) != form_.caption) SetWindowTextW(hwnd_, Wide(form_.caption).c_str());
   // Window-position commands move the model's window.
   RECT outer;
   GetWindowRect(hwnd_, &outer);
@@ -590,22 +531,17 @@ void Win32Window::SelectRadio(const std::string& group, int index) {
 
 std::vector<std::string> Win32Window::PaneLines(const std::string& pane) const {
   auto it = panes_.find(pane);
-  if (it == panes_.end()) return {};
-  const PaneSlot& slot = it->second;
-  std::vector<std::string> lines = SplitLines(WindowText(slot.edit));
-  // One empty line shows as an empty control.
-  if (lines.empty() && !slot.edited && slot.look.lineCount == 1) lines.emplace_back();
-  return lines;
+  return it == panes_.end() ? std::vector<std::string>() : it->second.view->ShownLines();
 }
 
-HWND Win32Window::PaneControl(const std::string& pane) const {
+HWND Win32Window::BeginPaneEdit(const std::string& pane) {
   auto it = panes_.find(pane);
-  return it == panes_.end() ? nullptr : it->second.edit;
+  return it == panes_.end() ? nullptr : it->second.view->BeginEdit();
 }
 
 std::string Win32Window::FieldText(const std::string& field) const {
   auto it = fields_.find(field);
-  return it == fields_.end() ? std::string() : WindowText(it->second);
+  return it == fields_.end() ? std::string() : ControlText(it->second);
 }
 
 const Win32Window::RadioSlot* Win32Window::RadioOf(HWND control) const {
@@ -627,7 +563,7 @@ void Win32Window::OnCommand(int id, int code, HWND control) {
   }
   if (code == EN_CHANGE) {
     for (auto& [name, slot] : panes_)
-      if (slot.edit == control) slot.edited = true;
+      if (slot.view->Editor() == control) slot.view->EditorChanged();
   }
 }
 
@@ -678,6 +614,9 @@ LRESULT Win32Window::Message(UINT message, WPARAM wParam, LPARAM lParam) {
       SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
       return reinterpret_cast<LRESULT>(white_);
     }
+    case WM_CONTEXTMENU:
+      if (ContextMenu(reinterpret_cast<HWND>(wParam), lParam)) return 0;
+      break;
     case WM_SETTINGCHANGE:
       // The user may have changed the decimal separator of the locale.
       DecimalSeparator = form_.platform.system.LocaleDecimalSeparator();
@@ -705,6 +644,24 @@ LRESULT Win32Window::Message(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
+// The context menus of EditPoint and of the Data pane (its view or its editor), at the point
+// of the click or, from the keyboard, at the control's corner.
+bool Win32Window::ContextMenu(HWND control, LPARAM at) {
+  const PaneView& data = *panes_["Mdata"].view;
+  HMENU menu = control == fields_["EditPoint"]                      ? popup1_
+               : control == data.View() || control == data.Editor() ? popup2_
+                                                                    : nullptr;
+  if (!menu) return false;
+  POINT point{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+  if (at == -1) {
+    RECT rect;
+    GetWindowRect(control, &rect);
+    point = POINT{rect.left + 4, rect.top + 4};
+  }
+  TrackPopupMenu(menu, TPM_RIGHTBUTTON, point.x, point.y, 0, hwnd_, nullptr);
+  return true;
+}
+
 // The panes and fields: a double-click on a field that answers it runs its command; the
 // context menus of EditPoint and Mdata.
 LRESULT CALLBACK Win32Window::ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -717,19 +674,7 @@ LRESULT CALLBACK Win32Window::ControlProc(HWND hwnd, UINT message, WPARAM wParam
       return 0;
     }
   } else if (message == WM_CONTEXTMENU) {
-    HMENU menu = hwnd == self->fields_["EditPoint"]   ? self->popup1_
-                 : hwnd == self->panes_["Mdata"].edit ? self->popup2_
-                                                      : nullptr;
-    if (menu) {
-      POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-      if (lParam == -1) {
-        RECT rect;
-        GetWindowRect(hwnd, &rect);
-        at = POINT{rect.left + 4, rect.top + 4};
-      }
-      TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, self->hwnd_, nullptr);
-      return 0;
-    }
+    if (self->ContextMenu(hwnd, lParam)) return 0;
   } else if (message == WM_NCDESTROY) {
     RemoveWindowSubclass(hwnd, ControlProc, 0);
   }

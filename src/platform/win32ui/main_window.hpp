@@ -3,13 +3,13 @@
 // groups, the menu bar with its accelerators and the two context menus from the model's tables,
 // forwards every click to TForm1::Run, hands the user's pane edits back to the model before a
 // command runs, and redraws from the model after a command and at event processing inside one,
-// at most about 30 times a second (never per line or per file). Panes are multi-line edit
-// controls whose whole text is set at once, or the appended lines added at the end.
+// at most about 30 times a second (never per line or per file). The panes are PaneViews.
 #include <windows.h>
 
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +17,7 @@
 
 namespace varnel {
 
+class PaneView;
 class Win32Ui;
 
 class Win32Window {
@@ -53,15 +54,13 @@ class Win32Window {
   void SelectRadio(const std::string& group, int index);
   std::vector<std::string> PaneLines(const std::string& pane) const;
   std::string FieldText(const std::string& field) const;
-  HWND PaneControl(const std::string& pane) const;
+  // Starts editing a pane as a click does; its editor.
+  HWND BeginPaneEdit(const std::string& pane);
 
  private:
   struct PaneSlot {
     Pane* pane = nullptr;
-    HWND edit = nullptr;
-    PaneLook look;
-    std::uint64_t scrollRequest = 0;
-    bool edited = false;
+    std::unique_ptr<PaneView> view;
   };
   struct RadioSlot {
     RadioGroup* model = nullptr;
@@ -85,7 +84,7 @@ class Win32Window {
   void ApplyWindowRect();
   void ApplyGeometry();
   void LayOutStatusBar();
-  void RefreshPane(PaneSlot& slot);
+  bool ContextMenu(HWND control, LPARAM at);
   void SyncStatus();
   const RadioSlot* RadioOf(HWND control) const;
 
