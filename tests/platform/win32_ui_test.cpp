@@ -168,6 +168,17 @@ TEST_F(Win32WindowTest, MenuBarFollowsTheMenuTable) {
   EXPECT_EQ(form.MM.size(), row);
 }
 
+// A shortcut of the menu table runs its command from the keyboard (F11: Add EUTs, which asks
+// for a folder); a key that is no shortcut runs nothing.
+TEST_F(Win32WindowTest, ShortcutsRunTheirCommands) {
+  Win32Window window(form, native);
+  for (const auto& [key, dialogs] : {std::pair{VK_F9, 0u}, std::pair{VK_F11, 1u}}) {
+    PostMessageW(window.Handle(), WM_KEYDOWN, static_cast<WPARAM>(key), 0);
+    PumpMessages(&window);
+    EXPECT_EQ(dialogs, answers.folderDialogs.size()) << key;
+  }
+}
+
 // Pane text crosses as 8-bit text both ways: shown, a user's edit handed back to the model,
 // lines appended while editing, the editing ended by a rewrite.
 TEST_F(Win32WindowTest, PaneTextBothWays) {
