@@ -5,10 +5,12 @@
 
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "mainwindow/VarnelU.hpp"
 #include "platform/scripted/scripted_ui.hpp"
 #include "platform/win32ui/main_window.hpp"
+#include "platform/win32ui/picture_window.hpp"
 #include "platform/win32ui/win32_ui.hpp"
 #include "support/win32_root.hpp"
 
@@ -176,6 +178,26 @@ TEST_F(Win32WindowTest, ShortcutsRunTheirCommands) {
     PostMessageW(window.Handle(), WM_KEYDOWN, static_cast<WPARAM>(key), 0);
     PumpMessages(&window);
     EXPECT_EQ(dialogs, answers.folderDialogs.size()) << key;
+  }
+}
+
+// The picture commands open their window beside the main one, and again after it was closed.
+TEST_F(Win32WindowTest, PictureCommandsOpenTheirWindows) {
+  Win32Window window(form, native);
+  for (const auto& [command, kind, title] :
+       {std::tuple{"MIShowFieldMap", PictureKind::FieldMap, L"Varnel - Field Map"},
+        std::tuple{"MIPlotTable", PictureKind::Table, L"Varnel - Plot Table"}}) {
+    for (int time = 0; time < 2; ++time) {
+      window.RunCommand(command);
+      HWND picture = window.Pictures()->Window(kind);
+      ASSERT_TRUE(picture) << command;
+      EXPECT_TRUE(IsWindowVisible(picture));
+      wchar_t text[64] = {};
+      GetWindowTextW(picture, text, 64);
+      EXPECT_EQ(std::wstring(title), text);
+      DestroyWindow(picture);
+      EXPECT_FALSE(window.Pictures()->Window(kind));
+    }
   }
 }
 

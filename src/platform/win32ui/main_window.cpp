@@ -7,6 +7,7 @@
 
 #include "platform/win32/win32_internal.hpp"
 #include "platform/win32ui/pane_view.hpp"
+#include "platform/win32ui/picture_window.hpp"
 #include "platform/win32ui/win32_ui.hpp"
 
 namespace varnel {
@@ -92,6 +93,7 @@ Win32Window::Win32Window(TForm1& form, Win32Ui& ui) : form_(form), ui_(ui) {
                           nullptr, nullptr, instance, this);
   BuildMenus();
   BuildControls();
+  pictures_ = std::make_unique<PictureWindows>(form_, hwnd_);
   ui_.SetWindow(this);
   // What the right column needs with this font; the model makes the window at least that
   // large and centres it again, as at creation.
@@ -105,6 +107,7 @@ Win32Window::Win32Window(TForm1& form, Win32Ui& ui) : form_(form), ui_(ui) {
 
 Win32Window::~Win32Window() {
   ui_.SetWindow(nullptr);
+  pictures_.reset();
   if (hwnd_) DestroyWindow(hwnd_);
   for (HMENU menu : {popup1_, popup2_})
     if (menu) DestroyMenu(menu);
@@ -469,6 +472,7 @@ void Win32Window::SyncFromModel() {
     ApplyWindowRect();
   ApplyGeometry();
   SyncStatus();
+  pictures_->Follow();
   UpdateWindow(hwnd_);
 }
 

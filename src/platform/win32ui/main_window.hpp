@@ -18,6 +18,7 @@
 namespace varnel {
 
 class PaneView;
+class PictureWindows;
 class Win32Ui;
 
 class Win32Window {
@@ -54,6 +55,8 @@ class Win32Window {
   void SelectRadio(const std::string& group, int index);
   std::vector<std::string> PaneLines(const std::string& pane) const;
   std::string FieldText(const std::string& field) const;
+  // The field map and table plot windows beside this one.
+  PictureWindows* Pictures() const { return pictures_.get(); }
   // Starts editing a pane as a click does; its editor.
   HWND BeginPaneEdit(const std::string& pane);
 
@@ -97,6 +100,7 @@ class Win32Window {
   HMENU popup1_ = nullptr, popup2_ = nullptr;
   HWND status_ = nullptr, progressBar_ = nullptr, tooltip_ = nullptr;
   std::map<std::string, PaneSlot> panes_;
+  std::unique_ptr<PictureWindows> pictures_;
   std::map<std::string, HWND> regions_;
   std::map<std::string, HWND> fields_;
   std::map<std::string, std::string> fieldTexts_;  // what each field shows
