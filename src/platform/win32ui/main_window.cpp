@@ -63,19 +63,8 @@ void Place(HWND control, int left, int top, int width, int height) {
 
 Win32Window::Win32Window(TForm1& form, Win32Ui& ui) : form_(form), ui_(ui) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  if (!GetClassInfoExW(instance, kWindowClass, &windowClass)) {
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kWindowClass;
-    RegisterClassExW(&windowClass);
-  }
+  RegisterWindowClass(kWindowClass, WindowProc, CS_HREDRAW | CS_VREDRAW, IDC_ARROW,
+                      reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/win32/win32_internal.hpp"
+#include "platform/win32ui/win32_ui.hpp"
 
 namespace varnel {
 
@@ -52,18 +53,8 @@ std::string ControlText(HWND control) {
 
 PaneView::PaneView(const Pane& pane, HWND parent, HFONT font, int editorId) : pane_(pane), font_(font) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW viewClass{};
-  viewClass.cbSize = sizeof viewClass;
-  if (!GetClassInfoExW(instance, kViewClass, &viewClass)) {
-    viewClass.cbSize = sizeof viewClass;
-    viewClass.style = CS_DBLCLKS;
-    viewClass.lpfnWndProc = ViewProc;
-    viewClass.hInstance = instance;
-    viewClass.hCursor = LoadCursorW(nullptr, IDC_IBEAM);
-    viewClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    viewClass.lpszClassName = kViewClass;
-    RegisterClassExW(&viewClass);
-  }
+  RegisterWindowClass(kViewClass, ViewProc, CS_DBLCLKS, IDC_IBEAM,
+                      reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
   view_ = CreateWindowExW(WS_EX_CLIENTEDGE, kViewClass, L"",
                           WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP, 0, 0, 10, 10, parent,
                           nullptr, instance, this);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "mainwindow/VarnelU.hpp"
+#include "platform/win32ui/win32_ui.hpp"
 
 namespace varnel {
 
@@ -132,19 +133,7 @@ struct ItemPainter {
 }  // namespace
 
 PictureWindows::PictureWindows(TForm1& form, HWND mainWindow) : form_(form), main_(mainWindow) {
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  if (!GetClassInfoExW(instance, kPictureClass, &windowClass)) {
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    windowClass.lpszClassName = kPictureClass;
-    RegisterClassExW(&windowClass);
-  }
+  RegisterWindowClass(kPictureClass, WindowProc, CS_HREDRAW | CS_VREDRAW, IDC_ARROW, nullptr);
   form_.showPicture = [this](PictureKind kind) { Show(kind); };
 }
 

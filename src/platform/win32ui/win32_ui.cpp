@@ -167,6 +167,22 @@ int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM, LPARAM initial) 
 
 }  // namespace
 
+void RegisterWindowClass(const wchar_t* name, WNDPROC procedure, UINT style, const wchar_t* cursor,
+                         HBRUSH background) {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  if (GetClassInfoExW(instance, name, &windowClass)) return;
+  windowClass.style = style;
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursorW(nullptr, cursor);
+  windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  windowClass.hbrBackground = background;
+  windowClass.lpszClassName = name;
+  RegisterClassExW(&windowClass);
+}
+
 std::wstring DialogFilter(const std::string& filter) {
   std::wstring result = Wide(filter);
   std::replace(result.begin(), result.end(), L'|', L'\0');

@@ -3,6 +3,8 @@
 // (in-memory dialog templates), the common file dialogs, the folder chooser, the clipboard, the
 // shell and event processing, through the wide-character Win32 calls over the System it is
 // given. The program's 8-bit texts cross to the system through the ANSI code page, both ways.
+#include <windows.h>
+
 #include <optional>
 #include <string>
 
@@ -12,6 +14,10 @@
 namespace varnel {
 
 class Win32Window;
+
+// Registers a window class of this program once (later calls find it registered).
+void RegisterWindowClass(const wchar_t* name, WNDPROC procedure, UINT style, const wchar_t* cursor,
+                         HBRUSH background);
 
 // "Text|pattern|Text|pattern" as the file dialogs' filter: each text and pattern ended by a
 // zero, the list by one more.
