@@ -42,6 +42,7 @@ void PaneLineList::clear() {
   current_ = 0;
   spans_.clear();
   used_ = unused_ = 0;
+  shared_.clear();
 }
 
 char* PaneLineList::Reserve(std::size_t size) {
@@ -140,15 +141,34 @@ void PaneLineList::AddText(std::string_view text, std::string_view prefix) {
   // breaks between them are characters no line refers to).
   char* const copy = Reserve(static_cast<std::size_t>(end - begin));
   std::memcpy(copy, begin, static_cast<std::size_t>(end - begin));
+  AddSpans(copy, std::string_view(begin, static_cast<std::size_t>(end - begin)), true);
+}
+
+void PaneLineList::AddShared(std::shared_ptr<const std::string> text) {
+  AddSpans(text->data(), *text, false);
+  shared_.push_back(std::move(text));
+}
+
+void PaneLineList::AddSpans(const char* base, std::string_view text, bool inBlocks) {
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
+  auto next = [end](const char* from, char c) {
+    const void* hit = from < end ? std::memchr(from, c, static_cast<std::size_t>(end - from)) : nullptr;
+    return hit ? static_cast<const char*>(hit) : end;
+  };
+  const char* cr = next(begin, '\r');
+  const char* lf = next(begin, '\n');
+  const char* lineEnd = std::min(cr, lf);
+  auto breakEnd = [&] { return lineEnd + (lineEnd == cr && lf != end && lf == cr + 1 ? 2 : 1); };
   // Room for about one line per 64 characters, growing geometrically so that many small
   // multi-line texts stay amortised O(1) per line.
-  const std::size_t wanted = spans_.size() + static_cast<std::size_t>(end - begin) / 64 + 2;
+  const std::size_t wanted = spans_.size() + text.size() / 64 + 2;
   if (wanted > spans_.capacity()) spans_.reserve(std::max(wanted, 2 * spans_.capacity()));
   for (const char* p = begin;;) {
-    spans_.push_back(Span{copy + (p - begin), static_cast<std::size_t>(lineEnd - p)});
+    spans_.push_back(Span{base + (p - begin), static_cast<std::size_t>(lineEnd - p)});
     if (lineEnd == end) break;
     p = breakEnd();
-    unused_ += static_cast<std::size_t>(p - lineEnd);
+    if (inBlocks) unused_ += static_cast<std::size_t>(p - lineEnd);
     if (cr < p) cr = next(p, '\r');
     if (lf < p) lf = next(p, '\n');
     lineEnd = std::min(cr, lf);
@@ -175,6 +195,11 @@ void ClearPane(Pane& pane) {
 
 void AddLine(Pane& pane, const std::string& text, const std::string& prefix) {
   pane.lines.AddText(text, prefix);
+  ++pane.revision;
+}
+
+void AddSharedLines(Pane& pane, const SharedText& text) {
+  pane.lines.AddShared(text.Share());
   ++pane.revision;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/ui.hpp"
+#include "util/shared_text.hpp"
 
 namespace varnel {
 
@@ -95,6 +96,9 @@ class PaneLineList {
   void pop_back();
   // Appends prefix + text as lines (see AddLine); the text's bytes are copied in one piece.
   void AddText(std::string_view text, std::string_view prefix);
+  // Appends the text as lines (see AddLine) without copying it: the lines refer to the text,
+  // which the list keeps until it is cleared.
+  void AddShared(std::shared_ptr<const std::string> text);
   // Line i with text added at its end.
   void AppendTo(std::size_t i, std::string_view text);
 
@@ -113,11 +117,15 @@ class PaneLineList {
   // Room for size more characters at the end of the current block; returns where they go.
   char* Reserve(std::size_t size);
   void CompactIfWasteful();
+  // Appends a span for every line of text, whose bytes stand at base; the line breaks count as
+  // unused characters of the blocks when inBlocks.
+  void AddSpans(const char* base, std::string_view text, bool inBlocks);
 
   std::vector<Block> blocks_;
   std::size_t current_ = 0;  // the block being filled (blocks after it are empty)
   std::vector<Span> spans_;
   std::size_t used_ = 0, unused_ = 0;  // characters in the blocks that lines refer to / no longer do
+  std::vector<std::shared_ptr<const std::string>> shared_;  // texts that lines refer to in place
 };
 
 struct Pane {
@@ -133,6 +141,8 @@ void ClearPane(Pane& pane);
 // Appends prefix + text; a text holding CR LF breaks becomes several lines; "" appends one
 // empty line. Amortised O(length of text).
 void AddLine(Pane& pane, const std::string& text, const std::string& prefix = "");
+// AddLine without a prefix, the lines referring to the shared text instead of a copy of it.
+void AddSharedLines(Pane& pane, const SharedText& text);
 // Caret to the very start; the binding repaints and shows the first line.
 void ScrollToTop(Pane& pane);
 // The last line with text added at its end (the pane must hold a line; on an empty pane the
