@@ -15,6 +15,7 @@ target_link_libraries(varnel_scripted PUBLIC varnel_core)
 
 add_executable(varnel ${PROJECT_SOURCE_DIR}/src/app/main_win32.cpp)
 target_link_libraries(varnel PRIVATE varnel_win32 varnel_scripted)
+add_dependencies(varnel varnel_help)
 
 # The engine stand-in, over the Windows build of nec2c that tools/build_windows_engine.sh makes
 # (nec2c.exe beside it): the tests run it as the engines of the tree under Wine.
