@@ -261,9 +261,13 @@ int Hundredths(bool negative, std::uint64_t mantissa, long long exponent) {
   return negative ? -static_cast<int>(k) : static_cast<int>(k);
 }
 
-// sqrt((sqrt(C^2 + S^2) + N) / 2) over the components given: the major half-axis of the
-// polarisation ellipse.
-double PeakAmplitude(const double* magnitude, const double* phase, const int* hundredths, int components) {
+// The sums C, S and N of the polarisation ellipse over the components given: the squared
+// magnitudes weighted by the cosine and the sine of twice the phase, and unweighted.
+struct EllipseSums {
+  double c, s, n;
+};
+
+EllipseSums SumsOf(const double* magnitude, const double* phase, const int* hundredths, int components) {
   const PhaseTable& phases = Phases();
   double c = 0, s = 0, n = 0;
   for (int i = 0; i < components; ++i) {
@@ -273,8 +277,40 @@ double PeakAmplitude(const double* magnitude, const double* phase, const int* hu
     s += m2 * angle.sin;
     n += m2;
   }
-  return std::sqrt((std::sqrt(c * c + s * s) + n) * 0.5);
+  return {c, s, n};
 }
+
+// sqrt((sqrt(C^2 + S^2) + N) / 2): the major half-axis of the polarisation ellipse.
+double PeakAmplitude(const EllipseSums& e) {
+  return std::sqrt((std::sqrt(e.c * e.c + e.s * e.s) + e.n) * 0.5);
+}
+
+// The values of the ellipse rows, worked out sixteen rows at a time: the two square roots of
+// a row wait on each other, those of different rows do not, so a batch overlaps them. Rows
+// are appended in order; Flush appends the rows still waiting (also when a later row fails).
+class PeakValues {
+ public:
+  PeakValues(int polarization, NearFieldTable& table) : total_(polarization == 0), table_(table) {}
+  void Add(const EllipseSums& sums) {
+    sums_[count_++] = sums;
+    if (count_ == kBatch) Flush();
+  }
+  void Flush() {
+    for (int i = 0; i < count_; ++i) {
+      double peak = PeakAmplitude(sums_[i]);
+      if (total_ && peak > 1000) peak = 0;
+      table_.value.push_back(peak * kInvSqrt2);
+    }
+    count_ = 0;
+  }
+
+ private:
+  static constexpr int kBatch = 16;
+  bool total_;
+  NearFieldTable& table_;
+  EllipseSums sums_[kBatch];
+  int count_ = 0;
+};
 
 // The row sweep reads a row before its end is known: it starts at the row's first byte that
 // is not trimmed and needs no bounds, because every number and every blank run ends at the
@@ -397,9 +433,10 @@ void ConvertRow(std::string_view row, const FieldConverter& convert, double (&v)
   for (std::size_t i = 0; i < kFieldsPerRow; ++i) v[i] = convert.Convert(fields[i], i == 7);
 }
 
-// Appends the row of the nine numbers (phases given by hundredths where those are known).
+// Appends the row of the nine numbers (phases given by hundredths where those are known); the
+// ellipse values go through peaks.
 void AppendRow(const double (&v)[kFieldsPerRow], const int (&hundredths)[3], int polarization,
-               NearFieldTable& table) {
+               PeakValues& peaks, NearFieldTable& table) {
   const double magnitude[3] = {v[3], v[5], v[7]};
   const double phase[3] = {v[4], v[6], v[8]};
 
@@ -407,12 +444,9 @@ void AppendRow(const double (&v)[kFieldsPerRow], const int (&hundredths)[3], int
   table.y.push_back(v[1]);
   table.z.push_back(v[2]);
   switch (polarization) {
-    case 0: {
-      double total = PeakAmplitude(magnitude, phase, hundredths, 3);
-      if (total > 1000) total = 0;
-      table.value.push_back(total * kInvSqrt2);
+    case 0:
+      peaks.Add(SumsOf(magnitude, phase, hundredths, 3));
       break;
-    }
     case 1:
       table.value.push_back(magnitude[0] * kInvSqrt2);
       break;
@@ -423,7 +457,7 @@ void AppendRow(const double (&v)[kFieldsPerRow], const int (&hundredths)[3], int
       table.value.push_back(magnitude[2] * kInvSqrt2);
       break;
     case 4:
-      table.value.push_back(PeakAmplitude(magnitude, phase, hundredths, 2) * kInvSqrt2);
+      peaks.Add(SumsOf(magnitude, phase, hundredths, 2));
       break;
     default:
       break;
@@ -533,6 +567,7 @@ void ReadNearField(const OutputText& text, int polarization, NearFieldTable& tab
   const char* const textEnd = data + view.size();
   const bool wantPhases = polarization == 0 || polarization == 4;
   std::size_t rowStart = c;  // zero-based
+  PeakValues peaks(polarization, table);
   for (std::size_t rows = 0; rows < MaxNearFieldRows; ++rows) {
     if (rowStart >= view.size()) break;
     const char* first = data + rowStart;  // the first byte not trimmed, or the CR or the end
@@ -553,13 +588,19 @@ void ReadNearField(const OutputText& text, int polarization, NearFieldTable& tab
             TrimRow(std::string_view(first, static_cast<std::size_t>(rowEnd - first)));
         if (row.size() < 2) break;
         for (int& k : hundredths) k = kNoHundredths;  // a sweep that gave up may have set some
-        ConvertRow(row, convert, v);
+        try {
+          ConvertRow(row, convert, v);
+        } catch (...) {
+          peaks.Flush();  // the table keeps the rows before the failing one
+          throw;
+        }
       }
     }
-    AppendRow(v, hundredths, polarization, table);
+    AppendRow(v, hundredths, polarization, peaks, table);
     if (rowEnd == textEnd) break;  // the table ran to the end of the text
     rowStart = static_cast<std::size_t>(rowEnd - data) + 2;
   }
+  peaks.Flush();
 }
 
 }  // namespace varnel
