@@ -37,7 +37,7 @@ PaneLineList::PaneLineList(const std::vector<std::string>& lines) {
 }
 
 PaneLine PaneLineList::at(std::size_t i) const {
-  if (i >= spans_.size()) throw std::out_of_range("PaneLineList::at");
+  if (i >= size()) throw std::out_of_range("PaneLineList::at");
   return (*this)[i];
 }
 
@@ -47,6 +47,7 @@ void PaneLineList::clear() {
   spans_.clear();
   used_ = unused_ = 0;
   shared_.clear();
+  unindexed_.reset();
 }
 
 char* PaneLineList::Reserve(std::size_t size) {
@@ -74,18 +75,21 @@ char* PaneLineList::Reserve(std::size_t size) {
 }
 
 void PaneLineList::push_back(std::string_view line) {
+  Indexed();
   char* at = Reserve(line.size());
   if (!line.empty()) std::memcpy(at, line.data(), line.size());
   spans_.push_back(Span{at, line.size()});
 }
 
 void PaneLineList::pop_back() {
+  Indexed();
   const Span last = spans_.back();
   spans_.pop_back();
   unused_ += last.size;
 }
 
 void PaneLineList::AppendTo(std::size_t i, std::string_view text) {
+  Indexed();
   const Span old = spans_[i];
   char* at = Reserve(old.size + text.size());
   if (old.size) std::memcpy(at, old.data, old.size);
@@ -132,6 +136,7 @@ const char* BreakEnd(const char* lineEnd, const char* end) {
 // prefix goes before the first line only. The text is copied in one piece and each line is a
 // span of the copy (the breaks between them are bytes no line refers to).
 void PaneLineList::AddText(std::string_view text, std::string_view prefix) {
+  Indexed();
   const char* begin = text.data();
   const char* const end = begin + text.size();
   const char* lineEnd = NextLineBreak(begin, end);
@@ -153,28 +158,36 @@ void PaneLineList::AddText(std::string_view text, std::string_view prefix) {
   }
   char* const copy = Reserve(static_cast<std::size_t>(end - begin));
   std::memcpy(copy, begin, static_cast<std::size_t>(end - begin));
-  AddSpans(copy, std::string_view(begin, static_cast<std::size_t>(end - begin)), true);
+  unused_ += AddSpans(copy, std::string_view(begin, static_cast<std::size_t>(end - begin)));
 }
 
 void PaneLineList::AddShared(std::shared_ptr<const std::string> text) {
-  AddSpans(text->data(), *text, false);
-  shared_.push_back(std::move(text));
+  Indexed();
+  unindexed_ = std::move(text);
 }
 
-void PaneLineList::AddSpans(const char* base, std::string_view text, bool inBlocks) {
+void PaneLineList::IndexShared() const {
+  AddSpans(unindexed_->data(), *unindexed_);
+  shared_.push_back(std::move(unindexed_));
+  unindexed_.reset();
+}
+
+std::size_t PaneLineList::AddSpans(const char* base, std::string_view text) const {
   const char* const begin = text.data();
   const char* const end = begin + text.size();
   // Room for about one line per 64 characters, growing geometrically so that many small
   // multi-line texts stay amortised O(1) per line.
   const std::size_t wanted = spans_.size() + text.size() / 64 + 2;
   if (wanted > spans_.capacity()) spans_.reserve(std::max(wanted, 2 * spans_.capacity()));
+  std::size_t breaks = 0;
   for (const char* p = begin;;) {
     const char* const lineEnd = NextLineBreak(p, end);
     spans_.push_back(Span{base + (p - begin), static_cast<std::size_t>(lineEnd - p)});
     if (lineEnd == end) break;
     p = BreakEnd(lineEnd, end);
-    if (inBlocks) unused_ += static_cast<std::size_t>(p - lineEnd);
+    breaks += static_cast<std::size_t>(p - lineEnd);
   }
+  return breaks;
 }
 
 bool operator==(const PaneLineList& a, const PaneLineList& b) {

@@ -98,6 +98,16 @@ TEST(PaneOperations, SharedLinesOutliveTheirHoldersText) {
   ClearPane(pane);
   EXPECT_TRUE(held.expired());
   EXPECT_EQ((Lines{"one", "two"}), copy.lines);
+
+  // Lines added or changed behind a shared text that nobody has looked at yet come after it.
+  Pane later;
+  AddSharedLines(later, SharedText("a\r\nb"));
+  AddLine(later, "c");
+  AddSharedLines(later, SharedText("d"));
+  AppendToLastLine(later, "e");
+  AddSharedLines(later, SharedText("f\ng"));
+  AppendToLine(later, 1, "!");
+  EXPECT_EQ((Lines{"a", "b!", "c", "de", "f", "g"}), later.lines);
 }
 
 TEST(PaneOperations, ClearAppendAndScroll) {
