@@ -8,6 +8,8 @@
 
 #include "mainwindow/VarnelU.hpp"
 #include "picture/picture_file.hpp"
+#include "platform/platform.hpp"
+#include "util/format.hpp"
 
 namespace varnel {
 
@@ -62,6 +64,38 @@ Scene FieldMapPicture(const TForm1& form, const FieldMap& map) {
   return FieldMapScene(map, MapMarksOf(form.params, form.RGMode.itemIndex), caption);
 }
 
+FieldMapLists FieldMapListsOf(const FieldMap& map) {
+  FieldMapLists lists;
+  for (MapPlane plane : map.planes) lists.planes.emplace_back(PlaneName(plane));
+  for (double level : map.levels)
+    lists.levels.push_back(std::string(NormalAxisName(map.plane)) + " = " + FormatReal("%1.4g", level) +
+                           " m");
+  lists.scales = {"Linear", "dB re max"};
+  const auto plane = std::find(map.planes.begin(), map.planes.end(), map.plane);
+  lists.plane = plane == map.planes.end() ? -1 : static_cast<int>(plane - map.planes.begin());
+  const auto level = std::find(map.levels.begin(), map.levels.end(), map.level);
+  lists.level = level == map.levels.end() ? -1 : static_cast<int>(level - map.levels.begin());
+  lists.scale = map.scale == MapScale::Decibel ? 1 : 0;
+  return lists;
+}
+
+FieldMapChoice PickFromList(const FieldMap& map, FieldMapChoice choice, FieldMapList list, int index) {
+  switch (list) {
+    case FieldMapList::Plane:
+      if (index >= 0 && index < static_cast<int>(map.planes.size())) choice.plane = map.planes[index];
+      choice.level.reset();
+      break;
+    case FieldMapList::Level:
+      choice.plane = map.plane;
+      if (index >= 0 && index < static_cast<int>(map.levels.size())) choice.level = map.levels[index];
+      break;
+    case FieldMapList::Scale:
+      if (index == 0 || index == 1) choice.scale = index == 1 ? MapScale::Decibel : MapScale::Linear;
+      break;
+  }
+  return choice;
+}
+
 Scene TablePicture(const TForm1& form) { return TablePlotScene(form.Mdata.lines); }
 
 Rect PictureBeside(const Rect& mainWindow, int width, int height, const Rect& screen) {
@@ -83,6 +117,19 @@ std::string SavePicture(System& system, const Scene& scene, const std::string& p
     return failure.what();
   }
   return "";
+}
+
+void AskAndSavePicture(Platform platform, const std::string& title, const Scene& scene, PictureKind kind) {
+  FileDialogSpec spec;
+  spec.title = "Save Picture";
+  spec.initialFolder = platform.system.CurrentFolder();
+  spec.filter = "PNG picture (*.png)|*.png|SVG picture (*.svg)|*.svg";
+  spec.fileName = kind == PictureKind::FieldMap ? "field map.png" : "table.png";
+  spec.defaultExt = "png";
+  const std::optional<std::string> path = platform.ui.SaveFileDialog(spec);
+  if (!path) return;
+  const std::string failure = SavePicture(platform.system, scene, *path);
+  if (!failure.empty()) platform.ui.ShowMessage(MessageKind::Warning, title, failure);
 }
 
 // Headless there is no window to open: nothing happens.

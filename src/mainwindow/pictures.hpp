@@ -4,6 +4,7 @@
 // polarisation caption, P, A and the Mode's values; the pane's lines) and hand over only that.
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "picture/field_map.hpp"
 #include "picture/table_plot.hpp"
@@ -12,6 +13,7 @@ namespace varnel {
 
 class System;
 class TForm1;
+struct Platform;
 struct Rect;
 struct WorkingParameters;
 
@@ -25,6 +27,20 @@ MapMarks MapMarksOf(const WorkingParameters& params, int mode);
 FieldMap FieldMapOf(const TForm1& form, const FieldMapChoice& choice);
 Scene FieldMapPicture(const TForm1& form, const FieldMap& map);
 Scene TablePicture(const TForm1& form);
+
+// The lists of the field map window: the planes the grid holds ("XY", "XZ", "YZ"), its levels on
+// the plane's third axis ("z = 4 m"), the scales ("Linear", "dB re max"), and the entry of each
+// that the map shows (-1: none).
+struct FieldMapLists {
+  std::vector<std::string> planes, levels, scales;
+  int plane = -1, level = -1, scale = 0;
+};
+FieldMapLists FieldMapListsOf(const FieldMap& map);
+enum class FieldMapList { Plane, Level, Scale };
+// The choice after picking entry index of that list of the map shown: another plane goes back
+// to the level nearest to P, a level keeps the plane shown, a scale keeps plane and level. An
+// index outside the list keeps what was chosen.
+FieldMapChoice PickFromList(const FieldMap& map, FieldMapChoice choice, FieldMapList list, int index);
 
 // A fingerprint of what the picture of that kind is drawn from: the Data pane's revision for
 // the table plots; for the field map the table (its size and a sample of its points), the
@@ -40,5 +56,10 @@ Rect PictureBeside(const Rect& mainWindow, int width, int height, const Rect& sc
 // Writes the picture (SVG, or PNG for a ".png" name when a rasterizer is linked) through the
 // platform. Returns "" when written, else what went wrong; never throws.
 std::string SavePicture(System& system, const Scene& scene, const std::string& path);
+
+// What the picture windows' Save button does: asks for a file through the platform's save
+// dialog (PNG or SVG, "field map.png" or "table.png" in the current folder) and writes the
+// scene there; a failure is shown in a warning box with that title.
+void AskAndSavePicture(Platform platform, const std::string& title, const Scene& scene, PictureKind kind);
 
 }  // namespace varnel

@@ -14,6 +14,8 @@
 #include <QVBoxLayout>
 #include <cmath>
 #include <functional>
+#include <tuple>
+#include <utility>
 
 #include "mainwindow/VarnelU.hpp"
 #include "picture/picture_file.hpp"
@@ -193,30 +195,17 @@ PictureWindow::PictureWindow(PictureKind kind, TForm1& form, Platform platform, 
     plane_ = new QComboBox(this);
     level_ = new QComboBox(this);
     scale_ = new QComboBox(this);
-    scale_->addItems({QStringLiteral("Linear"), QStringLiteral("dB re max")});
     bar->addWidget(new QLabel(QStringLiteral("Plane"), this));
     bar->addWidget(plane_);
     bar->addWidget(new QLabel(QStringLiteral("at"), this));
     bar->addWidget(level_);
     bar->addWidget(new QLabel(QStringLiteral("Scale"), this));
     bar->addWidget(scale_);
-    connect(plane_, &QComboBox::activated, this, [this](int index) {
-      FieldMapChoice choice = choice_;
-      if (index >= 0 && index < static_cast<int>(map_.planes.size())) choice.plane = map_.planes[index];
-      choice.level.reset();
-      Choose(choice);
-    });
-    connect(level_, &QComboBox::activated, this, [this](int index) {
-      FieldMapChoice choice = choice_;
-      choice.plane = map_.plane;
-      if (index >= 0 && index < static_cast<int>(map_.levels.size())) choice.level = map_.levels[index];
-      Choose(choice);
-    });
-    connect(scale_, &QComboBox::activated, this, [this](int index) {
-      FieldMapChoice choice = choice_;
-      choice.scale = index == 1 ? MapScale::Decibel : MapScale::Linear;
-      Choose(choice);
-    });
+    for (const auto& [box, list] :
+         {std::pair{plane_, FieldMapList::Plane}, std::pair{level_, FieldMapList::Level},
+          std::pair{scale_, FieldMapList::Scale}})
+      connect(box, &QComboBox::activated, this,
+              [this, list](int index) { Choose(PickFromList(map_, choice_, list, index)); });
   }
   bar->addStretch(1);
   save_ = new QPushButton(QStringLiteral("Save..."), this);
@@ -270,19 +259,14 @@ void PictureWindow::Choose(const FieldMapChoice& choice) {
 }
 
 void PictureWindow::FillChoices() {
-  plane_->clear();
-  for (MapPlane plane : map_.planes) plane_->addItem(QString::fromLatin1(PlaneName(plane)));
-  const auto planeAt = std::find(map_.planes.begin(), map_.planes.end(), map_.plane);
-  plane_->setCurrentIndex(planeAt == map_.planes.end() ? -1
-                                                       : static_cast<int>(planeAt - map_.planes.begin()));
-  level_->clear();
-  for (double level : map_.levels)
-    level_->addItem(
-        ToQt(std::string(NormalAxisName(map_.plane)) + " = " + FormatReal("%1.4g", level) + " m"));
-  const auto levelAt = std::find(map_.levels.begin(), map_.levels.end(), map_.level);
-  level_->setCurrentIndex(levelAt == map_.levels.end() ? -1
-                                                       : static_cast<int>(levelAt - map_.levels.begin()));
-  scale_->setCurrentIndex(map_.scale == MapScale::Decibel ? 1 : 0);
+  const FieldMapLists lists = FieldMapListsOf(map_);
+  for (const auto& [box, texts, shown] :
+       {std::tuple{plane_, &lists.planes, lists.plane}, std::tuple{level_, &lists.levels, lists.level},
+        std::tuple{scale_, &lists.scales, lists.scale}}) {
+    box->clear();
+    for (const std::string& text : *texts) box->addItem(ToQt(text));
+    box->setCurrentIndex(shown);
+  }
 }
 
 void PictureWindow::Probe(QPointF scenePoint) {
@@ -290,18 +274,7 @@ void PictureWindow::Probe(QPointF scenePoint) {
   probe_->setText(probe ? ToQt(ProbeText(map_, *probe)) : QStringLiteral(" "));
 }
 
-void PictureWindow::Save() {
-  FileDialogSpec spec;
-  spec.title = "Save Picture";
-  spec.initialFolder = platform_.system.CurrentFolder();
-  spec.filter = "PNG picture (*.png)|*.png|SVG picture (*.svg)|*.svg";
-  spec.fileName = kind_ == PictureKind::FieldMap ? "field map.png" : "table.png";
-  spec.defaultExt = "png";
-  const std::optional<std::string> path = platform_.ui.SaveFileDialog(spec);
-  if (!path) return;
-  const std::string failure = SavePicture(platform_.system, view_->CurrentScene(), *path);
-  if (!failure.empty()) platform_.ui.ShowMessage(MessageKind::Warning, form_.title, failure);
-}
+void PictureWindow::Save() { AskAndSavePicture(platform_, form_.title, view_->CurrentScene(), kind_); }
 
 // ---- PictureWindows -----------------------------------------------------------------------
 
