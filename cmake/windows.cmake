@@ -21,7 +21,7 @@ add_dependencies(varnel varnel_help)
 # one `varnel --script FILE --window` drives. Wide-character calls only, like varnel_win32.
 file(GLOB VARNEL_WIN32UI_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/win32ui/*.cpp)
 add_library(varnel_win32ui STATIC ${VARNEL_WIN32UI_SOURCES})
-target_link_libraries(varnel_win32ui PUBLIC varnel_win32 varnel_scripted PRIVATE comctl32 comdlg32 shell32 ole32
+target_link_libraries(varnel_win32ui PUBLIC varnel_win32 varnel_scripted PRIVATE comctl32 comdlg32 shell32 ole32 windowscodecs
                       gdi32)
 target_compile_definitions(varnel_win32ui PRIVATE ${VARNEL_WIN32_DEFINITIONS})
 target_link_libraries(varnel PRIVATE varnel_win32ui)

@@ -3,15 +3,19 @@
 // window built from the model's tables, and pane text both ways.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <tuple>
 #include <utility>
 
 #include "mainwindow/VarnelU.hpp"
+#include "picture/scene.hpp"
 #include "platform/scripted/scripted_ui.hpp"
 #include "platform/win32ui/main_window.hpp"
 #include "platform/win32ui/picture_window.hpp"
+#include "platform/win32ui/png_file.hpp"
 #include "platform/win32ui/win32_ui.hpp"
 #include "support/win32_root.hpp"
 
@@ -59,6 +63,33 @@ void Answering(const std::wstring& caption, std::vector<DialogStep> answers) {
   steps = std::move(answers);
   shown.clear();
   SetTimer(nullptr, 0, 20, AnswerStep);
+}
+
+// The width and height a PNG's header gives.
+std::pair<int, int> PngSize(const std::string& png) {
+  if (png.size() < 24 || png.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0) return {0, 0};
+  auto number = [&png](std::size_t at) {
+    int n = 0;
+    for (std::size_t i = at; i < at + 4; ++i) n = n << 8 | static_cast<unsigned char>(png[i]);
+    return n;
+  };
+  return {number(16), number(20)};
+}
+
+// A near-field table on a 3 x 3 x 3 grid (0, 1, 2 m on every axis) whose value grows along x
+// and z: it holds all three planes, at three levels each.
+NearFieldTable GridTable() {
+  NearFieldTable table;
+  table.fieldType = "ELECTRIC ";
+  for (int x = 0; x < 3; ++x)
+    for (int y = 0; y < 3; ++y)
+      for (int z = 0; z < 3; ++z) {
+        table.x.push_back(x);
+        table.y.push_back(y);
+        table.z.push_back(z);
+        table.value.push_back(1 + x + 10 * z);
+      }
+  return table;
 }
 
 // A point dialog whose Done refuses anything but "ok" in its first field.
@@ -127,7 +158,9 @@ TEST(Win32UiText, Utf8MessagesAndCodePageTextsShowAlike) {
   const std::pair<std::string, std::wstring> cases[] = {
       {"'1.5' ist kein g\xC3\xBCltiger Gleitkommawert", L"'1.5' ist kein g\u00fcltiger Gleitkommawert"},
       {"'1.5' ist kein g\xFCltiger Gleitkommawert", L"'1.5' ist kein g\u00fcltiger Gleitkommawert"},
-      {"ist gr\xC3\xB6\xC3\x9Fer als 2 GB", L"ist gr\u00f6\u00dfer als 2 GB"},
+      {"ist gr\xC3\xB6\xC3\x9F"
+       "er als 2 GB",
+       L"ist gr\u00f6\u00dfer als 2 GB"},
       {"Grad \xb0 und \xC3", L"Grad \u00b0 und \u00c3"},  // not well-formed UTF-8: the code page
       {"", L""},
   };
@@ -213,6 +246,87 @@ TEST_F(Win32WindowTest, PictureCommandsOpenTheirWindows) {
       EXPECT_FALSE(window.Pictures()->Window(kind));
     }
   }
+}
+
+// Each list of the field map window draws the map of its entry, as the core draws that choice,
+// and shows it chosen; the value under the cursor is the core's probe of the cell there.
+TEST_F(Win32WindowTest, FieldMapListsRedrawTheMap) {
+  form.params.nearField.table = GridTable();
+  Win32Window window(form, native);
+  window.RunCommand("MIShowFieldMap");
+  PictureWindows& pictures = *window.Pictures();
+  HWND map = pictures.Window(PictureKind::FieldMap);
+  ASSERT_TRUE(map);
+  struct Case {
+    FieldMapList list;
+    int index;
+    FieldMapChoice expected;
+  };
+  const Case cases[] = {
+      {FieldMapList::Plane, 1, {MapPlane::XZ, std::nullopt}},
+      {FieldMapList::Level, 2, {MapPlane::XZ, 2.0}},
+      {FieldMapList::Scale, 1, {MapPlane::XZ, 2.0, MapScale::Decibel}},
+      {FieldMapList::Plane, 2, {MapPlane::YZ, std::nullopt, MapScale::Decibel}},
+  };
+  for (const Case& c : cases) {
+    const std::string before = SvgText(pictures.Shown(PictureKind::FieldMap));
+    HWND list = pictures.List(c.list);
+    SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(c.index), 0);
+    SendMessageW(map, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+    const FieldMap expected = FieldMapOf(form, c.expected);
+    EXPECT_EQ(SvgText(FieldMapPicture(form, expected)), SvgText(pictures.Shown(PictureKind::FieldMap)))
+        << c.index;
+    EXPECT_NE(before, SvgText(pictures.Shown(PictureKind::FieldMap))) << c.index;
+    EXPECT_EQ(c.index, SendMessageW(list, CB_GETCURSEL, 0, 0));
+  }
+  // The middle of the picture lies on the middle cell of the plane.
+  RECT client;
+  GetClientRect(map, &client);
+  const POINT middle{client.right / 2, client.bottom / 2};
+  SendMessageW(map, WM_MOUSEMOVE, 0, MAKELPARAM(middle.x, middle.y));
+  wchar_t text[128] = {};
+  GetWindowTextW(pictures.ProbeLabel(), text, 128);
+  EXPECT_NE(std::wstring(L" "), text);
+  EXPECT_NE(std::wstring::npos, std::wstring(text).find(L"V/m")) << text;
+}
+
+// Save writes the picture shown: the core's SVG bytes, or a PNG at the scene's size; a
+// cancelled dialog writes nothing.
+TEST_F(Win32WindowTest, SaveWritesThePictureShown) {
+  form.params.nearField.table = GridTable();
+  Win32Window window(form, native);
+  for (const PictureKind kind : {PictureKind::FieldMap, PictureKind::Table}) {
+    window.RunCommand(kind == PictureKind::FieldMap ? "MIShowFieldMap" : "MIPlotTable");
+    const Scene& scene = window.Pictures()->Shown(kind);
+    for (const std::string name : {"picture.svg", "picture.png", ""}) {
+      const std::string path = name.empty() ? root.Path("cancelled.svg") : root.Path(name);
+      answers.AnswerSave(name.empty() ? std::nullopt : std::optional<std::string>(path));
+      SendMessageW(window.Pictures()->SaveButton(kind), BM_CLICK, 0, 0);
+      if (name.empty()) {
+        EXPECT_FALSE(root.system.FileExists(path));
+      } else if (name == "picture.svg") {
+        EXPECT_EQ(SvgText(scene), root.system.ReadFile(path));
+      } else {
+        EXPECT_EQ(
+            (std::pair{static_cast<int>(std::ceil(scene.width)), static_cast<int>(std::ceil(scene.height))}),
+            PngSize(root.system.ReadFile(path)));
+      }
+    }
+  }
+  EXPECT_TRUE(answers.messages.empty()) << answers.messages.front();
+}
+
+// The window's picture (the screenshot directive's) is a PNG of the window's outer size.
+TEST_F(Win32WindowTest, WindowPictureHasTheWindowsSize) {
+  Win32Window window(form, native);
+  ShowWindow(window.Handle(), SW_SHOWNOACTIVATE);
+  PumpMessages(&window);
+  RECT outer;
+  GetWindowRect(window.Handle(), &outer);
+  EXPECT_EQ(
+      (std::pair{static_cast<int>(outer.right - outer.left), static_cast<int>(outer.bottom - outer.top)}),
+      PngSize(WindowPng(window.Handle())));
 }
 
 // Pane text crosses as 8-bit text both ways: shown, a user's edit handed back to the model,

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "mainwindow/VarnelU.hpp"
+#include "picture/picture_file.hpp"
+#include "platform/win32ui/png_file.hpp"
 #include "platform/win32ui/win32_ui.hpp"
 
 namespace varnel {
@@ -130,17 +132,76 @@ struct ItemPainter {
   }
 };
 
+// The scene fitted into the target rectangle, kept in proportion and centred.
+void PaintScene(HDC dc, const Scene& scene, const RECT& target) {
+  if (scene.width <= 0 || scene.height <= 0) return;
+  const double width = target.right - target.left, height = target.bottom - target.top;
+  const double scale = std::min(width / scene.width, height / scene.height);
+  SetGraphicsMode(dc, GM_ADVANCED);
+  const XFORM fit{static_cast<FLOAT>(scale),
+                  0,
+                  0,
+                  static_cast<FLOAT>(scale),
+                  static_cast<FLOAT>(target.left + (width - scene.width * scale) / 2),
+                  static_cast<FLOAT>(target.top + (height - scene.height * scale) / 2)};
+  SetWorldTransform(dc, &fit);
+  HBRUSH background = CreateSolidBrush(ToColor(scene.background));
+  const RECT all{0, 0, I(scene.width), I(scene.height)};
+  FillRect(dc, &all, background);
+  DeleteObject(background);
+  const ItemPainter painter{dc};
+  for (const SceneItem& item : scene.items) std::visit(painter, item);
+  ModifyWorldTransform(dc, nullptr, MWT_IDENTITY);
+}
+
+// The bar of lists and the Save button above the picture, the value under the cursor below it.
+constexpr int kBar = 34, kProbeLine = 22;
+constexpr int kFirstList = 100, kSaveId = 110;
+
 }  // namespace
+
+std::string RasterPng(const Scene& scene) {
+  const int width = std::max(1, static_cast<int>(std::ceil(scene.width)));
+  const int height = std::max(1, static_cast<int>(std::ceil(scene.height)));
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!bitmap) return "";
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  const RECT all{0, 0, width, height};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  PaintScene(dc, scene, all);
+  GdiFlush();
+  std::string png = EncodePng(static_cast<const std::uint32_t*>(bits), width, height);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(bitmap);
+  return png;
+}
 
 PictureWindows::PictureWindows(TForm1& form, HWND mainWindow) : form_(form), main_(mainWindow) {
   RegisterWindowClass(kPictureClass, WindowProc, CS_HREDRAW | CS_VREDRAW, IDC_ARROW, nullptr);
   form_.showPicture = [this](PictureKind kind) { Show(kind); };
+  SetSceneRasterizer(&RasterPng);
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  font_ = CreateFontIndirectW(&metrics.lfMessageFont);
 }
 
 PictureWindows::~PictureWindows() {
   form_.showPicture = nullptr;
+  SetSceneRasterizer(nullptr);
   for (Slot& slot : slots_)
     if (slot.hwnd) DestroyWindow(slot.hwnd);
+  if (font_) DeleteObject(font_);
 }
 
 void PictureWindows::Show(PictureKind kind) {
@@ -155,8 +216,9 @@ void PictureWindows::Show(PictureKind kind) {
         PictureBeside(Rect{outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top}, width,
                       height, Rect{work.left, work.top, work.right - work.left, work.bottom - work.top});
     slot.hwnd = CreateWindowExW(0, kPictureClass, map ? L"Varnel - Field Map" : L"Varnel - Plot Table",
-                                WS_OVERLAPPEDWINDOW, at.left, at.top, width, height, nullptr, nullptr,
-                                GetModuleHandleW(nullptr), this);
+                                WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, at.left, at.top, width, height,
+                                nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    AddControls(slot, map);
   }
   Rebuild(kind);
   ShowWindow(slot.hwnd, SW_SHOWNORMAL);
@@ -165,8 +227,13 @@ void PictureWindows::Show(PictureKind kind) {
 void PictureWindows::Rebuild(PictureKind kind) {
   Slot& slot = slots_[static_cast<int>(kind)];
   slot.key = PictureStateKey(form_, kind);
-  slot.scene = kind == PictureKind::Table ? TablePicture(form_)
-                                          : FieldMapPicture(form_, FieldMapOf(form_, FieldMapChoice{}));
+  if (kind == PictureKind::Table) {
+    slot.scene = TablePicture(form_);
+  } else {
+    slot.map = FieldMapOf(form_, slot.choice);
+    slot.scene = FieldMapPicture(form_, slot.map);
+    FillLists(slot);
+  }
   InvalidateRect(slot.hwnd, nullptr, FALSE);
 }
 
@@ -182,7 +249,94 @@ void PictureWindows::Follow() {
   }
 }
 
-// The scene fitted into the window, kept in proportion and centred, drawn off screen first.
+void PictureWindows::AddControls(Slot& slot, bool map) {
+  auto add = [&](const wchar_t* kind, const std::string& text, DWORD style, int id) {
+    HWND control = CreateWindowExW(0, kind, UiText(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
+                                   slot.hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    return control;
+  };
+  if (map) {
+    // Label and list, left to right: "Plane" XY, "at" z = 4 m, "Scale" Linear.
+    const struct {
+      const char* label;
+      int labelWidth, listWidth;
+    } bar[] = {{"Plane", 40, 70}, {"at", 20, 150}, {"Scale", 40, 110}};
+    int x = 8;
+    for (int i = 0; i < 3; ++i) {
+      HWND label = add(L"STATIC", bar[i].label, SS_RIGHT, -1);
+      MoveWindow(label, x, 10, bar[i].labelWidth, 20, FALSE);
+      x += bar[i].labelWidth + 6;
+      slot.lists[static_cast<std::size_t>(i)] =
+          add(L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kFirstList + i);
+      MoveWindow(slot.lists[static_cast<std::size_t>(i)], x, 6, bar[i].listWidth, 300, FALSE);
+      x += bar[i].listWidth + 12;
+    }
+    slot.probe = add(L"STATIC", " ", SS_LEFT | SS_NOPREFIX, -1);
+  }
+  slot.save = add(L"BUTTON", "Save...", BS_PUSHBUTTON | WS_TABSTOP, kSaveId);
+  LayOut(slot);
+}
+
+void PictureWindows::LayOut(Slot& slot) {
+  RECT client;
+  GetClientRect(slot.hwnd, &client);
+  if (slot.save) MoveWindow(slot.save, client.right - 88, 5, 80, 25, TRUE);
+  if (slot.probe) MoveWindow(slot.probe, 8, client.bottom - kProbeLine + 3, client.right - 16, 18, TRUE);
+}
+
+RECT PictureWindows::ViewRect(const Slot& slot) const {
+  RECT view;
+  GetClientRect(slot.hwnd, &view);
+  view.top = std::min<LONG>(kBar, view.bottom);
+  if (slot.probe) view.bottom = std::max<LONG>(view.top, view.bottom - kProbeLine);
+  return view;
+}
+
+void PictureWindows::FillLists(Slot& slot) {
+  const FieldMapLists lists = FieldMapListsOf(slot.map);
+  const std::vector<std::string>* texts[] = {&lists.planes, &lists.levels, &lists.scales};
+  const int shown[] = {lists.plane, lists.level, lists.scale};
+  for (std::size_t i = 0; i < 3; ++i) {
+    HWND box = slot.lists[i];
+    SendMessageW(box, CB_RESETCONTENT, 0, 0);
+    for (const std::string& text : *texts[i])
+      SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(UiText(text).c_str()));
+    SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(shown[i]), 0);
+  }
+}
+
+void PictureWindows::Command(Slot& slot, int id, int code) {
+  const PictureKind kind = &slot == &slots_[0] ? PictureKind::FieldMap : PictureKind::Table;
+  if (id == kSaveId && code == BN_CLICKED) return Save(kind);
+  if (id < kFirstList || id >= kFirstList + 3 || code != CBN_SELCHANGE) return;
+  const int index = static_cast<int>(
+      SendMessageW(slot.lists[static_cast<std::size_t>(id - kFirstList)], CB_GETCURSEL, 0, 0));
+  slot.choice = PickFromList(slot.map, slot.choice, static_cast<FieldMapList>(id - kFirstList), index);
+  Rebuild(kind);
+}
+
+// The cell under the cursor, from the point in scene coordinates.
+void PictureWindows::Probe(Slot& slot, POINT at) {
+  const RECT view = ViewRect(slot);
+  const Scene& scene = slot.scene;
+  std::optional<MapProbe> probe;
+  if (scene.width > 0 && scene.height > 0) {
+    const double width = view.right - view.left, height = view.bottom - view.top;
+    const double scale = std::min(width / scene.width, height / scene.height);
+    if (scale > 0)
+      probe = ProbeFieldMap(slot.map, (at.x - view.left - (width - scene.width * scale) / 2) / scale,
+                            (at.y - view.top - (height - scene.height * scale) / 2) / scale);
+  }
+  SetWindowTextW(slot.probe, probe ? UiText(ProbeText(slot.map, *probe)).c_str() : L" ");
+}
+
+void PictureWindows::Save(PictureKind kind) {
+  AskAndSavePicture(form_.platform, form_.title, slots_[static_cast<int>(kind)].scene, kind);
+}
+
+// The picture drawn off screen first, then the whole client area at once.
 void PictureWindows::Paint(Slot& slot) {
   PAINTSTRUCT paint;
   HDC window = BeginPaint(slot.hwnd, &paint);
@@ -193,25 +347,7 @@ void PictureWindows::Paint(Slot& slot) {
       CreateCompatibleBitmap(window, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
   HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-  const Scene& scene = slot.scene;
-  if (scene.width > 0 && scene.height > 0) {
-    const double scale = std::min(client.right / scene.width, client.bottom / scene.height);
-    SetGraphicsMode(dc, GM_ADVANCED);
-    const XFORM fit{static_cast<FLOAT>(scale),
-                    0,
-                    0,
-                    static_cast<FLOAT>(scale),
-                    static_cast<FLOAT>((client.right - scene.width * scale) / 2),
-                    static_cast<FLOAT>((client.bottom - scene.height * scale) / 2)};
-    SetWorldTransform(dc, &fit);
-    HBRUSH background = CreateSolidBrush(ToColor(scene.background));
-    const RECT all{0, 0, I(scene.width), I(scene.height)};
-    FillRect(dc, &all, background);
-    DeleteObject(background);
-    const ItemPainter painter{dc};
-    for (const SceneItem& item : scene.items) std::visit(painter, item);
-    ModifyWorldTransform(dc, nullptr, MWT_IDENTITY);
-  }
+  PaintScene(dc, slot.scene, ViewRect(slot));
   BitBlt(window, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
   SelectObject(dc, oldBitmap);
   DeleteObject(bitmap);
@@ -229,6 +365,15 @@ LRESULT CALLBACK PictureWindows::WindowProc(HWND hwnd, UINT message, WPARAM wPar
       if (slot.hwnd != hwnd) continue;
       if (message == WM_PAINT) return self->Paint(slot), 0;
       if (message == WM_ERASEBKGND) return 1;
+      if (message == WM_SIZE) self->LayOut(slot);
+      if (message == WM_COMMAND) return self->Command(slot, LOWORD(wParam), HIWORD(wParam)), 0;
+      if (message == WM_MOUSEMOVE && slot.probe) {
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd, 0};
+        TrackMouseEvent(&track);
+        self->Probe(slot, POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        return 0;
+      }
+      if (message == WM_MOUSELEAVE && slot.probe) return SetWindowTextW(slot.probe, L" "), 0;
       if (message == WM_NCDESTROY) slot.hwnd = nullptr;
     }
   }

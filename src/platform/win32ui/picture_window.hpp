@@ -1,11 +1,13 @@
 #pragma once
-// The picture windows beside the native main window: "Show Field Map" (the default plane,
-// level and linear scale) and "Plot Table" open a window that paints the core's Scene with GDI,
-// fitted into the window, and follows the model while it is open.
+// The picture windows beside the native main window: "Show Field Map" and "Plot Table" open a
+// window that paints the core's Scene with GDI, fitted into the window, follows the model while
+// it is open and saves the picture as PNG or SVG. The field map window has the plane, level and
+// scale lists and shows the value under the cursor, as the Qt window does.
 #include <windows.h>
 
 #include <array>
 #include <cstddef>
+#include <string>
 
 #include "mainwindow/pictures.hpp"
 #include "picture/scene.hpp"
@@ -13,6 +15,10 @@
 namespace varnel {
 
 class TForm1;
+
+// PNG bytes of the scene at its own size, painted as the windows paint it; registered with the
+// core as its rasterizer while picture windows exist.
+std::string RasterPng(const Scene& scene);
 
 class PictureWindows {
  public:
@@ -27,22 +33,44 @@ class PictureWindows {
   void Follow();
   // The window of that kind, or nothing when it is not open.
   HWND Window(PictureKind kind) const { return slots_[static_cast<int>(kind)].hwnd; }
+  // What the window of that kind shows.
+  const Scene& Shown(PictureKind kind) const { return slots_[static_cast<int>(kind)].scene; }
+  // The field map window's list (a combo box), its value under the cursor (a label) and the
+  // Save button of the window of that kind.
+  HWND List(FieldMapList list) const { return slots_[0].lists[static_cast<int>(list)]; }
+  HWND ProbeLabel() const { return slots_[0].probe; }
+  HWND SaveButton(PictureKind kind) const { return slots_[static_cast<int>(kind)].save; }
+  // Asks for a file (PNG or SVG) and writes the picture of that kind; a failure is shown in a
+  // warning box.
+  void Save(PictureKind kind);
 
  private:
   struct Slot {
     HWND hwnd = nullptr;
     Scene scene;
     std::size_t key = 0;
+    FieldMapChoice choice;
+    FieldMap map;
+    std::array<HWND, 3> lists{};  // plane, level, scale (field map only)
+    HWND save = nullptr, probe = nullptr;
   };
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void Show(PictureKind kind);
   void Rebuild(PictureKind kind);
   void Paint(Slot& slot);
+  void AddControls(Slot& slot, bool map);
+  void LayOut(Slot& slot);
+  void FillLists(Slot& slot);
+  void Command(Slot& slot, int id, int code);
+  void Probe(Slot& slot, POINT at);
+  // Where the scene is painted in the client area, and at what scale.
+  RECT ViewRect(const Slot& slot) const;
 
   TForm1& form_;
   HWND main_;
   std::array<Slot, 2> slots_;
   ULONGLONG lastFollow_ = 0;
+  HFONT font_ = nullptr;
 };
 
 }  // namespace varnel
