@@ -29,6 +29,7 @@ class Win32Window {
   Win32Window& operator=(const Win32Window&) = delete;
 
   HWND Handle() const { return hwnd_; }
+  TForm1& Form() { return form_; }
   // False once the window has been closed.
   bool Open() const { return hwnd_ != nullptr; }
 

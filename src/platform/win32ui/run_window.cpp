@@ -10,6 +10,7 @@
 #include "platform/scripted/answered_ui.hpp"
 #include "platform/scripted/scripted_ui.hpp"
 #include "platform/win32ui/main_window.hpp"
+#include "platform/win32ui/png_file.hpp"
 #include "platform/win32ui/win32_ui.hpp"
 #include "platform/win32ui/win32_window.hpp"
 #include "util/format.hpp"
@@ -28,8 +29,8 @@ void InitialiseControls() {
 // The script's run, select and print directives on the window's controls.
 class WindowView : public ScriptView {
  public:
-  WindowView(Win32Window& window, Win32Ui& native, AnsweredUi& ui)
-      : window_(window), native_(native), ui_(ui) {}
+  WindowView(Win32Window& window, Win32Ui& native, AnsweredUi& ui, std::ostream& out)
+      : window_(window), native_(native), ui_(ui), out_(out), startFolder_(CurrentFolder()) {}
 
   void Run(const std::string& name) override {
     if (!window_.Click(name)) window_.RunCommand(name);
@@ -41,16 +42,51 @@ class WindowView : public ScriptView {
   std::string FieldText(const std::string& field) override { return window_.FieldText(field); }
   std::string Clipboard() override { return native_.ClipboardText(); }
   std::string Status() override { return window_.StatusText(); }
-  // The native window takes no pictures of itself; `wait` keeps it on screen for an outside one.
-  void Screenshot(const std::string& path, std::size_t) override {
-    std::cerr << "varnel: this window writes no pictures (" << path << "); take one during a wait\n";
+  void Screenshot(const std::string& path, std::size_t file) override {
+    if (file == 0) return Save(path);
+    ui_.atEvents = [this, path, file] {
+      if (window_.Form().progress.file < file) return;
+      Save(path);
+      ui_.atEvents = nullptr;
+    };
   }
   void Wait(int milliseconds) override { ui_.Pause(milliseconds); }
 
  private:
+  static std::wstring CurrentFolder() {
+    std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');
+    folder.resize(GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
+    return folder;
+  }
+  // The window as shown, redrawn from the model first. A relative path is taken from the
+  // folder the script started in (commands change the current folder); paths are in the ANSI
+  // code page.
+  void Save(const std::string& path) {
+    window_.SyncFromModel();
+    PumpMessages(&window_);
+    UpdateWindow(window_.Handle());
+    std::wstring file(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0)),
+                      L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, file.data(), static_cast<int>(file.size()));
+    file.resize(file.size() ? file.size() - 1 : 0);
+    const bool absolute = file.size() >= 2 && (file[1] == L':' || (file[0] == L'\\' && file[1] == L'\\'));
+    if (!absolute) file = startFolder_ + L"\\" + file;
+    const std::string png = WindowPng(window_.Handle());
+    HANDLE handle = png.empty() ? INVALID_HANDLE_VALUE
+                                : CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    const bool ok = handle != INVALID_HANDLE_VALUE &&
+                    WriteFile(handle, png.data(), static_cast<DWORD>(png.size()), &written, nullptr) &&
+                    written == png.size();
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    if (!ok) out_ << "varnel: could not write " << path << '\n';
+  }
   Win32Window& window_;
   Win32Ui& native_;
   AnsweredUi& ui_;
+  std::ostream& out_;
+  std::wstring startFolder_;
 };
 
 }  // namespace
@@ -91,7 +127,7 @@ int RunWindowScript(std::istream& script, std::ostream& out, System& system, con
   Win32Window window(*form, native);
   ShowWindow(window.Handle(), SW_SHOWNOACTIVATE);
   PumpMessages(&window);
-  WindowView view(window, native, ui);
+  WindowView view(window, native, ui, out);
   return RunScriptOn(script, out, answers, *form, view);
 }
 
