@@ -317,16 +317,18 @@ TEST_F(Win32WindowTest, SaveWritesThePictureShown) {
   EXPECT_TRUE(answers.messages.empty()) << answers.messages.front();
 }
 
-// The window's picture (the screenshot directive's) is a PNG of the window's outer size.
-TEST_F(Win32WindowTest, WindowPictureHasTheWindowsSize) {
+// The window's picture (the screenshot directive's) is a PNG of its client area with the menu
+// bar above it.
+TEST_F(Win32WindowTest, WindowPictureIsTheClientAreaAndMenuBar) {
   Win32Window window(form, native);
   ShowWindow(window.Handle(), SW_SHOWNOACTIVATE);
   PumpMessages(&window);
-  RECT outer;
-  GetWindowRect(window.Handle(), &outer);
-  EXPECT_EQ(
-      (std::pair{static_cast<int>(outer.right - outer.left), static_cast<int>(outer.bottom - outer.top)}),
-      PngSize(WindowPng(window.Handle())));
+  RECT client;
+  GetClientRect(window.Handle(), &client);
+  const auto [width, height] = PngSize(WindowPng(window.Handle()));
+  EXPECT_EQ(client.right, width);
+  EXPECT_GE(height, client.bottom + GetSystemMetrics(SM_CYMENU) - 1);
+  EXPECT_LT(height, client.bottom + 3 * GetSystemMetrics(SM_CYMENU));
 }
 
 // Pane text crosses as 8-bit text both ways: shown, a user's edit handed back to the model,

@@ -4,6 +4,7 @@
 #include <objidl.h>
 #include <wincodec.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace varnel {
@@ -75,9 +76,14 @@ std::string EncodePng(const std::uint32_t* pixels, int width, int height) {
 }
 
 std::string WindowPng(HWND window) {
-  RECT outer{};
-  if (!window || !GetWindowRect(window, &outer)) return "";
-  const int width = outer.right - outer.left, height = outer.bottom - outer.top;
+  RECT outer{}, shown{};
+  if (!window || !GetWindowRect(window, &outer) || !GetClientRect(window, &shown)) return "";
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&shown), 2);
+  MENUBARINFO bar{};
+  bar.cbSize = sizeof bar;
+  if (GetMenu(window) && GetMenuBarInfo(window, OBJID_MENU, 0, &bar))
+    shown.top = std::min(shown.top, bar.rcBar.top);
+  const int width = shown.right - shown.left, height = shown.bottom - shown.top;
   if (width <= 0 || height <= 0) return "";
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -93,7 +99,7 @@ std::string WindowPng(HWND window) {
   if (bitmap) {
     HDC dc = CreateCompatibleDC(screen);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    BitBlt(dc, 0, 0, width, height, screen, shown.left - outer.left, shown.top - outer.top, SRCCOPY);
     GdiFlush();
     png = EncodePng(static_cast<const std::uint32_t*>(bits), width, height);
     SelectObject(dc, old);
