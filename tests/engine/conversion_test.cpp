@@ -24,9 +24,9 @@ namespace fs = std::filesystem;
 namespace {
 
 // A system that counts started and closed processes.
-class EngineSystem : public PosixSystem {
+class EngineSystem : public TestSystem {
  public:
-  using PosixSystem::PosixSystem;
+  using TestSystem::TestSystem;
   int started = 0, closed = 0;
   std::vector<std::string> parameterTexts;
   // When set, starts report success without a process (the shell handed the request on).
@@ -36,13 +36,13 @@ class EngineSystem : public PosixSystem {
                              std::string& error) override {
     parameterTexts.push_back(parameters);
     if (startWithoutHandle) return {};
-    ProcessHandle handle = PosixSystem::StartProcess(program, parameters, error);
+    ProcessHandle handle = TestSystem::StartProcess(program, parameters, error);
     if (handle) ++started;
     return handle;
   }
   void CloseProcess(ProcessHandle handle) override {
     ++closed;
-    PosixSystem::CloseProcess(handle);
+    TestSystem::CloseProcess(handle);
   }
 };
 
