@@ -15,6 +15,23 @@ target_link_libraries(varnel_scripted PUBLIC varnel_core)
 
 add_executable(varnel ${PROJECT_SOURCE_DIR}/src/app/main_win32.cpp)
 target_link_libraries(varnel PRIVATE varnel_win32 varnel_scripted)
+add_dependencies(varnel varnel_help)
+
+# ---- The native window (platform/win32ui): the window `varnel` opens with no arguments and the
+# one `varnel --script FILE --window` drives. Wide-character calls only, like varnel_win32.
+file(GLOB VARNEL_WIN32UI_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/win32ui/*.cpp)
+add_library(varnel_win32ui STATIC ${VARNEL_WIN32UI_SOURCES})
+target_link_libraries(varnel_win32ui PUBLIC varnel_win32 varnel_scripted PRIVATE comctl32 comdlg32 shell32 ole32
+                      gdi32)
+target_compile_definitions(varnel_win32ui PRIVATE ${VARNEL_WIN32_DEFINITIONS})
+target_link_libraries(varnel PRIVATE varnel_win32ui)
+# The manifest asks for the common controls of version 6 (the system's visual style).
+enable_language(RC)
+target_sources(varnel PRIVATE ${PROJECT_SOURCE_DIR}/src/platform/win32ui/varnel.rc)
+set_source_files_properties(${PROJECT_SOURCE_DIR}/src/platform/win32ui/varnel.rc PROPERTIES OBJECT_DEPENDS
+                            ${PROJECT_SOURCE_DIR}/src/platform/win32ui/varnel.manifest)
+target_compile_definitions(varnel PRIVATE ${VARNEL_WIN32_DEFINITIONS})
+# ---- end of the native window
 
 # The engine stand-in, over the Windows build of nec2c that tools/build_windows_engine.sh makes
 # (nec2c.exe beside it): the tests run it as the engines of the tree under Wine.
@@ -62,5 +79,19 @@ if(VARNEL_BUILD_TESTS)
   add_dependencies(varnel_tests win32_child varnel_engine)
   gtest_discover_tests(varnel_tests ${VARNEL_DISCOVERY})
 endif()
+
+# ---- The native window's tests: its pieces, and the window scripts headless and with
+# --window, under Wine on a virtual display in a prefix of their own.
+if(VARNEL_BUILD_TESTS)
+  add_executable(varnel_win32ui_tests ${PROJECT_SOURCE_DIR}/tests/platform/win32_ui_test.cpp)
+  target_include_directories(varnel_win32ui_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_compile_definitions(varnel_win32ui_tests PRIVATE ${VARNEL_WIN32_DEFINITIONS})
+  target_link_libraries(varnel_win32ui_tests PRIVATE varnel_win32ui gtest gtest_main)
+  add_test(NAME win32ui_window
+           COMMAND bash ${PROJECT_SOURCE_DIR}/tests/platform/win32_window_scripts.sh $<TARGET_FILE:varnel>
+                   $<TARGET_FILE:varnel_win32ui_tests> ${PROJECT_SOURCE_DIR})
+  set_tests_properties(win32ui_window PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600)
+endif()
+# ---- end of the native window's tests
 
 include(${PROJECT_SOURCE_DIR}/cmake/install.cmake)

@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build ccache libgtest-dev dpkg-dev g++-mingw-w64-x86-64-posix wine wine64)
+packages=(cmake ninja-build ccache libgtest-dev dpkg-dev g++-mingw-w64-x86-64-posix wine wine64 xvfb)
 missing=()
 for p in "${packages[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
 if [ ${#missing[@]} -gt 0 ]; then

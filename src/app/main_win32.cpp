@@ -1,5 +1,13 @@
-// The program's entry on Windows. "varnel --script FILE" runs a command script headless over the
-// Windows system (FILE "-" reads standard input). The native window is not built yet.
+// The program's entry on Windows: "varnel" opens the native window; "varnel --script FILE" runs
+// a command script headless over the Windows system (FILE "-" reads standard input), and with
+// "--window" against the native window.
+//
+// The program is built for the console subsystem so that a script's output reaches the console
+// or pipe it was started from, on Windows and under Wine alike. When the window is opened from
+// a console of its own (a double-click in Explorer: nobody else is attached to it), that
+// console is let go at once; started from a command prompt, the prompt keeps its console.
+#include <windows.h>
+
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -10,6 +18,7 @@
 #include "platform/scripted/runner.hpp"
 #include "platform/win32/win32_sample_tree.hpp"
 #include "platform/win32/win32_system.hpp"
+#include "platform/win32ui/win32_window.hpp"
 #include "util/format.hpp"
 
 using namespace varnel;
@@ -17,8 +26,9 @@ using namespace varnel;
 namespace {
 
 int Usage() {
-  std::cerr << "usage: varnel [--jobs N] --script FILE    run a command script headless (FILE - reads "
-               "standard input)\n"
+  std::cerr << "usage: varnel [--jobs N]                          open the window\n"
+               "       varnel [--jobs N] --script FILE [--window]  run a command script headless, or against "
+               "the window (FILE - reads standard input)\n"
                "  --jobs N  Batch Conversion keeps N engine runs going at once (1 to the processor count; 1 "
                "by default)\n";
   return 2;
@@ -29,6 +39,12 @@ int EngineJobs(const std::string& text) {
   if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789") != std::string::npos) return 0;
   const int jobs = std::stoi(text);
   return jobs >= 1 && jobs <= MostParallelRuns() ? jobs : 0;
+}
+
+// Lets go of a console that only this program is attached to.
+void LeaveOwnConsole() {
+  DWORD processes[2];
+  if (GetConsoleWindow() && GetConsoleProcessList(processes, 2) == 1) FreeConsole();
 }
 
 }  // namespace
@@ -50,18 +66,23 @@ int main(int argc, char** argv) {
     }
     args.erase(args.begin(), args.begin() + 2);
   }
-  if (args.size() != 2 || args[0] != "--script") {
-    if (args.empty() || (args.size() == 3 && args[2] == "--window"))
-      std::cerr << "varnel: this build has no window yet; run a command script: varnel --script FILE\n";
-    return Usage();
+  if (args.empty()) {
+    LeaveOwnConsole();
+    return RunWindow(system, startUp, engineJobs);
   }
+  const bool window = args.size() == 3 && args[2] == "--window";
+  if ((args.size() != 2 && !window) || args[0] != "--script") return Usage();
   // Line by line: whatever the runner has printed is out when the program is ended.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
-  if (args[1] == "-") return RunScript(std::cin, std::cout, system, startUp, engineJobs);
-  std::ifstream script(args[1], std::ios::binary);
-  if (!script) {
-    std::cerr << "varnel: cannot read the script " << args[1] << "\n";
-    return 2;
+  std::ifstream file;
+  if (args[1] != "-") {
+    file.open(args[1], std::ios::binary);
+    if (!file) {
+      std::cerr << "varnel: cannot read the script " << args[1] << "\n";
+      return 2;
+    }
   }
+  std::istream& script = args[1] == "-" ? std::cin : file;
+  if (window) return RunWindowScript(script, std::cout, system, startUp, engineJobs);
   return RunScript(script, std::cout, system, startUp, engineJobs);
 }

@@ -2,6 +2,7 @@
 // The pictures of the main window's state: the field map of the current near-field table and
 // the plots of the Data pane. These gather what the pictures need from TForm1 (the table, the
 // polarisation caption, P, A and the Mode's values; the pane's lines) and hand over only that.
+#include <cstddef>
 #include <string>
 
 #include "picture/field_map.hpp"
@@ -24,6 +25,12 @@ MapMarks MapMarksOf(const WorkingParameters& params, int mode);
 FieldMap FieldMapOf(const TForm1& form, const FieldMapChoice& choice);
 Scene FieldMapPicture(const TForm1& form, const FieldMap& map);
 Scene TablePicture(const TForm1& form);
+
+// A fingerprint of what the picture of that kind is drawn from: the Data pane's revision for
+// the table plots; for the field map the table (its size and a sample of its points), the
+// polarisation it was read with, the Mode and the working points. A window redraws when it
+// changes.
+std::size_t PictureStateKey(const TForm1& form, PictureKind kind);
 
 // Where a picture window of that size opens: right of the main window (8 pixels apart) when it
 // fits on the screen there, else left of it, else at the screen's right edge; the top of the

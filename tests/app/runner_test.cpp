@@ -104,9 +104,9 @@ TEST_F(RunnerTest, UnknownDirectiveStopsWithStatusTwoNamingTheLine) {
 }
 
 TEST_F(RunnerTest, MalformedLinesStopWithStatusTwo) {
-  for (const char* line :
-       {"run NoSuchHandlerClick", "run", "select RGPol 5", "select RGMode -1", "select RGFoo 1", "decimal ab",
-        "seed x", "answer open", "answer door x", "answer point 1", "print nothing", "echo \"unterminated"}) {
+  for (const char* line : {"run NoSuchHandlerClick", "run", "select RGPol 5", "select RGMode -1",
+                           "select RGFoo 1", "decimal ab", "seed x", "answer open", "answer door x",
+                           "answer point 1", "print nothing", "echo \"unterminated", "wait", "wait soon"}) {
     const Result r = Run(std::string(line) + "\n");
     EXPECT_EQ(2, r.status) << line;
     EXPECT_NE(std::string::npos, r.output.find("line 1")) << line << ": " << r.output;
@@ -127,6 +127,7 @@ TEST_F(RunnerTest, AcceptsEveryWellFormedDirective) {
           "answer point 1 2 3\n"
           "select RGPol 4\n"
           "select RGMode 0\n"
+          "wait 10\n"
           "print M\nprint Mout\nprint Mdata\nprint clipboard\n");
   EXPECT_EQ(0, r.status) << r.output;
   EXPECT_EQ("", r.output);

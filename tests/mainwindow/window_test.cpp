@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "test_paths.hpp"
 #include "mainwindow/window_fixture.hpp"
 #include "util/errors.hpp"
 #include "util/text.hpp"
@@ -50,6 +51,8 @@ TEST_F(WindowTest, StartsWithTheDefaultWorkingParameters) {
 TEST_F(WindowTest, StartUpTextsAndWindow) {
   EXPECT_EQ("Varnel", form.title);
   EXPECT_EQ("v1.5", form.version);
+  // The build's version (file names of the releases, the read-me) is the window's.
+  EXPECT_EQ("v" VARNEL_PROJECT_VERSION, form.version);
   const std::string year = std::to_string(system.CurrentYear());
   ASSERT_GE(form.notice.size(), year.size());
   EXPECT_EQ(year, form.notice.substr(form.notice.size() - year.size())) << "notice: " << form.notice;

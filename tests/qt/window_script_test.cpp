@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <string>
 
 #include "platform/posix/posix_sample_tree.hpp"
@@ -53,37 +54,22 @@ class WindowScriptTest : public QObject {
   Q_OBJECT
 
  private slots:
+  // The scripts that both windows run (tests/scripts/window): each "#= " line is a line the
+  // output must hold, in that order.
   void printsWhatTheModelHolds_data() {
     QTest::addColumn<QByteArray>("script");
     QTest::addColumn<QByteArray>("mustShow");
-    // A folder without output files, then one with three: no line of the first list may stay.
-    QTest::newRow("two folders one after the other")
-        << QByteArray(
-               "answer folder c:\\4nec2\\b_out\\none\nrun MIAddBatchFolderClick\n"
-               "answer folder c:\\4nec2\\b_out\\three\nrun Button1\nprint Mout\n")
-        << QByteArray("Files (with *.out):\n....FileNames reading finished!\na.out\nb.out\nc.out\n[exit 0]");
-    QTest::newRow("batch near field: table, file pane, fields, status")
-        << QByteArray(
-               "answer folder c:\\4nec2\\b_out\\three\nrun Button1\nselect RGPol 3\nselect RGMode 2\nrun "
-               "Button2\n"
-               "print Mdata\nprint M\nprint fields\n"
-               "print status\n")
-        << QByteArray("A. Batch: 3 files in 0:00\n");
-    QTest::newRow("EUT table and a column copied")
-        << QByteArray(
-               "answer folder c:\\4nec2\\b_out\\three\nrun MIAddEUTs\nrun MIAnalyseEUTs\nprint Mdata\nrun "
-               "MICopyColomn3\n"
-               "print clipboard\n")
-        << QByteArray("[exit 0]");
-    QTest::newRow("single file analysed") << QByteArray(
-                                                 "run LoadDipol1Click\nrun AnalyseMain1Click\nrun "
-                                                 "AnalyseNearfield1Click\nprint fields\nprint Mout\n")
-                                          << QByteArray("EditType=ELECTRIC");
-    QTest::newRow("8-bit file text")
-        << QByteArray("answer open c:\\4nec2\\b_out\\degree.out\nrun Load1Click\nprint M\n")
-        << QByteArray(
-               "Temperature 20\xb0"
-               "C\nsecond line\n");
+    const std::filesystem::path folder =
+        std::filesystem::path(VARNEL_SOURCE_DIR) / "tests" / "scripts" / "window";
+    for (const char* name : {"two_folders", "batch_near_field", "eut_column", "single_file", "eight_bit"}) {
+      const std::string script = TestRoot::Read(folder / (std::string(name) + ".vsc"));
+      QByteArray mustShow;
+      std::istringstream lines(script);
+      for (std::string line; std::getline(lines, line);)
+        if (line.rfind("#= ", 0) == 0)
+          mustShow += (mustShow.isEmpty() ? "" : "\n") + QByteArray::fromStdString(line.substr(3));
+      QTest::newRow(name) << QByteArray::fromStdString(script) << mustShow;
+    }
   }
 
   void printsWhatTheModelHolds() {

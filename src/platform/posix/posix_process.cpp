@@ -180,14 +180,22 @@ ProcessHandle PosixSystem::StartProcess(const std::string& program, const std::s
     error = std::strerror(errno);
     return {};
   }
+  // A termination signal must find the new group in the table: they wait from before fork until
+  // the group is remembered (the child may already run and be seen by then).
+  sigset_t termination, previous;
+  sigemptyset(&termination);
+  for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&termination, signalNumber);
+  pthread_sigmask(SIG_BLOCK, &termination, &previous);
   pid_t pid = fork();
   if (pid < 0) {
     error = std::strerror(errno);
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     close(report[0]);
     close(report[1]);
     return {};
   }
   if (pid == 0) {
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     close(report[0]);
     setpgid(0, 0);
     // Like a program started in its own window: its console is not ours.
@@ -201,6 +209,8 @@ ProcessHandle PosixSystem::StartProcess(const std::string& program, const std::s
   }
   // Also here, so that the group exists before anyone may signal it.
   setpgid(pid, pid);
+  RememberGroup(pid);
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   close(report[1]);
   int childError = 0;
   ssize_t got;
@@ -210,6 +220,7 @@ ProcessHandle PosixSystem::StartProcess(const std::string& program, const std::s
   close(report[0]);
   if (got == static_cast<ssize_t>(sizeof childError)) {
     // exec failed: the child has exited already.
+    ForgetGroup(pid);
     int status;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
@@ -218,7 +229,6 @@ ProcessHandle PosixSystem::StartProcess(const std::string& program, const std::s
   }
   std::lock_guard<std::mutex> lock(childrenMutex);
   runningChildren.insert(pid);
-  RememberGroup(pid);
   return ProcessHandle{pid};
 }
 

@@ -18,6 +18,7 @@
 #include "platform/qt/pane_view.hpp"
 #include "platform/qt/qt_ui.hpp"
 #include "platform/qt/qt_window.hpp"
+#include "platform/scripted/answered_ui.hpp"
 #include "platform/scripted/runner.hpp"
 #include "platform/scripted/scripted_ui.hpp"
 #include "util/format.hpp"
@@ -26,63 +27,9 @@ namespace varnel {
 
 namespace {
 
-// The window's interface with a person's answers taken from the script: boxes and dialogs go to
-// the scripted interface, the window's own services (clipboard, screen, events, pauses, the
-// status bar) to the window.
-class AnsweredWindowUi : public UserInterface {
- public:
-  AnsweredWindowUi(QtUi& qt, ScriptedUi& answers) : qt_(qt), answers_(answers) {}
-
-  void ShowMessage(MessageKind kind, const std::string& title, const std::string& text) override {
-    answers_.ShowMessage(kind, title, text);
-  }
-  bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override {
-    return answers_.AskText(caption, prompt, text);
-  }
-  std::string InputBox(const std::string& caption, const std::string& prompt,
-                       const std::string& defaultText) override {
-    return answers_.InputBox(caption, prompt, defaultText);
-  }
-  void ShowModal(ModalDialog& dialog) override { answers_.ShowModal(dialog); }
-  void StatusNotice(const std::string& title, const std::string& text) override {
-    if (qt_.Window()) return qt_.StatusNotice(title, text);
-    UserInterface::StatusNotice(title, text);  // a box, answered as every box
-  }
-  std::optional<std::string> OpenFileDialog(const FileDialogSpec& spec) override {
-    return answers_.OpenFileDialog(spec);
-  }
-  std::optional<std::string> SaveFileDialog(const FileDialogSpec& spec) override {
-    return answers_.SaveFileDialog(spec);
-  }
-  std::optional<std::string> ChooseFolder(const std::string& initialFolder) override {
-    return answers_.ChooseFolder(initialFolder);
-  }
-  void SetClipboardText(const std::string& text) override { qt_.SetClipboardText(text); }
-  std::string ClipboardText() override { return qt_.ClipboardText(); }
-  void OpenDocument(const std::string& path) override { answers_.OpenDocument(path); }
-  int ScreenWidth() override { return qt_.ScreenWidth(); }
-  int ScreenHeight() override { return qt_.ScreenHeight(); }
-  void Pause(int milliseconds) override { qt_.Pause(milliseconds); }
-  void RequestQuit() override {
-    answers_.RequestQuit();
-    qt_.RequestQuit();
-  }
-  void ProcessEvents() override {
-    qt_.ProcessEvents();
-    if (!atEvents) return;
-    const std::function<void()> hook = atEvents;  // the hook may end itself
-    hook();
-  }
-  std::function<void()> atEvents;  // runs at each event processing inside a command
-
- private:
-  QtUi& qt_;
-  ScriptedUi& answers_;
-};
-
 class WindowView : public ScriptView {
  public:
-  WindowView(VarnelWindow& window, AnsweredWindowUi& ui, std::ostream& out)
+  WindowView(VarnelWindow& window, AnsweredUi& ui, std::ostream& out)
       : window_(window), ui_(ui), out_(out), startFolder_(QDir::currentPath()) {}
 
   void Run(const std::string& name) override {
@@ -105,6 +52,7 @@ class WindowView : public ScriptView {
   }
   std::string Clipboard() override { return FromQt(QGuiApplication::clipboard()->text()); }
   std::string Status() override { return window_.StatusText(); }
+  void Wait(int milliseconds) override { ui_.Pause(milliseconds); }
   void Screenshot(const std::string& path, std::size_t file) override {
     if (file == 0) return Save(path);
     ui_.atEvents = [this, path, file] {
@@ -126,7 +74,7 @@ class WindowView : public ScriptView {
     if (!picture.save(file, "PNG")) out_ << "varnel: could not write " << path << '\n';
   }
   VarnelWindow& window_;
-  AnsweredWindowUi& ui_;
+  AnsweredUi& ui_;
   std::ostream& out_;
   QString startFolder_;
 };
@@ -144,7 +92,7 @@ int RunWindowScript(std::istream& script, std::ostream& out, int argc, char** ar
   ScriptedUi answers(out, system);
   answers.realPause = true;
   QtUi qt(system);
-  AnsweredWindowUi ui(qt, answers);
+  AnsweredUi ui(qt, answers, [&qt] { return qt.Window() != nullptr; });
   std::optional<TForm1> form;
   if (!StartMainWindow({system, ui}, startUp, form, out, engineJobs)) return 1;
   VarnelWindow mainWindow(*form, qt);

@@ -148,6 +148,9 @@ class Runner {
       if (arguments.size() != 2 && arguments.size() != 3) throw ScriptError{"wrong number of arguments"};
       view_.Screenshot(arguments[1].text,
                        arguments.size() == 3 ? ParseNumber<std::size_t>(arguments[2].text) : 0);
+    } else if (directive == "wait") {
+      ExpectCount(arguments, 2);
+      view_.Wait(ParseNumber<int>(arguments[1].text));
     } else if (directive == "picture") {
       std::vector<std::string> texts;
       for (std::size_t i = 1; i < arguments.size(); ++i) texts.push_back(arguments[i].text);

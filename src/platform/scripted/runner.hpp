@@ -21,6 +21,8 @@
 //   print status                     the status line (the running command's progress)
 //   screenshot PNG [N]               with --window: a picture of the window, now or once the
 //                                    next command has begun its file N
+//   wait MS                          with --window: the window goes on for MS milliseconds
+//                                    (to be looked at, or pictured from outside)
 //   picture fieldmap|table FILE ...  the field map or the Data pane's plots as SVG (or PNG),
 //                                    see picture_directive.hpp
 //   echo TEXT...                     the arguments joined by one blank
@@ -75,6 +77,8 @@ class ScriptView {
   // A picture of the window now, or (file > 0) once the next command has begun that file.
   // Headless there is no window and nothing happens.
   virtual void Screenshot(const std::string& path, std::size_t file) = 0;
+  // The window handles its events for that long; headless nothing happens.
+  virtual void Wait(int milliseconds) { (void)milliseconds; }
 };
 
 // Which handlers a `run` line starts; any other known handler is only checked against the

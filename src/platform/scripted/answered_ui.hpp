@@ -1,0 +1,48 @@
+#pragma once
+// The interface of a real window whose person is the script (`varnel --script FILE --window`):
+// boxes, dialogs and the desktop shell are answered from the script's queues as headless; the
+// window's own services (clipboard, screen, events, pauses, the status bar) go to the window's
+// interface. Toolkit-free: the Qt and the native Windows window both run scripts through it.
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/scripted/scripted_ui.hpp"
+#include "platform/ui.hpp"
+
+namespace varnel {
+
+class AnsweredUi : public UserInterface {
+ public:
+  // windowShown: whether the window is there to show a status notice; before it is (and after
+  // it has gone) a notice is a box, answered as every box.
+  AnsweredUi(UserInterface& window, ScriptedUi& answers, std::function<bool()> windowShown);
+
+  void ShowMessage(MessageKind kind, const std::string& title, const std::string& text) override;
+  bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override;
+  std::string InputBox(const std::string& caption, const std::string& prompt,
+                       const std::string& defaultText) override;
+  void ShowModal(ModalDialog& dialog) override;
+  void StatusNotice(const std::string& title, const std::string& text) override;
+  std::optional<std::string> OpenFileDialog(const FileDialogSpec& spec) override;
+  std::optional<std::string> SaveFileDialog(const FileDialogSpec& spec) override;
+  std::optional<std::string> ChooseFolder(const std::string& initialFolder) override;
+  void SetClipboardText(const std::string& text) override;
+  std::string ClipboardText() override;
+  void OpenDocument(const std::string& path) override;
+  int ScreenWidth() override;
+  int ScreenHeight() override;
+  void Pause(int milliseconds) override;
+  void RequestQuit() override;
+  // The window's event processing, then atEvents.
+  void ProcessEvents() override;
+
+  std::function<void()> atEvents;  // runs at each event processing inside a command
+
+ private:
+  UserInterface& window_;
+  ScriptedUi& answers_;
+  std::function<bool()> windowShown_;
+};
+
+}  // namespace varnel

@@ -1,0 +1,677 @@
+#include "platform/win32ui/main_window.hpp"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <array>
+
+#include "platform/win32/win32_internal.hpp"
+#include "platform/win32ui/pane_view.hpp"
+#include "platform/win32ui/picture_window.hpp"
+#include "platform/win32ui/win32_ui.hpp"
+
+namespace varnel {
+
+using win32_detail::Wide;
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"VarnelMainWindow";
+constexpr int kFirstCommand = 1000;  // menu entries, context-menu entries and buttons
+constexpr int kFirstRadio = 3000;    // kFirstRadio + 16 * group + item
+constexpr int kFirstEditor = 2000;   // the panes' editors
+constexpr UINT_PTR kNoticeTimer = 1;
+constexpr std::uint64_t kFrameMs = 33;  // redraws inside a command come no closer than this
+
+// The rows of the right column: fields 20 pixels high, 22 apart; the caption of a region
+// takes its first 16.
+constexpr int kFieldHeight = 20, kRow = 22, kCaption = 16, kInset = 8, kRadioHeight = 16;
+
+std::uint64_t NowMs() { return GetTickCount64(); }
+
+// "Ctrl+Alt+M", "F10" as an accelerator of the command id; false for a key it cannot name.
+bool ParseShortcut(const std::string& shortcut, WORD id, ACCEL& accel) {
+  accel = ACCEL{FVIRTKEY, 0, id};
+  std::string rest = shortcut;
+  for (const auto& [prefix, flag] :
+       {std::pair<std::string, BYTE>{"Ctrl+", FCONTROL}, {"Alt+", FALT}, {"Shift+", FSHIFT}})
+    while (rest.rfind(prefix, 0) == 0) accel.fVirt |= flag, rest.erase(0, prefix.size());
+  if (rest.size() == 1 && std::isalnum(static_cast<unsigned char>(rest[0]))) {
+    accel.key = static_cast<WORD>(std::toupper(static_cast<unsigned char>(rest[0])));
+    return true;
+  }
+  if (rest.size() >= 2 && rest[0] == 'F' && rest.find_first_not_of("0123456789", 1) == std::string::npos) {
+    const int number = std::stoi(rest.substr(1));
+    if (number < 1 || number > 24) return false;
+    accel.key = static_cast<WORD>(VK_F1 + number - 1);
+    return true;
+  }
+  return false;
+}
+
+void Place(HWND control, int left, int top, int width, int height) {
+  RECT now;
+  GetWindowRect(control, &now);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&now), 2);
+  if (now.left == left && now.top == top && now.right - now.left == width && now.bottom - now.top == height)
+    return;
+  SetWindowPos(control, nullptr, left, top, std::max(width, 0), std::max(height, 0),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+Win32Window::Win32Window(TForm1& form, Win32Ui& ui) : form_(form), ui_(ui) {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  RegisterWindowClass(kWindowClass, WindowProc, CS_HREDRAW | CS_VREDRAW, IDC_ARROW,
+                      reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  guiFont_ = CreateFontIndirectW(&metrics.lfMessageFont);
+  // Pane M in "Terminal", the Info and Data panes in "Courier New": fixed pitch, as designed.
+  terminalFont_ = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, OEM_CHARSET, OUT_DEFAULT_PRECIS,
+                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Terminal");
+  courierFont_ =
+      CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New");
+  white_ = CreateSolidBrush(RGB(255, 255, 255));
+
+  hwnd_ = CreateWindowExW(0, kWindowClass, Wide(form_.caption).c_str(), WS_OVERLAPPEDWINDOW,
+                          form_.window.left, form_.window.top, form_.window.width, form_.window.height,
+                          nullptr, nullptr, instance, this);
+  BuildMenus();
+  BuildControls();
+  pictures_ = std::make_unique<PictureWindows>(form_, hwnd_);
+  ui_.SetWindow(this);
+  // What the right column needs with this font; the model makes the window at least that
+  // large and centres it again, as at creation.
+  form_.SetLayoutNeeds(MeasureNeeds());
+  form_.MIWindowCenterClick();
+  ApplyWindowRect();
+  form_.FormResize();
+  ApplyGeometry();
+  SyncFromModel();
+}
+
+Win32Window::~Win32Window() {
+  ui_.SetWindow(nullptr);
+  pictures_.reset();
+  if (hwnd_) DestroyWindow(hwnd_);
+  for (HMENU menu : {popup1_, popup2_})
+    if (menu) DestroyMenu(menu);
+  if (accelerators_) DestroyAcceleratorTable(accelerators_);
+  for (HGDIOBJ object : std::initializer_list<HGDIOBJ>{guiFont_, terminalFont_, courierFont_, white_})
+    if (object) DeleteObject(object);
+}
+
+HWND Win32Window::Child(const wchar_t* kind, const std::string& text, DWORD style, DWORD exStyle, int id) {
+  HWND control =
+      CreateWindowExW(exStyle, kind, Wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, hwnd_,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(guiFont_), FALSE);
+  return control;
+}
+
+// Every control is a child of the main window (a group box does not pass on its children's
+// notifications); the regions are group boxes at the bottom of the z-order, drawn behind them
+// on the background the main window erases.
+void Win32Window::BuildControls() {
+  for (Region* region : {&form_.GBEdit, &form_.GBInfo, &form_.GBdata, &form_.GBBasicData, &form_.GBNearField,
+                         &form_.GBCommands})
+    regions_[region->name] = Child(L"BUTTON", region->caption, BS_GROUPBOX | WS_CLIPSIBLINGS);
+  const std::array<DisplayField*, 9> grid = form_.GridFields();
+
+  const std::pair<const char*, Pane*> panes[] = {
+      {"M", &form_.M}, {"Mout", &form_.Mout}, {"Mdata", &form_.Mdata}};
+  int editorId = kFirstEditor;
+  for (const auto& [name, pane] : panes) {
+    PaneSlot& slot = panes_[name];
+    slot.pane = pane;
+    slot.view = std::make_unique<PaneView>(
+        *pane, hwnd_, std::string(name) == "M" ? terminalFont_ : courierFont_, editorId++);
+    SetWindowSubclass(slot.view->Editor(), ControlProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  }
+
+  for (DisplayField* field : form_.Fields()) {
+    HWND edit = Child(L"EDIT", field->text, ES_READONLY | ES_CENTER | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
+    fields_[field->name] = edit;
+    fieldTexts_[field->name] = field->text;
+    fieldNames_[edit] = field->name;
+    SetWindowSubclass(edit, ControlProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    std::string label = field->label;
+    if (field->name == "EditType" && label.empty()) label = "Type";
+    if (field->name == "EditPoint") label = "P";
+    if (field->name == "EditPointA") label = "A";
+    if (field->name == "EditNormalizePower" && label.empty()) label = "Normalize Power";
+    // The grid's fields are labelled by its row and column headings.
+    if (std::find(grid.begin(), grid.end(), field) != grid.end()) continue;
+    if (!label.empty()) labels_[field->name] = Child(L"STATIC", label, SS_LEFT | SS_CENTERIMAGE);
+  }
+  for (const char* heading : {"Start", "Stop", "Step", "X", "Y", "Z"})
+    gridHeadings_.push_back(Child(L"STATIC", heading, SS_CENTER | SS_CENTERIMAGE));
+
+  for (const MenuItem& control : form_.Controls) {
+    if (control.caption.empty()) continue;  // a display field
+    const int id = kFirstCommand + static_cast<int>(commands_.size());
+    commands_.push_back(control.name);
+    commandIds_[control.name] = id;
+    buttons_[control.name] = Child(L"BUTTON", control.caption, BS_PUSHBUTTON | WS_TABSTOP, 0, id);
+  }
+
+  int group = 0;
+  for (RadioGroup* model : {&form_.RGMode, &form_.RGPol}) {
+    RadioSlot& slot = radios_[model->name];
+    slot.model = model;
+    slot.box = Child(L"BUTTON", model->caption, BS_GROUPBOX | WS_CLIPSIBLINGS);
+    for (std::size_t i = 0; i < model->items.size(); ++i)
+      slot.items.push_back(Child(L"BUTTON", model->items[i],
+                                 BS_AUTORADIOBUTTON | WS_TABSTOP | (i == 0 ? WS_GROUP : 0), 0,
+                                 kFirstRadio + 16 * group + static_cast<int>(i)));
+    ++group;
+  }
+  // Radio items over their group boxes, those over the regions.
+  for (const auto& [name, slot] : radios_)
+    SetWindowPos(slot.box, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  for (const auto& [name, box] : regions_)
+    SetWindowPos(box, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+  status_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                            hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
+  progressBar_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, 0, 0, 0, 0, status_, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(progressBar_, PBM_SETRANGE32, 0, 1000);
+
+  // The hover hint of pane M.
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+  for (HWND control : {panes_["M"].view->View(), panes_["M"].view->Editor()}) {
+    TOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 800);
+}
+
+void Win32Window::AppendItem(HMENU menu, const MenuItem& item) {
+  if (item.separator) {
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    return;
+  }
+  const std::string name = item.name.empty() ? item.handler : item.name;
+  const int id = kFirstCommand + static_cast<int>(commands_.size());
+  commands_.push_back(name);
+  commandIds_[name] = id;
+  const std::string text = item.shortcut.empty() ? item.caption : item.caption + "\t" + item.shortcut;
+  AppendMenuW(menu, MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED), static_cast<UINT_PTR>(id),
+              Wide(text).c_str());
+}
+
+void Win32Window::BuildMenus() {
+  HMENU bar = CreateMenu();
+  HMENU current = nullptr;
+  std::string currentMenu;
+  std::vector<ACCEL> accelerators;
+  for (const MenuItem& item : form_.MM) {
+    if (!current || item.menu != currentMenu) {
+      currentMenu = item.menu;
+      current = CreatePopupMenu();
+      AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(current), Wide(item.menu).c_str());
+    }
+    AppendItem(current, item);
+    ACCEL accel;
+    if (!item.separator && !item.shortcut.empty() &&
+        ParseShortcut(item.shortcut, static_cast<WORD>(kFirstCommand + commands_.size() - 1), accel))
+      accelerators.push_back(accel);
+  }
+  SetMenu(hwnd_, bar);
+  if (!accelerators.empty())
+    accelerators_ = CreateAcceleratorTableW(accelerators.data(), static_cast<int>(accelerators.size()));
+  popup1_ = BuildPopup(form_.PopupMenu1);
+  popup2_ = BuildPopup(form_.PopupMenu2);
+}
+
+HMENU Win32Window::BuildPopup(const std::vector<MenuItem>& items) {
+  HMENU menu = CreatePopupMenu();
+  for (const MenuItem& item : items) AppendItem(menu, item);
+  return menu;
+}
+
+int Win32Window::TextWidth(const std::string& text) const {
+  HDC dc = GetDC(hwnd_);
+  HGDIOBJ old = SelectObject(dc, guiFont_);
+  const std::wstring wide = Wide(text);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd_, dc);
+  return size.cx;
+}
+
+// The right column's width and the Commands region's height for the texts in this font: each
+// field at least as wide as the widest text its commands write.
+TForm1::LayoutNeeds Win32Window::MeasureNeeds() {
+  auto field = [&](const std::string& name) { return TextWidth(TForm1::WidestText(name)) + 10; };
+  auto label = [&](const std::string& name) {
+    auto it = labels_.find(name);
+    return it == labels_.end() ? 0 : TextWidth(ControlText(it->second)) + 6;
+  };
+  int basicLabel = 0, basicField = 0;
+  for (DisplayField* f : {&form_.EditVoltage, &form_.EditCurrent, &form_.EditImpedance, &form_.EditPower,
+                          &form_.EditFrequency, &form_.EditInputPower}) {
+    basicLabel = std::max(basicLabel, label(f->name));
+    basicField = std::max(basicField, field(f->name));
+  }
+  int gridField = 0;
+  for (DisplayField* f : form_.GridFields()) gridField = std::max(gridField, field(f->name));
+  labelWidths_.basic = basicLabel;
+  labelWidths_.type = label("EditType");
+  labelWidths_.normalize = label("EditNormalizePower");
+  TForm1::LayoutNeeds needs;
+  needs.rightColumn =
+      std::max({2 * kInset + basicLabel + basicField, 2 * kInset + label("EditType") + 3 * gridField + 8,
+                2 * kInset + label("EditNormalizePower") + field("EditNormalizePower"),
+                2 * kInset + 2 * 14 + field("EditPoint") + field("EditPointA") + 4});
+  const std::size_t items = std::max(form_.RGMode.items.size(), form_.RGPol.items.size());
+  needs.commandsHeight = kCaption + 28 + 2 * kRow + kCaption + static_cast<int>(items) * kRadioHeight + 10;
+  return needs;
+}
+
+// The model's rectangle is the outer one, frame and title bar included, as the window's own.
+void Win32Window::ApplyWindowRect() {
+  applyingGeometry_ = true;
+  SetWindowPos(hwnd_, nullptr, form_.window.left, form_.window.top, form_.window.width, form_.window.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  applyingGeometry_ = false;
+}
+
+void Win32Window::ApplyGeometry() {
+  const std::array<Rect, 7> regions{
+      form_.window,        form_.GBBasicData.bounds, form_.GBNearField.bounds, form_.GBCommands.bounds,
+      form_.GBEdit.bounds, form_.GBInfo.bounds,      form_.GBdata.bounds};
+  if (regions == laidOut_) return;
+  laidOut_ = regions;
+  for (Region* region : {&form_.GBBasicData, &form_.GBNearField, &form_.GBCommands, &form_.GBEdit,
+                         &form_.GBInfo, &form_.GBdata}) {
+    const Rect& b = region->bounds;
+    Place(regions_[region->name], b.left, b.top, b.width, b.height);
+  }
+  const std::pair<const char*, std::pair<Region*, Rect*>> panes[] = {
+      {"M", {&form_.GBEdit, &form_.MBounds}},
+      {"Mout", {&form_.GBInfo, &form_.MoutBounds}},
+      {"Mdata", {&form_.GBdata, &form_.MdataBounds}}};
+  for (const auto& [name, where] : panes) {
+    const Rect& region = where.first->bounds;
+    const Rect& inside = *where.second;
+    panes_[name].view->Place(region.left + inside.left, region.top + inside.top, inside.width, inside.height);
+  }
+
+  // BasicData: a label column and a field column.
+  const Rect& basic = form_.GBBasicData.bounds;
+  const int left = basic.left + kInset, width = basic.width - 2 * kInset;
+  const int labelWidth = labelWidths_.basic;
+  int row = 0;
+  for (const char* name :
+       {"EditVoltage", "EditCurrent", "EditImpedance", "EditPower", "EditFrequency", "EditInputPower"}) {
+    const int top = basic.top + kCaption + row++ * kRow;
+    Place(labels_[name], left, top, labelWidth, kFieldHeight);
+    Place(fields_[name], left + labelWidth, top, width - labelWidth, kFieldHeight);
+  }
+
+  // NearField: column headings, the rows X, Y, Z of three fields, then the Type row.
+  const Rect& nearField = form_.GBNearField.bounds;
+  const int typeLabel = labelWidths_.type;
+  const int gridLeft = nearField.left + kInset + typeLabel,
+            column = (nearField.width - 2 * kInset - typeLabel) / 3;
+  for (int c = 0; c < 3; ++c)
+    Place(gridHeadings_[c], gridLeft + c * column, nearField.top + kCaption - 2, column, 16);
+  const std::array<DisplayField*, 9> grid = form_.GridFields();
+  for (int r = 0; r < 3; ++r) {
+    const int top = nearField.top + kCaption + 14 + r * kRow;
+    Place(gridHeadings_[3 + r], nearField.left + kInset, top, typeLabel, kFieldHeight);
+    for (int c = 0; c < 3; ++c)
+      Place(fields_[grid[r * 3 + c]->name], gridLeft + c * column + 1, top, column - 2, kFieldHeight);
+  }
+  const int typeTop = nearField.top + kCaption + 14 + 3 * kRow;
+  Place(labels_["EditType"], nearField.left + kInset, typeTop, typeLabel, kFieldHeight);
+  Place(fields_["EditType"], gridLeft + 1, typeTop, 3 * column - 2, kFieldHeight);
+
+  // Commands: the buttons side by side, the P and A row, the Normalize Power row, then the
+  // radio groups side by side down to the region's foot.
+  const Rect& commands = form_.GBCommands.bounds;
+  const int cLeft = commands.left + kInset, cWidth = commands.width - 2 * kInset;
+  int top = commands.top + kCaption;
+  const int buttonWidth = (cWidth - 4) / std::max<int>(1, static_cast<int>(buttons_.size()));
+  int b = 0;
+  for (const MenuItem& control : form_.Controls)
+    if (auto it = buttons_.find(control.name); it != buttons_.end())
+      Place(it->second, cLeft + b++ * (buttonWidth + 4), top, buttonWidth, 24);
+  top += 28;
+  const int letter = 14, pointWidth = (cWidth - 2 * letter - 4) * 3 / 5;
+  Place(labels_["EditPoint"], cLeft, top, letter, kFieldHeight);
+  Place(fields_["EditPoint"], cLeft + letter, top, pointWidth, kFieldHeight);
+  Place(labels_["EditPointA"], cLeft + letter + pointWidth + 4, top, letter, kFieldHeight);
+  Place(fields_["EditPointA"], cLeft + 2 * letter + pointWidth + 4, top, cWidth - 2 * letter - pointWidth - 4,
+        kFieldHeight);
+  top += kRow;
+  const int normalizeLabel = labelWidths_.normalize;
+  Place(labels_["EditNormalizePower"], cLeft, top, normalizeLabel, kFieldHeight);
+  Place(fields_["EditNormalizePower"], cLeft + normalizeLabel, top, cWidth - normalizeLabel, kFieldHeight);
+  top += kRow;
+  const int bottom = commands.top + commands.height - 4;
+  int groupLeft = cLeft;
+  const int groupWidth = (cWidth - 4) / 2;
+  for (const char* name : {"RGMode", "RGPol"}) {
+    RadioSlot& slot = radios_[name];
+    Place(slot.box, groupLeft, top, groupWidth, bottom - top);
+    for (std::size_t i = 0; i < slot.items.size(); ++i)
+      Place(slot.items[i], groupLeft + 6, top + kCaption + static_cast<int>(i) * kRadioHeight,
+            groupWidth - 10, kRadioHeight);
+    groupLeft += groupWidth + 4;
+  }
+}
+
+void Win32Window::LayOutStatusBar() {
+  SendMessageW(status_, WM_SIZE, 0, 0);
+  RECT client;
+  GetClientRect(status_, &client);
+  const int parts[] = {std::max<int>(client.right - 240, 10), -1};
+  SendMessageW(status_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+  RECT part;
+  SendMessageW(status_, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&part));
+  SetWindowPos(progressBar_, nullptr, part.left + 2, part.top + 2, part.right - part.left - 20,
+               part.bottom - part.top - 4, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Window::RunCommand(const std::string& name) {
+  // Edits made while a command runs stay in the pane until the next command starts.
+  if (!form_.Busy()) PullEdits();
+  form_.Run(name);
+  if (hwnd_) SyncFromModel();
+}
+
+void Win32Window::PullEdits() {
+  for (auto& [name, slot] : panes_) {
+    std::vector<std::string> lines;
+    if (!slot.view->TakeEdits(lines)) continue;
+    ReplacePaneLines(*slot.pane, std::move(lines));
+    slot.view->Looked();
+  }
+}
+
+void Win32Window::SyncIfDue() {
+  if (hwnd_ && NowMs() - lastSync_ >= kFrameMs) SyncFromModel();
+}
+
+void Win32Window::SyncFromModel() {
+  if (!hwnd_) return;
+  lastSync_ = NowMs();
+  for (auto& [name, slot] : panes_) slot.view->Refresh();
+  if (form_.M.hint != hint_) {
+    hint_ = form_.M.hint;
+    const std::wstring text = Wide(hint_);
+    for (HWND control : {panes_["M"].view->View(), panes_["M"].view->Editor()}) {
+      TOOLINFOW tool{};
+      tool.cbSize = TTTOOLINFOW_V2_SIZE;
+      tool.hwnd = hwnd_;
+      tool.uId = reinterpret_cast<UINT_PTR>(control);
+      tool.lpszText = const_cast<wchar_t*>(text.c_str());
+      SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+  }
+  for (DisplayField* field : form_.Fields()) {
+    auto it = fields_.find(field->name);
+    if (it == fields_.end() || fieldTexts_[field->name] == field->text) continue;
+    fieldTexts_[field->name] = field->text;
+    SetWindowTextW(it->second, Wide(field->text).c_str());
+  }
+  for (auto& [name, slot] : radios_) {
+    for (std::size_t i = 0; i < slot.items.size(); ++i) {
+      const WPARAM state = static_cast<int>(i) == slot.model->itemIndex ? BST_CHECKED : BST_UNCHECKED;
+      if (SendMessageW(slot.items[i], BM_GETCHECK, 0, 0) != static_cast<LRESULT>(state))
+        SendMessageW(slot.items[i], BM_SETCHECK, state, 0);
+    }
+    if (slot.color != slot.model->color) {
+      slot.color = slot.model->color;
+      InvalidateRect(slot.box, nullptr, TRUE);
+      for (HWND item : slot.items) InvalidateRect(item, nullptr, TRUE);
+    }
+  }
+  HMENU bar = GetMenu(hwnd_);
+  for (const auto* table : {&form_.MM, &form_.PopupMenu1, &form_.PopupMenu2}) {
+    for (const MenuItem& item : *table) {
+      if (!TForm1::Checkable(item)) continue;
+      auto it = commandIds_.find(item.name.empty() ? item.handler : item.name);
+      if (it == commandIds_.end()) continue;
+      const UINT check = MF_BYCOMMAND | (item.checked ? MF_CHECKED : MF_UNCHECKED);
+      for (HMENU menu : {bar, popup1_, popup2_}) CheckMenuItem(menu, static_cast<UINT>(it->second), check);
+    }
+  }
+  if (ControlText(hwnd_) != form_.caption) SetWindowTextW(hwnd_, Wide(form_.caption).c_str());
+  // Window-position commands move the model's window.
+  RECT outer;
+  GetWindowRect(hwnd_, &outer);
+  if (!IsIconic(hwnd_) && !IsZoomed(hwnd_) &&
+      Rect{outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top} != form_.window)
+    ApplyWindowRect();
+  ApplyGeometry();
+  SyncStatus();
+  pictures_->Follow();
+  UpdateWindow(hwnd_);
+}
+
+void Win32Window::SyncStatus() {
+  const Progress& progress = form_.progress;
+  const std::string text = ProgressText(progress, form_.platform.system.MillisecondsSinceEpoch());
+  if (text != statusShown_) {
+    statusShown_ = text;
+    if (notice_.empty()) SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Wide(text).c_str()));
+  }
+  const int permille = ProgressPermille(progress);
+  // A command that counts no files shows a busy bar.
+  const bool busy = progress.running && permille < 0;
+  if (busy != marquee_) {
+    marquee_ = busy;
+    const LONG_PTR style = GetWindowLongPtrW(progressBar_, GWL_STYLE);
+    SetWindowLongPtrW(progressBar_, GWL_STYLE, busy ? style | PBS_MARQUEE : style & ~LONG_PTR{PBS_MARQUEE});
+    SendMessageW(progressBar_, PBM_SETMARQUEE, busy, 30);
+  }
+  if (progress.running) {
+    if (!busy) SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(permille), 0);
+    if (!IsWindowVisible(progressBar_)) ShowWindow(progressBar_, SW_SHOWNA);
+  } else if (IsWindowVisible(progressBar_)) {
+    ShowWindow(progressBar_, SW_HIDE);
+  }
+}
+
+void Win32Window::ShowNotice(const std::string& text) {
+  if (!hwnd_) return;
+  notice_ = text;
+  SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Wide(text).c_str()));
+  SetTimer(hwnd_, kNoticeTimer, 5000, nullptr);
+}
+
+std::string Win32Window::StatusText() const { return notice_.empty() ? statusShown_ : notice_; }
+
+bool Win32Window::PreTranslate(MSG& message) {
+  if (!hwnd_) return false;
+  if (accelerators_ && TranslateAcceleratorW(hwnd_, accelerators_, &message)) return true;
+  return IsDialogMessageW(hwnd_, &message) != FALSE;
+}
+
+bool Win32Window::Click(const std::string& name) {
+  auto it = commandIds_.find(name);
+  if (it == commandIds_.end() || !hwnd_) return false;
+  auto button = buttons_.find(name);
+  if (button != buttons_.end())
+    SendMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(it->second, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button->second));
+  else
+    SendMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(it->second, 0), 0);
+  return true;
+}
+
+void Win32Window::SelectRadio(const std::string& group, int index) {
+  auto it = radios_.find(group);
+  if (it == radios_.end() || index < 0 || index >= static_cast<int>(it->second.items.size())) return;
+  SendMessageW(it->second.items[static_cast<std::size_t>(index)], BM_CLICK, 0, 0);
+}
+
+std::vector<std::string> Win32Window::PaneLines(const std::string& pane) const {
+  auto it = panes_.find(pane);
+  return it == panes_.end() ? std::vector<std::string>() : it->second.view->ShownLines();
+}
+
+HWND Win32Window::BeginPaneEdit(const std::string& pane) {
+  auto it = panes_.find(pane);
+  return it == panes_.end() ? nullptr : it->second.view->BeginEdit();
+}
+
+std::string Win32Window::FieldText(const std::string& field) const {
+  auto it = fields_.find(field);
+  return it == fields_.end() ? std::string() : ControlText(it->second);
+}
+
+const Win32Window::RadioSlot* Win32Window::RadioOf(HWND control) const {
+  for (const auto& [name, slot] : radios_)
+    if (slot.box == control || std::find(slot.items.begin(), slot.items.end(), control) != slot.items.end())
+      return &slot;
+  return nullptr;
+}
+
+void Win32Window::OnCommand(int id, int code, HWND control) {
+  if (id >= kFirstCommand && id < kFirstCommand + static_cast<int>(commands_.size())) {
+    if (code == 0 || code == 1) RunCommand(commands_[static_cast<std::size_t>(id - kFirstCommand)]);
+    return;
+  }
+  if (id >= kFirstRadio && id < kFirstRadio + 32 && code == BN_CLICKED) {
+    RadioGroup* group = (id - kFirstRadio) / 16 == 0 ? &form_.RGMode : &form_.RGPol;
+    group->itemIndex = (id - kFirstRadio) % 16;
+    return;
+  }
+  if (code == EN_CHANGE) {
+    for (auto& [name, slot] : panes_)
+      if (slot.view->Editor() == control) slot.view->EditorChanged();
+  }
+}
+
+LRESULT CALLBACK Win32Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<Win32Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  return self ? self->Message(message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT Win32Window::Message(UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND hwnd = hwnd_;
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+      return 0;
+    case WM_SIZE:
+      if (status_) LayOutStatusBar();
+      if (!applyingGeometry_ && wParam != SIZE_MINIMIZED && status_) {
+        RECT outer;
+        GetWindowRect(hwnd, &outer);
+        form_.window.width = outer.right - outer.left;
+        form_.window.height = outer.bottom - outer.top;
+        form_.FormResize();
+        ApplyGeometry();
+      }
+      return 0;
+    case WM_MOVE:
+      if (!applyingGeometry_ && !IsIconic(hwnd) && status_) {
+        RECT outer;
+        GetWindowRect(hwnd, &outer);
+        form_.window.left = outer.left;
+        form_.window.top = outer.top;
+      }
+      return 0;
+    case WM_GETMINMAXINFO: {
+      const auto [width, height] = form_.MinimumWindowSize();
+      auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+      limits->ptMinTrackSize = POINT{width, height};
+      return 0;
+    }
+    case WM_CTLCOLORSTATIC: {
+      const RadioSlot* slot = RadioOf(reinterpret_cast<HWND>(lParam));
+      if (!slot || slot->model->color != "clWhite") break;
+      SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
+      return reinterpret_cast<LRESULT>(white_);
+    }
+    case WM_CONTEXTMENU:
+      if (ContextMenu(reinterpret_cast<HWND>(wParam), lParam)) return 0;
+      break;
+    case WM_SETTINGCHANGE:
+      // The user may have changed the decimal separator of the locale.
+      DecimalSeparator = form_.platform.system.LocaleDecimalSeparator();
+      break;
+    case WM_TIMER:
+      if (wParam == kNoticeTimer) {
+        KillTimer(hwnd, kNoticeTimer);
+        notice_.clear();
+        SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Wide(statusShown_).c_str()));
+      }
+      return 0;
+    case WM_CLOSE:
+      // During a command the close is deferred: the command ends at its next event processing
+      // and the window closes afterwards.
+      if (form_.CloseQuery()) DestroyWindow(hwnd);
+      return 0;
+    case WM_DESTROY:
+      ui_.SetWindow(nullptr);
+      hwnd_ = nullptr;
+      PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// The context menus of EditPoint and of the Data pane (its view or its editor), at the point
+// of the click or, from the keyboard, at the control's corner.
+bool Win32Window::ContextMenu(HWND control, LPARAM at) {
+  const PaneView& data = *panes_["Mdata"].view;
+  HMENU menu = control == fields_["EditPoint"]                      ? popup1_
+               : control == data.View() || control == data.Editor() ? popup2_
+                                                                    : nullptr;
+  if (!menu) return false;
+  POINT point{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+  if (at == -1) {
+    RECT rect;
+    GetWindowRect(control, &rect);
+    point = POINT{rect.left + 4, rect.top + 4};
+  }
+  TrackPopupMenu(menu, TPM_RIGHTBUTTON, point.x, point.y, 0, hwnd_, nullptr);
+  return true;
+}
+
+// The panes and fields: a double-click on a field that answers it runs its command; the
+// context menus of EditPoint and Mdata.
+LRESULT CALLBACK Win32Window::ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                          DWORD_PTR data) {
+  auto* self = reinterpret_cast<Win32Window*>(data);
+  if (message == WM_LBUTTONDBLCLK) {
+    auto it = self->fieldNames_.find(hwnd);
+    if (it != self->fieldNames_.end() && self->form_.AnswersDoubleClick(it->second)) {
+      self->RunCommand(it->second + "DblClick");
+      return 0;
+    }
+  } else if (message == WM_CONTEXTMENU) {
+    if (self->ContextMenu(hwnd, lParam)) return 0;
+  } else if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, ControlProc, 0);
+  }
+  return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+}  // namespace varnel

@@ -1,0 +1,65 @@
+#pragma once
+// The user interface of the native Windows window: message boxes, the input and core dialogs
+// (in-memory dialog templates), the common file dialogs, the folder chooser, the clipboard, the
+// shell and event processing, through the wide-character Win32 calls over the System it is
+// given. The program's 8-bit texts cross to the system through the ANSI code page, both ways.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "platform/system.hpp"
+#include "platform/ui.hpp"
+
+namespace varnel {
+
+class Win32Window;
+
+// Registers a window class of this program once (later calls find it registered).
+void RegisterWindowClass(const wchar_t* name, WNDPROC procedure, UINT style, const wchar_t* cursor,
+                         HBRUSH background);
+
+// "Text|pattern|Text|pattern" as the file dialogs' filter: each text and pattern ended by a
+// zero, the list by one more.
+std::wstring DialogFilter(const std::string& filter);
+
+// Handles the messages waiting for this thread (accelerators and keyboard navigation of the
+// window included). False when the application was told to end; the end is posted again for
+// the main loop.
+bool PumpMessages(Win32Window* window);
+
+class Win32Ui : public UserInterface {
+ public:
+  // The system maps the paths of the file dialogs and takes a chosen folder as current folder.
+  explicit Win32Ui(System& system);
+  // The main window: owner of every box and dialog, redrawn at every event processing.
+  void SetWindow(Win32Window* window) { window_ = window; }
+  Win32Window* Window() const { return window_; }
+
+  void ShowMessage(MessageKind kind, const std::string& title, const std::string& text) override;
+  bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override;
+  std::string InputBox(const std::string& caption, const std::string& prompt,
+                       const std::string& defaultText) override;
+  void ShowModal(ModalDialog& dialog) override;
+  void StatusNotice(const std::string& title, const std::string& text) override;
+  std::optional<std::string> OpenFileDialog(const FileDialogSpec& spec) override;
+  std::optional<std::string> SaveFileDialog(const FileDialogSpec& spec) override;
+  std::optional<std::string> ChooseFolder(const std::string& initialFolder) override;
+  // Unicode text on the clipboard, converted from and to the ANSI code page.
+  void SetClipboardText(const std::string& text) override;
+  std::string ClipboardText() override;
+  void OpenDocument(const std::string& path) override;
+  int ScreenWidth() override;
+  int ScreenHeight() override;
+  void ProcessEvents() override;
+  void Pause(int milliseconds) override;
+  void RequestQuit() override;
+
+ private:
+  std::optional<std::string> FileDialog(const FileDialogSpec& spec, bool save);
+  System& system_;
+  Win32Window* window_ = nullptr;
+  std::string lastOpenName_;
+};
+
+}  // namespace varnel

@@ -1,0 +1,241 @@
+// The native window's pieces under Wine (on a display: tests/platform/win32_window_scripts.sh
+// runs this program): the filter list of the file dialogs, the clipboard with 8-bit text, the
+// window built from the model's tables, and pane text both ways.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <tuple>
+
+#include "mainwindow/VarnelU.hpp"
+#include "platform/scripted/scripted_ui.hpp"
+#include "platform/win32ui/main_window.hpp"
+#include "platform/win32ui/picture_window.hpp"
+#include "platform/win32ui/win32_ui.hpp"
+#include "support/win32_root.hpp"
+
+namespace varnel {
+
+namespace {
+
+std::wstring MenuText(HMENU menu, UINT position) {
+  wchar_t text[256] = {};
+  GetMenuStringW(menu, position, text, 256, MF_BYPOSITION);
+  return text;
+}
+
+// Answers the dialogs of this thread from a timer inside their modal loop: each step finds the
+// dialog by its caption, notes what its edit fields show, puts its texts there and presses a
+// button.
+struct DialogStep {
+  std::vector<std::wstring> texts;
+  int button;
+};
+std::wstring answeredCaption;
+std::vector<DialogStep> steps;
+std::vector<std::vector<std::wstring>> shown;
+
+void CALLBACK AnswerStep(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND dialog = FindWindowW(L"#32770", answeredCaption.c_str());
+  if (!dialog) return;
+  if (steps.empty()) return (void)KillTimer(nullptr, timer);
+  std::vector<std::wstring> seen;
+  for (int id = 100; GetDlgItem(dialog, id); ++id) {
+    wchar_t text[256] = {};
+    GetDlgItemTextW(dialog, id, text, 256);
+    seen.push_back(text);
+  }
+  shown.push_back(seen);
+  const DialogStep step = steps.front();
+  steps.erase(steps.begin());
+  for (std::size_t i = 0; i < step.texts.size(); ++i)
+    SetDlgItemTextW(dialog, 100 + static_cast<int>(i), step.texts[i].c_str());
+  PostMessageW(dialog, WM_COMMAND, static_cast<WPARAM>(step.button), 0);
+}
+
+void Answering(const std::wstring& caption, std::vector<DialogStep> answers) {
+  answeredCaption = caption;
+  steps = std::move(answers);
+  shown.clear();
+  SetTimer(nullptr, 0, 20, AnswerStep);
+}
+
+// A point dialog whose Done refuses anything but "ok" in its first field.
+class PickyDialog : public ModalDialog {
+ public:
+  std::string Caption() const override { return "Pick"; }
+  std::string Heading() const override { return "Point \xb0"; }
+  std::vector<std::string> Labels() const override { return {"X", "Y"}; }
+  void Shown() override { fieldTexts = {"1,5", "2"}; }
+  bool DonePressed() override {
+    ++presses;
+    return fieldTexts.at(0) == "ok";
+  }
+  int presses = 0;
+};
+
+}  // namespace
+
+// The input and core dialogs are built from templates in memory; each shows its texts and
+// hands back what was typed, whichever button closes it.
+TEST(Win32UiDialogs, TextsGoInAndComeBack) {
+  Win32Root root;
+  Win32Ui ui(root.system);
+  std::string text = "abc";
+  Answering(L"Ask", {{{L"x\u00e4"}, IDOK}});
+  EXPECT_TRUE(ui.AskText("Ask", "Name?", text));
+  EXPECT_EQ("x\xe4", text);
+  EXPECT_EQ(std::vector<std::wstring>{L"abc"}, shown.at(0));
+
+  Answering(L"Ask", {{{L"typed"}, IDCANCEL}});
+  EXPECT_FALSE(ui.AskText("Ask", "Name?", text));
+  EXPECT_EQ("typed", text);
+  Answering(L"Box", {{{L"typed"}, IDCANCEL}});
+  EXPECT_EQ("default", ui.InputBox("Box", "Value?", "default"));
+
+  PickyDialog dialog;
+  Answering(L"Pick", {{{L"bad", L"3"}, IDOK}, {{L"ok", L"4"}, IDOK}});
+  ui.ShowModal(dialog);
+  EXPECT_EQ(2, dialog.presses);
+  EXPECT_EQ((std::vector<std::string>{"ok", "4"}), dialog.fieldTexts);
+  EXPECT_EQ((std::vector<std::wstring>{L"1,5", L"2"}), shown.at(0));
+  EXPECT_EQ((std::vector<std::wstring>{L"bad", L"3"}), shown.at(1));
+  // The close button closes without Done.
+  Answering(L"Pick", {{{L"ok", L"5"}, IDCANCEL}});
+  ui.ShowModal(dialog);
+  EXPECT_EQ(2, dialog.presses);
+}
+
+TEST(Win32UiFilter, PairsEndInZerosAndTheListInOneMore) {
+  struct Case {
+    std::string filter;
+    std::wstring expected;
+  };
+  const Case cases[] = {
+      {"Alle Dateien (*.*)|*.*|TextDateien (*.txt)|*.txt",
+       std::wstring(L"Alle Dateien (*.*)\0*.*\0TextDateien (*.txt)\0*.txt\0\0", 50)},
+      {"4nec2 (*.out)|*.out;*.OUT", std::wstring(L"4nec2 (*.out)\0*.out;*.OUT\0\0", 27)},
+      {"Grad \xb0|*.nec", std::wstring(L"Grad \u00b0\0*.nec\0\0", 14)},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.expected, DialogFilter(c.filter)) << c.filter;
+}
+
+TEST(Win32UiClipboard, EightBitTextComesBackAsItWasPut) {
+  Win32Root root;
+  Win32Ui ui(root.system);
+  std::string bytes = "line\r\nnext ";
+  for (int c = 0x20; c < 0x100; ++c) bytes += static_cast<char>(c);
+  for (const std::string& text : {bytes,
+                                  std::string("20\xb0"
+                                              "C\r\n"),
+                                  std::string()}) {
+    ui.SetClipboardText(text);
+    EXPECT_EQ(text, ui.ClipboardText());
+  }
+}
+
+class Win32WindowTest : public testing::Test {
+ protected:
+  Win32WindowTest() : answers(printed, root.system), native(root.system), form({root.system, answers}) {}
+  Win32Root root;
+  std::ostringstream printed;
+  ScriptedUi answers;
+  Win32Ui native;
+  TForm1 form;
+};
+
+// The menu bar holds the main menu table: its menus in order, every row (separators
+// included), shortcuts after a tab, the engine checked.
+TEST_F(Win32WindowTest, MenuBarFollowsTheMenuTable) {
+  Win32Window window(form, native);
+  HMENU bar = GetMenu(window.Handle());
+  std::vector<std::string> menus;
+  for (const MenuItem& item : form.MM)
+    if (menus.empty() || menus.back() != item.menu) menus.push_back(item.menu);
+  ASSERT_EQ(static_cast<int>(menus.size()), GetMenuItemCount(bar));
+  std::size_t row = 0;
+  for (UINT m = 0; m < menus.size(); ++m) {
+    EXPECT_EQ(WideOf(menus[m]), MenuText(bar, m));
+    HMENU menu = GetSubMenu(bar, static_cast<int>(m));
+    for (int i = 0; i < GetMenuItemCount(menu); ++i, ++row) {
+      const MenuItem& item = form.MM[row];
+      const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+      EXPECT_EQ(item.separator, (state & MF_SEPARATOR) != 0) << item.name;
+      if (item.separator) continue;
+      EXPECT_EQ(WideOf(item.shortcut.empty() ? item.caption : item.caption + "\t" + item.shortcut),
+                MenuText(menu, static_cast<UINT>(i)));
+      EXPECT_EQ(item.checked, (state & MF_CHECKED) != 0) << item.name;
+    }
+  }
+  EXPECT_EQ(form.MM.size(), row);
+}
+
+// A shortcut of the menu table runs its command from the keyboard (F11: Add EUTs, which asks
+// for a folder); a key that is no shortcut runs nothing.
+TEST_F(Win32WindowTest, ShortcutsRunTheirCommands) {
+  Win32Window window(form, native);
+  for (const auto& [key, dialogs] : {std::pair{VK_F9, 0u}, std::pair{VK_F11, 1u}}) {
+    PostMessageW(window.Handle(), WM_KEYDOWN, static_cast<WPARAM>(key), 0);
+    PumpMessages(&window);
+    EXPECT_EQ(dialogs, answers.folderDialogs.size()) << key;
+  }
+}
+
+// The picture commands open their window beside the main one, and again after it was closed.
+TEST_F(Win32WindowTest, PictureCommandsOpenTheirWindows) {
+  Win32Window window(form, native);
+  for (const auto& [command, kind, title] :
+       {std::tuple{"MIShowFieldMap", PictureKind::FieldMap, L"Varnel - Field Map"},
+        std::tuple{"MIPlotTable", PictureKind::Table, L"Varnel - Plot Table"}}) {
+    for (int time = 0; time < 2; ++time) {
+      window.RunCommand(command);
+      HWND picture = window.Pictures()->Window(kind);
+      ASSERT_TRUE(picture) << command;
+      EXPECT_TRUE(IsWindowVisible(picture));
+      wchar_t text[64] = {};
+      GetWindowTextW(picture, text, 64);
+      EXPECT_EQ(std::wstring(title), text);
+      DestroyWindow(picture);
+      EXPECT_FALSE(window.Pictures()->Window(kind));
+    }
+  }
+}
+
+// Pane text crosses as 8-bit text both ways: shown, a user's edit handed back to the model,
+// lines appended while editing, the editing ended by a rewrite.
+TEST_F(Win32WindowTest, PaneTextBothWays) {
+  Win32Window window(form, native);
+  AddLine(form.M,
+          "Temperature 20\xb0"
+          "C\r\nsecond line");
+  window.SyncFromModel();
+  EXPECT_EQ((std::vector<std::string>{"Temperature 20\xb0"
+                                      "C",
+                                      "second line"}),
+            window.PaneLines("M"));
+  AddLine(form.M, "third");
+  window.SyncFromModel();
+  EXPECT_EQ(3u, window.PaneLines("M").size());
+
+  HWND edit = window.BeginPaneEdit("M");
+  SendMessageW(edit, EM_SETSEL, 0, 0);
+  SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"\u00e4 "));
+  window.PullEdits();
+  EXPECT_EQ(
+      "\xe4 Temperature 20\xb0"
+      "C",
+      std::string(form.M.lines[0]));
+  EXPECT_EQ(3u, form.M.lines.size());
+  // Lines a command appends reach the editor; a rewrite ends the editing.
+  AddLine(form.M, "fourth");
+  window.SyncFromModel();
+  EXPECT_EQ("fourth", window.PaneLines("M").at(3));
+  EXPECT_EQ(4, SendMessageW(edit, EM_GETLINECOUNT, 0, 0));
+  ClearPane(form.M);
+  AddLine(form.M, "new");
+  window.SyncFromModel();
+  EXPECT_EQ(std::vector<std::string>{"new"}, window.PaneLines("M"));
+  EXPECT_FALSE(IsWindowVisible(edit));
+}
+
+}  // namespace varnel
