@@ -14,8 +14,11 @@
 #include "util/format.hpp"
 
 #ifdef VARNEL_HAVE_QT
-#include "platform/qt/picture_window.hpp"
-#include "platform/qt/qt_window.hpp"
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include "app/window_module.hpp"
+#include "picture/picture_file.hpp"
 #endif
 
 using namespace varnel;
@@ -34,6 +37,36 @@ int Usage() {
          "default)\n";
   return 2;
 }
+
+#ifdef VARNEL_HAVE_QT
+// The window module beside the program (in the build folder and in the installed folder
+// alike), loaded on first need and kept; nullptr when it cannot be loaded (the reason is on
+// standard error).
+const WindowModule* LoadWindowModule() {
+  static const WindowModule* const module = []() -> const WindowModule* {
+    std::string self(4096, '\0');
+    const ssize_t length = readlink("/proc/self/exe", self.data(), self.size());
+    self.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    const std::string path = self.substr(0, self.rfind('/') + 1) + "varnel_window.so";
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    const auto entry =
+        handle ? reinterpret_cast<const WindowModule* (*)()>(dlsym(handle, VARNEL_WINDOW_MODULE_ENTRY))
+               : nullptr;
+    if (entry == nullptr) {
+      std::cerr << "varnel: cannot load the window (" << dlerror() << ")\n";
+      return nullptr;
+    }
+    return entry();
+  }();
+  return module;
+}
+
+// PNG pictures of a headless run: the module is loaded by the first one.
+std::string RasterPngOnDemand(const Scene& scene) {
+  const WindowModule* module = LoadWindowModule();
+  return module ? module->rasterPng(scene) : std::string();
+}
+#endif
 
 int RunScriptFile(const std::string& path, PosixSystem& system, const StartUp& startUp, int engineJobs) {
   // Line by line: whatever the runner has printed is out when it is ended by a signal.
@@ -57,13 +90,16 @@ int EngineJobs(const std::string& text) {
 #ifdef VARNEL_HAVE_QT
 int RunWindowScriptFile(const std::string& path, int argc, char** argv, PosixSystem& system,
                         const StartUp& startUp, int engineJobs) {
-  if (path == "-") return RunWindowScript(std::cin, std::cout, argc, argv, system, startUp, engineJobs);
+  const WindowModule* module = LoadWindowModule();
+  if (module == nullptr) return 1;
+  if (path == "-")
+    return module->runWindowScript(std::cin, std::cout, argc, argv, system, startUp, engineJobs);
   std::ifstream script(path, std::ios::binary);
   if (!script) {
     std::cerr << "varnel: cannot read the script " << path << "\n";
     return 2;
   }
-  return RunWindowScript(script, std::cout, argc, argv, system, startUp, engineJobs);
+  return module->runWindowScript(script, std::cout, argc, argv, system, startUp, engineJobs);
 }
 #endif
 
@@ -80,7 +116,7 @@ int main(int argc, char** argv) {
   EndEnginesOnTerminationSignals();
 #ifdef VARNEL_HAVE_QT
   // Scripts may write PNG pictures, headless too.
-  RegisterQtRasterizer();
+  SetSceneRasterizer(&RasterPngOnDemand);
 #endif
 
   int engineJobs = 1;
@@ -109,7 +145,8 @@ int main(int argc, char** argv) {
   if (count != 1 && !screenshot) return Usage();
 
 #ifdef VARNEL_HAVE_QT
-  return RunWindow(count, args.data(), system, startUp, engineJobs);
+  const WindowModule* module = LoadWindowModule();
+  return module ? module->runWindow(count, args.data(), system, startUp, engineJobs) : 1;
 #else
   std::cerr << "varnel: this build has no window (built without Qt 6 Widgets).\n"
                "Run a command script instead: varnel --script examples/demo.vsc\n";

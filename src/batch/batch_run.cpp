@@ -45,9 +45,9 @@ void NoteUndefinedRow(TForm1& form, const std::string& name) {
   AddLine(form.Mout, "Undefined value in " + name + ": written as NAN");
 }
 
-void ShowFileInM(TForm1& form, const std::string& name, const std::string& text) {
+void ShowFileInM(TForm1& form, const std::string& name, const SharedText& text) {
   ClearPane(form.M);
-  AddLine(form.M, text);
+  AddSharedLines(form.M, text);
   ScrollToTop(form.M);
   form.M.hint = "Showing: " + name;
 }

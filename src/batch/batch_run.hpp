@@ -26,8 +26,9 @@ std::string LoadLinesText(System& system, const std::string& name);
 // table shows as NAN.
 void NoteUndefinedRow(TForm1& form, const std::string& name);
 
-// Puts the whole file text into pane M as the batch analyses show each file.
-void ShowFileInM(TForm1& form, const std::string& name, const std::string& text);
+// Puts the whole file text into pane M as the batch analyses show each file (the pane shares
+// the text).
+void ShowFileInM(TForm1& form, const std::string& name, const SharedText& text);
 
 // The start of a batch analysis: without a batch list the warning kNoBatchFolderWarning and
 // nothing; otherwise Mout and Mdata are cleared, Mout gets the title line and the list as it

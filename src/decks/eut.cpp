@@ -159,7 +159,7 @@ void TForm1::MIGenerateEUTsClick() {
     tail += kNearMagneticCard;
     tail += kCrLf;
     for (std::int32_t e = 0; e < euts; ++e) {
-      std::string& deck = params.currentText;
+      std::string& deck = params.currentText.Mutable();
       deck.assign(heads[e]);
       deck += tail;
       AddLine(Mdata, deck);

@@ -26,6 +26,7 @@
 #include "necout/NecOutLib.hpp"
 #include "platform/platform.hpp"
 #include "util/numbers.hpp"
+#include "util/shared_text.hpp"
 #include "util/tree.hpp"
 
 namespace varnel {
@@ -59,7 +60,7 @@ struct WorkingParameters {
   bool SplitMode = false;
   std::string BatchFolder;
   TextList BatchFiles;
-  std::string currentText;
+  SharedText currentText;  // also the lines of pane M after a load
   double inputPower = 0.0;
   NearFieldState nearField;
 };

@@ -2,7 +2,11 @@
 #include "mainwindow/panes.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 #include <stdexcept>
 #include <string_view>
 
@@ -33,7 +37,7 @@ PaneLineList::PaneLineList(const std::vector<std::string>& lines) {
 }
 
 PaneLine PaneLineList::at(std::size_t i) const {
-  if (i >= spans_.size()) throw std::out_of_range("PaneLineList::at");
+  if (i >= size()) throw std::out_of_range("PaneLineList::at");
   return (*this)[i];
 }
 
@@ -42,6 +46,8 @@ void PaneLineList::clear() {
   current_ = 0;
   spans_.clear();
   used_ = unused_ = 0;
+  shared_.clear();
+  unindexed_.reset();
 }
 
 char* PaneLineList::Reserve(std::size_t size) {
@@ -69,18 +75,21 @@ char* PaneLineList::Reserve(std::size_t size) {
 }
 
 void PaneLineList::push_back(std::string_view line) {
+  Indexed();
   char* at = Reserve(line.size());
   if (!line.empty()) std::memcpy(at, line.data(), line.size());
   spans_.push_back(Span{at, line.size()});
 }
 
 void PaneLineList::pop_back() {
+  Indexed();
   const Span last = spans_.back();
   spans_.pop_back();
   unused_ += last.size;
 }
 
 void PaneLineList::AppendTo(std::size_t i, std::string_view text) {
+  Indexed();
   const Span old = spans_[i];
   char* at = Reserve(old.size + text.size());
   if (old.size) std::memcpy(at, old.data, old.size);
@@ -98,26 +107,39 @@ void PaneLineList::CompactIfWasteful() {
   *this = std::move(compact);
 }
 
+namespace {
+
+// The first CR or LF in [p, end), or end: sixteen bytes at a time with SSE2 (every x86-64
+// processor has it), a byte at a time elsewhere.
+const char* NextLineBreak(const char* p, const char* end) {
+#if defined(__SSE2__) || defined(_M_X64)
+  const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+  for (; end - p >= 16; p += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+    if (hits != 0) return p + std::countr_zero(static_cast<unsigned>(hits));
+  }
+#endif
+  while (p < end && *p != '\r' && *p != '\n') ++p;
+  return p;
+}
+
+// Behind the line break at lineEnd: a CR directly followed by its LF is one break.
+const char* BreakEnd(const char* lineEnd, const char* end) {
+  return lineEnd + (*lineEnd == '\r' && end - lineEnd >= 2 && lineEnd[1] == '\n' ? 2 : 1);
+}
+
+}  // namespace
+
 // CR LF separates the lines of a text handed over whole (a file text, a deck). A lone LF or a
 // lone CR is taken as a line break as well, so no line ever holds a line-end character. The
 // prefix goes before the first line only. The text is copied in one piece and each line is a
 // span of the copy (the breaks between them are bytes no line refers to).
-//
-// One pass with memchr: the next CR and the next LF are each looked up only once the scan has
-// passed the previous one, so a text without CR (or without LF) costs a single search for it.
 void PaneLineList::AddText(std::string_view text, std::string_view prefix) {
+  Indexed();
   const char* begin = text.data();
   const char* const end = begin + text.size();
-  auto next = [end](const char* from, char c) {
-    const void* hit = from < end ? std::memchr(from, c, static_cast<std::size_t>(end - from)) : nullptr;
-    return hit ? static_cast<const char*>(hit) : end;
-  };
-  const char* cr = next(begin, '\r');
-  const char* lf = next(begin, '\n');
-  const char* lineEnd = std::min(cr, lf);
-  // The end of the break at lineEnd: a CR directly followed by its LF is one break.
-  // (lf == end means no LF is left: a CR as the last character is a break of its own.)
-  auto breakEnd = [&] { return lineEnd + (lineEnd == cr && lf != end && lf == cr + 1 ? 2 : 1); };
+  const char* lineEnd = NextLineBreak(begin, end);
   if (!prefix.empty()) {
     // The first line is prefix and text together.
     const std::size_t size = prefix.size() + static_cast<std::size_t>(lineEnd - begin);
@@ -126,33 +148,46 @@ void PaneLineList::AddText(std::string_view text, std::string_view prefix) {
     if (lineEnd > begin) std::memcpy(at + prefix.size(), begin, static_cast<std::size_t>(lineEnd - begin));
     spans_.push_back(Span{at, size});
     if (lineEnd == end) return;
-    begin = breakEnd();
-    if (cr < begin) cr = next(begin, '\r');
-    if (lf < begin) lf = next(begin, '\n');
-    lineEnd = std::min(cr, lf);
+    begin = BreakEnd(lineEnd, end);
+    lineEnd = NextLineBreak(begin, end);
   }
   if (lineEnd == end) {
     // The common single line.
     push_back(std::string_view(begin, static_cast<std::size_t>(end - begin)));
     return;
   }
-  // Several lines: the text is copied in one piece and each line is a span of the copy (the
-  // breaks between them are characters no line refers to).
   char* const copy = Reserve(static_cast<std::size_t>(end - begin));
   std::memcpy(copy, begin, static_cast<std::size_t>(end - begin));
+  unused_ += AddSpans(copy, std::string_view(begin, static_cast<std::size_t>(end - begin)));
+}
+
+void PaneLineList::AddShared(std::shared_ptr<const std::string> text) {
+  Indexed();
+  unindexed_ = std::move(text);
+}
+
+void PaneLineList::IndexShared() const {
+  AddSpans(unindexed_->data(), *unindexed_);
+  shared_.push_back(std::move(unindexed_));
+  unindexed_.reset();
+}
+
+std::size_t PaneLineList::AddSpans(const char* base, std::string_view text) const {
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
   // Room for about one line per 64 characters, growing geometrically so that many small
   // multi-line texts stay amortised O(1) per line.
-  const std::size_t wanted = spans_.size() + static_cast<std::size_t>(end - begin) / 64 + 2;
+  const std::size_t wanted = spans_.size() + text.size() / 64 + 2;
   if (wanted > spans_.capacity()) spans_.reserve(std::max(wanted, 2 * spans_.capacity()));
+  std::size_t breaks = 0;
   for (const char* p = begin;;) {
-    spans_.push_back(Span{copy + (p - begin), static_cast<std::size_t>(lineEnd - p)});
+    const char* const lineEnd = NextLineBreak(p, end);
+    spans_.push_back(Span{base + (p - begin), static_cast<std::size_t>(lineEnd - p)});
     if (lineEnd == end) break;
-    p = breakEnd();
-    unused_ += static_cast<std::size_t>(p - lineEnd);
-    if (cr < p) cr = next(p, '\r');
-    if (lf < p) lf = next(p, '\n');
-    lineEnd = std::min(cr, lf);
+    p = BreakEnd(lineEnd, end);
+    breaks += static_cast<std::size_t>(p - lineEnd);
   }
+  return breaks;
 }
 
 bool operator==(const PaneLineList& a, const PaneLineList& b) {
@@ -175,6 +210,11 @@ void ClearPane(Pane& pane) {
 
 void AddLine(Pane& pane, const std::string& text, const std::string& prefix) {
   pane.lines.AddText(text, prefix);
+  ++pane.revision;
+}
+
+void AddSharedLines(Pane& pane, const SharedText& text) {
+  pane.lines.AddShared(text.Share());
   ++pane.revision;
 }
 

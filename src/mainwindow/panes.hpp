@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/ui.hpp"
+#include "util/shared_text.hpp"
 
 namespace varnel {
 
@@ -79,14 +80,17 @@ class PaneLineList {
   PaneLineList(std::initializer_list<std::string_view> lines);
   PaneLineList(const std::vector<std::string>& lines);
 
-  std::size_t size() const { return spans_.size(); }
-  bool empty() const { return spans_.empty(); }
-  PaneLine operator[](std::size_t i) const { return std::string_view(spans_[i].data, spans_[i].size); }
+  std::size_t size() const { return Indexed().size(); }
+  bool empty() const { return Indexed().empty(); }
+  PaneLine operator[](std::size_t i) const {
+    const Span& span = Indexed()[i];
+    return std::string_view(span.data, span.size);
+  }
   PaneLine at(std::size_t i) const;
   PaneLine front() const { return (*this)[0]; }
-  PaneLine back() const { return (*this)[spans_.size() - 1]; }
+  PaneLine back() const { return (*this)[size() - 1]; }
   const_iterator begin() const { return {this, 0}; }
-  const_iterator end() const { return {this, spans_.size()}; }
+  const_iterator end() const { return {this, size()}; }
   operator std::vector<std::string>() const { return std::vector<std::string>(begin(), end()); }
 
   // Removes every line; the buffers stay for the next lines.
@@ -95,6 +99,10 @@ class PaneLineList {
   void pop_back();
   // Appends prefix + text as lines (see AddLine); the text's bytes are copied in one piece.
   void AddText(std::string_view text, std::string_view prefix);
+  // Appends the text as lines (see AddLine) without copying it: the lines refer to the text,
+  // which the list keeps until it is cleared. Where its lines lie is worked out when the lines
+  // are first looked at (a headless run that never shows the pane never does it).
+  void AddShared(std::shared_ptr<const std::string> text);
   // Line i with text added at its end.
   void AppendTo(std::size_t i, std::string_view text);
 
@@ -113,11 +121,22 @@ class PaneLineList {
   // Room for size more characters at the end of the current block; returns where they go.
   char* Reserve(std::size_t size);
   void CompactIfWasteful();
+  // Appends a span for every line of text, whose bytes stand at base; returns how many line
+  // break characters lie between the lines.
+  std::size_t AddSpans(const char* base, std::string_view text) const;
+  // The spans, those of a shared text added last included.
+  const std::vector<Span>& Indexed() const {
+    if (unindexed_) IndexShared();
+    return spans_;
+  }
+  void IndexShared() const;
 
   std::vector<Block> blocks_;
   std::size_t current_ = 0;  // the block being filled (blocks after it are empty)
-  std::vector<Span> spans_;
+  mutable std::vector<Span> spans_;
   std::size_t used_ = 0, unused_ = 0;  // characters in the blocks that lines refer to / no longer do
+  mutable std::vector<std::shared_ptr<const std::string>> shared_;  // texts that lines refer to in place
+  mutable std::shared_ptr<const std::string> unindexed_;  // the shared text added last, no spans yet
 };
 
 struct Pane {
@@ -133,6 +152,8 @@ void ClearPane(Pane& pane);
 // Appends prefix + text; a text holding CR LF breaks becomes several lines; "" appends one
 // empty line. Amortised O(length of text).
 void AddLine(Pane& pane, const std::string& text, const std::string& prefix = "");
+// AddLine without a prefix, the lines referring to the shared text instead of a copy of it.
+void AddSharedLines(Pane& pane, const SharedText& text);
 // Caret to the very start; the binding repaints and shows the first line.
 void ScrollToTop(Pane& pane);
 // The last line with text added at its end (the pane must hold a line; on an empty pane the

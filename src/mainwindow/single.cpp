@@ -29,7 +29,7 @@ void ShowLoadedText(TForm1& form, const std::string& path) {
   ReadTextFile(form.platform, path, text);
   form.params.currentText = std::move(text);
   ClearPane(form.M);
-  AddLine(form.M, form.params.currentText);
+  AddSharedLines(form.M, form.params.currentText);
   ScrollToTop(form.M);
   form.M.hint = "Showing: " + path;
   AddLine(form.Mout, "FileLoaded: " + path);

@@ -261,9 +261,13 @@ int Hundredths(bool negative, std::uint64_t mantissa, long long exponent) {
   return negative ? -static_cast<int>(k) : static_cast<int>(k);
 }
 
-// sqrt((sqrt(C^2 + S^2) + N) / 2) over the components given: the major half-axis of the
-// polarisation ellipse.
-double PeakAmplitude(const double* magnitude, const double* phase, const int* hundredths, int components) {
+// The sums C, S and N of the polarisation ellipse over the components given: the squared
+// magnitudes weighted by the cosine and the sine of twice the phase, and unweighted.
+struct EllipseSums {
+  double c, s, n;
+};
+
+EllipseSums SumsOf(const double* magnitude, const double* phase, const int* hundredths, int components) {
   const PhaseTable& phases = Phases();
   double c = 0, s = 0, n = 0;
   for (int i = 0; i < components; ++i) {
@@ -273,113 +277,149 @@ double PeakAmplitude(const double* magnitude, const double* phase, const int* hu
     s += m2 * angle.sin;
     n += m2;
   }
-  return std::sqrt((std::sqrt(c * c + s * s) + n) * 0.5);
+  return {c, s, n};
 }
+
+// sqrt((sqrt(C^2 + S^2) + N) / 2): the major half-axis of the polarisation ellipse.
+double PeakAmplitude(const EllipseSums& e) {
+  return std::sqrt((std::sqrt(e.c * e.c + e.s * e.s) + e.n) * 0.5);
+}
+
+// The values of the ellipse rows, worked out sixteen rows at a time: the two square roots of
+// a row wait on each other, those of different rows do not, so a batch overlaps them. Rows
+// are appended in order; Flush appends the rows still waiting (also when a later row fails).
+class PeakValues {
+ public:
+  PeakValues(int polarization, NearFieldTable& table) : total_(polarization == 0), table_(table) {}
+  void Add(const EllipseSums& sums) {
+    sums_[count_++] = sums;
+    if (count_ == kBatch) Flush();
+  }
+  void Flush() {
+    for (int i = 0; i < count_; ++i) {
+      double peak = PeakAmplitude(sums_[i]);
+      if (total_ && peak > 1000) peak = 0;
+      table_.value.push_back(peak * kInvSqrt2);
+    }
+    count_ = 0;
+  }
+
+ private:
+  static constexpr int kBatch = 16;
+  bool total_;
+  NearFieldTable& table_;
+  EllipseSums sums_[kBatch];
+  int count_ = 0;
+};
+
+// The row sweep reads a row before its end is known: it starts at the row's first byte that
+// is not trimmed and needs no bounds, because every number and every blank run ends at the
+// latest at the CR behind the row or at the text's terminating NUL. What the sweep cannot take
+// as it stands is left to the general reading of the trimmed row.
+
+// A field of the sweep ends at a blank; the ninth also at the CR that ends its row (whatever
+// else follows a blank behind the ninth field is ignored or trimmed).
+inline bool EndsField(const char* p, bool ninth) { return *p == ' ' || (ninth && *p == kCR); }
 
 // One number of the row sweep: [sign] digits [mark digits] [E [sign] digits] with at most 19
 // digits (the digit and exponent pieces of ScanDecimal, '.' and mark both acting as the mark),
-// followed by a blank or the row's end (end), with an exact value. Moves p behind it.
+// ending its field, with an exact value. Moves p behind it.
 struct SweptNumber {
   bool negative;
   std::uint64_t mantissa;
   long long exponent;
 };
 
-DECIMAL_ALWAYS_INLINE bool SweepNumber(const char*& at, const char* end, char mark, SweptNumber& n) {
+DECIMAL_ALWAYS_INLINE bool SweepNumber(const char*& at, char mark, bool ninth, SweptNumber& n) {
   const char* p = at;
   bool negative = false;
   if (*p == '-' || *p == '+') negative = *p++ == '-';
   std::uint64_t mantissa = 0;
   const char* const intStart = p;
-  p = ScanDigits<true>(p, end, mantissa);
+  p = ScanDigits<true>(p, nullptr, mantissa);
   std::ptrdiff_t digits = p - intStart;
   long long exponent = 0;
   if (*p == '.' || *p == mark) {
     const char* const fracStart = ++p;
-    p = ScanDigits<true>(p, end, mantissa);
+    p = ScanDigits<true>(p, nullptr, mantissa);
     exponent = -(p - fracStart);
     digits += p - fracStart;
   }
   if (digits == 0 || digits > 19) return false;
   if (*p == 'E' || *p == 'e') {
     long long e;
-    p = ScanExponent<true>(p + 1, end, e);
+    p = ScanExponent<true>(p + 1, nullptr, e);
     if (p == nullptr) return false;
     exponent += e;
   }
-  if ((p < end && *p != ' ') || !ExactFits(mantissa, exponent)) return false;
+  if (!EndsField(p, ninth) || !ExactFits(mantissa, exponent)) return false;
   at = p;
   n = {negative, mantissa, exponent};
   return true;
 }
 
-// The start of the next field: behind a run of 1 to 64 blanks (which the previous field left
-// at p), not at the row's end.
-inline bool SweepBlanks(const char*& p, const char* end) {
-  if (p == end) return false;  // fewer than nine fields
+// The start of the next field: behind the run of 1 to 64 blanks at p (the previous field
+// ended at a blank).
+inline bool SweepBlanks(const char*& p) {
   const char* const run = p;
-  while (p < end && *p == ' ') ++p;
+  while (*p == ' ') ++p;
   return p - run <= static_cast<std::ptrdiff_t>(kBlanksFoldedPerRun);
 }
 
-// "NaN" at p, followed by a blank or the row's end; moves p behind it.
-inline bool SweepNaN(const char*& p, const char* end) {
-  if (*p == 'N' && end - p >= 3 && p[1] == 'a' && p[2] == 'N' && (end - p == 3 || p[3] == ' ')) {
+// "NaN" at p, ending its field; moves p behind it.
+inline bool SweepNaN(const char*& p, bool ninth) {
+  if (p[0] == 'N' && p[1] == 'a' && p[2] == 'N' && EndsField(p + 3, ninth)) {
     p += 3;
     return true;
   }
   return false;
 }
 
-// The common row in one sweep: three coordinates, then magnitude and phase three times, each
-// "NaN" or a SweepNumber, apart by runs of 1 to 64 blanks. Returns false for anything else, and
-// the row is then read field by field with the general rules. Without wantPhases the phases are
-// only checked, not converted; with it a phase that is k / 100 gives k in hundredths and no value.
-// The row must be a trimmed view into a std::string: the byte at its end is then readable and
-// is a byte of 0..32 (a trimmed one, the CR, or the string's terminating NUL), which ends every
-// number, so the scan needs no bounds checks.
-bool PlainRow(std::string_view row, char mark, bool wantPhases, double (&v)[kFieldsPerRow],
-              int (&hundredths)[3]) {
-  const char* p = row.data();
-  const char* const end = p + row.size();
+// The common row in one sweep from its first byte: three coordinates, then magnitude and phase
+// three times, each "NaN" or a SweepNumber, apart by runs of 1 to 64 blanks. Returns the
+// position behind the ninth field (a blank or the CR), or nullptr for anything else: the row
+// is then read field by field with the general rules. Without wantPhases the phases are only
+// checked, not converted; with it a phase that is k / 100 gives k in hundredths and no value.
+// p must point into a std::string (its NUL ends every scan).
+const char* SweepRow(const char* p, char mark, bool wantPhases, double (&v)[kFieldsPerRow],
+                     int (&hundredths)[3]) {
   SweptNumber n;
   for (std::size_t f = 0; f < 3; ++f) {
-    if (f > 0 && !SweepBlanks(p, end)) return false;
-    if (SweepNaN(p, end))
+    if (f > 0 && !SweepBlanks(p)) return nullptr;
+    if (SweepNaN(p, false))
       v[f] = 1000000.0;
-    else if (SweepNumber(p, end, mark, n))
+    else if (SweepNumber(p, mark, false, n))
       v[f] = ExactValue(n.negative, n.mantissa, n.exponent);
     else
-      return false;
+      return nullptr;
   }
   for (std::size_t i = 0; i < 3; ++i) {
     const std::size_t f = 3 + 2 * i;
-    if (!SweepBlanks(p, end)) return false;
-    if (SweepNaN(p, end))
+    const bool ninth = i == 2;
+    if (!SweepBlanks(p)) return nullptr;
+    if (SweepNaN(p, false))
       v[f] = f == 7 ? 0.0 : 1000000.0;
-    else if (SweepNumber(p, end, mark, n))
+    else if (SweepNumber(p, mark, false, n))
       v[f] = ExactValue(n.negative, n.mantissa, n.exponent);
     else
-      return false;
-    if (!SweepBlanks(p, end)) return false;
-    if (SweepNaN(p, end)) {
+      return nullptr;
+    if (!SweepBlanks(p)) return nullptr;
+    if (SweepNaN(p, ninth)) {
       v[f + 1] = 1000000.0;
-    } else if (!SweepNumber(p, end, mark, n)) {
-      return false;
+    } else if (!SweepNumber(p, mark, ninth, n)) {
+      return nullptr;
     } else if (wantPhases) {
       // Only the ellipse uses a phase, and mostly through its hundredths.
       hundredths[i] = Hundredths(n.negative, n.mantissa, n.exponent);
       if (hundredths[i] == kNoHundredths) v[f + 1] = ExactValue(n.negative, n.mantissa, n.exponent);
     }
   }
-  return true;
+  return p;
 }
 
-// The nine numbers of a row; throws on a bad field or a row of fewer than nine fields.
-void ConvertRow(std::string_view row, const FieldConverter& convert, bool wantPhases,
-                double (&v)[kFieldsPerRow], int (&hundredths)[3]) {
-  if (convert.Plain() && PlainRow(row, convert.Separator(), wantPhases, v, hundredths)) return;
-  for (int& k : hundredths) k = kNoHundredths;
+// The nine numbers of a trimmed row field by field; throws on a bad field or a row of fewer
+// than nine fields.
+void ConvertRow(std::string_view row, const FieldConverter& convert, double (&v)[kFieldsPerRow]) {
   std::array<std::string_view, kFieldsPerRow> fields;
   std::string normalized;  // holds the fields' bytes for a blank separator
   std::size_t count;
@@ -393,11 +433,10 @@ void ConvertRow(std::string_view row, const FieldConverter& convert, bool wantPh
   for (std::size_t i = 0; i < kFieldsPerRow; ++i) v[i] = convert.Convert(fields[i], i == 7);
 }
 
-// Converts one row and appends it; throws on a bad field.
-void AppendRow(std::string_view row, int polarization, const FieldConverter& convert, NearFieldTable& table) {
-  double v[kFieldsPerRow];
-  int hundredths[3] = {kNoHundredths, kNoHundredths, kNoHundredths};
-  ConvertRow(row, convert, polarization == 0 || polarization == 4, v, hundredths);
+// Appends the row of the nine numbers (phases given by hundredths where those are known); the
+// ellipse values go through peaks.
+void AppendRow(const double (&v)[kFieldsPerRow], const int (&hundredths)[3], int polarization,
+               PeakValues& peaks, NearFieldTable& table) {
   const double magnitude[3] = {v[3], v[5], v[7]};
   const double phase[3] = {v[4], v[6], v[8]};
 
@@ -405,12 +444,9 @@ void AppendRow(std::string_view row, int polarization, const FieldConverter& con
   table.y.push_back(v[1]);
   table.z.push_back(v[2]);
   switch (polarization) {
-    case 0: {
-      double total = PeakAmplitude(magnitude, phase, hundredths, 3);
-      if (total > 1000) total = 0;
-      table.value.push_back(total * kInvSqrt2);
+    case 0:
+      peaks.Add(SumsOf(magnitude, phase, hundredths, 3));
       break;
-    }
     case 1:
       table.value.push_back(magnitude[0] * kInvSqrt2);
       break;
@@ -421,7 +457,7 @@ void AppendRow(std::string_view row, int polarization, const FieldConverter& con
       table.value.push_back(magnitude[2] * kInvSqrt2);
       break;
     case 4:
-      table.value.push_back(PeakAmplitude(magnitude, phase, hundredths, 2) * kInvSqrt2);
+      peaks.Add(SumsOf(magnitude, phase, hundredths, 2));
       break;
     default:
       break;
@@ -527,18 +563,44 @@ void ReadNearField(const OutputText& text, int polarization, NearFieldTable& tab
 
   // The first row starts right behind the CR (its LF is trimmed); every later one two
   // characters behind the previous CR.
+  const char* const data = view.data();
+  const char* const textEnd = data + view.size();
+  const bool wantPhases = polarization == 0 || polarization == 4;
   std::size_t rowStart = c;  // zero-based
+  PeakValues peaks(polarization, table);
   for (std::size_t rows = 0; rows < MaxNearFieldRows; ++rows) {
     if (rowStart >= view.size()) break;
-    const void* hit = std::memchr(view.data() + rowStart, kCR, view.size() - rowStart);
-    const std::size_t rowEnd =
-        hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - view.data()) : view.size();
-    const std::string_view row = TrimRow(view.substr(rowStart, rowEnd - rowStart));
-    if (row.size() < 2) break;
-    AppendRow(row, polarization, convert, table);
-    if (!hit) break;  // the table ran to the end of the text
-    rowStart = rowEnd + 2;
+    const char* first = data + rowStart;  // the first byte not trimmed, or the CR or the end
+    while (first < textEnd && *first != kCR && IsTrimmed(static_cast<unsigned char>(*first))) ++first;
+    double v[kFieldsPerRow];
+    int hundredths[3] = {kNoHundredths, kNoHundredths, kNoHundredths};
+    const char* rowEnd = convert.Plain() && first < textEnd
+                             ? SweepRow(first, convert.Separator(), wantPhases, v, hundredths)
+                             : nullptr;
+    if (rowEnd == nullptr || *rowEnd != kCR) {
+      // The CR behind the row, or the text's end.
+      const char* from = rowEnd ? rowEnd : first;
+      const void* hit = std::memchr(from, kCR, static_cast<std::size_t>(textEnd - from));
+      const char* const swept = rowEnd;
+      rowEnd = hit ? static_cast<const char*>(hit) : textEnd;
+      if (swept == nullptr) {
+        const std::string_view row =
+            TrimRow(std::string_view(first, static_cast<std::size_t>(rowEnd - first)));
+        if (row.size() < 2) break;
+        for (int& k : hundredths) k = kNoHundredths;  // a sweep that gave up may have set some
+        try {
+          ConvertRow(row, convert, v);
+        } catch (...) {
+          peaks.Flush();  // the table keeps the rows before the failing one
+          throw;
+        }
+      }
+    }
+    AppendRow(v, hundredths, polarization, peaks, table);
+    if (rowEnd == textEnd) break;  // the table ran to the end of the text
+    rowStart = static_cast<std::size_t>(rowEnd - data) + 2;
   }
+  peaks.Flush();
 }
 
 }  // namespace varnel

@@ -41,39 +41,44 @@ inline std::uint64_t Load(const char* p) {
 }
 
 // True when every CR is followed by LF and every LF follows a CR: the text has CR LF line
-// ends throughout and needs no change. Checked a block at a time: the CR positions of a block
-// must be the LF positions of the block one byte further on (16 bytes at once with SSE2, which
-// every x86-64 processor has; a word at a time elsewhere).
-bool OnlyCrLfLineEnds(const char* bytes, std::size_t size) {
+// ends throughout and needs no change; with noCtrlZ also no byte 26 may occur. Checked a block
+// at a time: the CR positions of a block must be the LF positions of the block one byte further
+// on (16 bytes at once with SSE2, which every x86-64 processor has; a word at a time elsewhere).
+bool OnlyCrLfLineEnds(const char* bytes, std::size_t size, bool noCtrlZ) {
   if (size == 0) return true;
   if (bytes[0] == '\n') return false;
   std::size_t i = 0;
 #if defined(__SSE2__) || defined(_M_X64)
   const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+  const __m128i end = noCtrlZ ? _mm_set1_epi8(kCtrlZ) : cr;  // a CR never fails the test below
   while (size >= 17 && i < size - 16) {
     int differ = 0;
     const std::size_t stop = std::min(size - 16, i + 1024);  // look for a mismatch every 1024 bytes
     for (; i < stop; i += 16) {
       const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
       const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i + 1));
-      differ |= _mm_movemask_epi8(_mm_cmpeq_epi8(here, cr)) ^ _mm_movemask_epi8(_mm_cmpeq_epi8(next, lf));
+      const int crs = _mm_movemask_epi8(_mm_cmpeq_epi8(here, cr));
+      differ |= (crs ^ _mm_movemask_epi8(_mm_cmpeq_epi8(next, lf))) |
+                (_mm_movemask_epi8(_mm_cmpeq_epi8(here, end)) & ~crs);
     }
     if (differ != 0) return false;
   }
 #endif
   constexpr std::uint64_t kCr = 0x0d0d0d0d0d0d0d0dULL, kLf = 0x0a0a0a0a0a0a0a0aULL;
+  const std::uint64_t kEnd = noCtrlZ ? 0x1a1a1a1a1a1a1a1aULL : kCr;
   while (size >= 9 && i < size - 8) {
     std::uint64_t differ = 0;
     const std::size_t stop = std::min(size - 8, i + 512);  // look for a mismatch every 512 bytes
     for (; i < stop; i += 8) {
-      differ |= ZeroBytes(Load(bytes + i) ^ kCr) ^ ZeroBytes(Load(bytes + i + 1) ^ kLf);
+      const std::uint64_t crs = ZeroBytes(Load(bytes + i) ^ kCr);
+      differ |= (crs ^ ZeroBytes(Load(bytes + i + 1) ^ kLf)) | (ZeroBytes(Load(bytes + i) ^ kEnd) & ~crs);
     }
     if (differ != 0) return false;
   }
   for (; i < size; ++i) {
     const bool isCr = bytes[i] == '\r';
     const bool lfNext = i + 1 < size && bytes[i + 1] == '\n';
-    if (isCr != lfNext) return false;
+    if (isCr != lfNext || (noCtrlZ && bytes[i] == kCtrlZ)) return false;
   }
   return true;
 }
@@ -123,6 +128,12 @@ bool ReadTextFile(Platform platform, const std::string& name, std::string& text)
 }
 
 std::string TextOfFileBytes(std::string bytes) {
+  // The common file in one pass: CR LF line ends throughout, no byte 26. Its bytes are the text
+  // already, but for a final line end (see below).
+  if (OnlyCrLfLineEnds(bytes.data(), bytes.size(), true)) {
+    if (!bytes.empty() && bytes.back() == '\n') bytes.resize(bytes.size() - 2);
+    return bytes;
+  }
   // Byte 26 ends the file.
   const void* ctrlZ = std::memchr(bytes.data(), kCtrlZ, bytes.size());
   const std::size_t size =
@@ -131,7 +142,7 @@ std::string TextOfFileBytes(std::string bytes) {
 
   std::string result;
   const bool hasCr = std::memchr(bytes.data(), '\r', size) != nullptr;
-  if (hasCr && OnlyCrLfLineEnds(bytes.data(), size)) {
+  if (hasCr && OnlyCrLfLineEnds(bytes.data(), size, false)) {
     // The bytes are the text already.
     bytes.resize(size);
     result = std::move(bytes);

@@ -33,6 +33,12 @@ std::size_t FindCharBack(char c, std::string_view text, long long start);
 // Position of the last c, or -1 when c does not occur.
 long long LastCharPos(std::string_view text, char c);
 
+// True when text is well-formed UTF-8. The program's own messages are written in UTF-8, while
+// file contents and names are 8-bit texts of the system's code page; a window shows a text as
+// UTF-8 when it is well-formed and as the code page otherwise (an 8-bit German text is almost
+// never well-formed UTF-8).
+bool IsValidUtf8(std::string_view text);
+
 // count characters from index; a negative index counts from the end (-1 = last character);
 // an index below 1 counts as 1; the count is cut at the end.
 std::string CopyCount(std::string_view text, long long index, long long count);

@@ -1,6 +1,7 @@
 // The panes as lists of lines, and the export commands of the data pane.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -71,7 +72,42 @@ TEST(PaneOperations, AddLineAppendsPrefixAndTextSplitAtLineBreaks) {
     Lines expected = {"before"};
     expected.insert(expected.end(), c.added.begin(), c.added.end());
     EXPECT_EQ(expected, pane.lines) << "text \"" << c.text << "\": got " << Show(pane.lines);
+    if (!c.prefix.empty()) continue;
+    // The same lines when the pane shares the text instead of copying it.
+    Pane shared;
+    AddLine(shared, "before");
+    AddSharedLines(shared, SharedText(c.text));
+    EXPECT_EQ(expected, shared.lines) << "shared text \"" << c.text << "\": got " << Show(shared.lines);
   }
+}
+
+// A pane that shares a text keeps showing it when its holder gets another text or changes it,
+// through copies of the pane, and lets go of it when cleared.
+TEST(PaneOperations, SharedLinesOutliveTheirHoldersText) {
+  SharedText current("one\r\ntwo");
+  Pane pane;
+  AddSharedLines(pane, current);
+  std::weak_ptr<const std::string> held = current.Share();
+  current.Mutable() += " more";  // a copy of its own: the pane's text stays
+  EXPECT_EQ(current, "one\r\ntwo more");
+  current = "other";
+  EXPECT_EQ((Lines{"one", "two"}), pane.lines);
+  const Pane copy = pane;
+  EXPECT_EQ((Lines{"one", "two"}), copy.lines);
+  EXPECT_FALSE(held.expired());
+  ClearPane(pane);
+  EXPECT_TRUE(held.expired());
+  EXPECT_EQ((Lines{"one", "two"}), copy.lines);
+
+  // Lines added or changed behind a shared text that nobody has looked at yet come after it.
+  Pane later;
+  AddSharedLines(later, SharedText("a\r\nb"));
+  AddLine(later, "c");
+  AddSharedLines(later, SharedText("d"));
+  AppendToLastLine(later, "e");
+  AddSharedLines(later, SharedText("f\ng"));
+  AppendToLine(later, 1, "!");
+  EXPECT_EQ((Lines{"a", "b!", "c", "de", "f", "g"}), later.lines);
 }
 
 TEST(PaneOperations, ClearAppendAndScroll) {

@@ -229,4 +229,29 @@ TEST(NecOutEquivalence, ExtremeMagnitudesAndPhaseSpellingsGiveTheStepByStepEllip
   }
 }
 
+// The row sweep reads a row before its end is known: whatever stands behind the ninth field
+// (a blank, a tab, a control byte, further fields, a lone line end, the end of the text) must
+// give the step-by-step table or failure.
+TEST(NecOutEquivalence, EveryRowEndReadsAsStepByStep) {
+  const char* endings[] = {"\r\n", " \r\n",  "\t\r\n", "\x01\r\n", " \t\r\n", "\n\r\n", "   7 8\r\n",
+                           "\r",   "\r\r\n", " x\r\n", "\t",       " ",       ""};
+  const char* rows[] = {
+      "   1.0000   2.0000   3.0000   7.8777E-02   12.50   1.2500E-01  -90.00   3.0E-02   45.00",
+      "1 2 3 4 5 6 7 NaN NaN", "  -1.5 2 3 4 5 6 7 8 1e-400"};
+  for (char separator : {',', '.'}) {
+    SeparatorScope scope(separator);
+    for (const char* ending : endings) {
+      for (bool lastLineEnd : {false, true}) {
+        std::string text = "  -------- NEAR ELECTRIC FIELDS --------\r\n  h\r\n  h\r\n  h\r\n  h\r\n";
+        for (const char* row : rows) text += std::string(row) + ending;
+        if (lastLineEnd) text += "\r\n";
+        for (int pol : {0, 1, 4}) {
+          ExpectSame(ReadOutcome(StepByStepReadNearField, text, pol), ReadOutcome(ReadNearField, text, pol),
+                     Visible(text) + " polarisation " + std::to_string(pol));
+        }
+      }
+    }
+  }
+}
+
 }  // namespace varnel

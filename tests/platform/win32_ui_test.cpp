@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include "mainwindow/VarnelU.hpp"
 #include "platform/scripted/scripted_ui.hpp"
@@ -118,6 +119,19 @@ TEST(Win32UiFilter, PairsEndInZerosAndTheListInOneMore) {
       {"Grad \xb0|*.nec", std::wstring(L"Grad \u00b0\0*.nec\0\0", 14)},
   };
   for (const Case& c : cases) EXPECT_EQ(c.expected, DialogFilter(c.filter)) << c.filter;
+}
+
+// The program's own UTF-8 messages and 8-bit texts of the code page show the same characters.
+TEST(Win32UiText, Utf8MessagesAndCodePageTextsShowAlike) {
+  ASSERT_EQ(1252u, GetACP()) << "the cases are written for the Western code page";
+  const std::pair<std::string, std::wstring> cases[] = {
+      {"'1.5' ist kein g\xC3\xBCltiger Gleitkommawert", L"'1.5' ist kein g\u00fcltiger Gleitkommawert"},
+      {"'1.5' ist kein g\xFCltiger Gleitkommawert", L"'1.5' ist kein g\u00fcltiger Gleitkommawert"},
+      {"ist gr\xC3\xB6\xC3\x9Fer als 2 GB", L"ist gr\u00f6\u00dfer als 2 GB"},
+      {"Grad \xb0 und \xC3", L"Grad \u00b0 und \u00c3"},  // not well-formed UTF-8: the code page
+      {"", L""},
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(expected, UiText(text)) << text;
 }
 
 TEST(Win32UiClipboard, EightBitTextComesBackAsItWasPut) {

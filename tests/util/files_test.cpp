@@ -117,14 +117,17 @@ TEST(ReadTextFile, AgreesWithLineByLineReadingOnRandomAndNearlyCrLfTexts) {
     for (char& c : text) c = alphabet[(next() >> 8) % (k < 150 ? 7 : 8)];
     texts.push_back(text);
   }
-  // CR LF text with one defect at every position, so each word and block boundary of a fast
-  // check sees one.
+  // CR LF text with one defect (a broken line end, a byte 26) at every position, so each word
+  // and block boundary of a fast check sees one.
   std::string clean;
   while (clean.size() < 1100) clean += "line " + std::to_string(clean.size()) + "\r\n";
   texts.push_back(clean);
   for (std::size_t at = 0; at < clean.size(); at += 1) {
     std::string defect = clean;
     defect[at] = defect[at] == '\r' ? 'x' : (defect[at] == '\n' ? 'y' : '\r');
+    texts.push_back(defect);
+    defect = clean;
+    defect[at] = '\x1a';
     texts.push_back(defect);
   }
   for (const std::string& bytes : texts) {

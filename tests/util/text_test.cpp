@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <string_view>
 
 #include "util/text.hpp"
@@ -211,6 +212,25 @@ TEST(FindFolded, AgreesWithAPlainScanAtEveryOffset) {
       << "only A-Z fold";
   EXPECT_EQ(2u, FindFolded("ab", "", 2));
   EXPECT_EQ(std::string_view::npos, FindFolded("ab", "", 3));
+}
+
+// Which texts a window reads as UTF-8: the program's messages, never an 8-bit German text.
+TEST(IsValidUtf8, TellsUtf8FromCodePageText) {
+  const std::pair<const char*, bool> cases[] = {
+      {"", true},
+      {"plain", true},
+      {"g\xC3\xBCltig", true},
+      {"\xE2\x82\xAC", true},
+      {"\xF0\x9F\x93\xA1", true},
+      {"g\xFCltig", false},
+      {"gr\xF6\xDF", false},
+      {"end \xC3", false},
+      {"\xE2\x82", false},
+      {"\x80", false},
+      {"\xF8\x88\x80\x80\x80", false},
+  };
+  for (const auto& [text, expected] : cases)
+    EXPECT_EQ(expected, IsValidUtf8(text)) << testing::PrintToString(text);
 }
 
 }  // namespace

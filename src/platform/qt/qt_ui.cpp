@@ -28,35 +28,11 @@
 #include "platform/qt/main_window.hpp"
 #include "platform/platform.hpp"
 #include "util/errors.hpp"
+#include "util/text.hpp"
 
 namespace varnel {
 
 namespace {
-
-bool IsValidUtf8(const std::string& text) {
-  std::size_t i = 0;
-  const std::size_t n = text.size();
-  while (i < n) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    std::size_t more;
-    if (c < 0x80)
-      more = 0;
-    else if ((c >> 5) == 0x6)
-      more = 1;
-    else if ((c >> 4) == 0xE)
-      more = 2;
-    else if ((c >> 3) == 0x1E)
-      more = 3;
-    else
-      return false;
-    if (i + more >= n && more > 0) return false;
-    for (std::size_t k = 1; k <= more; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2) return false;
-    }
-    i += more + 1;
-  }
-  return true;
-}
 
 // The modal window of a core dialog: caption, bold heading, one labelled field per value,
 // "Done" as the default button.

@@ -77,7 +77,7 @@ Win32Window::Win32Window(TForm1& form, Win32Ui& ui) : form_(form), ui_(ui) {
                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New");
   white_ = CreateSolidBrush(RGB(255, 255, 255));
 
-  hwnd_ = CreateWindowExW(0, kWindowClass, Wide(form_.caption).c_str(), WS_OVERLAPPEDWINDOW,
+  hwnd_ = CreateWindowExW(0, kWindowClass, UiText(form_.caption).c_str(), WS_OVERLAPPEDWINDOW,
                           form_.window.left, form_.window.top, form_.window.width, form_.window.height,
                           nullptr, nullptr, instance, this);
   BuildMenus();
@@ -107,7 +107,7 @@ Win32Window::~Win32Window() {
 
 HWND Win32Window::Child(const wchar_t* kind, const std::string& text, DWORD style, DWORD exStyle, int id) {
   HWND control =
-      CreateWindowExW(exStyle, kind, Wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, hwnd_,
+      CreateWindowExW(exStyle, kind, UiText(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, hwnd_,
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(guiFont_), FALSE);
   return control;
@@ -209,7 +209,7 @@ void Win32Window::AppendItem(HMENU menu, const MenuItem& item) {
   commandIds_[name] = id;
   const std::string text = item.shortcut.empty() ? item.caption : item.caption + "\t" + item.shortcut;
   AppendMenuW(menu, MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED), static_cast<UINT_PTR>(id),
-              Wide(text).c_str());
+              UiText(text).c_str());
 }
 
 void Win32Window::BuildMenus() {
@@ -221,7 +221,7 @@ void Win32Window::BuildMenus() {
     if (!current || item.menu != currentMenu) {
       currentMenu = item.menu;
       current = CreatePopupMenu();
-      AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(current), Wide(item.menu).c_str());
+      AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(current), UiText(item.menu).c_str());
     }
     AppendItem(current, item);
     ACCEL accel;
@@ -245,7 +245,7 @@ HMENU Win32Window::BuildPopup(const std::vector<MenuItem>& items) {
 int Win32Window::TextWidth(const std::string& text) const {
   HDC dc = GetDC(hwnd_);
   HGDIOBJ old = SelectObject(dc, guiFont_);
-  const std::wstring wide = Wide(text);
+  const std::wstring wide = UiText(text);
   SIZE size{};
   GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
   SelectObject(dc, old);
@@ -414,7 +414,7 @@ void Win32Window::SyncFromModel() {
   for (auto& [name, slot] : panes_) slot.view->Refresh();
   if (form_.M.hint != hint_) {
     hint_ = form_.M.hint;
-    const std::wstring text = Wide(hint_);
+    const std::wstring text = UiText(hint_);
     for (HWND control : {panes_["M"].view->View(), panes_["M"].view->Editor()}) {
       TOOLINFOW tool{};
       tool.cbSize = TTTOOLINFOW_V2_SIZE;
@@ -428,7 +428,7 @@ void Win32Window::SyncFromModel() {
     auto it = fields_.find(field->name);
     if (it == fields_.end() || fieldTexts_[field->name] == field->text) continue;
     fieldTexts_[field->name] = field->text;
-    SetWindowTextW(it->second, Wide(field->text).c_str());
+    SetWindowTextW(it->second, UiText(field->text).c_str());
   }
   for (auto& [name, slot] : radios_) {
     for (std::size_t i = 0; i < slot.items.size(); ++i) {
@@ -452,7 +452,7 @@ void Win32Window::SyncFromModel() {
       for (HMENU menu : {bar, popup1_, popup2_}) CheckMenuItem(menu, static_cast<UINT>(it->second), check);
     }
   }
-  if (ControlText(hwnd_) != form_.caption) SetWindowTextW(hwnd_, Wide(form_.caption).c_str());
+  if (ControlText(hwnd_) != form_.caption) SetWindowTextW(hwnd_, UiText(form_.caption).c_str());
   // Window-position commands move the model's window.
   RECT outer;
   GetWindowRect(hwnd_, &outer);
@@ -470,7 +470,8 @@ void Win32Window::SyncStatus() {
   const std::string text = ProgressText(progress, form_.platform.system.MillisecondsSinceEpoch());
   if (text != statusShown_) {
     statusShown_ = text;
-    if (notice_.empty()) SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Wide(text).c_str()));
+    if (notice_.empty())
+      SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(UiText(text).c_str()));
   }
   const int permille = ProgressPermille(progress);
   // A command that counts no files shows a busy bar.
@@ -492,7 +493,7 @@ void Win32Window::SyncStatus() {
 void Win32Window::ShowNotice(const std::string& text) {
   if (!hwnd_) return;
   notice_ = text;
-  SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Wide(text).c_str()));
+  SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(UiText(text).c_str()));
   SetTimer(hwnd_, kNoticeTimer, 5000, nullptr);
 }
 
@@ -618,7 +619,7 @@ LRESULT Win32Window::Message(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam == kNoticeTimer) {
         KillTimer(hwnd, kNoticeTimer);
         notice_.clear();
-        SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Wide(statusShown_).c_str()));
+        SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(UiText(statusShown_).c_str()));
       }
       return 0;
     case WM_CLOSE:

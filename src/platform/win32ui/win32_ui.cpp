@@ -13,6 +13,7 @@
 #include "platform/win32/win32_internal.hpp"
 #include "platform/win32ui/main_window.hpp"
 #include "util/errors.hpp"
+#include "util/text.hpp"
 
 namespace varnel {
 
@@ -149,12 +150,12 @@ INT_PTR RunDialog(const DialogTemplate& dialog, HWND owner, DialogState& state) 
 
 // Caption, prompt, one edit field, "&OK" (default) and "&Cancel"; the edited text in every case.
 bool AskTextDialog(HWND owner, const std::string& caption, const std::string& prompt, std::string& text) {
-  DialogTemplate dialog(Wide(caption), 220, 68);
-  dialog.Add(SS_LEFT, 7, 7, 206, 18, 0xFFFF, kStatic, Wide(prompt));
+  DialogTemplate dialog(UiText(caption), 220, 68);
+  dialog.Add(SS_LEFT, 7, 7, 206, 18, 0xFFFF, kStatic, UiText(prompt));
   dialog.Add(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 27, 206, 13, kFirstEdit, kEdit, L"");
   dialog.Add(BS_DEFPUSHBUTTON | WS_TABSTOP, 109, 47, 50, 14, IDOK, kButton, L"&OK");
   dialog.Add(BS_PUSHBUTTON | WS_TABSTOP, 163, 47, 50, 14, IDCANCEL, kButton, L"&Cancel");
-  DialogState state{{Wide(text)}, [](const std::vector<std::wstring>&) { return true; }};
+  DialogState state{{UiText(text)}, [](const std::vector<std::wstring>&) { return true; }};
   const bool ok = RunDialog(dialog, owner, state) == IDOK;
   text = Narrow(state.texts[0]);
   return ok;
@@ -183,8 +184,18 @@ void RegisterWindowClass(const wchar_t* name, WNDPROC procedure, UINT style, con
   RegisterClassExW(&windowClass);
 }
 
+std::wstring UiText(const std::string& text) {
+  const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+  if (ascii || !IsValidUtf8(text)) return Wide(text);
+  const int size = static_cast<int>(text.size());
+  std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0)),
+                    L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), static_cast<int>(wide.size()));
+  return wide;
+}
+
 std::wstring DialogFilter(const std::string& filter) {
-  std::wstring result = Wide(filter);
+  std::wstring result = UiText(filter);
   std::replace(result.begin(), result.end(), L'|', L'\0');
   result.push_back(L'\0');
   result.push_back(L'\0');
@@ -211,7 +222,7 @@ void Win32Ui::ShowMessage(MessageKind kind, const std::string& title, const std:
   const UINT icon = kind == MessageKind::Info      ? MB_ICONINFORMATION
                     : kind == MessageKind::Warning ? MB_ICONWARNING
                                                    : MB_ICONERROR;
-  MessageBoxW(Owner(window_), Wide(text).c_str(), Wide(title).c_str(), MB_OK | icon);
+  MessageBoxW(Owner(window_), UiText(text).c_str(), UiText(title).c_str(), MB_OK | icon);
 }
 
 bool Win32Ui::AskText(const std::string& caption, const std::string& prompt, std::string& text) {
@@ -229,12 +240,12 @@ void Win32Ui::ShowModal(ModalDialog& model) {
   const std::vector<std::string> labels = model.Labels();
   model.Shown();
   const short rows = static_cast<short>(labels.size());
-  DialogTemplate dialog(Wide(model.Caption()), 180, static_cast<short>(48 + 16 * rows));
-  dialog.Add(SS_LEFT, 7, 7, 166, 10, kHeading, kStatic, Wide(model.Heading()));
+  DialogTemplate dialog(UiText(model.Caption()), 180, static_cast<short>(48 + 16 * rows));
+  dialog.Add(SS_LEFT, 7, 7, 166, 10, kHeading, kStatic, UiText(model.Heading()));
   DialogState state;
   for (short i = 0; i < rows; ++i) {
     const short y = static_cast<short>(22 + 16 * i);
-    dialog.Add(SS_LEFT, 7, static_cast<short>(y + 2), 60, 10, 0xFFFF, kStatic, Wide(labels[i]));
+    dialog.Add(SS_LEFT, 7, static_cast<short>(y + 2), 60, 10, 0xFFFF, kStatic, UiText(labels[i]));
     dialog.Add(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 70, y, 103, 13, static_cast<WORD>(kFirstEdit + i),
                kEdit, L"");
     state.texts.push_back(static_cast<std::size_t>(i) < model.fieldTexts.size() ? Wide(model.fieldTexts[i])
@@ -257,7 +268,7 @@ void Win32Ui::StatusNotice(const std::string& title, const std::string& text) {
 }
 
 std::optional<std::string> Win32Ui::FileDialog(const FileDialogSpec& spec, bool save) {
-  const std::wstring filter = DialogFilter(spec.filter), title = Wide(spec.title),
+  const std::wstring filter = DialogFilter(spec.filter), title = UiText(spec.title),
                      folder = Wide(system_.ToNativePath(spec.initialFolder)),
                      extension = Wide(spec.defaultExt);
   // A dialog that proposes no name keeps the name of its last use.

@@ -2,7 +2,8 @@
 // The user interface of the native Windows window: message boxes, the input and core dialogs
 // (in-memory dialog templates), the common file dialogs, the folder chooser, the clipboard, the
 // shell and event processing, through the wide-character Win32 calls over the System it is
-// given. The program's 8-bit texts cross to the system through the ANSI code page, both ways.
+// given. The program's 8-bit texts cross to the system through the ANSI code page, both ways;
+// the texts it shows as captions, labels and messages follow UiText.
 #include <windows.h>
 
 #include <optional>
@@ -18,6 +19,11 @@ class Win32Window;
 // Registers a window class of this program once (later calls find it registered).
 void RegisterWindowClass(const wchar_t* name, WNDPROC procedure, UINT style, const wchar_t* cursor,
                          HBRUSH background);
+
+// A text shown as a caption, label, menu entry, field, hint, status or message: UTF-8 (the
+// program's own messages) when it is well-formed UTF-8, else the ANSI code page, as the Qt
+// window shows it. Pane contents, paths and the clipboard stay in the code page.
+std::wstring UiText(const std::string& text);
 
 // "Text|pattern|Text|pattern" as the file dialogs' filter: each text and pattern ended by a
 // zero, the list by one more.
