@@ -127,7 +127,9 @@ TEST(Win32UiText, Utf8MessagesAndCodePageTextsShowAlike) {
   const std::pair<std::string, std::wstring> cases[] = {
       {"'1.5' ist kein g\xC3\xBCltiger Gleitkommawert", L"'1.5' ist kein g\u00fcltiger Gleitkommawert"},
       {"'1.5' ist kein g\xFCltiger Gleitkommawert", L"'1.5' ist kein g\u00fcltiger Gleitkommawert"},
-      {"ist gr\xC3\xB6\xC3\x9Fer als 2 GB", L"ist gr\u00f6\u00dfer als 2 GB"},
+      {"ist gr\xC3\xB6\xC3\x9F"
+       "er als 2 GB",
+       L"ist gr\u00f6\u00dfer als 2 GB"},
       {"Grad \xb0 und \xC3", L"Grad \u00b0 und \u00c3"},  // not well-formed UTF-8: the code page
       {"", L""},
   };
