@@ -8,14 +8,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build ccache g++ g++-mingw-w64-x86-64-posix nsis zip unzip wine wine64)
-missing=()
-for p in "${packages[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo_cmd=""; [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
-  $sudo_cmd apt-get update
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+source tools/wine_helpers.sh
+install_missing_packages cmake ninja-build ccache g++ g++-mingw-w64-x86-64-posix nsis zip unzip wine wine64
 
 version="$(sed -n 's/^project(Varnel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
 [ -n "$version" ] || { echo "release-windows: no version in CMakeLists.txt" >&2; exit 1; }
@@ -49,14 +43,8 @@ makensis -V2 -DVERSION="$version" -DSOURCE="$PWD/$stage" -DOUTFILE="$PWD/$dist/$
 echo "release-windows: $dist/$name.zip and $dist/$name-setup.exe"
 
 # ---- The check under Wine -------------------------------------------------------------------
-prefix="$(mktemp -d "${TMPDIR:-/tmp}/varnel-release-XXXXXX")"
-cleanup() {
-  WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
-  rm -rf -- "$prefix"
-}
-trap cleanup EXIT
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
-wineboot --init >/dev/null 2>&1
+fresh_wine_prefix "$(mktemp -d "${TMPDIR:-/tmp}/varnel-release-XXXXXX")"
+prefix="$WINEPREFIX"
 fail() { echo "release-windows: check failed: $*" >&2; exit 1; }
 
 unzip -tq "$dist/$name.zip" >/dev/null || fail "the zip does not test whole"

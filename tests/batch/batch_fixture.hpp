@@ -104,7 +104,7 @@ class BatchTest : public ::testing::Test {
 
   TestRoot root;
   std::ostringstream out;
-  PosixSystem system{root.Roots()};
+  TestSystem system{root.Roots()};
   HookedUi ui{out, system};
   std::unique_ptr<TForm1> form;
 

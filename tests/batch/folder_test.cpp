@@ -1,5 +1,7 @@
 // Add Batch Folder (its three controls) and FileLoadTest.
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <algorithm>
 #include <filesystem>
@@ -37,22 +39,33 @@ TEST_F(BatchFolder, ListsTheOutFilesOfTheChosenFolderInNameOrder) {
 
 TEST_F(BatchFolder, NamesThatReachOtherFilesAreSkippedAndSpecialFilesNeverRead) {
   WriteRun("zz.out", OutputRun(7, 1));
-  WriteFile("..\\..\\out\\dipol.out", "hostile");
   const std::filesystem::path run = root.driveC / "4nec2/b_out/run";
+#ifdef _WIN32
+  // Device names stored as names, and a name the code page cannot express (listed with '?').
+  const std::vector<std::string> special{"nul.out", "prn.out"};
+  for (const std::string& name : special) ASSERT_TRUE(TestRoot::WriteStored(run / name, "device")) << name;
+  ASSERT_TRUE(TestRoot::WriteStored(run / L"\u03a9.out", "omega"));
+  const std::string skipped = "?.out";
+#else
+  // A name of Windows separators, a fifo and a link to an endless device.
+  const std::vector<std::string> special{"fifo.out", "zero.out"};
+  WriteFile("..\\..\\out\\dipol.out", "hostile");
   ASSERT_EQ(0, mkfifo((run / "fifo.out").c_str(), 0600));
-  std::filesystem::create_symlink("/dev/zero", run / "zero.out");
+  ASSERT_TRUE(TestRoot::Link(run / "zero.out", "/dev/zero"));
+  const std::string skipped = "..\\..\\out\\dipol.out";
+#endif
   ui.AnswerFolder(kRunFolder);
   form->MIAddBatchFolderClick();
-  EXPECT_EQ((std::vector<std::string>{"fifo.out", "zero.out", "zz.out"}), form->params.BatchFiles);
-  EXPECT_EQ("Skipped 1 names that cannot be opened: ..\\..\\out\\dipol.out", form->Mout.lines.back());
+  EXPECT_EQ((std::vector<std::string>{special[0], special[1], "zz.out"}), form->params.BatchFiles);
+  EXPECT_EQ("Skipped 1 names that cannot be opened: " + skipped, form->Mout.lines.back());
 
   // Every batch analysis ends, with the missing-file warning for each special file.
   for (auto command : {&TForm1::MIBatchLoadClick, &TForm1::MIBatchAnalysePowerClick}) {
     ui.messages.clear();
     (form.get()->*command)();
     const std::vector<std::string> warnings = Warnings();
-    for (const char* name : {"fifo.out", "zero.out"}) {
-      const std::string warning = std::string("Die Datei ") + name + " konnte nicht gefunden werden.";
+    for (const std::string& name : special) {
+      const std::string warning = "Die Datei " + name + " konnte nicht gefunden werden.";
       EXPECT_EQ(1, std::count(warnings.begin(), warnings.end(), warning)) << Joined(ui.messages);
     }
   }

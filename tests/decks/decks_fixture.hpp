@@ -18,12 +18,12 @@
 namespace varnel {
 
 // A system whose tree deletion can be made to fail.
-class DeckSystem : public PosixSystem {
+class DeckSystem : public TestSystem {
  public:
-  using PosixSystem::PosixSystem;
+  using TestSystem::TestSystem;
   bool failDeleteTree = false;
   void DeleteTree(const std::string& folder) override {
-    if (!failDeleteTree) PosixSystem::DeleteTree(folder);
+    if (!failDeleteTree) TestSystem::DeleteTree(folder);
   }
 };
 

@@ -27,13 +27,22 @@ class HostileTreeTest : public DecksTest {
     outside = root.Write("outside/precious.txt", "canary outside");
   }
 
-  // Plants inside the (native) folder below drive c: the names that once climbed out.
+  // Plants inside the (native) folder below drive c: the names that could lead out of it, and
+  // links to the folder outside the tree where the system makes them.
   void Plant(const std::string& folder) {
+#ifdef _WIN32
+    // Names that the ordinary path form reads as devices or trims, stored as names.
+    fs::create_directories(PathC(folder));
+    for (const char* name : {"nul", "NUL.nec", "prn", "lpt1.out", "trailing. "})
+      ASSERT_TRUE(TestRoot::WriteStored(PathC(folder + "/" + name), "hostile file")) << name;
+#else
+    // Names that hold Windows separators.
     WriteC(folder + "/..\\..\\out\\dipol.out", "hostile file");
     WriteC(folder + "/..\\../inner.txt", "inside a folder named ..\\..");
     fs::create_directories(PathC(folder + "/..\\..\\canary"));
-    fs::create_directory_symlink(outside.parent_path(), PathC(folder + "/folderlink"));
-    fs::create_symlink(outside, PathC(folder + "/filelink.nec"));
+#endif
+    TestRoot::Link(PathC(folder + "/folderlink"), outside.parent_path());
+    TestRoot::Link(PathC(folder + "/filelink.nec"), outside);
   }
 
   void ExpectCanariesAlive(const std::string& what) {
@@ -105,24 +114,22 @@ TEST_F(HostileTreeTest, TheSweepRefusesATargetHoldingHostileNames) {
 
 TEST_F(HostileTreeTest, FixedFoldersAreRefusedHoweverThePathSpellsThem) {
   // Each prototype's base name is a fixed folder once the path is resolved.
-  fs::create_directory_symlink(PathC("4nec2"), PathC("4nec2/b_in/tree"));
+  const bool linked = TestRoot::Link(PathC("4nec2/b_in/tree"), PathC("4nec2"));
   WriteC("4nec2/b_in/tree.nec", "x");
   WriteC("4nec2/b_in.nec", "x");
   WriteC("4nec2/b_in/sub/x", "");
-  const std::string z = "z:" + root.driveC.string();
-  const std::vector<std::string> prototypes{"c:\\4nec2\\b_in\\..\\b_in.nec",
-                                            "c:\\4nec2\\.\\b_in.nec",
-                                            "C:\\4NEC2\\B_IN.nec",
-                                            z + "/4nec2/b_in.nec",
-                                            "c:\\4nec2\\b_in\\sub\\..\\..\\b_in.nec",
-                                            "c:\\4nec2\\b_in\\tree.nec"};
+  const std::string z = TestRoot::OffDriveC(root.driveC);
+  std::vector<std::string> prototypes{"c:\\4nec2\\b_in\\..\\b_in.nec", "c:\\4nec2\\.\\b_in.nec",
+                                      "C:\\4NEC2\\B_IN.nec", z + "/4nec2/b_in.nec",
+                                      "c:\\4nec2\\b_in\\sub\\..\\..\\b_in.nec"};
   const auto before = Snapshot();
-  const std::vector<std::string> targets{"c:\\4nec2\\b_in\\..\\b_in\\",
-                                         "c:\\4nec2\\.\\b_in\\",
-                                         z + "/4nec2/b_in/",
-                                         "c:\\4nec2\\b_in\\tree\\",
-                                         "c:\\4nec2\\b_in\\sub\\..\\..\\exe\\",
-                                         "z:" + root.dir.string() + "/"};
+  std::vector<std::string> targets{"c:\\4nec2\\b_in\\..\\b_in\\", "c:\\4nec2\\.\\b_in\\", z + "/4nec2/b_in/",
+                                   "c:\\4nec2\\b_in\\sub\\..\\..\\exe\\",
+                                   TestRoot::OffDriveC(root.dir) + "/"};
+  if (linked) {
+    prototypes.push_back("c:\\4nec2\\b_in\\tree.nec");
+    targets.push_back("c:\\4nec2\\b_in\\tree\\");
+  }
   for (const std::string& target : targets) {
     ui.messages.clear();
     EXPECT_FALSE(RecreateTargetFolder(form, target)) << target;

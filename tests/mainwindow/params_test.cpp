@@ -50,7 +50,7 @@ class ParamsTest : public ::testing::Test {
 
   TestRoot root;
   std::ostringstream out;
-  PosixSystem system{root.Roots()};
+  TestSystem system{root.Roots()};
   RecordingUi ui{out, system};
   TForm1 form{{system, ui}};
 };

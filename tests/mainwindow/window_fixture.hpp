@@ -17,14 +17,14 @@
 namespace varnel {
 
 // A system whose RenameOver can be made to fail.
-class FailingSystem : public PosixSystem {
+class FailingSystem : public TestSystem {
  public:
-  using PosixSystem::PosixSystem;
+  using TestSystem::TestSystem;
   // When set, RenameOver throws this error instead of replacing.
   std::optional<int> replaceFailure;
   void RenameOver(const std::string& source, const std::string& target) override {
     if (replaceFailure) throw MakeInOutError(*replaceFailure);
-    PosixSystem::RenameOver(source, target);
+    TestSystem::RenameOver(source, target);
   }
 };
 

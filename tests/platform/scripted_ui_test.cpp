@@ -93,19 +93,27 @@ TEST(ScriptedUi, FileDialogsHandTheCoreWindowsPaths) {
   ScriptedFixture f;
   fs::create_directories(f.root.driveC / "4nec2/b_in");
   f.ui.AnswerOpen("c:\\4nec2\\b_in\\dipol.nec");
+#ifndef _WIN32  // native Linux paths come back in Windows form
   f.ui.AnswerOpen((f.root.driveC / "4nec2/b_in/x.nec").string());
   f.ui.AnswerOpen("/tmp/elsewhere.nec");
+#endif
   f.ui.AnswerOpen(std::nullopt);
   FileDialogSpec spec;
   spec.title = "Load to Analyse Single File";
   spec.initialFolder = "c:\\4nec2\\b_out";
   EXPECT_EQ("c:\\4nec2\\b_in\\dipol.nec", f.ui.OpenFileDialog(spec));
+#ifndef _WIN32
   EXPECT_EQ("c:\\4nec2\\b_in\\x.nec", f.ui.OpenFileDialog(spec));
   EXPECT_EQ("z:\\tmp\\elsewhere.nec", f.ui.OpenFileDialog(spec));
+#endif
   EXPECT_EQ(std::nullopt, f.ui.OpenFileDialog(spec));
   EXPECT_EQ(std::nullopt, f.ui.OpenFileDialog(spec));
   EXPECT_EQ((std::vector<std::string>{"[Dialog] Load to Analyse Single File: no answer"}), f.ui.messages);
+#ifdef _WIN32
+  ASSERT_EQ(3u, f.ui.openDialogs.size());
+#else
   ASSERT_EQ(5u, f.ui.openDialogs.size());
+#endif
   EXPECT_EQ("c:\\4nec2\\b_out", f.ui.openDialogs[0].initialFolder);
 }
 
@@ -127,7 +135,11 @@ TEST(ScriptedUi, TheFolderChooserSetsTheCurrentFolder) {
   fs::create_directories(f.root.driveC / "4nec2/b_out/E_");
   f.ui.AnswerFolder("c:\\4nec2\\b_out\\E_\\");
   f.ui.AnswerFolder(std::nullopt);
+#ifdef _WIN32  // an answer is a Windows path as it stands
+  f.ui.AnswerFolder("c:\\4nec2\\b_out");
+#else  // a native Linux path comes back in Windows form
   f.ui.AnswerFolder((f.root.driveC / "4nec2/b_out").string());
+#endif
   EXPECT_EQ("c:\\4nec2\\b_out\\E_", f.ui.ChooseFolder("c:\\4nec2\\b_out"));
   EXPECT_EQ("c:\\4nec2\\b_out\\E_", f.system.CurrentFolder());
   EXPECT_EQ(std::nullopt, f.ui.ChooseFolder("c:\\4nec2\\b_out"));

@@ -2,25 +2,71 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <stdexcept>
+
+#include "platform/scripted/runner.hpp"
+
+#ifdef _WIN32
+#include "platform/win32/win32_sample_tree.hpp"
+
+#include <windows.h>
+#else
 #include <unistd.h>
 
 #include "platform/posix/posix_sample_tree.hpp"
-#include "platform/scripted/runner.hpp"
+#endif
 
 namespace varnel {
 
 namespace fs = std::filesystem;
 
-TestRoot::TestRoot() {
-  savedCurrent_ = fs::current_path();
+namespace {
+
+// A new folder of the test's own. Under Wine it lies in the Linux temporary folder, on z:, so that
+// the root lies off c:; elsewhere in the system's own temporary folder.
+fs::path NewTemporaryFolder() {
+#ifdef _WIN32
+  fs::path base = fs::temp_directory_path();
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  if (ntdll && GetProcAddress(ntdll, "wine_get_version")) {
+    const char* linuxTemp = std::getenv("TMPDIR");
+    fs::path unixTemp =
+        fs::path("Z:\\") / fs::path(linuxTemp && *linuxTemp ? linuxTemp : "/tmp").relative_path();
+    std::error_code ec;
+    if (fs::is_directory(unixTemp, ec)) base = unixTemp.make_preferred();
+  }
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const fs::path candidate =
+        base / ("varnel-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(random()));
+    if (fs::create_directory(candidate)) return candidate;
+  }
+  throw std::runtime_error("no temporary folder in " + base.string());
+#else
   std::string pattern = (fs::temp_directory_path() / "varnel-test-XXXXXX").string();
   if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  dir = pattern;
+  return pattern;
+#endif
+}
+
+}  // namespace
+
+TestRoot::TestRoot() {
+  savedCurrent_ = fs::current_path();
+  dir = NewTemporaryFolder();
   driveC = dir / "drive_c";
   home = dir / "home";
+#ifdef _WIN32
+  // USERPROFILE names a place on c:, which this root's system takes below drive_c.
+  const char* profile = std::getenv("USERPROFILE");
+  if (profile && std::string(profile).size() > 3 && (profile[0] | 0x20) == 'c' && profile[1] == ':')
+    home = driveC / fs::path(profile + 3);
+#endif
   fs::create_directories(driveC);
+#ifndef _WIN32  // on Windows it lies on drive c:, made by the tests that use it
   fs::create_directories(home);
+#endif
 }
 
 TestRoot::~TestRoot() {
@@ -31,10 +77,24 @@ TestRoot::~TestRoot() {
        it != fs::recursive_directory_iterator(); it.increment(ec)) {
     if (!it->is_symlink(ec)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
   }
+#ifdef _WIN32
+  // By the stored names: "nul.out" below the root is a file there, which the ordinary path form
+  // would take for the device.
+  Win32System().DeleteTree(dir.string());
+#else
   fs::remove_all(dir, ec);
+#endif
 }
 
-PosixRoots TestRoot::Roots() const { return PosixRoots{driveC.string(), home.string()}; }
+#ifdef _WIN32
+TestRoots TestRoot::Roots() const { return driveC.string(); }
+#else
+TestRoots TestRoot::Roots() const { return PosixRoots{driveC.string(), home.string()}; }
+#endif
+
+std::string TestRoot::SystemPath(const fs::path& native) const {
+  return TestSystem(Roots()).FromNativePath(native.string());
+}
 
 fs::path TestRoot::Write(const std::string& relative, const std::string& bytes) {
   fs::path path = dir / relative;
@@ -44,17 +104,70 @@ fs::path TestRoot::Write(const std::string& relative, const std::string& bytes) 
 }
 
 std::string TestRoot::Read(const fs::path& path) {
+#ifdef _WIN32
+  // By its stored name: "nul" below the root is a file there, never the device.
+  std::ifstream in(fs::path(L"\\\\?\\" + fs::path(path).make_preferred().wstring()), std::ios::binary);
+#else
   std::ifstream in(path, std::ios::binary);
+#endif
   if (!in) return "";
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
 }
 
+bool TestRoot::WriteStored(const fs::path& path, const std::string& bytes) {
+#ifdef _WIN32
+  const std::wstring stored = L"\\\\?\\" + fs::path(path).make_preferred().wstring();
+  HANDLE file =
+      CreateFileW(stored.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                  written == bytes.size();
+  CloseHandle(file);
+  return ok;
+#else
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+  return static_cast<bool>(out);
+#endif
+}
+
+bool TestRoot::Link(const fs::path& link, const fs::path& target) {
+  std::error_code ec;
+  const bool folder = fs::is_directory(target, ec);
+#ifdef _WIN32
+  const std::wstring name = link.wstring();
+  if (!CreateSymbolicLinkW(name.c_str(), target.wstring().c_str(), folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0))
+    return false;
+  const DWORD attributes = GetFileAttributesW(name.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+#else
+  if (folder)
+    fs::create_directory_symlink(target, link, ec);
+  else
+    fs::create_symlink(target, link, ec);
+  return !ec;
+#endif
+}
+
+std::string TestRoot::OffDriveC(const fs::path& native) {
+#ifdef _WIN32
+  return native.string();
+#else
+  return "z:" + native.string();
+#endif
+}
+
 int RunScriptIn(const TestRoot& root, std::istream& script, std::ostream& out, int engineJobs) {
-  PosixSystem system(root.Roots());
-  return RunScript(
-      script, out, system, [&system] { CreateSampleTree(system); }, engineJobs);
+  TestSystem system(root.Roots());
+#ifdef _WIN32
+  auto firstStart = [&system] { CreateSampleFiles(system); };
+#else
+  auto firstStart = [&system] { CreateSampleTree(system); };
+#endif
+  return RunScript(script, out, system, firstStart, engineJobs);
 }
 
 }  // namespace varnel

@@ -1,17 +1,35 @@
 #pragma once
 // A private temporary root for one test: its own drive c: and home folder, so no test
-// touches the real home folder or the real c: mapping. The current folder is restored and the
+// touches the real home folder or the real c: drive. The current folder is restored and the
 // tree removed when the root goes away.
+//
+// The same tests build for both system halves: TestSystem is the POSIX system over the root's
+// drive_c on Linux, and on Windows the Windows system with c: taken below the root's drive_c
+// (DriveCSystem). Under Wine the root lies on z:, the Linux temporary folder, so that a place
+// outside drive_c keeps a path of its own there too.
 #include <filesystem>
 #include <iosfwd>
 #include <sstream>
 #include <string>
 
 #include "platform/platform.hpp"
-#include "platform/posix/posix_system.hpp"
 #include "platform/scripted/scripted_ui.hpp"
 
+#ifdef _WIN32
+#include "support/drive_c_system.hpp"
+#else
+#include "platform/posix/posix_system.hpp"
+#endif
+
 namespace varnel {
+
+#ifdef _WIN32
+using TestSystem = DriveCSystem;
+using TestRoots = std::string;  // the folder behind c:
+#else
+using TestSystem = PosixSystem;
+using TestRoots = PosixRoots;
+#endif
 
 class TestRoot {
  public:
@@ -22,29 +40,42 @@ class TestRoot {
 
   std::filesystem::path dir;     // the whole temporary tree
   std::filesystem::path driveC;  // dir/drive_c
-  std::filesystem::path home;    // dir/home
-  PosixRoots Roots() const;
+  // The folder USERPROFILE names: dir/home on Linux (where it is unset), on Windows the
+  // profile's place below drive_c (made by the tests that use it).
+  std::filesystem::path home;
+  TestRoots Roots() const;
+  // A native path in the form the system of this root gives it ("c:\..." below drive c:).
+  std::string SystemPath(const std::filesystem::path& native) const;
 
   // Writes a file below the root (native path relative to dir, folders created).
   std::filesystem::path Write(const std::string& relative, const std::string& bytes);
-  // Reads a native file whole ("" when missing).
+  // Reads a native file whole ("" when missing); the path is absolute.
   static std::string Read(const std::filesystem::path& path);
+  // Writes a file (absolute path) under its stored name: on Windows in the long path form, in which a device
+  // name such as "nul.out" is a name like any other. False when it cannot be made.
+  static bool WriteStored(const std::filesystem::path& path, const std::string& bytes);
+  // Makes a symbolic link to a file or folder (target need not exist); false where the system
+  // makes none (Wine answers success and makes none).
+  static bool Link(const std::filesystem::path& link, const std::filesystem::path& target);
+  // A native path as the system of this root names it without going through drive c: (z: on
+  // Linux; under Wine the root itself lies on z:).
+  static std::string OffDriveC(const std::filesystem::path& native);
 
  private:
   std::filesystem::path savedCurrent_;
 };
 
-// The POSIX system over a TestRoot under a scripted interface that prints into its own stream.
+// The system of a TestRoot under a scripted interface that prints into its own stream.
 struct ScriptedFixture {
   TestRoot root;
   std::ostringstream out;
-  PosixSystem system{root.Roots()};
+  TestSystem system{root.Roots()};
   ScriptedUi ui{out, system};
   Platform platform{system, ui};
 };
 
-// The headless runner as `varnel --script` runs it, over the POSIX system of the root: the
-// sample tree is made at the start.
+// The headless runner as `varnel --script` runs it, over the system of the root: the sample
+// tree is made at the start.
 int RunScriptIn(const TestRoot& root, std::istream& script, std::ostream& out, int engineJobs = 1);
 
 }  // namespace varnel
