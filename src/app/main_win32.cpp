@@ -15,9 +15,11 @@
 #include <vector>
 
 #include "engine/conversion.hpp"
+#include "picture/picture_file.hpp"
 #include "platform/scripted/runner.hpp"
 #include "platform/win32/win32_sample_tree.hpp"
 #include "platform/win32/win32_system.hpp"
+#include "platform/win32ui/picture_window.hpp"
 #include "platform/win32ui/win32_window.hpp"
 #include "util/format.hpp"
 
@@ -55,6 +57,8 @@ int main(int argc, char** argv) {
   Win32System system;
   const StartUp startUp = [&system] { CreateSampleFiles(system); };
   DecimalSeparator = system.LocaleDecimalSeparator();
+  // Scripts may write PNG pictures, headless too: the scene is painted with GDI, no window needed.
+  SetSceneRasterizer(&RasterPng);
 
   std::vector<std::string> args(argv + 1, argv + argc);
   int engineJobs = 1;

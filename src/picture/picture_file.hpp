@@ -1,6 +1,7 @@
 #pragma once
 // The bytes of a picture file. SVG is written by the core; PNG needs a binding that can draw a
-// scene into a raster (the Qt binding registers one when it is linked).
+// scene into a raster (the Qt binding registers one when it is linked, the Windows program its
+// GDI painting).
 #include <string>
 
 #include "picture/scene.hpp"

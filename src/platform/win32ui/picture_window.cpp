@@ -198,7 +198,6 @@ PictureWindows::PictureWindows(TForm1& form, HWND mainWindow) : form_(form), mai
 
 PictureWindows::~PictureWindows() {
   form_.showPicture = nullptr;
-  SetSceneRasterizer(nullptr);
   for (Slot& slot : slots_)
     if (slot.hwnd) DestroyWindow(slot.hwnd);
   if (font_) DeleteObject(font_);

@@ -16,8 +16,9 @@ namespace varnel {
 
 class TForm1;
 
-// PNG bytes of the scene at its own size, painted as the windows paint it; registered with the
-// core as its rasterizer while picture windows exist.
+// PNG bytes of the scene at its own size, painted as the windows paint it (no window needed);
+// registered with the core as its rasterizer by the program at its start and by the picture
+// windows.
 std::string RasterPng(const Scene& scene);
 
 class PictureWindows {
