@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "mainwindow/VarnelU.hpp"
+
 namespace varnel {
 
 AnsweredUi::AnsweredUi(UserInterface& window, ScriptedUi& answers, std::function<bool()> windowShown)
@@ -46,6 +48,16 @@ void AnsweredUi::ProcessEvents() {
   if (!atEvents) return;
   const std::function<void()> hook = atEvents;  // the hook may end itself
   hook();
+}
+
+void AtScriptFile(AnsweredUi& ui, const TForm1& form, std::size_t file, std::function<void()> take) {
+  if (file == 0) return take();
+  ui.atEvents = [&ui, &form, file, take = std::move(take)] {
+    if (form.progress.file < file) return;
+    const std::function<void()> taking = take;  // ending atEvents ends this lambda
+    ui.atEvents = nullptr;
+    taking();
+  };
 }
 
 }  // namespace varnel

@@ -3,6 +3,7 @@
 // boxes, dialogs and the desktop shell are answered from the script's queues as headless; the
 // window's own services (clipboard, screen, events, pauses, the status bar) go to the window's
 // interface. Toolkit-free: the Qt and the native Windows window both run scripts through it.
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -11,6 +12,8 @@
 #include "platform/ui.hpp"
 
 namespace varnel {
+
+class TForm1;
 
 class AnsweredUi : public UserInterface {
  public:
@@ -44,5 +47,9 @@ class AnsweredUi : public UserInterface {
   ScriptedUi& answers_;
   std::function<bool()> windowShown_;
 };
+
+// The timing of the screenshot directive in a window: take runs now for file 0, else at the
+// first event processing (of ui) once the form's command has begun its file N, and only once.
+void AtScriptFile(AnsweredUi& ui, const TForm1& form, std::size_t file, std::function<void()> take);
 
 }  // namespace varnel

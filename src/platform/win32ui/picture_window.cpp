@@ -163,27 +163,12 @@ constexpr int kFirstList = 100, kSaveId = 110;
 std::string RasterPng(const Scene& scene) {
   const int width = std::max(1, static_cast<int>(std::ceil(scene.width)));
   const int height = std::max(1, static_cast<int>(std::ceil(scene.height)));
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top row first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!bitmap) return "";
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, bitmap);
+  BitmapCanvas canvas(width, height);
+  if (!canvas.Dc()) return "";
   const RECT all{0, 0, width, height};
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  PaintScene(dc, scene, all);
-  GdiFlush();
-  std::string png = EncodePng(static_cast<const std::uint32_t*>(bits), width, height);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  DeleteObject(bitmap);
-  return png;
+  FillRect(canvas.Dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  PaintScene(canvas.Dc(), scene, all);
+  return canvas.Png();
 }
 
 PictureWindows::PictureWindows(TForm1& form, HWND mainWindow) : form_(form), main_(mainWindow) {

@@ -75,6 +75,31 @@ std::string EncodePng(const std::uint32_t* pixels, int width, int height) {
   return png;
 }
 
+BitmapCanvas::BitmapCanvas(int width, int height) : width_(std::max(width, 1)), height_(std::max(height, 1)) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width_;
+  info.bmiHeader.biHeight = -height_;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
+  dc_ = CreateCompatibleDC(nullptr);
+  if (bitmap_) old_ = SelectObject(dc_, bitmap_);
+}
+
+BitmapCanvas::~BitmapCanvas() {
+  if (old_) SelectObject(dc_, old_);
+  DeleteDC(dc_);
+  if (bitmap_) DeleteObject(bitmap_);
+}
+
+std::string BitmapCanvas::Png() const {
+  if (!bitmap_) return "";
+  GdiFlush();
+  return EncodePng(static_cast<const std::uint32_t*>(bits_), width_, height_);
+}
+
 std::string WindowPng(HWND window) {
   RECT outer{}, shown{};
   if (!window || !GetWindowRect(window, &outer) || !GetClientRect(window, &shown)) return "";
@@ -85,29 +110,12 @@ std::string WindowPng(HWND window) {
     shown.top = std::min(shown.top, bar.rcBar.top);
   const int width = shown.right - shown.left, height = shown.bottom - shown.top;
   if (width <= 0 || height <= 0) return "";
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top row first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
+  BitmapCanvas canvas(width, height);
   HDC screen = GetWindowDC(window);
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  std::string png;
-  if (bitmap) {
-    HDC dc = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, width, height, screen, shown.left - outer.left, shown.top - outer.top, SRCCOPY);
-    GdiFlush();
-    png = EncodePng(static_cast<const std::uint32_t*>(bits), width, height);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-  }
+  if (canvas.Dc())
+    BitBlt(canvas.Dc(), 0, 0, width, height, screen, shown.left - outer.left, shown.top - outer.top, SRCCOPY);
   ReleaseDC(window, screen);
-  return png;
+  return canvas.Png();
 }
 
 }  // namespace varnel

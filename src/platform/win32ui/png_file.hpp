@@ -8,6 +8,27 @@
 
 namespace varnel {
 
+// A top-down 32-bit bitmap of that size (at least 1 x 1) selected into a memory device context:
+// painted into, then encoded.
+class BitmapCanvas {
+ public:
+  BitmapCanvas(int width, int height);
+  ~BitmapCanvas();
+  BitmapCanvas(const BitmapCanvas&) = delete;
+  BitmapCanvas& operator=(const BitmapCanvas&) = delete;
+  // Null when the bitmap could not be made.
+  HDC Dc() const { return bitmap_ ? dc_ : nullptr; }
+  // PNG bytes of what is painted; empty when nothing could be.
+  std::string Png() const;
+
+ private:
+  int width_, height_;
+  void* bits_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HDC dc_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+};
+
 // PNG bytes of a top-down 32-bit bitmap (blue, green, red, unused per pixel) of that size, stored
 // as 24-bit colour; empty when it could not be encoded.
 std::string EncodePng(const std::uint32_t* pixels, int width, int height);

@@ -43,12 +43,7 @@ class WindowView : public ScriptView {
   std::string Clipboard() override { return native_.ClipboardText(); }
   std::string Status() override { return window_.StatusText(); }
   void Screenshot(const std::string& path, std::size_t file) override {
-    if (file == 0) return Save(path);
-    ui_.atEvents = [this, path, file] {
-      if (window_.Form().progress.file < file) return;
-      Save(path);
-      ui_.atEvents = nullptr;
-    };
+    AtScriptFile(ui_, window_.Form(), file, [this, path] { Save(path); });
   }
   void Wait(int milliseconds) override { ui_.Pause(milliseconds); }
 
