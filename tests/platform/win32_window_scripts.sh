@@ -3,7 +3,7 @@
 # that its c:\4nec2\ meets no other test's: the window's unit tests, then every script of
 # tests/scripts/window run headless and with --window, each in a fresh c:\4nec2\ laid out alike.
 # The two outputs must be the same (but for durations) and hold the script's "#= " lines in
-# that order.
+# that order. Then the screenshot directive's pictures.
 #   win32_window_scripts.sh VARNEL_EXE WIN32UI_TESTS_EXE SOURCE_DIR
 # Exit 77 (skipped) when there is no xvfb-run.
 set -euo pipefail
@@ -62,6 +62,21 @@ for script in "$scripts"/*.vsc; do
     failures=$((failures + 1))
   else
     echo "ok   $name"
+  fi
+done
+
+# The screenshot directive with --window writes PNG pictures: now, and once the batch has begun
+# its second file, both in the folder the script started in (the batch changes the current one).
+lay_out
+printf '%s\n' "screenshot now.png" 'answer folder c:\4nec2\b_out\three' "screenshot second.png 2" "run Button1" \
+  >"$root/shots.vsc"
+(cd "$root" && wine "$varnel" --script "z:$root/shots.vsc" --window >/dev/null 2>&1)
+for shot in now second; do
+  if [ "$(head -c 8 "$root/$shot.png" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ]; then
+    echo "ok   screenshot $shot.png"
+  else
+    echo "FAIL screenshot $shot.png: no PNG written"
+    failures=$((failures + 1))
   fi
 done
 exit $((failures > 0))
