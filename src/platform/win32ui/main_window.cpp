@@ -502,6 +502,7 @@ std::string Win32Window::StatusText() const { return notice_.empty() ? statusSho
 bool Win32Window::PreTranslate(MSG& message) {
   if (!hwnd_) return false;
   if (accelerators_ && TranslateAcceleratorW(hwnd_, accelerators_, &message)) return true;
+  if (pictures_ && pictures_->PreTranslate(message)) return true;
   return IsDialogMessageW(hwnd_, &message) != FALSE;
 }
 

@@ -221,6 +221,13 @@ void PictureWindows::Rebuild(PictureKind kind) {
   InvalidateRect(slot.hwnd, nullptr, FALSE);
 }
 
+bool PictureWindows::PreTranslate(MSG& message) {
+  for (const Slot& slot : slots_)
+    if (slot.hwnd && (message.hwnd == slot.hwnd || IsChild(slot.hwnd, message.hwnd)))
+      return IsDialogMessageW(slot.hwnd, &message) != FALSE;
+  return false;
+}
+
 void PictureWindows::Follow() {
   const ULONGLONG now = GetTickCount64();
   if (form_.Busy() && now - lastFollow_ < 500) return;

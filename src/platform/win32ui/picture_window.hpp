@@ -32,6 +32,9 @@ class PictureWindows {
   // Redraws the open windows whose picture has changed (while a command runs, at most twice a
   // second).
   void Follow();
+  // Keyboard navigation (Tab, arrows, Space on the Save button) for a message of a picture
+  // window or its controls; true when done.
+  bool PreTranslate(MSG& message);
   // The window of that kind, or nothing when it is not open.
   HWND Window(PictureKind kind) const { return slots_[static_cast<int>(kind)].hwnd; }
   // What the window of that kind shows.
