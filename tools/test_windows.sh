@@ -6,14 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build ccache libgtest-dev dpkg-dev g++-mingw-w64-x86-64-posix wine wine64 xvfb)
-missing=()
-for p in "${packages[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo_cmd=""; [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
-  $sudo_cmd apt-get update
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+source tools/wine_helpers.sh
+install_missing_packages cmake ninja-build ccache libgtest-dev dpkg-dev g++-mingw-w64-x86-64-posix wine wine64 xvfb
 
 seconds() { date +%s.%N; }
 elapsed() { awk -v a="$1" -v b="$(seconds)" 'BEGIN { printf "%.1f s", b - a }'; }
@@ -27,18 +21,10 @@ cmake --build "$build" -j"$(nproc)"
 bash tools/build_windows_engine.sh "$build"
 echo "test-windows: built in $(elapsed "$start")"
 
-prefix="$(mktemp -d "${TMPDIR:-/tmp}/varnel-wine-XXXXXX")"
-cleanup() {
-  WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
-  rm -rf "$prefix"
-}
-trap cleanup EXIT
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEARCH=win64
-# No Mono or Gecko in the prefix: nothing here needs them, and Wine would offer to fetch them.
-export WINEDLLOVERRIDES="mscoree,mshtml="
 start=$(seconds)
-wineboot --init >/dev/null 2>&1
-echo "test-windows: Wine prefix $prefix ready in $(elapsed "$start")"
+# No Mono or Gecko in the prefix (WINEDLLOVERRIDES): nothing here needs them.
+fresh_wine_prefix "$(mktemp -d "${TMPDIR:-/tmp}/varnel-wine-XXXXXX")"
+echo "test-windows: Wine prefix $WINEPREFIX ready in $(elapsed "$start")"
 start=$(seconds)
 status=0
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" || status=$?
