@@ -1,12 +1,9 @@
 // The program's entry. "varnel --script FILE" runs a command script headless (FILE "-" reads
 // standard input); "varnel" alone opens the window when the program is built with Qt.
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
-
-#include "engine/conversion.hpp"
 
 #include "platform/posix/posix_sample_tree.hpp"
 #include "platform/posix/posix_system.hpp"
@@ -71,20 +68,9 @@ std::string RasterPngOnDemand(const Scene& scene) {
 int RunScriptFile(const std::string& path, PosixSystem& system, const StartUp& startUp, int engineJobs) {
   // Line by line: whatever the runner has printed is out when it is ended by a signal.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
-  if (path == "-") return RunScript(std::cin, std::cout, system, startUp, engineJobs);
-  std::ifstream script(path, std::ios::binary);
-  if (!script) {
-    std::cerr << "varnel: cannot read the script " << path << "\n";
-    return 2;
-  }
-  return RunScript(script, std::cout, system, startUp, engineJobs);
-}
-
-// The value of --jobs: a whole number from 1 to the processor count; 0 when it is not.
-int EngineJobs(const std::string& text) {
-  if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789") != std::string::npos) return 0;
-  const int jobs = std::stoi(text);
-  return jobs >= 1 && jobs <= MostParallelRuns() ? jobs : 0;
+  return RunOverScriptFile(path, std::cerr, [&](std::istream& script) {
+    return RunScript(script, std::cout, system, startUp, engineJobs);
+  });
 }
 
 #ifdef VARNEL_HAVE_QT
@@ -92,14 +78,9 @@ int RunWindowScriptFile(const std::string& path, int argc, char** argv, PosixSys
                         const StartUp& startUp, int engineJobs) {
   const WindowModule* module = LoadWindowModule();
   if (module == nullptr) return 1;
-  if (path == "-")
-    return module->runWindowScript(std::cin, std::cout, argc, argv, system, startUp, engineJobs);
-  std::ifstream script(path, std::ios::binary);
-  if (!script) {
-    std::cerr << "varnel: cannot read the script " << path << "\n";
-    return 2;
-  }
-  return module->runWindowScript(script, std::cout, argc, argv, system, startUp, engineJobs);
+  return RunOverScriptFile(path, std::cerr, [&](std::istream& script) {
+    return module->runWindowScript(script, std::cout, argc, argv, system, startUp, engineJobs);
+  });
 }
 #endif
 
@@ -122,11 +103,8 @@ int main(int argc, char** argv) {
   int engineJobs = 1;
   std::vector<char*> args(argv, argv + argc);
   if (args.size() >= 3 && std::string(args[1]) == "--jobs") {
-    engineJobs = EngineJobs(args[2]);
-    if (engineJobs == 0) {
-      std::cerr << "varnel: --jobs takes a whole number from 1 to " << MostParallelRuns() << "\n";
-      return 2;
-    }
+    engineJobs = EngineJobsOption(args[2], std::cerr);
+    if (engineJobs == 0) return 2;
     args.erase(args.begin() + 1, args.begin() + 3);
   }
   const int count = static_cast<int>(args.size());

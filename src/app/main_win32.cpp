@@ -9,12 +9,10 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "engine/conversion.hpp"
 #include "picture/picture_file.hpp"
 #include "platform/scripted/runner.hpp"
 #include "platform/win32/win32_sample_tree.hpp"
@@ -34,13 +32,6 @@ int Usage() {
                "  --jobs N  Batch Conversion keeps N engine runs going at once (1 to the processor count; 1 "
                "by default)\n";
   return 2;
-}
-
-// The value of --jobs: a whole number from 1 to the processor count; 0 when it is not.
-int EngineJobs(const std::string& text) {
-  if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789") != std::string::npos) return 0;
-  const int jobs = std::stoi(text);
-  return jobs >= 1 && jobs <= MostParallelRuns() ? jobs : 0;
 }
 
 // Lets go of a console that only this program is attached to.
@@ -63,11 +54,8 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   int engineJobs = 1;
   if (args.size() >= 2 && args[0] == "--jobs") {
-    engineJobs = EngineJobs(args[1]);
-    if (engineJobs == 0) {
-      std::cerr << "varnel: --jobs takes a whole number from 1 to " << MostParallelRuns() << "\n";
-      return 2;
-    }
+    engineJobs = EngineJobsOption(args[1], std::cerr);
+    if (engineJobs == 0) return 2;
     args.erase(args.begin(), args.begin() + 2);
   }
   if (args.empty()) {
@@ -78,15 +66,8 @@ int main(int argc, char** argv) {
   if ((args.size() != 2 && !window) || args[0] != "--script") return Usage();
   // Line by line: whatever the runner has printed is out when the program is ended.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
-  std::ifstream file;
-  if (args[1] != "-") {
-    file.open(args[1], std::ios::binary);
-    if (!file) {
-      std::cerr << "varnel: cannot read the script " << args[1] << "\n";
-      return 2;
-    }
-  }
-  std::istream& script = args[1] == "-" ? std::cin : file;
-  if (window) return RunWindowScript(script, std::cout, system, startUp, engineJobs);
-  return RunScript(script, std::cout, system, startUp, engineJobs);
+  return RunOverScriptFile(args[1], std::cerr, [&](std::istream& script) {
+    return window ? RunWindowScript(script, std::cout, system, startUp, engineJobs)
+                  : RunScript(script, std::cout, system, startUp, engineJobs);
+  });
 }

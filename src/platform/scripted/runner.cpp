@@ -4,12 +4,15 @@
 
 #include <charconv>
 #include <exception>
+#include <fstream>
+#include <iostream>
 #include <istream>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "engine/conversion.hpp"
 #include "mainwindow/VarnelU.hpp"
 #include "platform/scripted/picture_directive.hpp"
 #include "platform/scripted/scripted_ui.hpp"
@@ -290,6 +293,26 @@ int RunScriptOn(std::istream& script, std::ostream& out, ScriptedUi& answers, TF
   }
   out.flush();
   return 0;
+}
+
+int EngineJobsOption(const std::string& text, std::ostream& err) {
+  const bool whole =
+      !text.empty() && text.size() <= 4 && text.find_first_not_of("0123456789") == std::string::npos;
+  const int jobs = whole ? std::stoi(text) : 0;
+  if (jobs >= 1 && jobs <= MostParallelRuns()) return jobs;
+  err << "varnel: --jobs takes a whole number from 1 to " << MostParallelRuns() << "\n";
+  return 0;
+}
+
+int RunOverScriptFile(const std::string& path, std::ostream& err,
+                      const std::function<int(std::istream&)>& run) {
+  if (path == "-") return run(std::cin);
+  std::ifstream script(path, std::ios::binary);
+  if (!script) {
+    err << "varnel: cannot read the script " << path << "\n";
+    return 2;
+  }
+  return run(script);
 }
 
 }  // namespace varnel

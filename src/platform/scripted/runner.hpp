@@ -63,6 +63,14 @@ bool StartMainWindow(Platform platform, const StartUp& startUp, std::optional<TF
 int RunScript(std::istream& script, std::ostream& out, System& system, const StartUp& startUp,
               int engineJobs = 1);
 
+// The program's command line, the same on every system. The value of --jobs: a whole number from
+// 1 to the processor count; 0, with the reason on err, when it is not.
+int EngineJobsOption(const std::string& text, std::ostream& err);
+// Runs run over the script FILE ("-" is standard input); 2, with the reason on err, when the
+// file cannot be read.
+int RunOverScriptFile(const std::string& path, std::ostream& err,
+                      const std::function<int(std::istream&)>& run);
+
 // What the script's run, select and print directives act on: the model itself (headless), or
 // the widgets of a real window built over it (`varnel --script FILE --window`).
 class ScriptView {
