@@ -39,8 +39,7 @@ void AddEutRow(TForm1& form, const std::string& name, const OutputText& text, in
   form.params.inputPower = ReadInputPower(text);
   NearFieldTable table;
   ReadNearField(text, form.RGPol.itemIndex, table);
-  form.params.nearField.table = std::move(table);
-  form.params.nearField.polarization = form.RGPol.itemIndex;
+  form.params.nearField.Store(std::move(table), form.RGPol.itemIndex);
 
   const NearFieldTable& field = form.params.nearField.table;
   const Point3D p = form.params.p;

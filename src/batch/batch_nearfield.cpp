@@ -109,8 +109,7 @@ void TForm1::MIBatchLoadClick() {
 
     NearFieldTable table;
     ReadNearField(params.currentText, RGPol.itemIndex, table);
-    params.nearField.table = std::move(table);
-    params.nearField.polarization = RGPol.itemIndex;
+    params.nearField.Store(std::move(table), RGPol.itemIndex);
     params.nearField.extent = GridExtentOf(params.nearField.table);
     const NearFieldTable& field = params.nearField.table;
     ReportGrid(*this, params.nearField.extent, field);

@@ -14,6 +14,13 @@
 
 namespace varnel {
 
+void NearFieldState::Store(NearFieldTable read, int rgPolItem) {
+  static std::uint64_t tablesStored = 0;
+  table = std::move(read);
+  polarization = rgPolItem;
+  stored = ++tablesStored;
+}
+
 namespace {
 
 DisplayField Field(const char* name, const char* label) {

@@ -38,7 +38,11 @@ struct NearFieldState {
   NearFieldTable table;
   double maximum = std::numeric_limits<double>::quiet_NaN();
   GridExtent extent{};
-  int polarization = 0;  // the item of RGPol the table was read with
+  int polarization = 0;      // the item of RGPol the table was read with
+  std::uint64_t stored = 0;  // which table this is: a number no earlier stored table had (0: none)
+
+  // Takes over a table newly read with that item of RGPol.
+  void Store(NearFieldTable read, int rgPolItem);
 };
 
 // The working parameters and working values of the main window. The defaults are those of

@@ -15,30 +15,16 @@ namespace varnel {
 
 namespace {
 
-// A fingerprint of what a field map is drawn from: the table (its size and a sample of its
-// points), the polarisation it was read with, the Mode and the working points. A new table of the same size
-// in the same place still differs in its sampled values.
+// A fingerprint of what a field map is drawn from: which table is stored, the polarisation it
+// was read with, the Mode and the working points.
 std::size_t FieldMapKey(const TForm1& form) {
-  const NearFieldTable& table = form.params.nearField.table;
-  std::size_t key = std::hash<std::string>{}(table.fieldType);
+  const NearFieldState& nearField = form.params.nearField;
+  std::size_t key = std::hash<std::uint64_t>{}(nearField.stored);
   auto mix = [&key](double value) { key = key * 1000003u ^ std::hash<double>{}(value); };
-  const std::size_t n = table.value.size();
-  mix(static_cast<double>(n));
-  mix(static_cast<double>(reinterpret_cast<std::uintptr_t>(table.value.data())));
-  const std::size_t stride = std::max<std::size_t>(1, n / 64);
-  for (std::size_t i = 0; i < n; i += stride) {
-    mix(table.value[i]);
-    if (i < table.x.size() && i < table.y.size() && i < table.z.size()) {
-      mix(table.x[i]);
-      mix(table.y[i]);
-      mix(table.z[i]);
-    }
-  }
-  if (n) mix(table.value.back());
   const WorkingParameters& p = form.params;
   for (double v : {p.p.x, p.p.y, p.p.z, p.a.x, p.a.y, p.py, p.rCircle, p.rCylinder, p.maxHeight}) mix(v);
   mix(form.RGMode.itemIndex);
-  mix(form.params.nearField.polarization);
+  mix(nearField.polarization);
   return key;
 }
 

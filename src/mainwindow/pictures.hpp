@@ -43,8 +43,8 @@ enum class FieldMapList { Plane, Level, Scale };
 FieldMapChoice PickFromList(const FieldMap& map, FieldMapChoice choice, FieldMapList list, int index);
 
 // A fingerprint of what the picture of that kind is drawn from: the Data pane's revision for
-// the table plots; for the field map the table (its size and a sample of its points), the
-// polarisation it was read with, the Mode and the working points. A window redraws when it
+// the table plots; for the field map which table is stored, the polarisation it was read
+// with, the Mode and the working points. A window redraws when it
 // changes.
 std::size_t PictureStateKey(const TForm1& form, PictureKind kind);
 

@@ -86,8 +86,7 @@ void TForm1::AnalyseNearfield1Click() {
   // The window takes the table over only once the reader has returned normally.
   NearFieldTable read;
   ReadNearField(params.currentText, RGPol.itemIndex, read);
-  params.nearField.table = std::move(read);
-  params.nearField.polarization = RGPol.itemIndex;
+  params.nearField.Store(std::move(read), RGPol.itemIndex);
   const NearFieldTable& table = params.nearField.table;
 
   // Without a single grid point there is no maximum, no grid and nothing to search: say so

@@ -251,7 +251,7 @@ TEST_F(Win32WindowTest, PictureCommandsOpenTheirWindows) {
 // Each list of the field map window draws the map of its entry, as the core draws that choice,
 // and shows it chosen; the value under the cursor is the core's probe of the cell there.
 TEST_F(Win32WindowTest, FieldMapListsRedrawTheMap) {
-  form.params.nearField.table = GridTable();
+  form.params.nearField.Store(GridTable(), 0);
   Win32Window window(form, native);
   window.RunCommand("MIShowFieldMap");
   PictureWindows& pictures = *window.Pictures();
@@ -294,7 +294,7 @@ TEST_F(Win32WindowTest, FieldMapListsRedrawTheMap) {
 // Save writes the picture shown: the core's SVG bytes, or a PNG at the scene's size; a
 // cancelled dialog writes nothing.
 TEST_F(Win32WindowTest, SaveWritesThePictureShown) {
-  form.params.nearField.table = GridTable();
+  form.params.nearField.Store(GridTable(), 0);
   Win32Window window(form, native);
   for (const PictureKind kind : {PictureKind::FieldMap, PictureKind::Table}) {
     window.RunCommand(kind == PictureKind::FieldMap ? "MIShowFieldMap" : "MIPlotTable");
