@@ -7,6 +7,7 @@
 
 #include "necout/reader.hpp"
 #include "support/win32_root.hpp"
+#include "util/files.hpp"
 
 namespace varnel {
 
@@ -14,8 +15,7 @@ namespace {
 
 // Copies a program from beside the test program into the tree; false when it is not there.
 bool Install(Win32Root& root, const std::string& program, const std::string& target) {
-  const std::string self = root.system.ExecutablePath();
-  const std::string source = self.substr(0, self.find_last_of('\\') + 1) + program;
+  const std::string source = ProgramFolder(root.system.ExecutablePath()) + program;
   if (!root.system.FileExists(source)) return false;
   root.Write(target, root.system.ReadFile(source));
   return true;

@@ -16,6 +16,7 @@
 #include "platform/scripted/runner.hpp"
 #include "platform/win32/win32_sample_tree.hpp"
 #include "support/win32_root.hpp"
+#include "util/files.hpp"
 #include "util/format.hpp"
 #include "util/tree.hpp"
 
@@ -49,8 +50,7 @@ TEST(Win32Road, TestObjectsFromGenerationToTheSavedTable) {
   if (!UnderWine()) GTEST_SKIP() << "the road works in c:\\4nec2\\ and runs only in a Wine prefix of its own";
   if (system.FolderExists("c:\\4nec2"))
     GTEST_SKIP() << "c:\\4nec2\\ exists: the road runs only in a fresh prefix";
-  const std::string self = system.ExecutablePath();
-  const std::string built = self.substr(0, self.find_last_of('\\') + 1);
+  const std::string built = ProgramFolder(system.ExecutablePath());
   if (!system.FileExists(built + "nec2c.exe"))
     GTEST_SKIP() << "nec2c.exe is not built (tools/build_windows_engine.sh)";
 

@@ -10,6 +10,7 @@
 #include "support/inout_error.hpp"
 #include "support/win32_root.hpp"
 #include "util/errors.hpp"
+#include "util/files.hpp"
 
 namespace varnel {
 
@@ -237,8 +238,7 @@ TEST(Win32Files, DeleteRemoveCreateReportWithoutThrowing) {
 TEST(Win32Process, StartsWithTheQuotedPathAndTheParameterText) {
   Win32Root root;
   Win32System& s = root.system;
-  const std::string exe = s.ExecutablePath();
-  const std::string child = exe.substr(0, exe.find_last_of('\\') + 1) + "win32_child.exe";
+  const std::string child = ProgramFolder(s.ExecutablePath()) + "win32_child.exe";
   std::string error;
   ProcessHandle handle = s.StartProcess(child, "args " + root.Path("args.txt") + "  two  words", error);
   ASSERT_TRUE(handle) << error;
@@ -254,8 +254,7 @@ TEST(Win32Process, StartsWithTheQuotedPathAndTheParameterText) {
 TEST(Win32Process, EndProcessEndsWhatTheProgramStarted) {
   Win32Root root;
   Win32System& s = root.system;
-  const std::string exe = s.ExecutablePath();
-  const std::string child = exe.substr(0, exe.find_last_of('\\') + 1) + "win32_child.exe";
+  const std::string child = ProgramFolder(s.ExecutablePath()) + "win32_child.exe";
   std::string error;
   ProcessHandle handle = s.StartProcess(child, "tree " + root.Path("pid.txt"), error);
   ASSERT_TRUE(handle) << error;
