@@ -96,13 +96,13 @@ inline const char* ScanExponent(const char* p, const char* end, long long& expon
 
 // Whether one exact operation gives mantissa * 10^exponent correctly rounded (the mantissa
 // holding all significant digits).
-inline bool ExactFits(std::uint64_t mantissa, long long exponent) {
+DECIMAL_ALWAYS_INLINE bool ExactFits(std::uint64_t mantissa, long long exponent) {
   if (mantissa == 0) return exponent >= -9999 && exponent <= 9999;
   return mantissa <= (std::uint64_t{1} << 53) && exponent >= -22 && exponent <= 22;
 }
 
 // The value for which ExactFits holds.
-inline double ExactValue(bool negative, std::uint64_t mantissa, long long exponent) {
+DECIMAL_ALWAYS_INLINE double ExactValue(bool negative, std::uint64_t mantissa, long long exponent) {
   using decimal_detail::kPowersOfTen;
   if (mantissa == 0) return negative ? -0.0 : 0.0;
   const double m = static_cast<double>(mantissa);

@@ -254,4 +254,44 @@ TEST(NecOutEquivalence, EveryRowEndReadsAsStepByStep) {
   }
 }
 
+// Rows in the engine's own column layout are read at fixed columns. Every change of one byte
+// of such a row (and of the line end and the next row's first byte), every inserted blank and
+// every deleted byte must still give the step-by-step table or failure.
+TEST(NecOutEquivalence, EveryOneByteChangeOfAnEngineRowReadsAsStepByStep) {
+  const char* rows[] = {
+      "   -4.0000   -2.0000   -2.0000   1.3198E-01  -91.68   1.4397E-02  -61.68   2.3449E-02  175.82",
+      " -999.9999 1234.5678    0.0000   0.0000E+00 -180.00   9.9999E+22    0.00   1.0000E-18    0.01",
+      "   -0.0000   12.0000    3.5000   5.0000E+00   -0.00   1.2345E-19  180.00   7.7777E+18   -5.50",
+  };
+  const char replacements[] = {' ', '-', '+', '0', '7', '.', 'E', 'e', 'x', '\t', '\r', '\n', '\0', '\xB5'};
+  const std::string head = "  -------- NEAR ELECTRIC FIELDS --------\r\n  h\r\n  h\r\n  h\r\n  h\r\n";
+  const std::string good = std::string(rows[0]) + "\r\n";
+  std::size_t texts = 0;
+  auto check = [&](const std::string& changed, const std::string& what) {
+    const std::string text = head + good + changed + good + "\r\n";
+    ++texts;
+    for (int pol : {0, 1, 4}) {
+      ExpectSame(ReadOutcome(StepByStepReadNearField, text, pol), ReadOutcome(ReadNearField, text, pol),
+                 what + " polarisation " + std::to_string(pol) + "\n" + Visible(text));
+      if (::testing::Test::HasFailure()) return;
+    }
+  };
+  for (char separator : {',', '.'}) {
+    SeparatorScope scope(separator);
+    for (const char* row : rows) {
+      const std::string original = std::string(row) + "\r\n" + good;
+      for (std::size_t at = 0; at < 96 && !::testing::Test::HasFailure(); ++at) {
+        for (char c : replacements) {
+          std::string changed = original;
+          changed[at] = c;
+          check(changed, "byte " + std::to_string(at) + " = " + std::to_string(static_cast<int>(c)));
+        }
+        check(original.substr(0, at) + " " + original.substr(at), "blank inserted at " + std::to_string(at));
+        check(original.substr(0, at) + original.substr(at + 1), "byte deleted at " + std::to_string(at));
+      }
+    }
+  }
+  EXPECT_GT(texts, 8000u);
+}
+
 }  // namespace varnel
