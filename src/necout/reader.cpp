@@ -11,7 +11,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <functional>
+#include <thread>
 #include <utility>
 #include <vector>
 #if defined(__SSE2__) || defined(_M_X64)
@@ -659,6 +661,135 @@ void AppendRow(const double (&v)[kFieldsPerRow], const int (&hundredths)[3], int
   }
 }
 
+// How a run of rows ended: the start of the row after the last one read, whether the table
+// ended there (a short row, the end of the text, the most rows, or a failing row), and the
+// failing row's error.
+struct RowRun {
+  std::size_t next = 0;
+  bool ended = true;
+  std::exception_ptr failure;
+};
+
+// Reads the rows of one near-field table from given row starts; used by one thread or by
+// several at once on different parts of the text.
+class RowReader {
+ public:
+  RowReader(std::string_view text, int polarization, std::size_t firstRow)
+      : text_(text), polarization_(polarization), wantPhases_(polarization == 0 || polarization == 4) {
+    // Rows of a table are alike: the first one's length tells how many a stretch of text holds.
+    const void* firstEnd =
+        firstRow < text.size() ? std::memchr(text.data() + firstRow, kCR, text.size() - firstRow) : nullptr;
+    stride_ = firstEnd
+                  ? static_cast<std::size_t>(static_cast<const char*>(firstEnd) - text.data()) - firstRow + 1
+                  : text.size() - firstRow;
+    stride_ = std::max<std::size_t>(stride_, 16);
+  }
+
+  // Room in table for the rows that the text from one row start to another holds (more rows
+  // still fit; the lists then grow).
+  void Reserve(NearFieldTable& table, std::size_t from, std::size_t to) const {
+    const std::size_t expected = std::min(MaxNearFieldRows, (to - from) / stride_ + 1);
+    table.x.reserve(expected);
+    table.y.reserve(expected);
+    table.z.reserve(expected);
+    if (polarization_ >= 0 && polarization_ <= 4) table.value.reserve(expected);
+  }
+
+  // Appends the rows that start at rowStart (zero-based) and after it, up to the first one
+  // that would start at or behind stop, the end of the table or MaxNearFieldRows rows in table.
+  RowRun Read(std::size_t rowStart, std::size_t stop, NearFieldTable& table) const {
+    const char* const data = text_.data();
+    const char* const textEnd = data + text_.size();
+    RowRun run;
+    PeakValues peaks(polarization_, table);
+    for (std::size_t rows = table.x.size(); rows < MaxNearFieldRows; ++rows) {
+      if (rowStart >= text_.size()) break;
+      if (rowStart >= stop) {
+        run.ended = false;
+        break;
+      }
+      const char* const line = data + rowStart;
+      double v[kFieldsPerRow];
+      int hundredths[3] = {kNoHundredths, kNoHundredths, kNoHundredths};
+#ifdef VARNEL_FIXED_ROWS
+      const char* rowEnd = convert_.Plain() && textEnd - line >= kFixedWindow - 1
+                               ? FixedRow(line, wantPhases_, v, hundredths)
+                               : nullptr;
+#else
+      const char* rowEnd = nullptr;
+#endif
+      const char* first = line;  // the first byte not trimmed, or the CR or the end
+      if (rowEnd == nullptr) {
+        while (first < textEnd && *first != kCR && IsTrimmed(static_cast<unsigned char>(*first))) ++first;
+        if (convert_.Plain() && first < textEnd)
+          rowEnd = SweepRow(first, convert_.Separator(), wantPhases_, v, hundredths);
+      }
+      if (rowEnd == nullptr || *rowEnd != kCR) {
+        // The CR behind the row, or the text's end.
+        const char* from = rowEnd ? rowEnd : first;
+        const void* hit = std::memchr(from, kCR, static_cast<std::size_t>(textEnd - from));
+        const char* const swept = rowEnd;
+        rowEnd = hit ? static_cast<const char*>(hit) : textEnd;
+        if (swept == nullptr) {
+          const std::string_view row =
+              TrimRow(std::string_view(first, static_cast<std::size_t>(rowEnd - first)));
+          if (row.size() < 2) break;
+          for (int& k : hundredths) k = kNoHundredths;  // a sweep that gave up may have set some
+          try {
+            ConvertRow(row, convert_, v);
+          } catch (...) {
+            run.failure = std::current_exception();  // the table keeps the rows before it
+            break;
+          }
+        }
+      }
+      AppendRow(v, hundredths, polarization_, peaks, table);
+      if (rowEnd == textEnd) break;  // the table ran to the end of the text
+      rowStart = static_cast<std::size_t>(rowEnd - data) + 2;
+    }
+    peaks.Flush();
+    run.next = rowStart;
+    return run;
+  }
+
+ private:
+  std::string_view text_;
+  int polarization_;
+  bool wantPhases_;
+  FieldConverter convert_;  // reads DecimalSeparator once, on the calling thread
+  std::size_t stride_;
+};
+
+// The starts of the parts a table is read in: the first part from the table's first row, every
+// further one from the row behind a CR that lies near its share of the text.
+std::vector<std::size_t> PartStarts(std::string_view text, std::size_t firstRow,
+                                    const NearFieldParts& split) {
+  const std::size_t rest = text.size() - firstRow;
+  const std::size_t parts = std::min(split.most, rest / std::max<std::size_t>(split.bytes, 1));
+  std::vector<std::size_t> starts{firstRow};
+  for (std::size_t w = 1; w < parts; ++w) {
+    const std::size_t near = firstRow + rest / parts * w;
+    const void* cr = std::memchr(text.data() + near, kCR, text.size() - near);
+    if (cr == nullptr) break;
+    const std::size_t start = static_cast<std::size_t>(static_cast<const char*>(cr) - text.data()) + 2;
+    if (start >= text.size()) break;
+    if (start > starts.back()) starts.push_back(start);
+  }
+  return starts;
+}
+
+// Appends the first count rows of part to table.
+void AppendRows(const NearFieldTable& part, std::size_t count, NearFieldTable& table) {
+  const auto append = [count](const RealList& from, RealList& to) {
+    to.insert(to.end(), from.begin(),
+              from.begin() + static_cast<std::ptrdiff_t>(std::min(count, from.size())));
+  };
+  append(part.x, table.x);
+  append(part.y, table.y);
+  append(part.z, table.z);
+  append(part.value, table.value);
+}
+
 }  // namespace
 
 double NecNumber(const std::string& token) {
@@ -731,7 +862,18 @@ double ReadSegmentCurrent(const OutputText& text, int n) {
   return magnitude;
 }
 
+NearFieldParts NearFieldParts::OfThisMachine() {
+  // Below a megabyte a part does not pay for its thread.
+  return {std::min<std::size_t>(8, std::max(1u, std::thread::hardware_concurrency())), std::size_t{1} << 20};
+}
+
 void ReadNearField(const OutputText& text, int polarization, NearFieldTable& table) {
+  static const NearFieldParts parts = NearFieldParts::OfThisMachine();
+  ReadNearFieldInParts(text, polarization, table, parts);
+}
+
+void ReadNearFieldInParts(const OutputText& text, int polarization, NearFieldTable& table,
+                          const NearFieldParts& split) {
   table.x.clear();
   table.y.clear();
   table.z.clear();
@@ -739,72 +881,55 @@ void ReadNearField(const OutputText& text, int polarization, NearFieldTable& tab
   const std::string_view view(text);
   const std::size_t keyword = FindSection(view, OutputSection::NearField);
   table.fieldType = std::string(Range(view, keyword + 5, keyword + 13));
-  std::size_t c = FindNthCR(view, 5, keyword);
+  const std::size_t c = FindNthCR(view, 5, keyword);
   if (c == 0) return;
-
-  const FieldConverter convert;
-  // Room for as many rows as the rest of the text holds lines of the first row's length (the
-  // rows of a table are alike); more rows than that still fit, the lists then grow.
-  const void* firstEnd = c < view.size() ? std::memchr(view.data() + c, kCR, view.size() - c) : nullptr;
-  const std::size_t stride =
-      firstEnd ? static_cast<std::size_t>(static_cast<const char*>(firstEnd) - view.data()) - c + 1
-               : view.size() - c;
-  const std::size_t expected =
-      std::min(MaxNearFieldRows, (view.size() - c) / std::max<std::size_t>(stride, 16) + 1);
-  table.x.reserve(expected);
-  table.y.reserve(expected);
-  table.z.reserve(expected);
-  if (polarization >= 0 && polarization <= 4) table.value.reserve(expected);
 
   // The first row starts right behind the CR (its LF is trimmed); every later one two
   // characters behind the previous CR.
-  const char* const data = view.data();
-  const char* const textEnd = data + view.size();
-  const bool wantPhases = polarization == 0 || polarization == 4;
-  std::size_t rowStart = c;  // zero-based
-  PeakValues peaks(polarization, table);
-  for (std::size_t rows = 0; rows < MaxNearFieldRows; ++rows) {
-    if (rowStart >= view.size()) break;
-    const char* const line = data + rowStart;
-    double v[kFieldsPerRow];
-    int hundredths[3] = {kNoHundredths, kNoHundredths, kNoHundredths};
-#ifdef VARNEL_FIXED_ROWS
-    const char* rowEnd = convert.Plain() && textEnd - line >= kFixedWindow - 1
-                             ? FixedRow(line, wantPhases, v, hundredths)
-                             : nullptr;
-#else
-    const char* rowEnd = nullptr;
-#endif
-    const char* first = line;  // the first byte not trimmed, or the CR or the end
-    if (rowEnd == nullptr) {
-      while (first < textEnd && *first != kCR && IsTrimmed(static_cast<unsigned char>(*first))) ++first;
-      if (convert.Plain() && first < textEnd)
-        rowEnd = SweepRow(first, convert.Separator(), wantPhases, v, hundredths);
-    }
-    if (rowEnd == nullptr || *rowEnd != kCR) {
-      // The CR behind the row, or the text's end.
-      const char* from = rowEnd ? rowEnd : first;
-      const void* hit = std::memchr(from, kCR, static_cast<std::size_t>(textEnd - from));
-      const char* const swept = rowEnd;
-      rowEnd = hit ? static_cast<const char*>(hit) : textEnd;
-      if (swept == nullptr) {
-        const std::string_view row =
-            TrimRow(std::string_view(first, static_cast<std::size_t>(rowEnd - first)));
-        if (row.size() < 2) break;
-        for (int& k : hundredths) k = kNoHundredths;  // a sweep that gave up may have set some
-        try {
-          ConvertRow(row, convert, v);
-        } catch (...) {
-          peaks.Flush();  // the table keeps the rows before the failing one
-          throw;
-        }
-      }
-    }
-    AppendRow(v, hundredths, polarization, peaks, table);
-    if (rowEnd == textEnd) break;  // the table ran to the end of the text
-    rowStart = static_cast<std::size_t>(rowEnd - data) + 2;
+  const RowReader reader(view, polarization, c);
+  const std::vector<std::size_t> starts = PartStarts(view, c, split);
+  if (starts.size() == 1) {
+    reader.Reserve(table, c, view.size());
+    const RowRun run = reader.Read(c, view.size(), table);
+    if (run.failure) std::rethrow_exception(run.failure);
+    return;
   }
-  peaks.Flush();
+
+  // Each further part is read on a thread of its own from a row start found by its CR; the
+  // parts are joined in order as long as the walk of the rows before lands on that start.
+  std::vector<NearFieldTable> parts(starts.size() - 1);
+  std::vector<RowRun> runs(starts.size());
+  std::vector<std::thread> threads;
+  for (std::size_t w = 1; w < starts.size(); ++w) {
+    const std::size_t stop = w + 1 < starts.size() ? starts[w + 1] : view.size();
+    threads.emplace_back([&reader, &runs, &parts, &starts, w, stop] {
+      reader.Reserve(parts[w - 1], starts[w], stop);
+      runs[w] = reader.Read(starts[w], stop, parts[w - 1]);
+    });
+  }
+  reader.Reserve(table, c, view.size());
+  runs[0] = reader.Read(c, starts[1], table);
+  for (std::thread& thread : threads) thread.join();
+
+  RowRun last = runs[0];
+  for (std::size_t w = 1; w < starts.size() && !last.ended; ++w) {
+    if (last.next != starts[w]) {
+      // A row end other than CR LF moved the walk past the part's start: read on from where it is.
+      last = reader.Read(last.next, view.size(), table);
+      break;
+    }
+    NearFieldTable& part = parts[w - 1];
+    const std::size_t room = MaxNearFieldRows - table.x.size();
+    if (part.x.size() >= room) {
+      // The table is full before the part ends (before its failing row, if any).
+      AppendRows(part, room, table);
+      last = RowRun{};
+      break;
+    }
+    AppendRows(part, part.x.size(), table);
+    last = runs[w];
+  }
+  if (last.failure) std::rethrow_exception(last.failure);
 }
 
 }  // namespace varnel

@@ -51,7 +51,8 @@
 //                   an empty table.
 // NecNumber         1000000 for exactly "NaN", otherwise TextToReal. Throws.
 //
-// Cost: one forward scan from the keyword; no line is copied unless it fails to convert.
+// Cost: one forward scan from the keyword; no line is copied unless it fails to convert. A
+// large table is read in parts on several processor cores at once, with the same result.
 #include <string>
 #include <string_view>
 
@@ -65,6 +66,14 @@ void ReadAntennaInput(const OutputText& text, AntennaInput& result);
 AntennaInput ReadAntennaInput(const OutputText& text);
 double ReadSegmentCurrent(const OutputText& text, int n);
 void ReadNearField(const OutputText& text, int polarization, NearFieldTable& table);
+// How ReadNearField splits a large table: into at most `most` parts of at least `bytes` of text
+// each, read at once on threads of their own.
+struct NearFieldParts {
+  std::size_t most = 1, bytes = 0;
+  static NearFieldParts OfThisMachine();  // the cores, up to 8, and a megabyte
+};
+void ReadNearFieldInParts(const OutputText& text, int polarization, NearFieldTable& table,
+                          const NearFieldParts& split);
 double NecNumber(const std::string& token);
 
 // The most rows ReadNearField reads.

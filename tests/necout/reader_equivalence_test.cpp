@@ -132,6 +132,11 @@ std::string Visible(const std::string& text) {
   return out;
 }
 
+// The reader with the table split into up to eight parts of a row or less each, read at once.
+void ReadInSmallParts(const OutputText& text, int polarization, NearFieldTable& table) {
+  ReadNearFieldInParts(text, polarization, table, NearFieldParts{8, 40});
+}
+
 }  // namespace
 
 TEST(NecOutEquivalence, RandomTablesReadExactlyAsStepByStep) {
@@ -145,9 +150,10 @@ TEST(NecOutEquivalence, RandomTablesReadExactlyAsStepByStep) {
         const Outcome expected = ReadOutcome(StepByStepReadNearField, text, pol);
         const Outcome actual = ReadOutcome(ReadNearField, text, pol);
         failures += !expected.failure.empty();
-        ExpectSame(expected, actual,
-                   std::string("separator '") + separator + "' polarisation " + std::to_string(pol) + "\n" +
-                       Visible(text));
+        const std::string context = std::string("separator '") + separator + "' polarisation " +
+                                    std::to_string(pol) + "\n" + Visible(text);
+        ExpectSame(expected, actual, context);
+        ExpectSame(expected, ReadOutcome(ReadInSmallParts, text, pol), "in parts, " + context);
         if (::testing::Test::HasFailure()) return;
       }
     }
@@ -234,7 +240,7 @@ TEST(NecOutEquivalence, ExtremeMagnitudesAndPhaseSpellingsGiveTheStepByStepEllip
 // give the step-by-step table or failure.
 TEST(NecOutEquivalence, EveryRowEndReadsAsStepByStep) {
   const char* endings[] = {"\r\n", " \r\n",  "\t\r\n", "\x01\r\n", " \t\r\n", "\n\r\n", "   7 8\r\n",
-                           "\r",   "\r\r\n", " x\r\n", "\t",       " ",       ""};
+                           "\r",   "\r\r\n", " x\r\n", "\t",       " ",       "",       "\r\r7"};
   const char* rows[] = {
       "   1.0000   2.0000   3.0000   7.8777E-02   12.50   1.2500E-01  -90.00   3.0E-02   45.00",
       "1 2 3 4 5 6 7 NaN NaN", "  -1.5 2 3 4 5 6 7 8 1e-400"};
@@ -246,8 +252,10 @@ TEST(NecOutEquivalence, EveryRowEndReadsAsStepByStep) {
         for (const char* row : rows) text += std::string(row) + ending;
         if (lastLineEnd) text += "\r\n";
         for (int pol : {0, 1, 4}) {
-          ExpectSame(ReadOutcome(StepByStepReadNearField, text, pol), ReadOutcome(ReadNearField, text, pol),
+          const Outcome expected = ReadOutcome(StepByStepReadNearField, text, pol);
+          ExpectSame(expected, ReadOutcome(ReadNearField, text, pol),
                      Visible(text) + " polarisation " + std::to_string(pol));
+          ExpectSame(expected, ReadOutcome(ReadInSmallParts, text, pol), "in parts, " + Visible(text));
         }
       }
     }
@@ -271,8 +279,10 @@ TEST(NecOutEquivalence, EveryOneByteChangeOfAnEngineRowReadsAsStepByStep) {
     const std::string text = head + good + changed + good + "\r\n";
     ++texts;
     for (int pol : {0, 1, 4}) {
-      ExpectSame(ReadOutcome(StepByStepReadNearField, text, pol), ReadOutcome(ReadNearField, text, pol),
+      const Outcome expected = ReadOutcome(StepByStepReadNearField, text, pol);
+      ExpectSame(expected, ReadOutcome(ReadNearField, text, pol),
                  what + " polarisation " + std::to_string(pol) + "\n" + Visible(text));
+      ExpectSame(expected, ReadOutcome(ReadInSmallParts, text, pol), "in parts, " + what);
       if (::testing::Test::HasFailure()) return;
     }
   };
@@ -292,6 +302,58 @@ TEST(NecOutEquivalence, EveryOneByteChangeOfAnEngineRowReadsAsStepByStep) {
     }
   }
   EXPECT_GT(texts, 8000u);
+}
+
+// A table read in parts ends where the whole one would: at the most rows, even when a later
+// part holds a failing row, and with the failure of a row within them.
+TEST(NecOutEquivalence, ATableInPartsStopsAtTheMostRows) {
+  SeparatorScope scope(',');
+  ClassicOutput o;
+  o.nearField = ClassicGrid(80, 80, 20, -40, -40, 0, 1.0, ClassicDipoleField);
+  o.nearField.resize(MaxNearFieldRows + 40);
+  const std::string good = ClassicOutputText(o);
+  for (std::size_t badRow : {MaxNearFieldRows + 5, MaxNearFieldRows - 1, MaxNearFieldRows / 2 + 7}) {
+    std::string text = good;
+    std::size_t at = text.find("NEAR ELECTRIC");
+    for (std::size_t line = 0; line < 5 + badRow; ++line) at = text.find("\r\n", at) + 2;
+    text[at + 8] = 'x';
+    for (int pol : {0, 3}) {
+      const Outcome whole = ReadOutcome(ReadNearField, text, pol);
+      EXPECT_EQ(badRow < MaxNearFieldRows, !whole.failure.empty()) << badRow;
+      EXPECT_EQ(std::min(badRow, MaxNearFieldRows), whole.table.x.size());
+      for (std::size_t parts : {2, 3, 8}) {
+        const Outcome parted = ReadOutcome(
+            [parts](const OutputText& t, int p, NearFieldTable& table) {
+              ReadNearFieldInParts(t, p, table, NearFieldParts{parts, 1 << 20});
+            },
+            text, pol);
+        ExpectSame(whole, parted, std::to_string(parts) + " parts, bad row " + std::to_string(badRow));
+      }
+    }
+  }
+}
+
+// A part starts behind a CR. Where the rows' walk passes over that CR (a row end of two CRs),
+// the part's rows are not the table's: shifting the split over every byte of such rows must
+// still give the step-by-step table.
+TEST(NecOutEquivalence, APartStartingWhereTheRowsDoNotReadsAsStepByStep) {
+  const std::string row =
+      "   1.0000   2.0000   3.0000   7.8777E-02   12.50   1.2500E-01  -90.00   3.0E-02   45.00";
+  for (const char* ending : {"\r\r7", "\r\r\n", "\r\n"}) {
+    std::string table = "  -------- NEAR ELECTRIC FIELDS --------\r\n  h\r\n  h\r\n  h\r\n  h\r\n";
+    for (int r = 0; r < 4; ++r) table += row + ending;
+    for (std::size_t tail = 0; tail < 2 * row.size() && !::testing::Test::HasFailure(); ++tail) {
+      // The tail behind the table moves the middle, where the second part starts.
+      const std::string text = table + "\r\n\r\n" + std::string(tail, 'z');
+      ExpectSame(ReadOutcome(StepByStepReadNearField, text, 0),
+                 ReadOutcome(
+                     [](const OutputText& t, int p, NearFieldTable& out) {
+                       ReadNearFieldInParts(t, p, out, NearFieldParts{2, 1});
+                     },
+                     text, 0),
+                 Visible(text));
+    }
+  }
 }
 
 }  // namespace varnel
