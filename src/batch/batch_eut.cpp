@@ -1,6 +1,14 @@
 // The EUT batch analysis: per listed file the cylinder, circle and point values for the
 // observation distance given by P, as one numbered row; in split mode the table is also saved in
 // blocks of ten rows to desktop files, and the rows after the last full block in one more.
+#include <bit>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 
 #include "batch/batch_run.hpp"
@@ -8,6 +16,7 @@
 #include "util/files.hpp"
 #include "util/messages.hpp"
 #include "util/text.hpp"
+#include "util/workers.hpp"
 
 namespace varnel {
 
@@ -32,26 +41,159 @@ class PolarizationBackground {
   RadioGroup& group_;
 };
 
-// Reads frequency, input power and the near-field table of the file, evaluates the three
-// geometries of the distance P and adds the row numbered position to Mdata.
-void AddEutRow(TForm1& form, const std::string& name, const OutputText& text, int position) {
-  const double frequency = ReadFrequency(text);
-  form.params.inputPower = ReadInputPower(text);
-  NearFieldTable table;
-  ReadNearField(text, form.RGPol.itemIndex, table);
-  form.params.nearField.Store(std::move(table), form.RGPol.itemIndex);
+// What the row of a file depends on besides its text. The window's events run during the batch,
+// so these may change between files.
+struct EutSettings {
+  int polarization;
+  Point3D p;
+  char separator;
+  bool operator==(const EutSettings& o) const {  // bit for bit, so that NaN equals itself
+    const auto same = [](double a, double b) {
+      return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+    };
+    return polarization == o.polarization && same(p.x, o.p.x) && same(p.y, o.p.y) && same(p.z, o.p.z) &&
+           separator == o.separator;
+  }
+};
 
-  const NearFieldTable& field = form.params.nearField.table;
-  const Point3D p = form.params.p;
-  const double cylinder = MaxOnCylinder(field, p.x);
-  const double circle = MaxOnCircle(field, p.x, p.z);
-  const double point = FieldAtPoint(p, field).value;
+EutSettings CurrentSettings(const TForm1& form) {
+  return {form.RGPol.itemIndex, form.params.p, DecimalSeparator.load()};
+}
 
+// The readings and values of one file in the order the row takes them: frequency, input power,
+// the near-field table, then the cylinder, circle and point values of the distance P. A failure
+// ends them; what was read before it is kept.
+struct EutValues {
+  double frequency = 0, cylinder = 0, circle = 0, point = 0;
+  std::optional<double> inputPower;
+  std::optional<NearFieldTable> table;
+  std::exception_ptr failure;
+};
+
+// Works on the text alone, so that it can run on any thread.
+EutValues AnalyseEutText(const OutputText& text, const EutSettings& settings) {
+  EutValues v;
+  try {
+    v.frequency = ReadFrequency(text);
+    v.inputPower = ReadInputPower(text);
+    NearFieldTable table;
+    ReadNearField(text, settings.polarization, table);
+    v.table = std::move(table);
+    v.cylinder = MaxOnCylinder(*v.table, settings.p.x);
+    v.circle = MaxOnCircle(*v.table, settings.p.x, settings.p.z);
+    v.point = FieldAtPoint(settings.p, *v.table).value;
+  } catch (...) {
+    v.failure = std::current_exception();
+  }
+  return v;
+}
+
+// Takes the values of the file into the window: the input power and the table (as the working
+// ones), then the row numbered position in Mdata; a failure is rethrown after what came before.
+void AddEutRow(TForm1& form, const std::string& name, EutValues values, int polarization, int position) {
+  if (values.inputPower) form.params.inputPower = *values.inputPower;
+  if (values.table) form.params.nearField.Store(std::move(*values.table), polarization);
+  if (values.failure) std::rethrow_exception(values.failure);
   TableDataLine row;
-  row.Integer(position).General3(cylinder).General3(circle).General3(point).General3(frequency).General3(
-      form.params.inputPower);
+  row.Integer(position)
+      .General3(values.cylinder)
+      .General3(values.circle)
+      .General3(values.point)
+      .General3(values.frequency)
+      .General3(form.params.inputPower);
   AddLine(form.Mdata, row.Text());
   if (row.HasUndefined()) NoteUndefinedRow(form, name);
+}
+
+void AddEutRow(TForm1& form, const std::string& name, const OutputText& text, int position) {
+  const EutSettings settings = CurrentSettings(form);
+  AddEutRow(form, name, AnalyseEutText(text, settings), settings.polarization, position);
+}
+
+// One listed file on its way through the look-ahead: read on the window's thread (through its
+// System), analysed on a worker.
+struct EutFile {
+  bool exists = false;
+  std::exception_ptr readFailure;
+  std::string text;
+  std::size_t bytes = 0;
+  EutSettings settings;
+  EutValues values;
+  bool done = false;  // set by the worker, under the loop's mutex
+};
+
+// The files read ahead of the one whose row comes next: a few per worker, and no more than this
+// many bytes (outputs can be large).
+constexpr std::size_t kFilesAheadPerWorker = 2;
+constexpr std::size_t kMostBytesAhead = std::size_t{256} << 20;
+
+// The loop of ForEachListedFile with the analysis of the files ahead of the current one running
+// on the processor's cores. Rows, Mout lines, warnings and failures come in list order, as the
+// one-file-after-the-other loop gives them; a file whose settings the window changed meanwhile
+// is analysed again.
+void AnalyseListedEuts(TForm1& form, const TextList& names, std::size_t threads) {
+  std::mutex mutex;
+  std::condition_variable finished;
+  std::deque<std::shared_ptr<EutFile>> ahead;
+  std::size_t bytesAhead = 0, next = 0;
+  Workers workers(threads);  // declared last: joined before the rest goes
+  const auto readAhead = [&] {
+    while (next < names.size() && ahead.size() < kFilesAheadPerWorker * threads &&
+           bytesAhead < kMostBytesAhead) {
+      auto file = std::make_shared<EutFile>();
+      const std::string& name = names[next++];
+      file->settings = CurrentSettings(form);
+      try {
+        file->exists = form.platform.system.FileExists(name);
+        if (file->exists) file->text = form.platform.system.ReadFile(name);
+      } catch (...) {
+        file->readFailure = std::current_exception();
+      }
+      file->bytes = file->text.size();
+      bytesAhead += file->bytes;
+      ahead.push_back(file);
+      if (!file->exists || file->readFailure) {
+        file->done = true;
+        continue;
+      }
+      workers.Run([file, &mutex, &finished] {
+        try {
+          file->text = TextOfFileBytes(std::move(file->text));
+          file->values = AnalyseEutText(file->text, file->settings);
+        } catch (...) {
+          file->values.failure = std::current_exception();
+        }
+        {
+          std::lock_guard<std::mutex> lock(mutex);
+          file->done = true;
+        }
+        finished.notify_all();
+      });
+    }
+  };
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    readAhead();
+    const std::string& name = names[i];
+    form.FileProgress(i, names.size());
+    form.ProcessPendingEvents();
+    AddLine(form.Mout, "Load: " + name);
+    const std::shared_ptr<EutFile> file = ahead.front();
+    ahead.pop_front();
+    {
+      std::unique_lock<std::mutex> lock(mutex);
+      finished.wait(lock, [&file] { return file->done; });
+    }
+    bytesAhead -= file->bytes;
+    if (file->readFailure) std::rethrow_exception(file->readFailure);
+    if (!file->exists) {
+      NoteMissingFile(form, name);
+      continue;
+    }
+    const EutSettings now = CurrentSettings(form);
+    if (!(file->settings == now)) file->values = AnalyseEutText(file->text, now);
+    AddEutRow(form, name, std::move(file->values), now.polarization, static_cast<int>(i) + 1);
+    ScrollToTop(form.Mout);
+  }
 }
 
 // DesktopFolder() ends in '\', so the name holds a doubled separator, which paths read as one.
@@ -94,9 +236,14 @@ void TForm1::MIAnalyseEUTsClick() {
     if (count % kBlockRows != 0)
       WriteTextFile(platform.system, PaneText(Mdata), BlockFileName(platform.system, count / kBlockRows));
   } else {
-    ForEachListedFile(*this, names, [this](std::size_t i, const std::string& name, std::string& text) {
-      AddEutRow(*this, name, text, static_cast<int>(i) + 1);
-    });
+    const std::size_t threads = CoreThreads();
+    if (threads > 1 && names.size() > 1) {
+      AnalyseListedEuts(*this, names, threads);
+    } else {
+      ForEachListedFile(*this, names, [this](std::size_t i, const std::string& name, std::string& text) {
+        AddEutRow(*this, name, text, static_cast<int>(i) + 1);
+      });
+    }
   }
 }
 

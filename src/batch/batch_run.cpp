@@ -11,9 +11,13 @@ bool ReadListedFile(TForm1& form, const std::string& name, std::string& text) {
     ReadTextFile(form.platform, name, text);
     return true;
   }
-  ReadTextFile(form.platform, name, text);  // shows the missing-file warning
-  AddLine(form.Mout, "Skipped (file not found): " + name);
+  NoteMissingFile(form, name);
   return false;
+}
+
+void NoteMissingFile(TForm1& form, const std::string& name) {
+  ShowMissingFileWarning(form.platform.ui, name);
+  AddLine(form.Mout, "Skipped (file not found): " + name);
 }
 
 std::string LoadLinesText(System& system, const std::string& name) {

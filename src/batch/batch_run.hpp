@@ -16,6 +16,8 @@ inline constexpr const char* kBatchJobDone = "--------- Batch Job Done ---------
 // ReadTextFile's warning and one Mout line "Skipped (file not found): <name>"; the result is
 // then false and the caller writes no row for it.
 bool ReadListedFile(TForm1& form, const std::string& name, std::string& text);
+// What ReadListedFile shows for a file that does not exist: the warning and the Mout line.
+void NoteMissingFile(TForm1& form, const std::string& name);
 
 // The file loaded as a list of lines (a line ends at CR LF, LF or CR) and joined again with every
 // line followed by CR LF. A file that cannot be opened throws InOutError ("Datei nicht gefunden").

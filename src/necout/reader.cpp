@@ -26,6 +26,7 @@
 #include "util/text.hpp"
 #include "util/errors.hpp"
 #include "util/numbers.hpp"
+#include "util/workers.hpp"
 
 namespace varnel {
 
@@ -864,7 +865,7 @@ double ReadSegmentCurrent(const OutputText& text, int n) {
 
 NearFieldParts NearFieldParts::OfThisMachine() {
   // Below a megabyte a part does not pay for its thread.
-  return {std::min<std::size_t>(8, std::max(1u, std::thread::hardware_concurrency())), std::size_t{1} << 20};
+  return {CoreThreads(), std::size_t{1} << 20};
 }
 
 void ReadNearField(const OutputText& text, int polarization, NearFieldTable& table) {

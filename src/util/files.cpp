@@ -118,9 +118,13 @@ void JoinLinesWithCrLf(const char* bytes, std::size_t size, bool hasCr, std::str
 
 }  // namespace
 
+void ShowMissingFileWarning(UserInterface& ui, const std::string& name) {
+  ShowWarning(ui, "Die Datei " + name + " konnte nicht gefunden werden.");
+}
+
 bool ReadTextFile(Platform platform, const std::string& name, std::string& text) {
   if (!platform.system.FileExists(name)) {
-    ShowWarning(platform.ui, "Die Datei " + name + " konnte nicht gefunden werden.");
+    ShowMissingFileWarning(platform.ui, name);
     return false;
   }
   text = TextOfFileBytes(platform.system.ReadFile(name));

@@ -15,6 +15,8 @@ namespace varnel {
 // ShowWarning "Die Datei <name> konnte nicht gefunden werden." and text stays as passed in.
 // Other input/output failures throw InOutError. Returns true when the file was read.
 bool ReadTextFile(Platform platform, const std::string& name, std::string& text);
+// That warning for a file of that name.
+void ShowMissingFileWarning(UserInterface& ui, const std::string& name);
 // The text ReadTextFile makes of a file's bytes.
 std::string TextOfFileBytes(std::string bytes);
 // The lines of that text: a final line end adds no line, an empty file is one empty line.

@@ -27,14 +27,17 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <atomic>
 #include <utility>
 #include <variant>
 
 namespace varnel {
 
 // The process-wide decimal separator (',' in the standard configuration). Tests and scripts
-// may set it; the program sets it at start from the locale of the system it runs on.
-inline char DecimalSeparator = ',';
+// may set it; the program sets it at start from the locale of the system it runs on, and the
+// window again when the system's settings change. Atomic, because batch analyses read it on
+// worker threads meanwhile.
+inline std::atomic<char> DecimalSeparator{','};
 
 // One argument: an integer (any integer type), a real, or a text.
 struct FormatArg {

@@ -91,6 +91,35 @@ TEST_F(BatchEut, MissingFileIsSkippedAndTheNumbersKeepTheirListPositions) {
   EXPECT_EQ("Skipped (file not found): gone.out", form->Mout.lines.at(2));
 }
 
+// Files are analysed ahead of their rows on other cores. The rows, Mout lines, warnings and
+// the failure still come in list order as one file after the other gives them, and a change of
+// P while the window handles its events holds from the next file on, also for files already
+// analysed ahead.
+TEST_F(BatchEut, FilesAnalysedAheadGiveTheirRowsInListOrderWithTheWindowsSettings) {
+  WriteSeries(9);
+  fs::remove(root.driveC / "4nec2/b_out/run/e04.out");
+  ClassicOutput broken = OutputRun(6, 7.0);
+  std::string text = ClassicOutputText(broken);
+  text[text.rfind("\r\n") - 3] = 'x';  // the last near-field row fails
+  WriteFile("e06.out", text);
+  ui.onEvents = [&] {
+    if (form->Mout.lines.back() == "Load: e03.out") form->params.p = {10, 0, 20};  // circle and point 2
+  };
+  EXPECT_THROW(form->MIAnalyseEUTsClick(), ConversionError);
+  const std::vector<std::string> rows(form->Mdata.lines.begin() + 3, form->Mdata.lines.end());
+  EXPECT_EQ(
+      (std::vector<std::string>{Row(1, 1), Row(2, 2), Row(3, 3),
+                                FormatInt("%9d;", 5) + "        5;        2;        2;        5;        1;"}),
+      rows);
+  EXPECT_EQ((std::vector<std::string>{"--------------- Analyse Files ----------------", "Load: e01.out",
+                                      "Load: e02.out", "Load: e03.out", "Load: e04.out",
+                                      "Skipped (file not found): e04.out", "Load: e05.out", "Load: e06.out"}),
+            form->Mout.lines);
+  EXPECT_EQ((std::vector<std::string>{"Die Datei e04.out konnte nicht gefunden werden."}), Warnings());
+  EXPECT_DOUBLE_EQ(7.0, form->params.inputPower) << "read before the failing table";
+  EXPECT_EQ(6u, form->params.nearField.table.value.size());
+}
+
 TEST_F(BatchEut, SplitModeWithTwentyFiveFilesWritesTwoBlocksAndTheRest) {
   WriteSeries(25);
   MakeAddFolder();

@@ -11,7 +11,7 @@ namespace varnel {
 namespace {
 
 std::optional<double> Level(std::string text) {
-  std::replace(text.begin(), text.end(), '.', DecimalSeparator);
+  std::replace(text.begin(), text.end(), '.', DecimalSeparator.load());
   try {
     return TextToReal(text);
   } catch (...) {

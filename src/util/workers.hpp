@@ -1,0 +1,37 @@
+#pragma once
+// A few threads that run jobs in the order given, for work that is independent of everything the
+// calling thread does meanwhile (reading files already in memory). The destructor drops the jobs
+// not yet started and waits for those running.
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace varnel {
+
+class Workers {
+ public:
+  explicit Workers(std::size_t threads);
+  ~Workers();
+  Workers(const Workers&) = delete;
+  Workers& operator=(const Workers&) = delete;
+
+  void Run(std::function<void()> job);
+
+ private:
+  void Work();
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<std::function<void()>> jobs_;
+  bool stopping_ = false;
+  std::vector<std::thread> threads_;
+};
+
+// The threads worth starting for work spread over the processor's cores: one per core, up to 8.
+std::size_t CoreThreads();
+
+}  // namespace varnel
