@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <thread>
 
 #include "platform/listing.hpp"
 #include "platform/posix/posix_internal.hpp"
@@ -72,6 +73,26 @@ void ReserveOnHugePages(std::string& bytes, std::size_t size) {
 #endif
 }
 
+// Reads the file's bytes [from, to) into data at the same offsets; returns where it stopped
+// (before to only at the file's end) and sets error to errno on a failure.
+std::size_t ReadAt(int fd, char* data, std::size_t from, std::size_t to, int& error) {
+  while (from < to) {
+    const ssize_t got = pread(fd, data + from, to - from, static_cast<off_t>(from));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      error = errno;
+      break;
+    }
+    if (got == 0) break;
+    from += static_cast<std::size_t>(got);
+  }
+  return from;
+}
+
+// From this size on a file is read in two halves at once. The kernel's copy and the page
+// faults of the fresh buffer are most of a read, and both go about twice as fast on two cores.
+constexpr std::size_t kTwoHalvesBytes = std::size_t{8} << 20;
+
 }  // namespace
 
 std::string PosixSystem::ReadFile(const std::string& path) {
@@ -105,19 +126,28 @@ std::string PosixSystem::ReadFile(const std::string& path) {
   };
   ReserveOnHugePages(bytes, capacity);
   grow(capacity);
-  while (true) {
+  int error = 0;
+  if (capacity - 1 >= kTwoHalvesBytes) {
+    const std::size_t half = (capacity - 1) / 2;
+    int secondError = 0;
+    std::size_t secondEnd = half;
+    std::thread second([&] { secondEnd = ReadAt(file.fd, bytes.data(), half, capacity - 1, secondError); });
+    length = ReadAt(file.fd, bytes.data(), 0, half, error);
+    second.join();
+    if (error == 0) error = secondError;
+    if (length == half) length = secondEnd;  // else the file shrank: the rest is read on below
+  }
+  // Up to the end, also of a file that grew while it was read.
+  while (error == 0) {
     if (length == bytes.size()) {
       if (length > kMaxReadBytes) throw TooLargeError(path);
       grow(std::min<std::size_t>(bytes.size() * 2, kMaxReadBytes + 1));
     }
-    ssize_t got = read(file.fd, bytes.data() + length, bytes.size() - length);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      throw ErrnoError(errno);
-    }
-    if (got == 0) break;
-    length += static_cast<std::size_t>(got);
+    const std::size_t end = ReadAt(file.fd, bytes.data(), length, bytes.size(), error);
+    if (end == length) break;
+    length = end;
   }
+  if (error != 0) throw ErrnoError(error);
   bytes.resize(length);
   return bytes;
 }
