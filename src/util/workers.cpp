@@ -1,12 +1,17 @@
 #include "util/workers.hpp"
 
 #include <algorithm>
+#include <system_error>
 
 namespace varnel {
 
 Workers::Workers(std::size_t threads) {
   threads_.reserve(threads);
-  for (std::size_t i = 0; i < threads; ++i) threads_.emplace_back([this] { Work(); });
+  try {
+    for (std::size_t i = 0; i < threads; ++i) threads_.emplace_back([this] { Work(); });
+  } catch (const std::system_error&) {
+    // Fewer threads then; with none, Run does the jobs itself.
+  }
 }
 
 Workers::~Workers() {
@@ -20,6 +25,10 @@ Workers::~Workers() {
 }
 
 void Workers::Run(std::function<void()> job) {
+  if (threads_.empty()) {
+    job();
+    return;
+  }
   {
     std::lock_guard<std::mutex> lock(mutex_);
     jobs_.push_back(std::move(job));

@@ -1,7 +1,8 @@
 #pragma once
 // A few threads that run jobs in the order given, for work that is independent of everything the
 // calling thread does meanwhile (reading files already in memory). The destructor drops the jobs
-// not yet started and waits for those running.
+// not yet started and waits for those running. Where the system gives no thread, Run does the
+// job itself before it returns.
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
