@@ -75,7 +75,7 @@ std::string ExpectedFixed(double v, int precision) {
   std::string integer = digits.substr(0, integerDigits);
   integer.erase(0, std::min(integer.find_first_not_of('0'), integer.size() - 1));
   out += integer;
-  if (precision > 0) out += DecimalSeparator + digits.substr(integerDigits);
+  if (precision > 0) out += DecimalSeparator.load() + digits.substr(integerDigits);
   return out;
 }
 
@@ -99,17 +99,18 @@ std::string ExpectedGeneral(double v, int precision) {
   std::string out = v < 0 ? "-" : "";
   if (exponent >= -3 && exponent <= precision) {
     if (exponent <= 0)
-      return out + "0" + DecimalSeparator + std::string(static_cast<std::size_t>(-exponent), '0') + digits;
+      return out + "0" + DecimalSeparator.load() + std::string(static_cast<std::size_t>(-exponent), '0') +
+             digits;
     std::string integer =
         digits.substr(0, std::min<std::size_t>(digits.size(), static_cast<std::size_t>(exponent)));
     integer.append(static_cast<std::size_t>(exponent) - integer.size(), '0');
     out += integer;
     if (digits.size() > static_cast<std::size_t>(exponent))
-      out += DecimalSeparator + digits.substr(static_cast<std::size_t>(exponent));
+      out += DecimalSeparator.load() + digits.substr(static_cast<std::size_t>(exponent));
     return out;
   }
   out += digits[0];
-  if (digits.size() > 1) out += DecimalSeparator + digits.substr(1);
+  if (digits.size() > 1) out += DecimalSeparator.load() + digits.substr(1);
   const int scientific = exponent - 1;
   std::string power = std::to_string(std::abs(scientific));
   if (power.size() < 3) power.insert(0, 3 - power.size(), '0');
