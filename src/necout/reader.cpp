@@ -13,8 +13,6 @@
 #include <cstring>
 #include <exception>
 #include <functional>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 #if defined(__SSE2__) || defined(_M_X64)
@@ -901,27 +899,22 @@ void ReadNearFieldInParts(const OutputText& text, int polarization, NearFieldTab
   // parts are joined in order as long as the walk of the rows before lands on that start.
   std::vector<NearFieldTable> parts(starts.size() - 1);
   std::vector<RowRun> runs(starts.size());
-  const auto readPart = [&](std::size_t w) {
-    const std::size_t stop = w + 1 < starts.size() ? starts[w + 1] : view.size();
-    try {
-      reader.Reserve(parts[w - 1], starts[w], stop);
-      runs[w] = reader.Read(starts[w], stop, parts[w - 1]);
-    } catch (...) {
-      runs[w].failure = std::current_exception();  // raised if the table reaches this part
-    }
-  };
-  {
-    std::vector<std::jthread> threads;  // joined at the end of the block, also after a failure
-    std::size_t w = 1;
-    try {
-      for (; w < starts.size(); ++w) threads.emplace_back(readPart, w);
-    } catch (const std::system_error&) {
-      // No more threads to be had: the remaining parts are read here.
-    }
+  std::vector<std::function<void()>> jobs{[&] {
     reader.Reserve(table, c, view.size());
     runs[0] = reader.Read(c, starts[1], table);
-    for (; w < starts.size(); ++w) readPart(w);
+  }};
+  for (std::size_t w = 1; w < starts.size(); ++w) {
+    jobs.push_back([&, w] {
+      const std::size_t stop = w + 1 < starts.size() ? starts[w + 1] : view.size();
+      try {
+        reader.Reserve(parts[w - 1], starts[w], stop);
+        runs[w] = reader.Read(starts[w], stop, parts[w - 1]);
+      } catch (...) {
+        runs[w].failure = std::current_exception();  // raised if the table reaches this part
+      }
+    });
   }
+  RunAtOnce(jobs);
 
   RowRun last = runs[0];
   for (std::size_t w = 1; w < starts.size() && !last.ended; ++w) {

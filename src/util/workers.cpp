@@ -1,6 +1,7 @@
 #include "util/workers.hpp"
 
 #include <algorithm>
+#include <exception>
 #include <system_error>
 
 namespace varnel {
@@ -48,6 +49,30 @@ void Workers::Work() {
     }
     job();
   }
+}
+
+void RunAtOnce(const std::vector<std::function<void()>>& jobs) {
+  std::vector<std::exception_ptr> failures(jobs.size());
+  const auto run = [&jobs, &failures](std::size_t i) {
+    try {
+      jobs[i]();
+    } catch (...) {
+      failures[i] = std::current_exception();
+    }
+  };
+  {
+    std::vector<std::jthread> threads;  // joined at the end of the block
+    std::size_t next = 1;
+    try {
+      for (; next < jobs.size(); ++next) threads.emplace_back(run, next);
+    } catch (const std::system_error&) {
+      // No more threads: the rest run here.
+    }
+    if (!jobs.empty()) run(0);
+    for (; next < jobs.size(); ++next) run(next);
+  }
+  for (const std::exception_ptr& failure : failures)
+    if (failure) std::rethrow_exception(failure);
 }
 
 std::size_t CoreThreads() { return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8); }

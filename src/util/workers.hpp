@@ -35,4 +35,9 @@ class Workers {
 // The threads worth starting for work spread over the processor's cores: one per core, up to 8.
 std::size_t CoreThreads();
 
+// Runs the jobs at once, the first on the calling thread and every other on a thread of its
+// own, and returns when all have ended; then the failure of the first job that failed is
+// rethrown. A job the system gives no thread runs on the calling thread after the first.
+void RunAtOnce(const std::vector<std::function<void()>>& jobs);
+
 }  // namespace varnel

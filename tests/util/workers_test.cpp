@@ -1,9 +1,11 @@
-// Workers: every job given runs, on the threads or, where there are none, at once.
+// Workers and RunAtOnce: every job given runs, on threads or, where there are none, on the caller.
 #include "util/workers.hpp"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <stdexcept>
 #include <thread>
 
 namespace varnel {
@@ -25,6 +27,21 @@ TEST(Workers, RunEveryJobOnTheirThreadsOrAtOnceWithoutThreads) {
     }
     EXPECT_EQ(threads == 0 ? 50 : 0, onCaller.load()) << threads;
   }
+}
+
+TEST(Workers, RunAtOnceEndsEveryJobBeforeItRethrowsTheFirstFailure) {
+  std::atomic<int> done{0};
+  const auto job = [&done](bool fails) {
+    return [&done, fails] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      ++done;
+      if (fails) throw std::runtime_error("job failed");
+    };
+  };
+  EXPECT_THROW(RunAtOnce({job(false), job(true), job(false), job(true)}), std::runtime_error);
+  EXPECT_EQ(4, done.load());
+  RunAtOnce({job(false), job(false)});
+  EXPECT_EQ(6, done.load());
 }
 
 }  // namespace varnel

@@ -15,11 +15,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <system_error>
-#include <thread>
 
 #include "platform/listing.hpp"
 #include "platform/posix/posix_internal.hpp"
+#include "util/workers.hpp"
 
 namespace varnel {
 
@@ -132,13 +131,8 @@ std::string PosixSystem::ReadFile(const std::string& path) {
     const std::size_t half = (capacity - 1) / 2;
     int secondError = 0;
     std::size_t secondEnd = half;
-    try {
-      std::jthread second(
-          [&] { secondEnd = ReadAt(file.fd, bytes.data(), half, capacity - 1, secondError); });
-      length = ReadAt(file.fd, bytes.data(), 0, half, error);
-    } catch (const std::system_error&) {
-      // No second thread: the whole file is read below.
-    }
+    RunAtOnce({[&] { length = ReadAt(file.fd, bytes.data(), 0, half, error); },
+               [&] { secondEnd = ReadAt(file.fd, bytes.data(), half, capacity - 1, secondError); }});
     if (error == 0) error = secondError;
     if (length == half) length = secondEnd;  // else the file shrank: the rest is read on below
   }
