@@ -128,15 +128,16 @@ constexpr std::size_t kFilesAheadPerWorker = 2;
 constexpr std::size_t kMostBytesAhead = std::size_t{256} << 20;
 
 // The loop of ForEachListedFile with the analysis of the files ahead of the current one running
-// on the processor's cores. Rows, Mout lines, warnings and failures come in list order, as the
-// one-file-after-the-other loop gives them; a file whose settings the window changed meanwhile
-// is analysed again.
-void AnalyseListedEuts(TForm1& form, const TextList& names, std::size_t threads) {
+// on the processor's cores (with one core, on this thread as each file is read). Rows, Mout
+// lines, warnings and failures come in list order, as the one-file-after-the-other loop gives
+// them; a file whose settings the window changed meanwhile is analysed again.
+void AnalyseListedEuts(TForm1& form, const TextList& names) {
+  const std::size_t threads = CoreThreads();
   std::mutex mutex;
   std::condition_variable finished;
   std::deque<std::shared_ptr<EutFile>> ahead;
   std::size_t bytesAhead = 0, next = 0;
-  Workers workers(threads);  // declared last: joined before the rest goes
+  Workers workers(threads > 1 ? threads : 0);  // declared last: joined before the rest goes
   const auto readAhead = [&] {
     while (next < names.size() && ahead.size() < kFilesAheadPerWorker * threads &&
            bytesAhead < kMostBytesAhead) {
@@ -236,14 +237,7 @@ void TForm1::MIAnalyseEUTsClick() {
     if (count % kBlockRows != 0)
       WriteTextFile(platform.system, PaneText(Mdata), BlockFileName(platform.system, count / kBlockRows));
   } else {
-    const std::size_t threads = CoreThreads();
-    if (threads > 1 && names.size() > 1) {
-      AnalyseListedEuts(*this, names, threads);
-    } else {
-      ForEachListedFile(*this, names, [this](std::size_t i, const std::string& name, std::string& text) {
-        AddEutRow(*this, name, text, static_cast<int>(i) + 1);
-      });
-    }
+    AnalyseListedEuts(*this, names);
   }
 }
 

@@ -888,24 +888,20 @@ void ReadNearFieldInParts(const OutputText& text, int polarization, NearFieldTab
   // characters behind the previous CR.
   const RowReader reader(view, polarization, c);
   const std::vector<std::size_t> starts = PartStarts(view, c, split);
-  if (starts.size() == 1) {
-    reader.Reserve(table, c, view.size());
-    const RowRun run = reader.Read(c, view.size(), table);
-    if (run.failure) std::rethrow_exception(run.failure);
-    return;
-  }
+  const auto stopOf = [&](std::size_t w) { return w + 1 < starts.size() ? starts[w + 1] : view.size(); };
 
-  // Each further part is read on a thread of its own from a row start found by its CR; the
-  // parts are joined in order as long as the walk of the rows before lands on that start.
+  // The first part is read on this thread, each further one on a thread of its own from a row
+  // start found by its CR; the parts are joined in order as long as the walk of the rows before
+  // lands on that start.
   std::vector<NearFieldTable> parts(starts.size() - 1);
   std::vector<RowRun> runs(starts.size());
   std::vector<std::function<void()>> jobs{[&] {
     reader.Reserve(table, c, view.size());
-    runs[0] = reader.Read(c, starts[1], table);
+    runs[0] = reader.Read(c, stopOf(0), table);
   }};
   for (std::size_t w = 1; w < starts.size(); ++w) {
     jobs.push_back([&, w] {
-      const std::size_t stop = w + 1 < starts.size() ? starts[w + 1] : view.size();
+      const std::size_t stop = stopOf(w);
       try {
         reader.Reserve(parts[w - 1], starts[w], stop);
         runs[w] = reader.Read(starts[w], stop, parts[w - 1]);
