@@ -5,6 +5,7 @@
 #include <utility>
 #include <string_view>
 
+#include "util/grow.hpp"
 #include "util/text.hpp"
 
 namespace varnel {
@@ -231,6 +232,19 @@ TEST(IsValidUtf8, TellsUtf8FromCodePageText) {
   };
   for (const auto& [text, expected] : cases)
     EXPECT_EQ(expected, IsValidUtf8(text)) << testing::PrintToString(text);
+}
+
+TEST(ResizeForOverwrite, KeepsTheCharactersItHasWhenGrowingAndShrinking) {
+  // From the short-string buffer to the heap and beyond a doubling, then back.
+  std::string text = "abc";
+  for (std::size_t size : {std::size_t{10}, std::size_t{100}, std::size_t{1} << 20, std::size_t{2}}) {
+    const std::string before = text.substr(0, std::min(text.size(), size));
+    ResizeForOverwrite(text, size);
+    ASSERT_EQ(size, text.size());
+    EXPECT_EQ(before, text.substr(0, before.size())) << size;
+    text.replace(before.size(), size - before.size(), size - before.size(), 'x');  // as a read does
+  }
+  EXPECT_EQ("ab", text);
 }
 
 }  // namespace

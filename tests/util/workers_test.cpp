@@ -22,7 +22,9 @@ TEST(Workers, RunEveryJobOnTheirThreadsOrAtOnceWithoutThreads) {
           onCaller += std::this_thread::get_id() == caller;
           ++done;
         });
-      if (threads == 0) EXPECT_EQ(50, done.load()) << "ran before Run returned";
+      if (threads == 0) {
+        EXPECT_EQ(50, done.load()) << "ran before Run returned";
+      }
       while (done.load() < 50) std::this_thread::yield();
     }
     EXPECT_EQ(threads == 0 ? 50 : 0, onCaller.load()) << threads;

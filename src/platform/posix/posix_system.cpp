@@ -18,6 +18,7 @@
 
 #include "platform/listing.hpp"
 #include "platform/posix/posix_internal.hpp"
+#include "util/grow.hpp"
 #include "util/workers.hpp"
 
 namespace varnel {
@@ -115,17 +116,8 @@ std::string PosixSystem::ReadFile(const std::string& path) {
   // The size is a hint: a file may grow while it is read.
   std::size_t capacity = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 65536;
   std::size_t length = 0;
-  // Grows the string to size characters for the read to fill, without zero-filling them first
-  // where the standard library allows that.
-  auto grow = [&bytes](std::size_t size) {
-#if defined(__cpp_lib_string_resize_and_overwrite)
-    bytes.resize_and_overwrite(size, [](char*, std::size_t n) { return n; });
-#else
-    bytes.resize(size);
-#endif
-  };
   ReserveOnHugePages(bytes, capacity);
-  grow(capacity);
+  ResizeForOverwrite(bytes, capacity);
   int error = 0;
   if (capacity - 1 >= kTwoHalvesBytes) {
     const std::size_t half = (capacity - 1) / 2;
@@ -140,7 +132,7 @@ std::string PosixSystem::ReadFile(const std::string& path) {
   while (error == 0) {
     if (length == bytes.size()) {
       if (length > kMaxReadBytes) throw TooLargeError(path);
-      grow(std::min<std::size_t>(bytes.size() * 2, kMaxReadBytes + 1));
+      ResizeForOverwrite(bytes, std::min<std::size_t>(bytes.size() * 2, kMaxReadBytes + 1));
     }
     const std::size_t end = ReadAt(file.fd, bytes.data(), length, bytes.size(), error);
     if (end == length) break;

@@ -12,6 +12,7 @@
 #undef far
 
 #include "platform/win32/win32_internal.hpp"
+#include "util/grow.hpp"
 
 namespace varnel {
 
@@ -180,12 +181,13 @@ std::string Win32System::ReadFile(const std::string& path) {
   if (!GetFileSizeEx(file.h, &size)) throw SystemError(GetLastError());
   if (static_cast<std::uint64_t>(size.QuadPart) > kMaxReadBytes) throw TooLargeError(path);
   // The size is a hint: a file may grow while it is read.
-  std::string bytes(static_cast<std::size_t>(size.QuadPart) + 1, '\0');
+  std::string bytes;
+  ResizeForOverwrite(bytes, static_cast<std::size_t>(size.QuadPart) + 1);
   std::size_t length = 0;
   while (true) {
     if (length == bytes.size()) {
       if (length > kMaxReadBytes) throw TooLargeError(path);
-      bytes.resize(std::min<std::size_t>(bytes.size() * 2, kMaxReadBytes + 1));
+      ResizeForOverwrite(bytes, std::min<std::size_t>(bytes.size() * 2, kMaxReadBytes + 1));
     }
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - length, 1u << 24));
     DWORD got = 0;
