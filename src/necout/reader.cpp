@@ -222,11 +222,22 @@ CosSin DoubledPhase(double phase) {
 // gives for the phase text (k / 100, correctly rounded, whatever the spelling of the text).
 // A phase is looked up only when it is bit for bit such a k / 100; any other one (more
 // decimals, out of range, -0, NaN) is computed as before. The results are identical either way.
+// The table is filled on all cores at once: the threads that read a table's parts all wait for
+// it at their first row.
 class PhaseTable {
  public:
   PhaseTable() : entries_(2 * kHundredths + 1) {
-    for (int k = -kHundredths; k <= kHundredths; ++k)
-      entries_[static_cast<std::size_t>(k + kHundredths)] = DoubledPhase(k / 100.0);
+    const int pieces = static_cast<int>(CoreThreads());
+    std::vector<std::function<void()>> jobs;
+    for (int p = 0; p < pieces; ++p) {
+      jobs.push_back([this, p, pieces] {
+        const int first = -kHundredths + (2 * kHundredths + 1) * p / pieces;
+        const int end = -kHundredths + (2 * kHundredths + 1) * (p + 1) / pieces;
+        for (int k = first; k < end; ++k)
+          entries_[static_cast<std::size_t>(k + kHundredths)] = DoubledPhase(k / 100.0);
+      });
+    }
+    RunAtOnce(jobs);
   }
   CosSin Of(double phase) const {
     if (phase >= -180.0 && phase <= 180.0) {  // false for NaN
