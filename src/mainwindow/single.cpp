@@ -9,6 +9,7 @@
 #include "util/files.hpp"
 #include "util/format.hpp"
 #include "util/tree.hpp"
+#include "util/workers.hpp"
 
 namespace varnel {
 
@@ -102,11 +103,23 @@ void TForm1::AnalyseNearfield1Click() {
     return;
   }
 
-  double maximum = MaxOf(table.value);
+  // The maximum, the grid and the searches only read the table: they run at once.
+  const Point3D& p = params.p;
+  const Point2D& a = params.a;
+  double maximum = 0, onZLine = 0, inPlane = 0;
+  GridExtent g{};
+  FieldAtPointResult atP{};
+  RunAtOnce({[&] { g = GridExtentOf(table); },
+             [&] {
+               maximum = MaxOf(table.value);
+               atP = FieldAtPoint(p, table);
+               onZLine = MaxOnZLine(a, table, params.maxHeight);
+               inPlane = MaxInXZPlane(table, params.py);
+             }},
+            table.value.size() >= kPointsWorthCores);
+
   params.nearField.maximum = maximum;
   AddLine(Mout, FormatReal("Maximum: %7.2f V/m", maximum));
-
-  GridExtent g = GridExtentOf(table);
   params.nearField.extent = g;
 
   AddLine(Mout, FormatInt("Number of Points: %1d", static_cast<std::int64_t>(table.value.size())));
@@ -117,23 +130,18 @@ void TForm1::AnalyseNearfield1Click() {
 
   ShowGrid(g, table.fieldType);
 
-  const Point3D& p = params.p;
-  FieldAtPointResult atP = FieldAtPoint(p, table);
   std::string pointHead = Format("P(%4.1f|%4.1f|%4.1f) ", {p.x, p.y, p.z});
   if (std::isnan(atP.value))
     AddLine(Mout, pointHead + ": no grid point found");
   else
     AddLine(Mout, pointHead + Format("[eps: %3.2f] : %9.3g", {atP.eps, atP.value}) + UnitSuffix(table));
 
-  const Point2D& a = params.a;
-  double onZLine = MaxOnZLine(a, table, params.maxHeight);
   std::string zLineHead = Format("Max. par. Z-AxisP thru (%4.1f|%4.1f) : ", {a.x, a.y});
   if (std::isnan(onZLine))
     AddLine(Mout, zLineHead + NoGridPointText() + FormatReal(" below maxHeight %1.1f m", params.maxHeight));
   else
     AddLine(Mout, zLineHead + FormatReal("%9.3g", onZLine) + UnitSuffix(table));
 
-  double inPlane = MaxInXZPlane(table, params.py);
   std::string planeHead = FormatReal("Max. in xz-Plane at y=%1.0f : ", params.py);
   if (std::isnan(inPlane))
     AddLine(Mout, planeHead + NoGridPointText());

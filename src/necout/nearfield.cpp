@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "util/errors.hpp"
+#include "util/workers.hpp"
 
 namespace varnel {
 
@@ -85,7 +86,7 @@ double MaxOnCylinder(const NearFieldTable& table, double radius) {
 GridExtent GridExtentOf(const RealList& x, const RealList& y, const RealList& z) {
   GridExtent extent{};
   const RealList* axes[3] = {&x, &y, &z};
-  for (int a = 0; a < 3; ++a) {
+  const auto axis = [&](int a) {
     const RealList& list = *axes[a];
     double minimum = kNoValue, maximum = kNoValue, step = 0;
     if (!list.empty()) {
@@ -97,7 +98,9 @@ GridExtent GridExtentOf(const RealList& x, const RealList& y, const RealList& z)
     extent[3 * a] = minimum;
     extent[3 * a + 1] = maximum;
     extent[3 * a + 2] = step;
-  }
+  };
+  RunAtOnce({[&] { axis(0); }, [&] { axis(1); }, [&] { axis(2); }},
+            std::max({x.size(), y.size(), z.size()}) >= kPointsWorthCores);
   return extent;
 }
 

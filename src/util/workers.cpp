@@ -51,7 +51,7 @@ void Workers::Work() {
   }
 }
 
-void RunAtOnce(const std::vector<std::function<void()>>& jobs) {
+void RunAtOnce(const std::vector<std::function<void()>>& jobs, bool atOnce) {
   std::vector<std::exception_ptr> failures(jobs.size());
   const auto run = [&jobs, &failures](std::size_t i) {
     try {
@@ -64,7 +64,7 @@ void RunAtOnce(const std::vector<std::function<void()>>& jobs) {
     std::vector<std::jthread> threads;  // joined at the end of the block
     std::size_t next = 1;
     try {
-      for (; next < jobs.size(); ++next) threads.emplace_back(run, next);
+      for (; atOnce && next < jobs.size(); ++next) threads.emplace_back(run, next);
     } catch (const std::system_error&) {
       // No more threads: the rest run here.
     }

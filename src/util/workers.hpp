@@ -37,7 +37,8 @@ std::size_t CoreThreads();
 
 // Runs the jobs at once, the first on the calling thread and every other on a thread of its
 // own, and returns when all have ended; then the failure of the first job that failed is
-// rethrown. A job the system gives no thread runs on the calling thread after the first.
-void RunAtOnce(const std::vector<std::function<void()>>& jobs);
+// rethrown. A job the system gives no thread runs on the calling thread after the first; with
+// atOnce false, every job does (work too small to pay for a thread).
+void RunAtOnce(const std::vector<std::function<void()>>& jobs, bool atOnce = true);
 
 }  // namespace varnel

@@ -30,19 +30,21 @@ std::string Pad9(const std::string& s) { return std::string(s.size() < 9 ? 9 - s
 // A grid x = 9..11, y = 0 and 10, z = 0, 4, 8 whose every point has the peak magnitudes
 // 3s, 4s, 12s (phases 0), so the five polarisations give s times 13, 3, 4, 12, 5 over sqrt 2.
 // s is 1 except at P (10, 0, 4): 2, on the Z line through A (10, 0) at z = 8: 3, in the plane
-// y = 10 at (11, 10, 0): 4, and at the overall maximum (9, 0, 0): 5.
-std::vector<ClassicNearRow> TestGrid() {
+// y = 10 at (11, 10, 0): 4, and at the overall maximum (9, 0, 0): 5. Copies of the grid one
+// after the other give the same report but for the count of points.
+std::vector<ClassicNearRow> TestGrid(int copies = 1) {
   std::vector<ClassicNearRow> rows;
-  for (double z : {0.0, 4.0, 8.0})
-    for (double y : {0.0, 10.0})
-      for (double x : {9.0, 10.0, 11.0}) {
-        double s = 1;
-        if (x == 10 && y == 0 && z == 4) s = 2;
-        if (x == 10 && y == 0 && z == 8) s = 3;
-        if (x == 11 && y == 10 && z == 0) s = 4;
-        if (x == 9 && y == 0 && z == 0) s = 5;
-        rows.push_back(ClassicNearRow{x, y, z, 3 * s, 0, 4 * s, 0, 12 * s, 0});
-      }
+  for (int copy = 0; copy < copies; ++copy)
+    for (double z : {0.0, 4.0, 8.0})
+      for (double y : {0.0, 10.0})
+        for (double x : {9.0, 10.0, 11.0}) {
+          double s = 1;
+          if (x == 10 && y == 0 && z == 4) s = 2;
+          if (x == 10 && y == 0 && z == 8) s = 3;
+          if (x == 11 && y == 10 && z == 0) s = 4;
+          if (x == 9 && y == 0 && z == 0) s = 5;
+          rows.push_back(ClassicNearRow{x, y, z, 3 * s, 0, 4 * s, 0, 12 * s, 0});
+        }
   return rows;
 }
 
@@ -238,10 +240,10 @@ const PolarisationCase kPolarisations[] = {
 };
 
 std::vector<std::string> ExpectedReport(const PolarisationCase& c, const std::string& type,
-                                        const std::string& unit) {
+                                        const std::string& unit, int points = 18) {
   return {"------------------- Field ----------------------",
           "Maximum:   " + c.maximum + " V/m",
-          "Number of Points: 18",
+          "Number of Points: " + std::to_string(points),
           "Field Type: " + type,
           "X-Interval:  9,00 -> 11,00   Step: 1,00",
           "Y-Interval:  0,00 -> 10,00   Step: 10,00",
@@ -267,6 +269,20 @@ TEST_F(SingleTest, AnalyseNearfieldReportsEveryPolarisationOfOneLoad) {
   const GridExtent expectedExtent{9, 11, 1, 0, 10, 10, 0, 8, 4};
   for (int i = 0; i < 9; ++i) EXPECT_NEAR(expectedExtent[i], form.params.nearField.extent[i], 1e-12);
   EXPECT_NEAR(25 / kSqrt2, form.params.nearField.maximum, 1e-4);
+}
+
+TEST_F(SingleTest, ALargeTableIsAnalysedOnSeveralCoresToTheSameReport) {
+  ClassicOutput o = TestOutput();
+  o.nearField = TestGrid(1000);  // 18 000 points: the grid and the searches run at once
+  form.params.currentText = ClassicOutputText(o);
+  for (const PolarisationCase& c : {kPolarisations[0], kPolarisations[3]}) {
+    form.RGPol.itemIndex = c.item;
+    form.AnalyseNearfield1Click();
+    EXPECT_EQ(Lines(ExpectedReport(c, "ELECTRIC ", " V/m", 18000)), Lines(form.Mout.lines)) << c.item;
+  }
+  EXPECT_EQ(
+      (std::vector<std::string>{"9,00", "11,00", "1,00", "0,00", "10,00", "10,00", "0,00", "8,00", "4,00"}),
+      GridFields());
 }
 
 TEST_F(SingleTest, MagneticTableGivesAmperesPerMetreButTheMaximumStaysInVoltsPerMetre) {

@@ -150,9 +150,15 @@ TEST(NecOutNearField, GridExtent) {
     EXPECT_TRUE(std::isnan(none[3 * axis]) && std::isnan(none[3 * axis + 1])) << axis;
     EXPECT_EQ(0.0, none[3 * axis + 2]) << axis;
   }
-  const GridExtent g = GridExtentOf(Grid(-2, 0.5, 9, 1, 3));
-  const GridExtent expected{-2, 2, 0.5, -2, 2, 0.5, 1, 2, 0.5};
-  for (int i = 0; i < 9; ++i) EXPECT_DOUBLE_EQ(expected[i], g[i]) << "entry " << i;
+  // A small grid, and one large enough for its axes to be worked out at once.
+  const GridExtent small = GridExtentOf(Grid(-2, 0.5, 9, 1, 3));
+  const GridExtent smallExpected{-2, 2, 0.5, -2, 2, 0.5, 1, 2, 0.5};
+  const GridExtent large = GridExtentOf(Grid(-20, 0.5, 81, 1, 3));
+  const GridExtent largeExpected{-20, 20, 0.5, -20, 20, 0.5, 1, 2, 0.5};
+  for (int i = 0; i < 9; ++i) {
+    EXPECT_DOUBLE_EQ(smallExpected[i], small[i]) << "entry " << i;
+    EXPECT_DOUBLE_EQ(largeExpected[i], large[i]) << "entry " << i;
+  }
 }
 
 TEST(NecOutNearField, NormalizeField) {
