@@ -41,9 +41,13 @@ double MaxWhere(const NearFieldTable& t, Condition matches) {
 
 bool Near(double a, double b) { return std::abs(a - b) < MatchTolerance; }
 
-double Distance(const Point3D& p, double x, double y, double z) {
+double SquaredDistance(const Point3D& p, double x, double y, double z) {
   const double dx = x - p.x, dy = y - p.y, dz = z - p.z;
-  return std::sqrt(dx * dx + dy * dy + dz * dz);
+  return dx * dx + dy * dy + dz * dz;
+}
+
+double Distance(const Point3D& p, double x, double y, double z) {
+  return std::sqrt(SquaredDistance(p, x, y, z));
 }
 
 }  // namespace
@@ -51,11 +55,17 @@ double Distance(const Point3D& p, double x, double y, double z) {
 FieldAtPointResult FieldAtPoint(const Point3D& p, const NearFieldTable& table) {
   const std::size_t n = PointCount(table);
   double bestDistance = 1000000000.0;
+  // The square root is rounded correctly and so never decreases as its argument grows: a point
+  // whose squared distance is not below the best one's cannot be closer, and needs no root.
+  double bestSquare = std::numeric_limits<double>::infinity();
   std::size_t best = n;
   for (std::size_t i = 0; i < n; ++i) {
-    const double d = Distance(p, table.x[i], table.y[i], table.z[i]);
+    const double square = SquaredDistance(p, table.x[i], table.y[i], table.z[i]);
+    if (!(square < bestSquare)) continue;
+    const double d = std::sqrt(square);
     if (d < bestDistance) {
       bestDistance = d;
+      bestSquare = square;
       best = i;
     }
   }
@@ -74,8 +84,9 @@ double MaxInXZPlane(const NearFieldTable& table, double y0) {
 }
 
 double MaxOnCircle(const NearFieldTable& table, double radius, double height) {
+  // The height first: it rules most points out without a square root.
   return MaxWhere(table, [&](double x, double y, double z) {
-    return Near(std::sqrt(x * x + y * y), radius) && Near(z, height);
+    return Near(z, height) && Near(std::sqrt(x * x + y * y), radius);
   });
 }
 

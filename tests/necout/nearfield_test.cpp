@@ -49,6 +49,15 @@ TEST(NecOutNearField, FieldAtPointTakesTheNearestAndTheFirstOnATie) {
   const FieldAtPointResult off = FieldAtPoint(MakePoint3D(2.2, 0.9, 3), t);
   EXPECT_EQ(ValueAt(t, 2, 1, 0), off.value);
   EXPECT_DOUBLE_EQ(std::sqrt(0.04 + 0.01 + 9), off.eps);
+
+  // The second point's squared distance is smaller, but both distances round to the same
+  // double: a tie, so the first point.
+  NearFieldTable rounded;
+  rounded.x = {3.0002, 3.0002};
+  rounded.y = {6.324460448133105, 6.3244604481331042};
+  rounded.z = {0, 0};
+  rounded.value = {1, 2};
+  EXPECT_EQ(1.0, FieldAtPoint(MakePoint3D(0, 0, 0), rounded).value);
 }
 
 TEST(NecOutNearField, XZPlaneMatchesRowsStrictlyWithinTheTolerance) {
