@@ -1,7 +1,9 @@
 #include "util/workers.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <exception>
+#include <memory>
 #include <system_error>
 
 namespace varnel {
@@ -51,28 +53,66 @@ void Workers::Work() {
   }
 }
 
-void RunAtOnce(const std::vector<std::function<void()>>& jobs, bool atOnce) {
-  std::vector<std::exception_ptr> failures(jobs.size());
-  const auto run = [&jobs, &failures](std::size_t i) {
-    try {
-      jobs[i]();
-    } catch (...) {
-      failures[i] = std::current_exception();
+namespace {
+
+// The threads RunAtOnce shares, one fewer than the cores (the calling thread works too). They
+// are started with the first jobs and kept: a thread that waits for work starts a job within
+// microseconds, while a new thread may wait milliseconds for a core of its own.
+Workers& SharedWorkers() {
+  static Workers workers(CoreThreads() - 1);
+  return workers;
+}
+
+// The jobs of one RunAtOnce, taken one at a time by the calling thread and the shared threads
+// that join in. A shared thread may join after the last job has ended and find none left.
+class Batch {
+ public:
+  explicit Batch(const std::vector<std::function<void()>>& jobs)
+      : jobs_(jobs), count_(jobs.size()), failures_(jobs.size()) {}
+
+  // Runs jobs not yet taken until none is left.
+  void RunJobs() {
+    for (std::size_t i = next_++; i < count_; i = next_++) {
+      try {
+        jobs_[i]();  // the jobs are alive: the caller waits for this one to end
+      } catch (...) {
+        failures_[i] = std::current_exception();
+      }
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (++ended_ == count_) allEnded_.notify_all();
     }
-  };
-  {
-    std::vector<std::jthread> threads;  // joined at the end of the block
-    std::size_t next = 1;
-    try {
-      for (; atOnce && next < jobs.size(); ++next) threads.emplace_back(run, next);
-    } catch (const std::system_error&) {
-      // No more threads: the rest run here.
-    }
-    if (!jobs.empty()) run(0);
-    for (; next < jobs.size(); ++next) run(next);
   }
-  for (const std::exception_ptr& failure : failures)
-    if (failure) std::rethrow_exception(failure);
+  // Waits for every job to end; then rethrows the failure of the first job that failed.
+  void Wait() {
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      allEnded_.wait(lock, [this] { return ended_ == count_; });
+    }
+    for (const std::exception_ptr& failure : failures_)
+      if (failure) std::rethrow_exception(failure);
+  }
+
+ private:
+  const std::vector<std::function<void()>>& jobs_;
+  const std::size_t count_;
+  std::vector<std::exception_ptr> failures_;
+  std::atomic<std::size_t> next_{0};
+  std::mutex mutex_;
+  std::condition_variable allEnded_;
+  std::size_t ended_ = 0;
+};
+
+}  // namespace
+
+void RunAtOnce(const std::vector<std::function<void()>>& jobs, bool atOnce) {
+  const auto batch = std::make_shared<Batch>(jobs);
+  if (atOnce && jobs.size() > 1) {
+    Workers& workers = SharedWorkers();
+    const std::size_t helpers = std::min(jobs.size() - 1, workers.Threads());
+    for (std::size_t i = 0; i < helpers; ++i) workers.Run([batch] { batch->RunJobs(); });
+  }
+  batch->RunJobs();
+  batch->Wait();
 }
 
 std::size_t CoreThreads() { return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8); }

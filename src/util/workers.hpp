@@ -21,6 +21,8 @@ class Workers {
   Workers& operator=(const Workers&) = delete;
 
   void Run(std::function<void()> job);
+  // The threads it has (none: Run does each job itself).
+  std::size_t Threads() const { return threads_.size(); }
 
  private:
   void Work();
@@ -35,10 +37,10 @@ class Workers {
 // The threads worth starting for work spread over the processor's cores: one per core, up to 8.
 std::size_t CoreThreads();
 
-// Runs the jobs at once, the first on the calling thread and every other on a thread of its
-// own, and returns when all have ended; then the failure of the first job that failed is
-// rethrown. A job the system gives no thread runs on the calling thread after the first; with
-// atOnce false, every job does (work too small to pay for a thread).
+// Runs the jobs at once, on the calling thread and on threads kept for this (one fewer than the
+// cores), and returns when all have ended; then the failure of the first job that failed is
+// rethrown. Jobs that find no free thread run on the calling thread, and with atOnce false
+// every job does (work too small to pay for a thread). A job may itself run jobs at once.
 void RunAtOnce(const std::vector<std::function<void()>>& jobs, bool atOnce = true);
 
 }  // namespace varnel

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <stdexcept>
 #include <thread>
 
@@ -44,6 +45,14 @@ TEST(Workers, RunAtOnceEndsEveryJobBeforeItRethrowsTheFirstFailure) {
   EXPECT_EQ(4, done.load());
   RunAtOnce({job(false), job(false)});
   EXPECT_EQ(6, done.load());
+}
+
+TEST(Workers, RunAtOnceRunsMoreJobsThanThreadsAndJobsThatRunJobsAtOnce) {
+  std::atomic<int> done{0};
+  const std::function<void()> inner = [&done] { ++done; };
+  const std::function<void()> outer = [&] { RunAtOnce({inner, inner, inner}); };
+  for (int round = 0; round < 50; ++round) RunAtOnce({outer, outer, outer, outer, outer});
+  EXPECT_EQ(50 * 15, done.load());
 }
 
 }  // namespace varnel
