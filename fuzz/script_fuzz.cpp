@@ -1,8 +1,9 @@
 // The headless script reader on any script, on a fresh window each time. Of the `run` lines
 // only the commands that work on parameters, panes and the clipboard are started (their dialogs
 // take the script's answers, so they parse whatever a script types); every other one is only
-// checked against the dispatcher's names. The system's roots lie in a private empty folder.
-// So nothing a script says can touch a file.
+// checked against the dispatcher's names, and `picture` lines write no file (a picture's path
+// may lie anywhere on the machine). The system's roots lie in a private empty folder. So
+// nothing a script says can touch a file.
 #include <unistd.h>
 
 #include <cstdint>

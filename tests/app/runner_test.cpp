@@ -179,11 +179,12 @@ TEST_F(RunnerTest, AFilterStartsOnlyTheCommandsItLets) {
   TForm1 form(f.platform);
   std::istringstream good(
       "answer save \"c:\\t.txt\"\nrun MISaveasTxtClick\nrun MIQuitClick\n"
-      "answer point 1 2 3\nrun EditPointDblClick\necho after\n");
+      "answer point 1 2 3\nrun EditPointDblClick\npicture table \"c:\\p.svg\"\necho after\n");
   const auto onlyPoint = [](const std::string& handler) { return handler == "EditPointDblClick"; };
   EXPECT_EQ(0, RunScriptOn(f.ui, form, good, f.out, onlyPoint));
   EXPECT_EQ("after\n", f.out.str()) << "neither the save nor the quit ran";
   EXPECT_FALSE(std::filesystem::exists(f.root.driveC / "t.txt"));
+  EXPECT_FALSE(std::filesystem::exists(f.root.driveC / "p.svg")) << "nor the picture";
   EXPECT_EQ("(1,0|2,0|3,0)", form.EditPoint.text);
   std::istringstream bad("run NoSuchHandlerClick\n");
   EXPECT_EQ(2, RunScriptOn(f.ui, form, bad, f.out, onlyPoint));

@@ -155,6 +155,7 @@ class Runner {
       ExpectCount(arguments, 2);
       view_.Wait(ParseNumber<int>(arguments[1].text));
     } else if (directive == "picture") {
+      if (mayStart_ && !mayStart_("picture")) return true;
       std::vector<std::string> texts;
       for (std::size_t i = 1; i < arguments.size(); ++i) texts.push_back(arguments[i].text);
       std::string printed;

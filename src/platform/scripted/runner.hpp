@@ -89,9 +89,9 @@ class ScriptView {
   virtual void Wait(int milliseconds) { (void)milliseconds; }
 };
 
-// Which handlers a `run` line starts; any other known handler is only checked against the
-// dispatcher's names (so a script can be read without letting it touch a file). An empty
-// filter starts every handler.
+// Which handlers a `run` line starts, and whether `picture` lines (asked as "picture") write
+// their files; any other known handler is only checked against the dispatcher's names (so a
+// script can be read without letting it touch a file). An empty filter starts everything.
 using ScriptCommandFilter = std::function<bool(const std::string& handler)>;
 
 // The script against a model already built, answered by the queues of answers and shown by view.
