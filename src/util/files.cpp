@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <vector>
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #endif
@@ -10,6 +12,7 @@
 #include "util/errors.hpp"
 #include "util/format.hpp"
 #include "util/messages.hpp"
+#include "util/workers.hpp"
 
 namespace varnel {
 
@@ -83,6 +86,32 @@ bool OnlyCrLfLineEnds(const char* bytes, std::size_t size, bool noCtrlZ) {
   return true;
 }
 
+// OnlyCrLfLineEnds of a text split into parts that are checked at once. A part that passes has
+// no CR at its end and no LF at its start, so passing parts make a passing text wherever they
+// are cut; cut right behind an LF, they also pass whenever the text does.
+bool OnlyCrLfLineEndsInParts(const char* bytes, std::size_t size, bool noCtrlZ, std::size_t parts) {
+  std::vector<std::size_t> ends;
+  for (std::size_t w = 1; w < parts; ++w) {
+    const std::size_t near = std::max(size / parts * w, ends.empty() ? 0 : ends.back());
+    const void* lf = std::memchr(bytes + near, '\n', size - near);
+    if (lf == nullptr) break;
+    const std::size_t end = static_cast<std::size_t>(static_cast<const char*>(lf) - bytes) + 1;
+    if (end >= size) break;
+    ends.push_back(end);
+  }
+  ends.push_back(size);
+  std::vector<char> clean(ends.size());  // a byte per part: the parts are checked on different threads
+  std::vector<std::function<void()>> jobs;
+  for (std::size_t w = 0; w < ends.size(); ++w) {
+    jobs.push_back([&, w] {
+      const std::size_t from = w == 0 ? 0 : ends[w - 1];
+      clean[w] = OnlyCrLfLineEnds(bytes + from, ends[w] - from, noCtrlZ);
+    });
+  }
+  RunAtOnce(jobs);
+  return std::all_of(clean.begin(), clean.end(), [](char c) { return c != 0; });
+}
+
 // Writes bytes[0, size) to out with every line followed by CR LF: a line ends at LF, every CR
 // (the one of a CR LF pair as well as a lone one) is dropped. out is written through a raw
 // pointer and grown only when lines are shorter than planned; its final size is the text's.
@@ -134,7 +163,9 @@ bool ReadTextFile(Platform platform, const std::string& name, std::string& text)
 std::string TextOfFileBytes(std::string bytes) {
   // The common file in one pass: CR LF line ends throughout, no byte 26. Its bytes are the text
   // already, but for a final line end (see below).
-  if (OnlyCrLfLineEnds(bytes.data(), bytes.size(), true)) {
+  // A megabyte or more is checked on the cores at once.
+  const std::size_t parts = std::clamp<std::size_t>(bytes.size() >> 20, 1, CoreThreads());
+  if (OnlyCrLfLineEndsInParts(bytes.data(), bytes.size(), true, parts)) {
     if (!bytes.empty() && bytes.back() == '\n') bytes.resize(bytes.size() - 2);
     return bytes;
   }

@@ -138,6 +138,19 @@ TEST(ReadTextFile, AgreesWithLineByLineReadingOnRandomAndNearlyCrLfTexts) {
   }
 }
 
+TEST(ReadTextFile, ALargeTextWithOneDefectAnywhereReadsAsLineByLine) {
+  // Megabytes are checked in parts at once: a defect in any part, or right at a part's edge.
+  std::string clean;
+  while (clean.size() < (std::size_t{3} << 20)) clean += "row " + std::to_string(clean.size()) + "\r\n";
+  EXPECT_TRUE(clean.substr(0, clean.size() - 2) == TextOfFileBytes(clean));
+  const std::size_t middle = clean.find('\n', clean.size() / 2);
+  for (std::size_t at : {std::size_t{0}, middle - 1, middle, middle + 1, clean.size() - 1}) {
+    std::string defect = clean;
+    defect[at] = defect[at] == '\n' ? 'x' : '\n';
+    ASSERT_TRUE(ReadLineByLine(defect) == TextOfFileBytes(defect)) << "defect at " << at;
+  }
+}
+
 TEST(ReadTextFile, LfAndCrLfFilesGiveTheSameText) {
   ScriptedFixture f;
   f.root.Write("drive_c/lf.txt", "FREQUENCY\n x = 1\n\n end\n");
