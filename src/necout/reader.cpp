@@ -314,9 +314,21 @@ class PeakValues {
     if (count_ == kBatch) Flush();
   }
   void Flush() {
-    for (int i = 0; i < count_; ++i) {
-      double peak = PeakAmplitude(sums_[i]);
-      if (total_ && peak > 1000) peak = 0;
+    double peaks[kBatch];
+    int i = 0;
+#ifdef VARNEL_FIXED_ROWS
+    // Two rows at once: SSE2 rounds each operation as the scalar code does.
+    for (; i + 2 <= count_; i += 2) {
+      const EllipseSums& a = sums_[i];
+      const EllipseSums& b = sums_[i + 1];
+      const __m128d c = _mm_set_pd(b.c, a.c), s = _mm_set_pd(b.s, a.s), n = _mm_set_pd(b.n, a.n);
+      const __m128d radius = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(c, c), _mm_mul_pd(s, s)));
+      _mm_storeu_pd(peaks + i, _mm_sqrt_pd(_mm_mul_pd(_mm_add_pd(radius, n), _mm_set1_pd(0.5))));
+    }
+#endif
+    for (; i < count_; ++i) peaks[i] = PeakAmplitude(sums_[i]);
+    for (i = 0; i < count_; ++i) {
+      const double peak = total_ && peaks[i] > 1000 ? 0 : peaks[i];
       table_.value.push_back(peak * kInvSqrt2);
     }
     count_ = 0;
