@@ -1,6 +1,7 @@
 #pragma once
 // The records filled from one NEC2 output file.
 #include <array>
+#include <cstddef>
 #include <string>
 
 #include "util/numbers.hpp"
@@ -31,6 +32,9 @@ struct NearFieldTable {
   // "V/m" for an electric table, "A/m" otherwise.
   std::string UnitText() const { return IsElectric() ? "V/m" : "A/m"; }
 };
+
+// From this many rows on, the work over a table is spread over the cores.
+inline constexpr std::size_t kPointsWorthCores = 16384;
 
 // x min, x max, x step, y min, y max, y step, z min, z max, z step.
 using GridExtent = std::array<double, 9>;

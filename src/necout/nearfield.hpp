@@ -27,8 +27,6 @@ double MaxInXZPlane(const NearFieldTable& table, double y0);
 double MaxOnCircle(const NearFieldTable& table, double radius, double height);
 // |sqrt(x^2 + y^2) - radius| < 0.6.
 double MaxOnCylinder(const NearFieldTable& table, double radius);
-// From this many grid points on, the work over a table is spread over the cores.
-inline constexpr std::size_t kPointsWorthCores = 16384;
 // MinOf, MaxOf and (max - min) / (CountDistinct - 1) of each axis (step 0 below two distinct
 // values); an empty axis gives NaN minimum and maximum and step 0. The axes of a large grid are
 // worked out at once.

@@ -807,10 +807,11 @@ void AppendRows(const NearFieldTable& part, std::size_t count, NearFieldTable& t
     to.insert(to.end(), from.begin(),
               from.begin() + static_cast<std::ptrdiff_t>(std::min(count, from.size())));
   };
-  append(part.x, table.x);
-  append(part.y, table.y);
-  append(part.z, table.z);
-  append(part.value, table.value);
+  // The lists of a large part are copied at once: the copy is mostly the page faults of fresh
+  // memory, which the cores take in parallel.
+  RunAtOnce({[&] { append(part.x, table.x), append(part.y, table.y); },
+             [&] { append(part.z, table.z), append(part.value, table.value); }},
+            count >= kPointsWorthCores);
 }
 
 }  // namespace
