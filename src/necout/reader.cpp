@@ -699,6 +699,9 @@ class RowReader {
  public:
   RowReader(std::string_view text, int polarization, std::size_t firstRow)
       : text_(text), polarization_(polarization), wantPhases_(polarization == 0 || polarization == 4) {
+    // The phase table is filled here, while the cores are free, rather than by the first part
+    // that needs it while the others wait.
+    if (wantPhases_) Phases();
     // Rows of a table are alike: the first one's length tells how many a stretch of text holds.
     const void* firstEnd =
         firstRow < text.size() ? std::memchr(text.data() + firstRow, kCR, text.size() - firstRow) : nullptr;
