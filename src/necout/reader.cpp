@@ -222,8 +222,7 @@ CosSin DoubledPhase(double phase) {
 // gives for the phase text (k / 100, correctly rounded, whatever the spelling of the text).
 // A phase is looked up only when it is bit for bit such a k / 100; any other one (more
 // decimals, out of range, -0, NaN) is computed as before. The results are identical either way.
-// The table is filled on all cores at once: the threads that read a table's parts all wait for
-// it at their first row.
+// The table is filled on all cores at once, by the first reader that needs it (see RowReader).
 class PhaseTable {
  public:
   PhaseTable() : entries_(2 * kHundredths + 1) {
