@@ -91,7 +91,19 @@ double MaxOnCircle(const NearFieldTable& table, double radius, double height) {
 }
 
 double MaxOnCylinder(const NearFieldTable& table, double radius) {
-  return MaxWhere(table, [&](double x, double y, double) { return Near(std::sqrt(x * x + y * y), radius); });
+  // A point whose squared distance from the axis lies a millionth beyond the squares of
+  // radius -+ the tolerance is out of reach, whatever the roundings of the square root and the
+  // difference; only the points in between need the root. The inner bound only for a radius
+  // clear of the tolerance (below that the millionth could be smaller than those roundings).
+  // NaN bounds rule nothing out.
+  const double outer = radius + MatchTolerance, inner = radius - MatchTolerance;
+  const double farthest = outer * outer * (1 + 1e-6);
+  const double nearest = inner >= 1e-3 ? inner * inner * (1 - 1e-6) : -1;
+  return MaxWhere(table, [&](double x, double y, double) {
+    const double square = x * x + y * y;
+    if (square > farthest || square < nearest) return false;
+    return Near(std::sqrt(square), radius);
+  });
 }
 
 GridExtent GridExtentOf(const RealList& x, const RealList& y, const RealList& z) {

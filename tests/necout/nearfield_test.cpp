@@ -170,6 +170,26 @@ TEST(NecOutNearField, GridExtent) {
   }
 }
 
+TEST(NecOutNearField, CylinderTakesExactlyThePointsWithinTheToleranceOfItsRadius) {
+  // Points at the edges of the tolerance and just beyond, for radii small, at the tolerance,
+  // large, negative and not finite; each point found or not as the plain rule decides.
+  const double inf = std::numeric_limits<double>::infinity(), nan = std::nan("");
+  for (double radius : {0.0, 0.3, 0.5999999, 0.6, 0.6000001, 0.601, 1.0, 3.0, 1e6, -0.6, -5.0, nan, inf})
+    for (double edge : {radius - MatchTolerance, radius + MatchTolerance, radius})
+      for (double off : {0.0, 1e-13, 1e-9, 1e-7, 1e-4})
+        for (double r : {edge - off * (1 + std::fabs(edge)), edge + off * (1 + std::fabs(edge))})
+          for (double angle : {0.0, 0.7}) {
+            NearFieldTable point;
+            point.x = {r * std::cos(angle)};
+            point.y = {r * std::sin(angle)};
+            point.z = {0};
+            point.value = {1};
+            const double x = point.x[0], y = point.y[0];
+            const bool within = std::fabs(std::sqrt(x * x + y * y) - radius) < MatchTolerance;
+            EXPECT_EQ(within, MaxOnCylinder(point, radius) == 1) << "radius " << radius << ", point at " << r;
+          }
+}
+
 TEST(NecOutNearField, NormalizeField) {
   EXPECT_DOUBLE_EQ(5.0, NormalizeField(10, 1, 4));
   EXPECT_DOUBLE_EQ(20.0, NormalizeField(10, 4, 1));
