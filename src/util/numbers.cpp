@@ -293,6 +293,7 @@ std::size_t CountDistinct(const RealList& list) {
         continue;
       }
       if (last < sorted.size() && sorted[last].value == v) {
+        while (i + 1 < list.size() && list[i + 1] == v) ++i;  // the rest of the run
         sorted[last].position = i;
         continue;
       }
