@@ -480,12 +480,9 @@ constexpr int kFixedWindow = 96;     // six blocks of 16 bytes
 struct WindowBits {
   std::uint64_t lo = 0, hi = 0;
   constexpr void Set(int i) { (i < 64 ? lo : hi) |= std::uint64_t{1} << (i % 64); }
-  // From the six 16-bit masks of the window's blocks.
-  static WindowBits Of(const unsigned (&blocks)[6]) {
-    WindowBits w;
-    for (int b = 0; b < 4; ++b) w.lo |= static_cast<std::uint64_t>(blocks[b]) << (16 * b);
-    w.hi = blocks[4] | static_cast<std::uint64_t>(blocks[5]) << 16;
-    return w;
+  // Adds the 16-bit mask of the window's block b.
+  void Put(int b, int mask) {
+    (b < 4 ? lo : hi) |= static_cast<std::uint64_t>(static_cast<unsigned>(mask)) << (16 * (b % 4));
   }
   // Bit i set when byte i + 1 is in this.
   constexpr WindowBits Next() const { return {(lo >> 1) | (hi << 63), hi >> 1}; }
@@ -604,29 +601,27 @@ DECIMAL_ALWAYS_INLINE bool FixedNumbers(const char* line, const WindowBits& minu
 // gives them, and the position of the CR behind the row; nullptr for any other row, with the
 // hundredths untouched (some numbers may be written). The 96 bytes from line must be readable.
 const char* FixedRow(const char* line, bool wantPhases, double (&v)[kFieldsPerRow], int (&hundredths)[3]) {
-  unsigned digitBits[6], blankBits[6], minusBits[6], signBits[6], literalBits[6];
   const __m128i belowZero = _mm_set1_epi8('0' - 1), aboveNine = _mm_set1_epi8('9' + 1);
   const __m128i blank = _mm_set1_epi8(' '), dash = _mm_set1_epi8('-'), plus = _mm_set1_epi8('+');
+  WindowBits digits, blanks, minus, signs, literals;
   for (int b = 0; b < kFixedWindow / 16; ++b) {
     const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + 16 * b));
     const __m128i expected = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kFixedLayout.text + 16 * b));
     const __m128i isDash = _mm_cmpeq_epi8(c, dash);
-    digitBits[b] = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_and_si128(_mm_cmpgt_epi8(c, belowZero), _mm_cmplt_epi8(c, aboveNine))));
-    blankBits[b] = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(c, blank)));
-    minusBits[b] = static_cast<unsigned>(_mm_movemask_epi8(isDash));
-    signBits[b] = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(isDash, _mm_cmpeq_epi8(c, plus))));
-    literalBits[b] = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(c, expected)));
+    digits.Put(b,
+               _mm_movemask_epi8(_mm_and_si128(_mm_cmpgt_epi8(c, belowZero), _mm_cmplt_epi8(c, aboveNine))));
+    blanks.Put(b, _mm_movemask_epi8(_mm_cmpeq_epi8(c, blank)));
+    minus.Put(b, _mm_movemask_epi8(isDash));
+    signs.Put(b, _mm_movemask_epi8(_mm_or_si128(isDash, _mm_cmpeq_epi8(c, plus))));
+    literals.Put(b, _mm_movemask_epi8(_mm_cmpeq_epi8(c, expected)));
   }
-  const WindowBits digits = WindowBits::Of(digitBits), blanks = WindowBits::Of(blankBits);
-  const WindowBits minus = WindowBits::Of(minusBits);
   const FixedLayout& l = kFixedLayout;
   // An integer part is a blank, then blanks, a '-' right before the digits, and digits up to
   // the '.': no other byte, no digit followed by a non-digit, no '-' followed by a non-digit.
   const WindowBits nextIsDigit = digits.Next();
-  if (!digits.Covers(l.digits) || !WindowBits::Of(signBits).Covers(l.signs) ||
-      !WindowBits::Of(literalBits).Covers(l.literal) || !blanks.Covers(l.intFirst) ||
-      !digits.Covers(l.intLast) || !(digits | blanks | minus).Covers(l.intRest) ||
+  if (!digits.Covers(l.digits) || !signs.Covers(l.signs) || !literals.Covers(l.literal) ||
+      !blanks.Covers(l.intFirst) || !digits.Covers(l.intLast) ||
+      !(digits | blanks | minus).Covers(l.intRest) ||
       !(((digits & ~l.intLast) | minus) & l.intRest & ~nextIsDigit).None())
     return nullptr;
   int rowHundredths[3] = {kNoHundredths, kNoHundredths, kNoHundredths};
