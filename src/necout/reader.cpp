@@ -280,18 +280,19 @@ int Hundredths(bool negative, std::uint64_t mantissa, long long exponent) {
   return negative ? -static_cast<int>(k) : static_cast<int>(k);
 }
 
-// The sums C, S and N of the polarisation ellipse over the components given: the squared
-// magnitudes weighted by the cosine and the sine of twice the phase, and unweighted.
+// The sums C, S and N of the polarisation ellipse over the first components of a row: the
+// squared magnitudes (v[3], v[5], v[7]) weighted by the cosine and the sine of twice the phase
+// (v[4], v[6], v[8], or its hundredths, which leave the phase in v unwritten), and unweighted.
 struct EllipseSums {
   double c, s, n;
 };
 
-EllipseSums SumsOf(const double* magnitude, const double* phase, const int* hundredths, int components) {
+EllipseSums SumsOf(const double (&v)[kFieldsPerRow], const int (&hundredths)[3], int components) {
   const PhaseTable& phases = Phases();
   double c = 0, s = 0, n = 0;
   for (int i = 0; i < components; ++i) {
-    const double m2 = magnitude[i] * magnitude[i];
-    const CosSin angle = hundredths[i] != kNoHundredths ? phases.At(hundredths[i]) : phases.Of(phase[i]);
+    const double m2 = v[3 + 2 * i] * v[3 + 2 * i];
+    const CosSin angle = hundredths[i] != kNoHundredths ? phases.At(hundredths[i]) : phases.Of(v[4 + 2 * i]);
     c += m2 * angle.cos;
     s += m2 * angle.sin;
     n += m2;
@@ -653,27 +654,24 @@ void ConvertRow(std::string_view row, const FieldConverter& convert, double (&v)
 // ellipse values go through peaks.
 void AppendRow(const double (&v)[kFieldsPerRow], const int (&hundredths)[3], int polarization,
                PeakValues& peaks, NearFieldTable& table) {
-  const double magnitude[3] = {v[3], v[5], v[7]};
-  const double phase[3] = {v[4], v[6], v[8]};
-
   table.x.push_back(v[0]);
   table.y.push_back(v[1]);
   table.z.push_back(v[2]);
   switch (polarization) {
     case 0:
-      peaks.Add(SumsOf(magnitude, phase, hundredths, 3));
+      peaks.Add(SumsOf(v, hundredths, 3));
       break;
     case 1:
-      table.value.push_back(magnitude[0] * kInvSqrt2);
+      table.value.push_back(v[3] * kInvSqrt2);
       break;
     case 2:
-      table.value.push_back(magnitude[1] * kInvSqrt2);
+      table.value.push_back(v[5] * kInvSqrt2);
       break;
     case 3:
-      table.value.push_back(magnitude[2] * kInvSqrt2);
+      table.value.push_back(v[7] * kInvSqrt2);
       break;
     case 4:
-      peaks.Add(SumsOf(magnitude, phase, hundredths, 2));
+      peaks.Add(SumsOf(v, hundredths, 2));
       break;
     default:
       break;
