@@ -494,19 +494,21 @@ struct WindowBits {
   constexpr bool Covers(const WindowBits& wanted) const { return ((wanted & ~*this)).None(); }
 };
 
-// The columns of the layout: the bytes that must be digits, exponent signs, or stand as in
-// text ('.', 'E', the CR); the first byte of each integer part (a blank), the rest of it, and
-// its last byte (a digit).
+// The columns of the layout: the bytes that must be digits, or stand as in text (the blank
+// that begins each integer part, '.', 'E', the CR, and an exponent's sign: '+', or '-' where
+// signColumns lets it in); the rest of each integer part, and its last byte (a digit).
 struct FixedLayout {
-  WindowBits digits, signs, literal, intFirst, intRest, intLast;
+  WindowBits digits, literal, intRest, intLast;
   char text[kFixedWindow] = {};
+  char signColumns[kFixedWindow] = {};  // -1 at the exponent signs
 };
 
 constexpr FixedLayout MakeFixedLayout() {
   FixedLayout layout;
   for (const FixedField& f : kFixedFields) {
     const int mark = f.start + f.intWidth;
-    layout.intFirst.Set(f.start);
+    layout.text[f.start] = ' ';
+    layout.literal.Set(f.start);
     for (int i = f.start + 1; i < mark; ++i) layout.intRest.Set(i);
     layout.intLast.Set(mark - 1);
     layout.text[mark] = '.';
@@ -516,7 +518,9 @@ constexpr FixedLayout MakeFixedLayout() {
       const int e = mark + f.decimals + 1;
       layout.text[e] = 'E';
       layout.literal.Set(e);
-      layout.signs.Set(e + 1);
+      layout.text[e + 1] = '+';
+      layout.literal.Set(e + 1);
+      layout.signColumns[e + 1] = -1;
       layout.digits.Set(e + 2);
       layout.digits.Set(e + 3);
     }
@@ -603,25 +607,26 @@ DECIMAL_ALWAYS_INLINE bool FixedNumbers(const char* line, const WindowBits& minu
 // hundredths untouched (some numbers may be written). The 96 bytes from line must be readable.
 const char* FixedRow(const char* line, bool wantPhases, double (&v)[kFieldsPerRow], int (&hundredths)[3]) {
   const __m128i belowZero = _mm_set1_epi8('0' - 1), aboveNine = _mm_set1_epi8('9' + 1);
-  const __m128i blank = _mm_set1_epi8(' '), dash = _mm_set1_epi8('-'), plus = _mm_set1_epi8('+');
-  WindowBits digits, blanks, minus, signs, literals;
+  const __m128i blank = _mm_set1_epi8(' '), dash = _mm_set1_epi8('-');
+  const FixedLayout& l = kFixedLayout;
+  WindowBits digits, blanks, minus, settled;
   for (int b = 0; b < kFixedWindow / 16; ++b) {
     const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + 16 * b));
-    const __m128i expected = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kFixedLayout.text + 16 * b));
+    const __m128i expected = _mm_loadu_si128(reinterpret_cast<const __m128i*>(l.text + 16 * b));
+    const __m128i signColumns = _mm_loadu_si128(reinterpret_cast<const __m128i*>(l.signColumns + 16 * b));
     const __m128i isDash = _mm_cmpeq_epi8(c, dash);
     digits.Put(b,
                _mm_movemask_epi8(_mm_and_si128(_mm_cmpgt_epi8(c, belowZero), _mm_cmplt_epi8(c, aboveNine))));
     blanks.Put(b, _mm_movemask_epi8(_mm_cmpeq_epi8(c, blank)));
     minus.Put(b, _mm_movemask_epi8(isDash));
-    signs.Put(b, _mm_movemask_epi8(_mm_or_si128(isDash, _mm_cmpeq_epi8(c, plus))));
-    literals.Put(b, _mm_movemask_epi8(_mm_cmpeq_epi8(c, expected)));
+    // The layout's own bytes ('+' in a sign's column), and '-' in a sign's column.
+    settled.Put(
+        b, _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(c, expected), _mm_and_si128(isDash, signColumns))));
   }
-  const FixedLayout& l = kFixedLayout;
   // An integer part is a blank, then blanks, a '-' right before the digits, and digits up to
   // the '.': no other byte, no digit followed by a non-digit, no '-' followed by a non-digit.
   const WindowBits nextIsDigit = digits.Next();
-  if (!digits.Covers(l.digits) || !signs.Covers(l.signs) || !literals.Covers(l.literal) ||
-      !blanks.Covers(l.intFirst) || !digits.Covers(l.intLast) ||
+  if (!digits.Covers(l.digits) || !settled.Covers(l.literal) || !digits.Covers(l.intLast) ||
       !(digits | blanks | minus).Covers(l.intRest) ||
       !(((digits & ~l.intLast) | minus) & l.intRest & ~nextIsDigit).None())
     return nullptr;
