@@ -63,9 +63,8 @@ double LineCountSeconds(const std::string& text) {
 void BM_ReadNearField(benchmark::State& state) {
   const std::string& text = ClassicText(static_cast<int>(state.range(0)));
   const int polarization = static_cast<int>(state.range(1));
-  const NearFieldParts parts = state.range(2) == 0
-                                   ? NearFieldParts::OfThisMachine()
-                                   : NearFieldParts{static_cast<std::size_t>(state.range(2)), 0};
+  const TextParts parts = state.range(2) == 0 ? TextParts::OfThisMachine()
+                                              : TextParts{static_cast<std::size_t>(state.range(2)), 0};
   NearFieldTable table;
   const double start = ProcessorSeconds();
   for (auto _ : state) {

@@ -785,24 +785,6 @@ class RowReader {
   std::size_t stride_;
 };
 
-// The starts of the parts a table is read in: the first part from the table's first row, every
-// further one from the row behind a CR that lies near its share of the text.
-std::vector<std::size_t> PartStarts(std::string_view text, std::size_t firstRow,
-                                    const NearFieldParts& split) {
-  const std::size_t rest = text.size() - firstRow;
-  const std::size_t parts = std::min(split.most, rest / std::max<std::size_t>(split.bytes, 1));
-  std::vector<std::size_t> starts{firstRow};
-  for (std::size_t w = 1; w < parts; ++w) {
-    const std::size_t near = firstRow + rest / parts * w;
-    const void* cr = std::memchr(text.data() + near, kCR, text.size() - near);
-    if (cr == nullptr) break;
-    const std::size_t start = static_cast<std::size_t>(static_cast<const char*>(cr) - text.data()) + 2;
-    if (start >= text.size()) break;
-    if (start > starts.back()) starts.push_back(start);
-  }
-  return starts;
-}
-
 // Appends the first count rows of part to table.
 void AppendRows(const NearFieldTable& part, std::size_t count, NearFieldTable& table) {
   const auto append = [count](const RealList& from, RealList& to) {
@@ -888,18 +870,13 @@ double ReadSegmentCurrent(const OutputText& text, int n) {
   return magnitude;
 }
 
-NearFieldParts NearFieldParts::OfThisMachine() {
-  // Below a megabyte a part does not pay for its thread.
-  return {CoreThreads(), std::size_t{1} << 20};
-}
-
 void ReadNearField(const OutputText& text, int polarization, NearFieldTable& table) {
-  static const NearFieldParts parts = NearFieldParts::OfThisMachine();
+  static const TextParts parts = TextParts::OfThisMachine();
   ReadNearFieldInParts(text, polarization, table, parts);
 }
 
 void ReadNearFieldInParts(const OutputText& text, int polarization, NearFieldTable& table,
-                          const NearFieldParts& split) {
+                          const TextParts& split) {
   table.x.clear();
   table.y.clear();
   table.z.clear();
@@ -913,7 +890,8 @@ void ReadNearFieldInParts(const OutputText& text, int polarization, NearFieldTab
   // The first row starts right behind the CR (its LF is trimmed); every later one two
   // characters behind the previous CR.
   const RowReader reader(view, polarization, c);
-  const std::vector<std::size_t> starts = PartStarts(view, c, split);
+  // Each part after the first from the row two characters behind a CR near its share.
+  const std::vector<std::size_t> starts = split.Starts(view, c, kCR, 2);
   const auto stopOf = [&](std::size_t w) { return w + 1 < starts.size() ? starts[w + 1] : view.size(); };
 
   // The first part is read on this thread, each further one on a thread of its own from a row

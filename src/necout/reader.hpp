@@ -57,6 +57,7 @@
 #include <string_view>
 
 #include "necout/model.hpp"
+#include "util/workers.hpp"
 
 namespace varnel {
 
@@ -66,14 +67,9 @@ void ReadAntennaInput(const OutputText& text, AntennaInput& result);
 AntennaInput ReadAntennaInput(const OutputText& text);
 double ReadSegmentCurrent(const OutputText& text, int n);
 void ReadNearField(const OutputText& text, int polarization, NearFieldTable& table);
-// How ReadNearField splits a large table: into at most `most` parts of at least `bytes` of text
-// each, read at once on threads of their own.
-struct NearFieldParts {
-  std::size_t most = 1, bytes = 0;
-  static NearFieldParts OfThisMachine();  // the cores, up to 8, and a megabyte
-};
+// ReadNearField with a large table's text split as given, the parts read at once.
 void ReadNearFieldInParts(const OutputText& text, int polarization, NearFieldTable& table,
-                          const NearFieldParts& split);
+                          const TextParts& split);
 double NecNumber(const std::string& token);
 
 // The most rows ReadNearField reads.

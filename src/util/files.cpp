@@ -86,26 +86,18 @@ bool OnlyCrLfLineEnds(const char* bytes, std::size_t size, bool noCtrlZ) {
   return true;
 }
 
-// OnlyCrLfLineEnds of a text split into parts that are checked at once. A part that passes has
-// no CR at its end and no LF at its start, so passing parts make a passing text wherever they
-// are cut; cut right behind an LF, they also pass whenever the text does.
-bool OnlyCrLfLineEndsInParts(const char* bytes, std::size_t size, bool noCtrlZ, std::size_t parts) {
-  std::vector<std::size_t> ends;
-  for (std::size_t w = 1; w < parts; ++w) {
-    const std::size_t near = std::max(size / parts * w, ends.empty() ? 0 : ends.back());
-    const void* lf = std::memchr(bytes + near, '\n', size - near);
-    if (lf == nullptr) break;
-    const std::size_t end = static_cast<std::size_t>(static_cast<const char*>(lf) - bytes) + 1;
-    if (end >= size) break;
-    ends.push_back(end);
-  }
-  ends.push_back(size);
-  std::vector<char> clean(ends.size());  // a byte per part: the parts are checked on different threads
+// OnlyCrLfLineEnds (no byte 26 either) of a text checked in parts at once. A part that passes has no CR at
+// its end and no LF at its start, so passing parts make a passing text wherever they are cut; cut right
+// behind an LF, they also pass whenever the text does.
+bool OnlyCrLfLineEndsInParts(std::string_view bytes) {
+  static const TextParts split = TextParts::OfThisMachine();
+  const std::vector<std::size_t> starts = split.Starts(bytes, 0, '\n', 1);
+  std::vector<char> clean(starts.size());  // a byte per part: the parts are checked on different threads
   std::vector<std::function<void()>> jobs;
-  for (std::size_t w = 0; w < ends.size(); ++w) {
+  for (std::size_t w = 0; w < starts.size(); ++w) {
     jobs.push_back([&, w] {
-      const std::size_t from = w == 0 ? 0 : ends[w - 1];
-      clean[w] = OnlyCrLfLineEnds(bytes + from, ends[w] - from, noCtrlZ);
+      const std::size_t end = w + 1 < starts.size() ? starts[w + 1] : bytes.size();
+      clean[w] = OnlyCrLfLineEnds(bytes.data() + starts[w], end - starts[w], true);
     });
   }
   RunAtOnce(jobs);
@@ -163,9 +155,7 @@ bool ReadTextFile(Platform platform, const std::string& name, std::string& text)
 std::string TextOfFileBytes(std::string bytes) {
   // The common file in one pass: CR LF line ends throughout, no byte 26. Its bytes are the text
   // already, but for a final line end (see below).
-  // A megabyte or more is checked on the cores at once.
-  const std::size_t parts = std::clamp<std::size_t>(bytes.size() >> 20, 1, CoreThreads());
-  if (OnlyCrLfLineEndsInParts(bytes.data(), bytes.size(), true, parts)) {
+  if (OnlyCrLfLineEndsInParts(bytes)) {
     if (!bytes.empty() && bytes.back() == '\n') bytes.resize(bytes.size() - 2);
     return bytes;
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <system_error>
@@ -116,5 +117,23 @@ void RunAtOnce(const std::vector<std::function<void()>>& jobs, bool atOnce) {
 }
 
 std::size_t CoreThreads() { return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8); }
+
+TextParts TextParts::OfThisMachine() { return {CoreThreads(), std::size_t{1} << 20}; }
+
+std::vector<std::size_t> TextParts::Starts(std::string_view text, std::size_t from, char mark,
+                                           std::size_t behind) const {
+  const std::size_t rest = text.size() - from;
+  const std::size_t parts = std::min(most, rest / std::max<std::size_t>(bytes, 1));
+  std::vector<std::size_t> starts{from};
+  for (std::size_t w = 1; w < parts; ++w) {
+    const std::size_t near = from + rest / parts * w;
+    const void* hit = std::memchr(text.data() + near, mark, text.size() - near);
+    if (hit == nullptr) break;
+    const std::size_t start = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) + behind;
+    if (start >= text.size()) break;
+    if (start > starts.back()) starts.push_back(start);
+  }
+  return starts;
+}
 
 }  // namespace varnel

@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -36,6 +37,18 @@ class Workers {
 
 // The threads worth starting for work spread over the processor's cores: one per core, up to 8.
 std::size_t CoreThreads();
+
+// How a large text is split for work on several cores: into at most `most` parts of at least
+// `bytes` bytes each, every part after the first starting `behind` bytes after a `mark`.
+struct TextParts {
+  std::size_t most = 1, bytes = 0;
+  // The cores, up to 8, and a megabyte: a smaller part does not pay for its thread.
+  static TextParts OfThisMachine();
+  // Where the parts of text[from, end) begin: at from, then behind the first mark at or after
+  // each further share of the text (rising; fewer where no mark follows a share).
+  std::vector<std::size_t> Starts(std::string_view text, std::size_t from, char mark,
+                                  std::size_t behind) const;
+};
 
 // Runs the jobs at once, on the calling thread and on threads kept for this (one fewer than the
 // cores), and returns when all have ended; then the failure of the first job that failed is

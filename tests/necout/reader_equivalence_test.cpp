@@ -134,7 +134,7 @@ std::string Visible(const std::string& text) {
 
 // The reader with the table split into up to eight parts of a row or less each, read at once.
 void ReadInSmallParts(const OutputText& text, int polarization, NearFieldTable& table) {
-  ReadNearFieldInParts(text, polarization, table, NearFieldParts{8, 40});
+  ReadNearFieldInParts(text, polarization, table, TextParts{8, 40});
 }
 
 }  // namespace
@@ -322,7 +322,7 @@ TEST(NecOutEquivalence, ATableInPartsStopsAtTheMostRows) {
       for (std::size_t parts : {2, 3, 8}) {
         const Outcome parted = ReadOutcome(
             [parts](const OutputText& t, int p, NearFieldTable& table) {
-              ReadNearFieldInParts(t, p, table, NearFieldParts{parts, 1 << 20});
+              ReadNearFieldInParts(t, p, table, TextParts{parts, 1 << 20});
             },
             text, pol);
         ExpectSame(whole, parted, std::to_string(parts) + " parts, bad row " + std::to_string(badRow));
@@ -346,7 +346,7 @@ TEST(NecOutEquivalence, APartStartingWhereTheRowsDoNotReadsAsStepByStep) {
       ExpectSame(ReadOutcome(StepByStepReadNearField, text, 0),
                  ReadOutcome(
                      [](const OutputText& t, int p, NearFieldTable& out) {
-                       ReadNearFieldInParts(t, p, out, NearFieldParts{2, 1});
+                       ReadNearFieldInParts(t, p, out, TextParts{2, 1});
                      },
                      text, 0),
                  Visible(text));
