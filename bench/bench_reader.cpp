@@ -1,6 +1,6 @@
 // The near-field reader on classic tables, beside a plain memchr line count over the same text
-// (the floor for any reader that must look at every line), and the grid extent of a large
-// table with all-distinct coordinates. The reader's figure stands beside that floor as the
+// (the floor for any reader that must look at every line), and the grid extent of large tables:
+// all-distinct coordinates, and a grid. The reader's figure stands beside that floor as the
 // ratio x_memchr of processor times (all threads), which a busy machine disturbs far less than
 // wall time; a large table is read on several cores, so its wall time is the shorter.
 #include <benchmark/benchmark.h>
@@ -105,6 +105,17 @@ void BM_GridExtentAllDistinct(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_GridExtentAllDistinct)->Unit(benchmark::kMillisecond);
+
+// The grid extent of the large classic table: each axis a cycle of values, of runs, or runs.
+void BM_GridExtentOfAGrid(benchmark::State& state) {
+  NearFieldTable table;
+  ReadNearField(ClassicText(128000), 1, table);
+  for (auto _ : state) {
+    GridExtent e = GridExtentOf(table);
+    benchmark::DoNotOptimize(e);
+  }
+}
+BENCHMARK(BM_GridExtentOfAGrid)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

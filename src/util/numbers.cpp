@@ -6,6 +6,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -210,7 +211,8 @@ namespace {
 // first element when it is NaN (nothing compares better than NaN), and otherwise the first
 // element whose value is the extreme of the non-NaN ones. Four running extremes over
 // interleaved elements give that value without a chain of dependent comparisons; only when it
-// is a zero does the sign of the first such zero matter, and the plain walk then decides.
+// is a zero does the sign of the first such zero matter: the walk takes the first element equal
+// to the extreme, for every one before it is worse.
 template <typename Better>
 double FirstExtreme(const RealList& list, Better better) {
   if (list.empty()) return std::numeric_limits<double>::quiet_NaN();
@@ -226,10 +228,8 @@ double FirstExtreme(const RealList& list, Better better) {
   for (int j = 1; j < 4; ++j) best = better(lane[j], best) ? lane[j] : best;
   best = better(lane[0], best) ? lane[0] : best;
   if (best != 0) return best;
-  best = v[0];
-  for (i = 1; i < n; ++i)
-    if (better(v[i], best)) best = v[i];
-  return best;
+  for (i = 0; v[i] != 0;) ++i;
+  return v[i];
 }
 
 }  // namespace
@@ -241,6 +241,26 @@ double MaxOf(const RealList& list) {
 double MinOf(const RealList& list) {
   return FirstExtreme(list, [](double a, double b) { return a < b; });
 }
+
+namespace {
+
+// P when the list is its first P elements over and over (the last time perhaps cut short), bit
+// for bit, with the P-th element the first to start that again after a different one: the
+// fast axis of a grid (a cycle of values) or a middle one (a cycle of runs). 0 otherwise, also
+// when the list does not hold the cycle at least three times.
+std::size_t CycleOf(const RealList& list) {
+  const std::size_t n = list.size();
+  if (n < 3) return 0;
+  const auto bits = [&](std::size_t i) { return std::bit_cast<std::uint64_t>(list[i]); };
+  const std::uint64_t first = bits(0);
+  std::size_t period = 1;
+  while (period <= n / 3 && (bits(period) != first || bits(period - 1) == first)) ++period;
+  if (period > n / 3) return 0;
+  const bool repeats = std::memcmp(list.data() + period, list.data(), (n - period) * sizeof(double)) == 0;
+  return repeats ? period : 0;
+}
+
+}  // namespace
 
 // An element is not counted when some later element lies within the tolerance.
 //
@@ -284,9 +304,17 @@ std::size_t CountDistinct(const RealList& list) {
     // goes into the sort element by element, which the pass below handles as well (an element
     // of an earlier value taken apart stands for itself).
     constexpr std::size_t kTrialElements = 4096;
+    // A list that cycles through its first P elements holds no value behind them that they do
+    // not, and its last P elements hold the last position of every value: the elements in
+    // between are passed over. Without non-finite elements only, which each count.
+    const std::size_t cycle = CycleOf(list);
+    const bool allFinite = std::all_of(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(cycle),
+                                       [](double v) { return std::isfinite(v); });
+    const std::size_t resume = cycle > 0 && allFinite ? list.size() - cycle : 0;
     std::size_t last = sorted.size();  // the entry of the previous finite element; none yet
     std::size_t i = 0;
     for (; i < list.size(); ++i) {
+      if (i == cycle && resume > cycle) i = resume;
       const double v = list[i];
       if (!std::isfinite(v)) {
         ++nonFinite;

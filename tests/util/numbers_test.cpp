@@ -336,14 +336,29 @@ TEST(CountDistinct, AgreesWithTheRuleOnGridOrderedLists) {
       {"cycles with a step of the tolerance", 7, 1, 0.001, 0.001},
       {"all distinct", 500, 1, -1, 0.01},
   };
+  // A list that cycles is settled by its first and last cycle; a change anywhere in between
+  // (a new value, a near neighbour, a zero of the other sign, a NaN) must still count.
+  const double nan = std::numeric_limits<double>::quiet_NaN();
   for (const Case& c : cases) {
-    for (int repeat : {1, 3}) {
+    const int cycle = c.outer * c.inner;
+    for (int length : {cycle, 3 * cycle, 5 * cycle + c.inner + 1}) {
       RealList values;
-      for (int i = 0; i < c.outer * c.inner * repeat; ++i)
-        values.push_back(c.start + ((i / c.inner) % c.outer) * c.step);
-      EXPECT_EQ(CountDistinctByRule(values), CountDistinct(values)) << c.name << ", " << repeat << " times";
+      for (int i = 0; i < length; ++i) values.push_back(c.start + ((i / c.inner) % c.outer) * c.step);
+      EXPECT_EQ(CountDistinctByRule(values), CountDistinct(values))
+          << c.name << ", " << length << " elements";
+      for (double changed : {c.start + 0.5 * c.step, c.start + 0.0009, c.start + 100, -0.0, nan}) {
+        RealList broken = values;
+        broken[static_cast<std::size_t>(length / 2)] = changed;
+        EXPECT_EQ(CountDistinctByRule(broken), CountDistinct(broken))
+            << c.name << ", " << length << " elements, the middle one " << changed;
+      }
     }
   }
+  // A cycle that begins with a NaN, or of zeros of both signs.
+  const RealList withNan = {nan, 1, 2, nan, 1, 2, nan, 1, 2, nan, 1};
+  EXPECT_EQ(CountDistinctByRule(withNan), CountDistinct(withNan));
+  const RealList zeros = {0.0, -0.0, 1, 0.0, -0.0, 1, 0.0, -0.0, 1, 0.0};
+  EXPECT_EQ(CountDistinctByRule(zeros), CountDistinct(zeros));
   // Mixed zero signs and exact repeats far apart in the list.
   const RealList mixed = {0.0, 1.0, -0.0, 2.0, 1.0, 0.0005, -0.0, 3.0, 2.0};
   EXPECT_EQ(CountDistinctByRule(mixed), CountDistinct(mixed));
