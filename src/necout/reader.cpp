@@ -13,6 +13,7 @@
 #include <cstring>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 #if defined(__SSE2__) || defined(_M_X64)
@@ -223,17 +224,22 @@ CosSin DoubledPhase(double phase) {
 // A phase is looked up only when it is bit for bit such a k / 100; any other one (more
 // decimals, out of range, -0, NaN) is computed as before. The results are identical either way.
 // The table is filled on all cores at once, by the first reader that needs it (see RowReader).
+// Only the phases from 0 on are worked out: -k / 100 is the exact negative of k / 100, and so
+// is every step of DoubledPhase from it, while the cosine is even and the sine odd, bit for bit
+// (the equivalence test holds every entry to CosDeg and SinDeg).
 class PhaseTable {
  public:
-  PhaseTable() : entries_(2 * kHundredths + 1) {
+  // Every entry is written below, by the threads that fill it; none is zeroed first.
+  PhaseTable() : entries_(std::make_unique_for_overwrite<CosSin[]>(2 * kHundredths + 1)) {
     const int pieces = static_cast<int>(CoreThreads());
     std::vector<std::function<void()>> jobs;
     for (int p = 0; p < pieces; ++p) {
       jobs.push_back([this, p, pieces] {
-        const int first = -kHundredths + (2 * kHundredths + 1) * p / pieces;
-        const int end = -kHundredths + (2 * kHundredths + 1) * (p + 1) / pieces;
-        for (int k = first; k < end; ++k)
-          entries_[static_cast<std::size_t>(k + kHundredths)] = DoubledPhase(k / 100.0);
+        for (int k = (kHundredths + 1) * p / pieces; k < (kHundredths + 1) * (p + 1) / pieces; ++k) {
+          const CosSin angle = DoubledPhase(k / 100.0);
+          entries_[static_cast<std::size_t>(kHundredths - k)] = {angle.cos, -angle.sin};
+          entries_[static_cast<std::size_t>(kHundredths + k)] = angle;  // 0 keeps its sine of +0
+        }
       });
     }
     RunAtOnce(jobs);
@@ -254,7 +260,7 @@ class PhaseTable {
 
  private:
   static constexpr int kHundredths = 18000;
-  std::vector<CosSin> entries_;
+  std::unique_ptr<CosSin[]> entries_;
 };
 
 const PhaseTable& Phases() {
