@@ -266,7 +266,8 @@ TEST(NecOutEquivalence, EveryRowEndReadsAsStepByStep) {
 
 // Rows in the engine's own column layout are read at fixed columns. Every change of one byte
 // of such a row (and of the line end and the next row's first byte), every inserted blank and
-// every deleted byte must still give the step-by-step table or failure.
+// every deleted byte must still give the step-by-step table or failure, also right behind the
+// unchanged row (a coordinate whose bytes repeat the previous row's takes its value).
 TEST(NecOutEquivalence, EveryOneByteChangeOfAnEngineRowReadsAsStepByStep) {
   const char* rows[] = {
       "   -4.0000   -2.0000   -2.0000   1.3198E-01  -91.68   1.4397E-02  -61.68   2.3449E-02  175.82",
@@ -277,8 +278,9 @@ TEST(NecOutEquivalence, EveryOneByteChangeOfAnEngineRowReadsAsStepByStep) {
   const std::string head = "  -------- NEAR ELECTRIC FIELDS --------\r\n  h\r\n  h\r\n  h\r\n  h\r\n";
   const std::string good = std::string(rows[0]) + "\r\n";
   std::size_t texts = 0;
+  std::string before;  // the unchanged row
   auto check = [&](const std::string& changed, const std::string& what) {
-    const std::string text = head + good + changed + good + "\r\n";
+    const std::string text = head + good + before + changed + good + "\r\n";
     ++texts;
     for (int pol : {0, 1}) {  // with and without the phases
       ExpectSame(ReadOutcome(StepByStepReadNearField, text, pol), ReadOutcome(ReadNearField, text, pol),
@@ -288,7 +290,8 @@ TEST(NecOutEquivalence, EveryOneByteChangeOfAnEngineRowReadsAsStepByStep) {
   };
   SeparatorScope scope(',');  // '.' reads the same: both are taken as the mark
   for (const char* row : rows) {
-    const std::string original = std::string(row) + "\r\n" + good;
+    before = std::string(row) + "\r\n";
+    const std::string original = before + good;
     for (std::size_t at = 0; at < 96 && !::testing::Test::HasFailure(); ++at) {
       for (char c : replacements) {
         std::string changed = original;
