@@ -52,19 +52,22 @@ bool OnlyCrLfLineEnds(const char* bytes, std::size_t size, bool noCtrlZ) {
   if (bytes[0] == '\n') return false;
   std::size_t i = 0;
 #if defined(__SSE2__) || defined(_M_X64)
+  // A byte fails where "CR here" and "LF next" differ, or where it is byte 26 (with noCtrlZ; else
+  // the test for it is one for CR again, which never fails). The failures of many blocks are
+  // gathered in a register and looked at every 1024 bytes.
   const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
-  const __m128i end = noCtrlZ ? _mm_set1_epi8(kCtrlZ) : cr;  // a CR never fails the test below
+  const __m128i end = noCtrlZ ? _mm_set1_epi8(kCtrlZ) : cr;
   while (size >= 17 && i < size - 16) {
-    int differ = 0;
-    const std::size_t stop = std::min(size - 16, i + 1024);  // look for a mismatch every 1024 bytes
+    __m128i differ = _mm_setzero_si128();
+    const std::size_t stop = std::min(size - 16, i + 1024);
     for (; i < stop; i += 16) {
       const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
       const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i + 1));
-      const int crs = _mm_movemask_epi8(_mm_cmpeq_epi8(here, cr));
-      differ |= (crs ^ _mm_movemask_epi8(_mm_cmpeq_epi8(next, lf))) |
-                (_mm_movemask_epi8(_mm_cmpeq_epi8(here, end)) & ~crs);
+      const __m128i crs = _mm_cmpeq_epi8(here, cr);
+      differ = _mm_or_si128(differ, _mm_or_si128(_mm_xor_si128(crs, _mm_cmpeq_epi8(next, lf)),
+                                                 _mm_andnot_si128(crs, _mm_cmpeq_epi8(here, end))));
     }
-    if (differ != 0) return false;
+    if (_mm_movemask_epi8(differ) != 0) return false;
   }
 #endif
   constexpr std::uint64_t kCr = 0x0d0d0d0d0d0d0d0dULL, kLf = 0x0a0a0a0a0a0a0a0aULL;
