@@ -9,6 +9,7 @@
 #include "platform/posix/posix_system.hpp"
 #include "platform/scripted/runner.hpp"
 #include "util/format.hpp"
+#include "util/workers.hpp"
 
 #ifdef VARNEL_HAVE_QT
 #include <dlfcn.h>
@@ -95,6 +96,8 @@ int main(int argc, char** argv) {
   DecimalSeparator = system.LocaleDecimalSeparator();
   // Ending the program by a signal also ends the engine it is waiting for.
   EndEnginesOnTerminationSignals();
+  // Work spread over the cores starts on the other cores at once.
+  SetThreadPlacement(&PlaceKeptThread);
 #ifdef VARNEL_HAVE_QT
   // Scripts may write PNG pictures, headless too.
   SetSceneRasterizer(&RasterPngOnDemand);

@@ -40,6 +40,22 @@ void Workers::Run(std::function<void()> job) {
   wake_.notify_one();
 }
 
+namespace {
+
+std::atomic<ThreadPlacement> placement{nullptr};
+
+}  // namespace
+
+void SetThreadPlacement(ThreadPlacement place) { placement.store(place); }
+
+void Workers::KeepOffThisProcessor() {
+  const ThreadPlacement place = placement.load();
+  if (place == nullptr) return;
+  placed_.store(true);
+  for (std::thread& thread : threads_)
+    if (thread.get_id() != std::this_thread::get_id()) place(&thread);
+}
+
 void Workers::Work() {
   while (true) {
     std::function<void()> job;
@@ -50,6 +66,7 @@ void Workers::Work() {
       job = std::move(jobs_.front());
       jobs_.pop_front();
     }
+    if (const ThreadPlacement place = placed_.load() ? placement.load() : nullptr) place(nullptr);
     job();
   }
 }
@@ -109,6 +126,7 @@ void RunAtOnce(const std::vector<std::function<void()>>& jobs, bool atOnce) {
   const auto batch = std::make_shared<Batch>(jobs);
   if (atOnce && jobs.size() > 1) {
     Workers& workers = SharedWorkers();
+    workers.KeepOffThisProcessor();
     const std::size_t helpers = std::min(jobs.size() - 1, workers.Threads());
     for (std::size_t i = 0; i < helpers; ++i) workers.Run([batch] { batch->RunJobs(); });
   }

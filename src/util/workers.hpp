@@ -3,6 +3,7 @@
 // calling thread does meanwhile (reading files already in memory). The destructor drops the jobs
 // not yet started and waits for those running. Where the system gives no thread, Run does the
 // job itself before it returns.
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -24,6 +25,9 @@ class Workers {
   void Run(std::function<void()> job);
   // The threads it has (none: Run does each job itself).
   std::size_t Threads() const { return threads_.size(); }
+  // Asks the system, through the placement set below, to keep the threads off the processor of
+  // the calling thread until each has its next job (a calling thread of its own is left as is).
+  void KeepOffThisProcessor();
 
  private:
   void Work();
@@ -32,6 +36,7 @@ class Workers {
   std::condition_variable wake_;
   std::deque<std::function<void()>> jobs_;
   bool stopping_ = false;
+  std::atomic<bool> placed_{false};  // KeepOffThisProcessor has been asked
   std::vector<std::thread> threads_;
 };
 
@@ -49,6 +54,16 @@ struct TextParts {
   std::vector<std::size_t> Starts(std::string_view text, std::size_t from, char mark,
                                   std::size_t behind) const;
 };
+
+// Where the system may run a kept thread of RunAtOnce. Before it is woken for work: anywhere but
+// on the calling thread's processor (awayFromCaller is the thread). A small machine that has just
+// been busy may otherwise wake it on the waking thread's processor, where it waits milliseconds
+// for that thread's time to end while another processor idles. Once it has work: anywhere again
+// (awayFromCaller is nullptr, asked by the kept thread itself), so that it is never held off a
+// processor that falls idle. None by default; the binding of a system sets it at start. The kept
+// threads only ever run RunAtOnce's jobs, so the placement reaches no process the program starts.
+using ThreadPlacement = void (*)(std::thread* awayFromCaller);
+void SetThreadPlacement(ThreadPlacement placement);
 
 // Runs the jobs at once, on the calling thread and on threads kept for this (one fewer than the
 // cores), and returns when all have ended; then the failure of the first job that failed is

@@ -6,8 +6,11 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace varnel {
 
@@ -53,6 +56,42 @@ TEST(Workers, RunAtOnceRunsMoreJobsThanThreadsAndJobsThatRunJobsAtOnce) {
   const std::function<void()> outer = [&] { RunAtOnce({inner, inner, inner}); };
   for (int round = 0; round < 50; ++round) RunAtOnce({outer, outer, outer, outer, outer});
   EXPECT_EQ(50 * 15, done.load());
+}
+
+// A kept thread is placed away from the calling thread before it is woken for work, and asks to
+// run anywhere again once it has a job; the calling thread is never placed.
+TEST(Workers, RunAtOnceHasKeptThreadsPlacedAwayFromTheCallerUntilTheyWork) {
+  static std::mutex mutex;
+  static std::vector<std::pair<std::thread::id, bool>> calls;  // the thread, and whether away
+  SetThreadPlacement([](std::thread* awayFromCaller) {
+    const std::lock_guard<std::mutex> lock(mutex);
+    calls.emplace_back(awayFromCaller ? awayFromCaller->get_id() : std::this_thread::get_id(),
+                       awayFromCaller != nullptr);
+  });
+  std::mutex jobMutex;
+  std::vector<std::thread::id> workers;
+  const std::function<void()> job = [&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // time for a kept thread to join in
+    const std::lock_guard<std::mutex> lock(jobMutex);
+    workers.push_back(std::this_thread::get_id());
+  };
+  RunAtOnce({job, job});
+  SetThreadPlacement(nullptr);
+
+  const std::thread::id caller = std::this_thread::get_id();
+  EXPECT_EQ(CoreThreads() > 1, !calls.empty());
+  for (const auto& [thread, away] : calls)
+    EXPECT_NE(caller, thread) << (away ? "placed away" : "placed anywhere");
+  for (const std::thread::id worker : workers) {
+    if (worker == caller) continue;
+    std::size_t placedAway = calls.size(), anywhere = calls.size();
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+      if (calls[i].first != worker) continue;
+      if (calls[i].second && placedAway == calls.size()) placedAway = i;
+      if (!calls[i].second) anywhere = i;
+    }
+    EXPECT_LT(placedAway, anywhere) << "a kept thread that ran a job was placed away, then anywhere";
+  }
 }
 
 }  // namespace varnel

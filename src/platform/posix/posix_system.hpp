@@ -3,6 +3,7 @@
 // files, folders, processes, the environment, the locale and the clock. A user interface runs
 // over it (scripted/, qt/); this class has none of its own.
 #include <string>
+#include <thread>
 
 #include "platform/system.hpp"
 
@@ -31,6 +32,11 @@ char DecimalSeparatorFromLocale();
 // Makes SIGTERM, SIGINT and SIGHUP end the process groups of the running started programs
 // (those whose handles are open) before the program ends by the signal. Call once at start.
 void EndEnginesOnTerminationSignals();
+
+// The placement of RunAtOnce's kept threads (see SetThreadPlacement): away from the caller, the
+// thread's processors are the program's but the one the calling thread runs on now; with fewer
+// than two, or when the system refuses, the thread stays as it was.
+void PlaceKeptThread(std::thread* awayFromCaller);
 
 // Opens a document (or a folder) with the desktop's opener (xdg-open) without waiting; does
 // nothing when there is none or the path names no place. For an interface without a desktop
