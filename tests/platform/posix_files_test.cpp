@@ -50,7 +50,7 @@ TEST(PosixFiles, ReadAndWriteKeepEveryByte) {
   EXPECT_EQ("", p.ReadFile("c:\\all.bin"));
   // Files that report no size are read to their end.
   EXPECT_NE(std::string::npos, p.ReadFile("z:\\proc\\self\\status").find("Pid:"));
-  // Large files are read in pieces of a megabyte at once: lengths at and just past a piece.
+  // Large files are read in two halves at once, of every length around their middle.
   for (std::size_t size : {std::size_t{8} << 20, (std::size_t{8} << 20) + 1, (std::size_t{9} << 20) + 7}) {
     std::string large(size, '\0');
     for (std::size_t i = 0; i < size; ++i) large[i] = static_cast<char>((i * 7919) >> 3);

@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -91,34 +90,9 @@ std::size_t ReadAt(int fd, char* data, std::size_t from, std::size_t to, int& er
   return from;
 }
 
-// From this size on a file is read on several cores at once. The kernel's copy and the page
+// From this size on a file is read in two halves at once. The kernel's copy and the page
 // faults of the fresh buffer are most of a read, and both go about twice as fast on two cores.
-// The cores take pieces of a megabyte one after the other rather than a share each: a kept
-// thread may start milliseconds late (the system may queue it behind the calling thread on that
-// thread's processor), and it then still takes the pieces that are left.
-constexpr std::size_t kAtOnceBytes = std::size_t{8} << 20;
-constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
-
-// Reads the file's first `size` bytes into data in pieces at once; returns how many bytes were
-// read in one run from the start, up to the first piece that stopped short (the file shrank),
-// and sets error to the first failing piece's errno.
-std::size_t ReadInPieces(int fd, char* data, std::size_t size, int& error) {
-  const std::size_t pieces = (size + kPieceBytes - 1) / kPieceBytes;
-  std::vector<std::size_t> ends(pieces);
-  std::vector<int> errors(pieces, 0);
-  std::atomic<std::size_t> next{0};
-  const auto endOf = [&](std::size_t piece) { return std::min(size, (piece + 1) * kPieceBytes); };
-  const std::function<void()> take = [&] {
-    for (std::size_t piece; (piece = next.fetch_add(1)) < pieces;)
-      ends[piece] = ReadAt(fd, data, piece * kPieceBytes, endOf(piece), errors[piece]);
-  };
-  RunAtOnce(std::vector<std::function<void()>>(CoreThreads(), take));
-  std::size_t length = 0;
-  for (std::size_t piece = 0; piece < pieces && length == piece * kPieceBytes; ++piece) length = ends[piece];
-  for (const int e : errors)
-    if (error == 0) error = e;
-  return length;
-}
+constexpr std::size_t kTwoHalvesBytes = std::size_t{8} << 20;
 
 }  // namespace
 
@@ -145,7 +119,15 @@ std::string PosixSystem::ReadFile(const std::string& path) {
   ReserveOnHugePages(bytes, capacity);
   ResizeForOverwrite(bytes, capacity);
   int error = 0;
-  if (capacity - 1 >= kAtOnceBytes) length = ReadInPieces(file.fd, bytes.data(), capacity - 1, error);
+  if (capacity - 1 >= kTwoHalvesBytes) {
+    const std::size_t half = (capacity - 1) / 2;
+    int secondError = 0;
+    std::size_t secondEnd = half;
+    RunAtOnce({[&] { length = ReadAt(file.fd, bytes.data(), 0, half, error); },
+               [&] { secondEnd = ReadAt(file.fd, bytes.data(), half, capacity - 1, secondError); }});
+    if (error == 0) error = secondError;
+    if (length == half) length = secondEnd;  // else the file shrank: the rest is read on below
+  }
   // Up to the end, also of a file that grew while it was read.
   while (error == 0) {
     if (length == bytes.size()) {
