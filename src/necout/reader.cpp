@@ -311,12 +311,56 @@ double PeakAmplitude(const EllipseSums& e) {
   return std::sqrt((std::sqrt(e.c * e.c + e.s * e.s) + e.n) * 0.5);
 }
 
+// Where the rows of a run go: appended to a table's lists (up to MaxNearFieldRows rows in all),
+// or written into them from a given row on, up to a given row, the lists being that long
+// already. The values may follow the coordinates a few rows behind (see PeakValues).
+class AppendedRows {
+ public:
+  explicit AppendedRows(NearFieldTable& table) : table_(table) {}
+  std::size_t Room() const { return MaxNearFieldRows - std::min(MaxNearFieldRows, table_.x.size()); }
+  bool RoomEndsTable() const { return true; }  // whether the rows end with the room
+  void Coordinates(double x, double y, double z) {
+    table_.x.push_back(x);
+    table_.y.push_back(y);
+    table_.z.push_back(z);
+  }
+  void Value(double value) { table_.value.push_back(value); }
+
+ private:
+  NearFieldTable& table_;
+};
+
+class RowsInPlace {
+ public:
+  RowsInPlace(NearFieldTable& table, std::size_t first, std::size_t end)
+      : x_(table.x.data() + first),
+        y_(table.y.data() + first),
+        z_(table.z.data() + first),
+        value_(table.value.data() + first),
+        room_(end - first),
+        endsTable_(end >= MaxNearFieldRows) {}
+  std::size_t Room() const { return room_; }
+  bool RoomEndsTable() const { return endsTable_; }
+  void Coordinates(double x, double y, double z) {
+    *x_++ = x;
+    *y_++ = y;
+    *z_++ = z;
+  }
+  void Value(double value) { *value_++ = value; }
+
+ private:
+  double *x_, *y_, *z_, *value_;
+  std::size_t room_;
+  bool endsTable_;
+};
+
 // The values of the ellipse rows, worked out sixteen rows at a time: the two square roots of
 // a row wait on each other, those of different rows do not, so a batch overlaps them. Rows
 // are appended in order; Flush appends the rows still waiting (also when a later row fails).
+template <typename Rows>
 class PeakValues {
  public:
-  PeakValues(int polarization, NearFieldTable& table) : total_(polarization == 0), table_(table) {}
+  PeakValues(int polarization, Rows& rows) : total_(polarization == 0), rows_(rows) {}
   void Add(const EllipseSums& sums) {
     sums_[count_++] = sums;
     if (count_ == kBatch) Flush();
@@ -337,7 +381,7 @@ class PeakValues {
     for (; i < count_; ++i) peaks[i] = PeakAmplitude(sums_[i]);
     for (i = 0; i < count_; ++i) {
       const double peak = total_ && peaks[i] > 1000 ? 0 : peaks[i];
-      table_.value.push_back(peak * kInvSqrt2);
+      rows_.Value(peak * kInvSqrt2);
     }
     count_ = 0;
   }
@@ -345,7 +389,7 @@ class PeakValues {
  private:
   static constexpr int kBatch = 16;
   bool total_;
-  NearFieldTable& table_;
+  Rows& rows_;
   EllipseSums sums_[kBatch];
   int count_ = 0;
 };
@@ -671,25 +715,24 @@ void ConvertRow(std::string_view row, const FieldConverter& convert, double (&v)
   for (std::size_t i = 0; i < kFieldsPerRow; ++i) v[i] = convert.Convert(fields[i], i == 7);
 }
 
-// Appends the row of the nine numbers (phases given by hundredths where those are known); the
+// Puts the row of the nine numbers (phases given by hundredths where those are known); the
 // ellipse values go through peaks.
-void AppendRow(const double (&v)[kFieldsPerRow], const int (&hundredths)[3], int polarization,
-               PeakValues& peaks, NearFieldTable& table) {
-  table.x.push_back(v[0]);
-  table.y.push_back(v[1]);
-  table.z.push_back(v[2]);
+template <typename Rows>
+void PutRow(const double (&v)[kFieldsPerRow], const int (&hundredths)[3], int polarization,
+            PeakValues<Rows>& peaks, Rows& sink) {
+  sink.Coordinates(v[0], v[1], v[2]);
   switch (polarization) {
     case 0:
       peaks.Add(SumsOf(v, hundredths, 3));
       break;
     case 1:
-      table.value.push_back(v[3] * kInvSqrt2);
+      sink.Value(v[3] * kInvSqrt2);
       break;
     case 2:
-      table.value.push_back(v[5] * kInvSqrt2);
+      sink.Value(v[5] * kInvSqrt2);
       break;
     case 3:
-      table.value.push_back(v[7] * kInvSqrt2);
+      sink.Value(v[7] * kInvSqrt2);
       break;
     case 4:
       peaks.Add(SumsOf(v, hundredths, 2));
@@ -706,6 +749,7 @@ struct RowRun {
   std::size_t next = 0;
   bool ended = true;
   std::exception_ptr failure;
+  std::size_t rows = 0;  // the rows put
 };
 
 // Reads the rows of one near-field table from given row starts; used by one thread or by
@@ -726,6 +770,11 @@ class RowReader {
     stride_ = std::max<std::size_t>(stride_, 16);
   }
 
+  // The length of the first row with its line end: that of every row of the engine's layout.
+  std::size_t Stride() const { return stride_; }
+  // Whether the rows give values (polarisations 0 to 4).
+  bool HasValues() const { return polarization_ >= 0 && polarization_ <= 4; }
+
   // Room in table for the rows that the text from one row start to another holds (more rows
   // still fit; the lists then grow).
   void Reserve(NearFieldTable& table, std::size_t from, std::size_t to) const {
@@ -733,21 +782,27 @@ class RowReader {
     table.x.reserve(expected);
     table.y.reserve(expected);
     table.z.reserve(expected);
-    if (polarization_ >= 0 && polarization_ <= 4) table.value.reserve(expected);
+    if (HasValues()) table.value.reserve(expected);
   }
 
-  // Appends the rows that start at rowStart (zero-based) and after it, up to the first one
-  // that would start at or behind stop, the end of the table or MaxNearFieldRows rows in table.
-  RowRun Read(std::size_t rowStart, std::size_t stop, NearFieldTable& table) const {
+  // Puts the rows that start at rowStart (zero-based) and after it into sink, up to the first
+  // one that would start at or behind stop, the end of the table or a full sink.
+  template <typename Rows>
+  RowRun Read(std::size_t rowStart, std::size_t stop, Rows sink) const {
     const char* const data = text_.data();
     const char* const textEnd = data + text_.size();
     RowRun run;
-    PeakValues peaks(polarization_, table);
+    PeakValues<Rows> peaks(polarization_, sink);
     double v[kFieldsPerRow];  // kept from row to row: FixedRow may keep a coordinate
 #ifdef VARNEL_FIXED_ROWS
     const char* previousFixed = nullptr;  // the row before, when FixedRow took it
 #endif
-    for (std::size_t rows = table.x.size(); rows < MaxNearFieldRows; ++rows) {
+    std::size_t rows = 0;
+    for (const std::size_t room = sink.Room();; ++rows) {
+      if (rows == room) {
+        run.ended = sink.RoomEndsTable();
+        break;
+      }
       if (rowStart >= text_.size()) break;
       if (rowStart >= stop) {
         run.ended = false;
@@ -788,12 +843,13 @@ class RowReader {
           }
         }
       }
-      AppendRow(v, hundredths, polarization_, peaks, table);
+      PutRow(v, hundredths, polarization_, peaks, sink);
       if (rowEnd == textEnd) break;  // the table ran to the end of the text
       rowStart = static_cast<std::size_t>(rowEnd - data) + 2;
     }
     peaks.Flush();
     run.next = rowStart;
+    run.rows = rows;
     return run;
   }
 
@@ -816,6 +872,63 @@ void AppendRows(const NearFieldTable& part, std::size_t count, NearFieldTable& t
   RunAtOnce({[&] { append(part.x, table.x), append(part.y, table.y); },
              [&] { append(part.z, table.z), append(part.value, table.value); }},
             count >= kPointsWorthCores);
+}
+
+// The rows of a large table read in parts at once, each part writing its rows into the table's
+// lists where they belong, with no copy afterwards. That place is known when the rows before a
+// part's start are all one stride long, as those of the engine's layout are: the lists are made
+// long enough for all rows the text could hold first, and cut to the rows read at the end. The
+// parts are joined in order as long as each filled its stretch up to the next part's start;
+// from the first that did not, the rows are read on one after the other. False, having done
+// nothing, when a part's start is not a whole number of strides behind the first row.
+bool ReadPartsInPlace(const RowReader& reader, std::string_view view, std::size_t firstRow,
+                      const std::vector<std::size_t>& starts, NearFieldTable& table, RowRun& last) {
+  const std::size_t stride = reader.Stride(), parts = starts.size();
+  // Row k >= 1 starts at firstRow + 1 + k strides: the first row also holds the LF before it.
+  std::vector<std::size_t> firsts(parts, 0);
+  for (std::size_t w = 1; w < parts; ++w) {
+    if (starts[w] <= firstRow || (starts[w] - firstRow - 1) % stride != 0) return false;
+    firsts[w] = (starts[w] - firstRow - 1) / stride;
+  }
+  const std::size_t rows =
+      std::min(MaxNearFieldRows, firsts.back() + (view.size() - starts.back()) / stride + 1);
+  if (firsts.back() >= rows) return false;
+  // Made long two lists at a time: that is mostly the page faults of fresh memory, which the
+  // cores take in parallel.
+  RunAtOnce({[&] { table.x.resize(rows), table.y.resize(rows); },
+             [&] {
+               table.z.resize(rows);
+               if (reader.HasValues()) table.value.resize(rows);
+             }});
+  std::vector<RowRun> runs(parts);
+  std::vector<std::function<void()>> jobs;
+  for (std::size_t w = 0; w < parts; ++w) {
+    jobs.push_back([&, w] {
+      try {
+        runs[w] = reader.Read(starts[w], w + 1 < parts ? starts[w + 1] : view.size(),
+                              RowsInPlace(table, firsts[w], w + 1 < parts ? firsts[w + 1] : rows));
+      } catch (...) {
+        runs[w] = RowRun{};  // no rows, the failure raised if the table reaches this part
+        runs[w].failure = std::current_exception();
+      }
+    });
+  }
+  RunAtOnce(jobs);
+
+  last = runs[0];
+  std::size_t end = runs[0].rows;  // the place behind the last row joined
+  for (std::size_t w = 1; w < parts && !last.ended && last.next == starts[w] && end == firsts[w]; ++w) {
+    last = runs[w];
+    end += runs[w].rows;
+  }
+  table.x.resize(end);
+  table.y.resize(end);
+  table.z.resize(end);
+  if (reader.HasValues()) table.value.resize(end);
+  if (!last.ended) {
+    last = reader.Read(last.next, view.size(), AppendedRows(table));
+  }
+  return true;
 }
 
 }  // namespace
@@ -914,21 +1027,27 @@ void ReadNearFieldInParts(const OutputText& text, int polarization, NearFieldTab
   const std::vector<std::size_t> starts = split.Starts(view, c, kCR, 2);
   const auto stopOf = [&](std::size_t w) { return w + 1 < starts.size() ? starts[w + 1] : view.size(); };
 
-  // The first part is read on this thread, each further one on a thread of its own from a row
-  // start found by its CR; the parts are joined in order as long as the walk of the rows before
-  // lands on that start.
+  RowRun last;
+  if (starts.size() > 1 && ReadPartsInPlace(reader, view, c, starts, table, last)) {
+    if (last.failure) std::rethrow_exception(last.failure);
+    return;
+  }
+
+  // Otherwise the first part is read on this thread, each further one on a thread of its own
+  // from a row start found by its CR, into lists of its own; the parts are joined in order as
+  // long as the walk of the rows before lands on that start.
   std::vector<NearFieldTable> parts(starts.size() - 1);
   std::vector<RowRun> runs(starts.size());
   std::vector<std::function<void()>> jobs{[&] {
     reader.Reserve(table, c, view.size());
-    runs[0] = reader.Read(c, stopOf(0), table);
+    runs[0] = reader.Read(c, stopOf(0), AppendedRows(table));
   }};
   for (std::size_t w = 1; w < starts.size(); ++w) {
     jobs.push_back([&, w] {
       const std::size_t stop = stopOf(w);
       try {
         reader.Reserve(parts[w - 1], starts[w], stop);
-        runs[w] = reader.Read(starts[w], stop, parts[w - 1]);
+        runs[w] = reader.Read(starts[w], stop, AppendedRows(parts[w - 1]));
       } catch (...) {
         runs[w].failure = std::current_exception();  // raised if the table reaches this part
       }
@@ -936,11 +1055,11 @@ void ReadNearFieldInParts(const OutputText& text, int polarization, NearFieldTab
   }
   RunAtOnce(jobs);
 
-  RowRun last = runs[0];
+  last = runs[0];
   for (std::size_t w = 1; w < starts.size() && !last.ended; ++w) {
     if (last.next != starts[w]) {
       // A row end other than CR LF moved the walk past the part's start: read on from where it is.
-      last = reader.Read(last.next, view.size(), table);
+      last = reader.Read(last.next, view.size(), AppendedRows(table));
       break;
     }
     NearFieldTable& part = parts[w - 1];

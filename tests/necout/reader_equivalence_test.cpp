@@ -357,4 +357,49 @@ TEST(NecOutEquivalence, APartStartingWhereTheRowsDoNotReadsAsStepByStep) {
   }
 }
 
+// Parts of a table in the engine's layout write their rows where the rows before them would
+// end if all had the first row's length. Where a row takes the place of two (blanks behind it)
+// or two short rows that of one, a part's rows do not fill its stretch: anywhere, in any number
+// of parts, the table must still be the one read in one part.
+TEST(NecOutEquivalence, PartsWhoseRowsDoNotFillTheirStretchReadAsOnePart) {
+  SeparatorScope scope(',');
+  ClassicOutput o;
+  o.nearField = ClassicGrid(20, 20, 20, -10, -10, 0, 1.0, ClassicDipoleField);
+  const std::string good = ClassicOutputText(o);
+  const auto rowStart = [](const std::string& text, std::size_t row) {
+    std::size_t at = text.find("NEAR ELECTRIC");
+    for (std::size_t line = 0; line < 5 + row; ++line) at = text.find("\r\n", at) + 2;
+    return at;
+  };
+  const std::size_t stride = rowStart(good, 1) - rowStart(good, 0);
+  const std::string shortRows =
+      std::string(28, ' ') + "1 2 3 4 5 6 7 8 9\r\n" + std::string(29, ' ') + "1 2 3 4 5 6 7 8 9\r\n";
+  ASSERT_EQ(stride, shortRows.size());
+  for (std::size_t row :
+       {std::size_t{3}, std::size_t{2500}, std::size_t{3999}, std::size_t{4000}, std::size_t{7990}}) {
+    for (int change = 0; change < 2; ++change) {
+      std::string text = good;
+      const std::size_t at = rowStart(text, row);
+      const std::size_t end = text.find("\r\n", at);
+      if (change == 0)
+        text.insert(end, stride, ' ');  // one row in the place of two
+      else
+        text.replace(at, end + 2 - at, shortRows);  // two rows in the place of one
+      for (int pol : {0, 3}) {
+        const auto inParts = [](std::size_t parts) {
+          return [parts](const OutputText& t, int p, NearFieldTable& table) {
+            ReadNearFieldInParts(t, p, table, TextParts{parts, 1 << 10});
+          };
+        };
+        const Outcome whole = ReadOutcome(inParts(1), text, pol);
+        ASSERT_EQ(8000u + change, whole.table.x.size());
+        for (std::size_t parts : {2, 3, 8})
+          ExpectSame(whole, ReadOutcome(inParts(parts), text, pol),
+                     std::to_string(parts) + " parts, change " + std::to_string(change) + " at row " +
+                         std::to_string(row));
+      }
+    }
+  }
+}
+
 }  // namespace varnel
