@@ -463,8 +463,8 @@ inline bool SweepNaN(const char*& p, bool ninth) {
 // is then read field by field with the general rules. Without wantPhases the phases are only
 // checked, not converted; with it a phase that is k / 100 gives k in hundredths and no value.
 // p must point into a std::string (its NUL ends every scan).
-const char* SweepRow(const char* p, char mark, bool wantPhases, double (&v)[kFieldsPerRow],
-                     int (&hundredths)[3]) {
+DECIMAL_ALWAYS_INLINE const char* SweepRow(const char* p, char mark, bool wantPhases,
+                                           double (&v)[kFieldsPerRow], int (&hundredths)[3]) {
   SweptNumber n;
   for (std::size_t f = 0; f < 3; ++f) {
     if (f > 0 && !SweepBlanks(p)) return nullptr;
@@ -663,8 +663,10 @@ DECIMAL_ALWAYS_INLINE bool FixedNumbers(const char* line, const char* previous, 
 // gives them, and the position of the CR behind the row; nullptr for any other row, with the
 // hundredths untouched (some numbers may be written). The 96 bytes from line must be readable.
 // previous: the row before, when FixedRow took it and v still holds its numbers; else nullptr.
-const char* FixedRow(const char* line, const char* previous, bool wantPhases, double (&v)[kFieldsPerRow],
-                     int (&hundredths)[3]) {
+// Inlined into each kind of row loop (see RowReader::Read), as SweepRow is: a call per row
+// costs some per cent.
+DECIMAL_ALWAYS_INLINE const char* FixedRow(const char* line, const char* previous, bool wantPhases,
+                                           double (&v)[kFieldsPerRow], int (&hundredths)[3]) {
   const __m128i belowZero = _mm_set1_epi8('0' - 1), aboveNine = _mm_set1_epi8('9' + 1);
   const __m128i blank = _mm_set1_epi8(' '), dash = _mm_set1_epi8('-');
   const FixedLayout& l = kFixedLayout;
