@@ -311,9 +311,10 @@ double PeakAmplitude(const EllipseSums& e) {
   return std::sqrt((std::sqrt(e.c * e.c + e.s * e.s) + e.n) * 0.5);
 }
 
-// Where the rows of a run go: appended to a table's lists (up to MaxNearFieldRows rows in all),
-// or written into them from a given row on, up to a given row, the lists being that long
-// already. The values may follow the coordinates a few rows behind (see PeakValues).
+// Where the rows of a run go, the sinks of RowReader::Read: appended to a table's lists (up to
+// MaxNearFieldRows rows in all), or written into them from a given row on, up to a given row,
+// the lists being that long already (RowsInPlace). The values may follow the coordinates a few
+// rows behind (see PeakValues).
 class AppendedRows {
  public:
   explicit AppendedRows(NearFieldTable& table) : table_(table) {}
@@ -355,8 +356,8 @@ class RowsInPlace {
 };
 
 // The values of the ellipse rows, worked out sixteen rows at a time: the two square roots of
-// a row wait on each other, those of different rows do not, so a batch overlaps them. Rows
-// are appended in order; Flush appends the rows still waiting (also when a later row fails).
+// a row wait on each other, those of different rows do not, so a batch overlaps them. The
+// values are put in row order; Flush puts those still waiting (also when a later row fails).
 template <typename Rows>
 class PeakValues {
  public:
