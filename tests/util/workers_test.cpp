@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -84,13 +85,11 @@ TEST(Workers, RunAtOnceHasKeptThreadsPlacedAwayFromTheCallerUntilTheyWork) {
     EXPECT_NE(caller, thread) << (away ? "placed away" : "placed anywhere");
   for (const std::thread::id worker : workers) {
     if (worker == caller) continue;
-    std::size_t placedAway = calls.size(), anywhere = calls.size();
-    for (std::size_t i = 0; i < calls.size(); ++i) {
-      if (calls[i].first != worker) continue;
-      if (calls[i].second && placedAway == calls.size()) placedAway = i;
-      if (!calls[i].second) anywhere = i;
-    }
-    EXPECT_LT(placedAway, anywhere) << "a kept thread that ran a job was placed away, then anywhere";
+    const auto first =
+        std::find_if(calls.begin(), calls.end(), [&](const auto& c) { return c.first == worker; });
+    ASSERT_NE(calls.end(), first);
+    EXPECT_TRUE(first->second) << "a kept thread that ran a job was placed away first";
+    EXPECT_NE(calls.end(), std::find(first, calls.end(), std::pair{worker, false})) << "then anywhere";
   }
 }
 
