@@ -68,7 +68,7 @@ void BM_ReadNearField(benchmark::State& state) {
   NearFieldTable table;
   const double start = ProcessorSeconds();
   for (auto _ : state) {
-    ReadNearFieldInParts(text, polarization, table, parts);
+    ReadNearField(OutputPrint(text), polarization, table, parts);
     benchmark::DoNotOptimize(table.value.data());
   }
   const double perRead = (ProcessorSeconds() - start) / static_cast<double>(state.iterations());

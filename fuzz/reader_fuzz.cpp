@@ -1,6 +1,6 @@
-// The output reader on any text: every read operation under ',', '.' and an odd separator, held
-// to a literal reading with the text helpers (the near-field table bit for bit to the
-// step-by-step reading), and every near-field search on the table it returns. The list helpers
+// The output reader on any text: under ',', '.' and an odd separator every read of a print
+// returns or refuses with PrintError, the near-field rows are held bit for bit to the
+// step-by-step reading, and every near-field search runs on the table they give. The list helpers
 // behind the grid extent (MinOf, MaxOf, CountDistinct) are held to their plain definitions, on
 // the table's axes and on the input read as numbers.
 #include <algorithm>
@@ -12,7 +12,6 @@
 #include "common.hpp"
 #include "necout/nearfield.hpp"
 #include "necout/reader.hpp"
-#include "necout/sections.hpp"
 #include "necout/step_by_step_reader.hpp"
 #include "util/errors.hpp"
 #include "util/text.hpp"
@@ -87,116 +86,45 @@ void Search(const NearFieldTable& table) {
   }
 }
 
-// ---- The scalar sections read literally with the text helpers ----------------------------
-// Each section starts where FindSection puts it (its anchoring has tests of its own); from there
-// on every step is the literal one.
+// ---- The sections of a print --------------------------------------------------------------
+// Whatever the text, every read of a print returns a value or refuses with PrintError.
 
-const std::string kCR = "\r";
-
-// A field converted as the reader's contract says: every '.' to the separator, then TextToReal.
-double Field(const std::string& field) {
-  return TextToReal(ReplaceText(".", std::string(1, DecimalSeparator), field, true));
-}
-
-// The value, or the failure message.
 template <typename Read>
-std::string Result(Read read) {
+void Refuses(const char* what, Read read) {
   try {
-    return Shown(read());
-  } catch (const ConversionError& error) {
-    return error.what();
+    read();
+  } catch (const PrintError&) {
+  } catch (const std::exception& other) {
+    Finding(std::string(what) + " fails with something other than PrintError: " + other.what());
   }
 }
 
-double LiteralFrequency(const std::string& text) {
-  const auto k1 = static_cast<long long>(FindSection(text, OutputSection::Frequency));
-  const auto k2 = static_cast<long long>(FindText("FREQUENCY", text, k1 + 1, false));
-  return Field(CopyCount(text, k2 + 11, 10));
+void CheckSections(const std::string& text) {
+  const OutputPrint print(text);
+  Refuses("ReadFrequency", [&] { ReadFrequency(print); });
+  Refuses("ReadInputPower", [&] { ReadInputPower(print); });
+  Refuses("ReadAntennaInput", [&] { ReadAntennaInput(print); });
+  for (int n : {0, 1, 2, 7, INT_MAX}) Refuses("ReadSegmentCurrent", [&] { ReadSegmentCurrent(print, n); });
+  Refuses("ReadNearField", [&] {
+    NearFieldTable table;
+    ReadNearField(print, 0, table);
+  });
+  Refuses("RunReadLine", [&] { RunReadLine(print); });
 }
 
-double LiteralInputPower(const std::string& text) {
-  return Field(
-      CopyCount(text, static_cast<long long>(FindSection(text, OutputSection::InputPower)) + 16, 10));
-}
-
-AntennaInput LiteralAntennaInput(const std::string& text) {
-  const auto k = static_cast<long long>(FindSection(text, OutputSection::AntennaInput));
-  const auto c = static_cast<long long>(FindNthText(kCR, text, 4, k, true));
-  AntennaInput a;
-  if (c == 0) return a;
-  const auto e = static_cast<long long>(FindText(kCR, text, c + 1, true));
-  // No CR behind the line: the rest of the text.
-  const std::string line = e == 0 ? CopyFrom(text, c + 2) : CopyRange(text, c + 2, e - 1);
-  double f[9] = {};
-  try {
-    for (int i = 0; i < 9; ++i) f[i] = Field(CopyCount(line, 13 + 12 * i, 12));
-  } catch (const ConversionError&) {
-  }
-  const double root2 = std::sqrt(2.0);
-  a.voltageRe = f[0] / root2;
-  a.voltageIm = f[1] / root2;
-  a.currentRe = f[2] / root2;
-  a.currentIm = f[3] / root2;
-  a.impedanceRe = f[4];
-  a.impedanceIm = f[5];
-  a.power = f[8];
-  return a;
-}
-
-double LiteralSegmentCurrent(const std::string& text, int n) {
-  const double none = std::nan("");
-  if (n < 1) return none;
-  const auto k = static_cast<long long>(FindSection(text, OutputSection::Currents));
-  auto c = static_cast<long long>(FindNthText(kCR, text, 7, k, true));
-  // Rows up to n; a missing line or an empty one (the table's end) on the way: no such row.
-  for (int row = 1;; ++row) {
-    if (c == 0) return none;
-    const auto d = static_cast<long long>(FindText(kCR, text, c + 1, true));
-    std::string line = d == 0 ? CopyFrom(text, c + 1) : CopyRange(text, c + 1, d - 1);
-    TrimSet(line, ControlAndBlank());
-    if (line.size() < 2) return none;
-    if (row == n) break;
-    c = d;
-  }
-  const std::string cut = CopyRange(text, c + 52, c + 94);
-  double magnitude = none;
-  try {
-    Field(CopyCount(cut, 1, 10));
-    Field(CopyCount(cut, 13, 10));
-    magnitude = Field(CopyCount(cut, 25, 10));
-    Field(CopyCount(cut, 38, 6));
-  } catch (const ConversionError&) {
-  }
-  return magnitude;
-}
-
-void CheckScalars(const std::string& text) {
-  auto same = [](const std::string& what, const std::string& fast, const std::string& literal) {
-    if (fast != literal) Finding(what + ": reader gives " + fast + ", the literal reading " + literal);
-  };
-  same("ReadFrequency", Result([&] { return ReadFrequency(text); }),
-       Result([&] { return LiteralFrequency(text); }));
-  same("ReadInputPower", Result([&] { return ReadInputPower(text); }),
-       Result([&] { return LiteralInputPower(text); }));
-  const AntennaInput fast = ReadAntennaInput(text), literal = LiteralAntennaInput(text);
-  const double a[] = {fast.voltageRe,   fast.voltageIm,   fast.currentRe, fast.currentIm,
-                      fast.impedanceRe, fast.impedanceIm, fast.power};
-  const double b[] = {literal.voltageRe,   literal.voltageIm,   literal.currentRe, literal.currentIm,
-                      literal.impedanceRe, literal.impedanceIm, literal.power};
-  for (int i = 0; i < 7; ++i) same("ReadAntennaInput field " + std::to_string(i), Shown(a[i]), Shown(b[i]));
-  for (int n : {0, 1, 2, 7, INT_MAX})
-    same("ReadSegmentCurrent " + std::to_string(n), Shown(ReadSegmentCurrent(text, n)),
-         Shown(LiteralSegmentCurrent(text, n)));
+// The reader's rows where the step-by-step reading finds them.
+void ReadRows(const std::string& text, int polarization, NearFieldTable& table) {
+  ReadRowsAsStepByStep(text, polarization, table);
 }
 
 void ReadAll(const std::string& text, char separator) {
   Separator scope(separator);
-  CheckScalars(text);
+  CheckSections(text);
   // Total and horizontal compute; the others copy one magnitude or none, so one of them, taken
   // from the input, stands for the rest.
   const int other = static_cast<int>(text.size() % 7) - 1;
   for (int polarization : {0, 4, other}) {
-    const Outcome fast = ReadOutcome(ReadNearField, text, polarization);
+    const Outcome fast = ReadOutcome(ReadRows, text, polarization);
     const Outcome plain = ReadOutcome(StepByStepReadNearField, text, polarization);
     if (fast.failure != plain.failure)
       Finding("near-field failure '" + fast.failure + "' != '" + plain.failure + "'");

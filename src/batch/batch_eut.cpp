@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "batch/batch_run.hpp"
 #include "batch/table.hpp"
@@ -67,6 +68,7 @@ struct EutValues {
   double frequency = 0, cylinder = 0, circle = 0, point = 0;
   std::optional<double> inputPower;
   std::optional<NearFieldTable> table;
+  std::vector<std::string> readingLines;  // which run was read, a table read in part
   std::exception_ptr failure;
 };
 
@@ -74,10 +76,13 @@ struct EutValues {
 EutValues AnalyseEutText(const OutputText& text, const EutSettings& settings) {
   EutValues v;
   try {
-    v.frequency = ReadFrequency(text);
-    v.inputPower = ReadInputPower(text);
+    const OutputPrint print(text);
+    v.frequency = ReadFrequency(print);
+    v.inputPower = ReadInputPower(print);
     NearFieldTable table;
-    ReadNearField(text, settings.polarization, table);
+    ReadNearField(print, settings.polarization, table);
+    if (print.NearField() == OutputPrint::npos) throw OutputPrint::Missing(PrintSection::NearField);
+    v.readingLines = {RunReadLine(print), PartReadLine(table)};
     v.table = std::move(table);
     v.cylinder = MaxOnCylinder(*v.table, settings.p.x);
     v.circle = MaxOnCircle(*v.table, settings.p.x, settings.p.z);
@@ -93,7 +98,8 @@ EutValues AnalyseEutText(const OutputText& text, const EutSettings& settings) {
 void AddEutRow(TForm1& form, const std::string& name, EutValues values, int polarization, int position) {
   if (values.inputPower) form.params.inputPower = *values.inputPower;
   if (values.table) form.params.nearField.Store(std::move(*values.table), polarization);
-  if (values.failure) std::rethrow_exception(values.failure);
+  if (values.failure) ReadInFile(ListedFilePath(form, name), [&] { std::rethrow_exception(values.failure); });
+  NoteReadingLines(form, values.readingLines);
   TableDataLine row;
   row.Integer(position)
       .General3(values.cylinder)

@@ -105,18 +105,22 @@ void TForm1::MIBatchLoadClick() {
 
   ForEachListedFile(*this, *names, [this](std::size_t, const std::string& name, std::string& text) {
     params.currentText = std::move(text);
+    params.currentName = ListedFilePath(*this, name);
     ShowFileInM(*this, name, params.currentText);
 
+    const OutputPrint print(params.currentText.str());
     NearFieldTable table;
-    ReadNearField(params.currentText, RGPol.itemIndex, table);
+    ReadNearField(print, RGPol.itemIndex, table);
+    if (print.NearField() == OutputPrint::npos) throw OutputPrint::Missing(PrintSection::NearField);
     params.nearField.Store(std::move(table), RGPol.itemIndex);
     params.nearField.extent = GridExtentOf(params.nearField.table);
     const NearFieldTable& field = params.nearField.table;
     ReportGrid(*this, params.nearField.extent, field);
 
-    const double frequency = ReadFrequency(params.currentText);
-    params.inputPower = ReadInputPower(params.currentText);
-    const AntennaInput ai = ReadAntennaInput(params.currentText);
+    const double frequency = ReadFrequency(print);
+    params.inputPower = ReadInputPower(print);
+    const AntennaInput ai = ReadAntennaInput(print);
+    NoteReadingLines(*this, {RunReadLine(print), PartReadLine(field)});
 
     const WorkingParameters& w = params;
     const FieldAtPointResult atP = FieldAtPoint(w.p, field);

@@ -42,11 +42,14 @@ void TForm1::MIBatchAnalysePowerClick() {
 
   ForEachListedFile(*this, *names, [this](std::size_t, const std::string& name, std::string& text) {
     params.currentText = std::move(text);
+    params.currentName = ListedFilePath(*this, name);
     ShowFileInM(*this, name, params.currentText);
 
-    const double frequency = ReadFrequency(params.currentText);
-    params.inputPower = ReadInputPower(params.currentText);
-    const double current = ReadSegmentCurrent(params.currentText, params.AnalyseSegment);
+    const OutputPrint print(params.currentText.str());
+    const double frequency = ReadFrequency(print);
+    params.inputPower = ReadInputPower(print);
+    const double current = ReadSegmentCurrent(print, params.AnalyseSegment);
+    NoteReadingLines(*this, {RunReadLine(print)});
     const PowerFigures figures = ReceivedPower(current, params.AnalysingResistance, params.inputPower);
 
     TableDataLine row;

@@ -45,6 +45,15 @@ std::string LoadLinesText(System& system, const std::string& name) {
   return text;
 }
 
+std::string ListedFilePath(const TForm1& form, const std::string& name) {
+  return form.params.BatchFolder.empty() ? name : IncludeBackslash(form.params.BatchFolder) + name;
+}
+
+void NoteReadingLines(TForm1& form, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines)
+    if (!line.empty()) AddLine(form.Mout, line);
+}
+
 void NoteUndefinedRow(TForm1& form, const std::string& name) {
   AddLine(form.Mout, "Undefined value in " + name + ": written as NAN");
 }
@@ -75,7 +84,7 @@ void ForEachListedFile(TForm1& form, const TextList& names, const BatchStep& ana
     form.ProcessPendingEvents();
     AddLine(form.Mout, "Load: " + name);
     if (!ReadListedFile(form, name, text)) continue;
-    analyse(i, name, text);
+    ReadInFile(ListedFilePath(form, name), [&] { analyse(i, name, text); });
     ScrollToTop(form.Mout);
   }
 }

@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "mainwindow/VarnelU.hpp"
 
@@ -23,6 +24,13 @@ void NoteMissingFile(TForm1& form, const std::string& name);
 // line followed by CR LF. A file that cannot be opened throws InOutError ("Datei nicht gefunden").
 std::string LoadLinesText(System& system, const std::string& name);
 
+// The listed file as messages name it: the batch folder's path and the name.
+std::string ListedFilePath(const TForm1& form, const std::string& name);
+
+// The Info lines of a file read at a run other than its first, or of a near-field table read in
+// part (RunReadLine, PartReadLine).
+void NoteReadingLines(TForm1& form, const std::vector<std::string>& lines);
+
 // One Mout line for a row that holds an undefined value (an empty near-field table, no grid point
 // meeting a geometry's condition, a segment current the reader could not convert), which the
 // table shows as NAN.
@@ -41,7 +49,8 @@ std::optional<TextList> BeginBatch(TForm1& form, const std::string& title);
 // The loop of the batch analyses: for each listed file, in list order, the progress record,
 // event processing, the Mout line "Load: <name>" and the file read whole (ReadListedFile: a
 // file that cannot be read gets no row); then analyse(index, name, text) writes the file's row
-// and Mout is scrolled to its top. text may be taken over by analyse.
+// and Mout is scrolled to its top. text may be taken over by analyse. A PrintError of analyse
+// ends the loop naming the file (ListedFilePath).
 using BatchStep = std::function<void(std::size_t index, const std::string& name, std::string& text)>;
 void ForEachListedFile(TForm1& form, const TextList& names, const BatchStep& analyse);
 

@@ -160,6 +160,7 @@ void TForm1::MIGenerateEUTsClick() {
     tail += kCrLf;
     for (std::int32_t e = 0; e < euts; ++e) {
       std::string& deck = params.currentText.Mutable();
+      params.currentName.clear();
       deck.assign(heads[e]);
       deck += tail;
       AddLine(Mdata, deck);

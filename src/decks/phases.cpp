@@ -67,6 +67,7 @@ void TForm1::MIHardCoded1Click() {
       im[i] = VoltageText(100.0 * std::sin(radians));
     }
     params.currentText = HardCodedDeck(frequencyText, re, im);
+    params.currentName.clear();
     WriteDeck(*this, DeckPath(folder, "hc1", k), params.currentText);
   }
   AddLine(Mout, kBatchCreationDone);

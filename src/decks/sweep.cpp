@@ -93,6 +93,7 @@ void TForm1::CreateMultipleInputFiles1Click() {
   options.sourceFile = *prototypePath;
   if (!RecreateTargetFolder(*this, targetFolder, options)) return;
   params.currentText = prototype;
+  params.currentName = *prototypePath;
 
   AddLine(Mout, "Parameter found in Sourcefile: " + FormatInt("%d", CountText("xxf", prototype)));
   AddLine(Mout, ParameterRangeLine(values));

@@ -65,6 +65,9 @@ struct WorkingParameters {
   std::string BatchFolder;
   TextList BatchFiles;
   SharedText currentText;  // also the lines of pane M after a load
+  // The file currentText was read from, as messages name it ("" for a text that is no file's,
+  // such as the deck a generator built last).
+  std::string currentName;
   double inputPower = 0.0;
   NearFieldState nearField;
 };

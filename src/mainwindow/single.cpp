@@ -22,6 +22,11 @@ std::string NoGridPointText() { return FormatReal("no grid point within %1.1f m"
 // " V/m" for an electric table, " A/m" otherwise, looked up for the line about to be written.
 std::string UnitSuffix(const NearFieldTable& table) { return table.IsElectric() ? " V/m" : " A/m"; }
 
+// The name messages give the current text.
+std::string CurrentTextName(const WorkingParameters& params) {
+  return params.currentName.empty() ? "The current text" : params.currentName;
+}
+
 // Puts the file's text into currentText and shows it in M. A missing file has already been
 // reported by ReadTextFile; the text is then empty and the load is still logged.
 void ShowLoadedText(TForm1& form, const std::string& path) {
@@ -29,6 +34,7 @@ void ShowLoadedText(TForm1& form, const std::string& path) {
   std::string text;
   ReadTextFile(form.platform, path, text);
   form.params.currentText = std::move(text);
+  form.params.currentName = path;
   ClearPane(form.M);
   AddSharedLines(form.M, form.params.currentText);
   ScrollToTop(form.M);
@@ -57,11 +63,15 @@ void TForm1::LoadDipol1Click() {
 
 void TForm1::AnalyseMain1Click() {
   // Every read comes first, so a reader failure leaves the fields and Mout as they were.
-  const OutputText& text = params.currentText;
-  double frequency = ReadFrequency(text);
-  params.inputPower = ReadInputPower(text);
-  AntennaInput ai = ReadAntennaInput(text);
-  double segmentCurrent = ReadSegmentCurrent(text, params.AnalyseSegment);
+  const OutputPrint print(params.currentText.str());
+  double frequency = 0, segmentCurrent = 0;
+  AntennaInput ai;
+  ReadInFile(CurrentTextName(params), [&] {
+    frequency = ReadFrequency(print);
+    params.inputPower = ReadInputPower(print);
+    ai = ReadAntennaInput(print);
+    segmentCurrent = ReadSegmentCurrent(print, params.AnalyseSegment);
+  });
 
   // The table holds the peak current; the power into the resistance needs the RMS value.
   double rms = segmentCurrent / std::sqrt(2.0);
@@ -75,6 +85,7 @@ void TForm1::AnalyseMain1Click() {
       Format("%3.1g%s%3.1gj Ohm", {ai.impedanceRe, SignText(ai.impedanceIm), ai.impedanceIm});
   EditPower.text = FormatReal("%4.3g mW", 1000.0 * ai.power);
 
+  if (const std::string run = RunReadLine(print); !run.empty()) AddLine(Mout, run);
   AddLine(Mout, Format("Seg.-Current (%1d): %4.1g A", {params.AnalyseSegment, segmentCurrent}));
   AddLine(Mout, FormatReal("Power Received: %4.3g mW", 1000.0 * received));
   AddLine(Mout, "------ out-File analysed (See also BasicData) ------");
@@ -85,8 +96,9 @@ void TForm1::AnalyseNearfield1Click() {
   AddLine(Mout, "------------------- Field ----------------------");
 
   // The window takes the table over only once the reader has returned normally.
+  const OutputPrint print(params.currentText.str());
   NearFieldTable read;
-  ReadNearField(params.currentText, RGPol.itemIndex, read);
+  ReadInFile(CurrentTextName(params), [&] { ReadNearField(print, RGPol.itemIndex, read); });
   params.nearField.Store(std::move(read), RGPol.itemIndex);
   const NearFieldTable& table = params.nearField.table;
 
@@ -123,6 +135,8 @@ void TForm1::AnalyseNearfield1Click() {
   params.nearField.extent = g;
 
   AddLine(Mout, FormatInt("Number of Points: %1d", static_cast<std::int64_t>(table.value.size())));
+  if (const std::string part = PartReadLine(table); !part.empty()) AddLine(Mout, part);
+  if (const std::string run = RunReadLine(print); !run.empty()) AddLine(Mout, run);
   AddLine(Mout, Format("Field Type: %1s", {table.fieldType}));
   AddLine(Mout, Format("X-Interval: %5.2f -> %5.2f   Step: %3.2f", {g[0], g[1], g[2]}));
   AddLine(Mout, Format("Y-Interval: %5.2f -> %5.2f   Step: %3.2f", {g[3], g[4], g[5]}));

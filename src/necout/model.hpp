@@ -28,6 +28,9 @@ struct NearFieldTable {
   RealList x, y, z;       // metres, one element per row, file order
   RealList value;         // V/m (electric) or A/m (magnetic), RMS
   std::string fieldType;  // nine characters from five behind "NEAR": "ELECTRIC " or "MAGNETIC "
+  // The rows the file's table holds: more than the points read when it holds more than the
+  // reader takes (MaxNearFieldRows).
+  std::size_t printedRows = 0;
   bool IsElectric() const { return !fieldType.empty() && fieldType[0] == 'E'; }
   // "V/m" for an electric table, "A/m" otherwise.
   std::string UnitText() const { return IsElectric() ? "V/m" : "A/m"; }

@@ -14,6 +14,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 #if defined(__SSE2__) || defined(_M_X64)
@@ -21,10 +22,12 @@
 #define VARNEL_FIXED_ROWS 1
 #endif
 
-#include "necout/sections.hpp"
+#include "necout/lines.hpp"
+#include "necout/print.hpp"
 #include "util/decimal.hpp"
 #include "util/text.hpp"
 #include "util/errors.hpp"
+#include "util/format.hpp"
 #include "util/numbers.hpp"
 #include "util/workers.hpp"
 
@@ -35,54 +38,6 @@ namespace {
 constexpr char kCR = '\r';
 const double kSqrt2 = std::sqrt(2.0);
 const double kInvSqrt2 = 1.0 / std::sqrt(2.0);
-
-// ---- Positions ------------------------------------------------------------------------
-
-// One-based position of the first occurrence of keyword at or after the one-based start,
-// folding only A-Z; 0 when none.
-std::size_t FindKeyword(std::string_view text, std::string_view keyword, std::size_t start = 1) {
-  if (start < 1) start = 1;
-  if (keyword.empty()) return 0;
-  const std::size_t hit = FindFolded(text, keyword, start - 1);
-  return hit == std::string_view::npos ? 0 : hit + 1;
-}
-
-// One-based position of the first CR at or after the one-based start; 0 when none.
-std::size_t FindCR(std::string_view text, std::size_t start) {
-  if (start < 1) start = 1;
-  if (start > text.size()) return 0;
-  const void* hit = std::memchr(text.data() + (start - 1), kCR, text.size() - (start - 1));
-  return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) + 1 : 0;
-}
-
-// One-based position of the k-th CR at or after start; 0 when k < 1 or there are fewer.
-std::size_t FindNthCR(std::string_view text, long long k, std::size_t start) {
-  if (k < 1) return 0;
-  std::size_t pos = start < 1 ? 1 : start;
-  for (long long i = 0; i < k; ++i) {
-    const std::size_t hit = FindCR(text, pos);
-    if (hit == 0) return 0;
-    if (i + 1 == k) return hit;
-    pos = hit + 1;
-  }
-  return 0;
-}
-
-// Characters first..last (one-based, inclusive) as a view; last = 0 means "to the end";
-// empty when the range lies outside the text.
-std::string_view Range(std::string_view text, std::size_t first, std::size_t last) {
-  if (first < 1) first = 1;
-  if (last == 0 || last > text.size()) last = text.size();
-  if (first > last) return {};
-  return text.substr(first - 1, last - first + 1);
-}
-
-// count characters from the one-based index, cut at the end of the text.
-std::string_view Count(std::string_view text, std::size_t index, std::size_t count) {
-  if (index < 1) index = 1;
-  if (index > text.size()) return {};
-  return text.substr(index - 1, count);
-}
 
 // ---- Numbers --------------------------------------------------------------------------
 
@@ -941,87 +896,249 @@ double NecNumber(const std::string& token) {
   return TextToReal(token);
 }
 
-double ReadFrequency(const OutputText& text) {
-  const std::size_t first = FindSection(text, OutputSection::Frequency);
-  const std::size_t second = FindKeyword(text, "FREQUENCY", first + 1);
-  return FieldToReal(Count(text, second + 11, 10));
-}
+// ---- Sections of a print ---------------------------------------------------------------
 
-double ReadInputPower(const OutputText& text) {
-  return FieldToReal(Count(text, FindSection(text, OutputSection::InputPower) + 16, 10));
-}
+namespace {
 
-void ReadAntennaInput(const OutputText& text, AntennaInput& result) {
-  result = AntennaInput{};
-  const std::size_t keyword = FindSection(text, OutputSection::AntennaInput);
-  const std::size_t c = FindNthCR(text, 4, keyword);
-  if (c == 0) return;
-  const std::size_t e = FindCR(text, c + 1);
-  const std::string_view line = e == 0 ? Range(text, c + 2, 0) : Range(text, c + 2, e - 1);
-  double field[9] = {};
+// The number a field holds: blanks, then a number whose last character stands in the field's
+// last column; '.' is read as DecimalSeparator. Nothing for anything else.
+std::optional<double> FieldNumber(std::string_view field) {
+  if (field.empty() || field.back() == ' ') return std::nullopt;
   try {
-    for (std::size_t i = 0; i < 9; ++i) field[i] = FieldToReal(Count(line, 13 + 12 * i, 12));
+    return FieldToReal(field);
   } catch (const ConversionError&) {
-    // The failing field and all later ones stay 0.
+    return std::nullopt;
   }
-  result.voltageRe = field[0] / kSqrt2;
-  result.voltageIm = field[1] / kSqrt2;
-  result.currentRe = field[2] / kSqrt2;
-  result.currentIm = field[3] / kSqrt2;
-  result.impedanceRe = field[4];
-  result.impedanceIm = field[5];
-  result.power = field[8];
 }
 
-AntennaInput ReadAntennaInput(const OutputText& text) {
-  AntennaInput result;
-  ReadAntennaInput(text, result);
-  return result;
+// The field of a row at the given columns, with the layout's separator (a ',', or the row's end)
+// behind it; nothing when the row is too short for it or the separator is not there.
+std::optional<double> ColumnNumber(std::string_view row, const Columns& columns, bool commaRows) {
+  const std::size_t first = static_cast<std::size_t>(columns.first - 1);
+  const std::size_t last = static_cast<std::size_t>(columns.last);
+  if (last > row.size()) return std::nullopt;
+  if (commaRows && last < row.size() && row[last] != ',') return std::nullopt;
+  return FieldNumber(row.substr(first, last - first));
 }
 
-double ReadSegmentCurrent(const OutputText& text, int n) {
-  const double none = std::nan("");
-  if (n < 1) return none;
-  const std::string_view view(text);
-  const std::size_t keyword = FindSection(view, OutputSection::Currents);
-  std::size_t c = FindNthCR(view, 7, keyword);
-  // Walk to the row's line end by end; an empty line on the way is the end of the table.
+// The number of a scalar line: the line holds the label, then only blanks and '=' up to the
+// field, then the field, then a blank or the line's end.
+std::optional<double> ScalarNumber(std::string_view line, const ScalarPlace& place) {
+  const std::size_t offset = static_cast<std::size_t>(place.offset),
+                    width = static_cast<std::size_t>(place.width);
+  if (line.size() < offset + width || (line.size() > offset + width && line[offset + width] != ' '))
+    return std::nullopt;
+  const std::string_view gap = line.substr(place.label.size(), offset - place.label.size());
+  if (gap.find_first_not_of(" =") != std::string_view::npos) return std::nullopt;
+  return FieldNumber(line.substr(offset, width));
+}
+
+const PrintLayout& LayoutOf(const OutputPrint& print) {
+  if (const std::optional<PrintError> unknown = print.Unknown()) throw *unknown;
+  return *print.Layout();
+}
+
+// The line below a heading that holds the layout's label: for the frequency the first line
+// beginning with it among the next few, for the input power the first line that is not blank.
+// Its position in the text, or npos.
+std::size_t LabelLine(std::string_view text, std::size_t heading, std::string_view label,
+                      bool firstNonBlank) {
+  TextLine line = LineAt(text, heading);
+  for (int i = 0; i < 3 && line.end < text.size(); ++i) {
+    line = LineAfter(text, line);
+    const std::size_t first = line.text.find_first_not_of(' ');
+    if (first == std::string_view::npos) continue;
+    if (EqualNoCase(line.text.substr(first, label.size()), label)) return line.begin + first;
+    if (firstNonBlank) return std::string_view::npos;
+  }
+  return std::string_view::npos;
+}
+
+double ReadScalar(const OutputPrint& print, std::size_t heading, const ScalarPlace& place,
+                  PrintSection section, bool firstNonBlank) {
+  const std::string_view text = print.Text();
+  const std::size_t at = LabelLine(text, heading, place.label, firstNonBlank);
+  if (at == std::string_view::npos)
+    throw print.Unreadable(section, LineAfter(text, LineAt(text, heading)).begin);
+  const std::optional<double> value =
+      ScalarNumber(LineAt(text, at).text.substr(at - LineAt(text, at).begin), place);
+  if (!value) throw print.Unreadable(section, at);
+  return *value;
+}
+
+// The line of a table's row: the first row, or the row n - 1 lines below it; npos when the table
+// ends (a blank line, or the text's end) before it.
+std::size_t RowLine(std::string_view text, std::size_t firstRow, int n) {
+  if (firstRow == std::string_view::npos) return firstRow;
+  TextLine line = LineAt(text, firstRow);
   for (int row = 1;; ++row) {
-    if (c == 0) return none;
-    const std::size_t e = FindCR(view, c + 1);
-    if (TrimRow(e == 0 ? Range(view, c + 1, 0) : Range(view, c + 1, e - 1)).size() < 2) return none;
-    if (row == n) break;
-    c = e;
+    if (IsBlankLine(line.text)) return std::string_view::npos;
+    if (row == n) return line.begin;
+    if (line.end >= text.size()) return std::string_view::npos;
+    line = LineAfter(text, line);
   }
-  const std::string_view cut = Range(view, c + 52, c + 94);
-  double magnitude = none;
-  try {
-    FieldToReal(Count(cut, 1, 10));
-    FieldToReal(Count(cut, 13, 10));
-    magnitude = FieldToReal(Count(cut, 25, 10));
-    FieldToReal(Count(cut, 38, 6));
-  } catch (const ConversionError&) {
-    // Only a failing phase keeps the magnitude.
-  }
-  return magnitude;
 }
+
+}  // namespace
+
+double ReadFrequency(const OutputPrint& print) {
+  const PrintLayout& layout = LayoutOf(print);
+  const std::size_t heading = print.ReadRun().frequency;
+  if (heading == OutputPrint::npos) throw OutputPrint::Missing(PrintSection::Frequency);
+  return ReadScalar(print, heading, layout.frequency, PrintSection::Frequency, false);
+}
+
+double ReadInputPower(const OutputPrint& print) {
+  const PrintLayout& layout = LayoutOf(print);
+  const std::size_t heading = print.ReadRun().powerBudget;
+  if (heading == OutputPrint::npos) return std::nan("");
+  return ReadScalar(print, heading, layout.inputPower, PrintSection::InputPower, true);
+}
+
+AntennaInput ReadAntennaInput(const OutputPrint& print) {
+  const PrintLayout& layout = LayoutOf(print);
+  const double none = std::nan("");
+  const std::size_t heading = print.ReadRun().feed;
+  if (heading == OutputPrint::npos) return {none, none, none, none, none, none, none};
+  const std::string_view text = print.Text();
+  const std::size_t row = RowLine(text, print.FirstRow(heading, layout.feed.titleMark), 1);
+  if (row == std::string_view::npos) throw print.Unreadable(PrintSection::Feed, heading);
+  const std::string_view line = LineAt(text, row).text;
+  double field[9];
+  for (std::size_t i = 0; i < 9; ++i) {
+    const std::optional<double> value = ColumnNumber(line, layout.feed.fields[i], layout.commaRows);
+    if (!value) throw print.Unreadable(PrintSection::Feed, row);
+    field[i] = *value;
+  }
+  // The admittance is checked and dropped.
+  return {field[0] / kSqrt2, field[1] / kSqrt2, field[2] / kSqrt2, field[3] / kSqrt2,
+          field[4],          field[5],          field[8]};
+}
+
+double ReadSegmentCurrent(const OutputPrint& print, int n) {
+  const PrintLayout& layout = LayoutOf(print);
+  const double none = std::nan("");
+  const std::size_t heading = print.ReadRun().currents;
+  if (n < 1 || heading == OutputPrint::npos) return none;
+  const std::string_view text = print.Text();
+  const std::size_t first = print.FirstRow(heading, layout.currents.titleMark);
+  if (first == std::string_view::npos) throw print.Unreadable(PrintSection::Currents, heading);
+  const std::size_t row = RowLine(text, first, n);
+  if (row == std::string_view::npos) return none;  // the table has no such row
+  const std::string_view line = LineAt(text, row).text;
+  const CurrentPlace& place = layout.currents;
+  const std::optional<double> segment = ColumnNumber(line, place.segment, layout.commaRows);
+  const std::optional<double> magnitude = ColumnNumber(line, place.magnitude, layout.commaRows);
+  if (!segment || *segment != n || !magnitude || !ColumnNumber(line, place.real, layout.commaRows) ||
+      !ColumnNumber(line, place.imaginary, layout.commaRows) ||
+      !ColumnNumber(line, place.phase, layout.commaRows))
+    throw print.Unreadable(PrintSection::Currents, row);
+  return *magnitude;
+}
+
+double ReadFrequency(const OutputText& text) { return ReadFrequency(OutputPrint(text)); }
+double ReadInputPower(const OutputText& text) { return ReadInputPower(OutputPrint(text)); }
+AntennaInput ReadAntennaInput(const OutputText& text) { return ReadAntennaInput(OutputPrint(text)); }
+double ReadSegmentCurrent(const OutputText& text, int n) { return ReadSegmentCurrent(OutputPrint(text), n); }
 
 void ReadNearField(const OutputText& text, int polarization, NearFieldTable& table) {
-  static const TextParts parts = TextParts::OfThisMachine();
-  ReadNearFieldInParts(text, polarization, table, parts);
+  ReadNearField(OutputPrint(text), polarization, table);
 }
 
-void ReadNearFieldInParts(const OutputText& text, int polarization, NearFieldTable& table,
-                          const TextParts& split) {
+namespace {
+
+// How many rows the table holds from the row at position on: lines up to the first one shorter
+// than two characters once trimmed of bytes 0 to 32, or the text's end.
+std::size_t RowsFrom(std::string_view text, std::size_t at) {
+  std::size_t rows = 0;
+  while (at < text.size()) {
+    const void* hit = std::memchr(text.data() + at, kCR, text.size() - at);
+    const std::size_t end =
+        hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : text.size();
+    if (TrimRow(text.substr(at, end - at)).size() < 2) break;
+    ++rows;
+    at = end + 1;
+  }
+  return rows;
+}
+
+}  // namespace
+
+void ReadNearField(const OutputPrint& print, int polarization, NearFieldTable& table) {
+  static const TextParts parts = TextParts::OfThisMachine();
+  ReadNearField(print, polarization, table, parts);
+}
+
+void ReadNearField(const OutputPrint& print, int polarization, NearFieldTable& table,
+                   const TextParts& parts) {
+  const PrintLayout& layout = LayoutOf(print);
+  table = NearFieldTable{};
+  const std::size_t heading = print.NearField();
+  if (heading == OutputPrint::npos) return;
+  const std::string_view text = print.Text();
+  const TextLine headingLine = LineAt(text, heading);
+  const std::size_t near = heading + FindFolded(headingLine.text, "NEAR");
+  table.fieldType = std::string(text.substr(near + 5, std::min<std::size_t>(9, text.size() - near - 5)));
+  const std::size_t first = print.FirstRow(heading, layout.nearField.titleMark);
+  if (first == std::string_view::npos) throw print.Unreadable(PrintSection::NearField, heading);
+  // The rows' commas are blanks to the row reading; the positions stay those of the text.
+  std::string uncommaed;
+  std::string_view rows = text;
+  if (layout.commaRows) {
+    uncommaed.assign(text);
+    std::replace(uncommaed.begin() + static_cast<std::ptrdiff_t>(first), uncommaed.end(), ',', ' ');
+    rows = uncommaed;
+  }
+  try {
+    ReadNearFieldRows(rows, first, polarization, table, parts);
+  } catch (const ConversionError&) {
+    // The line the rows failed at: the table's end where the layout ends it with a line of its
+    // own, a row that is not in the layout's form otherwise.
+    const std::size_t failed = RowLine(text, first, static_cast<int>(table.x.size()) + 1);
+    const std::string_view line = LineAt(text, failed).text;
+    const std::string_view endMark = layout.nearField.endMark;
+    if (endMark.empty() || !EqualNoCase(line.substr(line.find_first_not_of(' ') == std::string_view::npos
+                                                        ? line.size()
+                                                        : line.find_first_not_of(' '),
+                                                    endMark.size()),
+                                        endMark))
+      throw print.Unreadable(PrintSection::NearField, failed);
+  }
+  table.printedRows = table.x.size();
+  if (table.x.size() == MaxNearFieldRows) {
+    const std::size_t after = RowLine(text, first, static_cast<int>(MaxNearFieldRows));
+    const std::size_t end = LineAt(text, after).end;
+    table.printedRows += end < text.size() ? RowsFrom(rows, end + 1) : 0;
+  }
+}
+
+std::string RunReadLine(const OutputPrint& print) {
+  if (print.RunNumber() <= 1) return {};
+  std::string line =
+      "Read at run " + std::to_string(print.RunNumber()) + " of " + std::to_string(print.RunCount());
+  try {
+    line += FormatReal(", %1.6g MHz", ReadFrequency(print));
+  } catch (const PrintError&) {
+    // The frequency's own reading says what is wrong with it.
+  }
+  return line + ", the run of the near-field table";
+}
+
+std::string PartReadLine(const NearFieldTable& table) {
+  if (table.printedRows <= table.x.size()) return {};
+  return "The near-field table holds " + std::to_string(table.printedRows) + " points; its first " +
+         std::to_string(table.x.size()) + " were read";
+}
+
+void ReadNearFieldRows(std::string_view view, std::size_t firstRow, int polarization, NearFieldTable& table,
+                       const TextParts& split) {
   table.x.clear();
   table.y.clear();
   table.z.clear();
   table.value.clear();
-  const std::string_view view(text);
-  const std::size_t keyword = FindSection(view, OutputSection::NearField);
-  table.fieldType = std::string(Range(view, keyword + 5, keyword + 13));
-  const std::size_t c = FindNthCR(view, 5, keyword);
-  if (c == 0) return;
+  if (firstRow == 0 || firstRow > view.size()) return;
+  // The row reading starts at the byte before the row, the LF of its line end.
+  const std::size_t c = firstRow - 1;
 
   // The first row starts right behind the CR (its LF is trimmed); every later one two
   // characters behind the previous CR.

@@ -1,76 +1,89 @@
 #pragma once
-// The NEC2 output-file reader. It does not parse the file: each operation finds one keyword,
-// counts line ends from it and cuts its numbers at fixed columns. All operations are pure and
-// independent; none keeps state. The text is an OutputText (lines joined by CR LF); lines are
-// found by the CR alone. Positions below are one-based; "the k-th CR from p" is the k-th CR at
-// or after p.
+// The NEC2 output-file reader: the values of the run an output text is read at (necout/print.hpp),
+// taken where the print's layout (necout/layouts.hpp) puts them. The text is an OutputText
+// (lines joined by CR LF). All operations are pure and keep no state; each takes an OutputPrint
+// (found once per text) or the text itself.
 //
-// Keywords: each keyword is anchored to the line on which the engine prints its section
-// (necout/sections.hpp). The first occurrence counts whose line holds nothing but the heading
-// framed by blanks and dashes ("FREQUENCY", "ANTENNA INPUT PARAMETERS", "CURRENTS AND
-// LOCATION", "NEAR ELECTRIC FIELDS" or "NEAR MAGNETIC FIELDS"); for "INPUT POWER", the one
-// that begins the first non-blank line below the framed "POWER BUDGET" heading. So "LINEAR"
-// in a radiation pattern or a deck comment holding "near" or "frequency" never starts a
-// section. A text with no anchored occurrence of a keyword takes its first occurrence
-// anywhere, searched from position 1. Matching folds only A-Z onto a-z. A missing keyword
-// counts as position 0 and the offsets are applied to 0.
-// Numbers: every '.' of the cut field becomes DecimalSeparator, then TextToReal (blanks around
-// the number skipped, exponent allowed). A failure is ConversionError
-// "'<field after that replacement>' ist kein gültiger Gleitkommawert".
+// Every value is checked against its layout before it is taken: a field must hold a number whose
+// last character stands in the field's last column (and the layout's ',' behind it), a scalar
+// line must begin with its label. A section the run prints but whose line or row is not in
+// that form fails with PrintError ": the <section> at line N is not in a form Varnel reads";
+// a print of an engine no layout knows fails with PrintError in every operation. Numbers: every
+// '.' of the field becomes DecimalSeparator, then TextToReal (blanks before the number skipped,
+// exponent allowed).
 //
-// ReadFrequency     k1 = the anchored "FREQUENCY", k2 = the next "FREQUENCY" anywhere from
-//                   k1 + 1 (the value line below the heading); the 10 characters from k2 + 11
-//                   (k2 = 0 when there is only one: positions 11..20). Throws.
-// ReadInputPower    the 10 characters from 16 behind "INPUT POWER". Throws.
-// ReadAntennaInput  "ANTENNA INPUT": the line after the 4th CR from the keyword; nine fields of
-//                   12 characters from column 13 (voltage re/im, current re/im, impedance
-//                   re/im, admittance re/im, power), converted in that order: the first
-//                   failure and every later field give 0. Voltage and current are divided by
-//                   sqrt 2; admittance is checked and dropped. Never throws; all zeros when the
-//                   text has no 4th CR after the keyword.
-// ReadSegmentCurrent "CURRENTS AND LOCATION": row 1 is the line after the 7th CR from the
-//                   keyword, row n the (n-1)-th line after it. Columns 51-60, 63-72, 75-84,
-//                   88-93: real, imaginary, magnitude, phase. Returns the magnitude as printed
-//                   (peak A); a failing phase still returns it. Never throws; quiet NaN when
-//                   real, imaginary or magnitude fails, when n < 1, and when row n does not
-//                   exist (no such line, or an empty line - the table's end - at or before it).
-// ReadNearField     "NEAR": fieldType = the 9 characters from 5 behind it; the rows start
-//                   with the line after the 5th CR from the keyword. A row is a line trimmed of
-//                   bytes 0..32 on both sides; a row shorter than 2 characters ends the table,
-//                   and so does the end of the text (the last row is still read); at most
-//                   128000 rows. Runs of blanks split the fields (a run of more than 64 blanks
-//                   leaves empty fields: runs shrink to ceil(length / 64) blanks before the
-//                   split at ' '); tabs do not split. Fields 0..8: X Y Z |Ex| phEx |Ey| phEy
-//                   |Ez| phEz, converted in order with NecNumber ("NaN" in |Ez| gives 0); later
-//                   fields are ignored. Value per polarisation (each times 1/sqrt 2): 0 total
-//                   peak of the 3-component ellipse (0 when above 1000), 1 |Ex|, 2 |Ey|, 3 |Ez|,
-//                   4 peak of the XY ellipse; any other ordinal appends x, y, z but no value.
-//                   Throws on a bad field and on a row of fewer than nine fields (the message
-//                   then names the row's text after the blank and '.' replacements); the
-//                   table keeps the rows before the failing one. No 5th CR after the keyword:
-//                   an empty table.
+// ReadFrequency     the number of the frequency line below the run's FREQUENCY heading. A run
+//                   without a frequency fails with PrintError " holds no frequency line".
+// ReadInputPower    the number of the "INPUT POWER" line, the first line below the run's POWER
+//                   BUDGET heading that is not blank; quiet NaN when the run prints no budget
+//                   (a current source, a plane wave).
+// ReadAntennaInput  the first source row of the run's feed-point table: voltage re/im, current
+//                   re/im, impedance re/im, admittance re/im, power. Voltage and current are
+//                   divided by sqrt 2; the admittance is checked and dropped. Every field quiet
+//                   NaN when the run prints no such table.
+// ReadSegmentCurrent the magnitude (peak A, as printed) of row n of the run's current table;
+//                   the row's segment number must be n and its real part, imaginary part and
+//                   phase numbers too. Quiet NaN when n < 1, when the run prints no current
+//                   table, and when the table has no row n.
+// ReadNearField     the first near-field table of the text, whatever the run: fieldType = the 9
+//                   characters from 5 behind "NEAR" in its heading; the rows start with the line
+//                   below the title line of the layout's mark. An empty table when the text has
+//                   none. A row is a line trimmed of bytes 0..32 on both sides (a layout's
+//                   commas count as blanks); a row shorter than 2 characters ends the table, and
+//                   so does the end of the text (the last row is still read); at most 128000 rows
+//                   are read, and printedRows says how many the table holds. Runs of blanks split
+//                   the fields (a run of more than 64 blanks leaves empty fields: runs shrink to
+//                   ceil(length / 64) blanks before the split at ' '); tabs do not split. Fields
+//                   0..8: X Y Z |Ex| phEx |Ey| phEy |Ez| phEz, converted in order with NecNumber
+//                   ("NaN" in |Ez| gives 0); later fields are ignored. Value per polarisation
+//                   (each times 1/sqrt 2): 0 total peak of the 3-component ellipse (0 when above
+//                   1000), 1 |Ex|, 2 |Ey|, 3 |Ez|, 4 peak of the XY ellipse; any other ordinal
+//                   appends x, y, z but no value. A row that does not convert fails with
+//                   PrintError naming its line; the table keeps the rows before it.
+// ReadNearFieldRows the row reading of ReadNearField from the row that starts at a position,
+//                   with a large table's text split as given, the parts read at once. A row
+//                   that does not convert (or has fewer than nine fields) throws ConversionError
+//                   "'<row after the blank and '.' replacements>' ist kein gültiger
+//                   Gleitkommawert".
 // NecNumber         1000000 for exactly "NaN", otherwise TextToReal. Throws.
 //
-// Cost: one forward scan from the keyword; no line is copied unless it fails to convert. A
-// large table is read in parts on several processor cores at once, with the same result.
+// Cost: the print is found with a few forward searches; the rows are one forward scan, no line
+// copied unless it fails to convert. A large table is read in parts on several processor cores
+// at once, with the same result.
 #include <string>
 #include <string_view>
 
 #include "necout/model.hpp"
+#include "necout/print.hpp"
 #include "util/workers.hpp"
 
 namespace varnel {
 
+double ReadFrequency(const OutputPrint& print);
+double ReadInputPower(const OutputPrint& print);
+AntennaInput ReadAntennaInput(const OutputPrint& print);
+double ReadSegmentCurrent(const OutputPrint& print, int n);
+void ReadNearField(const OutputPrint& print, int polarization, NearFieldTable& table);
+// ReadNearField with a large table's text split as given, the parts read at once.
+void ReadNearField(const OutputPrint& print, int polarization, NearFieldTable& table, const TextParts& split);
+
 double ReadFrequency(const OutputText& text);
 double ReadInputPower(const OutputText& text);
-void ReadAntennaInput(const OutputText& text, AntennaInput& result);
 AntennaInput ReadAntennaInput(const OutputText& text);
 double ReadSegmentCurrent(const OutputText& text, int n);
 void ReadNearField(const OutputText& text, int polarization, NearFieldTable& table);
-// ReadNearField with a large table's text split as given, the parts read at once.
-void ReadNearFieldInParts(const OutputText& text, int polarization, NearFieldTable& table,
-                          const TextParts& split);
+
+// firstRow: the zero-based position where the first row's line begins (behind a CR LF).
+void ReadNearFieldRows(std::string_view text, std::size_t firstRow, int polarization, NearFieldTable& table,
+                       const TextParts& split);
 double NecNumber(const std::string& token);
+
+// Which run the values are read at, for the Info pane: "Read at run 3 of 3, 310 MHz, the run of
+// the near-field table"; empty when that is the text's first run (or it has none).
+std::string RunReadLine(const OutputPrint& print);
+// For a near-field table longer than the reader takes: "The near-field table holds 1090827
+// points; its first 128000 were read"; empty otherwise.
+std::string PartReadLine(const NearFieldTable& table);
 
 // The most rows ReadNearField reads.
 inline constexpr std::size_t MaxNearFieldRows = 128000;

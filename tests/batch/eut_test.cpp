@@ -105,7 +105,7 @@ TEST_F(BatchEut, FilesAnalysedAheadGiveTheirRowsInListOrderWithTheWindowsSetting
   ui.onEvents = [&] {
     if (form->Mout.lines.back() == "Load: e03.out") form->params.p = {10, 0, 20};  // circle and point 2
   };
-  EXPECT_THROW(form->MIAnalyseEUTsClick(), ConversionError);
+  EXPECT_THROW(form->MIAnalyseEUTsClick(), PrintError);
   const std::vector<std::string> rows(form->Mdata.lines.begin() + 3, form->Mdata.lines.end());
   EXPECT_EQ(
       (std::vector<std::string>{Row(1, 1), Row(2, 2), Row(3, 3),

@@ -5,6 +5,7 @@
 #include "test_paths.hpp"
 #include <sys/wait.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -54,10 +55,11 @@ inline std::string ReadAll(const std::filesystem::path& path) {
   return s.str();
 }
 
-// What nec2c printed for the first frequency of a run, as numbers.
+// What nec2c printed for one run, as numbers; a table the run does not print stays empty and
+// the input power NaN.
 struct Nec2cResult {
   double frequency = 0;
-  double inputPower = 0;
+  double inputPower = std::nan("");
   std::vector<std::vector<double>> feeds;     // tag, segment, nine values
   std::vector<std::vector<double>> segments;  // seg, tag, x, y, z, length, re, im, magnitude, phase
   std::vector<std::vector<double>> nearRows;  // x, y, z, |x|, phase, |y|, phase, |z|, phase
@@ -85,8 +87,13 @@ inline bool Numbers(const std::string& line, std::size_t count, std::vector<doub
   return true;
 }
 
-// Reads nec2c's print file: the sections of the first frequency only.
-inline Nec2cResult ParseNec2c(const std::string& text) {
+// Which run ParseNec2c reads: the first frequency's, or the run of the first near-field table
+// (the last frequency, feed table, current table and power budget printed before it, each
+// after that frequency's heading).
+enum class Nec2cRun { First, NearField };
+
+// Reads nec2c's print file: the sections of one run and the first near-field table.
+inline Nec2cResult ParseNec2c(const std::string& text, Nec2cRun which = Nec2cRun::First) {
   Nec2cResult result;
   std::vector<std::string> lines;
   std::istringstream in(text);
@@ -95,29 +102,38 @@ inline Nec2cResult ParseNec2c(const std::string& text) {
     lines.push_back(line);
   }
   enum { None, Feeds, Segments, Near } section = None;
-  bool frequencySeen = false, powerSeen = false;
+  bool frequencySeen = false;
+  const bool lastBeforeNear = which == Nec2cRun::NearField;
   for (const std::string& line : lines) {
     std::vector<double> v;
+    const bool scalarsOpen = result.nearKind.empty() && (lastBeforeNear || !frequencySeen);
     if (line.find("--------- FREQUENCY --------") != std::string::npos) {
-      if (frequencySeen) break;  // the second frequency begins
+      if (frequencySeen && !lastBeforeNear) break;  // the second frequency begins
+      if (scalarsOpen) {
+        result.inputPower = std::nan("");
+        result.feeds.clear();
+        result.segments.clear();
+      }
       continue;
     }
-    if (line.find("FREQUENCY :") != std::string::npos && !frequencySeen) {
+    if (line.find("FREQUENCY :") != std::string::npos && scalarsOpen) {
       result.frequency = std::strtod(line.substr(line.find(':') + 1).c_str(), nullptr);
       frequencySeen = true;
       continue;
     }
-    if (line.find("INPUT POWER") != std::string::npos && !powerSeen) {
+    if (line.find("INPUT POWER") != std::string::npos && result.nearKind.empty() &&
+        (lastBeforeNear || std::isnan(result.inputPower))) {
       result.inputPower = std::strtod(line.substr(line.find('=') + 1).c_str(), nullptr);
-      powerSeen = true;
       continue;
     }
-    if (line.find("ANTENNA INPUT PARAMETERS") != std::string::npos)
-      section = Feeds;
-    else if (line.find("CURRENTS AND LOCATION") != std::string::npos)
-      section = Segments;
-    else if (line.find("NEAR ELECTRIC FIELDS") != std::string::npos ||
-             line.find("NEAR MAGNETIC FIELDS") != std::string::npos) {
+    if (line.find("ANTENNA INPUT PARAMETERS") != std::string::npos) {
+      section = result.nearKind.empty() && (lastBeforeNear || result.feeds.empty()) ? Feeds : None;
+      if (section == Feeds) result.feeds.clear();
+    } else if (line.find("CURRENTS AND LOCATION") != std::string::npos) {
+      section = result.nearKind.empty() && (lastBeforeNear || result.segments.empty()) ? Segments : None;
+      if (section == Segments) result.segments.clear();
+    } else if (line.find("NEAR ELECTRIC FIELDS") != std::string::npos ||
+               line.find("NEAR MAGNETIC FIELDS") != std::string::npos) {
       if (!result.nearKind.empty()) {
         section = None;
         continue;

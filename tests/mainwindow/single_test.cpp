@@ -217,7 +217,7 @@ TEST_F(SingleTest, AnalyseMainChangesNothingWhenAnEarlyReadFails) {
     for (DisplayField* f : {&form.EditFrequency, &form.EditInputPower, &form.EditVoltage, &form.EditCurrent,
                             &form.EditImpedance, &form.EditPower})
       f->text = "old";
-    EXPECT_THROW(form.AnalyseMain1Click(), ConversionError) << c.what;
+    EXPECT_THROW(form.AnalyseMain1Click(), PrintError) << c.what;
     EXPECT_EQ(7.0, form.params.inputPower) << c.what;
     EXPECT_EQ(Lines({"before"}), Lines(form.Mout.lines)) << c.what;
     for (DisplayField* f : {&form.EditFrequency, &form.EditInputPower, &form.EditVoltage, &form.EditCurrent,
@@ -350,7 +350,14 @@ TEST_F(SingleTest, AFailingNearFieldRowLeavesTheWindowsTableAsItWas) {
   ASSERT_NE(std::string::npos, at);
   bad.replace(at + 4, 4, "0.0x");
   form.params.currentText = bad;
-  EXPECT_THROW(form.AnalyseNearfield1Click(), ConversionError);
+  form.params.currentName = "c:\\4nec2\\out\\x.out";
+  try {
+    form.AnalyseNearfield1Click();
+    ADD_FAILURE() << "a bad row read";
+  } catch (const PrintError& e) {
+    EXPECT_STREQ("c:\\4nec2\\out\\x.out: the near-field table at line 53 is not in a form Varnel reads",
+                 e.what());
+  }
   EXPECT_EQ(18u, form.params.nearField.table.value.size());
   EXPECT_EQ(Lines({"------------------- Field ----------------------"}), Lines(form.Mout.lines));
 }

@@ -132,9 +132,14 @@ std::string Visible(const std::string& text) {
   return out;
 }
 
+// The reader's rows where the step-by-step reading finds them.
+void ReadRows(const OutputText& text, int polarization, NearFieldTable& table) {
+  ReadRowsAsStepByStep(text, polarization, table);
+}
+
 // The reader with the table split into up to eight parts of a row or less each, read at once.
 void ReadInSmallParts(const OutputText& text, int polarization, NearFieldTable& table) {
-  ReadNearFieldInParts(text, polarization, table, TextParts{8, 40});
+  ReadRowsAsStepByStep(text, polarization, table, TextParts{8, 40});
 }
 
 }  // namespace
@@ -148,7 +153,7 @@ TEST(NecOutEquivalence, RandomTablesReadExactlyAsStepByStep) {
       const std::string text = writer.Text();
       for (int pol : {0, 1, 2, 3, 4, 7}) {
         const Outcome expected = ReadOutcome(StepByStepReadNearField, text, pol);
-        const Outcome actual = ReadOutcome(ReadNearField, text, pol);
+        const Outcome actual = ReadOutcome(ReadRows, text, pol);
         failures += !expected.failure.empty();
         const std::string context = std::string("separator '") + separator + "' polarisation " +
                                     std::to_string(pol) + "\n" + Visible(text);
@@ -179,7 +184,7 @@ TEST(NecOutEquivalence, ClassicGridsReadExactlyAsStepByStep) {
       const Outcome expected = ReadOutcome(StepByStepReadNearField, text, pol);
       ASSERT_EQ("", expected.failure);
       ASSERT_EQ(729u, expected.table.value.size());
-      ExpectSame(expected, ReadOutcome(ReadNearField, text, pol),
+      ExpectSame(expected, ReadOutcome(ReadRows, text, pol),
                  "classic grid, polarisation " + std::to_string(pol));
     }
   }
@@ -203,7 +208,7 @@ TEST(NecOutEquivalence, EveryPrintablePhaseGivesTheStepByStepEllipse) {
     const Outcome expected = ReadOutcome(StepByStepReadNearField, text, pol);
     ASSERT_EQ("", expected.failure);
     ASSERT_EQ(36001u, expected.table.value.size());
-    ExpectSame(expected, ReadOutcome(ReadNearField, text, pol), "polarisation " + std::to_string(pol));
+    ExpectSame(expected, ReadOutcome(ReadRows, text, pol), "polarisation " + std::to_string(pol));
   }
 }
 
@@ -231,7 +236,7 @@ TEST(NecOutEquivalence, ExtremeMagnitudesAndPhaseSpellingsGiveTheStepByStepEllip
       const Outcome expected = ReadOutcome(StepByStepReadNearField, text, pol);
       ASSERT_EQ("", expected.failure);
       ASSERT_EQ(rows, expected.table.value.size());
-      ExpectSame(expected, ReadOutcome(ReadNearField, text, pol),
+      ExpectSame(expected, ReadOutcome(ReadRows, text, pol),
                  std::string("separator '") + separator + "' polarisation " + std::to_string(pol));
     }
   }
@@ -255,7 +260,7 @@ TEST(NecOutEquivalence, EveryRowEndReadsAsStepByStep) {
         if (lastLineEnd) text += "\r\n";
         for (int pol : {0, 1, 4}) {
           const Outcome expected = ReadOutcome(StepByStepReadNearField, text, pol);
-          ExpectSame(expected, ReadOutcome(ReadNearField, text, pol),
+          ExpectSame(expected, ReadOutcome(ReadRows, text, pol),
                      Visible(text) + " polarisation " + std::to_string(pol));
           ExpectSame(expected, ReadOutcome(ReadInSmallParts, text, pol), "in parts, " + Visible(text));
         }
@@ -283,7 +288,7 @@ TEST(NecOutEquivalence, EveryOneByteChangeOfAnEngineRowReadsAsStepByStep) {
     const std::string text = head + good + before + changed + good + "\r\n";
     ++texts;
     for (int pol : {0, 1}) {  // with and without the phases
-      ExpectSame(ReadOutcome(StepByStepReadNearField, text, pol), ReadOutcome(ReadNearField, text, pol),
+      ExpectSame(ReadOutcome(StepByStepReadNearField, text, pol), ReadOutcome(ReadRows, text, pol),
                  what + " polarisation " + std::to_string(pol) + "\n" + Visible(text));
       if (::testing::Test::HasFailure()) return;
     }
@@ -319,13 +324,13 @@ TEST(NecOutEquivalence, ATableInPartsStopsAtTheMostRows) {
     for (std::size_t line = 0; line < 5 + badRow; ++line) at = text.find("\r\n", at) + 2;
     text[at + 8] = 'x';
     for (int pol : {0, 3}) {
-      const Outcome whole = ReadOutcome(ReadNearField, text, pol);
+      const Outcome whole = ReadOutcome(ReadRows, text, pol);
       EXPECT_EQ(badRow < MaxNearFieldRows, !whole.failure.empty()) << badRow;
       EXPECT_EQ(std::min(badRow, MaxNearFieldRows), whole.table.x.size());
       for (std::size_t parts : {2, 3, 8}) {
         const Outcome parted = ReadOutcome(
             [parts](const OutputText& t, int p, NearFieldTable& table) {
-              ReadNearFieldInParts(t, p, table, TextParts{parts, 1 << 20});
+              ReadRowsAsStepByStep(t, p, table, TextParts{parts, 1 << 20});
             },
             text, pol);
         ExpectSame(whole, parted, std::to_string(parts) + " parts, bad row " + std::to_string(badRow));
@@ -349,7 +354,7 @@ TEST(NecOutEquivalence, APartStartingWhereTheRowsDoNotReadsAsStepByStep) {
       ExpectSame(ReadOutcome(StepByStepReadNearField, text, 0),
                  ReadOutcome(
                      [](const OutputText& t, int p, NearFieldTable& out) {
-                       ReadNearFieldInParts(t, p, out, TextParts{2, 1});
+                       ReadRowsAsStepByStep(t, p, out, TextParts{2, 1});
                      },
                      text, 0),
                  Visible(text));
@@ -388,7 +393,7 @@ TEST(NecOutEquivalence, PartsWhoseRowsDoNotFillTheirStretchReadAsOnePart) {
       for (int pol : {0, 3}) {
         const auto inParts = [](std::size_t parts) {
           return [parts](const OutputText& t, int p, NearFieldTable& table) {
-            ReadNearFieldInParts(t, p, table, TextParts{parts, 1 << 10});
+            ReadRowsAsStepByStep(t, p, table, TextParts{parts, 1 << 10});
           };
         };
         const Outcome whole = ReadOutcome(inParts(1), text, pol);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "necout/model.hpp"
+#include "necout/reader.hpp"
 #include "util/errors.hpp"
 #include "util/numbers.hpp"
 #include "util/text.hpp"
@@ -33,6 +34,25 @@ inline long long StepByStepNearKeyword(const std::string& text) {
     if (framed && nearHeading && heading.size() == 20) return at;
   }
   return first;
+}
+
+// Where the step-by-step reading's rows begin: the line after the fifth CR from the keyword (the
+// keyword's line and four lines below it); 0 when there is no fifth CR.
+inline std::size_t StepByStepFirstRow(const std::string& text) {
+  const std::size_t c = FindNthText("\r", text, 5, StepByStepNearKeyword(text), true);
+  return c == 0 ? 0 : c + 1;  // c is one-based: the LF behind it is at c, the row at c + 1
+}
+
+// The reader's rows (ReadNearFieldRows) where the step-by-step reading puts them, with the
+// table split as given, and its field type.
+inline void ReadRowsAsStepByStep(const std::string& text, int pol, NearFieldTable& t,
+                                 const TextParts& parts) {
+  t = NearFieldTable{};
+  t.fieldType = CopyRange(text, StepByStepNearKeyword(text) + 5, StepByStepNearKeyword(text) + 13);
+  ReadNearFieldRows(text, StepByStepFirstRow(text), pol, t, parts);
+}
+inline void ReadRowsAsStepByStep(const std::string& text, int pol, NearFieldTable& t) {
+  ReadRowsAsStepByStep(text, pol, t, TextParts::OfThisMachine());
 }
 
 // The reading step by step. Where the plain procedure is undefined (no fifth CR, a last row

@@ -187,7 +187,7 @@ inline void AppendPreamble(std::vector<std::string>& lines, const std::vector<st
   lines.push_back("");
   lines.push_back("                              __________________________________________");
   lines.push_back("                             |                                          |");
-  lines.push_back("                             |  NUMERICAL ELECTROMAGNETICS CODE (NEC2)  |");
+  lines.push_back("                             | NUMERICAL ELECTROMAGNETICS CODE (NEC-2D) |");
   lines.push_back("                             |__________________________________________|");
   lines.push_back("");
   lines.push_back("                               ---------------- COMMENTS ----------------");

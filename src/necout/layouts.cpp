@@ -1,0 +1,151 @@
+// The layouts of the engines' prints; the rule is in layouts.hpp.
+#include "necout/layouts.hpp"
+
+#include "necout/lines.hpp"
+#include "util/text.hpp"
+
+namespace varnel {
+
+namespace {
+
+constexpr TableHeading Framed(std::string_view text) { return {text, HeadingForm::Framed}; }
+constexpr TableHeading Title(std::string_view text) { return {text, HeadingForm::TitleLine}; }
+
+// Nine fields of `width` characters, the first beginning in column `first`, one every `step`.
+constexpr std::array<Columns, 9> FeedFields(int first, int width, int step) {
+  std::array<Columns, 9> fields{};
+  for (int i = 0; i < 9; ++i) fields[i] = {first + step * i, first + step * i + width - 1};
+  return fields;
+}
+
+constexpr TablePlace kFeedHeading{{Framed("ANTENNA INPUT PARAMETERS"), {}}, "(WATTS)"};
+constexpr NearFieldPlace kNearField{Framed("NEAR ELECTRIC FIELDS"), Framed("NEAR MAGNETIC FIELDS"), "METERS"};
+
+// The classic print: Fortran NEC-2 and NEC-2D, and the stand-in over nec2c. Numbers of twelve
+// characters follow each other without a blank where a sign fills the first column. The
+// current table's numbers stand in columns 51-60, 63-72, 75-84 and 88-93, each with the
+// column before it for a sign.
+constexpr PrintLayout kClassic{
+    .name = "NEC-2",
+    .bannerNames = {"NEC-2", "NEC2", "nec2c"},
+    .unnamedBanner = true,
+    .frequency = {"FREQUENCY=", 11, 10},
+    .inputPower = {"INPUT POWER", 15, 11},
+    .feed = {kFeedHeading, FeedFields(13, 12, 12)},
+    .currents =
+        {{{Framed("CURRENTS AND LOCATION"), {}}, "PHASE"}, {1, 6}, {50, 60}, {62, 72}, {74, 84}, {87, 93}},
+    .nearField = kNearField,
+};
+
+constexpr PrintLayout WithName(PrintLayout layout, std::string_view name,
+                               std::array<std::string_view, 3> bannerNames) {
+  layout.name = name;
+  layout.bannerNames = bannerNames;
+  layout.unnamedBanner = false;
+  return layout;
+}
+
+// NEC-4: the classic print under its own banner (its current rows stand one line nearer the
+// heading, which the title mark finds).
+constexpr PrintLayout kNec4 = WithName(kClassic, "NEC-4", {"NEC-4", "NEC4"});
+
+// NEC-5: the classic print with an element-and-node column before the feed's numbers (the
+// numbers keep their columns) and the current table headed "Wire Currents".
+constexpr PrintLayout kNec5 = [] {
+  PrintLayout layout = WithName(kClassic, "NEC-5", {"NEC-5", "NEC5"});
+  layout.currents = {
+      {{Framed("Wire Currents"), {}}, "Phase"}, {1, 7}, {66, 77}, {79, 90}, {92, 103}, {106, 113}};
+  return layout;
+}();
+
+// nec2c: "FREQUENCY : ", "INPUT POWER   =  " and tables directly under their headings; the
+// feed's numbers one column to the left of the classic ones, the currents' three to the right;
+// some builds end a near-field table with its compute time.
+constexpr PrintLayout kNec2c{
+    .name = "nec2c",
+    .bannerNames = {"nec2c"},
+    .frequency = {"FREQUENCY :", 12, 10},
+    .inputPower = {"INPUT POWER", 16, 11},
+    .feed = {kFeedHeading, FeedFields(12, 12, 12)},
+    .currents =
+        {{{Framed("CURRENTS AND LOCATION"), {}}, "PHASE"}, {1, 6}, {52, 63}, {64, 75}, {76, 87}, {88, 96}},
+    .nearField = {kNearField.electric, kNearField.magnetic, kNearField.titleMark, "Near Field Compute Time"},
+};
+
+// nec2++ 1.0: the nec2c tables under "FREQUENCY=  ".
+constexpr PrintLayout kNecPP = [] {
+  PrintLayout layout = WithName(kNec2c, "nec2++", {"nec2++"});
+  layout.bannerText = "Translated to 'C++'";
+  layout.frequency = {"FREQUENCY=", 12, 10};
+  return layout;
+}();
+
+// nec2++ 1.7: every field of a row followed by ',' and the feed and current tables without
+// their headings, named by their title lines.
+constexpr PrintLayout kNecPPCommas = [] {
+  PrintLayout layout = WithName(kNecPP, "nec2++ 1.7", {"nec2++"});
+  layout.bannerText = "Implemented in 'C++'";
+  layout.feed = {{{{Framed("ANTENNA INPUT PARAMETERS"), Title("VOLTAGE (VOLTS)")}}, "(WATTS)"},
+                 FeedFields(12, 11, 12)};
+  layout.currents = {{{Framed("CURRENTS AND LOCATION"), Title("- CURRENT (AMPS) -")}, "PHASE"},
+                     {1, 5},
+                     {52, 62},
+                     {64, 74},
+                     {76, 86},
+                     {88, 95}};
+  layout.commaRows = true;
+  return layout;
+}();
+
+// In the order they are tried: nec2c before the classic print, which also reads the stand-in's
+// prints under nec2c's banner.
+constexpr std::array<PrintLayout, 6> kLayouts = {kNec2c, kNecPP, kNecPPCommas, kNec5, kNec4, kClassic};
+
+constexpr std::string_view kBannerWords = "NUMERICAL ELECTROMAGNETICS CODE";
+
+// A banner name is named by a layout when it begins with one of the layout's names ("NEC-4.1"
+// with "NEC-4"); a banner without a name (or no banner) by the layouts that read such prints.
+bool NamesBanner(const PrintLayout& layout, std::string_view name) {
+  for (std::string_view candidate : layout.bannerNames) {
+    if (!candidate.empty() && EqualNoCase(name.substr(0, candidate.size()), candidate)) return true;
+  }
+  return name.empty() && layout.unnamedBanner;
+}
+
+}  // namespace
+
+const std::array<PrintLayout, 6>& PrintLayouts() { return kLayouts; }
+
+const PrintLayout& ClassicLayout() { return kLayouts.back(); }
+
+Banner BannerOf(std::string_view text) {
+  const std::string_view head = TextBeforeHeadings(text);
+  const std::size_t at = FindFolded(head, kBannerWords);
+  if (at == std::string_view::npos) return {};
+  const TextLine line = LineAt(head, at);
+  std::string_view rest = line.text.substr(at - line.begin + kBannerWords.size());
+  const std::size_t open = rest.find_first_not_of(' ');
+  if (open == std::string_view::npos || rest[open] != '(') return {true, {}};
+  rest.remove_prefix(open + 1);
+  return {true, rest.substr(0, rest.find(')'))};
+}
+
+const PrintLayout* RecognizeLayout(std::string_view text) {
+  const Banner banner = BannerOf(text);
+  std::string_view frequencyLine;  // from "FREQUENCY" on, the line below the first heading
+  if (const std::size_t heading = FindFramedHeading(text, "FREQUENCY"); heading != std::string_view::npos)
+    frequencyLine = LabelLineBelow(text, heading, "FREQUENCY");
+  for (const PrintLayout& layout : kLayouts) {
+    if (!NamesBanner(layout, banner.name)) continue;
+    if (!layout.bannerText.empty() &&
+        FindFolded(TextBeforeHeadings(text), layout.bannerText) == std::string_view::npos)
+      continue;
+    if (!frequencyLine.empty() &&
+        !EqualNoCase(frequencyLine.substr(0, layout.frequency.label.size()), layout.frequency.label))
+      continue;
+    return &layout;
+  }
+  return nullptr;
+}
+
+}  // namespace varnel

@@ -1,0 +1,189 @@
+// The runs of an output text and the places of its sections; the rules are in print.hpp.
+#include "necout/print.hpp"
+
+#include <algorithm>
+#include <vector>
+
+#include "necout/lines.hpp"
+#include "util/text.hpp"
+
+namespace varnel {
+
+namespace {
+
+// The kinds of heading a run is built from, in the order the engine prints a run's tables.
+enum Kind : int { kFeed = 0, kCurrents = 1, kPowerBudget = 2, kFrequency = 3 };
+
+struct Heading {
+  std::size_t line;  // zero-based position of the heading's line
+  Kind kind;
+};
+
+constexpr TableHeading kFrequencyHeading{"FREQUENCY", HeadingForm::Framed};
+constexpr TableHeading kPowerBudgetHeading{"POWER BUDGET", HeadingForm::Framed};
+
+// A title line: it holds the text, the line above it is blank, and the nearest line above that
+// is not blank is no framed heading (a title line under a heading belongs to that heading).
+bool IsTitleLineHeading(std::string_view text, const TextLine& line) {
+  std::size_t end = line.begin;
+  bool blankAbove = false;
+  while (end > 0) {
+    const TextLine above =
+        LineAt(text, end - 1 - (end >= 2 && text[end - 1] == '\n' && text[end - 2] == '\r'));
+    if (!IsBlankLine(above.text)) return blankAbove && !IsFramedLine(above.text);
+    blankAbove = true;
+    end = above.begin;
+  }
+  return false;
+}
+
+// The lines in [from, to) that are headings of the given form and text.
+void CollectHeadings(std::string_view text, std::size_t from, std::size_t to, const TableHeading& heading,
+                     Kind kind, std::vector<Heading>& found) {
+  if (heading.text.empty()) return;
+  const std::string_view range = text.substr(0, to);
+  for (std::size_t at = FindFolded(range, heading.text, from); at != std::string_view::npos;
+       at = FindFolded(range, heading.text, at + 1)) {
+    const TextLine line = LineAt(text, at);
+    const bool is = heading.form == HeadingForm::Framed ? FramedText(line.text).data() == text.data() + at &&
+                                                              EqualNoCase(FramedText(line.text), heading.text)
+                                                        : IsTitleLineHeading(text, line);
+    if (is) found.push_back({line.begin, kind});
+  }
+}
+
+std::vector<Heading> HeadingsIn(std::string_view text, const PrintLayout& layout, std::size_t from,
+                                std::size_t to) {
+  std::vector<Heading> found;
+  CollectHeadings(text, from, to, kFrequencyHeading, kFrequency, found);
+  CollectHeadings(text, from, to, kPowerBudgetHeading, kPowerBudget, found);
+  for (const TableHeading& h : layout.feed.headings) CollectHeadings(text, from, to, h, kFeed, found);
+  for (const TableHeading& h : layout.currents.headings) CollectHeadings(text, from, to, h, kCurrents, found);
+  std::sort(found.begin(), found.end(), [](const Heading& a, const Heading& b) { return a.line < b.line; });
+  return found;
+}
+
+// Builds the runs heading by heading: the run being built, its number and the kind of its last
+// table.
+struct RunBuilder {
+  OutputPrint::Run run;
+  std::size_t count = 0;
+  int last = -1;
+
+  // False when the heading begins a run after the first `stopAfter` runs (the heading is then
+  // not taken).
+  bool Take(const Heading& h, std::size_t stopAfter) {
+    const bool begins = h.kind == kFrequency || count == 0 || last >= h.kind;
+    if (begins && count == stopAfter) return false;
+    if (begins) {
+      const std::size_t frequency = h.kind == kFrequency ? h.line : run.frequency;
+      run = OutputPrint::Run{};
+      run.frequency = frequency;
+      ++count;
+      last = -1;
+    }
+    switch (h.kind) {
+      case kFeed:
+        run.feed = h.line;
+        break;
+      case kCurrents:
+        run.currents = h.line;
+        break;
+      case kPowerBudget:
+        run.powerBudget = h.line;
+        break;
+      case kFrequency:
+        break;
+    }
+    if (h.kind != kFrequency) last = h.kind;
+    return true;
+  }
+};
+
+}  // namespace
+
+std::string_view SectionName(PrintSection section) {
+  switch (section) {
+    case PrintSection::Frequency:
+      return "frequency line";
+    case PrintSection::InputPower:
+      return "input-power line";
+    case PrintSection::Feed:
+      return "feed-point table";
+    case PrintSection::Currents:
+      return "current table";
+    case PrintSection::NearField:
+      return "near-field table";
+  }
+  return {};
+}
+
+PrintError::PrintError(std::string problem, std::string file)
+    : VarnelError(file + problem), problem(std::move(problem)) {}
+
+OutputPrint::OutputPrint(std::string_view text) : text_(text) {
+  bannerName_ = BannerOf(text).name;
+  layout_ = RecognizeLayout(text);
+  if (layout_ == nullptr) return;
+  const std::size_t electric = FindFramedHeading(text, layout_->nearField.electric.text);
+  const std::size_t magnetic = FindFramedHeading(text, layout_->nearField.magnetic.text);
+  nearField_ = std::min(electric, magnetic);
+  magnetic_ = nearField_ != npos && nearField_ == magnetic;
+
+  RunBuilder builder;
+  const std::size_t end = nearField_ == npos ? text.size() : nearField_;
+  // Without a near-field table the first run is read.
+  const std::size_t stopAfter = nearField_ == npos ? 1 : npos;
+  for (const Heading& h : HeadingsIn(text, *layout_, 0, end))
+    if (!builder.Take(h, stopAfter)) break;
+  run_ = builder.run;
+  runNumber_ = builder.count;
+}
+
+std::size_t OutputPrint::RunCount() const {
+  if (!runCount_) {
+    RunBuilder builder;
+    if (layout_ != nullptr)
+      for (const Heading& h : HeadingsIn(text_, *layout_, 0, text_.size())) builder.Take(h, npos);
+    runCount_ = builder.count;
+  }
+  return *runCount_;
+}
+
+std::size_t OutputPrint::LineNumber(std::size_t at) const {
+  at = std::min(at, text_.size());
+  std::size_t lines = 1;
+  for (std::size_t i = 0; i < at; ++i) {
+    if (text_[i] == '\n' || (text_[i] == '\r' && (i + 1 >= text_.size() || text_[i + 1] != '\n'))) ++lines;
+  }
+  return lines;
+}
+
+PrintError OutputPrint::Unreadable(PrintSection section, std::size_t at) const {
+  return PrintError(": the " + std::string(SectionName(section)) + " at line " +
+                    std::to_string(LineNumber(at)) + " is not in a form Varnel reads");
+}
+
+PrintError OutputPrint::Missing(PrintSection section) {
+  return PrintError(" holds no " + std::string(SectionName(section)));
+}
+
+std::optional<PrintError> OutputPrint::Unknown() const {
+  if (layout_ != nullptr) return std::nullopt;
+  return PrintError(": a print of " + std::string(bannerName_) + ", which Varnel does not know how to read");
+}
+
+std::size_t OutputPrint::FirstRow(std::size_t heading, std::string_view titleMark) const {
+  TextLine line = LineAt(text_, heading);
+  for (int i = 0; i < 8 && line.end < text_.size(); ++i) {
+    line = LineAfter(text_, line);
+    if (IsFramedLine(line.text)) return npos;
+    if (FindFolded(line.text, titleMark) != std::string_view::npos) {
+      const TextLine row = LineAfter(text_, line);
+      return row.begin < text_.size() ? row.begin : npos;
+    }
+  }
+  return npos;
+}
+
+}  // namespace varnel

@@ -1,0 +1,111 @@
+#pragma once
+// Where the values of an output text stand: its layout (necout/layouts.hpp), the runs of the
+// engine it records, and the run whose values the analyses read.
+//
+// A run is one solution of the engine: its frequency and its feed-point, current and power
+// tables. A FREQUENCY heading begins a run; so does a feed-point, current or POWER BUDGET
+// heading that follows a table of its own kind or of a later kind in the same run (the engine
+// printing the tables once more, as after a new load or source at the same frequency). A run
+// without a FREQUENCY heading of its own has the frequency of the one before.
+//
+// The run read is that of the first near-field table: the last run begun before its heading
+// (so a near field computed after a frequency loop has the loop's last frequency, as the
+// engines compute it). A text without a near-field table is read at its first run. Within the
+// run, every section the run does not print is missing; nothing is taken from another run.
+//
+// The text is searched, not split into lines: a few forward searches for the headings before
+// the first near-field table (or, without one, in the first run). The whole text is searched
+// only when the runs are counted.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "necout/layouts.hpp"
+#include "util/errors.hpp"
+
+namespace varnel {
+
+enum class PrintSection { Frequency, InputPower, Feed, Currents, NearField };
+
+// "frequency line", "input-power line", "feed-point table", "current table", "near-field table".
+std::string_view SectionName(PrintSection section);
+
+// A print that cannot be read: a section that is missing where it is needed, or that stands
+// where its layout puts it but not in the layout's form, or a print of an engine no layout
+// knows. The message is the file's name followed by the problem; until a command names the
+// file the name is "The text".
+struct PrintError : VarnelError {
+  explicit PrintError(std::string problem, std::string file = "The text");
+  // The same problem in the named file.
+  PrintError InFile(const std::string& file) const { return PrintError(problem, file); }
+  std::string problem;  // ": the feed-point table at line 312 is not in a form Varnel reads"
+};
+
+// What read() returns; a PrintError it throws is thrown again naming the file.
+template <typename Read>
+auto ReadInFile(const std::string& file, Read read) -> decltype(read()) {
+  try {
+    return read();
+  } catch (const PrintError& failure) {
+    throw failure.InFile(file);
+  }
+}
+
+class OutputPrint {
+ public:
+  static constexpr std::size_t npos = std::string_view::npos;
+
+  // The headings of one run, as zero-based positions of their lines; npos for a table the run
+  // does not print.
+  struct Run {
+    std::size_t frequency = npos, feed = npos, currents = npos, powerBudget = npos;
+  };
+
+  // Recognises the layout and finds the runs; never throws. The text must outlive the print.
+  explicit OutputPrint(std::string_view text);
+
+  std::string_view Text() const { return text_; }
+  // nullptr for a print whose banner names an engine no layout knows.
+  const PrintLayout* Layout() const { return layout_; }
+  // The engine the banner names ("" when it names none).
+  std::string_view BannerName() const { return bannerName_; }
+
+  // The first near-field table's heading line (npos when there is none) and its kind.
+  std::size_t NearField() const { return nearField_; }
+  bool NearFieldIsMagnetic() const { return magnetic_; }
+
+  // The run read, its one-based number, and how many runs the text holds (0 and 0 for a text
+  // without a run: no FREQUENCY heading and no table).
+  const Run& ReadRun() const { return run_; }
+  std::size_t RunNumber() const { return runNumber_; }
+  std::size_t RunCount() const;
+
+  // The one-based number of the line that holds the position.
+  std::size_t LineNumber(std::size_t at) const;
+
+  // The problem "at line N is not in a form Varnel reads" of the section whose line holds the
+  // position.
+  PrintError Unreadable(PrintSection section, std::size_t at) const;
+  // The problem " holds no <section>".
+  static PrintError Missing(PrintSection section);
+  // For a print of an unknown engine: the problem saying so; nothing otherwise.
+  std::optional<PrintError> Unknown() const;
+
+  // The first row of the table whose heading line begins at heading: the position of the line
+  // right after the first of the next lines that holds titleMark; npos when none of them does
+  // (the search stops at a framed heading or after eight lines).
+  std::size_t FirstRow(std::size_t heading, std::string_view titleMark) const;
+
+ private:
+  std::string_view text_;
+  const PrintLayout* layout_ = nullptr;
+  std::string_view bannerName_;
+  std::size_t nearField_ = npos;
+  bool magnetic_ = false;
+  Run run_;
+  std::size_t runNumber_ = 0;
+  mutable std::optional<std::size_t> runCount_;
+};
+
+}  // namespace varnel
