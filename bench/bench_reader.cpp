@@ -1,4 +1,5 @@
 // The near-field reader on classic tables, beside a plain memchr line count over the same text
+// and the same table in nec2c's print
 // (the floor for any reader that must look at every line), and the grid extent of large tables:
 // all-distinct coordinates, and a grid. The reader's figure stands beside that floor as the
 // ratio x_memchr of processor times (all threads), which a busy machine disturbs far less than
@@ -29,6 +30,23 @@ const std::string& ClassicText(int rows) {
     for (ClassicNearRow& r : o.nearField) r.mx *= 9;  // mix of magnitudes
     o.nearField.resize(static_cast<std::size_t>(rows));
     text = ClassicOutputText(o);
+  }
+  return text;
+}
+
+// The same table in nec2c's print: its banner and frequency line, and no blank line between the
+// near-field heading and its titles (the rows are alike).
+const std::string& Nec2cText(int rows) {
+  static std::string small, large;
+  std::string& text = rows == 6561 ? small : large;
+  if (text.empty()) {
+    text = ClassicText(rows);
+    const auto replace = [&](const std::string& from, const std::string& to) {
+      text.replace(text.find(from), from.size(), to);
+    };
+    replace("NUMERICAL ELECTROMAGNETICS CODE (NEC-2D)", "NUMERICAL ELECTROMAGNETICS CODE (nec2c) ");
+    replace("FREQUENCY= ", "FREQUENCY : ");
+    replace("NEAR ELECTRIC FIELDS --------\r\n\r\n", "NEAR ELECTRIC FIELDS --------\r\n");
   }
   return text;
 }
@@ -81,6 +99,34 @@ BENCHMARK(BM_ReadNearField)
     ->ArgsProduct({{6561, 128000}, {0, 1, 4}, {0}})
     ->ArgsProduct({{128000}, {0, 1}, {1}})
     ->ArgNames({"rows", "pol", "parts"})
+    ->Unit(benchmark::kMillisecond);
+
+// The table in nec2c's print beside the same table in the classic print, read in turns in the
+// same run: x_classic is the ratio of their processor times (recognising the print, finding its
+// run and reading the rows, all included).
+void BM_Nec2cBesideClassic(benchmark::State& state) {
+  const int rows = static_cast<int>(state.range(0));
+  const int polarization = static_cast<int>(state.range(1));
+  const std::string& nec2c = Nec2cText(rows);
+  const std::string& classic = ClassicText(rows);
+  NearFieldTable table;
+  double nec2cSeconds = 0, classicSeconds = 0;
+  for (auto _ : state) {
+    double start = ProcessorSeconds();
+    ReadNearField(nec2c, polarization, table);
+    nec2cSeconds += ProcessorSeconds() - start;
+    benchmark::DoNotOptimize(table.value.data());
+    if (table.x.size() != static_cast<std::size_t>(rows)) state.SkipWithError("wrong row count");
+    start = ProcessorSeconds();
+    ReadNearField(classic, polarization, table);
+    classicSeconds += ProcessorSeconds() - start;
+    benchmark::DoNotOptimize(table.value.data());
+  }
+  state.counters["x_classic"] = nec2cSeconds / classicSeconds;
+}
+BENCHMARK(BM_Nec2cBesideClassic)
+    ->ArgsProduct({{6561, 128000}, {0, 1}})
+    ->ArgNames({"rows", "pol"})
     ->Unit(benchmark::kMillisecond);
 
 void BM_MemchrLineCount(benchmark::State& state) {

@@ -125,10 +125,13 @@ OutputPrint::OutputPrint(std::string_view text) : text_(text) {
   bannerName_ = BannerOf(text).name;
   layout_ = RecognizeLayout(text);
   if (layout_ == nullptr) return;
+  // The first table of either kind; the second kind is searched only before the first one's
+  // table, so a large table is not searched through.
   const std::size_t electric = FindFramedHeading(text, layout_->nearField.electric.text);
-  const std::size_t magnetic = FindFramedHeading(text, layout_->nearField.magnetic.text);
-  nearField_ = std::min(electric, magnetic);
-  magnetic_ = nearField_ != npos && nearField_ == magnetic;
+  const std::size_t magnetic = FindFramedHeading(text.substr(0, electric == npos ? text.size() : electric),
+                                                 layout_->nearField.magnetic.text);
+  magnetic_ = magnetic != npos;
+  nearField_ = magnetic_ ? magnetic : electric;
 
   RunBuilder builder;
   const std::size_t end = nearField_ == npos ? text.size() : nearField_;

@@ -802,7 +802,11 @@ class RowReader {
         }
       }
       PutRow(v, hundredths, polarization_, peaks, sink);
-      if (rowEnd == textEnd) break;  // the table ran to the end of the text
+      if (rowEnd == textEnd) {  // the table ran to the end of the text
+        ++rows;
+        rowStart = text_.size();
+        break;
+      }
       rowStart = static_cast<std::size_t>(rowEnd - data) + 2;
     }
     peaks.Flush();
@@ -1089,8 +1093,9 @@ void ReadNearField(const OutputPrint& print, int polarization, NearFieldTable& t
     std::replace(uncommaed.begin() + static_cast<std::ptrdiff_t>(first), uncommaed.end(), ',', ' ');
     rows = uncommaed;
   }
+  std::size_t next = std::string_view::npos;  // where the row after the last one read begins
   try {
-    ReadNearFieldRows(rows, first, polarization, table, parts);
+    next = ReadNearFieldRows(rows, first, polarization, table, parts);
   } catch (const ConversionError&) {
     // The line the rows failed at: the table's end where the layout ends it with a line of its
     // own, a row that is not in the layout's form otherwise.
@@ -1106,9 +1111,9 @@ void ReadNearField(const OutputPrint& print, int polarization, NearFieldTable& t
   }
   table.printedRows = table.x.size();
   if (table.x.size() == MaxNearFieldRows) {
-    const std::size_t after = RowLine(text, first, static_cast<int>(MaxNearFieldRows));
-    const std::size_t end = LineAt(text, after).end;
-    table.printedRows += end < text.size() ? RowsFrom(rows, end + 1) : 0;
+    if (next == std::string_view::npos)
+      next = LineAfter(text, LineAt(text, RowLine(text, first, static_cast<int>(MaxNearFieldRows)))).begin;
+    table.printedRows += RowsFrom(rows, next);
   }
 }
 
@@ -1130,13 +1135,13 @@ std::string PartReadLine(const NearFieldTable& table) {
          std::to_string(table.x.size()) + " were read";
 }
 
-void ReadNearFieldRows(std::string_view view, std::size_t firstRow, int polarization, NearFieldTable& table,
-                       const TextParts& split) {
+std::size_t ReadNearFieldRows(std::string_view view, std::size_t firstRow, int polarization,
+                              NearFieldTable& table, const TextParts& split) {
   table.x.clear();
   table.y.clear();
   table.z.clear();
   table.value.clear();
-  if (firstRow == 0 || firstRow > view.size()) return;
+  if (firstRow == 0 || firstRow > view.size()) return firstRow;
   // The row reading starts at the byte before the row, the LF of its line end.
   const std::size_t c = firstRow - 1;
 
@@ -1150,7 +1155,7 @@ void ReadNearFieldRows(std::string_view view, std::size_t firstRow, int polariza
   RowRun last;
   if (starts.size() > 1 && ReadPartsInPlace(reader, view, c, starts, table, last)) {
     if (last.failure) std::rethrow_exception(last.failure);
-    return;
+    return last.next;
   }
 
   // Otherwise the first part is read on this thread, each further one on a thread of its own
@@ -1187,13 +1192,13 @@ void ReadNearFieldRows(std::string_view view, std::size_t firstRow, int polariza
     if (part.x.size() >= room) {
       // The table is full before the part ends (before its failing row, if any).
       AppendRows(part, room, table);
-      last = RowRun{};
-      break;
+      return std::string_view::npos;
     }
     AppendRows(part, part.x.size(), table);
     last = runs[w];
   }
   if (last.failure) std::rethrow_exception(last.failure);
+  return last.next;
 }
 
 }  // namespace varnel

@@ -74,8 +74,10 @@ double ReadSegmentCurrent(const OutputText& text, int n);
 void ReadNearField(const OutputText& text, int polarization, NearFieldTable& table);
 
 // firstRow: the zero-based position where the first row's line begins (behind a CR LF).
-void ReadNearFieldRows(std::string_view text, std::size_t firstRow, int polarization, NearFieldTable& table,
-                       const TextParts& split);
+// Returns where the line after the last row read begins (npos when that is not known without a
+// walk over the rows: a table of the most rows read in parts whose rows are not all alike).
+std::size_t ReadNearFieldRows(std::string_view text, std::size_t firstRow, int polarization,
+                              NearFieldTable& table, const TextParts& split);
 double NecNumber(const std::string& token);
 
 // Which run the values are read at, for the Info pane: "Read at run 3 of 3, 310 MHz, the run of
