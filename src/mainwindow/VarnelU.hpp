@@ -118,11 +118,16 @@ struct Progress {
   std::size_t files = 0;      // 0 when the command does not count files
   std::uint64_t startMs = 0;  // when it started, or began its first file
   std::uint64_t endMs = 0;    // when it ended (running false)
+  // What the command leaves to be said beside its progress, while it runs and after it ends:
+  // the settings it worked with ("Polerization: Z; Mode: XZ-Plane"), what it could not do.
+  // Notes are joined by "; "; TForm1::NoteForStatus adds one.
+  std::string note;
 };
 // "Batch-Analyse Nearfield: file 12 of 1500, 0:03 elapsed, about 6:10 left" while running (the
 // estimate once a file has been finished); "Batch-Analyse Nearfield: 1500 files in 6:13" after
 // a counting command ("...: ended at file 7 of 1500 after 0:02" when it ended early); empty
-// after any other.
+// after any other. A note follows in parentheses: "Analyse Nearfield (Polerization: X)" after a
+// command that counts no files, "...: 1500 files in 6:13 (Polerization: Z; Mode: Circle)".
 std::string ProgressText(const Progress& progress, std::uint64_t nowMs);
 // 0..1000 for a progress bar; -1 when the command does not count files.
 int ProgressPermille(const Progress& progress);
@@ -219,6 +224,8 @@ class TForm1 {
   void ProcessPendingEvents();
   // A batch loop begins file index (0-based) of count.
   void FileProgress(std::size_t index, std::size_t count);
+  // Adds a note of the running command to its progress (Progress::note).
+  void NoteForStatus(const std::string& text);
   Progress progress;
 
   // ---- Decisions the window reads ------------------------------------------------------

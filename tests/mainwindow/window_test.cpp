@@ -621,6 +621,10 @@ TEST(ProgressTextTest, CountsFilesEstimatesTheRestAndSumsUpAtTheEnd) {
        "Batch-Analyse Power: file 3 of 3, 1:02:03 elapsed, about 31:01 left",
        666},
       {{false, "Batch-Analyse Power", 3, 3, 0, 65000}, 99000, "Batch-Analyse Power: 3 files in 1:05", 666},
+      {{true, "A. Batch", 2, 4, 0, 0, "Polerization: Z; Mode: Circle"},
+       1000,
+       "A. Batch: file 2 of 4, 0:01 elapsed, about 0:03 left (Polerization: Z; Mode: Circle)",
+       250},
       {{false, "Load", 0, 0, 0, 65000}, 99000, "", -1},
   };
   for (const Case& c : cases) {
