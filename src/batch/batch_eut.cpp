@@ -101,7 +101,7 @@ void AddEutRow(TForm1& form, const std::string& name, EutValues values, int pola
       .General3(values.point)
       .General3(values.frequency)
       .General3(form.params.inputPower);
-  AddLine(form.Mdata, row.Text());
+  AddTableRow(form, row);
   if (row.HasUndefined()) NoteUndefinedRow(form, name);
 }
 
@@ -210,8 +210,8 @@ void TForm1::MIAnalyseEUTsClick() {
   const TextList& names = *list;
   const bool splitMode = params.SplitMode;
   AddLine(Mdata, "");
-  AddLine(Mdata, TableHeadingLine({"Numb ", " Cyl.  ", "  Cir  ", " Point ", "  Freq ", "  Pwr  "}));
-  AddLine(Mdata, TableHeadingLine({"     ", "       ", "       ", "       ", "       ", "       "}));
+  AddTableHeadings(*this, {"Numb ", " Cyl.  ", "  Cir  ", " Point ", "  Freq ", "  Pwr  "},
+                   {"     ", "       ", "       ", "       ", "       ", "       "});
 
   PolarizationBackground background(*this, splitMode);
   const int count = static_cast<int>(names.size());
@@ -229,7 +229,7 @@ void TForm1::MIAnalyseEUTsClick() {
       platform.ui.Pause(kSplitPauseMilliseconds);
       if ((i + 1) % kBlockRows == 0) {
         WriteTextFile(platform.system, PaneText(Mdata), BlockFileName(platform.system, i / kBlockRows));
-        ClearPane(Mdata);
+        ClearTableRows(*this);
       }
     }
     // The rows after the last full block go into one more block file, so that every row of

@@ -98,10 +98,11 @@ void TForm1::MIBatchLoadClick() {
 
   AddLine(Mdata, ModeLine(RGMode.itemIndex, params));
   AddLine(Mdata, "");
-  AddLine(Mdata, TableHeadingLine({"Freq ", "  Pwr  ", "  E_H  ", "E_Hcorr", "  Ur   ", "  Ui   ", "  Ir   ",
-                                   "  Ii   ", "  Zr   ", "  Zi   "}));
-  AddLine(Mdata, TableHeadingLine({" MHz ", "   W   ", "V/m_A/m", "V/m_A/m", "   V   ", "   V   ", "   A   ",
-                                   "   A   ", "  Ohm  ", "  Ohm  "}));
+  AddTableHeadings(*this,
+                   {"Freq ", "  Pwr  ", "  E_H  ", "E_Hcorr", "  Ur   ", "  Ui   ", "  Ir   ", "  Ii   ",
+                    "  Zr   ", "  Zi   "},
+                   {" MHz ", "   W   ", "V/m_A/m", "V/m_A/m", "   V   ", "   V   ", "   A   ", "   A   ",
+                    "  Ohm  ", "  Ohm  "});
 
   ForEachListedFile(*this, *names, [this](std::size_t, const std::string& name, std::string& text) {
     params.currentText = std::move(text);
@@ -139,7 +140,7 @@ void TForm1::MIBatchLoadClick() {
         .Fixed3(ai.currentIm)
         .Fixed3(ai.impedanceRe)
         .Fixed3(ai.impedanceIm);
-    AddLine(Mdata, row.Text());
+    AddTableRow(*this, row);
     if (row.HasUndefined()) NoteUndefinedRow(*this, name);
   });
   AddLine(Mout, kBatchJobDone);

@@ -132,6 +132,18 @@ std::string ProgressText(const Progress& progress, std::uint64_t nowMs);
 // 0..1000 for a progress bar; -1 when the command does not count files.
 int ProgressPermille(const Progress& progress);
 
+// The table a batch analysis wrote into Mdata, with its numbers at full precision: the pane's
+// cells are rounded to three decimals or three significant digits, and the plots draw these
+// numbers instead. They stand for the pane only while Mdata is as the batch left it: an edit in
+// the window (ReplacePaneLines) or any later change of Mdata makes the plots read the pane's
+// text again.
+struct TableValues {
+  std::vector<std::string> headings;  // the heading lines of column names and units, as written
+  std::vector<RealList> rows;         // the cells of each data line now in Mdata, in order
+  std::uint64_t written = 0;          // Mdata's revision after the batch's last write (0: none)
+  bool Describes(const Pane& pane) const { return written != 0 && written == pane.revision; }
+};
+
 class TForm1 {
  public:
   explicit TForm1(Platform platform);
@@ -172,6 +184,7 @@ class TForm1 {
   int RightColumnWidth() const;
 
   Pane M, Mout, Mdata;
+  TableValues MdataValues;  // the numbers of the batch table in Mdata
 
   // BasicData
   DisplayField EditVoltage, EditCurrent, EditImpedance, EditPower, EditFrequency, EditInputPower;

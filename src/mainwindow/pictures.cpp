@@ -82,7 +82,13 @@ FieldMapChoice PickFromList(const FieldMap& map, FieldMapChoice choice, FieldMap
   return choice;
 }
 
-Scene TablePicture(const TForm1& form) { return TablePlotScene(form.Mdata.lines); }
+DataTable PlottedTable(const TForm1& form) {
+  const TableValues& kept = form.MdataValues;
+  if (kept.Describes(form.Mdata)) return DataTableOf(kept.headings, kept.rows);
+  return ReadDataTable(form.Mdata.lines);
+}
+
+Scene TablePicture(const TForm1& form) { return TablePlotScene(PlottedTable(form)); }
 
 Rect PictureBeside(const Rect& mainWindow, int width, int height, const Rect& screen) {
   const int screenRight = screen.left + screen.width;

@@ -258,12 +258,11 @@ Scene CdfPlots(const DataTable& table) {
   return scene;
 }
 
-}  // namespace
-
-DataTable ReadDataTable(const std::vector<std::string>& lines) {
-  DataTable table;
+// The headings of lines into table: the first "//" line holding ';' and two cells or more names
+// the columns, the next such line gives their units; other "//" lines (the mode line) are
+// passed over. Every other line that is not blank is a row of cells, read as numbers.
+void ReadLines(const std::vector<std::string>& lines, DataTable& table, std::vector<RealList>& rows) {
   bool named = false, unitsRead = false;
-  std::vector<std::vector<std::string_view>> rows;
   for (const std::string& line : lines) {
     if (line.rfind("//", 0) == 0) {
       const std::vector<std::string_view> cells = Cells(std::string_view(line).substr(2));
@@ -279,10 +278,15 @@ DataTable ReadDataTable(const std::vector<std::string>& lines) {
       continue;
     }
     if (Trimmed(line).empty()) continue;
-    rows.push_back(Cells(line));
+    RealList& row = rows.emplace_back();
+    for (std::string_view cell : Cells(line)) row.push_back(CellValue(cell));
   }
+}
+
+// The rows into the columns of table; a row wider than the headings adds unnamed columns.
+void TakeRows(DataTable& table, const std::vector<RealList>& rows) {
   std::size_t width = table.columns.size();
-  for (const auto& row : rows) width = std::max(width, row.size());
+  for (const RealList& row : rows) width = std::max(width, row.size());
   for (std::size_t c = table.columns.size(); c < width; ++c)
     table.columns.push_back({FormatInt("Column %d", static_cast<std::int64_t>(c + 1)), "", {}});
   for (DataColumn& column : table.columns) {
@@ -290,11 +294,28 @@ DataTable ReadDataTable(const std::vector<std::string>& lines) {
     column.unit = CleanText(column.unit);
     column.values.reserve(rows.size());
   }
-  for (const auto& row : rows)
+  for (const RealList& row : rows)
     for (std::size_t c = 0; c < table.columns.size(); ++c)
-      table.columns[c].values.push_back(c < row.size() ? CellValue(row[c]) : kNaN);
+      table.columns[c].values.push_back(c < row.size() ? row[c] : kNaN);
   table.rows = rows.size();
-  // A line that is text only (a hand-written note) is not a row of numbers.
+}
+
+}  // namespace
+
+// A line that is text only (a hand-written note) is a row without numbers.
+DataTable ReadDataTable(const std::vector<std::string>& lines) {
+  DataTable table;
+  std::vector<RealList> rows;
+  ReadLines(lines, table, rows);
+  TakeRows(table, rows);
+  return table;
+}
+
+DataTable DataTableOf(const std::vector<std::string>& headingLines, const std::vector<RealList>& rows) {
+  DataTable table;
+  std::vector<RealList> headingRows;  // none: the lines are headings
+  ReadLines(headingLines, table, headingRows);
+  TakeRows(table, rows);
   return table;
 }
 
@@ -357,10 +378,11 @@ std::vector<FrequencyDistributions> EutDistributions(const DataTable& table) {
   return result;
 }
 
-Scene TablePlotScene(const std::vector<std::string>& lines) {
-  const DataTable table = ReadDataTable(lines);
+Scene TablePlotScene(const DataTable& table) {
   if (table.rows == 0) return MessageScene("Data table", "No table in the Data pane");
   return IsEutTable(table) ? CdfPlots(table) : LinePlots(table);
 }
+
+Scene TablePlotScene(const std::vector<std::string>& lines) { return TablePlotScene(ReadDataTable(lines)); }
 
 }  // namespace varnel
