@@ -41,8 +41,8 @@ class PolarizationBackground {
   RadioGroup& group_;
 };
 
-// What the row of a file depends on besides its text. The window's events run during the batch,
-// so these may change between files.
+// What the row of a file depends on besides its text: the polarisation the batch took at its
+// start, and P and the separator, which the window's events may change between files.
 struct EutSettings {
   int polarization;
   Point3D p;
@@ -56,8 +56,8 @@ struct EutSettings {
   }
 };
 
-EutSettings CurrentSettings(const TForm1& form) {
-  return {form.RGPol.itemIndex, form.params.p, DecimalSeparator.load()};
+EutSettings CurrentSettings(const TForm1& form, int polarization) {
+  return {polarization, form.params.p, DecimalSeparator.load()};
 }
 
 // The readings and values of one file in the order the row takes them: frequency, input power,
@@ -105,8 +105,9 @@ void AddEutRow(TForm1& form, const std::string& name, EutValues values, int pola
   if (row.HasUndefined()) NoteUndefinedRow(form, name);
 }
 
-void AddEutRow(TForm1& form, const std::string& name, const OutputText& text, int position) {
-  const EutSettings settings = CurrentSettings(form);
+void AddEutRow(TForm1& form, const std::string& name, const OutputText& text, int polarization,
+               int position) {
+  const EutSettings settings = CurrentSettings(form, polarization);
   AddEutRow(form, name, AnalyseEutText(text, settings), settings.polarization, position);
 }
 
@@ -131,7 +132,7 @@ constexpr std::size_t kMostBytesAhead = std::size_t{256} << 20;
 // on the processor's cores (with one core, on this thread as each file is read). Rows, Mout
 // lines, warnings and failures come in list order, as the one-file-after-the-other loop gives
 // them; a file whose settings the window changed meanwhile is analysed again.
-void AnalyseListedEuts(TForm1& form, const TextList& names) {
+void AnalyseListedEuts(TForm1& form, const TextList& names, int polarization) {
   const std::size_t threads = CoreThreads();
   std::mutex mutex;
   std::condition_variable finished;
@@ -143,7 +144,7 @@ void AnalyseListedEuts(TForm1& form, const TextList& names) {
            bytesAhead < kMostBytesAhead) {
       auto file = std::make_shared<EutFile>();
       const std::string& name = names[next++];
-      file->settings = CurrentSettings(form);
+      file->settings = CurrentSettings(form, polarization);
       try {
         file->exists = form.platform.system.FileExists(name);
         if (file->exists) file->text = form.platform.system.ReadFile(name);
@@ -190,7 +191,7 @@ void AnalyseListedEuts(TForm1& form, const TextList& names) {
       NoteMissingFile(form, name);
       continue;
     }
-    const EutSettings now = CurrentSettings(form);
+    const EutSettings now = CurrentSettings(form, polarization);
     if (!(file->settings == now)) file->values = AnalyseEutText(file->text, now);
     AddEutRow(form, name, std::move(file->values), now.polarization, static_cast<int>(i) + 1);
     ScrollToTop(form.Mout);
@@ -209,6 +210,7 @@ void TForm1::MIAnalyseEUTsClick() {
   if (!list) return;
   const TextList& names = *list;
   const bool splitMode = params.SplitMode;
+  const BatchChoice polarization(*this, RGPol);
   AddLine(Mdata, "");
   AddTableHeadings(*this, {"Numb ", " Cyl.  ", "  Cir  ", " Point ", "  Freq ", "  Pwr  "},
                    {"     ", "       ", "       ", "       ", "       ", "       "});
@@ -223,7 +225,7 @@ void TForm1::MIAnalyseEUTsClick() {
       AddLine(Mout, "Load: " + name);
       const std::string text = LoadLinesText(platform.system, name);
       AddLine(Mout, "Done.");
-      AddEutRow(*this, name, text, i + 1);
+      AddEutRow(*this, name, text, polarization.item, i + 1);
       ScrollToTop(Mout);
       ProcessPendingEvents();
       platform.ui.Pause(kSplitPauseMilliseconds);
@@ -237,7 +239,7 @@ void TForm1::MIAnalyseEUTsClick() {
     if (count % kBlockRows != 0)
       WriteTextFile(platform.system, PaneText(Mdata), BlockFileName(platform.system, count / kBlockRows));
   } else {
-    AnalyseListedEuts(*this, names);
+    AnalyseListedEuts(*this, names, polarization.item);
   }
 }
 

@@ -95,8 +95,9 @@ void TForm1::MIBatchLoadClick() {
   if (!names) return;
   AddLine(Mout, "Field Strength is corrected to " + FormatReal("%1.0f W", params.normalizePower) +
                     " inserted power. ");
+  const BatchChoice polarization(*this, RGPol), mode(*this, RGMode);
 
-  AddLine(Mdata, ModeLine(RGMode.itemIndex, params));
+  AddLine(Mdata, ModeLine(mode.item, params));
   AddLine(Mdata, "");
   AddTableHeadings(*this,
                    {"Freq ", "  Pwr  ", "  E_H  ", "E_Hcorr", "  Ur   ", "  Ui   ", "  Ir   ", "  Ii   ",
@@ -104,13 +105,13 @@ void TForm1::MIBatchLoadClick() {
                    {" MHz ", "   W   ", "V/m_A/m", "V/m_A/m", "   V   ", "   V   ", "   A   ", "   A   ",
                     "  Ohm  ", "  Ohm  "});
 
-  ForEachListedFile(*this, *names, [this](std::size_t, const std::string& name, std::string& text) {
+  ForEachListedFile(*this, *names, [&](std::size_t, const std::string& name, std::string& text) {
     params.currentText = std::move(text);
     ShowFileInM(*this, name, params.currentText);
 
     NearFieldTable table;
-    ReadNearField(params.currentText, RGPol.itemIndex, table);
-    params.nearField.Store(std::move(table), RGPol.itemIndex);
+    ReadNearField(params.currentText, polarization.item, table);
+    params.nearField.Store(std::move(table), polarization.item);
     params.nearField.extent = GridExtentOf(params.nearField.table);
     const NearFieldTable& field = params.nearField.table;
     ReportGrid(*this, params.nearField.extent, field);
@@ -128,12 +129,11 @@ void TForm1::MIBatchLoadClick() {
     ShowBasicData(*this, frequency, params.inputPower, ai);
     ReportGeometries(*this, w, raw, atP.eps, field.UnitText());
 
-    const int mode = RGMode.itemIndex;
     TableDataLine row;
     row.Fixed3(frequency)
         .Fixed3(params.inputPower)
-        .Fixed3(raw.Selected(mode))
-        .Fixed3(corrected.Selected(mode))
+        .Fixed3(raw.Selected(mode.item))
+        .Fixed3(corrected.Selected(mode.item))
         .Fixed3(ai.voltageRe)
         .Fixed3(ai.voltageIm)
         .Fixed3(ai.currentRe)

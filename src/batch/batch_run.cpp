@@ -68,6 +68,14 @@ std::optional<TextList> BeginBatch(TForm1& form, const std::string& title) {
   return form.params.BatchFiles;
 }
 
+BatchChoice::BatchChoice(TForm1& form, RadioGroup& group)
+    : item(group.itemIndex), group_(group), wasHeld_(group.held) {
+  group.held = true;
+  const std::string text = ChoiceText(group, item);
+  form.NoteForStatus(text);
+  form.MdataValues.notes.push_back(text);
+}
+
 void AddTableHeadings(TForm1& form, std::initializer_list<std::string_view> names,
                       std::initializer_list<std::string_view> units) {
   TableValues& kept = form.MdataValues;

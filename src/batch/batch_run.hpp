@@ -41,6 +41,23 @@ void ShowFileInM(TForm1& form, const std::string& name, const SharedText& text);
 // meanwhile cannot make the run read past its end).
 std::optional<TextList> BeginBatch(TForm1& form, const std::string& title);
 
+// The item of a radio group that a batch reads once, at its start (after BeginBatch). The group
+// is held while the choice lives, so that switching it is refused until the batch has ended,
+// also when it ends through a failure. Its ChoiceText goes into the status note and the notes
+// of the kept numbers.
+class BatchChoice {
+ public:
+  BatchChoice(TForm1& form, RadioGroup& group);
+  ~BatchChoice() { group_.held = wasHeld_; }
+  BatchChoice(const BatchChoice&) = delete;
+  BatchChoice& operator=(const BatchChoice&) = delete;
+  const int item;
+
+ private:
+  RadioGroup& group_;
+  const bool wasHeld_;
+};
+
 // The two heading lines of a batch table (TableHeadingLine of the column names, then of the
 // units) into Mdata; the kept numbers take them as their headings.
 void AddTableHeadings(TForm1& form, std::initializer_list<std::string_view> names,

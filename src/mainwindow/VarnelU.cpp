@@ -241,6 +241,11 @@ void TForm1::NoteForStatus(const std::string& text) {
   progress.note += (progress.note.empty() ? "" : "; ") + text;
 }
 
+std::string ChoiceText(const RadioGroup& group, int item) {
+  if (item < 0 || item >= static_cast<int>(group.items.size())) return "";
+  return group.caption + ": " + group.items[static_cast<std::size_t>(item)];
+}
+
 namespace {
 
 // "0:07", "12:30", "1:02:03".

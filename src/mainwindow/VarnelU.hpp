@@ -87,7 +87,12 @@ struct RadioGroup {
   std::vector<std::string> items;
   int itemIndex = 0;
   std::string color = "clBtnFace";  // "clWhite" while the EUT analysis runs in split mode
+  // While a running batch holds the group it works with the item it took at its start, and a
+  // switch is refused (TForm1::Select).
+  bool held = false;
 };
+// The group's caption and the item's: "Polerization: Z", "Mode: XZ-Plane"; "" for no item.
+std::string ChoiceText(const RadioGroup& group, int item);
 
 // One display field: a single-line, centred, read-only text.
 struct DisplayField {
@@ -140,6 +145,7 @@ int ProgressPermille(const Progress& progress);
 struct TableValues {
   std::vector<std::string> headings;  // the heading lines of column names and units, as written
   std::vector<RealList> rows;         // the cells of each data line now in Mdata, in order
+  std::vector<std::string> notes;     // what the rows were taken with ("Polerization: Z")
   std::uint64_t written = 0;          // Mdata's revision after the batch's last write (0: none)
   bool Describes(const Pane& pane) const { return written != 0 && written == pane.revision; }
 };
@@ -194,6 +200,10 @@ class TForm1 {
   // Commands
   DisplayField EditPoint, EditPointA, EditNormalizePower;
   RadioGroup RGMode, RGPol;
+  // Chooses the group's item as a click on it or the script's `select` does. While a running
+  // batch holds the group the switch is refused like a second command (a status notice) and
+  // the group keeps its item. False when refused or when index names no item.
+  bool Select(RadioGroup& group, int index);
 
   // Every display field, in region order (BasicData, NearField, Commands).
   std::vector<DisplayField*> Fields();

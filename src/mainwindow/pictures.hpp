@@ -28,8 +28,8 @@ MapMarks MapMarksOf(const WorkingParameters& params, int mode);
 FieldMap FieldMapOf(const TForm1& form, const FieldMapChoice& choice);
 Scene FieldMapPicture(const TForm1& form, const FieldMap& map);
 // What Plot Table draws: the numbers the batch analysis kept of its table while Mdata is as the
-// batch left it; otherwise (edited in the window, written by another command) the pane's text
-// read as a table.
+// batch left it, with the notes of what they were taken with; otherwise (edited in the window,
+// written by another command) the pane's text read as a table.
 DataTable PlottedTable(const TForm1& form);
 Scene TablePicture(const TForm1& form);
 

@@ -645,7 +645,8 @@ TEST_F(WindowTest, BatchLoopsReportTheirFileAndTheDispatcherTheCommand) {
   EXPECT_EQ("FileLoadTest", form.progress.command);
   EXPECT_EQ(3u, form.progress.file);
   ASSERT_TRUE(form.Run("Button2"));  // the first file is no output file: the run ends there
-  EXPECT_EQ("A. Batch: ended at file 1 of 3 after 0:00", ProgressText(form.progress, form.progress.endMs));
+  EXPECT_EQ("A. Batch: ended at file 1 of 3 after 0:00 (Polerization: Total; Mode: at Point P)",
+            ProgressText(form.progress, form.progress.endMs));
 }
 
 }  // namespace varnel
