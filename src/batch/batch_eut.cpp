@@ -42,8 +42,8 @@ class PolarizationBackground {
   RadioGroup& group_;
 };
 
-// What the row of a file depends on besides its text. The window's events run during the batch,
-// so these may change between files.
+// What the row of a file depends on besides its text: the polarisation the batch took at its
+// start, and P and the separator, which the window's events may change between files.
 struct EutSettings {
   int polarization;
   Point3D p;
@@ -57,8 +57,8 @@ struct EutSettings {
   }
 };
 
-EutSettings CurrentSettings(const TForm1& form) {
-  return {form.RGPol.itemIndex, form.params.p, DecimalSeparator.load()};
+EutSettings CurrentSettings(const TForm1& form, int polarization) {
+  return {polarization, form.params.p, DecimalSeparator.load()};
 }
 
 // The readings and values of one file in the order the row takes them: frequency, input power,
@@ -107,12 +107,13 @@ void AddEutRow(TForm1& form, const std::string& name, EutValues values, int pola
       .General3(values.point)
       .General3(values.frequency)
       .General3(form.params.inputPower);
-  AddLine(form.Mdata, row.Text());
+  AddTableRow(form, row);
   if (row.HasUndefined()) NoteUndefinedRow(form, name);
 }
 
-void AddEutRow(TForm1& form, const std::string& name, const OutputText& text, int position) {
-  const EutSettings settings = CurrentSettings(form);
+void AddEutRow(TForm1& form, const std::string& name, const OutputText& text, int polarization,
+               int position) {
+  const EutSettings settings = CurrentSettings(form, polarization);
   AddEutRow(form, name, AnalyseEutText(text, settings), settings.polarization, position);
 }
 
@@ -137,7 +138,7 @@ constexpr std::size_t kMostBytesAhead = std::size_t{256} << 20;
 // on the processor's cores (with one core, on this thread as each file is read). Rows, Mout
 // lines, warnings and failures come in list order, as the one-file-after-the-other loop gives
 // them; a file whose settings the window changed meanwhile is analysed again.
-void AnalyseListedEuts(TForm1& form, const TextList& names) {
+void AnalyseListedEuts(TForm1& form, const TextList& names, int polarization) {
   const std::size_t threads = CoreThreads();
   std::mutex mutex;
   std::condition_variable finished;
@@ -149,7 +150,7 @@ void AnalyseListedEuts(TForm1& form, const TextList& names) {
            bytesAhead < kMostBytesAhead) {
       auto file = std::make_shared<EutFile>();
       const std::string& name = names[next++];
-      file->settings = CurrentSettings(form);
+      file->settings = CurrentSettings(form, polarization);
       try {
         file->exists = form.platform.system.FileExists(name);
         if (file->exists) file->text = form.platform.system.ReadFile(name);
@@ -196,7 +197,7 @@ void AnalyseListedEuts(TForm1& form, const TextList& names) {
       NoteMissingFile(form, name);
       continue;
     }
-    const EutSettings now = CurrentSettings(form);
+    const EutSettings now = CurrentSettings(form, polarization);
     if (!(file->settings == now)) file->values = AnalyseEutText(file->text, now);
     AddEutRow(form, name, std::move(file->values), now.polarization, static_cast<int>(i) + 1);
     ScrollToTop(form.Mout);
@@ -215,9 +216,10 @@ void TForm1::MIAnalyseEUTsClick() {
   if (!list) return;
   const TextList& names = *list;
   const bool splitMode = params.SplitMode;
+  const BatchChoice polarization(*this, RGPol);
   AddLine(Mdata, "");
-  AddLine(Mdata, TableHeadingLine({"Numb ", " Cyl.  ", "  Cir  ", " Point ", "  Freq ", "  Pwr  "}));
-  AddLine(Mdata, TableHeadingLine({"     ", "       ", "       ", "       ", "       ", "       "}));
+  AddTableHeadings(*this, {"Numb ", " Cyl.  ", "  Cir  ", " Point ", "  Freq ", "  Pwr  "},
+                   {"     ", "       ", "       ", "       ", "       ", "       "});
 
   PolarizationBackground background(*this, splitMode);
   const int count = static_cast<int>(names.size());
@@ -229,13 +231,13 @@ void TForm1::MIAnalyseEUTsClick() {
       AddLine(Mout, "Load: " + name);
       const std::string text = LoadLinesText(platform.system, name);
       AddLine(Mout, "Done.");
-      AddEutRow(*this, name, text, i + 1);
+      AddEutRow(*this, name, text, polarization.item, i + 1);
       ScrollToTop(Mout);
       ProcessPendingEvents();
       platform.ui.Pause(kSplitPauseMilliseconds);
       if ((i + 1) % kBlockRows == 0) {
         WriteTextFile(platform.system, PaneText(Mdata), BlockFileName(platform.system, i / kBlockRows));
-        ClearPane(Mdata);
+        ClearTableRows(*this);
       }
     }
     // The rows after the last full block go into one more block file, so that every row of
@@ -243,7 +245,7 @@ void TForm1::MIAnalyseEUTsClick() {
     if (count % kBlockRows != 0)
       WriteTextFile(platform.system, PaneText(Mdata), BlockFileName(platform.system, count / kBlockRows));
   } else {
-    AnalyseListedEuts(*this, names);
+    AnalyseListedEuts(*this, names, polarization.item);
   }
 }
 

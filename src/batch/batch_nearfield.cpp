@@ -95,24 +95,26 @@ void TForm1::MIBatchLoadClick() {
   if (!names) return;
   AddLine(Mout, "Field Strength is corrected to " + FormatReal("%1.0f W", params.normalizePower) +
                     " inserted power. ");
+  const BatchChoice polarization(*this, RGPol), mode(*this, RGMode);
 
-  AddLine(Mdata, ModeLine(RGMode.itemIndex, params));
+  AddLine(Mdata, ModeLine(mode.item, params));
   AddLine(Mdata, "");
-  AddLine(Mdata, TableHeadingLine({"Freq ", "  Pwr  ", "  E_H  ", "E_Hcorr", "  Ur   ", "  Ui   ", "  Ir   ",
-                                   "  Ii   ", "  Zr   ", "  Zi   "}));
-  AddLine(Mdata, TableHeadingLine({" MHz ", "   W   ", "V/m_A/m", "V/m_A/m", "   V   ", "   V   ", "   A   ",
-                                   "   A   ", "  Ohm  ", "  Ohm  "}));
+  AddTableHeadings(*this,
+                   {"Freq ", "  Pwr  ", "  E_H  ", "E_Hcorr", "  Ur   ", "  Ui   ", "  Ir   ", "  Ii   ",
+                    "  Zr   ", "  Zi   "},
+                   {" MHz ", "   W   ", "V/m_A/m", "V/m_A/m", "   V   ", "   V   ", "   A   ", "   A   ",
+                    "  Ohm  ", "  Ohm  "});
 
-  ForEachListedFile(*this, *names, [this](std::size_t, const std::string& name, std::string& text) {
+  ForEachListedFile(*this, *names, [&](std::size_t, const std::string& name, std::string& text) {
     params.currentText = std::move(text);
     params.currentName = ListedFilePath(*this, name);
     ShowFileInM(*this, name, params.currentText);
 
     const OutputPrint print(params.currentText.str());
     NearFieldTable table;
-    ReadNearField(print, RGPol.itemIndex, table);
+    ReadNearField(print, polarization.item, table);
     if (print.NearField() == OutputPrint::npos) throw OutputPrint::Missing(PrintSection::NearField);
-    params.nearField.Store(std::move(table), RGPol.itemIndex);
+    params.nearField.Store(std::move(table), polarization.item);
     params.nearField.extent = GridExtentOf(params.nearField.table);
     const NearFieldTable& field = params.nearField.table;
     ReportGrid(*this, params.nearField.extent, field);
@@ -131,19 +133,18 @@ void TForm1::MIBatchLoadClick() {
     ShowBasicData(*this, frequency, params.inputPower, ai);
     ReportGeometries(*this, w, raw, atP.eps, field.UnitText());
 
-    const int mode = RGMode.itemIndex;
     TableDataLine row;
     row.Fixed3(frequency)
         .Fixed3(params.inputPower)
-        .Fixed3(raw.Selected(mode))
-        .Fixed3(corrected.Selected(mode))
+        .Fixed3(raw.Selected(mode.item))
+        .Fixed3(corrected.Selected(mode.item))
         .Fixed3(ai.voltageRe)
         .Fixed3(ai.voltageIm)
         .Fixed3(ai.currentRe)
         .Fixed3(ai.currentIm)
         .Fixed3(ai.impedanceRe)
         .Fixed3(ai.impedanceIm);
-    AddLine(Mdata, row.Text());
+    AddTableRow(*this, row);
     if (row.HasUndefined()) NoteUndefinedRow(*this, name);
   });
   AddLine(Mout, kBatchJobDone);

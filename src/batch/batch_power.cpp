@@ -37,8 +37,8 @@ void TForm1::MIBatchAnalysePowerClick() {
   const std::optional<TextList> names =
       BeginBatch(*this, "--------------- Batch-Analyse Power----------------");
   if (!names) return;
-  AddLine(Mdata, TableHeadingLine({"Freq ", "  Pwr  ", " RecPwr", "Gain_dB", "SegCurr"}));
-  AddLine(Mdata, TableHeadingLine({" MHz ", "   W   ", "   mW  ", "       ", "   A   "}));
+  AddTableHeadings(*this, {"Freq ", "  Pwr  ", " RecPwr", "Gain_dB", "SegCurr"},
+                   {" MHz ", "   W   ", "   mW  ", "       ", "   A   "});
 
   ForEachListedFile(*this, *names, [this](std::size_t, const std::string& name, std::string& text) {
     params.currentText = std::move(text);
@@ -58,7 +58,7 @@ void TForm1::MIBatchAnalysePowerClick() {
         .General3(figures.receivedMilliwatts)
         .General3(figures.gainDecibel)
         .General3(current);
-    AddLine(Mdata, row.Text());
+    AddTableRow(*this, row);
     if (row.HasUndefined()) NoteUndefinedRow(*this, name);
   });
   AddLine(Mout, kBatchJobDone);

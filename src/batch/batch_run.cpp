@@ -72,8 +72,43 @@ std::optional<TextList> BeginBatch(TForm1& form, const std::string& title) {
   }
   ClearPane(form.Mout);
   ClearPane(form.Mdata);
+  form.MdataValues = TableValues{};
   AddLine(form.Mout, title);
   return form.params.BatchFiles;
+}
+
+BatchChoice::BatchChoice(TForm1& form, RadioGroup& group)
+    : item(group.itemIndex), group_(group), wasHeld_(group.held) {
+  group.held = true;
+  const std::string text = ChoiceText(group, item);
+  form.NoteForStatus(text);
+  form.MdataValues.notes.push_back(text);
+}
+
+void AddTableHeadings(TForm1& form, std::initializer_list<std::string_view> names,
+                      std::initializer_list<std::string_view> units) {
+  TableValues& kept = form.MdataValues;
+  kept.headings = {TableHeadingLine(names), TableHeadingLine(units)};
+  for (const std::string& line : kept.headings) AddLine(form.Mdata, line);
+  kept.written = form.Mdata.revision;
+}
+
+// Once Mdata has been changed by someone else (an edit handed back while the batch let the
+// window's events in), the kept numbers no longer stand for it, also after later rows.
+void AddTableRow(TForm1& form, const TableDataLine& row) {
+  TableValues& kept = form.MdataValues;
+  const bool describes = kept.Describes(form.Mdata);
+  AddLine(form.Mdata, row.Text());
+  kept.rows.push_back(row.Values());
+  if (describes) kept.written = form.Mdata.revision;
+}
+
+void ClearTableRows(TForm1& form) {
+  TableValues& kept = form.MdataValues;
+  const bool describes = kept.Describes(form.Mdata);
+  ClearPane(form.Mdata);
+  kept.rows.clear();
+  if (describes) kept.written = form.Mdata.revision;
 }
 
 void ForEachListedFile(TForm1& form, const TextList& names, const BatchStep& analyse) {

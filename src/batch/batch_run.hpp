@@ -1,10 +1,13 @@
 #pragma once
 // Steps shared by the batch commands (folder list, read test and the three analyses).
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "batch/table.hpp"
 #include "mainwindow/VarnelU.hpp"
 
 namespace varnel {
@@ -41,10 +44,37 @@ void NoteUndefinedRow(TForm1& form, const std::string& name);
 void ShowFileInM(TForm1& form, const std::string& name, const SharedText& text);
 
 // The start of a batch analysis: without a batch list the warning kNoBatchFolderWarning and
-// nothing; otherwise Mout and Mdata are cleared, Mout gets the title line and the list as it
-// stands now is returned (a command that changes BatchFiles meanwhile cannot make the run read
-// past its end).
+// nothing; otherwise Mout and Mdata are cleared (the kept numbers of Mdata with it), Mout gets
+// the title line and the list as it stands now is returned (a command that changes BatchFiles
+// meanwhile cannot make the run read past its end).
 std::optional<TextList> BeginBatch(TForm1& form, const std::string& title);
+
+// The item of a radio group that a batch reads once, at its start (after BeginBatch). The group
+// is held while the choice lives, so that switching it is refused until the batch has ended,
+// also when it ends through a failure. Its ChoiceText goes into the status note and the notes
+// of the kept numbers.
+class BatchChoice {
+ public:
+  BatchChoice(TForm1& form, RadioGroup& group);
+  ~BatchChoice() { group_.held = wasHeld_; }
+  BatchChoice(const BatchChoice&) = delete;
+  BatchChoice& operator=(const BatchChoice&) = delete;
+  const int item;
+
+ private:
+  RadioGroup& group_;
+  const bool wasHeld_;
+};
+
+// The two heading lines of a batch table (TableHeadingLine of the column names, then of the
+// units) into Mdata; the kept numbers take them as their headings.
+void AddTableHeadings(TForm1& form, std::initializer_list<std::string_view> names,
+                      std::initializer_list<std::string_view> units);
+// The data line into Mdata and its numbers into the kept ones.
+void AddTableRow(TForm1& form, const TableDataLine& row);
+// Mdata emptied between the blocks of a split-mode run: the kept rows go with the pane's lines,
+// the headings stay for the rows that follow.
+void ClearTableRows(TForm1& form);
 
 // The loop of the batch analyses: for each listed file, in list order, the progress record,
 // event processing, the Mout line "Load: <name>" and the file read whole (ReadListedFile: a

@@ -29,19 +29,17 @@ std::string TableHeadingLine(std::initializer_list<std::string_view> cells) {
 }
 
 TableDataLine& TableDataLine::Integer(std::int64_t value) {
-  text_ += FormatInt("%9d;", value);
-  return *this;
+  return Cell(FormatInt("%9d;", value), static_cast<double>(value));
 }
 
-TableDataLine& TableDataLine::Fixed3(double value) {
-  undefined_ = undefined_ || std::isnan(value);
-  text_ += FormatReal("%9.3f;", value);
-  return *this;
-}
+TableDataLine& TableDataLine::Fixed3(double value) { return Cell(FormatReal("%9.3f;", value), value); }
 
-TableDataLine& TableDataLine::General3(double value) {
+TableDataLine& TableDataLine::General3(double value) { return Cell(FormatReal("%9.3g;", value), value); }
+
+TableDataLine& TableDataLine::Cell(const std::string& text, double value) {
   undefined_ = undefined_ || std::isnan(value);
-  text_ += FormatReal("%9.3g;", value);
+  text_ += text;
+  values_.push_back(value);
   return *this;
 }
 

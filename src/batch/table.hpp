@@ -12,6 +12,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace varnel {
 
@@ -21,7 +22,7 @@ inline constexpr int kCellWidth = 9;
 // "//" + the cells: "%7s;" for the first, "%9s;" for the others. No cells give "//".
 std::string TableHeadingLine(std::initializer_list<std::string_view> cells);
 
-// A data line built cell by cell.
+// A data line built cell by cell; it keeps each cell's number as it was given, before rounding.
 class TableDataLine {
  public:
   TableDataLine& Integer(std::int64_t value);  // "%9d;"
@@ -30,9 +31,12 @@ class TableDataLine {
   // True when some real cell held NaN (written as NAN): the row has an undefined value.
   bool HasUndefined() const { return undefined_; }
   const std::string& Text() const { return text_; }
+  const std::vector<double>& Values() const { return values_; }
 
  private:
+  TableDataLine& Cell(const std::string& text, double value);
   std::string text_;
+  std::vector<double> values_;
   bool undefined_ = false;
 };
 

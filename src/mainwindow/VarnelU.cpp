@@ -236,6 +236,16 @@ void TForm1::FileProgress(std::size_t index, std::size_t count) {
   progress.files = count;
 }
 
+void TForm1::NoteForStatus(const std::string& text) {
+  if (text.empty()) return;
+  progress.note += (progress.note.empty() ? "" : "; ") + text;
+}
+
+std::string ChoiceText(const RadioGroup& group, int item) {
+  if (item < 0 || item >= static_cast<int>(group.items.size())) return "";
+  return group.caption + ": " + group.items[static_cast<std::size_t>(item)];
+}
+
 namespace {
 
 // "0:07", "12:30", "1:02:03".
@@ -246,9 +256,8 @@ std::string Duration(std::uint64_t milliseconds) {
   return text + std::to_string(m) + ":" + (s < 10 ? "0" : "") + std::to_string(s);
 }
 
-}  // namespace
-
-std::string ProgressText(const Progress& progress, std::uint64_t nowMs) {
+// The progress line without its note.
+std::string CountText(const Progress& progress, std::uint64_t nowMs) {
   if (!progress.running) {
     if (progress.files == 0 || progress.command.empty()) return "";
     const std::string took = Duration(progress.endMs - progress.startMs);
@@ -269,6 +278,14 @@ std::string ProgressText(const Progress& progress, std::uint64_t nowMs) {
     text += ", about " + Duration(static_cast<std::uint64_t>(left)) + " left";
   }
   return text;
+}
+
+}  // namespace
+
+std::string ProgressText(const Progress& progress, std::uint64_t nowMs) {
+  const std::string text = CountText(progress, nowMs);
+  if (progress.note.empty()) return text;
+  return (text.empty() ? progress.command : text) + " (" + progress.note + ")";
 }
 
 int ProgressPermille(const Progress& progress) {

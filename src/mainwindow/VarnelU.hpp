@@ -90,7 +90,12 @@ struct RadioGroup {
   std::vector<std::string> items;
   int itemIndex = 0;
   std::string color = "clBtnFace";  // "clWhite" while the EUT analysis runs in split mode
+  // While a running batch holds the group it works with the item it took at its start, and a
+  // switch is refused (TForm1::Select).
+  bool held = false;
 };
+// The group's caption and the item's: "Polerization: Z", "Mode: XZ-Plane"; "" for no item.
+std::string ChoiceText(const RadioGroup& group, int item);
 
 // One display field: a single-line, centred, read-only text.
 struct DisplayField {
@@ -121,14 +126,32 @@ struct Progress {
   std::size_t files = 0;      // 0 when the command does not count files
   std::uint64_t startMs = 0;  // when it started, or began its first file
   std::uint64_t endMs = 0;    // when it ended (running false)
+  // What the command leaves to be said beside its progress, while it runs and after it ends:
+  // the settings it worked with ("Polerization: Z; Mode: XZ-Plane"), what it could not do.
+  // Notes are joined by "; "; TForm1::NoteForStatus adds one.
+  std::string note;
 };
 // "Batch-Analyse Nearfield: file 12 of 1500, 0:03 elapsed, about 6:10 left" while running (the
 // estimate once a file has been finished); "Batch-Analyse Nearfield: 1500 files in 6:13" after
 // a counting command ("...: ended at file 7 of 1500 after 0:02" when it ended early); empty
-// after any other.
+// after any other. A note follows in parentheses: "Analyse Nearfield (Polerization: X)" after a
+// command that counts no files, "...: 1500 files in 6:13 (Polerization: Z; Mode: Circle)".
 std::string ProgressText(const Progress& progress, std::uint64_t nowMs);
 // 0..1000 for a progress bar; -1 when the command does not count files.
 int ProgressPermille(const Progress& progress);
+
+// The table a batch analysis wrote into Mdata, with its numbers at full precision: the pane's
+// cells are rounded to three decimals or three significant digits, and the plots draw these
+// numbers instead. They stand for the pane only while Mdata is as the batch left it: an edit in
+// the window (ReplacePaneLines) or any later change of Mdata makes the plots read the pane's
+// text again.
+struct TableValues {
+  std::vector<std::string> headings;  // the heading lines of column names and units, as written
+  std::vector<RealList> rows;         // the cells of each data line now in Mdata, in order
+  std::vector<std::string> notes;     // what the rows were taken with ("Polerization: Z")
+  std::uint64_t written = 0;          // Mdata's revision after the batch's last write (0: none)
+  bool Describes(const Pane& pane) const { return written != 0 && written == pane.revision; }
+};
 
 class TForm1 {
  public:
@@ -170,6 +193,7 @@ class TForm1 {
   int RightColumnWidth() const;
 
   Pane M, Mout, Mdata;
+  TableValues MdataValues;  // the numbers of the batch table in Mdata
 
   // BasicData
   DisplayField EditVoltage, EditCurrent, EditImpedance, EditPower, EditFrequency, EditInputPower;
@@ -179,6 +203,10 @@ class TForm1 {
   // Commands
   DisplayField EditPoint, EditPointA, EditNormalizePower;
   RadioGroup RGMode, RGPol;
+  // Chooses the group's item as a click on it or the script's `select` does. While a running
+  // batch holds the group the switch is refused like a second command (a status notice) and
+  // the group keeps its item. False when refused or when index names no item.
+  bool Select(RadioGroup& group, int index);
 
   // Every display field, in region order (BasicData, NearField, Commands).
   std::vector<DisplayField*> Fields();
@@ -222,6 +250,8 @@ class TForm1 {
   void ProcessPendingEvents();
   // A batch loop begins file index (0-based) of count.
   void FileProgress(std::size_t index, std::size_t count);
+  // Adds a note of the running command to its progress (Progress::note).
+  void NoteForStatus(const std::string& text);
   Progress progress;
 
   // ---- Decisions the window reads ------------------------------------------------------

@@ -320,6 +320,17 @@ bool TForm1::Run(const std::string& name) {
   return true;
 }
 
+// A held group is what a second command would be: the running batch goes on with its item.
+bool TForm1::Select(RadioGroup& group, int index) {
+  if (index < 0 || index >= static_cast<int>(group.items.size())) return false;
+  if (group.held && index != group.itemIndex) {
+    platform.ui.StatusNotice(title, kStillRunning);
+    return false;
+  }
+  group.itemIndex = index;
+  return true;
+}
+
 bool TForm1::CloseQuery() {
   if (!running_) return true;
   closing = true;

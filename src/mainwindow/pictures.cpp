@@ -47,7 +47,7 @@ Scene FieldMapPicture(const TForm1& form, const FieldMap& map) {
   const RadioGroup& pol = form.RGPol;
   const int read = form.params.nearField.polarization;
   const std::string caption = read >= 0 && read < static_cast<int>(pol.items.size()) ? pol.items[read] : "";
-  return FieldMapScene(map, MapMarksOf(form.params, form.RGMode.itemIndex), caption);
+  return FieldMapScene(map, MapMarksOf(form.params, form.RGMode.itemIndex), caption, ChoiceText(pol, read));
 }
 
 FieldMapLists FieldMapListsOf(const FieldMap& map) {
@@ -82,7 +82,13 @@ FieldMapChoice PickFromList(const FieldMap& map, FieldMapChoice choice, FieldMap
   return choice;
 }
 
-Scene TablePicture(const TForm1& form) { return TablePlotScene(form.Mdata.lines); }
+DataTable PlottedTable(const TForm1& form) {
+  const TableValues& kept = form.MdataValues;
+  if (kept.Describes(form.Mdata)) return DataTableOf(kept.headings, kept.rows, kept.notes);
+  return ReadDataTable(form.Mdata.lines);
+}
+
+Scene TablePicture(const TForm1& form) { return TablePlotScene(PlottedTable(form)); }
 
 Rect PictureBeside(const Rect& mainWindow, int width, int height, const Rect& screen) {
   const int screenRight = screen.left + screen.width;

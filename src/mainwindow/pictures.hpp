@@ -1,7 +1,8 @@
 #pragma once
 // The pictures of the main window's state: the field map of the current near-field table and
 // the plots of the Data pane. These gather what the pictures need from TForm1 (the table, the
-// polarisation caption, P, A and the Mode's values; the pane's lines) and hand over only that.
+// polarisation caption, P, A and the Mode's values; the batch table's numbers or the pane's
+// lines) and hand over only that.
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -26,6 +27,10 @@ MapMarks MapMarksOf(const WorkingParameters& params, int mode);
 // was read with.
 FieldMap FieldMapOf(const TForm1& form, const FieldMapChoice& choice);
 Scene FieldMapPicture(const TForm1& form, const FieldMap& map);
+// What Plot Table draws: the numbers the batch analysis kept of its table while Mdata is as the
+// batch left it, with the notes of what they were taken with; otherwise (edited in the window,
+// written by another command) the pane's text read as a table.
+DataTable PlottedTable(const TForm1& form);
 Scene TablePicture(const TForm1& form);
 
 // The lists of the field map window: the planes the grid holds ("XY", "XZ", "YZ"), its levels on

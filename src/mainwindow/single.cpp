@@ -92,6 +92,7 @@ void TForm1::AnalyseMain1Click() {
 }
 
 void TForm1::AnalyseNearfield1Click() {
+  NoteForStatus(ChoiceText(RGPol, RGPol.itemIndex));
   ClearPane(Mout);
   AddLine(Mout, "------------------- Field ----------------------");
 

@@ -359,7 +359,8 @@ void ColourBar(Scene& scene, const FieldMap& map, std::vector<std::string>& lege
 
 }  // namespace
 
-Scene FieldMapScene(const FieldMap& map, const MapMarks& marks, const std::string& polarisation) {
+Scene FieldMapScene(const FieldMap& map, const MapMarks& marks, const std::string& polarisation,
+                    const std::string& polarisationNote) {
   Scene scene;
   scene.width = kMapWidth;
   scene.height = kMapHeight;
@@ -420,6 +421,7 @@ Scene FieldMapScene(const FieldMap& map, const MapMarks& marks, const std::strin
   if (map.leftOut > 0)
     legend.push_back(FormatInt("%d left out (not finite)", static_cast<std::int64_t>(map.leftOut)));
   if (map.points == 1) legend.push_back("one point on this plane");
+  if (!polarisationNote.empty()) legend.push_back(polarisationNote);
   static const char* const modes[] = {"Mode: at Point P", "Mode: par. Z thru A", "Mode: XZ-Plane",
                                       "Mode: Circle", "Mode: Cylinder"};
   if (marks.mode >= 0 && marks.mode < 5) legend.push_back(modes[marks.mode]);

@@ -82,8 +82,10 @@ PlotFrame FieldMapFrame(const FieldMap& map);
 
 // The picture: title (plane, level, polarisation), the cells, axes in metres, a colour bar
 // with its unit (or dB relative to the maximum), the marks and a legend that counts the points
-// and those left out. polarisation is the caption of the chosen item ("Total").
-Scene FieldMapScene(const FieldMap& map, const MapMarks& marks, const std::string& polarisation);
+// and those left out and names the polarisation (polarisationNote, "Polerization: Total") and
+// the Mode. polarisation is the caption of the chosen item ("Total").
+Scene FieldMapScene(const FieldMap& map, const MapMarks& marks, const std::string& polarisation,
+                    const std::string& polarisationNote = "");
 
 // The cell under a canvas point: its coordinates and value (NaN for an empty cell); none
 // outside the map.

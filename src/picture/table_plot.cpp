@@ -75,10 +75,11 @@ struct Series {
   bool steps = false;  // a CDF: drawn as steps
 };
 
-// One panel: axes over the series' range, the lines, and the legend beside or inside.
+// One panel: axes over the series' range, the lines, and the legend beside or inside. The
+// first `marked` entries of the legend name series k and carry its colour; the others are text.
 void Panel(Scene& scene, double left, double top, double width, double height, const std::string& title,
            const std::string& xTitle, const std::string& yTitle, const std::vector<Series>& series,
-           const std::vector<std::string>& legend, double legendLeft, bool fixedY01) {
+           const std::vector<std::string>& legend, std::size_t marked, double legendLeft, bool fixedY01) {
   double xMin = std::numeric_limits<double>::infinity(), xMax = -xMin, yMin = xMin, yMax = -xMin;
   for (const Series& s : series)
     for (const Point2D& p : s.points) {
@@ -114,19 +115,27 @@ void Panel(Scene& scene, double left, double top, double width, double height, c
   // An entry may run over several lines ('\n'); the first carries the series' colour.
   double y = top + 14;
   for (std::size_t k = 0; k < legend.size(); ++k) {
-    const bool marked = k < series.size();
-    if (marked)
+    const bool mark = k < marked;
+    if (mark)
       scene.items.push_back(
           LineItem{legendLeft, y - 4, legendLeft + 18, y - 4, Stroke{SeriesColour(k), 2.5}});
     std::size_t start = 0;
     for (std::size_t end; start <= legend[k].size(); start = end + 1) {
       end = std::min(legend[k].find('\n', start), legend[k].size());
-      scene.items.push_back(TextItem{legendLeft + (marked ? 24 : 0), y, legend[k].substr(start, end - start),
+      scene.items.push_back(TextItem{legendLeft + (mark ? 24 : 0), y, legend[k].substr(start, end - start),
                                      11, TextAnchor::Start, kInk});
       y += 14;
     }
     y += 3;
   }
+}
+
+// The table's notes as one unmarked legend entry, a line each.
+void AddNotes(std::vector<std::string>& legend, const DataTable& table) {
+  if (table.notes.empty()) return;
+  std::string entry;
+  for (const std::string& note : table.notes) entry += (entry.empty() ? "" : "\n") + note;
+  legend.push_back(entry);
 }
 
 std::string LeftOutText(std::size_t count) {
@@ -187,11 +196,13 @@ Scene LinePlots(const DataTable& table) {
       legend.push_back(s.name + LeftOutText(s.leftOut));
       series.push_back(std::move(s));
     }
+    const std::size_t marked = legend.size();
+    AddNotes(legend, table);
     const double left = 80 + static_cast<double>(g % 2) * 440,
                  top = 80 + static_cast<double>(g / 2) * rowHeight;
     const std::string unit = groups[g].unit.empty() ? "" : " (" + groups[g].unit + ")";
     Panel(scene, left, top, panelWidth, panelHeight, title + unit, xTitle, groups[g].unit, series, legend,
-          left + panelWidth - 110, false);
+          marked, left + panelWidth - 110, false);
   }
   return scene;
 }
@@ -240,15 +251,17 @@ Scene CdfPlots(const DataTable& table) {
       }
       series.push_back(std::move(s));
     }
+    const std::size_t marked = legend.size();
     if (all.size() > kLegendFrequencies)
       legend.push_back(FormatInt("... and %d more frequencies",
                                  static_cast<std::int64_t>(all.size() - kLegendFrequencies)));
+    AddNotes(legend, table);
     const int column = ColumnIndex(table, headings[q]);
     const std::string unit =
         column >= 0 && !table.columns[column].unit.empty() ? " (" + table.columns[column].unit + ")" : "";
     const double top = 80 + q * rowHeight;
     Panel(scene, 80, top, 420, panelHeight, std::string("CDF of ") + headings[q] + " per frequency",
-          headings[q] + unit, "F", series, legend, 530, true);
+          headings[q] + unit, "F", series, legend, marked, 530, true);
     // The 95 % level.
     PlotFrame frame{80, top, 420, panelHeight, {0, 1}, {0, 1}};
     scene.items.push_back(LineItem{80, frame.Y(0.95), 500, frame.Y(0.95), Stroke{{120, 120, 120}, 1, true}});
@@ -258,12 +271,11 @@ Scene CdfPlots(const DataTable& table) {
   return scene;
 }
 
-}  // namespace
-
-DataTable ReadDataTable(const std::vector<std::string>& lines) {
-  DataTable table;
+// The headings of lines into table: the first "//" line holding ';' and two cells or more names
+// the columns, the next such line gives their units; other "//" lines (the mode line) are
+// passed over. Every other line that is not blank is a row of cells, read as numbers.
+void ReadLines(const std::vector<std::string>& lines, DataTable& table, std::vector<RealList>& rows) {
   bool named = false, unitsRead = false;
-  std::vector<std::vector<std::string_view>> rows;
   for (const std::string& line : lines) {
     if (line.rfind("//", 0) == 0) {
       const std::vector<std::string_view> cells = Cells(std::string_view(line).substr(2));
@@ -279,10 +291,15 @@ DataTable ReadDataTable(const std::vector<std::string>& lines) {
       continue;
     }
     if (Trimmed(line).empty()) continue;
-    rows.push_back(Cells(line));
+    RealList& row = rows.emplace_back();
+    for (std::string_view cell : Cells(line)) row.push_back(CellValue(cell));
   }
+}
+
+// The rows into the columns of table; a row wider than the headings adds unnamed columns.
+void TakeRows(DataTable& table, const std::vector<RealList>& rows) {
   std::size_t width = table.columns.size();
-  for (const auto& row : rows) width = std::max(width, row.size());
+  for (const RealList& row : rows) width = std::max(width, row.size());
   for (std::size_t c = table.columns.size(); c < width; ++c)
     table.columns.push_back({FormatInt("Column %d", static_cast<std::int64_t>(c + 1)), "", {}});
   for (DataColumn& column : table.columns) {
@@ -290,11 +307,30 @@ DataTable ReadDataTable(const std::vector<std::string>& lines) {
     column.unit = CleanText(column.unit);
     column.values.reserve(rows.size());
   }
-  for (const auto& row : rows)
+  for (const RealList& row : rows)
     for (std::size_t c = 0; c < table.columns.size(); ++c)
-      table.columns[c].values.push_back(c < row.size() ? CellValue(row[c]) : kNaN);
+      table.columns[c].values.push_back(c < row.size() ? row[c] : kNaN);
   table.rows = rows.size();
-  // A line that is text only (a hand-written note) is not a row of numbers.
+}
+
+}  // namespace
+
+// A line that is text only (a hand-written note) is a row without numbers.
+DataTable ReadDataTable(const std::vector<std::string>& lines) {
+  DataTable table;
+  std::vector<RealList> rows;
+  ReadLines(lines, table, rows);
+  TakeRows(table, rows);
+  return table;
+}
+
+DataTable DataTableOf(const std::vector<std::string>& headingLines, const std::vector<RealList>& rows,
+                      std::vector<std::string> notes) {
+  DataTable table;
+  std::vector<RealList> headingRows;  // none: the lines are headings
+  ReadLines(headingLines, table, headingRows);
+  TakeRows(table, rows);
+  table.notes = std::move(notes);
   return table;
 }
 
@@ -357,10 +393,11 @@ std::vector<FrequencyDistributions> EutDistributions(const DataTable& table) {
   return result;
 }
 
-Scene TablePlotScene(const std::vector<std::string>& lines) {
-  const DataTable table = ReadDataTable(lines);
+Scene TablePlotScene(const DataTable& table) {
   if (table.rows == 0) return MessageScene("Data table", "No table in the Data pane");
   return IsEutTable(table) ? CdfPlots(table) : LinePlots(table);
 }
+
+Scene TablePlotScene(const std::vector<std::string>& lines) { return TablePlotScene(ReadDataTable(lines)); }
 
 }  // namespace varnel

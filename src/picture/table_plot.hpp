@@ -15,6 +15,9 @@
 //   the 95 % value. F(v) is the share of the frequency's values that are <= v; the 95 % value
 //   is the smallest value v of the sample with F(v) >= 0.95, that is the k-th smallest value
 //   with k = ceil(0.95 n) (of 20 values the 19th smallest; of 1 to 19 values the largest).
+// The numbers may also come as they were before the pane's text rounded them (the kept numbers
+// of a batch table): columns named by the table's heading lines, rows of numbers; their notes
+// (what the rows were taken with, "Polerization: Z") stand in every panel's legend.
 // Nothing here fails: a pane without a table or without any number gives a picture that says
 // what is missing ("No table in the Data pane", "No numeric column to plot").
 #include <cstddef>
@@ -35,8 +38,13 @@ struct DataColumn {
 struct DataTable {
   std::vector<DataColumn> columns;
   std::size_t rows = 0;
+  std::vector<std::string> notes;  // for the legends; none when read from a pane's text
 };
 DataTable ReadDataTable(const std::vector<std::string>& lines);
+// The columns named by the heading lines (read as a pane's), the rows' cells in column order (a
+// row shorter than the headings leaves NaN, a longer one adds columns as a pane's line does).
+DataTable DataTableOf(const std::vector<std::string>& headingLines, const std::vector<RealList>& rows,
+                      std::vector<std::string> notes);
 
 // The column of that heading (case-insensitive), or -1.
 int ColumnIndex(const DataTable& table, const std::string& heading);
@@ -60,7 +68,9 @@ struct FrequencyDistributions {
 // In the order of the frequencies' first rows; rows without a finite frequency are left out.
 std::vector<FrequencyDistributions> EutDistributions(const DataTable& table);
 
-// The picture of the pane: the CDF picture for an EUT table, the line plots otherwise.
+// The picture of a table: the CDF picture for an EUT table, the line plots otherwise.
+Scene TablePlotScene(const DataTable& table);
+// The picture of a pane's text.
 Scene TablePlotScene(const std::vector<std::string>& lines);
 
 }  // namespace varnel

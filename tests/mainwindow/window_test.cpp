@@ -621,6 +621,10 @@ TEST(ProgressTextTest, CountsFilesEstimatesTheRestAndSumsUpAtTheEnd) {
        "Batch-Analyse Power: file 3 of 3, 1:02:03 elapsed, about 31:01 left",
        666},
       {{false, "Batch-Analyse Power", 3, 3, 0, 65000}, 99000, "Batch-Analyse Power: 3 files in 1:05", 666},
+      {{true, "A. Batch", 2, 4, 0, 0, "Polerization: Z; Mode: Circle"},
+       1000,
+       "A. Batch: file 2 of 4, 0:01 elapsed, about 0:03 left (Polerization: Z; Mode: Circle)",
+       250},
       {{false, "Load", 0, 0, 0, 65000}, 99000, "", -1},
   };
   for (const Case& c : cases) {
@@ -641,7 +645,8 @@ TEST_F(WindowTest, BatchLoopsReportTheirFileAndTheDispatcherTheCommand) {
   EXPECT_EQ("FileLoadTest", form.progress.command);
   EXPECT_EQ(3u, form.progress.file);
   ASSERT_TRUE(form.Run("Button2"));  // the first file is no output file: the run ends there
-  EXPECT_EQ("A. Batch: ended at file 1 of 3 after 0:00", ProgressText(form.progress, form.progress.endMs));
+  EXPECT_EQ("A. Batch: ended at file 1 of 3 after 0:00 (Polerization: Total; Mode: at Point P)",
+            ProgressText(form.progress, form.progress.endMs));
 }
 
 }  // namespace varnel

@@ -56,6 +56,7 @@ TEST(PictureDirective, WritesTheFieldMapAndThePlotsOfTheSampleDipoleAsSvg) {
   // Titled with the polarisation the table was read with, not the one chosen since.
   EXPECT_TRUE(Contains(map, "XY plane at z = 4 m, Total (V/m)")) << map;
   EXPECT_TRUE(Contains(map, "Mode: Cylinder")) << map;
+  EXPECT_TRUE(Contains(map, ">Polerization: Total<")) << map;
   EXPECT_TRUE(Contains(map, "36 points")) << map;
   EXPECT_EQ(map, TestRoot::Read(root.dir / "native.svg"));
   const std::string xz = read("xz.svg");

@@ -194,9 +194,29 @@ class WindowTest : public QObject {
              window->frameGeometry().width() - form->RightColumnWidth() - 30);
   }
 
-  void radioGroupClickReachesTheModel() {
-    window->RadioGroupWidget("RGPol")->button(3)->click();
+  // While a batch runs, a click on the polarisation it read is refused in the status bar and the
+  // group goes on showing the batch's item.
+  void radioGroupClickReachesTheModelUnlessABatchHoldsIt() {
+    QButtonGroup* pol = window->RadioGroupWidget("RGPol");
+    pol->button(3)->click();
     QCOMPARE(form->RGPol.itemIndex, 3);
+
+    const std::string dipol = TestRoot::Read(root->driveC / "4nec2" / "out" / "dipol.out");
+    for (const char* name : {"a.out", "b.out"})
+      root->Write("drive_c/4nec2/b_out/run/" + std::string(name), dipol);
+    ui->folder = WindowsPath(root->Roots(), (root->driveC / "4nec2" / "b_out" / "run").string());
+    window->RunCommand("MIAddBatchFolderClick");
+    int checkedInside = -1;
+    ui->duringEvents = [&] {
+      pol->button(1)->click();
+      checkedInside = pol->checkedId();
+    };
+    window->RunCommand("Button2");
+    QCOMPARE(checkedInside, 3);
+    QCOMPARE(form->RGPol.itemIndex, 3);
+    QVERIFY(ui->messages.empty());
+    QCOMPARE(QString::fromStdString(window->StatusText()),
+             QString("A command is still running. Please wait until it has finished."));
   }
 
   void commandsDuringARunAreRefusedAndClosingEndsTheRunSafely() {

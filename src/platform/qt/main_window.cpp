@@ -194,8 +194,11 @@ void VarnelWindow::BuildRegions() {
       layout->addWidget(button);
     }
     layout->addStretch(1);
+    // A refused switch (a batch holds the group) puts the check back on the model's item.
     RadioGroup* target = &model;
-    connect(group, &QButtonGroup::idClicked, this, [target](int id) { target->itemIndex = id; });
+    connect(group, &QButtonGroup::idClicked, this, [this, target](int id) {
+      if (!form_.Select(*target, id)) SyncFromModel();
+    });
     radioGroups_[model.name] = group;
     radioBoxes_[model.name] = box;
     radioRow->addWidget(box, static_cast<int>(model.items.size()));

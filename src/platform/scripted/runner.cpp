@@ -103,7 +103,7 @@ class ModelView : public ScriptView {
   explicit ModelView(TForm1& form) : form_(form) {}
   void Run(const std::string& name) override { form_.Run(name); }
   void Select(const std::string& group, int index) override {
-    (group == "RGPol" ? form_.RGPol : form_.RGMode).itemIndex = index;
+    form_.Select(group == "RGPol" ? form_.RGPol : form_.RGMode, index);
   }
   std::vector<std::string> PaneLines(const std::string& pane) override {
     return pane == "M" ? form_.M.lines : pane == "Mout" ? form_.Mout.lines : form_.Mdata.lines;

@@ -552,8 +552,9 @@ void Win32Window::OnCommand(int id, int code, HWND control) {
     return;
   }
   if (id >= kFirstRadio && id < kFirstRadio + 32 && code == BN_CLICKED) {
+    // A refused switch (a batch holds the group) puts the check back on the model's item.
     RadioGroup* group = (id - kFirstRadio) / 16 == 0 ? &form_.RGMode : &form_.RGPol;
-    group->itemIndex = (id - kFirstRadio) % 16;
+    if (!form_.Select(*group, (id - kFirstRadio) % 16)) SyncFromModel();
     return;
   }
   if (code == EN_CHANGE) {
