@@ -68,7 +68,7 @@ struct EutValues {
   double frequency = 0, cylinder = 0, circle = 0, point = 0;
   std::optional<double> inputPower;
   std::optional<NearFieldTable> table;
-  std::vector<std::string> readingLines;  // which run was read, a table read in part
+  std::string runLine, partLine;  // which run was read, a table read in part
   std::exception_ptr failure;
 };
 
@@ -82,7 +82,8 @@ EutValues AnalyseEutText(const OutputText& text, const EutSettings& settings) {
     NearFieldTable table;
     ReadNearField(print, settings.polarization, table);
     if (print.NearField() == OutputPrint::npos) throw OutputPrint::Missing(PrintSection::NearField);
-    v.readingLines = {RunReadLine(print), PartReadLine(table)};
+    v.runLine = RunReadLine(print);
+    v.partLine = PartReadLine(table);
     v.table = std::move(table);
     v.cylinder = MaxOnCylinder(*v.table, settings.p.x);
     v.circle = MaxOnCircle(*v.table, settings.p.x, settings.p.z);
@@ -99,7 +100,7 @@ void AddEutRow(TForm1& form, const std::string& name, EutValues values, int pola
   if (values.inputPower) form.params.inputPower = *values.inputPower;
   if (values.table) form.params.nearField.Store(std::move(*values.table), polarization);
   if (values.failure) ReadInFile(ListedFilePath(form, name), [&] { std::rethrow_exception(values.failure); });
-  NoteReadingLines(form, values.readingLines);
+  NoteReadingLines(form, values.runLine, values.partLine);
   TableDataLine row;
   row.Integer(position)
       .General3(values.cylinder)

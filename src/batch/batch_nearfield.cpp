@@ -122,7 +122,7 @@ void TForm1::MIBatchLoadClick() {
     const double frequency = ReadFrequency(print);
     params.inputPower = ReadInputPower(print);
     const AntennaInput ai = ReadAntennaInput(print);
-    NoteReadingLines(*this, {RunReadLine(print), PartReadLine(field)});
+    NoteReadingLines(*this, RunReadLine(print), PartReadLine(field));
 
     const WorkingParameters& w = params;
     const FieldAtPointResult atP = FieldAtPoint(w.p, field);

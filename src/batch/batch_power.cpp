@@ -49,7 +49,7 @@ void TForm1::MIBatchAnalysePowerClick() {
     const double frequency = ReadFrequency(print);
     params.inputPower = ReadInputPower(print);
     const double current = ReadSegmentCurrent(print, params.AnalyseSegment);
-    NoteReadingLines(*this, {RunReadLine(print)});
+    NoteReadingLines(*this, RunReadLine(print));
     const PowerFigures figures = ReceivedPower(current, params.AnalysingResistance, params.inputPower);
 
     TableDataLine row;

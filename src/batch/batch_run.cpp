@@ -1,6 +1,7 @@
 #include "batch/batch_run.hpp"
 
 #include "util/files.hpp"
+#include "util/format.hpp"
 #include "util/messages.hpp"
 
 namespace varnel {
@@ -49,9 +50,13 @@ std::string ListedFilePath(const TForm1& form, const std::string& name) {
   return form.params.BatchFolder.empty() ? name : IncludeBackslash(form.params.BatchFolder) + name;
 }
 
-void NoteReadingLines(TForm1& form, const std::vector<std::string>& lines) {
-  for (const std::string& line : lines)
-    if (!line.empty()) AddLine(form.Mout, line);
+void NoteReadingLines(TForm1& form, const std::string& runLine, const std::string& partLine) {
+  if (!runLine.empty()) AddLine(form.Mout, runLine);
+  if (partLine.empty()) return;
+  AddLine(form.Mout, partLine);
+  // The status bar says it once for the whole batch; the Info pane names each file.
+  const std::string note = FormatInt("tables of more than %d points read in part", MaxNearFieldRows);
+  if (form.progress.note.find(note) == std::string::npos) form.NoteForStatus(note);
 }
 
 void NoteUndefinedRow(TForm1& form, const std::string& name) {

@@ -30,9 +30,10 @@ std::string LoadLinesText(System& system, const std::string& name);
 // The listed file as messages name it: the batch folder's path and the name.
 std::string ListedFilePath(const TForm1& form, const std::string& name);
 
-// The Info lines of a file read at a run other than its first, or of a near-field table read in
-// part (RunReadLine, PartReadLine).
-void NoteReadingLines(TForm1& form, const std::vector<std::string>& lines);
+// The Info lines of a file read at a run other than its first and of a near-field table read in
+// part (RunReadLine, PartReadLine; empty texts add nothing); a table read in part is also noted
+// once for the status bar.
+void NoteReadingLines(TForm1& form, const std::string& runLine, const std::string& partLine = "");
 
 // One Mout line for a row that holds an undefined value (an empty near-field table, no grid point
 // meeting a geometry's condition, a segment current the reader could not convert), which the

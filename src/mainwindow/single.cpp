@@ -136,7 +136,10 @@ void TForm1::AnalyseNearfield1Click() {
   params.nearField.extent = g;
 
   AddLine(Mout, FormatInt("Number of Points: %1d", static_cast<std::int64_t>(table.value.size())));
-  if (const std::string part = PartReadLine(table); !part.empty()) AddLine(Mout, part);
+  if (const std::string part = PartReadLine(table); !part.empty()) {
+    AddLine(Mout, part);
+    NoteForStatus(part);
+  }
   if (const std::string run = RunReadLine(print); !run.empty()) AddLine(Mout, run);
   AddLine(Mout, Format("Field Type: %1s", {table.fieldType}));
   AddLine(Mout, Format("X-Interval: %5.2f -> %5.2f   Step: %3.2f", {g[0], g[1], g[2]}));

@@ -1,7 +1,10 @@
 // Batch-Analyse Nearfield: the table, the Info lines per file, the display fields, the five
 // geometries, and the files it meets that it cannot use.
 #include "batch_fixture.hpp"
+#include "batch/batch_run.hpp"
 #include "util/errors.hpp"
+
+#include <algorithm>
 
 namespace varnel {
 
@@ -32,6 +35,31 @@ TEST_F(BatchNearField, TwoFilesGiveSixLinesWithTheRowsCorrectedForTheirOwnPower)
       "   14,200;    1,000;    1,000;    1,000;    0,000;    0,000;    0,000;    0,000;   50,000;   -0,500;",
       "   28,000;    4,000;   10,000;    5,000;    2,000;    0,000;    0,000;   -0,100;   50,000;   -0,500;"};
   EXPECT_EQ(expected, form->Mdata.lines) << Joined(form->Mdata.lines);
+}
+
+// A near field printed by a later run is restated with that run's power, beside that run's
+// frequency and feed; the Info pane says which run it was. A file without a near-field table
+// ends the run naming it.
+TEST_F(BatchNearField, TheRowOfANearFieldOfALaterRunHoldsThatRunsValues) {
+  ClassicOutput first = OutputRun(14.2, 1.0), second = OutputRun(28.0, 4.0);
+  first.nearField.clear();
+  second.nearField = SixPointGrid(10.0);
+  WriteFile("a.out", ClassicOutputText(std::vector<ClassicOutput>{first, second}));
+  WriteRun("b.out", first);
+  UseFiles({"a.out", "b.out"});
+  try {
+    form->MIBatchLoadClick();
+    ADD_FAILURE() << "a file without a near-field table analysed";
+  } catch (const PrintError& e) {
+    EXPECT_EQ(ListedFilePath(*form, "b.out") + " holds no near-field table", e.what());
+  }
+  EXPECT_EQ(
+      "   28,000;    4,000;   10,000;    5,000;    0,000;    0,000;    0,000;    0,000;   50,000;   -0,500;",
+      std::string(form->Mdata.lines[4]));
+  EXPECT_NE(std::find(form->Mout.lines.begin(), form->Mout.lines.end(),
+                      "Read at run 2 of 2, 28 MHz, the run of the near-field table"),
+            form->Mout.lines.end())
+      << Joined(form->Mout.lines);
 }
 
 TEST_F(BatchNearField, InfoLinesOfOneFileInTheirOrder) {

@@ -285,6 +285,27 @@ TEST_F(SingleTest, ALargeTableIsAnalysedOnSeveralCoresToTheSameReport) {
       GridFields());
 }
 
+// A near field printed by the second run: Analyse Main and Analyse Nearfield read that run and
+// say so; a table longer than the reader takes says how much of it was read, also in the status.
+TEST_F(SingleTest, TheRunReadAndATableReadInPartAreSaid) {
+  ClassicOutput first = TestOutput(), second = TestOutput();
+  first.nearField.clear();
+  second.frequency = 21.5;
+  second.inputPower = 2.5;
+  second.nearField = TestGrid(7112);  // 128 016 points
+  form.params.currentText = ClassicOutputText(std::vector<ClassicOutput>{first, second});
+  const std::string run = "Read at run 2 of 2, 21,5 MHz, the run of the near-field table";
+  form.AnalyseMain1Click();
+  EXPECT_EQ(run, form.Mout.lines[0]);
+  EXPECT_EQ("21,50 MHz", form.EditFrequency.text);
+  EXPECT_EQ("2,5 W", form.EditInputPower.text);
+  form.AnalyseNearfield1Click();
+  const std::string part = "The near-field table holds 128016 points; its first 128000 were read";
+  EXPECT_EQ((std::vector<std::string>{"Number of Points: 128000", part, run}),
+            std::vector<std::string>(form.Mout.lines.begin() + 2, form.Mout.lines.begin() + 5));
+  EXPECT_NE(std::string::npos, form.progress.note.find(part)) << form.progress.note;
+}
+
 TEST_F(SingleTest, MagneticTableGivesAmperesPerMetreButTheMaximumStaysInVoltsPerMetre) {
   ClassicOutput o = TestOutput();
   o.magnetic = true;
