@@ -1,6 +1,8 @@
 // Lines and headings of an output text; the rules are in lines.hpp.
 #include "necout/lines.hpp"
 
+#include <algorithm>
+
 #include "util/text.hpp"
 
 namespace varnel {
@@ -13,6 +15,7 @@ bool IsFrame(char c) { return c == ' ' || c == '-'; }
 }  // namespace
 
 TextLine LineAt(std::string_view text, std::size_t at) {
+  at = std::min(at, text.size());
   std::size_t begin = at, end = at;
   while (begin > 0 && !IsLineEnd(text[begin - 1])) --begin;
   while (end < text.size() && !IsLineEnd(text[end])) ++end;

@@ -173,6 +173,7 @@ PrintError OutputPrint::Missing(PrintSection section) {
 
 std::optional<PrintError> OutputPrint::Unknown() const {
   if (layout_ != nullptr) return std::nullopt;
+  if (bannerName_.empty()) return PrintError(": not a print of an engine Varnel knows how to read");
   return PrintError(": a print of " + std::string(bannerName_) + ", which Varnel does not know how to read");
 }
 

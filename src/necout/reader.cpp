@@ -1051,6 +1051,22 @@ void ReadNearField(const OutputText& text, int polarization, NearFieldTable& tab
 
 namespace {
 
+// The end of the row that starts at position: its CR, or the text's end.
+std::size_t RowEnd(std::string_view text, std::size_t at) {
+  if (at >= text.size()) return text.size();
+  const void* hit = std::memchr(text.data() + at, kCR, text.size() - at);
+  return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : text.size();
+}
+
+// Where row `index` (from 0) of a table whose first row begins at first starts, walked as the
+// row reading walks: each row ends at a CR and the next begins two bytes behind it.
+std::size_t RowStart(std::string_view text, std::size_t first, std::size_t index) {
+  std::size_t at = first;
+  for (std::size_t row = 0; row < index && at < text.size(); ++row)
+    at = std::min(text.size(), RowEnd(text, at) + 2);
+  return at;
+}
+
 // How many rows the table holds from the row at position on: lines up to the first one shorter
 // than two characters once trimmed of bytes 0 to 32, or the text's end.
 std::size_t RowsFrom(std::string_view text, std::size_t at) {
@@ -1099,20 +1115,15 @@ void ReadNearField(const OutputPrint& print, int polarization, NearFieldTable& t
   } catch (const ConversionError&) {
     // The line the rows failed at: the table's end where the layout ends it with a line of its
     // own, a row that is not in the layout's form otherwise.
-    const std::size_t failed = RowLine(text, first, static_cast<int>(table.x.size()) + 1);
-    const std::string_view line = LineAt(text, failed).text;
+    const std::size_t failed = RowStart(text, first, table.x.size());
+    const std::string_view row = TrimRow(text.substr(failed, RowEnd(text, failed) - failed));
     const std::string_view endMark = layout.nearField.endMark;
-    if (endMark.empty() || !EqualNoCase(line.substr(line.find_first_not_of(' ') == std::string_view::npos
-                                                        ? line.size()
-                                                        : line.find_first_not_of(' '),
-                                                    endMark.size()),
-                                        endMark))
+    if (endMark.empty() || !EqualNoCase(row.substr(0, endMark.size()), endMark))
       throw print.Unreadable(PrintSection::NearField, failed);
   }
   table.printedRows = table.x.size();
   if (table.x.size() == MaxNearFieldRows) {
-    if (next == std::string_view::npos)
-      next = LineAfter(text, LineAt(text, RowLine(text, first, static_cast<int>(MaxNearFieldRows)))).begin;
+    if (next == std::string_view::npos) next = RowStart(rows, first, MaxNearFieldRows);
     table.printedRows += RowsFrom(rows, next);
   }
 }

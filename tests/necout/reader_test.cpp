@@ -459,7 +459,9 @@ TEST(NecOutHostile, BinaryBytesShortTextsAndKeywordsAtTheEnd) {
   for (const std::string& text :
        {std::string(), std::string("N"), std::string("NEAR"), std::string("\r\r\r\r\r"),
         std::string("NEAR\r\r\r\r\r"), std::string("NEAR\r\n\r\n\r\n\r\n\r\n1"),
-        std::string("FREQUENCYFREQUENCY"), std::string("INPUT POWER")}) {
+        std::string("FREQUENCYFREQUENCY"), std::string("INPUT POWER"),
+        // A failing row behind lone line ends, which the row walk and the line walk count apart.
+        std::string("-- NEAR ELECTRIC FIELDS --\r\nMETERS\r\n1 2 3 4 5 6 7 8 9\r\n\n\nxy z\r\n")}) {
     ReadEverything(text, "short text");
   }
 }
