@@ -69,6 +69,7 @@ struct EutValues {
   std::optional<double> inputPower;
   std::optional<NearFieldTable> table;
   std::string runLine, partLine;  // which run was read, a table read in part
+  bool withoutTable = false;      // the print holds no near-field table
   std::exception_ptr failure;
 };
 
@@ -81,7 +82,7 @@ EutValues AnalyseEutText(const OutputText& text, const EutSettings& settings) {
     v.inputPower = ReadInputPower(print);
     NearFieldTable table;
     ReadNearField(print, settings.polarization, table);
-    if (print.NearField() == OutputPrint::npos) throw OutputPrint::Missing(PrintSection::NearField);
+    v.withoutTable = print.NearField() == OutputPrint::npos;
     v.runLine = RunReadLine(print);
     v.partLine = PartReadLine(table);
     v.table = std::move(table);
@@ -101,6 +102,7 @@ void AddEutRow(TForm1& form, const std::string& name, EutValues values, int pola
   if (values.table) form.params.nearField.Store(std::move(*values.table), polarization);
   if (values.failure) ReadInFile(ListedFilePath(form, name), [&] { std::rethrow_exception(values.failure); });
   NoteReadingLines(form, values.runLine, values.partLine);
+  if (values.withoutTable) NoteMissingNearField(form, name);
   TableDataLine row;
   row.Integer(position)
       .General3(values.cylinder)

@@ -113,7 +113,7 @@ void TForm1::MIBatchLoadClick() {
     const OutputPrint print(params.currentText.str());
     NearFieldTable table;
     ReadNearField(print, polarization.item, table);
-    if (print.NearField() == OutputPrint::npos) throw OutputPrint::Missing(PrintSection::NearField);
+    if (print.NearField() == OutputPrint::npos) NoteMissingNearField(*this, name);
     params.nearField.Store(std::move(table), polarization.item);
     params.nearField.extent = GridExtentOf(params.nearField.table);
     const NearFieldTable& field = params.nearField.table;

@@ -59,6 +59,10 @@ void NoteReadingLines(TForm1& form, const std::string& runLine, const std::strin
   if (form.progress.note.find(note) == std::string::npos) form.NoteForStatus(note);
 }
 
+void NoteMissingNearField(TForm1& form, const std::string& name) {
+  AddLine(form.Mout, OutputPrint::Missing(PrintSection::NearField).InFile(ListedFilePath(form, name)).what());
+}
+
 void NoteUndefinedRow(TForm1& form, const std::string& name) {
   AddLine(form.Mout, "Undefined value in " + name + ": written as NAN");
 }

@@ -35,6 +35,10 @@ std::string ListedFilePath(const TForm1& form, const std::string& name);
 // once for the status bar.
 void NoteReadingLines(TForm1& form, const std::string& runLine, const std::string& partLine = "");
 
+// The Info line of a listed file without a near-field table, whose row is then undefined:
+// "<path> holds no near-field table".
+void NoteMissingNearField(TForm1& form, const std::string& name);
+
 // One Mout line for a row that holds an undefined value (an empty near-field table, no grid point
 // meeting a geometry's condition, a segment current the reader could not convert), which the
 // table shows as NAN.

@@ -105,6 +105,10 @@ TEST(NecOutReader, ReadsTheScalarSectionsUnderBothSeparators) {
     EXPECT_DOUBLE_EQ(2.5e-3, ReadSegmentCurrent(text, 2));
     EXPECT_DOUBLE_EQ(5.0e-3, ReadSegmentCurrent(text, 3));
   }
+  // A negative input power keeps its sign, which stands in the column before the ten digits.
+  ClassicOutput negative = SampleRun();
+  negative.inputPower = -2.5e-3;
+  EXPECT_DOUBLE_EQ(-2.5e-3, ReadInputPower(ClassicOutputText(negative)));
 }
 
 // Without a near-field table the first run is read; with one, the run that printed it, and
