@@ -2,7 +2,8 @@
 // value it takes is the one nec2c printed for the run of the first near-field table, read by a
 // parser of its own (several frequencies with the near field inside and after the loop, a run
 // after XQ with a load, two sources, a current source and a plane wave without feed table and
-// power budget, magnetic tables, "LINEAR" and the keywords in comments).
+// power budget, magnetic tables, patches, ground and networks, "LINEAR" and the keywords in
+// comments).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -56,6 +57,15 @@ const Deck kDecks[] = {
      "CM dipole\nCE\n" + kDipole + "EX 4 1 3 0 1 0\nFR 0 1 0 0 29 0\nNE 0 1 1 2 1 0 -1 1 1 2\n", 1},
     {"plane wave",
      "CM dipole\nCE\n" + kDipole + "EX 1 1 1 0 90 0 0 0 0 0\nFR 0 1 0 0 29 0\nNE 0 1 1 2 1 0 -1 1 1 2\n", 1},
+    {"a patch beside the wire, its currents in a table of their own",
+     "CM patch\nCE\nSP 0 0 0 0 0.1 0 0 0.01\nGW 1 5 0 0 0.1 0 0 0.5 0.001\nGE 0\nEX 0 1 1 0 1 0\n"
+     "FR 0 1 0 0 300 0\nNE 0 2 1 2 0.2 0 0.2 0.1 0 0.1\n",
+     1},
+    {"a helix over ground with a transmission line, far coordinates",
+     "CM helix\nCE\nGW 1 9 0 0 0.1 0 0 5 0.01\nGH 2 20 0.5 2 0.2 0.2 0.2 0.2 0.001\nGM 0 0 0 0 0 2 0 6\nGE "
+     "1\n"
+     "GN 1\nTL 1 5 2 10 50 1\nEX 0 1 1 0 1 0\nFR 0 1 0 0 30 0\nNE 0 3 1 1 -1500 -1200 1 1000 0 0\n",
+     1},
     {"every keyword in a comment",
      "CM near field, frequency, input power, antenna input, currents and location\nCE\n" + kDipole + kSource +
          "FR 0 3 0 0 7 7\nNE 0 1 1 2 1 0 -1 1 1 2\n" + kRadiation,
