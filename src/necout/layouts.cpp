@@ -72,10 +72,9 @@ constexpr PrintLayout kNec2c{
     .nearField = {kNearField.electric, kNearField.magnetic, kNearField.titleMark, "Near Field Compute Time"},
 };
 
-// nec2++ 1.0: the nec2c tables under "FREQUENCY=  ".
+// nec2++ 1.0 (and any build whose banner says no more): the nec2c tables under "FREQUENCY=  ".
 constexpr PrintLayout kNecPP = [] {
   PrintLayout layout = WithName(kNec2c, "nec2++", {"nec2++"});
-  layout.bannerText = "Translated to 'C++'";
   layout.frequency = {"FREQUENCY=", 12, 10};
   return layout;
 }();
@@ -98,8 +97,8 @@ constexpr PrintLayout kNecPPCommas = [] {
 }();
 
 // In the order they are tried: nec2c before the classic print, which also reads the stand-in's
-// prints under nec2c's banner.
-constexpr std::array<PrintLayout, 6> kLayouts = {kNec2c, kNecPP, kNecPPCommas, kNec5, kNec4, kClassic};
+// prints under nec2c's banner; nec2++ 1.7 before the nec2++ builds it does not name.
+constexpr std::array<PrintLayout, 6> kLayouts = {kNec2c, kNecPPCommas, kNecPP, kNec5, kNec4, kClassic};
 
 constexpr std::string_view kBannerWords = "NUMERICAL ELECTROMAGNETICS CODE";
 
@@ -113,10 +112,6 @@ bool NamesBanner(const PrintLayout& layout, std::string_view name) {
 }
 
 }  // namespace
-
-const std::array<PrintLayout, 6>& PrintLayouts() { return kLayouts; }
-
-const PrintLayout& ClassicLayout() { return kLayouts.back(); }
 
 Banner BannerOf(std::string_view text) {
   const std::string_view head = TextBeforeHeadings(text);

@@ -89,9 +89,6 @@ struct PrintLayout {
   bool commaRows = false;  // every field of a table row is followed by ','
 };
 
-// Every layout Varnel reads, in the order they are tried.
-const std::array<PrintLayout, 6>& PrintLayouts();
-
 // What the banner of a text says: whether it has one, and the name in its parentheses.
 struct Banner {
   bool found = false;
@@ -101,14 +98,11 @@ struct Banner {
 // first heading framed by dashes (the comments and the structure follow the banner).
 Banner BannerOf(std::string_view text);
 
-// The layout of a print: the first of PrintLayouts() whose banner name and banner text the
-// banner holds and, when the text has a frequency line (a line beginning with "FREQUENCY"
-// below the first FREQUENCY heading), whose frequency label begins it. A text without a
-// banner is read as the classic print; nullptr for a banner that names an engine no layout
-// knows.
+// The layout of a print: the first of the layouts (in their order in layouts.cpp) whose banner
+// names and banner text the banner holds and, when the text has a frequency line (a line
+// beginning with "FREQUENCY" below the first FREQUENCY heading), whose frequency label begins
+// it. A text without a banner is read as the classic print; nullptr when no layout fits (a
+// banner naming an engine no layout knows).
 const PrintLayout* RecognizeLayout(std::string_view text);
-
-// The classic print, the one the stand-in over nec2c writes as well.
-const PrintLayout& ClassicLayout();
 
 }  // namespace varnel
