@@ -68,12 +68,13 @@ if(VARNEL_BUILD_TESTS)
        ${PROJECT_SOURCE_DIR}/tests/platform/*.cpp ${PROJECT_SOURCE_DIR}/tests/app/*.cpp
        ${PROJECT_SOURCE_DIR}/tests/tools/*.cpp ${PROJECT_SOURCE_DIR}/tests/support/*.cpp)
   list(FILTER VARNEL_TEST_SOURCES EXCLUDE REGEX
-       "/(posix_[a-z_]*|sample_tree_test|runner_test|help_pdf_test|standin_test|roads_test|section_anchor_test|nec2c_test|win32_child|win32_ui_test)\\.cpp$")
+       "/(posix_[a-z_]*|sample_tree_test|runner_test|help_pdf_test|standin_test|roads_test|nec2c_layout_test|nec2c_test|win32_child|win32_ui_test)\\.cpp$")
   add_executable(varnel_tests ${VARNEL_TEST_SOURCES})
   target_include_directories(varnel_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests ${CMAKE_BINARY_DIR}/generated)
-  # The version the window shows; the tests that start the built programs are Linux's.
+  # The version the window shows, and the source folder as Wine shows it (for the shared prints
+  # beside it); the tests that start the built programs are Linux's.
   file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/generated/test_paths.hpp
-       CONTENT "#pragma once\n#define VARNEL_PROJECT_VERSION \"${PROJECT_VERSION}\"\n")
+       CONTENT "#pragma once\n#define VARNEL_PROJECT_VERSION \"${PROJECT_VERSION}\"\n#define VARNEL_SOURCE_DIR \"z:${PROJECT_SOURCE_DIR}\"\n")
   target_compile_definitions(varnel_tests PRIVATE ${VARNEL_WIN32_DEFINITIONS})
   target_link_libraries(varnel_tests PRIVATE varnel_win32 varnel_scripted varnel_print_layout gtest gtest_main)
   # The program the process tests start, and the engine, found beside the test program.
