@@ -13,7 +13,6 @@
 #include <cstring>
 #include <exception>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -177,27 +176,14 @@ CosSin DoubledPhase(double phase) {
 // are worked out once per program, by DoubledPhase itself from the very double the reading
 // gives for the phase text (k / 100, correctly rounded, whatever the spelling of the text).
 // A phase is looked up only when it is bit for bit such a k / 100; any other one (more
-// decimals, out of range, -0, NaN) is computed as before. The results are identical either way.
-// The table is filled on all cores at once, by the first reader that needs it (see RowReader).
-// Only the phases from 0 on are worked out: -k / 100 is the exact negative of k / 100, and so
-// is every step of DoubledPhase from it, while the cosine is even and the sine odd, bit for bit
-// (the equivalence test holds every entry to CosDeg and SinDeg).
+// decimals, out of range, -0, NaN) is computed as before. The results are identical either way
+// (the equivalence test holds every entry to CosDeg and SinDeg). The table is filled by the
+// first reader that needs it (see RowReader).
 class PhaseTable {
  public:
-  // Every entry is written below, by the threads that fill it; none is zeroed first.
-  PhaseTable() : entries_(std::make_unique_for_overwrite<CosSin[]>(2 * kHundredths + 1)) {
-    const int pieces = static_cast<int>(CoreThreads());
-    std::vector<std::function<void()>> jobs;
-    for (int p = 0; p < pieces; ++p) {
-      jobs.push_back([this, p, pieces] {
-        for (int k = (kHundredths + 1) * p / pieces; k < (kHundredths + 1) * (p + 1) / pieces; ++k) {
-          const CosSin angle = DoubledPhase(k / 100.0);
-          entries_[static_cast<std::size_t>(kHundredths - k)] = {angle.cos, -angle.sin};
-          entries_[static_cast<std::size_t>(kHundredths + k)] = angle;  // 0 keeps its sine of +0
-        }
-      });
-    }
-    RunAtOnce(jobs);
+  PhaseTable() : entries_(2 * kHundredths + 1) {
+    for (int k = -kHundredths; k <= kHundredths; ++k)
+      entries_[static_cast<std::size_t>(k + kHundredths)] = DoubledPhase(k / 100.0);
   }
   // Out of line: the rows of the engine give their phases in hundredths (At), and this path's
   // cosine and sine calls, inlined, crowd the loop that reads them (5 % slower).
@@ -215,7 +201,7 @@ class PhaseTable {
 
  private:
   static constexpr int kHundredths = 18000;
-  std::unique_ptr<CosSin[]> entries_;
+  std::vector<CosSin> entries_;
 };
 
 const PhaseTable& Phases() {
@@ -716,8 +702,8 @@ class RowReader {
  public:
   RowReader(std::string_view text, int polarization, std::size_t firstRow)
       : text_(text), polarization_(polarization), wantPhases_(polarization == 0 || polarization == 4) {
-    // The phase table is filled here, while the cores are free, rather than by the first part
-    // that needs it while the others wait.
+    // The phase table is filled here, on the calling thread, rather than by the first part that
+    // needs it while the others wait.
     if (wantPhases_) Phases();
     // Rows of a table are alike: the first one's length tells how many a stretch of text holds.
     const void* firstEnd =
