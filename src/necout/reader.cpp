@@ -254,8 +254,7 @@ double PeakAmplitude(const EllipseSums& e) {
 
 // Where the rows of a run go, the sinks of RowReader::Read: appended to a table's lists (up to
 // MaxNearFieldRows rows in all), or written into them from a given row on, up to a given row,
-// the lists being that long already (RowsInPlace). The values may follow the coordinates a few
-// rows behind (see PeakValues).
+// the lists being that long already (RowsInPlace).
 class AppendedRows {
  public:
   explicit AppendedRows(NearFieldTable& table) : table_(table) {}
@@ -294,46 +293,6 @@ class RowsInPlace {
   double *x_, *y_, *z_, *value_;
   std::size_t room_;
   bool endsTable_;
-};
-
-// The values of the ellipse rows, worked out sixteen rows at a time: the two square roots of
-// a row wait on each other, those of different rows do not, so a batch overlaps them. The
-// values are put in row order; Flush puts those still waiting (also when a later row fails).
-template <typename Rows>
-class PeakValues {
- public:
-  PeakValues(int polarization, Rows& rows) : total_(polarization == 0), rows_(rows) {}
-  void Add(const EllipseSums& sums) {
-    sums_[count_++] = sums;
-    if (count_ == kBatch) Flush();
-  }
-  void Flush() {
-    double peaks[kBatch];
-    int i = 0;
-#ifdef VARNEL_FIXED_ROWS
-    // Two rows at once: SSE2 rounds each operation as the scalar code does.
-    for (; i + 2 <= count_; i += 2) {
-      const EllipseSums& a = sums_[i];
-      const EllipseSums& b = sums_[i + 1];
-      const __m128d c = _mm_set_pd(b.c, a.c), s = _mm_set_pd(b.s, a.s), n = _mm_set_pd(b.n, a.n);
-      const __m128d radius = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(c, c), _mm_mul_pd(s, s)));
-      _mm_storeu_pd(peaks + i, _mm_sqrt_pd(_mm_mul_pd(_mm_add_pd(radius, n), _mm_set1_pd(0.5))));
-    }
-#endif
-    for (; i < count_; ++i) peaks[i] = PeakAmplitude(sums_[i]);
-    for (i = 0; i < count_; ++i) {
-      const double peak = total_ && peaks[i] > 1000 ? 0 : peaks[i];
-      rows_.Value(peak * kInvSqrt2);
-    }
-    count_ = 0;
-  }
-
- private:
-  static constexpr int kBatch = 16;
-  bool total_;
-  Rows& rows_;
-  EllipseSums sums_[kBatch];
-  int count_ = 0;
 };
 
 // The row sweep reads a row before its end is known: it starts at the row's first byte that
@@ -659,16 +618,16 @@ void ConvertRow(std::string_view row, const FieldConverter& convert, double (&v)
   for (std::size_t i = 0; i < kFieldsPerRow; ++i) v[i] = convert.Convert(fields[i], i == 7);
 }
 
-// Puts the row of the nine numbers (phases given by hundredths where those are known); the
-// ellipse values go through peaks.
+// Puts the row of the nine numbers (phases given by hundredths where those are known).
 template <typename Rows>
-void PutRow(const double (&v)[kFieldsPerRow], const int (&hundredths)[3], int polarization,
-            PeakValues<Rows>& peaks, Rows& sink) {
+void PutRow(const double (&v)[kFieldsPerRow], const int (&hundredths)[3], int polarization, Rows& sink) {
   sink.Coordinates(v[0], v[1], v[2]);
   switch (polarization) {
-    case 0:
-      peaks.Add(SumsOf(v, hundredths, 3));
+    case 0: {
+      const double peak = PeakAmplitude(SumsOf(v, hundredths, 3));
+      sink.Value((peak > 1000 ? 0 : peak) * kInvSqrt2);
       break;
+    }
     case 1:
       sink.Value(v[3] * kInvSqrt2);
       break;
@@ -679,7 +638,7 @@ void PutRow(const double (&v)[kFieldsPerRow], const int (&hundredths)[3], int po
       sink.Value(v[7] * kInvSqrt2);
       break;
     case 4:
-      peaks.Add(SumsOf(v, hundredths, 2));
+      sink.Value(PeakAmplitude(SumsOf(v, hundredths, 2)) * kInvSqrt2);
       break;
     default:
       break;
@@ -736,7 +695,6 @@ class RowReader {
     const char* const data = text_.data();
     const char* const textEnd = data + text_.size();
     RowRun run;
-    PeakValues<Rows> peaks(polarization_, sink);
     double v[kFieldsPerRow];  // kept from row to row: FixedRow may keep a coordinate
 #ifdef VARNEL_FIXED_ROWS
     const char* previousFixed = nullptr;  // the row before, when FixedRow took it
@@ -787,7 +745,7 @@ class RowReader {
           }
         }
       }
-      PutRow(v, hundredths, polarization_, peaks, sink);
+      PutRow(v, hundredths, polarization_, sink);
       if (rowEnd == textEnd) {  // the table ran to the end of the text
         ++rows;
         rowStart = text_.size();
@@ -795,7 +753,6 @@ class RowReader {
       }
       rowStart = static_cast<std::size_t>(rowEnd - data) + 2;
     }
-    peaks.Flush();
     run.next = rowStart;
     run.rows = rows;
     return run;
