@@ -516,18 +516,11 @@ DECIMAL_ALWAYS_INLINE std::uint64_t FieldDigits(const char* line) {
          32;
 }
 
-// Field I of a row whose layout has been checked; false when its value is not exact. A
-// coordinate whose bytes are those of the previous row's (a checked row, read by FixedRow
-// into the same v) keeps its value: in a grid two of the three coordinates mostly repeat.
+// Field I of a row whose layout has been checked; false when its value is not exact.
 template <std::size_t I>
-DECIMAL_ALWAYS_INLINE bool FixedNumber(const char* line, const char* previous, const WindowBits& minus,
-                                       bool wantPhases, double (&v)[kFieldsPerRow], int (&hundredths)[3]) {
+DECIMAL_ALWAYS_INLINE bool FixedNumber(const char* line, const WindowBits& minus, bool wantPhases,
+                                       double (&v)[kFieldsPerRow], int (&hundredths)[3]) {
   constexpr FixedField f = kFixedFields[I];
-  if constexpr (I < 3) {  // the byte at f.start is a blank in both
-    if (previous != nullptr && Load8(line + f.start + 2) == Load8(previous + f.start + 2) &&
-        line[f.start + 1] == previous[f.start + 1])
-      return true;
-  }
   constexpr int mark = f.start + f.intWidth;
   constexpr WindowBits part = IntegerPart(f);
   const std::uint64_t mantissa = FieldDigits<f.start, mark, f.decimals>(line);
@@ -554,20 +547,19 @@ DECIMAL_ALWAYS_INLINE bool FixedNumber(const char* line, const char* previous, c
 }
 
 template <std::size_t... I>
-DECIMAL_ALWAYS_INLINE bool FixedNumbers(const char* line, const char* previous, const WindowBits& minus,
-                                        bool wantPhases, double (&v)[kFieldsPerRow], int (&hundredths)[3],
+DECIMAL_ALWAYS_INLINE bool FixedNumbers(const char* line, const WindowBits& minus, bool wantPhases,
+                                        double (&v)[kFieldsPerRow], int (&hundredths)[3],
                                         std::index_sequence<I...>) {
-  return (FixedNumber<I>(line, previous, minus, wantPhases, v, hundredths) && ...);
+  return (FixedNumber<I>(line, minus, wantPhases, v, hundredths) && ...);
 }
 
 // The row at line in the engine's layout: the nine numbers and the hundredths as SweepRow
 // gives them, and the position of the CR behind the row; nullptr for any other row, with the
 // hundredths untouched (some numbers may be written). The 96 bytes from line must be readable.
-// previous: the row before, when FixedRow took it and v still holds its numbers; else nullptr.
 // Inlined into each kind of row loop (see RowReader::Read), as SweepRow is: a call per row
 // costs some per cent.
-DECIMAL_ALWAYS_INLINE const char* FixedRow(const char* line, const char* previous, bool wantPhases,
-                                           double (&v)[kFieldsPerRow], int (&hundredths)[3]) {
+DECIMAL_ALWAYS_INLINE const char* FixedRow(const char* line, bool wantPhases, double (&v)[kFieldsPerRow],
+                                           int (&hundredths)[3]) {
   const __m128i belowZero = _mm_set1_epi8('0' - 1), aboveNine = _mm_set1_epi8('9' + 1);
   const __m128i blank = _mm_set1_epi8(' '), dash = _mm_set1_epi8('-');
   const FixedLayout& l = kFixedLayout;
@@ -593,8 +585,7 @@ DECIMAL_ALWAYS_INLINE const char* FixedRow(const char* line, const char* previou
       !(((digits & ~l.intLast) | minus) & l.intRest & ~nextIsDigit).None())
     return nullptr;
   int rowHundredths[3] = {kNoHundredths, kNoHundredths, kNoHundredths};
-  if (!FixedNumbers(line, previous, minus, wantPhases, v, rowHundredths,
-                    std::make_index_sequence<kFieldsPerRow>()))
+  if (!FixedNumbers(line, minus, wantPhases, v, rowHundredths, std::make_index_sequence<kFieldsPerRow>()))
     return nullptr;
   std::copy(std::begin(rowHundredths), std::end(rowHundredths), std::begin(hundredths));
   return line + kFixedRowLength;
@@ -695,10 +686,7 @@ class RowReader {
     const char* const data = text_.data();
     const char* const textEnd = data + text_.size();
     RowRun run;
-    double v[kFieldsPerRow];  // kept from row to row: FixedRow may keep a coordinate
-#ifdef VARNEL_FIXED_ROWS
-    const char* previousFixed = nullptr;  // the row before, when FixedRow took it
-#endif
+    double v[kFieldsPerRow];
     std::size_t rows = 0;
     for (const std::size_t room = sink.Room();; ++rows) {
       if (rows == room) {
@@ -714,9 +702,8 @@ class RowReader {
       int hundredths[3] = {kNoHundredths, kNoHundredths, kNoHundredths};
 #ifdef VARNEL_FIXED_ROWS
       const char* rowEnd = convert_.Plain() && textEnd - line >= kFixedWindow - 1
-                               ? FixedRow(line, previousFixed, wantPhases_, v, hundredths)
+                               ? FixedRow(line, wantPhases_, v, hundredths)
                                : nullptr;
-      previousFixed = rowEnd != nullptr ? line : nullptr;
 #else
       const char* rowEnd = nullptr;
 #endif
