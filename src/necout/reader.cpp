@@ -313,7 +313,7 @@ struct SweptNumber {
   long long exponent;
 };
 
-DECIMAL_ALWAYS_INLINE bool SweepNumber(const char*& at, char mark, bool ninth, SweptNumber& n) {
+inline bool SweepNumber(const char*& at, char mark, bool ninth, SweptNumber& n) {
   const char* p = at;
   bool negative = false;
   if (*p == '-' || *p == '+') negative = *p++ == '-';
@@ -364,8 +364,8 @@ inline bool SweepNaN(const char*& p, bool ninth) {
 // is then read field by field with the general rules. Without wantPhases the phases are only
 // checked, not converted; with it a phase that is k / 100 gives k in hundredths and no value.
 // p must point into a std::string (its NUL ends every scan).
-DECIMAL_ALWAYS_INLINE const char* SweepRow(const char* p, char mark, bool wantPhases,
-                                           double (&v)[kFieldsPerRow], int (&hundredths)[3]) {
+inline const char* SweepRow(const char* p, char mark, bool wantPhases, double (&v)[kFieldsPerRow],
+                            int (&hundredths)[3]) {
   SweptNumber n;
   for (std::size_t f = 0; f < 3; ++f) {
     if (f > 0 && !SweepBlanks(p)) return nullptr;
@@ -501,7 +501,7 @@ inline std::uint64_t Load8(const char* p) {
 // the word, its second byte comes in as byte 0. Blanks and '-' count as no digit: of the bytes
 // a checked field holds, only digits have the bit 0x10.
 template <int Start, int Mark, int Decimals>
-DECIMAL_ALWAYS_INLINE std::uint64_t FieldDigits(const char* line) {
+inline std::uint64_t FieldDigits(const char* line) {
   constexpr int first = Mark + 1 + Decimals - 8;
   constexpr int dot = Mark - first;
   constexpr std::uint64_t below = (std::uint64_t{1} << (8 * dot)) - 1;
@@ -518,8 +518,8 @@ DECIMAL_ALWAYS_INLINE std::uint64_t FieldDigits(const char* line) {
 
 // Field I of a row whose layout has been checked; false when its value is not exact.
 template <std::size_t I>
-DECIMAL_ALWAYS_INLINE bool FixedNumber(const char* line, const WindowBits& minus, bool wantPhases,
-                                       double (&v)[kFieldsPerRow], int (&hundredths)[3]) {
+inline bool FixedNumber(const char* line, const WindowBits& minus, bool wantPhases,
+                        double (&v)[kFieldsPerRow], int (&hundredths)[3]) {
   constexpr FixedField f = kFixedFields[I];
   constexpr int mark = f.start + f.intWidth;
   constexpr WindowBits part = IntegerPart(f);
@@ -547,19 +547,16 @@ DECIMAL_ALWAYS_INLINE bool FixedNumber(const char* line, const WindowBits& minus
 }
 
 template <std::size_t... I>
-DECIMAL_ALWAYS_INLINE bool FixedNumbers(const char* line, const WindowBits& minus, bool wantPhases,
-                                        double (&v)[kFieldsPerRow], int (&hundredths)[3],
-                                        std::index_sequence<I...>) {
+inline bool FixedNumbers(const char* line, const WindowBits& minus, bool wantPhases,
+                         double (&v)[kFieldsPerRow], int (&hundredths)[3], std::index_sequence<I...>) {
   return (FixedNumber<I>(line, minus, wantPhases, v, hundredths) && ...);
 }
 
 // The row at line in the engine's layout: the nine numbers and the hundredths as SweepRow
 // gives them, and the position of the CR behind the row; nullptr for any other row, with the
 // hundredths untouched (some numbers may be written). The 96 bytes from line must be readable.
-// Inlined into each kind of row loop (see RowReader::Read), as SweepRow is: a call per row
-// costs some per cent.
-DECIMAL_ALWAYS_INLINE const char* FixedRow(const char* line, bool wantPhases, double (&v)[kFieldsPerRow],
-                                           int (&hundredths)[3]) {
+inline const char* FixedRow(const char* line, bool wantPhases, double (&v)[kFieldsPerRow],
+                            int (&hundredths)[3]) {
   const __m128i belowZero = _mm_set1_epi8('0' - 1), aboveNine = _mm_set1_epi8('9' + 1);
   const __m128i blank = _mm_set1_epi8(' '), dash = _mm_set1_epi8('-');
   const FixedLayout& l = kFixedLayout;
