@@ -50,6 +50,10 @@
 // Cost: the print is found with a few forward searches; the rows are one forward scan, no line
 // copied unless it fails to convert. A large table is read in parts on several processor cores
 // at once, with the same result.
+//
+// Where it lives: the sections of a print in reader.cpp; the rows on one thread in rows.cpp
+// (rows.hpp, with the fixed-column path of fixed_rows.hpp); the parts of a large table on
+// several cores in parts.cpp.
 #include <string>
 #include <string_view>
 

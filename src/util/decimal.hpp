@@ -23,13 +23,6 @@
 #include <cstdint>
 #include <string>
 
-// For a scan a hot loop calls at several places, where the compiler would rather call it.
-#if defined(_MSC_VER)
-#define DECIMAL_ALWAYS_INLINE __forceinline
-#else
-#define DECIMAL_ALWAYS_INLINE __attribute__((always_inline)) inline
-#endif
-
 namespace varnel {
 
 struct DecimalParts {
@@ -96,13 +89,13 @@ inline const char* ScanExponent(const char* p, const char* end, long long& expon
 
 // Whether one exact operation gives mantissa * 10^exponent correctly rounded (the mantissa
 // holding all significant digits).
-DECIMAL_ALWAYS_INLINE bool ExactFits(std::uint64_t mantissa, long long exponent) {
+inline bool ExactFits(std::uint64_t mantissa, long long exponent) {
   if (mantissa == 0) return exponent >= -9999 && exponent <= 9999;
   return mantissa <= (std::uint64_t{1} << 53) && exponent >= -22 && exponent <= 22;
 }
 
 // The value for which ExactFits holds.
-DECIMAL_ALWAYS_INLINE double ExactValue(bool negative, std::uint64_t mantissa, long long exponent) {
+inline double ExactValue(bool negative, std::uint64_t mantissa, long long exponent) {
   using decimal_detail::kPowersOfTen;
   if (mantissa == 0) return negative ? -0.0 : 0.0;
   const double m = static_cast<double>(mantissa);

@@ -272,7 +272,7 @@ TEST(NecOutEquivalence, EveryRowEndReadsAsStepByStep) {
 // Rows in the engine's own column layout are read at fixed columns. Every change of one byte
 // of such a row (and of the line end and the next row's first byte), every inserted blank and
 // every deleted byte must still give the step-by-step table or failure, also right behind the
-// unchanged row (a coordinate whose bytes repeat the previous row's takes its value).
+// unchanged row.
 TEST(NecOutEquivalence, EveryOneByteChangeOfAnEngineRowReadsAsStepByStep) {
   const char* rows[] = {
       "   -4.0000   -2.0000   -2.0000   1.3198E-01  -91.68   1.4397E-02  -61.68   2.3449E-02  175.82",

@@ -1,0 +1,462 @@
+// The row reading on one thread (rows.hpp): the number conversion, the blank split, the phase
+// table and the row loop that puts each row into its sink. Its speed layers, in the wall time
+// of the whole program's Load + Analyse Nearfield of a 128 000-row file: the phase table 20 %,
+// the phases taken by their hundredths (Hundredths) 15 %; the row sweep SweepRow 42 % on every
+// print whose rows the fixed-column path (fixed_rows.hpp) turns down, such as the Fortran
+// engines' (0 % on that file, whose rows it all takes).
+#include "necout/rows.hpp"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <exception>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "necout/fixed_rows.hpp"
+#include "util/decimal.hpp"
+#include "util/errors.hpp"
+#include "util/numbers.hpp"
+
+namespace varnel {
+
+double NecNumber(const std::string& token) {
+  if (token == "NaN") return 1000000.0;
+  return TextToReal(token);
+}
+
+namespace rows_detail {
+
+namespace {
+
+const double kInvSqrt2 = 1.0 / std::sqrt(2.0);
+
+// ---- Numbers --------------------------------------------------------------------------
+
+[[noreturn]] void FailConversion(std::string_view text) {
+  throw ConversionError("'" + std::string(text) + "' ist kein g\xC3\xBCltiger Gleitkommawert");
+}
+
+std::string WithSeparator(std::string_view field) {
+  std::string s(field);
+  const char separator = DecimalSeparator;
+  if (separator != '.') std::replace(s.begin(), s.end(), '.', separator);
+  return s;
+}
+
+// A field in the form of ScanDecimal ('.' and the separator both act as the mark) whose value one
+// exact operation gives: true, with the value. Anything else is left to TextToReal.
+bool PlainNumber(std::string_view field, char separator, double& value) {
+  DecimalParts parts;
+  const char* const end = field.data() + field.size();
+  const char* const stop = ScanDecimal<false>(field.data(), end, '.', separator, parts);
+  return stop != nullptr && stop == end && ExactDecimal(parts, value);
+}
+
+// ---- Near-field rows ------------------------------------------------------------------
+
+constexpr std::size_t kBlanksFoldedPerRun = 64;  // six passes of "two blanks to one"
+
+bool IsTrimmed(unsigned char c) { return c <= 32; }
+
+// The row as the step-by-step reading sees it after folding blank runs (a run of L blanks
+// becomes ceil(L / 64)) and turning '.' into the separator. Used for messages and for a blank
+// separator, where that replacement creates new split points.
+std::string NormalizedRow(std::string_view row, char separator) {
+  std::string out;
+  out.reserve(row.size());
+  for (std::size_t i = 0; i < row.size();) {
+    if (row[i] == ' ') {
+      std::size_t run = 0;
+      while (i < row.size() && row[i] == ' ') ++run, ++i;
+      out.append((run + kBlanksFoldedPerRun - 1) / kBlanksFoldedPerRun, ' ');
+    } else {
+      out.push_back(row[i] == '.' ? separator : row[i]);
+      ++i;
+    }
+  }
+  return out;
+}
+
+// Splits a trimmed row into its first nine fields; returns how many there are (at most nine).
+// A run of L blanks separates like ceil(L / 64) single blanks.
+std::size_t SplitRow(std::string_view row, std::array<std::string_view, kFieldsPerRow>& fields) {
+  if (row.empty()) return 0;
+  std::size_t n = 0, start = 0, i = 0;
+  while (i < row.size()) {
+    if (row[i] != ' ') {
+      ++i;
+      continue;
+    }
+    fields[n++] = row.substr(start, i - start);
+    if (n == kFieldsPerRow) return n;
+    std::size_t run = 0;
+    while (i < row.size() && row[i] == ' ') ++run, ++i;
+    for (std::size_t extra = (run + kBlanksFoldedPerRun - 1) / kBlanksFoldedPerRun - 1; extra > 0; --extra) {
+      fields[n++] = std::string_view();
+      if (n == kFieldsPerRow) return n;
+    }
+    start = i;
+  }
+  fields[n++] = row.substr(start);
+  return n;
+}
+
+// Plain single-blank split (for a blank separator, after NormalizedRow).
+std::size_t SplitAtBlanks(std::string_view row, std::array<std::string_view, kFieldsPerRow>& fields) {
+  if (row.empty()) return 0;
+  std::size_t n = 0, start = 0;
+  for (std::size_t i = 0; i < row.size(); ++i) {
+    if (row[i] == ' ') {
+      fields[n++] = row.substr(start, i - start);
+      if (n == kFieldsPerRow) return n;
+      start = i + 1;
+    }
+  }
+  fields[n++] = row.substr(start);
+  return n;
+}
+
+// cos and sin of 2 * phase degrees, the angle turned into radians exactly as CosDeg and
+// SinDeg do (pi taken as 3.14159265359); inline, so that the compiler can evaluate both in one
+// call. The equivalence test holds this to CosDeg and SinDeg bit for bit.
+struct CosSin {
+  double cos, sin;
+};
+
+CosSin DoubledPhase(double phase) {
+  constexpr double kPi = 3.14159265359;
+  const double radians = 2 * phase * kPi / 180;
+  return {std::cos(radians), std::sin(radians)};
+}
+
+// NEC2 prints a phase with two decimals in [-180, 180]: 36001 values in all, while a table
+// has three phases in each of thousands of rows. So the sine and cosine of every such phase
+// are worked out once per program, by DoubledPhase itself from the very double the reading
+// gives for the phase text (k / 100, correctly rounded, whatever the spelling of the text).
+// A phase is looked up only when it is bit for bit such a k / 100; any other one (more
+// decimals, out of range, -0, NaN) is computed as before. The results are identical either way
+// (the equivalence test holds every entry to CosDeg and SinDeg). The table is filled by the
+// first reader that needs it (see RowReader).
+class PhaseTable {
+ public:
+  PhaseTable() : entries_(2 * kHundredths + 1) {
+    for (int k = -kHundredths; k <= kHundredths; ++k)
+      entries_[static_cast<std::size_t>(k + kHundredths)] = DoubledPhase(k / 100.0);
+  }
+  // Out of line: the rows of the engine give their phases in hundredths (At), and this path's
+  // cosine and sine calls, inlined, crowd the loop that reads them (5 % slower).
+  [[gnu::noinline]] CosSin Of(double phase) const {
+    if (phase >= -180.0 && phase <= 180.0) {  // false for NaN
+      const double scaled = phase * 100.0;
+      const int k = static_cast<int>(scaled + (scaled >= 0 ? 0.5 : -0.5));
+      if (std::bit_cast<std::uint64_t>(k / 100.0) == std::bit_cast<std::uint64_t>(phase))
+        return entries_[static_cast<std::size_t>(k + kHundredths)];
+    }
+    return DoubledPhase(phase);
+  }
+  // The angle of hundredths / 100, |hundredths| <= 18000.
+  CosSin At(int hundredths) const { return entries_[static_cast<std::size_t>(hundredths + kHundredths)]; }
+
+ private:
+  static constexpr int kHundredths = 18000;
+  std::vector<CosSin> entries_;
+};
+
+const PhaseTable& Phases() {
+  static const PhaseTable table;
+  return table;
+}
+
+// The sums C, S and N of the polarisation ellipse over the first components of a row: the
+// squared magnitudes (v[3], v[5], v[7]) weighted by the cosine and the sine of twice the phase
+// (v[4], v[6], v[8], or its hundredths, which leave the phase in v unwritten), and unweighted.
+struct EllipseSums {
+  double c, s, n;
+};
+
+EllipseSums SumsOf(const double (&v)[kFieldsPerRow], const int (&hundredths)[3], int components) {
+  const PhaseTable& phases = Phases();
+  double c = 0, s = 0, n = 0;
+  for (int i = 0; i < components; ++i) {
+    const double m2 = v[3 + 2 * i] * v[3 + 2 * i];
+    const CosSin angle = hundredths[i] != kNoHundredths ? phases.At(hundredths[i]) : phases.Of(v[4 + 2 * i]);
+    c += m2 * angle.cos;
+    s += m2 * angle.sin;
+    n += m2;
+  }
+  return {c, s, n};
+}
+
+// sqrt((sqrt(C^2 + S^2) + N) / 2): the major half-axis of the polarisation ellipse.
+double PeakAmplitude(const EllipseSums& e) {
+  return std::sqrt((std::sqrt(e.c * e.c + e.s * e.s) + e.n) * 0.5);
+}
+
+// The row sweep reads a row before its end is known: it starts at the row's first byte that
+// is not trimmed and needs no bounds, because every number and every blank run ends at the
+// latest at the CR behind the row or at the text's terminating NUL. What the sweep cannot take
+// as it stands is left to the general reading of the trimmed row.
+
+// A field of the sweep ends at a blank; the ninth also at the CR that ends its row (whatever
+// else follows a blank behind the ninth field is ignored or trimmed).
+inline bool EndsField(const char* p, bool ninth) { return *p == ' ' || (ninth && *p == kCR); }
+
+// One number of the row sweep: [sign] digits [mark digits] [E [sign] digits] with at most 19
+// digits (the digit and exponent pieces of ScanDecimal, '.' and mark both acting as the mark),
+// ending its field, with an exact value. Moves p behind it.
+struct SweptNumber {
+  bool negative;
+  std::uint64_t mantissa;
+  long long exponent;
+};
+
+inline bool SweepNumber(const char*& at, char mark, bool ninth, SweptNumber& n) {
+  const char* p = at;
+  bool negative = false;
+  if (*p == '-' || *p == '+') negative = *p++ == '-';
+  std::uint64_t mantissa = 0;
+  const char* const intStart = p;
+  p = ScanDigits<true>(p, nullptr, mantissa);
+  std::ptrdiff_t digits = p - intStart;
+  long long exponent = 0;
+  if (*p == '.' || *p == mark) {
+    const char* const fracStart = ++p;
+    p = ScanDigits<true>(p, nullptr, mantissa);
+    exponent = -(p - fracStart);
+    digits += p - fracStart;
+  }
+  if (digits == 0 || digits > 19) return false;
+  if (*p == 'E' || *p == 'e') {
+    long long e;
+    p = ScanExponent<true>(p + 1, nullptr, e);
+    if (p == nullptr) return false;
+    exponent += e;
+  }
+  if (!EndsField(p, ninth) || !ExactFits(mantissa, exponent)) return false;
+  at = p;
+  n = {negative, mantissa, exponent};
+  return true;
+}
+
+// The start of the next field: behind the run of 1 to 64 blanks at p (the previous field
+// ended at a blank).
+inline bool SweepBlanks(const char*& p) {
+  const char* const run = p;
+  while (*p == ' ') ++p;
+  return p - run <= static_cast<std::ptrdiff_t>(kBlanksFoldedPerRun);
+}
+
+// "NaN" at p, ending its field; moves p behind it.
+inline bool SweepNaN(const char*& p, bool ninth) {
+  if (p[0] == 'N' && p[1] == 'a' && p[2] == 'N' && EndsField(p + 3, ninth)) {
+    p += 3;
+    return true;
+  }
+  return false;
+}
+
+// The common row in one sweep from its first byte: three coordinates, then magnitude and phase
+// three times, each "NaN" or a SweepNumber, apart by runs of 1 to 64 blanks. Returns the
+// position behind the ninth field (a blank or the CR), or nullptr for anything else: the row
+// is then read field by field with the general rules. Without wantPhases the phases are only
+// checked, not converted; with it a phase that is k / 100 gives k in hundredths and no value.
+// p must point into a std::string (its NUL ends every scan).
+inline const char* SweepRow(const char* p, char mark, bool wantPhases, double (&v)[kFieldsPerRow],
+                            int (&hundredths)[3]) {
+  SweptNumber n;
+  for (std::size_t f = 0; f < 3; ++f) {
+    if (f > 0 && !SweepBlanks(p)) return nullptr;
+    if (SweepNaN(p, false))
+      v[f] = 1000000.0;
+    else if (SweepNumber(p, mark, false, n))
+      v[f] = ExactValue(n.negative, n.mantissa, n.exponent);
+    else
+      return nullptr;
+  }
+  for (std::size_t i = 0; i < 3; ++i) {
+    const std::size_t f = 3 + 2 * i;
+    const bool ninth = i == 2;
+    if (!SweepBlanks(p)) return nullptr;
+    if (SweepNaN(p, false))
+      v[f] = f == 7 ? 0.0 : 1000000.0;
+    else if (SweepNumber(p, mark, false, n))
+      v[f] = ExactValue(n.negative, n.mantissa, n.exponent);
+    else
+      return nullptr;
+    if (!SweepBlanks(p)) return nullptr;
+    if (SweepNaN(p, ninth)) {
+      v[f + 1] = 1000000.0;
+    } else if (!SweepNumber(p, mark, ninth, n)) {
+      return nullptr;
+    } else if (wantPhases) {
+      // Only the ellipse uses a phase, and mostly through its hundredths.
+      hundredths[i] = Hundredths(n.negative, n.mantissa, n.exponent);
+      if (hundredths[i] == kNoHundredths) v[f + 1] = ExactValue(n.negative, n.mantissa, n.exponent);
+    }
+  }
+  return p;
+}
+
+// The nine numbers of a trimmed row field by field; throws on a bad field or a row of fewer
+// than nine fields.
+void ConvertRow(std::string_view row, const FieldConverter& convert, double (&v)[kFieldsPerRow]) {
+  std::array<std::string_view, kFieldsPerRow> fields;
+  std::string normalized;  // holds the fields' bytes for a blank separator
+  std::size_t count;
+  if (convert.Separator() == ' ') {
+    normalized = NormalizedRow(row, ' ');
+    count = SplitAtBlanks(normalized, fields);
+  } else {
+    count = SplitRow(row, fields);
+  }
+  if (count < kFieldsPerRow) FailConversion(NormalizedRow(row, convert.Separator()));
+  for (std::size_t i = 0; i < kFieldsPerRow; ++i) v[i] = convert.Convert(fields[i], i == 7);
+}
+
+// Puts the row of the nine numbers (phases given by hundredths where those are known).
+template <typename Rows>
+void PutRow(const double (&v)[kFieldsPerRow], const int (&hundredths)[3], int polarization, Rows& sink) {
+  sink.Coordinates(v[0], v[1], v[2]);
+  switch (polarization) {
+    case 0: {
+      const double peak = PeakAmplitude(SumsOf(v, hundredths, 3));
+      sink.Value((peak > 1000 ? 0 : peak) * kInvSqrt2);
+      break;
+    }
+    case 1:
+      sink.Value(v[3] * kInvSqrt2);
+      break;
+    case 2:
+      sink.Value(v[5] * kInvSqrt2);
+      break;
+    case 3:
+      sink.Value(v[7] * kInvSqrt2);
+      break;
+    case 4:
+      sink.Value(PeakAmplitude(SumsOf(v, hundredths, 2)) * kInvSqrt2);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+double FieldToReal(std::string_view field) { return TextToReal(WithSeparator(field)); }
+
+FieldConverter::FieldConverter()
+    : separator_(DecimalSeparator), plain_(separator_ == '.' || separator_ == ',') {}
+
+double FieldConverter::Convert(std::string_view field, bool ezMagnitude) const {
+  if (field == "NaN") return ezMagnitude ? 0.0 : 1000000.0;
+  double value;
+  if (plain_ && PlainNumber(field, separator_, value)) return value;
+  const std::string replaced = WithSeparator(field);
+  if (replaced == "NaN") return ezMagnitude ? 0.0 : 1000000.0;
+  return TextToReal(replaced);
+}
+
+std::string_view TrimRow(std::string_view row) {
+  std::size_t first = 0, last = row.size();
+  while (first < last && IsTrimmed(static_cast<unsigned char>(row[first]))) ++first;
+  while (last > first && IsTrimmed(static_cast<unsigned char>(row[last - 1]))) --last;
+  return row.substr(first, last - first);
+}
+
+RowReader::RowReader(std::string_view text, int polarization, std::size_t firstRow)
+    : text_(text), polarization_(polarization), wantPhases_(polarization == 0 || polarization == 4) {
+  // The phase table is filled here, on the calling thread, rather than by the first part that
+  // needs it while the others wait.
+  if (wantPhases_) Phases();
+  // Rows of a table are alike: the first one's length tells how many a stretch of text holds.
+  const void* firstEnd =
+      firstRow < text.size() ? std::memchr(text.data() + firstRow, kCR, text.size() - firstRow) : nullptr;
+  stride_ = firstEnd
+                ? static_cast<std::size_t>(static_cast<const char*>(firstEnd) - text.data()) - firstRow + 1
+                : text.size() - firstRow;
+  stride_ = std::max<std::size_t>(stride_, 16);
+}
+
+void RowReader::Reserve(NearFieldTable& table, std::size_t from, std::size_t to) const {
+  const std::size_t expected = std::min(MaxNearFieldRows, (to - from) / stride_ + 1);
+  table.x.reserve(expected);
+  table.y.reserve(expected);
+  table.z.reserve(expected);
+  if (HasValues()) table.value.reserve(expected);
+}
+
+template <typename Rows>
+RowRun RowReader::Read(std::size_t rowStart, std::size_t stop, Rows sink) const {
+  const char* const data = text_.data();
+  const char* const textEnd = data + text_.size();
+  RowRun run;
+  double v[kFieldsPerRow];
+  std::size_t rows = 0;
+  for (const std::size_t room = sink.Room();; ++rows) {
+    if (rows == room) {
+      run.ended = sink.RoomEndsTable();
+      break;
+    }
+    if (rowStart >= text_.size()) break;
+    if (rowStart >= stop) {
+      run.ended = false;
+      break;
+    }
+    const char* const line = data + rowStart;
+    int hundredths[3] = {kNoHundredths, kNoHundredths, kNoHundredths};
+#ifdef VARNEL_FIXED_ROWS
+    const char* rowEnd = convert_.Plain() && textEnd - line >= kFixedWindow - 1
+                             ? FixedRow(line, wantPhases_, v, hundredths)
+                             : nullptr;
+#else
+    const char* rowEnd = nullptr;
+#endif
+    const char* first = line;  // the first byte not trimmed, or the CR or the end
+    if (rowEnd == nullptr) {
+      while (first < textEnd && *first != kCR && IsTrimmed(static_cast<unsigned char>(*first))) ++first;
+      if (convert_.Plain() && first < textEnd)
+        rowEnd = SweepRow(first, convert_.Separator(), wantPhases_, v, hundredths);
+    }
+    if (rowEnd == nullptr || *rowEnd != kCR) {
+      // The CR behind the row, or the text's end.
+      const char* from = rowEnd ? rowEnd : first;
+      const void* hit = std::memchr(from, kCR, static_cast<std::size_t>(textEnd - from));
+      const char* const swept = rowEnd;
+      rowEnd = hit ? static_cast<const char*>(hit) : textEnd;
+      if (swept == nullptr) {
+        const std::string_view row =
+            TrimRow(std::string_view(first, static_cast<std::size_t>(rowEnd - first)));
+        if (row.size() < 2) break;
+        for (int& k : hundredths) k = kNoHundredths;  // a sweep that gave up may have set some
+        try {
+          ConvertRow(row, convert_, v);
+        } catch (...) {
+          run.failure = std::current_exception();  // the table keeps the rows before it
+          break;
+        }
+      }
+    }
+    PutRow(v, hundredths, polarization_, sink);
+    if (rowEnd == textEnd) {  // the table ran to the end of the text
+      ++rows;
+      rowStart = text_.size();
+      break;
+    }
+    rowStart = static_cast<std::size_t>(rowEnd - data) + 2;
+  }
+  run.next = rowStart;
+  run.rows = rows;
+  return run;
+}
+
+template RowRun RowReader::Read<AppendedRows>(std::size_t, std::size_t, AppendedRows) const;
+template RowRun RowReader::Read<RowsInPlace>(std::size_t, std::size_t, RowsInPlace) const;
+
+}  // namespace rows_detail
+
+}  // namespace varnel
