@@ -115,7 +115,9 @@ TEST_F(BatchKeeps, BatchesReadPolarisationAndModeOnceRefuseASwitchAndNameThem) {
     // X of the six-point grid, on the circle 4 (Y would give 0): E_H of the near-field table
     // and Cir of the EUT table.
     for (std::size_t row = 0; row < PlottedTable(*form).rows; ++row) EXPECT_NEAR(4, Plotted(2, row), 1e-3);
-    if (c.status) EXPECT_EQ(c.status, status());
+    if (c.status) {
+      EXPECT_EQ(c.status, status());
+    }
     EXPECT_TRUE(form->Select(form->RGPol, 0)) << "the hold ends with the batch";
     EXPECT_TRUE(form->Select(form->RGMode, 0));
   }
