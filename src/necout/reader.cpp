@@ -199,9 +199,7 @@ std::size_t RowStart(std::string_view text, std::size_t first, std::size_t index
 std::size_t RowsFrom(std::string_view text, std::size_t at) {
   std::size_t rows = 0;
   while (at < text.size()) {
-    const void* hit = std::memchr(text.data() + at, kCR, text.size() - at);
-    const std::size_t end =
-        hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : text.size();
+    const std::size_t end = RowEnd(text, at);
     if (TrimRow(text.substr(at, end - at)).size() < 2) break;
     ++rows;
     at = end + 1;

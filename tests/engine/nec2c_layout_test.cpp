@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/nec2c_run.hpp"
+#include "engine/nec2c_values.hpp"
 #include "necout/reader.hpp"
 #include "support/test_root.hpp"
 #include "util/files.hpp"
@@ -73,40 +74,10 @@ const Deck kDecks[] = {
 };
 
 void ExpectValuesOf(const Nec2cResult& expected, std::size_t run, const std::string& text) {
-  const double root2 = std::sqrt(2.0);
   const OutputPrint print(text);
   ASSERT_NE(nullptr, print.Layout());
   EXPECT_EQ(run, print.RunNumber());
-  EXPECT_DOUBLE_EQ(expected.frequency, ReadFrequency(print));
-  if (std::isnan(expected.inputPower))
-    EXPECT_TRUE(std::isnan(ReadInputPower(print)));
-  else
-    EXPECT_DOUBLE_EQ(expected.inputPower, ReadInputPower(print));
-  const AntennaInput feed = ReadAntennaInput(print);
-  if (expected.feeds.empty()) {
-    EXPECT_TRUE(std::isnan(feed.voltageRe) && std::isnan(feed.impedanceIm) && std::isnan(feed.power));
-  } else {
-    const std::vector<double>& f = expected.feeds[0];
-    EXPECT_DOUBLE_EQ(f[2] / root2, feed.voltageRe);
-    EXPECT_DOUBLE_EQ(f[5] / root2, feed.currentIm);
-    EXPECT_DOUBLE_EQ(f[6], feed.impedanceRe);
-    EXPECT_DOUBLE_EQ(f[7], feed.impedanceIm);
-    EXPECT_DOUBLE_EQ(f[10], feed.power);
-  }
-  ASSERT_FALSE(expected.segments.empty());
-  for (std::size_t n = 0; n < expected.segments.size(); ++n)
-    EXPECT_DOUBLE_EQ(expected.segments[n][8], ReadSegmentCurrent(print, static_cast<int>(n + 1))) << n + 1;
-  EXPECT_TRUE(std::isnan(ReadSegmentCurrent(print, static_cast<int>(expected.segments.size() + 1))));
-
-  NearFieldTable table;
-  ReadNearField(print, 1, table);
-  EXPECT_EQ(expected.nearKind + " ", table.fieldType);
-  ASSERT_EQ(expected.nearRows.size(), table.value.size());
-  for (std::size_t i = 0; i < table.value.size(); ++i) {
-    EXPECT_DOUBLE_EQ(expected.nearRows[i][0], table.x[i]) << i;
-    EXPECT_DOUBLE_EQ(expected.nearRows[i][2], table.z[i]) << i;
-    EXPECT_DOUBLE_EQ(expected.nearRows[i][3] / root2, table.value[i]) << i;
-  }
+  ExpectNec2cValues(expected, print, 1);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/nec2c_run.hpp"
+#include "engine/nec2c_values.hpp"
 #include "necout/reader.hpp"
 #include "support/fuzz_seed.hpp"
 #include "support/test_root.hpp"
@@ -66,38 +67,7 @@ class StandInTest : public ::testing::Test {
 
 void ExpectSameNumbers(const Nec2cResult& nec2c, const std::string& text, int polarization) {
   SaveOutputSeeds(text);
-  const double root2 = std::sqrt(2.0);
-  EXPECT_DOUBLE_EQ(nec2c.frequency, ReadFrequency(text));
-  EXPECT_DOUBLE_EQ(nec2c.inputPower, ReadInputPower(text));
-
-  ASSERT_FALSE(nec2c.feeds.empty());
-  const std::vector<double>& f = nec2c.feeds[0];
-  AntennaInput feed = ReadAntennaInput(text);
-  EXPECT_DOUBLE_EQ(f[2] / root2, feed.voltageRe);
-  EXPECT_DOUBLE_EQ(f[3] / root2, feed.voltageIm);
-  EXPECT_DOUBLE_EQ(f[4] / root2, feed.currentRe);
-  EXPECT_DOUBLE_EQ(f[5] / root2, feed.currentIm);
-  EXPECT_DOUBLE_EQ(f[6], feed.impedanceRe);
-  EXPECT_DOUBLE_EQ(f[7], feed.impedanceIm);
-  EXPECT_DOUBLE_EQ(f[10], feed.power);
-
-  ASSERT_FALSE(nec2c.segments.empty());
-  for (std::size_t n = 0; n < nec2c.segments.size(); ++n)
-    EXPECT_DOUBLE_EQ(nec2c.segments[n][8], ReadSegmentCurrent(text, static_cast<int>(n + 1)))
-        << "segment " << n + 1;
-
-  NearFieldTable table;
-  ReadNearField(text, polarization, table);
-  EXPECT_EQ(nec2c.nearKind + " ", table.fieldType);
-  ASSERT_EQ(nec2c.nearRows.size(), table.value.size());
-  for (std::size_t i = 0; i < table.value.size(); ++i) {
-    const std::vector<double>& row = nec2c.nearRows[i];
-    EXPECT_DOUBLE_EQ(row[0], table.x[i]) << "row " << i;
-    EXPECT_DOUBLE_EQ(row[1], table.y[i]) << "row " << i;
-    EXPECT_DOUBLE_EQ(row[2], table.z[i]) << "row " << i;
-    // Polarisation 1..3 take one magnitude (RMS).
-    EXPECT_DOUBLE_EQ(row[3 + 2 * (polarization - 1)] / root2, table.value[i]) << "row " << i;
-  }
+  ExpectNec2cValues(nec2c, OutputPrint(text), polarization);
 }
 
 TEST_F(StandInTest, GeneratorDeckWithoutEnCardOverWindowsPathsGivesNec2csNumbers) {
