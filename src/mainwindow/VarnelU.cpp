@@ -315,6 +315,14 @@ std::string TForm1::WidestText(const std::string& fieldName) {
 void TForm1::ProcessPendingEvents() {
   platform.ui.ProcessEvents();
   if (closing && running_) throw CommandAborted();
+  if (stopRequested_ && running_) {
+    stopRequested_ = false;  // the command that stops may still process events to end well
+    throw CommandStopped();
+  }
+}
+
+void TForm1::RequestStop() {
+  if (running_) stopRequested_ = true;
 }
 
 }  // namespace varnel

@@ -245,9 +245,13 @@ class TForm1 {
   bool CloseQuery();
   bool closing = false;
 
-  // Lets the window repaint and take input; ends the running command (CommandAborted) when
-  // the window is closing.
+  // Lets the window repaint and take input; ends the running command when the window is
+  // closing (CommandAborted) or when the user asked it to stop (CommandStopped).
   void ProcessPendingEvents();
+  // Stop and Esc: the running command ends at its next event processing (a batch after the
+  // file it is at). Nothing happens when no command runs.
+  void RequestStop();
+  bool StopRequested() const { return stopRequested_; }
   // A batch loop begins file index (0-based) of count.
   void FileProgress(std::size_t index, std::size_t count);
   // Adds a note of the running command to its progress (Progress::note).
@@ -345,6 +349,7 @@ class TForm1 {
   // The caption of the menu item or button that runs the command named.
   std::string CommandCaption(const std::string& name) const;
   bool running_ = false;
+  bool stopRequested_ = false;
 };
 
 }  // namespace varnel

@@ -302,16 +302,20 @@ bool TForm1::Run(const std::string& name) {
   }
 
   running_ = true;
+  stopRequested_ = false;
   sender_ = control && control->handler == name ? std::string() : name;
   progress = Progress{true, CommandCaption(name), 0, 0, platform.system.MillisecondsSinceEpoch(), 0};
   try {
     (this->*command->run)();
   } catch (const CommandAborted&) {
     // The window is closing: the command ends silently.
+  } catch (const CommandStopped&) {
+    // Stopped by the user where it could not say more.
   } catch (const std::exception& failure) {
     platform.ui.ShowMessage(MessageKind::Error, title, ErrorBoxText(VisibleText(failure.what())));
   }
   running_ = false;
+  stopRequested_ = false;
   progress.running = false;
   progress.endMs = platform.system.MillisecondsSinceEpoch();
 

@@ -35,6 +35,7 @@ constexpr PrintLayout kClassic{
     .currents =
         {{{Framed("CURRENTS AND LOCATION"), {}}, "PHASE"}, {1, 6}, {50, 60}, {62, 72}, {74, 84}, {87, 93}},
     .nearField = kNearField,
+    .closingLines = {"RUN TIME =", "TOTAL RUN TIME:"},  // the stand-in keeps nec2c's closing line
 };
 
 constexpr PrintLayout WithName(PrintLayout layout, std::string_view name,
@@ -70,6 +71,7 @@ constexpr PrintLayout kNec2c{
     .currents =
         {{{Framed("CURRENTS AND LOCATION"), {}}, "PHASE"}, {1, 6}, {52, 63}, {64, 75}, {76, 87}, {88, 96}},
     .nearField = {kNearField.electric, kNearField.magnetic, kNearField.titleMark, "Near Field Compute Time"},
+    .closingLines = {"TOTAL RUN TIME:", {}},
 };
 
 // nec2++ 1.0 (and any build whose banner says no more): the nec2c tables under "FREQUENCY=  ".

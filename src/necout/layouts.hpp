@@ -87,6 +87,9 @@ struct PrintLayout {
   CurrentPlace currents;
   NearFieldPlace nearField;
   bool commaRows = false;  // every field of a table row is followed by ','
+  // The lines an engine ends a whole print with (its run time), as the last line that is not
+  // blank begins after blanks.
+  std::array<std::string_view, 2> closingLines;
 };
 
 // What the banner of a text says: whether it has one, and the name in its parentheses.

@@ -81,6 +81,13 @@ class OutputPrint {
   std::size_t RunNumber() const { return runNumber_; }
   std::size_t RunCount() const;
 
+  // Whether the print is whole: the engine reached its normal end, so that its last line that
+  // is not blank is one of the layout's closing lines; or it ended at an NX card (the next
+  // structure, which some engines cannot read), whose echo stands right before a banner of its
+  // own, the print of the structure before being whole. False for a print of an unknown engine.
+  // Searches only the print's end and, for an NX card, the text behind the first banner.
+  bool Complete() const;
+
   // The one-based number of the line that holds the position.
   std::size_t LineNumber(std::size_t at) const;
 

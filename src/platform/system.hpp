@@ -100,6 +100,17 @@ class System {
   // handle. Nothing happens for an ended or unknown handle.
   virtual void EndProcess(ProcessHandle handle) = 0;
 
+  // ---- Locks ---------------------------------------------------------------------------
+  // The lock of a folder that a command recreates or converts into, so that two programs never
+  // work on one folder at once: a number for UnlockFolder, or 0 when another program holds the
+  // lock. Held until UnlockFolder or the program's end, however it ends. The folder need not
+  // exist. A system without locks gives every caller a lock.
+  virtual std::int64_t LockFolder(const std::string& folder) {
+    (void)folder;
+    return 1;
+  }
+  virtual void UnlockFolder(std::int64_t lock) { (void)lock; }
+
   // ---- Environment, locale, clock ------------------------------------------------------
   // An environment variable as the core sees it (USERPROFILE reads as the home folder when
   // unset); empty when unset.

@@ -51,6 +51,9 @@ class UserInterface {
   // Caption, prompt, one edit field holding text, "&OK" (default) and "&Cancel". Returns true
   // only for OK; text receives the edited text in every case.
   virtual bool AskText(const std::string& caption, const std::string& prompt, std::string& text) = 0;
+  // A Yes/No question; true for Yes. unattended is the answer where nobody is there to give one
+  // (a script that queued none), so that such a run keeps its meaning.
+  virtual bool Confirm(const std::string& title, const std::string& question, bool unattended) = 0;
   // The plain input box: the edited text on OK, defaultText on Cancel.
   virtual std::string InputBox(const std::string& caption, const std::string& prompt,
                                const std::string& defaultText) = 0;

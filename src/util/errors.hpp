@@ -37,6 +37,12 @@ struct CommandAborted : std::exception {
   const char* what() const noexcept override { return "command aborted"; }
 };
 
+// Ends a running batch at its next event processing because the user asked it to stop (Stop,
+// Esc). A batch catches it to say how far it got; the dispatcher swallows it silently.
+struct CommandStopped : std::exception {
+  const char* what() const noexcept override { return "command stopped"; }
+};
+
 // The run-time's messages for the common input/output error codes (2 = not found,
 // 5 = access denied, anything else "E/A-Fehler <code>").
 InOutError MakeInOutError(int code);

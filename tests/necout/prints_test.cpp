@@ -136,6 +136,22 @@ TEST(EnginePrints, EveryValueIsTheOneTheFilePrintsForTheRunRead) {
   }
 }
 
+// Every whole print is complete, the engine's own error at an NX card included; cut before its
+// closing line (or, after an NX card, before the next banner), none is.
+TEST(EnginePrints, AWholePrintIsCompleteAndACutOneIsNot) {
+  if (!fs::is_directory(PrintsFolder())) GTEST_SKIP() << "no prints folder at " << PrintsFolder();
+  for (const fs::directory_entry& entry : fs::directory_iterator(PrintsFolder())) {
+    if (entry.path().extension() != ".out") continue;
+    const std::string file = entry.path().filename().string();
+    const std::string text = PrintText(file);
+    EXPECT_TRUE(OutputPrint(text).Complete()) << file;
+    const std::size_t second = text.find("ELECTROMAGNETICS CODE", text.find("ELECTROMAGNETICS CODE") + 1);
+    const std::size_t closing = second != std::string::npos ? second : text.find_last_not_of("\r\n ");
+    for (std::size_t cut : {text.size() / 3, text.size() / 2, text.rfind("\r\n", closing)})
+      EXPECT_FALSE(OutputPrint(text.substr(0, cut)).Complete()) << file << " cut at " << cut;
+  }
+}
+
 // A print that stops before the engine computed anything says so and gives no value.
 TEST(EnginePrints, APrintWithoutResultsIsRefused) {
   if (!fs::is_directory(PrintsFolder())) GTEST_SKIP() << "no prints folder at " << PrintsFolder();

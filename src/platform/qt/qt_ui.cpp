@@ -128,6 +128,13 @@ void QtUi::ShowMessage(MessageKind kind, const std::string& title, const std::st
   box.exec();
 }
 
+bool QtUi::Confirm(const std::string& title, const std::string& question, bool) {
+  QMessageBox box(QMessageBox::Question, ToQt(title), ToQt(question), QMessageBox::Yes | QMessageBox::No,
+                  Parent());
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
 bool QtUi::AskText(const std::string& caption, const std::string& prompt, std::string& text) {
   QDialog dialog(Parent());
   dialog.setWindowTitle(ToQt(caption));

@@ -12,6 +12,10 @@ AnsweredUi::AnsweredUi(UserInterface& window, ScriptedUi& answers, std::function
 void AnsweredUi::ShowMessage(MessageKind kind, const std::string& title, const std::string& text) {
   answers_.ShowMessage(kind, title, text);
 }
+bool AnsweredUi::Confirm(const std::string& title, const std::string& question, bool unattended) {
+  return answers_.Confirm(title, question, unattended);
+}
+
 bool AnsweredUi::AskText(const std::string& caption, const std::string& prompt, std::string& text) {
   return answers_.AskText(caption, prompt, text);
 }

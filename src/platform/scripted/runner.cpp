@@ -185,6 +185,12 @@ class Runner {
       return;
     }
     ExpectCount(arguments, 3);
+    if (kind == "confirm") {
+      if (arguments[2].text != "yes" && arguments[2].text != "no")
+        throw ScriptError{"answer confirm needs yes or no"};
+      answers_.AnswerConfirm(arguments[2].text == "yes");
+      return;
+    }
     const std::optional<std::string> answer = AnswerText(arguments[2]);
     if (kind == "open") {
       answers_.AnswerOpen(answer);

@@ -11,6 +11,8 @@
 //   answer open|save|folder cancel   ... is cancelled (a quoted "cancel" is a path)
 //   answer ask TEXT | answer ask cancel   the next AskText or plain input box
 //   answer point T1 T2 [T3]          the next point or range dialog
+//   answer confirm yes|no            the next Yes/No question (unanswered, a question takes
+//                                    the answer that keeps the command's unattended meaning)
 //   select RGPol N | select RGMode N choose a radio item (0 .. items - 1)
 //   run HANDLER                      start a command through the dispatcher (handler or
 //                                    control name); after Quit the script ends

@@ -53,6 +53,7 @@ void ScriptedUi::AnswerOpen(std::optional<std::string> path) { open_.push_back(s
 void ScriptedUi::AnswerSave(std::optional<std::string> path) { save_.push_back(std::move(path)); }
 void ScriptedUi::AnswerFolder(std::optional<std::string> path) { folder_.push_back(std::move(path)); }
 void ScriptedUi::AnswerAsk(std::optional<std::string> text) { ask_.push_back(std::move(text)); }
+void ScriptedUi::AnswerConfirm(bool yes) { confirm_.push_back(yes); }
 void ScriptedUi::AnswerPoint(std::vector<std::string> fieldTexts) { point_.push_back(std::move(fieldTexts)); }
 
 void ScriptedUi::Print(const std::string& line) {
@@ -65,6 +66,12 @@ void ScriptedUi::ShowMessage(MessageKind kind, const std::string&, const std::st
                       : kind == MessageKind::Warning ? "[Warning] "
                                                      : "[Error] ";
   Print(label + text);
+}
+
+bool ScriptedUi::Confirm(const std::string&, const std::string& question, bool unattended) {
+  const bool yes = Take(confirm_).value_or(unattended);
+  Print("[Question] " + question + (yes ? " Yes" : " No"));
+  return yes;
 }
 
 bool ScriptedUi::AskText(const std::string& caption, const std::string&, std::string& text) {

@@ -24,6 +24,7 @@ class ScriptedUi : public UserInterface {
   void AnswerSave(std::optional<std::string> path);
   void AnswerFolder(std::optional<std::string> path);  // also sets the current folder on OK
   void AnswerAsk(std::optional<std::string> text);     // AskText and InputBox
+  void AnswerConfirm(bool yes);                        // the next Yes/No question
   // The next modal dialog: its edit fields get the texts and Done is pressed; if Done refuses,
   // the dialog is closed with its close button.
   void AnswerPoint(std::vector<std::string> fieldTexts);
@@ -37,6 +38,9 @@ class ScriptedUi : public UserInterface {
 
   void ShowMessage(MessageKind kind, const std::string& title, const std::string& text) override;
   bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override;
+  // Printed as "[Question] " + question + " " + the answer ("Yes"/"No"); without a queued answer
+  // the unattended one.
+  bool Confirm(const std::string& title, const std::string& question, bool unattended) override;
   std::string InputBox(const std::string& caption, const std::string& prompt,
                        const std::string& defaultText) override;
   void ShowModal(ModalDialog& dialog) override;
@@ -64,6 +68,7 @@ class ScriptedUi : public UserInterface {
   std::string clipboard_;
   std::deque<std::optional<std::string>> open_, save_, folder_, ask_;
   std::deque<std::vector<std::string>> point_;
+  std::deque<bool> confirm_;
 };
 
 }  // namespace varnel

@@ -225,6 +225,11 @@ void Win32Ui::ShowMessage(MessageKind kind, const std::string& title, const std:
   MessageBoxW(Owner(window_), UiText(text).c_str(), UiText(title).c_str(), MB_OK | icon);
 }
 
+bool Win32Ui::Confirm(const std::string& title, const std::string& question, bool) {
+  return MessageBoxW(Owner(window_), UiText(question).c_str(), UiText(title).c_str(),
+                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
 bool Win32Ui::AskText(const std::string& caption, const std::string& prompt, std::string& text) {
   return AskTextDialog(Owner(window_), caption, prompt, text);
 }

@@ -44,6 +44,7 @@ class Win32Ui : public UserInterface {
 
   void ShowMessage(MessageKind kind, const std::string& title, const std::string& text) override;
   bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override;
+  bool Confirm(const std::string& title, const std::string& question, bool unattended) override;
   std::string InputBox(const std::string& caption, const std::string& prompt,
                        const std::string& defaultText) override;
   void ShowModal(ModalDialog& dialog) override;
