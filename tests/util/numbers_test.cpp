@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <random>
 #include <string>
@@ -60,6 +62,26 @@ TEST(TextToReal, AcceptsTheDecimalCommaForm) {
     } catch (const ConversionError& error) {
       ADD_FAILURE() << "TextToReal(\"" << c.text << "\") failed: " << error.what();
     }
+  }
+}
+
+// Long mantissas around the edge of what one exact operation can round (2^53 and beyond, 16
+// to 20 digits, every exponent an exact power of ten allows): each must be the double the
+// standard library reads from the same digits.
+TEST(TextToReal, LongMantissasGiveTheStandardLibrarysDouble) {
+  SeparatorGuard guard(',');
+  std::mt19937_64 rng(53);
+  for (int round = 0; round < 20000; ++round) {
+    const std::uint64_t mantissa = (std::uint64_t{1} << 53) + rng() % (std::uint64_t{1} << 60);
+    std::string digits = std::to_string(mantissa).substr(0, 16 + round % 5);
+    const int exponent = static_cast<int>(rng() % 45) - 22;
+    const std::string text = digits + "E" + std::to_string(exponent);
+    double expected = 0;
+    std::from_chars(text.data(), text.data() + text.size(), expected);
+    const std::string withMark = digits.substr(0, 1) + "," + digits.substr(1) + "E" +
+                                 std::to_string(exponent + static_cast<int>(digits.size()) - 1);
+    ASSERT_EQ(expected, TextToReal(text)) << text;
+    ASSERT_EQ(expected, TextToReal(withMark)) << withMark;
   }
 }
 
