@@ -87,6 +87,10 @@ struct PrintLayout {
   CurrentPlace currents;
   NearFieldPlace nearField;
   bool commaRows = false;  // every field of a table row is followed by ','
+  // The segmentation table of the structure (printed once, before the runs): rows of blank-
+  // separated numbers: segment, centre x y z (metres), length, orientation alpha beta
+  // (degrees), radius, the segments before, itself and after, tag.
+  TablePlace segments{{{{"SEGMENTATION DATA", HeadingForm::Framed}, {}}}, "ALPHA"};
   // The lines an engine ends a whole print with (its run time), as the last line that is not
   // blank begins after blanks.
   std::array<std::string_view, 2> closingLines;

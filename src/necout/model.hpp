@@ -36,6 +36,14 @@ struct NearFieldTable {
   std::string UnitText() const { return IsElectric() ? "V/m" : "A/m"; }
 };
 
+// One wire segment of the structure as the segmentation table prints it: its centre (metres),
+// its length (metres) and its orientation: alpha the angle above the XY plane, beta the angle
+// of its projection from the X axis (degrees). Its ends lie length / 2 either side of the
+// centre along (cos alpha cos beta, cos alpha sin beta, sin alpha).
+struct Segment {
+  double x = 0, y = 0, z = 0, length = 0, alpha = 0, beta = 0;
+};
+
 // From this many rows on, the work over a table is spread over the cores.
 inline constexpr std::size_t kPointsWorthCores = 16384;
 

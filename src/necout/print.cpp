@@ -115,6 +115,8 @@ std::string_view SectionName(PrintSection section) {
       return "current table";
     case PrintSection::NearField:
       return "near-field table";
+    case PrintSection::Segments:
+      return "segmentation table";
   }
   return {};
 }

@@ -26,9 +26,10 @@
 
 namespace varnel {
 
-enum class PrintSection { Frequency, InputPower, Feed, Currents, NearField };
+enum class PrintSection { Frequency, InputPower, Feed, Currents, NearField, Segments };
 
-// "frequency line", "input-power line", "feed-point table", "current table", "near-field table".
+// "frequency line", "input-power line", "feed-point table", "current table", "near-field table",
+// "segmentation table".
 std::string_view SectionName(PrintSection section);
 
 // A print that cannot be read: a section that is missing where it is needed, or that stands

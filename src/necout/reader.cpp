@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "necout/layouts.hpp"
 #include "necout/lines.hpp"
@@ -251,6 +252,33 @@ void ReadNearField(const OutputPrint& print, int polarization, NearFieldTable& t
     if (next == std::string_view::npos) next = RowStart(rows, first, MaxNearFieldRows);
     table.printedRows += RowsFrom(rows, next);
   }
+}
+
+std::vector<Segment> ReadSegments(const OutputPrint& print) {
+  const PrintLayout& layout = LayoutOf(print);
+  std::vector<Segment> segments;
+  const std::string_view text = print.Text();
+  const std::size_t heading = FindFramedHeading(text, layout.segments.headings[0].text);
+  if (heading == OutputPrint::npos) return segments;
+  const std::size_t first = print.FirstRow(heading, layout.segments.titleMark);
+  if (first == OutputPrint::npos) throw print.Unreadable(PrintSection::Segments, heading);
+  for (TextLine line = LineAt(text, first); !IsBlankLine(line.text); line = LineAfter(text, line)) {
+    double v[12];
+    std::size_t count = 0;
+    for (std::size_t at = line.text.find_first_not_of(' '); at != std::string_view::npos && count <= 12;
+         at = line.text.find_first_not_of(' ', at)) {
+      const std::size_t end = std::min(line.text.find(' ', at), line.text.size());
+      const std::optional<double> value = FieldNumber(line.text.substr(at, end - at));
+      if (!value || count == 12) throw print.Unreadable(PrintSection::Segments, line.begin);
+      v[count++] = *value;
+      at = end;
+    }
+    if (count != 12 || v[0] != static_cast<double>(segments.size() + 1))
+      throw print.Unreadable(PrintSection::Segments, line.begin);
+    segments.push_back({v[1], v[2], v[3], v[4], v[5], v[6]});
+    if (line.end >= text.size()) break;
+  }
+  return segments;
 }
 
 std::string RunReadLine(const OutputPrint& print) {

@@ -55,6 +55,7 @@
 // (rows.hpp, with the fixed-column path of fixed_rows.hpp); the parts of a large table on
 // several cores in parts.cpp.
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "necout/model.hpp"
@@ -76,6 +77,11 @@ double ReadInputPower(const OutputText& text);
 AntennaInput ReadAntennaInput(const OutputText& text);
 double ReadSegmentCurrent(const OutputText& text, int n);
 void ReadNearField(const OutputText& text, int polarization, NearFieldTable& table);
+
+// The segments of the print's segmentation table, in table order; empty when the print has none
+// (some engines print the structure otherwise). A row that does not hold its twelve numbers
+// fails with PrintError naming its line.
+std::vector<Segment> ReadSegments(const OutputPrint& print);
 
 // firstRow: the zero-based position where the first row's line begins (behind a CR LF).
 // Returns where the line after the last row read begins (npos when that is not known without a

@@ -152,6 +152,38 @@ TEST(EnginePrints, AWholePrintIsCompleteAndACutOneIsNot) {
   }
 }
 
+// The structure as the segmentation table prints it: the first and last segments of prints of
+// three engines, and none where the engine prints no such table.
+TEST(EnginePrints, TheSegmentsAreTheOnesTheTablePrints) {
+  if (!fs::is_directory(PrintsFolder())) GTEST_SKIP() << "no prints folder at " << PrintsFolder();
+  struct Case {
+    const char* file;
+    std::size_t count;
+    Segment first, last;
+  } cases[] = {
+      {"fortran-nec2__example1.out", 7, {0, 0, -.21429, .07143, 90, 0}, {0, 0, .21429, .07143, 90, 0}},
+      {"nec2c-amelet__file.out", 7, {0, 0, -0.2143, 0.0714, 90, 0}, {0, 0, 0.2143, 0.0714, 90, 0}},
+      {"necpp-1.7.2__helical_200seg.out",
+       200,
+       {18.7631, 4.8175, 0.2, 9.9556, 2.3027, 104.4},
+       {-18.7631, 4.8175, 39.8, 9.9556, 2.3027, -104.4}},
+      {"nec5-eznec__0036_dipole-in-free-space.out", 0, {}, {}},
+  };
+  for (const Case& c : cases) {
+    const std::vector<Segment> segments = ReadSegments(OutputPrint(PrintText(c.file)));
+    ASSERT_EQ(c.count, segments.size()) << c.file;
+    if (c.count == 0) continue;
+    for (const auto& [expected, actual] : {std::pair{c.first, segments.front()}, {c.last, segments.back()}}) {
+      EXPECT_DOUBLE_EQ(expected.x, actual.x) << c.file;
+      EXPECT_DOUBLE_EQ(expected.y, actual.y) << c.file;
+      EXPECT_DOUBLE_EQ(expected.z, actual.z) << c.file;
+      EXPECT_DOUBLE_EQ(expected.length, actual.length) << c.file;
+      EXPECT_DOUBLE_EQ(expected.alpha, actual.alpha) << c.file;
+      EXPECT_DOUBLE_EQ(expected.beta, actual.beta) << c.file;
+    }
+  }
+}
+
 // A print that stops before the engine computed anything says so and gives no value.
 TEST(EnginePrints, APrintWithoutResultsIsRefused) {
   if (!fs::is_directory(PrintsFolder())) GTEST_SKIP() << "no prints folder at " << PrintsFolder();
