@@ -97,7 +97,13 @@ bool RecreateTargetFolder(TForm1& form, const std::string& folder, const Recreat
     ShowWarning(platform.ui, "Target folder refused (" + problem + "): " + folder + ". Abort command!");
     return false;
   }
-  if (platform.system.FolderExists(folder)) DeleteFolderTree(platform.system, folder);
+  if (platform.system.FolderExists(folder)) {
+    if (!options.deleteQuestion.empty() &&
+        !platform.ui.Confirm("Confirm", options.deleteQuestion, /*unattended=*/true)) {
+      return false;
+    }
+    DeleteFolderTree(platform.system, folder);
+  }
   if (platform.system.FolderExists(folder)) {
     ShowWarning(platform.ui, "Folder still exists. Abort command!");
     return false;
@@ -112,6 +118,15 @@ bool RecreateTargetFolder(TForm1& form, const std::string& folder, const Recreat
   if (!options.sourceFile.empty()) AddLine(form.Mout, "Source-File: " + options.sourceFile);
   if (options.destinationLine) AddLine(form.Mout, "Destination-Directory: " + folder);
   return true;
+}
+
+FolderLock::FolderLock(Platform& platform, const std::string& folder)
+    : system_(platform.system), lock_(platform.system.LockFolder(folder)) {
+  if (lock_ == 0) ShowWarning(platform.ui, "Another Varnel is working on " + folder + ". Abort command!");
+}
+
+FolderLock::~FolderLock() {
+  if (lock_ != 0) system_.UnlockFolder(lock_);
 }
 
 }  // namespace varnel

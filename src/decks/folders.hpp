@@ -7,10 +7,12 @@
 // so every name that becomes such a component is checked first (TargetNameProblem), and the
 // recreation itself refuses a folder that is not of that shape (TargetFolderProblem).
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
 
+#include "platform/platform.hpp"
 #include "platform/system.hpp"
 #include "util/tree.hpp"
 
@@ -49,6 +51,10 @@ struct RecreateOptions {
   // TargetFolderProblem). The generators pass "c:\4nec2\b_in\", the batch conversion
   // "C:\4nec2\b_out\", the sweep the prototype's own folder.
   std::string root;
+  // When not empty and the folder exists: asked as a Yes/No question before anything is
+  // touched (after the refusals of step 1); No ends the recreation, returning false with
+  // nothing deleted. A script that queued no answer gets Yes, the unasked behaviour.
+  std::string deleteQuestion;
 
   static RecreateOptions Generator(std::string root) {
     RecreateOptions options;
@@ -69,7 +75,8 @@ struct RecreateOptions {
 //   1. folder refused by TargetFolderProblem or FixedFolderInside: ShowWarning
 //      "Target folder refused (" + reason + "): " + folder + ". Abort command!", nothing is
 //      touched, returns false;
-//   2. folder exists: DeleteFolderTree; if it still exists: ShowWarning
+//   2. folder exists: options.deleteQuestion is asked when given (No: returns false); then
+//      DeleteFolderTree; if it still exists: ShowWarning
 //      "Folder still exists. Abort command!", returns false;
 //   3. AddLine "Old Folder sucessfully deleted: " + folder (also when it did not exist);
 //   4. CreateFolder; on failure ShowWarning "Folder was not created. Abort command!", false;
@@ -77,5 +84,22 @@ struct RecreateOptions {
 //      then "Source-File: " + options.sourceFile when given, then
 //      "Destination-Directory: " + folder (unless options say not); returns true.
 bool RecreateTargetFolder(TForm1& form, const std::string& folder, const RecreateOptions& options = {});
+
+// The lock of a folder a command recreates or converts into, held while the object lives, so
+// that two programs never work on one folder at once. When another program holds it, the
+// warning "Another Varnel is working on " + folder + ". Abort command!" is shown and Held() is
+// false: the command then ends without touching the folder.
+class FolderLock {
+ public:
+  FolderLock(Platform& platform, const std::string& folder);
+  ~FolderLock();
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+  bool Held() const { return lock_ != 0; }
+
+ private:
+  System& system_;
+  std::int64_t lock_;
+};
 
 }  // namespace varnel
