@@ -337,6 +337,9 @@ class TForm1 {
   void SingleConversion1Click();
   void BatchConversion1Click();
   void MIParallelRunsClick();
+  // Slurm (engine/cluster_commands.cpp).
+  void ClusterConversion1Click();
+  void ExportClusterJob1Click();
   void Showbin1Click();
   void Showbout1Click();
 

@@ -82,6 +82,8 @@ constexpr std::array kCommands = {
     CommandDef{"SingleConversion1Click", &F::SingleConversion1Click},
     CommandDef{"BatchConversion1Click", &F::BatchConversion1Click},
     CommandDef{"MIParallelRunsClick", &F::MIParallelRunsClick},
+    CommandDef{"ClusterConversion1Click", &F::ClusterConversion1Click},
+    CommandDef{"ExportClusterJob1Click", &F::ExportClusterJob1Click},
     CommandDef{"Showbin1Click", &F::Showbin1Click},
     CommandDef{"Showbout1Click", &F::Showbout1Click},
 };
@@ -164,6 +166,10 @@ void TForm1::BuildMenus() {
            Cmd("SingleConversion1Click")),
       Item("Convert To Output Files", "BatchConversion1", "Batch Conversion", Cmd("BatchConversion1Click"),
            "Ctrl+Alt+P"),
+      Item("Convert To Output Files", "ClusterConversion1", "Cluster Conversion",
+           Cmd("ClusterConversion1Click")),
+      Item("Convert To Output Files", "ExportClusterJob1", "Export Cluster Job",
+           Cmd("ExportClusterJob1Click")),
 
       Item("Analyse", "AnalyseMain1", "Analyse Main", Cmd("AnalyseMain1Click")),
       Item("Analyse", "AnalyseNearfield1", "Analyse Nearfield", Cmd("AnalyseNearfield1Click")),

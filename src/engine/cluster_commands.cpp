@@ -1,0 +1,423 @@
+// Cluster Conversion (the decks of a folder converted by a Slurm job array, waited for with
+// event processing like Batch Conversion) and Export Cluster Job (the same job folder written
+// with the decks for a cluster elsewhere, not submitted).
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "decks/folders.hpp"
+#include "engine/cluster.hpp"
+#include "engine/conversion.hpp"
+#include "mainwindow/VarnelU.hpp"
+#include "necout/print.hpp"
+#include "util/errors.hpp"
+#include "util/files.hpp"
+#include "util/messages.hpp"
+#include "util/text.hpp"
+#include "util/tree.hpp"
+
+namespace varnel {
+
+namespace {
+
+const char* const kJobFolderName = "varnel-job";
+
+// The native path of a program found on PATH ("" when none): the folders of PATH in the
+// machine's own form, each looked at through the seam.
+std::string ProgramOnPath(System& system, const std::string& program) {
+  const std::string path = system.GetEnv("PATH");
+  std::size_t begin = 0;
+  while (begin <= path.size()) {
+    std::size_t end = path.find(':', begin);
+    if (end == std::string::npos) end = path.size();
+    const std::string folder = path.substr(begin, end - begin);
+    begin = end + 1;
+    if (folder.empty() || folder[0] != '/') continue;
+    const std::string native = folder + (folder.back() == '/' ? "" : "/") + program;
+    if (system.FileExists(system.FromNativePath(native))) return native;
+  }
+  return "";
+}
+
+bool OutputIsComplete(System& system, const std::string& path) {
+  if (!system.FileExists(path)) return false;
+  try {
+    const std::string text = system.ReadFile(path);
+    return OutputPrint(text).Complete();
+  } catch (const InOutError&) {
+    return false;
+  }
+}
+
+// Starts the program with its parameter text in folder and waits for its end, processing
+// events; false when it could not be started.
+bool RunInFolder(TForm1& form, const std::string& program, const std::string& parameters,
+                 const std::string& folder) {
+  System& system = form.platform.system;
+  const std::string before = system.CurrentFolder();
+  system.SetCurrentFolder(folder);
+  std::string error;
+  ProcessHandle handle = system.StartProcess(system.FromNativePath(program), parameters, error);
+  system.SetCurrentFolder(before);
+  if (!handle) return false;
+  while (!system.ProcessEnded(handle)) form.platform.ui.Pause(50);
+  system.CloseProcess(handle);
+  return true;
+}
+
+std::string ReadOr(System& system, const std::string& path, const std::string& otherwise = "") {
+  try {
+    return system.FileExists(path) ? system.ReadFile(path) : otherwise;
+  } catch (const InOutError&) {
+    return otherwise;
+  }
+}
+
+std::string Trimmed(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+void WriteJobFolder(System& system, const std::string& jobFolder, const ClusterJob& job) {
+  CreateFolder(system, jobFolder);
+  CreateFolder(system, jobFolder + "progress\\");
+  // Reports of an earlier run of the job would count as this one's.
+  for (const DirEntry& entry : system.ListEntries(jobFolder + "progress\\chunk-*.txt")) {
+    if (!entry.isFolder) system.RemoveFile(jobFolder + "progress\\" + entry.name);
+  }
+  for (const JobFile& file : ClusterJobFiles(job)) system.WriteFile(jobFolder + file.name, file.text);
+}
+
+// The questions both commands ask: how many tasks at once, and the engine on the nodes.
+struct JobAnswers {
+  std::size_t atOnce = 64;
+  std::string engine;
+};
+std::optional<JobAnswers> AskJobAnswers(UserInterface& ui, const std::string& caption,
+                                        const std::string& defaultEngine) {
+  const NumberQuestion question{.caption = caption,
+                                .prompt = "How many tasks may run at once on the cluster?",
+                                .prefill = "64",
+                                .cancelQuiet = true};
+  const std::optional<std::int32_t> atOnce = AskInteger(ui, question);
+  if (!atOnce) return std::nullopt;
+  if (*atOnce < 1 || *atOnce > 100000) {
+    ShowWarning(ui, question.warning);
+    return std::nullopt;
+  }
+  std::string engine = defaultEngine;
+  if (!AskText(ui, caption, "The engine program on the nodes (started as: ENGINE DECK OUTPUT):", engine))
+    return std::nullopt;
+  engine = Trimmed(engine);
+  if (engine.empty()) {
+    ShowWarning(ui, "No engine program. Abort command!");
+    return std::nullopt;
+  }
+  return JobAnswers{static_cast<std::size_t>(*atOnce), engine};
+}
+
+// The output folder's problem for a deck folder, as Batch Conversion refuses it; "" when none.
+std::string OutputFolderProblem(System& system, const std::string& deckFolder, const std::string& lastFolder,
+                                const std::string& outputFolder) {
+  if (lastFolder.empty() || (lastFolder.size() == 2 && lastFolder[1] == ':'))
+    return "The batch folder " + deckFolder + " is a drive root: its output folder would be " + kOutputRoot +
+           " itself. Abort command!";
+  if (system.FolderWithin(outputFolder, deckFolder) || system.FolderWithin(deckFolder, outputFolder))
+    return "The output folder " + outputFolder + " would delete the decks of " + deckFolder +
+           ". Abort command!";
+  std::string problem = TargetFolderProblem(outputFolder, kOutputRoot);
+  if (problem.empty()) problem = FixedFolderInside(system, outputFolder);
+  if (!problem.empty())
+    return "Target folder refused (" + problem + "): " + outputFolder + ". Abort command!";
+  return "";
+}
+
+// What the tasks reported so far, by deck.
+struct JobReports {
+  std::map<std::string, ChunkLine> byDeck;
+  std::size_t finishedChunks = 0;
+};
+JobReports ReadJobReports(System& system, const std::string& jobFolder, const ClusterJob& job,
+                          std::vector<bool>& chunkSaid, TForm1& form) {
+  JobReports reports;
+  const std::size_t tasks = ClusterTaskCount(job);
+  for (std::size_t t = 0; t < tasks; ++t) {
+    const std::string text = ReadOr(system, jobFolder + "progress\\chunk-" + std::to_string(t) + ".txt");
+    const std::vector<ChunkLine> lines = ReadChunkReport(text);
+    std::size_t converted = 0, failed = 0;
+    for (const ChunkLine& line : lines) {
+      reports.byDeck[line.deck] = line;
+      (line.state == "failed" ? failed : converted) += 1;
+    }
+    const std::size_t size = std::min(job.chunk, job.decks.size() - t * job.chunk);
+    if (lines.size() >= size) {
+      ++reports.finishedChunks;
+      if (!chunkSaid[t]) {
+        chunkSaid[t] = true;
+        AddLine(form.Mout, "Task " + std::to_string(t + 1) + " of " + std::to_string(tasks) +
+                               " finished: " + std::to_string(converted) + " converted, " +
+                               std::to_string(failed) + " failed.");
+      }
+    }
+  }
+  return reports;
+}
+
+void EndJob(TForm1& form, const std::string& scancel, const std::string& id, const std::string& jobFolder) {
+  if (!scancel.empty() && RunInFolder(form, scancel, id, jobFolder))
+    AddLine(form.Mout, "Cluster job " + id + " was ended with scancel.");
+  else
+    AddLine(form.Mout,
+            "Cluster job " + id + " could not be ended: scancel " + id + " on the cluster ends it.");
+}
+
+}  // namespace
+
+void TForm1::ClusterConversion1Click() {
+  System& system = platform.system;
+  const std::string sbatch = ProgramOnPath(system, "sbatch");
+  if (sbatch.empty()) {
+    ShowWarning(platform.ui,
+                "Cluster Conversion needs a Slurm cluster: sbatch was not found on PATH. Abort command!");
+    return;
+  }
+  std::optional<std::string> chosen = platform.ui.ChooseFolder(kDeckFolder);
+  if (!chosen) return;
+  std::string options;
+  if (!AskText(platform.ui, "Cluster Conversion",
+               "Extra sbatch options (for example --partition=short --time=02:00:00). The decks and the "
+               "outputs must lie on a file system every node shares:",
+               options))
+    return;
+  const std::string self = system.ExecutablePath();
+  const std::string standIn = self.substr(0, self.find_last_of('\\') + 1) + "varnel_engine";
+  const std::optional<JobAnswers> answers =
+      AskJobAnswers(platform.ui, "Cluster Conversion", system.ToNativePath(standIn));
+  if (!answers) return;
+
+  // Everything is answered: only now is the window reset.
+  Reset();
+  params.BatchFolder = *chosen;
+  const std::string lastFolder = LastFolder(params.BatchFolder);
+  ClearPane(Mout);
+  AddLine(Mout, "--------------- Cluster Conversion ----------------");
+  AddLine(Mout, "EngineName.....: " + answers->engine);
+  AddLine(Mout, "Batch Folder selected: " + params.BatchFolder);
+  AddLine(Mout, "Last Folder: " + lastFolder);
+  TextList skipped;
+  ListFiles(system, params.BatchFolder + "\\*.nec", params.BatchFiles, &skipped);
+  if (!skipped.empty()) AddLine(Mout, SkippedNamesLine(skipped));
+
+  const std::string outputFolder = kOutputRoot + lastFolder + "\\";
+  if (const std::string problem = OutputFolderProblem(system, params.BatchFolder, lastFolder, outputFolder);
+      !problem.empty()) {
+    ShowWarning(platform.ui, problem);
+    return;
+  }
+  FolderLock lock(platform, outputFolder);
+  if (!lock.Held()) return;
+  // An existing output folder is kept: its complete outputs are results, the rest is done anew.
+  if (!system.FolderExists(outputFolder)) {
+    if (!CreateFolder(system, outputFolder)) {
+      ShowWarning(platform.ui, "Folder was not created. Abort command!");
+      return;
+    }
+    AddLine(Mout, "New Folder sucessfully created: " + outputFolder);
+  }
+
+  const TextList decks = params.BatchFiles;
+  ClusterJob job;
+  job.name = lastFolder;
+  job.deckFolder = system.ToNativePath(params.BatchFolder);
+  job.outputFolder = system.ToNativePath(outputFolder);
+  job.engine = answers->engine;
+  job.checker = system.ToNativePath(self);
+  job.atOnce = answers->atOnce;
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < decks.size(); ++i) {
+    if (i % 50 == 0) ProcessPendingEvents();
+    if (OutputIsComplete(system, outputFolder + OutputFileName(decks[i])))
+      ++kept;
+    else
+      job.decks.push_back(decks[i]);
+  }
+  job.chunk = ClusterChunkSize(job.decks.size(), job.atOnce);
+  AddLine(Mout, "Kept " + std::to_string(kept) + " complete outputs.");
+  auto summary = [&](std::size_t failed, std::size_t missing) {
+    AddLine(Mout, std::to_string(decks.size() - failed - missing) + " complete, " + std::to_string(failed) +
+                      " failed, " + std::to_string(missing) + " missing outputs.");
+  };
+  if (job.decks.empty()) {
+    summary(0, 0);
+    AddLine(Mout, "--------- Cluster Conversion Job Done ---------");
+    return;
+  }
+
+  const std::string jobFolder = outputFolder + kJobFolderName + "\\";
+  WriteJobFolder(system, jobFolder, job);
+  std::string submit = "#!/bin/sh\n" + ShellQuoted(sbatch) + " --parsable";
+  for (const std::string& word : SplitText(options, " ")) {
+    if (!word.empty()) submit += " " + ShellQuoted(word);
+  }
+  submit += " varnel-job.sbatch >submit.out 2>submit.err\necho $? >submit.status\n";
+  system.WriteFile(jobFolder + "submit.sh", submit);
+  system.RemoveFile(jobFolder + "submit.status");
+  const std::string shell = "/bin/sh";
+  if (!RunInFolder(*this, shell, "submit.sh", jobFolder) ||
+      Trimmed(ReadOr(system, jobFolder + "submit.status")) != "0") {
+    std::string message = Trimmed(ReadOr(system, jobFolder + "submit.err"));
+    if (message.empty()) message = "it could not be started";
+    AddLine(Mout, "sbatch refused the job: " + message);
+    ShowWarning(platform.ui, "sbatch refused the job: " + message + ". Abort command!");
+    return;
+  }
+  std::string id = Trimmed(ReadOr(system, jobFolder + "submit.out"));
+  id = id.substr(0, id.find(';'));
+  if (id.empty() || id.find_first_not_of("0123456789") != std::string::npos) {
+    ShowWarning(platform.ui, "sbatch gave no job number (" + id + "). Abort command!");
+    return;
+  }
+  const std::size_t tasks = ClusterTaskCount(job);
+  AddLine(Mout, "Cluster job " + id + " submitted: " + std::to_string(job.decks.size()) + " decks in " +
+                    std::to_string(tasks) + " tasks, at most " + std::to_string(job.atOnce) +
+                    " at once; job folder " + jobFolder);
+
+  const std::string squeue = ProgramOnPath(system, "squeue");
+  const std::string scancel = ProgramOnPath(system, "scancel");
+  system.WriteFile(jobFolder + "poll.sh", "#!/bin/sh\n" + ShellQuoted(squeue.empty() ? "squeue" : squeue) +
+                                              " -h -j " + id +
+                                              " -o %T >squeue.out 2>&1\necho $? >squeue.status\n");
+  std::vector<bool> chunkSaid(tasks, false);
+  // Whether the job is still known to the queue as pending or running.
+  auto queued = [&]() {
+    system.RemoveFile(jobFolder + "squeue.status");
+    if (!RunInFolder(*this, shell, "poll.sh", jobFolder)) return true;
+    const std::string listed = Trimmed(ReadOr(system, jobFolder + "squeue.out"));
+    const bool ok = Trimmed(ReadOr(system, jobFolder + "squeue.status")) == "0";
+    // Gone from the queue, or forgotten by the controller already: the job has ended.
+    return !((ok && listed.empty()) || listed.find("Invalid job id") != std::string::npos);
+  };
+  // Every deck of the job without a complete output is named; what a task left cut short (a
+  // node lost, the job cancelled) is removed, so that it is never taken for a result.
+  auto account = [&]() {
+    const JobReports reports = ReadJobReports(system, jobFolder, job, chunkSaid, *this);
+    std::size_t failed = 0, missing = 0;
+    for (std::size_t i = 0; i < job.decks.size(); ++i) {
+      const std::string& deck = job.decks[i];
+      const std::string output = outputFolder + OutputFileName(deck);
+      if (OutputIsComplete(system, output)) continue;
+      const bool partial = system.FileExists(output) && system.RemoveFile(output);
+      const auto report = reports.byDeck.find(deck);
+      const std::string log = "task-" + std::to_string(i / job.chunk) + ".log";
+      if (report != reports.byDeck.end() && report->second.state == "failed") {
+        ++failed;
+        AddLine(Mout, "  " + deck + " ......failed (" + report->second.reason + "; " + log + ").");
+      } else {
+        ++missing;
+        AddLine(Mout, "  " + deck + " ......missing (" +
+                          (partial ? "its incomplete output was removed" : "no output") + "; " + log + ").");
+      }
+    }
+    summary(failed, missing);
+    return job.decks.size() - failed - missing;
+  };
+  try {
+    for (int tick = 0;; ++tick) {
+      for (int i = 0; i < 20; ++i) {
+        platform.ui.Pause(50);
+        ProcessPendingEvents();
+      }
+      const JobReports reports = ReadJobReports(system, jobFolder, job, chunkSaid, *this);
+      if (reports.byDeck.size() < job.decks.size()) FileProgress(reports.byDeck.size(), job.decks.size());
+      if (tick % 3 != 0 && reports.finishedChunks < tasks) continue;
+      if (!queued()) break;
+    }
+  } catch (const CommandStopped&) {
+    EndJob(*this, scancel, id, jobFolder);
+    // The tasks' engines are ended within the scheduler's kill wait; only then is what they left
+    // looked at.
+    for (int i = 0; i < 60 && queued(); ++i) platform.ui.Pause(500);
+    const std::size_t complete = account();
+    AddLine(Mout, "--------- Cluster Conversion stopped: " + std::to_string(complete) + " of " +
+                      std::to_string(job.decks.size()) + " converted ---------");
+    return;
+  } catch (const CommandAborted&) {
+    EndJob(*this, scancel, id, jobFolder);
+    throw;
+  }
+
+  account();
+  AddLine(Mout, "--------- Cluster Conversion Job Done ---------");
+}
+
+void TForm1::ExportClusterJob1Click() {
+  System& system = platform.system;
+  std::optional<std::string> chosen = platform.ui.ChooseFolder(kDeckFolder);
+  if (!chosen) return;
+  const std::string deckFolder = *chosen;
+  std::optional<std::string> place = platform.ui.ChooseFolder(kOutputRoot);
+  if (!place) return;
+  const std::optional<JobAnswers> answers = AskJobAnswers(platform.ui, "Export Cluster Job", "varnel_engine");
+  if (!answers) return;
+
+  Reset();
+  const std::string lastFolder = LastFolder(deckFolder);
+  const std::string name = std::string(kJobFolderName) + "-" + lastFolder;
+  std::string jobFolder = *place;
+  if (jobFolder.empty() || jobFolder.back() != '\\') jobFolder += '\\';
+  jobFolder += name + "\\";
+  ClearPane(Mout);
+  AddLine(Mout, "--------------- Export Cluster Job ----------------");
+  AddLine(Mout, "Batch Folder selected: " + deckFolder);
+  AddLine(Mout, "Job Folder: " + jobFolder);
+  if (const std::string problem = TargetNameProblem(name); !problem.empty() || lastFolder.empty()) {
+    ShowWarning(platform.ui, "Target folder refused (" + (problem.empty() ? "no last folder" : problem) +
+                                 "): " + jobFolder + ". Abort command!");
+    return;
+  }
+  // A job folder is written anew only where nothing stands: it is never deleted or merged into.
+  if (system.FolderExists(jobFolder) || system.FileExists(jobFolder.substr(0, jobFolder.size() - 1))) {
+    ShowWarning(platform.ui,
+                jobFolder + " exists already: remove it or choose another place. Abort command!");
+    return;
+  }
+  if (system.FolderWithin(jobFolder, deckFolder)) {
+    ShowWarning(platform.ui, "The job folder " + jobFolder + " lies inside the deck folder. Abort command!");
+    return;
+  }
+  FolderLock lock(platform, jobFolder);
+  if (!lock.Held()) return;
+  TextList decks, skipped;
+  ListFiles(system, deckFolder + "\\*.nec", decks, &skipped);
+  if (!skipped.empty()) AddLine(Mout, SkippedNamesLine(skipped));
+  if (!CreateFolder(system, jobFolder)) {
+    ShowWarning(platform.ui, "Folder was not created. Abort command!");
+    return;
+  }
+  ClusterJob job;
+  job.name = lastFolder;
+  job.deckFolder = ".";
+  job.outputFolder = ".";
+  job.engine = answers->engine;
+  job.checker = "varnel";
+  job.atOnce = answers->atOnce;
+  for (std::size_t i = 0; i < decks.size(); ++i) {
+    if (i % 50 == 0) {
+      FileProgress(i, decks.size());
+      ProcessPendingEvents();
+    }
+    system.WriteFile(jobFolder + decks[i], system.ReadFile(deckFolder + "\\" + decks[i]));
+    job.decks.push_back(decks[i]);
+  }
+  job.chunk = ClusterChunkSize(job.decks.size(), job.atOnce);
+  WriteJobFolder(system, jobFolder, job);
+  AddLine(Mout,
+          "Wrote " + std::to_string(decks.size()) + " decks in " + std::to_string(ClusterTaskCount(job)) +
+              " tasks. On the cluster, in the folder: sbatch varnel-job.sbatch (or sh varnel-job.parallel).");
+  AddLine(Mout, "--------- Export Cluster Job Done ---------");
+}
+
+}  // namespace varnel
