@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "decks/cards.hpp"
+#include "decks/folders.hpp"
 #include "mainwindow/VarnelU.hpp"
 #include "util/errors.hpp"
 #include "util/files.hpp"
@@ -69,11 +70,14 @@ bool HoldsOnlyItsOwnFiles(Platform platform, const std::string& folder, std::str
   return true;
 }
 
-bool RecreateSetFolder(TForm1& form, const std::string& folder, std::string_view base, OwnNameTest ownName,
-                       std::string_view what, RecreateOptions options) {
-  if (!HoldsOnlyItsOwnFiles(form.platform, folder, base, ownName, what)) return false;
-  options.deleteQuestion = DeleteDecksQuestion(form.platform.system, folder);
-  return RecreateTargetFolder(form, folder, options);
+bool MayReplaceSetFolder(Platform platform, const std::string& folder, const std::string& root,
+                         std::string_view base, OwnNameTest ownName, std::string_view what) {
+  if (!TargetFolderProblem(folder, root).empty() || !FixedFolderInside(platform.system, folder).empty())
+    return true;
+  if (!HoldsOnlyItsOwnFiles(platform, folder, base, ownName, what)) return false;
+  const std::string question = DeleteDecksQuestion(platform.system, folder);
+  return question.empty() || !platform.system.FolderExists(folder) ||
+         platform.ui.Confirm("Confirm", question, /*unattended=*/true);
 }
 
 std::string DeleteDecksQuestion(System& system, const std::string& folder) {

@@ -9,7 +9,6 @@
 #include <string>
 #include <string_view>
 
-#include "decks/folders.hpp"
 #include "platform/platform.hpp"
 
 namespace varnel {
@@ -35,12 +34,14 @@ using OwnNameTest = bool (*)(std::string_view name, std::string_view base);
 bool HoldsOnlyItsOwnFiles(Platform platform, const std::string& folder, std::string_view base,
                           OwnNameTest ownName, std::string_view what);
 
-// The recreation of a set's folder (RecreateTargetFolder with options): refused with the
-// warning of HoldsOnlyItsOwnFiles when the folder holds files that are not the set's own, and
-// asking DeleteDecksQuestion first when the decks have outputs. The caller holds the folder's
-// FolderLock. True when the folder is there, new and empty.
-bool RecreateSetFolder(TForm1& form, const std::string& folder, std::string_view base, OwnNameTest ownName,
-                       std::string_view what, RecreateOptions options);
+// Whether a generator may go on to recreate folder (RecreateTargetFolder, root as its options
+// give it) for the set: false with the warning of HoldsOnlyItsOwnFiles when the folder holds
+// files that are not the set's own, and false when the folder exists, its decks have outputs
+// and the user answers DeleteDecksQuestion with No (unanswered, a script goes on). A folder
+// the recreation refuses is left to it (true, nothing asked). Changes nothing, so a generator
+// asks it before it resets the window. The caller holds the folder's FolderLock.
+bool MayReplaceSetFolder(Platform platform, const std::string& folder, const std::string& root,
+                         std::string_view base, OwnNameTest ownName, std::string_view what);
 
 // The question to ask before a generator deletes folder ("c:\4nec2\b_in\E_\") when the output
 // folder of its decks, "C:\4nec2\b_out\" + the folder's last component + "\", holds files:

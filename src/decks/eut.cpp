@@ -136,8 +136,9 @@ void TForm1::MIGenerateEUTsClick() {
 
   const std::string folder = std::string(kDeckParent) + name + "\\";
   const FolderLock lock(platform, folder);
-  if (!lock.Held() || !RecreateSetFolder(*this, folder, name, IsEutSetFileName, "a file of this set",
-                                         RecreateOptions::Generator(kDeckParent)))
+  if (!lock.Held() ||
+      !MayReplaceSetFolder(platform, folder, kDeckParent, name, IsEutSetFileName, "a file of this set") ||
+      !RecreateTargetFolder(*this, folder, RecreateOptions::Generator(kDeckParent)))
     return;
   BeginRecordedRandomSet(*this, folder, name);
 

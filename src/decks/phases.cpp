@@ -61,8 +61,10 @@ void TForm1::MIHardCoded1Click() {
 
   const std::string folder = std::string(kDeckParent) + kBase + "\\";
   const FolderLock lock(platform, folder);
-  if (!lock.Held() || !RecreateSetFolder(*this, folder, kBase, IsRandomPhaseFileName, "a file of this set",
-                                         RecreateOptions::Generator(kDeckParent)))
+  if (!lock.Held() ||
+      !MayReplaceSetFolder(platform, folder, kDeckParent, kBase, IsRandomPhaseFileName,
+                           "a file of this set") ||
+      !RecreateTargetFolder(*this, folder, RecreateOptions::Generator(kDeckParent)))
     return;
   BeginRecordedRandomSet(*this, folder, kBase);
 

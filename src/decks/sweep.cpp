@@ -33,12 +33,6 @@ void TForm1::CreateMultipleInputFiles1Click() {
 
   const auto rangePath = AskRangeFile(platform.ui);
   if (!rangePath) return;
-  // Only now that both dialogs have an answer: a cancelled command leaves the window as it was.
-  Reset();
-
-  RealList values;
-  loadRange(platform, *rangePath, values);
-  for (double value : values) AddLine(Mout, FormatReal(" Parameter: %2.1f", value));
 
   const std::size_t split = prototypePath->find_last_of("\\/:");
   const std::string prototypeFolder =
@@ -61,11 +55,20 @@ void TForm1::CreateMultipleInputFiles1Click() {
   // The target lies beside the prototype, wherever that is: a folder of the user's own with
   // the same name is not the sweep's to delete.
   const FolderLock lock(platform, targetFolder);
-  if (!lock.Held()) return;
+  if (!lock.Held() || !MayReplaceSetFolder(platform, targetFolder, prototypeFolder, baseName, IsSweepFileName,
+                                           "a deck of this sweep"))
+    return;
+  // Only now that the dialogs and the question have their answers: a command cancelled or
+  // refused up to here leaves the window as it was.
+  Reset();
+
+  RealList values;
+  loadRange(platform, *rangePath, values);
+  for (double value : values) AddLine(Mout, FormatReal(" Parameter: %2.1f", value));
+
   RecreateOptions options = RecreateOptions::Generator(prototypeFolder);
   options.sourceFile = *prototypePath;
-  if (!RecreateSetFolder(*this, targetFolder, baseName, IsSweepFileName, "a deck of this sweep", options))
-    return;
+  if (!RecreateTargetFolder(*this, targetFolder, options)) return;
   params.currentText = prototype;
   params.currentName = *prototypePath;
 

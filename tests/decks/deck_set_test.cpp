@@ -124,10 +124,13 @@ TEST_F(DeckSetTest, DecksWhoseOutputsExistAreDeletedOnlyWhenTheUserSaysSo) {
                                  " holds decks whose 2 output files are in C:\\4nec2\\b_out\\" +
                                  generator.set + "\\. Delete the decks and generate them anew?";
     ui.AnswerConfirm(false);
+    ClearPane(form.Mdata);
+    AddLine(form.Mdata, "a table not saved");
     const auto before = Snapshot();
     Run(generator);
     EXPECT_EQ(std::vector<std::string>{question + " No"}, ui.messages);
     EXPECT_EQ(before, Snapshot()) << generator.caption;
+    EXPECT_EQ(std::vector<std::string>{"a table not saved"}, form.Mdata.lines) << generator.caption;
 
     // Unanswered (a script), the question keeps the old meaning: the decks are made anew.
     Run(generator);
