@@ -9,7 +9,6 @@
 namespace varnel {
 
 void TForm1::EditInputFile1Click() {
-  Reset();
   const FileDialogSpec spec{.title = "Edit File",
                             .initialFolder = kDeckFolder,
                             .filter = "All(*.*)|*.*|nec (*.nec)|*.nec",
@@ -17,6 +16,8 @@ void TForm1::EditInputFile1Click() {
                             .fileName = "dipol.nec"};
   const auto chosen = platform.ui.OpenFileDialog(spec);
   if (!chosen) return;
+  // Only once the dialog has an answer: a cancelled command leaves the window as it was.
+  Reset();
   OpenWithAssociatedProgram(platform.ui, *chosen);
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "decks/cards.hpp"
+#include "decks/deck_set.hpp"
 #include "decks/folders.hpp"
 #include "decks/generators.hpp"
 #include "mainwindow/VarnelU.hpp"
@@ -134,7 +135,12 @@ void TForm1::MIGenerateEUTsClick() {
   }
 
   const std::string folder = std::string(kDeckParent) + name + "\\";
-  if (!RecreateTargetFolder(*this, folder, RecreateOptions::Generator(kDeckParent))) return;
+  const FolderLock lock(platform, folder);
+  if (!lock.Held() ||
+      !MayReplaceSetFolder(platform, folder, kDeckParent, name, IsEutSetFileName, "a file of this set") ||
+      !RecreateTargetFolder(*this, folder, RecreateOptions::Generator(kDeckParent)))
+    return;
+  BeginRecordedRandomSet(*this, folder, name);
 
   // All EUTs are drawn, and their texts formatted, before the first deck is written.
   const bool ground = *groundAnswer > 0;
@@ -152,21 +158,29 @@ void TForm1::MIGenerateEUTsClick() {
     }
   }
 
+  // Deck i is EUT i % euts at frequency position i / euts: every EUT of a frequency, then the
+  // next frequency.
+  const std::size_t perFrequency = heads.size();
   std::string tail;
-  for (std::size_t p = 0; p < frequencies.size(); ++p) {
-    tail = FrequencyCard(FrequencyFieldText(frequencies[p]));
-    tail += kCrLf;
-    tail += kNearMagneticCard;
-    tail += kCrLf;
-    for (std::int32_t e = 0; e < euts; ++e) {
-      std::string& deck = params.currentText.Mutable();
-      params.currentName.clear();
-      deck.assign(heads[e]);
-      deck += tail;
-      AddLine(Mdata, deck);
-      WriteDeck(*this, EutDeckPath(folder, name, static_cast<std::int64_t>(p), e), deck);
-    }
-  }
+  const bool complete =
+      WriteDeckSeries(*this, kEutCaption, perFrequency * frequencies.size(), [&](std::size_t i) {
+        const std::size_t p = i / perFrequency, e = i % perFrequency;
+        if (e == 0) {
+          tail = FrequencyCard(FrequencyFieldText(frequencies[p]));
+          tail += kCrLf;
+          tail += kNearMagneticCard;
+          tail += kCrLf;
+        }
+        std::string& deck = params.currentText.Mutable();
+        params.currentName.clear();
+        deck.assign(heads[e]);
+        deck += tail;
+        AddLine(Mdata, deck);
+        WriteDeck(*this,
+                  EutDeckPath(folder, name, static_cast<std::int64_t>(p), static_cast<std::int64_t>(e)),
+                  deck);
+      });
+  if (!complete) return;
 
   WriteTextFile(
       platform.system,

@@ -12,6 +12,12 @@
 
 namespace varnel {
 
+// The captions of the three generators, as their menu items show them and their closing line
+// names them when they are stopped.
+inline constexpr const char* kSweepCaption = "Create Multiple InputFiles";
+inline constexpr const char* kRandomPhasesCaption = "Random Phases at Multiple Sources";
+inline constexpr const char* kEutCaption = "Generate EUTs";
+
 // The range-file dialog of the sweep and the EUT generator: "Select Range File" in
 // c:\4nec2\b_in\Ranges proposing "Range01 Test.txt". The chosen path, or nothing on Cancel.
 std::optional<std::string> AskRangeFile(UserInterface& ui);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "decks/cards.hpp"
+#include "decks/deck_set.hpp"
 #include "decks/folders.hpp"
 #include "decks/generators.hpp"
 #include "mainwindow/VarnelU.hpp"
@@ -43,6 +44,10 @@ std::string HardCodedDeck(const std::string& frequencyText, const std::array<std
   return deck;
 }
 
+namespace {
+constexpr const char* kBase = "hc1";  // the folder and the start of every deck name
+}  // namespace
+
 void TForm1::MIHardCoded1Click() {
   // Both answers are asked for and checked before the folder is recreated, so that a Cancel or
   // a bad answer leaves the decks of the previous run in place.
@@ -54,22 +59,30 @@ void TForm1::MIHardCoded1Click() {
       AskInteger(platform.ui, {.prompt = "How many random phases shall be assessed?", .prefill = "100"});
   if (!deckCount) return;
 
-  const std::string folder = std::string(kDeckParent) + "hc1\\";
-  if (!RecreateTargetFolder(*this, folder, RecreateOptions::Generator(kDeckParent))) return;
+  const std::string folder = std::string(kDeckParent) + kBase + "\\";
+  const FolderLock lock(platform, folder);
+  if (!lock.Held() ||
+      !MayReplaceSetFolder(platform, folder, kDeckParent, kBase, IsRandomPhaseFileName,
+                           "a file of this set") ||
+      !RecreateTargetFolder(*this, folder, RecreateOptions::Generator(kDeckParent)))
+    return;
+  BeginRecordedRandomSet(*this, folder, kBase);
 
   const std::string frequencyText = FrequencyFieldText(*frequency);
   std::array<std::string, 10> re, im;
-  for (std::int32_t k = 0; k < *deckCount; ++k) {
-    for (int i = 0; i < 10; ++i) {
-      const double phase = RandomReal() * 360.0;
-      const double radians = phase * kTwoPi / 360.0;
-      re[i] = VoltageText(100.0 * std::cos(radians));
-      im[i] = VoltageText(100.0 * std::sin(radians));
-    }
-    params.currentText = HardCodedDeck(frequencyText, re, im);
-    params.currentName.clear();
-    WriteDeck(*this, DeckPath(folder, "hc1", k), params.currentText);
-  }
+  const std::size_t count = *deckCount > 0 ? static_cast<std::size_t>(*deckCount) : 0;
+  if (!WriteDeckSeries(*this, kRandomPhasesCaption, count, [&](std::size_t k) {
+        for (int i = 0; i < 10; ++i) {
+          const double phase = RandomReal() * 360.0;
+          const double radians = phase * kTwoPi / 360.0;
+          re[i] = VoltageText(100.0 * std::cos(radians));
+          im[i] = VoltageText(100.0 * std::sin(radians));
+        }
+        params.currentText = HardCodedDeck(frequencyText, re, im);
+        params.currentName.clear();
+        WriteDeck(*this, DeckPath(folder, kBase, static_cast<std::int64_t>(k)), params.currentText);
+      }))
+    return;
   AddLine(Mout, kBatchCreationDone);
 }
 

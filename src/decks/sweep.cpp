@@ -1,6 +1,7 @@
 // Create Multiple InputFiles: one deck per value of a range file, made from a prototype deck
 // whose "xxf" takes the value and whose "xxn" becomes "3".
 #include "decks/cards.hpp"
+#include "decks/deck_set.hpp"
 #include "decks/folders.hpp"
 #include "decks/generators.hpp"
 #include "mainwindow/VarnelU.hpp"
@@ -22,33 +23,7 @@ std::string ParameterRangeLine(const RealList& values) {
   return Format("Parameter Range: %2.1f ... %2.1f Step: %2.1f", {first, last, step});
 }
 
-namespace {
-
-// True for base name + digits + ".nec", letter case aside: the decks a sweep writes.
-bool IsSweepDeckName(std::string_view name, std::string_view baseName) {
-  constexpr std::string_view kExtension = ".nec";
-  if (name.size() <= baseName.size() + kExtension.size()) return false;
-  if (!EqualNoCase(name.substr(0, baseName.size()), baseName)) return false;
-  if (!EqualNoCase(name.substr(name.size() - kExtension.size()), kExtension)) return false;
-  const std::string_view digits =
-      name.substr(baseName.size(), name.size() - baseName.size() - kExtension.size());
-  return digits.find_first_not_of("0123456789") == std::string_view::npos;
-}
-
-// The first entry of folder that is not a deck of this sweep's naming ("" when there is none,
-// or no folder): such a folder is the user's, and the sweep leaves it alone.
-std::string ForeignSweepEntry(System& system, const std::string& folder, const std::string& baseName) {
-  for (const DirEntry& entry : system.ListEntries(folder + "*")) {
-    if (entry.isFolder || !IsSweepDeckName(entry.name, baseName)) return entry.name;
-  }
-  return "";
-}
-
-}  // namespace
-
 void TForm1::CreateMultipleInputFiles1Click() {
-  Reset();
-
   const FileDialogSpec prototypeSpec{.title = "Select Prototype File",
                                      .initialFolder = kDeckFolder,
                                      .filter = "All(*.*)|*.*|NEC (*.nec)|*.nec",
@@ -58,10 +33,6 @@ void TForm1::CreateMultipleInputFiles1Click() {
 
   const auto rangePath = AskRangeFile(platform.ui);
   if (!rangePath) return;
-
-  RealList values;
-  loadRange(platform, *rangePath, values);
-  for (double value : values) AddLine(Mout, FormatReal(" Parameter: %2.1f", value));
 
   const std::size_t split = prototypePath->find_last_of("\\/:");
   const std::string prototypeFolder =
@@ -83,12 +54,18 @@ void TForm1::CreateMultipleInputFiles1Click() {
   if (!ReadTextFile(platform, *prototypePath, prototype)) return;
   // The target lies beside the prototype, wherever that is: a folder of the user's own with
   // the same name is not the sweep's to delete.
-  if (const std::string foreign = ForeignSweepEntry(platform.system, targetFolder, baseName);
-      !foreign.empty()) {
-    ShowWarning(platform.ui, "The folder " + targetFolder + " holds " + foreign +
-                                 ", which is not a deck of this sweep. Abort command!");
+  const FolderLock lock(platform, targetFolder);
+  if (!lock.Held() || !MayReplaceSetFolder(platform, targetFolder, prototypeFolder, baseName, IsSweepFileName,
+                                           "a deck of this sweep"))
     return;
-  }
+  // Only now that the dialogs and the question have their answers: a command cancelled or
+  // refused up to here leaves the window as it was.
+  Reset();
+
+  RealList values;
+  loadRange(platform, *rangePath, values);
+  for (double value : values) AddLine(Mout, FormatReal(" Parameter: %2.1f", value));
+
   RecreateOptions options = RecreateOptions::Generator(prototypeFolder);
   options.sourceFile = *prototypePath;
   if (!RecreateTargetFolder(*this, targetFolder, options)) return;
@@ -98,12 +75,13 @@ void TForm1::CreateMultipleInputFiles1Click() {
   AddLine(Mout, "Parameter found in Sourcefile: " + FormatInt("%d", CountText("xxf", prototype)));
   AddLine(Mout, ParameterRangeLine(values));
 
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    std::string deck = ReplaceText("xxf", SweepValueText(values[i]), prototype, true);
-    deck = ReplaceText("xxn", "3", deck, true);
-    WriteDeck(*this, DeckPath(targetFolder, baseName, static_cast<std::int64_t>(i)), deck,
-              FormatReal(" Parameter: %2.1f", values[i]));
-  }
+  if (!WriteDeckSeries(*this, kSweepCaption, values.size(), [&](std::size_t i) {
+        std::string deck = ReplaceText("xxf", SweepValueText(values[i]), prototype, true);
+        deck = ReplaceText("xxn", "3", deck, true);
+        WriteDeck(*this, DeckPath(targetFolder, baseName, static_cast<std::int64_t>(i)), deck,
+                  FormatReal(" Parameter: %2.1f", values[i]));
+      }))
+    return;
   AddLine(Mout, kBatchCreationDone);
 }
 

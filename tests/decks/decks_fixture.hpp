@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -17,14 +18,22 @@
 
 namespace varnel {
 
-// A system whose tree deletion can be made to fail.
+// A system whose tree deletion can be made to fail and whose folder locks another program may
+// hold (the folder named heldElsewhere); locksHeld counts the locks this program holds.
 class DeckSystem : public TestSystem {
  public:
   using TestSystem::TestSystem;
   bool failDeleteTree = false;
+  std::string heldElsewhere;
+  int locksHeld = 0;
   void DeleteTree(const std::string& folder) override {
     if (!failDeleteTree) TestSystem::DeleteTree(folder);
   }
+  std::int64_t LockFolder(const std::string& folder) override {
+    if (folder == heldElsewhere) return 0;
+    return ++locksHeld;
+  }
+  void UnlockFolder(std::int64_t) override { --locksHeld; }
 };
 
 // A scripted interface that records the prompts of the input boxes.
@@ -32,6 +41,12 @@ class DeckUi : public ScriptedUi {
  public:
   using ScriptedUi::ScriptedUi;
   std::vector<std::string> prompts;
+  // Called at every event processing with the number of the processing (from 1).
+  std::function<void(int)> onEvents;
+  void ProcessEvents() override {
+    ScriptedUi::ProcessEvents();
+    if (onEvents) onEvents(processEventsCalls);
+  }
   bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override {
     prompts.push_back(caption + "|" + prompt + "|" + text);
     return ScriptedUi::AskText(caption, prompt, text);

@@ -1,6 +1,7 @@
 // The random-phase decks and the EUT generator.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -35,7 +36,10 @@ TEST_F(PhasesTest, WritesTwentySevenLineDecksWithPointSeparators) {
                                          "Inquiry|How many random phases shall be assessed?|100"};
   EXPECT_EQ(prompts, ui.prompts);
   const std::vector<std::string> files{"hc1000.nec", "hc1001.nec", "hc1002.nec"};
-  ASSERT_EQ(files, FilesIn("4nec2/b_in/hc1"));
+  std::vector<std::string> written = FilesIn("4nec2/b_in/hc1");
+  ASSERT_EQ(4u, written.size());
+  EXPECT_EQ("hc1.seed.txt", written.front());
+  ASSERT_EQ(files, std::vector<std::string>(written.begin() + 1, written.end()));
 
   SeedRandom(42);
   for (const std::string& file : files) {
@@ -69,6 +73,7 @@ TEST_F(PhasesTest, WritesTwentySevenLineDecksWithPointSeparators) {
   EXPECT_EQ(ReadC("4nec2/b_in/hc1/hc1002.nec"), form.params.currentText);
   const std::vector<std::string> pane{"New Folder sucessfully created: c:\\4nec2\\b_in\\hc1\\",
                                       "Destination-Directory: c:\\4nec2\\b_in\\hc1\\",
+                                      "Random seed of this set: 42",
                                       "Creating new File: c:\\4nec2\\b_in\\hc1\\hc1000.nec",
                                       "Creating new File: c:\\4nec2\\b_in\\hc1\\hc1001.nec",
                                       "Creating new File: c:\\4nec2\\b_in\\hc1\\hc1002.nec",
@@ -93,14 +98,14 @@ TEST_F(PhasesTest, SecondRunReplacesTheFolderAndDrawsNewPhases) {
   Run("14", "2");
   const std::string first = ReadC("4nec2/b_in/hc1/hc1000.nec");
   Run("14", "1");
-  EXPECT_EQ(std::vector<std::string>{"hc1000.nec"}, FilesIn("4nec2/b_in/hc1"));
+  EXPECT_EQ((std::vector<std::string>{"hc1.seed.txt", "hc1000.nec"}), FilesIn("4nec2/b_in/hc1"));
   EXPECT_NE(first, ReadC("4nec2/b_in/hc1/hc1000.nec"));
   EXPECT_NE(std::string::npos, first.find("FR 0 0 0 0   14.00000 0\r\n"));
 }
 
 TEST_F(PhasesTest, NoDecksForZeroOrNegativeCount) {
   Run("7,01", "-2");
-  EXPECT_TRUE(FilesIn("4nec2/b_in/hc1").empty());
+  EXPECT_EQ(std::vector<std::string>{"hc1.seed.txt"}, FilesIn("4nec2/b_in/hc1"));
   EXPECT_EQ("--------- Batch Creation Job Done ---------", form.Mout.lines.back());
 }
 
@@ -133,7 +138,7 @@ TEST_F(EutTest, DefaultsWriteOneDeckPerFrequencyAndEutAndTheSummary) {
                                          "Inquiry|Get Filename|E_"};
   EXPECT_EQ(prompts, ui.prompts);
 
-  std::vector<std::string> expectedFiles{"E_.txt"};
+  std::vector<std::string> expectedFiles{"E_.seed.txt", "E_.txt"};
   for (int p = 0; p < 2; ++p)
     for (int e = 0; e < 50; ++e)
       expectedFiles.push_back("E_" + FormatInt("%3.3d_", p) + FormatInt("%3.3d", e) + ".nec");
@@ -167,12 +172,14 @@ TEST_F(EutTest, DefaultsWriteOneDeckPerFrequencyAndEutAndTheSummary) {
   const std::vector<std::string> first = CrLfLines(Deck("E_", 0, 0));
   ASSERT_GE(form.Mdata.lines.size(), first.size());
   EXPECT_EQ(first, std::vector<std::string>(form.Mdata.lines.begin(), form.Mdata.lines.begin() + 107));
-  ASSERT_EQ(103u, form.Mout.lines.size());
+  ASSERT_EQ(104u, form.Mout.lines.size());
   EXPECT_EQ("New Folder sucessfully created: c:\\4nec2\\b_in\\E_\\", form.Mout.lines[0]);
   EXPECT_EQ("Destination-Directory: c:\\4nec2\\b_in\\E_\\", form.Mout.lines[1]);
-  EXPECT_EQ("Creating new File: c:\\4nec2\\b_in\\E_\\E_000_000.nec", form.Mout.lines[2]);
-  EXPECT_EQ("Creating new File: c:\\4nec2\\b_in\\E_\\E_001_049.nec", form.Mout.lines[101]);
-  EXPECT_EQ("--------- Batch Creation Job Done ---------", form.Mout.lines[102]);
+  EXPECT_EQ("Random seed of this set: 1", form.Mout.lines[2]);
+  EXPECT_EQ("Random seed.................: 1\r\n", ReadC("4nec2/b_in/E_/E_.seed.txt"));
+  EXPECT_EQ("Creating new File: c:\\4nec2\\b_in\\E_\\E_000_000.nec", form.Mout.lines[3]);
+  EXPECT_EQ("Creating new File: c:\\4nec2\\b_in\\E_\\E_001_049.nec", form.Mout.lines[102]);
+  EXPECT_EQ("--------- Batch Creation Job Done ---------", form.Mout.lines[103]);
   EXPECT_EQ(Deck("E_", 1, 49), form.params.currentText);
 }
 
@@ -210,6 +217,7 @@ TEST_F(EutTest, WiresStayInsideTheVolumeAndAmplitudesBetweenOneAndTen) {
     const double R = v.D / 2, slack = 0.0005;
     double maxRadius = 0, minZ = 1e9, maxZ = -1e9, minU = 1e9, maxU = 0;
     int wires = 0;
+    std::array<int, 4> quadrants{};  // of the source phase
     for (int e = 0; e < 60; ++e) {
       const std::vector<std::string> lines = CrLfLines(Deck("V", 0, e));
       ASSERT_EQ(107u, lines.size());
@@ -231,7 +239,8 @@ TEST_F(EutTest, WiresStayInsideTheVolumeAndAmplitudesBetweenOneAndTen) {
         }
         const std::vector<std::string> ex = Fields(lines[55 + w]);
         ASSERT_EQ(8u, ex.size()) << lines[55 + w];
-        const double u = std::hypot(DeckValue(ex[5]), DeckValue(ex[6]));
+        const double re = DeckValue(ex[5]), im = DeckValue(ex[6]), u = std::hypot(re, im);
+        ++quadrants[(im < 0 ? 2 : 0) + ((re < 0) != (im < 0) ? 1 : 0)];
         EXPECT_GE(u, 1 - slack * std::sqrt(2.0)) << lines[55 + w];
         EXPECT_LE(u, 10 + slack * std::sqrt(2.0)) << lines[55 + w];
         minU = std::min(minU, u);
@@ -246,6 +255,8 @@ TEST_F(EutTest, WiresStayInsideTheVolumeAndAmplitudesBetweenOneAndTen) {
     EXPECT_GT(maxZ, v.L + 0.98 * v.H);
     EXPECT_LT(minU, 1.1);
     EXPECT_GT(maxU, 9.5);
+    // The phases cover the full circle: a quarter of 3000 in each quadrant, give or take.
+    for (int count : quadrants) EXPECT_GT(count, 600) << "phases confined to part of 0..360 degrees";
   }
 }
 
@@ -299,13 +310,14 @@ TEST_F(EutTest, HostileNamesAndBadNumbersChangeNothing) {
 
 TEST_F(EutTest, ZeroEutsOrNoFrequenciesStillWriteTheSummary) {
   Generate({"0", "12", "1,5", "1", "1", "Z"});
-  EXPECT_EQ(std::vector<std::string>{"Z.txt"}, FilesIn("4nec2/b_in/Z"));
+  const std::vector<std::string> summaryOnly{"Z.seed.txt", "Z.txt"};
+  EXPECT_EQ(summaryOnly, FilesIn("4nec2/b_in/Z"));
   EXPECT_NE(std::string::npos, ReadC("4nec2/b_in/Z/Z.txt").find("Number of EUTs..............:   0\r\n"));
   EXPECT_NE(std::string::npos, ReadC("4nec2/b_in/Z/Z.txt").find("Diameter of EUT volume......: 12,0 m\r\n"));
 
   WriteC("4nec2/b_in/Ranges/bad.txt", "7.01\r\n");  // '.' does not convert: no frequency
   Generate({"2", "3", "1,5", "1", "1", "Z"}, "c:\\4nec2\\b_in\\Ranges\\bad.txt");
-  EXPECT_EQ(std::vector<std::string>{"Z.txt"}, FilesIn("4nec2/b_in/Z"));
+  EXPECT_EQ(summaryOnly, FilesIn("4nec2/b_in/Z"));
   EXPECT_NE(std::string::npos, ReadC("4nec2/b_in/Z/Z.txt").find("Number of Fequencies........:   0\r\n"));
 }
 

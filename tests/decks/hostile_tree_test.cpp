@@ -67,6 +67,7 @@ struct Recreation {
   const char* name;
   const char* target;  // below drive c:, native
   std::function<void(DeckUi&, TForm1&)> run;
+  const char* ownName;  // a deck name it writes, when it refuses a target holding other names
 };
 
 TEST_F(HostileTreeTest, RecreatingATargetNeverReachesOutsideIt) {
@@ -76,18 +77,21 @@ TEST_F(HostileTreeTest, RecreatingATargetNeverReachesOutsideIt) {
          p.AnswerOpen("c:\\4nec2\\b_in\\Ranges\\r.txt");
          for (const char* answer : {"1", "3", "1,5", "1", "1", "E_"}) p.AnswerAsk(std::string(answer));
          f.MIGenerateEUTsClick();
-       }},
+       },
+       "E_000_000.nec"},
       {"Random phases", "4nec2/b_in/hc1",
        [](DeckUi& p, TForm1& f) {
          p.AnswerAsk(std::string("7"));
          p.AnswerAsk(std::string("1"));
          f.MIHardCoded1Click();
-       }},
+       },
+       "hc1000.nec"},
       {"Batch Conversion", "4nec2/b_out/E_",
        [](DeckUi& p, TForm1& f) {
          p.AnswerFolder("c:\\4nec2\\b_in\\E_");
          f.BatchConversion1Click();
-       }},
+       },
+       nullptr},
   };
   fs::create_directories(PathC("4nec2/b_in/E_"));
   for (const Recreation& command : commands) {
@@ -96,8 +100,23 @@ TEST_F(HostileTreeTest, RecreatingATargetNeverReachesOutsideIt) {
     command.run(ui, form);
     ExpectCanariesAlive(command.name);
     EXPECT_TRUE(fs::is_directory(PathC(command.target))) << command.name;
-    EXPECT_FALSE(fs::exists(fs::symlink_status(PathC(std::string(command.target) + "/folderlink"))))
-        << command.name;
+    const std::string target = command.target;
+    const bool linkLeft = fs::exists(fs::symlink_status(PathC(target + "/folderlink")));
+    EXPECT_EQ(command.ownName != nullptr, linkLeft) << command.name;
+    if (command.ownName == nullptr) continue;
+    ASSERT_EQ(1u, Warnings().size()) << command.name;
+    EXPECT_TRUE(Warnings()[0].ends_with(", which is not a file of this set. Abort command!"))
+        << Warnings()[0];
+
+    // A link of its own deck's name is removed, never followed.
+    fs::remove_all(PathC(target));
+    fs::create_directories(PathC(target));
+    if (!TestRoot::Link(PathC(target + "/" + command.ownName), outside)) continue;
+    ui.messages.clear();
+    command.run(ui, form);
+    EXPECT_TRUE(Warnings().empty()) << command.name;
+    ExpectCanariesAlive(command.name);
+    EXPECT_FALSE(fs::is_symlink(PathC(target + "/" + command.ownName))) << command.name;
   }
 }
 

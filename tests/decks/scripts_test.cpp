@@ -63,12 +63,68 @@ TEST_F(DeckScripts, EachGeneratorIsRepeatableFromItsSeed) {
   };
   const auto first = decks();
   EXPECT_EQ(3u, first.at("sweep").size());
-  EXPECT_EQ(4u, first.at("hc1").size());
-  EXPECT_EQ(10u, first.at("Set").size());  // 3 frequencies x 3 EUTs + summary
+  EXPECT_EQ(5u, first.at("hc1").size());   // 4 decks + seed file
+  EXPECT_EQ(11u, first.at("Set").size());  // 3 frequencies x 3 EUTs + summary + seed file
   EXPECT_NE(first.at("hc1").at("hc1000.nec"), first.at("hc1").at("hc1001.nec"));
 
   Run(script);
   EXPECT_EQ(first, decks());
+}
+
+// A set drawn from a seed nobody chose records it; `seed N` draws the same set again.
+TEST_F(DeckScripts, TheRecordedSeedOfASetDrawsItAgain) {
+  root.Write("drive_c/4nec2/b_in/Ranges/two.txt", "7,0\r\n14,2\r\n");
+  const std::string generate =
+      "decimal ,\n"
+      "answer ask 7,01\nanswer ask 3\nrun MIHardCoded1Click\nprint Mout\n"
+      "answer open c:\\4nec2\\b_in\\Ranges\\two.txt\n"
+      "answer ask 2\nanswer ask 3\nanswer ask 1,5\nanswer ask 1\nanswer ask 1\nanswer ask E_\n"
+      "run MIGenerateEUTsClick\nprint Mout\n";
+  const std::filesystem::path deckRoot = root.driveC / "4nec2" / "b_in";
+  const std::string firstOutput = Run(generate);
+  const auto phases = FilesBelow(deckRoot / "hc1"), euts = FilesBelow(deckRoot / "E_");
+  std::string seeds;
+  for (const auto* set : {&phases, &euts}) {
+    const std::string& record = set->at(set == &phases ? "hc1.seed.txt" : "E_.seed.txt");
+    ASSERT_TRUE(record.starts_with("Random seed.................: ")) << record;
+    ASSERT_TRUE(record.ends_with("\r\n")) << record;
+    const std::string seed = record.substr(30, record.size() - 32);
+    EXPECT_NE(std::string::npos, firstOutput.find("Random seed of this set: " + seed + "\n")) << firstOutput;
+    seeds += "seed " + seed + "\n";
+  }
+  EXPECT_EQ(6u, euts.size());  // 2 x 2 decks, summary, seed file
+
+  // Each set again from its own seed, after the generator has moved on.
+  const std::size_t eutPart = generate.find("answer open");
+  Run(generate.substr(0, eutPart).insert(0, seeds.substr(0, seeds.find('\n') + 1)));
+  Run("decimal ,\n" + seeds.substr(seeds.find('\n') + 1) + generate.substr(eutPart));
+  EXPECT_EQ(phases, FilesBelow(deckRoot / "hc1"));
+  EXPECT_EQ(euts, FilesBelow(deckRoot / "E_"));
+}
+
+// Cancelling a dialog of a command that resets the window leaves the window as it was.
+TEST_F(DeckScripts, ACancelledDialogLeavesPanesAndFieldsAsTheyWere) {
+  root.Write("drive_c/4nec2/b_in/Ranges/two.txt", "7,0\r\n14,2\r\n");
+  const std::string show = "print M\nprint Mout\nprint Mdata\nprint fields\n";
+  const std::string output =
+      Run("decimal ,\n"
+          "run LoadDipol1Click\nrun AnalyseMain1Click\n"
+          "answer open c:\\4nec2\\b_in\\Ranges\\two.txt\n"
+          "answer ask 1\nanswer ask 3\nanswer ask 1,5\nanswer ask 1\nanswer ask 1\nanswer ask E_\n"
+          "run MIGenerateEUTsClick\n"
+          "echo ==before\n" +
+          show +
+          "answer open cancel\nrun CreateMultipleInputFiles1Click\n"
+          "answer open c:\\4nec2\\b_in\\dipol.nec\nanswer open cancel\nrun CreateMultipleInputFiles1Click\n"
+          "answer open cancel\nrun EditInputFile1Click\n"
+          "echo ==after\n" +
+          show);
+  const std::size_t before = output.find("==before\n"), after = output.find("==after\n");
+  ASSERT_NE(std::string::npos, after);
+  const std::string shown = output.substr(before + 9, after - before - 9);
+  EXPECT_EQ(std::string::npos, shown.find("EditFrequency=\n")) << shown;
+  EXPECT_NE(std::string::npos, shown.find("NH 0 81 81 1 -40 -40 1.3 1 1 1")) << shown;
+  EXPECT_EQ(shown, output.substr(after + 8));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 //
 //   decimal C                        DecimalSeparator := C (one character)
 //   seed N                           SeedRandom(N), N a non-negative decimal integer
+//                                    (the next random set is drawn from N, as its seed file says)
 //   answer open|save|folder PATH     the next dialog of that kind returns PATH
 //   answer open|save|folder cancel   ... is cancelled (a quoted "cancel" is a path)
 //   answer ask TEXT | answer ask cancel   the next AskText or plain input box
