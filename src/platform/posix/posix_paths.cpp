@@ -169,8 +169,8 @@ std::string Folded(std::string_view name) {
 struct FolderIndex {
   FolderStamp stamp;
   std::unordered_map<std::string, std::string> byFolded;  // folded name -> first name listed
-  // The folded names that two or more entries share (a Linux disk holds "E_" beside "e_"), with
-  // every such entry: a path that spells neither exactly names none of them.
+  // The folded names that two or more entries share (a Linux disk holds "Set" beside "SET"),
+  // with every such entry: a path that spells none of them exactly ("set") names none of them.
   std::unordered_map<std::string, std::vector<std::string>> collisions;
 
   void Add(const std::string& name) {
