@@ -93,6 +93,7 @@ bool RecreateTargetFolder(TForm1& form, const std::string& folder, const Recreat
   Platform platform = form.platform;
   std::string problem = TargetFolderProblem(folder, options.root);
   if (problem.empty()) problem = FixedFolderInside(platform.system, folder);
+  if (problem.empty()) problem = platform.system.FolderDeletionProblem(folder);
   if (!problem.empty()) {
     ShowWarning(platform.ui, "Target folder refused (" + problem + "): " + folder + ". Abort command!");
     return false;

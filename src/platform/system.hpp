@@ -68,10 +68,17 @@ class System {
   virtual std::vector<DirEntry> ListEntries(const std::string& pattern) = 0;
   // Deletes the folder and everything below it, depth first, and never anything else: each
   // entry is taken by its stored name; a link is removed and never followed (a folder that is
-  // itself a link loses only the link); a mounted file system is not entered; a read-only file
-  // stays, and so do the folders above it. Depth and entry count are bounded, so it always
-  // ends. Reports nothing: callers test FolderExists afterwards.
+  // itself a link loses only the link); no other mount is entered (a bind mount of a folder of
+  // the same disk neither), and a folder that is itself a mount point is left whole; a
+  // read-only file stays, and so do the folders above it. Depth and entry count are bounded, so
+  // it always ends. Reports nothing: callers test FolderExists afterwards.
   virtual void DeleteTree(const std::string& folder) = 0;
+  // "" when DeleteTree may empty the folder and it may be created anew; otherwise a short
+  // English reason, asked before anything is deleted: "the folder is a mount point" (another
+  // file system, a bind mount or a mounted volume lies there: emptying it would empty what is
+  // mounted), or the path cannot be mapped without guessing between names that differ only in
+  // letter case (that collision, see the POSIX system). A missing folder gives "".
+  virtual std::string FolderDeletionProblem(const std::string& folder) = 0;
   // True when the folder inner is the folder outer or lies inside it, once ".", "..", letter
   // case, drive aliases and links of both have been resolved. Neither needs to exist.
   virtual bool FolderWithin(const std::string& inner, const std::string& outer) = 0;
@@ -103,8 +110,14 @@ class System {
   // ---- Locks ---------------------------------------------------------------------------
   // The lock of a folder that a command recreates or converts into, so that two programs never
   // work on one folder at once: a number for UnlockFolder, or 0 when another program holds the
-  // lock. Held until UnlockFolder or the program's end, however it ends. The folder need not
-  // exist. A system without locks gives every caller a lock.
+  // lock. Held until UnlockFolder or the program's end, however it ends (the system releases
+  // it when the program is killed). The folder need not exist; every spelling of one folder
+  // (letter case, '/' or '\', drive aliases) takes the same lock. A second lock on a folder
+  // held by this program is refused as well: two commands of one window do not share a folder.
+  // The lock is a file beside the folder, <parent>\<name>.varnel-lock (the name in lower case
+  // on the POSIX system), that lives while the lock is held; where no such file can be made (the
+  // parent is missing or cannot be written), the lock is given without one. A system without
+  // locks gives every caller a lock.
   virtual std::int64_t LockFolder(const std::string& folder) {
     (void)folder;
     return 1;

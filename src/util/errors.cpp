@@ -18,4 +18,11 @@ InOutError MakeInOutError(int code) {
   }
 }
 
+InOutError FileInOutError(int code, const std::string& path) {
+  if (code == 2 || code == 5) return MakeInOutError(code);
+  std::string message = FormatInt("E/A-Fehler %d", code);
+  if (code == kDiskFullCode) message += " (disk full)";
+  return InOutError(message + ": " + path, code);
+}
+
 }  // namespace varnel

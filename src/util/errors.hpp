@@ -47,4 +47,10 @@ struct CommandStopped : std::exception {
 // 5 = access denied, anything else "E/A-Fehler <code>").
 InOutError MakeInOutError(int code);
 
+// The error of a failed operation on one file: "Datei nicht gefunden" and "Dateizugriff
+// verweigert" as MakeInOutError gives them; every other code names the file and, for a full disk
+// (112), the cause, after the run-time's text: "E/A-Fehler 112 (disk full): c:\4nec2\out\x.txt".
+inline constexpr int kDiskFullCode = 112;
+InOutError FileInOutError(int code, const std::string& path);
+
 }  // namespace varnel

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <filesystem>
@@ -68,8 +71,9 @@ TEST(PosixFiles, FailuresCarryTheRunTimesMessages) {
   EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { p.WriteFile("c:\\no\\folder\\x.nec", "x"); }));
   EXPECT_EQ("5 Dateizugriff verweigert", ErrorOf([&] { p.ReadFile("c:\\folder"); }));
   EXPECT_EQ("5 Dateizugriff verweigert", ErrorOf([&] { p.WriteFile("c:\\folder", "x"); }));
-  // A full disk is an input/output error with its own code.
-  EXPECT_EQ("112 E/A-Fehler 112", ErrorOf([&] { p.WriteFile("z:\\dev\\full", "x"); }));
+  // A full disk is an input/output error with its own code, naming the file and the cause.
+  EXPECT_EQ("112 E/A-Fehler 112 (disk full): z:\\dev\\full",
+            ErrorOf([&] { p.WriteFile("z:\\dev\\full", "x"); }));
 }
 
 TEST(PosixFiles, AccessDeniedForAFileWithoutPermissions) {
@@ -240,6 +244,112 @@ TEST(PosixFiles, DeleteRemoveCreateReportWithoutThrowing) {
   EXPECT_TRUE(p.CreateFolder("c:\\d\\New"));
   EXPECT_TRUE(p.RemoveFolder("c:\\D\\new\\"));
   EXPECT_FALSE(p.CreateFolder("q:\\x"));
+}
+
+TEST(PosixFiles, NamesThatDifferOnlyInLetterCaseAreNeverGuessed) {
+  TestRoot root;
+  PosixSystem p(root.Roots());
+  root.Write("drive_c/b_out/Set/x.out", "Set");
+  root.Write("drive_c/b_out/SET/x.out", "SET");
+  root.Write("drive_c/b_out/E_/x.out", "E_");
+  root.Write("drive_c/b_out/e_/x.out", "e_");
+  root.Write("drive_c/d/only.TXT", "only");
+  const std::string setClash = "c:\\b_out\\set: two names differ only in letter case (SET, Set)";
+  struct Case {
+    std::string path, collision, content;  // content when it maps
+  };
+  const std::vector<Case> cases{
+      {"c:\\b_out\\E_\\x.out", "", "E_"},  // an exact match is taken as it stands
+      {"c:\\b_out\\e_\\X.OUT", "", "e_"},
+      {"c:\\B_OUT\\Set\\x.out", "", "Set"},
+      {"c:\\b_out\\SET\\x.out", "", "SET"},
+      {"c:\\d\\ONLY.txt", "", "only"},  // one match without case
+      {"c:\\b_out\\set\\x.out", setClash, ""},
+      {"c:\\b_out\\sEt\\new\\deeper.out", "c:\\b_out\\sEt: two names differ only in letter case (SET, Set)",
+       ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(c.collision, CaseCollision(root.Roots(), c.path));
+    if (c.collision.empty()) {
+      EXPECT_EQ(c.content, p.ReadFile(c.path));
+      continue;
+    }
+    EXPECT_EQ("", p.ToNativePath(c.path));
+    EXPECT_FALSE(p.FileExists(c.path));
+    EXPECT_EQ("5 " + c.collision, ErrorOf([&] { p.ReadFile(c.path); }));
+    EXPECT_EQ("5 " + c.collision, ErrorOf([&] { p.WriteFile(c.path, "written"); }));
+    EXPECT_EQ("5 " + c.collision, ErrorOf([&] { p.WriteFileBeside(c.path, "written"); }));
+  }
+  // Deleting, creating and listing through the collision touch neither folder.
+  EXPECT_EQ(setClash, p.FolderDeletionProblem("c:\\b_out\\set\\"));
+  p.DeleteTree("c:\\b_out\\set\\");
+  EXPECT_FALSE(p.CreateFolder("c:\\b_out\\set\\new"));
+  EXPECT_FALSE(p.RemoveFile("c:\\b_out\\set\\x.out"));
+  EXPECT_TRUE(p.ListEntries("c:\\b_out\\set\\*").empty());
+  EXPECT_EQ("Set", TestRoot::Read(root.driveC / "b_out/Set/x.out"));
+  EXPECT_EQ("SET", TestRoot::Read(root.driveC / "b_out/SET/x.out"));
+  EXPECT_EQ((std::vector<std::string>{"x.out"}), Names(p.ListEntries("c:\\b_out\\Set\\*")));
+  // A second spelling made by another program after the folder was looked at is seen.
+  root.Write("drive_c/d/ONLY.TXT", "other");
+  EXPECT_EQ("c:\\d\\Only.txt: two names differ only in letter case (ONLY.TXT, only.TXT)",
+            CaseCollision(root.Roots(), "c:\\d\\Only.txt"));
+}
+
+TEST(PosixLocks, OneHolderPerFolderHoweverItIsSpelled) {
+  TestRoot root;
+  PosixSystem p(root.Roots());
+  fs::create_directories(root.driveC / "4nec2/b_in/E_");
+  const fs::path lockFile = root.driveC / "4nec2/b_in/e_.varnel-lock";
+  std::int64_t lock = p.LockFolder("c:\\4nec2\\b_in\\E_\\");
+  ASSERT_NE(0, lock);
+  EXPECT_TRUE(fs::is_regular_file(lockFile));
+  for (const std::string& spelling :
+       {std::string("C:\\4NEC2\\B_IN\\e_"), std::string("c:/4nec2/b_in/E_/"),
+        "z:" + root.driveC.string() + "/4nec2/b_in/E_", std::string("c:\\4nec2\\b_in\\Ranges\\..\\E_\\")})
+    EXPECT_EQ(0, p.LockFolder(spelling)) << spelling;
+  EXPECT_TRUE(fs::is_regular_file(lockFile)) << "a refused lock removed the holder's file";
+  for (const char* other : {"c:\\4nec2\\b_in\\E_x\\", "c:\\4nec2\\b_in\\not yet\\", "c:\\no\\parent\\"}) {
+    const std::int64_t otherLock = p.LockFolder(other);
+    EXPECT_NE(0, otherLock) << other;
+    p.UnlockFolder(otherLock);
+  }
+  p.UnlockFolder(lock);
+  EXPECT_FALSE(fs::exists(lockFile));
+  // A file of that name that is not an empty lock file is used, never removed.
+  root.Write("drive_c/4nec2/b_in/e_.varnel-lock", "the user's own");
+  lock = p.LockFolder("c:\\4nec2\\b_in\\E_\\");
+  EXPECT_NE(0, lock);
+  p.UnlockFolder(lock);
+  EXPECT_EQ("the user's own", TestRoot::Read(lockFile));
+}
+
+TEST(PosixLocks, AnotherProgramsLockHoldsUntilItIsKilled) {
+  TestRoot root;
+  PosixSystem p(root.Roots());
+  fs::create_directories(root.driveC / "4nec2/b_out");
+  const std::string folder = "C:\\4nec2\\b_out\\E_\\";
+  int ready[2];
+  ASSERT_EQ(0, pipe(ready));
+  const pid_t holder = fork();
+  ASSERT_GE(holder, 0);
+  if (holder == 0) {
+    const char held = p.LockFolder(folder) != 0 ? '1' : '0';
+    if (write(ready[1], &held, 1) != 1) _exit(1);
+    pause();
+    _exit(0);
+  }
+  char held = 0;
+  ASSERT_EQ(1, read(ready[0], &held, 1));
+  ASSERT_EQ('1', held);
+  EXPECT_EQ(0, p.LockFolder(folder));
+  EXPECT_EQ(0, p.LockFolder("c:\\4nec2\\B_OUT\\E_"));
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  const std::int64_t lock = p.LockFolder(folder);
+  EXPECT_NE(0, lock);
+  p.UnlockFolder(lock);
+  EXPECT_FALSE(fs::exists(root.driveC / "4nec2/b_out/e_.varnel-lock"));
 }
 
 TEST(PosixFiles, ClockAndClipboard) {

@@ -163,11 +163,31 @@ TEST(Win32Files, LinksAreListedAndNeverFollowedWhenDeleting) {
   EXPECT_EQ("keep", s.ReadFile(precious));
   EXPECT_EQ((std::vector<std::string>{"locked"}), Names(s.ListEntries(root.Path("t\\*"))));
   EXPECT_TRUE(s.FileExists(root.Path("t\\locked\\stays.txt")));
-  // A folder that is itself a link loses only the link.
+  // A folder that is itself a link loses only the link, and is no mount point to refuse.
   ASSERT_TRUE(root.Link("link", root.Path("keep"), true));
+  EXPECT_EQ("", s.FolderDeletionProblem(root.Path("link\\")));
   s.DeleteTree(root.Path("link"));
   EXPECT_FALSE(s.FolderExists(root.Path("link")));
   EXPECT_EQ("keep", s.ReadFile(precious));
+}
+
+TEST(Win32Locks, OneHolderPerFolderHoweverItIsSpelledAndNoFileLeft) {
+  Win32Root root;
+  Win32System& s = root.system;
+  root.Folder("b_in\\E_");
+  const std::int64_t lock = s.LockFolder(root.Path("b_in\\E_\\"));
+  ASSERT_NE(0, lock);
+  for (const std::string& spelling :
+       {root.Path("B_IN\\e_"), root.Path("b_in/E_/"), root.Path("b_in\\x\\..\\E_")})
+    EXPECT_EQ(0, s.LockFolder(spelling)) << spelling;
+  const std::int64_t other = s.LockFolder(root.Path("b_in\\not yet\\"));
+  EXPECT_NE(0, other);
+  s.UnlockFolder(other);
+  s.UnlockFolder(lock);
+  EXPECT_FALSE(s.FileExists(root.Path("b_in\\E_.varnel-lock")));
+  const std::int64_t again = s.LockFolder(root.Path("b_in\\E_"));
+  EXPECT_NE(0, again);
+  s.UnlockFolder(again);
 }
 
 TEST(Win32Files, DeleteTreeTakesStoredNamesLiterallyAndEnds) {

@@ -9,8 +9,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
+#include "decks/folders.hpp"
+#include "mainwindow/VarnelU.hpp"
 #include "support/test_root.hpp"
 #include "util/errors.hpp"
 #include "util/messages.hpp"
@@ -492,6 +495,77 @@ TEST(TextFileLines, SplitsLikeATextReader) {
   };
   for (const auto& [bytes, lines] : cases)
     EXPECT_EQ(lines, TextFileLines(bytes)) << "bytes: " << VisibleText(bytes);
+}
+
+// ---- The guards that keep the user's files, each seen a second way ----------------------
+
+// Each guard has its own test above; these reach it on another road, where a fault of one
+// token in the guard would pass the first.
+TEST(FileGuards, EachHoldsOnASecondRoad) {
+  struct Guard {
+    const char* name;
+    std::function<void(ScriptedFixture&)> check;
+  };
+  const std::vector<Guard> guards{
+#ifndef _WIN32  // names that Windows cannot store
+      {"the listing leaves out every name a Windows path reads as something else",
+       [](ScriptedFixture& f) {
+         for (char c : std::string("<>:\"|?*\\\x01\x1f"))
+           f.root.Write(std::string("drive_c/d/a") + c + ".out", "");
+         f.root.Write("drive_c/d/plain.out", "");
+         TextList list, skipped;
+         ListFiles(f.system, "c:\\d\\*.out", list, &skipped);
+         EXPECT_EQ(TextList{"plain.out"}, list);
+         EXPECT_EQ(10u, skipped.size());
+       }},
+      {"a file anyone may write is deleted with its tree; a read-only one stays, with the target",
+       [](ScriptedFixture& f) {
+         for (const char* name : {"user.nec", "group.nec", "others.nec", "locked.nec"})
+           f.root.Write(std::string("drive_c/t/") + name, "x");
+         fs::permissions(f.root.driveC / "t/user.nec", fs::perms::owner_write);
+         fs::permissions(f.root.driveC / "t/group.nec", fs::perms::group_write);
+         fs::permissions(f.root.driveC / "t/others.nec", fs::perms::others_write);
+         MakeReadOnly(f.root.driveC / "t/locked.nec");
+         f.system.DeleteTree("c:\\t\\");
+         std::vector<std::string> left;
+         for (const auto& entry : fs::directory_iterator(f.root.driveC / "t"))
+           left.push_back(entry.path().filename().string());
+         EXPECT_EQ(std::vector<std::string>{"locked.nec"}, left);
+       }},
+#endif
+      {"a read-only file gets no fresh file beside it",
+       [](ScriptedFixture& f) {
+         MakeReadOnly(f.root.Write("drive_c/work/table.txt", "old"));
+         EXPECT_THROW(f.system.WriteFileBeside("c:\\work\\table.txt", "new"), InOutError);
+         EXPECT_EQ(1,
+                   std::distance(fs::directory_iterator(f.root.driveC / "work"), fs::directory_iterator()));
+       }},
+      {"a target folder that is a link loses only the link when it is made anew",
+       [](ScriptedFixture& f) {
+         const fs::path outside = f.root.Write("outside/precious.txt", "keep");
+         fs::create_directories(f.root.driveC / "4nec2/b_in");
+         if (!TestRoot::Link(f.root.driveC / "4nec2/b_in/E_", outside.parent_path())) return;
+         TForm1 form{f.platform};
+         EXPECT_TRUE(RecreateTargetFolder(form, "c:\\4nec2\\b_in\\E_\\",
+                                          RecreateOptions::Generator("c:\\4nec2\\b_in\\")));
+         EXPECT_EQ("keep", TestRoot::Read(outside));
+         EXPECT_TRUE(fs::is_directory(fs::symlink_status(f.root.driveC / "4nec2/b_in/E_")));
+       }},
+      {"a target folder that leads onto the drive's root through a link is refused",
+       [](ScriptedFixture& f) {
+         f.root.Write("drive_c/4nec2/out/dipol.out", "canary");
+         fs::create_directories(f.root.driveC / "work");
+         if (!TestRoot::Link(f.root.driveC / "work/up", f.root.driveC)) return;
+         TForm1 form{f.platform};
+         EXPECT_FALSE(RecreateTargetFolder(form, "c:\\work\\up\\"));
+         EXPECT_EQ("canary", TestRoot::Read(f.root.driveC / "4nec2/out/dipol.out"));
+       }},
+  };
+  for (const Guard& guard : guards) {
+    SCOPED_TRACE(guard.name);
+    ScriptedFixture f;
+    guard.check(f);
+  }
 }
 
 }  // namespace varnel

@@ -9,12 +9,20 @@
 
 namespace varnel {
 
+struct PosixRoots;
+
 namespace posix_detail {
 
 // The run-time's input/output error for an errno value: missing file or folder gives
 // "Datei nicht gefunden" (2), a refused access "Dateizugriff verweigert" (5), a full disk
-// "E/A-Fehler 112", anything else "E/A-Fehler <errno>".
+// "E/A-Fehler 112", anything else "E/A-Fehler <errno>". With a path (the Windows-form path the
+// core gave), every error but the first two names the file and a full disk says so
+// (FileInOutError).
 InOutError ErrnoError(int error);
+InOutError ErrnoError(int error, const std::string& path);
+// The error for a Windows-form path that maps onto no native place: its case collision
+// (CaseCollision) with code 5 when it has one, else "Datei nicht gefunden".
+InOutError UnmappedPathError(const PosixRoots& roots, const std::string& path);
 
 // Splits a native path at '/' and resolves "." and ".." lexically.
 std::vector<std::string> NativeComponents(const std::string& absolutePath);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <locale>
@@ -19,25 +20,38 @@ namespace varnel {
 
 namespace posix_detail {
 
-InOutError ErrnoError(int error) {
+namespace {
+
+int ErrnoCode(int error) {
   switch (error) {
     case ENOENT:
     case ENOTDIR:
     case ENAMETOOLONG:
     case ELOOP:
-      return MakeInOutError(2);
+      return 2;
     case EACCES:
     case EPERM:
     case EISDIR:
     case EROFS:
     case ETXTBSY:
-      return MakeInOutError(5);
+      return 5;
     case ENOSPC:
     case EDQUOT:
-      return MakeInOutError(112);
+      return kDiskFullCode;
     default:
-      return MakeInOutError(error);
+      return error;
   }
+}
+
+}  // namespace
+
+InOutError ErrnoError(int error) { return MakeInOutError(ErrnoCode(error)); }
+
+InOutError ErrnoError(int error, const std::string& path) { return FileInOutError(ErrnoCode(error), path); }
+
+InOutError UnmappedPathError(const PosixRoots& roots, const std::string& path) {
+  const std::string collision = CaseCollision(roots, path);
+  return collision.empty() ? MakeInOutError(2) : InOutError(collision, 5);
 }
 
 std::vector<std::string> NativeComponents(const std::string& absolutePath) {
@@ -155,6 +169,18 @@ std::string Folded(std::string_view name) {
 struct FolderIndex {
   FolderStamp stamp;
   std::unordered_map<std::string, std::string> byFolded;  // folded name -> first name listed
+  // The folded names that two or more entries share (a Linux disk holds "Set" beside "SET"),
+  // with every such entry: a path that spells none of them exactly ("set") names none of them.
+  std::unordered_map<std::string, std::vector<std::string>> collisions;
+
+  void Add(const std::string& name) {
+    const std::string folded = Folded(name);
+    const auto [it, added] = byFolded.emplace(folded, name);
+    if (added || it->second == name) return;
+    std::vector<std::string>& names = collisions[folded];
+    if (names.empty()) names.push_back(it->second);
+    if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+  }
 };
 
 std::mutex indexMutex;
@@ -169,7 +195,8 @@ FolderIndex* BuildIndex(const std::string& folder, const FolderStamp& stamp) {
   FolderIndex& index = folderIndexes[folder];
   index.stamp = stamp;  // taken before the read: a change during it shows at the next look
   index.byFolded.clear();
-  while (const dirent* entry = readdir(dir)) index.byFolded.emplace(Folded(entry->d_name), entry->d_name);
+  index.collisions.clear();
+  while (const dirent* entry = readdir(dir)) index.Add(entry->d_name);
   closedir(dir);
   return &index;
 }
@@ -180,9 +207,11 @@ void SplitNative(const std::string& nativePath, std::string& folder, std::string
   name = nativePath.substr(cut + 1);
 }
 
-// The name in folder that matches name exactly, else the first that matches without case,
-// else name itself (the component does not exist).
-std::string MatchComponent(const std::string& folder, const std::string& name, bool& exists) {
+// The name in folder that matches name exactly, else the one that matches without case, else
+// name itself (the component does not exist). When no name matches exactly and several match
+// without case, none is guessed: they are put in clash (sorted) and name is returned.
+std::string MatchComponent(const std::string& folder, const std::string& name, bool& exists,
+                           std::vector<std::string>& clash) {
   std::string exact = (folder == "/" ? "" : folder) + "/" + name;
   struct stat st;
   if (lstat(exact.c_str(), &st) == 0) {
@@ -197,7 +226,13 @@ std::string MatchComponent(const std::string& folder, const std::string& name, b
   FolderIndex* index =
       (it != folderIndexes.end() && it->second.stamp == stamp) ? &it->second : BuildIndex(folder, stamp);
   if (!index) return name;
-  auto found = index->byFolded.find(Folded(name));
+  const std::string folded = Folded(name);
+  if (auto collision = index->collisions.find(folded); collision != index->collisions.end()) {
+    clash = collision->second;
+    std::sort(clash.begin(), clash.end());
+    return name;
+  }
+  auto found = index->byFolded.find(folded);
   if (found == index->byFolded.end()) return name;
   exists = true;
   return found->second;
@@ -220,7 +255,7 @@ void NoteEntryCreated(const std::string& nativePath) {
     return;
   }
   it->second.stamp = stamp;
-  it->second.byFolded.emplace(Folded(name), name);
+  it->second.Add(name);
 }
 
 void NoteEntriesRemoved() {
@@ -230,7 +265,11 @@ void NoteEntriesRemoved() {
 
 }  // namespace posix_detail
 
-std::string NativePath(const PosixRoots& roots, const std::string& windowsPath) {
+namespace {
+
+// NativePath, and in collision (when given) the reason a path is not mapped because a component
+// would have to be guessed among names that differ only in letter case.
+std::string MapPath(const PosixRoots& roots, const std::string& windowsPath, std::string* collision) {
   if (windowsPath.empty()) return "";
   std::string base;
   std::size_t rest = 0;
@@ -271,12 +310,33 @@ std::string NativePath(const PosixRoots& roots, const std::string& windowsPath) 
     }
     if (matching) {
       bool exists = false;
-      part = MatchComponent(JoinNative(parts), part, exists);
+      std::vector<std::string> clash;
+      part = MatchComponent(JoinNative(parts), part, exists, clash);
+      if (!clash.empty()) {
+        if (collision) {
+          *collision = windowsPath.substr(0, j) + ": two names differ only in letter case (";
+          for (std::size_t k = 0; k < clash.size(); ++k) *collision += (k ? ", " : "") + clash[k];
+          *collision += ")";
+        }
+        return "";
+      }
       matching = exists;
     }
     parts.push_back(std::move(part));
   }
   return JoinNative(parts);
+}
+
+}  // namespace
+
+std::string NativePath(const PosixRoots& roots, const std::string& windowsPath) {
+  return MapPath(roots, windowsPath, nullptr);
+}
+
+std::string CaseCollision(const PosixRoots& roots, const std::string& windowsPath) {
+  std::string collision;
+  MapPath(roots, windowsPath, &collision);
+  return collision;
 }
 
 namespace {

@@ -98,16 +98,16 @@ constexpr std::size_t kTwoHalvesBytes = std::size_t{8} << 20;
 
 std::string PosixSystem::ReadFile(const std::string& path) {
   std::string native = Native(path);
-  if (native.empty()) throw MakeInOutError(2);
+  if (native.empty()) throw UnmappedPathError(roots_, path);
   // Only a regular file is read. Opened without blocking, so that a FIFO cannot stop the
   // program before the check refuses it; a device is refused before it is opened at all.
   struct stat st;
-  if (stat(native.c_str(), &st) != 0) throw ErrnoError(errno);
+  if (stat(native.c_str(), &st) != 0) throw ErrnoError(errno, path);
   if (S_ISDIR(st.st_mode)) throw ErrnoError(EISDIR);
   if (!S_ISREG(st.st_mode)) throw MakeInOutError(2);
   FileDescriptor file{open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
-  if (file.fd < 0) throw ErrnoError(errno);
-  if (fstat(file.fd, &st) != 0) throw ErrnoError(errno);
+  if (file.fd < 0) throw ErrnoError(errno, path);
+  if (fstat(file.fd, &st) != 0) throw ErrnoError(errno, path);
   if (S_ISDIR(st.st_mode)) throw ErrnoError(EISDIR);
   if (!S_ISREG(st.st_mode)) throw MakeInOutError(2);
   if (static_cast<std::uint64_t>(st.st_size) > kMaxReadBytes) throw TooLargeError(path);
@@ -138,35 +138,36 @@ std::string PosixSystem::ReadFile(const std::string& path) {
     if (end == length) break;
     length = end;
   }
-  if (error != 0) throw ErrnoError(error);
+  if (error != 0) throw ErrnoError(error, path);
   bytes.resize(length);
   return bytes;
 }
 
 void PosixSystem::WriteFile(const std::string& path, const std::string& bytes) {
   std::string native = Native(path);
-  if (native.empty()) throw MakeInOutError(2);
+  if (native.empty()) throw UnmappedPathError(roots_, path);
   FileDescriptor file{open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)};
-  if (file.fd < 0) throw ErrnoError(errno);
+  if (file.fd < 0) throw ErrnoError(errno, path);
   std::size_t written = 0;
   while (written < bytes.size()) {
     ssize_t put = write(file.fd, bytes.data() + written, bytes.size() - written);
     if (put < 0) {
       if (errno == EINTR) continue;
-      throw ErrnoError(errno);
+      throw ErrnoError(errno, path);
     }
     written += static_cast<std::size_t>(put);
   }
   int fd = file.fd;
   file.fd = -1;
   NoteEntryCreated(native);
-  if (close(fd) != 0) throw ErrnoError(errno);  // a delayed write error shows here
+  if (close(fd) != 0) throw ErrnoError(errno, path);  // a delayed write error shows here
 }
 
 void PosixSystem::RenameOver(const std::string& source, const std::string& target) {
   std::string from = Native(source);
   std::string to = Native(target);
-  if (from.empty() || to.empty()) throw MakeInOutError(2);
+  if (from.empty()) throw UnmappedPathError(roots_, source);
+  if (to.empty()) throw UnmappedPathError(roots_, target);
   struct stat st;
   if (stat(to.c_str(), &st) == 0) {
     // Windows replaces neither a folder nor a read-only file.
@@ -174,7 +175,7 @@ void PosixSystem::RenameOver(const std::string& source, const std::string& targe
     if (S_ISREG(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) throw MakeInOutError(5);
   }
   NoteEntriesRemoved();
-  if (rename(from.c_str(), to.c_str()) != 0) throw ErrnoError(errno);
+  if (rename(from.c_str(), to.c_str()) != 0) throw ErrnoError(errno, target);
 }
 
 std::vector<DirEntry> PosixSystem::ListEntries(const std::string& pattern) {

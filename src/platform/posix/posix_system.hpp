@@ -20,8 +20,12 @@ struct PosixRoots {
 // Path picture (pure functions, no file-system access except where named):
 //   "c:\x" and "C:/x" -> driveC + "/x"; "z:\x" -> "/x"; other letters -> none (empty result);
 //   "\" and "/" both separate; a relative path resolves against the real current folder.
-// NativePath matches each component case-insensitively when no exact match exists.
+// NativePath matches each component case-insensitively when no exact match exists. Where that
+// leaves two or more names of one folder (a Linux disk holding "Ab" and "aB", asked for "ab"),
+// none is guessed: the path names no place (empty result), and CaseCollision says why,
+// "c:\x\ab: two names differ only in letter case (Ab, aB)" ("" for every other path).
 std::string NativePath(const PosixRoots& roots, const std::string& windowsPath);
+std::string CaseCollision(const PosixRoots& roots, const std::string& windowsPath);
 // A native absolute path in Windows form: "c:\..." below driveC, otherwise "z:\...".
 std::string WindowsPath(const PosixRoots& roots, const std::string& nativePath);
 
@@ -58,6 +62,7 @@ class PosixSystem : public System {
 
   std::vector<DirEntry> ListEntries(const std::string& pattern) override;
   void DeleteTree(const std::string& folder) override;
+  std::string FolderDeletionProblem(const std::string& folder) override;
   bool FolderWithin(const std::string& inner, const std::string& outer) override;
   bool RemoveFolder(const std::string& path) override;
   bool CreateFolder(const std::string& path) override;
@@ -73,6 +78,9 @@ class PosixSystem : public System {
   bool ProcessEnded(ProcessHandle handle) override;
   void CloseProcess(ProcessHandle handle) override;
   void EndProcess(ProcessHandle handle) override;
+
+  std::int64_t LockFolder(const std::string& folder) override;
+  void UnlockFolder(std::int64_t lock) override;
 
   std::string GetEnv(const std::string& name) override;
   std::string ExecutablePath() override;

@@ -54,7 +54,8 @@ bool WriteAll(int fd, const std::string& bytes) {
 std::string PosixSystem::WriteFileBeside(const std::string& target, const std::string& bytes) {
   const std::string native = Native(target);
   const std::size_t cut = native.rfind('/');
-  if (native.empty() || cut == std::string::npos || cut + 1 == native.size()) throw MakeInOutError(2);
+  if (native.empty()) throw UnmappedPathError(roots_, target);
+  if (cut == std::string::npos || cut + 1 == native.size()) throw MakeInOutError(2);
   const std::string folder = native.substr(0, cut + 1);
   // Room for the suffix within the 255 bytes a name may hold.
   const std::string base = native.substr(cut + 1, 200);
@@ -78,7 +79,7 @@ std::string PosixSystem::WriteFileBeside(const std::string& target, const std::s
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
       if (errno == EEXIST || errno == EINTR) continue;
-      throw ErrnoError(errno);
+      throw ErrnoError(errno, target);
     }
     bool ok = WriteAll(fd, bytes) && fchmod(fd, mode) == 0;
     int error = errno;
@@ -88,7 +89,7 @@ std::string PosixSystem::WriteFileBeside(const std::string& target, const std::s
     }
     if (!ok) {
       unlink(path.c_str());
-      throw ErrnoError(error);
+      throw ErrnoError(error, target);
     }
     return WindowsPath(roots_, path);
   }

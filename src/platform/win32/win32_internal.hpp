@@ -16,7 +16,10 @@ std::string Narrow(const std::wstring& text);
 // The run-time's input/output error for a system error code: a missing file, folder or drive
 // and a name the system cannot take give "Datei nicht gefunden" (2), a refused access
 // "Dateizugriff verweigert" (5), a full disk "E/A-Fehler 112", anything else "E/A-Fehler <code>".
+// With a path, every error but the first two names the file and a full disk says so
+// (FileInOutError).
 InOutError SystemError(unsigned long code);
+InOutError SystemError(unsigned long code, const std::string& path);
 // The system's own text for an error code, without its line end.
 std::string SystemMessage(unsigned long code);
 

@@ -39,7 +39,9 @@ std::string Narrow(const std::wstring& text) {
   return narrow;
 }
 
-InOutError SystemError(unsigned long code) {
+namespace {
+
+int ErrorCode(unsigned long code) {
   switch (code) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
@@ -50,18 +52,26 @@ InOutError SystemError(unsigned long code) {
     case ERROR_FILENAME_EXCED_RANGE:
     case ERROR_DIRECTORY:
     case ERROR_CANT_RESOLVE_FILENAME:
-      return MakeInOutError(2);
+      return 2;
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
     case ERROR_WRITE_PROTECT:
-      return MakeInOutError(5);
+      return 5;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-      return MakeInOutError(112);
+      return kDiskFullCode;
     default:
-      return MakeInOutError(static_cast<int>(code));
+      return static_cast<int>(code);
   }
+}
+
+}  // namespace
+
+InOutError SystemError(unsigned long code) { return MakeInOutError(ErrorCode(code)); }
+
+InOutError SystemError(unsigned long code, const std::string& path) {
+  return FileInOutError(ErrorCode(code), path);
 }
 
 std::string SystemMessage(unsigned long code) {
@@ -136,12 +146,13 @@ InOutError TooLargeError(const std::string& path) {
   return InOutError("Die Datei " + path + " ist größer als 2 GB und wird nicht gelesen", 8);
 }
 
-void WriteAll(HANDLE file, const std::string& bytes) {
+void WriteAll(HANDLE file, const std::string& bytes, const std::string& path) {
   std::size_t written = 0;
   while (written < bytes.size()) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written, 1u << 24));
     DWORD put = 0;
-    if (!::WriteFile(file, bytes.data() + written, chunk, &put, nullptr)) throw SystemError(GetLastError());
+    if (!::WriteFile(file, bytes.data() + written, chunk, &put, nullptr))
+      throw SystemError(GetLastError(), path);
     written += put;
   }
 }
@@ -175,10 +186,10 @@ std::string Win32System::ReadFile(const std::string& path) {
   const DWORD attributes = Attributes(path);
   if (attributes != kNoAttributes && (attributes & FILE_ATTRIBUTE_DIRECTORY)) throw MakeInOutError(5);
   Handle file(OpenExisting(path, GENERIC_READ, FILE_ATTRIBUTE_NORMAL));
-  if (!file.Valid()) throw SystemError(GetLastError());
+  if (!file.Valid()) throw SystemError(GetLastError(), path);
   if (!IsDiskFile(file.h)) throw MakeInOutError(2);
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.h, &size)) throw SystemError(GetLastError());
+  if (!GetFileSizeEx(file.h, &size)) throw SystemError(GetLastError(), path);
   if (static_cast<std::uint64_t>(size.QuadPart) > kMaxReadBytes) throw TooLargeError(path);
   // The size is a hint: a file may grow while it is read.
   std::string bytes;
@@ -191,7 +202,8 @@ std::string Win32System::ReadFile(const std::string& path) {
     }
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - length, 1u << 24));
     DWORD got = 0;
-    if (!::ReadFile(file.h, bytes.data() + length, chunk, &got, nullptr)) throw SystemError(GetLastError());
+    if (!::ReadFile(file.h, bytes.data() + length, chunk, &got, nullptr))
+      throw SystemError(GetLastError(), path);
     if (got == 0) break;
     length += got;
   }
@@ -208,12 +220,12 @@ void Win32System::WriteFile(const std::string& path, const std::string& bytes) {
     throw MakeInOutError(5);
   Handle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Valid()) throw SystemError(GetLastError());
+  if (!file.Valid()) throw SystemError(GetLastError(), path);
   if (GetFileType(file.h) != FILE_TYPE_DISK) throw MakeInOutError(5);
-  WriteAll(file.h, bytes);
+  WriteAll(file.h, bytes, path);
   if (!CloseHandle(file.h)) {  // a delayed write error shows here
     file.h = nullptr;
-    throw SystemError(GetLastError());
+    throw SystemError(GetLastError(), path);
   }
   file.h = nullptr;
 }
@@ -237,10 +249,10 @@ std::string Win32System::WriteFileBeside(const std::string& target, const std::s
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file.Valid()) {
       if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS) continue;
-      throw SystemError(GetLastError());
+      throw SystemError(GetLastError(), target);
     }
     try {
-      WriteAll(file.h, bytes);
+      WriteAll(file.h, bytes, target);
     } catch (...) {
       FILE_DISPOSITION_INFO dispose{TRUE};
       SetFileInformationByHandle(file.h, FileDispositionInfo, &dispose, sizeof dispose);
@@ -250,7 +262,7 @@ std::string Win32System::WriteFileBeside(const std::string& target, const std::s
       const DWORD error = GetLastError();
       file.h = nullptr;
       DeleteFileW(Wide(path).c_str());
-      throw SystemError(error);
+      throw SystemError(error, target);
     }
     file.h = nullptr;
     return path;
@@ -266,7 +278,7 @@ void Win32System::RenameOver(const std::string& source, const std::string& targe
     throw MakeInOutError(5);
   if (!MoveFileExW(Wide(source).c_str(), Wide(target).c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    throw SystemError(GetLastError());
+    throw SystemError(GetLastError(), target);
 }
 
 bool Win32System::RemoveFile(const std::string& path) {

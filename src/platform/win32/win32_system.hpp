@@ -8,6 +8,9 @@
 // - A read-only file is one with the read-only attribute; it is neither replaced nor deleted.
 // - Links are symbolic links and junctions (reparse points): listed with isLink, never entered
 //   when a tree is deleted; a mounted volume is a reparse point too, and is not entered either.
+//   A target folder that is a mounted volume is refused (FolderDeletionProblem).
+// - A folder lock is the file <folder>.varnel-lock held open without sharing and deleted when
+//   closed, so the system releases and removes it when the program ends, however it ends.
 // - Started programs run in a job object of their own, so EndProcess ends what they started;
 //   when this program ends, however it ends, its running programs end with it (their handles
 //   closed by CloseProcess excepted). They get no console window.
@@ -33,6 +36,7 @@ class Win32System : public System {
 
   std::vector<DirEntry> ListEntries(const std::string& pattern) override;
   void DeleteTree(const std::string& folder) override;
+  std::string FolderDeletionProblem(const std::string& folder) override;
   bool FolderWithin(const std::string& inner, const std::string& outer) override;
   bool RemoveFolder(const std::string& path) override;
   bool CreateFolder(const std::string& path) override;
@@ -47,6 +51,9 @@ class Win32System : public System {
   bool ProcessEnded(ProcessHandle handle) override;
   void CloseProcess(ProcessHandle handle) override;
   void EndProcess(ProcessHandle handle) override;
+
+  std::int64_t LockFolder(const std::string& folder) override;
+  void UnlockFolder(std::int64_t lock) override;
 
   std::string GetEnv(const std::string& name) override;
   std::string ExecutablePath() override;

@@ -140,6 +140,22 @@ void Win32System::DeleteTree(const std::string& folder) {
   if (TreeDeleter().Empty(path, 0)) RemoveDirectoryW(path.c_str());
 }
 
+std::string Win32System::FolderDeletionProblem(const std::string& folder) {
+  std::wstring path = LongFullPath(folder);
+  while (!path.empty() && path.back() == L'\\') path.pop_back();
+  if (path.size() <= 6) return "";
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+      !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    return "";
+  // A junction is a link (DeleteTree removes only the link); a volume mounted on the folder is
+  // a mount point, whose contents are another disk's.
+  wchar_t volume[64];
+  if (GetVolumeNameForVolumeMountPointW((path + L"\\").c_str(), volume, 64))
+    return "the folder is a mount point";
+  return "";
+}
+
 bool Win32System::FolderWithin(const std::string& inner, const std::string& outer) {
   const std::wstring a = Upper(Resolved(inner)), b = Upper(Resolved(outer));
   if (a.empty() || b.empty()) return false;
