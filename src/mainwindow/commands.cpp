@@ -81,6 +81,7 @@ constexpr std::array kCommands = {
     CommandDef{"MI_NEC11000Click", &F::MI_NEC11000Click},
     CommandDef{"SingleConversion1Click", &F::SingleConversion1Click},
     CommandDef{"BatchConversion1Click", &F::BatchConversion1Click},
+    CommandDef{"ResumeBatchConversion1Click", &F::ResumeBatchConversion1Click},
     CommandDef{"MIParallelRunsClick", &F::MIParallelRunsClick},
     CommandDef{"Showbin1Click", &F::Showbin1Click},
     CommandDef{"Showbout1Click", &F::Showbout1Click},
@@ -164,6 +165,8 @@ void TForm1::BuildMenus() {
            Cmd("SingleConversion1Click")),
       Item("Convert To Output Files", "BatchConversion1", "Batch Conversion", Cmd("BatchConversion1Click"),
            "Ctrl+Alt+P"),
+      Item("Convert To Output Files", "ResumeBatchConversion1", "Resume Batch Conversion",
+           Cmd("ResumeBatchConversion1Click")),
 
       Item("Analyse", "AnalyseMain1", "Analyse Main", Cmd("AnalyseMain1Click")),
       Item("Analyse", "AnalyseNearfield1", "Analyse Nearfield", Cmd("AnalyseNearfield1Click")),
