@@ -13,9 +13,9 @@
 // started.
 //
 // Ended by SIGTERM, SIGINT or SIGHUP, it ends nec2c and removes its temporary folder and a
-// partly written output before it ends by the signal. It asks for SIGTERM at its parent's death,
-// so that it cleans up the same way when the program that started it ends (a parent that asked
-// SIGKILL for it is overruled: the stand-in ends by itself), and nec2c is asked to end with it.
+// partly written output before it ends by the signal. Started by a program that asked for a
+// signal at its death (SIGKILL, so that an engine never outlives it), it asks SIGTERM instead,
+// so that it cleans up the same way when that program ends; nec2c is asked to end with it.
 //
 // The Windows build (for the tests under Wine) takes the paths as they stand and starts the
 // Windows build of nec2c, nec2c.exe, from its own folder (or else from PATH).
@@ -105,7 +105,10 @@ void CleanUpOnTermination() {
   sigemptyset(&action.sa_mask);
   for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&action.sa_mask, signalNumber);
   for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) sigaction(signalNumber, &action, nullptr);
-  prctl(PR_SET_PDEATHSIG, SIGTERM);
+  // Only where the starter asked for a signal at its death (the batch runs): a stand-in started
+  // to run on by itself (Single Conversion) keeps running when its starter ends.
+  int deathSignal = 0;
+  if (prctl(PR_GET_PDEATHSIG, &deathSignal) == 0 && deathSignal != 0) prctl(PR_SET_PDEATHSIG, SIGTERM);
 }
 #else
 void NoteLeftover(std::size_t, const std::string&) {}

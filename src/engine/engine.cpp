@@ -115,8 +115,8 @@ struct Conversion {
 // Converts the decks with up to jobs engine processes at once (1: each run ends before the next
 // starts). Each deck's "Converting: " line is written, in list order, when its run starts, and
 // completed when that run has ended: done when the engine exited with status 0 and left a
-// complete output, failed (with the reason) otherwise. The window processes its events before
-// each start and every 50 ms while runs are going. A stop ends the running engines and returns
+// complete output, failed (with the reason) otherwise. While runs are going the window
+// processes its events every 50 ms. A stop ends the running engines and returns
 // with stopped set; the window's closing ends them and ends the command.
 Conversion ConvertDecks(TForm1& form, const std::string& engine, const TextList& decks,
                         const std::string& outputFolder, int jobs) {
@@ -161,7 +161,8 @@ Conversion ConvertDecks(TForm1& form, const std::string& engine, const TextList&
       it = running.erase(it);
     }
   };
-  // The running engines are ended; what each wrote stays only when it is whole.
+  // The running engines are ended (their handles are released by closeAll); what each wrote
+  // stays only when it is whole.
   auto endRunning = [&](bool closing) {
     reapEnded();  // a run that has ended by itself counts as it ended
     for (const EngineRun& run : running) {
@@ -171,7 +172,6 @@ Conversion ConvertDecks(TForm1& form, const std::string& engine, const TextList&
       CompleteDeckLine(form.Mout, run, "stopped");
       if (closing) AddLine(form.Mout, EngineEndedLine(engine));
     }
-    running.clear();
   };
   // False when the user stopped the batch.
   auto processEvents = [&]() {
@@ -200,7 +200,7 @@ Conversion ConvertDecks(TForm1& form, const std::string& engine, const TextList&
 
   for (std::size_t i = 0; i < decks.size(); ++i) {
     const std::string& name = decks[i];
-    if (!waitUntilBelow(static_cast<std::size_t>(jobs) - 1) || !processEvents()) {
+    if (!waitUntilBelow(static_cast<std::size_t>(jobs) - 1)) {
       result.stopped = true;
       return result;
     }

@@ -10,10 +10,13 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "engine/conversion.hpp"
 #include "platform/posix/posix_system.hpp"
@@ -69,6 +72,73 @@ TEST(KilledProgram, ItsEngineEndsWithIt) {
   if (!gone) kill(static_cast<pid_t>(-engine), SIGKILL);
   // The launcher's own child is not the program's: only the group's end would take it.
   if (const long child = hanging_engine::WaitForPid(launcher.string() + ".child")) kill(child, SIGKILL);
+}
+
+// The pids of the running processes (zombies left out) whose command line holds the text.
+std::vector<long> ProcessesWith(const std::string& text) {
+  std::vector<long> pids;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream cmdline(entry.path() / "cmdline"), stat(entry.path() / "stat");
+    const std::string line((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
+    const std::string state((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const std::size_t close = state.rfind(')');
+    const bool zombie = close == std::string::npos || close + 2 >= state.size() || state[close + 2] == 'Z';
+    if (!zombie && line.find(text) != std::string::npos) pids.push_back(std::stol(name));
+  }
+  return pids;
+}
+
+// The stand-in ended while nec2c runs (by a signal of its own, or with the program that started
+// it killed outright): nec2c ends too, and neither a temporary folder nor a partial output stays.
+TEST(KilledProgram, TheStandInEndsNec2cAndCleansUp) {
+  if (std::system("command -v nec2c >/dev/null 2>&1") != 0) GTEST_SKIP() << "nec2c is not installed";
+  struct Case {
+    const char* what;
+    bool killProgram;
+    int signalNumber;
+  };
+  for (const Case& c : {Case{"program killed", true, SIGKILL}, Case{"engine terminated", false, SIGTERM},
+                        Case{"engine interrupted", false, SIGINT}}) {
+    SCOPED_TRACE(c.what);
+    TestRoot root;
+    const fs::path temp = root.dir / "tmp";
+    fs::create_directories(temp);
+    // A near field of 32 000 points: seconds of nec2c.
+    root.Write(
+        "drive_c/4nec2/b_in/S_/slow.nec",
+        "CM\r\nCE\r\nGW 1 400 0 0 -25 0 0 25 0.001\r\nGE 0\r\nEX 0 1 200 0 1 0\r\nFR 0 1 0 0 29.0 0\r\n"
+        "NE 0 40 40 20 -10 -10 -10 0.5 0.5 1\r\n");
+    const fs::path script =
+        root.Write("slow.vsc", "answer folder \"c:\\4nec2\\b_in\\S_\"\nrun BatchConversion1Click\n");
+    setenv("TMPDIR", temp.c_str(), 1);
+    const pid_t varnel = StartVarnel(root, script, root.dir / "output.txt", 1);
+    unsetenv("TMPDIR");
+    ASSERT_GT(varnel, 0);
+    std::vector<long> nec2c;
+    for (int i = 0; i < 2400 && (nec2c = ProcessesWith(temp.string() + "/varnel-engine-")).empty(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    ASSERT_EQ(1u, nec2c.size()) << "nec2c did not start";
+    if (c.killProgram) {
+      kill(varnel, c.signalNumber);
+    } else {
+      // The stand-in is nec2c's parent (the launcher execs it).
+      std::ifstream stat("/proc/" + std::to_string(nec2c[0]) + "/stat");
+      const std::string state((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+      const long engine = std::atol(state.c_str() + state.rfind(')') + 4);
+      ASSERT_GT(engine, 1) << state;
+      kill(static_cast<pid_t>(engine), c.signalNumber);
+    }
+    EXPECT_TRUE(hanging_engine::Gone(nec2c[0])) << "nec2c outlived the stand-in";
+    kill(varnel, SIGKILL);
+    WaitFor(varnel);
+    for (int i = 0; i < 400 && !fs::is_empty(temp); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    EXPECT_TRUE(fs::is_empty(temp)) << "the temporary folder stayed";
+    EXPECT_TRUE(fs::is_empty(root.driveC / "4nec2" / "b_out" / "S_")) << "a partial output stayed";
+  }
 }
 
 // A fake engine that writes its print in three parts with pauses, so that a kill finds outputs
