@@ -188,8 +188,18 @@ TEST(KilledProgram, ResumeAfterAKillLeavesOneCompleteOutputPerDeck) {
       root.Write("convert.vsc", "answer folder \"c:\\4nec2\\b_in\\K_\"\nrun BatchConversion1Click\n");
   const pid_t varnel = StartVarnel(root, convert, root.dir / "convert.txt", 2);
   ASSERT_GT(varnel, 0);
-  for (int i = 0; i < 2400 && completeOutputs().size() < kDecks / 3; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  // Killed once a third of the decks are done and an engine is half-way through its output.
+  auto outputFiles = [&] {
+    std::size_t files = 0;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(outputs, ec)) files += entry.path().extension() == ".out";
+    return files;
+  };
+  for (int i = 0; i < 4000; ++i) {
+    const std::size_t complete = completeOutputs().size();
+    if (complete >= kDecks / 3 && outputFiles() > complete) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
   kill(varnel, SIGKILL);
   WaitFor(varnel);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the engines end with it
@@ -206,9 +216,7 @@ TEST(KilledProgram, ResumeAfterAKillLeavesOneCompleteOutputPerDeck) {
 
   const std::map<std::string, Snapshot> after = completeOutputs();
   EXPECT_EQ(static_cast<std::size_t>(kDecks), after.size()) << printed;
-  std::size_t files = 0;
-  for (const auto& entry : fs::directory_iterator(outputs)) files += entry.path().extension() == ".out";
-  EXPECT_EQ(static_cast<std::size_t>(kDecks), files) << "exactly one output per deck";
+  EXPECT_EQ(static_cast<std::size_t>(kDecks), outputFiles()) << "exactly one output per deck";
   for (const auto& [name, snapshot] : before) {
     ASSERT_TRUE(after.count(name)) << name;
     EXPECT_EQ(snapshot.bytes, after.at(name).bytes) << name;
