@@ -12,6 +12,11 @@
 // deck (no output file is left behind); 73 the output cannot be written; 127 nec2c cannot be
 // started.
 //
+// Ended by SIGTERM, SIGINT or SIGHUP, it ends nec2c and removes its temporary folder and a
+// partly written output before it ends by the signal. Started by a program that asked for a
+// signal at its death (SIGKILL, so that an engine never outlives it), it asks SIGTERM instead,
+// so that it cleans up the same way when that program ends; nec2c is asked to end with it.
+//
 // The Windows build (for the tests under Wine) takes the paths as they stand and starts the
 // Windows build of nec2c, nec2c.exe, from its own folder (or else from PATH).
 #ifdef _WIN32
@@ -25,11 +30,13 @@
 #undef near
 #undef far
 #else
-#include <spawn.h>
+#include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
 
+#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -46,7 +53,6 @@
 #ifndef _WIN32
 #include "platform/posix/posix_system.hpp"
 
-extern char** environ;
 #endif
 
 using namespace varnel;
@@ -60,6 +66,54 @@ constexpr int kNoDeck = 66;
 constexpr int kRejected = 70;
 constexpr int kCannotWrite = 73;
 constexpr int kNoEngine = 127;
+
+#ifndef _WIN32
+// What a termination signal cleans up, readable by its handler: the running nec2c and the files
+// and folder of this run (empty paths are skipped). Set with the signals blocked.
+volatile pid_t runningNec2c = 0;
+std::array<std::array<char, 4096>, 4> leftovers{};  // files, then the temporary folder last
+
+void EndAndCleanUp(int signalNumber) {
+  const pid_t child = runningNec2c;
+  if (child > 0) {
+    kill(child, SIGKILL);
+    int status;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+  }
+  for (std::size_t i = 0; i + 1 < leftovers.size(); ++i)
+    if (leftovers[i][0] != '\0') unlink(leftovers[i].data());
+  if (leftovers.back()[0] != '\0') rmdir(leftovers.back().data());
+  signal(signalNumber, SIG_DFL);
+  raise(signalNumber);
+}
+
+// Sets leftovers[slot] to path while the termination signals wait.
+void NoteLeftover(std::size_t slot, const std::string& path) {
+  sigset_t termination, previous;
+  sigemptyset(&termination);
+  for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&termination, signalNumber);
+  sigprocmask(SIG_BLOCK, &termination, &previous);
+  leftovers[slot].fill('\0');
+  if (path.size() < leftovers[slot].size()) path.copy(leftovers[slot].data(), path.size());
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
+}
+
+void CleanUpOnTermination() {
+  struct sigaction action {};
+  action.sa_handler = EndAndCleanUp;
+  sigemptyset(&action.sa_mask);
+  for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&action.sa_mask, signalNumber);
+  for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) sigaction(signalNumber, &action, nullptr);
+  // Only where the starter asked for a signal at its death (the batch runs): a stand-in started
+  // to run on by itself (Single Conversion) keeps running when its starter ends.
+  int deathSignal = 0;
+  if (prctl(PR_GET_PDEATHSIG, &deathSignal) == 0 && deathSignal != 0) prctl(PR_SET_PDEATHSIG, SIGTERM);
+}
+#else
+void NoteLeftover(std::size_t, const std::string&) {}
+void CleanUpOnTermination() {}
+#endif
 
 #ifdef _WIN32
 // Windows paths are native.
@@ -157,16 +211,36 @@ int RunNec2c(const std::string& deck, const std::string& output) {
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
-  pid_t pid = 0;
-  int rc = posix_spawnp(&pid, "nec2c", nullptr, nullptr, argv.data(), environ);
-  if (rc != 0) {
-    std::cerr << "varnel_engine: cannot start nec2c (" << std::strerror(rc)
-              << "); install the package nec2c\n";
+  const pid_t parent = getpid();
+  sigset_t termination, previous;
+  sigemptyset(&termination);
+  for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&termination, signalNumber);
+  sigprocmask(SIG_BLOCK, &termination, &previous);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) signal(signalNumber, SIG_DFL);
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    // nec2c ends with the stand-in, however the stand-in ends.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(kNoEngine);
+    execvp("nec2c", argv.data());
+    _exit(kNoEngine);
+  }
+  if (pid > 0) runningNec2c = pid;
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
+  if (pid < 0) {
+    std::cerr << "varnel_engine: cannot start nec2c (" << std::strerror(errno) << ")\n";
     return kNoEngine;
   }
   int status = 0;
-  while (waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) return kNoEngine;
+  pid_t result;
+  while ((result = waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
+  }
+  runningNec2c = 0;
+  if (result < 0) return kNoEngine;
+  if (WIFEXITED(status) && WEXITSTATUS(status) == kNoEngine) {
+    std::cerr << "varnel_engine: cannot start nec2c; install the package nec2c\n";
+    return kNoEngine;
   }
   if (WIFEXITED(status)) return WEXITSTATUS(status);
   return kRejected;
@@ -176,6 +250,7 @@ int RunNec2c(const std::string& deck, const std::string& output) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  CleanUpOnTermination();
   std::vector<std::string> pieces(argv + 1, argv + argc);
   std::optional<EngineArguments> args;
   try {
@@ -218,6 +293,9 @@ int main(int argc, char** argv) {
   }
   const std::string tempDeck = temp.Path() + "/deck.nec";
   const std::string tempOutput = temp.Path() + "/deck.out";
+  NoteLeftover(3, temp.Path());
+  NoteLeftover(0, tempDeck);
+  NoteLeftover(1, tempOutput);
   if (!WriteWhole(tempDeck, DeckWithEndCard(*deck))) {
     std::cerr << "varnel_engine: cannot write a temporary copy of the deck\n";
     return kCannotWrite;
@@ -238,6 +316,7 @@ int main(int argc, char** argv) {
 
   // Written beside the target and renamed, so a reader never sees half a file.
   const std::string partial = outputPath + ".partial";
+  NoteLeftover(2, partial);
   if (!WriteWhole(partial, ToClassicLayout(*result))) {
     fs::remove(partial, ignored);
     std::cerr << "varnel_engine: cannot write the output file " << args->output << "\n";

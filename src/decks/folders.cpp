@@ -121,6 +121,23 @@ bool RecreateTargetFolder(TForm1& form, const std::string& folder, const Recreat
   return true;
 }
 
+bool CreateTargetFolder(TForm1& form, const std::string& folder, const RecreateOptions& options) {
+  Platform platform = form.platform;
+  std::string problem = TargetFolderProblem(folder, options.root);
+  if (problem.empty()) problem = FixedFolderInside(platform.system, folder);
+  if (!problem.empty()) {
+    ShowWarning(platform.ui, "Target folder refused (" + problem + "): " + folder + ". Abort command!");
+    return false;
+  }
+  if (platform.system.FolderExists(folder)) return true;
+  if (!CreateFolder(platform.system, folder)) {
+    ShowWarning(platform.ui, "Folder was not created. Abort command!");
+    return false;
+  }
+  AddLine(form.Mout, "New Folder sucessfully created: " + folder);
+  return true;
+}
+
 FolderLock::FolderLock(Platform& platform, const std::string& folder)
     : system_(platform.system), lock_(platform.system.LockFolder(folder)) {
   if (lock_ == 0) ShowWarning(platform.ui, "Another Varnel is working on " + folder + ". Abort command!");

@@ -85,6 +85,12 @@ struct RecreateOptions {
 //      "Destination-Directory: " + folder (unless options say not); returns true.
 bool RecreateTargetFolder(TForm1& form, const std::string& folder, const RecreateOptions& options = {});
 
+// For a command that adds to a folder and never deletes (Resume Batch Conversion): the refusals
+// of RecreateTargetFolder's step 1; then, when the folder does not exist, CreateFolder with
+// its step 4 and the line "New Folder sucessfully created: " + folder. An existing folder is
+// left as it is. True when the folder is there to be written into.
+bool CreateTargetFolder(TForm1& form, const std::string& folder, const RecreateOptions& options = {});
+
 // The lock of a folder a command recreates or converts into, held while the object lives, so
 // that two programs never work on one folder at once. When another program holds it, the
 // warning "Another Varnel is working on " + folder + ". Abort command!" is shown and Held() is

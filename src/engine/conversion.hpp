@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "platform/system.hpp"
 #include "util/tree.hpp"
 
 namespace varnel {
@@ -24,6 +25,11 @@ inline constexpr std::array<EngineEntry, 3> kEngines{{
 // from its last '.' on replaced by ".out"; a name without '.' gets ".out" appended.
 // "c:\4nec2\b_in\dipol\dipol007.nec" gives "dipol007.out", "my.test.nec" "my.test.out".
 std::string OutputFileName(const std::string& deckPath);
+
+// True when the file at path is an output print the engine finished (OutputPrint::Complete on
+// its text as ReadTextFile gives it); false for a missing or unreadable file. Reads the whole
+// file.
+bool OutputComplete(System& system, const std::string& path);
 
 // The text after the last '\' of the path; the whole path when it holds none. Empty for a
 // drive root such as "C:\".

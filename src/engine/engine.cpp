@@ -10,6 +10,7 @@
 #include "decks/folders.hpp"
 #include "engine/conversion.hpp"
 #include "mainwindow/VarnelU.hpp"
+#include "necout/print.hpp"
 #include "util/errors.hpp"
 #include "util/files.hpp"
 #include "util/format.hpp"
@@ -25,6 +26,17 @@ std::string OutputFileName(const std::string& deckPath) {
   std::size_t dot = name.rfind('.');
   if (dot != std::string::npos) name.erase(dot);
   return name + ".out";
+}
+
+bool OutputComplete(System& system, const std::string& path) {
+  if (!system.FileExists(path)) return false;
+  std::string text;
+  try {
+    text = TextOfFileBytes(system.ReadFile(path));
+  } catch (const InOutError&) {
+    return false;
+  }
+  return OutputPrint(text).Complete();
 }
 
 std::string LastFolder(const std::string& path) {
@@ -46,26 +58,72 @@ std::string EngineEndedLine(const std::string& engine) {
   return "The running engine " + engine + " was ended: the program is closing.";
 }
 
+// The reason of an exit that is a failure: "exit status 1", "ended by signal 11"; "" otherwise.
+// A Windows exception code (0xC0000005) is given in hexadecimal, as its documentation names it.
+std::string ExitProblem(const ProcessExit& exit) {
+  if (exit.how == ProcessExit::How::Signalled) return "ended by signal " + std::to_string(exit.code);
+  if (!exit.Failed()) return "";
+  if (exit.code >= 0xC0000000LL && exit.code <= 0xFFFFFFFFLL) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (int shift = 28; shift >= 0; shift -= 4) hex += kDigits[(exit.code >> shift) & 0xF];
+    return "exit status 0x" + hex;
+  }
+  return "exit status " + std::to_string(exit.code);
+}
+
 // One engine run of a batch: its process and the Info pane line it completes.
 struct EngineRun {
   ProcessHandle handle;
-  std::size_t line;
+  std::size_t line;  // where the deck's line was written; edits of the pane may move it
+  std::string deck;
   std::string outputName;
+};
+
+// The deck's own "Converting: " line, searched outward from where it was written, so that an
+// edit of the Info pane meanwhile (lines added or removed above it) neither loses its suffix nor
+// puts it on another deck's line; npos when the line is gone.
+std::size_t DeckLine(const Pane& pane, const EngineRun& run) {
+  const std::string text = "Converting: " + run.deck;
+  const std::size_t count = pane.lines.size();
+  for (std::size_t distance = 0; distance <= run.line || run.line + distance < count; ++distance) {
+    if (run.line + distance < count && pane.lines[run.line + distance] == text) return run.line + distance;
+    if (distance > 0 && distance <= run.line && run.line - distance < count &&
+        pane.lines[run.line - distance] == text)
+      return run.line - distance;
+  }
+  return std::string::npos;
+}
+
+void CompleteDeckLine(Pane& pane, const EngineRun& run, const std::string& outcome) {
+  const std::string suffix = "  --> " + run.outputName + " ......" + outcome + ".";
+  const std::size_t line = DeckLine(pane, run);
+  if (line == std::string::npos) {
+    AddLine(pane, "Converting: " + run.deck + suffix);
+  } else {
+    AppendToLine(pane, line, suffix);
+  }
+}
+
+// What the conversion loop did with its decks.
+struct Conversion {
+  std::size_t converted = 0;  // runs that ended well with a complete output
+  TextList failed;            // the decks whose run failed, in the order their runs ended
+  bool stopped = false;       // the user stopped the batch
 };
 
 // Converts the decks with up to jobs engine processes at once (1: each run ends before the next
 // starts). Each deck's "Converting: " line is written, in list order, when its run starts, and
-// completed when that run has ended; a start that fails is shown and its line completed at once.
-// While runs are going the window processes its events every 50 ms.
-void ConvertDecks(TForm1& form, const std::string& engine, const TextList& decks,
-                  const std::string& outputFolder, int jobs) {
+// completed when that run has ended: done when the engine exited with status 0 and left a
+// complete output, failed (with the reason) otherwise. While runs are going the window
+// processes its events every 50 ms. A stop ends the running engines and returns
+// with stopped set; the window's closing ends them and ends the command.
+Conversion ConvertDecks(TForm1& form, const std::string& engine, const TextList& decks,
+                        const std::string& outputFolder, int jobs) {
   System& system = form.platform.system;
+  Conversion result;
   std::vector<EngineRun> running;
-  auto complete = [&form](const EngineRun& run) {
-    AppendToLine(form.Mout, run.line, "  --> " + run.outputName + " ......done.");
-  };
-  // Whatever way the loop ends (the window closing ends it inside ProcessPendingEvents), no
-  // handle stays open.
+  // Whatever way the loop ends, no handle stays open.
   struct CloseAll {
     System& system;
     std::vector<EngineRun>& running;
@@ -73,52 +131,179 @@ void ConvertDecks(TForm1& form, const std::string& engine, const TextList& decks
       for (const EngineRun& run : running) system.CloseProcess(run.handle);
     }
   } closeAll{system, running};
+
+  auto finish = [&](const EngineRun& run, std::string problem) {
+    const std::string output = outputFolder + run.outputName;
+    // An output is kept only when it is complete: a partial one is removed, so that no later
+    // Resume or analysis ever takes it for a finished result.
+    if (!OutputComplete(system, output)) {
+      const bool present = system.FileExists(output);
+      if (present) system.RemoveFile(output);
+      if (problem.empty()) problem = present ? "incomplete output" : "no output";
+    }
+    if (problem.empty()) {
+      ++result.converted;
+      CompleteDeckLine(form.Mout, run, "done");
+    } else {
+      result.failed.push_back(run.deck);
+      CompleteDeckLine(form.Mout, run, "failed (" + problem + ")");
+    }
+  };
   auto reapEnded = [&]() {
     for (auto it = running.begin(); it != running.end();) {
       if (!system.ProcessEnded(it->handle)) {
         ++it;
         continue;
       }
+      const std::string problem = ExitProblem(system.ProcessExitOf(it->handle));
       system.CloseProcess(it->handle);
-      complete(*it);
+      finish(*it, problem);
       it = running.erase(it);
     }
+  };
+  // The running engines are ended (their handles are released by closeAll); what each wrote
+  // stays only when it is whole.
+  auto endRunning = [&](bool closing) {
+    reapEnded();  // a run that has ended by itself counts as it ended
+    for (const EngineRun& run : running) {
+      system.EndProcess(run.handle);
+      const std::string output = outputFolder + run.outputName;
+      if (!OutputComplete(system, output)) system.RemoveFile(output);
+      CompleteDeckLine(form.Mout, run, "stopped");
+      if (closing) AddLine(form.Mout, EngineEndedLine(engine));
+    }
+  };
+  // False when the user stopped the batch.
+  auto processEvents = [&]() {
+    try {
+      form.ProcessPendingEvents();
+    } catch (const CommandAborted&) {
+      // The program is closing: the engines, and whatever they started, end with the command
+      // instead of running on without anyone waiting for their results.
+      endRunning(true);
+      throw;
+    } catch (const CommandStopped&) {
+      endRunning(false);
+      return false;
+    }
+    return true;
   };
   auto waitUntilBelow = [&](std::size_t limit) {
     reapEnded();
     while (running.size() > limit) {
       form.platform.ui.Pause(50);
-      try {
-        form.ProcessPendingEvents();
-      } catch (const CommandAborted&) {
-        // The program is closing: the engines, and whatever they started, end with the command
-        // instead of running on without anyone waiting for their results.
-        for (const EngineRun& run : running) {
-          system.EndProcess(run.handle);
-          AddLine(form.Mout, EngineEndedLine(engine));
-        }
-        throw;
-      }
+      if (!processEvents()) return false;
       reapEnded();
     }
+    return true;
   };
 
   for (std::size_t i = 0; i < decks.size(); ++i) {
     const std::string& name = decks[i];
-    waitUntilBelow(static_cast<std::size_t>(jobs) - 1);
+    if (!waitUntilBelow(static_cast<std::size_t>(jobs) - 1)) {
+      result.stopped = true;
+      return result;
+    }
     form.FileProgress(i, decks.size());
     AddLine(form.Mout, "Converting: " + name);
-    EngineRun run{{}, form.Mout.lines.size() - 1, OutputFileName(name)};
+    EngineRun run{{}, form.Mout.lines.size() - 1, name, OutputFileName(name)};
     std::string error;
     run.handle = system.StartProcess(engine, name + " " + outputFolder + run.outputName, error);
     if (run.handle) {
       running.push_back(run);
     } else {
       if (!error.empty()) ShowInfo(form.platform.ui, error);
-      complete(run);
+      // A start that reported success without a process leaves nothing to wait for: its output
+      // decides.
+      finish(run, error.empty() ? "" : "not started");
     }
   }
-  waitUntilBelow(0);
+  result.stopped = !waitUntilBelow(0);
+  return result;
+}
+
+// "3 of 12 decks failed: a.nec, b.nec, c.nec" (the first ten names, then ", ..."); "" when
+// none failed.
+std::string FailedDecksLine(const Conversion& conversion, std::size_t decks) {
+  if (conversion.failed.empty()) return "";
+  std::string line =
+      std::to_string(conversion.failed.size()) + " of " + std::to_string(decks) + " decks failed: ";
+  constexpr std::size_t kNamed = 10;
+  for (std::size_t i = 0; i < conversion.failed.size() && i < kNamed; ++i)
+    line += (i ? ", " : "") + conversion.failed[i];
+  if (conversion.failed.size() > kNamed) line += ", ...";
+  return line;
+}
+
+// The closing lines of a batch conversion: the failed decks, what the caller adds, and the
+// job-done or stopped line of the caption.
+void EndBatchConversion(TForm1& form, const std::string& caption, const Conversion& conversion,
+                        std::size_t decks, const std::string& beforeEnd = "") {
+  if (const std::string failed = FailedDecksLine(conversion, decks); !failed.empty())
+    AddLine(form.Mout, failed);
+  if (!beforeEnd.empty()) AddLine(form.Mout, beforeEnd);
+  if (conversion.stopped) {
+    AddLine(form.Mout, "--------- " + caption + " stopped: " + std::to_string(conversion.converted) + " of " +
+                           std::to_string(decks) + " converted ---------");
+  } else {
+    AddLine(form.Mout, "--------- " + caption + " Job Done ---------");
+  }
+}
+
+// The common start of Batch Conversion and Resume: the folder chooser, then (only once it has
+// an answer) the reset, the header lines, the deck list and the refusals of a folder whose
+// output folder would be unsafe. The output folder, or "" when the command ends here.
+std::string BeginBatchConversion(TForm1& form, const std::string& caption) {
+  std::optional<std::string> chosen = form.platform.ui.ChooseFolder(kDeckFolder);
+  if (!chosen) return "";
+  form.Reset();
+  WorkingParameters& params = form.params;
+  UserInterface& ui = form.platform.ui;
+  params.BatchFolder = *chosen;
+  const std::string lastFolder = LastFolder(params.BatchFolder);
+
+  ClearPane(form.Mout);
+  AddLine(form.Mout, "--------------- " + caption + " ----------------");
+  AddLine(form.Mout, "EngineName.....: " + params.EngineName);
+  AddLine(form.Mout, "Batch Folder selected: " + params.BatchFolder);
+  AddLine(form.Mout, "Last Folder: " + lastFolder);
+
+  TextList skipped;
+  ListFiles(form.platform.system, "*.nec", params.BatchFiles, &skipped);
+  if (!skipped.empty()) AddLine(form.Mout, SkippedNamesLine(skipped));
+  const std::string outputFolder = kOutputRoot + lastFolder + "\\";
+
+  // A drive root ("C:\", or a bare "C:") has no last folder of its own: the output folder would
+  // be the output root itself (or no folder at all), and recreating it would delete every
+  // earlier result.
+  const bool driveRoot = lastFolder.empty() || (lastFolder.size() == 2 && lastFolder[1] == ':');
+  if (driveRoot) {
+    ShowWarning(ui, "The batch folder " + params.BatchFolder +
+                        " is a drive root: its output folder would be " + kOutputRoot +
+                        " itself. Abort command!");
+    return "";
+  }
+  // A deck folder directly under the output root is its own output folder: recreating that
+  // would delete the decks before the engine has seen them.
+  if (form.platform.system.FolderWithin(outputFolder, params.BatchFolder) ||
+      form.platform.system.FolderWithin(params.BatchFolder, outputFolder)) {
+    ShowWarning(ui, "The output folder " + outputFolder + " would delete the decks of " + params.BatchFolder +
+                        ". Abort command!");
+    return "";
+  }
+  return outputFolder;
+}
+
+// The question before Batch Conversion deletes earlier results; "" when the output folder
+// holds no file.
+std::string DeleteResultsQuestion(System& system, const std::string& outputFolder) {
+  std::size_t files = 0;
+  for (const DirEntry& entry : system.ListEntries(outputFolder + "*"))
+    if (!entry.isFolder) ++files;
+  if (files == 0) return "";
+  return outputFolder + " holds " + std::to_string(files) + (files == 1 ? " output file" : " output files") +
+         ". Delete them and convert every deck anew? (No keeps them; Resume Batch Conversion converts only "
+         "the missing ones.)";
 }
 
 }  // namespace
@@ -128,11 +313,11 @@ void TForm1::MI_NEC5000Click() { ChooseEngine(*this, 1); }
 void TForm1::MI_NEC11000Click() { ChooseEngine(*this, 2); }
 
 void TForm1::SingleConversion1Click() {
-  Reset();
   const FileDialogSpec spec{
       .initialFolder = kDeckFolder, .filter = "All(*.*)|*.*|nec (*.nec)|*.nec", .filterIndex = 2};
   std::optional<std::string> chosen = platform.ui.OpenFileDialog(spec);
   if (!chosen) return;
+  Reset();
   const std::string input = *chosen;
   const std::string output = kOutputRoot + OutputFileName(input);
   const std::string engine = params.EngineName;
@@ -146,7 +331,7 @@ void TForm1::SingleConversion1Click() {
   // Not waited for. A start that fails is shown (the user would otherwise wait for an output
   // file that never comes); the job-done line follows in any case.
   std::string error;
-  ProcessHandle handle = platform.system.StartProcess(engine, input + " " + output, error);
+  ProcessHandle handle = platform.system.StartIndependentProcess(engine, input + " " + output, error);
   if (handle) {
     platform.system.CloseProcess(handle);
   } else if (!error.empty()) {
@@ -156,48 +341,62 @@ void TForm1::SingleConversion1Click() {
 }
 
 void TForm1::BatchConversion1Click() {
-  Reset();
-  std::optional<std::string> chosen = platform.ui.ChooseFolder(kDeckFolder);
-  if (!chosen) return;
-  params.BatchFolder = *chosen;
-  const std::string lastFolder = LastFolder(params.BatchFolder);
-  const std::string engine = params.EngineName;
-
-  ClearPane(Mout);
-  AddLine(Mout, "--------------- Batch Conversion ----------------");
-  AddLine(Mout, "EngineName.....: " + engine);
-  AddLine(Mout, "Batch Folder selected: " + params.BatchFolder);
-  AddLine(Mout, "Last Folder: " + lastFolder);
-
-  TextList skipped;
-  ListFiles(platform.system, "*.nec", params.BatchFiles, &skipped);
-  if (!skipped.empty()) AddLine(Mout, SkippedNamesLine(skipped));
-  const std::string outputFolder = kOutputRoot + lastFolder + "\\";
-
-  // A drive root ("C:\", or a bare "C:") has no last folder of its own: the output folder would
-  // be the output root itself (or no folder at all), and recreating it would delete every
-  // earlier result.
-  const bool driveRoot = lastFolder.empty() || (lastFolder.size() == 2 && lastFolder[1] == ':');
-  if (driveRoot) {
-    ShowWarning(platform.ui, "The batch folder " + params.BatchFolder +
-                                 " is a drive root: its output folder would be " + kOutputRoot +
-                                 " itself. Abort command!");
-    return;
-  }
-  // A deck folder directly under the output root is its own output folder: recreating that
-  // would delete the decks before the engine has seen them.
-  if (platform.system.FolderWithin(outputFolder, params.BatchFolder) ||
-      platform.system.FolderWithin(params.BatchFolder, outputFolder)) {
-    ShowWarning(platform.ui, "The output folder " + outputFolder + " would delete the decks of " +
-                                 params.BatchFolder + ". Abort command!");
-    return;
-  }
-  if (!RecreateTargetFolder(*this, outputFolder, RecreateOptions::BatchConversion())) return;
+  const std::string caption = "Batch Conversion";
+  const std::string outputFolder = BeginBatchConversion(*this, caption);
+  if (outputFolder.empty()) return;
+  // Held while the batch runs: no second program recreates or converts into either folder.
+  FolderLock outputLock(platform, outputFolder);
+  if (!outputLock.Held()) return;
+  FolderLock deckLock(platform, IncludeBackslash(params.BatchFolder));
+  if (!deckLock.Held()) return;
+  RecreateOptions options = RecreateOptions::BatchConversion();
+  options.deleteQuestion = DeleteResultsQuestion(platform.system, outputFolder);
+  if (!RecreateTargetFolder(*this, outputFolder, options)) return;
 
   // The list is taken once: the loop works through the decks listed now.
   const TextList decks = params.BatchFiles;
-  ConvertDecks(*this, engine, decks, outputFolder, std::max(1, params.EngineJobs));
-  AddLine(Mout, "--------- Batch Conversion Job Done ---------");
+  const Conversion conversion =
+      ConvertDecks(*this, params.EngineName, decks, outputFolder, std::max(1, params.EngineJobs));
+  EndBatchConversion(*this, caption, conversion, decks.size());
+}
+
+void TForm1::ResumeBatchConversion1Click() {
+  const std::string caption = "Resume Batch Conversion";
+  const std::string outputFolder = BeginBatchConversion(*this, caption);
+  if (outputFolder.empty()) return;
+  FolderLock outputLock(platform, outputFolder);
+  if (!outputLock.Held()) return;
+  FolderLock deckLock(platform, IncludeBackslash(params.BatchFolder));
+  if (!deckLock.Held()) return;
+  // Nothing is deleted: a missing output folder is created, an existing one kept as it is.
+  if (!CreateTargetFolder(*this, outputFolder, RecreateOptions::BatchConversion())) return;
+
+  // The decks whose output is missing or incomplete; an incomplete one is removed before its
+  // deck is converted again, so it can never pass for a result.
+  TextList decks;
+  std::size_t kept = 0;
+  const TextList listed = params.BatchFiles;
+  for (std::size_t i = 0; i < listed.size(); ++i) {
+    if (i % 50 == 49) {
+      try {
+        ProcessPendingEvents();
+      } catch (const CommandStopped&) {
+        EndBatchConversion(*this, caption, Conversion{.stopped = true}, 0);
+        return;
+      }
+    }
+    const std::string output = outputFolder + OutputFileName(listed[i]);
+    if (OutputComplete(platform.system, output)) {
+      ++kept;
+      continue;
+    }
+    if (platform.system.FileExists(output)) platform.system.RemoveFile(output);
+    decks.push_back(listed[i]);
+  }
+  const Conversion conversion =
+      ConvertDecks(*this, params.EngineName, decks, outputFolder, std::max(1, params.EngineJobs));
+  EndBatchConversion(*this, caption, conversion, decks.size(),
+                     "Kept " + std::to_string(kept) + " complete outputs.");
 }
 
 void TForm1::MIParallelRunsClick() {

@@ -336,6 +336,7 @@ class TForm1 {
   void MI_NEC11000Click();
   void SingleConversion1Click();
   void BatchConversion1Click();
+  void ResumeBatchConversion1Click();
   void MIParallelRunsClick();
   // Slurm (engine/cluster_commands.cpp).
   void ClusterConversion1Click();

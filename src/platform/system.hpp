@@ -36,6 +36,18 @@ struct ProcessHandle {
   explicit operator bool() const { return id != 0; }
 };
 
+// How a started program ended, as far as the system can tell.
+struct ProcessExit {
+  enum class How {
+    Unknown,   // still running, never started, or a system that cannot tell
+    Exited,    // it ended by itself with the exit status `code`
+    Signalled  // a signal ended it (POSIX): `code` is the signal's number
+  };
+  How how = How::Unknown;
+  std::int64_t code = 0;
+  bool Failed() const { return how == How::Signalled || (how == How::Exited && code != 0); }
+};
+
 class System {
  public:
   virtual ~System() = default;
@@ -96,11 +108,27 @@ class System {
 
   // ---- Processes -----------------------------------------------------------------------
   // Starts a program with one parameter text without waiting. On failure returns an empty
-  // handle and sets error to the system's text.
+  // handle and sets error to the system's text. The program ends with this program, however
+  // this one ends (a crash, a kill, an out-of-memory end included), unless its handle was closed
+  // while it ran.
   virtual ProcessHandle StartProcess(const std::string& program, const std::string& parameters,
                                      std::string& error) = 0;
+  // As StartProcess, for a program that nothing waits for (Single Conversion): it runs on when
+  // this program ends. By default StartProcess itself, for a system whose programs run on
+  // anyway once their handles are closed.
+  virtual ProcessHandle StartIndependentProcess(const std::string& program, const std::string& parameters,
+                                                std::string& error) {
+    return StartProcess(program, parameters, error);
+  }
   // True once the process has ended (or the handle is unknown).
   virtual bool ProcessEnded(ProcessHandle handle) = 0;
+  // How the process ended, once ProcessEnded has said so and until CloseProcess releases the
+  // handle; Unknown before, after, and for a handle EndProcess ended. A system that cannot tell
+  // says Unknown, and a caller then judges the run by what it wrote.
+  virtual ProcessExit ProcessExitOf(ProcessHandle handle) {
+    (void)handle;
+    return {};
+  }
   // Releases the handle (after the process has ended, or to stop waiting for it).
   virtual void CloseProcess(ProcessHandle handle) = 0;
   // Ends the process and everything it started, waits until it has gone and releases the

@@ -145,9 +145,10 @@ TEST_F(RecreateTest, RefusedFolderTouchesNothing) {
   for (const char* folder : {"c:\\4nec2\\b_in\\", "c:\\4nec2\\", "c:\\", "c:\\4nec2\\b_out\\",
                              "c:\\4nec2\\b_in\\..\\", "c:\\4nec2\\b_in"}) {
     EXPECT_FALSE(RecreateTargetFolder(form, folder)) << folder;
+    EXPECT_FALSE(CreateTargetFolder(form, folder)) << folder;
   }
   EXPECT_EQ(before, Snapshot());
-  EXPECT_EQ(6u, Warnings().size());
+  EXPECT_EQ(12u, Warnings().size());
   EXPECT_TRUE(form.Mout.lines.empty());
 }
 

@@ -14,100 +14,11 @@
 
 #include "engine/conversion.hpp"
 #include "mainwindow/VarnelU.hpp"
-#include "support/test_root.hpp"
+#include "engine/conversion_fixture.hpp"
 
 namespace varnel {
 
-namespace fs = std::filesystem;
-
 namespace {
-
-// A system that counts started and closed processes.
-class EngineSystem : public TestSystem {
- public:
-  using TestSystem::TestSystem;
-  int started = 0, closed = 0;
-  std::vector<std::string> parameterTexts;
-  // When set, starts report success without a process (the shell handed the request on).
-  bool startWithoutHandle = false;
-
-  ProcessHandle StartProcess(const std::string& program, const std::string& parameters,
-                             std::string& error) override {
-    parameterTexts.push_back(parameters);
-    if (startWithoutHandle) return {};
-    ProcessHandle handle = TestSystem::StartProcess(program, parameters, error);
-    if (handle) ++started;
-    return handle;
-  }
-  void CloseProcess(ProcessHandle handle) override {
-    ++closed;
-    TestSystem::CloseProcess(handle);
-  }
-};
-
-// A scripted interface that can run a test's action whenever the window processes its events.
-class EngineUi : public ScriptedUi {
- public:
-  using ScriptedUi::ScriptedUi;
-  std::function<void()> onEvents;
-  void ProcessEvents() override {
-    ScriptedUi::ProcessEvents();
-    if (onEvents) onEvents();
-  }
-};
-
-class ConversionTest : public ::testing::Test {
- protected:
-  ConversionTest() {
-    for (const char* folder : {"4nec2/exe", "4nec2/b_in", "4nec2/b_out", "4nec2/out"})
-      fs::create_directories(root.driveC / folder);
-    log = root.dir / "engine.log";
-  }
-
-  // A fake engine at c:\4nec2\exe\<name>: it appends "<its name>|<parameter text>" to the log
-  // (after sleeping `seconds`), and writes the parameter text into the output file it was
-  // given, mapping "C:\" onto the private drive.
-  void FakeEngine(const std::string& name, double seconds = 0) {
-    std::ostringstream script;
-    script << "#!/bin/sh\n";
-    // printf, not echo: the shell's echo would read the backslashes of the paths as escapes.
-    if (seconds > 0)
-      script << "printf '%s\\n' \"start $1\" >> '" << log.string() << "'\nsleep " << seconds << "\n";
-    script << "printf '%s\\n' \"" << name << "|$*\" >> '" << log.string() << "'\n"
-           << "out=$(printf '%s' \"$2\" | sed -e 's|^[cC]:|" << root.driveC.string()
-           << "|' -e 's|\\\\|/|g')\n"
-           << "printf '%s' \"$*\" > \"$out\"\n";
-    fs::path path = root.Write("drive_c/4nec2/exe/" + name, script.str());
-    fs::permissions(path, fs::perms::owner_all);
-  }
-
-  std::vector<std::string> LogLines() const {
-    std::vector<std::string> lines;
-    std::istringstream in(TestRoot::Read(log));
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-  }
-
-  std::vector<std::string> Messages(const std::string& prefix) const {
-    std::vector<std::string> list;
-    for (const std::string& m : ui.messages)
-      if (m.rfind(prefix, 0) == 0) list.push_back(m.substr(prefix.size()));
-    return list;
-  }
-
-  std::string MoutText() const {
-    std::string text;
-    for (const std::string& line : form.Mout.lines) text += line + "\n";
-    return text;
-  }
-
-  TestRoot root;
-  fs::path log;
-  std::ostringstream out;
-  EngineSystem system{root.Roots()};
-  EngineUi ui{out, system};
-  TForm1 form{{system, ui}};
-};
 
 TEST(OutputFileName, ReplacesTheExtensionOfTheBareName) {
   struct Case {
@@ -182,9 +93,9 @@ TEST_F(ConversionTest, SingleConversionStartsTheEngineWithFullPathsAndDoesNotWai
   // The job-done line came before the slow engine finished.
   EXPECT_EQ(0, ui.pausedMilliseconds);
   EXPECT_FALSE(fs::exists(root.driveC / "4nec2" / "b_out" / "dipol.out"));
-  for (int i = 0; i < 100 && !fs::exists(root.driveC / "4nec2" / "b_out" / "dipol.out"); ++i)
+  for (int i = 0; i < 100 && !OutputComplete(system, "C:\\4nec2\\b_out\\dipol.out"); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ("c:\\4nec2\\b_in\\dipol.nec C:\\4nec2\\b_out\\dipol.out",
+  EXPECT_EQ(CompleteOutput("c:\\4nec2\\b_in\\dipol.nec C:\\4nec2\\b_out\\dipol.out"),
             TestRoot::Read(root.driveC / "4nec2" / "b_out" / "dipol.out"));
 }
 #endif
@@ -200,13 +111,28 @@ TEST_F(ConversionTest, SingleConversionShowsAFailedStartAndStillEndsWithTheJobDo
   EXPECT_EQ("--------- Single Conversion Job Done ---------", form.Mout.lines.back());
 }
 
-TEST_F(ConversionTest, CancelledDialogsEndTheConversionsSilently) {
+TEST_F(ConversionTest, CancelledDialogsChangeNothing) {
   form.Mout.lines = {"old"};
-  ui.AnswerOpen(std::nullopt);
-  ASSERT_TRUE(form.Run("SingleConversion1Click"));
-  ui.AnswerFolder(std::nullopt);
-  ASSERT_TRUE(form.Run("BatchConversion1Click"));
-  EXPECT_TRUE(form.Mout.lines.empty()) << "the reset cleared the panes";
+  form.M.lines = {"loaded text"};
+  form.Mdata.lines = {"//  table;", "    1,000;"};
+  form.EditFrequency.text = "14,2 MHz";
+  form.params.BatchFolder = "c:\\4nec2\\b_out\\E_";
+  form.params.BatchFiles = {"E_000.out"};
+  for (const char* command :
+       {"SingleConversion1Click", "BatchConversion1Click", "ResumeBatchConversion1Click"}) {
+    SCOPED_TRACE(command);
+    ui.AnswerOpen(std::nullopt);
+    ui.AnswerFolder(std::nullopt);
+    ASSERT_TRUE(form.Run(command));
+    EXPECT_EQ(std::vector<std::string>{"old"},
+              std::vector<std::string>(form.Mout.lines.begin(), form.Mout.lines.end()));
+    EXPECT_EQ(std::vector<std::string>{"loaded text"},
+              std::vector<std::string>(form.M.lines.begin(), form.M.lines.end()));
+    EXPECT_EQ(2u, form.Mdata.lines.size());
+    EXPECT_EQ("14,2 MHz", form.EditFrequency.text);
+    EXPECT_EQ("c:\\4nec2\\b_out\\E_", form.params.BatchFolder);
+    EXPECT_EQ(TextList{"E_000.out"}, form.params.BatchFiles);
+  }
   EXPECT_TRUE(system.parameterTexts.empty());
   EXPECT_TRUE(ui.messages.empty());
 }
@@ -249,11 +175,17 @@ TEST_F(ConversionTest, BatchConversionRecreatesTheOutputFolderAndConvertsEachDec
   for (const std::string& name : files)
     runs.push_back("nec2dxs1k5.exe|" + name + " C:\\4nec2\\b_out\\dipol\\" + name.substr(0, 8) + ".out");
   EXPECT_EQ(runs, LogLines());
-  EXPECT_EQ("dipol000.nec C:\\4nec2\\b_out\\dipol\\dipol000.out",
+  EXPECT_EQ(CompleteOutput("dipol000.nec C:\\4nec2\\b_out\\dipol\\dipol000.out"),
             TestRoot::Read(root.driveC / "4nec2" / "b_out" / "dipol" / "dipol000.out"));
   EXPECT_FALSE(fs::exists(old)) << "the old output folder was deleted with its content";
   EXPECT_EQ(system.started, system.closed) << "every process handle is closed";
-  EXPECT_TRUE(ui.messages.empty());
+  // Asked first; a script that queued no answer gets Yes.
+  EXPECT_EQ(
+      std::vector<std::string>{"C:\\4nec2\\b_out\\dipol\\ holds 1 output file. Delete them and convert "
+                               "every deck anew? (No keeps them; Resume Batch Conversion converts only the "
+                               "missing ones.) Yes"},
+      Messages("[Question] "));
+  EXPECT_EQ(1u, ui.messages.size());
 }
 
 TEST_F(ConversionTest, TheChosenEngineIsStartedForEveryDeck) {
@@ -323,11 +255,12 @@ TEST_F(ConversionTest, AFailedStartShowsTheSystemsTextAndTheBatchGoesOn) {
   EXPECT_FALSE(boxes[0].empty());
   EXPECT_EQ(2u, system.parameterTexts.size());
   const std::vector<std::string>& lines = form.Mout.lines;
-  ASSERT_EQ(9u, lines.size()) << MoutText();
+  ASSERT_EQ(10u, lines.size()) << MoutText();
   for (std::size_t i : {6u, 7u}) {
     EXPECT_EQ(0u, lines[i].rfind("Converting: dipol00", 0)) << lines[i];
-    EXPECT_NE(std::string::npos, lines[i].find(".out ......done.")) << lines[i];
+    EXPECT_NE(std::string::npos, lines[i].find(".out ......failed (not started).")) << lines[i];
   }
+  EXPECT_EQ(0u, lines[8].rfind("2 of 2 decks failed: dipol00"));
   EXPECT_EQ("--------- Batch Conversion Job Done ---------", lines.back());
   EXPECT_EQ(0, ui.pausedMilliseconds) << "nothing to wait for";
 }
@@ -339,7 +272,7 @@ TEST_F(ConversionTest, AStartWithoutAProcessHandleIsNotWaitedFor) {
   ASSERT_TRUE(form.Run("BatchConversion1Click"));
   EXPECT_EQ(0, ui.pausedMilliseconds);
   EXPECT_TRUE(ui.messages.empty());
-  EXPECT_EQ("Converting: dipol000.nec  --> dipol000.out ......done.", form.Mout.lines[6]);
+  EXPECT_EQ("Converting: dipol000.nec  --> dipol000.out ......failed (no output).", form.Mout.lines[6]);
   EXPECT_EQ("--------- Batch Conversion Job Done ---------", form.Mout.lines.back());
 }
 

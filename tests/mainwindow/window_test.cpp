@@ -365,6 +365,7 @@ TEST_F(WindowTest, MainMenuHoldsEveryItemInOrder) {
       {"InputFiles", "Analyse EUTs", "MIAnalyseEUTsClick", "F12"},
       {"Convert To Output Files", "Single Conversion", "SingleConversion1Click", ""},
       {"Convert To Output Files", "Batch Conversion", "BatchConversion1Click", "Ctrl+Alt+P"},
+      {"Convert To Output Files", "Resume Batch Conversion", "ResumeBatchConversion1Click", ""},
       {"Convert To Output Files", "Cluster Conversion", "ClusterConversion1Click", ""},
       {"Convert To Output Files", "Export Cluster Job", "ExportClusterJob1Click", ""},
       {"Analyse", "Analyse Main", "AnalyseMain1Click", ""},

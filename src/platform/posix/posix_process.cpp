@@ -3,12 +3,23 @@
 // Started children are reaped with waitpid so that none is left as a zombie: a handle closed
 // before its process ended is remembered and reaped by a later call.
 //
+// How an ended child ended is kept from its reaping until its handle is closed.
+//
+// A child ends with this program however this program ends: it asks the kernel for SIGKILL at
+// its parent's death (PR_SET_PDEATHSIG). The kernel sends that when the parent *thread* that
+// forked it ends, not the process: the commands start their programs on the one user-interface
+// thread, which is the program's main thread and lives as long as the program, so the signal
+// comes only with the program's end (StartIndependentProcess starts one without it). A child that finds its
+// parent already gone (the parent died between fork and prctl) ends at once. The signal reaches the child
+// itself: a launcher that execs the engine passes it on, and the engine stand-in asks the same for its nec2c.
+//
 // Each program starts as the leader of a process group of its own, so that ending it also ends
 // what it started (a launcher script and the engine behind it, wine and its helpers). The
 // groups of the children whose handles are open are also kept in a table that a signal handler
 // may read: ending this process by SIGTERM, SIGINT or SIGHUP ends those groups first.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -17,6 +28,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <set>
 
@@ -31,8 +43,9 @@ namespace {
 
 // Children are a property of the process, not of one platform object.
 std::mutex childrenMutex;
-std::set<pid_t> runningChildren;   // started, handle still open, not yet reaped
-std::set<pid_t> detachedChildren;  // handle closed while still running
+std::set<pid_t> runningChildren;             // started, handle still open, not yet reaped
+std::set<pid_t> detachedChildren;            // handle closed while still running
+std::map<pid_t, ProcessExit> endedChildren;  // reaped, handle still open: how each ended
 
 // The process groups of the running children with open handles, readable by a signal handler
 // (lock-free slots; 0 is a free slot).
@@ -95,12 +108,18 @@ void EndGroupsAndDie(int signalNumber) {
   raise(signalNumber);
 }
 
-bool Reaped(pid_t pid) {
+// True once the child has been reaped (or is no child of ours); then exit tells how it ended
+// when the status was there to be read.
+bool Reaped(pid_t pid, ProcessExit* exit = nullptr) {
   int status = 0;
   pid_t result;
   do {
     result = waitpid(pid, &status, WNOHANG);
   } while (result < 0 && errno == EINTR);
+  if (result == pid && exit != nullptr) {
+    if (WIFEXITED(status)) *exit = {ProcessExit::How::Exited, WEXITSTATUS(status)};
+    if (WIFSIGNALED(status)) *exit = {ProcessExit::How::Signalled, WTERMSIG(status)};
+  }
   return result == pid || (result < 0 && errno == ECHILD);
 }
 
@@ -186,6 +205,8 @@ ProcessHandle PosixSystem::StartProcess(const std::string& program, const std::s
   sigemptyset(&termination);
   for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&termination, signalNumber);
   pthread_sigmask(SIG_BLOCK, &termination, &previous);
+  const pid_t parent = getpid();
+  const bool endWithProgram = endWithProgram_;
   pid_t pid = fork();
   if (pid < 0) {
     error = std::strerror(errno);
@@ -198,6 +219,10 @@ ProcessHandle PosixSystem::StartProcess(const std::string& program, const std::s
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     close(report[0]);
     setpgid(0, 0);
+    if (endWithProgram) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      if (getppid() != parent) _exit(127);
+    }
     // Like a program started in its own window: its console is not ours.
     RedirectToNull(STDIN_FILENO, O_RDONLY);
     RedirectToNull(STDOUT_FILENO, O_WRONLY);
@@ -229,7 +254,19 @@ ProcessHandle PosixSystem::StartProcess(const std::string& program, const std::s
   }
   std::lock_guard<std::mutex> lock(childrenMutex);
   runningChildren.insert(pid);
+  endedChildren.erase(pid);  // a reused number of an earlier child
   return ProcessHandle{pid};
+}
+
+ProcessHandle PosixSystem::StartIndependentProcess(const std::string& program, const std::string& parameters,
+                                                   std::string& error) {
+  // Through the virtual StartProcess, so that a system built over this one sees the start.
+  struct Restore {
+    bool& flag;
+    ~Restore() { flag = true; }
+  } restore{endWithProgram_};
+  endWithProgram_ = false;
+  return StartProcess(program, parameters, error);
 }
 
 bool PosixSystem::ProcessEnded(ProcessHandle handle) {
@@ -237,15 +274,24 @@ bool PosixSystem::ProcessEnded(ProcessHandle handle) {
   ReapDetached();
   pid_t pid = static_cast<pid_t>(handle.id);
   if (runningChildren.count(pid) == 0) return true;
-  if (!Reaped(pid)) return false;
+  ProcessExit exit;
+  if (!Reaped(pid, &exit)) return false;
   runningChildren.erase(pid);
   ForgetGroup(pid);
+  endedChildren[pid] = exit;
   return true;
+}
+
+ProcessExit PosixSystem::ProcessExitOf(ProcessHandle handle) {
+  std::lock_guard<std::mutex> lock(childrenMutex);
+  auto it = endedChildren.find(static_cast<pid_t>(handle.id));
+  return it == endedChildren.end() ? ProcessExit{} : it->second;
 }
 
 void PosixSystem::CloseProcess(ProcessHandle handle) {
   std::lock_guard<std::mutex> lock(childrenMutex);
   pid_t pid = static_cast<pid_t>(handle.id);
+  endedChildren.erase(pid);
   if (runningChildren.erase(pid) == 0) return;
   ForgetGroup(pid);
   if (!Reaped(pid)) detachedChildren.insert(pid);
@@ -255,6 +301,7 @@ void PosixSystem::CloseProcess(ProcessHandle handle) {
 void PosixSystem::EndProcess(ProcessHandle handle) {
   std::lock_guard<std::mutex> lock(childrenMutex);
   pid_t pid = static_cast<pid_t>(handle.id);
+  endedChildren.erase(pid);
   if (runningChildren.erase(pid) == 0) return;
   ForgetGroup(pid);
   EndGroup(pid);

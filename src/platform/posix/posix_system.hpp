@@ -75,7 +75,10 @@ class PosixSystem : public System {
 
   ProcessHandle StartProcess(const std::string& program, const std::string& parameters,
                              std::string& error) override;
+  ProcessHandle StartIndependentProcess(const std::string& program, const std::string& parameters,
+                                        std::string& error) override;
   bool ProcessEnded(ProcessHandle handle) override;
+  ProcessExit ProcessExitOf(ProcessHandle handle) override;
   void CloseProcess(ProcessHandle handle) override;
   void EndProcess(ProcessHandle handle) override;
 
@@ -91,6 +94,9 @@ class PosixSystem : public System {
  protected:
   std::string Native(const std::string& windowsPath) const { return NativePath(roots_, windowsPath); }
   PosixRoots roots_;
+
+ private:
+  bool endWithProgram_ = true;  // whether the program StartProcess starts ends with this one
 };
 
 }  // namespace varnel

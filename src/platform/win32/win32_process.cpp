@@ -5,6 +5,7 @@
 // Each program starts suspended, is put into a job object of its own and only then resumes, so
 // everything it starts belongs to the job too: EndProcess ends the whole job. The jobs end when
 // their last handle closes, which is at the latest when this program ends, however it ends.
+// The exit code of an ended program is kept from ProcessEnded until CloseProcess.
 #include <map>
 #include <mutex>
 
@@ -30,6 +31,7 @@ struct Started {
 // Started programs are a property of the process, not of one system object.
 std::mutex startedMutex;
 std::map<std::int64_t, Started> started;  // by process id, while the handle is open
+std::map<std::int64_t, DWORD> exitCodes;  // by process id: ended, handle not yet closed
 
 void Release(const Started& program) {
   CloseHandle(program.process);
@@ -79,6 +81,7 @@ ProcessHandle Win32System::StartProcess(const std::string& program, const std::s
   CloseHandle(info.hThread);
   std::lock_guard<std::mutex> lock(startedMutex);
   started[info.dwProcessId] = Started{info.hProcess, job};
+  exitCodes.erase(info.dwProcessId);  // a reused number of an earlier program
   return ProcessHandle{static_cast<std::int64_t>(info.dwProcessId)};
 }
 
@@ -87,6 +90,8 @@ bool Win32System::ProcessEnded(ProcessHandle handle) {
   auto it = started.find(handle.id);
   if (it == started.end()) return true;
   if (WaitForSingleObject(it->second.process, 0) != WAIT_OBJECT_0) return false;
+  DWORD code = 0;
+  if (GetExitCodeProcess(it->second.process, &code)) exitCodes[handle.id] = code;
   // What the program itself started may still run: it ends with the job, as it does on
   // EndProcess and at this program's end.
   Release(it->second);
@@ -94,8 +99,16 @@ bool Win32System::ProcessEnded(ProcessHandle handle) {
   return true;
 }
 
+ProcessExit Win32System::ProcessExitOf(ProcessHandle handle) {
+  std::lock_guard<std::mutex> lock(startedMutex);
+  auto it = exitCodes.find(handle.id);
+  if (it == exitCodes.end()) return {};
+  return {ProcessExit::How::Exited, static_cast<std::int64_t>(it->second)};
+}
+
 void Win32System::CloseProcess(ProcessHandle handle) {
   std::lock_guard<std::mutex> lock(startedMutex);
+  exitCodes.erase(handle.id);
   auto it = started.find(handle.id);
   if (it == started.end()) return;
   if (WaitForSingleObject(it->second.process, 0) != WAIT_OBJECT_0) {
@@ -109,6 +122,7 @@ void Win32System::CloseProcess(ProcessHandle handle) {
 
 void Win32System::EndProcess(ProcessHandle handle) {
   std::lock_guard<std::mutex> lock(startedMutex);
+  exitCodes.erase(handle.id);
   auto it = started.find(handle.id);
   if (it == started.end()) return;
   TerminateJobObject(it->second.job, 1);

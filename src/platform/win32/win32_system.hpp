@@ -49,6 +49,7 @@ class Win32System : public System {
   ProcessHandle StartProcess(const std::string& program, const std::string& parameters,
                              std::string& error) override;
   bool ProcessEnded(ProcessHandle handle) override;
+  ProcessExit ProcessExitOf(ProcessHandle handle) override;
   void CloseProcess(ProcessHandle handle) override;
   void EndProcess(ProcessHandle handle) override;
 

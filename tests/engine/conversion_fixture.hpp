@@ -1,0 +1,118 @@
+#pragma once
+// The fixture of the conversion tests: a private drive c: with the 4nec2 tree, fake engines
+// (small shell scripts that record their arguments and write an output), a system that counts
+// the processes it starts and closes, and an interface that runs a test's action whenever the
+// window processes its events.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "mainwindow/VarnelU.hpp"
+#include "support/classic_output.hpp"
+#include "support/test_root.hpp"
+
+namespace varnel {
+
+namespace fs = std::filesystem;
+
+// A system that counts started and closed processes.
+class EngineSystem : public TestSystem {
+ public:
+  using TestSystem::TestSystem;
+  int started = 0, closed = 0;
+  std::vector<std::string> parameterTexts;
+  // When set, starts report success without a process (the shell handed the request on).
+  bool startWithoutHandle = false;
+
+  ProcessHandle StartProcess(const std::string& program, const std::string& parameters,
+                             std::string& error) override {
+    parameterTexts.push_back(parameters);
+    if (startWithoutHandle) return {};
+    ProcessHandle handle = TestSystem::StartProcess(program, parameters, error);
+    if (handle) ++started;
+    return handle;
+  }
+  void CloseProcess(ProcessHandle handle) override {
+    ++closed;
+    TestSystem::CloseProcess(handle);
+  }
+};
+
+// A scripted interface that can run a test's action whenever the window processes its events.
+class EngineUi : public ScriptedUi {
+ public:
+  using ScriptedUi::ScriptedUi;
+  std::function<void()> onEvents;
+  void ProcessEvents() override {
+    ScriptedUi::ProcessEvents();
+    if (onEvents) onEvents();
+  }
+};
+
+class ConversionTest : public ::testing::Test {
+ protected:
+  ConversionTest() {
+    for (const char* folder : {"4nec2/exe", "4nec2/b_in", "4nec2/b_out", "4nec2/out"})
+      fs::create_directories(root.driveC / folder);
+    log = root.dir / "engine.log";
+  }
+
+  // A fake engine at c:\4nec2\exe\<name>: it appends "<its name>|<parameter text>" to the log
+  // (after sleeping `seconds`), then runs `finish`, a shell fragment that writes the output file
+  // "$out" (the output path it was given, "C:\" mapped onto the private drive). The default
+  // writes the parameter text as the first line of a complete print.
+  void FakeEngine(const std::string& name, double seconds = 0, const std::string& finish = "") {
+    const fs::path print = root.Write("print.out", ClassicOutputText(ClassicOutput{}));
+    std::ostringstream script;
+    script << "#!/bin/sh\n";
+    // printf, not echo: the shell's echo would read the backslashes of the paths as escapes.
+    if (seconds > 0)
+      script << "printf '%s\\n' \"start $1\" >> '" << log.string() << "'\nsleep " << seconds << "\n";
+    script << "printf '%s\\n' \"" << name << "|$*\" >> '" << log.string() << "'\n"
+           << "out=$(printf '%s' \"$2\" | sed -e 's|^[cC]:|" << root.driveC.string()
+           << "|' -e 's|\\\\|/|g')\n"
+           << "print='" << print.string() << "'\n"
+           << (finish.empty() ? "printf '%s\\r\\n' \"$*\" > \"$out\"; cat \"$print\" >> \"$out\"\n"
+                              : finish + "\n");
+    fs::path path = root.Write("drive_c/4nec2/exe/" + name, script.str());
+    fs::permissions(path, fs::perms::owner_all);
+  }
+
+  // What the default fake engine writes for the parameter text.
+  std::string CompleteOutput(const std::string& parameters) const {
+    return parameters + "\r\n" + ClassicOutputText(ClassicOutput{});
+  }
+
+  std::vector<std::string> LogLines() const {
+    std::vector<std::string> lines;
+    std::istringstream in(TestRoot::Read(log));
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+
+  std::vector<std::string> Messages(const std::string& prefix) const {
+    std::vector<std::string> list;
+    for (const std::string& m : ui.messages)
+      if (m.rfind(prefix, 0) == 0) list.push_back(m.substr(prefix.size()));
+    return list;
+  }
+
+  std::string MoutText() const {
+    std::string text;
+    for (const std::string& line : form.Mout.lines) text += line + "\n";
+    return text;
+  }
+
+  TestRoot root;
+  fs::path log;
+  std::ostringstream out;
+  EngineSystem system{root.Roots()};
+  EngineUi ui{out, system};
+  TForm1 form{{system, ui}};
+};
+
+}  // namespace varnel
