@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <deque>
 #include <exception>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "batch/batch_run.hpp"
@@ -78,6 +80,7 @@ EutValues AnalyseEutText(const OutputText& text, const EutSettings& settings) {
   EutValues v;
   try {
     const OutputPrint print(text);
+    RequireWholePrint(print);
     v.frequency = ReadFrequency(print);
     v.inputPower = ReadInputPower(print);
     NearFieldTable table;
@@ -97,14 +100,15 @@ EutValues AnalyseEutText(const OutputText& text, const EutSettings& settings) {
 
 // Takes the values of the file into the window: the input power and the table (as the working
 // ones), then the row numbered position in Mdata; a failure is rethrown after what came before.
-void AddEutRow(TForm1& form, const std::string& name, EutValues values, int polarization, int position) {
+void AddEutRow(TForm1& form, const std::string& name, EutValues values, int polarization,
+               std::int64_t number) {
   if (values.inputPower) form.params.inputPower = *values.inputPower;
   if (values.table) form.params.nearField.Store(std::move(*values.table), polarization);
   if (values.failure) ReadInFile(ListedFilePath(form, name), [&] { std::rethrow_exception(values.failure); });
   NoteReadingLines(form, values.runLine, values.partLine);
   if (values.withoutTable) NoteMissingNearField(form, name);
   TableDataLine row;
-  row.Integer(position)
+  row.Integer(number)
       .General3(values.cylinder)
       .General3(values.circle)
       .General3(values.point)
@@ -115,9 +119,9 @@ void AddEutRow(TForm1& form, const std::string& name, EutValues values, int pola
 }
 
 void AddEutRow(TForm1& form, const std::string& name, const OutputText& text, int polarization,
-               int position) {
+               std::int64_t number) {
   const EutSettings settings = CurrentSettings(form, polarization);
-  AddEutRow(form, name, AnalyseEutText(text, settings), settings.polarization, position);
+  AddEutRow(form, name, AnalyseEutText(text, settings), settings.polarization, number);
 }
 
 // One listed file on its way through the look-ahead: read on the window's thread (through its
@@ -141,7 +145,8 @@ constexpr std::size_t kMostBytesAhead = std::size_t{256} << 20;
 // on the processor's cores (with one core, on this thread as each file is read). Rows, Mout
 // lines, warnings and failures come in list order, as the one-file-after-the-other loop gives
 // them; a file whose settings the window changed meanwhile is analysed again.
-void AnalyseListedEuts(TForm1& form, const TextList& names, int polarization) {
+void AnalyseListedEuts(TForm1& form, BatchCourse& course, const TextList& names,
+                       const std::vector<std::int64_t>& numbers, int polarization) {
   const std::size_t threads = CoreThreads();
   std::mutex mutex;
   std::condition_variable finished;
@@ -195,16 +200,85 @@ void AnalyseListedEuts(TForm1& form, const TextList& names, int polarization) {
       finished.wait(lock, [&file] { return file->done; });
     }
     bytesAhead -= file->bytes;
-    if (file->readFailure) std::rethrow_exception(file->readFailure);
-    if (!file->exists) {
-      NoteMissingFile(form, name);
+    if (!file->exists && !file->readFailure) {
+      course.Missing(name);
       continue;
     }
-    const EutSettings now = CurrentSettings(form, polarization);
-    if (!(file->settings == now)) file->values = AnalyseEutText(file->text, now);
-    AddEutRow(form, name, std::move(file->values), now.polarization, static_cast<int>(i) + 1);
+    course.File(name, [&] {
+      if (file->readFailure) std::rethrow_exception(file->readFailure);
+      const EutSettings now = CurrentSettings(form, polarization);
+      if (!(file->settings == now)) file->values = AnalyseEutText(file->text, now);
+      AddEutRow(form, name, std::move(file->values), now.polarization, numbers[i]);
+    });
     ScrollToTop(form.Mout);
   }
+}
+
+// A test object's output is named as its deck: the set's name, then the frequency's position and
+// the object's number, both counted from 0 ("E_002_010.out": the third frequency, the eleventh
+// object).
+struct EutName {
+  std::string set;
+  std::int64_t frequency = 0, object = 0;
+};
+
+// A run of 1 to 6 digits (longer ones are no position a set can have).
+std::optional<std::int64_t> SmallNumber(std::string_view digits) {
+  if (digits.empty() || digits.size() > 6 || digits.find_first_not_of("0123456789") != std::string_view::npos)
+    return std::nullopt;
+  return std::stoll(std::string(digits));
+}
+
+// setName: the set's name as the output folder carries it, so that a name ending in digits is
+// told from the frequency's position ("E1" + "000"); other names are split before the digits.
+std::optional<EutName> ParseEutName(std::string_view name, std::string_view setName) {
+  if (name.size() < 4 || !EqualNoCase(name.substr(name.size() - 4), ".out")) return std::nullopt;
+  const std::string_view stem = name.substr(0, name.size() - 4);
+  const std::size_t mark = stem.rfind('_');
+  if (mark == std::string_view::npos) return std::nullopt;
+  const std::optional<std::int64_t> object = SmallNumber(stem.substr(mark + 1));
+  if (!object) return std::nullopt;
+  const std::string_view before = stem.substr(0, mark);
+  std::size_t split = before.find_last_not_of("0123456789") + 1;  // 0 when all are digits
+  if (!setName.empty() && before.size() > setName.size() &&
+      EqualNoCase(before.substr(0, setName.size()), setName))
+    split = setName.size();
+  const std::optional<std::int64_t> frequency = SmallNumber(before.substr(split));
+  if (!frequency) return std::nullopt;
+  return EutName{std::string(before.substr(0, split)), *frequency, *object};
+}
+
+// The set's name: the output folder's last name, as Batch Conversion names it after the deck
+// folder.
+std::string SetNameOf(std::string folder) {
+  while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+  const std::size_t slash = folder.find_last_of("\\/:");
+  return slash == std::string::npos ? folder : folder.substr(slash + 1);
+}
+
+// The row number of each listed file: the place its name has in the whole set listed frequency
+// by frequency, counted from 1 (position * objects + object + 1, objects being one more than the
+// highest object number listed for the set). So a whole set listed by name gets 1..n as the list
+// positions, and a file keeps its number when the output of another is missing. A name of
+// another form carries no number: its row keeps the old counting, its place in the list from 1.
+std::vector<std::int64_t> RowNumbers(const TextList& names, const std::string& batchFolder) {
+  const std::string setName = SetNameOf(batchFolder);
+  std::vector<std::optional<EutName>> parsed;
+  std::map<std::string, std::int64_t> objects;  // per set
+  for (const std::string& name : names) {
+    parsed.push_back(ParseEutName(name, setName));
+    if (const std::optional<EutName>& eut = parsed.back()) {
+      std::int64_t& count = objects[eut->set];
+      count = std::max(count, eut->object + 1);
+    }
+  }
+  std::vector<std::int64_t> numbers;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::optional<EutName>& eut = parsed[i];
+    numbers.push_back(eut ? eut->frequency * objects[eut->set] + eut->object + 1
+                          : static_cast<std::int64_t>(i) + 1);
+  }
+  return numbers;
 }
 
 // DesktopFolder() ends in '\', so the name holds a doubled separator, which paths read as one.
@@ -215,9 +289,11 @@ std::string BlockFileName(System& system, int block) {
 }  // namespace
 
 void TForm1::MIAnalyseEUTsClick() {
-  const std::optional<TextList> list = BeginBatch(*this, "--------------- Analyse Files ----------------");
+  const std::optional<TextList> list =
+      BeginBatch(*this, "--------------- Analyse Files ----------------", "Add EUTs");
   if (!list) return;
   const TextList& names = *list;
+  const std::vector<std::int64_t> numbers = RowNumbers(names, params.BatchFolder);
   const bool splitMode = params.SplitMode;
   const BatchChoice polarization(*this, RGPol);
   AddLine(Mdata, "");
@@ -225,31 +301,43 @@ void TForm1::MIAnalyseEUTsClick() {
                    {"     ", "       ", "       ", "       ", "       ", "       "});
 
   PolarizationBackground background(*this, splitMode);
-  const int count = static_cast<int>(names.size());
-  if (splitMode) {
+  BatchCourse course(*this, "Analyse EUTs", names.size());
+  if (!splitMode) {
+    course.Run([&] { AnalyseListedEuts(*this, course, names, numbers, polarization.item); });
+    return;
+  }
+  // Block files are written beside their place and then put there, so a write that fails
+  // part-way (a full disk) leaves an existing block file as it was.
+  int block = 0, rowsInBlock = 0;
+  const auto writeBlock = [&] {
+    WriteTextFileSafely(platform.system, PaneText(Mdata), BlockFileName(platform.system, block));
+  };
+  course.Run([&] {
     ProcessPendingEvents();
-    for (int i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
       const std::string& name = names[i];
-      FileProgress(static_cast<std::size_t>(i), names.size());
+      FileProgress(i, names.size());
       AddLine(Mout, "Load: " + name);
-      const std::string text = LoadLinesText(platform.system, name);
-      AddLine(Mout, "Done.");
-      AddEutRow(*this, name, text, polarization.item, i + 1);
+      course.File(name, [&] {
+        const std::string text = LoadLinesText(platform.system, name);
+        AddLine(Mout, "Done.");
+        AddEutRow(*this, name, text, polarization.item, numbers[i]);
+        ++rowsInBlock;
+      });
       ScrollToTop(Mout);
       ProcessPendingEvents();
       platform.ui.Pause(kSplitPauseMilliseconds);
-      if ((i + 1) % kBlockRows == 0) {
-        WriteTextFile(platform.system, PaneText(Mdata), BlockFileName(platform.system, i / kBlockRows));
+      if (rowsInBlock == kBlockRows) {
+        writeBlock();
         ClearTableRows(*this);
+        ++block;
+        rowsInBlock = 0;
       }
     }
-    // The rows after the last full block go into one more block file, so that every row of
-    // the run reaches a file; they also stay in Mdata.
-    if (count % kBlockRows != 0)
-      WriteTextFile(platform.system, PaneText(Mdata), BlockFileName(platform.system, count / kBlockRows));
-  } else {
-    AnalyseListedEuts(*this, names, polarization.item);
-  }
+  });
+  // The rows after the last full block (also those of a stopped run) go into one more block
+  // file, so that every row of the run reaches a file; they also stay in Mdata.
+  if (rowsInBlock > 0) writeBlock();
 }
 
 }  // namespace varnel

@@ -1,4 +1,5 @@
-// The batch folder and its file list, and the read test over the listed files.
+// The batch folder and its file list, the read test over the listed files, and whether the
+// batch analyses skip files they cannot read.
 #include "batch/batch_run.hpp"
 #include "util/files.hpp"
 #include "util/tree.hpp"
@@ -34,6 +35,13 @@ void TForm1::MIFileLoadTestClick() {
     AddLine(Mout, "Load: " + name);
     LoadLinesText(platform.system, name);  // only whether it reads matters
   }
+}
+
+// A check mark of the Other menu, off at start as every setting; the batch analyses read it
+// once, at their start.
+void TForm1::MISkipUnreadableFilesClick() {
+  params.SkipUnreadableFiles = !params.SkipUnreadableFiles;
+  if (MenuItem* item = FindMenuItem("MISkipUnreadableFiles")) item->checked = params.SkipUnreadableFiles;
 }
 
 }  // namespace varnel

@@ -91,7 +91,7 @@ void ReportGeometries(TForm1& form, const WorkingParameters& w, const FiveGeomet
 
 void TForm1::MIBatchLoadClick() {
   const std::optional<TextList> names =
-      BeginBatch(*this, "--------------- Batch Load and Analyse ----------------");
+      BeginBatch(*this, "--------------- Batch Load and Analyse ----------------", "Add Batch Folder");
   if (!names) return;
   AddLine(Mout, "Field Strength is corrected to " + FormatReal("%1.0f W", params.normalizePower) +
                     " inserted power. ");
@@ -105,49 +105,53 @@ void TForm1::MIBatchLoadClick() {
                    {" MHz ", "   W   ", "V/m_A/m", "V/m_A/m", "   V   ", "   V   ", "   A   ", "   A   ",
                     "  Ohm  ", "  Ohm  "});
 
-  ForEachListedFile(*this, *names, [&](std::size_t, const std::string& name, std::string& text) {
-    params.currentText = std::move(text);
-    params.currentName = ListedFilePath(*this, name);
-    ShowFileInM(*this, name, params.currentText);
+  BatchCourse course(*this, "Batch-Analyse Nearfield", names->size());
+  const bool whole = course.Run([&] {
+    ForEachListedFile(*this, course, *names, [&](std::size_t, const std::string& name, std::string& text) {
+      params.currentText = std::move(text);
+      params.currentName = ListedFilePath(*this, name);
+      ShowFileInM(*this, name, params.currentText);
 
-    const OutputPrint print(params.currentText.str());
-    NearFieldTable table;
-    ReadNearField(print, polarization.item, table);
-    if (print.NearField() == OutputPrint::npos) NoteMissingNearField(*this, name);
-    params.nearField.Store(std::move(table), polarization.item);
-    params.nearField.extent = GridExtentOf(params.nearField.table);
-    const NearFieldTable& field = params.nearField.table;
-    ReportGrid(*this, params.nearField.extent, field);
+      const OutputPrint print(params.currentText.str());
+      RequireWholePrint(print);
+      NearFieldTable table;
+      ReadNearField(print, polarization.item, table);
+      if (print.NearField() == OutputPrint::npos) NoteMissingNearField(*this, name);
+      params.nearField.Store(std::move(table), polarization.item);
+      params.nearField.extent = GridExtentOf(params.nearField.table);
+      const NearFieldTable& field = params.nearField.table;
+      ReportGrid(*this, params.nearField.extent, field);
 
-    const double frequency = ReadFrequency(print);
-    params.inputPower = ReadInputPower(print);
-    const AntennaInput ai = ReadAntennaInput(print);
-    NoteReadingLines(*this, RunReadLine(print), PartReadLine(field));
+      const double frequency = ReadFrequency(print);
+      params.inputPower = ReadInputPower(print);
+      const AntennaInput ai = ReadAntennaInput(print);
+      NoteReadingLines(*this, RunReadLine(print), PartReadLine(field));
 
-    const WorkingParameters& w = params;
-    const FieldAtPointResult atP = FieldAtPoint(w.p, field);
-    const FiveGeometries raw{atP.value, MaxOnZLine(w.a, field, w.maxHeight), MaxInXZPlane(field, w.py),
-                             MaxOnCircle(field, w.rCircle, w.p.z), MaxOnCylinder(field, w.rCylinder)};
-    const FiveGeometries corrected = Normalized(raw, w.normalizePower, w.inputPower);
+      const WorkingParameters& w = params;
+      const FieldAtPointResult atP = FieldAtPoint(w.p, field);
+      const FiveGeometries raw{atP.value, MaxOnZLine(w.a, field, w.maxHeight), MaxInXZPlane(field, w.py),
+                               MaxOnCircle(field, w.rCircle, w.p.z), MaxOnCylinder(field, w.rCylinder)};
+      const FiveGeometries corrected = Normalized(raw, w.normalizePower, w.inputPower);
 
-    ShowBasicData(*this, frequency, params.inputPower, ai);
-    ReportGeometries(*this, w, raw, atP.eps, field.UnitText());
+      ShowBasicData(*this, frequency, params.inputPower, ai);
+      ReportGeometries(*this, w, raw, atP.eps, field.UnitText());
 
-    TableDataLine row;
-    row.Fixed3(frequency)
-        .Fixed3(params.inputPower)
-        .Fixed3(raw.Selected(mode.item))
-        .Fixed3(corrected.Selected(mode.item))
-        .Fixed3(ai.voltageRe)
-        .Fixed3(ai.voltageIm)
-        .Fixed3(ai.currentRe)
-        .Fixed3(ai.currentIm)
-        .Fixed3(ai.impedanceRe)
-        .Fixed3(ai.impedanceIm);
-    AddTableRow(*this, row);
-    if (row.HasUndefined()) NoteUndefinedRow(*this, name);
+      TableDataLine row;
+      row.Fixed3(frequency)
+          .Fixed3(params.inputPower)
+          .Fixed3(raw.Selected(mode.item))
+          .Fixed3(corrected.Selected(mode.item))
+          .Fixed3(ai.voltageRe)
+          .Fixed3(ai.voltageIm)
+          .Fixed3(ai.currentRe)
+          .Fixed3(ai.currentIm)
+          .Fixed3(ai.impedanceRe)
+          .Fixed3(ai.impedanceIm);
+      AddTableRow(*this, row);
+      if (row.HasUndefined()) NoteUndefinedRow(*this, name);
+    });
   });
-  AddLine(Mout, kBatchJobDone);
+  if (whole) AddLine(Mout, kBatchJobDone);
 }
 
 }  // namespace varnel

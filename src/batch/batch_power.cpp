@@ -35,33 +35,37 @@ PowerFigures ReceivedPower(double segmentCurrent, double resistance, double inpu
 
 void TForm1::MIBatchAnalysePowerClick() {
   const std::optional<TextList> names =
-      BeginBatch(*this, "--------------- Batch-Analyse Power----------------");
+      BeginBatch(*this, "--------------- Batch-Analyse Power----------------", "Add Batch Folder");
   if (!names) return;
   AddTableHeadings(*this, {"Freq ", "  Pwr  ", " RecPwr", "Gain_dB", "SegCurr"},
                    {" MHz ", "   W   ", "   mW  ", "       ", "   A   "});
 
-  ForEachListedFile(*this, *names, [this](std::size_t, const std::string& name, std::string& text) {
-    params.currentText = std::move(text);
-    params.currentName = ListedFilePath(*this, name);
-    ShowFileInM(*this, name, params.currentText);
+  BatchCourse course(*this, "Batch-Analyse Power", names->size());
+  const bool whole = course.Run([&] {
+    ForEachListedFile(*this, course, *names, [this](std::size_t, const std::string& name, std::string& text) {
+      params.currentText = std::move(text);
+      params.currentName = ListedFilePath(*this, name);
+      ShowFileInM(*this, name, params.currentText);
 
-    const OutputPrint print(params.currentText.str());
-    const double frequency = ReadFrequency(print);
-    params.inputPower = ReadInputPower(print);
-    const double current = ReadSegmentCurrent(print, params.AnalyseSegment);
-    NoteReadingLines(*this, RunReadLine(print));
-    const PowerFigures figures = ReceivedPower(current, params.AnalysingResistance, params.inputPower);
+      const OutputPrint print(params.currentText.str());
+      RequireWholePrint(print);
+      const double frequency = ReadFrequency(print);
+      params.inputPower = ReadInputPower(print);
+      const double current = ReadSegmentCurrent(print, params.AnalyseSegment);
+      NoteReadingLines(*this, RunReadLine(print));
+      const PowerFigures figures = ReceivedPower(current, params.AnalysingResistance, params.inputPower);
 
-    TableDataLine row;
-    row.General3(frequency)
-        .General3(params.inputPower)
-        .General3(figures.receivedMilliwatts)
-        .General3(figures.gainDecibel)
-        .General3(current);
-    AddTableRow(*this, row);
-    if (row.HasUndefined()) NoteUndefinedRow(*this, name);
+      TableDataLine row;
+      row.General3(frequency)
+          .General3(params.inputPower)
+          .General3(figures.receivedMilliwatts)
+          .General3(figures.gainDecibel)
+          .General3(current);
+      AddTableRow(*this, row);
+      if (row.HasUndefined()) NoteUndefinedRow(*this, name);
+    });
   });
-  AddLine(Mout, kBatchJobDone);
+  if (whole) AddLine(Mout, kBatchJobDone);
 }
 
 }  // namespace varnel

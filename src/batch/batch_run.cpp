@@ -1,25 +1,15 @@
 #include "batch/batch_run.hpp"
 
+#include <algorithm>
+#include <exception>
+
+#include "util/errors.hpp"
 #include "util/files.hpp"
 #include "util/format.hpp"
 #include "util/messages.hpp"
+#include "util/text.hpp"
 
 namespace varnel {
-
-bool ReadListedFile(TForm1& form, const std::string& name, std::string& text) {
-  text.clear();
-  if (form.platform.system.FileExists(name)) {
-    ReadTextFile(form.platform, name, text);
-    return true;
-  }
-  NoteMissingFile(form, name);
-  return false;
-}
-
-void NoteMissingFile(TForm1& form, const std::string& name) {
-  ShowMissingFileWarning(form.platform.ui, name);
-  AddLine(form.Mout, "Skipped (file not found): " + name);
-}
 
 std::string LoadLinesText(System& system, const std::string& name) {
   const std::string bytes = system.ReadFile(name);
@@ -74,9 +64,23 @@ void ShowFileInM(TForm1& form, const std::string& name, const SharedText& text) 
   form.M.hint = "Showing: " + name;
 }
 
-std::optional<TextList> BeginBatch(TForm1& form, const std::string& title) {
-  if (form.params.BatchFiles.empty()) {
+namespace {
+
+bool IsDeckName(const std::string& name) {
+  return name.size() >= 4 && EqualNoCase(std::string_view(name).substr(name.size() - 4), ".nec");
+}
+
+}  // namespace
+
+std::optional<TextList> BeginBatch(TForm1& form, const std::string& title, const std::string& addCommand) {
+  const TextList& names = form.params.BatchFiles;
+  if (names.empty()) {
     ShowWarning(form.platform.ui, kNoBatchFolderWarning);
+    return std::nullopt;
+  }
+  if (std::all_of(names.begin(), names.end(), IsDeckName)) {
+    ShowWarning(form.platform.ui, "The batch list holds decks (*.nec): use " + addCommand +
+                                      " on the output folder first. Abort command!");
     return std::nullopt;
   }
   ClearPane(form.Mout);
@@ -120,15 +124,109 @@ void ClearTableRows(TForm1& form) {
   if (describes) kept.written = form.Mdata.revision;
 }
 
-void ForEachListedFile(TForm1& form, const TextList& names, const BatchStep& analyse) {
+void RequireWholePrint(const OutputPrint& print) {
+  if (std::optional<PrintError> problem = print.NotWhole()) throw *problem;
+}
+
+BatchCourse::BatchCourse(TForm1& form, std::string caption, std::size_t files)
+    : form_(form), caption_(std::move(caption)), files_(files), skip_(form.params.SkipUnreadableFiles) {}
+
+namespace {
+
+// The failure of one file's step as the batch reports it: named by the file, and, for the
+// summary, why in a few words.
+struct FileFailure {
+  std::exception_ptr named;
+  std::string message, reason;
+};
+
+FileFailure NameFailure(const std::string& path) {
+  try {
+    throw;
+  } catch (const PrintError& e) {
+    const PrintError named = e.InFile(path);
+    const char* reason = e.fault == PrintFault::Incomplete      ? "incomplete output"
+                         : e.fault == PrintFault::UnknownEngine ? "not a NEC2 print"
+                                                                : "not readable";
+    return {std::make_exception_ptr(named), named.what(), reason};
+  } catch (const InOutError& e) {
+    const InOutError named(path + ": " + e.what(), e.code);
+    return {std::make_exception_ptr(named), named.what(), e.code == 2 ? "file not found" : e.what()};
+  } catch (const ConversionError& e) {
+    const ConversionError named(path + ": " + e.what());
+    return {std::make_exception_ptr(named), named.what(), "not readable"};
+  } catch (const VarnelError& e) {
+    // A failure of the arithmetic (an input power of 0) keeps its kind and message.
+    return {std::current_exception(), path + ": " + e.what(), e.what()};
+  }
+}
+
+}  // namespace
+
+void BatchCourse::File(const std::string& name, const std::function<void()>& step) {
+  try {
+    step();
+  } catch (const VarnelError&) {
+    const FileFailure failure = NameFailure(ListedFilePath(form_, name));
+    if (!skip_) std::rethrow_exception(failure.named);
+    AddLine(form_.Mout, "Skipped: " + failure.message);
+    skipped_.push_back({name, failure.reason});
+    ++done_;
+    return;
+  }
+  ++rows_;
+  ++done_;
+}
+
+void BatchCourse::Missing(const std::string& name) {
+  if (!skip_) ShowMissingFileWarning(form_.platform.ui, name);
+  AddLine(form_.Mout, "Skipped (file not found): " + name);
+  skipped_.push_back({name, "file not found"});
+  ++done_;
+}
+
+bool BatchCourse::Run(const std::function<void()>& loop) {
+  bool whole = true;
+  try {
+    loop();
+  } catch (const CommandStopped&) {
+    whole = false;
+  }
+  if (skip_) AddLine(form_.Mout, SummaryLine());
+  if (!whole)
+    AddLine(form_.Mout, "--------- " + caption_ + " stopped: " + std::to_string(done_) + " of " +
+                            std::to_string(files_) + " files analysed ---------");
+  return whole;
+}
+
+std::string BatchCourse::SummaryLine() const {
+  constexpr std::size_t kNamesShown = 10;
+  std::string line = std::to_string(rows_) + (rows_ == 1 ? " row; " : " rows; ");
+  if (skipped_.empty()) return line + "no files skipped";
+  line += std::to_string(skipped_.size()) + (skipped_.size() == 1 ? " file skipped: " : " files skipped: ");
+  for (std::size_t i = 0; i < skipped_.size() && i < kNamesShown; ++i)
+    line += (i ? ", " : "") + skipped_[i].name + " (" + skipped_[i].reason + ")";
+  if (skipped_.size() > kNamesShown)
+    line += " and " + std::to_string(skipped_.size() - kNamesShown) + " more";
+  return line;
+}
+
+void ForEachListedFile(TForm1& form, BatchCourse& course, const TextList& names, const BatchStep& analyse) {
   std::string text;
   for (std::size_t i = 0; i < names.size(); ++i) {
     const std::string& name = names[i];
     form.FileProgress(i, names.size());
     form.ProcessPendingEvents();
     AddLine(form.Mout, "Load: " + name);
-    if (!ReadListedFile(form, name, text)) continue;
-    ReadInFile(ListedFilePath(form, name), [&] { analyse(i, name, text); });
+    if (!form.platform.system.FileExists(name)) {
+      course.Missing(name);
+      continue;
+    }
+    course.File(name, [&] {
+      text.clear();
+      ReadTextFile(form.platform, name, text);
+      analyse(i, name, text);
+    });
     ScrollToTop(form.Mout);
   }
 }

@@ -15,14 +15,6 @@ namespace varnel {
 inline constexpr const char* kNoBatchFolderWarning = "You need add a batch folder first.";
 inline constexpr const char* kBatchJobDone = "--------- Batch Job Done ---------";
 
-// Reads the listed file whole (ReadTextFile) into text, which is cleared first, so a file that
-// cannot be read never hands on the previous file's text. A file that does not exist gets
-// ReadTextFile's warning and one Mout line "Skipped (file not found): <name>"; the result is
-// then false and the caller writes no row for it.
-bool ReadListedFile(TForm1& form, const std::string& name, std::string& text);
-// What ReadListedFile shows for a file that does not exist: the warning and the Mout line.
-void NoteMissingFile(TForm1& form, const std::string& name);
-
 // The file loaded as a list of lines (a line ends at CR LF, LF or CR) and joined again with every
 // line followed by CR LF. A file that cannot be opened throws InOutError ("Datei nicht gefunden").
 std::string LoadLinesText(System& system, const std::string& name);
@@ -49,10 +41,56 @@ void NoteUndefinedRow(TForm1& form, const std::string& name);
 void ShowFileInM(TForm1& form, const std::string& name, const SharedText& text);
 
 // The start of a batch analysis: without a batch list the warning kNoBatchFolderWarning and
-// nothing; otherwise Mout and Mdata are cleared (the kept numbers of Mdata with it), Mout gets
-// the title line and the list as it stands now is returned (a command that changes BatchFiles
-// meanwhile cannot make the run read past its end).
-std::optional<TextList> BeginBatch(TForm1& form, const std::string& title);
+// nothing; a list of decks only (every name ends in ".nec", as Batch Conversion leaves it) gets
+// the warning "The batch list holds decks (*.nec): use <addCommand> on the output folder first.
+// Abort command!" and nothing. Otherwise Mout and Mdata are cleared (the kept numbers of Mdata
+// with it), Mout gets the title line and the list as it stands now is returned (a command that
+// changes BatchFiles meanwhile cannot make the run read past its end).
+std::optional<TextList> BeginBatch(TForm1& form, const std::string& title, const std::string& addCommand);
+
+// The print a batch analysis reads: one that is not a whole engine run (OutputPrint::NotWhole:
+// an unknown engine, an output the engine did not finish) fails with that PrintError before
+// anything is read from it, so a cut file never gives a row.
+void RequireWholePrint(const OutputPrint& print);
+
+// How a batch analysis goes through its list: the files done, the rows written, and, with Skip
+// Unreadable Files on (read once, here), the files left out and why.
+class BatchCourse {
+ public:
+  // caption names the command in the closing line of a stop ("Analyse EUTs").
+  BatchCourse(TForm1& form, std::string caption, std::size_t files);
+
+  // One listed file: step reads it and writes its row. A failure of step (a stop excepted)
+  // that reads the file names it (ListedFilePath): a PrintError as InFile, an input/output or
+  // conversion failure as the same kind with "<path>: " before its message; any other (the
+  // division by an input power of 0) stays as it is.
+  // Skip Unreadable Files off, that failure ends the batch; on, it is one Info line
+  // "Skipped: <message>", the file gets no row and the batch goes on.
+  void File(const std::string& name, const std::function<void()>& step);
+  // A listed file that does not exist: ReadTextFile's warning (left out with Skip Unreadable
+  // Files on, where nothing may wait for a person) and the Info line
+  // "Skipped (file not found): <name>"; no row.
+  void Missing(const std::string& name);
+
+  // Runs the loop over the list. With Skip Unreadable Files on the Info pane gets, at the end,
+  // the summary "1498 rows; 2 files skipped: E_013_004.out (incomplete output), x.out (not a
+  // NEC2 print)" (ten names at most, then "and N more"). A stop (CommandStopped) ends the loop
+  // with "--------- <caption> stopped: K of N files analysed ---------"; the table keeps its
+  // rows. True when the loop went through the whole list.
+  bool Run(const std::function<void()>& loop);
+
+ private:
+  struct Skipped {
+    std::string name, reason;
+  };
+  std::string SummaryLine() const;
+  TForm1& form_;
+  const std::string caption_;
+  const std::size_t files_;
+  const bool skip_;
+  std::size_t done_ = 0, rows_ = 0;
+  std::vector<Skipped> skipped_;
+};
 
 // The item of a radio group that a batch reads once, at its start (after BeginBatch). The group
 // is held while the choice lives, so that switching it is refused until the batch has ended,
@@ -82,11 +120,12 @@ void AddTableRow(TForm1& form, const TableDataLine& row);
 void ClearTableRows(TForm1& form);
 
 // The loop of the batch analyses: for each listed file, in list order, the progress record,
-// event processing, the Mout line "Load: <name>" and the file read whole (ReadListedFile: a
-// file that cannot be read gets no row); then analyse(index, name, text) writes the file's row
-// and Mout is scrolled to its top. text may be taken over by analyse. A PrintError of analyse
-// ends the loop naming the file (ListedFilePath).
+// event processing, the Mout line "Load: <name>" and the file read whole (ReadTextFile into a
+// text cleared first, so a file that cannot be read never hands on the previous file's text;
+// a file that does not exist is BatchCourse::Missing); then analyse(index, name, text) writes
+// the file's row, as one BatchCourse::File, and Mout is scrolled to its top. text may be taken
+// over by analyse.
 using BatchStep = std::function<void(std::size_t index, const std::string& name, std::string& text)>;
-void ForEachListedFile(TForm1& form, const TextList& names, const BatchStep& analyse);
+void ForEachListedFile(TForm1& form, BatchCourse& course, const TextList& names, const BatchStep& analyse);
 
 }  // namespace varnel

@@ -62,6 +62,9 @@ struct WorkingParameters {
   // after the other.
   int EngineJobs = 1;
   bool SplitMode = false;
+  // A batch analysis that cannot read a file leaves its row out and goes on ("Skip Unreadable
+  // Files"); off, the file ends the batch.
+  bool SkipUnreadableFiles = false;
   std::string BatchFolder;
   TextList BatchFiles;
   SharedText currentText;  // also the lines of pane M after a load
@@ -314,6 +317,7 @@ class TForm1 {
   void MIBatchLoadClick();
   void MIBatchAnalysePowerClick();
   void MIAnalyseEUTsClick();
+  void MISkipUnreadableFilesClick();
 
   // ---- Pictures (pictures.cpp) ------------------------------------------------------
   // "Show Field Map" and "Plot Table" ask the binding to open the picture beside the window;

@@ -65,6 +65,7 @@ constexpr std::array kCommands = {
     CommandDef{"MIBatchLoadClick", &F::MIBatchLoadClick},
     CommandDef{"MIBatchAnalysePowerClick", &F::MIBatchAnalysePowerClick},
     CommandDef{"MIAnalyseEUTsClick", &F::MIAnalyseEUTsClick},
+    CommandDef{"MISkipUnreadableFilesClick", &F::MISkipUnreadableFilesClick},
     // Pictures
     CommandDef{"MIShowFieldMapClick", &F::MIShowFieldMapClick},
     CommandDef{"MIPlotTableClick", &F::MIPlotTableClick},
@@ -189,6 +190,7 @@ void TForm1::BuildMenus() {
       Separator("Other", "N6"),
       Item("Other", "Reset1", "Reset", Cmd("Reset")),
       Item("Other", "MISplitMode", "SplitMode", Cmd("MISplitModeClick")),
+      Item("Other", "MISkipUnreadableFiles", "Skip Unreadable Files", Cmd("MISkipUnreadableFilesClick")),
       Item("Other", "MIFileLoadTest", "FileLoadTest", Cmd("MIFileLoadTestClick")),
       Separator("Other", "N7"),
       Item("Other", "Showbin1", "Show b_in", Cmd("Showbin1Click")),
@@ -218,6 +220,7 @@ void TForm1::BuildMenus() {
     for (const EngineEntry& engine : kEngines)
       if (item.name == engine.menuItem) item.checked = params.EngineName == engine.executable;
     if (item.name == "MISplitMode") item.checked = params.SplitMode;
+    if (item.name == "MISkipUnreadableFiles") item.checked = params.SkipUnreadableFiles;
   }
 
   PopupMenu1 = {
@@ -259,7 +262,7 @@ MenuItem* TForm1::FindMenuItem(const std::string& name) {
 }
 
 bool TForm1::Checkable(const MenuItem& item) {
-  if (item.handler == "MISplitModeClick") return true;
+  if (item.handler == "MISplitModeClick" || item.handler == "MISkipUnreadableFilesClick") return true;
   for (const EngineEntry& engine : kEngines)
     if (item.name == engine.menuItem) return true;
   return false;
@@ -329,6 +332,7 @@ bool TForm1::Run(const std::string& name) {
   progress.endMs = platform.system.MillisecondsSinceEpoch();
 
   if (MenuItem* item = FindMenuItem("MISplitMode")) item->checked = params.SplitMode;
+  if (MenuItem* item = FindMenuItem("MISkipUnreadableFiles")) item->checked = params.SkipUnreadableFiles;
   if (closing) platform.ui.RequestQuit();
   return true;
 }

@@ -27,6 +27,14 @@ std::string CurrentTextName(const WorkingParameters& params) {
   return params.currentName.empty() ? "The current text" : params.currentName;
 }
 
+// A print the engine did not finish is still read, as far as it goes, but the Info pane says
+// so: its values may be those of a table cut short.
+void NoteIncompletePrint(TForm1& form, const OutputPrint& print) {
+  const std::optional<PrintError> problem = print.NotWhole();
+  if (problem && problem->fault == PrintFault::Incomplete)
+    AddLine(form.Mout, problem->InFile(CurrentTextName(form.params)).what());
+}
+
 // Puts the file's text into currentText and shows it in M. A missing file has already been
 // reported by ReadTextFile; the text is then empty and the load is still logged.
 void ShowLoadedText(TForm1& form, const std::string& path) {
@@ -44,8 +52,9 @@ void ShowLoadedText(TForm1& form, const std::string& path) {
 
 }  // namespace
 
+// Reset comes once the dialog has an answer: a cancelled Load leaves the panes and fields as
+// they were.
 void TForm1::Load1Click() {
-  Reset();
   const FileDialogSpec spec{.title = "Load to Analyse Single File",
                             .initialFolder = kOutputFolder,
                             .filter = "All(*.*)|*.*|4nec2 (*.out)|*.out",
@@ -53,6 +62,7 @@ void TForm1::Load1Click() {
                             .fileName = "dipol.out"};
   std::optional<std::string> path = platform.ui.OpenFileDialog(spec);
   if (!path) return;
+  Reset();
   ShowLoadedText(*this, *path);
 }
 
@@ -85,6 +95,7 @@ void TForm1::AnalyseMain1Click() {
       Format("%3.1g%s%3.1gj Ohm", {ai.impedanceRe, SignText(ai.impedanceIm), ai.impedanceIm});
   EditPower.text = FormatReal("%4.3g mW", 1000.0 * ai.power);
 
+  NoteIncompletePrint(*this, print);
   if (const std::string run = RunReadLine(print); !run.empty()) AddLine(Mout, run);
   AddLine(Mout, Format("Seg.-Current (%1d): %4.1g A", {params.AnalyseSegment, segmentCurrent}));
   AddLine(Mout, FormatReal("Power Received: %4.3g mW", 1000.0 * received));
@@ -102,6 +113,7 @@ void TForm1::AnalyseNearfield1Click() {
   ReadInFile(CurrentTextName(params), [&] { ReadNearField(print, RGPol.itemIndex, read); });
   params.nearField.Store(std::move(read), RGPol.itemIndex);
   const NearFieldTable& table = params.nearField.table;
+  NoteIncompletePrint(*this, print);
 
   // Without a single grid point there is no maximum, no grid and nothing to search: say so
   // and stop. The fields go back to their no-table texts (the grid empty as after Reset, the

@@ -121,11 +121,13 @@ std::string_view SectionName(PrintSection section) {
   return {};
 }
 
-PrintError::PrintError(std::string problem, std::string file)
-    : VarnelError(file + problem), problem(std::move(problem)) {}
+PrintError::PrintError(std::string problem, std::string file, PrintFault fault)
+    : VarnelError(file + problem), problem(std::move(problem)), fault(fault) {}
 
 OutputPrint::OutputPrint(std::string_view text) : text_(text) {
-  bannerName_ = BannerOf(text).name;
+  const Banner banner = BannerOf(text);
+  bannerName_ = banner.name;
+  bannerFound_ = banner.found;
   layout_ = RecognizeLayout(text);
   if (layout_ == nullptr) return;
   // The first table of either kind; the second kind is searched only before the first one's
@@ -229,8 +231,27 @@ PrintError OutputPrint::Missing(PrintSection section) {
 
 std::optional<PrintError> OutputPrint::Unknown() const {
   if (layout_ != nullptr) return std::nullopt;
-  if (bannerName_.empty()) return PrintError(": not a print of an engine Varnel knows how to read");
-  return PrintError(": a print of " + std::string(bannerName_) + ", which Varnel does not know how to read");
+  if (bannerName_.empty())
+    return PrintError(": not a print of an engine Varnel knows how to read", "The text",
+                      PrintFault::UnknownEngine);
+  return PrintError(": a print of " + std::string(bannerName_) + ", which Varnel does not know how to read",
+                    "The text", PrintFault::UnknownEngine);
+}
+
+PrintError OutputPrint::Incomplete() {
+  return PrintError(": the output is incomplete (the engine did not reach its end)", "The text",
+                    PrintFault::Incomplete);
+}
+
+std::optional<PrintError> OutputPrint::NotWhole() const {
+  if (std::optional<PrintError> unknown = Unknown()) return unknown;
+  if (Complete()) return std::nullopt;
+  // A text without a banner is read as the classic print, but unfinished it is rather no print
+  // at all (a deck, a foreign file).
+  if (!bannerFound_)
+    return PrintError(": not a NEC2 print (no banner, no closing line)", "The text",
+                      PrintFault::UnknownEngine);
+  return Incomplete();
 }
 
 std::size_t OutputPrint::FirstRow(std::size_t heading, std::string_view titleMark) const {

@@ -32,15 +32,20 @@ enum class PrintSection { Frequency, InputPower, Feed, Currents, NearField, Segm
 // "segmentation table".
 std::string_view SectionName(PrintSection section);
 
-// A print that cannot be read: a section that is missing where it is needed, or that stands
-// where its layout puts it but not in the layout's form, or a print of an engine no layout
-// knows. The message is the file's name followed by the problem; until a command names the
-// file the name is "The text".
+// What is wrong with a print that cannot be read: a section (missing where it is needed, or
+// standing where its layout puts it but not in the layout's form), the engine (no layout knows
+// it, or the text is no engine's print), or its end (the engine did not reach it).
+enum class PrintFault { Section, UnknownEngine, Incomplete };
+
+// A print that cannot be read. The message is the file's name followed by the problem; until a
+// command names the file the name is "The text".
 struct PrintError : VarnelError {
-  explicit PrintError(std::string problem, std::string file = "The text");
+  explicit PrintError(std::string problem, std::string file = "The text",
+                      PrintFault fault = PrintFault::Section);
   // The same problem in the named file.
-  PrintError InFile(const std::string& file) const { return PrintError(problem, file); }
+  PrintError InFile(const std::string& file) const { return PrintError(problem, file, fault); }
   std::string problem;  // ": the feed-point table at line 312 is not in a form Varnel reads"
+  PrintFault fault;
 };
 
 // What read() returns; a PrintError it throws is thrown again naming the file.
@@ -99,6 +104,12 @@ class OutputPrint {
   static PrintError Missing(PrintSection section);
   // For a print of an unknown engine: the problem saying so; nothing otherwise.
   std::optional<PrintError> Unknown() const;
+  // The problem ": the output is incomplete (the engine did not reach its end)".
+  static PrintError Incomplete();
+  // Why the print cannot be taken as a whole engine run: Unknown(); else, when the print is not
+  // Complete(), Incomplete() or, for a text without a banner, ": not a NEC2 print (no banner,
+  // no closing line)"; nothing for a whole print.
+  std::optional<PrintError> NotWhole() const;
 
   // The first row of the table whose heading line begins at heading: the position of the line
   // right after the first of the next lines that holds titleMark; npos when none of them does
@@ -109,6 +120,7 @@ class OutputPrint {
   std::string_view text_;
   const PrintLayout* layout_ = nullptr;
   std::string_view bannerName_;
+  bool bannerFound_ = false;
   std::size_t nearField_ = npos;
   bool magnetic_ = false;
   Run run_;

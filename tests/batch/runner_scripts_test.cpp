@@ -118,6 +118,19 @@ TEST_F(BatchScripts, ZeroInputPowerShowsTheDivisionErrorBox) {
   EXPECT_EQ(2u, Between(lines, "==data", "").size()) << "the headings stay, no row";
 }
 
+// A script sets Skip Unreadable Files as a click on its menu item does.
+TEST_F(BatchScripts, SkipUnreadableFilesGoesOnPastACutOutput) {
+  WriteRun("a.out", OutputRun(14.2, 1.0));
+  ClassicOutput cut = OutputRun(7.0, 1.0);
+  cut.trailer = false;
+  WriteRun("cut.out", cut);
+  const auto lines =
+      RunScriptText(std::string("decimal ,\n") + kAddRunFolder +
+                    "run MISkipUnreadableFiles\nrun MIAnalyseEUTsClick\necho ==info\nprint Mout\n");
+  EXPECT_EQ(0, status);
+  EXPECT_EQ("1 row; 1 file skipped: cut.out (incomplete output)", lines.back()) << output;
+}
+
 TEST_F(BatchScripts, EveryAnalysisRefusesAnEmptyList) {
   const auto lines =
       RunScriptText("run MIBatchLoadClick\nrun MIBatchAnalysePowerClick\nrun MIAnalyseEUTsClick\n");

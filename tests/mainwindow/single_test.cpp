@@ -1,4 +1,5 @@
 // Load, Load Dipol, Analyse Main and Analyse Nearfield on classic-layout output texts.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -113,17 +114,22 @@ TEST_F(SingleTest, LoadPutsTheTextIntoCurrentTextAndPaneM) {
   EXPECT_EQ(Lines({"FileLoaded: c:\\4nec2\\b_out\\x.out"}), Lines(form.Mout.lines));
 }
 
-TEST_F(SingleTest, CancelledLoadResetsTheWindowButKeepsTheText) {
+// The window is reset only once the dialog has a file: a cancel changes nothing.
+TEST_F(SingleTest, CancelledLoadChangesNothing) {
   form.params.currentText = "previous text";
+  form.params.BatchFiles = {"a.out"};
   AddLine(form.Mout, "earlier report");
   AddLine(form.M, "earlier text");
+  AddLine(form.Mdata, "   14,200;");
   form.EditFrequency.text = "14,20 MHz";
   fx.ui.AnswerOpen(std::nullopt);
   form.Load1Click();
   EXPECT_EQ("previous text", form.params.currentText);
-  EXPECT_TRUE(form.Mout.lines.empty());
-  EXPECT_TRUE(form.M.lines.empty());
-  EXPECT_EQ("", form.EditFrequency.text);
+  EXPECT_EQ(Lines({"earlier report"}), Lines(form.Mout.lines));
+  EXPECT_EQ(Lines({"earlier text"}), Lines(form.M.lines));
+  EXPECT_EQ(Lines({"   14,200;"}), Lines(form.Mdata.lines));
+  EXPECT_EQ("14,20 MHz", form.EditFrequency.text);
+  EXPECT_EQ(TextList{"a.out"}, form.params.BatchFiles);
 }
 
 TEST_F(SingleTest, LoadOfAMissingFileWarnsEmptiesTheTextAndStillLogs) {
@@ -419,6 +425,28 @@ TEST(SingleRunner, LoadsAFileAndAnalysesItForEveryPolarisation) {
   EXPECT_EQ(0, RunScriptIn(root, in, out));
   EXPECT_EQ(expected, out.str());
   DecimalSeparator = ',';
+}
+
+// A print the engine did not finish is still read as it stands; each analysis says so in one
+// Info line and otherwise reports what the whole print gives.
+TEST_F(SingleTest, AnIncompletePrintIsReadAndNamedAsIncomplete) {
+  ClassicOutput cut = TestOutput();
+  cut.trailer = false;
+  const std::string note = "c:\\x.out: the output is incomplete (the engine did not reach its end)";
+  for (auto command : {&TForm1::AnalyseMain1Click, &TForm1::AnalyseNearfield1Click}) {
+    std::vector<std::string> reports[2];
+    for (const ClassicOutput& o : {TestOutput(), cut}) {
+      form.params.currentText = ClassicOutputText(o);
+      form.params.currentName = "c:\\x.out";
+      ClearPane(form.Mout);
+      (form.*command)();
+      reports[o.trailer ? 0 : 1] = form.Mout.lines;
+    }
+    std::vector<std::string>& noted = reports[1];
+    EXPECT_EQ(1, std::count(noted.begin(), noted.end(), note)) << Lines(noted);
+    noted.erase(std::remove(noted.begin(), noted.end(), note), noted.end());
+    EXPECT_EQ(Lines(reports[0]), Lines(noted));
+  }
 }
 
 }  // namespace

@@ -382,6 +382,7 @@ TEST_F(WindowTest, MainMenuHoldsEveryItemInOrder) {
       {"Other", "-", "", ""},
       {"Other", "Reset", "Reset", ""},
       {"Other", "SplitMode", "MISplitModeClick", ""},
+      {"Other", "Skip Unreadable Files", "MISkipUnreadableFilesClick", ""},
       {"Other", "FileLoadTest", "MIFileLoadTestClick", ""},
       {"Other", "-", "", ""},
       {"Other", "Show b_in", "Showbin1Click", ""},

@@ -1,0 +1,191 @@
+// The three batch analyses over files they cannot read, outputs cut short, lists of decks, a
+// stop, and the row numbers Analyse EUTs takes from the file names.
+#include <algorithm>
+#include <filesystem>
+
+#include "batch_fixture.hpp"
+#include "util/errors.hpp"
+
+namespace varnel {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Analysis {
+  const char* handler;
+  const char* caption;
+  std::size_t headingLines;  // the lines of Mdata before its first row
+};
+const Analysis kAnalyses[] = {{"MIBatchLoadClick", "Batch-Analyse Nearfield", 4},
+                              {"MIBatchAnalysePowerClick", "Batch-Analyse Power", 2},
+                              {"MIAnalyseEUTsClick", "Analyse EUTs", 3}};
+
+class BatchUnreadable : public BatchTest {
+ protected:
+  // a.out and b.out whole; cut.out without its closing line; x.out no print at all.
+  void WriteMixedFolder() {
+    WriteRun("a.out", OutputRun(14.2, 1.0));
+    WriteRun("b.out", OutputRun(28.0, 1.0));
+    ClassicOutput cut = OutputRun(7.0, 1.0);
+    cut.trailer = false;
+    WriteRun("cut.out", cut);
+    WriteFile("x.out", "GW 1 11 0 0 -2.5 0 0 2.5 0.001\r\nEN\r\n");
+    form->params.BatchFolder = kRunFolder;
+  }
+  std::vector<std::string> Rows(const Analysis& a) const {
+    const std::vector<std::string>& lines = form->Mdata.lines;
+    return {lines.begin() + static_cast<std::ptrdiff_t>(std::min(a.headingLines, lines.size())), lines.end()};
+  }
+  std::vector<std::string> Errors() const {
+    std::vector<std::string> result;
+    for (const std::string& m : ui.messages)
+      if (m.rfind("[Error] ", 0) == 0) result.push_back(m.substr(8));
+    return result;
+  }
+  bool InMout(const std::string& line) const {
+    return std::find(form->Mout.lines.begin(), form->Mout.lines.end(), line) != form->Mout.lines.end();
+  }
+};
+
+TEST_F(BatchUnreadable, SkippingLeavesTheRowsOutNamesEachFileAndSummarises) {
+  WriteMixedFolder();
+  UseFiles({"a.out", "x.out", "cut.out", "gone.out", "b.out"});
+  form->Run("MISkipUnreadableFiles");
+  ASSERT_TRUE(form->FindMenuItem("MISkipUnreadableFiles")->checked);
+  for (const Analysis& a : kAnalyses) {
+    SCOPED_TRACE(a.handler);
+    ui.messages.clear();
+    form->Run(a.handler);
+    EXPECT_EQ(2u, Rows(a).size()) << Joined(form->Mdata.lines);
+    EXPECT_TRUE(
+        InMout("Skipped: c:\\4nec2\\b_out\\run\\cut.out: the output is incomplete (the engine did not "
+               "reach its end)"))
+        << Joined(form->Mout.lines);
+    EXPECT_TRUE(
+        InMout("Skipped: c:\\4nec2\\b_out\\run\\x.out: not a NEC2 print (no banner, no closing line)"));
+    EXPECT_TRUE(InMout("Skipped (file not found): gone.out"));
+    EXPECT_TRUE(
+        InMout("2 rows; 3 files skipped: x.out (not a NEC2 print), cut.out (incomplete output), gone.out "
+               "(file not found)"));
+    EXPECT_EQ(std::vector<std::string>{}, Warnings()) << "nothing waits for a person";
+    EXPECT_EQ(std::vector<std::string>{}, Errors());
+  }
+}
+
+TEST_F(BatchUnreadable, WithoutSkippingTheFirstUnreadableFileEndsTheBatchNamingIt) {
+  WriteMixedFolder();
+  for (const std::string& bad : {"cut.out", "x.out"}) {
+    UseFiles({"a.out", bad, "b.out"});
+    for (const Analysis& a : kAnalyses) {
+      SCOPED_TRACE(bad + " " + a.handler);
+      ui.messages.clear();
+      form->Run(a.handler);
+      EXPECT_EQ(1u, Rows(a).size()) << Joined(form->Mdata.lines);
+      const std::vector<std::string> errors = Errors();
+      ASSERT_EQ(1u, errors.size());
+      EXPECT_EQ(0u, errors[0].find("c:\\4nec2\\b_out\\run\\" + bad + ": ")) << errors[0];
+    }
+  }
+  // Split mode opens the files itself; its failures name the file too.
+  form->params.SplitMode = true;
+  UseFiles({"a.out", "gone.out"});
+  ui.messages.clear();
+  form->Run("MIAnalyseEUTsClick");
+  EXPECT_EQ(std::vector<std::string>{"c:\\4nec2\\b_out\\run\\gone.out: Datei nicht gefunden."}, Errors());
+}
+
+TEST_F(BatchUnreadable, AListOfDecksIsRefusedWithAHint) {
+  form->params.BatchFiles = {"E_000_000.nec", "E_000_001.NEC"};
+  AddLine(form->Mdata, "kept");
+  for (const Analysis& a : kAnalyses) form->Run(a.handler);
+  EXPECT_EQ(
+      (std::vector<std::string>{
+          "The batch list holds decks (*.nec): use Add Batch Folder on the output folder first. Abort "
+          "command!",
+          "The batch list holds decks (*.nec): use Add Batch Folder on the output folder first. Abort "
+          "command!",
+          "The batch list holds decks (*.nec): use Add EUTs on the output folder first. Abort command!"}),
+      Warnings());
+  EXPECT_EQ(std::vector<std::string>{"kept"}, form->Mdata.lines);
+}
+
+// A stop at the third file: the closing line says two were analysed, the table keeps its
+// headings and two rows; split mode puts them into a block file as at its end.
+TEST_F(BatchUnreadable, AStopEndsEachAnalysisWithALineOfHowFarItGot) {
+  std::vector<std::string> names;
+  for (const char* name : {"a.out", "b.out", "c.out", "d.out"}) {
+    WriteRun(name, OutputRun(1.0, 1.0));
+    names.push_back(name);
+  }
+  UseFiles(names);
+  fs::create_directories(root.home / "DeskTop" / "add");
+  for (bool split : {false, true}) {
+    form->params.SplitMode = split;
+    for (const Analysis& a : kAnalyses) {
+      if (split && std::string(a.caption) != "Analyse EUTs") continue;
+      SCOPED_TRACE(std::string(a.handler) + (split ? " split" : ""));
+      int events = 0;
+      ui.onEvents = [&] {
+        if (++events == 3) form->RequestStop();
+      };
+      form->Run(a.handler);
+      EXPECT_EQ("--------- " + std::string(a.caption) + " stopped: 2 of 4 files analysed ---------",
+                form->Mout.lines.back());
+      EXPECT_EQ(2u, Rows(a).size()) << Joined(form->Mdata.lines);
+      EXPECT_EQ(a.headingLines + 2, form->Mdata.lines.size());
+    }
+  }
+  EXPECT_EQ(PaneText(form->Mdata), TestRoot::Read(root.home / "DeskTop" / "add" / "Test0000.txt"));
+}
+
+TEST_F(BatchUnreadable, EutRowsKeepTheNumberTheirFileNameGives) {
+  // Two frequencies of three objects; E_000_001.out is missing. Names of another form keep
+  // their place in the list. The set "E1" ends in a digit, which its folder's name tells apart.
+  for (const char* name : {"E_000_000.out", "E_000_002.out", "E_001_000.out", "E_001_002.out", "x.out"})
+    WriteRun(name, OutputRun(1.0, 1.0));
+  UseFiles({"E_001_002.out", "E_000_000.out", "E_000_001.out", "E_000_002.out", "x.out", "E_001_000.out"});
+  form->MIAnalyseEUTsClick();
+  std::vector<std::string> numbers;
+  for (const std::string& row : Rows(kAnalyses[2])) numbers.push_back(row.substr(0, 10));
+  EXPECT_EQ((std::vector<std::string>{"        6;", "        1;", "        3;", "        5;", "        4;"}),
+            numbers);
+
+  root.Write("drive_c/4nec2/b_out/E1/E1000_001.out", ClassicOutputText(OutputRun(1.0, 1.0)));
+  root.Write("drive_c/4nec2/b_out/E1/E1001_001.out", ClassicOutputText(OutputRun(1.0, 1.0)));
+  ASSERT_TRUE(system.SetCurrentFolder("c:\\4nec2\\b_out\\E1"));
+  form->params.BatchFolder = "c:\\4nec2\\b_out\\E1\\";
+  form->params.BatchFiles = {"E1001_001.out", "E1000_001.out"};
+  form->MIAnalyseEUTsClick();
+  EXPECT_EQ("        4;", form->Mdata.lines.at(3).substr(0, 10));
+  EXPECT_EQ("        2;", form->Mdata.lines.at(4).substr(0, 10));
+}
+
+// A disk that fills up while a file is written: an existing file is destroyed in place, and a
+// file written beside it is never made.
+class FullDiskSystem : public TestSystem {
+ public:
+  using TestSystem::TestSystem;
+  void WriteFile(const std::string& name, const std::string& bytes) override {
+    TestSystem::WriteFile(name, bytes.substr(0, bytes.size() / 2));
+    throw MakeInOutError(112);
+  }
+  std::string WriteFileBeside(const std::string&, const std::string&) override { throw MakeInOutError(112); }
+};
+
+TEST_F(BatchUnreadable, AFailingBlockWriteLeavesTheExistingBlockFile) {
+  for (int i = 0; i < 10; ++i) WriteRun("e" + std::to_string(i) + ".out", OutputRun(1.0, 1.0));
+  const fs::path block = root.home / "DeskTop" / "add" / "Test0000.txt";
+  root.Write(fs::relative(block, root.dir).string(), "an earlier run's block\r\n");
+  FullDiskSystem full{root.Roots()};
+  TForm1 onFullDisk(Platform{full, ui});
+  ASSERT_TRUE(full.SetCurrentFolder(kRunFolder));
+  onFullDisk.params.SplitMode = true;
+  for (int i = 0; i < 10; ++i) onFullDisk.params.BatchFiles.push_back("e" + std::to_string(i) + ".out");
+  EXPECT_THROW(onFullDisk.MIAnalyseEUTsClick(), InOutError);
+  EXPECT_EQ("an earlier run's block\r\n", TestRoot::Read(block));
+}
+
+}  // namespace
+
+}  // namespace varnel
