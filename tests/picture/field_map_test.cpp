@@ -12,7 +12,9 @@
 #include "engine/nec2c_run.hpp"
 #endif
 #include "necout/reader.hpp"
+#include "necout/nearfield.hpp"
 #include "picture/field_map.hpp"
+#include "picture/scene_checks.hpp"
 #include "sample/sample_files.hpp"
 #include "support/test_root.hpp"
 #include "util/format.hpp"
@@ -330,6 +332,81 @@ TEST(FieldMapStructure, WiresAreDrawnBetweenTheEndsThePrintGivesThem) {
       }
     }
   }
+}
+
+// The Z line through A of the sample dipole holds the grid points the Z-line search looks at: at
+// A's x and y (within 0.6 m), below maxHeight, with the Ez the file prints there (made RMS); its
+// maximum is the search's.
+TEST(FieldMapZLine, HoldsThePrintedValuesTheSearchLooksAtWithItsMaximumMarked) {
+  DecimalSeparator = ',';
+  const std::string text = SampleOutputText();
+  NearFieldTable table;
+  ReadNearField(text, 3, table);
+  const auto rows = PrintedRows(text, "NEAR ELECTRIC FIELDS", 9);
+  struct Case {
+    Point2D a;
+    double maxHeight;
+    std::size_t points;
+  };
+  for (const Case& c :
+       {Case{{10, 0}, 1000, 3}, Case{{9.5, 0.4}, 1000, 3}, Case{{10, 0}, 4, 2}, Case{{3, 3}, 1000, 0}}) {
+    SCOPED_TRACE(c.a.x);
+    const ZLine line = ZLineOf(table, c.a, c.maxHeight);
+    EXPECT_EQ(c.points, line.points);
+    std::vector<Point2D> expected;
+    for (const auto& row : rows)
+      if (std::abs(row[0] - c.a.x) < 0.6 && std::abs(row[1] - c.a.y) < 0.6 && row[2] < c.maxHeight)
+        expected.push_back({row[2], row[7] / std::sqrt(2.0)});
+    ASSERT_EQ(expected.size(), line.points);
+    if (expected.empty()) {
+      EXPECT_NE(std::string::npos,
+                SvgText(ZLineScene(line, MapScale::Linear, "Z")).find("No grid point on the Z line"));
+      continue;
+    }
+    ASSERT_EQ(1u, line.columns.size());
+    for (std::size_t k = 0; k < expected.size(); ++k) {
+      EXPECT_EQ(expected[k].x, line.columns[0].points[k].x);
+      EXPECT_NEAR(expected[k].y, line.columns[0].points[k].y, 1e-12);
+    }
+    EXPECT_EQ(MaxOnZLine(c.a, table, c.maxHeight), line.maximum);
+    const Scene scene = ZLineScene(line, MapScale::Absolute, "Z");
+    const std::string svg = SvgText(scene);
+    EXPECT_NE(std::string::npos, svg.find(">max " + ValueLabel(line.maximum) + " V/m<")) << svg;
+    EXPECT_NE(std::string::npos,
+              svg.find(">(" + FormatReal("%1.1f", 20 * std::log10(line.maximum) + 120) + " dB\xC2\xB5V/m)<"))
+        << svg;
+    EXPECT_EQ(std::vector<std::string>{}, TextFaults(scene));
+  }
+}
+
+// Labels and legends read whole wherever P and A lie and whatever the legend holds.
+TEST(FieldMapLayout, NoTextIsCutOrCoveredWhereverTheMarksLie) {
+  const std::string text = SampleOutputText();
+  NearFieldTable table;
+  ReadNearField(text, 0, table);
+  const OutputPrint print(text);
+  for (const Point3D& p : {Point3D{10, 10, 3}, Point3D{0, 0, 0}, Point3D{9.9, 0.1, 4}, Point3D{10, 5, 0}})
+    for (MapPlane plane : {MapPlane::XY, MapPlane::XZ, MapPlane::YZ})
+      for (int mode = 0; mode < 5; ++mode) {
+        FieldMapChoice choice;
+        choice.plane = plane;
+        choice.scale = MapScale::Absolute;
+        choice.low = 10;
+        const FieldMap map = ComputeFieldMap(table, choice, p);
+        MapMarks marks{p, {p.x, p.y}, mode, p.y, 10, 10, 1000, StructureOf(print)};
+        const Scene scene = FieldMapScene(map, marks, "Horizontal", "Polerization: Horizontal");
+        EXPECT_EQ(std::vector<std::string>{}, TextFaults(scene))
+            << PlaneName(plane) << " " << p.x << " " << mode;
+        // The labels of P and A stay on the map.
+        const PlotFrame f = FieldMapFrame(map);
+        for (const SceneItem& item : scene.items)
+          if (const auto* label = std::get_if<TextItem>(&item); label && label->size == 13) {
+            const TextBox box = BoxOf(*label);
+            EXPECT_TRUE(box.left >= f.left && box.right <= f.left + f.width && box.top >= f.top &&
+                        box.bottom <= f.top + f.height)
+                << label->text << " at " << box.left << ".." << box.right;
+          }
+      }
 }
 
 TEST(FieldMapScale, LinearSpansThePlaneAndDecibelsCountDownFromItsMaximum) {
