@@ -16,6 +16,7 @@
 
 #include "batch/batch_run.hpp"
 #include "batch/table.hpp"
+#include "picture/field_map.hpp"
 #include "util/files.hpp"
 #include "util/messages.hpp"
 #include "util/text.hpp"
@@ -72,6 +73,8 @@ struct EutValues {
   std::optional<NearFieldTable> table;
   std::string runLine, partLine;  // which run was read, a table read in part
   bool withoutTable = false;      // the print holds no near-field table
+  // The wires of the file, for the field map.
+  std::vector<Segment> structure;
   std::exception_ptr failure;
 };
 
@@ -89,6 +92,7 @@ EutValues AnalyseEutText(const OutputText& text, const EutSettings& settings) {
     v.runLine = RunReadLine(print);
     v.partLine = PartReadLine(table);
     v.table = std::move(table);
+    v.structure = StructureOf(print);
     v.cylinder = MaxOnCylinder(*v.table, settings.p.x);
     v.circle = MaxOnCircle(*v.table, settings.p.x, settings.p.z);
     v.point = FieldAtPoint(settings.p, *v.table).value;
@@ -103,7 +107,8 @@ EutValues AnalyseEutText(const OutputText& text, const EutSettings& settings) {
 void AddEutRow(TForm1& form, const std::string& name, EutValues values, int polarization,
                std::int64_t number) {
   if (values.inputPower) form.params.inputPower = *values.inputPower;
-  if (values.table) form.params.nearField.Store(std::move(*values.table), polarization);
+  if (values.table)
+    form.params.nearField.Store(std::move(*values.table), polarization, std::move(values.structure));
   if (values.failure) ReadInFile(ListedFilePath(form, name), [&] { std::rethrow_exception(values.failure); });
   NoteReadingLines(form, values.runLine, values.partLine);
   if (values.withoutTable) NoteMissingNearField(form, name);

@@ -4,6 +4,7 @@
 
 #include "batch/batch_run.hpp"
 #include "batch/table.hpp"
+#include "picture/field_map.hpp"
 #include "util/files.hpp"
 #include "util/format.hpp"
 #include "util/messages.hpp"
@@ -117,7 +118,7 @@ void TForm1::MIBatchLoadClick() {
       NearFieldTable table;
       ReadNearField(print, polarization.item, table);
       if (print.NearField() == OutputPrint::npos) NoteMissingNearField(*this, name);
-      params.nearField.Store(std::move(table), polarization.item);
+      params.nearField.Store(std::move(table), polarization.item, StructureOf(print));
       params.nearField.extent = GridExtentOf(params.nearField.table);
       const NearFieldTable& field = params.nearField.table;
       ReportGrid(*this, params.nearField.extent, field);

@@ -14,9 +14,10 @@
 
 namespace varnel {
 
-void NearFieldState::Store(NearFieldTable read, int rgPolItem) {
+void NearFieldState::Store(NearFieldTable read, int rgPolItem, std::vector<Segment> wires) {
   static std::uint64_t tablesStored = 0;
   table = std::move(read);
+  structure = std::move(wires);
   polarization = rgPolItem;
   stored = ++tablesStored;
 }

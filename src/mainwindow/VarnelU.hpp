@@ -40,9 +40,11 @@ struct NearFieldState {
   GridExtent extent{};
   int polarization = 0;      // the item of RGPol the table was read with
   std::uint64_t stored = 0;  // which table this is: a number no earlier stored table had (0: none)
+  // The wires of the file the table was read from, for the field map.
+  std::vector<Segment> structure;
 
-  // Takes over a table newly read with that item of RGPol.
-  void Store(NearFieldTable read, int rgPolItem);
+  // Takes over a table newly read with that item of RGPol, and the structure of its file.
+  void Store(NearFieldTable read, int rgPolItem, std::vector<Segment> wires = {});
 };
 
 // The working parameters and working values of the main window. The defaults are those of

@@ -47,21 +47,40 @@ Scene FieldMapPicture(const TForm1& form, const FieldMap& map) {
   const RadioGroup& pol = form.RGPol;
   const int read = form.params.nearField.polarization;
   const std::string caption = read >= 0 && read < static_cast<int>(pol.items.size()) ? pol.items[read] : "";
-  return FieldMapScene(map, MapMarksOf(form.params, form.RGMode.itemIndex), caption, ChoiceText(pol, read));
+  MapMarks marks = MapMarksOf(form.params, form.RGMode.itemIndex);
+  marks.structure = form.params.nearField.structure;
+  return FieldMapScene(map, marks, caption, ChoiceText(pol, read));
 }
 
-FieldMapLists FieldMapListsOf(const FieldMap& map) {
+Scene ZLinePicture(const TForm1& form, MapScale scale) {
+  const RadioGroup& pol = form.RGPol;
+  const int read = form.params.nearField.polarization;
+  const std::string caption = read >= 0 && read < static_cast<int>(pol.items.size()) ? pol.items[read] : "";
+  return ZLineScene(ZLineOf(form.params.nearField.table, form.params.a, form.params.maxHeight), scale,
+                    caption, ChoiceText(pol, read));
+}
+
+Scene FieldMapWindowPicture(const TForm1& form, const FieldMapChoice& choice, const FieldMap& map) {
+  return choice.view == MapView::ZLine ? ZLinePicture(form, choice.scale) : FieldMapPicture(form, map);
+}
+
+FieldMapLists FieldMapListsOf(const FieldMap& map, MapView view) {
   FieldMapLists lists;
+  lists.views = {"Map", "Z line thru A"};
+  lists.view = static_cast<int>(view);
   for (MapPlane plane : map.planes) lists.planes.emplace_back(PlaneName(plane));
   for (double level : map.levels)
     lists.levels.push_back(std::string(NormalAxisName(map.plane)) + " = " + FormatReal("%1.4g", level) +
                            " m");
-  lists.scales = {"Linear", "dB re max"};
+  lists.scales = {"Linear", "dB re max", "dB\xC2\xB5" + map.unit};
   const auto plane = std::find(map.planes.begin(), map.planes.end(), map.plane);
   lists.plane = plane == map.planes.end() ? -1 : static_cast<int>(plane - map.planes.begin());
   const auto level = std::find(map.levels.begin(), map.levels.end(), map.level);
   lists.level = level == map.levels.end() ? -1 : static_cast<int>(level - map.levels.begin());
-  lists.scale = map.scale == MapScale::Decibel ? 1 : 0;
+  lists.scale = static_cast<int>(map.scale);
+  // The limits as the user typed them, in the separator the program shows numbers with.
+  if (map.low) lists.low = FormatReal("%1.6g", *map.low);
+  if (map.high) lists.high = FormatReal("%1.6g", *map.high);
   return lists;
 }
 
@@ -75,8 +94,16 @@ FieldMapChoice PickFromList(const FieldMap& map, FieldMapChoice choice, FieldMap
       choice.plane = map.plane;
       if (index >= 0 && index < static_cast<int>(map.levels.size())) choice.level = map.levels[index];
       break;
+    case FieldMapList::View:
+      if (index == 0 || index == 1) choice.view = static_cast<MapView>(index);
+      break;
     case FieldMapList::Scale:
-      if (index == 0 || index == 1) choice.scale = index == 1 ? MapScale::Decibel : MapScale::Linear;
+      // Limits in another scale's unit mean nothing in this one.
+      if (index >= 0 && index <= 2 && static_cast<MapScale>(index) != choice.scale) {
+        choice.scale = static_cast<MapScale>(index);
+        choice.low.reset();
+        choice.high.reset();
+      }
       break;
   }
   return choice;
@@ -84,11 +111,17 @@ FieldMapChoice PickFromList(const FieldMap& map, FieldMapChoice choice, FieldMap
 
 DataTable PlottedTable(const TForm1& form) {
   const TableValues& kept = form.MdataValues;
-  if (kept.Describes(form.Mdata)) return DataTableOf(kept.headings, kept.rows, kept.notes);
-  return ReadDataTable(form.Mdata.lines);
+  if (!kept.Describes(form.Mdata)) return ReadDataTable(form.Mdata.lines);
+  DataTable table = DataTableOf(kept.headings, kept.rows, kept.notes);
+  // The batch left its last file's table in the window: its field is the one of the rows.
+  const NearFieldTable& field = form.params.nearField.table;
+  if (!field.fieldType.empty() && !field.value.empty()) table.fieldUnit = field.UnitText();
+  return table;
 }
 
-Scene TablePicture(const TForm1& form) { return TablePlotScene(PlottedTable(form)); }
+Scene TablePicture(const TForm1& form, const TablePlotChoice& choice) {
+  return TablePlotScene(PlottedTable(form), choice);
+}
 
 Rect PictureBeside(const Rect& mainWindow, int width, int height, const Rect& screen) {
   const int screenRight = screen.left + screen.width;

@@ -27,24 +27,33 @@ MapMarks MapMarksOf(const WorkingParameters& params, int mode);
 // was read with.
 FieldMap FieldMapOf(const TForm1& form, const FieldMapChoice& choice);
 Scene FieldMapPicture(const TForm1& form, const FieldMap& map);
+// The field along the Z line through A (the working A and maxHeight) of the window's table.
+Scene ZLinePicture(const TForm1& form, MapScale scale);
+// What the field map window shows for the choice: the map, or the Z line in the map's scale.
+Scene FieldMapWindowPicture(const TForm1& form, const FieldMapChoice& choice, const FieldMap& map);
 // What Plot Table draws: the numbers the batch analysis kept of its table while Mdata is as the
-// batch left it, with the notes of what they were taken with; otherwise (edited in the window,
-// written by another command) the pane's text read as a table.
+// batch left it, with the notes of what they were taken with and the unit of the field it left
+// in the window; otherwise (edited in the window, written by another command) the pane's text
+// read as a table.
 DataTable PlottedTable(const TForm1& form);
-Scene TablePicture(const TForm1& form);
+Scene TablePicture(const TForm1& form, const TablePlotChoice& choice = {});
 
 // The lists of the field map window: the planes the grid holds ("XY", "XZ", "YZ"), its levels on
-// the plane's third axis ("z = 4 m"), the scales ("Linear", "dB re max"), and the entry of each
-// that the map shows (-1: none).
+// the plane's third axis ("z = 4 m"), the scales ("Linear", "dB re max", "dBµV/m" or "dBµA/m"),
+// and the entry of each that the map shows (-1: none); the colour limits the user set ("" for
+// none), for the window's two fields.
+// The views: "Map", "Z line thru A".
 struct FieldMapLists {
-  std::vector<std::string> planes, levels, scales;
-  int plane = -1, level = -1, scale = 0;
+  std::vector<std::string> planes, levels, scales, views;
+  int plane = -1, level = -1, scale = 0, view = 0;
+  std::string low, high;
 };
-FieldMapLists FieldMapListsOf(const FieldMap& map);
-enum class FieldMapList { Plane, Level, Scale };
+FieldMapLists FieldMapListsOf(const FieldMap& map, MapView view = MapView::Map);
+enum class FieldMapList { Plane, Level, Scale, View };
 // The choice after picking entry index of that list of the map shown: another plane goes back
-// to the level nearest to P, a level keeps the plane shown, a scale keeps plane and level. An
-// index outside the list keeps what was chosen.
+// to the level nearest to P, a level keeps the plane shown, a scale keeps plane and level (and
+// drops the colour limits when it is another scale). An index outside the list keeps what was
+// chosen. Plane and level keep the colour limits.
 FieldMapChoice PickFromList(const FieldMap& map, FieldMapChoice choice, FieldMapList list, int index);
 
 // A fingerprint of what the picture of that kind is drawn from: the Data pane's revision for

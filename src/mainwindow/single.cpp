@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "mainwindow/VarnelU.hpp"
+#include "picture/field_map.hpp"
 #include "util/files.hpp"
 #include "util/format.hpp"
 #include "util/tree.hpp"
@@ -111,7 +112,7 @@ void TForm1::AnalyseNearfield1Click() {
   const OutputPrint print(params.currentText.str());
   NearFieldTable read;
   ReadInFile(CurrentTextName(params), [&] { ReadNearField(print, RGPol.itemIndex, read); });
-  params.nearField.Store(std::move(read), RGPol.itemIndex);
+  params.nearField.Store(std::move(read), RGPol.itemIndex, StructureOf(print));
   const NearFieldTable& table = params.nearField.table;
   NoteIncompletePrint(*this, print);
 

@@ -22,7 +22,7 @@ AxisRange RangeOf(double minimum, double maximum);
 
 // About `wanted` ticks at multiples of 1, 2 or 5 times a power of ten inside [low, high], each
 // labelled with as many decimals as the step needs ("0,5", "1", "1,5"; "1E006" style only for
-// steps of 10^6 and more or below 10^-4).
+// steps of 10^6 and more or below 10^-4), and with more while two labels would read the same.
 std::vector<Tick> NiceTicks(AxisRange range, int wanted);
 
 // A number for a label: three significant digits ("%1.3g").
@@ -36,7 +36,11 @@ struct PlotFrame {
   double Y(double value) const { return top + height - (value - y.low) / (y.high - y.low) * height; }
 };
 
-// The frame's box, ticks with labels and grid lines, and the axis titles.
+// The frame's box, ticks with labels and grid lines, and the axis titles: about seven ticks
+// across (fewer where their labels would touch), six up; the labels 11 and the titles 12 units
+// high, the title up reading upwards left of the labels.
+// AxesLeftMargin: the room the labels and the title up take left of a frame showing y.
+double AxesLeftMargin(AxisRange y);
 void DrawAxes(Scene& scene, const PlotFrame& frame, const std::string& xTitle, const std::string& yTitle,
               bool gridLines);
 

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "necout/nearfield.hpp"
+#include "necout/reader.hpp"
 #include "util/format.hpp"
 
 namespace varnel {
@@ -102,6 +104,8 @@ FieldMap ComputeFieldMap(const NearFieldTable& table, const FieldMapChoice& choi
   FieldMap map;
   map.scale = choice.scale;
   map.floorDb = choice.floorDb < 0 ? choice.floorDb : -40;
+  map.low = choice.low;
+  map.high = choice.high;
   map.unit = table.UnitText();
   const std::size_t count = std::min({table.x.size(), table.y.size(), table.z.size(), table.value.size()});
   if (count == 0) {
@@ -174,15 +178,72 @@ FieldMap ComputeFieldMap(const NearFieldTable& table, const FieldMapChoice& choi
   return map;
 }
 
-double ScaleFraction(const FieldMap& map, double value) {
-  double t = 1;
-  if (map.scale == MapScale::Decibel) {
-    const double db = value > 0 && map.maximum > 0 ? 20 * std::log10(value / map.maximum) : map.floorDb;
-    t = (db - map.floorDb) / -map.floorDb;
-  } else if (map.maximum > map.minimum) {
-    t = (value - map.minimum) / (map.maximum - map.minimum);
+double ScaleLevel(const FieldMap& map, double value) {
+  if (map.scale == MapScale::Linear) return value;
+  if (!(value > 0)) return -std::numeric_limits<double>::infinity();
+  if (map.scale == MapScale::Absolute) return 20 * std::log10(value) + 120;
+  return map.maximum > 0 ? 20 * std::log10(value / map.maximum) : -std::numeric_limits<double>::infinity();
+}
+
+std::string ScaleUnit(const FieldMap& map) {
+  if (map.scale == MapScale::Decibel) return "dB";
+  // dB above 1 µV/m (1 µA/m); the micro sign in UTF-8.
+  if (map.scale == MapScale::Absolute) return "dB\xC2\xB5" + map.unit;
+  return map.unit;
+}
+
+AxisRange ColourLimits(const FieldMap& map) {
+  AxisRange automatic{map.minimum, map.maximum};
+  if (map.scale == MapScale::Decibel) automatic = {map.floorDb, 0};
+  if (map.scale == MapScale::Absolute) {
+    const double top = ScaleLevel(map, map.maximum);
+    automatic = std::isfinite(top) ? AxisRange{top + map.floorDb, top} : AxisRange{map.floorDb, 0};
   }
+  AxisRange limits{map.low.value_or(automatic.low), map.high.value_or(automatic.high)};
+  if (!(limits.high > limits.low)) {
+    // One limit set beyond the plane's other end: a unit's span from the one set.
+    if (map.low && !map.high)
+      limits.high = limits.low + 1;
+    else if (map.high && !map.low)
+      limits.low = limits.high - 1;
+  }
+  return limits;
+}
+
+double ScaleFraction(const FieldMap& map, double value) {
+  const AxisRange limits = ColourLimits(map);
+  // A plane of one value under the linear scale takes the highest colour.
+  if (!(limits.high > limits.low)) return 1;
+  const double t = (ScaleLevel(map, value) - limits.low) / (limits.high - limits.low);
   return std::clamp(std::isnan(t) ? 0.0 : t, 0.0, 1.0);
+}
+
+std::optional<FieldMapChoice> WithColourLimits(FieldMapChoice choice, const std::string& low,
+                                               const std::string& high, std::string& refusal) {
+  std::optional<double> limits[2];
+  const std::string* texts[2] = {&low, &high};
+  for (int k = 0; k < 2; ++k) {
+    std::string text = *texts[k];
+    text.erase(0, text.find_first_not_of(' '));
+    text.erase(text.find_last_not_of(' ') + 1);
+    if (text.empty()) continue;
+    std::replace(text.begin(), text.end(), '.', DecimalSeparator.load());
+    try {
+      limits[k] = TextToReal(text);
+    } catch (...) {
+    }
+    if (!limits[k] || !std::isfinite(*limits[k])) {
+      refusal = "Colour limits: '" + *texts[k] + "' is not a number";
+      return std::nullopt;
+    }
+  }
+  if (limits[0] && limits[1] && !(*limits[0] < *limits[1])) {
+    refusal = "Colour limits: the low limit must lie below the high one";
+    return std::nullopt;
+  }
+  choice.low = limits[0];
+  choice.high = limits[1];
+  return choice;
 }
 
 Colour ScaleColour(double fraction) {
@@ -195,6 +256,48 @@ Colour ScaleColour(double fraction) {
     return static_cast<std::uint8_t>(std::lround(a + (b - a) * f));
   };
   return {mix(stops[k].r, stops[k + 1].r), mix(stops[k].g, stops[k + 1].g), mix(stops[k].b, stops[k + 1].b)};
+}
+
+std::vector<Segment> StructureOf(const OutputPrint& print) {
+  try {
+    return ReadSegments(print);
+  } catch (const PrintError&) {
+    return {};
+  }
+}
+
+std::vector<std::vector<Point2D>> ProjectedWires(const std::vector<Segment>& structure, MapPlane plane) {
+  constexpr double kRadian = 3.14159265358979323846 / 180;
+  std::vector<std::vector<Point2D>> wires;
+  auto onPlane = [plane](const Point3D& p) {
+    return plane == MapPlane::XY   ? Point2D{p.x, p.y}
+           : plane == MapPlane::XZ ? Point2D{p.x, p.z}
+                                   : Point2D{p.y, p.z};
+  };
+  bool chained = false;
+  Point3D lastEnd{};
+  double lastLength = 0;
+  for (const Segment& s : structure) {
+    if (!std::isfinite(s.x + s.y + s.z + s.length + s.alpha + s.beta)) {
+      chained = false;
+      continue;
+    }
+    const double a = s.alpha * kRadian, b = s.beta * kRadian, half = s.length / 2;
+    const Point3D along{std::cos(a) * std::cos(b) * half, std::cos(a) * std::sin(b) * half,
+                        std::sin(a) * half};
+    const Point3D start{s.x - along.x, s.y - along.y, s.z - along.z};
+    const Point3D end{s.x + along.x, s.y + along.y, s.z + along.z};
+    // The printed table rounds to four decimals: ends that touch may differ by 0.0001 m.
+    const double gap = std::hypot(start.x - lastEnd.x, start.y - lastEnd.y, start.z - lastEnd.z);
+    if (chained && gap <= 1e-3 * std::max(s.length, lastLength) + 2e-4)
+      wires.back().push_back(onPlane(end));
+    else
+      wires.push_back({onPlane(start), onPlane(end)});
+    chained = true;
+    lastEnd = end;
+    lastLength = s.length;
+  }
+  return wires;
 }
 
 namespace {
@@ -250,19 +353,29 @@ std::vector<std::size_t> PixelCells(const RealList& values, Span span, std::size
   return cells;
 }
 
-// A point with its label above (or below) it to the right, on a white ground.
-void Mark(Scene& scene, double x, double y, Colour colour, const std::string& label, bool below) {
+// A point, and its label above (or below) it to the right on a white ground, into labels: those
+// are drawn over the mask, kept inside the frame (to the left of the point, or on its other
+// side, where the frame ends), and left out for a point beyond the frame.
+void Mark(Scene& scene, std::vector<SceneItem>& labels, const PlotFrame& f, double x, double y, Colour colour,
+          const std::string& label, bool below) {
   scene.items.push_back(CircleItem{x, y, 5, colour, Stroke{{0, 0, 0}, 1.5}});
-  const double baseline = below ? y + 20 : y - 6;
-  TextItem text{x + 8, baseline, label, 13, TextAnchor::Start, {0, 0, 0}};
+  if (!(x >= f.left && x <= f.left + f.width && y >= f.top && y <= f.top + f.height)) return;
+  const double width = TextWidth(label, 13) + 4;
+  double left = x + 6;
+  if (left + width > f.left + f.width) left = x - 6 - width;
+  left = std::max(left, f.left);
+  double baseline = below ? y + 20 : y - 6;
+  if (baseline - 12 < f.top) baseline = y + 20;
+  if (baseline + 4 > f.top + f.height) baseline = y - 6;
+  TextItem text{left + 2, baseline, label, 13, TextAnchor::Start, {0, 0, 0}};
   text.bold = true;
-  scene.items.push_back(
-      RectItem{x + 6, baseline - 12, TextWidth(label, 13) + 4, 16, Colour{255, 255, 255}, std::nullopt});
-  scene.items.push_back(text);
+  labels.push_back(RectItem{left, baseline - 12, width, 16, Colour{255, 255, 255}, std::nullopt});
+  labels.push_back(text);
 }
 
 // The working points and the Mode's geometry, projected onto the plane.
-void DrawMarks(Scene& scene, const FieldMap& map, const PlotFrame& f, const MapMarks& marks) {
+void DrawMarks(Scene& scene, std::vector<SceneItem>& labels, const FieldMap& map, const PlotFrame& f,
+               const MapMarks& marks) {
   const Stroke geometry{{255, 255, 255}, 2.5};
   const Stroke outline{{0, 0, 0}, 4.5};
   auto line = [&](double u1, double v1, double u2, double v2) {
@@ -315,17 +428,53 @@ void DrawMarks(Scene& scene, const FieldMap& map, const PlotFrame& f, const MapM
   }
   // A has no height: in a vertical plane it is the dashed line of its x (or y).
   if (map.plane == MapPlane::XY) {
-    Mark(scene, f.X(marks.a.x), f.Y(marks.a.y), {255, 150, 0}, "A", true);
+    Mark(scene, labels, f, f.X(marks.a.x), f.Y(marks.a.y), {255, 150, 0}, "A", true);
   } else {
     const double u = map.plane == MapPlane::XZ ? marks.a.x : marks.a.y;
     scene.items.push_back(
         LineItem{f.X(u), f.top, f.X(u), f.top + f.height, Stroke{{255, 150, 0}, 1.5, true}});
-    scene.items.push_back(TextItem{f.X(u) + 4, f.top + 14, "A", 13, TextAnchor::Start, {255, 150, 0}, true});
+    const double x = f.X(u);
+    if (x >= f.left && x <= f.left + f.width) {
+      const bool right = x + 4 + TextWidth("A", 13) <= f.left + f.width;
+      labels.push_back(TextItem{right ? x + 4 : x - 4,
+                                f.top + 14,
+                                "A",
+                                13,
+                                right ? TextAnchor::Start : TextAnchor::End,
+                                {255, 150, 0},
+                                true});
+    }
   }
   const double pu = map.plane == MapPlane::YZ ? marks.p.y : marks.p.x;
   const double pv = map.plane == MapPlane::XY ? marks.p.y : marks.p.z;
   const double pw = map.plane == MapPlane::XY ? marks.p.z : map.plane == MapPlane::XZ ? marks.p.y : marks.p.x;
-  Mark(scene, f.X(pu), f.Y(pv), {230, 30, 30}, std::abs(pw - map.level) < 0.6 ? "P" : "P (off plane)", false);
+  Mark(scene, labels, f, f.X(pu), f.Y(pv), {230, 30, 30},
+       std::abs(pw - map.level) < 0.6 ? "P" : "P (off plane)", false);
+}
+
+// The wires, thin: a light core in a dark edge, so they show over every colour of the scale; a
+// wire seen end-on is a dot.
+void DrawStructure(Scene& scene, const FieldMap& map, const PlotFrame& f,
+                   const std::vector<Segment>& structure) {
+  const Stroke edge{{0, 0, 0}, 2.4}, core{{255, 255, 255}, 1};
+  for (const std::vector<Point2D>& wire : ProjectedWires(structure, map.plane)) {
+    PolylineItem line{{}, edge};
+    line.points.reserve(wire.size());
+    double extent = 0;
+    for (const Point2D& p : wire) {
+      line.points.push_back({f.X(p.x), f.Y(p.y)});
+      extent = std::max({extent, std::abs(line.points.back().x - line.points.front().x),
+                         std::abs(line.points.back().y - line.points.front().y)});
+    }
+    if (extent < 1.5) {
+      scene.items.push_back(
+          CircleItem{line.points.front().x, line.points.front().y, 2, Colour{255, 255, 255}, edge});
+      continue;
+    }
+    scene.items.push_back(line);
+    line.stroke = core;
+    scene.items.push_back(std::move(line));
+  }
 }
 
 // White bands over everything outside the frame, so that marks beyond the grid are cut off.
@@ -345,16 +494,19 @@ void ColourBar(Scene& scene, const FieldMap& map, std::vector<std::string>& lege
   for (int k = 0; k < 128; ++k) bar.pixels.push_back(ScaleColour(1 - (k + 0.5) / 128));
   scene.items.push_back(bar);
   scene.items.push_back(RectItem{left, top, width, height, std::nullopt, Stroke{{0, 0, 0}, 1}});
-  const bool db = map.scale == MapScale::Decibel;
-  const AxisRange range = db ? AxisRange{map.floorDb, 0} : RangeOf(map.minimum, map.maximum);
+  const AxisRange limits = ColourLimits(map);
+  const AxisRange range = limits.high > limits.low ? limits : RangeOf(limits.low, limits.high);
   for (const Tick& tick : NiceTicks(range, 6)) {
     const double y = top + height - (tick.value - range.low) / (range.high - range.low) * height;
     scene.items.push_back(LineItem{left + width, y, left + width + 4, y, Stroke{{0, 0, 0}, 1}});
     scene.items.push_back(TextItem{left + width + 7, y + 4, tick.label, 11, TextAnchor::Start, {0, 0, 0}});
   }
   scene.items.push_back(
-      TextItem{left + width / 2, top - 12, db ? "dB" : map.unit, 12, TextAnchor::Middle, {0, 0, 0}, true});
-  if (db) legend.push_back("0 dB = " + ValueLabel(map.maximum) + " " + map.unit);
+      TextItem{left + width / 2, top - 12, ScaleUnit(map), 12, TextAnchor::Middle, {0, 0, 0}, true});
+  if (map.scale == MapScale::Decibel) legend.push_back("0 dB = " + ValueLabel(map.maximum) + " " + map.unit);
+  if (map.scale == MapScale::Absolute)
+    legend.push_back("max " + FormatReal("%1.1f ", ScaleLevel(map, map.maximum)) + ScaleUnit(map));
+  if (map.low || map.high) legend.push_back("colour limits set");
 }
 
 }  // namespace
@@ -371,8 +523,8 @@ Scene FieldMapScene(const FieldMap& map, const MapMarks& marks, const std::strin
             Metres(map.level);
   title += ", " + polarisation + " (" + map.unit + ")";
   TextItem heading{kMapWidth / 2, 28, title, 16, TextAnchor::Middle, ink, true};
-  scene.items.push_back(heading);
   if (!map.missing.empty()) {
+    scene.items.push_back(heading);
     scene.items.push_back(RectItem{kAreaLeft, kAreaTop, kAreaWidth, kAreaHeight, Colour{245, 245, 245},
                                    Stroke{{150, 150, 150}, 1}});
     scene.items.push_back(TextItem{kAreaLeft + kAreaWidth / 2,
@@ -407,8 +559,12 @@ Scene FieldMapScene(const FieldMap& map, const MapMarks& marks, const std::strin
     for (std::size_t i : across) cells.pixels.push_back(colours[j * map.u.size() + i]);
   scene.items.push_back(std::move(cells));
 
-  DrawMarks(scene, map, frame, marks);
+  DrawStructure(scene, map, frame, marks.structure);
+  std::vector<SceneItem> labels;
+  DrawMarks(scene, labels, map, frame, marks);
   MaskOutside(scene, frame);
+  scene.items.insert(scene.items.end(), std::make_move_iterator(labels.begin()),
+                     std::make_move_iterator(labels.end()));
   scene.items.push_back(heading);
   DrawAxes(scene, frame, std::string(AcrossName(map.plane)) + " (m)", std::string(UpName(map.plane)) + " (m)",
            false);
@@ -421,6 +577,8 @@ Scene FieldMapScene(const FieldMap& map, const MapMarks& marks, const std::strin
   if (map.leftOut > 0)
     legend.push_back(FormatInt("%d left out (not finite)", static_cast<std::int64_t>(map.leftOut)));
   if (map.points == 1) legend.push_back("one point on this plane");
+  if (!marks.structure.empty())
+    legend.push_back(FormatInt("structure: %d segments", static_cast<std::int64_t>(marks.structure.size())));
   if (!polarisationNote.empty()) legend.push_back(polarisationNote);
   static const char* const modes[] = {"Mode: at Point P", "Mode: par. Z thru A", "Mode: XZ-Plane",
                                       "Mode: Circle", "Mode: Cylinder"};
@@ -446,8 +604,131 @@ std::optional<MapProbe> ProbeFieldMap(const FieldMap& map, double x, double y) {
 std::string ProbeText(const FieldMap& map, const MapProbe& probe) {
   std::string text = std::string(AcrossName(map.plane)) + " = " + Metres(probe.u) + ", " + UpName(map.plane) +
                      " = " + Metres(probe.v) + ": ";
-  return text +
-         (std::isnan(probe.value) ? std::string("no value") : ValueLabel(probe.value) + " " + map.unit);
+  if (std::isnan(probe.value)) return text + "no value";
+  text += ValueLabel(probe.value) + " " + map.unit;
+  if (map.scale == MapScale::Linear) return text;
+  const double level = ScaleLevel(map, probe.value);
+  return text + " (" + (std::isfinite(level) ? FormatReal("%1.1f", level) : std::string("-INF")) + " " +
+         ScaleUnit(map) + ")";
+}
+
+}  // namespace varnel
+
+namespace varnel {
+
+ZLine ZLineOf(const NearFieldTable& table, const Point2D& a, double maxHeight) {
+  ZLine line;
+  line.a = a;
+  line.maxHeight = maxHeight;
+  line.unit = table.UnitText();
+  line.maximum = kNaN;
+  const std::size_t count = std::min({table.x.size(), table.y.size(), table.z.size(), table.value.size()});
+  for (std::size_t i = 0; i < count; ++i) {
+    const double x = table.x[i], y = table.y[i], z = table.z[i], value = table.value[i];
+    if (!(std::abs(x - a.x) < MatchTolerance && std::abs(y - a.y) < MatchTolerance && z < maxHeight))
+      continue;
+    ++line.points;
+    if (!std::isfinite(value)) {
+      ++line.leftOut;
+      continue;
+    }
+    auto column = std::find_if(line.columns.begin(), line.columns.end(), [&](const ZLineColumn& c) {
+      return std::abs(c.x - x) <= kSame && std::abs(c.y - y) <= kSame;
+    });
+    if (column == line.columns.end()) column = line.columns.insert(line.columns.end(), ZLineColumn{x, y, {}});
+    column->points.push_back({z, value});
+    if (std::isnan(line.maximum) || value > line.maximum) {
+      line.maximum = value;
+      line.atMaximum = {x, y, z};
+    }
+  }
+  for (ZLineColumn& column : line.columns)
+    std::stable_sort(column.points.begin(), column.points.end(),
+                     [](const Point2D& p, const Point2D& q) { return p.x < q.x; });
+  return line;
+}
+
+Scene ZLineScene(const ZLine& line, MapScale scale, const std::string& polarisation,
+                 const std::string& polarisationNote) {
+  Scene scene;
+  scene.width = kMapWidth;
+  scene.height = kMapHeight;
+  const Colour ink{0, 0, 0};
+  FieldMap levels;  // the scale's arithmetic, over the line's maximum
+  levels.scale = scale;
+  levels.maximum = line.maximum;
+  levels.unit = line.unit;
+  const std::string unit = ScaleUnit(levels);
+  scene.items.push_back(TextItem{kMapWidth / 2, 28,
+                                 "Z line through A (" + FormatReal("%1.4g", line.a.x) + "|" +
+                                     FormatReal("%1.4g", line.a.y) + "), " + polarisation + " (" + unit + ")",
+                                 16, TextAnchor::Middle, ink, true});
+  if (std::isnan(line.maximum)) {
+    scene.items.push_back(RectItem{kAreaLeft, kAreaTop, kAreaWidth, kAreaHeight, Colour{245, 245, 245},
+                                   Stroke{{150, 150, 150}, 1}});
+    scene.items.push_back(
+        TextItem{kAreaLeft + kAreaWidth / 2,
+                 kAreaTop + kAreaHeight / 2,
+                 line.points ? "No finite value on the Z line" : "No grid point on the Z line",
+                 20,
+                 TextAnchor::Middle,
+                 {150, 0, 0},
+                 true});
+    return scene;
+  }
+  double zLow = std::numeric_limits<double>::infinity(), zHigh = -zLow, low = zLow, high = -zLow;
+  std::size_t notPositive = 0;
+  for (const ZLineColumn& column : line.columns)
+    for (const Point2D& p : column.points) {
+      const double level = ScaleLevel(levels, p.y);
+      if (!std::isfinite(level)) {
+        ++notPositive;
+        continue;
+      }
+      zLow = std::min(zLow, p.x);
+      zHigh = std::max(zHigh, p.x);
+      low = std::min(low, level);
+      high = std::max(high, level);
+    }
+  const AxisRange across = RangeOf(zLow, zHigh), up = RangeOf(low, high);
+  const double margin = std::max(AxesLeftMargin(up), 60.0);
+  PlotFrame frame{margin + 10, kAreaTop, 560 - margin, kAreaHeight, across, up};
+  DrawAxes(scene, frame, "z (m)", unit, true);
+  static const Colour colours[] = {{31, 119, 180}, {214, 39, 40}, {44, 160, 44}, {255, 127, 14}};
+  std::vector<std::string> legend;
+  for (std::size_t k = 0; k < line.columns.size(); ++k) {
+    const Colour colour = colours[k % std::size(colours)];
+    PolylineItem curve{{}, Stroke{colour, 1.8}};
+    for (const Point2D& p : line.columns[k].points) {
+      const double level = ScaleLevel(levels, p.y);
+      if (!std::isfinite(level)) continue;
+      curve.points.push_back({frame.X(p.x), frame.Y(level)});
+      scene.items.push_back(CircleItem{frame.X(p.x), frame.Y(level), 2.5, colour, std::nullopt});
+    }
+    scene.items.push_back(std::move(curve));
+    legend.push_back("x = " + Metres(line.columns[k].x) + ", y = " + Metres(line.columns[k].y));
+  }
+  const double mx = frame.X(line.atMaximum.z), my = frame.Y(ScaleLevel(levels, line.maximum));
+  scene.items.push_back(CircleItem{mx, my, 6, std::nullopt, Stroke{{230, 30, 30}, 2}});
+  std::vector<std::string> maximum = {"max " + ValueLabel(line.maximum) + " " + line.unit,
+                                      "at z = " + Metres(line.atMaximum.z)};
+  if (scale != MapScale::Linear)
+    maximum.insert(maximum.begin() + 1,
+                   "(" + FormatReal("%1.1f ", ScaleLevel(levels, line.maximum)) + unit + ")");
+  legend.insert(legend.begin(), maximum.begin(), maximum.end());
+  legend.push_back(FormatInt("%d points", static_cast<std::int64_t>(line.points)));
+  if (line.leftOut)
+    legend.push_back(FormatInt("%d left out (not finite)", static_cast<std::int64_t>(line.leftOut)));
+  if (notPositive)
+    legend.push_back(FormatInt("%d at or below 0 not drawn", static_cast<std::int64_t>(notPositive)));
+  legend.push_back("z below " + Metres(line.maxHeight));
+  if (!polarisationNote.empty()) legend.push_back(polarisationNote);
+  double y = kAreaTop + 14;
+  for (const std::string& text : legend) {
+    scene.items.push_back(TextItem{frame.left + frame.width + 16, y, text, 11, TextAnchor::Start, ink});
+    y += 16;
+  }
+  return scene;
 }
 
 }  // namespace varnel

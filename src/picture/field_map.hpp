@@ -10,9 +10,15 @@
 // nearest to the level asked for, or without one, nearest to P.
 // Values: each grid point on the plane gives the cell at its two coordinates; a point whose
 // value is NaN or infinite is left out and counted, and its cell stays empty (grey).
-// Colour scale: linear from the smallest to the largest value on the plane, or dB relative
-// to the largest value on the plane (20 log10 of value / maximum, as for a field strength),
-// from floorDb (-40 dB by default) to 0 dB; values at or below zero take the floor.
+// Colour scales: linear (V/m or A/m), dB relative to the largest value on the plane (20 log10
+// of value / maximum, as for a field strength), or the absolute level in dBµV/m (electric) or
+// dBµA/m (magnetic): 20 log10(value / 1 µV/m) = 20 log10(value) + 120. The colours run between
+// two limits in the scale's unit: those the user set, else linear from the smallest to the
+// largest value on the plane, dB from floorDb (-40 dB by default) to 0 dB, absolute over the
+// same 40 dB below the plane's maximum level. Values beyond the limits take the end colours;
+// values at or below zero have no level in dB and take the lowest colour.
+// The structure: the file's wire segments projected onto the plane (every segment, whatever its
+// distance from the plane), a chain of touching segments drawn as one thin line.
 // Nothing here fails: a table without points or without a finite value on the plane gives a
 // map whose `missing` says so, and its picture shows that text.
 #include <optional>
@@ -20,24 +26,37 @@
 #include <vector>
 
 #include "necout/model.hpp"
+#include "necout/print.hpp"
 #include "picture/axes.hpp"
 #include "picture/scene.hpp"
 
 namespace varnel {
 
 enum class MapPlane { XY = 0, XZ = 1, YZ = 2 };
-enum class MapScale { Linear = 0, Decibel = 1 };
+enum class MapScale { Linear = 0, Decibel = 1, Absolute = 2 };
 
 // "XY", "XZ", "YZ"; and the axis the plane is taken on: "z", "y", "x".
 const char* PlaneName(MapPlane plane);
 const char* NormalAxisName(MapPlane plane);
 
+// What the field map window shows: the map, or the field along the Z line through A.
+enum class MapView { Map = 0, ZLine = 1 };
+
 struct FieldMapChoice {
+  MapView view = MapView::Map;
   std::optional<MapPlane> plane;  // none: the first plane the grid holds, in the order XY, XZ, YZ
   std::optional<double> level;    // metres on the plane's third axis; none: nearest to P
   MapScale scale = MapScale::Linear;
   double floorDb = -40;
+  // Colour limits in the scale's unit; none: from the plane (see above). A change of scale
+  // drops them (PickFromList), a change of plane or level keeps them, so maps compare.
+  std::optional<double> low, high;
 };
+
+// The choice with the colour limits typed by the user (DecimalSeparator, or '.'; an empty text
+// is no limit). None, with refusal set, when a text is not a number or low is not below high.
+std::optional<FieldMapChoice> WithColourLimits(FieldMapChoice choice, const std::string& low,
+                                               const std::string& high, std::string& refusal);
 
 // What is drawn over the map: the working points and the geometry of the Mode (the item index
 // of the radio group Mode: 0 point P, 1 Z line through A below maxHeight, 2 XZ plane at py,
@@ -47,7 +66,17 @@ struct MapMarks {
   Point2D a{10, 0};
   int mode = 0;
   double py = 10, rCircle = 10, rCylinder = 10, maxHeight = 1000;
+  std::vector<Segment> structure;  // the wires of the file the table was read from
 };
+
+// The structure of a print for the map (ReadSegments): none when the print has no segment table
+// or its table is not in a form the reader takes; the picture goes without it then.
+std::vector<Segment> StructureOf(const OutputPrint& print);
+
+// The structure projected onto the plane: each chain of segments that touch end to start
+// (within a thousandth of a segment's length) as the points of one line, in metres across and
+// up the plane, from the first segment's start to the last one's end.
+std::vector<std::vector<Point2D>> ProjectedWires(const std::vector<Segment>& structure, MapPlane plane);
 
 struct FieldMap {
   std::string missing;  // empty when there is a map; else what is missing
@@ -62,14 +91,22 @@ struct FieldMap {
   double minimum = 0, maximum = 0;  // of the finite values on the plane
   MapScale scale = MapScale::Linear;
   double floorDb = -40;
-  std::string unit;  // "V/m" or "A/m"
+  std::optional<double> low, high;  // the colour limits the user set
+  std::string unit;                 // "V/m" or "A/m"
 };
 
 // One linear pass to collect the grid's coordinates and one over the plane's points; no sort
 // of the table. p is the working point P (for the default level).
 FieldMap ComputeFieldMap(const NearFieldTable& table, const FieldMapChoice& choice, const Point3D& p);
 
-// 0 (lowest colour) .. 1 (highest) for a finite value under the map's scale.
+// A value in the map's scale: itself, dB re the plane's maximum, or dBµV/m (dBµA/m); -inf in
+// dB for a value at or below zero.
+double ScaleLevel(const FieldMap& map, double value);
+// The scale's unit: "V/m" ("A/m"), "dB", "dBµV/m" ("dBµA/m").
+std::string ScaleUnit(const FieldMap& map);
+// The levels of the lowest and the highest colour (see above).
+AxisRange ColourLimits(const FieldMap& map);
+// 0 (lowest colour) .. 1 (highest) for a finite value under the map's scale and limits.
 double ScaleFraction(const FieldMap& map, double value);
 // The colour of the scale at a fraction 0..1 (dark blue-violet through green to yellow).
 Colour ScaleColour(double fraction);
@@ -93,7 +130,33 @@ struct MapProbe {
   double u = 0, v = 0, value = 0;
 };
 std::optional<MapProbe> ProbeFieldMap(const FieldMap& map, double x, double y);
-// "x = 2 m, y = 4 m: 1,23 V/m" (or "... : no value").
+// "x = 2 m, y = 4 m: 1,23 V/m", with the level in a dB scale: "... 1,23 V/m (121,8 dBµV/m)"
+// (or "... : no value").
 std::string ProbeText(const FieldMap& map, const MapProbe& probe);
+
+// The field along the line parallel to the Z axis through A: the grid points the Z-line search
+// of Analyse Nearfield looks at (|x - A.x| < 0.6, |y - A.y| < 0.6, z < maxHeight), in columns
+// of one (x, y) each (a fine grid has several within 0.6 m of A), each ascending in z. The
+// maximum is the search's result: the largest finite value, the first of equal ones in table
+// order.
+struct ZLineColumn {
+  double x = 0, y = 0;
+  std::vector<Point2D> points;  // (z, value), z ascending; values not finite left out
+};
+struct ZLine {
+  Point2D a;
+  double maxHeight = 1000;
+  std::vector<ZLineColumn> columns;
+  std::size_t points = 0, leftOut = 0;  // grid points on the line; of them not finite
+  double maximum = 0;                   // NaN without a finite value
+  Point3D atMaximum;
+  std::string unit;  // "V/m" or "A/m"
+};
+ZLine ZLineOf(const NearFieldTable& table, const Point2D& a, double maxHeight);
+
+// The line plot: the field (in the scale: linear, dB re the line's maximum, dBµV/m or dBµA/m)
+// against z, one line per column, the maximum marked and named; a line without a point says so.
+Scene ZLineScene(const ZLine& line, MapScale scale, const std::string& polarisation,
+                 const std::string& polarisationNote = "");
 
 }  // namespace varnel

@@ -75,10 +75,10 @@ void EscapeXml(std::string& out, const std::string& text) {
   }
 }
 
-std::string Base64(const std::string& bytes) {
+// Appends the Base64 text of bytes to out.
+void AppendBase64(std::string& out, const std::string& bytes) {
   static const char table[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  out.reserve((bytes.size() + 2) / 3 * 4);
+  out.reserve(out.size() + (bytes.size() + 2) / 3 * 4);
   std::size_t i = 0;
   for (; i + 2 < bytes.size(); i += 3) {
     const unsigned n = static_cast<unsigned char>(bytes[i]) << 16 |
@@ -97,7 +97,6 @@ std::string Base64(const std::string& bytes) {
     out += i + 1 < bytes.size() ? table[(n >> 6) & 63] : '=';
     out += '=';
   }
-  return out;
 }
 
 struct ItemWriter {
@@ -171,7 +170,7 @@ struct ItemWriter {
     out +=
         " preserveAspectRatio=\"none\" image-rendering=\"optimizeSpeed\" style=\"image-rendering:pixelated\"";
     out += " xlink:href=\"data:image/png;base64,";
-    out += Base64(PngBytes(image.columns, image.rows, image.pixels));
+    AppendBase64(out, PngBytes(image.columns, image.rows, image.pixels));
     out += "\"/>\n";
   }
 };
@@ -242,54 +241,77 @@ double TextWidth(const std::string& text, double size) {
 }
 
 std::string PngBytes(int columns, int rows, const std::vector<Colour>& pixels) {
-  std::string raw;
-  raw.reserve(static_cast<std::size_t>(rows) * (static_cast<std::size_t>(columns) * 3 + 1));
-  for (int row = 0; row < rows; ++row) {
-    raw += '\0';  // filter: none
-    for (int column = 0; column < columns; ++column) {
-      const std::size_t index = static_cast<std::size_t>(row) * static_cast<std::size_t>(columns) +
-                                static_cast<std::size_t>(column);
-      const Colour c = index < pixels.size() ? pixels[index] : Colour{};
-      raw += static_cast<char>(c.r);
-      raw += static_cast<char>(c.g);
-      raw += static_cast<char>(c.b);
-    }
-  }
-  // zlib stream of stored blocks.
-  std::string z = "\x78\x01";
-  std::size_t at = 0;
-  do {
-    const std::size_t length = std::min<std::size_t>(65535, raw.size() - at);
-    const bool last = at + length == raw.size();
-    z += static_cast<char>(last ? 1 : 0);
-    z += static_cast<char>(length & 0xFF);
-    z += static_cast<char>(length >> 8);
-    z += static_cast<char>(~length & 0xFF);
-    z += static_cast<char>((~length >> 8) & 0xFF);
-    z.append(raw, at, length);
-    at += length;
-  } while (at < raw.size());
-  std::uint32_t a = 1, b = 0;
-  for (char c : raw) {
-    a = (a + static_cast<unsigned char>(c)) % 65521;
-    b = (b + a) % 65521;
-  }
-  Append32(z, b << 16 | a);
+  const std::size_t width = static_cast<std::size_t>(std::max(columns, 0));
+  const std::size_t height = static_cast<std::size_t>(std::max(rows, 0));
+  const std::size_t rawSize = height * (width * 3 + 1);
+  const std::size_t blocks = std::max<std::size_t>(1, (rawSize + 65534) / 65535);
+  const std::size_t zlibSize = 2 + blocks * 5 + rawSize + 4;
 
   std::string png = "\x89PNG\r\n\x1a\n";
+  png.reserve(8 + 25 + 12 + zlibSize + 12);
   std::string header;
   Append32(header, static_cast<std::uint32_t>(columns));
   Append32(header, static_cast<std::uint32_t>(rows));
   header += std::string("\x08\x02\x00\x00\x00", 5);  // 8 bits, RGB, deflate, no filter, no interlace
   Chunk(png, "IHDR", header);
-  Chunk(png, "IDAT", z);
+
+  // IDAT: a zlib stream of stored blocks, written straight into the file; the raw rows (a filter
+  // byte, then RGB) are cut into blocks of at most 65535 bytes as they come.
+  Append32(png, static_cast<std::uint32_t>(zlibSize));
+  const std::size_t chunkStart = png.size();
+  png += "IDAT\x78\x01";
+  std::size_t written = 0, blockLeft = 0;
+  std::uint32_t a = 1, b = 0;
+  auto put = [&](unsigned char byte) {
+    if (blockLeft == 0) {
+      const std::size_t length = std::min<std::size_t>(65535, rawSize - written);
+      png += static_cast<char>(written + length == rawSize ? 1 : 0);
+      png += static_cast<char>(length & 0xFF);
+      png += static_cast<char>(length >> 8);
+      png += static_cast<char>(~length & 0xFF);
+      png += static_cast<char>((~length >> 8) & 0xFF);
+      blockLeft = length;
+    }
+    png += static_cast<char>(byte);
+    --blockLeft;
+    ++written;
+    a += byte;
+    if (a >= 65521) a -= 65521;
+    b += a;
+    if (b >= 65521) b -= 65521;
+  };
+  if (rawSize == 0) png += std::string("\x01\x00\x00\xff\xff", 5);
+  for (std::size_t row = 0; row < height; ++row) {
+    put(0);  // filter: none
+    for (std::size_t column = 0; column < width; ++column) {
+      const std::size_t index = row * width + column;
+      const Colour c = index < pixels.size() ? pixels[index] : Colour{};
+      put(c.r);
+      put(c.g);
+      put(c.b);
+    }
+  }
+  Append32(png, b << 16 | a);
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (std::size_t i = chunkStart; i < png.size(); ++i)
+    crc = CrcTable()[(crc ^ static_cast<unsigned char>(png[i])) & 0xFF] ^ (crc >> 8);
+  Append32(png, crc ^ 0xFFFFFFFFu);
   Chunk(png, "IEND", "");
   return png;
 }
 
 std::string SvgText(const Scene& scene) {
+  // Room for the whole document at once: a reallocation behind an embedded image copies it.
+  std::size_t room = 4096 + scene.items.size() * 80;
+  for (const SceneItem& item : scene.items)
+    if (const auto* line = std::get_if<PolylineItem>(&item))
+      room += line->points.size() * 20;
+    else if (const auto* image = std::get_if<ImageItem>(&item))
+      room += 256 + (static_cast<std::size_t>(std::max(image->rows, 0)) *
+                         (static_cast<std::size_t>(std::max(image->columns, 0)) * 3 + 1) * 4 / 3 +
+                     4096);
   std::string out;
-  out.reserve(4096 + scene.items.size() * 80);
+  out.reserve(room);
   out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
   out +=
       "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "picture/axes.hpp"
 #include "util/format.hpp"
@@ -72,14 +73,24 @@ struct Series {
   std::string name;
   std::vector<Point2D> points;  // sorted by x
   std::size_t leftOut = 0;
-  bool steps = false;  // a CDF: drawn as steps
+  bool steps = false;             // a CDF: drawn as steps
+  std::optional<Point2D> marked;  // a point marked on the curve (the 95 % value)
 };
 
-// One panel: axes over the series' range, the lines, and the legend beside or inside. The
-// first `marked` entries of the legend name series k and carry its colour; the others are text.
-void Panel(Scene& scene, double left, double top, double width, double height, const std::string& title,
-           const std::string& xTitle, const std::string& yTitle, const std::vector<Series>& series,
-           const std::vector<std::string>& legend, std::size_t marked, double legendLeft, bool fixedY01) {
+// Where a panel goes: its box on the canvas (the frame, its labels and titles inside), the
+// frame's height, and the legend right of the frame (legendWidth wide) or below the axes.
+struct PanelBox {
+  double left = 0, top = 0, width = 0, frameHeight = 200, legendWidth = 0;
+};
+
+constexpr double kLegendSize = 11, kLegendLine = 14;
+
+// One panel: title, axes over the series' range, the lines, and the legend. The first `marked`
+// entries of the legend name series k and carry its colour; the others are text. An entry may
+// run over several lines ('\n'). Returns the bottom of what it drew.
+double Panel(Scene& scene, const PanelBox& box, const std::string& title, const std::string& xTitle,
+             const std::string& yTitle, const std::vector<Series>& series,
+             const std::vector<std::string>& legend, std::size_t marked, bool fixedY01) {
   double xMin = std::numeric_limits<double>::infinity(), xMax = -xMin, yMin = xMin, yMax = -xMin;
   for (const Series& s : series)
     for (const Point2D& p : s.points) {
@@ -88,10 +99,21 @@ void Panel(Scene& scene, double left, double top, double width, double height, c
       yMin = std::min(yMin, p.y);
       yMax = std::max(yMax, p.y);
     }
-  PlotFrame frame{
-      left, top, width, height, RangeOf(xMin, xMax), fixedY01 ? AxisRange{0, 1} : RangeOf(yMin, yMax)};
-  scene.items.push_back(TextItem{left + width / 2, top - 8, title, 13, TextAnchor::Middle, kInk, true});
+  const AxisRange xRange = RangeOf(xMin, xMax), yRange = fixedY01 ? AxisRange{0, 1} : RangeOf(yMin, yMax);
+  const double margin = AxesLeftMargin(yRange);
+  const double legendRoom = box.legendWidth > 0 ? box.legendWidth + 20 : 0;
+  PlotFrame frame{box.left + margin, box.top + 22, box.width - margin - legendRoom - 24,
+                  box.frameHeight,   xRange,       yRange};
+  scene.items.push_back(
+      TextItem{frame.left + frame.width / 2, box.top + 12, title, 13, TextAnchor::Middle, kInk, true});
   DrawAxes(scene, frame, xTitle, yTitle, true);
+  if (fixedY01) {  // the 95 % level of a distribution
+    const Colour grey{120, 120, 120};
+    const double y95 = frame.Y(0.95);
+    scene.items.push_back(LineItem{frame.left, y95, frame.left + frame.width, y95, Stroke{grey, 1, true}});
+    scene.items.push_back(TextItem{frame.left + frame.width - 4, y95 - 3, FormatReal("%1.2f", 0.95), 10,
+                                   TextAnchor::End, grey});
+  }
   for (std::size_t k = 0; k < series.size(); ++k) {
     const Series& s = series[k];
     const Stroke stroke{SeriesColour(k), 1.8};
@@ -111,9 +133,13 @@ void Panel(Scene& scene, double left, double top, double width, double height, c
     if (!s.steps && s.points.size() <= 200)
       for (const Point2D& p : s.points)
         scene.items.push_back(CircleItem{frame.X(p.x), frame.Y(p.y), 2.5, SeriesColour(k), std::nullopt});
+    if (s.marked)
+      scene.items.push_back(
+          CircleItem{frame.X(s.marked->x), frame.Y(s.marked->y), 4, SeriesColour(k), Stroke{kInk, 1.2}});
   }
-  // An entry may run over several lines ('\n'); the first carries the series' colour.
-  double y = top + 14;
+  const bool right = box.legendWidth > 0;
+  const double legendLeft = right ? frame.left + frame.width + 20 : frame.left;
+  double y = right ? frame.top + 10 : frame.top + frame.height + 58;
   for (std::size_t k = 0; k < legend.size(); ++k) {
     const bool mark = k < marked;
     if (mark)
@@ -123,11 +149,12 @@ void Panel(Scene& scene, double left, double top, double width, double height, c
     for (std::size_t end; start <= legend[k].size(); start = end + 1) {
       end = std::min(legend[k].find('\n', start), legend[k].size());
       scene.items.push_back(TextItem{legendLeft + (mark ? 24 : 0), y, legend[k].substr(start, end - start),
-                                     11, TextAnchor::Start, kInk});
-      y += 14;
+                                     kLegendSize, TextAnchor::Start, kInk});
+      y += kLegendLine;
     }
     y += 3;
   }
+  return std::max(frame.top + frame.height + 46, y);
 }
 
 // The table's notes as one unmarked legend entry, a line each.
@@ -142,16 +169,19 @@ std::string LeftOutText(std::size_t count) {
   return count ? FormatInt(" (%d left out)", static_cast<std::int64_t>(count)) : "";
 }
 
+std::string WithUnit(const std::string& name, const std::string& unit) {
+  return unit.empty() ? name : name + " (" + unit + ")";
+}
+
+double Decibels(double value) { return 20 * std::log10(value); }
+std::string DecibelText(double db) { return FormatReal("%1.2f", db); }
+
 Scene LinePlots(const DataTable& table) {
   const int xColumn = ColumnIndex(table, "Freq");
   RealList x(table.rows);
   for (std::size_t r = 0; r < table.rows; ++r)
     x[r] = xColumn >= 0 ? table.columns[xColumn].values[r] : double(r + 1);
-  const std::string xTitle =
-      xColumn >= 0
-          ? "Freq (" +
-                (table.columns[xColumn].unit.empty() ? std::string("MHz") : table.columns[xColumn].unit) + ")"
-          : "Row";
+  const std::string xTitle = xColumn >= 0 ? WithUnit("Freq", ColumnUnit(table, xColumn)) : "Row";
 
   // Columns that share a unit share a panel, in the order of their first column.
   struct Group {
@@ -161,10 +191,10 @@ Scene LinePlots(const DataTable& table) {
   std::vector<Group> groups;
   for (std::size_t c = 0; c < table.columns.size(); ++c) {
     if (static_cast<int>(c) == xColumn || Finite(table.columns[c].values) == 0) continue;
-    auto it = std::find_if(groups.begin(), groups.end(),
-                           [&](const Group& g) { return g.unit == table.columns[c].unit; });
+    const std::string unit = ColumnUnit(table, static_cast<int>(c));
+    auto it = std::find_if(groups.begin(), groups.end(), [&](const Group& g) { return g.unit == unit; });
     if (it == groups.end())
-      groups.push_back({table.columns[c].unit, {c}});
+      groups.push_back({unit, {c}});
     else
       it->columns.push_back(c);
   }
@@ -172,17 +202,15 @@ Scene LinePlots(const DataTable& table) {
 
   Scene scene;
   scene.width = kWidth;
-  const double panelWidth = 330, panelHeight = 190, rowHeight = 270;
-  const std::size_t rowsOfPanels = (groups.size() + 1) / 2;
-  scene.height = 50 + rowHeight * static_cast<double>(rowsOfPanels);
   scene.items.push_back(
       TextItem{kWidth / 2, 28, "Data table against " + xTitle, 16, TextAnchor::Middle, kInk, true});
+  double rowTop = 50, rowBottom = rowTop;
   for (std::size_t g = 0; g < groups.size(); ++g) {
     std::vector<Series> series;
     std::vector<std::string> legend;
     std::string title;
     for (std::size_t c : groups[g].columns) {
-      Series s{table.columns[c].heading, {}, 0, false};
+      Series s{table.columns[c].heading, {}, 0, false, std::nullopt};
       for (std::size_t r = 0; r < table.rows; ++r) {
         const double y = table.columns[c].values[r];
         if (std::isfinite(x[r]) && std::isfinite(y))
@@ -190,6 +218,7 @@ Scene LinePlots(const DataTable& table) {
         else
           ++s.leftOut;
       }
+      // Joined in the order of x (a folder's files need not come in frequency order).
       std::stable_sort(s.points.begin(), s.points.end(),
                        [](const Point2D& a, const Point2D& b) { return a.x < b.x; });
       title += (title.empty() ? "" : ", ") + s.name;
@@ -198,16 +227,47 @@ Scene LinePlots(const DataTable& table) {
     }
     const std::size_t marked = legend.size();
     AddNotes(legend, table);
-    const double left = 80 + static_cast<double>(g % 2) * 440,
-                 top = 80 + static_cast<double>(g / 2) * rowHeight;
+    if (g % 2 == 0) rowTop = rowBottom;
+    const PanelBox box{20 + static_cast<double>(g % 2) * (kWidth / 2), rowTop + 10, kWidth / 2 - 20, 190, 0};
     const std::string unit = groups[g].unit.empty() ? "" : " (" + groups[g].unit + ")";
-    Panel(scene, left, top, panelWidth, panelHeight, title + unit, xTitle, groups[g].unit, series, legend,
-          marked, left + panelWidth - 110, false);
+    rowBottom = std::max(rowBottom, Panel(scene, box, title + unit, xTitle,
+                                          groups[g].unit.empty() ? std::string("value") : groups[g].unit,
+                                          series, legend, marked, false));
   }
+  scene.height = rowBottom + 10;
   return scene;
 }
 
-Scene CdfPlots(const DataTable& table) {
+// The ratio Cyl./Point in dB per frequency: its mean and 95 % value against the frequency.
+double RatioPanel(Scene& scene, const std::vector<FrequencyDistributions>& all, double top) {
+  Series mean{"mean", {}, 0, false, std::nullopt}, p95{"95 %", {}, 0, false, std::nullopt};
+  std::vector<std::string> legend = {"mean", "95 %"};
+  constexpr std::size_t kLegendFrequencies = 10;
+  std::size_t shown = 0;
+  for (const FrequencyDistributions& f : all) {
+    const Distribution& d = f.ratioDb;
+    if (d.sorted.empty()) continue;
+    mean.points.push_back({f.frequency, d.mean});
+    p95.points.push_back({f.frequency, d.p95});
+    if (shown++ < kLegendFrequencies)
+      legend.push_back(FormatReal("%1.4g MHz", f.frequency) +
+                       FormatInt(": n %d", static_cast<std::int64_t>(d.sorted.size())) + ", mean " +
+                       DecibelText(d.mean) + " dB, 95 % " + DecibelText(d.p95) + " dB");
+  }
+  if (mean.points.empty()) return top;
+  if (shown > kLegendFrequencies)
+    legend.push_back(
+        FormatInt("... and %d more frequencies", static_cast<std::int64_t>(shown - kLegendFrequencies)));
+  for (Series* s : {&mean, &p95})
+    std::stable_sort(s->points.begin(), s->points.end(),
+                     [](const Point2D& a, const Point2D& b) { return a.x < b.x; });
+  const PanelBox box{20, top, kWidth - 20, 160, 330};
+  return Panel(scene, box, "Ratio Cyl./Point (dB) per frequency", "Freq (MHz)", "dB", {mean, p95}, legend, 2,
+               false) +
+         10;
+}
+
+Scene CdfPlots(const DataTable& table, const TablePlotChoice& choice) {
   const std::vector<FrequencyDistributions> all = EutDistributions(table);
   std::size_t values = 0;
   for (const FrequencyDistributions& f : all)
@@ -216,11 +276,10 @@ Scene CdfPlots(const DataTable& table) {
   const int freqColumn = ColumnIndex(table, "Freq");
   std::size_t noFrequency = 0;
   if (freqColumn >= 0) noFrequency = table.rows - Finite(table.columns[freqColumn].values);
+  const bool db = choice.cdfAxis == CdfAxis::Decibel;
 
   Scene scene;
   scene.width = kWidth;
-  const double panelHeight = 200, rowHeight = 280;
-  scene.height = 60 + 3 * rowHeight;
   scene.items.push_back(
       TextItem{kWidth / 2, 28,
                FormatInt("EUT table: distributions over %d rows", static_cast<std::int64_t>(table.rows)), 16,
@@ -232,22 +291,48 @@ Scene CdfPlots(const DataTable& table) {
                  11, TextAnchor::Middle, kInk});
   const char* headings[] = {"Cyl.", "Cir", "Point"};
   constexpr std::size_t kLegendFrequencies = 10;
+  double top = 60;
   for (int q = 0; q < 3; ++q) {
+    const int column = ColumnIndex(table, headings[q]);
+    const std::string unit = ColumnUnit(table, column);
+    const std::string shownUnit = db ? DecibelUnit(unit) : unit;
+    // In dB a value at or below zero has no place on the axis: it stands at the axis's low end.
+    double lowest = std::numeric_limits<double>::infinity();
+    if (db)
+      for (const FrequencyDistributions& f : all) {
+        const Distribution& d = q == 0 ? f.cylinder : q == 1 ? f.circle : f.point;
+        for (double v : d.sorted)
+          if (v > 0) lowest = std::min(lowest, Decibels(v));
+      }
+    if (!std::isfinite(lowest)) lowest = 0;
     std::vector<Series> series;
     std::vector<std::string> legend;
     for (std::size_t k = 0; k < all.size(); ++k) {
       const Distribution& d = q == 0 ? all[k].cylinder : q == 1 ? all[k].circle : all[k].point;
-      Series s{"", {}, d.leftOut, true};
-      const double n = static_cast<double>(d.sorted.size());
-      for (std::size_t i = 0; i < d.sorted.size(); ++i)
-        s.points.push_back({d.sorted[i], static_cast<double>(i + 1) / n});
+      Series s{"", {}, d.leftOut, true, std::nullopt};
+      const std::size_t n = d.sorted.size();
+      std::size_t notPositive = 0;
+      auto onAxis = [&](double v) { return !db ? v : v > 0 ? Decibels(v) : lowest; };
+      for (std::size_t i = 0; i < n; ++i) {
+        if (!(d.sorted[i] > 0)) ++notPositive;
+        s.points.push_back({onAxis(d.sorted[i]), static_cast<double>(i + 1) / static_cast<double>(n)});
+      }
+      if (n > 0)
+        s.marked = Point2D{onAxis(d.p95), static_cast<double>((95 * n + 99) / 100) / static_cast<double>(n)};
       if (k < kLegendFrequencies) {
-        legend.push_back(FormatReal("%1.4g MHz", all[k].frequency) +
-                         FormatInt(", n %d", static_cast<std::int64_t>(d.sorted.size())) +
-                         LeftOutText(d.leftOut) + "\n" +
-                         (d.sorted.empty() ? std::string("no value")
-                                           : "mean " + ValueLabel(d.mean) + ", 95 % " + ValueLabel(d.p95) +
-                                                 ", max " + ValueLabel(d.maximum)));
+        std::string entry = FormatReal("%1.4g MHz", all[k].frequency) +
+                            FormatInt(", n %d", static_cast<std::int64_t>(n)) + LeftOutText(d.leftOut) +
+                            "\n" +
+                            (n == 0 ? std::string("no value")
+                                    : "mean " + ValueLabel(d.mean) + ", 95 % " + ValueLabel(d.p95) +
+                                          ", max " + ValueLabel(d.maximum));
+        if (db && n > 0 && d.p95 > 0)
+          entry += "\n95 % " + DecibelText(Decibels(d.p95)) + " " + shownUnit + ", max " +
+                   DecibelText(Decibels(d.maximum)) + " " + shownUnit;
+        if (db && notPositive)
+          entry +=
+              FormatInt("\n%d at or below 0, drawn at the left end", static_cast<std::int64_t>(notPositive));
+        legend.push_back(entry);
       }
       series.push_back(std::move(s));
     }
@@ -255,19 +340,15 @@ Scene CdfPlots(const DataTable& table) {
     if (all.size() > kLegendFrequencies)
       legend.push_back(FormatInt("... and %d more frequencies",
                                  static_cast<std::int64_t>(all.size() - kLegendFrequencies)));
+    legend.push_back("circle: the 95 % value");
     AddNotes(legend, table);
-    const int column = ColumnIndex(table, headings[q]);
-    const std::string unit =
-        column >= 0 && !table.columns[column].unit.empty() ? " (" + table.columns[column].unit + ")" : "";
-    const double top = 80 + q * rowHeight;
-    Panel(scene, 80, top, 420, panelHeight, std::string("CDF of ") + headings[q] + " per frequency",
-          headings[q] + unit, "F", series, legend, marked, 530, true);
-    // The 95 % level.
-    PlotFrame frame{80, top, 420, panelHeight, {0, 1}, {0, 1}};
-    scene.items.push_back(LineItem{80, frame.Y(0.95), 500, frame.Y(0.95), Stroke{{120, 120, 120}, 1, true}});
-    scene.items.push_back(
-        TextItem{496, frame.Y(0.95) - 3, FormatReal("%1.2f", 0.95), 10, TextAnchor::End, {120, 120, 120}});
+    const PanelBox box{20, top, kWidth - 20, 200, 330};
+    top = Panel(scene, box, std::string("CDF of ") + headings[q] + " per frequency",
+                WithUnit(headings[q], shownUnit), "F", series, legend, marked, true) +
+          10;
   }
+  top = RatioPanel(scene, all, top);
+  scene.height = top + 10;
   return scene;
 }
 
@@ -340,6 +421,21 @@ int ColumnIndex(const DataTable& table, const std::string& heading) {
   return -1;
 }
 
+std::string ColumnUnit(const DataTable& table, int column) {
+  if (column < 0 || column >= static_cast<int>(table.columns.size())) return "";
+  const DataColumn& c = table.columns[column];
+  const bool field = c.unit == "V/m_A/m" ||
+                     (c.unit.empty() && (EqualNoCase(c.heading, "Cyl.") || EqualNoCase(c.heading, "Cir") ||
+                                         EqualNoCase(c.heading, "Point")));
+  if (field) return table.fieldUnit.empty() ? "V/m_A/m" : table.fieldUnit;
+  if (!c.unit.empty()) return c.unit;
+  if (EqualNoCase(c.heading, "Freq")) return "MHz";
+  if (c.heading.size() >= 3 && EqualNoCase(c.heading.substr(c.heading.size() - 3), "_dB")) return "dB";
+  return "";
+}
+
+std::string DecibelUnit(const std::string& unit) { return unit.empty() ? "dB" : "dB(" + unit + ")"; }
+
 bool IsEutTable(const DataTable& table) {
   return ColumnIndex(table, "Cyl.") >= 0 && ColumnIndex(table, "Cir") >= 0 &&
          ColumnIndex(table, "Point") >= 0;
@@ -373,7 +469,7 @@ std::vector<FrequencyDistributions> EutDistributions(const DataTable& table) {
   const int columns[] = {ColumnIndex(table, "Cyl."), ColumnIndex(table, "Cir"), ColumnIndex(table, "Point")};
   if (f < 0) return result;
   std::vector<double> frequencies;
-  std::vector<std::array<RealList, 3>> samples;
+  std::vector<std::array<RealList, 4>> samples;  // Cyl., Cir, Point, 20 log10(Cyl. / Point)
   for (std::size_t r = 0; r < table.rows; ++r) {
     const double frequency = table.columns[f].values[r];
     if (!std::isfinite(frequency)) continue;
@@ -386,18 +482,23 @@ std::vector<FrequencyDistributions> EutDistributions(const DataTable& table) {
     auto& sample = samples[static_cast<std::size_t>(it - frequencies.begin())];
     for (int q = 0; q < 3; ++q)
       sample[q].push_back(columns[q] >= 0 ? table.columns[columns[q]].values[r] : kNaN);
+    const double cylinder = sample[0].back(), point = sample[2].back();
+    // A ratio needs two values above zero; other rows are left out of it (and counted).
+    sample[3].push_back(cylinder > 0 && point > 0 ? Decibels(cylinder / point) : kNaN);
   }
   for (std::size_t k = 0; k < frequencies.size(); ++k)
     result.push_back({frequencies[k], DistributionOf(samples[k][0]), DistributionOf(samples[k][1]),
-                      DistributionOf(samples[k][2])});
+                      DistributionOf(samples[k][2]), DistributionOf(samples[k][3])});
   return result;
 }
 
-Scene TablePlotScene(const DataTable& table) {
+Scene TablePlotScene(const DataTable& table, const TablePlotChoice& choice) {
   if (table.rows == 0) return MessageScene("Data table", "No table in the Data pane");
-  return IsEutTable(table) ? CdfPlots(table) : LinePlots(table);
+  return IsEutTable(table) ? CdfPlots(table, choice) : LinePlots(table);
 }
 
-Scene TablePlotScene(const std::vector<std::string>& lines) { return TablePlotScene(ReadDataTable(lines)); }
+Scene TablePlotScene(const std::vector<std::string>& lines, const TablePlotChoice& choice) {
+  return TablePlotScene(ReadDataTable(lines), choice);
+}
 
 }  // namespace varnel

@@ -8,13 +8,18 @@
 //
 // Two pictures:
 // - Line plots of every column against the frequency column (heading "Freq"; without one,
-//   against the row number), points sorted by frequency; columns that share a unit share one
-//   panel and its legend (the near-field and the power tables).
+//   against the row number), points joined in the order of the frequency; columns that share
+//   a unit share one panel and its legend (the near-field and the power tables). Every axis
+//   names its unit (ColumnUnit).
 // - For the EUT table (columns "Cyl.", "Cir" and "Point"): per frequency the empirical
 //   distribution (CDF) of each of the three columns, one panel each, with mean, maximum and
-//   the 95 % value. F(v) is the share of the frequency's values that are <= v; the 95 % value
-//   is the smallest value v of the sample with F(v) >= 0.95, that is the k-th smallest value
-//   with k = ceil(0.95 n) (of 20 values the 19th smallest; of 1 to 19 values the largest).
+//   the 95 % value, which is also marked on its curve. F(v) is the share of the frequency's
+//   values that are <= v; the 95 % value is the smallest value v of the sample with
+//   F(v) >= 0.95, that is the k-th smallest value with k = ceil(0.95 n) (of 20 values the 19th
+//   smallest; of 1 to 19 values the largest). The values are drawn in dB (20 log10 of the
+//   value, "dB(V/m)"; a value at or below zero at the axis's low end) or, on request, linear.
+//   A fourth panel gives per frequency the mean and the 95 % value of the ratio Cyl./Point in
+//   dB (20 log10(Cyl. / Point) of each row whose two values lie above zero).
 // The numbers may also come as they were before the pane's text rounded them (the kept numbers
 // of a batch table): columns named by the table's heading lines, rows of numbers; their notes
 // (what the rows were taken with, "Polerization: Z") stand in every panel's legend.
@@ -39,6 +44,7 @@ struct DataTable {
   std::vector<DataColumn> columns;
   std::size_t rows = 0;
   std::vector<std::string> notes;  // for the legends; none when read from a pane's text
+  std::string fieldUnit;           // "V/m" or "A/m" when known (the tables of one batch run)
 };
 DataTable ReadDataTable(const std::vector<std::string>& lines);
 // The columns named by the heading lines (read as a pane's), the rows' cells in column order (a
@@ -48,6 +54,12 @@ DataTable DataTableOf(const std::vector<std::string>& headingLines, const std::v
 
 // The column of that heading (case-insensitive), or -1.
 int ColumnIndex(const DataTable& table, const std::string& heading);
+// The unit a column's values are drawn in: the unit its heading line gives, the field's unit for
+// the field columns ("V/m_A/m", or Cyl., Cir and Point whose unit is blank: "V/m_A/m" while the
+// field is not known), "MHz" for a blank Freq, "dB" for a blank "..._dB"; else "".
+std::string ColumnUnit(const DataTable& table, int column);
+// "dB(V/m)"; "dB" for no unit.
+std::string DecibelUnit(const std::string& unit);
 // Whether the table has the EUT columns Cyl., Cir and Point.
 bool IsEutTable(const DataTable& table);
 
@@ -64,13 +76,20 @@ Distribution DistributionOf(const RealList& values);
 struct FrequencyDistributions {
   double frequency = 0;
   Distribution cylinder, circle, point;
+  Distribution ratioDb;  // of 20 log10(Cyl. / Point), dB
 };
 // In the order of the frequencies' first rows; rows without a finite frequency are left out.
 std::vector<FrequencyDistributions> EutDistributions(const DataTable& table);
 
+// How the distributions are drawn: in dB (the default) or linear.
+enum class CdfAxis { Decibel = 0, Linear = 1 };
+struct TablePlotChoice {
+  CdfAxis cdfAxis = CdfAxis::Decibel;
+};
+
 // The picture of a table: the CDF picture for an EUT table, the line plots otherwise.
-Scene TablePlotScene(const DataTable& table);
+Scene TablePlotScene(const DataTable& table, const TablePlotChoice& choice = {});
 // The picture of a pane's text.
-Scene TablePlotScene(const std::vector<std::string>& lines);
+Scene TablePlotScene(const std::vector<std::string>& lines, const TablePlotChoice& choice = {});
 
 }  // namespace varnel

@@ -5,14 +5,19 @@
 #include <filesystem>
 #include <limits>
 #include <set>
+#include <sstream>
 #include <string>
 
 #ifndef _WIN32  // runs Linux's nec2c and the stand-in over it
 #include "engine/nec2c_run.hpp"
 #endif
 #include "necout/reader.hpp"
+#include "necout/nearfield.hpp"
 #include "picture/field_map.hpp"
+#include "picture/scene_checks.hpp"
+#include "sample/sample_files.hpp"
 #include "support/test_root.hpp"
+#include "util/format.hpp"
 
 namespace varnel {
 
@@ -32,6 +37,27 @@ const std::string kGridDeck =
     "NE 0 5 4 3 -2 -1.5 -1 1 1 1\r\n"
     "EN\r\n";
 #endif
+
+// The rows of a print's table below the line holding heading: from the first line (of the next
+// twelve) that is `count` numbers, up to the first that is not.
+std::vector<std::vector<double>> PrintedRows(const std::string& text, const std::string& heading,
+                                             std::size_t count) {
+  std::vector<std::vector<double>> rows;
+  std::size_t at = text.find(heading);
+  for (int line = 0; at != std::string::npos && at < text.size() && line < 12 + int(rows.size()); ++line) {
+    at = text.find('\n', at);
+    if (at == std::string::npos) break;
+    std::istringstream words(text.substr(at + 1, text.find('\n', at + 1) - at - 1));
+    std::vector<double> numbers;
+    for (double number; words >> number;) numbers.push_back(number);
+    if (numbers.size() == count && words.eof())
+      rows.push_back(numbers);
+    else if (!rows.empty())
+      break;
+    ++at;
+  }
+  return rows;
+}
 
 NearFieldTable Table(std::vector<std::array<double, 4>> rows, const char* type = "ELECTRIC ") {
   NearFieldTable table;
@@ -177,6 +203,210 @@ TEST(FieldMapBadInput, SaysWhatIsMissingAndCountsWhatIsLeftOut) {
   const std::string oneSvg = SvgText(FieldMapScene(one, MapMarks{}, "Z"));
   EXPECT_NE(std::string::npos, oneSvg.find("one point on this plane")) << oneSvg;
   EXPECT_NE(std::string::npos, oneSvg.find("A/m")) << oneSvg;
+}
+
+// The sample dipole's print: every cell of the plane z = 4 m in dBµV/m is 20 log10 of the Ez the
+// file prints there, made RMS, plus 120; the probe says it, and colour limits set at two cells'
+// levels give those cells the two ends of the scale.
+TEST(FieldMapAbsoluteScale, CellsAreThePrintedMagnitudesInDbAboveOneMicrovoltPerMetre) {
+  DecimalSeparator = ',';
+  const std::string text = SampleOutputText();
+  NearFieldTable table;
+  ReadNearField(text, 3, table);
+  FieldMapChoice choice;
+  choice.scale = MapScale::Absolute;
+  FieldMap map = ComputeFieldMap(table, choice, Point3D{10, 0, 4});
+  ASSERT_EQ(4, map.level);
+  EXPECT_EQ("dB\xC2\xB5V/m", ScaleUnit(map));
+  const auto rows = PrintedRows(text, "NEAR ELECTRIC FIELDS", 9);
+  ASSERT_EQ(108u, rows.size());
+  std::size_t checked = 0;
+  for (const auto& row : rows) {
+    if (row[2] != 4 || row[7] <= 0) continue;
+    const double expected = 20 * std::log10(row[7] / std::sqrt(2.0)) + 120;
+    const std::size_t i = std::find(map.u.begin(), map.u.end(), row[0]) - map.u.begin();
+    const std::size_t j = std::find(map.v.begin(), map.v.end(), row[1]) - map.v.begin();
+    const MapProbe probe{row[0], row[1], map.cells[j * map.u.size() + i]};
+    EXPECT_NEAR(expected, ScaleLevel(map, probe.value), 1e-9) << row[0] << " " << row[1];
+    EXPECT_NE(std::string::npos,
+              ProbeText(map, probe).find("(" + FormatReal("%1.1f", expected) + " dB\xC2\xB5V/m)"))
+        << ProbeText(map, probe);
+    ++checked;
+  }
+  EXPECT_EQ(36u, checked);
+  // x = 10, y = 0 prints 6.3175E-02: limits from 10 dB below its level up to it.
+  const double at10 = 20 * std::log10(6.3175e-2 / std::sqrt(2.0)) + 120;
+  std::string refusal;
+  const auto limited =
+      WithColourLimits(choice, FormatReal("%1.6f", at10 - 10), FormatReal("%1.6f", at10), refusal);
+  ASSERT_TRUE(limited) << refusal;
+  map = ComputeFieldMap(table, *limited, Point3D{10, 0, 4});
+  EXPECT_NEAR(1, ScaleFraction(map, 6.3175e-2 / std::sqrt(2.0)), 1e-6);
+  EXPECT_NEAR(0.5, ScaleFraction(map, 6.3175e-2 / std::sqrt(2.0) / std::pow(10.0, 0.25)), 1e-6);
+  EXPECT_EQ(0, ScaleFraction(map, 0));
+  const std::string svg = SvgText(FieldMapScene(map, MapMarks{}, "Z"));
+  EXPECT_NE(std::string::npos, svg.find(">dB\xC2\xB5V/m<")) << svg;
+  EXPECT_NE(std::string::npos, svg.find(">colour limits set<")) << svg;
+}
+
+TEST(FieldMapColourLimits, TypedLimitsAreNumbersWithLowBelowHigh) {
+  DecimalSeparator = ',';
+  struct Case {
+    const char *low, *high;
+    std::optional<double> wantLow, wantHigh;
+    const char* refusal;
+  };
+  const Case cases[] = {
+      {"20", "80,5", 20, 80.5, ""},
+      {" 1.5 ", "", 1.5, std::nullopt, ""},
+      {"", "", std::nullopt, std::nullopt, ""},
+      {"abc", "3", std::nullopt, std::nullopt, "Colour limits: 'abc' is not a number"},
+      {"5", "5", std::nullopt, std::nullopt, "Colour limits: the low limit must lie below the high one"},
+  };
+  for (const Case& c : cases) {
+    std::string refusal;
+    const auto chosen = WithColourLimits(FieldMapChoice{}, c.low, c.high, refusal);
+    EXPECT_EQ(std::string(c.refusal), refusal) << c.low;
+    if (!*c.refusal) {
+      ASSERT_TRUE(chosen);
+      EXPECT_EQ(c.wantLow, chosen->low);
+      EXPECT_EQ(c.wantHigh, chosen->high);
+    }
+  }
+}
+
+// The structure of the sample dipole and of an oblique set of wires run through the stand-in:
+// each wire drawn from the ends the print's structure table gives it, on every plane.
+TEST(FieldMapStructure, WiresAreDrawnBetweenTheEndsThePrintGivesThem) {
+  std::vector<std::string> texts = {SampleOutputText()};
+#ifndef _WIN32
+  TestRoot root;
+  if (Nec2cInstalled()) {
+    root.Write("run/wires.nec",
+               "CM wires\r\nCE\r\nGW 1 7 -1.5 0.5 0.2 2.5 -1.0 1.4 0.001\r\nGW 2 3 1 1 -1 1 1 1 0.001\r\n"
+               "GW 3 4 -2 -1 0.5 -2 1.2 0.5 0.001\r\nGE 0\r\nGN -1\r\nEK\r\nEX 0 1 4 0 1 0\r\n"
+               "FR 0 1 0 0 29.0 0\r\nNE 0 5 4 3 -2 -1.5 -1 1 1 1\r\nEN\r\n");
+    ASSERT_EQ(0, RunStandIn(root.dir / "run", root.dir, {"wires.nec", "wires.out"}));
+    texts.push_back(ReadAll(root.dir / "run" / "wires.out"));
+  }
+#endif
+  for (const std::string& text : texts) {
+    const auto printed = PrintedRows(text, "STRUCTURE SPECIFICATION", 12);
+    ASSERT_FALSE(printed.empty());
+    const OutputPrint print(text);
+    const std::vector<Segment> structure = StructureOf(print);
+    NearFieldTable table;
+    ReadNearField(print, 0, table);
+    for (MapPlane plane : {MapPlane::XY, MapPlane::XZ, MapPlane::YZ}) {
+      SCOPED_TRACE(PlaneName(plane));
+      const int across = plane == MapPlane::YZ ? 1 : 0, up = plane == MapPlane::XY ? 1 : 2;
+      const auto wires = ProjectedWires(structure, plane);
+      ASSERT_EQ(printed.size(), wires.size());
+      FieldMapChoice choice;
+      choice.plane = plane;
+      const FieldMap map = ComputeFieldMap(table, choice, Point3D{});
+      const PlotFrame frame = FieldMapFrame(map);
+      MapMarks marks;
+      marks.structure = structure;
+      const Scene scene = FieldMapScene(map, marks, "Total");
+      for (std::size_t w = 0; w < printed.size(); ++w) {
+        const auto& row = printed[w];  // No X1 Y1 Z1 X2 Y2 Z2 ...
+        EXPECT_NEAR(row[1 + across], wires[w].front().x, 2e-4);
+        EXPECT_NEAR(row[1 + up], wires[w].front().y, 2e-4);
+        EXPECT_NEAR(row[4 + across], wires[w].back().x, 2e-4);
+        EXPECT_NEAR(row[4 + up], wires[w].back().y, 2e-4);
+        EXPECT_EQ(static_cast<std::size_t>(row[8]) + 1, wires[w].size());
+        // Drawn there: a line from end to end, or a dot for a wire seen end-on.
+        const double x1 = frame.X(row[1 + across]), y1 = frame.Y(row[1 + up]);
+        const double x2 = frame.X(row[4 + across]), y2 = frame.Y(row[4 + up]);
+        bool drawn = false;
+        for (const SceneItem& item : scene.items) {
+          if (const auto* line = std::get_if<PolylineItem>(&item))
+            drawn = drawn || (std::hypot(line->points.front().x - x1, line->points.front().y - y1) < 0.05 &&
+                              std::hypot(line->points.back().x - x2, line->points.back().y - y2) < 0.05);
+          if (const auto* dot = std::get_if<CircleItem>(&item))
+            drawn = drawn ||
+                    (std::hypot(x2 - x1, y2 - y1) < 1.5 && std::hypot(dot->cx - x1, dot->cy - y1) < 0.05);
+        }
+        EXPECT_TRUE(drawn) << "wire " << row[0];
+      }
+    }
+  }
+}
+
+// The Z line through A of the sample dipole holds the grid points the Z-line search looks at: at
+// A's x and y (within 0.6 m), below maxHeight, with the Ez the file prints there (made RMS); its
+// maximum is the search's.
+TEST(FieldMapZLine, HoldsThePrintedValuesTheSearchLooksAtWithItsMaximumMarked) {
+  DecimalSeparator = ',';
+  const std::string text = SampleOutputText();
+  NearFieldTable table;
+  ReadNearField(text, 3, table);
+  const auto rows = PrintedRows(text, "NEAR ELECTRIC FIELDS", 9);
+  struct Case {
+    Point2D a;
+    double maxHeight;
+    std::size_t points;
+  };
+  for (const Case& c :
+       {Case{{10, 0}, 1000, 3}, Case{{9.5, 0.4}, 1000, 3}, Case{{10, 0}, 4, 2}, Case{{3, 3}, 1000, 0}}) {
+    SCOPED_TRACE(c.a.x);
+    const ZLine line = ZLineOf(table, c.a, c.maxHeight);
+    EXPECT_EQ(c.points, line.points);
+    std::vector<Point2D> expected;
+    for (const auto& row : rows)
+      if (std::abs(row[0] - c.a.x) < 0.6 && std::abs(row[1] - c.a.y) < 0.6 && row[2] < c.maxHeight)
+        expected.push_back({row[2], row[7] / std::sqrt(2.0)});
+    ASSERT_EQ(expected.size(), line.points);
+    if (expected.empty()) {
+      EXPECT_NE(std::string::npos,
+                SvgText(ZLineScene(line, MapScale::Linear, "Z")).find("No grid point on the Z line"));
+      continue;
+    }
+    ASSERT_EQ(1u, line.columns.size());
+    for (std::size_t k = 0; k < expected.size(); ++k) {
+      EXPECT_EQ(expected[k].x, line.columns[0].points[k].x);
+      EXPECT_NEAR(expected[k].y, line.columns[0].points[k].y, 1e-12);
+    }
+    EXPECT_EQ(MaxOnZLine(c.a, table, c.maxHeight), line.maximum);
+    const Scene scene = ZLineScene(line, MapScale::Absolute, "Z");
+    const std::string svg = SvgText(scene);
+    EXPECT_NE(std::string::npos, svg.find(">max " + ValueLabel(line.maximum) + " V/m<")) << svg;
+    EXPECT_NE(std::string::npos,
+              svg.find(">(" + FormatReal("%1.1f", 20 * std::log10(line.maximum) + 120) + " dB\xC2\xB5V/m)<"))
+        << svg;
+    EXPECT_EQ(std::vector<std::string>{}, TextFaults(scene));
+  }
+}
+
+// Labels and legends read whole wherever P and A lie and whatever the legend holds.
+TEST(FieldMapLayout, NoTextIsCutOrCoveredWhereverTheMarksLie) {
+  const std::string text = SampleOutputText();
+  NearFieldTable table;
+  ReadNearField(text, 0, table);
+  const OutputPrint print(text);
+  for (const Point3D& p : {Point3D{10, 10, 3}, Point3D{0, 0, 0}, Point3D{9.9, 0.1, 4}, Point3D{10, 5, 0}})
+    for (MapPlane plane : {MapPlane::XY, MapPlane::XZ, MapPlane::YZ})
+      for (int mode = 0; mode < 5; ++mode) {
+        FieldMapChoice choice;
+        choice.plane = plane;
+        choice.scale = MapScale::Absolute;
+        choice.low = 10;
+        const FieldMap map = ComputeFieldMap(table, choice, p);
+        MapMarks marks{p, {p.x, p.y}, mode, p.y, 10, 10, 1000, StructureOf(print)};
+        const Scene scene = FieldMapScene(map, marks, "Horizontal", "Polerization: Horizontal");
+        EXPECT_EQ(std::vector<std::string>{}, TextFaults(scene))
+            << PlaneName(plane) << " " << p.x << " " << mode;
+        // The labels of P and A stay on the map.
+        const PlotFrame f = FieldMapFrame(map);
+        for (const SceneItem& item : scene.items)
+          if (const auto* label = std::get_if<TextItem>(&item); label && label->size == 13) {
+            const TextBox box = BoxOf(*label);
+            EXPECT_TRUE(box.left >= f.left && box.right <= f.left + f.width && box.top >= f.top &&
+                        box.bottom <= f.top + f.height)
+                << label->text << " at " << box.left << ".." << box.right;
+          }
+      }
 }
 
 TEST(FieldMapScale, LinearSpansThePlaneAndDecibelsCountDownFromItsMaximum) {

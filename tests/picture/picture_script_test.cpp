@@ -45,6 +45,8 @@ TEST(PictureDirective, WritesTheFieldMapAndThePlotsOfTheSampleDipoleAsSvg) {
                                "select RGPol 2\n"
                                "picture fieldmap c:\\4nec2\\map.svg\n"
                                "picture fieldmap c:\\4nec2\\xz.svg XZ 0.4 db\n"
+                               "picture fieldmap c:\\4nec2\\abs.svg dbuv limits 80 100,5\n"
+                               "picture zline c:\\4nec2\\zline.svg dbuv\n"
                                "picture fieldmap " +
                                    (root.dir / "native.svg").string() + "\n");
   ASSERT_EQ(0, r.status) << r.output;
@@ -62,11 +64,17 @@ TEST(PictureDirective, WritesTheFieldMapAndThePlotsOfTheSampleDipoleAsSvg) {
   const std::string xz = read("xz.svg");
   EXPECT_TRUE(Contains(xz, "XZ plane at y = 0 m")) << xz;
   EXPECT_TRUE(Contains(xz, "0 dB = ")) << xz;
+  const std::string absolute = read("abs.svg");
+  EXPECT_TRUE(Contains(absolute, ">dB\xC2\xB5V/m<")) << absolute;
+  EXPECT_TRUE(Contains(absolute, ">100<")) << absolute;  // the top of the limits on the colour bar
+  EXPECT_TRUE(Contains(absolute, ">structure: 21 segments<")) << absolute;
+  const std::string zline = read("zline.svg");
+  EXPECT_TRUE(Contains(zline, "Z line through A (10|0), Total (dB\xC2\xB5V/m)")) << zline;
 
   // The SVG renders.
   if (std::system("command -v rsvg-convert >/dev/null 2>&1") != 0)
     GTEST_SKIP() << "rsvg-convert is not installed";
-  for (const char* name : {"map", "xz", "before", "table"}) {
+  for (const char* name : {"map", "xz", "before", "table", "abs", "zline"}) {
     const std::string svg = (root.driveC / "4nec2" / (std::string(name) + ".svg")).string();
     const std::string png = (root.dir / (std::string(name) + ".png")).string();
     EXPECT_EQ(0, std::system(("rsvg-convert -o '" + png + "' '" + svg + "'").c_str())) << name;
@@ -85,7 +93,8 @@ TEST(PictureDirective, NamesWhatItCannotWriteAndRefusesWhatItDoesNotUnderstand) 
   EXPECT_TRUE(Contains(png.output, "[Picture] c:\\no\\such\\folder\\t.svg: ")) << png.output;
   EXPECT_TRUE(Contains(png.output, "on\n")) << png.output;
   for (const char* line : {"picture fieldmap c:\\4nec2\\m.svg sideways", "picture chart c:\\4nec2\\m.svg",
-                           "picture table", "picture table a.svg b"}) {
+                           "picture table", "picture table a.svg b", "picture table a.svg linear b",
+                           "picture fieldmap m.svg limits 5", "picture fieldmap m.svg limits 9 3"}) {
     const Result bad = RunPictures(root, std::string(line) + "\n");
     EXPECT_EQ(2, bad.status) << line;
     EXPECT_TRUE(Contains(bad.output, "line 1: ")) << bad.output;

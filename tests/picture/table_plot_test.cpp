@@ -2,10 +2,14 @@
 // edited by hand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "picture/axes.hpp"
+#include "picture/scene_checks.hpp"
 #include "picture/table_plot.hpp"
 #include "util/format.hpp"
 
@@ -120,6 +124,88 @@ TEST_F(TablePlotTest, HandEditedPanesAreReadCellByCellAndSayWhatIsMissing) {
       {{"//  Numb ;  Cyl.  ;  Cir  ; Point ;  Freq ;", "  1;  x;  y;  z;  w;"}, "No numeric column to plot"},
   };
   for (const Case& c : cases) EXPECT_TRUE(Contains(SvgText(TablePlotScene(c.pane)), c.says)) << c.says;
+}
+
+}  // namespace varnel
+
+namespace varnel {
+
+// Ticks close together far from zero need more digits than their step: no two labels alike.
+TEST_F(TablePlotTest, TickLabelsNeverRepeat) {
+  const AxisRange ranges[] = {{0.0038, 0.003812}, {0.00380, 0.00389}, {1e6, 1e6 + 3},
+                              {-1e-7, 1e-7},      {14.2, 14.2000004}, {0.5, 7}};
+  for (const AxisRange& range : ranges)
+    for (int wanted = 2; wanted <= 8; ++wanted) {
+      const std::vector<Tick> ticks = NiceTicks(range, wanted);
+      for (std::size_t i = 1; i < ticks.size(); ++i)
+        EXPECT_NE(ticks[i - 1].label, ticks[i].label) << range.low << " .. " << range.high << ", " << wanted;
+    }
+}
+
+// The power table as a folder of files out of frequency order gives it, with a hand-written note:
+// each line runs left to right, every axis names its unit, and no text is cut or overlapped.
+TEST_F(TablePlotTest, LinePlotsRunInFrequencyOrderWithUnitsAndNoClippedText) {
+  const std::vector<std::string> power = {"//   Freq ;   Pwr   ; RecPwr  ;Gain_dB  ;SegCurr  ;",
+                                          "//    MHz ;    W    ;   mW    ;         ;    A    ;",
+                                          "       21;        1;      2,5;    -3,01;  0,00381;",
+                                          "        7;        1;      1,5;    -4,12;  0,00382;",
+                                          "     14,2;        1;      3,5;    -2,05;  0,003815;"};
+  const Scene scene = TablePlotScene(power);
+  for (const SceneItem& item : scene.items)
+    if (const auto* line = std::get_if<PolylineItem>(&item))
+      for (std::size_t i = 1; i < line->points.size(); ++i)
+        EXPECT_LT(line->points[i - 1].x, line->points[i].x);
+  std::vector<std::string> texts;
+  for (const SceneItem& item : scene.items)
+    if (const auto* text = std::get_if<TextItem>(&item)) texts.push_back(text->text);
+  for (const char* axis : {"Freq (MHz)", "W", "mW", "dB", "A"})
+    EXPECT_NE(texts.end(), std::find(texts.begin(), texts.end(), axis)) << axis;
+  EXPECT_EQ(std::vector<std::string>{}, TextFaults(scene));
+
+  DataTable kept = ReadDataTable(EutPane({{1, 0.5, 2, 14.2}}));
+  kept.notes = {"Polerization: Horizontal"};
+  kept.fieldUnit = "A/m";
+  EXPECT_EQ("A/m", ColumnUnit(kept, ColumnIndex(kept, "Cyl.")));
+  EXPECT_EQ("MHz", ColumnUnit(kept, ColumnIndex(kept, "Freq")));
+}
+
+// Distributions in dB: the legend's 95 % and maximum are 20 log10 of the rows' own values, the
+// ratio Cyl./Point in dB per frequency is that of the rows, each curve's 95 % value is marked; on
+// request the axis is linear. Twelve frequencies and long notes still fit the canvas.
+TEST_F(TablePlotTest, DistributionsInDecibelsWithTheRatioOfCylinderToPoint) {
+  const std::vector<std::array<double, 4>> rows = {
+      {1, 0.5, 2, 14.2}, {3, 1.5, 4, 7}, {2, 2.5, 6, 14.2}, {5, 0.25, 8, 7}, {0.0038, 0.002, 0.0019, 21}};
+  const std::vector<std::string> pane = EutPane(rows);
+  const DataTable table = ReadDataTable(pane);
+  const Scene scene = TablePlotScene(table);
+  const std::string svg = SvgText(scene);
+  auto db = [](double v) { return FormatReal("%1.2f", 20 * std::log10(v)); };
+  // 14,2 MHz: Cyl. 1 and 2, Point 2 and 6; ratios 20 log10(1/2) and 20 log10(2/6).
+  EXPECT_TRUE(Contains(svg, ">95 % " + db(2) + " dB(V/m_A/m), max " + db(2) + " dB(V/m_A/m)<")) << svg;
+  const double r1 = 20 * std::log10(0.5), r2 = 20 * std::log10(2.0 / 6);
+  EXPECT_TRUE(Contains(svg, ">14,2 MHz: n 2, mean " + FormatReal("%1.2f", (r1 + r2) / 2) + " dB, 95 % " +
+                                FormatReal("%1.2f", std::max(r1, r2)) + " dB<"))
+      << svg;
+  EXPECT_TRUE(Contains(svg, ">Cyl. (dB(V/m_A/m))<")) << svg;
+  const std::vector<FrequencyDistributions> all = EutDistributions(table);
+  EXPECT_DOUBLE_EQ(20 * std::log10(0.0038 / 0.0019), all[2].ratioDb.mean);
+  std::size_t marks = 0;
+  for (const SceneItem& item : scene.items)
+    if (const auto* circle = std::get_if<CircleItem>(&item); circle && circle->r == 4) ++marks;
+  EXPECT_EQ(3 * all.size(), marks);
+  EXPECT_EQ(std::vector<std::string>{}, TextFaults(scene));
+
+  const std::string linear = SvgText(TablePlotScene(table, TablePlotChoice{CdfAxis::Linear}));
+  EXPECT_TRUE(Contains(linear, ">Cyl. (V/m_A/m)<")) << linear;
+  EXPECT_FALSE(Contains(linear, "dB(V/m")) << linear;
+
+  std::vector<std::array<double, 4>> many;
+  for (int k = 0; k < 60; ++k)
+    many.push_back({0.001 * (k % 7 + 1), 0.002, k % 5 ? 0.0011 : 0.0, 7.0 + k % 12});
+  DataTable wide = ReadDataTable(EutPane(many));
+  wide.notes = {"Polerization: Horizontal", "P(10,0| 0,0| 1,3)"};
+  EXPECT_EQ(std::vector<std::string>{}, TextFaults(TablePlotScene(wide)));
+  EXPECT_EQ(std::vector<std::string>{}, TextFaults(TablePlotScene(wide, TablePlotChoice{CdfAxis::Linear})));
 }
 
 }  // namespace varnel

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -185,6 +186,59 @@ class PictureWindowTest : public QObject {
     window->RunCommand("AnalyseNearfield1Click");
     QVERIFY(SceneSays(map->View()->CurrentScene(), ", Z (V/m)"));
     QCOMPARE(map->Map().plane, MapPlane::XZ);
+  }
+
+  // The colour limits and the Z line view are kept while the window is open: over another
+  // plane, and over a new table; a refused limit says why and leaves the map as it was.
+  void limitsAndTheZLineViewAreKeptWhileTheWindowIsOpen() {
+    window->RunCommand("LoadDipol1Click");
+    window->RunCommand("AnalyseNearfield1Click");
+    PictureWindow* map = Open("MIShowFieldMap");
+    emit map->ScaleBox()->activated(2);
+    QCOMPARE(map->ScaleBox()->currentText(), QStringLiteral("dB\u00B5V/m"));
+    map->LowEdit()->setText(QStringLiteral("80"));
+    map->HighEdit()->setText(QStringLiteral("100,5"));
+    map->SetLimitsButton()->click();
+    QCOMPARE(map->Map().high, std::optional<double>(100.5));
+    emit map->PlaneBox()->activated(1);
+    window->RunCommand("AnalyseNearfield1Click");
+    QCOMPARE(map->Map().low, std::optional<double>(80));
+    QCOMPARE(map->HighEdit()->text(), QStringLiteral("100,5"));
+    map->LowEdit()->setText(QStringLiteral("abc"));
+    map->SetLimitsButton()->click();
+    QCOMPARE(platform->messages.back(), std::string("Colour limits: 'abc' is not a number"));
+    QCOMPARE(map->LowEdit()->text(), QStringLiteral("80"));
+    emit map->ViewBox()->activated(1);
+    QVERIFY(SceneSays(map->View()->CurrentScene(), "Z line through A (10|0)"));
+    window->RunCommand("AnalyseNearfield1Click");
+    QVERIFY(SceneSays(map->View()->CurrentScene(), "Z line through A (10|0)"));
+  }
+
+  // At the windows' smallest size every list, label and button still shows its whole text
+  // (measured with the font it is drawn in), also when the lists filled after the window opened.
+  void noControlTextIsCutAtTheSmallestSize() {
+    // Opened before there is a table: the lists fill later.
+    for (const char* action : {"MIShowFieldMap", "MIPlotTable"}) Open(action);
+    window->RunCommand("LoadDipol1Click");
+    window->RunCommand("AnalyseNearfield1Click");
+    for (const char* action : {"MIShowFieldMap", "MIPlotTable"}) {
+      PictureWindow* picture = Open(action);
+      picture->resize(1, 1);
+      QApplication::processEvents();
+      for (QComboBox* box : picture->findChildren<QComboBox*>())
+        for (int i = 0; i < box->count(); ++i) {
+          const int text = box->fontMetrics().horizontalAdvance(box->itemText(i));
+          QVERIFY2(box->width() >= text + 16,
+                   qPrintable(box->itemText(i) + QStringLiteral(" in %1 px").arg(box->width())));
+        }
+      for (QLabel* label : picture->findChildren<QLabel*>())
+        QVERIFY2(label->width() >= label->fontMetrics().horizontalAdvance(label->text()) ||
+                     label == picture->ProbeLabel(),
+                 qPrintable(label->text()));
+      for (QPushButton* button : picture->findChildren<QPushButton*>())
+        QVERIFY2(button->width() >= button->fontMetrics().horizontalAdvance(button->text()),
+                 qPrintable(button->text()));
+    }
   }
 
   // Plot Table draws the Data pane as it stands, also after the user edited it, and saves.

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -191,10 +192,14 @@ PictureWindow::PictureWindow(PictureKind kind, TForm1& form, Platform platform, 
   setWindowTitle(map ? QStringLiteral("Varnel - Field Map") : QStringLiteral("Varnel - Plot Table"));
   auto* layout = new QVBoxLayout(this);
   auto* bar = new QHBoxLayout;
+  auto* limitsBar = map ? new QHBoxLayout : nullptr;
   if (map) {
+    viewList_ = new QComboBox(this);
     plane_ = new QComboBox(this);
     level_ = new QComboBox(this);
     scale_ = new QComboBox(this);
+    bar->addWidget(new QLabel(QStringLiteral("View"), this));
+    bar->addWidget(viewList_);
     bar->addWidget(new QLabel(QStringLiteral("Plane"), this));
     bar->addWidget(plane_);
     bar->addWidget(new QLabel(QStringLiteral("at"), this));
@@ -203,9 +208,36 @@ PictureWindow::PictureWindow(PictureKind kind, TForm1& form, Platform platform, 
     bar->addWidget(scale_);
     for (const auto& [box, list] :
          {std::pair{plane_, FieldMapList::Plane}, std::pair{level_, FieldMapList::Level},
-          std::pair{scale_, FieldMapList::Scale}})
+          std::pair{scale_, FieldMapList::Scale}, std::pair{viewList_, FieldMapList::View}})
       connect(box, &QComboBox::activated, this,
               [this, list](int index) { Choose(PickFromList(map_, choice_, list, index)); });
+    for (QComboBox* box : {viewList_, plane_, level_, scale_})
+      box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    low_ = new QLineEdit(this);
+    high_ = new QLineEdit(this);
+    setLimits_ = new QPushButton(QStringLiteral("Set"), this);
+    limitsBar->addWidget(new QLabel(QStringLiteral("Colour limits: low"), this));
+    limitsBar->addWidget(low_);
+    limitsBar->addWidget(new QLabel(QStringLiteral("high"), this));
+    limitsBar->addWidget(high_);
+    limitsBar->addWidget(setLimits_);
+    limitsBar->addStretch(1);
+    for (QLineEdit* edit : {low_, high_}) {
+      edit->setPlaceholderText(QStringLiteral("auto"));
+      edit->setMaximumWidth(90);
+      connect(edit, &QLineEdit::returnPressed, this, [this] { SetLimits(); });
+    }
+    connect(setLimits_, &QPushButton::clicked, this, [this] { SetLimits(); });
+  } else {
+    cdf_ = new QComboBox(this);
+    cdf_->addItems({QStringLiteral("dB"), QStringLiteral("Linear")});
+    cdf_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    bar->addWidget(new QLabel(QStringLiteral("Distributions in"), this));
+    bar->addWidget(cdf_);
+    connect(cdf_, &QComboBox::activated, this, [this](int index) {
+      tableChoice_.cdfAxis = index == 1 ? CdfAxis::Linear : CdfAxis::Decibel;
+      Rebuild();
+    });
   }
   bar->addStretch(1);
   save_ = new QPushButton(QStringLiteral("Save..."), this);
@@ -213,6 +245,7 @@ PictureWindow::PictureWindow(PictureKind kind, TForm1& form, Platform platform, 
   connect(save_, &QPushButton::clicked, this, [this] { Save(); });
   bar->addWidget(save_);
   layout->addLayout(bar);
+  if (limitsBar) layout->addLayout(limitsBar);
   view_ = new SceneView(this);
   layout->addWidget(view_, 1);
   if (map) {
@@ -245,11 +278,11 @@ void PictureWindow::Follow(bool force) {
 void PictureWindow::Rebuild() {
   shownKey_ = StateKey();
   if (kind_ == PictureKind::Table) {
-    view_->SetScene(TablePicture(form_));
+    view_->SetScene(TablePicture(form_, tableChoice_));
     return;
   }
   map_ = FieldMapOf(form_, choice_);
-  view_->SetScene(FieldMapPicture(form_, map_));
+  view_->SetScene(FieldMapWindowPicture(form_, choice_, map_));
   FillChoices();
 }
 
@@ -259,18 +292,35 @@ void PictureWindow::Choose(const FieldMapChoice& choice) {
 }
 
 void PictureWindow::FillChoices() {
-  const FieldMapLists lists = FieldMapListsOf(map_);
+  const FieldMapLists lists = FieldMapListsOf(map_, choice_.view);
   for (const auto& [box, texts, shown] :
        {std::tuple{plane_, &lists.planes, lists.plane}, std::tuple{level_, &lists.levels, lists.level},
-        std::tuple{scale_, &lists.scales, lists.scale}}) {
+        std::tuple{scale_, &lists.scales, lists.scale}, std::tuple{viewList_, &lists.views, lists.view}}) {
     box->clear();
     for (const std::string& text : *texts) box->addItem(ToQt(text));
     box->setCurrentIndex(shown);
+    // Never narrower than its longest entry, so no entry is cut at the window's smallest size.
+    box->setMinimumWidth(box->sizeHint().width());
+  }
+  low_->setText(ToQt(lists.low));
+  high_->setText(ToQt(lists.high));
+}
+
+void PictureWindow::SetLimits() {
+  std::string refusal;
+  const std::optional<FieldMapChoice> chosen =
+      WithColourLimits(choice_, FromQt(low_->text()), FromQt(high_->text()), refusal);
+  if (chosen)
+    Choose(*chosen);
+  else {
+    FillChoices();
+    platform_.ui.ShowMessage(MessageKind::Warning, form_.title, refusal);
   }
 }
 
 void PictureWindow::Probe(QPointF scenePoint) {
-  const std::optional<MapProbe> probe = ProbeFieldMap(map_, scenePoint.x(), scenePoint.y());
+  std::optional<MapProbe> probe;
+  if (choice_.view == MapView::Map) probe = ProbeFieldMap(map_, scenePoint.x(), scenePoint.y());
   probe_->setText(probe ? ToQt(ProbeText(map_, *probe)) : QStringLiteral(" "));
 }
 

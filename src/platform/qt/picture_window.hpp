@@ -14,6 +14,7 @@
 
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPainter;
 class QPushButton;
 
@@ -54,8 +55,9 @@ class SceneView : public QWidget {
   Scene scene_;
 };
 
-// One picture window: the field map (with plane, level and scale choices and the value under
-// the cursor) or the table plots.
+// One picture window: the field map (with the view, plane, level and scale choices, the colour
+// limits and the value under the cursor; or the field along the Z line through A) or the table
+// plots (the distributions in dB or linear).
 class PictureWindow : public QWidget {
   Q_OBJECT
  public:
@@ -73,7 +75,12 @@ class PictureWindow : public QWidget {
   QComboBox* PlaneBox() const { return plane_; }
   QComboBox* LevelBox() const { return level_; }
   QComboBox* ScaleBox() const { return scale_; }
+  QComboBox* ViewBox() const { return viewList_; }
+  QComboBox* CdfBox() const { return cdf_; }
   QPushButton* SaveButton() const { return save_; }
+  QLineEdit* LowEdit() const { return low_; }
+  QLineEdit* HighEdit() const { return high_; }
+  QPushButton* SetLimitsButton() const { return setLimits_; }
   // Sets the choices and draws again (the combo boxes call this).
   void Choose(const FieldMapChoice& choice);
 
@@ -82,11 +89,14 @@ class PictureWindow : public QWidget {
   void Rebuild();
   void FillChoices();
   void Probe(QPointF scenePoint);
+  // Takes the colour limits of the two fields (a refusal is shown in a warning box).
+  void SetLimits();
 
   PictureKind kind_;
   TForm1& form_;
   Platform platform_;
   FieldMapChoice choice_;
+  TablePlotChoice tableChoice_;
   FieldMap map_;
   std::optional<std::size_t> shownKey_;
   SceneView* view_ = nullptr;
@@ -94,7 +104,12 @@ class PictureWindow : public QWidget {
   QComboBox* plane_ = nullptr;
   QComboBox* level_ = nullptr;
   QComboBox* scale_ = nullptr;
+  QComboBox* viewList_ = nullptr;
+  QComboBox* cdf_ = nullptr;
   QPushButton* save_ = nullptr;
+  QLineEdit* low_ = nullptr;
+  QLineEdit* high_ = nullptr;
+  QPushButton* setLimits_ = nullptr;
 };
 
 // The two picture windows of a main window; installs the model's showPicture hook.

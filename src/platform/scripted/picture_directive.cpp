@@ -37,14 +37,21 @@ std::optional<std::string> RunPictureDirective(TForm1& form, System& system, con
                                                const std::vector<std::string>& arguments,
                                                std::string& printed) {
   printed.clear();
-  if (arguments.size() < 2) return "picture needs a kind (fieldmap, table) and a file";
+  if (arguments.size() < 2) return "picture needs a kind (fieldmap, zline, table) and a file";
   const std::string& kind = arguments[0];
   const std::string& path = arguments[1];
   Scene scene;
   if (kind == "table") {
-    if (arguments.size() != 2) return "wrong number of arguments";
-    scene = TablePicture(form);
-  } else if (kind == "fieldmap") {
+    TablePlotChoice choice;
+    if (arguments.size() > 3) return "wrong number of arguments";
+    if (arguments.size() == 3) {
+      if (EqualNoCase(arguments[2], "linear"))
+        choice.cdfAxis = CdfAxis::Linear;
+      else if (!EqualNoCase(arguments[2], "db"))
+        return "not a scale of the distributions (db, linear): " + arguments[2];
+    }
+    scene = TablePicture(form, choice);
+  } else if (kind == "fieldmap" || kind == "zline") {
     FieldMapChoice choice;
     for (std::size_t i = 2; i < arguments.size(); ++i) {
       const std::string& option = arguments[i];
@@ -58,12 +65,22 @@ std::optional<std::string> RunPictureDirective(TForm1& form, System& system, con
         choice.scale = MapScale::Linear;
       else if (EqualNoCase(option, "db"))
         choice.scale = MapScale::Decibel;
-      else if (const std::optional<double> level = Level(option))
+      else if (EqualNoCase(option, "dbuv"))
+        choice.scale = MapScale::Absolute;
+      else if (EqualNoCase(option, "limits")) {
+        if (i + 2 >= arguments.size()) return "limits needs a low and a high level";
+        std::string refusal;
+        const auto limited = WithColourLimits(choice, arguments[i + 1], arguments[i + 2], refusal);
+        if (!limited) return refusal;
+        choice = *limited;
+        i += 2;
+      } else if (const std::optional<double> level = Level(option))
         choice.level = level;
       else
-        return "not a plane, level or scale: " + option;
+        return "not a plane, level, scale or limits: " + option;
     }
-    scene = FieldMapPicture(form, FieldMapOf(form, choice));
+    if (kind == "zline") choice.view = MapView::ZLine;
+    scene = FieldMapWindowPicture(form, choice, FieldMapOf(form, choice));
   } else {
     return "unknown picture " + kind;
   }

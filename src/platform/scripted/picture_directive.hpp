@@ -1,11 +1,14 @@
 #pragma once
 // The runner's `picture` directive:
-//   picture fieldmap FILE [xy|xz|yz] [LEVEL] [linear|db]
+//   picture fieldmap FILE [xy|xz|yz] [LEVEL] [linear|db|dbuv] [limits LOW HIGH]
 //       the field map of the current near-field table under the chosen polarisation: the
 //       plane (default: the first the grid holds, in the order XY, XZ, YZ), its level in metres
 //       on the third axis (DecimalSeparator or '.'; default: nearest to P), the colour scale
-//   picture table FILE
-//       the plots of the Data pane (CDFs for the EUT table)
+//       (dbuv: dBµV/m or dBµA/m), the colour limits in the scale's unit ("" for none)
+//   picture zline FILE [linear|db|dbuv]
+//       the field along the Z line through A (the working A, below maxHeight) in that scale
+//   picture table FILE [db|linear]
+//       the plots of the Data pane (for the EUT table its distributions, in dB by default)
 // FILE ending in .png (any case) is a PNG where a rasterizer is linked, anything else SVG. FILE
 // may be a Windows path or a native one ("/tmp/map.svg"); a relative FILE is taken from the
 // folder the script started in (as screenshot's; commands

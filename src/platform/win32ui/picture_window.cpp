@@ -7,6 +7,7 @@
 
 #include "mainwindow/VarnelU.hpp"
 #include "picture/picture_file.hpp"
+#include "platform/win32ui/pane_view.hpp"
 #include "platform/win32ui/png_file.hpp"
 #include "platform/win32ui/win32_ui.hpp"
 
@@ -154,9 +155,10 @@ void PaintScene(HDC dc, const Scene& scene, const RECT& target) {
   ModifyWorldTransform(dc, nullptr, MWT_IDENTITY);
 }
 
-// The bar of lists and the Save button above the picture, the value under the cursor below it.
-constexpr int kBar = 34, kProbeLine = 22;
-constexpr int kFirstList = 100, kSaveId = 110;
+// The bar of lists and the Save button above the picture (two rows for the field map), the value
+// under the cursor below it.
+constexpr int kBar = 34, kMapBar = 64, kProbeLine = 22;
+constexpr int kFirstList = 100, kSaveId = 110, kSetLimitsId = 111, kCdfListId = 120;
 
 }  // namespace
 
@@ -212,10 +214,10 @@ void PictureWindows::Rebuild(PictureKind kind) {
   Slot& slot = slots_[static_cast<int>(kind)];
   slot.key = PictureStateKey(form_, kind);
   if (kind == PictureKind::Table) {
-    slot.scene = TablePicture(form_);
+    slot.scene = TablePicture(form_, slot.tableChoice);
   } else {
     slot.map = FieldMapOf(form_, slot.choice);
-    slot.scene = FieldMapPicture(form_, slot.map);
+    slot.scene = FieldMapWindowPicture(form_, slot.choice, slot.map);
     FillLists(slot);
   }
   InvalidateRect(slot.hwnd, nullptr, FALSE);
@@ -248,23 +250,46 @@ void PictureWindows::AddControls(Slot& slot, bool map) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     return control;
   };
+  auto label = [&](const char* text, int x, int y, int width) {
+    MoveWindow(add(L"STATIC", text, SS_RIGHT, -1), x, y, width, 20, FALSE);
+  };
   if (map) {
-    // Label and list, left to right: "Plane" XY, "at" z = 4 m, "Scale" Linear.
+    // Label and list, left to right: "View" Map, "Plane" XY, "at" z = 4 m, "Scale" Linear.
     const struct {
       const char* label;
+      FieldMapList list;
       int labelWidth, listWidth;
-    } bar[] = {{"Plane", 40, 70}, {"at", 20, 150}, {"Scale", 40, 110}};
+    } bar[] = {{"View", FieldMapList::View, 34, 110},
+               {"Plane", FieldMapList::Plane, 40, 70},
+               {"at", FieldMapList::Level, 20, 150},
+               {"Scale", FieldMapList::Scale, 40, 110}};
     int x = 8;
-    for (int i = 0; i < 3; ++i) {
-      HWND label = add(L"STATIC", bar[i].label, SS_RIGHT, -1);
-      MoveWindow(label, x, 10, bar[i].labelWidth, 20, FALSE);
-      x += bar[i].labelWidth + 6;
-      slot.lists[static_cast<std::size_t>(i)] =
-          add(L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kFirstList + i);
-      MoveWindow(slot.lists[static_cast<std::size_t>(i)], x, 6, bar[i].listWidth, 300, FALSE);
-      x += bar[i].listWidth + 12;
+    for (const auto& entry : bar) {
+      label(entry.label, x, 10, entry.labelWidth);
+      x += entry.labelWidth + 6;
+      const int index = static_cast<int>(entry.list);
+      HWND& list = slot.lists[static_cast<std::size_t>(index)];
+      list = add(L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kFirstList + index);
+      MoveWindow(list, x, 6, entry.listWidth, 300, FALSE);
+      x += entry.listWidth + 12;
     }
+    // The colour limits: "Colour limits: low" [ ] "high" [ ] Set.
+    label("Colour limits: low", 8, 40, 120);
+    slot.limits[0] = add(L"EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, -1);
+    MoveWindow(slot.limits[0], 134, 37, 80, 22, FALSE);
+    label("high", 220, 40, 30);
+    slot.limits[1] = add(L"EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, -1);
+    MoveWindow(slot.limits[1], 256, 37, 80, 22, FALSE);
+    slot.setLimits = add(L"BUTTON", "Set", BS_PUSHBUTTON | WS_TABSTOP, kSetLimitsId);
+    MoveWindow(slot.setLimits, 344, 36, 50, 24, FALSE);
     slot.probe = add(L"STATIC", " ", SS_LEFT | SS_NOPREFIX, -1);
+  } else {
+    label("Distributions in", 8, 10, 100);
+    slot.lists[0] = add(L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kCdfListId);
+    MoveWindow(slot.lists[0], 114, 6, 90, 300, FALSE);
+    for (const wchar_t* text : {L"dB", L"Linear"})
+      SendMessageW(slot.lists[0], CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    SendMessageW(slot.lists[0], CB_SETCURSEL, 0, 0);
   }
   slot.save = add(L"BUTTON", "Save...", BS_PUSHBUTTON | WS_TABSTOP, kSaveId);
   LayOut(slot);
@@ -280,32 +305,54 @@ void PictureWindows::LayOut(Slot& slot) {
 RECT PictureWindows::ViewRect(const Slot& slot) const {
   RECT view;
   GetClientRect(slot.hwnd, &view);
-  view.top = std::min<LONG>(kBar, view.bottom);
+  view.top = std::min<LONG>(slot.probe ? kMapBar : kBar, view.bottom);
   if (slot.probe) view.bottom = std::max<LONG>(view.top, view.bottom - kProbeLine);
   return view;
 }
 
 void PictureWindows::FillLists(Slot& slot) {
-  const FieldMapLists lists = FieldMapListsOf(slot.map);
-  const std::vector<std::string>* texts[] = {&lists.planes, &lists.levels, &lists.scales};
-  const int shown[] = {lists.plane, lists.level, lists.scale};
-  for (std::size_t i = 0; i < 3; ++i) {
+  const FieldMapLists lists = FieldMapListsOf(slot.map, slot.choice.view);
+  // In the order of FieldMapList: plane, level, scale, view.
+  const std::vector<std::string>* texts[] = {&lists.planes, &lists.levels, &lists.scales, &lists.views};
+  const int shown[] = {lists.plane, lists.level, lists.scale, lists.view};
+  for (std::size_t i = 0; i < 4; ++i) {
     HWND box = slot.lists[i];
     SendMessageW(box, CB_RESETCONTENT, 0, 0);
     for (const std::string& text : *texts[i])
       SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(UiText(text).c_str()));
     SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(shown[i]), 0);
   }
+  SetWindowTextW(slot.limits[0], UiText(lists.low).c_str());
+  SetWindowTextW(slot.limits[1], UiText(lists.high).c_str());
 }
 
 void PictureWindows::Command(Slot& slot, int id, int code) {
   const PictureKind kind = &slot == &slots_[0] ? PictureKind::FieldMap : PictureKind::Table;
   if (id == kSaveId && code == BN_CLICKED) return Save(kind);
-  if (id < kFirstList || id >= kFirstList + 3 || code != CBN_SELCHANGE) return;
+  if (id == kSetLimitsId && code == BN_CLICKED) return SetLimits(slot);
+  if (id == kCdfListId && code == CBN_SELCHANGE) {
+    const LRESULT index = SendMessageW(slot.lists[0], CB_GETCURSEL, 0, 0);
+    slot.tableChoice.cdfAxis = index == 1 ? CdfAxis::Linear : CdfAxis::Decibel;
+    return Rebuild(kind);
+  }
+  if (kind != PictureKind::FieldMap || id < kFirstList || id >= kFirstList + 4 || code != CBN_SELCHANGE)
+    return;
   const int index = static_cast<int>(
       SendMessageW(slot.lists[static_cast<std::size_t>(id - kFirstList)], CB_GETCURSEL, 0, 0));
   slot.choice = PickFromList(slot.map, slot.choice, static_cast<FieldMapList>(id - kFirstList), index);
   Rebuild(kind);
+}
+
+void PictureWindows::SetLimits(Slot& slot) {
+  std::string refusal;
+  const std::optional<FieldMapChoice> chosen =
+      WithColourLimits(slot.choice, ControlText(slot.limits[0]), ControlText(slot.limits[1]), refusal);
+  if (chosen) {
+    slot.choice = *chosen;
+    return Rebuild(PictureKind::FieldMap);
+  }
+  FillLists(slot);
+  form_.platform.ui.ShowMessage(MessageKind::Warning, form_.title, refusal);
 }
 
 // The cell under the cursor, from the point in scene coordinates.
@@ -313,7 +360,7 @@ void PictureWindows::Probe(Slot& slot, POINT at) {
   const RECT view = ViewRect(slot);
   const Scene& scene = slot.scene;
   std::optional<MapProbe> probe;
-  if (scene.width > 0 && scene.height > 0) {
+  if (scene.width > 0 && scene.height > 0 && slot.choice.view == MapView::Map) {
     const double width = view.right - view.left, height = view.bottom - view.top;
     const double scale = std::min(width / scene.width, height / scene.height);
     if (scale > 0)

@@ -1,8 +1,9 @@
 #pragma once
 // The picture windows beside the native main window: "Show Field Map" and "Plot Table" open a
 // window that paints the core's Scene with GDI, fitted into the window, follows the model while
-// it is open and saves the picture as PNG or SVG. The field map window has the plane, level and
-// scale lists and shows the value under the cursor, as the Qt window does.
+// it is open and saves the picture as PNG or SVG. The field map window has the view, plane, level
+// and scale lists and the colour limits and shows the value under the cursor; the plot window
+// the scale of the distributions; as the Qt window does.
 #include <windows.h>
 
 #include <array>
@@ -42,6 +43,11 @@ class PictureWindows {
   // The field map window's list (a combo box), its value under the cursor (a label) and the
   // Save button of the window of that kind.
   HWND List(FieldMapList list) const { return slots_[0].lists[static_cast<int>(list)]; }
+  // The field map window's colour limit fields (low, high) and their Set button; the plot
+  // window's list of the distributions' scale.
+  HWND LimitEdit(int which) const { return slots_[0].limits[static_cast<std::size_t>(which)]; }
+  HWND SetLimitsButton() const { return slots_[0].setLimits; }
+  HWND CdfList() const { return slots_[1].lists[0]; }
   HWND ProbeLabel() const { return slots_[0].probe; }
   HWND SaveButton(PictureKind kind) const { return slots_[static_cast<int>(kind)].save; }
   // Asks for a file (PNG or SVG) and writes the picture of that kind; a failure is shown in a
@@ -54,9 +60,11 @@ class PictureWindows {
     Scene scene;
     std::size_t key = 0;
     FieldMapChoice choice;
+    TablePlotChoice tableChoice;
     FieldMap map;
-    std::array<HWND, 3> lists{};  // plane, level, scale (field map only)
-    HWND save = nullptr, probe = nullptr;
+    std::array<HWND, 4> lists{};   // plane, level, scale, view (field map); the CDF scale (plots)
+    std::array<HWND, 2> limits{};  // low, high (field map only)
+    HWND save = nullptr, probe = nullptr, setLimits = nullptr;
   };
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void Show(PictureKind kind);
@@ -67,6 +75,7 @@ class PictureWindows {
   void FillLists(Slot& slot);
   void Command(Slot& slot, int id, int code);
   void Probe(Slot& slot, POINT at);
+  void SetLimits(Slot& slot);
   // Where the scene is painted in the client area, and at what scale.
   RECT ViewRect(const Slot& slot) const;
 
