@@ -43,7 +43,6 @@ const char* NormalAxisName(MapPlane plane);
 enum class MapView { Map = 0, ZLine = 1 };
 
 struct FieldMapChoice {
-  MapView view = MapView::Map;
   std::optional<MapPlane> plane;  // none: the first plane the grid holds, in the order XY, XZ, YZ
   std::optional<double> level;    // metres on the plane's third axis; none: nearest to P
   MapScale scale = MapScale::Linear;
@@ -51,6 +50,7 @@ struct FieldMapChoice {
   // Colour limits in the scale's unit; none: from the plane (see above). A change of scale
   // drops them (PickFromList), a change of plane or level keeps them, so maps compare.
   std::optional<double> low, high;
+  MapView view = MapView::Map;
 };
 
 // The choice with the colour limits typed by the user (DecimalSeparator, or '.'; an empty text
