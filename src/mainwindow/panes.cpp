@@ -281,6 +281,7 @@ void TForm1::MISaveasTxtClick() {
   // Written beside the target and then put in its place: a save that fails part-way leaves an
   // existing file as it was.
   WriteTextFileSafely(platform.system, PaneText(Mdata), *path);
+  tableUnsaved = false;
 }
 
 // The column of the semicolon table: one piece per table row. Headings (lines beginning with
