@@ -206,6 +206,7 @@ void ClearPane(Pane& pane) {
   pane.lines.clear();
   ++pane.revision;
   ++pane.rewrites;
+  ++pane.clears;
 }
 
 void AddLine(Pane& pane, const std::string& text, const std::string& prefix) {

@@ -59,6 +59,7 @@ class ScriptedUi : public UserInterface {
   // the order they were given; a hook may give another.
   void AtEvents(std::function<bool()> hook);
   void RunEventHooks();
+  void ClearEventHooks() { hooks_.clear(); }
   void Pause(int milliseconds) override;
   void RequestQuit() override { quitRequested = true; }
 

@@ -562,7 +562,9 @@ const Win32Window::RadioSlot* Win32Window::RadioOf(HWND control) const {
 }
 
 void Win32Window::PressStop() {
-  if (hwnd_ && IsWindowEnabled(stop_))
+  if (!hwnd_) return;
+  SyncStatus();  // the button as the window shows it now
+  if (IsWindowEnabled(stop_))
     SendMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(kStopButton, BN_CLICKED), reinterpret_cast<LPARAM>(stop_));
 }
 
