@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,8 +36,10 @@ int Usage() {
          "       varnel --output-complete FILE               exit status 0 when FILE is a complete engine "
          "print\n"
          "       varnel --screenshot FILE.png                open the window, save a picture of it, end\n"
-         "  --jobs N  Batch Conversion keeps N engine runs going at once (1 to the processor count; 1 by "
-         "default)\n";
+         "  --jobs N    Batch Conversion keeps N engine runs going at once (1 to the processor count; 1 by "
+         "default)\n"
+         "  --progress  with --script: print the Info pane's lines as the commands write them\n"
+         "  The options may stand in any order.\n";
   return 2;
 }
 
@@ -70,21 +73,23 @@ std::string RasterPngOnDemand(const Scene& scene) {
 }
 #endif
 
-int RunScriptFile(const std::string& path, PosixSystem& system, const StartUp& startUp, int engineJobs) {
+int RunScriptFile(const std::string& path, PosixSystem& system, const StartUp& startUp, int engineJobs,
+                  bool printInfo) {
   // Line by line: whatever the runner has printed is out when it is ended by a signal.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   return RunOverScriptFile(path, std::cerr, [&](std::istream& script) {
-    return RunScript(script, std::cout, system, startUp, engineJobs);
+    return RunScript(script, std::cout, system, startUp, engineJobs, printInfo);
   });
 }
 
 #ifdef VARNEL_HAVE_QT
 int RunWindowScriptFile(const std::string& path, int argc, char** argv, PosixSystem& system,
-                        const StartUp& startUp, int engineJobs) {
+                        const StartUp& startUp, int engineJobs, bool printInfo) {
   const WindowModule* module = LoadWindowModule();
   if (module == nullptr) return 1;
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
   return RunOverScriptFile(path, std::cerr, [&](std::istream& script) {
-    return module->runWindowScript(script, std::cout, argc, argv, system, startUp, engineJobs);
+    return module->runWindowScript(script, std::cout, argc, argv, system, startUp, engineJobs, printInfo);
   });
 }
 #endif
@@ -118,31 +123,25 @@ int main(int argc, char** argv) {
   SetSceneRasterizer(&RasterPngOnDemand);
 #endif
 
-  int engineJobs = 1;
-  std::vector<char*> args(argv, argv + argc);
-  if (args.size() >= 3 && std::string(args[1]) == "--jobs") {
-    engineJobs = EngineJobsOption(args[2], std::cerr);
-    if (engineJobs == 0) return 2;
-    args.erase(args.begin() + 1, args.begin() + 3);
-  }
-  const int count = static_cast<int>(args.size());
+  const std::optional<CommandLine> line =
+      ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), std::cerr);
+  if (!line) return Usage();
+  const int engineJobs = line->engineJobs;
 
-  if (count == 3 && std::string(args[1]) == "--script")
-    return RunScriptFile(args[2], system, startUp, engineJobs);
-  if (count == 4 && std::string(args[1]) == "--script" && std::string(args[3]) == "--window") {
+  if (line->script && !line->window)
+    return RunScriptFile(*line->script, system, startUp, engineJobs, line->progress);
+  if (line->script) {
 #ifdef VARNEL_HAVE_QT
-    return RunWindowScriptFile(args[2], count, args.data(), system, startUp, engineJobs);
+    return RunWindowScriptFile(*line->script, argc, argv, system, startUp, engineJobs, line->progress);
 #else
     std::cerr << "varnel: this build has no window (built without Qt 6 Widgets).\n";
     return 1;
 #endif
   }
-  const bool screenshot = count == 3 && std::string(args[1]) == "--screenshot";
-  if (count != 1 && !screenshot) return Usage();
 
 #ifdef VARNEL_HAVE_QT
   const WindowModule* module = LoadWindowModule();
-  return module ? module->runWindow(count, args.data(), system, startUp, engineJobs) : 1;
+  return module ? module->runWindow(argc, argv, system, startUp, engineJobs) : 1;
 #else
   std::cerr << "varnel: this build has no window (built without Qt 6 Widgets).\n"
                "Run a command script instead: varnel --script examples/demo.vsc\n";

@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,11 +27,14 @@ using namespace varnel;
 namespace {
 
 int Usage() {
-  std::cerr << "usage: varnel [--jobs N]                          open the window\n"
-               "       varnel [--jobs N] --script FILE [--window]  run a command script headless, or against "
-               "the window (FILE - reads standard input)\n"
-               "  --jobs N  Batch Conversion keeps N engine runs going at once (1 to the processor count; 1 "
-               "by default)\n";
+  std::cerr
+      << "usage: varnel [--jobs N]                          open the window\n"
+         "       varnel [--jobs N] --script FILE [--window]  run a command script headless, or against "
+         "the window (FILE - reads standard input)\n"
+         "  --jobs N    Batch Conversion keeps N engine runs going at once (1 to the processor count; 1 "
+         "by default)\n"
+         "  --progress  with --script: print the Info pane's lines as the commands write them\n"
+         "  The options may stand in any order.\n";
   return 2;
 }
 
@@ -51,23 +55,19 @@ int main(int argc, char** argv) {
   // Scripts may write PNG pictures, headless too: the scene is painted with GDI, no window needed.
   SetSceneRasterizer(&RasterPng);
 
-  std::vector<std::string> args(argv + 1, argv + argc);
-  int engineJobs = 1;
-  if (args.size() >= 2 && args[0] == "--jobs") {
-    engineJobs = EngineJobsOption(args[1], std::cerr);
-    if (engineJobs == 0) return 2;
-    args.erase(args.begin(), args.begin() + 2);
-  }
-  if (args.empty()) {
+  const std::optional<CommandLine> line =
+      ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), std::cerr);
+  if (!line || line->screenshot) return Usage();
+  const int engineJobs = line->engineJobs;
+  if (!line->script) {
     LeaveOwnConsole();
     return RunWindow(system, startUp, engineJobs);
   }
-  const bool window = args.size() == 3 && args[2] == "--window";
-  if ((args.size() != 2 && !window) || args[0] != "--script") return Usage();
+  const bool window = line->window;
   // Line by line: whatever the runner has printed is out when the program is ended.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
-  return RunOverScriptFile(args[1], std::cerr, [&](std::istream& script) {
-    return window ? RunWindowScript(script, std::cout, system, startUp, engineJobs)
-                  : RunScript(script, std::cout, system, startUp, engineJobs);
+  return RunOverScriptFile(*line->script, std::cerr, [&](std::istream& script) {
+    return window ? RunWindowScript(script, std::cout, system, startUp, engineJobs, line->progress)
+                  : RunScript(script, std::cout, system, startUp, engineJobs, line->progress);
   });
 }

@@ -15,7 +15,7 @@ namespace varnel {
 struct WindowModule {
   int (*runWindow)(int argc, char** argv, System& system, const StartUp& startUp, int engineJobs);
   int (*runWindowScript)(std::istream& script, std::ostream& out, int argc, char** argv, System& system,
-                         const StartUp& startUp, int engineJobs);
+                         const StartUp& startUp, int engineJobs, bool printInfo);
   std::string (*rasterPng)(const Scene& scene);
 };
 

@@ -144,6 +144,7 @@ void TForm1::Reset() {
     field->text.clear();
   ShowPointFields();
   params.BatchFiles.clear();
+  tableUnsaved = false;
   FormResize();
 }
 
@@ -201,7 +202,13 @@ void TForm1::SetLayoutNeeds(LayoutNeeds needs) {
 
 // ---- Window-level commands ---------------------------------------------------------------
 
-void TForm1::MIQuitClick() { platform.ui.RequestQuit(); }
+// Started through the dispatcher, the binding is asked to quit once this command has ended;
+// the window's close that follows asks nothing more.
+void TForm1::MIQuitClick() {
+  if (!AskToQuit(false)) return;
+  closing = true;
+  if (!running_) platform.ui.RequestQuit();
+}
 
 void TForm1::MIResetWindowPositionClick() {
   window.left = 10;
@@ -324,6 +331,12 @@ void TForm1::ProcessPendingEvents() {
 
 void TForm1::RequestStop() {
   if (running_) stopRequested_ = true;
+}
+
+bool TForm1::EscapePressed() {
+  if (!running_) return false;
+  RequestStop();
+  return true;
 }
 
 }  // namespace varnel

@@ -245,10 +245,21 @@ class TForm1 {
   bool Run(const std::string& name);
   bool Busy() const { return running_; }
   bool HasCommand(const std::string& name) const;
-  // The window asks to close: true when it may close now; during a command the close is
-  // deferred (the command is ended at its next event processing) and false is returned.
+  // The window asks to close (its close button, or Quit reaching the binding): true when it may
+  // close now. While a command runs it asks whether to stop it ("A batch conversion is running
+  // (150 of 300). Stop it and quit?"); Yes ends the command at its next event processing and
+  // the window closes afterwards, No changes nothing; false either way. Otherwise, while the
+  // Data pane holds a table not saved since a batch wrote it, it asks "The table in the Data
+  // pane is not saved. Quit anyway?". Once the end has been agreed to it asks nothing more.
+  // Where nobody answers (a script without a queued answer) every question is a Yes.
   bool CloseQuery();
-  bool closing = false;
+  bool closing = false;  // the program ends once the running command has ended
+  // The question CloseQuery asks about the running command: its kind in words and how far it
+  // has got ("A deck generation is running (40 of 200). Stop it and quit?").
+  std::string RunningCommandQuestion() const;
+  // A batch wrote a table into Mdata that has not been saved since (Save as Txt saves it;
+  // Reset, or a command that leaves Mdata empty, drops it).
+  bool tableUnsaved = false;
 
   // Lets the window repaint and take input; ends the running command when the window is
   // closing (CommandAborted) or when the user asked it to stop (CommandStopped).
@@ -257,6 +268,15 @@ class TForm1 {
   // file it is at). Nothing happens when no command runs.
   void RequestStop();
   bool StopRequested() const { return stopRequested_; }
+  // The window's Stop button is enabled while a command runs that has not been asked to stop.
+  bool StopEnabled() const { return running_ && !stopRequested_; }
+  // The Esc key in the main window: stops the running command (true, the key is taken); with no
+  // command running it does nothing (false, the key goes on to the focused control).
+  bool EscapePressed();
+  // Whether the window hands the user's pane edits back to the model now. Not while a command
+  // runs: the running command's lines (the line a conversion completes with "......done.")
+  // stay where it put them; the edits are handed back before the next command.
+  bool TakesPaneEdits() const { return !running_; }
   // A batch loop begins file index (0-based) of count.
   void FileProgress(std::size_t index, std::size_t count);
   // Adds a note of the running command to its progress (Progress::note).
@@ -358,8 +378,11 @@ class TForm1 {
   std::string sender_;  // the control or menu entry the running command was started by
   // The caption of the menu item or button that runs the command named.
   std::string CommandCaption(const std::string& name) const;
+  // The questions before the program ends; commandRuns: another command than Quit is running.
+  bool AskToQuit(bool commandRuns);
   bool running_ = false;
   bool stopRequested_ = false;
+  std::string handler_;  // the handler of the running command
 };
 
 }  // namespace varnel

@@ -131,6 +131,26 @@ auto FindIn(Table& table, const std::string& name) -> decltype(&table.front()) {
 }
 
 const char* const kStillRunning = "A command is still running. Please wait until it has finished.";
+const char* const kUnsavedTable = "The table in the Data pane is not saved. Quit anyway?";
+
+// What a running command is called in the question before quitting; any other is "command".
+struct CommandKind {
+  std::string_view handler;
+  const char* kind;
+};
+constexpr CommandKind kCommandKinds[] = {
+    {"BatchConversion1Click", "batch conversion"},
+    {"ResumeBatchConversion1Click", "batch conversion"},
+    {"SingleConversion1Click", "conversion"},
+    {"MIBatchLoadClick", "batch analysis"},
+    {"MIBatchAnalysePowerClick", "batch analysis"},
+    {"MIAnalyseEUTsClick", "batch analysis"},
+    {"CreateMultipleInputFiles1Click", "deck generation"},
+    {"MIHardCoded1Click", "deck generation"},
+    {"MIGenerateEUTsClick", "deck generation"},
+    {"MIAddBatchFolderClick", "file listing"},
+    {"MIFileLoadTestClick", "file load test"},
+};
 
 // The error box appends '.' when the message's last byte sorts after '.'; bytes compare as
 // unsigned, so a message ending in a Latin-1 letter (above 127) gets its point too.
@@ -303,10 +323,10 @@ bool TForm1::Run(const std::string& name) {
   if (!command) return false;
 
   if (running_) {
-    // Quit during a command ends that command at its next event processing; everything
-    // else waits until the running command has finished, and the running one goes on.
+    // Quit during a command asks whether to end that command (at its next event processing);
+    // everything else waits until the running command has finished, and the running one goes on.
     if (command->handler == "MIQuitClick") {
-      closing = true;
+      AskToQuit(true);
     } else {
       platform.ui.StatusNotice(title, kStillRunning);
     }
@@ -315,6 +335,8 @@ bool TForm1::Run(const std::string& name) {
 
   running_ = true;
   stopRequested_ = false;
+  handler_ = command->handler;
+  const std::uint64_t tableWritten = MdataValues.written;
   sender_ = control && control->handler == name ? std::string() : name;
   progress = Progress{true, CommandCaption(name), 0, 0, platform.system.MillisecondsSinceEpoch(), 0};
   try {
@@ -328,7 +350,13 @@ bool TForm1::Run(const std::string& name) {
   }
   running_ = false;
   stopRequested_ = false;
+  handler_.clear();
   progress.running = false;
+  // A batch that wrote its table leaves it unsaved; a Data pane left empty holds nothing to save.
+  if (Mdata.lines.empty())
+    tableUnsaved = false;
+  else if (MdataValues.written != 0 && MdataValues.written != tableWritten)
+    tableUnsaved = true;
   progress.endMs = platform.system.MillisecondsSinceEpoch();
 
   if (MenuItem* item = FindMenuItem("MISplitMode")) item->checked = params.SplitMode;
@@ -348,10 +376,25 @@ bool TForm1::Select(RadioGroup& group, int index) {
   return true;
 }
 
-bool TForm1::CloseQuery() {
-  if (!running_) return true;
-  closing = true;
-  return false;
+bool TForm1::CloseQuery() { return AskToQuit(running_); }
+
+bool TForm1::AskToQuit(bool commandRuns) {
+  if (closing) return !commandRuns;
+  if (commandRuns) {
+    if (platform.ui.Confirm(title, RunningCommandQuestion(), true)) closing = true;
+    return false;
+  }
+  return !tableUnsaved || platform.ui.Confirm(title, kUnsavedTable, true);
+}
+
+std::string TForm1::RunningCommandQuestion() const {
+  std::string kind = "command";
+  for (const CommandKind& entry : kCommandKinds)
+    if (entry.handler == handler_) kind = entry.kind;
+  std::string question = "A " + kind + " is running";
+  if (progress.files > 0)
+    question += " (" + std::to_string(progress.file) + " of " + std::to_string(progress.files) + ")";
+  return question + ". Stop it and quit?";
 }
 
 // The column entries run one handler; the entry chosen names the column ("MICopyColomn3" the

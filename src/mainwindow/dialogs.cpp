@@ -1,7 +1,7 @@
 // The point and range dialogs. Each value is stored as soon as its field converts, so a Done
-// that fails half-way leaves the earlier values changed; the caller takes the values after
-// the dialog has closed, whichever way it was closed. A field the user left as shown is not
-// converted: its two-digit display would round the value.
+// that fails half-way leaves the earlier values changed in the dialog; the caller takes them
+// only when a Done has closed it. A field the user left as shown is not converted: its
+// two-digit display would round the value.
 #include "mainwindow/dialogs.hpp"
 
 #include <cstddef>
@@ -61,11 +61,11 @@ bool RangeTerminates(double start, double stop, double step) {
 
 void TFormP2dDlg::Shown() { shownTexts_ = fieldTexts = {FieldPrefill(x), FieldPrefill(y)}; }
 
-bool TFormP2dDlg::DonePressed() { return ConvertFields(ui_, fieldTexts, shownTexts_, {&x, &y}); }
+bool TFormP2dDlg::DonePressed() { return done = ConvertFields(ui_, fieldTexts, shownTexts_, {&x, &y}); }
 
 void TFormP3dDlg::Shown() { shownTexts_ = fieldTexts = {FieldPrefill(x), FieldPrefill(y), FieldPrefill(z)}; }
 
-bool TFormP3dDlg::DonePressed() { return ConvertFields(ui_, fieldTexts, shownTexts_, {&x, &y, &z}); }
+bool TFormP3dDlg::DonePressed() { return done = ConvertFields(ui_, fieldTexts, shownTexts_, {&x, &y, &z}); }
 
 void TFormParaDlg::Shown() {
   shownTexts_ = fieldTexts = {FieldPrefill(start), FieldPrefill(stop), FieldPrefill(step)};
@@ -84,7 +84,7 @@ bool TFormParaDlg::DonePressed() {
     return false;
   }
   FillRange(range, start, stop, step);
-  return true;
+  return done = true;
 }
 
 }  // namespace varnel

@@ -1,11 +1,11 @@
 #pragma once
 // The point and range dialogs as plain objects (units P2dDlg, P3dDlg, paraDlg). The caller
-// sets the values, shows the dialog through UserInterface::ShowModal and reads the values after it
-// has closed. Shown() fills each field with "%2.1g" of its value; DonePressed() converts the
-// fields in order with TextToReal, storing each value at once; on the first failure it shows
-// "String to Float conversion Error! Try again!" and keeps the dialog open. A field whose text
-// is still the one Shown() put there keeps its value exactly: the two-digit display of 123.4
-// (1.2E002) is no entry of 120.
+// sets the values, shows the dialog through UserInterface::ShowModal and, when `done` says that
+// Done closed it, takes the values (a dialog closed with its close button is a cancel). Shown() fills each
+// field with "%2.1g" of its value; DonePressed() converts the fields in order with TextToReal, storing each
+// value at once; on the first failure it shows "String to Float conversion Error! Try again!" and keeps the
+// dialog open. A field whose text is still the one Shown() put there keeps its value exactly: the two-digit
+// display of 123.4 (1.2E002) is no entry of 120.
 #include <string>
 #include <vector>
 
@@ -23,6 +23,7 @@ class TFormP2dDlg : public ModalDialog {
   void Shown() override;
   bool DonePressed() override;
   double x = 0, y = 0;
+  bool done = false;  // Done converted every field and closed the dialog
 
  private:
   UserInterface& ui_;
@@ -38,6 +39,7 @@ class TFormP3dDlg : public ModalDialog {
   void Shown() override;
   bool DonePressed() override;
   double x = 0, y = 0, z = 0;
+  bool done = false;
 
  private:
   UserInterface& ui_;
@@ -56,6 +58,7 @@ class TFormParaDlg : public ModalDialog {
   bool DonePressed() override;
   double start = 0, stop = 0, step = 0;
   RealList range;
+  bool done = false;
 
  private:
   UserInterface& ui_;

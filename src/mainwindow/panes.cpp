@@ -206,6 +206,7 @@ void ClearPane(Pane& pane) {
   pane.lines.clear();
   ++pane.revision;
   ++pane.rewrites;
+  ++pane.clears;
 }
 
 void AddLine(Pane& pane, const std::string& text, const std::string& prefix) {
@@ -281,6 +282,7 @@ void TForm1::MISaveasTxtClick() {
   // Written beside the target and then put in its place: a save that fails part-way leaves an
   // existing file as it was.
   WriteTextFileSafely(platform.system, PaneText(Mdata), *path);
+  tableUnsaved = false;
 }
 
 // The column of the semicolon table: one piece per table row. Headings (lines beginning with

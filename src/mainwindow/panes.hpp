@@ -145,6 +145,7 @@ struct Pane {
   std::uint64_t revision = 0;       // increases with every change of lines
   std::uint64_t rewrites = 0;       // increases with every change other than appending lines
   std::uint64_t scrollRequest = 0;  // increases with every ScrollToTop
+  std::uint64_t clears = 0;         // increases with every ClearPane
 };
 
 // Removes all lines.

@@ -43,6 +43,9 @@ void TForm1::EditPointDblClick() {
   dialog.y = params.p.y;
   dialog.z = params.p.z;
   platform.ui.ShowModal(dialog);
+  // Closed without a Done that took every field: a cancel, even after a Done that failed
+  // half-way, changes nothing.
+  if (!dialog.done) return;
   params.p = MakePoint3D(dialog.x, dialog.y, dialog.z);
   EditPoint.text = PointText(params.p);
 }
@@ -52,6 +55,7 @@ void TForm1::EditPointADblClick() {
   dialog.x = params.a.x;
   dialog.y = params.a.y;
   platform.ui.ShowModal(dialog);
+  if (!dialog.done) return;
   params.a = MakePoint2D(dialog.x, dialog.y);
   EditPointA.text = PointText(params.a);
 }

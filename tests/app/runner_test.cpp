@@ -346,3 +346,66 @@ TEST(RunnerBinary, RefusesUnknownArguments) {
 }  // namespace
 
 }  // namespace varnel
+
+namespace varnel {
+namespace {
+
+TEST(CommandLineTest, TakesTheOptionsInAnyOrderAndRefusesTheRest) {
+  struct Case {
+    std::vector<std::string> arguments;
+    bool valid;
+    int jobs = 1;
+    const char* script = "";
+    bool window = false, progress = false;
+  };
+  const Case cases[] = {
+      {{}, true},
+      {{"--script", "s.vsc", "--jobs", "1"}, true, 1, "s.vsc"},
+      {{"--jobs", "1", "--script", "s.vsc", "--window"}, true, 1, "s.vsc", true},
+      {{"--progress", "--script", "-", "--window"}, true, 1, "-", true, true},
+      {{"--screenshot", "w.png", "--jobs", "1"}, true},
+      {{"--script"}, false},
+      {{"--script", "a", "--script", "b"}, false},
+      {{"--window"}, false},
+      {{"--progress"}, false},
+      {{"--script", "a", "--screenshot", "w.png"}, false},
+      {{"--script", "a", "--verbose"}, false},
+      {{"--jobs", "0", "--script", "a"}, false},
+  };
+  for (const Case& c : cases) {
+    std::ostringstream err;
+    const std::optional<CommandLine> line = ParseCommandLine(c.arguments, err);
+    ASSERT_EQ(c.valid, line.has_value()) << testing::PrintToString(c.arguments) << ": " << err.str();
+    EXPECT_EQ(c.valid, err.str().empty()) << err.str();
+    if (!line) continue;
+    EXPECT_EQ(c.jobs, line->engineJobs);
+    EXPECT_EQ(c.script, line->script.value_or(""));
+    EXPECT_EQ(c.window, line->window);
+    EXPECT_EQ(c.progress, line->progress);
+  }
+}
+
+// --progress prints the Info lines as the command writes them, before what the script prints
+// after it; `stop 2` presses Stop once the listing has begun its second name.
+TEST(RunnerBinary, ProgressPrintsTheInfoLinesAsWrittenAndStopEndsTheCommand) {
+  TestRoot root;
+  for (const char* name : {"a.out", "b.out", "c.out"})
+    root.Write("drive_c/4nec2/b_out/three/" + std::string(name), "x");
+  const auto script = root.Write(
+      "stop.vsc", "answer folder c:\\4nec2\\b_out\\three\nstop 2\nrun MIAddBatchFolderClick\necho after\n");
+  const Result r = RunBinary(root, "--progress --script '" + script.string() + "' --jobs 1");
+  EXPECT_EQ(0, r.status) << r.output;
+  EXPECT_EQ(
+      "--------------- Add Batch Folder ----------------\n"
+      "Batch Folder selected: c:\\4nec2\\b_out\\three\n"
+      "Files (with *.out):\n"
+      "....FileNames reading finished!\n"
+      "a.out\n"
+      "b.out\n"
+      "after\n",
+      r.output);
+  EXPECT_EQ("after\n", RunBinary(root, "--script '" + script.string() + "'").output) << "no pane lines";
+}
+
+}  // namespace
+}  // namespace varnel

@@ -177,14 +177,19 @@ TEST_F(ParamsTest, DoneStoresFieldsUpToTheFirstBadOneAndStaysOpen) {
   EXPECT_EQ(3.0, dialog.z) << "the field after the bad one must not be converted";
 }
 
-TEST_F(ParamsTest, ThreeDDialogBadEntryThenCloseButtonKeepsTheConvertedPart) {
+// The close button is a cancel: the part a failed Done converted is not taken.
+TEST_F(ParamsTest, PointDialogsClosedAfterABadEntryChangeNothing) {
   ui.AnswerPoint({"2,5", "abc", "9"});
   form.EditPointDblClick();
   EXPECT_TRUE(Warned("String to Float conversion Error! Try again!")) << out.str();
-  EXPECT_EQ(2.5, form.params.p.x);
+  EXPECT_EQ(10.0, form.params.p.x);
   EXPECT_EQ(0.0, form.params.p.y);
   EXPECT_EQ(4.0, form.params.p.z);
-  EXPECT_EQ("(2,5|0,0|4,0)", form.EditPoint.text);
+  EXPECT_EQ("(10,0|0,0|4,0)", form.EditPoint.text);
+  ui.AnswerPoint({"2,5", "abc"});
+  form.EditPointADblClick();
+  EXPECT_EQ(10.0, form.params.a.x);
+  EXPECT_EQ("(10,0|0,0)", form.EditPointA.text);
 }
 
 TEST_F(ParamsTest, PointDialogsTakeGoodEntries) {
@@ -397,7 +402,7 @@ TEST(ParamsRunner, ThreeDDialogCaseAndShowParameters) {
       "[Warning] String to Float conversion Error! Try again!\n"
       "------- Some Parameters ------\n"
       "maxHeight...........: 1000,0 \n"
-      "p...................: (2,5;0,0;4,0) \n"
+      "p...................: (10,0;0,0;4,0) \n"
       "a...................: (10,0;0,0) \n"
       "py..................: 10,0 \n"
       "rCircle.............: 10,0 \n"

@@ -2,11 +2,15 @@
 // tables and the dispatcher.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "test_paths.hpp"
 #include "mainwindow/window_fixture.hpp"
+#include "sample/sample_files.hpp"
 #include "util/errors.hpp"
 #include "util/text.hpp"
 
@@ -597,6 +601,131 @@ TEST_F(WindowTest, ProcessPendingEventsOutsideAQuitLetsTheCommandGoOn) {
   EXPECT_TRUE(ranPastEvents);
   EXPECT_EQ(1, ui.processEventsCalls);
   EXPECT_FALSE(ui.quitRequested);
+}
+
+// ---- Quit, the close button and Stop -------------------------------------------------------
+
+class QuitTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"a.out", "b.out", "c.out"})
+      root.Write("drive_c/4nec2/b_out/three/" + std::string(name), "x");
+  }
+  // Add EUTs over three names, with hook run at the event processing of the second.
+  void ListThreeAndAtTheSecond(const std::function<void()>& hook) {
+    ui.AnswerFolder((root.driveC / "4nec2" / "b_out" / "three").string());
+    ui.AtEvents([this, hook] {
+      if (form.progress.file < 2) return false;
+      hook();
+      return true;
+    });
+    form.Run("MIAddEUTs");
+  }
+  bool Listed(const std::string& name) const {
+    return std::find(form.Mout.lines.begin(), form.Mout.lines.end(), name) != form.Mout.lines.end();
+  }
+  int Questions() const {
+    return static_cast<int>(std::count_if(ui.messages.begin(), ui.messages.end(),
+                                          [](const std::string& m) { return m.starts_with("[Question] "); }));
+  }
+};
+
+// No lets the command go on; Yes ends it at its next event processing and quits; a script that
+// queued no answer quits, as it always did.
+TEST_F(QuitTest, QuitOrCloseDuringACommandAsksAndOnlyYesEndsIt) {
+  struct Case {
+    bool close;  // the window's close button instead of Quit
+    std::optional<bool> answer;
+    bool quits;
+  };
+  const Case cases[] = {{false, false, false},
+                        {false, true, true},
+                        {false, std::nullopt, true},
+                        {true, false, false},
+                        {true, true, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.close ? "close " : "Quit ") + (c.answer ? (*c.answer ? "yes" : "no") : "-"));
+    ui.quitRequested = form.closing = false;
+    ui.messages.clear();
+    if (c.answer) ui.AnswerConfirm(*c.answer);
+    bool mayClose = false;
+    ListThreeAndAtTheSecond(
+        [&] { c.close ? void(mayClose = form.CloseQuery()) : void(form.Run("MIQuitClick")); });
+    ASSERT_EQ(1, Questions());
+    EXPECT_EQ("[Question] A file listing is running (2 of 3). Stop it and quit? "s + (c.quits ? "Yes" : "No"),
+              ui.messages.back());
+    EXPECT_FALSE(mayClose) << "the window closes once the command has ended";
+    EXPECT_EQ(c.quits, ui.quitRequested);
+    EXPECT_TRUE(Listed("b.out"));
+    EXPECT_EQ(!c.quits, Listed("c.out"));
+    EXPECT_FALSE(form.Busy());
+  }
+  EXPECT_TRUE(form.CloseQuery()) << "after the Yes the close asks nothing more";
+  EXPECT_EQ(1, Questions());
+}
+
+// A batch's table asks before Quit and close until Save as Txt has saved it or Reset has cleared
+// it; a Data pane with nothing a batch wrote asks nothing.
+TEST_F(QuitTest, AnUnsavedTableAsksBeforeQuitAndClose) {
+  const std::string dipol = SampleOutputText();
+  for (const char* name : {"a.out", "b.out"})
+    root.Write("drive_c/4nec2/b_out/two/" + std::string(name), dipol);
+  AddLine(form.Mdata, "typed, no table");
+  EXPECT_TRUE(form.CloseQuery());
+  EXPECT_EQ(0, Questions());
+  for (const char* drop : {"MISaveasTxtClick", "Reset"}) {
+    SCOPED_TRACE(drop);
+    ui.AnswerFolder((root.driveC / "4nec2" / "b_out" / "two").string());
+    form.Run("MIAddBatchFolderClick");
+    form.Run("MIBatchAnalysePowerClick");
+    ASSERT_TRUE(form.tableUnsaved) << out.str();
+    ui.messages.clear();
+    ui.AnswerConfirm(false);
+    EXPECT_FALSE(form.CloseQuery());
+    ui.AnswerConfirm(false);
+    form.Run("MIQuitClick");
+    EXPECT_FALSE(ui.quitRequested);
+    EXPECT_EQ("[Question] The table in the Data pane is not saved. Quit anyway? No", ui.messages.back());
+    ui.AnswerSave((root.dir / "table.txt").string());
+    form.Run(drop);
+    EXPECT_FALSE(form.tableUnsaved);
+    ui.messages.clear();
+    EXPECT_TRUE(form.CloseQuery());
+    EXPECT_EQ(0, Questions());
+  }
+  ASSERT_TRUE(form.Run("MIBatchAnalysePowerClick"));  // Reset emptied the list: nothing written
+  EXPECT_FALSE(form.tableUnsaved);
+  form.Run("MIQuitClick");
+  EXPECT_TRUE(ui.quitRequested);
+  EXPECT_EQ(0, Questions());
+}
+
+// Stop and Esc end the running command at its next event processing, without a box and without
+// quitting; idle, Esc is not taken and Stop is disabled. Pane edits wait while a command runs.
+TEST_F(QuitTest, StopAndEscEndOnlyARunningCommand) {
+  EXPECT_FALSE(form.StopEnabled());
+  EXPECT_FALSE(form.EscapePressed());
+  EXPECT_TRUE(form.TakesPaneEdits());
+  for (bool escape : {false, true}) {
+    bool enabled = false, stillEnabled = true, edits = true;
+    ListThreeAndAtTheSecond([&] {
+      enabled = form.StopEnabled();
+      edits = form.TakesPaneEdits();
+      if (escape)
+        EXPECT_TRUE(form.EscapePressed());
+      else
+        form.RequestStop();
+      stillEnabled = form.StopEnabled();
+    });
+    EXPECT_TRUE(enabled);
+    EXPECT_FALSE(stillEnabled);
+    EXPECT_FALSE(edits);
+    EXPECT_TRUE(Listed("b.out"));
+    EXPECT_FALSE(Listed("c.out"));
+    EXPECT_FALSE(form.StopEnabled());
+  }
+  EXPECT_FALSE(ui.quitRequested);
+  EXPECT_TRUE(ui.boxes.empty());
 }
 
 }  // namespace

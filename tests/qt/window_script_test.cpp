@@ -61,7 +61,8 @@ class WindowScriptTest : public QObject {
     QTest::addColumn<QByteArray>("mustShow");
     const std::filesystem::path folder =
         std::filesystem::path(VARNEL_SOURCE_DIR) / "tests" / "scripts" / "window";
-    for (const char* name : {"two_folders", "batch_near_field", "eut_column", "single_file", "eight_bit"}) {
+    for (const char* name :
+         {"two_folders", "batch_near_field", "eut_column", "single_file", "eight_bit", "stop"}) {
       const std::string script = TestRoot::Read(folder / (std::string(name) + ".vsc"));
       QByteArray mustShow;
       std::istringstream lines(script);

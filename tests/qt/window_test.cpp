@@ -10,11 +10,13 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <csignal>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -53,6 +55,16 @@ class TestUi : public QtUi {
   void ProcessEvents() override {
     QtUi::ProcessEvents();
     if (duringEvents) std::exchange(duringEvents, nullptr)();
+  }
+  // Yes/No questions are answered from answers (Yes when none is left) and recorded.
+  std::deque<bool> answers;
+  std::vector<std::string> questions;
+  bool Confirm(const std::string&, const std::string& question, bool) override {
+    questions.push_back(question);
+    if (answers.empty()) return true;
+    const bool yes = answers.front();
+    answers.pop_front();
+    return yes;
   }
 
  private:
@@ -280,6 +292,74 @@ class WindowTest : public QObject {
         qPrintable(info));
     QTRY_VERIFY(!window->isVisible());
     QVERIFY(!form->Busy());
+  }
+
+  // A listing of five names stopped at its first: by the status bar's Stop button, by Esc. The
+  // button is enabled only while the command runs.
+  void stopButtonAndEscEndARunningCommand_data() {
+    QTest::addColumn<bool>("escape");
+    QTest::newRow("Stop") << false;
+    QTest::newRow("Esc") << true;
+  }
+  void stopButtonAndEscEndARunningCommand() {
+    QFETCH(bool, escape);
+    for (const char* name : {"a.out", "b.out", "c.out", "d.out", "e.out"})
+      root->Write("drive_c/4nec2/b_out/run/" + std::string(name), "x");
+    ui->folder = WindowsPath(root->Roots(), (root->driveC / "4nec2" / "b_out" / "run").string());
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QPushButton* stop = window->StopButton();
+    QVERIFY(!stop->isEnabled());
+    bool enabledInside = false;
+    ui->duringEvents = [&] {
+      window->SyncFromModel();
+      enabledInside = stop->isEnabled();
+      if (escape)
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+      else
+        QTest::mouseClick(stop, Qt::LeftButton);
+    };
+    window->RunCommand("Button1");
+    QVERIFY(enabledInside);
+    QVERIFY(!stop->isEnabled());
+    const QString info = Shown(window->PaneWidget("Mout"));
+    QVERIFY2(info.contains("a.out") && !info.contains("b.out"), qPrintable(info));
+    QVERIFY(window->isVisible());
+    QVERIFY(ui->messages.empty());
+  }
+
+  // The close button during a command and with an unsaved table asks; No keeps the window and
+  // lets the command go on, Yes closes it (during a command once the command has ended).
+  void closeAsksDuringACommandAndAboutAnUnsavedTable_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("No") << false;
+    QTest::newRow("Yes") << true;
+  }
+  void closeAsksDuringACommandAndAboutAnUnsavedTable() {
+    QFETCH(bool, yes);
+    for (const char* name : {"a.out", "b.out", "c.out"})
+      root->Write("drive_c/4nec2/b_out/run/" + std::string(name), "x");
+    ui->folder = WindowsPath(root->Roots(), (root->driveC / "4nec2" / "b_out" / "run").string());
+    ui->answers = {yes};
+    ui->duringEvents = [this] { window->close(); };
+    window->RunCommand("Button1");
+    QCOMPARE(ui->questions,
+             (std::vector<std::string>{"A file listing is running (1 of 3). Stop it and quit?"}));
+    QCOMPARE(Shown(window->PaneWidget("Mout")).contains("c.out"), !yes);
+    if (yes) {
+      QTRY_VERIFY(!window->isVisible());
+      return;
+    }
+    QVERIFY(window->isVisible());
+    form->tableUnsaved = true;  // as a batch leaves its table
+    ui->answers = {false, false};
+    window->close();
+    QVERIFY(window->isVisible());
+    window->Action("MIQuit")->trigger();
+    QApplication::processEvents();
+    QVERIFY(window->isVisible());
+    QCOMPARE(ui->questions.back(), std::string("The table in the Data pane is not saved. Quit anyway?"));
+    QCOMPARE(ui->questions.size(), std::size_t{3});
   }
 
   // The data pane follows new rows down but stays at its first column; the Info pane stays

@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <chrono>
@@ -78,6 +79,20 @@ VarnelWindow::VarnelWindow(TForm1& form, QtUi& ui) : form_(form), ui_(ui) {
   progressBar_->setTextVisible(false);
   progressBar_->hide();
   statusBar()->addPermanentWidget(progressBar_);
+  // Stop and Esc end the running command; the model decides when they do anything.
+  stopButton_ = new QPushButton(QStringLiteral("Stop"), this);
+  stopButton_->setObjectName(QStringLiteral("Stop"));
+  stopButton_->setEnabled(false);
+  stopButton_->setFocusPolicy(Qt::NoFocus);
+  statusBar()->addPermanentWidget(stopButton_);
+  connect(stopButton_, &QPushButton::clicked, this, [this] {
+    form_.RequestStop();
+    SyncStatus();
+  });
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this, [this] {
+    if (form_.EscapePressed()) SyncStatus();
+  });
   ui_.SetWindow(this);
   pictures_ = std::make_unique<PictureWindows>(form_, form_.platform, this);
   // What the right column needs with this font; the model makes the window at least that
@@ -260,7 +275,7 @@ QMenu* VarnelWindow::BuildPopup(const std::vector<MenuItem>& items, QWidget* own
 }
 
 void VarnelWindow::RunCommand(const std::string& name) {
-  PullEdits();
+  if (form_.TakesPaneEdits()) PullEdits();
   form_.Run(name);
   SyncFromModel();
 }
@@ -325,6 +340,7 @@ void VarnelWindow::SyncStatus() {
   const QString text = ToQt(ProgressText(progress, form_.platform.system.MillisecondsSinceEpoch()));
   if (statusText_->text() != text) statusText_->setText(text);
   const int permille = ProgressPermille(progress);
+  if (stopButton_->isEnabled() != form_.StopEnabled()) stopButton_->setEnabled(form_.StopEnabled());
   if (progress.running) {
     // A command that counts no files shows a busy bar.
     progressBar_->setRange(0, permille < 0 ? 0 : 1000);
@@ -401,8 +417,8 @@ void VarnelWindow::moveEvent(QMoveEvent* event) {
 }
 
 void VarnelWindow::closeEvent(QCloseEvent* event) {
-  // During a command the close is deferred: the command ends at its next event processing
-  // and the window closes afterwards.
+  // The model asks what is to be asked; during a command an agreed close is deferred: the
+  // command ends at its next event processing and the window closes afterwards.
   if (form_.CloseQuery()) {
     event->accept();
   } else {

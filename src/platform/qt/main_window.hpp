@@ -3,6 +3,7 @@
 // and menus from the model, forwards every click to TForm1::Run, hands the user's pane edits
 // back to the model before a command runs, and redraws from the model after a command and at
 // event processing inside one, at most about 30 times a second (never per line or per file).
+// The status bar holds the progress and a Stop button; Esc stops too.
 #include <QMainWindow>
 #include <map>
 #include <memory>
@@ -41,7 +42,9 @@ class VarnelWindow : public QMainWindow {
   // What the status bar shows: the notice while it stands, else the progress line.
   std::string StatusText() const;
   QProgressBar* ProgressBar() const { return progressBar_; }
-  // Widgets -> model: the text of every pane the user has edited.
+  QPushButton* StopButton() const { return stopButton_; }
+  // Widgets -> model: the text of every pane the user has edited (RunCommand does it when the
+  // model takes edits, that is when no command runs).
   void PullEdits();
   // Runs a command by handler or control name the way a click does.
   void RunCommand(const std::string& name);
@@ -89,6 +92,7 @@ class VarnelWindow : public QMainWindow {
   std::map<std::string, QMenu*> popups_;
   QLabel* statusText_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
+  QPushButton* stopButton_ = nullptr;
   qint64 lastSync_ = 0;  // ms on the window's clock
   bool applyingGeometry_ = false;
   bool framed_ = false;

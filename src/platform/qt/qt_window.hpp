@@ -12,8 +12,8 @@ namespace varnel {
 // engineJobs: how many engine processes Batch Conversion keeps running at once (--jobs).
 int RunWindow(int argc, char** argv, System& system, const StartUp& startUp, int engineJobs = 1);
 // The command script of the headless runner against the real window (offscreen when there is
-// no display): same directives and exit statuses; prints read the widgets.
+// no display): same directives and exit statuses; prints read the widgets. printInfo: --progress.
 int RunWindowScript(std::istream& script, std::ostream& out, int argc, char** argv, System& system,
-                    const StartUp& startUp, int engineJobs = 1);
+                    const StartUp& startUp, int engineJobs = 1, bool printInfo = false);
 
 }  // namespace varnel

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QImage>
 #include <QLineEdit>
+#include <QPushButton>
 #include <functional>
 #include <iostream>
 #include <optional>
@@ -53,6 +54,11 @@ class WindowView : public ScriptView {
   std::string Clipboard() override { return FromQt(QGuiApplication::clipboard()->text()); }
   std::string Status() override { return window_.StatusText(); }
   void Wait(int milliseconds) override { ui_.Pause(milliseconds); }
+  // As a person would: on the button as the window shows it now.
+  void PressStop() override {
+    window_.SyncFromModel();
+    window_.StopButton()->click();
+  }
   void Screenshot(const std::string& path, std::size_t file) override {
     AtScriptFile(ui_, window_.Form(), file, [this, path] { Save(path); });
   }
@@ -77,7 +83,7 @@ class WindowView : public ScriptView {
 }  // namespace
 
 int RunWindowScript(std::istream& script, std::ostream& out, int argc, char** argv, System& system,
-                    const StartUp& startUp, int engineJobs) {
+                    const StartUp& startUp, int engineJobs, bool printInfo) {
   // Without a display the window runs offscreen.
   if (qgetenv("QT_QPA_PLATFORM").isEmpty() && qgetenv("DISPLAY").isEmpty() &&
       qgetenv("WAYLAND_DISPLAY").isEmpty())
@@ -94,7 +100,7 @@ int RunWindowScript(std::istream& script, std::ostream& out, int argc, char** ar
   mainWindow.show();
   QApplication::processEvents();
   WindowView view(mainWindow, ui, out);
-  return RunScriptOn(script, out, answers, *form, view);
+  return RunScriptOn(script, out, answers, *form, view, {}, printInfo);
 }
 
 }  // namespace varnel

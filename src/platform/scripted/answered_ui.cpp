@@ -49,19 +49,16 @@ void AnsweredUi::RequestQuit() {
 }
 void AnsweredUi::ProcessEvents() {
   window_.ProcessEvents();
-  if (!atEvents) return;
-  const std::function<void()> hook = atEvents;  // the hook may end itself
-  hook();
+  answers_.RunEventHooks();
 }
 
 void AtScriptFile(AnsweredUi& ui, const TForm1& form, std::size_t file, std::function<void()> take) {
   if (file == 0) return take();
-  ui.atEvents = [&ui, &form, file, take = std::move(take)] {
-    if (form.progress.file < file) return;
-    const std::function<void()> taking = take;  // ending atEvents ends this lambda
-    ui.atEvents = nullptr;
-    taking();
-  };
+  ui.Answers().AtEvents([&form, file, take = std::move(take)] {
+    if (form.progress.file < file) return false;
+    take();
+    return true;
+  });
 }
 
 }  // namespace varnel

@@ -38,10 +38,9 @@ class AnsweredUi : public UserInterface {
   int ScreenHeight() override;
   void Pause(int milliseconds) override;
   void RequestQuit() override;
-  // The window's event processing, then atEvents.
+  // The window's event processing, then the hooks of the script's answers (ScriptedUi::AtEvents).
   void ProcessEvents() override;
-
-  std::function<void()> atEvents;  // runs at each event processing inside a command
+  ScriptedUi& Answers() { return answers_; }
 
  private:
   UserInterface& window_;

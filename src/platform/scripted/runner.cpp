@@ -5,11 +5,13 @@
 #include <charconv>
 #include <exception>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <istream>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/conversion.hpp"
@@ -114,16 +116,66 @@ class ModelView : public ScriptView {
     return ProgressText(form_.progress, form_.platform.system.MillisecondsSinceEpoch());
   }
   void Screenshot(const std::string&, std::size_t) override {}
+  void PressStop() override { form_.RequestStop(); }
 
  private:
   TForm1& form_;
 };
 
+// The lines of a pane printed as they are written: after a clear from its first line on, else
+// the lines added since; a line among the last ones printed that has changed since (a
+// conversion completing its line) is printed again. Only the last lines are looked at again,
+// so a long run costs no more per change than a short one.
+class LinePrinter {
+ public:
+  LinePrinter(const Pane& pane, std::ostream& out) : pane_(pane), out_(out) {}
+  void Print() {
+    if (pane_.revision == revision_ && pane_.rewrites == rewrites_) return;
+    if (pane_.clears != clears_) {
+      printed_.clear();
+      clears_ = pane_.clears;
+    } else if (pane_.rewrites != rewrites_) {
+      if (printed_.size() > pane_.lines.size()) printed_.resize(pane_.lines.size());
+      constexpr std::size_t kLookedAgain = 64;
+      for (std::size_t i = printed_.size() > kLookedAgain ? printed_.size() - kLookedAgain : 0;
+           i < printed_.size(); ++i) {
+        const std::size_t hash = std::hash<std::string_view>{}(pane_.lines[i]);
+        if (hash == printed_[i]) continue;
+        printed_[i] = hash;
+        out_ << std::string_view(pane_.lines[i]) << '\n';
+      }
+    }
+    for (std::size_t i = printed_.size(); i < pane_.lines.size(); ++i) {
+      printed_.push_back(std::hash<std::string_view>{}(pane_.lines[i]));
+      out_ << std::string_view(pane_.lines[i]) << '\n';
+    }
+    out_.flush();
+    revision_ = pane_.revision;
+    rewrites_ = pane_.rewrites;
+  }
+
+ private:
+  const Pane& pane_;
+  std::ostream& out_;
+  std::vector<std::size_t> printed_;  // the hash of each line printed, as it read then
+  std::uint64_t revision_ = 0, rewrites_ = 0, clears_ = 0;
+};
+
 class Runner {
  public:
   Runner(ScriptedUi& answers, TForm1& form, ScriptView& view, std::ostream& out,
-         const ScriptCommandFilter& mayStart)
-      : answers_(answers), form_(form), view_(view), out_(out), mayStart_(mayStart) {}
+         const ScriptCommandFilter& mayStart, bool printInfo)
+      : answers_(answers), form_(form), view_(view), out_(out), mayStart_(mayStart) {
+    if (!printInfo) return;
+    info_.emplace(form_.Mout, out_);
+    info_->Print();
+    answers_.AtEvents([this] {
+      info_->Print();
+      return false;
+    });
+  }
+  // The hooks refer to the runner.
+  ~Runner() { answers_.ClearEventHooks(); }
 
   // Runs one directive; false when the script is to end (the application was told to quit).
   bool Execute(const std::vector<Argument>& arguments) {
@@ -144,7 +196,16 @@ class Runner {
       if (!form_.HasCommand(arguments[1].text)) throw ScriptError{"unknown command " + arguments[1].text};
       if (mayStart_ && !mayStart_(arguments[1].text)) return true;
       view_.Run(arguments[1].text);
+      if (info_) info_->Print();
       if (answers_.quitRequested) return false;
+    } else if (directive == "stop") {
+      if (arguments.size() > 2) throw ScriptError{"wrong number of arguments"};
+      const std::size_t file = arguments.size() == 2 ? ParseNumber<std::size_t>(arguments[1].text) : 0;
+      answers_.AtEvents([this, file] {
+        if (!form_.progress.running || form_.progress.file < file) return false;
+        view_.PressStop();
+        return true;
+      });
     } else if (directive == "print") {
       Print(arguments);
     } else if (directive == "screenshot") {
@@ -240,6 +301,7 @@ class Runner {
   std::ostream& out_;
   const ScriptCommandFilter& mayStart_;
   const std::string startFolder_ = form_.platform.system.CurrentFolder();
+  std::optional<LinePrinter> info_;
 };
 
 }  // namespace
@@ -258,8 +320,8 @@ bool StartMainWindow(Platform platform, const StartUp& startUp, std::optional<TF
   }
 }
 
-int RunScript(std::istream& script, std::ostream& out, System& system, const StartUp& startUp,
-              int engineJobs) {
+int RunScript(std::istream& script, std::ostream& out, System& system, const StartUp& startUp, int engineJobs,
+              bool printInfo) {
   ScriptedUi ui(out, system);
   // A script runs in real time: the engine waits and the split-mode pauses sleep instead of
   // spinning.
@@ -267,7 +329,7 @@ int RunScript(std::istream& script, std::ostream& out, System& system, const Sta
   std::optional<TForm1> form;
   if (!StartMainWindow({system, ui}, startUp, form, out, engineJobs)) return 1;
   ModelView view(*form);
-  return RunScriptOn(script, out, ui, *form, view);
+  return RunScriptOn(script, out, ui, *form, view, {}, printInfo);
 }
 
 int RunScriptOn(ScriptedUi& answers, TForm1& form, std::istream& script, std::ostream& out,
@@ -277,8 +339,8 @@ int RunScriptOn(ScriptedUi& answers, TForm1& form, std::istream& script, std::os
 }
 
 int RunScriptOn(std::istream& script, std::ostream& out, ScriptedUi& answers, TForm1& form, ScriptView& view,
-                const ScriptCommandFilter& mayStart) {
-  Runner runner(answers, form, view, out, mayStart);
+                const ScriptCommandFilter& mayStart, bool printInfo) {
+  Runner runner(answers, form, view, out, mayStart, printInfo);
   std::string line;
   int lineNumber = 0;
   while (std::getline(script, line)) {
@@ -309,6 +371,43 @@ int EngineJobsOption(const std::string& text, std::ostream& err) {
   if (jobs >= 1 && jobs <= MostParallelRuns()) return jobs;
   err << "varnel: --jobs takes a whole number from 1 to " << MostParallelRuns() << "\n";
   return 0;
+}
+
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& arguments, std::ostream& err) {
+  CommandLine line;
+  bool jobsGiven = false;
+  auto refuse = [&err](const std::string& reason) -> std::optional<CommandLine> {
+    err << "varnel: " << reason << "\n";
+    return std::nullopt;
+  };
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& option = arguments[i];
+    const bool takesValue = option == "--jobs" || option == "--script" || option == "--screenshot";
+    if (takesValue && i + 1 == arguments.size()) return refuse(option + " needs a value");
+    const bool twice = (option == "--jobs" && jobsGiven) || (option == "--script" && line.script) ||
+                       (option == "--screenshot" && line.screenshot) ||
+                       (option == "--window" && line.window) || (option == "--progress" && line.progress);
+    if (twice) return refuse(option + " is given twice");
+    if (option == "--jobs") {
+      line.engineJobs = EngineJobsOption(arguments[++i], err);
+      if (line.engineJobs == 0) return std::nullopt;
+      jobsGiven = true;
+    } else if (option == "--script") {
+      line.script = arguments[++i];
+    } else if (option == "--screenshot") {
+      line.screenshot = arguments[++i];
+    } else if (option == "--window") {
+      line.window = true;
+    } else if (option == "--progress") {
+      line.progress = true;
+    } else {
+      return refuse("unknown option " + option);
+    }
+  }
+  if ((line.window || line.progress) && !line.script)
+    return refuse("--window and --progress go with --script");
+  if (line.screenshot && line.script) return refuse("--screenshot opens the window: not with --script");
+  return line;
 }
 
 int RunOverScriptFile(const std::string& path, std::ostream& err,

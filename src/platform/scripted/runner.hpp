@@ -24,6 +24,8 @@
 //   print status                     the status line (the running command's progress)
 //   screenshot PNG [N]               with --window: a picture of the window, now or once the
 //                                    next command has begun its file N
+//   stop [N]                         Stop is pressed at the next command's first event
+//                                    processing once it has begun its file N (0: at once)
 //   wait MS                          with --window: the window goes on for MS milliseconds
 //                                    (to be looked at, or pictured from outside)
 //   picture fieldmap|table FILE ...  the field map or the Data pane's plots as SVG (or PNG),
@@ -39,6 +41,9 @@
 //
 // `varnel --script` writes this output to standard output line by line, so nothing printed is
 // lost when the runner is ended; SIGTERM, SIGINT and SIGHUP also end the engine it waits for.
+// With --progress every line a command writes into the Info pane is printed as it is written
+// (at the command's event processing and when it ends); a line the command completes later
+// (a conversion's "......done.") is printed again as it then reads.
 #include <functional>
 #include <iosfwd>
 #include <optional>
@@ -63,12 +68,24 @@ bool StartMainWindow(Platform platform, const StartUp& startUp, std::optional<TF
 
 // The script over the system, answered by a scripted interface. engineJobs: how many engine
 // processes Batch Conversion keeps running at once (--jobs).
+// printInfo: --progress.
 int RunScript(std::istream& script, std::ostream& out, System& system, const StartUp& startUp,
-              int engineJobs = 1);
+              int engineJobs = 1, bool printInfo = false);
 
 // The program's command line, the same on every system. The value of --jobs: a whole number from
 // 1 to the processor count; 0, with the reason on err, when it is not.
 int EngineJobsOption(const std::string& text, std::ostream& err);
+// The options, in any order: --jobs N, --script FILE, --window and --progress (with --script
+// only), --screenshot FILE.png (not with --script). Nothing, with the reason on err, for an
+// unknown option, one given twice, a missing value or a combination that is not allowed.
+struct CommandLine {
+  int engineJobs = 1;
+  std::optional<std::string> script;
+  bool window = false;
+  bool progress = false;
+  std::optional<std::string> screenshot;
+};
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& arguments, std::ostream& err);
 // Runs run over the script FILE ("-" is standard input); 2, with the reason on err, when the
 // file cannot be read.
 int RunOverScriptFile(const std::string& path, std::ostream& err,
@@ -90,6 +107,8 @@ class ScriptView {
   virtual void Screenshot(const std::string& path, std::size_t file) = 0;
   // The window handles its events for that long; headless nothing happens.
   virtual void Wait(int milliseconds) { (void)milliseconds; }
+  // A click on the window's Stop button (headless: the model's stop).
+  virtual void PressStop() = 0;
 };
 
 // Which handlers a `run` line starts, and whether `picture` lines (asked as "picture") write
@@ -99,8 +118,9 @@ using ScriptCommandFilter = std::function<bool(const std::string& handler)>;
 
 // The script against a model already built, answered by the queues of answers and shown by view.
 // Same directives and exit statuses as RunScript; `print status` prints the view's status line.
+// printInfo: the Info pane's lines as they are written (--progress).
 int RunScriptOn(std::istream& script, std::ostream& out, ScriptedUi& answers, TForm1& form, ScriptView& view,
-                const ScriptCommandFilter& mayStart = {});
+                const ScriptCommandFilter& mayStart = {}, bool printInfo = false);
 // The same headless, on the model itself (no sample tree is created).
 int RunScriptOn(ScriptedUi& answers, TForm1& form, std::istream& script, std::ostream& out,
                 const ScriptCommandFilter& mayStart);

@@ -147,6 +147,25 @@ std::optional<std::string> ScriptedUi::ChooseFolder(const std::string& initialFo
   return folder;
 }
 
+void ScriptedUi::ProcessEvents() {
+  ++processEventsCalls;
+  RunEventHooks();
+}
+
+void ScriptedUi::AtEvents(std::function<bool()> hook) { hooks_.push_back(std::move(hook)); }
+
+void ScriptedUi::RunEventHooks() {
+  // A hook may add hooks or process events itself: the list is taken out while they run.
+  std::vector<std::function<bool()>> running;
+  running.swap(hooks_);
+  for (std::size_t i = 0; i < running.size(); ++i)
+    if (running[i]()) running[i] = nullptr;
+  std::erase_if(running, [](const std::function<bool()>& hook) { return !hook; });
+  running.insert(running.end(), std::make_move_iterator(hooks_.begin()),
+                 std::make_move_iterator(hooks_.end()));
+  hooks_ = std::move(running);
+}
+
 void ScriptedUi::OpenDocument(const std::string& path) { Print("[Open] " + path); }
 
 void ScriptedUi::Pause(int milliseconds) {

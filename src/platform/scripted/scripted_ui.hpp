@@ -4,6 +4,7 @@
 // it appears ("[Info] text", "[Warning] text", "[Error] text") and kept in messages. A dialog
 // with no queued answer of its kind is cancelled and reported as "[Dialog] <title>: no answer".
 #include <deque>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -52,7 +53,13 @@ class ScriptedUi : public UserInterface {
   void OpenDocument(const std::string& path) override;  // recorded as "[Open] path"
   int ScreenWidth() override { return screenWidth; }
   int ScreenHeight() override { return screenHeight; }
-  void ProcessEvents() override { ++processEventsCalls; }
+  // Counts the call and runs the hooks of AtEvents.
+  void ProcessEvents() override;
+  // hook runs at every event processing from now on until it returns true (done). Hooks run in
+  // the order they were given; a hook may give another.
+  void AtEvents(std::function<bool()> hook);
+  void RunEventHooks();
+  void ClearEventHooks() { hooks_.clear(); }
   void Pause(int milliseconds) override;
   void RequestQuit() override { quitRequested = true; }
 
@@ -69,6 +76,7 @@ class ScriptedUi : public UserInterface {
   std::deque<std::optional<std::string>> open_, save_, folder_, ask_;
   std::deque<std::vector<std::string>> point_;
   std::deque<bool> confirm_;
+  std::vector<std::function<bool()>> hooks_;
 };
 
 }  // namespace varnel

@@ -17,6 +17,7 @@ using win32_detail::Wide;
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"VarnelMainWindow";
+constexpr int kStopButton = 999;     // the status bar's Stop
 constexpr int kFirstCommand = 1000;  // menu entries, context-menu entries and buttons
 constexpr int kFirstRadio = 3000;    // kFirstRadio + 16 * group + item
 constexpr int kFirstEditor = 2000;   // the panes' editors
@@ -181,6 +182,9 @@ void Win32Window::BuildControls() {
   progressBar_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, 0, 0, 0, 0, status_, nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
   SendMessageW(progressBar_, PBM_SETRANGE32, 0, 1000);
+  // A child of the main window laid over the status bar, so that its clicks reach OnCommand.
+  stop_ = Child(L"BUTTON", "Stop", BS_PUSHBUTTON, 0, kStopButton);
+  EnableWindow(stop_, FALSE);
 
   // The hover hint of pane M.
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
@@ -380,17 +384,21 @@ void Win32Window::LayOutStatusBar() {
   SendMessageW(status_, WM_SIZE, 0, 0);
   RECT client;
   GetClientRect(status_, &client);
-  const int parts[] = {std::max<int>(client.right - 240, 10), -1};
-  SendMessageW(status_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+  const int parts[] = {std::max<int>(client.right - 300, 10), std::max<int>(client.right - 80, 20), -1};
+  SendMessageW(status_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
   RECT part;
   SendMessageW(status_, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&part));
-  SetWindowPos(progressBar_, nullptr, part.left + 2, part.top + 2, part.right - part.left - 20,
+  SetWindowPos(progressBar_, nullptr, part.left + 2, part.top + 2, part.right - part.left - 4,
                part.bottom - part.top - 4, SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageW(status_, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&part));
+  MapWindowPoints(status_, hwnd_, reinterpret_cast<POINT*>(&part), 2);
+  SetWindowPos(stop_, HWND_TOP, part.left + 2, part.top + 1, part.right - part.left - 20,
+               part.bottom - part.top - 2, SWP_NOACTIVATE);
 }
 
 void Win32Window::RunCommand(const std::string& name) {
   // Edits made while a command runs stay in the pane until the next command starts.
-  if (!form_.Busy()) PullEdits();
+  if (form_.TakesPaneEdits()) PullEdits();
   form_.Run(name);
   if (hwnd_) SyncFromModel();
 }
@@ -473,6 +481,7 @@ void Win32Window::SyncStatus() {
     if (notice_.empty())
       SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(UiText(text).c_str()));
   }
+  if ((IsWindowEnabled(stop_) != FALSE) != form_.StopEnabled()) EnableWindow(stop_, form_.StopEnabled());
   const int permille = ProgressPermille(progress);
   // A command that counts no files shows a busy bar.
   const bool busy = progress.running && permille < 0;
@@ -501,6 +510,12 @@ std::string Win32Window::StatusText() const { return notice_.empty() ? statusSho
 
 bool Win32Window::PreTranslate(MSG& message) {
   if (!hwnd_) return false;
+  // Esc anywhere in the main window stops the running command; idle it goes on to the control.
+  if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE &&
+      (message.hwnd == hwnd_ || IsChild(hwnd_, message.hwnd)) && form_.EscapePressed()) {
+    SyncStatus();
+    return true;
+  }
   if (accelerators_ && TranslateAcceleratorW(hwnd_, accelerators_, &message)) return true;
   if (pictures_ && pictures_->PreTranslate(message)) return true;
   return IsDialogMessageW(hwnd_, &message) != FALSE;
@@ -546,7 +561,19 @@ const Win32Window::RadioSlot* Win32Window::RadioOf(HWND control) const {
   return nullptr;
 }
 
+void Win32Window::PressStop() {
+  if (!hwnd_) return;
+  SyncStatus();  // the button as the window shows it now
+  if (IsWindowEnabled(stop_))
+    SendMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(kStopButton, BN_CLICKED), reinterpret_cast<LPARAM>(stop_));
+}
+
 void Win32Window::OnCommand(int id, int code, HWND control) {
+  if (id == kStopButton) {
+    form_.RequestStop();
+    SyncStatus();
+    return;
+  }
   if (id >= kFirstCommand && id < kFirstCommand + static_cast<int>(commands_.size())) {
     if (code == 0 || code == 1) RunCommand(commands_[static_cast<std::size_t>(id - kFirstCommand)]);
     return;
@@ -625,8 +652,8 @@ LRESULT Win32Window::Message(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_CLOSE:
-      // During a command the close is deferred: the command ends at its next event processing
-      // and the window closes afterwards.
+      // The model asks what is to be asked; during a command an agreed close is deferred: the
+      // command ends at its next event processing and the window closes afterwards.
       if (form_.CloseQuery()) DestroyWindow(hwnd);
       return 0;
     case WM_DESTROY:

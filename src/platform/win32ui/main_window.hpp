@@ -3,7 +3,8 @@
 // groups, the menu bar with its accelerators and the two context menus from the model's tables,
 // forwards every click to TForm1::Run, hands the user's pane edits back to the model before a
 // command runs, and redraws from the model after a command and at event processing inside one,
-// at most about 30 times a second (never per line or per file). The panes are PaneViews.
+// at most about 30 times a second (never per line or per file). The panes are PaneViews. The
+// status bar holds the progress and a Stop button; Esc stops too.
 #include <windows.h>
 
 #include <array>
@@ -46,8 +47,12 @@ class Win32Window {
   void PullEdits();
   // Runs a command by handler or control name the way a click does.
   void RunCommand(const std::string& name);
-  // Accelerators and keyboard navigation for a message of the thread's queue; true when done.
+  // Esc (the model's stop), accelerators and keyboard navigation for a message of the thread's
+  // queue; true when done.
   bool PreTranslate(MSG& message);
+  // A click on the status bar's Stop button, when it is enabled (it is while a command runs).
+  void PressStop();
+  HWND StopButton() const { return stop_; }
 
   // What a script's clicks and prints reach: a menu entry, context-menu entry or button by its
   // control name, sent as its click (false when the window has no such control); a radio item;
@@ -99,7 +104,7 @@ class Win32Window {
   HBRUSH white_ = nullptr;
   HACCEL accelerators_ = nullptr;
   HMENU popup1_ = nullptr, popup2_ = nullptr;
-  HWND status_ = nullptr, progressBar_ = nullptr, tooltip_ = nullptr;
+  HWND status_ = nullptr, progressBar_ = nullptr, tooltip_ = nullptr, stop_ = nullptr;
   std::map<std::string, PaneSlot> panes_;
   std::unique_ptr<PictureWindows> pictures_;
   std::map<std::string, HWND> regions_;

@@ -46,6 +46,7 @@ class WindowView : public ScriptView {
     AtScriptFile(ui_, window_.Form(), file, [this, path] { Save(path); });
   }
   void Wait(int milliseconds) override { ui_.Pause(milliseconds); }
+  void PressStop() override { window_.PressStop(); }
 
  private:
   static std::wstring CurrentFolder() {
@@ -111,7 +112,7 @@ int RunWindow(System& system, const StartUp& startUp, int engineJobs) {
 }
 
 int RunWindowScript(std::istream& script, std::ostream& out, System& system, const StartUp& startUp,
-                    int engineJobs) {
+                    int engineJobs, bool printInfo) {
   InitialiseControls();
   ScriptedUi answers(out, system);
   answers.realPause = true;
@@ -123,7 +124,7 @@ int RunWindowScript(std::istream& script, std::ostream& out, System& system, con
   ShowWindow(window.Handle(), SW_SHOWNOACTIVATE);
   PumpMessages(&window);
   WindowView view(window, native, ui, out);
-  return RunScriptOn(script, out, answers, *form, view);
+  return RunScriptOn(script, out, answers, *form, view, {}, printInfo);
 }
 
 }  // namespace varnel

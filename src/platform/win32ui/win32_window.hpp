@@ -14,8 +14,8 @@ namespace varnel {
 int RunWindow(System& system, const StartUp& startUp, int engineJobs = 1);
 // The script against the real window: boxes and dialogs are answered from the script's queues,
 // clicks go to the window's controls and every print reads what the controls show. Same
-// directives and exit statuses as headless.
+// directives and exit statuses as headless. printInfo: --progress.
 int RunWindowScript(std::istream& script, std::ostream& out, System& system, const StartUp& startUp,
-                    int engineJobs = 1);
+                    int engineJobs = 1, bool printInfo = false);
 
 }  // namespace varnel
