@@ -26,16 +26,17 @@ complete() { grep -l 'RUN TIME' "$tree/b_out/M_"/*.out 2> /dev/null | wc -l; }
 
 printf 'answer folder "c:\\4nec2\\b_in\\M_"\nrun BatchConversion1Click\n' > "$root/convert.vsc"
 start=$(date +%s.%N)
-run "$root/convert.vsc" > /dev/null &
+# exec: the pid is the program's own, not that of a shell around it.
+(exec env -u USERPROFILE WINEPREFIX="$root" HOME="$root/home" "$varnel" --jobs "$jobs" --script "$root/convert.vsc" > /dev/null) &
 pid=$!
 while [ "$(complete)" -lt "$kill_at" ]; do sleep 0.05; done
 kill -9 "$pid"
-wait "$pid" || true
+wait "$pid" 2> /dev/null || true
 killed=$(date +%s.%N)
 sleep 1
 before=$(complete)
 present=$(ls "$tree/b_out/M_"/*.out 2> /dev/null | wc -l)
-engines=$(pgrep -fc "$root" || true)
+engines=$(pgrep -fc "$root|varnel-engine-" || true)
 
 printf 'answer folder "c:\\4nec2\\b_in\\M_"\nrun ResumeBatchConversion1Click\nprint Mout\n' > "$root/resume.vsc"
 resume_start=$(date +%s.%N)
