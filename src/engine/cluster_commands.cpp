@@ -41,16 +41,6 @@ std::string ProgramOnPath(System& system, const std::string& program) {
   return "";
 }
 
-bool OutputIsComplete(System& system, const std::string& path) {
-  if (!system.FileExists(path)) return false;
-  try {
-    const std::string text = system.ReadFile(path);
-    return OutputPrint(text).Complete();
-  } catch (const InOutError&) {
-    return false;
-  }
-}
-
 // Starts the program with its parameter text in folder and waits for its end, processing
 // events; false when it could not be started.
 bool RunInFolder(TForm1& form, const std::string& program, const std::string& parameters,
@@ -119,22 +109,6 @@ std::optional<JobAnswers> AskJobAnswers(UserInterface& ui, const std::string& ca
   return JobAnswers{static_cast<std::size_t>(*atOnce), engine};
 }
 
-// The output folder's problem for a deck folder, as Batch Conversion refuses it; "" when none.
-std::string OutputFolderProblem(System& system, const std::string& deckFolder, const std::string& lastFolder,
-                                const std::string& outputFolder) {
-  if (lastFolder.empty() || (lastFolder.size() == 2 && lastFolder[1] == ':'))
-    return "The batch folder " + deckFolder + " is a drive root: its output folder would be " + kOutputRoot +
-           " itself. Abort command!";
-  if (system.FolderWithin(outputFolder, deckFolder) || system.FolderWithin(deckFolder, outputFolder))
-    return "The output folder " + outputFolder + " would delete the decks of " + deckFolder +
-           ". Abort command!";
-  std::string problem = TargetFolderProblem(outputFolder, kOutputRoot);
-  if (problem.empty()) problem = FixedFolderInside(system, outputFolder);
-  if (!problem.empty())
-    return "Target folder refused (" + problem + "): " + outputFolder + ". Abort command!";
-  return "";
-}
-
 // What the tasks reported so far, by deck.
 struct JobReports {
   std::map<std::string, ChunkLine> byDeck;
@@ -199,34 +173,16 @@ void TForm1::ClusterConversion1Click() {
   if (!answers) return;
 
   // Everything is answered: only now is the window reset.
-  Reset();
-  params.BatchFolder = *chosen;
-  const std::string lastFolder = LastFolder(params.BatchFolder);
-  ClearPane(Mout);
-  AddLine(Mout, "--------------- Cluster Conversion ----------------");
-  AddLine(Mout, "EngineName.....: " + answers->engine);
-  AddLine(Mout, "Batch Folder selected: " + params.BatchFolder);
-  AddLine(Mout, "Last Folder: " + lastFolder);
-  TextList skipped;
-  ListFiles(system, params.BatchFolder + "\\*.nec", params.BatchFiles, &skipped);
-  if (!skipped.empty()) AddLine(Mout, SkippedNamesLine(skipped));
-
-  const std::string outputFolder = kOutputRoot + lastFolder + "\\";
-  if (const std::string problem = OutputFolderProblem(system, params.BatchFolder, lastFolder, outputFolder);
-      !problem.empty()) {
-    ShowWarning(platform.ui, problem);
-    return;
-  }
+  const std::string outputFolder =
+      StartBatchConversion(*this, "Cluster Conversion", *chosen, answers->engine);
+  if (outputFolder.empty()) return;
   FolderLock lock(platform, outputFolder);
   if (!lock.Held()) return;
+  FolderLock deckLock(platform, IncludeBackslash(params.BatchFolder));
+  if (!deckLock.Held()) return;
   // An existing output folder is kept: its complete outputs are results, the rest is done anew.
-  if (!system.FolderExists(outputFolder)) {
-    if (!CreateFolder(system, outputFolder)) {
-      ShowWarning(platform.ui, "Folder was not created. Abort command!");
-      return;
-    }
-    AddLine(Mout, "New Folder sucessfully created: " + outputFolder);
-  }
+  if (!CreateTargetFolder(*this, outputFolder, RecreateOptions::BatchConversion())) return;
+  const std::string lastFolder = LastFolder(params.BatchFolder);
 
   const TextList decks = params.BatchFiles;
   ClusterJob job;
@@ -239,7 +195,7 @@ void TForm1::ClusterConversion1Click() {
   std::size_t kept = 0;
   for (std::size_t i = 0; i < decks.size(); ++i) {
     if (i % 50 == 0) ProcessPendingEvents();
-    if (OutputIsComplete(system, outputFolder + OutputFileName(decks[i])))
+    if (OutputComplete(system, outputFolder + OutputFileName(decks[i])))
       ++kept;
     else
       job.decks.push_back(decks[i]);
@@ -308,7 +264,7 @@ void TForm1::ClusterConversion1Click() {
     for (std::size_t i = 0; i < job.decks.size(); ++i) {
       const std::string& deck = job.decks[i];
       const std::string output = outputFolder + OutputFileName(deck);
-      if (OutputIsComplete(system, output)) continue;
+      if (OutputComplete(system, output)) continue;
       const bool partial = system.FileExists(output) && system.RemoveFile(output);
       const auto report = reports.byDeck.find(deck);
       const std::string log = "task-" + std::to_string(i / job.chunk) + ".log";

@@ -35,6 +35,14 @@ bool OutputComplete(System& system, const std::string& path);
 // drive root such as "C:\".
 std::string LastFolder(const std::string& path);
 
+class TForm1;
+// The start of every batch conversion once its folder is chosen (and its other questions are
+// answered): the reset, the header lines with the caption and the engine, the deck list of the
+// chosen folder (the current folder) and the refusals of a folder whose output folder would be
+// unsafe. The output folder C:\4nec2\b_out\<last folder>\, or "" when the command ends here.
+std::string StartBatchConversion(TForm1& form, const std::string& caption, const std::string& chosen,
+                                 const std::string& engine);
+
 // The most engine runs Batch Conversion may keep going at once: the machine's processor count.
 int MostParallelRuns();
 

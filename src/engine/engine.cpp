@@ -256,15 +256,22 @@ void EndBatchConversion(TForm1& form, const std::string& caption, const Conversi
 std::string BeginBatchConversion(TForm1& form, const std::string& caption) {
   std::optional<std::string> chosen = form.platform.ui.ChooseFolder(kDeckFolder);
   if (!chosen) return "";
+  return StartBatchConversion(form, caption, *chosen, form.params.EngineName);
+}
+
+}  // namespace
+
+std::string StartBatchConversion(TForm1& form, const std::string& caption, const std::string& chosen,
+                                 const std::string& engine) {
   form.Reset();
   WorkingParameters& params = form.params;
   UserInterface& ui = form.platform.ui;
-  params.BatchFolder = *chosen;
+  params.BatchFolder = chosen;
   const std::string lastFolder = LastFolder(params.BatchFolder);
 
   ClearPane(form.Mout);
   AddLine(form.Mout, "--------------- " + caption + " ----------------");
-  AddLine(form.Mout, "EngineName.....: " + params.EngineName);
+  AddLine(form.Mout, "EngineName.....: " + engine);
   AddLine(form.Mout, "Batch Folder selected: " + params.BatchFolder);
   AddLine(form.Mout, "Last Folder: " + lastFolder);
 
@@ -293,6 +300,8 @@ std::string BeginBatchConversion(TForm1& form, const std::string& caption) {
   }
   return outputFolder;
 }
+
+namespace {
 
 // The question before Batch Conversion deletes earlier results; "" when the output folder
 // holds no file.
