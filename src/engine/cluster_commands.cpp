@@ -176,10 +176,8 @@ void TForm1::ClusterConversion1Click() {
   const std::string outputFolder =
       StartBatchConversion(*this, "Cluster Conversion", *chosen, answers->engine);
   if (outputFolder.empty()) return;
-  FolderLock lock(platform, outputFolder);
-  if (!lock.Held()) return;
-  FolderLock deckLock(platform, IncludeBackslash(params.BatchFolder));
-  if (!deckLock.Held()) return;
+  const ConversionLocks locks(*this, outputFolder);
+  if (!locks.Held()) return;
   // An existing output folder is kept: its complete outputs are results, the rest is done anew.
   if (!CreateTargetFolder(*this, outputFolder, RecreateOptions::BatchConversion())) return;
   const std::string lastFolder = LastFolder(params.BatchFolder);

@@ -2,7 +2,10 @@
 // The naming rules of the engine runs: the fixed engine table, the output file name of a deck
 // and the last folder of a batch folder.
 #include <array>
+#include <optional>
 #include <string>
+
+#include "decks/folders.hpp"
 
 #include "platform/system.hpp"
 #include "util/tree.hpp"
@@ -42,6 +45,18 @@ class TForm1;
 // unsafe. The output folder C:\4nec2\b_out\<last folder>\, or "" when the command ends here.
 std::string StartBatchConversion(TForm1& form, const std::string& caption, const std::string& chosen,
                                  const std::string& engine);
+
+// The locks a batch conversion holds while it runs, on its output folder and then on its deck
+// folder (params.BatchFolder), so that no second program recreates or converts into either.
+class ConversionLocks {
+ public:
+  ConversionLocks(TForm1& form, const std::string& outputFolder);
+  bool Held() const { return decks_.has_value() && decks_->Held(); }
+
+ private:
+  FolderLock output_;
+  std::optional<FolderLock> decks_;
+};
 
 // The most engine runs Batch Conversion may keep going at once: the machine's processor count.
 int MostParallelRuns();

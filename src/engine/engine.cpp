@@ -317,6 +317,11 @@ std::string DeleteResultsQuestion(System& system, const std::string& outputFolde
 
 }  // namespace
 
+ConversionLocks::ConversionLocks(TForm1& form, const std::string& outputFolder)
+    : output_(form.platform, outputFolder) {
+  if (output_.Held()) decks_.emplace(form.platform, IncludeBackslash(form.params.BatchFolder));
+}
+
 void TForm1::MI_NEC1500Click() { ChooseEngine(*this, 0); }
 void TForm1::MI_NEC5000Click() { ChooseEngine(*this, 1); }
 void TForm1::MI_NEC11000Click() { ChooseEngine(*this, 2); }
@@ -353,11 +358,8 @@ void TForm1::BatchConversion1Click() {
   const std::string caption = "Batch Conversion";
   const std::string outputFolder = BeginBatchConversion(*this, caption);
   if (outputFolder.empty()) return;
-  // Held while the batch runs: no second program recreates or converts into either folder.
-  FolderLock outputLock(platform, outputFolder);
-  if (!outputLock.Held()) return;
-  FolderLock deckLock(platform, IncludeBackslash(params.BatchFolder));
-  if (!deckLock.Held()) return;
+  const ConversionLocks locks(*this, outputFolder);
+  if (!locks.Held()) return;
   RecreateOptions options = RecreateOptions::BatchConversion();
   options.deleteQuestion = DeleteResultsQuestion(platform.system, outputFolder);
   if (!RecreateTargetFolder(*this, outputFolder, options)) return;
@@ -373,10 +375,8 @@ void TForm1::ResumeBatchConversion1Click() {
   const std::string caption = "Resume Batch Conversion";
   const std::string outputFolder = BeginBatchConversion(*this, caption);
   if (outputFolder.empty()) return;
-  FolderLock outputLock(platform, outputFolder);
-  if (!outputLock.Held()) return;
-  FolderLock deckLock(platform, IncludeBackslash(params.BatchFolder));
-  if (!deckLock.Held()) return;
+  const ConversionLocks locks(*this, outputFolder);
+  if (!locks.Held()) return;
   // Nothing is deleted: a missing output folder is created, an existing one kept as it is.
   if (!CreateTargetFolder(*this, outputFolder, RecreateOptions::BatchConversion())) return;
 
