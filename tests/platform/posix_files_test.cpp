@@ -129,13 +129,14 @@ TEST(PosixFiles, ListEntriesMatchesWildcardsWithoutCase) {
 TEST(PosixFiles, ListEntriesComeInTheOrderOfTheUpperCaseNames) {
   TestRoot root;
   PosixSystem p(root.Roots());
-  for (const char* name :
-       {"b.out", "e_000.out", "A.out", "c.out", "EA.out", "a.out", "E_001.out", "\xe4.out"})
+  for (const char* name : {"b.out", "e_000.out", "A.out", "c.out", "EA.out", "a.out", "E_001.out", "\xe4.out",
+                           "E`.out", "Ez.out", "E[.out"})
     root.Write(std::string("drive_c/d/") + name, "");
   std::vector<std::string> listed;
   for (const DirEntry& e : p.ListEntries("c:\\d\\*.out")) listed.push_back(e.name);
-  EXPECT_EQ((std::vector<std::string>{"A.out", "a.out", "b.out", "c.out", "EA.out", "e_000.out", "E_001.out",
-                                      "\xe4.out"}),
+  // 'z' sorts as 'Z', before '[', '_' and '`'.
+  EXPECT_EQ((std::vector<std::string>{"A.out", "a.out", "b.out", "c.out", "EA.out", "Ez.out", "E[.out",
+                                      "e_000.out", "E_001.out", "E`.out", "\xe4.out"}),
             listed);
 }
 
