@@ -96,17 +96,23 @@ TEST_F(HostileTreeTest, RecreatingATargetNeverReachesOutsideIt) {
   fs::create_directories(PathC("4nec2/b_in/E_"));
   for (const Recreation& command : commands) {
     Plant(command.target);
+    // Links are planted where the system makes them (Wine makes none).
+    const bool linked = fs::exists(fs::symlink_status(PathC(std::string(command.target) + "/folderlink")));
     ui.messages.clear();
     command.run(ui, form);
     ExpectCanariesAlive(command.name);
     EXPECT_TRUE(fs::is_directory(PathC(command.target))) << command.name;
     const std::string target = command.target;
     const bool linkLeft = fs::exists(fs::symlink_status(PathC(target + "/folderlink")));
-    EXPECT_EQ(command.ownName != nullptr, linkLeft) << command.name;
+    EXPECT_EQ(command.ownName != nullptr && linked, linkLeft) << command.name;
     if (command.ownName == nullptr) continue;
     ASSERT_EQ(1u, Warnings().size()) << command.name;
     EXPECT_TRUE(Warnings()[0].ends_with(", which is not a file of this set. Abort command!"))
         << Warnings()[0];
+#ifdef _WIN32
+    // The device names planted on Windows are not for std::filesystem to remove.
+    continue;
+#endif
 
     // A link of its own deck's name is removed, never followed.
     fs::remove_all(PathC(target));
