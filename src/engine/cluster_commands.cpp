@@ -65,10 +65,10 @@ std::string ReadOr(System& system, const std::string& path, const std::string& o
   }
 }
 
-std::string Trimmed(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+// The text without the blanks and control characters (line ends) around it.
+std::string Trimmed(std::string text) {
+  TrimSet(text, ControlAndBlank());
+  return text;
 }
 
 void WriteJobFolder(System& system, const std::string& jobFolder, const ClusterJob& job) {
