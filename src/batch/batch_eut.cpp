@@ -2,13 +2,10 @@
 // observation distance given by P, as one numbered row; in split mode the table is also saved in
 // blocks of ten rows to desktop files, and the rows after the last full block in one more.
 #include <bit>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <exception>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,7 +17,6 @@
 #include "util/files.hpp"
 #include "util/messages.hpp"
 #include "util/text.hpp"
-#include "util/workers.hpp"
 
 namespace varnel {
 
@@ -123,101 +119,11 @@ void AddEutRow(TForm1& form, const std::string& name, EutValues values, int pola
   if (row.HasUndefined()) NoteUndefinedRow(form, name);
 }
 
-void AddEutRow(TForm1& form, const std::string& name, const OutputText& text, int polarization,
-               std::int64_t number) {
-  const EutSettings settings = CurrentSettings(form, polarization);
-  AddEutRow(form, name, AnalyseEutText(text, settings), settings.polarization, number);
-}
-
-// One listed file on its way through the look-ahead: read on the window's thread (through its
-// System), analysed on a worker.
-struct EutFile {
-  bool exists = false;
-  std::exception_ptr readFailure;
-  std::string text;
-  std::size_t bytes = 0;
+// The analysis of a file made ahead of its row, with the settings it was made for.
+struct EutAhead : AheadWork {
   EutSettings settings;
   EutValues values;
-  bool done = false;  // set by the worker, under the loop's mutex
 };
-
-// The files read ahead of the one whose row comes next: a few per worker, and no more than this
-// many bytes (outputs can be large).
-constexpr std::size_t kFilesAheadPerWorker = 2;
-constexpr std::size_t kMostBytesAhead = std::size_t{256} << 20;
-
-// The loop of ForEachListedFile with the analysis of the files ahead of the current one running
-// on the processor's cores (with one core, on this thread as each file is read). Rows, Mout
-// lines, warnings and failures come in list order, as the one-file-after-the-other loop gives
-// them; a file whose settings the window changed meanwhile is analysed again.
-void AnalyseListedEuts(TForm1& form, BatchCourse& course, const TextList& names,
-                       const std::vector<std::int64_t>& numbers, int polarization) {
-  const std::size_t threads = CoreThreads();
-  std::mutex mutex;
-  std::condition_variable finished;
-  std::deque<std::shared_ptr<EutFile>> ahead;
-  std::size_t bytesAhead = 0, next = 0;
-  Workers workers(threads > 1 ? threads : 0);  // declared last: joined before the rest goes
-  const auto readAhead = [&] {
-    while (next < names.size() && ahead.size() < kFilesAheadPerWorker * threads &&
-           bytesAhead < kMostBytesAhead) {
-      auto file = std::make_shared<EutFile>();
-      const std::string& name = names[next++];
-      file->settings = CurrentSettings(form, polarization);
-      try {
-        file->exists = form.platform.system.FileExists(name);
-        if (file->exists) file->text = form.platform.system.ReadFile(name);
-      } catch (...) {
-        file->readFailure = std::current_exception();
-      }
-      file->bytes = file->text.size();
-      bytesAhead += file->bytes;
-      ahead.push_back(file);
-      if (!file->exists || file->readFailure) {
-        file->done = true;
-        continue;
-      }
-      workers.Run([file, &mutex, &finished] {
-        try {
-          file->text = TextOfFileBytes(std::move(file->text));
-          file->values = AnalyseEutText(file->text, file->settings);
-        } catch (...) {
-          file->values.failure = std::current_exception();
-        }
-        {
-          std::lock_guard<std::mutex> lock(mutex);
-          file->done = true;
-        }
-        finished.notify_all();
-      });
-    }
-  };
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    readAhead();
-    const std::string& name = names[i];
-    form.FileProgress(i, names.size());
-    form.ProcessPendingEvents();
-    AddLine(form.Mout, "Load: " + name);
-    const std::shared_ptr<EutFile> file = ahead.front();
-    ahead.pop_front();
-    {
-      std::unique_lock<std::mutex> lock(mutex);
-      finished.wait(lock, [&file] { return file->done; });
-    }
-    bytesAhead -= file->bytes;
-    if (!file->exists && !file->readFailure) {
-      course.Missing(name);
-      continue;
-    }
-    course.File(name, [&] {
-      if (file->readFailure) std::rethrow_exception(file->readFailure);
-      const EutSettings now = CurrentSettings(form, polarization);
-      if (!(file->settings == now)) file->values = AnalyseEutText(file->text, now);
-      AddEutRow(form, name, std::move(file->values), now.polarization, numbers[i]);
-    });
-    ScrollToTop(form.Mout);
-  }
-}
 
 // A test object's output is named as its deck: the set's name, then the frequency's position and
 // the object's number, both counted from 0 ("E_002_010.out": the third frequency, the eleventh
@@ -307,42 +213,57 @@ void TForm1::MIAnalyseEUTsClick() {
 
   PolarizationBackground background(*this, splitMode);
   BatchCourse course(*this, "Analyse EUTs", names.size());
-  if (!splitMode) {
-    course.Run([&] { AnalyseListedEuts(*this, course, names, numbers, polarization.item); });
-    return;
-  }
+  int block = 0, rowsInBlock = 0;
   // Block files are written beside their place and then put there, so a write that fails
   // part-way (a full disk) leaves an existing block file as it was.
-  int block = 0, rowsInBlock = 0;
   const auto writeBlock = [&] {
     WriteTextFileSafely(platform.system, PaneText(Mdata), BlockFileName(platform.system, block));
   };
-  course.Run([&] {
-    ProcessPendingEvents();
-    for (std::size_t i = 0; i < names.size(); ++i) {
-      const std::string& name = names[i];
-      FileProgress(i, names.size());
-      AddLine(Mout, "Load: " + name);
-      course.File(name, [&] {
-        const std::string text = LoadLinesText(platform.system, name);
-        AddLine(Mout, "Done.");
-        AddEutRow(*this, name, text, polarization.item, numbers[i]);
-        ++rowsInBlock;
-      });
-      ScrollToTop(Mout);
+  ListedFileWalk walk;
+  if (splitMode) {
+    walk.read = LoadLinesText;
+    walk.missingIsSkipped = false;
+    walk.eventsBeforeFile = false;
+    walk.afterFile = [&](std::size_t) {
       ProcessPendingEvents();
       platform.ui.Pause(kSplitPauseMilliseconds);
-      if (rowsInBlock == kBlockRows) {
-        writeBlock();
-        ClearTableRows(*this);
-        ++block;
-        rowsInBlock = 0;
-      }
-    }
+      if (rowsInBlock < kBlockRows) return;
+      writeBlock();
+      ClearTableRows(*this);
+      ++block;
+      rowsInBlock = 0;
+    };
+  } else {
+    // The files ahead are analysed on the processor's cores with the settings of their reading;
+    // a file whose settings the window changed meanwhile is analysed again at its row.
+    walk.readAhead = [&]() -> AheadStep {
+      const EutSettings settings = CurrentSettings(*this, polarization.item);
+      return [settings](const std::string& text) {
+        auto ahead = std::make_unique<EutAhead>();
+        ahead->settings = settings;
+        ahead->values = AnalyseEutText(text, settings);
+        return std::unique_ptr<AheadWork>(std::move(ahead));
+      };
+    };
+  }
+  course.Run([&] {
+    if (splitMode) ProcessPendingEvents();
+    ForEachListedFile(
+        *this, course, names,
+        [&](ListedFile& file) {
+          if (splitMode) AddLine(Mout, "Done.");
+          const EutSettings now = CurrentSettings(*this, polarization.item);
+          auto* ahead = dynamic_cast<EutAhead*>(file.ahead.get());
+          EutValues values =
+              ahead && ahead->settings == now ? std::move(ahead->values) : AnalyseEutText(file.text, now);
+          AddEutRow(*this, file.name, std::move(values), now.polarization, numbers[file.index]);
+          ++rowsInBlock;
+        },
+        walk);
   });
   // The rows after the last full block (also those of a stopped run) go into one more block
   // file, so that every row of the run reaches a file; they also stay in Mdata.
-  if (rowsInBlock > 0) writeBlock();
+  if (splitMode && rowsInBlock > 0) writeBlock();
 }
 
 }  // namespace varnel

@@ -108,8 +108,9 @@ void TForm1::MIBatchLoadClick() {
 
   BatchCourse course(*this, "Batch-Analyse Nearfield", names->size());
   const bool whole = course.Run([&] {
-    ForEachListedFile(*this, course, *names, [&](std::size_t, const std::string& name, std::string& text) {
-      params.currentText = std::move(text);
+    ForEachListedFile(*this, course, *names, [&](ListedFile& file) {
+      const std::string& name = file.name;
+      params.currentText = std::move(file.text);
       params.currentName = ListedFilePath(*this, name);
       ShowFileInM(*this, name, params.currentText);
 

@@ -42,8 +42,9 @@ void TForm1::MIBatchAnalysePowerClick() {
 
   BatchCourse course(*this, "Batch-Analyse Power", names->size());
   const bool whole = course.Run([&] {
-    ForEachListedFile(*this, course, *names, [this](std::size_t, const std::string& name, std::string& text) {
-      params.currentText = std::move(text);
+    ForEachListedFile(*this, course, *names, [this](ListedFile& file) {
+      const std::string& name = file.name;
+      params.currentText = std::move(file.text);
       params.currentName = ListedFilePath(*this, name);
       ShowFileInM(*this, name, params.currentText);
 

@@ -1,13 +1,19 @@
 #include "batch/batch_run.hpp"
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
 #include <exception>
+#include <memory>
+#include <mutex>
+#include <optional>
 
 #include "util/errors.hpp"
 #include "util/files.hpp"
 #include "util/format.hpp"
 #include "util/messages.hpp"
 #include "util/text.hpp"
+#include "util/workers.hpp"
 
 namespace varnel {
 
@@ -211,23 +217,130 @@ std::string BatchCourse::SummaryLine() const {
   return line;
 }
 
-void ForEachListedFile(TForm1& form, BatchCourse& course, const TextList& names, const BatchStep& analyse) {
+namespace {
+
+// The files read ahead of the one whose turn comes next: a few per worker, and no more than this
+// many bytes (outputs can be large).
+constexpr std::size_t kFilesAheadPerWorker = 2;
+constexpr std::size_t kMostBytesAhead = std::size_t{256} << 20;
+
+// One listed file on its way through the read-ahead: read on the window's thread (through its
+// System), worked on by a worker.
+struct FileAhead {
+  bool exists = false;
+  std::exception_ptr failure;  // of its read or of its text
+  std::string text;
+  std::size_t bytes = 0;
+  AheadStep step;
+  std::unique_ptr<AheadWork> work;
+  bool done = false;  // set by the worker, under the read-ahead's mutex
+};
+
+class ReadAheadQueue {
+ public:
+  ReadAheadQueue(System& system, const TextList& names, const std::function<AheadStep()>& makeStep)
+      : system_(system),
+        names_(names),
+        makeStep_(makeStep),
+        threads_(CoreThreads()),
+        workers_(threads_ > 1 ? threads_ : 0) {}
+
+  // The next file, once its work is done; the files after it are read and started meanwhile.
+  std::shared_ptr<FileAhead> Take() {
+    Fill();
+    const std::shared_ptr<FileAhead> file = ahead_.front();
+    ahead_.pop_front();
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      finished_.wait(lock, [&file] { return file->done; });
+    }
+    bytesAhead_ -= file->bytes;
+    return file;
+  }
+
+  void Fill() {
+    while (next_ < names_.size() && ahead_.size() < kFilesAheadPerWorker * threads_ &&
+           bytesAhead_ < kMostBytesAhead) {
+      auto file = std::make_shared<FileAhead>();
+      const std::string& name = names_[next_++];
+      try {
+        file->exists = system_.FileExists(name);
+        if (file->exists) file->text = system_.ReadFile(name);
+      } catch (...) {
+        file->failure = std::current_exception();
+      }
+      file->bytes = file->text.size();
+      bytesAhead_ += file->bytes;
+      ahead_.push_back(file);
+      if (!file->exists || file->failure) {
+        file->done = true;
+        continue;
+      }
+      file->step = makeStep_();
+      workers_.Run([file, this] {
+        try {
+          file->text = TextOfFileBytes(std::move(file->text));
+          file->work = file->step(file->text);
+        } catch (...) {
+          file->failure = std::current_exception();
+        }
+        {
+          std::lock_guard<std::mutex> lock(mutex_);
+          file->done = true;
+        }
+        finished_.notify_all();
+      });
+    }
+  }
+
+ private:
+  System& system_;
+  const TextList& names_;
+  const std::function<AheadStep()>& makeStep_;
+  const std::size_t threads_;
+  std::mutex mutex_;
+  std::condition_variable finished_;
+  std::deque<std::shared_ptr<FileAhead>> ahead_;
+  std::size_t bytesAhead_ = 0, next_ = 0;
+  Workers workers_;  // declared last: joined before the rest goes
+};
+
+}  // namespace
+
+void ForEachListedFile(TForm1& form, BatchCourse& course, const TextList& names, const BatchStep& analyse,
+                       const ListedFileWalk& walk) {
+  std::optional<ReadAheadQueue> queue;
+  if (walk.readAhead) queue.emplace(form.platform.system, names, walk.readAhead);
   std::string text;
   for (std::size_t i = 0; i < names.size(); ++i) {
     const std::string& name = names[i];
+    if (queue) queue->Fill();
     form.FileProgress(i, names.size());
-    form.ProcessPendingEvents();
+    if (walk.eventsBeforeFile) form.ProcessPendingEvents();
     AddLine(form.Mout, "Load: " + name);
-    if (!form.platform.system.FileExists(name)) {
+    std::shared_ptr<FileAhead> file = queue ? queue->Take() : nullptr;
+    const bool exists = file                    ? file->exists || file->failure
+                        : walk.missingIsSkipped ? form.platform.system.FileExists(name)
+                                                : true;
+    if (!exists) {
       course.Missing(name);
-      continue;
+    } else {
+      course.File(name, [&] {
+        text.clear();
+        ListedFile listed{i, name, text, nullptr};
+        if (file) {
+          if (file->failure) std::rethrow_exception(file->failure);
+          text = std::move(file->text);
+          listed.ahead = std::move(file->work);
+        } else {
+          text = walk.read ? walk.read(form.platform.system, name)
+                           : TextOfFileBytes(form.platform.system.ReadFile(name));
+        }
+        analyse(listed);
+      });
+      ScrollToTop(form.Mout);
     }
-    course.File(name, [&] {
-      text.clear();
-      ReadTextFile(form.platform, name, text);
-      analyse(i, name, text);
-    });
-    ScrollToTop(form.Mout);
+    if (walk.afterFile) walk.afterFile(i);
   }
 }
 

@@ -2,6 +2,7 @@
 // Steps shared by the batch commands (folder list, read test and the three analyses).
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -119,13 +120,49 @@ void AddTableRow(TForm1& form, const TableDataLine& row);
 // the headings stay for the rows that follow.
 void ClearTableRows(TForm1& form);
 
-// The loop of the batch analyses: for each listed file, in list order, the progress record,
-// event processing, the Mout line "Load: <name>" and the file read whole (ReadTextFile into a
-// text cleared first, so a file that cannot be read never hands on the previous file's text;
-// a file that does not exist is BatchCourse::Missing); then analyse(index, name, text) writes
-// the file's row, as one BatchCourse::File, and Mout is scrolled to its top. text may be taken
-// over by analyse.
-using BatchStep = std::function<void(std::size_t index, const std::string& name, std::string& text)>;
-void ForEachListedFile(TForm1& form, BatchCourse& course, const TextList& names, const BatchStep& analyse);
+// What a batch works out of a file ahead of its turn (Analyse EUTs: the file's whole analysis),
+// on the processor's cores while the window's thread goes on with the rows before it.
+struct AheadWork {
+  virtual ~AheadWork() = default;
+};
+// The work of one file ahead: made on the window's thread as the file is read, so that it may
+// take what it depends on from the window; it runs on a worker with the file's text.
+using AheadStep = std::function<std::unique_ptr<AheadWork>(const std::string& text)>;
+
+// One listed file at its turn. text may be taken over; ahead is what the read-ahead worked out
+// of it (none without a read-ahead).
+struct ListedFile {
+  std::size_t index;
+  const std::string& name;
+  std::string& text;
+  std::unique_ptr<AheadWork> ahead;
+};
+using BatchStep = std::function<void(ListedFile& file)>;
+
+// How ForEachListedFile walks the list; the defaults are those of the near-field and power
+// analyses.
+struct ListedFileWalk {
+  // The file's text as the split mode of Analyse EUTs reads it (LoadLinesText); none: as
+  // ReadTextFile reads it.
+  std::string (*read)(System& system, const std::string& name) = nullptr;
+  // A listed file that does not exist is BatchCourse::Missing; otherwise a failure of its read.
+  bool missingIsSkipped = true;
+  // Events are processed before each file's turn; otherwise afterFile processes them.
+  bool eventsBeforeFile = true;
+  // Reads the files ahead of the current one, a few per core and at most kMostBytesAhead, and
+  // runs this for each on a worker (with one core, on this thread as each file is read). Goes
+  // only with the default read.
+  std::function<AheadStep()> readAhead;
+  // After each file's turn (row, skip or missing file), before the next file's.
+  std::function<void(std::size_t index)> afterFile;
+};
+
+// The one loop of the batch analyses: for each listed file, in list order, the progress record,
+// event processing (see eventsBeforeFile), the Mout line "Load: <name>" and the file's text (read into a text
+// cleared first, so a file that cannot be read never hands on the previous file's text); then analyse(file)
+// writes the file's row, as one BatchCourse::File, and Mout is scrolled to its top. Rows, Mout lines,
+// warnings and failures come in list order with a read-ahead too.
+void ForEachListedFile(TForm1& form, BatchCourse& course, const TextList& names, const BatchStep& analyse,
+                       const ListedFileWalk& walk = {});
 
 }  // namespace varnel
