@@ -41,8 +41,18 @@ PaneLine PaneLineList::at(std::size_t i) const {
   return (*this)[i];
 }
 
+void PaneLineList::SpanList::push_back(const Span& span) {
+  if (size_ == chunks_.size() * kChunk) chunks_.push_back(std::make_unique<Span[]>(kChunk));
+  (*this)[size_++] = span;
+}
+
 void PaneLineList::clear() {
-  for (Block& block : blocks_) block.size = 0;
+  // The blocks stay, each with its stores registered anew; the shared texts' stores go.
+  stores_.clear();
+  for (Block& block : blocks_) {
+    block.size = 0;
+    block.store = AddStores(block.bytes.get(), block.capacity);
+  }
   current_ = 0;
   spans_.clear();
   used_ = unused_ = 0;
@@ -62,6 +72,7 @@ char* PaneLineList::Reserve(std::size_t size) {
     Block block;
     block.capacity = std::max(kBlockSize, size);
     block.bytes.reset(new char[block.capacity]);
+    block.store = AddStores(block.bytes.get(), block.capacity);
     if (current_ < blocks_.size())
       blocks_[current_] = std::move(block);  // an empty block too small
     else
@@ -74,28 +85,51 @@ char* PaneLineList::Reserve(std::size_t size) {
   return at;
 }
 
+namespace {
+constexpr int kStoreBits = 32;
+constexpr std::uint64_t kStoreSize = std::uint64_t{1} << kStoreBits;
+}  // namespace
+
+std::uint32_t PaneLineList::AddStores(const char* base, std::size_t size) const {
+  const auto first = static_cast<std::uint32_t>(stores_.size());
+  for (std::uint64_t offset = 0; offset == 0 || offset < size; offset += kStoreSize)
+    stores_.push_back(base + offset);
+  return first;
+}
+
+PaneLineList::Span PaneLineList::StoreSpan(std::uint32_t first, std::uint64_t offset, std::size_t size) {
+  if (size >= kStoreSize) throw std::length_error("a pane line of 4 GiB or more");
+  return Span{first + static_cast<std::uint32_t>(offset >> kStoreBits),
+              static_cast<std::uint32_t>(offset & (kStoreSize - 1)), static_cast<std::uint32_t>(size)};
+}
+
+PaneLineList::Span PaneLineList::BlockSpan(const char* at, std::size_t size) const {
+  const Block& block = blocks_[current_];
+  return StoreSpan(block.store, static_cast<std::uint64_t>(at - block.bytes.get()), size);
+}
+
 void PaneLineList::push_back(std::string_view line) {
   Indexed();
   char* at = Reserve(line.size());
   if (!line.empty()) std::memcpy(at, line.data(), line.size());
-  spans_.push_back(Span{at, line.size()});
+  spans_.push_back(BlockSpan(at, line.size()));
 }
 
 void PaneLineList::pop_back() {
   Indexed();
-  const Span last = spans_.back();
+  const Span last = spans_[spans_.size() - 1];
   spans_.pop_back();
   unused_ += last.size;
 }
 
 void PaneLineList::AppendTo(std::size_t i, std::string_view text) {
   Indexed();
-  const Span old = spans_[i];
-  char* at = Reserve(old.size + text.size());
-  if (old.size) std::memcpy(at, old.data, old.size);
-  if (!text.empty()) std::memcpy(at + old.size, text.data(), text.size());
-  spans_[i] = Span{at, old.size + text.size()};
-  unused_ += old.size;
+  const std::string_view old = (*this)[i];
+  char* at = Reserve(old.size() + text.size());
+  if (!old.empty()) std::memcpy(at, old.data(), old.size());
+  if (!text.empty()) std::memcpy(at + old.size(), text.data(), text.size());
+  spans_[i] = BlockSpan(at, old.size() + text.size());
+  unused_ += old.size();
   CompactIfWasteful();
 }
 
@@ -146,7 +180,7 @@ void PaneLineList::AddText(std::string_view text, std::string_view prefix) {
     char* at = Reserve(size);
     std::memcpy(at, prefix.data(), prefix.size());
     if (lineEnd > begin) std::memcpy(at + prefix.size(), begin, static_cast<std::size_t>(lineEnd - begin));
-    spans_.push_back(Span{at, size});
+    spans_.push_back(BlockSpan(at, size));
     if (lineEnd == end) return;
     begin = BreakEnd(lineEnd, end);
     lineEnd = NextLineBreak(begin, end);
@@ -156,9 +190,23 @@ void PaneLineList::AddText(std::string_view text, std::string_view prefix) {
     push_back(std::string_view(begin, static_cast<std::size_t>(end - begin)));
     return;
   }
-  char* const copy = Reserve(static_cast<std::size_t>(end - begin));
-  std::memcpy(copy, begin, static_cast<std::size_t>(end - begin));
-  unused_ += AddSpans(copy, std::string_view(begin, static_cast<std::size_t>(end - begin)));
+  // The lines are copied one after the other without the breaks between them, into room taken
+  // for the whole text; what the breaks would have taken is given back.
+  const std::size_t room = static_cast<std::size_t>(end - begin);
+  char* const copy = Reserve(room);
+  char* to = copy;
+  for (;;) {
+    const auto size = static_cast<std::size_t>(lineEnd - begin);
+    if (size) std::memcpy(to, begin, size);
+    spans_.push_back(BlockSpan(to, size));
+    to += size;
+    if (lineEnd == end) break;
+    begin = BreakEnd(lineEnd, end);
+    lineEnd = NextLineBreak(begin, end);
+  }
+  const auto breaks = room - static_cast<std::size_t>(to - copy);
+  blocks_[current_].size -= breaks;
+  used_ -= breaks;
 }
 
 void PaneLineList::AddShared(std::shared_ptr<const std::string> text) {
@@ -167,27 +215,27 @@ void PaneLineList::AddShared(std::shared_ptr<const std::string> text) {
 }
 
 void PaneLineList::IndexShared() const {
-  AddSpans(unindexed_->data(), *unindexed_);
+  AddSharedSpans(*unindexed_, AddStores(unindexed_->data(), unindexed_->size()));
   shared_.push_back(std::move(unindexed_));
   unindexed_.reset();
 }
 
-std::size_t PaneLineList::AddSpans(const char* base, std::string_view text) const {
+void PaneLineList::AddSharedSpans(std::string_view text, std::uint32_t first) const {
   const char* const begin = text.data();
   const char* const end = begin + text.size();
-  // Room for about one line per 64 characters, growing geometrically so that many small
-  // multi-line texts stay amortised O(1) per line.
-  const std::size_t wanted = spans_.size() + text.size() / 64 + 2;
-  if (wanted > spans_.capacity()) spans_.reserve(std::max(wanted, 2 * spans_.capacity()));
-  std::size_t breaks = 0;
   for (const char* p = begin;;) {
     const char* const lineEnd = NextLineBreak(p, end);
-    spans_.push_back(Span{base + (p - begin), static_cast<std::size_t>(lineEnd - p)});
+    spans_.push_back(
+        StoreSpan(first, static_cast<std::uint64_t>(p - begin), static_cast<std::size_t>(lineEnd - p)));
     if (lineEnd == end) break;
     p = BreakEnd(lineEnd, end);
-    breaks += static_cast<std::size_t>(p - lineEnd);
   }
-  return breaks;
+}
+
+std::size_t PaneLineList::HeapBytes() const {
+  std::size_t bytes = blocks_.capacity() * sizeof(Block) + stores_.capacity() * sizeof(const char*);
+  for (const Block& block : blocks_) bytes += block.capacity;
+  return bytes + spans_.HeapBytes();
 }
 
 bool operator==(const PaneLineList& a, const PaneLineList& b) {

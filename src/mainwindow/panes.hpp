@@ -22,9 +22,10 @@ struct PaneLine : std::string_view {
   operator std::string() const { return std::string(data(), size()); }
 };
 
-// The lines of a pane. Their characters live in a few large blocks and each line is a span of
-// one, so a loaded text of a hundred thousand lines costs two allocations, not one per line;
-// blocks never move, and a cleared pane keeps them for the next lines. Reads like a
+// The lines of a pane. Their characters live in a few large blocks, without the line breaks, and
+// each line is a span of one, so a line costs about its text and a loaded text of a hundred
+// thousand lines a few allocations, not one per line; blocks never move, and a cleared pane
+// keeps them for the next lines. Reads like a
 // std::vector<std::string> of the lines; changes go through the pane operations below.
 class PaneLineList {
  public:
@@ -81,10 +82,10 @@ class PaneLineList {
   PaneLineList(const std::vector<std::string>& lines);
 
   std::size_t size() const { return Indexed().size(); }
-  bool empty() const { return Indexed().empty(); }
+  bool empty() const { return Indexed().size() == 0; }
   PaneLine operator[](std::size_t i) const {
     const Span& span = Indexed()[i];
-    return std::string_view(span.data, span.size);
+    return std::string_view(stores_[span.store] + span.offset, span.size);
   }
   PaneLine at(std::size_t i) const;
   PaneLine front() const { return (*this)[0]; }
@@ -106,26 +107,58 @@ class PaneLineList {
   // Line i with text added at its end.
   void AppendTo(std::size_t i, std::string_view text);
 
+  // The bytes the list holds on the heap: characters, spans and the room kept for more (a
+  // shared text belongs to all its holders and is not counted).
+  std::size_t HeapBytes() const;
+
   friend bool operator==(const PaneLineList& a, const PaneLineList& b);
   friend bool operator==(const PaneLineList& a, const std::vector<std::string>& b);
 
  private:
+  // A line: its characters stand at offset in a store, a stretch of at most 4 GiB of a block or
+  // of a shared text (a longer one is several stores, one after the other), so a line costs 12
+  // bytes besides its characters.
   struct Span {
-    const char* data;
-    std::size_t size;
+    std::uint32_t store, offset, size;
+  };
+  // The spans in chunks of a fixed count: growing never copies them, and the room held beyond
+  // the last one stays below one chunk.
+  class SpanList {
+   public:
+    std::size_t size() const { return size_; }
+    const Span& operator[](std::size_t i) const { return chunks_[i / kChunk][i % kChunk]; }
+    Span& operator[](std::size_t i) { return chunks_[i / kChunk][i % kChunk]; }
+    void push_back(const Span& span);
+    void pop_back() { --size_; }
+    // Keeps the chunks for the next spans.
+    void clear() { size_ = 0; }
+    std::size_t HeapBytes() const {
+      return chunks_.capacity() * sizeof(chunks_[0]) + chunks_.size() * kChunk * sizeof(Span);
+    }
+
+   private:
+    static constexpr std::size_t kChunk = 4096;
+    std::vector<std::unique_ptr<Span[]>> chunks_;
+    std::size_t size_ = 0;
   };
   struct Block {
     std::unique_ptr<char[]> bytes;
     std::size_t size = 0, capacity = 0;
+    std::uint32_t store = 0;  // its first store
   };
   // Room for size more characters at the end of the current block; returns where they go.
   char* Reserve(std::size_t size);
+  // The span of size characters at offset from the start of the stores from first on.
+  static Span StoreSpan(std::uint32_t first, std::uint64_t offset, std::size_t size);
+  // The span of size characters at `at` in the current block.
+  Span BlockSpan(const char* at, std::size_t size) const;
+  // Registers the stores of size characters at base; returns the first.
+  std::uint32_t AddStores(const char* base, std::size_t size) const;
   void CompactIfWasteful();
-  // Appends a span for every line of text, whose bytes stand at base; returns how many line
-  // break characters lie between the lines.
-  std::size_t AddSpans(const char* base, std::string_view text) const;
+  // Appends a span for every line of a shared text, whose stores start at first.
+  void AddSharedSpans(std::string_view text, std::uint32_t first) const;
   // The spans, those of a shared text added last included.
-  const std::vector<Span>& Indexed() const {
+  const SpanList& Indexed() const {
     if (unindexed_) IndexShared();
     return spans_;
   }
@@ -133,7 +166,8 @@ class PaneLineList {
 
   std::vector<Block> blocks_;
   std::size_t current_ = 0;  // the block being filled (blocks after it are empty)
-  mutable std::vector<Span> spans_;
+  mutable SpanList spans_;
+  mutable std::vector<const char*> stores_;
   std::size_t used_ = 0, unused_ = 0;  // characters in the blocks that lines refer to / no longer do
   mutable std::vector<std::shared_ptr<const std::string>> shared_;  // texts that lines refer to in place
   mutable std::shared_ptr<const std::string> unindexed_;  // the shared text added last, no spans yet

@@ -44,6 +44,25 @@ TEST(PaneOperations, LinesKeepTheirTextThroughChangesClearsAndCopies) {
   EXPECT_EQ((Lines{std::string(100000, 'x'), "short"}), pane.lines);
 }
 
+// A generator adds every deck it writes to the Data pane as lines; 60 000 decks must not cost
+// much more than their text: no per-line strings, no line breaks kept, no doubled room.
+TEST(PaneOperations, ManyDeckLinesCostAboutTheirText) {
+  const std::string card = "GW 1 5 -1.00000E-01 2.10000E-01 0.0 1.00000E-01 2.1E-01";  // 56 chars
+  std::string deck;
+  for (int i = 0; i < 40; ++i) deck += card + "\r\n";
+  deck += "EN";
+  Pane pane;
+  std::size_t text = 0;
+  for (int i = 0; i < 2000; ++i) {
+    AddLine(pane, deck);
+    text += deck.size() - 2 * 40;
+  }
+  ASSERT_EQ(pane.lines.size(), 2000u * 41);
+  EXPECT_EQ(pane.lines[41 * 7 + 3], card);
+  EXPECT_EQ(pane.lines[41 * 8 - 1], "EN");
+  EXPECT_LT(static_cast<double>(pane.lines.HeapBytes()), 1.3 * static_cast<double>(text));
+}
+
 TEST(PaneOperations, AddLineAppendsPrefixAndTextSplitAtLineBreaks) {
   struct Case {
     std::string text, prefix;
