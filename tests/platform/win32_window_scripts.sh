@@ -15,7 +15,7 @@ if [ "${1:-}" != --on-display ]; then
   source "$(dirname "$0")/../../tools/wine_helpers.sh"
   fresh_wine_prefix "$root"
   status=0
-  xvfb-run -a -s "-screen 0 2560x1440x24" bash "$0" --on-display "$root" "$@" || status=$?
+  xvfb-run -a -s "-screen 0 2100x1050x24" bash "$0" --on-display "$root" "$@" || status=$?
   exit $status
 fi
 root="$2" varnel="$3" unit_tests="$4" scripts="$5/tests/scripts/window"
