@@ -91,7 +91,7 @@ if(VARNEL_BUILD_TESTS)
   add_executable(varnel_win32ui_tests ${PROJECT_SOURCE_DIR}/tests/platform/win32_ui_test.cpp)
   target_include_directories(varnel_win32ui_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(varnel_win32ui_tests PRIVATE ${VARNEL_WIN32_DEFINITIONS})
-  target_link_libraries(varnel_win32ui_tests PRIVATE varnel_win32ui gtest gtest_main)
+  target_link_libraries(varnel_win32ui_tests PRIVATE varnel_win32ui varnel_sample gtest gtest_main)
   add_test(NAME win32ui_window
            COMMAND bash ${PROJECT_SOURCE_DIR}/tests/platform/win32_window_scripts.sh $<TARGET_FILE:varnel>
                    $<TARGET_FILE:varnel_win32ui_tests> ${PROJECT_SOURCE_DIR})

@@ -1,9 +1,12 @@
 // The native window's pieces under Wine (on a display: tests/platform/win32_window_scripts.sh
 // runs this program): the filter list of the file dialogs, the clipboard with 8-bit text, the
-// window built from the model's tables, and pane text both ways.
+// window built from the model's tables, pane text both ways, and the desk: Stop and Esc, the
+// questions before quitting, the window's size and place on the screen, typed paths.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cwctype>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -17,6 +20,7 @@
 #include "platform/win32ui/picture_window.hpp"
 #include "platform/win32ui/png_file.hpp"
 #include "platform/win32ui/win32_ui.hpp"
+#include "sample/sample_files.hpp"
 #include "support/win32_root.hpp"
 
 namespace varnel {
@@ -29,6 +33,17 @@ std::wstring MenuText(HMENU menu, UINT position) {
   return text;
 }
 
+// A menu text without its mnemonic: "&&" is a literal '&', a single '&' marks the key.
+std::wstring WithoutMnemonic(const std::wstring& text, wchar_t* key = nullptr) {
+  std::wstring plain;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'&' && i + 1 < text.size() && text[i + 1] != L'&' && key) *key = towupper(text[i + 1]);
+    if (text[i] == L'&') ++i;
+    if (i < text.size()) plain += text[i];
+  }
+  return plain;
+}
+
 // Answers the dialogs of this thread from a timer inside their modal loop: each step finds the
 // dialog by its caption, notes what its edit fields show, puts its texts there and presses a
 // button.
@@ -39,11 +54,13 @@ struct DialogStep {
 std::wstring answeredCaption;
 std::vector<DialogStep> steps;
 std::vector<std::vector<std::wstring>> shown;
+std::vector<std::wstring> boxTexts;  // the texts of the message boxes answered
+std::wstring typedPath;              // what the file dialog test types
 
 void CALLBACK AnswerStep(HWND, UINT, UINT_PTR timer, DWORD) {
+  if (steps.empty()) return (void)KillTimer(nullptr, timer);
   HWND dialog = FindWindowW(L"#32770", answeredCaption.c_str());
   if (!dialog) return;
-  if (steps.empty()) return (void)KillTimer(nullptr, timer);
   std::vector<std::wstring> seen;
   for (int id = 100; GetDlgItem(dialog, id); ++id) {
     wchar_t text[256] = {};
@@ -51,6 +68,17 @@ void CALLBACK AnswerStep(HWND, UINT, UINT_PTR timer, DWORD) {
     seen.push_back(text);
   }
   shown.push_back(seen);
+  // A message box's text is a static control (its id differs between systems).
+  EnumChildWindows(
+      dialog,
+      [](HWND child, LPARAM) {
+        wchar_t kind[16] = {}, text[256] = {};
+        GetClassNameW(child, kind, 16);
+        GetWindowTextW(child, text, 256);
+        if (_wcsicmp(kind, L"Static") == 0 && text[0]) boxTexts.push_back(text);
+        return TRUE;
+      },
+      0);
   const DialogStep step = steps.front();
   steps.erase(steps.begin());
   for (std::size_t i = 0; i < step.texts.size(); ++i)
@@ -62,6 +90,7 @@ void Answering(const std::wstring& caption, std::vector<DialogStep> answers) {
   answeredCaption = caption;
   steps = std::move(answers);
   shown.clear();
+  boxTexts.clear();
   SetTimer(nullptr, 0, 20, AnswerStep);
 }
 
@@ -200,21 +229,41 @@ TEST_F(Win32WindowTest, MenuBarFollowsTheMenuTable) {
   for (const MenuItem& item : form.MM)
     if (menus.empty() || menus.back() != item.menu) menus.push_back(item.menu);
   ASSERT_EQ(static_cast<int>(menus.size()), GetMenuItemCount(bar));
+  // Every menu and entry has its own key among its siblings (Alt + key on the bar, the key in
+  // an open menu); its text less the key's mark is the model's caption.
+  std::wstring barKeys;
   std::size_t row = 0;
   for (UINT m = 0; m < menus.size(); ++m) {
-    EXPECT_EQ(WideOf(menus[m]), MenuText(bar, m));
+    wchar_t key = 0;
+    EXPECT_EQ(WideOf(menus[m]), WithoutMnemonic(MenuText(bar, m), &key));
+    EXPECT_TRUE(key && barKeys.find(key) == std::wstring::npos) << menus[m];
+    barKeys += key;
     HMENU menu = GetSubMenu(bar, static_cast<int>(m));
+    std::wstring keys;
     for (int i = 0; i < GetMenuItemCount(menu); ++i, ++row) {
       const MenuItem& item = form.MM[row];
       const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
       EXPECT_EQ(item.separator, (state & MF_SEPARATOR) != 0) << item.name;
       if (item.separator) continue;
+      key = 0;
       EXPECT_EQ(WideOf(item.shortcut.empty() ? item.caption : item.caption + "\t" + item.shortcut),
-                MenuText(menu, static_cast<UINT>(i)));
+                WithoutMnemonic(MenuText(menu, static_cast<UINT>(i)), &key));
+      EXPECT_TRUE(key && keys.find(key) == std::wstring::npos) << item.name;
+      keys += key;
       EXPECT_EQ(item.checked, (state & MF_CHECKED) != 0) << item.name;
     }
   }
   EXPECT_EQ(form.MM.size(), row);
+}
+
+// A literal '&' in a caption stays a character of the entry; the keys go to word starts first.
+TEST_F(Win32WindowTest, MenuKeysKeepLiteralAmpersands) {
+  form.MM.insert(form.MM.begin() + 1, MenuItem{"File", "MITest", "Save && Load & Go", "MIQuitClick"});
+  form.MM.front().caption = "Save & Load";
+  Win32Window window(form, native);
+  HMENU file = GetSubMenu(GetMenu(window.Handle()), 0);
+  EXPECT_EQ(L"&Save && Load", MenuText(file, 0));
+  EXPECT_EQ(L"Save &&&& &Load && Go", MenuText(file, 1));
 }
 
 // A shortcut of the menu table runs its command from the keyboard (F11: Add EUTs, which asks
@@ -366,6 +415,240 @@ TEST_F(Win32WindowTest, PaneTextBothWays) {
   window.SyncFromModel();
   EXPECT_EQ(std::vector<std::string>{"new"}, window.PaneLines("M"));
   EXPECT_FALSE(IsWindowVisible(edit));
+}
+
+// ---- The desk: the real window with its own interface; the folder chooser is answered by the
+// test, the Yes/No questions are the real message boxes, answered by Answering.
+class DeskUi : public Win32Ui {
+ public:
+  explicit DeskUi(System& system) : Win32Ui(system), system_(system) {}
+  std::optional<std::string> folder;
+  std::function<bool()> duringEvents;  // runs at every event processing until it returns true
+  std::optional<std::string> ChooseFolder(const std::string&) override {
+    if (folder) system_.SetCurrentFolder(*folder);
+    return folder;
+  }
+  void ProcessEvents() override {
+    Win32Ui::ProcessEvents();
+    if (duringEvents && duringEvents()) duringEvents = nullptr;
+  }
+
+ private:
+  System& system_;
+};
+
+class Win32DeskTest : public testing::Test {
+ protected:
+  // A closed main window ends the thread's message loop: the end it posts must not reach the
+  // next test's boxes (a modal loop that meets it returns at once).
+  Win32DeskTest() : ui(root.system), form({root.system, ui}) { QuitPosted(); }
+  ~Win32DeskTest() override {
+    window.reset();
+    QuitPosted();
+  }
+  // Three copies of the sample output listed for the batch analyses.
+  void ListThreeOutputs() {
+    for (const char* name : {"a.out", "b.out", "c.out"})
+      root.Write("run\\" + std::string(name), SampleOutputText());
+    ui.folder = root.Path("run");
+    window->RunCommand("Button1");
+  }
+  std::string LastInfoLine() const {
+    return form.Mout.lines.empty() ? "" : std::string(form.Mout.lines.back());
+  }
+  static bool QuitPosted() {
+    MSG message;
+    return PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+  }
+  static RECT Outer(HWND hwnd) {
+    RECT rect{};
+    GetWindowRect(hwnd, &rect);
+    return rect;
+  }
+  static RECT WorkArea(HWND hwnd) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    return monitor.rcWork;
+  }
+  Win32Root root;
+  DeskUi ui;
+  TForm1 form;
+  std::optional<Win32Window> window{std::in_place, form, ui};
+};
+
+// Stop and Esc while the batch analysis works on its second file: the batch ends there with
+// its closing line, the button is enabled only while it runs, the window stays.
+TEST_F(Win32DeskTest, StopButtonAndEscEndABatchAtTheNextFile) {
+  ListThreeOutputs();
+  for (const bool escape : {false, true}) {
+    SCOPED_TRACE(escape ? "Esc" : "Stop");
+    EXPECT_FALSE(IsWindowEnabled(window->StopButton()));
+    bool enabledInside = false;
+    ui.duringEvents = [&] {
+      if (form.progress.file < 2) return false;
+      window->SyncFromModel();
+      enabledInside = IsWindowEnabled(window->StopButton()) != FALSE;
+      if (escape)
+        PostMessageW(window->Handle(), WM_KEYDOWN, VK_ESCAPE, 0), PumpMessages(&*window);
+      else
+        SendMessageW(window->StopButton(), BM_CLICK, 0, 0);
+      return true;
+    };
+    window->RunCommand("Button2");
+    EXPECT_TRUE(enabledInside);
+    EXPECT_FALSE(IsWindowEnabled(window->StopButton()));
+    EXPECT_EQ("--------- Batch-Analyse Nearfield stopped: 1 of 3 files analysed ---------", LastInfoLine());
+    EXPECT_TRUE(window->Open());
+  }
+}
+
+// The close button and Quit while a batch runs ask; No lets the batch go on to its end, Yes
+// stops it, closes the picture windows with the main one and ends the message loop.
+TEST_F(Win32DeskTest, QuitAndCloseDuringABatchAsk) {
+  ListThreeOutputs();
+  struct Case {
+    bool quit, yes;
+  };
+  for (const Case c : {Case{false, false}, Case{true, false}, Case{false, true}, Case{true, true}}) {
+    SCOPED_TRACE(std::string(c.quit ? "Quit " : "close ") + (c.yes ? "Yes" : "No"));
+    if (!window->Open()) window.emplace(form, ui), form.closing = false;
+    window->RunCommand("MIShowFieldMap");
+    window->RunCommand("MIPlotTable");
+    const HWND map = window->Pictures()->Window(PictureKind::FieldMap),
+               plot = window->Pictures()->Window(PictureKind::Table);
+    ui.duringEvents = [&] {
+      if (form.progress.file < 2) return false;
+      Answering(WideOf(form.title), {{{}, c.yes ? IDYES : IDNO}});
+      if (c.quit)
+        window->Click("MIQuit");
+      else
+        SendMessageW(window->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+      return true;
+    };
+    window->RunCommand("Button2");
+    PumpMessages(window->Open() ? &*window : nullptr);
+    EXPECT_EQ(std::vector<std::wstring>{L"A batch analysis is running (2 of 3). Stop it and quit?"},
+              boxTexts);
+    EXPECT_EQ(!c.yes, window->Open());
+    EXPECT_EQ(!c.yes, IsWindow(map) && IsWindow(plot));
+    EXPECT_EQ(c.yes, QuitPosted());
+    // No lets the batch end with its third file; Yes ends it before.
+    EXPECT_EQ(!c.yes, form.progress.file == 3) << form.progress.file;
+  }
+}
+
+// A table a batch left unsaved: the close button and Quit ask; No keeps the window, Yes ends it.
+TEST_F(Win32DeskTest, AnUnsavedTableAsksBeforeQuitting) {
+  AddLine(form.Mdata, "a table a batch wrote");
+  form.tableUnsaved = true;
+  for (const bool quit : {false, true}) {
+    for (const bool yes : {false, true}) {
+      SCOPED_TRACE(std::string(quit ? "Quit " : "close ") + (yes ? "Yes" : "No"));
+      if (!window->Open()) window.emplace(form, ui), form.closing = false;
+      Answering(WideOf(form.title), {{{}, yes ? IDYES : IDNO}});
+      if (quit)
+        window->Click("MIQuit");
+      else
+        SendMessageW(window->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+      PumpMessages(window->Open() ? &*window : nullptr);
+      EXPECT_EQ(std::vector<std::wstring>{L"The table in the Data pane is not saved. Quit anyway?"},
+                boxTexts);
+      EXPECT_EQ(!yes, window->Open());
+      EXPECT_EQ(yes, QuitPosted());
+    }
+  }
+}
+
+// The window opens inside the screen's work area however large the model makes it; the
+// picture windows open beside it where the work area has room on either side.
+TEST_F(Win32DeskTest, WindowsFitTheWorkAreaAndPicturesOpenBeside) {
+  window.reset();
+  form.window = Rect{-50, -50, 6000, 4000};
+  window.emplace(form, ui);
+  const RECT work = WorkArea(window->Handle()), outer = Outer(window->Handle());
+  EXPECT_TRUE(outer.left >= work.left && outer.top >= work.top && outer.right <= work.right &&
+              outer.bottom <= work.bottom)
+      << outer.left << "," << outer.top << " " << outer.right << "," << outer.bottom;
+  for (const bool leftEdge : {true, false}) {
+    window.reset();
+    form.window = Rect{0, 0, 1121, 530};
+    window.emplace(form, ui);
+    form.window.left = leftEdge ? work.left : work.right - form.window.width;
+    window->SyncFromModel();
+    window->RunCommand("MIPlotTable");
+    const RECT main = Outer(window->Handle()), plot = Outer(window->Pictures()->Window(PictureKind::Table));
+    RECT overlap;
+    const bool room = main.left - work.left >= plot.right - plot.left + 8 ||
+                      work.right - main.right >= plot.right - plot.left + 8;
+    if (!room) GTEST_SKIP() << "the screen is too narrow for a picture beside the window";
+    EXPECT_FALSE(IntersectRect(&overlap, &main, &plot)) << (leftEdge ? "left edge" : "right edge");
+    EXPECT_TRUE(plot.left >= work.left && plot.right <= work.right);
+  }
+}
+
+// The file dialogs take a whole path typed into their name field, in the program's own
+// "c:\\..." form, in another folder than the one they opened in.
+TEST_F(Win32DeskTest, FileDialogsTakeATypedPath) {
+  std::string typed = root.Write("other\\typed.out", "x");
+  typed[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(typed[0])));
+  root.Folder("start");
+  for (const bool save : {false, true}) {
+    SCOPED_TRACE(save ? "save" : "open");
+    FileDialogSpec spec;
+    spec.title = "Typed";
+    spec.initialFolder = root.Path("start");
+    spec.filter = "4nec2 (*.out)|*.out";
+    answeredCaption = L"Typed";
+    SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR timer, DWORD) {
+      HWND dialog = FindWindowW(L"#32770", L"Typed");
+      if (!dialog) return;
+      KillTimer(nullptr, timer);
+      // The name field: an edit inside a combo box (cmb13) or an edit of its own (edt1).
+      const std::wstring path = typedPath;
+      constexpr int kNameCombo = 0x47c, kNameEdit = 0x480;  // cmb13 and edt1 of <dlgs.h>
+      if (!SetDlgItemTextW(dialog, kNameCombo, path.c_str()))
+        SetDlgItemTextW(dialog, kNameEdit, path.c_str());
+      PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+    typedPath = WideOf(typed);
+    const std::optional<std::string> chosen = save ? ui.SaveFileDialog(spec) : ui.OpenFileDialog(spec);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(0, _stricmp(typed.c_str(), chosen->c_str())) << *chosen;
+  }
+}
+
+// The folder chooser takes a path typed into its edit box (Wine's chooser takes the folder
+// chosen in its tree whatever the box holds).
+TEST_F(Win32DeskTest, FolderChooserTakesATypedPath) {
+  if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
+    GTEST_SKIP() << "Wine's folder chooser ignores its edit box";
+  root.Folder("start");
+  root.Folder("other\\typed");
+  std::string typed = root.Path("other\\typed");
+  typed[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(typed[0])));
+  typedPath = WideOf(typed);
+  SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND chooser = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM found) {
+          wchar_t kind[16] = {};
+          GetClassNameW(hwnd, kind, 16);
+          if (wcscmp(kind, L"#32770") == 0 && IsWindowVisible(hwnd)) *reinterpret_cast<HWND*>(found) = hwnd;
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&chooser));
+    HWND edit = chooser ? FindWindowExW(chooser, nullptr, L"Edit", nullptr) : nullptr;
+    if (!edit) return;
+    KillTimer(nullptr, timer);
+    SetWindowTextW(edit, typedPath.c_str());
+    PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+  });
+  Win32Ui chooser(root.system);
+  const std::optional<std::string> chosen = chooser.ChooseFolder(root.Path("start"));
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(0, _stricmp(typed.c_str(), chosen->c_str())) << *chosen;
 }
 
 }  // namespace varnel

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The native window under Wine on a virtual display (xvfb-run), in a Wine prefix of its own so
-# that its c:\4nec2\ meets no other test's: the window's unit tests, then every script of
+# The native window under Wine on a virtual display (xvfb-run, wide enough for a picture window
+# beside the main one), in a Wine prefix of its own so that its c:\4nec2\ meets no other
+# test's: the window's unit tests, then every script of
 # tests/scripts/window run headless and with --window, each in a fresh c:\4nec2\ laid out alike.
 # The two outputs must be the same (but for durations) and hold the script's "#= " lines in
 # that order. Then the screenshot directive's pictures.
@@ -14,7 +15,7 @@ if [ "${1:-}" != --on-display ]; then
   source "$(dirname "$0")/../../tools/wine_helpers.sh"
   fresh_wine_prefix "$root"
   status=0
-  xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" --on-display "$root" "$@" || status=$?
+  xvfb-run -a -s "-screen 0 2100x1050x24" bash "$0" --on-display "$root" "$@" || status=$?
   exit $status
 fi
 root="$2" varnel="$3" unit_tests="$4" scripts="$5/tests/scripts/window"

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 
 #include "platform/win32/win32_internal.hpp"
 #include "platform/win32ui/pane_view.hpp"
@@ -50,6 +51,40 @@ bool ParseShortcut(const std::string& shortcut, WORD id, ACCEL& accel) {
   return false;
 }
 
+// The captions of one menu as the menu shows them: a literal '&' doubled, and an '&' before
+// the key that opens the entry with Alt (on the bar) or by its letter (in an open menu). Each
+// entry takes the first character not yet taken by a sibling: a word's first letter, else any
+// letter or digit, else any other character; an entry with none left gets no key. The
+// captions themselves stay as the model holds them.
+std::vector<std::string> WithMnemonics(const std::vector<std::string>& captions) {
+  std::string taken;
+  auto free = [&taken](char c) {
+    return taken.find(static_cast<char>(std::toupper(static_cast<unsigned char>(c)))) == std::string::npos;
+  };
+  std::vector<std::string> shown;
+  for (const std::string& caption : captions) {
+    std::size_t key = std::string::npos;
+    for (int pass = 0; pass < 3 && key == std::string::npos; ++pass)
+      for (std::size_t i = 0; i < caption.size() && key == std::string::npos; ++i) {
+        const auto c = static_cast<unsigned char>(caption[i]);
+        const bool fits = pass == 0   ? std::isalnum(c) && (i == 0 || caption[i - 1] == ' ')
+                          : pass == 1 ? std::isalnum(c) != 0
+                                      : c > ' ' && c < 0x80 && c != '&';
+        if (fits && free(caption[i])) key = i;
+      }
+    std::string text;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+      if (i == key) text += '&';
+      text += caption[i];
+      if (caption[i] == '&') text += '&';
+    }
+    if (key != std::string::npos)
+      taken += static_cast<char>(std::toupper(static_cast<unsigned char>(caption[key])));
+    shown.push_back(text);
+  }
+  return shown;
+}
+
 void Place(HWND control, int left, int top, int width, int height) {
   RECT now;
   GetWindowRect(control, &now);
@@ -89,6 +124,7 @@ Win32Window::Win32Window(TForm1& form, Win32Ui& ui) : form_(form), ui_(ui) {
   // large and centres it again, as at creation.
   form_.SetLayoutNeeds(MeasureNeeds());
   form_.MIWindowCenterClick();
+  FitIntoWorkArea();
   ApplyWindowRect();
   form_.FormResize();
   ApplyGeometry();
@@ -202,7 +238,7 @@ void Win32Window::BuildControls() {
   SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 800);
 }
 
-void Win32Window::AppendItem(HMENU menu, const MenuItem& item) {
+void Win32Window::AppendItem(HMENU menu, const MenuItem& item, const std::string& shown) {
   if (item.separator) {
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     return;
@@ -211,27 +247,30 @@ void Win32Window::AppendItem(HMENU menu, const MenuItem& item) {
   const int id = kFirstCommand + static_cast<int>(commands_.size());
   commands_.push_back(name);
   commandIds_[name] = id;
-  const std::string text = item.shortcut.empty() ? item.caption : item.caption + "\t" + item.shortcut;
+  const std::string text = item.shortcut.empty() ? shown : shown + "\t" + item.shortcut;
   AppendMenuW(menu, MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED), static_cast<UINT_PTR>(id),
               UiText(text).c_str());
 }
 
 void Win32Window::BuildMenus() {
   HMENU bar = CreateMenu();
-  HMENU current = nullptr;
-  std::string currentMenu;
+  std::vector<std::string> menus;
+  for (const MenuItem& item : form_.MM)
+    if (menus.empty() || menus.back() != item.menu) menus.push_back(item.menu);
+  const std::vector<std::string> menuTexts = WithMnemonics(menus);
   std::vector<ACCEL> accelerators;
-  for (const MenuItem& item : form_.MM) {
-    if (!current || item.menu != currentMenu) {
-      currentMenu = item.menu;
-      current = CreatePopupMenu();
-      AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(current), UiText(item.menu).c_str());
+  for (std::size_t m = 0, row = 0; m < menus.size(); ++m) {
+    std::vector<MenuItem> items;
+    for (; row < form_.MM.size() && form_.MM[row].menu == menus[m]; ++row) items.push_back(form_.MM[row]);
+    HMENU current = BuildPopup(items);
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(current), UiText(menuTexts[m]).c_str());
+    for (const MenuItem& item : items) {
+      ACCEL accel;
+      if (!item.separator && !item.shortcut.empty() &&
+          ParseShortcut(item.shortcut,
+                        static_cast<WORD>(commandIds_[item.name.empty() ? item.handler : item.name]), accel))
+        accelerators.push_back(accel);
     }
-    AppendItem(current, item);
-    ACCEL accel;
-    if (!item.separator && !item.shortcut.empty() &&
-        ParseShortcut(item.shortcut, static_cast<WORD>(kFirstCommand + commands_.size() - 1), accel))
-      accelerators.push_back(accel);
   }
   SetMenu(hwnd_, bar);
   if (!accelerators.empty())
@@ -242,7 +281,10 @@ void Win32Window::BuildMenus() {
 
 HMENU Win32Window::BuildPopup(const std::vector<MenuItem>& items) {
   HMENU menu = CreatePopupMenu();
-  for (const MenuItem& item : items) AppendItem(menu, item);
+  std::vector<std::string> captions;
+  for (const MenuItem& item : items) captions.push_back(item.separator ? std::string() : item.caption);
+  const std::vector<std::string> shown = WithMnemonics(captions);
+  for (std::size_t i = 0; i < items.size(); ++i) AppendItem(menu, items[i], shown[i]);
   return menu;
 }
 
@@ -284,6 +326,28 @@ TForm1::LayoutNeeds Win32Window::MeasureNeeds() {
   const std::size_t items = std::max(form_.RGMode.items.size(), form_.RGPol.items.size());
   needs.commandsHeight = kCaption + 28 + 2 * kRow + kCaption + static_cast<int>(items) * kRadioHeight + 10;
   return needs;
+}
+
+Rect Win32Window::WorkArea() const {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const RECT& work = monitor.rcWork;
+  return Rect{work.left, work.top, work.right - work.left, work.bottom - work.top};
+}
+
+// The window opens no larger than its screen's work area (the screen less the task bar) and
+// inside it: the model's size would reach past the edge of a small screen, with the title bar
+// or the window's foot out of reach.
+void Win32Window::FitIntoWorkArea() {
+  const Rect work = WorkArea();
+  if (work.width <= 0 || work.height <= 0) return;
+  Rect& window = form_.window;
+  window.width = std::min(window.width, work.width);
+  window.height = std::min(window.height, work.height);
+  window.left = std::clamp(window.left, work.left, work.left + work.width - window.width);
+  window.top = std::clamp(window.top, work.top, work.top + work.height - window.height);
+  form_.FormResize();
 }
 
 // The model's rectangle is the outer one, frame and title bar included, as the window's own.
@@ -626,9 +690,12 @@ LRESULT Win32Window::Message(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_GETMINMAXINFO: {
+      // The least size the panes need, but never more than the work area holds.
       const auto [width, height] = form_.MinimumWindowSize();
+      const Rect work = WorkArea();
       auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-      limits->ptMinTrackSize = POINT{width, height};
+      limits->ptMinTrackSize = POINT{work.width > 0 ? std::min(width, work.width) : width,
+                                     work.height > 0 ? std::min(height, work.height) : height};
       return 0;
     }
     case WM_CTLCOLORSTATIC: {
@@ -657,6 +724,8 @@ LRESULT Win32Window::Message(UINT message, WPARAM wParam, LPARAM lParam) {
       if (form_.CloseQuery()) DestroyWindow(hwnd);
       return 0;
     case WM_DESTROY:
+      // The picture windows go with the main window; the program ends with it.
+      if (pictures_) pictures_->CloseAll();
       ui_.SetWindow(nullptr);
       hwnd_ = nullptr;
       PostQuitMessage(0);

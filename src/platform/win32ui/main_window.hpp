@@ -87,9 +87,11 @@ class Win32Window {
   void BuildControls();
   void BuildMenus();
   HMENU BuildPopup(const std::vector<MenuItem>& items);
-  void AppendItem(HMENU menu, const MenuItem& item);
+  void AppendItem(HMENU menu, const MenuItem& item, const std::string& shown);
   TForm1::LayoutNeeds MeasureNeeds();
   int TextWidth(const std::string& text) const;
+  Rect WorkArea() const;
+  void FitIntoWorkArea();
   void ApplyWindowRect();
   void ApplyGeometry();
   void LayOutStatusBar();

@@ -185,19 +185,25 @@ PictureWindows::PictureWindows(TForm1& form, HWND mainWindow) : form_(form), mai
 
 PictureWindows::~PictureWindows() {
   form_.showPicture = nullptr;
+  CloseAll();
+  if (font_) DeleteObject(font_);
+}
+
+void PictureWindows::CloseAll() {
   for (Slot& slot : slots_)
     if (slot.hwnd) DestroyWindow(slot.hwnd);
-  if (font_) DeleteObject(font_);
 }
 
 void PictureWindows::Show(PictureKind kind) {
   Slot& slot = slots_[static_cast<int>(kind)];
   if (!slot.hwnd) {
     const bool map = kind == PictureKind::FieldMap;
-    const int width = map ? 800 : 920, height = map ? 660 : 700;
     RECT outer{}, work{};
     GetWindowRect(main_, &outer);
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    // No larger than the work area either.
+    const int width = std::min<int>(map ? 800 : 920, work.right - work.left),
+              height = std::min<int>(map ? 660 : 700, work.bottom - work.top);
     const Rect at =
         PictureBeside(Rect{outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top}, width,
                       height, Rect{work.left, work.top, work.right - work.left, work.bottom - work.top});

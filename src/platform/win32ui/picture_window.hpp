@@ -30,6 +30,8 @@ class PictureWindows {
   PictureWindows(const PictureWindows&) = delete;
   PictureWindows& operator=(const PictureWindows&) = delete;
 
+  // Closes the open windows (the main window is closing).
+  void CloseAll();
   // Redraws the open windows whose picture has changed (while a command runs, at most twice a
   // second).
   void Follow();

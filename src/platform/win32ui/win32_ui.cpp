@@ -161,9 +161,10 @@ bool AskTextDialog(HWND owner, const std::string& caption, const std::string& pr
   return ok;
 }
 
+// The chooser opens at the initial folder; a typed name that is no folder keeps it open.
 int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM, LPARAM initial) {
   if (message == BFFM_INITIALIZED) SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, initial);
-  return 0;
+  return message == BFFM_VALIDATEFAILEDW ? 1 : 0;
 }
 
 }  // namespace
@@ -314,7 +315,8 @@ std::optional<std::string> Win32Ui::ChooseFolder(const std::string& initialFolde
   BROWSEINFOW browse{};
   browse.hwndOwner = Owner(window_);
   browse.lpszTitle = L"Select Folder";
-  browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+  // The edit box takes a typed path (c:\4nec2\b_in\E_) as the tree's choice.
+  browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_EDITBOX | BIF_VALIDATE;
   browse.lpfn = BrowseCallback;
   browse.lParam = reinterpret_cast<LPARAM>(initial.c_str());
   PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
