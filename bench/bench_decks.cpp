@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_form.hpp"
 #include "mainwindow/VarnelU.hpp"
 #include "platform/posix/posix_system.hpp"
 #include "platform/scripted/scripted_ui.hpp"
@@ -56,21 +57,18 @@ void QueueAnswers(ScriptedUi& ui) {
 void BM_GenerateEuts(benchmark::State& state) {
   DecimalSeparator = ',';
   TempTree tree;
-  std::ostringstream out;
-  PosixSystem system(tree.Roots());
-  ScriptedUi ui(out, system);
-  TForm1 form({system, ui});
+  BenchForm bench(tree.Roots());
   SeedRandom(1);
   for (auto _ : state) {
     state.PauseTiming();
-    form.Mdata.lines.clear();
-    QueueAnswers(ui);
+    bench.form.Mdata.lines.clear();
+    QueueAnswers(bench.ui);
     state.ResumeTiming();
-    form.MIGenerateEUTsClick();
-    benchmark::DoNotOptimize(form.Mdata.lines.size());
+    bench.form.MIGenerateEUTsClick();
+    benchmark::DoNotOptimize(bench.form.Mdata.lines.size());
   }
   state.counters["decks"] = static_cast<double>(kEuts * kFrequencies);
-  state.counters["Mdata lines"] = static_cast<double>(form.Mdata.lines.size());
+  state.counters["Mdata lines"] = static_cast<double>(bench.form.Mdata.lines.size());
 }
 BENCHMARK(BM_GenerateEuts)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
@@ -80,12 +78,9 @@ void BM_PlainWritesOfTheSameBytes(benchmark::State& state) {
   std::vector<std::pair<std::string, std::string>> files;
   {
     // Produce the decks once with the command, then take their bytes.
-    std::ostringstream out;
-    PosixSystem system(tree.Roots());
-    ScriptedUi ui(out, system);
-    TForm1 form({system, ui});
-    QueueAnswers(ui);
-    form.MIGenerateEUTsClick();
+    BenchForm bench(tree.Roots());
+    QueueAnswers(bench.ui);
+    bench.form.MIGenerateEUTsClick();
     for (const auto& entry : fs::directory_iterator(tree.dir / "drive_c" / "4nec2" / "b_in" / "E_")) {
       std::ifstream in(entry.path(), std::ios::binary);
       std::ostringstream bytes;

@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "bench_form.hpp"
 #include "mainwindow/VarnelU.hpp"
 #include "platform/posix/posix_system.hpp"
 #include "platform/scripted/scripted_ui.hpp"
@@ -61,20 +62,17 @@ double ConvertSeconds(ScriptedUi& ui, TForm1& form, int jobs) {
 void BM_BatchConversionOfFortyDecks(benchmark::State& state) {
   DecimalSeparator = ',';
   EngineTree tree;
-  std::ostringstream out;
-  PosixSystem system(tree.Roots());
-  ScriptedUi ui(out, system);
-  ui.realPause = true;
-  TForm1 form({system, ui});
+  BenchForm bench(tree.Roots());
+  bench.ui.realPause = true;
   SeedRandom(3);
-  ui.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\one.txt"));
-  for (const char* answer : {"40", "3", "1,5", "1", "1", "E_"}) ui.AnswerAsk(std::string(answer));
-  form.MIGenerateEUTsClick();
+  bench.ui.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\one.txt"));
+  for (const char* answer : {"40", "3", "1,5", "1", "1", "E_"}) bench.ui.AnswerAsk(std::string(answer));
+  bench.form.MIGenerateEUTsClick();
 
   double one = 0, two = 0;
   for (auto _ : state) {
-    one += ConvertSeconds(ui, form, 1);
-    two += ConvertSeconds(ui, form, 2);
+    one += ConvertSeconds(bench.ui, bench.form, 1);
+    two += ConvertSeconds(bench.ui, bench.form, 2);
     state.SetIterationTime(one + two);
   }
   const double n = static_cast<double>(state.iterations());

@@ -58,8 +58,7 @@ TForm1::TForm1(Platform platform) : platform(platform) {
   EditPower = Field("EditPower", "Power");
   EditFrequency = Field("EditFrequency", "Frequency");
   EditInputPower = Field("EditInputPower", "Input Power");
-  // The NearField grid has row labels "X", "Y", "Z" and column headings "Start", "Stop",
-  // "Step"; each field's label names its row and column.
+  // Each field of the NearField grid is labelled by its row and column (kGridRows, kGridColumns).
   EditXStart = Field("EditXStart", "X Start");
   EditXStop = Field("EditXStop", "X Stop");
   EditXStep = Field("EditXStep", "X Step");
@@ -91,6 +90,10 @@ TForm1::TForm1(Platform platform) : platform(platform) {
   FormP2dDlg = std::make_unique<TFormP2dDlg>(platform.ui);
 }
 
+std::array<DisplayField*, 6> TForm1::BasicDataFields() {
+  return {&EditVoltage, &EditCurrent, &EditImpedance, &EditPower, &EditFrequency, &EditInputPower};
+}
+
 std::array<DisplayField*, 9> TForm1::GridFields() {
   return {&EditXStart, &EditXStop,  &EditXStep, &EditYStart, &EditYStop,
           &EditYStep,  &EditZStart, &EditZStop, &EditZStep};
@@ -103,8 +106,8 @@ void TForm1::ShowGrid(const GridExtent& extent, const std::string& fieldType) {
 }
 
 std::vector<DisplayField*> TForm1::Fields() {
-  std::vector<DisplayField*> fields = {&EditVoltage, &EditCurrent,   &EditImpedance,
-                                       &EditPower,   &EditFrequency, &EditInputPower};
+  std::vector<DisplayField*> fields;
+  for (DisplayField* field : BasicDataFields()) fields.push_back(field);
   for (DisplayField* field : GridFields()) fields.push_back(field);
   for (DisplayField* field : {&EditType, &EditPoint, &EditPointA, &EditNormalizePower})
     fields.push_back(field);

@@ -215,8 +215,13 @@ class TForm1 {
 
   // Every display field, in region order (BasicData, NearField, Commands).
   std::vector<DisplayField*> Fields();
+  // The six fields of BasicData, top to bottom.
+  std::array<DisplayField*, 6> BasicDataFields();
   // The nine fields of the NearField grid, row by row: X Start, X Stop, X Step, then Y, then Z.
   std::array<DisplayField*, 9> GridFields();
+  // The grid's row labels and column headings, as the window shows them around its fields.
+  static constexpr std::array<const char*, 3> kGridRows = {"X", "Y", "Z"};
+  static constexpr std::array<const char*, 3> kGridColumns = {"Start", "Stop", "Step"};
   // The grid extent in the nine fields ("%3.2f" each) and the field type in EditType.
   void ShowGrid(const GridExtent& extent, const std::string& fieldType);
   DisplayField* FindField(const std::string& name);

@@ -5,6 +5,9 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <initializer_list>
+#include <optional>
+#include <utility>
 
 namespace varnel {
 
@@ -26,6 +29,13 @@ void AppendNumber(std::string& out, double value) {
   while (text.back() == '0') text.remove_suffix(1);
   if (text.back() == '.') text.remove_suffix(1);
   out += text;
+}
+
+// Two numbers with the separator between them ("x,y" of a point, "x y" of a transform).
+void AppendPair(std::string& out, double a, char separator, double b) {
+  AppendNumber(out, a);
+  out += separator;
+  AppendNumber(out, b);
 }
 
 void Attribute(std::string& out, const char* name, double value) {
@@ -101,44 +111,41 @@ void AppendBase64(std::string& out, const std::string& bytes) {
 
 struct ItemWriter {
   std::string& out;
-  void operator()(const LineItem& line) const {
-    out += "<line";
-    Attribute(out, "x1", line.x1);
-    Attribute(out, "y1", line.y1);
-    Attribute(out, "x2", line.x2);
-    Attribute(out, "y2", line.y2);
-    Paint(out, std::nullopt, line.stroke);
+  // A shape of numeric attributes, in the order given, and its paint.
+  void Shape(const char* tag, std::initializer_list<std::pair<const char*, double>> attributes,
+             const std::optional<Colour>& fill, const std::optional<Stroke>& stroke) const {
+    out += '<';
+    out += tag;
+    for (const auto& [name, value] : attributes) Attribute(out, name, value);
+    Paint(out, fill, stroke);
     out += "/>\n";
+  }
+  void operator()(const LineItem& line) const {
+    Shape("line", {{"x1", line.x1}, {"y1", line.y1}, {"x2", line.x2}, {"y2", line.y2}}, std::nullopt,
+          line.stroke);
   }
   void operator()(const PolylineItem& line) const {
     if (line.points.empty()) return;
     out += "<polyline points=\"";
     for (std::size_t i = 0; i < line.points.size(); ++i) {
       if (i) out += ' ';
-      AppendNumber(out, line.points[i].x);
-      out += ',';
-      AppendNumber(out, line.points[i].y);
+      AppendPair(out, line.points[i].x, ',', line.points[i].y);
     }
     out += '"';
     Paint(out, std::nullopt, line.stroke);
     out += " stroke-linejoin=\"round\"/>\n";
   }
   void operator()(const RectItem& rect) const {
-    out += "<rect";
-    Attribute(out, "x", rect.x);
-    Attribute(out, "y", rect.y);
-    Attribute(out, "width", std::max(0.0, rect.width));
-    Attribute(out, "height", std::max(0.0, rect.height));
-    Paint(out, rect.fill, rect.stroke);
-    out += "/>\n";
+    Shape("rect",
+          {{"x", rect.x},
+           {"y", rect.y},
+           {"width", std::max(0.0, rect.width)},
+           {"height", std::max(0.0, rect.height)}},
+          rect.fill, rect.stroke);
   }
   void operator()(const CircleItem& circle) const {
-    out += "<circle";
-    Attribute(out, "cx", circle.cx);
-    Attribute(out, "cy", circle.cy);
-    Attribute(out, "r", std::max(0.0, circle.r));
-    Paint(out, circle.fill, circle.stroke);
-    out += "/>\n";
+    Shape("circle", {{"cx", circle.cx}, {"cy", circle.cy}, {"r", std::max(0.0, circle.r)}}, circle.fill,
+          circle.stroke);
   }
   void operator()(const TextItem& text) const {
     out += "<text";
@@ -151,9 +158,7 @@ struct ItemWriter {
     out += " fill=\"" + Hex(text.colour) + '"';
     if (text.vertical) {
       out += " transform=\"rotate(-90 ";
-      AppendNumber(out, text.x);
-      out += ' ';
-      AppendNumber(out, text.y);
+      AppendPair(out, text.x, ' ', text.y);
       out += ")\"";
     }
     out += '>';
@@ -319,9 +324,7 @@ std::string SvgText(const Scene& scene) {
   Attribute(out, "width", scene.width);
   Attribute(out, "height", scene.height);
   out += " viewBox=\"0 0 ";
-  AppendNumber(out, scene.width);
-  out += ' ';
-  AppendNumber(out, scene.height);
+  AppendPair(out, scene.width, ' ', scene.height);
   out += "\" font-family=\"DejaVu Sans, Arial, sans-serif\">\n";
   out += "<rect x=\"0\" y=\"0\"";
   Attribute(out, "width", scene.width);

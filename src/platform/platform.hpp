@@ -26,5 +26,8 @@ struct Platform {
 // ("Datei nicht gefunden").
 void RequireFolderToChooseIn(System& system, const std::string& initialFolder);
 InOutError FolderChoiceError();
+// The folder a chooser returned (Windows form) as every binding hands it to the core: without
+// a trailing separator, except after a drive ("c:\"), and made the current folder.
+std::string TakeChosenFolder(System& system, std::string folder);
 
 }  // namespace varnel

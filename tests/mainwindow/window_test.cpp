@@ -116,12 +116,17 @@ TEST_F(WindowTest, RegionsLabelsAndRadioGroups) {
       {&form.GBBasicData, "BasicData"}, {&form.GBNearField, "NearField"}, {&form.GBCommands, "Commands"}};
   for (const auto& [region, caption] : regions) EXPECT_EQ(caption, region->caption) << region->name;
 
-  EXPECT_EQ("Voltage (eff)", form.EditVoltage.label);
-  EXPECT_EQ("Current (eff)", form.EditCurrent.label);
-  EXPECT_EQ("Impedance", form.EditImpedance.label);
-  EXPECT_EQ("Power", form.EditPower.label);
-  EXPECT_EQ("Frequency", form.EditFrequency.label);
-  EXPECT_EQ("Input Power", form.EditInputPower.label);
+  // The labels and headings the windows show, top to bottom.
+  const std::vector<std::string> basic = {"Voltage (eff)", "Current (eff)", "Impedance",
+                                          "Power",         "Frequency",     "Input Power"};
+  for (std::size_t i = 0; i < basic.size(); ++i) EXPECT_EQ(basic[i], form.BasicDataFields()[i]->label);
+  EXPECT_EQ((std::vector<std::string>{"X", "Y", "Z"}),
+            std::vector<std::string>(TForm1::kGridRows.begin(), TForm1::kGridRows.end()));
+  EXPECT_EQ((std::vector<std::string>{"Start", "Stop", "Step"}),
+            std::vector<std::string>(TForm1::kGridColumns.begin(), TForm1::kGridColumns.end()));
+  const std::array<DisplayField*, 9> grid = form.GridFields();
+  for (std::size_t i = 0; i < grid.size(); ++i)
+    EXPECT_EQ(std::string(TForm1::kGridRows[i / 3]) + " " + TForm1::kGridColumns[i % 3], grid[i]->label);
   EXPECT_EQ("Type", form.EditType.label);
   EXPECT_EQ("P", form.EditPoint.label);
   EXPECT_EQ("A", form.EditPointA.label);

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "platform/platform.hpp"
 #include "support/test_root.hpp"
 #include "util/errors.hpp"
 #include "util/messages.hpp"
@@ -149,6 +150,20 @@ TEST(ScriptedUi, TheFolderChooserSetsTheCurrentFolder) {
   EXPECT_EQ(std::nullopt, f.ui.ChooseFolder("c:\\4nec2\\b_out"));
   EXPECT_EQ((std::vector<std::string>{"[Dialog] Select Folder: no answer"}), f.ui.messages);
   EXPECT_EQ(4u, f.ui.folderDialogs.size());
+}
+
+// What every binding does with the folder its chooser returned: the trailing separator goes
+// (a drive's root keeps it) and the folder becomes the current one, or the choice fails.
+TEST(FolderChooser, TheChosenFolderLosesItsTrailingSeparatorAndBecomesCurrent) {
+  ScriptedFixture f;
+  fs::create_directories(f.root.driveC / "4nec2/b_out");
+  for (const auto& [chosen, taken] : std::vector<std::pair<std::string, std::string>>{
+           {"c:\\4nec2\\b_out\\\\", "c:\\4nec2\\b_out"}, {"c:\\4nec2/", "c:\\4nec2"}, {"c:\\", "c:\\"}}) {
+    EXPECT_EQ(taken, TakeChosenFolder(f.system, chosen)) << chosen;
+    EXPECT_EQ(taken, f.system.CurrentFolder()) << chosen;
+  }
+  EXPECT_THROW(TakeChosenFolder(f.system, "c:\\4nec2\\gone\\"), InOutError);
+  EXPECT_EQ("c:\\", f.system.CurrentFolder());
 }
 
 TEST(ScriptedUi, AMissingInitialFolderFailsBeforeTheAnswerIsTaken) {

@@ -135,34 +135,30 @@ void VarnelWindow::BuildRegions() {
   // its commands write; the rows keep the heights the regions' fixed heights allow.
   QGroupBox* basic = region(form_.GBBasicData);
   auto* basicGrid = Grid(basic);
-  DisplayField* basicFields[] = {&form_.EditVoltage, &form_.EditCurrent,   &form_.EditImpedance,
-                                 &form_.EditPower,   &form_.EditFrequency, &form_.EditInputPower};
-  for (int i = 0; i < 6; ++i) {
-    basicGrid->addWidget(new QLabel(ToQt(basicFields[i]->label), basic), i, 0);
-    basicGrid->addWidget(fields_[basicFields[i]->name] = MakeField(basic, *basicFields[i]), i, 1);
+  int basicRow = 0;
+  for (DisplayField* field : form_.BasicDataFields()) {
+    basicGrid->addWidget(new QLabel(ToQt(field->label), basic), basicRow, 0);
+    basicGrid->addWidget(fields_[field->name] = MakeField(basic, *field), basicRow++, 1);
   }
   basicGrid->setColumnStretch(1, 1);
 
   QGroupBox* near = region(form_.GBNearField);
   auto* nearGrid = Grid(near);
-  const char* columns[] = {"Start", "Stop", "Step"};
-  const char* rows[] = {"X", "Y", "Z"};
   for (int c = 0; c < 3; ++c) {
-    auto* heading = new QLabel(QString::fromLatin1(columns[c]), near);
+    auto* heading = new QLabel(ToQt(TForm1::kGridColumns[c]), near);
     heading->setAlignment(Qt::AlignCenter);
     nearGrid->addWidget(heading, 0, c + 1);
     nearGrid->setColumnStretch(c + 1, 1);
   }
   const std::array<DisplayField*, 9> grid = form_.GridFields();
   for (int r = 0; r < 3; ++r) {
-    nearGrid->addWidget(new QLabel(QString::fromLatin1(rows[r]), near), r + 1, 0);
+    nearGrid->addWidget(new QLabel(ToQt(TForm1::kGridRows[r]), near), r + 1, 0);
     for (int c = 0; c < 3; ++c) {
       DisplayField& field = *grid[r * 3 + c];
       nearGrid->addWidget(fields_[field.name] = MakeField(near, field), r + 1, c + 1);
     }
   }
-  nearGrid->addWidget(new QLabel(ToQt(form_.EditType.label.empty() ? "Type" : form_.EditType.label), near), 4,
-                      0);
+  nearGrid->addWidget(new QLabel(ToQt(form_.EditType.label), near), 4, 0);
   nearGrid->addWidget(fields_[form_.EditType.name] = MakeField(near, form_.EditType), 4, 1, 1, 3);
 
   QGroupBox* commands = region(form_.GBCommands);
@@ -177,16 +173,14 @@ void VarnelWindow::BuildRegions() {
     commandsGrid->addWidget(push, 0, buttonColumn, 1, 2);
     buttonColumn += 2;
   }
-  commandsGrid->addWidget(new QLabel(QStringLiteral("P"), commands), 1, 0);
+  commandsGrid->addWidget(new QLabel(ToQt(form_.EditPoint.label), commands), 1, 0);
   commandsGrid->addWidget(fields_[form_.EditPoint.name] = MakeField(commands, form_.EditPoint), 1, 1);
-  commandsGrid->addWidget(new QLabel(QStringLiteral("A"), commands), 1, 2);
+  commandsGrid->addWidget(new QLabel(ToQt(form_.EditPointA.label), commands), 1, 2);
   commandsGrid->addWidget(fields_[form_.EditPointA.name] = MakeField(commands, form_.EditPointA), 1, 3);
   commandsGrid->setColumnStretch(1, 3);
   commandsGrid->setColumnStretch(3, 2);
   auto* normalizeRow = new QHBoxLayout;
-  normalizeRow->addWidget(new QLabel(
-      ToQt(form_.EditNormalizePower.label.empty() ? "Normalize Power" : form_.EditNormalizePower.label),
-      commands));
+  normalizeRow->addWidget(new QLabel(ToQt(form_.EditNormalizePower.label), commands));
   normalizeRow->addWidget(
       fields_[form_.EditNormalizePower.name] = MakeField(commands, form_.EditNormalizePower), 1);
   commandsGrid->addLayout(normalizeRow, 2, 0, 1, 4);

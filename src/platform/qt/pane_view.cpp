@@ -46,15 +46,7 @@ std::vector<std::string> EditorLines(const QPlainTextEdit* editor) {
 }
 
 QString JoinLines(const PaneLineList& lines, std::size_t from, std::size_t to) {
-  std::string joined;
-  std::size_t size = 0;
-  for (std::size_t i = from; i < to; ++i) size += lines[i].size() + 1;
-  joined.reserve(size);
-  for (std::size_t i = from; i < to; ++i) {
-    if (i > from) joined += '\n';
-    joined += lines[i];
-  }
-  return PaneToQt(joined);
+  return PaneToQt(JoinPaneLines(lines, from, to, "\n"));
 }
 
 }  // namespace
@@ -162,7 +154,7 @@ void LineView::keyPressEvent(QKeyEvent* event) {
 
 // ---- PaneView ----------------------------------------------------------------------------
 
-PaneView::PaneView(const Pane& pane, QWidget* parent) : QWidget(parent), pane_(pane) {
+PaneView::PaneView(const Pane& pane, QWidget* parent) : QWidget(parent), pane_(pane), follower_(pane) {
   const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   view_ = new LineView(pane, this);
   view_->setFont(fixed);
@@ -180,7 +172,7 @@ PaneView::PaneView(const Pane& pane, QWidget* parent) : QWidget(parent), pane_(p
   setFocusProxy(view_);
 
   connect(editor_, &QPlainTextEdit::textChanged, this, [this] {
-    if (!updating_) edited_ = true;
+    if (!updating_) follower_.Edited();
   });
   connect(view_, &LineView::editRequested, this, [this](QKeyEvent* key, int line, int column) {
     EnterEditor(line, column);
@@ -195,39 +187,29 @@ PaneView::PaneView(const Pane& pane, QWidget* parent) : QWidget(parent), pane_(p
 }
 
 void PaneView::Refresh() {
-  const PaneChange change = ChangeSince(pane_, look_);
-  const bool toTop = pane_.scrollRequest != scrollRequest_;
-  if (change == PaneChange::None && !toTop) return;
-
-  if (editing_ && change == PaneChange::Appended && look_.lineCount < pane_.lines.size()) {
+  const PaneSteps steps = follower_.Refresh(editing_, editor_->document()->isEmpty());
+  if (steps.appendFrom != PaneSteps::kNoAppend) {
     updating_ = true;
     QTextCursor end(editor_->document());
     end.movePosition(QTextCursor::End);
-    const QString added = JoinLines(pane_.lines, look_.lineCount, pane_.lines.size());
-    end.insertText(look_.lineCount == 0 && editor_->document()->isEmpty() ? added
-                                                                          : QStringLiteral("\n") + added);
+    const QString added = JoinLines(pane_.lines, steps.appendFrom, pane_.lines.size());
+    end.insertText(steps.appendOnNewLine ? QStringLiteral("\n") + added : added);
     updating_ = false;
-  } else if (editing_ && change == PaneChange::Rewritten) {
-    LeaveEditor();
   }
-  if (change != PaneChange::None) view_->ShowLines(pane_.lines.size(), change == PaneChange::Rewritten);
-  look_ = LookAt(pane_);
-
-  if (toTop) {
-    scrollRequest_ = pane_.scrollRequest;
+  if (steps.leaveEditor) LeaveEditor();
+  if (steps.showLines) view_->ShowLines(pane_.lines.size(), steps.rewritten);
+  if (steps.toTop) {
     view_->verticalScrollBar()->setValue(0);
     if (editing_) {
       editor_->moveCursor(QTextCursor::Start);
       editor_->ensureCursorVisible();
     }
-  } else if (!editing_) {
-    view_->verticalScrollBar()->setValue(view_->verticalScrollBar()->maximum());
   }
+  if (steps.toEnd) view_->verticalScrollBar()->setValue(view_->verticalScrollBar()->maximum());
 }
 
 bool PaneView::TakeEdits(std::vector<std::string>& lines) {
-  if (!editing_ || !edited_) return false;
-  edited_ = false;
+  if (!follower_.TakeEdited(editing_)) return false;
   lines = EditorLines(editor_);
   return true;
 }
@@ -258,7 +240,7 @@ void PaneView::EnterEditor(int line, int column) {
   updating_ = true;
   editor_->setPlainText(JoinLines(pane_.lines, 0, std::min(view_->Count(), pane_.lines.size())));
   updating_ = false;
-  edited_ = false;
+  follower_.EditorReset();
   editing_ = true;
   stack_->setCurrentWidget(editor_);
   QTextCursor cursor(editor_->document());
@@ -277,7 +259,6 @@ void PaneView::EnterEditor(int line, int column) {
 void PaneView::LeaveEditor() {
   const bool hadFocus = editor_->hasFocus();
   editing_ = false;
-  edited_ = false;
   updating_ = true;
   editor_->clear();
   updating_ = false;

@@ -2,14 +2,16 @@
 // One pane of the window. It draws only the visible lines straight from the model's lines, so a
 // whole file's text appears without being copied into a widget. As soon as the user clicks into
 // it or types, an editor takes the pane's text and the user edits there; the window hands the
-// edited lines back to the model before a command runs. A command that rewrites the pane ends
-// the editing (its edits were handed back already); lines a command appends reach the editor
-// too. Text crosses as Latin-1 both ways, so every byte of a pane survives a round trip.
+// edited lines back to the model before a command runs. What a refresh does (lines appended to
+// the editor, the editor closed by a rewrite, where the view scrolls) is PaneFollower's
+// decision; this widget carries it out. Text crosses as Latin-1 both ways, so every byte of a
+// pane survives a round trip.
 #include <QAbstractScrollArea>
 #include <QWidget>
 #include <string>
 #include <vector>
 
+#include "mainwindow/pane_follow.hpp"
 #include "mainwindow/panes.hpp"
 
 class QPlainTextEdit;
@@ -58,7 +60,7 @@ class PaneView : public QWidget {
   // The lines as the user left them, when edited since the last call.
   bool TakeEdits(std::vector<std::string>& lines);
   // The pane now holds what the widget shows (after the edits were handed back).
-  void Looked() { look_ = LookAt(pane_); }
+  void Looked() { follower_.Looked(); }
 
   // What the widget shows, line by line (8-bit text).
   std::vector<std::string> ShownLines() const;
@@ -77,13 +79,11 @@ class PaneView : public QWidget {
   void EnterEditor(int line, int column);
   void LeaveEditor();
   const Pane& pane_;
-  PaneLook look_;
-  std::uint64_t scrollRequest_ = 0;
+  PaneFollower follower_;
   LineView* view_;
   QPlainTextEdit* editor_;
   QStackedLayout* stack_;
   bool editing_ = false;
-  bool edited_ = false;
   bool updating_ = false;
 };
 

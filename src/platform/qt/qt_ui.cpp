@@ -203,10 +203,7 @@ std::optional<std::string> QtUi::ChooseFolder(const std::string& initialFolder) 
   const QString chosen = QFileDialog::getExistingDirectory(Parent(), QStringLiteral("Select Folder"),
                                                            ToQt(system_.ToNativePath(initialFolder)));
   if (chosen.isEmpty()) return std::nullopt;
-  std::string folder = system_.FromNativePath(FromQt(chosen));
-  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-  if (!system_.SetCurrentFolder(folder)) throw FolderChoiceError();
-  return folder;
+  return TakeChosenFolder(system_, system_.FromNativePath(FromQt(chosen)));
 }
 
 void QtUi::SetClipboardText(const std::string& text) {

@@ -20,27 +20,46 @@ class AnsweredUi : public UserInterface {
   // windowShown: whether the window is there to show a status notice; before it is (and after
   // it has gone) a notice is a box, answered as every box.
   AnsweredUi(UserInterface& window, ScriptedUi& answers, std::function<bool()> windowShown);
-
-  void ShowMessage(MessageKind kind, const std::string& title, const std::string& text) override;
-  bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override;
-  bool Confirm(const std::string& title, const std::string& question, bool unattended) override;
-  std::string InputBox(const std::string& caption, const std::string& prompt,
-                       const std::string& defaultText) override;
-  void ShowModal(ModalDialog& dialog) override;
-  void StatusNotice(const std::string& title, const std::string& text) override;
-  std::optional<std::string> OpenFileDialog(const FileDialogSpec& spec) override;
-  std::optional<std::string> SaveFileDialog(const FileDialogSpec& spec) override;
-  std::optional<std::string> ChooseFolder(const std::string& initialFolder) override;
-  void SetClipboardText(const std::string& text) override;
-  std::string ClipboardText() override;
-  void OpenDocument(const std::string& path) override;
-  int ScreenWidth() override;
-  int ScreenHeight() override;
-  void Pause(int milliseconds) override;
-  void RequestQuit() override;
-  // The window's event processing, then the hooks of the script's answers (ScriptedUi::AtEvents).
-  void ProcessEvents() override;
   ScriptedUi& Answers() { return answers_; }
+
+  // The person's part: answered from the script's queues.
+  void ShowMessage(MessageKind kind, const std::string& title, const std::string& text) override {
+    answers_.ShowMessage(kind, title, text);
+  }
+  bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override {
+    return answers_.AskText(caption, prompt, text);
+  }
+  bool Confirm(const std::string& title, const std::string& question, bool unattended) override {
+    return answers_.Confirm(title, question, unattended);
+  }
+  std::string InputBox(const std::string& caption, const std::string& prompt,
+                       const std::string& defaultText) override {
+    return answers_.InputBox(caption, prompt, defaultText);
+  }
+  void ShowModal(ModalDialog& dialog) override { answers_.ShowModal(dialog); }
+  std::optional<std::string> OpenFileDialog(const FileDialogSpec& spec) override {
+    return answers_.OpenFileDialog(spec);
+  }
+  std::optional<std::string> SaveFileDialog(const FileDialogSpec& spec) override {
+    return answers_.SaveFileDialog(spec);
+  }
+  std::optional<std::string> ChooseFolder(const std::string& initialFolder) override {
+    return answers_.ChooseFolder(initialFolder);
+  }
+  void OpenDocument(const std::string& path) override { answers_.OpenDocument(path); }
+
+  // The window's own services.
+  void SetClipboardText(const std::string& text) override { window_.SetClipboardText(text); }
+  std::string ClipboardText() override { return window_.ClipboardText(); }
+  int ScreenWidth() override { return window_.ScreenWidth(); }
+  int ScreenHeight() override { return window_.ScreenHeight(); }
+  void Pause(int milliseconds) override { window_.Pause(milliseconds); }
+
+  // Both: the notice in the window's status bar once it is shown; quit ends the script and the
+  // window; the window's event processing, then the hooks of the answers (ScriptedUi::AtEvents).
+  void StatusNotice(const std::string& title, const std::string& text) override;
+  void RequestQuit() override;
+  void ProcessEvents() override;
 
  private:
   UserInterface& window_;

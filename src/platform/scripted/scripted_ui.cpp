@@ -20,15 +20,6 @@ bool LacksExtension(const std::string& path) {
   return name.find('.') == std::string::npos;
 }
 
-// A folder as a chooser returns it: no trailing separator except after a drive ("c:\").
-std::string WithoutTrailingSeparator(std::string path) {
-  while (path.size() > 1 && (path.back() == '\\' || path.back() == '/')) {
-    if (path.size() == 3 && path[1] == ':') break;
-    path.pop_back();
-  }
-  return path;
-}
-
 template <typename T>
 std::optional<T> Take(std::deque<T>& queue) {
   if (queue.empty()) return std::nullopt;
@@ -142,9 +133,7 @@ std::optional<std::string> ScriptedUi::ChooseFolder(const std::string& initialFo
     return std::nullopt;
   }
   if (!*answer) return std::nullopt;
-  std::string folder = WithoutTrailingSeparator(AnswerPath(**answer));
-  if (!system_.SetCurrentFolder(folder)) throw FolderChoiceError();
-  return folder;
+  return TakeChosenFolder(system_, AnswerPath(**answer));
 }
 
 void ScriptedUi::ProcessEvents() {

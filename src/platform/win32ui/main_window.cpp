@@ -176,17 +176,14 @@ void Win32Window::BuildControls() {
     fieldTexts_[field->name] = field->text;
     fieldNames_[edit] = field->name;
     SetWindowSubclass(edit, ControlProc, 0, reinterpret_cast<DWORD_PTR>(this));
-    std::string label = field->label;
-    if (field->name == "EditType" && label.empty()) label = "Type";
-    if (field->name == "EditPoint") label = "P";
-    if (field->name == "EditPointA") label = "A";
-    if (field->name == "EditNormalizePower" && label.empty()) label = "Normalize Power";
     // The grid's fields are labelled by its row and column headings.
     if (std::find(grid.begin(), grid.end(), field) != grid.end()) continue;
-    if (!label.empty()) labels_[field->name] = Child(L"STATIC", label, SS_LEFT | SS_CENTERIMAGE);
+    if (!field->label.empty())
+      labels_[field->name] = Child(L"STATIC", field->label, SS_LEFT | SS_CENTERIMAGE);
   }
-  for (const char* heading : {"Start", "Stop", "Step", "X", "Y", "Z"})
-    gridHeadings_.push_back(Child(L"STATIC", heading, SS_CENTER | SS_CENTERIMAGE));
+  for (const auto* headings : {&TForm1::kGridColumns, &TForm1::kGridRows})
+    for (const char* heading : *headings)
+      gridHeadings_.push_back(Child(L"STATIC", heading, SS_CENTER | SS_CENTERIMAGE));
 
   for (const MenuItem& control : form_.Controls) {
     if (control.caption.empty()) continue;  // a display field
@@ -308,8 +305,7 @@ TForm1::LayoutNeeds Win32Window::MeasureNeeds() {
     return it == labels_.end() ? 0 : TextWidth(ControlText(it->second)) + 6;
   };
   int basicLabel = 0, basicField = 0;
-  for (DisplayField* f : {&form_.EditVoltage, &form_.EditCurrent, &form_.EditImpedance, &form_.EditPower,
-                          &form_.EditFrequency, &form_.EditInputPower}) {
+  for (DisplayField* f : form_.BasicDataFields()) {
     basicLabel = std::max(basicLabel, label(f->name));
     basicField = std::max(basicField, field(f->name));
   }
@@ -384,11 +380,10 @@ void Win32Window::ApplyGeometry() {
   const int left = basic.left + kInset, width = basic.width - 2 * kInset;
   const int labelWidth = labelWidths_.basic;
   int row = 0;
-  for (const char* name :
-       {"EditVoltage", "EditCurrent", "EditImpedance", "EditPower", "EditFrequency", "EditInputPower"}) {
+  for (const DisplayField* field : form_.BasicDataFields()) {
     const int top = basic.top + kCaption + row++ * kRow;
-    Place(labels_[name], left, top, labelWidth, kFieldHeight);
-    Place(fields_[name], left + labelWidth, top, width - labelWidth, kFieldHeight);
+    Place(labels_[field->name], left, top, labelWidth, kFieldHeight);
+    Place(fields_[field->name], left + labelWidth, top, width - labelWidth, kFieldHeight);
   }
 
   // NearField: column headings, the rows X, Y, Z of three fields, then the Type row.

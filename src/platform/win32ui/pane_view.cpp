@@ -15,31 +15,6 @@ namespace {
 constexpr wchar_t kViewClass[] = L"VarnelPaneView";
 constexpr int kMargin = 4;  // pixels left of the first column, as the editor's own margin
 
-// The lines from..to joined by CR LF, in one piece.
-std::string JoinLines(const PaneLineList& lines, std::size_t from, std::size_t to) {
-  std::size_t size = 0;
-  for (std::size_t i = from; i < to; ++i) size += lines[i].size() + 2;
-  std::string joined;
-  joined.reserve(size);
-  for (std::size_t i = from; i < to; ++i) {
-    if (i > from) joined += "\r\n";
-    joined += lines[i];
-  }
-  return joined;
-}
-
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  if (text.empty()) return lines;
-  for (std::size_t start = 0;;) {
-    const std::size_t end = text.find("\r\n", start);
-    lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    if (end == std::string::npos) break;
-    start = end + 2;
-  }
-  return lines;
-}
-
 // Keys that change the text: they open the editor and are handed on to it.
 bool EditsText(WPARAM key) { return key == VK_DELETE || key == VK_BACK || key == VK_RETURN; }
 
@@ -51,7 +26,8 @@ std::string ControlText(HWND control) {
   return Narrow(text);
 }
 
-PaneView::PaneView(const Pane& pane, HWND parent, HFONT font, int editorId) : pane_(pane), font_(font) {
+PaneView::PaneView(const Pane& pane, HWND parent, HFONT font, int editorId)
+    : pane_(pane), font_(font), follower_(pane) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   RegisterWindowClass(kViewClass, ViewProc, CS_DBLCLKS, IDC_IBEAM,
                       reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
@@ -91,34 +67,26 @@ int PaneView::Rows() const {
 }
 
 void PaneView::Refresh() {
-  const PaneChange change = ChangeSince(pane_, look_);
-  const bool toTop = pane_.scrollRequest != scrollRequest_;
-  if (change == PaneChange::None && !toTop) return;
-
-  if (editing_ && change == PaneChange::Appended && look_.lineCount < pane_.lines.size()) {
+  const PaneSteps steps = follower_.Refresh(editing_, GetWindowTextLengthW(editor_) == 0);
+  if (steps.appendFrom != PaneSteps::kNoAppend) {
     updating_ = true;
-    const std::string added = JoinLines(pane_.lines, look_.lineCount, pane_.lines.size());
-    const bool empty = GetWindowTextLengthW(editor_) == 0 && look_.lineCount == 0;
-    const std::wstring text = Wide(empty ? added : "\r\n" + added);
+    const std::string added = JoinPaneLines(pane_.lines, steps.appendFrom, pane_.lines.size(), "\r\n");
+    const std::wstring text = Wide(steps.appendOnNewLine ? "\r\n" + added : added);
     const LPARAM end = GetWindowTextLengthW(editor_);
     SendMessageW(editor_, EM_SETSEL, static_cast<WPARAM>(end), end);
     SendMessageW(editor_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
     updating_ = false;
-  } else if (editing_ && change == PaneChange::Rewritten) {
-    LeaveEditor();
   }
-  if (!editing_) ShowLines(pane_.lines.size(), change == PaneChange::Rewritten);
-  look_ = LookAt(pane_);
-  if (toTop) {
-    scrollRequest_ = pane_.scrollRequest;
+  if (steps.leaveEditor) LeaveEditor();
+  if (steps.showLines) ShowLines(pane_.lines.size(), steps.rewritten);
+  if (steps.toTop) {
     ScrollTo(0, horizontal_);
     if (editing_) {
       SendMessageW(editor_, EM_SETSEL, 0, 0);
       SendMessageW(editor_, EM_SCROLLCARET, 0, 0);
     }
-  } else if (!editing_) {
-    ScrollTo(static_cast<std::int64_t>(count_) - Rows(), horizontal_);
   }
+  if (steps.toEnd) ScrollTo(static_cast<std::int64_t>(count_) - Rows(), horizontal_);
 }
 
 void PaneView::ShowLines(std::size_t count, bool rewritten) {
@@ -188,10 +156,10 @@ void PaneView::Paint() {
 void PaneView::EnterEditor(std::size_t line, std::size_t column) {
   if (editing_) return;
   updating_ = true;
-  SetWindowTextW(editor_, Wide(JoinLines(pane_.lines, 0, count_)).c_str());
+  SetWindowTextW(editor_, Wide(JoinPaneLines(pane_.lines, 0, count_, "\r\n")).c_str());
   updating_ = false;
   editing_ = true;
-  edited_ = false;
+  follower_.EditorReset();
   ShowWindow(editor_, SW_SHOW);
   ShowWindow(view_, SW_HIDE);
   SendMessageW(editor_, EM_LINESCROLL, 0, static_cast<LPARAM>(first_));
@@ -206,7 +174,6 @@ void PaneView::EnterEditor(std::size_t line, std::size_t column) {
 
 void PaneView::LeaveEditor() {
   editing_ = false;
-  edited_ = false;
   ShowWindow(view_, SW_SHOW);
   ShowWindow(editor_, SW_HIDE);
   updating_ = true;
@@ -220,18 +187,17 @@ HWND PaneView::BeginEdit() {
 }
 
 void PaneView::EditorChanged() {
-  if (!updating_) edited_ = true;
+  if (!updating_) follower_.Edited();
 }
 
 bool PaneView::TakeEdits(std::vector<std::string>& lines) {
-  if (!editing_ || !edited_) return false;
-  lines = SplitLines(ControlText(editor_));
-  edited_ = false;
+  if (!follower_.TakeEdited(editing_)) return false;
+  lines = SplitPaneText(ControlText(editor_), "\r\n");
   return true;
 }
 
 std::vector<std::string> PaneView::ShownLines() const {
-  if (editing_) return SplitLines(ControlText(editor_));
+  if (editing_) return SplitPaneText(ControlText(editor_), "\r\n");
   const std::size_t count = std::min(count_, pane_.lines.size());
   return std::vector<std::string>(pane_.lines.begin(),
                                   pane_.lines.begin() + static_cast<std::ptrdiff_t>(count));

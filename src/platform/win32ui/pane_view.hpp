@@ -3,15 +3,16 @@
 // lines, so a whole file's text appears at once however long it is (an edit control measures
 // every line it is given). As soon as the user clicks into it or types, an edit control beside
 // it takes the pane's text and the user edits there; the window hands the edited lines back to
-// the model before a command runs. A command that rewrites the pane ends the editing (its edits
-// were handed back already); lines a command appends reach the editor too. Text crosses through
-// the ANSI code page both ways.
+// the model before a command runs. What a refresh does (lines appended to the editor, the
+// editor closed by a rewrite, where the view scrolls) is PaneFollower's decision; this class
+// carries it out. Text crosses through the ANSI code page both ways.
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "mainwindow/pane_follow.hpp"
 #include "mainwindow/panes.hpp"
 
 namespace varnel {
@@ -40,7 +41,7 @@ class PaneView {
   // The lines as the user left them, when edited since the last call.
   bool TakeEdits(std::vector<std::string>& lines);
   // The pane now holds what the controls show (after the edits were handed back).
-  void Looked() { look_ = LookAt(pane_); }
+  void Looked() { follower_.Looked(); }
   // What the pane shows, line by line.
   std::vector<std::string> ShownLines() const;
   // Starts editing (as a click does) and returns the editor.
@@ -61,13 +62,12 @@ class PaneView {
   HWND view_ = nullptr, editor_ = nullptr;
   HFONT font_;
   int charWidth_ = 8, lineHeight_ = 16;
-  PaneLook look_;
-  std::uint64_t scrollRequest_ = 0;
+  PaneFollower follower_;
   std::size_t count_ = 0;   // lines shown
   std::size_t widest_ = 0;  // characters of the longest shown line
   std::size_t first_ = 0;   // the first visible line
   int horizontal_ = 0;      // pixels scrolled to the right
-  bool editing_ = false, edited_ = false, updating_ = false;
+  bool editing_ = false, updating_ = false;
 };
 
 }  // namespace varnel

@@ -325,10 +325,7 @@ std::optional<std::string> Win32Ui::ChooseFolder(const std::string& initialFolde
   const BOOL isPath = SHGetPathFromIDListW(chosen, path);
   CoTaskMemFree(chosen);
   if (!isPath) return std::nullopt;
-  std::string folder = system_.FromNativePath(Narrow(path));
-  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-  if (!system_.SetCurrentFolder(folder)) throw FolderChoiceError();
-  return folder;
+  return TakeChosenFolder(system_, system_.FromNativePath(Narrow(path)));
 }
 
 void Win32Ui::SetClipboardText(const std::string& text) {
