@@ -110,9 +110,7 @@ void TForm1::MIBatchLoadClick() {
   const bool whole = course.Run([&] {
     ForEachListedFile(*this, course, *names, [&](ListedFile& file) {
       const std::string& name = file.name;
-      params.currentText = std::move(file.text);
-      params.currentName = ListedFilePath(*this, name);
-      ShowFileInM(*this, name, params.currentText);
+      TakeListedFile(*this, file);
 
       const OutputPrint print(params.currentText.str());
       RequireWholePrint(print);

@@ -63,11 +63,13 @@ void NoteUndefinedRow(TForm1& form, const std::string& name) {
   AddLine(form.Mout, "Undefined value in " + name + ": written as NAN");
 }
 
-void ShowFileInM(TForm1& form, const std::string& name, const SharedText& text) {
+void TakeListedFile(TForm1& form, ListedFile& file) {
+  form.params.currentText = std::move(file.text);
+  form.params.currentName = ListedFilePath(form, file.name);
   ClearPane(form.M);
-  AddSharedLines(form.M, text);
+  AddSharedLines(form.M, form.params.currentText);
   ScrollToTop(form.M);
-  form.M.hint = "Showing: " + name;
+  form.M.hint = "Showing: " + file.name;
 }
 
 namespace {

@@ -37,10 +37,6 @@ void NoteMissingNearField(TForm1& form, const std::string& name);
 // table shows as NAN.
 void NoteUndefinedRow(TForm1& form, const std::string& name);
 
-// Puts the whole file text into pane M as the batch analyses show each file (the pane shares
-// the text).
-void ShowFileInM(TForm1& form, const std::string& name, const SharedText& text);
-
 // The start of a batch analysis: without a batch list the warning kNoBatchFolderWarning and
 // nothing; a list of decks only (every name ends in ".nec", as Batch Conversion leaves it) gets
 // the warning "The batch list holds decks (*.nec): use <addCommand> on the output folder first.
@@ -138,6 +134,10 @@ struct ListedFile {
   std::unique_ptr<AheadWork> ahead;
 };
 using BatchStep = std::function<void(ListedFile& file)>;
+
+// The listed file's text becomes the working text (currentText, currentName) and is shown whole
+// in pane M, which shares it, as the near-field and power analyses show each file.
+void TakeListedFile(TForm1& form, ListedFile& file);
 
 // How ForEachListedFile walks the list; the defaults are those of the near-field and power
 // analyses.
