@@ -83,7 +83,8 @@ TForm1::TForm1(Platform platform) : platform(platform) {
 
   BuildMenus();
   FormCreate();
-  // The window opens centred on the screen.
+  // The window opens centred on the screen, no larger than its available area.
+  FitToScreen();
   MIWindowCenterClick();
 
   FormParaDlg = std::make_unique<TFormParaDlg>(platform.ui);
@@ -183,13 +184,25 @@ int TForm1::RightColumnWidth() const {
 namespace {
 constexpr int kLeastDataPaneWidth = 120;
 constexpr int kLeastInfoPaneHeight = 80;
+
+// A side no longer than the screen's available area has room for (no limit without a screen).
+int WithinScreen(int length, int available) { return available > 0 ? std::min(length, available) : length; }
 }  // namespace
 
+// The layout's needs, but never more than the screen's available area: a window larger than
+// the screen could not be seen whole nor made smaller.
 std::pair<int, int> TForm1::MinimumWindowSize() const {
   const int rightColumn = std::max(209, layoutNeeds.rightColumn);
+  const ScreenArea area = platform.ui.AvailableArea();
   // GBdata is W - R - 530 wide; GBInfo H - 281 and GBCommands H - 352 high.
-  return {rightColumn + 530 + kLeastDataPaneWidth,
-          std::max(281 + kLeastInfoPaneHeight, 352 + layoutNeeds.commandsHeight)};
+  return {WithinScreen(rightColumn + 530 + kLeastDataPaneWidth, area.width),
+          WithinScreen(std::max(281 + kLeastInfoPaneHeight, 352 + layoutNeeds.commandsHeight), area.height)};
+}
+
+void TForm1::FitToScreen() {
+  const ScreenArea area = platform.ui.AvailableArea();
+  window.width = WithinScreen(window.width, area.width);
+  window.height = WithinScreen(window.height, area.height);
 }
 
 void TForm1::SetLayoutNeeds(LayoutNeeds needs) {
@@ -197,6 +210,7 @@ void TForm1::SetLayoutNeeds(LayoutNeeds needs) {
   const auto [width, height] = MinimumWindowSize();
   window.width = std::max(window.width, width);
   window.height = std::max(window.height, height);
+  FitToScreen();
   FormResize();
 }
 
@@ -215,12 +229,13 @@ void TForm1::MIResetWindowPositionClick() {
   window.top = 10;
 }
 
-// The outer size centred on the screen, integer division truncating toward zero. A window
-// larger than the screen starts at its left or top edge rather than off-screen, where its menu
-// bar could not be reached.
+// The outer size centred on the screen's available area, integer division truncating toward
+// zero. A window larger than the area starts at its left or top edge rather than off-screen,
+// where its menu bar could not be reached.
 void TForm1::MIWindowCenterClick() {
-  window.left = std::max(0, (platform.ui.ScreenWidth() - window.width) / 2);
-  window.top = std::max(0, (platform.ui.ScreenHeight() - window.height) / 2);
+  const ScreenArea area = platform.ui.AvailableArea();
+  window.left = area.left + std::max(0, (area.width - window.width) / 2);
+  window.top = area.top + std::max(0, (area.height - window.height) / 2);
 }
 
 void TForm1::MIHelpClick() { OpenExistingDocument(platform, exeFolder + "Varnel Hilfe.pdf"); }

@@ -39,9 +39,10 @@ std::optional<std::string> AnsweredUi::ChooseFolder(const std::string& initialFo
 }
 void AnsweredUi::SetClipboardText(const std::string& text) { window_.SetClipboardText(text); }
 std::string AnsweredUi::ClipboardText() { return window_.ClipboardText(); }
-void AnsweredUi::OpenDocument(const std::string& path) { answers_.OpenDocument(path); }
+bool AnsweredUi::OpenDocument(const std::string& path) { return answers_.OpenDocument(path); }
 int AnsweredUi::ScreenWidth() { return window_.ScreenWidth(); }
 int AnsweredUi::ScreenHeight() { return window_.ScreenHeight(); }
+ScreenArea AnsweredUi::AvailableArea() { return window_.AvailableArea(); }
 void AnsweredUi::Pause(int milliseconds) { window_.Pause(milliseconds); }
 void AnsweredUi::RequestQuit() {
   answers_.RequestQuit();

@@ -33,9 +33,10 @@ class AnsweredUi : public UserInterface {
   std::optional<std::string> ChooseFolder(const std::string& initialFolder) override;
   void SetClipboardText(const std::string& text) override;
   std::string ClipboardText() override;
-  void OpenDocument(const std::string& path) override;
+  bool OpenDocument(const std::string& path) override;
   int ScreenWidth() override;
   int ScreenHeight() override;
+  ScreenArea AvailableArea() override;
   void Pause(int milliseconds) override;
   void RequestQuit() override;
   // The window's event processing, then the hooks of the script's answers (ScriptedUi::AtEvents).

@@ -55,7 +55,7 @@ class Win32Ui : public UserInterface {
   // Unicode text on the clipboard, converted from and to the ANSI code page.
   void SetClipboardText(const std::string& text) override;
   std::string ClipboardText() override;
-  void OpenDocument(const std::string& path) override;
+  bool OpenDocument(const std::string& path) override;
   int ScreenWidth() override;
   int ScreenHeight() override;
   void ProcessEvents() override;
