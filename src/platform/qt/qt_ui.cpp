@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
@@ -14,6 +15,7 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -94,6 +96,33 @@ class PathDialog : public QFileDialog {
     setOption(QFileDialog::DontUseNativeDialog);
   }
 
+  // Qt's dialog takes such a text for a name in the folder it shows and would refuse it before
+  // accept(): Return in the name field and the Open button go to accept() for it.
+  void showEvent(QShowEvent* event) override {
+    QFileDialog::showEvent(event);
+    if (edit_) return;
+    edit_ = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!edit_) return;
+    edit_->installEventFilter(this);
+    auto* buttons = findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+    connect(edit_, &QLineEdit::textChanged, this, [this, buttons] {
+      if (!buttons || !InProgramForm(FromQt(edit_->text().trimmed()))) return;
+      for (QAbstractButton* button : buttons->buttons())
+        if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole) button->setEnabled(true);
+    });
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == edit_ && event->type() == QEvent::KeyPress) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if ((key == Qt::Key_Return || key == Qt::Key_Enter) && InProgramForm(FromQt(edit_->text().trimmed()))) {
+        accept();
+        return true;
+      }
+    }
+    return QFileDialog::eventFilter(watched, event);
+  }
+
   void accept() override {
     auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     const std::string typed = edit ? FromQt(edit->text().trimmed()) : std::string();
@@ -117,6 +146,7 @@ class PathDialog : public QFileDialog {
 
  private:
   System& system_;
+  QLineEdit* edit_ = nullptr;
 };
 
 void CentreOver(QWidget* dialog, QWidget* parent) {

@@ -249,8 +249,11 @@ class Runner {
     if (kind == "confirm" || kind == "opener") {
       if (arguments[2].text != "yes" && arguments[2].text != "no")
         throw ScriptError{"answer " + kind + " needs yes or no"};
-      (kind == "confirm" ? &ScriptedUi::AnswerConfirm : &ScriptedUi::AnswerOpener)(
-          answers_, arguments[2].text == "yes");
+      const bool yes = arguments[2].text == "yes";
+      if (kind == "confirm")
+        answers_.AnswerConfirm(yes);
+      else
+        answers_.AnswerOpener(yes);
       return;
     }
     const std::optional<std::string> answer = AnswerText(arguments[2]);
