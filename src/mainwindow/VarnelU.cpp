@@ -189,20 +189,20 @@ constexpr int kLeastInfoPaneHeight = 80;
 int WithinScreen(int length, int available) { return available > 0 ? std::min(length, available) : length; }
 }  // namespace
 
-// The layout's needs, but never more than the screen's available area: a window larger than
-// the screen could not be seen whole nor made smaller.
 std::pair<int, int> TForm1::MinimumWindowSize() const {
   const int rightColumn = std::max(209, layoutNeeds.rightColumn);
-  const ScreenArea area = platform.ui.AvailableArea();
   // GBdata is W - R - 530 wide; GBInfo H - 281 and GBCommands H - 352 high.
-  return {WithinScreen(rightColumn + 530 + kLeastDataPaneWidth, area.width),
-          WithinScreen(std::max(281 + kLeastInfoPaneHeight, 352 + layoutNeeds.commandsHeight), area.height)};
+  return {rightColumn + 530 + kLeastDataPaneWidth,
+          std::max(281 + kLeastInfoPaneHeight, 352 + layoutNeeds.commandsHeight)};
 }
 
+// A screen smaller than the least size still gets the least size: the regions would overlap
+// below it.
 void TForm1::FitToScreen() {
   const ScreenArea area = platform.ui.AvailableArea();
-  window.width = WithinScreen(window.width, area.width);
-  window.height = WithinScreen(window.height, area.height);
+  const auto [leastWidth, leastHeight] = MinimumWindowSize();
+  window.width = std::max(WithinScreen(window.width, area.width), leastWidth);
+  window.height = std::max(WithinScreen(window.height, area.height), leastHeight);
 }
 
 void TForm1::SetLayoutNeeds(LayoutNeeds needs) {

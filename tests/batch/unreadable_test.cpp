@@ -88,6 +88,7 @@ TEST_F(BatchUnreadable, WithoutSkippingTheFirstUnreadableFileEndsTheBatchNamingI
     }
   }
   // Split mode opens the files itself; its failures name the file too.
+  fs::create_directories(root.home / "DeskTop" / "add");
   form->params.SplitMode = true;
   UseFiles({"a.out", "gone.out"});
   ui.messages.clear();
