@@ -140,9 +140,9 @@ TEST_F(BatchUnreadable, AStopEndsEachAnalysisWithALineOfHowFarItGot) {
   EXPECT_EQ(PaneText(form->Mdata), TestRoot::Read(root.home / "DeskTop" / "add" / "Test0000.txt"));
 }
 
-// Without the desktop's add folder split mode ends before it starts: the box names the block
-// file and the Data pane keeps the table it held. A block file that cannot be written later
-// names itself too.
+// Without the desktop's add folder split mode ends before it starts (it used to end at the
+// first block, after replacing the table): the box names the block file and the Data pane keeps
+// the table it held. A block file that cannot be written later names itself too.
 TEST_F(BatchUnreadable, SplitModeWithoutItsBlockFolderSaysWhereAndKeepsTheDataPane) {
   for (int i = 0; i < 10; ++i) WriteRun("e" + std::to_string(i) + ".out", OutputRun(1.0, 1.0));
   std::vector<std::string> names;
