@@ -14,6 +14,7 @@
 #include "batch/batch_run.hpp"
 #include "batch/table.hpp"
 #include "picture/field_map.hpp"
+#include "util/errors.hpp"
 #include "util/files.hpp"
 #include "util/messages.hpp"
 #include "util/text.hpp"
@@ -197,9 +198,39 @@ std::string BlockFileName(System& system, int block) {
   return DesktopFolder(system) + "\\add\\Test" + PadLeft(std::to_string(block), 4, '0') + ".txt";
 }
 
+// The block file's name as a message shows it: the doubled separator as one.
+std::string ShownBlockName(std::string name) {
+  for (std::size_t at; (at = name.find("\\\\")) != std::string::npos;) name.erase(at, 1);
+  return name;
+}
+
+// Split mode writes its blocks into the desktop's "add" folder: without it the command ends
+// before it touches the panes, with a box that names the first block file.
+bool BlockFolderReady(Platform platform) {
+  const std::string first = BlockFileName(platform.system, 0);
+  const std::string folder = first.substr(0, first.rfind('\\'));
+  if (platform.system.FolderExists(folder)) return true;
+  ShowError(platform.ui, "The block file " + ShownBlockName(first) + " cannot be written: the folder " +
+                             ShownBlockName(folder) + " does not exist. Abort command!");
+  return false;
+}
+
+// Writes a block file; a failure names it ("Datei nicht gefunden: c:\...\Test0000.txt").
+void WriteBlockFile(System& system, const std::string& text, int block) {
+  const std::string name = BlockFileName(system, block);
+  try {
+    WriteTextFileSafely(system, text, name);
+  } catch (const InOutError& failure) {
+    const std::string message = failure.what();
+    if (message.find(ShownBlockName(name)) != std::string::npos) throw;
+    throw InOutError(message + ": " + ShownBlockName(name), failure.code);
+  }
+}
+
 }  // namespace
 
 void TForm1::MIAnalyseEUTsClick() {
+  if (params.SplitMode && !params.BatchFiles.empty() && !BlockFolderReady(platform)) return;
   const std::optional<TextList> list =
       BeginBatch(*this, "--------------- Analyse Files ----------------", "Add EUTs");
   if (!list) return;
@@ -216,9 +247,7 @@ void TForm1::MIAnalyseEUTsClick() {
   int block = 0, rowsInBlock = 0;
   // Block files are written beside their place and then put there, so a write that fails
   // part-way (a full disk) leaves an existing block file as it was.
-  const auto writeBlock = [&] {
-    WriteTextFileSafely(platform.system, PaneText(Mdata), BlockFileName(platform.system, block));
-  };
+  const auto writeBlock = [&] { WriteBlockFile(platform.system, PaneText(Mdata), block); };
   ListedFileWalk walk;
   if (splitMode) {
     walk.read = LoadLinesText;

@@ -18,7 +18,7 @@ void TForm1::EditInputFile1Click() {
   if (!chosen) return;
   // Only once the dialog has an answer: a cancelled command leaves the window as it was.
   Reset();
-  OpenWithAssociatedProgram(platform.ui, *chosen);
+  OpenWithAssociatedProgram(platform, *chosen);
 }
 
 void TForm1::NECardInfo1Click() { ShowInfo(platform.ui, "NE 0 #x #y #z firstx firsty firstz dx dy dz"); }

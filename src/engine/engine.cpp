@@ -427,7 +427,7 @@ int MostParallelRuns() {
   return cores == 0 ? 1 : static_cast<int>(cores);
 }
 
-void TForm1::Showbin1Click() { platform.ui.OpenDocument(kDeckFolder); }
-void TForm1::Showbout1Click() { platform.ui.OpenDocument(kOutputFolder); }
+void TForm1::Showbin1Click() { OpenWithAssociatedProgram(platform, kDeckFolder); }
+void TForm1::Showbout1Click() { OpenWithAssociatedProgram(platform, kOutputFolder); }
 
 }  // namespace varnel

@@ -82,7 +82,8 @@ TForm1::TForm1(Platform platform) : platform(platform) {
 
   BuildMenus();
   FormCreate();
-  // The window opens centred on the screen.
+  // The window opens centred on the screen, no larger than its available area.
+  FitToScreen();
   MIWindowCenterClick();
 
   FormParaDlg = std::make_unique<TFormParaDlg>(platform.ui);
@@ -186,6 +187,9 @@ int TForm1::RightColumnWidth() const {
 namespace {
 constexpr int kLeastDataPaneWidth = 120;
 constexpr int kLeastInfoPaneHeight = 80;
+
+// A side no longer than the screen's available area has room for (no limit without a screen).
+int WithinScreen(int length, int available) { return available > 0 ? std::min(length, available) : length; }
 }  // namespace
 
 std::pair<int, int> TForm1::MinimumWindowSize() const {
@@ -195,11 +199,21 @@ std::pair<int, int> TForm1::MinimumWindowSize() const {
           std::max(281 + kLeastInfoPaneHeight, 352 + layoutNeeds.commandsHeight)};
 }
 
+// A screen smaller than the least size still gets the least size: the regions would overlap
+// below it.
+void TForm1::FitToScreen() {
+  const ScreenArea area = platform.ui.AvailableArea();
+  const auto [leastWidth, leastHeight] = MinimumWindowSize();
+  window.width = std::max(WithinScreen(window.width, area.width), leastWidth);
+  window.height = std::max(WithinScreen(window.height, area.height), leastHeight);
+}
+
 void TForm1::SetLayoutNeeds(LayoutNeeds needs) {
   layoutNeeds = needs;
   const auto [width, height] = MinimumWindowSize();
   window.width = std::max(window.width, width);
   window.height = std::max(window.height, height);
+  FitToScreen();
   FormResize();
 }
 
@@ -218,12 +232,13 @@ void TForm1::MIResetWindowPositionClick() {
   window.top = 10;
 }
 
-// The outer size centred on the screen, integer division truncating toward zero. A window
-// larger than the screen starts at its left or top edge rather than off-screen, where its menu
-// bar could not be reached.
+// The outer size centred on the screen's available area, integer division truncating toward
+// zero. A window larger than the area starts at its left or top edge rather than off-screen,
+// where its menu bar could not be reached.
 void TForm1::MIWindowCenterClick() {
-  window.left = std::max(0, (platform.ui.ScreenWidth() - window.width) / 2);
-  window.top = std::max(0, (platform.ui.ScreenHeight() - window.height) / 2);
+  const ScreenArea area = platform.ui.AvailableArea();
+  window.left = area.left + std::max(0, (area.width - window.width) / 2);
+  window.top = area.top + std::max(0, (area.height - window.height) / 2);
 }
 
 void TForm1::MIHelpClick() { OpenExistingDocument(platform, exeFolder + "Varnel Hilfe.pdf"); }

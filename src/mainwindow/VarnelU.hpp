@@ -193,6 +193,9 @@ class TForm1 {
   // The smallest outer width and height at which no region overlaps another, the data pane
   // keeps some width and the Commands region holds its controls.
   std::pair<int, int> MinimumWindowSize() const;
+  // Makes the window no larger than the screen's available area (nor smaller than its least
+  // size).
+  void FitToScreen();
   // The width of the right column: the rule's 209 at the design width 1121, growing in
   // proportion with a wider window, and never below what its fields need.
   int RightColumnWidth() const;

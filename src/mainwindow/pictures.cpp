@@ -123,11 +123,22 @@ Scene TablePicture(const TForm1& form, const TablePlotChoice& choice) {
   return TablePlotScene(PlottedTable(form), choice);
 }
 
-Rect PictureBeside(const Rect& mainWindow, int width, int height, const Rect& screen) {
+Rect PictureBeside(const Rect& mainWindow, int width, int height, const Rect& screen, int leastWidth) {
   const int screenRight = screen.left + screen.width;
-  int left = mainWindow.left + mainWindow.width + 8;
-  if (left + width > screenRight) left = mainWindow.left - 8 - width;
-  if (left < screen.left) left = std::max(screen.left, screenRight - width);
+  const int rightStart = mainWindow.left + mainWindow.width + 8;
+  const int rightRoom = screenRight - rightStart, leftRoom = mainWindow.left - 8 - screen.left;
+  int left;
+  if (width <= rightRoom) {
+    left = rightStart;
+  } else if (width <= leftRoom) {
+    left = mainWindow.left - 8 - width;
+  } else if (leastWidth > 0 && std::max(rightRoom, leftRoom) >= leastWidth) {
+    width = std::max(rightRoom, leftRoom);
+    left = rightRoom >= leftRoom ? rightStart : screen.left;
+  } else {
+    left = std::max(screen.left, screenRight - width);
+  }
+  height = std::min(height, screen.height);
   const int top =
       std::clamp(mainWindow.top, screen.top, std::max(screen.top, screen.top + screen.height - height));
   return Rect{left, top, width, height};

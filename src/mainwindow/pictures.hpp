@@ -63,9 +63,11 @@ FieldMapChoice PickFromList(const FieldMap& map, FieldMapChoice choice, FieldMap
 std::size_t PictureStateKey(const TForm1& form, PictureKind kind);
 
 // Where a picture window of that size opens: right of the main window (8 pixels apart) when it
-// fits on the screen there, else left of it, else at the screen's right edge; the top of the
-// main window, kept on the screen. Rects are outer frames in screen pixels.
-Rect PictureBeside(const Rect& mainWindow, int width, int height, const Rect& screen);
+// fits on the screen there, else left of it; else, when the window may be narrowed down to
+// leastWidth (0: not at all), narrowed into the wider of the two rooms; else at the screen's
+// right edge. Its top is the main window's, kept on the screen, and it is no taller than the
+// screen. Rects are outer frames in screen pixels.
+Rect PictureBeside(const Rect& mainWindow, int width, int height, const Rect& screen, int leastWidth = 0);
 
 // Writes the picture (SVG, or PNG for a ".png" name when a rasterizer is linked) through the
 // platform. Returns "" when written, else what went wrong; never throws.

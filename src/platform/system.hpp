@@ -153,8 +153,9 @@ class System {
   virtual void UnlockFolder(std::int64_t lock) { (void)lock; }
 
   // ---- Environment, locale, clock ------------------------------------------------------
-  // An environment variable as the core sees it (USERPROFILE reads as the home folder when
-  // unset); empty when unset.
+  // An environment variable as the core sees it (USERPROFILE, when unset, reads as the user's
+  // profile folder: on Linux the drive picture's c:\users\<name>, its Desktop made when
+  // missing); empty when unset.
   virtual std::string GetEnv(const std::string& name) = 0;
   // The program's own executable path.
   virtual std::string ExecutablePath() = 0;

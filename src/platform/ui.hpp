@@ -41,6 +41,11 @@ class ModalDialog {
   std::vector<std::string> fieldTexts;
 };
 
+// The part of the screen a window may take (without task bars and panels), in screen pixels.
+struct ScreenArea {
+  int left = 0, top = 0, width = 0, height = 0;
+};
+
 class UserInterface {
  public:
   virtual ~UserInterface() = default;
@@ -76,13 +81,15 @@ class UserInterface {
   // ---- Clipboard and shell -------------------------------------------------------------
   virtual void SetClipboardText(const std::string& text) = 0;
   virtual std::string ClipboardText() = 0;
-  // Opens a document (or a folder) with the desktop's associated program; does not wait and
-  // reports no failure.
-  virtual void OpenDocument(const std::string& path) = 0;
+  // Opens a document (or a folder) with the desktop's associated program without waiting for
+  // it. False when no program could be started for it (the caller tells the user).
+  virtual bool OpenDocument(const std::string& path) = 0;
 
   // ---- Screen, events ------------------------------------------------------------------
   virtual int ScreenWidth() = 0;
   virtual int ScreenHeight() = 0;
+  // The screen's available area; by default the whole screen.
+  virtual ScreenArea AvailableArea() { return {0, 0, ScreenWidth(), ScreenHeight()}; }
   // Lets the window repaint and handle input.
   virtual void ProcessEvents() = 0;
   virtual void Pause(int milliseconds) = 0;

@@ -298,11 +298,31 @@ std::string StripExtension(const std::string& name) {
   return name.substr(0, dot);
 }
 
-void OpenWithAssociatedProgram(UserInterface& ui, const std::string& path) { ui.OpenDocument(path); }
+std::string NoOpenerMessage(const std::string& path, bool folder) {
+  std::string kind = "folders";
+  if (!folder) {
+    const std::size_t cut = path.find_last_of("\\/:");
+    const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+    const std::size_t dot = name.rfind('.');
+    kind = "documents";
+    if (dot != std::string::npos && dot + 1 < name.size()) {
+      std::string extension = name.substr(dot + 1);
+      for (char& c : extension)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+      kind = extension + " " + kind;
+    }
+  }
+  return "No program is set up to open " + kind + ": " + path;
+}
+
+void OpenWithAssociatedProgram(Platform platform, const std::string& path) {
+  if (!platform.ui.OpenDocument(path))
+    ShowError(platform.ui, NoOpenerMessage(path, platform.system.FolderExists(path)));
+}
 
 void OpenExistingDocument(Platform platform, const std::string& path) {
   if (platform.system.FileExists(path)) {
-    OpenWithAssociatedProgram(platform.ui, path);
+    OpenWithAssociatedProgram(platform, path);
   } else {
     ShowError(platform.ui, "Die Datei " + path + " konnte nicht gefunden werden!");
   }

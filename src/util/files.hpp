@@ -56,8 +56,12 @@ std::string ProgramFolder(const std::string& executablePath);
 std::string IncludeBackslash(const std::string& path);
 // The text before the last '.', searched over the whole text; unchanged without a '.'.
 std::string StripExtension(const std::string& name);
-// The shell's "open" on the document; no waiting, no report.
-void OpenWithAssociatedProgram(UserInterface& ui, const std::string& path);
+// The shell's "open" on the document or folder, without waiting. When no program could be
+// started for it, ShowError "No program is set up to open PDF documents: <path>" (the kind is
+// the name's extension in upper case; "folders" for a folder, "documents" without an extension).
+void OpenWithAssociatedProgram(Platform platform, const std::string& path);
+// That error's text.
+std::string NoOpenerMessage(const std::string& path, bool folder);
 // Opens the document when it exists; otherwise ShowError
 // "Die Datei <path> konnte nicht gefunden werden!".
 void OpenExistingDocument(Platform platform, const std::string& path);

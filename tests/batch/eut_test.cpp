@@ -163,6 +163,7 @@ TEST_F(BatchEut, SplitModeBlockFilesForFewerOrExactlyTenFiles) {
 
 TEST_F(BatchEut, SplitModeShowsAWhiteGroupWhileRunningAndRestoresItAfterAFailure) {
   WriteSeries(2);
+  MakeAddFolder();
   form->params.BatchFiles.push_back("gone.out");
   form->params.SplitMode = true;
   std::vector<std::string> seen;
@@ -173,14 +174,6 @@ TEST_F(BatchEut, SplitModeShowsAWhiteGroupWhileRunningAndRestoresItAfterAFailure
   EXPECT_EQ("clBtnFace", form->RGPol.color);
   EXPECT_EQ(5u, form->Mdata.lines.size());
   EXPECT_EQ("Load: gone.out", form->Mout.lines.back());
-}
-
-TEST_F(BatchEut, SplitModeWithoutTheAddFolderEndsAtTheFirstBlockAndKeepsItsRows) {
-  WriteSeries(12);
-  form->params.SplitMode = true;
-  EXPECT_THROW(form->MIAnalyseEUTsClick(), InOutError);
-  EXPECT_EQ(13u, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
-  EXPECT_EQ("clBtnFace", form->RGPol.color);
 }
 
 TEST_F(BatchEut, SplitModeIsReadOnceAtTheStart) {

@@ -88,6 +88,7 @@ TEST_F(BatchUnreadable, WithoutSkippingTheFirstUnreadableFileEndsTheBatchNamingI
     }
   }
   // Split mode opens the files itself; its failures name the file too.
+  fs::create_directories(root.home / "DeskTop" / "add");
   form->params.SplitMode = true;
   UseFiles({"a.out", "gone.out"});
   ui.messages.clear();
@@ -137,6 +138,32 @@ TEST_F(BatchUnreadable, AStopEndsEachAnalysisWithALineOfHowFarItGot) {
     }
   }
   EXPECT_EQ(PaneText(form->Mdata), TestRoot::Read(root.home / "DeskTop" / "add" / "Test0000.txt"));
+}
+
+// Without the desktop's add folder split mode ends before it starts (it used to end at the
+// first block, after replacing the table): the box names the block file and the Data pane keeps
+// the table it held. A block file that cannot be written later names itself too.
+TEST_F(BatchUnreadable, SplitModeWithoutItsBlockFolderSaysWhereAndKeepsTheDataPane) {
+  for (int i = 0; i < 10; ++i) WriteRun("e" + std::to_string(i) + ".out", OutputRun(1.0, 1.0));
+  std::vector<std::string> names;
+  for (int i = 0; i < 10; ++i) names.push_back("e" + std::to_string(i) + ".out");
+  UseFiles(names);
+  form->params.SplitMode = true;
+  for (int row = 0; row < 201; ++row) AddLine(form->Mdata, "row " + std::to_string(row));
+  const std::vector<std::string> table = form->Mdata.lines;
+  form->Run("MIAnalyseEUTsClick");
+  const std::string add = system.GetEnv("USERPROFILE") + "\\DeskTop\\add";
+  EXPECT_EQ(
+      std::vector<std::string>{"The block file " + add + "\\Test0000.txt cannot be written: the folder " +
+                               add + " does not exist. Abort command!"},
+      Errors());
+  EXPECT_EQ(table, form->Mdata.lines);
+
+  fs::create_directories(root.home / "DeskTop" / "add" / "Test0000.txt");  // a folder in its place
+  ui.messages.clear();
+  form->Run("MIAnalyseEUTsClick");
+  ASSERT_EQ(1u, Errors().size());
+  EXPECT_NE(std::string::npos, Errors()[0].find(": " + add + "\\Test0000.txt")) << Errors()[0];
 }
 
 TEST_F(BatchUnreadable, EutRowsKeepTheNumberTheirFileNameGives) {

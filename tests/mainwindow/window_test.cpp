@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <functional>
+#include <map>
+#include <set>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +14,7 @@
 #include "test_paths.hpp"
 #include "mainwindow/window_fixture.hpp"
 #include "sample/sample_files.hpp"
+#include "mainwindow/access_keys.hpp"
 #include "util/errors.hpp"
 #include "util/text.hpp"
 
@@ -289,6 +293,55 @@ TEST_F(WindowTest, WindowCenterTruncatesTowardZeroAndNeverStartsOffScreen) {
   }
 }
 
+// A window opens no larger than the screen's available area and centred in it; only a screen
+// smaller than the least size gets a window of that size.
+TEST_F(WindowTest, TheWindowOpensWithinTheScreensAvailableArea) {
+  struct Case {
+    int screenWidth, screenHeight;
+    TForm1::LayoutNeeds needs;
+    Rect window;
+  };
+  const Case cases[] = {
+      {1920, 1080, {300, 100}, {399, 275, 1121, 530}},
+      {1024, 768, {209, 0}, {0, 119, 1024, 530}},
+      {1024, 768, {300, 100}, {0, 119, 1024, 530}},
+      {800, 400, {300, 220}, {0, 0, 950, 572}},  // smaller than the layout's least size
+  };
+  for (const Case& c : cases) {
+    ui.screenWidth = c.screenWidth;
+    ui.screenHeight = c.screenHeight;
+    TForm1 opened({system, ui});
+    opened.SetLayoutNeeds(c.needs);  // as a window does once it has measured its fonts
+    opened.MIWindowCenterClick();
+    EXPECT_RECT(c.window, opened.window, "screen " << c.screenWidth << " x " << c.screenHeight);
+  }
+}
+
+// Every menu title and every item of a menu has its own access key, chosen from the captions
+// as they stand; the captions themselves are not changed.
+TEST_F(WindowTest, MenusGetAccessKeysWithoutChangingTheirCaptions) {
+  const auto keys = [](const std::vector<std::string>& captions) { return AccessKeys(captions); };
+  EXPECT_EQ((std::vector<std::size_t>{0, 0, 0, 0, 0, 0, 0}),
+            keys({"File", "InputFiles", "Convert To Output Files", "Analyse", "Other", "Engine", "?"}));
+  // A word start before a letter inside a word; case does not tell letters apart; a caption
+  // with nothing free goes without.
+  EXPECT_EQ((std::vector<std::size_t>{0, 5, 1, 3, std::string::npos, 2}),
+            keys({"Save", "Save as", "sHow", "SAHd", "as", "& 2"}));
+  std::map<std::string, std::vector<std::string>> menus;
+  for (const MenuItem& item : form.MM)
+    if (!item.separator) menus[item.menu].push_back(item.caption);
+  for (const auto& [menu, captions] : menus) {
+    std::set<char> taken;
+    const std::vector<std::size_t> chosen = AccessKeys(captions);
+    for (std::size_t i = 0; i < captions.size(); ++i) {
+      const std::size_t at = chosen[i];
+      ASSERT_NE(std::string::npos, at) << menu << ": " << captions[i];
+      EXPECT_TRUE(taken.insert(static_cast<char>(std::tolower(captions[i][at]))).second) << captions[i];
+    }
+  }
+  EXPECT_EQ("Show b_in", form.FindMenuItem("Showbin1")->caption);
+}
+
 TEST_F(WindowTest, ResetWindowPositionMovesOnlyTheCorner) {
   form.window = Rect{300, 200, 900, 600};
   ASSERT_TRUE(form.Run("MIResetWindowPosition"));
@@ -320,6 +373,29 @@ TEST_F(WindowTest, HelpOpensTheDocumentBesideTheProgram) {
   for (const std::string& line : ui.messages)
     if (line.find("Varnel Hilfe.pdf") != std::string::npos) opened = true;
   EXPECT_TRUE(opened) << out.str();
+}
+
+// Help, Edit InputFile, Show b_in and Show b_out where the desktop has no program for them.
+TEST_F(WindowTest, DocumentsAndFoldersWithoutAProgramShowWhy) {
+  root.Write("drive_c/prog/Varnel Hilfe.pdf", "%PDF-1.4\n");
+  root.Write("drive_c/4nec2/b_out/a.out", "");
+  root.Write("drive_c/4nec2/b_in/dipol.nec", "CM");
+  form.exeFolder = "c:\\prog\\";
+  const std::pair<const char*, const char*> cases[] = {
+      {"MIHelp", "No program is set up to open PDF documents: c:\\prog\\Varnel Hilfe.pdf"},
+      {"EditInputFile1", "No program is set up to open NEC documents: c:\\4nec2\\b_in\\dipol.nec"},
+      {"Showbin1", "No program is set up to open folders: c:\\4nec2\\b_in"},
+      {"Showbout1", "No program is set up to open folders: c:\\4nec2\\b_out"},
+  };
+  for (const auto& [command, message] : cases) {
+    ui.boxes.clear();
+    ui.AnswerOpen("c:\\4nec2\\b_in\\dipol.nec");
+    ui.AnswerOpener(false);
+    form.Run(command);
+    const auto errors = ui.BoxesOf(MessageKind::Error);
+    ASSERT_EQ(1u, errors.size()) << command << out.str();
+    EXPECT_EQ(message, errors[0].text);
+  }
 }
 
 TEST_F(WindowTest, HelpWithoutTheDocumentShowsTheErrorBox) {

@@ -4,12 +4,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <locale>
 #include <optional>
 
 #include "support/scoped_settings.hpp"
 #include "platform/posix/posix_system.hpp"
 #include "support/test_root.hpp"
+#include "util/files.hpp"
 
 namespace varnel {
 
@@ -30,9 +32,12 @@ TEST(PosixRoots, DriveCFollowsWineprefixElseHome) {
   ScopedEnv home("HOME", "/home/ann");
   {
     ScopedEnv prefix("WINEPREFIX", "/opt/prefix");
+    ScopedEnv user("USER", "ann");
     PosixRoots roots = PosixRoots::FromEnvironment();
     EXPECT_EQ("/opt/prefix/drive_c", roots.driveC);
-    EXPECT_EQ("/home/ann", roots.home);
+    EXPECT_EQ("/opt/prefix/drive_c/users/ann", roots.home);  // the profile as Wine has it
+    ScopedEnv odd("USER", "../x");
+    EXPECT_EQ(std::string::npos, PosixRoots::FromEnvironment().home.find(".."));
   }
   {
     ScopedEnv prefix("WINEPREFIX", nullptr);
@@ -163,6 +168,24 @@ TEST(PosixSystem, UserProfileReadsAsTheHomeFolderWhenUnset) {
   }
   ScopedEnv other("VARNEL_SURELY_UNSET", nullptr);
   EXPECT_EQ("", system.GetEnv("VARNEL_SURELY_UNSET"));
+}
+
+// An unset USERPROFILE in the drive picture is c:\users\<name>, whose Desktop is made when
+// missing (the folders above it too) and left alone when it is there in any letter case.
+TEST(PosixSystem, AnUnsetUserProfileHasItsDesktopInTheDrivePicture) {
+  TestRoot root;
+  ScopedEnv profile("USERPROFILE", nullptr);
+  PosixSystem system(PosixRoots{root.driveC.string(), (root.driveC / "users" / "ann").string()});
+  EXPECT_EQ("c:\\users\\ann", system.GetEnv("USERPROFILE"));
+  EXPECT_TRUE(fs::is_directory(root.driveC / "users" / "ann" / "Desktop"));
+  EXPECT_EQ("c:\\users\\ann\\DeskTop\\", DesktopFolder(system));
+  EXPECT_TRUE(system.FolderExists(DesktopFolder(system)));
+
+  PosixSystem other(PosixRoots{root.driveC.string(), (root.driveC / "users" / "bob").string()});
+  fs::create_directories(root.driveC / "users" / "bob" / "DESKTOP");
+  other.GetEnv("USERPROFILE");
+  EXPECT_EQ(1,
+            std::distance(fs::directory_iterator(root.driveC / "users" / "bob"), fs::directory_iterator()));
 }
 
 TEST(PosixSystem, ExecutablePathIsThisProgramInWindowsForm) {

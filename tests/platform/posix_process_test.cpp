@@ -8,6 +8,7 @@
 
 #include "platform/posix/posix_system.hpp"
 #include "support/hanging_engine.hpp"
+#include "support/scoped_settings.hpp"
 #include "support/test_root.hpp"
 
 namespace varnel {
@@ -154,13 +155,40 @@ TEST(PosixProcess, EndProcessEndsTheProgramAndWhatItStarted) {
   p.CloseProcess(handle);
 }
 
-TEST(PosixProcess, OpenDocumentReturnsAtOnce) {
+// The opener on PATH tells whether a program was found for the document: one that fails at
+// once found none, one that succeeds or goes on running found one. The window waits briefly.
+TEST(PosixProcess, DesktopOpenerTellsWhetherAProgramWasStarted) {
   TestRoot root;
   root.Write("drive_c/doc.txt", "x");
-  auto start = std::chrono::steady_clock::now();
-  OpenWithDesktopOpener(root.Roots(), "c:\\doc.txt");
-  OpenWithDesktopOpener(root.Roots(), "q:\\unmapped.txt");
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  const fs::path bin = root.dir / "bin";
+  const fs::path started = root.dir / "started";
+  const struct {
+    const char* body;  // of xdg-open; nullptr: none on PATH
+    const char* path;
+    bool opened;
+  } cases[] = {
+      {nullptr, "c:\\doc.txt", false},
+      {"exit 3\n", "c:\\doc.txt", false},  // "no method available"
+      {"exit 0\n", "c:\\doc.txt", true},
+      {"exit 0\n", "q:\\unmapped.txt", false},
+      {"exec /bin/sleep 5\n", "c:\\doc.txt", true},  // waits for the program it started
+      {"echo \"$1\" > '__STARTED__'\n", "c:\\doc.txt", true},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(bin);
+    fs::create_directories(bin);
+    if (c.body) {
+      std::string body = c.body;
+      if (const std::size_t at = body.find("__STARTED__"); at != std::string::npos)
+        body.replace(at, 11, started.string());
+      WriteScript(root, "bin/xdg-open", body);
+    }
+    ScopedEnv path("PATH", bin.c_str());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(c.opened, OpenWithDesktopOpener(root.Roots(), c.path)) << (c.body ? c.body : "none");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+  }
+  EXPECT_EQ((root.driveC / "doc.txt").string() + "\n", TestRoot::Read(started));
 }
 
 }  // namespace varnel

@@ -182,12 +182,14 @@ TEST(ScriptedUi, AMissingInitialFolderFailsBeforeTheAnswerIsTaken) {
 
 TEST(ScriptedUi, RecordsDocumentsPausesAndQuit) {
   ScriptedFixture f;
-  f.ui.OpenDocument("c:\\4nec2\\b_in\\dipol.nec");
+  f.ui.AnswerOpener(false);
+  EXPECT_FALSE(f.ui.OpenDocument("c:\\4nec2\\b_in\\dipol.nec"));
+  EXPECT_TRUE(f.ui.OpenDocument("c:\\4nec2\\b_in\\dipol.nec"));
   f.ui.Pause(50);
   f.ui.Pause(50);
   f.ui.ProcessEvents();
   f.ui.RequestQuit();
-  EXPECT_EQ((std::vector<std::string>{"[Open] c:\\4nec2\\b_in\\dipol.nec"}), f.ui.messages);
+  EXPECT_EQ((std::vector<std::string>(2, "[Open] c:\\4nec2\\b_in\\dipol.nec")), f.ui.messages);
   EXPECT_EQ(100, f.ui.pausedMilliseconds);
   EXPECT_EQ(1, f.ui.processEventsCalls);
   EXPECT_TRUE(f.ui.quitRequested);

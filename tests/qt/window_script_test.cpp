@@ -62,7 +62,7 @@ class WindowScriptTest : public QObject {
     const std::filesystem::path folder =
         std::filesystem::path(VARNEL_SOURCE_DIR) / "tests" / "scripts" / "window";
     for (const char* name :
-         {"two_folders", "batch_near_field", "eut_column", "single_file", "eight_bit", "stop"}) {
+         {"two_folders", "batch_near_field", "eut_column", "single_file", "eight_bit", "stop", "no_opener"}) {
       const std::string script = TestRoot::Read(folder / (std::string(name) + ".vsc"));
       QByteArray mustShow;
       std::istringstream lines(script);

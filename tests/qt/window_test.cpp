@@ -124,7 +124,9 @@ class WindowTest : public QObject {
 
   void startsWithTheModelsMenusRegionsAndFields() {
     QStringList menus;
-    for (QAction* action : window->menuBar()->actions()) menus << action->text();
+    // As the model holds them; the '&' before the access key is the window's (desk_test).
+    for (QAction* action : window->menuBar()->actions())
+      menus << QString(action->text()).remove(QLatin1Char('&'));
     QCOMPARE(menus, (QStringList{"File", "InputFiles", "Convert To Output Files", "Analyse", "Other",
                                  "Engine", "?"}));
     for (const char* name : {"GBEdit", "GBInfo", "GBdata", "GBBasicData", "GBNearField", "GBCommands"})

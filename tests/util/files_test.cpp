@@ -464,11 +464,34 @@ TEST(OpenExistingDocument, OpensAnExistingFileAndReportsAMissingOne) {
   f.root.Write("drive_c/Varnel Hilfe.pdf", "%PDF");
   OpenExistingDocument(f.platform, "c:\\Varnel Hilfe.pdf");
   OpenExistingDocument(f.platform, "c:\\none.pdf");
-  OpenWithAssociatedProgram(f.ui, "c:\\also-missing.nec");  // no check, no message
+  OpenWithAssociatedProgram(f.platform, "c:\\also-missing.nec");  // no check, no message
   EXPECT_EQ((std::vector<std::string>{"[Open] c:\\Varnel Hilfe.pdf",
                                       "[Error] Die Datei c:\\none.pdf konnte nicht gefunden werden!",
                                       "[Open] c:\\also-missing.nec"}),
             f.ui.messages);
+}
+
+// Where the desktop has no program for it, the box names the kind and the path.
+TEST(OpenWithAssociatedProgram, SaysWhenNoProgramIsSetUpForTheDocumentOrFolder) {
+  ScriptedFixture f;
+  f.root.Write("drive_c/4nec2/b_in/dipol.nec", "CM");
+  const std::pair<const char*, const char*> cases[] = {
+      {"c:\\Varnel Hilfe.pdf", "No program is set up to open PDF documents: c:\\Varnel Hilfe.pdf"},
+      {"c:\\4nec2\\b_in\\dipol.nec",
+       "No program is set up to open NEC documents: c:\\4nec2\\b_in\\dipol.nec"},
+      {"c:\\4nec2\\b_in\\", "No program is set up to open folders: c:\\4nec2\\b_in\\"},
+      {"c:\\a.b\\README", "No program is set up to open documents: c:\\a.b\\README"},
+  };
+  for (const auto& [path, message] : cases) {
+    f.ui.messages.clear();
+    f.ui.AnswerOpener(false);
+    OpenWithAssociatedProgram(f.platform, path);
+    EXPECT_EQ((std::vector<std::string>{std::string("[Open] ") + path, std::string("[Error] ") + message}),
+              f.ui.messages);
+  }
+  f.ui.messages.clear();
+  OpenWithAssociatedProgram(f.platform, "c:\\Varnel Hilfe.pdf");  // the queue is empty: opened
+  EXPECT_EQ(std::vector<std::string>{"[Open] c:\\Varnel Hilfe.pdf"}, f.ui.messages);
 }
 
 TEST(CurrentYearText, IsThePlatformsYearWithoutPadding) {

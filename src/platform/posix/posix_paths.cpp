@@ -111,22 +111,43 @@ std::string FindInPath(const std::string& program) {
 
 using namespace posix_detail;
 
+namespace {
+
+// The name of the user's folder in the drive picture: USER, else the account's name, else
+// "user" (a name that is no single folder name is not taken).
+std::string UserFolderName() {
+  const auto usable = [](const char* name) {
+    const std::string text = name ? name : "";
+    return !text.empty() && text != "." && text != ".." && text.find('/') == std::string::npos &&
+           text.find('\\') == std::string::npos;
+  };
+  const char* user = std::getenv("USER");
+  if (usable(user)) return user;
+  if (const passwd* entry = getpwuid(getuid()); entry && usable(entry->pw_name)) return entry->pw_name;
+  return "user";
+}
+
+}  // namespace
+
 PosixRoots PosixRoots::FromEnvironment() {
   PosixRoots roots;
+  std::string linuxHome;
   const char* home = std::getenv("HOME");
   if (home && *home) {
-    roots.home = home;
+    linuxHome = home;
   } else if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) {
-    roots.home = entry->pw_dir;
+    linuxHome = entry->pw_dir;
   } else {
-    roots.home = "/";
+    linuxHome = "/";
   }
   const char* prefix = std::getenv("WINEPREFIX");
   if (prefix && *prefix) {
     roots.driveC = std::string(prefix) + "/drive_c";
   } else {
-    roots.driveC = roots.home + "/.wine/drive_c";
+    roots.driveC = linuxHome + "/.wine/drive_c";
   }
+  // As Wine has it: the user's profile folder is c:\users\<name>.
+  roots.home = roots.driveC + "/users/" + UserFolderName();
   return roots;
 }
 

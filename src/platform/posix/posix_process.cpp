@@ -321,18 +321,21 @@ void EndEnginesOnTerminationSignals() {
   }
 }
 
-void OpenWithDesktopOpener(const PosixRoots& roots, const std::string& path) {
+bool OpenNativeWithDesktopOpener(const std::string& nativePath, int waitMilliseconds) {
   std::string opener = FindInPath("xdg-open");
-  if (opener.empty()) return;
-  std::string native = NativePath(roots, path);
-  if (native.empty()) return;
+  if (opener.empty() || nativePath.empty()) return false;
+  std::string native = nativePath;
   char* argv[] = {opener.data(), native.data(), nullptr};
   // Double fork: the opener is adopted by init, so nothing waits for it and no zombie stays.
+  // The middle process waits for it a short while and tells how it went by its exit status: an
+  // opener that finds no program for the document ends at once with a failure, one that found a
+  // program ends with success or goes on running as long as that program does.
   pid_t pid = fork();
-  if (pid < 0) return;
+  if (pid < 0) return false;
   if (pid == 0) {
     setsid();
     pid_t grandchild = fork();
+    if (grandchild < 0) _exit(1);
     if (grandchild == 0) {
       RedirectToNull(STDIN_FILENO, O_RDONLY);
       RedirectToNull(STDOUT_FILENO, O_WRONLY);
@@ -340,11 +343,23 @@ void OpenWithDesktopOpener(const PosixRoots& roots, const std::string& path) {
       execv(opener.c_str(), argv);
       _exit(127);
     }
-    _exit(0);
+    for (int waited = 0; waited < waitMilliseconds; waited += 10) {
+      int status;
+      pid_t result = waitpid(grandchild, &status, WNOHANG);
+      if (result == grandchild) _exit(WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1);
+      if (result < 0 && errno != EINTR) _exit(0);
+      SleepMilliseconds(10);
+    }
+    _exit(0);  // still running: it has started a program and waits for it
   }
   int status;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool OpenWithDesktopOpener(const PosixRoots& roots, const std::string& path) {
+  return OpenNativeWithDesktopOpener(NativePath(roots, path));
 }
 
 }  // namespace varnel

@@ -254,8 +254,23 @@ bool PosixSystem::SetCurrentFolder(const std::string& path) {
 std::string PosixSystem::GetEnv(const std::string& name) {
   const char* value = std::getenv(name.c_str());
   if (value) return value;
-  if (name == "USERPROFILE") return WindowsPath(roots_, roots_.home);
+  if (name == "USERPROFILE") return UserProfileWithDesktop();
   return "";
+}
+
+// The profile folder when USERPROFILE is unset. One in the drive picture gets its Desktop folder
+// (and the folders above it) made when missing, as Wine makes them, so that the desktop the
+// program names is there; a desktop folder spelled in another letter case counts as there.
+std::string PosixSystem::UserProfileWithDesktop() {
+  const std::string profile = WindowsPath(roots_, roots_.home);
+  if (profile.rfind("c:\\", 0) != 0) return profile;
+  const std::string desktop = profile + "\\Desktop";
+  for (std::size_t cut = desktop.find('\\', 3);; cut = desktop.find('\\', cut + 1)) {
+    const std::string level = desktop.substr(0, cut);
+    if (!FolderExists(level)) CreateFolder(level);
+    if (cut == std::string::npos) break;
+  }
+  return profile;
 }
 
 std::string PosixSystem::ExecutablePath() {

@@ -10,7 +10,8 @@
 namespace varnel {
 
 // Where the drives live. driveC is the folder behind "c:" ($WINEPREFIX/drive_c, or
-// $HOME/.wine/drive_c); home is the folder USERPROFILE reads as when it is unset.
+// $HOME/.wine/drive_c); home is the folder USERPROFILE reads as when it is unset, from the
+// environment driveC/users/<name> as Wine has it (<name>: USER, else the account's name).
 struct PosixRoots {
   std::string driveC;
   std::string home;
@@ -42,10 +43,13 @@ void EndEnginesOnTerminationSignals();
 // than two, or when the system refuses, the thread stays as it was.
 void PlaceKeptThread(std::thread* awayFromCaller);
 
-// Opens a document (or a folder) with the desktop's opener (xdg-open) without waiting; does
-// nothing when there is none or the path names no place. For an interface without a desktop
-// shell of its own.
-void OpenWithDesktopOpener(const PosixRoots& roots, const std::string& path);
+// Opens a document (or a folder) with the desktop's opener (xdg-open on PATH) and waits for it
+// at most waitMilliseconds: false when there is no opener, the path names no place, or the
+// opener fails within that time (it found no program for the document); an opener still
+// running then is taken as started (it waits for the program it started). The Qt window's
+// desktop shell.
+bool OpenNativeWithDesktopOpener(const std::string& nativePath, int waitMilliseconds = 1500);
+bool OpenWithDesktopOpener(const PosixRoots& roots, const std::string& path);
 
 class PosixSystem : public System {
  public:
@@ -96,6 +100,7 @@ class PosixSystem : public System {
   PosixRoots roots_;
 
  private:
+  std::string UserProfileWithDesktop();
   bool endWithProgram_ = true;  // whether the program StartProcess starts ends with this one
 };
 

@@ -21,6 +21,7 @@
 #include <chrono>
 
 #include "mainwindow/VarnelU.hpp"
+#include "mainwindow/access_keys.hpp"
 #include "platform/qt/pane_view.hpp"
 #include "platform/qt/picture_window.hpp"
 #include "platform/qt/qt_ui.hpp"
@@ -59,6 +60,18 @@ qint64 NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
       .count();
+}
+
+// The caption as a Qt text with its access character marked ('&' before it; a '&' of the
+// caption itself doubled), so that Alt + that key opens the menu.
+QString WithAccessKey(const std::string& caption, std::size_t key) { return ToQt(MarkedCaption(caption, key)); }
+
+// The access characters of a row of captions, as AccessKeys chooses them.
+std::vector<std::size_t> KeysOf(const std::vector<MenuItem>& items, std::size_t from, std::size_t to) {
+  std::vector<std::string> captions;
+  for (std::size_t i = from; i < to; ++i)
+    captions.push_back(items[i].separator ? std::string() : items[i].caption);
+  return AccessKeys(captions);
 }
 
 // Redraws inside a command come no closer than this (about 30 a second).
@@ -228,8 +241,8 @@ void VarnelWindow::BuildRegions() {
   connect(mdata, &PaneView::contextMenuRequested, this, [popup2](const QPoint& at) { popup2->popup(at); });
 }
 
-QAction* VarnelWindow::MakeAction(const MenuItem& item, QWidget* owner) {
-  auto* action = new QAction(ToQt(item.caption), owner);
+QAction* VarnelWindow::MakeAction(const MenuItem& item, QWidget* owner, std::size_t key) {
+  auto* action = new QAction(WithAccessKey(item.caption, key), owner);
   action->setObjectName(ToQt(item.name));
   if (!item.shortcut.empty()) action->setShortcut(QKeySequence(ToQt(item.shortcut)));
   action->setCheckable(TForm1::Checkable(item));
@@ -240,29 +253,37 @@ QAction* VarnelWindow::MakeAction(const MenuItem& item, QWidget* owner) {
   return action;
 }
 
+// The menu bar and each menu get access keys (Alt + letter, then the item's letter).
 void VarnelWindow::BuildMenus() {
-  QMenu* current = nullptr;
-  std::string currentMenu;
-  for (const MenuItem& item : form_.MM) {
-    if (!current || item.menu != currentMenu) {
-      currentMenu = item.menu;
-      current = menuBar()->addMenu(ToQt(item.menu));
+  const std::vector<MenuItem>& items = form_.MM;
+  std::vector<std::string> titles;
+  for (std::size_t i = 0; i < items.size(); ++i)
+    if (i == 0 || items[i].menu != items[i - 1].menu) titles.push_back(items[i].menu);
+  const std::vector<std::size_t> titleKeys = AccessKeys(titles);
+  std::size_t menu = 0;
+  for (std::size_t first = 0; first < items.size(); ++menu) {
+    std::size_t end = first;
+    while (end < items.size() && items[end].menu == items[first].menu) ++end;
+    QMenu* current = menuBar()->addMenu(WithAccessKey(items[first].menu, titleKeys[menu]));
+    const std::vector<std::size_t> keys = KeysOf(items, first, end);
+    for (std::size_t i = first; i < end; ++i) {
+      if (items[i].separator)
+        current->addSeparator();
+      else
+        current->addAction(MakeAction(items[i], this, keys[i - first]));
     }
-    if (item.separator) {
-      current->addSeparator();
-      continue;
-    }
-    current->addAction(MakeAction(item, this));
+    first = end;
   }
 }
 
 QMenu* VarnelWindow::BuildPopup(const std::vector<MenuItem>& items, QWidget* owner) {
   auto* menu = new QMenu(owner);
-  for (const MenuItem& item : items) {
-    if (item.separator) {
+  const std::vector<std::size_t> keys = KeysOf(items, 0, items.size());
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (items[i].separator) {
       menu->addSeparator();
     } else {
-      menu->addAction(MakeAction(item, menu));
+      menu->addAction(MakeAction(items[i], menu, keys[i]));
     }
   }
   return menu;
@@ -415,6 +436,7 @@ void VarnelWindow::closeEvent(QCloseEvent* event) {
   // command ends at its next event processing and the window closes afterwards.
   if (form_.CloseQuery()) {
     event->accept();
+    if (pictures_) pictures_->CloseAll();
   } else {
     event->ignore();
   }

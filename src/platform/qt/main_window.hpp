@@ -76,7 +76,7 @@ class VarnelWindow : public QMainWindow {
   void BuildRegions();
   void BuildMenus();
   QMenu* BuildPopup(const std::vector<MenuItem>& items, QWidget* owner);
-  QAction* MakeAction(const MenuItem& item, QWidget* owner);
+  QAction* MakeAction(const MenuItem& item, QWidget* owner, std::size_t accessKey);
   void SyncStatus();
   bool FrameTurnedUp() const;
   void ApplyWindowRect();

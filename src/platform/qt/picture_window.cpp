@@ -256,13 +256,20 @@ PictureWindow::PictureWindow(PictureKind kind, TForm1& form, Platform platform, 
     connect(view_, &SceneView::left, this, [this] { probe_->setText(QStringLiteral(" ")); });
   }
   Rebuild();
+  // Never what keeps the program running: closing the main window ends it with its pictures.
+  setAttribute(Qt::WA_QuitOnClose, false);
   resize(map ? 800 : 920, map ? 660 : 700);
   if (beside) {
+    // Outer sizes: this window's frame is taken to be as wide as the main window's.
     const QRect frame = beside->frameGeometry();
+    const QSize border = frame.size() - beside->size();
     const QRect free =
         beside->screen() ? beside->screen()->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
-    const Rect at = PictureBeside(Rect{frame.x(), frame.y(), frame.width(), frame.height()}, width(),
-                                  height(), Rect{free.x(), free.y(), free.width(), free.height()});
+    const Rect at =
+        PictureBeside(Rect{frame.x(), frame.y(), frame.width(), frame.height()}, width() + border.width(),
+                      height() + border.height(), Rect{free.x(), free.y(), free.width(), free.height()},
+                      minimumSizeHint().width() + border.width());
+    resize(at.width - border.width(), at.height - border.height());
     move(at.left, at.top);
   }
 }
@@ -354,6 +361,11 @@ void PictureWindows::Follow() {
   sinceFollow_.start();
   for (auto& window : windows_)
     if (window) window->Follow();
+}
+
+void PictureWindows::CloseAll() {
+  for (auto& window : windows_)
+    if (window) window->close();
 }
 
 PictureWindow* PictureWindows::Window(PictureKind kind) const {

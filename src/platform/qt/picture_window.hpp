@@ -122,6 +122,8 @@ class PictureWindows {
   // Redraws the open windows whose pictures' state changed.
   void Follow();
   PictureWindow* Window(PictureKind kind) const;
+  // Closes the open picture windows (the main window is closing).
+  void CloseAll();
 
  private:
   TForm1& form_;

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -14,6 +15,7 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -22,11 +24,11 @@
 #include <QSettings>
 #include <QThread>
 #include <QTimer>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "platform/qt/main_window.hpp"
 #include "platform/platform.hpp"
+#include "platform/posix/posix_system.hpp"
 #include "util/errors.hpp"
 #include "util/text.hpp"
 
@@ -74,6 +76,77 @@ class CoreDialog : public QDialog {
   }
   ModalDialog& model_;
   std::vector<QLineEdit*> edits_;
+};
+
+// A path typed in the program's own form: a drive ("c:\4nec2\out\dipol.out") or a backslash.
+bool InProgramForm(const std::string& typed) {
+  const bool drive = typed.size() >= 2 && typed[1] == ':' &&
+                     ((typed[0] >= 'a' && typed[0] <= 'z') || (typed[0] >= 'A' && typed[0] <= 'Z'));
+  return drive || typed.find('\\') != std::string::npos;
+}
+
+// Qt's own file dialog (the same on every desktop), which also takes a path typed in the
+// program's form: one with a drive is mapped through the system, a relative one has its
+// backslashes read as separators. A typed folder is opened in the dialog, except where a
+// folder is what is chosen.
+class PathDialog : public QFileDialog {
+ public:
+  PathDialog(System& system, QWidget* parent, const QString& title)
+      : QFileDialog(parent, title), system_(system) {
+    setOption(QFileDialog::DontUseNativeDialog);
+  }
+
+  // Qt's dialog takes such a text for a name in the folder it shows and would refuse it before
+  // accept(): Return in the name field and the Open button go to accept() for it.
+  void showEvent(QShowEvent* event) override {
+    QFileDialog::showEvent(event);
+    if (edit_) return;
+    edit_ = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!edit_) return;
+    edit_->installEventFilter(this);
+    auto* buttons = findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+    connect(edit_, &QLineEdit::textChanged, this, [this, buttons] {
+      if (!buttons || !InProgramForm(FromQt(edit_->text().trimmed()))) return;
+      for (QAbstractButton* button : buttons->buttons())
+        if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole) button->setEnabled(true);
+    });
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == edit_ && event->type() == QEvent::KeyPress) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if ((key == Qt::Key_Return || key == Qt::Key_Enter) && InProgramForm(FromQt(edit_->text().trimmed()))) {
+        accept();
+        return true;
+      }
+    }
+    return QFileDialog::eventFilter(watched, event);
+  }
+
+  void accept() override {
+    auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    const std::string typed = edit ? FromQt(edit->text().trimmed()) : std::string();
+    if (!InProgramForm(typed)) return QFileDialog::accept();
+    QString native;
+    if (typed.size() >= 2 && typed[1] == ':') {
+      native = ToQt(system_.ToNativePath(typed));
+      if (native.isEmpty()) return QFileDialog::accept();  // no such drive: the dialog says so
+    } else {
+      native = QDir::cleanPath(
+          directory().absoluteFilePath(ToQt(typed).replace(QLatin1Char('\\'), QLatin1Char('/'))));
+    }
+    if (QFileInfo(native).isDir() && fileMode() != QFileDialog::Directory) {
+      setDirectory(native);
+      edit->clear();
+      return;
+    }
+    edit->setText(native);
+    QFileDialog::accept();
+  }
+
+ private:
+  System& system_;
+  QLineEdit* edit_ = nullptr;
 };
 
 void CentreOver(QWidget* dialog, QWidget* parent) {
@@ -171,7 +244,7 @@ void QtUi::ShowModal(ModalDialog& dialog) {
 }
 
 std::optional<std::string> QtUi::FileDialog(const FileDialogSpec& spec, bool save) {
-  QFileDialog dialog(Parent(), ToQt(spec.title));
+  PathDialog dialog(system_, Parent(), ToQt(spec.title));
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   const std::string folder = system_.ToNativePath(spec.initialFolder);
@@ -200,8 +273,12 @@ std::optional<std::string> QtUi::SaveFileDialog(const FileDialogSpec& spec) { re
 
 std::optional<std::string> QtUi::ChooseFolder(const std::string& initialFolder) {
   RequireFolderToChooseIn(system_, initialFolder);
-  const QString chosen = QFileDialog::getExistingDirectory(Parent(), QStringLiteral("Select Folder"),
-                                                           ToQt(system_.ToNativePath(initialFolder)));
+  PathDialog dialog(system_, Parent(), QStringLiteral("Select Folder"));
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly);
+  dialog.setDirectory(ToQt(system_.ToNativePath(initialFolder)));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  const QString chosen = dialog.selectedFiles().first();
   if (chosen.isEmpty()) return std::nullopt;
   return TakeChosenFolder(system_, system_.FromNativePath(FromQt(chosen)));
 }
@@ -216,8 +293,11 @@ std::string QtUi::ClipboardText() {
   return clipboard_;
 }
 
-void QtUi::OpenDocument(const std::string& path) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(ToQt(system_.ToNativePath(path))));
+bool QtUi::OpenDocument(const std::string& path) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const bool opened = OpenNativeWithDesktopOpener(system_.ToNativePath(path));
+  QApplication::restoreOverrideCursor();
+  return opened;
 }
 
 int QtUi::ScreenWidth() {
@@ -228,6 +308,13 @@ int QtUi::ScreenWidth() {
 int QtUi::ScreenHeight() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   return screen ? screen->geometry().height() : 1080;
+}
+
+ScreenArea QtUi::AvailableArea() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) return UserInterface::AvailableArea();
+  const QRect area = screen->availableGeometry();
+  return {area.x(), area.y(), area.width(), area.height()};
 }
 
 void QtUi::StatusNotice(const std::string& title, const std::string& text) {

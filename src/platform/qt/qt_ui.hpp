@@ -37,9 +37,11 @@ class QtUi : public UserInterface {
   std::optional<std::string> ChooseFolder(const std::string& initialFolder) override;
   void SetClipboardText(const std::string& text) override;
   std::string ClipboardText() override;
-  void OpenDocument(const std::string& path) override;
+  // Through the desktop's opener (xdg-open): false when there is none or it fails at once.
+  bool OpenDocument(const std::string& path) override;
   int ScreenWidth() override;
   int ScreenHeight() override;
+  ScreenArea AvailableArea() override;
   void StatusNotice(const std::string& title, const std::string& text) override;
   void ProcessEvents() override;
   void Pause(int milliseconds) override;

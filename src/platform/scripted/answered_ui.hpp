@@ -46,13 +46,14 @@ class AnsweredUi : public UserInterface {
   std::optional<std::string> ChooseFolder(const std::string& initialFolder) override {
     return answers_.ChooseFolder(initialFolder);
   }
-  void OpenDocument(const std::string& path) override { answers_.OpenDocument(path); }
+  bool OpenDocument(const std::string& path) override { return answers_.OpenDocument(path); }
 
   // The window's own services.
   void SetClipboardText(const std::string& text) override { window_.SetClipboardText(text); }
   std::string ClipboardText() override { return window_.ClipboardText(); }
   int ScreenWidth() override { return window_.ScreenWidth(); }
   int ScreenHeight() override { return window_.ScreenHeight(); }
+  ScreenArea AvailableArea() override { return window_.AvailableArea(); }
   void Pause(int milliseconds) override { window_.Pause(milliseconds); }
 
   // Both: the notice in the window's status bar once it is shown; quit ends the script and the

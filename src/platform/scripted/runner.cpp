@@ -246,10 +246,14 @@ class Runner {
       return;
     }
     ExpectCount(arguments, 3);
-    if (kind == "confirm") {
+    if (kind == "confirm" || kind == "opener") {
       if (arguments[2].text != "yes" && arguments[2].text != "no")
-        throw ScriptError{"answer confirm needs yes or no"};
-      answers_.AnswerConfirm(arguments[2].text == "yes");
+        throw ScriptError{"answer " + kind + " needs yes or no"};
+      const bool yes = arguments[2].text == "yes";
+      if (kind == "confirm")
+        answers_.AnswerConfirm(yes);
+      else
+        answers_.AnswerOpener(yes);
       return;
     }
     const std::optional<std::string> answer = AnswerText(arguments[2]);

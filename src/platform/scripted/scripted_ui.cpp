@@ -45,6 +45,7 @@ void ScriptedUi::AnswerSave(std::optional<std::string> path) { save_.push_back(s
 void ScriptedUi::AnswerFolder(std::optional<std::string> path) { folder_.push_back(std::move(path)); }
 void ScriptedUi::AnswerAsk(std::optional<std::string> text) { ask_.push_back(std::move(text)); }
 void ScriptedUi::AnswerConfirm(bool yes) { confirm_.push_back(yes); }
+void ScriptedUi::AnswerOpener(bool found) { opener_.push_back(found); }
 void ScriptedUi::AnswerPoint(std::vector<std::string> fieldTexts) { point_.push_back(std::move(fieldTexts)); }
 
 void ScriptedUi::Print(const std::string& line) {
@@ -155,7 +156,10 @@ void ScriptedUi::RunEventHooks() {
   hooks_ = std::move(running);
 }
 
-void ScriptedUi::OpenDocument(const std::string& path) { Print("[Open] " + path); }
+bool ScriptedUi::OpenDocument(const std::string& path) {
+  Print("[Open] " + path);
+  return Take(opener_).value_or(true);
+}
 
 void ScriptedUi::Pause(int milliseconds) {
   pausedMilliseconds += milliseconds;

@@ -29,6 +29,8 @@ class ScriptedUi : public UserInterface {
   // The next modal dialog: its edit fields get the texts and Done is pressed; if Done refuses,
   // the dialog is closed with its close button.
   void AnswerPoint(std::vector<std::string> fieldTexts);
+  // Whether the desktop has a program for the next document or folder opened (true without).
+  void AnswerOpener(bool found);
 
   std::vector<std::string> messages;  // every printed line, in order
   int screenWidth = 1920, screenHeight = 1080;
@@ -50,7 +52,8 @@ class ScriptedUi : public UserInterface {
   std::optional<std::string> ChooseFolder(const std::string& initialFolder) override;
   void SetClipboardText(const std::string& text) override { clipboard_ = text; }
   std::string ClipboardText() override { return clipboard_; }
-  void OpenDocument(const std::string& path) override;  // recorded as "[Open] path"
+  // Recorded as "[Open] path"; true unless AnswerOpener(false) was queued for it.
+  bool OpenDocument(const std::string& path) override;
   int ScreenWidth() override { return screenWidth; }
   int ScreenHeight() override { return screenHeight; }
   // Counts the call and runs the hooks of AtEvents.
@@ -75,7 +78,7 @@ class ScriptedUi : public UserInterface {
   std::string clipboard_;
   std::deque<std::optional<std::string>> open_, save_, folder_, ask_;
   std::deque<std::vector<std::string>> point_;
-  std::deque<bool> confirm_;
+  std::deque<bool> confirm_, opener_;
   std::vector<std::function<bool()>> hooks_;
 };
 

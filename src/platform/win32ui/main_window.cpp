@@ -6,6 +6,7 @@
 #include <array>
 #include <cctype>
 
+#include "mainwindow/access_keys.hpp"
 #include "platform/win32/win32_internal.hpp"
 #include "platform/win32ui/pane_view.hpp"
 #include "platform/win32ui/picture_window.hpp"
@@ -49,40 +50,6 @@ bool ParseShortcut(const std::string& shortcut, WORD id, ACCEL& accel) {
     return true;
   }
   return false;
-}
-
-// The captions of one menu as the menu shows them: a literal '&' doubled, and an '&' before
-// the key that opens the entry with Alt (on the bar) or by its letter (in an open menu). Each
-// entry takes the first character not yet taken by a sibling: a word's first letter, else any
-// letter or digit, else any other character; an entry with none left gets no key. The
-// captions themselves stay as the model holds them.
-std::vector<std::string> WithMnemonics(const std::vector<std::string>& captions) {
-  std::string taken;
-  auto free = [&taken](char c) {
-    return taken.find(static_cast<char>(std::toupper(static_cast<unsigned char>(c)))) == std::string::npos;
-  };
-  std::vector<std::string> shown;
-  for (const std::string& caption : captions) {
-    std::size_t key = std::string::npos;
-    for (int pass = 0; pass < 3 && key == std::string::npos; ++pass)
-      for (std::size_t i = 0; i < caption.size() && key == std::string::npos; ++i) {
-        const auto c = static_cast<unsigned char>(caption[i]);
-        const bool fits = pass == 0   ? std::isalnum(c) && (i == 0 || caption[i - 1] == ' ')
-                          : pass == 1 ? std::isalnum(c) != 0
-                                      : c > ' ' && c < 0x80 && c != '&';
-        if (fits && free(caption[i])) key = i;
-      }
-    std::string text;
-    for (std::size_t i = 0; i < caption.size(); ++i) {
-      if (i == key) text += '&';
-      text += caption[i];
-      if (caption[i] == '&') text += '&';
-    }
-    if (key != std::string::npos)
-      taken += static_cast<char>(std::toupper(static_cast<unsigned char>(caption[key])));
-    shown.push_back(text);
-  }
-  return shown;
 }
 
 void Place(HWND control, int left, int top, int width, int height) {
@@ -254,7 +221,7 @@ void Win32Window::BuildMenus() {
   std::vector<std::string> menus;
   for (const MenuItem& item : form_.MM)
     if (menus.empty() || menus.back() != item.menu) menus.push_back(item.menu);
-  const std::vector<std::string> menuTexts = WithMnemonics(menus);
+  const std::vector<std::string> menuTexts = MarkedCaptions(menus);
   std::vector<ACCEL> accelerators;
   for (std::size_t m = 0, row = 0; m < menus.size(); ++m) {
     std::vector<MenuItem> items;
@@ -280,7 +247,7 @@ HMENU Win32Window::BuildPopup(const std::vector<MenuItem>& items) {
   HMENU menu = CreatePopupMenu();
   std::vector<std::string> captions;
   for (const MenuItem& item : items) captions.push_back(item.separator ? std::string() : item.caption);
-  const std::vector<std::string> shown = WithMnemonics(captions);
+  const std::vector<std::string> shown = MarkedCaptions(captions);
   for (std::size_t i = 0; i < items.size(); ++i) AppendItem(menu, items[i], shown[i]);
   return menu;
 }
@@ -332,17 +299,18 @@ Rect Win32Window::WorkArea() const {
   return Rect{work.left, work.top, work.right - work.left, work.bottom - work.top};
 }
 
-// The window opens no larger than its screen's work area (the screen less the task bar) and
-// inside it: the model's size would reach past the edge of a small screen, with the title bar
-// or the window's foot out of reach.
+// The window opens no larger than the work area (the screen less the task bar; the model
+// decides the size, as for every window) and inside its screen's work area: the model's size
+// would reach past the edge of a small screen, with the title bar or the window's foot out of
+// reach.
 void Win32Window::FitIntoWorkArea() {
+  form_.FitToScreen();
   const Rect work = WorkArea();
   if (work.width <= 0 || work.height <= 0) return;
   Rect& window = form_.window;
-  window.width = std::min(window.width, work.width);
-  window.height = std::min(window.height, work.height);
-  window.left = std::clamp(window.left, work.left, work.left + work.width - window.width);
-  window.top = std::clamp(window.top, work.top, work.top + work.height - window.height);
+  // A window larger than the area (its least size on a tiny screen) starts at the area's edge.
+  window.left = std::max(work.left, std::min(window.left, work.left + work.width - window.width));
+  window.top = std::max(work.top, std::min(window.top, work.top + work.height - window.height));
   form_.FormResize();
 }
 

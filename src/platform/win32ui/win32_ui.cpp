@@ -354,14 +354,23 @@ std::string Win32Ui::ClipboardText() {
   return text;
 }
 
-void Win32Ui::OpenDocument(const std::string& path) {
-  ShellExecuteW(Owner(window_), L"open", Wide(system_.ToNativePath(path)).c_str(), nullptr, nullptr,
-                SW_SHOWNORMAL);
+// ShellExecute gives a value above 32 when it started a program for the document.
+bool Win32Ui::OpenDocument(const std::string& path) {
+  const HINSTANCE result = ShellExecuteW(Owner(window_), L"open", Wide(system_.ToNativePath(path)).c_str(),
+                                         nullptr, nullptr, SW_SHOWNORMAL);
+  return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
 int Win32Ui::ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 
 int Win32Ui::ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+
+ScreenArea Win32Ui::AvailableArea() {
+  RECT work{};
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0) || work.right <= work.left || work.bottom <= work.top)
+    return UserInterface::AvailableArea();
+  return {work.left, work.top, work.right - work.left, work.bottom - work.top};
+}
 
 void Win32Ui::ProcessEvents() {
   if (window_) window_->SyncIfDue();

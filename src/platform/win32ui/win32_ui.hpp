@@ -55,9 +55,11 @@ class Win32Ui : public UserInterface {
   // Unicode text on the clipboard, converted from and to the ANSI code page.
   void SetClipboardText(const std::string& text) override;
   std::string ClipboardText() override;
-  void OpenDocument(const std::string& path) override;
+  bool OpenDocument(const std::string& path) override;
   int ScreenWidth() override;
   int ScreenHeight() override;
+  // The primary screen less the task bar.
+  ScreenArea AvailableArea() override;
   void ProcessEvents() override;
   void Pause(int milliseconds) override;
   void RequestQuit() override;

@@ -1,0 +1,206 @@
+// The desk: the window on the screen it finds (run twice, on a 1024x768 screen and on a wide
+// one, see tests/CMakeLists.txt), its pictures beside it and ending with it, the menus' access
+// keys and the file dialogs' typed paths.
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+#include <memory>
+#include <set>
+
+#include "mainwindow/VarnelU.hpp"
+#include "mainwindow/pictures.hpp"
+#include "platform/posix/posix_sample_tree.hpp"
+#include "platform/qt/main_window.hpp"
+#include "platform/qt/picture_window.hpp"
+#include "platform/qt/qt_ui.hpp"
+#include "support/test_root.hpp"
+
+using namespace varnel;
+
+namespace {
+
+// A dialog still open (a refused name: its box first, then the dialog) is closed, so the test
+// goes on.
+void CloseWhatIsLeft(QPointer<QFileDialog> dialog) {
+  if (!dialog || !dialog->isVisible()) return;
+  if (auto* top = qobject_cast<QDialog*>(QApplication::activeModalWidget())) top->reject();
+  QTimer::singleShot(50, [dialog] { CloseWhatIsLeft(dialog); });
+}
+
+// Types the text into the file name field of the next file dialog and presses Return.
+void TypeIntoNextFileDialog(const QString& text) {
+  QTimer::singleShot(100, [text] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!edit) return dialog->reject();
+    edit->setText(text);
+    QTimer::singleShot(100, [left = QPointer<QFileDialog>(dialog)] { CloseWhatIsLeft(left); });
+    QTest::keyClick(edit, Qt::Key_Return);
+  });
+}
+
+}  // namespace
+
+class DeskTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<TestRoot> root;
+  std::unique_ptr<PosixSystem> system;
+  std::unique_ptr<QtUi> ui;
+  std::unique_ptr<TForm1> form;
+  std::unique_ptr<VarnelWindow> window;
+
+  QRect Available() const { return window->screen()->availableGeometry(); }
+
+ private slots:
+  void init() {
+    root = std::make_unique<TestRoot>();
+    system = std::make_unique<PosixSystem>(root->Roots());
+    ui = std::make_unique<QtUi>(*system);
+    CreateSampleTree(*system);
+    form = std::make_unique<TForm1>(Platform{*system, *ui});
+    window = std::make_unique<VarnelWindow>(*form, *ui);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+  }
+
+  void cleanup() {
+    window.reset();
+    form.reset();
+    ui.reset();
+    system.reset();
+    root.reset();
+  }
+
+  // Whole on the screen, and at the design size where the screen has room for it.
+  void windowOpensWithinTheAvailableArea() {
+    const QRect outer = window->frameGeometry(), area = Available();
+    QVERIFY2(area.contains(outer), qPrintable(QStringLiteral("%1x%2 on %3x%4")
+                                                  .arg(outer.width())
+                                                  .arg(outer.height())
+                                                  .arg(area.width())
+                                                  .arg(area.height())));
+    QCOMPARE(outer.width(), std::min(1121, area.width()));
+  }
+
+  // Beside the main window where the screen leaves the room a picture window needs, otherwise
+  // at least on the screen.
+  void picturesOpenBesideWhereTheScreenAllows() {
+    window->RunCommand("LoadDipol1Click");
+    window->RunCommand("AnalyseNearfield1Click");
+    for (const char* command : {"MIShowFieldMap", "MIPlotTable"}) {
+      window->RunCommand(command);
+      PictureWindow* picture = window->Pictures()->Window(
+          std::string(command) == "MIShowFieldMap" ? PictureKind::FieldMap : PictureKind::Table);
+      QVERIFY(picture && picture->isVisible());
+      const QRect main = window->frameGeometry(), shown = picture->frameGeometry(), area = Available();
+      QVERIFY2(area.contains(shown), command);
+      const int room = std::max(area.right() - main.right(), main.left() - area.left()) - 8;
+      if (room >= picture->minimumSizeHint().width())
+        QVERIFY2(!shown.intersects(main), command);
+      else
+        QCOMPARE(area.width(), 1024);  // the small screen has no room beside
+    }
+  }
+
+  // Closing the main window (its close box or Quit) closes the pictures too, and nothing is
+  // left to keep the program running.
+  void closeAndQuitEndWithThePictures_data() {
+    QTest::addColumn<bool>("quit");
+    QTest::newRow("close") << false;
+    QTest::newRow("Quit") << true;
+  }
+
+  void closeAndQuitEndWithThePictures() {
+    QFETCH(bool, quit);
+    window->RunCommand("MIShowFieldMap");
+    window->RunCommand("MIPlotTable");
+    // The program's event loop, as it runs: it ends by itself once the main window is closed.
+    bool ended = true;
+    QTimer::singleShot(0, this, [&] { quit ? window->RunCommand("MIQuit") : void(window->close()); });
+    QTimer guard;
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, this, [&] {
+      ended = false;
+      QApplication::quit();
+    });
+    guard.start(5000);
+    QApplication::exec();
+    QVERIFY2(ended, "the event loop went on");
+    QVERIFY(!window->isVisible());
+    for (PictureKind kind : {PictureKind::FieldMap, PictureKind::Table})
+      QVERIFY(!window->Pictures()->Window(kind)->isVisible());
+  }
+
+  // Each menu title and item has its access key; the captions read as the model holds them.
+  void menusHaveAccessKeysAndKeepTheirCaptions() {
+    std::set<QString> titles;
+    std::size_t item = 0;
+    for (QAction* menu : window->menuBar()->actions()) {
+      const QString text = menu->text();
+      QCOMPARE(text.count(QLatin1Char('&')), 1);
+      const QString key = QKeySequence::mnemonic(text).toString();
+      QVERIFY2(!key.isEmpty() && titles.insert(key).second, qPrintable(text));
+      std::set<QString> keys;
+      for (QAction* action : menu->menu()->actions()) {
+        if (action->isSeparator()) continue;
+        while (form->MM[item].separator) ++item;
+        QCOMPARE(QString(action->text()).remove(QLatin1Char('&')), ToQt(form->MM[item++].caption));
+        const QString itemKey = QKeySequence::mnemonic(action->text()).toString();
+        QVERIFY2(itemKey.isEmpty() || keys.insert(itemKey).second, qPrintable(action->text()));
+      }
+    }
+    QCOMPARE(window->menuBar()->actions().first()->text(), QStringLiteral("&File"));
+    // Alt+A opens the Analyse menu.
+    QTest::keyClick(window.get(), Qt::Key_A, Qt::AltModifier);
+    QTRY_VERIFY(window->menuBar()->activeAction() != nullptr);
+    QCOMPARE(window->menuBar()->activeAction()->text(), QStringLiteral("&Analyse"));
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+  }
+
+  // A path typed in the program's form or the Linux form, of a file or (in the chooser) a
+  // folder; a typed folder of the program's form opens in a file dialog.
+  void fileDialogsTakeTypedPathsInBothForms() {
+    FileDialogSpec spec{.title = "Load", .initialFolder = "c:\\4nec2\\b_in", .filter = "4nec2 (*.out)|*.out"};
+    const QString native = QString::fromStdString((root->driveC / "4nec2" / "out" / "dipol.out").string());
+    for (const QString& typed :
+         {QStringLiteral("c:\\4nec2\\out\\dipol.out"), QStringLiteral("C:\\4NEC2\\OUT\\dipol.out"), native,
+          QStringLiteral("..\\out\\dipol.out")}) {
+      TypeIntoNextFileDialog(typed);
+      QCOMPARE(typed + " -> " + ToQt(ui->OpenFileDialog(spec).value_or("cancelled")),
+               typed + " -> c:\\4nec2\\out\\dipol.out");
+    }
+    TypeIntoNextFileDialog(QStringLiteral("c:\\4nec2\\out\\nowhere.out"));
+    QVERIFY(!ui->OpenFileDialog(spec));
+
+    QTimer::singleShot(100, [] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      edit->setText(QStringLiteral("c:\\4nec2\\out"));
+      QTest::keyClick(edit, Qt::Key_Return);
+      const bool opened = dialog->isVisible() && dialog->directory().dirName() == QStringLiteral("out");
+      edit->setText(opened ? QStringLiteral("dipol.out") : QStringLiteral("wrong"));
+      QTest::keyClick(edit, Qt::Key_Return);
+      if (dialog->isVisible()) dialog->reject();
+    });
+    QCOMPARE(ui->OpenFileDialog(spec).value_or("cancelled"), std::string("c:\\4nec2\\out\\dipol.out"));
+
+    TypeIntoNextFileDialog(QStringLiteral("c:\\4nec2\\b_out"));
+    QCOMPARE(ui->ChooseFolder("c:\\4nec2").value_or("cancelled"), std::string("c:\\4nec2\\b_out"));
+    QCOMPARE(system->CurrentFolder(), std::string("c:\\4nec2\\b_out"));
+  }
+};
+
+QTEST_MAIN(DeskTest)
+#include "desk_test.moc"
