@@ -64,7 +64,9 @@ qint64 NowMs() {
 
 // The caption as a Qt text with its access character marked ('&' before it; a '&' of the
 // caption itself doubled), so that Alt + that key opens the menu.
-QString WithAccessKey(const std::string& caption, std::size_t key) { return ToQt(MarkedCaption(caption, key)); }
+QString WithAccessKey(const std::string& caption, std::size_t key) {
+  return ToQt(MarkedCaption(caption, key));
+}
 
 // The access characters of a row of captions, as AccessKeys chooses them.
 std::vector<std::size_t> KeysOf(const std::vector<MenuItem>& items, std::size_t from, std::size_t to) {

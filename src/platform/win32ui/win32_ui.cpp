@@ -367,7 +367,8 @@ int Win32Ui::ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
 
 ScreenArea Win32Ui::AvailableArea() {
   RECT work{};
-  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0) || work.right <= work.left || work.bottom <= work.top)
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0) || work.right <= work.left ||
+      work.bottom <= work.top)
     return UserInterface::AvailableArea();
   return {work.left, work.top, work.right - work.left, work.bottom - work.top};
 }
