@@ -21,6 +21,7 @@
 #include "platform/qt/main_window.hpp"
 #include "platform/qt/picture_window.hpp"
 #include "platform/qt/qt_ui.hpp"
+#include "qt/qt_window_parts.hpp"
 #include "support/test_root.hpp"
 
 using namespace varnel;
@@ -50,37 +51,16 @@ void TypeIntoNextFileDialog(const QString& text) {
 
 }  // namespace
 
-class DeskTest : public QObject {
+class DeskTest : public QObject, public QtWindowParts<QtUi> {
   Q_OBJECT
 
  private:
-  std::unique_ptr<TestRoot> root;
-  std::unique_ptr<PosixSystem> system;
-  std::unique_ptr<QtUi> ui;
-  std::unique_ptr<TForm1> form;
-  std::unique_ptr<VarnelWindow> window;
-
   QRect Available() const { return window->screen()->availableGeometry(); }
 
  private slots:
-  void init() {
-    root = std::make_unique<TestRoot>();
-    system = std::make_unique<PosixSystem>(root->Roots());
-    ui = std::make_unique<QtUi>(*system);
-    CreateSampleTree(*system);
-    form = std::make_unique<TForm1>(Platform{*system, *ui});
-    window = std::make_unique<VarnelWindow>(*form, *ui);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-  }
+  void init() { QVERIFY(OpenWindow()); }
 
-  void cleanup() {
-    window.reset();
-    form.reset();
-    ui.reset();
-    system.reset();
-    root.reset();
-  }
+  void cleanup() { CloseWindow(); }
 
   // Whole on the screen, and at the design size where the screen has room for it.
   void windowOpensWithinTheAvailableArea() {

@@ -23,6 +23,7 @@
 #include "platform/posix/posix_sample_tree.hpp"
 #include "platform/posix/posix_system.hpp"
 #include "platform/qt/qt_ui.hpp"
+#include "qt/qt_window_parts.hpp"
 #include "support/test_root.hpp"
 #include "util/format.hpp"
 
@@ -60,16 +61,10 @@ QString Show(QRgb pixel) {
 
 }  // namespace
 
-class PictureWindowTest : public QObject {
+class PictureWindowTest : public QObject, public QtWindowParts<TestUi> {
   Q_OBJECT
 
  private:
-  std::unique_ptr<TestRoot> root;
-  std::unique_ptr<PosixSystem> system;
-  std::unique_ptr<TestUi> platform;
-  std::unique_ptr<TForm1> form;
-  std::unique_ptr<VarnelWindow> window;
-
   PictureWindow* Open(const char* action) {
     window->Action(action)->trigger();
     PictureWindow* opened = window->Pictures()->Window(
@@ -80,23 +75,10 @@ class PictureWindowTest : public QObject {
  private slots:
   void init() {
     DecimalSeparator = ',';
-    root = std::make_unique<TestRoot>();
-    system = std::make_unique<PosixSystem>(root->Roots());
-    platform = std::make_unique<TestUi>(*system);
-    CreateSampleTree(*system);
-    form = std::make_unique<TForm1>(Platform{*system, *platform});
-    window = std::make_unique<VarnelWindow>(*form, *platform);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(OpenWindow());
   }
 
-  void cleanup() {
-    window.reset();
-    form.reset();
-    platform.reset();
-    system.reset();
-    root.reset();
-  }
+  void cleanup() { CloseWindow(); }
 
   // A map of four cells with known values: each cell shows its scale colour, the empty one
   // grey, in the SVG as rsvg-convert draws it and in the window's own painting.
@@ -206,7 +188,7 @@ class PictureWindowTest : public QObject {
     QCOMPARE(map->HighEdit()->text(), QStringLiteral("100,5"));
     map->LowEdit()->setText(QStringLiteral("abc"));
     map->SetLimitsButton()->click();
-    QCOMPARE(platform->messages.back(), std::string("Colour limits: 'abc' is not a number"));
+    QCOMPARE(ui->messages.back(), std::string("Colour limits: 'abc' is not a number"));
     QCOMPARE(map->LowEdit()->text(), QStringLiteral("80"));
     emit map->ViewBox()->activated(1);
     QVERIFY(SceneSays(map->View()->CurrentScene(), "Z line through A (10|0)"));
@@ -253,17 +235,17 @@ class PictureWindowTest : public QObject {
     window->SyncFromModel();
     QVERIFY(SceneSays(plot->View()->CurrentScene(), "Pwr (1 left out)"));
 
-    platform->savePath = (root->dir / "plot.svg").string();
+    ui->savePath = (root->dir / "plot.svg").string();
     plot->SaveButton()->click();
     QCOMPARE(QString::fromStdString(TestRoot::Read(root->dir / "plot.svg")),
              QString::fromStdString(SvgText(plot->View()->CurrentScene())));
-    platform->savePath = (root->dir / "plot.PNG").string();
+    ui->savePath = (root->dir / "plot.PNG").string();
     plot->SaveButton()->click();
     const QImage saved(QString::fromStdString((root->dir / "plot.PNG").string()));
     QCOMPARE(saved.width(), static_cast<int>(plot->View()->CurrentScene().width));
-    platform->savePath = (root->dir / "missing" / "plot.svg").string();
+    ui->savePath = (root->dir / "missing" / "plot.svg").string();
     plot->SaveButton()->click();
-    QCOMPARE(platform->messages.size(), std::size_t{1});
+    QCOMPARE(ui->messages.size(), std::size_t{1});
   }
 };
 

@@ -28,6 +28,7 @@
 #include "platform/posix/posix_sample_tree.hpp"
 #include "platform/qt/qt_ui.hpp"
 #include "support/hanging_engine.hpp"
+#include "qt/qt_window_parts.hpp"
 #include "support/test_root.hpp"
 #include "util/errors.hpp"
 #include "util/format.hpp"
@@ -88,15 +89,10 @@ void WhenModalOpens(const std::function<void(QWidget*)>& action) {
 
 }  // namespace
 
-class WindowTest : public QObject {
+class WindowTest : public QObject, public QtWindowParts<TestUi> {
   Q_OBJECT
 
  private:
-  std::unique_ptr<TestRoot> root;
-  std::unique_ptr<PosixSystem> system;
-  std::unique_ptr<TestUi> ui;
-  std::unique_ptr<TForm1> form;
-  std::unique_ptr<VarnelWindow> window;
   QTemporaryDir settingsHome;  // where Qt would keep a settings file of the user
 
  private slots:
@@ -104,23 +100,10 @@ class WindowTest : public QObject {
 
   void init() {
     DecimalSeparator = ',';
-    root = std::make_unique<TestRoot>();
-    system = std::make_unique<PosixSystem>(root->Roots());
-    ui = std::make_unique<TestUi>(*system);
-    CreateSampleTree(*system);
-    form = std::make_unique<TForm1>(Platform{*system, *ui});
-    window = std::make_unique<VarnelWindow>(*form, *ui);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(OpenWindow());
   }
 
-  void cleanup() {
-    window.reset();
-    form.reset();
-    ui.reset();
-    system.reset();
-    root.reset();
-  }
+  void cleanup() { CloseWindow(); }
 
   void startsWithTheModelsMenusRegionsAndFields() {
     QStringList menus;
