@@ -1,6 +1,8 @@
 // Engine runs: the choice of the engine executable, single and batch conversion of decks into
 // output files, and the two file-manager commands.
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -78,6 +80,7 @@ struct EngineRun {
   std::size_t line;  // where the deck's line was written; edits of the pane may move it
   std::string deck;
   std::string outputName;
+  std::chrono::steady_clock::time_point started;
 };
 
 // The deck's own "Converting: " line, searched outward from where it was written, so that an
@@ -115,12 +118,16 @@ struct Conversion {
 // Converts the decks with up to jobs engine processes at once (1: each run ends before the next
 // starts). Each deck's "Converting: " line is written, in list order, when its run starts, and
 // completed when that run has ended: done when the engine exited with status 0 and left a
-// complete output, failed (with the reason) otherwise. While runs are going the window
-// processes its events every 50 ms. A stop ends the running engines and returns
+// complete output, failed (with the reason) otherwise; a run longer than the time limit per
+// deck is ended and fails with "time limit". While runs are going the window processes its
+// events every 50 ms. A stop ends the running engines and returns
 // with stopped set; the window's closing ends them and ends the command.
 Conversion ConvertDecks(TForm1& form, const std::string& engine, const TextList& decks,
                         const std::string& outputFolder, int jobs) {
   System& system = form.platform.system;
+  const double limitMinutes = form.params.EngineTimeLimitMinutes;
+  const auto limit = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+      std::chrono::duration<double, std::ratio<60>>(limitMinutes));
   Conversion result;
   std::vector<EngineRun> running;
   // Whatever way the loop ends, no handle stays open.
@@ -152,7 +159,15 @@ Conversion ConvertDecks(TForm1& form, const std::string& engine, const TextList&
   auto reapEnded = [&]() {
     for (auto it = running.begin(); it != running.end();) {
       if (!system.ProcessEnded(it->handle)) {
-        ++it;
+        if (limitMinutes <= 0 || std::chrono::steady_clock::now() - it->started < limit) {
+          ++it;
+          continue;
+        }
+        // Over its time: the engine is ended; an output it completed meanwhile still counts.
+        system.EndProcess(it->handle);
+        system.CloseProcess(it->handle);
+        finish(*it, OutputComplete(system, outputFolder + it->outputName) ? "" : "time limit");
+        it = running.erase(it);
         continue;
       }
       const std::string problem = ExitProblem(system.ProcessExitOf(it->handle));
@@ -206,7 +221,8 @@ Conversion ConvertDecks(TForm1& form, const std::string& engine, const TextList&
     }
     form.FileProgress(i, decks.size());
     AddLine(form.Mout, "Converting: " + name);
-    EngineRun run{{}, form.Mout.lines.size() - 1, name, OutputFileName(name)};
+    EngineRun run{
+        {}, form.Mout.lines.size() - 1, name, OutputFileName(name), std::chrono::steady_clock::now()};
     std::string error;
     run.handle = system.StartProcess(engine, name + " " + outputFolder + run.outputName, error);
     if (run.handle) {
@@ -420,6 +436,19 @@ void TForm1::MIParallelRunsClick() {
     return;
   }
   params.EngineJobs = *jobs;
+}
+
+void TForm1::MITimeLimitClick() {
+  const NumberQuestion question{.prompt = "Time limit per deck run in minutes (0: none)?",
+                                .prefill = FormatReal("%g", params.EngineTimeLimitMinutes),
+                                .cancelQuiet = true};
+  const auto minutes = AskReal(platform.ui, question);
+  if (!minutes) return;
+  if (!(*minutes >= 0) || !std::isfinite(*minutes)) {
+    ShowWarning(platform.ui, question.warning);
+    return;
+  }
+  params.EngineTimeLimitMinutes = *minutes;
 }
 
 int MostParallelRuns() {

@@ -63,6 +63,9 @@ struct WorkingParameters {
   // How many engine processes Batch Conversion keeps running at once; 1 runs the decks one
   // after the other.
   int EngineJobs = 1;
+  // A deck's engine run that takes longer than this many minutes is ended and counts as
+  // failed ("Time Limit per Deck..."); 0: no limit.
+  double EngineTimeLimitMinutes = 0;
   bool SplitMode = false;
   // A batch analysis that cannot read a file leaves its row out and goes on ("Skip Unreadable
   // Files"); off, the file ends the batch.
@@ -372,6 +375,7 @@ class TForm1 {
   void BatchConversion1Click();
   void ResumeBatchConversion1Click();
   void MIParallelRunsClick();
+  void MITimeLimitClick();
   // Slurm (engine/cluster_commands.cpp).
   void ClusterConversion1Click();
   void ExportClusterJob1Click();

@@ -84,6 +84,7 @@ constexpr std::array kCommands = {
     CommandDef{"BatchConversion1Click", &F::BatchConversion1Click},
     CommandDef{"ResumeBatchConversion1Click", &F::ResumeBatchConversion1Click},
     CommandDef{"MIParallelRunsClick", &F::MIParallelRunsClick},
+    CommandDef{"MITimeLimitClick", &F::MITimeLimitClick},
     CommandDef{"ClusterConversion1Click", &F::ClusterConversion1Click},
     CommandDef{"ExportClusterJob1Click", &F::ExportClusterJob1Click},
     CommandDef{"Showbin1Click", &F::Showbin1Click},
@@ -221,6 +222,7 @@ void TForm1::BuildMenus() {
       Item("Engine", "MI_NEC11000", "NEC2 MP 11000", Cmd("MI_NEC11000Click")),
       Separator("Engine", "N11"),
       Item("Engine", "MIParallelRuns", "Parallel Runs...", Cmd("MIParallelRunsClick")),
+      Item("Engine", "MITimeLimit", "Time Limit per Deck...", Cmd("MITimeLimitClick")),
 
       Item("?", "MIHelp", "Help", Cmd("MIHelpClick")),
       Item("?", "AboutMI", "About", Cmd("AboutMIClick")),

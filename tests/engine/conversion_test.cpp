@@ -361,6 +361,42 @@ TEST_F(ConversionTest, ParallelRunsOverlapAndCompleteTheirLinesInListOrder) {
 }
 #endif
 
+#ifndef _WIN32  // starts a fake engine
+// A run over the time limit per deck is ended, its partial output removed, and its deck named
+// as failed; the other decks are converted as ever. A limit below 0 or no number is refused.
+TEST_F(ConversionTest, ARunOverTheTimeLimitIsEndedAndFails) {
+  FakeEngine("nec2dxs1k5.exe", 0,
+             "case \"$1\" in *slow*) printf 'partial' > \"$out\"; sleep 60 ;;"
+             " *) printf '%s\\r\\n' \"$*\" > \"$out\"; cat \"$print\" >> \"$out\" ;; esac");
+  for (const char* deck : {"a.nec", "slow.nec"})
+    root.Write(std::string("drive_c/4nec2/b_in/t/") + deck, "CM\r\n");
+  for (const std::string& bad : {std::string("-1"), std::string("x")}) {
+    ui.AnswerAsk(bad);
+    form.Run("MITimeLimitClick");
+  }
+  EXPECT_EQ(2u, Messages("[Warning] ").size());
+  EXPECT_EQ(0, form.params.EngineTimeLimitMinutes);
+  ui.AnswerAsk("0" + std::string(1, DecimalSeparator.load()) + "02");  // 1.2 s
+  ASSERT_TRUE(form.Run("MITimeLimitClick"));
+  ASSERT_DOUBLE_EQ(0.02, form.params.EngineTimeLimitMinutes);
+
+  ui.realPause = true;
+  ui.AnswerFolder("c:\\4nec2\\b_in\\t");
+  ASSERT_TRUE(form.Run("BatchConversion1Click"));
+  std::vector<std::string> converting;
+  for (const std::string& line : form.Mout.lines)
+    if (line.rfind("Converting: ", 0) == 0 || line.find("decks failed") != std::string::npos)
+      converting.push_back(line);
+  EXPECT_EQ((std::vector<std::string>{"Converting: a.nec  --> a.out ......done.",
+                                      "Converting: slow.nec  --> slow.out ......failed (time limit).",
+                                      "1 of 2 decks failed: slow.nec"}),
+            converting);
+  EXPECT_TRUE(fs::exists(root.driveC / "4nec2/b_out/t/a.out"));
+  EXPECT_FALSE(fs::exists(root.driveC / "4nec2/b_out/t/slow.out"));
+  EXPECT_EQ(system.started, system.closed);
+}
+#endif
+
 TEST_F(ConversionTest, ParallelRunsAcceptOneToTheProcessorCount) {
   const int most = MostParallelRuns();
   for (const std::string& bad : {std::string("0"), std::string("-1"), std::string("x"), std::string("1,5"),

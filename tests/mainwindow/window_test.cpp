@@ -477,6 +477,7 @@ TEST_F(WindowTest, MainMenuHoldsEveryItemInOrder) {
       {"Engine", "NEC2 MP 11000", "MI_NEC11000Click", ""},
       {"Engine", "-", "", ""},
       {"Engine", "Parallel Runs...", "MIParallelRunsClick", ""},
+      {"Engine", "Time Limit per Deck...", "MITimeLimitClick", ""},
       {"?", "Help", "MIHelpClick", ""},
       {"?", "About", "AboutMIClick", ""},
       {"?", "NE-Card Info", "NECardInfo1Click", ""},
