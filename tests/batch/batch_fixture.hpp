@@ -17,18 +17,6 @@
 
 namespace varnel {
 
-// A scripted interface that can run a test's action whenever the window processes its events,
-// the one moment at which a running command lets other input in.
-class HookedUi : public ScriptedUi {
- public:
-  using ScriptedUi::ScriptedUi;
-  std::function<void()> onEvents;
-  void ProcessEvents() override {
-    ScriptedUi::ProcessEvents();
-    if (onEvents) onEvents();
-  }
-};
-
 // The run folder, as the core names it.
 inline const std::string kRunFolder = "c:\\4nec2\\b_out\\run";
 
@@ -105,7 +93,7 @@ class BatchTest : public ::testing::Test {
   TestRoot root;
   std::ostringstream out;
   TestSystem system{root.Roots()};
-  HookedUi ui{out, system};
+  ScriptedUi ui{out, system};
   std::unique_ptr<TForm1> form;
 
  private:

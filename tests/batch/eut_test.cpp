@@ -2,6 +2,7 @@
 // background of the polarisation group.
 #include <filesystem>
 
+#include "support/event_action.hpp"
 #include "batch_fixture.hpp"
 #include "util/errors.hpp"
 
@@ -102,9 +103,9 @@ TEST_F(BatchEut, FilesAnalysedAheadGiveTheirRowsInListOrderWithTheWindowsSetting
   std::string text = ClassicOutputText(broken);
   text[text.rfind("\r\n") - 3] = 'x';  // the last near-field row fails
   WriteFile("e06.out", text);
-  ui.onEvents = [&] {
+  OnEvents(ui, [&] {
     if (form->Mout.lines.back() == "Load: e03.out") form->params.p = {10, 0, 20};  // circle and point 2
-  };
+  });
   EXPECT_THROW(form->MIAnalyseEUTsClick(), PrintError);
   const std::vector<std::string> rows(form->Mdata.lines.begin() + 3, form->Mdata.lines.end());
   EXPECT_EQ(
@@ -167,7 +168,7 @@ TEST_F(BatchEut, SplitModeShowsAWhiteGroupWhileRunningAndRestoresItAfterAFailure
   form->params.BatchFiles.push_back("gone.out");
   form->params.SplitMode = true;
   std::vector<std::string> seen;
-  ui.onEvents = [&] { seen.push_back(form->RGPol.color); };
+  OnEvents(ui, [&] { seen.push_back(form->RGPol.color); });
   EXPECT_THROW(form->MIAnalyseEUTsClick(), InOutError) << "split mode opens the files itself";
   ASSERT_FALSE(seen.empty());
   for (const std::string& c : seen) EXPECT_EQ("clWhite", c);
@@ -180,7 +181,7 @@ TEST_F(BatchEut, SplitModeIsReadOnceAtTheStart) {
   WriteSeries(10);
   MakeAddFolder();
   form->params.SplitMode = true;
-  ui.onEvents = [&] { form->params.SplitMode = false; };
+  OnEvents(ui, [&] { form->params.SplitMode = false; });
   form->MIAnalyseEUTsClick();
   EXPECT_TRUE(fs::exists(AddFolder() / "Test0000.txt"));
 }

@@ -2,6 +2,7 @@
 // draw, and the polarisation and mode they read once, hold against a switch and name.
 #include <filesystem>
 
+#include "support/event_action.hpp"
 #include "batch_fixture.hpp"
 #include "mainwindow/pictures.hpp"
 #include "util/errors.hpp"
@@ -101,15 +102,15 @@ TEST_F(BatchKeeps, BatchesReadPolarisationAndModeOnceRefuseASwitchAndNameThem) {
     form->RGMode.itemIndex = 3;
     ui.messages.clear();
     std::vector<bool> switched;
-    ui.onEvents = [&] {
+    OnEvents(ui, [&] {
       if (form->progress.file != 2) return;
       switched.push_back(form->Select(form->RGPol, 2));
       switched.push_back(form->Select(form->RGMode, 4));
       form->RGPol.itemIndex = 2;
       if (c.holdsMode) form->RGMode.itemIndex = 4;
-    };
+    });
     Run(c.command);
-    ui.onEvents = nullptr;
+    OnEvents(ui, nullptr);
     EXPECT_EQ((std::vector<bool>{false, !c.holdsMode}), switched);
     EXPECT_EQ(std::vector<std::string>(c.holdsMode ? 2 : 1, kStillRunning), Warnings());
     // X of the six-point grid, on the circle 4 (Y would give 0): E_H of the near-field table

@@ -1,5 +1,6 @@
 // Batch-Analyse Nearfield: the table, the Info lines per file, the display fields, the five
 // geometries, and the files it meets that it cannot use.
+#include "support/event_action.hpp"
 #include "batch_fixture.hpp"
 #include "batch/batch_run.hpp"
 #include "util/errors.hpp"
@@ -205,7 +206,7 @@ TEST_F(BatchNearField, RunKeepsTheListItStartedWithWhenTheListChangesMeanwhile) 
   WriteRun("a.out", OutputRun(14.2, 1.0));
   WriteRun("b.out", OutputRun(28.0, 1.0));
   UseFiles({"a.out", "b.out"});
-  ui.onEvents = [this] { form->params.BatchFiles.clear(); };
+  OnEvents(ui, [this] { form->params.BatchFiles.clear(); });
   form->MIBatchLoadClick();
   EXPECT_EQ(6u, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
   EXPECT_EQ("--------- Batch Job Done ---------", form->Mout.lines.back());

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "support/event_action.hpp"
 #include "batch_fixture.hpp"
 #include "util/errors.hpp"
 
@@ -127,9 +128,9 @@ TEST_F(BatchUnreadable, AStopEndsEachAnalysisWithALineOfHowFarItGot) {
       if (split && std::string(a.caption) != "Analyse EUTs") continue;
       SCOPED_TRACE(std::string(a.handler) + (split ? " split" : ""));
       int events = 0;
-      ui.onEvents = [&] {
+      OnEvents(ui, [&] {
         if (++events == 3) form->RequestStop();
-      };
+      });
       form->Run(a.handler);
       EXPECT_EQ("--------- " + std::string(a.caption) + " stopped: 2 of 4 files analysed ---------",
                 form->Mout.lines.back());

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/event_action.hpp"
 #include "decks_fixture.hpp"
 
 namespace varnel {
@@ -76,9 +77,9 @@ class DeckSetTest : public DecksTest {
 TEST_F(DeckSetTest, StopEndsTheRunBetweenTwoDecksAndSaysHowFarItGot) {
   for (const Generator& generator : Generators()) {
     // The user presses Stop while deck 99 is written: the events before deck 100 find it.
-    ui.onEvents = [&](int calls) {
-      if (calls == 3) form.RequestStop();
-    };
+    OnEvents(ui, [&] {
+      if (ui.processEventsCalls == 3) form.RequestStop();
+    });
     Run(generator);
     EXPECT_EQ("--------- " + std::string(generator.caption) + " stopped: 100 of 150 decks written ---------",
               form.Mout.lines.back());
@@ -95,7 +96,7 @@ TEST_F(DeckSetTest, StopEndsTheRunBetweenTwoDecksAndSaysHowFarItGot) {
 TEST_F(DeckSetTest, EachGeneratorHoldsTheLockOfItsFolderWhileItWrites) {
   for (const Generator& generator : Generators()) {
     int heldWhileWriting = 0;
-    ui.onEvents = [&](int) { heldWhileWriting = system.locksHeld; };
+    OnEvents(ui, [&] { heldWhileWriting = system.locksHeld; });
     Run(generator);
     EXPECT_EQ(1, heldWhileWriting) << generator.caption;
     EXPECT_EQ(0, system.locksHeld) << generator.caption;

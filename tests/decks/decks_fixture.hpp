@@ -41,12 +41,6 @@ class DeckUi : public ScriptedUi {
  public:
   using ScriptedUi::ScriptedUi;
   std::vector<std::string> prompts;
-  // Called at every event processing with the number of the processing (from 1).
-  std::function<void(int)> onEvents;
-  void ProcessEvents() override {
-    ScriptedUi::ProcessEvents();
-    if (onEvents) onEvents(processEventsCalls);
-  }
   bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override {
     prompts.push_back(caption + "|" + prompt + "|" + text);
     return ScriptedUi::AskText(caption, prompt, text);

@@ -42,17 +42,6 @@ class EngineSystem : public TestSystem {
   }
 };
 
-// A scripted interface that can run a test's action whenever the window processes its events.
-class EngineUi : public ScriptedUi {
- public:
-  using ScriptedUi::ScriptedUi;
-  std::function<void()> onEvents;
-  void ProcessEvents() override {
-    ScriptedUi::ProcessEvents();
-    if (onEvents) onEvents();
-  }
-};
-
 class ConversionTest : public ::testing::Test {
  protected:
   ConversionTest() {
@@ -111,7 +100,7 @@ class ConversionTest : public ::testing::Test {
   fs::path log;
   std::ostringstream out;
   EngineSystem system{root.Roots()};
-  EngineUi ui{out, system};
+  ScriptedUi ui{out, system};
   TForm1 form{{system, ui}};
 };
 

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/event_action.hpp"
 #include "engine/conversion.hpp"
 #include "mainwindow/VarnelU.hpp"
 #include "engine/conversion_fixture.hpp"
@@ -284,10 +285,10 @@ TEST_F(ConversionTest, TheWindowKeepsProcessingEventsWhileASlowEngineRuns) {
   ui.realPause = true;
   std::vector<std::string> refused;
   int calls = 0;
-  ui.onEvents = [&] {
+  OnEvents(ui, [&] {
     // A second conversion started meanwhile is refused and leaves the running one alone.
     if (++calls == 2) form.Run("BatchConversion1Click");
-  };
+  });
   ui.AnswerFolder("c:\\4nec2\\b_in\\slow");
   ASSERT_TRUE(form.Run("BatchConversion1Click"));
 
@@ -311,7 +312,7 @@ TEST_F(ConversionTest, ClosingTheWindowDuringTheWaitEndsTheBatchAndItsEngines) {
   for (const char* deck : {"a.nec", "b.nec", "c.nec"})
     root.Write(std::string("drive_c/4nec2/b_in/slow/") + deck, "CM\r\n");
   ui.realPause = true;
-  ui.onEvents = [&] { EXPECT_FALSE(form.CloseQuery()) << "the close waits for the command"; };
+  OnEvents(ui, [&] { EXPECT_FALSE(form.CloseQuery()) << "the close waits for the command"; });
   for (int jobs : {1, 2}) {
     SCOPED_TRACE(jobs);
     system.started = system.closed = 0;

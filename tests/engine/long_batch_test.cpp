@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "support/event_action.hpp"
 #include "engine/conversion.hpp"
 #include "engine/conversion_fixture.hpp"
 
@@ -158,10 +159,10 @@ TEST_F(LongBatchTest, StopEndsTheRunningEnginesAndKeepsOnlyCompleteOutputs) {
     const fs::path out = Decks(folder, {"a.nec", "slow1.nec", "slow2.nec", "z.nec"});
     form.params.EngineJobs = jobs;
     // Stop once the first deck is done and the first slow engine has written its part.
-    ui.onEvents = [&] {
+    OnEvents(ui, [&] {
       if (Has("Converting: a.nec  --> a.out ......done.") && fs::exists(out / "slow1.out"))
         form.RequestStop();
-    };
+    });
     ui.AnswerFolder("c:\\4nec2\\b_in\\" + folder);
     const auto started = std::chrono::steady_clock::now();
     ASSERT_TRUE(form.Run("BatchConversion1Click"));
@@ -183,13 +184,13 @@ TEST_F(LongBatchTest, ADecksSuffixFollowsItsLineThroughPaneEdits) {
   Decks("edit", {"a.nec", "b.nec"});
   ui.realPause = true;
   int calls = 0;
-  ui.onEvents = [&] {
+  OnEvents(ui, [&] {
     if (++calls != 2) return;
     // The user removes the header and adds two lines above the running deck's line.
     std::vector<std::string> lines(form.Mout.lines.begin() + 1, form.Mout.lines.end());
     lines.insert(lines.begin(), {"note one", "note two"});
     ReplacePaneLines(form.Mout, lines);
-  };
+  });
   ui.AnswerFolder("c:\\4nec2\\b_in\\edit");
   ASSERT_TRUE(form.Run("BatchConversion1Click"));
   EXPECT_EQ((std::vector<std::string>{"Converting: a.nec  --> a.out ......done.",
