@@ -191,13 +191,8 @@ void TForm1::ClusterConversion1Click() {
   job.checker = system.ToNativePath(self);
   job.atOnce = answers->atOnce;
   std::size_t kept = 0;
-  for (std::size_t i = 0; i < decks.size(); ++i) {
-    if (i % 50 == 0) ProcessPendingEvents();
-    if (OutputComplete(system, outputFolder + OutputFileName(decks[i])))
-      ++kept;
-    else
-      job.decks.push_back(decks[i]);
-  }
+  // The tasks remove what is not complete after their run.
+  job.decks = DecksWithoutCompleteOutput(*this, decks, outputFolder, false, kept);
   job.chunk = ClusterChunkSize(job.decks.size(), job.atOnce);
   AddLine(Mout, "Kept " + std::to_string(kept) + " complete outputs.");
   auto summary = [&](std::size_t failed, std::size_t missing) {

@@ -8,6 +8,7 @@
 #include "decks/folders.hpp"
 
 #include "platform/system.hpp"
+#include "util/text.hpp"
 #include "util/tree.hpp"
 
 namespace varnel {
@@ -45,6 +46,12 @@ class TForm1;
 // unsafe. The output folder C:\4nec2\b_out\<last folder>\, or "" when the command ends here.
 std::string StartBatchConversion(TForm1& form, const std::string& caption, const std::string& chosen,
                                  const std::string& engine);
+
+// The listed decks whose output in outputFolder is not complete, in list order; kept counts the
+// others. With removeIncomplete an incomplete output is removed, so that it can never pass for a
+// result. Events are processed every 50 decks (a stop ends it with CommandStopped).
+TextList DecksWithoutCompleteOutput(TForm1& form, const TextList& listed, const std::string& outputFolder,
+                                    bool removeIncomplete, std::size_t& kept);
 
 // The locks a batch conversion holds while it runs, on its output folder and then on its deck
 // folder (params.BatchFolder), so that no second program recreates or converts into either.

@@ -333,6 +333,24 @@ std::string DeleteResultsQuestion(System& system, const std::string& outputFolde
 
 }  // namespace
 
+TextList DecksWithoutCompleteOutput(TForm1& form, const TextList& listed, const std::string& outputFolder,
+                                    bool removeIncomplete, std::size_t& kept) {
+  System& system = form.platform.system;
+  TextList decks;
+  kept = 0;
+  for (std::size_t i = 0; i < listed.size(); ++i) {
+    if (i % 50 == 49) form.ProcessPendingEvents();
+    const std::string output = outputFolder + OutputFileName(listed[i]);
+    if (OutputComplete(system, output)) {
+      ++kept;
+      continue;
+    }
+    if (removeIncomplete && system.FileExists(output)) system.RemoveFile(output);
+    decks.push_back(listed[i]);
+  }
+  return decks;
+}
+
 ConversionLocks::ConversionLocks(TForm1& form, const std::string& outputFolder)
     : output_(form.platform, outputFolder) {
   if (output_.Held()) decks_.emplace(form.platform, IncludeBackslash(form.params.BatchFolder));
@@ -397,26 +415,14 @@ void TForm1::ResumeBatchConversion1Click() {
   if (!CreateTargetFolder(*this, outputFolder, RecreateOptions::BatchConversion())) return;
 
   // The decks whose output is missing or incomplete; an incomplete one is removed before its
-  // deck is converted again, so it can never pass for a result.
+  // deck is converted again.
   TextList decks;
   std::size_t kept = 0;
-  const TextList listed = params.BatchFiles;
-  for (std::size_t i = 0; i < listed.size(); ++i) {
-    if (i % 50 == 49) {
-      try {
-        ProcessPendingEvents();
-      } catch (const CommandStopped&) {
-        EndBatchConversion(*this, caption, Conversion{.stopped = true}, 0);
-        return;
-      }
-    }
-    const std::string output = outputFolder + OutputFileName(listed[i]);
-    if (OutputComplete(platform.system, output)) {
-      ++kept;
-      continue;
-    }
-    if (platform.system.FileExists(output)) platform.system.RemoveFile(output);
-    decks.push_back(listed[i]);
+  try {
+    decks = DecksWithoutCompleteOutput(*this, params.BatchFiles, outputFolder, true, kept);
+  } catch (const CommandStopped&) {
+    EndBatchConversion(*this, caption, Conversion{.stopped = true}, 0);
+    return;
   }
   const Conversion conversion =
       ConvertDecks(*this, params.EngineName, decks, outputFolder, std::max(1, params.EngineJobs));
