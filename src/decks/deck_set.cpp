@@ -83,8 +83,7 @@ bool MayReplaceSetFolder(Platform platform, const std::string& folder, const std
 std::string DeleteDecksQuestion(System& system, const std::string& folder) {
   const std::string body = folder.substr(0, folder.find_last_not_of("\\/") + 1);
   const std::string outputs = kOutputRoot + body.substr(body.find_last_of("\\/:") + 1) + "\\";
-  std::size_t files = 0;
-  for (const DirEntry& entry : system.ListEntries(outputs + "*")) files += entry.isFolder ? 0 : 1;
+  const std::size_t files = CountFiles(system, outputs);
   if (files == 0) return "";
   return folder + " holds decks whose " + FormatInt("%d", static_cast<std::int64_t>(files)) +
          (files == 1 ? " output file is in " : " output files are in ") + outputs +

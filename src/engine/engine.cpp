@@ -322,9 +322,7 @@ namespace {
 // The question before Batch Conversion deletes earlier results; "" when the output folder
 // holds no file.
 std::string DeleteResultsQuestion(System& system, const std::string& outputFolder) {
-  std::size_t files = 0;
-  for (const DirEntry& entry : system.ListEntries(outputFolder + "*"))
-    if (!entry.isFolder) ++files;
+  const std::size_t files = CountFiles(system, outputFolder);
   if (files == 0) return "";
   return outputFolder + " holds " + std::to_string(files) + (files == 1 ? " output file" : " output files") +
          ". Delete them and convert every deck anew? (No keeps them; Resume Batch Conversion converts only "

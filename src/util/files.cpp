@@ -275,6 +275,13 @@ void DeleteFolderTree(System& system, const std::string& folder) {
   system.DeleteTree(folder);
 }
 
+std::size_t CountFiles(System& system, const std::string& folder) {
+  std::size_t files = 0;
+  for (const DirEntry& entry : system.ListEntries(folder + "*"))
+    if (!entry.isFolder) ++files;
+  return files;
+}
+
 bool CreateFolder(System& system, const std::string& folder) { return system.CreateFolder(folder); }
 
 std::string DesktopFolder(System& system) {

@@ -1,6 +1,7 @@
 #pragma once
 // Whole-file reading and writing, folder listing, deleting and creating, and the fixed folder
 // names, over the seam (platform/). Paths are Windows-form texts ("c:\4nec2\b_in\").
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,8 @@ std::string SkippedNamesLine(const TextList& skipped);
 // failures are not reported (callers test FolderExists afterwards). An empty path or a drive
 // root ("c:", "c:\", "\") is refused: nothing is deleted.
 void DeleteFolderTree(System& system, const std::string& folder);
+// How many files (not folders) the folder (ending in '\') holds directly; 0 when it is missing.
+std::size_t CountFiles(System& system, const std::string& folder);
 // Creates exactly one folder; true when it was created.
 bool CreateFolder(System& system, const std::string& folder);
 // USERPROFILE + "\DeskTop" + "\".
