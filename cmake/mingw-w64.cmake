@@ -1,8 +1,9 @@
 # Cross build for 64-bit Windows with Debian's MinGW-w64 (package g++-mingw-w64-x86-64-posix):
 #   cmake -S . -B build-win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 # The programs are linked statically, so varnel.exe runs from any folder without extra DLLs.
-# ctest runs the test programs under Wine (CMAKE_CROSSCOMPILING_EMULATOR); set WINEPREFIX and
-# WINEDEBUG=-all around it (bash dev test-windows does).
+# ctest runs the test programs under Wine through tools/wine_run.sh (CMAKE_CROSSCOMPILING_EMULATOR),
+# which tries a run again that Wine failed to start; set WINEPREFIX and WINEDEBUG=-all around it
+# (bash dev test-windows does).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -22,5 +23,5 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 find_program(VARNEL_WINE NAMES wine wine64 PATHS /usr/lib/wine)
 if(VARNEL_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${VARNEL_WINE})
+  set(CMAKE_CROSSCOMPILING_EMULATOR env VARNEL_WINE=${VARNEL_WINE} bash ${CMAKE_CURRENT_LIST_DIR}/../tools/wine_run.sh)
 endif()
