@@ -38,7 +38,7 @@ PosixRoots RootsOf(const fs::path& root) {
   return PosixRoots{(root / "drive_c").string(), (root / "home").string()};
 }
 
-// The window's interface with the folder chooser and the open dialog answered and boxes counted.
+// The window's interface with the folder chooser and the file dialogs answered and boxes counted.
 class BenchUi : public QtUi {
  public:
   explicit BenchUi(System& system) : QtUi(system), system_(system) {}
@@ -48,7 +48,7 @@ class BenchUi : public QtUi {
     system_.SetCurrentFolder(answer);
     return answer;
   }
-  std::optional<std::string> OpenFileDialog(const FileDialogSpec&) override { return answer; }
+  std::optional<std::string> FileDialog(FileDialogKind, const FileDialogSpec&) override { return answer; }
   void ShowMessage(MessageKind, const std::string&, const std::string&) override { ++boxes; }
 
  private:

@@ -10,6 +10,7 @@
 namespace varnel {
 
 enum class MessageKind { Info, Warning, Error };
+enum class FileDialogKind { Open, Save };
 
 // Settings of an open- or save-file dialog. filter is the "Text|pattern|Text|pattern" list;
 // filterIndex counts its entries from 1; fileName is the preset name; defaultExt ("txt", no
@@ -59,9 +60,6 @@ class UserInterface {
   // A Yes/No question; true for Yes. unattended is the answer where nobody is there to give one
   // (a script that queued none), so that such a run keeps its meaning.
   virtual bool Confirm(const std::string& title, const std::string& question, bool unattended) = 0;
-  // The plain input box: the edited text on OK, defaultText on Cancel.
-  virtual std::string InputBox(const std::string& caption, const std::string& prompt,
-                               const std::string& defaultText) = 0;
   // Shows the dialog modally; returns when it has closed (whichever way).
   virtual void ShowModal(ModalDialog& dialog) = 0;
   // A short notice that needs no answer ("A command is still running ..."): a window shows it
@@ -71,9 +69,15 @@ class UserInterface {
   }
 
   // ---- Standard dialogs ----------------------------------------------------------------
-  // The chosen path (Windows form), or nothing on Cancel.
-  virtual std::optional<std::string> OpenFileDialog(const FileDialogSpec& spec) = 0;
-  virtual std::optional<std::string> SaveFileDialog(const FileDialogSpec& spec) = 0;
+  // The chosen path (Windows form), or nothing on Cancel. An open dialog takes only an existing
+  // file; a save dialog adds spec.defaultExt to a name typed without an extension.
+  virtual std::optional<std::string> FileDialog(FileDialogKind kind, const FileDialogSpec& spec) = 0;
+  std::optional<std::string> OpenFileDialog(const FileDialogSpec& spec) {
+    return FileDialog(FileDialogKind::Open, spec);
+  }
+  std::optional<std::string> SaveFileDialog(const FileDialogSpec& spec) {
+    return FileDialog(FileDialogKind::Save, spec);
+  }
   // The chosen folder (Windows form, no trailing backslash); on confirmation it becomes the
   // process's current folder. Throws InOutError when initialFolder does not exist.
   virtual std::optional<std::string> ChooseFolder(const std::string& initialFolder) = 0;

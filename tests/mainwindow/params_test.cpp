@@ -25,11 +25,6 @@ class RecordingUi : public ScriptedUi {
     asks.push_back({caption, prompt, text});
     return ScriptedUi::AskText(caption, prompt, text);
   }
-  std::string InputBox(const std::string& caption, const std::string& prompt,
-                       const std::string& defaultText) override {
-    asks.push_back({caption, prompt, defaultText});
-    return ScriptedUi::InputBox(caption, prompt, defaultText);
-  }
 };
 
 class ParamsTest : public ::testing::Test {

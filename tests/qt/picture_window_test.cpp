@@ -36,7 +36,9 @@ class TestUi : public QtUi {
   using QtUi::QtUi;
   std::optional<std::string> savePath;
   std::vector<std::string> messages;
-  std::optional<std::string> SaveFileDialog(const FileDialogSpec&) override { return savePath; }
+  std::optional<std::string> FileDialog(FileDialogKind kind, const FileDialogSpec& spec) override {
+    return kind == FileDialogKind::Save ? savePath : QtUi::FileDialog(kind, spec);
+  }
   void ShowMessage(MessageKind, const std::string&, const std::string& text) override {
     messages.push_back(text);
   }

@@ -45,7 +45,9 @@ class TestUi : public QtUi {
   std::optional<std::string> folder;
   std::vector<std::string> messages;
   std::function<void()> duringEvents;  // runs once, inside the first event processing
-  std::optional<std::string> SaveFileDialog(const FileDialogSpec&) override { return savePath; }
+  std::optional<std::string> FileDialog(FileDialogKind kind, const FileDialogSpec& spec) override {
+    return kind == FileDialogKind::Save ? savePath : QtUi::FileDialog(kind, spec);
+  }
   std::optional<std::string> ChooseFolder(const std::string&) override {
     if (folder) system_.SetCurrentFolder(*folder);
     return folder;

@@ -14,7 +14,6 @@
 #include <QFont>
 #include <QGridLayout>
 #include <QGuiApplication>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -229,21 +228,14 @@ bool QtUi::AskText(const std::string& caption, const std::string& prompt, std::s
   return accepted;
 }
 
-std::string QtUi::InputBox(const std::string& caption, const std::string& prompt,
-                           const std::string& defaultText) {
-  bool ok = false;
-  const QString text =
-      QInputDialog::getText(Parent(), ToQt(caption), ToQt(prompt), QLineEdit::Normal, ToQt(defaultText), &ok);
-  return ok ? FromQt(text) : defaultText;
-}
-
 void QtUi::ShowModal(ModalDialog& dialog) {
   CoreDialog window(dialog, Parent());
   CentreOver(&window, Parent());
   window.exec();
 }
 
-std::optional<std::string> QtUi::FileDialog(const FileDialogSpec& spec, bool save) {
+std::optional<std::string> QtUi::FileDialog(FileDialogKind kind, const FileDialogSpec& spec) {
+  const bool save = kind == FileDialogKind::Save;
   PathDialog dialog(system_, Parent(), ToQt(spec.title));
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -264,12 +256,6 @@ std::optional<std::string> QtUi::FileDialog(const FileDialogSpec& spec, bool sav
   if (!save) lastOpenName_ = FromQt(QFileInfo(chosen).fileName());
   return system_.FromNativePath(FromQt(chosen));
 }
-
-std::optional<std::string> QtUi::OpenFileDialog(const FileDialogSpec& spec) {
-  return FileDialog(spec, false);
-}
-
-std::optional<std::string> QtUi::SaveFileDialog(const FileDialogSpec& spec) { return FileDialog(spec, true); }
 
 std::optional<std::string> QtUi::ChooseFolder(const std::string& initialFolder) {
   RequireFolderToChooseIn(system_, initialFolder);

@@ -29,11 +29,8 @@ class QtUi : public UserInterface {
   void ShowMessage(MessageKind kind, const std::string& title, const std::string& text) override;
   bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override;
   bool Confirm(const std::string& title, const std::string& question, bool unattended) override;
-  std::string InputBox(const std::string& caption, const std::string& prompt,
-                       const std::string& defaultText) override;
   void ShowModal(ModalDialog& dialog) override;
-  std::optional<std::string> OpenFileDialog(const FileDialogSpec& spec) override;
-  std::optional<std::string> SaveFileDialog(const FileDialogSpec& spec) override;
+  std::optional<std::string> FileDialog(FileDialogKind kind, const FileDialogSpec& spec) override;
   std::optional<std::string> ChooseFolder(const std::string& initialFolder) override;
   void SetClipboardText(const std::string& text) override;
   std::string ClipboardText() override;
@@ -49,7 +46,6 @@ class QtUi : public UserInterface {
 
  private:
   QWidget* Parent() const;
-  std::optional<std::string> FileDialog(const FileDialogSpec& spec, bool save);
   System& system_;
   VarnelWindow* window_ = nullptr;
   std::string lastOpenName_;

@@ -32,16 +32,9 @@ class AnsweredUi : public UserInterface {
   bool Confirm(const std::string& title, const std::string& question, bool unattended) override {
     return answers_.Confirm(title, question, unattended);
   }
-  std::string InputBox(const std::string& caption, const std::string& prompt,
-                       const std::string& defaultText) override {
-    return answers_.InputBox(caption, prompt, defaultText);
-  }
   void ShowModal(ModalDialog& dialog) override { answers_.ShowModal(dialog); }
-  std::optional<std::string> OpenFileDialog(const FileDialogSpec& spec) override {
-    return answers_.OpenFileDialog(spec);
-  }
-  std::optional<std::string> SaveFileDialog(const FileDialogSpec& spec) override {
-    return answers_.SaveFileDialog(spec);
+  std::optional<std::string> FileDialog(FileDialogKind kind, const FileDialogSpec& spec) override {
+    return answers_.FileDialog(kind, spec);
   }
   std::optional<std::string> ChooseFolder(const std::string& initialFolder) override {
     return answers_.ChooseFolder(initialFolder);

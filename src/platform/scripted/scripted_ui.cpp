@@ -77,16 +77,6 @@ bool ScriptedUi::AskText(const std::string& caption, const std::string&, std::st
   return true;
 }
 
-std::string ScriptedUi::InputBox(const std::string& caption, const std::string&,
-                                 const std::string& defaultText) {
-  std::optional<std::optional<std::string>> answer = Take(ask_);
-  if (!answer) {
-    Print("[Dialog] " + caption + ": no answer");
-    return defaultText;
-  }
-  return *answer ? **answer : defaultText;
-}
-
 void ScriptedUi::ShowModal(ModalDialog& dialog) {
   dialog.Shown();
   std::optional<std::vector<std::string>> texts = Take(point_);
@@ -100,27 +90,18 @@ void ScriptedUi::ShowModal(ModalDialog& dialog) {
   dialog.DonePressed();
 }
 
-std::optional<std::string> ScriptedUi::OpenFileDialog(const FileDialogSpec& spec) {
-  openDialogs.push_back(spec);
-  std::optional<std::optional<std::string>> answer = Take(open_);
+std::optional<std::string> ScriptedUi::FileDialog(FileDialogKind kind, const FileDialogSpec& spec) {
+  const bool save = kind == FileDialogKind::Save;
+  (save ? saveDialogs : openDialogs).push_back(spec);
+  std::optional<std::optional<std::string>> answer = Take(save ? save_ : open_);
   if (!answer) {
-    Print("[Dialog] " + (spec.title.empty() ? std::string("Open") : spec.title) + ": no answer");
-    return std::nullopt;
-  }
-  if (!*answer) return std::nullopt;
-  return AnswerPath(**answer);
-}
-
-std::optional<std::string> ScriptedUi::SaveFileDialog(const FileDialogSpec& spec) {
-  saveDialogs.push_back(spec);
-  std::optional<std::optional<std::string>> answer = Take(save_);
-  if (!answer) {
-    Print("[Dialog] " + (spec.title.empty() ? std::string("Save As") : spec.title) + ": no answer");
+    const std::string title = !spec.title.empty() ? spec.title : save ? "Save As" : "Open";
+    Print("[Dialog] " + title + ": no answer");
     return std::nullopt;
   }
   if (!*answer) return std::nullopt;
   std::string path = AnswerPath(**answer);
-  if (!spec.defaultExt.empty() && LacksExtension(path)) path += "." + spec.defaultExt;
+  if (save && !spec.defaultExt.empty() && LacksExtension(path)) path += "." + spec.defaultExt;
   return path;
 }
 

@@ -24,7 +24,7 @@ class ScriptedUi : public UserInterface {
   void AnswerOpen(std::optional<std::string> path);
   void AnswerSave(std::optional<std::string> path);
   void AnswerFolder(std::optional<std::string> path);  // also sets the current folder on OK
-  void AnswerAsk(std::optional<std::string> text);     // AskText and InputBox
+  void AnswerAsk(std::optional<std::string> text);     // AskText
   void AnswerConfirm(bool yes);                        // the next Yes/No question
   // The next modal dialog: its edit fields get the texts and Done is pressed; if Done refuses,
   // the dialog is closed with its close button.
@@ -44,11 +44,8 @@ class ScriptedUi : public UserInterface {
   // Printed as "[Question] " + question + " " + the answer ("Yes"/"No"); without a queued answer
   // the unattended one.
   bool Confirm(const std::string& title, const std::string& question, bool unattended) override;
-  std::string InputBox(const std::string& caption, const std::string& prompt,
-                       const std::string& defaultText) override;
   void ShowModal(ModalDialog& dialog) override;
-  std::optional<std::string> OpenFileDialog(const FileDialogSpec& spec) override;
-  std::optional<std::string> SaveFileDialog(const FileDialogSpec& spec) override;
+  std::optional<std::string> FileDialog(FileDialogKind kind, const FileDialogSpec& spec) override;
   std::optional<std::string> ChooseFolder(const std::string& initialFolder) override;
   void SetClipboardText(const std::string& text) override { clipboard_ = text; }
   std::string ClipboardText() override { return clipboard_; }

@@ -235,12 +235,6 @@ bool Win32Ui::AskText(const std::string& caption, const std::string& prompt, std
   return AskTextDialog(Owner(window_), caption, prompt, text);
 }
 
-std::string Win32Ui::InputBox(const std::string& caption, const std::string& prompt,
-                              const std::string& defaultText) {
-  std::string text = defaultText;
-  return AskTextDialog(Owner(window_), caption, prompt, text) ? text : defaultText;
-}
-
 // Caption, the bold heading, one labelled edit field per label, "Done" the default button.
 void Win32Ui::ShowModal(ModalDialog& model) {
   const std::vector<std::string> labels = model.Labels();
@@ -273,7 +267,8 @@ void Win32Ui::StatusNotice(const std::string& title, const std::string& text) {
   window_->ShowNotice(text);
 }
 
-std::optional<std::string> Win32Ui::FileDialog(const FileDialogSpec& spec, bool save) {
+std::optional<std::string> Win32Ui::FileDialog(FileDialogKind kind, const FileDialogSpec& spec) {
+  const bool save = kind == FileDialogKind::Save;
   const std::wstring filter = DialogFilter(spec.filter), title = UiText(spec.title),
                      folder = Wide(system_.ToNativePath(spec.initialFolder)),
                      extension = Wide(spec.defaultExt);
@@ -299,14 +294,6 @@ std::optional<std::string> Win32Ui::FileDialog(const FileDialogSpec& spec, bool 
   const std::string path = Narrow(file.data());
   if (!save) lastOpenName_ = path.substr(path.find_last_of('\\') + 1);
   return system_.FromNativePath(path);
-}
-
-std::optional<std::string> Win32Ui::OpenFileDialog(const FileDialogSpec& spec) {
-  return FileDialog(spec, false);
-}
-
-std::optional<std::string> Win32Ui::SaveFileDialog(const FileDialogSpec& spec) {
-  return FileDialog(spec, true);
 }
 
 std::optional<std::string> Win32Ui::ChooseFolder(const std::string& initialFolder) {

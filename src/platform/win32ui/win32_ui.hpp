@@ -45,12 +45,9 @@ class Win32Ui : public UserInterface {
   void ShowMessage(MessageKind kind, const std::string& title, const std::string& text) override;
   bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override;
   bool Confirm(const std::string& title, const std::string& question, bool unattended) override;
-  std::string InputBox(const std::string& caption, const std::string& prompt,
-                       const std::string& defaultText) override;
   void ShowModal(ModalDialog& dialog) override;
   void StatusNotice(const std::string& title, const std::string& text) override;
-  std::optional<std::string> OpenFileDialog(const FileDialogSpec& spec) override;
-  std::optional<std::string> SaveFileDialog(const FileDialogSpec& spec) override;
+  std::optional<std::string> FileDialog(FileDialogKind kind, const FileDialogSpec& spec) override;
   std::optional<std::string> ChooseFolder(const std::string& initialFolder) override;
   // Unicode text on the clipboard, converted from and to the ANSI code page.
   void SetClipboardText(const std::string& text) override;
@@ -65,7 +62,6 @@ class Win32Ui : public UserInterface {
   void RequestQuit() override;
 
  private:
-  std::optional<std::string> FileDialog(const FileDialogSpec& spec, bool save);
   System& system_;
   Win32Window* window_ = nullptr;
   std::string lastOpenName_;
