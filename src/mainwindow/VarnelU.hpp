@@ -33,6 +33,13 @@ namespace varnel {
 
 enum class PictureKind : int;  // mainwindow/pictures.hpp
 
+// Where a near-field table was read: the file (as messages name it; "" for no file's text) and
+// the run's frequency in MHz (NaN where it could not be read), for the pictures' titles.
+struct TableSource {
+  std::string file;
+  double frequency = std::numeric_limits<double>::quiet_NaN();
+};
+
 // The window's current near-field table with its overall maximum and grid extent.
 struct NearFieldState {
   NearFieldTable table;
@@ -42,9 +49,11 @@ struct NearFieldState {
   std::uint64_t stored = 0;  // which table this is: a number no earlier stored table had (0: none)
   // The wires of the file the table was read from, for the field map.
   std::vector<Segment> structure;
+  TableSource source;
 
-  // Takes over a table newly read with that item of RGPol, and the structure of its file.
-  void Store(NearFieldTable read, int rgPolItem, std::vector<Segment> wires = {});
+  // Takes over a table newly read with that item of RGPol, the structure of its file and where
+  // it was read.
+  void Store(NearFieldTable read, int rgPolItem, std::vector<Segment> wires = {}, TableSource from = {});
 };
 
 // The working parameters and working values of the main window. The defaults are those of
@@ -104,6 +113,8 @@ struct RadioGroup {
 };
 // The group's caption and the item's: "Polerization: Z", "Mode: XZ-Plane"; "" for no item.
 std::string ChoiceText(const RadioGroup& group, int item);
+// The same for a picture, where RGPol's caption is spelled "Polarization": "Polarization: Z".
+std::string PictureChoiceText(const RadioGroup& group, int item);
 
 // One display field: a single-line, centred, read-only text.
 struct DisplayField {
@@ -154,10 +165,11 @@ int ProgressPermille(const Progress& progress);
 // the window (ReplacePaneLines) or any later change of Mdata makes the plots read the pane's
 // text again.
 struct TableValues {
-  std::vector<std::string> headings;  // the heading lines of column names and units, as written
-  std::vector<RealList> rows;         // the cells of each data line now in Mdata, in order
-  std::vector<std::string> notes;     // what the rows were taken with ("Polerization: Z")
-  std::uint64_t written = 0;          // Mdata's revision after the batch's last write (0: none)
+  std::vector<std::string> headings;   // the heading lines of column names and units, as written
+  std::vector<RealList> rows;          // the cells of each data line now in Mdata, in order
+  std::vector<bool> impossibleBudget;  // per row: its file's power budget is not physical
+  std::vector<std::string> notes;      // what the rows were taken with ("Polarization: Z")
+  std::uint64_t written = 0;           // Mdata's revision after the batch's last write (0: none)
   bool Describes(const Pane& pane) const { return written != 0 && written == pane.revision; }
 };
 

@@ -6,6 +6,7 @@
 
 #include "necout/nearfield.hpp"
 #include "necout/reader.hpp"
+#include "util/errors.hpp"
 #include "util/format.hpp"
 
 namespace varnel {
@@ -263,6 +264,14 @@ std::vector<Segment> StructureOf(const OutputPrint& print) {
     return ReadSegments(print);
   } catch (const PrintError&) {
     return {};
+  }
+}
+
+double FrequencyOrNaN(const OutputPrint& print) {
+  try {
+    return ReadFrequency(print);
+  } catch (const VarnelError&) {
+    return kNaN;
   }
 }
 

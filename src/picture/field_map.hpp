@@ -72,6 +72,8 @@ struct MapMarks {
 // The structure of a print for the map (ReadSegments): none when the print has no segment table
 // or its table is not in a form the reader takes; the picture goes without it then.
 std::vector<Segment> StructureOf(const OutputPrint& print);
+// The print's frequency (MHz) for a picture's title: NaN where it has none that can be read.
+double FrequencyOrNaN(const OutputPrint& print);
 
 // The structure projected onto the plane: each chain of segments that touch end to start
 // (within a thousandth of a segment's length) as the points of one line, in metres across and
