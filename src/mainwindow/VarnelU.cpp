@@ -298,6 +298,8 @@ std::string Duration(std::uint64_t milliseconds) {
 // The progress line without its note.
 std::string CountText(const Progress& progress, std::uint64_t nowMs) {
   if (!progress.running) {
+    if (!progress.outcome.empty() && !progress.command.empty())
+      return progress.command + ": " + progress.outcome;
     if (progress.files == 0 || progress.command.empty()) return "";
     const std::string took = Duration(progress.endMs - progress.startMs);
     if (progress.file < progress.files)

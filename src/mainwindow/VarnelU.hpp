@@ -149,11 +149,15 @@ struct Progress {
   // the settings it worked with ("Polerization: Z; Mode: XZ-Plane"), what it could not do.
   // Notes are joined by "; "; TForm1::NoteForStatus adds one.
   std::string note;
+  // What a command that ended whole came to, said in place of its count of files ("15 decks in
+  // 15 tasks"); TForm1::EndStatus sets it.
+  std::string outcome;
 };
 // "Batch-Analyse Nearfield: file 12 of 1500, 0:03 elapsed, about 6:10 left" while running (the
 // estimate once a file has been finished); "Batch-Analyse Nearfield: 1500 files in 6:13" after
 // a counting command ("...: ended at file 7 of 1500 after 0:02" when it ended early); empty
-// after any other. A note follows in parentheses: "Analyse Nearfield (Polerization: X)" after a
+// after any other; a command that set its outcome ends with it: "Export Cluster Job: 15 decks
+// in 15 tasks". A note follows in parentheses: "Analyse Nearfield (Polerization: X)" after a
 // command that counts no files, "...: 1500 files in 6:13 (Polerization: Z; Mode: Circle)".
 std::string ProgressText(const Progress& progress, std::uint64_t nowMs);
 // 0..1000 for a progress bar; -1 when the command does not count files.
@@ -304,6 +308,8 @@ class TForm1 {
   void FileProgress(std::size_t index, std::size_t count);
   // Adds a note of the running command to its progress (Progress::note).
   void NoteForStatus(const std::string& text);
+  // What the running command came to, for the status bar once it has ended (Progress::outcome).
+  void EndStatus(const std::string& outcome) { progress.outcome = outcome; }
   Progress progress;
 
   // ---- Decisions the window reads ------------------------------------------------------
@@ -332,6 +338,9 @@ class TForm1 {
   // What the column entries of PopupMenu2 run: the column of the entry the command was started
   // by ("MICopyColomn3" the third; the handler's own name the first).
   void CopyColumnOfSender();
+  // The column entries' captions for the table now in Mdata (CopyEntryCaptions); the dispatcher
+  // names them after every command, a window after the user edited the pane.
+  void NameCopyEntries();
 
   // ---- Parameter commands (params.cpp) ----------------------------------------------
   void EditPointDblClick();
