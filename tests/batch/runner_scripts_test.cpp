@@ -12,6 +12,7 @@ namespace varnel {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 std::vector<std::string> OutputLines(const std::string& output) {
   std::vector<std::string> lines;
@@ -125,9 +126,10 @@ TEST_F(BatchScripts, AnalyseEutsNamesImpossibleBudgetsAndTheGridPointUsed) {
       "it are left undefined";
   for (const std::string& line :
        {"E_000_001.out" + tail, "E_000_003.out" + tail,
-        std::string("2 of 4 rows have an impossible power budget (input or radiated "
-                    "power at or below 0)"),
-        std::string("P (10|0|4) is 2,70 m from the nearest grid point (10|0|1,3)")})
+        "2 of 4 rows have an impossible power budget (input or radiated power at or below 0)"s,
+        "P (10|0|4) is 2,70 m from the nearest grid point (10|0|1,3)"s,
+        "no grid point within 0,6 m of the circle of radius 10 m at z = 4 m; the grid's "
+        "heights: 1,3 m"s})
     EXPECT_EQ(1, std::count(info.begin(), info.end(), line)) << line << "\n" << output;
   EXPECT_EQ("        2;        2;      NAN;        1;       30;   -0,069;",
             Between(lines, "==data", "").at(4));

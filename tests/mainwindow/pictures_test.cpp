@@ -1,12 +1,10 @@
-// Where a picture window opens beside the main window.
+// Where a picture window opens beside the main window, and what the field map of its table shows.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <charconv>
+#include <cstdint>
 
 #include "mainwindow/VarnelU.hpp"
 #include "mainwindow/pictures.hpp"
-#include "picture/picture_file.hpp"
 #include "support/test_root.hpp"
 
 namespace varnel {
@@ -37,44 +35,28 @@ TEST(PictureWindowPlace, BesideTheMainWindowWhereTheScreenLeavesRoom) {
 
 namespace {
 
-NearFieldTable Grid(int columns, int rows, double scale = 1) {
+NearFieldTable Grid(int columns, int rows) {
   NearFieldTable table;
   table.fieldType = "ELECTRIC ";
   for (int k = 0; k < columns * rows; ++k) {
     table.x.push_back(k % columns);
     table.y.push_back(k / columns);
     table.z.push_back(0);
-    table.value.push_back(scale * (k % 7));
+    table.value.push_back(k % 7);
   }
   return table;
 }
 
-// The width or height attribute of an element's text.
+// An attribute of an element, and the pixel size of the PNG an <image> embeds: IHDR's width and
+// height are bytes 16 to 23 of the file, which Base64 characters 20 to 31 hold (as bytes 15 to 23).
 double AttributeOf(const std::string& element, const std::string& name) {
-  const std::size_t at = element.find(" " + name + "=\"");
-  double value = 0;
-  if (at != std::string::npos)
-    std::from_chars(element.data() + at + name.size() + 3, element.data() + element.size(), value);
-  return value;
+  return std::stod(element.substr(element.find(" " + name + "=\"") + name.size() + 3));
 }
-
-// The pixel size of the PNG an <image> element embeds: IHDR's width and height, bytes 16 to 23,
-// which Base64 keeps in characters 20 to 31 (24 bytes are 32 characters).
 std::pair<int, int> EmbeddedSize(const std::string& element) {
-  const std::string head = element.substr(element.find("base64,") + 7, 32);
-  std::string bytes;
-  const std::string table = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  for (std::size_t i = 0; i + 3 < head.size(); i += 4) {
-    unsigned n = 0;
-    for (std::size_t k = 0; k < 4; ++k) n = n << 6 | static_cast<unsigned>(table.find(head[i + k]));
-    bytes += {static_cast<char>(n >> 16), static_cast<char>(n >> 8 & 255), static_cast<char>(n & 255)};
-  }
-  const auto word = [&](std::size_t at) {
-    int value = 0;
-    for (std::size_t k = 0; k < 4; ++k) value = value << 8 | static_cast<unsigned char>(bytes[at + k]);
-    return value;
-  };
-  return {word(16), word(20)};
+  const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::uint64_t bits = 0;  // the 72 bits of bytes 15 to 23; bytes 16 to 23 are the low 64
+  for (char c : element.substr(element.find("base64,") + 7 + 20, 12)) bits = bits << 6 | alphabet.find(c);
+  return {static_cast<int>(bits >> 32), static_cast<int>(bits & 0xFFFFFFFF)};
 }
 
 }  // namespace
@@ -86,25 +68,22 @@ TEST(FieldMapPictures, TitleNamesTheFileAndLimitsBelongToTheirTable) {
   TForm1 form{fx.platform};
   form.params.nearField.Store(Grid(6, 3), 0, {}, {"c:\\4nec2\\b_out\\E_\\E_000_001.out", 30});
   FieldMapChoice choice;
-  std::string refusal;
-  choice = *WithColourLimits(choice, "2", "4", refusal);
-  EXPECT_TRUE(FieldMapOf(form, choice).low);
   const std::string svg = SvgText(FieldMapPicture(form, FieldMapOf(form, choice)));
   EXPECT_NE(std::string::npos, svg.find(">E_000_001.out, 30 MHz: XY plane at z = 0 m, Total (V/m)<")) << svg;
   EXPECT_NE(std::string::npos, svg.find(">Polarization: Total<")) << svg;
-  form.params.nearField.Store(Grid(6, 3), 1, {}, {"c:\\4nec2\\b_out\\E_\\E_000_001.out", 30});
-  EXPECT_FALSE(FieldMapOf(form, choice).low) << "another quantity";
-  EXPECT_FALSE(choice.low);
-  choice = *WithColourLimits(choice, "2", "4", refusal);
-  EXPECT_TRUE(FieldMapOf(form, choice).high);
-  form.params.nearField.Store(Grid(6, 3, 1e-3), 1, {}, {"c:\\4nec2\\b_out\\E_\\E_000_002.out", 30});
-  EXPECT_FALSE(FieldMapOf(form, choice).high) << "another file";
+  std::string refusal;
+  for (const auto& [polarization, file] :
+       {std::pair{1, "c:\\4nec2\\b_out\\E_\\E_000_001.out"}, std::pair{1, "E_000_002.out"}}) {
+    choice = *WithColourLimits(choice, "2", "4", refusal);
+    EXPECT_TRUE(FieldMapOf(form, choice).low) << "tied to the table shown";
+    form.params.nearField.Store(Grid(6, 3), polarization, {}, {file, 30});
+    EXPECT_FALSE(FieldMapOf(form, choice).low) << "another quantity or file: " << file;
+  }
 }
 
 // No renderer's smoothing can invent a value between cells: no <image> of a field map is shown
-// more than four times its pixels, whatever the grid; a picture saved for print is the scene
-// scaled alike both ways on a canvas of the size asked.
-TEST(FieldMapPictures, SvgImagesAreNeverMagnifiedMoreThanFourTimesAndSizesScale) {
+// more than four times its pixels, whatever the grid.
+TEST(FieldMapPictures, SvgImagesAreNeverMagnifiedMoreThanFourTimes) {
   std::vector<Scene> scenes;
   for (const auto& [columns, rows] : {std::pair{6, 3}, std::pair{300, 200}, std::pair{1000, 3}})
     scenes.push_back(FieldMapScene(ComputeFieldMap(Grid(columns, rows), {}, Point3D{}), MapMarks{}, "Total"));
@@ -119,16 +98,6 @@ TEST(FieldMapPictures, SvgImagesAreNeverMagnifiedMoreThanFourTimesAndSizesScale)
       EXPECT_LE(AttributeOf(element, "height"), 4.0 * height) << height;
     }
   }
-  std::string refusal;
-  for (const char* bad : {"10x10", "760", "760x", "ax560", "20000x100"})
-    EXPECT_FALSE(ParsePictureSize(bad, refusal)) << bad;
-  const std::optional<PictureSize> size = ParsePictureSize("1520 X 1120", refusal);
-  ASSERT_TRUE(size);
-  Scene scene{760, 560, {}, {TextItem{10, 20, "t", 12}, RectItem{0, 0, 760, 280, Colour{}, std::nullopt}}};
-  const Scene sized = SizedScene(scene, *size);
-  EXPECT_EQ("1520x1120", PictureSizeText(sized));
-  EXPECT_EQ(24, std::get<TextItem>(sized.items[0]).size);
-  EXPECT_EQ(560, std::get<RectItem>(sized.items[1]).height);
 }
 
 }  // namespace varnel

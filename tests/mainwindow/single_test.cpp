@@ -349,8 +349,7 @@ TEST_F(SingleTest, SearchesWithoutAGridPointSayWhy) {
   EXPECT_EQ("--------------- Near Field analysed------------------", form.Mout.lines[10]);
 }
 
-// A negative budget is named by Analyse Main; a P beyond the grid's top (z 8) is said by Analyse
-// Nearfield with the grid point it was given.
+// Analyse Main names a negative budget; Analyse Nearfield a P far beyond the grid's top (z 8).
 TEST_F(SingleTest, AnImpossibleBudgetAndAFarGridPointAreSaid) {
   ClassicOutput o = TestOutput();
   o.inputPower = -0.069;

@@ -161,19 +161,17 @@ TEST_F(TablePlotTest, LinePlotsRunInFrequencyOrderWithUnitsAndNoClippedText) {
   for (const char* axis : {"Freq (MHz)", "W", "mW", "dB", "A"})
     EXPECT_NE(texts.end(), std::find(texts.begin(), texts.end(), axis)) << axis;
   EXPECT_EQ(std::vector<std::string>{}, TextFaults(scene));
-  // Every point lies clear of its panel's frame.
+  // Every point lies clear of its panel's frame (the frames are the outlined rectangles).
   std::vector<RectItem> frames;
   for (const SceneItem& item : scene.items)
     if (const auto* rect = std::get_if<RectItem>(&item); rect && rect->stroke && !rect->fill)
       frames.push_back(*rect);
   for (const SceneItem& item : scene.items)
-    if (const auto* point = std::get_if<CircleItem>(&item))
-      EXPECT_TRUE(std::any_of(frames.begin(), frames.end(),
-                              [&](const RectItem& f) {
-                                return point->cx > f.x + 3 && point->cx < f.x + f.width - 3 &&
-                                       point->cy > f.y + 3 && point->cy < f.y + f.height - 3;
-                              }))
-          << point->cx << " " << point->cy;
+    if (const auto* p = std::get_if<CircleItem>(&item))
+      EXPECT_EQ(1, std::count_if(frames.begin(), frames.end(), [&](const RectItem& f) {
+                  return std::abs(p->cx - f.x - f.width / 2) < f.width / 2 - 3 &&
+                         std::abs(p->cy - f.y - f.height / 2) < f.height / 2 - 3;
+                }));
 
   DataTable kept = ReadDataTable(EutPane({{1, 0.5, 2, 14.2}}));
   kept.notes = {"Polarization: Horizontal"};

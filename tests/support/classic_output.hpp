@@ -23,7 +23,6 @@
 // last line.
 #include <cmath>
 #include <cstdio>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,13 +55,13 @@ struct ClassicNearTable {
 };
 
 struct ClassicOutput {
-  double frequency = 14.2;              // MHz
-  double inputPower = 6.7975e-03;       // W
-  std::optional<double> radiatedPower;  // W; the input power where none
-  std::vector<std::string> comments;    // CM lines, printed near the top of the file
+  double frequency = 14.2;            // MHz
+  double inputPower = 6.7975e-03;     // W
+  std::vector<std::string> comments;  // CM lines, printed near the top of the file
   bool withFrequency = true, withAntennaInput = true, withCurrents = true, withPowerBudget = true;
   std::vector<ClassicFeed> feeds{ClassicFeed{}};
   std::vector<ClassicSegment> segments;
+  double radiatedPower = NAN;  // W; NaN: the input power
   // The first near-field table (no section when it and moreNearFields are empty).
   bool magnetic = false;
   std::vector<ClassicNearRow> nearField;
@@ -173,8 +172,8 @@ inline void AppendRun(std::vector<std::string>& lines, const ClassicOutput& o) {
     lines.push_back("                               ---------- POWER BUDGET ---------");
     lines.push_back("");
     lines.push_back("                               " + Printf("INPUT POWER   =%11.4E WATTS", o.inputPower));
-    lines.push_back("                               " +
-                    Printf("RADIATED POWER=%11.4E WATTS", o.radiatedPower.value_or(o.inputPower)));
+    const double radiated = std::isnan(o.radiatedPower) ? o.inputPower : o.radiatedPower;
+    lines.push_back("                               " + Printf("RADIATED POWER=%11.4E WATTS", radiated));
     lines.push_back("                               STRUCTURE LOSS= 0.0000E+00 WATTS");
     lines.push_back("                               NETWORK LOSS  = 0.0000E+00 WATTS");
     lines.push_back("                               EFFICIENCY    =  100.00 PERCENT");
