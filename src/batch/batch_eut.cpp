@@ -2,6 +2,7 @@
 // observation distance given by P, as one numbered row; in split mode the table is also saved in
 // blocks of ten rows to desktop files, and the rows after the last full block in one more.
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <exception>
 #include <map>
@@ -13,6 +14,7 @@
 
 #include "batch/batch_run.hpp"
 #include "batch/table.hpp"
+#include "mainwindow/analysis_notes.hpp"
 #include "picture/field_map.hpp"
 #include "util/errors.hpp"
 #include "util/files.hpp"
@@ -66,7 +68,8 @@ EutSettings CurrentSettings(const TForm1& form, int polarization) {
 // ends them; what was read before it is kept.
 struct EutValues {
   double frequency = 0, cylinder = 0, circle = 0, point = 0;
-  std::optional<double> inputPower;
+  std::optional<PowerBudget> budget;
+  std::string farPoint;  // FarGridPointLine of P
   std::optional<NearFieldTable> table;
   std::string runLine, partLine;  // which run was read, a table read in part
   bool withoutTable = false;      // the print holds no near-field table
@@ -82,7 +85,7 @@ EutValues AnalyseEutText(const OutputText& text, const EutSettings& settings) {
     const OutputPrint print(text);
     RequireWholePrint(print);
     v.frequency = ReadFrequency(print);
-    v.inputPower = ReadInputPower(print);
+    v.budget = ReadPowerBudget(print);
     NearFieldTable table;
     ReadNearField(print, settings.polarization, table);
     v.withoutTable = print.NearField() == OutputPrint::npos;
@@ -92,23 +95,37 @@ EutValues AnalyseEutText(const OutputText& text, const EutSettings& settings) {
     v.structure = StructureOf(print);
     v.cylinder = MaxOnCylinder(*v.table, settings.p.x);
     v.circle = MaxOnCircle(*v.table, settings.p.x, settings.p.z);
-    v.point = FieldAtPoint(settings.p, *v.table).value;
+    const FieldAtPointResult atP = FieldAtPoint(settings.p, *v.table);
+    v.point = atP.value;
+    // The grid's steps only matter where P is not on a grid point.
+    if (atP.eps > 1e-3) v.farPoint = FarGridPointLine(settings.p, atP, GridExtentOf(*v.table));
   } catch (...) {
     v.failure = std::current_exception();
   }
   return v;
 }
 
+// What Analyse EUTs says once, and what it counts, over its run.
+struct EutNotes {
+  SaidOnce said;
+  std::size_t rows = 0, impossible = 0;
+};
+enum : int { kFarPoint, kNoCylinder, kNoCircle };
+
 // Takes the values of the file into the window: the input power and the table (as the working
 // ones), then the row numbered position in Mdata; a failure is rethrown after what came before.
-void AddEutRow(TForm1& form, const std::string& name, EutValues values, int polarization,
-               std::int64_t number) {
-  if (values.inputPower) form.params.inputPower = *values.inputPower;
+void AddEutRow(TForm1& form, const std::string& name, EutValues values, int polarization, std::int64_t number,
+               const Point3D& p, EutNotes& notes) {
+  if (values.budget) form.params.inputPower = values.budget->input;
   if (values.table)
-    form.params.nearField.Store(std::move(*values.table), polarization, std::move(values.structure));
+    form.params.nearField.Store(std::move(*values.table), polarization, std::move(values.structure),
+                                {ListedFilePath(form, name), values.frequency});
   if (values.failure) ReadInFile(ListedFilePath(form, name), [&] { std::rethrow_exception(values.failure); });
   NoteReadingLines(form, values.runLine, values.partLine);
   if (values.withoutTable) NoteMissingNearField(form, name);
+  const bool impossible = values.budget->Impossible();
+  if (impossible) AddLine(form.Mout, ImpossibleBudgetLine(name, *values.budget));
+  if (!values.farPoint.empty() && notes.said.First(kFarPoint)) AddLine(form.Mout, values.farPoint);
   TableDataLine row;
   row.Integer(number)
       .General3(values.cylinder)
@@ -116,8 +133,16 @@ void AddEutRow(TForm1& form, const std::string& name, EutValues values, int pola
       .General3(values.point)
       .General3(values.frequency)
       .General3(form.params.inputPower);
-  AddTableRow(form, row);
+  AddTableRow(form, row, impossible);
+  ++notes.rows;
+  notes.impossible += impossible;
   if (row.HasUndefined()) NoteUndefinedRow(form, name);
+  const NearFieldTable& table = form.params.nearField.table;
+  if (table.value.empty()) return;
+  if (std::isnan(values.cylinder) && notes.said.First(kNoCylinder))
+    AddLine(form.Mout, NoCylinderLine(table, p.x));
+  if (std::isnan(values.circle) && notes.said.First(kNoCircle))
+    AddLine(form.Mout, NoCircleLine(table, p.x, p.z));
 }
 
 // The analysis of a file made ahead of its row, with the settings it was made for.
@@ -244,6 +269,7 @@ void TForm1::MIAnalyseEUTsClick() {
 
   PolarizationBackground background(*this, splitMode);
   BatchCourse course(*this, "Analyse EUTs", names.size());
+  EutNotes notes;
   int block = 0, rowsInBlock = 0;
   // Block files are written beside their place and then put there, so a write that fails
   // part-way (a full disk) leaves an existing block file as it was.
@@ -285,11 +311,15 @@ void TForm1::MIAnalyseEUTsClick() {
           auto* ahead = dynamic_cast<EutAhead*>(file.ahead.get());
           EutValues values =
               ahead && ahead->settings == now ? std::move(ahead->values) : AnalyseEutText(file.text, now);
-          AddEutRow(*this, file.name, std::move(values), now.polarization, numbers[file.index]);
+          AddEutRow(*this, file.name, std::move(values), now.polarization, numbers[file.index], now.p, notes);
           ++rowsInBlock;
         },
         walk);
   });
+  if (notes.impossible > 0)
+    AddLine(Mout, std::to_string(notes.impossible) + " of " + std::to_string(notes.rows) +
+                      (notes.rows == 1 ? " row has" : " rows have") +
+                      " an impossible power budget (input or radiated power at or below 0)");
   // The rows after the last full block (also those of a stopped run) go into one more block
   // file, so that every row of the run reaches a file; they also stay in Mdata.
   if (splitMode && rowsInBlock > 0) writeBlock();

@@ -4,6 +4,7 @@
 
 #include "batch/batch_run.hpp"
 #include "batch/table.hpp"
+#include "mainwindow/analysis_notes.hpp"
 #include "picture/field_map.hpp"
 #include "util/files.hpp"
 #include "util/format.hpp"
@@ -50,7 +51,13 @@ struct FiveGeometries {
   }
 };
 
-FiveGeometries Normalized(const FiveGeometries& v, double normalizePower, double inputPower) {
+// A budget that is not physical gives no power to restate the fields for.
+FiveGeometries Normalized(const FiveGeometries& v, double normalizePower, const PowerBudget& budget) {
+  if (budget.Impossible()) {
+    const double none = std::nan("");
+    return {none, none, none, none, none};
+  }
+  const double inputPower = budget.input;
   return {NormalizeField(v.point, normalizePower, inputPower),
           NormalizeField(v.zLine, normalizePower, inputPower),
           NormalizeField(v.xzPlane, normalizePower, inputPower),
@@ -107,6 +114,8 @@ void TForm1::MIBatchLoadClick() {
                     "  Ohm  ", "  Ohm  "});
 
   BatchCourse course(*this, "Batch-Analyse Nearfield", names->size());
+  SaidOnce said;
+  enum : int { kFarPoint, kNoCircle, kNoCylinder };
   const bool whole = course.Run([&] {
     ForEachListedFile(*this, course, *names, [&](ListedFile& file) {
       const std::string& name = file.name;
@@ -117,13 +126,15 @@ void TForm1::MIBatchLoadClick() {
       NearFieldTable table;
       ReadNearField(print, polarization.item, table);
       if (print.NearField() == OutputPrint::npos) NoteMissingNearField(*this, name);
-      params.nearField.Store(std::move(table), polarization.item, StructureOf(print));
+      params.nearField.Store(std::move(table), polarization.item, StructureOf(print),
+                             {ListedFilePath(*this, name), FrequencyOrNaN(print)});
       params.nearField.extent = GridExtentOf(params.nearField.table);
       const NearFieldTable& field = params.nearField.table;
       ReportGrid(*this, params.nearField.extent, field);
 
       const double frequency = ReadFrequency(print);
-      params.inputPower = ReadInputPower(print);
+      const PowerBudget budget = ReadPowerBudget(print);
+      params.inputPower = budget.input;
       const AntennaInput ai = ReadAntennaInput(print);
       NoteReadingLines(*this, RunReadLine(print), PartReadLine(field));
 
@@ -131,10 +142,14 @@ void TForm1::MIBatchLoadClick() {
       const FieldAtPointResult atP = FieldAtPoint(w.p, field);
       const FiveGeometries raw{atP.value, MaxOnZLine(w.a, field, w.maxHeight), MaxInXZPlane(field, w.py),
                                MaxOnCircle(field, w.rCircle, w.p.z), MaxOnCylinder(field, w.rCylinder)};
-      const FiveGeometries corrected = Normalized(raw, w.normalizePower, w.inputPower);
+      const FiveGeometries corrected = Normalized(raw, w.normalizePower, budget);
 
       ShowBasicData(*this, frequency, params.inputPower, ai);
       ReportGeometries(*this, w, raw, atP.eps, field.UnitText());
+      if (budget.Impossible()) AddLine(Mout, ImpossibleBudgetLine(name, budget));
+      if (const std::string far = FarGridPointLine(w.p, atP, params.nearField.extent);
+          !far.empty() && said.First(kFarPoint))
+        AddLine(Mout, far);
 
       TableDataLine row;
       row.Fixed3(frequency)
@@ -147,8 +162,12 @@ void TForm1::MIBatchLoadClick() {
           .Fixed3(ai.currentIm)
           .Fixed3(ai.impedanceRe)
           .Fixed3(ai.impedanceIm);
-      AddTableRow(*this, row);
+      AddTableRow(*this, row, budget.Impossible());
       if (row.HasUndefined()) NoteUndefinedRow(*this, name);
+      if (std::isnan(raw.Selected(mode.item)) && !field.value.empty()) {
+        if (mode.item == 3 && said.First(kNoCircle)) AddLine(Mout, NoCircleLine(field, w.rCircle, w.p.z));
+        if (mode.item == 4 && said.First(kNoCylinder)) AddLine(Mout, NoCylinderLine(field, w.rCylinder));
+      }
     });
   });
   if (whole) AddLine(Mout, kBatchJobDone);

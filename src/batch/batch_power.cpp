@@ -4,7 +4,7 @@
 
 #include "batch/batch_run.hpp"
 #include "batch/table.hpp"
-#include "util/errors.hpp"
+#include "mainwindow/analysis_notes.hpp"
 #include "util/messages.hpp"
 #include "util/numbers.hpp"
 
@@ -18,16 +18,14 @@ struct PowerFigures {
 };
 
 // P = (I / sqrt 2)^2 * R; Gain_dB = 10 log10(sqrt(P / Pin)) with log10 giving 0 for an argument
-// of 0 or below, and undefined (NaN) when P / Pin is negative. An input power of 0 ends the
-// command as the run-time's division would.
-PowerFigures ReceivedPower(double segmentCurrent, double resistance, double inputPower) {
+// of 0 or below. A power budget that is not physical (an input power of 0 among them) has no
+// power to take the gain against: the gain is undefined (NaN).
+PowerFigures ReceivedPower(double segmentCurrent, double resistance, const PowerBudget& budget) {
   const double rms = segmentCurrent / std::sqrt(2.0);
   const double watts = rms * rms * resistance;
-  if (inputPower == 0.0) throw ZeroDivideError();
-  const double ratio = watts / inputPower;
-  // An undefined current (NaN from the reader) leaves the gain undefined too, not 0 dB; so does
-  // a negative ratio (a negative input power), whose square root has no value.
-  const double gain = std::isnan(ratio) || ratio < 0 ? std::nan("") : 10.0 * Log10(std::sqrt(ratio));
+  const double ratio = budget.Impossible() ? std::nan("") : watts / budget.input;
+  // An undefined current (NaN from the reader) leaves the gain undefined too, not 0 dB.
+  const double gain = std::isnan(ratio) ? std::nan("") : 10.0 * Log10(std::sqrt(ratio));
   return {1000.0 * watts, gain};
 }
 
@@ -49,10 +47,12 @@ void TForm1::MIBatchAnalysePowerClick() {
       const OutputPrint print(params.currentText.str());
       RequireWholePrint(print);
       const double frequency = ReadFrequency(print);
-      params.inputPower = ReadInputPower(print);
+      const PowerBudget budget = ReadPowerBudget(print);
+      params.inputPower = budget.input;
       const double current = ReadSegmentCurrent(print, params.AnalyseSegment);
       NoteReadingLines(*this, RunReadLine(print));
-      const PowerFigures figures = ReceivedPower(current, params.AnalysingResistance, params.inputPower);
+      if (budget.Impossible()) AddLine(Mout, ImpossibleBudgetLine(name, budget));
+      const PowerFigures figures = ReceivedPower(current, params.AnalysingResistance, budget);
 
       TableDataLine row;
       row.General3(frequency)
@@ -60,7 +60,7 @@ void TForm1::MIBatchAnalysePowerClick() {
           .General3(figures.receivedMilliwatts)
           .General3(figures.gainDecibel)
           .General3(current);
-      AddTableRow(*this, row);
+      AddTableRow(*this, row, budget.Impossible());
       if (row.HasUndefined()) NoteUndefinedRow(*this, name);
     });
   });

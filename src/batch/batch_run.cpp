@@ -101,9 +101,8 @@ std::optional<TextList> BeginBatch(TForm1& form, const std::string& title, const
 BatchChoice::BatchChoice(TForm1& form, RadioGroup& group)
     : item(group.itemIndex), group_(group), wasHeld_(group.held) {
   group.held = true;
-  const std::string text = ChoiceText(group, item);
-  form.NoteForStatus(text);
-  form.MdataValues.notes.push_back(text);
+  form.NoteForStatus(ChoiceText(group, item));
+  form.MdataValues.notes.push_back(PictureChoiceText(group, item));
 }
 
 void AddTableHeadings(TForm1& form, std::initializer_list<std::string_view> names,
@@ -116,11 +115,12 @@ void AddTableHeadings(TForm1& form, std::initializer_list<std::string_view> name
 
 // Once Mdata has been changed by someone else (an edit handed back while the batch let the
 // window's events in), the kept numbers no longer stand for it, also after later rows.
-void AddTableRow(TForm1& form, const TableDataLine& row) {
+void AddTableRow(TForm1& form, const TableDataLine& row, bool impossibleBudget) {
   TableValues& kept = form.MdataValues;
   const bool describes = kept.Describes(form.Mdata);
   AddLine(form.Mdata, row.Text());
   kept.rows.push_back(row.Values());
+  kept.impossibleBudget.push_back(impossibleBudget);
   if (describes) kept.written = form.Mdata.revision;
 }
 
@@ -129,6 +129,7 @@ void ClearTableRows(TForm1& form) {
   const bool describes = kept.Describes(form.Mdata);
   ClearPane(form.Mdata);
   kept.rows.clear();
+  kept.impossibleBudget.clear();
   if (describes) kept.written = form.Mdata.revision;
 }
 

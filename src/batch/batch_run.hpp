@@ -110,8 +110,9 @@ class BatchChoice {
 // units) into Mdata; the kept numbers take them as their headings.
 void AddTableHeadings(TForm1& form, std::initializer_list<std::string_view> names,
                       std::initializer_list<std::string_view> units);
-// The data line into Mdata and its numbers into the kept ones.
-void AddTableRow(TForm1& form, const TableDataLine& row);
+// The data line into Mdata and its numbers into the kept ones, with whether its file's power
+// budget is not physical (PowerBudget::Impossible).
+void AddTableRow(TForm1& form, const TableDataLine& row, bool impossibleBudget = false);
 // Mdata emptied between the blocks of a split-mode run: the kept rows go with the pane's lines,
 // the headings stay for the rows that follow.
 void ClearTableRows(TForm1& form);

@@ -363,9 +363,12 @@ void TForm1::ExportClusterJob1Click() {
   }
   job.chunk = ClusterChunkSize(job.decks.size(), job.atOnce);
   WriteJobFolder(system, jobFolder, job);
+  const std::size_t tasks = ClusterTaskCount(job);
   AddLine(Mout,
-          "Wrote " + std::to_string(decks.size()) + " decks in " + std::to_string(ClusterTaskCount(job)) +
+          "Wrote " + std::to_string(decks.size()) + " decks in " + std::to_string(tasks) +
               " tasks. On the cluster, in the folder: sbatch varnel-job.sbatch (or sh varnel-job.parallel).");
+  EndStatus(std::to_string(decks.size()) + (decks.size() == 1 ? " deck in " : " decks in ") +
+            std::to_string(tasks) + (tasks == 1 ? " task" : " tasks"));
   AddLine(Mout, "--------- Export Cluster Job Done ---------");
 }
 

@@ -255,8 +255,12 @@ std::string FailedDecksLine(const Conversion& conversion, std::size_t decks) {
 // job-done or stopped line of the caption.
 void EndBatchConversion(TForm1& form, const std::string& caption, const Conversion& conversion,
                         std::size_t decks, const std::string& beforeEnd = "") {
-  if (const std::string failed = FailedDecksLine(conversion, decks); !failed.empty())
+  if (const std::string failed = FailedDecksLine(conversion, decks); !failed.empty()) {
     AddLine(form.Mout, failed);
+    // The status bar's count of files reads like success: it says the failures too.
+    form.NoteForStatus(std::to_string(conversion.failed.size()) + " of " + std::to_string(decks) +
+                       " decks failed");
+  }
   if (!beforeEnd.empty()) AddLine(form.Mout, beforeEnd);
   if (conversion.stopped) {
     AddLine(form.Mout, "--------- " + caption + " stopped: " + std::to_string(conversion.converted) + " of " +

@@ -14,10 +14,11 @@
 
 namespace varnel {
 
-void NearFieldState::Store(NearFieldTable read, int rgPolItem, std::vector<Segment> wires) {
+void NearFieldState::Store(NearFieldTable read, int rgPolItem, std::vector<Segment> wires, TableSource from) {
   static std::uint64_t tablesStored = 0;
   table = std::move(read);
   structure = std::move(wires);
+  source = std::move(from);
   polarization = rgPolItem;
   stored = ++tablesStored;
 }
@@ -267,9 +268,21 @@ void TForm1::NoteForStatus(const std::string& text) {
   progress.note += (progress.note.empty() ? "" : "; ") + text;
 }
 
-std::string ChoiceText(const RadioGroup& group, int item) {
+namespace {
+
+std::string CaptionAndItem(const std::string& caption, const RadioGroup& group, int item) {
   if (item < 0 || item >= static_cast<int>(group.items.size())) return "";
-  return group.caption + ": " + group.items[static_cast<std::size_t>(item)];
+  return caption + ": " + group.items[static_cast<std::size_t>(item)];
+}
+
+}  // namespace
+
+std::string ChoiceText(const RadioGroup& group, int item) {
+  return CaptionAndItem(group.caption, group, item);
+}
+
+std::string PictureChoiceText(const RadioGroup& group, int item) {
+  return CaptionAndItem(group.name == "RGPol" ? "Polarization" : group.caption, group, item);
 }
 
 namespace {
@@ -285,6 +298,8 @@ std::string Duration(std::uint64_t milliseconds) {
 // The progress line without its note.
 std::string CountText(const Progress& progress, std::uint64_t nowMs) {
   if (!progress.running) {
+    if (!progress.outcome.empty() && !progress.command.empty())
+      return progress.command + ": " + progress.outcome;
     if (progress.files == 0 || progress.command.empty()) return "";
     const std::string took = Duration(progress.endMs - progress.startMs);
     if (progress.file < progress.files)

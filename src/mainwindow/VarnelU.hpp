@@ -33,6 +33,13 @@ namespace varnel {
 
 enum class PictureKind : int;  // mainwindow/pictures.hpp
 
+// Where a near-field table was read: the file (as messages name it; "" for no file's text) and
+// the run's frequency in MHz (NaN where it could not be read), for the pictures' titles.
+struct TableSource {
+  std::string file;
+  double frequency = std::numeric_limits<double>::quiet_NaN();
+};
+
 // The window's current near-field table with its overall maximum and grid extent.
 struct NearFieldState {
   NearFieldTable table;
@@ -42,9 +49,11 @@ struct NearFieldState {
   std::uint64_t stored = 0;  // which table this is: a number no earlier stored table had (0: none)
   // The wires of the file the table was read from, for the field map.
   std::vector<Segment> structure;
+  TableSource source;
 
-  // Takes over a table newly read with that item of RGPol, and the structure of its file.
-  void Store(NearFieldTable read, int rgPolItem, std::vector<Segment> wires = {});
+  // Takes over a table newly read with that item of RGPol, the structure of its file and where
+  // it was read.
+  void Store(NearFieldTable read, int rgPolItem, std::vector<Segment> wires = {}, TableSource from = {});
 };
 
 // The working parameters and working values of the main window. The defaults are those of
@@ -104,6 +113,8 @@ struct RadioGroup {
 };
 // The group's caption and the item's: "Polerization: Z", "Mode: XZ-Plane"; "" for no item.
 std::string ChoiceText(const RadioGroup& group, int item);
+// The same for a picture, where RGPol's caption is spelled "Polarization": "Polarization: Z".
+std::string PictureChoiceText(const RadioGroup& group, int item);
 
 // One display field: a single-line, centred, read-only text.
 struct DisplayField {
@@ -138,11 +149,15 @@ struct Progress {
   // the settings it worked with ("Polerization: Z; Mode: XZ-Plane"), what it could not do.
   // Notes are joined by "; "; TForm1::NoteForStatus adds one.
   std::string note;
+  // What a command that ended whole came to, said in place of its count of files ("15 decks in
+  // 15 tasks"); TForm1::EndStatus sets it.
+  std::string outcome;
 };
 // "Batch-Analyse Nearfield: file 12 of 1500, 0:03 elapsed, about 6:10 left" while running (the
 // estimate once a file has been finished); "Batch-Analyse Nearfield: 1500 files in 6:13" after
 // a counting command ("...: ended at file 7 of 1500 after 0:02" when it ended early); empty
-// after any other. A note follows in parentheses: "Analyse Nearfield (Polerization: X)" after a
+// after any other; a command that set its outcome ends with it: "Export Cluster Job: 15 decks
+// in 15 tasks". A note follows in parentheses: "Analyse Nearfield (Polerization: X)" after a
 // command that counts no files, "...: 1500 files in 6:13 (Polerization: Z; Mode: Circle)".
 std::string ProgressText(const Progress& progress, std::uint64_t nowMs);
 // 0..1000 for a progress bar; -1 when the command does not count files.
@@ -154,10 +169,11 @@ int ProgressPermille(const Progress& progress);
 // the window (ReplacePaneLines) or any later change of Mdata makes the plots read the pane's
 // text again.
 struct TableValues {
-  std::vector<std::string> headings;  // the heading lines of column names and units, as written
-  std::vector<RealList> rows;         // the cells of each data line now in Mdata, in order
-  std::vector<std::string> notes;     // what the rows were taken with ("Polerization: Z")
-  std::uint64_t written = 0;          // Mdata's revision after the batch's last write (0: none)
+  std::vector<std::string> headings;   // the heading lines of column names and units, as written
+  std::vector<RealList> rows;          // the cells of each data line now in Mdata, in order
+  std::vector<bool> impossibleBudget;  // per row: its file's power budget is not physical
+  std::vector<std::string> notes;      // what the rows were taken with ("Polarization: Z")
+  std::uint64_t written = 0;           // Mdata's revision after the batch's last write (0: none)
   bool Describes(const Pane& pane) const { return written != 0 && written == pane.revision; }
 };
 
@@ -292,6 +308,8 @@ class TForm1 {
   void FileProgress(std::size_t index, std::size_t count);
   // Adds a note of the running command to its progress (Progress::note).
   void NoteForStatus(const std::string& text);
+  // What the running command came to, for the status bar once it has ended (Progress::outcome).
+  void EndStatus(const std::string& outcome) { progress.outcome = outcome; }
   Progress progress;
 
   // ---- Decisions the window reads ------------------------------------------------------
@@ -320,6 +338,9 @@ class TForm1 {
   // What the column entries of PopupMenu2 run: the column of the entry the command was started
   // by ("MICopyColomn3" the third; the handler's own name the first).
   void CopyColumnOfSender();
+  // The column entries' captions for the table now in Mdata (CopyEntryCaptions); the dispatcher
+  // names them after every command, a window after the user edited the pane.
+  void NameCopyEntries();
 
   // ---- Parameter commands (params.cpp) ----------------------------------------------
   void EditPointDblClick();

@@ -258,12 +258,9 @@ void TForm1::BuildMenus() {
       Item("", "SaveasTxt1", "Save as Txt", Cmd("MISaveasTxtClick")),
       Separator("", "N10"),
   };
-  const char* const columns[] = {"Copy Frequencies", "Copy Power",   "Copy Field",   "Copy corr. Field",
-                                 "Copy Real(V)",     "Copy Imag(V)", "Copy Real(I)", "Copy Imag(I)",
-                                 "Copy Real(Z)",     "Copy Imag(Z)"};
-  for (std::size_t k = 0; k < std::size(columns); ++k)
-    PopupMenu2.push_back(Item("", "", columns[k], Cmd("MICopyColomn1Click")));
-  for (std::size_t k = 0; k < std::size(columns); ++k)
+  for (const char* caption : kNearFieldCopyCaptions)
+    PopupMenu2.push_back(Item("", "", caption, Cmd("MICopyColomn1Click")));
+  for (std::size_t k = 0; k < std::size(kNearFieldCopyCaptions); ++k)
     PopupMenu2[3 + k].name = "MICopyColomn" + std::to_string(k + 1);
 
   // The controls outside the menus: the two buttons (with their captions) and the display
@@ -361,6 +358,7 @@ bool TForm1::Run(const std::string& name) {
     tableUnsaved = true;
   progress.endMs = platform.system.MillisecondsSinceEpoch();
 
+  NameCopyEntries();
   if (MenuItem* item = FindMenuItem("MISplitMode")) item->checked = params.SplitMode;
   if (MenuItem* item = FindMenuItem("MISkipUnreadableFiles")) item->checked = params.SkipUnreadableFiles;
   if (closing) platform.ui.RequestQuit();
@@ -397,6 +395,12 @@ std::string TForm1::RunningCommandQuestion() const {
   if (progress.files > 0)
     question += " (" + std::to_string(progress.file) + " of " + std::to_string(progress.files) + ")";
   return question + ". Stop it and quit?";
+}
+
+void TForm1::NameCopyEntries() {
+  const std::vector<std::string> captions = CopyEntryCaptions(Mdata);
+  for (std::size_t k = 0; k < captions.size(); ++k)
+    if (MenuItem* entry = FindMenuItem("MICopyColomn" + std::to_string(k + 1))) entry->caption = captions[k];
 }
 
 // The column entries run one handler; the entry chosen names the column ("MICopyColomn3" the

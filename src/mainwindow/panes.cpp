@@ -351,4 +351,24 @@ void TForm1::MICopyColomn1Click(int columnIndex) {
   CopyTextToClipboard(platform.ui, column);
 }
 
+std::vector<std::string> CopyEntryCaptions(const Pane& data) {
+  std::vector<std::string> captions(std::begin(kNearFieldCopyCaptions), std::end(kNearFieldCopyCaptions));
+  for (const std::string_view line : data.lines) {
+    if (!line.starts_with("//") || std::count(line.begin(), line.end(), ';') < 2) continue;
+    std::vector<std::string> headings;
+    for (const std::string& cell : SplitText(std::string(line.substr(2)), ";")) {
+      const std::size_t first = cell.find_first_not_of(' ');
+      if (first != std::string::npos)
+        headings.push_back(cell.substr(first, cell.find_last_not_of(' ') + 1 - first));
+    }
+    static const std::vector<std::string> kNearField = {"Freq", "Pwr", "E_H", "E_Hcorr", "Ur",
+                                                        "Ui",   "Ir",  "Ii",  "Zr",      "Zi"};
+    if (headings == kNearField) return captions;
+    for (std::size_t k = 0; k < captions.size(); ++k)
+      captions[k] = k < headings.size() ? "Copy " + headings[k] : "Copy Column " + std::to_string(k + 1);
+    return captions;
+  }
+  return captions;
+}
+
 }  // namespace varnel

@@ -211,6 +211,16 @@ enum class PaneChange { None, Appended, Rewritten };
 PaneChange ChangeSince(const Pane& pane, const PaneLook& look);
 PaneLook LookAt(const Pane& pane);
 
+// The captions of the Data pane's ten column entries, for the table the pane holds: the
+// near-field table's columns (and a pane without a table) keep the captions that name them,
+// "Copy Frequencies" ... "Copy Imag(Z)"; another table's entries take its headings from its
+// first "//" line of cells ("Copy Cyl.", "Copy Freq"), and the entries past its last column
+// read "Copy Column 7".
+std::vector<std::string> CopyEntryCaptions(const Pane& data);
+inline constexpr const char* kNearFieldCopyCaptions[10] = {
+    "Copy Frequencies", "Copy Power",   "Copy Field",   "Copy corr. Field", "Copy Real(V)",
+    "Copy Imag(V)",     "Copy Real(I)", "Copy Imag(I)", "Copy Real(Z)",     "Copy Imag(Z)"};
+
 // Every line followed by CR LF, the last one included.
 std::string PaneText(const Pane& pane);
 void CopyPaneToClipboard(UserInterface& ui, const Pane& pane);

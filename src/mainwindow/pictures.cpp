@@ -2,9 +2,11 @@
 #include "mainwindow/pictures.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <utility>
 
 #include "mainwindow/VarnelU.hpp"
 #include "picture/picture_file.hpp"
@@ -42,22 +44,60 @@ FieldMap FieldMapOf(const TForm1& form, const FieldMapChoice& choice) {
   return ComputeFieldMap(form.params.nearField.table, choice, form.params.p);
 }
 
-Scene FieldMapPicture(const TForm1& form, const FieldMap& map) {
-  // The polarisation the table was read with, which the radio group may no longer show.
+std::string MapQuantityOf(const TForm1& form) {
+  const NearFieldState& nearField = form.params.nearField;
+  return nearField.source.file + "|" + std::to_string(nearField.polarization) + "|" +
+         nearField.table.fieldType;
+}
+
+FieldMap FieldMapOf(const TForm1& form, FieldMapChoice& choice) {
+  const std::string quantity = MapQuantityOf(form);
+  if (!choice.low && !choice.high) {
+    choice.limitsFor.clear();
+  } else if (choice.limitsFor.empty()) {
+    choice.limitsFor = quantity;
+  } else if (choice.limitsFor != quantity) {
+    choice.low.reset();
+    choice.high.reset();
+    choice.limitsFor.clear();
+  }
+  return FieldMapOf(form, std::as_const(choice));
+}
+
+namespace {
+
+// What the picture of the window's table is of, for its title: "E_000_000.out, 30 MHz".
+std::string TableSubject(const TableSource& source) {
+  std::string subject = source.file.substr(source.file.find_last_of("\\/:") + 1);
+  if (std::isfinite(source.frequency))
+    subject += (subject.empty() ? "" : ", ") + FormatReal("%1.6g MHz", source.frequency);
+  return subject;
+}
+
+// The caption of the polarisation the table was read with, which the radio group may no longer
+// show ("Total").
+std::string ReadPolarization(const TForm1& form) {
   const RadioGroup& pol = form.RGPol;
   const int read = form.params.nearField.polarization;
-  const std::string caption = read >= 0 && read < static_cast<int>(pol.items.size()) ? pol.items[read] : "";
+  return read >= 0 && read < static_cast<int>(pol.items.size()) ? pol.items[static_cast<std::size_t>(read)]
+                                                                : "";
+}
+
+}  // namespace
+
+Scene FieldMapPicture(const TForm1& form, const FieldMap& map) {
+  const NearFieldState& nearField = form.params.nearField;
   MapMarks marks = MapMarksOf(form.params, form.RGMode.itemIndex);
-  marks.structure = form.params.nearField.structure;
-  return FieldMapScene(map, marks, caption, ChoiceText(pol, read));
+  marks.structure = nearField.structure;
+  return FieldMapScene(map, marks, ReadPolarization(form),
+                       PictureChoiceText(form.RGPol, nearField.polarization), TableSubject(nearField.source));
 }
 
 Scene ZLinePicture(const TForm1& form, MapScale scale) {
-  const RadioGroup& pol = form.RGPol;
-  const int read = form.params.nearField.polarization;
-  const std::string caption = read >= 0 && read < static_cast<int>(pol.items.size()) ? pol.items[read] : "";
-  return ZLineScene(ZLineOf(form.params.nearField.table, form.params.a, form.params.maxHeight), scale,
-                    caption, ChoiceText(pol, read));
+  const NearFieldState& nearField = form.params.nearField;
+  return ZLineScene(ZLineOf(nearField.table, form.params.a, form.params.maxHeight), scale,
+                    ReadPolarization(form), PictureChoiceText(form.RGPol, nearField.polarization),
+                    TableSubject(nearField.source));
 }
 
 Scene FieldMapWindowPicture(const TForm1& form, const FieldMapChoice& choice, const FieldMap& map) {
@@ -112,7 +152,10 @@ FieldMapChoice PickFromList(const FieldMap& map, FieldMapChoice choice, FieldMap
 DataTable PlottedTable(const TForm1& form) {
   const TableValues& kept = form.MdataValues;
   if (!kept.Describes(form.Mdata)) return ReadDataTable(form.Mdata.lines);
-  DataTable table = DataTableOf(kept.headings, kept.rows, kept.notes);
+  DataTable table = DataTableOf(kept.headings, kept.rows, kept.notes, kept.impossibleBudget);
+  // The set the batch went through: its folder's last name.
+  const std::string& folder = form.params.BatchFolder;
+  table.subject = folder.substr(folder.find_last_of("\\/:") + 1);
   // The batch left its last file's table in the window: its field is the one of the rows.
   const NearFieldTable& field = form.params.nearField.table;
   if (!field.fieldType.empty() && !field.value.empty()) table.fieldUnit = field.UnitText();
@@ -164,7 +207,13 @@ void AskAndSavePicture(Platform platform, const std::string& title, const Scene&
   spec.defaultExt = "png";
   const std::optional<std::string> path = platform.ui.SaveFileDialog(spec);
   if (!path) return;
-  const std::string failure = SavePicture(platform.system, scene, *path);
+  // For print a picture may be saved larger than it is shown.
+  std::string size = PictureSizeText(scene);
+  if (!platform.ui.AskText(spec.title, "Size in pixels (width x height):", size)) return;
+  std::string refusal;
+  const std::optional<PictureSize> chosen = ParsePictureSize(size, refusal);
+  if (!chosen) return platform.ui.ShowMessage(MessageKind::Warning, title, refusal);
+  const std::string failure = SavePicture(platform.system, SizedScene(scene, *chosen), *path);
   if (!failure.empty()) platform.ui.ShowMessage(MessageKind::Warning, title, failure);
 }
 

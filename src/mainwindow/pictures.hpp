@@ -24,8 +24,14 @@ enum class PictureKind : int { FieldMap = 0, Table = 1 };
 // P, A, py, rCircle, rCylinder, maxHeight of the parameters and the item index of Mode.
 MapMarks MapMarksOf(const WorkingParameters& params, int mode);
 // The field map of the window's current table, titled with the caption of the polarisation it
-// was read with.
+// was read with, under the choice as it stands.
 FieldMap FieldMapOf(const TForm1& form, const FieldMapChoice& choice);
+// The same for a window's (or script's) own choice, whose colour limits belong to the table and
+// quantity they were set for (the file, the polarisation and the field type, MapQuantityOf):
+// limits not yet tied to one are tied to the table shown now; limits of another are dropped, so
+// that a map of another file or quantity is not drawn between limits meant for a different one.
+FieldMap FieldMapOf(const TForm1& form, FieldMapChoice& choice);
+std::string MapQuantityOf(const TForm1& form);
 Scene FieldMapPicture(const TForm1& form, const FieldMap& map);
 // The field along the Z line through A (the working A and maxHeight) of the window's table.
 Scene ZLinePicture(const TForm1& form, MapScale scale);
@@ -74,8 +80,9 @@ Rect PictureBeside(const Rect& mainWindow, int width, int height, const Rect& sc
 std::string SavePicture(System& system, const Scene& scene, const std::string& path);
 
 // What the picture windows' Save button does: asks for a file through the platform's save
-// dialog (PNG or SVG, "field map.png" or "table.png" in the current folder) and writes the
-// scene there; a failure is shown in a warning box with that title.
+// dialog (PNG or SVG, "field map.png" or "table.png" in the current folder), then for the size
+// in pixels (the picture's own, "760x560", offered; a larger one for print), and writes the
+// scene there at that size; a failure is shown in a warning box with that title.
 void AskAndSavePicture(Platform platform, const std::string& title, const Scene& scene, PictureKind kind);
 
 }  // namespace varnel

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "mainwindow/VarnelU.hpp"
+#include "mainwindow/analysis_notes.hpp"
 #include "picture/field_map.hpp"
 #include "util/files.hpp"
 #include "util/format.hpp"
@@ -77,9 +78,11 @@ void TForm1::AnalyseMain1Click() {
   const OutputPrint print(params.currentText.str());
   double frequency = 0, segmentCurrent = 0;
   AntennaInput ai;
+  PowerBudget budget;
   ReadInFile(CurrentTextName(params), [&] {
     frequency = ReadFrequency(print);
-    params.inputPower = ReadInputPower(print);
+    budget = ReadPowerBudget(print);
+    params.inputPower = budget.input;
     ai = ReadAntennaInput(print);
     segmentCurrent = ReadSegmentCurrent(print, params.AnalyseSegment);
   });
@@ -97,6 +100,7 @@ void TForm1::AnalyseMain1Click() {
   EditPower.text = FormatReal("%4.3g mW", 1000.0 * ai.power);
 
   NoteIncompletePrint(*this, print);
+  if (budget.Impossible()) AddLine(Mout, ImpossibleBudgetLine(CurrentTextName(params), budget));
   if (const std::string run = RunReadLine(print); !run.empty()) AddLine(Mout, run);
   AddLine(Mout, Format("Seg.-Current (%1d): %4.1g A", {params.AnalyseSegment, segmentCurrent}));
   AddLine(Mout, FormatReal("Power Received: %4.3g mW", 1000.0 * received));
@@ -112,7 +116,8 @@ void TForm1::AnalyseNearfield1Click() {
   const OutputPrint print(params.currentText.str());
   NearFieldTable read;
   ReadInFile(CurrentTextName(params), [&] { ReadNearField(print, RGPol.itemIndex, read); });
-  params.nearField.Store(std::move(read), RGPol.itemIndex, StructureOf(print));
+  params.nearField.Store(std::move(read), RGPol.itemIndex, StructureOf(print),
+                         {params.currentName, FrequencyOrNaN(print)});
   const NearFieldTable& table = params.nearField.table;
   NoteIncompletePrint(*this, print);
 
@@ -166,6 +171,7 @@ void TForm1::AnalyseNearfield1Click() {
     AddLine(Mout, pointHead + ": no grid point found");
   else
     AddLine(Mout, pointHead + Format("[eps: %3.2f] : %9.3g", {atP.eps, atP.value}) + UnitSuffix(table));
+  if (const std::string far = FarGridPointLine(p, atP, g); !far.empty()) AddLine(Mout, far);
 
   std::string zLineHead = Format("Max. par. Z-AxisP thru (%4.1f|%4.1f) : ", {a.x, a.y});
   if (std::isnan(onZLine))

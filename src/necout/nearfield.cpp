@@ -70,8 +70,10 @@ FieldAtPointResult FieldAtPoint(const Point3D& p, const NearFieldTable& table) {
     }
   }
   // No grid point (or none closer than 10^9 m): no value to give.
-  if (best == n) return {kNoValue, kNoValue};
-  return {table.value[best], Distance(p, table.x[best], table.y[best], table.z[best])};
+  if (best == n) return {kNoValue, kNoValue, {kNoValue, kNoValue, kNoValue}};
+  return {table.value[best],
+          Distance(p, table.x[best], table.y[best], table.z[best]),
+          {table.x[best], table.y[best], table.z[best]}};
 }
 
 double MaxOnZLine(const Point2D& a, const NearFieldTable& table, double maxHeight) {

@@ -16,6 +16,7 @@ inline constexpr double MatchTolerance = 0.6;
 struct FieldAtPointResult {
   double value;  // value of the grid point nearest to P (the first on equal distance)
   double eps;    // distance from P to that grid point, metres
+  Point3D at{};  // that grid point (NaN coordinates without one)
 };
 // {NaN, NaN} for an empty table (and when no point lies within 10^9 m of P).
 FieldAtPointResult FieldAtPoint(const Point3D& p, const NearFieldTable& table);

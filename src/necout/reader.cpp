@@ -127,6 +127,25 @@ double ReadInputPower(const OutputPrint& print) {
   return ReadScalar(print, heading, layout.inputPower, PrintSection::InputPower, true);
 }
 
+double ReadRadiatedPower(const OutputPrint& print) {
+  const PrintLayout& layout = LayoutOf(print);
+  const std::size_t heading = print.ReadRun().powerBudget;
+  if (heading == OutputPrint::npos) return std::nan("");
+  const std::string_view text = print.Text();
+  const std::size_t input = LabelLine(text, heading, layout.inputPower.label, true);
+  if (input == std::string_view::npos) return std::nan("");
+  const TextLine inputLine = LineAt(text, input);
+  if (inputLine.end >= text.size()) return std::nan("");
+  // Its label stands where the input power's does, and so does its number.
+  const TextLine line = LineAfter(text, inputLine);
+  const std::size_t column = input - inputLine.begin;
+  if (line.text.size() <= column) return std::nan("");
+  const ScalarPlace place{"RADIATED POWER", layout.inputPower.offset, layout.inputPower.width};
+  const std::string_view labelled = line.text.substr(column);
+  if (!EqualNoCase(labelled.substr(0, place.label.size()), place.label)) return std::nan("");
+  return ScalarNumber(labelled, place).value_or(std::nan(""));
+}
+
 AntennaInput ReadAntennaInput(const OutputPrint& print) {
   const PrintLayout& layout = LayoutOf(print);
   const double none = std::nan("");

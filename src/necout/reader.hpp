@@ -17,6 +17,9 @@
 // ReadInputPower    the number of the "INPUT POWER" line, the first line below the run's POWER
 //                   BUDGET heading that is not blank; quiet NaN when the run prints no budget
 //                   (a current source, a plane wave).
+// ReadRadiatedPower the number of the "RADIATED POWER" line right below the input power's, its
+//                   label and number in the input power's columns; quiet NaN when the run prints
+//                   no budget or no such line there. Never fails for the budget's form.
 // ReadAntennaInput  the first source row of the run's feed-point table: voltage re/im, current
 //                   re/im, impedance re/im, admittance re/im, power. Voltage and current are
 //                   divided by sqrt 2; the admittance is checked and dropped. Every field quiet
@@ -66,6 +69,7 @@ namespace varnel {
 
 double ReadFrequency(const OutputPrint& print);
 double ReadInputPower(const OutputPrint& print);
+double ReadRadiatedPower(const OutputPrint& print);
 AntennaInput ReadAntennaInput(const OutputPrint& print);
 double ReadSegmentCurrent(const OutputPrint& print, int n);
 void ReadNearField(const OutputPrint& print, int polarization, NearFieldTable& table);

@@ -16,6 +16,11 @@ AxisRange RangeOf(double minimum, double maximum) {
   return {minimum, maximum};
 }
 
+AxisRange Padded(AxisRange range, double share) {
+  const double pad = (range.high - range.low) * share;
+  return {range.low - pad, range.high + pad};
+}
+
 std::vector<Tick> NiceTicks(AxisRange range, int wanted) {
   std::vector<Tick> ticks;
   const double span = range.high - range.low;

@@ -19,6 +19,8 @@ struct AxisRange {
   double low = 0, high = 1;
 };
 AxisRange RangeOf(double minimum, double maximum);
+// The range widened by a share of its span on each side, so that no point lies on the frame.
+AxisRange Padded(AxisRange range, double share = 0.05);
 
 // About `wanted` ticks at multiples of 1, 2 or 5 times a power of ten inside [low, high], each
 // labelled with as many decimals as the step needs ("0,5", "1", "1,5"; "1E006" style only for

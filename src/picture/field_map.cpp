@@ -6,6 +6,7 @@
 
 #include "necout/nearfield.hpp"
 #include "necout/reader.hpp"
+#include "util/errors.hpp"
 #include "util/format.hpp"
 
 namespace varnel {
@@ -266,6 +267,14 @@ std::vector<Segment> StructureOf(const OutputPrint& print) {
   }
 }
 
+double FrequencyOrNaN(const OutputPrint& print) {
+  try {
+    return ReadFrequency(print);
+  } catch (const VarnelError&) {
+    return kNaN;
+  }
+}
+
 std::vector<std::vector<Point2D>> ProjectedWires(const std::vector<Segment>& structure, MapPlane plane) {
   constexpr double kRadian = 3.14159265358979323846 / 180;
   std::vector<std::vector<Point2D>> wires;
@@ -511,8 +520,16 @@ void ColourBar(Scene& scene, const FieldMap& map, std::vector<std::string>& lege
 
 }  // namespace
 
+namespace {
+
+std::string Titled(const std::string& subject, const std::string& title) {
+  return subject.empty() ? title : subject + ": " + title;
+}
+
+}  // namespace
+
 Scene FieldMapScene(const FieldMap& map, const MapMarks& marks, const std::string& polarisation,
-                    const std::string& polarisationNote) {
+                    const std::string& polarisationNote, const std::string& subject) {
   Scene scene;
   scene.width = kMapWidth;
   scene.height = kMapHeight;
@@ -522,7 +539,7 @@ Scene FieldMapScene(const FieldMap& map, const MapMarks& marks, const std::strin
     title = std::string(PlaneName(map.plane)) + " plane at " + NormalAxisName(map.plane) + " = " +
             Metres(map.level);
   title += ", " + polarisation + " (" + map.unit + ")";
-  TextItem heading{kMapWidth / 2, 28, title, 16, TextAnchor::Middle, ink, true};
+  TextItem heading{kMapWidth / 2, 28, Titled(subject, title), 16, TextAnchor::Middle, ink, true};
   if (!map.missing.empty()) {
     scene.items.push_back(heading);
     scene.items.push_back(RectItem{kAreaLeft, kAreaTop, kAreaWidth, kAreaHeight, Colour{245, 245, 245},
@@ -649,7 +666,7 @@ ZLine ZLineOf(const NearFieldTable& table, const Point2D& a, double maxHeight) {
 }
 
 Scene ZLineScene(const ZLine& line, MapScale scale, const std::string& polarisation,
-                 const std::string& polarisationNote) {
+                 const std::string& polarisationNote, const std::string& subject) {
   Scene scene;
   scene.width = kMapWidth;
   scene.height = kMapHeight;
@@ -659,10 +676,11 @@ Scene ZLineScene(const ZLine& line, MapScale scale, const std::string& polarisat
   levels.maximum = line.maximum;
   levels.unit = line.unit;
   const std::string unit = ScaleUnit(levels);
-  scene.items.push_back(TextItem{kMapWidth / 2, 28,
-                                 "Z line through A (" + FormatReal("%1.4g", line.a.x) + "|" +
-                                     FormatReal("%1.4g", line.a.y) + "), " + polarisation + " (" + unit + ")",
-                                 16, TextAnchor::Middle, ink, true});
+  scene.items.push_back(
+      TextItem{kMapWidth / 2, 28,
+               Titled(subject, "Z line through A (" + FormatReal("%1.4g", line.a.x) + "|" +
+                                   FormatReal("%1.4g", line.a.y) + "), " + polarisation + " (" + unit + ")"),
+               16, TextAnchor::Middle, ink, true});
   if (std::isnan(line.maximum)) {
     scene.items.push_back(RectItem{kAreaLeft, kAreaTop, kAreaWidth, kAreaHeight, Colour{245, 245, 245},
                                    Stroke{{150, 150, 150}, 1}});
@@ -690,7 +708,7 @@ Scene ZLineScene(const ZLine& line, MapScale scale, const std::string& polarisat
       low = std::min(low, level);
       high = std::max(high, level);
     }
-  const AxisRange across = RangeOf(zLow, zHigh), up = RangeOf(low, high);
+  const AxisRange across = Padded(RangeOf(zLow, zHigh)), up = Padded(RangeOf(low, high));
   const double margin = std::max(AxesLeftMargin(up), 60.0);
   PlotFrame frame{margin + 10, kAreaTop, 560 - margin, kAreaHeight, across, up};
   DrawAxes(scene, frame, "z (m)", unit, true);

@@ -43,6 +43,9 @@ const char* NormalAxisName(MapPlane plane);
 enum class MapView { Map = 0, ZLine = 1 };
 
 struct FieldMapChoice {
+  // The table and quantity the colour limits were set for (see FieldMapOf in
+  // mainwindow/pictures.hpp); "" for limits not yet tied to one.
+  std::string limitsFor;
   std::optional<MapPlane> plane;  // none: the first plane the grid holds, in the order XY, XZ, YZ
   std::optional<double> level;    // metres on the plane's third axis; none: nearest to P
   MapScale scale = MapScale::Linear;
@@ -72,6 +75,8 @@ struct MapMarks {
 // The structure of a print for the map (ReadSegments): none when the print has no segment table
 // or its table is not in a form the reader takes; the picture goes without it then.
 std::vector<Segment> StructureOf(const OutputPrint& print);
+// The print's frequency (MHz) for a picture's title: NaN where it has none that can be read.
+double FrequencyOrNaN(const OutputPrint& print);
 
 // The structure projected onto the plane: each chain of segments that touch end to start
 // (within a thousandth of a segment's length) as the points of one line, in metres across and
@@ -120,9 +125,10 @@ PlotFrame FieldMapFrame(const FieldMap& map);
 // The picture: title (plane, level, polarisation), the cells, axes in metres, a colour bar
 // with its unit (or dB relative to the maximum), the marks and a legend that counts the points
 // and those left out and names the polarisation (polarisationNote, "Polerization: Total") and
-// the Mode. polarisation is the caption of the chosen item ("Total").
+// the Mode. polarisation is the caption of the chosen item ("Total"); subject, when given, leads
+// the title: the file and the frequency ("E_000_000.out, 30 MHz").
 Scene FieldMapScene(const FieldMap& map, const MapMarks& marks, const std::string& polarisation,
-                    const std::string& polarisationNote = "");
+                    const std::string& polarisationNote = "", const std::string& subject = "");
 
 // The cell under a canvas point: its coordinates and value (NaN for an empty cell); none
 // outside the map.
@@ -157,6 +163,6 @@ ZLine ZLineOf(const NearFieldTable& table, const Point2D& a, double maxHeight);
 // The line plot: the field (in the scale: linear, dB re the line's maximum, dBµV/m or dBµA/m)
 // against z, one line per column, the maximum marked and named; a line without a point says so.
 Scene ZLineScene(const ZLine& line, MapScale scale, const std::string& polarisation,
-                 const std::string& polarisationNote = "");
+                 const std::string& polarisationNote = "", const std::string& subject = "");
 
 }  // namespace varnel

@@ -13,6 +13,11 @@ namespace varnel {
 
 namespace {
 
+// How much larger than its pixels an embedded image may be shown, and how many cells an image
+// may have to be drawn as shapes.
+constexpr double kMostMagnified = 4;
+constexpr std::size_t kMostCellShapes = 40000;
+
 // At most two decimals, '.', no trailing zeros, no "-0"; a non-finite coordinate is 0 (an
 // SVG reader would refuse the document otherwise).
 void AppendNumber(std::string& out, double value) {
@@ -165,8 +170,21 @@ struct ItemWriter {
     EscapeXml(out, text.text);
     out += "</text>\n";
   }
+  // Many renderers smooth an embedded image however it asks not to be: an image shown much
+  // larger than its pixels would show blends of neighbouring cells that are not in the data. So
+  // the cells of such an image are drawn as rectangles (a row's run of one colour as one), and
+  // an image of more cells than is worth so many shapes is embedded with each cell repeated
+  // until no pixel is shown more than kMostMagnified times its size.
   void operator()(const ImageItem& image) const {
     if (image.columns <= 0 || image.rows <= 0) return;
+    const double across = image.width / image.columns, up = image.height / image.rows;
+    if (across <= kMostMagnified && up <= kMostMagnified) return Embed(image);
+    if (static_cast<std::size_t>(image.columns) * static_cast<std::size_t>(image.rows) <= kMostCellShapes)
+      return Cells(image, across, up);
+    Embed(Repeated(image, static_cast<int>(std::ceil(across / kMostMagnified)),
+                   static_cast<int>(std::ceil(up / kMostMagnified))));
+  }
+  void Embed(const ImageItem& image) const {
     out += "<image";
     Attribute(out, "x", image.x);
     Attribute(out, "y", image.y);
@@ -177,6 +195,44 @@ struct ItemWriter {
     out += " xlink:href=\"data:image/png;base64,";
     AppendBase64(out, PngBytes(image.columns, image.rows, image.pixels));
     out += "\"/>\n";
+  }
+  // Without anti-aliasing, so that touching cells leave no seam between them.
+  void Cells(const ImageItem& image, double across, double up) const {
+    out += "<g shape-rendering=\"crispEdges\">\n";
+    const auto pixel = [&image](int row, int column) {
+      const std::size_t k = static_cast<std::size_t>(row) * static_cast<std::size_t>(image.columns) +
+                            static_cast<std::size_t>(column);
+      return k < image.pixels.size() ? image.pixels[k] : Colour{};
+    };
+    for (int row = 0; row < image.rows; ++row)
+      for (int first = 0, next; first < image.columns; first = next) {
+        const Colour colour = pixel(row, first);
+        for (next = first + 1; next < image.columns && pixel(row, next) == colour;) ++next;
+        Shape("rect",
+              {{"x", image.x + first * across},
+               {"y", image.y + row * up},
+               {"width", (next - first) * across},
+               {"height", up}},
+              colour, std::nullopt);
+      }
+    out += "</g>\n";
+  }
+  static ImageItem Repeated(const ImageItem& image, int timesAcross, int timesUp) {
+    ImageItem larger = image;
+    larger.columns = image.columns * timesAcross;
+    larger.rows = image.rows * timesUp;
+    larger.pixels.assign(static_cast<std::size_t>(larger.columns) * static_cast<std::size_t>(larger.rows),
+                         {});
+    for (int row = 0; row < larger.rows; ++row)
+      for (int column = 0; column < larger.columns; ++column) {
+        const std::size_t k =
+            static_cast<std::size_t>(row / timesUp) * static_cast<std::size_t>(image.columns) +
+            static_cast<std::size_t>(column / timesAcross);
+        larger.pixels[static_cast<std::size_t>(row) * static_cast<std::size_t>(larger.columns) +
+                      static_cast<std::size_t>(column)] =
+            k < image.pixels.size() ? image.pixels[k] : Colour{};
+      }
+    return larger;
   }
 };
 

@@ -74,8 +74,11 @@ struct Scene {
 // The whole scene as an SVG 1.1 document (UTF-8, LF line ends, one item a line). Exact and
 // deterministic: coordinates are written with std::to_chars to at most two decimals with '.'
 // whatever the locale; texts are escaped for XML, and bytes that are not valid UTF-8 or are
-// control characters become '?'. An image is embedded as a PNG (stored, uncompressed) in a
-// data URI. Never throws except for running out of memory.
+// control characters become '?'. An image shown at most four times its pixels' size is
+// embedded as a PNG (stored, uncompressed) in a data URI; a larger one is drawn as rectangles of
+// its cells (a row's run of one colour as one), or, with more than 40000 cells, embedded with its
+// pixels repeated until none is shown more than four times its size. So no renderer's smoothing
+// can show a colour between two cells. Never throws except for running out of memory.
 std::string SvgText(const Scene& scene);
 
 // A PNG file of the pixels (8-bit RGB, uncompressed deflate blocks); used for the images of

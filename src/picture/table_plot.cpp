@@ -99,7 +99,8 @@ double Panel(Scene& scene, const PanelBox& box, const std::string& title, const 
       yMin = std::min(yMin, p.y);
       yMax = std::max(yMax, p.y);
     }
-  const AxisRange xRange = RangeOf(xMin, xMax), yRange = fixedY01 ? AxisRange{0, 1} : RangeOf(yMin, yMax);
+  const AxisRange xRange = Padded(RangeOf(xMin, xMax)),
+                  yRange = Padded(fixedY01 ? AxisRange{0, 1} : RangeOf(yMin, yMax));
   const double margin = AxesLeftMargin(yRange);
   const double legendRoom = box.legendWidth > 0 ? box.legendWidth + 20 : 0;
   PlotFrame frame{box.left + margin, box.top + 22, box.width - margin - legendRoom - 24,
@@ -165,6 +166,23 @@ void AddNotes(std::vector<std::string>& legend, const DataTable& table) {
   legend.push_back(entry);
 }
 
+// The title of a picture of the table: the set's name, what is drawn, the frequency all rows
+// share and the first note (the polarisation): "E_: distributions over 300 rows, 30 MHz
+// (Polarization: Total)".
+std::string TitleOf(const DataTable& table, const std::string& what) {
+  std::string title = table.subject.empty() ? what : table.subject + ": " + what;
+  const int f = ColumnIndex(table, "Freq");
+  if (f >= 0 && table.rows > 0) {
+    const RealList& values = table.columns[static_cast<std::size_t>(f)].values;
+    if (std::isfinite(values[0]) &&
+        std::all_of(values.begin(), values.end(), [&](double v) { return v == values[0]; }))
+      title += ", " + FormatReal("%1.6g MHz", values[0]);
+  }
+  for (const std::string& note : table.notes)
+    if (note.starts_with("Polarization")) return title + " (" + note + ")";
+  return title;
+}
+
 std::string LeftOutText(std::size_t count) {
   return count ? FormatInt(" (%d left out)", static_cast<std::int64_t>(count)) : "";
 }
@@ -202,8 +220,8 @@ Scene LinePlots(const DataTable& table) {
 
   Scene scene;
   scene.width = kWidth;
-  scene.items.push_back(
-      TextItem{kWidth / 2, 28, "Data table against " + xTitle, 16, TextAnchor::Middle, kInk, true});
+  scene.items.push_back(TextItem{kWidth / 2, 28, TitleOf(table, "Data table against " + xTitle), 16,
+                                 TextAnchor::Middle, kInk, true});
   double rowTop = 50, rowBottom = rowTop;
   for (std::size_t g = 0; g < groups.size(); ++g) {
     std::vector<Series> series;
@@ -282,8 +300,10 @@ Scene CdfPlots(const DataTable& table, const TablePlotChoice& choice) {
   scene.width = kWidth;
   scene.items.push_back(
       TextItem{kWidth / 2, 28,
-               FormatInt("EUT table: distributions over %d rows", static_cast<std::int64_t>(table.rows)), 16,
-               TextAnchor::Middle, kInk, true});
+               TitleOf(table, FormatInt(table.subject.empty() ? "EUT table: distributions over %d rows"
+                                                              : "distributions over %d rows",
+                                        static_cast<std::int64_t>(table.rows))),
+               16, TextAnchor::Middle, kInk, true});
   if (noFrequency)
     scene.items.push_back(
         TextItem{kWidth / 2, 46,
@@ -377,8 +397,9 @@ void ReadLines(const std::vector<std::string>& lines, DataTable& table, std::vec
   }
 }
 
-// The rows into the columns of table; a row wider than the headings adds unnamed columns.
-void TakeRows(DataTable& table, const std::vector<RealList>& rows) {
+// The rows into the columns of table; a row wider than the headings adds unnamed columns. Without
+// flags given, a row whose Pwr is at or below 0 has an impossible budget.
+void TakeRows(DataTable& table, const std::vector<RealList>& rows, std::vector<bool> impossibleBudget = {}) {
   std::size_t width = table.columns.size();
   for (const RealList& row : rows) width = std::max(width, row.size());
   for (std::size_t c = table.columns.size(); c < width; ++c)
@@ -392,6 +413,13 @@ void TakeRows(DataTable& table, const std::vector<RealList>& rows) {
     for (std::size_t c = 0; c < table.columns.size(); ++c)
       table.columns[c].values.push_back(c < row.size() ? row[c] : kNaN);
   table.rows = rows.size();
+  const int power = ColumnIndex(table, "Pwr");
+  impossibleBudget.resize(rows.size(), false);
+  if (power >= 0)
+    for (std::size_t r = 0; r < rows.size(); ++r)
+      impossibleBudget[r] =
+          impossibleBudget[r] || table.columns[static_cast<std::size_t>(power)].values[r] <= 0;
+  table.impossibleBudget = std::move(impossibleBudget);
 }
 
 }  // namespace
@@ -406,13 +434,28 @@ DataTable ReadDataTable(const std::vector<std::string>& lines) {
 }
 
 DataTable DataTableOf(const std::vector<std::string>& headingLines, const std::vector<RealList>& rows,
-                      std::vector<std::string> notes) {
+                      std::vector<std::string> notes, std::vector<bool> impossibleBudget) {
   DataTable table;
   std::vector<RealList> headingRows;  // none: the lines are headings
   ReadLines(headingLines, table, headingRows);
-  TakeRows(table, rows);
+  TakeRows(table, rows, std::move(impossibleBudget));
   table.notes = std::move(notes);
   return table;
+}
+
+DataTable WithoutImpossibleBudgets(const DataTable& table) {
+  DataTable kept = table;
+  kept.rows = 0;
+  kept.impossibleBudget.clear();
+  for (DataColumn& column : kept.columns) column.values.clear();
+  for (std::size_t r = 0; r < table.rows; ++r) {
+    if (r < table.impossibleBudget.size() && table.impossibleBudget[r]) continue;
+    for (std::size_t c = 0; c < table.columns.size(); ++c)
+      kept.columns[c].values.push_back(table.columns[c].values[r]);
+    kept.impossibleBudget.push_back(false);
+    ++kept.rows;
+  }
+  return kept;
 }
 
 int ColumnIndex(const DataTable& table, const std::string& heading) {
@@ -494,7 +537,18 @@ std::vector<FrequencyDistributions> EutDistributions(const DataTable& table) {
 
 Scene TablePlotScene(const DataTable& table, const TablePlotChoice& choice) {
   if (table.rows == 0) return MessageScene("Data table", "No table in the Data pane");
-  return IsEutTable(table) ? CdfPlots(table, choice) : LinePlots(table);
+  // Every legend says how many rows have a budget no structure can have, and whether they are
+  // drawn.
+  const std::size_t impossible = static_cast<std::size_t>(
+      std::count(table.impossibleBudget.begin(), table.impossibleBudget.end(), true));
+  DataTable drawn =
+      choice.leaveOutImpossibleBudgets && impossible > 0 ? WithoutImpossibleBudgets(table) : table;
+  if (impossible > 0)
+    drawn.notes.push_back(
+        FormatInt(impossible == 1 ? "%d row" : "%d rows", static_cast<std::int64_t>(impossible)) +
+        " with an impossible power budget" + (choice.leaveOutImpossibleBudgets ? " left out" : ""));
+  if (drawn.rows == 0) return MessageScene("Data table", "Every row has an impossible power budget");
+  return IsEutTable(drawn) ? CdfPlots(drawn, choice) : LinePlots(drawn);
 }
 
 Scene TablePlotScene(const std::vector<std::string>& lines, const TablePlotChoice& choice) {

@@ -22,7 +22,8 @@
 //   dB (20 log10(Cyl. / Point) of each row whose two values lie above zero).
 // The numbers may also come as they were before the pane's text rounded them (the kept numbers
 // of a batch table): columns named by the table's heading lines, rows of numbers; their notes
-// (what the rows were taken with, "Polerization: Z") stand in every panel's legend.
+// (what the rows were taken with, "Polarization: Z") stand in every panel's legend, the first of
+// them and the set's name (subject) in the title, with the frequency where all rows share one.
 // Nothing here fails: a pane without a table or without any number gives a picture that says
 // what is missing ("No table in the Data pane", "No numeric column to plot").
 #include <cstddef>
@@ -45,12 +46,19 @@ struct DataTable {
   std::size_t rows = 0;
   std::vector<std::string> notes;  // for the legends; none when read from a pane's text
   std::string fieldUnit;           // "V/m" or "A/m" when known (the tables of one batch run)
+  std::string subject;             // what the rows are of, for the titles ("E_"); "" when not known
+  // Per row: its run's power budget is not physical (an input or radiated power at or below 0).
+  // Read from a pane's text, a row whose Pwr is at or below 0.
+  std::vector<bool> impossibleBudget;
 };
 DataTable ReadDataTable(const std::vector<std::string>& lines);
 // The columns named by the heading lines (read as a pane's), the rows' cells in column order (a
-// row shorter than the headings leaves NaN, a longer one adds columns as a pane's line does).
+// row shorter than the headings leaves NaN, a longer one adds columns as a pane's line does), and
+// which rows have an impossible budget (none given: as read from a pane's text).
 DataTable DataTableOf(const std::vector<std::string>& headingLines, const std::vector<RealList>& rows,
-                      std::vector<std::string> notes);
+                      std::vector<std::string> notes, std::vector<bool> impossibleBudget = {});
+// The table without its rows of an impossible budget.
+DataTable WithoutImpossibleBudgets(const DataTable& table);
 
 // The column of that heading (case-insensitive), or -1.
 int ColumnIndex(const DataTable& table, const std::string& heading);
@@ -85,6 +93,9 @@ std::vector<FrequencyDistributions> EutDistributions(const DataTable& table);
 enum class CdfAxis { Decibel = 0, Linear = 1 };
 struct TablePlotChoice {
   CdfAxis cdfAxis = CdfAxis::Decibel;
+  // "Leave out rows with an impossible power budget": the plots and distributions go without
+  // them. Either way every legend says how many rows have one.
+  bool leaveOutImpossibleBudgets = false;
 };
 
 // The picture of a table: the CDF picture for an EUT table, the line plots otherwise.

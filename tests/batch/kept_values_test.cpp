@@ -50,10 +50,10 @@ TEST_F(BatchKeeps, PlotsDrawTheNumbersOfTheRowsUntilThePaneIsEdited) {
     std::vector<std::string> notes;
   };
   const Case cases[] = {
-      {"MIBatchLoadClick", 1, 0.001, 12, {"Polerization: Y", "Mode: Circle"}},
+      {"MIBatchLoadClick", 1, 0.001, 12, {"Polarization: Y", "Mode: Circle"}},
       {"MIBatchAnalysePowerClick", 1, 0.00123, 12, {}},
-      {"MIAnalyseEUTsClick", 5, 0.00123, 12, {"Polerization: Y"}},
-      {"split", 5, 0.00123, 2, {"Polerization: Y"}},
+      {"MIAnalyseEUTsClick", 5, 0.00123, 12, {"Polarization: Y"}},
+      {"split", 5, 0.00123, 2, {"Polarization: Y"}},
   };
   WriteSeries(12);
   form->RGPol.itemIndex = 2;

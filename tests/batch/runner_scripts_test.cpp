@@ -12,6 +12,7 @@ namespace varnel {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 std::vector<std::string> OutputLines(const std::string& output) {
   std::vector<std::string> lines;
@@ -108,14 +109,30 @@ TEST_F(BatchScripts, PowerTableAndInfoLines) {
             Between(lines, "==data", ""));
 }
 
-TEST_F(BatchScripts, ZeroInputPowerShowsTheDivisionErrorBox) {
-  WriteRun("zero.out", OutputRun(14.2, 0.0));
-  const auto lines = RunScriptText(std::string("decimal ,\n") + kAddRunFolder +
-                                   "run MIBatchAnalysePowerClick\necho ==data\nprint Mdata\n");
-  EXPECT_EQ(0, status);
-  EXPECT_NE(std::find(lines.begin(), lines.end(), "[Error] Gleitkommadivision durch Null."), lines.end())
-      << output;
-  EXPECT_EQ(2u, Between(lines, "==data", "").size()) << "the headings stay, no row";
+// A 30 MHz set with some budgets negative, its grid at 1,3 m and P at 4 m: each such output is
+// named, the summary counts them, the grid point used is said once, the rows keep the numbers.
+TEST_F(BatchScripts, AnalyseEutsNamesImpossibleBudgetsAndTheGridPointUsed) {
+  for (int k = 0; k < 4; ++k) {
+    ClassicOutput o = OutputRun(30.0, k % 2 ? -0.069 : 0.5);
+    o.nearField = {FieldRow(10, 0, 1.3, 1), FieldRow(0, 10, 1.3, 2)};
+    WriteRun("E_000_00" + std::to_string(k) + ".out", o);
+  }
+  const auto lines =
+      RunScriptText(std::string("decimal ,\n") + kAddRunFolder +
+                    "run MIAnalyseEUTsClick\necho ==info\nprint Mout\necho ==data\nprint Mdata\n");
+  const auto info = Between(lines, "==info", "==data");
+  const std::string tail =
+      ": the engine's power budget is negative (-0,069 W): not physical; values normalised by "
+      "it are left undefined";
+  for (const std::string& line :
+       {"E_000_001.out" + tail, "E_000_003.out" + tail,
+        "2 of 4 rows have an impossible power budget (input or radiated power at or below 0)"s,
+        "P (10|0|4) is 2,70 m from the nearest grid point (10|0|1,3)"s,
+        "no grid point within 0,6 m of the circle of radius 10 m at z = 4 m; the grid's "
+        "heights: 1,3 m"s})
+    EXPECT_EQ(1, std::count(info.begin(), info.end(), line)) << line << "\n" << output;
+  EXPECT_EQ("        2;        2;      NAN;        1;       30;   -0,069;",
+            Between(lines, "==data", "").at(4));
 }
 
 // A script sets Skip Unreadable Files as a click on its menu item does.

@@ -264,6 +264,20 @@ TEST_F(ConversionTest, AFailedStartShowsTheSystemsTextAndTheBatchGoesOn) {
   EXPECT_EQ(0u, lines[8].rfind("2 of 2 decks failed: dipol00"));
   EXPECT_EQ("--------- Batch Conversion Job Done ---------", lines.back());
   EXPECT_EQ(0, ui.pausedMilliseconds) << "nothing to wait for";
+  const std::string status = ProgressText(form.progress, form.progress.endMs);
+  EXPECT_NE(std::string::npos, status.find("(2 of 2 decks failed)")) << status;
+}
+
+// A complete export says what it wrote in the status bar, not that it ended at its first file.
+TEST_F(ConversionTest, TheStatusOfAnExportSaysItsDecksAndTasks) {
+  for (int k = 0; k < 15; ++k) root.Write("drive_c/4nec2/b_in/set/d" + std::to_string(k) + ".nec", "CM\r\n");
+  ui.AnswerFolder("c:\\4nec2\\b_in\\set");
+  ui.AnswerFolder("c:\\4nec2\\b_out");
+  ui.AnswerAsk("64");
+  ui.AnswerAsk("varnel_engine");
+  ASSERT_TRUE(form.Run("ExportClusterJob1Click"));
+  EXPECT_EQ("--------- Export Cluster Job Done ---------", form.Mout.lines.back()) << MoutText();
+  EXPECT_EQ("Export Cluster Job: 15 decks in 15 tasks", ProgressText(form.progress, form.progress.endMs));
 }
 
 TEST_F(ConversionTest, AStartWithoutAProcessHandleIsNotWaitedFor) {

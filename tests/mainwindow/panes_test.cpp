@@ -302,6 +302,29 @@ TEST_F(WindowTest, CopyColumnTakesEveryRowOfEachTable) {
   }
 }
 
+// The column entries are named after the table in the Data pane once a command has run: the
+// near-field table (and no table) keeps the names of its columns, another table gives its own.
+TEST_F(WindowTest, ColumnEntriesTakeTheHeadingsOfTheTableShown) {
+  const std::string partCaptions = "Copy Frequencies|Copy Power|Copy Imag(V)|Copy Imag(Z)|";
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{}, partCaptions},
+      {{"//  Freq ;    Pwr  ;    E_H  ;  E_Hcorr;    Ur   ;    Ui   ;    Ir   ;    Ii   ;    Zr   ;    Zi   "
+        ";"},
+       partCaptions},
+      {{"", "//  Numb ;   Cyl.  ;    Cir  ;   Point ;    Freq ;    Pwr  ;", "//       ;"},
+       "Copy Numb|Copy Cyl.|Copy Pwr|Copy Column 10|"},
+  };
+  for (const auto& [lines, expected] : cases) {
+    ClearPane(form.Mdata);
+    for (const std::string& line : lines) AddLine(form.Mdata, line);
+    form.Run("MICopytoClipboardClick");
+    std::string captions;
+    for (int k : {1, 2, 6, 10})
+      captions += form.FindMenuItem("MICopyColomn" + std::to_string(k))->caption + "|";
+    EXPECT_EQ(expected, captions);
+  }
+}
+
 // ---- Save as Txt -----------------------------------------------------------------------------
 
 TEST_F(WindowTest, SaveAsTxtOffersTheDesktopAndTextFilter) {

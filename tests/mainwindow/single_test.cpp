@@ -349,6 +349,21 @@ TEST_F(SingleTest, SearchesWithoutAGridPointSayWhy) {
   EXPECT_EQ("--------------- Near Field analysed------------------", form.Mout.lines[10]);
 }
 
+// Analyse Main names a negative budget; Analyse Nearfield a P far beyond the grid's top (z 8).
+TEST_F(SingleTest, AnImpossibleBudgetAndAFarGridPointAreSaid) {
+  ClassicOutput o = TestOutput();
+  o.inputPower = -0.069;
+  form.params.currentText = ClassicOutputText(o);
+  form.AnalyseMain1Click();
+  EXPECT_EQ(
+      "The current text: the engine's power budget is negative (-0,069 W): not physical; values "
+      "normalised by it are left undefined",
+      form.Mout.lines.at(0));
+  form.params.p = {10, 0, 20};
+  form.AnalyseNearfield1Click();
+  EXPECT_EQ("P (10|0|20) is 12,00 m from the nearest grid point (10|0|8)", form.Mout.lines.at(8));
+}
+
 TEST_F(SingleTest, AnalyseNearfieldWithoutATableSaysSoAndClearsTheGrid) {
   ClassicOutput noRows = TestOutput();
   noRows.nearField.clear();

@@ -47,6 +47,7 @@ TEST(PictureDirective, WritesTheFieldMapAndThePlotsOfTheSampleDipoleAsSvg) {
                                "picture fieldmap c:\\4nec2\\xz.svg XZ 0.4 db\n"
                                "picture fieldmap c:\\4nec2\\abs.svg dbuv limits 80 100,5\n"
                                "picture zline c:\\4nec2\\zline.svg dbuv\n"
+                               "picture fieldmap c:\\4nec2\\print.svg size 1520X1120\n"
                                "picture fieldmap " +
                                    (root.dir / "native.svg").string() + "\n");
   ASSERT_EQ(0, r.status) << r.output;
@@ -56,9 +57,10 @@ TEST(PictureDirective, WritesTheFieldMapAndThePlotsOfTheSampleDipoleAsSvg) {
   EXPECT_TRUE(Contains(read("table.svg"), "No table in the Data pane"));
   const std::string map = read("map.svg");
   // Titled with the polarisation the table was read with, not the one chosen since.
-  EXPECT_TRUE(Contains(map, "XY plane at z = 4 m, Total (V/m)")) << map;
+  EXPECT_TRUE(Contains(map, ">dipol.out, 14,2 MHz: XY plane at z = 4 m, Total (V/m)<")) << map;
+  EXPECT_TRUE(Contains(read("print.svg"), "width=\"1520\" height=\"1120\"")) << read("print.svg");
   EXPECT_TRUE(Contains(map, "Mode: Cylinder")) << map;
-  EXPECT_TRUE(Contains(map, ">Polerization: Total<")) << map;
+  EXPECT_TRUE(Contains(map, ">Polarization: Total<")) << map;
   EXPECT_TRUE(Contains(map, "36 points")) << map;
   EXPECT_EQ(map, TestRoot::Read(root.dir / "native.svg"));
   const std::string xz = read("xz.svg");
@@ -94,7 +96,8 @@ TEST(PictureDirective, NamesWhatItCannotWriteAndRefusesWhatItDoesNotUnderstand) 
   EXPECT_TRUE(Contains(png.output, "on\n")) << png.output;
   for (const char* line : {"picture fieldmap c:\\4nec2\\m.svg sideways", "picture chart c:\\4nec2\\m.svg",
                            "picture table", "picture table a.svg b", "picture table a.svg linear b",
-                           "picture fieldmap m.svg limits 5", "picture fieldmap m.svg limits 9 3"}) {
+                           "picture fieldmap m.svg limits 5", "picture fieldmap m.svg limits 9 3",
+                           "picture table t.svg size 10x10", "picture zline z.svg size big"}) {
     const Result bad = RunPictures(root, std::string(line) + "\n");
     EXPECT_EQ(2, bad.status) << line;
     EXPECT_TRUE(Contains(bad.output, "line 1: ")) << bad.output;

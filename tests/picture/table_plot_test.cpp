@@ -161,12 +161,39 @@ TEST_F(TablePlotTest, LinePlotsRunInFrequencyOrderWithUnitsAndNoClippedText) {
   for (const char* axis : {"Freq (MHz)", "W", "mW", "dB", "A"})
     EXPECT_NE(texts.end(), std::find(texts.begin(), texts.end(), axis)) << axis;
   EXPECT_EQ(std::vector<std::string>{}, TextFaults(scene));
+  // Every point lies clear of its panel's frame (the frames are the outlined rectangles).
+  std::vector<RectItem> frames;
+  for (const SceneItem& item : scene.items)
+    if (const auto* rect = std::get_if<RectItem>(&item); rect && rect->stroke && !rect->fill)
+      frames.push_back(*rect);
+  for (const SceneItem& item : scene.items)
+    if (const auto* p = std::get_if<CircleItem>(&item))
+      EXPECT_EQ(1, std::count_if(frames.begin(), frames.end(), [&](const RectItem& f) {
+                  return std::abs(p->cx - f.x - f.width / 2) < f.width / 2 - 3 &&
+                         std::abs(p->cy - f.y - f.height / 2) < f.height / 2 - 3;
+                }));
 
   DataTable kept = ReadDataTable(EutPane({{1, 0.5, 2, 14.2}}));
-  kept.notes = {"Polerization: Horizontal"};
+  kept.notes = {"Polarization: Horizontal"};
   kept.fieldUnit = "A/m";
   EXPECT_EQ("A/m", ColumnUnit(kept, ColumnIndex(kept, "Cyl.")));
   EXPECT_EQ("MHz", ColumnUnit(kept, ColumnIndex(kept, "Freq")));
+}
+
+// Rows whose budget is not physical (a Pwr at or below 0) are counted in every legend and, on
+// request, left out; the title names the set, the frequency all rows share and the polarisation.
+TEST_F(TablePlotTest, ImpossibleBudgetsAreCountedAndMayBeLeftOut) {
+  std::vector<std::string> pane = EutPane({{1, 0.5, 2, 30}, {3, 1.5, 4, 30}, {2, 2.5, 6, 30}});
+  pane[4].replace(pane[4].size() - 10, 10, "   -0,069;");
+  DataTable table = ReadDataTable(pane);
+  table.subject = "E_";
+  table.notes = {"Polarization: Total"};
+  const std::string all = SvgText(TablePlotScene(table));
+  EXPECT_TRUE(Contains(all, ">E_: distributions over 3 rows, 30 MHz (Polarization: Total)<")) << all;
+  EXPECT_TRUE(Contains(all, ">1 row with an impossible power budget<")) << all;
+  const std::string kept = SvgText(TablePlotScene(table, {CdfAxis::Decibel, true}));
+  EXPECT_TRUE(Contains(kept, ">E_: distributions over 2 rows, 30 MHz (Polarization: Total)<")) << kept;
+  EXPECT_TRUE(Contains(kept, ">1 row with an impossible power budget left out<")) << kept;
 }
 
 // Distributions in dB: the legend's 95 % and maximum are 20 log10 of the rows' own values, the

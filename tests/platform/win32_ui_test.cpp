@@ -15,6 +15,7 @@
 
 #include "mainwindow/VarnelU.hpp"
 #include "picture/scene.hpp"
+#include "picture/picture_file.hpp"
 #include "platform/scripted/scripted_ui.hpp"
 #include "platform/win32ui/main_window.hpp"
 #include "platform/win32ui/picture_window.hpp"
@@ -349,6 +350,7 @@ TEST_F(Win32WindowTest, SaveWritesThePictureShown) {
     for (const std::string name : {"picture.svg", "picture.png", ""}) {
       const std::string path = name.empty() ? root.Path("cancelled.svg") : root.Path(name);
       answers.AnswerSave(name.empty() ? std::nullopt : std::optional<std::string>(path));
+      if (!name.empty()) answers.AnswerAsk(PictureSizeText(scene));
       SendMessageW(window.Pictures()->SaveButton(kind), BM_CLICK, 0, 0);
       if (name.empty()) {
         EXPECT_FALSE(root.system.FileExists(path));

@@ -42,6 +42,12 @@ class TestUi : public QtUi {
   void ShowMessage(MessageKind, const std::string&, const std::string& text) override {
     messages.push_back(text);
   }
+  // The size a Save asks for: the one offered unless one is set.
+  std::optional<std::string> size;
+  bool AskText(const std::string&, const std::string&, std::string& text) override {
+    if (size) text = *size;
+    return true;
+  }
 };
 
 bool SceneSays(const Scene& scene, const std::string& part) {
@@ -82,29 +88,30 @@ class PictureWindowTest : public QObject, public QtWindowParts<TestUi> {
 
   void cleanup() { CloseWindow(); }
 
-  // A map of four cells with known values: each cell shows its scale colour, the empty one
-  // grey, in the SVG as rsvg-convert draws it and in the window's own painting.
+  // A 6 x 3 map (the test objects' grid shown at 500 x 250) with known values: every cell shows
+  // its scale colour up to two pixels from its edges, the empty one grey, in the SVG as
+  // rsvg-convert draws it (no smoothing invents a value between two cells) and in the window.
   void cellsShowTheirColoursInTheSvgAndInTheWindow() {
     NearFieldTable table;
     table.fieldType = "ELECTRIC ";
-    const double nan = std::nan("");
-    const double values[4] = {1, nan, 2.5, 4};  // (0,0) (1,0) (0,1) (1,1)
-    for (int k = 0; k < 4; ++k) {
-      table.x.push_back(k % 2);
-      table.y.push_back(k / 2);
+    std::vector<double> values;
+    for (int k = 0; k < 18; ++k) {
+      values.push_back(k == 7 ? std::nan("") : (k * 7) % 18);
+      table.x.push_back(k % 6);
+      table.y.push_back(k / 6);
       table.z.push_back(0);
       table.value.push_back(values[k]);
     }
     const FieldMap map = ComputeFieldMap(table, {}, Point3D{});
     const Scene scene = FieldMapScene(map, MapMarks{}, "Total");
     const PlotFrame frame = FieldMapFrame(map);
-    const Colour expected[4] = {ScaleColour(0), kEmptyCell, ScaleColour(0.5), ScaleColour(1)};
+    const std::string svgText = SvgText(scene);
 
     QImage painted = QImage::fromData(QByteArray::fromStdString(RasterPng(scene)), "PNG");
     QCOMPARE(painted.width(), static_cast<int>(scene.width));
     std::vector<std::pair<QString, QImage>> pictures = {{QStringLiteral("window"), painted}};
     if (std::system("command -v rsvg-convert >/dev/null 2>&1") == 0) {
-      const auto svg = root->Write("map.svg", SvgText(scene));
+      const auto svg = root->Write("map.svg", svgText);
       const std::string png = (root->dir / "map.png").string();
       QCOMPARE(std::system(("rsvg-convert -o '" + png + "' '" + svg.string() + "'").c_str()), 0);
       pictures.push_back({QStringLiteral("rsvg-convert"), QImage(QString::fromStdString(png))});
@@ -113,10 +120,16 @@ class PictureWindowTest : public QObject, public QtWindowParts<TestUi> {
     }
     for (const auto& [name, image] : pictures) {
       QVERIFY2(!image.isNull(), qPrintable(name));
-      for (int k = 0; k < 4; ++k) {
-        const QRgb pixel = image.pixel(static_cast<int>(frame.X(k % 2)), static_cast<int>(frame.Y(k / 2)));
-        QVERIFY2(Near(pixel, expected[k]),
-                 qPrintable(name + QStringLiteral(" cell %1: ").arg(k) + Show(pixel)));
+      for (int k = 0; k < 18; ++k) {
+        const Colour expected = std::isnan(values[k]) ? kEmptyCell : ScaleColour(values[k] / 17);
+        const double left = frame.X(k % 6 - 0.5), right = frame.X(k % 6 + 0.5);
+        const double top = frame.Y(k / 6 + 0.5), bottom = frame.Y(k / 6 - 0.5);
+        for (const QPointF at :
+             {QPointF(left + 2, top + 2), QPointF(right - 3, bottom - 3), QPointF(right - 3, top + 2)}) {
+          const QRgb pixel = image.pixel(static_cast<int>(at.x()), static_cast<int>(at.y()));
+          QVERIFY2(Near(pixel, expected),
+                   qPrintable(name + QStringLiteral(" cell %1: ").arg(k) + Show(pixel)));
+        }
       }
       // The colour bar runs from the highest colour at its top to the lowest at its foot.
       QVERIFY2(Near(image.pixel(631, 84), ScaleColour(1), 12), qPrintable(name + Show(image.pixel(631, 84))));
@@ -245,6 +258,11 @@ class PictureWindowTest : public QObject, public QtWindowParts<TestUi> {
     plot->SaveButton()->click();
     const QImage saved(QString::fromStdString((root->dir / "plot.PNG").string()));
     QCOMPARE(saved.width(), static_cast<int>(plot->View()->CurrentScene().width));
+    ui->size = "2000x3000";  // for print: scaled alike both ways, centred
+    plot->SaveButton()->click();
+    const QImage large(QString::fromStdString((root->dir / "plot.PNG").string()));
+    QCOMPARE(large.size(), QSize(2000, 3000));
+    ui->size.reset();
     ui->savePath = (root->dir / "missing" / "plot.svg").string();
     plot->SaveButton()->click();
     QCOMPARE(ui->messages.size(), std::size_t{1});

@@ -61,6 +61,7 @@ struct ClassicOutput {
   bool withFrequency = true, withAntennaInput = true, withCurrents = true, withPowerBudget = true;
   std::vector<ClassicFeed> feeds{ClassicFeed{}};
   std::vector<ClassicSegment> segments;
+  double radiatedPower = NAN;  // W; NaN: the input power
   // The first near-field table (no section when it and moreNearFields are empty).
   bool magnetic = false;
   std::vector<ClassicNearRow> nearField;
@@ -171,7 +172,8 @@ inline void AppendRun(std::vector<std::string>& lines, const ClassicOutput& o) {
     lines.push_back("                               ---------- POWER BUDGET ---------");
     lines.push_back("");
     lines.push_back("                               " + Printf("INPUT POWER   =%11.4E WATTS", o.inputPower));
-    lines.push_back("                               " + Printf("RADIATED POWER=%11.4E WATTS", o.inputPower));
+    const double radiated = std::isnan(o.radiatedPower) ? o.inputPower : o.radiatedPower;
+    lines.push_back("                               " + Printf("RADIATED POWER=%11.4E WATTS", radiated));
     lines.push_back("                               STRUCTURE LOSS= 0.0000E+00 WATTS");
     lines.push_back("                               NETWORK LOSS  = 0.0000E+00 WATTS");
     lines.push_back("                               EFFICIENCY    =  100.00 PERCENT");

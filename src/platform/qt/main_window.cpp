@@ -342,6 +342,13 @@ void VarnelWindow::SyncFromModel() {
         it->second->setChecked(item.checked);
     }
   }
+  // The Data pane's column entries are named after the table it holds.
+  const std::vector<std::size_t> popupKeys = KeysOf(form_.PopupMenu2, 0, form_.PopupMenu2.size());
+  for (std::size_t i = 0; i < form_.PopupMenu2.size(); ++i) {
+    auto it = actions_.find(form_.PopupMenu2[i].name);
+    const QString text = WithAccessKey(form_.PopupMenu2[i].caption, popupKeys[i]);
+    if (it != actions_.end() && it->second->text() != text) it->second->setText(text);
+  }
   const QString title = ToQt(form_.caption);
   if (windowTitle() != title) setWindowTitle(title);
   // Window-position commands move the model's window.

@@ -1,6 +1,7 @@
 #include "platform/qt/picture_window.hpp"
 
 #include <QBuffer>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -236,6 +237,12 @@ PictureWindow::PictureWindow(PictureKind kind, TForm1& form, Platform platform, 
     bar->addWidget(cdf_);
     connect(cdf_, &QComboBox::activated, this, [this](int index) {
       tableChoice_.cdfAxis = index == 1 ? CdfAxis::Linear : CdfAxis::Decibel;
+      Rebuild();
+    });
+    leaveOut_ = new QCheckBox(QStringLiteral("Leave out rows with an impossible power budget"), this);
+    bar->addWidget(leaveOut_);
+    connect(leaveOut_, &QCheckBox::toggled, this, [this](bool on) {
+      tableChoice_.leaveOutImpossibleBudgets = on;
       Rebuild();
     });
   }

@@ -12,6 +12,7 @@
 #include "mainwindow/pictures.hpp"
 #include "platform/platform.hpp"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -77,6 +78,7 @@ class PictureWindow : public QWidget {
   QComboBox* ScaleBox() const { return scale_; }
   QComboBox* ViewBox() const { return viewList_; }
   QComboBox* CdfBox() const { return cdf_; }
+  QCheckBox* LeaveOutBox() const { return leaveOut_; }
   QPushButton* SaveButton() const { return save_; }
   QLineEdit* LowEdit() const { return low_; }
   QLineEdit* HighEdit() const { return high_; }
@@ -106,6 +108,7 @@ class PictureWindow : public QWidget {
   QComboBox* scale_ = nullptr;
   QComboBox* viewList_ = nullptr;
   QComboBox* cdf_ = nullptr;
+  QCheckBox* leaveOut_ = nullptr;
   QPushButton* save_ = nullptr;
   QLineEdit* low_ = nullptr;
   QLineEdit* high_ = nullptr;

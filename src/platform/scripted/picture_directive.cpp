@@ -4,6 +4,7 @@
 
 #include "mainwindow/VarnelU.hpp"
 #include "mainwindow/pictures.hpp"
+#include "picture/picture_file.hpp"
 #include "util/text.hpp"
 
 namespace varnel {
@@ -40,21 +41,34 @@ std::optional<std::string> RunPictureDirective(TForm1& form, System& system, con
   if (arguments.size() < 2) return "picture needs a kind (fieldmap, zline, table) and a file";
   const std::string& kind = arguments[0];
   const std::string& path = arguments[1];
+  // "size WxH" may end any picture's line.
+  std::vector<std::string> options(arguments.begin() + 2, arguments.end());
+  std::optional<PictureSize> size;
+  if (options.size() >= 2 && EqualNoCase(options[options.size() - 2], "size")) {
+    std::string refusal;
+    size = ParsePictureSize(options.back(), refusal);
+    if (!size) return refusal;
+    options.resize(options.size() - 2);
+  }
   Scene scene;
   if (kind == "table") {
     TablePlotChoice choice;
-    if (arguments.size() > 3) return "wrong number of arguments";
-    if (arguments.size() == 3) {
-      if (EqualNoCase(arguments[2], "linear"))
+    for (const std::string& option : options) {
+      if (EqualNoCase(option, "linear"))
         choice.cdfAxis = CdfAxis::Linear;
-      else if (!EqualNoCase(arguments[2], "db"))
-        return "not a scale of the distributions (db, linear): " + arguments[2];
+      else if (EqualNoCase(option, "db"))
+        choice.cdfAxis = CdfAxis::Decibel;
+      else if (EqualNoCase(option, "leave-out-impossible"))
+        choice.leaveOutImpossibleBudgets = true;
+      else
+        return "not a scale of the distributions (db, linear) or leave-out-impossible: " + option;
     }
+    if (options.size() > 2) return "wrong number of arguments";
     scene = TablePicture(form, choice);
   } else if (kind == "fieldmap" || kind == "zline") {
     FieldMapChoice choice;
-    for (std::size_t i = 2; i < arguments.size(); ++i) {
-      const std::string& option = arguments[i];
+    for (std::size_t i = 0; i < options.size(); ++i) {
+      const std::string& option = options[i];
       if (EqualNoCase(option, "xy"))
         choice.plane = MapPlane::XY;
       else if (EqualNoCase(option, "xz"))
@@ -68,9 +82,9 @@ std::optional<std::string> RunPictureDirective(TForm1& form, System& system, con
       else if (EqualNoCase(option, "dbuv"))
         choice.scale = MapScale::Absolute;
       else if (EqualNoCase(option, "limits")) {
-        if (i + 2 >= arguments.size()) return "limits needs a low and a high level";
+        if (i + 2 >= options.size()) return "limits needs a low and a high level";
         std::string refusal;
-        const auto limited = WithColourLimits(choice, arguments[i + 1], arguments[i + 2], refusal);
+        const auto limited = WithColourLimits(choice, options[i + 1], options[i + 2], refusal);
         if (!limited) return refusal;
         choice = *limited;
         i += 2;
@@ -84,6 +98,7 @@ std::optional<std::string> RunPictureDirective(TForm1& form, System& system, con
   } else {
     return "unknown picture " + kind;
   }
+  if (size) scene = SizedScene(scene, *size);
   const std::string failure = SavePicture(system, scene, PicturePath(path, startFolder));
   if (!failure.empty()) printed = "[Picture] " + path + ": " + failure;
   return std::nullopt;

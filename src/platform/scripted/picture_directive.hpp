@@ -7,8 +7,10 @@
 //       (dbuv: dBµV/m or dBµA/m), the colour limits in the scale's unit ("" for none)
 //   picture zline FILE [linear|db|dbuv]
 //       the field along the Z line through A (the working A, below maxHeight) in that scale
-//   picture table FILE [db|linear]
-//       the plots of the Data pane (for the EUT table its distributions, in dB by default)
+//   picture table FILE [db|linear] [leave-out-impossible]
+//       the plots of the Data pane (for the EUT table its distributions, in dB by default),
+//       with or without the rows of an impossible power budget
+// Any of them may end in "size WxH": the picture drawn at that many pixels (for print).
 // FILE ending in .png (any case) is a PNG where a rasterizer is linked, anything else SVG. FILE
 // may be a Windows path or a native one ("/tmp/map.svg"); a relative FILE is taken from the
 // folder the script started in (as screenshot's; commands

@@ -487,6 +487,19 @@ void Win32Window::SyncFromModel() {
       for (HMENU menu : {bar, popup1_, popup2_}) CheckMenuItem(menu, static_cast<UINT>(it->second), check);
     }
   }
+  // The Data pane's column entries are named after the table it holds.
+  std::vector<std::string> popupCaptions;
+  for (const MenuItem& item : form_.PopupMenu2) popupCaptions.push_back(item.separator ? "" : item.caption);
+  if (popup2_ && popupCaptions != popup2Captions_) {
+    const std::vector<std::string> shown = MarkedCaptions(popupCaptions);
+    for (std::size_t i = 0; i < form_.PopupMenu2.size(); ++i) {
+      const auto id = commandIds_.find(form_.PopupMenu2[i].name);
+      if (id != commandIds_.end())
+        ModifyMenuW(popup2_, static_cast<UINT>(id->second), MF_BYCOMMAND | MF_STRING,
+                    static_cast<UINT_PTR>(id->second), UiText(shown[i]).c_str());
+    }
+    popup2Captions_ = std::move(popupCaptions);
+  }
   if (ControlText(hwnd_) != form_.caption) SetWindowTextW(hwnd_, UiText(form_.caption).c_str());
   // Window-position commands move the model's window.
   RECT outer;

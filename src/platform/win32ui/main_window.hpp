@@ -117,6 +117,7 @@ class Win32Window {
   std::vector<HWND> gridHeadings_;
   std::vector<std::string> commands_;  // the control name of command id kFirstCommand + i
   std::map<std::string, int> commandIds_;
+  std::vector<std::string> popup2Captions_;  // the column entries' captions popup2_ was built with
   std::map<std::string, HWND> buttons_;
   std::map<std::string, RadioSlot> radios_;
   std::string hint_;                  // the hover hint of pane M

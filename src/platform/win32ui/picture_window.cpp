@@ -158,7 +158,7 @@ void PaintScene(HDC dc, const Scene& scene, const RECT& target) {
 // The bar of lists and the Save button above the picture (two rows for the field map), the value
 // under the cursor below it.
 constexpr int kBar = 34, kMapBar = 64, kProbeLine = 22;
-constexpr int kFirstList = 100, kSaveId = 110, kSetLimitsId = 111, kCdfListId = 120;
+constexpr int kFirstList = 100, kSaveId = 110, kSetLimitsId = 111, kCdfListId = 120, kLeaveOutId = 121;
 
 }  // namespace
 
@@ -296,6 +296,9 @@ void PictureWindows::AddControls(Slot& slot, bool map) {
     for (const wchar_t* text : {L"dB", L"Linear"})
       SendMessageW(slot.lists[0], CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     SendMessageW(slot.lists[0], CB_SETCURSEL, 0, 0);
+    slot.leaveOut = add(L"BUTTON", "Leave out rows with an impossible power budget",
+                        BS_AUTOCHECKBOX | WS_TABSTOP, kLeaveOutId);
+    MoveWindow(slot.leaveOut, 220, 8, 330, 20, FALSE);
   }
   slot.save = add(L"BUTTON", "Save...", BS_PUSHBUTTON | WS_TABSTOP, kSaveId);
   LayOut(slot);
@@ -336,6 +339,11 @@ void PictureWindows::Command(Slot& slot, int id, int code) {
   const PictureKind kind = &slot == &slots_[0] ? PictureKind::FieldMap : PictureKind::Table;
   if (id == kSaveId && code == BN_CLICKED) return Save(kind);
   if (id == kSetLimitsId && code == BN_CLICKED) return SetLimits(slot);
+  if (id == kLeaveOutId && code == BN_CLICKED) {
+    slot.tableChoice.leaveOutImpossibleBudgets =
+        SendMessageW(slot.leaveOut, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return Rebuild(kind);
+  }
   if (id == kCdfListId && code == CBN_SELCHANGE) {
     const LRESULT index = SendMessageW(slot.lists[0], CB_GETCURSEL, 0, 0);
     slot.tableChoice.cdfAxis = index == 1 ? CdfAxis::Linear : CdfAxis::Decibel;

@@ -50,6 +50,7 @@ class PictureWindows {
   HWND LimitEdit(int which) const { return slots_[0].limits[static_cast<std::size_t>(which)]; }
   HWND SetLimitsButton() const { return slots_[0].setLimits; }
   HWND CdfList() const { return slots_[1].lists[0]; }
+  HWND LeaveOutBox() const { return slots_[1].leaveOut; }
   HWND ProbeLabel() const { return slots_[0].probe; }
   HWND SaveButton(PictureKind kind) const { return slots_[static_cast<int>(kind)].save; }
   // Asks for a file (PNG or SVG) and writes the picture of that kind; a failure is shown in a
@@ -66,7 +67,7 @@ class PictureWindows {
     FieldMap map;
     std::array<HWND, 4> lists{};   // plane, level, scale, view (field map); the CDF scale (plots)
     std::array<HWND, 2> limits{};  // low, high (field map only)
-    HWND save = nullptr, probe = nullptr, setLimits = nullptr;
+    HWND save = nullptr, probe = nullptr, setLimits = nullptr, leaveOut = nullptr;
   };
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void Show(PictureKind kind);
