@@ -6,6 +6,7 @@
 #include "batch/table.hpp"
 #include "mainwindow/analysis_notes.hpp"
 #include "picture/field_map.hpp"
+#include "util/errors.hpp"
 #include "util/files.hpp"
 #include "util/format.hpp"
 #include "util/messages.hpp"
@@ -51,8 +52,10 @@ struct FiveGeometries {
   }
 };
 
-// A budget that is not physical gives no power to restate the fields for.
+// A budget that is not physical gives no power to restate the fields for; an input power of 0
+// ends the command as the run-time's division would.
 FiveGeometries Normalized(const FiveGeometries& v, double normalizePower, const PowerBudget& budget) {
+  if (budget.input == 0) throw ZeroDivideError();
   if (budget.Impossible()) {
     const double none = std::nan("");
     return {none, none, none, none, none};

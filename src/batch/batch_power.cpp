@@ -5,6 +5,7 @@
 #include "batch/batch_run.hpp"
 #include "batch/table.hpp"
 #include "mainwindow/analysis_notes.hpp"
+#include "util/errors.hpp"
 #include "util/messages.hpp"
 #include "util/numbers.hpp"
 
@@ -18,9 +19,10 @@ struct PowerFigures {
 };
 
 // P = (I / sqrt 2)^2 * R; Gain_dB = 10 log10(sqrt(P / Pin)) with log10 giving 0 for an argument
-// of 0 or below. A power budget that is not physical (an input power of 0 among them) has no
-// power to take the gain against: the gain is undefined (NaN).
+// of 0 or below. A power budget that is not physical has no power to take the gain against: the
+// gain is undefined (NaN). An input power of 0 ends the command as the run-time's division would.
 PowerFigures ReceivedPower(double segmentCurrent, double resistance, const PowerBudget& budget) {
+  if (budget.input == 0.0) throw ZeroDivideError();
   const double rms = segmentCurrent / std::sqrt(2.0);
   const double watts = rms * rms * resistance;
   const double ratio = budget.Impossible() ? std::nan("") : watts / budget.input;
@@ -51,8 +53,8 @@ void TForm1::MIBatchAnalysePowerClick() {
       params.inputPower = budget.input;
       const double current = ReadSegmentCurrent(print, params.AnalyseSegment);
       NoteReadingLines(*this, RunReadLine(print));
-      if (budget.Impossible()) AddLine(Mout, ImpossibleBudgetLine(name, budget));
       const PowerFigures figures = ReceivedPower(current, params.AnalysingResistance, budget);
+      if (budget.Impossible()) AddLine(Mout, ImpossibleBudgetLine(name, budget));
 
       TableDataLine row;
       row.General3(frequency)

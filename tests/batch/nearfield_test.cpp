@@ -171,29 +171,37 @@ TEST_F(BatchNearField, MissingFileIsSkippedWithItsWarningAndNoRow) {
   EXPECT_EQ("Showing: a.out", form->M.hint);
 }
 
-// A budget no structure can have leaves E_Hcorr undefined (a zero input power among them, which
-// ends nothing); E_H and Pwr stay the file's own. With the grid at 1,3 m and P at 4 m, the field
-// "at P" is that of a grid point 2,70 m away, which is said once.
+// A budget no structure can have leaves E_Hcorr undefined; E_H and Pwr stay the file's own. With the grid at
+// 1,3 m and P at 4 m, the field "at P" is that of a grid point 2,70 m away, which is said once.
 TEST_F(BatchNearField, AnImpossibleBudgetLeavesTheCorrectedFieldUndefined) {
-  for (const auto& [name, power] : {std::pair{"a.out", 1.0}, {"neg.out", -0.069}, {"zero.out", 0.0}}) {
+  for (const auto& [name, power] : {std::pair{"a.out", 1.0}, {"neg.out", -0.069}}) {
     ClassicOutput o = OutputRun(14.2, power);
     o.nearField = {FieldRow(10, 0, 1.3, 1), FieldRow(0, 10, 1.3, 2)};
     WriteRun(name, o);
   }
-  UseFiles({"a.out", "neg.out", "zero.out"});
+  UseFiles({"a.out", "neg.out"});
   form->MIBatchLoadClick();
-  ASSERT_EQ(7u, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
+  ASSERT_EQ(6u, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
   EXPECT_EQ("   14,200;    1,000;    1,000;    1,000;", form->Mdata.lines[4].substr(0, 40));
   EXPECT_EQ("   14,200;   -0,069;    1,000;      NAN;", form->Mdata.lines[5].substr(0, 40));
-  EXPECT_EQ("   14,200;    0,000;    1,000;      NAN;", form->Mdata.lines[6].substr(0, 40));
   const auto& info = form->Mout.lines;
-  for (const char* line :
-       {"neg.out: the engine's power budget is negative (-0,069 W): not physical; values "
-        "normalised by it are left undefined",
-        "Undefined value in zero.out: written as NAN", "--------- Batch Job Done ---------",
-        "P (10|0|4) is 2,70 m from the nearest grid point (10|0|1,3)"})
+  for (const char* line : {"neg.out: the engine's power budget is negative (-0,069 W): not physical; values "
+                           "normalised by it are left undefined",
+                           "Undefined value in neg.out: written as NAN", "--------- Batch Job Done ---------",
+                           "P (10|0|4) is 2,70 m from the nearest grid point (10|0|1,3)"})
     EXPECT_EQ(1, std::count(info.begin(), info.end(), line)) << line << "\n" << Joined(info);
-  EXPECT_EQ(std::vector<bool>({false, true, true}), form->MdataValues.impossibleBudget);
+  EXPECT_EQ(std::vector<bool>({false, true}), form->MdataValues.impossibleBudget);
+}
+
+TEST_F(BatchNearField, ZeroInputPowerEndsTheRunAtThatFileKeepingEarlierRows) {
+  WriteRun("a.out", OutputRun(14.2, 1.0));
+  WriteRun("zero.out", OutputRun(14.2, 0.0));
+  WriteRun("c.out", OutputRun(14.2, 1.0));
+  UseFiles({"a.out", "zero.out", "c.out"});
+  EXPECT_THROW(form->MIBatchLoadClick(), ZeroDivideError);
+  EXPECT_EQ(5u, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
+  EXPECT_NE("--------- Batch Job Done ---------", form->Mout.lines.back());
+  EXPECT_EQ("Showing: zero.out", form->M.hint);
 }
 
 TEST_F(BatchNearField, GeometryWithoutGridPointWritesNanAndSaysSo) {

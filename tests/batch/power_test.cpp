@@ -2,6 +2,8 @@
 #include "batch_fixture.hpp"
 #include <algorithm>
 
+#include "util/errors.hpp"
+
 namespace varnel {
 
 namespace {
@@ -48,28 +50,29 @@ TEST_F(BatchPower, SegmentBeyondTheTableGivesUndefinedCellsAndANote) {
   EXPECT_EQ("Undefined value in a.out: written as NAN", form->Mout.lines.at(2));
 }
 
-// A budget no structure can have (a negative or zero input power, a negative radiated power)
-// gives no gain, whatever the current; the row keeps the file's own numbers and the Info pane
-// names the file. No division by zero ends the run.
+// A budget no structure can have (a negative input or radiated power) gives no gain, whatever
+// the current; the row keeps the file's own numbers and the Info pane names the file. An input
+// power of 0 ends the run at its file, as the division would.
 TEST_F(BatchPower, AnImpossibleBudgetGivesAnUndefinedGainAndIsNamed) {
   ClassicOutput radiated = OutputRun(14.2, 1.0, {0.0});
   radiated.radiatedPower = -0.5;
   WriteRun("neg.out", OutputRun(14.2, -2.25e-3, {1.0}));
-  WriteRun("zero.out", OutputRun(14.2, 0.0, {0.0}));
   WriteRun("rad.out", radiated);
-  UseFiles({"neg.out", "zero.out", "rad.out"});
+  UseFiles({"neg.out", "rad.out"});
   form->MIBatchAnalysePowerClick();
   EXPECT_EQ((std::vector<std::string>{kHeadings, kUnits, "     14,2; -0,00225;  2,5E004;      NAN;        1;",
-                                      "     14,2;        0;        0;      NAN;        0;",
                                       "     14,2;        1;        0;      NAN;        0;"}),
             form->Mdata.lines);
   const std::string tail = ": not physical; values normalised by it are left undefined";
   for (const std::string& line : {"neg.out: the engine's power budget is negative (-0,0022 W)" + tail,
-                                  "zero.out: the engine's power budget is 0 W" + tail,
                                   "rad.out: the engine's power budget is negative (-0,5 W)" + tail})
     EXPECT_EQ(1, std::count(form->Mout.lines.begin(), form->Mout.lines.end(), line))
         << Joined(form->Mout.lines);
   EXPECT_EQ("--------- Batch Job Done ---------", form->Mout.lines.back());
+  WriteRun("zero.out", OutputRun(14.2, 0.0, {0.0}));
+  UseFiles({"neg.out", "zero.out", "rad.out"});
+  EXPECT_THROW(form->MIBatchAnalysePowerClick(), ZeroDivideError);
+  EXPECT_EQ(3u, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
 }
 
 TEST_F(BatchPower, KeepsTheDisplayFieldsAndShowsTheLastFileInM) {

@@ -109,6 +109,16 @@ TEST_F(BatchScripts, PowerTableAndInfoLines) {
             Between(lines, "==data", ""));
 }
 
+TEST_F(BatchScripts, ZeroInputPowerShowsTheDivisionErrorBox) {
+  WriteRun("zero.out", OutputRun(14.2, 0.0));
+  const auto lines = RunScriptText(std::string("decimal ,\n") + kAddRunFolder +
+                                   "run MIBatchAnalysePowerClick\necho ==data\nprint Mdata\n");
+  EXPECT_EQ(0, status);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "[Error] Gleitkommadivision durch Null."), lines.end())
+      << output;
+  EXPECT_EQ(2u, Between(lines, "==data", "").size()) << "the headings stay, no row";
+}
+
 // A 30 MHz set with some budgets negative, its grid at 1,3 m and P at 4 m: each such output is
 // named, the summary counts them, the grid point used is said once, the rows keep the numbers.
 TEST_F(BatchScripts, AnalyseEutsNamesImpossibleBudgetsAndTheGridPointUsed) {
