@@ -39,7 +39,7 @@ int NotBelowZero(int value) { return std::max(0, value); }
 constexpr int kLeastDataPaneWidth = 120;
 constexpr int kLeastInfoPaneHeight = 80;
 constexpr int kLeastEditHeight = 60;
-constexpr int kLeastInfoWidth = 240;
+constexpr int kLeastInfoWidth = 200;
 constexpr int kSplitterGap = 7;  // between Info and Data; the strip of each splitter
 
 Rect PaneInside(const Rect& region) {
@@ -202,7 +202,8 @@ int TForm1::EditRegionHeight() const {
 // keeps kLeastInfoWidth), or where the splitter was dragged to.
 int TForm1::InfoRegionWidth() const {
   const int leftWidth = window.width - RightColumnWidth() - 46;
-  if (infoWidth) return std::max(kLeastInfoWidth, std::min(*infoWidth, leftWidth - kSplitterGap - kLeastDataPaneWidth));
+  if (infoWidth)
+    return std::max(kLeastInfoWidth, std::min(*infoWidth, leftWidth - kSplitterGap - kLeastDataPaneWidth));
   const int rule = 477;
   if (layoutNeeds.tableRow > 0 && leftWidth - rule - kSplitterGap < layoutNeeds.tableRow)
     return std::max(kLeastInfoWidth, leftWidth - kSplitterGap - layoutNeeds.tableRow);
@@ -211,8 +212,10 @@ int TForm1::InfoRegionWidth() const {
 
 Rect TForm1::SplitterBounds(Splitter splitter) const {
   if (splitter == Splitter::Rows)
-    return Rect{GBEdit.bounds.left, GBEdit.bounds.height - kSplitterGap / 2, GBEdit.bounds.width, kSplitterGap};
-  return Rect{GBInfo.bounds.left + GBInfo.bounds.width, GBInfo.bounds.top, kSplitterGap, GBInfo.bounds.height};
+    return Rect{GBEdit.bounds.left, GBEdit.bounds.height - kSplitterGap / 2, GBEdit.bounds.width,
+                kSplitterGap};
+  return Rect{GBInfo.bounds.left + GBInfo.bounds.width, GBInfo.bounds.top, kSplitterGap,
+              GBInfo.bounds.height};
 }
 
 void TForm1::DragSplitter(Splitter splitter, int position) {

@@ -397,7 +397,8 @@ bool TForm1::AskToQuit(bool commandRuns) {
 void TForm1::KeepUnsavedTable() {
   if (!tableUnsaved || Mdata.lines.empty()) return;
   const std::string command = running_ && !progress.command.empty() ? progress.command : "Reset";
-  const std::string question = "The table in the Data pane is not saved. " + command + " clears it: save it first?";
+  const std::string question =
+      "The table in the Data pane is not saved. " + command + " clears it: save it first?";
   switch (platform.ui.AskToSave(title, question, SaveAnswer::Discard)) {
     case SaveAnswer::Save:
       MISaveasTxtClick();

@@ -359,7 +359,8 @@ void TForm1::MICopyColomn1Click(int columnIndex) {
     ++rows;
   }
   CopyTextToClipboard(platform.ui, column);
-  progress.outcome = "Copied column " + std::to_string(columnIndex + 1) + " to the clipboard (" + LinesText(rows) + ")";
+  progress.outcome =
+      "Copied column " + std::to_string(columnIndex + 1) + " to the clipboard (" + LinesText(rows) + ")";
 }
 
 }  // namespace varnel

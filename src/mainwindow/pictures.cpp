@@ -165,7 +165,10 @@ void AskAndSavePicture(Platform platform, const std::string& title, const Scene&
   const std::optional<std::string> path = platform.ui.SaveFileDialog(spec);
   if (!path) return;
   const std::string failure = SavePicture(platform.system, scene, *path);
-  if (!failure.empty()) platform.ui.ShowMessage(MessageKind::Warning, title, failure);
+  if (!failure.empty())
+    platform.ui.ShowMessage(MessageKind::Warning, title, failure);
+  else
+    platform.ui.StatusNotice(title, "Saved " + *path);
 }
 
 // Headless there is no window to open: nothing happens.

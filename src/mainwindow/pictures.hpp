@@ -75,7 +75,8 @@ std::string SavePicture(System& system, const Scene& scene, const std::string& p
 
 // What the picture windows' Save button does: asks for a file through the platform's save
 // dialog (PNG or SVG, "field map.png" or "table.png" in the current folder) and writes the
-// scene there; a failure is shown in a warning box with that title.
+// scene there; a failure is shown in a warning box with that title, a success as a status
+// notice ("Saved c:\4nec2\field map.png").
 void AskAndSavePicture(Platform platform, const std::string& title, const Scene& scene, PictureKind kind);
 
 }  // namespace varnel

@@ -61,7 +61,8 @@ std::vector<std::string> NativePathsIn(System& system, const std::string& messag
     }
     i += path.size();
     const std::string native = system.ToNativePath(path);
-    if (!native.empty() && native != path && std::find(natives.begin(), natives.end(), native) == natives.end())
+    if (!native.empty() && native != path &&
+        std::find(natives.begin(), natives.end(), native) == natives.end())
       natives.push_back(native);
   }
   return natives;

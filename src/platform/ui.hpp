@@ -64,7 +64,8 @@ class UserInterface {
   virtual bool Confirm(const std::string& title, const std::string& question, bool unattended) = 0;
   // A question about work not yet saved, with the answers Save, Discard and Cancel (the
   // default). unattended as for Confirm.
-  virtual SaveAnswer AskToSave(const std::string& title, const std::string& question, SaveAnswer unattended) = 0;
+  virtual SaveAnswer AskToSave(const std::string& title, const std::string& question,
+                               SaveAnswer unattended) = 0;
   // Shows the dialog modally; returns when it has closed (whichever way).
   virtual void ShowModal(ModalDialog& dialog) = 0;
   // A short notice that needs no answer ("A command is still running ..."): a window shows it

@@ -263,7 +263,8 @@ TEST(RunnerBinary, RunsTheBundledDemoInAFreshDrivePictureAndLeavesTheUsersAlone)
   // left unanswered.
   for (const char* expected :
        {"--------- Batch Creation Job Done ---------", "--------- Batch Conversion Job Done ---------",
-        "//  Numb ;   Cyl.  ;    Cir  ;   Point ;    Freq ;    Pwr  ;", "Saved."})
+        "//  Numb ;   Cyl.  ;    Cir  ;   Point ;    Freq ;    Pwr  ;", "Saved c:\\4nec2\\EUT table.txt (",
+        "The demo ran to its end", "ssh -X", "bash dev test"})
     EXPECT_NE(std::string::npos, output.find(expected)) << expected << "\n" << output;
   // P lies in the plane of the decks' near-field grid, so every cell has a value.
   EXPECT_EQ(std::string::npos, output.find("NAN")) << output;
@@ -277,6 +278,7 @@ TEST(RunnerBinary, RunsTheBundledDemoInAFreshDrivePictureAndLeavesTheUsersAlone)
   ASSERT_NE(std::string::npos, at) << output;
   const fs::path demoC = output.substr(at, output.find('\n', at) - at);
   EXPECT_TRUE(fs::exists(demoC / "4nec2" / "EUT table.txt")) << output;
+  EXPECT_NE(std::string::npos, output.find((demoC / "4nec2" / "EUT table.txt").string())) << output;
   // It ends with the field map of the last test object and the distributions of the set, and
   // both render.
   const std::pair<const char*, const char*> pictures[] = {
@@ -292,6 +294,28 @@ TEST(RunnerBinary, RunsTheBundledDemoInAFreshDrivePictureAndLeavesTheUsersAlone)
           << name;
     }
   }
+}
+
+// An engine that fails stops the demo at that step, with a failing exit status.
+TEST(RunnerBinary, TheDemoStopsAtAFailedStepAndSaysWhich) {
+  TestRoot root;
+  root.Write("bin/nec2c", "#!/bin/sh\nexit 1\n");
+  std::filesystem::permissions(root.dir / "bin" / "nec2c", std::filesystem::perms::owner_all);
+  const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY PATH='" + (root.dir / "bin").string() +
+                              ":/usr/bin:/bin' HOME='" + root.home.string() + "' TMPDIR='" +
+                              root.dir.string() + "' bash '" + VARNEL_SOURCE_DIR +
+                              "/tools/headless_demo.sh' '" + VARNEL_BINARY + "' 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_TRUE(pipe);
+  std::string output;
+  char buffer[4096];
+  for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+  const int status = pclose(pipe);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << output;
+  EXPECT_NE(std::string::npos, output.find("The demo stopped at the step \"Convert To Output Files > Batch "
+                                           "Conversion of c:\\4nec2\\b_in\\E_\":"))
+      << output;
+  EXPECT_EQ(std::string::npos, output.find("Analyse EUTs")) << output;
 }
 
 // A runner waiting for an engine that never ends is ended by a signal: what it printed before

@@ -202,8 +202,7 @@ void QtUi::ShowMessage(MessageKind kind, const std::string& title, const std::st
 
 bool QtUi::Confirm(const std::string& title, const std::string& question, bool) {
   QMessageBox box(QMessageBox::Question, ToQt(title), ToQt(WithNativePaths(system_, question)),
-                  QMessageBox::Yes | QMessageBox::No,
-                  Parent());
+                  QMessageBox::Yes | QMessageBox::No, Parent());
   box.setDefaultButton(QMessageBox::No);
   return box.exec() == QMessageBox::Yes;
 }
@@ -316,7 +315,8 @@ ScreenArea QtUi::AvailableArea() {
 
 void QtUi::StatusNotice(const std::string& title, const std::string& text) {
   if (!window_) return UserInterface::StatusNotice(title, text);
-  window_->ShowNotice(text);
+  QString shown = ToQt(WithNativePaths(system_, text));
+  window_->ShowNotice(FromQt(shown.replace(QLatin1Char('\n'), QLatin1Char(' '))));
 }
 
 void QtUi::ProcessEvents() {

@@ -32,7 +32,8 @@ class AnsweredUi : public UserInterface {
   bool Confirm(const std::string& title, const std::string& question, bool unattended) override {
     return answers_.Confirm(title, question, unattended);
   }
-  SaveAnswer AskToSave(const std::string& title, const std::string& question, SaveAnswer unattended) override {
+  SaveAnswer AskToSave(const std::string& title, const std::string& question,
+                       SaveAnswer unattended) override {
     return answers_.AskToSave(title, question, unattended);
   }
   void ShowModal(ModalDialog& dialog) override { answers_.ShowModal(dialog); }

@@ -74,9 +74,10 @@ bool ScriptedUi::Confirm(const std::string&, const std::string& question, bool u
 
 SaveAnswer ScriptedUi::AskToSave(const std::string&, const std::string& question, SaveAnswer unattended) {
   const SaveAnswer answer = Take(confirm_).value_or(unattended);
-  Print("[Question] " + question + (answer == SaveAnswer::Save      ? " Save"
-                                    : answer == SaveAnswer::Discard ? " Discard"
-                                                                    : " Cancel"));
+  Print("[Question] " + question +
+        (answer == SaveAnswer::Save      ? " Save"
+         : answer == SaveAnswer::Discard ? " Discard"
+                                         : " Cancel"));
   return answer;
 }
 
