@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
@@ -19,6 +21,7 @@
 #include "mainwindow/pictures.hpp"
 #include "platform/posix/posix_sample_tree.hpp"
 #include "platform/qt/main_window.hpp"
+#include "platform/qt/pane_view.hpp"
 #include "platform/qt/picture_window.hpp"
 #include "platform/qt/qt_ui.hpp"
 #include "qt/qt_window_parts.hpp"
@@ -71,6 +74,49 @@ class DeskTest : public QObject, public QtWindowParts<QtUi> {
                                                   .arg(area.width())
                                                   .arg(area.height())));
     QCOMPARE(outer.width(), std::min(1121, area.width()));
+  }
+
+  // The Data pane shows a test-object table row whole; dragging a splitter's handle moves the
+  // border between the panes, and the window keeps it when resized.
+  void splittersMoveThePanesAndTheDataPaneHoldsARow() {
+    const QWidget* data = window->PaneWidget("Mdata")->View()->viewport();
+    QVERIFY(data->width() >= data->fontMetrics().horizontalAdvance(QString(TForm1::kTableRowChars - 2, '0')));
+    const std::pair<int, QPoint> drags[] = {{0, QPoint(0, 60)}, {1, QPoint(40, 0)}};
+    for (const auto& [splitter, by] : drags) {
+      QWidget* handle = window->SplitterWidget(splitter);
+      QVERIFY(handle && handle->isVisible());
+      const QRect info = window->RegionWidget("GBInfo")->geometry();
+      const QPoint middle = handle->rect().center();
+      QTest::mousePress(handle, Qt::LeftButton, {}, middle);
+      QMouseEvent move(QEvent::MouseMove, middle + by, handle->mapToGlobal(middle + by), Qt::NoButton,
+                       Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(handle, &move);
+      QTest::mouseRelease(handle, Qt::LeftButton, {}, middle + by);
+      const QRect moved = window->RegionWidget("GBInfo")->geometry();
+      QCOMPARE(moved.top() - info.top(), by.y());
+      QCOMPARE(moved.width() - info.width(), by.x());
+    }
+    const QRect before = window->RegionWidget("GBInfo")->geometry();
+    window->resize(window->width() - 20, window->height() - 20);
+    QTRY_COMPARE(window->RegionWidget("GBInfo")->geometry().top(), before.top());
+    QCOMPARE(window->RegionWidget("GBInfo")->width(), before.width());
+  }
+
+  // Enter, F2 and Space on P, A and Normalize Power open their editor, as a double-click does.
+  void fieldsOpenTheirEditorFromTheKeyboard() {
+    for (const char* field : {"EditPoint", "EditPointA", "EditNormalizePower"}) {
+      for (Qt::Key key : {Qt::Key_Return, Qt::Key_F2, Qt::Key_Space}) {
+        QString shown;
+        QTimer::singleShot(100, [&shown] {
+          if (QWidget* dialog = QApplication::activeModalWidget()) {
+            shown = dialog->windowTitle();
+            dialog->close();
+          }
+        });
+        QTest::keyClick(window->FieldWidget(field), key);
+        QVERIFY2(!shown.isEmpty(), field);
+      }
+    }
   }
 
   // Beside the main window where the screen leaves the room a picture window needs, otherwise
