@@ -192,10 +192,11 @@ TEST_F(RunnerTest, AFilterStartsOnlyTheCommandsItLets) {
 
 // ---- The real program --------------------------------------------------------------------
 
-Result RunBinary(const TestRoot& root, const std::string& arguments) {
-  const std::string command = "env -u LC_ALL -u LC_NUMERIC LANG=C WINEPREFIX='" + root.dir.string() +
-                              "' HOME='" + root.home.string() + "' '" + VARNEL_BINARY + "' " + arguments +
-                              " 2>&1";
+// environment: further NAME=value settings ("LC_ALL=en_US.UTF-8").
+Result RunBinary(const TestRoot& root, const std::string& arguments, const std::string& environment = "") {
+  const std::string command = "env -u LC_ALL -u LC_NUMERIC LANG=C " + environment + " WINEPREFIX='" +
+                              root.dir.string() + "' HOME='" + root.home.string() + "' '" + VARNEL_BINARY +
+                              "' " + arguments + " 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return {-1, "popen failed"};
   std::string output;
@@ -214,6 +215,29 @@ TEST(RunnerBinary, RunsAScriptFile) {
   EXPECT_EQ(std::string("fields:\n") + kFieldsAfterStart, r.output);
   EXPECT_TRUE(std::filesystem::exists(root.driveC / "4nec2" / "out" / "dipol.out"))
       << "drive c: is the one of WINEPREFIX";
+}
+
+// Under the C locale (decimal comma) and an English one (decimal point) the sample range file
+// and the offered answers are read as written: the road writes its decks without a warning.
+TEST(RunnerBinary, TheSamplesAndOfferedAnswersWorkInEveryLocale) {
+  const bool english = std::system("locale -a 2>/dev/null | grep -qi '^en_US\\.utf-\\?8$'") == 0;
+  for (const std::string& locale : {std::string("C"), std::string("en_US.UTF-8")}) {
+    if (locale != "C" && !english) continue;  // bash dev test makes the English locale
+    TestRoot root;
+    std::string script = "answer open \"c:\\4nec2\\b_in\\Ranges\\Range01 Test.txt\"\nanswer ask 2\n";
+    for (int k = 0; k < 5; ++k) script += "answer ask default\n";
+    const auto file = root.Write("road.vsc", script + "run MIGenerateEUTsClick\nprint Mout\n");
+    const Result r = RunBinary(root, "--script '" + file.string() + "'", "LC_ALL=" + locale);
+    EXPECT_EQ(0, r.status) << r.output;
+    EXPECT_EQ(std::string::npos, r.output.find("[Warning]")) << locale << "\n" << r.output;
+    const char point = locale == "C" ? ',' : '.';
+    const std::string summary = TestRoot::Read(root.driveC / "4nec2" / "b_in" / "E_" / "E_.txt");
+    EXPECT_NE(std::string::npos,
+              summary.find(std::string("Height of EUT volume........:  1") + point + "5 m"))
+        << locale << "\n"
+        << summary;
+    EXPECT_TRUE(std::filesystem::exists(root.driveC / "4nec2" / "b_in" / "E_" / "E_002_001.nec")) << r.output;
+  }
 }
 
 TEST(RunnerBinary, ReportsAnUnknownDirectiveWithStatusTwo) {

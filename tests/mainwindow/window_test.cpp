@@ -611,6 +611,9 @@ TEST_F(WindowTest, ColumnEntriesCopyTheirOwnColumn) {
   }
   ASSERT_TRUE(form.Run("MICopyColomn1Click"));
   EXPECT_EQ("c0\r\n", ui.ClipboardText());
+  EXPECT_EQ("Copied column 1 to the clipboard (1 line)", ProgressText(form.progress, 0));
+  ASSERT_TRUE(form.Run("MICopytoClipboard"));
+  EXPECT_EQ("Copied the Data pane to the clipboard (5 lines)", ProgressText(form.progress, 0));
 }
 
 struct ErrorCase {

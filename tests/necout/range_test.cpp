@@ -5,6 +5,7 @@
 
 #include "necout/necout_support.hpp"
 #include "necout/range.hpp"
+#include "sample/sample_files.hpp"
 #include "support/fuzz_seed.hpp"
 #include "support/test_root.hpp"
 #include "util/errors.hpp"
@@ -69,6 +70,14 @@ TEST(NecOutRange, ReadsOneNumberPerLine) {
       for (const std::string& line : c.refused) expected.push_back(Warning(line));
       EXPECT_EQ(expected, r.messages) << c.what << " under " << separator;
     }
+  }
+}
+
+// The sample range file is written with the separator in force, as a user of that locale reads it.
+TEST(NecOutRange, TheSampleFollowsTheDecimalSeparator) {
+  for (char separator : {',', '.'}) {
+    SeparatorScope scope(separator);
+    EXPECT_EQ(std::string("7") + separator + "01\r\n14" + separator + "2\r\n21\r\n", SampleRangeText());
   }
 }
 

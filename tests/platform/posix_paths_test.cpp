@@ -8,6 +8,7 @@
 #include <locale>
 #include <optional>
 
+#include "platform/platform.hpp"
 #include "support/scoped_settings.hpp"
 #include "platform/posix/posix_system.hpp"
 #include "support/test_root.hpp"
@@ -67,6 +68,30 @@ TEST(NativePath, MapsDrivesAndSeparators) {
       {"", ""},
   };
   for (const Case& k : cases) EXPECT_EQ(k.native, NativePath(roots, k.windows)) << k.windows;
+}
+
+// A message names its files with their Linux paths too: a name with blanks is taken as far as it
+// exists; one that does not exist ends at its first blank or a mark that ends a sentence.
+TEST(NativePath, MessagesNameTheirFilesNativePaths) {
+  TestRoot root;
+  PosixSystem system(root.Roots());
+  root.Write("drive_c/4nec2/b_in/Ranges/Range01 Test.txt", "7\r\n");
+  const std::string c = root.driveC.string();
+  struct Case {
+    std::string message;
+    std::vector<std::string> natives;
+  } cases[] = {
+      {"Problem in c:\\4nec2\\b_in\\Ranges\\Range01 Test.txt, line 3: 'x'.",
+       {c + "/4nec2/b_in/Ranges/Range01 Test.txt"}},
+      {"Die Datei c:\\4nec2\\gone.pdf konnte nicht gefunden werden!", {c + "/4nec2/gone.pdf"}},
+      {"Saved z:\\tmp\\a.txt (3 lines); c:\\4nec2\\b_in and again c:\\4nec2\\b_in.",
+       {"/tmp/a.txt", c + "/4nec2/b_in"}},
+      {"no path: 1:\\x, ab:\\y", {}},
+  };
+  for (const Case& k : cases) EXPECT_EQ(k.natives, NativePathsIn(system, k.message)) << k.message;
+  EXPECT_EQ("Gone: z:\\tmp\\a.txt\n(on this machine: /tmp/a.txt)",
+            WithNativePaths(system, "Gone: z:\\tmp\\a.txt"));
+  EXPECT_EQ("nothing named", WithNativePaths(system, "nothing named"));
 }
 
 TEST(NativePath, MatchesComponentsWithoutCaseWhenNoExactMatchExists) {
