@@ -39,8 +39,8 @@ constexpr double kHeadingSize = 14;
 constexpr double kTitleSize = 20;
 constexpr double kIndent = 14;  // of a list item's text
 
-// Helvetica's advance widths (1/1000 of the size) of the characters 32 to 126; every other
-// character is taken as 556.
+// Helvetica's advance widths (1/1000 of the size) of the characters 32 to 126, as its metrics
+// give them; every other character is taken as 556.
 constexpr int kHelvetica[95] = {
     278, 278, 355, 556, 556, 889, 667, 191, 333, 333, 389, 584, 278, 333,  278, 278, 556, 556, 556,
     556, 556, 556, 556, 556, 556, 556, 278, 278, 584, 584, 584, 556, 1015, 667, 667, 722, 722, 667,
@@ -48,11 +48,19 @@ constexpr int kHelvetica[95] = {
     667, 611, 278, 278, 278, 469, 556, 333, 556, 556, 500, 556, 556, 278,  556, 556, 222, 222, 500,
     222, 833, 556, 556, 556, 556, 333, 500, 278, 556, 500, 722, 500, 500,  500, 334, 260, 334, 584};
 
+// The same of Helvetica-Bold.
+constexpr int kHelveticaBold[95] = {
+    278, 333, 474, 556, 556, 889, 722, 238, 333, 333, 389, 584, 278, 333, 278, 278, 556, 556, 556,
+    556, 556, 556, 556, 556, 556, 556, 333, 333, 584, 584, 584, 611, 975, 722, 722, 722, 722, 667,
+    611, 778, 722, 278, 556, 722, 611, 833, 722, 778, 667, 778, 722, 667, 611, 722, 667, 944, 667,
+    667, 611, 333, 278, 333, 584, 556, 333, 556, 611, 556, 611, 556, 333, 611, 611, 278, 278, 556,
+    278, 889, 611, 611, 611, 611, 389, 556, 333, 611, 556, 778, 556, 556, 500, 389, 280, 389, 584};
+
 double TextWidth(const std::string& text, double size, bool bold = false) {
   double width = 0;
-  for (unsigned char c : text) width += c >= 32 && c <= 126 ? kHelvetica[c - 32] : 556;
-  // Helvetica-Bold is about 5 % wider.
-  return width * size / 1000 * (bold ? 1.06 : 1.0);
+  const int* widths = bold ? kHelveticaBold : kHelvetica;
+  for (unsigned char c : text) width += c >= 32 && c <= 126 ? widths[c - 32] : 556;
+  return width * size / 1000;
 }
 
 // UTF-8 to 8-bit Latin-1 / WinAnsi; unknown characters become '?'.
@@ -206,7 +214,7 @@ class Layout {
   void Item(const std::string& text) {
     // "Term: text" with the term in bold.
     const std::size_t colon = text.find(": ");
-    const bool term = colon != std::string::npos && colon < 40;
+    const bool term = colon != std::string::npos && colon < 60;
     const std::string bold = term ? text.substr(0, colon + 1) : "";
     const double boldWidth = term ? TextWidth(bold + " ", kBodySize, true) : 0;
     const std::vector<std::string> lines = Wrap(term ? text.substr(colon + 2) : text, kTextWidth - kIndent,
