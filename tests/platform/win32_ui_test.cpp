@@ -481,6 +481,7 @@ TEST_F(Win32DeskTest, StopButtonAndEscEndABatchAtTheNextFile) {
   ListThreeOutputs();
   for (const bool escape : {false, true}) {
     SCOPED_TRACE(escape ? "Esc" : "Stop");
+    form.tableUnsaved = false;  // the last round's table: not asked about again
     EXPECT_FALSE(IsWindowEnabled(window->StopButton()));
     bool enabledInside = false;
     ui.duringEvents = [&] {
@@ -511,6 +512,7 @@ TEST_F(Win32DeskTest, QuitAndCloseDuringABatchAsk) {
   for (const Case c : {Case{false, false}, Case{true, false}, Case{false, true}, Case{true, true}}) {
     SCOPED_TRACE(std::string(c.quit ? "Quit " : "close ") + (c.yes ? "Yes" : "No"));
     if (!window->Open()) window.emplace(form, ui), form.closing = false;
+    form.tableUnsaved = false;  // the last round's table: not asked about again
     window->RunCommand("MIShowFieldMap");
     window->RunCommand("MIPlotTable");
     const HWND map = window->Pictures()->Window(PictureKind::FieldMap),
