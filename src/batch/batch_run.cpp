@@ -91,6 +91,7 @@ std::optional<TextList> BeginBatch(TForm1& form, const std::string& title, const
                                       " on the output folder first. Abort command!");
     return std::nullopt;
   }
+  form.KeepUnsavedTable();
   ClearPane(form.Mout);
   ClearPane(form.Mdata);
   form.MdataValues = TableValues{};

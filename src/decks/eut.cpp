@@ -117,7 +117,7 @@ void TForm1::MIGenerateEUTsClick() {
   const auto diameterAnswer = AskReal(platform.ui, {.prompt = "Diameter of the test volume", .prefill = "3"});
   if (!diameterAnswer) return;
   const auto heightAnswer =
-      AskReal(platform.ui, {.prompt = "Get height of the test volume", .prefill = "1,5"});
+      AskReal(platform.ui, {.prompt = "Get height of the test volume", .prefill = FormatReal("%g", 1.5)});
   if (!heightAnswer) return;
   const auto lowerAnswer = AskReal(platform.ui, {.prompt = "Get low end of the test volume", .prefill = "1"});
   if (!lowerAnswer) return;

@@ -52,7 +52,7 @@ void TForm1::MIHardCoded1Click() {
   // Both answers are asked for and checked before the folder is recreated, so that a Cancel or
   // a bad answer leaves the decks of the previous run in place.
   const auto frequency = AskReal(platform.ui, {.prompt = "Please enter freuquency in MHz",
-                                               .prefill = "7,01",
+                                               .prefill = FormatReal("%g", 7.01),
                                                .warning = "No valid frequency. Abort command!"});
   if (!frequency) return;
   const auto deckCount =

@@ -37,6 +37,12 @@ Region MakeRegion(const char* name, const char* caption) { return Region{name, c
 int NotBelowZero(int value) { return std::max(0, value); }
 
 // A pane fills its region less the frame: 8 pixels in from the left, 15 below the caption.
+constexpr int kLeastDataPaneWidth = 120;
+constexpr int kLeastInfoPaneHeight = 80;
+constexpr int kLeastEditHeight = 60;
+constexpr int kLeastInfoWidth = 200;
+constexpr int kSplitterGap = 7;  // between Info and Data; the strip of each splitter
+
 Rect PaneInside(const Rect& region) {
   return Rect{8, 15, NotBelowZero(region.width - 16), NotBelowZero(region.height - 23)};
 }
@@ -140,6 +146,7 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::Reset() {
+  KeepUnsavedTable();
   ClearPane(M);
   ClearPane(Mout);
   ClearPane(Mdata);
@@ -170,15 +177,59 @@ void TForm1::FormResize() {
   GBNearField.bounds = Rect{rightColumn, 152, R, 129};
   GBCommands.bounds = Rect{rightColumn, 280, R, NotBelowZero(H - 280 - 72)};
 
-  GBEdit.bounds = Rect{8, 0, NotBelowZero(W - GBBasicData.bounds.width - 46), 209};
-  GBInfo.bounds = Rect{8, GBEdit.bounds.height, 477, NotBelowZero(H - GBEdit.bounds.height - 72)};
-  GBdata.bounds =
-      Rect{492, GBEdit.bounds.height, NotBelowZero(W - GBBasicData.bounds.width - GBInfo.bounds.width - 53),
-           NotBelowZero(H - GBEdit.bounds.height - 72)};
+  // The left area: Edit above, Info and Data side by side below, at the splitters' places.
+  const int leftWidth = NotBelowZero(W - GBBasicData.bounds.width - 46);
+  const int editH = EditRegionHeight();
+  const int infoW = InfoRegionWidth();
+  GBEdit.bounds = Rect{8, 0, leftWidth, editH};
+  GBInfo.bounds = Rect{8, editH, infoW, NotBelowZero(H - editH - 72)};
+  GBdata.bounds = Rect{8 + infoW + kSplitterGap, editH, NotBelowZero(leftWidth - infoW - kSplitterGap),
+                       NotBelowZero(H - editH - 72)};
 
   MBounds = PaneInside(GBEdit.bounds);
   MoutBounds = PaneInside(GBInfo.bounds);
   MdataBounds = PaneInside(GBdata.bounds);
+}
+
+// 209 by the rule, or where the splitter was dragged to: the Edit region keeps some height and
+// so does the Info region below it.
+int TForm1::EditRegionHeight() const {
+  if (!editHeight) return 209;
+  const int most = window.height - 72 - kLeastInfoPaneHeight;
+  return std::max(kLeastEditHeight, std::min(*editHeight, most));
+}
+
+// 477 by the rule, less where the Data region would then be too narrow for a table row (Info
+// keeps kLeastInfoWidth), or where the splitter was dragged to.
+int TForm1::InfoRegionWidth() const {
+  const int leftWidth = window.width - RightColumnWidth() - 46;
+  if (infoWidth)
+    return std::max(kLeastInfoWidth, std::min(*infoWidth, leftWidth - kSplitterGap - kLeastDataPaneWidth));
+  const int rule = 477;
+  if (layoutNeeds.tableRow > 0 && leftWidth - rule - kSplitterGap < layoutNeeds.tableRow)
+    return std::max(kLeastInfoWidth, leftWidth - kSplitterGap - layoutNeeds.tableRow);
+  return rule;
+}
+
+Rect TForm1::SplitterBounds(Splitter splitter) const {
+  if (splitter == Splitter::Rows)
+    return Rect{GBEdit.bounds.left, GBEdit.bounds.height - kSplitterGap / 2, GBEdit.bounds.width,
+                kSplitterGap};
+  return Rect{GBInfo.bounds.left + GBInfo.bounds.width, GBInfo.bounds.top, kSplitterGap,
+              GBInfo.bounds.height};
+}
+
+void TForm1::DragSplitter(Splitter splitter, int position) {
+  if (splitter == Splitter::Rows)
+    editHeight = position;
+  else
+    infoWidth = position - GBInfo.bounds.left - kSplitterGap / 2;
+  // Kept as it is laid out, so that a drag past a limit does not have to be undone first.
+  FormResize();
+  if (splitter == Splitter::Rows)
+    editHeight = GBEdit.bounds.height;
+  else
+    infoWidth = GBInfo.bounds.width;
 }
 
 int TForm1::RightColumnWidth() const {
@@ -186,8 +237,6 @@ int TForm1::RightColumnWidth() const {
 }
 
 namespace {
-constexpr int kLeastDataPaneWidth = 120;
-constexpr int kLeastInfoPaneHeight = 80;
 
 // A side no longer than the screen's available area has room for (no limit without a screen).
 int WithinScreen(int length, int available) { return available > 0 ? std::min(length, available) : length; }
@@ -298,8 +347,6 @@ std::string Duration(std::uint64_t milliseconds) {
 // The progress line without its note.
 std::string CountText(const Progress& progress, std::uint64_t nowMs) {
   if (!progress.running) {
-    if (!progress.outcome.empty() && !progress.command.empty())
-      return progress.command + ": " + progress.outcome;
     if (progress.files == 0 || progress.command.empty()) return "";
     const std::string took = Duration(progress.endMs - progress.startMs);
     if (progress.file < progress.files)
@@ -324,6 +371,7 @@ std::string CountText(const Progress& progress, std::uint64_t nowMs) {
 }  // namespace
 
 std::string ProgressText(const Progress& progress, std::uint64_t nowMs) {
+  if (!progress.running && !progress.outcome.empty()) return progress.outcome;
   const std::string text = CountText(progress, nowMs);
   if (progress.note.empty()) return text;
   return (text.empty() ? progress.command : text) + " (" + progress.note + ")";

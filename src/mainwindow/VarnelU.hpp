@@ -18,6 +18,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -149,16 +150,17 @@ struct Progress {
   // the settings it worked with ("Polerization: Z; Mode: XZ-Plane"), what it could not do.
   // Notes are joined by "; "; TForm1::NoteForStatus adds one.
   std::string note;
-  // What a command that ended whole came to, said in place of its count of files ("15 decks in
-  // 15 tasks"); TForm1::EndStatus sets it.
+  // What the command came to, shown alone in the status line once it has ended: "Saved
+  // c:\...\eut5.txt (301 lines)", or, set through TForm1::EndStatus, "Export Cluster Job: 15
+  // decks in 15 tasks" in place of its count of files.
   std::string outcome;
 };
 // "Batch-Analyse Nearfield: file 12 of 1500, 0:03 elapsed, about 6:10 left" while running (the
 // estimate once a file has been finished); "Batch-Analyse Nearfield: 1500 files in 6:13" after
 // a counting command ("...: ended at file 7 of 1500 after 0:02" when it ended early); empty
-// after any other; a command that set its outcome ends with it: "Export Cluster Job: 15 decks
-// in 15 tasks". A note follows in parentheses: "Analyse Nearfield (Polerization: X)" after a
+// after any other. A note follows in parentheses: "Analyse Nearfield (Polerization: X)" after a
 // command that counts no files, "...: 1500 files in 6:13 (Polerization: Z; Mode: Circle)".
+// After a command that reported its outcome, the outcome alone.
 std::string ProgressText(const Progress& progress, std::uint64_t nowMs);
 // 0..1000 for a progress bar; -1 when the command does not count files.
 int ProgressPermille(const Progress& progress);
@@ -205,7 +207,12 @@ class TForm1 {
   struct LayoutNeeds {
     int rightColumn = 209;
     int commandsHeight = 0;
+    // The width of the Data region that shows a row of kTableRowChars characters whole (0:
+    // nothing measured).
+    int tableRow = 0;
   };
+  // The characters of a test-object table row (58) and a little room.
+  static constexpr int kTableRowChars = 60;
   LayoutNeeds layoutNeeds;
   // Takes the measured needs: the window grows to the minimum size and is laid out again.
   void SetLayoutNeeds(LayoutNeeds needs);
@@ -218,6 +225,19 @@ class TForm1 {
   // The width of the right column: the rule's 209 at the design width 1121, growing in
   // proportion with a wider window, and never below what its fields need.
   int RightColumnWidth() const;
+  // The Edit region's height and the Info region's width (the splitters' places).
+  int EditRegionHeight() const;
+  int InfoRegionWidth() const;
+
+  // The two splitters between the panes: Rows between the Edit region and the Info and Data
+  // regions below it, Columns between Info and Data. The window draws a handle in each one's
+  // strip (client coordinates) and hands a drag to DragSplitter; the place dragged to is kept
+  // while the window is open (within what the window's size allows) and FormResize follows it.
+  enum class Splitter { Rows, Columns };
+  Rect SplitterBounds(Splitter splitter) const;
+  // position: where the strip's middle is dragged to (y for Rows, x for Columns).
+  void DragSplitter(Splitter splitter, int position);
+  std::optional<int> editHeight, infoWidth;  // dragged to; none: the rule's place
 
   Pane M, Mout, Mdata;
   TableValues MdataValues;  // the numbers of the batch table in Mdata
@@ -287,6 +307,11 @@ class TForm1 {
   // A batch wrote a table into Mdata that has not been saved since (Save as Txt saves it;
   // Reset, or a command that leaves Mdata empty, drops it).
   bool tableUnsaved = false;
+  // Before a command clears the Data pane: while it holds a table not saved, asks "The table in
+  // the Data pane is not saved. <command> clears it: save it first?" with Save (Save as Txt; a
+  // save cancelled in its dialog ends the command), Discard and Cancel (ends the command,
+  // CommandStopped). Unanswered (a script without a queued answer) it is Discard.
+  void KeepUnsavedTable();
 
   // Lets the window repaint and take input; ends the running command when the window is
   // closing (CommandAborted) or when the user asked it to stop (CommandStopped).
@@ -309,7 +334,7 @@ class TForm1 {
   // Adds a note of the running command to its progress (Progress::note).
   void NoteForStatus(const std::string& text);
   // What the running command came to, for the status bar once it has ended (Progress::outcome).
-  void EndStatus(const std::string& outcome) { progress.outcome = outcome; }
+  void EndStatus(const std::string& outcome) { progress.outcome = progress.command + ": " + outcome; }
   Progress progress;
 
   // ---- Decisions the window reads ------------------------------------------------------

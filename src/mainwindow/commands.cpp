@@ -237,6 +237,11 @@ void TForm1::BuildMenus() {
       Item("?", "MIChangeAnalysingSegment", "Change Analysing Segment", Cmd("MIChangeAnalysingSegmentClick")),
       Item("?", "MIChangeAnalysingResistance", "Change Analysing Resistance",
            Cmd("MIChangeAnalysingResistanceClick")),
+      // The fields' double-click commands, for the keyboard as well.
+      Separator("?", "N13"),
+      Item("?", "MIEditPointP", "Edit Point P...", Cmd("EditPointDblClick")),
+      Item("?", "MIEditPointA", "Edit Point A...", Cmd("EditPointADblClick")),
+      Item("?", "MIEditNormalizePower", "Edit Normalize Power...", Cmd("EditNormalizePowerDblClick")),
   };
   for (MenuItem& item : MM) {
     for (const EngineEntry& engine : kEngines)
@@ -385,6 +390,24 @@ bool TForm1::AskToQuit(bool commandRuns) {
     return false;
   }
   return !tableUnsaved || platform.ui.Confirm(title, kUnsavedTable, true);
+}
+
+void TForm1::KeepUnsavedTable() {
+  if (!tableUnsaved || Mdata.lines.empty()) return;
+  const std::string command = running_ && !progress.command.empty() ? progress.command : "Reset";
+  const std::string question =
+      "The table in the Data pane is not saved. " + command + " clears it: save it first?";
+  switch (platform.ui.AskToSave(title, question, SaveAnswer::Discard)) {
+    case SaveAnswer::Save:
+      MISaveasTxtClick();
+      if (tableUnsaved) throw CommandStopped();  // the save dialog was cancelled
+      return;
+    case SaveAnswer::Discard:
+      tableUnsaved = false;
+      return;
+    case SaveAnswer::Cancel:
+      throw CommandStopped();
+  }
 }
 
 std::string TForm1::RunningCommandQuestion() const {

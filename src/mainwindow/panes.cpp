@@ -317,7 +317,14 @@ void CopyPaneToClipboard(UserInterface& ui, const Pane& pane) { ui.SetClipboardT
 
 void CopyTextToClipboard(UserInterface& ui, const std::string& text) { ui.SetClipboardText(text); }
 
-void TForm1::MICopytoClipboardClick() { CopyPaneToClipboard(platform.ui, Mdata); }
+namespace {
+std::string LinesText(std::size_t lines) { return std::to_string(lines) + (lines == 1 ? " line" : " lines"); }
+}  // namespace
+
+void TForm1::MICopytoClipboardClick() {
+  CopyPaneToClipboard(platform.ui, Mdata);
+  progress.outcome = "Copied the Data pane to the clipboard (" + LinesText(Mdata.lines.size()) + ")";
+}
 
 void TForm1::MISaveasTxtClick() {
   const FileDialogSpec spec{.title = "Save as Txt",
@@ -331,6 +338,7 @@ void TForm1::MISaveasTxtClick() {
   // existing file as it was.
   WriteTextFileSafely(platform.system, PaneText(Mdata), *path);
   tableUnsaved = false;
+  progress.outcome = "Saved " + *path + " (" + LinesText(Mdata.lines.size()) + ")";
 }
 
 // The column of the semicolon table: one piece per table row. Headings (lines beginning with
@@ -341,14 +349,18 @@ void TForm1::MISaveasTxtClick() {
 // empty piece, so the copied column keeps one line per table row.
 void TForm1::MICopyColomn1Click(int columnIndex) {
   std::string column;
+  std::size_t rows = 0;
   for (const std::string line : Mdata.lines) {
     if (line.empty() || line.starts_with("//")) continue;
     const TextList pieces = SplitText(line, ";");
     if (columnIndex >= 0 && static_cast<std::size_t>(columnIndex) < pieces.size())
       column += pieces[columnIndex];
     column += "\r\n";
+    ++rows;
   }
   CopyTextToClipboard(platform.ui, column);
+  progress.outcome =
+      "Copied column " + std::to_string(columnIndex + 1) + " to the clipboard (" + LinesText(rows) + ")";
 }
 
 std::vector<std::string> CopyEntryCaptions(const Pane& data) {

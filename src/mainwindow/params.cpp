@@ -127,6 +127,10 @@ void TForm1::MIShowsomeParametersClick() {
   AddLine(Mout, FormatInt("AnalyseSegment......: %1d   ", w.AnalyseSegment));
   AddLine(Mout, FormatReal("AnalysingResistance.: %1.0f ", w.AnalysingResistance));
   AddLine(Mout, Format("EngineName..........: %3s   ", {w.EngineName}));
+  AddLine(Mout, FormatInt("ParallelRuns........: %1d   ", w.EngineJobs));
+  AddLine(Mout, w.EngineTimeLimitMinutes > 0
+                    ? FormatReal("TimeLimitPerDeck....: %g min ", w.EngineTimeLimitMinutes)
+                    : std::string("TimeLimitPerDeck....: none "));
   AddLine(Mout, "----- Some Parameters End-----");
 }
 

@@ -214,7 +214,10 @@ void AskAndSavePicture(Platform platform, const std::string& title, const Scene&
   const std::optional<PictureSize> chosen = ParsePictureSize(size, refusal);
   if (!chosen) return platform.ui.ShowMessage(MessageKind::Warning, title, refusal);
   const std::string failure = SavePicture(platform.system, SizedScene(scene, *chosen), *path);
-  if (!failure.empty()) platform.ui.ShowMessage(MessageKind::Warning, title, failure);
+  if (!failure.empty())
+    platform.ui.ShowMessage(MessageKind::Warning, title, failure);
+  else
+    platform.ui.StatusNotice(title, "Saved " + *path);
 }
 
 // Headless there is no window to open: nothing happens.

@@ -82,7 +82,8 @@ std::string SavePicture(System& system, const Scene& scene, const std::string& p
 // What the picture windows' Save button does: asks for a file through the platform's save
 // dialog (PNG or SVG, "field map.png" or "table.png" in the current folder), then for the size
 // in pixels (the picture's own, "760x560", offered; a larger one for print), and writes the
-// scene there at that size; a failure is shown in a warning box with that title.
+// scene there at that size; a failure is shown in a warning box with that title, a success as
+// a status notice ("Saved c:\4nec2\field map.png").
 void AskAndSavePicture(Platform platform, const std::string& title, const Scene& scene, PictureKind kind);
 
 }  // namespace varnel

@@ -228,13 +228,13 @@ std::optional<FieldMapChoice> WithColourLimits(FieldMapChoice choice, const std:
     text.erase(0, text.find_first_not_of(' '));
     text.erase(text.find_last_not_of(' ') + 1);
     if (text.empty()) continue;
-    std::replace(text.begin(), text.end(), '.', DecimalSeparator.load());
     try {
       limits[k] = TextToReal(text);
     } catch (...) {
     }
     if (!limits[k] || !std::isfinite(*limits[k])) {
-      refusal = "Colour limits: '" + *texts[k] + "' is not a number";
+      refusal = "Colour limits: '" + *texts[k] + "' is not a number (decimal separator '" +
+                std::string(1, DecimalSeparator.load()) + "')";
       return std::nullopt;
     }
   }

@@ -56,8 +56,9 @@ struct FieldMapChoice {
   MapView view = MapView::Map;
 };
 
-// The choice with the colour limits typed by the user (DecimalSeparator, or '.'; an empty text
-// is no limit). None, with refusal set, when a text is not a number or low is not below high.
+// The choice with the colour limits typed by the user (TextToReal: DecimalSeparator, as every
+// number typed in the window; an empty text is no limit). None, with refusal set, when a text is
+// not a number or low is not below high.
 std::optional<FieldMapChoice> WithColourLimits(FieldMapChoice choice, const std::string& low,
                                                const std::string& high, std::string& refusal);
 

@@ -1,5 +1,8 @@
 #include "platform/platform.hpp"
 
+#include <algorithm>
+#include <cctype>
+
 namespace varnel {
 
 InOutError FolderChoiceError() { return MakeInOutError(2); }
@@ -15,6 +18,62 @@ std::string TakeChosenFolder(System& system, std::string folder) {
   }
   if (!system.SetCurrentFolder(folder)) throw FolderChoiceError();
   return folder;
+}
+
+namespace {
+
+bool StartsWindowsPath(const std::string& text, std::size_t i) {
+  const auto letter = [&](std::size_t k) { return std::isalpha(static_cast<unsigned char>(text[k])) != 0; };
+  return i + 2 < text.size() && letter(i) && text[i + 1] == ':' && text[i + 2] == '\\' &&
+         (i == 0 || !(letter(i - 1) || std::isdigit(static_cast<unsigned char>(text[i - 1]))));
+}
+
+// Where a path that starts at start may end: before a blank or a mark that can end a sentence,
+// and at the end of the line (or before a quote).
+std::vector<std::size_t> PathEnds(const std::string& text, std::size_t start) {
+  std::size_t line = text.find_first_of("\r\n\"'", start);
+  if (line == std::string::npos) line = text.size();
+  std::vector<std::size_t> ends;
+  for (std::size_t j = start + 3; j < line; ++j)
+    if (std::string_view(" .,;:!?)").find(text[j]) != std::string_view::npos) ends.push_back(j);
+  ends.push_back(line);
+  return ends;
+}
+
+}  // namespace
+
+std::vector<std::string> NativePathsIn(System& system, const std::string& message) {
+  std::vector<std::string> natives;
+  for (std::size_t i = 0; i < message.size(); ++i) {
+    if (!StartsWindowsPath(message, i)) continue;
+    const std::vector<std::size_t> ends = PathEnds(message, i);
+    // The longest stretch that names something that exists, else up to the first blank.
+    std::string path;
+    for (auto end = ends.rbegin(); end != ends.rend() && path.empty(); ++end) {
+      std::string candidate = message.substr(i, *end - i);
+      if (system.FileExists(candidate) || system.FolderExists(candidate)) path = std::move(candidate);
+    }
+    if (path.empty()) {
+      const std::size_t blank = message.find_first_of(" \r\n\"'", i);
+      path = message.substr(i, (blank == std::string::npos ? message.size() : blank) - i);
+      while (!path.empty() && std::string_view(".,;:!?)").find(path.back()) != std::string_view::npos)
+        path.pop_back();
+    }
+    i += path.size();
+    const std::string native = system.ToNativePath(path);
+    if (!native.empty() && native != path &&
+        std::find(natives.begin(), natives.end(), native) == natives.end())
+      natives.push_back(native);
+  }
+  return natives;
+}
+
+std::string WithNativePaths(System& system, const std::string& message) {
+  const std::vector<std::string> natives = NativePathsIn(system, message);
+  if (natives.empty()) return message;
+  std::string text = message + "\n(on this machine: ";
+  for (std::size_t k = 0; k < natives.size(); ++k) text += (k ? ", " : "") + natives[k];
+  return text + ")";
 }
 
 }  // namespace varnel

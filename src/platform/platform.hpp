@@ -9,6 +9,7 @@
 // narrowest half it needs (System& for files, UserInterface& for boxes) and a Platform only
 // where it needs both. A Platform holds two references and is passed by value.
 #include <string>
+#include <vector>
 
 #include "platform/system.hpp"
 #include "platform/ui.hpp"
@@ -29,5 +30,14 @@ InOutError FolderChoiceError();
 // The folder a chooser returned (Windows form) as every binding hands it to the core: without
 // a trailing separator, except after a drive ("c:\"), and made the current folder.
 std::string TakeChosenFolder(System& system, std::string folder);
+
+// The native paths of the files and folders a message names in Windows form ("c:\4nec2\x.txt"
+// as "/home/ann/.wine/drive_c/4nec2/x.txt"), in the order named, each once; only where the
+// native form differs (nothing on Windows). A named path runs to the end of its line or of the
+// longest stretch that exists, or whose folder exists, so names with blanks are taken whole.
+std::vector<std::string> NativePathsIn(System& system, const std::string& message);
+// The message with a last line naming those paths: "(on this machine: /home/ann/...)"; the
+// message itself where it names none.
+std::string WithNativePaths(System& system, const std::string& message);
 
 }  // namespace varnel

@@ -11,6 +11,8 @@ namespace varnel {
 
 enum class MessageKind { Info, Warning, Error };
 enum class FileDialogKind { Open, Save };
+// The answers to a question about work not yet saved.
+enum class SaveAnswer { Save, Discard, Cancel };
 
 // Settings of an open- or save-file dialog. filter is the "Text|pattern|Text|pattern" list;
 // filterIndex counts its entries from 1; fileName is the preset name; defaultExt ("txt", no
@@ -60,6 +62,10 @@ class UserInterface {
   // A Yes/No question; true for Yes. unattended is the answer where nobody is there to give one
   // (a script that queued none), so that such a run keeps its meaning.
   virtual bool Confirm(const std::string& title, const std::string& question, bool unattended) = 0;
+  // A question about work not yet saved, with the answers Save, Discard and Cancel (the
+  // default). unattended as for Confirm.
+  virtual SaveAnswer AskToSave(const std::string& title, const std::string& question,
+                               SaveAnswer unattended) = 0;
   // Shows the dialog modally; returns when it has closed (whichever way).
   virtual void ShowModal(ModalDialog& dialog) = 0;
   // A short notice that needs no answer ("A command is still running ..."): a window shows it

@@ -1,6 +1,7 @@
 #include "sample/sample_files.hpp"
 
 #include "sample_output.hpp"
+#include "util/format.hpp"
 
 namespace varnel {
 
@@ -33,7 +34,12 @@ std::string WithCrLf(const char* text) {
 }  // namespace
 
 std::string SampleDeckText() { return kDipoleDeck; }
-std::string SampleRangeText() { return kRangeFile; }
+std::string SampleRangeText() {
+  std::string text = kRangeFile;
+  for (char& c : text)
+    if (c == ',') c = DecimalSeparator.load();
+  return text;
+}
 std::string SampleOutputText() { return WithCrLf(kSampleOutput); }
 
 }  // namespace varnel

@@ -8,7 +8,8 @@ namespace varnel {
 
 // b_in\dipol.nec: a half-wave dipole for 14.2 MHz in free space (CR LF lines).
 std::string SampleDeckText();
-// b_in\Ranges\Range01 Test.txt: three frequencies in MHz (CR LF lines).
+// b_in\Ranges\Range01 Test.txt: three frequencies in MHz (CR LF lines), written with the
+// DecimalSeparator in force.
 std::string SampleRangeText();
 // out\dipol.out: the output of the sample deck as the engine stand-in writes it (CR LF lines),
 // for where the engine cannot run at the first start.

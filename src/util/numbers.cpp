@@ -127,6 +127,18 @@ double TextToReal(std::string_view text) {
   return value;
 }
 
+double TextToRealEitherMark(std::string_view text) {
+  std::string marked(text);
+  const char separator = DecimalSeparator.load();
+  for (char& c : marked)
+    if (c == ',' || c == '.') c = separator;
+  try {
+    return TextToReal(marked);
+  } catch (const ConversionError&) {
+    return TextToReal(text);  // the message names the text as written
+  }
+}
+
 std::int32_t TextToInt(std::string_view text) {
   std::size_t i = 0;
   const std::size_t n = text.size();

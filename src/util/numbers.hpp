@@ -33,6 +33,9 @@ double TextToReal(std::string_view text);
 // hexadecimal); nothing may follow; must fit 32 bits. Throws ConversionError
 // "'<text>' ist kein gültiger Integerwert".
 std::int32_t TextToInt(std::string_view text);
+// TextToReal of a text that holds one number and no thousands separator (a line of a range
+// file), with ',' or '.' as its decimal mark whatever DecimalSeparator is.
+double TextToRealEitherMark(std::string_view text);
 
 // "%1.0f MHz", or "%5.4f MHz" for [0, 1), "%3.2f MHz" for [1, 1000), "%2.1f MHz" for [1000, 10000).
 std::string FrequencyText(double megahertz);

@@ -68,6 +68,12 @@ TEST(HelpDocument, HasSeveralPagesWithCorrectStreamLengths) {
   }
   EXPECT_EQ(std::stoi(pages[1]), streams);
   EXPECT_NE(std::string::npos, pdf.find("(A typical road")) << "the manual describes the typical road";
+  // Contents with page numbers, the window's pictures, a proportional body font, English.
+  for (const char* part :
+       {"(Contents)", "/Subtype /Image", "/BaseFont /Helvetica ", "(Varnel manual - page 2)",
+        "(A worked example: the sample dipole)", "(Export Cluster Job:)", "(Skip Unreadable Files:)"})
+    EXPECT_NE(std::string::npos, pdf.find(part)) << part;
+  EXPECT_EQ(std::string::npos, pdf.find("Seite"));
 }
 
 }  // namespace

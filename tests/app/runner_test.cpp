@@ -192,11 +192,9 @@ TEST_F(RunnerTest, AFilterStartsOnlyTheCommandsItLets) {
 
 // ---- The real program --------------------------------------------------------------------
 
-Result RunBinary(const TestRoot& root, const std::string& arguments) {
-  const std::string command = "env -u LC_ALL -u LC_NUMERIC LANG=C WINEPREFIX='" + root.dir.string() +
-                              "' HOME='" + root.home.string() + "' '" + VARNEL_BINARY + "' " + arguments +
-                              " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
+// A shell command's exit status and output (standard output and error).
+Result RunShell(const std::string& command) {
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
   if (!pipe) return {-1, "popen failed"};
   std::string output;
   char buffer[4096];
@@ -204,6 +202,19 @@ Result RunBinary(const TestRoot& root, const std::string& arguments) {
   while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
   const int status = pclose(pipe);
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+// environment: further NAME=value settings ("LC_ALL=en_US.UTF-8").
+Result RunBinary(const TestRoot& root, const std::string& arguments, const std::string& environment = "") {
+  return RunShell("env -u LC_ALL -u LC_NUMERIC LANG=C " + environment + " WINEPREFIX='" + root.dir.string() +
+                  "' HOME='" + root.home.string() + "' '" + VARNEL_BINARY + "' " + arguments);
+}
+
+// The demo as `bash dev run` starts it without a display, with further environment settings.
+Result RunDemo(const TestRoot& root, const std::string& environment) {
+  return RunShell("env -u WINEPREFIX -u DISPLAY -u WAYLAND_DISPLAY -u LC_ALL -u LC_NUMERIC LANG=C HOME='" +
+                  root.home.string() + "' TMPDIR='" + root.dir.string() + "' " + environment + " bash '" +
+                  VARNEL_SOURCE_DIR + "/tools/headless_demo.sh' '" + VARNEL_BINARY + "'");
 }
 
 TEST(RunnerBinary, RunsAScriptFile) {
@@ -214,6 +225,27 @@ TEST(RunnerBinary, RunsAScriptFile) {
   EXPECT_EQ(std::string("fields:\n") + kFieldsAfterStart, r.output);
   EXPECT_TRUE(std::filesystem::exists(root.driveC / "4nec2" / "out" / "dipol.out"))
       << "drive c: is the one of WINEPREFIX";
+}
+
+// Under the C locale (decimal comma) and an English one (decimal point) the sample range file
+// and the offered answers are read as written: the road writes its decks without a warning.
+TEST(RunnerBinary, TheSamplesAndOfferedAnswersWorkInEveryLocale) {
+  const bool english = std::system("locale -a 2>/dev/null | grep -qi '^en_US\\.utf-\\?8$'") == 0;
+  for (const auto& [locale, point] : {std::pair{"C", ','}, std::pair{"en_US.UTF-8", '.'}}) {
+    if (point == '.' && !english) continue;  // bash dev test makes the English locale
+    TestRoot root;
+    const auto file =
+        root.Write("road.vsc",  // the count, then the five answers as offered
+                   "answer open \"c:\\4nec2\\b_in\\Ranges\\Range01 Test.txt\"\nanswer ask 2\n"
+                   "answer ask default\nanswer ask default\nanswer ask default\nanswer ask default\n"
+                   "answer ask default\nrun MIGenerateEUTsClick\n");
+    const Result r = RunBinary(root, "--script '" + file.string() + "'", "LC_ALL=" + std::string(locale));
+    EXPECT_EQ(std::string::npos, r.output.find("[Warning]")) << locale << "\n" << r.output;
+    EXPECT_NE(std::string::npos, TestRoot::Read(root.driveC / "4nec2" / "b_in" / "E_" / "E_.txt")
+                                     .find(std::string("Height of EUT volume........:  1") + point + "5 m"))
+        << locale;
+    EXPECT_TRUE(std::filesystem::exists(root.driveC / "4nec2" / "b_in" / "E_" / "E_002_001.nec")) << r.output;
+  }
 }
 
 TEST(RunnerBinary, ReportsAnUnknownDirectiveWithStatusTwo) {
@@ -248,22 +280,14 @@ TEST(RunnerBinary, RunsTheBundledDemoInAFreshDrivePictureAndLeavesTheUsersAlone)
   const fs::path userC = root.home / ".wine" / "drive_c" / "4nec2";
   const fs::path planted[] = {root.Write("home/.wine/drive_c/4nec2/b_in/E_/mine.nec", "mine"),
                               root.Write("home/.wine/drive_c/4nec2/b_out/E_/mine.out", "mine")};
-  const std::string command =
-      "env -u WINEPREFIX -u DISPLAY -u WAYLAND_DISPLAY -u LC_ALL -u LC_NUMERIC LANG=C HOME='" +
-      root.home.string() + "' TMPDIR='" + root.dir.string() + "' bash '" + VARNEL_SOURCE_DIR +
-      "/tools/headless_demo.sh' '" + VARNEL_BINARY + "' 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  ASSERT_TRUE(pipe);
-  std::string output;
-  char buffer[4096];
-  for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-  const int status = pclose(pipe);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+  const auto [status, output] = RunDemo(root, "");
+  EXPECT_EQ(0, status) << output;
   // The typical road runs from generation to the saved table without a failure or a dialog
   // left unanswered.
   for (const char* expected :
        {"--------- Batch Creation Job Done ---------", "--------- Batch Conversion Job Done ---------",
-        "//  Numb ;   Cyl.  ;    Cir  ;   Point ;    Freq ;    Pwr  ;", "Saved."})
+        "//  Numb ;   Cyl.  ;    Cir  ;   Point ;    Freq ;    Pwr  ;", "Saved c:\\4nec2\\EUT table.txt (",
+        "The demo ran to its end", "ssh -X", "bash dev test"})
     EXPECT_NE(std::string::npos, output.find(expected)) << expected << "\n" << output;
   // P lies in the plane of the decks' near-field grid, so every cell has a value.
   EXPECT_EQ(std::string::npos, output.find("NAN")) << output;
@@ -277,6 +301,7 @@ TEST(RunnerBinary, RunsTheBundledDemoInAFreshDrivePictureAndLeavesTheUsersAlone)
   ASSERT_NE(std::string::npos, at) << output;
   const fs::path demoC = output.substr(at, output.find('\n', at) - at);
   EXPECT_TRUE(fs::exists(demoC / "4nec2" / "EUT table.txt")) << output;
+  EXPECT_NE(std::string::npos, output.find((demoC / "4nec2" / "EUT table.txt").string())) << output;
   // It ends with the field map of the last test object and the distributions of the set, and
   // both render.
   const std::pair<const char*, const char*> pictures[] = {
@@ -292,6 +317,19 @@ TEST(RunnerBinary, RunsTheBundledDemoInAFreshDrivePictureAndLeavesTheUsersAlone)
           << name;
     }
   }
+}
+
+// An engine that fails stops the demo at that step, with a failing exit status.
+TEST(RunnerBinary, TheDemoStopsAtAFailedStepAndSaysWhich) {
+  TestRoot root;
+  root.Write("bin/nec2c", "#!/bin/sh\nexit 1\n");
+  std::filesystem::permissions(root.dir / "bin" / "nec2c", std::filesystem::perms::owner_all);
+  const auto [status, output] = RunDemo(root, "PATH='" + (root.dir / "bin").string() + ":/usr/bin:/bin'");
+  EXPECT_EQ(1, status) << output;
+  EXPECT_NE(std::string::npos, output.find("The demo stopped at the step \"Convert To Output Files > Batch "
+                                           "Conversion of c:\\4nec2\\b_in\\E_\":"))
+      << output;
+  EXPECT_EQ(std::string::npos, output.find("Analyse EUTs")) << output;
 }
 
 // A runner waiting for an engine that never ends is ended by a signal: what it printed before

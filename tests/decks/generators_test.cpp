@@ -315,7 +315,7 @@ TEST_F(EutTest, ZeroEutsOrNoFrequenciesStillWriteTheSummary) {
   EXPECT_NE(std::string::npos, ReadC("4nec2/b_in/Z/Z.txt").find("Number of EUTs..............:   0\r\n"));
   EXPECT_NE(std::string::npos, ReadC("4nec2/b_in/Z/Z.txt").find("Diameter of EUT volume......: 12,0 m\r\n"));
 
-  WriteC("4nec2/b_in/Ranges/bad.txt", "7.01\r\n");  // '.' does not convert: no frequency
+  WriteC("4nec2/b_in/Ranges/bad.txt", "7;01\r\n");  // no number: no frequency
   Generate({"2", "3", "1,5", "1", "1", "Z"}, "c:\\4nec2\\b_in\\Ranges\\bad.txt");
   EXPECT_EQ(summaryOnly, FilesIn("4nec2/b_in/Z"));
   EXPECT_NE(std::string::npos, ReadC("4nec2/b_in/Z/Z.txt").find("Number of Fequencies........:   0\r\n"));

@@ -255,6 +255,7 @@ echo ==power
 print Mout
 echo ==powertable
 print Mdata
+echo ==question
 select RGMode 0
 run MIBatchLoadClick
 echo ==nearfield
@@ -274,6 +275,10 @@ echo ==end
   std::vector<std::string> powerTable = Section(out, "==powertable");
   ASSERT_EQ(3u, powerFiles.size());
   ASSERT_EQ(2u + 3u, powerTable.size());
+  // The power table is not saved: the next batch asks before it clears it (unanswered: Discard).
+  EXPECT_EQ(std::vector<std::string>{"[Question] The table in the Data pane is not saved. Batch-Analyse "
+                                     "Nearfield clears it: save it first? Discard"},
+            Section(out, "==question"));
   std::vector<std::string> nearFiles = Starting(Section(out, "==nearfield"), "Load: ");
   std::vector<std::string> nearTable = Section(out, "==nearfieldtable");
   ASSERT_EQ(3u, nearFiles.size());

@@ -72,6 +72,8 @@ TEST_F(ParamsTest, ShowParametersRightAfterStartListsTheDefaults) {
       "AnalyseSegment......: 1   ",
       "AnalysingResistance.: 50 ",
       "EngineName..........: c:\\4nec2\\exe\\nec2dxs1k5.exe   ",
+      "ParallelRuns........: 1   ",
+      "TimeLimitPerDeck....: none ",
       "----- Some Parameters End-----",
   };
   EXPECT_EQ(Lines(expected), Lines(form.Mout.lines));
@@ -79,9 +81,13 @@ TEST_F(ParamsTest, ShowParametersRightAfterStartListsTheDefaults) {
 
 TEST_F(ParamsTest, ShowParametersClearsTheInfoPaneFirst) {
   AddLine(form.Mout, "old line");
+  form.params.EngineJobs = 3;
+  form.params.EngineTimeLimitMinutes = 2.5;
   form.MIShowsomeParametersClick();
-  ASSERT_EQ(12u, form.Mout.lines.size());
+  ASSERT_EQ(14u, form.Mout.lines.size());
   EXPECT_EQ("------- Some Parameters ------", form.Mout.lines.front());
+  EXPECT_EQ("ParallelRuns........: 3   ", form.Mout.lines[11]);
+  EXPECT_EQ("TimeLimitPerDeck....: 2,5 min ", form.Mout.lines[12]);
 }
 
 // ---- Fixed points ------------------------------------------------------------------------
@@ -406,6 +412,8 @@ TEST(ParamsRunner, ThreeDDialogCaseAndShowParameters) {
       "AnalyseSegment......: 1   \n"
       "AnalysingResistance.: 50 \n"
       "EngineName..........: c:\\4nec2\\exe\\nec2dxs1k5.exe   \n"
+      "ParallelRuns........: 1   \n"
+      "TimeLimitPerDeck....: none \n"
       "----- Some Parameters End-----\n",
       out.str());
   DecimalSeparator = ',';

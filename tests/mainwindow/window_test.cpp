@@ -272,6 +272,38 @@ TEST_F(WindowTest, LayoutNeedsWidenTheRightColumnAndSetTheLeastSize) {
   }
 }
 
+// The splitters: their strips lie on the borders; a drag moves the border within limits, and
+// the place is kept when the window is resized. A measured table row narrows Info for Data.
+TEST_F(WindowTest, SplittersMoveTheBordersAndTheDataPaneMakesRoomForARow) {
+  EXPECT_RECT((Rect{485, 209, 7, 249}), form.SplitterBounds(TForm1::Splitter::Columns), "columns");
+  EXPECT_RECT((Rect{8, 206, 866, 7}), form.SplitterBounds(TForm1::Splitter::Rows), "rows");
+  struct Case {
+    TForm1::Splitter splitter;
+    int to;
+    Rect info, data;
+  } cases[] = {
+      {TForm1::Splitter::Rows, 300, {8, 300, 477, 158}, {492, 300, 382, 158}},
+      {TForm1::Splitter::Rows, 5000, {8, 378, 477, 80}, {492, 378, 382, 80}},
+      {TForm1::Splitter::Columns, 311, {8, 378, 300, 80}, {315, 378, 559, 80}},
+      {TForm1::Splitter::Columns, 0, {8, 378, 200, 80}, {215, 378, 659, 80}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.to);
+    form.DragSplitter(c.splitter, c.to);
+    EXPECT_RECT(c.info, form.GBInfo.bounds, "GBInfo");
+    EXPECT_RECT(c.data, form.GBdata.bounds, "GBdata");
+  }
+  form.window.height = 630;
+  form.FormResize();
+  EXPECT_RECT((Rect{8, 378, 200, 180}), form.GBInfo.bounds, "GBInfo kept");
+
+  form.editHeight.reset();
+  form.infoWidth.reset();
+  form.SetLayoutNeeds({209, 0, 520});
+  EXPECT_EQ(520, form.GBdata.bounds.width);
+  EXPECT_EQ(339, form.GBInfo.bounds.width);
+}
+
 // ---- Window commands -------------------------------------------------------------------------
 
 TEST_F(WindowTest, WindowCenterTruncatesTowardZeroAndNeverStartsOffScreen) {
@@ -490,6 +522,10 @@ TEST_F(WindowTest, MainMenuHoldsEveryItemInOrder) {
       {"?", "Change maxHeight", "MIChangemaxHeightClick", ""},
       {"?", "Change Analysing Segment", "MIChangeAnalysingSegmentClick", ""},
       {"?", "Change Analysing Resistance", "MIChangeAnalysingResistanceClick", ""},
+      {"?", "-", "", ""},
+      {"?", "Edit Point P...", "EditPointDblClick", ""},
+      {"?", "Edit Point A...", "EditPointADblClick", ""},
+      {"?", "Edit Normalize Power...", "EditNormalizePowerDblClick", ""},
   };
   ASSERT_EQ(expected.size(), form.MM.size());
   for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -573,6 +609,9 @@ TEST_F(WindowTest, ColumnEntriesCopyTheirOwnColumn) {
   }
   ASSERT_TRUE(form.Run("MICopyColomn1Click"));
   EXPECT_EQ("c0\r\n", ui.ClipboardText());
+  EXPECT_EQ("Copied column 1 to the clipboard (1 line)", ProgressText(form.progress, 0));
+  ASSERT_TRUE(form.Run("MICopytoClipboard"));
+  EXPECT_EQ("Copied the Data pane to the clipboard (5 lines)", ProgressText(form.progress, 0));
 }
 
 struct ErrorCase {
@@ -780,6 +819,37 @@ TEST_F(QuitTest, AnUnsavedTableAsksBeforeQuitAndClose) {
   form.Run("MIQuitClick");
   EXPECT_TRUE(ui.quitRequested);
   EXPECT_EQ(0, Questions());
+}
+
+// A command that would clear a table not saved asks first: Save (a cancelled save dialog ends the
+// command), Discard or Cancel.
+TEST_F(QuitTest, AnUnsavedTableIsAskedForBeforeACommandClearsIt) {
+  root.Write("drive_c/4nec2/b_out/two/a.out", SampleOutputText());
+  struct Case {
+    const char* command;
+    SaveAnswer answer;
+    bool saveDialogAnswered;
+    bool cleared, saved;
+  } cases[] = {{"Reset", SaveAnswer::Cancel, false, false, false},
+               {"Reset", SaveAnswer::Save, false, false, false},
+               {"Reset", SaveAnswer::Save, true, true, true},
+               {"LoadDipol1Click", SaveAnswer::Discard, false, true, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.command) + " " + std::to_string(static_cast<int>(c.answer)));
+    std::filesystem::remove(root.dir / "kept.txt");
+    ui.AnswerFolder((root.driveC / "4nec2" / "b_out" / "two").string());
+    form.Run("MIAddBatchFolderClick");
+    form.Run("MIBatchAnalysePowerClick");
+    ui.messages.clear();
+    ui.AnswerConfirm(c.answer);
+    if (c.saveDialogAnswered) ui.AnswerSave((root.dir / "kept.txt").string());
+    form.Run(c.command);
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_EQ(0u, ui.messages.front().find("[Question] The table in the Data pane is not saved. "));
+    EXPECT_EQ(c.cleared, form.Mdata.lines.empty());
+    EXPECT_EQ(!c.cleared, form.tableUnsaved);
+    EXPECT_EQ(c.saved, std::filesystem::exists(root.dir / "kept.txt"));
+  }
 }
 
 // Stop and Esc end the running command at its next event processing, without a box and without

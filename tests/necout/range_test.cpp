@@ -5,6 +5,7 @@
 
 #include "necout/necout_support.hpp"
 #include "necout/range.hpp"
+#include "sample/sample_files.hpp"
 #include "support/fuzz_seed.hpp"
 #include "support/test_root.hpp"
 #include "util/errors.hpp"
@@ -13,8 +14,11 @@ namespace varnel {
 
 namespace {
 
-const std::string kWarning =
-    "[Warning] loadRange: Conversion Error. Problem in c:\\4nec2\\b_in\\Ranges\\r.txt.";
+// The warning for the line "n: 'text'".
+std::string Warning(const std::string& line) {
+  return "[Warning] loadRange: Conversion Error. Problem in c:\\4nec2\\b_in\\Ranges\\r.txt, line " + line +
+         " is not a number.";
+}
 
 struct RangeRead {
   RealList values;
@@ -40,35 +44,41 @@ TEST(NecOutRange, ReadsOneNumberPerLine) {
     const char* what;
     std::string bytes;
     RealList values;
-    std::size_t warnings;
+    std::vector<std::string> refused;  // "n: 'text'" of each line warned about
   } cases[] = {
-      {"three lines with CR LF", "7,01\r\n14,2\r\n21", {7.01, 14.2, 21}, 0},
-      {"LF and a final line end", "7,01\n14,2\n21\n", {7.01, 14.2, 21}, 0},
-      {"blanks around, exponent, any order", "  1,5E+01 \r\n-3\r\n1,5E+01\r\n", {15, -3, 15}, 0},
-      {"a last empty line (two line ends at the end)", "7,01\r\n14,2\r\n\r\n", {7.01, 14.2}, 1},
-      {"a point as separator", "7.01\r\n14,2", {14.2}, 1},
-      {"text and an empty line inside", "abc\r\n\r\n21", {21}, 2},
-      {"an empty file is one empty line", "", {}, 1},
-      {"a lone CR does not end a line", "7,01\r14,2\r\n", {}, 1},
+      {"three lines with CR LF", "7,01\r\n14,2\r\n21", {7.01, 14.2, 21}, {}},
+      {"LF and a final line end", "7,01\n14,2\n21\n", {7.01, 14.2, 21}, {}},
+      {"blanks around, exponent, any order", "  1,5E+01 \r\n-3\r\n1,5E+01\r\n", {15, -3, 15}, {}},
+      {"a last empty line (two line ends at the end)", "7,01\r\n14,2\r\n\r\n", {7.01, 14.2}, {"3: ''"}},
+      {"either mark, whatever the separator", "7.01\r\n14,2\r\n1.5E+01", {7.01, 14.2, 15}, {}},
+      {"two marks are no number", "1.234,5\r\n7;01\r\n21", {21}, {"1: '1.234,5'", "2: '7;01'"}},
+      {"text and an empty line inside", "abc\r\n\r\n21", {21}, {"1: 'abc'", "2: ''"}},
+      {"an empty file is one empty line", "", {}, {"1: ''"}},
+      {"a lone CR does not end a line", "7,01\r14,2\r\n", {}, {"1: '7,0114,2'"}},
       {"byte 26 ends the file",
        "7,01\r\n\x1a"
        "garbage\r\n",
        {7.01},
-       0},
-      {"a tab is not a blank", "\t7,01", {}, 1},
+       {}},
+      {"a tab is not a blank", "\t7,01", {}, {"1: '\t7,01'"}},
   };
-  for (const Case& c : cases) {
-    const RangeRead r = LoadBytes(c.bytes);
-    EXPECT_EQ(c.values, r.values) << c.what;
-    EXPECT_EQ(c.warnings, r.messages.size()) << c.what;
-    for (const std::string& m : r.messages) EXPECT_EQ(kWarning, m) << c.what;
+  for (char separator : {',', '.'}) {
+    for (const Case& c : cases) {
+      const RangeRead r = LoadBytes(c.bytes, separator);
+      EXPECT_EQ(c.values, r.values) << c.what << " under " << separator;
+      std::vector<std::string> expected;
+      for (const std::string& line : c.refused) expected.push_back(Warning(line));
+      EXPECT_EQ(expected, r.messages) << c.what << " under " << separator;
+    }
   }
 }
 
-TEST(NecOutRange, FollowsTheDecimalSeparator) {
-  const RangeRead point = LoadBytes("7.01\r\n14,2\r\n", '.');
-  EXPECT_EQ((RealList{7.01}), point.values);
-  EXPECT_EQ(1u, point.messages.size());
+// The sample range file is written with the separator in force, as a user of that locale reads it.
+TEST(NecOutRange, TheSampleFollowsTheDecimalSeparator) {
+  for (char separator : {',', '.'}) {
+    SeparatorScope scope(separator);
+    EXPECT_EQ(std::string("7") + separator + "01\r\n14" + separator + "2\r\n21\r\n", SampleRangeText());
+  }
 }
 
 TEST(NecOutRange, AMissingFileIsAnInputOutputFailure) {

@@ -258,9 +258,12 @@ TEST(FieldMapColourLimits, TypedLimitsAreNumbersWithLowBelowHigh) {
   };
   const Case cases[] = {
       {"20", "80,5", 20, 80.5, ""},
-      {" 1.5 ", "", 1.5, std::nullopt, ""},
+      {" 1,5 ", "", 1.5, std::nullopt, ""},
       {"", "", std::nullopt, std::nullopt, ""},
-      {"abc", "3", std::nullopt, std::nullopt, "Colour limits: 'abc' is not a number"},
+      {"abc", "3", std::nullopt, std::nullopt,
+       "Colour limits: 'abc' is not a number (decimal separator ',')"},
+      {"85.5", "", std::nullopt, std::nullopt,
+       "Colour limits: '85.5' is not a number (decimal separator ',')"},
       {"5", "5", std::nullopt, std::nullopt, "Colour limits: the low limit must lie below the high one"},
   };
   for (const Case& c : cases) {

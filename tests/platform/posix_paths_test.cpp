@@ -8,6 +8,7 @@
 #include <locale>
 #include <optional>
 
+#include "platform/platform.hpp"
 #include "support/scoped_settings.hpp"
 #include "platform/posix/posix_system.hpp"
 #include "support/test_root.hpp"
@@ -67,6 +68,23 @@ TEST(NativePath, MapsDrivesAndSeparators) {
       {"", ""},
   };
   for (const Case& k : cases) EXPECT_EQ(k.native, NativePath(roots, k.windows)) << k.windows;
+}
+
+// A message names its files with their Linux paths too: a name with blanks is taken as far as it
+// exists; one that does not exist ends at its first blank or a mark that ends a sentence.
+TEST(NativePath, MessagesNameTheirFilesNativePaths) {
+  TestRoot root;
+  PosixSystem system(root.Roots());
+  root.Write("drive_c/4nec2/b_in/Range01 Test.txt", "7\r\n");
+  const std::string c = root.driveC.string();
+  EXPECT_EQ(
+      (std::vector<std::string>{c + "/4nec2/b_in/Range01 Test.txt", c + "/4nec2/gone.pdf", "/tmp/a.txt"}),
+      NativePathsIn(system,
+                    "In c:\\4nec2\\b_in\\Range01 Test.txt, line 3: c:\\4nec2\\gone.pdf is gone! "
+                    "Saved z:\\tmp\\a.txt (3 lines); z:\\tmp\\a.txt. No path: 1:\\x, ab:\\y"));
+  EXPECT_EQ("Gone: z:\\tmp\\a.txt\n(on this machine: /tmp/a.txt)",
+            WithNativePaths(system, "Gone: z:\\tmp\\a.txt"));
+  EXPECT_EQ("nothing named", WithNativePaths(system, "nothing named"));
 }
 
 TEST(NativePath, MatchesComponentsWithoutCaseWhenNoExactMatchExists) {

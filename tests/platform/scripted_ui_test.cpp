@@ -52,10 +52,13 @@ TEST(ScriptedUi, PrintsEveryMessageBoxWhenItAppears) {
 TEST(ScriptedUi, AskAnswersTakeTheQueueInOrder) {
   ScriptedFixture f;
   f.ui.AnswerAsk("7,5");
+  f.ui.AnswerAskDefault();
   f.ui.AnswerAsk(std::nullopt);
 
   std::string text = "1,0";
   EXPECT_TRUE(AskText(f.ui, "Radius", "rCircle:", text));
+  EXPECT_EQ("7,5", text);
+  EXPECT_TRUE(AskText(f.ui, "Radius", "rCircle:", text));  // OK on the prefilled text
   EXPECT_EQ("7,5", text);
   text = "1,0";
   EXPECT_FALSE(AskText(f.ui, "Radius", "rCircle:", text));

@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
@@ -19,6 +21,7 @@
 #include "mainwindow/pictures.hpp"
 #include "platform/posix/posix_sample_tree.hpp"
 #include "platform/qt/main_window.hpp"
+#include "platform/qt/pane_view.hpp"
 #include "platform/qt/picture_window.hpp"
 #include "platform/qt/qt_ui.hpp"
 #include "qt/qt_window_parts.hpp"
@@ -71,6 +74,34 @@ class DeskTest : public QObject, public QtWindowParts<QtUi> {
                                                   .arg(area.width())
                                                   .arg(area.height())));
     QCOMPARE(outer.width(), std::min(1121, area.width()));
+  }
+
+  // The Data pane shows a test-object table row whole; dragging a splitter's handle moves the
+  // border between the panes; Enter, F2 and Space on P, A and Normalize Power open their editor.
+  void splittersAndKeysReachWhatTheMouseDoes() {
+    const QWidget* data = window->PaneWidget("Mdata")->View()->viewport();
+    QVERIFY(data->width() >= data->fontMetrics().horizontalAdvance(QString(TForm1::kTableRowChars - 2, '0')));
+    for (const auto& [splitter, by] : {std::pair{0, QPoint(0, 60)}, std::pair{1, QPoint(40, 0)}}) {
+      QWidget* handle = window->SplitterWidget(splitter);
+      const QRect info = window->RegionWidget("GBInfo")->geometry();
+      QTest::mousePress(handle, Qt::LeftButton, {}, handle->rect().center());
+      QMouseEvent move(QEvent::MouseMove, handle->rect().center() + by, QCursor::pos(), Qt::NoButton,
+                       Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(handle, &move);
+      const QRect moved = window->RegionWidget("GBInfo")->geometry();
+      QCOMPARE(QPoint(moved.width() - info.width(), moved.top() - info.top()), by);
+    }
+    for (const char* field : {"EditPoint", "EditPointA", "EditNormalizePower"}) {
+      for (Qt::Key key : {Qt::Key_Return, Qt::Key_F2, Qt::Key_Space}) {
+        QString shown;
+        QTimer::singleShot(100, [&shown] {
+          if (QWidget* dialog = QApplication::activeModalWidget())
+            shown = dialog->windowTitle(), dialog->close();
+        });
+        QTest::keyClick(window->FieldWidget(field), key);
+        QVERIFY2(!shown.isEmpty(), field);
+      }
+    }
   }
 
   // Beside the main window where the screen leaves the room a picture window needs, otherwise

@@ -203,7 +203,8 @@ class PictureWindowTest : public QObject, public QtWindowParts<TestUi> {
     QCOMPARE(map->HighEdit()->text(), QStringLiteral("100,5"));
     map->LowEdit()->setText(QStringLiteral("abc"));
     map->SetLimitsButton()->click();
-    QCOMPARE(ui->messages.back(), std::string("Colour limits: 'abc' is not a number"));
+    QCOMPARE(ui->messages.back(),
+             std::string("Colour limits: 'abc' is not a number (decimal separator ',')"));
     QCOMPARE(map->LowEdit()->text(), QStringLiteral("80"));
     emit map->ViewBox()->activated(1);
     QVERIFY(SceneSays(map->View()->CurrentScene(), "Z line through A (10|0)"));

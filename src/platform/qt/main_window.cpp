@@ -11,7 +11,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -19,6 +21,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <chrono>
+#include <functional>
 
 #include "mainwindow/VarnelU.hpp"
 #include "mainwindow/access_keys.hpp"
@@ -79,12 +82,44 @@ std::vector<std::size_t> KeysOf(const std::vector<MenuItem>& items, std::size_t 
 // Redraws inside a command come no closer than this (about 30 a second).
 constexpr qint64 kFrameMs = 33;
 
+// The handle of a splitter between the panes: it shows the resize cursor and hands a drag to the
+// model, which lays the window out again.
+class SplitterHandle : public QWidget {
+ public:
+  SplitterHandle(QWidget* parent, TForm1::Splitter splitter, std::function<void(int)> dragged)
+      : QWidget(parent), splitter_(splitter), dragged_(std::move(dragged)) {
+    setCursor(splitter == TForm1::Splitter::Rows ? Qt::SplitVCursor : Qt::SplitHCursor);
+    setObjectName(splitter == TForm1::Splitter::Rows ? QStringLiteral("SplitterRows")
+                                                     : QStringLiteral("SplitterColumns"));
+  }
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override { event->accept(); }
+  void mouseMoveEvent(QMouseEvent* event) override {
+    if (!(event->buttons() & Qt::LeftButton)) return;
+    const QPoint at = mapToParent(event->position().toPoint());
+    dragged_(splitter_ == TForm1::Splitter::Rows ? at.y() : at.x());
+  }
+
+ private:
+  TForm1::Splitter splitter_;
+  std::function<void(int)> dragged_;
+};
+
+// Enter, F2 and Space on a focused field that a double-click edits open its editor, as the
+// double-click does.
+bool OpensFieldEditor(const QKeyEvent& key) {
+  return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter || key.key() == Qt::Key_F2 ||
+         key.key() == Qt::Key_Space;
+}
+
 }  // namespace
 
 VarnelWindow::VarnelWindow(TForm1& form, QtUi& ui) : form_(form), ui_(ui) {
   setWindowTitle(ToQt(form_.caption));
   setCentralWidget(new QWidget(this));
   BuildRegions();
+  BuildSplitters();
   BuildMenus();
   statusText_ = new QLabel(this);
   statusBar()->addWidget(statusText_, 1);
@@ -116,6 +151,11 @@ VarnelWindow::VarnelWindow(TForm1& form, QtUi& ui) : form_(form), ui_(ui) {
   for (const char* name : {"GBBasicData", "GBNearField", "GBCommands"})
     needs.rightColumn = std::max(needs.rightColumn, regions_[name]->minimumSizeHint().width());
   needs.commandsHeight = regions_["GBCommands"]->minimumSizeHint().height();
+  // A table row in the Data pane's font, with the pane's frame, its scroll bar and the region's
+  // margins around the pane.
+  LineView* data = panes_["Mdata"].widget->View();
+  needs.tableRow = data->fontMetrics().horizontalAdvance(QString(TForm1::kTableRowChars, QLatin1Char('0'))) +
+                   2 * data->frameWidth() + data->verticalScrollBar()->sizeHint().width() + 16 + 8;
   form_.SetLayoutNeeds(needs);
   form_.MIWindowCenterClick();
   ApplyWindowRect();
@@ -243,6 +283,16 @@ void VarnelWindow::BuildRegions() {
   connect(mdata, &PaneView::contextMenuRequested, this, [popup2](const QPoint& at) { popup2->popup(at); });
 }
 
+void VarnelWindow::BuildSplitters() {
+  for (TForm1::Splitter splitter : {TForm1::Splitter::Rows, TForm1::Splitter::Columns}) {
+    auto* handle = new SplitterHandle(centralWidget(), splitter, [this, splitter](int position) {
+      form_.DragSplitter(splitter, position);
+      ApplyGeometry();
+    });
+    splitters_[static_cast<int>(splitter)] = handle;
+  }
+}
+
 QAction* VarnelWindow::MakeAction(const MenuItem& item, QWidget* owner, std::size_t key) {
   auto* action = new QAction(WithAccessKey(item.caption, key), owner);
   action->setObjectName(ToQt(item.name));
@@ -362,7 +412,12 @@ void VarnelWindow::SyncFromModel() {
 void VarnelWindow::SyncStatus() {
   const Progress& progress = form_.progress;
   const QString text = ToQt(ProgressText(progress, form_.platform.system.MillisecondsSinceEpoch()));
-  if (statusText_->text() != text) statusText_->setText(text);
+  if (statusShown_ != text) {
+    statusShown_ = text;
+    // A file named there is named with its native path too (looked up once per text).
+    QString shown = ToQt(WithNativePaths(form_.platform.system, FromQt(text)));
+    statusText_->setText(shown.replace(QLatin1Char('\n'), QLatin1Char(' ')));
+  }
   const int permille = ProgressPermille(progress);
   if (stopButton_->isEnabled() != form_.StopEnabled()) stopButton_->setEnabled(form_.StopEnabled());
   if (progress.running) {
@@ -411,6 +466,11 @@ void VarnelWindow::ApplyGeometry() {
     const QRect rect = ToQRect(*regionPanes[i].second);
     if (edit->geometry() != rect) edit->setGeometry(rect);
   }
+  for (auto& [splitter, handle] : splitters_) {
+    const QRect rect = ToQRect(form_.SplitterBounds(static_cast<TForm1::Splitter>(splitter)));
+    if (handle->geometry() != rect) handle->setGeometry(rect);
+    handle->raise();
+  }
 }
 
 void VarnelWindow::resizeEvent(QResizeEvent* event) {
@@ -452,6 +512,13 @@ void VarnelWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool VarnelWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && OpensFieldEditor(*static_cast<QKeyEvent*>(event))) {
+    const std::string name = FromQt(watched->objectName());
+    if (form_.AnswersDoubleClick(name)) {
+      RunCommand(name + "DblClick");
+      return true;
+    }
+  }
   if (event->type() == QEvent::MouseButtonDblClick) {
     const std::string name = FromQt(watched->objectName());
     if (form_.AnswersDoubleClick(name)) {
@@ -465,6 +532,11 @@ bool VarnelWindow::eventFilter(QObject* watched, QEvent* event) {
 PaneView* VarnelWindow::PaneWidget(const std::string& name) const {
   auto it = panes_.find(name);
   return it == panes_.end() ? nullptr : it->second.widget;
+}
+
+QWidget* VarnelWindow::SplitterWidget(int splitter) const {
+  auto it = splitters_.find(splitter);
+  return it == splitters_.end() ? nullptr : it->second;
 }
 
 QGroupBox* VarnelWindow::RegionWidget(const std::string& name) const {

@@ -54,6 +54,8 @@ class VarnelWindow : public QMainWindow {
   TForm1& Form() { return form_; }
   PaneView* PaneWidget(const std::string& name) const;
   QGroupBox* RegionWidget(const std::string& name) const;
+  // The handle of TForm1::Splitter Rows (0) or Columns (1).
+  QWidget* SplitterWidget(int splitter) const;
   QLineEdit* FieldWidget(const std::string& name) const;
   QAction* Action(const std::string& controlName) const;
   QButtonGroup* RadioGroupWidget(const std::string& name) const;
@@ -78,6 +80,7 @@ class VarnelWindow : public QMainWindow {
   QMenu* BuildPopup(const std::vector<MenuItem>& items, QWidget* owner);
   QAction* MakeAction(const MenuItem& item, QWidget* owner, std::size_t accessKey);
   void SyncStatus();
+  void BuildSplitters();
   bool FrameTurnedUp() const;
   void ApplyWindowRect();
 
@@ -90,6 +93,8 @@ class VarnelWindow : public QMainWindow {
   std::map<std::string, QButtonGroup*> radioGroups_;
   std::map<std::string, QGroupBox*> radioBoxes_;
   std::map<std::string, QMenu*> popups_;
+  std::map<int, QWidget*> splitters_;  // by TForm1::Splitter
+  QString statusShown_;                // the status text before the native paths were added
   QLabel* statusText_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
   QPushButton* stopButton_ = nullptr;

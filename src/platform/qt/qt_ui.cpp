@@ -196,15 +196,25 @@ void QtUi::ShowMessage(MessageKind kind, const std::string& title, const std::st
   const auto icon = kind == MessageKind::Info      ? QMessageBox::Information
                     : kind == MessageKind::Warning ? QMessageBox::Warning
                                                    : QMessageBox::Critical;
-  QMessageBox box(icon, ToQt(title), ToQt(text), QMessageBox::Ok, Parent());
+  QMessageBox box(icon, ToQt(title), ToQt(WithNativePaths(system_, text)), QMessageBox::Ok, Parent());
   box.exec();
 }
 
 bool QtUi::Confirm(const std::string& title, const std::string& question, bool) {
-  QMessageBox box(QMessageBox::Question, ToQt(title), ToQt(question), QMessageBox::Yes | QMessageBox::No,
-                  Parent());
+  QMessageBox box(QMessageBox::Question, ToQt(title), ToQt(WithNativePaths(system_, question)),
+                  QMessageBox::Yes | QMessageBox::No, Parent());
   box.setDefaultButton(QMessageBox::No);
   return box.exec() == QMessageBox::Yes;
+}
+
+SaveAnswer QtUi::AskToSave(const std::string& title, const std::string& question, SaveAnswer) {
+  QMessageBox box(QMessageBox::Question, ToQt(title), ToQt(WithNativePaths(system_, question)),
+                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, Parent());
+  box.setDefaultButton(QMessageBox::Cancel);
+  const int answer = box.exec();
+  return answer == QMessageBox::Save      ? SaveAnswer::Save
+         : answer == QMessageBox::Discard ? SaveAnswer::Discard
+                                          : SaveAnswer::Cancel;
 }
 
 bool QtUi::AskText(const std::string& caption, const std::string& prompt, std::string& text) {
@@ -305,7 +315,8 @@ ScreenArea QtUi::AvailableArea() {
 
 void QtUi::StatusNotice(const std::string& title, const std::string& text) {
   if (!window_) return UserInterface::StatusNotice(title, text);
-  window_->ShowNotice(text);
+  QString shown = ToQt(WithNativePaths(system_, text));
+  window_->ShowNotice(FromQt(shown.replace(QLatin1Char('\n'), QLatin1Char(' '))));
 }
 
 void QtUi::ProcessEvents() {

@@ -29,6 +29,7 @@ class QtUi : public UserInterface {
   void ShowMessage(MessageKind kind, const std::string& title, const std::string& text) override;
   bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override;
   bool Confirm(const std::string& title, const std::string& question, bool unattended) override;
+  SaveAnswer AskToSave(const std::string& title, const std::string& question, SaveAnswer unattended) override;
   void ShowModal(ModalDialog& dialog) override;
   std::optional<std::string> FileDialog(FileDialogKind kind, const FileDialogSpec& spec) override;
   std::optional<std::string> ChooseFolder(const std::string& initialFolder) override;

@@ -32,6 +32,10 @@ class AnsweredUi : public UserInterface {
   bool Confirm(const std::string& title, const std::string& question, bool unattended) override {
     return answers_.Confirm(title, question, unattended);
   }
+  SaveAnswer AskToSave(const std::string& title, const std::string& question,
+                       SaveAnswer unattended) override {
+    return answers_.AskToSave(title, question, unattended);
+  }
   void ShowModal(ModalDialog& dialog) override { answers_.ShowModal(dialog); }
   std::optional<std::string> FileDialog(FileDialogKind kind, const FileDialogSpec& spec) override {
     return answers_.FileDialog(kind, spec);

@@ -246,14 +246,22 @@ class Runner {
       return;
     }
     ExpectCount(arguments, 3);
+    if (kind == "confirm" && arguments[2].text == "save") {
+      answers_.AnswerConfirm(SaveAnswer::Save);
+      return;
+    }
     if (kind == "confirm" || kind == "opener") {
       if (arguments[2].text != "yes" && arguments[2].text != "no")
-        throw ScriptError{"answer " + kind + " needs yes or no"};
+        throw ScriptError{"answer " + kind + " needs yes or no" + (kind == "confirm" ? " (or save)" : "")};
       const bool yes = arguments[2].text == "yes";
       if (kind == "confirm")
         answers_.AnswerConfirm(yes);
       else
         answers_.AnswerOpener(yes);
+      return;
+    }
+    if (kind == "ask" && arguments[2].text == "default" && !arguments[2].quoted) {
+      answers_.AnswerAskDefault();
       return;
     }
     const std::optional<std::string> answer = AnswerText(arguments[2]);

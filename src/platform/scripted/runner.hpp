@@ -11,9 +11,12 @@
 //   answer open|save|folder PATH     the next dialog of that kind returns PATH
 //   answer open|save|folder cancel   ... is cancelled (a quoted "cancel" is a path)
 //   answer ask TEXT | answer ask cancel   the next AskText or plain input box
+//   answer ask default               ... OK on its prefilled text (a quoted "default" is a text)
 //   answer point T1 T2 [T3]          the next point or range dialog
-//   answer confirm yes|no            the next Yes/No question (unanswered, a question takes
-//                                    the answer that keeps the command's unattended meaning)
+//   answer confirm yes|no|save       the next question: Yes/No, or Save/Discard/Cancel before a
+//                                    table not saved is cleared (yes Discard, no Cancel);
+//                                    unanswered, a question takes the answer that keeps the
+//                                    command's unattended meaning
 //   select RGPol N | select RGMode N choose a radio item (0 .. items - 1)
 //   run HANDLER                      start a command through the dispatcher (handler or
 //                                    control name); after Quit the script ends

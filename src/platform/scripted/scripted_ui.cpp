@@ -43,8 +43,13 @@ std::string ScriptedUi::AnswerPath(const std::string& path) {
 void ScriptedUi::AnswerOpen(std::optional<std::string> path) { open_.push_back(std::move(path)); }
 void ScriptedUi::AnswerSave(std::optional<std::string> path) { save_.push_back(std::move(path)); }
 void ScriptedUi::AnswerFolder(std::optional<std::string> path) { folder_.push_back(std::move(path)); }
-void ScriptedUi::AnswerAsk(std::optional<std::string> text) { ask_.push_back(std::move(text)); }
-void ScriptedUi::AnswerConfirm(bool yes) { confirm_.push_back(yes); }
+void ScriptedUi::AnswerAsk(std::optional<std::string> text) {
+  const bool ok = text.has_value();
+  ask_.push_back({ok, std::move(text)});
+}
+void ScriptedUi::AnswerAskDefault() { ask_.push_back({true, std::nullopt}); }
+void ScriptedUi::AnswerConfirm(bool yes) { AnswerConfirm(yes ? SaveAnswer::Discard : SaveAnswer::Cancel); }
+void ScriptedUi::AnswerConfirm(SaveAnswer answer) { confirm_.push_back(answer); }
 void ScriptedUi::AnswerOpener(bool found) { opener_.push_back(found); }
 void ScriptedUi::AnswerPoint(std::vector<std::string> fieldTexts) { point_.push_back(std::move(fieldTexts)); }
 
@@ -61,20 +66,29 @@ void ScriptedUi::ShowMessage(MessageKind kind, const std::string&, const std::st
 }
 
 bool ScriptedUi::Confirm(const std::string&, const std::string& question, bool unattended) {
-  const bool yes = Take(confirm_).value_or(unattended);
+  const std::optional<SaveAnswer> answer = Take(confirm_);
+  const bool yes = answer ? *answer != SaveAnswer::Cancel : unattended;
   Print("[Question] " + question + (yes ? " Yes" : " No"));
   return yes;
 }
 
+SaveAnswer ScriptedUi::AskToSave(const std::string&, const std::string& question, SaveAnswer unattended) {
+  const SaveAnswer answer = Take(confirm_).value_or(unattended);
+  Print("[Question] " + question +
+        (answer == SaveAnswer::Save      ? " Save"
+         : answer == SaveAnswer::Discard ? " Discard"
+                                         : " Cancel"));
+  return answer;
+}
+
 bool ScriptedUi::AskText(const std::string& caption, const std::string&, std::string& text) {
-  std::optional<std::optional<std::string>> answer = Take(ask_);
+  std::optional<AskAnswer> answer = Take(ask_);
   if (!answer) {
     Print("[Dialog] " + caption + ": no answer");
     return false;
   }
-  if (!*answer) return false;
-  text = **answer;
-  return true;
+  if (answer->ok && answer->text) text = *answer->text;
+  return answer->ok;
 }
 
 void ScriptedUi::ShowModal(ModalDialog& dialog) {

@@ -25,7 +25,11 @@ class ScriptedUi : public UserInterface {
   void AnswerSave(std::optional<std::string> path);
   void AnswerFolder(std::optional<std::string> path);  // also sets the current folder on OK
   void AnswerAsk(std::optional<std::string> text);     // AskText
+  void AnswerAskDefault();                             // AskText: OK on the prefilled text
   void AnswerConfirm(bool yes);                        // the next Yes/No question
+  // The next question: Yes/No (Save counts as Yes) or Save/Discard/Cancel (yes is Discard,
+  // no Cancel).
+  void AnswerConfirm(SaveAnswer answer);
   // The next modal dialog: its edit fields get the texts and Done is pressed; if Done refuses,
   // the dialog is closed with its close button.
   void AnswerPoint(std::vector<std::string> fieldTexts);
@@ -44,6 +48,8 @@ class ScriptedUi : public UserInterface {
   // Printed as "[Question] " + question + " " + the answer ("Yes"/"No"); without a queued answer
   // the unattended one.
   bool Confirm(const std::string& title, const std::string& question, bool unattended) override;
+  // Printed as "[Question] " + question + " " + "Save", "Discard" or "Cancel".
+  SaveAnswer AskToSave(const std::string& title, const std::string& question, SaveAnswer unattended) override;
   void ShowModal(ModalDialog& dialog) override;
   std::optional<std::string> FileDialog(FileDialogKind kind, const FileDialogSpec& spec) override;
   std::optional<std::string> ChooseFolder(const std::string& initialFolder) override;
@@ -73,9 +79,16 @@ class ScriptedUi : public UserInterface {
   std::ostream& out_;
   System& system_;
   std::string clipboard_;
-  std::deque<std::optional<std::string>> open_, save_, folder_, ask_;
+  std::deque<std::optional<std::string>> open_, save_, folder_;
+  // An AskText answer: OK with the text (none: the prefilled one), or Cancel.
+  struct AskAnswer {
+    bool ok = false;
+    std::optional<std::string> text;
+  };
+  std::deque<AskAnswer> ask_;
   std::deque<std::vector<std::string>> point_;
-  std::deque<bool> confirm_, opener_;
+  std::deque<SaveAnswer> confirm_;
+  std::deque<bool> opener_;
   std::vector<std::function<bool()>> hooks_;
 };
 

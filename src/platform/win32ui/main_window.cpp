@@ -252,9 +252,9 @@ HMENU Win32Window::BuildPopup(const std::vector<MenuItem>& items) {
   return menu;
 }
 
-int Win32Window::TextWidth(const std::string& text) const {
+int Win32Window::TextWidth(const std::string& text, HFONT font) const {
   HDC dc = GetDC(hwnd_);
-  HGDIOBJ old = SelectObject(dc, guiFont_);
+  HGDIOBJ old = SelectObject(dc, font ? font : guiFont_);
   const std::wstring wide = UiText(text);
   SIZE size{};
   GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
@@ -288,6 +288,10 @@ TForm1::LayoutNeeds Win32Window::MeasureNeeds() {
                 2 * kInset + 2 * 14 + field("EditPoint") + field("EditPointA") + 4});
   const std::size_t items = std::max(form_.RGMode.items.size(), form_.RGPol.items.size());
   needs.commandsHeight = kCaption + 28 + 2 * kRow + kCaption + static_cast<int>(items) * kRadioHeight + 10;
+  // A table row in the Data pane's font, with the pane's edges, its scroll bar and the region's
+  // margins around the pane.
+  needs.tableRow = TextWidth(std::string(TForm1::kTableRowChars, '0'), courierFont_) +
+                   GetSystemMetrics(SM_CXVSCROLL) + 4 * GetSystemMetrics(SM_CXEDGE) + 16 + 8;
   return needs;
 }
 
@@ -556,6 +560,16 @@ bool Win32Window::PreTranslate(MSG& message) {
     SyncStatus();
     return true;
   }
+  // Enter, F2 and Space on a field that a double-click edits open its editor, as the
+  // double-click does.
+  if (message.message == WM_KEYDOWN &&
+      (message.wParam == VK_RETURN || message.wParam == VK_F2 || message.wParam == VK_SPACE)) {
+    auto field = fieldNames_.find(message.hwnd);
+    if (field != fieldNames_.end() && form_.AnswersDoubleClick(field->second)) {
+      RunCommand(field->second + "DblClick");
+      return true;
+    }
+  }
   if (accelerators_ && TranslateAcceleratorW(hwnd_, accelerators_, &message)) return true;
   if (pictures_ && pictures_->PreTranslate(message)) return true;
   return IsDialogMessageW(hwnd_, &message) != FALSE;
@@ -674,6 +688,37 @@ LRESULT Win32Window::Message(UINT message, WPARAM wParam, LPARAM lParam) {
                                      work.height > 0 ? std::min(height, work.height) : height};
       return 0;
     }
+    // The splitters between the panes: their strips lie on the main window itself (between
+    // the regions, or on a group box's frame, which lets the mouse through).
+    case WM_SETCURSOR: {
+      POINT at;
+      GetCursorPos(&at);
+      ScreenToClient(hwnd, &at);
+      if (LOWORD(lParam) == HTCLIENT && (dragging_ || SplitterAt(at))) {
+        const TForm1::Splitter splitter = dragging_ ? *dragging_ : *SplitterAt(at);
+        SetCursor(LoadCursorW(nullptr, splitter == TForm1::Splitter::Rows ? IDC_SIZENS : IDC_SIZEWE));
+        return TRUE;
+      }
+      break;
+    }
+    case WM_LBUTTONDOWN:
+      if ((dragging_ =
+               SplitterAt(POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))})))
+        SetCapture(hwnd);
+      return 0;
+    case WM_MOUSEMOVE:
+      if (dragging_) {
+        const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
+        form_.DragSplitter(*dragging_, *dragging_ == TForm1::Splitter::Rows ? y : x);
+        ApplyGeometry();
+      }
+      return 0;
+    case WM_LBUTTONUP:
+      if (dragging_) ReleaseCapture();
+      return 0;
+    case WM_CAPTURECHANGED:
+      dragging_.reset();
+      return 0;
     case WM_CTLCOLORSTATIC: {
       const RadioSlot* slot = RadioOf(reinterpret_cast<HWND>(lParam));
       if (!slot || slot->model->color != "clWhite") break;
@@ -710,6 +755,16 @@ LRESULT Win32Window::Message(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
   }
   return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+std::optional<TForm1::Splitter> Win32Window::SplitterAt(POINT client) const {
+  for (TForm1::Splitter splitter : {TForm1::Splitter::Rows, TForm1::Splitter::Columns}) {
+    const Rect strip = form_.SplitterBounds(splitter);
+    if (client.x >= strip.left && client.x < strip.left + strip.width && client.y >= strip.top &&
+        client.y < strip.top + strip.height)
+      return splitter;
+  }
+  return std::nullopt;
 }
 
 // The context menus of EditPoint and of the Data pane (its view or its editor), at the point

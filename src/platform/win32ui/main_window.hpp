@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -89,7 +90,7 @@ class Win32Window {
   HMENU BuildPopup(const std::vector<MenuItem>& items);
   void AppendItem(HMENU menu, const MenuItem& item, const std::string& shown);
   TForm1::LayoutNeeds MeasureNeeds();
-  int TextWidth(const std::string& text) const;
+  int TextWidth(const std::string& text, HFONT font = nullptr) const;
   Rect WorkArea() const;
   void FitIntoWorkArea();
   void ApplyWindowRect();
@@ -129,6 +130,9 @@ class Win32Window {
   std::array<Rect, 7> laidOut_{};  // the window and the regions the controls were placed for
   bool applyingGeometry_ = false;
   bool marquee_ = false;  // the progress bar runs as a busy bar
+  // The splitter between the panes being dragged, if any; the one under a client point.
+  std::optional<TForm1::Splitter> dragging_;
+  std::optional<TForm1::Splitter> SplitterAt(POINT client) const;
 };
 
 }  // namespace varnel

@@ -231,6 +231,13 @@ bool Win32Ui::Confirm(const std::string& title, const std::string& question, boo
                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
+SaveAnswer Win32Ui::AskToSave(const std::string& title, const std::string& question, SaveAnswer) {
+  const std::string text = question + "\r\n\r\nYes: save it first. No: discard it.";
+  const int answer = MessageBoxW(Owner(window_), UiText(text).c_str(), UiText(title).c_str(),
+                                 MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON3);
+  return answer == IDYES ? SaveAnswer::Save : answer == IDNO ? SaveAnswer::Discard : SaveAnswer::Cancel;
+}
+
 bool Win32Ui::AskText(const std::string& caption, const std::string& prompt, std::string& text) {
   return AskTextDialog(Owner(window_), caption, prompt, text);
 }

@@ -45,6 +45,8 @@ class Win32Ui : public UserInterface {
   void ShowMessage(MessageKind kind, const std::string& title, const std::string& text) override;
   bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override;
   bool Confirm(const std::string& title, const std::string& question, bool unattended) override;
+  // Yes saves, No discards, Cancel cancels.
+  SaveAnswer AskToSave(const std::string& title, const std::string& question, SaveAnswer unattended) override;
   void ShowModal(ModalDialog& dialog) override;
   void StatusNotice(const std::string& title, const std::string& text) override;
   std::optional<std::string> FileDialog(FileDialogKind kind, const FileDialogSpec& spec) override;
