@@ -68,8 +68,8 @@ struct EutValues {
   double frequency = 0, cylinder = 0, circle = 0, point = 0;
   std::optional<double> inputPower;
   std::optional<NearFieldTable> table;
-  std::string runLine, partLine;  // which run was read, a table read in part
-  bool withoutTable = false;      // the print holds no near-field table
+  std::string runLine, partLine;   // which run was read, a table read in part
+  std::vector<PrintError> absent;  // the input power, the near-field table
   // The wires of the file, for the field map.
   std::vector<Segment> structure;
   std::exception_ptr failure;
@@ -85,7 +85,7 @@ EutValues AnalyseEutText(const OutputText& text, const EutSettings& settings) {
     v.inputPower = ReadInputPower(print);
     NearFieldTable table;
     ReadNearField(print, settings.polarization, table);
-    v.withoutTable = print.NearField() == OutputPrint::npos;
+    v.absent = AbsentSections(print, {PrintSection::NearField, PrintSection::InputPower});
     v.runLine = RunReadLine(print);
     v.partLine = PartReadLine(table);
     v.table = std::move(table);
@@ -107,8 +107,11 @@ void AddEutRow(TForm1& form, const std::string& name, EutValues values, int pola
   if (values.table)
     form.params.nearField.Store(std::move(*values.table), polarization, std::move(values.structure));
   if (values.failure) ReadInFile(ListedFilePath(form, name), [&] { std::rethrow_exception(values.failure); });
-  NoteReadingLines(form, values.runLine, values.partLine);
-  if (values.withoutTable) NoteMissingNearField(form, name);
+  std::vector<std::string> notes = AbsentLines(form, name, values.absent);
+  for (std::string& note :
+       NearFieldNotes(form.params.nearField.table, polarization, ListedFilePath(form, name)))
+    notes.push_back(std::move(note));
+  NoteReadingLines(form, values.runLine, values.partLine, notes);
   TableDataLine row;
   row.Integer(number)
       .General3(values.cylinder)

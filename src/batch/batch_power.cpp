@@ -51,7 +51,10 @@ void TForm1::MIBatchAnalysePowerClick() {
       const double frequency = ReadFrequency(print);
       params.inputPower = ReadInputPower(print);
       const double current = ReadSegmentCurrent(print, params.AnalyseSegment);
-      NoteReadingLines(*this, RunReadLine(print));
+      std::vector<PrintError> absent = AbsentSections(print, {PrintSection::InputPower});
+      if (std::optional<PrintError> noCurrent = SegmentCurrentAbsence(print, params.AnalyseSegment))
+        absent.push_back(*noCurrent);
+      NoteReadingLines(*this, RunReadLine(print), "", AbsentLines(*this, name, absent));
       const PowerFigures figures = ReceivedPower(current, params.AnalysingResistance, params.inputPower);
 
       TableDataLine row;

@@ -7,8 +7,8 @@
 // least 5 %.
 //
 // The engine prints a near-field row as "%10.4f" three times and "%13.4E%8.2f" three times: 93
-// characters, then the CR. Such a row is checked and converted at fixed columns: its 96-byte
-// window is classified sixteen bytes at a time, the whole row is checked with a few mask
+// characters, then the CR (nec2++ puts a blank before it). Such a row is checked and converted at fixed
+// columns: its 96-byte window is classified sixteen bytes at a time, the whole row is checked with a few mask
 // operations, and each number's digits are gathered from one 8-byte word, with no branch on
 // the digits. It is taken only when the sweep would read the same numbers from the same
 // digits: each field right-aligned as a blank, more blanks, an optional '-', digits, '.' and
@@ -44,7 +44,7 @@ struct FixedField {
 inline constexpr FixedField kFixedFields[kFieldsPerRow] = {
     {0, 5, 4, false}, {10, 5, 4, false}, {20, 5, 4, false}, {30, 4, 4, true}, {43, 5, 2, false},
     {51, 4, 4, true}, {64, 5, 2, false}, {72, 4, 4, true},  {85, 5, 2, false}};
-inline constexpr int kFixedRowLength = 93;  // the CR stands behind
+inline constexpr int kFixedRowLength = 93;  // the CR stands behind, or a blank and the CR
 inline constexpr int kFixedWindow = 96;     // six blocks of 16 bytes
 
 // One bit per byte of the window: bytes 0..63 in lo, 64..95 in hi.
@@ -95,8 +95,6 @@ constexpr FixedLayout MakeFixedLayout() {
       layout.digits.Set(e + 3);
     }
   }
-  layout.text[kFixedRowLength] = kCR;
-  layout.literal.Set(kFixedRowLength);
   return layout;
 }
 inline constexpr FixedLayout kFixedLayout = MakeFixedLayout();
@@ -172,8 +170,9 @@ inline bool FixedNumbers(const char* line, const WindowBits& minus, bool wantPha
 }
 
 // The row at line in the engine's layout: the nine numbers and the hundredths as SweepRow
-// gives them, and the position of the CR behind the row; nullptr for any other row, with the
-// hundredths untouched (some numbers may be written). The 96 bytes from line must be readable.
+// gives them, and the position of the CR behind the row (and the blank before it, which the
+// sweep trims too); nullptr for any other row, with the hundredths untouched (some numbers may
+// be written). The 96 bytes from line must be readable.
 inline const char* FixedRow(const char* line, bool wantPhases, double (&v)[kFieldsPerRow],
                             int (&hundredths)[3]) {
   const __m128i belowZero = _mm_set1_epi8('0' - 1), aboveNine = _mm_set1_epi8('9' + 1);
@@ -195,6 +194,8 @@ inline const char* FixedRow(const char* line, bool wantPhases, double (&v)[kFiel
   }
   // An integer part is a blank, then blanks, a '-' right before the digits, and digits up to
   // the '.': no other byte, no digit followed by a non-digit, no '-' followed by a non-digit.
+  const char* const end = line + kFixedRowLength + (line[kFixedRowLength] == ' ');
+  if (*end != kCR) return nullptr;
   const WindowBits nextIsDigit = digits.Next();
   if (!digits.Covers(l.digits) || !settled.Covers(l.literal) || !digits.Covers(l.intLast) ||
       !(digits | blanks | minus).Covers(l.intRest) ||
@@ -204,7 +205,7 @@ inline const char* FixedRow(const char* line, bool wantPhases, double (&v)[kFiel
   if (!FixedNumbers(line, minus, wantPhases, v, rowHundredths, std::make_index_sequence<kFieldsPerRow>()))
     return nullptr;
   std::copy(std::begin(rowHundredths), std::end(rowHundredths), std::begin(hundredths));
-  return line + kFixedRowLength;
+  return end;
 }
 
 }  // namespace varnel::rows_detail

@@ -1,6 +1,7 @@
 // Near-field searches: each is one pass over the grid points in table order. A table whose
 // lists differ in length (an invalid polarisation leaves value empty) is searched over the
-// points that have all four entries, so no search reads past a list.
+// points that have all four entries, so no search reads past a list. A point without a value
+// (NaN: the engine marked it "NaN") is no candidate of any search.
 #include "necout/nearfield.hpp"
 
 #include <algorithm>
@@ -25,16 +26,11 @@ std::size_t PointCount(const NearFieldTable& t) {
 template <typename Condition>
 double MaxWhere(const NearFieldTable& t, Condition matches) {
   const std::size_t n = PointCount(t);
-  bool found = false;
   double best = kNoValue;
   for (std::size_t i = 0; i < n; ++i) {
-    if (!matches(t.x[i], t.y[i], t.z[i])) continue;
-    if (!found) {
-      best = t.value[i];
-      found = true;
-    } else if (t.value[i] > best) {
-      best = t.value[i];
-    }
+    // A NaN best is replaced by the first candidate with a value, and only by it.
+    if (!(t.value[i] > best) && !(std::isnan(best) && !std::isnan(t.value[i]))) continue;
+    if (matches(t.x[i], t.y[i], t.z[i])) best = t.value[i];
   }
   return best;
 }
@@ -60,6 +56,7 @@ FieldAtPointResult FieldAtPoint(const Point3D& p, const NearFieldTable& table) {
   double bestSquare = std::numeric_limits<double>::infinity();
   std::size_t best = n;
   for (std::size_t i = 0; i < n; ++i) {
+    if (std::isnan(table.value[i])) continue;
     const double square = SquaredDistance(p, table.x[i], table.y[i], table.z[i]);
     if (!(square < bestSquare)) continue;
     const double d = std::sqrt(square);
@@ -130,7 +127,7 @@ GridExtent GridExtentOf(const RealList& x, const RealList& y, const RealList& z)
 GridExtent GridExtentOf(const NearFieldTable& table) { return GridExtentOf(table.x, table.y, table.z); }
 
 double OverallMaximum(const NearFieldTable& table) {
-  return table.value.empty() ? kNoValue : MaxOf(table.value);
+  return MaxWhere(table, [](double, double, double) { return true; });
 }
 
 double NormalizeField(double value, double normalizePower, double inputPower) {
