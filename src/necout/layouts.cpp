@@ -25,7 +25,7 @@ constexpr std::array<Columns, 9> FeedFields(int first, int width, int step) {
 constexpr TablePlace kFeedHeading{{Framed("ANTENNA INPUT PARAMETERS"), {}}, "(WATTS)"};
 constexpr NearFieldPlace kNearField{Framed("NEAR ELECTRIC FIELDS"), Framed("NEAR MAGNETIC FIELDS"), "METERS"};
 
-// The classic print: Fortran NEC-2 and NEC-2D, and the stand-in over nec2c. Numbers of twelve
+// The classic print: Fortran NEC-2 and NEC-2D, OpenNEC's onec, and the stand-in over nec2c. Numbers of twelve
 // characters follow each other without a blank where a sign fills the first column. The
 // current table's numbers stand in columns 51-60, 63-72, 75-84 and 88-93, each with the
 // column before it for a sign.
@@ -63,13 +63,12 @@ constexpr PrintLayout kNec5 = [] {
   return layout;
 }();
 
-// nec2c (and the onec engine where it prints as nec2c): "FREQUENCY : ", "INPUT POWER   =  " and
-// tables directly under their headings; the feed's numbers one column to the left of the
-// classic ones, the currents' three to the right; some builds end a near-field table with its
-// compute time.
+// nec2c: "FREQUENCY : ", "INPUT POWER   =  " and tables directly under their headings; the
+// feed's numbers one column to the left of the classic ones, the currents' three to the right;
+// some builds end a near-field table with its compute time.
 constexpr PrintLayout kNec2c{
     .name = "nec2c",
-    .bannerNames = {"nec2c", "onec"},
+    .bannerNames = {"nec2c"},
     .frequency = {"FREQUENCY :", 12, 10},
     .inputPower = {"INPUT POWER", 16, 11},
     .feed = {kFeedHeading, FeedFields(12, 12, 12)},

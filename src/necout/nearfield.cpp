@@ -26,11 +26,15 @@ std::size_t PointCount(const NearFieldTable& t) {
 template <typename Condition>
 double MaxWhere(const NearFieldTable& t, Condition matches) {
   const std::size_t n = PointCount(t);
+  bool found = false;
   double best = kNoValue;
   for (std::size_t i = 0; i < n; ++i) {
-    // A NaN best is replaced by the first candidate with a value, and only by it.
-    if (!(t.value[i] > best) && !(std::isnan(best) && !std::isnan(t.value[i]))) continue;
-    if (matches(t.x[i], t.y[i], t.z[i])) best = t.value[i];
+    if (!matches(t.x[i], t.y[i], t.z[i])) continue;
+    const double value = t.value[i];
+    if (found ? value > best : !std::isnan(value)) {
+      best = value;
+      found = true;
+    }
   }
   return best;
 }
@@ -56,9 +60,8 @@ FieldAtPointResult FieldAtPoint(const Point3D& p, const NearFieldTable& table) {
   double bestSquare = std::numeric_limits<double>::infinity();
   std::size_t best = n;
   for (std::size_t i = 0; i < n; ++i) {
-    if (std::isnan(table.value[i])) continue;
     const double square = SquaredDistance(p, table.x[i], table.y[i], table.z[i]);
-    if (!(square < bestSquare)) continue;
+    if (!(square < bestSquare) || std::isnan(table.value[i])) continue;
     const double d = std::sqrt(square);
     if (d < bestDistance) {
       bestDistance = d;

@@ -161,10 +161,12 @@ OutputPrint::OutputPrint(std::string_view text) : text_(text) {
   const std::size_t end = nearField_ == npos ? text.size() : nearField_;
   // Without a near-field table the first run is read.
   const std::size_t stopAfter = nearField_ == npos ? 1 : npos;
-  for (const Heading& h : HeadingsIn(text, *layout_, headingsFrom_, end))
+  const std::vector<Heading> headings = HeadingsIn(text, *layout_, headingsFrom_, end);
+  for (const Heading& h : headings)
     if (!builder.Take(h, stopAfter)) break;
   run_ = builder.run;
   runNumber_ = builder.count;
+  structureEnd_ = headings.empty() ? std::min(end, text.size()) : headings.front().line;
 }
 
 std::size_t OutputPrint::RunCount() const {

@@ -82,6 +82,11 @@ class OutputPrint {
   // The engine the banner names ("" when it names none).
   std::string_view BannerName() const { return bannerName_; }
 
+  // The structure: where the headings can begin (HeadingsStart) and where the first run or the
+  // first near-field table begins (the text's end without either).
+  std::size_t HeadingsFrom() const { return headingsFrom_; }
+  std::size_t StructureEnd() const { return structureEnd_; }
+
   // The first near-field table's heading line (npos when there is none) and its kind.
   std::size_t NearField() const { return nearField_; }
   bool NearFieldIsMagnetic() const { return magnetic_; }
@@ -130,7 +135,7 @@ class OutputPrint {
   const PrintLayout* layout_ = nullptr;
   std::string_view bannerName_;
   bool bannerFound_ = false;
-  std::size_t headingsFrom_ = 0;
+  std::size_t headingsFrom_ = 0, structureEnd_ = npos;
   std::size_t nearField_ = npos;
   bool magnetic_ = false;
   Run run_;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -149,7 +150,7 @@ double ReadFrequency(const OutputPrint& print) {
   const PrintLayout& layout = LayoutOf(print);
   const std::size_t heading = print.ReadRun().frequency;
   if (heading == OutputPrint::npos)
-    throw print.EngineStop().value_or(OutputPrint::Missing(PrintSection::Frequency));
+    throw WhyNotWhole(print).value_or(OutputPrint::Missing(PrintSection::Frequency));
   return ReadScalar(print, heading, layout.frequency, PrintSection::Frequency, false);
 }
 
@@ -299,7 +300,8 @@ std::vector<Segment> ReadSegments(const OutputPrint& print) {
   const PrintLayout& layout = LayoutOf(print);
   std::vector<Segment> segments;
   const std::string_view text = print.Text();
-  const std::size_t heading = FindFramedHeading(text, layout.segments.headings[0].text);
+  const std::size_t heading = FindFramedHeading(text.substr(0, print.StructureEnd()),
+                                                layout.segments.headings[0].text, print.HeadingsFrom());
   if (heading == OutputPrint::npos) return segments;
   const std::size_t first = print.FirstRow(heading, layout.segments.titleMark);
   if (first == OutputPrint::npos) throw print.Unreadable(PrintSection::Segments, heading);
@@ -351,13 +353,16 @@ std::string GridPoints(std::size_t count) {
 std::vector<std::string> NearFieldNotes(const NearFieldTable& table, int polarization,
                                         const std::string& file) {
   // A total peak above 1000 is a value above 1000 / sqrt 2: the values are the peaks over sqrt 2.
-  const double limit = 1000 / kSqrt2;
+  const double limit = polarization == 0 ? 1000 / kSqrt2 : std::numeric_limits<double>::infinity();
+  std::size_t flagged = 0;  // NaN or above the limit: a quick count first, mostly of none
+  for (const double value : table.value) flagged += !(value <= limit);
+  if (flagged == 0) return {};
   std::size_t marked = 0, above = 0, largest = 0;
   for (std::size_t i = 0; i < table.value.size(); ++i) {
     const double value = table.value[i];
     if (std::isnan(value)) {
       ++marked;
-    } else if (polarization == 0 && value > limit) {
+    } else if (value > limit) {
       if (above == 0 || value > table.value[largest]) largest = i;
       ++above;
     }

@@ -14,7 +14,8 @@
 //
 // ReadFrequency     the number of the frequency line below the run's FREQUENCY heading. A run
 //                   without a frequency fails with PrintError " holds no frequency line", or,
-//                   where the engine stopped with an error line, with that line (EngineStop).
+//                   for a print that is not whole, with why (WhyNotWhole: the engine's error
+//                   line, an incomplete output).
 // ReadInputPower    the number of the "INPUT POWER" line, the first line below the run's POWER
 //                   BUDGET heading that is not blank; quiet NaN when the run prints no budget
 //                   (a current source, a plane wave).
@@ -29,7 +30,8 @@
 //                   says which ("Segment 11 is not printed in <file> (a PT card limits the
 //                   current table)", " holds no current table").
 // ReadNearField     the first near-field table of the text, whatever the run: fieldType = the 9
-//                   characters from 5 behind "NEAR" in its heading; the rows start with the line
+//                   characters from 5 behind "NEAR" in its heading ("ELECTRIC " or "MAGNETIC "
+//                   under a title-line heading, NearFieldPlace); the rows start with the line
 //                   below the title line of the layout's mark. An empty table when the text has
 //                   none. A row is a line trimmed of bytes 0..32 on both sides (a layout's
 //                   commas count as blanks); a row shorter than 2 characters ends the table, and

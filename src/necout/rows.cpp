@@ -234,7 +234,7 @@ inline bool SweepNumber(const char*& at, char mark, bool ninth, SweptNumber& n) 
   p = ScanDigits<true>(p, nullptr, mantissa);
   std::ptrdiff_t digits = p - intStart;
   long long exponent = 0;
-  if (*p == '.' || *p == mark) {
+  if (*p == '.' || (!Commas && *p == mark)) {  // where commas are blanks, ',' is no mark
     const char* const fracStart = ++p;
     p = ScanDigits<true>(p, nullptr, mantissa);
     exponent = -(p - fracStart);
@@ -336,8 +336,8 @@ void ConvertRow(std::string_view row, const FieldConverter& convert, double (&v)
 // Puts the row of the nine numbers (phases given by hundredths where those are known). A row the
 // engine marks "NaN" has no value in any polarisation.
 template <typename Rows>
-void PutRow(const double (&v)[kFieldsPerRow], const int (&hundredths)[3], int polarization, bool marked,
-            Rows& sink) {
+[[gnu::always_inline]] inline void PutRow(const double (&v)[kFieldsPerRow], const int (&hundredths)[3],
+                                          int polarization, bool marked, Rows& sink) {
   sink.Coordinates(v[0], v[1], v[2]);
   if (marked) {
     if (polarization >= 0 && polarization <= 4) sink.Value(std::numeric_limits<double>::quiet_NaN());
@@ -439,9 +439,10 @@ RowRun RowReader::ReadRows(std::size_t rowStart, std::size_t stop, Rows sink) co
     int hundredths[3] = {kNoHundredths, kNoHundredths, kNoHundredths};
     bool marked = false;
 #ifdef VARNEL_FIXED_ROWS
-    const char* rowEnd = !Commas && convert_.Plain() && textEnd - line >= kFixedWindow - 1
-                             ? FixedRow(line, wantPhases_, v, hundredths)
-                             : nullptr;
+    const char* rowEnd =
+        convert_.Plain() && textEnd - line >= kFixedWindow - 1
+            ? FixedRow < Commas ? kCommaRows : kEngineRows > (line, wantPhases_, v, hundredths)
+            : nullptr;
 #else
     const char* rowEnd = nullptr;
 #endif

@@ -266,6 +266,27 @@ TEST(NecOutReader, NearFieldValuesPerPolarisation) {
   }
 }
 
+// Points marked NaN and total peaks above 1000 are each said once, for the polarisations they
+// concern.
+TEST(NecOutReader, NearFieldNotesSayWhatTheValuesHold) {
+  SeparatorScope comma(',');
+  ClassicOutput o;
+  o.nearField = {{0, 0, 0, 1, 0, 0, 0, 0, 0},
+                 {0, 0, 1, NAN, 0, 1, 0, 1, 0},
+                 {0.05, 0, 0, 1419.4, 0, 0, 0, 0, 0},
+                 {0, 0, 2, 1200, 0, 0, 0, 0, 0}};
+  NearFieldTable t;
+  ReadNearField(ClassicOutputText(o), 0, t);
+  const std::vector<std::string> notes = {
+      "1 grid point of x.out is marked NaN by the engine and left out of the searches",
+      "2 grid points above 1000 V/m peak in x.out are taken as printed, not set to 0; the largest is 1419 "
+      "V/m at "
+      "(0,05|0|0)"};
+  EXPECT_EQ(notes, NearFieldNotes(t, 0, "x.out"));
+  ReadNearField(ClassicOutputText(o), 1, t);
+  EXPECT_EQ(std::vector<std::string>{notes[0]}, NearFieldNotes(t, 1, "x.out"));
+}
+
 TEST(NecOutReader, NearFieldTakesTheFirstTableAndItsType) {
   ClassicOutput o = SampleRun();
   o.magnetic = true;
