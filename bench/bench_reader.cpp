@@ -1,6 +1,6 @@
 // The near-field reader on classic tables, beside a plain memchr line count over the same text
-// and the same table in nec2c's print
-// (the floor for any reader that must look at every line), and the grid extent of large tables:
+// (the floor for any reader that must look at every line) and beside the same table in nec2c's
+// and nec2++'s prints, and the grid extent of large tables:
 // all-distinct coordinates, and a grid. The reader's figure stands beside that floor as the
 // ratio x_memchr of processor times (all threads), which a busy machine disturbs far less than
 // wall time; a large table is read on several cores, so its wall time is the shorter.
@@ -144,20 +144,20 @@ BENCHMARK(BM_ReadNearField)
     ->ArgNames({"rows", "pol", "parts"})
     ->Unit(benchmark::kMillisecond);
 
-// The table in nec2c's print beside the same table in the classic print, read in turns in the
-// same run: x_classic is the ratio of their processor times (recognising the print, finding its
-// run and reading the rows, all included).
-void BM_Nec2cBesideClassic(benchmark::State& state) {
+// The table in another engine's print (0 nec2c, 1 nec2++, 2 nec2++'s CSV print) beside the same
+// table in the classic print, read in turns in the same run: x_classic is the ratio of their
+// processor times (recognising the print, finding its run and reading the rows, all included).
+void BM_OtherPrintBesideClassic(benchmark::State& state) {
   const int rows = static_cast<int>(state.range(0));
   const int polarization = static_cast<int>(state.range(1));
-  const std::string& nec2c = Nec2cText(rows);
+  const std::string& other = state.range(2) == 0 ? Nec2cText(rows) : NecPPText(rows, state.range(2) == 2);
   const std::string& classic = ClassicText(rows);
   NearFieldTable table;
-  double nec2cSeconds = 0, classicSeconds = 0;
+  double otherSeconds = 0, classicSeconds = 0;
   for (auto _ : state) {
     double start = ProcessorSeconds();
-    ReadNearField(nec2c, polarization, table);
-    nec2cSeconds += ProcessorSeconds() - start;
+    ReadNearField(other, polarization, table);
+    otherSeconds += ProcessorSeconds() - start;
     benchmark::DoNotOptimize(table.value.data());
     if (table.x.size() != static_cast<std::size_t>(rows)) state.SkipWithError("wrong row count");
     start = ProcessorSeconds();
@@ -165,38 +165,11 @@ void BM_Nec2cBesideClassic(benchmark::State& state) {
     classicSeconds += ProcessorSeconds() - start;
     benchmark::DoNotOptimize(table.value.data());
   }
-  state.counters["x_classic"] = nec2cSeconds / classicSeconds;
+  state.counters["x_classic"] = otherSeconds / classicSeconds;
 }
-BENCHMARK(BM_Nec2cBesideClassic)
-    ->ArgsProduct({{6561, 128000}, {0, 1}})
-    ->ArgNames({"rows", "pol"})
-    ->Unit(benchmark::kMillisecond);
-
-// The table in nec2++'s default and CSV prints beside the same table in the classic print, as
-// BM_Nec2cBesideClassic.
-void BM_NecPPBesideClassic(benchmark::State& state) {
-  const int rows = static_cast<int>(state.range(0));
-  const int polarization = static_cast<int>(state.range(1));
-  const std::string& necpp = NecPPText(rows, state.range(2) != 0);
-  const std::string& classic = ClassicText(rows);
-  NearFieldTable table;
-  double necppSeconds = 0, classicSeconds = 0;
-  for (auto _ : state) {
-    double start = ProcessorSeconds();
-    ReadNearField(necpp, polarization, table);
-    necppSeconds += ProcessorSeconds() - start;
-    benchmark::DoNotOptimize(table.value.data());
-    if (table.x.size() != static_cast<std::size_t>(rows)) state.SkipWithError("wrong row count");
-    start = ProcessorSeconds();
-    ReadNearField(classic, polarization, table);
-    classicSeconds += ProcessorSeconds() - start;
-    benchmark::DoNotOptimize(table.value.data());
-  }
-  state.counters["x_classic"] = necppSeconds / classicSeconds;
-}
-BENCHMARK(BM_NecPPBesideClassic)
-    ->ArgsProduct({{6561, 128000}, {0, 1}, {0, 1}})
-    ->ArgNames({"rows", "pol", "csv"})
+BENCHMARK(BM_OtherPrintBesideClassic)
+    ->ArgsProduct({{6561, 128000}, {0, 1}, {0, 1, 2}})
+    ->ArgNames({"rows", "pol", "print"})
     ->Unit(benchmark::kMillisecond);
 
 void BM_MemchrLineCount(benchmark::State& state) {
