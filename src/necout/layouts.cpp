@@ -13,7 +13,9 @@ namespace varnel {
 namespace {
 
 constexpr TableHeading Framed(std::string_view text) { return {text, HeadingForm::Framed}; }
-constexpr TableHeading Title(std::string_view text) { return {text, HeadingForm::TitleLine}; }
+constexpr TableHeading Title(std::string_view text, std::string_view columnsMark) {
+  return {text, HeadingForm::TitleLine, columnsMark};
+}
 
 // Nine fields of `width` characters, the first beginning in column `first`, one every `step`.
 constexpr std::array<Columns, 9> FeedFields(int first, int width, int step) {
@@ -25,10 +27,10 @@ constexpr std::array<Columns, 9> FeedFields(int first, int width, int step) {
 constexpr TablePlace kFeedHeading{{Framed("ANTENNA INPUT PARAMETERS"), {}}, "(WATTS)"};
 constexpr NearFieldPlace kNearField{Framed("NEAR ELECTRIC FIELDS"), Framed("NEAR MAGNETIC FIELDS"), "METERS"};
 
-// The classic print: Fortran NEC-2 and NEC-2D, OpenNEC's onec, and the stand-in over nec2c. Numbers of twelve
-// characters follow each other without a blank where a sign fills the first column. The
-// current table's numbers stand in columns 51-60, 63-72, 75-84 and 88-93, each with the
-// column before it for a sign.
+// The classic print: Fortran NEC-2 and NEC-2D, OpenNEC's onec, and the stand-in over nec2c.
+// Numbers of twelve characters follow each other without a blank where a sign fills the first
+// column. The current table's numbers stand in columns 51-60, 63-72, 75-84 and 88-93, each with
+// the column before it for a sign.
 constexpr PrintLayout kClassic{
     .name = "NEC-2",
     .bannerNames = {"NEC-2", "NEC2", "nec2c", "onec"},
@@ -98,19 +100,15 @@ constexpr PrintLayout kNecPP = [] {
 // heading: each is named by its own title line and the column line below it.
 constexpr PrintLayout kNecPPCsv = [] {
   PrintLayout layout = WithName(kNecPP, "nec2++ CSV", {"nec2++"});
-  layout.feed.headings = {TableHeading{"VOLTAGE (VOLTS)", HeadingForm::TitleLine, "REAL"}, TableHeading{}};
+  layout.feed.headings = {Title("VOLTAGE (VOLTS)", "REAL"), TableHeading{}};
   layout.feed.fields = FeedFields(12, 11, 12);
-  layout.currents = {
-      {{TableHeading{"- CURRENT (AMPS) -", HeadingForm::TitleLine, "MAGN"}, TableHeading{}}, "PHASE"},
-      {1, 5},
-      {52, 62},
-      {64, 74},
-      {76, 86},
-      {88, 95}};
-  layout.nearField = {{"- EX -", HeadingForm::TitleLine, "MAGNITUDE"},
-                      {"- HX -", HeadingForm::TitleLine, "MAGNITUDE"},
-                      kNearField.titleMark,
-                      {}};
+  layout.currents = {{{Title("- CURRENT (AMPS) -", "MAGN"), TableHeading{}}, "PHASE"},
+                     {1, 5},
+                     {52, 62},
+                     {64, 74},
+                     {76, 86},
+                     {88, 95}};
+  layout.nearField = {Title("- EX -", "MAGNITUDE"), Title("- HX -", "MAGNITUDE"), kNearField.titleMark, {}};
   layout.commaRows = true;
   return layout;
 }();
