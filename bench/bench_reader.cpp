@@ -1,6 +1,6 @@
 // The near-field reader on classic tables, beside a plain memchr line count over the same text
-// and the same table in nec2c's print
-// (the floor for any reader that must look at every line), and the grid extent of large tables:
+// (the floor for any reader that must look at every line) and beside the same table in nec2c's
+// and nec2++'s prints, and the grid extent of large tables:
 // all-distinct coordinates, and a grid. The reader's figure stands beside that floor as the
 // ratio x_memchr of processor times (all threads), which a busy machine disturbs far less than
 // wall time; a large table is read on several cores, so its wall time is the shorter.
@@ -20,18 +20,61 @@ namespace varnel {
 namespace {
 
 // 6561 = 9^3 and 128000 = 80 x 40 x 40 grid points.
+ClassicOutput ClassicRun(int rows) {
+  ClassicOutput o;
+  o.nearField = rows == 6561 ? ClassicGrid(9, 9, 9, -1, -1, -1, 0.25, ClassicDipoleField)
+                             : ClassicGrid(80, 40, 40, -4, -2, -2, 0.1, ClassicDipoleField);
+  for (ClassicNearRow& r : o.nearField) r.mx *= 9;  // mix of magnitudes
+  o.nearField.resize(static_cast<std::size_t>(rows));
+  return o;
+}
+
 const std::string& ClassicText(int rows) {
   static std::string small, large;
   std::string& text = rows == 6561 ? small : large;
-  if (text.empty()) {
-    ClassicOutput o;
-    o.nearField = rows == 6561 ? ClassicGrid(9, 9, 9, -1, -1, -1, 0.25, ClassicDipoleField)
-                               : ClassicGrid(80, 40, 40, -4, -2, -2, 0.1, ClassicDipoleField);
-    for (ClassicNearRow& r : o.nearField) r.mx *= 9;  // mix of magnitudes
-    o.nearField.resize(static_cast<std::size_t>(rows));
-    text = ClassicOutputText(o);
-  }
+  if (text.empty()) text = ClassicOutputText(ClassicRun(rows));
   return text;
+}
+
+// The same run in nec2++'s print, its default one or its CSV print: the banner, the frequency, the
+// feed row and the near-field rows as nec2++ writes them (the default print frames its headings,
+// the CSV print has none and ends every field with a comma).
+const std::string& NecPPText(int rows, bool csv) {
+  static std::string texts[2][2];
+  std::string& text = texts[rows == 6561][csv];
+  if (!text.empty()) return text;
+  using classic_detail::Printf;
+  const ClassicOutput o = ClassicRun(rows);
+  const char* const number = csv ? "%9.4f," : "%10.4f";
+  const char* const magnitude = csv ? "%11.4E," : "%13.4E";
+  const char* const phase = csv ? "%7.2f," : "%8.2f";
+  std::vector<std::string> lines = {"   | NUMERICAL ELECTROMAGNETICS CODE (nec2++) |",
+                                    "",
+                                    "   ---------- COMMENTS ----------",
+                                    "",
+                                    "   -------- STRUCTURE SPECIFICATION --------",
+                                    "",
+                                    "   --------- FREQUENCY --------",
+                                    Printf("   FREQUENCY=  %.4E MHZ", o.frequency),
+                                    ""};
+  if (!csv) lines.push_back("   ----- ANTENNA INPUT PARAMETERS -----");
+  lines.push_back("  TAG   SEG       VOLTAGE (VOLTS)");
+  lines.push_back("  NO.   NO.     REAL      IMAGINARY  (WATTS)");
+  std::string feed = Printf(csv ? "%4d,%5d," : "%4d%6d", 1, 1);
+  for (int i = 0; i < 9; ++i) feed += Printf(csv ? "%11.4E," : "%12.4E", 0.5 + i);
+  if (csv) feed.pop_back();
+  lines.insert(lines.end(), {feed, "", "   ---------- POWER BUDGET ---------",
+                             Printf("   INPUT POWER   =  %.4E Watts", o.inputPower), ""});
+  if (!csv) lines.push_back("   ----- NEAR ELECTRIC FIELDS -----");
+  lines.insert(lines.end(), {"     ------- LOCATION -------     ------- EX ------",
+                             "      X         Y         Z       MAGNITUDE   PHASE",
+                             "    METERS    METERS    METERS     VOLTS/M  DEGREES"});
+  for (const ClassicNearRow& r : o.nearField)
+    lines.push_back(Printf(number, r.x) + Printf(number, r.y) + Printf(number, r.z) +
+                    Printf(magnitude, r.mx) + Printf(phase, r.px) + Printf(magnitude, r.my) +
+                    Printf(phase, r.py) + Printf(magnitude, r.mz) + Printf(phase, r.pz) + (csv ? "" : " "));
+  lines.insert(lines.end(), {"", "  TOTAL RUN TIME: 0 msec"});
+  return text = classic_detail::Join(lines);
 }
 
 // The same table in nec2c's print: its banner and frequency line, and no blank line between the
@@ -101,20 +144,20 @@ BENCHMARK(BM_ReadNearField)
     ->ArgNames({"rows", "pol", "parts"})
     ->Unit(benchmark::kMillisecond);
 
-// The table in nec2c's print beside the same table in the classic print, read in turns in the
-// same run: x_classic is the ratio of their processor times (recognising the print, finding its
-// run and reading the rows, all included).
-void BM_Nec2cBesideClassic(benchmark::State& state) {
+// The table in another engine's print (0 nec2c, 1 nec2++, 2 nec2++'s CSV print) beside the same
+// table in the classic print, read in turns in the same run: x_classic is the ratio of their
+// processor times (recognising the print, finding its run and reading the rows, all included).
+void BM_OtherPrintBesideClassic(benchmark::State& state) {
   const int rows = static_cast<int>(state.range(0));
   const int polarization = static_cast<int>(state.range(1));
-  const std::string& nec2c = Nec2cText(rows);
+  const std::string& other = state.range(2) == 0 ? Nec2cText(rows) : NecPPText(rows, state.range(2) == 2);
   const std::string& classic = ClassicText(rows);
   NearFieldTable table;
-  double nec2cSeconds = 0, classicSeconds = 0;
+  double otherSeconds = 0, classicSeconds = 0;
   for (auto _ : state) {
     double start = ProcessorSeconds();
-    ReadNearField(nec2c, polarization, table);
-    nec2cSeconds += ProcessorSeconds() - start;
+    ReadNearField(other, polarization, table);
+    otherSeconds += ProcessorSeconds() - start;
     benchmark::DoNotOptimize(table.value.data());
     if (table.x.size() != static_cast<std::size_t>(rows)) state.SkipWithError("wrong row count");
     start = ProcessorSeconds();
@@ -122,11 +165,11 @@ void BM_Nec2cBesideClassic(benchmark::State& state) {
     classicSeconds += ProcessorSeconds() - start;
     benchmark::DoNotOptimize(table.value.data());
   }
-  state.counters["x_classic"] = nec2cSeconds / classicSeconds;
+  state.counters["x_classic"] = otherSeconds / classicSeconds;
 }
-BENCHMARK(BM_Nec2cBesideClassic)
-    ->ArgsProduct({{6561, 128000}, {0, 1}})
-    ->ArgNames({"rows", "pol"})
+BENCHMARK(BM_OtherPrintBesideClassic)
+    ->ArgsProduct({{6561, 128000}, {0, 1}, {0, 1, 2}})
+    ->ArgNames({"rows", "pol", "print"})
     ->Unit(benchmark::kMillisecond);
 
 void BM_MemchrLineCount(benchmark::State& state) {

@@ -71,8 +71,8 @@ struct EutValues {
   std::optional<PowerBudget> budget;
   std::string farPoint;  // FarGridPointLine of P
   std::optional<NearFieldTable> table;
-  std::string runLine, partLine;  // which run was read, a table read in part
-  bool withoutTable = false;      // the print holds no near-field table
+  std::string runLine, partLine;   // which run was read, a table read in part
+  std::vector<PrintError> absent;  // the input power, the near-field table
   // The wires of the file, for the field map.
   std::vector<Segment> structure;
   std::exception_ptr failure;
@@ -88,7 +88,7 @@ EutValues AnalyseEutText(const OutputText& text, const EutSettings& settings) {
     v.budget = ReadPowerBudget(print);
     NearFieldTable table;
     ReadNearField(print, settings.polarization, table);
-    v.withoutTable = print.NearField() == OutputPrint::npos;
+    v.absent = AbsentSections(print, {PrintSection::NearField, PrintSection::InputPower});
     v.runLine = RunReadLine(print);
     v.partLine = PartReadLine(table);
     v.table = std::move(table);
@@ -121,8 +121,11 @@ void AddEutRow(TForm1& form, const std::string& name, EutValues values, int pola
     form.params.nearField.Store(std::move(*values.table), polarization, std::move(values.structure),
                                 {ListedFilePath(form, name), values.frequency});
   if (values.failure) ReadInFile(ListedFilePath(form, name), [&] { std::rethrow_exception(values.failure); });
-  NoteReadingLines(form, values.runLine, values.partLine);
-  if (values.withoutTable) NoteMissingNearField(form, name);
+  std::vector<std::string> lines = AbsentLines(form, name, values.absent);
+  for (std::string& note :
+       NearFieldNotes(form.params.nearField.table, polarization, ListedFilePath(form, name)))
+    lines.push_back(std::move(note));
+  NoteReadingLines(form, values.runLine, values.partLine, lines);
   const bool impossible = values.budget->Impossible();
   if (impossible) AddLine(form.Mout, ImpossibleBudgetLine(name, *values.budget));
   if (!values.farPoint.empty() && notes.said.First(kFarPoint)) AddLine(form.Mout, values.farPoint);

@@ -139,7 +139,11 @@ void TForm1::MIBatchLoadClick() {
       const PowerBudget budget = ReadPowerBudget(print);
       params.inputPower = budget.input;
       const AntennaInput ai = ReadAntennaInput(print);
-      NoteReadingLines(*this, RunReadLine(print), PartReadLine(field));
+      std::vector<std::string> notes =
+          AbsentLines(*this, name, AbsentSections(print, {PrintSection::InputPower, PrintSection::Feed}));
+      for (std::string& note : NearFieldNotes(field, polarization.item, ListedFilePath(*this, name)))
+        notes.push_back(std::move(note));
+      NoteReadingLines(*this, RunReadLine(print), PartReadLine(field), notes);
 
       const WorkingParameters& w = params;
       const FieldAtPointResult atP = FieldAtPoint(w.p, field);

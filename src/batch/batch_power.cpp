@@ -52,7 +52,10 @@ void TForm1::MIBatchAnalysePowerClick() {
       const PowerBudget budget = ReadPowerBudget(print);
       params.inputPower = budget.input;
       const double current = ReadSegmentCurrent(print, params.AnalyseSegment);
-      NoteReadingLines(*this, RunReadLine(print));
+      std::vector<PrintError> absent = AbsentSections(print, {PrintSection::InputPower});
+      if (std::optional<PrintError> noCurrent = SegmentCurrentAbsence(print, params.AnalyseSegment))
+        absent.push_back(*noCurrent);
+      NoteReadingLines(*this, RunReadLine(print), "", AbsentLines(*this, name, absent));
       const PowerFigures figures = ReceivedPower(current, params.AnalysingResistance, budget);
       if (budget.Impossible()) AddLine(Mout, ImpossibleBudgetLine(name, budget));
 

@@ -46,13 +46,23 @@ std::string ListedFilePath(const TForm1& form, const std::string& name) {
   return form.params.BatchFolder.empty() ? name : IncludeBackslash(form.params.BatchFolder) + name;
 }
 
-void NoteReadingLines(TForm1& form, const std::string& runLine, const std::string& partLine) {
+void NoteReadingLines(TForm1& form, const std::string& runLine, const std::string& partLine,
+                      const std::vector<std::string>& notes) {
   if (!runLine.empty()) AddLine(form.Mout, runLine);
-  if (partLine.empty()) return;
-  AddLine(form.Mout, partLine);
-  // The status bar says it once for the whole batch; the Info pane names each file.
-  const std::string note = FormatInt("tables of more than %d points read in part", MaxNearFieldRows);
-  if (form.progress.note.find(note) == std::string::npos) form.NoteForStatus(note);
+  if (!partLine.empty()) {
+    AddLine(form.Mout, partLine);
+    // The status bar says it once for the whole batch; the Info pane names each file.
+    const std::string note = FormatInt("tables of more than %d points read in part", MaxNearFieldRows);
+    if (form.progress.note.find(note) == std::string::npos) form.NoteForStatus(note);
+  }
+  for (const std::string& line : notes) AddLine(form.Mout, line);
+}
+
+std::vector<std::string> AbsentLines(const TForm1& form, const std::string& name,
+                                     const std::vector<PrintError>& absent) {
+  std::vector<std::string> lines;
+  for (const PrintError& problem : absent) lines.push_back(problem.InFile(ListedFilePath(form, name)).what());
+  return lines;
 }
 
 void NoteMissingNearField(TForm1& form, const std::string& name) {
@@ -135,7 +145,7 @@ void ClearTableRows(TForm1& form) {
 }
 
 void RequireWholePrint(const OutputPrint& print) {
-  if (std::optional<PrintError> problem = print.NotWhole()) throw *problem;
+  if (std::optional<PrintError> problem = WhyNotWhole(print)) throw *problem;
 }
 
 BatchCourse::BatchCourse(TForm1& form, std::string caption, std::size_t files)
@@ -157,6 +167,7 @@ FileFailure NameFailure(const std::string& path) {
     const PrintError named = e.InFile(path);
     const char* reason = e.fault == PrintFault::Incomplete      ? "incomplete output"
                          : e.fault == PrintFault::UnknownEngine ? "not a NEC2 print"
+                         : e.fault == PrintFault::EngineError   ? "engine error"
                                                                 : "not readable";
     return {std::make_exception_ptr(named), named.what(), reason};
   } catch (const InOutError& e) {

@@ -24,9 +24,14 @@ std::string LoadLinesText(System& system, const std::string& name);
 std::string ListedFilePath(const TForm1& form, const std::string& name);
 
 // The Info lines of a file read at a run other than its first and of a near-field table read in
-// part (RunReadLine, PartReadLine; empty texts add nothing); a table read in part is also noted
-// once for the status bar.
-void NoteReadingLines(TForm1& form, const std::string& runLine, const std::string& partLine = "");
+// part (RunReadLine, PartReadLine; empty texts add nothing), then the notes (sections the run does
+// not print, NearFieldNotes); a table read in part is also noted once for the status bar.
+void NoteReadingLines(TForm1& form, const std::string& runLine, const std::string& partLine = "",
+                      const std::vector<std::string>& notes = {});
+
+// The Info lines of the sections absent from the listed file (AbsentSections).
+std::vector<std::string> AbsentLines(const TForm1& form, const std::string& name,
+                                     const std::vector<PrintError>& absent);
 
 // The Info line of a listed file without a near-field table, whose row is then undefined:
 // "<path> holds no near-field table".
@@ -45,9 +50,9 @@ void NoteUndefinedRow(TForm1& form, const std::string& name);
 // changes BatchFiles meanwhile cannot make the run read past its end).
 std::optional<TextList> BeginBatch(TForm1& form, const std::string& title, const std::string& addCommand);
 
-// The print a batch analysis reads: one that is not a whole engine run (OutputPrint::NotWhole:
-// an unknown engine, an output the engine did not finish) fails with that PrintError before
-// anything is read from it, so a cut file never gives a row.
+// The print a batch analysis reads: one that is not a whole engine run (WhyNotWhole: an unknown
+// engine, an output the engine did not finish or ended with its error line) fails with that
+// PrintError before anything is read from it, so a cut file never gives a row.
 void RequireWholePrint(const OutputPrint& print);
 
 // How a batch analysis goes through its list: the files done, the rows written, and, with Skip

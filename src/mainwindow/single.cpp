@@ -30,11 +30,20 @@ std::string CurrentTextName(const WorkingParameters& params) {
 }
 
 // A print the engine did not finish is still read, as far as it goes, but the Info pane says
-// so: its values may be those of a table cut short.
+// so (with the engine's error line where it printed one): its values may be those of a table
+// cut short.
 void NoteIncompletePrint(TForm1& form, const OutputPrint& print) {
-  const std::optional<PrintError> problem = print.NotWhole();
-  if (problem && problem->fault == PrintFault::Incomplete)
+  const std::optional<PrintError> problem = WhyNotWhole(print);
+  if (problem && (problem->fault == PrintFault::Incomplete || problem->fault == PrintFault::EngineError))
     AddLine(form.Mout, problem->InFile(CurrentTextName(form.params)).what());
+}
+
+void AddLines(Pane& pane, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) AddLine(pane, line);
+}
+
+void AddLines(Pane& pane, const std::vector<PrintError>& problems, const std::string& file) {
+  for (const PrintError& problem : problems) AddLine(pane, problem.InFile(file).what());
 }
 
 // Puts the file's text into currentText and shows it in M. A missing file has already been
@@ -74,17 +83,26 @@ void TForm1::LoadDipol1Click() {
 }
 
 void TForm1::AnalyseMain1Click() {
-  // Every read comes first, so a reader failure leaves the fields and Mout as they were.
+  // Every read comes first, so a reader failure leaves the fields and Mout as they were. The
+  // segment's current alone may be missing (a PT card, an unreadable table): the other values
+  // are shown, and the Info pane says why the current is not.
   const OutputPrint print(params.currentText.str());
+  const std::string name = CurrentTextName(params);
   double frequency = 0, segmentCurrent = 0;
   AntennaInput ai;
   PowerBudget budget;
-  ReadInFile(CurrentTextName(params), [&] {
+  std::optional<PrintError> noCurrent;
+  ReadInFile(name, [&] {
     frequency = ReadFrequency(print);
     budget = ReadPowerBudget(print);
     params.inputPower = budget.input;
     ai = ReadAntennaInput(print);
-    segmentCurrent = ReadSegmentCurrent(print, params.AnalyseSegment);
+    try {
+      segmentCurrent = ReadSegmentCurrent(print, params.AnalyseSegment);
+      noCurrent = SegmentCurrentAbsence(print, params.AnalyseSegment);
+    } catch (const PrintError& unreadable) {
+      noCurrent = unreadable;
+    }
   });
 
   // The table holds the peak current; the power into the resistance needs the RMS value.
@@ -100,10 +118,15 @@ void TForm1::AnalyseMain1Click() {
   EditPower.text = FormatReal("%4.3g mW", 1000.0 * ai.power);
 
   NoteIncompletePrint(*this, print);
-  if (budget.Impossible()) AddLine(Mout, ImpossibleBudgetLine(CurrentTextName(params), budget));
+  if (budget.Impossible()) AddLine(Mout, ImpossibleBudgetLine(name, budget));
   if (const std::string run = RunReadLine(print); !run.empty()) AddLine(Mout, run);
-  AddLine(Mout, Format("Seg.-Current (%1d): %4.1g A", {params.AnalyseSegment, segmentCurrent}));
-  AddLine(Mout, FormatReal("Power Received: %4.3g mW", 1000.0 * received));
+  AddLines(Mout, AbsentSections(print, {PrintSection::InputPower, PrintSection::Feed}), name);
+  if (noCurrent) {
+    AddLine(Mout, noCurrent->InFile(name).what());
+  } else {
+    AddLine(Mout, Format("Seg.-Current (%1d): %4.1g A", {params.AnalyseSegment, segmentCurrent}));
+    AddLine(Mout, FormatReal("Power Received: %4.3g mW", 1000.0 * received));
+  }
   AddLine(Mout, "------ out-File analysed (See also BasicData) ------");
 }
 
@@ -114,8 +137,9 @@ void TForm1::AnalyseNearfield1Click() {
 
   // The window takes the table over only once the reader has returned normally.
   const OutputPrint print(params.currentText.str());
+  const std::string name = CurrentTextName(params);
   NearFieldTable read;
-  ReadInFile(CurrentTextName(params), [&] { ReadNearField(print, RGPol.itemIndex, read); });
+  ReadInFile(name, [&] { ReadNearField(print, RGPol.itemIndex, read); });
   params.nearField.Store(std::move(read), RGPol.itemIndex, StructureOf(print),
                          {params.currentName, FrequencyOrNaN(print)});
   const NearFieldTable& table = params.nearField.table;
@@ -142,7 +166,7 @@ void TForm1::AnalyseNearfield1Click() {
   FieldAtPointResult atP{};
   RunAtOnce({[&] { g = GridExtentOf(table); },
              [&] {
-               maximum = MaxOf(table.value);
+               maximum = OverallMaximum(table);
                atP = FieldAtPoint(p, table);
                onZLine = MaxOnZLine(a, table, params.maxHeight);
                inPlane = MaxInXZPlane(table, params.py);
@@ -159,6 +183,7 @@ void TForm1::AnalyseNearfield1Click() {
     NoteForStatus(part);
   }
   if (const std::string run = RunReadLine(print); !run.empty()) AddLine(Mout, run);
+  AddLines(Mout, NearFieldNotes(table, RGPol.itemIndex, name));
   AddLine(Mout, Format("Field Type: %1s", {table.fieldType}));
   AddLine(Mout, Format("X-Interval: %5.2f -> %5.2f   Step: %3.2f", {g[0], g[1], g[2]}));
   AddLine(Mout, Format("Y-Interval: %5.2f -> %5.2f   Step: %3.2f", {g[3], g[4], g[5]}));

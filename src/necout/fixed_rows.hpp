@@ -7,8 +7,8 @@
 // least 5 %.
 //
 // The engine prints a near-field row as "%10.4f" three times and "%13.4E%8.2f" three times: 93
-// characters, then the CR. Such a row is checked and converted at fixed columns: its 96-byte
-// window is classified sixteen bytes at a time, the whole row is checked with a few mask
+// characters, then the CR (nec2++ puts a blank before it). Such a row is checked and converted at fixed
+// columns: its 96-byte window is classified sixteen bytes at a time, the whole row is checked with a few mask
 // operations, and each number's digits are gathered from one 8-byte word, with no branch on
 // the digits. It is taken only when the sweep would read the same numbers from the same
 // digits: each field right-aligned as a blank, more blanks, an optional '-', digits, '.' and
@@ -34,18 +34,46 @@
 
 namespace varnel::rows_detail {
 
-// A field of the layout: its first column, the width of its integer part (blanks, sign and
-// digits, ending right before the '.'), its count of decimals, and whether "E", a sign and two
-// exponent digits follow.
+// A field of the layout: its first column (a blank, or the ',' that ends the field before), the
+// width of its integer part from there (blanks, sign and digits, ending right before the '.'),
+// its count of decimals, and whether "E", a sign and two exponent digits follow.
 struct FixedField {
   int start, intWidth, decimals;
   bool exponent;
 };
-inline constexpr FixedField kFixedFields[kFieldsPerRow] = {
-    {0, 5, 4, false}, {10, 5, 4, false}, {20, 5, 4, false}, {30, 4, 4, true}, {43, 5, 2, false},
-    {51, 4, 4, true}, {64, 5, 2, false}, {72, 4, 4, true},  {85, 5, 2, false}};
-inline constexpr int kFixedRowLength = 93;  // the CR stands behind
-inline constexpr int kFixedWindow = 96;     // six blocks of 16 bytes
+// A row form: its fields, the byte that begins each field but the first (which begins with a
+// blank), and its length; the CR stands behind it, or a blank and the CR. With commas, the row
+// ends in the ',' of its last field.
+struct FixedRowForm {
+  FixedField fields[kFieldsPerRow];
+  char gap;
+  int length;
+};
+// The engine's rows: "%10.4f" three times, "%13.4E%8.2f" three times.
+inline constexpr FixedRowForm kEngineRows{{{0, 5, 4, false},
+                                           {10, 5, 4, false},
+                                           {20, 5, 4, false},
+                                           {30, 4, 4, true},
+                                           {43, 5, 2, false},
+                                           {51, 4, 4, true},
+                                           {64, 5, 2, false},
+                                           {72, 4, 4, true},
+                                           {85, 5, 2, false}},
+                                          ' ',
+                                          93};
+// nec2++'s CSV rows: "%9.4f," three times, "%11.4E,%7.2f," three times.
+inline constexpr FixedRowForm kCommaRows{{{0, 4, 4, false},
+                                          {9, 5, 4, false},
+                                          {19, 5, 4, false},
+                                          {29, 3, 4, true},
+                                          {41, 5, 2, false},
+                                          {49, 3, 4, true},
+                                          {61, 5, 2, false},
+                                          {69, 3, 4, true},
+                                          {81, 5, 2, false}},
+                                         ',',
+                                         90};
+inline constexpr int kFixedWindow = 96;  // six blocks of 16 bytes
 
 // One bit per byte of the window: bytes 0..63 in lo, 64..95 in hi.
 struct WindowBits {
@@ -73,11 +101,11 @@ struct FixedLayout {
   char signColumns[kFixedWindow] = {};  // -1 at the exponent signs
 };
 
-constexpr FixedLayout MakeFixedLayout() {
+constexpr FixedLayout MakeFixedLayout(const FixedRowForm& form) {
   FixedLayout layout;
-  for (const FixedField& f : kFixedFields) {
+  for (const FixedField& f : form.fields) {
     const int mark = f.start + f.intWidth;
-    layout.text[f.start] = ' ';
+    layout.text[f.start] = f.start == 0 ? ' ' : form.gap;
     layout.literal.Set(f.start);
     for (int i = f.start + 1; i < mark; ++i) layout.intRest.Set(i);
     layout.intLast.Set(mark - 1);
@@ -95,11 +123,14 @@ constexpr FixedLayout MakeFixedLayout() {
       layout.digits.Set(e + 3);
     }
   }
-  layout.text[kFixedRowLength] = kCR;
-  layout.literal.Set(kFixedRowLength);
+  if (form.gap != ' ') {
+    layout.text[form.length - 1] = form.gap;
+    layout.literal.Set(form.length - 1);
+  }
   return layout;
 }
-inline constexpr FixedLayout kFixedLayout = MakeFixedLayout();
+template <const FixedRowForm& Form>
+inline constexpr FixedLayout kFixedLayout = MakeFixedLayout(Form);
 
 // The bytes of a field's integer part.
 constexpr WindowBits IntegerPart(const FixedField& f) {
@@ -136,10 +167,10 @@ inline std::uint64_t FieldDigits(const char* line) {
 }
 
 // Field I of a row whose layout has been checked; false when its value is not exact.
-template <std::size_t I>
+template <const FixedRowForm& Form, std::size_t I>
 inline bool FixedNumber(const char* line, const WindowBits& minus, bool wantPhases,
                         double (&v)[kFieldsPerRow], int (&hundredths)[3]) {
-  constexpr FixedField f = kFixedFields[I];
+  constexpr FixedField f = Form.fields[I];
   constexpr int mark = f.start + f.intWidth;
   constexpr WindowBits part = IntegerPart(f);
   const std::uint64_t mantissa = FieldDigits<f.start, mark, f.decimals>(line);
@@ -165,20 +196,22 @@ inline bool FixedNumber(const char* line, const WindowBits& minus, bool wantPhas
   }
 }
 
-template <std::size_t... I>
+template <const FixedRowForm& Form, std::size_t... I>
 inline bool FixedNumbers(const char* line, const WindowBits& minus, bool wantPhases,
                          double (&v)[kFieldsPerRow], int (&hundredths)[3], std::index_sequence<I...>) {
-  return (FixedNumber<I>(line, minus, wantPhases, v, hundredths) && ...);
+  return (FixedNumber<Form, I>(line, minus, wantPhases, v, hundredths) && ...);
 }
 
-// The row at line in the engine's layout: the nine numbers and the hundredths as SweepRow
-// gives them, and the position of the CR behind the row; nullptr for any other row, with the
-// hundredths untouched (some numbers may be written). The 96 bytes from line must be readable.
+// The row at line in the form: the nine numbers and the hundredths as SweepRow gives them (with
+// the form's commas as blanks), and the position of the CR behind the row (and the blank before
+// it, which the sweep trims too); nullptr for any other row, with the hundredths untouched (some
+// numbers may be written). The 96 bytes from line must be readable.
+template <const FixedRowForm& Form>
 inline const char* FixedRow(const char* line, bool wantPhases, double (&v)[kFieldsPerRow],
                             int (&hundredths)[3]) {
   const __m128i belowZero = _mm_set1_epi8('0' - 1), aboveNine = _mm_set1_epi8('9' + 1);
   const __m128i blank = _mm_set1_epi8(' '), dash = _mm_set1_epi8('-');
-  const FixedLayout& l = kFixedLayout;
+  const FixedLayout& l = kFixedLayout<Form>;
   WindowBits digits, blanks, minus, settled;
   for (int b = 0; b < kFixedWindow / 16; ++b) {
     const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + 16 * b));
@@ -195,16 +228,19 @@ inline const char* FixedRow(const char* line, bool wantPhases, double (&v)[kFiel
   }
   // An integer part is a blank, then blanks, a '-' right before the digits, and digits up to
   // the '.': no other byte, no digit followed by a non-digit, no '-' followed by a non-digit.
+  const char* const end = line + Form.length + (line[Form.length] == ' ');
+  if (*end != kCR) return nullptr;
   const WindowBits nextIsDigit = digits.Next();
   if (!digits.Covers(l.digits) || !settled.Covers(l.literal) || !digits.Covers(l.intLast) ||
       !(digits | blanks | minus).Covers(l.intRest) ||
       !(((digits & ~l.intLast) | minus) & l.intRest & ~nextIsDigit).None())
     return nullptr;
   int rowHundredths[3] = {kNoHundredths, kNoHundredths, kNoHundredths};
-  if (!FixedNumbers(line, minus, wantPhases, v, rowHundredths, std::make_index_sequence<kFieldsPerRow>()))
+  if (!FixedNumbers<Form>(line, minus, wantPhases, v, rowHundredths,
+                          std::make_index_sequence<kFieldsPerRow>()))
     return nullptr;
   std::copy(std::begin(rowHundredths), std::end(rowHundredths), std::begin(hundredths));
-  return line + kFixedRowLength;
+  return end;
 }
 
 }  // namespace varnel::rows_detail

@@ -1,7 +1,11 @@
 // The layouts of the engines' prints; the rule is in layouts.hpp.
 #include "necout/layouts.hpp"
 
+#include <vector>
+
 #include "necout/lines.hpp"
+#include "necout/rows.hpp"
+#include "util/errors.hpp"
 #include "util/text.hpp"
 
 namespace varnel {
@@ -9,7 +13,9 @@ namespace varnel {
 namespace {
 
 constexpr TableHeading Framed(std::string_view text) { return {text, HeadingForm::Framed}; }
-constexpr TableHeading Title(std::string_view text) { return {text, HeadingForm::TitleLine}; }
+constexpr TableHeading Title(std::string_view text, std::string_view columnsMark) {
+  return {text, HeadingForm::TitleLine, columnsMark};
+}
 
 // Nine fields of `width` characters, the first beginning in column `first`, one every `step`.
 constexpr std::array<Columns, 9> FeedFields(int first, int width, int step) {
@@ -21,13 +27,13 @@ constexpr std::array<Columns, 9> FeedFields(int first, int width, int step) {
 constexpr TablePlace kFeedHeading{{Framed("ANTENNA INPUT PARAMETERS"), {}}, "(WATTS)"};
 constexpr NearFieldPlace kNearField{Framed("NEAR ELECTRIC FIELDS"), Framed("NEAR MAGNETIC FIELDS"), "METERS"};
 
-// The classic print: Fortran NEC-2 and NEC-2D, and the stand-in over nec2c. Numbers of twelve
-// characters follow each other without a blank where a sign fills the first column. The
-// current table's numbers stand in columns 51-60, 63-72, 75-84 and 88-93, each with the
-// column before it for a sign.
+// The classic print: Fortran NEC-2 and NEC-2D, OpenNEC's onec, and the stand-in over nec2c.
+// Numbers of twelve characters follow each other without a blank where a sign fills the first
+// column. The current table's numbers stand in columns 51-60, 63-72, 75-84 and 88-93, each with
+// the column before it for a sign.
 constexpr PrintLayout kClassic{
     .name = "NEC-2",
-    .bannerNames = {"NEC-2", "NEC2", "nec2c"},
+    .bannerNames = {"NEC-2", "NEC2", "nec2c", "onec"},
     .unnamedBanner = true,
     .frequency = {"FREQUENCY=", 11, 10},
     .inputPower = {"INPUT POWER", 15, 11},
@@ -39,7 +45,7 @@ constexpr PrintLayout kClassic{
 };
 
 constexpr PrintLayout WithName(PrintLayout layout, std::string_view name,
-                               std::array<std::string_view, 3> bannerNames) {
+                               std::array<std::string_view, 4> bannerNames) {
   layout.name = name;
   layout.bannerNames = bannerNames;
   layout.unnamedBanner = false;
@@ -74,33 +80,43 @@ constexpr PrintLayout kNec2c{
     .closingLines = {"TOTAL RUN TIME:", {}},
 };
 
-// nec2++ 1.0 (and any build whose banner says no more): the nec2c tables under "FREQUENCY=  ".
-constexpr PrintLayout kNecPP = [] {
-  PrintLayout layout = WithName(kNec2c, "nec2++", {"nec2++"});
+// nec2++ 1.0: the nec2c tables under "FREQUENCY=  ".
+constexpr PrintLayout kNecPP10 = [] {
+  PrintLayout layout = WithName(kNec2c, "nec2++ 1.0", {"nec2++"});
   layout.frequency = {"FREQUENCY=", 12, 10};
   return layout;
 }();
 
-// nec2++ 1.7: every field of a row followed by ',' and the feed and current tables without
-// their headings, named by their title lines.
-constexpr PrintLayout kNecPPCommas = [] {
-  PrintLayout layout = WithName(kNecPP, "nec2++ 1.7", {"nec2++"});
-  layout.bannerText = "Implemented in 'C++'";
-  layout.feed = {{{{Framed("ANTENNA INPUT PARAMETERS"), Title("VOLTAGE (VOLTS)")}}, "(WATTS)"},
-                 FeedFields(12, 11, 12)};
-  layout.currents = {{{Framed("CURRENTS AND LOCATION"), Title("- CURRENT (AMPS) -")}, "PHASE"},
+// nec2++ 1.5 to 2.3, its default print: as 1.0 with the feed's numbers one column further left
+// (a row may end in a blank).
+constexpr PrintLayout kNecPP = [] {
+  PrintLayout layout = kNecPP10;
+  layout.name = "nec2++";
+  layout.feed.fields = FeedFields(11, 12, 12);
+  return layout;
+}();
+
+// nec2++'s CSV print (-c, 1.7 on): every field of a row followed by ',' and no table framed by a
+// heading: each is named by its own title line and the column line below it.
+constexpr PrintLayout kNecPPCsv = [] {
+  PrintLayout layout = WithName(kNecPP, "nec2++ CSV", {"nec2++"});
+  layout.feed.headings = {Title("VOLTAGE (VOLTS)", "REAL"), TableHeading{}};
+  layout.feed.fields = FeedFields(12, 11, 12);
+  layout.currents = {{{Title("- CURRENT (AMPS) -", "MAGN"), TableHeading{}}, "PHASE"},
                      {1, 5},
                      {52, 62},
                      {64, 74},
                      {76, 86},
                      {88, 95}};
+  layout.nearField = {Title("- EX -", "MAGNITUDE"), Title("- HX -", "MAGNITUDE"), kNearField.titleMark, {}};
   layout.commaRows = true;
   return layout;
 }();
 
 // In the order they are tried: nec2c before the classic print, which also reads the stand-in's
-// prints under nec2c's banner; nec2++ 1.7 before the nec2++ builds it does not name.
-constexpr std::array<PrintLayout, 6> kLayouts = {kNec2c, kNecPPCommas, kNecPP, kNec5, kNec4, kClassic};
+// prints under nec2c's banner; of the nec2++ prints, which differ in their rows only, the one
+// whose feed row reads (RecognizeLayout).
+constexpr std::array<PrintLayout, 7> kLayouts = {kNec2c, kNecPP, kNecPPCsv, kNecPP10, kNec5, kNec4, kClassic};
 
 constexpr std::string_view kBannerWords = "NUMERICAL ELECTROMAGNETICS CODE";
 
@@ -111,6 +127,26 @@ bool NamesBanner(const PrintLayout& layout, std::string_view name) {
     if (!candidate.empty() && EqualNoCase(name.substr(0, candidate.size()), candidate)) return true;
   }
   return name.empty() && layout.unnamedBanner;
+}
+
+bool ReadsFeedRow(const PrintLayout& layout, std::string_view row) {
+  for (const Columns& field : layout.feed.fields)
+    if (!ColumnNumber(row, field, layout.commaRows)) return false;
+  return true;
+}
+
+// The first source row of the run whose FREQUENCY heading stands at frequency: the line below the
+// first line holding titleMark before the run's POWER BUDGET heading; empty when there is none.
+std::string_view FirstFeedRow(std::string_view text, std::size_t frequency, std::string_view titleMark) {
+  const std::size_t budget = FindFramedHeading(text, "POWER BUDGET", frequency);
+  const std::size_t mark = FindFolded(text.substr(0, budget == std::string_view::npos ? text.size() : budget),
+                                      titleMark, frequency);
+  if (mark == std::string_view::npos) return {};
+  return LineAfter(text, LineAt(text, mark)).text;
+}
+
+bool HoldsLineEndingInComma(std::string_view text) {
+  return text.find(",\r") != std::string_view::npos || text.find(",\n") != std::string_view::npos;
 }
 
 }  // namespace
@@ -127,22 +163,60 @@ Banner BannerOf(std::string_view text) {
   return {true, rest.substr(0, rest.find(')'))};
 }
 
+std::size_t HeadingsStart(std::string_view text) {
+  const std::size_t first = TextBeforeHeadings(text).size();
+  if (first == text.size()) return 0;
+  const TextLine heading = LineAt(text, first);
+  if (!EqualNoCase(FramedText(heading.text), "COMMENTS")) return 0;
+  const std::size_t structure = FindFramedHeading(text, "STRUCTURE SPECIFICATION", heading.end);
+  return structure == std::string_view::npos ? 0 : structure;
+}
+
+std::optional<double> FieldNumber(std::string_view field) {
+  if (field.empty() || field.back() == ' ') return std::nullopt;
+  try {
+    return rows_detail::FieldToReal(field);
+  } catch (const ConversionError&) {
+    return std::nullopt;
+  }
+}
+
+std::optional<double> ColumnNumber(std::string_view row, const Columns& columns, bool commaRows) {
+  const std::size_t first = static_cast<std::size_t>(columns.first - 1);
+  const std::size_t last = static_cast<std::size_t>(columns.last);
+  if (last > row.size()) return std::nullopt;
+  if (commaRows && last < row.size() && row[last] != ',') return std::nullopt;
+  return FieldNumber(row.substr(first, last - first));
+}
+
 const PrintLayout* RecognizeLayout(std::string_view text) {
   const Banner banner = BannerOf(text);
+  const std::size_t from = HeadingsStart(text);
+  const std::size_t frequency = FindFramedHeading(text, "FREQUENCY", from);
   std::string_view frequencyLine;  // from "FREQUENCY" on, the line below the first heading
-  if (const std::size_t heading = FindFramedHeading(text, "FREQUENCY"); heading != std::string_view::npos)
-    frequencyLine = LabelLineBelow(text, heading, "FREQUENCY");
+  if (frequency != std::string_view::npos) frequencyLine = LabelLineBelow(text, frequency, "FREQUENCY");
+  std::vector<const PrintLayout*> fitting;
   for (const PrintLayout& layout : kLayouts) {
     if (!NamesBanner(layout, banner.name)) continue;
-    if (!layout.bannerText.empty() &&
-        FindFolded(TextBeforeHeadings(text), layout.bannerText) == std::string_view::npos)
-      continue;
     if (!frequencyLine.empty() &&
         !EqualNoCase(frequencyLine.substr(0, layout.frequency.label.size()), layout.frequency.label))
       continue;
-    return &layout;
+    fitting.push_back(&layout);
   }
-  return nullptr;
+  if (fitting.size() <= 1) return fitting.empty() ? nullptr : fitting.front();
+  // Layouts that differ in their rows only: the row of the print decides.
+  const std::string_view row = frequency == std::string_view::npos
+                                   ? std::string_view()
+                                   : FirstFeedRow(text, frequency, fitting.front()->feed.titleMark);
+  if (!row.empty()) {
+    for (const PrintLayout* layout : fitting)
+      if (ReadsFeedRow(*layout, row)) return layout;
+  } else {
+    const bool commas = HoldsLineEndingInComma(text.substr(from));
+    for (const PrintLayout* layout : fitting)
+      if (layout->commaRows == commas) return layout;
+  }
+  return fitting.front();
 }
 
 }  // namespace varnel

@@ -10,14 +10,17 @@
 //     first line that is not blank below the POWER BUDGET heading) and the field of the number,
 //     counted from the label's first character;
 //   - the feed-point, current and near-field tables: the heading that names the table (a line
-//     framed by blanks and dashes, or, where an engine prints none, a title line standing
-//     below a blank line), the mark held by the title line right above the first row, and the
-//     columns of the numbers a row holds.
+//     framed by blanks and dashes, or, where an engine prints none, the table's own title line
+//     standing below a blank line with its column line right below it), the mark held by the
+//     title line right above the first row, and the columns of the numbers a row holds. A
+//     layout names each table by one form only: where an engine frames its headings, the title
+//     lines below them are never headings of their own.
 // A field is a number right-aligned in its columns: blanks, then the number, whose last
 // character stands in the field's last column. Where a layout separates its fields by commas,
 // a ',' follows each field.
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string_view>
 
 namespace varnel {
@@ -38,12 +41,13 @@ struct ScalarPlace {
 // How a table's heading line is told.
 enum class HeadingForm {
   Framed,     // the line holds nothing but the text framed by blanks and dashes, a dash on each side
-  TitleLine,  // the line holds the text, and the line above it is blank
+  TitleLine,  // the line holds the text, the line above it is blank, the line below holds columnsMark
 };
 
 struct TableHeading {
   std::string_view text;  // empty: no such heading
   HeadingForm form = HeadingForm::Framed;
+  std::string_view columnsMark;  // of a title line: what the column line right below it holds
 };
 
 // Where a table stands: its heading (either of two), and the mark of the title line right above
@@ -66,7 +70,8 @@ struct CurrentPlace : TablePlace {
 
 // The near-field tables: rows of nine numbers apart by blanks (and commas, see commaRows). A
 // table ends at a line shorter than two characters, at the text's end, or at a line that
-// begins (after blanks) with the layout's end mark.
+// begins (after blanks) with the layout's end mark. Its field type is the nine characters from
+// five behind "NEAR" in a framed heading, "ELECTRIC " or "MAGNETIC " under a title line.
 struct NearFieldPlace {
   TableHeading electric, magnetic;
   std::string_view titleMark;
@@ -77,11 +82,10 @@ struct PrintLayout {
   std::string_view name;  // as the Info pane and the messages name it ("nec2c")
   // Recognition: the names the banner may give in parentheses behind "NUMERICAL
   // ELECTROMAGNETICS CODE" (the banner's name begins with one, compared without case), whether
-  // a banner without a name (or a text without a banner) is this layout's, a text the banner
-  // must hold besides (empty: none), and the label of the frequency line.
-  std::array<std::string_view, 3> bannerNames;
+  // a banner without a name (or a text without a banner) is this layout's, and the label of the
+  // frequency line.
+  std::array<std::string_view, 4> bannerNames;
   bool unnamedBanner = false;
-  std::string_view bannerText;
   ScalarPlace frequency, inputPower;
   FeedPlace feed;
   CurrentPlace currents;
@@ -105,11 +109,26 @@ struct Banner {
 // first heading framed by dashes (the comments and the structure follow the banner).
 Banner BannerOf(std::string_view text);
 
-// The layout of a print: the first of the layouts (in their order in layouts.cpp) whose banner
-// names and banner text the banner holds and, when the text has a frequency line (a line
-// beginning with "FREQUENCY" below the first FREQUENCY heading), whose frequency label begins
-// it. A text without a banner is read as the classic print; nullptr when no layout fits (a
-// banner naming an engine no layout knows).
+// Where the headings of a print can stand: behind the echo of the deck's comment cards, which
+// may imitate any heading. When the text's first framed heading is COMMENTS, that is the first
+// STRUCTURE SPECIFICATION heading behind it; otherwise (and without one) the text's start.
+std::size_t HeadingsStart(std::string_view text);
+
+// The number a field holds: blanks, then a number whose last character stands in the field's
+// last column ('.' read as DecimalSeparator); nothing for anything else.
+std::optional<double> FieldNumber(std::string_view field);
+// The number of the field at the given columns of a row, with commaRows a ',' (or the row's end)
+// behind it; nothing when the row is too short for it or the field holds no number.
+std::optional<double> ColumnNumber(std::string_view row, const Columns& columns, bool commaRows);
+
+// The layout of a print, from the layouts (in their order in layouts.cpp) whose banner names the
+// banner holds and, when the text has a frequency line (a line beginning with "FREQUENCY" below
+// the first FREQUENCY heading behind HeadingsStart), whose frequency label begins it: the first
+// of them whose feed-point columns read the first source row of that run (the line below the
+// first line holding the feed's title mark, before the run's POWER BUDGET heading); without such
+// a row, the first whose commaRows says whether the text behind HeadingsStart holds a line ending
+// in ','; else the first of them. A text without a banner is read as the classic print; nullptr
+// when no layout fits (a banner naming an engine no layout knows).
 const PrintLayout* RecognizeLayout(std::string_view text);
 
 }  // namespace varnel

@@ -1,6 +1,7 @@
 // Near-field searches: each is one pass over the grid points in table order. A table whose
 // lists differ in length (an invalid polarisation leaves value empty) is searched over the
-// points that have all four entries, so no search reads past a list.
+// points that have all four entries, so no search reads past a list. A point without a value
+// (NaN: the engine marked it "NaN") is no candidate of any search.
 #include "necout/nearfield.hpp"
 
 #include <algorithm>
@@ -29,11 +30,10 @@ double MaxWhere(const NearFieldTable& t, Condition matches) {
   double best = kNoValue;
   for (std::size_t i = 0; i < n; ++i) {
     if (!matches(t.x[i], t.y[i], t.z[i])) continue;
-    if (!found) {
-      best = t.value[i];
+    const double value = t.value[i];
+    if (found ? value > best : !std::isnan(value)) {
+      best = value;
       found = true;
-    } else if (t.value[i] > best) {
-      best = t.value[i];
     }
   }
   return best;
@@ -61,7 +61,7 @@ FieldAtPointResult FieldAtPoint(const Point3D& p, const NearFieldTable& table) {
   std::size_t best = n;
   for (std::size_t i = 0; i < n; ++i) {
     const double square = SquaredDistance(p, table.x[i], table.y[i], table.z[i]);
-    if (!(square < bestSquare)) continue;
+    if (!(square < bestSquare) || std::isnan(table.value[i])) continue;
     const double d = std::sqrt(square);
     if (d < bestDistance) {
       bestDistance = d;
@@ -132,7 +132,7 @@ GridExtent GridExtentOf(const RealList& x, const RealList& y, const RealList& z)
 GridExtent GridExtentOf(const NearFieldTable& table) { return GridExtentOf(table.x, table.y, table.z); }
 
 double OverallMaximum(const NearFieldTable& table) {
-  return table.value.empty() ? kNoValue : MaxOf(table.value);
+  return MaxWhere(table, [](double, double, double) { return true; });
 }
 
 double NormalizeField(double value, double normalizePower, double inputPower) {

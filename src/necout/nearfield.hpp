@@ -33,7 +33,7 @@ double MaxOnCylinder(const NearFieldTable& table, double radius);
 // worked out at once.
 GridExtent GridExtentOf(const RealList& x, const RealList& y, const RealList& z);
 GridExtent GridExtentOf(const NearFieldTable& table);
-// MaxOf of the values (NaN for an empty table).
+// The largest value, chosen as MaxOf chooses it, of the points with a value (NaN for none).
 double OverallMaximum(const NearFieldTable& table);
 // value * sqrt(normalizePower / inputPower). Throws ZeroDivideError for an input power of 0.
 double NormalizeField(double value, double normalizePower, double inputPower);

@@ -102,7 +102,7 @@ bool ReadPartsInPlace(const RowReader& reader, std::string_view view, std::size_
 }  // namespace
 
 std::size_t ReadNearFieldRows(std::string_view view, std::size_t firstRow, int polarization,
-                              NearFieldTable& table, const TextParts& split) {
+                              NearFieldTable& table, const TextParts& split, bool commaRows) {
   table.x.clear();
   table.y.clear();
   table.z.clear();
@@ -113,7 +113,7 @@ std::size_t ReadNearFieldRows(std::string_view view, std::size_t firstRow, int p
 
   // The first row starts right behind the CR (its LF is trimmed); every later one two
   // characters behind the previous CR.
-  const RowReader reader(view, polarization, c);
+  const RowReader reader(view, polarization, c, commaRows);
   // Each part after the first from the row two characters behind a CR near its share.
   const std::vector<std::size_t> starts = split.Starts(view, c, kCR, 2);
   const auto stopOf = [&](std::size_t w) { return w + 1 < starts.size() ? starts[w + 1] : view.size(); };

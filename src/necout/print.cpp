@@ -23,9 +23,12 @@ struct Heading {
 constexpr TableHeading kFrequencyHeading{"FREQUENCY", HeadingForm::Framed};
 constexpr TableHeading kPowerBudgetHeading{"POWER BUDGET", HeadingForm::Framed};
 
-// A title line: it holds the text, the line above it is blank, and the nearest line above that
-// is not blank is no framed heading (a title line under a heading belongs to that heading).
-bool IsTitleLineHeading(std::string_view text, const TextLine& line) {
+// A title line: it holds the text, the line above it is blank, the nearest line above that is
+// not blank is no framed heading (a title line under a heading belongs to that heading), and the
+// line below it holds the column mark.
+bool IsTitleLineHeading(std::string_view text, const TextLine& line, std::string_view columnsMark) {
+  if (!columnsMark.empty() && FindFolded(LineAfter(text, line).text, columnsMark) == std::string_view::npos)
+    return false;
   std::size_t end = line.begin;
   bool blankAbove = false;
   while (end > 0) {
@@ -38,6 +41,13 @@ bool IsTitleLineHeading(std::string_view text, const TextLine& line) {
   return false;
 }
 
+bool IsHeading(std::string_view text, std::size_t at, const TableHeading& heading) {
+  const TextLine line = LineAt(text, at);
+  if (heading.form == HeadingForm::TitleLine) return IsTitleLineHeading(text, line, heading.columnsMark);
+  const std::string_view framed = FramedText(line.text);
+  return framed.data() == text.data() + at && EqualNoCase(framed, heading.text);
+}
+
 // The lines in [from, to) that are headings of the given form and text.
 void CollectHeadings(std::string_view text, std::size_t from, std::size_t to, const TableHeading& heading,
                      Kind kind, std::vector<Heading>& found) {
@@ -45,12 +55,20 @@ void CollectHeadings(std::string_view text, std::size_t from, std::size_t to, co
   const std::string_view range = text.substr(0, to);
   for (std::size_t at = FindFolded(range, heading.text, from); at != std::string_view::npos;
        at = FindFolded(range, heading.text, at + 1)) {
-    const TextLine line = LineAt(text, at);
-    const bool is = heading.form == HeadingForm::Framed ? FramedText(line.text).data() == text.data() + at &&
-                                                              EqualNoCase(FramedText(line.text), heading.text)
-                                                        : IsTitleLineHeading(text, line);
-    if (is) found.push_back({line.begin, kind});
+    if (IsHeading(text, at, heading)) found.push_back({LineAt(text, at).begin, kind});
   }
+}
+
+// The line of the first heading in [from, to); npos when there is none.
+std::size_t FirstHeading(std::string_view text, std::size_t from, std::size_t to,
+                         const TableHeading& heading) {
+  if (heading.text.empty()) return std::string_view::npos;
+  const std::string_view range = text.substr(0, to);
+  for (std::size_t at = FindFolded(range, heading.text, from); at != std::string_view::npos;
+       at = FindFolded(range, heading.text, at + 1)) {
+    if (IsHeading(text, at, heading)) return LineAt(text, at).begin;
+  }
+  return std::string_view::npos;
 }
 
 std::vector<Heading> HeadingsIn(std::string_view text, const PrintLayout& layout, std::size_t from,
@@ -121,8 +139,8 @@ std::string_view SectionName(PrintSection section) {
   return {};
 }
 
-PrintError::PrintError(std::string problem, std::string file, PrintFault fault)
-    : VarnelError(file + problem), problem(std::move(problem)), fault(fault) {}
+PrintError::PrintError(std::string problem, std::string file, PrintFault fault, std::string lead)
+    : VarnelError(lead + file + problem), problem(std::move(problem)), fault(fault), lead(std::move(lead)) {}
 
 OutputPrint::OutputPrint(std::string_view text) : text_(text) {
   const Banner banner = BannerOf(text);
@@ -130,11 +148,12 @@ OutputPrint::OutputPrint(std::string_view text) : text_(text) {
   bannerFound_ = banner.found;
   layout_ = RecognizeLayout(text);
   if (layout_ == nullptr) return;
+  headingsFrom_ = HeadingsStart(text);
   // The first table of either kind; the second kind is searched only before the first one's
   // table, so a large table is not searched through.
-  const std::size_t electric = FindFramedHeading(text, layout_->nearField.electric.text);
-  const std::size_t magnetic = FindFramedHeading(text.substr(0, electric == npos ? text.size() : electric),
-                                                 layout_->nearField.magnetic.text);
+  const std::size_t electric = FirstHeading(text, headingsFrom_, text.size(), layout_->nearField.electric);
+  const std::size_t magnetic = FirstHeading(text, headingsFrom_, electric == npos ? text.size() : electric,
+                                            layout_->nearField.magnetic);
   magnetic_ = magnetic != npos;
   nearField_ = magnetic_ ? magnetic : electric;
 
@@ -142,17 +161,19 @@ OutputPrint::OutputPrint(std::string_view text) : text_(text) {
   const std::size_t end = nearField_ == npos ? text.size() : nearField_;
   // Without a near-field table the first run is read.
   const std::size_t stopAfter = nearField_ == npos ? 1 : npos;
-  for (const Heading& h : HeadingsIn(text, *layout_, 0, end))
+  const std::vector<Heading> headings = HeadingsIn(text, *layout_, headingsFrom_, end);
+  for (const Heading& h : headings)
     if (!builder.Take(h, stopAfter)) break;
   run_ = builder.run;
   runNumber_ = builder.count;
+  structureEnd_ = headings.empty() ? std::min(end, text.size()) : headings.front().line;
 }
 
 std::size_t OutputPrint::RunCount() const {
   if (!runCount_) {
     RunBuilder builder;
     if (layout_ != nullptr)
-      for (const Heading& h : HeadingsIn(text_, *layout_, 0, text_.size())) builder.Take(h, npos);
+      for (const Heading& h : HeadingsIn(text_, *layout_, headingsFrom_, text_.size())) builder.Take(h, npos);
     runCount_ = builder.count;
   }
   return *runCount_;
@@ -243,6 +264,25 @@ PrintError OutputPrint::Incomplete() {
                     PrintFault::Incomplete);
 }
 
+std::optional<PrintError> OutputPrint::EngineStop() const {
+  constexpr int kLinesSearched = 10;
+  std::string_view error;
+  std::size_t end = text_.size();
+  for (int lines = 0; end > 0 && lines < kLinesSearched;) {
+    const TextLine line = LineAt(text_, end - 1);
+    end = line.begin;
+    if (IsBlankLine(line.text)) continue;
+    ++lines;
+    if (line.text.find("ERROR") != std::string_view::npos ||
+        line.text.find("FAULT") != std::string_view::npos)
+      error = line.text;
+  }
+  if (error.empty()) return std::nullopt;
+  const std::size_t first = error.find_first_not_of(" *"), last = error.find_last_not_of(' ');
+  return PrintError(": the engine stopped with " + std::string(error.substr(first, last + 1 - first)),
+                    "The text", PrintFault::EngineError);
+}
+
 std::optional<PrintError> OutputPrint::NotWhole() const {
   if (std::optional<PrintError> unknown = Unknown()) return unknown;
   if (Complete()) return std::nullopt;
@@ -265,6 +305,13 @@ std::size_t OutputPrint::FirstRow(std::size_t heading, std::string_view titleMar
     }
   }
   return npos;
+}
+
+std::optional<PrintError> WhyNotWhole(const OutputPrint& print) {
+  std::optional<PrintError> problem = print.NotWhole();
+  if (problem && problem->fault == PrintFault::Incomplete)
+    if (std::optional<PrintError> stop = print.EngineStop()) return stop;
+  return problem;
 }
 
 }  // namespace varnel

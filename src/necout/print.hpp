@@ -8,6 +8,9 @@
 // printing the tables once more, as after a new load or source at the same frequency). A run
 // without a FREQUENCY heading of its own has the frequency of the one before.
 //
+// Headings are taken only behind the echo of the deck's comments (HeadingsStart, layouts.hpp),
+// and each table only in the one form its layout names it by.
+//
 // The run read is that of the first near-field table: the last run begun before its heading
 // (so a near field computed after a frequency loop has the loop's last frequency, as the
 // engines compute it). A text without a near-field table is read at its first run. Within the
@@ -34,18 +37,20 @@ std::string_view SectionName(PrintSection section);
 
 // What is wrong with a print that cannot be read: a section (missing where it is needed, or
 // standing where its layout puts it but not in the layout's form), the engine (no layout knows
-// it, or the text is no engine's print), or its end (the engine did not reach it).
-enum class PrintFault { Section, UnknownEngine, Incomplete };
+// it, or the text is no engine's print), its end (the engine did not reach it), or the engine's
+// own error line it stopped with.
+enum class PrintFault { Section, UnknownEngine, Incomplete, EngineError };
 
-// A print that cannot be read. The message is the file's name followed by the problem; until a
-// command names the file the name is "The text".
+// A print that cannot be read. The message is the lead, the file's name and the problem; until
+// a command names the file the name is "The text".
 struct PrintError : VarnelError {
   explicit PrintError(std::string problem, std::string file = "The text",
-                      PrintFault fault = PrintFault::Section);
+                      PrintFault fault = PrintFault::Section, std::string lead = "");
   // The same problem in the named file.
-  PrintError InFile(const std::string& file) const { return PrintError(problem, file, fault); }
+  PrintError InFile(const std::string& file) const { return PrintError(problem, file, fault, lead); }
   std::string problem;  // ": the feed-point table at line 312 is not in a form Varnel reads"
   PrintFault fault;
+  std::string lead;  // "Segment 11 is not printed in "
 };
 
 // What read() returns; a PrintError it throws is thrown again naming the file.
@@ -77,6 +82,11 @@ class OutputPrint {
   // The engine the banner names ("" when it names none).
   std::string_view BannerName() const { return bannerName_; }
 
+  // The structure: where the headings can begin (HeadingsStart) and where the first run or the
+  // first near-field table begins (the text's end without either).
+  std::size_t HeadingsFrom() const { return headingsFrom_; }
+  std::size_t StructureEnd() const { return structureEnd_; }
+
   // The first near-field table's heading line (npos when there is none) and its kind.
   std::size_t NearField() const { return nearField_; }
   bool NearFieldIsMagnetic() const { return magnetic_; }
@@ -106,6 +116,10 @@ class OutputPrint {
   std::optional<PrintError> Unknown() const;
   // The problem ": the output is incomplete (the engine did not reach its end)".
   static PrintError Incomplete();
+  // The engine's own error line among the last ten lines that are not blank (the first of them
+  // holding "ERROR" or "FAULT"), as the problem ": the engine stopped with <the line without the
+  // blanks and '*' around it>"; nothing when there is none. Searches only the print's end.
+  std::optional<PrintError> EngineStop() const;
   // Why the print cannot be taken as a whole engine run: Unknown(); else, when the print is not
   // Complete(), Incomplete() or, for a text without a banner, ": not a NEC2 print (no banner,
   // no closing line)"; nothing for a whole print.
@@ -121,11 +135,16 @@ class OutputPrint {
   const PrintLayout* layout_ = nullptr;
   std::string_view bannerName_;
   bool bannerFound_ = false;
+  std::size_t headingsFrom_ = 0, structureEnd_ = npos;
   std::size_t nearField_ = npos;
   bool magnetic_ = false;
   Run run_;
   std::size_t runNumber_ = 0;
   mutable std::optional<std::size_t> runCount_;
 };
+
+// OutputPrint::NotWhole, with the engine's own error line (EngineStop) in place of "incomplete"
+// where the engine printed one.
+std::optional<PrintError> WhyNotWhole(const OutputPrint& print);
 
 }  // namespace varnel

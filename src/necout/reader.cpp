@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,32 +27,10 @@ namespace varnel {
 
 namespace {
 
-using rows_detail::FieldToReal;
 using rows_detail::kCR;
 using rows_detail::TrimRow;
 
 const double kSqrt2 = std::sqrt(2.0);
-
-// The number a field holds: blanks, then a number whose last character stands in the field's
-// last column; '.' is read as DecimalSeparator. Nothing for anything else.
-std::optional<double> FieldNumber(std::string_view field) {
-  if (field.empty() || field.back() == ' ') return std::nullopt;
-  try {
-    return FieldToReal(field);
-  } catch (const ConversionError&) {
-    return std::nullopt;
-  }
-}
-
-// The field of a row at the given columns, with the layout's separator (a ',', or the row's end)
-// behind it; nothing when the row is too short for it or the separator is not there.
-std::optional<double> ColumnNumber(std::string_view row, const Columns& columns, bool commaRows) {
-  const std::size_t first = static_cast<std::size_t>(columns.first - 1);
-  const std::size_t last = static_cast<std::size_t>(columns.last);
-  if (last > row.size()) return std::nullopt;
-  if (commaRows && last < row.size() && row[last] != ',') return std::nullopt;
-  return FieldNumber(row.substr(first, last - first));
-}
 
 // The number of a scalar line: the line holds the label, then only blanks and '=' up to the
 // field, then the field, then a blank or the line's end.
@@ -111,12 +90,67 @@ std::size_t RowLine(std::string_view text, std::size_t firstRow, int n) {
   }
 }
 
+// The row of segment n in the run's current table (its line), or why the run prints none.
+struct SegmentRow {
+  std::size_t line = std::string_view::npos;
+  std::optional<PrintError> absent;
+};
+
+// Why the table lists no segment n: the structure has fewer segments; a PT card printed some
+// of them; without a segmentation table, the segments the table lists.
+PrintError NotPrinted(const OutputPrint& print, int n, double firstListed, double lastListed) {
+  std::size_t segments = 0;
+  try {
+    segments = ReadSegments(print).size();
+  } catch (const PrintError&) {
+    // Without a readable structure the table's rows are all there is to go by.
+  }
+  std::string why = Format(" (the current table lists segments %1.0f to %1.0f)", {firstListed, lastListed});
+  if (segments > 0 && n >= 1 && static_cast<std::size_t>(n) <= segments)
+    why = " (a PT card limits the current table)";
+  else if (segments > 0)
+    why = " (the structure has " + std::to_string(segments) + (segments == 1 ? " segment)" : " segments)");
+  return PrintError(why, "The text", PrintFault::Section,
+                    "Segment " + std::to_string(n) + " is not printed in ");
+}
+
+// The rows list a run of consecutive segments (all of them, or those a PT card chose): segment
+// n stands n - s rows below the first row, s being that row's segment number, and a row there
+// of another segment is refused.
+SegmentRow FindSegmentRow(const OutputPrint& print, int n) {
+  const PrintLayout& layout = LayoutOf(print);
+  const std::size_t heading = print.ReadRun().currents;
+  if (heading == OutputPrint::npos)
+    return {std::string_view::npos, OutputPrint::Missing(PrintSection::Currents)};
+  const std::string_view text = print.Text();
+  const std::size_t first = print.FirstRow(heading, layout.currents.titleMark);
+  if (first == std::string_view::npos) throw print.Unreadable(PrintSection::Currents, heading);
+  const auto segmentOf = [&](std::size_t row) {
+    const std::optional<double> segment =
+        ColumnNumber(LineAt(text, row).text, layout.currents.segment, layout.commaRows);
+    if (!segment) throw print.Unreadable(PrintSection::Currents, row);
+    return *segment;
+  };
+  const double firstListed = segmentOf(first);
+  const double place = n - firstListed + 1;
+  const std::size_t row =
+      place >= 1 && place <= n ? RowLine(text, first, static_cast<int>(place)) : std::string_view::npos;
+  if (row != std::string_view::npos) {
+    if (segmentOf(row) != n) throw print.Unreadable(PrintSection::Currents, row);
+    return {row, std::nullopt};
+  }
+  std::size_t last = first;
+  for (std::size_t next = first; next != std::string_view::npos; next = RowLine(text, next, 2)) last = next;
+  return {std::string_view::npos, NotPrinted(print, n, firstListed, segmentOf(last))};
+}
+
 }  // namespace
 
 double ReadFrequency(const OutputPrint& print) {
   const PrintLayout& layout = LayoutOf(print);
   const std::size_t heading = print.ReadRun().frequency;
-  if (heading == OutputPrint::npos) throw OutputPrint::Missing(PrintSection::Frequency);
+  if (heading == OutputPrint::npos)
+    throw WhyNotWhole(print).value_or(OutputPrint::Missing(PrintSection::Frequency));
   return ReadScalar(print, heading, layout.frequency, PrintSection::Frequency, false);
 }
 
@@ -168,23 +202,36 @@ AntennaInput ReadAntennaInput(const OutputPrint& print) {
 
 double ReadSegmentCurrent(const OutputPrint& print, int n) {
   const PrintLayout& layout = LayoutOf(print);
-  const double none = std::nan("");
-  const std::size_t heading = print.ReadRun().currents;
-  if (n < 1 || heading == OutputPrint::npos) return none;
-  const std::string_view text = print.Text();
-  const std::size_t first = print.FirstRow(heading, layout.currents.titleMark);
-  if (first == std::string_view::npos) throw print.Unreadable(PrintSection::Currents, heading);
-  const std::size_t row = RowLine(text, first, n);
-  if (row == std::string_view::npos) return none;  // the table has no such row
-  const std::string_view line = LineAt(text, row).text;
+  const SegmentRow found = FindSegmentRow(print, n);
+  if (found.absent) return std::nan("");
+  const std::string_view line = LineAt(print.Text(), found.line).text;
   const CurrentPlace& place = layout.currents;
-  const std::optional<double> segment = ColumnNumber(line, place.segment, layout.commaRows);
   const std::optional<double> magnitude = ColumnNumber(line, place.magnitude, layout.commaRows);
-  if (!segment || *segment != n || !magnitude || !ColumnNumber(line, place.real, layout.commaRows) ||
+  if (!magnitude || !ColumnNumber(line, place.real, layout.commaRows) ||
       !ColumnNumber(line, place.imaginary, layout.commaRows) ||
       !ColumnNumber(line, place.phase, layout.commaRows))
-    throw print.Unreadable(PrintSection::Currents, row);
+    throw print.Unreadable(PrintSection::Currents, found.line);
   return *magnitude;
+}
+
+std::optional<PrintError> SegmentCurrentAbsence(const OutputPrint& print, int n) {
+  return FindSegmentRow(print, n).absent;
+}
+
+std::vector<PrintError> AbsentSections(const OutputPrint& print,
+                                       std::initializer_list<PrintSection> sections) {
+  LayoutOf(print);
+  const OutputPrint::Run& run = print.ReadRun();
+  std::vector<PrintError> absent;
+  for (const PrintSection section : sections) {
+    const std::size_t heading = section == PrintSection::Frequency    ? run.frequency
+                                : section == PrintSection::InputPower ? run.powerBudget
+                                : section == PrintSection::Feed       ? run.feed
+                                : section == PrintSection::Currents   ? run.currents
+                                                                      : print.NearField();
+    if (heading == OutputPrint::npos) absent.push_back(OutputPrint::Missing(section));
+  }
+  return absent;
 }
 
 double ReadFrequency(const OutputText& text) { return ReadFrequency(OutputPrint(text)); }
@@ -241,22 +288,17 @@ void ReadNearField(const OutputPrint& print, int polarization, NearFieldTable& t
   const std::size_t heading = print.NearField();
   if (heading == OutputPrint::npos) return;
   const std::string_view text = print.Text();
-  const TextLine headingLine = LineAt(text, heading);
-  const std::size_t near = heading + FindFolded(headingLine.text, "NEAR");
-  table.fieldType = std::string(text.substr(near + 5, std::min<std::size_t>(9, text.size() - near - 5)));
+  if (layout.nearField.electric.form == HeadingForm::Framed) {
+    const std::size_t near = heading + FindFolded(LineAt(text, heading).text, "NEAR");
+    table.fieldType = std::string(text.substr(near + 5, std::min<std::size_t>(9, text.size() - near - 5)));
+  } else {
+    table.fieldType = print.NearFieldIsMagnetic() ? "MAGNETIC " : "ELECTRIC ";
+  }
   const std::size_t first = print.FirstRow(heading, layout.nearField.titleMark);
   if (first == std::string_view::npos) throw print.Unreadable(PrintSection::NearField, heading);
-  // The rows' commas are blanks to the row reading; the positions stay those of the text.
-  std::string uncommaed;
-  std::string_view rows = text;
-  if (layout.commaRows) {
-    uncommaed.assign(text);
-    std::replace(uncommaed.begin() + static_cast<std::ptrdiff_t>(first), uncommaed.end(), ',', ' ');
-    rows = uncommaed;
-  }
   std::size_t next = std::string_view::npos;  // where the row after the last one read begins
   try {
-    next = ReadNearFieldRows(rows, first, polarization, table, parts);
+    next = ReadNearFieldRows(text, first, polarization, table, parts, layout.commaRows);
   } catch (const ConversionError&) {
     // The line the rows failed at: the table's end where the layout ends it with a line of its
     // own, a row that is not in the layout's form otherwise.
@@ -268,8 +310,8 @@ void ReadNearField(const OutputPrint& print, int polarization, NearFieldTable& t
   }
   table.printedRows = table.x.size();
   if (table.x.size() == MaxNearFieldRows) {
-    if (next == std::string_view::npos) next = RowStart(rows, first, MaxNearFieldRows);
-    table.printedRows += RowsFrom(rows, next);
+    if (next == std::string_view::npos) next = RowStart(text, first, MaxNearFieldRows);
+    table.printedRows += RowsFrom(text, next);
   }
 }
 
@@ -277,7 +319,8 @@ std::vector<Segment> ReadSegments(const OutputPrint& print) {
   const PrintLayout& layout = LayoutOf(print);
   std::vector<Segment> segments;
   const std::string_view text = print.Text();
-  const std::size_t heading = FindFramedHeading(text, layout.segments.headings[0].text);
+  const std::size_t heading = FindFramedHeading(text.substr(0, print.StructureEnd()),
+                                                layout.segments.headings[0].text, print.HeadingsFrom());
   if (heading == OutputPrint::npos) return segments;
   const std::size_t first = print.FirstRow(heading, layout.segments.titleMark);
   if (first == OutputPrint::npos) throw print.Unreadable(PrintSection::Segments, heading);
@@ -316,6 +359,44 @@ std::string PartReadLine(const NearFieldTable& table) {
   if (table.printedRows <= table.x.size()) return {};
   return "The near-field table holds " + std::to_string(table.printedRows) + " points; its first " +
          std::to_string(table.x.size()) + " were read";
+}
+
+namespace {
+
+std::string GridPoints(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " grid point" : " grid points");
+}
+
+}  // namespace
+
+std::vector<std::string> NearFieldNotes(const NearFieldTable& table, int polarization,
+                                        const std::string& file) {
+  // A total peak above 1000 is a value above 1000 / sqrt 2: the values are the peaks over sqrt 2.
+  const double limit = polarization == 0 ? 1000 / kSqrt2 : std::numeric_limits<double>::infinity();
+  std::size_t flagged = 0;  // NaN or above the limit: a quick count first, mostly of none
+  for (const double value : table.value) flagged += !(value <= limit);
+  if (flagged == 0) return {};
+  std::size_t marked = 0, above = 0, largest = 0;
+  for (std::size_t i = 0; i < table.value.size(); ++i) {
+    const double value = table.value[i];
+    if (std::isnan(value)) {
+      ++marked;
+    } else if (value > limit) {
+      if (above == 0 || value > table.value[largest]) largest = i;
+      ++above;
+    }
+  }
+  std::vector<std::string> notes;
+  if (marked > 0)
+    notes.push_back(GridPoints(marked) + " of " + file + (marked == 1 ? " is" : " are") +
+                    " marked NaN by the engine and left out of the searches");
+  if (above > 0)
+    notes.push_back(
+        GridPoints(above) + " above 1000 " + table.UnitText() + " peak in " + file +
+        (above == 1 ? " is" : " are") + " taken as printed, not set to 0; the largest is " +
+        Format("%1.0f " + table.UnitText() + " at (%1.6g|%1.6g|%1.6g)",
+               {table.value[largest] * kSqrt2, table.x[largest], table.y[largest], table.z[largest]}));
+  return notes;
 }
 
 }  // namespace varnel

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -202,9 +203,17 @@ double PeakAmplitude(const EllipseSums& e) {
 // latest at the CR behind the row or at the text's terminating NUL. What the sweep cannot take
 // as it stands is left to the general reading of the trimmed row.
 
-// A field of the sweep ends at a blank; the ninth also at the CR that ends its row (whatever
-// else follows a blank behind the ninth field is ignored or trimmed).
-inline bool EndsField(const char* p, bool ninth) { return *p == ' ' || (ninth && *p == kCR); }
+// A field of the sweep ends at a blank (or, where commas count as blanks, a ','); the ninth also
+// at the CR that ends its row (whatever else follows a blank behind the ninth field is ignored or
+// trimmed).
+template <bool Commas>
+inline bool IsGap(char c) {
+  return c == ' ' || (Commas && c == ',');
+}
+template <bool Commas>
+inline bool EndsField(const char* p, bool ninth) {
+  return IsGap<Commas>(*p) || (ninth && *p == kCR);
+}
 
 // One number of the row sweep: [sign] digits [mark digits] [E [sign] digits] with at most 19
 // digits (the digit and exponent pieces of ScanDecimal, '.' and mark both acting as the mark),
@@ -215,6 +224,7 @@ struct SweptNumber {
   long long exponent;
 };
 
+template <bool Commas>
 inline bool SweepNumber(const char*& at, char mark, bool ninth, SweptNumber& n) {
   const char* p = at;
   bool negative = false;
@@ -224,7 +234,7 @@ inline bool SweepNumber(const char*& at, char mark, bool ninth, SweptNumber& n) 
   p = ScanDigits<true>(p, nullptr, mantissa);
   std::ptrdiff_t digits = p - intStart;
   long long exponent = 0;
-  if (*p == '.' || *p == mark) {
+  if (*p == '.' || (!Commas && *p == mark)) {  // where commas are blanks, ',' is no mark
     const char* const fracStart = ++p;
     p = ScanDigits<true>(p, nullptr, mantissa);
     exponent = -(p - fracStart);
@@ -237,7 +247,7 @@ inline bool SweepNumber(const char*& at, char mark, bool ninth, SweptNumber& n) 
     if (p == nullptr) return false;
     exponent += e;
   }
-  if (!EndsField(p, ninth) || !ExactFits(mantissa, exponent)) return false;
+  if (!EndsField<Commas>(p, ninth) || !ExactFits(mantissa, exponent)) return false;
   at = p;
   n = {negative, mantissa, exponent};
   return true;
@@ -245,16 +255,19 @@ inline bool SweepNumber(const char*& at, char mark, bool ninth, SweptNumber& n) 
 
 // The start of the next field: behind the run of 1 to 64 blanks at p (the previous field
 // ended at a blank).
+template <bool Commas>
 inline bool SweepBlanks(const char*& p) {
   const char* const run = p;
-  while (*p == ' ') ++p;
+  while (IsGap<Commas>(*p)) ++p;
   return p - run <= static_cast<std::ptrdiff_t>(kBlanksFoldedPerRun);
 }
 
-// "NaN" at p, ending its field; moves p behind it.
-inline bool SweepNaN(const char*& p, bool ninth) {
-  if (p[0] == 'N' && p[1] == 'a' && p[2] == 'N' && EndsField(p + 3, ninth)) {
+// "NaN" at p, ending its field; moves p behind it and marks the row.
+template <bool Commas>
+inline bool SweepNaN(const char*& p, bool ninth, bool& marked) {
+  if (p[0] == 'N' && p[1] == 'a' && p[2] == 'N' && EndsField<Commas>(p + 3, ninth)) {
     p += 3;
+    marked = true;
     return true;
   }
   return false;
@@ -265,15 +278,16 @@ inline bool SweepNaN(const char*& p, bool ninth) {
 // position behind the ninth field (a blank or the CR), or nullptr for anything else: the row
 // is then read field by field with the general rules. Without wantPhases the phases are only
 // checked, not converted; with it a phase that is k / 100 gives k in hundredths and no value.
-// p must point into a std::string (its NUL ends every scan).
+// p must point into a std::string (its NUL ends every scan). marked: a field is "NaN".
+template <bool Commas>
 inline const char* SweepRow(const char* p, char mark, bool wantPhases, double (&v)[kFieldsPerRow],
-                            int (&hundredths)[3]) {
+                            int (&hundredths)[3], bool& marked) {
   SweptNumber n;
   for (std::size_t f = 0; f < 3; ++f) {
-    if (f > 0 && !SweepBlanks(p)) return nullptr;
-    if (SweepNaN(p, false))
+    if (f > 0 && !SweepBlanks<Commas>(p)) return nullptr;
+    if (SweepNaN<Commas>(p, false, marked))
       v[f] = 1000000.0;
-    else if (SweepNumber(p, mark, false, n))
+    else if (SweepNumber<Commas>(p, mark, false, n))
       v[f] = ExactValue(n.negative, n.mantissa, n.exponent);
     else
       return nullptr;
@@ -281,17 +295,17 @@ inline const char* SweepRow(const char* p, char mark, bool wantPhases, double (&
   for (std::size_t i = 0; i < 3; ++i) {
     const std::size_t f = 3 + 2 * i;
     const bool ninth = i == 2;
-    if (!SweepBlanks(p)) return nullptr;
-    if (SweepNaN(p, false))
+    if (!SweepBlanks<Commas>(p)) return nullptr;
+    if (SweepNaN<Commas>(p, false, marked))
       v[f] = f == 7 ? 0.0 : 1000000.0;
-    else if (SweepNumber(p, mark, false, n))
+    else if (SweepNumber<Commas>(p, mark, false, n))
       v[f] = ExactValue(n.negative, n.mantissa, n.exponent);
     else
       return nullptr;
-    if (!SweepBlanks(p)) return nullptr;
-    if (SweepNaN(p, ninth)) {
+    if (!SweepBlanks<Commas>(p)) return nullptr;
+    if (SweepNaN<Commas>(p, ninth, marked)) {
       v[f + 1] = 1000000.0;
-    } else if (!SweepNumber(p, mark, ninth, n)) {
+    } else if (!SweepNumber<Commas>(p, mark, ninth, n)) {
       return nullptr;
     } else if (wantPhases) {
       // Only the ellipse uses a phase, and mostly through its hundredths.
@@ -303,8 +317,9 @@ inline const char* SweepRow(const char* p, char mark, bool wantPhases, double (&
 }
 
 // The nine numbers of a trimmed row field by field; throws on a bad field or a row of fewer
-// than nine fields.
-void ConvertRow(std::string_view row, const FieldConverter& convert, double (&v)[kFieldsPerRow]) {
+// than nine fields. marked: a field is "NaN".
+void ConvertRow(std::string_view row, const FieldConverter& convert, double (&v)[kFieldsPerRow],
+                bool& marked) {
   std::array<std::string_view, kFieldsPerRow> fields;
   std::string normalized;  // holds the fields' bytes for a blank separator
   std::size_t count;
@@ -315,19 +330,23 @@ void ConvertRow(std::string_view row, const FieldConverter& convert, double (&v)
     count = SplitRow(row, fields);
   }
   if (count < kFieldsPerRow) FailConversion(NormalizedRow(row, convert.Separator()));
-  for (std::size_t i = 0; i < kFieldsPerRow; ++i) v[i] = convert.Convert(fields[i], i == 7);
+  for (std::size_t i = 0; i < kFieldsPerRow; ++i) v[i] = convert.Convert(fields[i], i == 7, marked);
 }
 
-// Puts the row of the nine numbers (phases given by hundredths where those are known).
+// Puts the row of the nine numbers (phases given by hundredths where those are known). A row the
+// engine marks "NaN" has no value in any polarisation.
 template <typename Rows>
-void PutRow(const double (&v)[kFieldsPerRow], const int (&hundredths)[3], int polarization, Rows& sink) {
+[[gnu::always_inline]] inline void PutRow(const double (&v)[kFieldsPerRow], const int (&hundredths)[3],
+                                          int polarization, bool marked, Rows& sink) {
   sink.Coordinates(v[0], v[1], v[2]);
+  if (marked) {
+    if (polarization >= 0 && polarization <= 4) sink.Value(std::numeric_limits<double>::quiet_NaN());
+    return;
+  }
   switch (polarization) {
-    case 0: {
-      const double peak = PeakAmplitude(SumsOf(v, hundredths, 3));
-      sink.Value((peak > 1000 ? 0 : peak) * kInvSqrt2);
+    case 0:
+      sink.Value(PeakAmplitude(SumsOf(v, hundredths, 3)) * kInvSqrt2);
       break;
-    }
     case 1:
       sink.Value(v[3] * kInvSqrt2);
       break;
@@ -352,13 +371,14 @@ double FieldToReal(std::string_view field) { return TextToReal(WithSeparator(fie
 FieldConverter::FieldConverter()
     : separator_(DecimalSeparator), plain_(separator_ == '.' || separator_ == ',') {}
 
-double FieldConverter::Convert(std::string_view field, bool ezMagnitude) const {
-  if (field == "NaN") return ezMagnitude ? 0.0 : 1000000.0;
+double FieldConverter::Convert(std::string_view field, bool ezMagnitude, bool& marked) const {
   double value;
-  if (plain_ && PlainNumber(field, separator_, value)) return value;
-  const std::string replaced = WithSeparator(field);
-  if (replaced == "NaN") return ezMagnitude ? 0.0 : 1000000.0;
-  return TextToReal(replaced);
+  if (field != "NaN" && plain_ && PlainNumber(field, separator_, value)) return value;
+  if (field == "NaN" || WithSeparator(field) == "NaN") {
+    marked = true;
+    return ezMagnitude ? 0.0 : 1000000.0;
+  }
+  return TextToReal(WithSeparator(field));
 }
 
 std::string_view TrimRow(std::string_view row) {
@@ -368,8 +388,11 @@ std::string_view TrimRow(std::string_view row) {
   return row.substr(first, last - first);
 }
 
-RowReader::RowReader(std::string_view text, int polarization, std::size_t firstRow)
-    : text_(text), polarization_(polarization), wantPhases_(polarization == 0 || polarization == 4) {
+RowReader::RowReader(std::string_view text, int polarization, std::size_t firstRow, bool commas)
+    : text_(text),
+      polarization_(polarization),
+      wantPhases_(polarization == 0 || polarization == 4),
+      commas_(commas) {
   // The phase table is filled here, on the calling thread, rather than by the first part that
   // needs it while the others wait.
   if (wantPhases_) Phases();
@@ -392,6 +415,11 @@ void RowReader::Reserve(NearFieldTable& table, std::size_t from, std::size_t to)
 
 template <typename Rows>
 RowRun RowReader::Read(std::size_t rowStart, std::size_t stop, Rows sink) const {
+  return commas_ ? ReadRows<true>(rowStart, stop, sink) : ReadRows<false>(rowStart, stop, sink);
+}
+
+template <bool Commas, typename Rows>
+RowRun RowReader::ReadRows(std::size_t rowStart, std::size_t stop, Rows sink) const {
   const char* const data = text_.data();
   const char* const textEnd = data + text_.size();
   RowRun run;
@@ -409,10 +437,12 @@ RowRun RowReader::Read(std::size_t rowStart, std::size_t stop, Rows sink) const 
     }
     const char* const line = data + rowStart;
     int hundredths[3] = {kNoHundredths, kNoHundredths, kNoHundredths};
+    bool marked = false;
 #ifdef VARNEL_FIXED_ROWS
-    const char* rowEnd = convert_.Plain() && textEnd - line >= kFixedWindow - 1
-                             ? FixedRow(line, wantPhases_, v, hundredths)
-                             : nullptr;
+    const char* rowEnd =
+        convert_.Plain() && textEnd - line >= kFixedWindow - 1
+            ? FixedRow < Commas ? kCommaRows : kEngineRows > (line, wantPhases_, v, hundredths)
+            : nullptr;
 #else
     const char* rowEnd = nullptr;
 #endif
@@ -420,7 +450,7 @@ RowRun RowReader::Read(std::size_t rowStart, std::size_t stop, Rows sink) const 
     if (rowEnd == nullptr) {
       while (first < textEnd && *first != kCR && IsTrimmed(static_cast<unsigned char>(*first))) ++first;
       if (convert_.Plain() && first < textEnd)
-        rowEnd = SweepRow(first, convert_.Separator(), wantPhases_, v, hundredths);
+        rowEnd = SweepRow<Commas>(first, convert_.Separator(), wantPhases_, v, hundredths, marked);
     }
     if (rowEnd == nullptr || *rowEnd != kCR) {
       // The CR behind the row, or the text's end.
@@ -429,19 +459,26 @@ RowRun RowReader::Read(std::size_t rowStart, std::size_t stop, Rows sink) const 
       const char* const swept = rowEnd;
       rowEnd = hit ? static_cast<const char*>(hit) : textEnd;
       if (swept == nullptr) {
-        const std::string_view row =
-            TrimRow(std::string_view(first, static_cast<std::size_t>(rowEnd - first)));
+        std::string uncommaed;  // the row with its commas as blanks
+        std::string_view row(first, static_cast<std::size_t>(rowEnd - first));
+        if (Commas) {
+          uncommaed.assign(row);
+          std::replace(uncommaed.begin(), uncommaed.end(), ',', ' ');
+          row = uncommaed;
+        }
+        row = TrimRow(row);
         if (row.size() < 2) break;
         for (int& k : hundredths) k = kNoHundredths;  // a sweep that gave up may have set some
+        marked = false;
         try {
-          ConvertRow(row, convert_, v);
+          ConvertRow(row, convert_, v, marked);
         } catch (...) {
           run.failure = std::current_exception();  // the table keeps the rows before it
           break;
         }
       }
     }
-    PutRow(v, hundredths, polarization_, sink);
+    PutRow(v, hundredths, polarization_, marked, sink);
     if (rowEnd == textEnd) {  // the table ran to the end of the text
       ++rows;
       rowStart = text_.size();

@@ -31,7 +31,8 @@ std::string_view TrimRow(std::string_view row);
 class FieldConverter {
  public:
   FieldConverter();
-  double Convert(std::string_view field, bool ezMagnitude) const;
+  // Sets marked for a field the engine marks "NaN".
+  double Convert(std::string_view field, bool ezMagnitude, bool& marked) const;
   char Separator() const { return separator_; }
   bool Plain() const { return plain_; }
 
@@ -115,8 +116,9 @@ class RowsInPlace {
 // several at once on different parts of the text.
 class RowReader {
  public:
-  // firstRow: the position the row reading starts at (the LF before the first row's line).
-  RowReader(std::string_view text, int polarization, std::size_t firstRow);
+  // firstRow: the position the row reading starts at (the LF before the first row's line);
+  // commas: a ',' in a row counts as a blank.
+  RowReader(std::string_view text, int polarization, std::size_t firstRow, bool commas = false);
 
   // The length of the first row with its line end: that of every row of the engine's layout.
   std::size_t Stride() const { return stride_; }
@@ -134,11 +136,15 @@ class RowReader {
   RowRun Read(std::size_t rowStart, std::size_t stop, Rows sink) const;
 
  private:
+  template <bool Commas, typename Rows>
+  RowRun ReadRows(std::size_t rowStart, std::size_t stop, Rows sink) const;
+
   std::string_view text_;
   int polarization_;
   bool wantPhases_;
   FieldConverter convert_;  // reads DecimalSeparator once, on the calling thread
   std::size_t stride_;
+  bool commas_;
 };
 
 extern template RowRun RowReader::Read<AppendedRows>(std::size_t, std::size_t, AppendedRows) const;

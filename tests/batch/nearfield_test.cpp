@@ -3,9 +3,14 @@
 #include "support/event_action.hpp"
 #include "batch_fixture.hpp"
 #include "batch/batch_run.hpp"
+#include "engine/nec2c_run.hpp"
+#include "necout/nearfield.hpp"
+#include "test_paths.hpp"
 #include "util/errors.hpp"
+#include "util/files.hpp"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace varnel {
 
@@ -227,6 +232,60 @@ TEST_F(BatchNearField, RunKeepsTheListItStartedWithWhenTheListChangesMeanwhile) 
   form->MIBatchLoadClick();
   EXPECT_EQ(6u, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
   EXPECT_EQ("--------- Batch Job Done ---------", form->Mout.lines.back());
+}
+
+// On every real print of the shared folder and nec2c's prints of its decks, the row takes what
+// Analyse Main and Analyse Nearfield show; a file they refuse, the batch names with their words.
+TEST_F(BatchNearField, TheRowTakesWhatTheSingleFileCommandsShowOnEveryRealPrint) {
+  namespace fs = std::filesystem;
+  const fs::path prints = fs::path(VARNEL_SOURCE_DIR) / ".." / "shared" / "nec-prints";
+  if (!fs::is_directory(prints)) GTEST_SKIP() << "no prints folder at " << prints;
+  std::vector<fs::path> files;
+  for (const fs::directory_entry& entry : fs::directory_iterator(prints))
+    if (entry.path().extension() == ".out") files.push_back(entry.path());
+  if (engine_test::Nec2cInstalled())
+    for (const fs::directory_entry& deck : fs::directory_iterator(prints / "decks")) {
+      files.push_back(root.dir / deck.path().filename().replace_extension(".out"));
+      engine_test::RunIn(root.dir, root.dir,
+                         "nec2c -i " + engine_test::ShellQuoted(deck.path().string()) + " -o " +
+                             engine_test::ShellQuoted(files.back().string()));
+    }
+  form->params.SkipUnreadableFiles = true;
+  const auto shown = [this] {
+    return std::vector<std::string>{form->EditFrequency.text, form->EditInputPower.text,
+                                    form->EditVoltage.text, form->EditCurrent.text, form->EditImpedance.text};
+  };
+  for (const fs::path& file : files) {
+    const std::string name = file.filename().string();
+    SCOPED_TRACE(name);
+    WriteFile(name, engine_test::ReadAll(file));
+    UseFiles({name});
+    form->params.currentText = TextOfFileBytes(engine_test::ReadAll(file));
+    form->params.currentName = ListedFilePath(*form, name);
+    std::string refused;
+    try {
+      form->AnalyseMain1Click();
+      form->AnalyseNearfield1Click();
+    } catch (const VarnelError& e) {
+      refused = e.what();
+    }
+    std::vector<std::string> single = form->Mout.lines, fields = shown();
+    single.push_back(refused);
+    const double atP = FieldAtPoint(form->params.p, form->params.nearField.table).value;
+    form->MIBatchLoadClick();
+    const std::vector<std::string> batch = form->Mout.lines;
+    const auto skipped =
+        std::find_if(batch.begin(), batch.end(), [](auto& l) { return l.starts_with("Skipped: "); });
+    if (skipped != batch.end()) {
+      EXPECT_NE(std::find(single.begin(), single.end(), skipped->substr(9)), single.end()) << *skipped;
+      continue;
+    }
+    EXPECT_EQ("", refused);
+    EXPECT_EQ(fields, shown());
+    ASSERT_EQ(1u, form->MdataValues.rows.size());
+    const double row = form->MdataValues.rows[0][2];
+    EXPECT_TRUE(row == atP || (std::isnan(row) && std::isnan(atP))) << row << " beside " << atP;
+  }
 }
 
 }  // namespace

@@ -47,7 +47,9 @@ TEST_F(BatchPower, SegmentBeyondTheTableGivesUndefinedCellsAndANote) {
   form->MIBatchAnalysePowerClick();
   ASSERT_EQ(3u, form->Mdata.lines.size());
   EXPECT_EQ("     14,2;      100;      NAN;      NAN;      NAN;", form->Mdata.lines[2]);
-  EXPECT_EQ("Undefined value in a.out: written as NAN", form->Mout.lines.at(2));
+  EXPECT_EQ("Segment 5 is not printed in a.out (the current table lists segments 1 to 1)",
+            form->Mout.lines.at(2));
+  EXPECT_EQ("Undefined value in a.out: written as NAN", form->Mout.lines.at(3));
 }
 
 // A budget no structure can have (a negative input or radiated power) gives no gain, whatever

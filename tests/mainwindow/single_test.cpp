@@ -7,11 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "engine/nec2c_run.hpp"
 #include "mainwindow/VarnelU.hpp"
 #include "platform/scripted/runner.hpp"
 #include "support/classic_output.hpp"
 #include "support/test_root.hpp"
 #include "util/errors.hpp"
+#include "util/files.hpp"
 
 namespace varnel {
 
@@ -462,6 +464,36 @@ TEST_F(SingleTest, AnIncompletePrintIsReadAndNamedAsIncomplete) {
     noted.erase(std::remove(noted.begin(), noted.end(), note), noted.end());
     EXPECT_EQ(Lines(reports[0]), Lines(noted));
   }
+}
+
+// nec2c's print of a deck whose PT card prints segments 5 to 15 and whose 2000 V source makes
+// fields above 1000 V/m: the segment left out is named and the rest shown; the fields keep their
+// values, and the Info pane says so.
+TEST_F(SingleTest, APtCardAndFieldsAbove1000VoltsPerMetreAreSaid) {
+  if (!engine_test::Nec2cInstalled()) GTEST_SKIP() << "nec2c is not installed";
+  fx.root.Write("d.nec",
+                "CE\nGW 1 21 0 0 -0.25 0 0 0.25 0.001\nGE 0\nFR 0 1 0 0 299.8 0\nPT 0 1 5 15\n"
+                "EX 0 1 11 0 2000 0\nNE 0 1 1 11 0.005 0 -0.25 0 0 0.05\nEN\n");
+  ASSERT_EQ(0, engine_test::RunIn(fx.root.dir, fx.root.dir, "nec2c -i d.nec -o d.out"));
+  form.params.currentText = TextOfFileBytes(engine_test::ReadAll(fx.root.dir / "d.out"));
+  form.params.currentName = "c:\\d.out";
+  const auto shows = [&](const std::string& begin) {
+    return std::any_of(form.Mout.lines.begin(), form.Mout.lines.end(),
+                       [&](const std::string& line) { return line.starts_with(begin); });
+  };
+  form.params.AnalyseSegment = 2;
+  form.AnalyseMain1Click();
+  EXPECT_EQ("299,80 MHz", form.EditFrequency.text);
+  EXPECT_TRUE(shows("Segment 2 is not printed in c:\\d.out (a PT card limits the current table)") &&
+              !shows("Seg.-Current"));
+  form.params.AnalyseSegment = 11;
+  form.AnalyseMain1Click();
+  EXPECT_TRUE(shows("Seg.-Current (11):   21 A")) << Lines(form.Mout.lines);
+  form.AnalyseNearfield1Click();
+  EXPECT_TRUE(
+      shows("11 grid points above 1000 V/m peak in c:\\d.out are taken as printed, not set to 0; "
+            "the largest is 264"));
+  EXPECT_TRUE(shows("P(10,0| 0,0| 4,0) [eps: 10,68] :  1,87E005 V/m")) << Lines(form.Mout.lines);
 }
 
 }  // namespace

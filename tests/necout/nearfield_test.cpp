@@ -106,12 +106,17 @@ TEST(NecOutNearField, CircleAndCylinderAreCentredOnTheZAxis) {
   EXPECT_TRUE(std::isnan(MaxOnCircle(t, 3, 5))) << "no layer at that height";
 }
 
-TEST(NecOutNearField, MaximumKeepsTheFirstOfEqualCandidates) {
+// A point without a value (the engine's "NaN") is no candidate of any search.
+TEST(NecOutNearField, MaximumKeepsTheFirstOfEqualCandidatesAndPassesOverNaN) {
   NearFieldTable t = Grid(0, 1, 2);
   t.value = {5, NAN, 5, 7};
   EXPECT_EQ(5.0, MaxInXZPlane(t, 0)) << "NaN behind a candidate is not larger";
   t.value = {NAN, 3, 9, 9};
-  EXPECT_TRUE(std::isnan(MaxInXZPlane(t, 0))) << "a NaN first candidate stays, as MaxOf keeps it";
+  EXPECT_EQ(3.0, MaxInXZPlane(t, 0)) << "a NaN first point is no candidate";
+  EXPECT_EQ(9.0, OverallMaximum(t));
+  EXPECT_EQ(3.0, FieldAtPoint({0, 0, 0}, t).value) << "the nearest point with a value";
+  t.value = {NAN, NAN, NAN, NAN};
+  EXPECT_TRUE(std::isnan(OverallMaximum(t)));
   EXPECT_EQ(301.0, OverallMaximum(Grid(0, 1, 2)));
 }
 

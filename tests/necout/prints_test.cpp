@@ -78,8 +78,8 @@ const PrintCase kCases[] = {
      2.1663E-02, 1, 1},
     {"nec2c-ae6ty-1.17__two_source_sensor_lines.out", "nec2c", 30, 2.5001E-03, 2.3790E+01, 6.4745E+01,
      2.9312E-03, 1, 2},
-    {"necpp-1.0.4__dipole.out", "nec2++", 300, 6.9369E-03, 7.2079E+01, -1.7347E-03, 2.7165E-03, 1, 1},
-    {"necpp-1.7.2__helical_200seg.out", "nec2++ 1.7", 406, 6.8330E-05, 7.8955E+03, 7.2946E+03, 9.3029E-05, 1,
+    {"necpp-1.0.4__dipole.out", "nec2++ 1.0", 300, 6.9369E-03, 7.2079E+01, -1.7347E-03, 2.7165E-03, 1, 1},
+    {"necpp-1.7.2__helical_200seg.out", "nec2++ CSV", 406, 6.8330E-05, 7.8955E+03, 7.2946E+03, 9.3029E-05, 1,
      1},
     {"nec5-eznec__0022_vertical-over-real-ground.out", "NEC-5", 7, 4.7789E+01, 4.7789E+01, -7.8525E-01,
      1.40655, 1, 1, 1, 0, 0, 0},
@@ -87,6 +87,24 @@ const PrintCase kCases[] = {
      2.32732E-01, 1, 1},
     {"nec5-eznec__0108_vertical-over-real-ground.out", "NEC-5", 7, 3.5571E+01, 3.5571E+01, -1.4223E+00,
      1.40568, 1, 1, 25, 1, 2, 2.3204E+01},
+    // nec2++ 1.5 to 2.3, default and CSV: a second source at one frequency, the near field after it.
+    {"necpp-1.5.3__d16_ex_change_same_freq.out", "nec2++", 299.8, 1.02E-02, 1.6713E+02, 6.9548E+01,
+     1.6020E-03, 2, 2, 25, 0.05, -0.2, 1.4483E+01},
+    {"necpp-2.3.4__d16_ex_change_same_freq.out", "nec2++", 299.8, 1.02E-02, 1.6713E+02, 6.9548E+01,
+     1.6020E-03, 2, 2, 25, 0.05, -0.2, 1.4483E+01},
+    {"necpp-1.7.7-csv__d16_ex_change_same_freq.out", "nec2++ CSV", 299.8, 1.02E-02, 1.6713E+02, 6.9548E+01,
+     1.6020E-03, 2, 2, 25, 0.05, -0.2, 1.4483E+01},
+    {"necpp-2.3.4__d01_ne_nh.out", "nec2++", 299.8, 4.4627E-03, 8.4827E+01, 4.8046E+01, 1.1847E-03, 1, 1, 25,
+     0.05, -0.2, 1.0558E+01},
+    // A PT card printing segments 5 to 15; fields above 1000 V/m; comments that imitate headings.
+    {"necpp-2.3.4-csv__d22_pt_partial_segments.out", "nec2++ CSV", 299.8, 4.4627E-03, 8.4827E+01, 4.8046E+01,
+     kNone, 1, 1, 25, 0.05, -0.2, 1.0558E+01},
+    {"nec2c-1.3__d22_pt_partial_segments.out", "nec2c", 299.8, 4.4634E-03, 8.4823E+01, 4.8033E+01, kNone, 1,
+     1, 25, 0.05, -0.2, 1.0559E+01},
+    {"nec2c-1.3__d19_high_field_near_wire.out", "nec2c", 299.8, 1.7854E+04, 8.4823E+01, 4.8033E+01,
+     2.3697E+00, 1, 1, 11, 0.005, -0.25, 2.0485E+05},
+    {"nec2c-1.3__d25_comment_headings.out", "nec2c", 299.8, 4.4634E-03, 8.4823E+01, 4.8033E+01, 1.1849E-03, 1,
+     1, 25, 0.05, -0.2, 1.0559E+01},
 };
 
 fs::path PrintsFolder() { return fs::path(VARNEL_SOURCE_DIR) / ".." / "shared" / "nec-prints"; }
@@ -195,6 +213,37 @@ TEST(EnginePrints, APrintWithoutResultsIsRefused) {
   } catch (const PrintError& e) {
     EXPECT_STREQ("dipole.out holds no frequency line", e.what());
   }
+}
+
+// A current row is taken by its segment number; a segment the print leaves out says why.
+TEST(EnginePrints, ACurrentRowIsFoundByItsSegmentNumber) {
+  if (!fs::is_directory(PrintsFolder())) GTEST_SKIP() << "no prints folder at " << PrintsFolder();
+  for (const auto& [file, eleven] : {std::pair{"nec2c-1.3__d22_pt_partial_segments.out", 1.0259E-02},
+                                     std::pair{"necpp-2.3.4-csv__d22_pt_partial_segments.out", 1.0258E-02}}) {
+    const std::string text = PrintText(file);
+    const OutputPrint print(text);
+    EXPECT_DOUBLE_EQ(eleven, ReadSegmentCurrent(print, 11)) << file;
+    EXPECT_FALSE(SegmentCurrentAbsence(print, 15)) << file;
+    for (const auto& [n, why] : {std::pair{4, "a PT card limits the current table"},
+                                 std::pair{16, "a PT card limits the current table"},
+                                 std::pair{22, "the structure has 21 segments"}}) {
+      EXPECT_TRUE(std::isnan(ReadSegmentCurrent(print, n))) << file;
+      EXPECT_EQ("Segment " + std::to_string(n) + " is not printed in x.out (" + why + ")",
+                SegmentCurrentAbsence(print, n).value().InFile("x.out").what())
+          << file;
+    }
+  }
+}
+
+// An engine that stopped at a card error is refused with its own error line; onec's print is
+// read as the classic one.
+TEST(EnginePrints, AnEnginesErrorPrintIsRefusedWithItsOwnLine) {
+  if (!fs::is_directory(PrintsFolder())) GTEST_SKIP() << "no prints folder at " << PrintsFolder();
+  const OutputPrint print(PrintText("nec2dxs-4nec2-win__Catenary_cap0036.out"));
+  EXPECT_EQ("x.out: the engine stopped with CARD ERROR - TOO MANY FIELDS IN RECORD",
+            std::string(WhyNotWhole(print).value().InFile("x.out").what()));
+  EXPECT_THROW(ReadFrequency(print), PrintError);
+  EXPECT_EQ("NEC-2", OutputPrint(PrintText("onec-openNEC__DL5SAY_EX1.out")).Layout()->name);
 }
 
 // A print of an engine no layout knows gets one message naming it.

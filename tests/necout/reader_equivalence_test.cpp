@@ -4,6 +4,7 @@
 // tables, or the same failure with the same rows kept.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <string>
@@ -269,33 +270,50 @@ TEST(NecOutEquivalence, EveryRowEndReadsAsStepByStep) {
   }
 }
 
-// Rows in the engine's own column layout are read at fixed columns. Every change of one byte
-// of such a row (and of the line end and the next row's first byte), every inserted blank and
-// every deleted byte must still give the step-by-step table or failure, also right behind the
-// unchanged row.
+// Rows in the engine's own column layout (also with a blank before the line end, as nec2++
+// writes them) and in nec2++'s CSV layout are read at fixed columns. Every change of one byte of
+// such a row (and of the line end and the next row's first byte), every inserted blank and every
+// deleted byte must still give the step-by-step table or failure (of the text with the commas as
+// blanks), also right behind the unchanged row.
 TEST(NecOutEquivalence, EveryOneByteChangeOfAnEngineRowReadsAsStepByStep) {
-  const char* rows[] = {
-      "   -4.0000   -2.0000   -2.0000   1.3198E-01  -91.68   1.4397E-02  -61.68   2.3449E-02  175.82",
+  const std::string engine =
+      "   -4.0000   -2.0000   -2.0000   1.3198E-01  -91.68   1.4397E-02  -61.68   2.3449E-02  175.82";
+  const std::string csv =
+      "  -4.0000,  -2.0000,  -2.0000, 1.3198E-01, -91.68, 1.4397E-02, -61.68, 2.3449E-02, 175.82,";
+  const std::string rows[] = {
+      engine,
       " -999.9999 1234.5678    0.0000   0.0000E+00 -180.00   9.9999E+22    0.00   1.0000E-18    0.01",
       "   -0.0000   12.0000    3.5000   5.0000E+00   -0.00   1.2345E-19  180.00   7.7777E+18   -5.50",
+      engine + " ",
+      csv,
+      "-999.9999,1234.5678,   0.0000,-0.0000E+00,-180.00, 9.9999E+22,   0.00,-1.0000E-18,   0.01,",
   };
-  const char replacements[] = {' ', '-', '+', '7', '.', 'E', 'x', '\t', '\r', '\0'};
+  const char replacements[] = {' ', '-', '+', '7', '.', 'E', 'x', '\t', '\r', '\0', ','};
   const std::string head = "  -------- NEAR ELECTRIC FIELDS --------\r\n  h\r\n  h\r\n  h\r\n  h\r\n";
-  const std::string good = std::string(rows[0]) + "\r\n";
   std::size_t texts = 0;
-  std::string before;  // the unchanged row
+  std::string before, good;  // the unchanged row, and a row of its form
+  bool commas = false;
   auto check = [&](const std::string& changed, const std::string& what) {
     const std::string text = head + good + before + changed + good + "\r\n";
+    std::string blanks = text;
+    if (commas) std::replace(blanks.begin(), blanks.end(), ',', ' ');
+    const auto read = [&](const OutputText& t, int pol, NearFieldTable& table) {
+      table = NearFieldTable{};
+      table.fieldType = "ELECTRIC ";
+      ReadNearFieldRows(t, StepByStepFirstRow(t), pol, table, TextParts::OfThisMachine(), commas);
+    };
     ++texts;
     for (int pol : {0, 1}) {  // with and without the phases
-      ExpectSame(ReadOutcome(StepByStepReadNearField, text, pol), ReadOutcome(ReadRows, text, pol),
+      ExpectSame(ReadOutcome(StepByStepReadNearField, blanks, pol), ReadOutcome(read, text, pol),
                  what + " polarisation " + std::to_string(pol) + "\n" + Visible(text));
       if (::testing::Test::HasFailure()) return;
     }
   };
   SeparatorScope scope(',');  // '.' reads the same: both are taken as the mark
-  for (const char* row : rows) {
-    before = std::string(row) + "\r\n";
+  for (const std::string& row : rows) {
+    commas = row.back() == ',';
+    good = (commas ? csv : engine) + "\r\n";
+    before = row + "\r\n";
     const std::string original = before + good;
     for (std::size_t at = 0; at < 96 && !::testing::Test::HasFailure(); ++at) {
       for (char c : replacements) {
@@ -307,7 +325,7 @@ TEST(NecOutEquivalence, EveryOneByteChangeOfAnEngineRowReadsAsStepByStep) {
       check(original.substr(0, at) + original.substr(at + 1), "byte deleted at " + std::to_string(at));
     }
   }
-  EXPECT_GT(texts, 3000u);
+  EXPECT_GT(texts, 6000u);
 }
 
 // A table read in parts ends where the whole one would: at the most rows, even when a later

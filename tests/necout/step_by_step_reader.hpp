@@ -4,6 +4,7 @@
 // TextToReal. The fast reader must give the same table bit for bit, or the same failure with the
 // same rows kept; the equivalence test and the reader's fuzz harness hold it to that.
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "necout/model.hpp"
@@ -56,7 +57,8 @@ inline void ReadRowsAsStepByStep(const std::string& text, int pol, NearFieldTabl
 }
 
 // The reading step by step. Where the plain procedure is undefined (no fifth CR, a last row
-// without a CR behind it, a row of fewer than nine fields) it does what the reader promises.
+// without a CR behind it, a row of fewer than nine fields) it does what the reader promises; a
+// row the engine marks "NaN" has no value, and a total peak above 1000 is kept.
 inline void StepByStepReadNearField(const std::string& text, int pol, NearFieldTable& t) {
   t.x.clear();
   t.y.clear();
@@ -84,7 +86,9 @@ inline void StepByStepReadNearField(const std::string& text, int pol, NearFieldT
     const TextList tokens = SplitChar(row, ' ');
     if (tokens.size() < 9) throw ConversionError("'" + row + "' ist kein g\xC3\xBCltiger Gleitkommawert");
     double v[9];
+    bool marked = false;  // the engine could not compute the point
     for (int i = 0; i < 9; ++i) {
+      marked = marked || tokens[i] == "NaN";
       if (i == 7 && tokens[7] == "NaN")
         v[i] = 0;
       else
@@ -99,10 +103,13 @@ inline void StepByStepReadNearField(const std::string& text, int pol, NearFieldT
     const double s2 = mx * mx * SinDeg(2 * px) + my * my * SinDeg(2 * py);
     const double n2 = mx * mx + my * my;
     const double horizontal = std::sqrt((std::sqrt(c2 * c2 + s2 * s2) + n2) * 0.5);
-    if (total > 1000) total = 0;
     t.x.push_back(v[0]);
     t.y.push_back(v[1]);
     t.z.push_back(v[2]);
+    if (marked) {
+      if (pol >= 0 && pol <= 4) t.value.push_back(std::numeric_limits<double>::quiet_NaN());
+      continue;
+    }
     switch (pol) {
       case 0:
         t.value.push_back(total * invSqrt2);
