@@ -148,6 +148,7 @@ TEST_F(ConversionTest, BatchConversionRecreatesTheOutputFolderAndConvertsEachDec
   fs::path old = root.Write("drive_c/4nec2/b_out/dipol/old.out", "earlier result");
 
   ui.AnswerFolder("c:\\4nec2\\b_in\\dipol");
+  ui.AnswerConfirm(true);
   ASSERT_TRUE(form.Run("BatchConversion1Click"));
 
   EXPECT_EQ(std::vector<std::string>{"c:\\4nec2\\b_in"}, ui.folderDialogs);

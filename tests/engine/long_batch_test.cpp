@@ -243,7 +243,7 @@ class LockedSystem : public EngineSystem {
  public:
   using EngineSystem::EngineSystem;
   std::string held;
-  std::int64_t LockFolder(const std::string& folder) override { return folder == held ? 0 : 1; }
+  std::int64_t LockFolder(const std::string& folder, std::string&) override { return folder == held ? 0 : 1; }
 };
 
 TEST(FolderLocks, AFolderAnotherProgramWorksOnIsLeftAlone) {

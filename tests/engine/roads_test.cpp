@@ -201,7 +201,8 @@ TEST_F(RoadTest, TestObjectsFromGenerationToTheSavedTable) {
 
 TEST_F(RoadTest, ParallelEngineRunsWriteTheSameOutputFiles) {
   root.Write("drive_c/4nec2/b_in/Ranges/two.txt", "7,01\r\n14,2\r\n");
-  const std::string convert = "answer folder \"c:\\4nec2\\b_in\\E_\"\nrun BatchConversion1Click\n";
+  const std::string convert =
+      "answer folder \"c:\\4nec2\\b_in\\E_\"\nanswer confirm yes\nrun BatchConversion1Click\n";
   RunRoad(
       "seed 7\nanswer open \"c:\\4nec2\\b_in\\Ranges\\two.txt\"\n"
       "answer ask 3\nanswer ask 3\nanswer ask 1,5\nanswer ask 1\nanswer ask 1\nanswer ask E_\n"

@@ -13,7 +13,8 @@
 //   answer ask TEXT | answer ask cancel   the next AskText or plain input box
 //   answer point T1 T2 [T3]          the next point or range dialog
 //   answer confirm yes|no            the next Yes/No question (unanswered, a question takes
-//                                    the answer that keeps the command's unattended meaning)
+//                                    the answer that keeps the command's unattended meaning; a
+//                                    question before deleting refuses: "no answer to: ...")
 //   select RGPol N | select RGMode N choose a radio item (0 .. items - 1)
 //   run HANDLER                      start a command through the dispatcher (handler or
 //                                    control name); after Quit the script ends
