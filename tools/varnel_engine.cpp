@@ -165,7 +165,10 @@ int WriteWhole(const std::string& path, const std::string& bytes) {
     out.close();
     if (out) return 0;
   }
-  return errno == ENOSPC || errno == EDQUOT ? kDiskFull : kCannotWrite;
+#ifdef EDQUOT
+  if (errno == EDQUOT) return kDiskFull;
+#endif
+  return errno == ENOSPC ? kDiskFull : kCannotWrite;
 }
 
 #ifndef _WIN32

@@ -174,6 +174,11 @@ Conversion ConvertDecks(TForm1& form, const std::string& engine, const TextList&
                   : present                       ? "incomplete output"
                                                   : "no output";
     }
+    // A run that failed on a disk with next to no room left failed for that, whatever the
+    // engine said.
+    constexpr std::uint64_t kNextToNoRoom = 1 << 20;
+    if (!problem.empty() && problem != kDiskFullProblem && system.FreeBytes(outputFolder) < kNextToNoRoom)
+      problem = kDiskFullProblem;
     if (problem == kDiskFullProblem) result.diskFull = true;
     if (problem.empty()) {
       ++result.converted;
@@ -255,6 +260,12 @@ Conversion ConvertDecks(TForm1& form, const std::string& engine, const TextList&
     AddLine(form.Mout, "Converting: " + name);
     EngineRun run{
         {}, form.Mout.lines.size() - 1, name, OutputFileName(name), std::chrono::steady_clock::now()};
+    // A FIFO or a device listed under a deck's name would hang or fail the engine for a
+    // reason it cannot name.
+    if (!system.FileExists(name)) {
+      finish(run, "not a regular file");
+      continue;
+    }
     std::string error;
     run.handle = system.StartProcess(engine, name + " " + outputFolder + run.outputName, error);
     if (run.handle) {

@@ -247,6 +247,10 @@ DeckCards CardsOf(std::string_view deck) {
     const std::size_t first = rest.find_first_not_of(" \t");
     if (first == std::string_view::npos || rest.size() < first + 2) continue;
     rest.remove_prefix(first);
+    // A line that begins with no card name (a remark) is no card.
+    if (!std::isalpha(static_cast<unsigned char>(rest[0])) ||
+        !std::isalpha(static_cast<unsigned char>(rest[1])))
+      continue;
     DeckCard card;
     card.name = {static_cast<char>(std::toupper(static_cast<unsigned char>(rest[0]))),
                  static_cast<char>(std::toupper(static_cast<unsigned char>(rest[1])))};

@@ -156,6 +156,13 @@ class System {
   }
   virtual void UnlockFolder(std::int64_t lock) { (void)lock; }
 
+  // The bytes this user may still write on the file system of the folder; the largest number
+  // where it cannot be told (a system that cannot say, a path that names no place).
+  virtual std::uint64_t FreeBytes(const std::string& folder) {
+    (void)folder;
+    return UINT64_MAX;
+  }
+
   // ---- Environment, locale, clock ------------------------------------------------------
   // An environment variable as the core sees it (USERPROFILE, when unset, reads as the user's
   // profile folder: on Linux the drive picture's c:\users\<name>, its Desktop made when

@@ -54,6 +54,7 @@ class Win32System : public System {
   void EndProcess(ProcessHandle handle) override;
 
   std::int64_t LockFolder(const std::string& folder, std::string& problem) override;
+  std::uint64_t FreeBytes(const std::string& folder) override;
   void UnlockFolder(std::int64_t lock) override;
 
   std::string GetEnv(const std::string& name) override;
