@@ -65,6 +65,9 @@ first=$((chunk * CHUNK + 1))
 last=$((first + CHUNK - 1))
 sed -n "${first},${last}p" "$job/decks.txt" | {
   failed=0
+  part=""
+  # Ended (scancel, Ctrl-C): what this run wrote under its own name goes with it.
+  trap '[ -z "$part" ] || rm -f "$part"; exit 143' TERM INT HUP
   while IFS= read -r deck; do
     [ -n "$deck" ] || continue
     out="$OUTPUTS/${deck%.*}.out"

@@ -13,7 +13,7 @@
 //
 // Made from the deck (MadeFromDeck): the print echoes the deck's cards, and the two agree:
 //   - the wires: each GW card of a structure (the cards before GE; NX begins the next one) has,
-//     in the deck's order, a line in that structure's specification (the lines below its
+//     in the deck's order, a line in that structure's section of the print (the lines below its
 //     STRUCTURE SPECIFICATION heading up to the next framed heading) holding its six
 //     coordinates and radius one after the other, and its segment count and tag;
 //   - the program cards (after GE, without comments and EN): the echoed cards ("DATA CARD",
@@ -22,7 +22,7 @@
 //     read echoes the cards up to that NX card only.
 //   Numbers agree within the precision the print gives them (six significant digits, five
 //   decimals). A card whose fields are not all numbers (a symbol) is compared by its name only;
-//   a kind of echo the print holds none of (no structure specification, no echoed card) is not
+//   a kind of echo the print holds none of (no structure section, no echoed card) is not
 //   compared. After EN the deck is not read.
 //
 // The print is read once, line by line; the rows of a near-field table are only counted.
@@ -54,7 +54,7 @@ struct PrintOutline {
   // (one-based; 0 when every table is whole), the rows it holds and the rows asked for.
   std::size_t shortTableLine = 0, shortTableRows = 0, shortTableAsked = 0;
   std::vector<EchoedCard> cards;                     // in the print's order
-  std::vector<std::vector<LineNumbers>> structures;  // each structure specification's lines
+  std::vector<std::vector<LineNumbers>> structures;  // each structure section's lines
 
   bool Whole() const {
     return layoutKnown && (endsWithClosingLine || endsAtNextStructure) && shortTableLine == 0;
