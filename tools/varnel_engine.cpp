@@ -185,6 +185,16 @@ bool NearlyFull(const std::string& folder) {
   return statvfs(folder.c_str(), &stats) == 0 && stats.f_bavail * stats.f_frsize < (1u << 20);
 }
 
+// Whether the process exists and has not ended: a zombie (ended, its parent not yet told) has.
+bool Running(pid_t pid) {
+  if (kill(pid, 0) != 0 && errno == ESRCH) return false;
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  const std::size_t state = line.rfind(") ");
+  return state == std::string::npos || line.compare(state + 2, 1, "Z") != 0;
+}
+
 // The temporary folders "varnel-engine-PID-XXXXXX" of this user whose stand-in no longer runs.
 void RemoveAbandonedTempFolders() {
   std::error_code ec;
@@ -198,7 +208,7 @@ void RemoveAbandonedTempFolders() {
     struct stat folder {};
     if (lstat(entry.path().c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode) || folder.st_uid != getuid())
       continue;
-    if (pid <= 0 || kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    if (pid <= 0 || Running(static_cast<pid_t>(pid))) continue;
     std::error_code ignored;
     fs::remove_all(entry.path(), ignored);
   }

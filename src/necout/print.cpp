@@ -197,6 +197,10 @@ std::optional<PrintError> OutputPrint::NotWhole() const {
   if (std::optional<PrintError> unknown = Unknown()) return unknown;
   const PrintOutline outline = OutlineOf(*this);
   if (outline.Whole()) return std::nullopt;
+  // Read as text, a file whose lines end in CR alone is one line (a lone CR ends none).
+  if (text_.size() > 256 && text_.find('\n') == std::string_view::npos)
+    return PrintError(": the file has no line ends Varnel reads (its lines end in CR alone)", "The text",
+                      PrintFault::Incomplete);
   if (outline.shortTableLine != 0)
     return PrintError(": the near-field table at line " + std::to_string(outline.shortTableLine) + " holds " +
                           std::to_string(outline.shortTableRows) + " of the " +

@@ -106,8 +106,9 @@ class OutputPrint {
   // The problem ": the output is incomplete (the engine did not reach its end)".
   static PrintError Incomplete();
   // Why the print cannot be taken as a whole engine run: Unknown(); else, when the print is not
-  // Complete(), ": the near-field table at line N holds R of the A rows its card asks for (the
-  // output is incomplete)", Incomplete() or, for a text without a banner, ": not a NEC2 print
+  // Complete(), ": the file has no line ends Varnel reads (its lines end in CR alone)" for a
+  // long text of one line, ": the near-field table at line N holds R of the A rows its card asks
+  // for (the output is incomplete)", Incomplete() or, for a text without a banner, ": not a NEC2 print
   // (no banner, no closing line)"; nothing for a whole print.
   std::optional<PrintError> NotWhole() const;
 

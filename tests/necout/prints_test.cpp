@@ -233,6 +233,10 @@ TEST(EnginePrints, APrintWithoutResultsIsRefused) {
   } catch (const PrintError& e) {
     EXPECT_STREQ("dipole.out holds no frequency line", e.what());
   }
+  // Lines ended by CR alone are no lines, and the message says so.
+  std::string crOnly = PrintText("fortran-nec2__example1.out");
+  for (std::size_t at; (at = crOnly.find("\r\n")) != std::string::npos;) crOnly.erase(at + 1, 1);
+  EXPECT_NE(std::string::npos, OutputPrint(TextOfFileBytes(crOnly)).NotWhole()->problem.find("no line ends"));
 }
 
 // A print of an engine no layout knows gets one message naming it.
