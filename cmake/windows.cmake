@@ -68,7 +68,7 @@ if(VARNEL_BUILD_TESTS)
        ${PROJECT_SOURCE_DIR}/tests/platform/*.cpp ${PROJECT_SOURCE_DIR}/tests/app/*.cpp
        ${PROJECT_SOURCE_DIR}/tests/tools/*.cpp ${PROJECT_SOURCE_DIR}/tests/support/*.cpp)
   list(FILTER VARNEL_TEST_SOURCES EXCLUDE REGEX
-       "/(posix_[a-z_]*|sample_tree_test|runner_test|help_pdf_test|standin_test|roads_test|nec2c_layout_test|nec2c_test|cluster_texts_test|cut_outputs_test|kill_test|win32_child|win32_ui_test)\\.cpp$")
+       "/(posix_[a-z_]*|sample_tree_test|runner_test|help_pdf_test|standin_test|whole_test|roads_test|nec2c_layout_test|nec2c_test|cluster_texts_test|cut_outputs_test|kill_test|win32_child|win32_ui_test)\\.cpp$")
   add_executable(varnel_tests ${VARNEL_TEST_SOURCES})
   target_include_directories(varnel_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests ${CMAKE_BINARY_DIR}/generated)
   # The version the window shows, and the source folder as Wine shows it (for the shared prints

@@ -8,9 +8,14 @@
 // the deck with an "EN" card appended when the deck lacks one; its output is rewritten into the
 // classic NEC2 print layout and written to OUTPUT.
 //
-// Exit status: 0 success; 64 wrong arguments; 66 the deck cannot be read; 70 nec2c rejected the
-// deck (no output file is left behind); 73 the output cannot be written; 127 nec2c cannot be
-// started.
+// Exit status: 0 success, the output being the whole print of the deck (necout/whole.hpp); 64
+// wrong arguments; 66 the deck cannot be read; 70 nec2c rejected the deck or left a print that is
+// not whole (no output file is left behind); 73 the output cannot be written; 74 the disk is full
+// (the temporary folder's or the output's: kEngineDiskFull); 127 nec2c cannot be started.
+//
+// The temporary folder is named after the stand-in's process; at its start the stand-in removes
+// the temporary folders of its own user whose process no longer runs (an engine ended by
+// SIGKILL cannot remove its own).
 //
 // Ended by SIGTERM, SIGINT or SIGHUP, it ends nec2c and removes its temporary folder and a
 // partly written output before it ends by the signal. Started by a program that asked for a
@@ -32,6 +37,8 @@
 #else
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -49,7 +56,10 @@
 #include <string>
 #include <vector>
 
+#include "necout/whole.hpp"
 #include "print_layout.hpp"
+#include "util/files.hpp"
+#include "util/tree.hpp"
 #ifndef _WIN32
 #include "platform/posix/posix_system.hpp"
 
@@ -65,6 +75,7 @@ constexpr int kUsage = 64;
 constexpr int kNoDeck = 66;
 constexpr int kRejected = 70;
 constexpr int kCannotWrite = 73;
+constexpr int kDiskFull = kEngineDiskFull;
 constexpr int kNoEngine = 127;
 
 #ifndef _WIN32
@@ -137,13 +148,75 @@ std::optional<std::string> ReadWhole(const std::string& path) {
   return bytes.str();
 }
 
-bool WriteWhole(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  return static_cast<bool>(out);
+long ProcessNumber() {
+#ifdef _WIN32
+  return static_cast<long>(GetCurrentProcessId());
+#else
+  return static_cast<long>(getpid());
+#endif
 }
+
+// 0 when the bytes were written whole, else the exit status that says why not.
+int WriteWhole(const std::string& path, const std::string& bytes) {
+  errno = 0;
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (out) {
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (out) return 0;
+  }
+#ifdef EDQUOT
+  if (errno == EDQUOT) return kDiskFull;
+#endif
+  return errno == ENOSPC ? kDiskFull : kCannotWrite;
+}
+
+#ifndef _WIN32
+constexpr const char* kTempPrefix = "varnel-engine-";
+
+std::string TempBase() {
+  const char* base = std::getenv("TMPDIR");
+  return base && *base ? base : "/tmp";
+}
+
+// Whether the file system of the folder has less than a mebibyte left.
+bool NearlyFull(const std::string& folder) {
+  struct statvfs stats {};
+  return statvfs(folder.c_str(), &stats) == 0 && stats.f_bavail * stats.f_frsize < (1u << 20);
+}
+
+// Whether the process exists and has not ended: a zombie (ended, its parent not yet told) has.
+bool Running(pid_t pid) {
+  if (kill(pid, 0) != 0 && errno == ESRCH) return false;
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  const std::size_t state = line.rfind(") ");
+  return state == std::string::npos || line.compare(state + 2, 1, "Z") != 0;
+}
+
+// The temporary folders "varnel-engine-PID-XXXXXX" of this user whose stand-in no longer runs.
+void RemoveAbandonedTempFolders() {
+  std::error_code ec;
+  for (const fs::directory_entry& entry : fs::directory_iterator(TempBase(), ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(kTempPrefix, 0) != 0) continue;
+    const std::string rest = name.substr(std::strlen(kTempPrefix));
+    const std::size_t dash = rest.find('-');
+    if (dash == 0 || dash == std::string::npos || rest.find_first_not_of("0123456789") != dash) continue;
+    const long pid = std::strtol(rest.substr(0, dash).c_str(), nullptr, 10);
+    struct stat folder {};
+    if (lstat(entry.path().c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode) || folder.st_uid != getuid())
+      continue;
+    if (pid <= 0 || Running(static_cast<pid_t>(pid))) continue;
+    std::error_code ignored;
+    fs::remove_all(entry.path(), ignored);
+  }
+}
+#else
+bool NearlyFull(const std::string&) { return false; }
+void RemoveAbandonedTempFolders() {}
+#endif
 
 // A private temporary folder, removed with its content when the object goes away.
 class TempFolder {
@@ -158,8 +231,7 @@ class TempFolder {
       if (fs::create_directory(candidate, ec)) path_ = candidate.string();
     }
 #else
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/varnel-engine-XXXXXX";
+    std::string pattern = TempBase() + "/" + kTempPrefix + std::to_string(ProcessNumber()) + "-XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (mkdtemp(buffer.data())) path_ = buffer.data();
@@ -251,6 +323,7 @@ int RunNec2c(const std::string& deck, const std::string& output) {
 
 int main(int argc, char** argv) {
   CleanUpOnTermination();
+  RemoveAbandonedTempFolders();
   std::vector<std::string> pieces(argv + 1, argv + argc);
   std::optional<EngineArguments> args;
   try {
@@ -296,9 +369,10 @@ int main(int argc, char** argv) {
   NoteLeftover(3, temp.Path());
   NoteLeftover(0, tempDeck);
   NoteLeftover(1, tempOutput);
-  if (!WriteWhole(tempDeck, DeckWithEndCard(*deck))) {
-    std::cerr << "varnel_engine: cannot write a temporary copy of the deck\n";
-    return kCannotWrite;
+  if (const int status = WriteWhole(tempDeck, DeckWithEndCard(*deck)); status != 0) {
+    std::cerr << "varnel_engine: cannot write a temporary copy of the deck"
+              << (status == kDiskFull ? ": the disk is full\n" : "\n");
+    return status;
   }
 
   // A deck nec2c rejects leaves no output file: not even an older one of the same name, which
@@ -314,13 +388,28 @@ int main(int argc, char** argv) {
     return kRejected;
   }
 
-  // Written beside the target and renamed, so a reader never sees half a file.
-  const std::string partial = outputPath + ".partial";
+  // nec2c does not notice a write that failed (a full disk): its print may lack a part, the
+  // end or rows of a table. Only the whole print of this deck is ever written.
+  const std::string classic = ToClassicLayout(*result);
+  const std::string classicText = TextOfFileBytes(classic);
+  const PrintOutline outline = OutlineOf(OutputPrint(classicText));
+  if (!outline.Whole() || !MadeFromDeck(outline, *deck)) {
+    fs::remove(outputPath, ignored);
+    const bool full = NearlyFull(temp.Path()) || NearlyFull(fs::path(outputPath).parent_path().string());
+    std::cerr << "varnel_engine: nec2c's print of the deck " << args->deck << " is not whole"
+              << (full ? ": the disk is full\n" : "\n");
+    return full ? kDiskFull : kRejected;
+  }
+
+  // Written beside the target under a name of this run and renamed, so a reader never sees half
+  // a file and two runs for one output never take each other's.
+  const std::string partial = outputPath + ".partial-" + std::to_string(ProcessNumber());
   NoteLeftover(2, partial);
-  if (!WriteWhole(partial, ToClassicLayout(*result))) {
+  if (const int status = WriteWhole(partial, classic); status != 0) {
     fs::remove(partial, ignored);
-    std::cerr << "varnel_engine: cannot write the output file " << args->output << "\n";
-    return kCannotWrite;
+    std::cerr << "varnel_engine: cannot write the output file " << args->output
+              << (status == kDiskFull ? ": the disk is full\n" : "\n");
+    return status;
   }
   std::error_code ec;
   fs::rename(partial, outputPath, ec);

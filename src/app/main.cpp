@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "necout/print.hpp"
+#include "engine/conversion.hpp"
 #include "platform/posix/posix_sample_tree.hpp"
 #include "platform/posix/posix_system.hpp"
 #include "platform/scripted/runner.hpp"
@@ -33,8 +33,8 @@ int Usage() {
          "standard input)\n"
          "       varnel [--jobs N] --script FILE --window    run it against the window (offscreen without a "
          "display)\n"
-         "       varnel --output-complete FILE               exit status 0 when FILE is a complete engine "
-         "print\n"
+         "       varnel --output-complete [DECK] OUTPUT      exit status 0 when OUTPUT is a whole engine "
+         "print (made from DECK)\n"
          "       varnel --screenshot FILE.png                open the window, save a picture of it, end\n"
          "  --jobs N    Batch Conversion keeps N engine runs going at once (1 to the processor count; 1 by "
          "default)\n"
@@ -94,20 +94,20 @@ int RunWindowScriptFile(const std::string& path, int argc, char** argv, PosixSys
 }
 #endif
 
-// Whether the file (a native path) holds a complete engine print: the decision Resume and the
-// batch analyses make, for the tasks of a cluster job.
-bool OutputFileComplete(const char* path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  return OutputPrint(text).Complete();
+// Whether the output (a native path) is the whole print of the deck (a native path; none when
+// empty): the decision Resume and Cluster Conversion make, for the tasks of a cluster job.
+bool OutputOfDeckComplete(const std::string& deck, const std::string& output) {
+  PosixSystem system;
+  return OutputOfDeck(system, deck.empty() ? "" : system.FromNativePath(deck),
+                      system.FromNativePath(output)) == OutputState::Whole;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   // The test a cluster task makes of an output: exit status 0 when it is complete.
-  if (argc == 3 && std::string(argv[1]) == "--output-complete") return OutputFileComplete(argv[2]) ? 0 : 1;
+  if ((argc == 3 || argc == 4) && std::string(argv[1]) == "--output-complete")
+    return OutputOfDeckComplete(argc == 4 ? argv[2] : "", argv[argc - 1]) ? 0 : 1;
   // The binding on Linux: the POSIX system under the scripted interface or the Qt window. At
   // the start the missing parts of the sample tree are made.
   PosixSystem system;

@@ -20,6 +20,7 @@
 #include "util/files.hpp"
 #include "util/messages.hpp"
 #include "util/text.hpp"
+#include "util/tree.hpp"
 
 namespace varnel {
 
@@ -196,15 +197,37 @@ std::string SetNameOf(std::string folder) {
   return slash == std::string::npos ? folder : folder.substr(slash + 1);
 }
 
+// How many test objects the set of that name was generated with, as the summary Generate EUTs
+// wrote beside its decks (c:\4nec2\b_in\<set>\<set>.txt, "Number of EUTs....: 12"); 0 when
+// there is no such summary.
+std::int64_t GeneratedObjects(System& system, const std::string& setName) {
+  const std::string summary = kDeckParent + setName + "\\" + setName + ".txt";
+  if (setName.empty() || !system.FileExists(summary)) return 0;
+  std::string text;
+  try {
+    text = system.ReadFile(summary);
+  } catch (const InOutError&) {
+    return 0;
+  }
+  const std::size_t label = text.find("Number of EUTs");
+  const std::size_t colon = label == std::string::npos ? label : text.find(':', label);
+  if (colon == std::string::npos) return 0;
+  const std::size_t digits = text.find_first_not_of(' ', colon + 1);
+  const std::size_t end = digits == std::string::npos ? digits : text.find_first_not_of("0123456789", digits);
+  return digits == std::string::npos ? 0 : SmallNumber(text.substr(digits, end - digits)).value_or(0);
+}
+
 // The row number of each listed file: the place its name has in the whole set listed frequency
-// by frequency, counted from 1 (position * objects + object + 1, objects being one more than the
-// highest object number listed for the set). So a whole set listed by name gets 1..n as the list
-// positions, and a file keeps its number when the output of another is missing. A name of
+// by frequency, counted from 1 (position * objects + object + 1). objects is the number the set
+// was generated with (its summary), and never less than one more than the highest object number
+// listed; so a whole set listed by name gets 1..n as the list positions, and a file keeps its
+// number when the output of another is missing, the highest object's included. A name of
 // another form carries no number: its row keeps the old counting, its place in the list from 1.
-std::vector<std::int64_t> RowNumbers(const TextList& names, const std::string& batchFolder) {
+std::vector<std::int64_t> RowNumbers(System& system, const TextList& names, const std::string& batchFolder) {
   const std::string setName = SetNameOf(batchFolder);
   std::vector<std::optional<EutName>> parsed;
   std::map<std::string, std::int64_t> objects;  // per set
+  objects[setName] = GeneratedObjects(system, setName);
   for (const std::string& name : names) {
     parsed.push_back(ParseEutName(name, setName));
     if (const std::optional<EutName>& eut = parsed.back()) {
@@ -263,7 +286,7 @@ void TForm1::MIAnalyseEUTsClick() {
       BeginBatch(*this, "--------------- Analyse Files ----------------", "Add EUTs");
   if (!list) return;
   const TextList& names = *list;
-  const std::vector<std::int64_t> numbers = RowNumbers(names, params.BatchFolder);
+  const std::vector<std::int64_t> numbers = RowNumbers(platform.system, names, params.BatchFolder);
   const bool splitMode = params.SplitMode;
   const BatchChoice polarization(*this, RGPol);
   AddLine(Mdata, "");

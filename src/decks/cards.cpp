@@ -150,7 +150,8 @@ void WriteDeck(TForm1& form, const std::string& path, const std::string& text,
   std::string report = "Creating new File: " + path;
   report += reportSuffix;
   AddLine(form.Mout, report);
-  WriteTextFile(form.platform.system, text, path);
+  // Through a file beside it, so that a full disk never leaves a cut deck that would convert.
+  WriteTextFileSafely(form.platform.system, text, path);
 }
 
 std::optional<std::string> AskRangeFile(UserInterface& ui) {

@@ -60,7 +60,8 @@ std::string EutDeckPath(std::string_view folder, std::string_view name, std::int
 void AppendCard(std::string& deck, std::string_view line);
 
 // Adds "Creating new File: " + path + reportSuffix to the Info pane, then writes text to path
-// exactly (WriteTextFile; an input/output failure propagates and ends the command).
+// exactly through a file beside it (WriteTextFileSafely: a failure part-way, a full disk, leaves
+// no cut deck; an input/output failure propagates and ends the command).
 void WriteDeck(TForm1& form, const std::string& path, const std::string& text,
                std::string_view reportSuffix = "");
 

@@ -77,7 +77,7 @@ bool MayReplaceSetFolder(Platform platform, const std::string& folder, const std
   if (!HoldsOnlyItsOwnFiles(platform, folder, base, ownName, what)) return false;
   const std::string question = DeleteDecksQuestion(platform.system, folder);
   return question.empty() || !platform.system.FolderExists(folder) ||
-         platform.ui.Confirm("Confirm", question, /*unattended=*/true);
+         platform.ui.Confirm("Confirm", question, /*unattended=*/false);
 }
 
 std::string DeleteDecksQuestion(System& system, const std::string& folder) {

@@ -100,7 +100,7 @@ bool RecreateTargetFolder(TForm1& form, const std::string& folder, const Recreat
   }
   if (platform.system.FolderExists(folder)) {
     if (!options.deleteQuestion.empty() &&
-        !platform.ui.Confirm("Confirm", options.deleteQuestion, /*unattended=*/true)) {
+        !platform.ui.Confirm("Confirm", options.deleteQuestion, /*unattended=*/false)) {
       return false;
     }
     DeleteFolderTree(platform.system, folder);
@@ -138,9 +138,13 @@ bool CreateTargetFolder(TForm1& form, const std::string& folder, const RecreateO
   return true;
 }
 
-FolderLock::FolderLock(Platform& platform, const std::string& folder)
-    : system_(platform.system), lock_(platform.system.LockFolder(folder)) {
-  if (lock_ == 0) ShowWarning(platform.ui, "Another Varnel is working on " + folder + ". Abort command!");
+FolderLock::FolderLock(Platform& platform, const std::string& folder) : system_(platform.system) {
+  std::string problem;
+  lock_ = platform.system.LockFolder(folder, problem);
+  if (lock_ != 0) return;
+  ShowWarning(platform.ui, problem.empty() ? "Another Varnel is working on " + folder + ". Abort command!"
+                                           : "The folder " + folder + " cannot be locked (" + problem +
+                                                 "). Abort command!");
 }
 
 FolderLock::~FolderLock() {

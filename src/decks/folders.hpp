@@ -53,7 +53,7 @@ struct RecreateOptions {
   std::string root;
   // When not empty and the folder exists: asked as a Yes/No question before anything is
   // touched (after the refusals of step 1); No ends the recreation, returning false with
-  // nothing deleted. A script that queued no answer gets Yes, the unasked behaviour.
+  // nothing deleted. A script that queued no answer refuses (UserInterface::Confirm).
   std::string deleteQuestion;
 
   static RecreateOptions Generator(std::string root) {
@@ -93,8 +93,9 @@ bool CreateTargetFolder(TForm1& form, const std::string& folder, const RecreateO
 
 // The lock of a folder a command recreates or converts into, held while the object lives, so
 // that two programs never work on one folder at once. When another program holds it, the
-// warning "Another Varnel is working on " + folder + ". Abort command!" is shown and Held() is
-// false: the command then ends without touching the folder.
+// warning "Another Varnel is working on " + folder + ". Abort command!" is shown; when it cannot
+// be taken for another reason, "The folder " + folder + " cannot be locked (" + reason + ").
+// Abort command!". Held() is then false: the command ends without touching the folder.
 class FolderLock {
  public:
   FolderLock(Platform& platform, const std::string& folder);

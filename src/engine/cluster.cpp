@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "util/tree.hpp"
+
 namespace varnel {
 
 std::size_t ClusterChunkSize(std::size_t decks, std::size_t atOnce) {
@@ -37,10 +39,11 @@ std::string Count(std::size_t n) { return std::to_string(n); }
 
 const char* const kTask = R"SH(#!/bin/sh
 # One task of a Varnel cluster job: converts chunk N (0-based) of decks.txt with the engine of
-# varnel-job.conf, in the deck folder as working folder (the engine gets the deck name and the
-# output path), and skips every deck whose complete output exists. An output that is not
-# complete afterwards is removed, so that nothing cut short is ever taken for a result. Writes
-# one line per deck into progress/chunk-N.txt.
+# varnel-job.conf, in the deck folder as working folder (the engine gets the deck name and an
+# output path), and skips every deck whose output is the whole print of that deck. Each run
+# writes under a name of its own and puts the output in place in one step only when it is
+# whole: nothing cut short is ever taken for a result, and two copies of one task never remove
+# what the other wrote. Adds one line per deck to progress/chunk-N.txt.
 #   sh varnel-task.sh N
 set -u
 job=$(cd "$(dirname "$0")" && pwd) || exit 1
@@ -57,32 +60,40 @@ for program in "$ENGINE" "$CHECKER"; do
 done
 mkdir -p "$job/progress"
 report="$job/progress/chunk-$chunk.txt"
-: >"$report"
+run="$(hostname 2>/dev/null | tr -c 'A-Za-z0-9.-' _)-$$"
 first=$((chunk * CHUNK + 1))
 last=$((first + CHUNK - 1))
 sed -n "${first},${last}p" "$job/decks.txt" | {
   failed=0
+  part=""
+  # Ended (scancel, Ctrl-C): what this run wrote under its own name goes with it.
+  trap '[ -z "$part" ] || rm -f "$part"; exit 143' TERM INT HUP
   while IFS= read -r deck; do
     [ -n "$deck" ] || continue
     out="$OUTPUTS/${deck%.*}.out"
-    if "$CHECKER" --output-complete "$out" 2>/dev/null; then
+    if "$CHECKER" --output-complete "$DECKS/$deck" "$out" 2>/dev/null; then
       echo "kept $deck" >>"$report"
       continue
     fi
-    rm -f "$out"
-    (cd "$DECKS" && exec "$ENGINE" "$deck" "$out") </dev/null
+    part="$out.$run.partial"
+    rm -f "$part"
+    (cd "$DECKS" && exec "$ENGINE" "$deck" "$part") </dev/null
     status=$?
-    if [ "$status" -ne 0 ]; then
+    if [ "$status" -eq @DISKFULL@ ]; then
+      reason="disk full"
+    elif [ "$status" -ne 0 ]; then
       reason="exit status $status"
-    elif [ ! -f "$out" ]; then
+    elif [ ! -f "$part" ]; then
       reason="no output"
-    elif ! "$CHECKER" --output-complete "$out" 2>/dev/null; then
+    elif ! "$CHECKER" --output-complete "$DECKS/$deck" "$part" 2>/dev/null; then
       reason="incomplete output"
-    else
+    elif mv -f "$part" "$out"; then
       echo "done $deck" >>"$report"
       continue
+    else
+      reason="its output could not be put in place"
     fi
-    rm -f "$out"
+    rm -f "$part"
     echo "failed $deck ($reason)" >>"$report"
     failed=1
   done
@@ -125,9 +136,12 @@ std::vector<JobFile> ClusterJobFiles(const ClusterJob& job) {
       "#   sh varnel-job.parallel\n"
       "#   sh varnel-job.parallel --sshlogin node1,node2\n"
       "# Further options are handed to parallel.\n"
-      "job=$(cd \"$(dirname \"$0\")\" && pwd) || exit 1\n";
+      "# The folder's path reaches the tasks as a variable, never as text a shell parses.\n"
+      "VARNEL_JOB=$(cd \"$(dirname \"$0\")\" && pwd) || exit 1\n"
+      "export VARNEL_JOB\n";
   parallel += "exec parallel --jobs " + Count(job.atOnce) +
-              " \"$@\" --workdir \"$job\" sh \"$job/varnel-task.sh\" ::: $(seq 0 " + lastTask + ")\n";
+              " --env VARNEL_JOB \"$@\" 'cd \"$VARNEL_JOB\" && exec sh ./varnel-task.sh' ::: $(seq 0 " +
+              lastTask + ")\n";
 
   std::string readMe =
       "A Varnel cluster job: " + Count(job.decks.size()) +
@@ -136,12 +150,14 @@ std::vector<JobFile> ClusterJobFiles(const ClusterJob& job) {
       "With GNU parallel:                     sh varnel-job.parallel [--sshlogin host1,host2]\n\n"
       "The folder must lie on a file system every node shares. The nodes need the engine and\n"
       "the Varnel program named in varnel-job.conf (ENGINE, CHECKER); Varnel tells a complete\n"
-      "output with `varnel --output-complete FILE`. Each task skips the decks whose complete\n"
+      "output with `varnel --output-complete DECK FILE`. Each task skips the decks whose complete\n"
       "output exists, so running the job again converts only what is missing or incomplete.\n"
       "progress/chunk-N.txt says what task N did with each deck, task-N.log holds its messages.\n"
       "Copy the *.out files back and analyse them with InputFiles > Add EUTs.\n";
 
-  return {{"decks.txt", list},           {"varnel-job.conf", conf},         {"varnel-task.sh", kTask},
+  std::string task = kTask;
+  task.replace(task.find("@DISKFULL@"), 10, Count(kEngineDiskFull));
+  return {{"decks.txt", list},           {"varnel-job.conf", conf},         {"varnel-task.sh", task},
           {"varnel-job.sbatch", sbatch}, {"varnel-job.parallel", parallel}, {"ReadMe.txt", readMe}};
 }
 

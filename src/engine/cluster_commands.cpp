@@ -140,6 +140,28 @@ JobReports ReadJobReports(System& system, const std::string& jobFolder, const Cl
   return reports;
 }
 
+// Whether the job is still known to the queue as pending or running (also when squeue cannot
+// be asked: nothing then says it has ended).
+bool JobQueued(TForm1& form, const std::string& squeue, const std::string& id, const std::string& jobFolder) {
+  System& system = form.platform.system;
+  system.WriteFile(jobFolder + "poll.sh", "#!/bin/sh\n" + ShellQuoted(squeue.empty() ? "squeue" : squeue) +
+                                              " -h -j " + id +
+                                              " -o %T >squeue.out 2>&1\necho $? >squeue.status\n");
+  system.RemoveFile(jobFolder + "squeue.status");
+  if (!RunInFolder(form, "/bin/sh", "poll.sh", jobFolder)) return true;
+  const std::string listed = Trimmed(ReadOr(system, jobFolder + "squeue.out"));
+  const bool ok = Trimmed(ReadOr(system, jobFolder + "squeue.status")) == "0";
+  // Gone from the queue, or forgotten by the controller already: the job has ended.
+  return !((ok && listed.empty()) || listed.find("Invalid job id") != std::string::npos);
+}
+
+// The number sbatch gave the job of the folder ("" when there is none).
+std::string SubmittedJob(System& system, const std::string& jobFolder) {
+  std::string id = Trimmed(ReadOr(system, jobFolder + "submit.out"));
+  id = id.substr(0, id.find(';'));
+  return id.find_first_not_of("0123456789") == std::string::npos ? id : "";
+}
+
 void EndJob(TForm1& form, const std::string& scancel, const std::string& id, const std::string& jobFolder) {
   if (!scancel.empty() && RunInFolder(form, scancel, id, jobFolder))
     AddLine(form.Mout, "Cluster job " + id + " was ended with scancel.");
@@ -149,6 +171,16 @@ void EndJob(TForm1& form, const std::string& scancel, const std::string& id, con
 }
 
 }  // namespace
+
+std::string ClusterJobStillWorking(TForm1& form, const std::string& outputFolder) {
+  System& system = form.platform.system;
+  const std::string jobFolder = outputFolder + kJobFolderName + "\\";
+  const std::string id = SubmittedJob(system, jobFolder);
+  if (id.empty()) return "";
+  const std::string squeue = ProgramOnPath(system, "squeue");
+  if (squeue.empty() || !JobQueued(form, squeue, id, jobFolder)) return "";
+  return "Cluster job " + id + " is still working on " + outputFolder + ". Abort command!";
+}
 
 void TForm1::ClusterConversion1Click() {
   System& system = platform.system;
@@ -178,6 +210,11 @@ void TForm1::ClusterConversion1Click() {
   if (outputFolder.empty()) return;
   const ConversionLocks locks(*this, outputFolder);
   if (!locks.Held()) return;
+  // A job of this folder still at work would convert the same decks beside the new one.
+  if (const std::string working = ClusterJobStillWorking(*this, outputFolder); !working.empty()) {
+    ShowWarning(platform.ui, working);
+    return;
+  }
   // An existing output folder is kept: its complete outputs are results, the rest is done anew.
   if (!CreateTargetFolder(*this, outputFolder, RecreateOptions::BatchConversion())) return;
   const std::string lastFolder = LastFolder(params.BatchFolder);
@@ -223,10 +260,10 @@ void TForm1::ClusterConversion1Click() {
     ShowWarning(platform.ui, "sbatch refused the job: " + message + ". Abort command!");
     return;
   }
-  std::string id = Trimmed(ReadOr(system, jobFolder + "submit.out"));
-  id = id.substr(0, id.find(';'));
-  if (id.empty() || id.find_first_not_of("0123456789") != std::string::npos) {
-    ShowWarning(platform.ui, "sbatch gave no job number (" + id + "). Abort command!");
+  const std::string id = SubmittedJob(system, jobFolder);
+  if (id.empty()) {
+    ShowWarning(platform.ui, "sbatch gave no job number (" +
+                                 Trimmed(ReadOr(system, jobFolder + "submit.out")) + "). Abort command!");
     return;
   }
   const std::size_t tasks = ClusterTaskCount(job);
@@ -236,19 +273,8 @@ void TForm1::ClusterConversion1Click() {
 
   const std::string squeue = ProgramOnPath(system, "squeue");
   const std::string scancel = ProgramOnPath(system, "scancel");
-  system.WriteFile(jobFolder + "poll.sh", "#!/bin/sh\n" + ShellQuoted(squeue.empty() ? "squeue" : squeue) +
-                                              " -h -j " + id +
-                                              " -o %T >squeue.out 2>&1\necho $? >squeue.status\n");
   std::vector<bool> chunkSaid(tasks, false);
-  // Whether the job is still known to the queue as pending or running.
-  auto queued = [&]() {
-    system.RemoveFile(jobFolder + "squeue.status");
-    if (!RunInFolder(*this, shell, "poll.sh", jobFolder)) return true;
-    const std::string listed = Trimmed(ReadOr(system, jobFolder + "squeue.out"));
-    const bool ok = Trimmed(ReadOr(system, jobFolder + "squeue.status")) == "0";
-    // Gone from the queue, or forgotten by the controller already: the job has ended.
-    return !((ok && listed.empty()) || listed.find("Invalid job id") != std::string::npos);
-  };
+  auto queued = [&]() { return JobQueued(*this, squeue, id, jobFolder); };
   // Every deck of the job without a complete output is named; what a task left cut short (a
   // node lost, the job cancelled) is removed, so that it is never taken for a result.
   auto account = [&]() {
@@ -257,7 +283,7 @@ void TForm1::ClusterConversion1Click() {
     for (std::size_t i = 0; i < job.decks.size(); ++i) {
       const std::string& deck = job.decks[i];
       const std::string output = outputFolder + OutputFileName(deck);
-      if (OutputComplete(system, output)) continue;
+      if (OutputOfDeck(system, deck, output) == OutputState::Whole) continue;
       const bool partial = system.FileExists(output) && system.RemoveFile(output);
       const auto report = reports.byDeck.find(deck);
       const std::string log = "task-" + std::to_string(i / job.chunk) + ".log";

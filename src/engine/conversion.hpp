@@ -30,9 +30,16 @@ inline constexpr std::array<EngineEntry, 3> kEngines{{
 // "c:\4nec2\b_in\dipol\dipol007.nec" gives "dipol007.out", "my.test.nec" "my.test.out".
 std::string OutputFileName(const std::string& deckPath);
 
-// True when the file at path is an output print the engine finished (OutputPrint::Complete on
-// its text as ReadTextFile gives it); false for a missing or unreadable file. Reads the whole
-// file.
+// What an output file is to its deck: Missing (no regular file, or it cannot be read),
+// NotWhole (OutputPrint::Complete is false), OtherDeck (whole, but MadeFromDeck says another deck
+// made it, or the deck cannot be read) or Whole. The one decision of every conversion (a run's
+// end, Resume, Cluster Conversion) and of the cluster tasks (`varnel --output-complete DECK
+// OUTPUT`). The output is read as ReadTextFile reads it (a byte 26 ends it), the deck as it
+// stands; an empty deck path compares with no deck.
+enum class OutputState { Missing, NotWhole, OtherDeck, Whole };
+OutputState OutputOfDeck(System& system, const std::string& deck, const std::string& output);
+
+// OutputOfDeck without a deck: the output is a whole print.
 bool OutputComplete(System& system, const std::string& path);
 
 // The text after the last '\' of the path; the whole path when it holds none. Empty for a
@@ -47,9 +54,12 @@ class TForm1;
 std::string StartBatchConversion(TForm1& form, const std::string& caption, const std::string& chosen,
                                  const std::string& engine);
 
-// The listed decks whose output in outputFolder is not complete, in list order; kept counts the
-// others. With removeIncomplete an incomplete output is removed, so that it can never pass for a
-// result. Events are processed every 50 decks (a stop ends it with CommandStopped).
+// The listed decks (in the current folder) whose output in outputFolder is not the whole
+// output of that deck (OutputOfDeck), in list order; kept counts the others. An output another
+// deck made gets the Info pane line "<output> was made from another deck: converted again".
+// With removeIncomplete such an output and one that is not whole are removed, so that they can
+// never pass for a result. Events are processed every 50 decks (a stop ends it with
+// CommandStopped).
 TextList DecksWithoutCompleteOutput(TForm1& form, const TextList& listed, const std::string& outputFolder,
                                     bool removeIncomplete, std::size_t& kept);
 
@@ -64,6 +74,11 @@ class ConversionLocks {
   FolderLock output_;
   std::optional<FolderLock> decks_;
 };
+
+// "" unless the cluster job Cluster Conversion last submitted for outputFolder (the number in
+// its job folder's submit.out) is still queued or running, as squeue on PATH says; then the
+// warning "Cluster job <number> is still working on <outputFolder>. Abort command!".
+std::string ClusterJobStillWorking(TForm1& form, const std::string& outputFolder);
 
 // The most engine runs Batch Conversion may keep going at once: the machine's processor count.
 int MostParallelRuns();

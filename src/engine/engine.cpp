@@ -13,6 +13,7 @@
 #include "engine/conversion.hpp"
 #include "mainwindow/VarnelU.hpp"
 #include "necout/print.hpp"
+#include "necout/whole.hpp"
 #include "util/errors.hpp"
 #include "util/files.hpp"
 #include "util/format.hpp"
@@ -30,15 +31,28 @@ std::string OutputFileName(const std::string& deckPath) {
   return name + ".out";
 }
 
-bool OutputComplete(System& system, const std::string& path) {
-  if (!system.FileExists(path)) return false;
-  std::string text;
+OutputState OutputOfDeck(System& system, const std::string& deck, const std::string& output) {
+  if (!system.FileExists(output)) return OutputState::Missing;
+  std::string text, deckText;
   try {
-    text = TextOfFileBytes(system.ReadFile(path));
+    text = TextOfFileBytes(system.ReadFile(output));
   } catch (const InOutError&) {
-    return false;
+    return OutputState::Missing;
   }
-  return OutputPrint(text).Complete();
+  const OutputPrint print(text);
+  const PrintOutline outline = OutlineOf(print);
+  if (!outline.Whole()) return OutputState::NotWhole;
+  if (deck.empty()) return OutputState::Whole;
+  try {
+    deckText = system.ReadFile(deck);
+  } catch (const InOutError&) {
+    return OutputState::OtherDeck;
+  }
+  return MadeFromDeck(outline, deckText) ? OutputState::Whole : OutputState::OtherDeck;
+}
+
+bool OutputComplete(System& system, const std::string& path) {
+  return OutputOfDeck(system, "", path) == OutputState::Whole;
 }
 
 std::string LastFolder(const std::string& path) {
@@ -55,6 +69,9 @@ void ChooseEngine(TForm1& form, std::size_t chosen) {
   form.params.EngineName = kEngines[chosen].executable;
 }
 
+// The reason of a run that found the disk full: the batch stops there.
+constexpr const char* kDiskFullProblem = "disk full";
+
 // The Info pane's note on an engine that Quit or the window's closing ended.
 std::string EngineEndedLine(const std::string& engine) {
   return "The running engine " + engine + " was ended: the program is closing.";
@@ -65,6 +82,7 @@ std::string EngineEndedLine(const std::string& engine) {
 std::string ExitProblem(const ProcessExit& exit) {
   if (exit.how == ProcessExit::How::Signalled) return "ended by signal " + std::to_string(exit.code);
   if (!exit.Failed()) return "";
+  if (exit.code == kEngineDiskFull) return kDiskFullProblem;
   if (exit.code >= 0xC0000000LL && exit.code <= 0xFFFFFFFFLL) {
     static const char kDigits[] = "0123456789ABCDEF";
     std::string hex;
@@ -112,7 +130,8 @@ void CompleteDeckLine(Pane& pane, const EngineRun& run, const std::string& outco
 struct Conversion {
   std::size_t converted = 0;  // runs that ended well with a complete output
   TextList failed;            // the decks whose run failed, in the order their runs ended
-  bool stopped = false;       // the user stopped the batch
+  bool stopped = false;       // the user stopped the batch, or the disk is full
+  bool diskFull = false;      // a run found the disk full: no further deck was started
 };
 
 // Converts the decks with up to jobs engine processes at once (1: each run ends before the next
@@ -126,8 +145,11 @@ Conversion ConvertDecks(TForm1& form, const std::string& engine, const TextList&
                         const std::string& outputFolder, int jobs) {
   System& system = form.platform.system;
   const double limitMinutes = form.params.EngineTimeLimitMinutes;
-  const auto limit = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-      std::chrono::duration<double, std::ratio<60>>(limitMinutes));
+  // Compared in minutes as a real, so that no limit overflows the clock's count.
+  auto overTime = [&](const EngineRun& run) {
+    const std::chrono::duration<double, std::ratio<60>> ran = std::chrono::steady_clock::now() - run.started;
+    return limitMinutes > 0 && ran.count() >= limitMinutes;
+  };
   Conversion result;
   std::vector<EngineRun> running;
   // Whatever way the loop ends, no handle stays open.
@@ -141,13 +163,23 @@ Conversion ConvertDecks(TForm1& form, const std::string& engine, const TextList&
 
   auto finish = [&](const EngineRun& run, std::string problem) {
     const std::string output = outputFolder + run.outputName;
-    // An output is kept only when it is complete: a partial one is removed, so that no later
-    // Resume or analysis ever takes it for a finished result.
-    if (!OutputComplete(system, output)) {
+    // An output is kept only when it is the whole output of its deck: anything else is removed,
+    // so that no later Resume or analysis ever takes it for a finished result.
+    const OutputState state = OutputOfDeck(system, run.deck, output);
+    if (state != OutputState::Whole) {
       const bool present = system.FileExists(output);
       if (present) system.RemoveFile(output);
-      if (problem.empty()) problem = present ? "incomplete output" : "no output";
+      if (problem.empty())
+        problem = state == OutputState::OtherDeck ? "output of another deck"
+                  : present                       ? "incomplete output"
+                                                  : "no output";
     }
+    // A run that failed on a disk with next to no room left failed for that, whatever the
+    // engine said.
+    constexpr std::uint64_t kNextToNoRoom = 1 << 20;
+    if (!problem.empty() && problem != kDiskFullProblem && system.FreeBytes(outputFolder) < kNextToNoRoom)
+      problem = kDiskFullProblem;
+    if (problem == kDiskFullProblem) result.diskFull = true;
     if (problem.empty()) {
       ++result.converted;
       CompleteDeckLine(form.Mout, run, "done");
@@ -159,14 +191,16 @@ Conversion ConvertDecks(TForm1& form, const std::string& engine, const TextList&
   auto reapEnded = [&]() {
     for (auto it = running.begin(); it != running.end();) {
       if (!system.ProcessEnded(it->handle)) {
-        if (limitMinutes <= 0 || std::chrono::steady_clock::now() - it->started < limit) {
+        if (!overTime(*it)) {
           ++it;
           continue;
         }
         // Over its time: the engine is ended; an output it completed meanwhile still counts.
         system.EndProcess(it->handle);
         system.CloseProcess(it->handle);
-        finish(*it, OutputComplete(system, outputFolder + it->outputName) ? "" : "time limit");
+        const bool whole =
+            OutputOfDeck(system, it->deck, outputFolder + it->outputName) == OutputState::Whole;
+        finish(*it, whole ? "" : "time limit");
         it = running.erase(it);
         continue;
       }
@@ -183,7 +217,7 @@ Conversion ConvertDecks(TForm1& form, const std::string& engine, const TextList&
     for (const EngineRun& run : running) {
       system.EndProcess(run.handle);
       const std::string output = outputFolder + run.outputName;
-      if (!OutputComplete(system, output)) system.RemoveFile(output);
+      if (OutputOfDeck(system, run.deck, output) != OutputState::Whole) system.RemoveFile(output);
       CompleteDeckLine(form.Mout, run, "stopped");
       if (closing) AddLine(form.Mout, EngineEndedLine(engine));
     }
@@ -219,10 +253,19 @@ Conversion ConvertDecks(TForm1& form, const std::string& engine, const TextList&
       result.stopped = true;
       return result;
     }
+    // A full disk fails every further run the same way: the batch ends here, keeping every
+    // whole output, and Resume goes on once there is room.
+    if (result.diskFull) break;
     form.FileProgress(i, decks.size());
     AddLine(form.Mout, "Converting: " + name);
     EngineRun run{
         {}, form.Mout.lines.size() - 1, name, OutputFileName(name), std::chrono::steady_clock::now()};
+    // A FIFO or a device listed under a deck's name would hang or fail the engine for a
+    // reason it cannot name.
+    if (!system.FileExists(name)) {
+      finish(run, "not a regular file");
+      continue;
+    }
     std::string error;
     run.handle = system.StartProcess(engine, name + " " + outputFolder + run.outputName, error);
     if (run.handle) {
@@ -234,7 +277,7 @@ Conversion ConvertDecks(TForm1& form, const std::string& engine, const TextList&
       finish(run, error.empty() ? "" : "not started");
     }
   }
-  result.stopped = !waitUntilBelow(0);
+  result.stopped = !waitUntilBelow(0) || result.diskFull;
   return result;
 }
 
@@ -262,6 +305,10 @@ void EndBatchConversion(TForm1& form, const std::string& caption, const Conversi
                        " decks failed");
   }
   if (!beforeEnd.empty()) AddLine(form.Mout, beforeEnd);
+  if (conversion.diskFull)
+    AddLine(form.Mout,
+            "The disk is full: the batch stopped there. Resume Batch Conversion converts the rest "
+            "once there is room.");
   if (conversion.stopped) {
     AddLine(form.Mout, "--------- " + caption + " stopped: " + std::to_string(conversion.converted) + " of " +
                            std::to_string(decks) + " converted ---------");
@@ -323,12 +370,19 @@ std::string StartBatchConversion(TForm1& form, const std::string& caption, const
 
 namespace {
 
-// The question before Batch Conversion deletes earlier results; "" when the output folder
-// holds no file.
+// The question before Batch Conversion deletes earlier results: what the output folder holds,
+// its sub-folders and their files counted too ("holds 150 output files and 1 folder with 3
+// files"); "" when it holds nothing.
 std::string DeleteResultsQuestion(System& system, const std::string& outputFolder) {
-  const std::size_t files = CountFiles(system, outputFolder);
-  if (files == 0) return "";
-  return outputFolder + " holds " + std::to_string(files) + (files == 1 ? " output file" : " output files") +
+  const FolderContent content = CountContent(system, outputFolder);
+  if (content.files == 0 && content.folders == 0) return "";
+  auto count = [](std::size_t n, const std::string& what) {
+    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+  };
+  std::string holds = count(content.files, "output file");
+  if (content.folders > 0)
+    holds += " and " + count(content.folders, "folder") + " with " + count(content.filesInFolders, "file");
+  return outputFolder + " holds " + holds +
          ". Delete them and convert every deck anew? (No keeps them; Resume Batch Conversion converts only "
          "the missing ones.)";
 }
@@ -342,11 +396,15 @@ TextList DecksWithoutCompleteOutput(TForm1& form, const TextList& listed, const 
   kept = 0;
   for (std::size_t i = 0; i < listed.size(); ++i) {
     if (i % 50 == 49) form.ProcessPendingEvents();
-    const std::string output = outputFolder + OutputFileName(listed[i]);
-    if (OutputComplete(system, output)) {
+    const std::string outputName = OutputFileName(listed[i]);
+    const std::string output = outputFolder + outputName;
+    const OutputState state = OutputOfDeck(system, listed[i], output);
+    if (state == OutputState::Whole) {
       ++kept;
       continue;
     }
+    if (state == OutputState::OtherDeck)
+      AddLine(form.Mout, outputName + " was made from another deck: converted again");
     if (removeIncomplete && system.FileExists(output)) system.RemoveFile(output);
     decks.push_back(listed[i]);
   }
@@ -396,6 +454,10 @@ void TForm1::BatchConversion1Click() {
   if (outputFolder.empty()) return;
   const ConversionLocks locks(*this, outputFolder);
   if (!locks.Held()) return;
+  if (const std::string working = ClusterJobStillWorking(*this, outputFolder); !working.empty()) {
+    ShowWarning(platform.ui, working);
+    return;
+  }
   RecreateOptions options = RecreateOptions::BatchConversion();
   options.deleteQuestion = DeleteResultsQuestion(platform.system, outputFolder);
   if (!RecreateTargetFolder(*this, outputFolder, options)) return;
@@ -413,6 +475,10 @@ void TForm1::ResumeBatchConversion1Click() {
   if (outputFolder.empty()) return;
   const ConversionLocks locks(*this, outputFolder);
   if (!locks.Held()) return;
+  if (const std::string working = ClusterJobStillWorking(*this, outputFolder); !working.empty()) {
+    ShowWarning(platform.ui, working);
+    return;
+  }
   // Nothing is deleted: a missing output folder is created, an existing one kept as it is.
   if (!CreateTargetFolder(*this, outputFolder, RecreateOptions::BatchConversion())) return;
 
@@ -452,7 +518,11 @@ void TForm1::MITimeLimitClick() {
                                 .cancelQuiet = true};
   const auto minutes = AskReal(platform.ui, question);
   if (!minutes) return;
-  if (!(*minutes >= 0) || !std::isfinite(*minutes)) {
+  // The longest time the engine runs' clock can count (about 292 years): a larger limit would
+  // overflow and end every engine at once.
+  constexpr double kMostMinutes = static_cast<double>(
+      std::chrono::duration_cast<std::chrono::minutes>(std::chrono::steady_clock::duration::max()).count());
+  if (!(*minutes >= 0) || !(*minutes <= kMostMinutes)) {
     ShowWarning(platform.ui, question.warning);
     return;
   }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "necout/lines.hpp"
+#include "necout/whole.hpp"
 #include "util/text.hpp"
 
 namespace varnel {
@@ -179,58 +180,7 @@ std::size_t OutputPrint::RunCount() const {
   return *runCount_;
 }
 
-namespace {
-
-bool BeginsWithAny(std::string_view line, const std::array<std::string_view, 2>& marks) {
-  const std::size_t first = line.find_first_not_of(' ');
-  if (first == std::string_view::npos) return false;
-  line.remove_prefix(first);
-  for (std::string_view mark : marks)
-    if (!mark.empty() && EqualNoCase(line.substr(0, mark.size()), mark)) return true;
-  return false;
-}
-
-// The line of a card echo ("DATA CARD No:   4 NX", "***** INPUT LINE  6  NX") of the NX card.
-bool IsNextStructureCard(std::string_view line) {
-  std::size_t at = FindFolded(line, "DATA CARD");
-  if (at == std::string_view::npos) at = FindFolded(line, "INPUT LINE");
-  if (at == std::string_view::npos) return false;
-  // Behind the words ("No:", "NO.", the card's number), the first word of two letters is the
-  // card's name.
-  std::string_view rest = line.substr(at + 9);
-  while (!rest.empty()) {
-    const std::size_t begin = rest.find_first_not_of(' ');
-    if (begin == std::string_view::npos) break;
-    rest.remove_prefix(begin);
-    const std::string_view word = rest.substr(0, rest.find(' '));
-    if (word.size() == 2 && std::isalpha(static_cast<unsigned char>(word[0])) &&
-        std::isalpha(static_cast<unsigned char>(word[1])))
-      return word == "NX";
-    rest.remove_prefix(word.size());
-  }
-  return false;
-}
-
-}  // namespace
-
-bool OutputPrint::Complete() const {
-  if (layout_ == nullptr) return false;
-  std::size_t end = text_.size();
-  while (end > 0 && (text_[end - 1] == '\r' || text_[end - 1] == '\n' || text_[end - 1] == ' ')) --end;
-  if (end == 0) return false;
-  if (BeginsWithAny(LineAt(text_, end - 1).text, layout_->closingLines)) return true;
-  constexpr std::string_view kBannerWords = "NUMERICAL ELECTROMAGNETICS CODE";
-  const std::size_t banner = FindFolded(text_, kBannerWords);
-  const std::size_t second = banner == npos ? npos : FindFolded(text_, kBannerWords, banner + 1);
-  if (second == npos) return false;
-  // The nearest line above the second banner that is neither blank nor part of its box.
-  for (TextLine line = LineAt(text_, second); line.begin > 0;) {
-    line = LineAt(text_, line.begin - 1);
-    if (line.text.find_first_not_of(" |_*") == std::string_view::npos) continue;
-    return IsNextStructureCard(line.text);
-  }
-  return false;
-}
+bool OutputPrint::Complete() const { return OutlineOf(*this).Whole(); }
 
 std::size_t OutputPrint::LineNumber(std::size_t at) const {
   at = std::min(at, text_.size());
@@ -285,7 +235,18 @@ std::optional<PrintError> OutputPrint::EngineStop() const {
 
 std::optional<PrintError> OutputPrint::NotWhole() const {
   if (std::optional<PrintError> unknown = Unknown()) return unknown;
-  if (Complete()) return std::nullopt;
+  const PrintOutline outline = OutlineOf(*this);
+  if (outline.Whole()) return std::nullopt;
+  // Read as text, a file whose lines end in CR alone is one line (a lone CR ends none).
+  if (text_.size() > 256 && text_.find('\n') == std::string_view::npos)
+    return PrintError(": the file has no line ends Varnel reads (its lines end in CR alone)", "The text",
+                      PrintFault::Incomplete);
+  if (outline.shortTableLine != 0)
+    return PrintError(": the near-field table at line " + std::to_string(outline.shortTableLine) + " holds " +
+                          std::to_string(outline.shortTableRows) + " of the " +
+                          std::to_string(outline.shortTableAsked) +
+                          " rows its card asks for (the output is incomplete)",
+                      "The text", PrintFault::Incomplete);
   // A text without a banner is read as the classic print, but unfinished it is rather no print
   // at all (a deck, a foreign file).
   if (!bannerFound_)

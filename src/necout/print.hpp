@@ -97,11 +97,10 @@ class OutputPrint {
   std::size_t RunNumber() const { return runNumber_; }
   std::size_t RunCount() const;
 
-  // Whether the print is whole: the engine reached its normal end, so that its last line that
-  // is not blank is one of the layout's closing lines; or it ended at an NX card (the next
-  // structure, which some engines cannot read), whose echo stands right before a banner of its
-  // own, the print of the structure before being whole. False for a print of an unknown engine.
-  // Searches only the print's end and, for an NX card, the text behind the first banner.
+  // Whether the print is whole (the rule is in necout/whole.hpp): it ends with a closing line
+  // of its layout (or with the engine's own error at the next structure of an NX card), and
+  // every near-field table holds the rows its NE or NH card asks for. False for a print of an
+  // unknown engine. One pass over the text; the rows of a table are only counted.
   bool Complete() const;
 
   // The one-based number of the line that holds the position.
@@ -121,8 +120,10 @@ class OutputPrint {
   // blanks and '*' around it>"; nothing when there is none. Searches only the print's end.
   std::optional<PrintError> EngineStop() const;
   // Why the print cannot be taken as a whole engine run: Unknown(); else, when the print is not
-  // Complete(), Incomplete() or, for a text without a banner, ": not a NEC2 print (no banner,
-  // no closing line)"; nothing for a whole print.
+  // Complete(), ": the file has no line ends Varnel reads (its lines end in CR alone)" for a
+  // long text of one line, ": the near-field table at line N holds R of the A rows its card asks
+  // for (the output is incomplete)", Incomplete() or, for a text without a banner, ": not a NEC2 print
+  // (no banner, no closing line)"; nothing for a whole print.
   std::optional<PrintError> NotWhole() const;
 
   // The first row of the table whose heading line begins at heading: the position of the line

@@ -143,14 +143,25 @@ class System {
   // (letter case, '/' or '\', drive aliases) takes the same lock. A second lock on a folder
   // held by this program is refused as well: two commands of one window do not share a folder.
   // The lock is a file beside the folder, <parent>\<name>.varnel-lock (the name in lower case
-  // on the POSIX system), that lives while the lock is held; where no such file can be made (the
-  // parent is missing or cannot be written), the lock is given without one. A system without
+  // on the POSIX system), that lives while the lock is held. A lock is never given without its
+  // file: where it cannot be taken for another reason than another holder (the parent is
+  // missing or cannot be written, a link, folder or FIFO stands at the lock file's path, the
+  // file system has no locks), the result is 0 as well and problem says why ("the lock file
+  // ... is a link"); problem stays empty when another program holds the lock. A system without
   // locks gives every caller a lock.
-  virtual std::int64_t LockFolder(const std::string& folder) {
+  virtual std::int64_t LockFolder(const std::string& folder, std::string& problem) {
     (void)folder;
+    (void)problem;
     return 1;
   }
   virtual void UnlockFolder(std::int64_t lock) { (void)lock; }
+
+  // The bytes this user may still write on the file system of the folder; the largest number
+  // where it cannot be told (a system that cannot say, a path that names no place).
+  virtual std::uint64_t FreeBytes(const std::string& folder) {
+    (void)folder;
+    return UINT64_MAX;
+  }
 
   // ---- Environment, locale, clock ------------------------------------------------------
   // An environment variable as the core sees it (USERPROFILE, when unset, reads as the user's

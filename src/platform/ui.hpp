@@ -60,7 +60,9 @@ class UserInterface {
   // only for OK; text receives the edited text in every case.
   virtual bool AskText(const std::string& caption, const std::string& prompt, std::string& text) = 0;
   // A Yes/No question; true for Yes. unattended is the answer where nobody is there to give one
-  // (a script that queued none), so that such a run keeps its meaning.
+  // (a script that queued none), so that such a run keeps its meaning. A question before
+  // deleting passes false: nobody may answer it for the user, so a script that queued no
+  // answer refuses with the warning "no answer to: " + question + " Abort command!".
   virtual bool Confirm(const std::string& title, const std::string& question, bool unattended) = 0;
   // A question about work not yet saved, with the answers Save, Discard and Cancel (the
   // default). unattended as for Confirm.

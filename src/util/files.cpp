@@ -282,6 +282,34 @@ std::size_t CountFiles(System& system, const std::string& folder) {
   return files;
 }
 
+namespace {
+
+std::size_t FilesBelow(System& system, const std::string& folder, int depth) {
+  std::size_t files = 0;
+  for (const DirEntry& entry : system.ListEntries(folder + "*")) {
+    if (!entry.isFolder)
+      ++files;
+    else if (!entry.isLink && depth < 64)
+      files += FilesBelow(system, folder + entry.name + "\\", depth + 1);
+  }
+  return files;
+}
+
+}  // namespace
+
+FolderContent CountContent(System& system, const std::string& folder) {
+  FolderContent content;
+  for (const DirEntry& entry : system.ListEntries(folder + "*")) {
+    if (!entry.isFolder) {
+      ++content.files;
+      continue;
+    }
+    ++content.folders;
+    if (!entry.isLink) content.filesInFolders += FilesBelow(system, folder + entry.name + "\\", 1);
+  }
+  return content;
+}
+
 bool CreateFolder(System& system, const std::string& folder) { return system.CreateFolder(folder); }
 
 std::string DesktopFolder(System& system) {

@@ -49,6 +49,14 @@ std::string SkippedNamesLine(const TextList& skipped);
 void DeleteFolderTree(System& system, const std::string& folder);
 // How many files (not folders) the folder (ending in '\') holds directly; 0 when it is missing.
 std::size_t CountFiles(System& system, const std::string& folder);
+
+// What a folder (path with trailing '\') holds: its files, its sub-folders, and the files in
+// and below those. A link is counted as what it is itself and never followed; the depth is
+// bounded, so it always ends.
+struct FolderContent {
+  std::size_t files = 0, folders = 0, filesInFolders = 0;
+};
+FolderContent CountContent(System& system, const std::string& folder);
 // Creates exactly one folder; true when it was created.
 bool CreateFolder(System& system, const std::string& folder);
 // USERPROFILE + "\DeskTop" + "\".

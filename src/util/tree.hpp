@@ -22,6 +22,10 @@ inline constexpr const char* kDipolOutput = "c:\\4nec2\\out\\dipol.out";
 inline constexpr std::array<const char*, 3> kEngineExecutables{
     "c:\\4nec2\\exe\\nec2dxs1k5.exe", "c:\\4nec2\\exe\\nec2dxs5k0.exe", "c:\\4nec2\\exe\\nec2dxs11k.exe"};
 
+// The exit status with which the engine stand-in (tools/varnel_engine) says that it found the
+// disk full (its temporary folder's or the output's): a batch stops at such a run.
+inline constexpr int kEngineDiskFull = 74;
+
 // The root and its fixed folders (trailing '\'), which no command deletes.
 inline constexpr std::array<std::string_view, 6> kFixedFolders{
     "c:\\4nec2\\",        "c:\\4nec2\\exe\\", "c:\\4nec2\\b_in\\", "c:\\4nec2\\b_in\\Ranges\\",

@@ -5,6 +5,7 @@
 
 #include "support/event_action.hpp"
 #include "batch_fixture.hpp"
+#include "decks/generators.hpp"
 #include "util/errors.hpp"
 
 namespace varnel {
@@ -186,6 +187,12 @@ TEST_F(BatchUnreadable, EutRowsKeepTheNumberTheirFileNameGives) {
   form->params.BatchFiles = {"E1001_001.out", "E1000_001.out"};
   form->MIAnalyseEUTsClick();
   EXPECT_EQ("        4;", form->Mdata.lines.at(3).substr(0, 10));
+  EXPECT_EQ("        2;", form->Mdata.lines.at(4).substr(0, 10));
+
+  // The highest object (E1..._002) has no output: the set's summary beside its decks says three.
+  root.Write("drive_c/4nec2/b_in/E1/E1.txt", EutSummaryText("E1", 3, 2, 1.5, 1, 1));
+  form->MIAnalyseEUTsClick();
+  EXPECT_EQ("        5;", form->Mdata.lines.at(3).substr(0, 10));
   EXPECT_EQ("        2;", form->Mdata.lines.at(4).substr(0, 10));
 }
 

@@ -133,7 +133,12 @@ TEST_F(DeckSetTest, DecksWhoseOutputsExistAreDeletedOnlyWhenTheUserSaysSo) {
     EXPECT_EQ(before, Snapshot()) << generator.caption;
     EXPECT_EQ(std::vector<std::string>{"a table not saved"}, form.Mdata.lines) << generator.caption;
 
-    // Unanswered (a script), the question keeps the old meaning: the decks are made anew.
+    // Unanswered (a script), nothing is deleted; answered Yes, the decks are made anew.
+    Run(generator);
+    EXPECT_EQ("[Warning] no answer to: " + question.substr(11) + " Abort command!", ui.messages.at(0));
+    EXPECT_EQ(before, Snapshot()) << generator.caption;
+    ui.messages.clear();
+    ui.AnswerConfirm(true);
     Run(generator);
     EXPECT_EQ(question + " Yes", ui.messages.at(0));
     EXPECT_NE("previous", ReadC(deck));

@@ -29,7 +29,7 @@ class DeckSystem : public TestSystem {
   void DeleteTree(const std::string& folder) override {
     if (!failDeleteTree) TestSystem::DeleteTree(folder);
   }
-  std::int64_t LockFolder(const std::string& folder) override {
+  std::int64_t LockFolder(const std::string& folder, std::string&) override {
     if (folder == heldElsewhere) return 0;
     return ++locksHeld;
   }

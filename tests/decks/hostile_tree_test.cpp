@@ -89,6 +89,7 @@ TEST_F(HostileTreeTest, RecreatingATargetNeverReachesOutsideIt) {
       {"Batch Conversion", "4nec2/b_out/E_",
        [](DeckUi& p, TForm1& f) {
          p.AnswerFolder("c:\\4nec2\\b_in\\E_");
+         p.AnswerConfirm(true);
          f.BatchConversion1Click();
        },
        nullptr},

@@ -148,6 +148,7 @@ TEST_F(ConversionTest, BatchConversionRecreatesTheOutputFolderAndConvertsEachDec
   fs::path old = root.Write("drive_c/4nec2/b_out/dipol/old.out", "earlier result");
 
   ui.AnswerFolder("c:\\4nec2\\b_in\\dipol");
+  ui.AnswerConfirm(true);
   ASSERT_TRUE(form.Run("BatchConversion1Click"));
 
   EXPECT_EQ(std::vector<std::string>{"c:\\4nec2\\b_in"}, ui.folderDialogs);
@@ -378,18 +379,19 @@ TEST_F(ConversionTest, ParallelRunsOverlapAndCompleteTheirLinesInListOrder) {
 
 #ifndef _WIN32  // starts a fake engine
 // A run over the time limit per deck is ended, its partial output removed, and its deck named
-// as failed; the other decks are converted as ever. A limit below 0 or no number is refused.
+// as failed; the other decks are converted as ever. A limit below 0, beyond what the clock can
+// count, or no number is refused.
 TEST_F(ConversionTest, ARunOverTheTimeLimitIsEndedAndFails) {
   FakeEngine("nec2dxs1k5.exe", 0,
              "case \"$1\" in *slow*) printf 'partial' > \"$out\"; sleep 60 ;;"
              " *) printf '%s\\r\\n' \"$*\" > \"$out\"; cat \"$print\" >> \"$out\" ;; esac");
   for (const char* deck : {"a.nec", "slow.nec"})
     root.Write(std::string("drive_c/4nec2/b_in/t/") + deck, "CM\r\n");
-  for (const std::string& bad : {std::string("-1"), std::string("x")}) {
-    ui.AnswerAsk(bad);
+  for (const char* bad : {"-1", "x", "999999999"}) {
+    ui.AnswerAsk(std::string(bad));
     form.Run("MITimeLimitClick");
   }
-  EXPECT_EQ(2u, Messages("[Warning] ").size());
+  EXPECT_EQ(3u, Messages("[Warning] No valid number. Abort command!").size());
   EXPECT_EQ(0, form.params.EngineTimeLimitMinutes);
   ui.AnswerAsk("0" + std::string(1, DecimalSeparator.load()) + "02");  // 1.2 s
   ASSERT_TRUE(form.Run("MITimeLimitClick"));

@@ -132,20 +132,28 @@ TEST_F(LongBatchTest, ResumeConvertsOnlyMissingAndIncompleteOutputs) {
   EXPECT_EQ("Kept 0 complete outputs.", form.Mout.lines.end()[-2]);
 }
 
-TEST_F(LongBatchTest, BatchConversionAnsweredNoDeletesNothing) {
+// Answered No, or not answered at all (a script), the question deletes nothing; it counts the
+// sub-folders and their files too.
+TEST_F(LongBatchTest, BatchConversionAnsweredNoOrNotAtAllDeletesNothing) {
   FakeEngine("nec2dxs1k5.exe");
   const fs::path out = Decks("E_", {"a.nec"});
   const fs::path earlier = root.Write("drive_c/4nec2/b_out/E_/a.out", "earlier");
   root.Write("drive_c/4nec2/b_out/E_/b.out", "earlier");
+  const fs::path summary = root.Write("drive_c/4nec2/b_out/E_/analysis/sub/summary.txt", "the user's");
+  const std::string question =
+      "C:\\4nec2\\b_out\\E_\\ holds 2 output files and 1 folder with 1 file. Delete "
+      "them and convert every deck anew? (No keeps them; Resume Batch Conversion "
+      "converts only the missing ones.)";
   ui.AnswerConfirm(false);
-  ui.AnswerFolder("c:\\4nec2\\b_in\\E_");
-  ASSERT_TRUE(form.Run("BatchConversion1Click"));
-  EXPECT_EQ(
-      std::vector<std::string>{"C:\\4nec2\\b_out\\E_\\ holds 2 output files. Delete them and convert every "
-                               "deck anew? (No keeps them; Resume Batch Conversion converts only the "
-                               "missing ones.) No"},
-      Messages("[Question] "));
+  for (int run = 0; run < 2; ++run) {
+    ui.AnswerFolder("c:\\4nec2\\b_in\\E_");
+    ASSERT_TRUE(form.Run("BatchConversion1Click"));
+  }
+  EXPECT_EQ(std::vector<std::string>{question + " No"}, Messages("[Question] "));
+  EXPECT_EQ(std::vector<std::string>{"no answer to: " + question + " Abort command!"},
+            Messages("[Warning] "));
   EXPECT_EQ("earlier", TestRoot::Read(earlier));
+  EXPECT_EQ("the user's", TestRoot::Read(summary));
   EXPECT_TRUE(LogLines().empty());
   EXPECT_FALSE(Has("Old Folder sucessfully deleted: C:\\4nec2\\b_out\\E_\\"));
 }
@@ -200,9 +208,9 @@ TEST_F(LongBatchTest, ADecksSuffixFollowsItsLineThroughPaneEdits) {
 }
 
 // A full disk: the output root is a small file system of its own (mounting needs root; skipped
-// otherwise). The runs that found the disk full fail and leave nothing, and a Resume on a disk
-// with room converts exactly those again.
-TEST_F(LongBatchTest, AFullDiskGivesFailedRunsThatResumeConvertsAgain) {
+// otherwise). The run that found the disk full says so and leaves nothing, the batch stops there,
+// and a Resume on a disk with room converts exactly the rest.
+TEST_F(LongBatchTest, AFullDiskStopsTheBatchAndResumeConvertsTheRest) {
   const fs::path outputRoot = root.driveC / "4nec2" / "b_out";
   if (geteuid() != 0 || mount("tmpfs", outputRoot.c_str(), "tmpfs", 0, "size=24k") != 0)
     GTEST_SKIP() << "mounting a small file system needs root and a system that allows it";
@@ -225,8 +233,11 @@ TEST_F(LongBatchTest, AFullDiskGivesFailedRunsThatResumeConvertsAgain) {
       EXPECT_FALSE(system.FileExists(output)) << name << ": a partial output was left";
   }
   ASSERT_LT(complete, names.size()) << "the disk did not fill";
-  EXPECT_EQ(0u,
-            form.Mout.lines.end()[-2].find(std::to_string(names.size() - complete) + " of 12 decks failed"))
+  const std::vector<std::string> converting = Converting();
+  EXPECT_EQ(complete + 1, converting.size()) << MoutText();
+  EXPECT_EQ(
+      1, std::count_if(converting.begin(), converting.end(),
+                       [](const std::string& line) { return line.ends_with("......failed (disk full)."); }))
       << MoutText();
 
   ASSERT_EQ(0, mount("tmpfs", outputRoot.c_str(), "tmpfs", MS_REMOUNT, "size=4m"));
@@ -243,7 +254,7 @@ class LockedSystem : public EngineSystem {
  public:
   using EngineSystem::EngineSystem;
   std::string held;
-  std::int64_t LockFolder(const std::string& folder) override { return folder == held ? 0 : 1; }
+  std::int64_t LockFolder(const std::string& folder, std::string&) override { return folder == held ? 0 : 1; }
 };
 
 TEST(FolderLocks, AFolderAnotherProgramWorksOnIsLeftAlone) {

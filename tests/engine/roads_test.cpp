@@ -201,7 +201,8 @@ TEST_F(RoadTest, TestObjectsFromGenerationToTheSavedTable) {
 
 TEST_F(RoadTest, ParallelEngineRunsWriteTheSameOutputFiles) {
   root.Write("drive_c/4nec2/b_in/Ranges/two.txt", "7,01\r\n14,2\r\n");
-  const std::string convert = "answer folder \"c:\\4nec2\\b_in\\E_\"\nrun BatchConversion1Click\n";
+  const std::string convert =
+      "answer folder \"c:\\4nec2\\b_in\\E_\"\nanswer confirm yes\nrun BatchConversion1Click\n";
   RunRoad(
       "seed 7\nanswer open \"c:\\4nec2\\b_in\\Ranges\\two.txt\"\n"
       "answer ask 3\nanswer ask 3\nanswer ask 1,5\nanswer ask 1\nanswer ask 1\nanswer ask E_\n"
@@ -230,6 +231,23 @@ TEST_F(RoadTest, ParallelEngineRunsWriteTheSameOutputFiles) {
     EXPECT_TRUE(withoutRunTime(bytes) == withoutRunTime(ReadAll(root.driveC / "4nec2/b_out/E_" / name)))
         << name;
   }
+}
+
+// A set generated anew over a converted one: Resume keeps none of the old set's outputs.
+TEST_F(RoadTest, ResumeConvertsTheOutputsOfASetGeneratedAnew) {
+  root.Write("drive_c/4nec2/b_in/Ranges/one.txt", "7,01\r\n");
+  const std::string generate =
+      "answer open \"c:\\4nec2\\b_in\\Ranges\\one.txt\"\nanswer ask 2\nanswer ask 3\nanswer ask 1,5\n"
+      "answer ask 1\nanswer ask 1\nanswer ask E_\nanswer confirm yes\nrun MIGenerateEUTsClick\n"
+      "answer folder \"c:\\4nec2\\b_in\\E_\"\n";
+  RunRoad("seed 7\n" + generate + "run BatchConversion1Click\n");
+  const std::vector<std::string> out =
+      RunRoad("seed 8\n" + generate + "run ResumeBatchConversion1Click\nprint Mout\n");
+  EXPECT_EQ((std::vector<std::string>{"0.out was made from another deck: converted again",
+                                      "1.out was made from another deck: converted again"}),
+            Starting(out, "E_000_00"));
+  EXPECT_EQ(2u, Starting(out, "Converting: ").size());
+  EXPECT_EQ(1u, Starting(out, "Kept 0 complete outputs.").size());
 }
 
 TEST_F(RoadTest, SweepOfTheDipoleThroughPowerAndNearFieldAnalysis) {

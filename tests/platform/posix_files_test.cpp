@@ -302,16 +302,17 @@ TEST(PosixLocks, OneHolderPerFolderHoweverItIsSpelled) {
   PosixSystem p(root.Roots());
   fs::create_directories(root.driveC / "4nec2/b_in/E_");
   const fs::path lockFile = root.driveC / "4nec2/b_in/e_.varnel-lock";
-  std::int64_t lock = p.LockFolder("c:\\4nec2\\b_in\\E_\\");
+  std::string why;
+  std::int64_t lock = p.LockFolder("c:\\4nec2\\b_in\\E_\\", why);
   ASSERT_NE(0, lock);
   EXPECT_TRUE(fs::is_regular_file(lockFile));
   for (const std::string& spelling :
        {std::string("C:\\4NEC2\\B_IN\\e_"), std::string("c:/4nec2/b_in/E_/"),
         "z:" + root.driveC.string() + "/4nec2/b_in/E_", std::string("c:\\4nec2\\b_in\\Ranges\\..\\E_\\")})
-    EXPECT_EQ(0, p.LockFolder(spelling)) << spelling;
+    EXPECT_EQ(0, p.LockFolder(spelling, why)) << spelling;
   EXPECT_TRUE(fs::is_regular_file(lockFile)) << "a refused lock removed the holder's file";
-  for (const char* other : {"c:\\4nec2\\b_in\\E_x\\", "c:\\4nec2\\b_in\\not yet\\", "c:\\no\\parent\\"}) {
-    const std::int64_t otherLock = p.LockFolder(other);
+  for (const char* other : {"c:\\4nec2\\b_in\\E_x\\", "c:\\4nec2\\b_in\\not yet\\"}) {
+    const std::int64_t otherLock = p.LockFolder(other, why);
     EXPECT_NE(0, otherLock) << other;
     p.UnlockFolder(otherLock);
   }
@@ -319,7 +320,7 @@ TEST(PosixLocks, OneHolderPerFolderHoweverItIsSpelled) {
   EXPECT_FALSE(fs::exists(lockFile));
   // A file of that name that is not an empty lock file is used, never removed.
   root.Write("drive_c/4nec2/b_in/e_.varnel-lock", "the user's own");
-  lock = p.LockFolder("c:\\4nec2\\b_in\\E_\\");
+  lock = p.LockFolder("c:\\4nec2\\b_in\\E_\\", why);
   EXPECT_NE(0, lock);
   p.UnlockFolder(lock);
   EXPECT_EQ("the user's own", TestRoot::Read(lockFile));
@@ -330,12 +331,13 @@ TEST(PosixLocks, AnotherProgramsLockHoldsUntilItIsKilled) {
   PosixSystem p(root.Roots());
   fs::create_directories(root.driveC / "4nec2/b_out");
   const std::string folder = "C:\\4nec2\\b_out\\E_\\";
+  std::string why;
   int ready[2];
   ASSERT_EQ(0, pipe(ready));
   const pid_t holder = fork();
   ASSERT_GE(holder, 0);
   if (holder == 0) {
-    const char held = p.LockFolder(folder) != 0 ? '1' : '0';
+    const char held = p.LockFolder(folder, why) != 0 ? '1' : '0';
     if (write(ready[1], &held, 1) != 1) _exit(1);
     pause();
     _exit(0);
@@ -343,14 +345,35 @@ TEST(PosixLocks, AnotherProgramsLockHoldsUntilItIsKilled) {
   char held = 0;
   ASSERT_EQ(1, read(ready[0], &held, 1));
   ASSERT_EQ('1', held);
-  EXPECT_EQ(0, p.LockFolder(folder));
-  EXPECT_EQ(0, p.LockFolder("c:\\4nec2\\B_OUT\\E_"));
+  EXPECT_EQ(0, p.LockFolder(folder, why));
+  EXPECT_EQ(0, p.LockFolder("c:\\4nec2\\B_OUT\\E_", why));
   kill(holder, SIGKILL);
   waitpid(holder, nullptr, 0);
-  const std::int64_t lock = p.LockFolder(folder);
+  const std::int64_t lock = p.LockFolder(folder, why);
   EXPECT_NE(0, lock);
   p.UnlockFolder(lock);
   EXPECT_FALSE(fs::exists(root.driveC / "4nec2/b_out/e_.varnel-lock"));
+}
+
+// Where the lock file cannot be made, the lock is refused with the reason, never given without
+// its file.
+TEST(PosixLocks, ALockThatCannotBeTakenIsRefusedWithItsReason) {
+  TestRoot root;
+  PosixSystem p(root.Roots());
+  fs::create_directories(root.driveC / "4nec2/b_out/dir.varnel-lock");
+  fs::create_symlink(root.driveC / "elsewhere", root.driveC / "4nec2/b_out/link.varnel-lock");
+  ASSERT_EQ(0, mkfifo((root.driveC / "4nec2/b_out/fifo.varnel-lock").c_str(), 0600));
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\4nec2\\b_out\\link\\", " is a link"},
+      {"C:\\4nec2\\b_out\\dir\\", " is a folder"},
+      {"C:\\4nec2\\b_out\\fifo\\", " is not a regular file"},
+      {"c:\\no\\parent\\", "its parent folder does not exist"}};
+  for (const auto& [folder, reason] : cases) {
+    std::string why;
+    EXPECT_EQ(0, p.LockFolder(folder, why)) << folder;
+    EXPECT_NE(std::string::npos, why.find(reason)) << folder << ": " << why;
+  }
+  EXPECT_FALSE(fs::exists(root.driveC / "elsewhere"));
 }
 
 TEST(PosixFiles, ClockAndClipboard) {

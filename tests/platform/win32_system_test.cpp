@@ -175,17 +175,18 @@ TEST(Win32Locks, OneHolderPerFolderHoweverItIsSpelledAndNoFileLeft) {
   Win32Root root;
   Win32System& s = root.system;
   root.Folder("b_in\\E_");
-  const std::int64_t lock = s.LockFolder(root.Path("b_in\\E_\\"));
+  std::string why;
+  const std::int64_t lock = s.LockFolder(root.Path("b_in\\E_\\"), why);
   ASSERT_NE(0, lock);
   for (const std::string& spelling :
        {root.Path("B_IN\\e_"), root.Path("b_in/E_/"), root.Path("b_in\\x\\..\\E_")})
-    EXPECT_EQ(0, s.LockFolder(spelling)) << spelling;
-  const std::int64_t other = s.LockFolder(root.Path("b_in\\not yet\\"));
+    EXPECT_EQ(0, s.LockFolder(spelling, why)) << spelling;
+  const std::int64_t other = s.LockFolder(root.Path("b_in\\not yet\\"), why);
   EXPECT_NE(0, other);
   s.UnlockFolder(other);
   s.UnlockFolder(lock);
   EXPECT_FALSE(s.FileExists(root.Path("b_in\\E_.varnel-lock")));
-  const std::int64_t again = s.LockFolder(root.Path("b_in\\E_"));
+  const std::int64_t again = s.LockFolder(root.Path("b_in\\E_"), why);
   EXPECT_NE(0, again);
   s.UnlockFolder(again);
 }

@@ -4,6 +4,10 @@
 // a folder takes one lock) in the real path of its parent (drive aliases and links of the
 // parent lead to one file).
 //
+// Where the lock cannot be taken (no parent, a link, folder or FIFO in the lock file's place, a
+// folder that cannot be written, a file system without locks) the caller is told why: a
+// command never runs unlocked.
+//
 // The file is removed only by its holder, while it still holds the lock, and a program that
 // gets the lock checks afterwards that the file it locked is still the one under the name: a
 // program that opened the file just before the holder removed it then tries again on the new
@@ -15,6 +19,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -28,7 +33,7 @@ using namespace posix_detail;
 namespace {
 
 struct HeldLock {
-  int fd = -1;  // -1: given without a lock file
+  int fd = -1;
   std::string path;
 };
 
@@ -63,31 +68,43 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 
 }  // namespace
 
-std::int64_t PosixSystem::LockFolder(const std::string& folder) {
+std::int64_t PosixSystem::LockFolder(const std::string& folder, std::string& problem) {
+  problem.clear();
   const std::string path = LockFilePath(Native(folder));
-  if (path.empty()) return Keep({});
+  if (path.empty()) {
+    problem = "its parent folder does not exist";
+    return 0;
+  }
   for (int attempt = 0; attempt < 100; ++attempt) {
     const int fd =
         open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd < 0) {
-      if (errno == EINTR) continue;
-      return Keep({});  // no file can be made there (a read-only parent, a planted link)
+      const int error = errno;
+      if (error == EINTR) continue;
+      problem = "the lock file " + path +
+                (error == ELOOP    ? std::string(" is a link")
+                 : error == EISDIR ? std::string(" is a folder")
+                                   : " cannot be made (" + std::string(std::strerror(error)) + ")");
+      return 0;
     }
     struct stat opened, named;
     if (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
       close(fd);
-      return Keep({});
+      problem = "the lock file " + path + " is not a regular file";
+      return 0;
     }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
       const int error = errno;
       close(fd);
       if (error == EINTR) continue;
       if (error == EWOULDBLOCK) return 0;
-      return Keep({});  // a file system without locks
+      problem = "the file system of " + path + " has no locks (" + std::strerror(error) + ")";
+      return 0;
     }
     if (stat(path.c_str(), &named) == 0 && SameFile(opened, named)) return Keep({fd, path});
     close(fd);  // its holder removed the file meanwhile: lock the one under the name now
   }
+  problem = "the lock file " + path + " keeps being replaced";
   return 0;
 }
 
@@ -100,7 +117,6 @@ void PosixSystem::UnlockFolder(std::int64_t lock) {
     held = std::move(it->second);
     heldLocks.erase(it);
   }
-  if (held.fd < 0) return;
   // Removed while still held, and only when the name still leads to the locked, empty file.
   struct stat opened, named;
   if (fstat(held.fd, &opened) == 0 && lstat(held.path.c_str(), &named) == 0 && SameFile(opened, named) &&

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -279,6 +280,13 @@ std::string PosixSystem::ExecutablePath() {
   if (length <= 0) return "";
   buffer.resize(static_cast<std::size_t>(length));
   return WindowsPath(roots_, buffer);
+}
+
+std::uint64_t PosixSystem::FreeBytes(const std::string& folder) {
+  const std::string native = Native(folder);
+  struct statvfs stats {};
+  if (native.empty() || statvfs(native.c_str(), &stats) != 0) return UINT64_MAX;
+  return static_cast<std::uint64_t>(stats.f_bavail) * stats.f_frsize;
 }
 
 // ---- Time ---------------------------------------------------------------------------------

@@ -86,7 +86,8 @@ class PosixSystem : public System {
   void CloseProcess(ProcessHandle handle) override;
   void EndProcess(ProcessHandle handle) override;
 
-  std::int64_t LockFolder(const std::string& folder) override;
+  std::int64_t LockFolder(const std::string& folder, std::string& problem) override;
+  std::uint64_t FreeBytes(const std::string& folder) override;
   void UnlockFolder(std::int64_t lock) override;
 
   std::string GetEnv(const std::string& name) override;

@@ -16,7 +16,8 @@
 //   answer confirm yes|no|save       the next question: Yes/No, or Save/Discard/Cancel before a
 //                                    table not saved is cleared (yes Discard, no Cancel);
 //                                    unanswered, a question takes the answer that keeps the
-//                                    command's unattended meaning
+//                                    command's unattended meaning; a question before deleting
+//                                    refuses: "no answer to: ... Abort command!"
 //   select RGPol N | select RGMode N choose a radio item (0 .. items - 1)
 //   run HANDLER                      start a command through the dispatcher (handler or
 //                                    control name); after Quit the script ends

@@ -65,8 +65,12 @@ void ScriptedUi::ShowMessage(MessageKind kind, const std::string&, const std::st
   Print(label + text);
 }
 
-bool ScriptedUi::Confirm(const std::string&, const std::string& question, bool unattended) {
+bool ScriptedUi::Confirm(const std::string& title, const std::string& question, bool unattended) {
   const std::optional<SaveAnswer> answer = Take(confirm_);
+  if (!answer && !unattended) {
+    ShowMessage(MessageKind::Warning, title, "no answer to: " + question + " Abort command!");
+    return false;
+  }
   const bool yes = answer ? *answer != SaveAnswer::Cancel : unattended;
   Print("[Question] " + question + (yes ? " Yes" : " No"));
   return yes;

@@ -46,7 +46,8 @@ class ScriptedUi : public UserInterface {
   void ShowMessage(MessageKind kind, const std::string& title, const std::string& text) override;
   bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override;
   // Printed as "[Question] " + question + " " + the answer ("Yes"/"No"); without a queued answer
-  // the unattended one.
+  // the unattended one, or, where that is No (a question before deleting), the warning
+  // "no answer to: " + question + " Abort command!" and No.
   bool Confirm(const std::string& title, const std::string& question, bool unattended) override;
   // Printed as "[Question] " + question + " " + "Save", "Discard" or "Cancel".
   SaveAnswer AskToSave(const std::string& title, const std::string& question, SaveAnswer unattended) override;

@@ -18,9 +18,6 @@ using namespace win32_detail;
 
 namespace {
 
-// The lock given where no lock file can be made (no parent, a read-only folder).
-constexpr std::int64_t kWithoutFile = -2;
-
 HANDLE OpenLockFile(const std::wstring& path, DWORD disposition, DWORD flags) {
   return CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition,
                      FILE_ATTRIBUTE_HIDDEN | flags, nullptr);
@@ -28,17 +25,28 @@ HANDLE OpenLockFile(const std::wstring& path, DWORD disposition, DWORD flags) {
 
 }  // namespace
 
-std::int64_t Win32System::LockFolder(const std::string& folder) {
+// Where the lock cannot be taken for another reason than another holder, problem says why: a
+// command never runs unlocked.
+std::int64_t Win32System::LockFolder(const std::string& folder, std::string& problem) {
+  problem.clear();
   std::wstring path = LongFullPath(folder);
   while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
-  if (path.size() <= 6) return kWithoutFile;  // nothing, or a drive's root
+  if (path.size() <= 6) {
+    problem = "the folder is a drive's root";
+    return 0;
+  }
   path += L".varnel-lock";
+  auto cannot = [&](DWORD error) {
+    problem = "the lock file " + folder + ".varnel-lock cannot be made (system error " +
+              std::to_string(error) + ")";
+    return std::int64_t{0};
+  };
   for (int attempt = 0; attempt < 20; ++attempt) {
     HANDLE file = OpenLockFile(path, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE);
     if (file != INVALID_HANDLE_VALUE) return reinterpret_cast<std::int64_t>(file);
     const DWORD created = GetLastError();
     if (created != ERROR_FILE_EXISTS && created != ERROR_ALREADY_EXISTS && created != ERROR_ACCESS_DENIED)
-      return kWithoutFile;
+      return cannot(created);
     file = OpenLockFile(path, OPEN_EXISTING, 0);
     if (file != INVALID_HANDLE_VALUE) return reinterpret_cast<std::int64_t>(file);
     const DWORD opened = GetLastError();
@@ -49,13 +57,13 @@ std::int64_t Win32System::LockFolder(const std::string& folder) {
       Sleep(10);
       if (attempt < 19) continue;
     }
-    return kWithoutFile;
+    return cannot(opened);
   }
-  return kWithoutFile;
+  return cannot(ERROR_ACCESS_DENIED);
 }
 
 void Win32System::UnlockFolder(std::int64_t lock) {
-  if (lock == 0 || lock == kWithoutFile) return;
+  if (lock == 0) return;
   CloseHandle(reinterpret_cast<HANDLE>(lock));
 }
 

@@ -413,4 +413,10 @@ std::uint64_t Win32System::MillisecondsSinceEpoch() {
   return (ticks - kEpochTicks) / 10000;
 }
 
+std::uint64_t Win32System::FreeBytes(const std::string& folder) {
+  ULARGE_INTEGER available{};
+  if (!GetDiskFreeSpaceExW(LongFullPath(folder).c_str(), &available, nullptr, nullptr)) return UINT64_MAX;
+  return available.QuadPart;
+}
+
 }  // namespace varnel

@@ -1,0 +1,357 @@
+// Whether a print is whole and whether it was made from a deck; the rules are in whole.hpp.
+#include "necout/whole.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "necout/lines.hpp"
+#include "util/text.hpp"
+
+namespace varnel {
+
+namespace {
+
+constexpr std::string_view kBannerWords = "NUMERICAL ELECTROMAGNETICS CODE";
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Reads the numbers of a text one after the other: a number begins at a digit, or at a sign or
+// point before a digit; numbers glued to each other ("1.0E+00-2.0E+00") are taken apart; a run
+// of '*' is a field the engine could not print. Everything else is skipped.
+LineNumbers NumbersIn(std::string_view text) {
+  LineNumbers numbers;
+  const char* const end = text.data() + text.size();
+  for (const char* at = text.data(); at < end;) {
+    if (*at == '*') {
+      while (at < end && *at == '*') ++at;
+      numbers.push_back(std::nullopt);
+      continue;
+    }
+    const char* start = at;
+    if (*start == '+' && start + 1 < end) ++start;
+    const bool begins =
+        IsDigit(*start) || ((*start == '-' || *start == '.') && start + 1 < end &&
+                            (IsDigit(start[1]) || (start[1] == '.' && start + 2 < end && IsDigit(start[2]))));
+    double value = 0;
+    const auto [next, error] = begins ? std::from_chars(start, end, value)
+                                      : std::from_chars_result{start, std::errc::invalid_argument};
+    if (error == std::errc() && next > start) {
+      numbers.push_back(value);
+      at = next;
+    } else {
+      ++at;
+    }
+  }
+  return numbers;
+}
+
+// The card an echo line names ("DATA CARD No:   4 NX   0 ...", "***** INPUT LINE  6  NX ..."):
+// behind the words, the first word of two letters is its name, and the numbers follow it.
+std::optional<EchoedCard> EchoedCardOf(std::string_view line) {
+  std::size_t at = FindFolded(line, "DATA CARD");
+  if (at == std::string_view::npos) at = FindFolded(line, "INPUT LINE");
+  if (at == std::string_view::npos) return std::nullopt;
+  std::string_view rest = line.substr(at + 9);
+  while (!rest.empty()) {
+    const std::size_t begin = rest.find_first_not_of(' ');
+    if (begin == std::string_view::npos) break;
+    rest.remove_prefix(begin);
+    const std::string_view word = rest.substr(0, rest.find(' '));
+    rest.remove_prefix(word.size());
+    if (word.size() == 2 && std::isalpha(static_cast<unsigned char>(word[0])) &&
+        std::isalpha(static_cast<unsigned char>(word[1]))) {
+      EchoedCard card;
+      card.name = {static_cast<char>(std::toupper(static_cast<unsigned char>(word[0]))),
+                   static_cast<char>(std::toupper(static_cast<unsigned char>(word[1])))};
+      card.numbers = NumbersIn(rest);
+      return card;
+    }
+  }
+  return std::nullopt;
+}
+
+// The line holds a number's first character after its blanks: a row of a table.
+bool IsNumericLine(std::string_view line) {
+  const std::size_t first = line.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return false;
+  const std::string_view rest = line.substr(first);
+  const std::size_t sign = rest[0] == '-' || rest[0] == '+' ? 1 : 0;
+  const std::size_t point = rest.size() > sign && rest[sign] == '.' ? 1 : 0;
+  return rest.size() > sign + point && IsDigit(rest[sign + point]);
+}
+
+bool IsBoxLine(std::string_view line) { return line.find_first_not_of(" |_*\t") == std::string_view::npos; }
+
+bool BeginsWithAny(std::string_view line, const std::array<std::string_view, 2>& marks) {
+  const std::size_t first = line.find_first_not_of(' ');
+  if (first == std::string_view::npos) return false;
+  line.remove_prefix(first);
+  for (std::string_view mark : marks)
+    if (!mark.empty() && EqualNoCase(line.substr(0, mark.size()), mark)) return true;
+  return false;
+}
+
+// The line that begins at `at`, without its line end, and where the next one begins.
+struct Line {
+  std::string_view text;
+  std::size_t next;
+};
+Line LineFrom(std::string_view text, std::size_t at) {
+  const void* hit = std::memchr(text.data() + at, '\n', text.size() - at);
+  std::size_t end = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : text.size();
+  const std::size_t next = hit ? end + 1 : text.size();
+  if (end > at && text[end - 1] == '\r') --end;
+  return {text.substr(at, end - at), next};
+}
+
+// How many rows a near-field table holds from position at, and where the line after them
+// begins: rows are lines that begin with a number, up to a line shorter than two characters,
+// one beginning with the layout's end mark, or the text's end.
+std::size_t CountRows(std::string_view text, std::size_t& at, std::string_view endMark) {
+  std::size_t rows = 0;
+  while (at < text.size()) {
+    const Line line = LineFrom(text, at);
+    std::string_view trimmed = line.text;
+    while (!trimmed.empty() && static_cast<unsigned char>(trimmed.front()) <= 32) trimmed.remove_prefix(1);
+    while (!trimmed.empty() && static_cast<unsigned char>(trimmed.back()) <= 32) trimmed.remove_suffix(1);
+    if (trimmed.size() < 2 || !IsNumericLine(trimmed)) break;
+    if (!endMark.empty() && EqualNoCase(trimmed.substr(0, endMark.size()), endMark)) break;
+    ++rows;
+    at = line.next;
+  }
+  return rows;
+}
+
+// The rows an NE or NH card asks for; nullopt where the card does not say.
+std::optional<std::size_t> AskedRows(const EchoedCard& card) {
+  if (card.numbers.size() < 4) return std::nullopt;
+  std::size_t rows = 1;
+  for (std::size_t i = 1; i < 4; ++i) {
+    if (!card.numbers[i] || *card.numbers[i] < 1 || *card.numbers[i] > 1e7) return std::nullopt;
+    rows *= static_cast<std::size_t>(*card.numbers[i]);
+  }
+  return rows;
+}
+
+bool IsTableHeading(const TableHeading& heading, std::string_view line, bool blankAbove) {
+  if (heading.text.empty()) return false;
+  if (heading.form == HeadingForm::Framed) return EqualNoCase(FramedText(line), heading.text);
+  return blankAbove && FindFolded(line, heading.text) != std::string_view::npos;
+}
+
+}  // namespace
+
+PrintOutline OutlineOf(const OutputPrint& print) {
+  PrintOutline outline;
+  const PrintLayout* layout = print.Layout();
+  if (layout == nullptr) return outline;
+  outline.layoutKnown = true;
+  const std::string_view text = print.Text();
+  const NearFieldPlace& nearField = layout->nearField;
+
+  std::optional<std::size_t> askedElectric, askedMagnetic;
+  std::size_t banners = 0;
+  bool lastWasNx = false, bannerAfterNx = false, inStructure = false, blankAbove = false;
+  std::size_t echoedSinceBanner = 0, tablesSinceBanner = 0;
+  std::string_view lastLine;
+  for (std::size_t at = 0; at < text.size();) {
+    const Line line = LineFrom(text, at);
+    const std::size_t begin = at;
+    at = line.next;
+    if (IsBlankLine(line.text)) {
+      blankAbove = true;
+      continue;
+    }
+    lastLine = line.text;
+    const bool wasBlankAbove = blankAbove;
+    blankAbove = false;
+    if (IsNumericLine(line.text)) {
+      if (inStructure) outline.structures.back().push_back(NumbersIn(line.text));
+      lastWasNx = false;
+      continue;
+    }
+    if (FindFolded(line.text, kBannerWords) != std::string_view::npos) {
+      ++banners;
+      bannerAfterNx = lastWasNx;
+      echoedSinceBanner = tablesSinceBanner = 0;
+      askedElectric = askedMagnetic = std::nullopt;
+      inStructure = false;
+      continue;
+    }
+    if (IsBoxLine(line.text)) continue;
+    if (std::optional<EchoedCard> card = EchoedCardOf(line.text)) {
+      lastWasNx = card->name == "NX";
+      if (card->name == "NE") askedElectric = AskedRows(*card);
+      if (card->name == "NH") askedMagnetic = AskedRows(*card);
+      ++echoedSinceBanner;
+      outline.cards.push_back(std::move(*card));
+      continue;
+    }
+    lastWasNx = false;
+    if (IsFramedLine(line.text)) inStructure = false;
+    if (EqualNoCase(FramedText(line.text), "STRUCTURE SPECIFICATION")) {
+      inStructure = true;
+      outline.structures.emplace_back();
+      continue;
+    }
+    if (inStructure) {
+      outline.structures.back().push_back(NumbersIn(line.text));
+      continue;
+    }
+    const bool electric = IsTableHeading(nearField.electric, line.text, wasBlankAbove);
+    if (!electric && !IsTableHeading(nearField.magnetic, line.text, wasBlankAbove)) continue;
+    ++tablesSinceBanner;
+    const std::optional<std::size_t> asked = electric ? askedElectric : askedMagnetic;
+    if (!asked) continue;
+    const std::size_t first = print.FirstRow(begin, nearField.titleMark);
+    std::size_t after = first == OutputPrint::npos ? at : first;
+    const std::size_t rows = first == OutputPrint::npos ? 0 : CountRows(text, after, nearField.endMark);
+    if (rows != *asked && outline.shortTableLine == 0) {
+      outline.shortTableLine = print.LineNumber(begin);
+      outline.shortTableRows = rows;
+      outline.shortTableAsked = *asked;
+    }
+    at = std::max(at, after);
+  }
+  outline.endsWithClosingLine = BeginsWithAny(lastLine, layout->closingLines);
+  outline.endsAtNextStructure = banners >= 2 && bannerAfterNx && echoedSinceBanner == 0 &&
+                                tablesSinceBanner == 0 &&
+                                FindFolded(lastLine, "ERROR") != std::string_view::npos;
+  return outline;
+}
+
+namespace {
+
+// A card of the deck: its name and its numbers (nullopt when a field is not a number).
+struct DeckCard {
+  std::string name;
+  std::optional<std::vector<double>> numbers;
+};
+
+struct DeckCards {
+  std::vector<std::vector<DeckCard>> wires;  // the GW cards of each structure
+  std::vector<DeckCard> program;
+};
+
+DeckCards CardsOf(std::string_view deck) {
+  DeckCards cards;
+  cards.wires.emplace_back();
+  bool geometry = true;
+  for (std::size_t at = 0; at < deck.size();) {
+    const Line line = LineFrom(deck, at);
+    at = line.next;
+    std::string_view rest = line.text;
+    const std::size_t first = rest.find_first_not_of(" \t");
+    if (first == std::string_view::npos || rest.size() < first + 2) continue;
+    rest.remove_prefix(first);
+    // A line that begins with no card name (a remark) is no card.
+    if (!std::isalpha(static_cast<unsigned char>(rest[0])) ||
+        !std::isalpha(static_cast<unsigned char>(rest[1])))
+      continue;
+    DeckCard card;
+    card.name = {static_cast<char>(std::toupper(static_cast<unsigned char>(rest[0]))),
+                 static_cast<char>(std::toupper(static_cast<unsigned char>(rest[1])))};
+    rest.remove_prefix(2);
+    if (card.name == "CM" || card.name == "CE") continue;
+    if (card.name == "EN") break;
+    std::vector<double> numbers;
+    bool allNumbers = true;
+    for (std::size_t i = 0; i < rest.size();) {
+      const std::size_t begin = rest.find_first_not_of(" \t,\r", i);
+      if (begin == std::string_view::npos) break;
+      if (rest[begin] == '\'' || rest[begin] == '!') break;  // a remark behind the fields
+      std::size_t end = rest.find_first_of(" \t,\r", begin);
+      if (end == std::string_view::npos) end = rest.size();
+      const char* from = rest.data() + begin + (rest[begin] == '+' ? 1 : 0);
+      double value = 0;
+      const auto [next, error] = std::from_chars(from, rest.data() + end, value);
+      if (error != std::errc() || next != rest.data() + end) allNumbers = false;
+      numbers.push_back(value);
+      i = end;
+    }
+    if (allNumbers) card.numbers = std::move(numbers);
+    if (geometry) {
+      if (card.name == "GE") geometry = false;
+      if (card.name == "GW") cards.wires.back().push_back(std::move(card));
+      continue;
+    }
+    if (card.name == "NX") {
+      geometry = true;
+      cards.wires.emplace_back();
+    }
+    cards.program.push_back(std::move(card));
+  }
+  return cards;
+}
+
+// Agreement within what a print of six significant digits or five decimals keeps.
+bool NearWire(double deck, const std::optional<double>& printed) {
+  return !printed || std::fabs(deck - *printed) <= 6e-6 + 6e-6 * std::fabs(deck);
+}
+bool NearCard(double deck, const std::optional<double>& printed) {
+  return !printed || std::fabs(deck - *printed) <= 6e-6 * std::max(std::fabs(deck), std::fabs(*printed));
+}
+
+// The line holds the wire's coordinates and radius one after the other, its segment count and
+// its tag.
+bool HoldsWire(const LineNumbers& line, const std::vector<double>& wire) {
+  if (line.size() < 7) return false;
+  auto holds = [&](double value) {
+    return std::any_of(line.begin(), line.end(), [&](const auto& n) { return n && *n == value; });
+  };
+  for (std::size_t j = 0; j + 7 <= line.size(); ++j) {
+    bool same = true;
+    for (std::size_t k = 0; k < 7 && same; ++k) same = NearWire(wire[2 + k], line[j + k]);
+    if (same) return holds(wire[0]) && holds(wire[1]);
+  }
+  return false;
+}
+
+bool WiresAgree(const std::vector<DeckCard>& wires, const std::vector<LineNumbers>& lines) {
+  std::size_t next = 0;
+  for (const DeckCard& wire : wires) {
+    if (!wire.numbers) continue;
+    std::vector<double> numbers = *wire.numbers;
+    numbers.resize(std::max<std::size_t>(numbers.size(), 9), 0.0);
+    while (next < lines.size() && !HoldsWire(lines[next], numbers)) ++next;
+    if (next == lines.size()) return false;
+    ++next;
+  }
+  return true;
+}
+
+bool CardsAgree(const DeckCard& deck, const EchoedCard& echo) {
+  if (deck.name != echo.name) return false;
+  if (!deck.numbers) return true;
+  for (std::size_t k = 0; k < echo.numbers.size(); ++k)
+    if (!NearCard(k < deck.numbers->size() ? (*deck.numbers)[k] : 0.0, echo.numbers[k])) return false;
+  return true;
+}
+
+}  // namespace
+
+bool MadeFromDeck(const PrintOutline& outline, std::string_view deck) {
+  const DeckCards cards = CardsOf(deck);
+  const std::size_t structures = std::min(cards.wires.size(), outline.structures.size());
+  for (std::size_t s = 0; s < structures; ++s)
+    if (!WiresAgree(cards.wires[s], outline.structures[s])) return false;
+
+  std::vector<const EchoedCard*> echoed;
+  for (const EchoedCard& card : outline.cards)
+    if (card.name != "EN") echoed.push_back(&card);
+  if (echoed.empty()) return true;
+  if (echoed.size() != cards.program.size()) {
+    // The engine stopped at an NX card it echoed: the cards up to it are compared.
+    const bool stoppedAtNx =
+        outline.endsAtNextStructure && echoed.size() < cards.program.size() && echoed.back()->name == "NX";
+    if (!stoppedAtNx) return false;
+  }
+  for (std::size_t i = 0; i < echoed.size(); ++i)
+    if (!CardsAgree(cards.program[i], *echoed[i])) return false;
+  return true;
+}
+
+}  // namespace varnel

@@ -1,0 +1,69 @@
+#pragma once
+// Whether an output print is a whole engine run, and whether it was made from a given deck: the
+// one rule that decides which outputs Resume keeps, which ones a cluster task skips, and which
+// ones the batch analyses read.
+//
+// Whole (PrintOutline::Whole, OutputPrint::Complete):
+//   - the print ends with one of its layout's closing lines, or, after an NX card (the next
+//     structure), with the engine's own error right behind that structure's banner (an engine
+//     that cannot read a next structure), no card echoed and no table printed after it;
+//   - every near-field table holds exactly the rows that the NE or NH card echoed last before
+//     it (in the same structure) asks for: the product of its three point counts. A table whose
+//     card is not echoed, or asks for 0 or an unprinted ("***") count, is not counted.
+//
+// Made from the deck (MadeFromDeck): the print echoes the deck's cards, and the two agree:
+//   - the wires: each GW card of a structure (the cards before GE; NX begins the next one) has,
+//     in the deck's order, a line in that structure's section of the print (the lines below its
+//     STRUCTURE SPECIFICATION heading up to the next framed heading) holding its six
+//     coordinates and radius one after the other, and its segment count and tag;
+//   - the program cards (after GE, without comments and EN): the echoed cards ("DATA CARD",
+//     "INPUT LINE") are the deck's, in order, by name and numbers (a field the deck leaves out
+//     counts as 0). A print that ends at an NX card whose next structure the engine could not
+//     read echoes the cards up to that NX card only.
+//   Numbers agree within the precision the print gives them (six significant digits, five
+//   decimals). A card whose fields are not all numbers (a symbol) is compared by its name only;
+//   a kind of echo the print holds none of (no structure section, no echoed card) is not
+//   compared. After EN the deck is not read.
+//
+// The print is read once, line by line; the rows of a near-field table are only counted.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "necout/print.hpp"
+
+namespace varnel {
+
+// The numbers of a line in order; nullopt stands for a field the engine could not print ("***").
+using LineNumbers = std::vector<std::optional<double>>;
+
+// One echoed program card: its two-letter name (upper case) and its numbers.
+struct EchoedCard {
+  std::string name;
+  LineNumbers numbers;
+};
+
+// What one pass over a print finds.
+struct PrintOutline {
+  bool layoutKnown = false;
+  bool endsWithClosingLine = false;
+  bool endsAtNextStructure = false;  // the NX end described above
+  // The first near-field table whose rows are not the ones asked for: its heading's line number
+  // (one-based; 0 when every table is whole), the rows it holds and the rows asked for.
+  std::size_t shortTableLine = 0, shortTableRows = 0, shortTableAsked = 0;
+  std::vector<EchoedCard> cards;                     // in the print's order
+  std::vector<std::vector<LineNumbers>> structures;  // each structure section's lines
+
+  bool Whole() const {
+    return layoutKnown && (endsWithClosingLine || endsAtNextStructure) && shortTableLine == 0;
+  }
+};
+
+PrintOutline OutlineOf(const OutputPrint& print);
+
+// Whether the outlined print was made from the deck (its text as read from the file).
+bool MadeFromDeck(const PrintOutline& outline, std::string_view deck);
+
+}  // namespace varnel

@@ -1,0 +1,67 @@
+// The one decision whether an output is the result of its deck, on the stand-in's prints of real
+// decks: an NX deck's print cut anywhere in its second structure is not whole, a print is the
+// result of its own deck only, and Resume and the nodes' `varnel --output-complete DECK OUTPUT`
+// decide alike, a byte 26 behind the print included.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "engine/conversion.hpp"
+#include "engine/nec2c_run.hpp"
+#include "necout/print.hpp"
+#include "support/test_root.hpp"
+
+namespace varnel {
+
+namespace {
+
+#ifndef _WIN32  // runs nec2c and the program
+
+constexpr const char* kNxDeck =
+    "CM one\r\nCE\r\nGW 1 7 0 0 -2.5 0 0 2.5 0.01\r\nGE 0\r\nEX 0 1 4 0 1 0\r\nFR 0 1 0 0 30 0\r\n"
+    "NE 0 2 1 3 0 0 0 .1 0 .1\r\nNX\r\nCM two\r\nCE\r\nGW 1 9 0 0 -2 0 0 2 0.01\r\nGE 0\r\n"
+    "EX 0 1 5 0 1 0\r\nFR 0 1 0 0 30 0\r\nNE 0 3 1 3 0 0 0 .1 0 .1\r\nEN\r\n";
+
+TEST(WholeOutput, OnlyTheWholePrintOfItsOwnDeckIsItsResult) {
+  if (!engine_test::Nec2cInstalled()) GTEST_SKIP() << "nec2c is not installed";
+  TestRoot root;
+  TestSystem system(root.Roots());
+  std::string other = kNxDeck;
+  other.replace(other.find("-2 0 0 2"), 8, "-2 0 0 3");
+  root.Write("drive_c/d/nx.nec", kNxDeck);
+  root.Write("drive_c/d/other.nec", other);
+  ASSERT_EQ(0, engine_test::RunStandIn(root.dir, root.dir, {"c:\\d\\nx.nec", "c:\\d\\nx.out"}));
+  EXPECT_EQ(OutputState::Whole, OutputOfDeck(system, "c:\\d\\nx.nec", "c:\\d\\nx.out"));
+  EXPECT_EQ(OutputState::OtherDeck, OutputOfDeck(system, "c:\\d\\other.nec", "c:\\d\\nx.out"));
+  EXPECT_EQ(OutputState::Missing, OutputOfDeck(system, "c:\\d\\nx.nec", "c:\\d\\none.out"));
+
+  // Cut anywhere behind the second banner, the print is not whole.
+  const std::string text = engine_test::ReadAll(root.driveC / "d" / "nx.out");
+  const std::size_t second = text.find("NUMERICAL", text.find("NUMERICAL") + 1);
+  ASSERT_NE(std::string::npos, second);
+  for (double share : {0.02, 0.3, 0.6, 0.95}) {
+    const std::size_t cut =
+        second + static_cast<std::size_t>(share * static_cast<double>(text.size() - second));
+    EXPECT_FALSE(OutputPrint(text.substr(0, text.find('\n', cut) + 1)).Complete()) << share;
+  }
+
+  // A byte 26 ends the print for both deciders; what follows it does not count.
+  root.Write("drive_c/d/nx.out", text + "\x1a" + "written after the end");
+  EXPECT_EQ(OutputState::Whole, OutputOfDeck(system, "c:\\d\\nx.nec", "c:\\d\\nx.out"));
+  const std::string node = engine_test::ShellQuoted(VARNEL_BINARY) + " --output-complete ";
+  const std::string deck = engine_test::ShellQuoted((root.driveC / "d" / "nx.nec").string());
+  const std::string output = " " + engine_test::ShellQuoted((root.driveC / "d" / "nx.out").string());
+  EXPECT_EQ(0, std::system((node + deck + output).c_str()));
+  EXPECT_NE(
+      0, std::system(
+             (node + engine_test::ShellQuoted((root.driveC / "d" / "other.nec").string()) + output).c_str()));
+  root.Write("drive_c/d/nx.out", text.substr(0, second));
+  EXPECT_NE(0, std::system((node + deck + output).c_str()));
+}
+
+#endif
+
+}  // namespace
+
+}  // namespace varnel
