@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -176,6 +177,40 @@ class PictureWindowTest : public QObject, public QtWindowParts<TestUi> {
     window->RunCommand("AnalyseNearfield1Click");
     QVERIFY(SceneSays(map->View()->CurrentScene(), ", Z (V/m)"));
     QCOMPARE(map->Map().plane, MapPlane::XZ);
+  }
+
+  // The view hands keys, the wheel and drags to the core: + and the wheel zoom the map, a drag
+  // moves it, 0 shows it whole; Esc closes the window, also from a list or a field.
+  void keysWheelAndDragsZoomAndMoveTheMapAndEscCloses() {
+    window->RunCommand("LoadDipol1Click");
+    window->RunCommand("AnalyseNearfield1Click");
+    PictureWindow* map = Open("MIShowFieldMap");
+    SceneView* view = map->View();
+    QTest::keyClick(view, Qt::Key_Plus);
+    QCOMPARE(map->State().map.zoom.factor, kZoomStep);
+    QVERIFY(SceneSays(view->CurrentScene(), "zoomed 1,25x"));
+    const PlotFrame frame = FieldMapFrame(map->Map());
+    const ViewLayout& shown = view->Layout();
+    const QPointF middle(shown.left + (frame.left + frame.width / 2) * shown.scale,
+                         shown.top + (frame.top + frame.height / 2) * shown.scale);
+    QWheelEvent wheel(middle, view->viewport()->mapToGlobal(middle), {}, {0, 120}, Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view->viewport(), &wheel);
+    QCOMPARE(map->State().map.zoom.factor, kZoomStep * kZoomStep);
+    const double centre = map->State().map.zoom.centre.x;
+    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, middle.toPoint());
+    QTest::mouseMove(view->viewport(), (middle + QPointF(40, 0)).toPoint());
+    QVERIFY(map->State().map.zoom.centre.x < centre);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, (middle + QPointF(40, 0)).toPoint());
+    QTest::keyClick(view, Qt::Key_0);
+    QCOMPARE(map->State().map.zoom.factor, 1.0);
+    for (QWidget* focus : {static_cast<QWidget*>(view), static_cast<QWidget*>(map->LowEdit())}) {
+      map->show();
+      map->activateWindow();  // Esc is the window's shortcut, as the person's keys reach it
+      QVERIFY(QTest::qWaitForWindowActive(map));
+      QTest::keyClick(focus, Qt::Key_Escape);
+      QVERIFY(!map->isVisible());
+    }
   }
 
   // The colour limits and the Z line view are kept while the window is open: over another

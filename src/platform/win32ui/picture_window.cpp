@@ -211,7 +211,9 @@ std::string RasterPng(const Scene& scene) {
 }
 
 PictureWindows::PictureWindows(TForm1& form, HWND mainWindow) : form_(form), main_(mainWindow) {
-  RegisterWindowClass(kPictureClass, WindowProc, CS_HREDRAW | CS_VREDRAW, IDC_ARROW, nullptr);
+  // The bars' ground is the dialogs' face colour; the view paints all of its own.
+  RegisterWindowClass(kPictureClass, WindowProc, CS_HREDRAW | CS_VREDRAW, IDC_ARROW,
+                      reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
   RegisterWindowClass(kViewClass, ViewProc, CS_DBLCLKS, IDC_HAND, nullptr);
   slots_[1].kind = PictureKind::Table;
   form_.showPicture = [this](PictureKind kind) { Show(kind); };
