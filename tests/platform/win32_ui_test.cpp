@@ -299,8 +299,9 @@ TEST_F(Win32WindowTest, PictureCommandsOpenTheirWindows) {
 }
 
 // Each list of the field map window draws the map of its entry, as the core draws that choice,
-// and shows it chosen; the value under the cursor is the core's probe of the cell there.
-TEST_F(Win32WindowTest, FieldMapListsRedrawTheMap) {
+// and shows it chosen; the value under the cursor is the core's probe of the cell there; keys
+// and the wheel zoom, Esc closes.
+TEST_F(Win32WindowTest, FieldMapListsKeysAndWheelRedrawTheMap) {
   form.params.nearField.Store(GridTable(), 0);
   Win32Window window(form, native);
   window.RunCommand("MIShowFieldMap");
@@ -331,23 +332,16 @@ TEST_F(Win32WindowTest, FieldMapListsRedrawTheMap) {
     EXPECT_EQ(c.index, SendMessageW(list, CB_GETCURSEL, 0, 0));
   }
   // The middle of the picture lies on the middle cell of the plane.
+  HWND view = pictures.View(PictureKind::FieldMap);
   RECT client;
-  GetClientRect(pictures.View(PictureKind::FieldMap), &client);
-  SendMessageW(pictures.View(PictureKind::FieldMap), WM_MOUSEMOVE, 0,
-               MAKELPARAM(client.right / 2, client.bottom / 2));
+  GetClientRect(view, &client);
+  SendMessageW(view, WM_MOUSEMOVE, 0, MAKELPARAM(client.right / 2, client.bottom / 2));
   wchar_t text[128] = {};
   GetWindowTextW(pictures.ProbeLabel(), text, 128);
   EXPECT_NE(std::wstring::npos, std::wstring(text).find(L"V/m")) << text;
-}
 
-// The view takes the core's keys and wheel: + and - zoom the map, Ctrl and the wheel the
-// picture; Esc closes the window wherever its focus is.
-TEST_F(Win32WindowTest, PictureKeysAndWheelZoomAndEscCloses) {
-  form.params.nearField.Store(GridTable(), 0);
-  Win32Window window(form, native);
-  window.RunCommand("MIShowFieldMap");
-  PictureWindows& pictures = *window.Pictures();
-  HWND view = pictures.View(PictureKind::FieldMap);
+  // The view takes the core's keys and wheel: + and - zoom the map, Ctrl and the wheel the
+  // picture; Esc closes the window wherever its focus is.
   SendMessageW(view, WM_KEYDOWN, VK_ADD, 0);
   EXPECT_EQ(kZoomStep, pictures.State(PictureKind::FieldMap).map.zoom.factor);
   EXPECT_NE(std::string::npos, SvgText(pictures.Shown(PictureKind::FieldMap)).find(">zoomed 1,25x<"));
@@ -360,7 +354,7 @@ TEST_F(Win32WindowTest, PictureKeysAndWheelZoomAndEscCloses) {
                MAKELPARAM(area.left + 5, area.top + 5));
   EXPECT_DOUBLE_EQ(fitted * kZoomStep, pictures.Layout(PictureKind::FieldMap).scale);
   for (const bool onList : {false, true}) {
-    HWND focus = onList ? pictures.List(FieldMapList::Plane) : pictures.View(PictureKind::FieldMap);
+    HWND focus = onList ? pictures.List(FieldMapList::Plane) : view;
     SetFocus(focus);
     MSG escape{focus, WM_KEYDOWN, VK_ESCAPE, 0};
     EXPECT_TRUE(window.PreTranslate(escape));

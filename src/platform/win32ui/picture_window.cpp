@@ -161,35 +161,15 @@ constexpr wchar_t kViewClass[] = L"VarnelPictureView";
 
 // The core's key for a virtual key code, if it takes one.
 std::optional<PictureKey> KeyOf(WPARAM code) {
-  switch (code) {
-    case VK_ESCAPE:
-      return PictureKey::Escape;
-    case VK_ADD:
-    case VK_OEM_PLUS:
-      return PictureKey::Plus;
-    case VK_SUBTRACT:
-    case VK_OEM_MINUS:
-      return PictureKey::Minus;
-    case '0':
-    case VK_NUMPAD0:
-      return PictureKey::Zero;
-    case VK_HOME:
-      return PictureKey::Home;
-    case VK_LEFT:
-      return PictureKey::Left;
-    case VK_RIGHT:
-      return PictureKey::Right;
-    case VK_UP:
-      return PictureKey::Up;
-    case VK_DOWN:
-      return PictureKey::Down;
-    case VK_PRIOR:
-      return PictureKey::PageUp;
-    case VK_NEXT:
-      return PictureKey::PageDown;
-    default:
-      return std::nullopt;
-  }
+  static const std::pair<WPARAM, PictureKey> keys[] = {
+      {VK_ESCAPE, PictureKey::Escape},  {VK_ADD, PictureKey::Plus},        {VK_OEM_PLUS, PictureKey::Plus},
+      {VK_SUBTRACT, PictureKey::Minus}, {VK_OEM_MINUS, PictureKey::Minus}, {'0', PictureKey::Zero},
+      {VK_NUMPAD0, PictureKey::Zero},   {VK_HOME, PictureKey::Home},       {VK_LEFT, PictureKey::Left},
+      {VK_RIGHT, PictureKey::Right},    {VK_UP, PictureKey::Up},           {VK_DOWN, PictureKey::Down},
+      {VK_PRIOR, PictureKey::PageUp},   {VK_NEXT, PictureKey::PageDown}};
+  for (const auto& [virtualKey, key] : keys)
+    if (virtualKey == code) return key;
+  return std::nullopt;
 }
 
 Point2D PointOf(LPARAM lParam) {
@@ -560,27 +540,11 @@ LRESULT PictureWindows::ViewMessage(Slot& slot, UINT message, WPARAM wParam, LPA
       GetScrollInfo(view, bar, &info);
       const double at = bar == SB_HORZ ? slot.layout.scrollX : slot.layout.scrollY;
       const double page = bar == SB_HORZ ? slot.layout.width : slot.layout.height;
-      double to = at;
-      switch (LOWORD(wParam)) {
-        case SB_LINEUP:
-          to = at - 40;
-          break;
-        case SB_LINEDOWN:
-          to = at + 40;
-          break;
-        case SB_PAGEUP:
-          to = at - page;
-          break;
-        case SB_PAGEDOWN:
-          to = at + page;
-          break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION:
-          to = info.nTrackPos;
-          break;
-        default:
-          return 0;
-      }
+      const int code = LOWORD(wParam);
+      const double line = code == SB_LINEUP ? -40 : code == SB_LINEDOWN ? 40 : 0;
+      const double pages = code == SB_PAGEUP ? -page : code == SB_PAGEDOWN ? page : 0;
+      const bool thumb = code == SB_THUMBTRACK || code == SB_THUMBPOSITION;
+      const double to = thumb ? info.nTrackPos : at + line + pages;
       slot.state.zoom = ScrollView(slot.layout, slot.state.zoom, bar == SB_HORZ ? to - at : 0,
                                    bar == SB_VERT ? to - at : 0);
       Refresh(slot);
