@@ -172,6 +172,14 @@ std::optional<PictureKey> KeyOf(WPARAM code) {
   return std::nullopt;
 }
 
+// The picture windows that made the window (handed over at its creation and kept with it).
+PictureWindows* CreatorOf(HWND hwnd, UINT message, LPARAM lParam) {
+  if (message == WM_NCCREATE)
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+  return reinterpret_cast<PictureWindows*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
 Point2D PointOf(LPARAM lParam) {
   return {static_cast<double>(static_cast<short>(LOWORD(lParam))),
           static_cast<double>(static_cast<short>(HIWORD(lParam)))};
@@ -590,10 +598,7 @@ LRESULT PictureWindows::ViewMessage(Slot& slot, UINT message, WPARAM wParam, LPA
 }
 
 LRESULT CALLBACK PictureWindows::ViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE)
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-  auto* self = reinterpret_cast<PictureWindows*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = CreatorOf(hwnd, message, lParam);
   if (self)
     for (Slot& slot : self->slots_)
       if (slot.view == hwnd) return self->ViewMessage(slot, message, wParam, lParam);
@@ -601,10 +606,7 @@ LRESULT CALLBACK PictureWindows::ViewProc(HWND hwnd, UINT message, WPARAM wParam
 }
 
 LRESULT CALLBACK PictureWindows::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE)
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-  auto* self = reinterpret_cast<PictureWindows*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = CreatorOf(hwnd, message, lParam);
   if (self) {
     for (Slot& slot : self->slots_) {
       if (slot.hwnd != hwnd) continue;
