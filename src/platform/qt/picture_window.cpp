@@ -481,19 +481,22 @@ PictureWindows::PictureWindows(TForm1& form, Platform platform, QWidget* mainWin
 
 PictureWindows::~PictureWindows() { form_.showPicture = nullptr; }
 
+// A window opens (and opens again after it was closed) where the core arranges it; an open one
+// is only raised.
 PictureWindow* PictureWindows::Show(PictureKind kind) {
   auto& window = windows_[static_cast<int>(kind)];
-  if (!window) {
+  if (!window)
     window = std::make_unique<PictureWindow>(kind, form_, platform_);
+  else
+    window->Follow(true);
+  if (!window->isVisible() && main_) {
     std::vector<Rect> others;
     for (const auto& other : windows_)
       if (other && other != window && other->isVisible()) {
         const QRect outer = other->frameGeometry();
         others.push_back(Rect{outer.x(), outer.y(), outer.width(), outer.height()});
       }
-    if (main_) window->PlaceBeside(main_, others);
-  } else {
-    window->Follow(true);
+    window->PlaceBeside(main_, others);
   }
   window->show();
   window->raise();
