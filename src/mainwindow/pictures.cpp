@@ -129,6 +129,7 @@ FieldMapChoice PickFromList(const FieldMap& map, FieldMapChoice choice, FieldMap
     case FieldMapList::Plane:
       if (index >= 0 && index < static_cast<int>(map.planes.size())) choice.plane = map.planes[index];
       choice.level.reset();
+      choice.zoom = {};
       break;
     case FieldMapList::Level:
       choice.plane = map.plane;
@@ -166,25 +167,149 @@ Scene TablePicture(const TForm1& form, const TablePlotChoice& choice) {
   return TablePlotScene(PlottedTable(form), choice);
 }
 
-Rect PictureBeside(const Rect& mainWindow, int width, int height, const Rect& screen, int leastWidth) {
-  const int screenRight = screen.left + screen.width;
-  const int rightStart = mainWindow.left + mainWindow.width + 8;
-  const int rightRoom = screenRight - rightStart, leftRoom = mainWindow.left - 8 - screen.left;
-  int left;
-  if (width <= rightRoom) {
-    left = rightStart;
-  } else if (width <= leftRoom) {
-    left = mainWindow.left - 8 - width;
-  } else if (leastWidth > 0 && std::max(rightRoom, leftRoom) >= leastWidth) {
-    width = std::max(rightRoom, leftRoom);
-    left = rightRoom >= leftRoom ? rightStart : screen.left;
-  } else {
-    left = std::max(screen.left, screenRight - width);
+PictureArrangement ArrangePicture(const Rect& mainWindow, const Rect& screen, const Scene& scene,
+                                  const PictureChrome& chrome, const std::vector<Rect>& openPictures) {
+  constexpr int kGap = 8;
+  const double scale = std::max(1.0, ReadableScale(scene));
+  int width = static_cast<int>(std::ceil(scene.width * scale)) + chrome.width;
+  int height = static_cast<int>(std::ceil(scene.height * scale)) + chrome.height;
+  if (height > screen.height) {
+    height = screen.height;
+    width += chrome.scrollBar;
   }
-  height = std::min(height, screen.height);
-  const int top =
-      std::clamp(mainWindow.top, screen.top, std::max(screen.top, screen.top + screen.height - height));
-  return Rect{left, top, width, height};
+  width = std::min(std::max(width, chrome.leastWidth), screen.width);
+  const int screenRight = screen.left + screen.width;
+  auto room = [&](const Rect& main, bool right) {
+    return right ? screenRight - (main.left + main.width + kGap) : main.left - kGap - screen.left;
+  };
+  auto placed = [&](const Rect& main, bool right, int shownWidth) {
+    const int top =
+        std::clamp(main.top, screen.top, std::max(screen.top, screen.top + screen.height - height));
+    const int left = right ? main.left + main.width + kGap : main.left - kGap - shownWidth;
+    return PictureArrangement{Rect{left, top, shownWidth, height}, main};
+  };
+  const int middle = mainWindow.left + mainWindow.width / 2;
+  auto taken = [&](bool right) {
+    return std::any_of(openPictures.begin(), openPictures.end(),
+                       [&](const Rect& open) { return (open.left + open.width / 2 > middle) == right; });
+  };
+  // Beside the main window as it stands, a side no other picture takes first.
+  for (const bool takenToo : {false, true})
+    for (const bool right : {true, false})
+      if ((takenToo || !taken(right)) && width <= room(mainWindow, right))
+        return placed(mainWindow, right, width);
+  // The main window to the screen's other edge, where that leaves a readable room.
+  const bool right = room(mainWindow, true) >= room(mainWindow, false);
+  Rect moved = mainWindow;
+  moved.left = right ? screen.left : std::max(screen.left, screenRight - mainWindow.width);
+  if (room(moved, right) >= std::max(chrome.leastWidth, (2 * width + 2) / 3))
+    return placed(moved, right, std::min(width, room(moved, right)));
+  // No room for the two side by side: over the main window, at the screen's edge.
+  PictureArrangement over = placed(mainWindow, right, width);
+  over.picture.left = right ? screenRight - width : screen.left;
+  return over;
+}
+
+namespace {
+
+constexpr double kArrowPixels = 40, kWheelPixels = 48;
+
+bool MapShown(const ShownPicture& shown, const PictureState& state) {
+  return shown.kind == PictureKind::FieldMap && state.map.view == MapView::Map && shown.map.missing.empty() &&
+         !shown.map.u.empty() && !shown.map.v.empty();
+}
+
+bool Zoomed(const ShownPicture& shown, const PictureState& state) {
+  return MapShown(shown, state) && shown.map.zoom.factor > 1;
+}
+
+// The whole map is the whole map wherever its centre was put.
+PictureEffect TakeMapZoom(PictureState& state, const MapZoom& zoom) {
+  const bool same = zoom == state.map.zoom || (zoom.factor <= 1 && state.map.zoom.factor <= 1);
+  state.map.zoom = zoom;
+  return same ? PictureEffect::None : PictureEffect::Redraw;
+}
+
+}  // namespace
+
+std::string PictureHint(PictureKind kind) {
+  return kind == PictureKind::FieldMap
+             ? "Wheel or + -: zoom the map. Drag or arrows: move it. 0: whole map. Esc: close."
+             : "Ctrl + wheel or + -: zoom. Wheel, drag or arrows: scroll. 0: fit. Esc: close.";
+}
+
+bool OnMap(const ShownPicture& shown, const PictureState& state, Point2D at) {
+  if (!MapShown(shown, state)) return false;
+  const Point2D p = shown.layout.ToScene(at);
+  const PlotFrame f = FieldMapFrame(shown.map);
+  return p.x >= f.left && p.x <= f.left + f.width && p.y >= f.top && p.y <= f.top + f.height;
+}
+
+PictureEffect PressKey(const ShownPicture& shown, PictureKey key, bool control, PictureState& state) {
+  const ViewLayout& layout = shown.layout;
+  switch (key) {
+    case PictureKey::Escape:
+      return PictureEffect::Close;
+    case PictureKey::Plus:
+    case PictureKey::Minus: {
+      const double by = key == PictureKey::Plus ? kZoomStep : 1 / kZoomStep;
+      if (MapShown(shown, state) && !control) {
+        const PlotFrame f = FieldMapFrame(shown.map);
+        return TakeMapZoom(state, ZoomMapAbout(shown.map, by, f.left + f.width / 2, f.top + f.height / 2));
+      }
+      state.zoom = ZoomView(shown.scene, layout, state.zoom, by, {layout.width / 2.0, layout.height / 2.0});
+      return PictureEffect::Repaint;
+    }
+    case PictureKey::Zero:
+    case PictureKey::Home:
+      state.zoom = {};
+      return TakeMapZoom(state, {}) == PictureEffect::Redraw ? PictureEffect::Redraw : PictureEffect::Repaint;
+    case PictureKey::Left:
+    case PictureKey::Right:
+    case PictureKey::Up:
+    case PictureKey::Down: {
+      const double dx = key == PictureKey::Left ? -1 : key == PictureKey::Right ? 1 : 0;
+      const double dy = key == PictureKey::Up ? -1 : key == PictureKey::Down ? 1 : 0;
+      if (Zoomed(shown, state)) {
+        // The part shown moves over the plane: the plane moves the other way.
+        const PlotFrame f = FieldMapFrame(shown.map);
+        return TakeMapZoom(state, PanMap(shown.map, -dx * f.width / 8, -dy * f.height / 8));
+      }
+      state.zoom = ScrollView(layout, state.zoom, dx * kArrowPixels, dy * kArrowPixels);
+      return PictureEffect::Repaint;
+    }
+    case PictureKey::PageUp:
+    case PictureKey::PageDown: {
+      const double page = std::max(kArrowPixels, layout.height - kArrowPixels);
+      state.zoom = ScrollView(layout, state.zoom, 0, key == PictureKey::PageUp ? -page : page);
+      return PictureEffect::Repaint;
+    }
+  }
+  return PictureEffect::None;
+}
+
+PictureEffect TurnWheel(const ShownPicture& shown, double notches, bool control, Point2D at,
+                        PictureState& state) {
+  const double by = std::pow(kZoomStep, notches);
+  if (control) {
+    state.zoom = ZoomView(shown.scene, shown.layout, state.zoom, by, at);
+    return PictureEffect::Repaint;
+  }
+  if (OnMap(shown, state, at)) {
+    const Point2D p = shown.layout.ToScene(at);
+    return TakeMapZoom(state, ZoomMapAbout(shown.map, by, p.x, p.y));
+  }
+  state.zoom = ScrollView(shown.layout, state.zoom, 0, -notches * kWheelPixels);
+  return PictureEffect::Repaint;
+}
+
+PictureEffect Drag(const ShownPicture& shown, Point2D from, Point2D to, bool onMap, PictureState& state) {
+  if (onMap && Zoomed(shown, state)) {
+    const double scale = shown.layout.scale;
+    return TakeMapZoom(state, PanMap(shown.map, (to.x - from.x) / scale, (to.y - from.y) / scale));
+  }
+  state.zoom = ScrollView(shown.layout, state.zoom, from.x - to.x, from.y - to.y);
+  return PictureEffect::Repaint;
 }
 
 std::string SavePicture(System& system, const Scene& scene, const std::string& path) {

@@ -7,16 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "mainwindow/VarnelU.hpp"
 #include "picture/field_map.hpp"
 #include "picture/table_plot.hpp"
+#include "picture/viewport.hpp"
 
 namespace varnel {
-
-class System;
-class TForm1;
-struct Platform;
-struct Rect;
-struct WorkingParameters;
 
 // What the "Analyse" menu's "Show Field Map" and "Plot Table" open beside the main window.
 enum class PictureKind : int { FieldMap = 0, Table = 1 };
@@ -57,8 +53,8 @@ struct FieldMapLists {
 FieldMapLists FieldMapListsOf(const FieldMap& map, MapView view = MapView::Map);
 enum class FieldMapList { Plane, Level, Scale, View };
 // The choice after picking entry index of that list of the map shown: another plane goes back
-// to the level nearest to P, a level keeps the plane shown, a scale keeps plane and level (and
-// drops the colour limits when it is another scale). An index outside the list keeps what was
+// to the level nearest to P and to the whole map, a level keeps the plane shown, a scale keeps plane and
+// level (and drops the colour limits when it is another scale). An index outside the list keeps what was
 // chosen. Plane and level keep the colour limits.
 FieldMapChoice PickFromList(const FieldMap& map, FieldMapChoice choice, FieldMapList list, int index);
 
@@ -68,12 +64,69 @@ FieldMapChoice PickFromList(const FieldMap& map, FieldMapChoice choice, FieldMap
 // changes.
 std::size_t PictureStateKey(const TForm1& form, PictureKind kind);
 
-// Where a picture window of that size opens: right of the main window (8 pixels apart) when it
-// fits on the screen there, else left of it; else, when the window may be narrowed down to
-// leastWidth (0: not at all), narrowed into the wider of the two rooms; else at the screen's
-// right edge. Its top is the main window's, kept on the screen, and it is no taller than the
-// screen. Rects are outer frames in screen pixels.
-Rect PictureBeside(const Rect& mainWindow, int width, int height, const Rect& screen, int leastWidth = 0);
+// ---- The picture windows: where they open, what their keys, wheel and mouse do ----------
+// Both windows measure themselves, ask here and do what the answer says.
+
+// What a picture window adds around its view, measured by the window: its frame, bars of
+// controls and margins (width, height); the least outer width its bars need; the thickness of a
+// scroll bar.
+struct PictureChrome {
+  int width = 0, height = 0, leastWidth = 0, scrollBar = 0;
+};
+// Where a picture window opens (its outer frame), and where the main window is then.
+struct PictureArrangement {
+  Rect picture, main;
+};
+// The window's own size is its scene at scale 1 (larger where the scene's smallest text needs
+// it, ReadableScale) with the chrome, within the screen: a taller scene takes the screen's
+// height and a scroll bar's width more. It opens in the screen's free room beside the main
+// window, 8 pixels from it, where that room holds its own size: right of it, else left, a side
+// without one of the open pictures first. Else, where moving the main window (at its size) to
+// the screen's other edge leaves room for at least two thirds of the picture's width (and the
+// chrome's least width), the main window moves there and the picture takes that room, narrowed
+// to it (its view scrolls). Else (a screen too small for the two side by side) it opens at its
+// own size at the screen's edge on the side of more room, over the main window. Its top is the
+// main window's, kept on the screen. All rectangles are outer frames in screen pixels.
+PictureArrangement ArrangePicture(const Rect& mainWindow, const Rect& screen, const Scene& scene,
+                                  const PictureChrome& chrome, const std::vector<Rect>& openPictures = {});
+
+// What a picture window keeps while it is open: the field map's choices (its zoom among them)
+// or the plots', and how its view shows the picture.
+struct PictureState {
+  FieldMapChoice map;
+  TablePlotChoice table;
+  PictureZoom zoom;
+};
+// The keys a picture window takes; each window maps its own key codes to these.
+enum class PictureKey { Escape, Plus, Minus, Zero, Home, Left, Right, Up, Down, PageUp, PageDown };
+// What the window does after an input: nothing; paint its view again at the state's zoom; draw
+// the field map again at the state's map zoom (the map itself is unchanged); or close.
+enum class PictureEffect { None, Repaint, Redraw, Close };
+// What an input acts on: the window's kind, the picture it shows, the field map that picture was
+// drawn from (the field map window) and the layout of its view.
+struct ShownPicture {
+  PictureKind kind;
+  const Scene& scene;
+  const FieldMap& map;
+  const ViewLayout& layout;
+};
+// The hint each window shows under its picture: what the keys and the mouse do.
+std::string PictureHint(PictureKind kind);
+// Whether the view point lies on the field map's cells (a map shown, not the Z line).
+bool OnMap(const ShownPicture& shown, const PictureState& state, Point2D at);
+// Esc closes the window. + and - zoom in and out: the field map's part shown (with Ctrl, and in
+// the plot window, the picture itself) about the middle of the view. 0 and Home show the whole
+// map and picture again. The arrow keys move a zoomed part of the map by an eighth of it, else
+// scroll the view by 40 pixels; Page Up and Page Down scroll it by its height less 40.
+PictureEffect PressKey(const ShownPicture& shown, PictureKey key, bool control, PictureState& state);
+// A turn of the mouse wheel by `notches` (positive: away from the user) with the pointer at `at`:
+// over the field map's cells it zooms the map about the pointer, with Ctrl it zooms the picture
+// about the pointer, else it scrolls the view (48 pixels a notch).
+PictureEffect TurnWheel(const ShownPicture& shown, double notches, bool control, Point2D at,
+                        PictureState& state);
+// The mouse dragged from `from` to `to` with its button down: a zoomed map pressed on (onMap, as
+// OnMap said at the press) follows the pointer; anything else scrolls the view along with it.
+PictureEffect Drag(const ShownPicture& shown, Point2D from, Point2D to, bool onMap, PictureState& state);
 
 // Writes the picture (SVG, or PNG for a ".png" name when a rasterizer is linked) through the
 // platform. Returns "" when written, else what went wrong; never throws.

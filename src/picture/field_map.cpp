@@ -16,6 +16,8 @@ namespace {
 constexpr double kSame = 0.001;  // coordinates closer than this are one grid coordinate
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
+MapZoom KeptWithin(const FieldMap& map, MapZoom zoom);
+
 // Index of the value in sorted nearest to x.
 std::size_t Nearest(const RealList& sorted, double x) {
   auto it = std::lower_bound(sorted.begin(), sorted.end(), x);
@@ -176,6 +178,7 @@ FieldMap ComputeFieldMap(const NearFieldTable& table, const FieldMapChoice& choi
   }
   map.minimum = minimum;
   map.maximum = maximum;
+  map.zoom = KeptWithin(map, choice.zoom);
   return map;
 }
 
@@ -324,13 +327,42 @@ Span CellSpan(const RealList& values, double fallbackStep) {
 
 }  // namespace
 
+namespace {
+
+// The metre ranges of the whole map's cells.
+std::pair<Span, Span> WholeSpans(const FieldMap& map) {
+  return {CellSpan(map.u, StepOf(map.v)), CellSpan(map.v, StepOf(map.u))};
+}
+
+// The zoom within the map: its factor between 1 and the most, its centre where the part shown
+// stays on the map (the middle of the map for the whole of it or a centre not known).
+MapZoom KeptWithin(const FieldMap& map, MapZoom zoom) {
+  if (map.u.empty() || map.v.empty()) return {};
+  const auto [u, v] = WholeSpans(map);
+  zoom.factor = std::isfinite(zoom.factor) ? std::clamp(zoom.factor, 1.0, MostMapZoom(map)) : 1.0;
+  auto within = [factor = zoom.factor](double centre, Span span) {
+    const double half = (span.high - span.low) / 2 / factor;
+    return std::isfinite(centre) ? std::clamp(centre, span.low + half, span.high - half)
+                                 : (span.low + span.high) / 2;
+  };
+  zoom.centre = {within(zoom.factor > 1 ? zoom.centre.x : kNaN, u),
+                 within(zoom.factor > 1 ? zoom.centre.y : kNaN, v)};
+  return zoom;
+}
+
+}  // namespace
+
+double MostMapZoom(const FieldMap& map) {
+  return std::clamp(static_cast<double>(std::max(map.u.size(), map.v.size())) / 2, 1.0, 64.0);
+}
+
 PlotFrame FieldMapFrame(const FieldMap& map) {
   PlotFrame frame;
   if (map.u.empty() || map.v.empty()) {
     frame = PlotFrame{kAreaLeft, kAreaTop, kAreaWidth, kAreaHeight, {0, 1}, {0, 1}};
     return frame;
   }
-  const Span u = CellSpan(map.u, StepOf(map.v)), v = CellSpan(map.v, StepOf(map.u));
+  const auto [u, v] = WholeSpans(map);
   // One metre is as long across as up, so circles stay round.
   const double scale = std::min(kAreaWidth / (u.high - u.low), kAreaHeight / (v.high - v.low));
   frame.width = (u.high - u.low) * scale;
@@ -339,19 +371,53 @@ PlotFrame FieldMapFrame(const FieldMap& map) {
   frame.top = kAreaTop + (kAreaHeight - frame.height) / 2;
   frame.x = {u.low, u.high};
   frame.y = {v.low, v.high};
+  const MapZoom zoom = KeptWithin(map, map.zoom);
+  if (zoom.factor > 1) {
+    const double halfU = (u.high - u.low) / 2 / zoom.factor, halfV = (v.high - v.low) / 2 / zoom.factor;
+    frame.x = {zoom.centre.x - halfU, zoom.centre.x + halfU};
+    frame.y = {zoom.centre.y - halfV, zoom.centre.y + halfV};
+  }
   return frame;
+}
+
+MapZoom ZoomMapAbout(const FieldMap& map, double by, double x, double y) {
+  if (map.u.empty() || map.v.empty()) return {};
+  const PlotFrame f = FieldMapFrame(map);
+  const auto [u, v] = WholeSpans(map);
+  MapZoom zoom = KeptWithin(map, map.zoom);
+  const double factor = std::clamp(zoom.factor * by, 1.0, MostMapZoom(map));
+  // The metres under the point, and where they lie across the frame (0 .. 1).
+  const double across = (x - f.left) / f.width, up = (f.top + f.height - y) / f.height;
+  const double mu = f.x.low + across * (f.x.high - f.x.low), mv = f.y.low + up * (f.y.high - f.y.low);
+  const double spanU = (u.high - u.low) / factor, spanV = (v.high - v.low) / factor;
+  zoom.factor = factor;
+  zoom.centre = {mu + spanU / 2 - across * spanU, mv + spanV / 2 - up * spanV};
+  return KeptWithin(map, zoom);
+}
+
+MapZoom PanMap(const FieldMap& map, double dx, double dy) {
+  if (map.u.empty() || map.v.empty()) return {};
+  const PlotFrame f = FieldMapFrame(map);
+  MapZoom zoom = KeptWithin(map, map.zoom);
+  const double pixelsPerMetre = f.width / (f.x.high - f.x.low);
+  zoom.centre.x -= dx / pixelsPerMetre;
+  zoom.centre.y += dy / pixelsPerMetre;
+  return KeptWithin(map, zoom);
 }
 
 namespace {
 
-// Pixel k of n across a span maps to the nearest coordinate; the raster has one pixel per
-// smallest step (so a regular grid gets one pixel per cell), for an irregular grid at most
-// eight per coordinate and never more than 2048.
-std::vector<std::size_t> PixelCells(const RealList& values, Span span, std::size_t& pixels) {
+// Pixel k of n across a span maps to the nearest coordinate. Over the whole map the raster has
+// one pixel per smallest step (so a regular grid gets one pixel per cell), for an irregular grid
+// at most eight per coordinate; a part of the map, whose edges cut cells, one per pixel of the
+// canvas (canvasPixels > 0). Never more than 2048.
+std::vector<std::size_t> PixelCells(const RealList& values, Span span, double canvasPixels,
+                                    std::size_t& pixels) {
   const double step = StepOf(values);
   const double steps = step > 0 ? (values.back() - values.front()) / step : 0;
-  const std::size_t most = std::min<std::size_t>(2048, 8 * values.size());
-  pixels = std::isfinite(steps) && steps < static_cast<double>(most)
+  const std::size_t most = canvasPixels > 0 ? 2048 : std::min<std::size_t>(2048, 8 * values.size());
+  pixels = canvasPixels > 0 ? static_cast<std::size_t>(std::ceil(canvasPixels))
+           : std::isfinite(steps) && steps < static_cast<double>(most)
                ? static_cast<std::size_t>(std::lround(steps)) + 1
                : most;
   pixels = std::clamp<std::size_t>(pixels, 1, most);
@@ -562,8 +628,10 @@ Scene FieldMapScene(const FieldMap& map, const MapMarks& marks, const std::strin
   const PlotFrame frame = FieldMapFrame(map);
   ImageItem cells{frame.left, frame.top, frame.width, frame.height, 0, 0, {}};
   std::size_t columns = 0, rows = 0;
-  const std::vector<std::size_t> across = PixelCells(map.u, {frame.x.low, frame.x.high}, columns);
-  std::vector<std::size_t> up = PixelCells(map.v, {frame.y.low, frame.y.high}, rows);
+  const bool part = map.zoom.factor > 1;
+  const std::vector<std::size_t> across =
+      PixelCells(map.u, {frame.x.low, frame.x.high}, part ? frame.width : 0, columns);
+  std::vector<std::size_t> up = PixelCells(map.v, {frame.y.low, frame.y.high}, part ? frame.height : 0, rows);
   std::reverse(up.begin(), up.end());  // the top row of the raster is the highest coordinate
   cells.columns = static_cast<int>(columns);
   cells.rows = static_cast<int>(rows);
@@ -600,6 +668,7 @@ Scene FieldMapScene(const FieldMap& map, const MapMarks& marks, const std::strin
   static const char* const modes[] = {"Mode: at Point P", "Mode: par. Z thru A", "Mode: XZ-Plane",
                                       "Mode: Circle", "Mode: Cylinder"};
   if (marks.mode >= 0 && marks.mode < 5) legend.push_back(modes[marks.mode]);
+  if (map.zoom.factor > 1) legend.push_back("zoomed " + FormatReal("%1.3g", map.zoom.factor) + "x");
   double y = 380;
   for (const std::string& line : legend) {
     scene.items.push_back(TextItem{600, y, line, 11, TextAnchor::Start, ink});

@@ -42,6 +42,18 @@ const char* NormalAxisName(MapPlane plane);
 // What the field map window shows: the map, or the field along the Z line through A.
 enum class MapView { Map = 0, ZLine = 1 };
 
+// A part of the plane shown larger: `factor` times (1: the whole map) about the point shown at
+// the middle of the map's frame (metres across and up the plane). A map keeps it within itself:
+// the part shown never reaches beyond the map's cells, and the factor lies between 1 and
+// MostMapZoom.
+struct MapZoom {
+  double factor = 1;
+  Point2D centre;
+  bool operator==(const MapZoom& other) const {
+    return factor == other.factor && centre.x == other.centre.x && centre.y == other.centre.y;
+  }
+};
+
 struct FieldMapChoice {
   // The table and quantity the colour limits were set for (see FieldMapOf in
   // mainwindow/pictures.hpp); "" for limits not yet tied to one.
@@ -54,6 +66,7 @@ struct FieldMapChoice {
   // drops them (PickFromList), a change of plane or level keeps them, so maps compare.
   std::optional<double> low, high;
   MapView view = MapView::Map;
+  MapZoom zoom;  // kept over a change of level; another plane shows the whole map again
 };
 
 // The choice with the colour limits typed by the user (TextToReal: DecimalSeparator, as every
@@ -99,6 +112,7 @@ struct FieldMap {
   double floorDb = -40;
   std::optional<double> low, high;  // the colour limits the user set
   std::string unit;                 // "V/m" or "A/m"
+  MapZoom zoom;                     // the part shown, within the map
 };
 
 // One linear pass to collect the grid's coordinates and one over the plane's points; no sort
@@ -120,14 +134,24 @@ inline constexpr Colour kEmptyCell{200, 200, 200};
 
 // The canvas the picture is drawn on, and where the map lies in it.
 inline constexpr double kMapWidth = 760, kMapHeight = 560;
-// The rectangle of the map cells and its metre ranges (cells are centred on their points).
+// The rectangle of the map cells and the metre ranges it shows (cells are centred on their
+// points): the whole map, or the part its zoom shows, in the same rectangle.
 PlotFrame FieldMapFrame(const FieldMap& map);
+
+// The largest zoom of the map: as far as shows two cells along its longer side, at most 64.
+double MostMapZoom(const FieldMap& map);
+// The zoom scaled by `by` about the canvas point (x, y): the place of the plane under the point
+// stays under it.
+MapZoom ZoomMapAbout(const FieldMap& map, double by, double x, double y);
+// The zoom with the plane moved by (dx, dy) canvas pixels, as a dragged map follows the pointer.
+MapZoom PanMap(const FieldMap& map, double dx, double dy);
 
 // The picture: title (plane, level, polarisation), the cells, axes in metres, a colour bar
 // with its unit (or dB relative to the maximum), the marks and a legend that counts the points
-// and those left out and names the polarisation (polarisationNote, "Polerization: Total") and
-// the Mode. polarisation is the caption of the chosen item ("Total"); subject, when given, leads
-// the title: the file and the frequency ("E_000_000.out, 30 MHz").
+// and those left out and names the polarisation (polarisationNote, "Polerization: Total"), the
+// Mode and, for a part of the map, its zoom ("zoomed 4x"). polarisation is the caption of the
+// chosen item ("Total"); subject, when given, leads the title: the file and the frequency
+// ("E_000_000.out, 30 MHz").
 Scene FieldMapScene(const FieldMap& map, const MapMarks& marks, const std::string& polarisation,
                     const std::string& polarisationNote = "", const std::string& subject = "");
 

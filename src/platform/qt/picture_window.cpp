@@ -13,6 +13,10 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QStyle>
+#include <QWheelEvent>
 #include <QVBoxLayout>
 #include <cmath>
 #include <functional>
@@ -138,55 +142,106 @@ void RegisterQtRasterizer() { SetSceneRasterizer(&RasterPng); }
 
 // ---- SceneView ----------------------------------------------------------------------------
 
-SceneView::SceneView(QWidget* parent) : QWidget(parent) {
-  setMouseTracking(true);
-  setMinimumSize(320, 240);
-  setAttribute(Qt::WA_OpaquePaintEvent);
+SceneView::SceneView(PictureZoom& zoom, QWidget* parent) : QAbstractScrollArea(parent), zoom_(zoom) {
+  setFrameShape(QFrame::NoFrame);
+  setFocusPolicy(Qt::StrongFocus);
+  setMinimumSize(200, 150);
+  viewport()->setMouseTracking(true);
+  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  viewport()->setCursor(Qt::OpenHandCursor);
 }
 
 void SceneView::SetScene(Scene scene) {
   scene_ = std::move(scene);
-  update();
+  Refresh();
 }
 
-QSize SceneView::sizeHint() const {
-  return QSize(static_cast<int>(scene_.width > 0 ? scene_.width : 640),
-               static_cast<int>(scene_.height > 0 ? scene_.height : 480));
+void SceneView::Refresh() {
+  laying_ = true;
+  layout_ = LayOutView(scene_, width(), height(),
+                       style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this), zoom_);
+  zoom_.scrollX = layout_.scrollX;
+  zoom_.scrollY = layout_.scrollY;
+  for (const auto& [bar, shown, most, page, at] :
+       {std::tuple{horizontalScrollBar(), layout_.barX, layout_.maxX, layout_.width, layout_.scrollX},
+        std::tuple{verticalScrollBar(), layout_.barY, layout_.maxY, layout_.height, layout_.scrollY}}) {
+    const Qt::ScrollBarPolicy policy = shown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+    if (bar == horizontalScrollBar() && horizontalScrollBarPolicy() != policy)
+      setHorizontalScrollBarPolicy(policy);
+    if (bar == verticalScrollBar() && verticalScrollBarPolicy() != policy) setVerticalScrollBarPolicy(policy);
+    bar->setRange(0, static_cast<int>(std::ceil(most)));
+    bar->setPageStep(std::max(1, page));
+    bar->setSingleStep(40);
+    bar->setValue(static_cast<int>(std::lround(at)));
+  }
+  laying_ = false;
+  viewport()->update();
 }
 
-double SceneView::Scale() const {
-  if (scene_.width <= 0 || scene_.height <= 0) return 1;
-  return std::min(width() / scene_.width, height() / scene_.height);
+QPointF SceneView::ToScene(QPointF viewPoint) const {
+  const Point2D p = layout_.ToScene({viewPoint.x(), viewPoint.y()});
+  return {p.x, p.y};
 }
-
-QPointF SceneView::Offset() const {
-  const double s = Scale();
-  return QPointF((width() - scene_.width * s) / 2, (height() - scene_.height * s) / 2);
-}
-
-QPointF SceneView::ToScene(QPointF widgetPoint) const { return (widgetPoint - Offset()) / Scale(); }
 
 void SceneView::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  painter.fillRect(rect(), Qt::white);
-  painter.translate(Offset());
-  painter.scale(Scale(), Scale());
+  QPainter painter(viewport());
+  painter.fillRect(viewport()->rect(), Qt::white);
+  painter.translate(layout_.left, layout_.top);
+  painter.scale(layout_.scale, layout_.scale);
   PaintScene(painter, scene_);
 }
 
-void SceneView::mouseMoveEvent(QMouseEvent* event) {
-  emit hovered(ToScene(event->position()));
-  QWidget::mouseMoveEvent(event);
+void SceneView::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  if (!laying_) Refresh();
 }
+
+// A scroll bar moved (dragged, clicked): the zoom takes its place.
+void SceneView::scrollContentsBy(int, int) {
+  if (laying_) return;
+  zoom_.scrollX = horizontalScrollBar()->value();
+  zoom_.scrollY = verticalScrollBar()->value();
+  Refresh();
+}
+
+void SceneView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mousePressEvent(event);
+  dragFrom_ = event->position();
+  viewport()->setCursor(Qt::ClosedHandCursor);
+  emit pressed(event->position());
+}
+
+void SceneView::mouseMoveEvent(QMouseEvent* event) {
+  if (dragFrom_ && (event->buttons() & Qt::LeftButton)) {
+    emit dragged(*dragFrom_, event->position());
+    dragFrom_ = event->position();
+  }
+  emit hovered(ToScene(event->position()));
+}
+
+void SceneView::mouseReleaseEvent(QMouseEvent* event) {
+  dragFrom_.reset();
+  viewport()->setCursor(Qt::OpenHandCursor);
+  QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
+void SceneView::wheelEvent(QWheelEvent* event) {
+  const double notches = event->angleDelta().y() / 120.0;
+  if (notches != 0) emit wheeled(event->position(), notches, event->modifiers() & Qt::ControlModifier);
+  event->accept();
+}
+
+// The window decides what a key does.
+void SceneView::keyPressEvent(QKeyEvent* event) { event->ignore(); }
 
 void SceneView::leaveEvent(QEvent* event) {
   emit left();
-  QWidget::leaveEvent(event);
+  QAbstractScrollArea::leaveEvent(event);
 }
 
 // ---- PictureWindow ------------------------------------------------------------------------
 
-PictureWindow::PictureWindow(PictureKind kind, TForm1& form, Platform platform, QWidget* beside)
+PictureWindow::PictureWindow(PictureKind kind, TForm1& form, Platform platform)
     : QWidget(nullptr, Qt::Window), kind_(kind), form_(form), platform_(platform) {
   const bool map = kind == PictureKind::FieldMap;
   setObjectName(map ? QStringLiteral("FieldMapWindow") : QStringLiteral("TablePlotWindow"));
@@ -211,7 +266,7 @@ PictureWindow::PictureWindow(PictureKind kind, TForm1& form, Platform platform, 
          {std::pair{plane_, FieldMapList::Plane}, std::pair{level_, FieldMapList::Level},
           std::pair{scale_, FieldMapList::Scale}, std::pair{viewList_, FieldMapList::View}})
       connect(box, &QComboBox::activated, this,
-              [this, list](int index) { Choose(PickFromList(map_, choice_, list, index)); });
+              [this, list](int index) { Choose(PickFromList(map_, state_.map, list, index)); });
     for (QComboBox* box : {viewList_, plane_, level_, scale_})
       box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     low_ = new QLineEdit(this);
@@ -236,13 +291,13 @@ PictureWindow::PictureWindow(PictureKind kind, TForm1& form, Platform platform, 
     bar->addWidget(new QLabel(QStringLiteral("Distributions in"), this));
     bar->addWidget(cdf_);
     connect(cdf_, &QComboBox::activated, this, [this](int index) {
-      tableChoice_.cdfAxis = index == 1 ? CdfAxis::Linear : CdfAxis::Decibel;
+      state_.table.cdfAxis = index == 1 ? CdfAxis::Linear : CdfAxis::Decibel;
       Rebuild();
     });
     leaveOut_ = new QCheckBox(QStringLiteral("Leave out rows with an impossible power budget"), this);
     bar->addWidget(leaveOut_);
     connect(leaveOut_, &QCheckBox::toggled, this, [this](bool on) {
-      tableChoice_.leaveOutImpossibleBudgets = on;
+      state_.table.leaveOutImpossibleBudgets = on;
       Rebuild();
     });
   }
@@ -253,32 +308,67 @@ PictureWindow::PictureWindow(PictureKind kind, TForm1& form, Platform platform, 
   bar->addWidget(save_);
   layout->addLayout(bar);
   if (limitsBar) layout->addLayout(limitsBar);
-  view_ = new SceneView(this);
+  view_ = new SceneView(state_.zoom, this);
   layout->addWidget(view_, 1);
-  if (map) {
-    probe_ = new QLabel(QStringLiteral(" "), this);
-    probe_->setObjectName(QStringLiteral("ValueUnderCursor"));
-    layout->addWidget(probe_);
-    connect(view_, &SceneView::hovered, this, [this](QPointF at) { Probe(at); });
-    connect(view_, &SceneView::left, this, [this] { probe_->setText(QStringLiteral(" ")); });
+  // Under the picture: the value under the cursor or the hint, and the zoom buttons, which do
+  // what their keys do.
+  auto* foot = new QHBoxLayout;
+  probe_ = new QLabel(ToQt(PictureHint(kind)), this);
+  probe_->setObjectName(QStringLiteral("ValueUnderCursor"));
+  probe_->setMinimumWidth(1);  // a long hint is cut rather than widen the window
+  foot->addWidget(probe_, 1);
+  for (const auto& [text, key] :
+       {std::pair{QStringLiteral("Zoom +"), Qt::Key_Plus}, std::pair{QStringLiteral("Zoom -"), Qt::Key_Minus},
+        std::pair{map ? QStringLiteral("Whole map") : QStringLiteral("Fit"), Qt::Key_0}}) {
+    auto* button = new QPushButton(text, this);
+    button->setObjectName(QStringLiteral("ZoomKey%1").arg(key));
+    button->setFocusPolicy(Qt::NoFocus);
+    connect(button, &QPushButton::clicked, this, [this, key] { Press(key, false); });
+    foot->addWidget(button);
   }
+  layout->addLayout(foot);
+  if (map) {
+    connect(view_, &SceneView::hovered, this, [this](QPointF at) { Probe(at); });
+    connect(view_, &SceneView::left, this, [this] { probe_->setText(ToQt(PictureHint(kind_))); });
+  }
+  connect(view_, &SceneView::pressed, this, [this](QPointF at) {
+    dragOnMap_ = OnMap(Shown(), state_, {at.x(), at.y()});
+  });
+  connect(view_, &SceneView::dragged, this, [this](QPointF from, QPointF to) {
+    Apply(Drag(Shown(), {from.x(), from.y()}, {to.x(), to.y()}, dragOnMap_, state_));
+  });
+  connect(view_, &SceneView::wheeled, this, [this](QPointF at, double notches, bool control) {
+    Apply(TurnWheel(Shown(), notches, control, {at.x(), at.y()}, state_));
+  });
+  // Esc closes the window wherever its focus is (a list takes the other keys for itself).
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this, [this] { Press(Qt::Key_Escape, false); });
   Rebuild();
   // Never what keeps the program running: closing the main window ends it with its pictures.
   setAttribute(Qt::WA_QuitOnClose, false);
-  resize(map ? 800 : 920, map ? 660 : 700);
-  if (beside) {
-    // Outer sizes: this window's frame is taken to be as wide as the main window's.
-    const QRect frame = beside->frameGeometry();
-    const QSize border = frame.size() - beside->size();
-    const QRect free =
-        beside->screen() ? beside->screen()->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
-    const Rect at =
-        PictureBeside(Rect{frame.x(), frame.y(), frame.width(), frame.height()}, width() + border.width(),
-                      height() + border.height(), Rect{free.x(), free.y(), free.width(), free.height()},
-                      minimumSizeHint().width() + border.width());
-    resize(at.width - border.width(), at.height - border.height());
-    move(at.left, at.top);
-  }
+  view_->setFocus();
+}
+
+void PictureWindow::PlaceBeside(QWidget* mainWindow, const std::vector<Rect>& others) {
+  // The window's own parts around the view, at the size its layout asks for.
+  resize(sizeHint());
+  layout()->activate();
+  // Outer sizes: this window's frame is taken to be as wide as the main window's.
+  const QRect frame = mainWindow->frameGeometry();
+  const QSize border = frame.size() - mainWindow->size();
+  const QRect free =
+      mainWindow->screen() ? mainWindow->screen()->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
+  PictureChrome chrome;
+  chrome.width = width() - view_->width() + border.width();
+  chrome.height = height() - view_->height() + border.height();
+  chrome.leastWidth = minimumSizeHint().width() + border.width();
+  chrome.scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view_);
+  const Rect main{frame.x(), frame.y(), frame.width(), frame.height()};
+  const PictureArrangement at = ArrangePicture(main, Rect{free.x(), free.y(), free.width(), free.height()},
+                                               view_->CurrentScene(), chrome, others);
+  if (!(at.main == main)) mainWindow->move(at.main.left, at.main.top);
+  resize(at.picture.width - border.width(), at.picture.height - border.height());
+  move(at.picture.left, at.picture.top);
 }
 
 std::size_t PictureWindow::StateKey() const { return PictureStateKey(form_, kind_); }
@@ -292,21 +382,62 @@ void PictureWindow::Follow(bool force) {
 void PictureWindow::Rebuild() {
   shownKey_ = StateKey();
   if (kind_ == PictureKind::Table) {
-    view_->SetScene(TablePicture(form_, tableChoice_));
+    view_->SetScene(TablePicture(form_, state_.table));
     return;
   }
-  map_ = FieldMapOf(form_, choice_);
-  view_->SetScene(FieldMapWindowPicture(form_, choice_, map_));
+  map_ = FieldMapOf(form_, state_.map);
+  view_->SetScene(FieldMapWindowPicture(form_, state_.map, map_));
   FillChoices();
 }
 
+void PictureWindow::Redraw() {
+  map_.zoom = state_.map.zoom;
+  view_->SetScene(FieldMapWindowPicture(form_, state_.map, map_));
+}
+
+void PictureWindow::Apply(PictureEffect effect) {
+  switch (effect) {
+    case PictureEffect::Close:
+      close();
+      break;
+    case PictureEffect::Repaint:
+      view_->Refresh();
+      break;
+    case PictureEffect::Redraw:
+      Redraw();
+      break;
+    case PictureEffect::None:
+      break;
+  }
+}
+
+bool PictureWindow::Press(int key, bool control) {
+  static const std::pair<int, PictureKey> keys[] = {
+      {Qt::Key_Escape, PictureKey::Escape}, {Qt::Key_Plus, PictureKey::Plus},
+      {Qt::Key_Equal, PictureKey::Plus},    {Qt::Key_Minus, PictureKey::Minus},
+      {Qt::Key_0, PictureKey::Zero},        {Qt::Key_Home, PictureKey::Home},
+      {Qt::Key_Left, PictureKey::Left},     {Qt::Key_Right, PictureKey::Right},
+      {Qt::Key_Up, PictureKey::Up},         {Qt::Key_Down, PictureKey::Down},
+      {Qt::Key_PageUp, PictureKey::PageUp}, {Qt::Key_PageDown, PictureKey::PageDown}};
+  for (const auto& [code, pictureKey] : keys)
+    if (code == key) {
+      Apply(PressKey(Shown(), pictureKey, control, state_));
+      return true;
+    }
+  return false;
+}
+
+void PictureWindow::keyPressEvent(QKeyEvent* event) {
+  if (!Press(event->key(), event->modifiers() & Qt::ControlModifier)) QWidget::keyPressEvent(event);
+}
+
 void PictureWindow::Choose(const FieldMapChoice& choice) {
-  choice_ = choice;
+  state_.map = choice;
   Rebuild();
 }
 
 void PictureWindow::FillChoices() {
-  const FieldMapLists lists = FieldMapListsOf(map_, choice_.view);
+  const FieldMapLists lists = FieldMapListsOf(map_, state_.map.view);
   for (const auto& [box, texts, shown] :
        {std::tuple{plane_, &lists.planes, lists.plane}, std::tuple{level_, &lists.levels, lists.level},
         std::tuple{scale_, &lists.scales, lists.scale}, std::tuple{viewList_, &lists.views, lists.view}}) {
@@ -323,7 +454,7 @@ void PictureWindow::FillChoices() {
 void PictureWindow::SetLimits() {
   std::string refusal;
   const std::optional<FieldMapChoice> chosen =
-      WithColourLimits(choice_, FromQt(low_->text()), FromQt(high_->text()), refusal);
+      WithColourLimits(state_.map, FromQt(low_->text()), FromQt(high_->text()), refusal);
   if (chosen)
     Choose(*chosen);
   else {
@@ -334,8 +465,8 @@ void PictureWindow::SetLimits() {
 
 void PictureWindow::Probe(QPointF scenePoint) {
   std::optional<MapProbe> probe;
-  if (choice_.view == MapView::Map) probe = ProbeFieldMap(map_, scenePoint.x(), scenePoint.y());
-  probe_->setText(probe ? ToQt(ProbeText(map_, *probe)) : QStringLiteral(" "));
+  if (state_.map.view == MapView::Map) probe = ProbeFieldMap(map_, scenePoint.x(), scenePoint.y());
+  probe_->setText(ToQt(probe ? ProbeText(map_, *probe) : PictureHint(kind_)));
 }
 
 void PictureWindow::Save() { AskAndSavePicture(platform_, form_.title, view_->CurrentScene(), kind_); }
@@ -350,12 +481,23 @@ PictureWindows::PictureWindows(TForm1& form, Platform platform, QWidget* mainWin
 
 PictureWindows::~PictureWindows() { form_.showPicture = nullptr; }
 
+// A window opens (and opens again after it was closed) where the core arranges it; an open one
+// is only raised.
 PictureWindow* PictureWindows::Show(PictureKind kind) {
   auto& window = windows_[static_cast<int>(kind)];
   if (!window)
-    window = std::make_unique<PictureWindow>(kind, form_, platform_, main_);
+    window = std::make_unique<PictureWindow>(kind, form_, platform_);
   else
     window->Follow(true);
+  if (!window->isVisible() && main_) {
+    std::vector<Rect> others;
+    for (const auto& other : windows_)
+      if (other && other != window && other->isVisible()) {
+        const QRect outer = other->frameGeometry();
+        others.push_back(Rect{outer.x(), outer.y(), outer.width(), outer.height()});
+      }
+    window->PlaceBeside(main_, others);
+  }
   window->show();
   window->raise();
   return window.get();

@@ -1,13 +1,17 @@
 #pragma once
 // The pictures beside the main window: "Show Field Map" and "Plot Table" of the Analyse menu
 // open a window that paints the core's Scene (the same items the SVG file holds), follows the
-// current table when a command changes it and saves the picture as PNG or SVG.
+// current table when a command changes it and saves the picture as PNG or SVG. Where it opens,
+// how its view is scaled and scrolled and what its keys, wheel and mouse do is the core's
+// (mainwindow/pictures.hpp, picture/viewport.hpp); the window measures itself and forwards.
+#include <QAbstractScrollArea>
 #include <QElapsedTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "mainwindow/pictures.hpp"
 #include "platform/platform.hpp"
@@ -29,31 +33,45 @@ void PaintScene(QPainter& painter, const Scene& scene);
 std::string RasterPng(const Scene& scene);
 void RegisterQtRasterizer();
 
-// Shows a scene scaled to fit, keeping its proportions; tells where the cursor is in scene
-// coordinates.
-class SceneView : public QWidget {
+// Shows a scene as the core lays it out at the window's zoom (scaled, scrolled, centred where it
+// is smaller than the view); tells where the cursor is in scene coordinates and hands the wheel
+// and drags of the mouse on. Keys go on to the window.
+class SceneView : public QAbstractScrollArea {
   Q_OBJECT
  public:
-  explicit SceneView(QWidget* parent = nullptr);
+  explicit SceneView(PictureZoom& zoom, QWidget* parent = nullptr);
   void SetScene(Scene scene);
   const Scene& CurrentScene() const { return scene_; }
-  // The widget point in scene coordinates (outside the scene's rectangle too).
-  QPointF ToScene(QPointF widgetPoint) const;
-  QSize sizeHint() const override;
+  // Lays the view out again at the zoom (after it changed) and paints it.
+  void Refresh();
+  const ViewLayout& Layout() const { return layout_; }
+  // The view point (of the viewport) in scene coordinates (outside the scene's rectangle too).
+  QPointF ToScene(QPointF viewPoint) const;
 
  signals:
   void hovered(QPointF scenePoint);
   void left();
+  void pressed(QPointF at);
+  void dragged(QPointF from, QPointF to);
+  void wheeled(QPointF at, double notches, bool control);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+  void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void leaveEvent(QEvent* event) override;
 
  private:
-  double Scale() const;
-  QPointF Offset() const;
   Scene scene_;
+  PictureZoom& zoom_;
+  ViewLayout layout_;
+  bool laying_ = false;
+  std::optional<QPointF> dragFrom_;
 };
 
 // One picture window: the field map (with the view, plane, level and scale choices, the colour
@@ -62,7 +80,10 @@ class SceneView : public QWidget {
 class PictureWindow : public QWidget {
   Q_OBJECT
  public:
-  PictureWindow(PictureKind kind, TForm1& form, Platform platform, QWidget* beside);
+  PictureWindow(PictureKind kind, TForm1& form, Platform platform);
+  // Opens beside the main window as the core arranges it, moving the main window where the
+  // core says so; others: the outer frames of the picture windows already open.
+  void PlaceBeside(QWidget* mainWindow, const std::vector<Rect>& others);
   // Builds the picture again from the model (when its state changed since the last time, or
   // always when forced).
   void Follow(bool force = false);
@@ -72,7 +93,11 @@ class PictureWindow : public QWidget {
   PictureKind Kind() const { return kind_; }
   SceneView* View() const { return view_; }
   const FieldMap& Map() const { return map_; }
+  // The line under the picture: the value under the cursor on the field map, else the hint.
   QLabel* ProbeLabel() const { return probe_; }
+  const PictureState& State() const { return state_; }
+  // What a key (Qt::Key) does, as the core decides; true when the key is one the core takes.
+  bool Press(int key, bool control);
   QComboBox* PlaneBox() const { return plane_; }
   QComboBox* LevelBox() const { return level_; }
   QComboBox* ScaleBox() const { return scale_; }
@@ -86,7 +111,14 @@ class PictureWindow : public QWidget {
   // Sets the choices and draws again (the combo boxes call this).
   void Choose(const FieldMapChoice& choice);
 
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
+  ShownPicture Shown() const { return {kind_, view_->CurrentScene(), map_, view_->Layout()}; }
+  void Apply(PictureEffect effect);
+  // The field map drawn again at the state's zoom, from the map as it is.
+  void Redraw();
   std::size_t StateKey() const;
   void Rebuild();
   void FillChoices();
@@ -97,9 +129,9 @@ class PictureWindow : public QWidget {
   PictureKind kind_;
   TForm1& form_;
   Platform platform_;
-  FieldMapChoice choice_;
-  TablePlotChoice tableChoice_;
+  PictureState state_;
   FieldMap map_;
+  bool dragOnMap_ = false;
   std::optional<std::size_t> shownKey_;
   SceneView* view_ = nullptr;
   QLabel* probe_ = nullptr;

@@ -190,7 +190,12 @@ QtUi::QtUi(System& system) : system_(system) {
     QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null/no-settings"));
 }
 
-QWidget* QtUi::Parent() const { return window_; }
+// A box stands over the window the person works in (a picture window's message over that
+// picture, not raising the main window over it), else over the main window.
+QWidget* QtUi::Parent() const {
+  QWidget* active = QApplication::activeWindow();
+  return active && active->isVisible() ? active : window_;
+}
 
 void QtUi::ShowMessage(MessageKind kind, const std::string& title, const std::string& text) {
   const auto icon = kind == MessageKind::Info      ? QMessageBox::Information

@@ -22,7 +22,8 @@ class QtUi : public UserInterface {
  public:
   // The system maps the paths of the file dialogs and takes a chosen folder as current folder.
   explicit QtUi(System& system);
-  // The main window: parent of every dialog, redrawn at every event processing.
+  // The main window: parent of every dialog (but one over a picture window the person works
+  // in), redrawn at every event processing.
   void SetWindow(VarnelWindow* window) { window_ = window; }
   VarnelWindow* Window() const { return window_; }
 

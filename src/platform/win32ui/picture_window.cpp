@@ -133,19 +133,13 @@ struct ItemPainter {
   }
 };
 
-// The scene fitted into the target rectangle, kept in proportion and centred.
-void PaintScene(HDC dc, const Scene& scene, const RECT& target) {
+// The scene at that scale with its top left corner at (left, top) of the device context.
+void PaintScene(HDC dc, const Scene& scene, double scale, double left, double top) {
   if (scene.width <= 0 || scene.height <= 0) return;
-  const double width = target.right - target.left, height = target.bottom - target.top;
-  const double scale = std::min(width / scene.width, height / scene.height);
   SetGraphicsMode(dc, GM_ADVANCED);
-  const XFORM fit{static_cast<FLOAT>(scale),
-                  0,
-                  0,
-                  static_cast<FLOAT>(scale),
-                  static_cast<FLOAT>(target.left + (width - scene.width * scale) / 2),
-                  static_cast<FLOAT>(target.top + (height - scene.height * scale) / 2)};
-  SetWorldTransform(dc, &fit);
+  const XFORM place{static_cast<FLOAT>(scale), 0, 0, static_cast<FLOAT>(scale), static_cast<FLOAT>(left),
+                    static_cast<FLOAT>(top)};
+  SetWorldTransform(dc, &place);
   HBRUSH background = CreateSolidBrush(ToColor(scene.background));
   const RECT all{0, 0, I(scene.width), I(scene.height)};
   FillRect(dc, &all, background);
@@ -155,10 +149,41 @@ void PaintScene(HDC dc, const Scene& scene, const RECT& target) {
   ModifyWorldTransform(dc, nullptr, MWT_IDENTITY);
 }
 
-// The bar of lists and the Save button above the picture (two rows for the field map), the value
-// under the cursor below it.
-constexpr int kBar = 34, kMapBar = 64, kProbeLine = 22;
-constexpr int kFirstList = 100, kSaveId = 110, kSetLimitsId = 111, kCdfListId = 120, kLeaveOutId = 121;
+// The bar of lists and the Save button above the picture (two rows for the field map); under it
+// the line of the value under the cursor (or the hint) and the zoom buttons.
+constexpr int kBar = 34, kMapBar = 64, kFoot = 30;
+constexpr int kFirstList = 100, kSaveId = 110, kSetLimitsId = 111, kCdfListId = 120, kLeaveOutId = 121,
+              kViewId = 130, kZoomInId = 131, kZoomOutId = 132, kWholeId = 133;
+// The least client widths the bars need: the field map's lists and Save; the plots' list, check
+// box and Save.
+constexpr int kMapBarWidth = 740, kPlotBarWidth = 650;
+constexpr wchar_t kViewClass[] = L"VarnelPictureView";
+
+// The core's key for a virtual key code, if it takes one.
+std::optional<PictureKey> KeyOf(WPARAM code) {
+  static const std::pair<WPARAM, PictureKey> keys[] = {
+      {VK_ESCAPE, PictureKey::Escape},  {VK_ADD, PictureKey::Plus},        {VK_OEM_PLUS, PictureKey::Plus},
+      {VK_SUBTRACT, PictureKey::Minus}, {VK_OEM_MINUS, PictureKey::Minus}, {'0', PictureKey::Zero},
+      {VK_NUMPAD0, PictureKey::Zero},   {VK_HOME, PictureKey::Home},       {VK_LEFT, PictureKey::Left},
+      {VK_RIGHT, PictureKey::Right},    {VK_UP, PictureKey::Up},           {VK_DOWN, PictureKey::Down},
+      {VK_PRIOR, PictureKey::PageUp},   {VK_NEXT, PictureKey::PageDown}};
+  for (const auto& [virtualKey, key] : keys)
+    if (virtualKey == code) return key;
+  return std::nullopt;
+}
+
+// The picture windows that made the window (handed over at its creation and kept with it).
+PictureWindows* CreatorOf(HWND hwnd, UINT message, LPARAM lParam) {
+  if (message == WM_NCCREATE)
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+  return reinterpret_cast<PictureWindows*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+Point2D PointOf(LPARAM lParam) {
+  return {static_cast<double>(static_cast<short>(LOWORD(lParam))),
+          static_cast<double>(static_cast<short>(HIWORD(lParam)))};
+}
 
 }  // namespace
 
@@ -169,12 +194,16 @@ std::string RasterPng(const Scene& scene) {
   if (!canvas.Dc()) return "";
   const RECT all{0, 0, width, height};
   FillRect(canvas.Dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  PaintScene(canvas.Dc(), scene, all);
+  PaintScene(canvas.Dc(), scene, 1, 0, 0);
   return canvas.Png();
 }
 
 PictureWindows::PictureWindows(TForm1& form, HWND mainWindow) : form_(form), main_(mainWindow) {
-  RegisterWindowClass(kPictureClass, WindowProc, CS_HREDRAW | CS_VREDRAW, IDC_ARROW, nullptr);
+  // The bars' ground is the dialogs' face colour; the view paints all of its own.
+  RegisterWindowClass(kPictureClass, WindowProc, CS_HREDRAW | CS_VREDRAW, IDC_ARROW,
+                      reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
+  RegisterWindowClass(kViewClass, ViewProc, CS_DBLCLKS, IDC_HAND, nullptr);
+  slots_[1].kind = PictureKind::Table;
   form_.showPicture = [this](PictureKind kind) { Show(kind); };
   SetSceneRasterizer(&RasterPng);
   NONCLIENTMETRICSW metrics{};
@@ -196,37 +225,107 @@ void PictureWindows::CloseAll() {
 
 void PictureWindows::Show(PictureKind kind) {
   Slot& slot = slots_[static_cast<int>(kind)];
-  if (!slot.hwnd) {
-    const bool map = kind == PictureKind::FieldMap;
-    RECT outer{}, work{};
-    GetWindowRect(main_, &outer);
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    // No larger than the work area either.
-    const int width = std::min<int>(map ? 800 : 920, work.right - work.left),
-              height = std::min<int>(map ? 660 : 700, work.bottom - work.top);
-    const Rect at =
-        PictureBeside(Rect{outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top}, width,
-                      height, Rect{work.left, work.top, work.right - work.left, work.bottom - work.top});
-    slot.hwnd = CreateWindowExW(0, kPictureClass, map ? L"Varnel - Field Map" : L"Varnel - Plot Table",
-                                WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, at.left, at.top, width, height,
-                                nullptr, nullptr, GetModuleHandleW(nullptr), this);
-    AddControls(slot, map);
+  if (slot.hwnd) {
+    Rebuild(kind);
+    ShowWindow(slot.hwnd, SW_SHOWNORMAL);
+    return;
   }
+  const bool map = kind == PictureKind::FieldMap;
+  constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+  slot.hwnd = CreateWindowExW(0, kPictureClass, map ? L"Varnel - Field Map" : L"Varnel - Plot Table", kStyle,
+                              CW_USEDEFAULT, CW_USEDEFAULT, 800, 600, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), this);
+  AddControls(slot, map);
   Rebuild(kind);
+  // Where the core puts it: the frame, the bars and the foot around the view are this window's.
+  RECT outer{}, work{}, frame{0, 0, 0, 0};
+  GetWindowRect(main_, &outer);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+  PictureChrome chrome;
+  chrome.width = frame.right - frame.left;
+  chrome.height = frame.bottom - frame.top + (map ? kMapBar : kBar) + kFoot;
+  chrome.leastWidth = chrome.width + (map ? kMapBarWidth : kPlotBarWidth);
+  chrome.scrollBar = GetSystemMetrics(SM_CXVSCROLL);
+  std::vector<Rect> others;
+  for (const Slot& other : slots_)
+    if (&other != &slot && other.hwnd && IsWindowVisible(other.hwnd)) {
+      RECT r;
+      GetWindowRect(other.hwnd, &r);
+      others.push_back(Rect{r.left, r.top, r.right - r.left, r.bottom - r.top});
+    }
+  const Rect main{outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top};
+  const PictureArrangement at =
+      ArrangePicture(main, Rect{work.left, work.top, work.right - work.left, work.bottom - work.top},
+                     slot.scene, chrome, others);
+  if (!(at.main == main))
+    SetWindowPos(main_, nullptr, at.main.left, at.main.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(slot.hwnd, nullptr, at.picture.left, at.picture.top, at.picture.width, at.picture.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(slot.hwnd, SW_SHOWNORMAL);
+  SetFocus(slot.view);
 }
 
 void PictureWindows::Rebuild(PictureKind kind) {
   Slot& slot = slots_[static_cast<int>(kind)];
   slot.key = PictureStateKey(form_, kind);
   if (kind == PictureKind::Table) {
-    slot.scene = TablePicture(form_, slot.tableChoice);
+    slot.scene = TablePicture(form_, slot.state.table);
   } else {
-    slot.map = FieldMapOf(form_, slot.choice);
-    slot.scene = FieldMapWindowPicture(form_, slot.choice, slot.map);
+    slot.map = FieldMapOf(form_, slot.state.map);
+    slot.scene = FieldMapWindowPicture(form_, slot.state.map, slot.map);
     FillLists(slot);
   }
-  InvalidateRect(slot.hwnd, nullptr, FALSE);
+  Refresh(slot);
+}
+
+void PictureWindows::Redraw(Slot& slot) {
+  slot.map.zoom = slot.state.map.zoom;
+  slot.scene = FieldMapWindowPicture(form_, slot.state.map, slot.map);
+  Refresh(slot);
+}
+
+void PictureWindows::Refresh(Slot& slot) {
+  if (!slot.view) return;
+  RECT area;
+  GetWindowRect(slot.view, &area);
+  slot.laying = true;
+  slot.layout = LayOutView(slot.scene, area.right - area.left, area.bottom - area.top,
+                           GetSystemMetrics(SM_CXVSCROLL), slot.state.zoom);
+  slot.state.zoom.scrollX = slot.layout.scrollX;
+  slot.state.zoom.scrollY = slot.layout.scrollY;
+  const ViewLayout& l = slot.layout;
+  for (const auto& [bar, shown, content, page, at] :
+       {std::tuple{SB_HORZ, l.barX, l.maxX + l.width, l.width, l.scrollX},
+        std::tuple{SB_VERT, l.barY, l.maxY + l.height, l.height, l.scrollY}}) {
+    ShowScrollBar(slot.view, bar, shown);
+    SCROLLINFO info{sizeof info,
+                    SIF_RANGE | SIF_PAGE | SIF_POS,
+                    0,
+                    static_cast<int>(std::ceil(content)) - 1,
+                    static_cast<UINT>(std::max(page, 1)),
+                    static_cast<int>(std::lround(at)),
+                    0};
+    SetScrollInfo(slot.view, bar, &info, TRUE);
+  }
+  slot.laying = false;
+  InvalidateRect(slot.view, nullptr, FALSE);
+}
+
+void PictureWindows::Apply(Slot& slot, PictureEffect effect) {
+  switch (effect) {
+    case PictureEffect::Close:
+      DestroyWindow(slot.hwnd);
+      break;
+    case PictureEffect::Repaint:
+      Refresh(slot);
+      break;
+    case PictureEffect::Redraw:
+      Redraw(slot);
+      break;
+    case PictureEffect::None:
+      break;
+  }
 }
 
 bool PictureWindows::PreTranslate(MSG& message) {
@@ -288,7 +387,6 @@ void PictureWindows::AddControls(Slot& slot, bool map) {
     MoveWindow(slot.limits[1], 256, 37, 80, 22, FALSE);
     slot.setLimits = add(L"BUTTON", "Set", BS_PUSHBUTTON | WS_TABSTOP, kSetLimitsId);
     MoveWindow(slot.setLimits, 344, 36, 50, 24, FALSE);
-    slot.probe = add(L"STATIC", " ", SS_LEFT | SS_NOPREFIX, -1);
   } else {
     label("Distributions in", 8, 10, 100);
     slot.lists[0] = add(L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kCdfListId);
@@ -301,26 +399,38 @@ void PictureWindows::AddControls(Slot& slot, bool map) {
     MoveWindow(slot.leaveOut, 220, 8, 330, 20, FALSE);
   }
   slot.save = add(L"BUTTON", "Save...", BS_PUSHBUTTON | WS_TABSTOP, kSaveId);
+  slot.view = CreateWindowExW(
+      0, kViewClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_HSCROLL | WS_VSCROLL, 0, 0, 0, 0, slot.hwnd,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kViewId)), GetModuleHandleW(nullptr), this);
+  slot.probe = add(L"STATIC", PictureHint(slot.kind), SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, -1);
+  add(L"BUTTON", "Zoom +", BS_PUSHBUTTON, kZoomInId);
+  add(L"BUTTON", "Zoom -", BS_PUSHBUTTON, kZoomOutId);
+  add(L"BUTTON", map ? "Whole map" : "Fit", BS_PUSHBUTTON, kWholeId);
   LayOut(slot);
 }
 
 void PictureWindows::LayOut(Slot& slot) {
   RECT client;
   GetClientRect(slot.hwnd, &client);
+  const int top = slot.kind == PictureKind::FieldMap ? kMapBar : kBar;
+  const int foot = std::max<int>(top, client.bottom - kFoot);
   if (slot.save) MoveWindow(slot.save, client.right - 88, 5, 80, 25, TRUE);
-  if (slot.probe) MoveWindow(slot.probe, 8, client.bottom - kProbeLine + 3, client.right - 16, 18, TRUE);
-}
-
-RECT PictureWindows::ViewRect(const Slot& slot) const {
-  RECT view;
-  GetClientRect(slot.hwnd, &view);
-  view.top = std::min<LONG>(slot.probe ? kMapBar : kBar, view.bottom);
-  if (slot.probe) view.bottom = std::max<LONG>(view.top, view.bottom - kProbeLine);
-  return view;
+  int x = client.right - 8;
+  for (const auto& [id, width] :
+       {std::pair{kWholeId, 80}, std::pair{kZoomOutId, 64}, std::pair{kZoomInId, 64}}) {
+    x -= width;
+    MoveWindow(GetDlgItem(slot.hwnd, id), x, foot + 3, width, 24, TRUE);
+    x -= 6;
+  }
+  if (slot.probe) MoveWindow(slot.probe, 8, foot + 7, std::max(0, x - 14), 18, TRUE);
+  if (slot.view) {
+    MoveWindow(slot.view, 0, top, client.right, std::max(0, foot - top), TRUE);
+    Refresh(slot);
+  }
 }
 
 void PictureWindows::FillLists(Slot& slot) {
-  const FieldMapLists lists = FieldMapListsOf(slot.map, slot.choice.view);
+  const FieldMapLists lists = FieldMapListsOf(slot.map, slot.state.map.view);
   // In the order of FieldMapList: plane, level, scale, view.
   const std::vector<std::string>* texts[] = {&lists.planes, &lists.levels, &lists.scales, &lists.views};
   const int shown[] = {lists.plane, lists.level, lists.scale, lists.view};
@@ -336,97 +446,175 @@ void PictureWindows::FillLists(Slot& slot) {
 }
 
 void PictureWindows::Command(Slot& slot, int id, int code) {
-  const PictureKind kind = &slot == &slots_[0] ? PictureKind::FieldMap : PictureKind::Table;
+  const PictureKind kind = slot.kind;
+  if (id == IDCANCEL) return Apply(slot, PressKey(slot.Shown(), PictureKey::Escape, false, slot.state));
+  if (code == BN_CLICKED && (id == kZoomInId || id == kZoomOutId || id == kWholeId)) {
+    const PictureKey key = id == kZoomInId    ? PictureKey::Plus
+                           : id == kZoomOutId ? PictureKey::Minus
+                                              : PictureKey::Zero;
+    Apply(slot, PressKey(slot.Shown(), key, false, slot.state));
+    SetFocus(slot.view);
+    return;
+  }
   if (id == kSaveId && code == BN_CLICKED) return Save(kind);
   if (id == kSetLimitsId && code == BN_CLICKED) return SetLimits(slot);
   if (id == kLeaveOutId && code == BN_CLICKED) {
-    slot.tableChoice.leaveOutImpossibleBudgets =
+    slot.state.table.leaveOutImpossibleBudgets =
         SendMessageW(slot.leaveOut, BM_GETCHECK, 0, 0) == BST_CHECKED;
     return Rebuild(kind);
   }
   if (id == kCdfListId && code == CBN_SELCHANGE) {
     const LRESULT index = SendMessageW(slot.lists[0], CB_GETCURSEL, 0, 0);
-    slot.tableChoice.cdfAxis = index == 1 ? CdfAxis::Linear : CdfAxis::Decibel;
+    slot.state.table.cdfAxis = index == 1 ? CdfAxis::Linear : CdfAxis::Decibel;
     return Rebuild(kind);
   }
   if (kind != PictureKind::FieldMap || id < kFirstList || id >= kFirstList + 4 || code != CBN_SELCHANGE)
     return;
   const int index = static_cast<int>(
       SendMessageW(slot.lists[static_cast<std::size_t>(id - kFirstList)], CB_GETCURSEL, 0, 0));
-  slot.choice = PickFromList(slot.map, slot.choice, static_cast<FieldMapList>(id - kFirstList), index);
+  slot.state.map = PickFromList(slot.map, slot.state.map, static_cast<FieldMapList>(id - kFirstList), index);
   Rebuild(kind);
 }
 
 void PictureWindows::SetLimits(Slot& slot) {
   std::string refusal;
   const std::optional<FieldMapChoice> chosen =
-      WithColourLimits(slot.choice, ControlText(slot.limits[0]), ControlText(slot.limits[1]), refusal);
+      WithColourLimits(slot.state.map, ControlText(slot.limits[0]), ControlText(slot.limits[1]), refusal);
   if (chosen) {
-    slot.choice = *chosen;
+    slot.state.map = *chosen;
     return Rebuild(PictureKind::FieldMap);
   }
   FillLists(slot);
   form_.platform.ui.ShowMessage(MessageKind::Warning, form_.title, refusal);
 }
 
-// The cell under the cursor, from the point in scene coordinates.
+// The cell under the cursor (a point of the view), or the hint.
 void PictureWindows::Probe(Slot& slot, POINT at) {
-  const RECT view = ViewRect(slot);
-  const Scene& scene = slot.scene;
   std::optional<MapProbe> probe;
-  if (scene.width > 0 && scene.height > 0 && slot.choice.view == MapView::Map) {
-    const double width = view.right - view.left, height = view.bottom - view.top;
-    const double scale = std::min(width / scene.width, height / scene.height);
-    if (scale > 0)
-      probe = ProbeFieldMap(slot.map, (at.x - view.left - (width - scene.width * scale) / 2) / scale,
-                            (at.y - view.top - (height - scene.height * scale) / 2) / scale);
+  if (slot.kind == PictureKind::FieldMap && slot.state.map.view == MapView::Map) {
+    const Point2D p = slot.layout.ToScene({static_cast<double>(at.x), static_cast<double>(at.y)});
+    probe = ProbeFieldMap(slot.map, p.x, p.y);
   }
-  SetWindowTextW(slot.probe, probe ? UiText(ProbeText(slot.map, *probe)).c_str() : L" ");
+  SetWindowTextW(slot.probe, UiText(probe ? ProbeText(slot.map, *probe) : PictureHint(slot.kind)).c_str());
 }
 
 void PictureWindows::Save(PictureKind kind) {
   AskAndSavePicture(form_.platform, form_.title, slots_[static_cast<int>(kind)].scene, kind);
 }
 
-// The picture drawn off screen first, then the whole client area at once.
-void PictureWindows::Paint(Slot& slot) {
+// The picture drawn off screen first, then the whole view at once.
+void PictureWindows::PaintView(Slot& slot) {
   PAINTSTRUCT paint;
-  HDC window = BeginPaint(slot.hwnd, &paint);
+  HDC window = BeginPaint(slot.view, &paint);
   RECT client;
-  GetClientRect(slot.hwnd, &client);
+  GetClientRect(slot.view, &client);
   HDC dc = CreateCompatibleDC(window);
   HBITMAP bitmap =
       CreateCompatibleBitmap(window, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
   HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-  PaintScene(dc, slot.scene, ViewRect(slot));
+  FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  PaintScene(dc, slot.scene, slot.layout.scale, slot.layout.left, slot.layout.top);
   BitBlt(window, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
   SelectObject(dc, oldBitmap);
   DeleteObject(bitmap);
   DeleteDC(dc);
-  EndPaint(slot.hwnd, &paint);
+  EndPaint(slot.view, &paint);
+}
+
+LRESULT PictureWindows::ViewMessage(Slot& slot, UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND view = slot.view;
+  switch (message) {
+    case WM_PAINT:
+      PaintView(slot);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_SIZE:
+      if (!slot.laying) Refresh(slot);
+      return 0;
+    case WM_GETDLGCODE:
+      // The arrows and the characters are the view's; Tab and Esc stay the window's.
+      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_KEYDOWN:
+      if (const std::optional<PictureKey> key = KeyOf(wParam)) {
+        Apply(slot, PressKey(slot.Shown(), *key, GetKeyState(VK_CONTROL) < 0, slot.state));
+        return 0;
+      }
+      break;
+    case WM_HSCROLL:
+    case WM_VSCROLL: {
+      const int bar = message == WM_HSCROLL ? SB_HORZ : SB_VERT;
+      SCROLLINFO info{sizeof info, SIF_ALL};
+      GetScrollInfo(view, bar, &info);
+      const double at = bar == SB_HORZ ? slot.layout.scrollX : slot.layout.scrollY;
+      const double page = bar == SB_HORZ ? slot.layout.width : slot.layout.height;
+      const int code = LOWORD(wParam);
+      const double line = code == SB_LINEUP ? -40 : code == SB_LINEDOWN ? 40 : 0;
+      const double pages = code == SB_PAGEUP ? -page : code == SB_PAGEDOWN ? page : 0;
+      const bool thumb = code == SB_THUMBTRACK || code == SB_THUMBPOSITION;
+      const double to = thumb ? info.nTrackPos : at + line + pages;
+      slot.state.zoom = ScrollView(slot.layout, slot.state.zoom, bar == SB_HORZ ? to - at : 0,
+                                   bar == SB_VERT ? to - at : 0);
+      Refresh(slot);
+      return 0;
+    }
+    case WM_MOUSEWHEEL: {
+      POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      ScreenToClient(view, &at);
+      const double notches = GET_WHEEL_DELTA_WPARAM(wParam) / static_cast<double>(WHEEL_DELTA);
+      Apply(slot, TurnWheel(slot.Shown(), notches, (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) != 0,
+                            {static_cast<double>(at.x), static_cast<double>(at.y)}, slot.state));
+      return 0;
+    }
+    case WM_LBUTTONDOWN:
+      SetFocus(view);
+      SetCapture(view);
+      slot.dragFrom = POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      slot.dragOnMap = OnMap(slot.Shown(), slot.state, PointOf(lParam));
+      return 0;
+    case WM_LBUTTONUP:
+      slot.dragFrom.reset();
+      ReleaseCapture();
+      return 0;
+    case WM_MOUSEMOVE: {
+      const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      if (slot.dragFrom && (wParam & MK_LBUTTON)) {
+        const Point2D from{static_cast<double>(slot.dragFrom->x), static_cast<double>(slot.dragFrom->y)};
+        slot.dragFrom = at;
+        Apply(slot, Drag(slot.Shown(), from, PointOf(lParam), slot.dragOnMap, slot.state));
+      }
+      TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, view, 0};
+      TrackMouseEvent(&track);
+      Probe(slot, at);
+      return 0;
+    }
+    case WM_MOUSELEAVE:
+      SetWindowTextW(slot.probe, UiText(PictureHint(slot.kind)).c_str());
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(view, message, wParam, lParam);
+}
+
+LRESULT CALLBACK PictureWindows::ViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = CreatorOf(hwnd, message, lParam);
+  if (self)
+    for (Slot& slot : self->slots_)
+      if (slot.view == hwnd) return self->ViewMessage(slot, message, wParam, lParam);
+  return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT CALLBACK PictureWindows::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE)
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-  auto* self = reinterpret_cast<PictureWindows*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = CreatorOf(hwnd, message, lParam);
   if (self) {
     for (Slot& slot : self->slots_) {
       if (slot.hwnd != hwnd) continue;
-      if (message == WM_PAINT) return self->Paint(slot), 0;
-      if (message == WM_ERASEBKGND) return 1;
       if (message == WM_SIZE) self->LayOut(slot);
       if (message == WM_COMMAND) return self->Command(slot, LOWORD(wParam), HIWORD(wParam)), 0;
-      if (message == WM_MOUSEMOVE && slot.probe) {
-        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd, 0};
-        TrackMouseEvent(&track);
-        self->Probe(slot, POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
-        return 0;
-      }
-      if (message == WM_MOUSELEAVE && slot.probe) return SetWindowTextW(slot.probe, L" "), 0;
-      if (message == WM_NCDESTROY) slot.hwnd = nullptr;
+      // A wheel turned over the view while the focus is elsewhere in the window.
+      if (message == WM_MOUSEWHEEL && slot.view) return SendMessageW(slot.view, message, wParam, lParam);
+      if (message == WM_NCDESTROY) slot.hwnd = slot.view = slot.probe = nullptr;
     }
   }
   return DefWindowProcW(hwnd, message, wParam, lParam);

@@ -22,7 +22,13 @@ using win32_detail::Wide;
 
 namespace {
 
-HWND Owner(Win32Window* window) { return window ? window->Handle() : nullptr; }
+// A box stands over the window the person works in (a picture window's message over that
+// picture, not raising the main window over it), else over the main window.
+HWND Owner(Win32Window* window) {
+  HWND active = GetActiveWindow();
+  if (active && IsWindowVisible(active)) return active;
+  return window ? window->Handle() : nullptr;
+}
 
 // ---- Dialogs from in-memory templates ------------------------------------------------------
 

@@ -38,7 +38,8 @@ class Win32Ui : public UserInterface {
  public:
   // The system maps the paths of the file dialogs and takes a chosen folder as current folder.
   explicit Win32Ui(System& system);
-  // The main window: owner of every box and dialog, redrawn at every event processing.
+  // The main window: owner of every box and dialog (but one over a picture window the person
+  // works in), redrawn at every event processing.
   void SetWindow(Win32Window* window) { window_ = window; }
   Win32Window* Window() const { return window_; }
 
