@@ -1,6 +1,6 @@
 // The range reader on any file, under ',', '.' and an odd separator: the values and warnings
 // must be those of the file's lines (LF or CR LF ends a line, a lone CR is dropped, byte 26
-// ends the file, a final line end adds no line), each line converted with TextToReal.
+// ends the file, a final line end adds no line), each line converted with either decimal mark.
 #include <cstdint>
 #include <sstream>
 #include <string>
@@ -10,6 +10,7 @@
 #include "platform/posix/posix_system.hpp"
 #include "platform/scripted/scripted_ui.hpp"
 #include "util/errors.hpp"
+#include "util/numbers.hpp"
 
 using namespace varnel;
 
@@ -56,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t warnings = 0;
     for (const std::string& line : Lines(bytes)) {
       try {
-        expected.push_back(TextToReal(line));
+        expected.push_back(TextToRealEitherMark(line));
       } catch (const ConversionError&) {
         ++warnings;
       }

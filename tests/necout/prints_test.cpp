@@ -243,7 +243,8 @@ TEST(EnginePrints, TheSegmentsAreTheOnesTheTablePrints) {
 // A print that stops before the engine computed anything says so and gives no value.
 TEST(EnginePrints, APrintWithoutResultsIsRefused) {
   if (!fs::is_directory(PrintsFolder())) GTEST_SKIP() << "no prints folder at " << PrintsFolder();
-  const OutputPrint print(PrintText("necpp-1.7.4__dipole.out"));
+  const std::string text = PrintText("necpp-1.7.4__dipole.out");
+  const OutputPrint print(text);
   EXPECT_EQ(0u, print.RunCount());
   try {
     ReadInFile("dipole.out", [&] { return ReadFrequency(print); });
@@ -281,7 +282,8 @@ TEST(EnginePrints, ACurrentRowIsFoundByItsSegmentNumber) {
 // read as the classic one.
 TEST(EnginePrints, AnEnginesErrorPrintIsRefusedWithItsOwnLine) {
   if (!fs::is_directory(PrintsFolder())) GTEST_SKIP() << "no prints folder at " << PrintsFolder();
-  const OutputPrint print(PrintText("nec2dxs-4nec2-win__Catenary_cap0036.out"));
+  const std::string text = PrintText("nec2dxs-4nec2-win__Catenary_cap0036.out");
+  const OutputPrint print(text);
   EXPECT_EQ("x.out: the engine stopped with CARD ERROR - TOO MANY FIELDS IN RECORD",
             std::string(WhyNotWhole(print).value().InFile("x.out").what()));
   EXPECT_THROW(ReadFrequency(print), PrintError);

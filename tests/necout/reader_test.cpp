@@ -137,7 +137,8 @@ TEST(NecOutReader, TheRunOfTheNearFieldIsRead) {
 
   second.nearField.clear();
   second.withPowerBudget = false;
-  const OutputPrint noTable(ClassicOutputText(std::vector<ClassicOutput>{first, second, first}));
+  const std::string noTableText = ClassicOutputText(std::vector<ClassicOutput>{first, second, first});
+  const OutputPrint noTable(noTableText);
   EXPECT_EQ(1u, noTable.RunNumber());
   EXPECT_EQ(3u, noTable.RunCount());
   EXPECT_DOUBLE_EQ(14.2, ReadFrequency(noTable));
@@ -202,14 +203,16 @@ TEST(NecOutReader, ASectionOutOfItsLayoutIsRefusedAndAMissingOneIsUndefined) {
 
   ClassicOutput o = SampleRun();
   o.withPowerBudget = o.withAntennaInput = o.withCurrents = false;
-  const OutputPrint bare(ClassicOutputText(o));
+  const std::string bareText = ClassicOutputText(o);
+  const OutputPrint bare(bareText);
   EXPECT_TRUE(std::isnan(ReadInputPower(bare)));
   EXPECT_TRUE(std::isnan(ReadAntennaInput(bare).impedanceRe));
   EXPECT_TRUE(std::isnan(ReadSegmentCurrent(bare, 1)));
   EXPECT_DOUBLE_EQ(14.2, ReadFrequency(bare));
   o.withFrequency = false;
   o.nearField.clear();
-  const OutputPrint nothing(ClassicOutputText(o));
+  const std::string nothingText = ClassicOutputText(o);
+  const OutputPrint nothing(nothingText);
   EXPECT_EQ(0u, nothing.RunNumber());
   try {
     ReadFrequency(nothing);

@@ -5,6 +5,7 @@
 // folder back on c:, the way the POSIX system maps c: onto its drive_c. Everything else is
 // Win32System's own work. The folder must not lie on c: itself (under Wine it lies on z:).
 #include <cctype>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -57,6 +58,12 @@ class DriveCSystem : public Win32System {
   }
   bool FolderWithin(const std::string& inner, const std::string& outer) override {
     return Win32System::FolderWithin(Native(inner), Native(outer));
+  }
+  std::int64_t LockFolder(const std::string& folder, std::string& problem) override {
+    return Win32System::LockFolder(Native(folder), problem);
+  }
+  std::uint64_t FreeBytes(const std::string& folder) override {
+    return Win32System::FreeBytes(Native(folder));
   }
   bool RemoveFolder(const std::string& path) override { return Win32System::RemoveFolder(Native(path)); }
   bool CreateFolder(const std::string& path) override { return Win32System::CreateFolder(Native(path)); }
