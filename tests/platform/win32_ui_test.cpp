@@ -628,7 +628,8 @@ TEST_F(Win32DeskTest, APictureWindowsMessageStandsOverIt) {
   SetWindowTextW(window->Pictures()->LimitEdit(0), L"abc");
   Answering(WideOf(form.title), {{{}, IDOK}});
   SendMessageW(window->Pictures()->SetLimitsButton(), BM_CLICK, 0, 0);
-  EXPECT_EQ(std::vector<std::wstring>{L"Colour limits: 'abc' is not a number"}, boxTexts);
+  EXPECT_EQ(std::vector<std::wstring>{L"Colour limits: 'abc' is not a number (decimal separator ',')"},
+            boxTexts);
   EXPECT_EQ(map, boxOwner);
 }
 
