@@ -37,7 +37,7 @@ class BatchScripts : public ::testing::Test {
   std::vector<std::string> RunScriptText(const std::string& script) {
     std::istringstream in(script);
     std::ostringstream out;
-    status = RunScriptIn(root, in, out);
+    status = RunScriptIn(root, in, out, 1, false);  // the split mode's pauses are not slept
     output = out.str();
     return OutputLines(output);
   }
@@ -109,16 +109,6 @@ TEST_F(BatchScripts, PowerTableAndInfoLines) {
             Between(lines, "==data", ""));
 }
 
-TEST_F(BatchScripts, ZeroInputPowerShowsTheDivisionErrorBox) {
-  WriteRun("zero.out", OutputRun(14.2, 0.0));
-  const auto lines = RunScriptText(std::string("decimal ,\n") + kAddRunFolder +
-                                   "run MIBatchAnalysePowerClick\necho ==data\nprint Mdata\n");
-  EXPECT_EQ(0, status);
-  EXPECT_NE(std::find(lines.begin(), lines.end(), "[Error] Gleitkommadivision durch Null."), lines.end())
-      << output;
-  EXPECT_EQ(2u, Between(lines, "==data", "").size()) << "the headings stay, no row";
-}
-
 // A 30 MHz set with some budgets negative, its grid at 1,3 m and P at 4 m: each such output is
 // named, the summary counts them, the grid point used is said once, the rows keep the numbers.
 TEST_F(BatchScripts, AnalyseEutsNamesImpossibleBudgetsAndTheGridPointUsed) {
@@ -156,12 +146,6 @@ TEST_F(BatchScripts, SkipUnreadableFilesGoesOnPastACutOutput) {
                     "run MISkipUnreadableFiles\nrun MIAnalyseEUTsClick\necho ==info\nprint Mout\n");
   EXPECT_EQ(0, status);
   EXPECT_EQ("1 row; 1 file skipped: cut.out (incomplete output)", lines.back()) << output;
-}
-
-TEST_F(BatchScripts, EveryAnalysisRefusesAnEmptyList) {
-  const auto lines =
-      RunScriptText("run MIBatchLoadClick\nrun MIBatchAnalysePowerClick\nrun MIAnalyseEUTsClick\n");
-  EXPECT_EQ((std::vector<std::string>(3, "[Warning] You need add a batch folder first.")), lines);
 }
 
 TEST_F(BatchScripts, SplitModeOverTwentyFiveFilesWritesTwoBlocksAndTheRest) {

@@ -160,14 +160,15 @@ std::string TestRoot::OffDriveC(const fs::path& native) {
 #endif
 }
 
-int RunScriptIn(const TestRoot& root, std::istream& script, std::ostream& out, int engineJobs) {
+int RunScriptIn(const TestRoot& root, std::istream& script, std::ostream& out, int engineJobs,
+                bool realPause) {
   TestSystem system(root.Roots());
 #ifdef _WIN32
   auto firstStart = [&system] { CreateSampleFiles(system); };
 #else
   auto firstStart = [&system] { CreateSampleTree(system); };
 #endif
-  return RunScript(script, out, system, firstStart, engineJobs);
+  return RunScript(script, out, system, firstStart, engineJobs, false, realPause);
 }
 
 }  // namespace varnel
