@@ -162,6 +162,35 @@ TEST_F(LongBatchTest, ResumeLetsEventsInWhileItChecksAndRemovesIncompleteOutputs
   EXPECT_EQ("Kept 120 complete outputs.", form.Mout.lines.end()[-2]);
 }
 
+// What a cluster job left, accounted for alone: a whole output passes, a deck its task reported
+// failed is named with the reason and its task's log, one without output is missing, and an
+// output cut short is removed.
+TEST_F(LongBatchTest, TheClusterAccountNamesEveryDeckWithoutAWholeOutputAndRemovesCutOnes) {
+  const fs::path out = Decks("E_", {"a.nec", "b.nec", "c.nec", "d.nec", "e.nec"});
+  root.Write("drive_c/4nec2/b_out/E_/a.out", CompleteOutput("a"));
+  root.Write("drive_c/4nec2/b_out/E_/b.out", CompleteOutput("b").substr(0, 900));
+  root.Write("drive_c/4nec2/b_out/E_/e.out", CompleteOutput("e").substr(0, 900));
+  ASSERT_TRUE(system.SetCurrentFolder("c:\\4nec2\\b_in\\E_"));
+  ClusterJob job;
+  job.decks = {"a.nec", "b.nec", "c.nec", "d.nec", "e.nec"};
+  job.chunk = 2;
+  const ClusterAccount account = AccountForClusterJob(system, job, "c:\\4nec2\\b_out\\E_\\",
+                                                      {{"b.nec", {"failed", "b.nec", "incomplete output"}},
+                                                       {"c.nec", {"failed", "c.nec", "exit status 3"}},
+                                                       {"e.nec", {"done", "e.nec", ""}}});
+  EXPECT_EQ(
+      (std::vector<std::string>{"  b.nec ......failed (incomplete output; task-0.log).",
+                                "  c.nec ......failed (exit status 3; task-1.log).",
+                                "  d.nec ......missing (no output; task-1.log).",
+                                "  e.nec ......missing (its incomplete output was removed; task-2.log)."}),
+      account.lines);
+  EXPECT_EQ(2u, account.failed);
+  EXPECT_EQ(2u, account.missing);
+  EXPECT_TRUE(fs::exists(out / "a.out"));
+  EXPECT_FALSE(fs::exists(out / "b.out"));
+  EXPECT_FALSE(fs::exists(out / "e.out"));
+}
+
 // Answered No, or not answered at all (a script), the question deletes nothing; it counts the
 // sub-folders and their files too.
 TEST_F(LongBatchTest, BatchConversionAnsweredNoOrNotAtAllDeletesNothing) {
