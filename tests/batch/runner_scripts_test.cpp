@@ -148,32 +148,7 @@ TEST_F(BatchScripts, SkipUnreadableFilesGoesOnPastACutOutput) {
   EXPECT_EQ("1 row; 1 file skipped: cut.out (incomplete output)", lines.back()) << output;
 }
 
-TEST_F(BatchScripts, SplitModeOverTwentyFiveFilesWritesTwoBlocksAndTheRest) {
-  for (int i = 1; i <= 25; ++i) WriteRun("e" + std::to_string(100 + i) + ".out", OutputRun(i, 1.0));
-  const fs::path add = root.home / "DeskTop" / "add";
-  fs::create_directories(add);
-  const auto lines = RunScriptText(
-      "decimal ,\nanswer folder c:\\4nec2\\b_out\\run\nrun MIAddEUTs\n"
-      "run MISplitModeClick\nrun MIAnalyseEUTsClick\necho ==data\nprint Mdata\n");
-  EXPECT_EQ(0, status) << output;
-  const auto first = OutputLines(TestRoot::Read(add / "Test0000.txt"));
-  const auto second = OutputLines(TestRoot::Read(add / "Test0001.txt"));
-  ASSERT_EQ(13u, first.size());
-  EXPECT_EQ("\r", first[0]);
-  EXPECT_EQ("//  Numb ;   Cyl.  ;    Cir  ;   Point ;    Freq ;    Pwr  ;\r", first[1]);
-  EXPECT_EQ("        1;        5;        4;        1;", first[3].substr(0, 40));
-  EXPECT_EQ("       10;", first[12].substr(0, 10));
-  ASSERT_EQ(10u, second.size());
-  EXPECT_EQ("       11;", second[0].substr(0, 10)) << "row numbers go on across blocks";
-  EXPECT_EQ("       20;", second[9].substr(0, 10));
-  const auto third = OutputLines(TestRoot::Read(add / "Test0002.txt"));
-  ASSERT_EQ(5u, third.size()) << "the rows after the last full block";
-  EXPECT_EQ("       25;", third[4].substr(0, 10));
-  const auto data = Between(lines, "==data", "");
-  ASSERT_EQ(5u, data.size()) << output;
-  EXPECT_EQ("       21;", data[0].substr(0, 10));
-}
-
+// The split mode as a script sets it (the blocks themselves are tested in eut_test).
 TEST_F(BatchScripts, SplitModeOverNineFilesWritesThemAsOneBlock) {
   for (int i = 1; i <= 9; ++i) WriteRun("e" + std::to_string(i) + ".out", OutputRun(i, 1.0));
   const fs::path add = root.home / "DeskTop" / "add";
