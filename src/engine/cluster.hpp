@@ -9,7 +9,8 @@
 // (varnel-job.sbatch, run as `sbatch varnel-job.sbatch` from the folder), the same work for GNU
 // parallel (varnel-job.parallel, also over --sshlogin hosts) and a short ReadMe.txt. Each task
 // writes one line per deck into progress/chunk-N.txt ("done NAME", "kept NAME", "failed NAME
-// (reason)"); Slurm writes its log into logs/. Every file has LF line ends: it runs on Linux.
+// (reason)"); Slurm writes each task's messages into task-N.log beside them. Every file has LF
+// line ends: it runs on Linux.
 #include <cstddef>
 #include <string>
 #include <vector>

@@ -182,58 +182,160 @@ std::string ClusterJobStillWorking(TForm1& form, const std::string& outputFolder
   return "Cluster job " + id + " is still working on " + outputFolder + ". Abort command!";
 }
 
-void TForm1::ClusterConversion1Click() {
-  System& system = platform.system;
-  const std::string sbatch = ProgramOnPath(system, "sbatch");
-  if (sbatch.empty()) {
-    ShowWarning(platform.ui,
-                "Cluster Conversion needs a Slurm cluster: sbatch was not found on PATH. Abort command!");
-    return;
+namespace {
+
+// The job Cluster Conversion submits, planned from the answers: the decks of the list without a
+// whole output in the output folder (kept counts the others), the job folder inside it.
+struct ClusterPlan {
+  ClusterJob job;
+  std::string sbatch, options, outputFolder, jobFolder;
+  std::size_t listed = 0, kept = 0;
+};
+
+// The questions, then the reset, the locks and the output folder; nullopt when the command ends
+// there.
+std::optional<ClusterPlan> PlanClusterConversion(TForm1& form, std::optional<ConversionLocks>& locks) {
+  System& system = form.platform.system;
+  UserInterface& ui = form.platform.ui;
+  ClusterPlan plan;
+  plan.sbatch = ProgramOnPath(system, "sbatch");
+  if (plan.sbatch.empty()) {
+    ShowWarning(ui, "Cluster Conversion needs a Slurm cluster: sbatch was not found on PATH. Abort command!");
+    return std::nullopt;
   }
-  std::optional<std::string> chosen = platform.ui.ChooseFolder(kDeckFolder);
-  if (!chosen) return;
-  std::string options;
-  if (!AskText(platform.ui, "Cluster Conversion",
+  const std::optional<std::string> chosen = ui.ChooseFolder(kDeckFolder);
+  if (!chosen) return std::nullopt;
+  if (!AskText(ui, "Cluster Conversion",
                "Extra sbatch options (for example --partition=short --time=02:00:00). The decks and the "
                "outputs must lie on a file system every node shares:",
-               options))
-    return;
+               plan.options))
+    return std::nullopt;
   const std::string self = system.ExecutablePath();
   const std::string standIn = self.substr(0, self.find_last_of('\\') + 1) + "varnel_engine";
   const std::optional<JobAnswers> answers =
-      AskJobAnswers(platform.ui, "Cluster Conversion", system.ToNativePath(standIn));
-  if (!answers) return;
+      AskJobAnswers(ui, "Cluster Conversion", system.ToNativePath(standIn));
+  if (!answers) return std::nullopt;
 
   // Everything is answered: only now is the window reset.
-  const std::string outputFolder =
-      StartBatchConversion(*this, "Cluster Conversion", *chosen, answers->engine);
-  if (outputFolder.empty()) return;
-  const ConversionLocks locks(*this, outputFolder);
-  if (!locks.Held()) return;
-  // A job of this folder still at work would convert the same decks beside the new one.
-  if (const std::string working = ClusterJobStillWorking(*this, outputFolder); !working.empty()) {
-    ShowWarning(platform.ui, working);
-    return;
-  }
+  plan.outputFolder = StartBatchConversion(form, "Cluster Conversion", *chosen, answers->engine);
+  if (plan.outputFolder.empty()) return std::nullopt;
+  if (!MayConvertInto(form, plan.outputFolder, locks)) return std::nullopt;
   // An existing output folder is kept: its complete outputs are results, the rest is done anew.
-  if (!CreateTargetFolder(*this, outputFolder, RecreateOptions::BatchConversion())) return;
-  const std::string lastFolder = LastFolder(params.BatchFolder);
+  if (!CreateTargetFolder(form, plan.outputFolder, RecreateOptions::BatchConversion())) return std::nullopt;
 
-  const TextList decks = params.BatchFiles;
-  ClusterJob job;
-  job.name = lastFolder;
-  job.deckFolder = system.ToNativePath(params.BatchFolder);
-  job.outputFolder = system.ToNativePath(outputFolder);
+  ClusterJob& job = plan.job;
+  job.name = LastFolder(form.params.BatchFolder);
+  job.deckFolder = system.ToNativePath(form.params.BatchFolder);
+  job.outputFolder = system.ToNativePath(plan.outputFolder);
   job.engine = answers->engine;
   job.checker = system.ToNativePath(self);
   job.atOnce = answers->atOnce;
-  std::size_t kept = 0;
+  const TextList listed = form.params.BatchFiles;  // events come in while the outputs are checked
+  plan.listed = listed.size();
   // The tasks remove what is not complete after their run.
-  job.decks = DecksWithoutCompleteOutput(*this, decks, outputFolder, false, kept);
+  job.decks = DecksWithoutCompleteOutput(form, listed, plan.outputFolder, false, plan.kept);
   job.chunk = ClusterChunkSize(job.decks.size(), job.atOnce);
-  AddLine(Mout, "Kept " + std::to_string(kept) + " complete outputs.");
+  plan.jobFolder = plan.outputFolder + kJobFolderName + "\\";
+  return plan;
+}
+
+// Writes the job folder and submits the job with sbatch --parsable and the extra options; the
+// job's number, or "" once the refusal has been said.
+std::string SubmitClusterJob(TForm1& form, const ClusterPlan& plan) {
+  System& system = form.platform.system;
+  const std::string& jobFolder = plan.jobFolder;
+  WriteJobFolder(system, jobFolder, plan.job);
+  std::string submit = "#!/bin/sh\n" + ShellQuoted(plan.sbatch) + " --parsable";
+  for (const std::string& word : SplitText(plan.options, " ")) {
+    if (!word.empty()) submit += " " + ShellQuoted(word);
+  }
+  submit += " varnel-job.sbatch >submit.out 2>submit.err\necho $? >submit.status\n";
+  system.WriteFile(jobFolder + "submit.sh", submit);
+  system.RemoveFile(jobFolder + "submit.status");
+  if (!RunInFolder(form, "/bin/sh", "submit.sh", jobFolder) ||
+      Trimmed(ReadOr(system, jobFolder + "submit.status")) != "0") {
+    std::string message = Trimmed(ReadOr(system, jobFolder + "submit.err"));
+    if (message.empty()) message = "it could not be started";
+    AddLine(form.Mout, "sbatch refused the job: " + message);
+    ShowWarning(form.platform.ui, "sbatch refused the job: " + message + ". Abort command!");
+    return "";
+  }
+  const std::string id = SubmittedJob(system, jobFolder);
+  if (id.empty()) {
+    ShowWarning(form.platform.ui, "sbatch gave no job number (" +
+                                      Trimmed(ReadOr(system, jobFolder + "submit.out")) +
+                                      "). Abort command!");
+  }
+  return id;
+}
+
+// Waits with event processing until the queue no longer holds the job, saying each task's end
+// and the decks reported so far. A stop ends the job with scancel and waits up to 30 s for the
+// scheduler to end its tasks: false then. An abort ends the job and is passed on.
+bool WaitForClusterJob(TForm1& form, const ClusterPlan& plan, const std::string& id,
+                       std::vector<bool>& chunkSaid) {
+  System& system = form.platform.system;
+  const std::size_t tasks = ClusterTaskCount(plan.job);
+  const std::string squeue = ProgramOnPath(system, "squeue");
+  const std::string scancel = ProgramOnPath(system, "scancel");
+  auto queued = [&]() { return JobQueued(form, squeue, id, plan.jobFolder); };
+  try {
+    for (int tick = 0;; ++tick) {
+      for (int i = 0; i < 20; ++i) {
+        form.platform.ui.Pause(50);
+        form.ProcessPendingEvents();
+      }
+      const JobReports reports = ReadJobReports(system, plan.jobFolder, plan.job, chunkSaid, form);
+      if (reports.byDeck.size() < plan.job.decks.size())
+        form.FileProgress(reports.byDeck.size(), plan.job.decks.size());
+      if (tick % 3 != 0 && reports.finishedChunks < tasks) continue;
+      if (!queued()) return true;
+    }
+  } catch (const CommandStopped&) {
+    EndJob(form, scancel, id, plan.jobFolder);
+    // The tasks' engines are ended within the scheduler's kill wait; only then is what they left
+    // looked at.
+    for (int i = 0; i < 60 && queued(); ++i) form.platform.ui.Pause(500);
+    return false;
+  } catch (const CommandAborted&) {
+    EndJob(form, scancel, id, plan.jobFolder);
+    throw;
+  }
+}
+
+}  // namespace
+
+ClusterAccount AccountForClusterJob(System& system, const ClusterJob& job, const std::string& outputFolder,
+                                    const std::map<std::string, ChunkLine>& reports) {
+  ClusterAccount account;
+  for (std::size_t i = 0; i < job.decks.size(); ++i) {
+    const std::string& deck = job.decks[i];
+    const std::string output = outputFolder + OutputFileName(deck);
+    if (OutputOfDeck(system, deck, output) == OutputState::Whole) continue;
+    const bool partial = system.FileExists(output) && system.RemoveFile(output);
+    const auto report = reports.find(deck);
+    const std::string log = "task-" + std::to_string(i / job.chunk) + ".log";
+    if (report != reports.end() && report->second.state == "failed") {
+      ++account.failed;
+      account.lines.push_back("  " + deck + " ......failed (" + report->second.reason + "; " + log + ").");
+    } else {
+      ++account.missing;
+      account.lines.push_back("  " + deck + " ......missing (" +
+                              (partial ? "its incomplete output was removed" : "no output") + "; " + log +
+                              ").");
+    }
+  }
+  return account;
+}
+
+void TForm1::ClusterConversion1Click() {
+  std::optional<ConversionLocks> locks;
+  const std::optional<ClusterPlan> plan = PlanClusterConversion(*this, locks);
+  if (!plan) return;
+  const ClusterJob& job = plan->job;
+  AddLine(Mout, "Kept " + std::to_string(plan->kept) + " complete outputs.");
   auto summary = [&](std::size_t failed, std::size_t missing) {
-    AddLine(Mout, std::to_string(decks.size() - failed - missing) + " complete, " + std::to_string(failed) +
+    AddLine(Mout, std::to_string(plan->listed - failed - missing) + " complete, " + std::to_string(failed) +
                       " failed, " + std::to_string(missing) + " missing outputs.");
   };
   if (job.decks.empty()) {
@@ -242,90 +344,28 @@ void TForm1::ClusterConversion1Click() {
     return;
   }
 
-  const std::string jobFolder = outputFolder + kJobFolderName + "\\";
-  WriteJobFolder(system, jobFolder, job);
-  std::string submit = "#!/bin/sh\n" + ShellQuoted(sbatch) + " --parsable";
-  for (const std::string& word : SplitText(options, " ")) {
-    if (!word.empty()) submit += " " + ShellQuoted(word);
-  }
-  submit += " varnel-job.sbatch >submit.out 2>submit.err\necho $? >submit.status\n";
-  system.WriteFile(jobFolder + "submit.sh", submit);
-  system.RemoveFile(jobFolder + "submit.status");
-  const std::string shell = "/bin/sh";
-  if (!RunInFolder(*this, shell, "submit.sh", jobFolder) ||
-      Trimmed(ReadOr(system, jobFolder + "submit.status")) != "0") {
-    std::string message = Trimmed(ReadOr(system, jobFolder + "submit.err"));
-    if (message.empty()) message = "it could not be started";
-    AddLine(Mout, "sbatch refused the job: " + message);
-    ShowWarning(platform.ui, "sbatch refused the job: " + message + ". Abort command!");
-    return;
-  }
-  const std::string id = SubmittedJob(system, jobFolder);
-  if (id.empty()) {
-    ShowWarning(platform.ui, "sbatch gave no job number (" +
-                                 Trimmed(ReadOr(system, jobFolder + "submit.out")) + "). Abort command!");
-    return;
-  }
+  const std::string id = SubmitClusterJob(*this, *plan);
+  if (id.empty()) return;
   const std::size_t tasks = ClusterTaskCount(job);
   AddLine(Mout, "Cluster job " + id + " submitted: " + std::to_string(job.decks.size()) + " decks in " +
                     std::to_string(tasks) + " tasks, at most " + std::to_string(job.atOnce) +
-                    " at once; job folder " + jobFolder);
-
-  const std::string squeue = ProgramOnPath(system, "squeue");
-  const std::string scancel = ProgramOnPath(system, "scancel");
+                    " at once; job folder " + plan->jobFolder);
   std::vector<bool> chunkSaid(tasks, false);
-  auto queued = [&]() { return JobQueued(*this, squeue, id, jobFolder); };
-  // Every deck of the job without a complete output is named; what a task left cut short (a
-  // node lost, the job cancelled) is removed, so that it is never taken for a result.
-  auto account = [&]() {
-    const JobReports reports = ReadJobReports(system, jobFolder, job, chunkSaid, *this);
-    std::size_t failed = 0, missing = 0;
-    for (std::size_t i = 0; i < job.decks.size(); ++i) {
-      const std::string& deck = job.decks[i];
-      const std::string output = outputFolder + OutputFileName(deck);
-      if (OutputOfDeck(system, deck, output) == OutputState::Whole) continue;
-      const bool partial = system.FileExists(output) && system.RemoveFile(output);
-      const auto report = reports.byDeck.find(deck);
-      const std::string log = "task-" + std::to_string(i / job.chunk) + ".log";
-      if (report != reports.byDeck.end() && report->second.state == "failed") {
-        ++failed;
-        AddLine(Mout, "  " + deck + " ......failed (" + report->second.reason + "; " + log + ").");
-      } else {
-        ++missing;
-        AddLine(Mout, "  " + deck + " ......missing (" +
-                          (partial ? "its incomplete output was removed" : "no output") + "; " + log + ").");
-      }
-    }
-    summary(failed, missing);
-    return job.decks.size() - failed - missing;
-  };
-  try {
-    for (int tick = 0;; ++tick) {
-      for (int i = 0; i < 20; ++i) {
-        platform.ui.Pause(50);
-        ProcessPendingEvents();
-      }
-      const JobReports reports = ReadJobReports(system, jobFolder, job, chunkSaid, *this);
-      if (reports.byDeck.size() < job.decks.size()) FileProgress(reports.byDeck.size(), job.decks.size());
-      if (tick % 3 != 0 && reports.finishedChunks < tasks) continue;
-      if (!queued()) break;
-    }
-  } catch (const CommandStopped&) {
-    EndJob(*this, scancel, id, jobFolder);
-    // The tasks' engines are ended within the scheduler's kill wait; only then is what they left
-    // looked at.
-    for (int i = 0; i < 60 && queued(); ++i) platform.ui.Pause(500);
-    const std::size_t complete = account();
-    AddLine(Mout, "--------- Cluster Conversion stopped: " + std::to_string(complete) + " of " +
-                      std::to_string(job.decks.size()) + " converted ---------");
-    return;
-  } catch (const CommandAborted&) {
-    EndJob(*this, scancel, id, jobFolder);
-    throw;
-  }
+  const bool ended = WaitForClusterJob(*this, *plan, id, chunkSaid);
 
-  account();
-  AddLine(Mout, "--------- Cluster Conversion Job Done ---------");
+  // Every deck of the job without a complete output is named.
+  const JobReports reports = ReadJobReports(platform.system, plan->jobFolder, job, chunkSaid, *this);
+  const ClusterAccount account =
+      AccountForClusterJob(platform.system, job, plan->outputFolder, reports.byDeck);
+  for (const std::string& line : account.lines) AddLine(Mout, line);
+  summary(account.failed, account.missing);
+  if (ended) {
+    AddLine(Mout, "--------- Cluster Conversion Job Done ---------");
+  } else {
+    AddLine(Mout, "--------- Cluster Conversion stopped: " +
+                      std::to_string(job.decks.size() - account.failed - account.missing) + " of " +
+                      std::to_string(job.decks.size()) + " converted ---------");
+  }
 }
 
 void TForm1::ExportClusterJob1Click() {

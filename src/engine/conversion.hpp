@@ -2,10 +2,12 @@
 // The naming rules of the engine runs: the fixed engine table, the output file name of a deck
 // and the last folder of a batch folder.
 #include <array>
+#include <map>
 #include <optional>
 #include <string>
 
 #include "decks/folders.hpp"
+#include "engine/cluster.hpp"
 
 #include "platform/system.hpp"
 #include "util/text.hpp"
@@ -79,6 +81,23 @@ class ConversionLocks {
 // its job folder's submit.out) is still queued or running, as squeue on PATH says; then the
 // warning "Cluster job <number> is still working on <outputFolder>. Abort command!".
 std::string ClusterJobStillWorking(TForm1& form, const std::string& outputFolder);
+
+// What a cluster job left in outputFolder (decks in the current folder): each of its decks
+// without a whole output, named with what its task reported ("  NAME ......failed (REASON;
+// task-N.log)." or "  NAME ......missing (no output; task-N.log)."), and the counts. An output a
+// task left cut short (a node lost, the job cancelled) is removed, so that it is never taken for
+// a result.
+struct ClusterAccount {
+  TextList lines;
+  std::size_t failed = 0, missing = 0;
+};
+ClusterAccount AccountForClusterJob(System& system, const ClusterJob& job, const std::string& outputFolder,
+                                    const std::map<std::string, ChunkLine>& reports);
+
+// Whether a batch conversion may go on into outputFolder: the locks are taken (and kept in
+// locks for the command's run) and no cluster job is still working on the folder (a job still
+// at work would convert the same decks beside the new run; its warning is shown).
+bool MayConvertInto(TForm1& form, const std::string& outputFolder, std::optional<ConversionLocks>& locks);
 
 // The most engine runs Batch Conversion may keep going at once: the machine's processor count.
 int MostParallelRuns();

@@ -411,6 +411,16 @@ TextList DecksWithoutCompleteOutput(TForm1& form, const TextList& listed, const 
   return decks;
 }
 
+bool MayConvertInto(TForm1& form, const std::string& outputFolder, std::optional<ConversionLocks>& locks) {
+  locks.emplace(form, outputFolder);
+  if (!locks->Held()) return false;
+  if (const std::string working = ClusterJobStillWorking(form, outputFolder); !working.empty()) {
+    ShowWarning(form.platform.ui, working);
+    return false;
+  }
+  return true;
+}
+
 ConversionLocks::ConversionLocks(TForm1& form, const std::string& outputFolder)
     : output_(form.platform, outputFolder) {
   if (output_.Held()) decks_.emplace(form.platform, IncludeBackslash(form.params.BatchFolder));
@@ -452,12 +462,8 @@ void TForm1::BatchConversion1Click() {
   const std::string caption = "Batch Conversion";
   const std::string outputFolder = BeginBatchConversion(*this, caption);
   if (outputFolder.empty()) return;
-  const ConversionLocks locks(*this, outputFolder);
-  if (!locks.Held()) return;
-  if (const std::string working = ClusterJobStillWorking(*this, outputFolder); !working.empty()) {
-    ShowWarning(platform.ui, working);
-    return;
-  }
+  std::optional<ConversionLocks> locks;
+  if (!MayConvertInto(*this, outputFolder, locks)) return;
   RecreateOptions options = RecreateOptions::BatchConversion();
   options.deleteQuestion = DeleteResultsQuestion(platform.system, outputFolder);
   if (!RecreateTargetFolder(*this, outputFolder, options)) return;
@@ -473,12 +479,8 @@ void TForm1::ResumeBatchConversion1Click() {
   const std::string caption = "Resume Batch Conversion";
   const std::string outputFolder = BeginBatchConversion(*this, caption);
   if (outputFolder.empty()) return;
-  const ConversionLocks locks(*this, outputFolder);
-  if (!locks.Held()) return;
-  if (const std::string working = ClusterJobStillWorking(*this, outputFolder); !working.empty()) {
-    ShowWarning(platform.ui, working);
-    return;
-  }
+  std::optional<ConversionLocks> locks;
+  if (!MayConvertInto(*this, outputFolder, locks)) return;
   // Nothing is deleted: a missing output folder is created, an existing one kept as it is.
   if (!CreateTargetFolder(*this, outputFolder, RecreateOptions::BatchConversion())) return;
 

@@ -134,7 +134,15 @@ struct MenuItem {
   std::string shortcut;  // "Ctrl+Alt+M", "F10", or empty
   bool separator = false;
   bool checked = false;
+  // The name a window knows the row's command by: its name, or its handler where it has none.
+  const std::string& Key() const { return name.empty() ? handler : name; }
 };
+// A menu of the menu bar: the rows of the menu table that follow each other under one caption.
+struct BarMenu {
+  std::string caption;
+  std::vector<MenuItem> items;
+};
+std::vector<BarMenu> MenusOf(const std::vector<MenuItem>& table);
 
 // How far the running command has got, for the window's status bar. Every command started
 // through the dispatcher is running until it ends; the batch loops also tell which file of how

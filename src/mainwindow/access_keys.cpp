@@ -2,6 +2,8 @@
 
 #include <set>
 
+#include "util/text.hpp"
+
 namespace varnel {
 
 namespace {
@@ -10,15 +12,13 @@ bool IsLetterOrDigit(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-char Folded(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 }  // namespace
 
 std::vector<std::size_t> AccessKeys(const std::vector<std::string>& captions) {
   std::set<char> taken;
   std::vector<std::size_t> keys;
   for (const std::string& caption : captions) {
-    const auto free = [&](std::size_t i) { return taken.count(Folded(caption[i])) == 0; };
+    const auto free = [&](std::size_t i) { return taken.count(FoldLetter(caption[i])) == 0; };
     const auto wordStart = [&](std::size_t i) { return i == 0 || !IsLetterOrDigit(caption[i - 1]); };
     const auto visibleSign = [&](std::size_t i) {
       const auto c = static_cast<unsigned char>(caption[i]);
@@ -33,7 +33,7 @@ std::vector<std::size_t> AccessKeys(const std::vector<std::string>& captions) {
         if (fits && free(i)) key = i;
       }
     }
-    if (key != std::string::npos) taken.insert(Folded(caption[key]));
+    if (key != std::string::npos) taken.insert(FoldLetter(caption[key]));
     keys.push_back(key);
   }
   return keys;

@@ -410,6 +410,15 @@ void TForm1::KeepUnsavedTable() {
   }
 }
 
+std::vector<BarMenu> MenusOf(const std::vector<MenuItem>& table) {
+  std::vector<BarMenu> menus;
+  for (const MenuItem& item : table) {
+    if (menus.empty() || menus.back().caption != item.menu) menus.push_back({item.menu, {}});
+    menus.back().items.push_back(item);
+  }
+  return menus;
+}
+
 std::string TForm1::RunningCommandQuestion() const {
   std::string kind = "command";
   for (const CommandKind& entry : kCommandKinds)

@@ -14,6 +14,9 @@
 
 namespace varnel {
 
+// Redraws of the window inside a command come no closer than this (about 30 a second).
+inline constexpr std::uint64_t kRedrawIntervalMs = 33;
+
 // The steps of one refresh, in the order a widget takes them.
 struct PaneSteps {
   static constexpr std::size_t kNoAppend = ~std::size_t{0};

@@ -368,11 +368,10 @@ std::vector<std::string> CopyEntryCaptions(const Pane& data) {
   for (const std::string_view line : data.lines) {
     if (!line.starts_with("//") || std::count(line.begin(), line.end(), ';') < 2) continue;
     std::vector<std::string> headings;
-    for (const std::string& cell : SplitText(std::string(line.substr(2)), ";")) {
-      const std::size_t first = cell.find_first_not_of(' ');
-      if (first != std::string::npos)
-        headings.push_back(cell.substr(first, cell.find_last_not_of(' ') + 1 - first));
-    }
+    static const CharSet kBlank = CharsOf(" ");
+    for (const std::string& cell : SplitText(std::string(line.substr(2)), ";"))
+      if (const std::string_view heading = Trimmed(cell, kBlank); !heading.empty())
+        headings.emplace_back(heading);
     static const std::vector<std::string> kNearField = {"Freq", "Pwr", "E_H", "E_Hcorr", "Ur",
                                                         "Ui",   "Ir",  "Ii",  "Zr",      "Zi"};
     if (headings == kNearField) return captions;

@@ -232,6 +232,17 @@ PictureEffect TakeMapZoom(PictureState& state, const MapZoom& zoom) {
 
 }  // namespace
 
+const std::vector<std::string>& CdfAxisEntries() {
+  static const std::vector<std::string> entries = {"dB", "Linear"};
+  return entries;
+}
+
+CdfAxis CdfAxisAt(int index) { return index == 1 ? CdfAxis::Linear : CdfAxis::Decibel; }
+
+std::string PictureTitle(PictureKind kind) {
+  return kind == PictureKind::FieldMap ? "Varnel - Field Map" : "Varnel - Plot Table";
+}
+
 std::string PictureHint(PictureKind kind) {
   return kind == PictureKind::FieldMap
              ? "Wheel or + -: zoom the map. Drag or arrows: move it. 0: whole map. Esc: close."

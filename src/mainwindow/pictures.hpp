@@ -4,6 +4,7 @@
 // polarisation caption, P, A and the Mode's values; the batch table's numbers or the pane's
 // lines) and hand over only that.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,10 @@
 #include "picture/viewport.hpp"
 
 namespace varnel {
+
+// During a command the table may change with every file: the picture windows follow it at most
+// once in this time then, and always once the command has ended.
+inline constexpr std::uint64_t kPictureFollowMs = 500;
 
 // What the "Analyse" menu's "Show Field Map" and "Plot Table" open beside the main window.
 enum class PictureKind : int { FieldMap = 0, Table = 1 };
@@ -110,6 +115,12 @@ struct ShownPicture {
   const FieldMap& map;
   const ViewLayout& layout;
 };
+// The entries of the table window's list "Distributions in", in CdfAxis order, and the axis of
+// an entry's index.
+const std::vector<std::string>& CdfAxisEntries();
+CdfAxis CdfAxisAt(int index);
+// The title of each window ("Varnel - Field Map", "Varnel - Plot Table").
+std::string PictureTitle(PictureKind kind);
 // The hint each window shows under its picture: what the keys and the mouse do.
 std::string PictureHint(PictureKind kind);
 // Whether the view point lies on the field map's cells (a map shown, not the Z line).

@@ -79,8 +79,6 @@ class OutputPrint {
   std::string_view Text() const { return text_; }
   // nullptr for a print whose banner names an engine no layout knows.
   const PrintLayout* Layout() const { return layout_; }
-  // The engine the banner names ("" when it names none).
-  std::string_view BannerName() const { return bannerName_; }
 
   // The structure: where the headings can begin (HeadingsStart) and where the first run or the
   // first near-field table begins (the text's end without either).

@@ -7,6 +7,8 @@
 
 namespace varnel {
 
+double Decibels(double amplitude) { return 20 * std::log10(amplitude); }
+
 AxisRange RangeOf(double minimum, double maximum) {
   if (!std::isfinite(minimum) || !std::isfinite(maximum) || minimum > maximum) return {0, 1};
   if (minimum == maximum) {

@@ -18,6 +18,9 @@ struct Tick {
 struct AxisRange {
   double low = 0, high = 1;
 };
+// 20 log10 of an amplitude or a ratio of amplitudes: its level in dB (-inf for 0).
+double Decibels(double amplitude);
+
 AxisRange RangeOf(double minimum, double maximum);
 // The range widened by a share of its span on each side, so that no point lies on the frame.
 AxisRange Padded(AxisRange range, double share = 0.05);

@@ -185,8 +185,8 @@ FieldMap ComputeFieldMap(const NearFieldTable& table, const FieldMapChoice& choi
 double ScaleLevel(const FieldMap& map, double value) {
   if (map.scale == MapScale::Linear) return value;
   if (!(value > 0)) return -std::numeric_limits<double>::infinity();
-  if (map.scale == MapScale::Absolute) return 20 * std::log10(value) + 120;
-  return map.maximum > 0 ? 20 * std::log10(value / map.maximum) : -std::numeric_limits<double>::infinity();
+  if (map.scale == MapScale::Absolute) return Decibels(value) + 120;
+  return map.maximum > 0 ? Decibels(value / map.maximum) : -std::numeric_limits<double>::infinity();
 }
 
 std::string ScaleUnit(const FieldMap& map) {

@@ -13,7 +13,6 @@ SceneRasterizer registered = nullptr;
 }
 
 void SetSceneRasterizer(SceneRasterizer rasterizer) { registered = rasterizer; }
-bool HaveSceneRasterizer() { return registered != nullptr; }
 
 std::optional<PictureSize> ParsePictureSize(const std::string& text, std::string& refusal) {
   std::string compact;

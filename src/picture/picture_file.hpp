@@ -12,7 +12,6 @@ namespace varnel {
 // PNG bytes of the scene at its own size; empty when the raster could not be made.
 using SceneRasterizer = std::string (*)(const Scene& scene);
 void SetSceneRasterizer(SceneRasterizer rasterizer);
-bool HaveSceneRasterizer();
 
 struct PictureFile {
   std::string bytes;

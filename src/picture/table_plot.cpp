@@ -191,7 +191,6 @@ std::string WithUnit(const std::string& name, const std::string& unit) {
   return unit.empty() ? name : name + " (" + unit + ")";
 }
 
-double Decibels(double value) { return 20 * std::log10(value); }
 std::string DecibelText(double db) { return FormatReal("%1.2f", db); }
 
 Scene LinePlots(const DataTable& table) {
@@ -337,8 +336,7 @@ Scene CdfPlots(const DataTable& table, const TablePlotChoice& choice) {
         if (!(d.sorted[i] > 0)) ++notPositive;
         s.points.push_back({onAxis(d.sorted[i]), static_cast<double>(i + 1) / static_cast<double>(n)});
       }
-      if (n > 0)
-        s.marked = Point2D{onAxis(d.p95), static_cast<double>((95 * n + 99) / 100) / static_cast<double>(n)};
+      if (n > 0) s.marked = Point2D{onAxis(d.p95), static_cast<double>(P95Rank(n)) / static_cast<double>(n)};
       if (k < kLegendFrequencies) {
         std::string entry = FormatReal("%1.4g MHz", all[k].frequency) +
                             FormatInt(", n %d", static_cast<std::int64_t>(n)) + LeftOutText(d.leftOut) +
@@ -484,6 +482,8 @@ bool IsEutTable(const DataTable& table) {
          ColumnIndex(table, "Point") >= 0;
 }
 
+std::size_t P95Rank(std::size_t n) { return (95 * n + 99) / 100; }
+
 Distribution DistributionOf(const RealList& values) {
   Distribution d;
   for (double v : values) {
@@ -502,7 +502,7 @@ Distribution DistributionOf(const RealList& values) {
   for (double v : d.sorted) sum += v;
   d.mean = sum / static_cast<double>(n);
   d.maximum = d.sorted.back();
-  d.p95 = d.sorted[(95 * n + 99) / 100 - 1];
+  d.p95 = d.sorted[P95Rank(n) - 1];
   return d;
 }
 

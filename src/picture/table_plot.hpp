@@ -79,6 +79,9 @@ struct Distribution {
   double mean = 0, maximum = 0, p95 = 0;
 };
 Distribution DistributionOf(const RealList& values);
+// The 95 % value's one-based rank among n ascending values: the smallest rank k with k / n >=
+// 0.95; the CDF marks it at the height k / n.
+std::size_t P95Rank(std::size_t n);
 
 // One frequency's distributions of Cyl., Cir and Point.
 struct FrequencyDistributions {

@@ -34,7 +34,7 @@ bool MatchPlain(std::string_view pattern, std::string_view name) {
 
 std::string UpperAscii(std::string_view name) {
   std::string key(name);
-  for (char& c : key) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  for (char& c : key) c = UpperLetter(c);
   return key;
 }
 

@@ -8,14 +8,11 @@
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #endif
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
-#include <immintrin.h>
-#define VARNEL_AVX2_LINE_ENDS 1
-#endif
 
 #include "util/errors.hpp"
 #include "util/format.hpp"
 #include "util/messages.hpp"
+#include "util/text.hpp"
 #include "util/workers.hpp"
 
 namespace varnel {
@@ -47,31 +44,6 @@ inline std::uint64_t Load(const char* p) {
   return word;
 }
 
-#ifdef VARNEL_AVX2_LINE_ENDS
-// The blocks of OnlyCrLfLineEnds 32 bytes at a time, for processors with AVX2 (the same test as
-// its SSE2 blocks, twice as wide): false at a failing block, else true with i moved to where
-// the rest is to be checked. Not on Windows, whose compiler may not align the stack for it.
-__attribute__((target("avx2"))) bool CrLfBlocksOfAvx2(const char* bytes, std::size_t size, bool noCtrlZ,
-                                                      std::size_t& i) {
-  const __m256i cr = _mm256_set1_epi8('\r'), lf = _mm256_set1_epi8('\n');
-  const __m256i end = noCtrlZ ? _mm256_set1_epi8(kCtrlZ) : cr;
-  while (size >= 33 && i < size - 32) {
-    __m256i differ = _mm256_setzero_si256();
-    const std::size_t stop = std::min(size - 32, i + 1024);
-    for (; i < stop; i += 32) {
-      const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + i));
-      const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + i + 1));
-      const __m256i crs = _mm256_cmpeq_epi8(here, cr);
-      differ =
-          _mm256_or_si256(differ, _mm256_or_si256(_mm256_xor_si256(crs, _mm256_cmpeq_epi8(next, lf)),
-                                                  _mm256_andnot_si256(crs, _mm256_cmpeq_epi8(here, end))));
-    }
-    if (!_mm256_testz_si256(differ, differ)) return false;
-  }
-  return true;
-}
-#endif
-
 // True when every CR is followed by LF and every LF follows a CR: the text has CR LF line
 // ends throughout and needs no change; with noCtrlZ also no byte 26 may occur. Checked a block
 // at a time: the CR positions of a block must be the LF positions of the block one byte further
@@ -80,10 +52,6 @@ bool OnlyCrLfLineEnds(const char* bytes, std::size_t size, bool noCtrlZ) {
   if (size == 0) return true;
   if (bytes[0] == '\n') return false;
   std::size_t i = 0;
-#ifdef VARNEL_AVX2_LINE_ENDS
-  static const bool avx2 = __builtin_cpu_supports("avx2");
-  if (avx2 && !CrLfBlocksOfAvx2(bytes, size, noCtrlZ, i)) return false;
-#endif
 #if defined(__SSE2__) || defined(_M_X64)
   // A byte fails where "CR here" and "LF next" differ, or where it is byte 26 (with noCtrlZ; else
   // the test for it is one for CR again, which never fails). The failures of many blocks are
@@ -342,8 +310,7 @@ std::string NoOpenerMessage(const std::string& path, bool folder) {
     kind = "documents";
     if (dot != std::string::npos && dot + 1 < name.size()) {
       std::string extension = name.substr(dot + 1);
-      for (char& c : extension)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+      for (char& c : extension) c = UpperLetter(c);
       kind = extension + " " + kind;
     }
   }

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <limits>
 
+#include "util/text.hpp"
+
 namespace varnel {
 
 namespace {
@@ -55,7 +57,7 @@ bool ParseSpec(std::string_view pattern, std::size_t pos, Spec& spec, std::size_
   }
   if (i >= pattern.size()) return false;
   char type = pattern[i];
-  if (type >= 'A' && type <= 'Z') type = static_cast<char>(type - 'A' + 'a');
+  type = FoldLetter(type);
   if (type != 'd' && type != 's' && type != 'f' && type != 'g') return false;
   spec.type = type;
   end = i + 1;

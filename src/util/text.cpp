@@ -138,13 +138,21 @@ std::string SafeCopy(std::string_view text, long long index, long long count) {
   return Slice(text, index, index + count - 1);
 }
 
-void TrimSet(std::string& text, const CharSet& set) {
+std::string_view Trimmed(std::string_view text, const CharSet& set) {
   auto inSet = [&](char c) { return set.test(static_cast<unsigned char>(c)); };
   std::size_t first = 0;
   while (first < text.size() && inSet(text[first])) ++first;
   std::size_t end = text.size();
   while (end > first && inSet(text[end - 1])) --end;
-  text = text.substr(first, end - first);
+  return text.substr(first, end - first);
+}
+
+void TrimSet(std::string& text, const CharSet& set) { text = std::string(Trimmed(text, set)); }
+
+CharSet CharsOf(std::string_view chars) {
+  CharSet set;
+  for (char c : chars) set.set(static_cast<unsigned char>(c));
+  return set;
 }
 
 std::string ReplaceText(std::string_view find, std::string_view replacement, std::string_view text,

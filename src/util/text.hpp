@@ -55,6 +55,10 @@ std::string SafeCopy(std::string_view text, long long index, long long count);
 
 // Removes the longest leading, then the longest trailing run of characters in set.
 void TrimSet(std::string& text, const CharSet& set);
+// The text without its leading and trailing runs of characters in set.
+std::string_view Trimmed(std::string_view text, const CharSet& set);
+// The set of the characters of chars.
+CharSet CharsOf(std::string_view chars);
 // Every non-overlapping occurrence of find (left to right) replaced; an empty find or no
 // occurrence returns the text unchanged.
 std::string ReplaceText(std::string_view find, std::string_view replacement, std::string_view text,
@@ -70,6 +74,8 @@ std::string CommaToPoint(std::string_view text);
 // A-Z onto a-z; every other byte unchanged. The one case folding of the program: names of the
 // Windows picture, keywords of the output files.
 inline char FoldLetter(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+// a-z onto A-Z, every other byte unchanged: the key of a Windows name, an extension in a message.
+inline char UpperLetter(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 // True when the texts are equal with the ASCII letters compared without case (the Windows
 // picture of file names).
 bool EqualNoCase(std::string_view a, std::string_view b);

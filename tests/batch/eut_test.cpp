@@ -82,16 +82,6 @@ TEST_F(BatchEut, PolarizationOfTheRadioGroupSelectsTheValue) {
   EXPECT_EQ("        1;       15;       12;        3;     14,2;        1;", form->Mdata.lines.at(3));
 }
 
-TEST_F(BatchEut, MissingFileIsSkippedAndTheNumbersKeepTheirListPositions) {
-  WriteRun("a.out", OutputRun(14.2, 1.0));
-  UseFiles({"gone.out", "a.out"});
-  form->MIAnalyseEUTsClick();
-  EXPECT_EQ((std::vector<std::string>{"Die Datei gone.out konnte nicht gefunden werden."}), Warnings());
-  ASSERT_EQ(4u, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
-  EXPECT_EQ("        2;", form->Mdata.lines[3].substr(0, 10));
-  EXPECT_EQ("Skipped (file not found): gone.out", form->Mout.lines.at(2));
-}
-
 // Files are analysed ahead of their rows on other cores. The rows, Mout lines, warnings and
 // the failure still come in list order as one file after the other gives them, and a change of
 // P while the window handles its events holds from the next file on, also for files already

@@ -150,34 +150,6 @@ TEST_F(BatchNearField, MagneticTableReportsAmperePerMetreButKeepsTheUnitsLine) {
   EXPECT_EQ(kUnits, form->Mdata.lines[3]);
 }
 
-TEST_F(BatchNearField, EmptyListWarnsAndTouchesNoPane) {
-  form->Mout.lines = {"info"};
-  form->Mdata.lines = {"data"};
-  form->MIBatchLoadClick();
-  EXPECT_EQ((std::vector<std::string>{"You need add a batch folder first."}), Warnings());
-  EXPECT_EQ((std::vector<std::string>{"info"}), form->Mout.lines);
-  EXPECT_EQ((std::vector<std::string>{"data"}), form->Mdata.lines);
-}
-
-TEST_F(BatchNearField, MissingFileIsSkippedWithItsWarningAndNoRow) {
-  WriteRun("a.out", OutputRun(14.2, 1.0));
-  UseFiles({"gone.out", "a.out", "lost.out"});
-  form->MIBatchLoadClick();
-  EXPECT_EQ((std::vector<std::string>{"Die Datei gone.out konnte nicht gefunden werden.",
-                                      "Die Datei lost.out konnte nicht gefunden werden."}),
-            Warnings());
-  ASSERT_EQ(5u, form->Mdata.lines.size()) << "one row, neither repeated nor undefined:\n"
-                                          << Joined(form->Mdata.lines);
-  EXPECT_EQ("   14,200;", form->Mdata.lines[4].substr(0, 10));
-  const auto& info = form->Mout.lines;
-  EXPECT_EQ("Load: gone.out", info[2]);
-  EXPECT_EQ("Skipped (file not found): gone.out", info[3]);
-  EXPECT_EQ("Load: lost.out", info[info.size() - 3]);
-  EXPECT_EQ("Skipped (file not found): lost.out", info[info.size() - 2]);
-  EXPECT_EQ("--------- Batch Job Done ---------", info.back());
-  EXPECT_EQ("Showing: a.out", form->M.hint);
-}
-
 // A budget no structure can have leaves E_Hcorr undefined; E_H and Pwr stay the file's own. With the grid at
 // 1,3 m and P at 4 m, the field "at P" is that of a grid point 2,70 m away, which is said once.
 TEST_F(BatchNearField, AnImpossibleBudgetLeavesTheCorrectedFieldUndefined) {
@@ -198,17 +170,6 @@ TEST_F(BatchNearField, AnImpossibleBudgetLeavesTheCorrectedFieldUndefined) {
                            "P (10|0|4) is 2,70 m from the nearest grid point (10|0|1,3)"})
     EXPECT_EQ(1, std::count(info.begin(), info.end(), line)) << line << "\n" << Joined(info);
   EXPECT_EQ(std::vector<bool>({false, true}), form->MdataValues.impossibleBudget);
-}
-
-TEST_F(BatchNearField, ZeroInputPowerEndsTheRunAtThatFileKeepingEarlierRows) {
-  WriteRun("a.out", OutputRun(14.2, 1.0));
-  WriteRun("zero.out", OutputRun(14.2, 0.0));
-  WriteRun("c.out", OutputRun(14.2, 1.0));
-  UseFiles({"a.out", "zero.out", "c.out"});
-  EXPECT_THROW(form->MIBatchLoadClick(), ZeroDivideError);
-  EXPECT_EQ(5u, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
-  EXPECT_NE("--------- Batch Job Done ---------", form->Mout.lines.back());
-  EXPECT_EQ("Showing: zero.out", form->M.hint);
 }
 
 TEST_F(BatchNearField, GeometryWithoutGridPointWritesNanAndSaysSo) {

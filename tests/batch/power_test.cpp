@@ -90,18 +90,6 @@ TEST_F(BatchPower, KeepsTheDisplayFieldsAndShowsTheLastFileInM) {
   EXPECT_EQ(ClassicOutputText(OutputRun(14.2, 100.0)), form->params.currentText);
 }
 
-TEST_F(BatchPower, MissingFileIsSkippedWithoutRepeatingThePreviousRow) {
-  WriteRun("a.out", OutputRun(14.2, 100.0));
-  UseFiles({"a.out", "gone.out"});
-  form->MIBatchAnalysePowerClick();
-  EXPECT_EQ((std::vector<std::string>{"Die Datei gone.out konnte nicht gefunden werden."}), Warnings());
-  EXPECT_EQ(3u, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
-  EXPECT_EQ((std::vector<std::string>{"--------------- Batch-Analyse Power----------------", "Load: a.out",
-                                      "Load: gone.out", "Skipped (file not found): gone.out",
-                                      "--------- Batch Job Done ---------"}),
-            form->Mout.lines);
-}
-
 }  // namespace
 
 }  // namespace varnel

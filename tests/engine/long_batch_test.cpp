@@ -18,6 +18,7 @@
 #include "support/event_action.hpp"
 #include "engine/conversion.hpp"
 #include "engine/conversion_fixture.hpp"
+#include "util/format.hpp"
 
 namespace varnel {
 
@@ -130,6 +131,64 @@ TEST_F(LongBatchTest, ResumeConvertsOnlyMissingAndIncompleteOutputs) {
   EXPECT_TRUE(Has("New Folder sucessfully created: C:\\4nec2\\b_out\\new\\"));
   EXPECT_EQ(2u, Converting().size());
   EXPECT_EQ("Kept 0 complete outputs.", form.Mout.lines.end()[-2]);
+}
+
+// Resume lets events in (Stop, Quit) while it checks a long list, and removes an incomplete
+// output before the first engine runs, so that a Stop before its deck's turn leaves none.
+TEST_F(LongBatchTest, ResumeLetsEventsInWhileItChecksAndRemovesIncompleteOutputsFirst) {
+  FakeEngine("nec2dxs1k5.exe");
+  std::vector<std::string> names = {"a.nec", "z.nec"};
+  for (int k = 0; k < 120; ++k) names.push_back(FormatInt("k%03d.nec", k));
+  const fs::path out = Decks("E_", names);
+  for (int k = 0; k < 120; ++k) {
+    const std::string name = FormatInt("k%03d", k);
+    root.Write("drive_c/4nec2/b_out/E_/" + name + ".out", CompleteOutput(name));
+  }
+  const std::string partial = CompleteOutput("z").substr(0, 900);
+  root.Write("drive_c/4nec2/b_out/E_/z.out", partial);
+  int eventsBeforeRuns = 0;
+  bool partialDuringRuns = false;
+  OnEvents(ui, [&] {
+    if (Converting().empty())
+      ++eventsBeforeRuns;
+    else if (fs::exists(out / "z.out") && TestRoot::Read(out / "z.out") == partial)
+      partialDuringRuns = true;
+  });
+  ui.AnswerFolder("c:\\4nec2\\b_in\\E_");
+  ASSERT_TRUE(form.Run("ResumeBatchConversion1Click"));
+  EXPECT_EQ(2u, Converting().size());
+  EXPECT_GE(eventsBeforeRuns, 2);
+  EXPECT_FALSE(partialDuringRuns);
+  EXPECT_EQ("Kept 120 complete outputs.", form.Mout.lines.end()[-2]);
+}
+
+// What a cluster job left, accounted for alone: a whole output passes, a deck its task reported
+// failed is named with the reason and its task's log, one without output is missing, and an
+// output cut short is removed.
+TEST_F(LongBatchTest, TheClusterAccountNamesEveryDeckWithoutAWholeOutputAndRemovesCutOnes) {
+  const fs::path out = Decks("E_", {"a.nec", "b.nec", "c.nec", "d.nec", "e.nec"});
+  root.Write("drive_c/4nec2/b_out/E_/a.out", CompleteOutput("a"));
+  root.Write("drive_c/4nec2/b_out/E_/b.out", CompleteOutput("b").substr(0, 900));
+  root.Write("drive_c/4nec2/b_out/E_/e.out", CompleteOutput("e").substr(0, 900));
+  ASSERT_TRUE(system.SetCurrentFolder("c:\\4nec2\\b_in\\E_"));
+  ClusterJob job;
+  job.decks = {"a.nec", "b.nec", "c.nec", "d.nec", "e.nec"};
+  job.chunk = 2;
+  const ClusterAccount account = AccountForClusterJob(system, job, "c:\\4nec2\\b_out\\E_\\",
+                                                      {{"b.nec", {"failed", "b.nec", "incomplete output"}},
+                                                       {"c.nec", {"failed", "c.nec", "exit status 3"}},
+                                                       {"e.nec", {"done", "e.nec", ""}}});
+  EXPECT_EQ(
+      (std::vector<std::string>{"  b.nec ......failed (incomplete output; task-0.log).",
+                                "  c.nec ......failed (exit status 3; task-1.log).",
+                                "  d.nec ......missing (no output; task-1.log).",
+                                "  e.nec ......missing (its incomplete output was removed; task-2.log)."}),
+      account.lines);
+  EXPECT_EQ(2u, account.failed);
+  EXPECT_EQ(2u, account.missing);
+  EXPECT_TRUE(fs::exists(out / "a.out"));
+  EXPECT_FALSE(fs::exists(out / "b.out"));
+  EXPECT_FALSE(fs::exists(out / "e.out"));
 }
 
 // Answered No, or not answered at all (a script), the question deletes nothing; it counts the

@@ -234,6 +234,9 @@ TEST(FieldMapAbsoluteScale, CellsAreThePrintedMagnitudesInDbAboveOneMicrovoltPer
     ++checked;
   }
   EXPECT_EQ(36u, checked);
+  // Without limits set the colours span floorDb below the plane's largest level up to it.
+  EXPECT_EQ(1, ScaleFraction(map, map.maximum));
+  EXPECT_NEAR(0.5, ScaleFraction(map, map.maximum * std::pow(10.0, map.floorDb / 40)), 1e-9);
   // x = 10, y = 0 prints 6.3175E-02: limits from 10 dB below its level up to it.
   const double at10 = 20 * std::log10(6.3175e-2 / std::sqrt(2.0)) + 120;
   std::string refusal;

@@ -222,6 +222,20 @@ TEST_F(TablePlotTest, DistributionsInDecibelsWithTheRatioOfCylinderToPoint) {
   EXPECT_EQ(3 * all.size(), marks);
   EXPECT_EQ(std::vector<std::string>{}, TextFaults(scene));
 
+  // Twenty distinct values: each curve's 95 % mark sits on the dashed 0,95 line.
+  std::vector<std::array<double, 4>> twenty;
+  for (int k = 1; k <= 20; ++k) twenty.push_back({0.1 * k, 0.2 * k, 0.3 * k, 14.2});
+  std::vector<double> dashed, marked;
+  for (const SceneItem& item : TablePlotScene(ReadDataTable(EutPane(twenty))).items) {
+    if (const auto* line = std::get_if<LineItem>(&item); line && line->stroke.dashed)
+      dashed.push_back(line->y1);
+    if (const auto* circle = std::get_if<CircleItem>(&item); circle && circle->r == 4)
+      marked.push_back(circle->cy);
+  }
+  ASSERT_EQ(3u, dashed.size());
+  ASSERT_EQ(3u, marked.size());
+  for (std::size_t q = 0; q < 3; ++q) EXPECT_DOUBLE_EQ(dashed[q], marked[q]) << q;
+
   const std::string linear = SvgText(TablePlotScene(table, TablePlotChoice{CdfAxis::Linear}));
   EXPECT_TRUE(Contains(linear, ">Cyl. (V/m_A/m)<")) << linear;
   EXPECT_FALSE(Contains(linear, "dB(V/m")) << linear;

@@ -17,6 +17,7 @@
 
 #include "decks/folders.hpp"
 #include "mainwindow/VarnelU.hpp"
+#include "platform/posix/posix_internal.hpp"
 #include "support/inout_error.hpp"
 #include "support/test_root.hpp"
 #include "util/files.hpp"
@@ -116,29 +117,32 @@ TEST(PosixMounts, DeletionNeverEntersAFolderMountedInsideTheTarget) {
     const char* where;  // below the target
   };
   const Case cases[] = {{"bind", "inner"}, {"bind", "sub/deeper/inner"}, {"tmpfs", "inner"}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.kind) + " mount at " + c.where);
-    TestRoot root;
-    PosixSystem system(root.Roots());
-    const fs::path precious = root.Write("elsewhere/precious.txt", "keep");
-    root.Write("drive_c/4nec2/b_out/E_/old.out", "old");
-    const fs::path mountPoint = root.driveC / "4nec2/b_out/E_" / c.where;
-    fs::create_directories(mountPoint);
-    EXPECT_IN_PRIVATE_MOUNTS([&] {
-      const bool bind = std::string(c.kind) == "bind";
-      if (!Mount(bind ? precious.parent_path() : fs::path("tmpfs"), mountPoint, bind ? nullptr : "tmpfs",
-                 nullptr))
-        return SkipReason("mount refused");
-      if (!bind) std::ofstream(mountPoint / "precious.txt") << "keep";
-      system.DeleteTree("c:\\4nec2\\b_out\\E_\\");
-      Report report;
-      report.ExpectEqual(std::string("keep"), TestRoot::Read(mountPoint / "precious.txt"),
-                         "the mounted file");
-      report.Expect(!fs::exists(root.driveC / "4nec2/b_out/E_/old.out"),
-                    "the target's own file was not deleted");
-      return report.Text();
-    });
-  }
+  for (const Case& c : cases)
+    for (const bool mountIds : {true, false}) {
+      SCOPED_TRACE(std::string(c.kind) + " mount at " + c.where +
+                   (mountIds ? "" : ", a kernel without mount ids"));
+      TestRoot root;
+      PosixSystem system(root.Roots());
+      const fs::path precious = root.Write("elsewhere/precious.txt", "keep");
+      root.Write("drive_c/4nec2/b_out/E_/old.out", "old");
+      const fs::path mountPoint = root.driveC / "4nec2/b_out/E_" / c.where;
+      fs::create_directories(mountPoint);
+      EXPECT_IN_PRIVATE_MOUNTS([&] {
+        posix_detail::kernelMountIds = mountIds;
+        const bool bind = std::string(c.kind) == "bind";
+        if (!Mount(bind ? precious.parent_path() : fs::path("tmpfs"), mountPoint, bind ? nullptr : "tmpfs",
+                   nullptr))
+          return SkipReason("mount refused");
+        if (!bind) std::ofstream(mountPoint / "precious.txt") << "keep";
+        system.DeleteTree("c:\\4nec2\\b_out\\E_\\");
+        Report report;
+        report.ExpectEqual(std::string("keep"), TestRoot::Read(mountPoint / "precious.txt"),
+                           "the mounted file");
+        report.Expect(!fs::exists(root.driveC / "4nec2/b_out/E_/old.out"),
+                      "the target's own file was not deleted");
+        return report.Text();
+      });
+    }
 }
 
 TEST(PosixMounts, ATargetThatIsItselfAMountPointIsRefusedBeforeAnythingIsDeleted) {

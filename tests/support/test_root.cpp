@@ -12,6 +12,8 @@
 
 #include <windows.h>
 #else
+#include <linux/capability.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include "platform/posix/posix_sample_tree.hpp"
@@ -160,14 +162,37 @@ std::string TestRoot::OffDriveC(const fs::path& native) {
 #endif
 }
 
-int RunScriptIn(const TestRoot& root, std::istream& script, std::ostream& out, int engineJobs) {
+#ifndef _WIN32
+AccessModesHold::AccessModesHold() {
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct data[2] = {};
+  if (syscall(SYS_capget, &header, data) != 0) return;
+  saved_[0] = data[0].effective;
+  saved_[1] = data[1].effective;
+  data[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+  held = syscall(SYS_capset, &header, data) == 0;
+}
+
+AccessModesHold::~AccessModesHold() {
+  if (!held) return;
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct data[2] = {};
+  if (syscall(SYS_capget, &header, data) != 0) return;
+  data[0].effective = saved_[0];
+  data[1].effective = saved_[1];
+  syscall(SYS_capset, &header, data);
+}
+#endif
+
+int RunScriptIn(const TestRoot& root, std::istream& script, std::ostream& out, int engineJobs,
+                bool realPause) {
   TestSystem system(root.Roots());
 #ifdef _WIN32
   auto firstStart = [&system] { CreateSampleFiles(system); };
 #else
   auto firstStart = [&system] { CreateSampleTree(system); };
 #endif
-  return RunScript(script, out, system, firstStart, engineJobs);
+  return RunScript(script, out, system, firstStart, engineJobs, false, realPause);
 }
 
 }  // namespace varnel

@@ -74,8 +74,26 @@ struct ScriptedFixture {
   Platform platform{system, ui};
 };
 
+#ifndef _WIN32
+// While it lives, the calling thread reads and writes a file only as the file's access modes
+// allow, also as root (the capabilities that override them are set aside and given back at
+// the end), so that a refused access is tested on the machines that run the tests as root.
+class AccessModesHold {
+ public:
+  AccessModesHold();
+  ~AccessModesHold();
+  AccessModesHold(const AccessModesHold&) = delete;
+  AccessModesHold& operator=(const AccessModesHold&) = delete;
+  bool held = false;  // false where the thread's capabilities could not be changed
+
+ private:
+  unsigned saved_[2] = {0, 0};
+};
+#endif
+
 // The headless runner as `varnel --script` runs it, over the system of the root: the sample
 // tree is made at the start.
-int RunScriptIn(const TestRoot& root, std::istream& script, std::ostream& out, int engineJobs = 1);
+int RunScriptIn(const TestRoot& root, std::istream& script, std::ostream& out, int engineJobs = 1,
+                bool realPause = true);
 
 }  // namespace varnel

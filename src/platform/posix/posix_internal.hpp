@@ -31,6 +31,10 @@ std::string JoinNative(const std::vector<std::string>& components);
 // changes: a file or folder it has just created (native path), or anything it removed.
 void NoteEntryCreated(const std::string& nativePath);
 void NoteEntriesRemoved();
+// Whether deleting a tree tells a bind mount by the mount ids the kernel gives (statx, Linux 5.8
+// on). False does as on a kernel without them: by the mount points /proc lists (the tests run
+// both ways).
+extern bool kernelMountIds;
 // The real current folder ("/" when it cannot be read).
 std::string CurrentNativeFolder();
 // The full path of an executable found in PATH, or "".

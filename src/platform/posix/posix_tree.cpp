@@ -28,6 +28,8 @@
 
 namespace varnel {
 
+bool posix_detail::kernelMountIds = true;
+
 using namespace posix_detail;
 
 namespace {
@@ -50,6 +52,7 @@ bool IsReadOnlyFile(const struct stat& st) {
 // The mount id of an open handle; none where the kernel does not give it (before Linux 5.8).
 std::optional<std::uint64_t> MountIdOf(int fd) {
 #ifdef STATX_MNT_ID
+  if (!posix_detail::kernelMountIds) return std::nullopt;
   struct statx sx;
   if (statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_MNT_ID, &sx) == 0 &&
       (sx.stx_mask & STATX_MNT_ID))

@@ -25,6 +25,7 @@
 
 #include "mainwindow/VarnelU.hpp"
 #include "mainwindow/access_keys.hpp"
+#include "mainwindow/pane_follow.hpp"
 #include "platform/qt/pane_view.hpp"
 #include "platform/qt/picture_window.hpp"
 #include "platform/qt/qt_ui.hpp"
@@ -72,15 +73,13 @@ QString WithAccessKey(const std::string& caption, std::size_t key) {
 }
 
 // The access characters of a row of captions, as AccessKeys chooses them.
-std::vector<std::size_t> KeysOf(const std::vector<MenuItem>& items, std::size_t from, std::size_t to) {
+std::vector<std::size_t> KeysOf(const std::vector<MenuItem>& items) {
   std::vector<std::string> captions;
-  for (std::size_t i = from; i < to; ++i)
-    captions.push_back(items[i].separator ? std::string() : items[i].caption);
+  for (const MenuItem& item : items) captions.push_back(item.separator ? std::string() : item.caption);
   return AccessKeys(captions);
 }
 
-// Redraws inside a command come no closer than this (about 30 a second).
-constexpr qint64 kFrameMs = 33;
+constexpr qint64 kFrameMs = static_cast<qint64>(kRedrawIntervalMs);
 
 // The handle of a splitter between the panes: it shows the resize cursor and hands a drag to the
 // model, which lays the window out again.
@@ -299,7 +298,7 @@ QAction* VarnelWindow::MakeAction(const MenuItem& item, QWidget* owner, std::siz
   if (!item.shortcut.empty()) action->setShortcut(QKeySequence(ToQt(item.shortcut)));
   action->setCheckable(TForm1::Checkable(item));
   action->setChecked(item.checked);
-  const std::string name = item.name.empty() ? item.handler : item.name;
+  const std::string name = item.Key();
   connect(action, &QAction::triggered, this, [this, name] { RunCommand(name); });
   actions_[name] = action;
   return action;
@@ -307,30 +306,26 @@ QAction* VarnelWindow::MakeAction(const MenuItem& item, QWidget* owner, std::siz
 
 // The menu bar and each menu get access keys (Alt + letter, then the item's letter).
 void VarnelWindow::BuildMenus() {
-  const std::vector<MenuItem>& items = form_.MM;
+  const std::vector<BarMenu> menus = MenusOf(form_.MM);
   std::vector<std::string> titles;
-  for (std::size_t i = 0; i < items.size(); ++i)
-    if (i == 0 || items[i].menu != items[i - 1].menu) titles.push_back(items[i].menu);
+  for (const BarMenu& menu : menus) titles.push_back(menu.caption);
   const std::vector<std::size_t> titleKeys = AccessKeys(titles);
-  std::size_t menu = 0;
-  for (std::size_t first = 0; first < items.size(); ++menu) {
-    std::size_t end = first;
-    while (end < items.size() && items[end].menu == items[first].menu) ++end;
-    QMenu* current = menuBar()->addMenu(WithAccessKey(items[first].menu, titleKeys[menu]));
-    const std::vector<std::size_t> keys = KeysOf(items, first, end);
-    for (std::size_t i = first; i < end; ++i) {
+  for (std::size_t m = 0; m < menus.size(); ++m) {
+    const std::vector<MenuItem>& items = menus[m].items;
+    QMenu* current = menuBar()->addMenu(WithAccessKey(menus[m].caption, titleKeys[m]));
+    const std::vector<std::size_t> keys = KeysOf(items);
+    for (std::size_t i = 0; i < items.size(); ++i) {
       if (items[i].separator)
         current->addSeparator();
       else
-        current->addAction(MakeAction(items[i], this, keys[i - first]));
+        current->addAction(MakeAction(items[i], this, keys[i]));
     }
-    first = end;
   }
 }
 
 QMenu* VarnelWindow::BuildPopup(const std::vector<MenuItem>& items, QWidget* owner) {
   auto* menu = new QMenu(owner);
-  const std::vector<std::size_t> keys = KeysOf(items, 0, items.size());
+  const std::vector<std::size_t> keys = KeysOf(items);
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (items[i].separator) {
       menu->addSeparator();
@@ -387,13 +382,13 @@ void VarnelWindow::SyncFromModel() {
   }
   for (const auto* table : {&form_.MM, &form_.PopupMenu1, &form_.PopupMenu2}) {
     for (const MenuItem& item : *table) {
-      auto it = actions_.find(item.name.empty() ? item.handler : item.name);
+      auto it = actions_.find(item.Key());
       if (it != actions_.end() && TForm1::Checkable(item) && it->second->isChecked() != item.checked)
         it->second->setChecked(item.checked);
     }
   }
   // The Data pane's column entries are named after the table it holds.
-  const std::vector<std::size_t> popupKeys = KeysOf(form_.PopupMenu2, 0, form_.PopupMenu2.size());
+  const std::vector<std::size_t> popupKeys = KeysOf(form_.PopupMenu2);
   for (std::size_t i = 0; i < form_.PopupMenu2.size(); ++i) {
     auto it = actions_.find(form_.PopupMenu2[i].name);
     const QString text = WithAccessKey(form_.PopupMenu2[i].caption, popupKeys[i]);

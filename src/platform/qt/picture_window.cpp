@@ -245,7 +245,7 @@ PictureWindow::PictureWindow(PictureKind kind, TForm1& form, Platform platform)
     : QWidget(nullptr, Qt::Window), kind_(kind), form_(form), platform_(platform) {
   const bool map = kind == PictureKind::FieldMap;
   setObjectName(map ? QStringLiteral("FieldMapWindow") : QStringLiteral("TablePlotWindow"));
-  setWindowTitle(map ? QStringLiteral("Varnel - Field Map") : QStringLiteral("Varnel - Plot Table"));
+  setWindowTitle(ToQt(PictureTitle(kind)));
   auto* layout = new QVBoxLayout(this);
   auto* bar = new QHBoxLayout;
   auto* limitsBar = map ? new QHBoxLayout : nullptr;
@@ -286,12 +286,12 @@ PictureWindow::PictureWindow(PictureKind kind, TForm1& form, Platform platform)
     connect(setLimits_, &QPushButton::clicked, this, [this] { SetLimits(); });
   } else {
     cdf_ = new QComboBox(this);
-    cdf_->addItems({QStringLiteral("dB"), QStringLiteral("Linear")});
+    for (const std::string& entry : CdfAxisEntries()) cdf_->addItem(ToQt(entry));
     cdf_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     bar->addWidget(new QLabel(QStringLiteral("Distributions in"), this));
     bar->addWidget(cdf_);
     connect(cdf_, &QComboBox::activated, this, [this](int index) {
-      state_.table.cdfAxis = index == 1 ? CdfAxis::Linear : CdfAxis::Decibel;
+      state_.table.cdfAxis = CdfAxisAt(index);
       Rebuild();
     });
     leaveOut_ = new QCheckBox(QStringLiteral("Leave out rows with an impossible power budget"), this);
@@ -503,10 +503,10 @@ PictureWindow* PictureWindows::Show(PictureKind kind) {
   return window.get();
 }
 
-// During a command the table may change with every file: the pictures follow at most twice a
-// second then, and always once the command has ended.
 void PictureWindows::Follow() {
-  if (form_.Busy() && sinceFollow_.isValid() && sinceFollow_.elapsed() < 500) return;
+  if (form_.Busy() && sinceFollow_.isValid() &&
+      sinceFollow_.elapsed() < static_cast<qint64>(kPictureFollowMs))
+    return;
   sinceFollow_.start();
   for (auto& window : windows_)
     if (window) window->Follow();

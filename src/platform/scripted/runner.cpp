@@ -333,11 +333,11 @@ bool StartMainWindow(Platform platform, const StartUp& startUp, std::optional<TF
 }
 
 int RunScript(std::istream& script, std::ostream& out, System& system, const StartUp& startUp, int engineJobs,
-              bool printInfo) {
+              bool printInfo, bool realPause) {
   ScriptedUi ui(out, system);
   // A script runs in real time: the engine waits and the split-mode pauses sleep instead of
   // spinning.
-  ui.realPause = true;
+  ui.realPause = realPause;
   std::optional<TForm1> form;
   if (!StartMainWindow({system, ui}, startUp, form, out, engineJobs)) return 1;
   ModelView view(*form);

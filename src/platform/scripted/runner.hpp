@@ -72,9 +72,10 @@ bool StartMainWindow(Platform platform, const StartUp& startUp, std::optional<TF
 
 // The script over the system, answered by a scripted interface. engineJobs: how many engine
 // processes Batch Conversion keeps running at once (--jobs).
-// printInfo: --progress.
+// printInfo: --progress. realPause: the pauses sleep (the program always; tests of what a pause
+// does not change leave it out).
 int RunScript(std::istream& script, std::ostream& out, System& system, const StartUp& startUp,
-              int engineJobs = 1, bool printInfo = false);
+              int engineJobs = 1, bool printInfo = false, bool realPause = true);
 
 // The program's command line, the same on every system. The value of --jobs: a whole number from
 // 1 to the processor count; 0, with the reason on err, when it is not.

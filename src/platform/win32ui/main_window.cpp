@@ -7,6 +7,7 @@
 #include <cctype>
 
 #include "mainwindow/access_keys.hpp"
+#include "mainwindow/pane_follow.hpp"
 #include "platform/win32/win32_internal.hpp"
 #include "platform/win32ui/pane_view.hpp"
 #include "platform/win32ui/picture_window.hpp"
@@ -24,7 +25,7 @@ constexpr int kFirstCommand = 1000;  // menu entries, context-menu entries and b
 constexpr int kFirstRadio = 3000;    // kFirstRadio + 16 * group + item
 constexpr int kFirstEditor = 2000;   // the panes' editors
 constexpr UINT_PTR kNoticeTimer = 1;
-constexpr std::uint64_t kFrameMs = 33;  // redraws inside a command come no closer than this
+constexpr std::uint64_t kFrameMs = kRedrawIntervalMs;
 
 // The rows of the right column: fields 20 pixels high, 22 apart; the caption of a region
 // takes its first 16.
@@ -207,7 +208,7 @@ void Win32Window::AppendItem(HMENU menu, const MenuItem& item, const std::string
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     return;
   }
-  const std::string name = item.name.empty() ? item.handler : item.name;
+  const std::string name = item.Key();
   const int id = kFirstCommand + static_cast<int>(commands_.size());
   commands_.push_back(name);
   commandIds_[name] = id;
@@ -218,21 +219,19 @@ void Win32Window::AppendItem(HMENU menu, const MenuItem& item, const std::string
 
 void Win32Window::BuildMenus() {
   HMENU bar = CreateMenu();
-  std::vector<std::string> menus;
-  for (const MenuItem& item : form_.MM)
-    if (menus.empty() || menus.back() != item.menu) menus.push_back(item.menu);
-  const std::vector<std::string> menuTexts = MarkedCaptions(menus);
+  const std::vector<BarMenu> menus = MenusOf(form_.MM);
+  std::vector<std::string> captions;
+  for (const BarMenu& menu : menus) captions.push_back(menu.caption);
+  const std::vector<std::string> menuTexts = MarkedCaptions(captions);
   std::vector<ACCEL> accelerators;
-  for (std::size_t m = 0, row = 0; m < menus.size(); ++m) {
-    std::vector<MenuItem> items;
-    for (; row < form_.MM.size() && form_.MM[row].menu == menus[m]; ++row) items.push_back(form_.MM[row]);
+  for (std::size_t m = 0; m < menus.size(); ++m) {
+    const std::vector<MenuItem>& items = menus[m].items;
     HMENU current = BuildPopup(items);
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(current), UiText(menuTexts[m]).c_str());
     for (const MenuItem& item : items) {
       ACCEL accel;
       if (!item.separator && !item.shortcut.empty() &&
-          ParseShortcut(item.shortcut,
-                        static_cast<WORD>(commandIds_[item.name.empty() ? item.handler : item.name]), accel))
+          ParseShortcut(item.shortcut, static_cast<WORD>(commandIds_[item.Key()]), accel))
         accelerators.push_back(accel);
     }
   }
@@ -485,7 +484,7 @@ void Win32Window::SyncFromModel() {
   for (const auto* table : {&form_.MM, &form_.PopupMenu1, &form_.PopupMenu2}) {
     for (const MenuItem& item : *table) {
       if (!TForm1::Checkable(item)) continue;
-      auto it = commandIds_.find(item.name.empty() ? item.handler : item.name);
+      auto it = commandIds_.find(item.Key());
       if (it == commandIds_.end()) continue;
       const UINT check = MF_BYCOMMAND | (item.checked ? MF_CHECKED : MF_UNCHECKED);
       for (HMENU menu : {bar, popup1_, popup2_}) CheckMenuItem(menu, static_cast<UINT>(it->second), check);

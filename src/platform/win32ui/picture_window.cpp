@@ -232,9 +232,8 @@ void PictureWindows::Show(PictureKind kind) {
   }
   const bool map = kind == PictureKind::FieldMap;
   constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-  slot.hwnd = CreateWindowExW(0, kPictureClass, map ? L"Varnel - Field Map" : L"Varnel - Plot Table", kStyle,
-                              CW_USEDEFAULT, CW_USEDEFAULT, 800, 600, nullptr, nullptr,
-                              GetModuleHandleW(nullptr), this);
+  slot.hwnd = CreateWindowExW(0, kPictureClass, FromUtf8(PictureTitle(kind)).c_str(), kStyle, CW_USEDEFAULT,
+                              CW_USEDEFAULT, 800, 600, nullptr, nullptr, GetModuleHandleW(nullptr), this);
   AddControls(slot, map);
   Rebuild(kind);
   // Where the core puts it: the frame, the bars and the foot around the view are this window's.
@@ -337,7 +336,7 @@ bool PictureWindows::PreTranslate(MSG& message) {
 
 void PictureWindows::Follow() {
   const ULONGLONG now = GetTickCount64();
-  if (form_.Busy() && now - lastFollow_ < 500) return;
+  if (form_.Busy() && now - lastFollow_ < kPictureFollowMs) return;
   lastFollow_ = now;
   for (int kind = 0; kind < 2; ++kind) {
     const Slot& slot = slots_[static_cast<std::size_t>(kind)];
@@ -391,8 +390,8 @@ void PictureWindows::AddControls(Slot& slot, bool map) {
     label("Distributions in", 8, 10, 100);
     slot.lists[0] = add(L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kCdfListId);
     MoveWindow(slot.lists[0], 114, 6, 90, 300, FALSE);
-    for (const wchar_t* text : {L"dB", L"Linear"})
-      SendMessageW(slot.lists[0], CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    for (const std::string& entry : CdfAxisEntries())
+      SendMessageW(slot.lists[0], CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FromUtf8(entry).c_str()));
     SendMessageW(slot.lists[0], CB_SETCURSEL, 0, 0);
     slot.leaveOut = add(L"BUTTON", "Leave out rows with an impossible power budget",
                         BS_AUTOCHECKBOX | WS_TABSTOP, kLeaveOutId);
@@ -465,7 +464,7 @@ void PictureWindows::Command(Slot& slot, int id, int code) {
   }
   if (id == kCdfListId && code == CBN_SELCHANGE) {
     const LRESULT index = SendMessageW(slot.lists[0], CB_GETCURSEL, 0, 0);
-    slot.state.table.cdfAxis = index == 1 ? CdfAxis::Linear : CdfAxis::Decibel;
+    slot.state.table.cdfAxis = CdfAxisAt(static_cast<int>(index));
     return Rebuild(kind);
   }
   if (kind != PictureKind::FieldMap || id < kFirstList || id >= kFirstList + 4 || code != CBN_SELCHANGE)
