@@ -51,7 +51,7 @@ struct TempTree {
 
 void QueueAnswers(ScriptedUi& ui) {
   ui.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\bench.txt"));
-  for (const char* answer : {"50", "3", "1,5", "1", "1", "E_"}) ui.AnswerAsk(std::string(answer));
+  for (const char* answer : {"50", "3", "1,5", "1", "1", "E_", ""}) ui.AnswerAsk(std::string(answer));
 }
 
 void BM_GenerateEuts(benchmark::State& state) {

@@ -66,7 +66,7 @@ void BM_BatchConversionOfFortyDecks(benchmark::State& state) {
   bench.ui.realPause = true;
   SeedRandom(3);
   bench.ui.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\one.txt"));
-  for (const char* answer : {"40", "3", "1,5", "1", "1", "E_"}) bench.ui.AnswerAsk(std::string(answer));
+  for (const char* answer : {"40", "3", "1,5", "1", "1", "E_", ""}) bench.ui.AnswerAsk(std::string(answer));
   bench.form.MIGenerateEUTsClick();
 
   double one = 0, two = 0;

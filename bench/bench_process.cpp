@@ -141,7 +141,7 @@ void RealEutFolder(const TempTree& tree, int copies) {
   SeedRandom(5);
   std::ofstream(tree.dir / "drive_c/4nec2/b_in/Ranges/one.txt", std::ios::binary) << "7,01\r\n";
   ui.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\one.txt"));
-  for (const char* answer : {"1", "3", "1,5", "1", "1", "E_"}) ui.AnswerAsk(std::string(answer));
+  for (const char* answer : {"1", "3", "1,5", "1", "1", "E_", ""}) ui.AnswerAsk(std::string(answer));
   form.MIGenerateEUTsClick();
   const fs::path deck = tree.dir / "drive_c/4nec2/b_in/E_/E_000_000.nec";
   const fs::path out = tree.dir / "real.out";

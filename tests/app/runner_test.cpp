@@ -238,7 +238,7 @@ TEST(RunnerBinary, TheSamplesAndOfferedAnswersWorkInEveryLocale) {
         root.Write("road.vsc",  // the count, then the five answers as offered
                    "answer open \"c:\\4nec2\\b_in\\Ranges\\Range01 Test.txt\"\nanswer ask 2\n"
                    "answer ask default\nanswer ask default\nanswer ask default\nanswer ask default\n"
-                   "answer ask default\nrun MIGenerateEUTsClick\n");
+                   "answer ask default\nanswer ask default\nrun MIGenerateEUTsClick\n");
     const Result r = RunBinary(root, "--script '" + file.string() + "'", "LC_ALL=" + std::string(locale));
     EXPECT_EQ(std::string::npos, r.output.find("[Warning]")) << locale << "\n" << r.output;
     EXPECT_NE(std::string::npos, TestRoot::Read(root.driveC / "4nec2" / "b_in" / "E_" / "E_.txt")
