@@ -80,7 +80,4 @@ class ConversionLocks {
 // warning "Cluster job <number> is still working on <outputFolder>. Abort command!".
 std::string ClusterJobStillWorking(TForm1& form, const std::string& outputFolder);
 
-// The most engine runs Batch Conversion may keep going at once: the machine's processor count.
-int MostParallelRuns();
-
 }  // namespace varnel

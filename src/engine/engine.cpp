@@ -126,6 +126,9 @@ void CompleteDeckLine(Pane& pane, const EngineRun& run, const std::string& outco
   }
 }
 
+// How long a wait for an engine's end goes without the window processing its events.
+constexpr int kEventsEveryMilliseconds = 20;
+
 // What the conversion loop did with its decks.
 struct Conversion {
   std::size_t converted = 0;  // runs that ended well with a complete output
@@ -138,8 +141,8 @@ struct Conversion {
 // starts). Each deck's "Converting: " line is written, in list order, when its run starts, and
 // completed when that run has ended: done when the engine exited with status 0 and left a
 // complete output, failed (with the reason) otherwise; a run longer than the time limit per
-// deck is ended and fails with "time limit". While runs are going the window processes its
-// events every 50 ms. A stop ends the running engines and returns
+// deck is ended and fails with "time limit". A run's end is taken when the process ends; while
+// runs are going the window processes its events every 20 ms. A stop ends the running engines and returns
 // with stopped set; the window's closing ends them and ends the command.
 Conversion ConvertDecks(TForm1& form, const std::string& engine, const TextList& decks,
                         const std::string& outputFolder, int jobs) {
@@ -237,10 +240,15 @@ Conversion ConvertDecks(TForm1& form, const std::string& engine, const TextList&
     }
     return true;
   };
+  // The wait wakes when an engine ends, so the next deck starts at once; meanwhile the window
+  // processes its events every kEventsEveryMilliseconds.
+  std::vector<ProcessHandle> handles;
   auto waitUntilBelow = [&](std::size_t limit) {
     reapEnded();
     while (running.size() > limit) {
-      form.platform.ui.Pause(50);
+      handles.clear();
+      for (const EngineRun& run : running) handles.push_back(run.handle);
+      system.WaitForAnyProcess(handles, kEventsEveryMilliseconds);
       if (!processEvents()) return false;
       reapEnded();
     }

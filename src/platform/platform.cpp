@@ -2,8 +2,34 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace varnel {
+
+namespace {
+
+class WholeFileParts : public System::FileParts {
+ public:
+  explicit WholeFileParts(std::string bytes) : bytes_(std::move(bytes)) {}
+  std::uint64_t Size() const override { return bytes_.size(); }
+  std::string Read(std::uint64_t offset, std::size_t count) override {
+    return offset >= bytes_.size() ? std::string() : bytes_.substr(static_cast<std::size_t>(offset), count);
+  }
+
+ private:
+  std::string bytes_;
+};
+
+}  // namespace
+
+std::unique_ptr<System::FileParts> System::OpenFileParts(const std::string& path) {
+  return std::make_unique<WholeFileParts>(ReadFile(path));
+}
+
+void System::WaitForAnyProcess(const std::vector<ProcessHandle>& handles, int milliseconds) {
+  (void)handles;
+  (void)milliseconds;
+}
 
 InOutError FolderChoiceError() { return MakeInOutError(2); }
 

@@ -392,7 +392,7 @@ TEST(CommandLineTest, TakesTheOptionsInAnyOrderAndRefusesTheRest) {
   struct Case {
     std::vector<std::string> arguments;
     bool valid;
-    int jobs = 1;
+    int jobs = 0;  // 0: not given, the window's default
     const char* script = "";
     bool window = false, progress = false;
   };
@@ -400,8 +400,8 @@ TEST(CommandLineTest, TakesTheOptionsInAnyOrderAndRefusesTheRest) {
       {{}, true},
       {{"--script", "s.vsc", "--jobs", "1"}, true, 1, "s.vsc"},
       {{"--jobs", "1", "--script", "s.vsc", "--window"}, true, 1, "s.vsc", true},
-      {{"--progress", "--script", "-", "--window"}, true, 1, "-", true, true},
-      {{"--screenshot", "w.png", "--jobs", "1"}, true},
+      {{"--progress", "--script", "-", "--window"}, true, 0, "-", true, true},
+      {{"--screenshot", "w.png", "--jobs", "1"}, true, 1},
       {{"--script"}, false},
       {{"--script", "a", "--script", "b"}, false},
       {{"--window"}, false},

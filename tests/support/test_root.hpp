@@ -76,6 +76,6 @@ struct ScriptedFixture {
 
 // The headless runner as `varnel --script` runs it, over the system of the root: the sample
 // tree is made at the start.
-int RunScriptIn(const TestRoot& root, std::istream& script, std::ostream& out, int engineJobs = 1);
+int RunScriptIn(const TestRoot& root, std::istream& script, std::ostream& out, int engineJobs = 0);
 
 }  // namespace varnel
