@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -31,24 +33,82 @@ std::string OutputFileName(const std::string& deckPath) {
   return name + ".out";
 }
 
+namespace {
+
+// An output up to this size is read whole; of a larger one only what the rule needs.
+constexpr std::uint64_t kWholeReadBytes = 256 << 10;
+
+// The outline of a large output read in three parts: the print up to the first row of its
+// near-field table, the table's last row and everything behind it. The rows between are not
+// read: where the first row is one stride long, the table's end must lie exactly the rows its
+// card asks for behind it, with a row of that stride there and no row after it; the print must
+// hold that one table. Nothing when the print is not of that shape (the caller then reads it
+// whole), so the outline is always that of the whole print but for the rows left out, whose
+// count is taken from their stride.
+std::optional<PrintOutline> OutlineOfParts(System::FileParts& file) {
+  constexpr std::size_t kLargestHead = 8 << 20, kLargestTail = 1 << 20;
+  const std::uint64_t size = file.Size();
+  std::string head;
+  std::size_t firstRow = OutputPrint::npos, stride = 0;
+  for (std::size_t want = 64 << 10;; want *= 2) {
+    head = file.Read(0, want);
+    const OutputPrint print(head);
+    if (print.Layout() != nullptr && print.NearField() != OutputPrint::npos) {
+      firstRow = print.FirstRow(print.NearField(), print.Layout()->nearField.titleMark);
+      const std::size_t end = firstRow == OutputPrint::npos ? firstRow : head.find('\n', firstRow);
+      if (end != std::string::npos) {
+        stride = end + 1 - firstRow;
+        break;
+      }
+    }
+    if (head.size() < want || want >= kLargestHead) return std::nullopt;
+  }
+  head.resize(firstRow + stride);
+  // The rows the table's card asks for, from the outline of the print up to its first row.
+  const PrintOutline start = OutlineOf(OutputPrint(head));
+  if (start.shortTableLine == 0 || start.shortTableRows != 1 || start.shortTableAsked < 3)
+    return std::nullopt;
+  const std::size_t asked = start.shortTableAsked;
+  const std::uint64_t lastRow = firstRow + static_cast<std::uint64_t>(asked - 1) * stride;
+  if (lastRow + stride > size || size - lastRow > kLargestTail) return std::nullopt;
+  std::string tail = file.Read(lastRow, static_cast<std::size_t>(size - lastRow));
+  if (tail.find('\n') != stride - 1) return std::nullopt;
+  std::string text = std::move(head);
+  text += tail;
+  // A byte 26 would end the text: such a print is read whole.
+  if (text.find('\x1a') != std::string::npos) return std::nullopt;
+  PrintOutline outline = OutlineOf(OutputPrint(TextOfFileBytes(std::move(text))));
+  if (outline.nearFieldTables != 1 || outline.shortTableLine != start.shortTableLine ||
+      outline.shortTableRows != 2)
+    return std::nullopt;
+  outline.shortTableLine = outline.shortTableRows = outline.shortTableAsked = 0;
+  return outline;
+}
+
+}  // namespace
+
 OutputState OutputOfDeck(System& system, const std::string& deck, const std::string& output) {
   if (!system.FileExists(output)) return OutputState::Missing;
-  std::string text, deckText;
+  std::string deckText;
+  std::optional<PrintOutline> outline;
   try {
-    text = TextOfFileBytes(system.ReadFile(output));
+    const std::unique_ptr<System::FileParts> file = system.OpenFileParts(output);
+    if (file->Size() > kWholeReadBytes) outline = OutlineOfParts(*file);
+    if (!outline) {
+      const std::string text = TextOfFileBytes(file->Read(0, static_cast<std::size_t>(file->Size())));
+      outline = OutlineOf(OutputPrint(text));
+    }
   } catch (const InOutError&) {
     return OutputState::Missing;
   }
-  const OutputPrint print(text);
-  const PrintOutline outline = OutlineOf(print);
-  if (!outline.Whole()) return OutputState::NotWhole;
+  if (!outline->Whole()) return OutputState::NotWhole;
   if (deck.empty()) return OutputState::Whole;
   try {
     deckText = system.ReadFile(deck);
   } catch (const InOutError&) {
     return OutputState::OtherDeck;
   }
-  return MadeFromDeck(outline, deckText) ? OutputState::Whole : OutputState::OtherDeck;
+  return MadeFromDeck(*outline, deckText) ? OutputState::Whole : OutputState::OtherDeck;
 }
 
 bool OutputComplete(System& system, const std::string& path) {

@@ -97,6 +97,55 @@ constexpr std::size_t kTwoHalvesBytes = std::size_t{8} << 20;
 
 }  // namespace
 
+namespace {
+
+class PosixFileParts : public System::FileParts {
+ public:
+  PosixFileParts(int fd, std::uint64_t size, std::string path)
+      : fd_(fd), size_(size), path_(std::move(path)) {}
+  ~PosixFileParts() override { close(fd_); }
+  std::uint64_t Size() const override { return size_; }
+  std::string Read(std::uint64_t offset, std::size_t count) override {
+    std::string bytes;
+    ResizeForOverwrite(bytes, count);
+    std::size_t length = 0;
+    while (length < count) {
+      const ssize_t got =
+          pread(fd_, bytes.data() + length, count - length, static_cast<off_t>(offset + length));
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        throw ErrnoError(errno, path_);
+      }
+      if (got == 0) break;
+      length += static_cast<std::size_t>(got);
+    }
+    bytes.resize(length);
+    return bytes;
+  }
+
+ private:
+  int fd_;
+  std::uint64_t size_;
+  std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<System::FileParts> PosixSystem::OpenFileParts(const std::string& path) {
+  std::string native = Native(path);
+  if (native.empty()) throw UnmappedPathError(roots_, path);
+  // As ReadFile: without blocking on a FIFO, and only a regular file.
+  FileDescriptor file{open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
+  if (file.fd < 0) throw ErrnoError(errno, path);
+  struct stat st;
+  if (fstat(file.fd, &st) != 0) throw ErrnoError(errno, path);
+  if (S_ISDIR(st.st_mode)) throw ErrnoError(EISDIR);
+  if (!S_ISREG(st.st_mode)) throw MakeInOutError(2);
+  auto parts = std::make_unique<PosixFileParts>(file.fd, static_cast<std::uint64_t>(st.st_size), path);
+  file.fd = -1;
+  return parts;
+}
+
 std::string PosixSystem::ReadFile(const std::string& path) {
   std::string native = Native(path);
   if (native.empty()) throw UnmappedPathError(roots_, path);
