@@ -50,6 +50,7 @@ std::optional<PrintOutline> OutlineOfParts(System::FileParts& file) {
   const std::uint64_t size = file.Size();
   std::string head;
   std::size_t firstRow = OutputPrint::npos, stride = 0;
+  PrintOutline start;
   for (std::size_t want = 64 << 10;; want *= 2) {
     head = file.Read(0, want);
     const OutputPrint print(head);
@@ -58,16 +59,16 @@ std::optional<PrintOutline> OutlineOfParts(System::FileParts& file) {
       const std::size_t end = firstRow == OutputPrint::npos ? firstRow : head.find('\n', firstRow);
       if (end != std::string::npos) {
         stride = end + 1 - firstRow;
+        // The rows the table's card asks for: the head holds fewer.
+        start = OutlineOf(print);
         break;
       }
     }
     if (head.size() < want || want >= kLargestHead) return std::nullopt;
   }
-  head.resize(firstRow + stride);
-  // The rows the table's card asks for, from the outline of the print up to its first row.
-  const PrintOutline start = OutlineOf(OutputPrint(head));
-  if (start.shortTableLine == 0 || start.shortTableRows != 1 || start.shortTableAsked < 3)
+  if (start.shortTableLine == 0 || start.shortTableAsked < 3 || start.shortTableRows >= start.shortTableAsked)
     return std::nullopt;
+  head.resize(firstRow + stride);
   const std::size_t asked = start.shortTableAsked;
   const std::uint64_t lastRow = firstRow + static_cast<std::uint64_t>(asked - 1) * stride;
   if (lastRow + stride > size || size - lastRow > kLargestTail) return std::nullopt;
@@ -88,7 +89,6 @@ std::optional<PrintOutline> OutlineOfParts(System::FileParts& file) {
 }  // namespace
 
 OutputState OutputOfDeck(System& system, const std::string& deck, const std::string& output) {
-  if (!system.FileExists(output)) return OutputState::Missing;
   std::string deckText;
   std::optional<PrintOutline> outline;
   try {
@@ -99,7 +99,7 @@ OutputState OutputOfDeck(System& system, const std::string& deck, const std::str
       outline = OutlineOf(OutputPrint(text));
     }
   } catch (const InOutError&) {
-    return OutputState::Missing;
+    return OutputState::Missing;  // none, a folder, or unreadable
   }
   if (!outline->Whole()) return OutputState::NotWhole;
   if (deck.empty()) return OutputState::Whole;
