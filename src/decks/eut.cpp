@@ -244,6 +244,7 @@ void TForm1::MIGenerateEUTsClick() {
   const std::size_t perFrequency = heads.size();
   const std::string gridCard = grid.Card();
   std::string tail;
+  DeckFolder decks(platform.system, folder);
   const bool complete =
       WriteDeckSeries(*this, kEutCaption, perFrequency * frequencies.size(), [&](std::size_t i) {
         const std::size_t p = i / perFrequency, e = i % perFrequency;
@@ -258,9 +259,8 @@ void TForm1::MIGenerateEUTsClick() {
         deck.assign(heads[e]);
         deck += tail;
         AddLine(Mdata, deck);
-        WriteDeck(*this,
-                  EutDeckPath(folder, name, static_cast<std::int64_t>(p), static_cast<std::int64_t>(e)),
-                  deck);
+        WriteDeck(*this, decks,
+                  EutDeckPath("", name, static_cast<std::int64_t>(p), static_cast<std::int64_t>(e)), deck);
       });
   if (!complete) return;
 

@@ -75,6 +75,18 @@ class System {
   virtual std::unique_ptr<FileParts> OpenFileParts(const std::string& path);
   // Creates or truncates the file and writes the bytes exactly. Throws InOutError.
   virtual void WriteFile(const std::string& path, const std::string& bytes) = 0;
+  // Files written one after the other into one folder, for a writer of thousands of files:
+  // the folder's path is mapped and checked once, not for every file.
+  class FolderFiles {
+   public:
+    virtual ~FolderFiles() = default;
+    // Writes bytes to the file name (one component) of the folder in one step, as
+    // WriteFileBeside and RenameOver do for folder + name, with the same failures.
+    virtual void WriteReplacing(const std::string& name, const std::string& bytes) = 0;
+  };
+  // folder ends in a separator. By default each file goes through WriteFileBeside and
+  // RenameOver with its whole path.
+  virtual std::unique_ptr<FolderFiles> OpenFolderFiles(const std::string& folder);
   // Creates a new file under a fresh unpredictable name in the folder of target, exclusively
   // (never an existing file, never through a link), writes the bytes to it and returns its path.
   // The file gets the access mode of target when target is a regular file. A read-only target is

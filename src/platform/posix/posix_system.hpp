@@ -61,6 +61,8 @@ class PosixSystem : public System {
   std::string ReadFile(const std::string& path) override;
   // Reads only the parts asked for (pread), the path mapped and the file opened once.
   std::unique_ptr<FileParts> OpenFileParts(const std::string& path) override;
+  // Maps the folder once; each file is then matched by its name alone.
+  std::unique_ptr<FolderFiles> OpenFolderFiles(const std::string& folder) override;
   void WriteFile(const std::string& path, const std::string& bytes) override;
   std::string WriteFileBeside(const std::string& target, const std::string& bytes) override;
   void RenameOver(const std::string& source, const std::string& target) override;
