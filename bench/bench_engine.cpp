@@ -61,6 +61,32 @@ struct EngineTree {
   fs::path dir;
 };
 
+// The tree and a form over it whose pauses sleep.
+struct EngineBench {
+  EngineBench() : bench(tree.Roots()) {
+    DecimalSeparator = ',';
+    bench.ui.realPause = true;
+  }
+  EngineTree tree;
+  BenchForm bench;
+};
+
+// Seconds of the two steps of each iteration, their means per unit and their ratio as counters.
+template <typename First, typename Second>
+void TimeBeside(benchmark::State& state, double units, const char* firstName, First first,
+                const char* secondName, Second second, const char* ratioName = "ratio") {
+  double a = 0, b = 0;
+  for (auto _ : state) {
+    a += first();
+    b += second();
+    state.SetIterationTime(a + b);
+  }
+  const double n = static_cast<double>(state.iterations()) * units;
+  state.counters[firstName] = a / n;
+  state.counters[secondName] = b / n;
+  state.counters[ratioName] = a / b;
+}
+
 void Generate(BenchForm& bench, const char* count, const char* name, std::vector<const char*> grid) {
   SeedRandom(3);
   bench.ui.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\one.txt"));
@@ -78,22 +104,13 @@ double ConvertSeconds(ScriptedUi& ui, TForm1& form, int jobs, const std::string&
 }
 
 void BM_BatchConversionOfFortyDecks(benchmark::State& state) {
-  DecimalSeparator = ',';
-  EngineTree tree;
-  BenchForm bench(tree.Roots());
-  bench.ui.realPause = true;
-  Generate(bench, "40", "E_", {""});
+  EngineBench run;
+  BenchForm& bench = run.bench;
+  Generate(run.bench, "40", "E_", {""});
 
-  double one = 0, two = 0;
-  for (auto _ : state) {
-    one += ConvertSeconds(bench.ui, bench.form, 1);
-    two += ConvertSeconds(bench.ui, bench.form, 2);
-    state.SetIterationTime(one + two);
-  }
-  const double n = static_cast<double>(state.iterations());
-  state.counters["s one by one"] = one / n;
-  state.counters["s two at once"] = two / n;
-  state.counters["speed-up"] = one / two;
+  TimeBeside(
+      state, 1, "s one by one", [&] { return ConvertSeconds(bench.ui, bench.form, 1); }, "s two at once",
+      [&] { return ConvertSeconds(bench.ui, bench.form, 2); }, "speed-up");
 }
 BENCHMARK(BM_BatchConversionOfFortyDecks)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
@@ -107,22 +124,13 @@ std::vector<std::string> EutTable(BenchForm& bench, const std::string& set) {
 }
 
 void BM_EngineTimePerDeckByGrid(benchmark::State& state) {
-  DecimalSeparator = ',';
-  EngineTree tree;
-  BenchForm bench(tree.Roots());
-  bench.ui.realPause = true;
-  Generate(bench, "4", "E_", {""});
-  Generate(bench, "4", "S_", {"3;10", "1,3"});
-  double fixed = 0, study = 0;
-  for (auto _ : state) {
-    fixed += ConvertSeconds(bench.ui, bench.form, 1, "E_");
-    study += ConvertSeconds(bench.ui, bench.form, 1, "S_");
-    state.SetIterationTime(fixed + study);
-  }
-  const double n = static_cast<double>(state.iterations());
-  state.counters["s per deck 81 x 81"] = fixed / n / 4;
-  state.counters["s per deck study"] = study / n / 4;
-  state.counters["ratio"] = study / fixed;
+  EngineBench run;
+  BenchForm& bench = run.bench;
+  Generate(run.bench, "4", "E_", {""});
+  Generate(run.bench, "4", "S_", {"3;10", "1,3"});
+  TimeBeside(
+      state, 4, "s per deck study", [&] { return ConvertSeconds(bench.ui, bench.form, 1, "S_"); },
+      "s per deck 81 x 81", [&] { return ConvertSeconds(bench.ui, bench.form, 1, "E_"); });
   const std::vector<std::string> one = EutTable(bench, "E_"), other = EutTable(bench, "S_");
   state.counters["same table"] = one == other && one.size() == 7;
   if (one != other) state.SkipWithError("the EUT tables differ");
@@ -130,30 +138,27 @@ void BM_EngineTimePerDeckByGrid(benchmark::State& state) {
 BENCHMARK(BM_EngineTimePerDeckByGrid)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
 void BM_BatchConversionAgainstXargs(benchmark::State& state) {
-  DecimalSeparator = ',';
-  EngineTree tree;
-  BenchForm bench(tree.Roots());
-  bench.ui.realPause = true;
-  Generate(bench, "400", "E_", {""});
+  EngineBench run;
+  BenchForm& bench = run.bench;
+  Generate(run.bench, "400", "E_", {""});
   bench.form.params.EngineName = "c:\\4nec2\\exe\\quick.exe";
   const int jobs = MostParallelRuns();
-  const std::string deckFolder = (tree.dir / "drive_c/4nec2/b_in/E_").string();
+  const std::string deckFolder = (run.tree.dir / "drive_c/4nec2/b_in/E_").string();
   const std::string xargs = "cd '" + deckFolder + "' && ls *.nec | sed 's/.*/& &.out/' | xargs -n 2 -P " +
                             std::to_string(jobs) + " '" +
-                            (tree.dir / "drive_c/4nec2/exe/quick.exe").string() + "'";
-  double batch = 0, plain = 0;
-  for (auto _ : state) {
-    bench.ui.AnswerConfirm(true);
-    batch += ConvertSeconds(bench.ui, bench.form, jobs);
-    const auto start = std::chrono::steady_clock::now();
-    if (std::system(xargs.c_str()) != 0) state.SkipWithError("xargs failed");
-    plain += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    state.SetIterationTime(batch + plain);
-  }
-  const double n = static_cast<double>(state.iterations());
-  state.counters["ms per deck Batch Conversion"] = batch / n / 400 * 1e3;
-  state.counters["ms per deck xargs -P"] = plain / n / 400 * 1e3;
-  state.counters["ratio"] = batch / plain;
+                            (run.tree.dir / "drive_c/4nec2/exe/quick.exe").string() + "'";
+  TimeBeside(
+      state, 400e-3, "ms per deck Batch Conversion",
+      [&] {
+        bench.ui.AnswerConfirm(true);
+        return ConvertSeconds(bench.ui, bench.form, jobs);
+      },
+      "ms per deck xargs -P",
+      [&] {
+        const auto start = std::chrono::steady_clock::now();
+        if (std::system(xargs.c_str()) != 0) state.SkipWithError("xargs failed");
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      });
 }
 BENCHMARK(BM_BatchConversionAgainstXargs)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
