@@ -1,6 +1,8 @@
 #include "platform/platform.hpp"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cctype>
 #include <utility>
 
@@ -53,8 +55,8 @@ std::unique_ptr<System::FileParts> System::OpenFileParts(const std::string& path
 }
 
 void System::WaitForAnyProcess(const std::vector<ProcessHandle>& handles, int milliseconds) {
-  (void)handles;
-  (void)milliseconds;
+  // Not told of an end: the caller looks again after this pause, without spinning.
+  if (!handles.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(std::max(milliseconds, 0)));
 }
 
 InOutError FolderChoiceError() { return MakeInOutError(2); }
