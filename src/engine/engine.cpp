@@ -308,7 +308,8 @@ Conversion ConvertDecks(TForm1& form, const std::string& engine, const TextList&
     while (running.size() > limit) {
       handles.clear();
       for (const EngineRun& run : running) handles.push_back(run.handle);
-      system.WaitForAnyProcess(handles, kEventsEveryMilliseconds);
+      if (!system.WaitForAnyProcess(handles, kEventsEveryMilliseconds))
+        form.platform.ui.Pause(kEventsEveryMilliseconds);
       if (!processEvents()) return false;
       reapEnded();
     }

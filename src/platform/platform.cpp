@@ -1,8 +1,6 @@
 #include "platform/platform.hpp"
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 #include <cctype>
 #include <utility>
 
@@ -54,9 +52,10 @@ std::unique_ptr<System::FileParts> System::OpenFileParts(const std::string& path
   return std::make_unique<WholeFileParts>(ReadFile(path));
 }
 
-void System::WaitForAnyProcess(const std::vector<ProcessHandle>& handles, int milliseconds) {
-  // Not told of an end: the caller looks again after this pause, without spinning.
-  if (!handles.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(std::max(milliseconds, 0)));
+bool System::WaitForAnyProcess(const std::vector<ProcessHandle>& handles, int milliseconds) {
+  (void)handles;
+  (void)milliseconds;
+  return false;
 }
 
 InOutError FolderChoiceError() { return MakeInOutError(2); }

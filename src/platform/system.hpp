@@ -150,10 +150,9 @@ class System {
   // Returns once one of the processes has ended (at once when one has ended already, or when
   // the list is empty or holds an unknown handle) or when the milliseconds have passed,
   // whichever comes first: the waiter learns of an end when it happens, not at its next look.
-  // Nothing is reaped or released; ProcessEnded then says which. By default, for a system
-  // that cannot be told of an end, it sleeps the milliseconds (none for an empty list): the
-  // caller then looks again.
-  virtual void WaitForAnyProcess(const std::vector<ProcessHandle>& handles, int milliseconds);
+  // Nothing is reaped or released; ProcessEnded then says which. False, at once, from a system
+  // that cannot be told of an end (by default): the caller then pauses itself and looks again.
+  virtual bool WaitForAnyProcess(const std::vector<ProcessHandle>& handles, int milliseconds);
   // How the process ended, once ProcessEnded has said so and until CloseProcess releases the
   // handle; Unknown before, after, and for a handle EndProcess ended. A system that cannot tell
   // says Unknown, and a caller then judges the run by what it wrote.

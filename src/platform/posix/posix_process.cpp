@@ -284,7 +284,7 @@ bool PosixSystem::ProcessEnded(ProcessHandle handle) {
   return true;
 }
 
-void PosixSystem::WaitForAnyProcess(const std::vector<ProcessHandle>& handles, int milliseconds) {
+bool PosixSystem::WaitForAnyProcess(const std::vector<ProcessHandle>& handles, int milliseconds) {
 #ifdef SYS_pidfd_open
   std::vector<pollfd> ends;
   struct CloseAll {
@@ -294,24 +294,25 @@ void PosixSystem::WaitForAnyProcess(const std::vector<ProcessHandle>& handles, i
     }
   } closeAll{ends};
   for (const ProcessHandle handle : handles) {
-    if (ProcessEnded(handle)) return;
+    if (ProcessEnded(handle)) return true;
     // A process that ends after the look above still has its pidfd: it is not reaped yet.
     const int fd = static_cast<int>(syscall(SYS_pidfd_open, static_cast<pid_t>(handle.id), 0));
     if (fd < 0) return System::WaitForAnyProcess(handles, milliseconds);
     ends.push_back({fd, POLLIN, 0});
   }
-  if (ends.empty()) return;
+  if (ends.empty()) return true;
   timespec start{};
   clock_gettime(CLOCK_MONOTONIC, &start);
   for (int left = milliseconds; left >= 0;) {
-    if (poll(ends.data(), ends.size(), left) >= 0 || errno != EINTR) return;
+    if (poll(ends.data(), ends.size(), left) >= 0 || errno != EINTR) return true;
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     left = milliseconds -
            static_cast<int>((now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000);
   }
+  return true;
 #else
-  System::WaitForAnyProcess(handles, milliseconds);
+  return System::WaitForAnyProcess(handles, milliseconds);
 #endif
 }
 

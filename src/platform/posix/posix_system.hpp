@@ -88,7 +88,7 @@ class PosixSystem : public System {
   bool ProcessEnded(ProcessHandle handle) override;
   // Waits on a pidfd of each process (Linux 5.3 and later), so an end wakes the waiter at once;
   // where the kernel has none, the looks of System's own.
-  void WaitForAnyProcess(const std::vector<ProcessHandle>& handles, int milliseconds) override;
+  bool WaitForAnyProcess(const std::vector<ProcessHandle>& handles, int milliseconds) override;
   ProcessExit ProcessExitOf(ProcessHandle handle) override;
   void CloseProcess(ProcessHandle handle) override;
   void EndProcess(ProcessHandle handle) override;

@@ -101,21 +101,22 @@ bool Win32System::ProcessEnded(ProcessHandle handle) {
   return true;
 }
 
-void Win32System::WaitForAnyProcess(const std::vector<ProcessHandle>& handles, int milliseconds) {
+bool Win32System::WaitForAnyProcess(const std::vector<ProcessHandle>& handles, int milliseconds) {
   if (handles.size() > MAXIMUM_WAIT_OBJECTS) return System::WaitForAnyProcess(handles, milliseconds);
   std::vector<HANDLE> processes;
   {
     std::lock_guard<std::mutex> lock(startedMutex);
     for (const ProcessHandle handle : handles) {
       auto it = started.find(handle.id);
-      if (it == started.end()) return;  // ended and released, or unknown
+      if (it == started.end()) return true;  // ended and released, or unknown
       processes.push_back(it->second.process);
     }
   }
-  if (processes.empty()) return;
+  if (processes.empty()) return true;
   // The handles stay open: only the one user-interface thread closes them, and it waits here.
   WaitForMultipleObjects(static_cast<DWORD>(processes.size()), processes.data(), FALSE,
                          static_cast<DWORD>(std::max(milliseconds, 0)));
+  return true;
 }
 
 ProcessExit Win32System::ProcessExitOf(ProcessHandle handle) {

@@ -50,7 +50,7 @@ class Win32System : public System {
                              std::string& error) override;
   bool ProcessEnded(ProcessHandle handle) override;
   // WaitForMultipleObjects on the processes (64 at most; with more, System's own looks).
-  void WaitForAnyProcess(const std::vector<ProcessHandle>& handles, int milliseconds) override;
+  bool WaitForAnyProcess(const std::vector<ProcessHandle>& handles, int milliseconds) override;
   ProcessExit ProcessExitOf(ProcessHandle handle) override;
   void CloseProcess(ProcessHandle handle) override;
   void EndProcess(ProcessHandle handle) override;
