@@ -1,7 +1,8 @@
 // The EUT generator at its stated load: 50 EUTs at 30 frequencies, 1500 decks of 107 lines,
 // every deck also added to the Data pane, written into a temporary tree. Compared with the
 // same job done with plain calls: the folder removed and created, the same 1500 files
-// written with std::ofstream.
+// written with std::ofstream. And the largest set, 2000 EUTs at 30 frequencies (60 000 decks),
+// beside plain writes of its bytes in the same run.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -49,9 +50,33 @@ struct TempTree {
   fs::path dir;
 };
 
-void QueueAnswers(ScriptedUi& ui) {
+void QueueAnswers(ScriptedUi& ui, const char* euts = "50") {
   ui.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\bench.txt"));
-  for (const char* answer : {"50", "3", "1,5", "1", "1", "E_"}) ui.AnswerAsk(std::string(answer));
+  for (const char* answer : {euts, "3", "1,5", "1", "1", "E_", ""}) ui.AnswerAsk(std::string(answer));
+}
+
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+// The names and bytes of the files in folder.
+Files FilesIn(const fs::path& folder) {
+  Files files;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    files.emplace_back(entry.path().filename().string(), bytes.str());
+  }
+  return files;
+}
+
+// The folder removed and made again, the files written into it with std::ofstream.
+void WritePlainly(const fs::path& target, const Files& files) {
+  fs::remove_all(target);
+  fs::create_directory(target);
+  for (const auto& [name, bytes] : files) {
+    std::ofstream file(target / name, std::ios::binary);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
 }
 
 void BM_GenerateEuts(benchmark::State& state) {
@@ -75,31 +100,53 @@ BENCHMARK(BM_GenerateEuts)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 void BM_PlainWritesOfTheSameBytes(benchmark::State& state) {
   DecimalSeparator = ',';
   TempTree tree;
-  std::vector<std::pair<std::string, std::string>> files;
+  Files files;
   {
     // Produce the decks once with the command, then take their bytes.
     BenchForm bench(tree.Roots());
     QueueAnswers(bench.ui);
     bench.form.MIGenerateEUTsClick();
-    for (const auto& entry : fs::directory_iterator(tree.dir / "drive_c" / "4nec2" / "b_in" / "E_")) {
-      std::ifstream in(entry.path(), std::ios::binary);
-      std::ostringstream bytes;
-      bytes << in.rdbuf();
-      files.emplace_back(entry.path().filename().string(), bytes.str());
-    }
+    files = FilesIn(tree.dir / "drive_c" / "4nec2" / "b_in" / "E_");
   }
-  const fs::path target = tree.dir / "plain";
-  for (auto _ : state) {
-    fs::remove_all(target);
-    fs::create_directory(target);
-    for (const auto& [name, bytes] : files) {
-      std::ofstream file(target / name, std::ios::binary);
-      file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-  }
+  for (auto _ : state) WritePlainly(tree.dir / "plain", files);
   state.counters["files"] = static_cast<double>(files.size());
 }
 BENCHMARK(BM_PlainWritesOfTheSameBytes)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+void BM_GenerateEutsAgainstPlainWrites(benchmark::State& state) {
+  DecimalSeparator = ',';
+  TempTree tree;
+  const std::string euts = std::to_string(state.range(0));
+  using Clock = std::chrono::steady_clock;
+  double generate = 0, plain = 0, bytes = 0;
+  for (auto _ : state) {
+    {
+      BenchForm bench(tree.Roots());
+      SeedRandom(1);
+      QueueAnswers(bench.ui, euts.c_str());
+      const auto start = Clock::now();
+      bench.form.MIGenerateEUTsClick();
+      generate += std::chrono::duration<double>(Clock::now() - start).count();
+    }
+    const Files files = FilesIn(tree.dir / "drive_c" / "4nec2" / "b_in" / "E_");
+    const auto start = Clock::now();
+    WritePlainly(tree.dir / "plain", files);
+    plain += std::chrono::duration<double>(Clock::now() - start).count();
+    for (const auto& file : files) bytes += static_cast<double>(file.second.size());
+    state.SetIterationTime(generate + plain);
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["s Generate EUTs"] = generate / n;
+  state.counters["s plain writes"] = plain / n;
+  state.counters["ratio"] = generate / plain;
+  state.counters["MB"] = bytes / n / 1e6;
+}
+BENCHMARK(BM_GenerateEutsAgainstPlainWrites)
+    ->Arg(200)
+    ->Arg(2000)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1);
 
 // Cost per new file when a folder already holds many: n decks written into a new folder
 // through the system (each new name is first looked up without case), beside the same n

@@ -3,7 +3,9 @@
 //  - Load + Analyse Nearfield of a 128 000-row output file by the whole program
 //    (`varnel --script`, start-up included), beside `wc -l` of the same file;
 //  - Analyse EUTs over 1500 copies of a real test-object output (the engine stand-in over nec2c
-//    writes it once), beside a plain whole-file read of the same files.
+//    writes it once), beside a plain whole-file read of the same files;
+//  - the completeness of 1200 such outputs (each "whole and made from its deck", as Resume and
+//    the cluster tasks decide it), beside a plain whole-file read of the same files.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -23,6 +25,7 @@
 #include <vector>
 
 #include "../tests/support/classic_output.hpp"
+#include "engine/conversion.hpp"
 #include "mainwindow/VarnelU.hpp"
 #include "platform/posix/posix_system.hpp"
 #include "platform/scripted/scripted_ui.hpp"
@@ -141,17 +144,63 @@ void RealEutFolder(const TempTree& tree, int copies) {
   SeedRandom(5);
   std::ofstream(tree.dir / "drive_c/4nec2/b_in/Ranges/one.txt", std::ios::binary) << "7,01\r\n";
   ui.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\one.txt"));
-  for (const char* answer : {"1", "3", "1,5", "1", "1", "E_"}) ui.AnswerAsk(std::string(answer));
+  for (const char* answer : {"1", "3", "1,5", "1", "1", "E_", ""}) ui.AnswerAsk(std::string(answer));
   form.MIGenerateEUTsClick();
   const fs::path deck = tree.dir / "drive_c/4nec2/b_in/E_/E_000_000.nec";
   const fs::path out = tree.dir / "real.out";
   Seconds("'" VARNEL_ENGINE_BINARY "' '" + deck.string() + "' '" + out.string() + "' >/dev/null");
   const fs::path folder = tree.dir / "drive_c/4nec2/b_out/E_";
   fs::create_directories(folder);
-  for (int i = 0; i < copies; ++i)
-    fs::copy_file(out, folder / ("E_" + std::to_string(1000 + i) + ".out"),
-                  fs::copy_options::overwrite_existing);
+  for (int i = 0; i < copies; ++i) {
+    const fs::path copy = folder / ("E_" + std::to_string(1000 + i) + ".out");
+    fs::copy_file(out, copy, fs::copy_options::overwrite_existing);
+  }
 }
+
+// Reads each file whole with one pread; the bytes read.
+double PlainRead(const std::vector<std::string>& paths, benchmark::State& state) {
+  double bytes = 0;
+  for (const std::string& path : paths) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const off_t size = lseek(fd, 0, SEEK_END);
+    std::string whole(static_cast<std::size_t>(size), '\0');
+    if (pread(fd, whole.data(), whole.size(), 0) != size) state.SkipWithError("short read");
+    close(fd);
+    bytes += static_cast<double>(size);
+  }
+  return bytes;
+}
+
+void BM_CompletenessOf1200Outputs(benchmark::State& state) {
+  DecimalSeparator = ',';
+  TempTree tree;
+  RealEutFolder(tree, 1200);
+  PosixSystem system(tree.Roots());
+  std::vector<std::string> outputs, native;
+  for (int i = 0; i < 1200; ++i) {
+    const std::string name = "E_" + std::to_string(1000 + i) + ".out";
+    outputs.push_back("c:\\4nec2\\b_out\\E_\\" + name);
+    native.push_back((tree.dir / "drive_c/4nec2/b_out/E_" / name).string());
+  }
+  const std::string deck = "c:\\4nec2\\b_in\\E_\\E_000_000.nec";
+  double decide = 0, read = 0;
+  for (auto _ : state) {
+    auto start = Clock::now();
+    for (const std::string& output : outputs)
+      if (OutputOfDeck(system, deck, output) != OutputState::Whole) state.SkipWithError("not whole");
+    decide += std::chrono::duration<double>(Clock::now() - start).count();
+    start = Clock::now();
+    PlainRead(native, state);
+    read += std::chrono::duration<double>(Clock::now() - start).count();
+    state.SetIterationTime(decide + read);
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["ms completeness"] = decide / n * 1e3;
+  state.counters["ms plain read"] = read / n * 1e3;
+  state.counters["ratio"] = decide / read;
+  state.counters["MB"] = static_cast<double>(fs::file_size(native[0])) * 1200 / 1e6;
+}
+BENCHMARK(BM_CompletenessOf1200Outputs)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_AnalyseEutsOver1500Files(benchmark::State& state) {
   DecimalSeparator = ',';
@@ -174,14 +223,7 @@ void BM_AnalyseEutsOver1500Files(benchmark::State& state) {
     analyseCpu += ProcessProcessorSeconds() - cpuStart;
     start = Clock::now();
     cpuStart = ProcessProcessorSeconds();
-    for (const std::string& name : names) {
-      const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);  // the batch folder is current
-      const off_t size = lseek(fd, 0, SEEK_END);
-      std::string whole(static_cast<std::size_t>(size), '\0');
-      if (pread(fd, whole.data(), whole.size(), 0) != size) state.SkipWithError("short read");
-      close(fd);
-      bytes += static_cast<double>(size);
-    }
+    bytes += PlainRead(names, state);  // the batch folder is current
     read += std::chrono::duration<double>(Clock::now() - start).count();
     readCpu += ProcessProcessorSeconds() - cpuStart;
     state.SetIterationTime(analyse + read - before);

@@ -17,7 +17,7 @@ c="$WINEPREFIX/drive_c/4nec2"
 "$build/varnel" --script /dev/null >/dev/null
 printf '7,01\r\n14,2\r\n21\r\n30\r\n' >"$c/b_in/Ranges/four.txt"
 printf '%s\n' 'decimal ,' 'seed 1' 'answer open "c:\4nec2\b_in\Ranges\four.txt"' 'answer ask 50' 'answer ask 3' \
-  'answer ask 1,5' 'answer ask 1' 'answer ask 1' 'answer ask E_' 'run MIGenerateEUTsClick' >"$work/generate.vsc"
+  'answer ask 1,5' 'answer ask 1' 'answer ask 1' 'answer ask E_' 'answer ask default' 'run MIGenerateEUTsClick' >"$work/generate.vsc"
 "$build/varnel" --script "$work/generate.vsc" >/dev/null
 printf '%s\n' 'answer folder "c:\4nec2\b_in\E_"' 'run BatchConversion1Click' >"$work/batch.vsc"
 printf '%s\n' 'answer folder "c:\4nec2\b_in\E_"' 'answer ask ""' 'answer ask 2' "answer ask \"$build/varnel_engine\"" \

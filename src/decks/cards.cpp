@@ -145,13 +145,14 @@ void AppendCard(std::string& deck, std::string_view line) {
   deck += kCrLf;
 }
 
-void WriteDeck(TForm1& form, const std::string& path, const std::string& text,
+void WriteDeck(TForm1& form, DeckFolder& folder, const std::string& name, const std::string& text,
                std::string_view reportSuffix) {
-  std::string report = "Creating new File: " + path;
+  std::string report = "Creating new File: " + folder.path;
+  report += name;
   report += reportSuffix;
   AddLine(form.Mout, report);
   // Through a file beside it, so that a full disk never leaves a cut deck that would convert.
-  WriteTextFileSafely(form.platform.system, text, path);
+  folder.files->WriteReplacing(name, text);
 }
 
 std::optional<std::string> AskRangeFile(UserInterface& ui) {

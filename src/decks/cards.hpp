@@ -6,9 +6,11 @@
 // system's DecimalSeparator and then has every ',' turned into '.' (CommaToPoint): NEC2 reads
 // only '.'. Every line a generator appends ends in CR LF, the last one included.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "platform/system.hpp"
 #include "util/numbers.hpp"
 #include "util/tree.hpp"
 
@@ -59,10 +61,19 @@ std::string EutDeckPath(std::string_view folder, std::string_view name, std::int
 // Appends line + CR LF.
 void AppendCard(std::string& deck, std::string_view line);
 
-// Adds "Creating new File: " + path + reportSuffix to the Info pane, then writes text to path
-// exactly through a file beside it (WriteTextFileSafely: a failure part-way, a full disk, leaves
-// no cut deck; an input/output failure propagates and ends the command).
-void WriteDeck(TForm1& form, const std::string& path, const std::string& text,
+// The folder a generator writes a set's decks into (path ends in a separator), its path mapped
+// and checked once for the whole set. Opened once the folder exists.
+struct DeckFolder {
+  DeckFolder(System& system, std::string folder)
+      : path(std::move(folder)), files(system.OpenFolderFiles(path)) {}
+  std::string path;
+  std::unique_ptr<System::FolderFiles> files;
+};
+
+// Adds "Creating new File: " + folder + name + reportSuffix to the Info pane, then writes text
+// to that file exactly through a file beside it (as WriteTextFileSafely: a failure part-way, a
+// full disk, leaves no cut deck; an input/output failure propagates and ends the command).
+void WriteDeck(TForm1& form, DeckFolder& folder, const std::string& name, const std::string& text,
                std::string_view reportSuffix = "");
 
 }  // namespace varnel

@@ -1,6 +1,9 @@
 // Generate EUTs: sets of 50 randomly placed and driven wires in a cylindrical test volume,
 // one deck per frequency of a range file and EUT, and a summary file.
+#include <algorithm>
 #include <cmath>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "decks/cards.hpp"
@@ -8,12 +11,14 @@
 #include "decks/folders.hpp"
 #include "decks/generators.hpp"
 #include "mainwindow/VarnelU.hpp"
+#include "necout/nearfield.hpp"
 #include "necout/range.hpp"
 #include "util/errors.hpp"
 #include "util/files.hpp"
 #include "util/format.hpp"
 #include "util/messages.hpp"
 #include "util/random.hpp"
+#include "util/text.hpp"
 
 namespace varnel {
 
@@ -49,8 +54,59 @@ std::string EutGeometryText(const EutWire& wire) {
 
 std::string EutSourceText(const EutWire& wire) { return VoltageText(wire.re) + " " + VoltageText(wire.im); }
 
+std::string EutGrid::Card() const {
+  if (Fixed()) return kNearMagneticCard;
+  double farthest = 0;
+  for (double distance : distances) farthest = std::max(farthest, distance);
+  // The lattice points strictly nearer the axis than the farthest circle's outer edge.
+  const std::int64_t half = static_cast<std::int64_t>(std::ceil(farthest + MatchTolerance)) - 1;
+  const std::string side = FormatInt("%d", 2 * half + 1), corner = FormatInt("%d", -half);
+  return "NH 0 " + side + " " + side + " " + FormatInt("%d", heights) + " " + corner + " " + corner + " " +
+         DeckNumber("%g", lowest) + " 1 1 " + DeckNumber("%g", step);
+}
+
+namespace {
+
+std::string_view Trim(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+std::optional<EutGrid> StudyGrid(std::string_view distances, std::string_view heights) {
+  constexpr double kFarthest = 1000;
+  constexpr std::int32_t kMostHeights = 100;
+  EutGrid grid;
+  try {
+    for (const std::string& distance : SplitText(distances, ";")) {
+      const double metres = TextToReal(Trim(distance));
+      if (!(metres > 0 && metres <= kFarthest)) return std::nullopt;
+      grid.distances.push_back(metres);
+    }
+    const TextList parts = SplitText(heights, ";");
+    if (parts.size() != 1 && parts.size() != 3) return std::nullopt;
+    grid.lowest = TextToReal(Trim(parts[0]));
+    if (parts.size() == 3) {
+      const double highest = TextToReal(Trim(parts[1]));
+      grid.step = TextToReal(Trim(parts[2]));
+      if (!(grid.step > 0) || !(highest >= grid.lowest) || !std::isfinite(grid.lowest)) return std::nullopt;
+      // A highest height a rounding below a whole number of steps still counts.
+      const double steps = std::floor((highest - grid.lowest) / grid.step + 1e-9);
+      if (!(steps < kMostHeights)) return std::nullopt;
+      grid.heights = static_cast<std::int32_t>(steps) + 1;
+    }
+    if (!std::isfinite(grid.lowest)) return std::nullopt;
+  } catch (const ConversionError&) {
+    return std::nullopt;
+  }
+  if (grid.distances.empty()) return std::nullopt;
+  return grid;
+}
+
 std::string EutSummaryText(const std::string& name, std::int64_t euts, std::int64_t frequencies,
-                           double diameter, double height, double lower) {
+                           double diameter, double height, double lower, const EutGrid& grid) {
   std::string text;
   auto line = [&text](const std::string& content) {
     text += content;
@@ -62,6 +118,16 @@ std::string EutSummaryText(const std::string& name, std::int64_t euts, std::int6
   line("Diameter of EUT volume......: " + FormatReal("%4.1f m", diameter));
   line("Height of EUT volume........: " + FormatReal("%4.1f m", height));
   line("Lower Edge of EUT volume....: " + FormatReal("%4.1f m", lower));
+  if (!grid.Fixed()) {
+    std::string distances;
+    for (double distance : grid.distances)
+      distances += (distances.empty() ? "" : ";") + FormatReal("%g", distance);
+    line("Measured distances..........: " + distances + " m");
+    line("Measured heights............: " + FormatReal("%g", grid.lowest) + " to " +
+         FormatReal("%g", grid.lowest + (grid.heights - 1) * grid.step) + " m, step " +
+         FormatReal("%g", grid.step) + " m");
+    line("Near-field grid.............: " + grid.Card());
+  }
   return text;
 }
 
@@ -134,6 +200,21 @@ void TForm1::MIGenerateEUTsClick() {
     return;
   }
 
+  // The grid the decks ask for: the fixed one unless the user gives the distances to measure
+  // (a script that queued no answer keeps the fixed grid).
+  EutGrid grid;
+  std::string distances;
+  if (AskText(platform.ui, "Inquiry", kGridDistancesPrompt, distances) && !Trim(distances).empty()) {
+    std::string heights = FormatReal("%g", 1) + ";" + FormatReal("%g", 4) + ";" + FormatReal("%g", 1);
+    const bool answered = AskText(platform.ui, "Inquiry", kGridHeightsPrompt, heights);
+    const std::optional<EutGrid> study = answered ? StudyGrid(distances, heights) : std::nullopt;
+    if (!study) {
+      ShowWarning(platform.ui, "No valid number. Abort command!");
+      return;
+    }
+    grid = *study;
+  }
+
   const std::string folder = std::string(kDeckParent) + name + "\\";
   const FolderLock lock(platform, folder);
   if (!lock.Held() ||
@@ -161,14 +242,16 @@ void TForm1::MIGenerateEUTsClick() {
   // Deck i is EUT i % euts at frequency position i / euts: every EUT of a frequency, then the
   // next frequency.
   const std::size_t perFrequency = heads.size();
+  const std::string gridCard = grid.Card();
   std::string tail;
+  DeckFolder decks(platform.system, folder);
   const bool complete =
       WriteDeckSeries(*this, kEutCaption, perFrequency * frequencies.size(), [&](std::size_t i) {
         const std::size_t p = i / perFrequency, e = i % perFrequency;
         if (e == 0) {
           tail = FrequencyCard(FrequencyFieldText(frequencies[p]));
           tail += kCrLf;
-          tail += kNearMagneticCard;
+          tail += gridCard;
           tail += kCrLf;
         }
         std::string& deck = params.currentText.Mutable();
@@ -176,16 +259,15 @@ void TForm1::MIGenerateEUTsClick() {
         deck.assign(heads[e]);
         deck += tail;
         AddLine(Mdata, deck);
-        WriteDeck(*this,
-                  EutDeckPath(folder, name, static_cast<std::int64_t>(p), static_cast<std::int64_t>(e)),
-                  deck);
+        WriteDeck(*this, decks,
+                  EutDeckPath("", name, static_cast<std::int64_t>(p), static_cast<std::int64_t>(e)), deck);
       });
   if (!complete) return;
 
-  WriteTextFile(
-      platform.system,
-      EutSummaryText(name, euts, static_cast<std::int64_t>(frequencies.size()), diameter, height, lower),
-      folder + name + ".txt");
+  WriteTextFile(platform.system,
+                EutSummaryText(name, euts, static_cast<std::int64_t>(frequencies.size()), diameter, height,
+                               lower, grid),
+                folder + name + ".txt");
   AddLine(Mout, kBatchCreationDone);
 }
 

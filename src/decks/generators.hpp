@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/ui.hpp"
 #include "util/numbers.hpp"
@@ -52,11 +54,43 @@ std::string EutGeometryText(const EutWire& wire);
 // "re im", each "%6.3f" with '.'.
 std::string EutSourceText(const EutWire& wire);
 
+// The questions of Generate EUTs after the name: the distances to measure (none keeps the
+// fixed grid) and, for distances, the heights.
+inline constexpr const char* kGridDistancesPrompt =
+    "Near-field grid: distances to measure in m, separated by ';' (none: 81 x 81 points at 1,3 m)";
+inline constexpr const char* kGridHeightsPrompt = "Heights to measure in m: lowest;highest;step";
+
 inline constexpr int kWiresPerEut = 50;
 inline constexpr int kMaxEuts = 2000;
 
-// The six lines of the EUT summary file, CR LF after each, numbers with the system's separator.
+// The near-field grid the decks of a set ask for. Without distances it is the fixed card
+// kNearMagneticCard (81 x 81 points 1 m apart at 1,3 m). A study's grid holds the distances
+// from the axis and the heights the measurement analyses: the points of the fixed grid's 1 m
+// lattice that lie within MatchTolerance of every circle the analysis searches (a square of
+// side 2 M + 1, M the largest whole number below the largest distance + MatchTolerance), at
+// every height from lowest to highest in steps of step. So Cyl., Cir and Point of Analyse EUTs
+// come out as with the fixed grid at every point both grids hold, for a fraction of the
+// engine's time.
+struct EutGrid {
+  std::vector<double> distances;  // metres; empty: the fixed card
+  double lowest = 1.3, step = 1;  // metres
+  std::int32_t heights = 1;
+
+  bool Fixed() const { return distances.empty(); }
+  // The NH card: "NH 0 21 21 4 -10 -10 1 1 1 1" for 3 m and 10 m at 1 to 4 m in steps of 1 m.
+  std::string Card() const;
+};
+
+// The study's grid of the answers to Generate EUTs' grid questions: distances separated by
+// ';' ("3;10") and the heights as "lowest;highest;step" or one height ("1,3"), numbers with
+// the system's separator. Nothing when an answer is no such list: a distance not above 0 or
+// above 1000 m, a step not above 0, a highest height below the lowest, more than 100 heights.
+std::optional<EutGrid> StudyGrid(std::string_view distances, std::string_view heights);
+
+// The six lines of the EUT summary file, CR LF after each, numbers with the system's separator;
+// a study's grid adds "Measured distances..........: 3;10 m", "Measured heights............: 1 to
+// 4 m, step 1 m" and "Near-field grid.............: " + its card.
 std::string EutSummaryText(const std::string& name, std::int64_t euts, std::int64_t frequencies,
-                           double diameter, double height, double lower);
+                           double diameter, double height, double lower, const EutGrid& grid = {});
 
 }  // namespace varnel

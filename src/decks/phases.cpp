@@ -71,6 +71,7 @@ void TForm1::MIHardCoded1Click() {
   const std::string frequencyText = FrequencyFieldText(*frequency);
   std::array<std::string, 10> re, im;
   const std::size_t count = *deckCount > 0 ? static_cast<std::size_t>(*deckCount) : 0;
+  DeckFolder decks(platform.system, folder);
   if (!WriteDeckSeries(*this, kRandomPhasesCaption, count, [&](std::size_t k) {
         for (int i = 0; i < 10; ++i) {
           const double phase = RandomReal() * 360.0;
@@ -80,7 +81,7 @@ void TForm1::MIHardCoded1Click() {
         }
         params.currentText = HardCodedDeck(frequencyText, re, im);
         params.currentName.clear();
-        WriteDeck(*this, DeckPath(folder, kBase, static_cast<std::int64_t>(k)), params.currentText);
+        WriteDeck(*this, decks, DeckPath("", kBase, static_cast<std::int64_t>(k)), params.currentText);
       }))
     return;
   AddLine(Mout, kBatchCreationDone);

@@ -75,10 +75,11 @@ void TForm1::CreateMultipleInputFiles1Click() {
   AddLine(Mout, "Parameter found in Sourcefile: " + FormatInt("%d", CountText("xxf", prototype)));
   AddLine(Mout, ParameterRangeLine(values));
 
+  DeckFolder decks(platform.system, targetFolder);
   if (!WriteDeckSeries(*this, kSweepCaption, values.size(), [&](std::size_t i) {
         std::string deck = ReplaceText("xxf", SweepValueText(values[i]), prototype, true);
         deck = ReplaceText("xxn", "3", deck, true);
-        WriteDeck(*this, DeckPath(targetFolder, baseName, static_cast<std::int64_t>(i)), deck,
+        WriteDeck(*this, decks, DeckPath("", baseName, static_cast<std::int64_t>(i)), deck,
                   FormatReal(" Parameter: %2.1f", values[i]));
       }))
     return;

@@ -99,7 +99,4 @@ ClusterAccount AccountForClusterJob(System& system, const ClusterJob& job, const
 // at work would convert the same decks beside the new run; its warning is shown).
 bool MayConvertInto(TForm1& form, const std::string& outputFolder, std::optional<ConversionLocks>& locks);
 
-// The most engine runs Batch Conversion may keep going at once: the machine's processor count.
-int MostParallelRuns();
-
 }  // namespace varnel

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -31,24 +33,82 @@ std::string OutputFileName(const std::string& deckPath) {
   return name + ".out";
 }
 
-OutputState OutputOfDeck(System& system, const std::string& deck, const std::string& output) {
-  if (!system.FileExists(output)) return OutputState::Missing;
-  std::string text, deckText;
-  try {
-    text = TextOfFileBytes(system.ReadFile(output));
-  } catch (const InOutError&) {
-    return OutputState::Missing;
+namespace {
+
+// An output up to this size is read whole; of a larger one only what the rule needs.
+constexpr std::uint64_t kWholeReadBytes = 256 << 10;
+
+// The outline of a large output read in three parts: the print up to the first row of its
+// near-field table, the table's last row and everything behind it. The rows between are not
+// read: where the first row is one stride long, the table's end must lie exactly the rows its
+// card asks for behind it, with a row of that stride there and no row after it; the print must
+// hold that one table. Nothing when the print is not of that shape (the caller then reads it
+// whole), so the outline is always that of the whole print but for the rows left out, whose
+// count is taken from their stride.
+std::optional<PrintOutline> OutlineOfParts(System::FileParts& file) {
+  constexpr std::size_t kLargestHead = 8 << 20, kLargestTail = 1 << 20;
+  const std::uint64_t size = file.Size();
+  std::string head;
+  std::size_t firstRow = OutputPrint::npos, stride = 0;
+  PrintOutline start;
+  for (std::size_t want = 64 << 10;; want *= 2) {
+    head = file.Read(0, want);
+    const OutputPrint print(head);
+    if (print.Layout() != nullptr && print.NearField() != OutputPrint::npos) {
+      firstRow = print.FirstRow(print.NearField(), print.Layout()->nearField.titleMark);
+      const std::size_t end = firstRow == OutputPrint::npos ? firstRow : head.find('\n', firstRow);
+      if (end != std::string::npos) {
+        stride = end + 1 - firstRow;
+        // The rows the table's card asks for: the head holds fewer.
+        start = OutlineOf(print);
+        break;
+      }
+    }
+    if (head.size() < want || want >= kLargestHead) return std::nullopt;
   }
-  const OutputPrint print(text);
-  const PrintOutline outline = OutlineOf(print);
-  if (!outline.Whole()) return OutputState::NotWhole;
+  if (start.shortTableLine == 0 || start.shortTableAsked < 3 || start.shortTableRows >= start.shortTableAsked)
+    return std::nullopt;
+  head.resize(firstRow + stride);
+  const std::size_t asked = start.shortTableAsked;
+  const std::uint64_t lastRow = firstRow + static_cast<std::uint64_t>(asked - 1) * stride;
+  if (lastRow + stride > size || size - lastRow > kLargestTail) return std::nullopt;
+  std::string tail = file.Read(lastRow, static_cast<std::size_t>(size - lastRow));
+  if (tail.find('\n') != stride - 1) return std::nullopt;
+  std::string text = std::move(head);
+  text += tail;
+  // A byte 26 would end the text: such a print is read whole.
+  if (text.find('\x1a') != std::string::npos) return std::nullopt;
+  PrintOutline outline = OutlineOf(OutputPrint(TextOfFileBytes(std::move(text))));
+  if (outline.nearFieldTables != 1 || outline.shortTableLine != start.shortTableLine ||
+      outline.shortTableRows != 2)
+    return std::nullopt;
+  outline.shortTableLine = outline.shortTableRows = outline.shortTableAsked = 0;
+  return outline;
+}
+
+}  // namespace
+
+OutputState OutputOfDeck(System& system, const std::string& deck, const std::string& output) {
+  std::string deckText;
+  std::optional<PrintOutline> outline;
+  try {
+    const std::unique_ptr<System::FileParts> file = system.OpenFileParts(output);
+    if (file->Size() > kWholeReadBytes) outline = OutlineOfParts(*file);
+    if (!outline) {
+      const std::string text = TextOfFileBytes(file->Read(0, static_cast<std::size_t>(file->Size())));
+      outline = OutlineOf(OutputPrint(text));
+    }
+  } catch (const InOutError&) {
+    return OutputState::Missing;  // none, a folder, or unreadable
+  }
+  if (!outline->Whole()) return OutputState::NotWhole;
   if (deck.empty()) return OutputState::Whole;
   try {
     deckText = system.ReadFile(deck);
   } catch (const InOutError&) {
     return OutputState::OtherDeck;
   }
-  return MadeFromDeck(outline, deckText) ? OutputState::Whole : OutputState::OtherDeck;
+  return MadeFromDeck(*outline, deckText) ? OutputState::Whole : OutputState::OtherDeck;
 }
 
 bool OutputComplete(System& system, const std::string& path) {
@@ -126,6 +186,9 @@ void CompleteDeckLine(Pane& pane, const EngineRun& run, const std::string& outco
   }
 }
 
+// How long a wait for an engine's end goes without the window processing its events.
+constexpr int kEventsEveryMilliseconds = 20;
+
 // What the conversion loop did with its decks.
 struct Conversion {
   std::size_t converted = 0;  // runs that ended well with a complete output
@@ -138,8 +201,8 @@ struct Conversion {
 // starts). Each deck's "Converting: " line is written, in list order, when its run starts, and
 // completed when that run has ended: done when the engine exited with status 0 and left a
 // complete output, failed (with the reason) otherwise; a run longer than the time limit per
-// deck is ended and fails with "time limit". While runs are going the window processes its
-// events every 50 ms. A stop ends the running engines and returns
+// deck is ended and fails with "time limit". A run's end is taken when the process ends; while
+// runs are going the window processes its events every 20 ms. A stop ends the running engines and returns
 // with stopped set; the window's closing ends them and ends the command.
 Conversion ConvertDecks(TForm1& form, const std::string& engine, const TextList& decks,
                         const std::string& outputFolder, int jobs) {
@@ -237,10 +300,16 @@ Conversion ConvertDecks(TForm1& form, const std::string& engine, const TextList&
     }
     return true;
   };
+  // The wait wakes when an engine ends, so the next deck starts at once; meanwhile the window
+  // processes its events every kEventsEveryMilliseconds.
+  std::vector<ProcessHandle> handles;
   auto waitUntilBelow = [&](std::size_t limit) {
     reapEnded();
     while (running.size() > limit) {
-      form.platform.ui.Pause(50);
+      handles.clear();
+      for (const EngineRun& run : running) handles.push_back(run.handle);
+      if (!system.WaitForAnyProcess(handles, kEventsEveryMilliseconds))
+        form.platform.ui.Pause(kEventsEveryMilliseconds);
       if (!processEvents()) return false;
       reapEnded();
     }

@@ -57,6 +57,9 @@ struct NearFieldState {
   void Store(NearFieldTable read, int rgPolItem, std::vector<Segment> wires = {}, TableSource from = {});
 };
 
+// The most engine runs Batch Conversion may keep going at once: the machine's processor count.
+int MostParallelRuns();
+
 // The working parameters and working values of the main window. The defaults are those of
 // program start (FormCreate sets them again).
 struct WorkingParameters {
@@ -70,9 +73,9 @@ struct WorkingParameters {
   std::int32_t AnalyseSegment = 1;
   double AnalysingResistance = 50.0;
   std::string EngineName = kEngineExecutables[0];
-  // How many engine processes Batch Conversion keeps running at once; 1 runs the decks one
-  // after the other.
-  int EngineJobs = 1;
+  // How many engine processes Batch Conversion keeps running at once: one per processor at
+  // start; 1 runs the decks one after the other.
+  int EngineJobs = MostParallelRuns();
   // A deck's engine run that takes longer than this many minutes is ended and counts as
   // failed ("Time Limit per Deck..."); 0: no limit.
   double EngineTimeLimitMinutes = 0;

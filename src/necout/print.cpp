@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <vector>
 
 #include "necout/lines.hpp"
@@ -184,9 +185,12 @@ bool OutputPrint::Complete() const { return OutlineOf(*this).Whole(); }
 
 std::size_t OutputPrint::LineNumber(std::size_t at) const {
   at = std::min(at, text_.size());
-  std::size_t lines = 1;
-  for (std::size_t i = 0; i < at; ++i) {
-    if (text_[i] == '\n' || (text_[i] == '\r' && (i + 1 >= text_.size() || text_[i + 1] != '\n'))) ++lines;
+  const char* const begin = text_.data();
+  // Each LF ends a line, and each CR that no LF follows.
+  std::size_t lines = 1 + static_cast<std::size_t>(std::count(begin, begin + at, '\n'));
+  for (const char* cr = begin; (cr = static_cast<const char*>(std::memchr(cr, '\r', at - (cr - begin))));) {
+    if (static_cast<std::size_t>(cr + 1 - begin) >= text_.size() || cr[1] != '\n') ++lines;
+    if (static_cast<std::size_t>(++cr - begin) >= at) break;
   }
   return lines;
 }

@@ -204,6 +204,7 @@ PrintOutline OutlineOf(const OutputPrint& print) {
     const bool electric = IsTableHeading(nearField.electric, line.text, wasBlankAbove);
     if (!electric && !IsTableHeading(nearField.magnetic, line.text, wasBlankAbove)) continue;
     ++tablesSinceBanner;
+    ++outline.nearFieldTables;
     const std::optional<std::size_t> asked = electric ? askedElectric : askedMagnetic;
     if (!asked) continue;
     const std::size_t first = print.FirstRow(begin, nearField.titleMark);

@@ -53,6 +53,7 @@ struct PrintOutline {
   // The first near-field table whose rows are not the ones asked for: its heading's line number
   // (one-based; 0 when every table is whole), the rows it holds and the rows asked for.
   std::size_t shortTableLine = 0, shortTableRows = 0, shortTableAsked = 0;
+  std::size_t nearFieldTables = 0;                   // the near-field tables of the print
   std::vector<EchoedCard> cards;                     // in the print's order
   std::vector<std::vector<LineNumbers>> structures;  // each structure section's lines
 

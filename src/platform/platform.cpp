@@ -2,8 +2,61 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace varnel {
+
+namespace {
+
+class WholeFileParts : public System::FileParts {
+ public:
+  explicit WholeFileParts(std::string bytes) : bytes_(std::move(bytes)) {}
+  std::uint64_t Size() const override { return bytes_.size(); }
+  std::string Read(std::uint64_t offset, std::size_t count) override {
+    return offset >= bytes_.size() ? std::string() : bytes_.substr(static_cast<std::size_t>(offset), count);
+  }
+
+ private:
+  std::string bytes_;
+};
+
+class PathFolderFiles : public System::FolderFiles {
+ public:
+  PathFolderFiles(System& system, std::string folder) : system_(system), folder_(std::move(folder)) {}
+  void WriteReplacing(const std::string& name, const std::string& bytes) override {
+    WriteThroughFileBeside(system_, folder_ + name, bytes);
+  }
+
+ private:
+  System& system_;
+  std::string folder_;
+};
+
+}  // namespace
+
+void WriteThroughFileBeside(System& system, const std::string& target, const std::string& bytes) {
+  const std::string temporary = system.WriteFileBeside(target, bytes);
+  try {
+    system.RenameOver(temporary, target);
+  } catch (...) {
+    system.RemoveFile(temporary);
+    throw;
+  }
+}
+
+std::unique_ptr<System::FolderFiles> System::OpenFolderFiles(const std::string& folder) {
+  return std::make_unique<PathFolderFiles>(*this, folder);
+}
+
+std::unique_ptr<System::FileParts> System::OpenFileParts(const std::string& path) {
+  return std::make_unique<WholeFileParts>(ReadFile(path));
+}
+
+bool System::WaitForAnyProcess(const std::vector<ProcessHandle>& handles, int milliseconds) {
+  (void)handles;
+  (void)milliseconds;
+  return false;
+}
 
 InOutError FolderChoiceError() { return MakeInOutError(2); }
 

@@ -22,6 +22,10 @@ struct Platform {
   UserInterface& ui;
 };
 
+// Writes bytes to target in one step: to a new file beside it (WriteFileBeside), then renamed
+// over it; the new file is removed again when the renaming fails. Throws InOutError.
+void WriteThroughFileBeside(System& system, const std::string& target, const std::string& bytes);
+
 // The failures of a folder chooser, the same in every binding: it cannot open at a folder that
 // does not exist, and a chosen folder that cannot be made the current one fails the same way
 // ("Datei nicht gefunden").

@@ -16,6 +16,7 @@
 // No member is named like a macro of the Windows headers (DeleteFile, ReplaceFile, MoveFile,
 // CreateDirectory, GetCurrentDirectory, ...), so the Windows binding can include them.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,8 +61,32 @@ class System {
   // gefunden", a file larger than kMaxReadBytes a short message naming it. Throws InOutError.
   static constexpr std::uint64_t kMaxReadBytes = 2ULL << 30;  // 2 GiB
   virtual std::string ReadFile(const std::string& path) = 0;
+  // Parts of one file, for a reader that needs only some of a large file's bytes: opened once,
+  // as ReadFile opens it (a regular file only, the same failures), read where asked.
+  class FileParts {
+   public:
+    virtual ~FileParts() = default;
+    // The file's size when it was opened.
+    virtual std::uint64_t Size() const = 0;
+    // Up to count bytes from offset on (fewer at the file's end). Throws InOutError.
+    virtual std::string Read(std::uint64_t offset, std::size_t count) = 0;
+  };
+  // By default the whole file is read at once and its parts are cut from it.
+  virtual std::unique_ptr<FileParts> OpenFileParts(const std::string& path);
   // Creates or truncates the file and writes the bytes exactly. Throws InOutError.
   virtual void WriteFile(const std::string& path, const std::string& bytes) = 0;
+  // Files written one after the other into one folder, for a writer of thousands of files:
+  // the folder's path is mapped and checked once, not for every file.
+  class FolderFiles {
+   public:
+    virtual ~FolderFiles() = default;
+    // Writes bytes to the file name (one component) of the folder in one step, as
+    // WriteFileBeside and RenameOver do for folder + name, with the same failures.
+    virtual void WriteReplacing(const std::string& name, const std::string& bytes) = 0;
+  };
+  // folder ends in a separator. By default each file goes through WriteFileBeside and
+  // RenameOver with its whole path.
+  virtual std::unique_ptr<FolderFiles> OpenFolderFiles(const std::string& folder);
   // Creates a new file under a fresh unpredictable name in the folder of target, exclusively
   // (never an existing file, never through a link), writes the bytes to it and returns its path.
   // The file gets the access mode of target when target is a regular file. A read-only target is
@@ -122,6 +147,12 @@ class System {
   }
   // True once the process has ended (or the handle is unknown).
   virtual bool ProcessEnded(ProcessHandle handle) = 0;
+  // Returns once one of the processes has ended (at once when one has ended already, or when
+  // the list is empty or holds an unknown handle) or when the milliseconds have passed,
+  // whichever comes first: the waiter learns of an end when it happens, not at its next look.
+  // Nothing is reaped or released; ProcessEnded then says which. False, at once, from a system
+  // that cannot be told of an end (by default): the caller then pauses itself and looks again.
+  virtual bool WaitForAnyProcess(const std::vector<ProcessHandle>& handles, int milliseconds);
   // How the process ended, once ProcessEnded has said so and until CloseProcess releases the
   // handle; Unknown before, after, and for a handle EndProcess ended. A system that cannot tell
   // says Unknown, and a caller then judges the run by what it wrote.

@@ -196,13 +196,7 @@ void WriteTextFile(System& system, const std::string& text, const std::string& n
 }
 
 void WriteTextFileSafely(System& system, const std::string& text, const std::string& name) {
-  const std::string temporary = system.WriteFileBeside(name, text);
-  try {
-    system.RenameOver(temporary, name);
-  } catch (...) {
-    system.RemoveFile(temporary);
-    throw;
-  }
+  WriteThroughFileBeside(system, name, text);
 }
 
 bool IsWindowsName(std::string_view name) {

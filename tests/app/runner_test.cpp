@@ -238,7 +238,7 @@ TEST(RunnerBinary, TheSamplesAndOfferedAnswersWorkInEveryLocale) {
         root.Write("road.vsc",  // the count, then the five answers as offered
                    "answer open \"c:\\4nec2\\b_in\\Ranges\\Range01 Test.txt\"\nanswer ask 2\n"
                    "answer ask default\nanswer ask default\nanswer ask default\nanswer ask default\n"
-                   "answer ask default\nrun MIGenerateEUTsClick\n");
+                   "answer ask default\nanswer ask default\nrun MIGenerateEUTsClick\n");
     const Result r = RunBinary(root, "--script '" + file.string() + "'", "LC_ALL=" + std::string(locale));
     EXPECT_EQ(std::string::npos, r.output.find("[Warning]")) << locale << "\n" << r.output;
     EXPECT_NE(std::string::npos, TestRoot::Read(root.driveC / "4nec2" / "b_in" / "E_" / "E_.txt")
@@ -392,7 +392,7 @@ TEST(CommandLineTest, TakesTheOptionsInAnyOrderAndRefusesTheRest) {
   struct Case {
     std::vector<std::string> arguments;
     bool valid;
-    int jobs = 1;
+    int jobs = 0;  // 0: not given, the window's default
     const char* script = "";
     bool window = false, progress = false;
   };
@@ -400,8 +400,8 @@ TEST(CommandLineTest, TakesTheOptionsInAnyOrderAndRefusesTheRest) {
       {{}, true},
       {{"--script", "s.vsc", "--jobs", "1"}, true, 1, "s.vsc"},
       {{"--jobs", "1", "--script", "s.vsc", "--window"}, true, 1, "s.vsc", true},
-      {{"--progress", "--script", "-", "--window"}, true, 1, "-", true, true},
-      {{"--screenshot", "w.png", "--jobs", "1"}, true},
+      {{"--progress", "--script", "-", "--window"}, true, 0, "-", true, true},
+      {{"--screenshot", "w.png", "--jobs", "1"}, true, 1},
       {{"--script"}, false},
       {{"--script", "a", "--script", "b"}, false},
       {{"--window"}, false},

@@ -46,7 +46,7 @@ const std::vector<Generator>& Generators() {
        "NH 0 81 81 1 -40 -40 1.3 1 1 1",
        [](DeckUi& ui) {
          ui.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\r150.txt"));
-         for (const char* answer : {"1", "3", "1,5", "1", "1", "E_"}) ui.AnswerAsk(std::string(answer));
+         for (const char* answer : {"1", "3", "1,5", "1", "1", "E_", ""}) ui.AnswerAsk(std::string(answer));
        }},
   };
   return generators;

@@ -128,14 +128,15 @@ class EutTest : public DecksTest {
 
 TEST_F(EutTest, DefaultsWriteOneDeckPerFrequencyAndEutAndTheSummary) {
   SeedRandom(1);
-  Generate({"50", "3", "1,5", "1", "1", "E_"});
+  Generate({"50", "3", "1,5", "1", "1", "E_", ""});
   EXPECT_TRUE(Warnings().empty());
   const std::vector<std::string> prompts{"Inquiry|How many EUTs do you want to create?|50",
                                          "Inquiry|Diameter of the test volume|3",
                                          "Inquiry|Get height of the test volume|1,5",
                                          "Inquiry|Get low end of the test volume|1",
                                          "Inquiry|Ideal conducting ground?|1",
-                                         "Inquiry|Get Filename|E_"};
+                                         "Inquiry|Get Filename|E_",
+                                         std::string("Inquiry|") + kGridDistancesPrompt + "|"};
   EXPECT_EQ(prompts, ui.prompts);
 
   std::vector<std::string> expectedFiles{"E_.seed.txt", "E_.txt"};
@@ -185,7 +186,7 @@ TEST_F(EutTest, DefaultsWriteOneDeckPerFrequencyAndEutAndTheSummary) {
 
 TEST_F(EutTest, AllEutsAreDrawnBeforeTheFirstDeckInTheirOrder) {
   SeedRandom(7);
-  Generate({"2", "2,5", "1", "0,5", "0", "S"});
+  Generate({"2", "2,5", "1", "0,5", "0", "S", ""});
   SeedRandom(7);
   std::vector<EutWire> wires;
   for (int i = 0; i < 2 * kWiresPerEut; ++i) wires.push_back(DrawEutWire(2.5, 1, 0.5));
@@ -213,7 +214,7 @@ TEST_F(EutTest, WiresStayInsideTheVolumeAndAmplitudesBetweenOneAndTen) {
   const std::vector<Volume> volumes{{"3", "1,5", "1", 3, 1.5, 1}, {"0,8", "2", "-0,5", 0.8, 2, -0.5}};
   WriteC("4nec2/b_in/Ranges/one.txt", "30\r\n");
   for (const Volume& v : volumes) {
-    Generate({"60", v.d, v.h, v.l, "1", "V"}, "c:\\4nec2\\b_in\\Ranges\\one.txt");
+    Generate({"60", v.d, v.h, v.l, "1", "V", ""}, "c:\\4nec2\\b_in\\Ranges\\one.txt");
     const double R = v.D / 2, slack = 0.0005;
     double maxRadius = 0, minZ = 1e9, maxZ = -1e9, minU = 1e9, maxU = 0;
     int wires = 0;
@@ -264,7 +265,7 @@ TEST_F(EutTest, GroundAnswerChoosesTheGroundCards) {
   WriteC("4nec2/b_in/Ranges/one.txt", "30\r\n");
   for (const auto& [answer, ge, gn] : std::vector<std::tuple<std::string, std::string, std::string>>{
            {"0", "GE 0", "GN -1"}, {"-3", "GE 0", "GN -1"}, {"1", "GE 1", "GN 1"}, {"5", "GE 1", "GN 1"}}) {
-    Generate({"1", "3", "1,5", "1", answer, "G"}, "c:\\4nec2\\b_in\\Ranges\\one.txt");
+    Generate({"1", "3", "1,5", "1", answer, "G", ""}, "c:\\4nec2\\b_in\\Ranges\\one.txt");
     const std::vector<std::string> lines = CrLfLines(Deck("G", 0, 0));
     ASSERT_EQ(107u, lines.size());
     EXPECT_EQ(ge, lines[52]) << "ground answer " << answer;
@@ -309,16 +310,48 @@ TEST_F(EutTest, HostileNamesAndBadNumbersChangeNothing) {
 }
 
 TEST_F(EutTest, ZeroEutsOrNoFrequenciesStillWriteTheSummary) {
-  Generate({"0", "12", "1,5", "1", "1", "Z"});
+  Generate({"0", "12", "1,5", "1", "1", "Z", ""});
   const std::vector<std::string> summaryOnly{"Z.seed.txt", "Z.txt"};
   EXPECT_EQ(summaryOnly, FilesIn("4nec2/b_in/Z"));
   EXPECT_NE(std::string::npos, ReadC("4nec2/b_in/Z/Z.txt").find("Number of EUTs..............:   0\r\n"));
   EXPECT_NE(std::string::npos, ReadC("4nec2/b_in/Z/Z.txt").find("Diameter of EUT volume......: 12,0 m\r\n"));
 
   WriteC("4nec2/b_in/Ranges/bad.txt", "7;01\r\n");  // no number: no frequency
-  Generate({"2", "3", "1,5", "1", "1", "Z"}, "c:\\4nec2\\b_in\\Ranges\\bad.txt");
+  Generate({"2", "3", "1,5", "1", "1", "Z", ""}, "c:\\4nec2\\b_in\\Ranges\\bad.txt");
   EXPECT_EQ(summaryOnly, FilesIn("4nec2/b_in/Z"));
   EXPECT_NE(std::string::npos, ReadC("4nec2/b_in/Z/Z.txt").find("Number of Fequencies........:   0\r\n"));
+}
+
+TEST_F(EutTest, AStudysGridHoldsItsDistancesAndHeightsAndIsRecorded) {
+  for (const auto& [distances, heights, card] :
+       std::vector<std::tuple<std::string, std::string, std::string>>{
+           {"3;10", "1;4;1", "NH 0 21 21 4 -10 -10 1 1 1 1"},
+           {"10", "1,3", "NH 0 21 21 1 -10 -10 1.3 1 1 1"},
+           {" 3 ", "1;2;0,5", "NH 0 7 7 3 -3 -3 1 1 1 0.5"},
+           {"9,4", "1;1,9;0,3", "NH 0 19 19 4 -9 -9 1 1 1 0.3"},  // 9,4 + 0,6 = 10 is not reached
+           {"", "1", ""},
+           {"0", "1", ""},
+           {"3;x", "1", ""},
+           {"3", "1;4", ""},
+           {"3", "4;1;1", ""},
+           {"3", "1;4;0", ""},
+           {"3", "0;100;1", ""}}) {
+    const std::optional<EutGrid> grid = StudyGrid(distances, heights);
+    EXPECT_EQ(card, grid ? grid->Card() : "") << distances << " | " << heights;
+  }
+  EXPECT_EQ(kNearMagneticCard, EutGrid{}.Card());
+
+  SeedRandom(1);
+  Generate({"2", "3", "1,5", "1", "1", "S", "3;10", "1;4;1"});
+  EXPECT_EQ("NH 0 21 21 4 -10 -10 1 1 1 1", CrLfLines(Deck("S", 1, 1)).back());
+  EXPECT_NE(std::string::npos, ReadC("4nec2/b_in/S/S.txt")
+                                   .find("Measured distances..........: 3;10 m\r\n"
+                                         "Measured heights............: 1 to 4 m, step 1 m\r\n"
+                                         "Near-field grid.............: NH 0 21 21 4 -10 -10 1 1 1 1\r\n"));
+  // Heights that are no list refuse before the folder is touched.
+  Generate({"2", "3", "1,5", "1", "1", "T", "3", "4;1;1"});
+  EXPECT_EQ(std::vector<std::string>{"No valid number. Abort command!"}, Warnings());
+  EXPECT_TRUE(FilesIn("4nec2/b_in/T").empty());
 }
 
 }  // namespace

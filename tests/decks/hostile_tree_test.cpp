@@ -75,7 +75,7 @@ TEST_F(HostileTreeTest, RecreatingATargetNeverReachesOutsideIt) {
       {"Generate EUTs", "4nec2/b_in/E_",
        [](DeckUi& p, TForm1& f) {
          p.AnswerOpen("c:\\4nec2\\b_in\\Ranges\\r.txt");
-         for (const char* answer : {"1", "3", "1,5", "1", "1", "E_"}) p.AnswerAsk(std::string(answer));
+         for (const char* answer : {"1", "3", "1,5", "1", "1", "E_", ""}) p.AnswerAsk(std::string(answer));
          f.MIGenerateEUTsClick();
        },
        "E_000_000.nec"},

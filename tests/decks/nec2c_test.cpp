@@ -60,7 +60,7 @@ TEST_F(Nec2cTest, ComputesTheEutDecksWithAndWithoutGround) {
   for (const char* ground : {"1", "0"}) {
     SeedRandom(5);
     ui.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\r.txt"));
-    for (const char* answer : {"1", "3", "1,5", "1", ground, "E_"}) ui.AnswerAsk(std::string(answer));
+    for (const char* answer : {"1", "3", "1,5", "1", ground, "E_", ""}) ui.AnswerAsk(std::string(answer));
     form.MIGenerateEUTsClick();
     const std::string output = Compute("4nec2/b_in/E_/E_000_000.nec", true);
     EXPECT_NE(std::string::npos, output.find("NEAR MAGNETIC FIELDS")) << "ground " << ground;

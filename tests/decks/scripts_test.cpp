@@ -50,7 +50,8 @@ TEST_F(DeckScripts, EachGeneratorIsRepeatableFromItsSeed) {
       "answer ask 4\n"
       "run MIHardCoded1Click\n"
       "answer open c:\\4nec2\\b_in\\Ranges\\three.txt\n"
-      "answer ask 3\nanswer ask 3\nanswer ask 1,5\nanswer ask 1\nanswer ask 1\nanswer ask Set\n"
+      "answer ask 3\nanswer ask 3\nanswer ask 1,5\nanswer ask 1\nanswer ask 1\nanswer ask Set\nanswer ask "
+      "default\n"
       "run MIGenerateEUTsClick\n"
       "print Mout\n";
   const std::string firstOutput = Run(script);
@@ -78,7 +79,8 @@ TEST_F(DeckScripts, TheRecordedSeedOfASetDrawsItAgain) {
       "decimal ,\n"
       "answer ask 7,01\nanswer ask 3\nrun MIHardCoded1Click\nprint Mout\n"
       "answer open c:\\4nec2\\b_in\\Ranges\\two.txt\n"
-      "answer ask 2\nanswer ask 3\nanswer ask 1,5\nanswer ask 1\nanswer ask 1\nanswer ask E_\n"
+      "answer ask 2\nanswer ask 3\nanswer ask 1,5\nanswer ask 1\nanswer ask 1\nanswer ask E_\nanswer ask "
+      "default\n"
       "run MIGenerateEUTsClick\nprint Mout\n";
   const std::filesystem::path deckRoot = root.driveC / "4nec2" / "b_in";
   const std::string firstOutput = Run(generate);
@@ -110,7 +112,8 @@ TEST_F(DeckScripts, ACancelledDialogLeavesPanesAndFieldsAsTheyWere) {
       Run("decimal ,\n"
           "run LoadDipol1Click\nrun AnalyseMain1Click\n"
           "answer open c:\\4nec2\\b_in\\Ranges\\two.txt\n"
-          "answer ask 1\nanswer ask 3\nanswer ask 1,5\nanswer ask 1\nanswer ask 1\nanswer ask E_\n"
+          "answer ask 1\nanswer ask 3\nanswer ask 1,5\nanswer ask 1\nanswer ask 1\nanswer ask E_\nanswer ask "
+          "default\n"
           "run MIGenerateEUTsClick\n"
           "echo ==before\n" +
           show +

@@ -66,6 +66,7 @@ answer ask 1,5
 answer ask 1
 answer ask 1
 answer ask E_
+answer ask default
 run MIGenerateEUTsClick
 answer folder "c:\4nec2\b_in\E_"
 run BatchConversion1Click

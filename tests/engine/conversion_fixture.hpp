@@ -48,6 +48,7 @@ class ConversionTest : public ::testing::Test {
     for (const char* folder : {"4nec2/exe", "4nec2/b_in", "4nec2/b_out", "4nec2/out"})
       fs::create_directories(root.driveC / folder);
     log = root.dir / "engine.log";
+    form.params.EngineJobs = 1;  // one run after the other, unless a test asks for more
   }
 
   // A fake engine at c:\4nec2\exe\<name>: it appends "<its name>|<parameter text>" to the log

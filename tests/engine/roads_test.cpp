@@ -205,7 +205,8 @@ TEST_F(RoadTest, ParallelEngineRunsWriteTheSameOutputFiles) {
       "answer folder \"c:\\4nec2\\b_in\\E_\"\nanswer confirm yes\nrun BatchConversion1Click\n";
   RunRoad(
       "seed 7\nanswer open \"c:\\4nec2\\b_in\\Ranges\\two.txt\"\n"
-      "answer ask 3\nanswer ask 3\nanswer ask 1,5\nanswer ask 1\nanswer ask 1\nanswer ask E_\n"
+      "answer ask 3\nanswer ask 3\nanswer ask 1,5\nanswer ask 1\nanswer ask 1\nanswer ask E_\nanswer ask "
+      "default\n"
       "run MIGenerateEUTsClick\n" +
       convert);
   std::map<std::string, std::string> oneByOne;
@@ -238,7 +239,8 @@ TEST_F(RoadTest, ResumeConvertsTheOutputsOfASetGeneratedAnew) {
   root.Write("drive_c/4nec2/b_in/Ranges/one.txt", "7,01\r\n");
   const std::string generate =
       "answer open \"c:\\4nec2\\b_in\\Ranges\\one.txt\"\nanswer ask 2\nanswer ask 3\nanswer ask 1,5\n"
-      "answer ask 1\nanswer ask 1\nanswer ask E_\nanswer confirm yes\nrun MIGenerateEUTsClick\n"
+      "answer ask 1\nanswer ask 1\nanswer ask E_\nanswer ask default\nanswer confirm yes\nrun "
+      "MIGenerateEUTsClick\n"
       "answer folder \"c:\\4nec2\\b_in\\E_\"\n";
   RunRoad("seed 7\n" + generate + "run BatchConversion1Click\n");
   const std::vector<std::string> out =

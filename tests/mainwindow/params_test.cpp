@@ -72,7 +72,7 @@ TEST_F(ParamsTest, ShowParametersRightAfterStartListsTheDefaults) {
       "AnalyseSegment......: 1   ",
       "AnalysingResistance.: 50 ",
       "EngineName..........: c:\\4nec2\\exe\\nec2dxs1k5.exe   ",
-      "ParallelRuns........: 1   ",
+      "ParallelRuns........: " + std::to_string(MostParallelRuns()) + "   ",
       "TimeLimitPerDeck....: none ",
       "----- Some Parameters End-----",
   };
@@ -412,9 +412,11 @@ TEST(ParamsRunner, ThreeDDialogCaseAndShowParameters) {
       "AnalyseSegment......: 1   \n"
       "AnalysingResistance.: 50 \n"
       "EngineName..........: c:\\4nec2\\exe\\nec2dxs1k5.exe   \n"
-      "ParallelRuns........: 1   \n"
-      "TimeLimitPerDeck....: none \n"
-      "----- Some Parameters End-----\n",
+      "ParallelRuns........: " +
+          std::to_string(MostParallelRuns()) +
+          "   \n"
+          "TimeLimitPerDeck....: none \n"
+          "----- Some Parameters End-----\n",
       out.str());
   DecimalSeparator = ',';
 }

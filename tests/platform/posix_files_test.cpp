@@ -96,6 +96,23 @@ TEST(PosixFiles, RenameOverSwapsInTheNewContent) {
   EXPECT_EQ("new", TestRoot::Read(root.driveC / "t.txt"));
   EXPECT_FALSE(fs::exists(root.driveC / "t.new"));
   EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { p.RenameOver("c:\\gone.new", "c:\\t.txt"); }));
+
+  // The files of one folder, mapped once: a name matches as a path's last component would, a
+  // read-only file is not replaced, a name of several components takes the whole path's way.
+  root.Write("drive_c/D/old.NEC", "old");
+  root.Write("drive_c/D/sub/x.nec", "x");
+  root.Write("drive_c/D/ro.nec", "ro");
+  fs::permissions(root.driveC / "D/ro.nec", fs::perms::owner_read);
+  const auto files = p.OpenFolderFiles("c:\\d\\");
+  files->WriteReplacing("new.nec", "new");
+  files->WriteReplacing("OLD.nec", "replaced");
+  files->WriteReplacing("SUB\\x.nec", "deeper");
+  EXPECT_EQ("5 Dateizugriff verweigert", ErrorOf([&] { files->WriteReplacing("RO.NEC", "no"); }));
+  EXPECT_EQ((std::vector<std::string>{"new.nec", "old.NEC", "ro.nec", "sub"}),
+            Names(p.ListEntries("c:\\d\\*")));
+  EXPECT_EQ("new", TestRoot::Read(root.driveC / "D/new.nec"));
+  EXPECT_EQ("replaced", TestRoot::Read(root.driveC / "D/old.NEC"));
+  EXPECT_EQ("deeper", TestRoot::Read(root.driveC / "D/sub/x.nec"));
 }
 
 TEST(PosixFiles, ListEntriesMatchesWildcardsWithoutCase) {

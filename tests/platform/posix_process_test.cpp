@@ -117,6 +117,13 @@ TEST(PosixProcess, EndedProcessesAreReapedAndUnknownHandlesCountAsEnded) {
 
   ProcessHandle quick = p.StartProcess("c:\\quick.sh", "", error);
   ASSERT_TRUE(quick) << error;
+  // A wait for any end returns when it comes, long before its limit; and at once when one has.
+  WriteScript(root, "drive_c/hang.sh", "sleep 600\n");
+  const ProcessHandle hanging = p.StartProcess("c:\\hang.sh", "", error);
+  for (int i = 0; i < 2; ++i) p.WaitForAnyProcess({hanging, quick}, 30000);
+  EXPECT_FALSE(p.ProcessEnded(hanging));
+  p.EndProcess(hanging);
+  p.CloseProcess(hanging);
   ASSERT_TRUE(WaitForEnd(p, quick));
   EXPECT_EQ(' ', ProcessState(quick.id)) << "left as a zombie";
   EXPECT_TRUE(p.ProcessEnded(quick));

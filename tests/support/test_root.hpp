@@ -93,7 +93,7 @@ class AccessModesHold {
 
 // The headless runner as `varnel --script` runs it, over the system of the root: the sample
 // tree is made at the start.
-int RunScriptIn(const TestRoot& root, std::istream& script, std::ostream& out, int engineJobs = 1,
+int RunScriptIn(const TestRoot& root, std::istream& script, std::ostream& out, int engineJobs = 0,
                 bool realPause = true);
 
 }  // namespace varnel

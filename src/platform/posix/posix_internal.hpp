@@ -35,6 +35,16 @@ void NoteEntriesRemoved();
 // on). False does as on a kernel without them: by the mount points /proc lists (the tests run
 // both ways).
 extern bool kernelMountIds;
+// A file renamed: within one folder its index follows (the source name leaves, the target name
+// is there); across folders every index is dropped.
+void NoteFileRenamed(const std::string& from, const std::string& to);
+// The name of folder's entry that name stands for: name itself when it exists or nothing
+// matches, else the one entry equal to it but for letter case; "" when several are.
+std::string NativeNameIn(const std::string& folder, const std::string& name);
+// WriteFileBeside on native paths: the new file's native path. target names the file in errors.
+std::string WriteBesideNative(const std::string& native, const std::string& bytes, const std::string& target);
+// RenameOver on native paths, with target's name in errors.
+void RenameOverNative(const std::string& from, const std::string& to, const std::string& target);
 // The real current folder ("/" when it cannot be read).
 std::string CurrentNativeFolder();
 // The full path of an executable found in PATH, or "".

@@ -263,6 +263,15 @@ std::string MatchComponent(const std::string& folder, const std::string& name, b
 
 namespace posix_detail {
 
+std::string NativeNameIn(const std::string& folder, const std::string& name) {
+  bool exists = false;
+  std::vector<std::string> clash;
+  const std::string matched =
+      MatchComponent(folder.size() > 1 && folder.back() == '/' ? folder.substr(0, folder.size() - 1) : folder,
+                     name, exists, clash);
+  return clash.empty() ? matched : std::string();
+}
+
 void NoteEntryCreated(const std::string& nativePath) {
   if (nativePath.empty() || nativePath.find('/') == std::string::npos) return;
   std::string folder, name;
@@ -282,6 +291,27 @@ void NoteEntryCreated(const std::string& nativePath) {
 void NoteEntriesRemoved() {
   std::lock_guard<std::mutex> lock(indexMutex);
   folderIndexes.clear();
+}
+
+void NoteFileRenamed(const std::string& from, const std::string& to) {
+  std::string fromFolder, fromName, toFolder, toName;
+  SplitNative(from, fromFolder, fromName);
+  SplitNative(to, toFolder, toName);
+  if (fromFolder != toFolder) return NoteEntriesRemoved();
+  std::lock_guard<std::mutex> lock(indexMutex);
+  auto it = folderIndexes.find(fromFolder);
+  if (it == folderIndexes.end()) return;
+  FolderIndex& index = it->second;
+  FolderStamp stamp;
+  const std::string folded = Folded(fromName);
+  if (!StampOf(fromFolder, stamp) || index.collisions.count(folded) != 0) {
+    folderIndexes.erase(it);
+    return;
+  }
+  if (auto entry = index.byFolded.find(folded); entry != index.byFolded.end() && entry->second == fromName)
+    index.byFolded.erase(entry);
+  index.stamp = stamp;
+  index.Add(toName);
 }
 
 }  // namespace posix_detail

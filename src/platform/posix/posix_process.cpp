@@ -18,7 +18,9 @@
 // groups of the children whose handles are open are also kept in a table that a signal handler
 // may read: ending this process by SIGTERM, SIGINT or SIGHUP ends those groups first.
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/syscall.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -280,6 +282,38 @@ bool PosixSystem::ProcessEnded(ProcessHandle handle) {
   ForgetGroup(pid);
   endedChildren[pid] = exit;
   return true;
+}
+
+bool PosixSystem::WaitForAnyProcess(const std::vector<ProcessHandle>& handles, int milliseconds) {
+#ifdef SYS_pidfd_open
+  std::vector<pollfd> ends;
+  struct CloseAll {
+    std::vector<pollfd>& fds;
+    ~CloseAll() {
+      for (const pollfd& fd : fds) close(fd.fd);
+    }
+  } closeAll{ends};
+  for (const ProcessHandle handle : handles) {
+    if (ProcessEnded(handle)) return true;
+    // A process that ends after the look above still has its pidfd: it is not reaped yet.
+    const int fd = static_cast<int>(syscall(SYS_pidfd_open, static_cast<pid_t>(handle.id), 0));
+    if (fd < 0) return System::WaitForAnyProcess(handles, milliseconds);
+    ends.push_back({fd, POLLIN, 0});
+  }
+  if (ends.empty()) return true;
+  timespec start{};
+  clock_gettime(CLOCK_MONOTONIC, &start);
+  for (int left = milliseconds; left >= 0;) {
+    if (poll(ends.data(), ends.size(), left) >= 0 || errno != EINTR) return true;
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    left = milliseconds -
+           static_cast<int>((now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000);
+  }
+  return true;
+#else
+  return System::WaitForAnyProcess(handles, milliseconds);
+#endif
 }
 
 ProcessExit PosixSystem::ProcessExitOf(ProcessHandle handle) {

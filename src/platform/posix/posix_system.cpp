@@ -18,6 +18,7 @@
 #include <ctime>
 
 #include "platform/listing.hpp"
+#include "platform/platform.hpp"
 #include "platform/posix/posix_internal.hpp"
 #include "util/grow.hpp"
 #include "util/workers.hpp"
@@ -97,6 +98,55 @@ constexpr std::size_t kTwoHalvesBytes = std::size_t{8} << 20;
 
 }  // namespace
 
+namespace {
+
+class PosixFileParts : public System::FileParts {
+ public:
+  PosixFileParts(int fd, std::uint64_t size, std::string path)
+      : fd_(fd), size_(size), path_(std::move(path)) {}
+  ~PosixFileParts() override { close(fd_); }
+  std::uint64_t Size() const override { return size_; }
+  std::string Read(std::uint64_t offset, std::size_t count) override {
+    std::string bytes;
+    ResizeForOverwrite(bytes, count);
+    std::size_t length = 0;
+    while (length < count) {
+      const ssize_t got =
+          pread(fd_, bytes.data() + length, count - length, static_cast<off_t>(offset + length));
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        throw ErrnoError(errno, path_);
+      }
+      if (got == 0) break;
+      length += static_cast<std::size_t>(got);
+    }
+    bytes.resize(length);
+    return bytes;
+  }
+
+ private:
+  int fd_;
+  std::uint64_t size_;
+  std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<System::FileParts> PosixSystem::OpenFileParts(const std::string& path) {
+  std::string native = Native(path);
+  if (native.empty()) throw UnmappedPathError(roots_, path);
+  // As ReadFile: without blocking on a FIFO, and only a regular file.
+  FileDescriptor file{open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
+  if (file.fd < 0) throw ErrnoError(errno, path);
+  struct stat st;
+  if (fstat(file.fd, &st) != 0) throw ErrnoError(errno, path);
+  if (S_ISDIR(st.st_mode)) throw ErrnoError(EISDIR);
+  if (!S_ISREG(st.st_mode)) throw MakeInOutError(2);
+  auto parts = std::make_unique<PosixFileParts>(file.fd, static_cast<std::uint64_t>(st.st_size), path);
+  file.fd = -1;
+  return parts;
+}
+
 std::string PosixSystem::ReadFile(const std::string& path) {
   std::string native = Native(path);
   if (native.empty()) throw UnmappedPathError(roots_, path);
@@ -169,14 +219,68 @@ void PosixSystem::RenameOver(const std::string& source, const std::string& targe
   std::string to = Native(target);
   if (from.empty()) throw UnmappedPathError(roots_, source);
   if (to.empty()) throw UnmappedPathError(roots_, target);
+  RenameOverNative(from, to, target);
+}
+
+namespace posix_detail {
+
+void RenameOverNative(const std::string& from, const std::string& to, const std::string& target) {
   struct stat st;
   if (stat(to.c_str(), &st) == 0) {
     // Windows replaces neither a folder nor a read-only file.
     if (S_ISDIR(st.st_mode)) throw MakeInOutError(5);
     if (S_ISREG(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) throw MakeInOutError(5);
   }
-  NoteEntriesRemoved();
+  // A folder moved changes the paths below it: every index goes.
+  struct stat source;
+  const bool file = lstat(from.c_str(), &source) == 0 && !S_ISDIR(source.st_mode);
+  if (!file) NoteEntriesRemoved();
   if (rename(from.c_str(), to.c_str()) != 0) throw ErrnoError(errno, target);
+  if (file) NoteFileRenamed(from, to);
+}
+
+}  // namespace posix_detail
+
+namespace {
+
+// The folder's native path, mapped once; each name is matched in it as NativePath matches a
+// last component (letter case aside where no exact name exists).
+class PosixFolderFiles : public System::FolderFiles {
+ public:
+  PosixFolderFiles(PosixSystem& system, std::string folder, std::string native)
+      : system_(system), folder_(std::move(folder)), native_(std::move(native)) {}
+  void WriteReplacing(const std::string& name, const std::string& bytes) override {
+    const std::string target = folder_ + name;
+    const std::string leaf = IsPlainName(name) ? NativeNameIn(native_, name) : std::string();
+    // A name that is no single component, or that clashes, takes the whole path's way.
+    if (leaf.empty()) return WriteThroughFileBeside(system_, target, bytes);
+    const std::string to = native_ + leaf;
+    const std::string temporary = WriteBesideNative(to, bytes, target);
+    try {
+      RenameOverNative(temporary, to, target);
+    } catch (...) {
+      unlink(temporary.c_str());
+      throw;
+    }
+  }
+
+ private:
+  static bool IsPlainName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find_first_of("\\/") == std::string::npos;
+  }
+  PosixSystem& system_;
+  std::string folder_, native_;
+};
+
+}  // namespace
+
+std::unique_ptr<System::FolderFiles> PosixSystem::OpenFolderFiles(const std::string& folder) {
+  std::string native = Native(folder);
+  struct stat st;
+  if (native.empty() || stat(native.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    return System::OpenFolderFiles(folder);  // each file then fails as its path does
+  if (native.back() != '/') native += '/';
+  return std::make_unique<PosixFolderFiles>(*this, folder, std::move(native));
 }
 
 std::vector<DirEntry> PosixSystem::ListEntries(const std::string& pattern) {

@@ -59,6 +59,10 @@ class PosixSystem : public System {
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
   std::string ReadFile(const std::string& path) override;
+  // Reads only the parts asked for (pread), the path mapped and the file opened once.
+  std::unique_ptr<FileParts> OpenFileParts(const std::string& path) override;
+  // Maps the folder once; each file is then matched by its name alone.
+  std::unique_ptr<FolderFiles> OpenFolderFiles(const std::string& folder) override;
   void WriteFile(const std::string& path, const std::string& bytes) override;
   std::string WriteFileBeside(const std::string& target, const std::string& bytes) override;
   void RenameOver(const std::string& source, const std::string& target) override;
@@ -82,6 +86,9 @@ class PosixSystem : public System {
   ProcessHandle StartIndependentProcess(const std::string& program, const std::string& parameters,
                                         std::string& error) override;
   bool ProcessEnded(ProcessHandle handle) override;
+  // Waits on a pidfd of each process (Linux 5.3 and later), so an end wakes the waiter at once;
+  // where the kernel has none, the looks of System's own.
+  bool WaitForAnyProcess(const std::vector<ProcessHandle>& handles, int milliseconds) override;
   ProcessExit ProcessExitOf(ProcessHandle handle) override;
   void CloseProcess(ProcessHandle handle) override;
   void EndProcess(ProcessHandle handle) override;

@@ -53,8 +53,15 @@ bool WriteAll(int fd, const std::string& bytes) {
 
 std::string PosixSystem::WriteFileBeside(const std::string& target, const std::string& bytes) {
   const std::string native = Native(target);
-  const std::size_t cut = native.rfind('/');
   if (native.empty()) throw UnmappedPathError(roots_, target);
+  return WindowsPath(roots_, WriteBesideNative(native, bytes, target));
+}
+
+namespace posix_detail {
+
+std::string WriteBesideNative(const std::string& native, const std::string& bytes,
+                              const std::string& target) {
+  const std::size_t cut = native.rfind('/');
   if (cut == std::string::npos || cut + 1 == native.size()) throw MakeInOutError(2);
   const std::string folder = native.substr(0, cut + 1);
   // Room for the suffix within the 255 bytes a name may hold.
@@ -91,9 +98,11 @@ std::string PosixSystem::WriteFileBeside(const std::string& target, const std::s
       unlink(path.c_str());
       throw ErrnoError(error, target);
     }
-    return WindowsPath(roots_, path);
+    return path;
   }
   throw MakeInOutError(5);
 }
+
+}  // namespace posix_detail
 
 }  // namespace varnel

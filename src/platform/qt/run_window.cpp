@@ -24,7 +24,7 @@ int RunWindow(int argc, char** argv, System& system, const StartUp& startUp, int
   QtUi ui(system);
   if (startUp) startUp();
   TForm1 form({system, ui});
-  form.params.EngineJobs = engineJobs;
+  if (engineJobs > 0) form.params.EngineJobs = engineJobs;
   VarnelWindow window(form, ui);
   window.show();
   if (!screenshot.empty()) {

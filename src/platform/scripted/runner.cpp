@@ -323,7 +323,7 @@ bool StartMainWindow(Platform platform, const StartUp& startUp, std::optional<TF
   try {
     if (startUp) startUp();
     form.emplace(platform);
-    form->params.EngineJobs = engineJobs;
+    if (engineJobs > 0) form->params.EngineJobs = engineJobs;
     return true;
   } catch (const std::exception& failure) {
     out << "varnel: the start failed: " << failure.what() << '\n';

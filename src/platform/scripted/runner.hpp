@@ -71,11 +71,12 @@ bool StartMainWindow(Platform platform, const StartUp& startUp, std::optional<TF
                      std::ostream& out, int engineJobs);
 
 // The script over the system, answered by a scripted interface. engineJobs: how many engine
-// processes Batch Conversion keeps running at once (--jobs).
+// processes Batch Conversion keeps running at once (--jobs); 0 keeps the window's default, one
+// per processor.
 // printInfo: --progress. realPause: the pauses sleep (the program always; tests of what a pause
 // does not change leave it out).
 int RunScript(std::istream& script, std::ostream& out, System& system, const StartUp& startUp,
-              int engineJobs = 1, bool printInfo = false, bool realPause = true);
+              int engineJobs = 0, bool printInfo = false, bool realPause = true);
 
 // The program's command line, the same on every system. The value of --jobs: a whole number from
 // 1 to the processor count; 0, with the reason on err, when it is not.
@@ -84,7 +85,7 @@ int EngineJobsOption(const std::string& text, std::ostream& err);
 // only), --screenshot FILE.png (not with --script). Nothing, with the reason on err, for an
 // unknown option, one given twice, a missing value or a combination that is not allowed.
 struct CommandLine {
-  int engineJobs = 1;
+  int engineJobs = 0;  // --jobs not given
   std::optional<std::string> script;
   bool window = false;
   bool progress = false;

@@ -6,8 +6,10 @@
 // everything it starts belongs to the job too: EndProcess ends the whole job. The jobs end when
 // their last handle closes, which is at the latest when this program ends, however it ends.
 // The exit code of an ended program is kept from ProcessEnded until CloseProcess.
+#include <algorithm>
 #include <map>
 #include <mutex>
+#include <vector>
 
 #include "platform/win32/win32_system.hpp"
 
@@ -96,6 +98,24 @@ bool Win32System::ProcessEnded(ProcessHandle handle) {
   // EndProcess and at this program's end.
   Release(it->second);
   started.erase(it);
+  return true;
+}
+
+bool Win32System::WaitForAnyProcess(const std::vector<ProcessHandle>& handles, int milliseconds) {
+  if (handles.size() > MAXIMUM_WAIT_OBJECTS) return System::WaitForAnyProcess(handles, milliseconds);
+  std::vector<HANDLE> processes;
+  {
+    std::lock_guard<std::mutex> lock(startedMutex);
+    for (const ProcessHandle handle : handles) {
+      auto it = started.find(handle.id);
+      if (it == started.end()) return true;  // ended and released, or unknown
+      processes.push_back(it->second.process);
+    }
+  }
+  if (processes.empty()) return true;
+  // The handles stay open: only the one user-interface thread closes them, and it waits here.
+  WaitForMultipleObjects(static_cast<DWORD>(processes.size()), processes.data(), FALSE,
+                         static_cast<DWORD>(std::max(milliseconds, 0)));
   return true;
 }
 

@@ -49,6 +49,8 @@ class Win32System : public System {
   ProcessHandle StartProcess(const std::string& program, const std::string& parameters,
                              std::string& error) override;
   bool ProcessEnded(ProcessHandle handle) override;
+  // WaitForMultipleObjects on the processes (64 at most; with more, System's own looks).
+  bool WaitForAnyProcess(const std::vector<ProcessHandle>& handles, int milliseconds) override;
   ProcessExit ProcessExitOf(ProcessHandle handle) override;
   void CloseProcess(ProcessHandle handle) override;
   void EndProcess(ProcessHandle handle) override;

@@ -98,7 +98,7 @@ int RunWindow(System& system, const StartUp& startUp, int engineJobs) {
     return 1;
   }
   TForm1 form({system, ui});
-  form.params.EngineJobs = engineJobs;
+  if (engineJobs > 0) form.params.EngineJobs = engineJobs;
   Win32Window window(form, ui);
   ShowWindow(window.Handle(), SW_SHOWNORMAL);
   UpdateWindow(window.Handle());
