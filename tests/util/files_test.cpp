@@ -21,6 +21,7 @@
 namespace varnel {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 namespace {
 
@@ -367,6 +368,8 @@ TEST(DeleteFolderTree, AReadOnlyFileStaysAndSoDoesItsFolder) {
   EXPECT_TRUE(f.ui.messages.empty());
 }
 
+// Links inside the tree go with it, their targets stay; a tree that is itself a link loses only
+// the link.
 TEST(DeleteFolderTree, NeverFollowsALinkOutOfTheTree) {
   ScriptedFixture f;
   fs::path outsideFile = f.root.Write("outside/precious.txt", "keep me");
@@ -375,21 +378,14 @@ TEST(DeleteFolderTree, NeverFollowsALinkOutOfTheTree) {
   fs::create_directories(f.root.driveC / "t/sub");
   if (!TestRoot::Link(f.root.driveC / "t/sub/folderlink", outsideFolder) ||
       !TestRoot::Link(f.root.driveC / "t/filelink", outsideFile) ||
-      !TestRoot::Link(f.root.driveC / "t/broken", f.root.dir / "nowhere"))
+      !TestRoot::Link(f.root.driveC / "t/broken", f.root.dir / "nowhere") ||
+      !TestRoot::Link(f.root.driveC / "linked", outsideFolder))
     GTEST_SKIP() << "no symbolic links here";
-  DeleteFolderTree(f.system, "c:\\t");
-  EXPECT_FALSE(fs::exists(fs::symlink_status(f.root.driveC / "t")));
-  EXPECT_EQ("keep me", TestRoot::Read(outsideFile));
-}
-
-TEST(DeleteFolderTree, AFolderThatIsALinkLosesOnlyTheLink) {
-  ScriptedFixture f;
-  fs::path outsideFile = f.root.Write("outside/precious.txt", "keep me");
-  if (!TestRoot::Link(f.root.driveC / "linked", outsideFile.parent_path()))
-    GTEST_SKIP() << "no symbolic links here";
-  DeleteFolderTree(f.system, "c:\\linked\\");
-  EXPECT_FALSE(fs::exists(fs::symlink_status(f.root.driveC / "linked")));
-  EXPECT_EQ("keep me", TestRoot::Read(outsideFile));
+  for (const char* tree : {"t", "linked"}) {
+    DeleteFolderTree(f.system, "c:\\"s + tree + "\\");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(f.root.driveC / tree))) << tree;
+    EXPECT_EQ("keep me", TestRoot::Read(outsideFile)) << tree;
+  }
 }
 
 TEST(DeleteFolderTree, RefusesAnEmptyPathAndDriveRoots) {
