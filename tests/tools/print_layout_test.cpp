@@ -271,46 +271,39 @@ TEST(DeckWithEndCard, AppendsEnOnlyWhenTheDeckDoesNotEndWithIt) {
   for (const Case& c : cases) EXPECT_EQ(c.expected, DeckWithEndCard(c.deck)) << "deck [" << c.deck << "]";
 }
 
-TEST(SplitEngineArguments, TakesTwoPiecesAsTheyAreAndRejoinsPathsWithBlanks) {
-  auto none = [](const std::string&) { return false; };
-  auto args = SplitEngineArguments({"dipol000.nec", "C:\\4nec2\\b_out\\dipol\\dipol000.out"}, none);
-  ASSERT_TRUE(args);
-  EXPECT_EQ("dipol000.nec", args->deck);
-  EXPECT_EQ("C:\\4nec2\\b_out\\dipol\\dipol000.out", args->output);
-
-  EXPECT_FALSE(SplitEngineArguments({"only.nec"}, none));
-  EXPECT_FALSE(SplitEngineArguments({}, none));
-
-  auto myDeck = [](const std::string& deck) { return deck == "c:\\my decks\\a b.nec"; };
-  args = SplitEngineArguments({"c:\\my", "decks\\a", "b.nec", "C:\\4nec2\\b_out\\a", "b.out"}, myDeck);
-  ASSERT_TRUE(args);
-  EXPECT_EQ("c:\\my decks\\a b.nec", args->deck);
-  EXPECT_EQ("C:\\4nec2\\b_out\\a b.out", args->output);
-
-  args = SplitEngineArguments({"x.nec", "out", "put.out"}, none);
-  ASSERT_TRUE(args);
-  EXPECT_EQ("x.nec", args->deck);
-  EXPECT_EQ("out put.out", args->output);
-}
-
-TEST(SplitEngineArguments, AnExistingNecDeckWinsOverAnEarlierExistingFile) {
+// Two pieces are taken as they are; more are rejoined with blanks, the deck up to the first
+// existing .nec deck (or else the first existing file); fewer than two are refused.
+TEST(SplitEngineArguments, RejoinsPathsWithBlanksAndAnExistingNecDeckWins) {
   struct Case {
-    std::vector<std::string> existing;
-    std::string deck, output;
+    std::vector<std::string> pieces, existing;
+    std::string deck, output;  // an empty deck: refused
   };
-  const std::vector<std::string> pieces = {"x", "y.NEC", "x", "y.out"};
+  const std::vector<std::string> xy = {"x", "y.NEC", "x", "y.out"};
   const Case cases[] = {
-      {{"x", "x y.NEC"}, "x y.NEC", "x y.out"},
-      {{"x"}, "x", "y.NEC x y.out"},          // no deck exists: the first existing file
-      {{"x y.NEC x"}, "x y.NEC x", "y.out"},  // the existing part need not be a deck name
-      {{}, "x", "y.NEC x y.out"},
+      {{"dipol000.nec", "C:\\4nec2\\b_out\\dipol\\dipol000.out"},
+       {},
+       "dipol000.nec",
+       "C:\\4nec2\\b_out\\dipol\\dipol000.out"},
+      {{"only.nec"}, {}, "", ""},
+      {{}, {}, "", ""},
+      {{"c:\\my", "decks\\a", "b.nec", "C:\\4nec2\\b_out\\a", "b.out"},
+       {"c:\\my decks\\a b.nec"},
+       "c:\\my decks\\a b.nec",
+       "C:\\4nec2\\b_out\\a b.out"},
+      {{"x.nec", "out", "put.out"}, {}, "x.nec", "out put.out"},
+      {xy, {"x", "x y.NEC"}, "x y.NEC", "x y.out"},
+      {xy, {"x"}, "x", "y.NEC x y.out"},          // no deck exists: the first existing file
+      {xy, {"x y.NEC x"}, "x y.NEC x", "y.out"},  // the existing part need not be a deck name
+      {xy, {}, "x", "y.NEC x y.out"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.pieces));
     auto exists = [&](const std::string& deck) {
       return std::find(c.existing.begin(), c.existing.end(), deck) != c.existing.end();
     };
-    auto args = SplitEngineArguments(pieces, exists);
-    ASSERT_TRUE(args);
+    const auto args = SplitEngineArguments(c.pieces, exists);
+    ASSERT_EQ(!c.deck.empty(), args.has_value());
+    if (!args) continue;
     EXPECT_EQ(c.deck, args->deck);
     EXPECT_EQ(c.output, args->output);
   }
