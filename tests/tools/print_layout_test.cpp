@@ -57,7 +57,7 @@ class ClassicLayoutTest : public ::testing::Test {
   std::vector<std::string> lines = Lines(text);
 };
 
-TEST_F(ClassicLayoutTest, FrequencyLineHoldsTheValueInTenCharactersAfterTheEqualsSign) {
+TEST_F(ClassicLayoutTest, FrequencyAndInputPowerStandInTheirCharactersAfterTheEqualsSign) {
   std::size_t heading = FindLine(lines, "--------- FREQUENCY --------");
   ASSERT_LT(heading + 1, lines.size());
   EXPECT_EQ("                                FREQUENCY= 2.9000E+01 MHZ", lines[heading + 1]);
@@ -66,6 +66,14 @@ TEST_F(ClassicLayoutTest, FrequencyLineHoldsTheValueInTenCharactersAfterTheEqual
   std::size_t second = FindLine(lines, "--------- FREQUENCY --------", heading + 1);
   ASSERT_LT(second + 1, lines.size());
   EXPECT_EQ("                                FREQUENCY= 1.4200E+01 MHZ", lines[second + 1]);
+  // The input power stands in eleven characters after its equals sign.
+  std::size_t line = FindLine(lines, "INPUT POWER");
+  ASSERT_LT(line, lines.size());
+  std::size_t k = lines[line].find("INPUT POWER");
+  EXPECT_EQ("INPUT POWER   = 6.9184E-03 WATTS", lines[line].substr(k));
+  EXPECT_EQ("6.9184E-03", lines[line].substr(k + 15 + 1, 10));
+  // Other lines of the budget keep nec2c's wording.
+  EXPECT_LT(FindLine(lines, "EFFICIENCY    =  100.00 Percent"), lines.size());
 }
 
 TEST_F(ClassicLayoutTest, AntennaInputRowIsTheFourthLineWithNineTwelveCharacterFields) {
@@ -111,16 +119,6 @@ TEST_F(ClassicLayoutTest, SegmentRowsStartOnTheSeventhLineWithTheCurrentInTheRea
   EXPECT_EQ('-', lines[keyword + 7][61]) << lines[keyword + 7];
   EXPECT_EQ("-0.1935", Trim(Columns(lines[keyword + 7], 30, 38)));
   EXPECT_EQ("0.09673", Trim(Columns(lines[keyword + 7], 39, 47)));
-}
-
-TEST_F(ClassicLayoutTest, InputPowerStandsInElevenCharactersAfterTheEqualsSign) {
-  std::size_t line = FindLine(lines, "INPUT POWER");
-  ASSERT_LT(line, lines.size());
-  std::size_t k = lines[line].find("INPUT POWER");
-  EXPECT_EQ("INPUT POWER   = 6.9184E-03 WATTS", lines[line].substr(k));
-  EXPECT_EQ("6.9184E-03", lines[line].substr(k + 15 + 1, 10));
-  // Other lines of the budget keep nec2c's wording.
-  EXPECT_LT(FindLine(lines, "EFFICIENCY    =  100.00 Percent"), lines.size());
 }
 
 TEST_F(ClassicLayoutTest, NearFieldTablesHaveABlankLineThreeHeadingsAndSeparatedNumbers) {

@@ -173,12 +173,8 @@ TEST(DisplayTexts, FrequencyTextPicksDecimalsByRange) {
 }
 
 TEST(DisplayTexts, SignTextKeepsThePlusDownToMinusOneHundredth) {
-  EXPECT_EQ("+", SignText(-0.005));
-  EXPECT_EQ("+", SignText(-0.01));
-  EXPECT_EQ("+", SignText(0));
-  EXPECT_EQ("+", SignText(3));
-  EXPECT_EQ("", SignText(-0.02));
-  EXPECT_EQ("", SignText(-5));
+  for (double v : {-0.005, -0.01, 0.0, 3.0}) EXPECT_EQ("+", SignText(v)) << v;
+  for (double v : {-0.02, -5.0}) EXPECT_EQ("", SignText(v)) << v;
 }
 
 TEST(AngleAndLogarithm, UseTheDefinedFormulas) {
