@@ -35,6 +35,13 @@ TEST_F(BatchFolder, ListsTheOutFilesOfTheChosenFolderInNameOrder) {
   for (const std::string& name : form->params.BatchFiles) expected.push_back(name);
   EXPECT_EQ(expected, form->Mout.lines) << Joined(form->Mout.lines);
   EXPECT_GE(ui.processEventsCalls, 2) << "events are processed once per listed name";
+
+  // A cancelled dialog keeps the earlier list, folder and pane.
+  ui.AnswerFolder(std::nullopt);
+  form->MIAddBatchFolderClick();
+  EXPECT_EQ((std::vector<std::string>{"A.out", "b.out", "c.out"}), form->params.BatchFiles);
+  EXPECT_EQ(expected, form->Mout.lines);
+  EXPECT_EQ(kRunFolder, form->params.BatchFolder);
 }
 
 TEST_F(BatchFolder, NamesThatReachOtherFilesAreSkippedAndSpecialFilesNeverRead) {
@@ -72,20 +79,6 @@ TEST_F(BatchFolder, NamesThatReachOtherFilesAreSkippedAndSpecialFilesNeverRead) 
   EXPECT_THROW(form->MIFileLoadTestClick(), InOutError);
 }
 
-TEST_F(BatchFolder, CancelKeepsTheEarlierListAndPane) {
-  WriteFile("a.out", "a");
-  ui.AnswerFolder(kRunFolder);
-  form->MIAddBatchFolderClick();
-  const auto files = form->params.BatchFiles;
-  const auto lines = form->Mout.lines;
-
-  ui.AnswerFolder(std::nullopt);
-  form->MIAddBatchFolderClick();
-  EXPECT_EQ(files, form->params.BatchFiles);
-  EXPECT_EQ(lines, form->Mout.lines);
-  EXPECT_EQ(kRunFolder, form->params.BatchFolder);
-}
-
 TEST_F(BatchFolder, EmptyFolderGivesTheHeaderLinesAndAnEmptyList) {
   WriteFile("readme.txt", "");
   form->params.BatchFiles = {"old.out"};
@@ -105,17 +98,14 @@ TEST_F(BatchFolder, MissingInitialFolderEndsTheCommandAndChangesNothing) {
   EXPECT_EQ((std::vector<std::string>{"before"}), form->Mout.lines);
 }
 
-TEST_F(BatchFolder, LoadTestWithAnEmptyListLeavesTheInfoPaneAlone) {
+// An empty list leaves the Info pane alone.
+TEST_F(BatchFolder, LoadTestAppendsOneLinePerFileAndStopsAtAFileItCannotOpen) {
   form->Mout.lines = {"kept"};
   form->MIFileLoadTestClick();
   EXPECT_EQ((std::vector<std::string>{"kept"}), form->Mout.lines);
-}
-
-TEST_F(BatchFolder, LoadTestAppendsOneLinePerFileAndStopsAtAFileItCannotOpen) {
   WriteFile("a.out", "x\r\ny");
   WriteFile("b.out", "");
   UseFiles({"a.out", "gone.out", "b.out"});
-  form->Mout.lines = {"kept"};
   EXPECT_THROW(form->MIFileLoadTestClick(), InOutError);
   EXPECT_EQ((std::vector<std::string>{"kept", "Load: a.out", "Load: gone.out"}), form->Mout.lines);
 }

@@ -29,25 +29,20 @@ TEST_F(BatchPower, OneAmpereIntoFiftyOhmsAgainstHundredWatts) {
             form->Mout.lines);
 }
 
+// The working segment and resistance give the row; a segment beyond the table gives undefined
+// cells and a note. (0.02 / sqrt 2)^2 * 100 = 0.02 W = 20 mW; 10 log10(sqrt 0.02) = -8.49.
 TEST_F(BatchPower, SegmentAndResistanceAreTheWorkingValues) {
   WriteRun("a.out", OutputRun(14.2, 1.0, {1.0, 0.02}));
   UseFiles({"a.out"});
-  form->params.AnalyseSegment = 2;
   form->params.AnalysingResistance = 100.0;
-  form->MIBatchAnalysePowerClick();
-  // (0.02 / sqrt 2)^2 * 100 = 0.02 W = 20 mW; 10 log10(sqrt 0.02) = -8.49.
-  ASSERT_EQ(3u, form->Mdata.lines.size());
-  EXPECT_EQ("     14,2;        1;       20;    -8,49;     0,02;", form->Mdata.lines[2]);
-}
-
-TEST_F(BatchPower, SegmentBeyondTheTableGivesUndefinedCellsAndANote) {
-  WriteRun("a.out", OutputRun(14.2, 100.0, {1.0}));
-  UseFiles({"a.out"});
-  form->params.AnalyseSegment = 5;
-  form->MIBatchAnalysePowerClick();
-  ASSERT_EQ(3u, form->Mdata.lines.size());
-  EXPECT_EQ("     14,2;      100;      NAN;      NAN;      NAN;", form->Mdata.lines[2]);
-  EXPECT_EQ("Segment 5 is not printed in a.out (the current table lists segments 1 to 1)",
+  for (const auto& [segment, row] : {std::pair{2, "     14,2;        1;       20;    -8,49;     0,02;"},
+                                     std::pair{5, "     14,2;        1;      NAN;      NAN;      NAN;"}}) {
+    form->params.AnalyseSegment = segment;
+    form->MIBatchAnalysePowerClick();
+    ASSERT_EQ(3u, form->Mdata.lines.size());
+    EXPECT_EQ(row, form->Mdata.lines[2]);
+  }
+  EXPECT_EQ("Segment 5 is not printed in a.out (the current table lists segments 1 to 2)",
             form->Mout.lines.at(2));
   EXPECT_EQ("Undefined value in a.out: written as NAN", form->Mout.lines.at(3));
 }

@@ -238,67 +238,55 @@ TEST_F(WindowTest, CopyToClipboardTakesTheDataPaneOnly) {
 
 // ---- Column copy -----------------------------------------------------------------------------
 
-void AddNearFieldHeader(Pane& pane) {
-  AddLine(pane, "// Batch NearField at Point P");
-  AddLine(pane, "");
-  AddLine(pane, "//  Freq;    Power;    Field;");
-  AddLine(pane, "//   MHz;        W;      V/m;");
-}
-
-TEST_F(WindowTest, CopyFieldTakesTheThirdFieldOfEveryRow) {
-  AddNearFieldHeader(form.Mdata);
-  AddLine(form.Mdata, "    7.010;    1.000;    0.123;    0.456;");
-  AddLine(form.Mdata, "   14.200;    1.000;   12.500;   13.000;");
-  form.Run("MICopyColomn3");  // "Copy Field"
-  EXPECT_EQ("    0.123\r\n   12.500\r\n", ui.ClipboardText());
-}
-
-TEST_F(WindowTest, CopyColumnOfAHeaderOnlyPaneIsEmpty) {
-  for (int headerLines : {0, 3, 4}) {
-    ClearPane(form.Mdata);
-    for (int i = 0; i < headerLines; ++i) AddLine(form.Mdata, "// a;b;c;");
-    CopyTextToClipboard(ui, "old");
-    form.Run("MICopyColomn1");
-    EXPECT_EQ("", ui.ClipboardText()) << headerLines << " lines";
-  }
-}
-
-TEST_F(WindowTest, CopyColumnGivesAnEmptyPieceForAShortLine) {
-  AddNearFieldHeader(form.Mdata);
-  AddLine(form.Mdata, "    1.000;    2.000;    3.000;");
-  AddLine(form.Mdata, "");
-  AddLine(form.Mdata, "typed by hand");
-  AddLine(form.Mdata, "    4.000;    5.000;    6.000;");
-  form.Run("MICopyColomn3");
-  EXPECT_EQ("    3.000\r\n\r\n    6.000\r\n", ui.ClipboardText()) << "the empty line is no row";
-  form.Run("MICopyColomn10");
-  EXPECT_EQ("\r\n\r\n\r\n", ui.ClipboardText()) << "one line per row, all empty";
-}
-
+// Each column entry copies its column of every row of the tables in the Data pane, an empty
+// piece where a row is too short, nothing from headings and blank lines.
 TEST_F(WindowTest, CopyColumnTakesEveryRowOfEachTable) {
+  const Lines nearField = {"// Batch NearField at Point P", "", "//  Freq;    Power;    Field;",
+                           "//   MHz;        W;      V/m;"};
+  const auto with = [](Lines head, const Lines& rows) {
+    head.insert(head.end(), rows.begin(), rows.end());
+    return head;
+  };
+  const Lines shortRows = {"    1.000;    2.000;    3.000;", "", "typed by hand",
+                           "    4.000;    5.000;    6.000;"};
   struct Case {
     const char* table;
-    std::vector<std::string> lines;
-    std::string secondColumn;
+    Lines lines;
+    int column;
+    std::string copied;
   };
   const Case cases[] = {
+      {"Copy Field",
+       with(nearField,
+            {"    7.010;    1.000;    0.123;    0.456;", "   14.200;    1.000;   12.500;   13.000;"}),
+       3, "    0.123\r\n   12.500\r\n"},
+      {"no lines", {}, 1, ""},
+      {"three header lines", Lines(3, "// a;b;c;"), 1, ""},
+      {"four header lines", Lines(4, "// a;b;c;"), 1, ""},
+      {"a short line, the empty line is no row", with(nearField, shortRows), 3,
+       "    3.000\r\n\r\n    6.000\r\n"},
+      {"one line per row, all empty", with(nearField, shortRows), 10, "\r\n\r\n\r\n"},
       {"power",
        {"//  Freq ;  Pwr  ;", "//  MHz ;   W   ;", "      7;        1;", "     14;        2;",
         "     21;        3;"},
+       2,
        "        1\r\n        2\r\n        3\r\n"},
       {"EUT",
        {"", "//  Numb ;  Cyl. ;", "//       ;       ;", "        1;     0,5;", "        2;     0,7;"},
+       2,
        "     0,5\r\n     0,7\r\n"},
-      {"rows left after a split run", {"       21;     0,9;"}, "     0,9\r\n"},
+      {"rows left after a split run", {"       21;     0,9;"}, 2, "     0,9\r\n"},
       {"a heading among the rows",
        {"        1;       a;", "// note", "        2;       b;"},
+       2,
        "       a\r\n       b\r\n"},
   };
   for (const Case& c : cases) {
     ClearPane(form.Mdata);
     for (const std::string& line : c.lines) AddLine(form.Mdata, line);
-    form.Run("MICopyColomn2");
-    EXPECT_EQ(c.secondColumn, ui.ClipboardText()) << c.table;
+    CopyTextToClipboard(ui, "old");
+    form.Run("MICopyColomn" + std::to_string(c.column));
+    EXPECT_EQ(c.copied, ui.ClipboardText()) << c.table;
   }
 }
 
@@ -339,23 +327,22 @@ TEST_F(WindowTest, SaveAsTxtOffersTheDesktopAndTextFilter) {
   EXPECT_TRUE(ui.boxes.empty()) << "a cancel shows nothing";
 }
 
+// The Data pane is written with CR LF over an older, longer file; an empty pane gives an empty
+// file.
 TEST_F(WindowTest, SaveAsTxtWritesTheDataPaneWithCrLf) {
-  AddLine(form.Mdata, "// table");
-  AddLine(form.Mdata, "    1.000;    2.000;");
   root.Write("drive_c/table.txt", "an older table that is longer than the new one\r\n");
-  ui.AnswerSave(std::string("c:\\table.txt"));
-  form.Run("SaveasTxt1");
-  EXPECT_EQ("// table\r\n    1.000;    2.000;\r\n", TestRoot::Read(root.driveC / "table.txt"));
-  EXPECT_EQ(2u, form.Mdata.lines.size()) << "the pane is unchanged";
+  for (const char* command : {"MISaveasTxt", "SaveasTxt1"}) {
+    ui.AnswerSave(std::string("c:\\table.txt"));
+    form.Run(command);
+    EXPECT_EQ(form.Mdata.lines.empty() ? "" : "// table\r\n    1.000;    2.000;\r\n",
+              TestRoot::Read(root.driveC / "table.txt"));
+    AddLine(form.Mdata, "// table");
+    AddLine(form.Mdata, "    1.000;    2.000;");
+  }
+  EXPECT_EQ(4u, form.Mdata.lines.size()) << "the pane is unchanged";
 }
 
-TEST_F(WindowTest, SaveAsTxtOfAnEmptyPaneWritesAnEmptyFile) {
-  ui.AnswerSave(std::string("c:\\empty.txt"));
-  form.Run("MISaveasTxt");
-  EXPECT_TRUE(std::filesystem::exists(root.driveC / "empty.txt"));
-  EXPECT_EQ("", TestRoot::Read(root.driveC / "empty.txt"));
-}
-
+// A failed replace leaves the existing file as it was; a missing folder ends in the error box.
 TEST_F(WindowTest, FailedSaveLeavesTheExistingFileAsItWas) {
   AddLine(form.Mdata, "new content");
   root.Write("drive_c/keep.txt", "old content\r\n");
@@ -363,20 +350,15 @@ TEST_F(WindowTest, FailedSaveLeavesTheExistingFileAsItWas) {
   ui.AnswerSave(std::string("c:\\keep.txt"));
   form.Run("MISaveasTxtClick");
   EXPECT_EQ("old content\r\n", TestRoot::Read(root.driveC / "keep.txt"));
-  const auto errors = ui.BoxesOf(MessageKind::Error);
-  ASSERT_EQ(1u, errors.size());
-  EXPECT_EQ("Dateizugriff verweigert.", errors[0].text);
-}
-
-TEST_F(WindowTest, SaveIntoAMissingFolderEndsInTheErrorBox) {
-  AddLine(form.Mdata, "row;");
+  system.replaceFailure.reset();
   ui.AnswerSave(std::string("c:\\no such folder\\t.txt"));
   form.Run("MISaveasTxtClick");
   const auto errors = ui.BoxesOf(MessageKind::Error);
-  ASSERT_EQ(1u, errors.size()) << out.str();
-  EXPECT_EQ("Varnel", errors[0].title);
-  EXPECT_EQ('.', errors[0].text.back()) << errors[0].text;
-  EXPECT_EQ((Lines{"row;"}), form.Mdata.lines);
+  ASSERT_EQ(2u, errors.size()) << out.str();
+  EXPECT_EQ("Dateizugriff verweigert.", errors[0].text);
+  EXPECT_EQ("Varnel", errors[1].title);
+  EXPECT_EQ('.', errors[1].text.back()) << errors[1].text;
+  EXPECT_EQ((Lines{"new content"}), form.Mdata.lines);
 }
 
 }  // namespace

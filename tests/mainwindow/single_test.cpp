@@ -19,6 +19,8 @@
 
 namespace varnel {
 
+using namespace std::string_literals;
+
 namespace {
 
 const double kSqrt2 = std::sqrt(2.0);
@@ -107,15 +109,46 @@ TEST_F(SingleTest, LoadOpensTheDialogWithItsSettings) {
   EXPECT_EQ("dipol.out", spec.fileName);
 }
 
-TEST_F(SingleTest, LoadPutsTheTextIntoCurrentTextAndPaneM) {
+// Load and Load Dipol put the file's text into currentText and pane M and log it; a missing file
+// warns, empties the text and is still logged.
+TEST_F(SingleTest, LoadAndLoadDipolReadTheTextOrWarnAndStillLog) {
   fx.root.Write("drive_c/4nec2/b_out/x.out", "line one\nline two\n  INPUT\n");
-  AddLine(form.Mout, "earlier report");
-  fx.ui.AnswerOpen("c:\\4nec2\\b_out\\x.out");
-  form.Load1Click();
-  EXPECT_EQ("line one\r\nline two\r\n  INPUT", form.params.currentText);
-  EXPECT_EQ(Lines({"line one", "line two", "  INPUT"}), Lines(form.M.lines));
-  EXPECT_EQ("Showing: c:\\4nec2\\b_out\\x.out", form.M.hint);
-  EXPECT_EQ(Lines({"FileLoaded: c:\\4nec2\\b_out\\x.out"}), Lines(form.Mout.lines));
+  fx.root.Write("drive_c/4nec2/out/dipol.out", "dipole output\r\nsecond line");
+  struct Case {
+    bool dipol;
+    const char* path;  // the file Load opens or Load Dipol reads
+    const char* text;  // empty for a missing file
+    std::vector<std::string> shown;
+  };
+  const Case cases[] = {
+      {false,
+       "c:\\4nec2\\b_out\\x.out",
+       "line one\r\nline two\r\n  INPUT",
+       {"line one", "line two", "  INPUT"}},
+      {false, "c:\\4nec2\\b_out\\none.out", "", {}},
+      {true, "c:\\4nec2\\out\\dipol.out", "dipole output\r\nsecond line", {"dipole output", "second line"}},
+      {true, "c:\\4nec2\\out\\dipol.out", "", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    fx.ui.messages.clear();
+    ClearPane(form.Mout);
+    AddLine(form.Mout, "earlier report");
+    form.params.currentText = "previous text";
+    if (c.dipol) {
+      if (!*c.text) fx.system.RemoveFile(c.path);
+      form.LoadDipol1Click();
+    } else {
+      fx.ui.AnswerOpen(c.path);
+      form.Load1Click();
+    }
+    EXPECT_EQ(c.text, form.params.currentText);
+    EXPECT_EQ(!*c.text, Warned("Die Datei "s + c.path + " konnte nicht gefunden werden.")) << fx.out.str();
+    if (*c.text) EXPECT_EQ(Lines(c.shown), Lines(form.M.lines));
+    EXPECT_EQ("Showing: "s + c.path, form.M.hint);
+    EXPECT_EQ(Lines({"FileLoaded: "s + c.path}), Lines(form.Mout.lines));
+  }
+  EXPECT_EQ(2u, fx.ui.openDialogs.size()) << "Load Dipol opens no dialog";
 }
 
 // The window is reset only once the dialog has a file: a cancel changes nothing.
@@ -136,38 +169,9 @@ TEST_F(SingleTest, CancelledLoadChangesNothing) {
   EXPECT_EQ(TextList{"a.out"}, form.params.BatchFiles);
 }
 
-TEST_F(SingleTest, LoadOfAMissingFileWarnsEmptiesTheTextAndStillLogs) {
-  form.params.currentText = "previous text";
-  fx.ui.AnswerOpen("c:\\4nec2\\b_out\\none.out");
-  form.Load1Click();
-  EXPECT_TRUE(Warned("Die Datei c:\\4nec2\\b_out\\none.out konnte nicht gefunden werden.")) << fx.out.str();
-  EXPECT_EQ("", form.params.currentText);
-  EXPECT_EQ("Showing: c:\\4nec2\\b_out\\none.out", form.M.hint);
-  EXPECT_EQ(Lines({"FileLoaded: c:\\4nec2\\b_out\\none.out"}), Lines(form.Mout.lines));
-}
-
-TEST_F(SingleTest, LoadDipolReadsTheFixedSample) {
-  fx.root.Write("drive_c/4nec2/out/dipol.out", "dipole output\r\nsecond line");
-  form.LoadDipol1Click();
-  EXPECT_EQ("dipole output\r\nsecond line", form.params.currentText);
-  EXPECT_EQ(Lines({"dipole output", "second line"}), Lines(form.M.lines));
-  EXPECT_EQ("Showing: c:\\4nec2\\out\\dipol.out", form.M.hint);
-  EXPECT_EQ(Lines({"FileLoaded: c:\\4nec2\\out\\dipol.out"}), Lines(form.Mout.lines));
-  EXPECT_TRUE(fx.ui.openDialogs.empty());
-}
-
-TEST_F(SingleTest, LoadDipolWithoutTheSampleWarnsAndStillLogs) {
-  fx.system.RemoveFile("c:\\4nec2\\out\\dipol.out");
-  form.params.currentText = "previous text";
-  form.LoadDipol1Click();
-  EXPECT_TRUE(Warned("Die Datei c:\\4nec2\\out\\dipol.out konnte nicht gefunden werden.")) << fx.out.str();
-  EXPECT_EQ("", form.params.currentText);
-  EXPECT_EQ(Lines({"FileLoaded: c:\\4nec2\\out\\dipol.out"}), Lines(form.Mout.lines));
-}
-
 // ---- Analyse Main ------------------------------------------------------------------------------
 
-TEST_F(SingleTest, AnalyseMainFillsBasicDataAndReportsTheSegment) {
+TEST_F(SingleTest, AnalyseMainFillsBasicDataAndReportsTheWorkingSegment) {
   form.params.currentText = ClassicOutputText(TestOutput());
   AddLine(form.Mout, "kept line");
   form.AnalyseMain1Click();
@@ -181,25 +185,22 @@ TEST_F(SingleTest, AnalyseMainFillsBasicDataAndReportsTheSegment) {
   EXPECT_EQ(Lines({"kept line", "Seg.-Current (1): 0,02 A", "Power Received:   10 mW",
                    "------ out-File analysed (See also BasicData) ------"}),
             Lines(form.Mout.lines));
-}
 
-TEST_F(SingleTest, AnalyseMainKeepsThePlusBeforeASmallNegativeImaginaryPart) {
+  // The analysis segment and resistance: (0.5 / sqrt 2)^2 * 100 = 12.5 W.
+  ClearPane(form.Mout);
+  form.params.AnalyseSegment = 2;
+  form.params.AnalysingResistance = 100;
+  form.AnalyseMain1Click();
+  ASSERT_EQ(3u, form.Mout.lines.size());
+  EXPECT_EQ("Seg.-Current (2):  0,5 A", form.Mout.lines[0]);
+  EXPECT_EQ("Power Received: 1,25E004 mW", form.Mout.lines[1]);
+
+  // The plus stays before a small negative imaginary part.
   ClassicOutput o = TestOutput();
   o.feeds[0].voltageIm = -0.005 * kSqrt2;
   form.params.currentText = ClassicOutputText(o);
   form.AnalyseMain1Click();
   EXPECT_EQ(" 12+-0,005j V", form.EditVoltage.text);
-}
-
-TEST_F(SingleTest, AnalyseMainUsesTheAnalysisSegmentAndResistance) {
-  form.params.currentText = ClassicOutputText(TestOutput());
-  form.params.AnalyseSegment = 2;
-  form.params.AnalysingResistance = 100;
-  form.AnalyseMain1Click();
-  // (0.5 / sqrt 2)^2 * 100 = 12.5 W
-  ASSERT_EQ(3u, form.Mout.lines.size());
-  EXPECT_EQ("Seg.-Current (2):  0,5 A", form.Mout.lines[0]);
-  EXPECT_EQ("Power Received: 1,25E004 mW", form.Mout.lines[1]);
 }
 
 TEST_F(SingleTest, AnalyseMainChangesNothingWhenAnEarlyReadFails) {

@@ -396,15 +396,24 @@ TEST_F(WindowTest, SplitModeTogglesItsCheckMark) {
   EXPECT_TRUE(item->checked);
 }
 
+// Help opens the document beside the program, or says it is missing.
 TEST_F(WindowTest, HelpOpensTheDocumentBesideTheProgram) {
+  form.exeFolder = "c:\\nowhere\\";
+  form.Run("MIHelpClick");
+  const auto errors = ui.BoxesOf(MessageKind::Error);
+  ASSERT_EQ(1u, errors.size()) << out.str();
+  EXPECT_EQ("Varnel", errors[0].title);
+  EXPECT_EQ("Die Datei c:\\nowhere\\Varnel Hilfe.pdf konnte nicht gefunden werden!", errors[0].text);
+
+  ui.boxes.clear();
+  ui.messages.clear();
   root.Write("drive_c/prog/Varnel Hilfe.pdf", "%PDF-1.4\n");
   form.exeFolder = "c:\\prog\\";
   form.Run("MIHelp");
   EXPECT_TRUE(ui.BoxesOf(MessageKind::Error).empty());
-  bool opened = false;
-  for (const std::string& line : ui.messages)
-    if (line.find("Varnel Hilfe.pdf") != std::string::npos) opened = true;
-  EXPECT_TRUE(opened) << out.str();
+  EXPECT_TRUE(std::any_of(ui.messages.begin(), ui.messages.end(), [](const std::string& m) {
+    return m.find("Varnel Hilfe.pdf") != std::string::npos;
+  })) << out.str();
 }
 
 // Help, Edit InputFile, Show b_in and Show b_out where the desktop has no program for them.
@@ -428,15 +437,6 @@ TEST_F(WindowTest, DocumentsAndFoldersWithoutAProgramShowWhy) {
     ASSERT_EQ(1u, errors.size()) << command << out.str();
     EXPECT_EQ(message, errors[0].text);
   }
-}
-
-TEST_F(WindowTest, HelpWithoutTheDocumentShowsTheErrorBox) {
-  form.exeFolder = "c:\\nowhere\\";
-  form.Run("MIHelpClick");
-  const auto errors = ui.BoxesOf(MessageKind::Error);
-  ASSERT_EQ(1u, errors.size()) << out.str();
-  EXPECT_EQ("Varnel", errors[0].title);
-  EXPECT_EQ("Die Datei c:\\nowhere\\Varnel Hilfe.pdf konnte nicht gefunden werden!", errors[0].text);
 }
 
 TEST_F(WindowTest, AboutShowsThreeLines) {
@@ -645,7 +645,13 @@ TEST_F(WindowTest, UncaughtFailureShowsTheErrorBoxWithThePointRule) {
   }
 }
 
+// Every standard exception ends in the error box; an aborted command ends silently.
 TEST_F(WindowTest, EveryStandardExceptionEndsInTheErrorBoxAndTheProgramGoesOn) {
+  ui.insideNextInfo = [] { throw CommandAborted(); };
+  form.Run("AboutMIClick");
+  EXPECT_TRUE(ui.BoxesOf(MessageKind::Error).empty());
+  EXPECT_FALSE(ui.quitRequested);
+  EXPECT_FALSE(form.Busy());
   ui.insideNextInfo = [] { throw MakeInOutError(5); };
   form.Run("AboutMIClick");
   ui.insideNextInfo = [] { throw std::runtime_error("Gleitkommadivision durch Null"); };
@@ -658,14 +664,6 @@ TEST_F(WindowTest, EveryStandardExceptionEndsInTheErrorBoxAndTheProgramGoesOn) {
   form.window.left = 500;
   EXPECT_TRUE(form.Run("MIResetWindowPositionClick"));
   EXPECT_EQ(10, form.window.left) << "the next command runs normally";
-}
-
-TEST_F(WindowTest, AbortedCommandEndsSilently) {
-  ui.insideNextInfo = [] { throw CommandAborted(); };
-  form.Run("AboutMIClick");
-  EXPECT_TRUE(ui.BoxesOf(MessageKind::Error).empty());
-  EXPECT_FALSE(ui.quitRequested);
-  EXPECT_FALSE(form.Busy());
 }
 
 TEST_F(WindowTest, AnotherCommandIsRefusedWhileOneRuns) {

@@ -138,9 +138,18 @@ void ReadRows(const OutputText& text, int polarization, NearFieldTable& table) {
   ReadRowsAsStepByStep(text, polarization, table);
 }
 
-// The reader with the table split into up to eight parts of a row or less each, read at once.
-void ReadInSmallParts(const OutputText& text, int polarization, NearFieldTable& table) {
-  ReadRowsAsStepByStep(text, polarization, table, TextParts{8, 40});
+// The reader with the table split into up to `parts` parts of at least `least` bytes, read at once.
+auto InParts(std::size_t parts, std::size_t least) {
+  return [parts, least](const OutputText& text, int polarization, NearFieldTable& table) {
+    ReadRowsAsStepByStep(text, polarization, table, TextParts{parts, least});
+  };
+}
+
+// Where row `row` of the text's near-field table starts.
+std::size_t RowStart(const std::string& text, std::size_t row) {
+  std::size_t at = text.find("NEAR ELECTRIC");
+  for (std::size_t line = 0; line < 5 + row; ++line) at = text.find("\r\n", at) + 2;
+  return at;
 }
 
 }  // namespace
@@ -161,7 +170,7 @@ TEST(NecOutEquivalence, RandomTablesReadExactlyAsStepByStep) {
         ExpectSame(expected, actual, context);
         // Every part is a thread, which costs much under some systems: every eighth text suffices.
         if (round % 8 == 0)
-          ExpectSame(expected, ReadOutcome(ReadInSmallParts, text, pol), "in parts, " + context);
+          ExpectSame(expected, ReadOutcome(InParts(8, 40), text, pol), "in parts, " + context);
         if (::testing::Test::HasFailure()) return;
       }
     }
@@ -263,7 +272,7 @@ TEST(NecOutEquivalence, EveryRowEndReadsAsStepByStep) {
           const Outcome expected = ReadOutcome(StepByStepReadNearField, text, pol);
           ExpectSame(expected, ReadOutcome(ReadRows, text, pol),
                      Visible(text) + " polarisation " + std::to_string(pol));
-          ExpectSame(expected, ReadOutcome(ReadInSmallParts, text, pol), "in parts, " + Visible(text));
+          ExpectSame(expected, ReadOutcome(InParts(8, 40), text, pol), "in parts, " + Visible(text));
         }
       }
     }
@@ -338,20 +347,14 @@ TEST(NecOutEquivalence, ATableInPartsStopsAtTheMostRows) {
   const std::string good = ClassicOutputText(o);
   for (std::size_t badRow : {MaxNearFieldRows + 5, MaxNearFieldRows - 1, MaxNearFieldRows / 2 + 7}) {
     std::string text = good;
-    std::size_t at = text.find("NEAR ELECTRIC");
-    for (std::size_t line = 0; line < 5 + badRow; ++line) at = text.find("\r\n", at) + 2;
-    text[at + 8] = 'x';
+    text[RowStart(text, badRow) + 8] = 'x';
     for (int pol : {0, 3}) {
       const Outcome whole = ReadOutcome(ReadRows, text, pol);
       EXPECT_EQ(badRow < MaxNearFieldRows, !whole.failure.empty()) << badRow;
       EXPECT_EQ(std::min(badRow, MaxNearFieldRows), whole.table.x.size());
       for (std::size_t parts : {2, 3, 8}) {
-        const Outcome parted = ReadOutcome(
-            [parts](const OutputText& t, int p, NearFieldTable& table) {
-              ReadRowsAsStepByStep(t, p, table, TextParts{parts, 1 << 20});
-            },
-            text, pol);
-        ExpectSame(whole, parted, std::to_string(parts) + " parts, bad row " + std::to_string(badRow));
+        ExpectSame(whole, ReadOutcome(InParts(parts, 1 << 20), text, pol),
+                   std::to_string(parts) + " parts, bad row " + std::to_string(badRow));
       }
     }
   }
@@ -363,14 +366,9 @@ TEST(NecOutEquivalence, ATableInPartsRunningToTheTextsEndKeepsItsLastRow) {
   o.nearField = ClassicGrid(40, 40, 20, -10, -10, 0, 1.0, ClassicDipoleField);
   o.nearBlankLineAfter = o.trailer = false;
   const std::string text = ClassicOutputText(o);
-  for (std::size_t parts : {1, 2, 8}) {
-    const Outcome parted = ReadOutcome(
-        [parts](const OutputText& t, int p, NearFieldTable& table) {
-          ReadRowsAsStepByStep(t, p, table, TextParts{parts, 1 << 10});
-        },
-        text, 0);
-    ExpectSame(ReadOutcome(StepByStepReadNearField, text, 0), parted, std::to_string(parts) + " parts");
-  }
+  for (std::size_t parts : {1, 2, 8})
+    ExpectSame(ReadOutcome(StepByStepReadNearField, text, 0), ReadOutcome(InParts(parts, 1 << 10), text, 0),
+               std::to_string(parts) + " parts");
 }
 
 // A part starts behind a CR. Where the rows' walk passes over that CR (a row end of two CRs),
@@ -385,12 +383,7 @@ TEST(NecOutEquivalence, APartStartingWhereTheRowsDoNotReadsAsStepByStep) {
     for (std::size_t tail = 0; tail < 2 * row.size() && !::testing::Test::HasFailure(); ++tail) {
       // The tail behind the table moves the middle, where the second part starts.
       const std::string text = table + "\r\n\r\n" + std::string(tail, 'z');
-      ExpectSame(ReadOutcome(StepByStepReadNearField, text, 0),
-                 ReadOutcome(
-                     [](const OutputText& t, int p, NearFieldTable& out) {
-                       ReadRowsAsStepByStep(t, p, out, TextParts{2, 1});
-                     },
-                     text, 0),
+      ExpectSame(ReadOutcome(StepByStepReadNearField, text, 0), ReadOutcome(InParts(2, 1), text, 0),
                  Visible(text));
     }
   }
@@ -405,12 +398,7 @@ TEST(NecOutEquivalence, PartsWhoseRowsDoNotFillTheirStretchReadAsOnePart) {
   ClassicOutput o;
   o.nearField = ClassicGrid(20, 20, 20, -10, -10, 0, 1.0, ClassicDipoleField);
   const std::string good = ClassicOutputText(o);
-  const auto rowStart = [](const std::string& text, std::size_t row) {
-    std::size_t at = text.find("NEAR ELECTRIC");
-    for (std::size_t line = 0; line < 5 + row; ++line) at = text.find("\r\n", at) + 2;
-    return at;
-  };
-  const std::size_t stride = rowStart(good, 1) - rowStart(good, 0);
+  const std::size_t stride = RowStart(good, 1) - RowStart(good, 0);
   const std::string shortRows =
       std::string(28, ' ') + "1 2 3 4 5 6 7 8 9\r\n" + std::string(29, ' ') + "1 2 3 4 5 6 7 8 9\r\n";
   ASSERT_EQ(stride, shortRows.size());
@@ -418,22 +406,17 @@ TEST(NecOutEquivalence, PartsWhoseRowsDoNotFillTheirStretchReadAsOnePart) {
        {std::size_t{3}, std::size_t{2500}, std::size_t{3999}, std::size_t{4000}, std::size_t{7990}}) {
     for (int change = 0; change < 2; ++change) {
       std::string text = good;
-      const std::size_t at = rowStart(text, row);
+      const std::size_t at = RowStart(text, row);
       const std::size_t end = text.find("\r\n", at);
       if (change == 0)
         text.insert(end, stride, ' ');  // one row in the place of two
       else
         text.replace(at, end + 2 - at, shortRows);  // two rows in the place of one
       for (int pol : {0, 3}) {
-        const auto inParts = [](std::size_t parts) {
-          return [parts](const OutputText& t, int p, NearFieldTable& table) {
-            ReadRowsAsStepByStep(t, p, table, TextParts{parts, 1 << 10});
-          };
-        };
-        const Outcome whole = ReadOutcome(inParts(1), text, pol);
+        const Outcome whole = ReadOutcome(InParts(1, 1 << 10), text, pol);
         ASSERT_EQ(8000u + change, whole.table.x.size());
         for (std::size_t parts : {2, 3, 8})
-          ExpectSame(whole, ReadOutcome(inParts(parts), text, pol),
+          ExpectSame(whole, ReadOutcome(InParts(parts, 1 << 10), text, pol),
                      std::to_string(parts) + " parts, change " + std::to_string(change) + " at row " +
                          std::to_string(row));
       }

@@ -57,7 +57,7 @@ class ClassicLayoutTest : public ::testing::Test {
   std::vector<std::string> lines = Lines(text);
 };
 
-TEST_F(ClassicLayoutTest, FrequencyLineHoldsTheValueInTenCharactersAfterTheEqualsSign) {
+TEST_F(ClassicLayoutTest, FrequencyAndInputPowerStandInTheirCharactersAfterTheEqualsSign) {
   std::size_t heading = FindLine(lines, "--------- FREQUENCY --------");
   ASSERT_LT(heading + 1, lines.size());
   EXPECT_EQ("                                FREQUENCY= 2.9000E+01 MHZ", lines[heading + 1]);
@@ -66,6 +66,14 @@ TEST_F(ClassicLayoutTest, FrequencyLineHoldsTheValueInTenCharactersAfterTheEqual
   std::size_t second = FindLine(lines, "--------- FREQUENCY --------", heading + 1);
   ASSERT_LT(second + 1, lines.size());
   EXPECT_EQ("                                FREQUENCY= 1.4200E+01 MHZ", lines[second + 1]);
+  // The input power stands in eleven characters after its equals sign.
+  std::size_t line = FindLine(lines, "INPUT POWER");
+  ASSERT_LT(line, lines.size());
+  std::size_t k = lines[line].find("INPUT POWER");
+  EXPECT_EQ("INPUT POWER   = 6.9184E-03 WATTS", lines[line].substr(k));
+  EXPECT_EQ("6.9184E-03", lines[line].substr(k + 15 + 1, 10));
+  // Other lines of the budget keep nec2c's wording.
+  EXPECT_LT(FindLine(lines, "EFFICIENCY    =  100.00 Percent"), lines.size());
 }
 
 TEST_F(ClassicLayoutTest, AntennaInputRowIsTheFourthLineWithNineTwelveCharacterFields) {
@@ -111,16 +119,6 @@ TEST_F(ClassicLayoutTest, SegmentRowsStartOnTheSeventhLineWithTheCurrentInTheRea
   EXPECT_EQ('-', lines[keyword + 7][61]) << lines[keyword + 7];
   EXPECT_EQ("-0.1935", Trim(Columns(lines[keyword + 7], 30, 38)));
   EXPECT_EQ("0.09673", Trim(Columns(lines[keyword + 7], 39, 47)));
-}
-
-TEST_F(ClassicLayoutTest, InputPowerStandsInElevenCharactersAfterTheEqualsSign) {
-  std::size_t line = FindLine(lines, "INPUT POWER");
-  ASSERT_LT(line, lines.size());
-  std::size_t k = lines[line].find("INPUT POWER");
-  EXPECT_EQ("INPUT POWER   = 6.9184E-03 WATTS", lines[line].substr(k));
-  EXPECT_EQ("6.9184E-03", lines[line].substr(k + 15 + 1, 10));
-  // Other lines of the budget keep nec2c's wording.
-  EXPECT_LT(FindLine(lines, "EFFICIENCY    =  100.00 Percent"), lines.size());
 }
 
 TEST_F(ClassicLayoutTest, NearFieldTablesHaveABlankLineThreeHeadingsAndSeparatedNumbers) {
@@ -271,46 +269,39 @@ TEST(DeckWithEndCard, AppendsEnOnlyWhenTheDeckDoesNotEndWithIt) {
   for (const Case& c : cases) EXPECT_EQ(c.expected, DeckWithEndCard(c.deck)) << "deck [" << c.deck << "]";
 }
 
-TEST(SplitEngineArguments, TakesTwoPiecesAsTheyAreAndRejoinsPathsWithBlanks) {
-  auto none = [](const std::string&) { return false; };
-  auto args = SplitEngineArguments({"dipol000.nec", "C:\\4nec2\\b_out\\dipol\\dipol000.out"}, none);
-  ASSERT_TRUE(args);
-  EXPECT_EQ("dipol000.nec", args->deck);
-  EXPECT_EQ("C:\\4nec2\\b_out\\dipol\\dipol000.out", args->output);
-
-  EXPECT_FALSE(SplitEngineArguments({"only.nec"}, none));
-  EXPECT_FALSE(SplitEngineArguments({}, none));
-
-  auto myDeck = [](const std::string& deck) { return deck == "c:\\my decks\\a b.nec"; };
-  args = SplitEngineArguments({"c:\\my", "decks\\a", "b.nec", "C:\\4nec2\\b_out\\a", "b.out"}, myDeck);
-  ASSERT_TRUE(args);
-  EXPECT_EQ("c:\\my decks\\a b.nec", args->deck);
-  EXPECT_EQ("C:\\4nec2\\b_out\\a b.out", args->output);
-
-  args = SplitEngineArguments({"x.nec", "out", "put.out"}, none);
-  ASSERT_TRUE(args);
-  EXPECT_EQ("x.nec", args->deck);
-  EXPECT_EQ("out put.out", args->output);
-}
-
-TEST(SplitEngineArguments, AnExistingNecDeckWinsOverAnEarlierExistingFile) {
+// Two pieces are taken as they are; more are rejoined with blanks, the deck up to the first
+// existing .nec deck (or else the first existing file); fewer than two are refused.
+TEST(SplitEngineArguments, RejoinsPathsWithBlanksAndAnExistingNecDeckWins) {
   struct Case {
-    std::vector<std::string> existing;
-    std::string deck, output;
+    std::vector<std::string> pieces, existing;
+    std::string deck, output;  // an empty deck: refused
   };
-  const std::vector<std::string> pieces = {"x", "y.NEC", "x", "y.out"};
+  const std::vector<std::string> xy = {"x", "y.NEC", "x", "y.out"};
   const Case cases[] = {
-      {{"x", "x y.NEC"}, "x y.NEC", "x y.out"},
-      {{"x"}, "x", "y.NEC x y.out"},          // no deck exists: the first existing file
-      {{"x y.NEC x"}, "x y.NEC x", "y.out"},  // the existing part need not be a deck name
-      {{}, "x", "y.NEC x y.out"},
+      {{"dipol000.nec", "C:\\4nec2\\b_out\\dipol\\dipol000.out"},
+       {},
+       "dipol000.nec",
+       "C:\\4nec2\\b_out\\dipol\\dipol000.out"},
+      {{"only.nec"}, {}, "", ""},
+      {{}, {}, "", ""},
+      {{"c:\\my", "decks\\a", "b.nec", "C:\\4nec2\\b_out\\a", "b.out"},
+       {"c:\\my decks\\a b.nec"},
+       "c:\\my decks\\a b.nec",
+       "C:\\4nec2\\b_out\\a b.out"},
+      {{"x.nec", "out", "put.out"}, {}, "x.nec", "out put.out"},
+      {xy, {"x", "x y.NEC"}, "x y.NEC", "x y.out"},
+      {xy, {"x"}, "x", "y.NEC x y.out"},          // no deck exists: the first existing file
+      {xy, {"x y.NEC x"}, "x y.NEC x", "y.out"},  // the existing part need not be a deck name
+      {xy, {}, "x", "y.NEC x y.out"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.pieces));
     auto exists = [&](const std::string& deck) {
       return std::find(c.existing.begin(), c.existing.end(), deck) != c.existing.end();
     };
-    auto args = SplitEngineArguments(pieces, exists);
-    ASSERT_TRUE(args);
+    const auto args = SplitEngineArguments(c.pieces, exists);
+    ASSERT_EQ(!c.deck.empty(), args.has_value());
+    if (!args) continue;
     EXPECT_EQ(c.deck, args->deck);
     EXPECT_EQ(c.output, args->output);
   }

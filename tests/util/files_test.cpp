@@ -21,6 +21,7 @@
 namespace varnel {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 namespace {
 
@@ -312,7 +313,7 @@ TEST(ListFiles, ListsFilesOnlyWithBareNames) {
   EXPECT_EQ((TextList{".z.out", "UPPER.OUT", "x.out"}), list);
 }
 
-TEST(ListFiles, ARelativePatternUsesTheCurrentFolder) {
+TEST(ListFiles, ARelativePatternUsesTheCurrentFolderAndNoMatchGivesNothing) {
   ScriptedFixture f;
   f.root.Write("drive_c/b_out/b.out", "");
   f.root.Write("drive_c/b_out/a.out", "");
@@ -324,12 +325,9 @@ TEST(ListFiles, ARelativePatternUsesTheCurrentFolder) {
   EXPECT_EQ((TextList{"a.out", "b.out"}), list);
   ListFiles(f.system, "*.*", list);
   EXPECT_EQ(3u, list.size());
-}
-
-TEST(ListFiles, NoMatchOrNoFolderGivesAnEmptyListSilently) {
-  ScriptedFixture f;
+  // No match or no folder gives an empty list silently.
   fs::create_directories(f.root.driveC / "empty");
-  TextList list = {"old"};
+  list = {"old"};
   ListFiles(f.system, "c:\\empty\\*.out", list);
   EXPECT_TRUE(list.empty());
   list = {"old"};
@@ -367,6 +365,8 @@ TEST(DeleteFolderTree, AReadOnlyFileStaysAndSoDoesItsFolder) {
   EXPECT_TRUE(f.ui.messages.empty());
 }
 
+// Links inside the tree go with it, their targets stay; a tree that is itself a link loses only
+// the link.
 TEST(DeleteFolderTree, NeverFollowsALinkOutOfTheTree) {
   ScriptedFixture f;
   fs::path outsideFile = f.root.Write("outside/precious.txt", "keep me");
@@ -375,21 +375,14 @@ TEST(DeleteFolderTree, NeverFollowsALinkOutOfTheTree) {
   fs::create_directories(f.root.driveC / "t/sub");
   if (!TestRoot::Link(f.root.driveC / "t/sub/folderlink", outsideFolder) ||
       !TestRoot::Link(f.root.driveC / "t/filelink", outsideFile) ||
-      !TestRoot::Link(f.root.driveC / "t/broken", f.root.dir / "nowhere"))
+      !TestRoot::Link(f.root.driveC / "t/broken", f.root.dir / "nowhere") ||
+      !TestRoot::Link(f.root.driveC / "linked", outsideFolder))
     GTEST_SKIP() << "no symbolic links here";
-  DeleteFolderTree(f.system, "c:\\t");
-  EXPECT_FALSE(fs::exists(fs::symlink_status(f.root.driveC / "t")));
-  EXPECT_EQ("keep me", TestRoot::Read(outsideFile));
-}
-
-TEST(DeleteFolderTree, AFolderThatIsALinkLosesOnlyTheLink) {
-  ScriptedFixture f;
-  fs::path outsideFile = f.root.Write("outside/precious.txt", "keep me");
-  if (!TestRoot::Link(f.root.driveC / "linked", outsideFile.parent_path()))
-    GTEST_SKIP() << "no symbolic links here";
-  DeleteFolderTree(f.system, "c:\\linked\\");
-  EXPECT_FALSE(fs::exists(fs::symlink_status(f.root.driveC / "linked")));
-  EXPECT_EQ("keep me", TestRoot::Read(outsideFile));
+  for (const char* tree : {"t", "linked"}) {
+    DeleteFolderTree(f.system, "c:\\"s + tree + "\\");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(f.root.driveC / tree))) << tree;
+    EXPECT_EQ("keep me", TestRoot::Read(outsideFile)) << tree;
+  }
 }
 
 TEST(DeleteFolderTree, RefusesAnEmptyPathAndDriveRoots) {

@@ -36,112 +36,86 @@ void ExpectReals(char separator, std::initializer_list<RealCase> cases) {
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-TEST(FormatGeneral, UsesFixedNotationForExponentsFromMinusThreeToPrecision) {
-  ExpectReals('.', {
-                       {"%3.1g", 70.71, " 71"},  // precision 1 counts as 2
-                       {"%2.1g", 4, " 4"},
-                       {"%2.1g", 12.34, "12"},
-                       {"%2.1g", 10, "10"},
-                       {"%9.3g", 0.5, "      0.5"},       // exponent 0
-                       {"%9.3g", 0.0123, "   0.0123"},    // exponent -1
-                       {"%9.3g", 0.001, "    0.001"},     // exponent -2
-                       {"%9.3g", 0.000123, " 0.000123"},  // exponent -3, still fixed
-                       {"%9.3g", 0.0001, "   0.0001"},
-                       {"%9.3g", 100, "      100"},  // exponent equal to the precision
-                       {"%9.3g", 123.456, "      123"},
-                       {"%5.3g", 1.5, "  1.5"},
-                       {"%4.3g", -1.25, "-1.25"},
-                       {"%g", 1234.5, "1234.5"},  // no precision: 15
-                       {"%g", 1.0 / 3, "0.333333333333333"},
-                       {"%.20g", 1.0 / 3, "0.333333333333333"},  // above 18: 15
-                       {"%.18g", 1.0 / 3, "0.333333333333333315"},
-                       {"%g", 123456789012345.0, "123456789012345"},
-                   });
-}
-
-TEST(FormatGeneral, DecidesTheNotationAfterRounding) {
-  ExpectReals('.', {
-                       {"%3.2g", 9.996, " 10"},   // 9.996 rounds to 10: exponent 2, fixed
-                       {"%.3g", 99.96, "100"},    // rounds to 100: exponent 3 = precision, fixed
-                       {"%.3g", 999.6, "1E003"},  // rounds to 1000: exponent 4, scientific
-                       {"%3.1g", 99.6, "1E002"},
-                       {"%.2g", 0.00099996, "0.001"},  // rounds up into the fixed range
-                       {"%.2g", -0.00099996, "-0.001"},
-                   });
-}
-
-TEST(FormatGeneral, WritesScientificNotationOutsideTheFixedRange) {
-  ExpectReals('.', {
-                       {"%3.1g", 123.4, "1.2E002"},
-                       {"%9.3g", 1000, "    1E003"},
-                       {"%9.3g", 1234, " 1.23E003"},
-                       {"%9.3g", 0.00001, "   1E-005"},
-                       {"%9.3g", -0.00001234, "-1.23E-005"},
-                       {"%.3g", 1.2345e-7, "1.23E-007"},
-                       {"%g", 1e100, "1E100"},
-                       {"%g", 1e-100, "1E-100"},
-                       {"%g", 1.5e300, "1.5E300"},
-                       {"%.2g", 1e18, "1E018"},
-                       {"%g", 1.7976931348623157e308, "1.79769313486232E308"},
-                       {"%g", 4.9406564584124654e-324, "4.94065645841247E-324"},
-                   });
-}
-
-TEST(FormatGeneral, RoundsTheExactValueHalfAwayFromZero) {
-  ExpectReals('.', {
-                       {"%.2g", 0.125, "0.13"},  // exactly representable half
-                       {"%.2g", -0.125, "-0.13"},
-                       {"%.2g", 0.135, "0.14"},                 // stored slightly above 0.135
-                       {"%.2g", 0.145, "0.14"},                 // stored slightly below 0.145
-                       {"%.3g", 2.675, "2.67"},                 // stored as 2.67499999...
-                       {"%.18g", 0.1, "0.100000000000000006"},  // 0.1000000000000000055511...
-                       {"%3.1g", -2.25, "-2.3"},
-                   });
-}
-
-TEST(FormatGeneral, WritesZeroAsZero) {
-  ExpectReals('.', {
-                       {"%9.3g", 0, "        0"},
-                       {"%9.3g", -0.0, "        0"},
-                       {"%g", 0, "0"},
-                   });
-}
-
-TEST(FormatFixed, RoundsTheExactValueHalfAwayFromZero) {
-  ExpectReals('.', {
-                       {"%4.2f", 0.125, "0.13"},
-                       {"%1.0f", 2.5, "3"},
-                       {"%1.0f", -2.5, "-3"},
-                       {"%1.0f", 0.5, "1"},
-                       {"%1.0f", 1.5, "2"},
-                       {"%.0f", 0.49999999999999994, "0"},
-                       {"%.1f", 0.25, "0.3"},
-                       {"%.1f", 0.35, "0.3"},    // stored as 0.34999999...
-                       {"%.2f", 1.005, "1.00"},  // stored as 1.00499999...
-                       {"%.2f", 2.675, "2.67"},
-                       {"%.2f", 9.995, "9.99"},  // stored as 9.99499999...
-                       {"%.2f", 9.999, "10.00"},
-                       {"%.2f", 99.995, "100.00"},  // stored as 99.99500000000000454...
-                       {"%.17f", 0.1, "0.10000000000000001"},
-                       {"%.20f", 0.1, "0.10000000000000000555"},
-                       {"%.0f", 123456789012345678.0, "123456789012345680"},
-                   });
-}
-
-TEST(FormatFixed, DropsTheSignOfANegativeValueThatRoundsToZero) {
-  ExpectReals('.', {
-                       {"%6.3f", -0.0004, " 0.000"},
-                       {"%6.3f", -0.0005, "-0.001"},  // stored slightly beyond -0.0005
-                       {"%.2f", -0.001, "0.00"},
-                       {"%1.0f", -0.4, "0"},
-                       {"%4.1f", -0.0, " 0.0"},
-                       {"%9.3f", 4.9406564584124654e-324, "    0.000"},
-                   });
-}
-
-TEST(FormatFixed, UsesTwoDecimalsWithoutPrecisionAndFallsBackToGeneralAtTenToTheEighteen) {
+// %g: fixed notation for exponents from -3 to the precision, decided after rounding; %g and %f
+// round the exact value half away from zero.
+TEST(FormatReal, GeneralAndFixedNotations) {
   ExpectReals('.',
               {
+                  {"%3.1g", 70.71, " 71"},  // precision 1 counts as 2
+                  {"%2.1g", 4, " 4"},
+                  {"%2.1g", 12.34, "12"},
+                  {"%2.1g", 10, "10"},
+                  {"%9.3g", 0.5, "      0.5"},       // exponent 0
+                  {"%9.3g", 0.0123, "   0.0123"},    // exponent -1
+                  {"%9.3g", 0.001, "    0.001"},     // exponent -2
+                  {"%9.3g", 0.000123, " 0.000123"},  // exponent -3, still fixed
+                  {"%9.3g", 0.0001, "   0.0001"},
+                  {"%9.3g", 100, "      100"},  // exponent equal to the precision
+                  {"%9.3g", 123.456, "      123"},
+                  {"%5.3g", 1.5, "  1.5"},
+                  {"%4.3g", -1.25, "-1.25"},
+                  {"%g", 1234.5, "1234.5"},  // no precision: 15
+                  {"%g", 1.0 / 3, "0.333333333333333"},
+                  {"%.20g", 1.0 / 3, "0.333333333333333"},  // above 18: 15
+                  {"%.18g", 1.0 / 3, "0.333333333333333315"},
+                  {"%g", 123456789012345.0, "123456789012345"},
+                  // decides the notation after rounding
+                  {"%3.2g", 9.996, " 10"},   // 9.996 rounds to 10: exponent 2, fixed
+                  {"%.3g", 99.96, "100"},    // rounds to 100: exponent 3 = precision, fixed
+                  {"%.3g", 999.6, "1E003"},  // rounds to 1000: exponent 4, scientific
+                  {"%3.1g", 99.6, "1E002"},
+                  {"%.2g", 0.00099996, "0.001"},  // rounds up into the fixed range
+                  {"%.2g", -0.00099996, "-0.001"},
+                  // writes scientific notation outside the fixed range
+                  {"%3.1g", 123.4, "1.2E002"},
+                  {"%9.3g", 1000, "    1E003"},
+                  {"%9.3g", 1234, " 1.23E003"},
+                  {"%9.3g", 0.00001, "   1E-005"},
+                  {"%9.3g", -0.00001234, "-1.23E-005"},
+                  {"%.3g", 1.2345e-7, "1.23E-007"},
+                  {"%g", 1e100, "1E100"},
+                  {"%g", 1e-100, "1E-100"},
+                  {"%g", 1.5e300, "1.5E300"},
+                  {"%.2g", 1e18, "1E018"},
+                  {"%g", 1.7976931348623157e308, "1.79769313486232E308"},
+                  {"%g", 4.9406564584124654e-324, "4.94065645841247E-324"},
+                  // rounds the exact value half away from zero
+                  {"%.2g", 0.125, "0.13"},  // exactly representable half
+                  {"%.2g", -0.125, "-0.13"},
+                  {"%.2g", 0.135, "0.14"},                 // stored slightly above 0.135
+                  {"%.2g", 0.145, "0.14"},                 // stored slightly below 0.145
+                  {"%.3g", 2.675, "2.67"},                 // stored as 2.67499999...
+                  {"%.18g", 0.1, "0.100000000000000006"},  // 0.1000000000000000055511...
+                  {"%3.1g", -2.25, "-2.3"},
+                  // writes zero as zero
+                  {"%9.3g", 0, "        0"},
+                  {"%9.3g", -0.0, "        0"},
+                  {"%g", 0, "0"},
+                  // %f rounds the exact value half away from zero
+                  {"%4.2f", 0.125, "0.13"},
+                  {"%1.0f", 2.5, "3"},
+                  {"%1.0f", -2.5, "-3"},
+                  {"%1.0f", 0.5, "1"},
+                  {"%1.0f", 1.5, "2"},
+                  {"%.0f", 0.49999999999999994, "0"},
+                  {"%.1f", 0.25, "0.3"},
+                  {"%.1f", 0.35, "0.3"},    // stored as 0.34999999...
+                  {"%.2f", 1.005, "1.00"},  // stored as 1.00499999...
+                  {"%.2f", 2.675, "2.67"},
+                  {"%.2f", 9.995, "9.99"},  // stored as 9.99499999...
+                  {"%.2f", 9.999, "10.00"},
+                  {"%.2f", 99.995, "100.00"},  // stored as 99.99500000000000454...
+                  {"%.17f", 0.1, "0.10000000000000001"},
+                  {"%.20f", 0.1, "0.10000000000000000555"},
+                  {"%.0f", 123456789012345678.0, "123456789012345680"},
+                  // drops the sign of a negative value that rounds to zero
+                  {"%6.3f", -0.0004, " 0.000"},
+                  {"%6.3f", -0.0005, "-0.001"},  // stored slightly beyond -0.0005
+                  {"%.2f", -0.001, "0.00"},
+                  {"%1.0f", -0.4, "0"},
+                  {"%4.1f", -0.0, " 0.0"},
+                  {"%9.3f", 4.9406564584124654e-324, "    0.000"},
+                  // %f: two decimals without precision; general from 1e18 on
                   {"%f", 1.5, "1.50"},
                   {"%5f", -1.5, "-1.50"},
                   {"%.f", 1.5, "2"},  // a point without digits is precision 0

@@ -100,17 +100,15 @@ TEST(TextToReal, RefusesEverythingElseWithTheRunTimeMessage) {
   EXPECT_EQ("'1,5\\0' ist kein gültiger Gleitkommawert", FailureOf([&] { TextToReal(withNul); }));
 }
 
+// Only the current separator is taken, and a lone one reads as zero.
 TEST(TextToReal, AcceptsOnlyTheCurrentSeparator) {
   SeparatorGuard guard('.');
   EXPECT_EQ(1.5, TextToReal("1.5"));
   EXPECT_EQ(-0.0025, TextToReal(" -2.5e-3 "));
+  EXPECT_EQ(0.0, TextToReal(" -. "));
   EXPECT_EQ("'1,5' ist kein gültiger Gleitkommawert", FailureOf([] { TextToReal("1,5"); }));
-}
-
-TEST(TextToReal, TakesALoneSeparatorAsZero) {
-  SeparatorGuard guard(',');
+  DecimalSeparator = ',';
   EXPECT_EQ(0.0, TextToReal(","));
-  EXPECT_EQ(0.0, TextToReal(" -, "));
 }
 
 TEST(TextToInt, ReadsDecimalAndHexadecimalThirtyTwoBitIntegers) {
@@ -175,12 +173,8 @@ TEST(DisplayTexts, FrequencyTextPicksDecimalsByRange) {
 }
 
 TEST(DisplayTexts, SignTextKeepsThePlusDownToMinusOneHundredth) {
-  EXPECT_EQ("+", SignText(-0.005));
-  EXPECT_EQ("+", SignText(-0.01));
-  EXPECT_EQ("+", SignText(0));
-  EXPECT_EQ("+", SignText(3));
-  EXPECT_EQ("", SignText(-0.02));
-  EXPECT_EQ("", SignText(-5));
+  for (double v : {-0.005, -0.01, 0.0, 3.0}) EXPECT_EQ("+", SignText(v)) << v;
+  for (double v : {-0.02, -5.0}) EXPECT_EQ("", SignText(v)) << v;
 }
 
 TEST(AngleAndLogarithm, UseTheDefinedFormulas) {
@@ -217,10 +211,7 @@ TEST(RealLists, FillRangeAccumulatesTheStep) {
   ASSERT_EQ(11u, list.size()) << "the running sum stays just below 1 after ten steps";
   EXPECT_EQ(0.30000000000000004, list[3]);
   EXPECT_EQ(0.9999999999999999, list[10]);
-}
-
-TEST(RealLists, FillRangeNeverLoopsForeverOnABadStep) {
-  RealList list;
+  // A bad step never loops forever.
   FillRange(list, 1, 5, 0);
   EXPECT_EQ(RealList{1}, list);
   FillRange(list, 1, 5, -1);
@@ -302,6 +293,8 @@ TEST(CountDistinct, FollowsTheOrderDependentNonTransitiveRule) {
   }
 }
 
+// Short random lists, then long lists of mostly new values with repeats and near neighbours of
+// earlier ones, rising, falling and shuffled.
 TEST(CountDistinct, AgreesWithTheRuleOnRandomLists) {
   std::mt19937_64 random(7);
   for (int round = 0; round < 300; ++round) {
@@ -322,12 +315,7 @@ TEST(CountDistinct, AgreesWithTheRuleOnRandomLists) {
     }
     ASSERT_EQ(CountDistinctByRule(values), CountDistinct(values)) << ::testing::PrintToString(values);
   }
-}
-
-// Long lists of mostly new values with repeats and near neighbours of earlier ones, rising,
-// falling and shuffled.
-TEST(CountDistinct, AgreesWithTheRuleOnLongLists) {
-  std::mt19937_64 random(11);
+  random.seed(11);
   for (int round = 0; round < 6; ++round) {
     RealList values;
     for (int i = 0; i < 6000; ++i) {
@@ -377,13 +365,11 @@ TEST(CountDistinct, AgreesWithTheRuleOnGridOrderedLists) {
     }
   }
   // A cycle that begins with a NaN, or of zeros of both signs.
-  const RealList withNan = {nan, 1, 2, nan, 1, 2, nan, 1, 2, nan, 1};
-  EXPECT_EQ(CountDistinctByRule(withNan), CountDistinct(withNan));
-  const RealList zeros = {0.0, -0.0, 1, 0.0, -0.0, 1, 0.0, -0.0, 1, 0.0};
-  EXPECT_EQ(CountDistinctByRule(zeros), CountDistinct(zeros));
-  // Mixed zero signs and exact repeats far apart in the list.
-  const RealList mixed = {0.0, 1.0, -0.0, 2.0, 1.0, 0.0005, -0.0, 3.0, 2.0};
-  EXPECT_EQ(CountDistinctByRule(mixed), CountDistinct(mixed));
+  // Mixed zero signs and exact repeats far apart in the list, last.
+  for (const RealList& v : {RealList{nan, 1, 2, nan, 1, 2, nan, 1, 2, nan, 1},
+                            RealList{0.0, -0.0, 1, 0.0, -0.0, 1, 0.0, -0.0, 1, 0.0},
+                            RealList{0.0, 1.0, -0.0, 2.0, 1.0, 0.0005, -0.0, 3.0, 2.0}})
+    EXPECT_EQ(CountDistinctByRule(v), CountDistinct(v)) << ::testing::PrintToString(v);
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ TEST(TextSearch, FindTextRespectsStartAndItsLimits) {
   }
 }
 
-TEST(TextSearch, FindNthTextCountsNonOverlappingHits) {
+TEST(TextSearch, FindNthTextAndCountTextCountNonOverlappingHits) {
   EXPECT_EQ(3u, FindNthText("ab", "ababab", 2, 1, true));
   EXPECT_EQ(5u, FindNthText("ab", "ababab", 3, 1, true));
   EXPECT_EQ(0u, FindNthText("ab", "ababab", 4, 1, true));
@@ -50,9 +50,7 @@ TEST(TextSearch, FindNthTextCountsNonOverlappingHits) {
   EXPECT_EQ(5u, FindNthText("ab", "ababab", 2, 2, true)) << "counted from start";
   EXPECT_EQ(3u, FindNthText("aa", "aaaa", 2, 1, true)) << "hits must not overlap";
   EXPECT_EQ(3u, FindNthText("AB", "ababab", 2, 1, false));
-}
-
-TEST(TextSearch, CountTextCountsNonOverlappingHitsWithoutCase) {
+  // CountText counts them without case.
   EXPECT_EQ(3u, CountText("ab", "abABab"));
   EXPECT_EQ(2u, CountText("aa", "aaaaa"));
   EXPECT_EQ(0u, CountText("", "abc"));
