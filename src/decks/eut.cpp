@@ -67,11 +67,7 @@ std::string EutGrid::Card() const {
 
 namespace {
 
-std::string_view Trim(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
+std::string_view Trim(std::string_view text) { return Trimmed(text, CharsOf(" ")); }
 
 }  // namespace
 
