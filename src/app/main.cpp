@@ -36,8 +36,9 @@ int Usage() {
          "       varnel --output-complete [DECK] OUTPUT      exit status 0 when OUTPUT is a whole engine "
          "print (made from DECK)\n"
          "       varnel --screenshot FILE.png                open the window, save a picture of it, end\n"
-         "  --jobs N    Batch Conversion keeps N engine runs going at once (1 to the processor count; 1 by "
-         "default)\n"
+         "  --jobs N    Batch Conversion keeps N engine runs going at once (1 to the processor count; as "
+         "many as "
+         "processors by default)\n"
          "  --progress  with --script: print the Info pane's lines as the commands write them\n"
          "  The options may stand in any order.\n";
   return 2;

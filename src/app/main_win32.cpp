@@ -27,14 +27,13 @@ using namespace varnel;
 namespace {
 
 int Usage() {
-  std::cerr
-      << "usage: varnel [--jobs N]                          open the window\n"
-         "       varnel [--jobs N] --script FILE [--window]  run a command script headless, or against "
-         "the window (FILE - reads standard input)\n"
-         "  --jobs N    Batch Conversion keeps N engine runs going at once (1 to the processor count; 1 "
-         "by default)\n"
-         "  --progress  with --script: print the Info pane's lines as the commands write them\n"
-         "  The options may stand in any order.\n";
+  std::cerr << "usage: varnel [--jobs N]                          open the window\n"
+               "       varnel [--jobs N] --script FILE [--window]  run a command script headless, or against "
+               "the window (FILE - reads standard input)\n"
+               "  --jobs N    Batch Conversion keeps N engine runs going at once (1 to the processor count; "
+               "as many as processors by default)\n"
+               "  --progress  with --script: print the Info pane's lines as the commands write them\n"
+               "  The options may stand in any order.\n";
   return 2;
 }
 
