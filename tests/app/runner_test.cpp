@@ -70,37 +70,58 @@ const char* const kFieldsAfterStart =
     "EditPointA=(10,0|0,0)\n"
     "EditNormalizePower=1,00 W\n";
 
-TEST_F(RunnerTest, PrintsTheFieldsRightAfterStart) {
-  const Result r = Run("print fields\n");
-  EXPECT_EQ(0, r.status);
-  EXPECT_EQ(kFieldsAfterStart, r.output);
+// What a script prints, and its status: whole, or the parts it holds (and one it must not hold):
+// comments, blank lines and quotes; an unknown directive stops the script naming its line; every
+// well-formed directive; an unanswered dialog is reported and cancelled; message boxes are printed
+// and the script goes on; Quit ends the script; decimal sets the separator.
+TEST_F(RunnerTest, EachScriptPrintsWhatItsDirectivesSay) {
+  struct Case {
+    int status;
+    const char* whole;  // nullptr: the output holds the parts
+    std::vector<std::string> parts;
+    std::string script;
+    const char* absent = nullptr;
+  };
+  const Case cases[] = {
+      {0, kFieldsAfterStart, {}, "print fields\n"},
+      {0,
+       "plain words here\ntwo  blanks  end\n\nab cd\n",
+       {},
+       "# a comment\n\n   # an indented comment\r\necho plain words   here\n"
+       "echo \"two  blanks\" \"\" end\necho \"\"\necho a\"b c\"d\n"},
+      {2, nullptr, {"line 3", "frobnicate now"}, "echo before\n\nfrobnicate now\necho after\n", "after"},
+      {0,
+       "",
+       {},
+       "decimal ,\nseed 42\nanswer open cancel\nanswer open \"c:\\4nec2\\out\\dipol.out\"\n"
+       "answer save cancel\nanswer folder cancel\nanswer ask cancel\nanswer ask \"1,5\"\n"
+       "answer point 1 2\nanswer point 1 2 3\nselect RGPol 4\nselect RGMode 0\nwait 10\n"
+       "print M\nprint Mout\nprint Mdata\nprint clipboard\n"},
+      {0, nullptr, {"[Dialog] ", ": no answer\nnext\n"}, "run MISaveasTxtClick\necho next\n"},
+      {0,
+       nullptr,
+       {"[Error] Die Datei ", "Varnel Hilfe.pdf konnte nicht gefunden werden!", "done\n"},
+       "run MIHelpClick\nrun NECardInfo1Click\necho done\n"},
+      {0, "before\n", {}, "echo before\nrun MIQuitClick\necho after\n"},
+      {0,
+       nullptr,
+       {"EditPoint=(10.0|0.0|4.0)\n", "EditNormalizePower=1.00 W\n"},
+       "decimal .\nrun Reset\nprint fields\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    const Result r = Run(c.script);
+    EXPECT_EQ(c.status, r.status) << r.output;
+    if (c.whole) EXPECT_EQ(c.whole, r.output);
+    for (const std::string& part : c.parts) EXPECT_NE(std::string::npos, r.output.find(part)) << r.output;
+    if (c.absent) EXPECT_EQ(std::string::npos, r.output.find(c.absent)) << "nothing after the bad line runs";
+  }
 }
 
 TEST_F(RunnerTest, CreatesTheSampleTreeBeforeTheWindow) {
   Run("");
   EXPECT_TRUE(std::filesystem::exists(root.driveC / "4nec2" / "out" / "dipol.out"));
   EXPECT_TRUE(std::filesystem::is_directory(root.driveC / "4nec2" / "b_in" / "Ranges"));
-}
-
-TEST_F(RunnerTest, SkipsCommentsAndBlankLinesAndReadsQuotes) {
-  const Result r =
-      Run("# a comment\n"
-          "\n"
-          "   # an indented comment\r\n"
-          "echo plain words   here\n"
-          "echo \"two  blanks\" \"\" end\n"
-          "echo \"\"\n"
-          "echo a\"b c\"d\n");
-  EXPECT_EQ(0, r.status) << r.output;
-  EXPECT_EQ("plain words here\ntwo  blanks  end\n\nab cd\n", r.output);
-}
-
-TEST_F(RunnerTest, UnknownDirectiveStopsWithStatusTwoNamingTheLine) {
-  const Result r = Run("echo before\n\nfrobnicate now\necho after\n");
-  EXPECT_EQ(2, r.status);
-  EXPECT_NE(std::string::npos, r.output.find("line 3")) << r.output;
-  EXPECT_NE(std::string::npos, r.output.find("frobnicate now")) << r.output;
-  EXPECT_EQ(std::string::npos, r.output.find("after")) << "nothing after the bad line runs";
 }
 
 TEST_F(RunnerTest, MalformedLinesStopWithStatusTwo) {
@@ -111,33 +132,6 @@ TEST_F(RunnerTest, MalformedLinesStopWithStatusTwo) {
     EXPECT_EQ(2, r.status) << line;
     EXPECT_NE(std::string::npos, r.output.find("line 1")) << line << ": " << r.output;
   }
-}
-
-TEST_F(RunnerTest, AcceptsEveryWellFormedDirective) {
-  const Result r =
-      Run("decimal ,\n"
-          "seed 42\n"
-          "answer open cancel\n"
-          "answer open \"c:\\4nec2\\out\\dipol.out\"\n"
-          "answer save cancel\n"
-          "answer folder cancel\n"
-          "answer ask cancel\n"
-          "answer ask \"1,5\"\n"
-          "answer point 1 2\n"
-          "answer point 1 2 3\n"
-          "select RGPol 4\n"
-          "select RGMode 0\n"
-          "wait 10\n"
-          "print M\nprint Mout\nprint Mdata\nprint clipboard\n");
-  EXPECT_EQ(0, r.status) << r.output;
-  EXPECT_EQ("", r.output);
-}
-
-TEST_F(RunnerTest, DecimalSetsTheSeparator) {
-  const Result r = Run("decimal .\nrun Reset\nprint fields\n");
-  EXPECT_EQ(0, r.status) << r.output;
-  EXPECT_NE(std::string::npos, r.output.find("EditPoint=(10.0|0.0|4.0)\n")) << r.output;
-  EXPECT_NE(std::string::npos, r.output.find("EditNormalizePower=1.00 W\n")) << r.output;
 }
 
 TEST_F(RunnerTest, SaveAnswerAndClipboardPrint) {
@@ -151,27 +145,6 @@ TEST_F(RunnerTest, SaveAnswerAndClipboardPrint) {
   EXPECT_EQ(0, r.status) << r.output;
   EXPECT_TRUE(std::filesystem::exists(root.driveC / "saved table.txt")) << r.output;
   EXPECT_EQ("[clipboard]\n[end]\n", r.output) << "an empty data pane copies nothing";
-}
-
-TEST_F(RunnerTest, UnansweredDialogIsReportedAndCancelled) {
-  const Result r = Run("run MISaveasTxtClick\necho next\n");
-  EXPECT_EQ(0, r.status);
-  EXPECT_NE(std::string::npos, r.output.find("[Dialog] ")) << r.output;
-  EXPECT_NE(std::string::npos, r.output.find(": no answer\nnext\n")) << r.output;
-}
-
-TEST_F(RunnerTest, MessageBoxesArePrintedAndTheScriptGoesOn) {
-  const Result r = Run("run MIHelpClick\nrun NECardInfo1Click\necho done\n");
-  EXPECT_EQ(0, r.status);
-  EXPECT_NE(std::string::npos, r.output.find("[Error] Die Datei ")) << r.output;
-  EXPECT_NE(std::string::npos, r.output.find("Varnel Hilfe.pdf konnte nicht gefunden werden!")) << r.output;
-  EXPECT_NE(std::string::npos, r.output.find("done\n")) << r.output;
-}
-
-TEST_F(RunnerTest, QuitEndsTheScript) {
-  const Result r = Run("echo before\nrun MIQuitClick\necho after\n");
-  EXPECT_EQ(0, r.status);
-  EXPECT_EQ("before\n", r.output);
 }
 
 TEST_F(RunnerTest, AFilterStartsOnlyTheCommandsItLets) {
@@ -217,7 +190,9 @@ Result RunDemo(const TestRoot& root, const std::string& environment) {
                   VARNEL_SOURCE_DIR + "/tools/headless_demo.sh' '" + VARNEL_BINARY + "'");
 }
 
-TEST(RunnerBinary, RunsAScriptFile) {
+// A script file runs on the drive c: of WINEPREFIX; a bad line in it, an unknown argument and a
+// missing script end with status 2.
+TEST(RunnerBinary, RunsAScriptFileAndRefusesBadLinesAndArguments) {
   TestRoot root;
   const auto script = root.Write("start.vsc", "echo fields:\nprint fields\n");
   const Result r = RunBinary(root, "--script '" + script.string() + "'");
@@ -225,6 +200,12 @@ TEST(RunnerBinary, RunsAScriptFile) {
   EXPECT_EQ(std::string("fields:\n") + kFieldsAfterStart, r.output);
   EXPECT_TRUE(std::filesystem::exists(root.driveC / "4nec2" / "out" / "dipol.out"))
       << "drive c: is the one of WINEPREFIX";
+  const auto bad = root.Write("bad.vsc", "print fields\nbogus\n");
+  const Result refused = RunBinary(root, "--script '" + bad.string() + "'");
+  EXPECT_EQ(2, refused.status) << refused.output;
+  EXPECT_NE(std::string::npos, refused.output.find("line 2")) << refused.output;
+  EXPECT_EQ(2, RunBinary(root, "--frobnicate").status);
+  EXPECT_EQ(2, RunBinary(root, "--script '" + (root.dir / "missing.vsc").string() + "'").status);
 }
 
 // Under the C locale (decimal comma) and an English one (decimal point) the sample range file
@@ -246,14 +227,6 @@ TEST(RunnerBinary, TheSamplesAndOfferedAnswersWorkInEveryLocale) {
         << locale;
     EXPECT_TRUE(std::filesystem::exists(root.driveC / "4nec2" / "b_in" / "E_" / "E_002_001.nec")) << r.output;
   }
-}
-
-TEST(RunnerBinary, ReportsAnUnknownDirectiveWithStatusTwo) {
-  TestRoot root;
-  const auto script = root.Write("bad.vsc", "print fields\nbogus\n");
-  const Result r = RunBinary(root, "--script '" + script.string() + "'");
-  EXPECT_EQ(2, r.status) << r.output;
-  EXPECT_NE(std::string::npos, r.output.find("line 2")) << r.output;
 }
 
 TEST(RunnerBinary, JobsTakesOneToTheProcessorCount) {
@@ -373,12 +346,6 @@ TEST(RunnerBinary, ASignalEndsTheRunnerAndItsEngineAndKeepsWhatWasPrinted) {
     EXPECT_NE(std::string::npos, printed.find("ended the running engine")) << printed;
     EXPECT_EQ(std::string::npos, printed.find("after")) << printed;
   }
-}
-
-TEST(RunnerBinary, RefusesUnknownArguments) {
-  TestRoot root;
-  EXPECT_EQ(2, RunBinary(root, "--frobnicate").status);
-  EXPECT_EQ(2, RunBinary(root, "--script '" + (root.dir / "missing.vsc").string() + "'").status);
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ std::string Lines(const std::vector<std::string>& lines) {
 
 // ---- Show Parameters -------------------------------------------------------------------
 
-TEST_F(ParamsTest, ShowParametersRightAfterStartListsTheDefaults) {
+TEST_F(ParamsTest, ShowParametersListsTheDefaultsAndThenTheValuesAsTheyAre) {
   form.MIShowsomeParametersClick();
   const std::vector<std::string> expected = {
       "------- Some Parameters ------",
@@ -77,15 +77,16 @@ TEST_F(ParamsTest, ShowParametersRightAfterStartListsTheDefaults) {
       "----- Some Parameters End-----",
   };
   EXPECT_EQ(Lines(expected), Lines(form.Mout.lines));
-}
 
-TEST_F(ParamsTest, ShowParametersClearsTheInfoPaneFirst) {
+  // It clears the Info pane first and lists the values as they are now.
   AddLine(form.Mout, "old line");
   form.params.EngineJobs = 3;
   form.params.EngineTimeLimitMinutes = 2.5;
+  form.Ponit3Click();
   form.MIShowsomeParametersClick();
   ASSERT_EQ(14u, form.Mout.lines.size());
   EXPECT_EQ("------- Some Parameters ------", form.Mout.lines.front());
+  EXPECT_EQ("p...................: (10,0;0,0;1,0) ", form.Mout.lines[2]);
   EXPECT_EQ("ParallelRuns........: 3   ", form.Mout.lines[11]);
   EXPECT_EQ("TimeLimitPerDeck....: 2,5 min ", form.Mout.lines[12]);
 }
@@ -109,13 +110,6 @@ TEST_F(ParamsTest, FixedPointsSetPAndItsField) {
     EXPECT_EQ(1.0, form.params.p.z);
     EXPECT_EQ(c.field, form.EditPoint.text);
   }
-}
-
-TEST_F(ParamsTest, Point3ThenShowParametersPrintsTheNewP) {
-  form.Ponit3Click();
-  form.MIShowsomeParametersClick();
-  ASSERT_GE(form.Mout.lines.size(), 3u);
-  EXPECT_EQ("p...................: (10,0;0,0;1,0) ", form.Mout.lines[2]);
 }
 
 // ---- Point dialogs ---------------------------------------------------------------------------
@@ -178,7 +172,8 @@ TEST_F(ParamsTest, DoneStoresFieldsUpToTheFirstBadOneAndStaysOpen) {
   EXPECT_EQ(3.0, dialog.z) << "the field after the bad one must not be converted";
 }
 
-// The close button is a cancel: the part a failed Done converted is not taken.
+// The close button is a cancel: the part a failed Done converted is not taken, and a dialog
+// closed unanswered keeps the point.
 TEST_F(ParamsTest, PointDialogsClosedAfterABadEntryChangeNothing) {
   ui.AnswerPoint({"2,5", "abc", "9"});
   form.EditPointDblClick();
@@ -190,6 +185,10 @@ TEST_F(ParamsTest, PointDialogsClosedAfterABadEntryChangeNothing) {
   ui.AnswerPoint({"2,5", "abc"});
   form.EditPointADblClick();
   EXPECT_EQ(10.0, form.params.a.x);
+  EXPECT_EQ("(10,0|0,0)", form.EditPointA.text);
+  form.EditPointADblClick();  // no answer queued: closed with the close button
+  EXPECT_EQ(10.0, form.params.a.x);
+  EXPECT_EQ(0.0, form.params.a.y);
   EXPECT_EQ("(10,0|0,0)", form.EditPointA.text);
 }
 
@@ -205,21 +204,20 @@ TEST_F(ParamsTest, PointDialogsTakeGoodEntries) {
   EXPECT_EQ(0, Warnings());
 }
 
-TEST_F(ParamsTest, ClosingThePointDialogUnansweredKeepsThePoint) {
-  form.EditPointADblClick();  // no answer queued: closed with the close button
-  EXPECT_EQ(10.0, form.params.a.x);
-  EXPECT_EQ(0.0, form.params.a.y);
-  EXPECT_EQ("(10,0|0,0)", form.EditPointA.text);
-}
-
 // ---- Range dialog ----------------------------------------------------------------------------
 
-TEST_F(ParamsTest, RangeDialogFillsTheRangeOnDone) {
+TEST_F(ParamsTest, RangeDialogFillsTheRangeOnDoneOrWarnsAtAFieldThatIsNoNumber) {
   TFormParaDlg dialog(ui);
   dialog.fieldTexts = {"1", "2", "0,5"};
   EXPECT_TRUE(dialog.DonePressed());
   EXPECT_EQ((RealList{1.0, 1.5, 2.0}), dialog.range);
   EXPECT_EQ(0.5, dialog.step);
+  // A field that is no number warns as the point dialogs do.
+  TFormParaDlg bad(ui);
+  bad.fieldTexts = {"1", "x", "1"};
+  EXPECT_FALSE(bad.DonePressed());
+  EXPECT_TRUE(Warned("String to Float conversion Error! Try again!"));
+  EXPECT_EQ(1.0, bad.start);
 }
 
 TEST_F(ParamsTest, RangeDialogRefusesStepsThatNeverReachStop) {
@@ -237,14 +235,6 @@ TEST_F(ParamsTest, RangeDialogRefusesStepsThatNeverReachStop) {
     EXPECT_NE(std::string::npos, warning.find("Try again!")) << warning;
     EXPECT_EQ((RealList{42.0}), dialog.range) << "a refused range must not be filled";
   }
-}
-
-TEST_F(ParamsTest, RangeDialogConversionFailureWarnsLikeThePointDialogs) {
-  TFormParaDlg dialog(ui);
-  dialog.fieldTexts = {"1", "x", "1"};
-  EXPECT_FALSE(dialog.DonePressed());
-  EXPECT_TRUE(Warned("String to Float conversion Error! Try again!"));
-  EXPECT_EQ(1.0, dialog.start);
 }
 
 // ---- Normalisation power ------------------------------------------------------------------

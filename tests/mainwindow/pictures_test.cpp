@@ -12,6 +12,19 @@ namespace varnel {
 
 namespace {
 
+// A table of columns x rows points one metre apart from (shift|shift|z), of values 0 to kinds - 1.
+NearFieldTable Grid(int columns, int rows, double shift = 0, int kinds = 7, double z = 0) {
+  NearFieldTable table;
+  table.fieldType = "ELECTRIC ";
+  for (int k = 0; k < columns * rows; ++k) {
+    table.x.push_back(k % columns + shift);
+    table.y.push_back(k / columns + shift);
+    table.z.push_back(z);
+    table.value.push_back(k % kinds);
+  }
+  return table;
+}
+
 // A scene of that size whose smallest text is textSize high.
 Scene SceneOf(double width, double height, double textSize = 11) {
   return Scene{width, height, {}, {TextItem{0, 20, "text", textSize}, TextItem{0, 40, "title", 16}}};
@@ -91,16 +104,8 @@ TEST(PictureView, FitsReadablyScrollsAndZoomsAboutThePointer) {
 // under the pointer stays), arrows and drags move it, 0 shows the whole map again; elsewhere and
 // in the plots they zoom and scroll the picture.
 TEST(PictureInput, KeysWheelAndDragsZoomAndMoveTheMapOrThePicture) {
-  NearFieldTable table;
-  table.fieldType = "ELECTRIC ";
-  for (int k = 0; k < 81 * 81; ++k) {
-    table.x.push_back(k % 81 - 40);
-    table.y.push_back(k / 81 - 40);
-    table.z.push_back(1);
-    table.value.push_back(k % 9);
-  }
   PictureState state;
-  FieldMap map = ComputeFieldMap(table, state.map, {});
+  FieldMap map = ComputeFieldMap(Grid(81, 81, -40, 9, 1), state.map, {});
   Scene scene = FieldMapScene(map, {}, "Total");
   ViewLayout layout = LayOutView(scene, 760, 560, 15, state.zoom);
   auto shown = [&] { return ShownPicture{PictureKind::FieldMap, scene, map, layout}; };
@@ -154,18 +159,6 @@ TEST(PictureInput, KeysWheelAndDragsZoomAndMoveTheMapOrThePicture) {
 }
 
 namespace {
-
-NearFieldTable Grid(int columns, int rows) {
-  NearFieldTable table;
-  table.fieldType = "ELECTRIC ";
-  for (int k = 0; k < columns * rows; ++k) {
-    table.x.push_back(k % columns);
-    table.y.push_back(k / columns);
-    table.z.push_back(0);
-    table.value.push_back(k % 7);
-  }
-  return table;
-}
 
 // An attribute of an element, and the pixel size of the PNG an <image> embeds: IHDR's width and
 // height are bytes 16 to 23 of the file, which Base64 characters 20 to 31 hold (as bytes 15 to 23).

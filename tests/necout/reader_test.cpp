@@ -227,10 +227,9 @@ TEST(NecOutReader, ASectionOutOfItsLayoutIsRefusedAndAMissingOneIsUndefined) {
 
 TEST(NecOutReader, SegmentCurrentWithoutADefinedValueIsNaN) {
   const std::string good = ClassicOutputText(SampleRun());
-  EXPECT_TRUE(std::isnan(ReadSegmentCurrent(good, 0))) << "n < 1";
-  EXPECT_TRUE(std::isnan(ReadSegmentCurrent(good, -5))) << "n < 1";
-  EXPECT_TRUE(std::isnan(ReadSegmentCurrent(good, 4))) << "n beyond the last row";
-  EXPECT_TRUE(std::isnan(ReadSegmentCurrent(good, 100000))) << "n beyond the text";
+  for (const auto& [n, why] : {std::pair{0, "n < 1"}, std::pair{-5, "n < 1"},
+                               std::pair{4, "n beyond the last row"}, std::pair{100000, "n beyond the text"}})
+    EXPECT_TRUE(std::isnan(ReadSegmentCurrent(good, n))) << why;
 }
 
 // ---- Near field -------------------------------------------------------------------------
@@ -419,7 +418,8 @@ TEST(NecOutReader, NearFieldReadsTheSameUnderBothSeparators) {
   EXPECT_EQ(ConversionMessage("1,5"), FailureOf([&] { ReadRows(commaRow, 1, t); }));
 }
 
-TEST(NecOutReader, NearFieldReadsAtMost128000Rows) {
+// At most 128000 rows are read; an invalid polarisation appends the points without values.
+TEST(NecOutReader, NearFieldReadsAtMost128000RowsAndNoValuesOfAnInvalidPolarisation) {
   ClassicOutput o;
   o.nearField.assign(MaxNearFieldRows + 5, ClassicNearRow{1, 2, 3, 1, 0, 1, 0, 1, 0});
   o.nearField.back().x = 7;
@@ -427,15 +427,12 @@ TEST(NecOutReader, NearFieldReadsAtMost128000Rows) {
   ReadNearField(ClassicOutputText(o), 2, t);
   EXPECT_EQ(MaxNearFieldRows, t.x.size());
   EXPECT_EQ(MaxNearFieldRows, t.value.size());
-}
-
-TEST(NecOutReader, AnInvalidPolarisationAppendsPointsWithoutValues) {
   const std::string text = ClassicOutputText(SampleRun());
   for (int pol : {-1, 5, 1000}) {
-    NearFieldTable t;
-    ReadNearField(text, pol, t);
-    EXPECT_EQ(3u, t.x.size()) << pol;
-    EXPECT_TRUE(t.value.empty()) << pol;
+    NearFieldTable points;
+    ReadNearField(text, pol, points);
+    EXPECT_EQ(3u, points.x.size()) << pol;
+    EXPECT_TRUE(points.value.empty()) << pol;
   }
 }
 

@@ -42,6 +42,8 @@ char ProcessState(std::int64_t pid) {
 
 }  // namespace
 
+// The parameter text is split at blanks, a blank inside a path too; the program runs in the
+// current folder.
 TEST(PosixProcess, SplitsTheParameterTextAtBlanksAndInheritsTheCurrentFolder) {
   TestRoot root;
   PosixSystem p(root.Roots());
@@ -49,27 +51,23 @@ TEST(PosixProcess, SplitsTheParameterTextAtBlanksAndInheritsTheCurrentFolder) {
               "{ echo \"$#\"; for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done; pwd -P; } > args.txt\n");
   fs::create_directories(root.driveC / "4nec2/b_in/dipol");
   ASSERT_TRUE(p.SetCurrentFolder("c:\\4nec2\\b_in\\dipol"));
-  std::string error;
-  ProcessHandle handle = p.StartProcess("c:\\4NEC2\\exe\\engine.exe",
-                                        "dipol000.nec  C:\\4nec2\\b_out\\dipol\\dipol000.out", error);
-  ASSERT_TRUE(handle) << error;
-  ASSERT_TRUE(WaitForEnd(p, handle));
-  p.CloseProcess(handle);
-  EXPECT_EQ("2\n[dipol000.nec]\n[C:\\4nec2\\b_out\\dipol\\dipol000.out]\n" +
-                fs::canonical(root.driveC / "4nec2/b_in/dipol").string() + "\n",
-            TestRoot::Read(root.driveC / "4nec2/b_in/dipol/args.txt"));
-}
-
-TEST(PosixProcess, ABlankInAPathSplitsIt) {
-  TestRoot root;
-  PosixSystem p(root.Roots());
-  WriteScript(root, "drive_c/e.sh", "echo \"$#\" > \"$0.count\"\n");
-  std::string error;
-  ProcessHandle handle = p.StartProcess("c:\\e.sh", "c:\\my decks\\a.nec c:\\out\\a.out", error);
-  ASSERT_TRUE(handle) << error;
-  ASSERT_TRUE(WaitForEnd(p, handle));
-  p.CloseProcess(handle);
-  EXPECT_EQ("3\n", TestRoot::Read(root.driveC / "e.sh.count"));
+  const std::string folder = fs::canonical(root.driveC / "4nec2/b_in/dipol").string() + "\n";
+  struct Case {
+    const char* parameters;
+    std::string args;
+  } cases[] = {
+      {"dipol000.nec  C:\\4nec2\\b_out\\dipol\\dipol000.out",
+       "2\n[dipol000.nec]\n[C:\\4nec2\\b_out\\dipol\\dipol000.out]\n" + folder},
+      {"c:\\my decks\\a.nec c:\\out\\a.out", "3\n[c:\\my]\n[decks\\a.nec]\n[c:\\out\\a.out]\n" + folder},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    ProcessHandle handle = p.StartProcess("c:\\4NEC2\\exe\\engine.exe", c.parameters, error);
+    ASSERT_TRUE(handle) << error;
+    ASSERT_TRUE(WaitForEnd(p, handle));
+    p.CloseProcess(handle);
+    EXPECT_EQ(c.args, TestRoot::Read(root.driveC / "4nec2/b_in/dipol/args.txt")) << c.parameters;
+  }
 }
 
 TEST(PosixProcess, AFailedStartGivesNoHandleAndTheSystemsText) {

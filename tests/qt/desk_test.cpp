@@ -156,11 +156,7 @@ class DeskTest : public QObject, public QtWindowParts<QtUi> {
 
   // Closing the main window (its close box or Quit) closes the pictures too, and nothing is
   // left to keep the program running.
-  void closeAndQuitEndWithThePictures_data() {
-    QTest::addColumn<bool>("quit");
-    QTest::newRow("close") << false;
-    QTest::newRow("Quit") << true;
-  }
+  void closeAndQuitEndWithThePictures_data() { TwoRows("quit", "close", "Quit"); }
 
   void closeAndQuitEndWithThePictures() {
     QFETCH(bool, quit);

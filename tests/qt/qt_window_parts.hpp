@@ -33,6 +33,13 @@ struct QtWindowParts {
     return QTest::qWaitForWindowExposed(window.get());
   }
 
+  // A data function's two rows of one true-or-false column: `no` is false, `yes` is true.
+  static void TwoRows(const char* column, const char* no, const char* yes) {
+    QTest::addColumn<bool>(column);
+    QTest::newRow(no) << false;
+    QTest::newRow(yes) << true;
+  }
+
   // In the reverse order of their making: the window first, the test root last.
   void CloseWindow() {
     window.reset();

@@ -242,11 +242,7 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
 
   // Closing the window or Quit while the batch conversion waits for an engine that never ends:
   // the engine and its own child end, the Info pane says so, and the window closes.
-  void closingOrQuitEndsARunningEngine_data() {
-    QTest::addColumn<bool>("quit");
-    QTest::newRow("close") << false;
-    QTest::newRow("Quit") << true;
-  }
+  void closingOrQuitEndsARunningEngine_data() { TwoRows("quit", "close", "Quit"); }
   void closingOrQuitEndsARunningEngine() {
     QFETCH(bool, quit);
     const std::filesystem::path launcher = hanging_engine::Plant(*root);
@@ -283,11 +279,7 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
 
   // A listing of five names stopped at its first: by the status bar's Stop button, by Esc. The
   // button is enabled only while the command runs.
-  void stopButtonAndEscEndARunningCommand_data() {
-    QTest::addColumn<bool>("escape");
-    QTest::newRow("Stop") << false;
-    QTest::newRow("Esc") << true;
-  }
+  void stopButtonAndEscEndARunningCommand_data() { TwoRows("escape", "Stop", "Esc"); }
   void stopButtonAndEscEndARunningCommand() {
     QFETCH(bool, escape);
     for (const char* name : {"a.out", "b.out", "c.out", "d.out", "e.out"})
@@ -317,11 +309,7 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
 
   // The close button during a command and with an unsaved table asks; No keeps the window and
   // lets the command go on, Yes closes it (during a command once the command has ended).
-  void closeAsksDuringACommandAndAboutAnUnsavedTable_data() {
-    QTest::addColumn<bool>("yes");
-    QTest::newRow("No") << false;
-    QTest::newRow("Yes") << true;
-  }
+  void closeAsksDuringACommandAndAboutAnUnsavedTable_data() { TwoRows("yes", "No", "Yes"); }
   void closeAsksDuringACommandAndAboutAnUnsavedTable() {
     QFETCH(bool, yes);
     for (const char* name : {"a.out", "b.out", "c.out"})
