@@ -118,8 +118,6 @@ constexpr PrintLayout kNecPPCsv = [] {
 // whose feed row reads (RecognizeLayout).
 constexpr std::array<PrintLayout, 7> kLayouts = {kNec2c, kNecPP, kNecPPCsv, kNecPP10, kNec5, kNec4, kClassic};
 
-constexpr std::string_view kBannerWords = "NUMERICAL ELECTROMAGNETICS CODE";
-
 // A banner name is named by a layout when it begins with one of the layout's names ("NEC-4.1"
 // with "NEC-4"); a banner without a name (or no banner) by the layouts that read such prints.
 bool NamesBanner(const PrintLayout& layout, std::string_view name) {

@@ -6,6 +6,10 @@
 
 namespace varnel {
 
+// The words of every engine's banner line, the line that begins a print (and, after an NX card,
+// the next structure's print).
+inline constexpr std::string_view kBannerWords = "NUMERICAL ELECTROMAGNETICS CODE";
+
 struct TextLine {
   std::size_t begin = 0, end = 0;  // end: the line end (CR, LF) or the text's end
   std::string_view text;

@@ -14,8 +14,6 @@ namespace varnel {
 
 namespace {
 
-constexpr std::string_view kBannerWords = "NUMERICAL ELECTROMAGNETICS CODE";
-
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Reads the numbers of a text one after the other: a number begins at a digit, or at a sign or
@@ -64,8 +62,7 @@ std::optional<EchoedCard> EchoedCardOf(std::string_view line) {
     if (word.size() == 2 && std::isalpha(static_cast<unsigned char>(word[0])) &&
         std::isalpha(static_cast<unsigned char>(word[1]))) {
       EchoedCard card;
-      card.name = {static_cast<char>(std::toupper(static_cast<unsigned char>(word[0]))),
-                   static_cast<char>(std::toupper(static_cast<unsigned char>(word[1])))};
+      card.name = {UpperLetter(word[0]), UpperLetter(word[1])};
       card.numbers = NumbersIn(rest);
       return card;
     }
@@ -253,8 +250,7 @@ DeckCards CardsOf(std::string_view deck) {
         !std::isalpha(static_cast<unsigned char>(rest[1])))
       continue;
     DeckCard card;
-    card.name = {static_cast<char>(std::toupper(static_cast<unsigned char>(rest[0]))),
-                 static_cast<char>(std::toupper(static_cast<unsigned char>(rest[1])))};
+    card.name = {UpperLetter(rest[0]), UpperLetter(rest[1])};
     rest.remove_prefix(2);
     if (card.name == "CM" || card.name == "CE") continue;
     if (card.name == "EN") break;
