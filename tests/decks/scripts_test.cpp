@@ -48,12 +48,8 @@ TEST_F(DeckScripts, EachGeneratorIsRepeatableFromItsSeed) {
       "run CreateMultipleInputFiles1Click\n"
       "answer ask 7,01\n"
       "answer ask 4\n"
-      "run MIHardCoded1Click\n"
-      "answer open c:\\4nec2\\b_in\\Ranges\\three.txt\n"
-      "answer ask 3\nanswer ask 3\nanswer ask 1,5\nanswer ask 1\nanswer ask 1\nanswer ask Set\nanswer ask "
-      "default\n"
-      "run MIGenerateEUTsClick\n"
-      "print Mout\n";
+      "run MIHardCoded1Click\n" +
+      GenerateEutsLines("c:\\4nec2\\b_in\\Ranges\\three.txt", 3, "Set") + "print Mout\n";
   const std::string firstOutput = Run(script);
   EXPECT_NE(std::string::npos, firstOutput.find("--------- Batch Creation Job Done ---------"));
   const auto decks = [&] {
@@ -77,11 +73,8 @@ TEST_F(DeckScripts, TheRecordedSeedOfASetDrawsItAgain) {
   root.Write("drive_c/4nec2/b_in/Ranges/two.txt", "7,0\r\n14,2\r\n");
   const std::string generate =
       "decimal ,\n"
-      "answer ask 7,01\nanswer ask 3\nrun MIHardCoded1Click\nprint Mout\n"
-      "answer open c:\\4nec2\\b_in\\Ranges\\two.txt\n"
-      "answer ask 2\nanswer ask 3\nanswer ask 1,5\nanswer ask 1\nanswer ask 1\nanswer ask E_\nanswer ask "
-      "default\n"
-      "run MIGenerateEUTsClick\nprint Mout\n";
+      "answer ask 7,01\nanswer ask 3\nrun MIHardCoded1Click\nprint Mout\n" +
+      GenerateEutsLines("c:\\4nec2\\b_in\\Ranges\\two.txt", 2, "E_") + "print Mout\n";
   const std::filesystem::path deckRoot = root.driveC / "4nec2" / "b_in";
   const std::string firstOutput = Run(generate);
   const auto phases = FilesBelow(deckRoot / "hc1"), euts = FilesBelow(deckRoot / "E_");
@@ -110,13 +103,8 @@ TEST_F(DeckScripts, ACancelledDialogLeavesPanesAndFieldsAsTheyWere) {
   const std::string show = "print M\nprint Mout\nprint Mdata\nprint fields\n";
   const std::string output =
       Run("decimal ,\n"
-          "run LoadDipol1Click\nrun AnalyseMain1Click\n"
-          "answer open c:\\4nec2\\b_in\\Ranges\\two.txt\n"
-          "answer ask 1\nanswer ask 3\nanswer ask 1,5\nanswer ask 1\nanswer ask 1\nanswer ask E_\nanswer ask "
-          "default\n"
-          "run MIGenerateEUTsClick\n"
-          "echo ==before\n" +
-          show +
+          "run LoadDipol1Click\nrun AnalyseMain1Click\n" +
+          GenerateEutsLines("c:\\4nec2\\b_in\\Ranges\\two.txt", 1, "E_") + "echo ==before\n" + show +
           "answer open cancel\nrun CreateMultipleInputFiles1Click\n"
           "answer open c:\\4nec2\\b_in\\dipol.nec\nanswer open cancel\nrun CreateMultipleInputFiles1Click\n"
           "answer open cancel\nrun EditInputFile1Click\n"

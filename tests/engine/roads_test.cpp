@@ -203,12 +203,7 @@ TEST_F(RoadTest, ParallelEngineRunsWriteTheSameOutputFiles) {
   root.Write("drive_c/4nec2/b_in/Ranges/two.txt", "7,01\r\n14,2\r\n");
   const std::string convert =
       "answer folder \"c:\\4nec2\\b_in\\E_\"\nanswer confirm yes\nrun BatchConversion1Click\n";
-  RunRoad(
-      "seed 7\nanswer open \"c:\\4nec2\\b_in\\Ranges\\two.txt\"\n"
-      "answer ask 3\nanswer ask 3\nanswer ask 1,5\nanswer ask 1\nanswer ask 1\nanswer ask E_\nanswer ask "
-      "default\n"
-      "run MIGenerateEUTsClick\n" +
-      convert);
+  RunRoad("seed 7\n" + GenerateEutsLines("c:\\4nec2\\b_in\\Ranges\\two.txt", 3, "E_") + convert);
   std::map<std::string, std::string> oneByOne;
   for (const auto& entry : fs::directory_iterator(root.driveC / "4nec2/b_out/E_"))
     oneByOne[entry.path().filename().string()] = ReadAll(entry.path());
@@ -237,11 +232,9 @@ TEST_F(RoadTest, ParallelEngineRunsWriteTheSameOutputFiles) {
 // A set generated anew over a converted one: Resume keeps none of the old set's outputs.
 TEST_F(RoadTest, ResumeConvertsTheOutputsOfASetGeneratedAnew) {
   root.Write("drive_c/4nec2/b_in/Ranges/one.txt", "7,01\r\n");
-  const std::string generate =
-      "answer open \"c:\\4nec2\\b_in\\Ranges\\one.txt\"\nanswer ask 2\nanswer ask 3\nanswer ask 1,5\n"
-      "answer ask 1\nanswer ask 1\nanswer ask E_\nanswer ask default\nanswer confirm yes\nrun "
-      "MIGenerateEUTsClick\n"
-      "answer folder \"c:\\4nec2\\b_in\\E_\"\n";
+  const std::string generate = "answer confirm yes\n" +
+                               GenerateEutsLines("c:\\4nec2\\b_in\\Ranges\\one.txt", 2, "E_") +
+                               "answer folder \"c:\\4nec2\\b_in\\E_\"\n";
   RunRoad("seed 7\n" + generate + "run BatchConversion1Click\n");
   const std::vector<std::string> out =
       RunRoad("seed 8\n" + generate + "run ResumeBatchConversion1Click\nprint Mout\n");

@@ -91,6 +91,15 @@ class AccessModesHold {
 };
 #endif
 
+// The script lines of Generate EUTs over the range file at range (a c: path): objects test
+// objects 3 m across and 1,5 m high, their low end at 1 m, ground 1, into the set name, on the
+// fixed near-field grid.
+inline std::string GenerateEutsLines(const std::string& range, int objects, const std::string& name) {
+  return "answer open \"" + range + "\"\nanswer ask " + std::to_string(objects) +
+         "\nanswer ask 3\nanswer ask 1,5\nanswer ask 1\nanswer ask 1\nanswer ask " + name +
+         "\nanswer ask default\nrun MIGenerateEUTsClick\n";
+}
+
 // The headless runner as `varnel --script` runs it, over the system of the root: the sample
 // tree is made at the start.
 int RunScriptIn(const TestRoot& root, std::istream& script, std::ostream& out, int engineJobs = 0,
