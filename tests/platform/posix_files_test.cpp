@@ -113,6 +113,20 @@ TEST(PosixFiles, RenameOverSwapsInTheNewContent) {
   EXPECT_EQ("new", TestRoot::Read(root.driveC / "D/new.nec"));
   EXPECT_EQ("replaced", TestRoot::Read(root.driveC / "D/old.NEC"));
   EXPECT_EQ("deeper", TestRoot::Read(root.driveC / "D/sub/x.nec"));
+  // A folder is never replaced; a replaced file keeps its mode, a new one gets a new file's; a
+  // name made by another program after the folder was opened is still matched without case.
+  EXPECT_EQ("5 Dateizugriff verweigert", ErrorOf([&] { files->WriteReplacing("Sub", "no"); }));
+  fs::permissions(root.driveC / "D/old.NEC",
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  files->WriteReplacing("old.nec", "again");
+  EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read,
+            fs::status(root.driveC / "D/old.NEC").permissions());
+  EXPECT_EQ(fs::status(root.driveC / "D/sub/x.nec").permissions(),
+            fs::status(root.driveC / "D/new.nec").permissions());
+  root.Write("drive_c/D/Late.nec", "late");
+  files->WriteReplacing("LATE.NEC", "later");
+  EXPECT_EQ("later", TestRoot::Read(root.driveC / "D/Late.nec"));
+  EXPECT_EQ(5u, Names(p.ListEntries("c:\\d\\*")).size());  // and no file left beside
 }
 
 TEST(PosixFiles, ListEntriesMatchesWildcardsWithoutCase) {

@@ -1,5 +1,7 @@
 #pragma once
 // Helpers shared by the files of the POSIX system.
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,11 +40,21 @@ extern bool kernelMountIds;
 // A file renamed: within one folder its index follows (the source name leaves, the target name
 // is there); across folders every index is dropped.
 void NoteFileRenamed(const std::string& from, const std::string& to);
+// NoteFileRenamed for two names of the folder open as folderFd.
+void NoteFileRenamedIn(const std::string& folder, int folderFd, const std::string& fromName,
+                       const std::string& toName);
 // The name of folder's entry that name stands for: name itself when it exists or nothing
-// matches, else the one entry equal to it but for letter case; "" when several are.
-std::string NativeNameIn(const std::string& folder, const std::string& name);
+// matches, else the one entry equal to it but for letter case; "" when several are. With
+// folderFd (the folder open) the folder is looked at through it, not by its path.
+std::string NativeNameIn(const std::string& folder, const std::string& name, int folderFd = -1);
 // WriteFileBeside on native paths: the new file's native path. target names the file in errors.
 std::string WriteBesideNative(const std::string& native, const std::string& bytes, const std::string& target);
+// WriteFileBeside for the entry leaf of the folder open as folderFd: the new file's name in
+// that folder. mode is what a newly created file gets (the umask applied).
+std::string WriteBesideAt(int folderFd, const std::string& leaf, const std::string& bytes,
+                          const std::string& target, mode_t newFileMode);
+// The access mode a newly created file gets: 0666 without the process's umask.
+mode_t NewFileMode();
 // RenameOver on native paths, with target's name in errors.
 void RenameOverNative(const std::string& from, const std::string& to, const std::string& target);
 // The real current folder ("/" when it cannot be read).

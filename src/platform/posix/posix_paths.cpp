@@ -1,6 +1,7 @@
 // The Wine-style picture of the machine: drive letters, case-insensitive names, and the
 // helpers that the other files of the POSIX system share.
 #include <dirent.h>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -169,9 +170,11 @@ struct FolderStamp {
   }
 };
 
-bool StampOf(const std::string& folder, FolderStamp& stamp) {
+// The folder's stamp, through folderFd when the folder is open (no path to walk), else by path.
+bool StampOf(const std::string& folder, FolderStamp& stamp, int folderFd = -1) {
   struct stat st;
-  if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  if ((folderFd >= 0 ? fstat(folderFd, &st) : stat(folder.c_str(), &st)) != 0 || !S_ISDIR(st.st_mode))
+    return false;
   stamp = FolderStamp{st.st_dev, st.st_ino, st.st_mtim, st.st_ctim, st.st_size};
   return true;
 }
@@ -230,18 +233,19 @@ void SplitNative(const std::string& nativePath, std::string& folder, std::string
 
 // The name in folder that matches name exactly, else the one that matches without case, else
 // name itself (the component does not exist). When no name matches exactly and several match
-// without case, none is guessed: they are put in clash (sorted) and name is returned.
+// without case, none is guessed: they are put in clash (sorted) and name is returned. With
+// folderFd (the folder open) the folder is looked at through it.
 std::string MatchComponent(const std::string& folder, const std::string& name, bool& exists,
-                           std::vector<std::string>& clash) {
-  std::string exact = (folder == "/" ? "" : folder) + "/" + name;
+                           std::vector<std::string>& clash, int folderFd = -1) {
   struct stat st;
-  if (lstat(exact.c_str(), &st) == 0) {
+  if (folderFd >= 0 ? fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0
+                    : lstat(((folder == "/" ? "" : folder) + "/" + name).c_str(), &st) == 0) {
     exists = true;
     return name;
   }
   exists = false;
   FolderStamp stamp;
-  if (!StampOf(folder, stamp)) return name;
+  if (!StampOf(folder, stamp, folderFd)) return name;
   std::lock_guard<std::mutex> lock(indexMutex);
   auto it = folderIndexes.find(folder);
   FolderIndex* index =
@@ -259,16 +263,38 @@ std::string MatchComponent(const std::string& folder, const std::string& name, b
   return found->second;
 }
 
+// The key of a folder's index: its native path without a trailing '/' ("/" for the root).
+std::string FolderKey(const std::string& folder) {
+  return folder.size() > 1 && folder.back() == '/' ? folder.substr(0, folder.size() - 1) : folder;
+}
+
+// Within one folder: the index follows a rename from fromName to toName.
+void NoteRenamedIn(const std::string& fromFolder, const std::string& fromName, const std::string& toName,
+                   int folderFd = -1) {
+  std::lock_guard<std::mutex> lock(indexMutex);
+  auto it = folderIndexes.find(fromFolder);
+  if (it == folderIndexes.end()) return;
+  FolderIndex& index = it->second;
+  FolderStamp stamp;
+  const std::string folded = Folded(fromName);
+  if (!StampOf(fromFolder, stamp, folderFd) || index.collisions.count(folded) != 0) {
+    folderIndexes.erase(it);
+    return;
+  }
+  if (auto entry = index.byFolded.find(folded); entry != index.byFolded.end() && entry->second == fromName)
+    index.byFolded.erase(entry);
+  index.stamp = stamp;
+  index.Add(toName);
+}
+
 }  // namespace
 
 namespace posix_detail {
 
-std::string NativeNameIn(const std::string& folder, const std::string& name) {
+std::string NativeNameIn(const std::string& folder, const std::string& name, int folderFd) {
   bool exists = false;
   std::vector<std::string> clash;
-  const std::string matched =
-      MatchComponent(folder.size() > 1 && folder.back() == '/' ? folder.substr(0, folder.size() - 1) : folder,
-                     name, exists, clash);
+  const std::string matched = MatchComponent(FolderKey(folder), name, exists, clash, folderFd);
   return clash.empty() ? matched : std::string();
 }
 
@@ -298,20 +324,12 @@ void NoteFileRenamed(const std::string& from, const std::string& to) {
   SplitNative(from, fromFolder, fromName);
   SplitNative(to, toFolder, toName);
   if (fromFolder != toFolder) return NoteEntriesRemoved();
-  std::lock_guard<std::mutex> lock(indexMutex);
-  auto it = folderIndexes.find(fromFolder);
-  if (it == folderIndexes.end()) return;
-  FolderIndex& index = it->second;
-  FolderStamp stamp;
-  const std::string folded = Folded(fromName);
-  if (!StampOf(fromFolder, stamp) || index.collisions.count(folded) != 0) {
-    folderIndexes.erase(it);
-    return;
-  }
-  if (auto entry = index.byFolded.find(folded); entry != index.byFolded.end() && entry->second == fromName)
-    index.byFolded.erase(entry);
-  index.stamp = stamp;
-  index.Add(toName);
+  NoteRenamedIn(fromFolder, fromName, toName);
+}
+
+void NoteFileRenamedIn(const std::string& folder, int folderFd, const std::string& fromName,
+                       const std::string& toName) {
+  NoteRenamedIn(FolderKey(folder), fromName, toName, folderFd);
 }
 
 }  // namespace posix_detail

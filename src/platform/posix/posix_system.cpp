@@ -224,13 +224,21 @@ void PosixSystem::RenameOver(const std::string& source, const std::string& targe
 
 namespace posix_detail {
 
-void RenameOverNative(const std::string& from, const std::string& to, const std::string& target) {
+namespace {
+
+// Windows replaces neither a folder nor a read-only file: refused before anything moves. to is
+// a name in folderFd (or a path with AT_FDCWD).
+void RefuseReplacing(int folderFd, const std::string& to) {
   struct stat st;
-  if (stat(to.c_str(), &st) == 0) {
-    // Windows replaces neither a folder nor a read-only file.
-    if (S_ISDIR(st.st_mode)) throw MakeInOutError(5);
-    if (S_ISREG(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) throw MakeInOutError(5);
-  }
+  if (fstatat(folderFd, to.c_str(), &st, 0) != 0) return;
+  if (S_ISDIR(st.st_mode)) throw MakeInOutError(5);
+  if (S_ISREG(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) throw MakeInOutError(5);
+}
+
+}  // namespace
+
+void RenameOverNative(const std::string& from, const std::string& to, const std::string& target) {
+  RefuseReplacing(AT_FDCWD, to);
   // A folder moved changes the paths below it: every index goes.
   struct stat source;
   const bool file = lstat(from.c_str(), &source) == 0 && !S_ISDIR(source.st_mode);
@@ -243,25 +251,28 @@ void RenameOverNative(const std::string& from, const std::string& to, const std:
 
 namespace {
 
-// The folder's native path, mapped once; each name is matched in it as NativePath matches a
-// last component (letter case aside where no exact name exists).
+// The folder mapped once and kept open: each name is matched in it as NativePath matches a last
+// component (letter case aside where no exact name exists), and every look, write and rename
+// goes through the open folder, so no file walks the folder's path again.
 class PosixFolderFiles : public System::FolderFiles {
  public:
-  PosixFolderFiles(PosixSystem& system, std::string folder, std::string native)
-      : system_(system), folder_(std::move(folder)), native_(std::move(native)) {}
+  PosixFolderFiles(PosixSystem& system, std::string folder, std::string native, int folderFd)
+      : system_(system), folder_(std::move(folder)), native_(std::move(native)), fd_(folderFd) {}
+  ~PosixFolderFiles() override { close(fd_); }
   void WriteReplacing(const std::string& name, const std::string& bytes) override {
     const std::string target = folder_ + name;
-    const std::string leaf = IsPlainName(name) ? NativeNameIn(native_, name) : std::string();
+    const std::string leaf = IsPlainName(name) ? NativeNameIn(native_, name, fd_) : std::string();
     // A name that is no single component, or that clashes, takes the whole path's way.
     if (leaf.empty()) return WriteThroughFileBeside(system_, target, bytes);
-    const std::string to = native_ + leaf;
-    const std::string temporary = WriteBesideNative(to, bytes, target);
+    const std::string temporary = WriteBesideAt(fd_, leaf, bytes, target, mode_);
     try {
-      RenameOverNative(temporary, to, target);
+      RefuseReplacing(fd_, leaf);
+      if (renameat(fd_, temporary.c_str(), fd_, leaf.c_str()) != 0) throw ErrnoError(errno, target);
     } catch (...) {
-      unlink(temporary.c_str());
+      unlinkat(fd_, temporary.c_str(), 0);
       throw;
     }
+    NoteFileRenamedIn(native_, fd_, temporary, leaf);
   }
 
  private:
@@ -270,17 +281,18 @@ class PosixFolderFiles : public System::FolderFiles {
   }
   PosixSystem& system_;
   std::string folder_, native_;
+  int fd_;
+  mode_t mode_ = NewFileMode();
 };
 
 }  // namespace
 
 std::unique_ptr<System::FolderFiles> PosixSystem::OpenFolderFiles(const std::string& folder) {
   std::string native = Native(folder);
-  struct stat st;
-  if (native.empty() || stat(native.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-    return System::OpenFolderFiles(folder);  // each file then fails as its path does
+  const int fd = native.empty() ? -1 : open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return System::OpenFolderFiles(folder);  // each file then fails as its path does
   if (native.back() != '/') native += '/';
-  return std::make_unique<PosixFolderFiles>(*this, folder, std::move(native));
+  return std::make_unique<PosixFolderFiles>(*this, folder, std::move(native), fd);
 }
 
 std::vector<DirEntry> PosixSystem::ListEntries(const std::string& pattern) {

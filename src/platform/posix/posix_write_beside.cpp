@@ -59,31 +59,34 @@ std::string PosixSystem::WriteFileBeside(const std::string& target, const std::s
 
 namespace posix_detail {
 
-std::string WriteBesideNative(const std::string& native, const std::string& bytes,
-                              const std::string& target) {
-  const std::size_t cut = native.rfind('/');
-  if (cut == std::string::npos || cut + 1 == native.size()) throw MakeInOutError(2);
-  const std::string folder = native.substr(0, cut + 1);
+mode_t NewFileMode() {
+  const mode_t mask = umask(0);
+  umask(mask);
+  return 0666 & ~mask;
+}
+
+namespace {
+
+// The fresh file beside the entry leaf of a folder: folderFd with prefix "" for an open folder,
+// AT_FDCWD with the folder's path (ending in '/') as prefix for a path. Returns the new file's
+// prefix + name.
+std::string WriteBesideIn(int folderFd, const std::string& prefix, const std::string& leaf,
+                          const std::string& bytes, const std::string& target, mode_t mode) {
   // Room for the suffix within the 255 bytes a name may hold.
-  const std::string base = native.substr(cut + 1, 200);
+  const std::string base = prefix + leaf.substr(0, 200);
 
   // The file is private while it is written; then it gets the target's mode, or for a new
   // target the mode a newly created file gets.
-  mode_t mode = 0666 & ~[] {
-    mode_t mask = umask(0);
-    umask(mask);
-    return mask;
-  }();
   struct stat st;
-  if (lstat(native.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+  if (fstatat(folderFd, (prefix + leaf).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
     // As RenameOver: a read-only file is not replaced, so nothing is created for it either.
     if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) throw MakeInOutError(5);
     mode = st.st_mode & 07777;
   }
 
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string path = folder + base + ".varnel-" + RandomSuffix();
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const std::string path = base + ".varnel-" + RandomSuffix();
+    int fd = openat(folderFd, path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
       if (errno == EEXIST || errno == EINTR) continue;
       throw ErrnoError(errno, target);
@@ -95,12 +98,27 @@ std::string WriteBesideNative(const std::string& native, const std::string& byte
       error = errno;
     }
     if (!ok) {
-      unlink(path.c_str());
+      unlinkat(folderFd, path.c_str(), 0);
       throw ErrnoError(error, target);
     }
     return path;
   }
   throw MakeInOutError(5);
+}
+
+}  // namespace
+
+std::string WriteBesideNative(const std::string& native, const std::string& bytes,
+                              const std::string& target) {
+  const std::size_t cut = native.rfind('/');
+  if (cut == std::string::npos || cut + 1 == native.size()) throw MakeInOutError(2);
+  return WriteBesideIn(AT_FDCWD, native.substr(0, cut + 1), native.substr(cut + 1), bytes, target,
+                       NewFileMode());
+}
+
+std::string WriteBesideAt(int folderFd, const std::string& leaf, const std::string& bytes,
+                          const std::string& target, mode_t newFileMode) {
+  return WriteBesideIn(folderFd, "", leaf, bytes, target, newFileMode);
 }
 
 }  // namespace posix_detail
