@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "batch/table.hpp"
+#include "support/scoped_settings.hpp"
 #include "util/format.hpp"
 
 namespace varnel {
@@ -12,13 +13,7 @@ namespace varnel {
 namespace {
 
 class BatchTable : public ::testing::Test {
- protected:
-  void SetUp() override {
-    saved_ = DecimalSeparator;
-    DecimalSeparator = ',';
-  }
-  void TearDown() override { DecimalSeparator = saved_; }
-  char saved_ = ',';
+  SeparatorGuard separator_{','};
 };
 
 TEST_F(BatchTable, NearFieldHeadingsAreHundredCharactersWithSeparatorsEveryTen) {
