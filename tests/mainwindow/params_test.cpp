@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "mainwindow/VarnelU.hpp"
+#include "mainwindow/window_fixture.hpp"
 #include "platform/scripted/runner.hpp"
 #include "support/scoped_settings.hpp"
 #include "support/test_root.hpp"
@@ -14,21 +15,7 @@ namespace varnel {
 
 namespace {
 
-// A scripted interface that also records what each input box asked and offered.
-struct AskRecord {
-  std::string caption, prompt, offered;
-};
-class RecordingUi : public ScriptedUi {
- public:
-  using ScriptedUi::ScriptedUi;
-  std::vector<AskRecord> asks;
-  bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override {
-    asks.push_back({caption, prompt, text});
-    return ScriptedUi::AskText(caption, prompt, text);
-  }
-};
-
-class ParamsTest : public ::testing::Test {
+class ParamsTest : public WindowTest {
  protected:
   bool Warned(const std::string& text) const {
     for (const std::string& m : ui.messages)
@@ -42,11 +29,6 @@ class ParamsTest : public ::testing::Test {
   }
 
   SeparatorGuard separator{','};
-  TestRoot root;
-  std::ostringstream out;
-  TestSystem system{root.Roots()};
-  RecordingUi ui{out, system};
-  TForm1 form{{system, ui}};
 };
 
 std::string Lines(const std::vector<std::string>& lines) {
