@@ -217,15 +217,11 @@ TEST_F(SingleTest, AnalyseMainChangesNothingWhenAnEarlyReadFails) {
     form.params.currentText = c.text;
     ClearPane(form.Mout);
     AddLine(form.Mout, "before");
-    for (DisplayField* f : {&form.EditFrequency, &form.EditInputPower, &form.EditVoltage, &form.EditCurrent,
-                            &form.EditImpedance, &form.EditPower})
-      f->text = "old";
+    for (DisplayField* f : form.BasicDataFields()) f->text = "old";
     EXPECT_THROW(form.AnalyseMain1Click(), PrintError) << c.what;
     EXPECT_EQ(7.0, form.params.inputPower) << c.what;
     EXPECT_EQ(Lines({"before"}), Lines(form.Mout.lines)) << c.what;
-    for (DisplayField* f : {&form.EditFrequency, &form.EditInputPower, &form.EditVoltage, &form.EditCurrent,
-                            &form.EditImpedance, &form.EditPower})
-      EXPECT_EQ("old", f->text) << c.what << ": " << f->name;
+    for (DisplayField* f : form.BasicDataFields()) EXPECT_EQ("old", f->text) << c.what << ": " << f->name;
   }
 }
 

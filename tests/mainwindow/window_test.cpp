@@ -171,64 +171,37 @@ TEST_F(WindowTest, ResetClearsPanesAndFieldsAndKeepsTheWorkingValues) {
 
 // ---- Layout ----------------------------------------------------------------------------------
 
-struct LayoutCase {
-  int width, height;
-  Rect basicData, nearField, commands, edit, info, data, m, mout, mdata;
-};
-
 TEST_F(WindowTest, FormResizeFollowsTheLayoutTable) {
-  const std::vector<LayoutCase> cases = {
-      // The default window: right column at 882, GBdata 382 wide, GBInfo and GBdata 249 high.
-      {1121,
-       530,
-       {882, 0, 209, 153},
-       {882, 152, 209, 129},
-       {882, 280, 209, 178},
-       {8, 0, 866, 209},
-       {8, 209, 477, 249},
-       {492, 209, 382, 249},
-       {8, 15, 850, 186},
-       {8, 15, 461, 226},
-       {8, 15, 366, 226}},
-      // A wider window widens the right column in proportion: 1400 * 209 / 1121 = 261.
-      {1400,
-       800,
-       {1109, 0, 261, 153},
-       {1109, 152, 261, 129},
-       {1109, 280, 261, 448},
-       {8, 0, 1093, 209},
-       {8, 209, 477, 519},
-       {492, 209, 609, 519},
-       {8, 15, 1077, 186},
-       {8, 15, 461, 496},
-       {8, 15, 593, 496}},
-      // Too small for the formulas: sizes stop at 0, positions stay as computed.
-      {300,
-       200,
-       {61, 0, 209, 153},
-       {61, 152, 209, 129},
-       {61, 280, 209, 0},
-       {8, 0, 45, 209},
-       {8, 209, 477, 0},
-       {492, 209, 0, 0},
-       {8, 15, 29, 186},
-       {8, 15, 461, 0},
-       {8, 15, 0, 0}},
+  // GBBasicData, GBNearField, GBCommands, GBEdit, GBInfo, GBdata, M, Mout and Mdata:
+  // in the default window, the right column at 882, GBdata 382 wide, GBInfo and GBdata 249 high;
+  const Rect normal[] = {{882, 0, 209, 153}, {882, 152, 209, 129}, {882, 280, 209, 178},
+                         {8, 0, 866, 209},   {8, 209, 477, 249},   {492, 209, 382, 249},
+                         {8, 15, 850, 186},  {8, 15, 461, 226},    {8, 15, 366, 226}};
+  // in a wider window the right column wider in proportion, 1400 * 209 / 1121 = 261;
+  const Rect wider[] = {{1109, 0, 261, 153}, {1109, 152, 261, 129}, {1109, 280, 261, 448},
+                        {8, 0, 1093, 209},   {8, 209, 477, 519},    {492, 209, 609, 519},
+                        {8, 15, 1077, 186},  {8, 15, 461, 496},     {8, 15, 593, 496}};
+  // in one too small for the formulas, sizes stopped at 0 and positions as computed.
+  const Rect tooSmall[] = {{61, 0, 209, 153}, {61, 152, 209, 129}, {61, 280, 209, 0},
+                           {8, 0, 45, 209},   {8, 209, 477, 0},    {492, 209, 0, 0},
+                           {8, 15, 29, 186},  {8, 15, 461, 0},     {8, 15, 0, 0}};
+  struct Case {
+    int width, height;
+    const Rect* bounds;
   };
-  for (const LayoutCase& c : cases) {
+  const Case cases[] = {{1121, 530, normal}, {1400, 800, wider}, {300, 200, tooSmall}};
+  const char* const names[] = {"GBBasicData", "GBNearField", "GBCommands", "GBEdit", "GBInfo",
+                               "GBdata",      "M",           "Mout",       "Mdata"};
+  for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
     form.window.width = c.width;
     form.window.height = c.height;
     form.FormResize();
-    EXPECT_RECT(c.basicData, form.GBBasicData.bounds, "GBBasicData");
-    EXPECT_RECT(c.nearField, form.GBNearField.bounds, "GBNearField");
-    EXPECT_RECT(c.commands, form.GBCommands.bounds, "GBCommands");
-    EXPECT_RECT(c.edit, form.GBEdit.bounds, "GBEdit");
-    EXPECT_RECT(c.info, form.GBInfo.bounds, "GBInfo");
-    EXPECT_RECT(c.data, form.GBdata.bounds, "GBdata");
-    EXPECT_RECT(c.m, form.MBounds, "M");
-    EXPECT_RECT(c.mout, form.MoutBounds, "Mout");
-    EXPECT_RECT(c.mdata, form.MdataBounds, "Mdata");
+    const Rect actual[] = {
+        form.GBBasicData.bounds, form.GBNearField.bounds, form.GBCommands.bounds, form.GBEdit.bounds,
+        form.GBInfo.bounds,      form.GBdata.bounds,      form.MBounds,           form.MoutBounds,
+        form.MdataBounds};
+    for (int i = 0; i < 9; ++i) EXPECT_RECT(c.bounds[i], actual[i], names[i]);
   }
 }
 
@@ -683,7 +656,8 @@ TEST_F(WindowTest, QuitAndCloseDuringACommandEndItAtTheNextEventProcessing) {
 
 // ---- Quit, the close button and Stop -------------------------------------------------------
 
-class QuitTest : public WindowTest {
+// Three names to list, for a command that runs over them.
+class RunningCommandTest : public WindowTest {
  protected:
   void SetUp() override {
     for (const char* name : {"a.out", "b.out", "c.out"})
@@ -710,7 +684,7 @@ class QuitTest : public WindowTest {
 
 // No lets the command go on; Yes ends it at its next event processing and quits; a script that
 // queued no answer quits, as it always did.
-TEST_F(QuitTest, QuitOrCloseDuringACommandAsksAndOnlyYesEndsIt) {
+TEST_F(RunningCommandTest, QuitOrCloseDuringACommandAsksAndOnlyYesEndsIt) {
   struct Case {
     bool close;  // the window's close button instead of Quit
     std::optional<bool> answer;
@@ -744,7 +718,7 @@ TEST_F(QuitTest, QuitOrCloseDuringACommandAsksAndOnlyYesEndsIt) {
 
 // A batch's table asks before Quit and close until Save as Txt has saved it or Reset has cleared
 // it; a Data pane with nothing a batch wrote asks nothing.
-TEST_F(QuitTest, AnUnsavedTableAsksBeforeQuitAndClose) {
+TEST_F(RunningCommandTest, AnUnsavedTableAsksBeforeQuitAndClose) {
   const std::string dipol = SampleOutputText();
   for (const char* name : {"a.out", "b.out"})
     root.Write("drive_c/4nec2/b_out/two/" + std::string(name), dipol);
@@ -780,7 +754,7 @@ TEST_F(QuitTest, AnUnsavedTableAsksBeforeQuitAndClose) {
 
 // A command that would clear a table not saved asks first: Save (a cancelled save dialog ends the
 // command), Discard or Cancel.
-TEST_F(QuitTest, AnUnsavedTableIsAskedForBeforeACommandClearsIt) {
+TEST_F(RunningCommandTest, AnUnsavedTableIsAskedForBeforeACommandClearsIt) {
   root.Write("drive_c/4nec2/b_out/two/a.out", SampleOutputText());
   struct Case {
     const char* command;
@@ -811,7 +785,7 @@ TEST_F(QuitTest, AnUnsavedTableIsAskedForBeforeACommandClearsIt) {
 
 // Stop and Esc end the running command at its next event processing, without a box and without
 // quitting; idle, Esc is not taken and Stop is disabled. Pane edits wait while a command runs.
-TEST_F(QuitTest, StopAndEscEndOnlyARunningCommand) {
+TEST_F(RunningCommandTest, StopAndEscEndOnlyARunningCommand) {
   EXPECT_FALSE(form.StopEnabled());
   EXPECT_FALSE(form.EscapePressed());
   EXPECT_TRUE(form.TakesPaneEdits());
@@ -875,11 +849,8 @@ TEST(ProgressTextTest, CountsFilesEstimatesTheRestAndSumsUpAtTheEnd) {
   }
 }
 
-TEST_F(WindowTest, BatchLoopsReportTheirFileAndTheDispatcherTheCommand) {
-  const auto folder = root.driveC / "4nec2" / "b_out" / "three";
-  for (const char* name : {"a.out", "b.out", "c.out"})
-    root.Write("drive_c/4nec2/b_out/three/" + std::string(name), "x");
-  ui.AnswerFolder(folder.string());
+TEST_F(RunningCommandTest, BatchLoopsReportTheirFileAndTheDispatcherTheCommand) {
+  ui.AnswerFolder((root.driveC / "4nec2" / "b_out" / "three").string());
   ASSERT_TRUE(form.Run("MIAddEUTs"));
   EXPECT_FALSE(form.progress.running);
   EXPECT_EQ("Add EUTs: 3 files in 0:00", ProgressText(form.progress, form.progress.endMs));

@@ -118,10 +118,6 @@ TEST_F(TablePlotTest, HandEditedPanesAreReadCellByCellAndSayWhatIsMissing) {
   for (const Case& c : cases) EXPECT_TRUE(Contains(SvgText(TablePlotScene(c.pane)), c.says)) << c.says;
 }
 
-}  // namespace varnel
-
-namespace varnel {
-
 // Ticks close together far from zero need more digits than their step: no two labels alike.
 TEST_F(TablePlotTest, TickLabelsNeverRepeat) {
   const AxisRange ranges[] = {{0.0038, 0.003812}, {0.00380, 0.00389}, {1e6, 1e6 + 3},
