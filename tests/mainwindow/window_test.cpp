@@ -67,25 +67,16 @@ TEST_F(WindowTest, StartsWithTheDefaultWorkingParametersTextsAndWindow) {
 }
 
 TEST_F(WindowTest, FieldsAndPanesRightAfterStart) {
-  const std::vector<std::pair<std::string, std::string>> expected = {{"EditVoltage", ""},
-                                                                     {"EditCurrent", ""},
-                                                                     {"EditImpedance", ""},
-                                                                     {"EditPower", ""},
-                                                                     {"EditFrequency", ""},
-                                                                     {"EditInputPower", ""},
-                                                                     {"EditXStart", ""},
-                                                                     {"EditXStop", ""},
-                                                                     {"EditXStep", ""},
-                                                                     {"EditYStart", ""},
-                                                                     {"EditYStop", ""},
-                                                                     {"EditYStep", ""},
-                                                                     {"EditZStart", ""},
-                                                                     {"EditZStop", ""},
-                                                                     {"EditZStep", ""},
-                                                                     {"EditType", "----"},
-                                                                     {"EditPoint", "(10,0|0,0|4,0)"},
-                                                                     {"EditPointA", "(10,0|0,0)"},
-                                                                     {"EditNormalizePower", "1,00 W"}};
+  // Every field empty but the last four.
+  std::vector<std::pair<std::string, std::string>> expected;
+  for (const char* name : {"EditVoltage", "EditCurrent", "EditImpedance", "EditPower", "EditFrequency",
+                           "EditInputPower", "EditXStart", "EditXStop", "EditXStep", "EditYStart",
+                           "EditYStop", "EditYStep", "EditZStart", "EditZStop", "EditZStep"})
+    expected.push_back({name, ""});
+  expected.insert(expected.end(), {{"EditType", "----"},
+                                   {"EditPoint", "(10,0|0,0|4,0)"},
+                                   {"EditPointA", "(10,0|0,0)"},
+                                   {"EditNormalizePower", "1,00 W"}});
   const std::vector<DisplayField*> fields = form.Fields();
   ASSERT_EQ(expected.size(), fields.size());
   for (std::size_t i = 0; i < expected.size(); ++i) {
