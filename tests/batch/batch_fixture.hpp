@@ -3,7 +3,9 @@
 // a private root, and classic-layout output files written into the run folder c:\4nec2\b_out\run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <sstream>
@@ -12,6 +14,7 @@
 
 #include "mainwindow/VarnelU.hpp"
 #include "support/classic_output.hpp"
+#include "support/scoped_settings.hpp"
 #include "support/test_root.hpp"
 #include "util/format.hpp"
 
@@ -62,14 +65,26 @@ inline ClassicOutput OutputRun(double frequency, double inputPower,
   return o;
 }
 
+// The three batch analyses, which share one loop, with what tells their panes apart.
+struct BatchAnalysis {
+  const char* handler;
+  const char* caption;   // the name in the stop line and the status bar
+  std::size_t headings;  // the Data pane's lines above the rows
+  const char* title;     // the Info pane's first line
+  bool done;             // the Info pane ends with the done line
+  bool dividesByPower;   // an input power of 0 ends the batch with the division error
+};
+inline const BatchAnalysis kAnalyses[] = {
+    {"MIBatchLoadClick", "Batch-Analyse Nearfield", 4,
+     "--------------- Batch Load and Analyse ----------------", true, true},
+    {"MIBatchAnalysePowerClick", "Batch-Analyse Power", 2,
+     "--------------- Batch-Analyse Power----------------", true, true},
+    {"MIAnalyseEUTsClick", "Analyse EUTs", 3, "--------------- Analyse Files ----------------", false,
+     false}};
+
 class BatchTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    savedSeparator_ = DecimalSeparator;
-    DecimalSeparator = ',';
-    form = std::make_unique<TForm1>(Platform{system, ui});
-  }
-  void TearDown() override { DecimalSeparator = savedSeparator_; }
+  void SetUp() override { form = std::make_unique<TForm1>(Platform{system, ui}); }
 
   // Writes a file into the run folder (native path below the private drive c:).
   void WriteFile(const std::string& name, const std::string& bytes) {
@@ -82,22 +97,44 @@ class BatchTest : public ::testing::Test {
     ASSERT_TRUE(system.SetCurrentFolder(kRunFolder));
     form->params.BatchFiles = std::move(names);
   }
+  // Files e01.out ... eNN.out with frequencies 1, 2, ... MHz, listed in that order.
+  void WriteSeries(int count, double inputPower = 1.0) {
+    std::vector<std::string> names;
+    for (int i = 1; i <= count; ++i) {
+      names.push_back("e" + std::string(i < 10 ? "0" : "") + std::to_string(i) + ".out");
+      WriteRun(names.back(), OutputRun(i, inputPower));
+    }
+    UseFiles(names);
+  }
+  // The desktop folder split mode writes its block files into.
+  std::filesystem::path AddFolder() const { return root.home / "DeskTop" / "add"; }
+  void MakeAddFolder() const { std::filesystem::create_directories(AddFolder()); }
 
-  std::vector<std::string> Warnings() const {
+  // The messages of one kind ("Warning", "Error"), without their tag.
+  std::vector<std::string> Boxes(const std::string& kind) const {
     std::vector<std::string> result;
     for (const std::string& m : ui.messages)
-      if (m.rfind("[Warning] ", 0) == 0) result.push_back(m.substr(10));
+      if (m.starts_with("[" + kind + "] ")) result.push_back(m.substr(kind.size() + 3));
     return result;
   }
+  std::vector<std::string> Warnings() const { return Boxes("Warning"); }
+  std::vector<std::string> Errors() const { return Boxes("Error"); }
+  // Whether the Info pane holds the line.
+  bool Said(const std::string& line) const {
+    return std::find(form->Mout.lines.begin(), form->Mout.lines.end(), line) != form->Mout.lines.end();
+  }
+  // The Data pane's rows below the analysis' headings.
+  std::vector<std::string> Rows(const BatchAnalysis& a) const {
+    const std::vector<std::string>& lines = form->Mdata.lines;
+    return {lines.begin() + static_cast<std::ptrdiff_t>(std::min(a.headings, lines.size())), lines.end()};
+  }
 
+  SeparatorGuard separator{','};
   TestRoot root;
   std::ostringstream out;
   TestSystem system{root.Roots()};
   ScriptedUi ui{out, system};
   std::unique_ptr<TForm1> form;
-
- private:
-  char savedSeparator_ = ',';
 };
 
 // Pane lines joined with '\n' for failure messages that show the whole pane.

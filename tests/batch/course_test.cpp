@@ -1,33 +1,17 @@
 // What the one batch loop does for all three batch analyses alike, as one table of cases: an
 // empty list, a missing file, an input power of 0.
-#include <algorithm>
-
 #include "batch/batch_fixture.hpp"
 
 namespace varnel {
 
 namespace {
 
-struct Command {
-  const char* handler;
-  std::size_t headings;  // the Data pane's lines above the rows
-  const char* title;     // the Info pane's first line
-  bool done;             // the Info pane ends with the done line
-  bool dividesByPower;   // an input power of 0 ends the batch with the division error
-};
-const Command kCommands[] = {
-    {"MIBatchLoadClick", 4, "--------------- Batch Load and Analyse ----------------", true, true},
-    {"MIBatchAnalysePowerClick", 2, "--------------- Batch-Analyse Power----------------", true, true},
-    {"MIAnalyseEUTsClick", 3, "--------------- Analyse Files ----------------", false, false}};
 const char* const kDone = "--------- Batch Job Done ---------";
 
 class BatchCourse : public BatchTest {
  protected:
-  bool Said(const std::string& line) const {
-    return std::find(form->Mout.lines.begin(), form->Mout.lines.end(), line) != form->Mout.lines.end();
-  }
   // Each command starts as after the last one's table was saved.
-  void Run(const Command& c) {
+  void Run(const BatchAnalysis& c) {
     ui.messages.clear();
     form->tableUnsaved = false;
     ASSERT_TRUE(form->Run(c.handler));
@@ -36,7 +20,7 @@ class BatchCourse : public BatchTest {
 
 // Nothing listed: the warning, and no pane is touched.
 TEST_F(BatchCourse, AnEmptyListWarnsAndTouchesNoPane) {
-  for (const Command& c : kCommands) {
+  for (const BatchAnalysis& c : kAnalyses) {
     SCOPED_TRACE(c.handler);
     form->Mout.lines = {"info"};
     form->Mdata.lines = {"data"};
@@ -52,7 +36,7 @@ TEST_F(BatchCourse, AnEmptyListWarnsAndTouchesNoPane) {
 TEST_F(BatchCourse, AMissingFileIsSkippedWithItsWarningAndNoRow) {
   WriteRun("a.out", OutputRun(14.2, 1.0));
   UseFiles({"gone.out", "a.out", "lost.out"});
-  for (const Command& c : kCommands) {
+  for (const BatchAnalysis& c : kAnalyses) {
     SCOPED_TRACE(c.handler);
     Run(c);
     EXPECT_EQ((std::vector<std::string>{"Die Datei gone.out konnte nicht gefunden werden.",
@@ -76,7 +60,7 @@ TEST_F(BatchCourse, AZeroInputPowerEndsTheBatchThereKeepingTheRowsBefore) {
   WriteRun("zero.out", OutputRun(14.2, 0.0));
   WriteRun("c.out", OutputRun(14.2, 1.0));
   UseFiles({"a.out", "zero.out", "c.out"});
-  for (const Command& c : kCommands) {
+  for (const BatchAnalysis& c : kAnalyses) {
     SCOPED_TRACE(c.handler);
     Run(c);
     if (!c.dividesByPower) {

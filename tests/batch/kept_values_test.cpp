@@ -15,18 +15,9 @@ const char* const kStillRunning = "A command is still running. Please wait until
 
 class BatchKeeps : public BatchTest {
  protected:
-  // Files a.out, b.out, ... with frequencies 1, 2, ... MHz and an input power of 0.0012345 W.
-  void WriteSeries(int count) {
-    std::vector<std::string> names;
-    for (int i = 0; i < count; ++i) {
-      names.push_back(std::string(1, static_cast<char>('a' + i)) + ".out");
-      WriteRun(names.back(), OutputRun(i + 1, 0.0012345));
-    }
-    UseFiles(names);
-  }
   void Run(const char* command) {
     if (std::string(command) == "split") {
-      std::filesystem::create_directories(root.home / "DeskTop" / "add");
+      MakeAddFolder();
       form->params.SplitMode = true;
       command = "MIAnalyseEUTsClick";
     }
@@ -55,7 +46,7 @@ TEST_F(BatchKeeps, PlotsDrawTheNumbersOfTheRowsUntilThePaneIsEdited) {
       {"MIAnalyseEUTsClick", 5, 0.00123, 12, {"Polarization: Y"}},
       {"split", 5, 0.00123, 2, {"Polarization: Y"}},
   };
-  WriteSeries(12);
+  WriteSeries(12, 0.0012345);
   form->RGPol.itemIndex = 2;
   form->RGMode.itemIndex = 3;
   for (const Case& c : cases) {
@@ -94,10 +85,10 @@ TEST_F(BatchKeeps, BatchesReadPolarisationAndModeOnceRefuseASwitchAndNameThem) {
       {"split", false, nullptr},
   };
   const auto status = [this] { return ProgressText(form->progress, form->progress.endMs); };
-  WriteSeries(4);
+  WriteSeries(4, 0.0012345);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.command);
-    if (!c.status) std::filesystem::remove(root.driveC / "4nec2/b_out/run/d.out");
+    if (!c.status) std::filesystem::remove(root.driveC / "4nec2/b_out/run/e04.out");
     form->RGPol.itemIndex = 1;
     form->RGMode.itemIndex = 3;
     ui.messages.clear();

@@ -30,10 +30,8 @@ std::vector<std::string> Between(const std::vector<std::string>& lines, const st
   return {begin + 1, end};
 }
 
-class BatchScripts : public ::testing::Test {
+class BatchScripts : public BatchTest {
  protected:
-  ~BatchScripts() override { DecimalSeparator = savedSeparator_; }
-
   std::vector<std::string> RunScriptText(const std::string& script) {
     std::istringstream in(script);
     std::ostringstream out;
@@ -41,16 +39,9 @@ class BatchScripts : public ::testing::Test {
     output = out.str();
     return OutputLines(output);
   }
-  void WriteRun(const std::string& name, const ClassicOutput& o) {
-    root.Write("drive_c/4nec2/b_out/run/" + name, ClassicOutputText(o));
-  }
 
-  TestRoot root;
   int status = -1;
   std::string output;
-
- private:
-  char savedSeparator_ = DecimalSeparator;
 };
 
 const char* const kAddRunFolder = "answer folder c:\\4nec2\\b_out\\run\nrun MIAddBatchFolder\n";
@@ -131,8 +122,8 @@ TEST_F(BatchScripts, SkipUnreadableFilesGoesOnPastACutOutput) {
 // The split mode as a script sets it (the blocks themselves are tested in eut_test).
 TEST_F(BatchScripts, SplitModeOverNineFilesWritesThemAsOneBlock) {
   for (int i = 1; i <= 9; ++i) WriteRun("e" + std::to_string(i) + ".out", OutputRun(i, 1.0));
-  const fs::path add = root.home / "DeskTop" / "add";
-  fs::create_directories(add);
+  const fs::path add = AddFolder();
+  MakeAddFolder();
   RunScriptText(std::string(kAddRunFolder) + "run MISplitModeClick\nrun MIAnalyseEUTsClick\n");
   EXPECT_EQ(0, status) << output;
   const auto block = OutputLines(TestRoot::Read(add / "Test0000.txt"));

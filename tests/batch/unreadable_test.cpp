@@ -14,15 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Analysis {
-  const char* handler;
-  const char* caption;
-  std::size_t headingLines;  // the lines of Mdata before its first row
-};
-const Analysis kAnalyses[] = {{"MIBatchLoadClick", "Batch-Analyse Nearfield", 4},
-                              {"MIBatchAnalysePowerClick", "Batch-Analyse Power", 2},
-                              {"MIAnalyseEUTsClick", "Analyse EUTs", 3}};
-
 class BatchUnreadable : public BatchTest {
  protected:
   // a.out and b.out whole; cut.out without its closing line; x.out no print at all.
@@ -35,19 +26,6 @@ class BatchUnreadable : public BatchTest {
     WriteFile("x.out", "GW 1 11 0 0 -2.5 0 0 2.5 0.001\r\nEN\r\n");
     form->params.BatchFolder = kRunFolder;
   }
-  std::vector<std::string> Rows(const Analysis& a) const {
-    const std::vector<std::string>& lines = form->Mdata.lines;
-    return {lines.begin() + static_cast<std::ptrdiff_t>(std::min(a.headingLines, lines.size())), lines.end()};
-  }
-  std::vector<std::string> Errors() const {
-    std::vector<std::string> result;
-    for (const std::string& m : ui.messages)
-      if (m.rfind("[Error] ", 0) == 0) result.push_back(m.substr(8));
-    return result;
-  }
-  bool InMout(const std::string& line) const {
-    return std::find(form->Mout.lines.begin(), form->Mout.lines.end(), line) != form->Mout.lines.end();
-  }
 };
 
 TEST_F(BatchUnreadable, SkippingLeavesTheRowsOutNamesEachFileAndSummarises) {
@@ -55,21 +33,20 @@ TEST_F(BatchUnreadable, SkippingLeavesTheRowsOutNamesEachFileAndSummarises) {
   UseFiles({"a.out", "x.out", "cut.out", "gone.out", "b.out"});
   form->Run("MISkipUnreadableFiles");
   ASSERT_TRUE(form->FindMenuItem("MISkipUnreadableFiles")->checked);
-  for (const Analysis& a : kAnalyses) {
+  for (const BatchAnalysis& a : kAnalyses) {
     SCOPED_TRACE(a.handler);
     ui.messages.clear();
     form->Run(a.handler);
     EXPECT_EQ(2u, Rows(a).size()) << Joined(form->Mdata.lines);
     EXPECT_TRUE(
-        InMout("Skipped: c:\\4nec2\\b_out\\run\\cut.out: the output is incomplete (the engine did not "
-               "reach its end)"))
+        Said("Skipped: c:\\4nec2\\b_out\\run\\cut.out: the output is incomplete (the engine did not "
+             "reach its end)"))
         << Joined(form->Mout.lines);
+    EXPECT_TRUE(Said("Skipped: c:\\4nec2\\b_out\\run\\x.out: not a NEC2 print (no banner, no closing line)"));
+    EXPECT_TRUE(Said("Skipped (file not found): gone.out"));
     EXPECT_TRUE(
-        InMout("Skipped: c:\\4nec2\\b_out\\run\\x.out: not a NEC2 print (no banner, no closing line)"));
-    EXPECT_TRUE(InMout("Skipped (file not found): gone.out"));
-    EXPECT_TRUE(
-        InMout("2 rows; 3 files skipped: x.out (not a NEC2 print), cut.out (incomplete output), gone.out "
-               "(file not found)"));
+        Said("2 rows; 3 files skipped: x.out (not a NEC2 print), cut.out (incomplete output), gone.out "
+             "(file not found)"));
     EXPECT_EQ(std::vector<std::string>{}, Warnings()) << "nothing waits for a person";
     EXPECT_EQ(std::vector<std::string>{}, Errors());
   }
@@ -79,7 +56,7 @@ TEST_F(BatchUnreadable, WithoutSkippingTheFirstUnreadableFileEndsTheBatchNamingI
   WriteMixedFolder();
   for (const std::string& bad : {"cut.out", "x.out"}) {
     UseFiles({"a.out", bad, "b.out"});
-    for (const Analysis& a : kAnalyses) {
+    for (const BatchAnalysis& a : kAnalyses) {
       SCOPED_TRACE(bad + " " + a.handler);
       ui.messages.clear();
       form->Run(a.handler);
@@ -90,7 +67,7 @@ TEST_F(BatchUnreadable, WithoutSkippingTheFirstUnreadableFileEndsTheBatchNamingI
     }
   }
   // Split mode opens the files itself; its failures name the file too.
-  fs::create_directories(root.home / "DeskTop" / "add");
+  MakeAddFolder();
   form->params.SplitMode = true;
   UseFiles({"a.out", "gone.out"});
   ui.messages.clear();
@@ -101,7 +78,7 @@ TEST_F(BatchUnreadable, WithoutSkippingTheFirstUnreadableFileEndsTheBatchNamingI
 TEST_F(BatchUnreadable, AListOfDecksIsRefusedWithAHint) {
   form->params.BatchFiles = {"E_000_000.nec", "E_000_001.NEC"};
   AddLine(form->Mdata, "kept");
-  for (const Analysis& a : kAnalyses) form->Run(a.handler);
+  for (const BatchAnalysis& a : kAnalyses) form->Run(a.handler);
   EXPECT_EQ(
       (std::vector<std::string>{
           "The batch list holds decks (*.nec): use Add Batch Folder on the output folder first. Abort "
@@ -116,16 +93,11 @@ TEST_F(BatchUnreadable, AListOfDecksIsRefusedWithAHint) {
 // A stop at the third file: the closing line says two were analysed, the table keeps its
 // headings and two rows; split mode puts them into a block file as at its end.
 TEST_F(BatchUnreadable, AStopEndsEachAnalysisWithALineOfHowFarItGot) {
-  std::vector<std::string> names;
-  for (const char* name : {"a.out", "b.out", "c.out", "d.out"}) {
-    WriteRun(name, OutputRun(1.0, 1.0));
-    names.push_back(name);
-  }
-  UseFiles(names);
-  fs::create_directories(root.home / "DeskTop" / "add");
+  WriteSeries(4);
+  MakeAddFolder();
   for (bool split : {false, true}) {
     form->params.SplitMode = split;
-    for (const Analysis& a : kAnalyses) {
+    for (const BatchAnalysis& a : kAnalyses) {
       if (split && std::string(a.caption) != "Analyse EUTs") continue;
       SCOPED_TRACE(std::string(a.handler) + (split ? " split" : ""));
       int events = 0;
@@ -136,20 +108,17 @@ TEST_F(BatchUnreadable, AStopEndsEachAnalysisWithALineOfHowFarItGot) {
       EXPECT_EQ("--------- " + std::string(a.caption) + " stopped: 2 of 4 files analysed ---------",
                 form->Mout.lines.back());
       EXPECT_EQ(2u, Rows(a).size()) << Joined(form->Mdata.lines);
-      EXPECT_EQ(a.headingLines + 2, form->Mdata.lines.size());
+      EXPECT_EQ(a.headings + 2, form->Mdata.lines.size());
     }
   }
-  EXPECT_EQ(PaneText(form->Mdata), TestRoot::Read(root.home / "DeskTop" / "add" / "Test0000.txt"));
+  EXPECT_EQ(PaneText(form->Mdata), TestRoot::Read(AddFolder() / "Test0000.txt"));
 }
 
 // Without the desktop's add folder split mode ends before it starts (it used to end at the
 // first block, after replacing the table): the box names the block file and the Data pane keeps
 // the table it held. A block file that cannot be written later names itself too.
 TEST_F(BatchUnreadable, SplitModeWithoutItsBlockFolderSaysWhereAndKeepsTheDataPane) {
-  for (int i = 0; i < 10; ++i) WriteRun("e" + std::to_string(i) + ".out", OutputRun(1.0, 1.0));
-  std::vector<std::string> names;
-  for (int i = 0; i < 10; ++i) names.push_back("e" + std::to_string(i) + ".out");
-  UseFiles(names);
+  WriteSeries(10);
   form->params.SplitMode = true;
   for (int row = 0; row < 201; ++row) AddLine(form->Mdata, "row " + std::to_string(row));
   const std::vector<std::string> table = form->Mdata.lines;
@@ -161,7 +130,7 @@ TEST_F(BatchUnreadable, SplitModeWithoutItsBlockFolderSaysWhereAndKeepsTheDataPa
       Errors());
   EXPECT_EQ(table, form->Mdata.lines);
 
-  fs::create_directories(root.home / "DeskTop" / "add" / "Test0000.txt");  // a folder in its place
+  fs::create_directories(AddFolder() / "Test0000.txt");  // a folder in its place
   ui.messages.clear();
   form->Run("MIAnalyseEUTsClick");
   ASSERT_EQ(1u, Errors().size());
@@ -209,14 +178,14 @@ class FullDiskSystem : public TestSystem {
 };
 
 TEST_F(BatchUnreadable, AFailingBlockWriteLeavesTheExistingBlockFile) {
-  for (int i = 0; i < 10; ++i) WriteRun("e" + std::to_string(i) + ".out", OutputRun(1.0, 1.0));
-  const fs::path block = root.home / "DeskTop" / "add" / "Test0000.txt";
+  WriteSeries(10);
+  const fs::path block = AddFolder() / "Test0000.txt";
   root.Write(fs::relative(block, root.dir).string(), "an earlier run's block\r\n");
   FullDiskSystem full{root.Roots()};
   TForm1 onFullDisk(Platform{full, ui});
   ASSERT_TRUE(full.SetCurrentFolder(kRunFolder));
   onFullDisk.params.SplitMode = true;
-  for (int i = 0; i < 10; ++i) onFullDisk.params.BatchFiles.push_back("e" + std::to_string(i) + ".out");
+  onFullDisk.params.BatchFiles = form->params.BatchFiles;
   EXPECT_THROW(onFullDisk.MIAnalyseEUTsClick(), InOutError);
   EXPECT_EQ("an earlier run's block\r\n", TestRoot::Read(block));
 }

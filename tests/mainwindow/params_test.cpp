@@ -6,32 +6,17 @@
 #include <vector>
 
 #include "mainwindow/VarnelU.hpp"
+#include "mainwindow/window_fixture.hpp"
 #include "platform/scripted/runner.hpp"
+#include "support/scoped_settings.hpp"
 #include "support/test_root.hpp"
 
 namespace varnel {
 
 namespace {
 
-// A scripted interface that also records what each input box asked and offered.
-struct AskRecord {
-  std::string caption, prompt, offered;
-};
-class RecordingUi : public ScriptedUi {
- public:
-  using ScriptedUi::ScriptedUi;
-  std::vector<AskRecord> asks;
-  bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override {
-    asks.push_back({caption, prompt, text});
-    return ScriptedUi::AskText(caption, prompt, text);
-  }
-};
-
-class ParamsTest : public ::testing::Test {
+class ParamsTest : public WindowTest {
  protected:
-  void SetUp() override { DecimalSeparator = ','; }
-  void TearDown() override { DecimalSeparator = ','; }
-
   bool Warned(const std::string& text) const {
     for (const std::string& m : ui.messages)
       if (m == "[Warning] " + text) return true;
@@ -43,11 +28,7 @@ class ParamsTest : public ::testing::Test {
     return n;
   }
 
-  TestRoot root;
-  std::ostringstream out;
-  TestSystem system{root.Roots()};
-  RecordingUi ui{out, system};
-  TForm1 form{{system, ui}};
+  SeparatorGuard separator{','};
 };
 
 std::string Lines(const std::vector<std::string>& lines) {
@@ -58,25 +39,27 @@ std::string Lines(const std::vector<std::string>& lines) {
 
 // ---- Show Parameters -------------------------------------------------------------------
 
+// What Show Parameters lists right after the start.
+std::vector<std::string> DefaultParameterLines() {
+  return {"------- Some Parameters ------",
+          "maxHeight...........: 1000,0 ",
+          "p...................: (10,0;0,0;4,0) ",
+          "a...................: (10,0;0,0) ",
+          "py..................: 10,0 ",
+          "rCircle.............: 10,0 ",
+          "rCylinder...........: 10,0 ",
+          "normalizePower......: 1,0 ",
+          "AnalyseSegment......: 1   ",
+          "AnalysingResistance.: 50 ",
+          "EngineName..........: c:\\4nec2\\exe\\nec2dxs1k5.exe   ",
+          "ParallelRuns........: " + std::to_string(MostParallelRuns()) + "   ",
+          "TimeLimitPerDeck....: none ",
+          "----- Some Parameters End-----"};
+}
+
 TEST_F(ParamsTest, ShowParametersListsTheDefaultsAndThenTheValuesAsTheyAre) {
   form.MIShowsomeParametersClick();
-  const std::vector<std::string> expected = {
-      "------- Some Parameters ------",
-      "maxHeight...........: 1000,0 ",
-      "p...................: (10,0;0,0;4,0) ",
-      "a...................: (10,0;0,0) ",
-      "py..................: 10,0 ",
-      "rCircle.............: 10,0 ",
-      "rCylinder...........: 10,0 ",
-      "normalizePower......: 1,0 ",
-      "AnalyseSegment......: 1   ",
-      "AnalysingResistance.: 50 ",
-      "EngineName..........: c:\\4nec2\\exe\\nec2dxs1k5.exe   ",
-      "ParallelRuns........: " + std::to_string(MostParallelRuns()) + "   ",
-      "TimeLimitPerDeck....: none ",
-      "----- Some Parameters End-----",
-  };
-  EXPECT_EQ(Lines(expected), Lines(form.Mout.lines));
+  EXPECT_EQ(Lines(DefaultParameterLines()), Lines(form.Mout.lines));
 
   // It clears the Info pane first and lists the values as they are now.
   AddLine(form.Mout, "old line");
@@ -172,36 +155,35 @@ TEST_F(ParamsTest, DoneStoresFieldsUpToTheFirstBadOneAndStaysOpen) {
   EXPECT_EQ(3.0, dialog.z) << "the field after the bad one must not be converted";
 }
 
-// The close button is a cancel: the part a failed Done converted is not taken, and a dialog
-// closed unanswered keeps the point.
-TEST_F(ParamsTest, PointDialogsClosedAfterABadEntryChangeNothing) {
-  ui.AnswerPoint({"2,5", "abc", "9"});
-  form.EditPointDblClick();
+// Good entries are taken. The close button is a cancel: the part a failed Done converted is not
+// taken, and a dialog closed unanswered keeps the point.
+TEST_F(ParamsTest, PointDialogsTakeGoodEntriesAndChangeNothingWhenClosed) {
+  struct Case {
+    bool pointA;
+    std::optional<std::vector<std::string>> answer;  // none: closed with the close button
+    std::vector<double> point;
+    const char* field;
+    int warnings;
+  } cases[] = {
+      {false, {{"2,5", "abc", "9"}}, {10, 0, 4}, "(10,0|0,0|4,0)", 1},
+      {true, {{"2,5", "abc"}}, {10, 0}, "(10,0|0,0)", 1},
+      {true, std::nullopt, {10, 0}, "(10,0|0,0)", 0},
+      {false, {{"1,5", "-2", "3E1"}}, {1.5, -2, 30}, "(1,5|-2,0|30,0)", 0},
+      {true, {{"3", "4,25"}}, {3, 4.25}, "(3,0|4,3)", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field);
+    const int before = Warnings();
+    if (c.answer) ui.AnswerPoint(*c.answer);
+    c.pointA ? form.EditPointADblClick() : form.EditPointDblClick();
+    const Point3D& p = form.params.p;
+    const std::vector<double> point =
+        c.pointA ? std::vector<double>{form.params.a.x, form.params.a.y} : std::vector<double>{p.x, p.y, p.z};
+    EXPECT_EQ(c.point, point);
+    EXPECT_EQ(c.field, (c.pointA ? form.EditPointA : form.EditPoint).text);
+    EXPECT_EQ(c.warnings, Warnings() - before);
+  }
   EXPECT_TRUE(Warned("String to Float conversion Error! Try again!")) << out.str();
-  EXPECT_EQ(10.0, form.params.p.x);
-  EXPECT_EQ(0.0, form.params.p.y);
-  EXPECT_EQ(4.0, form.params.p.z);
-  EXPECT_EQ("(10,0|0,0|4,0)", form.EditPoint.text);
-  ui.AnswerPoint({"2,5", "abc"});
-  form.EditPointADblClick();
-  EXPECT_EQ(10.0, form.params.a.x);
-  EXPECT_EQ("(10,0|0,0)", form.EditPointA.text);
-  form.EditPointADblClick();  // no answer queued: closed with the close button
-  EXPECT_EQ(10.0, form.params.a.x);
-  EXPECT_EQ(0.0, form.params.a.y);
-  EXPECT_EQ("(10,0|0,0)", form.EditPointA.text);
-}
-
-TEST_F(ParamsTest, PointDialogsTakeGoodEntries) {
-  ui.AnswerPoint({"1,5", "-2", "3E1"});
-  form.EditPointDblClick();
-  EXPECT_EQ("(1,5|-2,0|30,0)", form.EditPoint.text);
-  ui.AnswerPoint({"3", "4,25"});
-  form.EditPointADblClick();
-  EXPECT_EQ(3.0, form.params.a.x);
-  EXPECT_EQ(4.25, form.params.a.y);
-  EXPECT_EQ("(3,0|4,3)", form.EditPointA.text);
-  EXPECT_EQ(0, Warnings());
 }
 
 // ---- Range dialog ----------------------------------------------------------------------------
@@ -298,31 +280,26 @@ double ValueOf(const TForm1& form, const std::string& name) {
   return w.rCylinder;
 }
 
-TEST_F(ParamsTest, InquiriesAskWithTheirPromptAndTheRoundedValue) {
+// Each inquiry offers its value rounded and stores a good entry without a range check.
+TEST_F(ParamsTest, InquiriesOfferTheRoundedValueAndStoreAGoodEntryWithoutRangeCheck) {
   form.params.maxHeight = 2.4;
   form.params.AnalyseSegment = 7;
   form.params.AnalysingResistance = 49.6;
   form.params.rCircle = 2.5;
   form.params.rCylinder = -3.5;
   const std::string offered[] = {"2", "7", "50", "3", "-4"};
-  for (int i = 0; i < 5; ++i) {
-    ui.asks.clear();
-    ui.AnswerAsk(std::nullopt);
-    (form.*kInquiries[i].command)();
-    ASSERT_EQ(1u, ui.asks.size()) << kInquiries[i].name;
-    EXPECT_EQ("Inquiry", ui.asks[0].caption) << kInquiries[i].name;
-    EXPECT_EQ(kInquiries[i].prompt, ui.asks[0].prompt) << kInquiries[i].name;
-    EXPECT_EQ(offered[i], ui.asks[0].offered) << kInquiries[i].name;
-  }
-}
-
-TEST_F(ParamsTest, InquiriesStoreAGoodEntryWithoutRangeCheck) {
   const std::string answers[] = {"-12,5", "-3", "0", "1E6", "2,5"};
   const double expected[] = {-12.5, -3, 0, 1e6, 2.5};
   for (int i = 0; i < 5; ++i) {
+    SCOPED_TRACE(kInquiries[i].name);
+    ui.asks.clear();
     ui.AnswerAsk(answers[i]);
     (form.*kInquiries[i].command)();
-    EXPECT_EQ(expected[i], ValueOf(form, kInquiries[i].name)) << kInquiries[i].name;
+    ASSERT_EQ(1u, ui.asks.size());
+    EXPECT_EQ("Inquiry", ui.asks[0].caption);
+    EXPECT_EQ(kInquiries[i].prompt, ui.asks[0].prompt);
+    EXPECT_EQ(offered[i], ui.asks[0].offered);
+    EXPECT_EQ(expected[i], ValueOf(form, kInquiries[i].name));
   }
   EXPECT_EQ(0, Warnings()) << out.str();
 }
@@ -389,25 +366,9 @@ TEST(ParamsRunner, ThreeDDialogCaseAndShowParameters) {
       "print Mout\n");
   std::ostringstream out;
   EXPECT_EQ(0, RunScriptIn(root, in, out));
-  EXPECT_EQ(
-      "[Warning] String to Float conversion Error! Try again!\n"
-      "------- Some Parameters ------\n"
-      "maxHeight...........: 1000,0 \n"
-      "p...................: (10,0;0,0;4,0) \n"
-      "a...................: (10,0;0,0) \n"
-      "py..................: 10,0 \n"
-      "rCircle.............: 10,0 \n"
-      "rCylinder...........: 10,0 \n"
-      "normalizePower......: 1,0 \n"
-      "AnalyseSegment......: 1   \n"
-      "AnalysingResistance.: 50 \n"
-      "EngineName..........: c:\\4nec2\\exe\\nec2dxs1k5.exe   \n"
-      "ParallelRuns........: " +
-          std::to_string(MostParallelRuns()) +
-          "   \n"
-          "TimeLimitPerDeck....: none \n"
-          "----- Some Parameters End-----\n",
-      out.str());
+  std::string expected = "[Warning] String to Float conversion Error! Try again!\n";
+  for (const std::string& line : DefaultParameterLines()) expected += line + "\n";
+  EXPECT_EQ(expected, out.str());
   DecimalSeparator = ',';
 }
 

@@ -13,6 +13,7 @@
 #include "mainwindow/VarnelU.hpp"
 #include "platform/scripted/runner.hpp"
 #include "support/classic_output.hpp"
+#include "support/scoped_settings.hpp"
 #include "support/test_root.hpp"
 #include "util/errors.hpp"
 #include "util/files.hpp"
@@ -74,9 +75,6 @@ ClassicOutput TestOutput() {
 
 class SingleTest : public ::testing::Test {
  protected:
-  void SetUp() override { DecimalSeparator = ','; }
-  void TearDown() override { DecimalSeparator = ','; }
-
   bool Warned(const std::string& text) const {
     for (const std::string& m : fx.ui.messages)
       if (m == "[Warning] " + text) return true;
@@ -84,30 +82,16 @@ class SingleTest : public ::testing::Test {
   }
   std::vector<std::string> GridFields() {
     std::vector<std::string> texts;
-    for (DisplayField* f :
-         {&form.EditXStart, &form.EditXStop, &form.EditXStep, &form.EditYStart, &form.EditYStop,
-          &form.EditYStep, &form.EditZStart, &form.EditZStop, &form.EditZStep})
-      texts.push_back(f->text);
+    for (DisplayField* f : form.GridFields()) texts.push_back(f->text);
     return texts;
   }
 
+  SeparatorGuard separator{','};
   ScriptedFixture fx;
   TForm1 form{fx.platform};
 };
 
 // ---- Load and Load Dipol ---------------------------------------------------------------------
-
-TEST_F(SingleTest, LoadOpensTheDialogWithItsSettings) {
-  fx.ui.AnswerOpen(std::nullopt);
-  form.Load1Click();
-  ASSERT_EQ(1u, fx.ui.openDialogs.size());
-  const FileDialogSpec& spec = fx.ui.openDialogs[0];
-  EXPECT_EQ("Load to Analyse Single File", spec.title);
-  EXPECT_EQ("c:\\4nec2\\b_out", spec.initialFolder);
-  EXPECT_EQ("All(*.*)|*.*|4nec2 (*.out)|*.out", spec.filter);
-  EXPECT_EQ(2, spec.filterIndex);
-  EXPECT_EQ("dipol.out", spec.fileName);
-}
 
 // Load and Load Dipol put the file's text into currentText and pane M and log it; a missing file
 // warns, empties the text and is still logged.
@@ -151,8 +135,9 @@ TEST_F(SingleTest, LoadAndLoadDipolReadTheTextOrWarnAndStillLog) {
   EXPECT_EQ(2u, fx.ui.openDialogs.size()) << "Load Dipol opens no dialog";
 }
 
-// The window is reset only once the dialog has a file: a cancel changes nothing.
-TEST_F(SingleTest, CancelledLoadChangesNothing) {
+// Load's dialog and its settings; the window is reset only once the dialog has a file: a cancel
+// changes nothing.
+TEST_F(SingleTest, LoadOpensTheDialogWithItsSettingsAndACancelChangesNothing) {
   form.params.currentText = "previous text";
   form.params.BatchFiles = {"a.out"};
   AddLine(form.Mout, "earlier report");
@@ -167,6 +152,13 @@ TEST_F(SingleTest, CancelledLoadChangesNothing) {
   EXPECT_EQ(Lines({"   14,200;"}), Lines(form.Mdata.lines));
   EXPECT_EQ("14,20 MHz", form.EditFrequency.text);
   EXPECT_EQ(TextList{"a.out"}, form.params.BatchFiles);
+  ASSERT_EQ(1u, fx.ui.openDialogs.size());
+  const FileDialogSpec& spec = fx.ui.openDialogs[0];
+  EXPECT_EQ("Load to Analyse Single File", spec.title);
+  EXPECT_EQ("c:\\4nec2\\b_out", spec.initialFolder);
+  EXPECT_EQ("All(*.*)|*.*|4nec2 (*.out)|*.out", spec.filter);
+  EXPECT_EQ(2, spec.filterIndex);
+  EXPECT_EQ("dipol.out", spec.fileName);
 }
 
 // ---- Analyse Main ------------------------------------------------------------------------------
@@ -225,15 +217,11 @@ TEST_F(SingleTest, AnalyseMainChangesNothingWhenAnEarlyReadFails) {
     form.params.currentText = c.text;
     ClearPane(form.Mout);
     AddLine(form.Mout, "before");
-    for (DisplayField* f : {&form.EditFrequency, &form.EditInputPower, &form.EditVoltage, &form.EditCurrent,
-                            &form.EditImpedance, &form.EditPower})
-      f->text = "old";
+    for (DisplayField* f : form.BasicDataFields()) f->text = "old";
     EXPECT_THROW(form.AnalyseMain1Click(), PrintError) << c.what;
     EXPECT_EQ(7.0, form.params.inputPower) << c.what;
     EXPECT_EQ(Lines({"before"}), Lines(form.Mout.lines)) << c.what;
-    for (DisplayField* f : {&form.EditFrequency, &form.EditInputPower, &form.EditVoltage, &form.EditCurrent,
-                            &form.EditImpedance, &form.EditPower})
-      EXPECT_EQ("old", f->text) << c.what << ": " << f->name;
+    for (DisplayField* f : form.BasicDataFields()) EXPECT_EQ("old", f->text) << c.what << ": " << f->name;
   }
 }
 
@@ -265,35 +253,39 @@ std::vector<std::string> ExpectedReport(const PolarisationCase& c, const std::st
           "--------------- Near Field analysed------------------"};
 }
 
-TEST_F(SingleTest, AnalyseNearfieldReportsEveryPolarisationOfOneLoad) {
-  form.params.currentText = ClassicOutputText(TestOutput());
-  for (const PolarisationCase& c : kPolarisations) {
-    form.RGPol.itemIndex = c.item;
-    form.AnalyseNearfield1Click();
-    EXPECT_EQ(Lines(ExpectedReport(c, "ELECTRIC ", " V/m")), Lines(form.Mout.lines)) << "RGPol " << c.item;
-    EXPECT_EQ(18u, form.params.nearField.table.value.size());
+// Every polarisation of one load; a magnetic table gives A/m but its maximum stays in V/m; a
+// large table is analysed on several cores (the grid and the searches at once) to the same report.
+TEST_F(SingleTest, AnalyseNearfieldReportsEveryPolarisation) {
+  struct Case {
+    int copies;
+    bool magnetic;
+    std::vector<PolarisationCase> polarisations;
+  };
+  const Case cases[] = {{1, true, {kPolarisations[0]}},
+                        {1000, false, {kPolarisations[0], kPolarisations[3]}},
+                        {1, false, {std::begin(kPolarisations), std::end(kPolarisations)}}};
+  for (const Case& c : cases) {
+    ClassicOutput o = TestOutput();
+    o.nearField = TestGrid(c.copies);
+    o.magnetic = c.magnetic;
+    form.params.currentText = ClassicOutputText(o);
+    const std::string type = c.magnetic ? "MAGNETIC " : "ELECTRIC ";
+    for (const PolarisationCase& p : c.polarisations) {
+      form.RGPol.itemIndex = p.item;
+      form.AnalyseNearfield1Click();
+      EXPECT_EQ(Lines(ExpectedReport(p, type, c.magnetic ? " A/m" : " V/m", 18 * c.copies)),
+                Lines(form.Mout.lines))
+          << "RGPol " << p.item << ", " << c.copies << " copies";
+      EXPECT_EQ(18u * c.copies, form.params.nearField.table.value.size());
+    }
+    EXPECT_EQ(
+        (std::vector<std::string>{"9,00", "11,00", "1,00", "0,00", "10,00", "10,00", "0,00", "8,00", "4,00"}),
+        GridFields());
+    EXPECT_EQ(type, form.EditType.text);
   }
-  EXPECT_EQ(
-      (std::vector<std::string>{"9,00", "11,00", "1,00", "0,00", "10,00", "10,00", "0,00", "8,00", "4,00"}),
-      GridFields());
-  EXPECT_EQ("ELECTRIC ", form.EditType.text);
   const GridExtent expectedExtent{9, 11, 1, 0, 10, 10, 0, 8, 4};
   for (int i = 0; i < 9; ++i) EXPECT_NEAR(expectedExtent[i], form.params.nearField.extent[i], 1e-12);
   EXPECT_NEAR(25 / kSqrt2, form.params.nearField.maximum, 1e-4);
-}
-
-TEST_F(SingleTest, ALargeTableIsAnalysedOnSeveralCoresToTheSameReport) {
-  ClassicOutput o = TestOutput();
-  o.nearField = TestGrid(1000);  // 18 000 points: the grid and the searches run at once
-  form.params.currentText = ClassicOutputText(o);
-  for (const PolarisationCase& c : {kPolarisations[0], kPolarisations[3]}) {
-    form.RGPol.itemIndex = c.item;
-    form.AnalyseNearfield1Click();
-    EXPECT_EQ(Lines(ExpectedReport(c, "ELECTRIC ", " V/m", 18000)), Lines(form.Mout.lines)) << c.item;
-  }
-  EXPECT_EQ(
-      (std::vector<std::string>{"9,00", "11,00", "1,00", "0,00", "10,00", "10,00", "0,00", "8,00", "4,00"}),
-      GridFields());
 }
 
 // A near field printed by the second run: Analyse Main and Analyse Nearfield read that run and
@@ -315,15 +307,6 @@ TEST_F(SingleTest, TheRunReadAndATableReadInPartAreSaid) {
   EXPECT_EQ((std::vector<std::string>{"Number of Points: 128000", part, run}),
             std::vector<std::string>(form.Mout.lines.begin() + 2, form.Mout.lines.begin() + 5));
   EXPECT_NE(std::string::npos, form.progress.note.find(part)) << form.progress.note;
-}
-
-TEST_F(SingleTest, MagneticTableGivesAmperesPerMetreButTheMaximumStaysInVoltsPerMetre) {
-  ClassicOutput o = TestOutput();
-  o.magnetic = true;
-  form.params.currentText = ClassicOutputText(o);
-  form.AnalyseNearfield1Click();
-  EXPECT_EQ(Lines(ExpectedReport(kPolarisations[0], "MAGNETIC ", " A/m")), Lines(form.Mout.lines));
-  EXPECT_EQ("MAGNETIC ", form.EditType.text);
 }
 
 TEST_F(SingleTest, AnalyseNearfieldUsesPAndAAndMaxHeight) {

@@ -1,6 +1,6 @@
 #pragma once
-// A main window over a scripted interface on the POSIX system that records every message box and can run a
-// hook inside the next Info box, that is, while a command is running.
+// A main window over a scripted interface on the POSIX system that records every message box and
+// input box and can run a hook inside the next Info box, that is, while a command is running.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -34,11 +34,17 @@ struct RecordedBox {
   std::string text;
 };
 
+// What an input box asked and offered.
+struct AskRecord {
+  std::string caption, prompt, offered;
+};
+
 class RecordingUi : public ScriptedUi {
  public:
   using ScriptedUi::ScriptedUi;
 
   std::vector<RecordedBox> boxes;
+  std::vector<AskRecord> asks;
   // Runs once, inside the next Info box.
   std::function<void()> insideNextInfo;
 
@@ -50,6 +56,10 @@ class RecordingUi : public ScriptedUi {
       insideNextInfo = nullptr;
       hook();
     }
+  }
+  bool AskText(const std::string& caption, const std::string& prompt, std::string& text) override {
+    asks.push_back({caption, prompt, text});
+    return ScriptedUi::AskText(caption, prompt, text);
   }
   std::vector<RecordedBox> BoxesOf(MessageKind kind) const {
     std::vector<RecordedBox> found;

@@ -34,29 +34,19 @@ std::string Show(const Rect& r) {
 
 // ---- Start-up ------------------------------------------------------------------------------
 
-TEST_F(WindowTest, StartsWithTheDefaultWorkingParameters) {
+TEST_F(WindowTest, StartsWithTheDefaultWorkingParametersTextsAndWindow) {
   const WorkingParameters& p = form.params;
-  EXPECT_EQ(10.0, p.p.x);
-  EXPECT_EQ(0.0, p.p.y);
-  EXPECT_EQ(4.0, p.p.z);
-  EXPECT_EQ(10.0, p.a.x);
-  EXPECT_EQ(0.0, p.a.y);
-  EXPECT_EQ(10.0, p.py);
-  EXPECT_EQ(10.0, p.rCircle);
-  EXPECT_EQ(10.0, p.rCylinder);
-  EXPECT_EQ(1.0, p.normalizePower);
-  EXPECT_EQ(1000.0, p.maxHeight);
-  EXPECT_EQ(1, p.AnalyseSegment);
-  EXPECT_EQ(50.0, p.AnalysingResistance);
+  // P, A, py, rCircle, rCylinder, normalizePower, maxHeight, the segment and its resistance.
+  EXPECT_EQ(
+      (std::vector<double>{10, 0, 4, 10, 0, 10, 10, 10, 1, 1000, 1, 50, 0}),
+      (std::vector<double>{p.p.x, p.p.y, p.p.z, p.a.x, p.a.y, p.py, p.rCircle, p.rCylinder, p.normalizePower,
+                           p.maxHeight, double(p.AnalyseSegment), p.AnalysingResistance, p.inputPower}));
   EXPECT_EQ("c:\\4nec2\\exe\\nec2dxs1k5.exe", p.EngineName);
   EXPECT_FALSE(p.SplitMode);
   EXPECT_TRUE(p.BatchFolder.empty());
   EXPECT_TRUE(p.BatchFiles.empty());
   EXPECT_TRUE(p.currentText.empty());
-  EXPECT_EQ(0.0, p.inputPower);
-}
 
-TEST_F(WindowTest, StartUpTextsAndWindow) {
   EXPECT_EQ("Varnel", form.title);
   EXPECT_EQ("v1.5", form.version);
   // The build's version (file names of the releases, the read-me) is the window's.
@@ -68,11 +58,8 @@ TEST_F(WindowTest, StartUpTextsAndWindow) {
   ASSERT_FALSE(form.exeFolder.empty());
   EXPECT_EQ('\\', form.exeFolder.back()) << form.exeFolder;
 
-  EXPECT_EQ(1121, form.window.width);
-  EXPECT_EQ(530, form.window.height);
   // Centred on the scripted screen of 1920 x 1080.
-  EXPECT_EQ((1920 - 1121) / 2, form.window.left);
-  EXPECT_EQ((1080 - 530) / 2, form.window.top);
+  EXPECT_RECT((Rect{(1920 - 1121) / 2, (1080 - 530) / 2, 1121, 530}), form.window, "window");
 
   EXPECT_NE(nullptr, form.FormParaDlg);
   EXPECT_NE(nullptr, form.FormP3dDlg);
@@ -80,27 +67,16 @@ TEST_F(WindowTest, StartUpTextsAndWindow) {
 }
 
 TEST_F(WindowTest, FieldsAndPanesRightAfterStart) {
-  const std::vector<std::pair<std::string, std::string>> expected = {
-      {"EditVoltage", ""},
-      {"EditCurrent", ""},
-      {"EditImpedance", ""},
-      {"EditPower", ""},
-      {"EditFrequency", ""},
-      {"EditInputPower", ""},
-      {"EditXStart", ""},
-      {"EditXStop", ""},
-      {"EditXStep", ""},
-      {"EditYStart", ""},
-      {"EditYStop", ""},
-      {"EditYStep", ""},
-      {"EditZStart", ""},
-      {"EditZStop", ""},
-      {"EditZStep", ""},
-      {"EditType", "----"},
-      {"EditPoint", "(10,0|0,0|4,0)"},
-      {"EditPointA", "(10,0|0,0)"},
-      {"EditNormalizePower", "1,00 W"},
-  };
+  // Every field empty but the last four.
+  std::vector<std::pair<std::string, std::string>> expected;
+  for (const char* name : {"EditVoltage", "EditCurrent", "EditImpedance", "EditPower", "EditFrequency",
+                           "EditInputPower", "EditXStart", "EditXStop", "EditXStep", "EditYStart",
+                           "EditYStop", "EditYStep", "EditZStart", "EditZStop", "EditZStep"})
+    expected.push_back({name, ""});
+  expected.insert(expected.end(), {{"EditType", "----"},
+                                   {"EditPoint", "(10,0|0,0|4,0)"},
+                                   {"EditPointA", "(10,0|0,0)"},
+                                   {"EditNormalizePower", "1,00 W"}});
   const std::vector<DisplayField*> fields = form.Fields();
   ASSERT_EQ(expected.size(), fields.size());
   for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -186,64 +162,37 @@ TEST_F(WindowTest, ResetClearsPanesAndFieldsAndKeepsTheWorkingValues) {
 
 // ---- Layout ----------------------------------------------------------------------------------
 
-struct LayoutCase {
-  int width, height;
-  Rect basicData, nearField, commands, edit, info, data, m, mout, mdata;
-};
-
 TEST_F(WindowTest, FormResizeFollowsTheLayoutTable) {
-  const std::vector<LayoutCase> cases = {
-      // The default window: right column at 882, GBdata 382 wide, GBInfo and GBdata 249 high.
-      {1121,
-       530,
-       {882, 0, 209, 153},
-       {882, 152, 209, 129},
-       {882, 280, 209, 178},
-       {8, 0, 866, 209},
-       {8, 209, 477, 249},
-       {492, 209, 382, 249},
-       {8, 15, 850, 186},
-       {8, 15, 461, 226},
-       {8, 15, 366, 226}},
-      // A wider window widens the right column in proportion: 1400 * 209 / 1121 = 261.
-      {1400,
-       800,
-       {1109, 0, 261, 153},
-       {1109, 152, 261, 129},
-       {1109, 280, 261, 448},
-       {8, 0, 1093, 209},
-       {8, 209, 477, 519},
-       {492, 209, 609, 519},
-       {8, 15, 1077, 186},
-       {8, 15, 461, 496},
-       {8, 15, 593, 496}},
-      // Too small for the formulas: sizes stop at 0, positions stay as computed.
-      {300,
-       200,
-       {61, 0, 209, 153},
-       {61, 152, 209, 129},
-       {61, 280, 209, 0},
-       {8, 0, 45, 209},
-       {8, 209, 477, 0},
-       {492, 209, 0, 0},
-       {8, 15, 29, 186},
-       {8, 15, 461, 0},
-       {8, 15, 0, 0}},
+  // GBBasicData, GBNearField, GBCommands, GBEdit, GBInfo, GBdata, M, Mout and Mdata:
+  // in the default window, the right column at 882, GBdata 382 wide, GBInfo and GBdata 249 high;
+  const Rect normal[] = {{882, 0, 209, 153}, {882, 152, 209, 129}, {882, 280, 209, 178},
+                         {8, 0, 866, 209},   {8, 209, 477, 249},   {492, 209, 382, 249},
+                         {8, 15, 850, 186},  {8, 15, 461, 226},    {8, 15, 366, 226}};
+  // in a wider window the right column wider in proportion, 1400 * 209 / 1121 = 261;
+  const Rect wider[] = {{1109, 0, 261, 153}, {1109, 152, 261, 129}, {1109, 280, 261, 448},
+                        {8, 0, 1093, 209},   {8, 209, 477, 519},    {492, 209, 609, 519},
+                        {8, 15, 1077, 186},  {8, 15, 461, 496},     {8, 15, 593, 496}};
+  // in one too small for the formulas, sizes stopped at 0 and positions as computed.
+  const Rect tooSmall[] = {{61, 0, 209, 153}, {61, 152, 209, 129}, {61, 280, 209, 0},
+                           {8, 0, 45, 209},   {8, 209, 477, 0},    {492, 209, 0, 0},
+                           {8, 15, 29, 186},  {8, 15, 461, 0},     {8, 15, 0, 0}};
+  struct Case {
+    int width, height;
+    const Rect* bounds;
   };
-  for (const LayoutCase& c : cases) {
+  const Case cases[] = {{1121, 530, normal}, {1400, 800, wider}, {300, 200, tooSmall}};
+  const char* const names[] = {"GBBasicData", "GBNearField", "GBCommands", "GBEdit", "GBInfo",
+                               "GBdata",      "M",           "Mout",       "Mdata"};
+  for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
     form.window.width = c.width;
     form.window.height = c.height;
     form.FormResize();
-    EXPECT_RECT(c.basicData, form.GBBasicData.bounds, "GBBasicData");
-    EXPECT_RECT(c.nearField, form.GBNearField.bounds, "GBNearField");
-    EXPECT_RECT(c.commands, form.GBCommands.bounds, "GBCommands");
-    EXPECT_RECT(c.edit, form.GBEdit.bounds, "GBEdit");
-    EXPECT_RECT(c.info, form.GBInfo.bounds, "GBInfo");
-    EXPECT_RECT(c.data, form.GBdata.bounds, "GBdata");
-    EXPECT_RECT(c.m, form.MBounds, "M");
-    EXPECT_RECT(c.mout, form.MoutBounds, "Mout");
-    EXPECT_RECT(c.mdata, form.MdataBounds, "Mdata");
+    const Rect actual[] = {
+        form.GBBasicData.bounds, form.GBNearField.bounds, form.GBCommands.bounds, form.GBEdit.bounds,
+        form.GBInfo.bounds,      form.GBdata.bounds,      form.MBounds,           form.MoutBounds,
+        form.MdataBounds};
+    for (int i = 0; i < 9; ++i) EXPECT_RECT(c.bounds[i], actual[i], names[i]);
   }
 }
 
@@ -540,11 +489,8 @@ TEST_F(WindowTest, MainMenuHoldsEveryItemInOrder) {
       EXPECT_EQ(row.handler, item.handler) << "row " << i << ": " << Show(item);
       EXPECT_EQ(row.shortcut, item.shortcut) << "row " << i << ": " << Show(item);
     }
+    EXPECT_EQ(item.name == "MI_NEC1500", item.checked) << "only the first engine is checked: " << Show(item);
   }
-}
-
-TEST_F(WindowTest, OnlyTheFirstEngineIsCheckedAtStart) {
-  for (const MenuItem& item : form.MM) EXPECT_EQ(item.name == "MI_NEC1500", item.checked) << Show(item);
   ASSERT_NE(nullptr, form.FindMenuItem("MI_NEC1500"));
   EXPECT_EQ("NEC2 MP 1500", form.FindMenuItem("MI_NEC1500")->caption);
 }
@@ -615,53 +561,41 @@ TEST_F(WindowTest, ColumnEntriesCopyTheirOwnColumn) {
   EXPECT_EQ("Copied the Data pane to the clipboard (5 lines)", ProgressText(form.progress, 0));
 }
 
-struct ErrorCase {
-  std::string message;
-  std::string shown;
-};
-
+// Every failure ends in the error box, its message under the point rule; an aborted command ends
+// silently; the program goes on.
 TEST_F(WindowTest, UncaughtFailureShowsTheErrorBoxWithThePointRule) {
-  const std::vector<ErrorCase> cases = {
-      {"Datei nicht gefunden", "Datei nicht gefunden."},
-      {"E/A-Fehler 103", "E/A-Fehler 103."},
-      {"'1.5' ist kein gültiger Gleitkommawert", "'1.5' ist kein gültiger Gleitkommawert."},
-      {"Already ends.", "Already ends."},
-      {"Stop!", "Stop!"},
-      {"range-", "range-"},         // '-' sorts before '.'
-      {"path/", "path/."},          // '/' sorts after '.'
-      {"Wert \xFC", "Wert \xFC."},  // a byte above 127 sorts after '.'
-      {"'1,5\0x' ist kein gültiger Gleitkommawert"s, "'1,5\\0x' ist kein gültiger Gleitkommawert."},
-      {"bell\a\x1B[2J\x7F\tA\r\nB", "bell\\x07\\x1B[2J\\x7F\tA\r\nB."},
-      {"", ""},
+  const auto fails = [](const std::string& message) { return [message] { throw VarnelError(message); }; };
+  const std::vector<std::pair<std::function<void()>, std::string>> cases = {
+      {fails("Datei nicht gefunden"), "Datei nicht gefunden."},
+      {fails("E/A-Fehler 103"), "E/A-Fehler 103."},
+      {fails("'1.5' ist kein gültiger Gleitkommawert"), "'1.5' ist kein gültiger Gleitkommawert."},
+      {fails("Already ends."), "Already ends."},
+      {fails("Stop!"), "Stop!"},
+      {fails("range-"), "range-"},         // '-' sorts before '.'
+      {fails("path/"), "path/."},          // '/' sorts after '.'
+      {fails("Wert \xFC"), "Wert \xFC."},  // a byte above 127 sorts after '.'
+      {fails("'1,5\0x' ist kein gültiger Gleitkommawert"s), "'1,5\\0x' ist kein gültiger Gleitkommawert."},
+      {fails("bell\a\x1B[2J\x7F\tA\r\nB"), "bell\\x07\\x1B[2J\\x7F\tA\r\nB."},
+      {fails(""), ""},
+      {[] { throw MakeInOutError(5); }, "Dateizugriff verweigert."},
+      {[] { throw std::runtime_error("Gleitkommadivision durch Null"); }, "Gleitkommadivision durch Null."},
   };
-  for (const ErrorCase& c : cases) {
+  for (const auto& [failure, shown] : cases) {
     ui.boxes.clear();
-    ui.insideNextInfo = [&c] { throw VarnelError(c.message); };
+    ui.insideNextInfo = failure;
     ASSERT_TRUE(form.Run("AboutMIClick"));
     const auto errors = ui.BoxesOf(MessageKind::Error);
-    ASSERT_EQ(1u, errors.size()) << "message \"" << c.message << "\"";
+    ASSERT_EQ(1u, errors.size()) << "shown \"" << shown << "\"";
     EXPECT_EQ("Varnel", errors[0].title);
-    EXPECT_EQ(c.shown, errors[0].text) << "message \"" << c.message << "\"";
+    EXPECT_EQ(shown, errors[0].text);
     EXPECT_FALSE(form.Busy());
   }
-}
-
-// Every standard exception ends in the error box; an aborted command ends silently.
-TEST_F(WindowTest, EveryStandardExceptionEndsInTheErrorBoxAndTheProgramGoesOn) {
+  ui.boxes.clear();
   ui.insideNextInfo = [] { throw CommandAborted(); };
   form.Run("AboutMIClick");
   EXPECT_TRUE(ui.BoxesOf(MessageKind::Error).empty());
   EXPECT_FALSE(ui.quitRequested);
   EXPECT_FALSE(form.Busy());
-  ui.insideNextInfo = [] { throw MakeInOutError(5); };
-  form.Run("AboutMIClick");
-  ui.insideNextInfo = [] { throw std::runtime_error("Gleitkommadivision durch Null"); };
-  form.Run("AboutMIClick");
-  const auto errors = ui.BoxesOf(MessageKind::Error);
-  ASSERT_EQ(2u, errors.size());
-  EXPECT_EQ("Dateizugriff verweigert.", errors[0].text);
-  EXPECT_EQ("Gleitkommadivision durch Null.", errors[1].text);
-
   form.window.left = 500;
   EXPECT_TRUE(form.Run("MIResetWindowPositionClick"));
   EXPECT_EQ(10, form.window.left) << "the next command runs normally";
@@ -683,49 +617,38 @@ TEST_F(WindowTest, AnotherCommandIsRefusedWhileOneRuns) {
   EXPECT_FALSE(form.Busy());
 }
 
-TEST_F(WindowTest, QuitDuringACommandEndsItAtTheNextEventProcessing) {
-  bool ranPastEvents = false;
-  ui.insideNextInfo = [&] {
-    form.Run("MIQuitClick");
-    EXPECT_FALSE(ui.quitRequested) << "the quit waits until the command has unwound";
-    form.ProcessPendingEvents();
-    ranPastEvents = true;
-  };
-  form.Run("AboutMIClick");
-  EXPECT_FALSE(ranPastEvents);
-  EXPECT_TRUE(ui.quitRequested);
-  EXPECT_TRUE(ui.BoxesOf(MessageKind::Error).empty());
-  EXPECT_TRUE(ui.BoxesOf(MessageKind::Warning).empty());
-}
-
-TEST_F(WindowTest, CloseQueryDefersTheCloseDuringACommand) {
+// Quit during a command ends it at its next event processing, once it has unwound; the close
+// button defers the close the same way; without either the event processing lets the command go on.
+TEST_F(WindowTest, QuitAndCloseDuringACommandEndItAtTheNextEventProcessing) {
   EXPECT_TRUE(form.CloseQuery()) << "no command runs: the window may close";
-  bool mayClose = true;
-  ui.insideNextInfo = [&] {
-    mayClose = form.CloseQuery();
-    form.ProcessPendingEvents();
-  };
-  form.Run("AboutMIClick");
-  EXPECT_FALSE(mayClose);
-  EXPECT_TRUE(form.closing);
-  EXPECT_TRUE(ui.quitRequested);
-}
-
-TEST_F(WindowTest, ProcessPendingEventsOutsideAQuitLetsTheCommandGoOn) {
-  bool ranPastEvents = false;
-  ui.insideNextInfo = [&] {
-    form.ProcessPendingEvents();
-    ranPastEvents = true;
-  };
-  form.Run("AboutMIClick");
-  EXPECT_TRUE(ranPastEvents);
-  EXPECT_EQ(1, ui.processEventsCalls);
-  EXPECT_FALSE(ui.quitRequested);
+  for (const char* ask : {"quit", "close", ""}) {
+    SCOPED_TRACE(ask);
+    const bool quits = *ask;
+    ui.quitRequested = form.closing = false;
+    ui.processEventsCalls = 0;
+    bool ranPastEvents = false, mayClose = true;
+    ui.insideNextInfo = [&] {
+      if (ask == "quit"s) form.Run("MIQuitClick");
+      if (ask == "close"s) mayClose = form.CloseQuery();
+      EXPECT_FALSE(ui.quitRequested) << "the quit waits until the command has unwound";
+      form.ProcessPendingEvents();
+      ranPastEvents = true;
+    };
+    form.Run("AboutMIClick");
+    EXPECT_EQ(!quits, ranPastEvents);
+    EXPECT_EQ(quits, ui.quitRequested);
+    EXPECT_EQ(ask == "close"s, !mayClose);
+    EXPECT_EQ(quits, form.closing);
+    EXPECT_EQ(1, ui.processEventsCalls);
+    EXPECT_TRUE(ui.BoxesOf(MessageKind::Error).empty());
+    EXPECT_TRUE(ui.BoxesOf(MessageKind::Warning).empty());
+  }
 }
 
 // ---- Quit, the close button and Stop -------------------------------------------------------
 
-class QuitTest : public WindowTest {
+// Three names to list, for a command that runs over them.
+class RunningCommandTest : public WindowTest {
  protected:
   void SetUp() override {
     for (const char* name : {"a.out", "b.out", "c.out"})
@@ -752,7 +675,7 @@ class QuitTest : public WindowTest {
 
 // No lets the command go on; Yes ends it at its next event processing and quits; a script that
 // queued no answer quits, as it always did.
-TEST_F(QuitTest, QuitOrCloseDuringACommandAsksAndOnlyYesEndsIt) {
+TEST_F(RunningCommandTest, QuitOrCloseDuringACommandAsksAndOnlyYesEndsIt) {
   struct Case {
     bool close;  // the window's close button instead of Quit
     std::optional<bool> answer;
@@ -786,7 +709,7 @@ TEST_F(QuitTest, QuitOrCloseDuringACommandAsksAndOnlyYesEndsIt) {
 
 // A batch's table asks before Quit and close until Save as Txt has saved it or Reset has cleared
 // it; a Data pane with nothing a batch wrote asks nothing.
-TEST_F(QuitTest, AnUnsavedTableAsksBeforeQuitAndClose) {
+TEST_F(RunningCommandTest, AnUnsavedTableAsksBeforeQuitAndClose) {
   const std::string dipol = SampleOutputText();
   for (const char* name : {"a.out", "b.out"})
     root.Write("drive_c/4nec2/b_out/two/" + std::string(name), dipol);
@@ -822,7 +745,7 @@ TEST_F(QuitTest, AnUnsavedTableAsksBeforeQuitAndClose) {
 
 // A command that would clear a table not saved asks first: Save (a cancelled save dialog ends the
 // command), Discard or Cancel.
-TEST_F(QuitTest, AnUnsavedTableIsAskedForBeforeACommandClearsIt) {
+TEST_F(RunningCommandTest, AnUnsavedTableIsAskedForBeforeACommandClearsIt) {
   root.Write("drive_c/4nec2/b_out/two/a.out", SampleOutputText());
   struct Case {
     const char* command;
@@ -853,7 +776,7 @@ TEST_F(QuitTest, AnUnsavedTableIsAskedForBeforeACommandClearsIt) {
 
 // Stop and Esc end the running command at its next event processing, without a box and without
 // quitting; idle, Esc is not taken and Stop is disabled. Pane edits wait while a command runs.
-TEST_F(QuitTest, StopAndEscEndOnlyARunningCommand) {
+TEST_F(RunningCommandTest, StopAndEscEndOnlyARunningCommand) {
   EXPECT_FALSE(form.StopEnabled());
   EXPECT_FALSE(form.EscapePressed());
   EXPECT_TRUE(form.TakesPaneEdits());
@@ -917,11 +840,8 @@ TEST(ProgressTextTest, CountsFilesEstimatesTheRestAndSumsUpAtTheEnd) {
   }
 }
 
-TEST_F(WindowTest, BatchLoopsReportTheirFileAndTheDispatcherTheCommand) {
-  const auto folder = root.driveC / "4nec2" / "b_out" / "three";
-  for (const char* name : {"a.out", "b.out", "c.out"})
-    root.Write("drive_c/4nec2/b_out/three/" + std::string(name), "x");
-  ui.AnswerFolder(folder.string());
+TEST_F(RunningCommandTest, BatchLoopsReportTheirFileAndTheDispatcherTheCommand) {
+  ui.AnswerFolder((root.driveC / "4nec2" / "b_out" / "three").string());
   ASSERT_TRUE(form.Run("MIAddEUTs"));
   EXPECT_FALSE(form.progress.running);
   EXPECT_EQ("Add EUTs: 3 files in 0:00", ProgressText(form.progress, form.progress.endMs));

@@ -161,14 +161,10 @@ TEST(FieldMapPlanes, TheGridDecidesWhichPlanesItHoldsAndTheLevelSnapsToItsCoordi
     EXPECT_EQ("", map.missing);
   }
   // Without a level the plane nearest to P; coordinates within 1 mm are one.
-  const NearFieldTable layers = Table({{0, 0, 0, 1},
-                                       {1, 0, 0, 2},
-                                       {0, 1, 0.0004, 3},
-                                       {1, 1, 0, 4},
-                                       {0, 0, 2, 5},
-                                       {1, 0, 2, 6},
-                                       {0, 1, 2, 7},
-                                       {1, 1, 2, 8}});
+  const std::vector<std::array<double, 4>> twoLayers = {{0, 0, 0, 1}, {1, 0, 0, 2}, {0, 1, 0.0004, 3},
+                                                        {1, 1, 0, 4}, {0, 0, 2, 5}, {1, 0, 2, 6},
+                                                        {0, 1, 2, 7}, {1, 1, 2, 8}};
+  const NearFieldTable layers = Table(twoLayers);
   const FieldMap nearP = ComputeFieldMap(layers, {}, Point3D{0, 0, 1.5});
   EXPECT_EQ(MapPlane::XY, nearP.plane);
   EXPECT_EQ(2, nearP.level);

@@ -5,7 +5,9 @@
 #include <sstream>
 #include <string>
 
+#include "picture/scene_checks.hpp"
 #include "platform/scripted/runner.hpp"
+#include "support/scoped_settings.hpp"
 #include "support/test_root.hpp"
 #include "util/format.hpp"
 
@@ -19,16 +21,10 @@ struct Result {
 };
 
 Result RunPictures(TestRoot& root, const std::string& script) {
-  const char saved = DecimalSeparator;
+  const SeparatorGuard scripted(DecimalSeparator);  // the script's decimal directive ends with it
   std::istringstream in(script);
   std::ostringstream out;
-  const int status = RunScriptIn(root, in, out);
-  DecimalSeparator = saved;
-  return {status, out.str()};
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
+  return {RunScriptIn(root, in, out), out.str()};
 }
 
 }  // namespace

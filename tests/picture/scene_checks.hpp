@@ -24,6 +24,11 @@ inline TextBox BoxOf(const TextItem& t) {
   return {t.x - shift, t.y - 0.8 * t.size, t.x - shift + width, t.y + 0.25 * t.size, t.text};
 }
 
+// Whether a text (a picture's SVG, a script's output) holds part.
+inline bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
 inline bool Overlap(const TextBox& a, double left, double top, double right, double bottom) {
   return a.left < right && left < a.right && a.top < bottom && top < a.bottom;
 }

@@ -11,6 +11,7 @@
 #include "picture/axes.hpp"
 #include "picture/scene_checks.hpp"
 #include "picture/table_plot.hpp"
+#include "support/scoped_settings.hpp"
 #include "util/format.hpp"
 
 namespace varnel {
@@ -18,12 +19,7 @@ namespace varnel {
 namespace {
 
 class TablePlotTest : public ::testing::Test {
- protected:
-  TablePlotTest() { DecimalSeparator = ','; }
-  ~TablePlotTest() override { DecimalSeparator = saved_; }
-
- private:
-  char saved_ = DecimalSeparator;
+  SeparatorGuard separator_{','};
 };
 
 // An EUT table as the analysis writes it (empty line, headings, blank units, rows).
@@ -35,10 +31,6 @@ std::vector<std::string> EutPane(const std::vector<std::array<double, 4>>& rows)
     lines.push_back(FormatInt("%9d;", ++number) +
                     Format("%9.3g;%9.3g;%9.3g;%9.3g;%9.3g;", {r[0], r[1], r[2], r[3], 1.0}));
   return lines;
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
 }
 
 }  // namespace
@@ -125,10 +117,6 @@ TEST_F(TablePlotTest, HandEditedPanesAreReadCellByCellAndSayWhatIsMissing) {
   };
   for (const Case& c : cases) EXPECT_TRUE(Contains(SvgText(TablePlotScene(c.pane)), c.says)) << c.says;
 }
-
-}  // namespace varnel
-
-namespace varnel {
 
 // Ticks close together far from zero need more digits than their step: no two labels alike.
 TEST_F(TablePlotTest, TickLabelsNeverRepeat) {

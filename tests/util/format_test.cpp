@@ -38,7 +38,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // %g: fixed notation for exponents from -3 to the precision, decided after rounding; %g and %f
 // round the exact value half away from zero.
-TEST(FormatReal, GeneralAndFixedNotations) {
+TEST(FormatReal, GeneralAndFixedNotationsInfNanAndWidths) {
   ExpectReals('.',
               {
                   {"%3.1g", 70.71, " 71"},  // precision 1 counts as 2
@@ -124,6 +124,16 @@ TEST(FormatReal, GeneralAndFixedNotations) {
                   {"%9.3f", -1e18, "   -1E018"},
                   {"%4.1f", 2.5e20, "2.5E020"},
                   {"%.2f", 1e300, "1E300"},
+                  // INF and NAN
+                  {"%9.3g", kInf, "      INF"},
+                  {"%6.3f", -kInf, "  -INF"},
+                  {"%g", kNaN, "NAN"},
+                  {"%1.0f", kNaN, "NAN"},
+                  {"%g", -kInf, "-INF"},
+                  // pads on the left and never cuts
+                  {"%1.2f", 123.456, "123.46"},
+                  {"%8.3f", 1.0, "   1.000"},
+                  {"%12.3g", -1234567, "   -1.23E006"},
               });
 }
 
@@ -139,29 +149,6 @@ TEST(FormatSeparator, WritesDecimalSeparatorAsThePoint) {
                        {"%10.5f", 7.01, "   7.01000"},
                        {"%9.3g", 0.0000123, "1.23E-005"},
                    });
-}
-
-TEST(FormatNonFinite, WritesInfAndNan) {
-  ExpectReals('.', {
-                       {"%9.3g", kInf, "      INF"},
-                       {"%6.3f", -kInf, "  -INF"},
-                       {"%g", kNaN, "NAN"},
-                       {"%1.0f", kNaN, "NAN"},
-                       {"%g", -kInf, "-INF"},
-                   });
-}
-
-TEST(FormatWidth, PadsOnTheLeftAndNeverCuts) {
-  ExpectReals('.', {
-                       {"%1.2f", 123.456, "123.46"},
-                       {"%8.3f", 1.0, "   1.000"},
-                       {"%12.3g", -1234567, "   -1.23E006"},
-                   });
-  SeparatorGuard guard('.');
-  EXPECT_EQ("12345", FormatInt("%2d", 12345));
-  EXPECT_EQ("       12", FormatInt("%9d", 12));
-  EXPECT_EQ("abcdef", Format("%3s", {"abcdef"}));
-  EXPECT_EQ("     ab", Format("%7s", {"ab"}));
 }
 
 TEST(FormatInteger, GivesPrecisionAsMinimumDigits) {
@@ -180,6 +167,8 @@ TEST(FormatInteger, GivesPrecisionAsMinimumDigits) {
       {"%d", 0, "0"},
       {"%d", std::numeric_limits<std::int64_t>::min(), "-9223372036854775808"},
       {"E/A-Fehler %d", 103, "E/A-Fehler 103"},
+      {"%2d", 12345, "12345"},  // never cut
+      {"%9d", 12, "       12"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(c.expected, FormatInt(c.pattern, c.value))
@@ -195,6 +184,8 @@ TEST(FormatPattern, AppliesSeveralArgumentsInOrder) {
   EXPECT_EQ("  1:  14,20 MHz", Format("%3d:  %4.2f MHz", {1, 14.2}));
   EXPECT_EQ("//      f;        x;", Format("//%7s;%9s;", {"f", "x"}));
   EXPECT_EQ("Field Type: ELECTRIC ", Format("Field Type: %1s", {"ELECTRIC "}));
+  EXPECT_EQ("abcdef", Format("%3s", {"abcdef"}));  // never cut
+  EXPECT_EQ("     ab", Format("%7s", {"ab"}));
 }
 
 TEST(FormatPattern, HandlesPercentSignsMissingArgumentsAndOtherKinds) {

@@ -73,33 +73,27 @@ TEST(TextSearch, CharacterSearches) {
   EXPECT_EQ(-1, LastCharPos("", '.'));
 }
 
-TEST(TextCutting, CopyCountCountsNegativeIndexesFromTheEnd) {
+// CopyCount takes a count from an index, a negative index counted from the end; CopyRange takes
+// an inclusive range.
+TEST(TextCutting, CopyCountAndCopyRange) {
+  using Cut = std::string (*)(std::string_view, long long, long long);
+  const Cut count = CopyCount, range = CopyRange;
   struct Case {
-    long long index, count;
+    Cut cut;
+    long long a, b;
     const char* expected;
   };
   const Case cases[] = {
-      {1, 3, "abc"}, {2, 2, "bc"},  {4, 10, "def"},    {6, 1, "f"},   {7, 1, ""},  {0, 2, "ab"},
-      {-1, 1, "f"},  {-3, 2, "de"}, {-6, 6, "abcdef"}, {-9, 2, "ab"}, {2, -1, ""}, {2, 0, ""},
-  };
+      {count, 1, 3, "abc"},     {count, 2, 2, "bc"},     {count, 4, 10, "def"}, {count, 6, 1, "f"},
+      {count, 7, 1, ""},        {count, 0, 2, "ab"},     {count, -1, 1, "f"},   {count, -3, 2, "de"},
+      {count, -6, 6, "abcdef"}, {count, -9, 2, "ab"},    {count, 2, -1, ""},    {count, 2, 0, ""},
+      {range, 3, -1, "cdef"},   {range, 1, 6, "abcdef"}, {range, 2, 3, "bc"},   {range, 0, 2, "ab"},
+      {range, -2, -1, "ef"},    {range, 4, 99, "def"},   {range, 3, 2, ""},     {range, 7, 9, ""},
+      {range, 1, 0, ""},        {range, -9, 1, "a"},     {range, -1, -2, ""},   {range, -7, -7, ""}};
   for (const Case& c : cases)
-    EXPECT_EQ(c.expected, CopyCount("abcdef", c.index, c.count))
-        << "CopyCount(\"abcdef\", " << c.index << ", " << c.count << ")";
+    EXPECT_EQ(c.expected, c.cut("abcdef", c.a, c.b))
+        << (c.cut == count ? "CopyCount" : "CopyRange") << "(\"abcdef\", " << c.a << ", " << c.b << ")";
   EXPECT_EQ("", CopyCount("", 1, 1));
-}
-
-TEST(TextCutting, CopyRangeTakesInclusiveRanges) {
-  struct Case {
-    long long first, last;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {3, -1, "cdef"}, {1, 6, "abcdef"}, {2, 3, "bc"}, {0, 2, "ab"}, {-2, -1, "ef"}, {4, 99, "def"},
-      {3, 2, ""},      {7, 9, ""},       {1, 0, ""},   {-9, 1, "a"}, {-1, -2, ""},   {-7, -7, ""},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(c.expected, CopyRange("abcdef", c.first, c.last))
-        << "CopyRange(\"abcdef\", " << c.first << ", " << c.last << ")";
   EXPECT_EQ("", CopyRange("", 1, -1));
 }
 
