@@ -5,6 +5,7 @@
 // window processes its events.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <sstream>
@@ -19,11 +20,13 @@ namespace varnel {
 
 namespace fs = std::filesystem;
 
-// A system that counts started and closed processes.
+// A system that counts started and closed processes, on a clock the test advances.
 class EngineSystem : public TestSystem {
  public:
   using TestSystem::TestSystem;
   int started = 0, closed = 0;
+  std::uint64_t clockMs = 0;
+  std::uint64_t MonotonicMilliseconds() override { return clockMs; }
   std::vector<std::string> parameterTexts;
   // When set, starts report success without a process (the shell handed the request on).
   bool startWithoutHandle = false;
