@@ -367,8 +367,8 @@ TEST_F(ConversionTest, ParallelRunsOverlapAndCompleteTheirLinesInListOrder) {
 
 #ifndef _WIN32  // starts a fake engine
 // A run over the time limit per deck is ended, its partial output removed, and its deck named
-// as failed; the other decks are converted as ever. A limit below 0, beyond what the clock can
-// count, or no number is refused.
+// as failed; the other decks are converted as ever. A limit below 0, beyond about 292 years,
+// or no number is refused.
 TEST_F(ConversionTest, ARunOverTheTimeLimitIsEndedAndFails) {
   FakeEngine("nec2dxs1k5.exe", 0,
              "case \"$1\" in *slow*) printf 'partial' > \"$out\"; sleep 60 ;;"
