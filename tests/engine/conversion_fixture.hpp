@@ -5,6 +5,7 @@
 // window processes its events.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -92,6 +93,18 @@ class ConversionTest : public ::testing::Test {
     for (const std::string& m : ui.messages)
       if (m.rfind(prefix, 0) == 0) list.push_back(m.substr(prefix.size()));
     return list;
+  }
+
+  // The Info pane's "Converting: " lines, sorted.
+  std::vector<std::string> Converting() const {
+    std::vector<std::string> lines;
+    for (const std::string& line : form.Mout.lines)
+      if (line.rfind("Converting: ", 0) == 0) lines.push_back(line);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+  }
+  bool Has(const std::string& line) const {
+    return std::find(form.Mout.lines.begin(), form.Mout.lines.end(), line) != form.Mout.lines.end();
   }
 
   std::string MoutText() const {

@@ -44,16 +44,6 @@ class LongBatchTest : public ConversionTest {
     for (const std::string& name : names) root.Write("drive_c/4nec2/b_in/" + folder + "/" + name, "CM\r\n");
     return root.driveC / "4nec2" / "b_out" / folder;
   }
-  std::vector<std::string> Converting() const {
-    std::vector<std::string> lines;
-    for (const std::string& line : form.Mout.lines)
-      if (line.rfind("Converting: ", 0) == 0) lines.push_back(line);
-    std::sort(lines.begin(), lines.end());
-    return lines;
-  }
-  bool Has(const std::string& line) const {
-    return std::find(form.Mout.lines.begin(), form.Mout.lines.end(), line) != form.Mout.lines.end();
-  }
 };
 
 TEST_F(LongBatchTest, AFailedRunSaysWhyAndLeavesNoPartialOutput) {
