@@ -46,11 +46,9 @@ std::string ProgramOnPath(System& system, const std::string& program) {
 bool RunInFolder(TForm1& form, const std::string& program, const std::string& parameters,
                  const std::string& folder) {
   System& system = form.platform.system;
-  const std::string before = system.CurrentFolder();
-  system.SetCurrentFolder(folder);
   std::string error;
-  ProcessHandle handle = system.StartProcess(system.FromNativePath(program), parameters, error);
-  system.SetCurrentFolder(before);
+  const ProcessHandle handle =
+      StartInFolder(system, system.FromNativePath(program), parameters, folder, error);
   if (!handle) return false;
   while (!system.ProcessEnded(handle)) form.platform.ui.Pause(50);
   system.CloseProcess(handle);
@@ -188,7 +186,7 @@ namespace {
 // whole output in the output folder (kept counts the others), the job folder inside it.
 struct ClusterPlan {
   ClusterJob job;
-  std::string sbatch, options, outputFolder, jobFolder;
+  std::string sbatch, options, deckFolder, outputFolder, jobFolder;  // deckFolder ends in '\'
   std::size_t listed = 0, kept = 0;
 };
 
@@ -233,7 +231,8 @@ std::optional<ClusterPlan> PlanClusterConversion(TForm1& form, std::optional<Con
   const TextList listed = form.params.BatchFiles;  // events come in while the outputs are checked
   plan.listed = listed.size();
   // The tasks remove what is not complete after their run.
-  job.decks = DecksWithoutCompleteOutput(form, listed, plan.outputFolder, false, plan.kept);
+  plan.deckFolder = IncludeBackslash(form.params.BatchFolder);
+  job.decks = DecksWithoutCompleteOutput(form, listed, plan.deckFolder, plan.outputFolder, false, plan.kept);
   job.chunk = ClusterChunkSize(job.decks.size(), job.atOnce);
   plan.jobFolder = plan.outputFolder + kJobFolderName + "\\";
   return plan;
@@ -305,13 +304,14 @@ bool WaitForClusterJob(TForm1& form, const ClusterPlan& plan, const std::string&
 
 }  // namespace
 
-ClusterAccount AccountForClusterJob(System& system, const ClusterJob& job, const std::string& outputFolder,
+ClusterAccount AccountForClusterJob(System& system, const ClusterJob& job, const std::string& deckFolder,
+                                    const std::string& outputFolder,
                                     const std::map<std::string, ChunkLine>& reports) {
   ClusterAccount account;
   for (std::size_t i = 0; i < job.decks.size(); ++i) {
     const std::string& deck = job.decks[i];
     const std::string output = outputFolder + OutputFileName(deck);
-    if (OutputOfDeck(system, deck, output) == OutputState::Whole) continue;
+    if (OutputOfDeck(system, deckFolder + deck, output) == OutputState::Whole) continue;
     const bool partial = system.FileExists(output) && system.RemoveFile(output);
     const auto report = reports.find(deck);
     const std::string log = "task-" + std::to_string(i / job.chunk) + ".log";
@@ -356,7 +356,7 @@ void TForm1::ClusterConversion1Click() {
   // Every deck of the job without a complete output is named.
   const JobReports reports = ReadJobReports(platform.system, plan->jobFolder, job, chunkSaid, *this);
   const ClusterAccount account =
-      AccountForClusterJob(platform.system, job, plan->outputFolder, reports.byDeck);
+      AccountForClusterJob(platform.system, job, plan->deckFolder, plan->outputFolder, reports.byDeck);
   for (const std::string& line : account.lines) AddLine(Mout, line);
   summary(account.failed, account.missing);
   if (ended) {

@@ -2,12 +2,16 @@
 // The naming rules of the engine runs: the fixed engine table, the output file name of a deck
 // and the last folder of a batch folder.
 #include <array>
+#include <cstddef>
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "decks/folders.hpp"
 #include "engine/cluster.hpp"
+#include "mainwindow/panes.hpp"
 
 #include "platform/system.hpp"
 #include "util/text.hpp"
@@ -51,19 +55,78 @@ std::string LastFolder(const std::string& path);
 class TForm1;
 // The start of every batch conversion once its folder is chosen (and its other questions are
 // answered): the reset, the header lines with the caption and the engine, the deck list of the
-// chosen folder (the current folder) and the refusals of a folder whose output folder would be
-// unsafe. The output folder C:\4nec2\b_out\<last folder>\, or "" when the command ends here.
+// chosen folder and the refusals of a folder whose output folder would be unsafe. The output folder
+// C:\4nec2\b_out\<last folder>\, or "" when the command ends here.
 std::string StartBatchConversion(TForm1& form, const std::string& caption, const std::string& chosen,
                                  const std::string& engine);
 
-// The listed decks (in the current folder) whose output in outputFolder is not the whole
-// output of that deck (OutputOfDeck), in list order; kept counts the others. An output another
+// The listed decks (bare names in deckFolder, which ends in '\') whose output in outputFolder is
+// not the whole output of that deck (OutputOfDeck), in list order; kept counts the others. An output another
 // deck made gets the Info pane line "<output> was made from another deck: converted again".
 // With removeIncomplete such an output and one that is not whole are removed, so that they can
 // never pass for a result. Events are processed every 50 decks (a stop ends it with
 // CommandStopped).
-TextList DecksWithoutCompleteOutput(TForm1& form, const TextList& listed, const std::string& outputFolder,
-                                    bool removeIncomplete, std::size_t& kept);
+TextList DecksWithoutCompleteOutput(TForm1& form, const TextList& listed, const std::string& deckFolder,
+                                    const std::string& outputFolder, bool removeIncomplete,
+                                    std::size_t& kept);
+
+// A batch conversion to run: the engine, the decks (bare names in deckFolder, in the order
+// they are started), where their outputs go, how many engines run at once and the time limit
+// per deck run in minutes (0: none).
+struct ConversionPlan {
+  std::string engine;
+  std::string deckFolder;    // ends in '\'
+  std::string outputFolder;  // ends in '\'
+  TextList decks;
+  std::size_t jobs = 1;
+  double limitMinutes = 0;
+};
+
+// What a batch conversion did with its decks.
+struct Conversion {
+  std::size_t converted = 0;  // runs that ended well with a complete output
+  TextList failed;            // the decks whose run failed, in the order their runs ended
+  bool stopped = false;       // the user stopped the batch, or the disk is full
+  bool diskFull = false;      // a run found the disk full: no further deck was started
+};
+
+// The reason of a run that found the disk full: the batch stops there.
+inline constexpr const char* kDiskFullProblem = "disk full";
+
+// The Info pane's account of a batch conversion's runs: each deck's "Converting: NAME" line,
+// written when its run starts, completed when the run has ended ("  --> NAME.out ......done.",
+// "......failed (REASON).", "......stopped."), and the counts. The line is found again where it
+// stands when the run ends, though the user may have edited the pane meanwhile.
+class ConversionAccount {
+ public:
+  ConversionAccount(Pane& info, std::string engine) : info_(info), engine_(std::move(engine)) {}
+  // Writes the deck's line; the number by which its end is told.
+  std::size_t Started(const std::string& deck);
+  // The run's end: done when problem is empty, failed with it otherwise (kDiskFullProblem
+  // notes the full disk).
+  void Ended(std::size_t deck, const std::string& problem);
+  // The run was ended by a stop, or by the program's closing (then the note that the engine
+  // was ended follows).
+  void Stopped(std::size_t deck, bool closing);
+  const Conversion& Result() const { return result_; }
+
+ private:
+  struct DeckEntry {
+    std::size_t line;  // where the line was written; edits of the pane may move it
+    std::string name;
+  };
+  void Complete(std::size_t deck, const std::string& outcome);
+  Pane& info_;
+  std::string engine_;
+  std::vector<DeckEntry> decks_;
+  Conversion result_;
+};
+
+// The closing lines of a batch conversion of decks decks: "N of M decks failed: a.nec, ..."
+// (the first ten names), beforeEnd (unless empty), the full disk's note, and the caption's
+// job-done or stopped line.
+TextList ClosingLines(const std::string& caption, const Conversion& conversion, std::size_t decks,
+                      const std::string& beforeEnd);
 
 // The locks a batch conversion holds while it runs, on its output folder and then on its deck
 // folder (params.BatchFolder), so that no second program recreates or converts into either.
@@ -82,7 +145,7 @@ class ConversionLocks {
 // warning "Cluster job <number> is still working on <outputFolder>. Abort command!".
 std::string ClusterJobStillWorking(TForm1& form, const std::string& outputFolder);
 
-// What a cluster job left in outputFolder (decks in the current folder): each of its decks
+// What a cluster job left in outputFolder (decks in deckFolder, which ends in '\'): each of its decks
 // without a whole output, named with what its task reported ("  NAME ......failed (REASON;
 // task-N.log)." or "  NAME ......missing (no output; task-N.log)."), and the counts. An output a
 // task left cut short (a node lost, the job cancelled) is removed, so that it is never taken for
@@ -91,7 +154,8 @@ struct ClusterAccount {
   TextList lines;
   std::size_t failed = 0, missing = 0;
 };
-ClusterAccount AccountForClusterJob(System& system, const ClusterJob& job, const std::string& outputFolder,
+ClusterAccount AccountForClusterJob(System& system, const ClusterJob& job, const std::string& deckFolder,
+                                    const std::string& outputFolder,
                                     const std::map<std::string, ChunkLine>& reports);
 
 // Whether a batch conversion may go on into outputFolder: the locks are taken (and kept in

@@ -1,7 +1,6 @@
 // Engine runs: the choice of the engine executable, single and batch conversion of decks into
 // output files, and the two file-manager commands.
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -129,9 +128,6 @@ void ChooseEngine(TForm1& form, std::size_t chosen) {
   form.params.EngineName = kEngines[chosen].executable;
 }
 
-// The reason of a run that found the disk full: the batch stops there.
-constexpr const char* kDiskFullProblem = "disk full";
-
 // The Info pane's note on an engine that Quit or the window's closing ended.
 std::string EngineEndedLine(const std::string& engine) {
   return "The running engine " + engine + " was ended: the program is closing.";
@@ -152,239 +148,286 @@ std::string ExitProblem(const ProcessExit& exit) {
   return "exit status " + std::to_string(exit.code);
 }
 
-// One engine run of a batch: its process and the Info pane line it completes.
-struct EngineRun {
-  ProcessHandle handle;
-  std::size_t line;  // where the deck's line was written; edits of the pane may move it
-  std::string deck;
-  std::string outputName;
-  std::chrono::steady_clock::time_point started;
-};
-
-// The deck's own "Converting: " line, searched outward from where it was written, so that an
-// edit of the Info pane meanwhile (lines added or removed above it) neither loses its suffix nor
-// puts it on another deck's line; npos when the line is gone.
-std::size_t DeckLine(const Pane& pane, const EngineRun& run) {
-  const std::string text = "Converting: " + run.deck;
-  const std::size_t count = pane.lines.size();
-  for (std::size_t distance = 0; distance <= run.line || run.line + distance < count; ++distance) {
-    if (run.line + distance < count && pane.lines[run.line + distance] == text) return run.line + distance;
-    if (distance > 0 && distance <= run.line && run.line - distance < count &&
-        pane.lines[run.line - distance] == text)
-      return run.line - distance;
-  }
-  return std::string::npos;
-}
-
-void CompleteDeckLine(Pane& pane, const EngineRun& run, const std::string& outcome) {
-  const std::string suffix = "  --> " + run.outputName + " ......" + outcome + ".";
-  const std::size_t line = DeckLine(pane, run);
-  if (line == std::string::npos) {
-    AddLine(pane, "Converting: " + run.deck + suffix);
-  } else {
-    AppendToLine(pane, line, suffix);
-  }
-}
+// A run that failed on a disk with next to no room left failed for that, whatever the engine
+// said.
+constexpr std::uint64_t kNextToNoRoom = 1 << 20;
 
 // How long a wait for an engine's end goes without the window processing its events.
 constexpr int kEventsEveryMilliseconds = 20;
 
-// What the conversion loop did with its decks.
-struct Conversion {
-  std::size_t converted = 0;  // runs that ended well with a complete output
-  TextList failed;            // the decks whose run failed, in the order their runs ended
-  bool stopped = false;       // the user stopped the batch, or the disk is full
-  bool diskFull = false;      // a run found the disk full: no further deck was started
+// One engine run of a batch: its process, its deck (the account's number of it) and when it
+// started on the system's monotonic clock.
+struct EngineRun {
+  ProcessHandle handle;
+  std::size_t deck;
+  std::uint64_t startedMs;
 };
 
-// Converts the decks with up to jobs engine processes at once (1: each run ends before the next
-// starts). Each deck's "Converting: " line is written, in list order, when its run starts, and
-// completed when that run has ended: done when the engine exited with status 0 and left a
-// complete output, failed (with the reason) otherwise; a run longer than the time limit per
-// deck is ended and fails with "time limit". A run's end is taken when the process ends; while
-// runs are going the window processes its events every 20 ms. A stop ends the running engines and returns
-// with stopped set; the window's closing ends them and ends the command.
-Conversion ConvertDecks(TForm1& form, const std::string& engine, const TextList& decks,
-                        const std::string& outputFolder, int jobs) {
-  System& system = form.platform.system;
-  const double limitMinutes = form.params.EngineTimeLimitMinutes;
-  // Compared in minutes as a real, so that no limit overflows the clock's count.
-  auto overTime = [&](const EngineRun& run) {
-    const std::chrono::duration<double, std::ratio<60>> ran = std::chrono::steady_clock::now() - run.started;
-    return limitMinutes > 0 && ran.count() >= limitMinutes;
-  };
-  Conversion result;
-  std::vector<EngineRun> running;
-  // Whatever way the loop ends, no handle stays open.
-  struct CloseAll {
-    System& system;
-    std::vector<EngineRun>& running;
-    ~CloseAll() {
-      for (const EngineRun& run : running) system.CloseProcess(run.handle);
-    }
-  } closeAll{system, running};
+// Starts the plan's engines, up to plan.jobs at once (1: each run ends before the next
+// starts), in deck order, and tells the account of each start and end: a run's end is taken
+// when its process ends, and judged by its exit and its output; a run longer than the time
+// limit per deck is ended and fails with "time limit". While runs are going the window
+// processes its events every 20 ms. A stop ends the running engines and Run returns false; the
+// window's closing ends them and ends the command.
+class ConversionRunner {
+ public:
+  ConversionRunner(TForm1& form, const ConversionPlan& plan, ConversionAccount& account)
+      : form_(form), system_(form.platform.system), plan_(plan), account_(account) {}
+  ConversionRunner(const ConversionRunner&) = delete;
+  ConversionRunner& operator=(const ConversionRunner&) = delete;
+  // Whatever way the runs end, no handle stays open.
+  ~ConversionRunner() {
+    for (const EngineRun& run : running_) system_.CloseProcess(run.handle);
+  }
 
-  auto finish = [&](const EngineRun& run, std::string problem) {
-    const std::string output = outputFolder + run.outputName;
-    // An output is kept only when it is the whole output of its deck: anything else is removed,
-    // so that no later Resume or analysis ever takes it for a finished result.
-    const OutputState state = OutputOfDeck(system, run.deck, output);
+  bool Run() {
+    const TextList& decks = plan_.decks;
+    for (std::size_t i = 0; i < decks.size(); ++i) {
+      if (!WaitUntilBelow(plan_.jobs - 1)) return false;
+      // A full disk fails every further run the same way: the batch ends here, keeping every
+      // whole output, and Resume goes on once there is room.
+      if (account_.Result().diskFull) break;
+      form_.FileProgress(i, decks.size());
+      Start(i);
+    }
+    return WaitUntilBelow(0);
+  }
+
+ private:
+  std::string OutputOf(std::size_t deck) const {
+    return plan_.outputFolder + OutputFileName(plan_.decks[deck]);
+  }
+  OutputState StateOf(std::size_t deck) const {
+    return OutputOfDeck(system_, plan_.deckFolder + plan_.decks[deck], OutputOf(deck));
+  }
+
+  void Start(std::size_t i) {
+    const std::string& name = plan_.decks[i];
+    const EngineRun run{{}, account_.Started(name), system_.MonotonicMilliseconds()};
+    // A FIFO or a device listed under a deck's name would hang or fail the engine for a
+    // reason it cannot name.
+    if (!system_.FileExists(plan_.deckFolder + name)) {
+      Finish(run, "not a regular file");
+      return;
+    }
+    // The engine reads its bare deck name in the deck folder, its working folder.
+    std::string error;
+    const ProcessHandle handle =
+        StartInFolder(system_, plan_.engine, name + " " + OutputOf(i), plan_.deckFolder, error);
+    if (handle) {
+      running_.push_back(run);
+      running_.back().handle = handle;
+    } else {
+      if (!error.empty()) ShowInfo(form_.platform.ui, error);
+      // A start that reported success without a process leaves nothing to wait for: its output
+      // decides.
+      Finish(run, error.empty() ? "" : "not started");
+    }
+  }
+
+  // Compared in minutes as a real, so that no limit overflows the clock's count.
+  bool OverTime(const EngineRun& run) const {
+    const double ranMinutes = static_cast<double>(system_.MonotonicMilliseconds() - run.startedMs) / 60000.0;
+    return plan_.limitMinutes > 0 && ranMinutes >= plan_.limitMinutes;
+  }
+
+  // An output is kept only when it is the whole output of its deck: anything else is removed,
+  // so that no later Resume or analysis ever takes it for a finished result.
+  void Finish(const EngineRun& run, std::string problem) {
+    const std::string output = OutputOf(run.deck);
+    const OutputState state = StateOf(run.deck);
     if (state != OutputState::Whole) {
-      const bool present = system.FileExists(output);
-      if (present) system.RemoveFile(output);
+      const bool present = system_.FileExists(output);
+      if (present) system_.RemoveFile(output);
       if (problem.empty())
         problem = state == OutputState::OtherDeck ? "output of another deck"
                   : present                       ? "incomplete output"
                                                   : "no output";
     }
-    // A run that failed on a disk with next to no room left failed for that, whatever the
-    // engine said.
-    constexpr std::uint64_t kNextToNoRoom = 1 << 20;
-    if (!problem.empty() && problem != kDiskFullProblem && system.FreeBytes(outputFolder) < kNextToNoRoom)
+    if (!problem.empty() && problem != kDiskFullProblem &&
+        system_.FreeBytes(plan_.outputFolder) < kNextToNoRoom)
       problem = kDiskFullProblem;
-    if (problem == kDiskFullProblem) result.diskFull = true;
-    if (problem.empty()) {
-      ++result.converted;
-      CompleteDeckLine(form.Mout, run, "done");
-    } else {
-      result.failed.push_back(run.deck);
-      CompleteDeckLine(form.Mout, run, "failed (" + problem + ")");
-    }
-  };
-  auto reapEnded = [&]() {
-    for (auto it = running.begin(); it != running.end();) {
-      if (!system.ProcessEnded(it->handle)) {
-        if (!overTime(*it)) {
+    account_.Ended(run.deck, problem);
+  }
+
+  void ReapEnded() {
+    for (auto it = running_.begin(); it != running_.end();) {
+      if (!system_.ProcessEnded(it->handle)) {
+        if (!OverTime(*it)) {
           ++it;
           continue;
         }
         // Over its time: the engine is ended; an output it completed meanwhile still counts.
-        system.EndProcess(it->handle);
-        system.CloseProcess(it->handle);
-        const bool whole =
-            OutputOfDeck(system, it->deck, outputFolder + it->outputName) == OutputState::Whole;
-        finish(*it, whole ? "" : "time limit");
-        it = running.erase(it);
+        system_.EndProcess(it->handle);
+        system_.CloseProcess(it->handle);
+        Finish(*it, StateOf(it->deck) == OutputState::Whole ? "" : "time limit");
+        it = running_.erase(it);
         continue;
       }
-      const std::string problem = ExitProblem(system.ProcessExitOf(it->handle));
-      system.CloseProcess(it->handle);
-      finish(*it, problem);
-      it = running.erase(it);
+      const std::string problem = ExitProblem(system_.ProcessExitOf(it->handle));
+      system_.CloseProcess(it->handle);
+      Finish(*it, problem);
+      it = running_.erase(it);
     }
-  };
-  // The running engines are ended (their handles are released by closeAll); what each wrote
-  // stays only when it is whole.
-  auto endRunning = [&](bool closing) {
-    reapEnded();  // a run that has ended by itself counts as it ended
-    for (const EngineRun& run : running) {
-      system.EndProcess(run.handle);
-      const std::string output = outputFolder + run.outputName;
-      if (OutputOfDeck(system, run.deck, output) != OutputState::Whole) system.RemoveFile(output);
-      CompleteDeckLine(form.Mout, run, "stopped");
-      if (closing) AddLine(form.Mout, EngineEndedLine(engine));
+  }
+
+  // The running engines are ended (their handles are released by the destructor); what each
+  // wrote stays only when it is whole.
+  void EndRunning(bool closing) {
+    ReapEnded();  // a run that has ended by itself counts as it ended
+    for (const EngineRun& run : running_) {
+      system_.EndProcess(run.handle);
+      if (StateOf(run.deck) != OutputState::Whole) system_.RemoveFile(OutputOf(run.deck));
+      account_.Stopped(run.deck, closing);
     }
-  };
+  }
+
   // False when the user stopped the batch.
-  auto processEvents = [&]() {
+  bool ProcessEvents() {
     try {
-      form.ProcessPendingEvents();
+      form_.ProcessPendingEvents();
     } catch (const CommandAborted&) {
       // The program is closing: the engines, and whatever they started, end with the command
       // instead of running on without anyone waiting for their results.
-      endRunning(true);
+      EndRunning(true);
       throw;
     } catch (const CommandStopped&) {
-      endRunning(false);
+      EndRunning(false);
       return false;
     }
     return true;
-  };
+  }
+
   // The wait wakes when an engine ends, so the next deck starts at once; meanwhile the window
   // processes its events every kEventsEveryMilliseconds.
-  std::vector<ProcessHandle> handles;
-  auto waitUntilBelow = [&](std::size_t limit) {
-    reapEnded();
-    while (running.size() > limit) {
-      handles.clear();
-      for (const EngineRun& run : running) handles.push_back(run.handle);
-      if (!system.WaitForAnyProcess(handles, kEventsEveryMilliseconds))
-        form.platform.ui.Pause(kEventsEveryMilliseconds);
-      if (!processEvents()) return false;
-      reapEnded();
+  bool WaitUntilBelow(std::size_t limit) {
+    ReapEnded();
+    while (running_.size() > limit) {
+      handles_.clear();
+      for (const EngineRun& run : running_) handles_.push_back(run.handle);
+      if (!system_.WaitForAnyProcess(handles_, kEventsEveryMilliseconds))
+        form_.platform.ui.Pause(kEventsEveryMilliseconds);
+      if (!ProcessEvents()) return false;
+      ReapEnded();
     }
     return true;
-  };
-
-  for (std::size_t i = 0; i < decks.size(); ++i) {
-    const std::string& name = decks[i];
-    if (!waitUntilBelow(static_cast<std::size_t>(jobs) - 1)) {
-      result.stopped = true;
-      return result;
-    }
-    // A full disk fails every further run the same way: the batch ends here, keeping every
-    // whole output, and Resume goes on once there is room.
-    if (result.diskFull) break;
-    form.FileProgress(i, decks.size());
-    AddLine(form.Mout, "Converting: " + name);
-    EngineRun run{
-        {}, form.Mout.lines.size() - 1, name, OutputFileName(name), std::chrono::steady_clock::now()};
-    // A FIFO or a device listed under a deck's name would hang or fail the engine for a
-    // reason it cannot name.
-    if (!system.FileExists(name)) {
-      finish(run, "not a regular file");
-      continue;
-    }
-    std::string error;
-    run.handle = system.StartProcess(engine, name + " " + outputFolder + run.outputName, error);
-    if (run.handle) {
-      running.push_back(run);
-    } else {
-      if (!error.empty()) ShowInfo(form.platform.ui, error);
-      // A start that reported success without a process leaves nothing to wait for: its output
-      // decides.
-      finish(run, error.empty() ? "" : "not started");
-    }
   }
-  result.stopped = !waitUntilBelow(0) || result.diskFull;
+
+  TForm1& form_;
+  System& system_;
+  const ConversionPlan& plan_;
+  ConversionAccount& account_;
+  std::vector<EngineRun> running_;
+  std::vector<ProcessHandle> handles_;
+};
+
+// The plan's decks converted, told in the Info pane.
+Conversion ConvertDecks(TForm1& form, const ConversionPlan& plan) {
+  ConversionAccount account(form.Mout, plan.engine);
+  ConversionRunner runner(form, plan, account);
+  const bool ran = runner.Run();
+  Conversion result = account.Result();
+  result.stopped = !ran || result.diskFull;
   return result;
 }
 
-// "3 of 12 decks failed: a.nec, b.nec, c.nec" (the first ten names, then ", ..."); "" when
-// none failed.
-std::string FailedDecksLine(const Conversion& conversion, std::size_t decks) {
-  if (conversion.failed.empty()) return "";
-  std::string line =
-      std::to_string(conversion.failed.size()) + " of " + std::to_string(decks) + " decks failed: ";
-  constexpr std::size_t kNamed = 10;
-  for (std::size_t i = 0; i < conversion.failed.size() && i < kNamed; ++i)
-    line += (i ? ", " : "") + conversion.failed[i];
-  if (conversion.failed.size() > kNamed) line += ", ...";
-  return line;
-}
-
-// The closing lines of a batch conversion: the failed decks, what the caller adds, and the
-// job-done or stopped line of the caption.
+// The closing lines of a batch conversion with the status bar's note of the failures.
 void EndBatchConversion(TForm1& form, const std::string& caption, const Conversion& conversion,
                         std::size_t decks, const std::string& beforeEnd = "") {
-  if (const std::string failed = FailedDecksLine(conversion, decks); !failed.empty()) {
-    AddLine(form.Mout, failed);
-    // The status bar's count of files reads like success: it says the failures too.
+  // The status bar's count of files reads like success: it says the failures too.
+  if (!conversion.failed.empty())
     form.NoteForStatus(std::to_string(conversion.failed.size()) + " of " + std::to_string(decks) +
                        " decks failed");
-  }
-  if (!beforeEnd.empty()) AddLine(form.Mout, beforeEnd);
-  if (conversion.diskFull)
-    AddLine(form.Mout,
-            "The disk is full: the batch stopped there. Resume Batch Conversion converts the rest "
-            "once there is room.");
-  if (conversion.stopped) {
-    AddLine(form.Mout, "--------- " + caption + " stopped: " + std::to_string(conversion.converted) + " of " +
-                           std::to_string(decks) + " converted ---------");
+  for (const std::string& line : ClosingLines(caption, conversion, decks, beforeEnd))
+    AddLine(form.Mout, line);
+}
+
+// The plan of Batch Conversion and Resume over the decks of the chosen folder.
+ConversionPlan PlanConversion(const TForm1& form, const std::string& outputFolder, TextList decks) {
+  return {.engine = form.params.EngineName,
+          .deckFolder = IncludeBackslash(form.params.BatchFolder),
+          .outputFolder = outputFolder,
+          .decks = std::move(decks),
+          .jobs = static_cast<std::size_t>(std::max(1, form.params.EngineJobs)),
+          .limitMinutes = form.params.EngineTimeLimitMinutes};
+}
+
+}  // namespace
+
+std::size_t ConversionAccount::Started(const std::string& deck) {
+  AddLine(info_, "Converting: " + deck);
+  decks_.push_back({info_.lines.size() - 1, deck});
+  return decks_.size() - 1;
+}
+
+void ConversionAccount::Ended(std::size_t deck, const std::string& problem) {
+  if (problem == kDiskFullProblem) result_.diskFull = true;
+  if (problem.empty()) {
+    ++result_.converted;
+    Complete(deck, "done");
   } else {
-    AddLine(form.Mout, "--------- " + caption + " Job Done ---------");
+    result_.failed.push_back(decks_[deck].name);
+    Complete(deck, "failed (" + problem + ")");
   }
 }
+
+void ConversionAccount::Stopped(std::size_t deck, bool closing) {
+  Complete(deck, "stopped");
+  if (closing) AddLine(info_, EngineEndedLine(engine_));
+}
+
+// The deck's own "Converting: " line is searched outward from where it was written, so that an
+// edit of the Info pane meanwhile (lines added or removed above it) neither loses its suffix nor
+// puts it on another deck's line; when the line is gone, it is written anew with the suffix.
+void ConversionAccount::Complete(std::size_t deck, const std::string& outcome) {
+  const DeckEntry& entry = decks_[deck];
+  const std::string text = "Converting: " + entry.name;
+  const std::string suffix = "  --> " + OutputFileName(entry.name) + " ......" + outcome + ".";
+  const auto& lines = info_.lines;
+  const std::size_t count = lines.size(), at = entry.line;
+  for (std::size_t distance = 0; distance <= at || at + distance < count; ++distance) {
+    std::size_t line = std::string::npos;
+    if (at + distance < count && lines[at + distance] == text) {
+      line = at + distance;
+    } else if (distance > 0 && distance <= at && at - distance < count && lines[at - distance] == text) {
+      line = at - distance;
+    }
+    if (line != std::string::npos) {
+      AppendToLine(info_, line, suffix);
+      return;
+    }
+  }
+  AddLine(info_, text + suffix);
+}
+
+TextList ClosingLines(const std::string& caption, const Conversion& conversion, std::size_t decks,
+                      const std::string& beforeEnd) {
+  TextList lines;
+  if (!conversion.failed.empty()) {
+    // The first ten names, then ", ...".
+    std::string line =
+        std::to_string(conversion.failed.size()) + " of " + std::to_string(decks) + " decks failed: ";
+    constexpr std::size_t kNamed = 10;
+    for (std::size_t i = 0; i < conversion.failed.size() && i < kNamed; ++i)
+      line += (i ? ", " : "") + conversion.failed[i];
+    if (conversion.failed.size() > kNamed) line += ", ...";
+    lines.push_back(line);
+  }
+  if (!beforeEnd.empty()) lines.push_back(beforeEnd);
+  if (conversion.diskFull)
+    lines.push_back(
+        "The disk is full: the batch stopped there. Resume Batch Conversion converts the rest once there is "
+        "room.");
+  if (conversion.stopped) {
+    lines.push_back("--------- " + caption + " stopped: " + std::to_string(conversion.converted) + " of " +
+                    std::to_string(decks) + " converted ---------");
+  } else {
+    lines.push_back("--------- " + caption + " Job Done ---------");
+  }
+  return lines;
+}
+
+namespace {
 
 // The common start of Batch Conversion and Resume: the folder chooser, then (only once it has
 // an answer) the reset, the header lines, the deck list and the refusals of a folder whose
@@ -412,7 +455,7 @@ std::string StartBatchConversion(TForm1& form, const std::string& caption, const
   AddLine(form.Mout, "Last Folder: " + lastFolder);
 
   TextList skipped;
-  ListFiles(form.platform.system, "*.nec", params.BatchFiles, &skipped);
+  ListFiles(form.platform.system, IncludeBackslash(chosen) + "*.nec", params.BatchFiles, &skipped);
   if (!skipped.empty()) AddLine(form.Mout, SkippedNamesLine(skipped));
   const std::string outputFolder = kOutputRoot + lastFolder + "\\";
 
@@ -458,8 +501,9 @@ std::string DeleteResultsQuestion(System& system, const std::string& outputFolde
 
 }  // namespace
 
-TextList DecksWithoutCompleteOutput(TForm1& form, const TextList& listed, const std::string& outputFolder,
-                                    bool removeIncomplete, std::size_t& kept) {
+TextList DecksWithoutCompleteOutput(TForm1& form, const TextList& listed, const std::string& deckFolder,
+                                    const std::string& outputFolder, bool removeIncomplete,
+                                    std::size_t& kept) {
   System& system = form.platform.system;
   TextList decks;
   kept = 0;
@@ -467,7 +511,7 @@ TextList DecksWithoutCompleteOutput(TForm1& form, const TextList& listed, const 
     if (i % 50 == 49) form.ProcessPendingEvents();
     const std::string outputName = OutputFileName(listed[i]);
     const std::string output = outputFolder + outputName;
-    const OutputState state = OutputOfDeck(system, listed[i], output);
+    const OutputState state = OutputOfDeck(system, deckFolder + listed[i], output);
     if (state == OutputState::Whole) {
       ++kept;
       continue;
@@ -538,10 +582,8 @@ void TForm1::BatchConversion1Click() {
   if (!RecreateTargetFolder(*this, outputFolder, options)) return;
 
   // The list is taken once: the loop works through the decks listed now.
-  const TextList decks = params.BatchFiles;
-  const Conversion conversion =
-      ConvertDecks(*this, params.EngineName, decks, outputFolder, std::max(1, params.EngineJobs));
-  EndBatchConversion(*this, caption, conversion, decks.size());
+  const ConversionPlan plan = PlanConversion(*this, outputFolder, params.BatchFiles);
+  EndBatchConversion(*this, caption, ConvertDecks(*this, plan), plan.decks.size());
 }
 
 void TForm1::ResumeBatchConversion1Click() {
@@ -558,14 +600,14 @@ void TForm1::ResumeBatchConversion1Click() {
   TextList decks;
   std::size_t kept = 0;
   try {
-    decks = DecksWithoutCompleteOutput(*this, params.BatchFiles, outputFolder, true, kept);
+    decks = DecksWithoutCompleteOutput(*this, params.BatchFiles, IncludeBackslash(params.BatchFolder),
+                                       outputFolder, true, kept);
   } catch (const CommandStopped&) {
     EndBatchConversion(*this, caption, Conversion{.stopped = true}, 0);
     return;
   }
-  const Conversion conversion =
-      ConvertDecks(*this, params.EngineName, decks, outputFolder, std::max(1, params.EngineJobs));
-  EndBatchConversion(*this, caption, conversion, decks.size(),
+  const ConversionPlan plan = PlanConversion(*this, outputFolder, std::move(decks));
+  EndBatchConversion(*this, caption, ConvertDecks(*this, plan), plan.decks.size(),
                      "Kept " + std::to_string(kept) + " complete outputs.");
 }
 
@@ -589,10 +631,8 @@ void TForm1::MITimeLimitClick() {
                                 .cancelQuiet = true};
   const auto minutes = AskReal(platform.ui, question);
   if (!minutes) return;
-  // The longest time the engine runs' clock can count (about 292 years): a larger limit would
-  // overflow and end every engine at once.
-  constexpr double kMostMinutes = static_cast<double>(
-      std::chrono::duration_cast<std::chrono::minutes>(std::chrono::steady_clock::duration::max()).count());
+  // The longest limit taken, about 292 years (what a clock of nanoseconds in 64 bits counts).
+  constexpr double kMostMinutes = 153722867;
   if (!(*minutes >= 0) || !(*minutes <= kMostMinutes)) {
     ShowWarning(platform.ui, question.warning);
     return;

@@ -1,11 +1,13 @@
 // A large near-field table read on several cores at once (ReadNearFieldRows in reader.hpp):
 // the text split into parts at row starts, each part read by a RowReader (rows.hpp) on a
 // thread of its own, and the parts joined in order, with the same result as one read. What it
-// buys, in the wall time of the whole program's Load + Analyse Nearfield of a 128 000-row file:
-// the reading in parts 22 to 33 %; the parts written in place into the table's lists
-// (ReadPartsInPlace, RowsInPlace) 4 to 8 % more, and they tell where the row after a full table
-// begins, so that ReadNearField need not walk the rows to find it. When a part does not start a
-// whole number of row strides behind the first row, each part is read into lists of its own.
+// buys in the whole program's Load + Analyse Nearfield of a 128 000-row file on two cores
+// (bench/program_counts.sh): the reading in parts, written in place into the table's lists
+// (ReadPartsInPlace, RowsInPlace), 14 to 16 % of the wall time (1.16 to 1.19 times as long on
+// one thread, for the same instructions). The parts written in place also tell where the row
+// after a full table begins, so that ReadNearField need not walk the rows to find it. When a
+// part does not start a whole number of row strides behind the first row, each part is read
+// into lists of its own.
 #include "necout/reader.hpp"
 
 #include <algorithm>

@@ -73,6 +73,15 @@ std::string TakeChosenFolder(System& system, std::string folder) {
   return folder;
 }
 
+ProcessHandle StartInFolder(System& system, const std::string& program, const std::string& parameters,
+                            const std::string& folder, std::string& error) {
+  const std::string before = system.CurrentFolder();
+  system.SetCurrentFolder(folder);
+  const ProcessHandle handle = system.StartProcess(program, parameters, error);
+  system.SetCurrentFolder(before);
+  return handle;
+}
+
 namespace {
 
 bool StartsWindowsPath(const std::string& text, std::size_t i) {

@@ -35,6 +35,11 @@ InOutError FolderChoiceError();
 // a trailing separator, except after a drive ("c:\"), and made the current folder.
 std::string TakeChosenFolder(System& system, std::string folder);
 
+// StartProcess with folder as the program's working folder: the current folder is folder for
+// the start and what it was before again after it.
+ProcessHandle StartInFolder(System& system, const std::string& program, const std::string& parameters,
+                            const std::string& folder, std::string& error);
+
 // The native paths of the files and folders a message names in Windows form ("c:\4nec2\x.txt"
 // as "/home/ann/.wine/drive_c/4nec2/x.txt"), in the order named, each once; only where the
 // native form differs (nothing on Windows). A named path runs to the end of its line or of the

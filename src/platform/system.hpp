@@ -206,6 +206,9 @@ class System {
   // Local date and time.
   virtual int CurrentYear() = 0;
   virtual std::uint64_t MillisecondsSinceEpoch() = 0;
+  // Milliseconds since some fixed moment, never going back (the wall clock may be set back or
+  // forward): the measure of how long something has run.
+  virtual std::uint64_t MonotonicMilliseconds() = 0;
 };
 
 }  // namespace varnel

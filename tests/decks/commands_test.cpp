@@ -35,26 +35,22 @@ TEST_F(DeckCommands, EditInputFileOpensTheChosenDeckWithItsProgram) {
   EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(DeckCommands, RangeTestListsIndexAndValue) {
+TEST_F(DeckCommands, RangeTestListsIndexAndValueAndACancelWritesNothing) {
   WriteC("4nec2/b_in/Ranges/r.txt", "7,01\r\n14,2\r\n");
   AddLine(form.Mout, "old");
+  ui.AnswerOpen(std::nullopt);
+  form.RangeTest1Click();
+  EXPECT_EQ(std::vector<std::string>{"old"}, form.Mout.lines);
   ui.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\r.txt"));
   form.RangeTest1Click();
   const std::vector<std::string> expected{"------- Range Test ------", "  0:  7,01 MHz", "  1:  14,20 MHz",
                                           "----- Range Test End-----"};
   EXPECT_EQ(expected, form.Mout.lines);
-  ASSERT_EQ(1u, ui.openDialogs.size());
+  ASSERT_EQ(2u, ui.openDialogs.size());
   EXPECT_EQ("Select Range File", ui.openDialogs[0].title);
   EXPECT_EQ("c:\\4nec2\\b_in", ui.openDialogs[0].initialFolder);
   EXPECT_EQ("All(*.*)|*.*|Range (*.txt)|*.txt", ui.openDialogs[0].filter);
   EXPECT_EQ(2, ui.openDialogs[0].filterIndex);
-}
-
-TEST_F(DeckCommands, RangeTestCancelWritesNothing) {
-  AddLine(form.Mout, "old");
-  ui.AnswerOpen(std::nullopt);
-  form.RangeTest1Click();
-  EXPECT_EQ(std::vector<std::string>{"old"}, form.Mout.lines);
 }
 
 // ---- Parameter sweep -------------------------------------------------------------------

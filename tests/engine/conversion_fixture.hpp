@@ -5,6 +5,8 @@
 // window processes its events.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <sstream>
@@ -19,11 +21,13 @@ namespace varnel {
 
 namespace fs = std::filesystem;
 
-// A system that counts started and closed processes.
+// A system that counts started and closed processes, on a clock the test advances.
 class EngineSystem : public TestSystem {
  public:
   using TestSystem::TestSystem;
   int started = 0, closed = 0;
+  std::uint64_t clockMs = 0;
+  std::uint64_t MonotonicMilliseconds() override { return clockMs; }
   std::vector<std::string> parameterTexts;
   // When set, starts report success without a process (the shell handed the request on).
   bool startWithoutHandle = false;
@@ -89,6 +93,18 @@ class ConversionTest : public ::testing::Test {
     for (const std::string& m : ui.messages)
       if (m.rfind(prefix, 0) == 0) list.push_back(m.substr(prefix.size()));
     return list;
+  }
+
+  // The Info pane's "Converting: " lines, sorted.
+  std::vector<std::string> Converting() const {
+    std::vector<std::string> lines;
+    for (const std::string& line : form.Mout.lines)
+      if (line.rfind("Converting: ", 0) == 0) lines.push_back(line);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+  }
+  bool Has(const std::string& line) const {
+    return std::find(form.Mout.lines.begin(), form.Mout.lines.end(), line) != form.Mout.lines.end();
   }
 
   std::string MoutText() const {

@@ -140,7 +140,8 @@ TEST_F(ConversionTest, CancelledDialogsChangeNothing) {
 
 #ifndef _WIN32  // starts a fake engine
 TEST_F(ConversionTest, BatchConversionRecreatesTheOutputFolderAndConvertsEachDeckInTurn) {
-  FakeEngine("nec2dxs1k5.exe");
+  FakeEngine("nec2dxs11k.exe");
+  ASSERT_TRUE(form.Run("MI_NEC11000"));  // the chosen engine is started for every deck
   root.Write("drive_c/4nec2/b_in/dipol/dipol000.nec", "CM\r\n");
   root.Write("drive_c/4nec2/b_in/dipol/dipol001.nec", "CM\r\n");
   root.Write("drive_c/4nec2/b_in/dipol/notes.txt", "not a deck");
@@ -160,7 +161,7 @@ TEST_F(ConversionTest, BatchConversionRecreatesTheOutputFolderAndConvertsEachDec
 
   std::string expected =
       "--------------- Batch Conversion ----------------\n"
-      "EngineName.....: c:\\4nec2\\exe\\nec2dxs1k5.exe\n"
+      "EngineName.....: c:\\4nec2\\exe\\nec2dxs11k.exe\n"
       "Batch Folder selected: c:\\4nec2\\b_in\\dipol\n"
       "Last Folder: dipol\n"
       "Old Folder sucessfully deleted: C:\\4nec2\\b_out\\dipol\\\n"
@@ -175,7 +176,7 @@ TEST_F(ConversionTest, BatchConversionRecreatesTheOutputFolderAndConvertsEachDec
   // Bare deck names, resolved in the batch folder; one run after the other in list order.
   std::vector<std::string> runs;
   for (const std::string& name : files)
-    runs.push_back("nec2dxs1k5.exe|" + name + " C:\\4nec2\\b_out\\dipol\\" + name.substr(0, 8) + ".out");
+    runs.push_back("nec2dxs11k.exe|" + name + " C:\\4nec2\\b_out\\dipol\\" + name.substr(0, 8) + ".out");
   EXPECT_EQ(runs, LogLines());
   EXPECT_EQ(CompleteOutput("dipol000.nec C:\\4nec2\\b_out\\dipol\\dipol000.out"),
             TestRoot::Read(root.driveC / "4nec2" / "b_out" / "dipol" / "dipol000.out"));
@@ -190,20 +191,6 @@ TEST_F(ConversionTest, BatchConversionRecreatesTheOutputFolderAndConvertsEachDec
   EXPECT_EQ(1u, ui.messages.size());
 }
 
-TEST_F(ConversionTest, TheChosenEngineIsStartedForEveryDeck) {
-  FakeEngine("nec2dxs11k.exe");
-  root.Write("drive_c/4nec2/b_in/E_/E_000.nec", "CM\r\n");
-  root.Write("drive_c/4nec2/b_in/E_/E_001.nec", "CM\r\n");
-  ASSERT_TRUE(form.Run("MI_NEC11000"));
-  ui.AnswerFolder("c:\\4nec2\\b_in\\E_");
-  ASSERT_TRUE(form.Run("BatchConversion1Click"));
-  ASSERT_GE(form.Mout.lines.size(), 2u);
-  EXPECT_EQ("EngineName.....: c:\\4nec2\\exe\\nec2dxs11k.exe", form.Mout.lines[1]);
-  std::vector<std::string> log = LogLines();
-  ASSERT_EQ(2u, log.size());
-  for (const std::string& line : log) EXPECT_EQ(0u, line.rfind("nec2dxs11k.exe|E_00", 0)) << line;
-  EXPECT_TRUE(ui.messages.empty());
-}
 #endif
 
 TEST_F(ConversionTest, AFolderWithoutDecksStillWritesHeaderRecreationAndJobDone) {
@@ -353,19 +340,18 @@ TEST_F(ConversionTest, ParallelRunsOverlapAndCompleteTheirLinesInListOrder) {
   ASSERT_TRUE(form.Run("MIParallelRunsClick"));
   ASSERT_EQ(2, form.params.EngineJobs);
   ui.AnswerFolder("c:\\4nec2\\b_in\\par");
+  // The decks are found in the chosen folder, whatever the current folder is meanwhile.
+  OnEvents(ui, [&] { system.SetCurrentFolder("c:\\4nec2"); });
   ASSERT_TRUE(form.Run("BatchConversion1Click"));
 
   const std::vector<std::string> log = LogLines();
   ASSERT_EQ(10u, log.size());
   EXPECT_EQ(0u, log[0].rfind("start ", 0));
   EXPECT_EQ(0u, log[1].rfind("start ", 0)) << "the second run began before the first ended";
-  std::vector<std::string> converting;
-  for (const std::string& line : form.Mout.lines)
-    if (line.rfind("Converting: ", 0) == 0) converting.push_back(line);
   std::vector<std::string> expected;
   for (const char* name : {"a", "b", "c", "d", "e"})
     expected.push_back(std::string("Converting: ") + name + ".nec  --> " + name + ".out ......done.");
-  EXPECT_EQ(expected, converting);
+  EXPECT_EQ(expected, Converting());
   EXPECT_EQ("--------- Batch Conversion Job Done ---------", form.Mout.lines.back());
   EXPECT_EQ(5, system.started);
   EXPECT_EQ(system.started, system.closed);
@@ -378,8 +364,8 @@ TEST_F(ConversionTest, ParallelRunsOverlapAndCompleteTheirLinesInListOrder) {
 
 #ifndef _WIN32  // starts a fake engine
 // A run over the time limit per deck is ended, its partial output removed, and its deck named
-// as failed; the other decks are converted as ever. A limit below 0, beyond what the clock can
-// count, or no number is refused.
+// as failed; the other decks are converted as ever. A limit below 0, beyond about 292 years,
+// or no number is refused.
 TEST_F(ConversionTest, ARunOverTheTimeLimitIsEndedAndFails) {
   FakeEngine("nec2dxs1k5.exe", 0,
              "case \"$1\" in *slow*) printf 'partial' > \"$out\"; sleep 60 ;;"
@@ -392,21 +378,22 @@ TEST_F(ConversionTest, ARunOverTheTimeLimitIsEndedAndFails) {
   }
   EXPECT_EQ(3u, Messages("[Warning] No valid number. Abort command!").size());
   EXPECT_EQ(0, form.params.EngineTimeLimitMinutes);
-  ui.AnswerAsk("0" + std::string(1, DecimalSeparator.load()) + "02");  // 1.2 s
+  ui.AnswerAsk("0" + std::string(1, DecimalSeparator.load()) + "5");
   ASSERT_TRUE(form.Run("MITimeLimitClick"));
-  ASSERT_DOUBLE_EQ(0.02, form.params.EngineTimeLimitMinutes);
+  ASSERT_DOUBLE_EQ(0.5, form.params.EngineTimeLimitMinutes);
 
-  ui.realPause = true;
+  // The clock goes on only once the slow engine has written its first bytes: half a minute
+  // less a millisecond is not over the limit yet, the next event is.
+  const fs::path slowOutput = root.driveC / "4nec2/b_out/t/slow.out";
+  OnEvents(ui, [&] {
+    if (fs::exists(slowOutput)) system.clockMs += system.clockMs == 0 ? 29999 : 1;
+  });
   ui.AnswerFolder("c:\\4nec2\\b_in\\t");
   ASSERT_TRUE(form.Run("BatchConversion1Click"));
-  std::vector<std::string> converting;
-  for (const std::string& line : form.Mout.lines)
-    if (line.rfind("Converting: ", 0) == 0 || line.find("decks failed") != std::string::npos)
-      converting.push_back(line);
   EXPECT_EQ((std::vector<std::string>{"Converting: a.nec  --> a.out ......done.",
-                                      "Converting: slow.nec  --> slow.out ......failed (time limit).",
-                                      "1 of 2 decks failed: slow.nec"}),
-            converting);
+                                      "Converting: slow.nec  --> slow.out ......failed (time limit)."}),
+            Converting());
+  EXPECT_TRUE(Has("1 of 2 decks failed: slow.nec")) << MoutText();
   EXPECT_TRUE(fs::exists(root.driveC / "4nec2/b_out/t/a.out"));
   EXPECT_FALSE(fs::exists(root.driveC / "4nec2/b_out/t/slow.out"));
   EXPECT_EQ(system.started, system.closed);
@@ -430,6 +417,57 @@ TEST_F(ConversionTest, ParallelRunsStartAtTheProcessorCountAndAcceptOneToIt) {
   ui.AnswerAsk(std::to_string(most));
   form.Run("MIParallelRunsClick");
   EXPECT_EQ(most, form.params.EngineJobs);
+}
+
+// The account alone: each deck's line is completed where it stands after the user's edits (or
+// written anew when it is gone), and the closing lines say the counts.
+TEST(ConversionAccount, CompletesEachDecksOwnLineAndClosesWithTheCounts) {
+  Pane info;
+  ConversionAccount account(info, "c:\\e.exe");
+  const std::size_t a = account.Started("a.nec"), b = account.Started("b.nec"), c = account.Started("c.nec");
+  ReplacePaneLines(info,
+                   {"note one", "note two", "Converting: a.nec", "Converting: b.nec", "Converting: c.nec"});
+  account.Ended(b, "exit status 1");
+  account.Ended(a, "");
+  ReplacePaneLines(info, {"note one", "Converting: a.nec  --> a.out ......done.",
+                          "Converting: b.nec  --> b.out ......failed (exit status 1)."});
+  account.Stopped(c, true);
+  EXPECT_EQ((std::vector<std::string>{"note one", "Converting: a.nec  --> a.out ......done.",
+                                      "Converting: b.nec  --> b.out ......failed (exit status 1).",
+                                      "Converting: c.nec  --> c.out ......stopped.",
+                                      "The running engine c:\\e.exe was ended: the program is closing."}),
+            std::vector<std::string>(info.lines.begin(), info.lines.end()));
+  EXPECT_EQ(1u, account.Result().converted);
+  EXPECT_EQ(TextList{"b.nec"}, account.Result().failed);
+
+  TextList twelve;
+  for (char name = 'a'; name <= 'l'; ++name) twelve.push_back(std::string(1, name) + ".nec");
+  struct Case {
+    Conversion conversion;
+    std::size_t decks;
+    const char* beforeEnd;
+    TextList lines;
+  };
+  const Case cases[] = {
+      {{.converted = 0, .failed = twelve},
+       12,
+       "",
+       {"12 of 12 decks failed: a.nec, b.nec, c.nec, d.nec, e.nec, f.nec, g.nec, h.nec, i.nec, j.nec, ...",
+        "--------- Batch Conversion Job Done ---------"}},
+      {{.converted = 1, .stopped = true},
+       4,
+       "",
+       {"--------- Batch Conversion stopped: 1 of 4 converted ---------"}},
+      {{.converted = 2, .failed = {"x.nec"}, .stopped = true, .diskFull = true},
+       5,
+       "Kept 3 complete outputs.",
+       {"1 of 5 decks failed: x.nec", "Kept 3 complete outputs.",
+        "The disk is full: the batch stopped there. Resume Batch Conversion converts the rest once there is "
+        "room.",
+        "--------- Batch Conversion stopped: 2 of 5 converted ---------"}},
+  };
+  for (const Case& k : cases)
+    EXPECT_EQ(k.lines, ClosingLines("Batch Conversion", k.conversion, k.decks, k.beforeEnd));
 }
 
 TEST_F(ConversionTest, ShowFoldersOpenTheDeckAndOutputFolders) {

@@ -1,7 +1,7 @@
 // The batch conversion over long runs: each run is checked (exit status, a complete output),
 // Resume converts only what is missing or incomplete, Batch Conversion asks before it deletes
-// results, Stop ends the running engines, a deck's line keeps its suffix through pane edits,
-// and a folder another program works on is refused. Fake engines are Linux shell scripts.
+// results, Stop ends the running engines, and a folder another program works on is refused.
+// Fake engines are Linux shell scripts.
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
@@ -44,16 +44,6 @@ class LongBatchTest : public ConversionTest {
     for (const std::string& name : names) root.Write("drive_c/4nec2/b_in/" + folder + "/" + name, "CM\r\n");
     return root.driveC / "4nec2" / "b_out" / folder;
   }
-  std::vector<std::string> Converting() const {
-    std::vector<std::string> lines;
-    for (const std::string& line : form.Mout.lines)
-      if (line.rfind("Converting: ", 0) == 0) lines.push_back(line);
-    std::sort(lines.begin(), lines.end());
-    return lines;
-  }
-  bool Has(const std::string& line) const {
-    return std::find(form.Mout.lines.begin(), form.Mout.lines.end(), line) != form.Mout.lines.end();
-  }
 };
 
 TEST_F(LongBatchTest, AFailedRunSaysWhyAndLeavesNoPartialOutput) {
@@ -76,19 +66,6 @@ TEST_F(LongBatchTest, AFailedRunSaysWhyAndLeavesNoPartialOutput) {
   for (const char* name : {"exit1.nec", "header.nec", "crash.nec"})
     EXPECT_NE(std::string::npos, lines[0].find(name)) << lines[0];
   EXPECT_EQ("--------- Batch Conversion Job Done ---------", lines[1]);
-}
-
-TEST_F(LongBatchTest, TheFailedLineNamesTheFirstTenDecks) {
-  FakeEngine("nec2dxs1k5.exe", 0, "exit 1");
-  std::vector<std::string> names;
-  for (char c = 'a'; c <= 'l'; ++c) names.push_back(std::string(1, c) + ".nec");
-  Decks("bad", names);
-  ui.AnswerFolder("c:\\4nec2\\b_in\\bad");
-  ASSERT_TRUE(form.Run("BatchConversion1Click"));
-  const std::string line = form.Mout.lines.end()[-2];
-  EXPECT_EQ(0u, line.rfind("12 of 12 decks failed: ")) << line;
-  EXPECT_EQ(10, std::count(line.begin(), line.end(), ',')) << line;  // ten names, then ", ..."
-  EXPECT_TRUE(line.ends_with(", ...")) << line;
 }
 
 TEST_F(LongBatchTest, ResumeConvertsOnlyMissingAndIncompleteOutputs) {
@@ -170,14 +147,14 @@ TEST_F(LongBatchTest, TheClusterAccountNamesEveryDeckWithoutAWholeOutputAndRemov
   root.Write("drive_c/4nec2/b_out/E_/a.out", CompleteOutput("a"));
   root.Write("drive_c/4nec2/b_out/E_/b.out", CompleteOutput("b").substr(0, 900));
   root.Write("drive_c/4nec2/b_out/E_/e.out", CompleteOutput("e").substr(0, 900));
-  ASSERT_TRUE(system.SetCurrentFolder("c:\\4nec2\\b_in\\E_"));
   ClusterJob job;
   job.decks = {"a.nec", "b.nec", "c.nec", "d.nec", "e.nec"};
   job.chunk = 2;
-  const ClusterAccount account = AccountForClusterJob(system, job, "c:\\4nec2\\b_out\\E_\\",
-                                                      {{"b.nec", {"failed", "b.nec", "incomplete output"}},
-                                                       {"c.nec", {"failed", "c.nec", "exit status 3"}},
-                                                       {"e.nec", {"done", "e.nec", ""}}});
+  const ClusterAccount account =
+      AccountForClusterJob(system, job, "c:\\4nec2\\b_in\\E_\\", "c:\\4nec2\\b_out\\E_\\",
+                           {{"b.nec", {"failed", "b.nec", "incomplete output"}},
+                            {"c.nec", {"failed", "c.nec", "exit status 3"}},
+                            {"e.nec", {"done", "e.nec", ""}}});
   EXPECT_EQ(
       (std::vector<std::string>{"  b.nec ......failed (incomplete output; task-0.log).",
                                 "  c.nec ......failed (exit status 3; task-1.log).",
@@ -244,26 +221,6 @@ TEST_F(LongBatchTest, StopEndsTheRunningEnginesAndKeepsOnlyCompleteOutputs) {
     EXPECT_EQ(system.started, system.closed);
     EXPECT_FALSE(form.StopRequested());
   }
-}
-
-TEST_F(LongBatchTest, ADecksSuffixFollowsItsLineThroughPaneEdits) {
-  FakeEngine("nec2dxs1k5.exe", 0.3);
-  Decks("edit", {"a.nec", "b.nec"});
-  ui.realPause = true;
-  int calls = 0;
-  OnEvents(ui, [&] {
-    if (++calls != 2) return;
-    // The user removes the header and adds two lines above the running deck's line.
-    std::vector<std::string> lines(form.Mout.lines.begin() + 1, form.Mout.lines.end());
-    lines.insert(lines.begin(), {"note one", "note two"});
-    ReplacePaneLines(form.Mout, lines);
-  });
-  ui.AnswerFolder("c:\\4nec2\\b_in\\edit");
-  ASSERT_TRUE(form.Run("BatchConversion1Click"));
-  EXPECT_EQ((std::vector<std::string>{"Converting: a.nec  --> a.out ......done.",
-                                      "Converting: b.nec  --> b.out ......done."}),
-            Converting());
-  EXPECT_TRUE(Has("note one") && Has("note two")) << MoutText();
 }
 
 // A full disk: the output root is a small file system of its own (mounting needs root; skipped

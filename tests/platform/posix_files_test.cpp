@@ -410,10 +410,11 @@ TEST(PosixLocks, ALockThatCannotBeTakenIsRefusedWithItsReason) {
 
 TEST(PosixFiles, ClockAndClipboard) {
   ScriptedFixture f;
-  std::uint64_t before = f.system.MillisecondsSinceEpoch();
+  std::uint64_t before = f.system.MillisecondsSinceEpoch(), steady = f.system.MonotonicMilliseconds();
   f.ui.realPause = true;
   f.ui.Pause(30);
   EXPECT_GE(f.system.MillisecondsSinceEpoch() - before, 25u);
+  EXPECT_GE(f.system.MonotonicMilliseconds() - steady, 25u);
   EXPECT_GE(f.system.CurrentYear(), 2024);
   f.ui.SetClipboardText("a;b\r\n");
   EXPECT_EQ("a;b\r\n", f.ui.ClipboardText());

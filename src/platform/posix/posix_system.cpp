@@ -7,6 +7,7 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -418,6 +419,12 @@ std::uint64_t PosixSystem::MillisecondsSinceEpoch() {
   using namespace std::chrono;
   return static_cast<std::uint64_t>(
       duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count());
+}
+
+std::uint64_t PosixSystem::MonotonicMilliseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::uint64_t>(now.tv_sec) * 1000 + static_cast<std::uint64_t>(now.tv_nsec) / 1000000;
 }
 
 }  // namespace varnel

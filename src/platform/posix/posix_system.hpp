@@ -102,6 +102,7 @@ class PosixSystem : public System {
   char LocaleDecimalSeparator() override { return DecimalSeparatorFromLocale(); }
   int CurrentYear() override;
   std::uint64_t MillisecondsSinceEpoch() override;
+  std::uint64_t MonotonicMilliseconds() override;
 
  protected:
   std::string Native(const std::string& windowsPath) const { return NativePath(roots_, windowsPath); }

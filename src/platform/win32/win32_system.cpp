@@ -413,6 +413,8 @@ std::uint64_t Win32System::MillisecondsSinceEpoch() {
   return (ticks - kEpochTicks) / 10000;
 }
 
+std::uint64_t Win32System::MonotonicMilliseconds() { return GetTickCount64(); }
+
 std::uint64_t Win32System::FreeBytes(const std::string& folder) {
   ULARGE_INTEGER available{};
   if (!GetDiskFreeSpaceExW(LongFullPath(folder).c_str(), &available, nullptr, nullptr)) return UINT64_MAX;

@@ -64,6 +64,7 @@ class Win32System : public System {
   char LocaleDecimalSeparator() override;
   int CurrentYear() override;
   std::uint64_t MillisecondsSinceEpoch() override;
+  std::uint64_t MonotonicMilliseconds() override;
 };
 
 }  // namespace varnel
