@@ -9,10 +9,12 @@
 //   BM_ClickIntoDataPaneOfDecks/60000  a click into the Data pane as Generate EUTs of 60 000
 //                          decks leaves it, beside drawing the pane once; the process's memory
 //                          after the click against the decks' bytes
+//                          (and Enter typed there, a line inserted before all the others)
 //   BM_ClickIntoEditPaneOf1000000Lines  the same for a loaded text of a million lines in pane M
 //   BM_CopyIntoEditorControlOf6000Decks  what a click cost when it copied the whole pane into
 //                          an editor control (the way before the panes were edited in place)
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <benchmark/benchmark.h>
@@ -164,14 +166,24 @@ void BM_LoadOf128000Lines(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadOf128000Lines)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
+// A shown window over a temporary root of its own.
+struct ShownWindow {
+  fs::path root = TemporaryRoot();
+  PosixSystem system{RootsOf(root)};
+  QtUi ui{system};
+  TForm1 form{{system, ui}};
+  VarnelWindow window{form, ui};
+  ShownWindow() {
+    window.show();
+    QApplication::processEvents();
+  }
+  ~ShownWindow() { fs::remove_all(root); }
+};
+
 void BM_DataPaneOf160000LinesAppears(benchmark::State& state) {
-  const auto root = TemporaryRoot();
-  PosixSystem system(RootsOf(root));
-  QtUi ui(system);
-  TForm1 form({system, ui});
-  VarnelWindow window(form, ui);
-  window.show();
-  QApplication::processEvents();
+  ShownWindow shown;
+  TForm1& form = shown.form;
+  VarnelWindow& window = shown.window;
   const std::string line = "GW 100 3  0.512 -1.250  3.000  0.800 -0.900  3.400 0.001";
   for (auto _ : state) {
     state.PauseTiming();
@@ -184,7 +196,6 @@ void BM_DataPaneOf160000LinesAppears(benchmark::State& state) {
     QApplication::processEvents();
   }
   state.counters["lines"] = 160000;
-  fs::remove_all(root);
 }
 BENCHMARK(BM_DataPaneOf160000LinesAppears)->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -232,14 +243,9 @@ double ClickSeconds(PaneView* pane) {
 
 // Fills a pane of a shown window, draws it once (the anchor) and clicks into it.
 void ClickIntoPane(benchmark::State& state, const char* name, const std::function<double(TForm1&)>& fill) {
-  const auto root = TemporaryRoot();
-  PosixSystem system(RootsOf(root));
-  QtUi ui(system);
-  TForm1 form({system, ui});
-  VarnelWindow window(form, ui);
-  window.show();
-  QApplication::processEvents();
-  const double bytes = fill(form);
+  ShownWindow shown;
+  VarnelWindow& window = shown.window;
+  const double bytes = fill(shown.form);
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
     window.SyncFromModel();
@@ -249,11 +255,16 @@ void ClickIntoPane(benchmark::State& state, const char* name, const std::functio
     state.SetIterationTime(click);
     state.counters["click_ms"] = click * 1000;
     state.counters["click_per_draw"] = click / (state.counters["draw_ms"] / 1000);
+    // Then Enter at the caret: a line inserted before all the others, and the redraw.
+    const auto typed = std::chrono::steady_clock::now();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(window.PaneWidget(name), &enter);
+    QApplication::processEvents();
+    state.counters["enter_ms"] = Seconds(typed) * 1000;
   }
   state.counters["text_MB"] = bytes / 1e6;
   state.counters["resident_MB"] = ResidentMegabytes();
   state.counters["resident_per_text"] = ResidentMegabytes() * 1e6 / bytes;
-  fs::remove_all(root);
 }
 
 void BM_ClickIntoDataPaneOfDecks(benchmark::State& state) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "mainwindow/pane_edit.hpp"
 #include "mainwindow/panes.hpp"
 
 namespace varnel {
@@ -15,12 +16,13 @@ inline constexpr std::uint64_t kRedrawIntervalMs = 33;
 
 // The steps of one refresh, in the order a widget takes them.
 struct PaneSteps {
-  // A command rewrote the pane while the user worked in it: the editor releases the pane
+  // A command rewrote the pane while the user worked in it: the editor has released the pane
   // (PaneEditor::Release).
   bool release = false;
   // The view shows all the pane's lines; rewritten: the lines it showed may have changed too.
   bool showLines = false, rewritten = false;
-  // A ScrollToTop: the caret and the view go to the first line. Otherwise a changed pane shows
+  // A ScrollToTop: the view goes to the first line (the editor's caret is there already).
+  // Otherwise a changed pane shows
   // its last line, unless the user works in it.
   bool toTop = false, toEnd = false;
   bool operator==(const PaneSteps&) const = default;
@@ -29,9 +31,10 @@ struct PaneSteps {
 class PaneFollower {
  public:
   explicit PaneFollower(const Pane& pane) : pane_(pane) {}
-  // The steps that bring the widget up to the pane. editing: the user works in the pane
-  // (PaneEditor::Active). From now on the widget counts as showing the pane as it is.
-  PaneSteps Refresh(bool editing);
+  // The steps that bring the widget up to the pane, the editor's part taken already (released
+  // after a command's rewrite, the caret at the start after a ScrollToTop). From now on the
+  // widget counts as showing the pane as it is.
+  PaneSteps Refresh(PaneEditor& editor);
   // The widget shows the pane as it is (after the user's own edit, which it drew at once).
   void Looked() { look_ = LookAt(pane_); }
 

@@ -57,10 +57,14 @@ TEST(PaneFollower, RefreshStepsFollowWhatChangedAndWhetherTheUserWorksInThePane)
     Pane pane;
     ReplacePaneLines(pane, c.start);
     PaneFollower follower(pane);
-    follower.Refresh(c.editing);  // the first look shows what the pane holds
+    PaneEditor editor(pane);
+    follower.Refresh(editor);  // the first look shows what the pane holds
+    if (c.editing) editor.Click({0, 1}, false);
     c.change(pane);
-    EXPECT_EQ(c.expected, follower.Refresh(c.editing)) << c.what;
-    EXPECT_EQ(PaneSteps{}, follower.Refresh(c.editing)) << c.what << ", looked again";
+    EXPECT_EQ(c.expected, follower.Refresh(editor)) << c.what;
+    EXPECT_EQ(PaneSteps{}, follower.Refresh(editor)) << c.what << ", looked again";
+    EXPECT_EQ(c.editing && !c.expected.release, editor.Active()) << c.what;
+    EXPECT_EQ((c.expected.toTop ? TextPos{} : TextPos{0, c.editing}), editor.Caret()) << c.what;
   }
 }
 

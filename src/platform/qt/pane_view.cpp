@@ -1,6 +1,7 @@
 #include "platform/qt/pane_view.hpp"
 
 #include <QFontDatabase>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -107,11 +108,9 @@ TextPos PaneView::PlaceAt(const QPoint& at) const {
 }
 
 void PaneView::Refresh() {
-  const PaneSteps steps = follower_.Refresh(editor_.Active());
-  if (steps.release) editor_.Release();
+  const PaneSteps steps = follower_.Refresh(editor_);
   if (steps.showLines) ShowLines(steps.rewritten);
   if (steps.toTop) {
-    editor_.ToStart();
     verticalScrollBar()->setValue(0);
     viewport()->update();
   }
@@ -249,8 +248,16 @@ bool PaneView::event(QEvent* event) {
   return QAbstractScrollArea::event(event);
 }
 
+void PaneView::inputMethodEvent(QInputMethodEvent* event) {
+  if (!event->commitString().isEmpty()) {
+    editor_.Type(PaneFromQt(event->commitString()), Editable());
+    AfterInput();
+  }
+  event->accept();
+}
+
 void PaneView::keyPressEvent(QKeyEvent* event) {
-  const bool editable = editable_ ? editable_() : true;
+  const bool editable = Editable();
   if (RowOf(event)) {
     editor_.Press(*PaneKeyOf(event->key()), ModifiersOf(event), ui_, editable);
   } else if (!event->text().isEmpty() && event->text().at(0).isPrint() &&

@@ -44,6 +44,8 @@ class PaneView : public QAbstractScrollArea {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  // Characters composed by an input method (dead keys) arrive here instead of as keys.
+  void inputMethodEvent(QInputMethodEvent* event) override;
   bool event(QEvent* event) override;
   // Tab is a character of the pane, not a move to the next control.
   bool focusNextPrevChild(bool) override { return false; }
@@ -53,6 +55,7 @@ class PaneView : public QAbstractScrollArea {
   void UpdateScrollBars();
   // After the user's own change: redraw it at once and keep the caret in sight.
   void AfterInput();
+  bool Editable() const { return editable_ ? editable_() : true; }
   int LineHeight() const;
   int CharWidth() const;
 

@@ -109,11 +109,9 @@ TextPos PaneView::PlaceAt(LPARAM at) const {
 }
 
 void PaneView::Refresh() {
-  const PaneSteps steps = follower_.Refresh(editor_.Active());
-  if (steps.release) editor_.Release();
+  const PaneSteps steps = follower_.Refresh(editor_);
   if (steps.showLines) ShowLines(steps.rewritten);
   if (steps.toTop) {
-    editor_.ToStart();
     ScrollTo(0, horizontal_);
     InvalidateRect(view_, nullptr, TRUE);
   }
