@@ -312,10 +312,8 @@ void AppendToLine(Pane& pane, std::size_t index, const std::string& text) {
   ++pane.rewrites;
 }
 
-void ReplacePaneLines(Pane& pane, std::vector<std::string> lines) {
-  pane.lines = PaneLineList(lines);
-  ++pane.revision;
-  ++pane.rewrites;
+void ReplacePaneLines(Pane& pane, const std::vector<std::string>& lines) {
+  ReplaceLines(pane, 0, pane.lines.size(), lines);
 }
 
 void ReplaceLines(Pane& pane, std::size_t from, std::size_t count, const std::vector<std::string>& lines) {

@@ -202,7 +202,7 @@ void AppendToLastLine(Pane& pane, const std::string& text);
 // Line index with text added at its end; nothing happens when the pane has no such line.
 void AppendToLine(Pane& pane, std::size_t index, const std::string& text);
 // All lines replaced by others.
-void ReplacePaneLines(Pane& pane, std::vector<std::string> lines);
+void ReplacePaneLines(Pane& pane, const std::vector<std::string>& lines);
 // The count lines from `from` on replaced by `lines` (an edit): only the edited lines are
 // copied, whatever the pane's size.
 void ReplaceLines(Pane& pane, std::size_t from, std::size_t count, const std::vector<std::string>& lines);
