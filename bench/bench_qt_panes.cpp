@@ -6,15 +6,31 @@
 //   BM_BatchOf30LargeFiles     the same over 30 files of about 10 MB
 //   BM_LoadOf128000Lines       Load of one output file of 128 000 lines into pane M
 //   BM_DataPaneOf160000LinesAppears  160 000 lines put into the data pane, one redraw and paint
+//   BM_ClickIntoDataPaneOfDecks/60000  a click into the Data pane as Generate EUTs of 60 000
+//                          decks leaves it, beside drawing the pane once; the process's memory
+//                          after the click against the decks' bytes
+//                          (and Enter typed there, a line inserted before all the others)
+//   BM_ClickIntoEditPaneOf1000000Lines  the same for a loaded text of a million lines in pane M
+//   BM_CopyIntoEditorControlOf6000Decks  what a click cost when it copied the whole pane into
+//                          an editor control (the way before the panes were edited in place)
 #include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <unistd.h>
 #include <sstream>
 
+#include "decks/cards.hpp"
+#include "decks/generators.hpp"
 #include "mainwindow/VarnelU.hpp"
+#include "platform/qt/pane_view.hpp"
+#include "util/random.hpp"
 #include "platform/qt/main_window.hpp"
 #include "platform/posix/posix_sample_tree.hpp"
 #include "platform/qt/qt_ui.hpp"
@@ -150,14 +166,24 @@ void BM_LoadOf128000Lines(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadOf128000Lines)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
+// A shown window over a temporary root of its own.
+struct ShownWindow {
+  fs::path root = TemporaryRoot();
+  PosixSystem system{RootsOf(root)};
+  QtUi ui{system};
+  TForm1 form{{system, ui}};
+  VarnelWindow window{form, ui};
+  ShownWindow() {
+    window.show();
+    QApplication::processEvents();
+  }
+  ~ShownWindow() { fs::remove_all(root); }
+};
+
 void BM_DataPaneOf160000LinesAppears(benchmark::State& state) {
-  const auto root = TemporaryRoot();
-  PosixSystem system(RootsOf(root));
-  QtUi ui(system);
-  TForm1 form({system, ui});
-  VarnelWindow window(form, ui);
-  window.show();
-  QApplication::processEvents();
+  ShownWindow shown;
+  TForm1& form = shown.form;
+  VarnelWindow& window = shown.window;
   const std::string line = "GW 100 3  0.512 -1.250  3.000  0.800 -0.900  3.400 0.001";
   for (auto _ : state) {
     state.PauseTiming();
@@ -170,9 +196,126 @@ void BM_DataPaneOf160000LinesAppears(benchmark::State& state) {
     QApplication::processEvents();
   }
   state.counters["lines"] = 160000;
-  fs::remove_all(root);
 }
 BENCHMARK(BM_DataPaneOf160000LinesAppears)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The resident memory of the process (Linux).
+double ResidentMegabytes() {
+  std::ifstream statm("/proc/self/statm");
+  std::size_t pages = 0, resident = 0;
+  statm >> pages >> resident;
+  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1e6;
+}
+
+// An EUT deck as Generate EUTs writes it and shows it in the Data pane: 50 wires and their
+// sources, the frequency and the near-field grid.
+std::string EutDeck(double megahertz) {
+  std::string deck;
+  AppendCard(deck, "CM");
+  AppendCard(deck, "CE");
+  std::vector<EutWire> wires;
+  for (int w = 0; w < kWiresPerEut; ++w) wires.push_back(DrawEutWire(0.5, 1.0, 0.8));
+  for (int w = 0; w < kWiresPerEut; ++w)
+    AppendCard(deck,
+               "GW " + std::to_string(100 + w) + " 3" + EutGeometryText(wires[w]) + " " + WireRadiusText());
+  for (const char* card : {"GE 1", "GN 1", "EK"}) AppendCard(deck, card);
+  for (int w = 0; w < kWiresPerEut; ++w)
+    AppendCard(deck, "EX 0 " + std::to_string(100 + w) + " 2 0 " + EutSourceText(wires[w]) + " 0");
+  AppendCard(deck, FrequencyCard(std::to_string(megahertz)));
+  AppendCard(deck, EutGrid{}.Card());
+  deck += "EN";
+  return deck;
+}
+
+// A left click at the top left of a pane, and the redraw after it.
+double ClickSeconds(PaneView* pane) {
+  const auto start = std::chrono::steady_clock::now();
+  const QPointF at(8, 8);
+  QMouseEvent press(QEvent::MouseButtonPress, at, pane->viewport()->mapToGlobal(at), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, pane->viewport()->mapToGlobal(at), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(pane->viewport(), &press);
+  QApplication::sendEvent(pane->viewport(), &release);
+  QApplication::processEvents();
+  return Seconds(start);
+}
+
+// Fills a pane of a shown window, draws it once (the anchor) and clicks into it.
+void ClickIntoPane(benchmark::State& state, const char* name, const std::function<double(TForm1&)>& fill) {
+  ShownWindow shown;
+  VarnelWindow& window = shown.window;
+  const double bytes = fill(shown.form);
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    window.SyncFromModel();
+    window.PaneWidget(name)->viewport()->repaint();
+    state.counters["draw_ms"] = Seconds(start) * 1000;
+    const double click = ClickSeconds(window.PaneWidget(name));
+    state.SetIterationTime(click);
+    state.counters["click_ms"] = click * 1000;
+    state.counters["click_per_draw"] = click / (state.counters["draw_ms"] / 1000);
+    // Then Enter at the caret: a line inserted before all the others, and the redraw.
+    const auto typed = std::chrono::steady_clock::now();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(window.PaneWidget(name), &enter);
+    QApplication::processEvents();
+    state.counters["enter_ms"] = Seconds(typed) * 1000;
+  }
+  state.counters["text_MB"] = bytes / 1e6;
+  state.counters["resident_MB"] = ResidentMegabytes();
+  state.counters["resident_per_text"] = ResidentMegabytes() * 1e6 / bytes;
+}
+
+void BM_ClickIntoDataPaneOfDecks(benchmark::State& state) {
+  ClickIntoPane(state, "Mdata", [&](TForm1& form) {
+    SeedRandom(1);
+    double bytes = 0;
+    for (std::int64_t i = 0; i < state.range(0); ++i) {
+      const std::string deck = EutDeck(30 + static_cast<double>(i % 30));
+      AddLine(form.Mdata, deck);
+      bytes += static_cast<double>(deck.size());
+    }
+    return bytes;
+  });
+}
+BENCHMARK(BM_ClickIntoDataPaneOfDecks)
+    ->Arg(60000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
+
+void BM_ClickIntoEditPaneOf1000000Lines(benchmark::State& state) {
+  ClickIntoPane(state, "M", [](TForm1& form) {
+    std::string text;
+    for (int i = 0; i < 1000000; ++i)
+      text += "  " + std::to_string(i) + "  7.0000E+00  1.0000E+00  2.5000E-01  -1.2000E-03  4.4000E+01\r\n";
+    const double bytes = static_cast<double>(text.size());
+    AddSharedLines(form.M, SharedText(std::move(text)));
+    return bytes;
+  });
+}
+BENCHMARK(BM_ClickIntoEditPaneOf1000000Lines)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+
+// The way a click went before: the pane's whole text joined and handed to an editor control.
+void BM_CopyIntoEditorControlOf6000Decks(benchmark::State& state) {
+  Pane pane;
+  SeedRandom(1);
+  for (int i = 0; i < 6000; ++i) AddLine(pane, EutDeck(30 + i % 30));
+  QPlainTextEdit editor;
+  editor.setLineWrapMode(QPlainTextEdit::NoWrap);
+  editor.show();
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    std::string joined;
+    for (std::string_view line : pane.lines) (joined += line) += '\n';
+    editor.setPlainText(QString::fromLatin1(joined.data(), static_cast<qsizetype>(joined.size())));
+    QApplication::processEvents();
+    state.SetIterationTime(Seconds(start));
+    editor.clear();
+  }
+}
+BENCHMARK(BM_CopyIntoEditorControlOf6000Decks)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
 }  // namespace
 

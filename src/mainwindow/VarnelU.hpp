@@ -179,7 +179,7 @@ int ProgressPermille(const Progress& progress);
 // The table a batch analysis wrote into Mdata, with its numbers at full precision: the pane's
 // cells are rounded to three decimals or three significant digits, and the plots draw these
 // numbers instead. They stand for the pane only while Mdata is as the batch left it: an edit in
-// the window (ReplacePaneLines) or any later change of Mdata makes the plots read the pane's
+// the window (ReplaceLines) or any later change of Mdata makes the plots read the pane's
 // text again.
 struct TableValues {
   std::vector<std::string> headings;   // the heading lines of column names and units, as written
@@ -336,9 +336,9 @@ class TForm1 {
   // The Esc key in the main window: stops the running command (true, the key is taken); with no
   // command running it does nothing (false, the key goes on to the focused control).
   bool EscapePressed();
-  // Whether the window hands the user's pane edits back to the model now. Not while a command
-  // runs: the running command's lines (the line a conversion completes with "......done.")
-  // stay where it put them; the edits are handed back before the next command.
+  // Whether the user may change a pane's text now. Not while a command runs: the running
+  // command's lines (the line a conversion completes with "......done.") stay where it put
+  // them. Moving the caret, selecting and copying stay open.
   bool TakesPaneEdits() const { return !running_; }
   // A batch loop begins file index (0-based) of count.
   void FileProgress(std::size_t index, std::size_t count);

@@ -55,7 +55,7 @@ void PaneLineList::clear() {
   }
   current_ = 0;
   spans_.clear();
-  used_ = unused_ = 0;
+  used_ = unused_ = sharedBytes_ = 0;
   shared_.clear();
   unindexed_.reset();
 }
@@ -133,10 +133,34 @@ void PaneLineList::AppendTo(std::size_t i, std::string_view text) {
   CompactIfWasteful();
 }
 
-// Lines changed in place leave their old characters behind; once those outweigh the rest, the
-// lines move into fresh blocks, so the waste stays below the text itself.
+void PaneLineList::Replace(std::size_t from, std::size_t count, const std::vector<std::string>& lines) {
+  Indexed();
+  const std::size_t size = spans_.size();
+  from = std::min(from, size);
+  count = std::min(count, size - from);
+  for (std::size_t i = from; i < from + count; ++i) unused_ += spans_[i].size;
+  if (lines.size() > count) {
+    const std::size_t grow = lines.size() - count;
+    for (std::size_t k = 0; k < grow; ++k) spans_.push_back(Span{});
+    for (std::size_t i = size; i-- > from + count;) spans_[i + grow] = spans_[i];
+  } else if (lines.size() < count) {
+    const std::size_t shrink = count - lines.size();
+    for (std::size_t i = from + count; i < size; ++i) spans_[i - shrink] = spans_[i];
+    spans_.Truncate(size - shrink);
+  }
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    char* at = Reserve(lines[k].size());
+    if (!lines[k].empty()) std::memcpy(at, lines[k].data(), lines[k].size());
+    spans_[from + k] = BlockSpan(at, lines[k].size());
+  }
+  CompactIfWasteful();
+}
+
+// Lines changed in place leave their old characters behind (in a block, or in a shared text the
+// list keeps whole); once those outweigh the lines, the lines move into fresh blocks, so the
+// waste stays below the text itself and a compaction costs no more than the waste before it.
 void PaneLineList::CompactIfWasteful() {
-  if (unused_ < 4096 || 2 * unused_ < used_) return;
+  if (unused_ < 4096 || 2 * unused_ < used_ + sharedBytes_) return;
   PaneLineList compact(*this);
   *this = std::move(compact);
 }
@@ -215,6 +239,7 @@ void PaneLineList::AddShared(std::shared_ptr<const std::string> text) {
 }
 
 void PaneLineList::IndexShared() const {
+  sharedBytes_ += unindexed_->size();
   AddSharedSpans(*unindexed_, AddStores(unindexed_->data(), unindexed_->size()));
   shared_.push_back(std::move(unindexed_));
   unindexed_.reset();
@@ -287,8 +312,12 @@ void AppendToLine(Pane& pane, std::size_t index, const std::string& text) {
   ++pane.rewrites;
 }
 
-void ReplacePaneLines(Pane& pane, std::vector<std::string> lines) {
-  pane.lines = PaneLineList(lines);
+void ReplacePaneLines(Pane& pane, const std::vector<std::string>& lines) {
+  ReplaceLines(pane, 0, pane.lines.size(), lines);
+}
+
+void ReplaceLines(Pane& pane, std::size_t from, std::size_t count, const std::vector<std::string>& lines) {
+  pane.lines.Replace(from, count, lines);
   ++pane.revision;
   ++pane.rewrites;
 }

@@ -106,6 +106,9 @@ class PaneLineList {
   void AddShared(std::shared_ptr<const std::string> text);
   // Line i with text added at its end.
   void AppendTo(std::size_t i, std::string_view text);
+  // The count lines from `from` on give way to `lines` (the pane's line count changes by the
+  // difference). Only the new lines' characters are copied; the spans after them move.
+  void Replace(std::size_t from, std::size_t count, const std::vector<std::string>& lines);
 
   // The bytes the list holds on the heap: characters, spans and the room kept for more (a
   // shared text belongs to all its holders and is not counted).
@@ -130,6 +133,7 @@ class PaneLineList {
     Span& operator[](std::size_t i) { return chunks_[i / kChunk][i % kChunk]; }
     void push_back(const Span& span);
     void pop_back() { --size_; }
+    void Truncate(std::size_t size) { size_ = size; }
     // Keeps the chunks for the next spans.
     void clear() { size_ = 0; }
     std::size_t HeapBytes() const {
@@ -168,7 +172,8 @@ class PaneLineList {
   std::size_t current_ = 0;  // the block being filled (blocks after it are empty)
   mutable SpanList spans_;
   mutable std::vector<const char*> stores_;
-  std::size_t used_ = 0, unused_ = 0;  // characters in the blocks that lines refer to / no longer do
+  std::size_t used_ = 0, unused_ = 0;    // characters in the blocks that lines refer to / no longer do
+  mutable std::size_t sharedBytes_ = 0;  // characters of the shared texts
   mutable std::vector<std::shared_ptr<const std::string>> shared_;  // texts that lines refer to in place
   mutable std::shared_ptr<const std::string> unindexed_;  // the shared text added last, no spans yet
 };
@@ -196,8 +201,11 @@ void ScrollToTop(Pane& pane);
 void AppendToLastLine(Pane& pane, const std::string& text);
 // Line index with text added at its end; nothing happens when the pane has no such line.
 void AppendToLine(Pane& pane, std::size_t index, const std::string& text);
-// The lines as the user left them in the window (an edited pane handed back whole).
-void ReplacePaneLines(Pane& pane, std::vector<std::string> lines);
+// All lines replaced by others.
+void ReplacePaneLines(Pane& pane, const std::vector<std::string>& lines);
+// The count lines from `from` on replaced by `lines` (an edit): only the edited lines are
+// copied, whatever the pane's size.
+void ReplaceLines(Pane& pane, std::size_t from, std::size_t count, const std::vector<std::string>& lines);
 
 // What a binding has shown of a pane. A default look has seen nothing.
 struct PaneLook {

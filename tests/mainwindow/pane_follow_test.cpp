@@ -1,5 +1,5 @@
-// What a window's pane widget does at a refresh and when it hands the user's edits back: the
-// decisions both windows take from PaneFollower.
+// What a window's pane widget does at a refresh: the decisions both windows take from
+// PaneFollower.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -12,115 +12,60 @@ namespace varnel {
 
 namespace {
 
-PaneSteps Steps(std::size_t appendFrom, bool onNewLine, bool leave, bool show, bool rewritten, bool toTop,
-                bool toEnd) {
-  return {appendFrom, onNewLine, leave, show, rewritten, toTop, toEnd};
+PaneSteps Steps(bool release, bool show, bool rewritten, bool toTop, bool toEnd) {
+  return {release, show, rewritten, toTop, toEnd};
 }
 
-constexpr std::size_t kNone = PaneSteps::kNoAppend;
-
-TEST(PaneFollower, RefreshStepsFollowWhatChangedAndWhetherTheEditorIsOpen) {
+TEST(PaneFollower, RefreshStepsFollowWhatChangedAndWhetherTheUserWorksInThePane) {
   struct Case {
     const char* what;
     std::vector<std::string> start;
     std::function<void(Pane&)> change;
-    bool editing, editorEmpty;
+    bool editing;
     PaneSteps expected;
   };
   const std::vector<Case> cases = {
-      {"nothing changed",
-       {"a", "b"},
-       [](Pane&) {},
-       false,
-       false,
-       Steps(kNone, false, false, false, false, false, false)},
-      {"appended, in the view",
+      {"nothing changed", {"a", "b"}, [](Pane&) {}, false, Steps(false, false, false, false, false)},
+      {"appended, followed to the end",
        {"a", "b"},
        [](Pane& p) { AddLine(p, "c"); },
        false,
-       false,
-       Steps(kNone, false, false, true, false, false, true)},
-      {"appended, in the editor",
+       Steps(false, true, false, false, true)},
+      {"appended while the user works there",
        {"a", "b"},
        [](Pane& p) { AddLine(p, "c\r\nd"); },
        true,
-       false,
-       Steps(2, true, false, true, false, false, false)},
-      {"appended to an empty pane and editor",
-       {},
-       [](Pane& p) { AddLine(p, "c"); },
-       true,
-       true,
-       Steps(0, false, false, true, false, false, false)},
-      {"appended to an empty pane, the user typed",
-       {},
-       [](Pane& p) { AddLine(p, "c"); },
-       true,
-       false,
-       Steps(0, true, false, true, false, false, false)},
-      {"rewritten, in the editor",
+       Steps(false, true, false, false, false)},
+      {"rewritten while the user works there",
        {"a", "b"},
        [](Pane& p) { ReplacePaneLines(p, {"x"}); },
        true,
-       false,
-       Steps(kNone, false, true, true, true, false, true)},
-      {"cleared, in the view",
-       {"a", "b"},
-       [](Pane& p) { ClearPane(p); },
-       false,
-       false,
-       Steps(kNone, false, false, true, true, false, true)},
+       Steps(true, true, true, false, true)},
+      {"cleared", {"a", "b"}, [](Pane& p) { ClearPane(p); }, false, Steps(false, true, true, false, true)},
       {"to the top only",
        {"a", "b"},
        [](Pane& p) { ScrollToTop(p); },
        false,
-       false,
-       Steps(kNone, false, false, false, false, true, false)},
-      {"appended and to the top, in the editor",
+       Steps(false, false, false, true, false)},
+      {"appended and to the top while the user works there",
        {"a"},
        [](Pane& p) { AddLine(p, "b"), ScrollToTop(p); },
        true,
-       false,
-       Steps(1, true, false, true, false, true, false)},
+       Steps(false, true, false, true, false)},
   };
   for (const Case& c : cases) {
     Pane pane;
     ReplacePaneLines(pane, c.start);
     PaneFollower follower(pane);
-    follower.Refresh(c.editing, c.editorEmpty);  // the first look shows what the pane holds
+    PaneEditor editor(pane);
+    follower.Refresh(editor);  // the first look shows what the pane holds
+    if (c.editing) editor.Click({0, 1}, false);
     c.change(pane);
-    EXPECT_EQ(c.expected, follower.Refresh(c.editing, c.editorEmpty)) << c.what;
-    EXPECT_EQ(PaneSteps{}, follower.Refresh(c.editing, c.editorEmpty)) << c.what << ", looked again";
+    EXPECT_EQ(c.expected, follower.Refresh(editor)) << c.what;
+    EXPECT_EQ(PaneSteps{}, follower.Refresh(editor)) << c.what << ", looked again";
+    EXPECT_EQ(c.editing && !c.expected.release, editor.Active()) << c.what;
+    EXPECT_EQ((c.expected.toTop ? TextPos{} : TextPos{0, c.editing}), editor.Caret()) << c.what;
   }
-}
-
-// Edits are handed back once, only from an open editor; a rewrite that closes the editor and a
-// newly opened editor leave nothing to hand back.
-TEST(PaneFollower, EditsAreTakenOnceFromAnOpenEditor) {
-  Pane pane;
-  PaneFollower follower(pane);
-  follower.Edited();
-  EXPECT_FALSE(follower.TakeEdited(false));
-  EXPECT_TRUE(follower.TakeEdited(true));
-  EXPECT_FALSE(follower.TakeEdited(true));
-  follower.Edited();
-  follower.EditorReset();
-  EXPECT_FALSE(follower.TakeEdited(true));
-  follower.Refresh(true, true);
-  follower.Edited();
-  AddLine(pane, "x");
-  ReplacePaneLines(pane, {"y"});
-  EXPECT_TRUE(follower.Refresh(true, false).leaveEditor);
-  EXPECT_FALSE(follower.TakeEdited(true));
-}
-
-TEST(PaneFollower, EditorTextJoinsAndSplitsAtTheToolkitsLineBreak) {
-  const PaneLineList lines = {"a", "", "b c"};
-  EXPECT_EQ("a\r\n\r\nb c", JoinPaneLines(lines, 0, 3, "\r\n"));
-  EXPECT_EQ("\nb c", JoinPaneLines(lines, 1, 3, "\n"));
-  EXPECT_EQ(std::vector<std::string>(lines), SplitPaneText("a\r\n\r\nb c", "\r\n"));
-  EXPECT_EQ((std::vector<std::string>{"a", ""}), SplitPaneText("a\r\n", "\r\n"));
-  EXPECT_TRUE(SplitPaneText("", "\r\n").empty());
 }
 
 }  // namespace

@@ -80,7 +80,7 @@ class DeskTest : public QObject, public QtWindowParts<QtUi> {
   // The Data pane shows a test-object table row whole; dragging a splitter's handle moves the
   // border between the panes; Enter, F2 and Space on P, A and Normalize Power open their editor.
   void splittersAndKeysReachWhatTheMouseDoes() {
-    const QWidget* data = window->PaneWidget("Mdata")->View()->viewport();
+    const QWidget* data = window->PaneWidget("Mdata")->viewport();
     QVERIFY(data->width() >= data->fontMetrics().horizontalAdvance(QString(TForm1::kTableRowChars - 2, '0')));
     for (const auto& [splitter, by] : {std::pair{0, QPoint(0, 60)}, std::pair{1, QPoint(40, 0)}}) {
       QWidget* handle = window->SplitterWidget(splitter);

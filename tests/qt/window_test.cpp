@@ -8,7 +8,6 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -81,6 +80,16 @@ QString Shown(PaneView* pane) {
   return lines.join(QLatin1Char('\n'));
 }
 
+// Types text into a widget key by key, a line break as Return.
+void TypeInto(QWidget* widget, const QString& text) {
+  for (const QChar c : text) {
+    const bool enter = c == QLatin1Char('\n');
+    QKeyEvent key(QEvent::KeyPress, enter ? Qt::Key_Return : Qt::Key_unknown, Qt::NoModifier,
+                  enter ? QStringLiteral("\r") : QString(c));
+    QApplication::sendEvent(widget, &key);
+  }
+}
+
 // Presses keys in the next modal dialog once it is open.
 void WhenModalOpens(const std::function<void(QWidget*)>& action) {
   QTimer::singleShot(50, [action] {
@@ -147,9 +156,9 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
   }
 
   void editedDataPaneIsWhatSaveAndColumnCopyUse() {
-    QPlainTextEdit* mdata = window->PaneWidget("Mdata")->BeginEdit();
-    const QString table = "// head\n\n//   Freq ;\n//    MHz ;\n    7,000;    1,000;\n   14,200;    2,000;";
-    mdata->setPlainText(table);
+    PaneView* mdata = window->PaneWidget("Mdata");
+    QTest::mouseClick(mdata->viewport(), Qt::LeftButton);
+    TypeInto(mdata, "// head\n\n//   Freq ;\n//    MHz ;\n    7,000;    1,000;\n   14,200;    2,000;");
     const auto target = root->dir / "saved.txt";
     ui->savePath = WindowsPath(root->Roots(), target.string());
     window->RunCommand("MISaveasTxtClick");
@@ -345,36 +354,40 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
     window->SyncFromModel();
     PaneView* mdata = window->PaneWidget("Mdata");
     QCOMPARE(mdata->HorizontalPosition(), 0);
-    QVERIFY(mdata->View()->horizontalScrollBar()->maximum() > 0);
-    QCOMPARE(mdata->FirstVisibleLine(), mdata->View()->verticalScrollBar()->maximum());
+    QVERIFY(mdata->horizontalScrollBar()->maximum() > 0);
+    QCOMPARE(mdata->FirstVisibleLine(), mdata->verticalScrollBar()->maximum());
     for (int i = 0; i < 200; ++i) AddLine(form->Mout, "line " + std::to_string(i));
     ScrollToTop(form->Mout);
     window->SyncFromModel();
     QCOMPARE(window->PaneWidget("Mout")->FirstVisibleLine(), 0);
   }
 
-  // Typed text reaches the model before a command reads the pane; a command that rewrites the
-  // pane ends the editing and the widget shows the model again; appended lines join the edit.
-  void editsReachTheModelAndCommandsEndThem() {
+  // Typed text is the model's at once; lines a command appends come behind it; a Shift+click
+  // selects and Ctrl+C copies; a command that rewrites the pane releases it.
+  void typingEditsTheModelInPlace() {
     PaneView* mout = window->PaneWidget("Mout");
-    QTest::mouseClick(mout->View()->viewport(), Qt::LeftButton);
-    QVERIFY(mout->Editing());
-    QTest::keyClicks(mout->Editor(), "typed");
+    QTest::mouseClick(mout->viewport(), Qt::LeftButton);
+    QVERIFY(mout->Editor().Active());
+    TypeInto(mout, "typed");
     AddLine(form->Mout, "appended");
     window->SyncFromModel();
     QCOMPARE(Shown(mout), QString("typed\nappended"));
-    window->PullEdits();
     QCOMPARE(form->Mout.lines, (std::vector<std::string>{"typed", "appended"}));
+    const int charWidth = mout->fontMetrics().horizontalAdvance(QLatin1Char('M'));
+    QTest::mouseClick(mout->viewport(), Qt::LeftButton, Qt::ShiftModifier, QPoint(4 + charWidth, 2));
+    QTest::keyClick(mout, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(ui->ClipboardText(), std::string("yped"));
     window->RunCommand("MIShowsomeParametersClick");
-    QVERIFY(!mout->Editing());
+    QVERIFY(!mout->Editor().Active());
     QCOMPARE(mout->ShownLines(), form->Mout.lines);
   }
 
   // A pane is 8-bit text: a typed degree sign is saved as the one byte 0xB0, and the bytes of a
   // loaded file come back unchanged.
   void paneTextIsLatin1BothWays() {
-    QPlainTextEdit* mdata = window->PaneWidget("Mdata")->BeginEdit();
-    QTest::keyClicks(mdata, QString(QChar(0xB0)) + "C");
+    PaneView* mdata = window->PaneWidget("Mdata");
+    QTest::mouseClick(mdata->viewport(), Qt::LeftButton);
+    TypeInto(mdata, QString(QChar(0xB0)) + "C");
     const auto target = root->dir / "degree.txt";
     ui->savePath = WindowsPath(root->Roots(), target.string());
     window->RunCommand("MISaveasTxtClick");
@@ -383,7 +396,7 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
     ReplacePaneLines(form->Mdata, {"20\xb0"
                                    "C \xe9t\xe9"});
     window->SyncFromModel();
-    window->PaneWidget("Mdata")->BeginEdit();
+    QTest::mouseClick(mdata->viewport(), Qt::LeftButton);
     window->RunCommand("MISaveasTxtClick");
     QCOMPARE(QByteArray::fromStdString(TestRoot::Read(target)), QByteArray("20\xb0"
                                                                            "C \xe9t\xe9\r\n"));

@@ -152,7 +152,7 @@ VarnelWindow::VarnelWindow(TForm1& form, QtUi& ui) : form_(form), ui_(ui) {
   needs.commandsHeight = regions_["GBCommands"]->minimumSizeHint().height();
   // A table row in the Data pane's font, with the pane's frame, its scroll bar and the region's
   // margins around the pane.
-  LineView* data = panes_["Mdata"].widget->View();
+  PaneView* data = panes_["Mdata"].widget;
   needs.tableRow = data->fontMetrics().horizontalAdvance(QString(TForm1::kTableRowChars, QLatin1Char('0'))) +
                    2 * data->frameWidth() + data->verticalScrollBar()->sizeHint().width() + 16 + 8;
   form_.SetLayoutNeeds(needs);
@@ -174,7 +174,8 @@ void VarnelWindow::BuildRegions() {
     return box;
   };
   auto pane = [&](const std::string& name, Pane& model, QGroupBox* box) {
-    auto* view = new PaneView(model, box);
+    auto* view = new PaneView(
+        model, ui_, [this] { return form_.TakesPaneEdits(); }, box);
     view->setObjectName(ToQt(name));
     panes_[name] = PaneSlot{&model, view};
     return view;
@@ -337,18 +338,8 @@ QMenu* VarnelWindow::BuildPopup(const std::vector<MenuItem>& items, QWidget* own
 }
 
 void VarnelWindow::RunCommand(const std::string& name) {
-  if (form_.TakesPaneEdits()) PullEdits();
   form_.Run(name);
   SyncFromModel();
-}
-
-void VarnelWindow::PullEdits() {
-  for (auto& [name, slot] : panes_) {
-    std::vector<std::string> lines;
-    if (!slot.widget->TakeEdits(lines)) continue;
-    ReplacePaneLines(*slot.pane, std::move(lines));
-    slot.widget->Looked();
-  }
 }
 
 void VarnelWindow::SyncIfDue() {

@@ -1,9 +1,9 @@
 #pragma once
 // The main window: a view of TForm1's model. It builds the regions, fields, panes, radio groups
-// and menus from the model, forwards every click to TForm1::Run, hands the user's pane edits
-// back to the model before a command runs, and redraws from the model after a command and at
-// event processing inside one, at most about 30 times a second (never per line or per file).
-// The status bar holds the progress and a Stop button; Esc stops too.
+// and menus from the model, forwards every click to TForm1::Run (the panes are edited in the
+// model itself, so a command sees them as the user left them), and redraws from the model after a command and
+// at event processing inside one, at most about 30 times a second (never per line or per file). The status
+// bar holds the progress and a Stop button; Esc stops too.
 #include <QMainWindow>
 #include <map>
 #include <memory>
@@ -43,9 +43,6 @@ class VarnelWindow : public QMainWindow {
   std::string StatusText() const;
   QProgressBar* ProgressBar() const { return progressBar_; }
   QPushButton* StopButton() const { return stopButton_; }
-  // Widgets -> model: the text of every pane the user has edited (RunCommand does it when the
-  // model takes edits, that is when no command runs).
-  void PullEdits();
   // Runs a command by handler or control name the way a click does.
   void RunCommand(const std::string& name);
   // Applies the model's FormResize geometry to the regions and panes.

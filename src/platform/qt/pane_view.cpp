@@ -1,52 +1,71 @@
 #include "platform/qt/pane_view.hpp"
 
-#include <QApplication>
 #include <QFontDatabase>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QStackedLayout>
-#include <QTextBlock>
 #include <algorithm>
+#include <optional>
 
 namespace varnel {
 
 namespace {
 
-constexpr int kMargin = 4;  // pixels left of the first column, as the editor's document margin
+constexpr int kMargin = 4;  // pixels left of the first column
 
-// Keys that change the text: they open the editor and are handed on to it.
-bool EditsText(const QKeyEvent* key) {
-  if (key->matches(QKeySequence::Paste) || key->matches(QKeySequence::Cut)) return true;
-  switch (key->key()) {
+std::optional<PaneKey> PaneKeyOf(int key) {
+  switch (key) {
     case Qt::Key_Backspace:
+      return PaneKey::Backspace;
     case Qt::Key_Delete:
+      return PaneKey::Delete;
     case Qt::Key_Return:
     case Qt::Key_Enter:
+      return PaneKey::Enter;
     case Qt::Key_Tab:
-      return true;
+      return PaneKey::Tab;
+    case Qt::Key_Left:
+      return PaneKey::Left;
+    case Qt::Key_Right:
+      return PaneKey::Right;
+    case Qt::Key_Up:
+      return PaneKey::Up;
+    case Qt::Key_Down:
+      return PaneKey::Down;
+    case Qt::Key_Home:
+      return PaneKey::Home;
+    case Qt::Key_End:
+      return PaneKey::End;
+    case Qt::Key_PageUp:
+      return PaneKey::PageUp;
+    case Qt::Key_PageDown:
+      return PaneKey::PageDown;
+    case Qt::Key_Insert:
+      return PaneKey::Insert;
+    case Qt::Key_A:
+      return PaneKey::A;
+    case Qt::Key_C:
+      return PaneKey::C;
+    case Qt::Key_V:
+      return PaneKey::V;
+    case Qt::Key_X:
+      return PaneKey::X;
     default:
-      break;
+      return std::nullopt;
   }
-  const QString text = key->text();
-  return !text.isEmpty() && text.at(0).isPrint() &&
-         !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
 }
 
-std::vector<std::string> EditorLines(const QPlainTextEdit* editor) {
-  std::vector<std::string> lines;
-  const QTextDocument* document = editor->document();
-  lines.reserve(static_cast<std::size_t>(document->blockCount()));
-  for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
-    lines.push_back(PaneFromQt(block.text()));
-  // An empty document is one empty block; the model's empty pane has no line.
-  if (lines.size() == 1 && lines[0].empty()) lines.clear();
-  return lines;
+unsigned ModifiersOf(const QKeyEvent* key) {
+  return (key->modifiers() & Qt::ShiftModifier ? kShift : kNoModifier) |
+         (key->modifiers() & Qt::ControlModifier ? kControl : kNoModifier);
 }
 
-QString JoinLines(const PaneLineList& lines, std::size_t from, std::size_t to) {
-  return PaneToQt(JoinPaneLines(lines, from, to, "\n"));
+// The row of kPaneKeys a key event stands for.
+const PaneKeyRow* RowOf(const QKeyEvent* key) {
+  if (key->modifiers() & (Qt::AltModifier | Qt::MetaModifier)) return nullptr;
+  const std::optional<PaneKey> paneKey = PaneKeyOf(key->key());
+  return paneKey ? FindPaneKey(*paneKey, ModifiersOf(key)) : nullptr;
 }
 
 }  // namespace
@@ -57,20 +76,50 @@ QString PaneToQt(const std::string& line) {
 
 std::string PaneFromQt(const QString& text) { return text.toLatin1().toStdString(); }
 
-// ---- LineView ----------------------------------------------------------------------------
-
-LineView::LineView(const Pane& pane, QWidget* parent) : QAbstractScrollArea(parent), pane_(pane) {
+PaneView::PaneView(Pane& pane, UserInterface& ui, std::function<bool()> editable, QWidget* parent)
+    : QAbstractScrollArea(parent),
+      pane_(pane),
+      ui_(ui),
+      editable_(std::move(editable)),
+      editor_(pane),
+      follower_(pane) {
+  setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setFocusPolicy(Qt::StrongFocus);
+  setAttribute(Qt::WA_InputMethodEnabled);
   viewport()->setBackgroundRole(QPalette::Base);
   viewport()->setAutoFillBackground(true);
   viewport()->setCursor(Qt::IBeamCursor);
+  setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(this, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { emit contextMenuRequested(viewport()->mapToGlobal(at)); });
 }
 
-void LineView::ShowLines(std::size_t count, bool rewritten) {
-  count = std::min(count, pane_.lines.size());
-  std::size_t from = rewritten || count < count_ ? 0 : count_;
+int PaneView::LineHeight() const { return std::max(1, fontMetrics().lineSpacing()); }
+int PaneView::CharWidth() const { return std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('M'))); }
+int PaneView::FirstVisibleLine() const { return verticalScrollBar()->value(); }
+int PaneView::HorizontalPosition() const { return horizontalScrollBar()->value(); }
+
+TextPos PaneView::PlaceAt(const QPoint& at) const {
+  const int line = FirstVisibleLine() + std::max(0, at.y()) / LineHeight();
+  const int column = (at.x() - kMargin + HorizontalPosition() + CharWidth() / 2) / CharWidth();
+  return {static_cast<std::size_t>(line), static_cast<std::size_t>(std::max(0, column))};
+}
+
+void PaneView::Refresh() {
+  const PaneSteps steps = follower_.Refresh(editor_);
+  if (steps.showLines) ShowLines(steps.rewritten);
+  if (steps.toTop) {
+    verticalScrollBar()->setValue(0);
+    viewport()->update();
+  }
+  if (steps.toEnd) verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void PaneView::ShowLines(bool rewritten) {
+  const std::size_t count = pane_.lines.size();
+  const std::size_t from = rewritten || count < count_ ? 0 : count_;
   if (from == 0) widest_ = 0;
   for (std::size_t i = from; i < count; ++i) widest_ = std::max(widest_, pane_.lines[i].size());
   count_ = count;
@@ -78,193 +127,146 @@ void LineView::ShowLines(std::size_t count, bool rewritten) {
   viewport()->update();
 }
 
-int LineView::FirstVisibleLine() const { return verticalScrollBar()->value(); }
-
-std::pair<int, int> LineView::LineColumnAt(const QPoint& at) const {
-  const QFontMetrics metrics(font());
-  const int line = FirstVisibleLine() + at.y() / std::max(1, metrics.lineSpacing());
-  const int column = (at.x() - kMargin + horizontalScrollBar()->value()) /
-                     std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
-  return {line, std::max(0, column)};
+std::vector<std::string> PaneView::ShownLines() const {
+  const std::size_t count = std::min(count_, pane_.lines.size());
+  return std::vector<std::string>(pane_.lines.begin(),
+                                  pane_.lines.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
-void LineView::UpdateScrollBars() {
-  const QFontMetrics metrics(font());
-  const int lineHeight = std::max(1, metrics.lineSpacing());
-  const int rows = std::max(1, viewport()->height() / lineHeight);
+void PaneView::UpdateScrollBars() {
+  const int rows = std::max(1, viewport()->height() / LineHeight());
+  editor_.SetPageRows(static_cast<std::size_t>(rows));
   const int count = static_cast<int>(std::min<std::size_t>(count_, 0x7fffffff));
   // A view showing the last line keeps showing it when a scroll bar appears and the rows shrink.
   QScrollBar* vertical = verticalScrollBar();
   const bool atEnd = vertical->maximum() > 0 && vertical->value() == vertical->maximum();
   vertical->setRange(0, std::max(0, count - rows));
   if (atEnd) vertical->setValue(vertical->maximum());
-  verticalScrollBar()->setPageStep(rows);
-  verticalScrollBar()->setSingleStep(1);
-  const qint64 textWidth =
-      static_cast<qint64>(widest_) * metrics.horizontalAdvance(QLatin1Char('M')) + 2 * kMargin;
+  vertical->setPageStep(rows);
+  vertical->setSingleStep(1);
+  // One column more than the widest line: the caret behind it stays in sight.
+  const qint64 textWidth = static_cast<qint64>(widest_ + 1) * CharWidth() + 2 * kMargin;
   horizontalScrollBar()->setRange(
       0, static_cast<int>(std::clamp<qint64>(textWidth - viewport()->width(), 0, 0x3fffffff)));
   horizontalScrollBar()->setPageStep(viewport()->width());
-  horizontalScrollBar()->setSingleStep(metrics.horizontalAdvance(QLatin1Char('M')));
+  horizontalScrollBar()->setSingleStep(CharWidth());
 }
 
-void LineView::paintEvent(QPaintEvent*) {
+void PaneView::AfterInput() {
+  if (editor_.Changed()) {
+    ShowLines(true);
+    follower_.Looked();
+  }
+  const TextPos caret = editor_.Caret();
+  const std::size_t rows = static_cast<std::size_t>(std::max(1, viewport()->height() / LineHeight()));
+  verticalScrollBar()->setValue(
+      static_cast<int>(KeepVisible(static_cast<std::size_t>(FirstVisibleLine()), rows, caret.line)));
+  const std::size_t columns =
+      static_cast<std::size_t>(std::max(1, (viewport()->width() - 2 * kMargin) / CharWidth()));
+  const std::size_t firstColumn = static_cast<std::size_t>(HorizontalPosition() / CharWidth());
+  horizontalScrollBar()->setValue(static_cast<int>(KeepVisible(firstColumn, columns, caret.column)) *
+                                  CharWidth());
+  viewport()->update();
+}
+
+void PaneView::paintEvent(QPaintEvent*) {
   QPainter painter(viewport());
   painter.setFont(font());
-  painter.setPen(palette().color(QPalette::Text));
   const QFontMetrics metrics(font());
-  const int lineHeight = std::max(1, metrics.lineSpacing());
-  const int charWidth = std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
-  const int shift = horizontalScrollBar()->value();
+  const int lineHeight = LineHeight(), charWidth = CharWidth();
+  const int shift = HorizontalPosition();
   const std::size_t firstColumn = static_cast<std::size_t>(std::max(0, shift - kMargin) / charWidth);
   const std::size_t columns = static_cast<std::size_t>(viewport()->width() / charWidth + 2);
   // A redraw between a change of the pane and the next Refresh never reads past its end.
   const std::size_t count = std::min(count_, pane_.lines.size());
   const int rows = viewport()->height() / lineHeight + 1;
+  const auto [selFrom, selTo] = editor_.Selection();
+  const TextPos caret = editor_.Caret();
+  const QColor highlight =
+      palette().color(hasFocus() ? QPalette::Active : QPalette::Inactive, QPalette::Highlight);
+  auto x = [&](std::size_t column) { return kMargin + static_cast<int>(column) * charWidth - shift; };
   for (int row = 0; row < rows; ++row) {
     const std::size_t index = static_cast<std::size_t>(FirstVisibleLine()) + static_cast<std::size_t>(row);
     if (index >= count) break;
     const std::string_view line = pane_.lines[index];
+    const int top = row * lineHeight;
+    if (selFrom != selTo && index >= selFrom.line && index <= selTo.line) {
+      // The selected columns, and the line break behind a line the selection goes past.
+      const std::size_t from = index == selFrom.line ? selFrom.column : 0;
+      const std::size_t to = index == selTo.line ? selTo.column : line.size() + 1;
+      painter.fillRect(QRect(x(from), top, x(to) - x(from), lineHeight), highlight);
+    }
     if (firstColumn >= line.size()) continue;
-    const std::size_t length = std::min(columns, line.size() - firstColumn);
-    const int x = kMargin + static_cast<int>(firstColumn) * charWidth - shift;
-    painter.drawText(x, row * lineHeight + metrics.ascent(),
-                     QString::fromLatin1(line.data() + firstColumn, static_cast<qsizetype>(length)));
+    QString text = QString::fromLatin1(line.data() + firstColumn,
+                                       static_cast<qsizetype>(std::min(columns, line.size() - firstColumn)));
+    text.replace(QLatin1Char('\t'), QLatin1Char(' '));  // one column, as the caret counts it
+    painter.setPen(palette().color(QPalette::Text));
+    painter.drawText(x(firstColumn), top + metrics.ascent(), text);
+    if (selFrom != selTo && index >= selFrom.line && index <= selTo.line) {
+      const std::size_t from = std::max(firstColumn, index == selFrom.line ? selFrom.column : 0);
+      const std::size_t to = std::min(line.size(), index == selTo.line ? selTo.column : line.size());
+      if (from < to) {
+        painter.setPen(palette().color(QPalette::HighlightedText));
+        painter.drawText(x(from), top + metrics.ascent(),
+                         QString::fromLatin1(line.data() + from, static_cast<qsizetype>(to - from))
+                             .replace(QLatin1Char('\t'), QLatin1Char(' ')));
+      }
+    }
+  }
+  if (hasFocus() && caret.line >= static_cast<std::size_t>(FirstVisibleLine())) {
+    const int top = static_cast<int>(caret.line - static_cast<std::size_t>(FirstVisibleLine())) * lineHeight;
+    if (top < viewport()->height())
+      painter.fillRect(QRect(x(caret.column), top, 2, lineHeight), palette().color(QPalette::Text));
   }
 }
 
-void LineView::resizeEvent(QResizeEvent* event) {
+void PaneView::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
   UpdateScrollBars();
 }
 
-void LineView::mousePressEvent(QMouseEvent* event) {
+void PaneView::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mousePressEvent(event);
-  const auto [line, column] = LineColumnAt(event->position().toPoint());
-  emit editRequested(nullptr, line, column);
+  setFocus(Qt::MouseFocusReason);
+  editor_.Click(PlaceAt(event->position().toPoint()), event->modifiers() & Qt::ShiftModifier);
+  viewport()->update();
 }
 
-void LineView::keyPressEvent(QKeyEvent* event) {
-  if (EditsText(event)) {
-    emit editRequested(event, FirstVisibleLine(), 0);
-    return;
+void PaneView::mouseMoveEvent(QMouseEvent* event) {
+  if (!(event->buttons() & Qt::LeftButton)) return;
+  editor_.DragTo(PlaceAt(event->position().toPoint()));
+  AfterInput();
+}
+
+bool PaneView::event(QEvent* event) {
+  // The pane's keys go to the pane before any shortcut of the window takes them.
+  if (event->type() == QEvent::ShortcutOverride && RowOf(static_cast<QKeyEvent*>(event))) {
+    event->accept();
+    return true;
   }
-  QAbstractScrollArea::keyPressEvent(event);
+  if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) viewport()->update();
+  return QAbstractScrollArea::event(event);
 }
 
-// ---- PaneView ----------------------------------------------------------------------------
-
-PaneView::PaneView(const Pane& pane, QWidget* parent) : QWidget(parent), pane_(pane), follower_(pane) {
-  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  view_ = new LineView(pane, this);
-  view_->setFont(fixed);
-  editor_ = new QPlainTextEdit(this);
-  editor_->setFont(fixed);
-  editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  editor_->setUndoRedoEnabled(false);
-  editor_->document()->setDocumentMargin(kMargin);
-  stack_ = new QStackedLayout(this);
-  stack_->setContentsMargins(0, 0, 0, 0);
-  stack_->addWidget(view_);
-  stack_->addWidget(editor_);
-  stack_->setCurrentWidget(view_);
-  setFocusProxy(view_);
-
-  connect(editor_, &QPlainTextEdit::textChanged, this, [this] {
-    if (!updating_) follower_.Edited();
-  });
-  connect(view_, &LineView::editRequested, this, [this](QKeyEvent* key, int line, int column) {
-    EnterEditor(line, column);
-    if (key) QApplication::sendEvent(editor_, key);
-  });
-  for (QAbstractScrollArea* area :
-       {static_cast<QAbstractScrollArea*>(view_), static_cast<QAbstractScrollArea*>(editor_)}) {
-    area->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(area, &QWidget::customContextMenuRequested, this,
-            [this, area](const QPoint& at) { emit contextMenuRequested(area->viewport()->mapToGlobal(at)); });
+void PaneView::inputMethodEvent(QInputMethodEvent* event) {
+  if (!event->commitString().isEmpty()) {
+    editor_.Type(PaneFromQt(event->commitString()), Editable());
+    AfterInput();
   }
+  event->accept();
 }
 
-void PaneView::Refresh() {
-  const PaneSteps steps = follower_.Refresh(editing_, editor_->document()->isEmpty());
-  if (steps.appendFrom != PaneSteps::kNoAppend) {
-    updating_ = true;
-    QTextCursor end(editor_->document());
-    end.movePosition(QTextCursor::End);
-    const QString added = JoinLines(pane_.lines, steps.appendFrom, pane_.lines.size());
-    end.insertText(steps.appendOnNewLine ? QStringLiteral("\n") + added : added);
-    updating_ = false;
+void PaneView::keyPressEvent(QKeyEvent* event) {
+  const bool editable = Editable();
+  if (RowOf(event)) {
+    editor_.Press(*PaneKeyOf(event->key()), ModifiersOf(event), ui_, editable);
+  } else if (!event->text().isEmpty() && event->text().at(0).isPrint() &&
+             !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+    editor_.Type(PaneFromQt(event->text()), editable);
+  } else {
+    return QAbstractScrollArea::keyPressEvent(event);
   }
-  if (steps.leaveEditor) LeaveEditor();
-  if (steps.showLines) view_->ShowLines(pane_.lines.size(), steps.rewritten);
-  if (steps.toTop) {
-    view_->verticalScrollBar()->setValue(0);
-    if (editing_) {
-      editor_->moveCursor(QTextCursor::Start);
-      editor_->ensureCursorVisible();
-    }
-  }
-  if (steps.toEnd) view_->verticalScrollBar()->setValue(view_->verticalScrollBar()->maximum());
-}
-
-bool PaneView::TakeEdits(std::vector<std::string>& lines) {
-  if (!follower_.TakeEdited(editing_)) return false;
-  lines = EditorLines(editor_);
-  return true;
-}
-
-std::vector<std::string> PaneView::ShownLines() const {
-  if (editing_) return EditorLines(editor_);
-  const std::size_t count = std::min(view_->Count(), pane_.lines.size());
-  return std::vector<std::string>(pane_.lines.begin(),
-                                  pane_.lines.begin() + static_cast<std::ptrdiff_t>(count));
-}
-
-QPlainTextEdit* PaneView::BeginEdit() {
-  if (!editing_) EnterEditor(view_->FirstVisibleLine(), 0);
-  return editor_;
-}
-
-int PaneView::HorizontalPosition() const {
-  return editing_ ? editor_->horizontalScrollBar()->value() : view_->horizontalScrollBar()->value();
-}
-
-int PaneView::FirstVisibleLine() const {
-  return editing_ ? editor_->verticalScrollBar()->value() : view_->FirstVisibleLine();
-}
-
-void PaneView::EnterEditor(int line, int column) {
-  const int firstLine = view_->FirstVisibleLine();
-  const int shift = view_->horizontalScrollBar()->value();
-  updating_ = true;
-  editor_->setPlainText(JoinLines(pane_.lines, 0, std::min(view_->Count(), pane_.lines.size())));
-  updating_ = false;
-  follower_.EditorReset();
-  editing_ = true;
-  stack_->setCurrentWidget(editor_);
-  QTextCursor cursor(editor_->document());
-  const QTextBlock block = editor_->document()->findBlockByNumber(std::max(0, line));
-  if (block.isValid())
-    cursor.setPosition(block.position() + std::min(column, block.length() - 1));
-  else
-    cursor.movePosition(QTextCursor::End);
-  editor_->setTextCursor(cursor);
-  editor_->verticalScrollBar()->setValue(firstLine);
-  editor_->horizontalScrollBar()->setValue(shift);
-  editor_->setFocus();
-  setFocusProxy(editor_);
-}
-
-void PaneView::LeaveEditor() {
-  const bool hadFocus = editor_->hasFocus();
-  editing_ = false;
-  updating_ = true;
-  editor_->clear();
-  updating_ = false;
-  stack_->setCurrentWidget(view_);
-  setFocusProxy(view_);
-  if (hadFocus) view_->setFocus();
+  AfterInput();
 }
 
 }  // namespace varnel

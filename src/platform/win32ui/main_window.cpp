@@ -23,7 +23,6 @@ constexpr wchar_t kWindowClass[] = L"VarnelMainWindow";
 constexpr int kStopButton = 999;     // the status bar's Stop
 constexpr int kFirstCommand = 1000;  // menu entries, context-menu entries and buttons
 constexpr int kFirstRadio = 3000;    // kFirstRadio + 16 * group + item
-constexpr int kFirstEditor = 2000;   // the panes' editors
 constexpr UINT_PTR kNoticeTimer = 1;
 constexpr std::uint64_t kFrameMs = kRedrawIntervalMs;
 
@@ -129,13 +128,12 @@ void Win32Window::BuildControls() {
 
   const std::pair<const char*, Pane*> panes[] = {
       {"M", &form_.M}, {"Mout", &form_.Mout}, {"Mdata", &form_.Mdata}};
-  int editorId = kFirstEditor;
   for (const auto& [name, pane] : panes) {
     PaneSlot& slot = panes_[name];
     slot.pane = pane;
-    slot.view = std::make_unique<PaneView>(
-        *pane, hwnd_, std::string(name) == "M" ? terminalFont_ : courierFont_, editorId++);
-    SetWindowSubclass(slot.view->Editor(), ControlProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    slot.view =
+        std::make_unique<PaneView>(*pane, hwnd_, std::string(name) == "M" ? terminalFont_ : courierFont_, ui_,
+                                   [this] { return form_.TakesPaneEdits(); });
   }
 
   for (DisplayField* field : form_.Fields()) {
@@ -191,7 +189,8 @@ void Win32Window::BuildControls() {
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
-  for (HWND control : {panes_["M"].view->View(), panes_["M"].view->Editor()}) {
+  {
+    HWND control = panes_["M"].view->View();
     TOOLINFOW tool{};
     tool.cbSize = TTTOOLINFOW_V2_SIZE;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -427,19 +426,8 @@ void Win32Window::LayOutStatusBar() {
 }
 
 void Win32Window::RunCommand(const std::string& name) {
-  // Edits made while a command runs stay in the pane until the next command starts.
-  if (form_.TakesPaneEdits()) PullEdits();
   form_.Run(name);
   if (hwnd_) SyncFromModel();
-}
-
-void Win32Window::PullEdits() {
-  for (auto& [name, slot] : panes_) {
-    std::vector<std::string> lines;
-    if (!slot.view->TakeEdits(lines)) continue;
-    ReplacePaneLines(*slot.pane, std::move(lines));
-    slot.view->Looked();
-  }
 }
 
 void Win32Window::SyncIfDue() {
@@ -453,7 +441,8 @@ void Win32Window::SyncFromModel() {
   if (form_.M.hint != hint_) {
     hint_ = form_.M.hint;
     const std::wstring text = UiText(hint_);
-    for (HWND control : {panes_["M"].view->View(), panes_["M"].view->Editor()}) {
+    {
+      HWND control = panes_["M"].view->View();
       TOOLINFOW tool{};
       tool.cbSize = TTTOOLINFOW_V2_SIZE;
       tool.hwnd = hwnd_;
@@ -597,9 +586,9 @@ std::vector<std::string> Win32Window::PaneLines(const std::string& pane) const {
   return it == panes_.end() ? std::vector<std::string>() : it->second.view->ShownLines();
 }
 
-HWND Win32Window::BeginPaneEdit(const std::string& pane) {
+HWND Win32Window::PaneHandle(const std::string& pane) const {
   auto it = panes_.find(pane);
-  return it == panes_.end() ? nullptr : it->second.view->BeginEdit();
+  return it == panes_.end() ? nullptr : it->second.view->View();
 }
 
 std::string Win32Window::FieldText(const std::string& field) const {
@@ -621,7 +610,7 @@ void Win32Window::PressStop() {
     SendMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(kStopButton, BN_CLICKED), reinterpret_cast<LPARAM>(stop_));
 }
 
-void Win32Window::OnCommand(int id, int code, HWND control) {
+void Win32Window::OnCommand(int id, int code) {
   if (id == kStopButton) {
     form_.RequestStop();
     SyncStatus();
@@ -635,11 +624,6 @@ void Win32Window::OnCommand(int id, int code, HWND control) {
     // A refused switch (a batch holds the group) puts the check back on the model's item.
     RadioGroup* group = (id - kFirstRadio) / 16 == 0 ? &form_.RGMode : &form_.RGPol;
     if (!form_.Select(*group, (id - kFirstRadio) % 16)) SyncFromModel();
-    return;
-  }
-  if (code == EN_CHANGE) {
-    for (auto& [name, slot] : panes_)
-      if (slot.view->Editor() == control) slot.view->EditorChanged();
   }
 }
 
@@ -657,7 +641,7 @@ LRESULT Win32Window::Message(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND hwnd = hwnd_;
   switch (message) {
     case WM_COMMAND:
-      OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
     case WM_SIZE:
       if (status_) LayOutStatusBar();
@@ -766,13 +750,11 @@ std::optional<TForm1::Splitter> Win32Window::SplitterAt(POINT client) const {
   return std::nullopt;
 }
 
-// The context menus of EditPoint and of the Data pane (its view or its editor), at the point
+// The context menus of EditPoint and of the Data pane, at the point
 // of the click or, from the keyboard, at the control's corner.
 bool Win32Window::ContextMenu(HWND control, LPARAM at) {
   const PaneView& data = *panes_["Mdata"].view;
-  HMENU menu = control == fields_["EditPoint"]                      ? popup1_
-               : control == data.View() || control == data.Editor() ? popup2_
-                                                                    : nullptr;
+  HMENU menu = control == fields_["EditPoint"] ? popup1_ : control == data.View() ? popup2_ : nullptr;
   if (!menu) return false;
   POINT point{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
   if (at == -1) {

@@ -44,8 +44,6 @@ class Win32Window {
   void ShowNotice(const std::string& text);
   // What the status bar shows: the notice while it stands, else the progress line.
   std::string StatusText() const;
-  // Controls -> model: the text of every pane the user has edited.
-  void PullEdits();
   // Runs a command by handler or control name the way a click does.
   void RunCommand(const std::string& name);
   // Esc (the model's stop), accelerators and keyboard navigation for a message of the thread's
@@ -64,8 +62,8 @@ class Win32Window {
   std::string FieldText(const std::string& field) const;
   // The field map and table plot windows beside this one.
   PictureWindows* Pictures() const { return pictures_.get(); }
-  // Starts editing a pane as a click does; its editor.
-  HWND BeginPaneEdit(const std::string& pane);
+  // The window of a pane's view (the one clicks and keys go to).
+  HWND PaneHandle(const std::string& pane) const;
 
  private:
   struct PaneSlot {
@@ -82,7 +80,7 @@ class Win32Window {
   static LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                       DWORD_PTR self);
   LRESULT Message(UINT message, WPARAM wParam, LPARAM lParam);
-  void OnCommand(int id, int code, HWND control);
+  void OnCommand(int id, int code);
 
   HWND Child(const wchar_t* kind, const std::string& text, DWORD style, DWORD exStyle = 0, int id = 0);
   void BuildControls();

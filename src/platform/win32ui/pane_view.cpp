@@ -1,6 +1,7 @@
 #include "platform/win32ui/pane_view.hpp"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/win32/win32_internal.hpp"
 #include "platform/win32ui/win32_ui.hpp"
@@ -13,10 +14,53 @@ using win32_detail::Wide;
 namespace {
 
 constexpr wchar_t kViewClass[] = L"VarnelPaneView";
-constexpr int kMargin = 4;  // pixels left of the first column, as the editor's own margin
+constexpr int kMargin = 4;  // pixels left of the first column
 
-// Keys that change the text: they open the editor and are handed on to it.
-bool EditsText(WPARAM key) { return key == VK_DELETE || key == VK_BACK || key == VK_RETURN; }
+std::optional<PaneKey> PaneKeyOf(WPARAM key) {
+  switch (key) {
+    case VK_BACK:
+      return PaneKey::Backspace;
+    case VK_DELETE:
+      return PaneKey::Delete;
+    case VK_RETURN:
+      return PaneKey::Enter;
+    case VK_TAB:
+      return PaneKey::Tab;
+    case VK_LEFT:
+      return PaneKey::Left;
+    case VK_RIGHT:
+      return PaneKey::Right;
+    case VK_UP:
+      return PaneKey::Up;
+    case VK_DOWN:
+      return PaneKey::Down;
+    case VK_HOME:
+      return PaneKey::Home;
+    case VK_END:
+      return PaneKey::End;
+    case VK_PRIOR:
+      return PaneKey::PageUp;
+    case VK_NEXT:
+      return PaneKey::PageDown;
+    case VK_INSERT:
+      return PaneKey::Insert;
+    case 'A':
+      return PaneKey::A;
+    case 'C':
+      return PaneKey::C;
+    case 'V':
+      return PaneKey::V;
+    case 'X':
+      return PaneKey::X;
+    default:
+      return std::nullopt;
+  }
+}
+
+unsigned HeldModifiers() {
+  return (GetKeyState(VK_SHIFT) < 0 ? kShift : kNoModifier) |
+         (GetKeyState(VK_CONTROL) < 0 ? kControl : kNoModifier);
+}
 
 }  // namespace
 
@@ -26,21 +70,14 @@ std::string ControlText(HWND control) {
   return Narrow(text);
 }
 
-PaneView::PaneView(const Pane& pane, HWND parent, HFONT font, int editorId)
-    : pane_(pane), font_(font), follower_(pane) {
+PaneView::PaneView(Pane& pane, HWND parent, HFONT font, UserInterface& ui, std::function<bool()> editable)
+    : pane_(pane), ui_(ui), editable_(std::move(editable)), editor_(pane), font_(font), follower_(pane) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   RegisterWindowClass(kViewClass, ViewProc, CS_DBLCLKS, IDC_IBEAM,
                       reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
   view_ = CreateWindowExW(WS_EX_CLIENTEDGE, kViewClass, L"",
                           WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP, 0, 0, 10, 10, parent,
                           nullptr, instance, this);
-  editor_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                            WS_CHILD | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN |
-                                ES_NOHIDESEL | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
-                            0, 0, 10, 10, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(editorId)),
-                            instance, nullptr);
-  SendMessageW(editor_, EM_SETLIMITTEXT, 0, 0);  // no limit but memory
-  SendMessageW(editor_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   HDC dc = GetDC(view_);
   HGDIOBJ old = SelectObject(dc, font_);
   TEXTMETRICW metrics{};
@@ -55,9 +92,8 @@ PaneView::PaneView(const Pane& pane, HWND parent, HFONT font, int editorId)
 }
 
 void PaneView::Place(int left, int top, int width, int height) {
-  for (HWND control : {view_, editor_})
-    SetWindowPos(control, nullptr, left, top, std::max(width, 0), std::max(height, 0),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(view_, nullptr, left, top, std::max(width, 0), std::max(height, 0),
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int PaneView::Rows() const {
@@ -66,31 +102,24 @@ int PaneView::Rows() const {
   return std::max<int>(1, (client.bottom - client.top) / lineHeight_);
 }
 
+TextPos PaneView::PlaceAt(LPARAM at) const {
+  const int x = static_cast<short>(LOWORD(at)), y = static_cast<short>(HIWORD(at));
+  return {first_ + static_cast<std::size_t>(std::max(0, y) / lineHeight_),
+          static_cast<std::size_t>(std::max(0, x - kMargin + horizontal_ + charWidth_ / 2) / charWidth_)};
+}
+
 void PaneView::Refresh() {
-  const PaneSteps steps = follower_.Refresh(editing_, GetWindowTextLengthW(editor_) == 0);
-  if (steps.appendFrom != PaneSteps::kNoAppend) {
-    updating_ = true;
-    const std::string added = JoinPaneLines(pane_.lines, steps.appendFrom, pane_.lines.size(), "\r\n");
-    const std::wstring text = Wide(steps.appendOnNewLine ? "\r\n" + added : added);
-    const LPARAM end = GetWindowTextLengthW(editor_);
-    SendMessageW(editor_, EM_SETSEL, static_cast<WPARAM>(end), end);
-    SendMessageW(editor_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-    updating_ = false;
-  }
-  if (steps.leaveEditor) LeaveEditor();
-  if (steps.showLines) ShowLines(pane_.lines.size(), steps.rewritten);
+  const PaneSteps steps = follower_.Refresh(editor_);
+  if (steps.showLines) ShowLines(steps.rewritten);
   if (steps.toTop) {
     ScrollTo(0, horizontal_);
-    if (editing_) {
-      SendMessageW(editor_, EM_SETSEL, 0, 0);
-      SendMessageW(editor_, EM_SCROLLCARET, 0, 0);
-    }
+    InvalidateRect(view_, nullptr, TRUE);
   }
   if (steps.toEnd) ScrollTo(static_cast<std::int64_t>(count_) - Rows(), horizontal_);
 }
 
-void PaneView::ShowLines(std::size_t count, bool rewritten) {
-  count = std::min(count, pane_.lines.size());
+void PaneView::ShowLines(bool rewritten) {
+  const std::size_t count = pane_.lines.size();
   const std::size_t from = rewritten || count < count_ ? 0 : count_;
   if (from == 0) widest_ = 0;
   for (std::size_t i = from; i < count; ++i) widest_ = std::max(widest_, pane_.lines[i].size());
@@ -99,9 +128,26 @@ void PaneView::ShowLines(std::size_t count, bool rewritten) {
   InvalidateRect(view_, nullptr, TRUE);
 }
 
+void PaneView::AfterInput() {
+  if (editor_.Changed()) {
+    ShowLines(true);
+    follower_.Looked();
+  }
+  const TextPos caret = editor_.Caret();
+  RECT client;
+  GetClientRect(view_, &client);
+  const auto columns = static_cast<std::size_t>(std::max<LONG>(1, (client.right - 2 * kMargin) / charWidth_));
+  const std::size_t column =
+      KeepVisible(static_cast<std::size_t>(horizontal_ / charWidth_), columns, caret.column);
+  ScrollTo(static_cast<std::int64_t>(KeepVisible(first_, static_cast<std::size_t>(Rows()), caret.line)),
+           static_cast<int>(column) * charWidth_);
+  InvalidateRect(view_, nullptr, TRUE);
+}
+
 void PaneView::UpdateScrollBars() {
   RECT client;
   GetClientRect(view_, &client);
+  editor_.SetPageRows(static_cast<std::size_t>(Rows()));
   SCROLLINFO vertical{sizeof vertical, SIF_ALL | SIF_DISABLENOSCROLL};
   vertical.nMax = static_cast<int>(std::min<std::size_t>(count_, 0x7ffffffe));
   vertical.nMax = std::max(vertical.nMax - 1, 0);
@@ -109,7 +155,8 @@ void PaneView::UpdateScrollBars() {
   first_ = std::min(first_, count_ > vertical.nPage ? count_ - vertical.nPage : 0);
   vertical.nPos = static_cast<int>(first_);
   SetScrollInfo(view_, SB_VERT, &vertical, TRUE);
-  const long long textWidth = static_cast<long long>(widest_) * charWidth_ + 2 * kMargin;
+  // One column more than the widest line: the caret behind it stays in sight.
+  const long long textWidth = static_cast<long long>(widest_ + 1) * charWidth_ + 2 * kMargin;
   SCROLLINFO across{sizeof across, SIF_ALL};
   across.nMax = static_cast<int>(std::min<long long>(textWidth, 0x3fffffff));
   across.nPage = static_cast<UINT>(std::max<LONG>(client.right, 1));
@@ -133,71 +180,49 @@ void PaneView::Paint() {
   HDC dc = BeginPaint(view_, &paint);
   HGDIOBJ old = SelectObject(dc, font_);
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   // A redraw between a change of the pane and the next Refresh never reads past its end.
   const std::size_t count = std::min(count_, pane_.lines.size());
   const std::size_t firstColumn = static_cast<std::size_t>(std::max(0, horizontal_ - kMargin) / charWidth_);
   RECT client;
   GetClientRect(view_, &client);
   const std::size_t columns = static_cast<std::size_t>(client.right / charWidth_ + 2);
+  const auto [selFrom, selTo] = editor_.Selection();
+  const bool focused = GetFocus() == view_;
+  auto x = [&](std::size_t column) { return kMargin + static_cast<int>(column) * charWidth_ - horizontal_; };
+  auto draw = [&](std::string_view line, std::size_t from, std::size_t to, int top) {
+    if (from >= to) return;
+    std::wstring text = Wide(std::string(line.substr(from, to - from)));
+    std::replace(text.begin(), text.end(), L'\t', L' ');  // one column, as the caret counts it
+    TextOutW(dc, x(from), top, text.c_str(), static_cast<int>(text.size()));
+  };
   for (int row = paint.rcPaint.top / lineHeight_; row * lineHeight_ < paint.rcPaint.bottom; ++row) {
     const std::size_t index = first_ + static_cast<std::size_t>(row);
     if (index >= count) break;
     const std::string_view line = pane_.lines[index];
-    if (firstColumn >= line.size()) continue;
-    const std::wstring text = Wide(std::string(line.substr(firstColumn, columns)));
-    TextOutW(dc, kMargin + static_cast<int>(firstColumn) * charWidth_ - horizontal_, row * lineHeight_,
-             text.c_str(), static_cast<int>(text.size()));
+    const int top = row * lineHeight_;
+    const std::size_t end = std::min(line.size(), firstColumn + columns);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    draw(line, firstColumn, end, top);
+    if (selFrom == selTo || index < selFrom.line || index > selTo.line) continue;
+    // The selected columns, and the line break behind a line the selection goes past.
+    const std::size_t from = index == selFrom.line ? selFrom.column : 0;
+    const std::size_t to = index == selTo.line ? selTo.column : line.size() + 1;
+    const RECT band{x(from), top, x(to), top + lineHeight_};
+    FillRect(dc, &band, GetSysColorBrush(focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
+    SetTextColor(dc, GetSysColor(focused ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    draw(line, std::max(from, firstColumn), std::min(to, end), top);
+  }
+  const TextPos caret = editor_.Caret();
+  if (focused && caret.line >= first_ && caret.line - first_ < static_cast<std::size_t>(Rows()) + 1) {
+    const int top = static_cast<int>(caret.line - first_) * lineHeight_;
+    const RECT bar{x(caret.column), top, x(caret.column) + 2, top + lineHeight_};
+    FillRect(dc, &bar, GetSysColorBrush(COLOR_WINDOWTEXT));
   }
   SelectObject(dc, old);
   EndPaint(view_, &paint);
 }
 
-void PaneView::EnterEditor(std::size_t line, std::size_t column) {
-  if (editing_) return;
-  updating_ = true;
-  SetWindowTextW(editor_, Wide(JoinPaneLines(pane_.lines, 0, count_, "\r\n")).c_str());
-  updating_ = false;
-  editing_ = true;
-  follower_.EditorReset();
-  ShowWindow(editor_, SW_SHOW);
-  ShowWindow(view_, SW_HIDE);
-  SendMessageW(editor_, EM_LINESCROLL, 0, static_cast<LPARAM>(first_));
-  line = std::min(line, count_ ? count_ - 1 : 0);
-  const LRESULT start = SendMessageW(editor_, EM_LINEINDEX, line, 0);
-  const std::size_t length = line < count_ ? pane_.lines[line].size() : 0;
-  const LPARAM at =
-      static_cast<LPARAM>(std::max<LRESULT>(start, 0) + static_cast<LRESULT>(std::min(column, length)));
-  SendMessageW(editor_, EM_SETSEL, static_cast<WPARAM>(at), at);
-  SetFocus(editor_);
-}
-
-void PaneView::LeaveEditor() {
-  editing_ = false;
-  ShowWindow(view_, SW_SHOW);
-  ShowWindow(editor_, SW_HIDE);
-  updating_ = true;
-  SetWindowTextW(editor_, L"");
-  updating_ = false;
-}
-
-HWND PaneView::BeginEdit() {
-  EnterEditor(first_, 0);
-  return editor_;
-}
-
-void PaneView::EditorChanged() {
-  if (!updating_) follower_.Edited();
-}
-
-bool PaneView::TakeEdits(std::vector<std::string>& lines) {
-  if (!follower_.TakeEdited(editing_)) return false;
-  lines = SplitPaneText(ControlText(editor_), "\r\n");
-  return true;
-}
-
 std::vector<std::string> PaneView::ShownLines() const {
-  if (editing_) return SplitPaneText(ControlText(editor_), "\r\n");
   const std::size_t count = std::min(count_, pane_.lines.size());
   return std::vector<std::string>(pane_.lines.begin(),
                                   pane_.lines.begin() + static_cast<std::ptrdiff_t>(count));
@@ -286,53 +311,38 @@ LRESULT PaneView::ViewMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       ScrollTo(static_cast<std::int64_t>(first_) - GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * 3,
                horizontal_);
       return 0;
-    case WM_LBUTTONDOWN: {
-      const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
-      EnterEditor(first_ + static_cast<std::size_t>(std::max(0, y) / lineHeight_),
-                  static_cast<std::size_t>(std::max(0, x - kMargin + horizontal_) / charWidth_));
+    case WM_LBUTTONDOWN:
+      SetFocus(view_);
+      SetCapture(view_);
+      editor_.Click(PlaceAt(lParam), (wParam & MK_SHIFT) != 0);
+      AfterInput();
+      return 0;
+    case WM_MOUSEMOVE:
+      if (!(wParam & MK_LBUTTON) || GetCapture() != view_) break;
+      editor_.DragTo(PlaceAt(lParam));
+      AfterInput();
+      return 0;
+    case WM_LBUTTONUP:
+      if (GetCapture() == view_) ReleaseCapture();
+      return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      InvalidateRect(view_, nullptr, TRUE);
+      return 0;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTALLKEYS | DLGC_WANTTAB;
+    case WM_KEYDOWN: {
+      const std::optional<PaneKey> key = PaneKeyOf(wParam);
+      if (!key || !editor_.Press(*key, HeldModifiers(), ui_, editable_ ? editable_() : true)) break;
+      AfterInput();
       return 0;
     }
-    case WM_GETDLGCODE:
-      return DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTALLKEYS;
-    case WM_KEYDOWN: {
-      const bool control = GetKeyState(VK_CONTROL) < 0;
-      const auto first = static_cast<std::int64_t>(first_);
-      switch (wParam) {
-        case VK_UP:
-          ScrollTo(first - 1, horizontal_);
-          return 0;
-        case VK_DOWN:
-          ScrollTo(first + 1, horizontal_);
-          return 0;
-        case VK_PRIOR:
-          ScrollTo(first - Rows(), horizontal_);
-          return 0;
-        case VK_NEXT:
-          ScrollTo(first + Rows(), horizontal_);
-          return 0;
-        case VK_HOME:
-          if (control) ScrollTo(0, 0);
-          return 0;
-        case VK_END:
-          if (control) ScrollTo(static_cast<std::int64_t>(count_), horizontal_);
-          return 0;
-        default:
-          break;
-      }
-      if (EditsText(wParam)) {
-        EnterEditor(first_, 0);
-        PostMessageW(editor_, message, wParam, lParam);
-        return 0;
-      }
-      break;
-    }
     case WM_CHAR:
-      if (wParam >= 0x20 && wParam != 0x7f) {
-        EnterEditor(first_, 0);
-        PostMessageW(editor_, message, wParam, lParam);
-        return 0;
-      }
-      break;
+      // Control characters (Enter, Tab, Ctrl+letters) came as keys; the editor skips them.
+      if (wParam < 0x20 || wParam == 0x7f) return 0;
+      editor_.Type(Narrow(std::wstring(1, static_cast<wchar_t>(wParam))), editable_ ? editable_() : true);
+      AfterInput();
+      return 0;
     default:
       break;
   }
