@@ -109,7 +109,7 @@ TextPos PaneEditor::Moved(PaneAction action, TextPos at) const {
 }
 
 bool PaneEditor::Press(PaneKey key, unsigned modifiers, UserInterface& ui, bool editable) {
-  changed_ = false;
+  changed_ = refused_ = false;
   Sync();
   const PaneKeyRow* row = FindPaneKey(key, modifiers);
   if (!row) return false;
@@ -128,26 +128,34 @@ bool PaneEditor::Press(PaneKey key, unsigned modifiers, UserInterface& ui, bool 
     case PaneAction::Cut:
       if (!HasSelection()) return true;
       ui.SetClipboardText(SelectedText());
-      if (editable) ReplaceSelection({});
-      return true;
+      [[fallthrough]];
     case PaneAction::Paste:
-      if (editable) ReplaceSelection(ui.ClipboardText());
-      return true;
     case PaneAction::NewLine:
-      if (editable) ReplaceSelection("\r\n");
-      return true;
     case PaneAction::Tab:
-      if (editable) ReplaceSelection("\t");
-      return true;
     case PaneAction::DeleteBack:
     case PaneAction::DeleteForward:
-      if (!editable) return true;
-      if (HasSelection())
-        ReplaceSelection({});
-      else if (action == PaneAction::DeleteBack)
-        ReplaceRange(Moved(PaneAction::Left, caret_), caret_, {});
-      else
-        ReplaceRange(caret_, Moved(PaneAction::Right, caret_), {});
+      if (!editable) {
+        refused_ = true;
+        return true;
+      }
+      switch (action) {
+        case PaneAction::Paste:
+          ReplaceSelection(ui.ClipboardText());
+          break;
+        case PaneAction::NewLine:
+          ReplaceSelection("\r\n");
+          break;
+        case PaneAction::Tab:
+          ReplaceSelection("\t");
+          break;
+        default:  // Cut (it has a selection) and the two deletions
+          if (HasSelection())
+            ReplaceSelection({});
+          else if (action == PaneAction::DeleteBack)
+            ReplaceRange(Moved(PaneAction::Left, caret_), caret_, {});
+          else
+            ReplaceRange(caret_, Moved(PaneAction::Right, caret_), {});
+      }
       return true;
     default: {
       const bool vertical = action == PaneAction::Up || action == PaneAction::Down ||
@@ -167,13 +175,17 @@ bool PaneEditor::Press(PaneKey key, unsigned modifiers, UserInterface& ui, bool 
 }
 
 void PaneEditor::Type(std::string_view text, bool editable) {
-  changed_ = false;
+  changed_ = refused_ = false;
   Sync();
   active_ = true;
   std::string typed;
   for (const char c : text)
     if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7f) typed += c;
-  if (editable && !typed.empty()) ReplaceSelection(typed);
+  if (typed.empty()) return;
+  if (editable)
+    ReplaceSelection(typed);
+  else
+    refused_ = true;
 }
 
 void PaneEditor::ReplaceSelection(std::string_view text) {

@@ -143,6 +143,9 @@ class PaneEditor {
   void Type(std::string_view text, bool editable);
   // Whether the last Press or Type changed the pane's lines.
   bool Changed() const { return changed_; }
+  // Whether the last Press or Type would have changed the text but was not editable: the window
+  // gives a sign (a beep) instead of dropping the key without one.
+  bool Refused() const { return refused_; }
 
  private:
   // A command cleared the pane since the editor last looked: the caret starts at the start.
@@ -162,7 +165,7 @@ class PaneEditor {
   std::size_t goalColumn_ = 0;  // the column Up and Down aim for
   std::size_t pageRows_ = 20;
   std::uint64_t clears_;
-  bool active_ = false, changed_ = false;
+  bool active_ = false, changed_ = false, refused_ = false;
 };
 
 }  // namespace varnel

@@ -175,6 +175,7 @@ TEST_F(WindowTest, PaneEditorKeysChangeLinesCaretSelectionAndClipboard) {
         << c.what << ": caret at " << editor.Caret().line << "," << editor.Caret().column;
     EXPECT_EQ(c.anchor, editor.Anchor()) << c.what;
     EXPECT_EQ(c.clipboard, ui.ClipboardText()) << c.what;
+    EXPECT_EQ(!c.editable, editor.Refused()) << c.what << ": a refused edit gives a sign";
   }
   editable = true;
 }

@@ -1,5 +1,6 @@
 #include "platform/qt/pane_view.hpp"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -153,6 +154,7 @@ void PaneView::UpdateScrollBars() {
 }
 
 void PaneView::AfterInput() {
+  if (editor_.Refused()) QApplication::beep();
   if (editor_.Changed()) {
     ShowLines(true);
     follower_.Looked();

@@ -129,6 +129,7 @@ void PaneView::ShowLines(bool rewritten) {
 }
 
 void PaneView::AfterInput() {
+  if (editor_.Refused()) MessageBeep(MB_OK);
   if (editor_.Changed()) {
     ShowLines(true);
     follower_.Looked();
