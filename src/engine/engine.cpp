@@ -85,7 +85,7 @@ std::optional<PrintOutline> OutlineOfParts(System::FileParts& file) {
   walk.WalkTo(OutputPrint::npos);
   PrintOutline outline = walk.Outline();
   if (outline.nearFieldTables != 1 || outline.shortTableRows != 2 || outline.shortTableAsked != *asked ||
-      outline.shortTableLine != joined.LineNumber(heading))
+      walk.ShortTableAt() != heading)
     return std::nullopt;
   outline.shortTableLine = outline.shortTableRows = outline.shortTableAsked = 0;
   return outline;

@@ -206,6 +206,7 @@ void OutlineWalk::WalkTo(std::size_t to) {
     const std::size_t rows = first == OutputPrint::npos ? 0 : CountRows(text, after, nearField.endMark);
     if (rows != *asked && outline_.shortTableLine == 0) {
       outline_.shortTableLine = print_->LineNumber(begin);
+      shortTableAt_ = begin;
       outline_.shortTableRows = rows;
       outline_.shortTableAsked = *asked;
     }

@@ -79,11 +79,13 @@ class OutlineWalk {
   std::optional<std::size_t> Asked(bool magnetic) const { return magnetic ? askedMagnetic_ : askedElectric_; }
   // The outline of the lines walked, their last line taken as the print's last.
   PrintOutline Outline() const;
+  // Where the heading line of the outline's short table begins (npos without one).
+  std::size_t ShortTableAt() const { return shortTableAt_; }
 
  private:
   const OutputPrint* print_;
   PrintOutline outline_;
-  std::size_t at_ = 0;
+  std::size_t at_ = 0, shortTableAt_ = OutputPrint::npos;
   std::optional<std::size_t> askedElectric_, askedMagnetic_, lastLine_;
   std::size_t banners_ = 0, echoedSinceBanner_ = 0, tablesSinceBanner_ = 0;
   bool lastWasNx_ = false, bannerAfterNx_ = false, inStructure_ = false, blankAbove_ = false;

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
-#ifdef _WIN32
-#include <windows.h>
-#else
+#ifndef _WIN32
 #include <sys/mman.h>
 #include <unistd.h>
 #endif
@@ -522,44 +520,23 @@ TEST(NecOutHostile, AFiveMegabyteLine) {
 }
 
 // ---- Either line end, and nothing read behind the text -------------------------------------
-
+#ifndef _WIN32
 namespace {
 
 // A copy of the text that ends where readable memory ends: a byte read behind it faults.
-class TextAtPageEnd {
- public:
-  explicit TextAtPageEnd(std::string_view text) {
-#ifdef _WIN32
-    SYSTEM_INFO info;
-    GetSystemInfo(&info);
-    const std::size_t page = info.dwPageSize;
-    size_ = (text.size() / page + 2) * page;
-    base_ = static_cast<char*>(VirtualAlloc(nullptr, size_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-    DWORD old;
-    VirtualProtect(base_ + size_ - page, page, PAGE_NOACCESS, &old);
-#else
-    const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-    size_ = (text.size() / page + 2) * page;
-    base_ =
-        static_cast<char*>(mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
-    mprotect(base_ + size_ - page, page, PROT_NONE);
-#endif
-    char* const at = base_ + size_ - page - text.size();
-    std::memcpy(at, text.data(), text.size());
-    view = {at, text.size()};
+struct TextAtPageEnd {
+  explicit TextAtPageEnd(std::string_view text)
+      : page(sysconf(_SC_PAGESIZE)), size((text.size() / page + 2) * page) {
+    base =
+        static_cast<char*>(mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    mprotect(base + size - page, page, PROT_NONE);
+    view = {static_cast<char*>(std::memcpy(base + size - page - text.size(), text.data(), text.size())),
+            text.size()};
   }
-  ~TextAtPageEnd() {
-#ifdef _WIN32
-    VirtualFree(base_, 0, MEM_RELEASE);
-#else
-    munmap(base_, size_);
-#endif
-  }
+  ~TextAtPageEnd() { munmap(base, size); }
+  std::size_t page, size;
+  char* base;
   std::string_view view;
-
- private:
-  char* base_;
-  std::size_t size_;
 };
 
 // Everything the reader gives of a text: values, tables (whole and in parts), messages.
@@ -615,5 +592,7 @@ TEST(NecOutLineEnds, LfAndCrLfReadAlikeAndNothingBehindTheTextIsRead) {
     for (const std::string& text : {crLf, lf}) EXPECT_EQ(read, EverythingRead(TextAtPageEnd(text).view));
   }
 }
+
+#endif
 
 }  // namespace varnel
