@@ -4,6 +4,7 @@
 //    (`varnel --script`, start-up included), beside `wc -l` of the same file;
 //  - Analyse EUTs over 1500 copies of a real test-object output (the engine stand-in over nec2c
 //    writes it once), beside a plain whole-file read of the same files;
+//  - the same Load + Analyse Nearfield of that file with LF line ends beside CR LF;
 //  - the completeness of 1200 such outputs (each "whole and made from its deck", as Resume and
 //    the cluster tasks decide it), beside a plain whole-file read of the same files.
 #include <benchmark/benchmark.h>
@@ -133,6 +134,40 @@ BENCHMARK(BM_LoadAndAnalyseNearfieldWholeProgram)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(10);
+
+// The whole program's Load + Analyse Nearfield of the 128 000-row file with LF line ends (nec2c's
+// own prints) beside the same file with CR LF, alternately in one run.
+void BM_LoadLfBesideCrLf(benchmark::State& state) {
+  TempTree tree;
+  ClassicOutput run;
+  run.nearField = ClassicGrid(80, 80, 20, -40, -40, 0, 1.0, ClassicDipoleField);  // 128 000 rows
+  const std::string crLf = ClassicOutputText(run);
+  std::string lf;
+  for (char c : crLf)
+    if (c != '\r') lf += c;
+  std::ofstream(tree.dir / "drive_c/4nec2/out/crlf.out", std::ios::binary) << crLf;
+  std::ofstream(tree.dir / "drive_c/4nec2/out/lf.out", std::ios::binary) << lf;
+  const auto command = [&](const std::string& name) {
+    std::ofstream(tree.dir / (name + ".vsc"))
+        << "answer open \"c:\\4nec2\\out\\" + name + ".out\"\nrun Load1Click\nrun AnalyseNearfield1Click\n";
+    return "env WINEPREFIX='" + tree.dir.string() + "' HOME='" + (tree.dir / "home").string() +
+           "' '" VARNEL_BINARY "' --script '" + (tree.dir / (name + ".vsc")).string() + "' >/dev/null";
+  };
+  const std::string withLf = command("lf"), withCrLf = command("crlf");
+  Seconds(withCrLf);  // the first start creates the sample tree
+  std::vector<double> lfRuns, crLfRuns;
+  double lfCpu = 0, crLfCpu = 0;
+  for (auto _ : state) {
+    lfRuns.push_back(Seconds(withLf, &lfCpu));
+    crLfRuns.push_back(Seconds(withCrLf, &crLfCpu));
+    state.SetIterationTime(lfRuns.back() + crLfRuns.back());
+  }
+  state.counters["ms LF"] = Median(lfRuns) * 1e3;
+  state.counters["ms CR LF"] = Median(crLfRuns) * 1e3;
+  state.counters["median ratio"] = Median(lfRuns) / Median(crLfRuns);
+  state.counters["cpu ratio"] = lfCpu / crLfCpu;
+}
+BENCHMARK(BM_LoadLfBesideCrLf)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
 // One real test-object output: a deck of the generator run by the stand-in, copied n times.
 void RealEutFolder(const TempTree& tree, int copies) {

@@ -52,6 +52,7 @@ void TForm1::CreateMultipleInputFiles1Click() {
   // the decks of an earlier sweep as they are (and the warning says why).
   std::string prototype;
   if (!ReadTextFile(platform, *prototypePath, prototype)) return;
+  prototype = WithCrLfLineEnds(std::move(prototype));  // the decks are written with CR LF
   // The target lies beside the prototype, wherever that is: a folder of the user's own with
   // the same name is not the sweep's to delete.
   const FolderLock lock(platform, targetFolder);

@@ -37,49 +37,54 @@ namespace {
 // An output up to this size is read whole; of a larger one only what the rule needs.
 constexpr std::uint64_t kWholeReadBytes = 256 << 10;
 
-// The outline of a large output read in three parts: the print up to the first row of its
-// near-field table, the table's last row and everything behind it. The rows between are not
-// read: where the first row is one stride long, the table's end must lie exactly the rows its
-// card asks for behind it, with a row of that stride there and no row after it; the print must
-// hold that one table. Nothing when the print is not of that shape (the caller then reads it
-// whole), so the outline is always that of the whole print but for the rows left out, whose
-// count is taken from their stride.
+// The outline of a large output read in two parts: the print up to the first row of its
+// near-field table, then the table's last row and everything behind it, appended to the first
+// part in the same buffer. The rows between are not read: where the first row is one stride
+// long, the table's end must lie exactly the rows its card asks for behind it, with a row of that
+// stride there and no row after it; the print must hold that one table. Each line read is
+// walked once (OutlineWalk): the head up to the table's heading tells the rows asked for, the
+// walk goes on over the joined text. Nothing when the print is not of that shape (the caller
+// then reads it whole), so the outline is always that of the whole print but for the rows left
+// out, whose count is taken from their stride.
 std::optional<PrintOutline> OutlineOfParts(System::FileParts& file) {
   constexpr std::size_t kLargestHead = 8 << 20, kLargestTail = 1 << 20;
   const std::uint64_t size = file.Size();
-  std::string head;
-  std::size_t firstRow = OutputPrint::npos, stride = 0;
-  PrintOutline start;
-  for (std::size_t want = 64 << 10;; want *= 2) {
-    head = file.Read(0, want);
-    const OutputPrint print(head);
-    if (print.Layout() != nullptr && print.NearField() != OutputPrint::npos) {
-      firstRow = print.FirstRow(print.NearField(), print.Layout()->nearField.titleMark);
-      const std::size_t end = firstRow == OutputPrint::npos ? firstRow : head.find('\n', firstRow);
+  std::string text;
+  std::optional<OutputPrint> head;
+  std::size_t heading = OutputPrint::npos, firstRow = OutputPrint::npos, stride = 0;
+  for (std::size_t want = 32 << 10;; want *= 2) {
+    text = file.Read(0, want);
+    head.emplace(text);
+    heading = head->NearField();
+    if (head->Layout() != nullptr && heading != OutputPrint::npos) {
+      firstRow = head->FirstRow(heading, head->Layout()->nearField.titleMark);
+      const std::size_t end = firstRow == OutputPrint::npos ? firstRow : text.find('\n', firstRow);
       if (end != std::string::npos) {
         stride = end + 1 - firstRow;
-        // The rows the table's card asks for: the head holds fewer.
-        start = OutlineOf(print);
         break;
       }
     }
-    if (head.size() < want || want >= kLargestHead) return std::nullopt;
+    if (text.size() < want || want >= kLargestHead) return std::nullopt;
   }
-  if (start.shortTableLine == 0 || start.shortTableAsked < 3 || start.shortTableRows >= start.shortTableAsked)
-    return std::nullopt;
-  head.resize(firstRow + stride);
-  const std::size_t asked = start.shortTableAsked;
-  const std::uint64_t lastRow = firstRow + static_cast<std::uint64_t>(asked - 1) * stride;
+  OutlineWalk walk(*head);
+  walk.WalkTo(heading);
+  const std::optional<std::size_t> asked = walk.Asked(head->NearFieldIsMagnetic());
+  if (!asked || *asked < 3 || walk.Outline().nearFieldTables != 0) return std::nullopt;
+  const std::uint64_t lastRow = firstRow + static_cast<std::uint64_t>(*asked - 1) * stride;
   if (lastRow + stride > size || size - lastRow > kLargestTail) return std::nullopt;
-  std::string tail = file.Read(lastRow, static_cast<std::size_t>(size - lastRow));
-  if (tail.find('\n') != stride - 1) return std::nullopt;
-  std::string text = std::move(head);
-  text += tail;
-  // A byte 26 would end the text: such a print is read whole.
-  if (text.find('\x1a') != std::string::npos) return std::nullopt;
-  PrintOutline outline = OutlineOf(OutputPrint(TextOfFileBytes(std::move(text))));
-  if (outline.nearFieldTables != 1 || outline.shortTableLine != start.shortTableLine ||
-      outline.shortTableRows != 2)
+  text.resize(firstRow + stride);
+  text += file.Read(lastRow, static_cast<std::size_t>(size - lastRow));
+  // A byte 26, a lone CR or line ends of both kinds would make the whole read another text:
+  // such a print is read whole.
+  if (text.find('\n', firstRow + stride) != firstRow + 2 * stride - 1 || !IsTextAsItStands(text))
+    return std::nullopt;
+  text = TextOfFileBytes(std::move(text));
+  const OutputPrint joined(text);
+  walk.Over(joined);
+  walk.WalkTo(OutputPrint::npos);
+  PrintOutline outline = walk.Outline();
+  if (outline.nearFieldTables != 1 || outline.shortTableRows != 2 || outline.shortTableAsked != *asked ||
+      walk.ShortTableAt() != heading)
     return std::nullopt;
   outline.shortTableLine = outline.shortTableRows = outline.shortTableAsked = 0;
   return outline;

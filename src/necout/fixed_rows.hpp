@@ -6,7 +6,7 @@
 // without it the program takes 1.09 to 1.16 times as long and 1.7 times the instructions.
 //
 // The engine prints a near-field row as "%10.4f" three times and "%13.4E%8.2f" three times: 93
-// characters, then the CR (nec2++ puts a blank before it). Such a row is checked and converted at fixed
+// characters, then the line end (nec2++ puts a blank before it). Such a row is checked and converted at fixed
 // columns: its 96-byte window is classified sixteen bytes at a time, the whole row is checked with a few mask
 // operations, and each number's digits are gathered from one 8-byte word, with no branch on
 // the digits. It is taken only when the sweep would read the same numbers from the same
@@ -41,7 +41,7 @@ struct FixedField {
   bool exponent;
 };
 // A row form: its fields, the byte that begins each field but the first (which begins with a
-// blank), and its length; the CR stands behind it, or a blank and the CR. With commas, the row
+// blank), and its length; its line end stands behind it, or a blank and the line end. With commas, the row
 // ends in the ',' of its last field.
 struct FixedRowForm {
   FixedField fields[kFieldsPerRow];
@@ -92,7 +92,7 @@ struct WindowBits {
 };
 
 // The columns of the layout: the bytes that must be digits, or stand as in text (the blank
-// that begins each integer part, '.', 'E', the CR, and an exponent's sign: '+', or '-' where
+// that begins each integer part, '.', 'E', and an exponent's sign: '+', or '-' where
 // signColumns lets it in); the rest of each integer part, and its last byte (a digit).
 struct FixedLayout {
   WindowBits digits, literal, intRest, intLast;
@@ -202,11 +202,11 @@ inline bool FixedNumbers(const char* line, const WindowBits& minus, bool wantPha
 }
 
 // The row at line in the form: the nine numbers and the hundredths as SweepRow gives them (with
-// the form's commas as blanks), and the position of the CR behind the row (and the blank before
-// it, which the sweep trims too); nullptr for any other row, with the hundredths untouched (some
-// numbers may be written). The 96 bytes from line must be readable.
+// the form's commas as blanks), and the position of the line end (lineEnd: CR or LF) behind the
+// row (and the blank before it, which the sweep trims too); nullptr for any other row, with the
+// hundredths untouched (some numbers may be written). The 96 bytes from line must be readable.
 template <const FixedRowForm& Form>
-inline const char* FixedRow(const char* line, bool wantPhases, double (&v)[kFieldsPerRow],
+inline const char* FixedRow(const char* line, char lineEnd, bool wantPhases, double (&v)[kFieldsPerRow],
                             int (&hundredths)[3]) {
   const __m128i belowZero = _mm_set1_epi8('0' - 1), aboveNine = _mm_set1_epi8('9' + 1);
   const __m128i blank = _mm_set1_epi8(' '), dash = _mm_set1_epi8('-');
@@ -228,7 +228,7 @@ inline const char* FixedRow(const char* line, bool wantPhases, double (&v)[kFiel
   // An integer part is a blank, then blanks, a '-' right before the digits, and digits up to
   // the '.': no other byte, no digit followed by a non-digit, no '-' followed by a non-digit.
   const char* const end = line + Form.length + (line[Form.length] == ' ');
-  if (*end != kCR) return nullptr;
+  if (*end != lineEnd) return nullptr;
   const WindowBits nextIsDigit = digits.Next();
   if (!digits.Covers(l.digits) || !settled.Covers(l.literal) || !digits.Covers(l.intLast) ||
       !(digits | blanks | minus).Covers(l.intRest) ||

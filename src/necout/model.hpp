@@ -8,7 +8,8 @@
 
 namespace varnel {
 
-// The whole text of one output file, lines joined by CR LF, no line end after the last line.
+// The whole text of one output file as TextOfFileBytes reads it: its lines end in CR LF throughout
+// or in LF throughout, no line end after the last line.
 using OutputText = std::string;
 
 // The feed-point record: voltage and current as RMS values (NEC2's peak values / sqrt 2),

@@ -26,7 +26,6 @@ namespace varnel {
 namespace {
 
 using rows_detail::AppendedRows;
-using rows_detail::kCR;
 using rows_detail::RowReader;
 using rows_detail::RowRun;
 using rows_detail::RowsInPlace;
@@ -54,11 +53,11 @@ void AppendRows(const NearFieldTable& part, std::size_t count, NearFieldTable& t
 bool ReadPartsInPlace(const RowReader& reader, std::string_view view, std::size_t firstRow,
                       const std::vector<std::size_t>& starts, NearFieldTable& table, RowRun& last) {
   const std::size_t stride = reader.Stride(), parts = starts.size();
-  // Row k >= 1 starts at firstRow + 1 + k strides: the first row also holds the LF before it.
+  // Row k >= 1 starts at firstRow + k strides.
   std::vector<std::size_t> firsts(parts, 0);
   for (std::size_t w = 1; w < parts; ++w) {
-    if (starts[w] <= firstRow || (starts[w] - firstRow - 1) % stride != 0) return false;
-    firsts[w] = (starts[w] - firstRow - 1) / stride;
+    if (starts[w] <= firstRow || (starts[w] - firstRow) % stride != 0) return false;
+    firsts[w] = (starts[w] - firstRow) / stride;
   }
   const std::size_t rows =
       std::min(MaxNearFieldRows, firsts.back() + (view.size() - starts.back()) / stride + 1);
@@ -110,18 +109,15 @@ std::size_t ReadNearFieldRows(std::string_view view, std::size_t firstRow, int p
   table.z.clear();
   table.value.clear();
   if (firstRow == 0 || firstRow > view.size()) return firstRow;
-  // The row reading starts at the byte before the row, the LF of its line end.
-  const std::size_t c = firstRow - 1;
-
-  // The first row starts right behind the CR (its LF is trimmed); every later one two
-  // characters behind the previous CR.
-  const RowReader reader(view, polarization, c, commaRows);
-  // Each part after the first from the row two characters behind a CR near its share.
-  const std::vector<std::size_t> starts = split.Starts(view, c, kCR, 2);
+  // Every row ends in the text's line end; the next one begins right behind it.
+  const RowReader reader(view, polarization, firstRow, commaRows);
+  const std::size_t c = reader.Start();
+  // Each part after the first from the row behind a line end near its share.
+  const std::vector<std::size_t> starts = split.Starts(view, c, reader.RowEnd().mark, reader.RowEnd().length);
   const auto stopOf = [&](std::size_t w) { return w + 1 < starts.size() ? starts[w + 1] : view.size(); };
 
   RowRun last;
-  if (starts.size() > 1 && ReadPartsInPlace(reader, view, c, starts, table, last)) {
+  if (starts.size() > 1 && ReadPartsInPlace(reader, view, firstRow, starts, table, last)) {
     if (last.failure) std::rethrow_exception(last.failure);
     return last.next;
   }
@@ -151,7 +147,7 @@ std::size_t ReadNearFieldRows(std::string_view view, std::size_t firstRow, int p
   last = runs[0];
   for (std::size_t w = 1; w < starts.size() && !last.ended; ++w) {
     if (last.next != starts[w]) {
-      // A row end other than CR LF moved the walk past the part's start: read on from where it is.
+      // A row end other than the text's moved the walk past the part's start: read on from where it is.
       last = reader.Read(last.next, view.size(), AppendedRows(table));
       break;
     }

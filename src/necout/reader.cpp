@@ -27,7 +27,6 @@ namespace varnel {
 
 namespace {
 
-using rows_detail::kCR;
 using rows_detail::TrimRow;
 
 const double kSqrt2 = std::sqrt(2.0);
@@ -245,31 +244,31 @@ void ReadNearField(const OutputText& text, int polarization, NearFieldTable& tab
 
 namespace {
 
-// The end of the row that starts at position: its CR, or the text's end.
-std::size_t RowEnd(std::string_view text, std::size_t at) {
+// The end of the row that starts at position: its line end, or the text's end.
+std::size_t RowEnd(std::string_view text, const LineEnd& lineEnd, std::size_t at) {
   if (at >= text.size()) return text.size();
-  const void* hit = std::memchr(text.data() + at, kCR, text.size() - at);
+  const void* hit = std::memchr(text.data() + at, lineEnd.mark, text.size() - at);
   return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : text.size();
 }
 
 // Where row `index` (from 0) of a table whose first row begins at first starts, walked as the
-// row reading walks: each row ends at a CR and the next begins two bytes behind it.
-std::size_t RowStart(std::string_view text, std::size_t first, std::size_t index) {
+// row reading walks: each row ends at its line end and the next begins right behind it.
+std::size_t RowStart(std::string_view text, const LineEnd& lineEnd, std::size_t first, std::size_t index) {
   std::size_t at = first;
   for (std::size_t row = 0; row < index && at < text.size(); ++row)
-    at = std::min(text.size(), RowEnd(text, at) + 2);
+    at = std::min(text.size(), RowEnd(text, lineEnd, at) + lineEnd.length);
   return at;
 }
 
 // How many rows the table holds from the row at position on: lines up to the first one shorter
 // than two characters once trimmed of bytes 0 to 32, or the text's end.
-std::size_t RowsFrom(std::string_view text, std::size_t at) {
+std::size_t RowsFrom(std::string_view text, const LineEnd& lineEnd, std::size_t at) {
   std::size_t rows = 0;
   while (at < text.size()) {
-    const std::size_t end = RowEnd(text, at);
+    const std::size_t end = RowEnd(text, lineEnd, at);
     if (TrimRow(text.substr(at, end - at)).size() < 2) break;
     ++rows;
-    at = end + 1;
+    at = end + lineEnd.length;
   }
   return rows;
 }
@@ -296,22 +295,23 @@ void ReadNearField(const OutputPrint& print, int polarization, NearFieldTable& t
   }
   const std::size_t first = print.FirstRow(heading, layout.nearField.titleMark);
   if (first == std::string_view::npos) throw print.Unreadable(PrintSection::NearField, heading);
+  const LineEnd lineEnd = LineEndOf(text);
   std::size_t next = std::string_view::npos;  // where the row after the last one read begins
   try {
     next = ReadNearFieldRows(text, first, polarization, table, parts, layout.commaRows);
   } catch (const ConversionError&) {
     // The line the rows failed at: the table's end where the layout ends it with a line of its
     // own, a row that is not in the layout's form otherwise.
-    const std::size_t failed = RowStart(text, first, table.x.size());
-    const std::string_view row = TrimRow(text.substr(failed, RowEnd(text, failed) - failed));
+    const std::size_t failed = RowStart(text, lineEnd, first, table.x.size());
+    const std::string_view row = TrimRow(text.substr(failed, RowEnd(text, lineEnd, failed) - failed));
     const std::string_view endMark = layout.nearField.endMark;
     if (endMark.empty() || !EqualNoCase(row.substr(0, endMark.size()), endMark))
       throw print.Unreadable(PrintSection::NearField, failed);
   }
   table.printedRows = table.x.size();
   if (table.x.size() == MaxNearFieldRows) {
-    if (next == std::string_view::npos) next = RowStart(text, first, MaxNearFieldRows);
-    table.printedRows += RowsFrom(text, next);
+    if (next == std::string_view::npos) next = RowStart(text, lineEnd, first, MaxNearFieldRows);
+    table.printedRows += RowsFrom(text, lineEnd, next);
   }
 }
 

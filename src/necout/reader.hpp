@@ -1,7 +1,7 @@
 #pragma once
 // The NEC2 output-file reader: the values of the run an output text is read at (necout/print.hpp),
 // taken where the print's layout (necout/layouts.hpp) puts them. The text is an OutputText
-// (lines joined by CR LF). All operations are pure and keep no state; each takes an OutputPrint
+// (lines ending in CR LF or in LF). All operations are pure and keep no state; each takes an OutputPrint
 // (found once per text) or the text itself.
 //
 // Every value is checked against its layout before it is taken: a field must hold a number whose
@@ -102,7 +102,7 @@ void ReadNearField(const OutputText& text, int polarization, NearFieldTable& tab
 // fails with PrintError naming its line.
 std::vector<Segment> ReadSegments(const OutputPrint& print);
 
-// firstRow: the zero-based position where the first row's line begins (behind a CR LF).
+// firstRow: the zero-based position where the first row's line begins (behind a line end).
 // Returns where the line after the last row read begins (npos when that is not known without a
 // walk over the rows: a table of the most rows read in parts whose rows are not all alike).
 // commaRows: a ',' in a row counts as a blank.

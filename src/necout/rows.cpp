@@ -202,19 +202,21 @@ double PeakAmplitude(const EllipseSums& e) {
 
 // The row sweep reads a row before its end is known: it starts at the row's first byte that
 // is not trimmed and needs no bounds, because every number and every blank run ends at the
-// latest at the CR behind the row or at the text's terminating NUL. What the sweep cannot take
-// as it stands is left to the general reading of the trimmed row.
+// latest at the line end behind the row (its CR, or its LF in a text of LF line ends). A row
+// with no line end behind it, the text's last, is never swept: the text may end right at the
+// end of readable memory. What the sweep cannot take as it stands is left to the general
+// reading of the trimmed row.
 
 // A field of the sweep ends at a blank (or, where commas count as blanks, a ','); the ninth also
-// at the CR that ends its row (whatever else follows a blank behind the ninth field is ignored or
+// at the line end of its row (whatever else follows a blank behind the ninth field is ignored or
 // trimmed).
 template <bool Commas>
 inline bool IsGap(char c) {
   return c == ' ' || (Commas && c == ',');
 }
 template <bool Commas>
-inline bool EndsField(const char* p, bool ninth) {
-  return IsGap<Commas>(*p) || (ninth && *p == kCR);
+inline bool EndsField(const char* p, bool ninth, char lineEnd) {
+  return IsGap<Commas>(*p) || (ninth && *p == lineEnd);
 }
 
 // One number of the row sweep: [sign] digits [mark digits] [E [sign] digits] with at most 19
@@ -227,7 +229,7 @@ struct SweptNumber {
 };
 
 template <bool Commas>
-inline bool SweepNumber(const char*& at, char mark, bool ninth, SweptNumber& n) {
+inline bool SweepNumber(const char*& at, char mark, bool ninth, char lineEnd, SweptNumber& n) {
   const char* p = at;
   bool negative = false;
   if (*p == '-' || *p == '+') negative = *p++ == '-';
@@ -249,7 +251,7 @@ inline bool SweepNumber(const char*& at, char mark, bool ninth, SweptNumber& n) 
     if (p == nullptr) return false;
     exponent += e;
   }
-  if (!EndsField<Commas>(p, ninth) || !ExactFits(mantissa, exponent)) return false;
+  if (!EndsField<Commas>(p, ninth, lineEnd) || !ExactFits(mantissa, exponent)) return false;
   at = p;
   n = {negative, mantissa, exponent};
   return true;
@@ -266,8 +268,8 @@ inline bool SweepBlanks(const char*& p) {
 
 // "NaN" at p, ending its field; moves p behind it and marks the row.
 template <bool Commas>
-inline bool SweepNaN(const char*& p, bool ninth, bool& marked) {
-  if (p[0] == 'N' && p[1] == 'a' && p[2] == 'N' && EndsField<Commas>(p + 3, ninth)) {
+inline bool SweepNaN(const char*& p, bool ninth, char lineEnd, bool& marked) {
+  if (p[0] == 'N' && p[1] == 'a' && p[2] == 'N' && EndsField<Commas>(p + 3, ninth, lineEnd)) {
     p += 3;
     marked = true;
     return true;
@@ -277,19 +279,19 @@ inline bool SweepNaN(const char*& p, bool ninth, bool& marked) {
 
 // The common row in one sweep from its first byte: three coordinates, then magnitude and phase
 // three times, each "NaN" or a SweepNumber, apart by runs of 1 to 64 blanks. Returns the
-// position behind the ninth field (a blank or the CR), or nullptr for anything else: the row
+// position behind the ninth field (a blank or the line end), or nullptr for anything else: the row
 // is then read field by field with the general rules. Without wantPhases the phases are only
 // checked, not converted; with it a phase that is k / 100 gives k in hundredths and no value.
-// p must point into a std::string (its NUL ends every scan). marked: a field is "NaN".
+// A line end (lineEnd: CR or LF) must stand at or behind p. marked: a field is "NaN".
 template <bool Commas>
-inline const char* SweepRow(const char* p, char mark, bool wantPhases, double (&v)[kFieldsPerRow],
-                            int (&hundredths)[3], bool& marked) {
+inline const char* SweepRow(const char* p, char mark, char lineEnd, bool wantPhases,
+                            double (&v)[kFieldsPerRow], int (&hundredths)[3], bool& marked) {
   SweptNumber n;
   for (std::size_t f = 0; f < 3; ++f) {
     if (f > 0 && !SweepBlanks<Commas>(p)) return nullptr;
-    if (SweepNaN<Commas>(p, false, marked))
+    if (SweepNaN<Commas>(p, false, lineEnd, marked))
       v[f] = 1000000.0;
-    else if (SweepNumber<Commas>(p, mark, false, n))
+    else if (SweepNumber<Commas>(p, mark, false, lineEnd, n))
       v[f] = ExactValue(n.negative, n.mantissa, n.exponent);
     else
       return nullptr;
@@ -298,16 +300,16 @@ inline const char* SweepRow(const char* p, char mark, bool wantPhases, double (&
     const std::size_t f = 3 + 2 * i;
     const bool ninth = i == 2;
     if (!SweepBlanks<Commas>(p)) return nullptr;
-    if (SweepNaN<Commas>(p, false, marked))
+    if (SweepNaN<Commas>(p, false, lineEnd, marked))
       v[f] = f == 7 ? 0.0 : 1000000.0;
-    else if (SweepNumber<Commas>(p, mark, false, n))
+    else if (SweepNumber<Commas>(p, mark, false, lineEnd, n))
       v[f] = ExactValue(n.negative, n.mantissa, n.exponent);
     else
       return nullptr;
     if (!SweepBlanks<Commas>(p)) return nullptr;
-    if (SweepNaN<Commas>(p, ninth, marked)) {
+    if (SweepNaN<Commas>(p, ninth, lineEnd, marked)) {
       v[f + 1] = 1000000.0;
-    } else if (!SweepNumber<Commas>(p, mark, ninth, n)) {
+    } else if (!SweepNumber<Commas>(p, mark, ninth, lineEnd, n)) {
       return nullptr;
     } else if (wantPhases) {
       // Only the ellipse uses a phase, and mostly through its hundredths.
@@ -394,17 +396,20 @@ RowReader::RowReader(std::string_view text, int polarization, std::size_t firstR
     : text_(text),
       polarization_(polarization),
       wantPhases_(polarization == 0 || polarization == 4),
+      lineEnd_(LineEndOf(text)),
+      start_(firstRow + 1 - lineEnd_.length),
       commas_(commas) {
   // The phase table is filled here, on the calling thread, rather than by the first part that
   // needs it while the others wait.
   if (wantPhases_) Phases();
   // Rows of a table are alike: the first one's length tells how many a stretch of text holds.
   const void* firstEnd =
-      firstRow < text.size() ? std::memchr(text.data() + firstRow, kCR, text.size() - firstRow) : nullptr;
-  stride_ = firstEnd
-                ? static_cast<std::size_t>(static_cast<const char*>(firstEnd) - text.data()) - firstRow + 1
-                : text.size() - firstRow;
+      start_ < text.size() ? std::memchr(text.data() + start_, lineEnd_.mark, text.size() - start_) : nullptr;
+  stride_ = firstEnd ? static_cast<std::size_t>(static_cast<const char*>(firstEnd) - text.data()) - start_ + 1
+                     : text.size() - start_;
   stride_ = std::max<std::size_t>(stride_, 16);
+  const std::size_t lastEnd = text.rfind(lineEnd_.mark);
+  sweepable_ = lastEnd == std::string_view::npos ? 0 : lastEnd + 1;
 }
 
 void RowReader::Reserve(NearFieldTable& table, std::size_t from, std::size_t to) const {
@@ -440,24 +445,25 @@ RowRun RowReader::ReadRows(std::size_t rowStart, std::size_t stop, Rows sink) co
     const char* const line = data + rowStart;
     int hundredths[3] = {kNoHundredths, kNoHundredths, kNoHundredths};
     bool marked = false;
+    const char lineEnd = lineEnd_.mark;
 #ifdef VARNEL_FIXED_ROWS
     const char* rowEnd =
-        convert_.Plain() && textEnd - line >= kFixedWindow - 1
-            ? FixedRow < Commas ? kCommaRows : kEngineRows > (line, wantPhases_, v, hundredths)
+        convert_.Plain() && textEnd - line >= kFixedWindow
+            ? FixedRow < Commas ? kCommaRows : kEngineRows > (line, lineEnd, wantPhases_, v, hundredths)
             : nullptr;
 #else
     const char* rowEnd = nullptr;
 #endif
-    const char* first = line;  // the first byte not trimmed, or the CR or the end
+    const char* first = line;  // the first byte not trimmed, or the line end or the text's end
     if (rowEnd == nullptr) {
-      while (first < textEnd && *first != kCR && IsTrimmed(static_cast<unsigned char>(*first))) ++first;
-      if (convert_.Plain() && first < textEnd)
-        rowEnd = SweepRow<Commas>(first, convert_.Separator(), wantPhases_, v, hundredths, marked);
+      while (first < textEnd && *first != lineEnd && IsTrimmed(static_cast<unsigned char>(*first))) ++first;
+      if (convert_.Plain() && first < data + sweepable_)
+        rowEnd = SweepRow<Commas>(first, convert_.Separator(), lineEnd, wantPhases_, v, hundredths, marked);
     }
-    if (rowEnd == nullptr || *rowEnd != kCR) {
-      // The CR behind the row, or the text's end.
+    if (rowEnd == nullptr || *rowEnd != lineEnd) {
+      // The line end behind the row, or the text's end.
       const char* from = rowEnd ? rowEnd : first;
-      const void* hit = std::memchr(from, kCR, static_cast<std::size_t>(textEnd - from));
+      const void* hit = std::memchr(from, lineEnd, static_cast<std::size_t>(textEnd - from));
       const char* const swept = rowEnd;
       rowEnd = hit ? static_cast<const char*>(hit) : textEnd;
       if (swept == nullptr) {
@@ -486,7 +492,7 @@ RowRun RowReader::ReadRows(std::size_t rowStart, std::size_t stop, Rows sink) co
       rowStart = text_.size();
       break;
     }
-    rowStart = static_cast<std::size_t>(rowEnd - data) + 2;
+    rowStart = static_cast<std::size_t>(rowEnd - data) + lineEnd_.length;
   }
   run.next = rowStart;
   run.rows = rows;

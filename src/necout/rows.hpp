@@ -13,10 +13,10 @@
 
 #include "necout/model.hpp"
 #include "necout/reader.hpp"
+#include "util/text.hpp"
 
 namespace varnel::rows_detail {
 
-inline constexpr char kCR = '\r';
 inline constexpr std::size_t kFieldsPerRow = 9;
 
 // A NEC2 field converted the way the reader converts it: '.' becomes DecimalSeparator, then
@@ -116,12 +116,17 @@ class RowsInPlace {
 // several at once on different parts of the text.
 class RowReader {
  public:
-  // firstRow: the position the row reading starts at (the LF before the first row's line);
-  // commas: a ',' in a row counts as a blank.
+  // firstRow: where the first row's line begins (behind a line end); commas: a ',' in a row
+  // counts as a blank. The rows end in the text's line end (LineEndOf).
   RowReader(std::string_view text, int polarization, std::size_t firstRow, bool commas = false);
+
+  // Where the reading of the first row starts: the LF before it in a text of CR LF line ends,
+  // so that the first row, too, is a row and its line end long; the row itself otherwise.
+  std::size_t Start() const { return start_; }
 
   // The length of the first row with its line end: that of every row of the engine's layout.
   std::size_t Stride() const { return stride_; }
+  const LineEnd& RowEnd() const { return lineEnd_; }
   // Whether the rows give values (polarisations 0 to 4).
   bool HasValues() const { return polarization_ >= 0 && polarization_ <= 4; }
 
@@ -143,7 +148,10 @@ class RowReader {
   int polarization_;
   bool wantPhases_;
   FieldConverter convert_;  // reads DecimalSeparator once, on the calling thread
+  LineEnd lineEnd_;
+  std::size_t start_;
   std::size_t stride_;
+  std::size_t sweepable_;  // rows that begin before it have a line end behind them
   bool commas_;
 };
 

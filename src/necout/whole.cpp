@@ -141,84 +141,96 @@ bool IsTableHeading(const TableHeading& heading, std::string_view line, bool bla
 
 }  // namespace
 
-PrintOutline OutlineOf(const OutputPrint& print) {
-  PrintOutline outline;
-  const PrintLayout* layout = print.Layout();
-  if (layout == nullptr) return outline;
-  outline.layoutKnown = true;
-  const std::string_view text = print.Text();
-  const NearFieldPlace& nearField = layout->nearField;
+OutlineWalk::OutlineWalk(const OutputPrint& print) : print_(&print) {
+  outline_.layoutKnown = print.Layout() != nullptr;
+}
 
-  std::optional<std::size_t> askedElectric, askedMagnetic;
-  std::size_t banners = 0;
-  bool lastWasNx = false, bannerAfterNx = false, inStructure = false, blankAbove = false;
-  std::size_t echoedSinceBanner = 0, tablesSinceBanner = 0;
-  std::string_view lastLine;
-  for (std::size_t at = 0; at < text.size();) {
-    const Line line = LineFrom(text, at);
-    const std::size_t begin = at;
-    at = line.next;
+void OutlineWalk::WalkTo(std::size_t to) {
+  const PrintLayout* layout = print_->Layout();
+  if (layout == nullptr) return;
+  const std::string_view text = print_->Text();
+  const NearFieldPlace& nearField = layout->nearField;
+  to = std::min(to, text.size());
+  while (at_ < to) {
+    const Line line = LineFrom(text, at_);
+    const std::size_t begin = at_;
+    at_ = line.next;
     if (IsBlankLine(line.text)) {
-      blankAbove = true;
+      blankAbove_ = true;
       continue;
     }
-    lastLine = line.text;
-    const bool wasBlankAbove = blankAbove;
-    blankAbove = false;
+    lastLine_ = begin;
+    const bool wasBlankAbove = blankAbove_;
+    blankAbove_ = false;
     if (IsNumericLine(line.text)) {
-      if (inStructure) outline.structures.back().push_back(NumbersIn(line.text));
-      lastWasNx = false;
+      if (inStructure_) outline_.structures.back().push_back(NumbersIn(line.text));
+      lastWasNx_ = false;
       continue;
     }
     if (FindFolded(line.text, kBannerWords) != std::string_view::npos) {
-      ++banners;
-      bannerAfterNx = lastWasNx;
-      echoedSinceBanner = tablesSinceBanner = 0;
-      askedElectric = askedMagnetic = std::nullopt;
-      inStructure = false;
+      ++banners_;
+      bannerAfterNx_ = lastWasNx_;
+      echoedSinceBanner_ = tablesSinceBanner_ = 0;
+      askedElectric_ = askedMagnetic_ = std::nullopt;
+      inStructure_ = false;
       continue;
     }
     if (IsBoxLine(line.text)) continue;
     if (std::optional<EchoedCard> card = EchoedCardOf(line.text)) {
-      lastWasNx = card->name == "NX";
-      if (card->name == "NE") askedElectric = AskedRows(*card);
-      if (card->name == "NH") askedMagnetic = AskedRows(*card);
-      ++echoedSinceBanner;
-      outline.cards.push_back(std::move(*card));
+      lastWasNx_ = card->name == "NX";
+      if (card->name == "NE") askedElectric_ = AskedRows(*card);
+      if (card->name == "NH") askedMagnetic_ = AskedRows(*card);
+      ++echoedSinceBanner_;
+      outline_.cards.push_back(std::move(*card));
       continue;
     }
-    lastWasNx = false;
-    if (IsFramedLine(line.text)) inStructure = false;
+    lastWasNx_ = false;
+    if (IsFramedLine(line.text)) inStructure_ = false;
     if (EqualNoCase(FramedText(line.text), "STRUCTURE SPECIFICATION")) {
-      inStructure = true;
-      outline.structures.emplace_back();
+      inStructure_ = true;
+      outline_.structures.emplace_back();
       continue;
     }
-    if (inStructure) {
-      outline.structures.back().push_back(NumbersIn(line.text));
+    if (inStructure_) {
+      outline_.structures.back().push_back(NumbersIn(line.text));
       continue;
     }
     const bool electric = IsTableHeading(nearField.electric, line.text, wasBlankAbove);
     if (!electric && !IsTableHeading(nearField.magnetic, line.text, wasBlankAbove)) continue;
-    ++tablesSinceBanner;
-    ++outline.nearFieldTables;
-    const std::optional<std::size_t> asked = electric ? askedElectric : askedMagnetic;
+    ++tablesSinceBanner_;
+    ++outline_.nearFieldTables;
+    const std::optional<std::size_t> asked = electric ? askedElectric_ : askedMagnetic_;
     if (!asked) continue;
-    const std::size_t first = print.FirstRow(begin, nearField.titleMark);
-    std::size_t after = first == OutputPrint::npos ? at : first;
+    const std::size_t first = print_->FirstRow(begin, nearField.titleMark);
+    std::size_t after = first == OutputPrint::npos ? at_ : first;
     const std::size_t rows = first == OutputPrint::npos ? 0 : CountRows(text, after, nearField.endMark);
-    if (rows != *asked && outline.shortTableLine == 0) {
-      outline.shortTableLine = print.LineNumber(begin);
-      outline.shortTableRows = rows;
-      outline.shortTableAsked = *asked;
+    if (rows != *asked && outline_.shortTableLine == 0) {
+      outline_.shortTableLine = print_->LineNumber(begin);
+      shortTableAt_ = begin;
+      outline_.shortTableRows = rows;
+      outline_.shortTableAsked = *asked;
     }
-    at = std::max(at, after);
+    at_ = std::max(at_, after);
   }
+}
+
+PrintOutline OutlineWalk::Outline() const {
+  PrintOutline outline = outline_;
+  const PrintLayout* layout = print_->Layout();
+  if (layout == nullptr) return outline;
+  const std::string_view lastLine =
+      lastLine_ ? LineFrom(print_->Text(), *lastLine_).text : std::string_view();
   outline.endsWithClosingLine = BeginsWithAny(lastLine, layout->closingLines);
-  outline.endsAtNextStructure = banners >= 2 && bannerAfterNx && echoedSinceBanner == 0 &&
-                                tablesSinceBanner == 0 &&
+  outline.endsAtNextStructure = banners_ >= 2 && bannerAfterNx_ && echoedSinceBanner_ == 0 &&
+                                tablesSinceBanner_ == 0 &&
                                 FindFolded(lastLine, "ERROR") != std::string_view::npos;
   return outline;
+}
+
+PrintOutline OutlineOf(const OutputPrint& print) {
+  OutlineWalk walk(print);
+  walk.WalkTo(OutputPrint::npos);
+  return walk.Outline();
 }
 
 namespace {

@@ -64,6 +64,33 @@ struct PrintOutline {
 
 PrintOutline OutlineOf(const OutputPrint& print);
 
+// OutlineOf in steps, for a print read in parts: the lines are walked up to a position, and the
+// walk can go on over the print of a longer text that begins with the bytes walked so far (the
+// head of a file, then the head with more of the file behind it), each line walked once.
+class OutlineWalk {
+ public:
+  explicit OutlineWalk(const OutputPrint& print);
+  // Walks the lines that begin before the position (a near-field table whose heading is among
+  // them is walked to its end).
+  void WalkTo(std::size_t to);
+  // Goes on over this print, whose text begins with the bytes walked so far.
+  void Over(const OutputPrint& print) { print_ = &print; }
+  // The rows the NE (electric) or NH card echoed last in the current structure asks for.
+  std::optional<std::size_t> Asked(bool magnetic) const { return magnetic ? askedMagnetic_ : askedElectric_; }
+  // The outline of the lines walked, their last line taken as the print's last.
+  PrintOutline Outline() const;
+  // Where the heading line of the outline's short table begins (npos without one).
+  std::size_t ShortTableAt() const { return shortTableAt_; }
+
+ private:
+  const OutputPrint* print_;
+  PrintOutline outline_;
+  std::size_t at_ = 0, shortTableAt_ = OutputPrint::npos;
+  std::optional<std::size_t> askedElectric_, askedMagnetic_, lastLine_;
+  std::size_t banners_ = 0, echoedSinceBanner_ = 0, tablesSinceBanner_ = 0;
+  bool lastWasNx_ = false, bannerAfterNx_ = false, inStructure_ = false, blankAbove_ = false;
+};
+
 // Whether the outlined print was made from the deck (its text as read from the file).
 bool MadeFromDeck(const PrintOutline& outline, std::string_view deck);
 

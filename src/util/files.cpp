@@ -90,10 +90,10 @@ bool OnlyCrLfLineEnds(const char* bytes, std::size_t size, bool noCtrlZ) {
   return true;
 }
 
-// OnlyCrLfLineEnds (no byte 26 either) of a text checked in parts at once. A part that passes has no CR at
-// its end and no LF at its start, so passing parts make a passing text wherever they are cut; cut right
-// behind an LF, they also pass whenever the text does.
-bool OnlyCrLfLineEndsInParts(std::string_view bytes) {
+// Whether every part of the text passes the check (of its bytes and their count), the parts
+// checked at once on several cores. The parts are cut right behind an LF.
+template <typename Check>
+bool EveryPartPasses(std::string_view bytes, Check check) {
   static const TextParts split = TextParts::OfThisMachine();
   const std::vector<std::size_t> starts = split.Starts(bytes, 0, '\n', 1);
   std::vector<char> clean(starts.size());  // a byte per part: the parts are checked on different threads
@@ -101,17 +101,32 @@ bool OnlyCrLfLineEndsInParts(std::string_view bytes) {
   for (std::size_t w = 0; w < starts.size(); ++w) {
     jobs.push_back([&, w] {
       const std::size_t end = w + 1 < starts.size() ? starts[w + 1] : bytes.size();
-      clean[w] = OnlyCrLfLineEnds(bytes.data() + starts[w], end - starts[w], true);
+      clean[w] = check(bytes.data() + starts[w], end - starts[w]);
     });
   }
   RunAtOnce(jobs);
   return std::all_of(clean.begin(), clean.end(), [](char c) { return c != 0; });
 }
 
+// CR LF line ends throughout and no byte 26 (OnlyCrLfLineEnds). A part that passes has no CR at
+// its end and no LF at its start, so passing parts make a passing text wherever they are cut;
+// cut right behind an LF, they also pass whenever the text does.
+bool OnlyCrLfLineEndsInParts(std::string_view bytes) {
+  return EveryPartPasses(
+      bytes, [](const char* part, std::size_t size) { return OnlyCrLfLineEnds(part, size, true); });
+}
+
+// LF line ends throughout (nec2c's own prints): no CR at all, and no byte 26.
+bool OnlyLfLineEndsInParts(std::string_view bytes) {
+  return EveryPartPasses(bytes, [](const char* part, std::size_t size) {
+    return std::memchr(part, '\r', size) == nullptr && std::memchr(part, kCtrlZ, size) == nullptr;
+  });
+}
+
 // Writes bytes[0, size) to out with every line followed by CR LF: a line ends at LF, every CR
 // (the one of a CR LF pair as well as a lone one) is dropped. out is written through a raw
 // pointer and grown only when lines are shorter than planned; its final size is the text's.
-void JoinLinesWithCrLf(const char* bytes, std::size_t size, bool hasCr, std::string& out) {
+void JoinLinesWithCrLf(const char* bytes, std::size_t size, std::string& out) {
   out.resize(size + size / 16 + 2);
   std::size_t w = 0;
   auto put = [&out, &w](const char* from, std::size_t count) {
@@ -126,9 +141,7 @@ void JoinLinesWithCrLf(const char* bytes, std::size_t size, bool hasCr, std::str
     const char* lineEnd = lf ? lf : end;
     const char* s = p;
     while (s < lineEnd) {
-      const char* cr =
-          hasCr ? static_cast<const char*>(std::memchr(s, '\r', static_cast<std::size_t>(lineEnd - s)))
-                : nullptr;
+      const char* cr = static_cast<const char*>(std::memchr(s, '\r', static_cast<std::size_t>(lineEnd - s)));
       const char* stop = cr ? cr : lineEnd;
       put(s, static_cast<std::size_t>(stop - s));
       if (!cr) break;
@@ -157,10 +170,11 @@ bool ReadTextFile(Platform platform, const std::string& name, std::string& text)
 }
 
 std::string TextOfFileBytes(std::string bytes) {
-  // The common file in one pass: CR LF line ends throughout, no byte 26. Its bytes are the text
-  // already, but for a final line end (see below).
-  if (OnlyCrLfLineEndsInParts(bytes)) {
-    if (!bytes.empty() && bytes.back() == '\n') bytes.resize(bytes.size() - 2);
+  // The common files in one pass: CR LF or LF line ends throughout, no byte 26. Their bytes are
+  // the text already, but for a final line end (see below).
+  const bool crLf = OnlyCrLfLineEndsInParts(bytes);
+  if (crLf || OnlyLfLineEndsInParts(bytes)) {
+    if (!bytes.empty() && bytes.back() == '\n') bytes.resize(bytes.size() - (crLf ? 2 : 1));
     return bytes;
   }
   // Byte 26 ends the file.
@@ -168,16 +182,17 @@ std::string TextOfFileBytes(std::string bytes) {
   const std::size_t size =
       ctrlZ ? static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - bytes.data()) : bytes.size();
   const bool endsWithLineFeed = size > 0 && bytes[size - 1] == '\n';
-
-  std::string result;
   const bool hasCr = std::memchr(bytes.data(), '\r', size) != nullptr;
-  if (hasCr && OnlyCrLfLineEnds(bytes.data(), size, false)) {
-    // The bytes are the text already.
+  if (!hasCr || OnlyCrLfLineEnds(bytes.data(), size, false)) {
+    // The bytes before the byte 26 are the text already.
     bytes.resize(size);
-    result = std::move(bytes);
-  } else {
-    JoinLinesWithCrLf(bytes.data(), size, hasCr, result);
+    if (endsWithLineFeed) bytes.resize(size - (hasCr ? 2 : 1));
+    return bytes;
   }
+  // Line ends of both kinds, or a CR alone (which is dropped): the one case that is copied, its
+  // lines joined by CR LF.
+  std::string result;
+  JoinLinesWithCrLf(bytes.data(), size, result);
   // Each line read is followed by CR LF and the final CR LF is removed again. A text that ends
   // with LF carries that CR LF already; a last line without a line end does not, so it stays as
   // it is. An empty file reads as one empty line, which gives "".
@@ -185,10 +200,19 @@ std::string TextOfFileBytes(std::string bytes) {
   return result;
 }
 
+bool IsTextAsItStands(std::string_view bytes) {
+  return OnlyCrLfLineEndsInParts(bytes) || OnlyLfLineEndsInParts(bytes);
+}
+
+std::string WithCrLfLineEnds(std::string text) {
+  if (LineEndOf(text).length == 2) return text;
+  return ReplaceText("\n", "\r\n", text, true);
+}
+
 TextList TextFileLines(std::string bytes) {
   const std::string text = TextOfFileBytes(std::move(bytes));
   // An empty file is one empty line.
-  return text.empty() ? TextList{""} : SplitText(text, "\r\n");
+  return text.empty() ? TextList{""} : SplitText(text, LineEndOf(text).Text());
 }
 
 void WriteTextFile(System& system, const std::string& text, const std::string& name) {

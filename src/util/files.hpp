@@ -10,9 +10,11 @@
 
 namespace varnel {
 
-// Reads the file into one text whose lines are joined by CR LF, without a line end after the
-// last line. A line ends at LF or CR LF; a CR not followed by LF is dropped; byte 26 ends the
-// file. An empty file gives "". When no file of that name exists (a folder is not a file):
+// Reads the file into one text, its lines ending as they do in the file: CR LF throughout or LF
+// throughout (LineEndOf tells which), without a line end after the last line. A file with both
+// kinds, or with a CR not followed by LF, is the one that is copied: its lines joined by CR LF,
+// every CR that no LF follows dropped. Byte 26 ends the file. An empty file gives "". When no
+// file of that name exists (a folder is not a file):
 // ShowWarning "Die Datei <name> konnte nicht gefunden werden." and text stays as passed in.
 // Other input/output failures throw InOutError. Returns true when the file was read.
 bool ReadTextFile(Platform platform, const std::string& name, std::string& text);
@@ -20,6 +22,12 @@ bool ReadTextFile(Platform platform, const std::string& name, std::string& text)
 void ShowMissingFileWarning(UserInterface& ui, const std::string& name);
 // The text ReadTextFile makes of a file's bytes.
 std::string TextOfFileBytes(std::string bytes);
+// Whether TextOfFileBytes takes the bytes as they stand (but for a final line end): CR LF or LF
+// line ends throughout, no byte 26.
+bool IsTextAsItStands(std::string_view bytes);
+// The text with its lines ending in CR LF, as Varnel writes the texts it makes from a file's
+// text (an LF text is copied; a CR LF text is returned as it is).
+std::string WithCrLfLineEnds(std::string text);
 // The lines of that text: a final line end adds no line, an empty file is one empty line.
 TextList TextFileLines(std::string bytes);
 // Creates or truncates the file and writes the text exactly. Throws InOutError.

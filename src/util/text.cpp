@@ -189,6 +189,11 @@ TextList SplitChar(std::string_view text, char delimiter) {
   return SplitText(text, std::string_view(&delimiter, 1));
 }
 
+LineEnd LineEndOf(std::string_view text) {
+  const std::size_t lf = text.find('\n');
+  return lf == std::string_view::npos || (lf > 0 && text[lf - 1] == '\r') ? kCrLfLineEnd : kLfLineEnd;
+}
+
 std::string PadLeft(std::string_view text, std::size_t length, char c) {
   std::string result;
   if (text.size() < length) result.assign(length - text.size(), c);

@@ -67,6 +67,18 @@ std::string ReplaceText(std::string_view find, std::string_view replacement, std
 // element; an empty delimiter gives the whole text as the one element.
 TextList SplitText(std::string_view text, std::string_view delimiter);
 TextList SplitChar(std::string_view text, char delimiter);
+
+// How the lines of a text end. A text read from a file (TextOfFileBytes) has CR LF throughout or
+// LF throughout, as the file has them; which one is told by its first LF: CR LF when a CR stands
+// right before it, LF alone otherwise. A text without an LF counts as CR LF.
+struct LineEnd {
+  char mark;           // the byte a line's own characters stop at: CR, or LF
+  std::size_t length;  // the bytes of the line end: 2 or 1
+  std::string_view Text() const { return length == 2 ? "\r\n" : "\n"; }
+};
+inline constexpr LineEnd kCrLfLineEnd{'\r', 2}, kLfLineEnd{'\n', 1};
+LineEnd LineEndOf(std::string_view text);
+
 // The text with c put in front until it has length characters; a longer text unchanged.
 std::string PadLeft(std::string_view text, std::size_t length, char c);
 // Every ',' replaced by '.'.

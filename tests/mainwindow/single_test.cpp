@@ -107,7 +107,7 @@ TEST_F(SingleTest, LoadAndLoadDipolReadTheTextOrWarnAndStillLog) {
   const Case cases[] = {
       {false,
        "c:\\4nec2\\b_out\\x.out",
-       "line one\r\nline two\r\n  INPUT",
+       "line one\nline two\n  INPUT",  // the file's LF line ends as they stand
        {"line one", "line two", "  INPUT"}},
       {false, "c:\\4nec2\\b_out\\none.out", "", {}},
       {true, "c:\\4nec2\\out\\dipol.out", "dipole output\r\nsecond line", {"dipole output", "second line"}},

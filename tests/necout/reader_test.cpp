@@ -1,14 +1,21 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "necout/reader.hpp"
 #include "necout/necout_support.hpp"
 #include "necout/step_by_step_reader.hpp"
+#include "necout/whole.hpp"
 #include "support/classic_output.hpp"
 #include "util/errors.hpp"
 
@@ -511,5 +518,81 @@ TEST(NecOutHostile, AFiveMegabyteLine) {
   EXPECT_TRUE(std::isnan(ReadSegmentCurrent(noLineEnds, 1)));
   EXPECT_TRUE(std::isnan(ReadAntennaInput(noLineEnds).power));
 }
+
+// ---- Either line end, and nothing read behind the text -------------------------------------
+#ifndef _WIN32
+namespace {
+
+// A copy of the text that ends where readable memory ends: a byte read behind it faults.
+struct TextAtPageEnd {
+  explicit TextAtPageEnd(std::string_view text)
+      : page(sysconf(_SC_PAGESIZE)), size((text.size() / page + 2) * page) {
+    base =
+        static_cast<char*>(mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    mprotect(base + size - page, page, PROT_NONE);
+    view = {static_cast<char*>(std::memcpy(base + size - page - text.size(), text.data(), text.size())),
+            text.size()};
+  }
+  ~TextAtPageEnd() { munmap(base, size); }
+  std::size_t page, size;
+  char* base;
+  std::string_view view;
+};
+
+// Everything the reader gives of a text: values, tables (whole and in parts), messages.
+std::string EverythingRead(std::string_view text) {
+  std::ostringstream out;
+  out.precision(17);
+  const OutputPrint print(text);
+  const auto note = [&](auto read) {
+    try {
+      read();
+    } catch (const PrintError& e) {
+      out << e.what() << "\n";
+    }
+  };
+  note([&] {
+    out << ReadFrequency(print) << " " << ReadInputPower(print) << " " << ReadSegmentCurrent(print, 2);
+  });
+  note([&] { out << ReadAntennaInput(print).impedanceIm << " " << ReadSegments(print).size() << "\n"; });
+  for (int pol : {0, 3, 4}) {
+    for (const TextParts& parts : {TextParts{1, 1}, TextParts{8, 40}}) {
+      NearFieldTable t;
+      note([&] { ReadNearField(print, pol, t, parts); });
+      out << t.fieldType << t.printedRows << ":";
+      for (std::size_t i = 0; i < t.x.size(); ++i) out << t.x[i] << " " << t.z[i] << " " << t.value[i] << ";";
+    }
+  }
+  const std::optional<PrintError> notWhole = WhyNotWhole(print);
+  out << OutlineOf(print).Whole() << RunReadLine(print) << (notWhole ? notWhole->what() : "");
+  return out.str();
+}
+
+}  // namespace
+
+// A print with LF line ends reads as the same print with CR LF, to the value and to the line
+// numbers of the messages, and a text that ends right at unreadable memory reads as the same
+// text in a string.
+TEST(NecOutLineEnds, LfAndCrLfReadAlikeAndNothingBehindTheTextIsRead) {
+  SeparatorScope scope('.');
+  ClassicOutput grid = SampleRun();
+  grid.nearField = ClassicGrid(40, 40, 1, -20, -20, 1, 1.0, ClassicDipoleField);
+  grid.nearField[700].mz = NAN;
+  ClassicOutput toTheEnd = SampleRun();
+  toTheEnd.nearBlankLineAfter = toTheEnd.trailer = false;
+  const std::string whole = ClassicOutputText(grid);
+  std::string badRow = whole;
+  badRow.replace(badRow.find(ClassicNearRowText(grid.nearField[900])), 4, "1.2.");
+  const std::string texts[] = {whole, ClassicOutputText(toTheEnd), badRow, whole.substr(0, whole.size() / 2),
+                               whole.substr(0, whole.find("FREQUENCY") + 40)};
+  for (const std::string& crLf : texts) {
+    const std::string lf = ReplaceText("\r\n", "\n", crLf, true);
+    const std::string read = EverythingRead(crLf);
+    EXPECT_EQ(read, EverythingRead(lf));
+    for (const std::string& text : {crLf, lf}) EXPECT_EQ(read, EverythingRead(TextAtPageEnd(text).view));
+  }
+}
+
+#endif
 
 }  // namespace varnel
