@@ -1,4 +1,4 @@
-// The output reader on any text: under ',', '.' and an odd separator every read of a print
+// The output reader on the text of any file: under ',', '.' and an odd separator every read of a print
 // returns or refuses with PrintError, the near-field rows are held bit for bit to the
 // step-by-step reading, and every near-field search runs on the table they give. The list helpers
 // behind the grid extent (MinOf, MaxOf, CountDistinct) are held to their plain definitions, on
@@ -14,6 +14,7 @@
 #include "necout/reader.hpp"
 #include "necout/step_by_step_reader.hpp"
 #include "util/errors.hpp"
+#include "util/files.hpp"
 #include "util/text.hpp"
 
 using namespace varnel;
@@ -144,7 +145,9 @@ void ReadAll(const std::string& text, char separator) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string text(reinterpret_cast<const char*>(data), size);
+  // The input as a file's bytes: the reader takes the text a file gives (one kind of line end
+  // throughout, cut at a byte 26), as every caller does.
+  const std::string text = TextOfFileBytes(std::string(reinterpret_cast<const char*>(data), size));
   for (char separator : SeparatorsFor(text)) ReadAll(text, separator);
 
   // The input as numbers: pairs of bytes as thousandths (near repeats are likely), and whole
