@@ -41,52 +41,68 @@ constexpr std::uint64_t kWholeReadBytes = 256 << 10;
 // near-field table, then the table's last row and everything behind it, appended to the first
 // part in the same buffer. The rows between are not read: where the first row is one stride
 // long, the table's end must lie exactly the rows its card asks for behind it, with a row of that
-// stride there and no row after it; the print must hold that one table. Each line read is
-// walked once (OutlineWalk): the head up to the table's heading tells the rows asked for, the
-// walk goes on over the joined text. Nothing when the print is not of that shape (the caller
-// then reads it whole), so the outline is always that of the whole print but for the rows left
-// out, whose count is taken from their stride.
+// stride there and no row after it; the print must hold that one table. The head is read in
+// growing parts and each line is walked once (OutlineWalk), up to the table's heading, then on
+// over the joined text with the rows left out counted from their stride. Nothing when the print
+// is not of that shape (the caller then reads it whole), so the outline is always that of the
+// whole print.
 std::optional<PrintOutline> OutlineOfParts(System::FileParts& file) {
-  constexpr std::size_t kLargestHead = 8 << 20, kLargestTail = 1 << 20;
+  constexpr std::size_t kFirstPart = 64 << 10, kLargestHead = 8 << 20, kLargestTail = 1 << 20;
   const std::uint64_t size = file.Size();
-  std::string text;
-  std::optional<OutputPrint> head;
-  std::size_t heading = OutputPrint::npos, firstRow = OutputPrint::npos, stride = 0;
-  for (std::size_t want = 32 << 10;; want *= 2) {
-    text = file.Read(0, want);
-    head.emplace(text);
-    heading = head->NearField();
-    if (head->Layout() != nullptr && heading != OutputPrint::npos) {
-      firstRow = head->FirstRow(heading, head->Layout()->nearField.titleMark);
+  std::string text = file.Read(0, kFirstPart);
+  // Read more until the head shows which engine printed it, then walk it.
+  const PrintLayout* layout = RecognizeLayout(text);
+  const auto readMore = [&] {
+    if (text.size() >= size || text.size() >= kLargestHead) return false;
+    text += file.Read(text.size(), text.size());
+    return true;
+  };
+  while (layout == nullptr) {
+    if (!readMore()) return std::nullopt;
+    layout = RecognizeLayout(text);
+  }
+  OutlineWalk walk(layout, text);
+  OutlineWalk::TableAhead table;
+  std::size_t firstRow = OutputPrint::npos, stride = 0;
+  for (;;) {
+    // Only whole lines are walked: the last line read may go on in the part not yet read.
+    const std::size_t lines = text.size() >= size ? text.size() : text.rfind('\n') + 1;
+    if (table.heading == OutputPrint::npos) table = walk.WalkToNearField(lines);
+    if (table.heading != OutputPrint::npos) {
+      // The head may show another layout once it holds the first run: the walk starts again.
+      if (const PrintLayout* shown = RecognizeLayout(text); shown != layout) {
+        if (shown == nullptr) return std::nullopt;
+        layout = shown;
+        walk = OutlineWalk(layout, text);
+        table = {};
+        continue;
+      }
+      firstRow = FirstRowBelow(text, table.heading, layout->nearField.titleMark);
       const std::size_t end = firstRow == OutputPrint::npos ? firstRow : text.find('\n', firstRow);
       if (end != std::string::npos) {
         stride = end + 1 - firstRow;
         break;
       }
     }
-    if (text.size() < want || want >= kLargestHead) return std::nullopt;
+    if (!readMore()) return std::nullopt;
+    walk.Over(text);
   }
-  OutlineWalk walk(*head);
-  walk.WalkTo(heading);
-  const std::optional<std::size_t> asked = walk.Asked(head->NearFieldIsMagnetic());
-  if (!asked || *asked < 3 || walk.Outline().nearFieldTables != 0) return std::nullopt;
-  const std::uint64_t lastRow = firstRow + static_cast<std::uint64_t>(*asked - 1) * stride;
+  if (!table.asked || *table.asked < 3) return std::nullopt;
+  const std::uint64_t lastRow = firstRow + static_cast<std::uint64_t>(*table.asked - 1) * stride;
   if (lastRow + stride > size || size - lastRow > kLargestTail) return std::nullopt;
   text.resize(firstRow + stride);
   text += file.Read(lastRow, static_cast<std::size_t>(size - lastRow));
   // A byte 26, a lone CR or line ends of both kinds would make the whole read another text:
-  // such a print is read whole.
+  // such a print is read whole. So is one whose head alone showed another engine's layout.
   if (text.find('\n', firstRow + stride) != firstRow + 2 * stride - 1 || !IsTextAsItStands(text))
     return std::nullopt;
   text = TextOfFileBytes(std::move(text));
-  const OutputPrint joined(text);
-  walk.Over(joined);
+  if (RecognizeLayout(text) != layout) return std::nullopt;
+  walk.Over(text);
+  walk.LeaveOutRows(table.heading, *table.asked - 2);
   walk.WalkTo(OutputPrint::npos);
   PrintOutline outline = walk.Outline();
-  if (outline.nearFieldTables != 1 || outline.shortTableRows != 2 || outline.shortTableAsked != *asked ||
-      walk.ShortTableAt() != heading)
-    return std::nullopt;
-  outline.shortTableLine = outline.shortTableRows = outline.shortTableAsked = 0;
+  if (outline.nearFieldTables != 1 || outline.shortTableLine != 0) return std::nullopt;
   return outline;
 }
 

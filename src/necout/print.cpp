@@ -183,17 +183,19 @@ std::size_t OutputPrint::RunCount() const {
 
 bool OutputPrint::Complete() const { return OutlineOf(*this).Whole(); }
 
-std::size_t OutputPrint::LineNumber(std::size_t at) const {
-  at = std::min(at, text_.size());
-  const char* const begin = text_.data();
+std::size_t LineNumberAt(std::string_view text, std::size_t at) {
+  at = std::min(at, text.size());
+  const char* const begin = text.data();
   // Each LF ends a line, and each CR that no LF follows.
   std::size_t lines = 1 + static_cast<std::size_t>(std::count(begin, begin + at, '\n'));
   for (const char* cr = begin; (cr = static_cast<const char*>(std::memchr(cr, '\r', at - (cr - begin))));) {
-    if (static_cast<std::size_t>(cr + 1 - begin) >= text_.size() || cr[1] != '\n') ++lines;
+    if (static_cast<std::size_t>(cr + 1 - begin) >= text.size() || cr[1] != '\n') ++lines;
     if (static_cast<std::size_t>(++cr - begin) >= at) break;
   }
   return lines;
 }
+
+std::size_t OutputPrint::LineNumber(std::size_t at) const { return LineNumberAt(text_, at); }
 
 PrintError OutputPrint::Unreadable(PrintSection section, std::size_t at) const {
   return PrintError(": the " + std::string(SectionName(section)) + " at line " +
@@ -259,17 +261,21 @@ std::optional<PrintError> OutputPrint::NotWhole() const {
   return Incomplete();
 }
 
-std::size_t OutputPrint::FirstRow(std::size_t heading, std::string_view titleMark) const {
-  TextLine line = LineAt(text_, heading);
-  for (int i = 0; i < 8 && line.end < text_.size(); ++i) {
-    line = LineAfter(text_, line);
-    if (IsFramedLine(line.text)) return npos;
+std::size_t FirstRowBelow(std::string_view text, std::size_t heading, std::string_view titleMark) {
+  TextLine line = LineAt(text, heading);
+  for (int i = 0; i < 8 && line.end < text.size(); ++i) {
+    line = LineAfter(text, line);
+    if (IsFramedLine(line.text)) return OutputPrint::npos;
     if (FindFolded(line.text, titleMark) != std::string_view::npos) {
-      const TextLine row = LineAfter(text_, line);
-      return row.begin < text_.size() ? row.begin : npos;
+      const TextLine row = LineAfter(text, line);
+      return row.begin < text.size() ? row.begin : OutputPrint::npos;
     }
   }
-  return npos;
+  return OutputPrint::npos;
+}
+
+std::size_t OutputPrint::FirstRow(std::size_t heading, std::string_view titleMark) const {
+  return FirstRowBelow(text_, heading, titleMark);
 }
 
 std::optional<PrintError> WhyNotWhole(const OutputPrint& print) {

@@ -142,6 +142,10 @@ class OutputPrint {
   mutable std::optional<std::size_t> runCount_;
 };
 
+// OutputPrint::LineNumber and FirstRow over a text alone, for a print read in parts.
+std::size_t LineNumberAt(std::string_view text, std::size_t at);
+std::size_t FirstRowBelow(std::string_view text, std::size_t heading, std::string_view titleMark);
+
 // OutputPrint::NotWhole, with the engine's own error line (EngineStop) in place of "incomplete"
 // where the engine printed one.
 std::optional<PrintError> WhyNotWhole(const OutputPrint& print);

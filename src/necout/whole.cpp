@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "necout/lines.hpp"
+#include "util/decimal.hpp"
 #include "util/text.hpp"
 
 namespace varnel {
@@ -15,6 +16,18 @@ namespace varnel {
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The number at [from, end) as std::from_chars reads it (a '-' or a digit or a point before a
+// digit first); the forms one exact operation converts are converted so, the others the long way.
+std::from_chars_result ReadNumber(const char* from, const char* end, double& value) {
+  const char* const digits = from + (from < end && *from == '-' ? 1 : 0);
+  if (digits < end && (IsDigit(*digits) || (*digits == '.' && digits + 1 < end && IsDigit(digits[1])))) {
+    DecimalParts parts;
+    const char* const next = ScanDecimal<false>(from, end, '.', '.', parts);
+    if (next != nullptr && ExactDecimal(parts, value)) return {next, std::errc()};
+  }
+  return std::from_chars(from, end, value);
+}
 
 // Reads the numbers of a text one after the other: a number begins at a digit, or at a sign or
 // point before a digit; numbers glued to each other ("1.0E+00-2.0E+00") are taken apart; a run
@@ -34,8 +47,8 @@ LineNumbers NumbersIn(std::string_view text) {
         IsDigit(*start) || ((*start == '-' || *start == '.') && start + 1 < end &&
                             (IsDigit(start[1]) || (start[1] == '.' && start + 2 < end && IsDigit(start[2]))));
     double value = 0;
-    const auto [next, error] = begins ? std::from_chars(start, end, value)
-                                      : std::from_chars_result{start, std::errc::invalid_argument};
+    const auto [next, error] =
+        begins ? ReadNumber(start, end, value) : std::from_chars_result{start, std::errc::invalid_argument};
     if (error == std::errc() && next > start) {
       numbers.push_back(value);
       at = next;
@@ -141,86 +154,103 @@ bool IsTableHeading(const TableHeading& heading, std::string_view line, bool bla
 
 }  // namespace
 
-OutlineWalk::OutlineWalk(const OutputPrint& print) : print_(&print) {
-  outline_.layoutKnown = print.Layout() != nullptr;
+OutlineWalk::OutlineWalk(const PrintLayout* layout, std::string_view text) : layout_(layout), text_(text) {
+  outline_.layoutKnown = layout != nullptr;
 }
 
 void OutlineWalk::WalkTo(std::size_t to) {
-  const PrintLayout* layout = print_->Layout();
-  if (layout == nullptr) return;
-  const std::string_view text = print_->Text();
-  const NearFieldPlace& nearField = layout->nearField;
-  to = std::min(to, text.size());
-  while (at_ < to) {
-    const Line line = LineFrom(text, at_);
-    const std::size_t begin = at_;
-    at_ = line.next;
-    if (IsBlankLine(line.text)) {
-      blankAbove_ = true;
-      continue;
-    }
-    lastLine_ = begin;
-    const bool wasBlankAbove = blankAbove_;
-    blankAbove_ = false;
-    if (IsNumericLine(line.text)) {
-      if (inStructure_) outline_.structures.back().push_back(NumbersIn(line.text));
-      lastWasNx_ = false;
-      continue;
-    }
-    if (FindFolded(line.text, kBannerWords) != std::string_view::npos) {
-      ++banners_;
-      bannerAfterNx_ = lastWasNx_;
-      echoedSinceBanner_ = tablesSinceBanner_ = 0;
-      askedElectric_ = askedMagnetic_ = std::nullopt;
-      inStructure_ = false;
-      continue;
-    }
-    if (IsBoxLine(line.text)) continue;
-    if (std::optional<EchoedCard> card = EchoedCardOf(line.text)) {
-      lastWasNx_ = card->name == "NX";
-      if (card->name == "NE") askedElectric_ = AskedRows(*card);
-      if (card->name == "NH") askedMagnetic_ = AskedRows(*card);
-      ++echoedSinceBanner_;
-      outline_.cards.push_back(std::move(*card));
-      continue;
-    }
-    lastWasNx_ = false;
-    if (IsFramedLine(line.text)) inStructure_ = false;
-    if (EqualNoCase(FramedText(line.text), "STRUCTURE SPECIFICATION")) {
-      inStructure_ = true;
-      outline_.structures.emplace_back();
-      continue;
-    }
-    if (inStructure_) {
-      outline_.structures.back().push_back(NumbersIn(line.text));
-      continue;
-    }
-    const bool electric = IsTableHeading(nearField.electric, line.text, wasBlankAbove);
-    if (!electric && !IsTableHeading(nearField.magnetic, line.text, wasBlankAbove)) continue;
-    ++tablesSinceBanner_;
-    ++outline_.nearFieldTables;
-    const std::optional<std::size_t> asked = electric ? askedElectric_ : askedMagnetic_;
-    if (!asked) continue;
-    const std::size_t first = print_->FirstRow(begin, nearField.titleMark);
-    std::size_t after = first == OutputPrint::npos ? at_ : first;
-    const std::size_t rows = first == OutputPrint::npos ? 0 : CountRows(text, after, nearField.endMark);
-    if (rows != *asked && outline_.shortTableLine == 0) {
-      outline_.shortTableLine = print_->LineNumber(begin);
-      shortTableAt_ = begin;
-      outline_.shortTableRows = rows;
-      outline_.shortTableAsked = *asked;
-    }
-    at_ = std::max(at_, after);
+  if (layout_ == nullptr) return;
+  to = std::min(to, text_.size());
+  while (at_ < to) WalkLine(false);
+}
+
+OutlineWalk::TableAhead OutlineWalk::WalkToNearField(std::size_t to) {
+  if (layout_ == nullptr) return {};
+  to = std::min(to, text_.size());
+  while (at_ < to)
+    if (!WalkLine(true)) return {at_, aheadAsked_};
+  return {};
+}
+
+bool OutlineWalk::WalkLine(bool stopAtNearField) {
+  const NearFieldPlace& nearField = layout_->nearField;
+  const Line line = LineFrom(text_, at_);
+  const std::size_t begin = at_;
+  at_ = line.next;
+  if (IsBlankLine(line.text)) {
+    blankAbove_ = true;
+    return true;
   }
+  const std::optional<std::size_t> lineBefore = lastLine_;
+  lastLine_ = begin;
+  const bool wasBlankAbove = blankAbove_;
+  blankAbove_ = false;
+  if (IsNumericLine(line.text)) {
+    if (inStructure_) outline_.structures.back().push_back(NumbersIn(line.text));
+    lastWasNx_ = false;
+    return true;
+  }
+  if (FindFolded(line.text, kBannerWords) != std::string_view::npos) {
+    ++banners_;
+    bannerAfterNx_ = lastWasNx_;
+    echoedSinceBanner_ = tablesSinceBanner_ = 0;
+    askedElectric_ = askedMagnetic_ = std::nullopt;
+    inStructure_ = false;
+    return true;
+  }
+  if (IsBoxLine(line.text)) return true;
+  if (std::optional<EchoedCard> card = EchoedCardOf(line.text)) {
+    lastWasNx_ = card->name == "NX";
+    if (card->name == "NE") askedElectric_ = AskedRows(*card);
+    if (card->name == "NH") askedMagnetic_ = AskedRows(*card);
+    ++echoedSinceBanner_;
+    outline_.cards.push_back(std::move(*card));
+    return true;
+  }
+  lastWasNx_ = false;
+  if (IsFramedLine(line.text)) inStructure_ = false;
+  if (EqualNoCase(FramedText(line.text), "STRUCTURE SPECIFICATION")) {
+    inStructure_ = true;
+    outline_.structures.emplace_back();
+    return true;
+  }
+  if (inStructure_) {
+    outline_.structures.back().push_back(NumbersIn(line.text));
+    return true;
+  }
+  const bool electric = IsTableHeading(nearField.electric, line.text, wasBlankAbove);
+  if (!electric && !IsTableHeading(nearField.magnetic, line.text, wasBlankAbove)) return true;
+  const std::optional<std::size_t> asked = electric ? askedElectric_ : askedMagnetic_;
+  if (stopAtNearField) {
+    // Walked again when the walk goes on: everything above is the same the second time.
+    at_ = begin;
+    lastLine_ = lineBefore;
+    blankAbove_ = wasBlankAbove;
+    aheadAsked_ = asked;
+    return false;
+  }
+  ++tablesSinceBanner_;
+  ++outline_.nearFieldTables;
+  if (!asked) return true;
+  const std::size_t first = FirstRowBelow(text_, begin, nearField.titleMark);
+  std::size_t after = first == OutputPrint::npos ? at_ : first;
+  std::size_t rows = first == OutputPrint::npos ? 0 : CountRows(text_, after, nearField.endMark);
+  if (begin == leftOutAt_) rows += leftOut_;
+  if (rows != *asked && shortTableAt_ == OutputPrint::npos) {
+    shortTableAt_ = begin;
+    outline_.shortTableRows = rows;
+    outline_.shortTableAsked = *asked;
+  }
+  at_ = std::max(at_, after);
+  return true;
 }
 
 PrintOutline OutlineWalk::Outline() const {
   PrintOutline outline = outline_;
-  const PrintLayout* layout = print_->Layout();
-  if (layout == nullptr) return outline;
-  const std::string_view lastLine =
-      lastLine_ ? LineFrom(print_->Text(), *lastLine_).text : std::string_view();
-  outline.endsWithClosingLine = BeginsWithAny(lastLine, layout->closingLines);
+  if (layout_ == nullptr) return outline;
+  if (shortTableAt_ != OutputPrint::npos) outline.shortTableLine = LineNumberAt(text_, shortTableAt_);
+  const std::string_view lastLine = lastLine_ ? LineFrom(text_, *lastLine_).text : std::string_view();
+  outline.endsWithClosingLine = BeginsWithAny(lastLine, layout_->closingLines);
   outline.endsAtNextStructure = banners_ >= 2 && bannerAfterNx_ && echoedSinceBanner_ == 0 &&
                                 tablesSinceBanner_ == 0 &&
                                 FindFolded(lastLine, "ERROR") != std::string_view::npos;
@@ -276,7 +306,7 @@ DeckCards CardsOf(std::string_view deck) {
       if (end == std::string_view::npos) end = rest.size();
       const char* from = rest.data() + begin + (rest[begin] == '+' ? 1 : 0);
       double value = 0;
-      const auto [next, error] = std::from_chars(from, rest.data() + end, value);
+      const auto [next, error] = ReadNumber(from, rest.data() + end, value);
       if (error != std::errc() || next != rest.data() + end) allNumbers = false;
       numbers.push_back(value);
       i = end;

@@ -65,28 +65,46 @@ struct PrintOutline {
 PrintOutline OutlineOf(const OutputPrint& print);
 
 // OutlineOf in steps, for a print read in parts: the lines are walked up to a position, and the
-// walk can go on over the print of a longer text that begins with the bytes walked so far (the
-// head of a file, then the head with more of the file behind it), each line walked once.
+// walk can go on over a longer text that begins with the bytes walked so far (the head of a
+// file, then the head with more of the file behind it), each line walked once.
 class OutlineWalk {
  public:
-  explicit OutlineWalk(const OutputPrint& print);
+  explicit OutlineWalk(const OutputPrint& print) : OutlineWalk(print.Layout(), print.Text()) {}
+  // The walk of a text read in the given layout (nullptr: an unknown engine's print).
+  OutlineWalk(const PrintLayout* layout, std::string_view text);
   // Walks the lines that begin before the position (a near-field table whose heading is among
   // them is walked to its end).
   void WalkTo(std::size_t to);
-  // Goes on over this print, whose text begins with the bytes walked so far.
-  void Over(const OutputPrint& print) { print_ = &print; }
-  // The rows the NE (electric) or NH card echoed last in the current structure asks for.
-  std::optional<std::size_t> Asked(bool magnetic) const { return magnetic ? askedMagnetic_ : askedElectric_; }
+  // A near-field table the walk stopped before: where its heading line begins (npos when the
+  // walk met none) and the rows its NE or NH card asks for.
+  struct TableAhead {
+    std::size_t heading = OutputPrint::npos;
+    std::optional<std::size_t> asked;
+  };
+  // WalkTo, stopping before the heading line of the first near-field table it meets.
+  TableAhead WalkToNearField(std::size_t to);
+  // Goes on over this text, which begins with the bytes walked so far.
+  void Over(std::string_view text) { text_ = text; }
+  // The table whose heading line begins at the position holds this many rows more than the text
+  // shows (rows left unread between its first and its last row).
+  void LeaveOutRows(std::size_t heading, std::size_t rows) {
+    leftOutAt_ = heading;
+    leftOut_ = rows;
+  }
   // The outline of the lines walked, their last line taken as the print's last.
   PrintOutline Outline() const;
-  // Where the heading line of the outline's short table begins (npos without one).
-  std::size_t ShortTableAt() const { return shortTableAt_; }
 
  private:
-  const OutputPrint* print_;
+  // Walks one line (it begins at at_); false, with nothing walked, when it is the heading line
+  // of a near-field table and the walk stops before such tables.
+  bool WalkLine(bool stopAtNearField);
+
+  const PrintLayout* layout_;
+  std::string_view text_;
   PrintOutline outline_;
   std::size_t at_ = 0, shortTableAt_ = OutputPrint::npos;
-  std::optional<std::size_t> askedElectric_, askedMagnetic_, lastLine_;
+  std::size_t leftOutAt_ = OutputPrint::npos, leftOut_ = 0;
+  std::optional<std::size_t> askedElectric_, askedMagnetic_, lastLine_, aheadAsked_;
   std::size_t banners_ = 0, echoedSinceBanner_ = 0, tablesSinceBanner_ = 0;
   bool lastWasNx_ = false, bannerAfterNx_ = false, inStructure_ = false, blankAbove_ = false;
 };

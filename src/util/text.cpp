@@ -240,10 +240,11 @@ std::size_t FindFolded(std::string_view text, std::string_view key, std::size_t 
   const unsigned char* data = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t last = text.size() - key.size();  // last possible start
   std::size_t i = from;
+  const ByteTest first(key[0]);
   if (key.size() >= 2) {
     // Blocks of candidate starts in which the first two key bytes match side by side; the test
     // of a block has no branches, so the compiler can run it on several bytes at once.
-    const ByteTest first(key[0]), second(key[1]);
+    const ByteTest second(key[1]);
     constexpr std::size_t kBlock = 64;
     while (i + kBlock <= last + 1) {
       unsigned char any = 0;
@@ -257,8 +258,10 @@ std::size_t FindFolded(std::string_view text, std::string_view key, std::size_t 
       i += kBlock;
     }
   }
+  // The starts left over (a line is often shorter than a block): the first byte is tested
+  // before the key is compared.
   for (; i <= last; ++i)
-    if (MatchesFolded(text.data() + i, key)) return i;
+    if ((data[i] | first.orBits) == first.folded && MatchesFolded(text.data() + i, key)) return i;
   return std::string_view::npos;
 }
 

@@ -363,27 +363,46 @@ std::string MapPath(const PosixRoots& roots, const std::string& windowsPath, std
   std::vector<std::string> parts = NativeComponents(base);
   // A path given from a drive root never climbs above that root.
   const std::size_t rootDepth = (rest == 2 || IsSeparator(windowsPath[0])) ? parts.size() : 0;
-  bool matching = true;  // below a missing component nothing can exist
-  std::size_t i = rest;
-  while (i < windowsPath.size()) {
+  struct Component {
+    std::string name;
+    std::size_t end;  // where it ends in windowsPath
+  };
+  std::vector<Component> components;
+  bool climbs = false;
+  for (std::size_t i = rest; i < windowsPath.size();) {
     std::size_t j = i;
     while (j < windowsPath.size() && !IsSeparator(windowsPath[j])) ++j;
     std::string part = windowsPath.substr(i, j - i);
     i = j + 1;
     if (part.empty() || part == ".") continue;
-    if (part == "..") {
+    climbs = climbs || part == "..";
+    components.push_back({std::move(part), j});
+  }
+  if (!climbs) {
+    // A path that exists as written (the common case) is answered by one look-up: each of its
+    // components exists under the name given.
+    std::vector<std::string> written = parts;
+    for (const Component& c : components) written.push_back(c.name);
+    std::string path = JoinNative(written);
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0) return path;
+  }
+  bool matching = true;  // below a missing component nothing can exist
+  for (Component& c : components) {
+    if (c.name == "..") {
       // Never climb above the root of the drive.
       if (parts.size() > rootDepth) parts.pop_back();
       matching = true;
       continue;
     }
+    std::string part = std::move(c.name);
     if (matching) {
       bool exists = false;
       std::vector<std::string> clash;
       part = MatchComponent(JoinNative(parts), part, exists, clash);
       if (!clash.empty()) {
         if (collision) {
-          *collision = windowsPath.substr(0, j) + ": two names differ only in letter case (";
+          *collision = windowsPath.substr(0, c.end) + ": two names differ only in letter case (";
           for (std::size_t k = 0; k < clash.size(); ++k) *collision += (k ? ", " : "") + clash[k];
           *collision += ")";
         }
