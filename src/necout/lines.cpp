@@ -30,7 +30,7 @@ TextLine LineAfter(std::string_view text, const TextLine& line) {
   return LineAt(text, next);
 }
 
-bool IsBlankLine(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
+bool IsBlankLine(std::string_view line) { return FirstNotOf(line, " \t") == std::string_view::npos; }
 
 std::string_view FramedText(std::string_view line) {
   std::size_t first = 0, last = line.size();

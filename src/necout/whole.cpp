@@ -85,7 +85,7 @@ std::optional<EchoedCard> EchoedCardOf(std::string_view line) {
 
 // The line holds a number's first character after its blanks: a row of a table.
 bool IsNumericLine(std::string_view line) {
-  const std::size_t first = line.find_first_not_of(" \t");
+  const std::size_t first = FirstNotOf(line, " \t");
   if (first == std::string_view::npos) return false;
   const std::string_view rest = line.substr(first);
   const std::size_t sign = rest[0] == '-' || rest[0] == '+' ? 1 : 0;
@@ -93,7 +93,7 @@ bool IsNumericLine(std::string_view line) {
   return rest.size() > sign + point && IsDigit(rest[sign + point]);
 }
 
-bool IsBoxLine(std::string_view line) { return line.find_first_not_of(" |_*\t") == std::string_view::npos; }
+bool IsBoxLine(std::string_view line) { return FirstNotOf(line, " |_*\t") == std::string_view::npos; }
 
 bool BeginsWithAny(std::string_view line, const std::array<std::string_view, 2>& marks) {
   const std::size_t first = line.find_first_not_of(' ');
@@ -284,7 +284,7 @@ DeckCards CardsOf(std::string_view deck) {
     const Line line = LineFrom(deck, at);
     at = line.next;
     std::string_view rest = line.text;
-    const std::size_t first = rest.find_first_not_of(" \t");
+    const std::size_t first = FirstNotOf(rest, " \t");
     if (first == std::string_view::npos || rest.size() < first + 2) continue;
     rest.remove_prefix(first);
     // A line that begins with no card name (a remark) is no card.
@@ -298,12 +298,14 @@ DeckCards CardsOf(std::string_view deck) {
     if (card.name == "EN") break;
     std::vector<double> numbers;
     bool allNumbers = true;
+    const auto separates = [](char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r'; };
     for (std::size_t i = 0; i < rest.size();) {
-      const std::size_t begin = rest.find_first_not_of(" \t,\r", i);
-      if (begin == std::string_view::npos) break;
+      std::size_t begin = i;
+      while (begin < rest.size() && separates(rest[begin])) ++begin;
+      if (begin == rest.size()) break;
       if (rest[begin] == '\'' || rest[begin] == '!') break;  // a remark behind the fields
-      std::size_t end = rest.find_first_of(" \t,\r", begin);
-      if (end == std::string_view::npos) end = rest.size();
+      std::size_t end = begin;
+      while (end < rest.size() && !separates(rest[end])) ++end;
       const char* from = rest.data() + begin + (rest[begin] == '+' ? 1 : 0);
       double value = 0;
       const auto [next, error] = ReadNumber(from, rest.data() + end, value);

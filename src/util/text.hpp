@@ -59,6 +59,16 @@ void TrimSet(std::string& text, const CharSet& set);
 std::string_view Trimmed(std::string_view text, const CharSet& set);
 // The set of the characters of chars.
 CharSet CharsOf(std::string_view chars);
+// Where the first character of text that is none of the few chars stands (npos: nowhere), as
+// find_first_not_of, without a library search of the set for each character.
+inline std::size_t FirstNotOf(std::string_view text, std::string_view chars) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    bool inSet = false;
+    for (char c : chars) inSet = inSet || c == text[i];
+    if (!inSet) return i;
+  }
+  return std::string_view::npos;
+}
 // Every non-overlapping occurrence of find (left to right) replaced; an empty find or no
 // occurrence returns the text unchanged.
 std::string ReplaceText(std::string_view find, std::string_view replacement, std::string_view text,
