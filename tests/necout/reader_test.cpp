@@ -324,17 +324,6 @@ TEST(NecOutReader, NearFieldRowsSplitAtBlankRunsButNotAtTabs) {
   EXPECT_TRUE(SameBits(single.x, wide.x) && SameBits(single.value, wide.value)) << Describe(wide);
   EXPECT_DOUBLE_EQ(1.5, wide.x[0]);
   EXPECT_DOUBLE_EQ(6 / kSqrt2, wide.value[0]);
-
-  // 65 blanks shrink to two, which leave an empty field.
-  EXPECT_EQ(ConversionMessage(""), FailureOf([&] {
-              NearFieldTable t;
-              ReadRows(head + "1 2 3" + std::string(65, ' ') + "4 0 5 0 6 0 7", 0, t);
-            }));
-  SeparatorScope comma(',');
-  EXPECT_EQ(ConversionMessage("2\t3"), FailureOf([&] {
-              NearFieldTable t;
-              ReadRows(head + "1,5 2\t3 4 0 5 0 6 0 7", 0, t);
-            }));
 }
 
 TEST(NecOutReader, NearFieldTableEnds) {
@@ -374,21 +363,45 @@ TEST(NecOutReader, NearFieldNeedsItsFramedHeading) {
   EXPECT_EQ(OutputPrint::npos, OutputPrint(unframed).NearField());
 }
 
-TEST(NecOutReader, NearFieldFailureKeepsTheRowsBeforeIt) {
+// A row is read or refused as a whole, the failure naming the field (or the whole row, when it has
+// fewer than nine fields) as it reads after the blank and '.' replacements; the rows before a
+// failing row are kept. Numbers written with a comma are read only under the decimal comma.
+TEST(NecOutReader, NearFieldRowsAreReadOrRefusedAsAWhole) {
   const std::string head = Lines({"NEAR ELECTRIC FIELDS", "", "h1", "h2", "h3", ""});
-  SeparatorScope comma(',');
-  NearFieldTable t;
-  const std::string text =
-      head + Lines({"1.5 0 0 1 0 1 0 1 0", "2.5 0 0 1.2x 0 1 0 1 0", "3 0 0 1 0 1 0 1 0"});
-  EXPECT_EQ(ConversionMessage("1,2x"), FailureOf([&] { ReadRows(text, 0, t); }));
-  EXPECT_EQ((RealList{1.5}), t.x);
-  EXPECT_EQ(1u, t.value.size());
-
-  // A row of fewer than nine fields fails as a whole, named as the row reads after the blank
-  // and '.' replacements.
-  EXPECT_EQ(ConversionMessage("1,5 0 0 1,25 0"),
-            FailureOf([&] { ReadRows(head + "1.5  0   0 1.25 0\r\n", 0, t); }));
-  EXPECT_TRUE(t.x.empty());
+  struct Case {
+    const char* what;
+    char separator;
+    std::string rows;
+    std::string failure;  // the message ("" when the rows read)
+    RealList x;           // the rows kept
+  } cases[] = {
+      {"65 blanks shrink to two, which leave an empty field",
+       ',',
+       "1 2 3" + std::string(65, ' ') + "4 0 5 0 6 0 7",
+       ConversionMessage(""),
+       {}},
+      {"a tab splits no fields", ',', "1,5 2\t3 4 0 5 0 6 0 7", ConversionMessage("2\t3"), {}},
+      {"a failing row keeps the rows before it",
+       ',',
+       Lines({"1.5 0 0 1 0 1 0 1 0", "2.5 0 0 1.2x 0 1 0 1 0", "3 0 0 1 0 1 0 1 0"}),
+       ConversionMessage("1,2x"),
+       {1.5}},
+      {"a row of fewer than nine fields",
+       ',',
+       "1.5  0   0 1.25 0\r\n",
+       ConversionMessage("1,5 0 0 1,25 0"),
+       {}},
+      {"a comma under the decimal comma", ',', "1,5 0 0 1 0 1 0 1 0", "", {1.5}},
+      {"a comma under the decimal point", '.', "1,5 0 0 1 0 1 0 1 0", ConversionMessage("1,5"), {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SeparatorScope scope(c.separator);
+    NearFieldTable t;
+    EXPECT_EQ(c.failure, FailureOf([&] { ReadRows(head + c.rows, 0, t); }));
+    EXPECT_EQ(c.x, t.x);
+    EXPECT_EQ(c.x.size(), t.value.size());
+  }
 }
 
 TEST(NecOutReader, NearFieldReadsTheSameUnderBothSeparators) {
@@ -412,17 +425,6 @@ TEST(NecOutReader, NearFieldReadsTheSameUnderBothSeparators) {
     EXPECT_DOUBLE_EQ(1.0, comma.x[4]);
     EXPECT_DOUBLE_EQ(-0.5, comma.y[8]);
   }
-  // Numbers written with a comma are read only under the decimal comma.
-  const std::string head = Lines({"NEAR ELECTRIC FIELDS", "", "h1", "h2", "h3", ""});
-  const std::string commaRow = head + "1,5 0 0 1 0 1 0 1 0";
-  NearFieldTable t;
-  {
-    SeparatorScope s(',');
-    ReadRows(commaRow, 1, t);
-    EXPECT_EQ((RealList{1.5}), t.x);
-  }
-  SeparatorScope s('.');
-  EXPECT_EQ(ConversionMessage("1,5"), FailureOf([&] { ReadRows(commaRow, 1, t); }));
 }
 
 // At most 128000 rows are read; an invalid polarisation appends the points without values.
