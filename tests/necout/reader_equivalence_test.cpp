@@ -106,19 +106,10 @@ void ExpectSame(const Outcome& expected, const Outcome& actual, const std::strin
       << context << "\nexpected " << Describe(expected.table) << "\nactual   " << Describe(actual.table);
 }
 
+// The text's first 2000 bytes with CR, LF and tab shown, a line a line.
 std::string Visible(const std::string& text) {
-  std::string out;
-  for (char ch : text.substr(0, 2000)) {
-    if (ch == '\r')
-      out += "\\r";
-    else if (ch == '\n')
-      out += "\\n\n";
-    else if (ch == '\t')
-      out += "\\t";
-    else
-      out += ch;
-  }
-  return out;
+  const std::string crShown = ReplaceText("\r", "\\r", text.substr(0, 2000), true);
+  return ReplaceText("\t", "\\t", ReplaceText("\n", "\\n\n", crShown, true), true);
 }
 
 // The reader's rows where the step-by-step reading finds them.
