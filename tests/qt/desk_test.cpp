@@ -112,9 +112,7 @@ class DeskTest : public QObject, public QtWindowParts<QtUi> {
       AddLine(form->Mdata, std::string("   ") + (row % 2 ? "7,01" : "14,2") + ";   0,0" +
                                std::to_string(row + 1) + ";   0,002;   0,001;");
     for (const char* command : {"MIShowFieldMap", "MIPlotTable"}) {
-      window->RunCommand(command);
-      PictureWindow* picture = window->Pictures()->Window(
-          std::string(command) == "MIShowFieldMap" ? PictureKind::FieldMap : PictureKind::Table);
+      PictureWindow* picture = Open(command);
       QVERIFY(picture && picture->isVisible());
       QApplication::processEvents();
       const QRect main = window->frameGeometry(), shown = picture->frameGeometry(), area = Available();

@@ -47,14 +47,6 @@ QString Show(QRgb pixel) {
 class PictureWindowTest : public QObject, public QtWindowParts<TestUi> {
   Q_OBJECT
 
- private:
-  PictureWindow* Open(const char* action) {
-    window->Action(action)->trigger();
-    PictureWindow* opened = window->Pictures()->Window(
-        std::string(action) == "MIShowFieldMap" ? PictureKind::FieldMap : PictureKind::Table);
-    return opened;
-  }
-
  private slots:
   void init() {
     DecimalSeparator = ',';

@@ -12,6 +12,7 @@
 #include "platform/posix/posix_sample_tree.hpp"
 #include "platform/posix/posix_system.hpp"
 #include "platform/qt/main_window.hpp"
+#include "platform/qt/picture_window.hpp"
 #include "platform/qt/qt_ui.hpp"
 #include "support/test_root.hpp"
 
@@ -81,6 +82,13 @@ struct QtWindowParts {
   void LoadDipolNearField() {
     window->RunCommand("LoadDipol1Click");
     window->RunCommand("AnalyseNearfield1Click");
+  }
+
+  // The picture window the menu item (MIShowFieldMap or MIPlotTable) opens, once it has.
+  PictureWindow* Open(const char* action) {
+    window->Action(action)->trigger();
+    return window->Pictures()->Window(std::string(action) == "MIShowFieldMap" ? PictureKind::FieldMap
+                                                                              : PictureKind::Table);
   }
 
   // A data function's two rows of one true-or-false column: `no` is false, `yes` is true.

@@ -62,6 +62,17 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
  private:
   QTemporaryDir settingsHome;  // where Qt would keep a settings file of the user
 
+  // Clicks into the Data pane, types the text and saves the pane: the bytes saved.
+  std::string TypeAndSaveDataPane(const QString& typed) {
+    PaneView* mdata = window->PaneWidget("Mdata");
+    QTest::mouseClick(mdata->viewport(), Qt::LeftButton);
+    TypeInto(mdata, typed);
+    const auto target = root->dir / "saved.txt";
+    ui->savePath = WindowsPath(root->Roots(), target.string());
+    window->RunCommand("MISaveasTxtClick");
+    return TestRoot::Read(target);
+  }
+
   // Files of these names, each holding `text`, in c:\4nec2\b_out\run: the folder the chooser answers.
   void ChooseRunFolderOf(std::initializer_list<const char*> names, const std::string& text = "x") {
     for (const char* name : names) root->Write("drive_c/4nec2/b_out/run/" + std::string(name), text);
@@ -118,14 +129,9 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
   }
 
   void editedDataPaneIsWhatSaveAndColumnCopyUse() {
-    PaneView* mdata = window->PaneWidget("Mdata");
-    QTest::mouseClick(mdata->viewport(), Qt::LeftButton);
-    TypeInto(mdata, "// head\n\n//   Freq ;\n//    MHz ;\n    7,000;    1,000;\n   14,200;    2,000;");
-    const auto target = root->dir / "saved.txt";
-    ui->savePath = WindowsPath(root->Roots(), target.string());
-    window->RunCommand("MISaveasTxtClick");
     QCOMPARE(
-        QString::fromStdString(TestRoot::Read(target)),
+        QString::fromStdString(TypeAndSaveDataPane(
+            "// head\n\n//   Freq ;\n//    MHz ;\n    7,000;    1,000;\n   14,200;    2,000;")),
         QString(
             "// head\r\n\r\n//   Freq ;\r\n//    MHz ;\r\n    7,000;    1,000;\r\n   14,200;    2,000;\r\n"));
     window->RunCommand("MICopyColomn2");
@@ -335,21 +341,13 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
   // A pane is 8-bit text: a typed degree sign is saved as the one byte 0xB0, and the bytes of a
   // loaded file come back unchanged.
   void paneTextIsLatin1BothWays() {
-    PaneView* mdata = window->PaneWidget("Mdata");
-    QTest::mouseClick(mdata->viewport(), Qt::LeftButton);
-    TypeInto(mdata, QString(QChar(0xB0)) + "C");
-    const auto target = root->dir / "degree.txt";
-    ui->savePath = WindowsPath(root->Roots(), target.string());
-    window->RunCommand("MISaveasTxtClick");
-    QCOMPARE(QByteArray::fromStdString(TestRoot::Read(target)), QByteArray("\xb0"
-                                                                           "C\r\n"));
+    QCOMPARE(QByteArray::fromStdString(TypeAndSaveDataPane(QString(QChar(0xB0)) + "C")), QByteArray("\xb0"
+                                                                                                    "C\r\n"));
     ReplacePaneLines(form->Mdata, {"20\xb0"
                                    "C \xe9t\xe9"});
     window->SyncFromModel();
-    QTest::mouseClick(mdata->viewport(), Qt::LeftButton);
-    window->RunCommand("MISaveasTxtClick");
-    QCOMPARE(QByteArray::fromStdString(TestRoot::Read(target)), QByteArray("20\xb0"
-                                                                           "C \xe9t\xe9\r\n"));
+    QCOMPARE(QByteArray::fromStdString(TypeAndSaveDataPane("")), QByteArray("20\xb0"
+                                                                            "C \xe9t\xe9\r\n"));
   }
 
   void progressAndRefusalStandInTheStatusBar() {
