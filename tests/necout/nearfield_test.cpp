@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "necout/nearfield.hpp"
 #include "necout/necout_support.hpp"
@@ -23,6 +24,16 @@ NearFieldTable Grid(double start, double step, int n, double zStart = 0, int nz 
         t.z.push_back(zStart + step * k);
         t.value.push_back(100.0 * static_cast<double>(t.value.size()) + 1);
       }
+  return t;
+}
+
+// Points in the plane z = 0 with their values.
+NearFieldTable Points(RealList x, RealList y, RealList value) {
+  NearFieldTable t;
+  t.x = std::move(x);
+  t.y = std::move(y);
+  t.z.assign(t.x.size(), 0);
+  t.value = std::move(value);
   return t;
 }
 
@@ -52,11 +63,7 @@ TEST(NecOutNearField, FieldAtPointTakesTheNearestAndTheFirstOnATie) {
 
   // The second point's squared distance is smaller, but both distances round to the same
   // double: a tie, so the first point.
-  NearFieldTable rounded;
-  rounded.x = {3.0002, 3.0002};
-  rounded.y = {6.324460448133105, 6.3244604481331042};
-  rounded.z = {0, 0};
-  rounded.value = {1, 2};
+  const NearFieldTable rounded = Points({3.0002, 3.0002}, {6.324460448133105, 6.3244604481331042}, {1, 2});
   EXPECT_EQ(1.0, FieldAtPoint(MakePoint3D(0, 0, 0), rounded).value);
 }
 
@@ -66,12 +73,8 @@ TEST(NecOutNearField, XZPlaneMatchesRowsStrictlyWithinTheTolerance) {
   EXPECT_EQ(ValueAt(oneMetre, 4, 3, 0), MaxInXZPlane(oneMetre, 2.5)) << "rows 2 and 3";
   EXPECT_EQ(ValueAt(oneMetre, 4, 2, 0), MaxInXZPlane(oneMetre, 2.0)) << "row 2 only";
   EXPECT_EQ(ValueAt(oneMetre, 4, 2, 0), MaxInXZPlane(oneMetre, 1.41)) << "1 lies 0.41 off, 2 lies 0.59 off";
-  NearFieldTable edge;
-  edge.x = {0, 0};
-  edge.y = {0.6, 0.5};
-  edge.z = {0, 0};
-  edge.value = {9, 1};
-  EXPECT_EQ(1.0, MaxInXZPlane(edge, 0)) << "a deviation of exactly 0.6 is left out";
+  EXPECT_EQ(1.0, MaxInXZPlane(Points({0, 0}, {0.6, 0.5}, {9, 1}), 0))
+      << "a deviation of exactly 0.6 is left out";
 
   NearFieldTable halfMetre = Grid(0, 0.5, 8);
   EXPECT_EQ(ValueAt(halfMetre, 3.5, 2.5, 0), MaxInXZPlane(halfMetre, 2.0)) << "rows 1.5, 2 and 2.5";
@@ -184,11 +187,7 @@ TEST(NecOutNearField, CylinderTakesExactlyThePointsWithinTheToleranceOfItsRadius
       for (double off : {0.0, 1e-13, 1e-9, 1e-7, 1e-4})
         for (double r : {edge - off * (1 + std::fabs(edge)), edge + off * (1 + std::fabs(edge))})
           for (double angle : {0.0, 0.7}) {
-            NearFieldTable point;
-            point.x = {r * std::cos(angle)};
-            point.y = {r * std::sin(angle)};
-            point.z = {0};
-            point.value = {1};
+            const NearFieldTable point = Points({r * std::cos(angle)}, {r * std::sin(angle)}, {1});
             const double x = point.x[0], y = point.y[0];
             const bool within = std::fabs(std::sqrt(x * x + y * y) - radius) < MatchTolerance;
             EXPECT_EQ(within, MaxOnCylinder(point, radius) == 1) << "radius " << radius << ", point at " << r;

@@ -229,13 +229,10 @@ TEST(EnginePrints, TheSegmentsAreTheOnesTheTablePrints) {
     const std::vector<Segment> segments = ReadSegments(OutputPrint(PrintText(c.file)));
     ASSERT_EQ(c.count, segments.size()) << c.file;
     if (c.count == 0) continue;
-    for (const auto& [expected, actual] : {std::pair{c.first, segments.front()}, {c.last, segments.back()}}) {
-      EXPECT_DOUBLE_EQ(expected.x, actual.x) << c.file;
-      EXPECT_DOUBLE_EQ(expected.y, actual.y) << c.file;
-      EXPECT_DOUBLE_EQ(expected.z, actual.z) << c.file;
-      EXPECT_DOUBLE_EQ(expected.length, actual.length) << c.file;
-      EXPECT_DOUBLE_EQ(expected.alpha, actual.alpha) << c.file;
-      EXPECT_DOUBLE_EQ(expected.beta, actual.beta) << c.file;
+    for (const auto& [e, a] : {std::pair{c.first, segments.front()}, {c.last, segments.back()}}) {
+      const double expected[] = {e.x, e.y, e.z, e.length, e.alpha, e.beta};
+      const double actual[] = {a.x, a.y, a.z, a.length, a.alpha, a.beta};  // x, y, z, length, alpha, beta
+      for (int i = 0; i < 6; ++i) EXPECT_DOUBLE_EQ(expected[i], actual[i]) << c.file << ", value " << i;
     }
   }
 }

@@ -7,8 +7,8 @@
 #include "necout/range.hpp"
 #include "sample/sample_files.hpp"
 #include "support/fuzz_seed.hpp"
+#include "support/inout_error.hpp"
 #include "support/test_root.hpp"
-#include "util/errors.hpp"
 
 namespace varnel {
 
@@ -84,13 +84,8 @@ TEST(NecOutRange, TheSampleFollowsTheDecimalSeparator) {
 TEST(NecOutRange, AMissingFileIsAnInputOutputFailure) {
   ScriptedFixture f;
   RealList values{1, 2};
-  try {
-    loadRange(f.platform, "c:\\4nec2\\b_in\\Ranges\\missing.txt", values);
-    ADD_FAILURE() << "expected InOutError";
-  } catch (const InOutError& e) {
-    EXPECT_STREQ("Datei nicht gefunden", e.what());
-    EXPECT_EQ(2, e.code);
-  }
+  EXPECT_EQ("2 Datei nicht gefunden",
+            ErrorOf([&] { loadRange(f.platform, "c:\\4nec2\\b_in\\Ranges\\missing.txt", values); }));
   EXPECT_TRUE(values.empty());
   EXPECT_TRUE(f.ui.messages.empty());
 }

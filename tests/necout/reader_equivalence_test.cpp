@@ -21,6 +21,9 @@ namespace varnel {
 
 namespace {
 
+// A near-field heading and the four lines below it: the table's rows follow.
+const std::string kHead = "  -------- NEAR ELECTRIC FIELDS --------\r\n  h\r\n  h\r\n  h\r\n  h\r\n";
+
 // Texts in many spellings: NEC2's own numbers, other accepted forms, blank runs of every
 // length, NaN, bad fields, short rows, lone CRs, missing line ends, control bytes.
 class TableWriter {
@@ -71,24 +74,9 @@ class TableWriter {
     }
     const double v = std::uniform_real_distribution<double>(-2000, 2000)(rng_) *
                      std::pow(10.0, Pick(-30, 3)) * (Chance(0.1) ? 0 : 1);
-    switch (Pick(0, 7)) {
-      case 0:
-        return classic_detail::Printf("%.4E", v);
-      case 1:
-        return classic_detail::Printf("%.4f", v);
-      case 2:
-        return classic_detail::Printf("%.2f", v);
-      case 3:
-        return classic_detail::Printf("%.17g", v);
-      case 4:
-        return classic_detail::Printf("%.25f", v);
-      case 5:
-        return classic_detail::Printf("%+.3e", v);
-      case 6:
-        return classic_detail::Printf("%.0f.", v);
-      default:
-        return classic_detail::Printf(".%d", Pick(0, 99999));
-    }
+    const char* forms[] = {"%.4E", "%.4f", "%.2f", "%.17g", "%.25f", "%+.3e", "%.0f."};
+    const int form = Pick(0, 7);
+    return form < 7 ? classic_detail::Printf(forms[form], v) : classic_detail::Printf(".%d", Pick(0, 99999));
   }
 
   std::string Row() {
@@ -118,19 +106,10 @@ void ExpectSame(const Outcome& expected, const Outcome& actual, const std::strin
       << context << "\nexpected " << Describe(expected.table) << "\nactual   " << Describe(actual.table);
 }
 
+// The text's first 2000 bytes with CR, LF and tab shown, a line a line.
 std::string Visible(const std::string& text) {
-  std::string out;
-  for (char ch : text.substr(0, 2000)) {
-    if (ch == '\r')
-      out += "\\r";
-    else if (ch == '\n')
-      out += "\\n\n";
-    else if (ch == '\t')
-      out += "\\t";
-    else
-      out += ch;
-  }
-  return out;
+  const std::string crShown = ReplaceText("\r", "\\r", text.substr(0, 2000), true);
+  return ReplaceText("\t", "\\t", ReplaceText("\n", "\\n\n", crShown, true), true);
 }
 
 // The reader's rows where the step-by-step reading finds them.
@@ -150,6 +129,18 @@ std::size_t RowStart(const std::string& text, std::size_t row) {
   std::size_t at = text.find("NEAR ELECTRIC");
   for (std::size_t line = 0; line < 5 + row; ++line) at = text.find("\r\n", at) + 2;
   return at;
+}
+
+// The text's table of `rows` rows, read without failure, read by the reader as step by step (by
+// default with and without the phases).
+void ExpectTheStepByStepTable(const std::string& text, std::size_t rows, const std::string& context,
+                              std::initializer_list<int> polarizations = {0, 4}) {
+  for (int pol : polarizations) {
+    const Outcome expected = ReadOutcome(StepByStepReadNearField, text, pol);
+    ASSERT_EQ("", expected.failure);
+    ASSERT_EQ(rows, expected.table.value.size());
+    ExpectSame(expected, ReadOutcome(ReadRows, text, pol), context + "polarisation " + std::to_string(pol));
+  }
 }
 
 }  // namespace
@@ -189,14 +180,7 @@ TEST(NecOutEquivalence, ClassicGridsReadExactlyAsStepByStep) {
     o.nearField = ClassicGrid(9, 9, 9, -4, -4, -4, 1, ClassicDipoleField);
     o.nearField[17].mz = NAN;
     o.nearField[18].mx = NAN;
-    const std::string text = ClassicOutputText(o);
-    for (int pol = 0; pol < 5; ++pol) {
-      const Outcome expected = ReadOutcome(StepByStepReadNearField, text, pol);
-      ASSERT_EQ("", expected.failure);
-      ASSERT_EQ(729u, expected.table.value.size());
-      ExpectSame(expected, ReadOutcome(ReadRows, text, pol),
-                 "classic grid, polarisation " + std::to_string(pol));
-    }
+    ExpectTheStepByStepTable(ClassicOutputText(o), 729, "classic grid, ", {0, 1, 2, 3, 4});
   }
 }
 
@@ -204,7 +188,7 @@ TEST(NecOutEquivalence, ClassicGridsReadExactlyAsStepByStep) {
 // components, against the step-by-step ellipse.
 TEST(NecOutEquivalence, EveryPrintablePhaseGivesTheStepByStepEllipse) {
   SeparatorScope scope(',');
-  std::string text = "  -------- NEAR ELECTRIC FIELDS --------\r\n  h\r\n  h\r\n  h\r\n  h\r\n";
+  std::string text = kHead;
   const char* odd[] = {"-0.00", "180.01", "-180.01", "12.345", "1.00E+01", "90.0", "-5.", "NaN"};
   for (int k = -18000; k <= 18000; k += 1) {
     const std::string phase = classic_detail::Printf("%.2f", k / 100.0);
@@ -213,13 +197,7 @@ TEST(NecOutEquivalence, EveryPrintablePhaseGivesTheStepByStepEllipse) {
     text += "   1.0000   2.0000   3.0000   7.8777E-02 " + phase + "   1.2500E-01 " + other +
             "   3.0000E-02 " + (k % 2 ? phase : other) + "\r\n";
   }
-  text += "\r\n";
-  for (int pol : {0, 4}) {
-    const Outcome expected = ReadOutcome(StepByStepReadNearField, text, pol);
-    ASSERT_EQ("", expected.failure);
-    ASSERT_EQ(36001u, expected.table.value.size());
-    ExpectSame(expected, ReadOutcome(ReadRows, text, pol), "polarisation " + std::to_string(pol));
-  }
+  ExpectTheStepByStepTable(text + "\r\n", 36001, "");
 }
 
 // The ellipse takes a phase printed with at most two decimals by its hundredths and any other
@@ -234,21 +212,14 @@ TEST(NecOutEquivalence, ExtremeMagnitudesAndPhaseSpellingsGiveTheStepByStepEllip
                           "1.8E2",  "18000E-2", "0.001", "1e-400", "NaN",     "12.345"};
   for (char separator : {',', '.'}) {
     SeparatorScope scope(separator);
-    std::string text = "  -------- NEAR ELECTRIC FIELDS --------\r\n  h\r\n  h\r\n  h\r\n  h\r\n";
+    std::string text = kHead;
     std::size_t rows = 0;
     for (const char* m : magnitudes)
       for (std::size_t p = 0; p < std::size(phases); ++p, ++rows)
         text += std::string("   1.0000   2.0000   3.0000   ") + m + " " + phases[p] + "   1.2500E-01 " +
                 phases[(p + 5) % std::size(phases)] + "   " + magnitudes[p % std::size(magnitudes)] + " " +
                 phases[(p + 11) % std::size(phases)] + "\r\n";
-    text += "\r\n";
-    for (int pol : {0, 4}) {
-      const Outcome expected = ReadOutcome(StepByStepReadNearField, text, pol);
-      ASSERT_EQ("", expected.failure);
-      ASSERT_EQ(rows, expected.table.value.size());
-      ExpectSame(expected, ReadOutcome(ReadRows, text, pol),
-                 std::string("separator '") + separator + "' polarisation " + std::to_string(pol));
-    }
+    ExpectTheStepByStepTable(text + "\r\n", rows, std::string("separator '") + separator + "' ");
   }
 }
 
@@ -265,7 +236,7 @@ TEST(NecOutEquivalence, EveryRowEndReadsAsStepByStep) {
     SeparatorScope scope(separator);
     for (const char* ending : endings) {
       for (bool lastLineEnd : {false, true}) {
-        std::string text = "  -------- NEAR ELECTRIC FIELDS --------\r\n  h\r\n  h\r\n  h\r\n  h\r\n";
+        std::string text = kHead;
         for (const char* row : rows) text += std::string(row) + ending;
         if (lastLineEnd) text += "\r\n";
         for (int pol : {0, 1, 4}) {
@@ -298,12 +269,11 @@ TEST(NecOutEquivalence, EveryOneByteChangeOfAnEngineRowReadsAsStepByStep) {
       "-999.9999,1234.5678,   0.0000,-0.0000E+00,-180.00, 9.9999E+22,   0.00,-1.0000E-18,   0.01,",
   };
   const char replacements[] = {' ', '-', '+', '7', '.', 'E', 'x', '\t', '\r', '\0', ','};
-  const std::string head = "  -------- NEAR ELECTRIC FIELDS --------\r\n  h\r\n  h\r\n  h\r\n  h\r\n";
   std::size_t texts = 0;
   std::string before, good;  // the unchanged row, and a row of its form
   bool commas = false;
   auto check = [&](const std::string& changed, const std::string& what) {
-    const std::string text = head + good + before + changed + good + "\r\n";
+    const std::string text = kHead + good + before + changed + good + "\r\n";
     std::string blanks = text;
     if (commas) std::replace(blanks.begin(), blanks.end(), ',', ' ');
     const auto read = [&](const OutputText& t, int pol, NearFieldTable& table) {
@@ -378,7 +348,7 @@ TEST(NecOutEquivalence, APartStartingWhereTheRowsDoNotReadsAsStepByStep) {
   const std::string row =
       "   1.0000   2.0000   3.0000   7.8777E-02   12.50   1.2500E-01  -90.00   3.0E-02   45.00";
   for (const char* ending : {"\r\r7", "\r\r\n", "\r\n"}) {
-    std::string table = "  -------- NEAR ELECTRIC FIELDS --------\r\n  h\r\n  h\r\n  h\r\n  h\r\n";
+    std::string table = kHead;
     for (int r = 0; r < 4; ++r) table += row + ending;
     for (std::size_t tail = 0; tail < 2 * row.size() && !::testing::Test::HasFailure(); ++tail) {
       // The tail behind the table moves the middle, where the second part starts.

@@ -49,17 +49,14 @@ ClassicOutput SampleRun() {
   return o;
 }
 
-// The reader's rows of a table whose first row is the sixth line of the text (the keyword's line
-// and four lines below it), as the step-by-step reading finds them.
-void ReadRows(const std::string& text, int polarization, NearFieldTable& table) {
-  ReadRowsAsStepByStep(text, polarization, table, TextParts::OfThisMachine());
-}
-
 std::string Lines(const std::vector<std::string>& lines) {
   std::string text;
   for (std::size_t i = 0; i < lines.size(); ++i) text += (i ? "\r\n" : "") + lines[i];
   return text;
 }
+
+// A near-field heading and the four lines below it: the rows follow.
+const std::string kHead = Lines({"NEAR ELECTRIC FIELDS", "", "h1", "h2", "h3", ""});
 
 }  // namespace
 
@@ -316,46 +313,34 @@ TEST(NecOutReader, NearFieldTakesTheFirstTableAndItsType) {
 }
 
 TEST(NecOutReader, NearFieldRowsSplitAtBlankRunsButNotAtTabs) {
-  const std::string head = Lines({"NEAR ELECTRIC FIELDS", "", "h1", "h2", "h3", ""});
   NearFieldTable single, wide;
-  ReadRows(head + "1.5 2 3 4 0 5 0 6 0", 3, single);
-  ReadRows(head + "  1.5     2  3" + std::string(64, ' ') + "4 0 5 0 6    0   ", 3, wide);
+  ReadRowsAsStepByStep(kHead + "1.5 2 3 4 0 5 0 6 0", 3, single);
+  ReadRowsAsStepByStep(kHead + "  1.5     2  3" + std::string(64, ' ') + "4 0 5 0 6    0   ", 3, wide);
   ASSERT_EQ(1u, wide.x.size()) << Describe(wide);
   EXPECT_TRUE(SameBits(single.x, wide.x) && SameBits(single.value, wide.value)) << Describe(wide);
   EXPECT_DOUBLE_EQ(1.5, wide.x[0]);
   EXPECT_DOUBLE_EQ(6 / kSqrt2, wide.value[0]);
-
-  // 65 blanks shrink to two, which leave an empty field.
-  EXPECT_EQ(ConversionMessage(""), FailureOf([&] {
-              NearFieldTable t;
-              ReadRows(head + "1 2 3" + std::string(65, ' ') + "4 0 5 0 6 0 7", 0, t);
-            }));
-  SeparatorScope comma(',');
-  EXPECT_EQ(ConversionMessage("2\t3"), FailureOf([&] {
-              NearFieldTable t;
-              ReadRows(head + "1,5 2\t3 4 0 5 0 6 0 7", 0, t);
-            }));
 }
 
 TEST(NecOutReader, NearFieldTableEnds) {
-  const std::string head = Lines({"xx NEAR ELECTRIC FIELDS", "", "h1", "h2", "h3", ""});
+  const std::string xxHead = Lines({"xx NEAR ELECTRIC FIELDS", "", "h1", "h2", "h3", ""});
   const std::string rows = Lines({"1 0 0 1 0 1 0 1 0", "2 0 0 1 0 1 0 1 0", "3 0 0 1 0 1 0 1 0"});
   struct Case {
     const char* what;
     std::string text;
     std::size_t points;
   } cases[] = {
-      {"a blank line ends the table", head + rows + "\r\n\r\n4 0 0 1 0 1 0 1 0", 3},
-      {"a one-character line ends the table", head + rows + "\r\n  x \r\n4 0 0 1 0 1 0 1 0", 3},
-      {"the end of the text ends it, the last row read", head + rows, 3},
-      {"an end of text right after a line end", head + rows + "\r\n", 3},
+      {"a blank line ends the table", xxHead + rows + "\r\n\r\n4 0 0 1 0 1 0 1 0", 3},
+      {"a one-character line ends the table", xxHead + rows + "\r\n  x \r\n4 0 0 1 0 1 0 1 0", 3},
+      {"the end of the text ends it, the last row read", xxHead + rows, 3},
+      {"an end of text right after a line end", xxHead + rows + "\r\n", 3},
       {"no fifth line end: no rows", "NEAR ELECTRIC\r\n\r\n1\r\n2 0 0 1 0 1 0 1 0", 0},
   };
   for (const Case& c : cases) {
     NearFieldTable t;
     t.x = {99};
     t.value = {99};
-    ReadRows(c.text, 0, t);
+    ReadRowsAsStepByStep(c.text, 0, t);
     EXPECT_EQ(c.points, t.x.size()) << c.what << ": " << Describe(t);
     EXPECT_EQ(c.points, t.value.size()) << c.what;
     if (c.points == 3) {
@@ -374,21 +359,35 @@ TEST(NecOutReader, NearFieldNeedsItsFramedHeading) {
   EXPECT_EQ(OutputPrint::npos, OutputPrint(unframed).NearField());
 }
 
-TEST(NecOutReader, NearFieldFailureKeepsTheRowsBeforeIt) {
-  const std::string head = Lines({"NEAR ELECTRIC FIELDS", "", "h1", "h2", "h3", ""});
-  SeparatorScope comma(',');
-  NearFieldTable t;
-  const std::string text =
-      head + Lines({"1.5 0 0 1 0 1 0 1 0", "2.5 0 0 1.2x 0 1 0 1 0", "3 0 0 1 0 1 0 1 0"});
-  EXPECT_EQ(ConversionMessage("1,2x"), FailureOf([&] { ReadRows(text, 0, t); }));
-  EXPECT_EQ((RealList{1.5}), t.x);
-  EXPECT_EQ(1u, t.value.size());
-
-  // A row of fewer than nine fields fails as a whole, named as the row reads after the blank
-  // and '.' replacements.
-  EXPECT_EQ(ConversionMessage("1,5 0 0 1,25 0"),
-            FailureOf([&] { ReadRows(head + "1.5  0   0 1.25 0\r\n", 0, t); }));
-  EXPECT_TRUE(t.x.empty());
+// A row is read or refused as a whole, the failure naming the field (or the whole row, when it has
+// fewer than nine fields) as it reads after the blank and '.' replacements; the rows before a
+// failing row are kept. Numbers written with a comma are read only under the decimal comma.
+TEST(NecOutReader, NearFieldRowsAreReadOrRefusedAsAWhole) {
+  const std::string blanks65 = "1 2 3" + std::string(65, ' ') + "4 0 5 0 6 0 7";
+  const std::string failingThird =
+      Lines({"1.5 0 0 1 0 1 0 1 0", "2.5 0 0 1.2x 0 1 0 1 0", "3 0 0 1 0 1 0 1 0"});
+  struct Case {
+    char separator;
+    std::string rows;
+    const char* refused;  // the text the message names (nullptr: the rows read)
+    RealList x;           // the rows kept
+  } cases[] = {
+      {',', blanks65, "", {}},  // 65 blanks shrink to two, which leave an empty field
+      {',', "1,5 2\t3 4 0 5 0 6 0 7", "2\t3", {}},
+      {',', failingThird, "1,2x", {1.5}},
+      {',', "1.5  0   0 1.25 0\r\n", "1,5 0 0 1,25 0", {}},
+      {',', "1,5 0 0 1 0 1 0 1 0", nullptr, {1.5}},
+      {'.', "1,5 0 0 1 0 1 0 1 0", "1,5", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rows);
+    SeparatorScope scope(c.separator);
+    NearFieldTable t;
+    EXPECT_EQ(c.refused ? ConversionMessage(c.refused) : "",
+              FailureOf([&] { ReadRowsAsStepByStep(kHead + c.rows, 0, t); }));
+    EXPECT_EQ(c.x, t.x);
+    EXPECT_EQ(c.x.size(), t.value.size());
+  }
 }
 
 TEST(NecOutReader, NearFieldReadsTheSameUnderBothSeparators) {
@@ -412,17 +411,6 @@ TEST(NecOutReader, NearFieldReadsTheSameUnderBothSeparators) {
     EXPECT_DOUBLE_EQ(1.0, comma.x[4]);
     EXPECT_DOUBLE_EQ(-0.5, comma.y[8]);
   }
-  // Numbers written with a comma are read only under the decimal comma.
-  const std::string head = Lines({"NEAR ELECTRIC FIELDS", "", "h1", "h2", "h3", ""});
-  const std::string commaRow = head + "1,5 0 0 1 0 1 0 1 0";
-  NearFieldTable t;
-  {
-    SeparatorScope s(',');
-    ReadRows(commaRow, 1, t);
-    EXPECT_EQ((RealList{1.5}), t.x);
-  }
-  SeparatorScope s('.');
-  EXPECT_EQ(ConversionMessage("1,5"), FailureOf([&] { ReadRows(commaRow, 1, t); }));
 }
 
 // At most 128000 rows are read; an invalid polarisation appends the points without values.
@@ -500,17 +488,16 @@ TEST(NecOutHostile, BinaryBytesShortTextsAndKeywordsAtTheEnd) {
 }
 
 TEST(NecOutHostile, AFiveMegabyteLine) {
-  const std::string head = "NEAR ELECTRIC FIELDS\r\n\r\nh1\r\nh2\r\nh3\r\n";
   const std::string digits(5u << 20, '7');
   NearFieldTable t;
   // One field of five million digits: the row has fewer than nine fields.
-  EXPECT_THROW(ReadRows(head + digits, 0, t), ConversionError);
+  EXPECT_THROW(ReadRowsAsStepByStep(kHead + digits, 0, t), ConversionError);
   EXPECT_TRUE(t.x.empty());
   // Nine fields, the first one huge: TextToReal decides (it is too large for a double).
-  EXPECT_THROW(ReadRows(head + digits + " 0 0 1 0 1 0 1 0", 0, t), ConversionError);
+  EXPECT_THROW(ReadRowsAsStepByStep(kHead + digits + " 0 0 1 0 1 0 1 0", 0, t), ConversionError);
   // No line end at all: no rows, no sections.
   std::string noLineEnds = "NEAR " + std::string(5u << 20, 'x');
-  ReadRows(noLineEnds, 0, t);
+  ReadRowsAsStepByStep(noLineEnds, 0, t);
   EXPECT_TRUE(t.x.empty());
   ReadNearField(noLineEnds, 0, t);
   EXPECT_TRUE(t.x.empty());

@@ -60,10 +60,7 @@ inline void ReadRowsAsStepByStep(const std::string& text, int pol, NearFieldTabl
 // without a CR behind it, a row of fewer than nine fields) it does what the reader promises; a
 // row the engine marks "NaN" has no value, and a total peak above 1000 is kept.
 inline void StepByStepReadNearField(const std::string& text, int pol, NearFieldTable& t) {
-  t.x.clear();
-  t.y.clear();
-  t.z.clear();
-  t.value.clear();
+  t = NearFieldTable{};
   const std::string cr = "\r";
   const long long b = StepByStepNearKeyword(text);
   t.fieldType = CopyRange(text, b + 5, b + 13);
@@ -98,7 +95,7 @@ inline void StepByStepReadNearField(const std::string& text, int pol, NearFieldT
     const double c3 = mx * mx * CosDeg(2 * px) + my * my * CosDeg(2 * py) + mz * mz * CosDeg(2 * pz);
     const double s3 = mx * mx * SinDeg(2 * px) + my * my * SinDeg(2 * py) + mz * mz * SinDeg(2 * pz);
     const double n3 = mx * mx + my * my + mz * mz;
-    double total = std::sqrt((std::sqrt(c3 * c3 + s3 * s3) + n3) * 0.5);
+    const double total = std::sqrt((std::sqrt(c3 * c3 + s3 * s3) + n3) * 0.5);
     const double c2 = mx * mx * CosDeg(2 * px) + my * my * CosDeg(2 * py);
     const double s2 = mx * mx * SinDeg(2 * px) + my * my * SinDeg(2 * py);
     const double n2 = mx * mx + my * my;
@@ -106,29 +103,9 @@ inline void StepByStepReadNearField(const std::string& text, int pol, NearFieldT
     t.x.push_back(v[0]);
     t.y.push_back(v[1]);
     t.z.push_back(v[2]);
-    if (marked) {
-      if (pol >= 0 && pol <= 4) t.value.push_back(std::numeric_limits<double>::quiet_NaN());
-      continue;
-    }
-    switch (pol) {
-      case 0:
-        t.value.push_back(total * invSqrt2);
-        break;
-      case 1:
-        t.value.push_back(mx * invSqrt2);
-        break;
-      case 2:
-        t.value.push_back(my * invSqrt2);
-        break;
-      case 3:
-        t.value.push_back(mz * invSqrt2);
-        break;
-      case 4:
-        t.value.push_back(horizontal * invSqrt2);
-        break;
-      default:
-        break;
-    }
+    const double values[] = {total, mx, my, mz, horizontal};  // by polarisation
+    if (pol >= 0 && pol <= 4)
+      t.value.push_back(marked ? std::numeric_limits<double>::quiet_NaN() : values[pol] * invSqrt2);
   }
 }
 

@@ -15,18 +15,12 @@
 #include <QTimer>
 #include <QtTest>
 #include <functional>
-#include <memory>
 #include <set>
 
-#include "mainwindow/VarnelU.hpp"
 #include "mainwindow/pictures.hpp"
-#include "platform/posix/posix_sample_tree.hpp"
-#include "platform/qt/main_window.hpp"
 #include "platform/qt/pane_view.hpp"
 #include "platform/qt/picture_window.hpp"
-#include "platform/qt/qt_ui.hpp"
 #include "qt/qt_window_parts.hpp"
-#include "support/test_root.hpp"
 
 using namespace varnel;
 
@@ -40,16 +34,18 @@ void CloseWhatIsLeft(QPointer<QFileDialog> dialog) {
   QTimer::singleShot(50, [dialog] { CloseWhatIsLeft(dialog); });
 }
 
-// Types the text into the file name field of the next file dialog and presses Return.
-void TypeIntoNextFileDialog(const QString& text) {
-  QTimer::singleShot(100, [text] {
+// Types the text into the file name field of the next file dialog and presses Return; then hands
+// the dialog to `then`, or without one closes what is left open.
+void TypeIntoNextFileDialog(const QString& text, std::function<void(QFileDialog*)> then = nullptr) {
+  QTimer::singleShot(100, [text, then] {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     if (!dialog) return;
     auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     if (!edit) return dialog->reject();
     edit->setText(text);
-    QTimer::singleShot(100, [left = QPointer<QFileDialog>(dialog)] { CloseWhatIsLeft(left); });
+    if (!then) QTimer::singleShot(100, [left = QPointer<QFileDialog>(dialog)] { CloseWhatIsLeft(left); });
     QTest::keyClick(edit, Qt::Key_Return);
+    if (then) then(dialog);
   });
 }
 
@@ -109,17 +105,14 @@ class DeskTest : public QObject, public QtWindowParts<QtUi> {
   // beside the main window, not over it, wherever the screen holds the two side by side with
   // at least two thirds of the picture's own width.
   void picturesOpenBesideWhereTheScreenAllows() {
-    window->RunCommand("LoadDipol1Click");
-    window->RunCommand("AnalyseNearfield1Click");
+    LoadDipolNearField();
     AddLine(form->Mdata, "//  Freq   ;  Cyl.   ;   Cir   ;  Point  ;");
     AddLine(form->Mdata, "//   MHz   ;         ;         ;         ;");
     for (int row = 0; row < 20; ++row)
       AddLine(form->Mdata, std::string("   ") + (row % 2 ? "7,01" : "14,2") + ";   0,0" +
                                std::to_string(row + 1) + ";   0,002;   0,001;");
     for (const char* command : {"MIShowFieldMap", "MIPlotTable"}) {
-      window->RunCommand(command);
-      PictureWindow* picture = window->Pictures()->Window(
-          std::string(command) == "MIShowFieldMap" ? PictureKind::FieldMap : PictureKind::Table);
+      PictureWindow* picture = Open(command);
       QVERIFY(picture && picture->isVisible());
       QApplication::processEvents();
       const QRect main = window->frameGeometry(), shown = picture->frameGeometry(), area = Available();
@@ -224,12 +217,7 @@ class DeskTest : public QObject, public QtWindowParts<QtUi> {
 
     // A typed folder opens in the dialog, which stays open for a name.
     bool opened = false;
-    QTimer::singleShot(100, [&opened] {
-      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-      if (!dialog) return;
-      auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-      edit->setText(QStringLiteral("c:\\4nec2\\out"));
-      QTest::keyClick(edit, Qt::Key_Return);
+    TypeIntoNextFileDialog(QStringLiteral("c:\\4nec2\\out"), [&opened](QFileDialog* dialog) {
       // On an X server the dialog changes its folder a moment later.
       opened = QTest::qWaitFor(
           [&] { return dialog->isVisible() && dialog->directory().dirName() == QStringLiteral("out"); },

@@ -15,41 +15,15 @@
 #include <QtTest>
 #include <cmath>
 #include <cstdlib>
-#include <memory>
 
-#include "mainwindow/VarnelU.hpp"
 #include "picture/picture_file.hpp"
-#include "platform/qt/main_window.hpp"
 #include "platform/qt/picture_window.hpp"
-#include "platform/posix/posix_sample_tree.hpp"
-#include "platform/posix/posix_system.hpp"
-#include "platform/qt/qt_ui.hpp"
 #include "qt/qt_window_parts.hpp"
-#include "support/test_root.hpp"
 #include "util/format.hpp"
 
 using namespace varnel;
 
 namespace {
-
-class TestUi : public QtUi {
- public:
-  using QtUi::QtUi;
-  std::optional<std::string> savePath;
-  std::vector<std::string> messages;
-  std::optional<std::string> FileDialog(FileDialogKind kind, const FileDialogSpec& spec) override {
-    return kind == FileDialogKind::Save ? savePath : QtUi::FileDialog(kind, spec);
-  }
-  void ShowMessage(MessageKind, const std::string&, const std::string& text) override {
-    messages.push_back(text);
-  }
-  // The size a Save asks for: the one offered unless one is set.
-  std::optional<std::string> size;
-  bool AskText(const std::string&, const std::string&, std::string& text) override {
-    if (size) text = *size;
-    return true;
-  }
-};
 
 bool SceneSays(const Scene& scene, const std::string& part) {
   for (const SceneItem& item : scene.items)
@@ -72,14 +46,6 @@ QString Show(QRgb pixel) {
 
 class PictureWindowTest : public QObject, public QtWindowParts<TestUi> {
   Q_OBJECT
-
- private:
-  PictureWindow* Open(const char* action) {
-    window->Action(action)->trigger();
-    PictureWindow* opened = window->Pictures()->Window(
-        std::string(action) == "MIShowFieldMap" ? PictureKind::FieldMap : PictureKind::Table);
-    return opened;
-  }
 
  private slots:
   void init() {
@@ -145,8 +111,7 @@ class PictureWindowTest : public QObject, public QtWindowParts<TestUi> {
     QVERIFY(map && map->isVisible());
     QCOMPARE(QString::fromStdString(map->Map().missing), QStringLiteral("No near-field table"));
 
-    window->RunCommand("LoadDipol1Click");
-    window->RunCommand("AnalyseNearfield1Click");
+    LoadDipolNearField();
     QCOMPARE(map->Map().points, std::size_t{36});
     QCOMPARE(map->Map().level, 4.0);
     QVERIFY(SceneSays(map->View()->CurrentScene(), "XY plane at z = 4 m, Total (V/m)"));
@@ -182,8 +147,7 @@ class PictureWindowTest : public QObject, public QtWindowParts<TestUi> {
   // The view hands keys, the wheel and drags to the core: + and the wheel zoom the map, a drag
   // moves it, 0 shows it whole; Esc closes the window, also from a list or a field.
   void keysWheelAndDragsZoomAndMoveTheMapAndEscCloses() {
-    window->RunCommand("LoadDipol1Click");
-    window->RunCommand("AnalyseNearfield1Click");
+    LoadDipolNearField();
     PictureWindow* map = Open("MIShowFieldMap");
     SceneView* view = map->View();
     QTest::keyClick(view, Qt::Key_Plus);
@@ -216,8 +180,7 @@ class PictureWindowTest : public QObject, public QtWindowParts<TestUi> {
   // The colour limits and the Z line view are kept while the window is open: over another
   // plane, and over a new table; a refused limit says why and leaves the map as it was.
   void limitsAndTheZLineViewAreKeptWhileTheWindowIsOpen() {
-    window->RunCommand("LoadDipol1Click");
-    window->RunCommand("AnalyseNearfield1Click");
+    LoadDipolNearField();
     PictureWindow* map = Open("MIShowFieldMap");
     emit map->ScaleBox()->activated(2);
     QCOMPARE(map->ScaleBox()->currentText(), QStringLiteral("dB\u00B5V/m"));
@@ -245,8 +208,7 @@ class PictureWindowTest : public QObject, public QtWindowParts<TestUi> {
   void noControlTextIsCutAtTheSmallestSize() {
     // Opened before there is a table: the lists fill later.
     for (const char* action : {"MIShowFieldMap", "MIPlotTable"}) Open(action);
-    window->RunCommand("LoadDipol1Click");
-    window->RunCommand("AnalyseNearfield1Click");
+    LoadDipolNearField();
     for (const char* action : {"MIShowFieldMap", "MIPlotTable"}) {
       PictureWindow* picture = Open(action);
       picture->resize(1, 1);

@@ -15,63 +15,19 @@
 #include <QTimer>
 #include <QtTest>
 #include <csignal>
-#include <deque>
 #include <filesystem>
-#include <functional>
-#include <memory>
-#include <utility>
 
-#include "mainwindow/VarnelU.hpp"
-#include "platform/qt/main_window.hpp"
 #include "platform/qt/pane_view.hpp"
-#include "platform/posix/posix_sample_tree.hpp"
-#include "platform/qt/qt_ui.hpp"
 #include "support/hanging_engine.hpp"
+#include "support/inout_error.hpp"
 #include "qt/qt_window_parts.hpp"
-#include "support/test_root.hpp"
-#include "util/errors.hpp"
 #include "util/format.hpp"
 
 using namespace varnel;
 
 namespace {
 
-// The window's interface with the save dialog answered by the test.
-class TestUi : public QtUi {
- public:
-  explicit TestUi(System& system) : QtUi(system), system_(system) {}
-  std::optional<std::string> savePath;
-  std::optional<std::string> folder;
-  std::vector<std::string> messages;
-  std::function<void()> duringEvents;  // runs once, inside the first event processing
-  std::optional<std::string> FileDialog(FileDialogKind kind, const FileDialogSpec& spec) override {
-    return kind == FileDialogKind::Save ? savePath : QtUi::FileDialog(kind, spec);
-  }
-  std::optional<std::string> ChooseFolder(const std::string&) override {
-    if (folder) system_.SetCurrentFolder(*folder);
-    return folder;
-  }
-  void ShowMessage(MessageKind, const std::string&, const std::string& text) override {
-    messages.push_back(text);
-  }
-  void ProcessEvents() override {
-    QtUi::ProcessEvents();
-    if (duringEvents) std::exchange(duringEvents, nullptr)();
-  }
-  // Yes/No questions are answered from answers (Yes when none is left) and recorded.
-  std::deque<bool> answers;
-  std::vector<std::string> questions;
-  bool Confirm(const std::string&, const std::string& question, bool) override {
-    questions.push_back(question);
-    if (answers.empty()) return true;
-    const bool yes = answers.front();
-    answers.pop_front();
-    return yes;
-  }
-
- private:
-  System& system_;
-};
+const std::string kStillRunning = "A command is still running. Please wait until it has finished.";
 
 // What a pane widget shows, lines joined by '\n'.
 QString Shown(PaneView* pane) {
@@ -105,6 +61,23 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
 
  private:
   QTemporaryDir settingsHome;  // where Qt would keep a settings file of the user
+
+  // Clicks into the Data pane, types the text and saves the pane: the bytes saved.
+  std::string TypeAndSaveDataPane(const QString& typed) {
+    PaneView* mdata = window->PaneWidget("Mdata");
+    QTest::mouseClick(mdata->viewport(), Qt::LeftButton);
+    TypeInto(mdata, typed);
+    const auto target = root->dir / "saved.txt";
+    ui->savePath = WindowsPath(root->Roots(), target.string());
+    window->RunCommand("MISaveasTxtClick");
+    return TestRoot::Read(target);
+  }
+
+  // Files of these names, each holding `text`, in c:\4nec2\b_out\run: the folder the chooser answers.
+  void ChooseRunFolderOf(std::initializer_list<const char*> names, const std::string& text = "x") {
+    for (const char* name : names) root->Write("drive_c/4nec2/b_out/run/" + std::string(name), text);
+    ui->folder = WindowsPath(root->Roots(), (root->driveC / "4nec2" / "b_out" / "run").string());
+  }
 
  private slots:
   void initTestCase() { qputenv("XDG_CONFIG_HOME", settingsHome.path().toLocal8Bit()); }
@@ -156,14 +129,9 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
   }
 
   void editedDataPaneIsWhatSaveAndColumnCopyUse() {
-    PaneView* mdata = window->PaneWidget("Mdata");
-    QTest::mouseClick(mdata->viewport(), Qt::LeftButton);
-    TypeInto(mdata, "// head\n\n//   Freq ;\n//    MHz ;\n    7,000;    1,000;\n   14,200;    2,000;");
-    const auto target = root->dir / "saved.txt";
-    ui->savePath = WindowsPath(root->Roots(), target.string());
-    window->RunCommand("MISaveasTxtClick");
     QCOMPARE(
-        QString::fromStdString(TestRoot::Read(target)),
+        QString::fromStdString(TypeAndSaveDataPane(
+            "// head\n\n//   Freq ;\n//    MHz ;\n    7,000;    1,000;\n   14,200;    2,000;")),
         QString(
             "// head\r\n\r\n//   Freq ;\r\n//    MHz ;\r\n    7,000;    1,000;\r\n   14,200;    2,000;\r\n"));
     window->RunCommand("MICopyColomn2");
@@ -209,10 +177,7 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
     pol->button(3)->click();
     QCOMPARE(form->RGPol.itemIndex, 3);
 
-    const std::string dipol = TestRoot::Read(root->driveC / "4nec2" / "out" / "dipol.out");
-    for (const char* name : {"a.out", "b.out"})
-      root->Write("drive_c/4nec2/b_out/run/" + std::string(name), dipol);
-    ui->folder = WindowsPath(root->Roots(), (root->driveC / "4nec2" / "b_out" / "run").string());
+    ChooseRunFolderOf({"a.out", "b.out"}, TestRoot::Read(root->driveC / "4nec2" / "out" / "dipol.out"));
     window->RunCommand("MIAddBatchFolderClick");
     int checkedInside = -1;
     ui->duringEvents = [&] {
@@ -223,15 +188,11 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
     QCOMPARE(checkedInside, 3);
     QCOMPARE(form->RGPol.itemIndex, 3);
     QVERIFY(ui->messages.empty());
-    QCOMPARE(QString::fromStdString(window->StatusText()),
-             QString("A command is still running. Please wait until it has finished."));
+    QCOMPARE(window->StatusText(), kStillRunning);
   }
 
   void commandsDuringARunAreRefusedAndClosingEndsTheRunSafely() {
-    const auto folder = root->driveC / "4nec2" / "b_out" / "run";
-    for (const char* name : {"a.out", "b.out", "c.out"})
-      root->Write("drive_c/4nec2/b_out/run/" + std::string(name), "x");
-    ui->folder = WindowsPath(root->Roots(), folder.string());
+    ChooseRunFolderOf({"a.out", "b.out", "c.out"});
     ui->duringEvents = [this] {
       window->RunCommand("MIShowsomeParametersClick");
       window->close();
@@ -239,8 +200,7 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
     window->RunCommand("MIAddBatchFolderClick");
     // The refusal stands in the status bar; no box stops the running command.
     QVERIFY(ui->messages.empty());
-    QCOMPARE(QString::fromStdString(window->StatusText()),
-             QString("A command is still running. Please wait until it has finished."));
+    QCOMPARE(window->StatusText(), kStillRunning);
     const QString info = Shown(window->PaneWidget("Mout"));
     QVERIFY2(!info.contains("Some Parameters"), qPrintable(info));
     QVERIFY2(info.contains("Batch Folder selected: "), qPrintable(info));
@@ -291,9 +251,7 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
   void stopButtonAndEscEndARunningCommand_data() { TwoRows("escape", "Stop", "Esc"); }
   void stopButtonAndEscEndARunningCommand() {
     QFETCH(bool, escape);
-    for (const char* name : {"a.out", "b.out", "c.out", "d.out", "e.out"})
-      root->Write("drive_c/4nec2/b_out/run/" + std::string(name), "x");
-    ui->folder = WindowsPath(root->Roots(), (root->driveC / "4nec2" / "b_out" / "run").string());
+    ChooseRunFolderOf({"a.out", "b.out", "c.out", "d.out", "e.out"});
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
     QPushButton* stop = window->StopButton();
@@ -321,9 +279,7 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
   void closeAsksDuringACommandAndAboutAnUnsavedTable_data() { TwoRows("yes", "No", "Yes"); }
   void closeAsksDuringACommandAndAboutAnUnsavedTable() {
     QFETCH(bool, yes);
-    for (const char* name : {"a.out", "b.out", "c.out"})
-      root->Write("drive_c/4nec2/b_out/run/" + std::string(name), "x");
-    ui->folder = WindowsPath(root->Roots(), (root->driveC / "4nec2" / "b_out" / "run").string());
+    ChooseRunFolderOf({"a.out", "b.out", "c.out"});
     ui->answers = {yes};
     ui->duringEvents = [this] { window->close(); };
     window->RunCommand("Button1");
@@ -385,28 +341,17 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
   // A pane is 8-bit text: a typed degree sign is saved as the one byte 0xB0, and the bytes of a
   // loaded file come back unchanged.
   void paneTextIsLatin1BothWays() {
-    PaneView* mdata = window->PaneWidget("Mdata");
-    QTest::mouseClick(mdata->viewport(), Qt::LeftButton);
-    TypeInto(mdata, QString(QChar(0xB0)) + "C");
-    const auto target = root->dir / "degree.txt";
-    ui->savePath = WindowsPath(root->Roots(), target.string());
-    window->RunCommand("MISaveasTxtClick");
-    QCOMPARE(QByteArray::fromStdString(TestRoot::Read(target)), QByteArray("\xb0"
-                                                                           "C\r\n"));
+    QCOMPARE(QByteArray::fromStdString(TypeAndSaveDataPane(QString(QChar(0xB0)) + "C")), QByteArray("\xb0"
+                                                                                                    "C\r\n"));
     ReplacePaneLines(form->Mdata, {"20\xb0"
                                    "C \xe9t\xe9"});
     window->SyncFromModel();
-    QTest::mouseClick(mdata->viewport(), Qt::LeftButton);
-    window->RunCommand("MISaveasTxtClick");
-    QCOMPARE(QByteArray::fromStdString(TestRoot::Read(target)), QByteArray("20\xb0"
-                                                                           "C \xe9t\xe9\r\n"));
+    QCOMPARE(QByteArray::fromStdString(TypeAndSaveDataPane("")), QByteArray("20\xb0"
+                                                                            "C \xe9t\xe9\r\n"));
   }
 
   void progressAndRefusalStandInTheStatusBar() {
-    const auto folder = root->driveC / "4nec2" / "b_out" / "run";
-    for (const char* name : {"a.out", "b.out", "c.out"})
-      root->Write("drive_c/4nec2/b_out/run/" + std::string(name), "x");
-    ui->folder = WindowsPath(root->Roots(), folder.string());
+    ChooseRunFolderOf({"a.out", "b.out", "c.out"});
     bool barShown = false;
     QString during;
     ui->duringEvents = [&] {
@@ -431,12 +376,8 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
   // The window's folder chooser fails as the headless one does.
   void folderChooserAtAMissingFolderFailsAsHeadless() {
     QtUi plain(*system);
-    try {
-      plain.ChooseFolder("c:\\4nec2\\nowhere");
-      QFAIL("no failure");
-    } catch (const InOutError& failure) {
-      QCOMPARE(QString::fromLatin1(failure.what()), QString("Datei nicht gefunden"));
-    }
+    QCOMPARE(ErrorOf([&] { plain.ChooseFolder("c:\\4nec2\\nowhere"); }),
+             std::string("2 Datei nicht gefunden"));
   }
 
   // Qt's file dialog keeps a history; the program stores nothing between runs.
