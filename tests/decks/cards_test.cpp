@@ -6,16 +6,12 @@
 
 #include "decks/cards.hpp"
 #include "decks/generators.hpp"
+#include "support/scoped_settings.hpp"
 #include "util/format.hpp"
 
 namespace varnel {
 
 namespace {
-
-struct SeparatorGuard {
-  explicit SeparatorGuard(char c) { DecimalSeparator = c; }
-  ~SeparatorGuard() { DecimalSeparator = ','; }
-};
 
 struct ValueCase {
   double value;

@@ -40,13 +40,17 @@ char ProcessState(std::int64_t pid) {
   return close == std::string::npos || close + 2 >= content.size() ? ' ' : content[close + 2];
 }
 
+// A private drive c: with the POSIX system over it.
+struct PosixProcess : ::testing::Test {
+  TestRoot root;
+  PosixSystem p{root.Roots()};
+};
+
 }  // namespace
 
 // The parameter text is split at blanks, a blank inside a path too; the program runs in the
 // current folder.
-TEST(PosixProcess, SplitsTheParameterTextAtBlanksAndInheritsTheCurrentFolder) {
-  TestRoot root;
-  PosixSystem p(root.Roots());
+TEST_F(PosixProcess, SplitsTheParameterTextAtBlanksAndInheritsTheCurrentFolder) {
   WriteScript(root, "drive_c/4nec2/exe/engine.exe",
               "{ echo \"$#\"; for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done; pwd -P; } > args.txt\n");
   fs::create_directories(root.driveC / "4nec2/b_in/dipol");
@@ -70,9 +74,7 @@ TEST(PosixProcess, SplitsTheParameterTextAtBlanksAndInheritsTheCurrentFolder) {
   }
 }
 
-TEST(PosixProcess, AFailedStartGivesNoHandleAndTheSystemsText) {
-  TestRoot root;
-  PosixSystem p(root.Roots());
+TEST_F(PosixProcess, AFailedStartGivesNoHandleAndTheSystemsText) {
   root.Write("drive_c/not-executable.exe", "#!/bin/sh\n");
   fs::create_directories(root.driveC / "folder.exe");
   struct Case {
@@ -93,9 +95,7 @@ TEST(PosixProcess, AFailedStartGivesNoHandleAndTheSystemsText) {
   }
 }
 
-TEST(PosixProcess, AWindowsProgramWithoutWineFailsToStart) {
-  TestRoot root;
-  PosixSystem p(root.Roots());
+TEST_F(PosixProcess, AWindowsProgramWithoutWineFailsToStart) {
   for (const char* folder : {"/usr/bin/wine", "/usr/local/bin/wine", "/bin/wine"}) {
     if (fs::exists(folder)) GTEST_SKIP() << "wine is installed";
   }
@@ -106,9 +106,7 @@ TEST(PosixProcess, AWindowsProgramWithoutWineFailsToStart) {
   EXPECT_EQ("Exec format error", error);
 }
 
-TEST(PosixProcess, EndedProcessesAreReapedAndUnknownHandlesCountAsEnded) {
-  TestRoot root;
-  PosixSystem p(root.Roots());
+TEST_F(PosixProcess, EndedProcessesAreReapedAndUnknownHandlesCountAsEnded) {
   WriteScript(root, "drive_c/quick.sh", "exit 3\n");
   WriteScript(root, "drive_c/slow.sh", "sleep 0.3\n");
   std::string error;
@@ -141,9 +139,7 @@ TEST(PosixProcess, EndedProcessesAreReapedAndUnknownHandlesCountAsEnded) {
   EXPECT_TRUE(p.ProcessEnded(ProcessHandle{999999999}));
 }
 
-TEST(PosixProcess, EndProcessEndsTheProgramAndWhatItStarted) {
-  TestRoot root;
-  PosixSystem p(root.Roots());
+TEST_F(PosixProcess, EndProcessEndsTheProgramAndWhatItStarted) {
   const fs::path launcher = hanging_engine::Plant(root);
   std::string error;
   ProcessHandle handle =
@@ -162,8 +158,7 @@ TEST(PosixProcess, EndProcessEndsTheProgramAndWhatItStarted) {
 
 // The opener on PATH tells whether a program was found for the document: one that fails at
 // once found none, one that succeeds or goes on running found one. The window waits briefly.
-TEST(PosixProcess, DesktopOpenerTellsWhetherAProgramWasStarted) {
-  TestRoot root;
+TEST_F(PosixProcess, DesktopOpenerTellsWhetherAProgramWasStarted) {
   root.Write("drive_c/doc.txt", "x");
   const fs::path bin = root.dir / "bin";
   const fs::path started = root.dir / "started";
