@@ -45,7 +45,6 @@ TEST(DeckCards, FieldFormatsWritePointsUnderADecimalComma) {
   EXPECT_EQ("100.000", VoltageText(100));
   EXPECT_EQ(" 3.200", VoltageText(3.2));
   EXPECT_EQ("   7.01000", FrequencyFieldText(7.01));
-  EXPECT_EQ("0.001", WireRadiusText());
   EXPECT_EQ("FR 0 0 0 0    7.01000 0", FrequencyCard(FrequencyFieldText(7.01)));
   EXPECT_EQ("EX 0 10 2 0 100.000  0.000 0", SourceCard("10", VoltageText(100), VoltageText(0)));
 }

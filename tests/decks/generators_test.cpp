@@ -143,10 +143,9 @@ TEST_F(EutTest, DefaultsWriteOneDeckPerFrequencyAndEutAndTheSummary) {
     }
   EXPECT_EQ("FR 0 0 0 0    7.01000 0", a[105]);
   EXPECT_EQ("FR 0 0 0 0   14.20000 0", b[105]);
+  EXPECT_EQ((std::vector<std::string>{"GE 1", "GN 1", "EK"}),
+            std::vector<std::string>(a.begin() + 52, a.begin() + 55));
   EXPECT_EQ("NH 0 81 81 1 -40 -40 1.3 1 1 1", a[106]);
-  EXPECT_EQ("GE 1", a[52]);
-  EXPECT_EQ("GN 1", a[53]);
-  EXPECT_EQ("EK", a[54]);
   EXPECT_NE(CrLfLines(Deck("E_", 0, 8))[2], a[2]) << "two EUTs with the same first wire";
 
   // Every deck reaches the Data pane, in the order written; the Info pane names every file.

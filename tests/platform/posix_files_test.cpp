@@ -366,7 +366,7 @@ TEST_F(PosixLocks, ALockThatCannotBeTakenIsRefusedWithItsReason) {
   EXPECT_FALSE(fs::exists(root.driveC / "elsewhere"));
 }
 
-TEST_F(PosixFiles, ClockAndClipboard) {
+TEST_F(PosixFiles, ClockClipboardAndUnansweredDialogs) {
   std::uint64_t before = system.MillisecondsSinceEpoch(), steady = system.MonotonicMilliseconds();
   ui.realPause = true;
   ui.Pause(30);
@@ -375,9 +375,7 @@ TEST_F(PosixFiles, ClockAndClipboard) {
   EXPECT_GE(system.CurrentYear(), 2024);
   ui.SetClipboardText("a;b\r\n");
   EXPECT_EQ("a;b\r\n", ui.ClipboardText());
-}
-
-TEST_F(PosixFiles, BoxesAndDialogsWithoutAnAnswerAreCancelled) {
+  // Boxes and dialogs without an answer are cancelled.
   std::string text = "typed";
   EXPECT_FALSE(ui.AskText("Caption", "Prompt", text));
   EXPECT_EQ("typed", text);

@@ -161,10 +161,23 @@ TEST_F(Paths, RoundTripsTheCurrentFolderInWindowsForm) {
   EXPECT_EQ("c:\\4nec2\\b_in\\Ranges", system.CurrentFolder());
 }
 
+// An unset USERPROFILE reads as the home folder; in the drive picture it is c:\users\<name>, whose
+// Desktop is made when missing (the folders above it too) and left alone when it is there in any
+// letter case.
 TEST_F(Paths, UserProfileReadsAsTheHomeFolderWhenUnset) {
   {
     ScopedEnv profile("USERPROFILE", nullptr);
     EXPECT_EQ("z:" + Backslashed(root.home.string()), system.GetEnv("USERPROFILE"));
+    PosixSystem ann(PosixRoots{c, (root.driveC / "users" / "ann").string()});
+    EXPECT_EQ("c:\\users\\ann", ann.GetEnv("USERPROFILE"));
+    EXPECT_TRUE(fs::is_directory(root.driveC / "users" / "ann" / "Desktop"));
+    EXPECT_EQ("c:\\users\\ann\\DeskTop\\", DesktopFolder(ann));
+    EXPECT_TRUE(ann.FolderExists(DesktopFolder(ann)));
+    PosixSystem bob(PosixRoots{c, (root.driveC / "users" / "bob").string()});
+    fs::create_directories(root.driveC / "users" / "bob" / "DESKTOP");
+    bob.GetEnv("USERPROFILE");
+    EXPECT_EQ(1,
+              std::distance(fs::directory_iterator(root.driveC / "users" / "bob"), fs::directory_iterator()));
   }
   {
     ScopedEnv profile("USERPROFILE", "C:\\Users\\ann");
@@ -172,23 +185,6 @@ TEST_F(Paths, UserProfileReadsAsTheHomeFolderWhenUnset) {
   }
   ScopedEnv other("VARNEL_SURELY_UNSET", nullptr);
   EXPECT_EQ("", system.GetEnv("VARNEL_SURELY_UNSET"));
-}
-
-// An unset USERPROFILE in the drive picture is c:\users\<name>, whose Desktop is made when
-// missing (the folders above it too) and left alone when it is there in any letter case.
-TEST_F(Paths, AnUnsetUserProfileHasItsDesktopInTheDrivePicture) {
-  ScopedEnv profile("USERPROFILE", nullptr);
-  PosixSystem ann(PosixRoots{c, (root.driveC / "users" / "ann").string()});
-  EXPECT_EQ("c:\\users\\ann", ann.GetEnv("USERPROFILE"));
-  EXPECT_TRUE(fs::is_directory(root.driveC / "users" / "ann" / "Desktop"));
-  EXPECT_EQ("c:\\users\\ann\\DeskTop\\", DesktopFolder(ann));
-  EXPECT_TRUE(ann.FolderExists(DesktopFolder(ann)));
-
-  PosixSystem other(PosixRoots{c, (root.driveC / "users" / "bob").string()});
-  fs::create_directories(root.driveC / "users" / "bob" / "DESKTOP");
-  other.GetEnv("USERPROFILE");
-  EXPECT_EQ(1,
-            std::distance(fs::directory_iterator(root.driveC / "users" / "bob"), fs::directory_iterator()));
 }
 
 TEST_F(Paths, ExecutablePathIsThisProgramInWindowsForm) {
