@@ -91,11 +91,9 @@ TEST_F(SweepTest, WritesOneDeckPerValueWithThePlaceholdersReplaced) {
       "Creating new File: c:\\4nec2\\b_in\\dipol\\dipol002.nec Parameter: 1500,0",
       "--------- Batch Creation Job Done ---------"};
   EXPECT_EQ(expectedPane, form.Mout.lines);
-}
 
-TEST_F(SweepTest, PrototypeWithoutPlaceholderIsCopiedWithXxnReplaced) {
+  // A prototype without the placeholder is copied with xxn replaced.
   WriteC("4nec2/b_in/plain.nec", "GW 1 xxn 0 0 0 0 0 1 0.001\r\nXXN");
-  WriteC("4nec2/b_in/Ranges/r.txt", "7\r\n");
   Sweep("c:\\4nec2\\b_in\\plain.nec");
   EXPECT_EQ("GW 1 3 0 0 0 0 0 1 0.001\r\nXXN", ReadC("4nec2/b_in/plain/plain000.nec"));
   EXPECT_EQ("Parameter found in Sourcefile: 0", form.Mout.lines.at(3));
