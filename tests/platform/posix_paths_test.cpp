@@ -138,7 +138,7 @@ TEST_F(Paths, WindowsPathGivesDriveCBelowThePrefixAndZElsewhere) {
 
 // Relative paths start at the real current folder, the physical path, which still lies on drive c:
 // when the drive is reached through a link.
-TEST_F(Paths, RelativePathsUseTheRealCurrentFolder) {
+TEST_F(Paths, RelativePathsUseTheRealCurrentFolderGivenInWindowsForm) {
   fs::create_directories(root.driveC / "4nec2");
   fs::create_directory_symlink(root.driveC, root.dir / "linked_c");
   PosixRoots viaLink{(root.dir / "linked_c").string(), root.home.string()};
@@ -151,9 +151,7 @@ TEST_F(Paths, RelativePathsUseTheRealCurrentFolder) {
   EXPECT_EQ("c:\\4nec2", WindowsPath(viaLink, work));
   EXPECT_EQ("c:\\4nec2\\x.out", WindowsPath(roots, "x.out"));
   EXPECT_EQ("c:\\x.out", WindowsPath(roots, "../x.out"));
-}
-
-TEST_F(Paths, RoundTripsTheCurrentFolderInWindowsForm) {
+  // The system sets and gives the current folder in Windows form.
   fs::create_directories(root.driveC / "4nec2/b_in/Ranges");
   EXPECT_TRUE(system.SetCurrentFolder("C:\\4NEC2\\B_IN\\ranges"));
   EXPECT_EQ("c:\\4nec2\\b_in\\Ranges", system.CurrentFolder());
