@@ -6,16 +6,12 @@
 
 #include "decks/cards.hpp"
 #include "decks/generators.hpp"
+#include "support/scoped_settings.hpp"
 #include "util/format.hpp"
 
 namespace varnel {
 
 namespace {
-
-struct SeparatorGuard {
-  explicit SeparatorGuard(char c) { DecimalSeparator = c; }
-  ~SeparatorGuard() { DecimalSeparator = ','; }
-};
 
 struct ValueCase {
   double value;
@@ -40,7 +36,7 @@ TEST(DeckCards, SweepValueTextRoundsToThreeDigitsAndUsesExponentFormFromThousand
   }
 }
 
-TEST(DeckCards, FieldFormatsWritePointsUnderADecimalComma) {
+TEST(DeckCards, FieldFormatsAndTheRangeLineUnderADecimalComma) {
   SeparatorGuard guard(',');
   EXPECT_EQ(" 0.500", CoordinateText(0.5));
   EXPECT_EQ("-1.250", CoordinateText(-1.25));
@@ -49,9 +45,14 @@ TEST(DeckCards, FieldFormatsWritePointsUnderADecimalComma) {
   EXPECT_EQ("100.000", VoltageText(100));
   EXPECT_EQ(" 3.200", VoltageText(3.2));
   EXPECT_EQ("   7.01000", FrequencyFieldText(7.01));
-  EXPECT_EQ("0.001", WireRadiusText());
   EXPECT_EQ("FR 0 0 0 0    7.01000 0", FrequencyCard(FrequencyFieldText(7.01)));
   EXPECT_EQ("EX 0 10 2 0 100.000  0.000 0", SourceCard("10", VoltageText(100), VoltageText(0)));
+  // The sweep's range line shows the first and last value and the spacing, with the comma.
+  EXPECT_EQ("Parameter Range: 0,0 ... 0,0 Step: 0,0", ParameterRangeLine({}));
+  EXPECT_EQ("Parameter Range: 7,0 ... 7,0 Step: 0,0", ParameterRangeLine({7.0}));
+  EXPECT_EQ("Parameter Range: 7,0 ... 7,2 Step: 0,1", ParameterRangeLine({7.0, 7.1, 7.2}));
+  EXPECT_EQ("Parameter Range: 1,0 ... 10,0 Step: 4,5", ParameterRangeLine({1, 2, 10}));
+  EXPECT_EQ("Parameter Range: 30,0 ... 10,0 Step: -10,0", ParameterRangeLine({30, 20, 10}));
 }
 
 TEST(DeckCards, DeckNamesCountFromZeroAndKeepEveryDigit) {
@@ -60,15 +61,6 @@ TEST(DeckCards, DeckNamesCountFromZeroAndKeepEveryDigit) {
   EXPECT_EQ("f\\hc11000.nec", DeckPath("f\\", "hc1", 1000));
   EXPECT_EQ("c:\\4nec2\\b_in\\E_\\E_002_010.nec", EutDeckPath("c:\\4nec2\\b_in\\E_\\", "E_", 2, 10));
   EXPECT_EQ("f\\E_1000_1999.nec", EutDeckPath("f\\", "E_", 1000, 1999));
-}
-
-TEST(DeckCards, ParameterRangeLineShowsFirstLastAndSpacing) {
-  SeparatorGuard guard(',');
-  EXPECT_EQ("Parameter Range: 0,0 ... 0,0 Step: 0,0", ParameterRangeLine({}));
-  EXPECT_EQ("Parameter Range: 7,0 ... 7,0 Step: 0,0", ParameterRangeLine({7.0}));
-  EXPECT_EQ("Parameter Range: 7,0 ... 7,2 Step: 0,1", ParameterRangeLine({7.0, 7.1, 7.2}));
-  EXPECT_EQ("Parameter Range: 1,0 ... 10,0 Step: 4,5", ParameterRangeLine({1, 2, 10}));
-  EXPECT_EQ("Parameter Range: 30,0 ... 10,0 Step: -10,0", ParameterRangeLine({30, 20, 10}));
 }
 
 }  // namespace

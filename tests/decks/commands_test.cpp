@@ -11,6 +11,13 @@ namespace varnel {
 namespace {
 
 using DeckCommands = DecksTest;
+using SweepTest = DecksTest;
+
+// A file dialog as "title in folder [filter #index] file name".
+std::string DialogText(const FileDialogSpec& s) {
+  return s.title + " in " + s.initialFolder + " [" + s.filter + " #" + std::to_string(s.filterIndex) + "] " +
+         s.fileName;
+}
 
 TEST_F(DeckCommands, NECardInfoShowsTheFieldOrder) {
   form.NECardInfo1Click();
@@ -21,12 +28,8 @@ TEST_F(DeckCommands, EditInputFileOpensTheChosenDeckWithItsProgram) {
   ui.AnswerOpen(std::string("c:\\4nec2\\b_in\\dipol.nec"));
   form.EditInputFile1Click();
   ASSERT_EQ(1u, ui.openDialogs.size());
-  const FileDialogSpec& spec = ui.openDialogs[0];
-  EXPECT_EQ("Edit File", spec.title);
-  EXPECT_EQ("c:\\4nec2\\b_in", spec.initialFolder);
-  EXPECT_EQ("All(*.*)|*.*|nec (*.nec)|*.nec", spec.filter);
-  EXPECT_EQ(2, spec.filterIndex);
-  EXPECT_EQ("dipol.nec", spec.fileName);
+  EXPECT_EQ("Edit File in c:\\4nec2\\b_in [All(*.*)|*.*|nec (*.nec)|*.nec #2] dipol.nec",
+            DialogText(ui.openDialogs[0]));
   EXPECT_EQ(std::vector<std::string>{"[Open] c:\\4nec2\\b_in\\dipol.nec"}, ui.messages);
 
   ui.messages.clear();
@@ -47,10 +50,8 @@ TEST_F(DeckCommands, RangeTestListsIndexAndValueAndACancelWritesNothing) {
                                           "----- Range Test End-----"};
   EXPECT_EQ(expected, form.Mout.lines);
   ASSERT_EQ(2u, ui.openDialogs.size());
-  EXPECT_EQ("Select Range File", ui.openDialogs[0].title);
-  EXPECT_EQ("c:\\4nec2\\b_in", ui.openDialogs[0].initialFolder);
-  EXPECT_EQ("All(*.*)|*.*|Range (*.txt)|*.txt", ui.openDialogs[0].filter);
-  EXPECT_EQ(2, ui.openDialogs[0].filterIndex);
+  EXPECT_EQ("Select Range File in c:\\4nec2\\b_in [All(*.*)|*.*|Range (*.txt)|*.txt #2] ",
+            DialogText(ui.openDialogs[0]));
 }
 
 // ---- Parameter sweep -------------------------------------------------------------------
@@ -59,20 +60,11 @@ const std::string kPrototype =
     "CM dipole XXF\r\nCE\r\nGW 1 xxn 0 0 -5 0 0 5 0.001\r\nGE 0\r\nEX 0 1 2 0 1 0\r\n"
     "FR 0 1 0 0 xxf 0\r\nXQ\r\nEN";
 
-class SweepTest : public DecksTest {
- protected:
-  void Sweep(const std::string& prototype, const std::string& range) {
-    ui.AnswerOpen(prototype);
-    ui.AnswerOpen(range);
-    form.CreateMultipleInputFiles1Click();
-  }
-};
-
 TEST_F(SweepTest, WritesOneDeckPerValueWithThePlaceholdersReplaced) {
   WriteC("4nec2/b_in/dipol.nec", kPrototype);
   WriteC("4nec2/b_in/Ranges/r.txt", "7\r\n7,1\r\n1500\r\n");
   WriteC("4nec2/b_in/dipol/DIPOL007.nec", "from an earlier, longer run");
-  Sweep("c:\\4nec2\\b_in\\dipol.nec", "c:\\4nec2\\b_in\\Ranges\\r.txt");
+  Sweep("c:\\4nec2\\b_in\\dipol.nec");
 
   EXPECT_TRUE(Warnings().empty());
   const std::vector<std::string> files{"dipol000.nec", "dipol001.nec", "dipol002.nec"};
@@ -99,12 +91,10 @@ TEST_F(SweepTest, WritesOneDeckPerValueWithThePlaceholdersReplaced) {
       "Creating new File: c:\\4nec2\\b_in\\dipol\\dipol002.nec Parameter: 1500,0",
       "--------- Batch Creation Job Done ---------"};
   EXPECT_EQ(expectedPane, form.Mout.lines);
-}
 
-TEST_F(SweepTest, PrototypeWithoutPlaceholderIsCopiedWithXxnReplaced) {
+  // A prototype without the placeholder is copied with xxn replaced.
   WriteC("4nec2/b_in/plain.nec", "GW 1 xxn 0 0 0 0 0 1 0.001\r\nXXN");
-  WriteC("4nec2/b_in/Ranges/r.txt", "7\r\n");
-  Sweep("c:\\4nec2\\b_in\\plain.nec", "c:\\4nec2\\b_in\\Ranges\\r.txt");
+  Sweep("c:\\4nec2\\b_in\\plain.nec");
   EXPECT_EQ("GW 1 3 0 0 0 0 0 1 0.001\r\nXXN", ReadC("4nec2/b_in/plain/plain000.nec"));
   EXPECT_EQ("Parameter found in Sourcefile: 0", form.Mout.lines.at(3));
 }
@@ -120,7 +110,7 @@ TEST_F(SweepTest, PrototypeNamesThatWouldDeleteMoreAreRefused) {
   for (const char* prototype : {"c:\\4nec2\\b_in\\.nec", "c:\\4nec2\\b_in\\a..nec",
                                 "c:\\4nec2\\b_in\\Ranges.nec", "c:\\4nec2\\b_out.nec"}) {
     ui.messages.clear();
-    Sweep(prototype, "c:\\4nec2\\b_in\\Ranges\\r.txt");
+    Sweep(prototype);
     EXPECT_EQ(1u, Warnings().size()) << prototype;
     EXPECT_EQ(before, Snapshot()) << prototype;
   }
@@ -136,11 +126,11 @@ TEST_F(SweepTest, EitherCancelEndsSilently) {
   EXPECT_TRUE(ui.messages.empty());
   EXPECT_EQ("keep", ReadC("4nec2/b_in/dipol/keep.nec"));
   ASSERT_EQ(3u, ui.openDialogs.size());
-  EXPECT_EQ("Select Prototype File", ui.openDialogs[1].title);
-  EXPECT_EQ("All(*.*)|*.*|NEC (*.nec)|*.nec", ui.openDialogs[1].filter);
-  EXPECT_EQ("Select Range File", ui.openDialogs[2].title);
-  EXPECT_EQ("c:\\4nec2\\b_in\\Ranges", ui.openDialogs[2].initialFolder);
-  EXPECT_EQ("Range01 Test.txt", ui.openDialogs[2].fileName);
+  EXPECT_EQ("Select Prototype File in c:\\4nec2\\b_in [All(*.*)|*.*|NEC (*.nec)|*.nec #2] ",
+            DialogText(ui.openDialogs[1]));
+  EXPECT_EQ(
+      "Select Range File in c:\\4nec2\\b_in\\Ranges [All(*.*)|*.*|Range (*.txt)|*.txt #2] Range01 Test.txt",
+      DialogText(ui.openDialogs[2]));
 }
 
 }  // namespace

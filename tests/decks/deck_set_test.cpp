@@ -74,10 +74,14 @@ class DeckSetTest : public DecksTest {
   }
 };
 
+// Each generator holds the lock of its folder while it writes, and Stop ends its run between two
+// decks.
 TEST_F(DeckSetTest, StopEndsTheRunBetweenTwoDecksAndSaysHowFarItGot) {
   for (const Generator& generator : Generators()) {
     // The user presses Stop while deck 99 is written: the events before deck 100 find it.
+    int heldWhileWriting = 0;
     OnEvents(ui, [&] {
+      heldWhileWriting = system.locksHeld;
       if (ui.processEventsCalls == 3) form.RequestStop();
     });
     Run(generator);
@@ -89,18 +93,8 @@ TEST_F(DeckSetTest, StopEndsTheRunBetweenTwoDecksAndSaysHowFarItGot) {
       EXPECT_EQ(generator.lastCard, CrLfLines(ReadC(generator.Folder() + "/" + deck)).back()) << deck;
     EXPECT_EQ(100u, form.progress.file) << generator.caption;
     EXPECT_EQ(150u, form.progress.files) << generator.caption;
-  }
-  EXPECT_FALSE(std::filesystem::exists(PathC("4nec2/b_in/E_/E_.txt"))) << "a stopped set has no summary";
-}
-
-TEST_F(DeckSetTest, EachGeneratorHoldsTheLockOfItsFolderWhileItWrites) {
-  for (const Generator& generator : Generators()) {
-    int heldWhileWriting = 0;
-    OnEvents(ui, [&] { heldWhileWriting = system.locksHeld; });
-    Run(generator);
     EXPECT_EQ(1, heldWhileWriting) << generator.caption;
     EXPECT_EQ(0, system.locksHeld) << generator.caption;
-    EXPECT_EQ(150u, Decks(generator).size()) << generator.caption;
 
     // Another program works on the folder: nothing is touched.
     system.heldElsewhere = generator.Target();
@@ -113,6 +107,7 @@ TEST_F(DeckSetTest, EachGeneratorHoldsTheLockOfItsFolderWhileItWrites) {
     EXPECT_EQ(before, Snapshot()) << generator.caption;
     system.heldElsewhere.clear();
   }
+  EXPECT_FALSE(std::filesystem::exists(PathC("4nec2/b_in/E_/E_.txt"))) << "a stopped set has no summary";
 }
 
 TEST_F(DeckSetTest, DecksWhoseOutputsExistAreDeletedOnlyWhenTheUserSaysSo) {
@@ -171,6 +166,8 @@ TEST_F(DeckSetTest, AFolderHoldingFilesThatAreNotTheSetsOwnIsNeverDeleted) {
       Run(generator);
       EXPECT_TRUE(Warnings().empty()) << generator.caption << ": " << Warnings().at(0);
       EXPECT_NE("previous", ReadC(folder + "/" + generator.ownDeck));
+      EXPECT_EQ(150u, Decks(generator).size()) << generator.caption;
+      EXPECT_EQ(0, system.locksHeld) << generator.caption;
     }
   }
 }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -62,6 +63,26 @@ class DecksTest : public ::testing::Test {
   }
   std::string ReadC(const std::string& relative) const { return TestRoot::Read(root.driveC / relative); }
   std::filesystem::path PathC(const std::string& relative) const { return root.driveC / relative; }
+
+  // The parameter sweep of a prototype over a range file, Random phases at the frequency with
+  // the count, Generate EUTs over a range file with the answers in order (c: paths; nullopt is a
+  // cancelled box).
+  void Sweep(const std::string& prototype, const std::string& range = "c:\\4nec2\\b_in\\Ranges\\r.txt") {
+    ui.AnswerOpen(prototype);
+    ui.AnswerOpen(range);
+    form.CreateMultipleInputFiles1Click();
+  }
+  void Phases(std::optional<std::string> frequency, std::optional<std::string> count) {
+    ui.AnswerAsk(std::move(frequency));
+    if (count) ui.AnswerAsk(std::move(count));
+    form.MIHardCoded1Click();
+  }
+  void Euts(const std::vector<std::optional<std::string>>& answers,
+            const std::string& range = "c:\\4nec2\\b_in\\Ranges\\two.txt") {
+    ui.AnswerOpen(range);
+    for (const auto& answer : answers) ui.AnswerAsk(answer);
+    form.MIGenerateEUTsClick();
+  }
 
   std::vector<std::string> Warnings() const {
     std::vector<std::string> list;

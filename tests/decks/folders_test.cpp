@@ -61,16 +61,23 @@ TEST(TargetFolders, OnlyOneNewComponentBelowItsParent) {
 
 using RecreateTest = DecksTest;
 
+// A folder that survives its deletion stops the generator with a warning; then the folder is
+// replaced whole, and nothing beside it.
 TEST_F(RecreateTest, ReplacesTheWholeFolderAndNothingBeside) {
   WriteC("4nec2/b_in/E_/old.nec", "old");
   WriteC("4nec2/b_in/E_/sub/deep.nec", "deep");
   WriteC("4nec2/b_in/E_x/keep.nec", "sibling");
   WriteC("4nec2/b_in/E_.nec", "beside");
-  AddLine(form.Mout, "earlier line");
+  AddLine(form.Mout, "before");
+  const RecreateOptions generator = RecreateOptions::Generator("c:\\4nec2\\b_in\\");
+  system.failDeleteTree = true;
+  EXPECT_FALSE(RecreateTargetFolder(form, "c:\\4nec2\\b_in\\E_\\", generator));
+  EXPECT_EQ(std::vector<std::string>{"Folder still exists. Abort command!"}, Warnings());
+  EXPECT_EQ(std::vector<std::string>{"before"}, form.Mout.lines);
 
-  ASSERT_TRUE(
-      RecreateTargetFolder(form, "c:\\4nec2\\b_in\\E_\\", RecreateOptions::Generator("c:\\4nec2\\b_in\\")));
-
+  system.failDeleteTree = false;
+  ui.messages.clear();
+  ASSERT_TRUE(RecreateTargetFolder(form, "c:\\4nec2\\b_in\\E_\\", generator));
   EXPECT_TRUE(std::filesystem::is_directory(PathC("4nec2/b_in/E_")));
   EXPECT_TRUE(FilesIn("4nec2/b_in/E_").empty());
   EXPECT_EQ("sibling", ReadC("4nec2/b_in/E_x/keep.nec"));
@@ -81,6 +88,8 @@ TEST_F(RecreateTest, ReplacesTheWholeFolderAndNothingBeside) {
   EXPECT_TRUE(Warnings().empty());
 }
 
+// The batch conversion keeps the pane and writes no destination line; a missing parent stops
+// with a warning.
 TEST_F(RecreateTest, BatchConversionKeepsThePaneAndWritesNoDestinationLine) {
   WriteC("4nec2/b_out/dipol/dipol000.out", "old output");
   AddLine(form.Mout, "--------------- Batch Conversion ----------------");
@@ -90,19 +99,8 @@ TEST_F(RecreateTest, BatchConversionKeepsThePaneAndWritesNoDestinationLine) {
                                           "New Folder sucessfully created: C:\\4nec2\\b_out\\dipol\\"};
   EXPECT_EQ(expected, form.Mout.lines);
   EXPECT_TRUE(FilesIn("4nec2/b_out/dipol").empty());
-}
 
-TEST_F(RecreateTest, FolderThatSurvivesDeletionStopsWithWarning) {
-  WriteC("4nec2/b_in/E_/old.nec", "old");
-  system.failDeleteTree = true;
-  AddLine(form.Mout, "before");
-  EXPECT_FALSE(
-      RecreateTargetFolder(form, "c:\\4nec2\\b_in\\E_\\", RecreateOptions::Generator("c:\\4nec2\\b_in\\")));
-  EXPECT_EQ(std::vector<std::string>{"Folder still exists. Abort command!"}, Warnings());
-  EXPECT_EQ(std::vector<std::string>{"before"}, form.Mout.lines);
-}
-
-TEST_F(RecreateTest, MissingParentStopsWithWarning) {
+  ClearPane(form.Mout);
   EXPECT_FALSE(RecreateTargetFolder(form, "c:\\4nec2\\b_in\\no\\E_\\"));
   EXPECT_EQ(std::vector<std::string>{"Folder was not created. Abort command!"}, Warnings());
   EXPECT_EQ(std::vector<std::string>{"Old Folder sucessfully deleted: c:\\4nec2\\b_in\\no\\E_\\"},

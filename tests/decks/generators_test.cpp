@@ -19,18 +19,11 @@ namespace {
 
 // ---- Random phases at multiple sources ------------------------------------------------
 
-class PhasesTest : public DecksTest {
- protected:
-  void Run(std::optional<std::string> frequency, std::optional<std::string> count) {
-    ui.AnswerAsk(std::move(frequency));
-    if (count) ui.AnswerAsk(std::move(count));
-    form.MIHardCoded1Click();
-  }
-};
+using PhasesTest = DecksTest;
 
 TEST_F(PhasesTest, WritesTwentySevenLineDecksWithPointSeparators) {
   SeedRandom(42);
-  Run("7,01", "3");
+  Phases("7,01", "3");
   EXPECT_TRUE(Warnings().empty());
   const std::vector<std::string> prompts{"Inquiry|Please enter freuquency in MHz|7,01",
                                          "Inquiry|How many random phases shall be assessed?|100"};
@@ -41,6 +34,9 @@ TEST_F(PhasesTest, WritesTwentySevenLineDecksWithPointSeparators) {
   EXPECT_EQ("hc1.seed.txt", written.front());
   ASSERT_EQ(files, std::vector<std::string>(written.begin() + 1, written.end()));
 
+  std::vector<std::string> head{"CM", "CE"};
+  head.insert(head.end(), kHardCodedWires.begin(), kHardCodedWires.end());
+  head.insert(head.end(), {"GE 1", "GN 1", "EK"});
   SeedRandom(42);
   for (const std::string& file : files) {
     const std::string deck = ReadC("4nec2/b_in/hc1/" + file);
@@ -48,12 +44,7 @@ TEST_F(PhasesTest, WritesTwentySevenLineDecksWithPointSeparators) {
     EXPECT_EQ("\r\n", deck.substr(deck.size() - 2)) << file;
     const std::vector<std::string> lines = CrLfLines(deck);
     ASSERT_EQ(27u, lines.size()) << file;
-    EXPECT_EQ("CM", lines[0]);
-    EXPECT_EQ("CE", lines[1]);
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(kHardCodedWires[i], lines[2 + i]);
-    EXPECT_EQ("GE 1", lines[12]);
-    EXPECT_EQ("GN 1", lines[13]);
-    EXPECT_EQ("EK", lines[14]);
+    EXPECT_EQ(head, std::vector<std::string>(lines.begin(), lines.begin() + 15)) << file;
     for (int i = 0; i < 10; ++i) {
       const std::string& line = lines[15 + i];
       const std::vector<std::string> fields = Fields(line);
@@ -67,8 +58,8 @@ TEST_F(PhasesTest, WritesTwentySevenLineDecksWithPointSeparators) {
       EXPECT_EQ(fields[5], Fields(CoordinateText(100 * std::cos(radians)))[0]) << line;
       EXPECT_EQ(fields[6], Fields(CoordinateText(100 * std::sin(radians)))[0]) << line;
     }
-    EXPECT_EQ("FR 0 0 0 0    7.01000 0", lines[25]);
-    EXPECT_EQ("NE 0 41 41 1 -20 -20 2 1 1 1", lines[26]);
+    EXPECT_EQ((std::vector<std::string>{"FR 0 0 0 0    7.01000 0", "NE 0 41 41 1 -20 -20 2 1 1 1"}),
+              std::vector<std::string>(lines.begin() + 25, lines.end()));
   }
   EXPECT_EQ(ReadC("4nec2/b_in/hc1/hc1002.nec"), form.params.currentText);
   const std::vector<std::string> pane{"New Folder sucessfully created: c:\\4nec2\\b_in\\hc1\\",
@@ -83,10 +74,10 @@ TEST_F(PhasesTest, WritesTwentySevenLineDecksWithPointSeparators) {
 
 TEST_F(PhasesTest, BadAnswersKeepThePreviousDecks) {
   WriteC("4nec2/b_in/hc1/hc1000.nec", "previous run");
-  Run(std::nullopt, std::nullopt);
-  Run("7.01", std::nullopt);  // not a number under the decimal comma
-  Run("7,01", std::string("many"));
-  Run("7,01", std::optional<std::string>());
+  Phases(std::nullopt, std::nullopt);
+  Phases("7.01", std::nullopt);  // not a number under the decimal comma
+  Phases("7,01", std::string("many"));
+  Phases("7,01", std::optional<std::string>());
   const std::vector<std::string> expected{
       "No valid frequency. Abort command!", "No valid frequency. Abort command!",
       "No valid number. Abort command!", "No valid number. Abort command!"};
@@ -94,17 +85,15 @@ TEST_F(PhasesTest, BadAnswersKeepThePreviousDecks) {
   EXPECT_EQ("previous run", ReadC("4nec2/b_in/hc1/hc1000.nec"));
 }
 
+// A second run replaces the folder, with new phases; no decks for a count of zero or less.
 TEST_F(PhasesTest, SecondRunReplacesTheFolderAndDrawsNewPhases) {
-  Run("14", "2");
+  Phases("14", "2");
   const std::string first = ReadC("4nec2/b_in/hc1/hc1000.nec");
-  Run("14", "1");
+  Phases("14", "1");
   EXPECT_EQ((std::vector<std::string>{"hc1.seed.txt", "hc1000.nec"}), FilesIn("4nec2/b_in/hc1"));
   EXPECT_NE(first, ReadC("4nec2/b_in/hc1/hc1000.nec"));
   EXPECT_NE(std::string::npos, first.find("FR 0 0 0 0   14.00000 0\r\n"));
-}
-
-TEST_F(PhasesTest, NoDecksForZeroOrNegativeCount) {
-  Run("7,01", "-2");
+  Phases("7,01", "-2");
   EXPECT_EQ(std::vector<std::string>{"hc1.seed.txt"}, FilesIn("4nec2/b_in/hc1"));
   EXPECT_EQ("--------- Batch Creation Job Done ---------", form.Mout.lines.back());
 }
@@ -114,12 +103,6 @@ TEST_F(PhasesTest, NoDecksForZeroOrNegativeCount) {
 class EutTest : public DecksTest {
  protected:
   EutTest() { WriteC("4nec2/b_in/Ranges/two.txt", "7,01\r\n14,2\r\n"); }
-  void Generate(const std::vector<std::optional<std::string>>& answers,
-                const std::string& range = "c:\\4nec2\\b_in\\Ranges\\two.txt") {
-    ui.AnswerOpen(range);
-    for (const auto& answer : answers) ui.AnswerAsk(answer);
-    form.MIGenerateEUTsClick();
-  }
   std::string Deck(const std::string& set, int position, int eut) {
     return ReadC("4nec2/b_in/" + set + "/" + set + FormatInt("%3.3d_", position) + FormatInt("%3.3d", eut) +
                  ".nec");
@@ -128,7 +111,7 @@ class EutTest : public DecksTest {
 
 TEST_F(EutTest, DefaultsWriteOneDeckPerFrequencyAndEutAndTheSummary) {
   SeedRandom(1);
-  Generate({"50", "3", "1,5", "1", "1", "E_", ""});
+  Euts({"50", "3", "1,5", "1", "1", "E_", ""});
   EXPECT_TRUE(Warnings().empty());
   const std::vector<std::string> prompts{"Inquiry|How many EUTs do you want to create?|50",
                                          "Inquiry|Diameter of the test volume|3",
@@ -160,10 +143,9 @@ TEST_F(EutTest, DefaultsWriteOneDeckPerFrequencyAndEutAndTheSummary) {
     }
   EXPECT_EQ("FR 0 0 0 0    7.01000 0", a[105]);
   EXPECT_EQ("FR 0 0 0 0   14.20000 0", b[105]);
+  EXPECT_EQ((std::vector<std::string>{"GE 1", "GN 1", "EK"}),
+            std::vector<std::string>(a.begin() + 52, a.begin() + 55));
   EXPECT_EQ("NH 0 81 81 1 -40 -40 1.3 1 1 1", a[106]);
-  EXPECT_EQ("GE 1", a[52]);
-  EXPECT_EQ("GN 1", a[53]);
-  EXPECT_EQ("EK", a[54]);
   EXPECT_NE(CrLfLines(Deck("E_", 0, 8))[2], a[2]) << "two EUTs with the same first wire";
 
   // Every deck reaches the Data pane, in the order written; the Info pane names every file.
@@ -186,7 +168,7 @@ TEST_F(EutTest, DefaultsWriteOneDeckPerFrequencyAndEutAndTheSummary) {
 
 TEST_F(EutTest, AllEutsAreDrawnBeforeTheFirstDeckInTheirOrder) {
   SeedRandom(7);
-  Generate({"2", "2,5", "1", "0,5", "0", "S", ""});
+  Euts({"2", "2,5", "1", "0,5", "0", "S", ""});
   SeedRandom(7);
   std::vector<EutWire> wires;
   for (int i = 0; i < 2 * kWiresPerEut; ++i) wires.push_back(DrawEutWire(2.5, 1, 0.5));
@@ -214,7 +196,7 @@ TEST_F(EutTest, WiresStayInsideTheVolumeAndAmplitudesBetweenOneAndTen) {
   const std::vector<Volume> volumes{{"3", "1,5", "1", 3, 1.5, 1}, {"0,8", "2", "-0,5", 0.8, 2, -0.5}};
   WriteC("4nec2/b_in/Ranges/one.txt", "30\r\n");
   for (const Volume& v : volumes) {
-    Generate({"60", v.d, v.h, v.l, "1", "V", ""}, "c:\\4nec2\\b_in\\Ranges\\one.txt");
+    Euts({"60", v.d, v.h, v.l, "1", "V", ""}, "c:\\4nec2\\b_in\\Ranges\\one.txt");
     const double R = v.D / 2, slack = 0.0005;
     double maxRadius = 0, minZ = 1e9, maxZ = -1e9, minU = 1e9, maxU = 0;
     int wires = 0;
@@ -265,7 +247,7 @@ TEST_F(EutTest, GroundAnswerChoosesTheGroundCards) {
   WriteC("4nec2/b_in/Ranges/one.txt", "30\r\n");
   for (const auto& [answer, ge, gn] : std::vector<std::tuple<std::string, std::string, std::string>>{
            {"0", "GE 0", "GN -1"}, {"-3", "GE 0", "GN -1"}, {"1", "GE 1", "GN 1"}, {"5", "GE 1", "GN 1"}}) {
-    Generate({"1", "3", "1,5", "1", answer, "G", ""}, "c:\\4nec2\\b_in\\Ranges\\one.txt");
+    Euts({"1", "3", "1,5", "1", answer, "G", ""}, "c:\\4nec2\\b_in\\Ranges\\one.txt");
     const std::vector<std::string> lines = CrLfLines(Deck("G", 0, 0));
     ASSERT_EQ(107u, lines.size());
     EXPECT_EQ(ge, lines[52]) << "ground answer " << answer;
@@ -279,19 +261,16 @@ TEST_F(EutTest, HostileNamesAndBadNumbersChangeNothing) {
   WriteC("4nec2/b_out/E_/E_000_000.out", "results");
   WriteC("4nec2/keep.txt", "root file");
   const auto before = Snapshot();
-  const std::vector<std::string> names{"",          "..",  "..\\..", "\\",  "a\\..\\..", "c:\\x",
-                                       "E_/x",      "*",   "E_?",    "con", "x.",        " ",
-                                       "..\\b_out", "a|b", "\"q\"",  "<x>", "\t"};
-  for (const std::string& name : names) {
+  const std::vector<std::optional<std::string>> names{
+      "",   "..", "..\\..",    "\\",  "a\\..\\..", "c:\\x", "E_/x", "*",         "E_?", "con",
+      "x.", " ",  "..\\b_out", "a|b", "\"q\"",     "<x>",   "\t",   std::nullopt};  // the last box cancelled
+  for (const auto& name : names) {
+    SCOPED_TRACE("[" + name.value_or("cancelled") + "]");
     ui.messages.clear();
-    Generate({"1", "3", "1,5", "1", "1", name});
-    EXPECT_EQ(std::vector<std::string>{"No valid Filename. Abort command!"}, Warnings())
-        << "[" << name << "]";
-    EXPECT_EQ(before, Snapshot()) << "[" << name << "]";
+    Euts({"1", "3", "1,5", "1", "1", name});
+    EXPECT_EQ(std::vector<std::string>{"No valid Filename. Abort command!"}, Warnings());
+    EXPECT_EQ(before, Snapshot());
   }
-  ui.messages.clear();
-  Generate({"1", "3", "1,5", "1", "1", std::nullopt});
-  EXPECT_EQ(std::vector<std::string>{"No valid Filename. Abort command!"}, Warnings());
 
   const std::vector<std::vector<std::optional<std::string>>> badNumbers{
       {std::nullopt},         {"x"},
@@ -299,25 +278,25 @@ TEST_F(EutTest, HostileNamesAndBadNumbersChangeNothing) {
       {"1", "3", "1,5", "e"}, {"1", "3", "1,5", "1", "1,5"}};
   for (const auto& answers : badNumbers) {
     ui.messages.clear();
-    Generate(answers);
+    Euts(answers);
     EXPECT_EQ(std::vector<std::string>{"No valid number. Abort command!"}, Warnings());
   }
   ui.messages.clear();
-  Generate({"2001", "3", "1,5", "1", "1", "E_"});
+  Euts({"2001", "3", "1,5", "1", "1", "E_"});
   ASSERT_EQ(1u, Warnings().size());
   EXPECT_NE(std::string::npos, Warnings()[0].find("2000"));
   EXPECT_EQ(before, Snapshot());
 }
 
 TEST_F(EutTest, ZeroEutsOrNoFrequenciesStillWriteTheSummary) {
-  Generate({"0", "12", "1,5", "1", "1", "Z", ""});
+  Euts({"0", "12", "1,5", "1", "1", "Z", ""});
   const std::vector<std::string> summaryOnly{"Z.seed.txt", "Z.txt"};
   EXPECT_EQ(summaryOnly, FilesIn("4nec2/b_in/Z"));
   EXPECT_NE(std::string::npos, ReadC("4nec2/b_in/Z/Z.txt").find("Number of EUTs..............:   0\r\n"));
   EXPECT_NE(std::string::npos, ReadC("4nec2/b_in/Z/Z.txt").find("Diameter of EUT volume......: 12,0 m\r\n"));
 
   WriteC("4nec2/b_in/Ranges/bad.txt", "7;01\r\n");  // no number: no frequency
-  Generate({"2", "3", "1,5", "1", "1", "Z", ""}, "c:\\4nec2\\b_in\\Ranges\\bad.txt");
+  Euts({"2", "3", "1,5", "1", "1", "Z", ""}, "c:\\4nec2\\b_in\\Ranges\\bad.txt");
   EXPECT_EQ(summaryOnly, FilesIn("4nec2/b_in/Z"));
   EXPECT_NE(std::string::npos, ReadC("4nec2/b_in/Z/Z.txt").find("Number of Fequencies........:   0\r\n"));
 }
@@ -342,14 +321,14 @@ TEST_F(EutTest, AStudysGridHoldsItsDistancesAndHeightsAndIsRecorded) {
   EXPECT_EQ(kNearMagneticCard, EutGrid{}.Card());
 
   SeedRandom(1);
-  Generate({"2", "3", "1,5", "1", "1", "S", "3;10", "1;4;1"});
+  Euts({"2", "3", "1,5", "1", "1", "S", "3;10", "1;4;1"});
   EXPECT_EQ("NH 0 21 21 4 -10 -10 1 1 1 1", CrLfLines(Deck("S", 1, 1)).back());
   EXPECT_NE(std::string::npos, ReadC("4nec2/b_in/S/S.txt")
                                    .find("Measured distances..........: 3;10 m\r\n"
                                          "Measured heights............: 1 to 4 m, step 1 m\r\n"
                                          "Near-field grid.............: NH 0 21 21 4 -10 -10 1 1 1 1\r\n"));
   // Heights that are no list refuse before the folder is touched.
-  Generate({"2", "3", "1,5", "1", "1", "T", "3", "4;1;1"});
+  Euts({"2", "3", "1,5", "1", "1", "T", "3", "4;1;1"});
   EXPECT_EQ(std::vector<std::string>{"No valid number. Abort command!"}, Warnings());
   EXPECT_TRUE(FilesIn("4nec2/b_in/T").empty());
 }

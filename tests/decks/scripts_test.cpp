@@ -2,29 +2,18 @@
 // gives the same decks, byte for byte, and no error box.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <map>
 #include <sstream>
 #include <string>
 
+#include "decks_fixture.hpp"
 #include "platform/scripted/runner.hpp"
-#include "support/test_root.hpp"
-#include "util/format.hpp"
 
 namespace varnel {
 
 namespace {
 
-std::map<std::string, std::string> FilesBelow(const std::filesystem::path& folder) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    files[entry.path().filename().string()] = TestRoot::Read(entry.path());
-  return files;
-}
-
-class DeckScripts : public ::testing::Test {
+class DeckScripts : public DecksTest {
  protected:
-  ~DeckScripts() override { DecimalSeparator = ','; }
   std::string Run(const std::string& script) {
     std::istringstream in(script);
     std::ostringstream out;
@@ -33,13 +22,11 @@ class DeckScripts : public ::testing::Test {
     EXPECT_EQ(std::string::npos, out.str().find("[Warning]")) << out.str();
     return out.str();
   }
-  TestRoot root;
 };
 
 TEST_F(DeckScripts, EachGeneratorIsRepeatableFromItsSeed) {
-  root.Write("drive_c/4nec2/b_in/sweep.nec",
-             "CM\r\nCE\r\nGW 1 xxn 0 0 -5 0 0 5 0.001\r\nFR 0 1 0 0 xxf 0\r\nEN");
-  root.Write("drive_c/4nec2/b_in/Ranges/three.txt", "7,0\r\n7,1\r\n7,2\r\n");
+  WriteC("4nec2/b_in/sweep.nec", "CM\r\nCE\r\nGW 1 xxn 0 0 -5 0 0 5 0.001\r\nFR 0 1 0 0 xxf 0\r\nEN");
+  WriteC("4nec2/b_in/Ranges/three.txt", "7,0\r\n7,1\r\n7,2\r\n");
   const std::string script =
       "decimal ,\n"
       "seed 2024\n"
@@ -52,54 +39,46 @@ TEST_F(DeckScripts, EachGeneratorIsRepeatableFromItsSeed) {
       GenerateEutsLines("c:\\4nec2\\b_in\\Ranges\\three.txt", 3, "Set") + "print Mout\n";
   const std::string firstOutput = Run(script);
   EXPECT_NE(std::string::npos, firstOutput.find("--------- Batch Creation Job Done ---------"));
-  const auto decks = [&] {
-    std::map<std::string, std::map<std::string, std::string>> all;
-    for (const char* folder : {"sweep", "hc1", "Set"})
-      all[folder] = FilesBelow(root.driveC / "4nec2" / "b_in" / folder);
-    return all;
-  };
-  const auto first = decks();
-  EXPECT_EQ(3u, first.at("sweep").size());
-  EXPECT_EQ(5u, first.at("hc1").size());   // 4 decks + seed file
-  EXPECT_EQ(11u, first.at("Set").size());  // 3 frequencies x 3 EUTs + summary + seed file
-  EXPECT_NE(first.at("hc1").at("hc1000.nec"), first.at("hc1").at("hc1001.nec"));
+  const auto first = Snapshot();
+  EXPECT_EQ(3u, FilesIn("4nec2/b_in/sweep").size());
+  EXPECT_EQ(5u, FilesIn("4nec2/b_in/hc1").size());   // 4 decks + seed file
+  EXPECT_EQ(11u, FilesIn("4nec2/b_in/Set").size());  // 3 frequencies x 3 EUTs + summary + seed file
+  EXPECT_NE(ReadC("4nec2/b_in/hc1/hc1000.nec"), ReadC("4nec2/b_in/hc1/hc1001.nec"));
 
   Run(script);
-  EXPECT_EQ(first, decks());
+  EXPECT_EQ(first, Snapshot());
 }
 
 // A set drawn from a seed nobody chose records it; `seed N` draws the same set again.
 TEST_F(DeckScripts, TheRecordedSeedOfASetDrawsItAgain) {
-  root.Write("drive_c/4nec2/b_in/Ranges/two.txt", "7,0\r\n14,2\r\n");
+  WriteC("4nec2/b_in/Ranges/two.txt", "7,0\r\n14,2\r\n");
   const std::string generate =
       "decimal ,\n"
       "answer ask 7,01\nanswer ask 3\nrun MIHardCoded1Click\nprint Mout\n" +
       GenerateEutsLines("c:\\4nec2\\b_in\\Ranges\\two.txt", 2, "E_") + "print Mout\n";
-  const std::filesystem::path deckRoot = root.driveC / "4nec2" / "b_in";
   const std::string firstOutput = Run(generate);
-  const auto phases = FilesBelow(deckRoot / "hc1"), euts = FilesBelow(deckRoot / "E_");
+  const auto first = Snapshot();
   std::string seeds;
-  for (const auto* set : {&phases, &euts}) {
-    const std::string& record = set->at(set == &phases ? "hc1.seed.txt" : "E_.seed.txt");
+  for (const char* file : {"4nec2/b_in/hc1/hc1.seed.txt", "4nec2/b_in/E_/E_.seed.txt"}) {
+    const std::string record = ReadC(file);
     ASSERT_TRUE(record.starts_with("Random seed.................: ")) << record;
     ASSERT_TRUE(record.ends_with("\r\n")) << record;
     const std::string seed = record.substr(30, record.size() - 32);
     EXPECT_NE(std::string::npos, firstOutput.find("Random seed of this set: " + seed + "\n")) << firstOutput;
     seeds += "seed " + seed + "\n";
   }
-  EXPECT_EQ(6u, euts.size());  // 2 x 2 decks, summary, seed file
+  EXPECT_EQ(6u, FilesIn("4nec2/b_in/E_").size());  // 2 x 2 decks, summary, seed file
 
   // Each set again from its own seed, after the generator has moved on.
   const std::size_t eutPart = generate.find("answer open");
   Run(generate.substr(0, eutPart).insert(0, seeds.substr(0, seeds.find('\n') + 1)));
   Run("decimal ,\n" + seeds.substr(seeds.find('\n') + 1) + generate.substr(eutPart));
-  EXPECT_EQ(phases, FilesBelow(deckRoot / "hc1"));
-  EXPECT_EQ(euts, FilesBelow(deckRoot / "E_"));
+  EXPECT_EQ(first, Snapshot());
 }
 
 // Cancelling a dialog of a command that resets the window leaves the window as it was.
 TEST_F(DeckScripts, ACancelledDialogLeavesPanesAndFieldsAsTheyWere) {
-  root.Write("drive_c/4nec2/b_in/Ranges/two.txt", "7,0\r\n14,2\r\n");
+  WriteC("4nec2/b_in/Ranges/two.txt", "7,0\r\n14,2\r\n");
   const std::string show = "print M\nprint Mout\nprint Mdata\nprint fields\n";
   const std::string output =
       Run("decimal ,\n"

@@ -19,18 +19,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The names of the entries, sorted, a folder's followed by '/' and a link's by '@'.
 std::vector<std::string> Names(const std::vector<DirEntry>& entries) {
   std::vector<std::string> names;
-  for (const DirEntry& e : entries) names.push_back(e.name);
+  for (const DirEntry& e : entries) names.push_back(e.name + (e.isFolder ? "/" : "") + (e.isLink ? "@" : ""));
   std::sort(names.begin(), names.end());
   return names;
 }
 
+// A private drive c: with the POSIX system over it (p) under a scripted interface.
+struct PosixFiles : ::testing::Test, ScriptedFixture {
+  PosixSystem& p = system;
+};
+using PosixLocks = PosixFiles;
+
 }  // namespace
 
-TEST(PosixFiles, ExistenceTellsFilesFromFolders) {
-  TestRoot root;
-  PosixSystem p(root.Roots());
+TEST_F(PosixFiles, ExistenceTellsFilesFromFolders) {
   root.Write("drive_c/4nec2/out/dipol.out", "x");
   EXPECT_TRUE(p.FileExists("c:\\4nec2\\out\\dipol.out"));
   EXPECT_TRUE(p.FileExists("C:\\4NEC2\\OUT\\DIPOL.OUT"));
@@ -42,9 +47,7 @@ TEST(PosixFiles, ExistenceTellsFilesFromFolders) {
   EXPECT_FALSE(p.FileExists(""));
 }
 
-TEST(PosixFiles, ReadAndWriteKeepEveryByte) {
-  TestRoot root;
-  PosixSystem p(root.Roots());
+TEST_F(PosixFiles, ReadAndWriteKeepEveryByte) {
   std::string bytes;
   for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
   p.WriteFile("c:\\all.bin", bytes);
@@ -62,9 +65,7 @@ TEST(PosixFiles, ReadAndWriteKeepEveryByte) {
   }
 }
 
-TEST(PosixFiles, FailuresCarryTheRunTimesMessages) {
-  TestRoot root;
-  PosixSystem p(root.Roots());
+TEST_F(PosixFiles, FailuresCarryTheRunTimesMessages) {
   fs::create_directories(root.driveC / "folder");
   EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { p.ReadFile("c:\\none.out"); }));
   EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { p.ReadFile("q:\\none.out"); }));
@@ -76,20 +77,16 @@ TEST(PosixFiles, FailuresCarryTheRunTimesMessages) {
             ErrorOf([&] { p.WriteFile("z:\\dev\\full", "x"); }));
 }
 
-TEST(PosixFiles, AccessDeniedForAFileWithoutPermissions) {
-  TestRoot root;
+TEST_F(PosixFiles, AccessDeniedForAFileWithoutPermissions) {
   const AccessModesHold modes;
   if (!modes.held) GTEST_SKIP() << "the file's access modes cannot be made to hold";
-  PosixSystem p(root.Roots());
   fs::path file = root.Write("drive_c/locked.out", "x");
   fs::permissions(file, fs::perms::none);
   EXPECT_EQ("5 Dateizugriff verweigert", ErrorOf([&] { p.ReadFile("c:\\locked.out"); }));
   EXPECT_EQ("5 Dateizugriff verweigert", ErrorOf([&] { p.WriteFile("c:\\locked.out", "y"); }));
 }
 
-TEST(PosixFiles, RenameOverSwapsInTheNewContent) {
-  TestRoot root;
-  PosixSystem p(root.Roots());
+TEST_F(PosixFiles, RenameOverSwapsInTheNewContent) {
   root.Write("drive_c/t.txt", "old");
   root.Write("drive_c/t.new", "new");
   p.RenameOver("c:\\t.new", "c:\\T.TXT");
@@ -108,7 +105,7 @@ TEST(PosixFiles, RenameOverSwapsInTheNewContent) {
   files->WriteReplacing("OLD.nec", "replaced");
   files->WriteReplacing("SUB\\x.nec", "deeper");
   EXPECT_EQ("5 Dateizugriff verweigert", ErrorOf([&] { files->WriteReplacing("RO.NEC", "no"); }));
-  EXPECT_EQ((std::vector<std::string>{"new.nec", "old.NEC", "ro.nec", "sub"}),
+  EXPECT_EQ((std::vector<std::string>{"new.nec", "old.NEC", "ro.nec", "sub/"}),
             Names(p.ListEntries("c:\\d\\*")));
   EXPECT_EQ("new", TestRoot::Read(root.driveC / "D/new.nec"));
   EXPECT_EQ("replaced", TestRoot::Read(root.driveC / "D/old.NEC"));
@@ -129,9 +126,7 @@ TEST(PosixFiles, RenameOverSwapsInTheNewContent) {
   EXPECT_EQ(5u, Names(p.ListEntries("c:\\d\\*")).size());  // and no file left beside
 }
 
-TEST(PosixFiles, ListEntriesMatchesWildcardsWithoutCase) {
-  TestRoot root;
-  PosixSystem p(root.Roots());
+TEST_F(PosixFiles, ListEntriesMatchesWildcardsWithoutCase) {
   for (const char* name : {"a.out", "B.OUT", "ab.out", "a.outx", "a.nec", "noext", ".hidden.out"}) {
     root.Write(std::string("drive_c/d/") + name, "");
   }
@@ -141,26 +136,19 @@ TEST(PosixFiles, ListEntriesMatchesWildcardsWithoutCase) {
     std::vector<std::string> names;
   };
   const Case cases[] = {
-      {"c:\\d\\*.out", {".hidden.out", "B.OUT", "a.out", "ab.out", "sub.out"}},
+      {"c:\\d\\*.out", {".hidden.out", "B.OUT", "a.out", "ab.out", "sub.out/"}},
       {"c:\\D\\?.OUT", {"B.OUT", "a.out"}},
       {"c:\\d\\a*", {"a.nec", "a.out", "a.outx", "ab.out"}},
-      {"c:\\d\\*.*", {".hidden.out", "B.OUT", "a.nec", "a.out", "a.outx", "ab.out", "noext", "sub.out"}},
+      {"c:\\d\\*.*", {".hidden.out", "B.OUT", "a.nec", "a.out", "a.outx", "ab.out", "noext", "sub.out/"}},
       {"c:\\d\\noext.*", {"noext"}},
       {"c:\\d\\*x", {"a.outx"}},
       {"c:/d/b.out", {"B.OUT"}},
       {"c:\\missing\\*.out", {}},
   };
   for (const Case& k : cases) EXPECT_EQ(k.names, Names(p.ListEntries(k.pattern))) << k.pattern;
-
-  for (const DirEntry& e : p.ListEntries("c:\\d\\*.out")) {
-    EXPECT_EQ(e.name == "sub.out", e.isFolder) << e.name;
-    EXPECT_FALSE(e.isLink) << e.name;
-  }
 }
 
-TEST(PosixFiles, ListEntriesComeInTheOrderOfTheUpperCaseNames) {
-  TestRoot root;
-  PosixSystem p(root.Roots());
+TEST_F(PosixFiles, ListEntriesComeInTheOrderOfTheUpperCaseNames) {
   for (const char* name : {"b.out", "e_000.out", "A.out", "c.out", "EA.out", "a.out", "E_001.out", "\xe4.out",
                            "E`.out", "Ez.out", "E[.out"})
     root.Write(std::string("drive_c/d/") + name, "");
@@ -172,9 +160,7 @@ TEST(PosixFiles, ListEntriesComeInTheOrderOfTheUpperCaseNames) {
             listed);
 }
 
-TEST(PosixFiles, OnlyRegularFilesAreReadAndSizeIsBounded) {
-  TestRoot root;
-  PosixSystem p(root.Roots());
+TEST_F(PosixFiles, OnlyRegularFilesAreReadAndSizeIsBounded) {
   fs::create_directories(root.driveC / "d");
   ASSERT_EQ(0, mkfifo((root.driveC / "d/fifo.out").c_str(), 0600));
   fs::create_symlink("/dev/zero", root.driveC / "d/zero.out");
@@ -191,9 +177,7 @@ TEST(PosixFiles, OnlyRegularFilesAreReadAndSizeIsBounded) {
             ErrorOf([&] { p.ReadFile("c:\\d\\huge.out"); }));
 }
 
-TEST(PosixFiles, DeleteTreeEndsOnEveryTreeAndStaysInside) {
-  TestRoot root;
-  PosixSystem p(root.Roots());
+TEST_F(PosixFiles, DeleteTreeEndsOnEveryTreeAndStaysInside) {
   fs::path outside = root.Write("keep/precious.txt", "keep");
   // A chain deeper than anything the users' file system can hold, a link back to an ancestor
   // and names that read as paths.
@@ -210,9 +194,7 @@ TEST(PosixFiles, DeleteTreeEndsOnEveryTreeAndStaysInside) {
   EXPECT_FALSE(fs::exists(root.driveC / "t/..\\..\\keep\\precious.txt"));
 }
 
-TEST(PosixFiles, FolderWithinResolvesDotsCaseAliasesAndLinks) {
-  TestRoot root;
-  PosixSystem p(root.Roots());
+TEST_F(PosixFiles, FolderWithinResolvesDotsCaseAliasesAndLinks) {
   fs::create_directories(root.driveC / "4nec2/b_in/sub");
   fs::create_directory_symlink(root.driveC / "4nec2", root.driveC / "4nec2/b_in/tree");
   const std::string z = "z:" + root.driveC.string();
@@ -235,30 +217,14 @@ TEST(PosixFiles, FolderWithinResolvesDotsCaseAliasesAndLinks) {
     EXPECT_EQ(c.within, p.FolderWithin(c.inner, c.outer)) << c.inner << " in " << c.outer;
 }
 
-TEST(PosixFiles, ListEntriesMarksLinks) {
-  TestRoot root;
-  PosixSystem p(root.Roots());
+TEST_F(PosixFiles, ListEntriesMarksLinks) {
   fs::create_directories(root.driveC / "d/real");
   fs::create_directory_symlink(root.driveC / "d/real", root.driveC / "d/tofolder");
   fs::create_symlink(root.dir / "nowhere", root.driveC / "d/broken");
-  std::vector<DirEntry> entries = p.ListEntries("c:\\d\\*");
-  ASSERT_EQ(3u, entries.size());
-  for (const DirEntry& e : entries) {
-    if (e.name == "real") {
-      EXPECT_TRUE(e.isFolder && !e.isLink);
-    }
-    if (e.name == "tofolder") {
-      EXPECT_TRUE(e.isFolder && e.isLink);
-    }
-    if (e.name == "broken") {
-      EXPECT_TRUE(!e.isFolder && e.isLink);
-    }
-  }
+  EXPECT_EQ((std::vector<std::string>{"broken@", "real/", "tofolder/@"}), Names(p.ListEntries("c:\\d\\*")));
 }
 
-TEST(PosixFiles, DeleteRemoveCreateReportWithoutThrowing) {
-  TestRoot root;
-  PosixSystem p(root.Roots());
+TEST_F(PosixFiles, DeleteRemoveCreateReportWithoutThrowing) {
   fs::path file = root.Write("drive_c/d/f.txt", "x");
   fs::path locked = root.Write("drive_c/d/locked.txt", "x");
   fs::permissions(locked, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
@@ -279,9 +245,7 @@ TEST(PosixFiles, DeleteRemoveCreateReportWithoutThrowing) {
   EXPECT_FALSE(p.CreateFolder("q:\\x"));
 }
 
-TEST(PosixFiles, NamesThatDifferOnlyInLetterCaseAreNeverGuessed) {
-  TestRoot root;
-  PosixSystem p(root.Roots());
+TEST_F(PosixFiles, NamesThatDifferOnlyInLetterCaseAreNeverGuessed) {
   root.Write("drive_c/b_out/Set/x.out", "Set");
   root.Write("drive_c/b_out/SET/x.out", "SET");
   root.Write("drive_c/b_out/E_/x.out", "E_");
@@ -329,9 +293,7 @@ TEST(PosixFiles, NamesThatDifferOnlyInLetterCaseAreNeverGuessed) {
             CaseCollision(root.Roots(), "c:\\d\\Only.txt"));
 }
 
-TEST(PosixLocks, OneHolderPerFolderHoweverItIsSpelled) {
-  TestRoot root;
-  PosixSystem p(root.Roots());
+TEST_F(PosixLocks, OneHolderPerFolderHoweverItIsSpelled) {
   fs::create_directories(root.driveC / "4nec2/b_in/E_");
   const fs::path lockFile = root.driveC / "4nec2/b_in/e_.varnel-lock";
   std::string why;
@@ -358,9 +320,7 @@ TEST(PosixLocks, OneHolderPerFolderHoweverItIsSpelled) {
   EXPECT_EQ("the user's own", TestRoot::Read(lockFile));
 }
 
-TEST(PosixLocks, AnotherProgramsLockHoldsUntilItIsKilled) {
-  TestRoot root;
-  PosixSystem p(root.Roots());
+TEST_F(PosixLocks, AnotherProgramsLockHoldsUntilItIsKilled) {
   fs::create_directories(root.driveC / "4nec2/b_out");
   const std::string folder = "C:\\4nec2\\b_out\\E_\\";
   std::string why;
@@ -389,9 +349,7 @@ TEST(PosixLocks, AnotherProgramsLockHoldsUntilItIsKilled) {
 
 // Where the lock file cannot be made, the lock is refused with the reason, never given without
 // its file.
-TEST(PosixLocks, ALockThatCannotBeTakenIsRefusedWithItsReason) {
-  TestRoot root;
-  PosixSystem p(root.Roots());
+TEST_F(PosixLocks, ALockThatCannotBeTakenIsRefusedWithItsReason) {
   fs::create_directories(root.driveC / "4nec2/b_out/dir.varnel-lock");
   fs::create_symlink(root.driveC / "elsewhere", root.driveC / "4nec2/b_out/link.varnel-lock");
   ASSERT_EQ(0, mkfifo((root.driveC / "4nec2/b_out/fifo.varnel-lock").c_str(), 0600));
@@ -408,28 +366,24 @@ TEST(PosixLocks, ALockThatCannotBeTakenIsRefusedWithItsReason) {
   EXPECT_FALSE(fs::exists(root.driveC / "elsewhere"));
 }
 
-TEST(PosixFiles, ClockAndClipboard) {
-  ScriptedFixture f;
-  std::uint64_t before = f.system.MillisecondsSinceEpoch(), steady = f.system.MonotonicMilliseconds();
-  f.ui.realPause = true;
-  f.ui.Pause(30);
-  EXPECT_GE(f.system.MillisecondsSinceEpoch() - before, 25u);
-  EXPECT_GE(f.system.MonotonicMilliseconds() - steady, 25u);
-  EXPECT_GE(f.system.CurrentYear(), 2024);
-  f.ui.SetClipboardText("a;b\r\n");
-  EXPECT_EQ("a;b\r\n", f.ui.ClipboardText());
-}
-
-TEST(PosixFiles, BoxesAndDialogsWithoutAnAnswerAreCancelled) {
-  ScriptedFixture f;
+TEST_F(PosixFiles, ClockClipboardAndUnansweredDialogs) {
+  std::uint64_t before = system.MillisecondsSinceEpoch(), steady = system.MonotonicMilliseconds();
+  ui.realPause = true;
+  ui.Pause(30);
+  EXPECT_GE(system.MillisecondsSinceEpoch() - before, 25u);
+  EXPECT_GE(system.MonotonicMilliseconds() - steady, 25u);
+  EXPECT_GE(system.CurrentYear(), 2024);
+  ui.SetClipboardText("a;b\r\n");
+  EXPECT_EQ("a;b\r\n", ui.ClipboardText());
+  // Boxes and dialogs without an answer are cancelled.
   std::string text = "typed";
-  EXPECT_FALSE(f.ui.AskText("Caption", "Prompt", text));
+  EXPECT_FALSE(ui.AskText("Caption", "Prompt", text));
   EXPECT_EQ("typed", text);
-  EXPECT_FALSE(f.ui.OpenFileDialog(FileDialogSpec{}).has_value());
-  EXPECT_FALSE(f.ui.SaveFileDialog(FileDialogSpec{}).has_value());
-  fs::create_directories(f.root.driveC / "4nec2/b_out");
-  EXPECT_FALSE(f.ui.ChooseFolder("c:\\4nec2\\b_out").has_value());
-  EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { f.ui.ChooseFolder("c:\\4nec2\\b_in"); }));
+  EXPECT_FALSE(ui.OpenFileDialog(FileDialogSpec{}).has_value());
+  EXPECT_FALSE(ui.SaveFileDialog(FileDialogSpec{}).has_value());
+  fs::create_directories(root.driveC / "4nec2/b_out");
+  EXPECT_FALSE(ui.ChooseFolder("c:\\4nec2\\b_out").has_value());
+  EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { ui.ChooseFolder("c:\\4nec2\\b_in"); }));
 }
 
 }  // namespace varnel

@@ -27,6 +27,14 @@ std::string Backslashed(std::string path) {
   return path;
 }
 
+// A private drive c: (c natively) and the POSIX system over it.
+struct Paths : ::testing::Test {
+  TestRoot root;
+  PosixRoots roots = root.Roots();
+  const std::string c = root.driveC.string();
+  PosixSystem system{roots};
+};
+
 }  // namespace
 
 TEST(PosixRoots, DriveCFollowsWineprefixElseHome) {
@@ -46,10 +54,7 @@ TEST(PosixRoots, DriveCFollowsWineprefixElseHome) {
   }
 }
 
-TEST(NativePath, MapsDrivesAndSeparators) {
-  TestRoot root;
-  PosixRoots roots = root.Roots();
-  const std::string c = root.driveC.string();
+TEST_F(Paths, NativePathMapsDrivesAndSeparators) {
   struct Case {
     std::string windows, native;
   };
@@ -72,9 +77,7 @@ TEST(NativePath, MapsDrivesAndSeparators) {
 
 // A message names its files with their Linux paths too: a name with blanks is taken as far as it
 // exists; one that does not exist ends at its first blank or a mark that ends a sentence.
-TEST(NativePath, MessagesNameTheirFilesNativePaths) {
-  TestRoot root;
-  PosixSystem system(root.Roots());
+TEST_F(Paths, NativePathMessagesNameTheirFilesNativePaths) {
   root.Write("drive_c/4nec2/b_in/Range01 Test.txt", "7\r\n");
   const std::string c = root.driveC.string();
   EXPECT_EQ(
@@ -87,9 +90,7 @@ TEST(NativePath, MessagesNameTheirFilesNativePaths) {
   EXPECT_EQ("nothing named", WithNativePaths(system, "nothing named"));
 }
 
-TEST(NativePath, MatchesComponentsWithoutCaseWhenNoExactMatchExists) {
-  TestRoot root;
-  PosixRoots roots = root.Roots();
+TEST_F(Paths, NativePathMatchesComponentsWithoutCaseWhenNoExactMatchExists) {
   fs::create_directories(root.driveC / "4NEC2/B_Out");
   fs::create_directories(root.home / "Desktop");
   const std::string c = root.driveC.string();
@@ -103,12 +104,10 @@ TEST(NativePath, MatchesComponentsWithoutCaseWhenNoExactMatchExists) {
   EXPECT_EQ(c + "/4NEC2/B_Out", NativePath(roots, "c:\\4NEC2\\b_out"));
 }
 
-TEST(NativePath, CaseLookupFollowsTheProgramsOwnAndOtherChanges) {
-  TestRoot root;
-  PosixSystem p(root.Roots());
+TEST_F(Paths, NativePathCaseLookupFollowsTheProgramsOwnAndOtherChanges) {
   const fs::path d = root.driveC / "d";
   root.Write("drive_c/d/Alpha.nec", "");
-  const auto native = [&](const char* path) { return NativePath(root.Roots(), path); };
+  const auto native = [&](const char* path) { return NativePath(roots, path); };
   // Another program's change shows once the folder's stamp differs (set apart explicitly here:
   // two changes within one clock tick of the file system may share a stamp).
   auto changedByOthers = [&, t = fs::file_time_type::clock::now() - std::chrono::hours(1)]() mutable {
@@ -118,30 +117,16 @@ TEST(NativePath, CaseLookupFollowsTheProgramsOwnAndOtherChanges) {
   root.Write("drive_c/d/Beta.nec", "");
   changedByOthers();
   EXPECT_EQ((d / "Beta.nec").string(), native("c:\\d\\beta.NEC"));
-  p.WriteFile("c:\\d\\Gamma.nec", "");  // the program's own: known at once
+  system.WriteFile("c:\\d\\Gamma.nec", "");  // the program's own: known at once
   EXPECT_EQ((d / "Gamma.nec").string(), native("c:\\d\\GAMMA.nec"));
   fs::rename(d / "Alpha.nec", d / "alpha2.nec");
   changedByOthers();
   EXPECT_EQ((d / "ALPHA.NEC").string(), native("c:\\d\\ALPHA.NEC"));
-  EXPECT_TRUE(p.RemoveFile("c:\\d\\BETA.NEC"));
+  EXPECT_TRUE(system.RemoveFile("c:\\d\\BETA.NEC"));
   EXPECT_EQ((d / "BETA.NEC").string(), native("c:\\d\\BETA.NEC"));
 }
 
-TEST(NativePath, RelativePathsUseTheRealCurrentFolder) {
-  TestRoot root;
-  fs::create_directories(root.driveC / "Work");
-  fs::current_path(root.driveC / "Work");
-  const std::string work = fs::current_path().string();
-  EXPECT_EQ(work + "/a/b.nec", NativePath(root.Roots(), "a\\b.nec"));
-  EXPECT_EQ(work + "/x.out", NativePath(root.Roots(), "x.out"));
-  EXPECT_EQ(root.driveC.string() + "/y", NativePath(root.Roots(), "..\\y"));
-  EXPECT_EQ(root.driveC.string() + "/z", NativePath(root.Roots(), "\\z"));  // root of the current drive
-}
-
-TEST(WindowsPath, GivesDriveCBelowThePrefixAndZElsewhere) {
-  TestRoot root;
-  PosixRoots roots = root.Roots();
-  const std::string c = root.driveC.string();
+TEST_F(Paths, WindowsPathGivesDriveCBelowThePrefixAndZElsewhere) {
   EXPECT_EQ("c:\\4nec2\\b_out", WindowsPath(roots, c + "/4nec2/b_out"));
   EXPECT_EQ("c:\\4nec2\\b_out", WindowsPath(roots, c + "//4nec2/./b_out/"));
   EXPECT_EQ("c:\\", WindowsPath(roots, c));
@@ -151,21 +136,22 @@ TEST(WindowsPath, GivesDriveCBelowThePrefixAndZElsewhere) {
   EXPECT_EQ("z:" + Backslashed(c + "2/x"), WindowsPath(roots, c + "2/x"));
 }
 
-TEST(WindowsPath, FindsDriveCThroughALinkAndResolvesRelativePaths) {
-  TestRoot root;
+// Relative paths start at the real current folder, the physical path, which still lies on drive c:
+// when the drive is reached through a link.
+TEST_F(Paths, RelativePathsUseTheRealCurrentFolderGivenInWindowsForm) {
   fs::create_directories(root.driveC / "4nec2");
   fs::create_directory_symlink(root.driveC, root.dir / "linked_c");
   PosixRoots viaLink{(root.dir / "linked_c").string(), root.home.string()};
-  // The real current folder is the physical path; it still lies on drive c:.
   fs::current_path(root.driveC / "4nec2");
-  EXPECT_EQ("c:\\4nec2", WindowsPath(viaLink, fs::current_path().string()));
-  EXPECT_EQ("c:\\4nec2\\x.out", WindowsPath(root.Roots(), "x.out"));
-  EXPECT_EQ("c:\\x.out", WindowsPath(root.Roots(), "../x.out"));
-}
-
-TEST(PosixSystem, RoundTripsTheCurrentFolderInWindowsForm) {
-  TestRoot root;
-  PosixSystem system(root.Roots());
+  const std::string work = fs::current_path().string();
+  EXPECT_EQ(work + "/a/b.nec", NativePath(roots, "a\\b.nec"));
+  EXPECT_EQ(work + "/x.out", NativePath(roots, "x.out"));
+  EXPECT_EQ(c + "/y", NativePath(roots, "..\\y"));
+  EXPECT_EQ(c + "/z", NativePath(roots, "\\z"));  // root of the current drive
+  EXPECT_EQ("c:\\4nec2", WindowsPath(viaLink, work));
+  EXPECT_EQ("c:\\4nec2\\x.out", WindowsPath(roots, "x.out"));
+  EXPECT_EQ("c:\\x.out", WindowsPath(roots, "../x.out"));
+  // The system sets and gives the current folder in Windows form.
   fs::create_directories(root.driveC / "4nec2/b_in/Ranges");
   EXPECT_TRUE(system.SetCurrentFolder("C:\\4NEC2\\B_IN\\ranges"));
   EXPECT_EQ("c:\\4nec2\\b_in\\Ranges", system.CurrentFolder());
@@ -173,12 +159,23 @@ TEST(PosixSystem, RoundTripsTheCurrentFolderInWindowsForm) {
   EXPECT_EQ("c:\\4nec2\\b_in\\Ranges", system.CurrentFolder());
 }
 
-TEST(PosixSystem, UserProfileReadsAsTheHomeFolderWhenUnset) {
-  TestRoot root;
-  PosixSystem system(root.Roots());
+// An unset USERPROFILE reads as the home folder; in the drive picture it is c:\users\<name>, whose
+// Desktop is made when missing (the folders above it too) and left alone when it is there in any
+// letter case.
+TEST_F(Paths, UserProfileReadsAsTheHomeFolderWhenUnset) {
   {
     ScopedEnv profile("USERPROFILE", nullptr);
     EXPECT_EQ("z:" + Backslashed(root.home.string()), system.GetEnv("USERPROFILE"));
+    PosixSystem ann(PosixRoots{c, (root.driveC / "users" / "ann").string()});
+    EXPECT_EQ("c:\\users\\ann", ann.GetEnv("USERPROFILE"));
+    EXPECT_TRUE(fs::is_directory(root.driveC / "users" / "ann" / "Desktop"));
+    EXPECT_EQ("c:\\users\\ann\\DeskTop\\", DesktopFolder(ann));
+    EXPECT_TRUE(ann.FolderExists(DesktopFolder(ann)));
+    PosixSystem bob(PosixRoots{c, (root.driveC / "users" / "bob").string()});
+    fs::create_directories(root.driveC / "users" / "bob" / "DESKTOP");
+    bob.GetEnv("USERPROFILE");
+    EXPECT_EQ(1,
+              std::distance(fs::directory_iterator(root.driveC / "users" / "bob"), fs::directory_iterator()));
   }
   {
     ScopedEnv profile("USERPROFILE", "C:\\Users\\ann");
@@ -188,30 +185,10 @@ TEST(PosixSystem, UserProfileReadsAsTheHomeFolderWhenUnset) {
   EXPECT_EQ("", system.GetEnv("VARNEL_SURELY_UNSET"));
 }
 
-// An unset USERPROFILE in the drive picture is c:\users\<name>, whose Desktop is made when
-// missing (the folders above it too) and left alone when it is there in any letter case.
-TEST(PosixSystem, AnUnsetUserProfileHasItsDesktopInTheDrivePicture) {
-  TestRoot root;
-  ScopedEnv profile("USERPROFILE", nullptr);
-  PosixSystem system(PosixRoots{root.driveC.string(), (root.driveC / "users" / "ann").string()});
-  EXPECT_EQ("c:\\users\\ann", system.GetEnv("USERPROFILE"));
-  EXPECT_TRUE(fs::is_directory(root.driveC / "users" / "ann" / "Desktop"));
-  EXPECT_EQ("c:\\users\\ann\\DeskTop\\", DesktopFolder(system));
-  EXPECT_TRUE(system.FolderExists(DesktopFolder(system)));
-
-  PosixSystem other(PosixRoots{root.driveC.string(), (root.driveC / "users" / "bob").string()});
-  fs::create_directories(root.driveC / "users" / "bob" / "DESKTOP");
-  other.GetEnv("USERPROFILE");
-  EXPECT_EQ(1,
-            std::distance(fs::directory_iterator(root.driveC / "users" / "bob"), fs::directory_iterator()));
-}
-
-TEST(PosixSystem, ExecutablePathIsThisProgramInWindowsForm) {
-  TestRoot root;
-  PosixSystem system(root.Roots());
+TEST_F(Paths, ExecutablePathIsThisProgramInWindowsForm) {
   std::string path = system.ExecutablePath();
   EXPECT_EQ("z:\\", path.substr(0, 3));
-  EXPECT_EQ(fs::read_symlink("/proc/self/exe").string(), NativePath(root.Roots(), path));
+  EXPECT_EQ(fs::read_symlink("/proc/self/exe").string(), NativePath(roots, path));
 }
 
 TEST(DecimalSeparatorFromLocale, IsCommaForCPosixAndNoLocale) {
