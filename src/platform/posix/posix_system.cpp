@@ -267,8 +267,13 @@ class PosixFolderFiles : public System::FolderFiles {
     if (leaf.empty()) return WriteThroughFileBeside(system_, target, bytes);
     const std::string temporary = WriteBesideAt(fd_, leaf, bytes, target, mode_);
     try {
-      RefuseReplacing(fd_, leaf);
-      if (renameat(fd_, temporary.c_str(), fd_, leaf.c_str()) != 0) throw ErrnoError(errno, target);
+      // Where no entry has the name (a new set), the rename that replaces nothing needs no look
+      // first; otherwise the entry is checked before it is replaced.
+      if (renameat2(fd_, temporary.c_str(), fd_, leaf.c_str(), RENAME_NOREPLACE) != 0) {
+        if (errno != EEXIST && errno != EINVAL && errno != ENOSYS) throw ErrnoError(errno, target);
+        RefuseReplacing(fd_, leaf);
+        if (renameat(fd_, temporary.c_str(), fd_, leaf.c_str()) != 0) throw ErrnoError(errno, target);
+      }
     } catch (...) {
       unlinkat(fd_, temporary.c_str(), 0);
       throw;

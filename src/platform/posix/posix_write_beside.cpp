@@ -18,21 +18,28 @@ using namespace posix_detail;
 
 namespace {
 
-// Sixteen letters and digits from the kernel's random source (about 82 bits).
+// Sixteen letters and digits from the kernel's random source (about 82 bits). The bytes are
+// drawn 4096 at a time and each is used once: a set of many files asks the kernel once per 256.
 std::string RandomSuffix() {
   static const char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  unsigned char bytes[16];
-  std::size_t got = 0;
-  while (got < sizeof bytes) {
-    ssize_t n = getrandom(bytes + got, sizeof bytes - got, 0);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw ErrnoError(errno);
+  constexpr std::size_t kSuffix = 16, kDrawn = 4096;
+  thread_local unsigned char bytes[kDrawn];
+  thread_local std::size_t used = kDrawn;
+  if (used + kSuffix > kDrawn) {
+    std::size_t got = 0;
+    while (got < kDrawn) {
+      ssize_t n = getrandom(bytes + got, kDrawn - got, 0);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        throw ErrnoError(errno);
+      }
+      got += static_cast<std::size_t>(n);
     }
-    got += static_cast<std::size_t>(n);
+    used = 0;
   }
   std::string suffix;
-  for (unsigned char b : bytes) suffix += kAlphabet[b % 36];
+  for (std::size_t i = 0; i < kSuffix; ++i) suffix += kAlphabet[bytes[used + i] % 36];
+  used += kSuffix;
   return suffix;
 }
 
