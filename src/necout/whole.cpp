@@ -34,6 +34,7 @@ std::from_chars_result ReadNumber(const char* from, const char* end, double& val
 // of '*' is a field the engine could not print. Everything else is skipped.
 LineNumbers NumbersIn(std::string_view text) {
   LineNumbers numbers;
+  numbers.reserve(16);  // a structure line or an echoed card holds up to a dozen
   const char* const end = text.data() + text.size();
   for (const char* at = text.data(); at < end;) {
     if (*at == '*') {
