@@ -31,6 +31,12 @@ class EngineSystem : public TestSystem {
   std::vector<std::string> parameterTexts;
   // When set, starts report success without a process (the shell handed the request on).
   bool startWithoutHandle = false;
+  // The folder whose lock another program holds.
+  std::string lockHeld;
+
+  std::int64_t LockFolder(const std::string& folder, std::string& problem) override {
+    return folder == lockHeld ? 0 : TestSystem::LockFolder(folder, problem);
+  }
 
   ProcessHandle StartProcess(const std::string& program, const std::string& parameters,
                              std::string& error) override {

@@ -1,7 +1,7 @@
-// The program killed outright (SIGKILL) while it converts: its engines end with it, and Resume
-// Batch Conversion then leaves every deck with exactly one complete output, keeps every output
-// that was complete untouched and takes no partial one for complete. Runs the real program
-// (Linux: the Windows build has its own engine tests).
+// The program killed outright (SIGKILL) while it converts: the stand-in ends nec2c and cleans
+// up, and Resume Batch Conversion then leaves every deck with exactly one complete output, keeps
+// every output that was complete untouched and takes no partial one for complete. Runs the real
+// program (Linux: the Windows build has its own engine tests).
 #ifndef _WIN32
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -55,25 +55,6 @@ int WaitFor(pid_t pid) {
   return status;
 }
 
-TEST(KilledProgram, ItsEngineEndsWithIt) {
-  TestRoot root;
-  const fs::path launcher = hanging_engine::Plant(root);
-  root.Write("drive_c/4nec2/b_in/hang/x.nec", "CM\r\nEN\r\n");
-  const fs::path script =
-      root.Write("hang.vsc", "answer folder \"c:\\4nec2\\b_in\\hang\"\nrun BatchConversion1Click\n");
-  const pid_t varnel = StartVarnel(root, script, root.dir / "output.txt", 1);
-  ASSERT_GT(varnel, 0);
-  const long engine = hanging_engine::WaitForPid(launcher.string() + ".pid");
-  ASSERT_NE(0, engine);
-  kill(varnel, SIGKILL);
-  WaitFor(varnel);
-  const bool gone = hanging_engine::Gone(engine);
-  EXPECT_TRUE(gone) << "the engine outlived the program";
-  if (!gone) kill(static_cast<pid_t>(-engine), SIGKILL);
-  // The launcher's own child is not the program's: only the group's end would take it.
-  if (const long child = hanging_engine::WaitForPid(launcher.string() + ".child")) kill(child, SIGKILL);
-}
-
 // The pids of the running processes (zombies left out) whose command line holds the text.
 std::vector<long> ProcessesWith(const std::string& text) {
   std::vector<long> pids;
@@ -81,9 +62,8 @@ std::vector<long> ProcessesWith(const std::string& text) {
   for (const auto& entry : fs::directory_iterator("/proc", ec)) {
     const std::string name = entry.path().filename().string();
     if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::ifstream cmdline(entry.path() / "cmdline"), stat(entry.path() / "stat");
-    const std::string line((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
-    const std::string state((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const std::string line = TestRoot::Read(entry.path() / "cmdline"),
+                      state = TestRoot::Read(entry.path() / "stat");
     const std::size_t close = state.rfind(')');
     const bool zombie = close == std::string::npos || close + 2 >= state.size() || state[close + 2] == 'Z';
     if (!zombie && line.find(text) != std::string::npos) pids.push_back(std::stol(name));
@@ -126,8 +106,7 @@ TEST(KilledProgram, TheStandInEndsNec2cAndCleansUp) {
       kill(varnel, c.signalNumber);
     } else {
       // The stand-in is nec2c's parent (the launcher execs it).
-      std::ifstream stat("/proc/" + std::to_string(nec2c[0]) + "/stat");
-      const std::string state((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+      const std::string state = TestRoot::Read("/proc/" + std::to_string(nec2c[0]) + "/stat");
       const long engine = std::atol(state.c_str() + state.rfind(')') + 4);
       ASSERT_GT(engine, 1) << state;
       kill(static_cast<pid_t>(engine), c.signalNumber);

@@ -265,31 +265,19 @@ TEST_F(LongBatchTest, AFullDiskStopsTheBatchAndResumeConvertsTheRest) {
   (void)out;
 }
 
-// A system on which another program holds the lock of one folder.
-class LockedSystem : public EngineSystem {
- public:
-  using EngineSystem::EngineSystem;
-  std::string held;
-  std::int64_t LockFolder(const std::string& folder, std::string&) override { return folder == held ? 0 : 1; }
-};
-
-TEST(FolderLocks, AFolderAnotherProgramWorksOnIsLeftAlone) {
+TEST_F(LongBatchTest, AFolderAnotherProgramWorksOnIsLeftAlone) {
+  const fs::path earlier = root.Write("drive_c/4nec2/b_out/E_/a.out", "earlier");
+  Decks("E_", {"a.nec"});
   for (const char* command : {"BatchConversion1Click", "ResumeBatchConversion1Click"}) {
     for (const char* held : {"C:\\4nec2\\b_out\\E_\\", "c:\\4nec2\\b_in\\E_\\"}) {
       SCOPED_TRACE(std::string(command) + " " + held);
-      TestRoot root;
-      const fs::path earlier = root.Write("drive_c/4nec2/b_out/E_/a.out", "earlier");
-      root.Write("drive_c/4nec2/b_in/E_/a.nec", "CM\r\n");
-      std::ostringstream out;
-      LockedSystem system{root.Roots()};
-      system.held = held;
-      ScriptedUi ui{out, system};
-      TForm1 form{{system, ui}};
+      system.lockHeld = held;
+      ui.messages.clear();
       ui.AnswerFolder("c:\\4nec2\\b_in\\E_");
       ASSERT_TRUE(form.Run(command));
-      EXPECT_NE(std::string::npos, out.str().find(std::string("[Warning] Another Varnel is working on ") +
-                                                  held + ". Abort command!"))
-          << out.str();
+      EXPECT_EQ(
+          std::vector<std::string>{std::string("Another Varnel is working on ") + held + ". Abort command!"},
+          Messages("[Warning] "));
       EXPECT_EQ("earlier", TestRoot::Read(earlier));
       EXPECT_TRUE(system.parameterTexts.empty());
     }

@@ -3,6 +3,7 @@
 // own output with a parser of its own (independent of the output reader), so that the numbers
 // the reader takes from the stand-in's file can be compared with what nec2c printed.
 #include "test_paths.hpp"
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cmath>
@@ -12,6 +13,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/fuzz_seed.hpp"
 
 namespace varnel {
 
@@ -150,6 +153,20 @@ inline Nec2cResult ParseNec2c(const std::string& text, Nec2cRun which = Nec2cRun
       section = None;
   }
   return result;
+}
+
+// nec2c's own numbers for a deck text, run in the folder (made if missing): the deck gets the
+// EN card nec2c needs when it has none.
+inline Nec2cResult Nec2cOf(const std::filesystem::path& folder, const std::filesystem::path& winePrefix,
+                           std::string deck) {
+  std::filesystem::create_directories(folder);
+  if (!deck.empty() && deck.back() != '\n') deck += "\r\n";
+  if (deck.find("\nEN") == std::string::npos) deck += "EN\r\n";
+  std::ofstream(folder / "deck.nec", std::ios::binary) << deck;
+  EXPECT_EQ(0, RunIn(folder, winePrefix, "nec2c -i deck.nec -o deck.out"));
+  const std::string printed = ReadAll(folder / "deck.out");
+  SaveOutputSeeds(printed);
+  return ParseNec2c(printed);
 }
 
 }  // namespace engine_test

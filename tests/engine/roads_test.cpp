@@ -18,6 +18,7 @@
 #include "engine/road_script.hpp"
 #include "platform/scripted/runner.hpp"
 #include "support/fuzz_seed.hpp"
+#include "support/scoped_settings.hpp"
 #include "support/test_root.hpp"
 #include "util/format.hpp"
 
@@ -30,13 +31,13 @@ namespace {
 
 class RoadTest : public ::testing::Test {
  protected:
+  TestRoot root;
+  // The stand-in is a child process: it finds drive c: through WINEPREFIX.
+  ScopedEnv prefix_{"WINEPREFIX", root.dir.c_str()};
+  SeparatorGuard separator_{','};
+
   void SetUp() override {
     if (!Nec2cInstalled()) GTEST_SKIP() << "nec2c is not installed";
-    // The stand-in is a child process: it finds drive c: through WINEPREFIX.
-    if (const char* old = std::getenv("WINEPREFIX")) savedPrefix_ = old;
-    hadPrefix_ = std::getenv("WINEPREFIX") != nullptr;
-    setenv("WINEPREFIX", root.dir.c_str(), 1);
-    DecimalSeparator = ',';
     // Launchers of the stand-in built with the tests; the sample tree keeps what exists.
     for (const char* engine : {"nec2dxs1k5.exe", "nec2dxs5k0.exe", "nec2dxs11k.exe"}) {
       fs::path path = root.Write(std::string("drive_c/4nec2/exe/") + engine,
@@ -45,13 +46,6 @@ class RoadTest : public ::testing::Test {
     }
     for (const char* folder : {"4nec2/b_in/Ranges", "4nec2/b_out", "4nec2/out"})
       fs::create_directories(root.driveC / folder);
-  }
-  void TearDown() override {
-    if (hadPrefix_)
-      setenv("WINEPREFIX", savedPrefix_.c_str(), 1);
-    else
-      unsetenv("WINEPREFIX");
-    DecimalSeparator = ',';
   }
 
   // Runs the script; returns the output lines.
@@ -85,24 +79,17 @@ class RoadTest : public ::testing::Test {
     return found;
   }
 
-  // nec2c's own result for a deck of the tree (native path relative to drive c:).
-  Nec2cResult Nec2cOfDeck(const std::string& relativeDeck) {
-    fs::path folder = root.dir / "nec2c";
-    fs::create_directories(folder);
-    std::string deck = ReadAll(root.driveC / relativeDeck);
-    if (deck.size() && deck.back() != '\n') deck += "\r\n";
-    root.Write("nec2c/deck.nec", deck + "EN\r\n");
-    EXPECT_EQ(0, RunIn(folder, root.dir, "nec2c -i deck.nec -o deck.out")) << relativeDeck;
-    const std::string printed = ReadAll(folder / "deck.out");
-    SaveOutputSeeds(printed);
-    return ParseNec2c(printed);
+  // No line complains and no dialog was left without an answer.
+  static void ExpectNoComplaint(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines)
+      for (const char* complaint : {"[Error]", "[Warning]", "no answer"})
+        EXPECT_EQ(std::string::npos, line.find(complaint)) << line;
   }
 
-  TestRoot root;
-
- private:
-  std::string savedPrefix_;
-  bool hadPrefix_ = false;
+  // nec2c's own result for a deck of the tree (native path relative to drive c:).
+  Nec2cResult Nec2cOfDeck(const std::string& relativeDeck) {
+    return Nec2cOf(root.dir / "nec2c", root.dir, ReadAll(root.driveC / relativeDeck));
+  }
 };
 
 // The near-field value of a row for the polarisation Total, RMS, as the window defines it.
@@ -157,11 +144,7 @@ std::string Cells(const std::string& pattern, std::initializer_list<double> valu
 TEST_F(RoadTest, TestObjectsFromGenerationToTheSavedTable) {
   root.Write("drive_c/4nec2/b_in/Ranges/two.txt", "7,01\r\n14,2\r\n");
   const std::vector<std::string> out = RunRoad(kTestObjectRoad);
-  for (const std::string& line : out) {
-    EXPECT_EQ(std::string::npos, line.find("[Error]")) << line;
-    EXPECT_EQ(std::string::npos, line.find("[Warning]")) << line;
-    EXPECT_EQ(std::string::npos, line.find("no answer")) << line;
-  }
+  ExpectNoComplaint(out);
 
   // Six decks (two frequencies, three objects), each converted once.
   std::vector<std::string> conversion = Section(out, "==conversion");
@@ -197,22 +180,16 @@ TEST_F(RoadTest, TestObjectsFromGenerationToTheSavedTable) {
   std::string saved;
   for (const std::string& line : table) saved += line + "\r\n";
   EXPECT_EQ(saved, ReadAll(root.driveC / "4nec2" / "table.txt"));
-}
 
-TEST_F(RoadTest, ParallelEngineRunsWriteTheSameOutputFiles) {
-  root.Write("drive_c/4nec2/b_in/Ranges/two.txt", "7,01\r\n14,2\r\n");
-  const std::string convert =
-      "answer folder \"c:\\4nec2\\b_in\\E_\"\nanswer confirm yes\nrun BatchConversion1Click\n";
-  RunRoad("seed 7\n" + GenerateEutsLines("c:\\4nec2\\b_in\\Ranges\\two.txt", 3, "E_") + convert);
-  std::map<std::string, std::string> oneByOne;
+  // Two parallel engine runs write the same output files again.
+  std::map<std::string, std::string> first;
   for (const auto& entry : fs::directory_iterator(root.driveC / "4nec2/b_out/E_"))
-    oneByOne[entry.path().filename().string()] = ReadAll(entry.path());
-  ASSERT_EQ(6u, oneByOne.size());
-
-  const std::vector<std::string> out =
-      RunRoad("answer ask 2\nrun MIParallelRunsClick\n" + convert + "print Mout\n");
-  const std::vector<std::string> converted = Starting(out, "Converting: ");
-  ASSERT_EQ(6u, converted.size());
+    if (entry.path().extension() == ".out") first[entry.path().filename().string()] = ReadAll(entry.path());
+  ASSERT_EQ(6u, first.size());
+  const std::vector<std::string> again = RunRoad(
+      "answer ask 2\nrun MIParallelRunsClick\nanswer folder \"c:\\4nec2\\b_in\\E_\"\n"
+      "answer confirm yes\nrun BatchConversion1Click\nprint Mout\n");
+  ASSERT_EQ(6u, Starting(again, "Converting: ").size());
   // Identical but for the engine's own timing lines (matrix fill and factor, total run time),
   // which depend on the machine's load.
   auto withoutRunTime = [](const std::string& text) {
@@ -222,7 +199,7 @@ TEST_F(RoadTest, ParallelEngineRunsWriteTheSameOutputFiles) {
       if (line.find(" msec") == std::string::npos) kept += line + "\n";
     return kept;
   };
-  for (const auto& [name, bytes] : oneByOne) {
+  for (const auto& [name, bytes] : first) {
     EXPECT_NE(std::string::npos, bytes.find("TOTAL RUN TIME:")) << name;
     EXPECT_TRUE(withoutRunTime(bytes) == withoutRunTime(ReadAll(root.driveC / "4nec2/b_out/E_" / name)))
         << name;
@@ -277,10 +254,7 @@ echo ==nearfieldtable
 print Mdata
 echo ==end
 )");
-  for (const std::string& line : out) {
-    EXPECT_EQ(std::string::npos, line.find("[Error]")) << line;
-    EXPECT_EQ(std::string::npos, line.find("[Warning]")) << line;
-  }
+  ExpectNoComplaint(out);
   EXPECT_EQ(3u, Starting(Section(out, "==conversion"), "Converting: ").size());
 
   const double root2 = std::sqrt(2.0);

@@ -49,17 +49,8 @@ class StandInTest : public ::testing::Test {
     fs::create_directories(root.driveC / "4nec2" / "b_out" / "E_");
   }
 
-  // nec2c's own output for the deck (with the EN card it needs).
   Nec2cResult Nec2cOf(const std::string& deck) {
-    fs::path folder = root.dir / "nec2c";
-    fs::create_directories(folder);
-    std::string withEnd = deck;
-    if (withEnd.find("\nEN") == std::string::npos) withEnd += "EN\r\n";
-    root.Write("nec2c/deck.nec", withEnd);
-    EXPECT_EQ(0, RunIn(folder, root.dir, "nec2c -i deck.nec -o deck.out"));
-    const std::string printed = ReadAll(folder / "deck.out");
-    SaveOutputSeeds(printed);
-    return ParseNec2c(printed);
+    return engine_test::Nec2cOf(root.dir / "nec2c", root.dir, deck);
   }
 
   TestRoot root;
@@ -89,63 +80,55 @@ TEST_F(StandInTest, GeneratorDeckWithoutEnCardOverWindowsPathsGivesNec2csNumbers
   EXPECT_EQ(kGeneratorDeck, ReadAll(root.driveC / "4nec2" / "b_in" / "E_" / "E_000.nec"));
 }
 
-TEST_F(StandInTest, RelativeDeckNameResolvesAgainstTheCurrentFolder) {
+// A relative deck name resolves against the current folder; paths with blanks arrive split and
+// are joined again, and a file "x" beside the deck "x y.nec" is not taken for the deck.
+TEST_F(StandInTest, RelativeAndSplitDeckNamesFindTheirDeck) {
+  const fs::path decks = root.driveC / "4nec2" / "b_in" / "E_",
+                 outputs = root.driveC / "4nec2" / "b_out" / "E_";
   root.Write("drive_c/4nec2/b_in/E_/dipol000.nec", kDipoleDeck);
-  ASSERT_EQ(0, RunStandIn(root.driveC / "4nec2" / "b_in" / "E_", root.dir,
-                          {"dipol000.nec", "C:\\4nec2\\b_out\\E_\\dipol000.out"}));
-  std::string text = ReadAll(root.driveC / "4nec2" / "b_out" / "E_" / "dipol000.out");
-  ExpectSameNumbers(Nec2cOf(kDipoleDeck), text, 3);
-}
-
-TEST_F(StandInTest, PathsWithBlanksArriveSplitAndAreJoinedAgain) {
   root.Write("drive_c/my decks/a b.nec", kDipoleDeck);
+  const fs::path plain = root.Write("drive_c/4nec2/b_in/E_/x", "not a deck");
+  root.Write("drive_c/4nec2/b_in/E_/x y.nec", kDipoleDeck);
+  ASSERT_EQ(0, RunStandIn(decks, root.dir, {"dipol000.nec", "C:\\4nec2\\b_out\\E_\\dipol000.out"}));
   ASSERT_EQ(
       0, RunStandIn(root.dir, root.dir, {"c:\\my", "decks\\a", "b.nec", "C:\\4nec2\\b_out\\E_\\a", "b.out"}));
-  EXPECT_TRUE(fs::exists(root.driveC / "4nec2" / "b_out" / "E_" / "a b.out"));
-
-  // A file "x" beside the deck "x y.nec": the deck is run, not the file.
-  fs::path plain = root.Write("drive_c/4nec2/b_in/E_/x", "not a deck");
-  root.Write("drive_c/4nec2/b_in/E_/x y.nec", kDipoleDeck);
-  ASSERT_EQ(0, RunStandIn(root.driveC / "4nec2" / "b_in" / "E_", root.dir,
-                          {"x", "y.nec",
-                           "C:\\4nec2\\b_out\\E_\\"
-                           "x",
-                           "y.out"}));
-  ExpectSameNumbers(Nec2cOf(kDipoleDeck), ReadAll(root.driveC / "4nec2" / "b_out" / "E_" / "x y.out"), 3);
+  EXPECT_TRUE(fs::exists(outputs / "a b.out"));
+  ASSERT_EQ(0, RunStandIn(decks, root.dir, {"x", "y.nec", "C:\\4nec2\\b_out\\E_\\x", "y.out"}));
+  const Nec2cResult nec2c = Nec2cOf(kDipoleDeck);
+  for (const char* output : {"dipol000.out", "x y.out"}) {
+    SCOPED_TRACE(output);
+    ExpectSameNumbers(nec2c, ReadAll(outputs / output), 3);
+  }
   EXPECT_EQ("not a deck", ReadAll(plain));
 }
 
-TEST_F(StandInTest, ARejectedDeckLeavesNoOutputFileAndExitsNonZero) {
+// A rejected deck, a missing deck or output folder, or a missing argument: a status other than 0
+// and no output file (an older output of the same name must not pass for this run's result).
+TEST_F(StandInTest, ARejectedOrMissingRunLeavesNoOutputFileAndExitsNonZero) {
+  root.Write("drive_c/4nec2/b_in/E_/d.nec", kDipoleDeck);
+  root.Write("drive_c/4nec2/b_in/E_/unknown.nec",
+             "CM\r\nCE\r\nGW 1 5 0 0 -1 0 0 1 0.001\r\nGE 0\r\nZZ 1 2 3\r\nFR 0 1 0 0 14 0\r\n");
+  root.Write("drive_c/4nec2/b_in/E_/tag.nec",
+             "CM\r\nCE\r\nGW 1 5 0 0 -1 0 0 1 0.001\r\nGE 0\r\nEX 0 7 3 0 1 0\r\nFR 0 1 0 0 14 0\r\n"
+             "NE 0 1 1 1 1 0 0 1 1 1\r\n");
   struct Case {
-    const char* name;
-    std::string deck;
+    std::vector<std::string> arguments;
+    const char* output;  // below drive c:, "" for none
+    bool older = false;  // an older output of that name is there
   };
   const Case cases[] = {
-      {"unknown card", "CM\r\nCE\r\nGW 1 5 0 0 -1 0 0 1 0.001\r\nGE 0\r\nZZ 1 2 3\r\nFR 0 1 0 0 14 0\r\n"},
-      {"source on a missing tag",
-       "CM\r\nCE\r\nGW 1 5 0 0 -1 0 0 1 0.001\r\nGE 0\r\nEX 0 7 3 0 1 0\r\nFR 0 1 0 0 14 0\r\n"
-       "NE 0 1 1 1 1 0 0 1 1 1\r\n"},
+      {{"c:\\4nec2\\b_in\\E_\\unknown.nec", "c:\\4nec2\\b_out\\E_\\bad.out"}, "4nec2/b_out/E_/bad.out", true},
+      {{"c:\\4nec2\\b_in\\E_\\tag.nec", "c:\\4nec2\\b_out\\E_\\bad.out"}, "4nec2/b_out/E_/bad.out", true},
+      {{"c:\\4nec2\\b_in\\E_\\none.nec", "c:\\4nec2\\b_out\\E_\\none.out"}, "4nec2/b_out/E_/none.out"},
+      {{"c:\\4nec2\\b_in\\E_\\d.nec", "c:\\4nec2\\b_out\\gone\\d.out"}, "4nec2/b_out/gone"},
+      {{"c:\\4nec2\\b_in\\E_\\d.nec"}, ""},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    root.Write("drive_c/4nec2/b_in/E_/bad.nec", c.deck);
-    // An older output of the same name must not pass for this run's result.
-    fs::path output = root.Write("drive_c/4nec2/b_out/E_/bad.out", "old result");
-    EXPECT_NE(
-        0, RunStandIn(root.dir, root.dir, {"c:\\4nec2\\b_in\\E_\\bad.nec", "c:\\4nec2\\b_out\\E_\\bad.out"}));
-    EXPECT_FALSE(fs::exists(output));
+    SCOPED_TRACE(testing::PrintToString(c.arguments));
+    if (c.older) root.Write(std::string("drive_c/") + c.output, "old result");
+    EXPECT_NE(0, RunStandIn(root.dir, root.dir, c.arguments));
+    if (*c.output) EXPECT_FALSE(fs::exists(root.driveC / c.output));
   }
-}
-
-TEST_F(StandInTest, MissingDeckOutputFolderOrArgumentsExitNonZero) {
-  root.Write("drive_c/4nec2/b_in/E_/d.nec", kDipoleDeck);
-  EXPECT_NE(
-      0, RunStandIn(root.dir, root.dir, {"c:\\4nec2\\b_in\\E_\\none.nec", "c:\\4nec2\\b_out\\E_\\none.out"}));
-  EXPECT_FALSE(fs::exists(root.driveC / "4nec2" / "b_out" / "E_" / "none.out"));
-  EXPECT_NE(0,
-            RunStandIn(root.dir, root.dir, {"c:\\4nec2\\b_in\\E_\\d.nec", "c:\\4nec2\\b_out\\gone\\d.out"}));
-  EXPECT_FALSE(fs::exists(root.driveC / "4nec2" / "b_out" / "gone"));
-  EXPECT_NE(0, RunStandIn(root.dir, root.dir, {"c:\\4nec2\\b_in\\E_\\d.nec"}));
 }
 
 }  // namespace
