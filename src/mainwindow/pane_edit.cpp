@@ -77,6 +77,21 @@ void PaneEditor::DragTo(TextPos at) {
   goalColumn_ = caret_.column;
 }
 
+void PaneEditor::SelectField(TextPos at) {
+  Click(at, false);
+  const std::string_view line =
+      pane_.lines.empty() ? std::string_view() : std::string_view(pane_.lines[caret_.line]);
+  if (line.empty()) return;
+  const auto separates = [](char c) { return c == ' ' || c == '\t' || c == ';'; };
+  std::size_t from = std::min(caret_.column, line.size() - 1), to = from + 1;
+  const bool blank = separates(line[from]);
+  while (from > 0 && separates(line[from - 1]) == blank) --from;
+  while (to < line.size() && separates(line[to]) == blank) ++to;
+  anchor_ = {caret_.line, from};
+  caret_ = {caret_.line, to};
+  goalColumn_ = to;
+}
+
 TextPos PaneEditor::Moved(PaneAction action, TextPos at) const {
   const std::size_t last = pane_.lines.empty() ? 0 : pane_.lines.size() - 1;
   auto toLine = [&](std::size_t line) { return Clamped({line, goalColumn_}); };

@@ -135,6 +135,9 @@ class PaneEditor {
   // selection to where the mouse is.
   void Click(TextPos at, bool extend);
   void DragTo(TextPos at);
+  // A double-click selects the field under the place: the run of characters other than blanks
+  // and the tables' ';' (or, on those, the run of them); at a line's end the field before it.
+  void SelectField(TextPos at);
   // A key of kPaneKeys; false when the pane does not take it. editable: whether the text may
   // change now (not while a command runs, whose lines stay where it put them); the clipboard
   // goes through ui.

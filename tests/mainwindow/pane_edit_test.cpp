@@ -26,6 +26,9 @@ Step T(std::string text) {
 Step At(std::size_t line, std::size_t column, bool extend = false) {
   return [=](PaneEditor& e, Pane&, UserInterface&) { e.Click({line, column}, extend); };
 }
+Step Field(std::size_t line, std::size_t column) {
+  return [=](PaneEditor& e, Pane&, UserInterface&) { e.SelectField({line, column}); };
+}
 Step Command(std::function<void(Pane&)> change) {
   return [=](PaneEditor&, Pane& p, UserInterface&) { change(p); };
 }
@@ -108,6 +111,13 @@ TEST_F(WindowTest, PaneEditorKeysChangeLinesCaretSelectionAndClipboard) {
        {0, 1},
        {0, 1},
        "b\r\ncd\r\ne"},
+      {"a double-click selects the field under it, at the line's end the last one",
+       {"  -40.0000  5.0837E-07;x"},
+       {Field(0, 14), K(Insert, kControl), Field(0, 24), T("y")},
+       {"  -40.0000  5.0837E-07;y"},
+       {0, 24},
+       {0, 24},
+       "5.0837E-07"},
       {"Shift+click and a drag select",
        {"abcd", "ef"},
        {At(0, 3), At(1, 0, true),

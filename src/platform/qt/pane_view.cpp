@@ -234,6 +234,12 @@ void PaneView::mousePressEvent(QMouseEvent* event) {
   viewport()->update();
 }
 
+void PaneView::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mouseDoubleClickEvent(event);
+  editor_.SelectField(PlaceAt(event->position().toPoint()));
+  AfterInput();
+}
+
 void PaneView::mouseMoveEvent(QMouseEvent* event) {
   if (!(event->buttons() & Qt::LeftButton)) return;
   editor_.DragTo(PlaceAt(event->position().toPoint()));

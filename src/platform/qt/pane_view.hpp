@@ -42,6 +42,7 @@ class PaneView : public QAbstractScrollArea {
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   // Characters composed by an input method (dead keys) arrive here instead of as keys.

@@ -318,6 +318,10 @@ LRESULT PaneView::ViewMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       editor_.Click(PlaceAt(lParam), (wParam & MK_SHIFT) != 0);
       AfterInput();
       return 0;
+    case WM_LBUTTONDBLCLK:
+      editor_.SelectField(PlaceAt(lParam));
+      AfterInput();
+      return 0;
     case WM_MOUSEMOVE:
       if (!(wParam & MK_LBUTTON) || GetCapture() != view_) break;
       editor_.DragTo(PlaceAt(lParam));
