@@ -319,7 +319,7 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
   }
 
   // Typed text is the model's at once; lines a command appends come behind it; a Shift+click
-  // selects and Ctrl+C copies; a command that rewrites the pane releases it.
+  // or a double-click selects and Ctrl+C copies; a command that rewrites the pane releases it.
   void typingEditsTheModelInPlace() {
     PaneView* mout = window->PaneWidget("Mout");
     QTest::mouseClick(mout->viewport(), Qt::LeftButton);
@@ -333,6 +333,9 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
     QTest::mouseClick(mout->viewport(), Qt::LeftButton, Qt::ShiftModifier, QPoint(4 + charWidth, 2));
     QTest::keyClick(mout, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(ui->ClipboardText(), std::string("yped"));
+    QTest::mouseDClick(mout->viewport(), Qt::LeftButton, {}, QPoint(4 + 2 * charWidth, 2));
+    QTest::keyClick(mout, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(ui->ClipboardText(), std::string("typed"));
     window->RunCommand("MIShowsomeParametersClick");
     QVERIFY(!mout->Editor().Active());
     QCOMPARE(mout->ShownLines(), form->Mout.lines);
