@@ -61,6 +61,7 @@ std::optional<PrintOutline> OutlineOfParts(System::FileParts& file) {
     if (!readMore()) return std::nullopt;
     layout = RecognizeLayout(text);
   }
+  std::size_t recognized = text.size();  // the bytes the layout was recognised in
   OutlineWalk walk(layout, text);
   OutlineWalk::TableAhead table;
   std::size_t firstRow = OutputPrint::npos, stride = 0;
@@ -70,7 +71,9 @@ std::optional<PrintOutline> OutlineOfParts(System::FileParts& file) {
     if (table.heading == OutputPrint::npos) table = walk.WalkToNearField(lines);
     if (table.heading != OutputPrint::npos) {
       // The head may show another layout once it holds the first run: the walk starts again.
-      if (const PrintLayout* shown = RecognizeLayout(text); shown != layout) {
+      const PrintLayout* const shown = text.size() == recognized ? layout : RecognizeLayout(text);
+      recognized = text.size();
+      if (shown != layout) {
         if (shown == nullptr) return std::nullopt;
         layout = shown;
         walk = OutlineWalk(layout, text);
@@ -94,9 +97,8 @@ std::optional<PrintOutline> OutlineOfParts(System::FileParts& file) {
   text += file.Read(lastRow, static_cast<std::size_t>(size - lastRow));
   // A byte 26, a lone CR or line ends of both kinds would make the whole read another text:
   // such a print is read whole. So is one whose head alone showed another engine's layout.
-  if (text.find('\n', firstRow + stride) != firstRow + 2 * stride - 1 || !IsTextAsItStands(text))
+  if (text.find('\n', firstRow + stride) != firstRow + 2 * stride - 1 || !TakeTextAsItStands(text))
     return std::nullopt;
-  text = TextOfFileBytes(std::move(text));
   if (RecognizeLayout(text) != layout) return std::nullopt;
   walk.Over(text);
   walk.LeaveOutRows(table.heading, *table.asked - 2);

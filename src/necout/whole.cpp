@@ -2,10 +2,12 @@
 #include "necout/whole.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <span>
 
 #include "necout/lines.hpp"
 #include "util/decimal.hpp"
@@ -19,24 +21,30 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The number at [from, end) as std::from_chars reads it (a '-' or a digit or a point before a
 // digit first); the forms one exact operation converts are converted so, the others the long way.
+// Terminated: the byte at end is readable and continues no number (a blank, a line end), so the
+// scan needs no bounds checks.
+template <bool Terminated = false>
 std::from_chars_result ReadNumber(const char* from, const char* end, double& value) {
   const char* const digits = from + (from < end && *from == '-' ? 1 : 0);
   if (digits < end && (IsDigit(*digits) || (*digits == '.' && digits + 1 < end && IsDigit(digits[1])))) {
     DecimalParts parts;
-    const char* const next = ScanDecimal<false>(from, end, '.', '.', parts);
+    const char* const next = ScanDecimal<Terminated>(from, end, '.', '.', parts);
     if (next != nullptr && ExactDecimal(parts, value)) return {next, std::errc()};
   }
   return std::from_chars(from, end, value);
 }
 
-// Reads the numbers of a text one after the other: a number begins at a digit, or at a sign or
+// Appends the numbers of a text one after the other: a number begins at a digit, or at a sign or
 // point before a digit; numbers glued to each other ("1.0E+00-2.0E+00") are taken apart; a run
 // of '*' is a field the engine could not print. Everything else is skipped.
-LineNumbers NumbersIn(std::string_view text) {
-  LineNumbers numbers;
-  numbers.reserve(16);  // a structure line or an echoed card holds up to a dozen
+template <bool Terminated>
+void AppendNumbers(std::string_view text, std::vector<std::optional<double>>& numbers) {
   const char* const end = text.data() + text.size();
   for (const char* at = text.data(); at < end;) {
+    if (*at == ' ') {
+      ++at;
+      continue;
+    }
     if (*at == '*') {
       while (at < end && *at == '*') ++at;
       numbers.push_back(std::nullopt);
@@ -48,8 +56,8 @@ LineNumbers NumbersIn(std::string_view text) {
         IsDigit(*start) || ((*start == '-' || *start == '.') && start + 1 < end &&
                             (IsDigit(start[1]) || (start[1] == '.' && start + 2 < end && IsDigit(start[2]))));
     double value = 0;
-    const auto [next, error] =
-        begins ? ReadNumber(start, end, value) : std::from_chars_result{start, std::errc::invalid_argument};
+    const auto [next, error] = begins ? ReadNumber<Terminated>(start, end, value)
+                                      : std::from_chars_result{start, std::errc::invalid_argument};
     if (error == std::errc() && next > start) {
       numbers.push_back(value);
       at = next;
@@ -57,12 +65,15 @@ LineNumbers NumbersIn(std::string_view text) {
       ++at;
     }
   }
-  return numbers;
 }
 
 // The card an echo line names ("DATA CARD No:   4 NX   0 ...", "***** INPUT LINE  6  NX ..."):
-// behind the words, the first word of two letters is its name, and the numbers follow it.
-std::optional<EchoedCard> EchoedCardOf(std::string_view line) {
+// behind the words, the first word of two letters is its name, and its numbers follow it.
+struct CardEcho {
+  std::string name;
+  std::string_view numbers;
+};
+std::optional<CardEcho> EchoedCardOf(std::string_view line) {
   std::size_t at = FindFolded(line, "DATA CARD");
   if (at == std::string_view::npos) at = FindFolded(line, "INPUT LINE");
   if (at == std::string_view::npos) return std::nullopt;
@@ -74,12 +85,8 @@ std::optional<EchoedCard> EchoedCardOf(std::string_view line) {
     const std::string_view word = rest.substr(0, rest.find(' '));
     rest.remove_prefix(word.size());
     if (word.size() == 2 && std::isalpha(static_cast<unsigned char>(word[0])) &&
-        std::isalpha(static_cast<unsigned char>(word[1]))) {
-      EchoedCard card;
-      card.name = {UpperLetter(word[0]), UpperLetter(word[1])};
-      card.numbers = NumbersIn(rest);
-      return card;
-    }
+        std::isalpha(static_cast<unsigned char>(word[1])))
+      return CardEcho{{UpperLetter(word[0]), UpperLetter(word[1])}, rest};
   }
   return std::nullopt;
 }
@@ -137,19 +144,21 @@ std::size_t CountRows(std::string_view text, std::size_t& at, std::string_view e
 }
 
 // The rows an NE or NH card asks for; nullopt where the card does not say.
-std::optional<std::size_t> AskedRows(const EchoedCard& card) {
-  if (card.numbers.size() < 4) return std::nullopt;
+std::optional<std::size_t> AskedRows(LineNumbers numbers) {
+  if (numbers.size() < 4) return std::nullopt;
   std::size_t rows = 1;
   for (std::size_t i = 1; i < 4; ++i) {
-    if (!card.numbers[i] || *card.numbers[i] < 1 || *card.numbers[i] > 1e7) return std::nullopt;
-    rows *= static_cast<std::size_t>(*card.numbers[i]);
+    if (!numbers[i] || *numbers[i] < 1 || *numbers[i] > 1e7) return std::nullopt;
+    rows *= static_cast<std::size_t>(*numbers[i]);
   }
   return rows;
 }
 
-bool IsTableHeading(const TableHeading& heading, std::string_view line, bool blankAbove) {
+// Whether the line (its framed text given) is the heading.
+bool IsTableHeading(const TableHeading& heading, std::string_view line, std::string_view framed,
+                    bool blankAbove) {
   if (heading.text.empty()) return false;
-  if (heading.form == HeadingForm::Framed) return EqualNoCase(FramedText(line), heading.text);
+  if (heading.form == HeadingForm::Framed) return EqualNoCase(framed, heading.text);
   return blankAbove && FindFolded(line, heading.text) != std::string_view::npos;
 }
 
@@ -186,8 +195,9 @@ bool OutlineWalk::WalkLine(bool stopAtNearField) {
   lastLine_ = begin;
   const bool wasBlankAbove = blankAbove_;
   blankAbove_ = false;
+  const bool terminated = line.text.data() + line.text.size() < text_.data() + text_.size();
   if (IsNumericLine(line.text)) {
-    if (inStructure_) outline_.structures.back().push_back(NumbersIn(line.text));
+    if (inStructure_) outline_.structures.back().push_back(KeepNumbers(line.text, terminated));
     lastWasNx_ = false;
     return true;
   }
@@ -200,27 +210,29 @@ bool OutlineWalk::WalkLine(bool stopAtNearField) {
     return true;
   }
   if (IsBoxLine(line.text)) return true;
-  if (std::optional<EchoedCard> card = EchoedCardOf(line.text)) {
-    lastWasNx_ = card->name == "NX";
-    if (card->name == "NE") askedElectric_ = AskedRows(*card);
-    if (card->name == "NH") askedMagnetic_ = AskedRows(*card);
+  if (std::optional<CardEcho> echo = EchoedCardOf(line.text)) {
+    const EchoedCard card{std::move(echo->name), KeepNumbers(echo->numbers, terminated)};
+    lastWasNx_ = card.name == "NX";
+    if (card.name == "NE") askedElectric_ = AskedRows(outline_.Numbers(card.numbers));
+    if (card.name == "NH") askedMagnetic_ = AskedRows(outline_.Numbers(card.numbers));
     ++echoedSinceBanner_;
-    outline_.cards.push_back(std::move(*card));
+    outline_.cards.push_back(card);
     return true;
   }
   lastWasNx_ = false;
-  if (IsFramedLine(line.text)) inStructure_ = false;
-  if (EqualNoCase(FramedText(line.text), "STRUCTURE SPECIFICATION")) {
+  const std::string_view framed = FramedText(line.text);
+  if (!framed.empty()) inStructure_ = false;
+  if (EqualNoCase(framed, "STRUCTURE SPECIFICATION")) {
     inStructure_ = true;
     outline_.structures.emplace_back();
     return true;
   }
   if (inStructure_) {
-    outline_.structures.back().push_back(NumbersIn(line.text));
+    outline_.structures.back().push_back(KeepNumbers(line.text, terminated));
     return true;
   }
-  const bool electric = IsTableHeading(nearField.electric, line.text, wasBlankAbove);
-  if (!electric && !IsTableHeading(nearField.magnetic, line.text, wasBlankAbove)) return true;
+  const bool electric = IsTableHeading(nearField.electric, line.text, framed, wasBlankAbove);
+  if (!electric && !IsTableHeading(nearField.magnetic, line.text, framed, wasBlankAbove)) return true;
   const std::optional<std::size_t> asked = electric ? askedElectric_ : askedMagnetic_;
   if (stopAtNearField) {
     // Walked again when the walk goes on: everything above is the same the second time.
@@ -246,6 +258,16 @@ bool OutlineWalk::WalkLine(bool stopAtNearField) {
   return true;
 }
 
+NumberRange OutlineWalk::KeepNumbers(std::string_view text, bool terminated) {
+  std::vector<std::optional<double>>& numbers = outline_.numbers;
+  const std::size_t begin = numbers.size();
+  if (terminated)
+    AppendNumbers<true>(text, numbers);
+  else
+    AppendNumbers<false>(text, numbers);
+  return {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(numbers.size())};
+}
+
 PrintOutline OutlineWalk::Outline() const {
   PrintOutline outline = outline_;
   if (layout_ == nullptr) return outline;
@@ -266,21 +288,30 @@ PrintOutline OutlineOf(const OutputPrint& print) {
 
 namespace {
 
-// A card of the deck: its name and its numbers (nullopt when a field is not a number).
+// A card of the deck: its name and where its numbers lie among DeckCards::numbers (a card
+// whose fields are not all numbers has none).
 struct DeckCard {
   std::string name;
-  std::optional<std::vector<double>> numbers;
+  std::optional<NumberRange> numbers;
 };
 
 struct DeckCards {
   std::vector<std::vector<DeckCard>> wires;  // the GW cards of each structure
   std::vector<DeckCard> program;
+  std::vector<double> numbers;
+
+  std::span<const double> Numbers(NumberRange range) const {
+    return std::span<const double>(numbers).subspan(range.begin, range.end - range.begin);
+  }
 };
+
+bool SeparatesFields(char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r'; }
 
 DeckCards CardsOf(std::string_view deck) {
   DeckCards cards;
   cards.wires.emplace_back();
   bool geometry = true;
+  const char* const deckEnd = deck.data() + deck.size();
   for (std::size_t at = 0; at < deck.size();) {
     const Line line = LineFrom(deck, at);
     at = line.next;
@@ -297,24 +328,28 @@ DeckCards CardsOf(std::string_view deck) {
     rest.remove_prefix(2);
     if (card.name == "CM" || card.name == "CE") continue;
     if (card.name == "EN") break;
-    std::vector<double> numbers;
+    const std::size_t begin = cards.numbers.size();
     bool allNumbers = true;
-    const auto separates = [](char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r'; };
-    for (std::size_t i = 0; i < rest.size();) {
-      std::size_t begin = i;
-      while (begin < rest.size() && separates(rest[begin])) ++begin;
-      if (begin == rest.size()) break;
-      if (rest[begin] == '\'' || rest[begin] == '!') break;  // a remark behind the fields
-      std::size_t end = begin;
-      while (end < rest.size() && !separates(rest[end])) ++end;
-      const char* from = rest.data() + begin + (rest[begin] == '+' ? 1 : 0);
+    const char* const end = rest.data() + rest.size();
+    for (const char* field = rest.data(); field < end;) {
+      while (field < end && SeparatesFields(*field)) ++field;
+      if (field == end || *field == '\'' || *field == '!') break;  // a remark behind the fields
+      const char* fieldEnd = field;
+      while (fieldEnd < end && !SeparatesFields(*fieldEnd)) ++fieldEnd;
+      const char* const from = field + (*field == '+' ? 1 : 0);
       double value = 0;
-      const auto [next, error] = ReadNumber(from, rest.data() + end, value);
-      if (error != std::errc() || next != rest.data() + end) allNumbers = false;
-      numbers.push_back(value);
-      i = end;
+      // Behind a field lies a separator or a line end, unless the deck ends there.
+      const auto [next, error] = fieldEnd < deckEnd ? ReadNumber<true>(from, fieldEnd, value)
+                                                    : ReadNumber<false>(from, fieldEnd, value);
+      if (error != std::errc() || next != fieldEnd) allNumbers = false;
+      cards.numbers.push_back(value);
+      field = fieldEnd;
     }
-    if (allNumbers) card.numbers = std::move(numbers);
+    if (allNumbers)
+      card.numbers =
+          NumberRange{static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(cards.numbers.size())};
+    else
+      cards.numbers.resize(begin);
     if (geometry) {
       if (card.name == "GE") geometry = false;
       if (card.name == "GW") cards.wires.back().push_back(std::move(card));
@@ -339,7 +374,7 @@ bool NearCard(double deck, const std::optional<double>& printed) {
 
 // The line holds the wire's coordinates and radius one after the other, its segment count and
 // its tag.
-bool HoldsWire(const LineNumbers& line, const std::vector<double>& wire) {
+bool HoldsWire(LineNumbers line, const std::array<double, 9>& wire) {
   if (line.size() < 7) return false;
   auto holds = [&](double value) {
     return std::any_of(line.begin(), line.end(), [&](const auto& n) { return n && *n == value; });
@@ -352,24 +387,30 @@ bool HoldsWire(const LineNumbers& line, const std::vector<double>& wire) {
   return false;
 }
 
-bool WiresAgree(const std::vector<DeckCard>& wires, const std::vector<LineNumbers>& lines) {
+bool WiresAgree(const DeckCards& cards, const std::vector<DeckCard>& wires,
+                const std::vector<NumberRange>& lines, const PrintOutline& outline) {
   std::size_t next = 0;
   for (const DeckCard& wire : wires) {
     if (!wire.numbers) continue;
-    std::vector<double> numbers = *wire.numbers;
-    numbers.resize(std::max<std::size_t>(numbers.size(), 9), 0.0);
-    while (next < lines.size() && !HoldsWire(lines[next], numbers)) ++next;
+    // The fields a GW card leaves out are 0.
+    const std::span<const double> fields = cards.Numbers(*wire.numbers);
+    std::array<double, 9> numbers{};
+    std::copy_n(fields.begin(), std::min(fields.size(), numbers.size()), numbers.begin());
+    while (next < lines.size() && !HoldsWire(outline.Numbers(lines[next]), numbers)) ++next;
     if (next == lines.size()) return false;
     ++next;
   }
   return true;
 }
 
-bool CardsAgree(const DeckCard& deck, const EchoedCard& echo) {
+bool CardsAgree(const DeckCards& cards, const DeckCard& deck, const EchoedCard& echo,
+                const PrintOutline& outline) {
   if (deck.name != echo.name) return false;
   if (!deck.numbers) return true;
-  for (std::size_t k = 0; k < echo.numbers.size(); ++k)
-    if (!NearCard(k < deck.numbers->size() ? (*deck.numbers)[k] : 0.0, echo.numbers[k])) return false;
+  const std::span<const double> fields = cards.Numbers(*deck.numbers);
+  const LineNumbers echoed = outline.Numbers(echo.numbers);
+  for (std::size_t k = 0; k < echoed.size(); ++k)
+    if (!NearCard(k < fields.size() ? fields[k] : 0.0, echoed[k])) return false;
   return true;
 }
 
@@ -379,7 +420,7 @@ bool MadeFromDeck(const PrintOutline& outline, std::string_view deck) {
   const DeckCards cards = CardsOf(deck);
   const std::size_t structures = std::min(cards.wires.size(), outline.structures.size());
   for (std::size_t s = 0; s < structures; ++s)
-    if (!WiresAgree(cards.wires[s], outline.structures[s])) return false;
+    if (!WiresAgree(cards, cards.wires[s], outline.structures[s], outline)) return false;
 
   std::vector<const EchoedCard*> echoed;
   for (const EchoedCard& card : outline.cards)
@@ -392,7 +433,7 @@ bool MadeFromDeck(const PrintOutline& outline, std::string_view deck) {
     if (!stoppedAtNx) return false;
   }
   for (std::size_t i = 0; i < echoed.size(); ++i)
-    if (!CardsAgree(cards.program[i], *echoed[i])) return false;
+    if (!CardsAgree(cards, cards.program[i], *echoed[i], outline)) return false;
   return true;
 }
 

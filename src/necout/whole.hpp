@@ -27,7 +27,9 @@
 //
 // The print is read once, line by line; the rows of a near-field table are only counted.
 #include <cstddef>
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,12 +39,17 @@
 namespace varnel {
 
 // The numbers of a line in order; nullopt stands for a field the engine could not print ("***").
-using LineNumbers = std::vector<std::optional<double>>;
+using LineNumbers = std::span<const std::optional<double>>;
+
+// Where the numbers of one line or echoed card lie among PrintOutline::numbers.
+struct NumberRange {
+  std::uint32_t begin = 0, end = 0;
+};
 
 // One echoed program card: its two-letter name (upper case) and its numbers.
 struct EchoedCard {
   std::string name;
-  LineNumbers numbers;
+  NumberRange numbers;
 };
 
 // What one pass over a print finds.
@@ -55,8 +62,13 @@ struct PrintOutline {
   std::size_t shortTableLine = 0, shortTableRows = 0, shortTableAsked = 0;
   std::size_t nearFieldTables = 0;                   // the near-field tables of the print
   std::vector<EchoedCard> cards;                     // in the print's order
-  std::vector<std::vector<LineNumbers>> structures;  // each structure section's lines
+  std::vector<std::vector<NumberRange>> structures;  // each structure section's lines
+  // The numbers of the cards and structure lines, one after the other (one buffer for them all).
+  std::vector<std::optional<double>> numbers;
 
+  LineNumbers Numbers(NumberRange range) const {
+    return LineNumbers(numbers).subspan(range.begin, range.end - range.begin);
+  }
   bool Whole() const {
     return layoutKnown && (endsWithClosingLine || endsAtNextStructure) && shortTableLine == 0;
   }
@@ -98,6 +110,9 @@ class OutlineWalk {
   // Walks one line (it begins at at_); false, with nothing walked, when it is the heading line
   // of a near-field table and the walk stops before such tables.
   bool WalkLine(bool stopAtNearField);
+  // Appends the numbers of the text to outline_.numbers; a readable byte that continues no
+  // number follows the text when terminated.
+  NumberRange KeepNumbers(std::string_view text, bool terminated);
 
   const PrintLayout* layout_;
   std::string_view text_;

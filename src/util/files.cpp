@@ -169,14 +169,17 @@ bool ReadTextFile(Platform platform, const std::string& name, std::string& text)
   return true;
 }
 
-std::string TextOfFileBytes(std::string bytes) {
+bool TakeTextAsItStands(std::string& bytes) {
   // The common files in one pass: CR LF or LF line ends throughout, no byte 26. Their bytes are
-  // the text already, but for a final line end (see below).
+  // the text already, but for a final line end (see TextOfFileBytes).
   const bool crLf = OnlyCrLfLineEndsInParts(bytes);
-  if (crLf || OnlyLfLineEndsInParts(bytes)) {
-    if (!bytes.empty() && bytes.back() == '\n') bytes.resize(bytes.size() - (crLf ? 2 : 1));
-    return bytes;
-  }
+  if (!crLf && !OnlyLfLineEndsInParts(bytes)) return false;
+  if (!bytes.empty() && bytes.back() == '\n') bytes.resize(bytes.size() - (crLf ? 2 : 1));
+  return true;
+}
+
+std::string TextOfFileBytes(std::string bytes) {
+  if (TakeTextAsItStands(bytes)) return bytes;
   // Byte 26 ends the file.
   const void* ctrlZ = std::memchr(bytes.data(), kCtrlZ, bytes.size());
   const std::size_t size =
@@ -198,10 +201,6 @@ std::string TextOfFileBytes(std::string bytes) {
   // it is. An empty file reads as one empty line, which gives "".
   if (endsWithLineFeed) result.resize(result.size() - 2);
   return result;
-}
-
-bool IsTextAsItStands(std::string_view bytes) {
-  return OnlyCrLfLineEndsInParts(bytes) || OnlyLfLineEndsInParts(bytes);
 }
 
 std::string WithCrLfLineEnds(std::string text) {

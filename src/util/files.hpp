@@ -22,9 +22,10 @@ bool ReadTextFile(Platform platform, const std::string& name, std::string& text)
 void ShowMissingFileWarning(UserInterface& ui, const std::string& name);
 // The text ReadTextFile makes of a file's bytes.
 std::string TextOfFileBytes(std::string bytes);
-// Whether TextOfFileBytes takes the bytes as they stand (but for a final line end): CR LF or LF
-// line ends throughout, no byte 26.
-bool IsTextAsItStands(std::string_view bytes);
+// Where TextOfFileBytes takes the bytes as they stand but for a final line end (CR LF or LF line
+// ends throughout, no byte 26), makes them that text and returns true; else leaves them as they
+// are and returns false.
+bool TakeTextAsItStands(std::string& bytes);
 // The text with its lines ending in CR LF, as Varnel writes the texts it makes from a file's
 // text (an LF text is copied; a CR LF text is returned as it is).
 std::string WithCrLfLineEnds(std::string text);
