@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -60,7 +62,6 @@ TEST_F(ClassicLayoutTest, FrequencyAndInputPowerStandInTheirCharactersAfterTheEq
   ASSERT_LT(line, lines.size());
   std::size_t k = lines[line].find("INPUT POWER");
   EXPECT_EQ("INPUT POWER   = 6.9184E-03 WATTS", lines[line].substr(k));
-  EXPECT_EQ("6.9184E-03", lines[line].substr(k + 15 + 1, 10));
   // Other lines of the budget keep nec2c's wording.
   EXPECT_LT(FindLine(lines, "EFFICIENCY    =  100.00 Percent"), lines.size());
 }
@@ -121,16 +122,8 @@ TEST_F(ClassicLayoutTest, NearFieldTablesHaveABlankLineThreeHeadingsAndSeparated
   std::size_t electric = FindLine(lines, "NEAR ELECTRIC FIELDS");
   const std::vector<std::string> firstRow = {"1.0000",     "0.0000", "-1.0000",    "4.0842E-01", "91.06",
                                              "0.0000E+00", "0.00",   "2.8113E-01", "-176.33"};
-  std::vector<std::string> tokens;
-  std::string token;
-  for (char c : lines[electric + 5] + " ") {
-    if (c == ' ') {
-      if (!token.empty()) tokens.push_back(token);
-      token.clear();
-    } else {
-      token += c;
-    }
-  }
+  std::istringstream row(lines[electric + 5]);
+  const std::vector<std::string> tokens{std::istream_iterator<std::string>(row), {}};
   EXPECT_EQ(firstRow, tokens) << lines[electric + 5];
   EXPECT_EQ("", lines[electric + 7]) << "one blank line after the two rows";
   std::size_t magnetic = FindLine(lines, "NEAR MAGNETIC FIELDS");
