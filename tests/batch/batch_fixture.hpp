@@ -82,9 +82,9 @@ inline const BatchAnalysis kAnalyses[] = {
     {"MIAnalyseEUTsClick", "Analyse EUTs", 3, "--------------- Analyse Files ----------------", false,
      false}};
 
-class BatchTest : public ::testing::Test {
+class BatchTest : public ::testing::Test, protected ScriptedFixture {
  protected:
-  void SetUp() override { form = std::make_unique<TForm1>(Platform{system, ui}); }
+  void SetUp() override { form = std::make_unique<TForm1>(platform); }
 
   // Writes a file into the run folder (native path below the private drive c:).
   void WriteFile(const std::string& name, const std::string& bytes) {
@@ -130,10 +130,6 @@ class BatchTest : public ::testing::Test {
   }
 
   SeparatorGuard separator{','};
-  TestRoot root;
-  std::ostringstream out;
-  TestSystem system{root.Roots()};
-  ScriptedUi ui{out, system};
   std::unique_ptr<TForm1> form;
 };
 

@@ -42,6 +42,14 @@ TEST_F(BatchFolder, ListsTheOutFilesOfTheChosenFolderInNameOrder) {
   EXPECT_EQ((std::vector<std::string>{"A.out", "b.out", "c.out"}), form->params.BatchFiles);
   EXPECT_EQ(expected, form->Mout.lines);
   EXPECT_EQ(kRunFolder, form->params.BatchFolder);
+
+  // A folder without output files gives the header lines and an empty list.
+  root.Write("drive_c/4nec2/b_out/none/readme.txt", "");
+  ui.AnswerFolder("c:\\4nec2\\b_out\\none");
+  form->MIAddBatchFolderClick();
+  EXPECT_TRUE(form->params.BatchFiles.empty());
+  EXPECT_EQ(4u, form->Mout.lines.size()) << Joined(form->Mout.lines);
+  EXPECT_TRUE(Warnings().empty()) << Joined(ui.messages);
 }
 
 TEST_F(BatchFolder, NamesThatReachOtherFilesAreSkippedAndSpecialFilesNeverRead) {
@@ -77,16 +85,6 @@ TEST_F(BatchFolder, NamesThatReachOtherFilesAreSkippedAndSpecialFilesNeverRead) 
     }
   }
   EXPECT_THROW(form->MIFileLoadTestClick(), InOutError);
-}
-
-TEST_F(BatchFolder, EmptyFolderGivesTheHeaderLinesAndAnEmptyList) {
-  WriteFile("readme.txt", "");
-  form->params.BatchFiles = {"old.out"};
-  ui.AnswerFolder(kRunFolder);
-  form->MIAddBatchFolderClick();
-  EXPECT_TRUE(form->params.BatchFiles.empty());
-  EXPECT_EQ(4u, form->Mout.lines.size()) << Joined(form->Mout.lines);
-  EXPECT_TRUE(Warnings().empty()) << Joined(ui.messages);
 }
 
 TEST_F(BatchFolder, MissingInitialFolderEndsTheCommandAndChangesNothing) {

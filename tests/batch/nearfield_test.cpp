@@ -25,14 +25,18 @@ const std::string kHeadings =
 const std::string kUnits =
     "//   MHz ;     W   ;  V/m_A/m;  V/m_A/m;     V   ;     V   ;     A   ;     A   ;    Ohm  ;    Ohm  ;";
 
-TEST_F(BatchNearField, TwoFilesGiveSixLinesWithTheRowsCorrectedForTheirOwnPower) {
-  WriteRun("a.out", OutputRun(14.2, 1.0));
-  ClassicOutput second = OutputRun(28.0, 4.0);
-  second.nearField = SixPointGrid(10.0);  // 10 V/m at P, 4 W: corrected to 1 W gives 5 V/m
-  second.feeds[0].voltageRe = 2 * std::sqrt(2.0);
-  second.feeds[0].currentIm = -std::sqrt(2.0) / 10;
-  WriteRun("b.out", second);
+// The rows are corrected for each file's own power; the display fields, pane M and the working
+// values show the last file; the run keeps the list it started with when the list changes
+// meanwhile.
+TEST_F(BatchNearField, TwoFilesGiveSixLinesTheRowsCorrectedForTheirOwnPowerAndShowTheLastFile) {
+  ClassicOutput first = OutputRun(28.0, 4.0);
+  first.nearField = SixPointGrid(10.0);  // 10 V/m at P, 4 W: corrected to 1 W gives 5 V/m
+  first.feeds[0].voltageRe = 2 * std::sqrt(2.0);
+  first.feeds[0].currentIm = -std::sqrt(2.0) / 10;
+  WriteRun("a.out", first);
+  WriteRun("b.out", OutputRun(14.2, 1.0));
   UseFiles({"a.out", "b.out"});
+  OnEvents(ui, [this] { form->params.BatchFiles.clear(); });
   form->MIBatchLoadClick();
 
   const std::vector<std::string> expected = {
@@ -40,9 +44,23 @@ TEST_F(BatchNearField, TwoFilesGiveSixLinesWithTheRowsCorrectedForTheirOwnPower)
       "",
       kHeadings,
       kUnits,
-      "   14,200;    1,000;    1,000;    1,000;    0,000;    0,000;    0,000;    0,000;   50,000;   -0,500;",
-      "   28,000;    4,000;   10,000;    5,000;    2,000;    0,000;    0,000;   -0,100;   50,000;   -0,500;"};
+      "   28,000;    4,000;   10,000;    5,000;    2,000;    0,000;    0,000;   -0,100;   50,000;   -0,500;",
+      "   14,200;    1,000;    1,000;    1,000;    0,000;    0,000;    0,000;    0,000;   50,000;   -0,500;"};
   EXPECT_EQ(expected, form->Mdata.lines) << Joined(form->Mdata.lines);
+  EXPECT_EQ("--------- Batch Job Done ---------", form->Mout.lines.back());
+  EXPECT_EQ("14,20 MHz", form->EditFrequency.text);
+  EXPECT_EQ("  1 W", form->EditInputPower.text);
+  EXPECT_EQ("  0+  0j V", form->EditVoltage.text);
+  EXPECT_EQ(" 50-0,5j Ohm", form->EditImpedance.text);
+  EXPECT_EQ("-10,00", form->EditXStart.text);
+  EXPECT_EQ("12,50", form->EditZStep.text);
+  EXPECT_EQ("ELECTRIC ", form->EditType.text);
+  EXPECT_EQ("Showing: b.out", form->M.hint);
+  EXPECT_EQ(ClassicOutputText(OutputRun(14.2, 1.0)), form->params.currentText);
+  ASSERT_FALSE(form->M.lines.empty());
+  EXPECT_EQ(form->M.lines.back(), "  RUN TIME =     0.010");
+  EXPECT_DOUBLE_EQ(1.0, form->params.inputPower);
+  EXPECT_EQ(6u, form->params.nearField.table.value.size());
 }
 
 // A near field printed by a later run is restated with that run's power, beside that run's
@@ -68,55 +86,10 @@ TEST_F(BatchNearField, TheRowOfANearFieldOfALaterRunHoldsThatRunsValues) {
       << Joined(form->Mout.lines);
 }
 
-// A magnetic table gives A/m in the Info lines but keeps the units line of the table.
-TEST_F(BatchNearField, InfoLinesOfOneFileInTheirOrder) {
-  for (const bool magnetic : {false, true}) {
-    ClassicOutput o = OutputRun(14.2, 1.0);
-    o.magnetic = magnetic;
-    WriteRun("a.out", o);
-    UseFiles({"a.out"});
-    form->MIBatchLoadClick();
-    const std::string unit = magnetic ? " A/m" : " V/m";
-    const std::vector<std::string> expected = {"--------------- Batch Load and Analyse ----------------",
-                                               "Field Strength is corrected to 1 W inserted power. ",
-                                               "Load: a.out",
-                                               "Analyse: ",
-                                               "X-Intervall: -10,00 -> 10,00   Step: 6,67",
-                                               "Y-Intervall: -10,00 -> 10,00   Step: 10,00",
-                                               "Z-Intervall:  0,00 -> 50,00   Step: 12,50",
-                                               magnetic ? "Field Type: MAGNETIC " : "Field Type: ELECTRIC ",
-                                               "Field at P(10,0| 0,0| 4,0) [eps: 0,00] :         1" + unit,
-                                               "Max. par. Z-Axis thru (10,0| 0,0) :         2" + unit,
-                                               "Max. in xz-Plane at y=10,0 :         6" + unit,
-                                               "Max. on circle with r=10,0 :         4" + unit,
-                                               "Max. on Cylinder with r=10,0 :         5" + unit,
-                                               "--------- Batch Job Done ---------"};
-    EXPECT_EQ(expected, form->Mout.lines) << Joined(form->Mout.lines);
-    EXPECT_EQ(kUnits, form->Mdata.lines[3]);
-  }
-}
-
-TEST_F(BatchNearField, DisplayFieldsPaneAndWorkingValuesShowTheLastFile) {
-  WriteRun("a.out", OutputRun(7.0, 2.0));
-  WriteRun("b.out", OutputRun(14.2, 1.0));
-  UseFiles({"a.out", "b.out"});
-  form->MIBatchLoadClick();
-  EXPECT_EQ("14,20 MHz", form->EditFrequency.text);
-  EXPECT_EQ("  1 W", form->EditInputPower.text);
-  EXPECT_EQ("  0+  0j V", form->EditVoltage.text);
-  EXPECT_EQ(" 50-0,5j Ohm", form->EditImpedance.text);
-  EXPECT_EQ("-10,00", form->EditXStart.text);
-  EXPECT_EQ("12,50", form->EditZStep.text);
-  EXPECT_EQ("ELECTRIC ", form->EditType.text);
-  EXPECT_EQ("Showing: b.out", form->M.hint);
-  EXPECT_EQ(ClassicOutputText(OutputRun(14.2, 1.0)), form->params.currentText);
-  ASSERT_FALSE(form->M.lines.empty());
-  EXPECT_EQ(form->M.lines.back(), "  RUN TIME =     0.010");
-  EXPECT_DOUBLE_EQ(1.0, form->params.inputPower);
-  EXPECT_EQ(6u, form->params.nearField.table.value.size());
-}
-
-TEST_F(BatchNearField, ModeSelectsTheGeometryOfTheRowAndItsModeLine) {
+// The mode selects the geometry of the row and its mode line; the Info lines of one file come in
+// their order whatever the mode, and a magnetic table gives A/m in them but keeps the units line
+// of the table.
+TEST_F(BatchNearField, ModeSelectsTheRowAndItsModeLineAndTheInfoLinesComeInTheirOrder) {
   struct Case {
     int mode;
     std::string modeLine, fieldCells;
@@ -128,17 +101,36 @@ TEST_F(BatchNearField, ModeSelectsTheGeometryOfTheRowAndItsModeLine) {
       {3, "// Max. on circle with r=10,0 ", "    4,000;    4,000;"},
       {4, "// Max. on cylinder with r=10,0 ", "    5,000;    5,000;"},
   };
-  WriteRun("a.out", OutputRun(14.2, 1.0));
-  UseFiles({"a.out"});
-  std::vector<std::string> firstInfo;
-  for (const Case& c : cases) {
-    form->RGMode.itemIndex = c.mode;
-    form->MIBatchLoadClick();
-    ASSERT_EQ(5u, form->Mdata.lines.size()) << "mode " << c.mode;
-    EXPECT_EQ(c.modeLine, form->Mdata.lines[0]) << "mode " << c.mode;
-    EXPECT_EQ(c.fieldCells, form->Mdata.lines[4].substr(20, 20)) << "mode " << c.mode;
-    if (firstInfo.empty()) firstInfo = form->Mout.lines;
-    EXPECT_EQ(firstInfo, form->Mout.lines) << "the Info lines do not depend on the mode " << c.mode;
+  for (const bool magnetic : {false, true}) {
+    ClassicOutput o = OutputRun(14.2, 1.0);
+    o.magnetic = magnetic;
+    WriteRun("a.out", o);
+    UseFiles({"a.out"});
+    const std::string unit = magnetic ? " A/m" : " V/m";
+    const std::vector<std::string> info = {"--------------- Batch Load and Analyse ----------------",
+                                           "Field Strength is corrected to 1 W inserted power. ",
+                                           "Load: a.out",
+                                           "Analyse: ",
+                                           "X-Intervall: -10,00 -> 10,00   Step: 6,67",
+                                           "Y-Intervall: -10,00 -> 10,00   Step: 10,00",
+                                           "Z-Intervall:  0,00 -> 50,00   Step: 12,50",
+                                           magnetic ? "Field Type: MAGNETIC " : "Field Type: ELECTRIC ",
+                                           "Field at P(10,0| 0,0| 4,0) [eps: 0,00] :         1" + unit,
+                                           "Max. par. Z-Axis thru (10,0| 0,0) :         2" + unit,
+                                           "Max. in xz-Plane at y=10,0 :         6" + unit,
+                                           "Max. on circle with r=10,0 :         4" + unit,
+                                           "Max. on Cylinder with r=10,0 :         5" + unit,
+                                           "--------- Batch Job Done ---------"};
+    for (const Case& c : cases) {
+      SCOPED_TRACE(testing::Message() << "mode " << c.mode << (magnetic ? " magnetic" : ""));
+      form->RGMode.itemIndex = c.mode;
+      form->MIBatchLoadClick();
+      ASSERT_EQ(5u, form->Mdata.lines.size());
+      EXPECT_EQ(c.modeLine, form->Mdata.lines[0]);
+      EXPECT_EQ(kUnits, form->Mdata.lines[3]);
+      EXPECT_EQ(c.fieldCells, form->Mdata.lines[4].substr(20, 20));
+      EXPECT_EQ(info, form->Mout.lines) << Joined(form->Mout.lines);
+    }
   }
 }
 
@@ -174,16 +166,6 @@ TEST_F(BatchNearField, GeometryWithoutGridPointWritesNanAndSaysSo) {
   ASSERT_EQ(5u, form->Mdata.lines.size());
   EXPECT_EQ("      NAN;      NAN;", form->Mdata.lines[4].substr(20, 20));
   EXPECT_TRUE(Said("Undefined value in axis.out: written as NAN")) << Joined(form->Mout.lines);
-}
-
-TEST_F(BatchNearField, RunKeepsTheListItStartedWithWhenTheListChangesMeanwhile) {
-  WriteRun("a.out", OutputRun(14.2, 1.0));
-  WriteRun("b.out", OutputRun(28.0, 1.0));
-  UseFiles({"a.out", "b.out"});
-  OnEvents(ui, [this] { form->params.BatchFiles.clear(); });
-  form->MIBatchLoadClick();
-  EXPECT_EQ(6u, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
-  EXPECT_EQ("--------- Batch Job Done ---------", form->Mout.lines.back());
 }
 
 #ifndef _WIN32

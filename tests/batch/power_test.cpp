@@ -13,19 +13,27 @@ using BatchPower = BatchTest;
 const std::string kHeadings = "//  Freq ;    Pwr  ;   RecPwr;  Gain_dB;  SegCurr;";
 const std::string kUnits = "//   MHz ;     W   ;     mW  ;         ;     A   ;";
 
-TEST_F(BatchPower, OneAmpereIntoFiftyOhmsAgainstHundredWatts) {
+// The display fields stay as they were; pane M and the working values show the last file.
+TEST_F(BatchPower, OneAmpereIntoFiftyOhmsAgainstHundredWattsKeepingTheDisplayFields) {
   // P = (1 / sqrt 2)^2 * 50 = 25 W = 2.5E4 mW; Gain_dB = 10 log10(sqrt(25 / 100)) = -3.01.
   WriteRun("a.out", OutputRun(14.2, 100.0, {1.0}));
   WriteRun("b.out", OutputRun(1000.0, 1.0, {0.0}));
-  UseFiles({"a.out", "b.out"});
+  UseFiles({"b.out", "a.out"});
+  form->EditFrequency.text = "before";
+  form->EditInputPower.text = "before";
   form->MIBatchAnalysePowerClick();
   const std::vector<std::string> expected = {kHeadings, kUnits,
-                                             "     14,2;      100;  2,5E004;    -3,01;        1;",
-                                             "    1E003;        1;        0;        0;        0;"};
+                                             "    1E003;        1;        0;        0;        0;",
+                                             "     14,2;      100;  2,5E004;    -3,01;        1;"};
   EXPECT_EQ(expected, form->Mdata.lines) << Joined(form->Mdata.lines);
-  EXPECT_EQ((std::vector<std::string>{"--------------- Batch-Analyse Power----------------", "Load: a.out",
-                                      "Load: b.out", "--------- Batch Job Done ---------"}),
+  EXPECT_EQ((std::vector<std::string>{"--------------- Batch-Analyse Power----------------", "Load: b.out",
+                                      "Load: a.out", "--------- Batch Job Done ---------"}),
             form->Mout.lines);
+  EXPECT_EQ("before", form->EditFrequency.text);
+  EXPECT_EQ("before", form->EditInputPower.text);
+  EXPECT_EQ("Showing: a.out", form->M.hint);
+  EXPECT_DOUBLE_EQ(100.0, form->params.inputPower);
+  EXPECT_EQ(ClassicOutputText(OutputRun(14.2, 100.0)), form->params.currentText);
 }
 
 // The working segment and resistance give the row; a segment beyond the table gives undefined
@@ -69,19 +77,6 @@ TEST_F(BatchPower, AnImpossibleBudgetGivesAnUndefinedGainAndIsNamed) {
   UseFiles({"neg.out", "zero.out", "rad.out"});
   EXPECT_THROW(form->MIBatchAnalysePowerClick(), ZeroDivideError);
   EXPECT_EQ(3u, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
-}
-
-TEST_F(BatchPower, KeepsTheDisplayFieldsAndShowsTheLastFileInM) {
-  WriteRun("a.out", OutputRun(14.2, 100.0));
-  UseFiles({"a.out"});
-  form->EditFrequency.text = "before";
-  form->EditInputPower.text = "before";
-  form->MIBatchAnalysePowerClick();
-  EXPECT_EQ("before", form->EditFrequency.text);
-  EXPECT_EQ("before", form->EditInputPower.text);
-  EXPECT_EQ("Showing: a.out", form->M.hint);
-  EXPECT_DOUBLE_EQ(100.0, form->params.inputPower);
-  EXPECT_EQ(ClassicOutputText(OutputRun(14.2, 100.0)), form->params.currentText);
 }
 
 }  // namespace

@@ -46,29 +46,18 @@ class BatchScripts : public BatchTest {
 
 const char* const kAddRunFolder = "answer folder c:\\4nec2\\b_out\\run\nrun MIAddBatchFolder\n";
 
-TEST_F(BatchScripts, ModeLinesUnderBothSeparators) {
-  WriteRun("a.out", OutputRun(14.2, 1.0));
-  const auto comma = RunScriptText(std::string("decimal ,\n") + kAddRunFolder +
-                                   "select RGMode 3\nrun MIBatchLoadClick\necho ==data\nprint Mdata\n");
-  EXPECT_EQ("// Max. on circle with r=10,0 ", Between(comma, "==data", "").at(0));
-  const auto point = RunScriptText(std::string("decimal .\n") + kAddRunFolder +
-                                   "run MIBatchLoadClick\necho ==data\nprint Mdata\n");
-  const auto data = Between(point, "==data", "");
-  ASSERT_EQ(5u, data.size()) << output;
-  EXPECT_EQ("// Field at P(10.0| 0.0| 4.0)", data[0]);
-  EXPECT_EQ("   14.200;    1.000;    1.000;    1.000;", data[4].substr(0, 40));
-}
-
 // The batches of a script over the folder Add Batch Folder took (Button2 is Batch-Analyse
-// Nearfield's button) print their panes as the window holds them; their values are tested in the
-// batches' own tests.
-TEST_F(BatchScripts, TheBatchesOfAScriptPrintTheirPanes) {
+// Nearfield's button) print their panes as the window holds them, their mode lines and numbers
+// under the separator the script chose; their values are tested in the batches' own tests.
+TEST_F(BatchScripts, TheBatchesOfAScriptPrintTheirPanesUnderBothSeparators) {
   WriteRun("a.out", OutputRun(14.2, 100.0, {1.0}));
-  const auto lines = RunScriptText(std::string("decimal ,\n") + kAddRunFolder +
-                                   "run Button2\necho ==near\nprint Mdata\nrun MIBatchAnalysePowerClick\n"
-                                   "echo ==power\nprint Mout\nprint Mdata\n");
+  const auto lines =
+      RunScriptText(std::string("decimal ,\n") + kAddRunFolder +
+                    "run Button2\necho ==near\nprint Mdata\nselect RGMode 3\nrun MIBatchLoadClick\n"
+                    "echo ==circle\nprint Mdata\nrun MIBatchAnalysePowerClick\n"
+                    "echo ==power\nprint Mout\nprint Mdata\n");
   EXPECT_EQ(0, status) << output;
-  const auto near = Between(lines, "==near", "==power");
+  const auto near = Between(lines, "==near", "==circle");
   ASSERT_LE(5u, near.size()) << output;  // then the question whether to save the table
   EXPECT_EQ("// Field at P(10,0| 0,0| 4,0)", near[0]);
   EXPECT_EQ("   14,200;", near[4].substr(0, 10));
@@ -78,6 +67,14 @@ TEST_F(BatchScripts, TheBatchesOfAScriptPrintTheirPanes) {
                                       "//   MHz ;     W   ;     mW  ;         ;     A   ;",
                                       "     14,2;      100;  2,5E004;    -3,01;        1;"}),
             Between(lines, "==power", ""));
+  EXPECT_EQ("// Max. on circle with r=10,0 ", Between(lines, "==circle", "==power").at(0));
+  WriteRun("a.out", OutputRun(14.2, 1.0));
+  const auto point = RunScriptText(std::string("decimal .\n") + kAddRunFolder +
+                                   "run MIBatchLoadClick\necho ==data\nprint Mdata\n");
+  const auto data = Between(point, "==data", "");
+  ASSERT_EQ(5u, data.size()) << output;
+  EXPECT_EQ("// Field at P(10.0| 0.0| 4.0)", data[0]);
+  EXPECT_EQ("   14.200;    1.000;    1.000;    1.000;", data[4].substr(0, 40));
 }
 
 // A 30 MHz set with some budgets negative, its grid at 1,3 m and P at 4 m: each such output is

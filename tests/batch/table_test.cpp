@@ -23,9 +23,6 @@ TEST_F(BatchTable, HeadingsAreTenCharacterCellsEachEndedBySemicolon) {
       "//  Freq ;    Pwr  ;    E_H  ;  E_Hcorr;    Ur   ;    Ui   ;    Ir   ;    Ii   ;"
       "    Zr   ;    Zi   ;",
       headings);
-  ASSERT_EQ(100u, headings.size());
-  for (std::size_t i = 0; i < headings.size(); ++i)
-    EXPECT_EQ((i + 1) % 10 == 0, headings[i] == ';') << "character " << i + 1 << " of " << headings;
   // The blank units line of the EUT table.
   const std::string units =
       TableHeadingLine({"     ", "       ", "       ", "       ", "       ", "       "});

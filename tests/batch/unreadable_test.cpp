@@ -14,22 +14,40 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class BatchUnreadable : public BatchTest {
- protected:
-  // a.out and b.out whole; cut.out without its closing line; x.out no print at all.
-  void WriteMixedFolder() {
-    WriteRun("a.out", OutputRun(14.2, 1.0));
-    WriteRun("b.out", OutputRun(28.0, 1.0));
-    ClassicOutput cut = OutputRun(7.0, 1.0);
-    cut.trailer = false;
-    WriteRun("cut.out", cut);
-    WriteFile("x.out", "GW 1 11 0 0 -2.5 0 0 2.5 0.001\r\nEN\r\n");
-    form->params.BatchFolder = kRunFolder;
-  }
-};
+using BatchUnreadable = BatchTest;
 
-TEST_F(BatchUnreadable, SkippingLeavesTheRowsOutNamesEachFileAndSummarises) {
-  WriteMixedFolder();
+// a.out and b.out whole; cut.out without its closing line; x.out no print at all. Skipping leaves
+// their rows out, names each file and summarises; without it the first unreadable file ends the
+// batch, naming it.
+TEST_F(BatchUnreadable, SkippingLeavesTheRowsOutAndWithoutItTheFirstUnreadableFileEndsTheBatch) {
+  WriteRun("a.out", OutputRun(14.2, 1.0));
+  WriteRun("b.out", OutputRun(28.0, 1.0));
+  ClassicOutput cut = OutputRun(7.0, 1.0);
+  cut.trailer = false;
+  WriteRun("cut.out", cut);
+  WriteFile("x.out", "GW 1 11 0 0 -2.5 0 0 2.5 0.001\r\nEN\r\n");
+  form->params.BatchFolder = kRunFolder;
+  for (const char* bad : {"cut.out", "x.out"}) {
+    UseFiles({"a.out", bad, "b.out"});
+    for (const BatchAnalysis& a : kAnalyses) {
+      SCOPED_TRACE(std::string(bad) + " " + a.handler);
+      ui.messages.clear();
+      form->Run(a.handler);
+      EXPECT_EQ(1u, Rows(a).size()) << Joined(form->Mdata.lines);
+      const std::vector<std::string> errors = Errors();
+      ASSERT_EQ(1u, errors.size());
+      EXPECT_EQ(0u, errors[0].find("c:\\4nec2\\b_out\\run\\" + std::string(bad) + ": ")) << errors[0];
+    }
+  }
+  // Split mode opens the files itself; its failures name the file too.
+  MakeAddFolder();
+  form->params.SplitMode = true;
+  UseFiles({"a.out", "gone.out"});
+  ui.messages.clear();
+  form->Run("MIAnalyseEUTsClick");
+  EXPECT_EQ(std::vector<std::string>{"c:\\4nec2\\b_out\\run\\gone.out: Datei nicht gefunden."}, Errors());
+  form->params.SplitMode = false;
+
   UseFiles({"a.out", "x.out", "cut.out", "gone.out", "b.out"});
   form->Run("MISkipUnreadableFiles");
   ASSERT_TRUE(form->FindMenuItem("MISkipUnreadableFiles")->checked);
@@ -50,29 +68,6 @@ TEST_F(BatchUnreadable, SkippingLeavesTheRowsOutNamesEachFileAndSummarises) {
     EXPECT_EQ(std::vector<std::string>{}, Warnings()) << "nothing waits for a person";
     EXPECT_EQ(std::vector<std::string>{}, Errors());
   }
-}
-
-TEST_F(BatchUnreadable, WithoutSkippingTheFirstUnreadableFileEndsTheBatchNamingIt) {
-  WriteMixedFolder();
-  for (const std::string& bad : {"cut.out", "x.out"}) {
-    UseFiles({"a.out", bad, "b.out"});
-    for (const BatchAnalysis& a : kAnalyses) {
-      SCOPED_TRACE(bad + " " + a.handler);
-      ui.messages.clear();
-      form->Run(a.handler);
-      EXPECT_EQ(1u, Rows(a).size()) << Joined(form->Mdata.lines);
-      const std::vector<std::string> errors = Errors();
-      ASSERT_EQ(1u, errors.size());
-      EXPECT_EQ(0u, errors[0].find("c:\\4nec2\\b_out\\run\\" + bad + ": ")) << errors[0];
-    }
-  }
-  // Split mode opens the files itself; its failures name the file too.
-  MakeAddFolder();
-  form->params.SplitMode = true;
-  UseFiles({"a.out", "gone.out"});
-  ui.messages.clear();
-  form->Run("MIAnalyseEUTsClick");
-  EXPECT_EQ(std::vector<std::string>{"c:\\4nec2\\b_out\\run\\gone.out: Datei nicht gefunden."}, Errors());
 }
 
 TEST_F(BatchUnreadable, AListOfDecksIsRefusedWithAHint) {

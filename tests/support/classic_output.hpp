@@ -221,25 +221,21 @@ inline void AppendTrailer(std::vector<std::string>& lines) {
 
 }  // namespace classic_detail
 
-// The whole output text of one run.
-inline std::string ClassicOutputText(const ClassicOutput& o) {
-  std::vector<std::string> lines;
-  lines.reserve(64 + o.segments.size() + o.nearField.size());
-  classic_detail::AppendPreamble(lines, o.comments);
-  classic_detail::AppendRun(lines, o);
-  if (o.trailer) classic_detail::AppendTrailer(lines);
-  return classic_detail::Join(lines);
-}
-
 // A text holding several runs one after the other (NEC2 repeats the sections per frequency);
 // the comments of the first run are printed once at the top.
-inline std::string ClassicOutputText(const std::vector<ClassicOutput>& runs) {
+inline std::string ClassicRunsText(const ClassicOutput* runs, std::size_t count) {
   std::vector<std::string> lines;
-  classic_detail::AppendPreamble(lines, runs.empty() ? std::vector<std::string>{} : runs.front().comments);
-  for (const ClassicOutput& o : runs) classic_detail::AppendRun(lines, o);
-  if (!runs.empty() && runs.back().trailer) classic_detail::AppendTrailer(lines);
+  lines.reserve(64 + (count ? runs[0].segments.size() + runs[0].nearField.size() : 0));
+  classic_detail::AppendPreamble(lines, count ? runs[0].comments : std::vector<std::string>{});
+  for (std::size_t i = 0; i < count; ++i) classic_detail::AppendRun(lines, runs[i]);
+  if (count && runs[count - 1].trailer) classic_detail::AppendTrailer(lines);
   return classic_detail::Join(lines);
 }
+inline std::string ClassicOutputText(const std::vector<ClassicOutput>& runs) {
+  return ClassicRunsText(runs.data(), runs.size());
+}
+// The whole output text of one run.
+inline std::string ClassicOutputText(const ClassicOutput& o) { return ClassicRunsText(&o, 1); }
 
 // One near-field row in the classic layout (no line end), e.g.
 // "   -1.0000   -1.0000   -1.0000   7.8777E-02 -117.82   7.8777E-02 -117.82   1.2597E-01  149.73".

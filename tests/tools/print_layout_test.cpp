@@ -4,31 +4,26 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "engine/nec2c_sample.hpp"
 #include "print_layout.hpp"
 #include "necout/reader.hpp"
+#include "util/text.hpp"
 
 namespace varnel {
 
 namespace {
 
+// The CR LF lines of a text; a line end after the last line opens no further line.
 std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) {
-      lines.push_back(text.substr(start));
-      break;
-    }
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
+  std::vector<std::string> lines = SplitText(text, "\r\n");
+  if (!lines.empty() && lines.back().empty()) lines.pop_back();
   return lines;
 }
 
@@ -45,11 +40,7 @@ std::string Columns(const std::string& line, std::size_t first, std::size_t last
   return line.substr(first - 1, last - first + 1);
 }
 
-std::string Trim(const std::string& s) {
-  std::size_t a = s.find_first_not_of(' ');
-  if (a == std::string::npos) return "";
-  return s.substr(a, s.find_last_not_of(' ') - a + 1);
-}
+std::string Trim(const std::string& s) { return std::string(Trimmed(s, CharsOf(" "))); }
 
 class ClassicLayoutTest : public ::testing::Test {
  protected:
@@ -71,7 +62,6 @@ TEST_F(ClassicLayoutTest, FrequencyAndInputPowerStandInTheirCharactersAfterTheEq
   ASSERT_LT(line, lines.size());
   std::size_t k = lines[line].find("INPUT POWER");
   EXPECT_EQ("INPUT POWER   = 6.9184E-03 WATTS", lines[line].substr(k));
-  EXPECT_EQ("6.9184E-03", lines[line].substr(k + 15 + 1, 10));
   // Other lines of the budget keep nec2c's wording.
   EXPECT_LT(FindLine(lines, "EFFICIENCY    =  100.00 Percent"), lines.size());
 }
@@ -132,16 +122,8 @@ TEST_F(ClassicLayoutTest, NearFieldTablesHaveABlankLineThreeHeadingsAndSeparated
   std::size_t electric = FindLine(lines, "NEAR ELECTRIC FIELDS");
   const std::vector<std::string> firstRow = {"1.0000",     "0.0000", "-1.0000",    "4.0842E-01", "91.06",
                                              "0.0000E+00", "0.00",   "2.8113E-01", "-176.33"};
-  std::vector<std::string> tokens;
-  std::string token;
-  for (char c : lines[electric + 5] + " ") {
-    if (c == ' ') {
-      if (!token.empty()) tokens.push_back(token);
-      token.clear();
-    } else {
-      token += c;
-    }
-  }
+  std::istringstream row(lines[electric + 5]);
+  const std::vector<std::string> tokens{std::istream_iterator<std::string>(row), {}};
   EXPECT_EQ(firstRow, tokens) << lines[electric + 5];
   EXPECT_EQ("", lines[electric + 7]) << "one blank line after the two rows";
   std::size_t magnetic = FindLine(lines, "NEAR MAGNETIC FIELDS");
@@ -186,46 +168,35 @@ TEST_F(ClassicLayoutTest, TheReaderTakesTheNumbersNec2cPrinted) {
   EXPECT_DOUBLE_EQ(4.0842e-01 / root2, table.value[0]);
 }
 
-TEST(ClassicLayout, ASectionWhoseRowsAreNotRecognisedStaysAsItIs) {
-  const std::string odd =
-      "   -------- CURRENTS AND LOCATION --------\n"
-      "   no rows here\n"
-      "\n"
-      "   -------- POWER BUDGET --------\n"
-      "   INPUT POWER   =  unknown Watts\n";
-  EXPECT_EQ(
-      "   -------- CURRENTS AND LOCATION --------\r\n   no rows here\r\n\r\n"
-      "   -------- POWER BUDGET --------\r\n   INPUT POWER   =  unknown Watts\r\n",
-      ToClassicLayout(odd));
-}
-
-TEST(ClassicLayout, ANegativeInputPowerKeepsItsSignInTheCharactersTheReaderCuts) {
+// Texts rewritten whole: a section whose rows are not recognised stays as it is; a negative input
+// power keeps its sign within the ten characters the reader cuts ("%11.4E" would put it in
+// front of them); near-field numbers that fill their columns (wide coordinates, nec2c's "nan")
+// still get a blank between them, and a blank line closes a table that ends the text.
+TEST(ClassicLayout, TextsThatTheRewritingMeetsAtItsEdges) {
   struct Case {
-    const char *nec2c, *field;
+    std::string nec2c, classic;
   };
-  // "%11.4E" would put the minus sign in front of the ten characters the reader takes.
+  const auto budget = [](const char* power) {
+    return std::string("  ----- POWER BUDGET -----\n  INPUT POWER   =  ") + power + " Watts\n";
+  };
+  const auto classicBudget = [](const char* field) {
+    return std::string("  ----- POWER BUDGET -----\r\n  INPUT POWER   = ") + field + " WATTS\r\n";
+  };
   const Case cases[] = {
-      {"-2.2500E-03", "-2.2500E-3"}, {"-1.0433E-12", "-1.043E-12"}, {"6.9509E-03", "6.9509E-03"}};
-  for (const Case& c : cases) {
-    std::vector<std::string> out = Lines(ToClassicLayout(std::string("  ----- POWER BUDGET -----\n") +
-                                                         "  INPUT POWER   =  " + c.nec2c + " Watts\n"));
-    ASSERT_EQ(2u, out.size());
-    std::size_t k = out[1].find("INPUT POWER");
-    EXPECT_EQ(c.field, out[1].substr(k + 16, 10)) << out[1];
-    EXPECT_EQ(" WATTS", out[1].substr(k + 26)) << out[1];
-  }
-}
-
-TEST(ClassicLayout, NearFieldNumbersThatFillTheirColumnsStillGetABlankBetweenThem) {
-  // Wide coordinates would touch their neighbours; nec2c prints a NaN as "nan".
-  std::vector<std::string> out =
-      Lines(ToClassicLayout("  -------- NEAR ELECTRIC FIELDS --------\n  h1\n  h2\n  h3\n"
-                            "-12345.0000 -22222.0000 1.0 1.0E+00 -123.45 nan 0.0 2.0E+00 180.0\n"));
-  ASSERT_EQ(7u, out.size());
-  EXPECT_EQ(
-      " -12345.0000 -22222.0000    1.0000   1.0000E+00 -123.45          NaN    0.00   2.0000E+00  180.00",
-      out[5]);
-  EXPECT_EQ("", out[6]) << "a blank line closes a table that ends the text";
+      {"   -------- CURRENTS AND LOCATION --------\n   no rows here\n\n"
+       "   -------- POWER BUDGET --------\n   INPUT POWER   =  unknown Watts\n",
+       "   -------- CURRENTS AND LOCATION --------\r\n   no rows here\r\n\r\n"
+       "   -------- POWER BUDGET --------\r\n   INPUT POWER   =  unknown Watts\r\n"},
+      {budget("-2.2500E-03"), classicBudget("-2.2500E-3")},
+      {budget("-1.0433E-12"), classicBudget("-1.043E-12")},
+      {budget("6.9509E-03"), classicBudget("6.9509E-03")},
+      {"  -------- NEAR ELECTRIC FIELDS --------\n  h1\n  h2\n  h3\n"
+       "-12345.0000 -22222.0000 1.0 1.0E+00 -123.45 nan 0.0 2.0E+00 180.0\n",
+       "  -------- NEAR ELECTRIC FIELDS --------\r\n\r\n  h1\r\n  h2\r\n  h3\r\n"
+       " -12345.0000 -22222.0000    1.0000   1.0000E+00 -123.45          NaN    0.00   2.0000E+00  180.00"
+       "\r\n\r\n"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.classic, ToClassicLayout(c.nec2c)) << c.nec2c;
 }
 
 TEST(FortranNumbers, WriteTheEStyleOfNec2PrintFiles) {
