@@ -91,6 +91,9 @@ TEST(PaneOperations, AddLineAppendsPrefixAndTextSplitAtLineBreaks) {
     Lines expected = {"before"};
     expected.insert(expected.end(), c.added.begin(), c.added.end());
     EXPECT_EQ(expected, pane.lines) << "text \"" << c.text << "\": got " << Show(pane.lines);
+    std::string crlf;
+    for (const std::string& line : expected) crlf += line + "\r\n";
+    EXPECT_EQ(crlf, PaneText(pane)) << "every line ends with CR LF";
     if (!c.prefix.empty()) continue;
     // The same lines when the pane shares the text instead of copying it.
     Pane shared;
@@ -145,6 +148,7 @@ TEST(PaneOperations, ClearAppendAndScroll) {
 
   ClearPane(pane);
   EXPECT_TRUE(pane.lines.empty());
+  EXPECT_EQ("", PaneText(pane));
   AppendToLastLine(pane, "alone");
   EXPECT_EQ((Lines{"alone"}), pane.lines);
 }
@@ -162,23 +166,15 @@ TEST(PaneOperations, ChangeSinceTellsAppendedLinesFromEveryOtherChange) {
       {"scroll only", [](Pane& p) { ScrollToTop(p); }, PaneChange::None},
       {"one line added", [](Pane& p) { AddLine(p, "c"); }, PaneChange::Appended},
       {"a text of lines added", [](Pane& p) { AddLine(p, "c\r\nd"); }, PaneChange::Appended},
-      {"cleared and refilled longer",
-       [](Pane& p) {
-         ClearPane(p);
-         AddLine(p, "x\r\ny\r\nz");
-       },
+      {"cleared and refilled longer", [](Pane& p) { ClearPane(p), AddLine(p, "x\r\ny\r\nz"); },
        PaneChange::Rewritten},
-      {"cleared and refilled, same last line",
-       [](Pane& p) {
-         ClearPane(p);
-         AddLine(p, "x\r\nb\r\nc");
-       },
+      {"cleared and refilled, same last line", [](Pane& p) { ClearPane(p), AddLine(p, "x\r\nb\r\nc"); },
        PaneChange::Rewritten},
       {"last line extended", [](Pane& p) { AppendToLastLine(p, " done"); }, PaneChange::Rewritten},
       {"earlier line extended", [](Pane& p) { AppendToLine(p, 0, " done"); }, PaneChange::Rewritten},
       {"edited lines handed back",
        [](Pane& p) {
-         ReplacePaneLines(p, {"a", "b", "typed"});
+         ReplacePaneLines(p, Lines{"a", "b", "typed"});
        },
        PaneChange::Rewritten},
   };
@@ -213,15 +209,6 @@ TEST(PaneOperations, LinesAfterClearHoldOnlyTheNewText) {
   ClearPane(big);
   AddLine(big, text);
   EXPECT_EQ(text, PaneText(big).substr(0, text.size()));
-}
-
-TEST(PaneOperations, PaneTextEndsEveryLineWithCrLf) {
-  Pane pane;
-  EXPECT_EQ("", PaneText(pane));
-  AddLine(pane, "a");
-  AddLine(pane, "");
-  AddLine(pane, "b;c;");
-  EXPECT_EQ("a\r\n\r\nb;c;\r\n", PaneText(pane));
 }
 
 // ---- Clipboard -------------------------------------------------------------------------------

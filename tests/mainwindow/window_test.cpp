@@ -34,7 +34,29 @@ std::string Show(const Rect& r) {
 
 // ---- Start-up ------------------------------------------------------------------------------
 
-TEST_F(WindowTest, StartsWithTheDefaultWorkingParametersTextsAndWindow) {
+// Every field as name and text, in the windows' order.
+std::vector<std::pair<std::string, std::string>> FieldTexts(TForm1& form) {
+  std::vector<std::pair<std::string, std::string>> texts;
+  for (const DisplayField* field : form.Fields()) texts.push_back({field->name, field->text});
+  return texts;
+}
+
+// The fields right after start: every one empty but the last four, which take the texts given.
+std::vector<std::pair<std::string, std::string>> StartFields(const char* type, const char* point) {
+  std::vector<std::pair<std::string, std::string>> expected;
+  for (const char* name : {"EditVoltage", "EditCurrent", "EditImpedance", "EditPower", "EditFrequency",
+                           "EditInputPower", "EditXStart", "EditXStop", "EditXStep", "EditYStart",
+                           "EditYStop", "EditYStep", "EditZStart", "EditZStop", "EditZStep"})
+    expected.push_back({name, ""});
+  expected.insert(expected.end(), {{"EditType", type},
+                                   {"EditPoint", point},
+                                   {"EditPointA", "(10,0|0,0)"},
+                                   {"EditNormalizePower", "1,00 W"}});
+  return expected;
+}
+
+// The working values, texts, window, fields, panes, labels and radio groups right after start.
+TEST_F(WindowTest, StartsWithTheDefaultValuesFieldsLabelsAndWindow) {
   const WorkingParameters& p = form.params;
   // P, A, py, rCircle, rCylinder, normalizePower, maxHeight, the segment and its resistance.
   EXPECT_EQ(
@@ -64,33 +86,14 @@ TEST_F(WindowTest, StartsWithTheDefaultWorkingParametersTextsAndWindow) {
   EXPECT_NE(nullptr, form.FormParaDlg);
   EXPECT_NE(nullptr, form.FormP3dDlg);
   EXPECT_NE(nullptr, form.FormP2dDlg);
-}
 
-TEST_F(WindowTest, FieldsAndPanesRightAfterStart) {
-  // Every field empty but the last four.
-  std::vector<std::pair<std::string, std::string>> expected;
-  for (const char* name : {"EditVoltage", "EditCurrent", "EditImpedance", "EditPower", "EditFrequency",
-                           "EditInputPower", "EditXStart", "EditXStop", "EditXStep", "EditYStart",
-                           "EditYStop", "EditYStep", "EditZStart", "EditZStop", "EditZStep"})
-    expected.push_back({name, ""});
-  expected.insert(expected.end(), {{"EditType", "----"},
-                                   {"EditPoint", "(10,0|0,0|4,0)"},
-                                   {"EditPointA", "(10,0|0,0)"},
-                                   {"EditNormalizePower", "1,00 W"}});
-  const std::vector<DisplayField*> fields = form.Fields();
-  ASSERT_EQ(expected.size(), fields.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(expected[i].first, fields[i]->name) << "field " << i;
-    EXPECT_EQ(expected[i].second, fields[i]->text) << fields[i]->name;
-    EXPECT_EQ(fields[i], form.FindField(expected[i].first));
-  }
+  EXPECT_EQ(StartFields("----", "(10,0|0,0|4,0)"), FieldTexts(form));
+  for (DisplayField* field : form.Fields()) EXPECT_EQ(field, form.FindField(field->name));
   EXPECT_EQ(nullptr, form.FindField("EditNothing"));
   EXPECT_TRUE(form.M.lines.empty());
   EXPECT_TRUE(form.Mout.lines.empty());
   EXPECT_TRUE(form.Mdata.lines.empty());
-}
 
-TEST_F(WindowTest, RegionsLabelsAndRadioGroups) {
   const std::vector<std::pair<Region*, std::string>> regions = {
       {&form.GBEdit, "Edit"},           {&form.GBInfo, "Info"},           {&form.GBdata, "Data"},
       {&form.GBBasicData, "BasicData"}, {&form.GBNearField, "NearField"}, {&form.GBCommands, "Commands"}};
@@ -139,19 +142,7 @@ TEST_F(WindowTest, ResetClearsPanesAndFieldsAndKeepsTheWorkingValues) {
   EXPECT_TRUE(form.M.lines.empty());
   EXPECT_TRUE(form.Mout.lines.empty());
   EXPECT_TRUE(form.Mdata.lines.empty());
-  for (const DisplayField* field : form.Fields()) {
-    if (field->name == "EditType") {
-      EXPECT_EQ("7,5", field->text) << "EditType keeps its text";
-    } else if (field->name == "EditPoint") {
-      EXPECT_EQ("(1,0|0,0|1,0)", field->text);
-    } else if (field->name == "EditPointA") {
-      EXPECT_EQ("(10,0|0,0)", field->text);
-    } else if (field->name == "EditNormalizePower") {
-      EXPECT_EQ("1,00 W", field->text);
-    } else {
-      EXPECT_EQ("", field->text) << field->name;
-    }
-  }
+  EXPECT_EQ(StartFields("7,5", "(1,0|0,0|1,0)"), FieldTexts(form)) << "EditType keeps its text";
   EXPECT_TRUE(form.params.BatchFiles.empty());
   EXPECT_EQ("c:\\4nec2\\b_out\\E_", form.params.BatchFolder);
   EXPECT_EQ("text", form.params.currentText);
@@ -255,46 +246,31 @@ TEST_F(WindowTest, SplittersMoveTheBordersAndTheDataPaneMakesRoomForARow) {
 
 // ---- Window commands -------------------------------------------------------------------------
 
-TEST_F(WindowTest, WindowCenterTruncatesTowardZeroAndNeverStartsOffScreen) {
-  struct Case {
-    int screenWidth, screenHeight, left, top;
-  };
-  // The window is 1121 x 530. A screen smaller than the window puts it at the screen's edge,
-  // where its menu stays reachable, not at a negative position.
-  const std::vector<Case> cases = {
-      {1920, 1080, 399, 275}, {1116, 529, 0, 0}, {1118, 527, 0, 0}, {1124, 533, 1, 1},  // 3 / 2 = 1
-      {800, 1080, 0, 275},
-  };
-  for (const Case& c : cases) {
-    ui.screenWidth = c.screenWidth;
-    ui.screenHeight = c.screenHeight;
-    ASSERT_TRUE(form.Run("MIWindowCenterClick"));
-    EXPECT_EQ(c.left, form.window.left) << "screen " << c.screenWidth << " x " << c.screenHeight;
-    EXPECT_EQ(c.top, form.window.top) << "screen " << c.screenWidth << " x " << c.screenHeight;
-  }
-}
-
-// A window opens no larger than the screen's available area and centred in it; only a screen
-// smaller than the least size gets a window of that size.
-TEST_F(WindowTest, TheWindowOpensWithinTheScreensAvailableArea) {
+// Window Center truncates toward zero; a screen smaller than the window puts it at the screen's
+// edge, where its menu stays reachable, not at a negative position. A window that opens (its needs
+// measured) is no larger than the screen's available area and centred in it; only a screen smaller
+// than the least size gets a window of that size.
+TEST_F(WindowTest, WindowCenterAndOpeningKeepTheWindowOnTheScreen) {
   struct Case {
     int screenWidth, screenHeight;
-    TForm1::LayoutNeeds needs;
+    std::optional<TForm1::LayoutNeeds> needs;  // none: the window of 1121 x 530 centred again
     Rect window;
   };
   const Case cases[] = {
-      {1920, 1080, {300, 100}, {399, 275, 1121, 530}},
-      {1024, 768, {209, 0}, {0, 119, 1024, 530}},
-      {1024, 768, {300, 100}, {0, 119, 1024, 530}},
-      {800, 400, {300, 220}, {0, 0, 950, 572}},  // smaller than the layout's least size
+      {1920, 1080, {}, {399, 275, 1121, 530}},      {1116, 529, {}, {0, 0, 1121, 530}},
+      {1118, 527, {}, {0, 0, 1121, 530}},           {1124, 533, {}, {1, 1, 1121, 530}},  // 3 / 2 = 1
+      {800, 1080, {}, {0, 275, 1121, 530}},         {1920, 1080, {{300, 100}}, {399, 275, 1121, 530}},
+      {1024, 768, {{209, 0}}, {0, 119, 1024, 530}}, {1024, 768, {{300, 100}}, {0, 119, 1024, 530}},
+      {800, 400, {{300, 220}}, {0, 0, 950, 572}},  // smaller than the layout's least size
   };
   for (const Case& c : cases) {
     ui.screenWidth = c.screenWidth;
     ui.screenHeight = c.screenHeight;
     TForm1 opened({system, ui});
-    opened.SetLayoutNeeds(c.needs);  // as a window does once it has measured its fonts
-    opened.MIWindowCenterClick();
-    EXPECT_RECT(c.window, opened.window, "screen " << c.screenWidth << " x " << c.screenHeight);
+    if (c.needs) opened.SetLayoutNeeds(*c.needs);  // as a window does once it has measured its fonts
+    TForm1& centred = c.needs ? opened : form;
+    ASSERT_TRUE(centred.Run("MIWindowCenterClick"));
+    EXPECT_RECT(c.window, centred.window, "screen " << c.screenWidth << " x " << c.screenHeight);
   }
 }
 
@@ -321,12 +297,6 @@ TEST_F(WindowTest, MenusGetAccessKeysWithoutChangingTheirCaptions) {
     }
   }
   EXPECT_EQ("Show b_in", form.FindMenuItem("Showbin1")->caption);
-}
-
-TEST_F(WindowTest, ResetWindowPositionMovesOnlyTheCorner) {
-  form.window = Rect{300, 200, 900, 600};
-  ASSERT_TRUE(form.Run("MIResetWindowPosition"));
-  EXPECT_EQ((Rect{10, 10, 900, 600}), form.window) << Show(form.window);
 }
 
 TEST_F(WindowTest, SplitModeTogglesItsCheckMark) {
@@ -413,8 +383,9 @@ std::string Show(const MenuItem& item) {
   return item.menu + " / " + item.caption + " / " + item.handler + " / " + item.shortcut;
 }
 
-TEST_F(WindowTest, MainMenuHoldsEveryItemInOrder) {
-  const std::vector<Row> expected = {
+// The main menu and the two popup menus, every item in order.
+TEST_F(WindowTest, MenusHoldEveryItemInOrder) {
+  const std::vector<Row> mainMenu = {
       {"File", "Load", "Load1Click", ""},
       {"File", "Load Dipol", "LoadDipol1Click", ""},
       {"File", "-", "", ""},
@@ -477,54 +448,40 @@ TEST_F(WindowTest, MainMenuHoldsEveryItemInOrder) {
       {"?", "Edit Point A...", "EditPointADblClick", ""},
       {"?", "Edit Normalize Power...", "EditNormalizePowerDblClick", ""},
   };
-  ASSERT_EQ(expected.size(), form.MM.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    const MenuItem& item = form.MM[i];
-    const Row& row = expected[i];
-    const bool separator = std::string(row.caption) == "-";
-    EXPECT_EQ(separator, item.separator) << "row " << i << ": " << Show(item);
-    EXPECT_EQ(row.menu, item.menu) << "row " << i << ": " << Show(item);
-    if (!separator) {
-      EXPECT_EQ(row.caption, item.caption) << "row " << i << ": " << Show(item);
-      EXPECT_EQ(row.handler, item.handler) << "row " << i << ": " << Show(item);
-      EXPECT_EQ(row.shortcut, item.shortcut) << "row " << i << ": " << Show(item);
+  const std::vector<Row> points = {{"", "Point (1,0,1)", "Point1Click", ""},
+                                   {"", "Point (3,0,1)", "Point2Click", ""},
+                                   {"", "Point (10,0,1)", "Ponit3Click", ""},
+                                   {"", "Point (30,0,1)", "Point4Click", ""}};
+  std::vector<Row> data = {{"", "Copy to Clipboard", "MICopytoClipboardClick", ""},
+                           {"", "Save as Txt", "MISaveasTxtClick", ""},
+                           {"", "-", "", ""}};
+  for (const char* caption :
+       {"Copy Frequencies", "Copy Power", "Copy Field", "Copy corr. Field", "Copy Real(V)", "Copy Imag(V)",
+        "Copy Real(I)", "Copy Imag(I)", "Copy Real(Z)", "Copy Imag(Z)"})
+    data.push_back({"", caption, "MICopyColomn1Click", ""});
+  const std::pair<const std::vector<Row>*, const std::vector<MenuItem>*> menus[] = {
+      {&mainMenu, &form.MM}, {&points, &form.PopupMenu1}, {&data, &form.PopupMenu2}};
+  for (const auto& [expected, items] : menus) {
+    ASSERT_EQ(expected->size(), items->size());
+    for (std::size_t i = 0; i < expected->size(); ++i) {
+      const MenuItem& item = (*items)[i];
+      const Row& row = (*expected)[i];
+      const bool separator = std::string(row.caption) == "-";
+      EXPECT_EQ(separator, item.separator) << "row " << i << ": " << Show(item);
+      EXPECT_EQ(row.menu, item.menu) << "row " << i << ": " << Show(item);
+      if (!separator) {
+        EXPECT_EQ(row.caption, item.caption) << "row " << i << ": " << Show(item);
+        EXPECT_EQ(row.handler, item.handler) << "row " << i << ": " << Show(item);
+        EXPECT_EQ(row.shortcut, item.shortcut) << "row " << i << ": " << Show(item);
+      }
+      EXPECT_EQ(item.name == "MI_NEC1500", item.checked)
+          << "only the first engine is checked: " << Show(item);
     }
-    EXPECT_EQ(item.name == "MI_NEC1500", item.checked) << "only the first engine is checked: " << Show(item);
   }
   ASSERT_NE(nullptr, form.FindMenuItem("MI_NEC1500"));
   EXPECT_EQ("NEC2 MP 1500", form.FindMenuItem("MI_NEC1500")->caption);
-}
-
-TEST_F(WindowTest, PopupMenus) {
-  const std::vector<std::pair<std::string, std::string>> points = {{"Point (1,0,1)", "Point1Click"},
-                                                                   {"Point (3,0,1)", "Point2Click"},
-                                                                   {"Point (10,0,1)", "Ponit3Click"},
-                                                                   {"Point (30,0,1)", "Point4Click"}};
-  ASSERT_EQ(points.size(), form.PopupMenu1.size());
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    EXPECT_EQ(points[i].first, form.PopupMenu1[i].caption);
-    EXPECT_EQ(points[i].second, form.PopupMenu1[i].handler);
-  }
-
-  const std::vector<std::string> captions = {"Copy to Clipboard", "Save as Txt",  "-",
-                                             "Copy Frequencies",  "Copy Power",   "Copy Field",
-                                             "Copy corr. Field",  "Copy Real(V)", "Copy Imag(V)",
-                                             "Copy Real(I)",      "Copy Imag(I)", "Copy Real(Z)",
-                                             "Copy Imag(Z)"};
-  ASSERT_EQ(captions.size(), form.PopupMenu2.size());
-  EXPECT_EQ("MICopytoClipboardClick", form.PopupMenu2[0].handler);
-  EXPECT_EQ("MISaveasTxtClick", form.PopupMenu2[1].handler);
-  EXPECT_TRUE(form.PopupMenu2[2].separator);
-  for (std::size_t i = 0; i < captions.size(); ++i)
-    if (i != 2) {
-      EXPECT_EQ(captions[i], form.PopupMenu2[i].caption) << "entry " << i;
-    }
-  for (int k = 1; k <= 10; ++k) {
-    const MenuItem* entry = form.FindMenuItem("MICopyColomn" + std::to_string(k));
-    ASSERT_NE(nullptr, entry) << k;
-    EXPECT_EQ("MICopyColomn1Click", entry->handler);
-    EXPECT_EQ(captions[2 + k], entry->caption);
-  }
+  for (std::size_t k = 1; k <= 10; ++k)
+    EXPECT_EQ(&form.PopupMenu2[2 + k], form.FindMenuItem("MICopyColomn" + std::to_string(k))) << k;
 }
 
 // ---- The dispatcher --------------------------------------------------------------------------
@@ -562,7 +519,7 @@ TEST_F(WindowTest, ColumnEntriesCopyTheirOwnColumn) {
 }
 
 // Every failure ends in the error box, its message under the point rule; an aborted command ends
-// silently; the program goes on.
+// silently; the program goes on. Reset Window Position moves only the corner.
 TEST_F(WindowTest, UncaughtFailureShowsTheErrorBoxWithThePointRule) {
   const auto fails = [](const std::string& message) { return [message] { throw VarnelError(message); }; };
   const std::vector<std::pair<std::function<void()>, std::string>> cases = {
@@ -590,31 +547,26 @@ TEST_F(WindowTest, UncaughtFailureShowsTheErrorBoxWithThePointRule) {
     EXPECT_EQ(shown, errors[0].text);
     EXPECT_FALSE(form.Busy());
   }
+  // Another command is refused while one runs, which then ends aborted.
   ui.boxes.clear();
-  ui.insideNextInfo = [] { throw CommandAborted(); };
-  form.Run("AboutMIClick");
-  EXPECT_TRUE(ui.BoxesOf(MessageKind::Error).empty());
-  EXPECT_FALSE(ui.quitRequested);
-  EXPECT_FALSE(form.Busy());
-  form.window.left = 500;
-  EXPECT_TRUE(form.Run("MIResetWindowPositionClick"));
-  EXPECT_EQ(10, form.window.left) << "the next command runs normally";
-}
-
-TEST_F(WindowTest, AnotherCommandIsRefusedWhileOneRuns) {
-  form.window.left = 500;
+  form.window = Rect{300, 200, 900, 600};
   bool busyInside = false;
   ui.insideNextInfo = [&] {
     busyInside = form.Busy();
     EXPECT_TRUE(form.Run("MIResetWindowPositionClick"));
+    throw CommandAborted();
   };
   form.Run("AboutMIClick");
   EXPECT_TRUE(busyInside);
-  EXPECT_EQ(500, form.window.left) << "the refused command must not run";
+  EXPECT_EQ(300, form.window.left) << "the refused command must not run";
   const auto warnings = ui.BoxesOf(MessageKind::Warning);
   ASSERT_EQ(1u, warnings.size());
   EXPECT_EQ("A command is still running. Please wait until it has finished.", warnings[0].text);
+  EXPECT_TRUE(ui.BoxesOf(MessageKind::Error).empty());
+  EXPECT_FALSE(ui.quitRequested);
   EXPECT_FALSE(form.Busy());
+  ASSERT_TRUE(form.Run("MIResetWindowPosition"));
+  EXPECT_RECT((Rect{10, 10, 900, 600}), form.window, "the next command runs, moving only the corner");
 }
 
 // Quit during a command ends it at its next event processing, once it has unwound; the close
