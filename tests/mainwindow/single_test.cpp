@@ -151,20 +151,12 @@ TEST_F(SingleTest, LoadOpensTheDialogWithItsSettingsAndACancelChangesNothing) {
 
 // ---- Analyse Main ------------------------------------------------------------------------------
 
-TEST_F(SingleTest, AnalyseMainFillsBasicDataAndReportsTheWorkingSegment) {
+// The fields and the report of the first segment are checked on the runner's road (SingleRunner
+// below); here the input power kept, the working segment and the sign of a small imaginary part.
+TEST_F(SingleTest, AnalyseMainKeepsTheInputPowerAndReportsTheWorkingSegment) {
   form.params.currentText = ClassicOutputText(TestOutput());
-  AddLine(form.Mout, "kept line");
   form.AnalyseMain1Click();
-  EXPECT_EQ("14,20 MHz", form.EditFrequency.text);
-  EXPECT_EQ("1,2E002 W", form.EditInputPower.text);
-  EXPECT_EQ(" 12-0,5j V", form.EditVoltage.text);
-  EXPECT_EQ("1,5+0,25j A", form.EditCurrent.text);
-  EXPECT_EQ(" 63-26j Ohm", form.EditImpedance.text);
-  EXPECT_EQ("12,3 mW", form.EditPower.text);
   EXPECT_NEAR(123.4, form.params.inputPower, 1e-9);
-  EXPECT_EQ(Bracketed({"kept line", "Seg.-Current (1): 0,02 A", "Power Received:   10 mW",
-                       "------ out-File analysed (See also BasicData) ------"}),
-            Bracketed(form.Mout.lines));
 
   // The analysis segment and resistance: (0.5 / sqrt 2)^2 * 100 = 12.5 W.
   ClearPane(form.Mout);
@@ -249,9 +241,9 @@ TEST_F(SingleTest, AnalyseNearfieldReportsEveryPolarisation) {
     bool magnetic;
     std::vector<PolarisationCase> polarisations;
   };
+  // Every polarisation of a single load is analysed on the runner's road (SingleRunner below).
   const Case cases[] = {{1, true, {kPolarisations[0]}},
-                        {1000, false, {kPolarisations[0], kPolarisations[3]}},
-                        {1, false, {std::begin(kPolarisations), std::end(kPolarisations)}}};
+                        {1000, false, {kPolarisations[0], kPolarisations[3], kPolarisations[4]}}};
   for (const Case& c : cases) {
     ClassicOutput o = TestOutput();
     o.nearField = TestGrid(c.copies);

@@ -359,17 +359,6 @@ TEST_F(WindowTest, DocumentsAndFoldersOpenOrShowWhyNot) {
   }
 }
 
-TEST_F(WindowTest, AboutShowsThreeLines) {
-  form.Run("AboutMI");
-  const auto infos = ui.BoxesOf(MessageKind::Info);
-  ASSERT_EQ(1u, infos.size());
-  const TextList lines = SplitText(infos[0].text, "\r");
-  ASSERT_EQ(3u, lines.size()) << infos[0].text;
-  EXPECT_EQ("Varnel v1.5", lines[0]);
-  EXPECT_FALSE(lines[1].empty());
-  EXPECT_FALSE(lines[2].empty());
-}
-
 // ---- Menu tables -----------------------------------------------------------------------------
 
 struct Row {
@@ -383,8 +372,8 @@ std::string Show(const MenuItem& item) {
   return item.menu + " / " + item.caption + " / " + item.handler + " / " + item.shortcut;
 }
 
-// The main menu and the two popup menus, every item in order.
-TEST_F(WindowTest, MenusHoldEveryItemInOrder) {
+// The main menu and the two popup menus, every item in order, and the dispatcher's commands.
+TEST_F(WindowTest, MenusHoldEveryItemInOrderAndEachHasItsCommand) {
   const std::vector<Row> mainMenu = {
       {"File", "Load", "Load1Click", ""},
       {"File", "Load Dipol", "LoadDipol1Click", ""},
@@ -473,6 +462,8 @@ TEST_F(WindowTest, MenusHoldEveryItemInOrder) {
         EXPECT_EQ(row.caption, item.caption) << "row " << i << ": " << Show(item);
         EXPECT_EQ(row.handler, item.handler) << "row " << i << ": " << Show(item);
         EXPECT_EQ(row.shortcut, item.shortcut) << "row " << i << ": " << Show(item);
+        EXPECT_TRUE(form.HasCommand(item.handler)) << Show(item);
+        EXPECT_TRUE(form.HasCommand(item.name)) << item.name;
       }
       EXPECT_EQ(item.name == "MI_NEC1500", item.checked)
           << "only the first engine is checked: " << Show(item);
@@ -482,18 +473,8 @@ TEST_F(WindowTest, MenusHoldEveryItemInOrder) {
   EXPECT_EQ("NEC2 MP 1500", form.FindMenuItem("MI_NEC1500")->caption);
   for (std::size_t k = 1; k <= 10; ++k)
     EXPECT_EQ(&form.PopupMenu2[2 + k], form.FindMenuItem("MICopyColomn" + std::to_string(k))) << k;
-}
 
-// ---- The dispatcher --------------------------------------------------------------------------
-
-TEST_F(WindowTest, EveryMenuItemAndControlHasItsCommand) {
-  for (const std::vector<MenuItem>* table : {&form.MM, &form.PopupMenu1, &form.PopupMenu2}) {
-    for (const MenuItem& item : *table) {
-      if (item.separator) continue;
-      EXPECT_TRUE(form.HasCommand(item.handler)) << Show(item);
-      EXPECT_TRUE(form.HasCommand(item.name)) << item.name;
-    }
-  }
+  // Every item above has its command (by handler and name), and so has every control.
   for (const char* name : {"Button1", "Button2", "EditPoint", "EditPointA", "EditNormalizePower",
                            "EditPointDblClick", "EditPointADblClick", "EditNormalizePowerDblClick",
                            "MIAddEUTs", "MIAddBatchFolder", "MI_NEC5000", "Reset", "Reset1"})
@@ -556,7 +537,14 @@ TEST_F(WindowTest, UncaughtFailureShowsTheErrorBoxWithThePointRule) {
     EXPECT_TRUE(form.Run("MIResetWindowPositionClick"));
     throw CommandAborted();
   };
-  form.Run("AboutMIClick");
+  form.Run("AboutMI");
+  const auto infos = ui.BoxesOf(MessageKind::Info);  // About shows three lines
+  ASSERT_EQ(1u, infos.size());
+  const TextList lines = SplitText(infos[0].text, "\r");
+  ASSERT_EQ(3u, lines.size()) << infos[0].text;
+  EXPECT_EQ("Varnel v1.5", lines[0]);
+  EXPECT_FALSE(lines[1].empty());
+  EXPECT_FALSE(lines[2].empty());
   EXPECT_TRUE(busyInside);
   EXPECT_EQ(300, form.window.left) << "the refused command must not run";
   const auto warnings = ui.BoxesOf(MessageKind::Warning);
@@ -659,17 +647,28 @@ TEST_F(RunningCommandTest, QuitOrCloseDuringACommandAsksAndOnlyYesEndsIt) {
   EXPECT_EQ(1, Questions());
 }
 
-// A batch's table asks before Quit and close until Save as Txt has saved it or Reset has cleared
-// it; a Data pane with nothing a batch wrote asks nothing.
-TEST_F(RunningCommandTest, AnUnsavedTableAsksBeforeQuitAndClose) {
-  const std::string dipol = SampleOutputText();
-  for (const char* name : {"a.out", "b.out"})
-    root.Write("drive_c/4nec2/b_out/two/" + std::string(name), dipol);
+// A batch's table not saved asks before Quit and the close button, and a command that would clear
+// it asks first: Save (a cancelled save dialog ends the command), Discard or Cancel. Once Save as Txt
+// has saved it or a command cleared it nothing asks; nor does a Data pane with nothing a batch wrote.
+TEST_F(RunningCommandTest, AnUnsavedTableIsAskedForBeforeQuitCloseAndACommandThatClearsIt) {
+  root.Write("drive_c/4nec2/b_out/two/a.out", SampleOutputText());
   AddLine(form.Mdata, "typed, no table");
   EXPECT_TRUE(form.CloseQuery());
   EXPECT_EQ(0, Questions());
-  for (const char* drop : {"MISaveasTxtClick", "Reset"}) {
-    SCOPED_TRACE(drop);
+  struct Case {
+    const char* command;
+    std::optional<SaveAnswer> answer;  // none: the command asks nothing
+    bool saveDialogAnswered;
+    bool cleared, saved;
+  } cases[] = {{"Reset", SaveAnswer::Cancel, false, false, false},
+               {"Reset", SaveAnswer::Save, false, false, false},
+               {"LoadDipol1Click", SaveAnswer::Discard, false, true, false},
+               {"MISaveasTxtClick", std::nullopt, true, false, true},
+               {"Reset", SaveAnswer::Save, true, true, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.command) + " " +
+                 std::to_string(static_cast<int>(c.answer.value_or(SaveAnswer{}))));
+    std::filesystem::remove(root.dir / "kept.txt");
     ui.AnswerFolder((root.driveC / "4nec2" / "b_out" / "two").string());
     form.Run("MIAddBatchFolderClick");
     form.Run("MIBatchAnalysePowerClick");
@@ -681,9 +680,17 @@ TEST_F(RunningCommandTest, AnUnsavedTableAsksBeforeQuitAndClose) {
     form.Run("MIQuitClick");
     EXPECT_FALSE(ui.quitRequested);
     EXPECT_EQ("[Question] The table in the Data pane is not saved. Quit anyway? No", ui.messages.back());
-    ui.AnswerSave((root.dir / "table.txt").string());
-    form.Run(drop);
-    EXPECT_FALSE(form.tableUnsaved);
+    ui.messages.clear();
+    if (c.answer) ui.AnswerConfirm(*c.answer);
+    if (c.saveDialogAnswered) ui.AnswerSave((root.dir / "kept.txt").string());
+    form.Run(c.command);
+    EXPECT_EQ(c.answer ? 1 : 0, Questions());
+    if (c.answer)
+      EXPECT_EQ(0u, ui.messages.front().find("[Question] The table in the Data pane is not saved. "));
+    EXPECT_EQ(c.cleared, form.Mdata.lines.empty());
+    EXPECT_EQ(!c.cleared && !c.saved, form.tableUnsaved);
+    EXPECT_EQ(c.saved, std::filesystem::exists(root.dir / "kept.txt"));
+    if (form.tableUnsaved) continue;
     ui.messages.clear();
     EXPECT_TRUE(form.CloseQuery());
     EXPECT_EQ(0, Questions());
@@ -693,37 +700,6 @@ TEST_F(RunningCommandTest, AnUnsavedTableAsksBeforeQuitAndClose) {
   form.Run("MIQuitClick");
   EXPECT_TRUE(ui.quitRequested);
   EXPECT_EQ(0, Questions());
-}
-
-// A command that would clear a table not saved asks first: Save (a cancelled save dialog ends the
-// command), Discard or Cancel.
-TEST_F(RunningCommandTest, AnUnsavedTableIsAskedForBeforeACommandClearsIt) {
-  root.Write("drive_c/4nec2/b_out/two/a.out", SampleOutputText());
-  struct Case {
-    const char* command;
-    SaveAnswer answer;
-    bool saveDialogAnswered;
-    bool cleared, saved;
-  } cases[] = {{"Reset", SaveAnswer::Cancel, false, false, false},
-               {"Reset", SaveAnswer::Save, false, false, false},
-               {"Reset", SaveAnswer::Save, true, true, true},
-               {"LoadDipol1Click", SaveAnswer::Discard, false, true, false}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.command) + " " + std::to_string(static_cast<int>(c.answer)));
-    std::filesystem::remove(root.dir / "kept.txt");
-    ui.AnswerFolder((root.driveC / "4nec2" / "b_out" / "two").string());
-    form.Run("MIAddBatchFolderClick");
-    form.Run("MIBatchAnalysePowerClick");
-    ui.messages.clear();
-    ui.AnswerConfirm(c.answer);
-    if (c.saveDialogAnswered) ui.AnswerSave((root.dir / "kept.txt").string());
-    form.Run(c.command);
-    ASSERT_FALSE(ui.messages.empty());
-    EXPECT_EQ(0u, ui.messages.front().find("[Question] The table in the Data pane is not saved. "));
-    EXPECT_EQ(c.cleared, form.Mdata.lines.empty());
-    EXPECT_EQ(!c.cleared, form.tableUnsaved);
-    EXPECT_EQ(c.saved, std::filesystem::exists(root.dir / "kept.txt"));
-  }
 }
 
 // Stop and Esc end the running command at its next event processing, without a box and without
