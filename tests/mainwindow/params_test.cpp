@@ -226,97 +226,70 @@ TEST_F(ParamsTest, NormalizePowerEntries) {
 
 // ---- Inquiry commands ------------------------------------------------------------------------
 
-struct Inquiry {
-  const char* name;
-  void (TForm1::*command)();
-  std::string prompt;
-  std::string warning;
-};
-const Inquiry kInquiries[] = {
-    {"maxHeight", &TForm1::MIChangemaxHeightClick, "Please enter maxHeight",
-     "No valid height. Abort command!"},
-    {"AnalyseSegment", &TForm1::MIChangeAnalysingSegmentClick, "Please enter Segment Number to analyse",
-     "No valid height. Abort command!"},
-    {"AnalysingResistance", &TForm1::MIChangeAnalysingResistanceClick,
-     "Please enter Resistance for current analysation", "No valid height. Abort command!"},
-    {"rCircle", &TForm1::MIEditrCircleClick, "Enter new value for rCircle",
-     "No valid radius. Abort command!"},
-    {"rCylinder", &TForm1::MIEditrCylinderClick, "Enter new value for rCylinder",
-     "No valid radius. Abort command!"},
-};
-
-double ValueOf(const TForm1& form, const std::string& name) {
-  const WorkingParameters& w = form.params;
-  if (name == "maxHeight") return w.maxHeight;
-  if (name == "AnalyseSegment") return w.AnalyseSegment;
-  if (name == "AnalysingResistance") return w.AnalysingResistance;
-  if (name == "rCircle") return w.rCircle;
-  return w.rCylinder;
-}
-
-// Each inquiry offers its value rounded and stores a good entry without a range check.
-TEST_F(ParamsTest, InquiriesOfferTheRoundedValueAndStoreAGoodEntryWithoutRangeCheck) {
-  form.params.maxHeight = 2.4;
-  form.params.AnalyseSegment = 7;
-  form.params.AnalysingResistance = 49.6;
-  form.params.rCircle = 2.5;
-  form.params.rCylinder = -3.5;
-  const std::string offered[] = {"2", "7", "50", "3", "-4"};
-  const std::string answers[] = {"-12,5", "-3", "0", "1E6", "2,5"};
-  const double expected[] = {-12.5, -3, 0, 1e6, 2.5};
-  for (int i = 0; i < 5; ++i) {
-    SCOPED_TRACE(kInquiries[i].name);
+// Each inquiry asks with its prompt, offering its value rounded, and stores a good entry without a
+// range check; the offered text confirmed unchanged keeps a fraction exactly. A cancel or a bad
+// entry (for the segment number also a fraction) warns and keeps the value.
+TEST_F(ParamsTest, InquiriesOfferTheRoundedValueStoreAGoodEntryAndWarnOnABadOne) {
+  struct Inquiry {
+    const char* name;
+    void (TForm1::*command)();
+    double WorkingParameters::*value;  // none: the segment number
+    std::string prompt, warning;
+    double start;
+    std::string offered, answer;
+    double stored;
+  };
+  const Inquiry inquiries[] = {
+      {"maxHeight", &TForm1::MIChangemaxHeightClick, &WorkingParameters::maxHeight, "Please enter maxHeight",
+       "No valid height. Abort command!", 2.4, "2", "-12,5", -12.5},
+      {"AnalyseSegment", &TForm1::MIChangeAnalysingSegmentClick, nullptr,
+       "Please enter Segment Number to analyse", "No valid height. Abort command!", 7, "7", "-3", -3},
+      {"AnalysingResistance", &TForm1::MIChangeAnalysingResistanceClick,
+       &WorkingParameters::AnalysingResistance, "Please enter Resistance for current analysation",
+       "No valid height. Abort command!", 49.6, "50", "0", 0},
+      {"rCircle", &TForm1::MIEditrCircleClick, &WorkingParameters::rCircle, "Enter new value for rCircle",
+       "No valid radius. Abort command!", 2.5, "3", "1E6", 1e6},
+      {"rCylinder", &TForm1::MIEditrCylinderClick, &WorkingParameters::rCylinder,
+       "Enter new value for rCylinder", "No valid radius. Abort command!", -3.5, "-4", "2,5", 2.5},
+  };
+  for (const Inquiry& q : inquiries) {
+    SCOPED_TRACE(q.name);
+    const auto value = [&] { return q.value ? form.params.*q.value : form.params.AnalyseSegment; };
+    const auto ask = [&](const std::optional<std::string>& answer) {
+      ui.AnswerAsk(answer);
+      (form.*q.command)();
+    };
+    q.value ? void(form.params.*q.value = q.start)
+            : void(form.params.AnalyseSegment = static_cast<int>(q.start));
     ui.asks.clear();
-    ui.AnswerAsk(answers[i]);
-    (form.*kInquiries[i].command)();
+    ask(q.answer);
     ASSERT_EQ(1u, ui.asks.size());
     EXPECT_EQ("Inquiry", ui.asks[0].caption);
-    EXPECT_EQ(kInquiries[i].prompt, ui.asks[0].prompt);
-    EXPECT_EQ(offered[i], ui.asks[0].offered);
-    EXPECT_EQ(expected[i], ValueOf(form, kInquiries[i].name));
-  }
-  EXPECT_EQ(0, ui.Warnings()) << out.str();
-}
-
-TEST_F(ParamsTest, InquiriesWarnAndKeepTheValueOnBadEntryOrCancel) {
-  for (const Inquiry& inquiry : kInquiries) {
-    std::vector<std::optional<std::string>> answers = {std::nullopt, "", "abc", "1.5"};
-    if (inquiry.name == std::string("AnalyseSegment")) answers.push_back("2,5");  // whole numbers only
-    for (const auto& answer : answers) {
-      double before = ValueOf(form, inquiry.name);
-      size_t messages = ui.messages.size();
-      ui.AnswerAsk(answer);
-      (form.*inquiry.command)();
-      EXPECT_EQ(before, ValueOf(form, inquiry.name)) << inquiry.name;
-      ASSERT_EQ(messages + 1, ui.messages.size()) << inquiry.name;
-      EXPECT_EQ("[Warning] " + inquiry.warning, ui.messages.back())
-          << inquiry.name << " with " << answer.value_or("<cancel>");
+    EXPECT_EQ(q.prompt, ui.asks[0].prompt);
+    EXPECT_EQ(q.offered, ui.asks[0].offered);
+    EXPECT_EQ(q.stored, value());
+    if (q.value) {
+      form.params.*q.value = 2.4;
+      ask("2");  // the offered text, confirmed unchanged
+      EXPECT_EQ(2.4, value());
+      ask("3");
+      EXPECT_EQ(3.0, value());
+      ask("3");  // a whole number offered and confirmed stays what it is
+      EXPECT_EQ(3.0, value());
     }
+    EXPECT_EQ(0, ui.Warnings()) << out.str();
+    std::vector<std::optional<std::string>> answers = {std::nullopt, "", "abc", "1.5"};
+    if (!q.value) answers.push_back("2,5");  // whole numbers only
+    for (const auto& answer : answers) {
+      const double before = value();
+      const std::size_t messages = ui.messages.size();
+      ask(answer);
+      EXPECT_EQ(before, value());
+      ASSERT_EQ(messages + 1, ui.messages.size());
+      EXPECT_EQ("[Warning] " + q.warning, ui.messages.back()) << "with " << answer.value_or("<cancel>");
+    }
+    ui.messages.clear();
   }
-}
-
-TEST_F(ParamsTest, ConfirmingTheOfferedTextKeepsAFractionExactly) {
-  struct Case {
-    void (TForm1::*command)();
-    double WorkingParameters::*value;
-  };
-  const Case cases[] = {{&TForm1::MIChangemaxHeightClick, &WorkingParameters::maxHeight},
-                        {&TForm1::MIChangeAnalysingResistanceClick, &WorkingParameters::AnalysingResistance},
-                        {&TForm1::MIEditrCircleClick, &WorkingParameters::rCircle},
-                        {&TForm1::MIEditrCylinderClick, &WorkingParameters::rCylinder}};
-  for (const Case& c : cases) {
-    form.params.*c.value = 2.4;
-    ui.AnswerAsk("2");  // the offered text, confirmed unchanged
-    (form.*c.command)();
-    EXPECT_EQ(2.4, form.params.*c.value);
-    ui.AnswerAsk("3");
-    (form.*c.command)();
-    EXPECT_EQ(3.0, form.params.*c.value);
-    ui.AnswerAsk("3");  // a whole number offered and confirmed stays what it is
-    (form.*c.command)();
-    EXPECT_EQ(3.0, form.params.*c.value);
-  }
-  EXPECT_EQ(0, ui.Warnings());
 }
 
 // ---- Through the headless runner ------------------------------------------------------------
