@@ -614,35 +614,54 @@ class RunningCommandTest : public WindowTest {
   }
 };
 
-// No lets the command go on; Yes ends it at its next event processing and quits; a script that
-// queued no answer quits, as it always did.
-TEST_F(RunningCommandTest, QuitOrCloseDuringACommandAsksAndOnlyYesEndsIt) {
+// Quit and the close button during a command ask: No lets the command go on; Yes ends it at its
+// next event processing and quits; a script that queued no answer quits, as it always did. Stop and
+// Esc end it the same way, without a box and without quitting. Idle, Esc is not taken and Stop is
+// disabled; pane edits wait while a command runs.
+TEST_F(RunningCommandTest, QuitCloseStopAndEscDuringACommand) {
+  EXPECT_FALSE(form.StopEnabled());
+  EXPECT_FALSE(form.EscapePressed());
+  EXPECT_TRUE(form.TakesPaneEdits());
+  enum Action { Quit, Close, Stop, Escape };
   struct Case {
-    bool close;  // the window's close button instead of Quit
+    Action action;
     std::optional<bool> answer;
-    bool quits;
+    bool ends, quits;
   };
-  const Case cases[] = {{false, false, false},
-                        {false, true, true},
-                        {false, std::nullopt, true},
-                        {true, false, false},
-                        {true, true, true}};
+  const Case cases[] = {{Stop, std::nullopt, true, false}, {Escape, std::nullopt, true, false},
+                        {Quit, false, false, false},       {Quit, true, true, true},
+                        {Quit, std::nullopt, true, true},  {Close, false, false, false},
+                        {Close, true, true, true}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.close ? "close " : "Quit ") + (c.answer ? (*c.answer ? "yes" : "no") : "-"));
+    SCOPED_TRACE(std::to_string(c.action) + " " + (c.answer ? (*c.answer ? "yes" : "no") : "-"));
     ui.quitRequested = form.closing = false;
     ui.messages.clear();
     if (c.answer) ui.AnswerConfirm(*c.answer);
-    bool mayClose = false;
-    ListThreeAndAtTheSecond(
-        [&] { c.close ? void(mayClose = form.CloseQuery()) : void(form.Run("MIQuitClick")); });
-    ASSERT_EQ(1, Questions());
-    EXPECT_EQ("[Question] A file listing is running (2 of 3). Stop it and quit? "s + (c.quits ? "Yes" : "No"),
-              ui.messages.back());
+    bool mayClose = false, enabled = false, stillEnabled = true, edits = true;
+    ListThreeAndAtTheSecond([&] {
+      enabled = form.StopEnabled();
+      edits = form.TakesPaneEdits();
+      if (c.action == Quit) form.Run("MIQuitClick");
+      if (c.action == Close) mayClose = form.CloseQuery();
+      if (c.action == Stop) form.RequestStop();
+      if (c.action == Escape) EXPECT_TRUE(form.EscapePressed());
+      stillEnabled = form.StopEnabled();
+    });
+    EXPECT_TRUE(enabled);
+    EXPECT_FALSE(edits);
+    if (c.action >= Stop) EXPECT_FALSE(stillEnabled);
+    ASSERT_EQ(c.action < Stop ? 1 : 0, Questions());
+    if (c.action < Stop)
+      EXPECT_EQ(
+          "[Question] A file listing is running (2 of 3). Stop it and quit? "s + (c.quits ? "Yes" : "No"),
+          ui.messages.back());
     EXPECT_FALSE(mayClose) << "the window closes once the command has ended";
     EXPECT_EQ(c.quits, ui.quitRequested);
     EXPECT_TRUE(Listed("b.out"));
-    EXPECT_EQ(!c.quits, Listed("c.out"));
+    EXPECT_EQ(!c.ends, Listed("c.out"));
     EXPECT_FALSE(form.Busy());
+    EXPECT_FALSE(form.StopEnabled());
+    EXPECT_TRUE(ui.boxes.empty());
   }
   EXPECT_TRUE(form.CloseQuery()) << "after the Yes the close asks nothing more";
   EXPECT_EQ(1, Questions());
@@ -701,34 +720,6 @@ TEST_F(RunningCommandTest, AnUnsavedTableIsAskedForBeforeQuitCloseAndACommandTha
   form.Run("MIQuitClick");
   EXPECT_TRUE(ui.quitRequested);
   EXPECT_EQ(0, Questions());
-}
-
-// Stop and Esc end the running command at its next event processing, without a box and without
-// quitting; idle, Esc is not taken and Stop is disabled. Pane edits wait while a command runs.
-TEST_F(RunningCommandTest, StopAndEscEndOnlyARunningCommand) {
-  EXPECT_FALSE(form.StopEnabled());
-  EXPECT_FALSE(form.EscapePressed());
-  EXPECT_TRUE(form.TakesPaneEdits());
-  for (bool escape : {false, true}) {
-    bool enabled = false, stillEnabled = true, edits = true;
-    ListThreeAndAtTheSecond([&] {
-      enabled = form.StopEnabled();
-      edits = form.TakesPaneEdits();
-      if (escape)
-        EXPECT_TRUE(form.EscapePressed());
-      else
-        form.RequestStop();
-      stillEnabled = form.StopEnabled();
-    });
-    EXPECT_TRUE(enabled);
-    EXPECT_FALSE(stillEnabled);
-    EXPECT_FALSE(edits);
-    EXPECT_TRUE(Listed("b.out"));
-    EXPECT_FALSE(Listed("c.out"));
-    EXPECT_FALSE(form.StopEnabled());
-  }
-  EXPECT_FALSE(ui.quitRequested);
-  EXPECT_TRUE(ui.boxes.empty());
 }
 
 }  // namespace
