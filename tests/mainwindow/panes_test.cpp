@@ -14,12 +14,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-std::string Show(const Lines& lines) {
-  std::string text = "{";
-  for (const std::string& line : lines) text += "\"" + line + "\" ";
-  return text + "}";
-}
-
 // ---- Pane operations -------------------------------------------------------------------------
 
 // Lines share large blocks: changing lines in place many times (the "......done." of a long
@@ -90,13 +84,16 @@ TEST(PaneOperations, AddLineAppendsPrefixAndTextSplitAtLineBreaks) {
     AddLine(pane, c.text, c.prefix);
     Lines expected = {"before"};
     expected.insert(expected.end(), c.added.begin(), c.added.end());
-    EXPECT_EQ(expected, pane.lines) << "text \"" << c.text << "\": got " << Show(pane.lines);
+    EXPECT_EQ(expected, pane.lines) << "text \"" << c.text << "\": got " << Bracketed(pane.lines);
+    std::string crlf;
+    for (const std::string& line : expected) crlf += line + "\r\n";
+    EXPECT_EQ(crlf, PaneText(pane)) << "every line ends with CR LF";
     if (!c.prefix.empty()) continue;
     // The same lines when the pane shares the text instead of copying it.
     Pane shared;
     AddLine(shared, "before");
     AddSharedLines(shared, SharedText(c.text));
-    EXPECT_EQ(expected, shared.lines) << "shared text \"" << c.text << "\": got " << Show(shared.lines);
+    EXPECT_EQ(expected, shared.lines) << "shared text \"" << c.text << "\": got " << Bracketed(shared.lines);
   }
 }
 
@@ -145,6 +142,7 @@ TEST(PaneOperations, ClearAppendAndScroll) {
 
   ClearPane(pane);
   EXPECT_TRUE(pane.lines.empty());
+  EXPECT_EQ("", PaneText(pane));
   AppendToLastLine(pane, "alone");
   EXPECT_EQ((Lines{"alone"}), pane.lines);
 }
@@ -162,23 +160,15 @@ TEST(PaneOperations, ChangeSinceTellsAppendedLinesFromEveryOtherChange) {
       {"scroll only", [](Pane& p) { ScrollToTop(p); }, PaneChange::None},
       {"one line added", [](Pane& p) { AddLine(p, "c"); }, PaneChange::Appended},
       {"a text of lines added", [](Pane& p) { AddLine(p, "c\r\nd"); }, PaneChange::Appended},
-      {"cleared and refilled longer",
-       [](Pane& p) {
-         ClearPane(p);
-         AddLine(p, "x\r\ny\r\nz");
-       },
+      {"cleared and refilled longer", [](Pane& p) { ClearPane(p), AddLine(p, "x\r\ny\r\nz"); },
        PaneChange::Rewritten},
-      {"cleared and refilled, same last line",
-       [](Pane& p) {
-         ClearPane(p);
-         AddLine(p, "x\r\nb\r\nc");
-       },
+      {"cleared and refilled, same last line", [](Pane& p) { ClearPane(p), AddLine(p, "x\r\nb\r\nc"); },
        PaneChange::Rewritten},
       {"last line extended", [](Pane& p) { AppendToLastLine(p, " done"); }, PaneChange::Rewritten},
       {"earlier line extended", [](Pane& p) { AppendToLine(p, 0, " done"); }, PaneChange::Rewritten},
       {"edited lines handed back",
        [](Pane& p) {
-         ReplacePaneLines(p, {"a", "b", "typed"});
+         ReplacePaneLines(p, Lines{"a", "b", "typed"});
        },
        PaneChange::Rewritten},
   };
@@ -207,21 +197,12 @@ TEST(PaneOperations, LinesAfterClearHoldOnlyTheNewText) {
   AddLine(other, "ab\r\n\r\ncd", "> ");
   AddLine(big, "1\r\n22");
   AddLine(big, "");
-  EXPECT_EQ((Lines{"kept", "> ab", "", "cd"}), other.lines) << Show(other.lines);
-  EXPECT_EQ((Lines{"1", "22", ""}), big.lines) << Show(big.lines);
+  EXPECT_EQ((Lines{"kept", "> ab", "", "cd"}), other.lines) << Bracketed(other.lines);
+  EXPECT_EQ((Lines{"1", "22", ""}), big.lines) << Bracketed(big.lines);
   ClearPane(other);
   ClearPane(big);
   AddLine(big, text);
   EXPECT_EQ(text, PaneText(big).substr(0, text.size()));
-}
-
-TEST(PaneOperations, PaneTextEndsEveryLineWithCrLf) {
-  Pane pane;
-  EXPECT_EQ("", PaneText(pane));
-  AddLine(pane, "a");
-  AddLine(pane, "");
-  AddLine(pane, "b;c;");
-  EXPECT_EQ("a\r\n\r\nb;c;\r\n", PaneText(pane));
 }
 
 // ---- Clipboard -------------------------------------------------------------------------------
@@ -315,7 +296,10 @@ TEST_F(WindowTest, ColumnEntriesTakeTheHeadingsOfTheTableShown) {
 
 // ---- Save as Txt -----------------------------------------------------------------------------
 
-TEST_F(WindowTest, SaveAsTxtOffersTheDesktopAndTextFilter) {
+// Save as Txt offers the desktop and the text filter, and a cancel shows nothing. The Data pane is
+// written with CR LF over an older, longer file; an empty pane gives an empty file. A failed replace
+// leaves the existing file as it was; a missing folder ends in the error box. The pane is unchanged.
+TEST_F(WindowTest, SaveAsTxtWritesTheDataPaneWithCrLfOrLeavesTheFileAsItWas) {
   ui.AnswerSave(std::nullopt);
   form.Run("MISaveasTxtClick");
   ASSERT_EQ(1u, ui.saveDialogs.size());
@@ -325,11 +309,7 @@ TEST_F(WindowTest, SaveAsTxtOffersTheDesktopAndTextFilter) {
   EXPECT_EQ("Alle Dateien (*.*)|*.*|TextDateien (*.txt)|*.txt", spec.filter);
   EXPECT_EQ(2, spec.filterIndex);
   EXPECT_TRUE(ui.boxes.empty()) << "a cancel shows nothing";
-}
 
-// The Data pane is written with CR LF over an older, longer file; an empty pane gives an empty
-// file.
-TEST_F(WindowTest, SaveAsTxtWritesTheDataPaneWithCrLf) {
   root.Write("drive_c/table.txt", "an older table that is longer than the new one\r\n");
   for (const char* command : {"MISaveasTxt", "SaveasTxt1"}) {
     ui.AnswerSave(std::string("c:\\table.txt"));
@@ -339,12 +319,7 @@ TEST_F(WindowTest, SaveAsTxtWritesTheDataPaneWithCrLf) {
     AddLine(form.Mdata, "// table");
     AddLine(form.Mdata, "    1.000;    2.000;");
   }
-  EXPECT_EQ(4u, form.Mdata.lines.size()) << "the pane is unchanged";
-}
 
-// A failed replace leaves the existing file as it was; a missing folder ends in the error box.
-TEST_F(WindowTest, FailedSaveLeavesTheExistingFileAsItWas) {
-  AddLine(form.Mdata, "new content");
   root.Write("drive_c/keep.txt", "old content\r\n");
   system.replaceFailure = 5;
   ui.AnswerSave(std::string("c:\\keep.txt"));
@@ -358,7 +333,7 @@ TEST_F(WindowTest, FailedSaveLeavesTheExistingFileAsItWas) {
   EXPECT_EQ("Dateizugriff verweigert.", errors[0].text);
   EXPECT_EQ("Varnel", errors[1].title);
   EXPECT_EQ('.', errors[1].text.back()) << errors[1].text;
-  EXPECT_EQ((Lines{"new content"}), form.Mdata.lines);
+  EXPECT_EQ(4u, form.Mdata.lines.size()) << "the pane is unchanged";
 }
 
 }  // namespace

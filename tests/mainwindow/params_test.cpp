@@ -17,25 +17,8 @@ namespace {
 
 class ParamsTest : public WindowTest {
  protected:
-  bool Warned(const std::string& text) const {
-    for (const std::string& m : ui.messages)
-      if (m == "[Warning] " + text) return true;
-    return false;
-  }
-  int Warnings() const {
-    int n = 0;
-    for (const std::string& m : ui.messages) n += m.rfind("[Warning]", 0) == 0;
-    return n;
-  }
-
   SeparatorGuard separator{','};
 };
-
-std::string Lines(const std::vector<std::string>& lines) {
-  std::string all;
-  for (const std::string& l : lines) all += "[" + l + "]\n";
-  return all;
-}
 
 // ---- Show Parameters -------------------------------------------------------------------
 
@@ -57,11 +40,9 @@ std::vector<std::string> DefaultParameterLines() {
           "----- Some Parameters End-----"};
 }
 
-TEST_F(ParamsTest, ShowParametersListsTheDefaultsAndThenTheValuesAsTheyAre) {
-  form.MIShowsomeParametersClick();
-  EXPECT_EQ(Lines(DefaultParameterLines()), Lines(form.Mout.lines));
-
-  // It clears the Info pane first and lists the values as they are now.
+TEST_F(ParamsTest, ShowParametersListsTheValuesAsTheyAre) {
+  // The defaults are listed on the runner's road (ParamsRunner below). Show Parameters clears the
+  // Info pane first and lists the values as they are now.
   AddLine(form.Mout, "old line");
   form.params.EngineJobs = 3;
   form.params.EngineTimeLimitMinutes = 2.5;
@@ -97,62 +78,43 @@ TEST_F(ParamsTest, FixedPointsSetPAndItsField) {
 
 // ---- Point dialogs ---------------------------------------------------------------------------
 
-TEST_F(ParamsTest, PointDialogsPrefillTwoSignificantDigits) {
-  TFormP3dDlg dialog(ui);
-  dialog.x = 10;
-  dialog.y = 4;
-  dialog.z = 12.34;
-  dialog.Shown();
-  EXPECT_EQ((std::vector<std::string>{"10", " 4", "12"}), dialog.fieldTexts);
-  TFormP2dDlg small(ui);
-  small.x = 123.4;
-  small.y = 0;
-  small.Shown();
-  EXPECT_EQ((std::vector<std::string>{"1,2E002", " 0"}), small.fieldTexts);
-}
-
-TEST_F(ParamsTest, DoneKeepsTheExactValueOfEveryFieldLeftAsShown) {
-  TFormP3dDlg dialog(ui);
-  dialog.x = 123.4;
-  dialog.y = 0.25;
-  dialog.z = 4.06;
-  dialog.Shown();
-  EXPECT_TRUE(dialog.DonePressed());
-  EXPECT_EQ(123.4, dialog.x) << "shown as 1,2E002, not taken as 120";
-  EXPECT_EQ(0.25, dialog.y);
-  EXPECT_EQ(4.06, dialog.z);
-  dialog.Shown();
-  dialog.fieldTexts[1] = "0,5";  // only y edited
-  EXPECT_TRUE(dialog.DonePressed());
-  EXPECT_EQ(123.4, dialog.x);
-  EXPECT_EQ(0.5, dialog.y);
-  EXPECT_EQ(4.06, dialog.z);
-
-  // Through the commands: Done without editing leaves P and A as they were.
-  form.params.p = MakePoint3D(123.4, 0.25, 4.06);
-  form.params.a = MakePoint2D(12.34, -0.5);
-  for (void (TForm1::*command)() : {&TForm1::EditPointDblClick, &TForm1::EditPointADblClick}) {
-    ui.AnswerPoint(command == &TForm1::EditPointDblClick ? std::vector<std::string>{"1,2E002", "0,25", "4,1"}
-                                                         : std::vector<std::string>{"12", "-0,5"});
-    (form.*command)();
+// A point dialog shows each value to two significant digits; Done keeps a field left as shown at
+// its exact value, takes an edited one as typed, and at a field that is no number warns, keeps
+// the fields before it and stays open.
+TEST_F(ParamsTest, PointDialogsShowTwoDigitsAndDoneKeepsTheFieldsLeftAsShown) {
+  struct Case {
+    std::vector<double> start;
+    std::vector<std::string> shown;  // none: the fields typed without the dialog shown
+    std::vector<std::string> typed;  // the texts at Done; none: as shown
+    bool done;
+    std::vector<double> values;
+  };
+  const Case cases[] = {
+      {{10, 4, 12.34}, {"10", " 4", "12"}, {}, true, {10, 4, 12.34}},
+      {{123.4, 0}, {"1,2E002", " 0"}, {}, true, {123.4, 0}},
+      {{123.4, 0.25, 4.06}, {"1,2E002", "0,25", "4,1"}, {}, true, {123.4, 0.25, 4.06}},  // not 120
+      {{123.4, 0.25, 4.06}, {"1,2E002", "0,25", "4,1"}, {"1,2E002", "0,5", "4,1"}, true, {123.4, 0.5, 4.06}},
+      {{1, 2, 3}, {}, {"2,5", "abc", "7"}, false, {2.5, 2, 3}},  // 7 after the bad field is not taken
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.start[0]);
+    TFormP2dDlg two(ui);
+    TFormP3dDlg three(ui);
+    const bool is2d = c.start.size() == 2;
+    ModalDialog& dialog = is2d ? static_cast<ModalDialog&>(two) : three;
+    const std::vector<double*> values =
+        is2d ? std::vector<double*>{&two.x, &two.y} : std::vector<double*>{&three.x, &three.y, &three.z};
+    for (std::size_t i = 0; i < values.size(); ++i) *values[i] = c.start[i];
+    if (!c.shown.empty()) {
+      dialog.Shown();
+      EXPECT_EQ(c.shown, dialog.fieldTexts);
+    }
+    if (!c.typed.empty()) dialog.fieldTexts = c.typed;
+    EXPECT_EQ(c.done, dialog.DonePressed());
+    for (std::size_t i = 0; i < values.size(); ++i) EXPECT_EQ(c.values[i], *values[i]) << "field " << i;
   }
-  EXPECT_EQ(123.4, form.params.p.x);
-  EXPECT_EQ(4.06, form.params.p.z);
-  EXPECT_EQ(12.34, form.params.a.x);
-  EXPECT_EQ(0, Warnings());
-}
-
-TEST_F(ParamsTest, DoneStoresFieldsUpToTheFirstBadOneAndStaysOpen) {
-  TFormP3dDlg dialog(ui);
-  dialog.x = 1;
-  dialog.y = 2;
-  dialog.z = 3;
-  dialog.fieldTexts = {"2,5", "abc", "7"};
-  EXPECT_FALSE(dialog.DonePressed());
-  EXPECT_TRUE(Warned("String to Float conversion Error! Try again!")) << out.str();
-  EXPECT_EQ(2.5, dialog.x);
-  EXPECT_EQ(2.0, dialog.y);
-  EXPECT_EQ(3.0, dialog.z) << "the field after the bad one must not be converted";
+  EXPECT_EQ(1, ui.Warnings());
+  EXPECT_TRUE(ui.Warned("String to Float conversion Error! Try again!")) << out.str();
 }
 
 // Good entries are taken. The close button is a cancel: the part a failed Done converted is not
@@ -170,10 +132,15 @@ TEST_F(ParamsTest, PointDialogsTakeGoodEntriesAndChangeNothingWhenClosed) {
       {true, std::nullopt, {10, 0}, "(10,0|0,0)", 0},
       {false, {{"1,5", "-2", "3E1"}}, {1.5, -2, 30}, "(1,5|-2,0|30,0)", 0},
       {true, {{"3", "4,25"}}, {3, 4.25}, "(3,0|4,3)", 0},
+      // Done on the texts shown leaves P and A as they were.
+      {false, {{"123,4", "0,25", "4,06"}}, {123.4, 0.25, 4.06}, "(123,4|0,3|4,1)", 0},
+      {false, {{"1,2E002", "0,25", "4,1"}}, {123.4, 0.25, 4.06}, "(123,4|0,3|4,1)", 0},
+      {true, {{"12,34", "-0,5"}}, {12.34, -0.5}, "(12,3|-0,5)", 0},
+      {true, {{"12", "-0,5"}}, {12.34, -0.5}, "(12,3|-0,5)", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.field);
-    const int before = Warnings();
+    const int before = ui.Warnings();
     if (c.answer) ui.AnswerPoint(*c.answer);
     c.pointA ? form.EditPointADblClick() : form.EditPointDblClick();
     const Point3D& p = form.params.p;
@@ -181,42 +148,49 @@ TEST_F(ParamsTest, PointDialogsTakeGoodEntriesAndChangeNothingWhenClosed) {
         c.pointA ? std::vector<double>{form.params.a.x, form.params.a.y} : std::vector<double>{p.x, p.y, p.z};
     EXPECT_EQ(c.point, point);
     EXPECT_EQ(c.field, (c.pointA ? form.EditPointA : form.EditPoint).text);
-    EXPECT_EQ(c.warnings, Warnings() - before);
+    EXPECT_EQ(c.warnings, ui.Warnings() - before);
   }
-  EXPECT_TRUE(Warned("String to Float conversion Error! Try again!")) << out.str();
+  EXPECT_TRUE(ui.Warned("String to Float conversion Error! Try again!")) << out.str();
 }
 
 // ---- Range dialog ----------------------------------------------------------------------------
 
-TEST_F(ParamsTest, RangeDialogFillsTheRangeOnDoneOrWarnsAtAFieldThatIsNoNumber) {
-  TFormParaDlg dialog(ui);
-  dialog.fieldTexts = {"1", "2", "0,5"};
-  EXPECT_TRUE(dialog.DonePressed());
-  EXPECT_EQ((RealList{1.0, 1.5, 2.0}), dialog.range);
-  EXPECT_EQ(0.5, dialog.step);
-  // A field that is no number warns as the point dialogs do.
-  TFormParaDlg bad(ui);
-  bad.fieldTexts = {"1", "x", "1"};
-  EXPECT_FALSE(bad.DonePressed());
-  EXPECT_TRUE(Warned("String to Float conversion Error! Try again!"));
-  EXPECT_EQ(1.0, bad.start);
-}
-
-TEST_F(ParamsTest, RangeDialogRefusesStepsThatNeverReachStop) {
-  const std::vector<std::string> steps[] = {
-      {"1", "5", "0"}, {"1", "5", "-1"}, {"1E20", "2E20", "1"}, {"0", "1E12", "0,001"}};
-  for (const auto& texts : steps) {
+// Done fills the range; a field that is no number warns as the point dialogs do, and a step that
+// never reaches Stop is refused: neither fills the range.
+TEST_F(ParamsTest, RangeDialogFillsTheRangeOrWarnsAndRefuses) {
+  struct Case {
+    std::vector<std::string> texts;
+    double start;
+    RealList range;
+    const char* warning;  // "" for none
+  };
+  const Case cases[] = {
+      {{"1", "2", "0,5"}, 1, {1.0, 1.5, 2.0}, ""},
+      {{"1", "x", "1"}, 1, {42.0}, "String to Float conversion Error! Try again!"},
+      {{"1", "5", "0"}, 1, {42.0}, "Try again!"},
+      {{"1", "5", "-1"}, 1, {42.0}, "Try again!"},
+      {{"1E20", "2E20", "1"}, 1e20, {42.0}, "Try again!"},
+      {{"0", "1E12", "0,001"}, 0, {42.0}, "Try again!"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.texts[1] + " step " + c.texts[2]);
     TFormParaDlg dialog(ui);
     dialog.range = {42.0};
-    dialog.fieldTexts = texts;
-    size_t before = ui.messages.size();
-    EXPECT_FALSE(dialog.DonePressed()) << "step " << texts[2];
-    ASSERT_EQ(before + 1, ui.messages.size()) << "step " << texts[2];
+    dialog.fieldTexts = c.texts;
+    const std::size_t before = ui.messages.size();
+    EXPECT_EQ(!*c.warning, dialog.DonePressed());
+    EXPECT_EQ(c.range, dialog.range) << "a refused range must not be filled";
+    EXPECT_EQ(c.start, dialog.start);
+    if (!*c.warning) {
+      EXPECT_EQ(0.5, dialog.step);
+      continue;
+    }
+    ASSERT_EQ(before + 1, ui.messages.size());
     const std::string& warning = ui.messages.back();
     EXPECT_EQ(0u, warning.rfind("[Warning] ", 0)) << warning;
-    EXPECT_NE(std::string::npos, warning.find("Try again!")) << warning;
-    EXPECT_EQ((RealList{42.0}), dialog.range) << "a refused range must not be filled";
+    EXPECT_NE(std::string::npos, warning.find(c.warning)) << warning;
   }
+  EXPECT_TRUE(ui.Warned("String to Float conversion Error! Try again!"));
 }
 
 // ---- Normalisation power ------------------------------------------------------------------
@@ -236,14 +210,14 @@ TEST_F(ParamsTest, NormalizePowerEntries) {
   for (const Case& c : cases) {
     form.params.normalizePower = 5;
     form.EditNormalizePower.text = "5,00 W";
-    const int before = Warnings();
+    const int before = ui.Warnings();
     ui.AnswerAsk(c.answer);
     form.EditNormalizePowerDblClick();
     EXPECT_EQ(c.value, form.params.normalizePower) << c.answer.value_or("<cancel>");
     EXPECT_EQ(c.field, form.EditNormalizePower.text) << c.answer.value_or("<cancel>");
-    EXPECT_EQ(c.warnings, Warnings() - before) << c.answer.value_or("<cancel>");
+    EXPECT_EQ(c.warnings, ui.Warnings() - before) << c.answer.value_or("<cancel>");
   }
-  EXPECT_TRUE(Warned("No valid number. Abort command!"));
+  EXPECT_TRUE(ui.Warned("No valid number. Abort command!"));
   ASSERT_FALSE(ui.asks.empty());
   EXPECT_EQ("Normalize Power", ui.asks[0].caption);
   EXPECT_EQ("Please enter Power [W] to which Field Strengths shall be normalized.", ui.asks[0].prompt);
@@ -252,106 +226,70 @@ TEST_F(ParamsTest, NormalizePowerEntries) {
 
 // ---- Inquiry commands ------------------------------------------------------------------------
 
-struct Inquiry {
-  const char* name;
-  void (TForm1::*command)();
-  std::string prompt;
-  std::string warning;
-};
-const Inquiry kInquiries[] = {
-    {"maxHeight", &TForm1::MIChangemaxHeightClick, "Please enter maxHeight",
-     "No valid height. Abort command!"},
-    {"AnalyseSegment", &TForm1::MIChangeAnalysingSegmentClick, "Please enter Segment Number to analyse",
-     "No valid height. Abort command!"},
-    {"AnalysingResistance", &TForm1::MIChangeAnalysingResistanceClick,
-     "Please enter Resistance for current analysation", "No valid height. Abort command!"},
-    {"rCircle", &TForm1::MIEditrCircleClick, "Enter new value for rCircle",
-     "No valid radius. Abort command!"},
-    {"rCylinder", &TForm1::MIEditrCylinderClick, "Enter new value for rCylinder",
-     "No valid radius. Abort command!"},
-};
-
-double ValueOf(const TForm1& form, const std::string& name) {
-  const WorkingParameters& w = form.params;
-  if (name == "maxHeight") return w.maxHeight;
-  if (name == "AnalyseSegment") return w.AnalyseSegment;
-  if (name == "AnalysingResistance") return w.AnalysingResistance;
-  if (name == "rCircle") return w.rCircle;
-  return w.rCylinder;
-}
-
-// Each inquiry offers its value rounded and stores a good entry without a range check.
-TEST_F(ParamsTest, InquiriesOfferTheRoundedValueAndStoreAGoodEntryWithoutRangeCheck) {
-  form.params.maxHeight = 2.4;
-  form.params.AnalyseSegment = 7;
-  form.params.AnalysingResistance = 49.6;
-  form.params.rCircle = 2.5;
-  form.params.rCylinder = -3.5;
-  const std::string offered[] = {"2", "7", "50", "3", "-4"};
-  const std::string answers[] = {"-12,5", "-3", "0", "1E6", "2,5"};
-  const double expected[] = {-12.5, -3, 0, 1e6, 2.5};
-  for (int i = 0; i < 5; ++i) {
-    SCOPED_TRACE(kInquiries[i].name);
+// Each inquiry asks with its prompt, offering its value rounded, and stores a good entry without a
+// range check; the offered text confirmed unchanged keeps a fraction exactly. A cancel or a bad
+// entry (for the segment number also a fraction) warns and keeps the value.
+TEST_F(ParamsTest, InquiriesOfferTheRoundedValueStoreAGoodEntryAndWarnOnABadOne) {
+  struct Inquiry {
+    const char* name;
+    void (TForm1::*command)();
+    double WorkingParameters::*value;  // none: the segment number
+    std::string prompt, warning;
+    double start;
+    std::string offered, answer;
+    double stored;
+  };
+  const Inquiry inquiries[] = {
+      {"maxHeight", &TForm1::MIChangemaxHeightClick, &WorkingParameters::maxHeight, "Please enter maxHeight",
+       "No valid height. Abort command!", 2.4, "2", "-12,5", -12.5},
+      {"AnalyseSegment", &TForm1::MIChangeAnalysingSegmentClick, nullptr,
+       "Please enter Segment Number to analyse", "No valid height. Abort command!", 7, "7", "-3", -3},
+      {"AnalysingResistance", &TForm1::MIChangeAnalysingResistanceClick,
+       &WorkingParameters::AnalysingResistance, "Please enter Resistance for current analysation",
+       "No valid height. Abort command!", 49.6, "50", "0", 0},
+      {"rCircle", &TForm1::MIEditrCircleClick, &WorkingParameters::rCircle, "Enter new value for rCircle",
+       "No valid radius. Abort command!", 2.5, "3", "1E6", 1e6},
+      {"rCylinder", &TForm1::MIEditrCylinderClick, &WorkingParameters::rCylinder,
+       "Enter new value for rCylinder", "No valid radius. Abort command!", -3.5, "-4", "2,5", 2.5},
+  };
+  for (const Inquiry& q : inquiries) {
+    SCOPED_TRACE(q.name);
+    const auto value = [&] { return q.value ? form.params.*q.value : form.params.AnalyseSegment; };
+    const auto ask = [&](const std::optional<std::string>& answer) {
+      ui.AnswerAsk(answer);
+      (form.*q.command)();
+    };
+    q.value ? void(form.params.*q.value = q.start)
+            : void(form.params.AnalyseSegment = static_cast<int>(q.start));
     ui.asks.clear();
-    ui.AnswerAsk(answers[i]);
-    (form.*kInquiries[i].command)();
+    ask(q.answer);
     ASSERT_EQ(1u, ui.asks.size());
     EXPECT_EQ("Inquiry", ui.asks[0].caption);
-    EXPECT_EQ(kInquiries[i].prompt, ui.asks[0].prompt);
-    EXPECT_EQ(offered[i], ui.asks[0].offered);
-    EXPECT_EQ(expected[i], ValueOf(form, kInquiries[i].name));
-  }
-  EXPECT_EQ(0, Warnings()) << out.str();
-}
-
-TEST_F(ParamsTest, InquiriesWarnAndKeepTheValueOnBadEntryOrCancel) {
-  const std::optional<std::string> answers[] = {std::nullopt, "", "abc", "1.5"};
-  for (const Inquiry& inquiry : kInquiries) {
-    for (const auto& answer : answers) {
-      double before = ValueOf(form, inquiry.name);
-      size_t messages = ui.messages.size();
-      ui.AnswerAsk(answer);
-      (form.*inquiry.command)();
-      EXPECT_EQ(before, ValueOf(form, inquiry.name)) << inquiry.name;
-      ASSERT_EQ(messages + 1, ui.messages.size()) << inquiry.name;
-      EXPECT_EQ("[Warning] " + inquiry.warning, ui.messages.back())
-          << inquiry.name << " with " << answer.value_or("<cancel>");
+    EXPECT_EQ(q.prompt, ui.asks[0].prompt);
+    EXPECT_EQ(q.offered, ui.asks[0].offered);
+    EXPECT_EQ(q.stored, value());
+    if (q.value) {
+      form.params.*q.value = 2.4;
+      ask("2");  // the offered text, confirmed unchanged
+      EXPECT_EQ(2.4, value());
+      ask("3");
+      EXPECT_EQ(3.0, value());
+      ask("3");  // a whole number offered and confirmed stays what it is
+      EXPECT_EQ(3.0, value());
     }
+    EXPECT_EQ(0, ui.Warnings()) << out.str();
+    std::vector<std::optional<std::string>> answers = {std::nullopt, "", "abc", "1.5"};
+    if (!q.value) answers.push_back("2,5");  // whole numbers only
+    for (const auto& answer : answers) {
+      const double before = value();
+      const std::size_t messages = ui.messages.size();
+      ask(answer);
+      EXPECT_EQ(before, value());
+      ASSERT_EQ(messages + 1, ui.messages.size());
+      EXPECT_EQ("[Warning] " + q.warning, ui.messages.back()) << "with " << answer.value_or("<cancel>");
+    }
+    ui.messages.clear();
   }
-}
-
-TEST_F(ParamsTest, SegmentNumberTakesOnlyWholeNumbers) {
-  ui.AnswerAsk("12");
-  form.MIChangeAnalysingSegmentClick();
-  EXPECT_EQ(12, form.params.AnalyseSegment);
-  ui.AnswerAsk("2,5");
-  form.MIChangeAnalysingSegmentClick();
-  EXPECT_EQ(12, form.params.AnalyseSegment);
-  EXPECT_TRUE(Warned("No valid height. Abort command!"));
-}
-
-TEST_F(ParamsTest, ConfirmingTheOfferedTextKeepsAFractionExactly) {
-  struct Case {
-    void (TForm1::*command)();
-    double WorkingParameters::*value;
-  };
-  const Case cases[] = {{&TForm1::MIChangemaxHeightClick, &WorkingParameters::maxHeight},
-                        {&TForm1::MIChangeAnalysingResistanceClick, &WorkingParameters::AnalysingResistance},
-                        {&TForm1::MIEditrCircleClick, &WorkingParameters::rCircle},
-                        {&TForm1::MIEditrCylinderClick, &WorkingParameters::rCylinder}};
-  for (const Case& c : cases) {
-    form.params.*c.value = 2.4;
-    ui.AnswerAsk("2");  // the offered text, confirmed unchanged
-    (form.*c.command)();
-    EXPECT_EQ(2.4, form.params.*c.value);
-    ui.AnswerAsk("3");
-    (form.*c.command)();
-    EXPECT_EQ(3.0, form.params.*c.value);
-    ui.AnswerAsk("3");  // a whole number offered and confirmed stays what it is
-    (form.*c.command)();
-    EXPECT_EQ(3.0, form.params.*c.value);
-  }
-  EXPECT_EQ(0, Warnings());
 }
 
 // ---- Through the headless runner ------------------------------------------------------------

@@ -3,6 +3,7 @@
 // input box and can run a hook inside the next Info box, that is, while a command is running.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <sstream>
@@ -61,6 +62,13 @@ class RecordingUi : public ScriptedUi {
     asks.push_back({caption, prompt, text});
     return ScriptedUi::AskText(caption, prompt, text);
   }
+  bool Warned(const std::string& text) const {
+    return std::find(messages.begin(), messages.end(), "[Warning] " + text) != messages.end();
+  }
+  int Warnings() const {
+    return static_cast<int>(std::count_if(messages.begin(), messages.end(),
+                                          [](const std::string& m) { return m.starts_with("[Warning]"); }));
+  }
   std::vector<RecordedBox> BoxesOf(MessageKind kind) const {
     std::vector<RecordedBox> found;
     for (const RecordedBox& box : boxes)
@@ -68,6 +76,13 @@ class RecordingUi : public ScriptedUi {
     return found;
   }
 };
+
+// Lines one to a row in brackets, for messages that show where they differ.
+inline std::string Bracketed(const std::vector<std::string>& lines) {
+  std::string all;
+  for (const std::string& l : lines) all += "[" + l + "]\n";
+  return all;
+}
 
 class WindowTest : public ::testing::Test {
  protected:

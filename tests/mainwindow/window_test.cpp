@@ -34,7 +34,29 @@ std::string Show(const Rect& r) {
 
 // ---- Start-up ------------------------------------------------------------------------------
 
-TEST_F(WindowTest, StartsWithTheDefaultWorkingParametersTextsAndWindow) {
+// Every field as name and text, in the windows' order.
+std::vector<std::pair<std::string, std::string>> FieldTexts(TForm1& form) {
+  std::vector<std::pair<std::string, std::string>> texts;
+  for (const DisplayField* field : form.Fields()) texts.push_back({field->name, field->text});
+  return texts;
+}
+
+// The fields right after start: every one empty but the last four, which take the texts given.
+std::vector<std::pair<std::string, std::string>> StartFields(const char* type, const char* point) {
+  std::vector<std::pair<std::string, std::string>> expected;
+  for (const char* name : {"EditVoltage", "EditCurrent", "EditImpedance", "EditPower", "EditFrequency",
+                           "EditInputPower", "EditXStart", "EditXStop", "EditXStep", "EditYStart",
+                           "EditYStop", "EditYStep", "EditZStart", "EditZStop", "EditZStep"})
+    expected.push_back({name, ""});
+  expected.insert(expected.end(), {{"EditType", type},
+                                   {"EditPoint", point},
+                                   {"EditPointA", "(10,0|0,0)"},
+                                   {"EditNormalizePower", "1,00 W"}});
+  return expected;
+}
+
+// The working values, texts, window, fields, panes, labels and radio groups right after start.
+TEST_F(WindowTest, StartsWithTheDefaultValuesFieldsLabelsAndWindow) {
   const WorkingParameters& p = form.params;
   // P, A, py, rCircle, rCylinder, normalizePower, maxHeight, the segment and its resistance.
   EXPECT_EQ(
@@ -64,53 +86,35 @@ TEST_F(WindowTest, StartsWithTheDefaultWorkingParametersTextsAndWindow) {
   EXPECT_NE(nullptr, form.FormParaDlg);
   EXPECT_NE(nullptr, form.FormP3dDlg);
   EXPECT_NE(nullptr, form.FormP2dDlg);
-}
 
-TEST_F(WindowTest, FieldsAndPanesRightAfterStart) {
-  // Every field empty but the last four.
-  std::vector<std::pair<std::string, std::string>> expected;
-  for (const char* name : {"EditVoltage", "EditCurrent", "EditImpedance", "EditPower", "EditFrequency",
-                           "EditInputPower", "EditXStart", "EditXStop", "EditXStep", "EditYStart",
-                           "EditYStop", "EditYStep", "EditZStart", "EditZStop", "EditZStep"})
-    expected.push_back({name, ""});
-  expected.insert(expected.end(), {{"EditType", "----"},
-                                   {"EditPoint", "(10,0|0,0|4,0)"},
-                                   {"EditPointA", "(10,0|0,0)"},
-                                   {"EditNormalizePower", "1,00 W"}});
-  const std::vector<DisplayField*> fields = form.Fields();
-  ASSERT_EQ(expected.size(), fields.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(expected[i].first, fields[i]->name) << "field " << i;
-    EXPECT_EQ(expected[i].second, fields[i]->text) << fields[i]->name;
-    EXPECT_EQ(fields[i], form.FindField(expected[i].first));
-  }
+  EXPECT_EQ(StartFields("----", "(10,0|0,0|4,0)"), FieldTexts(form));
+  for (DisplayField* field : form.Fields()) EXPECT_EQ(field, form.FindField(field->name));
   EXPECT_EQ(nullptr, form.FindField("EditNothing"));
   EXPECT_TRUE(form.M.lines.empty());
   EXPECT_TRUE(form.Mout.lines.empty());
   EXPECT_TRUE(form.Mdata.lines.empty());
-}
 
-TEST_F(WindowTest, RegionsLabelsAndRadioGroups) {
   const std::vector<std::pair<Region*, std::string>> regions = {
       {&form.GBEdit, "Edit"},           {&form.GBInfo, "Info"},           {&form.GBdata, "Data"},
       {&form.GBBasicData, "BasicData"}, {&form.GBNearField, "NearField"}, {&form.GBCommands, "Commands"}};
   for (const auto& [region, caption] : regions) EXPECT_EQ(caption, region->caption) << region->name;
 
   // The labels and headings the windows show, top to bottom.
-  const std::vector<std::string> basic = {"Voltage (eff)", "Current (eff)", "Impedance",
-                                          "Power",         "Frequency",     "Input Power"};
-  for (std::size_t i = 0; i < basic.size(); ++i) EXPECT_EQ(basic[i], form.BasicDataFields()[i]->label);
+  std::vector<std::string> labels;
+  for (const DisplayField* field : form.BasicDataFields()) labels.push_back(field->label);
+  for (const DisplayField* field : form.GridFields()) labels.push_back(field->label);
+  for (const DisplayField* field :
+       {&form.EditType, &form.EditPoint, &form.EditPointA, &form.EditNormalizePower})
+    labels.push_back(field->label);
+  EXPECT_EQ(
+      (std::vector<std::string>{"Voltage (eff)", "Current (eff)", "Impedance", "Power", "Frequency",
+                                "Input Power", "X Start", "X Stop", "X Step", "Y Start", "Y Stop", "Y Step",
+                                "Z Start", "Z Stop", "Z Step", "Type", "P", "A", "Normalize Power"}),
+      labels);
   EXPECT_EQ((std::vector<std::string>{"X", "Y", "Z"}),
             std::vector<std::string>(TForm1::kGridRows.begin(), TForm1::kGridRows.end()));
   EXPECT_EQ((std::vector<std::string>{"Start", "Stop", "Step"}),
             std::vector<std::string>(TForm1::kGridColumns.begin(), TForm1::kGridColumns.end()));
-  const std::array<DisplayField*, 9> grid = form.GridFields();
-  for (std::size_t i = 0; i < grid.size(); ++i)
-    EXPECT_EQ(std::string(TForm1::kGridRows[i / 3]) + " " + TForm1::kGridColumns[i % 3], grid[i]->label);
-  EXPECT_EQ("Type", form.EditType.label);
-  EXPECT_EQ("P", form.EditPoint.label);
-  EXPECT_EQ("A", form.EditPointA.label);
-  EXPECT_EQ("Normalize Power", form.EditNormalizePower.label);
 
   EXPECT_EQ("Mode", form.RGMode.caption);
   EXPECT_EQ((std::vector<std::string>{"at Point P", "par. Z thru A", "XZ-Plane", "Circle", "Cylinder"}),
@@ -139,19 +143,7 @@ TEST_F(WindowTest, ResetClearsPanesAndFieldsAndKeepsTheWorkingValues) {
   EXPECT_TRUE(form.M.lines.empty());
   EXPECT_TRUE(form.Mout.lines.empty());
   EXPECT_TRUE(form.Mdata.lines.empty());
-  for (const DisplayField* field : form.Fields()) {
-    if (field->name == "EditType") {
-      EXPECT_EQ("7,5", field->text) << "EditType keeps its text";
-    } else if (field->name == "EditPoint") {
-      EXPECT_EQ("(1,0|0,0|1,0)", field->text);
-    } else if (field->name == "EditPointA") {
-      EXPECT_EQ("(10,0|0,0)", field->text);
-    } else if (field->name == "EditNormalizePower") {
-      EXPECT_EQ("1,00 W", field->text);
-    } else {
-      EXPECT_EQ("", field->text) << field->name;
-    }
-  }
+  EXPECT_EQ(StartFields("7,5", "(1,0|0,0|1,0)"), FieldTexts(form)) << "EditType keeps its text";
   EXPECT_TRUE(form.params.BatchFiles.empty());
   EXPECT_EQ("c:\\4nec2\\b_out\\E_", form.params.BatchFolder);
   EXPECT_EQ("text", form.params.currentText);
@@ -255,46 +247,31 @@ TEST_F(WindowTest, SplittersMoveTheBordersAndTheDataPaneMakesRoomForARow) {
 
 // ---- Window commands -------------------------------------------------------------------------
 
-TEST_F(WindowTest, WindowCenterTruncatesTowardZeroAndNeverStartsOffScreen) {
-  struct Case {
-    int screenWidth, screenHeight, left, top;
-  };
-  // The window is 1121 x 530. A screen smaller than the window puts it at the screen's edge,
-  // where its menu stays reachable, not at a negative position.
-  const std::vector<Case> cases = {
-      {1920, 1080, 399, 275}, {1116, 529, 0, 0}, {1118, 527, 0, 0}, {1124, 533, 1, 1},  // 3 / 2 = 1
-      {800, 1080, 0, 275},
-  };
-  for (const Case& c : cases) {
-    ui.screenWidth = c.screenWidth;
-    ui.screenHeight = c.screenHeight;
-    ASSERT_TRUE(form.Run("MIWindowCenterClick"));
-    EXPECT_EQ(c.left, form.window.left) << "screen " << c.screenWidth << " x " << c.screenHeight;
-    EXPECT_EQ(c.top, form.window.top) << "screen " << c.screenWidth << " x " << c.screenHeight;
-  }
-}
-
-// A window opens no larger than the screen's available area and centred in it; only a screen
-// smaller than the least size gets a window of that size.
-TEST_F(WindowTest, TheWindowOpensWithinTheScreensAvailableArea) {
+// Window Center truncates toward zero; a screen smaller than the window puts it at the screen's
+// edge, where its menu stays reachable, not at a negative position. A window that opens (its needs
+// measured) is no larger than the screen's available area and centred in it; only a screen smaller
+// than the least size gets a window of that size.
+TEST_F(WindowTest, WindowCenterAndOpeningKeepTheWindowOnTheScreen) {
   struct Case {
     int screenWidth, screenHeight;
-    TForm1::LayoutNeeds needs;
+    std::optional<TForm1::LayoutNeeds> needs;  // none: the window of 1121 x 530 centred again
     Rect window;
   };
   const Case cases[] = {
-      {1920, 1080, {300, 100}, {399, 275, 1121, 530}},
-      {1024, 768, {209, 0}, {0, 119, 1024, 530}},
-      {1024, 768, {300, 100}, {0, 119, 1024, 530}},
-      {800, 400, {300, 220}, {0, 0, 950, 572}},  // smaller than the layout's least size
+      {1920, 1080, {}, {399, 275, 1121, 530}},      {1116, 529, {}, {0, 0, 1121, 530}},
+      {1118, 527, {}, {0, 0, 1121, 530}},           {1124, 533, {}, {1, 1, 1121, 530}},  // 3 / 2 = 1
+      {800, 1080, {}, {0, 275, 1121, 530}},         {1920, 1080, {{300, 100}}, {399, 275, 1121, 530}},
+      {1024, 768, {{209, 0}}, {0, 119, 1024, 530}}, {1024, 768, {{300, 100}}, {0, 119, 1024, 530}},
+      {800, 400, {{300, 220}}, {0, 0, 950, 572}},  // smaller than the layout's least size
   };
   for (const Case& c : cases) {
     ui.screenWidth = c.screenWidth;
     ui.screenHeight = c.screenHeight;
     TForm1 opened({system, ui});
-    opened.SetLayoutNeeds(c.needs);  // as a window does once it has measured its fonts
-    opened.MIWindowCenterClick();
-    EXPECT_RECT(c.window, opened.window, "screen " << c.screenWidth << " x " << c.screenHeight);
+    if (c.needs) opened.SetLayoutNeeds(*c.needs);  // as a window does once it has measured its fonts
+    TForm1& centred = c.needs ? opened : form;
+    ASSERT_TRUE(centred.Run("MIWindowCenterClick"));
+    EXPECT_RECT(c.window, centred.window, "screen " << c.screenWidth << " x " << c.screenHeight);
   }
 }
 
@@ -321,12 +298,6 @@ TEST_F(WindowTest, MenusGetAccessKeysWithoutChangingTheirCaptions) {
     }
   }
   EXPECT_EQ("Show b_in", form.FindMenuItem("Showbin1")->caption);
-}
-
-TEST_F(WindowTest, ResetWindowPositionMovesOnlyTheCorner) {
-  form.window = Rect{300, 200, 900, 600};
-  ASSERT_TRUE(form.Run("MIResetWindowPosition"));
-  EXPECT_EQ((Rect{10, 10, 900, 600}), form.window) << Show(form.window);
 }
 
 TEST_F(WindowTest, SplitModeTogglesItsCheckMark) {
@@ -389,17 +360,6 @@ TEST_F(WindowTest, DocumentsAndFoldersOpenOrShowWhyNot) {
   }
 }
 
-TEST_F(WindowTest, AboutShowsThreeLines) {
-  form.Run("AboutMI");
-  const auto infos = ui.BoxesOf(MessageKind::Info);
-  ASSERT_EQ(1u, infos.size());
-  const TextList lines = SplitText(infos[0].text, "\r");
-  ASSERT_EQ(3u, lines.size()) << infos[0].text;
-  EXPECT_EQ("Varnel v1.5", lines[0]);
-  EXPECT_FALSE(lines[1].empty());
-  EXPECT_FALSE(lines[2].empty());
-}
-
 // ---- Menu tables -----------------------------------------------------------------------------
 
 struct Row {
@@ -413,8 +373,9 @@ std::string Show(const MenuItem& item) {
   return item.menu + " / " + item.caption + " / " + item.handler + " / " + item.shortcut;
 }
 
-TEST_F(WindowTest, MainMenuHoldsEveryItemInOrder) {
-  const std::vector<Row> expected = {
+// The main menu and the two popup menus, every item in order, and the dispatcher's commands.
+TEST_F(WindowTest, MenusHoldEveryItemInOrderAndEachHasItsCommand) {
+  const std::vector<Row> mainMenu = {
       {"File", "Load", "Load1Click", ""},
       {"File", "Load Dipol", "LoadDipol1Click", ""},
       {"File", "-", "", ""},
@@ -477,66 +438,44 @@ TEST_F(WindowTest, MainMenuHoldsEveryItemInOrder) {
       {"?", "Edit Point A...", "EditPointADblClick", ""},
       {"?", "Edit Normalize Power...", "EditNormalizePowerDblClick", ""},
   };
-  ASSERT_EQ(expected.size(), form.MM.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    const MenuItem& item = form.MM[i];
-    const Row& row = expected[i];
-    const bool separator = std::string(row.caption) == "-";
-    EXPECT_EQ(separator, item.separator) << "row " << i << ": " << Show(item);
-    EXPECT_EQ(row.menu, item.menu) << "row " << i << ": " << Show(item);
-    if (!separator) {
-      EXPECT_EQ(row.caption, item.caption) << "row " << i << ": " << Show(item);
-      EXPECT_EQ(row.handler, item.handler) << "row " << i << ": " << Show(item);
-      EXPECT_EQ(row.shortcut, item.shortcut) << "row " << i << ": " << Show(item);
+  const std::vector<Row> points = {{"", "Point (1,0,1)", "Point1Click", ""},
+                                   {"", "Point (3,0,1)", "Point2Click", ""},
+                                   {"", "Point (10,0,1)", "Ponit3Click", ""},
+                                   {"", "Point (30,0,1)", "Point4Click", ""}};
+  std::vector<Row> data = {{"", "Copy to Clipboard", "MICopytoClipboardClick", ""},
+                           {"", "Save as Txt", "MISaveasTxtClick", ""},
+                           {"", "-", "", ""}};
+  for (const char* caption :
+       {"Copy Frequencies", "Copy Power", "Copy Field", "Copy corr. Field", "Copy Real(V)", "Copy Imag(V)",
+        "Copy Real(I)", "Copy Imag(I)", "Copy Real(Z)", "Copy Imag(Z)"})
+    data.push_back({"", caption, "MICopyColomn1Click", ""});
+  const std::pair<const std::vector<Row>*, const std::vector<MenuItem>*> menus[] = {
+      {&mainMenu, &form.MM}, {&points, &form.PopupMenu1}, {&data, &form.PopupMenu2}};
+  for (const auto& [expected, items] : menus) {
+    ASSERT_EQ(expected->size(), items->size());
+    for (std::size_t i = 0; i < expected->size(); ++i) {
+      const MenuItem& item = (*items)[i];
+      const Row& row = (*expected)[i];
+      const bool separator = std::string(row.caption) == "-";
+      EXPECT_EQ(separator, item.separator) << "row " << i << ": " << Show(item);
+      EXPECT_EQ(row.menu, item.menu) << "row " << i << ": " << Show(item);
+      if (!separator) {
+        EXPECT_EQ(row.caption, item.caption) << "row " << i << ": " << Show(item);
+        EXPECT_EQ(row.handler, item.handler) << "row " << i << ": " << Show(item);
+        EXPECT_EQ(row.shortcut, item.shortcut) << "row " << i << ": " << Show(item);
+        EXPECT_TRUE(form.HasCommand(item.handler)) << Show(item);
+        EXPECT_TRUE(form.HasCommand(item.name)) << item.name;
+      }
+      EXPECT_EQ(item.name == "MI_NEC1500", item.checked)
+          << "only the first engine is checked: " << Show(item);
     }
-    EXPECT_EQ(item.name == "MI_NEC1500", item.checked) << "only the first engine is checked: " << Show(item);
   }
   ASSERT_NE(nullptr, form.FindMenuItem("MI_NEC1500"));
   EXPECT_EQ("NEC2 MP 1500", form.FindMenuItem("MI_NEC1500")->caption);
-}
+  for (std::size_t k = 1; k <= 10; ++k)
+    EXPECT_EQ(&form.PopupMenu2[2 + k], form.FindMenuItem("MICopyColomn" + std::to_string(k))) << k;
 
-TEST_F(WindowTest, PopupMenus) {
-  const std::vector<std::pair<std::string, std::string>> points = {{"Point (1,0,1)", "Point1Click"},
-                                                                   {"Point (3,0,1)", "Point2Click"},
-                                                                   {"Point (10,0,1)", "Ponit3Click"},
-                                                                   {"Point (30,0,1)", "Point4Click"}};
-  ASSERT_EQ(points.size(), form.PopupMenu1.size());
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    EXPECT_EQ(points[i].first, form.PopupMenu1[i].caption);
-    EXPECT_EQ(points[i].second, form.PopupMenu1[i].handler);
-  }
-
-  const std::vector<std::string> captions = {"Copy to Clipboard", "Save as Txt",  "-",
-                                             "Copy Frequencies",  "Copy Power",   "Copy Field",
-                                             "Copy corr. Field",  "Copy Real(V)", "Copy Imag(V)",
-                                             "Copy Real(I)",      "Copy Imag(I)", "Copy Real(Z)",
-                                             "Copy Imag(Z)"};
-  ASSERT_EQ(captions.size(), form.PopupMenu2.size());
-  EXPECT_EQ("MICopytoClipboardClick", form.PopupMenu2[0].handler);
-  EXPECT_EQ("MISaveasTxtClick", form.PopupMenu2[1].handler);
-  EXPECT_TRUE(form.PopupMenu2[2].separator);
-  for (std::size_t i = 0; i < captions.size(); ++i)
-    if (i != 2) {
-      EXPECT_EQ(captions[i], form.PopupMenu2[i].caption) << "entry " << i;
-    }
-  for (int k = 1; k <= 10; ++k) {
-    const MenuItem* entry = form.FindMenuItem("MICopyColomn" + std::to_string(k));
-    ASSERT_NE(nullptr, entry) << k;
-    EXPECT_EQ("MICopyColomn1Click", entry->handler);
-    EXPECT_EQ(captions[2 + k], entry->caption);
-  }
-}
-
-// ---- The dispatcher --------------------------------------------------------------------------
-
-TEST_F(WindowTest, EveryMenuItemAndControlHasItsCommand) {
-  for (const std::vector<MenuItem>* table : {&form.MM, &form.PopupMenu1, &form.PopupMenu2}) {
-    for (const MenuItem& item : *table) {
-      if (item.separator) continue;
-      EXPECT_TRUE(form.HasCommand(item.handler)) << Show(item);
-      EXPECT_TRUE(form.HasCommand(item.name)) << item.name;
-    }
-  }
+  // Every item above has its command (by handler and name), and so has every control.
   for (const char* name : {"Button1", "Button2", "EditPoint", "EditPointA", "EditNormalizePower",
                            "EditPointDblClick", "EditPointADblClick", "EditNormalizePowerDblClick",
                            "MIAddEUTs", "MIAddBatchFolder", "MI_NEC5000", "Reset", "Reset1"})
@@ -562,7 +501,7 @@ TEST_F(WindowTest, ColumnEntriesCopyTheirOwnColumn) {
 }
 
 // Every failure ends in the error box, its message under the point rule; an aborted command ends
-// silently; the program goes on.
+// silently; the program goes on. Reset Window Position moves only the corner.
 TEST_F(WindowTest, UncaughtFailureShowsTheErrorBoxWithThePointRule) {
   const auto fails = [](const std::string& message) { return [message] { throw VarnelError(message); }; };
   const std::vector<std::pair<std::function<void()>, std::string>> cases = {
@@ -590,31 +529,33 @@ TEST_F(WindowTest, UncaughtFailureShowsTheErrorBoxWithThePointRule) {
     EXPECT_EQ(shown, errors[0].text);
     EXPECT_FALSE(form.Busy());
   }
+  // Another command is refused while one runs, which then ends aborted.
   ui.boxes.clear();
-  ui.insideNextInfo = [] { throw CommandAborted(); };
-  form.Run("AboutMIClick");
-  EXPECT_TRUE(ui.BoxesOf(MessageKind::Error).empty());
-  EXPECT_FALSE(ui.quitRequested);
-  EXPECT_FALSE(form.Busy());
-  form.window.left = 500;
-  EXPECT_TRUE(form.Run("MIResetWindowPositionClick"));
-  EXPECT_EQ(10, form.window.left) << "the next command runs normally";
-}
-
-TEST_F(WindowTest, AnotherCommandIsRefusedWhileOneRuns) {
-  form.window.left = 500;
+  form.window = Rect{300, 200, 900, 600};
   bool busyInside = false;
   ui.insideNextInfo = [&] {
     busyInside = form.Busy();
     EXPECT_TRUE(form.Run("MIResetWindowPositionClick"));
+    throw CommandAborted();
   };
-  form.Run("AboutMIClick");
+  form.Run("AboutMI");
+  const auto infos = ui.BoxesOf(MessageKind::Info);  // About shows three lines
+  ASSERT_EQ(1u, infos.size());
+  const TextList lines = SplitText(infos[0].text, "\r");
+  ASSERT_EQ(3u, lines.size()) << infos[0].text;
+  EXPECT_EQ("Varnel v1.5", lines[0]);
+  EXPECT_FALSE(lines[1].empty());
+  EXPECT_FALSE(lines[2].empty());
   EXPECT_TRUE(busyInside);
-  EXPECT_EQ(500, form.window.left) << "the refused command must not run";
+  EXPECT_EQ(300, form.window.left) << "the refused command must not run";
   const auto warnings = ui.BoxesOf(MessageKind::Warning);
   ASSERT_EQ(1u, warnings.size());
   EXPECT_EQ("A command is still running. Please wait until it has finished.", warnings[0].text);
+  EXPECT_TRUE(ui.BoxesOf(MessageKind::Error).empty());
+  EXPECT_FALSE(ui.quitRequested);
   EXPECT_FALSE(form.Busy());
+  ASSERT_TRUE(form.Run("MIResetWindowPosition"));
+  EXPECT_RECT((Rect{10, 10, 900, 600}), form.window, "the next command runs, moving only the corner");
 }
 
 // Quit during a command ends it at its next event processing, once it has unwound; the close
@@ -673,51 +614,81 @@ class RunningCommandTest : public WindowTest {
   }
 };
 
-// No lets the command go on; Yes ends it at its next event processing and quits; a script that
-// queued no answer quits, as it always did.
-TEST_F(RunningCommandTest, QuitOrCloseDuringACommandAsksAndOnlyYesEndsIt) {
+// Quit and the close button during a command ask: No lets the command go on; Yes ends it at its
+// next event processing and quits; a script that queued no answer quits, as it always did. Stop and
+// Esc end it the same way, without a box and without quitting. Idle, Esc is not taken and Stop is
+// disabled; pane edits wait while a command runs.
+TEST_F(RunningCommandTest, QuitCloseStopAndEscDuringACommand) {
+  EXPECT_FALSE(form.StopEnabled());
+  EXPECT_FALSE(form.EscapePressed());
+  EXPECT_TRUE(form.TakesPaneEdits());
+  enum Action { Quit, Close, Stop, Escape };
   struct Case {
-    bool close;  // the window's close button instead of Quit
+    Action action;
     std::optional<bool> answer;
-    bool quits;
+    bool ends, quits;
   };
-  const Case cases[] = {{false, false, false},
-                        {false, true, true},
-                        {false, std::nullopt, true},
-                        {true, false, false},
-                        {true, true, true}};
+  const Case cases[] = {{Stop, std::nullopt, true, false}, {Escape, std::nullopt, true, false},
+                        {Quit, false, false, false},       {Quit, true, true, true},
+                        {Quit, std::nullopt, true, true},  {Close, false, false, false},
+                        {Close, true, true, true}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.close ? "close " : "Quit ") + (c.answer ? (*c.answer ? "yes" : "no") : "-"));
+    SCOPED_TRACE(std::to_string(c.action) + " " + (c.answer ? (*c.answer ? "yes" : "no") : "-"));
     ui.quitRequested = form.closing = false;
     ui.messages.clear();
     if (c.answer) ui.AnswerConfirm(*c.answer);
-    bool mayClose = false;
-    ListThreeAndAtTheSecond(
-        [&] { c.close ? void(mayClose = form.CloseQuery()) : void(form.Run("MIQuitClick")); });
-    ASSERT_EQ(1, Questions());
-    EXPECT_EQ("[Question] A file listing is running (2 of 3). Stop it and quit? "s + (c.quits ? "Yes" : "No"),
-              ui.messages.back());
+    bool mayClose = false, enabled = false, stillEnabled = true, edits = true;
+    ListThreeAndAtTheSecond([&] {
+      enabled = form.StopEnabled();
+      edits = form.TakesPaneEdits();
+      if (c.action == Quit) form.Run("MIQuitClick");
+      if (c.action == Close) mayClose = form.CloseQuery();
+      if (c.action == Stop) form.RequestStop();
+      if (c.action == Escape) EXPECT_TRUE(form.EscapePressed());
+      stillEnabled = form.StopEnabled();
+    });
+    EXPECT_TRUE(enabled);
+    EXPECT_FALSE(edits);
+    if (c.action >= Stop) EXPECT_FALSE(stillEnabled);
+    ASSERT_EQ(c.action < Stop ? 1 : 0, Questions());
+    if (c.action < Stop)
+      EXPECT_EQ(
+          "[Question] A file listing is running (2 of 3). Stop it and quit? "s + (c.quits ? "Yes" : "No"),
+          ui.messages.back());
     EXPECT_FALSE(mayClose) << "the window closes once the command has ended";
     EXPECT_EQ(c.quits, ui.quitRequested);
     EXPECT_TRUE(Listed("b.out"));
-    EXPECT_EQ(!c.quits, Listed("c.out"));
+    EXPECT_EQ(!c.ends, Listed("c.out"));
     EXPECT_FALSE(form.Busy());
+    EXPECT_FALSE(form.StopEnabled());
+    EXPECT_TRUE(ui.boxes.empty());
   }
   EXPECT_TRUE(form.CloseQuery()) << "after the Yes the close asks nothing more";
   EXPECT_EQ(1, Questions());
 }
 
-// A batch's table asks before Quit and close until Save as Txt has saved it or Reset has cleared
-// it; a Data pane with nothing a batch wrote asks nothing.
-TEST_F(RunningCommandTest, AnUnsavedTableAsksBeforeQuitAndClose) {
-  const std::string dipol = SampleOutputText();
-  for (const char* name : {"a.out", "b.out"})
-    root.Write("drive_c/4nec2/b_out/two/" + std::string(name), dipol);
+// A batch's table not saved asks before Quit and the close button, and a command that would clear
+// it asks first: Save (a cancelled save dialog ends the command), Discard or Cancel. Once Save as Txt
+// has saved it or a command cleared it nothing asks; nor does a Data pane with nothing a batch wrote.
+TEST_F(RunningCommandTest, AnUnsavedTableIsAskedForBeforeQuitCloseAndACommandThatClearsIt) {
+  root.Write("drive_c/4nec2/b_out/two/a.out", SampleOutputText());
   AddLine(form.Mdata, "typed, no table");
   EXPECT_TRUE(form.CloseQuery());
   EXPECT_EQ(0, Questions());
-  for (const char* drop : {"MISaveasTxtClick", "Reset"}) {
-    SCOPED_TRACE(drop);
+  struct Case {
+    const char* command;
+    std::optional<SaveAnswer> answer;  // none: the command asks nothing
+    bool saveDialogAnswered;
+    bool cleared, saved;
+  } cases[] = {{"Reset", SaveAnswer::Cancel, false, false, false},
+               {"Reset", SaveAnswer::Save, false, false, false},
+               {"LoadDipol1Click", SaveAnswer::Discard, false, true, false},
+               {"MISaveasTxtClick", std::nullopt, true, false, true},
+               {"Reset", SaveAnswer::Save, true, true, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.command) + " " +
+                 std::to_string(static_cast<int>(c.answer.value_or(SaveAnswer{}))));
+    std::filesystem::remove(root.dir / "kept.txt");
     ui.AnswerFolder((root.driveC / "4nec2" / "b_out" / "two").string());
     form.Run("MIAddBatchFolderClick");
     form.Run("MIBatchAnalysePowerClick");
@@ -729,9 +700,17 @@ TEST_F(RunningCommandTest, AnUnsavedTableAsksBeforeQuitAndClose) {
     form.Run("MIQuitClick");
     EXPECT_FALSE(ui.quitRequested);
     EXPECT_EQ("[Question] The table in the Data pane is not saved. Quit anyway? No", ui.messages.back());
-    ui.AnswerSave((root.dir / "table.txt").string());
-    form.Run(drop);
-    EXPECT_FALSE(form.tableUnsaved);
+    ui.messages.clear();
+    if (c.answer) ui.AnswerConfirm(*c.answer);
+    if (c.saveDialogAnswered) ui.AnswerSave((root.dir / "kept.txt").string());
+    form.Run(c.command);
+    EXPECT_EQ(c.answer ? 1 : 0, Questions());
+    if (c.answer)
+      EXPECT_EQ(0u, ui.messages.front().find("[Question] The table in the Data pane is not saved. "));
+    EXPECT_EQ(c.cleared, form.Mdata.lines.empty());
+    EXPECT_EQ(!c.cleared && !c.saved, form.tableUnsaved);
+    EXPECT_EQ(c.saved, std::filesystem::exists(root.dir / "kept.txt"));
+    if (form.tableUnsaved) continue;
     ui.messages.clear();
     EXPECT_TRUE(form.CloseQuery());
     EXPECT_EQ(0, Questions());
@@ -741,65 +720,6 @@ TEST_F(RunningCommandTest, AnUnsavedTableAsksBeforeQuitAndClose) {
   form.Run("MIQuitClick");
   EXPECT_TRUE(ui.quitRequested);
   EXPECT_EQ(0, Questions());
-}
-
-// A command that would clear a table not saved asks first: Save (a cancelled save dialog ends the
-// command), Discard or Cancel.
-TEST_F(RunningCommandTest, AnUnsavedTableIsAskedForBeforeACommandClearsIt) {
-  root.Write("drive_c/4nec2/b_out/two/a.out", SampleOutputText());
-  struct Case {
-    const char* command;
-    SaveAnswer answer;
-    bool saveDialogAnswered;
-    bool cleared, saved;
-  } cases[] = {{"Reset", SaveAnswer::Cancel, false, false, false},
-               {"Reset", SaveAnswer::Save, false, false, false},
-               {"Reset", SaveAnswer::Save, true, true, true},
-               {"LoadDipol1Click", SaveAnswer::Discard, false, true, false}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.command) + " " + std::to_string(static_cast<int>(c.answer)));
-    std::filesystem::remove(root.dir / "kept.txt");
-    ui.AnswerFolder((root.driveC / "4nec2" / "b_out" / "two").string());
-    form.Run("MIAddBatchFolderClick");
-    form.Run("MIBatchAnalysePowerClick");
-    ui.messages.clear();
-    ui.AnswerConfirm(c.answer);
-    if (c.saveDialogAnswered) ui.AnswerSave((root.dir / "kept.txt").string());
-    form.Run(c.command);
-    ASSERT_FALSE(ui.messages.empty());
-    EXPECT_EQ(0u, ui.messages.front().find("[Question] The table in the Data pane is not saved. "));
-    EXPECT_EQ(c.cleared, form.Mdata.lines.empty());
-    EXPECT_EQ(!c.cleared, form.tableUnsaved);
-    EXPECT_EQ(c.saved, std::filesystem::exists(root.dir / "kept.txt"));
-  }
-}
-
-// Stop and Esc end the running command at its next event processing, without a box and without
-// quitting; idle, Esc is not taken and Stop is disabled. Pane edits wait while a command runs.
-TEST_F(RunningCommandTest, StopAndEscEndOnlyARunningCommand) {
-  EXPECT_FALSE(form.StopEnabled());
-  EXPECT_FALSE(form.EscapePressed());
-  EXPECT_TRUE(form.TakesPaneEdits());
-  for (bool escape : {false, true}) {
-    bool enabled = false, stillEnabled = true, edits = true;
-    ListThreeAndAtTheSecond([&] {
-      enabled = form.StopEnabled();
-      edits = form.TakesPaneEdits();
-      if (escape)
-        EXPECT_TRUE(form.EscapePressed());
-      else
-        form.RequestStop();
-      stillEnabled = form.StopEnabled();
-    });
-    EXPECT_TRUE(enabled);
-    EXPECT_FALSE(stillEnabled);
-    EXPECT_FALSE(edits);
-    EXPECT_TRUE(Listed("b.out"));
-    EXPECT_FALSE(Listed("c.out"));
-    EXPECT_FALSE(form.StopEnabled());
-  }
-  EXPECT_FALSE(ui.quitRequested);
-  EXPECT_TRUE(ui.boxes.empty());
 }
 
 }  // namespace
