@@ -142,7 +142,7 @@ TEST(TextToInt, ReadsDecimalAndHexadecimalThirtyTwoBitIntegers) {
         << "TextToInt(\"" << text << "\")";
 }
 
-TEST(DisplayTexts, FrequencyTextPicksDecimalsByRange) {
+TEST(DisplayTexts, FrequencyTextPicksDecimalsByRangeAndSignTextKeepsThePlusDownToMinusOneHundredth) {
   SeparatorGuard guard(',');
   struct Case {
     double megahertz;
@@ -155,9 +155,6 @@ TEST(DisplayTexts, FrequencyTextPicksDecimalsByRange) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(c.expected, FrequencyText(c.megahertz)) << "FrequencyText(" << c.megahertz << ")";
-}
-
-TEST(DisplayTexts, SignTextKeepsThePlusDownToMinusOneHundredth) {
   for (double v : {-0.005, -0.01, 0.0, 3.0}) EXPECT_EQ("+", SignText(v)) << v;
   for (double v : {-0.02, -5.0}) EXPECT_EQ("", SignText(v)) << v;
 }
@@ -177,16 +174,13 @@ TEST(AngleAndLogarithm, UseTheDefinedFormulas) {
   EXPECT_EQ(0, Log10(-5));
 }
 
-TEST(RealLists, AppendReturnsTheNewIndex) {
+TEST(RealLists, AppendReturnsTheNewIndexAndFillRangeAccumulatesTheStep) {
   RealList reals;
   EXPECT_EQ(0u, AppendReal(reals, 1.5));
   EXPECT_EQ(1u, AppendReal(reals, 2.5));
   TextList texts{"a"};
   EXPECT_EQ(1u, AppendText(texts, "b"));
   EXPECT_EQ((TextList{"a", "b"}), texts);
-}
-
-TEST(RealLists, FillRangeAccumulatesTheStep) {
   RealList list{9, 9, 9};
   FillRange(list, 1, 2, 0.5);
   EXPECT_EQ((RealList{1, 1.5, 2}), list);

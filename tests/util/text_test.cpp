@@ -39,7 +39,7 @@ TEST(TextSearch, FindTextFoldsOnlyAsciiLettersWithoutCaseSensitivityAndRespectsS
   }
 }
 
-TEST(TextSearch, FindNthTextAndCountTextCountNonOverlappingHits) {
+TEST(TextSearch, FindNthTextCountTextAndCharacterSearches) {
   EXPECT_EQ(3u, FindNthText("ab", "ababab", 2, 1, true));
   EXPECT_EQ(5u, FindNthText("ab", "ababab", 3, 1, true));
   EXPECT_EQ(0u, FindNthText("ab", "ababab", 4, 1, true));
@@ -53,9 +53,7 @@ TEST(TextSearch, FindNthTextAndCountTextCountNonOverlappingHits) {
   EXPECT_EQ(2u, CountText("aa", "aaaaa"));
   EXPECT_EQ(0u, CountText("", "abc"));
   EXPECT_EQ(0u, CountText("x", ""));
-}
-
-TEST(TextSearch, CharacterSearches) {
+  // Character searches.
   EXPECT_EQ(2u, FindChar('b', "abcb", 1));
   EXPECT_EQ(4u, FindChar('b', "abcb", 3));
   EXPECT_EQ(0u, FindChar('b', "abcb", 5));
@@ -121,7 +119,7 @@ TEST(TextTrimReplaceSplit, TrimSetRemovesLeadingThenTrailingRuns) {
   EXPECT_EQ("\377a\377", high) << "bytes above 127 are not in the set";
 }
 
-TEST(TextTrimReplaceSplit, ReplaceTextReplacesNonOverlappingOccurrences) {
+TEST(TextTrimReplaceSplit, ReplaceTextSplitPadLeftAndCommaToPoint) {
   EXPECT_EQ("   ", ReplaceText("  ", " ", "     ", true));  // five blanks become three
   std::string run(64, ' ');
   for (int pass = 0; pass < 6; ++pass) run = ReplaceText("  ", " ", run, true);
@@ -133,9 +131,6 @@ TEST(TextTrimReplaceSplit, ReplaceTextReplacesNonOverlappingOccurrences) {
   EXPECT_EQ("abc", ReplaceText("", "X", "abc", true));
   EXPECT_EQ("ababab", ReplaceText("a", "ab", "aaa", true)) << "a replacement is not searched again";
   EXPECT_EQ("", ReplaceText("a", "b", "", true));
-}
-
-TEST(TextTrimReplaceSplit, SplitKeepsEmptyPieces) {
   EXPECT_EQ((TextList{"a", "", "b"}), SplitChar("a  b", ' '));
   EXPECT_EQ(TextList{}, SplitChar("", ' '));
   EXPECT_EQ(TextList{"ab"}, SplitChar("ab", ' '));
@@ -145,9 +140,6 @@ TEST(TextTrimReplaceSplit, SplitKeepsEmptyPieces) {
   EXPECT_EQ(TextList{"a<>b"}, SplitText("a<>b", ""));
   EXPECT_EQ((TextList{"A", "b"}), SplitText("AXb", "X"));
   EXPECT_EQ(TextList{"AXb"}, SplitText("AXb", "x")) << "the delimiter is compared with case";
-}
-
-TEST(TextTrimReplaceSplit, PadLeftAndCommaToPoint) {
   EXPECT_EQ("0007", PadLeft("7", 4, '0'));
   EXPECT_EQ("1234", PadLeft("1234", 4, '0'));
   EXPECT_EQ("12345", PadLeft("12345", 4, '0'));
