@@ -86,17 +86,13 @@ TEST_F(TablePlotTest, HandEditedPanesAreReadCellByCellAndSayWhatIsMissing) {
   EXPECT_TRUE(Contains(svg, "Pwr (2 left out)")) << svg;
   EXPECT_FALSE(Contains(svg, "<polyline points=\"\"")) << svg;
 
-  struct Case {
-    std::vector<std::string> pane;
-    const char* says;
-  };
-  const Case cases[] = {
+  const std::pair<std::vector<std::string>, const char*> cases[] = {
       {{}, "No table in the Data pane"},
       {{"//  Freq ;  Pwr  ;", "//  MHz  ;   W   ;"}, "No table in the Data pane"},
       {{"just words", "more words;and more;"}, "No numeric column to plot"},
       {{"//  Numb ;  Cyl.  ;  Cir  ; Point ;  Freq ;", "  1;  x;  y;  z;  w;"}, "No numeric column to plot"},
   };
-  for (const Case& c : cases) EXPECT_TRUE(Contains(SvgText(TablePlotScene(c.pane)), c.says)) << c.says;
+  for (const auto& [pane, says] : cases) EXPECT_TRUE(Contains(SvgText(TablePlotScene(pane)), says)) << says;
 }
 
 // Ticks close together far from zero need more digits than their step: no two labels alike.
