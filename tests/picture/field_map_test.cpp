@@ -131,7 +131,7 @@ TEST(FieldMapOfEngineOutput, EachCellHoldsTheValueNec2cPrintedForItsPoint) {
 }
 #endif
 
-TEST(FieldMapPlanes, TheGridDecidesWhichPlanesItHoldsAndTheLevelSnapsToItsCoordinates) {
+TEST(FieldMapPlanes, TheGridDecidesThePlanesTheLevelSnapsAndWhatIsMissingIsSaid) {
   struct Case {
     const char* name;
     NearFieldTable table;
@@ -166,9 +166,7 @@ TEST(FieldMapPlanes, TheGridDecidesWhichPlanesItHoldsAndTheLevelSnapsToItsCoordi
   const FieldMap low = ComputeFieldMap(layers, {}, Point3D{0, 0, 0.2});
   EXPECT_EQ(4u, low.points);
   EXPECT_EQ((RealList{1, 2, 3, 4}), low.cells);
-}
-
-TEST(FieldMapBadInput, SaysWhatIsMissingAndCountsWhatIsLeftOut) {
+  // Bad input: what is missing is said, what is left out counted.
   const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
   EXPECT_EQ("No near-field table", ComputeFieldMap(NearFieldTable{}, {}, Point3D{}).missing);
 
@@ -277,7 +275,7 @@ TEST(FieldMapAbsoluteScale, CellsAreThePrintedMagnitudesInDbAboveOneMicrovoltPer
   }
 }
 
-TEST(FieldMapColourLimits, TypedLimitsAreNumbersWithLowBelowHigh) {
+TEST(FieldMapScale, TypedColourLimitsAreNumbersWithLowBelowHighAndTheScalesSpanThePlane) {
   DecimalSeparator = ',';
   struct Case {
     const char *low, *high;
@@ -303,6 +301,21 @@ TEST(FieldMapColourLimits, TypedLimitsAreNumbersWithLowBelowHigh) {
       EXPECT_EQ(c.wantLow, chosen->low);
       EXPECT_EQ(c.wantHigh, chosen->high);
     }
+  }
+  // The linear scale spans the plane, the decibel one counts down from its maximum.
+  FieldMap map;
+  map.minimum = 2;
+  map.maximum = 10;
+  struct ScaleCase {
+    MapScale scale;
+    double value, fraction;
+  };
+  for (const ScaleCase& c : {ScaleCase{MapScale::Linear, 2, 0}, ScaleCase{MapScale::Linear, 6, 0.5},
+                             ScaleCase{MapScale::Linear, 10, 1}, ScaleCase{MapScale::Decibel, 10, 1},
+                             ScaleCase{MapScale::Decibel, 1, 0.5}, ScaleCase{MapScale::Decibel, 0.01, 0},
+                             ScaleCase{MapScale::Decibel, 0, 0}}) {
+    map.scale = c.scale;
+    EXPECT_NEAR(c.fraction, ScaleFraction(map, c.value), 1e-12) << c.value;
   }
 }
 
@@ -390,23 +403,6 @@ TEST(FieldMapLayout, NoTextIsCutOrCoveredWhereverTheMarksLie) {
                 << label->text << " at " << box.left << ".." << box.right;
           }
       }
-}
-
-TEST(FieldMapScale, LinearSpansThePlaneAndDecibelsCountDownFromItsMaximum) {
-  FieldMap map;
-  map.minimum = 2;
-  map.maximum = 10;
-  struct Case {
-    MapScale scale;
-    double value, fraction;
-  };
-  for (const Case& c :
-       {Case{MapScale::Linear, 2, 0}, Case{MapScale::Linear, 6, 0.5}, Case{MapScale::Linear, 10, 1},
-        Case{MapScale::Decibel, 10, 1}, Case{MapScale::Decibel, 1, 0.5}, Case{MapScale::Decibel, 0.01, 0},
-        Case{MapScale::Decibel, 0, 0}}) {
-    map.scale = c.scale;
-    EXPECT_NEAR(c.fraction, ScaleFraction(map, c.value), 1e-12) << c.value;
-  }
 }
 
 }  // namespace varnel

@@ -140,16 +140,6 @@ TEST(FormatReal, GeneralAndFixedNotationsInfNanAndWidths) {
               });
 }
 
-TEST(FormatSeparator, WritesDecimalSeparatorAsThePoint) {
-  ExpectReals(',', {
-                       {"%10.5f", 7.01, "   7,01000"},
-                       {"%9.3g", 0.0000123, "1,23E-005"},
-                       {"%5.3g", 1.5, "  1,5"},
-                       {"%3.2f MHz", 14.2, "14,20 MHz"},
-                       {"%6.3f", -0.0004, " 0,000"},
-                   });
-}
-
 TEST(FormatInteger, GivesPrecisionAsMinimumDigits) {
   struct Case {
     const char* pattern;
@@ -174,7 +164,15 @@ TEST(FormatInteger, GivesPrecisionAsMinimumDigits) {
         << "pattern \"" << c.pattern << "\", value " << c.value;
 }
 
-TEST(FormatPattern, AppliesSeveralArgumentsInOrderAndHandlesPercentSignsAndOtherKinds) {
+TEST(FormatPattern, WritesTheSeparatorAppliesArgumentsInOrderAndHandlesPercentSignsAndOtherKinds) {
+  // The decimal separator is written as the point.
+  ExpectReals(',', {
+                       {"%10.5f", 7.01, "   7,01000"},
+                       {"%9.3g", 0.0000123, "1,23E-005"},
+                       {"%5.3g", 1.5, "  1,5"},
+                       {"%3.2f MHz", 14.2, "14,20 MHz"},
+                       {"%6.3f", -0.0004, " 0,000"},
+                   });
   SeparatorGuard guard(',');
   EXPECT_EQ("1,5+-2,3j V", Format("%3.1g%s%3.1gj V", {1.5, "+", -2.25}));
   EXPECT_EQ("P( 1,0|-2,5| 0,3) [eps: 0,05] :       123 V/m",
