@@ -27,15 +27,11 @@ namespace {
 #ifndef _WIN32
 using namespace engine_test;
 
-// A dipole along z with a 5 x 4 x 3 electric grid: x -2..2, y -1.5..1.5, z -1..1, 1 m steps.
-const std::string kGridDeck =
-    "CM grid\r\nCE\r\n"
-    "GW 1 11 0 0 -2.5 0 0 2.5 0.001\r\n"
-    "GE 0\r\nGN -1\r\nEK\r\n"
-    "EX 0 1 6 0 1 0\r\n"
-    "FR 0 1 0 0 29.0 0\r\n"
-    "NE 0 5 4 3 -2 -1.5 -1 1 1 1\r\n"
-    "EN\r\n";
+// Three oblique wires with a 5 x 4 x 3 electric grid: x -2..2, y -1.5..1.5, z -1..1, 1 m steps.
+const std::string kWiresDeck =
+    "CM wires\r\nCE\r\nGW 1 7 -1.5 0.5 0.2 2.5 -1.0 1.4 0.001\r\nGW 2 3 1 1 -1 1 1 1 0.001\r\n"
+    "GW 3 4 -2 -1 0.5 -2 1.2 0.5 0.001\r\nGE 0\r\nGN -1\r\nEK\r\nEX 0 1 4 0 1 0\r\n"
+    "FR 0 1 0 0 29.0 0\r\nNE 0 5 4 3 -2 -1.5 -1 1 1 1\r\nEN\r\n";
 #endif
 
 // The rows of a print's table below the line holding heading: from the first line (of the next
@@ -79,12 +75,10 @@ NearFieldTable Table(std::vector<std::array<double, 4>> rows, const char* type =
 TEST(FieldMapOfEngineOutput, EachCellHoldsTheValueNec2cPrintedForItsPoint) {
   if (!Nec2cInstalled()) GTEST_SKIP() << "nec2c is not installed";
   TestRoot root;
-  root.Write("run/grid.nec", kGridDeck);
-  ASSERT_EQ(0, RunIn(root.dir / "run", root.dir, "nec2c -i grid.nec -o nec2c.out"));
-  const Nec2cResult nec2c = ParseNec2c(ReadAll(root.dir / "run" / "nec2c.out"));
+  const Nec2cResult nec2c = Nec2cOf(root.dir / "run", root.dir, kWiresDeck);
   ASSERT_EQ(60u, nec2c.nearRows.size());
-  ASSERT_EQ(0, RunStandIn(root.dir / "run", root.dir, {"grid.nec", "grid.out"}));
-  const std::string text = ReadAll(root.dir / "run" / "grid.out");
+  ASSERT_EQ(0, RunStandIn(root.dir / "run", root.dir, {"deck.nec", "wires.out"}));
+  const std::string text = ReadAll(root.dir / "run" / "wires.out");
 
   struct Case {
     MapPlane plane;
@@ -137,7 +131,7 @@ TEST(FieldMapOfEngineOutput, EachCellHoldsTheValueNec2cPrintedForItsPoint) {
 }
 #endif
 
-TEST(FieldMapPlanes, TheGridDecidesWhichPlanesItHoldsAndTheLevelSnapsToItsCoordinates) {
+TEST(FieldMapPlanes, TheGridDecidesThePlanesTheLevelSnapsAndWhatIsMissingIsSaid) {
   struct Case {
     const char* name;
     NearFieldTable table;
@@ -172,9 +166,7 @@ TEST(FieldMapPlanes, TheGridDecidesWhichPlanesItHoldsAndTheLevelSnapsToItsCoordi
   const FieldMap low = ComputeFieldMap(layers, {}, Point3D{0, 0, 0.2});
   EXPECT_EQ(4u, low.points);
   EXPECT_EQ((RealList{1, 2, 3, 4}), low.cells);
-}
-
-TEST(FieldMapBadInput, SaysWhatIsMissingAndCountsWhatIsLeftOut) {
+  // Bad input: what is missing is said, what is left out counted.
   const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
   EXPECT_EQ("No near-field table", ComputeFieldMap(NearFieldTable{}, {}, Point3D{}).missing);
 
@@ -187,23 +179,22 @@ TEST(FieldMapBadInput, SaysWhatIsMissingAndCountsWhatIsLeftOut) {
   EXPECT_EQ(3, holes.maximum);
   EXPECT_TRUE(std::isnan(holes.cells[1]) && std::isnan(holes.cells[2]));
   const std::string svg = SvgText(FieldMapScene(holes, MapMarks{}, "Total"));
-  EXPECT_NE(std::string::npos, svg.find("2 left out (not finite)")) << svg;
+  EXPECT_TRUE(Contains(svg, "2 left out (not finite)")) << svg;
 
   const FieldMap none = ComputeFieldMap(Table({{0, 0, 0, nan}, {1, 0, 0, -inf}}), {}, Point3D{});
   EXPECT_EQ("No finite value on this plane", none.missing);
-  EXPECT_NE(std::string::npos,
-            SvgText(FieldMapScene(none, MapMarks{}, "X")).find("No finite value on this plane"));
+  EXPECT_TRUE(Contains(SvgText(FieldMapScene(none, MapMarks{}, "X")), "No finite value on this plane"));
 
   const FieldMap one = ComputeFieldMap(Table({{3, 4, 5, 7}}, "MAGNETIC "), {}, Point3D{});
   EXPECT_EQ(1u, one.cells.size());
   const std::string oneSvg = SvgText(FieldMapScene(one, MapMarks{}, "Z"));
-  EXPECT_NE(std::string::npos, oneSvg.find("one point on this plane")) << oneSvg;
-  EXPECT_NE(std::string::npos, oneSvg.find("A/m")) << oneSvg;
+  EXPECT_TRUE(Contains(oneSvg, "one point on this plane")) << oneSvg;
+  EXPECT_TRUE(Contains(oneSvg, "A/m")) << oneSvg;
 }
 
 // The sample dipole's print: every cell of the plane z = 4 m in dBµV/m is 20 log10 of the Ez the
 // file prints there, made RMS, plus 120; the probe says it, and colour limits set at two cells'
-// levels give those cells the two ends of the scale.
+// levels give those cells the two ends of the scale. The Z line shows the same magnitudes.
 TEST(FieldMapAbsoluteScale, CellsAreThePrintedMagnitudesInDbAboveOneMicrovoltPerMetre) {
   DecimalSeparator = ',';
   const std::string text = SampleOutputText();
@@ -224,8 +215,7 @@ TEST(FieldMapAbsoluteScale, CellsAreThePrintedMagnitudesInDbAboveOneMicrovoltPer
     const std::size_t j = std::find(map.v.begin(), map.v.end(), row[1]) - map.v.begin();
     const MapProbe probe{row[0], row[1], map.cells[j * map.u.size() + i]};
     EXPECT_NEAR(expected, ScaleLevel(map, probe.value), 1e-9) << row[0] << " " << row[1];
-    EXPECT_NE(std::string::npos,
-              ProbeText(map, probe).find("(" + FormatReal("%1.1f", expected) + " dB\xC2\xB5V/m)"))
+    EXPECT_TRUE(Contains(ProbeText(map, probe), "(" + FormatReal("%1.1f", expected) + " dB\xC2\xB5V/m)"))
         << ProbeText(map, probe);
     ++checked;
   }
@@ -244,11 +234,48 @@ TEST(FieldMapAbsoluteScale, CellsAreThePrintedMagnitudesInDbAboveOneMicrovoltPer
   EXPECT_NEAR(0.5, ScaleFraction(map, 6.3175e-2 / std::sqrt(2.0) / std::pow(10.0, 0.25)), 1e-6);
   EXPECT_EQ(0, ScaleFraction(map, 0));
   const std::string svg = SvgText(FieldMapScene(map, MapMarks{}, "Z"));
-  EXPECT_NE(std::string::npos, svg.find(">dB\xC2\xB5V/m<")) << svg;
-  EXPECT_NE(std::string::npos, svg.find(">colour limits set<")) << svg;
+  EXPECT_TRUE(Contains(svg, ">dB\xC2\xB5V/m<")) << svg;
+  EXPECT_TRUE(Contains(svg, ">colour limits set<")) << svg;
+
+  // The Z line through A holds the grid points the Z-line search looks at: at A's x and y (within
+  // 0.6 m), below maxHeight, with the Ez the file prints there (made RMS); its maximum is the
+  // search's.
+  struct Case {
+    Point2D a;
+    double maxHeight;
+    std::size_t points;
+  };
+  for (const Case& c :
+       {Case{{10, 0}, 1000, 3}, Case{{9.5, 0.4}, 1000, 3}, Case{{10, 0}, 4, 2}, Case{{3, 3}, 1000, 0}}) {
+    SCOPED_TRACE(c.a.x);
+    const ZLine line = ZLineOf(table, c.a, c.maxHeight);
+    EXPECT_EQ(c.points, line.points);
+    std::vector<Point2D> expected;
+    for (const auto& row : rows)
+      if (std::abs(row[0] - c.a.x) < 0.6 && std::abs(row[1] - c.a.y) < 0.6 && row[2] < c.maxHeight)
+        expected.push_back({row[2], row[7] / std::sqrt(2.0)});
+    ASSERT_EQ(expected.size(), line.points);
+    if (expected.empty()) {
+      EXPECT_TRUE(Contains(SvgText(ZLineScene(line, MapScale::Linear, "Z")), "No grid point on the Z line"));
+      continue;
+    }
+    ASSERT_EQ(1u, line.columns.size());
+    for (std::size_t k = 0; k < expected.size(); ++k) {
+      EXPECT_EQ(expected[k].x, line.columns[0].points[k].x);
+      EXPECT_NEAR(expected[k].y, line.columns[0].points[k].y, 1e-12);
+    }
+    EXPECT_EQ(MaxOnZLine(c.a, table, c.maxHeight), line.maximum);
+    const Scene scene = ZLineScene(line, MapScale::Absolute, "Z");
+    const std::string lineSvg = SvgText(scene);
+    EXPECT_TRUE(Contains(lineSvg, ">max " + ValueLabel(line.maximum) + " V/m<")) << lineSvg;
+    EXPECT_TRUE(Contains(
+        lineSvg, ">(" + FormatReal("%1.1f", 20 * std::log10(line.maximum) + 120) + " dB\xC2\xB5V/m)<"))
+        << lineSvg;
+    EXPECT_EQ(std::vector<std::string>{}, TextFaults(scene));
+  }
 }
 
-TEST(FieldMapColourLimits, TypedLimitsAreNumbersWithLowBelowHigh) {
+TEST(FieldMapScale, TypedColourLimitsAreNumbersWithLowBelowHighAndTheScalesSpanThePlane) {
   DecimalSeparator = ',';
   struct Case {
     const char *low, *high;
@@ -275,6 +302,21 @@ TEST(FieldMapColourLimits, TypedLimitsAreNumbersWithLowBelowHigh) {
       EXPECT_EQ(c.wantHigh, chosen->high);
     }
   }
+  // The linear scale spans the plane, the decibel one counts down from its maximum.
+  FieldMap map;
+  map.minimum = 2;
+  map.maximum = 10;
+  struct ScaleCase {
+    MapScale scale;
+    double value, fraction;
+  };
+  for (const ScaleCase& c : {ScaleCase{MapScale::Linear, 2, 0}, ScaleCase{MapScale::Linear, 6, 0.5},
+                             ScaleCase{MapScale::Linear, 10, 1}, ScaleCase{MapScale::Decibel, 10, 1},
+                             ScaleCase{MapScale::Decibel, 1, 0.5}, ScaleCase{MapScale::Decibel, 0.01, 0},
+                             ScaleCase{MapScale::Decibel, 0, 0}}) {
+    map.scale = c.scale;
+    EXPECT_NEAR(c.fraction, ScaleFraction(map, c.value), 1e-12) << c.value;
+  }
 }
 
 // The structure of the sample dipole and of an oblique set of wires run through the stand-in:
@@ -284,10 +326,7 @@ TEST(FieldMapStructure, WiresAreDrawnBetweenTheEndsThePrintGivesThem) {
 #ifndef _WIN32
   TestRoot root;
   if (Nec2cInstalled()) {
-    root.Write("run/wires.nec",
-               "CM wires\r\nCE\r\nGW 1 7 -1.5 0.5 0.2 2.5 -1.0 1.4 0.001\r\nGW 2 3 1 1 -1 1 1 1 0.001\r\n"
-               "GW 3 4 -2 -1 0.5 -2 1.2 0.5 0.001\r\nGE 0\r\nGN -1\r\nEK\r\nEX 0 1 4 0 1 0\r\n"
-               "FR 0 1 0 0 29.0 0\r\nNE 0 5 4 3 -2 -1.5 -1 1 1 1\r\nEN\r\n");
+    root.Write("run/wires.nec", kWiresDeck);
     ASSERT_EQ(0, RunStandIn(root.dir / "run", root.dir, {"wires.nec", "wires.out"}));
     texts.push_back(ReadAll(root.dir / "run" / "wires.out"));
   }
@@ -336,51 +375,6 @@ TEST(FieldMapStructure, WiresAreDrawnBetweenTheEndsThePrintGivesThem) {
   }
 }
 
-// The Z line through A of the sample dipole holds the grid points the Z-line search looks at: at
-// A's x and y (within 0.6 m), below maxHeight, with the Ez the file prints there (made RMS); its
-// maximum is the search's.
-TEST(FieldMapZLine, HoldsThePrintedValuesTheSearchLooksAtWithItsMaximumMarked) {
-  DecimalSeparator = ',';
-  const std::string text = SampleOutputText();
-  NearFieldTable table;
-  ReadNearField(text, 3, table);
-  const auto rows = PrintedRows(text, "NEAR ELECTRIC FIELDS", 9);
-  struct Case {
-    Point2D a;
-    double maxHeight;
-    std::size_t points;
-  };
-  for (const Case& c :
-       {Case{{10, 0}, 1000, 3}, Case{{9.5, 0.4}, 1000, 3}, Case{{10, 0}, 4, 2}, Case{{3, 3}, 1000, 0}}) {
-    SCOPED_TRACE(c.a.x);
-    const ZLine line = ZLineOf(table, c.a, c.maxHeight);
-    EXPECT_EQ(c.points, line.points);
-    std::vector<Point2D> expected;
-    for (const auto& row : rows)
-      if (std::abs(row[0] - c.a.x) < 0.6 && std::abs(row[1] - c.a.y) < 0.6 && row[2] < c.maxHeight)
-        expected.push_back({row[2], row[7] / std::sqrt(2.0)});
-    ASSERT_EQ(expected.size(), line.points);
-    if (expected.empty()) {
-      EXPECT_NE(std::string::npos,
-                SvgText(ZLineScene(line, MapScale::Linear, "Z")).find("No grid point on the Z line"));
-      continue;
-    }
-    ASSERT_EQ(1u, line.columns.size());
-    for (std::size_t k = 0; k < expected.size(); ++k) {
-      EXPECT_EQ(expected[k].x, line.columns[0].points[k].x);
-      EXPECT_NEAR(expected[k].y, line.columns[0].points[k].y, 1e-12);
-    }
-    EXPECT_EQ(MaxOnZLine(c.a, table, c.maxHeight), line.maximum);
-    const Scene scene = ZLineScene(line, MapScale::Absolute, "Z");
-    const std::string svg = SvgText(scene);
-    EXPECT_NE(std::string::npos, svg.find(">max " + ValueLabel(line.maximum) + " V/m<")) << svg;
-    EXPECT_NE(std::string::npos,
-              svg.find(">(" + FormatReal("%1.1f", 20 * std::log10(line.maximum) + 120) + " dB\xC2\xB5V/m)<"))
-        << svg;
-    EXPECT_EQ(std::vector<std::string>{}, TextFaults(scene));
-  }
-}
-
 // Labels and legends read whole wherever P and A lie and whatever the legend holds.
 TEST(FieldMapLayout, NoTextIsCutOrCoveredWhereverTheMarksLie) {
   const std::string text = SampleOutputText();
@@ -409,23 +403,6 @@ TEST(FieldMapLayout, NoTextIsCutOrCoveredWhereverTheMarksLie) {
                 << label->text << " at " << box.left << ".." << box.right;
           }
       }
-}
-
-TEST(FieldMapScale, LinearSpansThePlaneAndDecibelsCountDownFromItsMaximum) {
-  FieldMap map;
-  map.minimum = 2;
-  map.maximum = 10;
-  struct Case {
-    MapScale scale;
-    double value, fraction;
-  };
-  for (const Case& c :
-       {Case{MapScale::Linear, 2, 0}, Case{MapScale::Linear, 6, 0.5}, Case{MapScale::Linear, 10, 1},
-        Case{MapScale::Decibel, 10, 1}, Case{MapScale::Decibel, 1, 0.5}, Case{MapScale::Decibel, 0.01, 0},
-        Case{MapScale::Decibel, 0, 0}}) {
-    map.scale = c.scale;
-    EXPECT_NEAR(c.fraction, ScaleFraction(map, c.value), 1e-12) << c.value;
-  }
 }
 
 }  // namespace varnel

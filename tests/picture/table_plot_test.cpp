@@ -63,25 +63,6 @@ TEST_F(TablePlotTest, DistributionFiguresMatchValuesWorkedOutByHand) {
   EXPECT_TRUE(std::isnan(DistributionOf({nan}).p95));
 }
 
-TEST_F(TablePlotTest, EutRowsAreGroupedPerFrequencyInTheOrderOfTheirFirstRow) {
-  const std::vector<std::string> pane =
-      EutPane({{1, 0.5, 2, 14.2}, {3, 1.5, 4, 7}, {2, 2.5, 6, 14.2}, {5, 0.25, 8, 7}});
-  const DataTable table = ReadDataTable(pane);
-  ASSERT_TRUE(IsEutTable(table));
-  const std::vector<FrequencyDistributions> all = EutDistributions(table);
-  ASSERT_EQ(2u, all.size());
-  EXPECT_EQ(14.2, all[0].frequency);
-  EXPECT_EQ((RealList{1, 2}), all[0].cylinder.sorted);
-  EXPECT_EQ(1.5, all[0].circle.mean);
-  EXPECT_EQ(6, all[0].point.maximum);
-  EXPECT_EQ(7, all[1].frequency);
-  EXPECT_EQ(0.875, all[1].circle.mean);
-  const std::string svg = SvgText(TablePlotScene(pane));
-  EXPECT_TRUE(Contains(svg, "CDF of Cyl. per frequency")) << svg;
-  EXPECT_TRUE(Contains(svg, ">14,2 MHz, n 2<")) << svg;
-  EXPECT_TRUE(Contains(svg, ">mean 1,5, 95 % 2, max 2<")) << svg;
-}
-
 TEST_F(TablePlotTest, HandEditedPanesAreReadCellByCellAndSayWhatIsMissing) {
   // A near-field table whose user typed over two cells, cut a line short and added a note.
   const std::vector<std::string> edited = {"// Field at P(10,0| 0,0| 4,0)",
@@ -105,17 +86,13 @@ TEST_F(TablePlotTest, HandEditedPanesAreReadCellByCellAndSayWhatIsMissing) {
   EXPECT_TRUE(Contains(svg, "Pwr (2 left out)")) << svg;
   EXPECT_FALSE(Contains(svg, "<polyline points=\"\"")) << svg;
 
-  struct Case {
-    std::vector<std::string> pane;
-    const char* says;
-  };
-  const Case cases[] = {
+  const std::pair<std::vector<std::string>, const char*> cases[] = {
       {{}, "No table in the Data pane"},
       {{"//  Freq ;  Pwr  ;", "//  MHz  ;   W   ;"}, "No table in the Data pane"},
       {{"just words", "more words;and more;"}, "No numeric column to plot"},
       {{"//  Numb ;  Cyl.  ;  Cir  ; Point ;  Freq ;", "  1;  x;  y;  z;  w;"}, "No numeric column to plot"},
   };
-  for (const Case& c : cases) EXPECT_TRUE(Contains(SvgText(TablePlotScene(c.pane)), c.says)) << c.says;
+  for (const auto& [pane, says] : cases) EXPECT_TRUE(Contains(SvgText(TablePlotScene(pane)), says)) << says;
 }
 
 // Ticks close together far from zero need more digits than their step: no two labels alike.
@@ -184,9 +161,9 @@ TEST_F(TablePlotTest, ImpossibleBudgetsAreCountedAndMayBeLeftOut) {
   EXPECT_TRUE(Contains(kept, ">1 row with an impossible power budget left out<")) << kept;
 }
 
-// Distributions in dB: the legend's 95 % and maximum are 20 log10 of the rows' own values, the
-// ratio Cyl./Point in dB per frequency is that of the rows, each curve's 95 % value is marked; on
-// request the axis is linear. Twelve frequencies and long notes still fit the canvas.
+// Distributions in dB, per frequency in the order of the rows: the legend's 95 % and maximum are 20 log10 of
+// the rows' own values, the ratio Cyl./Point in dB per frequency is that of the rows, each curve's 95 % value
+// is marked; on request the axis is linear. Twelve frequencies and long notes still fit the canvas.
 TEST_F(TablePlotTest, DistributionsInDecibelsWithTheRatioOfCylinderToPoint) {
   const std::vector<std::array<double, 4>> rows = {
       {1, 0.5, 2, 14.2}, {3, 1.5, 4, 7}, {2, 2.5, 6, 14.2}, {5, 0.25, 8, 7}, {0.0038, 0.002, 0.0019, 21}};
@@ -202,7 +179,20 @@ TEST_F(TablePlotTest, DistributionsInDecibelsWithTheRatioOfCylinderToPoint) {
                                 FormatReal("%1.2f", std::max(r1, r2)) + " dB<"))
       << svg;
   EXPECT_TRUE(Contains(svg, ">Cyl. (dB(V/m_A/m))<")) << svg;
+  // The rows are grouped per frequency in the order of their first row.
+  ASSERT_TRUE(IsEutTable(table));
   const std::vector<FrequencyDistributions> all = EutDistributions(table);
+  ASSERT_EQ(3u, all.size());
+  EXPECT_EQ(14.2, all[0].frequency);
+  EXPECT_EQ((RealList{1, 2}), all[0].cylinder.sorted);
+  EXPECT_EQ(1.5, all[0].circle.mean);
+  EXPECT_EQ(6, all[0].point.maximum);
+  EXPECT_EQ(7, all[1].frequency);
+  EXPECT_EQ(0.875, all[1].circle.mean);
+  EXPECT_EQ(21, all[2].frequency);
+  EXPECT_TRUE(Contains(svg, "CDF of Cyl. per frequency")) << svg;
+  EXPECT_TRUE(Contains(svg, ">14,2 MHz, n 2<")) << svg;
+  EXPECT_TRUE(Contains(svg, ">mean 1,5, 95 % 2, max 2<")) << svg;
   EXPECT_DOUBLE_EQ(20 * std::log10(0.0038 / 0.0019), all[2].ratioDb.mean);
   std::size_t marks = 0;
   for (const SceneItem& item : scene.items)

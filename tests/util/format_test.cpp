@@ -134,21 +134,10 @@ TEST(FormatReal, GeneralAndFixedNotationsInfNanAndWidths) {
                   {"%1.2f", 123.456, "123.46"},
                   {"%8.3f", 1.0, "   1.000"},
                   {"%12.3g", -1234567, "   -1.23E006"},
+                  // the point as the decimal separator
+                  {"%10.5f", 7.01, "   7.01000"},
+                  {"%9.3g", 0.0000123, "1.23E-005"},
               });
-}
-
-TEST(FormatSeparator, WritesDecimalSeparatorAsThePoint) {
-  ExpectReals(',', {
-                       {"%10.5f", 7.01, "   7,01000"},
-                       {"%9.3g", 0.0000123, "1,23E-005"},
-                       {"%5.3g", 1.5, "  1,5"},
-                       {"%3.2f MHz", 14.2, "14,20 MHz"},
-                       {"%6.3f", -0.0004, " 0,000"},
-                   });
-  ExpectReals('.', {
-                       {"%10.5f", 7.01, "   7.01000"},
-                       {"%9.3g", 0.0000123, "1.23E-005"},
-                   });
 }
 
 TEST(FormatInteger, GivesPrecisionAsMinimumDigits) {
@@ -175,7 +164,15 @@ TEST(FormatInteger, GivesPrecisionAsMinimumDigits) {
         << "pattern \"" << c.pattern << "\", value " << c.value;
 }
 
-TEST(FormatPattern, AppliesSeveralArgumentsInOrder) {
+TEST(FormatPattern, WritesTheSeparatorAppliesArgumentsInOrderAndHandlesPercentSignsAndOtherKinds) {
+  // The decimal separator is written as the point.
+  ExpectReals(',', {
+                       {"%10.5f", 7.01, "   7,01000"},
+                       {"%9.3g", 0.0000123, "1,23E-005"},
+                       {"%5.3g", 1.5, "  1,5"},
+                       {"%3.2f MHz", 14.2, "14,20 MHz"},
+                       {"%6.3f", -0.0004, " 0,000"},
+                   });
   SeparatorGuard guard(',');
   EXPECT_EQ("1,5+-2,3j V", Format("%3.1g%s%3.1gj V", {1.5, "+", -2.25}));
   EXPECT_EQ("P( 1,0|-2,5| 0,3) [eps: 0,05] :       123 V/m",
@@ -186,10 +183,8 @@ TEST(FormatPattern, AppliesSeveralArgumentsInOrder) {
   EXPECT_EQ("Field Type: ELECTRIC ", Format("Field Type: %1s", {"ELECTRIC "}));
   EXPECT_EQ("abcdef", Format("%3s", {"abcdef"}));  // never cut
   EXPECT_EQ("     ab", Format("%7s", {"ab"}));
-}
-
-TEST(FormatPattern, HandlesPercentSignsMissingArgumentsAndOtherKinds) {
-  SeparatorGuard guard('.');
+  // Percent signs, missing arguments and arguments of another kind.
+  DecimalSeparator = '.';
   EXPECT_EQ("100% 5", Format("100%% %d", {5}));
   EXPECT_EQ("1 and %d", Format("%d and %d", {1}));
   EXPECT_EQ("no specifier", Format("no specifier", {1}));

@@ -85,7 +85,7 @@ TEST(TextToReal, LongMantissasGiveTheStandardLibrarysDouble) {
   }
 }
 
-TEST(TextToReal, RefusesEverythingElseWithTheRunTimeMessage) {
+TEST(TextToReal, TakesOnlyTheCurrentSeparatorAndRefusesEverythingElseWithTheRunTimeMessage) {
   SeparatorGuard guard(',');
   const char* refused[] = {"1.5", "",    " ",   "1 5", "1,5,",  "1,,5",  "--1",  "+-1",
                            "1E",  "1E+", "E5",  "\t1", "1\t",   "1,5 x", "0x10", "1.000,5",
@@ -98,11 +98,8 @@ TEST(TextToReal, RefusesEverythingElseWithTheRunTimeMessage) {
   std::string withNul("1,5\0", 4);
   // An embedded NUL is not a trailing blank, and the message shows the whole text.
   EXPECT_EQ("'1,5\\0' ist kein gültiger Gleitkommawert", FailureOf([&] { TextToReal(withNul); }));
-}
-
-// Only the current separator is taken, and a lone one reads as zero.
-TEST(TextToReal, AcceptsOnlyTheCurrentSeparator) {
-  SeparatorGuard guard('.');
+  // Only the current separator is taken, and a lone one reads as zero.
+  DecimalSeparator = '.';
   EXPECT_EQ(1.5, TextToReal("1.5"));
   EXPECT_EQ(-0.0025, TextToReal(" -2.5e-3 "));
   EXPECT_EQ(0.0, TextToReal(" -. "));
@@ -136,28 +133,16 @@ TEST(TextToInt, ReadsDecimalAndHexadecimalThirtyTwoBitIntegers) {
       ADD_FAILURE() << "TextToInt(\"" << c.text << "\") failed: " << error.what();
     }
   }
-  const char* refused[] = {"2147483648",
-                           "-2147483649",
-                           "$80000000",
-                           "12 ",
-                           "1,5",
-                           "",
-                           " ",
-                           "$",
-                           "0x",
-                           "abc",
-                           "99999999999999999999999",
-                           "1e3",
-                           "--1",
-                           "0x-1",
-                           "\t1"};
+  const char* refused[] = {"2147483648", "-2147483649", "$80000000", "12 ", "1,5",
+                           "",           " ",           "$",         "0x",  "abc",
+                           "1e3",        "--1",         "0x-1",      "\t1", "99999999999999999999999"};
   for (const char* text : refused)
     EXPECT_EQ("'" + std::string(text) + "' ist kein gültiger Integerwert",
               FailureOf([&] { TextToInt(text); }))
         << "TextToInt(\"" << text << "\")";
 }
 
-TEST(DisplayTexts, FrequencyTextPicksDecimalsByRange) {
+TEST(DisplayTexts, FrequencyTextPicksDecimalsByRangeAndSignTextKeepsThePlusDownToMinusOneHundredth) {
   SeparatorGuard guard(',');
   struct Case {
     double megahertz;
@@ -170,9 +155,6 @@ TEST(DisplayTexts, FrequencyTextPicksDecimalsByRange) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(c.expected, FrequencyText(c.megahertz)) << "FrequencyText(" << c.megahertz << ")";
-}
-
-TEST(DisplayTexts, SignTextKeepsThePlusDownToMinusOneHundredth) {
   for (double v : {-0.005, -0.01, 0.0, 3.0}) EXPECT_EQ("+", SignText(v)) << v;
   for (double v : {-0.02, -5.0}) EXPECT_EQ("", SignText(v)) << v;
 }
@@ -192,16 +174,13 @@ TEST(AngleAndLogarithm, UseTheDefinedFormulas) {
   EXPECT_EQ(0, Log10(-5));
 }
 
-TEST(RealLists, AppendReturnsTheNewIndex) {
+TEST(RealLists, AppendReturnsTheNewIndexAndFillRangeAccumulatesTheStep) {
   RealList reals;
   EXPECT_EQ(0u, AppendReal(reals, 1.5));
   EXPECT_EQ(1u, AppendReal(reals, 2.5));
   TextList texts{"a"};
   EXPECT_EQ(1u, AppendText(texts, "b"));
   EXPECT_EQ((TextList{"a", "b"}), texts);
-}
-
-TEST(RealLists, FillRangeAccumulatesTheStep) {
   RealList list{9, 9, 9};
   FillRange(list, 1, 2, 0.5);
   EXPECT_EQ((RealList{1, 1.5, 2}), list);
@@ -222,17 +201,14 @@ TEST(RealLists, FillRangeAccumulatesTheStep) {
   EXPECT_EQ(RealList{1e20}, list);
 }
 
-TEST(RealLists, MaxOfAndMinOfKeepTheFirstOfEqualElements) {
+// The first of equal elements is kept; random lists with NaN, both zeros and repeats agree with
+// the first-element-replaced-only-by-a-strictly-better-one walk, bit for bit.
+TEST(RealLists, MaxOfAndMinOfKeepTheFirstOfEqualElementsAsTheWalkDoes) {
   EXPECT_EQ(7, MaxOf({3, 7, 7, 1}));
   EXPECT_EQ(1, MinOf({3, 7, 1, 7}));
   EXPECT_EQ(-2, MaxOf({-2}));
   EXPECT_TRUE(std::signbit(MaxOf({-0.0, 0.0}))) << "only a strictly larger element replaces the candidate";
   EXPECT_FALSE(std::signbit(MinOf({0.0, -0.0}))) << "only a strictly smaller element replaces the candidate";
-}
-
-// Random lists with NaN, both zeros and repeats, against the first-element-replaced-only-
-// by-a-strictly-better-one walk, bit for bit.
-TEST(RealLists, MaxOfAndMinOfAgreeWithTheWalkOnRandomLists) {
   std::mt19937_64 random(5);
   const double pool[] = {std::numeric_limits<double>::quiet_NaN(), 0.0, -0.0, 1.5, -1.5, 3.0, -7.0,
                          std::numeric_limits<double>::infinity()};
@@ -294,8 +270,8 @@ TEST(CountDistinct, FollowsTheOrderDependentNonTransitiveRule) {
 }
 
 // Short random lists, then long lists of mostly new values with repeats and near neighbours of
-// earlier ones, rising, falling and shuffled.
-TEST(CountDistinct, AgreesWithTheRuleOnRandomLists) {
+// earlier ones, rising, falling and shuffled, then grid-ordered lists.
+TEST(CountDistinct, AgreesWithTheRuleOnRandomAndGridOrderedLists) {
   std::mt19937_64 random(7);
   for (int round = 0; round < 300; ++round) {
     RealList values;
@@ -329,11 +305,8 @@ TEST(CountDistinct, AgreesWithTheRuleOnRandomLists) {
     if (round >= 3) values.insert(values.end(), values.begin(), values.begin() + 3000);
     ASSERT_EQ(CountDistinctByRule(values), CountDistinct(values)) << "round " << round;
   }
-}
-
-// Grid coordinates repeat in runs (the slow axis) and in cycles (the fast axis); the values
-// of a step below the tolerance chain into one.
-TEST(CountDistinct, AgreesWithTheRuleOnGridOrderedLists) {
+  // Grid coordinates repeat in runs (the slow axis) and in cycles (the fast axis); the values
+  // of a step below the tolerance chain into one.
   struct Case {
     const char* name;
     int outer, inner;  // value index = (i / inner) % outer

@@ -12,16 +12,14 @@ namespace varnel {
 
 namespace {
 
-TEST(TextSearch, FindTextFoldsOnlyAsciiLettersWithoutCaseSensitivity) {
+TEST(TextSearch, FindTextFoldsOnlyAsciiLettersWithoutCaseSensitivityAndRespectsStart) {
   EXPECT_EQ(6u, FindText("near", "   LINEAR", 1, false));
   EXPECT_EQ(0u, FindText("near", "   LINEAR", 1, true));
   EXPECT_EQ(6u, FindText("NEAR", "   LINEAR", 6, true));
   EXPECT_EQ(0u, FindText("\xe4", "\xc4", 1, false)) << "bytes outside A-Z/a-z must match exactly";
   EXPECT_EQ(2u, FindText("[A]", "x[a]", 1, false));
   EXPECT_EQ(0u, FindText("{", "[", 1, false)) << "'{' and '[' differ by 32 but are not letters";
-}
-
-TEST(TextSearch, FindTextRespectsStartAndItsLimits) {
+  // The start and its limits, with case and without.
   struct Case {
     const char* find;
     const char* text;
@@ -41,7 +39,7 @@ TEST(TextSearch, FindTextRespectsStartAndItsLimits) {
   }
 }
 
-TEST(TextSearch, FindNthTextAndCountTextCountNonOverlappingHits) {
+TEST(TextSearch, FindNthTextCountTextAndCharacterSearches) {
   EXPECT_EQ(3u, FindNthText("ab", "ababab", 2, 1, true));
   EXPECT_EQ(5u, FindNthText("ab", "ababab", 3, 1, true));
   EXPECT_EQ(0u, FindNthText("ab", "ababab", 4, 1, true));
@@ -55,9 +53,7 @@ TEST(TextSearch, FindNthTextAndCountTextCountNonOverlappingHits) {
   EXPECT_EQ(2u, CountText("aa", "aaaaa"));
   EXPECT_EQ(0u, CountText("", "abc"));
   EXPECT_EQ(0u, CountText("x", ""));
-}
-
-TEST(TextSearch, CharacterSearches) {
+  // Character searches.
   EXPECT_EQ(2u, FindChar('b', "abcb", 1));
   EXPECT_EQ(4u, FindChar('b', "abcb", 3));
   EXPECT_EQ(0u, FindChar('b', "abcb", 5));
@@ -73,11 +69,16 @@ TEST(TextSearch, CharacterSearches) {
   EXPECT_EQ(-1, LastCharPos("", '.'));
 }
 
-// CopyCount takes a count from an index, a negative index counted from the end; CopyRange takes
-// an inclusive range.
-TEST(TextCutting, CopyCountAndCopyRange) {
+// Every cut of "abcdef": CopyCount takes a count from an index, a negative index counted from the
+// end; CopyRange takes an inclusive range; SafeCopy a count; the others one end.
+TEST(TextCutting, EveryCutOfAText) {
   using Cut = std::string (*)(std::string_view, long long, long long);
-  const Cut count = CopyCount, range = CopyRange;
+  const Cut count = CopyCount, range = CopyRange, safe = SafeCopy;
+  const Cut from = [](std::string_view t, long long n, long long) { return CopyFrom(t, n); };
+  const Cut left = [](std::string_view t, long long n, long long) { return LeftText(t, n); };
+  const Cut right = [](std::string_view t, long long n, long long) { return RightText(t, n); };
+  const Cut dropL = [](std::string_view t, long long n, long long) { return DropLeft(t, n); };
+  const Cut dropR = [](std::string_view t, long long n, long long) { return DropRight(t, n); };
   struct Case {
     Cut cut;
     long long a, b;
@@ -89,33 +90,16 @@ TEST(TextCutting, CopyCountAndCopyRange) {
       {count, -6, 6, "abcdef"}, {count, -9, 2, "ab"},    {count, 2, -1, ""},    {count, 2, 0, ""},
       {range, 3, -1, "cdef"},   {range, 1, 6, "abcdef"}, {range, 2, 3, "bc"},   {range, 0, 2, "ab"},
       {range, -2, -1, "ef"},    {range, 4, 99, "def"},   {range, 3, 2, ""},     {range, 7, 9, ""},
-      {range, 1, 0, ""},        {range, -9, 1, "a"},     {range, -1, -2, ""},   {range, -7, -7, ""}};
+      {range, 1, 0, ""},        {range, -9, 1, "a"},     {range, -1, -2, ""},   {range, -7, -7, ""},
+      {safe, -4, 2, "ab"},      {safe, 5, 100, "ef"},    {safe, 7, 1, ""},      {safe, 2, -1, ""},
+      {from, 1, 0, "abcdef"},   {from, -5, 0, "abcdef"}, {from, 3, 0, "cdef"},  {from, 7, 0, ""},
+      {left, 2, 0, "ab"},       {left, 9, 0, "abcdef"},  {left, -1, 0, ""},     {right, 2, 0, "ef"},
+      {right, 6, 0, "abcdef"},  {dropL, 2, 0, "cdef"},   {dropL, 8, 0, ""},     {dropL, 0, 0, "abcdef"},
+      {dropR, 2, 0, "abcd"},    {dropR, 6, 0, ""}};
   for (const Case& c : cases)
-    EXPECT_EQ(c.expected, c.cut("abcdef", c.a, c.b))
-        << (c.cut == count ? "CopyCount" : "CopyRange") << "(\"abcdef\", " << c.a << ", " << c.b << ")";
+    EXPECT_EQ(c.expected, c.cut("abcdef", c.a, c.b)) << "case " << &c - cases << ": " << c.a << ", " << c.b;
   EXPECT_EQ("", CopyCount("", 1, 1));
   EXPECT_EQ("", CopyRange("", 1, -1));
-}
-
-TEST(TextCutting, EndsAndSafeCopy) {
-  EXPECT_EQ("abcdef", CopyFrom("abcdef", 1));
-  EXPECT_EQ("abcdef", CopyFrom("abcdef", -5));
-  EXPECT_EQ("cdef", CopyFrom("abcdef", 3));
-  EXPECT_EQ("", CopyFrom("abcdef", 7));
-  EXPECT_EQ("ab", LeftText("abcdef", 2));
-  EXPECT_EQ("abcdef", LeftText("abcdef", 9));
-  EXPECT_EQ("", LeftText("abcdef", -1));
-  EXPECT_EQ("ef", RightText("abcdef", 2));
-  EXPECT_EQ("abcdef", RightText("abcdef", 6));
-  EXPECT_EQ("cdef", DropLeft("abcdef", 2));
-  EXPECT_EQ("", DropLeft("abcdef", 8));
-  EXPECT_EQ("abcdef", DropLeft("abcdef", 0));
-  EXPECT_EQ("abcd", DropRight("abcdef", 2));
-  EXPECT_EQ("", DropRight("abcdef", 6));
-  EXPECT_EQ("ab", SafeCopy("abcdef", -4, 2));
-  EXPECT_EQ("ef", SafeCopy("abcdef", 5, 100));
-  EXPECT_EQ("", SafeCopy("abcdef", 7, 1));
-  EXPECT_EQ("", SafeCopy("abcdef", 2, -1));
 }
 
 TEST(TextTrimReplaceSplit, TrimSetRemovesLeadingThenTrailingRuns) {
@@ -130,18 +114,12 @@ TEST(TextTrimReplaceSplit, TrimSetRemovesLeadingThenTrailingRuns) {
   std::string number = "0012a3400";
   TrimSet(number, digits);
   EXPECT_EQ("a", number);
-  std::string high =
-      "\xff"
-      "a\xff";
+  std::string high = "\377a\377";
   TrimSet(high, ControlAndBlank());
-  EXPECT_EQ(
-      "\xff"
-      "a\xff",
-      high)
-      << "bytes above 127 are not in the set";
+  EXPECT_EQ("\377a\377", high) << "bytes above 127 are not in the set";
 }
 
-TEST(TextTrimReplaceSplit, ReplaceTextReplacesNonOverlappingOccurrences) {
+TEST(TextTrimReplaceSplit, ReplaceTextSplitPadLeftAndCommaToPoint) {
   EXPECT_EQ("   ", ReplaceText("  ", " ", "     ", true));  // five blanks become three
   std::string run(64, ' ');
   for (int pass = 0; pass < 6; ++pass) run = ReplaceText("  ", " ", run, true);
@@ -153,9 +131,6 @@ TEST(TextTrimReplaceSplit, ReplaceTextReplacesNonOverlappingOccurrences) {
   EXPECT_EQ("abc", ReplaceText("", "X", "abc", true));
   EXPECT_EQ("ababab", ReplaceText("a", "ab", "aaa", true)) << "a replacement is not searched again";
   EXPECT_EQ("", ReplaceText("a", "b", "", true));
-}
-
-TEST(TextTrimReplaceSplit, SplitKeepsEmptyPieces) {
   EXPECT_EQ((TextList{"a", "", "b"}), SplitChar("a  b", ' '));
   EXPECT_EQ(TextList{}, SplitChar("", ' '));
   EXPECT_EQ(TextList{"ab"}, SplitChar("ab", ' '));
@@ -165,9 +140,6 @@ TEST(TextTrimReplaceSplit, SplitKeepsEmptyPieces) {
   EXPECT_EQ(TextList{"a<>b"}, SplitText("a<>b", ""));
   EXPECT_EQ((TextList{"A", "b"}), SplitText("AXb", "X"));
   EXPECT_EQ(TextList{"AXb"}, SplitText("AXb", "x")) << "the delimiter is compared with case";
-}
-
-TEST(TextTrimReplaceSplit, PadLeftAndCommaToPoint) {
   EXPECT_EQ("0007", PadLeft("7", 4, '0'));
   EXPECT_EQ("1234", PadLeft("1234", 4, '0'));
   EXPECT_EQ("12345", PadLeft("12345", 4, '0'));
@@ -199,10 +171,7 @@ TEST(FindFolded, AgreesWithAPlainScanAtEveryOffset) {
           << testing::PrintToString(text) << " key " << testing::PrintToString(key) << " from " << from;
   }
   EXPECT_EQ(3u, FindFolded("abcNEAR", "near"));
-  EXPECT_EQ(std::string_view::npos, FindFolded("N\xc5"
-                                               "AR",
-                                               "near"))
-      << "only A-Z fold";
+  EXPECT_EQ(std::string_view::npos, FindFolded("N\305AR", "near")) << "only A-Z fold";
   EXPECT_EQ(2u, FindFolded("ab", "", 2));
   EXPECT_EQ(std::string_view::npos, FindFolded("ab", "", 3));
 }

@@ -37,7 +37,7 @@ TEST(Workers, RunEveryJobOnTheirThreadsOrAtOnceWithoutThreads) {
   }
 }
 
-TEST(Workers, RunAtOnceEndsEveryJobBeforeItRethrowsTheFirstFailure) {
+TEST(Workers, RunAtOnceEndsEveryJobBeforeItRethrowsTheFirstFailureAndRunsJobsThatRunJobs) {
   std::atomic<int> done{0};
   const auto job = [&done](bool fails) {
     return [&done, fails] {
@@ -50,10 +50,8 @@ TEST(Workers, RunAtOnceEndsEveryJobBeforeItRethrowsTheFirstFailure) {
   EXPECT_EQ(4, done.load());
   RunAtOnce({job(false), job(false)});
   EXPECT_EQ(6, done.load());
-}
-
-TEST(Workers, RunAtOnceRunsMoreJobsThanThreadsAndJobsThatRunJobsAtOnce) {
-  std::atomic<int> done{0};
+  // More jobs than threads, and jobs that run jobs at once.
+  done = 0;
   const std::function<void()> inner = [&done] { ++done; };
   const std::function<void()> outer = [&] { RunAtOnce({inner, inner, inner}); };
   for (int round = 0; round < 50; ++round) RunAtOnce({outer, outer, outer, outer, outer});
