@@ -103,7 +103,7 @@ std::optional<PrintOutline> OutlineOfParts(System::FileParts& file) {
   walk.Over(text);
   walk.LeaveOutRows(table.heading, *table.asked - 2);
   walk.WalkTo(OutputPrint::npos);
-  PrintOutline outline = walk.Outline();
+  PrintOutline outline = std::move(walk).Outline();
   if (outline.nearFieldTables != 1 || outline.shortTableLine != 0) return std::nullopt;
   return outline;
 }

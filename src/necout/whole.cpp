@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <span>
+#include <utility>
 
 #include "necout/lines.hpp"
 #include "util/decimal.hpp"
@@ -268,8 +269,8 @@ NumberRange OutlineWalk::KeepNumbers(std::string_view text, bool terminated) {
   return {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(numbers.size())};
 }
 
-PrintOutline OutlineWalk::Outline() const {
-  PrintOutline outline = outline_;
+PrintOutline OutlineWalk::Outline() && {
+  PrintOutline outline = std::move(outline_);
   if (layout_ == nullptr) return outline;
   if (shortTableAt_ != OutputPrint::npos) outline.shortTableLine = LineNumberAt(text_, shortTableAt_);
   const std::string_view lastLine = lastLine_ ? LineFrom(text_, *lastLine_).text : std::string_view();
@@ -283,7 +284,7 @@ PrintOutline OutlineWalk::Outline() const {
 PrintOutline OutlineOf(const OutputPrint& print) {
   OutlineWalk walk(print);
   walk.WalkTo(OutputPrint::npos);
-  return walk.Outline();
+  return std::move(walk).Outline();
 }
 
 namespace {

@@ -103,8 +103,9 @@ class OutlineWalk {
     leftOutAt_ = heading;
     leftOut_ = rows;
   }
-  // The outline of the lines walked, their last line taken as the print's last.
-  PrintOutline Outline() const;
+  // The outline of the lines walked, their last line taken as the print's last; the walk ends
+  // with it.
+  PrintOutline Outline() &&;
 
  private:
   // Walks one line (it begins at at_); false, with nothing walked, when it is the heading line

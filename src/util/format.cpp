@@ -10,6 +10,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -237,6 +238,55 @@ void WriteGeneral(std::string& out, double v, int precision) {
   out.append(exponentDigits, result.ptr);
 }
 
+// The fixed notation by integer arithmetic where the value times 10^precision stays below 2^53
+// (precision at most 9): v is mantissa / 2^shift exactly, so mantissa * 10^precision, an integer
+// of at most 83 bits, divided by 2^shift gives the whole digits, and its remainder against half
+// of 2^shift says whether the first digit dropped is 5 or more. The same digits as the exact
+// expansion, without generating it. False where it does not apply.
+bool WriteFixedByIntegers(std::string& out, double v, int precision) {
+#ifdef __SIZEOF_INT128__
+  static constexpr std::uint64_t kTens[] = {1,      10,      100,      1000,      10000,
+                                            100000, 1000000, 10000000, 100000000, 1000000000};
+  if (precision > 9) return false;
+  const std::uint64_t ten = kTens[precision];
+  const double magnitude = std::fabs(v);
+  if (!(magnitude < 9007199254740992.0 / static_cast<double>(ten))) return false;
+  int exponent = 0;
+  const double fraction = std::frexp(magnitude, &exponent);  // magnitude = fraction * 2^exponent
+  const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+  const int shift = 53 - exponent;  // magnitude = mantissa / 2^shift, shift >= 0 below 2^53
+  using Wide = unsigned __int128;
+  const Wide scaled = static_cast<Wide>(mantissa) * ten;
+  std::uint64_t units = 0;
+  if (shift == 0) {
+    units = static_cast<std::uint64_t>(scaled);
+  } else if (shift < 128) {
+    const Wide whole = scaled >> shift;
+    const Wide rest = scaled - (whole << shift);
+    units = static_cast<std::uint64_t>(whole) + (rest >= (Wide{1} << (shift - 1)) ? 1 : 0);
+  }  // else below 2^-45 after scaling: rounds to zero
+  char digits[24];
+  const auto length = static_cast<int>(std::to_chars(digits, digits + sizeof digits, units).ptr - digits);
+  // A value that rounds to zero is written without its sign.
+  if (v < 0 && units != 0) out += '-';
+  const int whole = length - precision;
+  if (whole <= 0) {
+    out += '0';
+  } else {
+    out.append(digits, static_cast<std::size_t>(whole));
+  }
+  if (precision > 0) {
+    out += DecimalSeparator;
+    if (whole < 0) out.append(static_cast<std::size_t>(-whole), '0');
+    out.append(digits + std::max(whole, 0), digits + length);
+  }
+  return true;
+#else
+  (void)out, (void)v, (void)precision;
+  return false;
+#endif
+}
+
 void WriteFixed(std::string& out, double v, int precision) {
   if (WriteNonFinite(out, v)) return;
   // At 10^18 and above the general notation takes over, with its default precision.
@@ -245,6 +295,7 @@ void WriteFixed(std::string& out, double v, int precision) {
     return;
   }
   if (precision < 0) precision = 2;
+  if (WriteFixedByIntegers(out, v, precision)) return;
   Decimal decimal;
   if (v != 0) {
     double magnitude = std::fabs(v);

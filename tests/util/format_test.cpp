@@ -108,6 +108,11 @@ TEST(FormatReal, GeneralAndFixedNotationsInfNanAndWidths) {
                   {"%.17f", 0.1, "0.10000000000000001"},
                   {"%.20f", 0.1, "0.10000000000000000555"},
                   {"%.0f", 123456789012345678.0, "123456789012345680"},
+                  // the same rounding on either side of 2^53 units of the last decimal
+                  {"%.3f", 9007199254740.990234375, "9007199254740.990"},
+                  {"%.3f", 9007199254740.9921875, "9007199254740.992"},
+                  {"%.0f", 4503599627370495.5, "4503599627370496"},
+                  {"%.9f", -2.5e-09, "-0.000000003"},  // stored slightly beyond -2.5e-09
                   // drops the sign of a negative value that rounds to zero
                   {"%6.3f", -0.0004, " 0.000"},
                   {"%6.3f", -0.0005, "-0.001"},  // stored slightly beyond -0.0005
