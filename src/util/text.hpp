@@ -60,11 +60,16 @@ std::string_view Trimmed(std::string_view text, const CharSet& set);
 // The set of the characters of chars.
 CharSet CharsOf(std::string_view chars);
 // Where the first character of text that is none of the few chars stands (npos: nowhere), as
-// find_first_not_of, without a library search of the set for each character.
+// find_first_not_of, without a library search of the set for each character. The first of the
+// chars (a blank, where runs of blanks are skipped) is tested alone before the others.
 inline std::size_t FirstNotOf(std::string_view text, std::string_view chars) {
+  if (chars.empty()) return text.empty() ? std::string_view::npos : 0;
+  const char first = chars.front();
+  const std::string_view others = chars.substr(1);
   for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == first) continue;
     bool inSet = false;
-    for (char c : chars) inSet = inSet || c == text[i];
+    for (char c : others) inSet = inSet || c == text[i];
     if (!inSet) return i;
   }
   return std::string_view::npos;
