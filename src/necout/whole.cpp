@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "necout/lines.hpp"
+#include "necout/rows.hpp"
 #include "util/decimal.hpp"
 #include "util/text.hpp"
 
@@ -133,9 +134,7 @@ std::size_t CountRows(std::string_view text, std::size_t& at, std::string_view e
   std::size_t rows = 0;
   while (at < text.size()) {
     const Line line = LineFrom(text, at);
-    std::string_view trimmed = line.text;
-    while (!trimmed.empty() && static_cast<unsigned char>(trimmed.front()) <= 32) trimmed.remove_prefix(1);
-    while (!trimmed.empty() && static_cast<unsigned char>(trimmed.back()) <= 32) trimmed.remove_suffix(1);
+    const std::string_view trimmed = rows_detail::TrimRow(line.text);
     if (trimmed.size() < 2 || !IsNumericLine(trimmed)) break;
     if (!endMark.empty() && EqualNoCase(trimmed.substr(0, endMark.size()), endMark)) break;
     ++rows;
