@@ -45,14 +45,17 @@ void NoteFileRenamedIn(const std::string& folder, int folderFd, const std::strin
                        const std::string& toName);
 // The name of folder's entry that name stands for: name itself when it exists or nothing
 // matches, else the one entry equal to it but for letter case; "" when several are. With
-// folderFd (the folder open) the folder is looked at through it, not by its path.
-std::string NativeNameIn(const std::string& folder, const std::string& name, int folderFd = -1);
+// folderFd (the folder open) the folder is looked at through it, not by its path. With exists,
+// also whether an entry was found.
+std::string NativeNameIn(const std::string& folder, const std::string& name, int folderFd = -1,
+                         bool* exists = nullptr);
 // WriteFileBeside on native paths: the new file's native path. target names the file in errors.
 std::string WriteBesideNative(const std::string& native, const std::string& bytes, const std::string& target);
 // WriteFileBeside for the entry leaf of the folder open as folderFd: the new file's name in
-// that folder. mode is what a newly created file gets (the umask applied).
+// that folder. mode is what a newly created file gets (the umask applied); leafMissing: a look
+// just made found no entry leaf, so none is looked for again.
 std::string WriteBesideAt(int folderFd, const std::string& leaf, const std::string& bytes,
-                          const std::string& target, mode_t newFileMode);
+                          const std::string& target, mode_t newFileMode, bool leafMissing = false);
 // The access mode a newly created file gets: 0666 without the process's umask.
 mode_t NewFileMode();
 // RenameOver on native paths, with target's name in errors.

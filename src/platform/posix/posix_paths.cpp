@@ -291,10 +291,11 @@ void NoteRenamedIn(const std::string& fromFolder, const std::string& fromName, c
 
 namespace posix_detail {
 
-std::string NativeNameIn(const std::string& folder, const std::string& name, int folderFd) {
-  bool exists = false;
+std::string NativeNameIn(const std::string& folder, const std::string& name, int folderFd, bool* exists) {
+  bool found = false;
   std::vector<std::string> clash;
-  const std::string matched = MatchComponent(FolderKey(folder), name, exists, clash, folderFd);
+  const std::string matched = MatchComponent(FolderKey(folder), name, found, clash, folderFd);
+  if (exists != nullptr) *exists = found;
   return clash.empty() ? matched : std::string();
 }
 

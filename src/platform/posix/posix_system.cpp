@@ -262,10 +262,11 @@ class PosixFolderFiles : public System::FolderFiles {
   ~PosixFolderFiles() override { close(fd_); }
   void WriteReplacing(const std::string& name, const std::string& bytes) override {
     const std::string target = folder_ + name;
-    const std::string leaf = IsPlainName(name) ? NativeNameIn(native_, name, fd_) : std::string();
+    bool exists = false;
+    const std::string leaf = IsPlainName(name) ? NativeNameIn(native_, name, fd_, &exists) : std::string();
     // A name that is no single component, or that clashes, takes the whole path's way.
     if (leaf.empty()) return WriteThroughFileBeside(system_, target, bytes);
-    const std::string temporary = WriteBesideAt(fd_, leaf, bytes, target, mode_);
+    const std::string temporary = WriteBesideAt(fd_, leaf, bytes, target, mode_, !exists);
     try {
       // Where no entry has the name (a new set), the rename that replaces nothing needs no look
       // first; otherwise the entry is checked before it is replaced.

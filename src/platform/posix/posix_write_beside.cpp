@@ -78,14 +78,16 @@ namespace {
 // AT_FDCWD with the folder's path (ending in '/') as prefix for a path. Returns the new file's
 // prefix + name.
 std::string WriteBesideIn(int folderFd, const std::string& prefix, const std::string& leaf,
-                          const std::string& bytes, const std::string& target, mode_t mode) {
+                          const std::string& bytes, const std::string& target, mode_t mode,
+                          bool leafMissing = false) {
   // Room for the suffix within the 255 bytes a name may hold.
   const std::string base = prefix + leaf.substr(0, 200);
 
   // The file is private while it is written; then it gets the target's mode, or for a new
   // target the mode a newly created file gets.
   struct stat st;
-  if (fstatat(folderFd, (prefix + leaf).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
+  if (!leafMissing && fstatat(folderFd, (prefix + leaf).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+      S_ISREG(st.st_mode)) {
     // As RenameOver: a read-only file is not replaced, so nothing is created for it either.
     if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) throw MakeInOutError(5);
     mode = st.st_mode & 07777;
@@ -124,8 +126,8 @@ std::string WriteBesideNative(const std::string& native, const std::string& byte
 }
 
 std::string WriteBesideAt(int folderFd, const std::string& leaf, const std::string& bytes,
-                          const std::string& target, mode_t newFileMode) {
-  return WriteBesideIn(folderFd, "", leaf, bytes, target, newFileMode);
+                          const std::string& target, mode_t newFileMode, bool leafMissing) {
+  return WriteBesideIn(folderFd, "", leaf, bytes, target, newFileMode, leafMissing);
 }
 
 }  // namespace posix_detail
