@@ -21,7 +21,9 @@ namespace varnel {
 
 namespace {
 
-TEST(OutputFileName, ReplacesTheExtensionOfTheBareName) {
+// The output's name replaces the extension of the deck's bare name; the last folder is the text
+// after the last backslash.
+TEST(OutputFileName, ReplacesTheExtensionOfTheBareNameAndLastFolderIsTheTextAfterTheLastBackslash) {
   struct Case {
     const char *deck, *expected;
   };
@@ -34,16 +36,13 @@ TEST(OutputFileName, ReplacesTheExtensionOfTheBareName) {
       {"c:deck.NEC", "deck.out"},
   };
   for (const Case& c : cases) EXPECT_EQ(c.expected, OutputFileName(c.deck)) << c.deck;
-}
-
-TEST(LastFolder, IsTheTextAfterTheLastBackslash) {
   EXPECT_EQ("dipol", LastFolder("c:\\4nec2\\b_in\\dipol"));
   EXPECT_EQ("E_", LastFolder("c:\\4nec2\\b_in\\E_"));
   EXPECT_EQ("", LastFolder("C:\\"));
   EXPECT_EQ("folder", LastFolder("folder"));
 }
 
-TEST_F(ConversionTest, EngineMenuMovesTheCheckMarkAndSetsEngineName) {
+TEST_F(ConversionTest, EngineMenuMovesTheCheckMarkAndSetsEngineNameAndShowOpensTheFolders) {
   auto checked = [&] {
     std::string marks;
     for (const char* item : {"MI_NEC1500", "MI_NEC5000", "MI_NEC11000"}) {
@@ -68,6 +67,10 @@ TEST_F(ConversionTest, EngineMenuMovesTheCheckMarkAndSetsEngineName) {
     EXPECT_EQ(c.engine, form.params.EngineName) << c.control;
   }
   EXPECT_TRUE(ui.messages.empty());
+  // The Show menu opens the deck and output folders.
+  ASSERT_TRUE(form.Run("Showbin1Click"));
+  ASSERT_TRUE(form.Run("Showbout1Click"));
+  EXPECT_EQ((std::vector<std::string>{"c:\\4nec2\\b_in", "c:\\4nec2\\b_out"}), Messages("[Open] "));
   EXPECT_TRUE(form.Mout.lines.empty());
 }
 
@@ -250,6 +253,16 @@ TEST_F(ConversionTest, AFailedStartShowsTheSystemsTextAndTheCommandGoesOn) {
   EXPECT_EQ(0, ui.pausedMilliseconds) << "nothing to wait for";
   const std::string status = ProgressText(form.progress, form.progress.endMs);
   EXPECT_NE(std::string::npos, status.find("(2 of 2 decks failed)")) << status;
+
+  // A start that reports success without a process handle is not waited for.
+  ui.messages.clear();
+  system.startWithoutHandle = true;
+  ui.AnswerFolder("c:\\4nec2\\b_in\\dipol");
+  ASSERT_TRUE(form.Run("BatchConversion1Click"));
+  EXPECT_EQ(0, ui.pausedMilliseconds);
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_EQ("Converting: dipol000.nec  --> dipol000.out ......failed (no output).", form.Mout.lines[6]);
+  EXPECT_EQ("--------- Batch Conversion Job Done ---------", form.Mout.lines.back());
 }
 
 // A complete export says what it wrote in the status bar, not that it ended at its first file.
@@ -262,17 +275,6 @@ TEST_F(ConversionTest, TheStatusOfAnExportSaysItsDecksAndTasks) {
   ASSERT_TRUE(form.Run("ExportClusterJob1Click"));
   EXPECT_EQ("--------- Export Cluster Job Done ---------", form.Mout.lines.back()) << MoutText();
   EXPECT_EQ("Export Cluster Job: 15 decks in 15 tasks", ProgressText(form.progress, form.progress.endMs));
-}
-
-TEST_F(ConversionTest, AStartWithoutAProcessHandleIsNotWaitedFor) {
-  system.startWithoutHandle = true;
-  root.Write("drive_c/4nec2/b_in/dipol/dipol000.nec", "CM\r\n");
-  ui.AnswerFolder("c:\\4nec2\\b_in\\dipol");
-  ASSERT_TRUE(form.Run("BatchConversion1Click"));
-  EXPECT_EQ(0, ui.pausedMilliseconds);
-  EXPECT_TRUE(ui.messages.empty());
-  EXPECT_EQ("Converting: dipol000.nec  --> dipol000.out ......failed (no output).", form.Mout.lines[6]);
-  EXPECT_EQ("--------- Batch Conversion Job Done ---------", form.Mout.lines.back());
 }
 
 #ifndef _WIN32  // starts a fake engine
@@ -462,13 +464,6 @@ TEST(ConversionAccount, CompletesEachDecksOwnLineAndClosesWithTheCounts) {
   };
   for (const Case& k : cases)
     EXPECT_EQ(k.lines, ClosingLines("Batch Conversion", k.conversion, k.decks, k.beforeEnd));
-}
-
-TEST_F(ConversionTest, ShowFoldersOpenTheDeckAndOutputFolders) {
-  ASSERT_TRUE(form.Run("Showbin1Click"));
-  ASSERT_TRUE(form.Run("Showbout1Click"));
-  EXPECT_EQ((std::vector<std::string>{"c:\\4nec2\\b_in", "c:\\4nec2\\b_out"}), Messages("[Open] "));
-  EXPECT_TRUE(form.Mout.lines.empty());
 }
 
 }  // namespace

@@ -14,22 +14,16 @@
 #include <string>
 #include <vector>
 
+#include "engine/cluster.hpp"
 #include "support/fuzz_seed.hpp"
+#include "support/test_root.hpp"
 
 namespace varnel {
 
 namespace engine_test {
 
-inline std::string ShellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) {
-    if (c == '\'')
-      quoted += "'\\''";
-    else
-      quoted += c;
-  }
-  return quoted + "'";
-}
+// The program's own quoting, the one the cluster scripts use.
+using varnel::ShellQuoted;
 
 inline bool Nec2cInstalled() { return std::system("command -v nec2c >/dev/null 2>&1") == 0; }
 
@@ -51,12 +45,7 @@ inline int RunStandIn(const std::filesystem::path& folder, const std::filesystem
   return RunIn(folder, winePrefix, line);
 }
 
-inline std::string ReadAll(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+inline std::string ReadAll(const std::filesystem::path& path) { return TestRoot::Read(path); }
 
 // What nec2c printed for one run, as numbers; a table the run does not print stays empty and
 // the input power NaN.

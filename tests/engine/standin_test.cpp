@@ -61,7 +61,7 @@ void ExpectSameNumbers(const Nec2cResult& nec2c, const std::string& text, int po
   ExpectNec2cValues(nec2c, OutputPrint(text), polarization);
 }
 
-TEST_F(StandInTest, GeneratorDeckWithoutEnCardOverWindowsPathsGivesNec2csNumbers) {
+TEST_F(StandInTest, GeneratorDeckRelativeAndSplitDeckNamesGiveNec2csNumbers) {
   root.Write("drive_c/4nec2/b_in/E_/E_000.nec", kGeneratorDeck);
   // The output folder is named in another letter case than on disk, as the batch conversion does.
   ASSERT_EQ(0, RunStandIn(root.dir, root.dir,
@@ -78,11 +78,9 @@ TEST_F(StandInTest, GeneratorDeckWithoutEnCardOverWindowsPathsGivesNec2csNumbers
   }
   // The deck itself is left as it was.
   EXPECT_EQ(kGeneratorDeck, ReadAll(root.driveC / "4nec2" / "b_in" / "E_" / "E_000.nec"));
-}
 
-// A relative deck name resolves against the current folder; paths with blanks arrive split and
-// are joined again, and a file "x" beside the deck "x y.nec" is not taken for the deck.
-TEST_F(StandInTest, RelativeAndSplitDeckNamesFindTheirDeck) {
+  // A relative deck name resolves against the current folder; paths with blanks arrive split and
+  // are joined again, and a file "x" beside the deck "x y.nec" is not taken for the deck.
   const fs::path decks = root.driveC / "4nec2" / "b_in" / "E_",
                  outputs = root.driveC / "4nec2" / "b_out" / "E_";
   root.Write("drive_c/4nec2/b_in/E_/dipol000.nec", kDipoleDeck);
@@ -94,10 +92,10 @@ TEST_F(StandInTest, RelativeAndSplitDeckNamesFindTheirDeck) {
       0, RunStandIn(root.dir, root.dir, {"c:\\my", "decks\\a", "b.nec", "C:\\4nec2\\b_out\\E_\\a", "b.out"}));
   EXPECT_TRUE(fs::exists(outputs / "a b.out"));
   ASSERT_EQ(0, RunStandIn(decks, root.dir, {"x", "y.nec", "C:\\4nec2\\b_out\\E_\\x", "y.out"}));
-  const Nec2cResult nec2c = Nec2cOf(kDipoleDeck);
+  const Nec2cResult dipole = Nec2cOf(kDipoleDeck);
   for (const char* output : {"dipol000.out", "x y.out"}) {
     SCOPED_TRACE(output);
-    ExpectSameNumbers(nec2c, ReadAll(outputs / output), 3);
+    ExpectSameNumbers(dipole, ReadAll(outputs / output), 3);
   }
   EXPECT_EQ("not a deck", ReadAll(plain));
 }
