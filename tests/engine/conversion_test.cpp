@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <functional>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>

@@ -12,7 +12,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <thread>
@@ -70,6 +69,9 @@ std::vector<long> ProcessesWith(const std::string& text) {
   }
   return pids;
 }
+
+// The conversion tests' drive c:, with their fake engines.
+using KilledProgram = ConversionTest;
 
 // The stand-in ended while nec2c runs (by a signal of its own, or with the program that started
 // it killed outright): nec2c ends too, and neither a temporary folder nor a partial output stays.
@@ -130,9 +132,6 @@ struct Snapshot {
   std::string bytes;
   fs::file_time_type time;
 };
-
-// The conversion tests' drive c:, with their fake engines.
-using KilledProgram = ConversionTest;
 
 TEST_F(KilledProgram, ResumeAfterAKillLeavesOneCompleteOutputPerDeck) {
   // An engine that writes its print in three parts with pauses, so that a kill finds outputs

@@ -6,10 +6,8 @@
 // comments).
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "engine/nec2c_run.hpp"
 #include "engine/nec2c_values.hpp"

@@ -3,11 +3,8 @@
 // the same decks, which the test reads from nec2c's own output with its own parser.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <sstream>

@@ -2,7 +2,6 @@
 // numbers nec2c printed for the same deck.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>

@@ -35,18 +35,6 @@ using PosixLocks = PosixFiles;
 
 }  // namespace
 
-TEST_F(PosixFiles, ExistenceTellsFilesFromFolders) {
-  root.Write("drive_c/4nec2/out/dipol.out", "x");
-  EXPECT_TRUE(p.FileExists("c:\\4nec2\\out\\dipol.out"));
-  EXPECT_TRUE(p.FileExists("C:\\4NEC2\\OUT\\DIPOL.OUT"));
-  EXPECT_FALSE(p.FileExists("c:\\4nec2\\out"));
-  EXPECT_TRUE(p.FolderExists("c:\\4nec2\\out"));
-  EXPECT_TRUE(p.FolderExists("c:\\4nec2\\out\\"));
-  EXPECT_FALSE(p.FolderExists("c:\\4nec2\\out\\dipol.out"));
-  EXPECT_FALSE(p.FileExists("q:\\4nec2\\out\\dipol.out"));
-  EXPECT_FALSE(p.FileExists(""));
-}
-
 TEST_F(PosixFiles, ReadAndWriteKeepEveryByte) {
   std::string bytes;
   for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
@@ -162,7 +150,16 @@ TEST_F(PosixFiles, ListEntriesComeInTheOrderOfTheUpperCaseNames) {
             listed);
 }
 
-TEST_F(PosixFiles, OnlyRegularFilesAreReadAndSizeIsBounded) {
+TEST_F(PosixFiles, ExistenceTellsFilesFromFoldersAndOnlyRegularFilesAreReadTheirSizeBounded) {
+  root.Write("drive_c/4nec2/out/dipol.out", "x");
+  EXPECT_TRUE(p.FileExists("c:\\4nec2\\out\\dipol.out"));
+  EXPECT_TRUE(p.FileExists("C:\\4NEC2\\OUT\\DIPOL.OUT"));
+  EXPECT_FALSE(p.FileExists("c:\\4nec2\\out"));
+  EXPECT_TRUE(p.FolderExists("c:\\4nec2\\out"));
+  EXPECT_TRUE(p.FolderExists("c:\\4nec2\\out\\"));
+  EXPECT_FALSE(p.FolderExists("c:\\4nec2\\out\\dipol.out"));
+  EXPECT_FALSE(p.FileExists("q:\\4nec2\\out\\dipol.out"));
+  EXPECT_FALSE(p.FileExists(""));
   fs::create_directories(root.driveC / "d");
   ASSERT_EQ(0, mkfifo((root.driveC / "d/fifo.out").c_str(), 0600));
   fs::create_symlink("/dev/zero", root.driveC / "d/zero.out");

@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <iterator>
 #include <locale>
-#include <optional>
 
 #include "platform/platform.hpp"
 #include "support/scoped_settings.hpp"
