@@ -54,8 +54,8 @@ struct PosixProcess : ::testing::Test {
 }  // namespace
 
 // The parameter text is split at blanks, a blank inside a path too; the program runs in the
-// current folder.
-TEST_F(PosixProcess, SplitsTheParameterTextAtBlanksAndInheritsTheCurrentFolder) {
+// current folder. A failed start gives no handle and the system's text.
+TEST_F(PosixProcess, SplitsTheParameterTextAtBlanksInheritsTheCurrentFolderOrFailsWithTheSystemsText) {
   WriteScript(root, "drive_c/4nec2/exe/engine.exe",
               "{ echo \"$#\"; for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done; pwd -P; } > args.txt\n");
   fs::create_directories(root.driveC / "4nec2/b_in/dipol");
@@ -77,22 +77,20 @@ TEST_F(PosixProcess, SplitsTheParameterTextAtBlanksAndInheritsTheCurrentFolder) 
     p.CloseProcess(handle);
     EXPECT_EQ(c.args, TestRoot::Read(root.driveC / "4nec2/b_in/dipol/args.txt")) << c.parameters;
   }
-}
 
-TEST_F(PosixProcess, AFailedStartGivesNoHandleAndTheSystemsText) {
   root.Write("drive_c/not-executable.exe", "#!/bin/sh\n");
   fs::create_directories(root.driveC / "folder.exe");
   fs::permissions(root.Write("drive_c/real.exe", std::string("MZ\x90\0\3\0\0\0", 8)), fs::perms::owner_all);
   const bool wine =
       fs::exists("/usr/bin/wine") || fs::exists("/usr/local/bin/wine") || fs::exists("/bin/wine");
-  const std::pair<std::string, const char*> cases[] = {
+  const std::pair<std::string, const char*> failures[] = {
       {"c:\\4nec2\\exe\\missing.exe", "No such file or directory"},
       {"c:\\not-executable.exe", "Permission denied"},
       {"c:\\folder.exe", "Is a directory"},
       {"q:\\x.exe", "No such file or directory"},
       {"c:\\real.exe", "Exec format error"},  // a Windows program, where no wine starts it
   };
-  for (const auto& [program, text] : cases) {
+  for (const auto& [program, text] : failures) {
     if (wine && program == "c:\\real.exe") continue;
     std::string error;
     EXPECT_FALSE(p.StartProcess(program, "a b", error)) << program;
