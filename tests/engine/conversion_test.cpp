@@ -183,23 +183,7 @@ TEST_F(ConversionTest, BatchConversionRecreatesTheOutputFolderAndConvertsEachDec
 
 #endif
 
-TEST_F(ConversionTest, AFolderWithoutDecksStillWritesHeaderRecreationAndJobDone) {
-  fs::create_directories(root.driveC / "4nec2" / "b_in" / "empty");
-  ui.AnswerFolder("c:\\4nec2\\b_in\\empty");
-  ASSERT_TRUE(form.Run("BatchConversion1Click"));
-  EXPECT_EQ(
-      "--------------- Batch Conversion ----------------\n"
-      "EngineName.....: c:\\4nec2\\exe\\nec2dxs1k5.exe\n"
-      "Batch Folder selected: c:\\4nec2\\b_in\\empty\n"
-      "Last Folder: empty\n"
-      "Old Folder sucessfully deleted: C:\\4nec2\\b_out\\empty\\\n"
-      "New Folder sucessfully created: C:\\4nec2\\b_out\\empty\\\n"
-      "--------- Batch Conversion Job Done ---------\n",
-      MoutText());
-  EXPECT_TRUE(fs::is_directory(root.driveC / "4nec2" / "b_out" / "empty"));
-}
-
-TEST_F(ConversionTest, ADriveRootIsRefusedBeforeAnythingIsDeleted) {
+TEST_F(ConversionTest, ADriveRootIsRefusedBeforeAnythingIsDeletedAnEmptyFolderIsRecreated) {
   FakeEngine("nec2dxs1k5.exe");
   root.Write("drive_c/deck.nec", "CM\r\n");
   fs::path earlier = root.Write("drive_c/4nec2/b_out/run/earlier.out", "earlier result");
@@ -218,6 +202,20 @@ TEST_F(ConversionTest, ADriveRootIsRefusedBeforeAnythingIsDeleted) {
     EXPECT_TRUE(fs::exists(single));
     EXPECT_TRUE(system.parameterTexts.empty());
   }
+  // A folder without decks still writes the header, the recreation and the job-done line.
+  fs::create_directories(root.driveC / "4nec2" / "b_in" / "empty");
+  ui.AnswerFolder("c:\\4nec2\\b_in\\empty");
+  ASSERT_TRUE(form.Run("BatchConversion1Click"));
+  EXPECT_EQ(
+      "--------------- Batch Conversion ----------------\n"
+      "EngineName.....: c:\\4nec2\\exe\\nec2dxs1k5.exe\n"
+      "Batch Folder selected: c:\\4nec2\\b_in\\empty\n"
+      "Last Folder: empty\n"
+      "Old Folder sucessfully deleted: C:\\4nec2\\b_out\\empty\\\n"
+      "New Folder sucessfully created: C:\\4nec2\\b_out\\empty\\\n"
+      "--------- Batch Conversion Job Done ---------\n",
+      MoutText());
+  EXPECT_TRUE(fs::is_directory(root.driveC / "4nec2" / "b_out" / "empty"));
 }
 
 // No engine at c:\4nec2\exe\nec2dxs1k5.exe: a single conversion shows the system's text and still

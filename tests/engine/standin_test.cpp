@@ -60,7 +60,7 @@ void ExpectSameNumbers(const Nec2cResult& nec2c, const std::string& text, int po
   ExpectNec2cValues(nec2c, OutputPrint(text), polarization);
 }
 
-TEST_F(StandInTest, GeneratorDeckRelativeAndSplitDeckNamesGiveNec2csNumbers) {
+TEST_F(StandInTest, GeneratorDeckRelativeAndSplitDeckNamesGiveNec2csNumbersAFailedRunNoOutput) {
   root.Write("drive_c/4nec2/b_in/E_/E_000.nec", kGeneratorDeck);
   // The output folder is named in another letter case than on disk, as the batch conversion does.
   ASSERT_EQ(0, RunStandIn(root.dir, root.dir,
@@ -97,11 +97,9 @@ TEST_F(StandInTest, GeneratorDeckRelativeAndSplitDeckNamesGiveNec2csNumbers) {
     ExpectSameNumbers(dipole, ReadAll(outputs / output), 3);
   }
   EXPECT_EQ("not a deck", ReadAll(plain));
-}
 
-// A rejected deck, a missing deck or output folder, or a missing argument: a status other than 0
-// and no output file (an older output of the same name must not pass for this run's result).
-TEST_F(StandInTest, ARejectedOrMissingRunLeavesNoOutputFileAndExitsNonZero) {
+  // A rejected deck, a missing deck or output folder, or a missing argument: a status other than 0
+  // and no output file (an older output of the same name must not pass for this run's result).
   root.Write("drive_c/4nec2/b_in/E_/d.nec", kDipoleDeck);
   root.Write("drive_c/4nec2/b_in/E_/unknown.nec",
              "CM\r\nCE\r\nGW 1 5 0 0 -1 0 0 1 0.001\r\nGE 0\r\nZZ 1 2 3\r\nFR 0 1 0 0 14 0\r\n");

@@ -65,7 +65,7 @@ TEST_F(ScriptedAnswers, PrintsEveryMessageBoxWhenItAppearsAndRecordsDocumentsPau
   EXPECT_TRUE(ui.quitRequested);
 }
 
-TEST_F(ScriptedAnswers, AskAnswersTakeTheQueueInOrder) {
+TEST_F(ScriptedAnswers, AskAndPointAnswersTakeTheQueueInOrder) {
   ui.AnswerAsk("7,5");
   ui.AnswerAskDefault();
   ui.AnswerAsk(std::nullopt);
@@ -82,9 +82,9 @@ TEST_F(ScriptedAnswers, AskAnswersTakeTheQueueInOrder) {
   EXPECT_FALSE(AskText(ui, "Segment", "Number:", text));
   EXPECT_EQ("1,0", text);
   EXPECT_EQ((std::vector<std::string>{"[Dialog] Segment: no answer"}), ui.messages);
-}
 
-TEST_F(ScriptedAnswers, APointAnswerFillsTheFieldsAndPressesDone) {
+  // A point answer fills the fields and presses Done.
+  ui.messages.clear();
   ui.AnswerPoint({"1,5", "2,5"});
   ui.AnswerPoint({"bad", "2"});
   TwoFieldDialog dialog;
