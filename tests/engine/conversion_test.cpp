@@ -40,7 +40,7 @@ TEST(OutputFileName, ReplacesTheExtensionOfTheBareNameAndLastFolderIsTheTextAfte
   EXPECT_EQ("folder", LastFolder("folder"));
 }
 
-TEST_F(ConversionTest, EngineMenuMovesTheCheckMarkAndSetsEngineNameAndShowOpensTheFolders) {
+TEST_F(ConversionTest, EngineMenuMovesTheCheckMarkSetsEngineNameAndParallelRunsShowOpensTheFolders) {
   auto checked = [&] {
     std::string marks;
     for (const char* item : {"MI_NEC1500", "MI_NEC5000", "MI_NEC11000"}) {
@@ -70,6 +70,24 @@ TEST_F(ConversionTest, EngineMenuMovesTheCheckMarkAndSetsEngineNameAndShowOpensT
   ASSERT_TRUE(form.Run("Showbout1Click"));
   EXPECT_EQ((std::vector<std::string>{"c:\\4nec2\\b_in", "c:\\4nec2\\b_out"}), Messages("[Open] "));
   EXPECT_TRUE(form.Mout.lines.empty());
+
+  // Parallel runs start at the processor count and accept one to it.
+  const int most = MostParallelRuns();
+  EXPECT_EQ(most, WorkingParameters{}.EngineJobs);
+  for (const std::string& bad : {std::string("0"), std::string("-1"), std::string("x"), std::string("1,5"),
+                                 std::to_string(most + 1)}) {
+    ui.messages.clear();
+    ui.AnswerAsk(bad);
+    form.Run("MIParallelRunsClick");
+    EXPECT_EQ(std::vector<std::string>{"No valid number. Abort command!"}, Messages("[Warning] ")) << bad;
+    EXPECT_EQ(1, form.params.EngineJobs) << bad;
+  }
+  ui.AnswerAsk(std::nullopt);
+  form.Run("MIParallelRunsClick");
+  EXPECT_EQ(1, form.params.EngineJobs);
+  ui.AnswerAsk(std::to_string(most));
+  form.Run("MIParallelRunsClick");
+  EXPECT_EQ(most, form.params.EngineJobs);
 }
 
 #ifndef _WIN32  // starts a fake engine
@@ -391,25 +409,6 @@ TEST_F(ConversionTest, ARunOverTheTimeLimitIsEndedAndFails) {
   EXPECT_EQ(system.started, system.closed);
 }
 #endif
-
-TEST_F(ConversionTest, ParallelRunsStartAtTheProcessorCountAndAcceptOneToIt) {
-  const int most = MostParallelRuns();
-  EXPECT_EQ(most, WorkingParameters{}.EngineJobs);
-  for (const std::string& bad : {std::string("0"), std::string("-1"), std::string("x"), std::string("1,5"),
-                                 std::to_string(most + 1)}) {
-    ui.messages.clear();
-    ui.AnswerAsk(bad);
-    form.Run("MIParallelRunsClick");
-    EXPECT_EQ(std::vector<std::string>{"No valid number. Abort command!"}, Messages("[Warning] ")) << bad;
-    EXPECT_EQ(1, form.params.EngineJobs) << bad;
-  }
-  ui.AnswerAsk(std::nullopt);
-  form.Run("MIParallelRunsClick");
-  EXPECT_EQ(1, form.params.EngineJobs);
-  ui.AnswerAsk(std::to_string(most));
-  form.Run("MIParallelRunsClick");
-  EXPECT_EQ(most, form.params.EngineJobs);
-}
 
 // The account alone: each deck's line is completed where it stands after the user's edits (or
 // written anew when it is gone), and the closing lines say the counts.
