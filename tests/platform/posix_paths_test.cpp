@@ -51,7 +51,7 @@ TEST(PosixRoots, DriveCFollowsWineprefixElseHome) {
   }
 }
 
-TEST_F(Paths, NativePathMapsDrivesAndSeparators) {
+TEST_F(Paths, NativePathMapsDrivesAndSeparatorsAndMessagesNameTheirFilesNativePaths) {
   struct Case {
     std::string windows, native;
   };
@@ -70,11 +70,9 @@ TEST_F(Paths, NativePathMapsDrivesAndSeparators) {
       {"", ""},
   };
   for (const Case& k : cases) EXPECT_EQ(k.native, NativePath(roots, k.windows)) << k.windows;
-}
 
-// A message names its files with their Linux paths too: a name with blanks is taken as far as it
-// exists; one that does not exist ends at its first blank or a mark that ends a sentence.
-TEST_F(Paths, NativePathMessagesNameTheirFilesNativePaths) {
+  // A message names its files with their Linux paths too: a name with blanks is taken as far as it
+  // exists; one that does not exist ends at its first blank or a mark that ends a sentence.
   root.Write("drive_c/4nec2/b_in/Range01 Test.txt", "7\r\n");
   EXPECT_EQ(
       (std::vector<std::string>{c + "/4nec2/b_in/Range01 Test.txt", c + "/4nec2/gone.pdf", "/tmp/a.txt"}),
