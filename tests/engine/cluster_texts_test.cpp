@@ -23,37 +23,12 @@ std::string ShellPrints(const std::string& command) {
   return text;
 }
 
-TEST(ClusterTexts, AQuotedWordReachesTheShellAsItStands) {
+TEST(ClusterTexts, AQuotedWordReachesTheShellAsItStandsAndTheSettingsQuoteEveryFolder) {
   for (const std::string word : {"plain", "with blank", "it's", "'", "$(touch /tmp/x)", "`id`", "a\\b;c|d&e",
                                  "\"q\"", "--partition=short", ""}) {
     EXPECT_EQ(ShellPrints("printf %s " + ShellQuoted(word)), word) << word;
   }
-}
-
-TEST(ClusterTexts, ChunksKeepFourTasksPerSlotAndAtMostAThousand) {
-  struct Case {
-    std::size_t decks, atOnce, chunk, tasks;
-  } cases[] = {{40, 2, 5, 8},         {12, 2, 2, 6},           {3, 64, 1, 3},
-               {60000, 64, 235, 256}, {60000, 1000, 60, 1000}, {1, 1, 1, 1}};
-  for (const Case& c : cases) {
-    ClusterJob job;
-    job.decks.assign(c.decks, "d.nec");
-    job.chunk = ClusterChunkSize(c.decks, c.atOnce);
-    EXPECT_EQ(job.chunk, c.chunk) << c.decks << " " << c.atOnce;
-    EXPECT_EQ(ClusterTaskCount(job), c.tasks) << c.decks << " " << c.atOnce;
-  }
-}
-
-TEST(ClusterTexts, ReportsKeepTheirDecksAndReasonsAndLeaveALineBeingWritten) {
-  const auto lines = ReadChunkReport(
-      "done a.nec\nkept b (1).nec\nfailed c (x).nec (exit status 3)\nnoise\nfailed d.nec\ndone e.ne");
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[1].deck, "b (1).nec");
-  EXPECT_EQ(lines[2].deck, "c (x).nec");
-  EXPECT_EQ(lines[2].reason, "exit status 3");
-}
-
-TEST(ClusterTexts, TheSettingsQuoteEveryFolderAndTheScriptsHaveLfLineEnds) {
+  // The settings quote every folder, and the scripts have LF line ends.
   ClusterJob job{.name = "E_",
                  .deckFolder = "/d/it's",
                  .outputFolder = "/o",
@@ -70,6 +45,27 @@ TEST(ClusterTexts, TheSettingsQuoteEveryFolderAndTheScriptsHaveLfLineEnds) {
       EXPECT_NE(file.text.find("#SBATCH --array=0-0%3\n"), std::string::npos);
     }
   }
+}
+
+TEST(ClusterTexts, ChunksKeepFourTasksPerSlotAndAtMostAThousandAndReportsKeepTheirDecks) {
+  struct Case {
+    std::size_t decks, atOnce, chunk, tasks;
+  } cases[] = {{40, 2, 5, 8},         {12, 2, 2, 6},           {3, 64, 1, 3},
+               {60000, 64, 235, 256}, {60000, 1000, 60, 1000}, {1, 1, 1, 1}};
+  for (const Case& c : cases) {
+    ClusterJob job;
+    job.decks.assign(c.decks, "d.nec");
+    job.chunk = ClusterChunkSize(c.decks, c.atOnce);
+    EXPECT_EQ(job.chunk, c.chunk) << c.decks << " " << c.atOnce;
+    EXPECT_EQ(ClusterTaskCount(job), c.tasks) << c.decks << " " << c.atOnce;
+  }
+  // The tasks' reports keep their decks and reasons and leave a line being written.
+  const auto lines = ReadChunkReport(
+      "done a.nec\nkept b (1).nec\nfailed c (x).nec (exit status 3)\nnoise\nfailed d.nec\ndone e.ne");
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[1].deck, "b (1).nec");
+  EXPECT_EQ(lines[2].deck, "c (x).nec");
+  EXPECT_EQ(lines[2].reason, "exit status 3");
 }
 
 // Each task converts its chunk: it keeps a whole output, names a failed run and an incomplete

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>

@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <functional>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,7 +19,9 @@ namespace varnel {
 
 namespace {
 
-TEST(OutputFileName, ReplacesTheExtensionOfTheBareName) {
+// The output's name replaces the extension of the deck's bare name; the last folder is the text
+// after the last backslash.
+TEST(OutputFileName, ReplacesTheExtensionOfTheBareNameAndLastFolderIsTheTextAfterTheLastBackslash) {
   struct Case {
     const char *deck, *expected;
   };
@@ -34,16 +34,13 @@ TEST(OutputFileName, ReplacesTheExtensionOfTheBareName) {
       {"c:deck.NEC", "deck.out"},
   };
   for (const Case& c : cases) EXPECT_EQ(c.expected, OutputFileName(c.deck)) << c.deck;
-}
-
-TEST(LastFolder, IsTheTextAfterTheLastBackslash) {
   EXPECT_EQ("dipol", LastFolder("c:\\4nec2\\b_in\\dipol"));
   EXPECT_EQ("E_", LastFolder("c:\\4nec2\\b_in\\E_"));
   EXPECT_EQ("", LastFolder("C:\\"));
   EXPECT_EQ("folder", LastFolder("folder"));
 }
 
-TEST_F(ConversionTest, EngineMenuMovesTheCheckMarkAndSetsEngineName) {
+TEST_F(ConversionTest, EngineMenuMovesTheCheckMarkSetsEngineNameAndParallelRunsShowOpensTheFolders) {
   auto checked = [&] {
     std::string marks;
     for (const char* item : {"MI_NEC1500", "MI_NEC5000", "MI_NEC11000"}) {
@@ -68,7 +65,29 @@ TEST_F(ConversionTest, EngineMenuMovesTheCheckMarkAndSetsEngineName) {
     EXPECT_EQ(c.engine, form.params.EngineName) << c.control;
   }
   EXPECT_TRUE(ui.messages.empty());
+  // The Show menu opens the deck and output folders.
+  ASSERT_TRUE(form.Run("Showbin1Click"));
+  ASSERT_TRUE(form.Run("Showbout1Click"));
+  EXPECT_EQ((std::vector<std::string>{"c:\\4nec2\\b_in", "c:\\4nec2\\b_out"}), Messages("[Open] "));
   EXPECT_TRUE(form.Mout.lines.empty());
+
+  // Parallel runs start at the processor count and accept one to it.
+  const int most = MostParallelRuns();
+  EXPECT_EQ(most, WorkingParameters{}.EngineJobs);
+  for (const std::string& bad : {std::string("0"), std::string("-1"), std::string("x"), std::string("1,5"),
+                                 std::to_string(most + 1)}) {
+    ui.messages.clear();
+    ui.AnswerAsk(bad);
+    form.Run("MIParallelRunsClick");
+    EXPECT_EQ(std::vector<std::string>{"No valid number. Abort command!"}, Messages("[Warning] ")) << bad;
+    EXPECT_EQ(1, form.params.EngineJobs) << bad;
+  }
+  ui.AnswerAsk(std::nullopt);
+  form.Run("MIParallelRunsClick");
+  EXPECT_EQ(1, form.params.EngineJobs);
+  ui.AnswerAsk(std::to_string(most));
+  form.Run("MIParallelRunsClick");
+  EXPECT_EQ(most, form.params.EngineJobs);
 }
 
 #ifndef _WIN32  // starts a fake engine
@@ -182,23 +201,7 @@ TEST_F(ConversionTest, BatchConversionRecreatesTheOutputFolderAndConvertsEachDec
 
 #endif
 
-TEST_F(ConversionTest, AFolderWithoutDecksStillWritesHeaderRecreationAndJobDone) {
-  fs::create_directories(root.driveC / "4nec2" / "b_in" / "empty");
-  ui.AnswerFolder("c:\\4nec2\\b_in\\empty");
-  ASSERT_TRUE(form.Run("BatchConversion1Click"));
-  EXPECT_EQ(
-      "--------------- Batch Conversion ----------------\n"
-      "EngineName.....: c:\\4nec2\\exe\\nec2dxs1k5.exe\n"
-      "Batch Folder selected: c:\\4nec2\\b_in\\empty\n"
-      "Last Folder: empty\n"
-      "Old Folder sucessfully deleted: C:\\4nec2\\b_out\\empty\\\n"
-      "New Folder sucessfully created: C:\\4nec2\\b_out\\empty\\\n"
-      "--------- Batch Conversion Job Done ---------\n",
-      MoutText());
-  EXPECT_TRUE(fs::is_directory(root.driveC / "4nec2" / "b_out" / "empty"));
-}
-
-TEST_F(ConversionTest, ADriveRootIsRefusedBeforeAnythingIsDeleted) {
+TEST_F(ConversionTest, ADriveRootIsRefusedBeforeAnythingIsDeletedAnEmptyFolderIsRecreated) {
   FakeEngine("nec2dxs1k5.exe");
   root.Write("drive_c/deck.nec", "CM\r\n");
   fs::path earlier = root.Write("drive_c/4nec2/b_out/run/earlier.out", "earlier result");
@@ -217,6 +220,20 @@ TEST_F(ConversionTest, ADriveRootIsRefusedBeforeAnythingIsDeleted) {
     EXPECT_TRUE(fs::exists(single));
     EXPECT_TRUE(system.parameterTexts.empty());
   }
+  // A folder without decks still writes the header, the recreation and the job-done line.
+  fs::create_directories(root.driveC / "4nec2" / "b_in" / "empty");
+  ui.AnswerFolder("c:\\4nec2\\b_in\\empty");
+  ASSERT_TRUE(form.Run("BatchConversion1Click"));
+  EXPECT_EQ(
+      "--------------- Batch Conversion ----------------\n"
+      "EngineName.....: c:\\4nec2\\exe\\nec2dxs1k5.exe\n"
+      "Batch Folder selected: c:\\4nec2\\b_in\\empty\n"
+      "Last Folder: empty\n"
+      "Old Folder sucessfully deleted: C:\\4nec2\\b_out\\empty\\\n"
+      "New Folder sucessfully created: C:\\4nec2\\b_out\\empty\\\n"
+      "--------- Batch Conversion Job Done ---------\n",
+      MoutText());
+  EXPECT_TRUE(fs::is_directory(root.driveC / "4nec2" / "b_out" / "empty"));
 }
 
 // No engine at c:\4nec2\exe\nec2dxs1k5.exe: a single conversion shows the system's text and still
@@ -250,6 +267,16 @@ TEST_F(ConversionTest, AFailedStartShowsTheSystemsTextAndTheCommandGoesOn) {
   EXPECT_EQ(0, ui.pausedMilliseconds) << "nothing to wait for";
   const std::string status = ProgressText(form.progress, form.progress.endMs);
   EXPECT_NE(std::string::npos, status.find("(2 of 2 decks failed)")) << status;
+
+  // A start that reports success without a process handle is not waited for.
+  ui.messages.clear();
+  system.startWithoutHandle = true;
+  ui.AnswerFolder("c:\\4nec2\\b_in\\dipol");
+  ASSERT_TRUE(form.Run("BatchConversion1Click"));
+  EXPECT_EQ(0, ui.pausedMilliseconds);
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_EQ("Converting: dipol000.nec  --> dipol000.out ......failed (no output).", form.Mout.lines[6]);
+  EXPECT_EQ("--------- Batch Conversion Job Done ---------", form.Mout.lines.back());
 }
 
 // A complete export says what it wrote in the status bar, not that it ended at its first file.
@@ -262,17 +289,6 @@ TEST_F(ConversionTest, TheStatusOfAnExportSaysItsDecksAndTasks) {
   ASSERT_TRUE(form.Run("ExportClusterJob1Click"));
   EXPECT_EQ("--------- Export Cluster Job Done ---------", form.Mout.lines.back()) << MoutText();
   EXPECT_EQ("Export Cluster Job: 15 decks in 15 tasks", ProgressText(form.progress, form.progress.endMs));
-}
-
-TEST_F(ConversionTest, AStartWithoutAProcessHandleIsNotWaitedFor) {
-  system.startWithoutHandle = true;
-  root.Write("drive_c/4nec2/b_in/dipol/dipol000.nec", "CM\r\n");
-  ui.AnswerFolder("c:\\4nec2\\b_in\\dipol");
-  ASSERT_TRUE(form.Run("BatchConversion1Click"));
-  EXPECT_EQ(0, ui.pausedMilliseconds);
-  EXPECT_TRUE(ui.messages.empty());
-  EXPECT_EQ("Converting: dipol000.nec  --> dipol000.out ......failed (no output).", form.Mout.lines[6]);
-  EXPECT_EQ("--------- Batch Conversion Job Done ---------", form.Mout.lines.back());
 }
 
 #ifndef _WIN32  // starts a fake engine
@@ -394,25 +410,6 @@ TEST_F(ConversionTest, ARunOverTheTimeLimitIsEndedAndFails) {
 }
 #endif
 
-TEST_F(ConversionTest, ParallelRunsStartAtTheProcessorCountAndAcceptOneToIt) {
-  const int most = MostParallelRuns();
-  EXPECT_EQ(most, WorkingParameters{}.EngineJobs);
-  for (const std::string& bad : {std::string("0"), std::string("-1"), std::string("x"), std::string("1,5"),
-                                 std::to_string(most + 1)}) {
-    ui.messages.clear();
-    ui.AnswerAsk(bad);
-    form.Run("MIParallelRunsClick");
-    EXPECT_EQ(std::vector<std::string>{"No valid number. Abort command!"}, Messages("[Warning] ")) << bad;
-    EXPECT_EQ(1, form.params.EngineJobs) << bad;
-  }
-  ui.AnswerAsk(std::nullopt);
-  form.Run("MIParallelRunsClick");
-  EXPECT_EQ(1, form.params.EngineJobs);
-  ui.AnswerAsk(std::to_string(most));
-  form.Run("MIParallelRunsClick");
-  EXPECT_EQ(most, form.params.EngineJobs);
-}
-
 // The account alone: each deck's line is completed where it stands after the user's edits (or
 // written anew when it is gone), and the closing lines say the counts.
 TEST(ConversionAccount, CompletesEachDecksOwnLineAndClosesWithTheCounts) {
@@ -462,13 +459,6 @@ TEST(ConversionAccount, CompletesEachDecksOwnLineAndClosesWithTheCounts) {
   };
   for (const Case& k : cases)
     EXPECT_EQ(k.lines, ClosingLines("Batch Conversion", k.conversion, k.decks, k.beforeEnd));
-}
-
-TEST_F(ConversionTest, ShowFoldersOpenTheDeckAndOutputFolders) {
-  ASSERT_TRUE(form.Run("Showbin1Click"));
-  ASSERT_TRUE(form.Run("Showbout1Click"));
-  EXPECT_EQ((std::vector<std::string>{"c:\\4nec2\\b_in", "c:\\4nec2\\b_out"}), Messages("[Open] "));
-  EXPECT_TRUE(form.Mout.lines.empty());
 }
 
 }  // namespace

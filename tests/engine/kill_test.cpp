@@ -12,15 +12,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "engine/conversion.hpp"
+#include "engine/conversion_fixture.hpp"
 #include "platform/posix/posix_system.hpp"
-#include "support/classic_output.hpp"
 #include "support/hanging_engine.hpp"
 #include "support/test_root.hpp"
 #include "test_paths.hpp"
@@ -71,10 +70,13 @@ std::vector<long> ProcessesWith(const std::string& text) {
   return pids;
 }
 
+// The conversion tests' drive c:, with their fake engines.
+using KilledProgram = ConversionTest;
+
 // The stand-in ended while nec2c runs (by a signal of its own, or with the program that started
 // it killed outright): nec2c ends too, and neither a temporary folder nor a partial output stays.
 // A stand-in killed outright cannot clean up: the next one to start removes its folder.
-TEST(KilledProgram, TheStandInEndsNec2cAndCleansUp) {
+TEST_F(KilledProgram, TheStandInEndsNec2cAndCleansUp) {
   if (std::system("command -v nec2c >/dev/null 2>&1") != 0) GTEST_SKIP() << "nec2c is not installed";
   struct Case {
     const char* what;
@@ -84,7 +86,7 @@ TEST(KilledProgram, TheStandInEndsNec2cAndCleansUp) {
   for (const Case& c : {Case{"program killed", true, SIGKILL}, Case{"engine terminated", false, SIGTERM},
                         Case{"engine interrupted", false, SIGINT}, Case{"engine killed", false, SIGKILL}}) {
     SCOPED_TRACE(c.what);
-    TestRoot root;
+    TestRoot root;  // one of its own per case
     const fs::path temp = root.dir / "tmp";
     fs::create_directories(temp);
     // A near field of 32 000 points: seconds of nec2c.
@@ -126,34 +128,18 @@ TEST(KilledProgram, TheStandInEndsNec2cAndCleansUp) {
   }
 }
 
-// A fake engine that writes its print in three parts with pauses, so that a kill finds outputs
-// half written.
-void PlantSlowWriter(TestRoot& root) {
-  const fs::path print = root.Write("print.out", ClassicOutputText(ClassicOutput{}));
-  const std::string script = "#!/bin/sh\nout=$(printf '%s' \"$2\" | sed -e 's|^[cC]:|" +
-                             root.driveC.string() +
-                             "|' -e 's|\\\\|/|g')\n"
-                             "head -c 1000 '" +
-                             print.string() +
-                             "' > \"$out\"; sleep 0.05\n"
-                             "tail -c +1001 '" +
-                             print.string() +
-                             "' | head -c 1000 >> \"$out\"; sleep 0.05\n"
-                             "tail -c +2001 '" +
-                             print.string() + "' >> \"$out\"\n";
-  const fs::path path = root.Write("drive_c/4nec2/exe/nec2dxs1k5.exe", script);
-  fs::permissions(path, fs::perms::owner_all);
-}
-
 struct Snapshot {
   std::string bytes;
   fs::file_time_type time;
 };
 
-TEST(KilledProgram, ResumeAfterAKillLeavesOneCompleteOutputPerDeck) {
-  TestRoot root;
-  PosixSystem system{root.Roots()};
-  PlantSlowWriter(root);
+TEST_F(KilledProgram, ResumeAfterAKillLeavesOneCompleteOutputPerDeck) {
+  // An engine that writes its print in three parts with pauses, so that a kill finds outputs
+  // half written.
+  FakeEngine("nec2dxs1k5.exe", 0,
+             "head -c 1000 \"$print\" > \"$out\"; sleep 0.05\n"
+             "tail -c +1001 \"$print\" | head -c 1000 >> \"$out\"; sleep 0.05\n"
+             "tail -c +2001 \"$print\" >> \"$out\"");
   constexpr int kDecks = 20;
   for (int i = 0; i < kDecks; ++i)
     root.Write("drive_c/4nec2/b_in/K_/K_" + std::to_string(100 + i) + ".nec", "CM\r\nEN\r\n");
@@ -187,7 +173,9 @@ TEST(KilledProgram, ResumeAfterAKillLeavesOneCompleteOutputPerDeck) {
   }
   kill(varnel, SIGKILL);
   WaitFor(varnel);
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the engines end with it
+  // The engines end with it: wait until no process writes below the root any more.
+  for (int i = 0; i < 800 && !ProcessesWith(root.dir.string()).empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
   const std::map<std::string, Snapshot> before = completeOutputs();
   ASSERT_GE(before.size(), static_cast<std::size_t>(kDecks / 3));
   ASSERT_LT(before.size(), static_cast<std::size_t>(kDecks)) << "killed too late to test anything";

@@ -169,8 +169,8 @@ TEST_F(LongBatchTest, TheClusterAccountNamesEveryDeckWithoutAWholeOutputAndRemov
 }
 
 // Answered No, or not answered at all (a script), the question deletes nothing; it counts the
-// sub-folders and their files too.
-TEST_F(LongBatchTest, BatchConversionAnsweredNoOrNotAtAllDeletesNothing) {
+// sub-folders and their files too. Neither command touches a folder another program works on.
+TEST_F(LongBatchTest, BatchConversionAnsweredNoOrNotAtAllOrLockedElsewhereDeletesNothing) {
   FakeEngine("nec2dxs1k5.exe");
   const fs::path out = Decks("E_", {"a.nec"});
   const fs::path earlier = root.Write("drive_c/4nec2/b_out/E_/a.out", "earlier");
@@ -192,6 +192,22 @@ TEST_F(LongBatchTest, BatchConversionAnsweredNoOrNotAtAllDeletesNothing) {
   EXPECT_EQ("the user's", TestRoot::Read(summary));
   EXPECT_TRUE(LogLines().empty());
   EXPECT_FALSE(Has("Old Folder sucessfully deleted: C:\\4nec2\\b_out\\E_\\"));
+
+  // A folder another program works on is left alone by both commands.
+  for (const char* command : {"BatchConversion1Click", "ResumeBatchConversion1Click"}) {
+    for (const char* held : {"C:\\4nec2\\b_out\\E_\\", "c:\\4nec2\\b_in\\E_\\"}) {
+      SCOPED_TRACE(std::string(command) + " " + held);
+      system.lockHeld = held;
+      ui.messages.clear();
+      ui.AnswerFolder("c:\\4nec2\\b_in\\E_");
+      ASSERT_TRUE(form.Run(command));
+      EXPECT_EQ(
+          std::vector<std::string>{std::string("Another Varnel is working on ") + held + ". Abort command!"},
+          Messages("[Warning] "));
+      EXPECT_EQ("earlier", TestRoot::Read(earlier));
+      EXPECT_TRUE(system.parameterTexts.empty());
+    }
+  }
 }
 
 TEST_F(LongBatchTest, StopEndsTheRunningEnginesAndKeepsOnlyCompleteOutputs) {
@@ -263,25 +279,6 @@ TEST_F(LongBatchTest, AFullDiskStopsTheBatchAndResumeConvertsTheRest) {
     EXPECT_TRUE(OutputComplete(system, "C:\\4nec2\\b_out\\F_\\" + OutputFileName(name))) << name;
   EXPECT_EQ("Kept " + std::to_string(complete) + " complete outputs.", form.Mout.lines.end()[-2]);
   (void)out;
-}
-
-TEST_F(LongBatchTest, AFolderAnotherProgramWorksOnIsLeftAlone) {
-  const fs::path earlier = root.Write("drive_c/4nec2/b_out/E_/a.out", "earlier");
-  Decks("E_", {"a.nec"});
-  for (const char* command : {"BatchConversion1Click", "ResumeBatchConversion1Click"}) {
-    for (const char* held : {"C:\\4nec2\\b_out\\E_\\", "c:\\4nec2\\b_in\\E_\\"}) {
-      SCOPED_TRACE(std::string(command) + " " + held);
-      system.lockHeld = held;
-      ui.messages.clear();
-      ui.AnswerFolder("c:\\4nec2\\b_in\\E_");
-      ASSERT_TRUE(form.Run(command));
-      EXPECT_EQ(
-          std::vector<std::string>{std::string("Another Varnel is working on ") + held + ". Abort command!"},
-          Messages("[Warning] "));
-      EXPECT_EQ("earlier", TestRoot::Read(earlier));
-      EXPECT_TRUE(system.parameterTexts.empty());
-    }
-  }
 }
 
 #endif

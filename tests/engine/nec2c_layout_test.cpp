@@ -6,10 +6,8 @@
 // comments).
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "engine/nec2c_run.hpp"
 #include "engine/nec2c_values.hpp"
@@ -82,7 +80,9 @@ void ExpectValuesOf(const Nec2cResult& expected, std::size_t run, const std::str
 
 }  // namespace
 
-TEST(Nec2cLayout, BothPrintsOfADeckGiveNec2csNumbersOfTheNearFieldsRun) {
+// Then a table of more than 128 000 points: the first 128 000 are read, and the reader says how
+// many the file holds.
+TEST(Nec2cLayout, BothPrintsOfADeckGiveNec2csNumbersOfTheNearFieldsRunAndALongTableIsReadInPart) {
   if (!Nec2cInstalled()) GTEST_SKIP() << "nec2c is not installed";
   TestRoot root;
   const fs::path folder = root.dir / "run";
@@ -105,15 +105,6 @@ TEST(Nec2cLayout, BothPrintsOfADeckGiveNec2csNumbersOfTheNearFieldsRun) {
       ExpectValuesOf(expected, deck.run, TextOfFileBytes(ReadAll(folder / "deck.out")));
     }
   }
-}
-
-// A table of more than 128 000 points: the first 128 000 are read, and the reader says how many
-// the file holds.
-TEST(Nec2cLayout, ALongerTableIsReadInPartAndSaysItsSize) {
-  if (!Nec2cInstalled()) GTEST_SKIP() << "nec2c is not installed";
-  TestRoot root;
-  const fs::path folder = root.dir / "run";
-  fs::create_directories(folder);
   root.Write("run/deck.nec", "CM dipole\nCE\n" + kDipole + kSource +
                                  "FR 0 1 0 0 29 0\nNE 0 1 1 128010 1 0 0 0 0 0.001\nEN\n");
   ASSERT_EQ(0, RunIn(folder, root.dir, "nec2c -i deck.nec -o nec2c.out"));

@@ -14,22 +14,16 @@
 #include <string>
 #include <vector>
 
+#include "engine/cluster.hpp"
 #include "support/fuzz_seed.hpp"
+#include "support/test_root.hpp"
 
 namespace varnel {
 
 namespace engine_test {
 
-inline std::string ShellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) {
-    if (c == '\'')
-      quoted += "'\\''";
-    else
-      quoted += c;
-  }
-  return quoted + "'";
-}
+// The program's own quoting, the one the cluster scripts use.
+using varnel::ShellQuoted;
 
 inline bool Nec2cInstalled() { return std::system("command -v nec2c >/dev/null 2>&1") == 0; }
 
@@ -51,12 +45,7 @@ inline int RunStandIn(const std::filesystem::path& folder, const std::filesystem
   return RunIn(folder, winePrefix, line);
 }
 
-inline std::string ReadAll(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+inline std::string ReadAll(const std::filesystem::path& path) { return TestRoot::Read(path); }
 
 // What nec2c printed for one run, as numbers; a table the run does not print stays empty and
 // the input power NaN.
@@ -69,25 +58,16 @@ struct Nec2cResult {
   std::string nearKind;                       // "ELECTRIC" or "MAGNETIC"
 };
 
-inline std::vector<std::string> Words(const std::string& line) {
-  std::istringstream in(line);
-  std::vector<std::string> words;
-  std::string w;
-  while (in >> w) words.push_back(w);
-  return words;
-}
-
+// True when the line is exactly `count` numbers, which it puts in values.
 inline bool Numbers(const std::string& line, std::size_t count, std::vector<double>& values) {
-  std::vector<std::string> words = Words(line);
-  if (words.size() != count) return false;
+  std::istringstream in(line);
   values.clear();
-  for (const std::string& w : words) {
+  for (std::string w; in >> w;) {
     char* end = nullptr;
-    double v = std::strtod(w.c_str(), &end);
+    values.push_back(std::strtod(w.c_str(), &end));
     if (end == w.c_str() || *end != '\0') return false;
-    values.push_back(v);
   }
-  return true;
+  return values.size() == count;
 }
 
 // Which run ParseNec2c reads: the first frequency's, or the run of the first near-field table
@@ -98,16 +78,12 @@ enum class Nec2cRun { First, NearField };
 // Reads nec2c's print file: the sections of one run and the first near-field table.
 inline Nec2cResult ParseNec2c(const std::string& text, Nec2cRun which = Nec2cRun::First) {
   Nec2cResult result;
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
   enum { None, Feeds, Segments, Near } section = None;
   bool frequencySeen = false;
   const bool lastBeforeNear = which == Nec2cRun::NearField;
-  for (const std::string& line : lines) {
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
     std::vector<double> v;
     const bool scalarsOpen = result.nearKind.empty() && (lastBeforeNear || !frequencySeen);
     if (line.find("--------- FREQUENCY --------") != std::string::npos) {

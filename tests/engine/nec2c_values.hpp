@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <string>
 #include <vector>
 
 #include "engine/nec2c_run.hpp"

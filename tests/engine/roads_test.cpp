@@ -3,11 +3,8 @@
 // the same decks, which the test reads from nec2c's own output with its own parser.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -206,23 +203,7 @@ TEST_F(RoadTest, TestObjectsFromGenerationToTheSavedTable) {
   }
 }
 
-// A set generated anew over a converted one: Resume keeps none of the old set's outputs.
-TEST_F(RoadTest, ResumeConvertsTheOutputsOfASetGeneratedAnew) {
-  root.Write("drive_c/4nec2/b_in/Ranges/one.txt", "7,01\r\n");
-  const std::string generate = "answer confirm yes\n" +
-                               GenerateEutsLines("c:\\4nec2\\b_in\\Ranges\\one.txt", 2, "E_") +
-                               "answer folder \"c:\\4nec2\\b_in\\E_\"\n";
-  RunRoad("seed 7\n" + generate + "run BatchConversion1Click\n");
-  const std::vector<std::string> out =
-      RunRoad("seed 8\n" + generate + "run ResumeBatchConversion1Click\nprint Mout\n");
-  EXPECT_EQ((std::vector<std::string>{"0.out was made from another deck: converted again",
-                                      "1.out was made from another deck: converted again"}),
-            Starting(out, "E_000_00"));
-  EXPECT_EQ(2u, Starting(out, "Converting: ").size());
-  EXPECT_EQ(1u, Starting(out, "Kept 0 complete outputs.").size());
-}
-
-TEST_F(RoadTest, SweepOfTheDipoleThroughPowerAndNearFieldAnalysis) {
+TEST_F(RoadTest, SweepOfTheDipoleThroughPowerAndNearFieldAnalysisAndResumeOfASetGeneratedAnew) {
   root.Write(
       "drive_c/4nec2/b_in/dipol.nec",
       "CM Half-wave dipole in free space\r\nCM Vertical wire along Z, fed in the centre segment\r\nCE\r\n"
@@ -300,6 +281,20 @@ echo ==end
                               f[2] / root2, f[3] / root2, f[4] / root2, f[5] / root2, f[6], f[7]}),
               nearTable[4 + i]);
   }
+
+  // A set generated anew over a converted one: Resume keeps none of the old set's outputs.
+  root.Write("drive_c/4nec2/b_in/Ranges/one.txt", "7,01\r\n");
+  const std::string generate = "answer confirm yes\n" +
+                               GenerateEutsLines("c:\\4nec2\\b_in\\Ranges\\one.txt", 2, "E_") +
+                               "answer folder \"c:\\4nec2\\b_in\\E_\"\n";
+  RunRoad("seed 7\n" + generate + "run BatchConversion1Click\n");
+  const std::vector<std::string> resumed =
+      RunRoad("seed 8\n" + generate + "run ResumeBatchConversion1Click\nprint Mout\n");
+  EXPECT_EQ((std::vector<std::string>{"0.out was made from another deck: converted again",
+                                      "1.out was made from another deck: converted again"}),
+            Starting(resumed, "E_000_00"));
+  EXPECT_EQ(2u, Starting(resumed, "Converting: ").size());
+  EXPECT_EQ(1u, Starting(resumed, "Kept 0 complete outputs.").size());
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // numbers nec2c printed for the same deck.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -61,7 +60,7 @@ void ExpectSameNumbers(const Nec2cResult& nec2c, const std::string& text, int po
   ExpectNec2cValues(nec2c, OutputPrint(text), polarization);
 }
 
-TEST_F(StandInTest, GeneratorDeckWithoutEnCardOverWindowsPathsGivesNec2csNumbers) {
+TEST_F(StandInTest, GeneratorDeckRelativeAndSplitDeckNamesGiveNec2csNumbersAFailedRunNoOutput) {
   root.Write("drive_c/4nec2/b_in/E_/E_000.nec", kGeneratorDeck);
   // The output folder is named in another letter case than on disk, as the batch conversion does.
   ASSERT_EQ(0, RunStandIn(root.dir, root.dir,
@@ -78,11 +77,9 @@ TEST_F(StandInTest, GeneratorDeckWithoutEnCardOverWindowsPathsGivesNec2csNumbers
   }
   // The deck itself is left as it was.
   EXPECT_EQ(kGeneratorDeck, ReadAll(root.driveC / "4nec2" / "b_in" / "E_" / "E_000.nec"));
-}
 
-// A relative deck name resolves against the current folder; paths with blanks arrive split and
-// are joined again, and a file "x" beside the deck "x y.nec" is not taken for the deck.
-TEST_F(StandInTest, RelativeAndSplitDeckNamesFindTheirDeck) {
+  // A relative deck name resolves against the current folder; paths with blanks arrive split and
+  // are joined again, and a file "x" beside the deck "x y.nec" is not taken for the deck.
   const fs::path decks = root.driveC / "4nec2" / "b_in" / "E_",
                  outputs = root.driveC / "4nec2" / "b_out" / "E_";
   root.Write("drive_c/4nec2/b_in/E_/dipol000.nec", kDipoleDeck);
@@ -94,17 +91,15 @@ TEST_F(StandInTest, RelativeAndSplitDeckNamesFindTheirDeck) {
       0, RunStandIn(root.dir, root.dir, {"c:\\my", "decks\\a", "b.nec", "C:\\4nec2\\b_out\\E_\\a", "b.out"}));
   EXPECT_TRUE(fs::exists(outputs / "a b.out"));
   ASSERT_EQ(0, RunStandIn(decks, root.dir, {"x", "y.nec", "C:\\4nec2\\b_out\\E_\\x", "y.out"}));
-  const Nec2cResult nec2c = Nec2cOf(kDipoleDeck);
+  const Nec2cResult dipole = Nec2cOf(kDipoleDeck);
   for (const char* output : {"dipol000.out", "x y.out"}) {
     SCOPED_TRACE(output);
-    ExpectSameNumbers(nec2c, ReadAll(outputs / output), 3);
+    ExpectSameNumbers(dipole, ReadAll(outputs / output), 3);
   }
   EXPECT_EQ("not a deck", ReadAll(plain));
-}
 
-// A rejected deck, a missing deck or output folder, or a missing argument: a status other than 0
-// and no output file (an older output of the same name must not pass for this run's result).
-TEST_F(StandInTest, ARejectedOrMissingRunLeavesNoOutputFileAndExitsNonZero) {
+  // A rejected deck, a missing deck or output folder, or a missing argument: a status other than 0
+  // and no output file (an older output of the same name must not pass for this run's result).
   root.Write("drive_c/4nec2/b_in/E_/d.nec", kDipoleDeck);
   root.Write("drive_c/4nec2/b_in/E_/unknown.nec",
              "CM\r\nCE\r\nGW 1 5 0 0 -1 0 0 1 0.001\r\nGE 0\r\nZZ 1 2 3\r\nFR 0 1 0 0 14 0\r\n");

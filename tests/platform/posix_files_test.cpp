@@ -35,18 +35,6 @@ using PosixLocks = PosixFiles;
 
 }  // namespace
 
-TEST_F(PosixFiles, ExistenceTellsFilesFromFolders) {
-  root.Write("drive_c/4nec2/out/dipol.out", "x");
-  EXPECT_TRUE(p.FileExists("c:\\4nec2\\out\\dipol.out"));
-  EXPECT_TRUE(p.FileExists("C:\\4NEC2\\OUT\\DIPOL.OUT"));
-  EXPECT_FALSE(p.FileExists("c:\\4nec2\\out"));
-  EXPECT_TRUE(p.FolderExists("c:\\4nec2\\out"));
-  EXPECT_TRUE(p.FolderExists("c:\\4nec2\\out\\"));
-  EXPECT_FALSE(p.FolderExists("c:\\4nec2\\out\\dipol.out"));
-  EXPECT_FALSE(p.FileExists("q:\\4nec2\\out\\dipol.out"));
-  EXPECT_FALSE(p.FileExists(""));
-}
-
 TEST_F(PosixFiles, ReadAndWriteKeepEveryByte) {
   std::string bytes;
   for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
@@ -65,7 +53,7 @@ TEST_F(PosixFiles, ReadAndWriteKeepEveryByte) {
   }
 }
 
-TEST_F(PosixFiles, FailuresCarryTheRunTimesMessages) {
+TEST_F(PosixFiles, FailuresCarryTheRunTimesMessagesAccessDeniedToo) {
   fs::create_directories(root.driveC / "folder");
   EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { p.ReadFile("c:\\none.out"); }));
   EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { p.ReadFile("q:\\none.out"); }));
@@ -75,9 +63,7 @@ TEST_F(PosixFiles, FailuresCarryTheRunTimesMessages) {
   // A full disk is an input/output error with its own code, naming the file and the cause.
   EXPECT_EQ("112 E/A-Fehler 112 (disk full): z:\\dev\\full",
             ErrorOf([&] { p.WriteFile("z:\\dev\\full", "x"); }));
-}
-
-TEST_F(PosixFiles, AccessDeniedForAFileWithoutPermissions) {
+  // A file without permissions is denied.
   const AccessModesHold modes;
   if (!modes.held) GTEST_SKIP() << "the file's access modes cannot be made to hold";
   fs::path file = root.Write("drive_c/locked.out", "x");
@@ -126,11 +112,14 @@ TEST_F(PosixFiles, RenameOverSwapsInTheNewContent) {
   EXPECT_EQ(5u, Names(p.ListEntries("c:\\d\\*")).size());  // and no file left beside
 }
 
-TEST_F(PosixFiles, ListEntriesMatchesWildcardsWithoutCase) {
+TEST_F(PosixFiles, ListEntriesMatchesWildcardsWithoutCaseAndMarksLinks) {
   for (const char* name : {"a.out", "B.OUT", "ab.out", "a.outx", "a.nec", "noext", ".hidden.out"}) {
     root.Write(std::string("drive_c/d/") + name, "");
   }
   fs::create_directories(root.driveC / "d/sub.out");
+  fs::create_directories(root.driveC / "l/real");
+  fs::create_directory_symlink(root.driveC / "l/real", root.driveC / "l/tofolder");
+  fs::create_symlink(root.dir / "nowhere", root.driveC / "l/broken");
   struct Case {
     const char* pattern;
     std::vector<std::string> names;
@@ -144,6 +133,7 @@ TEST_F(PosixFiles, ListEntriesMatchesWildcardsWithoutCase) {
       {"c:\\d\\*x", {"a.outx"}},
       {"c:/d/b.out", {"B.OUT"}},
       {"c:\\missing\\*.out", {}},
+      {"c:\\l\\*", {"broken@", "real/", "tofolder/@"}},  // links marked
   };
   for (const Case& k : cases) EXPECT_EQ(k.names, Names(p.ListEntries(k.pattern))) << k.pattern;
 }
@@ -160,7 +150,16 @@ TEST_F(PosixFiles, ListEntriesComeInTheOrderOfTheUpperCaseNames) {
             listed);
 }
 
-TEST_F(PosixFiles, OnlyRegularFilesAreReadAndSizeIsBounded) {
+TEST_F(PosixFiles, ExistenceTellsFilesFromFoldersAndOnlyRegularFilesAreReadTheirSizeBounded) {
+  root.Write("drive_c/4nec2/out/dipol.out", "x");
+  EXPECT_TRUE(p.FileExists("c:\\4nec2\\out\\dipol.out"));
+  EXPECT_TRUE(p.FileExists("C:\\4NEC2\\OUT\\DIPOL.OUT"));
+  EXPECT_FALSE(p.FileExists("c:\\4nec2\\out"));
+  EXPECT_TRUE(p.FolderExists("c:\\4nec2\\out"));
+  EXPECT_TRUE(p.FolderExists("c:\\4nec2\\out\\"));
+  EXPECT_FALSE(p.FolderExists("c:\\4nec2\\out\\dipol.out"));
+  EXPECT_FALSE(p.FileExists("q:\\4nec2\\out\\dipol.out"));
+  EXPECT_FALSE(p.FileExists(""));
   fs::create_directories(root.driveC / "d");
   ASSERT_EQ(0, mkfifo((root.driveC / "d/fifo.out").c_str(), 0600));
   fs::create_symlink("/dev/zero", root.driveC / "d/zero.out");
@@ -215,13 +214,6 @@ TEST_F(PosixFiles, FolderWithinResolvesDotsCaseAliasesAndLinks) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(c.within, p.FolderWithin(c.inner, c.outer)) << c.inner << " in " << c.outer;
-}
-
-TEST_F(PosixFiles, ListEntriesMarksLinks) {
-  fs::create_directories(root.driveC / "d/real");
-  fs::create_directory_symlink(root.driveC / "d/real", root.driveC / "d/tofolder");
-  fs::create_symlink(root.dir / "nowhere", root.driveC / "d/broken");
-  EXPECT_EQ((std::vector<std::string>{"broken@", "real/", "tofolder/@"}), Names(p.ListEntries("c:\\d\\*")));
 }
 
 TEST_F(PosixFiles, DeleteRemoveCreateReportWithoutThrowing) {
@@ -293,7 +285,7 @@ TEST_F(PosixFiles, NamesThatDifferOnlyInLetterCaseAreNeverGuessed) {
             CaseCollision(root.Roots(), "c:\\d\\Only.txt"));
 }
 
-TEST_F(PosixLocks, OneHolderPerFolderHoweverItIsSpelled) {
+TEST_F(PosixLocks, OneHolderPerFolderHoweverItIsSpelledAndNoneWithoutItsFile) {
   fs::create_directories(root.driveC / "4nec2/b_in/E_");
   const fs::path lockFile = root.driveC / "4nec2/b_in/e_.varnel-lock";
   std::string why;
@@ -318,6 +310,23 @@ TEST_F(PosixLocks, OneHolderPerFolderHoweverItIsSpelled) {
   EXPECT_NE(0, lock);
   p.UnlockFolder(lock);
   EXPECT_EQ("the user's own", TestRoot::Read(lockFile));
+
+  // Where the lock file cannot be made, the lock is refused with the reason, never given without
+  // its file.
+  fs::create_directories(root.driveC / "4nec2/b_out/dir.varnel-lock");
+  fs::create_symlink(root.driveC / "elsewhere", root.driveC / "4nec2/b_out/link.varnel-lock");
+  ASSERT_EQ(0, mkfifo((root.driveC / "4nec2/b_out/fifo.varnel-lock").c_str(), 0600));
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\4nec2\\b_out\\link\\", " is a link"},
+      {"C:\\4nec2\\b_out\\dir\\", " is a folder"},
+      {"C:\\4nec2\\b_out\\fifo\\", " is not a regular file"},
+      {"c:\\no\\parent\\", "its parent folder does not exist"}};
+  for (const auto& [folder, reason] : cases) {
+    why.clear();
+    EXPECT_EQ(0, p.LockFolder(folder, why)) << folder;
+    EXPECT_NE(std::string::npos, why.find(reason)) << folder << ": " << why;
+  }
+  EXPECT_FALSE(fs::exists(root.driveC / "elsewhere"));
 }
 
 TEST_F(PosixLocks, AnotherProgramsLockHoldsUntilItIsKilled) {
@@ -347,26 +356,7 @@ TEST_F(PosixLocks, AnotherProgramsLockHoldsUntilItIsKilled) {
   EXPECT_FALSE(fs::exists(root.driveC / "4nec2/b_out/e_.varnel-lock"));
 }
 
-// Where the lock file cannot be made, the lock is refused with the reason, never given without
-// its file.
-TEST_F(PosixLocks, ALockThatCannotBeTakenIsRefusedWithItsReason) {
-  fs::create_directories(root.driveC / "4nec2/b_out/dir.varnel-lock");
-  fs::create_symlink(root.driveC / "elsewhere", root.driveC / "4nec2/b_out/link.varnel-lock");
-  ASSERT_EQ(0, mkfifo((root.driveC / "4nec2/b_out/fifo.varnel-lock").c_str(), 0600));
-  const std::pair<const char*, const char*> cases[] = {
-      {"C:\\4nec2\\b_out\\link\\", " is a link"},
-      {"C:\\4nec2\\b_out\\dir\\", " is a folder"},
-      {"C:\\4nec2\\b_out\\fifo\\", " is not a regular file"},
-      {"c:\\no\\parent\\", "its parent folder does not exist"}};
-  for (const auto& [folder, reason] : cases) {
-    std::string why;
-    EXPECT_EQ(0, p.LockFolder(folder, why)) << folder;
-    EXPECT_NE(std::string::npos, why.find(reason)) << folder << ": " << why;
-  }
-  EXPECT_FALSE(fs::exists(root.driveC / "elsewhere"));
-}
-
-TEST_F(PosixFiles, ClockClipboardAndUnansweredDialogs) {
+TEST_F(PosixFiles, ClockAndClipboard) {
   std::uint64_t before = system.MillisecondsSinceEpoch(), steady = system.MonotonicMilliseconds();
   ui.realPause = true;
   ui.Pause(30);
@@ -375,15 +365,6 @@ TEST_F(PosixFiles, ClockClipboardAndUnansweredDialogs) {
   EXPECT_GE(system.CurrentYear(), 2024);
   ui.SetClipboardText("a;b\r\n");
   EXPECT_EQ("a;b\r\n", ui.ClipboardText());
-  // Boxes and dialogs without an answer are cancelled.
-  std::string text = "typed";
-  EXPECT_FALSE(ui.AskText("Caption", "Prompt", text));
-  EXPECT_EQ("typed", text);
-  EXPECT_FALSE(ui.OpenFileDialog(FileDialogSpec{}).has_value());
-  EXPECT_FALSE(ui.SaveFileDialog(FileDialogSpec{}).has_value());
-  fs::create_directories(root.driveC / "4nec2/b_out");
-  EXPECT_FALSE(ui.ChooseFolder("c:\\4nec2\\b_out").has_value());
-  EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { ui.ChooseFolder("c:\\4nec2\\b_in"); }));
 }
 
 }  // namespace varnel

@@ -12,7 +12,7 @@ namespace varnel {
 
 namespace fs = std::filesystem;
 
-TEST(SampleTree, CreatesTheFoldersSamplesAndLaunchersAndAReadableOutput) {
+TEST(SampleTree, CreatesTheFoldersSamplesAndLaunchersAndAReadableOutputAndOverwritesNothing) {
   ScriptedFixture f;
   CreateSampleTree(f.system);
   const fs::path tree = f.root.driveC / "4nec2";
@@ -52,19 +52,18 @@ TEST(SampleTree, CreatesTheFoldersSamplesAndLaunchersAndAReadableOutput) {
   EXPECT_DOUBLE_EQ(0.0, table.y[77]);
   EXPECT_DOUBLE_EQ(4.0, table.z[77]);
   EXPECT_NEAR(5.6504e-2 / std::sqrt(2.0), table.value[77], 1e-12);
-}
 
-TEST(SampleTree, OverwritesNothingThatExists) {
-  ScriptedFixture f;
-  f.root.Write("drive_c/4NEC2/B_IN/Dipol.nec", "my own deck");
-  f.root.Write("drive_c/4NEC2/exe/nec2dxs1k5.exe", "MZ real engine");
-  CreateSampleTree(f.system);
-  CreateSampleTree(f.system);
-  EXPECT_EQ("my own deck", TestRoot::Read(f.root.driveC / "4NEC2/B_IN/Dipol.nec"));
-  EXPECT_EQ("MZ real engine", TestRoot::Read(f.root.driveC / "4NEC2/exe/nec2dxs1k5.exe"));
-  EXPECT_FALSE(fs::exists(f.root.driveC / "4nec2"));  // the existing tree was used, in its letter case
-  EXPECT_TRUE(fs::is_directory(f.root.driveC / "4NEC2/b_out"));
-  EXPECT_TRUE(fs::exists(f.root.driveC / "4NEC2/exe/nec2dxs11k.exe"));
+  // Over a tree of its own, in another letter case, nothing that exists is overwritten.
+  ScriptedFixture g;
+  g.root.Write("drive_c/4NEC2/B_IN/Dipol.nec", "my own deck");
+  g.root.Write("drive_c/4NEC2/exe/nec2dxs1k5.exe", "MZ real engine");
+  CreateSampleTree(g.system);
+  CreateSampleTree(g.system);
+  EXPECT_EQ("my own deck", TestRoot::Read(g.root.driveC / "4NEC2/B_IN/Dipol.nec"));
+  EXPECT_EQ("MZ real engine", TestRoot::Read(g.root.driveC / "4NEC2/exe/nec2dxs1k5.exe"));
+  EXPECT_FALSE(fs::exists(g.root.driveC / "4nec2"));  // the existing tree was used, in its letter case
+  EXPECT_TRUE(fs::is_directory(g.root.driveC / "4NEC2/b_out"));
+  EXPECT_TRUE(fs::exists(g.root.driveC / "4NEC2/exe/nec2dxs11k.exe"));
 }
 
 }  // namespace varnel

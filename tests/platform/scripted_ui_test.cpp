@@ -37,11 +37,10 @@ class TwoFieldDialog : public ModalDialog {
 
 // A private drive c: under a scripted interface that prints into out.
 struct ScriptedAnswers : ::testing::Test, ScriptedFixture {};
-using FolderChooser = ScriptedAnswers;
 
 }  // namespace
 
-TEST_F(ScriptedAnswers, PrintsEveryMessageBoxWhenItAppears) {
+TEST_F(ScriptedAnswers, PrintsEveryMessageBoxWhenItAppearsAndRecordsDocumentsPausesAndQuit) {
   ShowInfo(ui, "Parameters set.");
   ShowWarning(ui, "No valid number. Abort command!");
   ShowError(ui, "Datei nicht gefunden.");
@@ -51,9 +50,22 @@ TEST_F(ScriptedAnswers, PrintsEveryMessageBoxWhenItAppears) {
   EXPECT_EQ(
       "[Info] Parameters set.\n[Warning] No valid number. Abort command!\n[Error] Datei nicht gefunden.\n",
       out.str());
+  // Documents, pauses and quit are recorded.
+  ui.messages.clear();
+  ui.AnswerOpener(false);
+  EXPECT_FALSE(ui.OpenDocument("c:\\4nec2\\b_in\\dipol.nec"));
+  EXPECT_TRUE(ui.OpenDocument("c:\\4nec2\\b_in\\dipol.nec"));
+  ui.Pause(50);
+  ui.Pause(50);
+  ui.ProcessEvents();
+  ui.RequestQuit();
+  EXPECT_EQ((std::vector<std::string>(2, "[Open] c:\\4nec2\\b_in\\dipol.nec")), ui.messages);
+  EXPECT_EQ(100, ui.pausedMilliseconds);
+  EXPECT_EQ(1, ui.processEventsCalls);
+  EXPECT_TRUE(ui.quitRequested);
 }
 
-TEST_F(ScriptedAnswers, AskAnswersTakeTheQueueInOrder) {
+TEST_F(ScriptedAnswers, AskAndPointAnswersTakeTheQueueInOrder) {
   ui.AnswerAsk("7,5");
   ui.AnswerAskDefault();
   ui.AnswerAsk(std::nullopt);
@@ -70,9 +82,9 @@ TEST_F(ScriptedAnswers, AskAnswersTakeTheQueueInOrder) {
   EXPECT_FALSE(AskText(ui, "Segment", "Number:", text));
   EXPECT_EQ("1,0", text);
   EXPECT_EQ((std::vector<std::string>{"[Dialog] Segment: no answer"}), ui.messages);
-}
 
-TEST_F(ScriptedAnswers, APointAnswerFillsTheFieldsAndPressesDone) {
+  // A point answer fills the fields and presses Done.
+  ui.messages.clear();
   ui.AnswerPoint({"1,5", "2,5"});
   ui.AnswerPoint({"bad", "2"});
   TwoFieldDialog dialog;
@@ -128,7 +140,7 @@ TEST_F(ScriptedAnswers, FileDialogsHandTheCoreWindowsPathsAndSaveAddsTheDefaultE
             ui.messages);
 }
 
-TEST_F(ScriptedAnswers, TheFolderChooserSetsTheCurrentFolder) {
+TEST_F(ScriptedAnswers, TheFolderChooserSetsTheCurrentFolderWithoutItsTrailingSeparator) {
   fs::create_directories(root.driveC / "4nec2/b_out/E_");
   ui.AnswerFolder("c:\\4nec2\\b_out\\E_\\");
   ui.AnswerFolder(std::nullopt);
@@ -150,12 +162,9 @@ TEST_F(ScriptedAnswers, TheFolderChooserSetsTheCurrentFolder) {
   ui.AnswerFolder("c:\\4nec2\\b_out\\E_");
   EXPECT_EQ("2 Datei nicht gefunden", ErrorOf([&] { ui.ChooseFolder("c:\\4nec2\\b_in"); }));
   EXPECT_EQ("c:\\4nec2\\b_out\\E_", ui.ChooseFolder("c:\\4nec2\\b_out"));
-}
 
-// What every binding does with the folder its chooser returned: the trailing separator goes
-// (a drive's root keeps it) and the folder becomes the current one, or the choice fails.
-TEST_F(FolderChooser, TheChosenFolderLosesItsTrailingSeparatorAndBecomesCurrent) {
-  fs::create_directories(root.driveC / "4nec2/b_out");
+  // What every binding does with the folder its chooser returned: the trailing separator goes
+  // (a drive's root keeps it) and the folder becomes the current one, or the choice fails.
   for (const auto& [chosen, taken] : std::vector<std::pair<std::string, std::string>>{
            {"c:\\4nec2\\b_out\\\\", "c:\\4nec2\\b_out"}, {"c:\\4nec2/", "c:\\4nec2"}, {"c:\\", "c:\\"}}) {
     EXPECT_EQ(taken, TakeChosenFolder(system, chosen)) << chosen;
@@ -163,20 +172,6 @@ TEST_F(FolderChooser, TheChosenFolderLosesItsTrailingSeparatorAndBecomesCurrent)
   }
   EXPECT_THROW(TakeChosenFolder(system, "c:\\4nec2\\gone\\"), InOutError);
   EXPECT_EQ("c:\\", system.CurrentFolder());
-}
-
-TEST_F(ScriptedAnswers, RecordsDocumentsPausesAndQuit) {
-  ui.AnswerOpener(false);
-  EXPECT_FALSE(ui.OpenDocument("c:\\4nec2\\b_in\\dipol.nec"));
-  EXPECT_TRUE(ui.OpenDocument("c:\\4nec2\\b_in\\dipol.nec"));
-  ui.Pause(50);
-  ui.Pause(50);
-  ui.ProcessEvents();
-  ui.RequestQuit();
-  EXPECT_EQ((std::vector<std::string>(2, "[Open] c:\\4nec2\\b_in\\dipol.nec")), ui.messages);
-  EXPECT_EQ(100, ui.pausedMilliseconds);
-  EXPECT_EQ(1, ui.processEventsCalls);
-  EXPECT_TRUE(ui.quitRequested);
 }
 
 }  // namespace varnel
