@@ -214,6 +214,7 @@ TEST(DecimalSeparatorFromLocale, IsCommaForCPosixAndNoLocaleElseTheFirstSetVaria
         << "LC_ALL=" << (k.all ? k.all : "(unset)") << " LC_NUMERIC=" << (k.numeric ? k.numeric : "(unset)")
         << " LANG=" << (k.lang ? k.lang : "(unset)");
   }
+  if (point == nullptr) GTEST_SKIP() << "no English locale installed: the case of a point locale did not run";
 }
 
 }  // namespace varnel
