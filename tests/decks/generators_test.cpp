@@ -72,7 +72,7 @@ TEST_F(PhasesTest, WritesTwentySevenLineDecksWithPointSeparators) {
   EXPECT_EQ(pane, form.Mout.lines);
 }
 
-TEST_F(PhasesTest, BadAnswersKeepThePreviousDecks) {
+TEST_F(PhasesTest, BadAnswersKeepThePreviousDecksAndASecondRunReplacesThem) {
   WriteC("4nec2/b_in/hc1/hc1000.nec", "previous run");
   Phases(std::nullopt, std::nullopt);
   Phases("7.01", std::nullopt);  // not a number under the decimal comma
@@ -83,10 +83,8 @@ TEST_F(PhasesTest, BadAnswersKeepThePreviousDecks) {
       "No valid number. Abort command!", "No valid number. Abort command!"};
   EXPECT_EQ(expected, Warnings());
   EXPECT_EQ("previous run", ReadC("4nec2/b_in/hc1/hc1000.nec"));
-}
 
-// A second run replaces the folder, with new phases; no decks for a count of zero or less.
-TEST_F(PhasesTest, SecondRunReplacesTheFolderAndDrawsNewPhases) {
+  // A second run replaces the folder, with new phases; no decks for a count of zero or less.
   Phases("14", "2");
   const std::string first = ReadC("4nec2/b_in/hc1/hc1000.nec");
   Phases("14", "1");

@@ -209,7 +209,7 @@ TEST(EnginePrints, APrintIsMadeFromItsOwnDeckOnly) {
 }
 
 // The structure as the segmentation table prints it: the first and last segments of prints of
-// three engines, and none where the engine prints no such table.
+// three engines, and none where the engine prints no such table; the current rows by segment.
 TEST(EnginePrints, TheSegmentsAreTheOnesTheTablePrints) {
   if (!fs::is_directory(PrintsFolder())) GTEST_SKIP() << "no prints folder at " << PrintsFolder();
   struct Case {
@@ -235,29 +235,7 @@ TEST(EnginePrints, TheSegmentsAreTheOnesTheTablePrints) {
       for (int i = 0; i < 6; ++i) EXPECT_DOUBLE_EQ(expected[i], actual[i]) << c.file << ", value " << i;
     }
   }
-}
-
-// A print that stops before the engine computed anything says so and gives no value.
-TEST(EnginePrints, APrintWithoutResultsIsRefused) {
-  if (!fs::is_directory(PrintsFolder())) GTEST_SKIP() << "no prints folder at " << PrintsFolder();
-  const std::string text = PrintText("necpp-1.7.4__dipole.out");
-  const OutputPrint print(text);
-  EXPECT_EQ(0u, print.RunCount());
-  try {
-    ReadInFile("dipole.out", [&] { return ReadFrequency(print); });
-    ADD_FAILURE() << "a frequency read";
-  } catch (const PrintError& e) {
-    EXPECT_STREQ("dipole.out holds no frequency line", e.what());
-  }
-  // Lines ended by CR alone are no lines, and the message says so.
-  const std::string crOnly =
-      ReplaceText("\n", "\r", ReplaceText("\r\n", "\n", PrintText("fortran-nec2__example1.out"), true), true);
-  EXPECT_NE(std::string::npos, OutputPrint(TextOfFileBytes(crOnly)).NotWhole()->problem.find("no line ends"));
-}
-
-// A current row is taken by its segment number; a segment the print leaves out says why.
-TEST(EnginePrints, ACurrentRowIsFoundByItsSegmentNumber) {
-  if (!fs::is_directory(PrintsFolder())) GTEST_SKIP() << "no prints folder at " << PrintsFolder();
+  // A current row is taken by its segment number; a segment the print leaves out says why.
   for (const auto& [file, eleven] : {std::pair{"nec2c-1.3__d22_pt_partial_segments.out", 1.0259E-02},
                                      std::pair{"necpp-2.3.4-csv__d22_pt_partial_segments.out", 1.0258E-02}}) {
     const std::string text = PrintText(file);
@@ -275,15 +253,31 @@ TEST(EnginePrints, ACurrentRowIsFoundByItsSegmentNumber) {
   }
 }
 
-// An engine that stopped at a card error is refused with its own error line; onec's print is
-// read as the classic one.
-TEST(EnginePrints, AnEnginesErrorPrintIsRefusedWithItsOwnLine) {
+// A print that stops before the engine computed anything, or at a card error, says so and gives
+// no value.
+TEST(EnginePrints, APrintWithoutResultsIsRefused) {
   if (!fs::is_directory(PrintsFolder())) GTEST_SKIP() << "no prints folder at " << PrintsFolder();
-  const std::string text = PrintText("nec2dxs-4nec2-win__Catenary_cap0036.out");
+  const std::string text = PrintText("necpp-1.7.4__dipole.out");
   const OutputPrint print(text);
+  EXPECT_EQ(0u, print.RunCount());
+  try {
+    ReadInFile("dipole.out", [&] { return ReadFrequency(print); });
+    ADD_FAILURE() << "a frequency read";
+  } catch (const PrintError& e) {
+    EXPECT_STREQ("dipole.out holds no frequency line", e.what());
+  }
+  // Lines ended by CR alone are no lines, and the message says so.
+  const std::string crOnly =
+      ReplaceText("\n", "\r", ReplaceText("\r\n", "\n", PrintText("fortran-nec2__example1.out"), true), true);
+  EXPECT_NE(std::string::npos, OutputPrint(TextOfFileBytes(crOnly)).NotWhole()->problem.find("no line ends"));
+
+  // An engine that stopped at a card error is refused with its own error line; onec's print is
+  // read as the classic one.
+  const std::string cardError = PrintText("nec2dxs-4nec2-win__Catenary_cap0036.out");
+  const OutputPrint stopped(cardError);
   EXPECT_EQ("x.out: the engine stopped with CARD ERROR - TOO MANY FIELDS IN RECORD",
-            std::string(WhyNotWhole(print).value().InFile("x.out").what()));
-  EXPECT_THROW(ReadFrequency(print), PrintError);
+            std::string(WhyNotWhole(stopped).value().InFile("x.out").what()));
+  EXPECT_THROW(ReadFrequency(stopped), PrintError);
   EXPECT_EQ("NEC-2", OutputPrint(PrintText("onec-openNEC__DL5SAY_EX1.out")).Layout()->name);
 }
 

@@ -173,14 +173,28 @@ TEST(NecOutEquivalence, RandomTablesReadExactlyAsStepByStep) {
   }
 }
 
-TEST(NecOutEquivalence, ClassicGridsReadExactlyAsStepByStep) {
-  for (char separator : {',', '.'}) {
-    SeparatorScope scope(separator);
-    ClassicOutput o;
-    o.nearField = ClassicGrid(9, 9, 9, -4, -4, -4, 1, ClassicDipoleField);
-    o.nearField[17].mz = NAN;
-    o.nearField[18].mx = NAN;
+// Classic grids read exactly as step by step, and bit for bit alike under either separator.
+TEST(NecOutEquivalence, ClassicGridsReadExactlyAsStepByStepUnderEitherSeparator) {
+  ClassicOutput o, small;
+  o.nearField = ClassicGrid(9, 9, 9, -4, -4, -4, 1, ClassicDipoleField);
+  o.nearField[17].mz = NAN;
+  o.nearField[18].mx = NAN;
+  small.nearField = ClassicGrid(5, 4, 3, -1, -1, -1, 0.5, ClassicDipoleField);
+  const std::string smallText = ClassicOutputText(small);
+  NearFieldTable read[2][5];  // the small grid under ',' and '.', a polarisation each
+  for (int s = 0; s < 2; ++s) {
+    SeparatorScope scope(",."[s]);
     ExpectTheStepByStepTable(ClassicOutputText(o), 729, "classic grid, ", {0, 1, 2, 3, 4});
+    for (int pol = 0; pol < 5; ++pol) ReadNearField(smallText, pol, read[s][pol]);
+  }
+  for (int pol = 0; pol < 5; ++pol) {
+    const NearFieldTable &comma = read[0][pol], &point = read[1][pol];
+    ASSERT_EQ(60u, comma.x.size());
+    EXPECT_TRUE(SameBits(comma.x, point.x) && SameBits(comma.z, point.z) &&
+                SameBits(comma.value, point.value))
+        << "polarisation " << pol;
+    EXPECT_DOUBLE_EQ(1.0, comma.x[4]);
+    EXPECT_DOUBLE_EQ(-0.5, comma.y[8]);
   }
 }
 

@@ -127,10 +127,7 @@ class DeskTest : public QObject, public QtWindowParts<QtUi> {
       }
       picture->close();
     }
-  }
-
-  // A picture window's message box stands over the picture, not over the main window.
-  void aPictureWindowsMessageStandsOverIt() {
+    // A picture window's message box stands over the picture, not over the main window.
     window->RunCommand("MIShowFieldMap");
     PictureWindow* map = window->Pictures()->Window(PictureKind::FieldMap);
     map->activateWindow();
