@@ -11,7 +11,8 @@ namespace varnel {
 
 namespace {
 
-// Every name that could reach beyond its folder is refused; ordinary names are taken.
+// Every name that could reach beyond its folder is refused, and every folder more than one new
+// component below its parent; ordinary names are taken.
 TEST(TargetNames, RefusesEveryNameThatCouldReachBeyondItsFolderAndAcceptsOrdinaryNames) {
   std::vector<std::string> hostile{
       "",    ".",   "..",      "..\\x", "a..b", "x\\..", "a\\b",    "a/b",       "c:",   "a:b",
@@ -23,15 +24,13 @@ TEST(TargetNames, RefusesEveryNameThatCouldReachBeyondItsFolderAndAcceptsOrdinar
   const std::vector<std::string> names{"E_",      "dipol", "my set", "a.b",   "com10",
                                        "console", "hc1",   "E-1_x",  " lead", std::string(200, 'a')};
   for (const std::string& name : names) EXPECT_EQ("", TargetNameProblem(name)) << "refused [" << name << "]";
-}
 
-struct FolderCase {
-  const char* folder;
-  const char* root;
-  bool accepted;
-};
-
-TEST(TargetFolders, OnlyOneNewComponentBelowItsParent) {
+  // A target folder is one new component below its parent.
+  struct FolderCase {
+    const char* folder;
+    const char* root;
+    bool accepted;
+  };
   const std::vector<FolderCase> cases{
       {"c:\\4nec2\\b_in\\E_\\", "", true},
       {"c:\\4nec2\\b_in\\E_\\", "c:\\4nec2\\b_in\\", true},

@@ -105,8 +105,37 @@ class PictureWindowTest : public QObject, public QtWindowParts<TestUi> {
     }
   }
 
-  // Show Field Map opens beside the window and follows the table the commands read.
-  void fieldMapOpensBesideTheWindowAndFollowsTheTable() {
+  // Plot Table and Show Field Map open beside the window and follow what they draw.
+  void plotTableAndFieldMapFollowWhatTheyDraw() {
+    // Plot Table draws the Data pane as it stands, also after the user edited it, and saves.
+    PictureWindow* plot = Open("MIPlotTable");
+    QVERIFY(plot && plot->isVisible());
+    QVERIFY(SceneSays(plot->View()->CurrentScene(), "No table in the Data pane"));
+    AddLine(form->Mdata, "//   Freq ;   Pwr   ;");
+    AddLine(form->Mdata, "//    MHz ;    W    ;");
+    AddLine(form->Mdata, "   14,200;    1,000;");
+    AddLine(form->Mdata, "    7,000;    oops;");
+    window->SyncFromModel();
+    QVERIFY(SceneSays(plot->View()->CurrentScene(), "Pwr (1 left out)"));
+
+    ui->savePath = (root->dir / "plot.svg").string();
+    plot->SaveButton()->click();
+    QCOMPARE(QString::fromStdString(TestRoot::Read(root->dir / "plot.svg")),
+             QString::fromStdString(SvgText(plot->View()->CurrentScene())));
+    ui->savePath = (root->dir / "plot.PNG").string();
+    plot->SaveButton()->click();
+    const QImage saved(QString::fromStdString((root->dir / "plot.PNG").string()));
+    QCOMPARE(saved.width(), static_cast<int>(plot->View()->CurrentScene().width));
+    ui->size = "2000x3000";  // for print: scaled alike both ways, centred
+    plot->SaveButton()->click();
+    const QImage large(QString::fromStdString((root->dir / "plot.PNG").string()));
+    QCOMPARE(large.size(), QSize(2000, 3000));
+    ui->size.reset();
+    ui->savePath = (root->dir / "missing" / "plot.svg").string();
+    plot->SaveButton()->click();
+    QCOMPARE(ui->messages.size(), std::size_t{1});
+
+    // Show Field Map opens beside the window and follows the table the commands read.
     PictureWindow* map = Open("MIShowFieldMap");
     QVERIFY(map && map->isVisible());
     QCOMPARE(QString::fromStdString(map->Map().missing), QStringLiteral("No near-field table"));
@@ -224,36 +253,6 @@ class PictureWindowTest : public QObject, public QtWindowParts<TestUi> {
         QVERIFY2(button->width() >= button->fontMetrics().horizontalAdvance(button->text()),
                  qPrintable(button->text()));
     }
-  }
-
-  // Plot Table draws the Data pane as it stands, also after the user edited it, and saves.
-  void plotTableFollowsTheDataPaneAndSavesPngAndSvg() {
-    PictureWindow* plot = Open("MIPlotTable");
-    QVERIFY(plot && plot->isVisible());
-    QVERIFY(SceneSays(plot->View()->CurrentScene(), "No table in the Data pane"));
-    AddLine(form->Mdata, "//   Freq ;   Pwr   ;");
-    AddLine(form->Mdata, "//    MHz ;    W    ;");
-    AddLine(form->Mdata, "   14,200;    1,000;");
-    AddLine(form->Mdata, "    7,000;    oops;");
-    window->SyncFromModel();
-    QVERIFY(SceneSays(plot->View()->CurrentScene(), "Pwr (1 left out)"));
-
-    ui->savePath = (root->dir / "plot.svg").string();
-    plot->SaveButton()->click();
-    QCOMPARE(QString::fromStdString(TestRoot::Read(root->dir / "plot.svg")),
-             QString::fromStdString(SvgText(plot->View()->CurrentScene())));
-    ui->savePath = (root->dir / "plot.PNG").string();
-    plot->SaveButton()->click();
-    const QImage saved(QString::fromStdString((root->dir / "plot.PNG").string()));
-    QCOMPARE(saved.width(), static_cast<int>(plot->View()->CurrentScene().width));
-    ui->size = "2000x3000";  // for print: scaled alike both ways, centred
-    plot->SaveButton()->click();
-    const QImage large(QString::fromStdString((root->dir / "plot.PNG").string()));
-    QCOMPARE(large.size(), QSize(2000, 3000));
-    ui->size.reset();
-    ui->savePath = (root->dir / "missing" / "plot.svg").string();
-    plot->SaveButton()->click();
-    QCOMPARE(ui->messages.size(), std::size_t{1});
   }
 };
 
