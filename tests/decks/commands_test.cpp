@@ -108,23 +108,6 @@ TEST_F(SweepTest, WritesOneDeckPerValueWithThePlaceholdersReplaced) {
   EXPECT_EQ("Parameter found in Sourcefile: 0", form.Mout.lines.at(3));
 }
 
-TEST_F(SweepTest, PrototypeNamesThatWouldDeleteMoreAreRefused) {
-  WriteC("4nec2/b_in/.nec", kPrototype);
-  WriteC("4nec2/b_in/a..nec", kPrototype);
-  WriteC("4nec2/b_in/Ranges.nec", kPrototype);
-  WriteC("4nec2/b_out.nec", kPrototype);
-  WriteC("4nec2/b_out/run/a.out", "results");
-  WriteC("4nec2/b_in/Ranges/r.txt", "7\r\n");
-  const auto before = Snapshot();
-  for (const char* prototype : {"c:\\4nec2\\b_in\\.nec", "c:\\4nec2\\b_in\\a..nec",
-                                "c:\\4nec2\\b_in\\Ranges.nec", "c:\\4nec2\\b_out.nec"}) {
-    ui.messages.clear();
-    Sweep(prototype);
-    EXPECT_EQ(1u, Warnings().size()) << prototype;
-    EXPECT_EQ(before, Snapshot()) << prototype;
-  }
-}
-
 }  // namespace
 
 }  // namespace varnel

@@ -160,6 +160,14 @@ TEST_F(HostileTreeTest, ARefusedCommandChangesNothing) {
                      "Target folder refused (the folder is or holds ..."});
   for (const std::string& prototype : prototypes)
     cases.push_back({[&, prototype] { Sweep(prototype); }, "...Abort command!"});
+  // Prototype names whose sweep folder would delete more than its decks.
+  for (const auto& [native, prototype] : {std::pair{"b_in/.nec", "b_in\\.nec"},
+                                          {"b_in/a..nec", "b_in\\a..nec"},
+                                          {"b_in/Ranges.nec", "b_in\\Ranges.nec"},
+                                          {"b_out.nec", "b_out.nec"}}) {
+    WriteC("4nec2/" + std::string(native), "FR 0 1 0 0 xxf 0");
+    cases.push_back({[&, prototype] { Sweep("c:\\4nec2\\" + std::string(prototype)); }, "..."});
+  }
   const auto before = Snapshot();
   for (const auto& [run, warning] : cases) {
     ui.messages.clear();

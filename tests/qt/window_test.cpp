@@ -133,6 +133,18 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
             "// head\r\n\r\n//   Freq ;\r\n//    MHz ;\r\n    7,000;    1,000;\r\n   14,200;    2,000;\r\n"));
     window->RunCommand("MICopyColomn2");
     QCOMPARE(QString::fromStdString(ui->ClipboardText()), QString("    1,000\r\n    2,000\r\n"));
+
+    // A pane is 8-bit text: a typed degree sign is saved as the one byte 0xB0, and the bytes of a
+    // loaded file come back unchanged.
+    ClearPane(form->Mdata);
+    window->SyncFromModel();
+    QCOMPARE(QByteArray::fromStdString(TypeAndSaveDataPane(QString(QChar(0xB0)) + "C")), QByteArray("\xb0"
+                                                                                                    "C\r\n"));
+    ReplacePaneLines(form->Mdata, {"20\xb0"
+                                   "C \xe9t\xe9"});
+    window->SyncFromModel();
+    QCOMPARE(QByteArray::fromStdString(TypeAndSaveDataPane("")), QByteArray("20\xb0"
+                                                                            "C \xe9t\xe9\r\n"));
   }
 
   void pointDialogDrivenByKeyboardSetsP() {
@@ -150,21 +162,6 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
     QCOMPARE(form->params.p.y, 1.0);
     QCOMPARE(form->params.p.z, 3.0);
     QCOMPARE(window->FieldWidget("EditPoint")->text(), QString("(2,5|1,0|3,0)"));
-  }
-
-  void geometryFollowsTheResizeRule() {
-    window->resize(1300, 700);
-    QApplication::processEvents();
-    // The rule works on the outer size, frame included.
-    QCOMPARE(form->window.width, window->frameGeometry().width());
-    QCOMPARE(form->window.height, window->frameGeometry().height());
-    for (Region* region : {&form->GBEdit, &form->GBInfo, &form->GBdata, &form->GBBasicData,
-                           &form->GBNearField, &form->GBCommands}) {
-      const Rect& r = region->bounds;
-      QCOMPARE(window->RegionWidget(region->name)->geometry(), QRect(r.left, r.top, r.width, r.height));
-    }
-    QCOMPARE(window->RegionWidget("GBBasicData")->x(),
-             window->frameGeometry().width() - form->RightColumnWidth() - 30);
   }
 
   // While a batch runs, a click on the polarisation it read is refused in the status bar and the
@@ -351,18 +348,6 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
     QCOMPARE(mout->ShownLines(), form->Mout.lines);
   }
 
-  // A pane is 8-bit text: a typed degree sign is saved as the one byte 0xB0, and the bytes of a
-  // loaded file come back unchanged.
-  void paneTextIsLatin1BothWays() {
-    QCOMPARE(QByteArray::fromStdString(TypeAndSaveDataPane(QString(QChar(0xB0)) + "C")), QByteArray("\xb0"
-                                                                                                    "C\r\n"));
-    ReplacePaneLines(form->Mdata, {"20\xb0"
-                                   "C \xe9t\xe9"});
-    window->SyncFromModel();
-    QCOMPARE(QByteArray::fromStdString(TypeAndSaveDataPane("")), QByteArray("20\xb0"
-                                                                            "C \xe9t\xe9\r\n"));
-  }
-
   // The filters show their pattern once; the window's folder chooser fails as the headless one
   // does; Qt's file dialog keeps a history, but the program stores nothing between runs.
   void fileDialogsFiltersAndChooserLeaveNoSettingsFile() {
@@ -384,17 +369,28 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
     QVERIFY(QDir(settingsHome.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
   }
 
-  // Every field shows the widest text its commands write, at the start size, maximised and at
-  // the smallest size; fields grow with the window; radio rows keep their natural height; no
-  // region overlaps another (GBBasicData and GBNearField share their one pixel row).
+  // The regions follow the resize rule, and every field shows the widest text its commands write,
+  // at the start size, large, maximised and at the smallest size; fields grow with the window; radio rows
+  // keep their natural height; no region overlaps another (GBBasicData and GBNearField share their one pixel
+  // row).
   void fieldsRadioRowsAndRegionsStayReadable() {
     const auto file = root->dir / "window.png";  // a screenshot shows the window
     QVERIFY(window->grab().save(QString::fromStdString(file.string()), "PNG"));
     QVERIFY(std::filesystem::file_size(file) > 1000);
     const int startWidth = window->FieldWidget("EditImpedance")->width();
-    for (const QSize size : {window->size(), QSize(1900, 1000), QSize(200, 200)}) {
+    for (const QSize size : {window->size(), QSize(1300, 700), QSize(1900, 1000), QSize(200, 200)}) {
       window->resize(size);
       QApplication::processEvents();
+      // The geometry follows the resize rule, which works on the outer size, frame included.
+      QCOMPARE(form->window.width, window->frameGeometry().width());
+      QCOMPARE(form->window.height, window->frameGeometry().height());
+      for (Region* region : {&form->GBEdit, &form->GBInfo, &form->GBdata, &form->GBBasicData,
+                             &form->GBNearField, &form->GBCommands}) {
+        const Rect& r = region->bounds;
+        QCOMPARE(window->RegionWidget(region->name)->geometry(), QRect(r.left, r.top, r.width, r.height));
+      }
+      QCOMPARE(window->RegionWidget("GBBasicData")->x(),
+               window->frameGeometry().width() - form->RightColumnWidth() - 30);
       const QString at = QString("%1 x %2").arg(window->width()).arg(window->height());
       for (DisplayField* field : form->Fields()) {
         QLineEdit* edit = window->FieldWidget(field->name);
