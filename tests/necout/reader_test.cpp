@@ -76,8 +76,6 @@ TEST(ClassicOutputLayout, RowsAndColumnsSitWhereTheReaderCuts) {
   EXPECT_EQ("1.0000E-03", rowText.substr(50, 10)) << rowText;
   EXPECT_EQ("2.2361E-03", rowText.substr(74, 10)) << rowText;
   EXPECT_EQ("63.435", rowText.substr(87, 6)) << rowText;
-  EXPECT_NE(std::string::npos, text.find("FREQUENCY= 1.4200E+01 MHZ"));
-  EXPECT_NE(std::string::npos, text.find("INPUT POWER   = 6.7975E-03 WATTS"));
   EXPECT_EQ(text, ReplaceText("\n", "\r\n", ReplaceText("\r", "", text, true), true)) << "a CR or LF alone";
   EXPECT_NE('\n', text.back()) << "no line end after the last line";
 }
