@@ -36,7 +36,7 @@ TEST(DeckCards, SweepValueTextRoundsToThreeDigitsAndUsesExponentFormFromThousand
   }
 }
 
-TEST(DeckCards, FieldFormatsAndTheRangeLineUnderADecimalComma) {
+TEST(DeckCards, FieldFormatsTheRangeLineAndDeckNamesUnderADecimalComma) {
   SeparatorGuard guard(',');
   EXPECT_EQ(" 0.500", CoordinateText(0.5));
   EXPECT_EQ("-1.250", CoordinateText(-1.25));
@@ -53,9 +53,7 @@ TEST(DeckCards, FieldFormatsAndTheRangeLineUnderADecimalComma) {
   EXPECT_EQ("Parameter Range: 7,0 ... 7,2 Step: 0,1", ParameterRangeLine({7.0, 7.1, 7.2}));
   EXPECT_EQ("Parameter Range: 1,0 ... 10,0 Step: 4,5", ParameterRangeLine({1, 2, 10}));
   EXPECT_EQ("Parameter Range: 30,0 ... 10,0 Step: -10,0", ParameterRangeLine({30, 20, 10}));
-}
-
-TEST(DeckCards, DeckNamesCountFromZeroAndKeepEveryDigit) {
+  // Deck names count from zero and keep every digit.
   EXPECT_EQ("c:\\4nec2\\b_in\\dipol\\dipol000.nec", DeckPath("c:\\4nec2\\b_in\\dipol\\", "dipol", 0));
   EXPECT_EQ("f\\hc1007.nec", DeckPath("f\\", "hc1", 7));
   EXPECT_EQ("f\\hc11000.nec", DeckPath("f\\", "hc1", 1000));

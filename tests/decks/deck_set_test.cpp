@@ -110,6 +110,8 @@ TEST_F(DeckSetTest, StopEndsTheRunBetweenTwoDecksAndSaysHowFarItGot) {
   EXPECT_FALSE(std::filesystem::exists(PathC("4nec2/b_in/E_/E_.txt"))) << "a stopped set has no summary";
 }
 
+// Decks whose outputs exist are deleted only when the user says so; a folder holding files that
+// are not the set's own, never.
 TEST_F(DeckSetTest, DecksWhoseOutputsExistAreDeletedOnlyWhenTheUserSaysSo) {
   for (const Generator& generator : Generators()) {
     const std::string deck = generator.Folder() + "/" + generator.ownDeck;
@@ -142,11 +144,8 @@ TEST_F(DeckSetTest, DecksWhoseOutputsExistAreDeletedOnlyWhenTheUserSaysSo) {
     std::filesystem::remove_all(PathC(generator.Outputs()));
     Run(generator);
     EXPECT_TRUE(ui.messages.empty()) << "no outputs, no question: " << ui.messages.at(0);
-  }
-}
 
-TEST_F(DeckSetTest, AFolderHoldingFilesThatAreNotTheSetsOwnIsNeverDeleted) {
-  for (const Generator& generator : Generators()) {
+    // A folder holding files that are not the set's own is never deleted.
     const std::string folder = generator.Folder();
     for (const std::string foreign : {"notes.txt", "sub/x"}) {
       WriteC(folder + "/" + generator.ownDeck, "previous");

@@ -11,7 +11,8 @@ namespace varnel {
 
 namespace {
 
-// Every name that could reach beyond its folder is refused; ordinary names are taken.
+// Every name that could reach beyond its folder is refused, and every folder more than one new
+// component below its parent; ordinary names are taken.
 TEST(TargetNames, RefusesEveryNameThatCouldReachBeyondItsFolderAndAcceptsOrdinaryNames) {
   std::vector<std::string> hostile{
       "",    ".",   "..",      "..\\x", "a..b", "x\\..", "a\\b",    "a/b",       "c:",   "a:b",
@@ -23,15 +24,13 @@ TEST(TargetNames, RefusesEveryNameThatCouldReachBeyondItsFolderAndAcceptsOrdinar
   const std::vector<std::string> names{"E_",      "dipol", "my set", "a.b",   "com10",
                                        "console", "hc1",   "E-1_x",  " lead", std::string(200, 'a')};
   for (const std::string& name : names) EXPECT_EQ("", TargetNameProblem(name)) << "refused [" << name << "]";
-}
 
-struct FolderCase {
-  const char* folder;
-  const char* root;
-  bool accepted;
-};
-
-TEST(TargetFolders, OnlyOneNewComponentBelowItsParent) {
+  // A target folder is one new component below its parent.
+  struct FolderCase {
+    const char* folder;
+    const char* root;
+    bool accepted;
+  };
   const std::vector<FolderCase> cases{
       {"c:\\4nec2\\b_in\\E_\\", "", true},
       {"c:\\4nec2\\b_in\\E_\\", "c:\\4nec2\\b_in\\", true},
@@ -62,7 +61,7 @@ TEST(TargetFolders, OnlyOneNewComponentBelowItsParent) {
 using RecreateTest = DecksTest;
 
 // A folder that survives its deletion stops the generator with a warning; then the folder is
-// replaced whole, and nothing beside it.
+// replaced whole, and nothing beside it. The batch conversion's options keep the pane.
 TEST_F(RecreateTest, ReplacesTheWholeFolderAndNothingBeside) {
   WriteC("4nec2/b_in/E_/old.nec", "old");
   WriteC("4nec2/b_in/E_/sub/deep.nec", "deep");
@@ -86,18 +85,17 @@ TEST_F(RecreateTest, ReplacesTheWholeFolderAndNothingBeside) {
                                           "Destination-Directory: c:\\4nec2\\b_in\\E_\\"};
   EXPECT_EQ(expected, form.Mout.lines);
   EXPECT_TRUE(Warnings().empty());
-}
 
-// The batch conversion keeps the pane and writes no destination line; a missing parent stops
-// with a warning.
-TEST_F(RecreateTest, BatchConversionKeepsThePaneAndWritesNoDestinationLine) {
+  // The batch conversion keeps the pane and writes no destination line; a missing parent stops
+  // with a warning.
   WriteC("4nec2/b_out/dipol/dipol000.out", "old output");
+  ClearPane(form.Mout);
   AddLine(form.Mout, "--------------- Batch Conversion ----------------");
   ASSERT_TRUE(RecreateTargetFolder(form, "C:\\4nec2\\b_out\\dipol\\", RecreateOptions::BatchConversion()));
-  const std::vector<std::string> expected{"--------------- Batch Conversion ----------------",
-                                          "Old Folder sucessfully deleted: C:\\4nec2\\b_out\\dipol\\",
-                                          "New Folder sucessfully created: C:\\4nec2\\b_out\\dipol\\"};
-  EXPECT_EQ(expected, form.Mout.lines);
+  EXPECT_EQ((std::vector<std::string>{"--------------- Batch Conversion ----------------",
+                                      "Old Folder sucessfully deleted: C:\\4nec2\\b_out\\dipol\\",
+                                      "New Folder sucessfully created: C:\\4nec2\\b_out\\dipol\\"}),
+            form.Mout.lines);
   EXPECT_TRUE(FilesIn("4nec2/b_out/dipol").empty());
 
   ClearPane(form.Mout);

@@ -72,7 +72,7 @@ TEST_F(PhasesTest, WritesTwentySevenLineDecksWithPointSeparators) {
   EXPECT_EQ(pane, form.Mout.lines);
 }
 
-TEST_F(PhasesTest, BadAnswersKeepThePreviousDecks) {
+TEST_F(PhasesTest, BadAnswersKeepThePreviousDecksAndASecondRunReplacesThem) {
   WriteC("4nec2/b_in/hc1/hc1000.nec", "previous run");
   Phases(std::nullopt, std::nullopt);
   Phases("7.01", std::nullopt);  // not a number under the decimal comma
@@ -83,10 +83,8 @@ TEST_F(PhasesTest, BadAnswersKeepThePreviousDecks) {
       "No valid number. Abort command!", "No valid number. Abort command!"};
   EXPECT_EQ(expected, Warnings());
   EXPECT_EQ("previous run", ReadC("4nec2/b_in/hc1/hc1000.nec"));
-}
 
-// A second run replaces the folder, with new phases; no decks for a count of zero or less.
-TEST_F(PhasesTest, SecondRunReplacesTheFolderAndDrawsNewPhases) {
+  // A second run replaces the folder, with new phases; no decks for a count of zero or less.
   Phases("14", "2");
   const std::string first = ReadC("4nec2/b_in/hc1/hc1000.nec");
   Phases("14", "1");
@@ -186,17 +184,25 @@ TEST_F(EutTest, AllEutsAreDrawnBeforeTheFirstDeckInTheirOrder) {
   }
 }
 
+// Wires stay inside the volume, amplitudes between one and ten; the ground answer chooses the
+// ground cards.
 TEST_F(EutTest, WiresStayInsideTheVolumeAndAmplitudesBetweenOneAndTen) {
   struct Volume {
     const char* d;
     const char* h;
     const char* l;
     double D, H, L;
+    const char* ground;  // the answer, and the ground cards it chooses
+    const char* ge;
+    const char* gn;
   };
-  const std::vector<Volume> volumes{{"3", "1,5", "1", 3, 1.5, 1}, {"0,8", "2", "-0,5", 0.8, 2, -0.5}};
+  const std::vector<Volume> volumes{{"3", "1,5", "1", 3, 1.5, 1, "1", "GE 1", "GN 1"},
+                                    {"0,8", "2", "-0,5", 0.8, 2, -0.5, "0", "GE 0", "GN -1"},
+                                    {"3", "1,5", "1", 3, 1.5, 1, "-3", "GE 0", "GN -1"},
+                                    {"3", "1,5", "1", 3, 1.5, 1, "5", "GE 1", "GN 1"}};
   WriteC("4nec2/b_in/Ranges/one.txt", "30\r\n");
   for (const Volume& v : volumes) {
-    Euts({"60", v.d, v.h, v.l, "1", "V", ""}, "c:\\4nec2\\b_in\\Ranges\\one.txt");
+    Euts({"60", v.d, v.h, v.l, v.ground, "V", ""}, "c:\\4nec2\\b_in\\Ranges\\one.txt");
     const double R = v.D / 2, slack = 0.0005;
     double maxRadius = 0, minZ = 1e9, maxZ = -1e9, minU = 1e9, maxU = 0;
     int wires = 0;
@@ -204,6 +210,8 @@ TEST_F(EutTest, WiresStayInsideTheVolumeAndAmplitudesBetweenOneAndTen) {
     for (int e = 0; e < 60; ++e) {
       const std::vector<std::string> lines = CrLfLines(Deck("V", 0, e));
       ASSERT_EQ(107u, lines.size());
+      EXPECT_EQ(v.ge, lines[52]) << "ground answer " << v.ground;
+      EXPECT_EQ(v.gn, lines[53]) << "ground answer " << v.ground;
       for (int w = 0; w < 50; ++w) {
         const std::vector<std::string> gw = Fields(lines[2 + w]);
         ASSERT_EQ(10u, gw.size()) << lines[2 + w];
@@ -240,18 +248,6 @@ TEST_F(EutTest, WiresStayInsideTheVolumeAndAmplitudesBetweenOneAndTen) {
     EXPECT_GT(maxU, 9.5);
     // The phases cover the full circle: a quarter of 3000 in each quadrant, give or take.
     for (int count : quadrants) EXPECT_GT(count, 600) << "phases confined to part of 0..360 degrees";
-  }
-}
-
-TEST_F(EutTest, GroundAnswerChoosesTheGroundCards) {
-  WriteC("4nec2/b_in/Ranges/one.txt", "30\r\n");
-  for (const auto& [answer, ge, gn] : std::vector<std::tuple<std::string, std::string, std::string>>{
-           {"0", "GE 0", "GN -1"}, {"-3", "GE 0", "GN -1"}, {"1", "GE 1", "GN 1"}, {"5", "GE 1", "GN 1"}}) {
-    Euts({"1", "3", "1,5", "1", answer, "G", ""}, "c:\\4nec2\\b_in\\Ranges\\one.txt");
-    const std::vector<std::string> lines = CrLfLines(Deck("G", 0, 0));
-    ASSERT_EQ(107u, lines.size());
-    EXPECT_EQ(ge, lines[52]) << "ground answer " << answer;
-    EXPECT_EQ(gn, lines[53]) << "ground answer " << answer;
   }
 }
 

@@ -40,25 +40,19 @@ TEST_F(Nec2cTest, ComputesTheDecksOfEveryGenerator) {
          "CM dipole\r\nCE\r\nGW 1 xxn 0 0 -5 0 0 5 0.001\r\nGE 0\r\nEX 0 1 2 0 1 0\r\n"
          "FR 0 1 0 0 xxf 0\r\nXQ\r\nEN");
   WriteC("4nec2/b_in/Ranges/r.txt", "14,2\r\n");
-  ui.AnswerOpen(std::string("c:\\4nec2\\b_in\\dipol.nec"));
-  ui.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\r.txt"));
-  form.CreateMultipleInputFiles1Click();
+  Sweep("c:\\4nec2\\b_in\\dipol.nec");
   const std::string sweep = Compute("4nec2/b_in/dipol/dipol000.nec", false);
   EXPECT_NE(std::string::npos, sweep.find("FREQUENCY")) << sweep.substr(0, 2000);
 
   SeedRandom(3);
-  ui.AnswerAsk(std::string("7,01"));
-  ui.AnswerAsk(std::string("1"));
-  form.MIHardCoded1Click();
+  Phases("7,01", "1");
   const std::string phases = Compute("4nec2/b_in/hc1/hc1000.nec", true);
   EXPECT_NE(std::string::npos, phases.find("NEAR ELECTRIC FIELDS")) << phases.substr(0, 2000);
 
   WriteC("4nec2/b_in/Ranges/r.txt", "30\r\n");
   for (const char* ground : {"1", "0"}) {
     SeedRandom(5);
-    ui.AnswerOpen(std::string("c:\\4nec2\\b_in\\Ranges\\r.txt"));
-    for (const char* answer : {"1", "3", "1,5", "1", ground, "E_", ""}) ui.AnswerAsk(std::string(answer));
-    form.MIGenerateEUTsClick();
+    Euts({"1", "3", "1,5", "1", ground, "E_", ""}, "c:\\4nec2\\b_in\\Ranges\\r.txt");
     const std::string output = Compute("4nec2/b_in/E_/E_000_000.nec", true);
     EXPECT_NE(std::string::npos, output.find("NEAR MAGNETIC FIELDS")) << "ground " << ground;
   }

@@ -109,7 +109,8 @@ TEST(NecOutNearField, CircleAndCylinderAreCentredOnTheZAxis) {
   EXPECT_TRUE(std::isnan(MaxOnCircle(t, 3, 5))) << "no layer at that height";
 }
 
-// A point without a value (the engine's "NaN") is no candidate of any search.
+// A point without a value (the engine's "NaN") is no candidate of any search; a search without
+// candidates gives NaN.
 TEST(NecOutNearField, MaximumKeepsTheFirstOfEqualCandidatesAndPassesOverNaN) {
   NearFieldTable t = Grid(0, 1, 2);
   t.value = {5, NAN, 5, 7};
@@ -121,9 +122,8 @@ TEST(NecOutNearField, MaximumKeepsTheFirstOfEqualCandidatesAndPassesOverNaN) {
   t.value = {NAN, NAN, NAN, NAN};
   EXPECT_TRUE(std::isnan(OverallMaximum(t)));
   EXPECT_EQ(301.0, OverallMaximum(Grid(0, 1, 2)));
-}
 
-TEST(NecOutNearField, EmptyTablesAndNoCandidatesGiveNaN) {
+  // Empty tables and searches without a candidate give NaN.
   const NearFieldTable empty;
   const FieldAtPointResult f = FieldAtPoint(MakePoint3D(0, 0, 0), empty);
   EXPECT_TRUE(std::isnan(f.value));

@@ -159,15 +159,30 @@ TEST(EnginePrints, EveryValueIsTheOneTheFilePrintsForTheRunRead) {
 // Every whole print is complete, the engine's own error at an NX card included; a capture cut
 // short and an engine's card-error print are not. Cut before its closing line (or, after an NX
 // card, before the next banner), no print is complete, nor with rows cut from a near-field table.
+// A print of a shared deck is made from its own deck only.
 TEST(EnginePrints, AWholePrintIsCompleteAndACutOneIsNot) {
   if (!fs::is_directory(PrintsFolder())) GTEST_SKIP() << "no prints folder at " << PrintsFolder();
   const std::set<std::string> notWhole = {"onec-openNEC__DL5SAY_EX1.out", "nec5-eznec-win__NEC5_cap0040.out",
                                           "nec2dxs-4nec2-win__Catenary_cap0036.out"};
+  const fs::path decks = PrintsFolder() / "decks";
+  std::size_t prints = 0;  // of a shared deck
   for (const fs::directory_entry& entry : fs::directory_iterator(PrintsFolder())) {
     if (entry.path().extension() != ".out") continue;
     const std::string file = entry.path().filename().string();
     const std::string text = PrintText(file);
     EXPECT_EQ(!notWhole.count(file), OutputPrint(text).Complete()) << file;
+    // Each print of a shared deck was made from that deck and from none of the others.
+    const std::size_t mark = file.find("__d");
+    if (mark != std::string::npos && fs::is_directory(decks)) {
+      const PrintOutline outline = OutlineOf(OutputPrint(text));
+      for (const fs::directory_entry& deck : fs::directory_iterator(decks)) {
+        std::ifstream in(deck.path(), std::ios::binary);
+        const std::string deckText((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const bool own = file.substr(mark + 2, 3) == deck.path().filename().string().substr(0, 3);
+        EXPECT_EQ(own, MadeFromDeck(outline, deckText)) << file << " and " << deck.path().filename();
+      }
+      ++prints;
+    }
     const std::size_t second = text.find("ELECTROMAGNETICS CODE", text.find("ELECTROMAGNETICS CODE") + 1);
     const std::size_t closing = second != std::string::npos ? second : text.find_last_not_of("\r\n ");
     for (std::size_t cut : {text.size() / 3, text.size() / 2, text.rfind(LineEndOf(text).Text(), closing)})
@@ -184,32 +199,11 @@ TEST(EnginePrints, AWholePrintIsCompleteAndACutOneIsNot) {
     const std::string cut = text.substr(0, row) + text.substr(text.find("\r\n", row) + 2);
     EXPECT_FALSE(OutputPrint(cut).Complete()) << file << " without a row";
   }
-}
-
-// Each print of a shared deck was made from that deck and from none of the others.
-TEST(EnginePrints, APrintIsMadeFromItsOwnDeckOnly) {
-  const fs::path decks = fs::path(PrintsFolder()) / "decks";
-  if (!fs::is_directory(decks)) GTEST_SKIP() << "no decks folder at " << decks;
-  std::size_t prints = 0;
-  for (const fs::directory_entry& entry : fs::directory_iterator(PrintsFolder())) {
-    const std::string file = entry.path().filename().string();
-    const std::size_t mark = file.find("__d");
-    if (entry.path().extension() != ".out" || mark == std::string::npos) continue;
-    const std::string text = PrintText(file);
-    const PrintOutline outline = OutlineOf(OutputPrint(text));
-    for (const fs::directory_entry& deck : fs::directory_iterator(decks)) {
-      std::ifstream in(deck.path(), std::ios::binary);
-      const std::string deckText((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-      const bool own = file.substr(mark + 2, 3) == deck.path().filename().string().substr(0, 3);
-      EXPECT_EQ(own, MadeFromDeck(outline, deckText)) << file << " and " << deck.path().filename();
-    }
-    ++prints;
-  }
-  EXPECT_GT(prints, 20u);
+  if (fs::is_directory(decks)) EXPECT_GT(prints, 20u);
 }
 
 // The structure as the segmentation table prints it: the first and last segments of prints of
-// three engines, and none where the engine prints no such table.
+// three engines, and none where the engine prints no such table; the current rows by segment.
 TEST(EnginePrints, TheSegmentsAreTheOnesTheTablePrints) {
   if (!fs::is_directory(PrintsFolder())) GTEST_SKIP() << "no prints folder at " << PrintsFolder();
   struct Case {
@@ -235,29 +229,7 @@ TEST(EnginePrints, TheSegmentsAreTheOnesTheTablePrints) {
       for (int i = 0; i < 6; ++i) EXPECT_DOUBLE_EQ(expected[i], actual[i]) << c.file << ", value " << i;
     }
   }
-}
-
-// A print that stops before the engine computed anything says so and gives no value.
-TEST(EnginePrints, APrintWithoutResultsIsRefused) {
-  if (!fs::is_directory(PrintsFolder())) GTEST_SKIP() << "no prints folder at " << PrintsFolder();
-  const std::string text = PrintText("necpp-1.7.4__dipole.out");
-  const OutputPrint print(text);
-  EXPECT_EQ(0u, print.RunCount());
-  try {
-    ReadInFile("dipole.out", [&] { return ReadFrequency(print); });
-    ADD_FAILURE() << "a frequency read";
-  } catch (const PrintError& e) {
-    EXPECT_STREQ("dipole.out holds no frequency line", e.what());
-  }
-  // Lines ended by CR alone are no lines, and the message says so.
-  const std::string crOnly =
-      ReplaceText("\n", "\r", ReplaceText("\r\n", "\n", PrintText("fortran-nec2__example1.out"), true), true);
-  EXPECT_NE(std::string::npos, OutputPrint(TextOfFileBytes(crOnly)).NotWhole()->problem.find("no line ends"));
-}
-
-// A current row is taken by its segment number; a segment the print leaves out says why.
-TEST(EnginePrints, ACurrentRowIsFoundByItsSegmentNumber) {
-  if (!fs::is_directory(PrintsFolder())) GTEST_SKIP() << "no prints folder at " << PrintsFolder();
+  // A current row is taken by its segment number; a segment the print leaves out says why.
   for (const auto& [file, eleven] : {std::pair{"nec2c-1.3__d22_pt_partial_segments.out", 1.0259E-02},
                                      std::pair{"necpp-2.3.4-csv__d22_pt_partial_segments.out", 1.0258E-02}}) {
     const std::string text = PrintText(file);
@@ -275,15 +247,31 @@ TEST(EnginePrints, ACurrentRowIsFoundByItsSegmentNumber) {
   }
 }
 
-// An engine that stopped at a card error is refused with its own error line; onec's print is
-// read as the classic one.
-TEST(EnginePrints, AnEnginesErrorPrintIsRefusedWithItsOwnLine) {
+// A print that stops before the engine computed anything, or at a card error, says so and gives
+// no value.
+TEST(EnginePrints, APrintWithoutResultsIsRefused) {
   if (!fs::is_directory(PrintsFolder())) GTEST_SKIP() << "no prints folder at " << PrintsFolder();
-  const std::string text = PrintText("nec2dxs-4nec2-win__Catenary_cap0036.out");
+  const std::string text = PrintText("necpp-1.7.4__dipole.out");
   const OutputPrint print(text);
+  EXPECT_EQ(0u, print.RunCount());
+  try {
+    ReadInFile("dipole.out", [&] { return ReadFrequency(print); });
+    ADD_FAILURE() << "a frequency read";
+  } catch (const PrintError& e) {
+    EXPECT_STREQ("dipole.out holds no frequency line", e.what());
+  }
+  // Lines ended by CR alone are no lines, and the message says so.
+  const std::string crOnly =
+      ReplaceText("\n", "\r", ReplaceText("\r\n", "\n", PrintText("fortran-nec2__example1.out"), true), true);
+  EXPECT_NE(std::string::npos, OutputPrint(TextOfFileBytes(crOnly)).NotWhole()->problem.find("no line ends"));
+
+  // An engine that stopped at a card error is refused with its own error line; onec's print is
+  // read as the classic one.
+  const std::string cardError = PrintText("nec2dxs-4nec2-win__Catenary_cap0036.out");
+  const OutputPrint stopped(cardError);
   EXPECT_EQ("x.out: the engine stopped with CARD ERROR - TOO MANY FIELDS IN RECORD",
-            std::string(WhyNotWhole(print).value().InFile("x.out").what()));
-  EXPECT_THROW(ReadFrequency(print), PrintError);
+            std::string(WhyNotWhole(stopped).value().InFile("x.out").what()));
+  EXPECT_THROW(ReadFrequency(stopped), PrintError);
   EXPECT_EQ("NEC-2", OutputPrint(PrintText("onec-openNEC__DL5SAY_EX1.out")).Layout()->name);
 }
 

@@ -39,6 +39,8 @@ RangeRead LoadBytes(const std::string& bytes, char separator = ',') {
 
 }  // namespace
 
+// One number a line, under either separator; the sample follows the separator; a missing file
+// fails.
 TEST(NecOutRange, ReadsOneNumberPerLine) {
   struct Case {
     const char* what;
@@ -70,18 +72,11 @@ TEST(NecOutRange, ReadsOneNumberPerLine) {
       for (const std::string& line : c.refused) expected.push_back(Warning(line));
       EXPECT_EQ(expected, r.messages) << c.what << " under " << separator;
     }
-  }
-}
-
-// The sample range file is written with the separator in force, as a user of that locale reads it.
-TEST(NecOutRange, TheSampleFollowsTheDecimalSeparator) {
-  for (char separator : {',', '.'}) {
+    // The sample range file is written with the separator in force, as a user of that locale reads it.
     SeparatorScope scope(separator);
     EXPECT_EQ(std::string("7") + separator + "01\r\n14" + separator + "2\r\n21\r\n", SampleRangeText());
   }
-}
-
-TEST(NecOutRange, AMissingFileIsAnInputOutputFailure) {
+  // A missing file is an input/output failure.
   ScriptedFixture f;
   RealList values{1, 2};
   EXPECT_EQ("2 Datei nicht gefunden",

@@ -173,38 +173,46 @@ TEST(NecOutEquivalence, RandomTablesReadExactlyAsStepByStep) {
   }
 }
 
-TEST(NecOutEquivalence, ClassicGridsReadExactlyAsStepByStep) {
-  for (char separator : {',', '.'}) {
-    SeparatorScope scope(separator);
-    ClassicOutput o;
-    o.nearField = ClassicGrid(9, 9, 9, -4, -4, -4, 1, ClassicDipoleField);
-    o.nearField[17].mz = NAN;
-    o.nearField[18].mx = NAN;
+// Classic grids read exactly as step by step, and bit for bit alike under either separator.
+TEST(NecOutEquivalence, ClassicGridsReadExactlyAsStepByStepUnderEitherSeparator) {
+  ClassicOutput o, small;
+  o.nearField = ClassicGrid(9, 9, 9, -4, -4, -4, 1, ClassicDipoleField);
+  o.nearField[17].mz = NAN;
+  o.nearField[18].mx = NAN;
+  small.nearField = ClassicGrid(5, 4, 3, -1, -1, -1, 0.5, ClassicDipoleField);
+  const std::string smallText = ClassicOutputText(small);
+  NearFieldTable read[2][5];  // the small grid under ',' and '.', a polarisation each
+  for (int s = 0; s < 2; ++s) {
+    SeparatorScope scope(",."[s]);
     ExpectTheStepByStepTable(ClassicOutputText(o), 729, "classic grid, ", {0, 1, 2, 3, 4});
+    for (int pol = 0; pol < 5; ++pol) ReadNearField(smallText, pol, read[s][pol]);
+  }
+  for (int pol = 0; pol < 5; ++pol) {
+    const NearFieldTable &comma = read[0][pol], &point = read[1][pol];
+    ASSERT_EQ(60u, comma.x.size());
+    EXPECT_TRUE(SameBits(comma.x, point.x) && SameBits(comma.z, point.z) &&
+                SameBits(comma.value, point.value))
+        << "polarisation " << pol;
+    EXPECT_DOUBLE_EQ(1.0, comma.x[4]);
+    EXPECT_DOUBLE_EQ(-0.5, comma.y[8]);
   }
 }
 
 // Every phase NEC2 can print ("%8.2f" in [-180, 180]) and a few it cannot, in all three
-// components, against the step-by-step ellipse.
-TEST(NecOutEquivalence, EveryPrintablePhaseGivesTheStepByStepEllipse) {
-  SeparatorScope scope(',');
-  std::string text = kHead;
+// components, against the step-by-step ellipse. The ellipse takes a phase printed with at most
+// two decimals by its hundredths and any other through its value: extreme magnitudes (zero,
+// negative zero, denormal, overflowing squares, NaN) with phases on both paths and at their
+// edges must give the step-by-step values bit for bit.
+TEST(NecOutEquivalence, EveryPrintablePhaseAndExtremeMagnitudeGiveTheStepByStepEllipse) {
+  std::string printable;
   const char* odd[] = {"-0.00", "180.01", "-180.01", "12.345", "1.00E+01", "90.0", "-5.", "NaN"};
   for (int k = -18000; k <= 18000; k += 1) {
     const std::string phase = classic_detail::Printf("%.2f", k / 100.0);
     const std::string other =
         k % 97 == 0 ? odd[(k / 97 + 800) % 8] : classic_detail::Printf("%.2f", (k % 3600) / 10.0);
-    text += "   1.0000   2.0000   3.0000   7.8777E-02 " + phase + "   1.2500E-01 " + other +
-            "   3.0000E-02 " + (k % 2 ? phase : other) + "\r\n";
+    printable += "   1.0000   2.0000   3.0000   7.8777E-02 " + phase + "   1.2500E-01 " + other +
+                 "   3.0000E-02 " + (k % 2 ? phase : other) + "\r\n";
   }
-  ExpectTheStepByStepTable(text + "\r\n", 36001, "");
-}
-
-// The ellipse takes a phase printed with at most two decimals by its hundredths and any other
-// through its value: extreme magnitudes (zero, negative zero, denormal, overflowing squares,
-// NaN) with phases on both paths and at their edges must give the step-by-step values bit
-// for bit.
-TEST(NecOutEquivalence, ExtremeMagnitudesAndPhaseSpellingsGiveTheStepByStepEllipse) {
   const char* magnitudes[] = {"0.0000E+00",  "-0.0000E+00", "4.9407E-324", "2.2251E-308", "1.0000E+300",
                               "1.7976E+308", "NaN",         "-1.0000E+00", "3.5000E-03"};
   const char* phases[] = {"-0.00",  "0.00",     "-0",    "+0",     "-180.00", "180.00",
@@ -220,6 +228,7 @@ TEST(NecOutEquivalence, ExtremeMagnitudesAndPhaseSpellingsGiveTheStepByStepEllip
                 phases[(p + 5) % std::size(phases)] + "   " + magnitudes[p % std::size(magnitudes)] + " " +
                 phases[(p + 11) % std::size(phases)] + "\r\n";
     ExpectTheStepByStepTable(text + "\r\n", rows, std::string("separator '") + separator + "' ");
+    if (separator == ',') ExpectTheStepByStepTable(kHead + printable + "\r\n", 36001, "");
   }
 }
 
@@ -330,17 +339,6 @@ TEST(NecOutEquivalence, ATableInPartsStopsAtTheMostRows) {
   }
 }
 
-// A table that runs to the end of the text keeps its last row in any number of parts.
-TEST(NecOutEquivalence, ATableInPartsRunningToTheTextsEndKeepsItsLastRow) {
-  ClassicOutput o;
-  o.nearField = ClassicGrid(40, 40, 20, -10, -10, 0, 1.0, ClassicDipoleField);
-  o.nearBlankLineAfter = o.trailer = false;
-  const std::string text = ClassicOutputText(o);
-  for (std::size_t parts : {1, 2, 8})
-    ExpectSame(ReadOutcome(StepByStepReadNearField, text, 0), ReadOutcome(InParts(parts, 1 << 10), text, 0),
-               std::to_string(parts) + " parts");
-}
-
 // A part starts behind a CR. Where the rows' walk passes over that CR (a row end of two CRs),
 // the part's rows are not the table's: shifting the split over every byte of such rows must
 // still give the step-by-step table.
@@ -392,6 +390,13 @@ TEST(NecOutEquivalence, PartsWhoseRowsDoNotFillTheirStretchReadAsOnePart) {
       }
     }
   }
+  // A table that runs to the end of the text keeps its last row in any number of parts.
+  o.nearBlankLineAfter = o.trailer = false;
+  const std::string toTheEnd = ClassicOutputText(o);
+  for (std::size_t parts : {1, 2, 8})
+    ExpectSame(ReadOutcome(StepByStepReadNearField, toTheEnd, 0),
+               ReadOutcome(InParts(parts, 1 << 10), toTheEnd, 0),
+               std::to_string(parts) + " parts, to the text's end");
 }
 
 }  // namespace varnel

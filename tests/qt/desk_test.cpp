@@ -62,17 +62,6 @@ class DeskTest : public QObject, public QtWindowParts<QtUi> {
 
   void cleanup() { CloseWindow(); }
 
-  // Whole on the screen, and at the design size where the screen has room for it.
-  void windowOpensWithinTheAvailableArea() {
-    const QRect outer = window->frameGeometry(), area = Available();
-    QVERIFY2(area.contains(outer), qPrintable(QStringLiteral("%1x%2 on %3x%4")
-                                                  .arg(outer.width())
-                                                  .arg(outer.height())
-                                                  .arg(area.width())
-                                                  .arg(area.height())));
-    QCOMPARE(outer.width(), std::min(1121, area.width()));
-  }
-
   // The Data pane shows a test-object table row whole; dragging a splitter's handle moves the
   // border between the panes; Enter, F2 and Space on P, A and Normalize Power open their editor.
   void splittersAndKeysReachWhatTheMouseDoes() {
@@ -101,10 +90,21 @@ class DeskTest : public QObject, public QtWindowParts<QtUi> {
     }
   }
 
-  // On the screen and readable (no text under 10 pixels), with the EUT plots' tall picture too;
+  // The window and its pictures on the screen; the pictures readable (no text under 10 pixels),
+  // with the EUT plots' tall picture too;
   // beside the main window, not over it, wherever the screen holds the two side by side with
   // at least two thirds of the picture's own width.
   void picturesOpenBesideWhereTheScreenAllows() {
+    // The window whole on the screen, and at the design size where the screen has room for it.
+    {
+      const QRect outer = window->frameGeometry(), area = Available();
+      QVERIFY2(area.contains(outer), qPrintable(QStringLiteral("%1x%2 on %3x%4")
+                                                    .arg(outer.width())
+                                                    .arg(outer.height())
+                                                    .arg(area.width())
+                                                    .arg(area.height())));
+      QCOMPARE(outer.width(), std::min(1121, area.width()));
+    }
     LoadDipolNearField();
     AddLine(form->Mdata, "//  Freq   ;  Cyl.   ;   Cir   ;  Point  ;");
     AddLine(form->Mdata, "//   MHz   ;         ;         ;         ;");
@@ -127,10 +127,7 @@ class DeskTest : public QObject, public QtWindowParts<QtUi> {
       }
       picture->close();
     }
-  }
-
-  // A picture window's message box stands over the picture, not over the main window.
-  void aPictureWindowsMessageStandsOverIt() {
+    // A picture window's message box stands over the picture, not over the main window.
     window->RunCommand("MIShowFieldMap");
     PictureWindow* map = window->Pictures()->Window(PictureKind::FieldMap);
     map->activateWindow();

@@ -105,8 +105,38 @@ class PictureWindowTest : public QObject, public QtWindowParts<TestUi> {
     }
   }
 
-  // Show Field Map opens beside the window and follows the table the commands read.
-  void fieldMapOpensBesideTheWindowAndFollowsTheTable() {
+  // Plot Table and Show Field Map open beside the window and follow what they draw; at their
+  // smallest size no control text is cut.
+  void plotTableAndFieldMapFollowWhatTheyDraw() {
+    // Plot Table draws the Data pane as it stands, also after the user edited it, and saves.
+    PictureWindow* plot = Open("MIPlotTable");
+    QVERIFY(plot && plot->isVisible());
+    QVERIFY(SceneSays(plot->View()->CurrentScene(), "No table in the Data pane"));
+    AddLine(form->Mdata, "//   Freq ;   Pwr   ;");
+    AddLine(form->Mdata, "//    MHz ;    W    ;");
+    AddLine(form->Mdata, "   14,200;    1,000;");
+    AddLine(form->Mdata, "    7,000;    oops;");
+    window->SyncFromModel();
+    QVERIFY(SceneSays(plot->View()->CurrentScene(), "Pwr (1 left out)"));
+
+    ui->savePath = (root->dir / "plot.svg").string();
+    plot->SaveButton()->click();
+    QCOMPARE(QString::fromStdString(TestRoot::Read(root->dir / "plot.svg")),
+             QString::fromStdString(SvgText(plot->View()->CurrentScene())));
+    ui->savePath = (root->dir / "plot.PNG").string();
+    plot->SaveButton()->click();
+    const QImage saved(QString::fromStdString((root->dir / "plot.PNG").string()));
+    QCOMPARE(saved.width(), static_cast<int>(plot->View()->CurrentScene().width));
+    ui->size = "2000x3000";  // for print: scaled alike both ways, centred
+    plot->SaveButton()->click();
+    const QImage large(QString::fromStdString((root->dir / "plot.PNG").string()));
+    QCOMPARE(large.size(), QSize(2000, 3000));
+    ui->size.reset();
+    ui->savePath = (root->dir / "missing" / "plot.svg").string();
+    plot->SaveButton()->click();
+    QCOMPARE(ui->messages.size(), std::size_t{1});
+
+    // Show Field Map opens beside the window and follows the table the commands read.
     PictureWindow* map = Open("MIShowFieldMap");
     QVERIFY(map && map->isVisible());
     QCOMPARE(QString::fromStdString(map->Map().missing), QStringLiteral("No near-field table"));
@@ -142,6 +172,27 @@ class PictureWindowTest : public QObject, public QtWindowParts<TestUi> {
     window->RunCommand("AnalyseNearfield1Click");
     QVERIFY(SceneSays(map->View()->CurrentScene(), ", Z (V/m)"));
     QCOMPARE(map->Map().plane, MapPlane::XZ);
+
+    // At the windows' smallest size every list, label and button still shows its whole text
+    // (measured with the font it is drawn in), also when the lists filled after the window opened.
+    for (const char* action : {"MIShowFieldMap", "MIPlotTable"}) {
+      PictureWindow* picture = Open(action);
+      picture->resize(1, 1);
+      QApplication::processEvents();
+      for (QComboBox* box : picture->findChildren<QComboBox*>())
+        for (int i = 0; i < box->count(); ++i) {
+          const int text = box->fontMetrics().horizontalAdvance(box->itemText(i));
+          QVERIFY2(box->width() >= text + 16,
+                   qPrintable(box->itemText(i) + QStringLiteral(" in %1 px").arg(box->width())));
+        }
+      for (QLabel* label : picture->findChildren<QLabel*>())
+        QVERIFY2(label->width() >= label->fontMetrics().horizontalAdvance(label->text()) ||
+                     label == picture->ProbeLabel(),
+                 qPrintable(label->text()));
+      for (QPushButton* button : picture->findChildren<QPushButton*>())
+        QVERIFY2(button->width() >= button->fontMetrics().horizontalAdvance(button->text()),
+                 qPrintable(button->text()));
+    }
   }
 
   // The view hands keys, the wheel and drags to the core: + and the wheel zoom the map, a drag
@@ -175,13 +226,10 @@ class PictureWindowTest : public QObject, public QtWindowParts<TestUi> {
       QTest::keyClick(focus, Qt::Key_Escape);
       QVERIFY(!map->isVisible());
     }
-  }
 
-  // The colour limits and the Z line view are kept while the window is open: over another
-  // plane, and over a new table; a refused limit says why and leaves the map as it was.
-  void limitsAndTheZLineViewAreKeptWhileTheWindowIsOpen() {
-    LoadDipolNearField();
-    PictureWindow* map = Open("MIShowFieldMap");
+    // Opened again: the colour limits and the Z line view are kept while the window is open,
+    // over another plane and over a new table; a refused limit says why and leaves the map as it was.
+    map = Open("MIShowFieldMap");
     emit map->ScaleBox()->activated(2);
     QCOMPARE(map->ScaleBox()->currentText(), QStringLiteral("dB\u00B5V/m"));
     map->LowEdit()->setText(QStringLiteral("80"));
@@ -201,62 +249,6 @@ class PictureWindowTest : public QObject, public QtWindowParts<TestUi> {
     QVERIFY(SceneSays(map->View()->CurrentScene(), "Z line through A (10|0)"));
     window->RunCommand("AnalyseNearfield1Click");
     QVERIFY(SceneSays(map->View()->CurrentScene(), "Z line through A (10|0)"));
-  }
-
-  // At the windows' smallest size every list, label and button still shows its whole text
-  // (measured with the font it is drawn in), also when the lists filled after the window opened.
-  void noControlTextIsCutAtTheSmallestSize() {
-    // Opened before there is a table: the lists fill later.
-    for (const char* action : {"MIShowFieldMap", "MIPlotTable"}) Open(action);
-    LoadDipolNearField();
-    for (const char* action : {"MIShowFieldMap", "MIPlotTable"}) {
-      PictureWindow* picture = Open(action);
-      picture->resize(1, 1);
-      QApplication::processEvents();
-      for (QComboBox* box : picture->findChildren<QComboBox*>())
-        for (int i = 0; i < box->count(); ++i) {
-          const int text = box->fontMetrics().horizontalAdvance(box->itemText(i));
-          QVERIFY2(box->width() >= text + 16,
-                   qPrintable(box->itemText(i) + QStringLiteral(" in %1 px").arg(box->width())));
-        }
-      for (QLabel* label : picture->findChildren<QLabel*>())
-        QVERIFY2(label->width() >= label->fontMetrics().horizontalAdvance(label->text()) ||
-                     label == picture->ProbeLabel(),
-                 qPrintable(label->text()));
-      for (QPushButton* button : picture->findChildren<QPushButton*>())
-        QVERIFY2(button->width() >= button->fontMetrics().horizontalAdvance(button->text()),
-                 qPrintable(button->text()));
-    }
-  }
-
-  // Plot Table draws the Data pane as it stands, also after the user edited it, and saves.
-  void plotTableFollowsTheDataPaneAndSavesPngAndSvg() {
-    PictureWindow* plot = Open("MIPlotTable");
-    QVERIFY(plot && plot->isVisible());
-    QVERIFY(SceneSays(plot->View()->CurrentScene(), "No table in the Data pane"));
-    AddLine(form->Mdata, "//   Freq ;   Pwr   ;");
-    AddLine(form->Mdata, "//    MHz ;    W    ;");
-    AddLine(form->Mdata, "   14,200;    1,000;");
-    AddLine(form->Mdata, "    7,000;    oops;");
-    window->SyncFromModel();
-    QVERIFY(SceneSays(plot->View()->CurrentScene(), "Pwr (1 left out)"));
-
-    ui->savePath = (root->dir / "plot.svg").string();
-    plot->SaveButton()->click();
-    QCOMPARE(QString::fromStdString(TestRoot::Read(root->dir / "plot.svg")),
-             QString::fromStdString(SvgText(plot->View()->CurrentScene())));
-    ui->savePath = (root->dir / "plot.PNG").string();
-    plot->SaveButton()->click();
-    const QImage saved(QString::fromStdString((root->dir / "plot.PNG").string()));
-    QCOMPARE(saved.width(), static_cast<int>(plot->View()->CurrentScene().width));
-    ui->size = "2000x3000";  // for print: scaled alike both ways, centred
-    plot->SaveButton()->click();
-    const QImage large(QString::fromStdString((root->dir / "plot.PNG").string()));
-    QCOMPARE(large.size(), QSize(2000, 3000));
-    ui->size.reset();
-    ui->savePath = (root->dir / "missing" / "plot.svg").string();
-    plot->SaveButton()->click();
-    QCOMPARE(ui->messages.size(), std::size_t{1});
   }
 };
 

@@ -89,6 +89,7 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
 
   void cleanup() { CloseWindow(); }
 
+  // Built from the model; a menu click and an engine choice reach it.
   void startsWithTheModelsMenusRegionsAndFields() {
     QStringList menus;
     // As the model holds them; the '&' before the access key is the window's (desk_test).
@@ -110,18 +111,14 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
              QKeySequence("F10"));
     // 530 high, or as high as the Commands region needs for its controls at natural height.
     QCOMPARE(window->frameGeometry().height(), std::max(530, form->MinimumWindowSize().second));
-  }
 
-  void menuClickShowsItsOutputInThePane() {
+    // A menu click shows its output in the pane; choosing an engine moves the check mark.
     QAction* show = window->Action("MIShowsomeParameters");
     QVERIFY(show);
     show->trigger();
     const QString text = Shown(window->PaneWidget("Mout"));
     QVERIFY2(text.startsWith("------- Some Parameters ------"), qPrintable(text));
     QVERIFY(text.contains("maxHeight...........: 1000,0 "));
-  }
-
-  void engineChoiceMovesTheCheckMark() {
     window->Action("MI_NEC11000")->trigger();
     QVERIFY(window->Action("MI_NEC11000")->isChecked());
     QVERIFY(!window->Action("MI_NEC1500")->isChecked());
@@ -136,6 +133,18 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
             "// head\r\n\r\n//   Freq ;\r\n//    MHz ;\r\n    7,000;    1,000;\r\n   14,200;    2,000;\r\n"));
     window->RunCommand("MICopyColomn2");
     QCOMPARE(QString::fromStdString(ui->ClipboardText()), QString("    1,000\r\n    2,000\r\n"));
+
+    // A pane is 8-bit text: a typed degree sign is saved as the one byte 0xB0, and the bytes of a
+    // loaded file come back unchanged.
+    ClearPane(form->Mdata);
+    window->SyncFromModel();
+    QCOMPARE(QByteArray::fromStdString(TypeAndSaveDataPane(QString(QChar(0xB0)) + "C")), QByteArray("\xb0"
+                                                                                                    "C\r\n"));
+    ReplacePaneLines(form->Mdata, {"20\xb0"
+                                   "C \xe9t\xe9"});
+    window->SyncFromModel();
+    QCOMPARE(QByteArray::fromStdString(TypeAndSaveDataPane("")), QByteArray("20\xb0"
+                                                                            "C \xe9t\xe9\r\n"));
   }
 
   void pointDialogDrivenByKeyboardSetsP() {
@@ -153,21 +162,6 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
     QCOMPARE(form->params.p.y, 1.0);
     QCOMPARE(form->params.p.z, 3.0);
     QCOMPARE(window->FieldWidget("EditPoint")->text(), QString("(2,5|1,0|3,0)"));
-  }
-
-  void geometryFollowsTheResizeRule() {
-    window->resize(1300, 700);
-    QApplication::processEvents();
-    // The rule works on the outer size, frame included.
-    QCOMPARE(form->window.width, window->frameGeometry().width());
-    QCOMPARE(form->window.height, window->frameGeometry().height());
-    for (Region* region : {&form->GBEdit, &form->GBInfo, &form->GBdata, &form->GBBasicData,
-                           &form->GBNearField, &form->GBCommands}) {
-      const Rect& r = region->bounds;
-      QCOMPARE(window->RegionWidget(region->name)->geometry(), QRect(r.left, r.top, r.width, r.height));
-    }
-    QCOMPARE(window->RegionWidget("GBBasicData")->x(),
-             window->frameGeometry().width() - form->RightColumnWidth() - 30);
   }
 
   // While a batch runs, a click on the polarisation it read is refused in the status bar and the
@@ -275,14 +269,26 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
   }
 
   // The close button during a command and with an unsaved table asks; No keeps the window and
-  // lets the command go on, Yes closes it (during a command once the command has ended).
+  // lets the command go on, Yes closes it (during a command once the command has ended). The
+  // progress and the end of the command stand in the status bar.
   void closeAsksDuringACommandAndAboutAnUnsavedTable_data() { TwoRows("yes", "No", "Yes"); }
   void closeAsksDuringACommandAndAboutAnUnsavedTable() {
     QFETCH(bool, yes);
     ChooseRunFolderOf({"a.out", "b.out", "c.out"});
     ui->answers = {yes};
-    ui->duringEvents = [this] { window->close(); };
+    bool barShown = false;
+    QString during;
+    ui->duringEvents = [&] {
+      window->SyncFromModel();
+      barShown = window->ProgressBar()->isVisible();
+      during = QString::fromStdString(window->StatusText());
+      window->close();
+    };
     window->RunCommand("Button1");
+    // The progress stands in the status bar while the command runs.
+    QVERIFY(barShown);
+    QVERIFY2(during.startsWith("Add Batch: file 1 of 3, 0:0"), qPrintable(during));
+    QVERIFY(!window->ProgressBar()->isVisible());
     QCOMPARE(ui->questions,
              (std::vector<std::string>{"A file listing is running (1 of 3). Stop it and quit?"}));
     QCOMPARE(Shown(window->PaneWidget("Mout")).contains("c.out"), !yes);
@@ -291,6 +297,7 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
       return;
     }
     QVERIFY(window->isVisible());
+    QCOMPARE(QString::fromStdString(window->StatusText()).left(23), QString("Add Batch: 3 files in 0"));
     form->tableUnsaved = true;  // as a batch leaves its table
     ui->answers = {false, false};
     window->close();
@@ -341,50 +348,16 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
     QCOMPARE(mout->ShownLines(), form->Mout.lines);
   }
 
-  // A pane is 8-bit text: a typed degree sign is saved as the one byte 0xB0, and the bytes of a
-  // loaded file come back unchanged.
-  void paneTextIsLatin1BothWays() {
-    QCOMPARE(QByteArray::fromStdString(TypeAndSaveDataPane(QString(QChar(0xB0)) + "C")), QByteArray("\xb0"
-                                                                                                    "C\r\n"));
-    ReplacePaneLines(form->Mdata, {"20\xb0"
-                                   "C \xe9t\xe9"});
-    window->SyncFromModel();
-    QCOMPARE(QByteArray::fromStdString(TypeAndSaveDataPane("")), QByteArray("20\xb0"
-                                                                            "C \xe9t\xe9\r\n"));
-  }
-
-  void progressAndRefusalStandInTheStatusBar() {
-    ChooseRunFolderOf({"a.out", "b.out", "c.out"});
-    bool barShown = false;
-    QString during;
-    ui->duringEvents = [&] {
-      window->SyncFromModel();
-      barShown = window->ProgressBar()->isVisible();
-      during = QString::fromStdString(window->StatusText());
-    };
-    window->RunCommand("Button1");
-    QVERIFY(barShown);
-    QVERIFY2(during.startsWith("Add Batch: file 1 of 3, 0:0"), qPrintable(during));
-    QVERIFY(!window->ProgressBar()->isVisible());
-    QCOMPARE(QString::fromStdString(window->StatusText()).left(23), QString("Add Batch: 3 files in 0"));
-  }
-
-  void filterCaptionsShowTheirPatternOnce() {
+  // The filters show their pattern once; the window's folder chooser fails as the headless one
+  // does; Qt's file dialog keeps a history, but the program stores nothing between runs.
+  void fileDialogsFiltersAndChooserLeaveNoSettingsFile() {
     QCOMPARE(QtFilters("Alle Dateien (*.*)|*.*|TextDateien (*.txt)|*.txt"),
              (QStringList{"Alle Dateien (*.*)", "TextDateien (*.txt)"}));
     QCOMPARE(QtFilters("All(*.*)|*.*|4nec2 (*.out)|*.out"), (QStringList{"All(*.*)", "4nec2 (*.out)"}));
     QCOMPARE(QtFilters("Decks|*.nec;*.NEC"), (QStringList{"Decks (*.nec *.NEC)"}));
-  }
-
-  // The window's folder chooser fails as the headless one does.
-  void folderChooserAtAMissingFolderFailsAsHeadless() {
     QtUi plain(*system);
     QCOMPARE(ErrorOf([&] { plain.ChooseFolder("c:\\4nec2\\nowhere"); }),
              std::string("2 Datei nicht gefunden"));
-  }
-
-  // Qt's file dialog keeps a history; the program stores nothing between runs.
-  void aFileDialogLeavesNoSettingsFile() {
     QTimer::singleShot(100, [] {
       if (QWidget* dialog = QApplication::activeModalWidget()) qobject_cast<QDialog*>(dialog)->reject();
     });
@@ -396,14 +369,28 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
     QVERIFY(QDir(settingsHome.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
   }
 
-  // Every field shows the widest text its commands write, at the start size, maximised and at
-  // the smallest size; fields grow with the window; radio rows keep their natural height; no
-  // region overlaps another (GBBasicData and GBNearField share their one pixel row).
+  // The regions follow the resize rule, and every field shows the widest text its commands write,
+  // at the start size, large, maximised and at the smallest size; fields grow with the window; radio rows
+  // keep their natural height; no region overlaps another (GBBasicData and GBNearField share their one pixel
+  // row).
   void fieldsRadioRowsAndRegionsStayReadable() {
+    const auto file = root->dir / "window.png";  // a screenshot shows the window
+    QVERIFY(window->grab().save(QString::fromStdString(file.string()), "PNG"));
+    QVERIFY(std::filesystem::file_size(file) > 1000);
     const int startWidth = window->FieldWidget("EditImpedance")->width();
-    for (const QSize size : {window->size(), QSize(1900, 1000), QSize(200, 200)}) {
+    for (const QSize size : {window->size(), QSize(1300, 700), QSize(1900, 1000), QSize(200, 200)}) {
       window->resize(size);
       QApplication::processEvents();
+      // The geometry follows the resize rule, which works on the outer size, frame included.
+      QCOMPARE(form->window.width, window->frameGeometry().width());
+      QCOMPARE(form->window.height, window->frameGeometry().height());
+      for (Region* region : {&form->GBEdit, &form->GBInfo, &form->GBdata, &form->GBBasicData,
+                             &form->GBNearField, &form->GBCommands}) {
+        const Rect& r = region->bounds;
+        QCOMPARE(window->RegionWidget(region->name)->geometry(), QRect(r.left, r.top, r.width, r.height));
+      }
+      QCOMPARE(window->RegionWidget("GBBasicData")->x(),
+               window->frameGeometry().width() - form->RightColumnWidth() - 30);
       const QString at = QString("%1 x %2").arg(window->width()).arg(window->height());
       for (DisplayField* field : form->Fields()) {
         QLineEdit* edit = window->FieldWidget(field->name);
@@ -427,12 +414,6 @@ class WindowTest : public QObject, public QtWindowParts<TestUi> {
       }
       if (size.width() == 1900) QVERIFY(window->FieldWidget("EditImpedance")->width() > startWidth);
     }
-  }
-
-  void screenshotShowsTheWindow() {
-    const auto file = root->dir / "window.png";
-    QVERIFY(window->grab().save(QString::fromStdString(file.string()), "PNG"));
-    QVERIFY(std::filesystem::file_size(file) > 1000);
   }
 };
 
