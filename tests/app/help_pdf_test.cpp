@@ -13,14 +13,11 @@ namespace varnel {
 
 namespace {
 
-std::string HelpDocument() {
-  const auto path = std::filesystem::path(VARNEL_BINARY).parent_path() / "Varnel Hilfe.pdf";
-  return TestRoot::Read(path);
-}
-
-// A PDF beside the program whose cross-reference offsets point at their objects.
-TEST(HelpDocument, IsAPdfBesideTheProgramWithTrueCrossReferenceOffsets) {
-  const std::string pdf = HelpDocument();
+// A PDF beside the program whose cross-reference offsets point at their objects, of several pages
+// whose streams have their stated lengths.
+TEST(HelpDocument, IsAPdfBesideTheProgramWithTrueOffsetsAndStreamLengths) {
+  const std::string pdf =
+      TestRoot::Read(std::filesystem::path(VARNEL_BINARY).parent_path() / "Varnel Hilfe.pdf");
   ASSERT_FALSE(pdf.empty()) << "Varnel Hilfe.pdf is missing beside " << VARNEL_BINARY;
   EXPECT_EQ("%PDF-", pdf.substr(0, 5));
   EXPECT_EQ("%%EOF\n", pdf.substr(pdf.size() - 6));
@@ -45,10 +42,7 @@ TEST(HelpDocument, IsAPdfBesideTheProgramWithTrueCrossReferenceOffsets) {
   std::smatch trailer;
   ASSERT_TRUE(std::regex_search(pdf, trailer, std::regex("trailer\n<< /Size ([0-9]+) /Root")));
   EXPECT_EQ(count, std::stoi(trailer[1]));
-}
 
-TEST(HelpDocument, HasSeveralPagesWithCorrectStreamLengths) {
-  const std::string pdf = HelpDocument();
   std::smatch pages;
   ASSERT_TRUE(std::regex_search(pdf, pages, std::regex("/Type /Pages /Kids \\[[^\\]]*\\] /Count ([0-9]+)")));
   EXPECT_GE(std::stoi(pages[1]), 2);

@@ -269,6 +269,19 @@ TEST_F(WindowTest, CopyColumnTakesEveryRowOfEachTable) {
     form.Run("MICopyColomn" + std::to_string(c.column));
     EXPECT_EQ(c.copied, ui.ClipboardText()) << c.table;
   }
+  // Each entry copies its own column, and says what it copied.
+  ClearPane(form.Mdata);
+  for (const char* header : {"// Batch", "", "// f;P;", "// MHz;W;"}) AddLine(form.Mdata, header);
+  AddLine(form.Mdata, "c0;c1;c2;c3;c4;c5;c6;c7;c8;c9;");
+  for (int k = 1; k <= 10; ++k) {
+    ASSERT_TRUE(form.Run("MICopyColomn" + std::to_string(k)));
+    EXPECT_EQ("c" + std::to_string(k - 1) + "\r\n", ui.ClipboardText()) << "MICopyColomn" << k;
+  }
+  ASSERT_TRUE(form.Run("MICopyColomn1Click"));
+  EXPECT_EQ("c0\r\n", ui.ClipboardText());
+  EXPECT_EQ("Copied column 1 to the clipboard (1 line)", ProgressText(form.progress, 0));
+  ASSERT_TRUE(form.Run("MICopytoClipboard"));
+  EXPECT_EQ("Copied the Data pane to the clipboard (5 lines)", ProgressText(form.progress, 0));
 }
 
 // The column entries are named after the table in the Data pane once a command has run: the

@@ -486,20 +486,6 @@ TEST_F(WindowTest, MenusHoldEveryItemInOrderAndEachHasItsCommand) {
   EXPECT_TRUE(ui.boxes.empty());
 }
 
-TEST_F(WindowTest, ColumnEntriesCopyTheirOwnColumn) {
-  for (const char* header : {"// Batch", "", "// f;P;", "// MHz;W;"}) AddLine(form.Mdata, header);
-  AddLine(form.Mdata, "c0;c1;c2;c3;c4;c5;c6;c7;c8;c9;");
-  for (int k = 1; k <= 10; ++k) {
-    ASSERT_TRUE(form.Run("MICopyColomn" + std::to_string(k)));
-    EXPECT_EQ("c" + std::to_string(k - 1) + "\r\n", ui.ClipboardText()) << "MICopyColomn" << k;
-  }
-  ASSERT_TRUE(form.Run("MICopyColomn1Click"));
-  EXPECT_EQ("c0\r\n", ui.ClipboardText());
-  EXPECT_EQ("Copied column 1 to the clipboard (1 line)", ProgressText(form.progress, 0));
-  ASSERT_TRUE(form.Run("MICopytoClipboard"));
-  EXPECT_EQ("Copied the Data pane to the clipboard (5 lines)", ProgressText(form.progress, 0));
-}
-
 // Every failure ends in the error box, its message under the point rule; an aborted command ends
 // silently; the program goes on. Reset Window Position moves only the corner.
 TEST_F(WindowTest, UncaughtFailureShowsTheErrorBoxWithThePointRule) {

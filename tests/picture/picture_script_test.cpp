@@ -80,24 +80,4 @@ TEST(PictureDirective, WritesTheFieldMapAndThePlotsOfTheSampleDipoleAsSvg) {
   }
 }
 
-TEST(PictureDirective, NamesWhatItCannotWriteAndRefusesWhatItDoesNotUnderstand) {
-  TestRoot root;
-  // This test program links no window binding, so there is no PNG.
-  const Result png = RunPictures(
-      root, "picture table c:\\4nec2\\t.png\npicture table c:\\no\\such\\folder\\t.svg\necho on\n");
-  EXPECT_EQ(0, png.status);
-  EXPECT_TRUE(Contains(png.output, "[Picture] c:\\4nec2\\t.png: PNG pictures need the window binding"))
-      << png.output;
-  EXPECT_TRUE(Contains(png.output, "[Picture] c:\\no\\such\\folder\\t.svg: ")) << png.output;
-  EXPECT_TRUE(Contains(png.output, "on\n")) << png.output;
-  for (const char* line : {"picture fieldmap c:\\4nec2\\m.svg sideways", "picture chart c:\\4nec2\\m.svg",
-                           "picture table", "picture table a.svg b", "picture table a.svg linear b",
-                           "picture fieldmap m.svg limits 5", "picture fieldmap m.svg limits 9 3",
-                           "picture table t.svg size 10x10", "picture zline z.svg size big"}) {
-    const Result bad = RunPictures(root, std::string(line) + "\n");
-    EXPECT_EQ(2, bad.status) << line;
-    EXPECT_TRUE(Contains(bad.output, "line 1: ")) << bad.output;
-  }
-}
-
 }  // namespace varnel
