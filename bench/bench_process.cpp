@@ -5,8 +5,9 @@
 //  - Analyse EUTs over 1500 copies of a real test-object output (the engine stand-in over nec2c
 //    writes it once), beside a plain whole-file read of the same files;
 //  - the same Load + Analyse Nearfield of that file with LF line ends beside CR LF;
-//  - the completeness of 1200 such outputs (each "whole and made from its deck", as Resume and
-//    the cluster tasks decide it), beside a plain whole-file read of the same files.
+//  - the completeness of 1200 such outputs (each "whole and made from its deck"), by Resume's check
+//    of a folder (on the processor's cores, as Resume and the cluster account decide it), beside
+//    a plain whole-file read of the same files.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -210,20 +211,28 @@ void BM_CompletenessOf1200Outputs(benchmark::State& state) {
   DecimalSeparator = ',';
   TempTree tree;
   RealEutFolder(tree, 1200);
-  PosixSystem system(tree.Roots());
-  std::vector<std::string> outputs, native;
+  // Each output beside a copy of the deck it was made from, as Resume finds them.
+  const fs::path decks = tree.dir / "drive_c/4nec2/b_in/E_";
+  TextList listed;
+  std::vector<std::string> native;
   for (int i = 0; i < 1200; ++i) {
-    const std::string name = "E_" + std::to_string(1000 + i) + ".out";
-    outputs.push_back("c:\\4nec2\\b_out\\E_\\" + name);
-    native.push_back((tree.dir / "drive_c/4nec2/b_out/E_" / name).string());
+    const std::string name = "E_" + std::to_string(1000 + i);
+    fs::copy_file(decks / "E_000_000.nec", decks / (name + ".nec"));
+    listed.push_back(name + ".nec");
+    native.push_back((tree.dir / "drive_c/4nec2/b_out/E_" / (name + ".out")).string());
   }
-  const std::string deck = "c:\\4nec2\\b_in\\E_\\E_000_000.nec";
+  std::ostringstream sink;
+  PosixSystem system(tree.Roots());
+  ScriptedUi ui(sink, system);
+  TForm1 form({system, ui});
   double decide = 0, read = 0;
   for (auto _ : state) {
     auto start = Clock::now();
-    for (const std::string& output : outputs)
-      if (OutputOfDeck(system, deck, output) != OutputState::Whole) state.SkipWithError("not whole");
+    std::size_t kept = 0;
+    const TextList left = DecksWithoutCompleteOutput(form, listed, "c:\\4nec2\\b_in\\E_\\",
+                                                     "c:\\4nec2\\b_out\\E_\\", true, kept);
     decide += std::chrono::duration<double>(Clock::now() - start).count();
+    if (!left.empty() || kept != listed.size()) state.SkipWithError("not whole");
     start = Clock::now();
     PlainRead(native, state);
     read += std::chrono::duration<double>(Clock::now() - start).count();

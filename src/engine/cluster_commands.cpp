@@ -308,10 +308,14 @@ ClusterAccount AccountForClusterJob(System& system, const ClusterJob& job, const
                                     const std::string& outputFolder,
                                     const std::map<std::string, ChunkLine>& reports) {
   ClusterAccount account;
+  std::vector<DeckOutput> pairs;
+  for (const std::string& deck : job.decks)
+    pairs.push_back({deckFolder + deck, outputFolder + OutputFileName(deck)});
+  const std::vector<OutputState> states = OutputsOfDecks(system, pairs);
   for (std::size_t i = 0; i < job.decks.size(); ++i) {
     const std::string& deck = job.decks[i];
-    const std::string output = outputFolder + OutputFileName(deck);
-    if (OutputOfDeck(system, deckFolder + deck, output) == OutputState::Whole) continue;
+    const std::string& output = pairs[i].output;
+    if (states[i] == OutputState::Whole) continue;
     const bool partial = system.FileExists(output) && system.RemoveFile(output);
     const auto report = reports.find(deck);
     const std::string log = "task-" + std::to_string(i / job.chunk) + ".log";

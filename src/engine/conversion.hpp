@@ -45,6 +45,13 @@ std::string OutputFileName(const std::string& deckPath);
 enum class OutputState { Missing, NotWhole, OtherDeck, Whole };
 OutputState OutputOfDeck(System& system, const std::string& deck, const std::string& output);
 
+// OutputOfDeck of each pair (a deck, its output), decided on the processor's cores at once (the
+// system's file reads may run on several threads); the states in the pairs' order.
+struct DeckOutput {
+  std::string deck, output;
+};
+std::vector<OutputState> OutputsOfDecks(System& system, const std::vector<DeckOutput>& pairs);
+
 // OutputOfDeck without a deck: the output is a whole print.
 bool OutputComplete(System& system, const std::string& path);
 
@@ -64,8 +71,8 @@ std::string StartBatchConversion(TForm1& form, const std::string& caption, const
 // not the whole output of that deck (OutputOfDeck), in list order; kept counts the others. An output another
 // deck made gets the Info pane line "<output> was made from another deck: converted again".
 // With removeIncomplete such an output and one that is not whole are removed, so that they can
-// never pass for a result. Events are processed every 50 decks (a stop ends it with
-// CommandStopped).
+// never pass for a result. The outputs are decided 50 at a time (OutputsOfDecks) and events are
+// processed between (a stop ends it with CommandStopped).
 TextList DecksWithoutCompleteOutput(TForm1& form, const TextList& listed, const std::string& deckFolder,
                                     const std::string& outputFolder, bool removeIncomplete,
                                     std::size_t& kept);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +22,7 @@
 #include "util/messages.hpp"
 #include "util/numbers.hpp"
 #include "util/tree.hpp"
+#include "util/workers.hpp"
 
 namespace varnel {
 
@@ -131,6 +133,16 @@ OutputState OutputOfDeck(System& system, const std::string& deck, const std::str
     return OutputState::OtherDeck;
   }
   return MadeFromDeck(*outline, deckText) ? OutputState::Whole : OutputState::OtherDeck;
+}
+
+std::vector<OutputState> OutputsOfDecks(System& system, const std::vector<DeckOutput>& pairs) {
+  std::vector<OutputState> states(pairs.size());
+  std::vector<std::function<void()>> jobs;
+  jobs.reserve(pairs.size());
+  for (std::size_t i = 0; i < pairs.size(); ++i)
+    jobs.push_back([&, i] { states[i] = OutputOfDeck(system, pairs[i].deck, pairs[i].output); });
+  RunAtOnce(jobs);
+  return states;
 }
 
 bool OutputComplete(System& system, const std::string& path) {
@@ -530,11 +542,20 @@ TextList DecksWithoutCompleteOutput(TForm1& form, const TextList& listed, const 
   System& system = form.platform.system;
   TextList decks;
   kept = 0;
+  // Decided 50 at a time on the cores; between them the window processes its events.
+  constexpr std::size_t kChunk = 50;
+  std::vector<OutputState> states;
   for (std::size_t i = 0; i < listed.size(); ++i) {
-    if (i % 50 == 49) form.ProcessPendingEvents();
+    if (i % kChunk == 0) {
+      if (i > 0) form.ProcessPendingEvents();
+      std::vector<DeckOutput> pairs;
+      for (std::size_t j = i; j < std::min(listed.size(), i + kChunk); ++j)
+        pairs.push_back({deckFolder + listed[j], outputFolder + OutputFileName(listed[j])});
+      states = OutputsOfDecks(system, pairs);
+    }
     const std::string outputName = OutputFileName(listed[i]);
     const std::string output = outputFolder + outputName;
-    const OutputState state = OutputOfDeck(system, deckFolder + listed[i], output);
+    const OutputState state = states[i % kChunk];
     if (state == OutputState::Whole) {
       ++kept;
       continue;

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "engine/conversion.hpp"
 #include "engine/nec2c_run.hpp"
@@ -33,9 +34,11 @@ TEST(WholeOutput, OnlyTheWholePrintOfItsOwnDeckIsItsResult) {
   root.Write("drive_c/d/nx.nec", kNxDeck);
   root.Write("drive_c/d/other.nec", other);
   ASSERT_EQ(0, engine_test::RunStandIn(root.dir, root.dir, {"c:\\d\\nx.nec", "c:\\d\\nx.out"}));
-  EXPECT_EQ(OutputState::Whole, OutputOfDeck(system, "c:\\d\\nx.nec", "c:\\d\\nx.out"));
-  EXPECT_EQ(OutputState::OtherDeck, OutputOfDeck(system, "c:\\d\\other.nec", "c:\\d\\nx.out"));
-  EXPECT_EQ(OutputState::Missing, OutputOfDeck(system, "c:\\d\\nx.nec", "c:\\d\\none.out"));
+  // Decided at once, the states come in the pairs' order.
+  EXPECT_EQ((std::vector{OutputState::Whole, OutputState::OtherDeck, OutputState::Missing}),
+            OutputsOfDecks(system, {{"c:\\d\\nx.nec", "c:\\d\\nx.out"},
+                                    {"c:\\d\\other.nec", "c:\\d\\nx.out"},
+                                    {"c:\\d\\nx.nec", "c:\\d\\none.out"}}));
 
   // Cut anywhere behind the second banner, the print is not whole.
   const std::string text = engine_test::ReadAll(root.driveC / "d" / "nx.out");
