@@ -18,6 +18,7 @@
 #include "util/format.hpp"
 #include "util/messages.hpp"
 #include "util/random.hpp"
+#include "util/shared_text.hpp"
 #include "util/text.hpp"
 
 namespace varnel {
@@ -219,9 +220,11 @@ void TForm1::MIGenerateEUTsClick() {
     return;
   BeginRecordedRandomSet(*this, folder, name);
 
-  // All EUTs are drawn, and their texts formatted, before the first deck is written.
+  // All EUTs are drawn, and their texts formatted, before the first deck is written. A head is
+  // kept without its last line end: the Data pane's lines of the decks of one EUT refer to its
+  // one head, not to a copy per frequency.
   const bool ground = *groundAnswer > 0;
-  std::vector<std::string> heads;
+  std::vector<SharedText> heads;
   heads.reserve(euts > 0 ? euts : 0);
   {
     std::vector<std::string> geometry(kWiresPerEut), sources(kWiresPerEut);
@@ -231,7 +234,9 @@ void TForm1::MIGenerateEUTsClick() {
         geometry[w] = EutGeometryText(wire);
         sources[w] = EutSourceText(wire);
       }
-      heads.push_back(EutDeckHead(geometry, sources, ground));
+      std::string head = EutDeckHead(geometry, sources, ground);
+      head.resize(head.size() - kCrLf.size());
+      heads.emplace_back(std::move(head));
     }
   }
 
@@ -252,9 +257,11 @@ void TForm1::MIGenerateEUTsClick() {
         }
         std::string& deck = params.currentText.Mutable();
         params.currentName.clear();
-        deck.assign(heads[e]);
+        deck.assign(heads[e].str());
+        deck += kCrLf;
         deck += tail;
-        AddLine(Mdata, deck);
+        AddSharedLines(Mdata, heads[e]);
+        AddLine(Mdata, tail);
         WriteDeck(*this, decks,
                   EutDeckPath("", name, static_cast<std::int64_t>(p), static_cast<std::int64_t>(e)), deck);
       });
