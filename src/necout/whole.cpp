@@ -334,16 +334,20 @@ DeckCards CardsOf(std::string_view deck) {
     for (const char* field = rest.data(); field < end;) {
       while (field < end && SeparatesFields(*field)) ++field;
       if (field == end || *field == '\'' || *field == '!') break;  // a remark behind the fields
-      const char* fieldEnd = field;
-      while (fieldEnd < end && !SeparatesFields(*fieldEnd)) ++fieldEnd;
       const char* const from = field + (*field == '+' ? 1 : 0);
       double value = 0;
-      // Behind a field lies a separator or a line end, unless the deck ends there.
-      const auto [next, error] = fieldEnd < deckEnd ? ReadNumber<true>(from, fieldEnd, value)
-                                                    : ReadNumber<false>(from, fieldEnd, value);
-      if (error != std::errc() || next != fieldEnd) allNumbers = false;
+      // The number is read up to the first byte that continues none; the field is that number
+      // when a separator or the line's end follows it. Behind the line lies a line end, unless
+      // the deck ends there.
+      auto [next, error] =
+          end < deckEnd ? ReadNumber<true>(from, end, value) : ReadNumber<false>(from, end, value);
+      if (error != std::errc() || next == from || (next < end && !SeparatesFields(*next))) {
+        allNumbers = false;
+        next = std::max(next, from);
+        while (next < end && !SeparatesFields(*next)) ++next;
+      }
       cards.numbers.push_back(value);
-      field = fieldEnd;
+      field = next;
     }
     if (allNumbers)
       card.numbers =
