@@ -1,6 +1,16 @@
 #include "mainwindow/pane_follow.hpp"
 
+#include <algorithm>
+
 namespace varnel {
+
+void ShownExtent::Follow(const PaneLineList& lines, bool rewritten) {
+  const std::size_t now = lines.size();
+  const std::size_t from = rewritten || now < count ? 0 : count;
+  if (from == 0) widest = 0;
+  for (std::size_t i = from; i < now; ++i) widest = std::max(widest, lines[i].size());
+  count = now;
+}
 
 PaneSteps PaneFollower::Refresh(PaneEditor& editor) {
   PaneSteps steps;

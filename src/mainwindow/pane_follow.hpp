@@ -28,6 +28,14 @@ struct PaneSteps {
   bool operator==(const PaneSteps&) const = default;
 };
 
+// What a widget shows of its pane's lines: how many, and the characters of the longest (the
+// width it scrolls over). Follow brings it up to the pane, looking only at the lines added since
+// unless the lines shown may have changed (rewritten).
+struct ShownExtent {
+  std::size_t count = 0, widest = 0;
+  void Follow(const PaneLineList& lines, bool rewritten);
+};
+
 class PaneFollower {
  public:
   explicit PaneFollower(const Pane& pane) : pane_(pane) {}

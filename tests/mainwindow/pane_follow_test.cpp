@@ -56,6 +56,24 @@ TEST(PaneFollower, RefreshStepsFollowWhatChangedAndWhetherTheUserWorksInThePane)
   }
 }
 
+// The width a widget scrolls over follows the longest line, and shrinks when the pane is rewritten.
+TEST(PaneFollower, ShownExtentFollowsTheLongestLine) {
+  Pane pane;
+  ShownExtent shown;
+  const auto follow = [&](bool rewritten) {
+    shown.Follow(pane.lines, rewritten);
+    return std::vector<std::size_t>{shown.count, shown.widest};
+  };
+  ReplacePaneLines(pane, {"ab", "abcd"});
+  EXPECT_EQ((std::vector<std::size_t>{2, 4}), follow(true));
+  AddLine(pane, "abc");
+  EXPECT_EQ((std::vector<std::size_t>{3, 4}), follow(false));
+  ReplacePaneLines(pane, {"x"});
+  EXPECT_EQ((std::vector<std::size_t>{1, 1}), follow(true));
+  ClearPane(pane);
+  EXPECT_EQ((std::vector<std::size_t>{0, 0}), follow(false));
+}
+
 }  // namespace
 
 }  // namespace varnel

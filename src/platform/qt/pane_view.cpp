@@ -119,17 +119,13 @@ void PaneView::Refresh() {
 }
 
 void PaneView::ShowLines(bool rewritten) {
-  const std::size_t count = pane_.lines.size();
-  const std::size_t from = rewritten || count < count_ ? 0 : count_;
-  if (from == 0) widest_ = 0;
-  for (std::size_t i = from; i < count; ++i) widest_ = std::max(widest_, pane_.lines[i].size());
-  count_ = count;
+  shown_.Follow(pane_.lines, rewritten);
   UpdateScrollBars();
   viewport()->update();
 }
 
 std::vector<std::string> PaneView::ShownLines() const {
-  const std::size_t count = std::min(count_, pane_.lines.size());
+  const std::size_t count = std::min(shown_.count, pane_.lines.size());
   return std::vector<std::string>(pane_.lines.begin(),
                                   pane_.lines.begin() + static_cast<std::ptrdiff_t>(count));
 }
@@ -137,7 +133,7 @@ std::vector<std::string> PaneView::ShownLines() const {
 void PaneView::UpdateScrollBars() {
   const int rows = std::max(1, viewport()->height() / LineHeight());
   editor_.SetPageRows(static_cast<std::size_t>(rows));
-  const int count = static_cast<int>(std::min<std::size_t>(count_, 0x7fffffff));
+  const int count = static_cast<int>(std::min<std::size_t>(shown_.count, 0x7fffffff));
   // A view showing the last line keeps showing it when a scroll bar appears and the rows shrink.
   QScrollBar* vertical = verticalScrollBar();
   const bool atEnd = vertical->maximum() > 0 && vertical->value() == vertical->maximum();
@@ -146,7 +142,7 @@ void PaneView::UpdateScrollBars() {
   vertical->setPageStep(rows);
   vertical->setSingleStep(1);
   // One column more than the widest line: the caret behind it stays in sight.
-  const qint64 textWidth = static_cast<qint64>(widest_ + 1) * CharWidth() + 2 * kMargin;
+  const qint64 textWidth = static_cast<qint64>(shown_.widest + 1) * CharWidth() + 2 * kMargin;
   horizontalScrollBar()->setRange(
       0, static_cast<int>(std::clamp<qint64>(textWidth - viewport()->width(), 0, 0x3fffffff)));
   horizontalScrollBar()->setPageStep(viewport()->width());
@@ -180,7 +176,7 @@ void PaneView::paintEvent(QPaintEvent*) {
   const std::size_t firstColumn = static_cast<std::size_t>(std::max(0, shift - kMargin) / charWidth);
   const std::size_t columns = static_cast<std::size_t>(viewport()->width() / charWidth + 2);
   // A redraw between a change of the pane and the next Refresh never reads past its end.
-  const std::size_t count = std::min(count_, pane_.lines.size());
+  const std::size_t count = std::min(shown_.count, pane_.lines.size());
   const int rows = viewport()->height() / lineHeight + 1;
   const auto [selFrom, selTo] = editor_.Selection();
   const TextPos caret = editor_.Caret();

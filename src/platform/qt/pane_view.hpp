@@ -65,8 +65,7 @@ class PaneView : public QAbstractScrollArea {
   std::function<bool()> editable_;
   PaneEditor editor_;
   PaneFollower follower_;
-  std::size_t count_ = 0;   // lines shown
-  std::size_t widest_ = 0;  // characters of the longest shown line
+  ShownExtent shown_;
 };
 
 // 8-bit pane text and Qt text, byte for character.

@@ -115,15 +115,11 @@ void PaneView::Refresh() {
     ScrollTo(0, horizontal_);
     InvalidateRect(view_, nullptr, TRUE);
   }
-  if (steps.toEnd) ScrollTo(static_cast<std::int64_t>(count_) - Rows(), horizontal_);
+  if (steps.toEnd) ScrollTo(static_cast<std::int64_t>(shown_.count) - Rows(), horizontal_);
 }
 
 void PaneView::ShowLines(bool rewritten) {
-  const std::size_t count = pane_.lines.size();
-  const std::size_t from = rewritten || count < count_ ? 0 : count_;
-  if (from == 0) widest_ = 0;
-  for (std::size_t i = from; i < count; ++i) widest_ = std::max(widest_, pane_.lines[i].size());
-  count_ = count;
+  shown_.Follow(pane_.lines, rewritten);
   UpdateScrollBars();
   InvalidateRect(view_, nullptr, TRUE);
 }
@@ -150,14 +146,14 @@ void PaneView::UpdateScrollBars() {
   GetClientRect(view_, &client);
   editor_.SetPageRows(static_cast<std::size_t>(Rows()));
   SCROLLINFO vertical{sizeof vertical, SIF_ALL | SIF_DISABLENOSCROLL};
-  vertical.nMax = static_cast<int>(std::min<std::size_t>(count_, 0x7ffffffe));
+  vertical.nMax = static_cast<int>(std::min<std::size_t>(shown_.count, 0x7ffffffe));
   vertical.nMax = std::max(vertical.nMax - 1, 0);
   vertical.nPage = static_cast<UINT>(Rows());
-  first_ = std::min(first_, count_ > vertical.nPage ? count_ - vertical.nPage : 0);
+  first_ = std::min(first_, shown_.count > vertical.nPage ? shown_.count - vertical.nPage : 0);
   vertical.nPos = static_cast<int>(first_);
   SetScrollInfo(view_, SB_VERT, &vertical, TRUE);
   // One column more than the widest line: the caret behind it stays in sight.
-  const long long textWidth = static_cast<long long>(widest_ + 1) * charWidth_ + 2 * kMargin;
+  const long long textWidth = static_cast<long long>(shown_.widest + 1) * charWidth_ + 2 * kMargin;
   SCROLLINFO across{sizeof across, SIF_ALL};
   across.nMax = static_cast<int>(std::min<long long>(textWidth, 0x3fffffff));
   across.nPage = static_cast<UINT>(std::max<LONG>(client.right, 1));
@@ -167,7 +163,7 @@ void PaneView::UpdateScrollBars() {
 }
 
 void PaneView::ScrollTo(std::int64_t firstLine, int horizontal) {
-  const std::int64_t last = std::max<std::int64_t>(0, static_cast<std::int64_t>(count_) - Rows());
+  const std::int64_t last = std::max<std::int64_t>(0, static_cast<std::int64_t>(shown_.count) - Rows());
   const auto line = static_cast<std::size_t>(std::clamp<std::int64_t>(firstLine, 0, last));
   if (line == first_ && horizontal == horizontal_) return UpdateScrollBars();
   first_ = line;
@@ -182,7 +178,7 @@ void PaneView::Paint() {
   HGDIOBJ old = SelectObject(dc, font_);
   SetBkMode(dc, TRANSPARENT);
   // A redraw between a change of the pane and the next Refresh never reads past its end.
-  const std::size_t count = std::min(count_, pane_.lines.size());
+  const std::size_t count = std::min(shown_.count, pane_.lines.size());
   const std::size_t firstColumn = static_cast<std::size_t>(std::max(0, horizontal_ - kMargin) / charWidth_);
   RECT client;
   GetClientRect(view_, &client);
@@ -224,7 +220,7 @@ void PaneView::Paint() {
 }
 
 std::vector<std::string> PaneView::ShownLines() const {
-  const std::size_t count = std::min(count_, pane_.lines.size());
+  const std::size_t count = std::min(shown_.count, pane_.lines.size());
   return std::vector<std::string>(pane_.lines.begin(),
                                   pane_.lines.begin() + static_cast<std::ptrdiff_t>(count));
 }
@@ -273,7 +269,7 @@ LRESULT PaneView::ViewMessage(UINT message, WPARAM wParam, LPARAM lParam) {
           to = 0;
           break;
         case SB_BOTTOM:
-          to = static_cast<std::int64_t>(count_);
+          to = static_cast<std::int64_t>(shown_.count);
           break;
         default:
           break;

@@ -59,10 +59,9 @@ class PaneView {
   HFONT font_;
   int charWidth_ = 8, lineHeight_ = 16;
   PaneFollower follower_;
-  std::size_t count_ = 0;   // lines shown
-  std::size_t widest_ = 0;  // characters of the longest shown line
-  std::size_t first_ = 0;   // the first visible line
-  int horizontal_ = 0;      // pixels scrolled to the right
+  ShownExtent shown_;
+  std::size_t first_ = 0;  // the first visible line
+  int horizontal_ = 0;     // pixels scrolled to the right
 };
 
 }  // namespace varnel
