@@ -122,9 +122,13 @@ TEST_F(RunnerTest, EachScriptPrintsWhatItsDirectivesSay) {
     SCOPED_TRACE(c.script);
     const Result r = Run(c.script);
     EXPECT_EQ(c.status, r.status) << r.output;
-    if (c.whole) EXPECT_EQ(c.whole, r.output);
+    if (c.whole) {
+      EXPECT_EQ(c.whole, r.output);
+    }
     for (const std::string& part : c.parts) EXPECT_NE(std::string::npos, r.output.find(part)) << r.output;
-    if (c.absent) EXPECT_EQ(std::string::npos, r.output.find(c.absent)) << "nothing after the bad line runs";
+    if (c.absent) {
+      EXPECT_EQ(std::string::npos, r.output.find(c.absent)) << "nothing after the bad line runs";
+    }
   }
   // The sample tree was made before the window.
   EXPECT_TRUE(std::filesystem::exists(root.driveC / "4nec2" / "out" / "dipol.out"));

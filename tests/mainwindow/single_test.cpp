@@ -116,7 +116,9 @@ TEST_F(SingleTest, LoadAndLoadDipolReadTheTextOrWarnAndStillLog) {
     }
     EXPECT_EQ(c.text, form.params.currentText);
     EXPECT_EQ(!*c.text, ui.Warned("Die Datei "s + c.path + " konnte nicht gefunden werden.")) << out.str();
-    if (*c.text) EXPECT_EQ(Bracketed(c.shown), Bracketed(form.M.lines));
+    if (*c.text) {
+      EXPECT_EQ(Bracketed(c.shown), Bracketed(form.M.lines));
+    }
     EXPECT_EQ("Showing: "s + c.path, form.M.hint);
     EXPECT_EQ(Bracketed({"FileLoaded: "s + c.path}), Bracketed(form.Mout.lines));
   }

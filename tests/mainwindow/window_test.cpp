@@ -630,17 +630,22 @@ TEST_F(RunningCommandTest, QuitCloseStopAndEscDuringACommand) {
       if (c.action == Quit) form.Run("MIQuitClick");
       if (c.action == Close) mayClose = form.CloseQuery();
       if (c.action == Stop) form.RequestStop();
-      if (c.action == Escape) EXPECT_TRUE(form.EscapePressed());
+      if (c.action == Escape) {
+        EXPECT_TRUE(form.EscapePressed());
+      }
       stillEnabled = form.StopEnabled();
     });
     EXPECT_TRUE(enabled);
     EXPECT_FALSE(edits);
-    if (c.action >= Stop) EXPECT_FALSE(stillEnabled);
+    if (c.action >= Stop) {
+      EXPECT_FALSE(stillEnabled);
+    }
     ASSERT_EQ(c.action < Stop ? 1 : 0, Questions());
-    if (c.action < Stop)
+    if (c.action < Stop) {
       EXPECT_EQ(
           "[Question] A file listing is running (2 of 3). Stop it and quit? "s + (c.quits ? "Yes" : "No"),
           ui.messages.back());
+    }
     EXPECT_FALSE(mayClose) << "the window closes once the command has ended";
     EXPECT_EQ(c.quits, ui.quitRequested);
     EXPECT_TRUE(Listed("b.out"));
@@ -691,8 +696,9 @@ TEST_F(RunningCommandTest, AnUnsavedTableIsAskedForBeforeQuitCloseAndACommandTha
     if (c.saveDialogAnswered) ui.AnswerSave((root.dir / "kept.txt").string());
     form.Run(c.command);
     EXPECT_EQ(c.answer ? 1 : 0, Questions());
-    if (c.answer)
+    if (c.answer) {
       EXPECT_EQ(0u, ui.messages.front().find("[Question] The table in the Data pane is not saved. "));
+    }
     EXPECT_EQ(c.cleared, form.Mdata.lines.empty());
     EXPECT_EQ(!c.cleared && !c.saved, form.tableUnsaved);
     EXPECT_EQ(c.saved, std::filesystem::exists(root.dir / "kept.txt"));
