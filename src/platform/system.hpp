@@ -10,6 +10,9 @@
 // when no exact match exists); the Windows system uses it as it stands. Every path handed back
 // is in that form. Texts are the program's 8-bit texts (the ANSI code page on Windows).
 //
+// Threads: ReadFile and OpenFileParts (each FileParts on one thread) may be called from several
+// threads at once; everything else from one thread at a time.
+//
 // Failures: the file operations that say so throw InOutError (util/errors.hpp) with the
 // run-time's message ("Datei nicht gefunden", "Dateizugriff verweigert", "E/A-Fehler %d").
 //
