@@ -1,7 +1,6 @@
 // The batch commands end to end: headless-runner scripts over generated output folders, the
 // tables and Info lines checked to the character.
 #include <algorithm>
-#include <filesystem>
 #include <sstream>
 
 #include "batch_fixture.hpp"
@@ -11,7 +10,6 @@ namespace varnel {
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace std::string_literals;
 
 std::vector<std::string> OutputLines(const std::string& output) {
@@ -101,32 +99,6 @@ TEST_F(BatchScripts, AnalyseEutsNamesImpossibleBudgetsAndTheGridPointUsed) {
     EXPECT_EQ(1, std::count(info.begin(), info.end(), line)) << line << "\n" << output;
   EXPECT_EQ("        2;        2;      NAN;        1;       30;   -0,069;",
             Between(lines, "==data", "").at(4));
-}
-
-// A script sets Skip Unreadable Files as a click on its menu item does.
-TEST_F(BatchScripts, SkipUnreadableFilesGoesOnPastACutOutput) {
-  WriteRun("a.out", OutputRun(14.2, 1.0));
-  ClassicOutput cut = OutputRun(7.0, 1.0);
-  cut.trailer = false;
-  WriteRun("cut.out", cut);
-  const auto lines =
-      RunScriptText(std::string("decimal ,\n") + kAddRunFolder +
-                    "run MISkipUnreadableFiles\nrun MIAnalyseEUTsClick\necho ==info\nprint Mout\n");
-  EXPECT_EQ(0, status);
-  EXPECT_EQ("1 row; 1 file skipped: cut.out (incomplete output)", lines.back()) << output;
-}
-
-// The split mode as a script sets it (the blocks themselves are tested in eut_test).
-TEST_F(BatchScripts, SplitModeOverNineFilesWritesThemAsOneBlock) {
-  for (int i = 1; i <= 9; ++i) WriteRun("e" + std::to_string(i) + ".out", OutputRun(i, 1.0));
-  const fs::path add = AddFolder();
-  MakeAddFolder();
-  RunScriptText(std::string(kAddRunFolder) + "run MISplitModeClick\nrun MIAnalyseEUTsClick\n");
-  EXPECT_EQ(0, status) << output;
-  const auto block = OutputLines(TestRoot::Read(add / "Test0000.txt"));
-  ASSERT_EQ(12u, block.size()) << "an empty line, two headings, nine rows";
-  EXPECT_EQ("        9;", block[11].substr(0, 10));
-  EXPECT_FALSE(fs::exists(add / "Test0001.txt"));
 }
 
 }  // namespace

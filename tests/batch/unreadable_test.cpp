@@ -68,6 +68,9 @@ TEST_F(BatchUnreadable, SkippingLeavesTheRowsOutAndWithoutItTheFirstUnreadableFi
     EXPECT_EQ(std::vector<std::string>{}, Warnings()) << "nothing waits for a person";
     EXPECT_EQ(std::vector<std::string>{}, Errors());
   }
+  UseFiles({"a.out", "cut.out"});
+  form->Run("MIAnalyseEUTsClick");
+  EXPECT_EQ("1 row; 1 file skipped: cut.out (incomplete output)", form->Mout.lines.back());
 }
 
 TEST_F(BatchUnreadable, AListOfDecksIsRefusedWithAHint) {

@@ -1,3 +1,4 @@
+#include "support/inout_error.hpp"
 #include "support/scoped_settings.hpp"
 #include "util/files.hpp"
 
@@ -165,13 +166,7 @@ TEST(ReadTextFile, NoFileWarnsOnceAnUnreadableOneRaisesAndTheTextIsLeftAlone) {
   fs::path file = f.root.Write("drive_c/secret.out", "x");
   fs::permissions(file, fs::perms::none);
   std::string text = "kept";
-  try {
-    ReadTextFile(f.platform, "c:\\secret.out", text);
-    FAIL() << "no InOutError";
-  } catch (const InOutError& e) {
-    EXPECT_STREQ("Dateizugriff verweigert", e.what());
-    EXPECT_EQ(5, e.code);
-  }
+  EXPECT_EQ("5 Dateizugriff verweigert", ErrorOf([&] { ReadTextFile(f.platform, "c:\\secret.out", text); }));
   EXPECT_EQ("kept", text);
 #endif
 }
@@ -184,13 +179,8 @@ TEST(WriteTextFile, WritesTheTextExactlyOrRaisesAndSafelyReplacesOrLeavesTheFile
   f.root.Write("drive_c/d.nec", "a much longer old content\r\n");
   WriteTextFile(f.system, "GW 1\r\nEN", "c:\\d.nec");
   EXPECT_EQ("GW 1\r\nEN", TestRoot::Read(f.root.driveC / "d.nec"));
-  try {
-    WriteTextFile(f.system, "x", "c:\\no\\such\\folder\\d.nec");
-    FAIL() << "no InOutError";
-  } catch (const InOutError& e) {
-    EXPECT_STREQ("Datei nicht gefunden", e.what());
-    EXPECT_EQ(2, e.code);
-  }
+  EXPECT_EQ("2 Datei nicht gefunden",
+            ErrorOf([&] { WriteTextFile(f.system, "x", "c:\\no\\such\\folder\\d.nec"); }));
   // Safely: an existing file is replaced, a read-only one left as it was; no temporary is left
   // either way.
   fs::remove(f.root.driveC / "d.nec");
