@@ -52,20 +52,13 @@ TEST_F(BatchScripts, TheBatchesOfAScriptPrintTheirPanesUnderBothSeparators) {
   const auto lines =
       RunScriptText(std::string("decimal ,\n") + kAddRunFolder +
                     "run Button2\necho ==near\nprint Mdata\nselect RGMode 3\nrun MIBatchLoadClick\n"
-                    "echo ==circle\nprint Mdata\nrun MIBatchAnalysePowerClick\n"
-                    "echo ==power\nprint Mout\nprint Mdata\n");
+                    "echo ==circle\nprint Mdata\n");
   EXPECT_EQ(0, status) << output;
   const auto near = Between(lines, "==near", "==circle");
   ASSERT_LE(5u, near.size()) << output;  // then the question whether to save the table
   EXPECT_EQ("// Field at P(10,0| 0,0| 4,0)", near[0]);
   EXPECT_EQ("   14,200;", near[4].substr(0, 10));
-  EXPECT_EQ((std::vector<std::string>{"--------------- Batch-Analyse Power----------------", "Load: a.out",
-                                      "--------- Batch Job Done ---------",
-                                      "//  Freq ;    Pwr  ;   RecPwr;  Gain_dB;  SegCurr;",
-                                      "//   MHz ;     W   ;     mW  ;         ;     A   ;",
-                                      "     14,2;      100;  2,5E004;    -3,01;        1;"}),
-            Between(lines, "==power", ""));
-  EXPECT_EQ("// Max. on circle with r=10,0 ", Between(lines, "==circle", "==power").at(0));
+  EXPECT_EQ("// Max. on circle with r=10,0 ", Between(lines, "==circle", "").at(0));
   WriteRun("a.out", OutputRun(14.2, 1.0));
   const auto point = RunScriptText(std::string("decimal .\n") + kAddRunFolder +
                                    "run MIBatchLoadClick\necho ==data\nprint Mdata\n");

@@ -39,14 +39,6 @@ TEST_F(BatchUnreadable, SkippingLeavesTheRowsOutAndWithoutItTheFirstUnreadableFi
       EXPECT_EQ(0u, errors[0].find("c:\\4nec2\\b_out\\run\\" + std::string(bad) + ": ")) << errors[0];
     }
   }
-  // Split mode opens the files itself; its failures name the file too.
-  MakeAddFolder();
-  form->params.SplitMode = true;
-  UseFiles({"a.out", "gone.out"});
-  ui.messages.clear();
-  form->Run("MIAnalyseEUTsClick");
-  EXPECT_EQ(std::vector<std::string>{"c:\\4nec2\\b_out\\run\\gone.out: Datei nicht gefunden."}, Errors());
-  form->params.SplitMode = false;
 
   UseFiles({"a.out", "x.out", "cut.out", "gone.out", "b.out"});
   form->Run("MISkipUnreadableFiles");
