@@ -5,19 +5,13 @@
 
 #include "batch_fixture.hpp"
 #include "platform/scripted/runner.hpp"
+#include "util/files.hpp"
 
 namespace varnel {
 
 namespace {
 
 using namespace std::string_literals;
-
-std::vector<std::string> OutputLines(const std::string& output) {
-  std::vector<std::string> lines;
-  std::istringstream in(output);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 // The lines after the echo label from, up to the label to (to the end when to is empty).
 std::vector<std::string> Between(const std::vector<std::string>& lines, const std::string& from,
@@ -35,7 +29,7 @@ class BatchScripts : public BatchTest {
     std::ostringstream out;
     status = RunScriptIn(root, in, out, 1, false);  // the split mode's pauses are not slept
     output = out.str();
-    return OutputLines(output);
+    return TextFileLines(output);
   }
 
   int status = -1;
