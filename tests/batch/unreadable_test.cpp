@@ -69,14 +69,13 @@ TEST_F(BatchUnreadable, AListOfDecksIsRefusedWithAHint) {
   form->params.BatchFiles = {"E_000_000.nec", "E_000_001.NEC"};
   AddLine(form->Mdata, "kept");
   for (const BatchAnalysis& a : kAnalyses) form->Run(a.handler);
-  EXPECT_EQ(
-      (std::vector<std::string>{
-          "The batch list holds decks (*.nec): use Add Batch Folder on the output folder first. Abort "
-          "command!",
-          "The batch list holds decks (*.nec): use Add Batch Folder on the output folder first. Abort "
-          "command!",
-          "The batch list holds decks (*.nec): use Add EUTs on the output folder first. Abort command!"}),
-      Warnings());
+  const auto refused = [](const std::string& command) {
+    return "The batch list holds decks (*.nec): use " + command +
+           " on the output folder first. Abort command!";
+  };
+  EXPECT_EQ((std::vector<std::string>{refused("Add Batch Folder"), refused("Add Batch Folder"),
+                                      refused("Add EUTs")}),
+            Warnings());
   EXPECT_EQ(std::vector<std::string>{"kept"}, form->Mdata.lines);
 }
 
