@@ -23,13 +23,16 @@ class BatchEut : public BatchTest {
 const std::string kHeadings = "//  Numb ;   Cyl.  ;    Cir  ;   Point ;    Freq ;    Pwr  ;";
 const std::string kUnits = "//       ;         ;         ;         ;         ;         ;";
 
-TEST_F(BatchEut, NumberedRowsOfCylinderCirclePointFrequencyAndPower) {
+TEST_F(BatchEut, NumberedRowsOfCylinderCirclePointFrequencyAndPowerLeavingTheShownFileAlone) {
   WriteRun("a.out", OutputRun(14.2, 1.0));
   ClassicOutput strong = OutputRun(28.0, 4.0);
   strong.nearField = SixPointGrid(10.0);
   WriteRun("b.out", strong);
   UseFiles({"a.out", "b.out"});
   form->params.normalizePower = 100.0;  // has no influence on this table
+  form->params.currentText = "kept";
+  form->M.lines = {"kept"};
+  form->EditFrequency.text = "kept";
   form->MIAnalyseEUTsClick();
   const std::vector<std::string> expected = {"", kHeadings, kUnits,
                                              "        1;        5;        4;        1;     14,2;        1;",
@@ -40,20 +43,11 @@ TEST_F(BatchEut, NumberedRowsOfCylinderCirclePointFrequencyAndPower) {
             form->Mout.lines);
   EXPECT_EQ(0, ui.pausedMilliseconds);
   EXPECT_EQ("clBtnFace", form->RGPol.color);
-}
-
-TEST_F(BatchEut, LeavesCurrentTextPaneMAndTheDisplayFieldsAlone) {
-  WriteRun("a.out", OutputRun(14.2, 3.0));
-  UseFiles({"a.out"});
-  form->params.currentText = "kept";
-  form->M.lines = {"kept"};
-  form->EditFrequency.text = "kept";
-  form->MIAnalyseEUTsClick();
+  // The shown file's text, pane M and the display fields are left alone (the working values
+  // follow the files, as the test of files analysed ahead checks).
   EXPECT_EQ("kept", form->params.currentText);
   EXPECT_EQ((std::vector<std::string>{"kept"}), form->M.lines);
   EXPECT_EQ("kept", form->EditFrequency.text);
-  EXPECT_DOUBLE_EQ(3.0, form->params.inputPower);
-  EXPECT_EQ(6u, form->params.nearField.table.value.size());
 }
 
 TEST_F(BatchEut, PolarizationOfTheRadioGroupSelectsTheValue) {
