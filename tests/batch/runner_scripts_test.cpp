@@ -42,21 +42,19 @@ const char* const kAddRunFolder = "answer folder c:\\4nec2\\b_out\\run\nrun MIAd
 // Nearfield's button) print their panes as the window holds them, their mode lines and numbers
 // under the separator the script chose; their values are tested in the batches' own tests.
 TEST_F(BatchScripts, TheBatchesOfAScriptPrintTheirPanesUnderBothSeparators) {
-  WriteRun("a.out", OutputRun(14.2, 100.0, {1.0}));
+  WriteRun("a.out", OutputRun(14.2, 1.0));
   const auto lines =
       RunScriptText(std::string("decimal ,\n") + kAddRunFolder +
                     "run Button2\necho ==near\nprint Mdata\nselect RGMode 3\nrun MIBatchLoadClick\n"
-                    "echo ==circle\nprint Mdata\n");
+                    "echo ==circle\nprint Mdata\ndecimal .\nselect RGMode 0\nrun MIBatchLoadClick\n"
+                    "echo ==data\nprint Mdata\n");
   EXPECT_EQ(0, status) << output;
   const auto near = Between(lines, "==near", "==circle");
   ASSERT_LE(5u, near.size()) << output;  // then the question whether to save the table
   EXPECT_EQ("// Field at P(10,0| 0,0| 4,0)", near[0]);
   EXPECT_EQ("   14,200;", near[4].substr(0, 10));
   EXPECT_EQ("// Max. on circle with r=10,0 ", Between(lines, "==circle", "").at(0));
-  WriteRun("a.out", OutputRun(14.2, 1.0));
-  const auto point = RunScriptText(std::string("decimal .\n") + kAddRunFolder +
-                                   "run MIBatchLoadClick\necho ==data\nprint Mdata\n");
-  const auto data = Between(point, "==data", "");
+  const auto data = Between(lines, "==data", "");
   ASSERT_EQ(5u, data.size()) << output;
   EXPECT_EQ("// Field at P(10.0| 0.0| 4.0)", data[0]);
   EXPECT_EQ("   14.200;    1.000;    1.000;    1.000;", data[4].substr(0, 40));
