@@ -37,7 +37,7 @@ TEST_F(BatchEut, NumberedRowsOfCylinderCirclePointFrequencyAndPowerLeavingTheSho
   const std::vector<std::string> expected = {"", kHeadings, kUnits,
                                              "        1;        5;        4;        1;     14,2;        1;",
                                              "        2;       50;       40;       10;       28;        4;"};
-  EXPECT_EQ(expected, form->Mdata.lines) << Joined(form->Mdata.lines);
+  EXPECT_EQ(expected, form->Mdata.lines) << PaneText(form->Mdata);
   EXPECT_EQ((std::vector<std::string>{"--------------- Analyse Files ----------------", "Load: a.out",
                                       "Load: b.out"}),
             form->Mout.lines);

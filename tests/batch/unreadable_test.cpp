@@ -33,7 +33,7 @@ TEST_F(BatchUnreadable, SkippingLeavesTheRowsOutAndWithoutItTheFirstUnreadableFi
       SCOPED_TRACE(std::string(bad) + " " + a.handler);
       ui.messages.clear();
       form->Run(a.handler);
-      EXPECT_EQ(1u, Rows(a).size()) << Joined(form->Mdata.lines);
+      EXPECT_EQ(1u, Rows(a).size()) << PaneText(form->Mdata);
       const std::vector<std::string> errors = Errors();
       ASSERT_EQ(1u, errors.size());
       EXPECT_EQ(0u, errors[0].find("c:\\4nec2\\b_out\\run\\" + std::string(bad) + ": ")) << errors[0];
@@ -47,11 +47,11 @@ TEST_F(BatchUnreadable, SkippingLeavesTheRowsOutAndWithoutItTheFirstUnreadableFi
     SCOPED_TRACE(a.handler);
     ui.messages.clear();
     form->Run(a.handler);
-    EXPECT_EQ(2u, Rows(a).size()) << Joined(form->Mdata.lines);
+    EXPECT_EQ(2u, Rows(a).size()) << PaneText(form->Mdata);
     EXPECT_TRUE(
         Said("Skipped: c:\\4nec2\\b_out\\run\\cut.out: the output is incomplete (the engine did not "
              "reach its end)"))
-        << Joined(form->Mout.lines);
+        << PaneText(form->Mout);
     EXPECT_TRUE(Said("Skipped: c:\\4nec2\\b_out\\run\\x.out: not a NEC2 print (no banner, no closing line)"));
     EXPECT_TRUE(Said("Skipped (file not found): gone.out"));
     EXPECT_TRUE(
@@ -96,7 +96,7 @@ TEST_F(BatchUnreadable, AStopEndsEachAnalysisWithALineOfHowFarItGot) {
       form->Run(a.handler);
       EXPECT_EQ("--------- " + std::string(a.caption) + " stopped: 2 of 4 files analysed ---------",
                 form->Mout.lines.back());
-      EXPECT_EQ(2u, Rows(a).size()) << Joined(form->Mdata.lines);
+      EXPECT_EQ(2u, Rows(a).size()) << PaneText(form->Mdata);
       EXPECT_EQ(a.headings + 2, form->Mdata.lines.size());
     }
   }
