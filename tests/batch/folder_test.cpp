@@ -110,20 +110,16 @@ TEST_F(BatchFolder, LoadTestAppendsOneLinePerFileAndStopsAtAFileItCannotOpen) {
 }
 
 TEST_F(BatchFolder, LinesLoaderEndsEveryLineWithCrLf) {
-  struct Case {
-    const char* bytes;
-    const char* text;
-  };
-  const Case cases[] = {{"", ""},
-                        {"abc", "abc\r\n"},
-                        {"a\r\nb\r\n", "a\r\nb\r\n"},
-                        {"a\nb", "a\r\nb\r\n"},
-                        {"a\r\n\r\nb", "a\r\n\r\nb\r\n"},
-                        {"a\rb\n", "a\r\nb\r\n"}};
-  for (const Case& c : cases) {
-    WriteFile("f.out", c.bytes);
+  const std::pair<const char*, const char*> cases[] = {{"", ""},
+                                                       {"abc", "abc\r\n"},
+                                                       {"a\r\nb\r\n", "a\r\nb\r\n"},
+                                                       {"a\nb", "a\r\nb\r\n"},
+                                                       {"a\r\n\r\nb", "a\r\n\r\nb\r\n"},
+                                                       {"a\rb\n", "a\r\nb\r\n"}};
+  for (const auto& [bytes, text] : cases) {
+    WriteFile("f.out", bytes);
     ASSERT_TRUE(system.SetCurrentFolder(kRunFolder));
-    EXPECT_EQ(c.text, LoadLinesText(system, "f.out")) << "file bytes: " << testing::PrintToString(c.bytes);
+    EXPECT_EQ(text, LoadLinesText(system, "f.out")) << "file bytes: " << testing::PrintToString(bytes);
   }
 }
 

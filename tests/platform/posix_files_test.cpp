@@ -120,11 +120,7 @@ TEST_F(PosixFiles, ListEntriesMatchesWildcardsWithoutCaseAndMarksLinks) {
   fs::create_directories(root.driveC / "l/real");
   fs::create_directory_symlink(root.driveC / "l/real", root.driveC / "l/tofolder");
   fs::create_symlink(root.dir / "nowhere", root.driveC / "l/broken");
-  struct Case {
-    const char* pattern;
-    std::vector<std::string> names;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
       {"c:\\d\\*.out", {".hidden.out", "B.OUT", "a.out", "ab.out", "sub.out/"}},
       {"c:\\D\\?.OUT", {"B.OUT", "a.out"}},
       {"c:\\d\\a*", {"a.nec", "a.out", "a.outx", "ab.out"}},
@@ -135,7 +131,7 @@ TEST_F(PosixFiles, ListEntriesMatchesWildcardsWithoutCaseAndMarksLinks) {
       {"c:\\missing\\*.out", {}},
       {"c:\\l\\*", {"broken@", "real/", "tofolder/@"}},  // links marked
   };
-  for (const Case& k : cases) EXPECT_EQ(k.names, Names(p.ListEntries(k.pattern))) << k.pattern;
+  for (const auto& [pattern, names] : cases) EXPECT_EQ(names, Names(p.ListEntries(pattern))) << pattern;
 }
 
 TEST_F(PosixFiles, ListEntriesComeInTheOrderOfTheUpperCaseNames) {

@@ -52,10 +52,7 @@ TEST(PosixRoots, DriveCFollowsWineprefixElseHome) {
 }
 
 TEST_F(Paths, NativePathMapsDrivesAndSeparatorsAndMessagesNameTheirFilesNativePaths) {
-  struct Case {
-    std::string windows, native;
-  };
-  const Case cases[] = {
+  const std::pair<std::string, std::string> cases[] = {
       {"c:\\4nec2\\b_out\\x.out", c + "/4nec2/b_out/x.out"},
       {"C:/4nec2/b_out/x.out", c + "/4nec2/b_out/x.out"},
       {"c:\\4nec2/b_out\\x.out", c + "/4nec2/b_out/x.out"},
@@ -69,7 +66,7 @@ TEST_F(Paths, NativePathMapsDrivesAndSeparatorsAndMessagesNameTheirFilesNativePa
       {"d:\\x", ""},
       {"", ""},
   };
-  for (const Case& k : cases) EXPECT_EQ(k.native, NativePath(roots, k.windows)) << k.windows;
+  for (const auto& [windows, native] : cases) EXPECT_EQ(native, NativePath(roots, windows)) << windows;
 
   // A message names its files with their Linux paths too: a name with blanks is taken as far as it
   // exists; one that does not exist ends at its first blank or a mark that ends a sentence.
