@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 namespace varnel {
 
@@ -88,11 +89,7 @@ TEST_F(BatchNearField, TheRowOfANearFieldOfALaterRunHoldsThatRunsValues) {
 // their order whatever the mode, and a magnetic table gives A/m in them but keeps the units line
 // of the table.
 TEST_F(BatchNearField, ModeSelectsTheRowAndItsModeLineAndTheInfoLinesComeInTheirOrder) {
-  struct Case {
-    int mode;
-    std::string modeLine, fieldCells;
-  };
-  const Case cases[] = {
+  const std::tuple<int, std::string, std::string> cases[] = {
       {0, "// Field at P(10,0| 0,0| 4,0)", "    1,000;    1,000;"},
       {1, "// Max. Field on par. Z-Axis thru (10,0| 0,0)", "    2,000;    2,000;"},
       {2, "// Max. in xz-Plane at y=10,0 ", "    6,000;    6,000;"},
@@ -119,14 +116,14 @@ TEST_F(BatchNearField, ModeSelectsTheRowAndItsModeLineAndTheInfoLinesComeInTheir
                                            "Max. on circle with r=10,0 :         4" + unit,
                                            "Max. on Cylinder with r=10,0 :         5" + unit,
                                            "--------- Batch Job Done ---------"};
-    for (const Case& c : cases) {
-      SCOPED_TRACE(testing::Message() << "mode " << c.mode << (magnetic ? " magnetic" : ""));
-      form->RGMode.itemIndex = c.mode;
+    for (const auto& [mode, modeLine, fieldCells] : cases) {
+      SCOPED_TRACE(testing::Message() << "mode " << mode << (magnetic ? " magnetic" : ""));
+      form->RGMode.itemIndex = mode;
       form->MIBatchLoadClick();
       ASSERT_EQ(5u, form->Mdata.lines.size());
-      EXPECT_EQ(c.modeLine, form->Mdata.lines[0]);
+      EXPECT_EQ(modeLine, form->Mdata.lines[0]);
       EXPECT_EQ(kUnits, form->Mdata.lines[3]);
-      EXPECT_EQ(c.fieldCells, form->Mdata.lines[4].substr(20, 20));
+      EXPECT_EQ(fieldCells, form->Mdata.lines[4].substr(20, 20));
       EXPECT_EQ(info, form->Mout.lines) << PaneText(form->Mout);
     }
   }

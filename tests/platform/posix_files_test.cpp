@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 #include "platform/posix/posix_system.hpp"
 #include "support/inout_error.hpp"
@@ -193,11 +194,7 @@ TEST_F(PosixFiles, FolderWithinResolvesDotsCaseAliasesAndLinks) {
   fs::create_directories(root.driveC / "4nec2/b_in/sub");
   fs::create_directory_symlink(root.driveC / "4nec2", root.driveC / "4nec2/b_in/tree");
   const std::string z = "z:" + root.driveC.string();
-  struct Case {
-    std::string inner, outer;
-    bool within;
-  };
-  const Case cases[] = {
+  const std::tuple<std::string, std::string, bool> cases[] = {
       {"c:\\4nec2\\b_in", "c:\\4nec2\\b_in\\", true},
       {"c:\\4nec2\\b_in\\sub", "C:\\4NEC2\\B_IN", true},
       {"c:\\4nec2\\b_in", "c:\\4nec2\\b_in\\sub\\..\\.", true},
@@ -208,8 +205,8 @@ TEST_F(PosixFiles, FolderWithinResolvesDotsCaseAliasesAndLinks) {
       {"c:\\4nec2", "c:\\4nec2\\b_in", false},
       {"c:\\4nec2\\b_in", "q:\\4nec2", false},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(c.within, p.FolderWithin(c.inner, c.outer)) << c.inner << " in " << c.outer;
+  for (const auto& [inner, outer, within] : cases)
+    EXPECT_EQ(within, p.FolderWithin(inner, outer)) << inner << " in " << outer;
 }
 
 TEST_F(PosixFiles, DeleteRemoveCreateReportWithoutThrowing) {

@@ -191,28 +191,25 @@ TEST_F(Files, WriteTextFileWritesTheTextExactlyOrRaisesAndSafelyReplacesOrLeaves
 }
 
 TEST(WriteTextFileSafely, NeverWritesThroughALinkAndLeavesOnlyTheTarget) {
-  struct Case {
-    const char* name;
-    const char* link;  // planted in the folder, pointing at the canary outside it
-  };
-  const Case cases[] = {
+  // The link planted in the folder, pointing at the canary outside it.
+  const std::pair<const char*, const char*> cases[] = {
       {"a link at the old fixed temporary name", "table.txt.varnel-new"},
       {"the target itself a link", "table.txt"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, link] : cases) {
+    SCOPED_TRACE(name);
     ScriptedFixture f;
     fs::path canary = f.root.Write("outside/canary.txt", "canary");
     fs::path folder = f.root.driveC / "work";
     fs::create_directories(folder);
-    if (std::string(c.link) != "table.txt") f.root.Write("drive_c/work/table.txt", "old");
-    if (!TestRoot::Link(folder / c.link, canary)) GTEST_SKIP() << "no symbolic links here";
+    if (std::string(link) != "table.txt") f.root.Write("drive_c/work/table.txt", "old");
+    if (!TestRoot::Link(folder / link, canary)) GTEST_SKIP() << "no symbolic links here";
     WriteTextFileSafely(f.system, "new", "c:\\work\\table.txt");
     EXPECT_EQ("canary", TestRoot::Read(canary));
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder / "table.txt")));
     EXPECT_EQ("new", TestRoot::Read(folder / "table.txt"));
     std::size_t entries = std::distance(fs::directory_iterator(folder), fs::directory_iterator());
-    EXPECT_EQ(std::string(c.link) == "table.txt" ? 1u : 2u, entries);  // no temporary is left
+    EXPECT_EQ(std::string(link) == "table.txt" ? 1u : 2u, entries);  // no temporary is left
   }
 }
 
