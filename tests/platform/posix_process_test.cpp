@@ -61,21 +61,18 @@ TEST_F(PosixProcess, SplitsTheParameterTextAtBlanksInheritsTheCurrentFolderOrFai
   fs::create_directories(root.driveC / "4nec2/b_in/dipol");
   ASSERT_TRUE(p.SetCurrentFolder("c:\\4nec2\\b_in\\dipol"));
   const std::string folder = fs::canonical(root.driveC / "4nec2/b_in/dipol").string() + "\n";
-  struct Case {
-    const char* parameters;
-    std::string args;
-  } cases[] = {
+  const std::pair<const char*, std::string> cases[] = {
       {"dipol000.nec  C:\\4nec2\\b_out\\dipol\\dipol000.out",
        "2\n[dipol000.nec]\n[C:\\4nec2\\b_out\\dipol\\dipol000.out]\n" + folder},
       {"c:\\my decks\\a.nec c:\\out\\a.out", "3\n[c:\\my]\n[decks\\a.nec]\n[c:\\out\\a.out]\n" + folder},
   };
-  for (const Case& c : cases) {
+  for (const auto& [parameters, args] : cases) {
     std::string error;
-    ProcessHandle handle = p.StartProcess("c:\\4NEC2\\exe\\engine.exe", c.parameters, error);
+    ProcessHandle handle = p.StartProcess("c:\\4NEC2\\exe\\engine.exe", parameters, error);
     ASSERT_TRUE(handle) << error;
     ASSERT_TRUE(WaitForEnd(p, handle));
     p.CloseProcess(handle);
-    EXPECT_EQ(c.args, TestRoot::Read(root.driveC / "4nec2/b_in/dipol/args.txt")) << c.parameters;
+    EXPECT_EQ(args, TestRoot::Read(root.driveC / "4nec2/b_in/dipol/args.txt")) << parameters;
   }
 
   root.Write("drive_c/not-executable.exe", "#!/bin/sh\n");

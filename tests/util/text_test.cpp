@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 #include <string_view>
+#include <tuple>
 
 #include "util/grow.hpp"
 #include "util/text.hpp"
@@ -20,22 +21,16 @@ TEST(TextSearch, FindTextFoldsOnlyAsciiLettersWithoutCaseSensitivityAndRespectsS
   EXPECT_EQ(2u, FindText("[A]", "x[a]", 1, false));
   EXPECT_EQ(0u, FindText("{", "[", 1, false)) << "'{' and '[' differ by 32 but are not letters";
   // The start and its limits, with case and without.
-  struct Case {
-    const char* find;
-    const char* text;
-    long long start;
-    std::size_t expected;
-  };
-  const Case cases[] = {
+  const std::tuple<const char*, const char*, long long, std::size_t> cases[] = {
       {"ab", "abab", 1, 1}, {"ab", "abab", 2, 3}, {"ab", "abab", 3, 3},  {"ab", "abab", 4, 0},
       {"ab", "abab", 5, 0}, {"ab", "abab", 0, 1}, {"ab", "abab", -7, 1}, {"", "abab", 1, 0},
       {"ab", "", 1, 0},     {"abc", "ab", 1, 0},  {"b", "abab", 4, 4},   {"abab", "abab", 1, 1},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.expected, FindText(c.find, c.text, c.start, true))
-        << "FindText(\"" << c.find << "\", \"" << c.text << "\", " << c.start << ")";
-    EXPECT_EQ(c.expected, FindText(c.find, c.text, c.start, false))
-        << "case-insensitive FindText(\"" << c.find << "\", \"" << c.text << "\", " << c.start << ")";
+  for (const auto& [find, text, start, expected] : cases) {
+    EXPECT_EQ(expected, FindText(find, text, start, true))
+        << "FindText(\"" << find << "\", \"" << text << "\", " << start << ")";
+    EXPECT_EQ(expected, FindText(find, text, start, false))
+        << "case-insensitive FindText(\"" << find << "\", \"" << text << "\", " << start << ")";
   }
 }
 
