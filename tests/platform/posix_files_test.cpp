@@ -237,10 +237,8 @@ TEST_F(PosixFiles, NamesThatDifferOnlyInLetterCaseAreNeverGuessed) {
   root.Write("drive_c/b_out/e_/x.out", "e_");
   root.Write("drive_c/d/only.TXT", "only");
   const std::string setClash = "c:\\b_out\\set: two names differ only in letter case (SET, Set)";
-  struct Case {
-    std::string path, collision, content;  // content when it maps
-  };
-  const std::vector<Case> cases{
+  // The path, its collision and, when it maps, the content.
+  const std::tuple<std::string, std::string, std::string> cases[]{
       {"c:\\b_out\\E_\\x.out", "", "E_"},  // an exact match is taken as it stands
       {"c:\\b_out\\e_\\X.OUT", "", "e_"},
       {"c:\\B_OUT\\Set\\x.out", "", "Set"},
@@ -250,18 +248,18 @@ TEST_F(PosixFiles, NamesThatDifferOnlyInLetterCaseAreNeverGuessed) {
       {"c:\\b_out\\sEt\\new\\deeper.out", "c:\\b_out\\sEt: two names differ only in letter case (SET, Set)",
        ""},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.path);
-    EXPECT_EQ(c.collision, CaseCollision(root.Roots(), c.path));
-    if (c.collision.empty()) {
-      EXPECT_EQ(c.content, p.ReadFile(c.path));
+  for (const auto& [path, collision, content] : cases) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(collision, CaseCollision(root.Roots(), path));
+    if (collision.empty()) {
+      EXPECT_EQ(content, p.ReadFile(path));
       continue;
     }
-    EXPECT_EQ("", p.ToNativePath(c.path));
-    EXPECT_FALSE(p.FileExists(c.path));
-    EXPECT_EQ("5 " + c.collision, ErrorOf([&] { p.ReadFile(c.path); }));
-    EXPECT_EQ("5 " + c.collision, ErrorOf([&] { p.WriteFile(c.path, "written"); }));
-    EXPECT_EQ("5 " + c.collision, ErrorOf([&] { p.WriteFileBeside(c.path, "written"); }));
+    EXPECT_EQ("", p.ToNativePath(path));
+    EXPECT_FALSE(p.FileExists(path));
+    EXPECT_EQ("5 " + collision, ErrorOf([&] { p.ReadFile(path); }));
+    EXPECT_EQ("5 " + collision, ErrorOf([&] { p.WriteFile(path, "written"); }));
+    EXPECT_EQ("5 " + collision, ErrorOf([&] { p.WriteFileBeside(path, "written"); }));
   }
   // Deleting, creating and listing through the collision touch neither folder.
   EXPECT_EQ(setClash, p.FolderDeletionProblem("c:\\b_out\\set\\"));

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <tuple>
 
 #include "decks/folders.hpp"
 #include "mainwindow/VarnelU.hpp"
@@ -38,14 +39,8 @@ void MakeReadOnly(const fs::path& path) {
 
 // ---- ReadTextFile ---------------------------------------------------------------------
 
-struct LineEndCase {
-  const char* what;
-  std::string bytes;
-  std::string expected;
-};
-
 TEST_F(Files, ReadTextFileJoinsLinesWithCrLfAndDropsTheFinalLineEnd) {
-  const LineEndCase cases[] = {
+  const std::tuple<const char*, std::string, std::string> cases[] = {
       {"two lines with a final CR LF", "a\r\nb\r\n", "a\r\nb"},
       {"empty file", "", ""},
       {"LF line ends stay", "a\nb\n", "a\nb"},
@@ -66,12 +61,12 @@ TEST_F(Files, ReadTextFileJoinsLinesWithCrLfAndDropsTheFinalLineEnd) {
       {"an LF file", "FREQUENCY\n x = 1\n\n end\n", "FREQUENCY\n x = 1\n\n end"},
       {"the same as a CR LF file", "FREQUENCY\r\n x = 1\r\n\r\n end\r\n", "FREQUENCY\r\n x = 1\r\n\r\n end"},
   };
-  for (const LineEndCase& c : cases) {
-    root.Write("drive_c/t.txt", c.bytes);
+  for (const auto& [what, bytes, expected] : cases) {
+    root.Write("drive_c/t.txt", bytes);
     std::string text = "previous";
     ReadTextFile(platform, "c:\\t.txt", text);
-    EXPECT_EQ(c.expected, text) << c.what;
-    EXPECT_TRUE(ui.messages.empty()) << c.what;
+    EXPECT_EQ(expected, text) << what;
+    EXPECT_TRUE(ui.messages.empty()) << what;
   }
 }
 
