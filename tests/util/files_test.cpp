@@ -329,12 +329,7 @@ TEST_F(Files, DesktopFolderIsTheProfileFolderWithDeskTop) {
 }
 
 TEST(FolderNames, ProgramFolderIncludeBackslashStripExtension) {
-  struct Case {
-    std::string (*function)(const std::string&);
-    const char* argument;
-    const char* expected;
-  };
-  const Case cases[] = {
+  const std::tuple<std::string (*)(const std::string&), const char*, const char*> cases[] = {
       {ProgramFolder, "c:\\Program Files\\Varnel\\varnel.exe", "c:\\Program Files\\Varnel\\"},
       {ProgramFolder, "c:varnel.exe", "c:\\"},
       {ProgramFolder, "varnel.exe", "\\"},
@@ -347,9 +342,8 @@ TEST(FolderNames, ProgramFolderIncludeBackslashStripExtension) {
       {StripExtension, ".nec", ""},
       {StripExtension, "c:\\a.b\\file", "c:\\a"},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.expected, c.function(c.argument)) << "argument " << c.argument;
-  }
+  for (const auto& [function, argument, expected] : cases)
+    EXPECT_EQ(expected, function(argument)) << "argument " << argument;
 }
 
 // Where the desktop has no program for it, the box names the kind and the path.
