@@ -114,9 +114,8 @@ TEST_F(PosixFiles, RenameOverSwapsInTheNewContent) {
 }
 
 TEST_F(PosixFiles, ListEntriesMatchesWildcardsWithoutCaseAndMarksLinks) {
-  for (const char* name : {"a.out", "B.OUT", "ab.out", "a.outx", "a.nec", "noext", ".hidden.out"}) {
+  for (const char* name : {"a.out", "B.OUT", "ab.out", "a.outx", "a.nec", "noext", ".hidden.out"})
     root.Write(std::string("drive_c/d/") + name, "");
-  }
   fs::create_directories(root.driveC / "d/sub.out");
   fs::create_directories(root.driveC / "l/real");
   fs::create_directory_symlink(root.driveC / "l/real", root.driveC / "l/tofolder");
