@@ -133,11 +133,4 @@ class BatchTest : public ::testing::Test, protected ScriptedFixture {
   std::unique_ptr<TForm1> form;
 };
 
-// Pane lines joined with '\n' for failure messages that show the whole pane.
-inline std::string Joined(const std::vector<std::string>& lines) {
-  std::string s;
-  for (const std::string& l : lines) s += l + "\n";
-  return s;
-}
-
 }  // namespace varnel

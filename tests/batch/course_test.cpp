@@ -42,12 +42,12 @@ TEST_F(BatchCourse, AMissingFileIsSkippedWithItsWarningAndNoRow) {
     EXPECT_EQ((std::vector<std::string>{"Die Datei gone.out konnte nicht gefunden werden.",
                                         "Die Datei lost.out konnte nicht gefunden werden."}),
               Warnings());
-    ASSERT_EQ(c.headings + 1, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
+    ASSERT_EQ(c.headings + 1, form->Mdata.lines.size()) << PaneText(form->Mdata);
     std::vector<std::string> info = {c.title,       "Load: gone.out", "Skipped (file not found): gone.out",
                                      "Load: a.out", "Load: lost.out", "Skipped (file not found): lost.out"};
     if (c.done) info.push_back(kDone);
     EXPECT_EQ(info.front(), form->Mout.lines.front());
-    for (const std::string& line : info) EXPECT_TRUE(Said(line)) << line << "\n" << Joined(form->Mout.lines);
+    for (const std::string& line : info) EXPECT_TRUE(Said(line)) << line << "\n" << PaneText(form->Mout);
     EXPECT_EQ(info.back(), form->Mout.lines.back());
   }
   EXPECT_EQ("        2;", form->Mdata.lines.back().substr(0, 10)) << "the EUT's number is its list position";
@@ -65,17 +65,17 @@ TEST_F(BatchCourse, AZeroInputPowerEndsTheBatchThereKeepingTheRowsBefore) {
     Run(c);
     if (!c.dividesByPower) {
       EXPECT_TRUE(ui.messages.empty()) << ui.messages.front();
-      EXPECT_EQ(c.headings + 3, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
+      EXPECT_EQ(c.headings + 3, form->Mdata.lines.size()) << PaneText(form->Mdata);
       EXPECT_TRUE(
           Said("zero.out: the engine's power budget is 0 W: not physical; values normalised by it are "
                "left undefined"))
-          << Joined(form->Mout.lines);
+          << PaneText(form->Mout);
       continue;
     }
     EXPECT_EQ((std::vector<std::string>{"[Error] Gleitkommadivision durch Null."}), ui.messages);
-    EXPECT_EQ(c.headings + 1, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
+    EXPECT_EQ(c.headings + 1, form->Mdata.lines.size()) << PaneText(form->Mdata);
     EXPECT_NE(kDone, form->Mout.lines.back());
-    EXPECT_FALSE(Said("Load: c.out")) << Joined(form->Mout.lines);
+    EXPECT_FALSE(Said("Load: c.out")) << PaneText(form->Mout);
     EXPECT_EQ("Showing: zero.out", form->M.hint);
   }
 }

@@ -62,7 +62,7 @@ TEST_F(CutOutputs, NoCutOfARealOutputGivesARowOtherThanTheWholeOnes) {
     const std::size_t skipped =
         std::count_if(form->Mout.lines.begin(), form->Mout.lines.end(),
                       [](const std::string& l) { return l.starts_with("Skipped: "); });
-    EXPECT_EQ(names.size(), rows.size() + skipped) << Joined(form->Mout.lines);
+    EXPECT_EQ(names.size(), rows.size() + skipped) << PaneText(form->Mout);
     EXPECT_GE(skipped, names.size() - 3) << "only cuts within the closing line are whole";
   }
 }

@@ -23,37 +23,31 @@ class BatchEut : public BatchTest {
 const std::string kHeadings = "//  Numb ;   Cyl.  ;    Cir  ;   Point ;    Freq ;    Pwr  ;";
 const std::string kUnits = "//       ;         ;         ;         ;         ;         ;";
 
-TEST_F(BatchEut, NumberedRowsOfCylinderCirclePointFrequencyAndPower) {
+TEST_F(BatchEut, NumberedRowsOfCylinderCirclePointFrequencyAndPowerLeavingTheShownFileAlone) {
   WriteRun("a.out", OutputRun(14.2, 1.0));
   ClassicOutput strong = OutputRun(28.0, 4.0);
   strong.nearField = SixPointGrid(10.0);
   WriteRun("b.out", strong);
   UseFiles({"a.out", "b.out"});
   form->params.normalizePower = 100.0;  // has no influence on this table
+  form->params.currentText = "kept";
+  form->M.lines = {"kept"};
+  form->EditFrequency.text = "kept";
   form->MIAnalyseEUTsClick();
   const std::vector<std::string> expected = {"", kHeadings, kUnits,
                                              "        1;        5;        4;        1;     14,2;        1;",
                                              "        2;       50;       40;       10;       28;        4;"};
-  EXPECT_EQ(expected, form->Mdata.lines) << Joined(form->Mdata.lines);
+  EXPECT_EQ(expected, form->Mdata.lines) << PaneText(form->Mdata);
   EXPECT_EQ((std::vector<std::string>{"--------------- Analyse Files ----------------", "Load: a.out",
                                       "Load: b.out"}),
             form->Mout.lines);
   EXPECT_EQ(0, ui.pausedMilliseconds);
   EXPECT_EQ("clBtnFace", form->RGPol.color);
-}
-
-TEST_F(BatchEut, LeavesCurrentTextPaneMAndTheDisplayFieldsAlone) {
-  WriteRun("a.out", OutputRun(14.2, 3.0));
-  UseFiles({"a.out"});
-  form->params.currentText = "kept";
-  form->M.lines = {"kept"};
-  form->EditFrequency.text = "kept";
-  form->MIAnalyseEUTsClick();
+  // The shown file's text, pane M and the display fields are left alone (the working values
+  // follow the files, as the test of files analysed ahead checks).
   EXPECT_EQ("kept", form->params.currentText);
   EXPECT_EQ((std::vector<std::string>{"kept"}), form->M.lines);
   EXPECT_EQ("kept", form->EditFrequency.text);
-  EXPECT_DOUBLE_EQ(3.0, form->params.inputPower);
-  EXPECT_EQ(6u, form->params.nearField.table.value.size());
 }
 
 TEST_F(BatchEut, PolarizationOfTheRadioGroupSelectsTheValue) {
@@ -136,7 +130,10 @@ TEST_F(BatchEut, SplitModeShowsAWhiteGroupWhileRunningAndRestoresItAfterAFailure
   form->params.SplitMode = true;
   std::vector<std::string> seen;
   OnEvents(ui, [&] { seen.push_back(form->RGPol.color); });
-  EXPECT_THROW(form->MIAnalyseEUTsClick(), InOutError) << "split mode opens the files itself";
+  form->params.BatchFolder = kRunFolder;
+  form->Run("MIAnalyseEUTsClick");
+  // Split mode opens the files itself; its failures name the file too.
+  EXPECT_EQ(std::vector<std::string>{"c:\\4nec2\\b_out\\run\\gone.out: Datei nicht gefunden."}, Errors());
   ASSERT_FALSE(seen.empty());
   for (const std::string& c : seen) EXPECT_EQ("clWhite", c);
   EXPECT_EQ("clBtnFace", form->RGPol.color);

@@ -33,7 +33,7 @@ TEST_F(BatchFolder, ListsTheOutFilesOfTheChosenFolderInNameOrder) {
                                        "Batch Folder selected: " + kRunFolder,
                                        "Files (with *.out):", "....FileNames reading finished!"};
   for (const std::string& name : form->params.BatchFiles) expected.push_back(name);
-  EXPECT_EQ(expected, form->Mout.lines) << Joined(form->Mout.lines);
+  EXPECT_EQ(expected, form->Mout.lines) << PaneText(form->Mout);
   EXPECT_GE(ui.processEventsCalls, 2) << "events are processed once per listed name";
 
   // A cancelled dialog keeps the earlier list, folder and pane.
@@ -48,8 +48,8 @@ TEST_F(BatchFolder, ListsTheOutFilesOfTheChosenFolderInNameOrder) {
   ui.AnswerFolder("c:\\4nec2\\b_out\\none");
   form->MIAddBatchFolderClick();
   EXPECT_TRUE(form->params.BatchFiles.empty());
-  EXPECT_EQ(4u, form->Mout.lines.size()) << Joined(form->Mout.lines);
-  EXPECT_TRUE(Warnings().empty()) << Joined(ui.messages);
+  EXPECT_EQ(4u, form->Mout.lines.size()) << PaneText(form->Mout);
+  EXPECT_TRUE(Warnings().empty()) << testing::PrintToString(ui.messages);
 }
 
 TEST_F(BatchFolder, NamesThatReachOtherFilesAreSkippedAndSpecialFilesNeverRead) {
@@ -81,7 +81,8 @@ TEST_F(BatchFolder, NamesThatReachOtherFilesAreSkippedAndSpecialFilesNeverRead) 
     const std::vector<std::string> warnings = Warnings();
     for (const std::string& name : special) {
       const std::string warning = "Die Datei " + name + " konnte nicht gefunden werden.";
-      EXPECT_EQ(1, std::count(warnings.begin(), warnings.end(), warning)) << Joined(ui.messages);
+      EXPECT_EQ(1, std::count(warnings.begin(), warnings.end(), warning))
+          << testing::PrintToString(ui.messages);
     }
   }
   EXPECT_THROW(form->MIFileLoadTestClick(), InOutError);
@@ -109,20 +110,16 @@ TEST_F(BatchFolder, LoadTestAppendsOneLinePerFileAndStopsAtAFileItCannotOpen) {
 }
 
 TEST_F(BatchFolder, LinesLoaderEndsEveryLineWithCrLf) {
-  struct Case {
-    const char* bytes;
-    const char* text;
-  };
-  const Case cases[] = {{"", ""},
-                        {"abc", "abc\r\n"},
-                        {"a\r\nb\r\n", "a\r\nb\r\n"},
-                        {"a\nb", "a\r\nb\r\n"},
-                        {"a\r\n\r\nb", "a\r\n\r\nb\r\n"},
-                        {"a\rb\n", "a\r\nb\r\n"}};
-  for (const Case& c : cases) {
-    WriteFile("f.out", c.bytes);
+  const std::pair<const char*, const char*> cases[] = {{"", ""},
+                                                       {"abc", "abc\r\n"},
+                                                       {"a\r\nb\r\n", "a\r\nb\r\n"},
+                                                       {"a\nb", "a\r\nb\r\n"},
+                                                       {"a\r\n\r\nb", "a\r\n\r\nb\r\n"},
+                                                       {"a\rb\n", "a\r\nb\r\n"}};
+  for (const auto& [bytes, text] : cases) {
+    WriteFile("f.out", bytes);
     ASSERT_TRUE(system.SetCurrentFolder(kRunFolder));
-    EXPECT_EQ(c.text, LoadLinesText(system, "f.out")) << "file bytes: " << testing::PrintToString(c.bytes);
+    EXPECT_EQ(text, LoadLinesText(system, "f.out")) << "file bytes: " << testing::PrintToString(bytes);
   }
 }
 

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 namespace varnel {
 
@@ -46,7 +47,7 @@ TEST_F(BatchNearField, TwoFilesGiveSixLinesTheRowsCorrectedForTheirOwnPowerAndSh
       kUnits,
       "   28,000;    4,000;   10,000;    5,000;    2,000;    0,000;    0,000;   -0,100;   50,000;   -0,500;",
       "   14,200;    1,000;    1,000;    1,000;    0,000;    0,000;    0,000;    0,000;   50,000;   -0,500;"};
-  EXPECT_EQ(expected, form->Mdata.lines) << Joined(form->Mdata.lines);
+  EXPECT_EQ(expected, form->Mdata.lines) << PaneText(form->Mdata);
   EXPECT_EQ("--------- Batch Job Done ---------", form->Mout.lines.back());
   EXPECT_EQ("14,20 MHz", form->EditFrequency.text);
   EXPECT_EQ("  1 W", form->EditInputPower.text);
@@ -80,21 +81,15 @@ TEST_F(BatchNearField, TheRowOfANearFieldOfALaterRunHoldsThatRunsValues) {
   EXPECT_EQ(
       "   14,200;    1,000;      NAN;      NAN;    0,000;    0,000;    0,000;    0,000;   50,000;   -0,500;",
       std::string(form->Mdata.lines[5]));
-  EXPECT_TRUE(Said("Read at run 2 of 2, 28 MHz, the run of the near-field table"))
-      << Joined(form->Mout.lines);
-  EXPECT_TRUE(Said(ListedFilePath(*form, "b.out") + " holds no near-field table"))
-      << Joined(form->Mout.lines);
+  EXPECT_TRUE(Said("Read at run 2 of 2, 28 MHz, the run of the near-field table")) << PaneText(form->Mout);
+  EXPECT_TRUE(Said(ListedFilePath(*form, "b.out") + " holds no near-field table")) << PaneText(form->Mout);
 }
 
 // The mode selects the geometry of the row and its mode line; the Info lines of one file come in
 // their order whatever the mode, and a magnetic table gives A/m in them but keeps the units line
 // of the table.
 TEST_F(BatchNearField, ModeSelectsTheRowAndItsModeLineAndTheInfoLinesComeInTheirOrder) {
-  struct Case {
-    int mode;
-    std::string modeLine, fieldCells;
-  };
-  const Case cases[] = {
+  const std::tuple<int, std::string, std::string> cases[] = {
       {0, "// Field at P(10,0| 0,0| 4,0)", "    1,000;    1,000;"},
       {1, "// Max. Field on par. Z-Axis thru (10,0| 0,0)", "    2,000;    2,000;"},
       {2, "// Max. in xz-Plane at y=10,0 ", "    6,000;    6,000;"},
@@ -121,15 +116,15 @@ TEST_F(BatchNearField, ModeSelectsTheRowAndItsModeLineAndTheInfoLinesComeInTheir
                                            "Max. on circle with r=10,0 :         4" + unit,
                                            "Max. on Cylinder with r=10,0 :         5" + unit,
                                            "--------- Batch Job Done ---------"};
-    for (const Case& c : cases) {
-      SCOPED_TRACE(testing::Message() << "mode " << c.mode << (magnetic ? " magnetic" : ""));
-      form->RGMode.itemIndex = c.mode;
+    for (const auto& [mode, modeLine, fieldCells] : cases) {
+      SCOPED_TRACE(testing::Message() << "mode " << mode << (magnetic ? " magnetic" : ""));
+      form->RGMode.itemIndex = mode;
       form->MIBatchLoadClick();
       ASSERT_EQ(5u, form->Mdata.lines.size());
-      EXPECT_EQ(c.modeLine, form->Mdata.lines[0]);
+      EXPECT_EQ(modeLine, form->Mdata.lines[0]);
       EXPECT_EQ(kUnits, form->Mdata.lines[3]);
-      EXPECT_EQ(c.fieldCells, form->Mdata.lines[4].substr(20, 20));
-      EXPECT_EQ(info, form->Mout.lines) << Joined(form->Mout.lines);
+      EXPECT_EQ(fieldCells, form->Mdata.lines[4].substr(20, 20));
+      EXPECT_EQ(info, form->Mout.lines) << PaneText(form->Mout);
     }
   }
 }
@@ -144,7 +139,7 @@ TEST_F(BatchNearField, AnImpossibleBudgetLeavesTheCorrectedFieldUndefined) {
   }
   UseFiles({"a.out", "neg.out"});
   form->MIBatchLoadClick();
-  ASSERT_EQ(6u, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
+  ASSERT_EQ(6u, form->Mdata.lines.size()) << PaneText(form->Mdata);
   EXPECT_EQ("   14,200;    1,000;    1,000;    1,000;", form->Mdata.lines[4].substr(0, 40));
   EXPECT_EQ("   14,200;   -0,069;    1,000;      NAN;", form->Mdata.lines[5].substr(0, 40));
   const auto& info = form->Mout.lines;
@@ -152,7 +147,7 @@ TEST_F(BatchNearField, AnImpossibleBudgetLeavesTheCorrectedFieldUndefined) {
                            "normalised by it are left undefined",
                            "Undefined value in neg.out: written as NAN", "--------- Batch Job Done ---------",
                            "P (10|0|4) is 2,70 m from the nearest grid point (10|0|1,3)"})
-    EXPECT_EQ(1, std::count(info.begin(), info.end(), line)) << line << "\n" << Joined(info);
+    EXPECT_EQ(1, std::count(info.begin(), info.end(), line)) << line << "\n" << testing::PrintToString(info);
   EXPECT_EQ(std::vector<bool>({false, true}), form->MdataValues.impossibleBudget);
 }
 
@@ -165,7 +160,7 @@ TEST_F(BatchNearField, GeometryWithoutGridPointWritesNanAndSaysSo) {
   form->MIBatchLoadClick();
   ASSERT_EQ(5u, form->Mdata.lines.size());
   EXPECT_EQ("      NAN;      NAN;", form->Mdata.lines[4].substr(20, 20));
-  EXPECT_TRUE(Said("Undefined value in axis.out: written as NAN")) << Joined(form->Mout.lines);
+  EXPECT_TRUE(Said("Undefined value in axis.out: written as NAN")) << PaneText(form->Mout);
 }
 
 #ifndef _WIN32

@@ -25,7 +25,7 @@ TEST_F(BatchPower, OneAmpereIntoFiftyOhmsAgainstHundredWattsKeepingTheDisplayFie
   const std::vector<std::string> expected = {kHeadings, kUnits,
                                              "    1E003;        1;        0;        0;        0;",
                                              "     14,2;      100;  2,5E004;    -3,01;        1;"};
-  EXPECT_EQ(expected, form->Mdata.lines) << Joined(form->Mdata.lines);
+  EXPECT_EQ(expected, form->Mdata.lines) << PaneText(form->Mdata);
   EXPECT_EQ((std::vector<std::string>{"--------------- Batch-Analyse Power----------------", "Load: b.out",
                                       "Load: a.out", "--------- Batch Job Done ---------"}),
             form->Mout.lines);
@@ -70,13 +70,12 @@ TEST_F(BatchPower, AnImpossibleBudgetGivesAnUndefinedGainAndIsNamed) {
   const std::string tail = ": not physical; values normalised by it are left undefined";
   for (const std::string& line : {"neg.out: the engine's power budget is negative (-0,0022 W)" + tail,
                                   "rad.out: the engine's power budget is negative (-0,5 W)" + tail})
-    EXPECT_EQ(1, std::count(form->Mout.lines.begin(), form->Mout.lines.end(), line))
-        << Joined(form->Mout.lines);
+    EXPECT_EQ(1, std::count(form->Mout.lines.begin(), form->Mout.lines.end(), line)) << PaneText(form->Mout);
   EXPECT_EQ("--------- Batch Job Done ---------", form->Mout.lines.back());
   WriteRun("zero.out", OutputRun(14.2, 0.0, {0.0}));
   UseFiles({"neg.out", "zero.out", "rad.out"});
   EXPECT_THROW(form->MIBatchAnalysePowerClick(), ZeroDivideError);
-  EXPECT_EQ(3u, form->Mdata.lines.size()) << Joined(form->Mdata.lines);
+  EXPECT_EQ(3u, form->Mdata.lines.size()) << PaneText(form->Mdata);
 }
 
 }  // namespace

@@ -1,25 +1,17 @@
 // The batch commands end to end: headless-runner scripts over generated output folders, the
 // tables and Info lines checked to the character.
 #include <algorithm>
-#include <filesystem>
 #include <sstream>
 
 #include "batch_fixture.hpp"
 #include "platform/scripted/runner.hpp"
+#include "util/files.hpp"
 
 namespace varnel {
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace std::string_literals;
-
-std::vector<std::string> OutputLines(const std::string& output) {
-  std::vector<std::string> lines;
-  std::istringstream in(output);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 // The lines after the echo label from, up to the label to (to the end when to is empty).
 std::vector<std::string> Between(const std::vector<std::string>& lines, const std::string& from,
@@ -37,7 +29,7 @@ class BatchScripts : public BatchTest {
     std::ostringstream out;
     status = RunScriptIn(root, in, out, 1, false);  // the split mode's pauses are not slept
     output = out.str();
-    return OutputLines(output);
+    return TextFileLines(output);
   }
 
   int status = -1;
@@ -50,28 +42,19 @@ const char* const kAddRunFolder = "answer folder c:\\4nec2\\b_out\\run\nrun MIAd
 // Nearfield's button) print their panes as the window holds them, their mode lines and numbers
 // under the separator the script chose; their values are tested in the batches' own tests.
 TEST_F(BatchScripts, TheBatchesOfAScriptPrintTheirPanesUnderBothSeparators) {
-  WriteRun("a.out", OutputRun(14.2, 100.0, {1.0}));
+  WriteRun("a.out", OutputRun(14.2, 1.0));
   const auto lines =
       RunScriptText(std::string("decimal ,\n") + kAddRunFolder +
                     "run Button2\necho ==near\nprint Mdata\nselect RGMode 3\nrun MIBatchLoadClick\n"
-                    "echo ==circle\nprint Mdata\nrun MIBatchAnalysePowerClick\n"
-                    "echo ==power\nprint Mout\nprint Mdata\n");
+                    "echo ==circle\nprint Mdata\ndecimal .\nselect RGMode 0\nrun MIBatchLoadClick\n"
+                    "echo ==data\nprint Mdata\n");
   EXPECT_EQ(0, status) << output;
   const auto near = Between(lines, "==near", "==circle");
   ASSERT_LE(5u, near.size()) << output;  // then the question whether to save the table
   EXPECT_EQ("// Field at P(10,0| 0,0| 4,0)", near[0]);
   EXPECT_EQ("   14,200;", near[4].substr(0, 10));
-  EXPECT_EQ((std::vector<std::string>{"--------------- Batch-Analyse Power----------------", "Load: a.out",
-                                      "--------- Batch Job Done ---------",
-                                      "//  Freq ;    Pwr  ;   RecPwr;  Gain_dB;  SegCurr;",
-                                      "//   MHz ;     W   ;     mW  ;         ;     A   ;",
-                                      "     14,2;      100;  2,5E004;    -3,01;        1;"}),
-            Between(lines, "==power", ""));
-  EXPECT_EQ("// Max. on circle with r=10,0 ", Between(lines, "==circle", "==power").at(0));
-  WriteRun("a.out", OutputRun(14.2, 1.0));
-  const auto point = RunScriptText(std::string("decimal .\n") + kAddRunFolder +
-                                   "run MIBatchLoadClick\necho ==data\nprint Mdata\n");
-  const auto data = Between(point, "==data", "");
+  EXPECT_EQ("// Max. on circle with r=10,0 ", Between(lines, "==circle", "").at(0));
+  const auto data = Between(lines, "==data", "");
   ASSERT_EQ(5u, data.size()) << output;
   EXPECT_EQ("// Field at P(10.0| 0.0| 4.0)", data[0]);
   EXPECT_EQ("   14.200;    1.000;    1.000;    1.000;", data[4].substr(0, 40));
@@ -101,32 +84,6 @@ TEST_F(BatchScripts, AnalyseEutsNamesImpossibleBudgetsAndTheGridPointUsed) {
     EXPECT_EQ(1, std::count(info.begin(), info.end(), line)) << line << "\n" << output;
   EXPECT_EQ("        2;        2;      NAN;        1;       30;   -0,069;",
             Between(lines, "==data", "").at(4));
-}
-
-// A script sets Skip Unreadable Files as a click on its menu item does.
-TEST_F(BatchScripts, SkipUnreadableFilesGoesOnPastACutOutput) {
-  WriteRun("a.out", OutputRun(14.2, 1.0));
-  ClassicOutput cut = OutputRun(7.0, 1.0);
-  cut.trailer = false;
-  WriteRun("cut.out", cut);
-  const auto lines =
-      RunScriptText(std::string("decimal ,\n") + kAddRunFolder +
-                    "run MISkipUnreadableFiles\nrun MIAnalyseEUTsClick\necho ==info\nprint Mout\n");
-  EXPECT_EQ(0, status);
-  EXPECT_EQ("1 row; 1 file skipped: cut.out (incomplete output)", lines.back()) << output;
-}
-
-// The split mode as a script sets it (the blocks themselves are tested in eut_test).
-TEST_F(BatchScripts, SplitModeOverNineFilesWritesThemAsOneBlock) {
-  for (int i = 1; i <= 9; ++i) WriteRun("e" + std::to_string(i) + ".out", OutputRun(i, 1.0));
-  const fs::path add = AddFolder();
-  MakeAddFolder();
-  RunScriptText(std::string(kAddRunFolder) + "run MISplitModeClick\nrun MIAnalyseEUTsClick\n");
-  EXPECT_EQ(0, status) << output;
-  const auto block = OutputLines(TestRoot::Read(add / "Test0000.txt"));
-  ASSERT_EQ(12u, block.size()) << "an empty line, two headings, nine rows";
-  EXPECT_EQ("        9;", block[11].substr(0, 10));
-  EXPECT_FALSE(fs::exists(add / "Test0001.txt"));
 }
 
 }  // namespace

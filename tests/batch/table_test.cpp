@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include "batch/table.hpp"
 #include "support/scoped_settings.hpp"
@@ -32,12 +33,8 @@ TEST_F(BatchTable, HeadingsAreTenCharacterCellsEachEndedBySemicolon) {
 }
 
 TEST_F(BatchTable, DataCellsAreNineWideAndFollowedBySemicolon) {
-  struct Case {
-    const char* what;
-    std::string actual, expected;
-  };
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  const Case cases[] = {
+  const std::tuple<const char*, std::string, std::string> cases[] = {
       {"fixed 14.2", TableDataLine().Fixed3(14.2).Text(), "   14,200;"},
       {"fixed -0.5", TableDataLine().Fixed3(-0.5).Text(), "   -0,500;"},
       {"fixed too wide shifts", TableDataLine().Fixed3(1234567.0).Fixed3(1).Text(), "1234567,000;    1,000;"},
@@ -49,7 +46,7 @@ TEST_F(BatchTable, DataCellsAreNineWideAndFollowedBySemicolon) {
       {"integer", TableDataLine().Integer(11).Text(), "       11;"},
       {"NaN", TableDataLine().Fixed3(nan).General3(nan).Text(), "      NAN;      NAN;"},
   };
-  for (const Case& c : cases) EXPECT_EQ(c.expected, c.actual) << c.what;
+  for (const auto& [what, actual, expected] : cases) EXPECT_EQ(expected, actual) << what;
 }
 
 }  // namespace

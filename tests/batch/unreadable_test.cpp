@@ -33,20 +33,12 @@ TEST_F(BatchUnreadable, SkippingLeavesTheRowsOutAndWithoutItTheFirstUnreadableFi
       SCOPED_TRACE(std::string(bad) + " " + a.handler);
       ui.messages.clear();
       form->Run(a.handler);
-      EXPECT_EQ(1u, Rows(a).size()) << Joined(form->Mdata.lines);
+      EXPECT_EQ(1u, Rows(a).size()) << PaneText(form->Mdata);
       const std::vector<std::string> errors = Errors();
       ASSERT_EQ(1u, errors.size());
       EXPECT_EQ(0u, errors[0].find("c:\\4nec2\\b_out\\run\\" + std::string(bad) + ": ")) << errors[0];
     }
   }
-  // Split mode opens the files itself; its failures name the file too.
-  MakeAddFolder();
-  form->params.SplitMode = true;
-  UseFiles({"a.out", "gone.out"});
-  ui.messages.clear();
-  form->Run("MIAnalyseEUTsClick");
-  EXPECT_EQ(std::vector<std::string>{"c:\\4nec2\\b_out\\run\\gone.out: Datei nicht gefunden."}, Errors());
-  form->params.SplitMode = false;
 
   UseFiles({"a.out", "x.out", "cut.out", "gone.out", "b.out"});
   form->Run("MISkipUnreadableFiles");
@@ -55,11 +47,11 @@ TEST_F(BatchUnreadable, SkippingLeavesTheRowsOutAndWithoutItTheFirstUnreadableFi
     SCOPED_TRACE(a.handler);
     ui.messages.clear();
     form->Run(a.handler);
-    EXPECT_EQ(2u, Rows(a).size()) << Joined(form->Mdata.lines);
+    EXPECT_EQ(2u, Rows(a).size()) << PaneText(form->Mdata);
     EXPECT_TRUE(
         Said("Skipped: c:\\4nec2\\b_out\\run\\cut.out: the output is incomplete (the engine did not "
              "reach its end)"))
-        << Joined(form->Mout.lines);
+        << PaneText(form->Mout);
     EXPECT_TRUE(Said("Skipped: c:\\4nec2\\b_out\\run\\x.out: not a NEC2 print (no banner, no closing line)"));
     EXPECT_TRUE(Said("Skipped (file not found): gone.out"));
     EXPECT_TRUE(
@@ -68,20 +60,22 @@ TEST_F(BatchUnreadable, SkippingLeavesTheRowsOutAndWithoutItTheFirstUnreadableFi
     EXPECT_EQ(std::vector<std::string>{}, Warnings()) << "nothing waits for a person";
     EXPECT_EQ(std::vector<std::string>{}, Errors());
   }
+  UseFiles({"a.out", "cut.out"});
+  form->Run("MIAnalyseEUTsClick");
+  EXPECT_EQ("1 row; 1 file skipped: cut.out (incomplete output)", form->Mout.lines.back());
 }
 
 TEST_F(BatchUnreadable, AListOfDecksIsRefusedWithAHint) {
   form->params.BatchFiles = {"E_000_000.nec", "E_000_001.NEC"};
   AddLine(form->Mdata, "kept");
   for (const BatchAnalysis& a : kAnalyses) form->Run(a.handler);
-  EXPECT_EQ(
-      (std::vector<std::string>{
-          "The batch list holds decks (*.nec): use Add Batch Folder on the output folder first. Abort "
-          "command!",
-          "The batch list holds decks (*.nec): use Add Batch Folder on the output folder first. Abort "
-          "command!",
-          "The batch list holds decks (*.nec): use Add EUTs on the output folder first. Abort command!"}),
-      Warnings());
+  const auto refused = [](const std::string& command) {
+    return "The batch list holds decks (*.nec): use " + command +
+           " on the output folder first. Abort command!";
+  };
+  EXPECT_EQ((std::vector<std::string>{refused("Add Batch Folder"), refused("Add Batch Folder"),
+                                      refused("Add EUTs")}),
+            Warnings());
   EXPECT_EQ(std::vector<std::string>{"kept"}, form->Mdata.lines);
 }
 
@@ -102,7 +96,7 @@ TEST_F(BatchUnreadable, AStopEndsEachAnalysisWithALineOfHowFarItGot) {
       form->Run(a.handler);
       EXPECT_EQ("--------- " + std::string(a.caption) + " stopped: 2 of 4 files analysed ---------",
                 form->Mout.lines.back());
-      EXPECT_EQ(2u, Rows(a).size()) << Joined(form->Mdata.lines);
+      EXPECT_EQ(2u, Rows(a).size()) << PaneText(form->Mdata);
       EXPECT_EQ(a.headings + 2, form->Mdata.lines.size());
     }
   }

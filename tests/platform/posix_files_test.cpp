@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 #include "platform/posix/posix_system.hpp"
 #include "support/inout_error.hpp"
@@ -113,18 +114,13 @@ TEST_F(PosixFiles, RenameOverSwapsInTheNewContent) {
 }
 
 TEST_F(PosixFiles, ListEntriesMatchesWildcardsWithoutCaseAndMarksLinks) {
-  for (const char* name : {"a.out", "B.OUT", "ab.out", "a.outx", "a.nec", "noext", ".hidden.out"}) {
+  for (const char* name : {"a.out", "B.OUT", "ab.out", "a.outx", "a.nec", "noext", ".hidden.out"})
     root.Write(std::string("drive_c/d/") + name, "");
-  }
   fs::create_directories(root.driveC / "d/sub.out");
   fs::create_directories(root.driveC / "l/real");
   fs::create_directory_symlink(root.driveC / "l/real", root.driveC / "l/tofolder");
   fs::create_symlink(root.dir / "nowhere", root.driveC / "l/broken");
-  struct Case {
-    const char* pattern;
-    std::vector<std::string> names;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
       {"c:\\d\\*.out", {".hidden.out", "B.OUT", "a.out", "ab.out", "sub.out/"}},
       {"c:\\D\\?.OUT", {"B.OUT", "a.out"}},
       {"c:\\d\\a*", {"a.nec", "a.out", "a.outx", "ab.out"}},
@@ -135,7 +131,7 @@ TEST_F(PosixFiles, ListEntriesMatchesWildcardsWithoutCaseAndMarksLinks) {
       {"c:\\missing\\*.out", {}},
       {"c:\\l\\*", {"broken@", "real/", "tofolder/@"}},  // links marked
   };
-  for (const Case& k : cases) EXPECT_EQ(k.names, Names(p.ListEntries(k.pattern))) << k.pattern;
+  for (const auto& [pattern, names] : cases) EXPECT_EQ(names, Names(p.ListEntries(pattern))) << pattern;
 }
 
 TEST_F(PosixFiles, ListEntriesComeInTheOrderOfTheUpperCaseNames) {
@@ -197,11 +193,7 @@ TEST_F(PosixFiles, FolderWithinResolvesDotsCaseAliasesAndLinks) {
   fs::create_directories(root.driveC / "4nec2/b_in/sub");
   fs::create_directory_symlink(root.driveC / "4nec2", root.driveC / "4nec2/b_in/tree");
   const std::string z = "z:" + root.driveC.string();
-  struct Case {
-    std::string inner, outer;
-    bool within;
-  };
-  const Case cases[] = {
+  const std::tuple<std::string, std::string, bool> cases[] = {
       {"c:\\4nec2\\b_in", "c:\\4nec2\\b_in\\", true},
       {"c:\\4nec2\\b_in\\sub", "C:\\4NEC2\\B_IN", true},
       {"c:\\4nec2\\b_in", "c:\\4nec2\\b_in\\sub\\..\\.", true},
@@ -212,8 +204,8 @@ TEST_F(PosixFiles, FolderWithinResolvesDotsCaseAliasesAndLinks) {
       {"c:\\4nec2", "c:\\4nec2\\b_in", false},
       {"c:\\4nec2\\b_in", "q:\\4nec2", false},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(c.within, p.FolderWithin(c.inner, c.outer)) << c.inner << " in " << c.outer;
+  for (const auto& [inner, outer, within] : cases)
+    EXPECT_EQ(within, p.FolderWithin(inner, outer)) << inner << " in " << outer;
 }
 
 TEST_F(PosixFiles, DeleteRemoveCreateReportWithoutThrowing) {
@@ -244,10 +236,8 @@ TEST_F(PosixFiles, NamesThatDifferOnlyInLetterCaseAreNeverGuessed) {
   root.Write("drive_c/b_out/e_/x.out", "e_");
   root.Write("drive_c/d/only.TXT", "only");
   const std::string setClash = "c:\\b_out\\set: two names differ only in letter case (SET, Set)";
-  struct Case {
-    std::string path, collision, content;  // content when it maps
-  };
-  const std::vector<Case> cases{
+  // The path, its collision and, when it maps, the content.
+  const std::tuple<std::string, std::string, std::string> cases[]{
       {"c:\\b_out\\E_\\x.out", "", "E_"},  // an exact match is taken as it stands
       {"c:\\b_out\\e_\\X.OUT", "", "e_"},
       {"c:\\B_OUT\\Set\\x.out", "", "Set"},
@@ -257,18 +247,18 @@ TEST_F(PosixFiles, NamesThatDifferOnlyInLetterCaseAreNeverGuessed) {
       {"c:\\b_out\\sEt\\new\\deeper.out", "c:\\b_out\\sEt: two names differ only in letter case (SET, Set)",
        ""},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.path);
-    EXPECT_EQ(c.collision, CaseCollision(root.Roots(), c.path));
-    if (c.collision.empty()) {
-      EXPECT_EQ(c.content, p.ReadFile(c.path));
+  for (const auto& [path, collision, content] : cases) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(collision, CaseCollision(root.Roots(), path));
+    if (collision.empty()) {
+      EXPECT_EQ(content, p.ReadFile(path));
       continue;
     }
-    EXPECT_EQ("", p.ToNativePath(c.path));
-    EXPECT_FALSE(p.FileExists(c.path));
-    EXPECT_EQ("5 " + c.collision, ErrorOf([&] { p.ReadFile(c.path); }));
-    EXPECT_EQ("5 " + c.collision, ErrorOf([&] { p.WriteFile(c.path, "written"); }));
-    EXPECT_EQ("5 " + c.collision, ErrorOf([&] { p.WriteFileBeside(c.path, "written"); }));
+    EXPECT_EQ("", p.ToNativePath(path));
+    EXPECT_FALSE(p.FileExists(path));
+    EXPECT_EQ("5 " + collision, ErrorOf([&] { p.ReadFile(path); }));
+    EXPECT_EQ("5 " + collision, ErrorOf([&] { p.WriteFile(path, "written"); }));
+    EXPECT_EQ("5 " + collision, ErrorOf([&] { p.WriteFileBeside(path, "written"); }));
   }
   // Deleting, creating and listing through the collision touch neither folder.
   EXPECT_EQ(setClash, p.FolderDeletionProblem("c:\\b_out\\set\\"));

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <iterator>
 #include <locale>
+#include <tuple>
 
 #include "platform/platform.hpp"
 #include "support/scoped_settings.hpp"
@@ -18,9 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string Backslashed(std::string path) {
-  for (char& ch : path) {
-    if (ch == '/') ch = '\\';
-  }
+  std::replace(path.begin(), path.end(), '/', '\\');
   return path;
 }
 
@@ -52,10 +52,7 @@ TEST(PosixRoots, DriveCFollowsWineprefixElseHome) {
 }
 
 TEST_F(Paths, NativePathMapsDrivesAndSeparatorsAndMessagesNameTheirFilesNativePaths) {
-  struct Case {
-    std::string windows, native;
-  };
-  const Case cases[] = {
+  const std::pair<std::string, std::string> cases[] = {
       {"c:\\4nec2\\b_out\\x.out", c + "/4nec2/b_out/x.out"},
       {"C:/4nec2/b_out/x.out", c + "/4nec2/b_out/x.out"},
       {"c:\\4nec2/b_out\\x.out", c + "/4nec2/b_out/x.out"},
@@ -69,7 +66,7 @@ TEST_F(Paths, NativePathMapsDrivesAndSeparatorsAndMessagesNameTheirFilesNativePa
       {"d:\\x", ""},
       {"", ""},
   };
-  for (const Case& k : cases) EXPECT_EQ(k.native, NativePath(roots, k.windows)) << k.windows;
+  for (const auto& [windows, native] : cases) EXPECT_EQ(native, NativePath(roots, windows)) << windows;
 
   // A message names its files with their Linux paths too: a name with blanks is taken as far as it
   // exists; one that does not exist ends at its first blank or a mark that ends a sentence.
@@ -193,11 +190,8 @@ TEST(DecimalSeparatorFromLocale, IsCommaForCPosixAndNoLocaleElseTheFirstSetVaria
     } catch (const std::runtime_error&) {
     }
   }
-  struct Case {
-    const char *all, *numeric, *lang;
-    char separator;
-  };
-  const Case cases[] = {
+  // LC_ALL, LC_NUMERIC, LANG and the separator they give.
+  const std::tuple<const char*, const char*, const char*, char> cases[] = {
       {nullptr, nullptr, nullptr, ','},
       {"C", nullptr, nullptr, ','},
       {nullptr, "POSIX", nullptr, ','},
@@ -207,12 +201,12 @@ TEST(DecimalSeparatorFromLocale, IsCommaForCPosixAndNoLocaleElseTheFirstSetVaria
       {nullptr, point, "C", '.'},
       {"C", point, nullptr, ','},
   };
-  for (const Case& k : cases) {
-    if (k.numeric == nullptr && k.separator == '.') continue;  // no English locale installed
-    ScopedEnv all("LC_ALL", k.all), numeric("LC_NUMERIC", k.numeric), lang("LANG", k.lang);
-    EXPECT_EQ(k.separator, DecimalSeparatorFromLocale())
-        << "LC_ALL=" << (k.all ? k.all : "(unset)") << " LC_NUMERIC=" << (k.numeric ? k.numeric : "(unset)")
-        << " LANG=" << (k.lang ? k.lang : "(unset)");
+  for (const auto& [all, numeric, lang, separator] : cases) {
+    if (numeric == nullptr && separator == '.') continue;  // no English locale installed
+    ScopedEnv setAll("LC_ALL", all), setNumeric("LC_NUMERIC", numeric), setLang("LANG", lang);
+    EXPECT_EQ(separator, DecimalSeparatorFromLocale())
+        << "LC_ALL=" << (all ? all : "(unset)") << " LC_NUMERIC=" << (numeric ? numeric : "(unset)")
+        << " LANG=" << (lang ? lang : "(unset)");
   }
   if (point == nullptr) GTEST_SKIP() << "no English locale installed: the case of a point locale did not run";
 }

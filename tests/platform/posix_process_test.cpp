@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <tuple>
 
 #include "platform/posix/posix_system.hpp"
 #include "support/hanging_engine.hpp"
@@ -61,21 +62,18 @@ TEST_F(PosixProcess, SplitsTheParameterTextAtBlanksInheritsTheCurrentFolderOrFai
   fs::create_directories(root.driveC / "4nec2/b_in/dipol");
   ASSERT_TRUE(p.SetCurrentFolder("c:\\4nec2\\b_in\\dipol"));
   const std::string folder = fs::canonical(root.driveC / "4nec2/b_in/dipol").string() + "\n";
-  struct Case {
-    const char* parameters;
-    std::string args;
-  } cases[] = {
+  const std::pair<const char*, std::string> cases[] = {
       {"dipol000.nec  C:\\4nec2\\b_out\\dipol\\dipol000.out",
        "2\n[dipol000.nec]\n[C:\\4nec2\\b_out\\dipol\\dipol000.out]\n" + folder},
       {"c:\\my decks\\a.nec c:\\out\\a.out", "3\n[c:\\my]\n[decks\\a.nec]\n[c:\\out\\a.out]\n" + folder},
   };
-  for (const Case& c : cases) {
+  for (const auto& [parameters, args] : cases) {
     std::string error;
-    ProcessHandle handle = p.StartProcess("c:\\4NEC2\\exe\\engine.exe", c.parameters, error);
+    ProcessHandle handle = p.StartProcess("c:\\4NEC2\\exe\\engine.exe", parameters, error);
     ASSERT_TRUE(handle) << error;
     ASSERT_TRUE(WaitForEnd(p, handle));
     p.CloseProcess(handle);
-    EXPECT_EQ(c.args, TestRoot::Read(root.driveC / "4nec2/b_in/dipol/args.txt")) << c.parameters;
+    EXPECT_EQ(args, TestRoot::Read(root.driveC / "4nec2/b_in/dipol/args.txt")) << parameters;
   }
 
   root.Write("drive_c/not-executable.exe", "#!/bin/sh\n");
@@ -154,11 +152,8 @@ TEST_F(PosixProcess, DesktopOpenerTellsWhetherAProgramWasStarted) {
   root.Write("drive_c/doc.txt", "x");
   const fs::path bin = root.dir / "bin";
   const fs::path started = root.dir / "started";
-  const struct {
-    const char* body;  // of xdg-open; nullptr: none on PATH
-    const char* path;
-    bool opened;
-  } cases[] = {
+  // The script of xdg-open (nullptr: none on PATH), the path, and whether it was opened.
+  const std::tuple<const char*, const char*, bool> cases[] = {
       {nullptr, "c:\\doc.txt", false},
       {"exit 3\n", "c:\\doc.txt", false},  // "no method available"
       {"exit 0\n", "c:\\doc.txt", true},
@@ -166,18 +161,18 @@ TEST_F(PosixProcess, DesktopOpenerTellsWhetherAProgramWasStarted) {
       {"exec /bin/sleep 5\n", "c:\\doc.txt", true},  // waits for the program it started
       {"echo \"$1\" > '__STARTED__'\n", "c:\\doc.txt", true},
   };
-  for (const auto& c : cases) {
+  for (const auto& [script, path, opened] : cases) {
     fs::remove_all(bin);
     fs::create_directories(bin);
-    if (c.body) {
-      std::string body = c.body;
+    if (script) {
+      std::string body = script;
       if (const std::size_t at = body.find("__STARTED__"); at != std::string::npos)
         body.replace(at, 11, started.string());
       WriteScript(root, "bin/xdg-open", body);
     }
-    ScopedEnv path("PATH", bin.c_str());
+    ScopedEnv searchPath("PATH", bin.c_str());
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(c.opened, OpenWithDesktopOpener(root.Roots(), c.path)) << (c.body ? c.body : "none");
+    EXPECT_EQ(opened, OpenWithDesktopOpener(root.Roots(), path)) << (script ? script : "none");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
   }
   EXPECT_EQ((root.driveC / "doc.txt").string() + "\n", TestRoot::Read(started));

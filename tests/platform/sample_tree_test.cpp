@@ -16,9 +16,8 @@ TEST(SampleTree, CreatesTheFoldersSamplesAndLaunchersAndAReadableOutputAndOverwr
   ScriptedFixture f;
   CreateSampleTree(f.system);
   const fs::path tree = f.root.driveC / "4nec2";
-  for (const char* folder : {"exe", "b_in", "b_in/Ranges", "b_out", "out"}) {
+  for (const char* folder : {"exe", "b_in", "b_in/Ranges", "b_out", "out"})
     EXPECT_TRUE(fs::is_directory(tree / folder)) << folder;
-  }
   std::string deck = TestRoot::Read(tree / "b_in/dipol.nec");
   EXPECT_NE(std::string::npos, deck.find("\r\nNE ")) << deck;
   EXPECT_EQ("EN\r\n", deck.substr(deck.size() - 4)) << deck;

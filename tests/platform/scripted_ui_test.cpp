@@ -13,6 +13,7 @@
 namespace varnel {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 namespace {
 
@@ -47,8 +48,15 @@ TEST_F(ScriptedAnswers, PrintsEveryMessageBoxWhenItAppearsAndRecordsDocumentsPau
   const std::vector<std::string> expected = {
       "[Info] Parameters set.", "[Warning] No valid number. Abort command!", "[Error] Datei nicht gefunden."};
   EXPECT_EQ(expected, ui.messages);
+  // A user's text is shown whole: control bytes are written out, never cut at.
+  ShowWarning(ui, "Die Datei a\0b.out konnte nicht gefunden werden."s);
+  ShowInfo(ui, "x\x01y\x1Fz"s);
+  ShowError(ui, "kept:\tA\r\nB"s);
   EXPECT_EQ(
-      "[Info] Parameters set.\n[Warning] No valid number. Abort command!\n[Error] Datei nicht gefunden.\n",
+      "[Info] Parameters set.\n[Warning] No valid number. Abort command!\n[Error] Datei nicht gefunden.\n"
+      "[Warning] Die Datei a\\0b.out konnte nicht gefunden werden.\n"
+      "[Info] x\\x01y\\x1Fz\n"
+      "[Error] kept:\tA\r\nB\n",
       out.str());
   // Documents, pauses and quit are recorded.
   ui.messages.clear();

@@ -1,3 +1,4 @@
+#include "support/inout_error.hpp"
 #include "support/scoped_settings.hpp"
 #include "util/files.hpp"
 
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <tuple>
 
 #include "decks/folders.hpp"
 #include "mainwindow/VarnelU.hpp"
@@ -25,6 +27,9 @@ using namespace std::string_literals;
 
 namespace {
 
+// A private drive c: under a scripted interface.
+struct Files : ::testing::Test, ScriptedFixture {};
+
 void MakeReadOnly(const fs::path& path) {
   fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
@@ -34,14 +39,8 @@ void MakeReadOnly(const fs::path& path) {
 
 // ---- ReadTextFile ---------------------------------------------------------------------
 
-struct LineEndCase {
-  const char* what;
-  std::string bytes;
-  std::string expected;
-};
-
-TEST(ReadTextFile, JoinsLinesWithCrLfAndDropsTheFinalLineEnd) {
-  const LineEndCase cases[] = {
+TEST_F(Files, ReadTextFileJoinsLinesWithCrLfAndDropsTheFinalLineEnd) {
+  const std::tuple<const char*, std::string, std::string> cases[] = {
       {"two lines with a final CR LF", "a\r\nb\r\n", "a\r\nb"},
       {"empty file", "", ""},
       {"LF line ends stay", "a\nb\n", "a\nb"},
@@ -62,13 +61,12 @@ TEST(ReadTextFile, JoinsLinesWithCrLfAndDropsTheFinalLineEnd) {
       {"an LF file", "FREQUENCY\n x = 1\n\n end\n", "FREQUENCY\n x = 1\n\n end"},
       {"the same as a CR LF file", "FREQUENCY\r\n x = 1\r\n\r\n end\r\n", "FREQUENCY\r\n x = 1\r\n\r\n end"},
   };
-  for (const LineEndCase& c : cases) {
-    ScriptedFixture f;
-    f.root.Write("drive_c/t.txt", c.bytes);
+  for (const auto& [what, bytes, expected] : cases) {
+    root.Write("drive_c/t.txt", bytes);
     std::string text = "previous";
-    ReadTextFile(f.platform, "c:\\t.txt", text);
-    EXPECT_EQ(c.expected, text) << c.what;
-    EXPECT_TRUE(f.ui.messages.empty()) << c.what;
+    ReadTextFile(platform, "c:\\t.txt", text);
+    EXPECT_EQ(expected, text) << what;
+    EXPECT_TRUE(ui.messages.empty()) << what;
   }
 }
 
@@ -92,8 +90,7 @@ std::string ReadLineByLine(const std::string& bytes) {
   return result;
 }
 
-TEST(ReadTextFile, AgreesWithLineByLineReadingOnRandomNearlyCrLfAndLongTexts) {
-  ScriptedFixture f;
+TEST_F(Files, ReadTextFileAgreesWithLineByLineReadingOnRandomNearlyCrLfAndLongTexts) {
   std::vector<std::string> texts;
   std::uint32_t seed = 12345;
   auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
@@ -118,60 +115,49 @@ TEST(ReadTextFile, AgreesWithLineByLineReadingOnRandomNearlyCrLfAndLongTexts) {
     defect[at] = '\x1a';
     texts.push_back(defect);
   }
+  // Megabytes are checked in parts at once: a defect in any part, or right at a part's edge.
+  std::string large;
+  while (large.size() < (std::size_t{3} << 20)) large += "row " + std::to_string(large.size()) + "\r\n";
+  texts.push_back(large);
+  const std::size_t middle = large.find('\n', large.size() / 2);
+  for (std::size_t at : {std::size_t{0}, middle - 1, middle, middle + 1, large.size() - 1}) {
+    texts.push_back(large);
+    texts.back()[at] = large[at] == '\n' ? 'x' : '\n';
+  }
   for (const std::string& bytes : texts) {
-    f.root.Write("drive_c/r.txt", bytes);
+    root.Write("drive_c/r.txt", bytes);
     std::string text;
-    ReadTextFile(f.platform, "c:\\r.txt", text);
+    ReadTextFile(platform, "c:\\r.txt", text);
     ASSERT_EQ(ReadLineByLine(bytes), text) << "file " << testing::PrintToString(bytes.substr(0, 2000));
   }
-}
-
-TEST(ReadTextFile, ALargeTextWithOneDefectAnywhereReadsAsLineByLine) {
-  // Megabytes are checked in parts at once: a defect in any part, or right at a part's edge.
-  std::string clean;
-  while (clean.size() < (std::size_t{3} << 20)) clean += "row " + std::to_string(clean.size()) + "\r\n";
-  EXPECT_TRUE(clean.substr(0, clean.size() - 2) == TextOfFileBytes(clean));
   // Either line end is taken as it stands: the text is the file's own bytes, not a copy.
-  for (std::string bytes : {clean, ReplaceText("\r\n", "\n", clean, true)}) {
+  for (std::string bytes : {large, ReplaceText("\r\n", "\n", large, true)}) {
     const std::string expected = bytes.substr(0, bytes.size() - (bytes[bytes.size() - 2] == '\r' ? 2 : 1));
     const char* const read = bytes.data();
     const std::string text = TextOfFileBytes(std::move(bytes));
     EXPECT_TRUE(text == expected && text.data() == read);
   }
-  const std::size_t middle = clean.find('\n', clean.size() / 2);
-  for (std::size_t at : {std::size_t{0}, middle - 1, middle, middle + 1, clean.size() - 1}) {
-    std::string defect = clean;
-    defect[at] = defect[at] == '\n' ? 'x' : '\n';
-    ASSERT_TRUE(ReadLineByLine(defect) == TextOfFileBytes(defect)) << "defect at " << at;
-  }
 }
 
 // A missing file and a folder under the name: one warning each; an unreadable file raises; the
 // text is left alone.
-TEST(ReadTextFile, NoFileWarnsOnceAnUnreadableOneRaisesAndTheTextIsLeftAlone) {
-  ScriptedFixture f;
-  fs::create_directories(f.root.driveC / "x.out");
+TEST_F(Files, ReadTextFileNoFileWarnsOnceAnUnreadableOneRaisesAndTheTextIsLeftAlone) {
+  fs::create_directories(root.driveC / "x.out");
   for (const std::string path : {"c:\\4nec2\\out\\none.out", "c:\\x.out"}) {
-    f.ui.messages.clear();
+    ui.messages.clear();
     std::string text = "kept as it was";
-    ReadTextFile(f.platform, path, text);
+    ReadTextFile(platform, path, text);
     EXPECT_EQ("kept as it was", text);
     EXPECT_EQ(std::vector<std::string>{"[Warning] Die Datei " + path + " konnte nicht gefunden werden."},
-              f.ui.messages);
+              ui.messages);
   }
 #ifndef _WIN32  // access modes are POSIX's; an unreadable file raises Access denied
   const AccessModesHold modes;
   if (!modes.held) GTEST_SKIP() << "the file's access modes cannot be made to hold";
-  fs::path file = f.root.Write("drive_c/secret.out", "x");
+  fs::path file = root.Write("drive_c/secret.out", "x");
   fs::permissions(file, fs::perms::none);
   std::string text = "kept";
-  try {
-    ReadTextFile(f.platform, "c:\\secret.out", text);
-    FAIL() << "no InOutError";
-  } catch (const InOutError& e) {
-    EXPECT_STREQ("Dateizugriff verweigert", e.what());
-    EXPECT_EQ(5, e.code);
-  }
+  EXPECT_EQ("5 Dateizugriff verweigert", ErrorOf([&] { ReadTextFile(platform, "c:\\secret.out", text); }));
   EXPECT_EQ("kept", text);
 #endif
 }
@@ -179,65 +165,55 @@ TEST(ReadTextFile, NoFileWarnsOnceAnUnreadableOneRaisesAndTheTextIsLeftAlone) {
 // ---- WriteTextFile, WriteTextFileSafely -------------------------------------------------
 
 // The text is written exactly, a longer old content cut; a missing folder raises File not found.
-TEST(WriteTextFile, WritesTheTextExactlyOrRaisesAndSafelyReplacesOrLeavesTheFileAsItWas) {
-  ScriptedFixture f;
-  f.root.Write("drive_c/d.nec", "a much longer old content\r\n");
-  WriteTextFile(f.system, "GW 1\r\nEN", "c:\\d.nec");
-  EXPECT_EQ("GW 1\r\nEN", TestRoot::Read(f.root.driveC / "d.nec"));
-  try {
-    WriteTextFile(f.system, "x", "c:\\no\\such\\folder\\d.nec");
-    FAIL() << "no InOutError";
-  } catch (const InOutError& e) {
-    EXPECT_STREQ("Datei nicht gefunden", e.what());
-    EXPECT_EQ(2, e.code);
-  }
+TEST_F(Files, WriteTextFileWritesTheTextExactlyOrRaisesAndSafelyReplacesOrLeavesTheFileAsItWas) {
+  root.Write("drive_c/d.nec", "a much longer old content\r\n");
+  WriteTextFile(system, "GW 1\r\nEN", "c:\\d.nec");
+  EXPECT_EQ("GW 1\r\nEN", TestRoot::Read(root.driveC / "d.nec"));
+  EXPECT_EQ("2 Datei nicht gefunden",
+            ErrorOf([&] { WriteTextFile(system, "x", "c:\\no\\such\\folder\\d.nec"); }));
   // Safely: an existing file is replaced, a read-only one left as it was; no temporary is left
   // either way.
-  fs::remove(f.root.driveC / "d.nec");
-  f.root.Write("drive_c/table.txt", "old");
-  WriteTextFileSafely(f.system, "new\r\n", "c:\\TABLE.TXT");
-  EXPECT_EQ("new\r\n", TestRoot::Read(f.root.driveC / "table.txt"));
-  EXPECT_EQ(1, std::distance(fs::directory_iterator(f.root.driveC), fs::directory_iterator()));
-  fs::path target = f.root.Write("drive_c/table.txt", "old content");
+  fs::remove(root.driveC / "d.nec");
+  root.Write("drive_c/table.txt", "old");
+  WriteTextFileSafely(system, "new\r\n", "c:\\TABLE.TXT");
+  EXPECT_EQ("new\r\n", TestRoot::Read(root.driveC / "table.txt"));
+  EXPECT_EQ(1, std::distance(fs::directory_iterator(root.driveC), fs::directory_iterator()));
+  fs::path target = root.Write("drive_c/table.txt", "old content");
   MakeReadOnly(target);  // a read-only file is not replaced
-  EXPECT_THROW(WriteTextFileSafely(f.system, "new", "c:\\table.txt"), InOutError);
+  EXPECT_THROW(WriteTextFileSafely(system, "new", "c:\\table.txt"), InOutError);
   EXPECT_EQ("old content", TestRoot::Read(target));
-  EXPECT_EQ(1, std::distance(fs::directory_iterator(f.root.driveC), fs::directory_iterator()));
+  EXPECT_EQ(1, std::distance(fs::directory_iterator(root.driveC), fs::directory_iterator()));
 }
 
 TEST(WriteTextFileSafely, NeverWritesThroughALinkAndLeavesOnlyTheTarget) {
-  struct Case {
-    const char* name;
-    const char* link;  // planted in the folder, pointing at the canary outside it
-  };
-  const Case cases[] = {
+  // The link planted in the folder, pointing at the canary outside it.
+  const std::pair<const char*, const char*> cases[] = {
       {"a link at the old fixed temporary name", "table.txt.varnel-new"},
       {"the target itself a link", "table.txt"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, link] : cases) {
+    SCOPED_TRACE(name);
     ScriptedFixture f;
     fs::path canary = f.root.Write("outside/canary.txt", "canary");
     fs::path folder = f.root.driveC / "work";
     fs::create_directories(folder);
-    if (std::string(c.link) != "table.txt") f.root.Write("drive_c/work/table.txt", "old");
-    if (!TestRoot::Link(folder / c.link, canary)) GTEST_SKIP() << "no symbolic links here";
+    if (std::string(link) != "table.txt") f.root.Write("drive_c/work/table.txt", "old");
+    if (!TestRoot::Link(folder / link, canary)) GTEST_SKIP() << "no symbolic links here";
     WriteTextFileSafely(f.system, "new", "c:\\work\\table.txt");
     EXPECT_EQ("canary", TestRoot::Read(canary));
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder / "table.txt")));
     EXPECT_EQ("new", TestRoot::Read(folder / "table.txt"));
     std::size_t entries = std::distance(fs::directory_iterator(folder), fs::directory_iterator());
-    EXPECT_EQ(std::string(c.link) == "table.txt" ? 1u : 2u, entries);  // no temporary is left
+    EXPECT_EQ(std::string(link) == "table.txt" ? 1u : 2u, entries);  // no temporary is left
   }
 }
 
 #ifndef _WIN32  // access modes are POSIX's
-TEST(WriteTextFileSafely, KeepsTheModeOfTheFileItReplaces) {
+TEST_F(Files, WriteTextFileSafelyKeepsTheModeOfTheFileItReplaces) {
   for (mode_t mode : {0600, 0640, 0664, 0755}) {
-    ScriptedFixture f;
-    fs::path target = f.root.Write("drive_c/table.txt", "old");
+    fs::path target = root.Write("drive_c/table.txt", "old");
     ASSERT_EQ(0, chmod(target.c_str(), mode));
-    WriteTextFileSafely(f.system, "new", "c:\\table.txt");
+    WriteTextFileSafely(system, "new", "c:\\table.txt");
     struct stat st;
     ASSERT_EQ(0, stat(target.c_str(), &st));
     EXPECT_EQ(mode, st.st_mode & 07777) << std::oct << mode;
@@ -250,131 +226,110 @@ TEST(WriteTextFileSafely, KeepsTheModeOfTheFileItReplaces) {
 
 // Files only, with bare names; a relative pattern (and a relative file name) goes from the current
 // folder, found without case; no match or no folder gives an empty list silently.
-TEST(ListFiles, ListsFilesOnlyWithBareNamesFromTheCurrentFolder) {
-  ScriptedFixture f;
-  f.root.Write("drive_c/dir/x.out", "");
-  fs::create_directories(f.root.driveC / "dir/y.out");
-  f.root.Write("drive_c/dir/.z.out", "");  // hidden
-  f.root.Write("drive_c/dir/UPPER.OUT", "");
-  f.root.Write("drive_c/dir/x.outx", "");
-  f.root.Write("drive_c/dir/c.nec", "");
+TEST_F(Files, ListFilesListsFilesOnlyWithBareNamesFromTheCurrentFolder) {
+  root.Write("drive_c/dir/x.out", "");
+  fs::create_directories(root.driveC / "dir/y.out");
+  root.Write("drive_c/dir/.z.out", "");  // hidden
+  root.Write("drive_c/dir/UPPER.OUT", "");
+  root.Write("drive_c/dir/x.outx", "");
+  root.Write("drive_c/dir/c.nec", "");
   TextList list = {"stale entry"};
-  ListFiles(f.system, "c:\\dir\\*.out", list);
+  ListFiles(system, "c:\\dir\\*.out", list);
   std::sort(list.begin(), list.end());
   EXPECT_EQ((TextList{".z.out", "UPPER.OUT", "x.out"}), list);
-  f.root.Write("drive_c/b_out/E_/a.out", "one\r\ntwo\r\n");
-  ASSERT_TRUE(f.system.SetCurrentFolder("c:\\B_OUT\\e_"));
+  root.Write("drive_c/b_out/E_/a.out", "one\r\ntwo\r\n");
+  ASSERT_TRUE(system.SetCurrentFolder("c:\\B_OUT\\e_"));
   std::string text;
-  ReadTextFile(f.platform, "A.OUT", text);
+  ReadTextFile(platform, "A.OUT", text);
   EXPECT_EQ("one\r\ntwo", text);
-  f.root.Write("drive_c/b_out/b.out", "");
-  f.root.Write("drive_c/b_out/a.out", "");
-  f.root.Write("drive_c/b_out/c.nec", "");
-  ASSERT_TRUE(f.system.SetCurrentFolder("c:\\b_out"));
-  ListFiles(f.system, "*.out", list);
+  root.Write("drive_c/b_out/b.out", "");
+  root.Write("drive_c/b_out/a.out", "");
+  root.Write("drive_c/b_out/c.nec", "");
+  ASSERT_TRUE(system.SetCurrentFolder("c:\\b_out"));
+  ListFiles(system, "*.out", list);
   std::sort(list.begin(), list.end());
   EXPECT_EQ((TextList{"a.out", "b.out"}), list);
-  ListFiles(f.system, "*.*", list);
+  ListFiles(system, "*.*", list);
   EXPECT_EQ(3u, list.size());
-  fs::create_directories(f.root.driveC / "empty");
+  fs::create_directories(root.driveC / "empty");
   list = {"old"};
-  ListFiles(f.system, "c:\\empty\\*.out", list);
+  ListFiles(system, "c:\\empty\\*.out", list);
   EXPECT_TRUE(list.empty());
   list = {"old"};
-  ListFiles(f.system, "c:\\missing\\*.out", list);
+  ListFiles(system, "c:\\missing\\*.out", list);
   EXPECT_TRUE(list.empty());
-  EXPECT_TRUE(f.ui.messages.empty());
+  EXPECT_TRUE(ui.messages.empty());
 }
 
 // ---- DeleteFolderTree, CreateFolder -----------------------------------------------------
 
 // Nested folders go depth first, hidden files too, and nothing beside; a read-only file stays
 // and so does its folder; a drive's root is never deleted.
-TEST(DeleteFolderTree, RemovesNestedFoldersDepthFirstKeepsAReadOnlyFileAndRefusesDriveRoots) {
-  ScriptedFixture f;
-  f.root.Write("drive_c/4nec2/b_in/E_/a.nec", "x");
-  f.root.Write("drive_c/4nec2/b_in/E_/sub/b.nec", "x");
-  f.root.Write("drive_c/4nec2/b_in/E_/sub/deeper/.hidden", "x");
-  fs::create_directories(f.root.driveC / "4nec2/b_in/E_/empty");
-  f.root.Write("drive_c/4nec2/b_in/keep.nec", "x");
-  DeleteFolderTree(f.system, "c:\\4nec2\\B_IN\\e_\\");
-  EXPECT_FALSE(fs::exists(f.root.driveC / "4nec2/b_in/E_"));
-  EXPECT_TRUE(fs::exists(f.root.driveC / "4nec2/b_in/keep.nec"));
-  fs::path locked = f.root.Write("drive_c/t/sub/locked.nec", "x");
-  f.root.Write("drive_c/t/sub/free.nec", "x");
-  f.root.Write("drive_c/t/other/free.nec", "x");
+TEST_F(Files, DeleteFolderTreeRemovesNestedFoldersDepthFirstKeepsAReadOnlyFileAndRefusesDriveRoots) {
+  root.Write("drive_c/4nec2/b_in/E_/a.nec", "x");
+  root.Write("drive_c/4nec2/b_in/E_/sub/b.nec", "x");
+  root.Write("drive_c/4nec2/b_in/E_/sub/deeper/.hidden", "x");
+  fs::create_directories(root.driveC / "4nec2/b_in/E_/empty");
+  root.Write("drive_c/4nec2/b_in/keep.nec", "x");
+  DeleteFolderTree(system, "c:\\4nec2\\B_IN\\e_\\");
+  EXPECT_FALSE(fs::exists(root.driveC / "4nec2/b_in/E_"));
+  EXPECT_TRUE(fs::exists(root.driveC / "4nec2/b_in/keep.nec"));
+  fs::path locked = root.Write("drive_c/t/sub/locked.nec", "x");
+  root.Write("drive_c/t/sub/free.nec", "x");
+  root.Write("drive_c/t/other/free.nec", "x");
   MakeReadOnly(locked);
-  DeleteFolderTree(f.system, "c:\\t");
+  DeleteFolderTree(system, "c:\\t");
   EXPECT_TRUE(fs::exists(locked));
-  EXPECT_FALSE(fs::exists(f.root.driveC / "t/sub/free.nec"));
-  EXPECT_FALSE(fs::exists(f.root.driveC / "t/other"));
-  EXPECT_TRUE(fs::exists(f.root.driveC / "t"));
-  EXPECT_TRUE(f.ui.messages.empty());
+  EXPECT_FALSE(fs::exists(root.driveC / "t/sub/free.nec"));
+  EXPECT_FALSE(fs::exists(root.driveC / "t/other"));
+  EXPECT_TRUE(fs::exists(root.driveC / "t"));
+  EXPECT_TRUE(ui.messages.empty());
   // An empty path and drive roots are refused, also where the current folder lies below them.
-  const fs::path file = f.root.Write("drive_c/4nec2/b_out/x.out", "x");
-  ASSERT_TRUE(f.system.SetCurrentFolder("c:\\4nec2\\b_out"));
+  const fs::path file = root.Write("drive_c/4nec2/b_out/x.out", "x");
+  ASSERT_TRUE(system.SetCurrentFolder("c:\\4nec2\\b_out"));
   for (const char* folder : {"", "c:", "c:\\", "C:/", "\\", "/", "z:\\", "c:\\\\"}) {
-    DeleteFolderTree(f.system, folder);
+    DeleteFolderTree(system, folder);
     EXPECT_TRUE(fs::exists(file)) << "DeleteFolderTree(\"" << folder << "\") deleted the drive";
   }
 }
 
 // Links inside the tree go with it, their targets stay; a tree that is itself a link loses only
 // the link.
-TEST(DeleteFolderTree, NeverFollowsALinkOutOfTheTree) {
-  ScriptedFixture f;
-  fs::path outsideFile = f.root.Write("outside/precious.txt", "keep me");
+TEST_F(Files, DeleteFolderTreeNeverFollowsALinkOutOfTheTree) {
+  fs::path outsideFile = root.Write("outside/precious.txt", "keep me");
   fs::path outsideFolder = outsideFile.parent_path();
-  f.root.Write("drive_c/t/a.nec", "x");
-  fs::create_directories(f.root.driveC / "t/sub");
-  if (!TestRoot::Link(f.root.driveC / "t/sub/folderlink", outsideFolder) ||
-      !TestRoot::Link(f.root.driveC / "t/filelink", outsideFile) ||
-      !TestRoot::Link(f.root.driveC / "t/broken", f.root.dir / "nowhere") ||
-      !TestRoot::Link(f.root.driveC / "linked", outsideFolder))
+  root.Write("drive_c/t/a.nec", "x");
+  fs::create_directories(root.driveC / "t/sub");
+  if (!TestRoot::Link(root.driveC / "t/sub/folderlink", outsideFolder) ||
+      !TestRoot::Link(root.driveC / "t/filelink", outsideFile) ||
+      !TestRoot::Link(root.driveC / "t/broken", root.dir / "nowhere") ||
+      !TestRoot::Link(root.driveC / "linked", outsideFolder))
     GTEST_SKIP() << "no symbolic links here";
   for (const char* tree : {"t", "linked"}) {
-    DeleteFolderTree(f.system, "c:\\"s + tree + "\\");
-    EXPECT_FALSE(fs::exists(fs::symlink_status(f.root.driveC / tree))) << tree;
+    DeleteFolderTree(system, "c:\\"s + tree + "\\");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(root.driveC / tree))) << tree;
     EXPECT_EQ("keep me", TestRoot::Read(outsideFile)) << tree;
   }
 }
 
-TEST(CreateFolder, CreatesExactlyOneLevel) {
-  ScriptedFixture f;
-  EXPECT_TRUE(CreateFolder(f.system, "c:\\4nec2"));
-  EXPECT_TRUE(fs::is_directory(f.root.driveC / "4nec2"));
-  EXPECT_FALSE(CreateFolder(f.system, "c:\\4NEC2"));  // exists already
-  EXPECT_FALSE(CreateFolder(f.system, "c:\\a\\b"));   // parent missing
-  EXPECT_FALSE(fs::exists(f.root.driveC / "a"));
+TEST_F(Files, CreateFolderCreatesExactlyOneLevel) {
+  EXPECT_TRUE(CreateFolder(system, "c:\\4nec2"));
+  EXPECT_TRUE(fs::is_directory(root.driveC / "4nec2"));
+  EXPECT_FALSE(CreateFolder(system, "c:\\4NEC2"));  // exists already
+  EXPECT_FALSE(CreateFolder(system, "c:\\a\\b"));   // parent missing
+  EXPECT_FALSE(fs::exists(root.driveC / "a"));
 }
 
 // ---- Names and folders -------------------------------------------------------------------
 
-TEST(DesktopFolder, IsTheProfileFolderWithDeskTop) {
-  ScriptedFixture f;
-  {
-    ScopedEnv profile("USERPROFILE", "C:\\Users\\ann");
-    EXPECT_EQ("C:\\Users\\ann\\DeskTop\\", DesktopFolder(f.system));
-  }
-#ifndef _WIN32  // on Windows an unset USERPROFILE reads as the system's own HOMEDRIVE and HOMEPATH
-  {
-    ScopedEnv profile("USERPROFILE", nullptr);
-    std::string desktop = DesktopFolder(f.system);
-    EXPECT_EQ(f.root.SystemPath(f.root.home) + "\\DeskTop\\", desktop);
-    // The case-insensitive mapping finds a Desktop folder spelled the Linux way.
-    fs::create_directories(f.root.home / "Desktop");
-    EXPECT_TRUE(f.system.FolderExists(desktop));
-  }
-#endif
+// What an unset USERPROFILE reads as is the system's own, tested with each system.
+TEST_F(Files, DesktopFolderIsTheProfileFolderWithDeskTop) {
+  ScopedEnv profile("USERPROFILE", "C:\\Users\\ann");
+  EXPECT_EQ("C:\\Users\\ann\\DeskTop\\", DesktopFolder(system));
 }
 
 TEST(FolderNames, ProgramFolderIncludeBackslashStripExtension) {
-  struct Case {
-    std::string (*function)(const std::string&);
-    const char* argument;
-    const char* expected;
-  };
-  const Case cases[] = {
+  const std::tuple<std::string (*)(const std::string&), const char*, const char*> cases[] = {
       {ProgramFolder, "c:\\Program Files\\Varnel\\varnel.exe", "c:\\Program Files\\Varnel\\"},
       {ProgramFolder, "c:varnel.exe", "c:\\"},
       {ProgramFolder, "varnel.exe", "\\"},
@@ -387,15 +342,13 @@ TEST(FolderNames, ProgramFolderIncludeBackslashStripExtension) {
       {StripExtension, ".nec", ""},
       {StripExtension, "c:\\a.b\\file", "c:\\a"},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.expected, c.function(c.argument)) << "argument " << c.argument;
-  }
+  for (const auto& [function, argument, expected] : cases)
+    EXPECT_EQ(expected, function(argument)) << "argument " << argument;
 }
 
 // Where the desktop has no program for it, the box names the kind and the path.
-TEST(OpenWithAssociatedProgram, SaysWhenNoProgramIsSetUpAndOpenExistingDocumentWhenTheFileIsMissing) {
-  ScriptedFixture f;
-  f.root.Write("drive_c/4nec2/b_in/dipol.nec", "CM");
+TEST_F(Files, OpenWithAssociatedProgramSaysWhenNoProgramIsSetUpAndOpenExistingDocumentWhenTheFileIsMissing) {
+  root.Write("drive_c/4nec2/b_in/dipol.nec", "CM");
   const std::pair<const char*, const char*> cases[] = {
       {"c:\\Varnel Hilfe.pdf", "No program is set up to open PDF documents: c:\\Varnel Hilfe.pdf"},
       {"c:\\4nec2\\b_in\\dipol.nec",
@@ -404,29 +357,27 @@ TEST(OpenWithAssociatedProgram, SaysWhenNoProgramIsSetUpAndOpenExistingDocumentW
       {"c:\\a.b\\README", "No program is set up to open documents: c:\\a.b\\README"},
   };
   for (const auto& [path, message] : cases) {
-    f.ui.messages.clear();
-    f.ui.AnswerOpener(false);
-    OpenWithAssociatedProgram(f.platform, path);
+    ui.messages.clear();
+    ui.AnswerOpener(false);
+    OpenWithAssociatedProgram(platform, path);
     EXPECT_EQ((std::vector<std::string>{std::string("[Open] ") + path, std::string("[Error] ") + message}),
-              f.ui.messages);
+              ui.messages);
   }
   // The queue is empty: opened; an existing document is opened, a missing one reported.
-  f.ui.messages.clear();
-  f.root.Write("drive_c/Varnel Hilfe.pdf", "%PDF");
-  OpenExistingDocument(f.platform, "c:\\Varnel Hilfe.pdf");
-  OpenExistingDocument(f.platform, "c:\\none.pdf");
-  OpenWithAssociatedProgram(f.platform, "c:\\also-missing.nec");  // no check, no message
+  ui.messages.clear();
+  root.Write("drive_c/Varnel Hilfe.pdf", "%PDF");
+  OpenExistingDocument(platform, "c:\\Varnel Hilfe.pdf");
+  OpenExistingDocument(platform, "c:\\none.pdf");
+  OpenWithAssociatedProgram(platform, "c:\\also-missing.nec");  // no check, no message
   EXPECT_EQ((std::vector<std::string>{"[Open] c:\\Varnel Hilfe.pdf",
                                       "[Error] Die Datei c:\\none.pdf konnte nicht gefunden werden!",
                                       "[Open] c:\\also-missing.nec"}),
-            f.ui.messages);
+            ui.messages);
 }
 
-TEST(CurrentYearText, IsThePlatformsYearWithoutPadding) {
-  ScriptedFixture f;
-  std::string year = CurrentYearText(f.system);
-  EXPECT_EQ(std::to_string(f.system.CurrentYear()), year);
-  EXPECT_GE(f.system.CurrentYear(), 2024);
+TEST_F(Files, CurrentYearTextIsThePlatformsYearWithoutPadding) {
+  std::string year = CurrentYearText(system);
+  EXPECT_EQ(std::to_string(system.CurrentYear()), year);  // the year itself: the system tests
 }
 
 // The lines of a text file as range files are read: LF or CR LF ends a line, a lone CR is

@@ -6,6 +6,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <tuple>
 
 #include "support/fuzz_seed.hpp"
 #include "support/scoped_settings.hpp"
@@ -146,12 +147,7 @@ TEST(FormatReal, GeneralAndFixedNotationsInfNanAndWidths) {
 }
 
 TEST(FormatInteger, GivesPrecisionAsMinimumDigits) {
-  struct Case {
-    const char* pattern;
-    std::int64_t value;
-    const char* expected;
-  };
-  const Case cases[] = {
+  const std::tuple<const char*, std::int64_t, const char*> cases[] = {
       {"%3.3d", 7, "007"},
       {"%3.3d_", 12, "012_"},
       {"%3d", 7, "  7"},
@@ -164,9 +160,8 @@ TEST(FormatInteger, GivesPrecisionAsMinimumDigits) {
       {"%2d", 12345, "12345"},  // never cut
       {"%9d", 12, "       12"},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(c.expected, FormatInt(c.pattern, c.value))
-        << "pattern \"" << c.pattern << "\", value " << c.value;
+  for (const auto& [pattern, value, expected] : cases)
+    EXPECT_EQ(expected, FormatInt(pattern, value)) << "pattern \"" << pattern << "\", value " << value;
 }
 
 TEST(FormatPattern, WritesTheSeparatorAppliesArgumentsInOrderAndHandlesPercentSignsAndOtherKinds) {

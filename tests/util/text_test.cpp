@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 #include <string_view>
+#include <tuple>
 
 #include "util/grow.hpp"
 #include "util/text.hpp"
@@ -20,22 +21,16 @@ TEST(TextSearch, FindTextFoldsOnlyAsciiLettersWithoutCaseSensitivityAndRespectsS
   EXPECT_EQ(2u, FindText("[A]", "x[a]", 1, false));
   EXPECT_EQ(0u, FindText("{", "[", 1, false)) << "'{' and '[' differ by 32 but are not letters";
   // The start and its limits, with case and without.
-  struct Case {
-    const char* find;
-    const char* text;
-    long long start;
-    std::size_t expected;
-  };
-  const Case cases[] = {
+  const std::tuple<const char*, const char*, long long, std::size_t> cases[] = {
       {"ab", "abab", 1, 1}, {"ab", "abab", 2, 3}, {"ab", "abab", 3, 3},  {"ab", "abab", 4, 0},
       {"ab", "abab", 5, 0}, {"ab", "abab", 0, 1}, {"ab", "abab", -7, 1}, {"", "abab", 1, 0},
       {"ab", "", 1, 0},     {"abc", "ab", 1, 0},  {"b", "abab", 4, 4},   {"abab", "abab", 1, 1},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.expected, FindText(c.find, c.text, c.start, true))
-        << "FindText(\"" << c.find << "\", \"" << c.text << "\", " << c.start << ")";
-    EXPECT_EQ(c.expected, FindText(c.find, c.text, c.start, false))
-        << "case-insensitive FindText(\"" << c.find << "\", \"" << c.text << "\", " << c.start << ")";
+  for (const auto& [find, text, start, expected] : cases) {
+    EXPECT_EQ(expected, FindText(find, text, start, true))
+        << "FindText(\"" << find << "\", \"" << text << "\", " << start << ")";
+    EXPECT_EQ(expected, FindText(find, text, start, false))
+        << "case-insensitive FindText(\"" << find << "\", \"" << text << "\", " << start << ")";
   }
 }
 
@@ -178,21 +173,10 @@ TEST(FindFolded, AgreesWithAPlainScanAtEveryOffset) {
 
 // Which texts a window reads as UTF-8: the program's messages, never an 8-bit German text.
 TEST(IsValidUtf8, TellsUtf8FromCodePageText) {
-  const std::pair<const char*, bool> cases[] = {
-      {"", true},
-      {"plain", true},
-      {"g\xC3\xBCltig", true},
-      {"\xE2\x82\xAC", true},
-      {"\xF0\x9F\x93\xA1", true},
-      {"g\xFCltig", false},
-      {"gr\xF6\xDF", false},
-      {"end \xC3", false},
-      {"\xE2\x82", false},
-      {"\x80", false},
-      {"\xF8\x88\x80\x80\x80", false},
-  };
-  for (const auto& [text, expected] : cases)
-    EXPECT_EQ(expected, IsValidUtf8(text)) << testing::PrintToString(text);
+  for (const char* text : {"", "plain", "g\xC3\xBCltig", "\xE2\x82\xAC", "\xF0\x9F\x93\xA1"})
+    EXPECT_TRUE(IsValidUtf8(text)) << testing::PrintToString(text);
+  for (const char* text : {"g\xFCltig", "gr\xF6\xDF", "end \xC3", "\xE2\x82", "\x80", "\xF8\x88\x80\x80\x80"})
+    EXPECT_FALSE(IsValidUtf8(text)) << testing::PrintToString(text);
 }
 
 TEST(ResizeForOverwrite, KeepsTheCharactersItHasWhenGrowingAndShrinking) {
