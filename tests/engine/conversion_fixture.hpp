@@ -14,6 +14,7 @@
 
 #include "mainwindow/VarnelU.hpp"
 #include "support/classic_output.hpp"
+#include "support/lines.hpp"
 #include "support/test_root.hpp"
 
 namespace varnel {
@@ -86,6 +87,14 @@ class ConversionTest : public ::testing::Test {
     return parameters + "\r\n" + ClassicOutputText(ClassicOutput{});
   }
 
+  // The Info pane's first lines of a batch conversion of c:\4nec2\b_in\<folder> by the engine.
+  static std::string BatchHead(const std::string& engine, const std::string& folder) {
+    const std::string out = "C:\\4nec2\\b_out\\" + folder + "\\\n";
+    return "--------------- Batch Conversion ----------------\nEngineName.....: c:\\4nec2\\exe\\" + engine +
+           "\nBatch Folder selected: c:\\4nec2\\b_in\\" + folder + "\nLast Folder: " + folder +
+           "\nOld Folder sucessfully deleted: " + out + "New Folder sucessfully created: " + out;
+  }
+
   std::vector<std::string> LogLines() const {
     std::vector<std::string> lines;
     std::istringstream in(TestRoot::Read(log));
@@ -93,12 +102,7 @@ class ConversionTest : public ::testing::Test {
     return lines;
   }
 
-  std::vector<std::string> Messages(const std::string& prefix) const {
-    std::vector<std::string> list;
-    for (const std::string& m : ui.messages)
-      if (m.rfind(prefix, 0) == 0) list.push_back(m.substr(prefix.size()));
-    return list;
-  }
+  std::vector<std::string> Messages(const std::string& prefix) const { return Starting(ui.messages, prefix); }
 
   // The Info pane's "Converting: " lines, sorted.
   std::vector<std::string> Converting() const {

@@ -27,17 +27,6 @@ std::string ConversionMessage(const std::string& text) {
   return "'" + text + "' ist kein g\xC3\xBCltiger Gleitkommawert";
 }
 
-// The message of the ConversionError the call throws ("" when it throws none).
-template <typename Call>
-std::string FailureOf(Call call) {
-  try {
-    call();
-  } catch (const ConversionError& e) {
-    return e.what();
-  }
-  return "";
-}
-
 ClassicOutput SampleRun() {
   ClassicOutput o;
   o.segments = {{1.0e-3, -2.0e-3, 2.2361e-3, -63.435},
@@ -359,11 +348,10 @@ TEST(NecOutReader, NearFieldRowsAreReadOrRefusedAsAWhole) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.rows);
     SeparatorScope scope(c.separator);
-    NearFieldTable t;
-    EXPECT_EQ(c.refused ? ConversionMessage(c.refused) : "",
-              FailureOf([&] { ReadRowsAsStepByStep(kHead + c.rows, 0, t); }));
-    EXPECT_EQ(c.x, t.x);
-    EXPECT_EQ(c.x.size(), t.value.size());
+    const Outcome o = ReadOutcome(ReadRowsAsStepByStep, kHead + c.rows, 0);
+    EXPECT_EQ(c.refused ? ConversionMessage(c.refused) : "", o.failure);
+    EXPECT_EQ(c.x, o.table.x);
+    EXPECT_EQ(c.x.size(), o.table.value.size());
   }
   // Blank runs of any length split a row as one blank does.
   NearFieldTable single, wide;
