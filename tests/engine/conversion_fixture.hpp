@@ -82,6 +82,12 @@ class ConversionTest : public ::testing::Test {
     fs::permissions(path, fs::perms::owner_all);
   }
 
+  // Decks of the given names in c:\4nec2\b_in\<folder>; returns the (native) output folder.
+  fs::path Decks(const std::string& folder, const std::vector<std::string>& names) {
+    for (const std::string& name : names) root.Write("drive_c/4nec2/b_in/" + folder + "/" + name, "CM\r\n");
+    return root.driveC / "4nec2" / "b_out" / folder;
+  }
+
   // What the default fake engine writes for the parameter text.
   std::string CompleteOutput(const std::string& parameters) const {
     return parameters + "\r\n" + ClassicOutputText(ClassicOutput{});

@@ -156,8 +156,7 @@ TEST_F(ConversionTest, AFailedStartShowsTheSystemsTextAndTheCommandGoesOn) {
   ui.messages.clear();
   system.parameterTexts.clear();
 
-  root.Write("drive_c/4nec2/b_in/dipol/dipol000.nec", "CM\r\n");
-  root.Write("drive_c/4nec2/b_in/dipol/dipol001.nec", "CM\r\n");
+  Decks("dipol", {"dipol000.nec", "dipol001.nec"});
   ui.AnswerFolder("c:\\4nec2\\b_in\\dipol");
   ASSERT_TRUE(form.Run("BatchConversion1Click"));
   std::vector<std::string> boxes = Messages("[Info] ");
@@ -231,8 +230,7 @@ TEST_F(ConversionTest, SingleConversionStartsTheEngineWithFullPathsAndDoesNotWai
 TEST_F(ConversionTest, BatchConversionRecreatesTheOutputFolderAndConvertsEachDeckInTurn) {
   FakeEngine("nec2dxs11k.exe");
   ASSERT_TRUE(form.Run("MI_NEC11000"));  // the chosen engine is started for every deck
-  root.Write("drive_c/4nec2/b_in/dipol/dipol000.nec", "CM\r\n");
-  root.Write("drive_c/4nec2/b_in/dipol/dipol001.nec", "CM\r\n");
+  Decks("dipol", {"dipol000.nec", "dipol001.nec"});
   root.Write("drive_c/4nec2/b_in/dipol/notes.txt", "not a deck");
   fs::create_directories(root.driveC / "4nec2" / "b_in" / "dipol" / "folder.nec");
   fs::path old = root.Write("drive_c/4nec2/b_out/dipol/old.out", "earlier result");
@@ -278,8 +276,8 @@ TEST_F(ConversionTest, BatchConversionRecreatesTheOutputFolderAndConvertsEachDec
 // overlap and complete their lines in list order.
 TEST_F(ConversionTest, TheWindowKeepsProcessingEventsWhileSlowEnginesRunAndParallelRunsOverlap) {
   FakeEngine("nec2dxs1k5.exe", 0.3);
-  for (const char* deck : {"slow/a", "slow/b", "par/a", "par/b", "par/c", "par/d", "par/e"})
-    root.Write(std::string("drive_c/4nec2/b_in/") + deck + ".nec", "CM\r\n");
+  Decks("slow", {"a.nec", "b.nec"});
+  Decks("par", {"a.nec", "b.nec", "c.nec", "d.nec", "e.nec"});
   ui.realPause = true;
   int calls = 0;
   OnEvents(ui, [&] {
@@ -329,8 +327,7 @@ TEST_F(ConversionTest, TheWindowKeepsProcessingEventsWhileSlowEnginesRunAndParal
 
 TEST_F(ConversionTest, ClosingTheWindowDuringTheWaitEndsTheBatchAndItsEngines) {
   FakeEngine("nec2dxs1k5.exe", 30);  // would outlive the test if it were not ended
-  for (const char* deck : {"a.nec", "b.nec", "c.nec"})
-    root.Write(std::string("drive_c/4nec2/b_in/slow/") + deck, "CM\r\n");
+  Decks("slow", {"a.nec", "b.nec", "c.nec"});
   ui.realPause = true;
   OnEvents(ui, [&] { EXPECT_FALSE(form.CloseQuery()) << "the close waits for the command"; });
   for (int jobs : {1, 2}) {
@@ -357,8 +354,7 @@ TEST_F(ConversionTest, ARunOverTheTimeLimitIsEndedAndFails) {
   FakeEngine("nec2dxs1k5.exe", 0,
              "case \"$1\" in *slow*) printf 'partial' > \"$out\"; sleep 60 ;;"
              " *) printf '%s\\r\\n' \"$*\" > \"$out\"; cat \"$print\" >> \"$out\" ;; esac");
-  for (const char* deck : {"a.nec", "slow.nec"})
-    root.Write(std::string("drive_c/4nec2/b_in/t/") + deck, "CM\r\n");
+  Decks("t", {"a.nec", "slow.nec"});
   for (const char* bad : {"-1", "x", "999999999"}) {
     ui.AnswerAsk(std::string(bad));
     form.Run("MITimeLimitClick");

@@ -38,13 +38,7 @@ const char* const kByDeck =
     "  *) printf '%s\\r\\n' \"$*\" > \"$out\"; cat \"$print\" >> \"$out\";;\n"
     "esac\n";
 
-class LongBatchTest : public ConversionTest {
- protected:
-  fs::path Decks(const std::string& folder, const std::vector<std::string>& names) {
-    for (const std::string& name : names) root.Write("drive_c/4nec2/b_in/" + folder + "/" + name, "CM\r\n");
-    return root.driveC / "4nec2" / "b_out" / folder;
-  }
-};
+using LongBatchTest = ConversionTest;
 
 TEST_F(LongBatchTest, ResumeConvertsOnlyMissingAndIncompleteOutputs) {
   FakeEngine("nec2dxs1k5.exe");
