@@ -25,12 +25,21 @@ TEST_F(DeckCommands, NECardInfoShowsTheFieldOrder) {
 }
 
 // Each command's file dialog opens where and with what it says; a cancel at any of them ends the
-// command silently, writing nothing; the chosen deck opens with its program, the chosen range is
-// listed as index and value.
+// command silently, writing nothing and leaving every pane and field as it was; the chosen deck
+// opens with its program, the chosen range is listed as index and value.
 TEST_F(DeckCommands, DialogsOpenWhereTheySayAndACancelWritesNothing) {
   WriteC("4nec2/b_in/Ranges/r.txt", "7,01\r\n14,2\r\n");
   WriteC("4nec2/b_in/dipol/keep.nec", "keep");
+  const auto shown = [&] {
+    std::string text = PaneText(form.M) + "|" + PaneText(form.Mout) + "|" + PaneText(form.Mdata);
+    for (const DisplayField* field : form.Fields()) text += "|" + field->name + "=" + field->text;
+    return text;
+  };
+  form.M.lines = {"NH 0 81 81 1 -40 -40 1.3 1 1 1"};
   AddLine(form.Mout, "old");
+  form.Mdata.lines = {"//  table;", "    1,000;"};
+  for (DisplayField* field : form.Fields()) field->text = field->name + " text";
+  const std::string before = shown();
   for (const char* command : {"EditInputFile1Click", "RangeTest1Click", "CreateMultipleInputFiles1Click"}) {
     ui.AnswerOpen(std::nullopt);
     form.Run(command);
@@ -39,7 +48,7 @@ TEST_F(DeckCommands, DialogsOpenWhereTheySayAndACancelWritesNothing) {
   ui.AnswerOpen(std::nullopt);
   form.CreateMultipleInputFiles1Click();
   EXPECT_TRUE(ui.messages.empty());
-  EXPECT_EQ(std::vector<std::string>{"old"}, form.Mout.lines);
+  EXPECT_EQ(before, shown());
   EXPECT_EQ("keep", ReadC("4nec2/b_in/dipol/keep.nec"));
   std::vector<std::string> dialogs;
   for (const FileDialogSpec& spec : ui.openDialogs) dialogs.push_back(DialogText(spec));

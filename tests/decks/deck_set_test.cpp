@@ -74,9 +74,9 @@ class DeckSetTest : public DecksTest {
   }
 };
 
-// Each generator holds the lock of its folder while it writes, and Stop ends its run between two
-// decks.
-TEST_F(DeckSetTest, StopEndsTheRunBetweenTwoDecksAndSaysHowFarItGot) {
+// Each generator holds the lock of its folder while it writes, Stop ends its run between two
+// decks, and it deletes decks whose outputs exist only when the user says so.
+TEST_F(DeckSetTest, StopEndsTheRunBetweenTwoDecksAndDecksWithOutputsAreDeletedOnlyWhenTheUserSaysSo) {
   for (const Generator& generator : Generators()) {
     // The user presses Stop while deck 99 is written: the events before deck 100 find it.
     int heldWhileWriting = 0;
@@ -99,21 +99,19 @@ TEST_F(DeckSetTest, StopEndsTheRunBetweenTwoDecksAndSaysHowFarItGot) {
     // Another program works on the folder: nothing is touched.
     system.heldElsewhere = generator.Target();
     WriteC(generator.Folder() + "/" + generator.ownDeck, "previous");
-    const auto before = Snapshot();
+    const auto held = Snapshot();
     Run(generator);
     EXPECT_EQ(
         std::vector<std::string>{"Another Varnel is working on " + generator.Target() + ". Abort command!"},
         Warnings());
-    EXPECT_EQ(before, Snapshot()) << generator.caption;
+    EXPECT_EQ(held, Snapshot()) << generator.caption;
     system.heldElsewhere.clear();
-  }
-  EXPECT_FALSE(std::filesystem::exists(PathC("4nec2/b_in/E_/E_.txt"))) << "a stopped set has no summary";
-}
+    OnEvents(ui, nullptr);
+    EXPECT_FALSE(std::filesystem::exists(PathC(generator.Folder() + "/" + generator.set + ".txt")))
+        << "a stopped set has no summary";
 
-// Decks whose outputs exist are deleted only when the user says so; a folder holding files that
-// are not the set's own, never.
-TEST_F(DeckSetTest, DecksWhoseOutputsExistAreDeletedOnlyWhenTheUserSaysSo) {
-  for (const Generator& generator : Generators()) {
+    // Decks whose outputs exist are deleted only when the user says so; a folder holding files
+    // that are not the set's own, never.
     const std::string deck = generator.Folder() + "/" + generator.ownDeck;
     WriteC(deck, "previous");
     WriteC(generator.Outputs() + "/a.out", "result a");

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "mainwindow/VarnelU.hpp"
+#include "support/lines.hpp"
 #include "support/test_root.hpp"
 #include "util/format.hpp"
 
@@ -84,12 +85,7 @@ class DecksTest : public ::testing::Test {
     form.MIGenerateEUTsClick();
   }
 
-  std::vector<std::string> Warnings() const {
-    std::vector<std::string> list;
-    for (const std::string& m : ui.messages)
-      if (m.rfind("[Warning] ", 0) == 0) list.push_back(m.substr(10));
-    return list;
-  }
+  std::vector<std::string> Warnings() const { return Starting(ui.messages, "[Warning] "); }
 
   // Every file below drive c: with its content: a picture of the tree to compare before/after.
   std::map<std::string, std::string> Snapshot() const {

@@ -60,27 +60,6 @@ TEST_F(DeckScripts, EachGeneratorIsRepeatableFromItsRecordedSeed) {
   EXPECT_EQ(first, Snapshot());
 }
 
-// Cancelling a dialog of a command that resets the window leaves the window as it was.
-TEST_F(DeckScripts, ACancelledDialogLeavesPanesAndFieldsAsTheyWere) {
-  WriteC("4nec2/b_in/Ranges/two.txt", "7,0\r\n14,2\r\n");
-  const std::string show = "print M\nprint Mout\nprint Mdata\nprint fields\n";
-  const std::string output =
-      Run("decimal ,\n"
-          "run LoadDipol1Click\nrun AnalyseMain1Click\n" +
-          GenerateEutsLines("c:\\4nec2\\b_in\\Ranges\\two.txt", 1, "E_") + "echo ==before\n" + show +
-          "answer open cancel\nrun CreateMultipleInputFiles1Click\n"
-          "answer open c:\\4nec2\\b_in\\dipol.nec\nanswer open cancel\nrun CreateMultipleInputFiles1Click\n"
-          "answer open cancel\nrun EditInputFile1Click\n"
-          "echo ==after\n" +
-          show);
-  const std::size_t before = output.find("==before\n"), after = output.find("==after\n");
-  ASSERT_NE(std::string::npos, after);
-  const std::string shown = output.substr(before + 9, after - before - 9);
-  EXPECT_EQ(std::string::npos, shown.find("EditFrequency=\n")) << shown;
-  EXPECT_NE(std::string::npos, shown.find("NH 0 81 81 1 -40 -40 1.3 1 1 1")) << shown;
-  EXPECT_EQ(shown, output.substr(after + 8));
-}
-
 }  // namespace
 
 }  // namespace varnel

@@ -14,6 +14,7 @@
 
 #include "mainwindow/VarnelU.hpp"
 #include "support/classic_output.hpp"
+#include "support/lines.hpp"
 #include "support/test_root.hpp"
 
 namespace varnel {
@@ -81,9 +82,23 @@ class ConversionTest : public ::testing::Test {
     fs::permissions(path, fs::perms::owner_all);
   }
 
+  // Decks of the given names in c:\4nec2\b_in\<folder>; returns the (native) output folder.
+  fs::path Decks(const std::string& folder, const std::vector<std::string>& names) {
+    for (const std::string& name : names) root.Write("drive_c/4nec2/b_in/" + folder + "/" + name, "CM\r\n");
+    return root.driveC / "4nec2" / "b_out" / folder;
+  }
+
   // What the default fake engine writes for the parameter text.
   std::string CompleteOutput(const std::string& parameters) const {
     return parameters + "\r\n" + ClassicOutputText(ClassicOutput{});
+  }
+
+  // The Info pane's first lines of a batch conversion of c:\4nec2\b_in\<folder> by the engine.
+  static std::string BatchHead(const std::string& engine, const std::string& folder) {
+    const std::string out = "C:\\4nec2\\b_out\\" + folder + "\\\n";
+    return "--------------- Batch Conversion ----------------\nEngineName.....: c:\\4nec2\\exe\\" + engine +
+           "\nBatch Folder selected: c:\\4nec2\\b_in\\" + folder + "\nLast Folder: " + folder +
+           "\nOld Folder sucessfully deleted: " + out + "New Folder sucessfully created: " + out;
   }
 
   std::vector<std::string> LogLines() const {
@@ -93,12 +108,7 @@ class ConversionTest : public ::testing::Test {
     return lines;
   }
 
-  std::vector<std::string> Messages(const std::string& prefix) const {
-    std::vector<std::string> list;
-    for (const std::string& m : ui.messages)
-      if (m.rfind(prefix, 0) == 0) list.push_back(m.substr(prefix.size()));
-    return list;
-  }
+  std::vector<std::string> Messages(const std::string& prefix) const { return Starting(ui.messages, prefix); }
 
   // The Info pane's "Converting: " lines, sorted.
   std::vector<std::string> Converting() const {

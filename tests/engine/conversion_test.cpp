@@ -90,36 +90,6 @@ TEST_F(ConversionTest, EngineMenuMovesTheCheckMarkSetsEngineNameAndParallelRunsS
   EXPECT_EQ(most, form.params.EngineJobs);
 }
 
-#ifndef _WIN32  // starts a fake engine
-TEST_F(ConversionTest, SingleConversionStartsTheEngineWithFullPathsAndDoesNotWait) {
-  FakeEngine("nec2dxs1k5.exe", 0.3);
-  root.Write("drive_c/4nec2/b_in/dipol.nec", "CM\r\n");
-  ui.AnswerOpen("c:\\4nec2\\b_in\\dipol.nec");
-  ASSERT_TRUE(form.Run("SingleConversion1Click"));
-
-  ASSERT_EQ(1u, ui.openDialogs.size());
-  EXPECT_EQ("c:\\4nec2\\b_in", ui.openDialogs[0].initialFolder);
-  EXPECT_EQ("All(*.*)|*.*|nec (*.nec)|*.nec", ui.openDialogs[0].filter);
-  EXPECT_EQ(2, ui.openDialogs[0].filterIndex);
-  EXPECT_EQ(
-      "EngineName.....: c:\\4nec2\\exe\\nec2dxs1k5.exe\n"
-      "Single Conversion Mode\n"
-      "InputFileName..: c:\\4nec2\\b_in\\dipol.nec\n"
-      "OutputFileName.: C:\\4nec2\\b_out\\dipol.out\n"
-      "--------- Single Conversion Job Done ---------\n",
-      MoutText());
-  ASSERT_EQ(1u, system.parameterTexts.size());
-  EXPECT_EQ("c:\\4nec2\\b_in\\dipol.nec C:\\4nec2\\b_out\\dipol.out", system.parameterTexts[0]);
-  // The job-done line came before the slow engine finished.
-  EXPECT_EQ(0, ui.pausedMilliseconds);
-  EXPECT_FALSE(fs::exists(root.driveC / "4nec2" / "b_out" / "dipol.out"));
-  for (int i = 0; i < 100 && !OutputComplete(system, "C:\\4nec2\\b_out\\dipol.out"); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(CompleteOutput("c:\\4nec2\\b_in\\dipol.nec C:\\4nec2\\b_out\\dipol.out"),
-            TestRoot::Read(root.driveC / "4nec2" / "b_out" / "dipol.out"));
-}
-#endif
-
 TEST_F(ConversionTest, CancelledDialogsChangeNothing) {
   form.Mout.lines = {"old"};
   form.M.lines = {"loaded text"};
@@ -146,61 +116,6 @@ TEST_F(ConversionTest, CancelledDialogsChangeNothing) {
   EXPECT_TRUE(ui.messages.empty());
 }
 
-#ifndef _WIN32  // starts a fake engine
-TEST_F(ConversionTest, BatchConversionRecreatesTheOutputFolderAndConvertsEachDeckInTurn) {
-  FakeEngine("nec2dxs11k.exe");
-  ASSERT_TRUE(form.Run("MI_NEC11000"));  // the chosen engine is started for every deck
-  root.Write("drive_c/4nec2/b_in/dipol/dipol000.nec", "CM\r\n");
-  root.Write("drive_c/4nec2/b_in/dipol/dipol001.nec", "CM\r\n");
-  root.Write("drive_c/4nec2/b_in/dipol/notes.txt", "not a deck");
-  fs::create_directories(root.driveC / "4nec2" / "b_in" / "dipol" / "folder.nec");
-  fs::path old = root.Write("drive_c/4nec2/b_out/dipol/old.out", "earlier result");
-
-  ui.AnswerFolder("c:\\4nec2\\b_in\\dipol");
-  ui.AnswerConfirm(true);
-  ASSERT_TRUE(form.Run("BatchConversion1Click"));
-
-  EXPECT_EQ(std::vector<std::string>{"c:\\4nec2\\b_in"}, ui.folderDialogs);
-  EXPECT_EQ("c:\\4nec2\\b_in\\dipol", form.params.BatchFolder);
-  std::vector<std::string> files = form.params.BatchFiles;
-  std::vector<std::string> sorted = files;
-  std::sort(sorted.begin(), sorted.end());
-  ASSERT_EQ((std::vector<std::string>{"dipol000.nec", "dipol001.nec"}), sorted);
-
-  std::string expected =
-      "--------------- Batch Conversion ----------------\n"
-      "EngineName.....: c:\\4nec2\\exe\\nec2dxs11k.exe\n"
-      "Batch Folder selected: c:\\4nec2\\b_in\\dipol\n"
-      "Last Folder: dipol\n"
-      "Old Folder sucessfully deleted: C:\\4nec2\\b_out\\dipol\\\n"
-      "New Folder sucessfully created: C:\\4nec2\\b_out\\dipol\\\n";
-  for (const std::string& name : files) {
-    std::string outName = name.substr(0, name.size() - 4) + ".out";
-    expected += "Converting: " + name + "  --> " + outName + " ......done.\n";
-  }
-  expected += "--------- Batch Conversion Job Done ---------\n";
-  EXPECT_EQ(expected, MoutText());
-
-  // Bare deck names, resolved in the batch folder; one run after the other in list order.
-  std::vector<std::string> runs;
-  for (const std::string& name : files)
-    runs.push_back("nec2dxs11k.exe|" + name + " C:\\4nec2\\b_out\\dipol\\" + name.substr(0, 8) + ".out");
-  EXPECT_EQ(runs, LogLines());
-  EXPECT_EQ(CompleteOutput("dipol000.nec C:\\4nec2\\b_out\\dipol\\dipol000.out"),
-            TestRoot::Read(root.driveC / "4nec2" / "b_out" / "dipol" / "dipol000.out"));
-  EXPECT_FALSE(fs::exists(old)) << "the old output folder was deleted with its content";
-  EXPECT_EQ(system.started, system.closed) << "every process handle is closed";
-  // Asked first; a script that queued no answer gets Yes.
-  EXPECT_EQ(
-      std::vector<std::string>{"C:\\4nec2\\b_out\\dipol\\ holds 1 output file. Delete them and convert "
-                               "every deck anew? (No keeps them; Resume Batch Conversion converts only the "
-                               "missing ones.) Yes"},
-      Messages("[Question] "));
-  EXPECT_EQ(1u, ui.messages.size());
-}
-
-#endif
-
 TEST_F(ConversionTest, ADriveRootIsRefusedBeforeAnythingIsDeletedAnEmptyFolderIsRecreated) {
   FakeEngine("nec2dxs1k5.exe");
   root.Write("drive_c/deck.nec", "CM\r\n");
@@ -224,15 +139,8 @@ TEST_F(ConversionTest, ADriveRootIsRefusedBeforeAnythingIsDeletedAnEmptyFolderIs
   fs::create_directories(root.driveC / "4nec2" / "b_in" / "empty");
   ui.AnswerFolder("c:\\4nec2\\b_in\\empty");
   ASSERT_TRUE(form.Run("BatchConversion1Click"));
-  EXPECT_EQ(
-      "--------------- Batch Conversion ----------------\n"
-      "EngineName.....: c:\\4nec2\\exe\\nec2dxs1k5.exe\n"
-      "Batch Folder selected: c:\\4nec2\\b_in\\empty\n"
-      "Last Folder: empty\n"
-      "Old Folder sucessfully deleted: C:\\4nec2\\b_out\\empty\\\n"
-      "New Folder sucessfully created: C:\\4nec2\\b_out\\empty\\\n"
-      "--------- Batch Conversion Job Done ---------\n",
-      MoutText());
+  EXPECT_EQ(BatchHead("nec2dxs1k5.exe", "empty") + "--------- Batch Conversion Job Done ---------\n",
+            MoutText());
   EXPECT_TRUE(fs::is_directory(root.driveC / "4nec2" / "b_out" / "empty"));
 }
 
@@ -248,8 +156,7 @@ TEST_F(ConversionTest, AFailedStartShowsTheSystemsTextAndTheCommandGoesOn) {
   ui.messages.clear();
   system.parameterTexts.clear();
 
-  root.Write("drive_c/4nec2/b_in/dipol/dipol000.nec", "CM\r\n");
-  root.Write("drive_c/4nec2/b_in/dipol/dipol001.nec", "CM\r\n");
+  Decks("dipol", {"dipol000.nec", "dipol001.nec"});
   ui.AnswerFolder("c:\\4nec2\\b_in\\dipol");
   ASSERT_TRUE(form.Run("BatchConversion1Click"));
   std::vector<std::string> boxes = Messages("[Info] ");
@@ -292,12 +199,86 @@ TEST_F(ConversionTest, TheStatusOfAnExportSaysItsDecksAndTasks) {
 }
 
 #ifndef _WIN32  // starts a fake engine
-TEST_F(ConversionTest, TheWindowKeepsProcessingEventsWhileASlowEngineRuns) {
-  FakeEngine("nec2dxs1k5.exe", 0.4);
-  root.Write("drive_c/4nec2/b_in/slow/a.nec", "CM\r\n");
-  root.Write("drive_c/4nec2/b_in/slow/b.nec", "CM\r\n");
+TEST_F(ConversionTest, SingleConversionStartsTheEngineWithFullPathsAndDoesNotWait) {
+  FakeEngine("nec2dxs1k5.exe", 0.3);
+  root.Write("drive_c/4nec2/b_in/dipol.nec", "CM\r\n");
+  ui.AnswerOpen("c:\\4nec2\\b_in\\dipol.nec");
+  ASSERT_TRUE(form.Run("SingleConversion1Click"));
+
+  ASSERT_EQ(1u, ui.openDialogs.size());
+  EXPECT_EQ("c:\\4nec2\\b_in", ui.openDialogs[0].initialFolder);
+  EXPECT_EQ("All(*.*)|*.*|nec (*.nec)|*.nec", ui.openDialogs[0].filter);
+  EXPECT_EQ(2, ui.openDialogs[0].filterIndex);
+  EXPECT_EQ(
+      "EngineName.....: c:\\4nec2\\exe\\nec2dxs1k5.exe\n"
+      "Single Conversion Mode\n"
+      "InputFileName..: c:\\4nec2\\b_in\\dipol.nec\n"
+      "OutputFileName.: C:\\4nec2\\b_out\\dipol.out\n"
+      "--------- Single Conversion Job Done ---------\n",
+      MoutText());
+  ASSERT_EQ(1u, system.parameterTexts.size());
+  EXPECT_EQ("c:\\4nec2\\b_in\\dipol.nec C:\\4nec2\\b_out\\dipol.out", system.parameterTexts[0]);
+  // The job-done line came before the slow engine finished.
+  EXPECT_EQ(0, ui.pausedMilliseconds);
+  EXPECT_FALSE(fs::exists(root.driveC / "4nec2" / "b_out" / "dipol.out"));
+  for (int i = 0; i < 100 && !OutputComplete(system, "C:\\4nec2\\b_out\\dipol.out"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(CompleteOutput("c:\\4nec2\\b_in\\dipol.nec C:\\4nec2\\b_out\\dipol.out"),
+            TestRoot::Read(root.driveC / "4nec2" / "b_out" / "dipol.out"));
+}
+
+TEST_F(ConversionTest, BatchConversionRecreatesTheOutputFolderAndConvertsEachDeckInTurn) {
+  FakeEngine("nec2dxs11k.exe");
+  ASSERT_TRUE(form.Run("MI_NEC11000"));  // the chosen engine is started for every deck
+  Decks("dipol", {"dipol000.nec", "dipol001.nec"});
+  root.Write("drive_c/4nec2/b_in/dipol/notes.txt", "not a deck");
+  fs::create_directories(root.driveC / "4nec2" / "b_in" / "dipol" / "folder.nec");
+  fs::path old = root.Write("drive_c/4nec2/b_out/dipol/old.out", "earlier result");
+
+  ui.AnswerFolder("c:\\4nec2\\b_in\\dipol");
+  ui.AnswerConfirm(true);
+  ASSERT_TRUE(form.Run("BatchConversion1Click"));
+
+  EXPECT_EQ(std::vector<std::string>{"c:\\4nec2\\b_in"}, ui.folderDialogs);
+  EXPECT_EQ("c:\\4nec2\\b_in\\dipol", form.params.BatchFolder);
+  std::vector<std::string> files = form.params.BatchFiles;
+  std::vector<std::string> sorted = files;
+  std::sort(sorted.begin(), sorted.end());
+  ASSERT_EQ((std::vector<std::string>{"dipol000.nec", "dipol001.nec"}), sorted);
+
+  std::string expected = BatchHead("nec2dxs11k.exe", "dipol");
+  for (const std::string& name : files) {
+    std::string outName = name.substr(0, name.size() - 4) + ".out";
+    expected += "Converting: " + name + "  --> " + outName + " ......done.\n";
+  }
+  expected += "--------- Batch Conversion Job Done ---------\n";
+  EXPECT_EQ(expected, MoutText());
+
+  // Bare deck names, resolved in the batch folder; one run after the other in list order.
+  std::vector<std::string> runs;
+  for (const std::string& name : files)
+    runs.push_back("nec2dxs11k.exe|" + name + " C:\\4nec2\\b_out\\dipol\\" + name.substr(0, 8) + ".out");
+  EXPECT_EQ(runs, LogLines());
+  EXPECT_EQ(CompleteOutput("dipol000.nec C:\\4nec2\\b_out\\dipol\\dipol000.out"),
+            TestRoot::Read(root.driveC / "4nec2" / "b_out" / "dipol" / "dipol000.out"));
+  EXPECT_FALSE(fs::exists(old)) << "the old output folder was deleted with its content";
+  EXPECT_EQ(system.started, system.closed) << "every process handle is closed";
+  // Asked first; a script that queued no answer gets Yes.
+  EXPECT_EQ(
+      std::vector<std::string>{"C:\\4nec2\\b_out\\dipol\\ holds 1 output file. Delete them and convert "
+                               "every deck anew? (No keeps them; Resume Batch Conversion converts only the "
+                               "missing ones.) Yes"},
+      Messages("[Question] "));
+  EXPECT_EQ(1u, ui.messages.size());
+}
+
+// The window processes its events while slow engines run, one after the other; two runs at once
+// overlap and complete their lines in list order.
+TEST_F(ConversionTest, TheWindowKeepsProcessingEventsWhileSlowEnginesRunAndParallelRunsOverlap) {
+  FakeEngine("nec2dxs1k5.exe", 0.3);
+  Decks("slow", {"a.nec", "b.nec"});
+  Decks("par", {"a.nec", "b.nec", "c.nec", "d.nec", "e.nec"});
   ui.realPause = true;
-  std::vector<std::string> refused;
   int calls = 0;
   OnEvents(ui, [&] {
     // A second conversion started meanwhile is refused and leaves the running one alone.
@@ -306,7 +287,7 @@ TEST_F(ConversionTest, TheWindowKeepsProcessingEventsWhileASlowEngineRuns) {
   ui.AnswerFolder("c:\\4nec2\\b_in\\slow");
   ASSERT_TRUE(form.Run("BatchConversion1Click"));
 
-  // 0.4 s per deck, the window's events processed every 20 ms while the engine runs.
+  // 0.3 s per deck, the window's events processed every 20 ms while the engine runs.
   EXPECT_GE(ui.processEventsCalls, 8);
   EXPECT_EQ(1u, Messages("[Warning] ").size()) << "the second conversion was refused";
   std::vector<std::string> log = LogLines();
@@ -316,12 +297,37 @@ TEST_F(ConversionTest, TheWindowKeepsProcessingEventsWhileASlowEngineRuns) {
     EXPECT_EQ(0u, log[i].rfind(i % 2 == 0 ? "start " : "nec2dxs1k5.exe|", 0)) << log[i];
   EXPECT_EQ("--------- Batch Conversion Job Done ---------", form.Mout.lines.back());
   EXPECT_EQ(system.started, system.closed);
+
+  system.started = system.closed = 0;
+  ui.AnswerAsk(std::string("2"));
+  ASSERT_TRUE(form.Run("MIParallelRunsClick"));
+  ASSERT_EQ(2, form.params.EngineJobs);
+  ui.AnswerFolder("c:\\4nec2\\b_in\\par");
+  // The decks are found in the chosen folder, whatever the current folder is meanwhile.
+  OnEvents(ui, [&] { system.SetCurrentFolder("c:\\4nec2"); });
+  ASSERT_TRUE(form.Run("BatchConversion1Click"));
+
+  log = LogLines();
+  log.erase(log.begin(), log.begin() + 4);
+  ASSERT_EQ(10u, log.size());
+  EXPECT_EQ(0u, log[0].rfind("start ", 0));
+  EXPECT_EQ(0u, log[1].rfind("start ", 0)) << "the second run began before the first ended";
+  std::vector<std::string> expected;
+  for (const char* name : {"a", "b", "c", "d", "e"})
+    expected.push_back(std::string("Converting: ") + name + ".nec  --> " + name + ".out ......done.");
+  EXPECT_EQ(expected, Converting());
+  EXPECT_EQ("--------- Batch Conversion Job Done ---------", form.Mout.lines.back());
+  EXPECT_EQ(5, system.started);
+  EXPECT_EQ(system.started, system.closed);
+  EXPECT_EQ("Batch Conversion: 5 files in 0:0",
+            ProgressText(form.progress, form.progress.endMs).substr(0, 32));
+  for (const char* name : {"a", "b", "c", "d", "e"})
+    EXPECT_TRUE(fs::exists(root.driveC / "4nec2/b_out/par" / (std::string(name) + ".out"))) << name;
 }
 
 TEST_F(ConversionTest, ClosingTheWindowDuringTheWaitEndsTheBatchAndItsEngines) {
   FakeEngine("nec2dxs1k5.exe", 30);  // would outlive the test if it were not ended
-  for (const char* deck : {"a.nec", "b.nec", "c.nec"})
-    root.Write(std::string("drive_c/4nec2/b_in/slow/") + deck, "CM\r\n");
+  Decks("slow", {"a.nec", "b.nec", "c.nec"});
   ui.realPause = true;
   OnEvents(ui, [&] { EXPECT_FALSE(form.CloseQuery()) << "the close waits for the command"; });
   for (int jobs : {1, 2}) {
@@ -341,38 +347,6 @@ TEST_F(ConversionTest, ClosingTheWindowDuringTheWaitEndsTheBatchAndItsEngines) {
   }
 }
 
-TEST_F(ConversionTest, ParallelRunsOverlapAndCompleteTheirLinesInListOrder) {
-  FakeEngine("nec2dxs1k5.exe", 0.3);
-  for (const char* deck : {"a.nec", "b.nec", "c.nec", "d.nec", "e.nec"})
-    root.Write(std::string("drive_c/4nec2/b_in/par/") + deck, "CM\r\n");
-  ui.realPause = true;
-  ui.AnswerAsk(std::string("2"));
-  ASSERT_TRUE(form.Run("MIParallelRunsClick"));
-  ASSERT_EQ(2, form.params.EngineJobs);
-  ui.AnswerFolder("c:\\4nec2\\b_in\\par");
-  // The decks are found in the chosen folder, whatever the current folder is meanwhile.
-  OnEvents(ui, [&] { system.SetCurrentFolder("c:\\4nec2"); });
-  ASSERT_TRUE(form.Run("BatchConversion1Click"));
-
-  const std::vector<std::string> log = LogLines();
-  ASSERT_EQ(10u, log.size());
-  EXPECT_EQ(0u, log[0].rfind("start ", 0));
-  EXPECT_EQ(0u, log[1].rfind("start ", 0)) << "the second run began before the first ended";
-  std::vector<std::string> expected;
-  for (const char* name : {"a", "b", "c", "d", "e"})
-    expected.push_back(std::string("Converting: ") + name + ".nec  --> " + name + ".out ......done.");
-  EXPECT_EQ(expected, Converting());
-  EXPECT_EQ("--------- Batch Conversion Job Done ---------", form.Mout.lines.back());
-  EXPECT_EQ(5, system.started);
-  EXPECT_EQ(system.started, system.closed);
-  EXPECT_EQ("Batch Conversion: 5 files in 0:0",
-            ProgressText(form.progress, form.progress.endMs).substr(0, 32));
-  for (const char* name : {"a", "b", "c", "d", "e"})
-    EXPECT_TRUE(fs::exists(root.driveC / "4nec2/b_out/par" / (std::string(name) + ".out"))) << name;
-}
-#endif
-
-#ifndef _WIN32  // starts a fake engine
 // A run over the time limit per deck is ended, its partial output removed, and its deck named
 // as failed; the other decks are converted as ever. A limit below 0, beyond about 292 years,
 // or no number is refused.
@@ -380,8 +354,7 @@ TEST_F(ConversionTest, ARunOverTheTimeLimitIsEndedAndFails) {
   FakeEngine("nec2dxs1k5.exe", 0,
              "case \"$1\" in *slow*) printf 'partial' > \"$out\"; sleep 60 ;;"
              " *) printf '%s\\r\\n' \"$*\" > \"$out\"; cat \"$print\" >> \"$out\" ;; esac");
-  for (const char* deck : {"a.nec", "slow.nec"})
-    root.Write(std::string("drive_c/4nec2/b_in/t/") + deck, "CM\r\n");
+  Decks("t", {"a.nec", "slow.nec"});
   for (const char* bad : {"-1", "x", "999999999"}) {
     ui.AnswerAsk(std::string(bad));
     form.Run("MITimeLimitClick");

@@ -38,35 +38,7 @@ const char* const kByDeck =
     "  *) printf '%s\\r\\n' \"$*\" > \"$out\"; cat \"$print\" >> \"$out\";;\n"
     "esac\n";
 
-class LongBatchTest : public ConversionTest {
- protected:
-  fs::path Decks(const std::string& folder, const std::vector<std::string>& names) {
-    for (const std::string& name : names) root.Write("drive_c/4nec2/b_in/" + folder + "/" + name, "CM\r\n");
-    return root.driveC / "4nec2" / "b_out" / folder;
-  }
-};
-
-TEST_F(LongBatchTest, AFailedRunSaysWhyAndLeavesNoPartialOutput) {
-  FakeEngine("nec2dxs1k5.exe", 0, kByDeck);
-  const fs::path out = Decks("mix", {"a.nec", "exit1.nec", "header.nec", "crash.nec"});
-  ui.AnswerFolder("c:\\4nec2\\b_in\\mix");
-  ASSERT_TRUE(form.Run("BatchConversion1Click"));
-  EXPECT_EQ((std::vector<std::string>{
-                "Converting: a.nec  --> a.out ......done.",
-                "Converting: crash.nec  --> crash.out ......failed (ended by signal 11).",
-                "Converting: exit1.nec  --> exit1.out ......failed (exit status 1).",
-                "Converting: header.nec  --> header.out ......failed (incomplete output).",
-            }),
-            Converting());
-  EXPECT_TRUE(OutputComplete(system, "C:\\4nec2\\b_out\\mix\\a.out"));
-  for (const char* name : {"exit1.out", "header.out", "crash.out"})
-    EXPECT_FALSE(fs::exists(out / name)) << name;
-  const std::vector<std::string> lines = {form.Mout.lines.end()[-2], form.Mout.lines.end()[-1]};
-  EXPECT_EQ(0u, lines[0].rfind("3 of 4 decks failed: ")) << lines[0];
-  for (const char* name : {"exit1.nec", "header.nec", "crash.nec"})
-    EXPECT_NE(std::string::npos, lines[0].find(name)) << lines[0];
-  EXPECT_EQ("--------- Batch Conversion Job Done ---------", lines[1]);
-}
+using LongBatchTest = ConversionTest;
 
 TEST_F(LongBatchTest, ResumeConvertsOnlyMissingAndIncompleteOutputs) {
   FakeEngine("nec2dxs1k5.exe");
@@ -210,8 +182,29 @@ TEST_F(LongBatchTest, BatchConversionAnsweredNoOrNotAtAllOrLockedElsewhereDelete
   }
 }
 
-TEST_F(LongBatchTest, StopEndsTheRunningEnginesAndKeepsOnlyCompleteOutputs) {
+// A failed run says why and leaves no partial output; Stop ends the running engines and keeps
+// only complete outputs.
+TEST_F(LongBatchTest, AFailedRunSaysWhyAndStopEndsTheRunningEnginesKeepingOnlyCompleteOutputs) {
   FakeEngine("nec2dxs1k5.exe", 0, kByDeck);
+  const fs::path out = Decks("mix", {"a.nec", "exit1.nec", "header.nec", "crash.nec"});
+  ui.AnswerFolder("c:\\4nec2\\b_in\\mix");
+  ASSERT_TRUE(form.Run("BatchConversion1Click"));
+  EXPECT_EQ((std::vector<std::string>{
+                "Converting: a.nec  --> a.out ......done.",
+                "Converting: crash.nec  --> crash.out ......failed (ended by signal 11).",
+                "Converting: exit1.nec  --> exit1.out ......failed (exit status 1).",
+                "Converting: header.nec  --> header.out ......failed (incomplete output).",
+            }),
+            Converting());
+  EXPECT_TRUE(OutputComplete(system, "C:\\4nec2\\b_out\\mix\\a.out"));
+  for (const char* name : {"exit1.out", "header.out", "crash.out"})
+    EXPECT_FALSE(fs::exists(out / name)) << name;
+  const std::vector<std::string> lines = {form.Mout.lines.end()[-2], form.Mout.lines.end()[-1]};
+  EXPECT_EQ(0u, lines[0].rfind("3 of 4 decks failed: ")) << lines[0];
+  for (const char* name : {"exit1.nec", "header.nec", "crash.nec"})
+    EXPECT_NE(std::string::npos, lines[0].find(name)) << lines[0];
+  EXPECT_EQ("--------- Batch Conversion Job Done ---------", lines[1]);
+
   ui.realPause = true;
   for (int jobs : {1, 2}) {
     SCOPED_TRACE(jobs);

@@ -7,33 +7,26 @@
 #include <vector>
 
 #include "engine/nec2c_run.hpp"
+#include "necout/necout_support.hpp"
 #include "necout/reader.hpp"
 
 namespace varnel {
 
 namespace engine_test {
 
-inline void ExpectSameAs(double expected, double actual, const char* what) {
-  if (std::isnan(expected))
-    EXPECT_TRUE(std::isnan(actual)) << what << ": " << actual;
-  else
-    EXPECT_DOUBLE_EQ(expected, actual) << what;
-}
-
 // Every value of the print against nec2c's: frequency, input power, the first source's feed
 // (NaN everywhere when nec2c printed none), every segment's current, and the near-field rows
 // with the magnitude that polarisation 1, 2 or 3 takes.
 inline void ExpectNec2cValues(const Nec2cResult& nec2c, const OutputPrint& print, int polarization) {
-  const double root2 = std::sqrt(2.0);
   ExpectSameAs(nec2c.frequency, ReadFrequency(print), "frequency");
   ExpectSameAs(nec2c.inputPower, ReadInputPower(print), "input power");
   const std::vector<double> none(11, std::nan(""));
   const std::vector<double>& f = nec2c.feeds.empty() ? none : nec2c.feeds[0];
   const AntennaInput feed = ReadAntennaInput(print);
-  ExpectSameAs(f[2] / root2, feed.voltageRe, "voltage, real part");
-  ExpectSameAs(f[3] / root2, feed.voltageIm, "voltage, imaginary part");
-  ExpectSameAs(f[4] / root2, feed.currentRe, "current, real part");
-  ExpectSameAs(f[5] / root2, feed.currentIm, "current, imaginary part");
+  ExpectSameAs(f[2] / kSqrt2, feed.voltageRe, "voltage, real part");
+  ExpectSameAs(f[3] / kSqrt2, feed.voltageIm, "voltage, imaginary part");
+  ExpectSameAs(f[4] / kSqrt2, feed.currentRe, "current, real part");
+  ExpectSameAs(f[5] / kSqrt2, feed.currentIm, "current, imaginary part");
   ExpectSameAs(f[6], feed.impedanceRe, "impedance, real part");
   ExpectSameAs(f[7], feed.impedanceIm, "impedance, imaginary part");
   ExpectSameAs(f[10], feed.power, "feed power");
@@ -53,7 +46,7 @@ inline void ExpectNec2cValues(const Nec2cResult& nec2c, const OutputPrint& print
     EXPECT_DOUBLE_EQ(row[0], table.x[i]) << "row " << i;
     EXPECT_DOUBLE_EQ(row[1], table.y[i]) << "row " << i;
     EXPECT_DOUBLE_EQ(row[2], table.z[i]) << "row " << i;
-    EXPECT_DOUBLE_EQ(row[3 + 2 * (polarization - 1)] / root2, table.value[i]) << "row " << i;
+    EXPECT_DOUBLE_EQ(row[3 + 2 * (polarization - 1)] / kSqrt2, table.value[i]) << "row " << i;
   }
 }
 

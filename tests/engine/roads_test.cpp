@@ -15,6 +15,7 @@
 #include "engine/road_script.hpp"
 #include "platform/scripted/runner.hpp"
 #include "support/fuzz_seed.hpp"
+#include "support/lines.hpp"
 #include "support/scoped_settings.hpp"
 #include "support/test_root.hpp"
 #include "util/format.hpp"
@@ -67,13 +68,6 @@ class RoadTest : public ::testing::Test {
     if (it == lines.end()) return section;
     for (++it; it != lines.end() && it->rfind("==", 0) != 0; ++it) section.push_back(*it);
     return section;
-  }
-
-  static std::vector<std::string> Starting(const std::vector<std::string>& lines, const std::string& prefix) {
-    std::vector<std::string> found;
-    for (const std::string& line : lines)
-      if (line.rfind(prefix, 0) == 0) found.push_back(line.substr(prefix.size()));
-    return found;
   }
 
   // No line complains and no dialog was left without an answer.

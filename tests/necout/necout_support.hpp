@@ -1,5 +1,7 @@
 #pragma once
-// Shared bits of the necout tests.
+// Shared bits of the necout tests (and of the engine tests that read prints).
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -19,6 +21,14 @@ inline const double kSqrt2 = std::sqrt(2.0);
 inline bool SameBits(const RealList& a, const RealList& b) {
   return a.size() == b.size() &&
          (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
+}
+
+// Equal as doubles, or both NaN.
+inline void ExpectSameAs(double expected, double actual, const char* what) {
+  if (std::isnan(expected))
+    EXPECT_TRUE(std::isnan(actual)) << what << ": " << actual;
+  else
+    EXPECT_DOUBLE_EQ(expected, actual) << what;
 }
 
 inline std::string Describe(const NearFieldTable& t) {

@@ -118,20 +118,13 @@ std::string PrintText(const std::string& file) {
   return TextOfFileBytes(bytes.str());
 }
 
-void ExpectSame(double expected, double actual, const char* what) {
-  if (std::isnan(expected))
-    EXPECT_TRUE(std::isnan(actual)) << what << ": " << actual;
-  else
-    EXPECT_DOUBLE_EQ(expected, actual) << what;
-}
-
 }  // namespace
 
-TEST(EnginePrints, EveryValueIsTheOneTheFilePrintsForTheRunRead) {
+TEST(EnginePrints, EveryValueIsTheOneTheFilePrintsForTheRunReadAndOnlyAWholePrintIsComplete) {
   if (!fs::is_directory(PrintsFolder())) GTEST_SKIP() << "no prints folder at " << PrintsFolder();
-  SeparatorScope comma(',');
   for (const PrintCase& c : kCases) {
     SCOPED_TRACE(c.file);
+    SeparatorScope comma(',');
     const std::string text = PrintText(c.file);
     ASSERT_FALSE(text.empty());
     const OutputPrint print(text);
@@ -139,12 +132,12 @@ TEST(EnginePrints, EveryValueIsTheOneTheFilePrintsForTheRunRead) {
     EXPECT_EQ(c.layout, print.Layout()->name);
     EXPECT_EQ(c.run, print.RunNumber());
     EXPECT_EQ(c.runs, print.RunCount());
-    ExpectSame(c.frequency, ReadFrequency(print), "frequency");
-    ExpectSame(c.inputPower, ReadInputPower(print), "input power");
+    ExpectSameAs(c.frequency, ReadFrequency(print), "frequency");
+    ExpectSameAs(c.inputPower, ReadInputPower(print), "input power");
     const AntennaInput feed = ReadAntennaInput(print);
-    ExpectSame(c.impedanceRe, feed.impedanceRe, "impedance, real part");
-    ExpectSame(c.impedanceIm, feed.impedanceIm, "impedance, imaginary part");
-    ExpectSame(c.segmentOne, ReadSegmentCurrent(print, 1), "current of segment 1");
+    ExpectSameAs(c.impedanceRe, feed.impedanceRe, "impedance, real part");
+    ExpectSameAs(c.impedanceIm, feed.impedanceIm, "impedance, imaginary part");
+    ExpectSameAs(c.segmentOne, ReadSegmentCurrent(print, 1), "current of segment 1");
     NearFieldTable table;
     ReadNearField(print, 1, table);
     ASSERT_EQ(c.points, table.x.size());
@@ -154,14 +147,11 @@ TEST(EnginePrints, EveryValueIsTheOneTheFilePrintsForTheRunRead) {
       EXPECT_DOUBLE_EQ(c.magnitude / kSqrt2, table.value[0]);
     }
   }
-}
 
-// Every whole print is complete, the engine's own error at an NX card included; a capture cut
-// short and an engine's card-error print are not. Cut before its closing line (or, after an NX
-// card, before the next banner), no print is complete, nor with rows cut from a near-field table.
-// A print of a shared deck is made from its own deck only.
-TEST(EnginePrints, AWholePrintIsCompleteAndACutOneIsNot) {
-  if (!fs::is_directory(PrintsFolder())) GTEST_SKIP() << "no prints folder at " << PrintsFolder();
+  // Every whole print is complete, the engine's own error at an NX card included; a capture cut
+  // short and an engine's card-error print are not. Cut before its closing line (or, after an NX
+  // card, before the next banner), no print is complete, nor with rows cut from a near-field
+  // table. A print of a shared deck is made from its own deck only.
   const std::set<std::string> notWhole = {"onec-openNEC__DL5SAY_EX1.out", "nec5-eznec-win__NEC5_cap0040.out",
                                           "nec2dxs-4nec2-win__Catenary_cap0036.out"};
   const fs::path decks = PrintsFolder() / "decks";
@@ -204,7 +194,7 @@ TEST(EnginePrints, AWholePrintIsCompleteAndACutOneIsNot) {
 
 // The structure as the segmentation table prints it: the first and last segments of prints of
 // three engines, and none where the engine prints no such table; the current rows by segment.
-TEST(EnginePrints, TheSegmentsAreTheOnesTheTablePrints) {
+TEST(EnginePrints, TheSegmentsAreTheOnesTheTablePrintsAndAPrintWithoutResultsIsRefused) {
   if (!fs::is_directory(PrintsFolder())) GTEST_SKIP() << "no prints folder at " << PrintsFolder();
   struct Case {
     const char* file;
@@ -245,12 +235,9 @@ TEST(EnginePrints, TheSegmentsAreTheOnesTheTablePrints) {
           << file;
     }
   }
-}
 
-// A print that stops before the engine computed anything, or at a card error, says so and gives
-// no value.
-TEST(EnginePrints, APrintWithoutResultsIsRefused) {
-  if (!fs::is_directory(PrintsFolder())) GTEST_SKIP() << "no prints folder at " << PrintsFolder();
+  // A print that stops before the engine computed anything, or at a card error, says so and
+  // gives no value.
   const std::string text = PrintText("necpp-1.7.4__dipole.out");
   const OutputPrint print(text);
   EXPECT_EQ(0u, print.RunCount());

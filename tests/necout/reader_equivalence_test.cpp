@@ -112,15 +112,10 @@ std::string Visible(const std::string& text) {
   return ReplaceText("\t", "\\t", ReplaceText("\n", "\\n\n", crShown, true), true);
 }
 
-// The reader's rows where the step-by-step reading finds them.
-void ReadRows(const OutputText& text, int polarization, NearFieldTable& table) {
-  ReadRowsAsStepByStep(text, polarization, table);
-}
-
 // The reader with the table split into up to `parts` parts of at least `least` bytes, read at once.
 auto InParts(std::size_t parts, std::size_t least) {
   return [parts, least](const OutputText& text, int polarization, NearFieldTable& table) {
-    ReadRowsAsStepByStep(text, polarization, table, TextParts{parts, least});
+    ReadRowsInPartsAsStepByStep(text, polarization, table, TextParts{parts, least});
   };
 }
 
@@ -139,7 +134,8 @@ void ExpectTheStepByStepTable(const std::string& text, std::size_t rows, const s
     const Outcome expected = ReadOutcome(StepByStepReadNearField, text, pol);
     ASSERT_EQ("", expected.failure);
     ASSERT_EQ(rows, expected.table.value.size());
-    ExpectSame(expected, ReadOutcome(ReadRows, text, pol), context + "polarisation " + std::to_string(pol));
+    ExpectSame(expected, ReadOutcome(ReadRowsAsStepByStep, text, pol),
+               context + "polarisation " + std::to_string(pol));
   }
 }
 
@@ -154,7 +150,7 @@ TEST(NecOutEquivalence, RandomTablesReadExactlyAsStepByStep) {
       const std::string text = writer.Text();
       for (int pol : {0, 1, 2, 3, 4, 7}) {
         const Outcome expected = ReadOutcome(StepByStepReadNearField, text, pol);
-        const Outcome actual = ReadOutcome(ReadRows, text, pol);
+        const Outcome actual = ReadOutcome(ReadRowsAsStepByStep, text, pol);
         failures += !expected.failure.empty();
         const std::string context = std::string("separator '") + separator + "' polarisation " +
                                     std::to_string(pol) + "\n" + Visible(text);
@@ -250,7 +246,7 @@ TEST(NecOutEquivalence, EveryRowEndReadsAsStepByStep) {
         if (lastLineEnd) text += "\r\n";
         for (int pol : {0, 1, 4}) {
           const Outcome expected = ReadOutcome(StepByStepReadNearField, text, pol);
-          ExpectSame(expected, ReadOutcome(ReadRows, text, pol),
+          ExpectSame(expected, ReadOutcome(ReadRowsAsStepByStep, text, pol),
                      Visible(text) + " polarisation " + std::to_string(pol));
           ExpectSame(expected, ReadOutcome(InParts(8, 40), text, pol), "in parts, " + Visible(text));
         }
@@ -328,7 +324,7 @@ TEST(NecOutEquivalence, ATableInPartsStopsAtTheMostRows) {
     std::string text = good;
     text[RowStart(text, badRow) + 8] = 'x';
     for (int pol : {0, 3}) {
-      const Outcome whole = ReadOutcome(ReadRows, text, pol);
+      const Outcome whole = ReadOutcome(ReadRowsAsStepByStep, text, pol);
       EXPECT_EQ(badRow < MaxNearFieldRows, !whole.failure.empty()) << badRow;
       EXPECT_EQ(std::min(badRow, MaxNearFieldRows), whole.table.x.size());
       for (std::size_t parts : {2, 3, 8}) {

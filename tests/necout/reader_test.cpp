@@ -27,17 +27,6 @@ std::string ConversionMessage(const std::string& text) {
   return "'" + text + "' ist kein g\xC3\xBCltiger Gleitkommawert";
 }
 
-// The message of the ConversionError the call throws ("" when it throws none).
-template <typename Call>
-std::string FailureOf(Call call) {
-  try {
-    call();
-  } catch (const ConversionError& e) {
-    return e.what();
-  }
-  return "";
-}
-
 ClassicOutput SampleRun() {
   ClassicOutput o;
   o.segments = {{1.0e-3, -2.0e-3, 2.2361e-3, -63.435},
@@ -359,11 +348,10 @@ TEST(NecOutReader, NearFieldRowsAreReadOrRefusedAsAWhole) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.rows);
     SeparatorScope scope(c.separator);
-    NearFieldTable t;
-    EXPECT_EQ(c.refused ? ConversionMessage(c.refused) : "",
-              FailureOf([&] { ReadRowsAsStepByStep(kHead + c.rows, 0, t); }));
-    EXPECT_EQ(c.x, t.x);
-    EXPECT_EQ(c.x.size(), t.value.size());
+    const Outcome o = ReadOutcome(ReadRowsAsStepByStep, kHead + c.rows, 0);
+    EXPECT_EQ(c.refused ? ConversionMessage(c.refused) : "", o.failure);
+    EXPECT_EQ(c.x, o.table.x);
+    EXPECT_EQ(c.x.size(), o.table.value.size());
   }
   // Blank runs of any length split a row as one blank does.
   NearFieldTable single, wide;
@@ -406,25 +394,36 @@ TEST(NecOutReader, NecNumberTurnsOnlyExactNaNIntoAMillion) {
 
 namespace {
 
-// Every reader on the text: each returns or throws PrintError, nothing else.
-void ReadEverything(const std::string& text, const std::string& what) {
+// Everything the reader gives of a text: values, tables (whole and in parts, under every
+// polarisation, valid or not), messages. Each reader returns or throws PrintError, nothing else.
+std::string EverythingRead(std::string_view text) {
+  std::ostringstream out;
+  out.precision(17);
   const OutputPrint print(text);
-  const auto refusing = [&](auto read) {
+  const auto note = [&](auto read) {
     try {
       read();
-    } catch (const PrintError&) {
+    } catch (const PrintError& e) {
+      out << e.what() << "\n";
     }
   };
+  note([&] { out << ReadFrequency(print) << " " << ReadInputPower(print); });
+  for (int n : {-1, 0, 1, 2, 1000000}) note([&] { out << " " << ReadSegmentCurrent(print, n); });
+  note([&] { out << ReadAntennaInput(print).impedanceIm << " " << ReadSegments(print).size() << "\n"; });
   for (int pol = -1; pol <= 5; ++pol) {
-    NearFieldTable t;
-    refusing([&] { ReadNearField(print, pol, t); });
-    EXPECT_LE(t.x.size(), MaxNearFieldRows) << what;
-    EXPECT_EQ(t.x.size(), t.z.size()) << what;
+    for (const TextParts& parts : {TextParts{1, 1}, TextParts{8, 40}}) {
+      NearFieldTable t;
+      note([&] { ReadNearField(print, pol, t, parts); });
+      EXPECT_LE(t.x.size(), MaxNearFieldRows);
+      EXPECT_EQ(t.x.size(), t.z.size());
+      out << t.fieldType << t.printedRows << ":";
+      for (std::size_t i = 0; i < t.x.size(); ++i)
+        out << t.x[i] << " " << t.z[i] << " " << (i < t.value.size() ? t.value[i] : 0.0) << ";";
+    }
   }
-  refusing([&] { ReadFrequency(print); });
-  refusing([&] { ReadInputPower(print); });
-  refusing([&] { ReadAntennaInput(print); });
-  for (int n : {-1, 0, 1, 2, 1000000}) refusing([&] { ReadSegmentCurrent(print, n); });
+  const std::optional<PrintError> notWhole = WhyNotWhole(print);
+  out << OutlineOf(print).Whole() << RunReadLine(print) << (notWhole ? notWhole->what() : "");
+  return out.str();
 }
 
 }  // namespace
@@ -437,7 +436,8 @@ TEST(NecOutHostile, BinaryBytesShortTextsKeywordsAtTheEndAndAFiveMegabyteLine) {
     if (round % 3 == 0) text += "NEAR";
     if (round % 5 == 0)
       text = "CURRENTS AND LOCATION ANTENNA INPUT FREQUENCY INPUT POWER " + text + "FREQUENCY";
-    ReadEverything(text, "random bytes, round " + std::to_string(round));
+    SCOPED_TRACE("random bytes, round " + std::to_string(round));
+    EverythingRead(text);
   }
   for (const std::string& text :
        {std::string(), std::string("N"), std::string("NEAR"), std::string("\r\r\r\r\r"),
@@ -445,7 +445,7 @@ TEST(NecOutHostile, BinaryBytesShortTextsKeywordsAtTheEndAndAFiveMegabyteLine) {
         std::string("FREQUENCYFREQUENCY"), std::string("INPUT POWER"),
         // A failing row behind lone line ends, which the row walk and the line walk count apart.
         std::string("-- NEAR ELECTRIC FIELDS --\r\nMETERS\r\n1 2 3 4 5 6 7 8 9\r\n\n\nxy z\r\n")}) {
-    ReadEverything(text, "short text");
+    EverythingRead(text);
   }
   // A five-megabyte line: as one field, as the first of nine, without any line end.
   const std::string digits(5u << 20, '7');
@@ -485,35 +485,6 @@ struct TextAtPageEnd {
   char* base;
   std::string_view view;
 };
-
-// Everything the reader gives of a text: values, tables (whole and in parts), messages.
-std::string EverythingRead(std::string_view text) {
-  std::ostringstream out;
-  out.precision(17);
-  const OutputPrint print(text);
-  const auto note = [&](auto read) {
-    try {
-      read();
-    } catch (const PrintError& e) {
-      out << e.what() << "\n";
-    }
-  };
-  note([&] {
-    out << ReadFrequency(print) << " " << ReadInputPower(print) << " " << ReadSegmentCurrent(print, 2);
-  });
-  note([&] { out << ReadAntennaInput(print).impedanceIm << " " << ReadSegments(print).size() << "\n"; });
-  for (int pol : {0, 3, 4}) {
-    for (const TextParts& parts : {TextParts{1, 1}, TextParts{8, 40}}) {
-      NearFieldTable t;
-      note([&] { ReadNearField(print, pol, t, parts); });
-      out << t.fieldType << t.printedRows << ":";
-      for (std::size_t i = 0; i < t.x.size(); ++i) out << t.x[i] << " " << t.z[i] << " " << t.value[i] << ";";
-    }
-  }
-  const std::optional<PrintError> notWhole = WhyNotWhole(print);
-  out << OutlineOf(print).Whole() << RunReadLine(print) << (notWhole ? notWhole->what() : "");
-  return out.str();
-}
 
 }  // namespace
 

@@ -46,14 +46,14 @@ inline std::size_t StepByStepFirstRow(const std::string& text) {
 
 // The reader's rows (ReadNearFieldRows) where the step-by-step reading puts them, with the
 // table split as given, and its field type.
-inline void ReadRowsAsStepByStep(const std::string& text, int pol, NearFieldTable& t,
-                                 const TextParts& parts) {
+inline void ReadRowsInPartsAsStepByStep(const std::string& text, int pol, NearFieldTable& t,
+                                        const TextParts& parts) {
   t = NearFieldTable{};
   t.fieldType = CopyRange(text, StepByStepNearKeyword(text) + 5, StepByStepNearKeyword(text) + 13);
   ReadNearFieldRows(text, StepByStepFirstRow(text), pol, t, parts);
 }
 inline void ReadRowsAsStepByStep(const std::string& text, int pol, NearFieldTable& t) {
-  ReadRowsAsStepByStep(text, pol, t, TextParts::OfThisMachine());
+  ReadRowsInPartsAsStepByStep(text, pol, t, TextParts::OfThisMachine());
 }
 
 // The reading step by step. Where the plain procedure is undefined (no fifth CR, a last row
