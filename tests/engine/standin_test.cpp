@@ -122,7 +122,9 @@ TEST_F(StandInTest, GeneratorDeckRelativeAndSplitDeckNamesGiveNec2csNumbersAFail
     SCOPED_TRACE(testing::PrintToString(c.arguments));
     if (c.older) root.Write(std::string("drive_c/") + c.output, "old result");
     EXPECT_NE(0, RunStandIn(root.dir, root.dir, c.arguments));
-    if (*c.output) EXPECT_FALSE(fs::exists(root.driveC / c.output));
+    if (*c.output) {
+      EXPECT_FALSE(fs::exists(root.driveC / c.output));
+    }
   }
 }
 

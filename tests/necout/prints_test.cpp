@@ -189,7 +189,9 @@ TEST(EnginePrints, EveryValueIsTheOneTheFilePrintsForTheRunReadAndOnlyAWholePrin
     const std::string cut = text.substr(0, row) + text.substr(text.find("\r\n", row) + 2);
     EXPECT_FALSE(OutputPrint(cut).Complete()) << file << " without a row";
   }
-  if (fs::is_directory(decks)) EXPECT_GT(prints, 20u);
+  if (fs::is_directory(decks)) {
+    EXPECT_GT(prints, 20u);
+  }
 }
 
 // The structure as the segmentation table prints it: the first and last segments of prints of
