@@ -615,7 +615,9 @@ TEST_F(Win32DeskTest, WindowsFitTheWorkAreaAndPicturesOpenBeside) {
       GTEST_SKIP() << "the screen is too narrow for a picture beside the window";
     EXPECT_FALSE(IntersectRect(&overlap, &main, &plot)) << at;
     EXPECT_TRUE(plot.left >= work.left && plot.right <= work.right);
-    if (at == 2) EXPECT_EQ(work.left, main.left);
+    if (at == 2) {
+      EXPECT_EQ(work.left, main.left);
+    }
     window->Pictures()->CloseAll();
   }
 }
