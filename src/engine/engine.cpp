@@ -544,24 +544,24 @@ TextList DecksWithoutCompleteOutput(TForm1& form, const TextList& listed, const 
   kept = 0;
   // Decided 50 at a time on the cores; between them the window processes its events.
   constexpr std::size_t kChunk = 50;
+  std::vector<DeckOutput> pairs;
   std::vector<OutputState> states;
   for (std::size_t i = 0; i < listed.size(); ++i) {
     if (i % kChunk == 0) {
       if (i > 0) form.ProcessPendingEvents();
-      std::vector<DeckOutput> pairs;
+      pairs.clear();
       for (std::size_t j = i; j < std::min(listed.size(), i + kChunk); ++j)
         pairs.push_back({deckFolder + listed[j], outputFolder + OutputFileName(listed[j])});
       states = OutputsOfDecks(system, pairs);
     }
-    const std::string outputName = OutputFileName(listed[i]);
-    const std::string output = outputFolder + outputName;
     const OutputState state = states[i % kChunk];
     if (state == OutputState::Whole) {
       ++kept;
       continue;
     }
+    const std::string& output = pairs[i % kChunk].output;
     if (state == OutputState::OtherDeck)
-      AddLine(form.Mout, outputName + " was made from another deck: converted again");
+      AddLine(form.Mout, output.substr(outputFolder.size()) + " was made from another deck: converted again");
     if (removeIncomplete && system.FileExists(output)) system.RemoveFile(output);
     decks.push_back(listed[i]);
   }
